@@ -1,0 +1,60 @@
+// qortool: the bench's command-line tool. It drives the same model and
+// execution code as the operator program.
+
+#include "commands.h"
+
+#include "infra/version.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+void PrintHelp()
+{
+    std::cout << "qortool " << qv::kProductVersion << " - инструмент командной строки "
+              << qv::kProductName << "\n\n"
+              << "Использование: qortool КОМАНДА [АРГУМЕНТЫ...]\n\n"
+              << "Команды:\n";
+    for (const auto &command : qortool::Commands()) {
+        std::cout << "  " << command.name << ' ' << command.usage << "\n      " << command.summary
+                  << "\n";
+    }
+    std::cout << "  --version\n      версия программы\n"
+              << "  --help\n      эта справка\n\n"
+              << "Код завершения: 0 - успех, 1 - файл или операция отклонены, "
+                 "2 - неверные аргументы.\n";
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintHelp();
+        return qortool::ExitUsage;
+    }
+    const std::string &name = args.front();
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintHelp();
+        return qortool::ExitOk;
+    }
+    if (name == "--version") {
+        std::cout << "qortool " << qv::kProductVersion << "\n";
+        return qortool::ExitOk;
+    }
+    for (const auto &command : qortool::Commands()) {
+        if (command.name == name) {
+            try {
+                return command.run(std::span<const std::string>(args).subspan(1));
+            } catch (const std::exception &e) {
+                std::cerr << "qortool " << name << ": " << e.what() << "\n";
+                return qortool::ExitRefused;
+            }
+        }
+    }
+    std::cerr << "qortool: неизвестная команда \"" << name << "\". См. qortool --help\n";
+    return qortool::ExitUsage;
+}
