@@ -2,7 +2,6 @@
 #include "infra/encoding.h"
 
 #include <benchmark/benchmark.h>
-
 #include <string>
 
 namespace {

@@ -4,7 +4,6 @@
 #include "ui/qtmesbo.h"
 
 #include <QApplication>
-
 #include <cstdio>
 #include <exception>
 #include <memory>

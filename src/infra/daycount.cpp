@@ -34,7 +34,10 @@ void CivilFromDays(long long z, int &y, int &m, int &d)
 const long long kEpochOffset = DaysFromCivil(1899, 12, 30);
 constexpr double kMsPerDay = 86400000.0;
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m)
 {
@@ -87,25 +90,30 @@ double NowDayCount()
     const std::time_t t = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&t, &local);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) %
-                    1000;
-    DateTimeParts p{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                    local.tm_min,         local.tm_sec,     static_cast<int>(ms.count())};
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+    DateTimeParts p{local.tm_year + 1900,
+                    local.tm_mon + 1,
+                    local.tm_mday,
+                    local.tm_hour,
+                    local.tm_min,
+                    local.tm_sec,
+                    static_cast<int>(ms.count())};
     return ToDayCount(p);
 }
 
 const char *MonthName(int month)
 {
-    static constexpr const char *kNames[] = {"Январь", "Февраль", "Март",     "Апрель",
-                                             "Май",    "Июнь",    "Июль",     "Август",
+    static constexpr const char *kNames[] = {"Январь",   "Февраль", "Март",   "Апрель",
+                                             "Май",      "Июнь",    "Июль",   "Август",
                                              "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
     return month >= 1 && month <= 12 ? kNames[month - 1] : "";
 }
 
 const char *MonthNameGenitive(int month)
 {
-    static constexpr const char *kNames[] = {"января", "февраля", "марта",    "апреля",
-                                             "мая",    "июня",    "июля",     "августа",
+    static constexpr const char *kNames[] = {"января",   "февраля", "марта",  "апреля",
+                                             "мая",      "июня",    "июля",   "августа",
                                              "сентября", "октября", "ноября", "декабря"};
     return month >= 1 && month <= 12 ? kNames[month - 1] : "";
 }

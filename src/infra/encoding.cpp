@@ -108,9 +108,8 @@ std::string CodePointName(char32_t ch)
     return buf;
 }
 
-std::optional<std::string> EncodeSingleByte(std::string_view text,
-                                            const std::array<char16_t, 128> &high,
-                                            std::string *error)
+std::optional<std::string>
+EncodeSingleByte(std::string_view text, const std::array<char16_t, 128> &high, std::string *error)
 {
     std::string out;
     out.reserve(text.size());
@@ -219,7 +218,10 @@ std::size_t Utf8Length(std::string_view text)
     return count;
 }
 
-std::string Cp1251ToUtf8(std::string_view bytes) { return DecodeSingleByte(bytes, kCp1251High); }
+std::string Cp1251ToUtf8(std::string_view bytes)
+{
+    return DecodeSingleByte(bytes, kCp1251High);
+}
 
 std::optional<std::string> TryUtf8ToCp1251(std::string_view text)
 {
@@ -235,7 +237,10 @@ std::string Utf8ToCp1251(std::string_view text)
     return *out;
 }
 
-std::string Cp866ToUtf8(std::string_view bytes) { return DecodeSingleByte(bytes, kCp866High); }
+std::string Cp866ToUtf8(std::string_view bytes)
+{
+    return DecodeSingleByte(bytes, kCp866High);
+}
 
 std::string Utf8ToCp866(std::string_view text)
 {
@@ -246,6 +251,9 @@ std::string Utf8ToCp866(std::string_view text)
     return *out;
 }
 
-std::optional<unsigned char> Cp1251ByteOf(char32_t ch) { return ByteOf(ch, kCp1251High); }
+std::optional<unsigned char> Cp1251ByteOf(char32_t ch)
+{
+    return ByteOf(ch, kCp1251High);
+}
 
 } // namespace qv

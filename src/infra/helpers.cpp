@@ -115,11 +115,20 @@ std::optional<std::uint64_t> FromDigits(std::string_view text, unsigned shift)
 
 } // namespace
 
-std::string IntToHexA(std::int64_t value) { return ToDigits(static_cast<std::uint64_t>(value), 4); }
+std::string IntToHexA(std::int64_t value)
+{
+    return ToDigits(static_cast<std::uint64_t>(value), 4);
+}
 
-std::string IntToOct(std::int64_t value) { return ToDigits(static_cast<std::uint64_t>(value), 3); }
+std::string IntToOct(std::int64_t value)
+{
+    return ToDigits(static_cast<std::uint64_t>(value), 3);
+}
 
-std::optional<std::uint64_t> HexToInt(std::string_view text) { return FromDigits(text, 4); }
+std::optional<std::uint64_t> HexToInt(std::string_view text)
+{
+    return FromDigits(text, 4);
+}
 
 std::optional<std::uint64_t> OctToInt(std::string_view text)
 {

@@ -103,8 +103,7 @@ FailureThrottle::FailureThrottle(std::chrono::milliseconds period,
                                  std::function<Clock::time_point()> now)
     : m_period(period)
     , m_now(std::move(now))
-{
-}
+{}
 
 bool FailureThrottle::Allow()
 {

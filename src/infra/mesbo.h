@@ -16,11 +16,11 @@ namespace qv {
 
 // Flag words: the icon and the buttons of a message.
 enum MbFlags : int {
-    MbError = 16,             // error icon, OK
-    MbErrorRetryCancel = 21,  // error icon, Retry and Cancel
-    MbQuestion = 36,          // question icon, Yes and No
-    MbWarning = 48,           // warning icon, OK
-    MbInformation = 64,       // information icon, OK
+    MbError = 16,            // error icon, OK
+    MbErrorRetryCancel = 21, // error icon, Retry and Cancel
+    MbQuestion = 36,         // question icon, Yes and No
+    MbWarning = 48,          // warning icon, OK
+    MbInformation = 64,      // information icon, OK
 };
 
 // Pressed buttons.

@@ -117,7 +117,10 @@ std::string_view CatalogueText(int number)
     return it->text;
 }
 
-bool HasCatalogueMessage(int number) { return !CatalogueText(number).empty(); }
+bool HasCatalogueMessage(int number)
+{
+    return !CatalogueText(number).empty();
+}
 
 std::string Msg(int number)
 {
@@ -127,6 +130,9 @@ std::string Msg(int number)
     return std::string(text);
 }
 
-std::span<const int> CatalogueNumbers() { return kNumbers; }
+std::span<const int> CatalogueNumbers()
+{
+    return kNumbers;
+}
 
 } // namespace qv

@@ -14,11 +14,11 @@ namespace qv {
 // Catalogue numbers of texts whose callers name them by meaning rather than by
 // a number fixed elsewhere.
 enum CatalogueNumber : int {
-    MsgNotANumberInBase = 4,   // ends in " счисления"
-    MsgEndNotAboveStart = 5,   // ends in " больше начального"
-    MsgAddressTooWide = 6,     // followed by " слова задания адреса"
-    MsgByteCountRange = 7,     // S-function fixed byte count outside 1..65535
-    MsgWaitPassesRange = 21,   // number of wait passes outside its range
+    MsgNotANumberInBase = 4, // ends in " счисления"
+    MsgEndNotAboveStart = 5, // ends in " больше начального"
+    MsgAddressTooWide = 6,   // followed by " слова задания адреса"
+    MsgByteCountRange = 7,   // S-function fixed byte count outside 1..65535
+    MsgWaitPassesRange = 21, // number of wait passes outside its range
 };
 
 // The text of a catalogue message, or an empty view when the number has none.

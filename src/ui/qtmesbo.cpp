@@ -10,8 +10,7 @@ namespace qv {
 
 QtMesbo::QtMesbo(QWidget *(*parentProvider)())
     : m_parentProvider(parentProvider)
-{
-}
+{}
 
 int QtMesbo::Show(const std::string &text, int flags, const std::string &caption)
 {
@@ -20,8 +19,7 @@ int QtMesbo::Show(const std::string &text, int flags, const std::string &caption
         return ShowOnGuiThread(text, flags, caption);
     int result = DefaultButton(flags);
     QMetaObject::invokeMethod(
-        app, [&] { result = ShowOnGuiThread(text, flags, caption); },
-        Qt::BlockingQueuedConnection);
+        app, [&] { result = ShowOnGuiThread(text, flags, caption); }, Qt::BlockingQueuedConnection);
     return result;
 }
 

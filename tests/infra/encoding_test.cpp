@@ -1,7 +1,6 @@
 #include "infra/encoding.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace qv {
@@ -66,7 +65,7 @@ TEST(Utf8, MalformedSequencesAreRejected)
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));     // overlong
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")); // surrogate
     EXPECT_FALSE(IsValidUtf8("\xFF"));
-    EXPECT_FALSE(IsValidUtf8("a\xE2\x82"));    // truncated at the end
+    EXPECT_FALSE(IsValidUtf8("a\xE2\x82")); // truncated at the end
     EXPECT_TRUE(IsValidUtf8("Ёж €"));
     EXPECT_THROW(Utf8ToCp1251("\xC3"), EncodingError);
 }

@@ -1,7 +1,6 @@
 #include "infra/mesbo.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 namespace qv {

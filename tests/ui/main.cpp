@@ -1,6 +1,5 @@
 // Widget tests need one QApplication for the whole binary.
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)

@@ -4,7 +4,6 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 namespace qv {

@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
-
 #include <gtest/gtest.h>
 
 namespace qv {

@@ -2,7 +2,6 @@
 // execution code as the operator program.
 
 #include "commands.h"
-
 #include "infra/version.h"
 
 #include <iostream>

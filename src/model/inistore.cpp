@@ -1,0 +1,324 @@
+#include "model/inistore.h"
+
+#include "infra/helpers.h"
+
+#include <charconv>
+
+namespace qv {
+
+std::string FoldName(std::string_view name)
+{
+    bool ascii = true;
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (!ascii)
+        return ToUpperText(name);
+    std::string out(name);
+    for (char &c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    }
+    return out;
+}
+
+// Folded section name -> section position, and per section folded key ->
+// entry position, rebuilt when positions shift.
+struct IniStore::Index
+{
+    std::unordered_map<std::string, std::size_t> sections;
+    std::vector<std::unordered_map<std::string, std::size_t>> keys;
+};
+
+IniStore::IniStore()
+    : m_index(std::make_unique<Index>())
+{}
+
+IniStore::~IniStore() = default;
+
+IniStore::IniStore(const IniStore &other)
+    : m_sections(other.m_sections)
+    , m_index(std::make_unique<Index>(*other.m_index))
+{}
+
+IniStore &IniStore::operator=(const IniStore &other)
+{
+    if (this != &other) {
+        m_sections = other.m_sections;
+        m_index = std::make_unique<Index>(*other.m_index);
+    }
+    return *this;
+}
+
+IniStore::IniStore(IniStore &&other) noexcept
+    : m_sections(std::move(other.m_sections))
+    , m_index(std::move(other.m_index))
+{
+    other.m_index = std::make_unique<Index>();
+    other.m_sections.clear();
+}
+
+IniStore &IniStore::operator=(IniStore &&other) noexcept
+{
+    if (this != &other) {
+        m_sections = std::move(other.m_sections);
+        m_index = std::move(other.m_index);
+        other.m_index = std::make_unique<Index>();
+        other.m_sections.clear();
+    }
+    return *this;
+}
+
+void IniStore::Clear()
+{
+    m_sections.clear();
+    m_index = std::make_unique<Index>();
+}
+
+const IniStore::Section *IniStore::FindSection(std::string_view name) const
+{
+    const auto it = m_index->sections.find(FoldName(name));
+    return it == m_index->sections.end() ? nullptr : &m_sections[it->second];
+}
+
+IniStore::Section *IniStore::FindSection(std::string_view name)
+{
+    const auto it = m_index->sections.find(FoldName(name));
+    return it == m_index->sections.end() ? nullptr : &m_sections[it->second];
+}
+
+IniStore::Section &IniStore::SectionFor(std::string_view name)
+{
+    auto folded = FoldName(name);
+    const auto it = m_index->sections.find(folded);
+    if (it != m_index->sections.end())
+        return m_sections[it->second];
+    m_index->sections.emplace(std::move(folded), m_sections.size());
+    m_index->keys.emplace_back();
+    m_sections.push_back(Section{std::string(name), {}});
+    return m_sections.back();
+}
+
+void IniStore::Reindex()
+{
+    auto index = std::make_unique<Index>();
+    index->keys.resize(m_sections.size());
+    for (std::size_t s = 0; s < m_sections.size(); ++s) {
+        index->sections.emplace(FoldName(m_sections[s].name), s);
+        const auto &entries = m_sections[s].entries;
+        for (std::size_t e = 0; e < entries.size(); ++e)
+            index->keys[s].emplace(FoldName(entries[e].key), e);
+    }
+    m_index = std::move(index);
+}
+
+bool IniStore::SectionExists(std::string_view section) const
+{
+    return FindSection(section) != nullptr;
+}
+
+std::optional<std::string> IniStore::Find(std::string_view section, std::string_view key) const
+{
+    const auto sit = m_index->sections.find(FoldName(section));
+    if (sit == m_index->sections.end())
+        return std::nullopt;
+    const auto &keys = m_index->keys[sit->second];
+    const auto kit = keys.find(FoldName(key));
+    if (kit == keys.end())
+        return std::nullopt;
+    return m_sections[sit->second].entries[kit->second].value;
+}
+
+bool IniStore::ValueExists(std::string_view section, std::string_view key) const
+{
+    return Find(section, key).has_value();
+}
+
+std::string IniStore::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view def) const
+{
+    auto value = Find(section, key);
+    return value ? std::move(*value) : std::string(def);
+}
+
+std::int32_t IniStore::ReadInteger(std::string_view section, std::string_view key,
+                                   std::int32_t def) const
+{
+    const auto value = Find(section, key);
+    if (!value || value->empty())
+        return def;
+    std::string_view text = *value;
+    bool negative = false;
+    if (text.front() == '-' || text.front() == '+') {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    } else if (!text.empty() && text[0] == '$') {
+        base = 16;
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return def;
+    std::int64_t magnitude = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return def;
+    const std::int64_t result = negative ? -magnitude : magnitude;
+    if (base == 16 && !negative && result <= 0xFFFFFFFFLL && result > INT32_MAX)
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(result));
+    if (result < INT32_MIN || result > INT32_MAX)
+        return def;
+    return static_cast<std::int32_t>(result);
+}
+
+bool IniStore::ReadBool(std::string_view section, std::string_view key, bool def) const
+{
+    const auto value = Find(section, key);
+    if (!value)
+        return def;
+    const auto folded = FoldName(*value);
+    if (folded == "1" || folded == "TRUE")
+        return true;
+    if (folded == "0" || folded == "FALSE")
+        return false;
+    return def;
+}
+
+void IniStore::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    Section &s = SectionFor(section);
+    const std::size_t sIndex = static_cast<std::size_t>(&s - m_sections.data());
+    auto &keys = m_index->keys[sIndex];
+    auto folded = FoldName(key);
+    const auto it = keys.find(folded);
+    if (it != keys.end()) {
+        s.entries[it->second].value.assign(value);
+        return;
+    }
+    keys.emplace(std::move(folded), s.entries.size());
+    s.entries.push_back(Entry{std::string(key), std::string(value)});
+}
+
+void IniStore::WriteInteger(std::string_view section, std::string_view key, std::int64_t value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void IniStore::WriteBool(std::string_view section, std::string_view key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void IniStore::DeleteKey(std::string_view section, std::string_view key)
+{
+    Section *s = FindSection(section);
+    if (s == nullptr)
+        return;
+    const auto folded = FoldName(key);
+    const auto before = s->entries.size();
+    std::erase_if(s->entries, [&](const Entry &e) { return FoldName(e.key) == folded; });
+    if (s->entries.size() != before)
+        Reindex();
+}
+
+void IniStore::EraseSection(std::string_view section)
+{
+    const auto folded = FoldName(section);
+    const auto before = m_sections.size();
+    std::erase_if(m_sections, [&](const Section &s) { return FoldName(s.name) == folded; });
+    if (m_sections.size() != before)
+        Reindex();
+}
+
+std::vector<std::string> IniStore::ReadSection(std::string_view section) const
+{
+    std::vector<std::string> keys;
+    if (const Section *s = FindSection(section)) {
+        keys.reserve(s->entries.size());
+        for (const auto &e : s->entries)
+            keys.push_back(e.key);
+    }
+    return keys;
+}
+
+std::vector<std::string> IniStore::ReadSections() const
+{
+    std::vector<std::string> names;
+    names.reserve(m_sections.size());
+    for (const auto &s : m_sections)
+        names.push_back(s.name);
+    return names;
+}
+
+std::vector<std::string> IniStore::GetStrings() const
+{
+    std::vector<std::string> lines;
+    for (const auto &s : m_sections) {
+        lines.push_back("[" + s.name + "]");
+        for (const auto &e : s.entries) {
+            if (e.key.empty() && e.value.empty())
+                continue;
+            lines.push_back(e.key + "=" + e.value);
+        }
+    }
+    return lines;
+}
+
+void IniStore::SetStrings(const std::vector<std::string> &lines)
+{
+    Clear();
+    std::size_t current = static_cast<std::size_t>(-1);
+    for (std::string_view line : lines) {
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            continue;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            Section &s = SectionFor(line.substr(1, line.size() - 2));
+            current = static_cast<std::size_t>(&s - m_sections.data());
+            continue;
+        }
+        if (current == static_cast<std::size_t>(-1)) {
+            Section &s = SectionFor("");
+            current = static_cast<std::size_t>(&s - m_sections.data());
+        }
+        const auto eq = line.find('=');
+        const std::string_view key = eq == std::string_view::npos ? line : line.substr(0, eq);
+        const std::string_view value =
+            eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+        WriteString(m_sections[current].name, key, value);
+    }
+}
+
+std::string IniStore::ToText() const
+{
+    std::string text;
+    for (const auto &line : GetStrings()) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+void IniStore::FromText(std::string_view text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        auto end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    SetStrings(lines);
+}
+
+} // namespace qv
