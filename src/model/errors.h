@@ -1,0 +1,62 @@
+#pragma once
+
+// Failures inside the test-file container. They are raised where they happen
+// and turned into log lines once, at the edge of Load or Save (see
+// TTestFile); every other exception that reaches that edge is shown in an
+// error box with its own text.
+
+#include <stdexcept>
+#include <string>
+
+namespace qv {
+
+// Read past the end of a file, or a failed read.
+class ReadFailure : public std::runtime_error
+{
+public:
+    ReadFailure()
+        : std::runtime_error("read failure")
+    {}
+};
+
+// A failed write.
+class WriteFailure : public std::runtime_error
+{
+public:
+    explicit WriteFailure(const std::string &why = "write failure")
+        : std::runtime_error(why)
+    {}
+};
+
+// The file cannot be opened: missing, locked by another copy, no access.
+class OpenFailure : public std::runtime_error
+{
+public:
+    OpenFailure()
+        : std::runtime_error("open failure")
+    {}
+};
+
+// A numbered failure of the container.
+class CodeError : public std::runtime_error
+{
+public:
+    enum : int {
+        BadMagic = 1,          // the magic does not match
+        DigestMismatch = 3,    // the digest does not match
+        CryptoFailed = 6,      // the crypto provider failed
+        Cancelled = 253,       // cancelled by the operator
+        AlreadyReported = 254, // cancelled, or already reported to the operator
+    };
+
+    explicit CodeError(int code)
+        : std::runtime_error(std::to_string(code))
+        , m_code(code)
+    {}
+    int Code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+} // namespace qv
