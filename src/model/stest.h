@@ -4,23 +4,29 @@
 // (added with their models) the tact array, the word lists and the function
 // lists. The document owns every test through SQor::Tests.
 
+#include "model/timearray.h"
+#include "model/words.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qv {
 
 struct STest
 {
-    // Tact array of the test (the diagram): added with the tact model.
-    // std::unique_ptr<TTimeArray> Tacts;
+    TTimeArray Tacts; // the tact array (diagram)
 
     std::int32_t Cycles = 0;    // key CYCLE: number of cycles the test runs
     std::int32_t StartTact = 0; // key START: tact at which every repeated cycle starts
     std::string Name;           // key NAME
 
-    // Word lists (IWords, OWords, GWords) and function lists (FFuncs,
-    // MFuncs, PFuncs, VFuncs, SFuncs): added with the word and function
-    // models.
+    TWord IWords{'i'}; // input words
+    TOWord OWords;     // output words
+    TGWord GWords;     // generator words
+
+    // Function lists (FFuncs, MFuncs, PFuncs, VFuncs, SFuncs): added with
+    // the function models.
 
     std::int32_t RunCounter1 = 0; // cycle reached by the last run
     std::int32_t RunCounter2 = 0; // tact reached by the last run, 0-based
@@ -28,8 +34,19 @@ struct STest
     std::int32_t DebugLast = 0;   // last tact of the debug range, 0-based
     std::int32_t ActiveCycle = 0; // cycle shown and used for per-cycle data, 0-based
 
-    // Per-cycle probe arrays (ProbeCounts, ProbeFlags, Probes): added with
-    // the tact model.
+    // Probe entries per cycle; empty until a probe key is read or probe
+    // mode is entered, then one array per cycle (entry 0 the default
+    // "Зонд" once the cycle has any).
+    std::vector<std::vector<SZond>> Probes;
+    std::vector<std::int32_t> ProbeFlags; // per-cycle probe state
+    int ProbeCount(int cycle) const
+    {
+        return cycle >= 0 && static_cast<std::size_t>(cycle) < Probes.size()
+                   ? static_cast<int>(Probes[static_cast<std::size_t>(cycle)].size())
+                   : 0;
+    }
+    // Creates the per-cycle arrays (no entries) when they do not exist yet.
+    void EnsureProbeArrays();
 };
 
 } // namespace qv
