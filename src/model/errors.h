@@ -5,6 +5,7 @@
 // TTestFile); every other exception that reaches that edge is shown in an
 // error box with its own text.
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -35,6 +36,24 @@ public:
     OpenFailure()
         : std::runtime_error("open failure")
     {}
+};
+
+// A block text longer than its 16-bit length can hold. testIndex is the
+// 0-based test, or -1 for the general block; the save is refused.
+class BlockTooLong : public std::runtime_error
+{
+public:
+    BlockTooLong(std::size_t size, int testIndex)
+        : std::runtime_error("block too long")
+        , m_size(size)
+        , m_testIndex(testIndex)
+    {}
+    std::size_t Size() const { return m_size; }
+    int TestIndex() const { return m_testIndex; }
+
+private:
+    std::size_t m_size;
+    int m_testIndex;
 };
 
 // A numbered failure of the container.
