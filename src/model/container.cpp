@@ -2,6 +2,7 @@
 
 #include "model/bytesource.h"
 #include "model/errors.h"
+#include "model/tyreadr.h"
 
 #include <algorithm>
 #include <bit>
@@ -159,6 +160,60 @@ void AppendBlock(std::string &image, std::string_view text, const Bytes16 &iv, s
     image.append(text);
     Require(crypto.Encipher(std::span<char>(image).subspan(at),
                             BlockKeyOf(material, flags, readPassword), iv));
+}
+
+std::string BuildContainer(const ContainerParts &parts, CryptoProvider &crypto, double moment)
+{
+    std::string buses;
+    parts.tyres->Write(buses);
+    std::size_t size = kTestFileMagic.size() + buses.size() + kBlockHeadSize +
+                       parts.generalText.size() + 1 + 64 + 8 + kDigestSize;
+    for (const auto &text : parts.testTexts) {
+        size += kBlockHeadSize + text.size();
+    }
+    std::string image;
+    image.reserve(size);
+    image += kTestFileMagic;
+    image += buses;
+    const auto append = [&](std::string_view text, const Bytes16 &iv, int index) {
+        if (text.size() > kMaxBlockText) {
+            throw BlockTooLong(text.size(), index);
+        }
+        AppendBlock(image, text, iv, parts.access.Flags, parts.readPassword, crypto);
+    };
+    append(parts.generalText, kGeneralBlockIv, -1);
+    for (std::size_t i = 0; i < parts.testTexts.size(); ++i) {
+        append(parts.testTexts[i], kTestBlockIv, static_cast<int>(i));
+    }
+    AppendTrailer(image, parts.access, moment);
+    AppendDigest(image, crypto);
+    return image;
+}
+
+ContainerContent ReadContainer(ByteSource &source, CryptoProvider &crypto,
+                               std::span<char> digestBuffer, const ReadPasswordSource &password)
+{
+    ContainerContent content;
+    content.access = ReadEnvelope(source, crypto, digestBuffer);
+    if (content.access.Flags & kFlagReadPassword) {
+        const auto padded = password ? password(content.access) : std::nullopt;
+        if (!padded) {
+            throw CodeError(CodeError::AlreadyReported);
+        }
+        content.readPassword = *padded;
+    }
+    source.Seek(kTestFileMagic.size());
+    source.SetLimit(content.access.T);
+    content.tyres.Read(source);
+    const auto block = [&](const Bytes16 &iv) {
+        return ReadBlock(source, iv, content.access.Flags, content.readPassword, crypto);
+    };
+    content.generalText = block(kGeneralBlockIv);
+    while (source.Remaining() > 0) {
+        content.testTexts.push_back(block(kTestBlockIv));
+    }
+    source.SetLimit(ByteSource::NoLimit);
+    return content;
 }
 
 void AppendTrailer(std::string &image, const Trailer &trailer, double moment)

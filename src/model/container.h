@@ -10,11 +10,15 @@
 // Block: key material (32, plain) | L (u16) | L bytes of enciphered text.
 
 #include "model/crypto.h"
+#include "model/tyreadr.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -82,6 +86,34 @@ std::string ReadBlock(ByteSource &source, const Bytes16 &iv, std::uint8_t flags,
 // the provider fails.
 void AppendBlock(std::string &image, std::string_view text, const Bytes16 &iv, std::uint8_t flags,
                  std::string_view readPassword, CryptoProvider &crypto);
+
+// A whole test file image: magic, buses, the general block, the test blocks
+// in order, the trailer (T = where it starts) and the digest. BlockTooLong
+// names the block (-1 = general) whose text is too long.
+struct ContainerParts
+{
+    const TTyreAdr *tyres = nullptr;
+    std::string_view generalText;           // Windows-1251 INI text
+    std::span<const std::string> testTexts; // likewise, one per test block
+    Trailer access;                         // Flags and check values (T is computed)
+    std::string_view readPassword;          // padded; used when Flags has kFlagReadPassword
+};
+std::string BuildContainer(const ContainerParts &parts, CryptoProvider &crypto, double moment);
+
+// A whole container as read: the blocks are all those between the buses
+// and the trailer. `password` gives the padded read password for a file
+// with flag 2 (nullopt = cancelled: CodeError 254).
+struct ContainerContent
+{
+    Trailer access;
+    std::string readPassword; // padded, when the file has one
+    TTyreAdr tyres;
+    std::string generalText;
+    std::vector<std::string> testTexts;
+};
+using ReadPasswordSource = std::function<std::optional<std::string>(const Trailer &)>;
+ContainerContent ReadContainer(ByteSource &source, CryptoProvider &crypto,
+                               std::span<char> digestBuffer, const ReadPasswordSource &password);
 
 // Appends Flags, the check values the flags call for, T = the image size
 // before this call, and the low four bytes of `moment` as a day count.

@@ -6,6 +6,8 @@
 // error box with its own text.
 
 #include <cstddef>
+#include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -77,5 +79,11 @@ public:
 private:
     int m_code;
 };
+
+// The log line of a container failure; "" for a failure that has none
+// (cancelled, already reported, crypto failure); nullopt for an exception
+// that is not a container failure (its own text is shown in an error box).
+std::optional<std::string> FailureLogLine(std::exception_ptr failure,
+                                          std::size_t maxBlockText = 65535);
 
 } // namespace qv

@@ -89,12 +89,16 @@ void FileSource::ReadAt(std::uint64_t offset, std::span<char> out)
 void FileStore::Replace(const std::string &target, std::string_view bytes)
 {
     // A link is followed, so that the file it names is replaced, not the link.
-    std::error_code error;
-    const std::string path = std::filesystem::is_symlink(target, error)
-                                 ? std::filesystem::canonical(target, error).string()
-                                 : target;
-    if (error) {
-        throw WriteFailure();
+    std::string path = target;
+    struct stat link
+    {
+    };
+    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        std::error_code error;
+        path = std::filesystem::canonical(target, error).string();
+        if (error) {
+            throw WriteFailure();
+        }
     }
     std::string temp = TempPathFor(path);
     FdGuard fd(::mkstemp(temp.data()));

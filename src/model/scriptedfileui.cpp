@@ -29,9 +29,10 @@ void ScriptedFileUi::ShowFileErrors(const std::string &heading, const std::strin
 bool ScriptedFileUi::AskPassword(PasswordRequest &request)
 {
     ++m_passwordRequests;
-    while (!m_passwords.empty()) {
-        const std::string typed = m_passwords.front();
-        m_passwords.pop_front();
+    auto &queue = Queue(request.Mode);
+    while (!queue.empty()) {
+        const std::string typed = queue.front();
+        queue.pop_front();
         std::string padded;
         Bytes32 check{};
         if (request.Transform && request.Transform(typed, padded, check) &&

@@ -34,10 +34,14 @@ public:
         bool backup = false;
     };
 
-    // Passwords are typed in this order; a wrong one is answered with the
-    // message-box service (catalogue message 30, Retry or Cancel), and an
-    // empty queue cancels the request.
-    void QueuePassword(std::string typed) { m_passwords.push_back(std::move(typed)); }
+    // Passwords typed into the read (PasswordRequest::ModeRead) or the write
+    // request, in this order. A wrong one is answered through the
+    // message-box service (catalogue message 30, Retry or Cancel); an empty
+    // queue cancels the request.
+    void QueuePassword(std::string typed, int mode = PasswordRequest::ModeRead)
+    {
+        Queue(mode).push_back(std::move(typed));
+    }
     void SetSaveChoice(const SaveChoice &choice) { m_choice = choice; }
 
     void ShowNotice(const std::string &text) override;
@@ -58,7 +62,13 @@ public:
     void Clear();
 
 private:
-    std::deque<std::string> m_passwords;
+    std::deque<std::string> &Queue(int mode)
+    {
+        return mode == PasswordRequest::ModeWrite ? m_writePasswords : m_readPasswords;
+    }
+
+    std::deque<std::string> m_readPasswords;
+    std::deque<std::string> m_writePasswords;
     SaveChoice m_choice;
     std::vector<ShownLog> m_logs;
     std::vector<std::string> m_notices;

@@ -93,30 +93,15 @@ bool TTestFile::Guarded(const std::function<bool()> &steps)
 
 void TTestFile::MapCurrentException()
 {
-    try {
-        throw;
-    } catch (const ReadFailure &) {
-        AddLogLine("Не удалось прочитать данные из файла. " + Msg(17), kLogError);
-    } catch (const WriteFailure &) {
-        AddLogLine("Не удалось записать данные в файл. " + Msg(18), kLogError);
-    } catch (const OpenFailure &) {
-        AddLogLine("Нет доступа к файлу или файл отсутствует", kLogError);
-    } catch (const BlockTooLong &e) {
-        const std::string what = e.TestIndex() < 0
-                                     ? std::string("Общие данные файла")
-                                     : "Данные теста №" + std::to_string(e.TestIndex() + 1);
-        AddLogLine(what + " занимают " + std::to_string(e.Size()) +
-                       " байт, а блок файла вмещает не более " + std::to_string(kMaxBlockText) +
-                       " байт",
-                   kLogError);
-    } catch (const CodeError &e) {
-        if (e.Code() == CodeError::BadMagic) {
-            AddLogLine(Msg(20), kLogError);
-        } else if (e.Code() == CodeError::DigestMismatch) {
-            AddLogLine("Ошибка в структуре файла. Файл поврежден (не совпадает контрольная сумма)",
-                       kLogError);
+    const std::exception_ptr failure = std::current_exception();
+    if (const auto line = FailureLogLine(failure, kMaxBlockText)) {
+        if (!line->empty()) {
+            AddLogLine(*line, kLogError);
         }
-        // Crypto failure, cancellation, already reported: no line.
+        return;
+    }
+    try {
+        std::rethrow_exception(failure);
     } catch (const std::exception &e) {
         Mesbo().Show(e.what(), MbError, kProductName);
     }
@@ -357,35 +342,34 @@ std::string TTestFile::BuildImage(SSaveParam *param)
     SSaveParam defaults;
     SSaveParam &save = param != nullptr ? *param : defaults;
 
-    std::string image(kTestFileMagic);
-    doc.Tyres.Write(image);
     WriteGeneralSection();
-    AppendIniBlock(image, kGeneralBlockIv, -1);
+    const std::string general = IniBlockText();
+    std::vector<std::string> tests;
+    tests.reserve(static_cast<std::size_t>(doc.NTest));
     const STest empty;
     for (int i = 0; i < doc.NTest; ++i) {
         m_ini.Clear();
         save.TestIndex = i;
         const STest *test = doc.Tests[static_cast<std::size_t>(i)].get();
         WriteTestSections(m_ini, test != nullptr ? *test : empty, save);
-        AppendIniBlock(image, kTestBlockIv, i);
+        tests.push_back(IniBlockText());
     }
     m_ini.Clear();
-    Trailer trailer;
-    trailer.Flags = m_flags;
-    trailer.ReadCheck = m_readCheck;
-    trailer.WriteCheck = m_writeCheck;
-    AppendTrailer(image, trailer, NowDayCount());
-    AppendDigest(image, m_crypto);
-    return image;
+
+    ContainerParts parts;
+    parts.tyres = &doc.Tyres;
+    parts.generalText = general;
+    parts.testTexts = tests;
+    parts.access.Flags = m_flags;
+    parts.access.ReadCheck = m_readCheck;
+    parts.access.WriteCheck = m_writeCheck;
+    parts.readPassword = m_readPassword;
+    return BuildContainer(parts, m_crypto, NowDayCount());
 }
 
-void TTestFile::AppendIniBlock(std::string &image, const Bytes16 &iv, int testIndex)
+std::string TTestFile::IniBlockText() const
 {
-    const std::string text = Utf8ToCp1251(m_ini.ToText());
-    if (text.size() > kMaxBlockText) {
-        throw BlockTooLong(text.size(), testIndex);
-    }
-    AppendBlock(image, text, iv, m_flags, m_readPassword, m_crypto);
+    return Utf8ToCp1251(m_ini.ToText());
 }
 
 bool TTestFile::IsFileOfKind(int kind, const std::string &path)

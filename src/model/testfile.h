@@ -84,7 +84,7 @@ private:
     bool SaveSteps(SSaveParam *param);
     bool RunSaveChoice(SSaveParam &param);
     std::string BuildImage(SSaveParam *param);
-    void AppendIniBlock(std::string &image, const Bytes16 &iv, int testIndex);
+    std::string IniBlockText() const;
     void ReadGeneralSection();
     void WriteGeneralSection();
     void ReadContactsSteps();
