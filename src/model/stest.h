@@ -4,6 +4,12 @@
 // (added with their models) the tact array, the word lists and the function
 // lists. The document owns every test through SQor::Tests.
 
+#include "model/funcf.h"
+#include "model/funcm.h"
+#include "model/funcs.h"
+#include "model/funcv.h"
+#include "model/prog.h"
+
 #include <cstdint>
 #include <string>
 
@@ -18,9 +24,14 @@ struct STest
     std::int32_t StartTact = 0; // key START: tact at which every repeated cycle starts
     std::string Name;           // key NAME
 
-    // Word lists (IWords, OWords, GWords) and function lists (FFuncs,
-    // MFuncs, PFuncs, VFuncs, SFuncs): added with the word and function
-    // models.
+    // Word lists (IWords, OWords, GWords): added with the word model.
+
+    // Function lists, up to 16 functions of each kind (99 V-functions).
+    TFuncF FFuncs;
+    TFuncM MFuncs;
+    TProg PFuncs;
+    TFuncV VFuncs;
+    TFuncS SFuncs;
 
     std::int32_t RunCounter1 = 0; // cycle reached by the last run
     std::int32_t RunCounter2 = 0; // tact reached by the last run, 0-based

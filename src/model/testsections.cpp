@@ -1,6 +1,8 @@
 #include "model/testsections.h"
 
 #include "model/inistore.h"
+#include "model/inivalues.h"
+#include "model/testfunctions.h"
 
 #include <array>
 
@@ -30,10 +32,24 @@ constexpr std::array kLoadOrder = {
 // sections to read or write.
 void ReadKind(SectionKind kind, const IniStore &ini, STest &test, const TestReadContext &context)
 {
-    (void)context;
     switch (kind) {
     case SectionKind::Main:
         ReadMainSection(ini, test);
+        break;
+    case SectionKind::FFuncs:
+        ReadFFunctions(ini, test);
+        break;
+    case SectionKind::MFuncs:
+        ReadMFunctions(ini, test);
+        break;
+    case SectionKind::PFuncs:
+        ReadPFunctions(ini, test);
+        break;
+    case SectionKind::SFuncs:
+        ReadSFunctions(ini, test);
+        break;
+    case SectionKind::VFuncs:
+        ReadVFunctions(ini, test, context);
         break;
     default:
         break;
@@ -48,6 +64,21 @@ void WriteKind(SectionKind kind, IniStore &ini, const STest &test, SSaveParam &p
         break;
     case SectionKind::IWords:
         param.WordKind = 'i';
+        break;
+    case SectionKind::FFuncs:
+        WriteFFunctions(ini, test, param);
+        break;
+    case SectionKind::MFuncs:
+        WriteMFunctions(ini, test, param);
+        break;
+    case SectionKind::PFuncs:
+        WritePFunctions(ini, test, param);
+        break;
+    case SectionKind::VFuncs:
+        WriteVFunctions(ini, test, param);
+        break;
+    case SectionKind::SFuncs:
+        WriteSFunctions(ini, test, param);
         break;
     default:
         break;
@@ -82,8 +113,12 @@ void WriteMainSection(IniStore &ini, const STest &test)
 
 void ReadTestSections(const IniStore &ini, STest &test, const TestReadContext &context)
 {
-    for (const auto &info : SectionKindsInLoadOrder()) {
-        ReadKind(info.kind, ini, test, context);
+    try {
+        for (const auto &info : SectionKindsInLoadOrder()) {
+            ReadKind(info.kind, ini, test, context);
+        }
+    } catch (const SectionValueError &error) {
+        throw SectionValueError(error, context.testIndex);
     }
 }
 
