@@ -25,9 +25,6 @@ const DirectionTexts *Direction(std::int32_t value)
     return &kDirections[static_cast<std::size_t>(value)];
 }
 
-constexpr std::int32_t kOWordBase = 1000;
-constexpr std::int32_t kGWordBase = 2000;
-
 } // namespace
 
 std::string_view DirectionTag(std::int32_t direction)
@@ -46,25 +43,6 @@ std::string_view FuncSModeCaption(std::int32_t mode)
 {
     const auto *texts = Direction(mode);
     return texts ? texts->sCaption : std::string_view();
-}
-
-char WordCodeKind(std::int32_t code)
-{
-    if (code >= kGWordBase)
-        return 'g';
-    return code >= kOWordBase ? 'o' : 'i';
-}
-
-std::int32_t WordCodeNumber(std::int32_t code)
-{
-    if (code >= kGWordBase)
-        return code - kGWordBase;
-    return code >= kOWordBase ? code - kOWordBase : code;
-}
-
-std::string WordCodeText(std::int32_t code)
-{
-    return WordCodeKind(code) + std::to_string(WordCodeNumber(code));
 }
 
 std::string DataFileCaption(std::string_view fileName)

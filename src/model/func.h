@@ -1,8 +1,7 @@
 #pragma once
 
 // What the F- and S-function lists share: the direction of a function (its
-// Type for F, its Mode for S), the word codes by which an F-function names
-// its words, and the run-result operations the compiler's answer decoder
+// Type for F, its Mode for S) and the run-result operations the compiler's answer decoder
 // calls on either list (TFunc).
 
 #include <cstdint>
@@ -26,13 +25,6 @@ std::string_view DirectionTag(std::int32_t direction);
 std::string_view FuncFTypeCaption(std::int32_t type);
 // The S-function's caption of a Mode ("чтение из устройства" ...); empty otherwise.
 std::string_view FuncSModeCaption(std::int32_t mode);
-
-// Word codes: 0..999 i-word n, 1000..1999 o-word n - 1000, 2000 and above
-// g-word n - 2000 (codes below 0 count as i-words that cannot exist).
-char WordCodeKind(std::int32_t code);
-std::int32_t WordCodeNumber(std::int32_t code);
-// "i12", "o3", "g1".
-std::string WordCodeText(std::int32_t code);
 
 // The shown name of a data file: "<не задано>" for an empty name.
 std::string DataFileCaption(std::string_view fileName);

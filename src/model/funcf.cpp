@@ -2,8 +2,8 @@
 
 #include "model/funclinks.h"
 #include "model/inistore.h"
-#include "model/inivalues.h"
 #include "model/records.h"
+#include "model/sectionvalues.h"
 
 namespace qv {
 
@@ -70,8 +70,8 @@ void TFuncF::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &t
         record.SavedFileName = record.FileName;
         record.Number = n;
         Replace(record);
-        SetWordLink(test, WordCodeKind(record.AdrWord), WordCodeNumber(record.AdrWord),
-                    FuncLinkValue(n, LinkFAddress));
+        if (const auto word = DecodeWordCode(record.AdrWord))
+            SetWordLink(test, word->kind, word->id, MakeFuncLink(n, LinkFAddress));
     }
 }
 

@@ -59,7 +59,7 @@ public:
 
     // Reads the sections prefix + 1..16 that exist and marks each function's
     // address-setting word in the test's word lists. Throws
-    // SectionValueError for a malformed value.
+    // SectionFormatError for a malformed value.
     void LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test);
     // One section per record in list order; the working values when param
     // asks for the function data, else the values read from the file.

@@ -6,6 +6,8 @@
 // number. A snapshot is a deep copy taken when a function window opens:
 // the window's OK drops it, its Cancel restores it.
 
+#include "model/modelfailure.h"
+
 #include <cstdint>
 #include <new>
 #include <optional>
@@ -18,11 +20,6 @@ namespace qv {
 
 // Functions of each kind a test file can hold: sections are numbered 1..16.
 inline constexpr int kMaxFileFunctions = 16;
-
-// Operator boxes of the function lists. The internal-failure box is shown at
-// most once every 3 seconds.
-void ReportInternalFailure(std::string_view where);
-void ReportMemoryFailure(std::string_view where);
 
 template <class Record>
 class FuncList

@@ -2,9 +2,10 @@
 
 #include "model/funcf.h"
 #include "model/funclinks.h"
+#include "model/funcwordref.h"
 #include "model/inistore.h"
-#include "model/inivalues.h"
 #include "model/records.h"
+#include "model/sectionvalues.h"
 
 namespace qv {
 namespace {
@@ -13,17 +14,10 @@ constexpr std::array<std::string_view, kMemoryAlgorithms> kAlgorithmNames = {
     "Тест буферов", "Тест адреса", "Марш-тест", "Шахматный тест", "Бегущий ноль", "Бегущая единица",
 };
 
-std::string InputWordRef(std::int32_t number)
-{
-    std::string text = "i";
-    text += std::to_string(number);
-    return text;
-}
-
 void LinkMWords(STest &test, const SFuncM &record)
 {
-    const std::int32_t low = FuncLinkValue(record.Number, LinkMAddress);
-    const std::int32_t high = FuncLinkValue(record.Number, LinkMAddressHigh);
+    const std::int32_t low = MakeFuncLink(record.Number, LinkMAddress);
+    const std::int32_t high = MakeFuncLink(record.Number, LinkMHighAddress);
     SetWordLink(test, 'i', record.AdrWrite, low);
     SetWordLink(test, 'i', record.AdrRead, low);
     if (record.AdrWrite2 != 0)
@@ -85,13 +79,13 @@ void TFuncM::SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam
         ini.WriteInteger(section, "ADREND", low32(working ? record.AdrEnd : record.SavedEnd));
         ini.WriteInteger(section, "ADRINC", working ? record.AdrInc : record.SavedInc);
         ini.WriteInteger(section, "ALG", working ? record.Alg : record.SavedAlg);
-        ini.WriteString(section, "ADRW", InputWordRef(record.AdrWrite));
+        ini.WriteString(section, "ADRW", WordRefText('i', record.AdrWrite));
         if (record.AdrWrite2 != 0)
-            ini.WriteString(section, "ADRW2", InputWordRef(record.AdrWrite2));
+            ini.WriteString(section, "ADRW2", WordRefText('i', record.AdrWrite2));
         ini.WriteInteger(section, "DATW", record.DatWrite);
-        ini.WriteString(section, "ADRR", InputWordRef(record.AdrRead));
+        ini.WriteString(section, "ADRR", WordRefText('i', record.AdrRead));
         if (record.AdrRead2 != 0)
-            ini.WriteString(section, "ADRR2", InputWordRef(record.AdrRead2));
+            ini.WriteString(section, "ADRR2", WordRefText('i', record.AdrRead2));
         ini.WriteInteger(section, "DATR", record.DatRead);
     }
 }

@@ -4,8 +4,8 @@
 #include "infra/version.h"
 #include "model/funcf.h"
 #include "model/inistore.h"
-#include "model/inivalues.h"
 #include "model/records.h"
+#include "model/sectionvalues.h"
 
 namespace qv {
 namespace {

@@ -87,7 +87,7 @@ public:
 
     // Reads the sections prefix + 1..16 that exist. An interface without
     // serial parameters shows "Unknown type - TFuncS::LoadFromFile" and
-    // keeps the function. Throws SectionValueError for a malformed value.
+    // keeps the function. Throws SectionFormatError for a malformed value.
     void LoadFromFile(const IniStore &ini, std::string_view prefix);
     // One section per record in list order (working or saved values as for
     // F-functions); an interface without serial parameters shows "Unknown

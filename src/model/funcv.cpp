@@ -3,8 +3,8 @@
 #include "infra/helpers.h"
 #include "infra/messages.h"
 #include "model/inistore.h"
-#include "model/inivalues.h"
 #include "model/records.h"
+#include "model/sectionvalues.h"
 
 #include <algorithm>
 
@@ -119,7 +119,8 @@ std::array<std::int32_t, kVCycles> ReadCycleDigits(std::string_view section, std
         if (cycle < text.size()) {
             last = WD_HexToInt(text.substr(cycle, 1));
             if (last < 0)
-                throw SectionValueError(section, key, text, "строкой шестнадцатеричных цифр");
+                throw SectionFormatError(section, key, text,
+                                         "не является строкой шестнадцатеричных цифр");
         }
         values[cycle] = last;
     }

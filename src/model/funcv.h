@@ -45,7 +45,7 @@ std::string InfoFromFile(std::string_view stored);
 
 // "VSWEEP"/"VDIV": one hexadecimal digit per cycle, at most 16 read; the
 // cycles after the last digit repeat it, or take def when the text is
-// empty. Throws SectionValueError for a character that is not a hex digit.
+// empty. Throws SectionFormatError for a character that is not a hex digit.
 std::array<std::int32_t, kVCycles> ReadCycleDigits(std::string_view section, std::string_view key,
                                                    std::string_view text, std::int32_t def);
 // 16 upper-case hexadecimal digits.
@@ -117,7 +117,7 @@ public:
     // records for test testIndex (0-based) become the references. Returns
     // false when that read failed: FailureText() then holds the operator's
     // message, built once per list (empty when this list reported before).
-    // Throws SectionValueError for a malformed value.
+    // Throws SectionFormatError for a malformed value.
     bool LoadFromFile(const IniStore &ini, std::string_view prefix, const std::string &scoPath,
                       int testIndex, SScoFile &sco = ScoFile());
     const std::string &FailureText() const { return m_failureText; }

@@ -2,9 +2,10 @@
 
 #include "model/funcf.h"
 #include "model/funclinks.h"
+#include "model/funcwordref.h"
 #include "model/inistore.h"
-#include "model/inivalues.h"
 #include "model/records.h"
+#include "model/sectionvalues.h"
 
 #include <array>
 
@@ -17,13 +18,6 @@ constexpr std::array kAlgorithms = {
     SProgAlgorithmInfo{"PROM 0", true, 3, 20},
     SProgAlgorithmInfo{"PROM 1", true, 3, 20},
 };
-
-std::string KindRef(char kind, std::int32_t number)
-{
-    std::string text(1, kind);
-    text += std::to_string(number);
-    return text;
-}
 
 } // namespace
 
@@ -68,9 +62,9 @@ void TProg::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &te
         record.Number = n;
         Replace(record);
         if (record.Alg == ProgProm0)
-            SetWordLink(test, 'i', record.DatWrite, LinkProm0Data);
+            SetWordLink(test, 'i', record.DatWrite, LinkPData);
         else if (record.Alg == ProgProm1)
-            SetWordLink(test, 'i', record.DatWrite, LinkProm1Data);
+            SetWordLink(test, 'i', record.DatWrite, LinkPData2);
     }
 }
 
@@ -87,9 +81,9 @@ void TProg::SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam 
         ini.WriteInteger(section, "PARAM0", working ? record.Cycles : record.SavedCycles);
         ini.WriteInteger(section, "PARAM1", working ? record.Param : record.SavedParam);
         ini.WriteInteger(section, "ALG", record.Alg);
-        ini.WriteString(section, "ADRW", KindRef(record.AdrWriteKind, record.AdrWrite));
+        ini.WriteString(section, "ADRW", WordRefText(record.AdrWriteKind, record.AdrWrite));
         ini.WriteInteger(section, "DATW", record.DatWrite);
-        ini.WriteString(section, "ADRR", KindRef(record.AdrReadKind, record.AdrRead));
+        ini.WriteString(section, "ADRR", WordRefText(record.AdrReadKind, record.AdrRead));
         ini.WriteInteger(section, "DATR", record.DatRead);
     }
 }

@@ -9,22 +9,26 @@
 #include "model/funcs.h"
 #include "model/funcv.h"
 #include "model/prog.h"
+#include "model/timearray.h"
+#include "model/words.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qv {
 
 struct STest
 {
-    // Tact array of the test (the diagram): added with the tact model.
-    // std::unique_ptr<TTimeArray> Tacts;
+    TTimeArray Tacts; // the tact array (diagram)
 
     std::int32_t Cycles = 0;    // key CYCLE: number of cycles the test runs
     std::int32_t StartTact = 0; // key START: tact at which every repeated cycle starts
     std::string Name;           // key NAME
 
-    // Word lists (IWords, OWords, GWords): added with the word model.
+    TWord IWords{'i'}; // input words
+    TOWord OWords;     // output words
+    TGWord GWords;     // generator words
 
     // Function lists, up to 16 functions of each kind (99 V-functions).
     TFuncF FFuncs;
@@ -39,8 +43,19 @@ struct STest
     std::int32_t DebugLast = 0;   // last tact of the debug range, 0-based
     std::int32_t ActiveCycle = 0; // cycle shown and used for per-cycle data, 0-based
 
-    // Per-cycle probe arrays (ProbeCounts, ProbeFlags, Probes): added with
-    // the tact model.
+    // Probe entries per cycle; empty until a probe key is read or probe
+    // mode is entered, then one array per cycle (entry 0 the default
+    // "Зонд" once the cycle has any).
+    std::vector<std::vector<SZond>> Probes;
+    std::vector<std::int32_t> ProbeFlags; // per-cycle probe state
+    int ProbeCount(int cycle) const
+    {
+        return cycle >= 0 && static_cast<std::size_t>(cycle) < Probes.size()
+                   ? static_cast<int>(Probes[static_cast<std::size_t>(cycle)].size())
+                   : 0;
+    }
+    // Creates the per-cycle arrays (no entries) when they do not exist yet.
+    void EnsureProbeArrays();
 };
 
 } // namespace qv

@@ -40,33 +40,33 @@ void ReadVFunctions(const IniStore &ini, STest &test, const TestReadContext &con
         context.showError(test.VFuncs.FailureText());
 }
 
-void WriteFFunctions(IniStore &ini, const STest &test, const SSaveParam &param)
+void WriteFFunctions(IniStore &ini, const STest &test, const SSaveParam *param)
 {
-    test.FFuncs.SaveToFile(ini, kFFuncsPrefix, &param);
+    test.FFuncs.SaveToFile(ini, kFFuncsPrefix, param);
 }
 
-void WriteMFunctions(IniStore &ini, const STest &test, const SSaveParam &param)
+void WriteMFunctions(IniStore &ini, const STest &test, const SSaveParam *param)
 {
-    test.MFuncs.SaveToFile(ini, kMFuncsPrefix, &param);
+    test.MFuncs.SaveToFile(ini, kMFuncsPrefix, param);
 }
 
-void WritePFunctions(IniStore &ini, const STest &test, const SSaveParam &param)
+void WritePFunctions(IniStore &ini, const STest &test, const SSaveParam *param)
 {
-    test.PFuncs.SaveToFile(ini, kPFuncsPrefix, &param);
+    test.PFuncs.SaveToFile(ini, kPFuncsPrefix, param);
 }
 
-void WriteSFunctions(IniStore &ini, const STest &test, const SSaveParam &param)
+void WriteSFunctions(IniStore &ini, const STest &test, const SSaveParam *param)
 {
-    test.SFuncs.SaveToFile(ini, kSFuncsPrefix, &param);
+    test.SFuncs.SaveToFile(ini, kSFuncsPrefix, param);
 }
 
-void WriteVFunctions(IniStore &ini, const STest &test, const SSaveParam &param)
+void WriteVFunctions(IniStore &ini, const STest &test, int testIndex, const SSaveParam *param)
 {
     // A save starts with the first test: waveforms staged by a save that
     // failed before its oscillogram step must not reach this file.
-    if (param.TestIndex == 0)
+    if (testIndex == 0)
         ScoFile().ResetScoState();
-    test.VFuncs.SaveToFile(ini, kVFuncsPrefix, param.TestIndex, &param);
+    test.VFuncs.SaveToFile(ini, kVFuncsPrefix, testIndex, param);
 }
 
 void FinishTestFileLoad()

@@ -22,7 +22,7 @@ inline constexpr std::string_view kPFuncsPrefix = "PFUNCS";
 inline constexpr std::string_view kVFuncsPrefix = "VFUNCS";
 inline constexpr std::string_view kSFuncsPrefix = "SFUNCS";
 
-// F-, M-, P- and S-sections. Throws SectionValueError for a malformed value.
+// F-, M-, P- and S-sections. Throws SectionFormatError for a malformed value.
 void ReadFFunctions(const IniStore &ini, STest &test);
 void ReadMFunctions(const IniStore &ini, STest &test);
 void ReadPFunctions(const IniStore &ini, STest &test);
@@ -32,12 +32,14 @@ void ReadSFunctions(const IniStore &ini, STest &test);
 // test of a load starts from a fresh oscillogram state.
 void ReadVFunctions(const IniStore &ini, STest &test, const TestReadContext &context);
 
-void WriteFFunctions(IniStore &ini, const STest &test, const SSaveParam &param);
-void WriteMFunctions(IniStore &ini, const STest &test, const SSaveParam &param);
-void WritePFunctions(IniStore &ini, const STest &test, const SSaveParam &param);
-void WriteSFunctions(IniStore &ini, const STest &test, const SSaveParam &param);
-// The first test of a save starts from an empty staging buffer.
-void WriteVFunctions(IniStore &ini, const STest &test, const SSaveParam &param);
+// param is null for a save without parameters (the values read from the
+// file are written).
+void WriteFFunctions(IniStore &ini, const STest &test, const SSaveParam *param);
+void WriteMFunctions(IniStore &ini, const STest &test, const SSaveParam *param);
+void WritePFunctions(IniStore &ini, const STest &test, const SSaveParam *param);
+void WriteSFunctions(IniStore &ini, const STest &test, const SSaveParam *param);
+// The first test of a save (testIndex 0) starts from an empty staging buffer.
+void WriteVFunctions(IniStore &ini, const STest &test, int testIndex, const SSaveParam *param);
 
 // The container's steps around a whole operation. After a load (whether it
 // succeeded or not) the oscillogram records read are released. After a save

@@ -1,7 +1,7 @@
 #include "model/testsections.h"
 
 #include "model/inistore.h"
-#include "model/inivalues.h"
+#include "model/sectionvalues.h"
 #include "model/testfunctions.h"
 
 #include <array>
@@ -36,6 +36,18 @@ void ReadKind(SectionKind kind, const IniStore &ini, STest &test, const TestRead
     case SectionKind::Main:
         ReadMainSection(ini, test);
         break;
+    case SectionKind::Diagram:
+        test.Tacts.Read(ini, kDiagramSection, test);
+        break;
+    case SectionKind::IWords:
+        test.IWords.Read(ini, test.Cycles);
+        break;
+    case SectionKind::OWords:
+        test.OWords.Read(ini, test.Cycles);
+        break;
+    case SectionKind::GWords:
+        test.GWords.Read(ini, test.Cycles);
+        break;
     case SectionKind::FFuncs:
         ReadFFunctions(ini, test);
         break;
@@ -56,14 +68,27 @@ void ReadKind(SectionKind kind, const IniStore &ini, STest &test, const TestRead
     }
 }
 
-void WriteKind(SectionKind kind, IniStore &ini, const STest &test, SSaveParam &param)
+// param is null for a save without parameters.
+void WriteKind(SectionKind kind, IniStore &ini, const STest &test, int testIndex, SSaveParam *param)
 {
     switch (kind) {
     case SectionKind::Main:
         WriteMainSection(ini, test);
         break;
+    case SectionKind::Diagram:
+        test.Tacts.Write(ini, kDiagramSection, test, param);
+        break;
     case SectionKind::IWords:
-        param.WordKind = 'i';
+        if (param) {
+            param->WordKind = 'i';
+        }
+        test.IWords.Write(ini, param);
+        break;
+    case SectionKind::OWords:
+        test.OWords.Write(ini, param);
+        break;
+    case SectionKind::GWords:
+        test.GWords.Write(ini, param);
         break;
     case SectionKind::FFuncs:
         WriteFFunctions(ini, test, param);
@@ -75,7 +100,7 @@ void WriteKind(SectionKind kind, IniStore &ini, const STest &test, SSaveParam &p
         WritePFunctions(ini, test, param);
         break;
     case SectionKind::VFuncs:
-        WriteVFunctions(ini, test, param);
+        WriteVFunctions(ini, test, testIndex, param);
         break;
     case SectionKind::SFuncs:
         WriteSFunctions(ini, test, param);
@@ -117,15 +142,23 @@ void ReadTestSections(const IniStore &ini, STest &test, const TestReadContext &c
         for (const auto &info : SectionKindsInLoadOrder()) {
             ReadKind(info.kind, ini, test, context);
         }
-    } catch (const SectionValueError &error) {
-        throw SectionValueError(error, context.testIndex);
+    } catch (const SectionFormatError &error) {
+        throw error.InTest(context.testIndex);
     }
 }
 
 void WriteTestSections(IniStore &ini, const STest &test, SSaveParam &param)
 {
+    WriteTestSections(ini, test, param.TestIndex, &param);
+}
+
+void WriteTestSections(IniStore &ini, const STest &test, int testIndex, SSaveParam *param)
+{
+    if (param) {
+        param->TestIndex = testIndex;
+    }
     for (const auto &info : SectionKindsInSaveOrder()) {
-        WriteKind(info.kind, ini, test, param);
+        WriteKind(info.kind, ini, test, testIndex, param);
         ini.WriteString(kDescSection, info.descKey, info.descText);
     }
 }

@@ -67,6 +67,9 @@ void ReadTestSections(const IniStore &ini, STest &test, const TestReadContext &c
 // each kind followed by its DESC key. param.TestIndex is the test's index;
 // WordKind is set to 'i' before the input and generator words.
 void WriteTestSections(IniStore &ini, const STest &test, SSaveParam &param);
+// The same for a save with or without parameters: with none (null) every
+// section writes its reference data; testIndex is the test's index.
+void WriteTestSections(IniStore &ini, const STest &test, int testIndex, SSaveParam *param);
 
 // The MAIN section alone (NAME, CYCLE, START).
 void ReadMainSection(const IniStore &ini, STest &test);
