@@ -4,6 +4,11 @@
 // (added with their models) the tact array, the word lists and the function
 // lists. The document owns every test through SQor::Tests.
 
+#include "model/funcf.h"
+#include "model/funcm.h"
+#include "model/funcs.h"
+#include "model/funcv.h"
+#include "model/prog.h"
 #include "model/timearray.h"
 #include "model/words.h"
 
@@ -25,8 +30,12 @@ struct STest
     TOWord OWords;     // output words
     TGWord GWords;     // generator words
 
-    // Function lists (FFuncs, MFuncs, PFuncs, VFuncs, SFuncs): added with
-    // the function models.
+    // Function lists, up to 16 functions of each kind (99 V-functions).
+    TFuncF FFuncs;
+    TFuncM MFuncs;
+    TProg PFuncs;
+    TFuncV VFuncs;
+    TFuncS SFuncs;
 
     std::int32_t RunCounter1 = 0; // cycle reached by the last run
     std::int32_t RunCounter2 = 0; // tact reached by the last run, 0-based

@@ -2,6 +2,7 @@
 
 #include "model/inistore.h"
 #include "model/sectionvalues.h"
+#include "model/testfunctions.h"
 
 #include <array>
 
@@ -31,7 +32,6 @@ constexpr std::array kLoadOrder = {
 // sections to read or write.
 void ReadKind(SectionKind kind, const IniStore &ini, STest &test, const TestReadContext &context)
 {
-    (void)context;
     switch (kind) {
     case SectionKind::Main:
         ReadMainSection(ini, test);
@@ -48,6 +48,21 @@ void ReadKind(SectionKind kind, const IniStore &ini, STest &test, const TestRead
     case SectionKind::GWords:
         test.GWords.Read(ini, test.Cycles);
         break;
+    case SectionKind::FFuncs:
+        ReadFFunctions(ini, test);
+        break;
+    case SectionKind::MFuncs:
+        ReadMFunctions(ini, test);
+        break;
+    case SectionKind::PFuncs:
+        ReadPFunctions(ini, test);
+        break;
+    case SectionKind::SFuncs:
+        ReadSFunctions(ini, test);
+        break;
+    case SectionKind::VFuncs:
+        ReadVFunctions(ini, test, context);
+        break;
     default:
         break;
     }
@@ -56,7 +71,6 @@ void ReadKind(SectionKind kind, const IniStore &ini, STest &test, const TestRead
 // param is null for a save without parameters.
 void WriteKind(SectionKind kind, IniStore &ini, const STest &test, int testIndex, SSaveParam *param)
 {
-    (void)testIndex;
     switch (kind) {
     case SectionKind::Main:
         WriteMainSection(ini, test);
@@ -75,6 +89,21 @@ void WriteKind(SectionKind kind, IniStore &ini, const STest &test, int testIndex
         break;
     case SectionKind::GWords:
         test.GWords.Write(ini, param);
+        break;
+    case SectionKind::FFuncs:
+        WriteFFunctions(ini, test, param);
+        break;
+    case SectionKind::MFuncs:
+        WriteMFunctions(ini, test, param);
+        break;
+    case SectionKind::PFuncs:
+        WritePFunctions(ini, test, param);
+        break;
+    case SectionKind::VFuncs:
+        WriteVFunctions(ini, test, testIndex, param);
+        break;
+    case SectionKind::SFuncs:
+        WriteSFunctions(ini, test, param);
         break;
     default:
         break;

@@ -1,0 +1,75 @@
+#pragma once
+
+// F-functions: a block of data moved between the board and a data file
+// beside the test file, one element per address of a range, through an
+// address-setting word and a data-setting word of the test. Sections
+// "FFUNCS<n>", n = 1..16.
+
+#include "model/func.h"
+#include "model/funclist.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+class IniStore;
+struct SSaveParam;
+struct STest;
+
+struct SFuncF
+{
+    std::string Name;
+    std::int32_t AdrWord = 0; // address-setting word, word code (key ADRW)
+    std::int32_t AdrStart = 0;
+    std::int32_t AdrEnd = 0;
+    std::int32_t AdrInc = 0;
+    std::int32_t DatWord = 0;       // data-setting word, word code (key DATW)
+    std::int32_t Type = -1;         // FuncDirection; -1 in a record added and not loaded
+    std::int32_t Number = 0;        // 1..16
+    std::string FileName;           // data file name without folder; "" = none
+    std::vector<std::uint8_t> Data; // block handed over after the last run
+    std::int32_t Reached = -1;      // address reached by the last run; -1 = none
+    bool Error = false;             // the last run reported an error
+    // The values as read from the test file; written back unless the save
+    // asks for the function data.
+    std::int32_t SavedStart = 0;
+    std::int32_t SavedEnd = 0;
+    std::int32_t SavedInc = 0;
+    std::string SavedFileName;
+
+    std::int32_t DataSize() const { return static_cast<std::int32_t>(Data.size()); }
+};
+
+class TFuncF : public TFunc, public FuncList<SFuncF>
+{
+public:
+    TFuncF()
+        : FuncList("TFuncF")
+    {}
+
+    bool HasError(int n) const override;
+    // The direction tag; "F" for a Type outside 0..2, "NONE" for an unknown n.
+    std::string TypeName(int n) const override;
+    void SetData(int n, std::vector<std::uint8_t> block) override;
+    std::span<const std::uint8_t> GetData(int n) const override;
+    void SetReached(int n, std::int32_t value) override;
+
+    // Reads the sections prefix + 1..16 that exist and marks each function's
+    // address-setting word in the test's word lists. Throws
+    // SectionFormatError for a malformed value.
+    void LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test);
+    // One section per record in list order; the working values when param
+    // asks for the function data, else the values read from the file.
+    void SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const;
+
+    // Forgets the last run: Reached -1, no error, no data block.
+    void ResetRunResults();
+};
+
+// True when a save writes the working values of M-, F- and P-functions.
+bool WritesFuncData(const SSaveParam *param);
+
+} // namespace qv
