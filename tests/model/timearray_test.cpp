@@ -168,7 +168,7 @@ TEST(TimeArray, MalformedLinesStopTheLoad)
                  SectionFormatError);
     EXPECT_THROW(test.Tacts.Read(DiagramStore({{"1", "x1" + kSep + "01"}}), kDiagramSection, test),
                  SectionFormatError);
-    EXPECT_THROW(test.Tacts.Read(DiagramStore({{"1", "193" + kSep + "01"}}), kDiagramSection, test),
+    EXPECT_THROW(test.Tacts.Read(DiagramStore({{"1", "192" + kSep + "01"}}), kDiagramSection, test),
                  SectionFormatError);
     EXPECT_THROW(test.Tacts.Read(DiagramStore({{"Z0", "A" + kSep + "0"}, {"ZM0", "\x01"}}),
                                  kDiagramSection, test),
