@@ -49,14 +49,25 @@ constexpr std::array<char16_t, 128> kCp866High = {
 
 std::string DecodeSingleByte(std::string_view bytes, const std::array<char16_t, 128> &high)
 {
+    // The UTF-8 form of every upper-half byte, made once per call: a block
+    // of Russian text then costs one copy of at most three bytes a letter.
+    std::array<std::array<char, 4>, 128> utf8{};
+    for (std::size_t i = 0; i < high.size(); ++i) {
+        std::string one;
+        AppendUtf8(one, high[i]);
+        utf8[i][0] = static_cast<char>(one.size());
+        std::copy(one.begin(), one.end(), utf8[i].begin() + 1);
+    }
     std::string out;
     out.reserve(bytes.size() * 2);
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80)
+        if (b < 0x80) {
             out.push_back(c);
-        else
-            AppendUtf8(out, high[b - 0x80]);
+        } else {
+            const auto &form = utf8[b - 0x80];
+            out.append(form.data() + 1, static_cast<std::size_t>(form[0]));
+        }
     }
     return out;
 }
@@ -115,6 +126,13 @@ EncodeSingleByte(std::string_view text, const std::array<char16_t, 128> &high, s
     out.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
+        // Runs of ASCII (most of a test block) go across as they are.
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            out.push_back(static_cast<char>(lead));
+            ++pos;
+            continue;
+        }
         const auto ch = NextUtf8(text, pos);
         if (!ch) {
             if (error)

@@ -86,6 +86,8 @@ public:
 private:
     struct Index;
 
+    void AddLine(std::string_view line);
+
     Section *FindSection(std::string_view name);
     const Section *FindSection(std::string_view name) const;
     Section &SectionFor(std::string_view name);
@@ -93,7 +95,14 @@ private:
 
     std::vector<Section> m_sections;
     std::unique_ptr<Index> m_index;
+    std::size_t m_parseSection = static_cast<std::size_t>(-1); // section SetStrings/FromText fill
+    std::size_t m_lastWritten = static_cast<std::size_t>(-1);  // section of the last WriteString
 };
+
+// An INI integer value: decimal with an optional sign, or hexadecimal after
+// "0x" or "$" (up to 32 bits, read as its two's complement); nullopt for an
+// empty text and anything else.
+std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 
 // Upper-cased key for the case-blind comparisons of names.
 std::string FoldName(std::string_view name);
