@@ -190,7 +190,7 @@ void TTestFile::ReadGeneralSection()
     SQor &doc = *Info.Doc;
     const IniStore &ini = m_ini;
     Info.Cnt->FileName =
-        BesideFile(doc.FileName, BareFileName(ini.ReadString(kGeneralSection, "CNT", "")));
+        FindBesideFile(doc.FileName, BareFileName(ini.ReadString(kGeneralSection, "CNT", "")));
     doc.Sys = ini.ReadInteger(kGeneralSection, "SYS", 0);
     const std::int32_t count = ini.ReadInteger(kGeneralSection, "NTEST", 0);
     if (count < 0 || count > kMaxTests) {
@@ -219,7 +219,11 @@ void TTestFile::WriteGeneralSection()
     ini.WriteInteger(kGeneralSection, "NTEST", doc.NTest);
     doc.FModified = NowDayCount();
     if (doc.FCreate == 0) {
-        doc.FCreate = FileDateOf(doc.FileName);
+        // A file not on the disk yet is being created now; asking its date
+        // would only raise a false alarm.
+        std::error_code error;
+        doc.FCreate =
+            std::filesystem::exists(doc.FileName, error) ? FileDateOf(doc.FileName) : doc.FModified;
     }
     ini.WriteString(kGeneralSection, "FCREATE", DateTimeText(doc.FCreate));
     ini.WriteString(kGeneralSection, "FMODIFIED", DateTimeText(doc.FModified));
