@@ -7,28 +7,26 @@
 #include "infra/version.h"
 #include "model/commentfile.h"
 #include "model/contactfile.h"
+#include "model/errors.h"
 #include "model/filepaths.h"
+#include "model/filestore.h"
 #include "model/testfile.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace qv {
 namespace {
 
 std::optional<std::string> ReadWholeFile(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    try {
+        const auto source = FileSource::OpenLocked(path);
+        return source->ReadBytes(static_cast<std::size_t>(source->Size()));
+    } catch (const OpenFailure &) {
+        return std::nullopt;
+    } catch (const ReadFailure &) {
         return std::nullopt;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes.str();
 }
 
 // Lines split at LF, a CR before it dropped.

@@ -28,6 +28,7 @@ std::string FindBesideFile(const std::string &file, std::string_view name)
     if (folder.empty()) {
         folder = ".";
     }
+    error.clear();
     std::filesystem::directory_iterator it(folder, error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         const std::string candidate = it->path().filename().string();

@@ -76,7 +76,6 @@ void IniStore::Clear()
 {
     m_sections.clear();
     m_index = std::make_unique<Index>();
-    m_parseSection = static_cast<std::size_t>(-1);
     m_lastWritten = static_cast<std::size_t>(-1);
 }
 
@@ -204,8 +203,12 @@ void IniStore::WriteString(std::string_view section, std::string_view key, std::
     if (m_lastWritten >= m_sections.size() || m_sections[m_lastWritten].name != section) {
         m_lastWritten = static_cast<std::size_t>(&SectionFor(section) - m_sections.data());
     }
-    Section &s = m_sections[m_lastWritten];
-    const std::size_t sIndex = static_cast<std::size_t>(&s - m_sections.data());
+    WriteEntry(m_lastWritten, key, value);
+}
+
+void IniStore::WriteEntry(std::size_t sIndex, std::string_view key, std::string_view value)
+{
+    Section &s = m_sections[sIndex];
     auto &keys = m_index->keys[sIndex];
     auto folded = FoldName(key);
     const auto it = keys.find(folded);
@@ -285,14 +288,12 @@ std::vector<std::string> IniStore::GetStrings() const
 void IniStore::SetStrings(const std::vector<std::string> &lines)
 {
     Clear();
-    for (const std::string &line : lines)
-        AddLine(line);
+    std::size_t current = kNoSection;
+    for (const std::string_view line : lines)
+        ParseLine(line, current);
 }
 
-// One line of a text being parsed: a "[name]" header opens (or reopens) a
-// section, anything else adds a key to the current one; the current section
-// is kept as a position so each key is folded once and the section not at all.
-void IniStore::AddLine(std::string_view line)
+void IniStore::ParseLine(std::string_view line, std::size_t &current)
 {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
@@ -300,31 +301,23 @@ void IniStore::AddLine(std::string_view line)
         return;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
         Section &s = SectionFor(line.substr(1, line.size() - 2));
-        m_parseSection = static_cast<std::size_t>(&s - m_sections.data());
+        current = static_cast<std::size_t>(&s - m_sections.data());
         return;
     }
-    if (m_parseSection >= m_sections.size()) {
+    if (current == kNoSection) {
         Section &s = SectionFor("");
-        m_parseSection = static_cast<std::size_t>(&s - m_sections.data());
+        current = static_cast<std::size_t>(&s - m_sections.data());
     }
     const auto eq = line.find('=');
     const std::string_view key = eq == std::string_view::npos ? line : line.substr(0, eq);
     const std::string_view value =
         eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
-    Section &s = m_sections[m_parseSection];
-    auto &keys = m_index->keys[m_parseSection];
-    auto folded = FoldName(key);
-    const auto it = keys.find(folded);
-    if (it != keys.end()) {
-        s.entries[it->second].value.assign(value);
-        return;
-    }
-    keys.emplace(std::move(folded), s.entries.size());
-    s.entries.push_back(Entry{std::string(key), std::string(value)});
+    WriteEntry(current, key, value);
 }
 
 std::string IniStore::ToText() const
 {
+    // Built in one buffer: the container writes blocks of tens of kilobytes.
     std::size_t size = 0;
     for (const auto &s : m_sections) {
         size += s.name.size() + 4;
@@ -352,12 +345,13 @@ std::string IniStore::ToText() const
 void IniStore::FromText(std::string_view text)
 {
     Clear();
+    std::size_t current = kNoSection;
     std::size_t start = 0;
     while (start < text.size()) {
         auto end = text.find('\n', start);
         if (end == std::string_view::npos)
             end = text.size();
-        AddLine(text.substr(start, end - start));
+        ParseLine(text.substr(start, end - start), current);
         start = end + 1;
     }
 }

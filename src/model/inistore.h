@@ -86,16 +86,18 @@ public:
 private:
     struct Index;
 
-    void AddLine(std::string_view line);
 
     Section *FindSection(std::string_view name);
     const Section *FindSection(std::string_view name) const;
     Section &SectionFor(std::string_view name);
+    void WriteEntry(std::size_t sectionIndex, std::string_view key, std::string_view value);
+    // One line of text; `current` is the index of the section it adds to.
+    static constexpr std::size_t kNoSection = ~std::size_t{0};
+    void ParseLine(std::string_view line, std::size_t &current);
     void Reindex();
 
     std::vector<Section> m_sections;
     std::unique_ptr<Index> m_index;
-    std::size_t m_parseSection = static_cast<std::size_t>(-1); // section SetStrings/FromText fill
     std::size_t m_lastWritten = static_cast<std::size_t>(-1);  // section of the last WriteString
 };
 

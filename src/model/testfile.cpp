@@ -190,7 +190,7 @@ void TTestFile::ReadGeneralSection()
     SQor &doc = *Info.Doc;
     const IniStore &ini = m_ini;
     Info.Cnt->FileName =
-        BesideFile(doc.FileName, BareFileName(ini.ReadString(kGeneralSection, "CNT", "")));
+        FindBesideFile(doc.FileName, BareFileName(ini.ReadString(kGeneralSection, "CNT", "")));
     doc.Sys = ini.ReadInteger(kGeneralSection, "SYS", 0);
     const std::int32_t count = ini.ReadInteger(kGeneralSection, "NTEST", 0);
     if (count < 0 || count > kMaxTests) {
@@ -219,7 +219,11 @@ void TTestFile::WriteGeneralSection()
     ini.WriteInteger(kGeneralSection, "NTEST", doc.NTest);
     doc.FModified = NowDayCount();
     if (doc.FCreate == 0) {
-        doc.FCreate = FileDateOf(doc.FileName);
+        // A file not on the disk yet is being created now; asking its date
+        // would only raise a false alarm.
+        std::error_code error;
+        doc.FCreate =
+            std::filesystem::exists(doc.FileName, error) ? FileDateOf(doc.FileName) : doc.FModified;
     }
     ini.WriteString(kGeneralSection, "FCREATE", DateTimeText(doc.FCreate));
     ini.WriteString(kGeneralSection, "FMODIFIED", DateTimeText(doc.FModified));
@@ -272,8 +276,8 @@ bool TTestFile::SaveSteps(SSaveParam *param)
     if (!ConfirmWritable(doc.FileName)) {
         return false;
     }
-    const std::string image = BuildImage(param);
-    m_files->Replace(doc.FileName, image);
+    BuildImage(param);
+    m_files->Replace(doc.FileName, m_image);
     return true;
 }
 
@@ -336,7 +340,7 @@ bool TTestFile::ConfirmWritable(const std::string &path)
     return true;
 }
 
-std::string TTestFile::BuildImage(SSaveParam *param)
+void TTestFile::BuildImage(SSaveParam *param)
 {
     SQor &doc = *Info.Doc;
     SSaveParam defaults;
@@ -364,7 +368,7 @@ std::string TTestFile::BuildImage(SSaveParam *param)
     parts.access.ReadCheck = m_readCheck;
     parts.access.WriteCheck = m_writeCheck;
     parts.readPassword = m_readPassword;
-    return BuildContainer(parts, m_crypto, NowDayCount());
+    BuildContainer(parts, m_crypto, NowDayCount(), m_image);
 }
 
 std::string TTestFile::IniBlockText() const
