@@ -2,10 +2,17 @@
 
 #include "model/errors.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
 namespace qv {
+
+std::uint64_t ByteSource::Remaining() const
+{
+    const std::uint64_t end = std::min(Size(), m_limit);
+    return end > m_position ? end - m_position : 0;
+}
 
 void ByteSource::Seek(std::uint64_t position)
 {

@@ -18,7 +18,12 @@ public:
     virtual std::uint64_t Size() const = 0;
 
     std::uint64_t Position() const { return m_position; }
-    std::uint64_t Remaining() const { return Size() - m_position; }
+    // Bytes that may still be read: up to the limit, or to the end.
+    std::uint64_t Remaining() const;
+    // Reads stop at this offset (a structure that must end before a trailer);
+    // NoLimit lifts it.
+    static constexpr std::uint64_t NoLimit = ~std::uint64_t{0};
+    void SetLimit(std::uint64_t limit) { m_limit = limit; }
     // Moves to an offset within 0..Size(); beyond it throws ReadFailure.
     void Seek(std::uint64_t position);
 
@@ -36,6 +41,7 @@ protected:
 
 private:
     std::uint64_t m_position = 0;
+    std::uint64_t m_limit = NoLimit;
 };
 
 // Bytes already in memory (the view must outlive the source).

@@ -5,6 +5,9 @@
 // TTestFile); every other exception that reaches that edge is shown in an
 // error box with its own text.
 
+#include <cstddef>
+#include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -37,6 +40,24 @@ public:
     {}
 };
 
+// A block text longer than its 16-bit length can hold. testIndex is the
+// 0-based test, or -1 for the general block; the save is refused.
+class BlockTooLong : public std::runtime_error
+{
+public:
+    BlockTooLong(std::size_t size, int testIndex)
+        : std::runtime_error("block too long")
+        , m_size(size)
+        , m_testIndex(testIndex)
+    {}
+    std::size_t Size() const { return m_size; }
+    int TestIndex() const { return m_testIndex; }
+
+private:
+    std::size_t m_size;
+    int m_testIndex;
+};
+
 // A numbered failure of the container.
 class CodeError : public std::runtime_error
 {
@@ -58,5 +79,11 @@ public:
 private:
     int m_code;
 };
+
+// The log line of a container failure; "" for a failure that has none
+// (cancelled, already reported, crypto failure); nullopt for an exception
+// that is not a container failure (its own text is shown in an error box).
+std::optional<std::string> FailureLogLine(std::exception_ptr failure,
+                                          std::size_t maxBlockText = 65535);
 
 } // namespace qv

@@ -61,6 +61,10 @@ public:
     // Does nothing when CurrentTest is -1 or the test is absent.
     void SetActiveCycle(std::int32_t cycle);
 
+    // Refreshes a status-area field: "debugcycle", "debug_alltest" (shows
+    // its message), "numerr". False for an unknown keyword.
+    bool UpdateStatus(std::string_view keyword);
+
     // Values in the file's number base: base 8 octal, base 16 hexadecimal,
     // any other base gives "" (formatting) or reads as hexadecimal (parsing).
     std::string NumberText(std::int64_t value) const;

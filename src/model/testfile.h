@@ -15,8 +15,8 @@
 #include "model/records.h"
 #include "model/testfileui.h"
 
+#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,29 +73,31 @@ public:
     const Bytes32 &ReadCheck() const { return m_readCheck; }
     const Bytes32 &WriteCheck() const { return m_writeCheck; }
     const std::string &ReadPassword() const { return m_readPassword; }
-    // Sets the access state of the next save: flag 2 with the read
-    // password, flag 4 with the write password (empty optional = no flag).
-    // False when the crypto provider failed.
-    bool SetPasswords(const std::optional<std::string> &readPassword,
-                      const std::optional<std::string> &writePassword);
 
     const std::string &Log() const { return m_log; }
 
+    // Appends a log line: text, marker byte (kLogWarning or kLogError), CR LF.
+    void AddLogLine(const std::string &text, char marker);
+
 private:
     void LoadSteps();
-    void SaveSteps(SSaveParam *param);
+    bool SaveSteps(SSaveParam *param);
     bool RunSaveChoice(SSaveParam &param);
     std::string BuildImage(SSaveParam *param);
+    std::string IniBlockText() const;
     void ReadGeneralSection();
     void WriteGeneralSection();
     void ReadContactsSteps();
+    void ReadCommentsSteps();
+    bool WriteCommentsSteps();
     bool AskPassword(int mode, const Bytes32 &check);
     bool ConfirmWritable(const std::string &path);
 
-    // Error mapping at the operation's edge: turns the current exception
-    // into a log line (or an error box) and returns false.
-    bool Fail();
-    void AddLogLine(const std::string &text, char marker);
+    // Runs one operation; an exception becomes a log line (or an error box)
+    // through the error mapping, and the result is false.
+    bool Guarded(const std::function<bool()> &steps);
+    void MapCurrentException();
+    // Shows a non-empty log in the log window and clears it.
     void FlushLog(LogKind kind, const std::string &path);
 
     TestFileUi &m_ui;

@@ -57,6 +57,9 @@ struct TestReadContext
     // Shows an error text in an error box (the V-function reader's failure
     // text); the container routes it to the message-box service.
     std::function<void(const std::string &)> showError;
+    // Adds a line to the container's load log (marker kLogWarning: the
+    // value was skipped and the load goes on; kLogError: it stops).
+    std::function<void(const std::string &text, char marker)> addLogLine;
 };
 
 // Fills a fresh test from the block in ini, sections in load order. A test

@@ -21,6 +21,23 @@ struct Command
 };
 
 std::span<const Command> Commands();
+// The command of that name (it must exist).
+const Command &CommandNamed(std::string_view name);
+
+// The commands, one file each.
+int RunPack(std::span<const std::string> args);
+int RunUnpack(std::span<const std::string> args);
+int RunCntPack(std::span<const std::string> args);
+int RunCntUnpack(std::span<const std::string> args);
+int RunInfo(std::span<const std::string> args);
+int RunVerify(std::span<const std::string> args);
+int RunResave(std::span<const std::string> args);
+
+// Writes bytes to path through a temporary file; ExitOk, or the refusal.
+int WriteResult(std::string_view name, const std::string &path, std::string_view bytes);
+
+// Prints a refusal on stderr ("qortool NAME: text") and returns ExitRefused.
+int Refused(std::string_view name, std::string_view text);
 
 // Prints a usage error for a command on stderr and returns ExitUsage.
 int UsageError(const Command &command, std::string_view problem);

@@ -1,0 +1,56 @@
+// qortool info: loads a test file through the document, as the operator
+// program does (contact file included), and prints what it holds.
+
+#include "args.h"
+#include "commands.h"
+#include "model/datetext.h"
+#include "model/testfile.h"
+#include "session.h"
+
+#include <iostream>
+
+namespace qortool {
+
+int RunInfo(std::span<const std::string> args)
+{
+    const Command &command = CommandNamed("info");
+    std::string problem;
+    const auto parsed = ParseArgs(args, kSessionValueOptions, kSessionFlagOptions, &problem);
+    if (!parsed) {
+        return UsageError(command, problem);
+    }
+    if (parsed->positional.size() != 1) {
+        return UsageError(command, "нужен один файл тестов");
+    }
+    Session session(*parsed);
+    qv::TQuorvik &document = session.Document();
+    if (!document.LoadFile(parsed->positional.front())) {
+        for (const auto &line : session.ShownLines()) {
+            std::cerr << line << "\n";
+        }
+        return Refused(command.name, "файл не загружен");
+    }
+    const qv::SQor &doc = document.Doc;
+    const auto date = [](double moment) {
+        return moment == 0 ? std::string("-") : qv::DateTimeText(moment);
+    };
+    std::cout << "Файл: " << doc.FileName << "\n"
+              << "Название: " << doc.FTitle << "\n"
+              << "Автор изменений: " << doc.FAuthor << "\n"
+              << "Версия файла: " << doc.FVersion << "\n"
+              << "Дата создания: " << date(doc.FCreate) << "\n"
+              << "Дата последнего редактирования: " << date(doc.FModified) << "\n"
+              << "Система счисления: " << doc.Sys << "\n"
+              << "Флаги доступа: " << static_cast<int>(document.TestFile()->Flags()) << "\n"
+              << "Шин: " << doc.Tyres.Count() << "\n"
+              << "Файл контактов: " << document.Cnt.FileName << "\n"
+              << "Файл комментариев: " << document.Txt.FileName << "\n"
+              << "Тестов: " << doc.NTest << "\n";
+    for (int i = 0; i < doc.NTest; ++i) {
+        const qv::STest *test = document.Test(i);
+        std::cout << i + 1 << ": " << (test != nullptr ? test->Name : std::string()) << "\n";
+    }
+    return ExitOk;
+}
+
+} // namespace qortool
