@@ -117,7 +117,7 @@ TEST(ScoFile, WrittenRecordsReadBackAndTheStoredChecksumIsVerified)
     const std::string path = dir.File("board.sco");
     SScoFile sco;
     sco.StageWaveform(1, 2, 1, Ramp(0), 5, 3);
-    EXPECT_EQ(sco.LastParamBlock(), (std::array<std::int32_t, 5>{7, 2, 2, 0, 5}));
+    EXPECT_EQ(sco.Staged().back().params, (ScoParams{7, 2, 2, 0, 5}));
     sco.StageWaveform(1, 2, 2, Ramp(100), 4, 2);
     ASSERT_TRUE(sco.WriteScoFile(path));
     EXPECT_EQ(sco.StagedCount(), 0u);
