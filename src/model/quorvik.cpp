@@ -3,7 +3,10 @@
 #include "infra/helpers.h"
 #include "infra/mesbo.h"
 #include "infra/version.h"
+#include "model/documentmodel.h"
+#include "model/structurecheck.h"
 #include "model/testfile.h"
+#include "model/testfunctions.h"
 
 namespace qv {
 namespace {
@@ -52,11 +55,13 @@ bool TQuorvik::LoadFile(const std::string &path)
     m_observer.ContactFileChanged(Cnt.FileName);
     ErrorCounts.assign(static_cast<std::size_t>(Doc.NTest), 0);
     DiagramNotes.clear();
-    // The diagram fill and the structure check of the current test join
-    // here with the tact model.
+    TactCount = 0;
+    if (const STest *test = CurrentTestRecord()) {
+        DiagramNotes += StructureNotes(CurrentTest);
+        TactCount = test->Tacts.TactCount();
+    }
     m_testFile->ReadComments();
     CommentMarks = m_testFile->CommentMarks();
-    TactCount = 0;
     Busy = 0;
     if (STest *test = CurrentTestRecord()) {
         test->ActiveCycle = 0;
@@ -112,7 +117,10 @@ void TQuorvik::Close()
 
 void TQuorvik::ResetRunResults()
 {
-    // The words' and functions' run data are reset here by their models.
+    if (STest *test = CurrentTestRecord()) {
+        ResetWordRuns(*test);
+        ResetFunctionRunResults(*test);
+    }
     for (int i = 0; i < Doc.NTest; ++i) {
         if (STest *test = Test(i)) {
             test->RunCounter1 = 0;
@@ -140,12 +148,11 @@ void TQuorvik::SetDebugMode(bool on)
     SetProbeMode(on);
     SetCyclesMode(on);
     if (on) {
+        EnterDebugRanges(Doc);
+    } else {
         for (int i = 0; i < Doc.NTest; ++i) {
             if (STest *test = Test(i)) {
-                test->DebugFirst = 0;
-                // The last tact follows from the test's tact array (its
-                // length - 1) once the tact model is in place.
-                test->DebugLast = -1;
+                RestoreMFunctionRanges(*test);
             }
         }
     }
@@ -158,7 +165,16 @@ void TQuorvik::SetDebugMode(bool on)
 void TQuorvik::SetProbeMode(bool on)
 {
     ProbeMode = on;
+    if (on) {
+        for (int i = 0; i < Doc.NTest; ++i) {
+            if (STest *test = Test(i)) {
+                AddDefaultProbes(*test);
+            }
+        }
+    }
     m_observer.ModeChanged(DocumentMode::Probe, on);
+    // The diagram grows or shrinks by the active cycle's probe rows.
+    m_observer.ViewsChanged();
 }
 
 void TQuorvik::SetCyclesMode(bool on)
@@ -178,6 +194,35 @@ void TQuorvik::SetFullTable(bool on)
     FullTable = on;
     m_observer.ModeChanged(DocumentMode::FullTable, on);
     m_observer.ViewsChanged();
+}
+
+std::uint16_t TQuorvik::WordMask(char kind, int id, int testIndex, std::uint16_t *out) const
+{
+    const std::uint16_t mask = qv::WordMask(Doc, kind, id, testIndex);
+    if (out) {
+        *out = mask;
+    }
+    return mask;
+}
+
+std::string TQuorvik::StructureNotes(int testIndex) const
+{
+    const STest *test = Test(testIndex);
+    if (!test) {
+        return {};
+    }
+    // An F-function's end address must fit the bus of its address word.
+    return CheckStructure(*test, [this, test](int number) {
+        const SFuncF *function = test->FFuncs.ByNumber(number);
+        return !function ||
+               qv::ValueFitsWord(Doc, *test, function->AdrEnd, function->AdrWord) != 13;
+    });
+}
+
+int TQuorvik::ValueFitsWord(std::int64_t value, int wordRef) const
+{
+    const STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
+    return test ? qv::ValueFitsWord(Doc, *test, value, wordRef) : -1;
 }
 
 std::int32_t TQuorvik::GetActiveCycle() const

@@ -22,6 +22,7 @@ namespace qv {
 
 class TTestFile;
 class TestFileUi;
+class WaitCalibration;
 
 // The drawing configuration the settings load and save (codes 10 and 11).
 struct SDisplaySettings
@@ -65,6 +66,26 @@ public:
     // its message), "numerr". False for an unknown keyword.
     bool UpdateStatus(std::string_view keyword);
 
+    // The inversion mask of word `id` of kind 'i' or 'o' in test testIndex:
+    // the low bits of its bus width when the word is inverse (Code 0), else
+    // 0; also stored in *out when given. Kind 'g' and an absent word give 0;
+    // any other kind throws InternalError("TQuorvik::WordMask").
+    std::uint16_t WordMask(char kind, int id, int testIndex, std::uint16_t *out = nullptr) const;
+    // The structure check of test testIndex's diagram (the notes LoadFile
+    // puts into DiagramNotes for the current test); "" for an absent test.
+    std::string StructureNotes(int testIndex) const;
+
+    // 13 when value needs more bits than the bus of the current test's word
+    // has, else -1; word refs below 1000 are input words, 1000..1999 output
+    // words, 2000 and above (and no current test) give -1.
+    int ValueFitsWord(std::int64_t value, int wordRef) const;
+
+    // The unit's wait timing for converting output-word waits between pass
+    // counts and times; null (the default) leaves waits as pass counts. The
+    // provider must outlive the document or be reset first.
+    void SetWaitCalibration(const WaitCalibration *calibration) { m_waitCalibration = calibration; }
+    const WaitCalibration *WaitCalibrationSource() const { return m_waitCalibration; }
+
     // Values in the file's number base: base 8 octal, base 16 hexadecimal,
     // any other base gives "" (formatting) or reads as hexadecimal (parsing).
     std::string NumberText(std::int64_t value) const;
@@ -107,6 +128,7 @@ private:
     DocumentObserver &m_observer;
     TestFileUi &m_fileUi;
     std::unique_ptr<TTestFile> m_testFile;
+    const WaitCalibration *m_waitCalibration = nullptr;
 };
 
 } // namespace qv

@@ -45,9 +45,9 @@ TLine ParseLine(std::string_view section, const std::string &key, std::string_vi
         !contact.empty() && contact.size() <= 3 &&
         std::all_of(contact.begin(), contact.end(), [](char c) { return c >= '0' && c <= '9'; });
     line.Contact = digits ? std::stoi(std::string(contact)) : -1;
-    if (line.Contact < 0 || line.Contact > kMaxContacts) {
+    if (line.Contact < 0 || line.Contact >= kMaxContacts) {
         throw SectionFormatError(section, key, value,
-                                 "не начинается с номера контакта от 0 до 192");
+                                 "не начинается с номера контакта от 0 до 191");
     }
     const std::string_view rest = value.substr(first + 1);
     const std::size_t second = rest.find(kLineSeparator);

@@ -24,7 +24,7 @@ inline constexpr char kLineSeparator = '\x07';
 
 struct TLine
 {
-    std::int32_t Contact = 0; // adapter contact number
+    std::int32_t Contact = 0; // adapter contact, 0-based (0 = contact 1): index into SCnt::Names
     std::string Label;        // shown in the label column
     std::string Levels;       // one level character per tact
 

@@ -33,11 +33,7 @@ std::string WordCodeText(std::int32_t code)
     return word ? word->kind + std::to_string(word->id) : std::string();
 }
 
-namespace {
-
-// A constant word repeats its single value for every cycle; any other word
-// starts its run with its reference values.
-std::string RunFromReference(const SWord &word, int cycles)
+std::string ReferenceRun(const SWord &word, int cycles)
 {
     if (!word.IsConstant()) {
         return word.Data;
@@ -45,8 +41,6 @@ std::string RunFromReference(const SWord &word, int cycles)
     const auto first = ValueTextAt(word.Data, 0);
     return first ? RepeatValue(*first, cycles) : std::string();
 }
-
-} // namespace
 
 TWord::TWord(char kind)
     : m_kind(kind)
@@ -281,7 +275,7 @@ void TWord::Read(const IniStore &ini, int cycles)
                                      "не является списком чисел через \"/\"");
         }
         AfterReadWord(word, ini, section);
-        word.Run = RunFromReference(word, cycles);
+        word.Run = ReferenceRun(word, cycles);
         m_words.push_back(std::move(word));
     }
     AfterRead();
@@ -334,7 +328,7 @@ std::string TWord::DataToSave(const SWord &word, const SSaveParam *param) const
 void TWord::ResetRun(int cycles)
 {
     for (SWord &word : m_words) {
-        word.Run = RunFromReference(word, cycles);
+        word.Run = ReferenceRun(word, cycles);
     }
 }
 

@@ -78,6 +78,10 @@ struct SWord
     friend bool operator==(const SWord &, const SWord &) = default;
 };
 
+// The run values a word starts with: its reference values; a constant word
+// repeats its single value for every cycle (at least once).
+std::string ReferenceRun(const SWord &word, int cycles);
+
 // The input word list, and the base of the output and generator lists.
 // Words keep the order in which they were added; lookup is by Id and by
 // position. Failures of the value operations (a word that is not there,

@@ -1,41 +1,36 @@
 #pragma once
 
-// Installs a ScriptedMesbo for the life of a test and gives back what it
-// showed.
+// Installs a ScriptedMesbo for the life of a test and gives back the
+// previous service afterwards, so a test can look at what the model showed.
+// Internal failures are let through again from its start.
 
 #include "infra/mesbo.h"
+#include "model/modelfailure.h"
 
 #include <memory>
-#include <string>
-#include <vector>
 
-namespace qv::testing {
+namespace qv {
 
 class ScopedMesbo
 {
 public:
     ScopedMesbo()
     {
-        auto box = std::make_unique<ScriptedMesbo>();
-        m_box = box.get();
-        m_previous = InstallMesbo(std::move(box));
+        auto scripted = std::make_unique<ScriptedMesbo>();
+        m_scripted = scripted.get();
+        m_previous = InstallMesbo(std::move(scripted));
+        RestartInternalFailureThrottle();
     }
     ~ScopedMesbo() { InstallMesbo(std::move(m_previous)); }
     ScopedMesbo(const ScopedMesbo &) = delete;
     ScopedMesbo &operator=(const ScopedMesbo &) = delete;
 
-    std::vector<ScriptedMesbo::Shown> Shown() const { return m_box->ShownMessages(); }
-    std::vector<std::string> Texts() const
-    {
-        std::vector<std::string> texts;
-        for (const auto &shown : m_box->ShownMessages())
-            texts.push_back(shown.text);
-        return texts;
-    }
+    ScriptedMesbo &operator*() { return *m_scripted; }
+    ScriptedMesbo *operator->() { return m_scripted; }
 
 private:
-    ScriptedMesbo *m_box = nullptr;
+    ScriptedMesbo *m_scripted = nullptr;
     std::unique_ptr<TMesbo> m_previous;
 };
 
-} // namespace qv::testing
+} // namespace qv

@@ -6,6 +6,7 @@
 #include "model/datetext.h"
 #include "model/testfile.h"
 #include "session.h"
+#include "testsummary.h"
 
 #include <iostream>
 
@@ -49,6 +50,9 @@ int RunInfo(std::span<const std::string> args)
     for (int i = 0; i < doc.NTest; ++i) {
         const qv::STest *test = document.Test(i);
         std::cout << i + 1 << ": " << (test != nullptr ? test->Name : std::string()) << "\n";
+        if (test != nullptr) {
+            PrintTestModel(std::cout, *test, document.StructureNotes(i));
+        }
     }
     return ExitOk;
 }
