@@ -5,11 +5,50 @@
 #include "model/records.h"
 #include "model/sectionvalues.h"
 
+#include <algorithm>
+
 namespace qv {
 
 bool WritesFuncData(const SSaveParam *param)
 {
     return param && (param->Kinds & SSaveParam::KindFuncData) != 0;
+}
+
+int DataElementSize(int dataBusWidth)
+{
+    return dataBusWidth <= 8 ? 1 : (dataBusWidth + 7) / 8;
+}
+
+std::optional<std::uint32_t> DataElementAt(std::span<const std::uint8_t> data, std::size_t index,
+                                           int elementSize)
+{
+    const auto size = static_cast<std::size_t>(std::clamp(elementSize, 1, 4));
+    if (index >= data.size() / size)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        value |= static_cast<std::uint32_t>(data[index * size + i]) << (8 * i);
+    return value;
+}
+
+std::int64_t DataElementOffset(const SFuncF &function, std::int64_t address, int elementSize)
+{
+    if (address < function.AdrStart)
+        return -1;
+    return (address - function.AdrStart) * elementSize;
+}
+
+std::filesystem::path DataFilePath(const std::filesystem::path &testFilePath,
+                                   std::string_view fileName)
+{
+    if (fileName.empty())
+        return {};
+    return testFilePath.parent_path() / std::filesystem::path(std::string(fileName));
+}
+
+bool RunBlockGoesToFile(const SFuncF &function)
+{
+    return function.Type == DirWriteFile && function.Reached >= function.AdrEnd;
 }
 
 bool TFuncF::HasError(int n) const

@@ -9,6 +9,9 @@
 #include "model/funclist.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,5 +74,22 @@ public:
 
 // True when a save writes the working values of M-, F- and P-functions.
 bool WritesFuncData(const SSaveParam *param);
+
+// Data files. An F-function's data file is a flat array of elements, one per
+// address of its range from AdrStart up; an element is as wide as the data
+// word's bus rounded up to whole bytes (at least 1), little-endian.
+int DataElementSize(int dataBusWidth);
+// Element `index` of a data block, or nullopt past its end.
+std::optional<std::uint32_t> DataElementAt(std::span<const std::uint8_t> data, std::size_t index,
+                                           int elementSize);
+// Byte offset of the element of `address` (with increment 1 the element of
+// address a lies at (a - AdrStart) * size); -1 below AdrStart.
+std::int64_t DataElementOffset(const SFuncF &function, std::int64_t address, int elementSize);
+// The data file beside the test file; empty for a function without one.
+std::filesystem::path DataFilePath(const std::filesystem::path &testFilePath,
+                                   std::string_view fileName);
+// After a run: an FW function whose run covered its whole range hands its
+// block to the data file; every other block stays with the record.
+bool RunBlockGoesToFile(const SFuncF &function);
 
 } // namespace qv

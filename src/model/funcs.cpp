@@ -50,6 +50,12 @@ std::string_view FlowControlName(std::int32_t index)
     return NameAt(kFlowNames, index);
 }
 
+bool RunBlockGoesToFile(const SFuncS &function)
+{
+    return function.Mode != DirReadFile &&
+           (function.NumBytes == 0 || function.Reached >= function.NumBytes);
+}
+
 void SFuncS::SetSerial(const SSerialParams &params)
 {
     Speed = params.Speed;

@@ -98,4 +98,8 @@ public:
     void ResetRunResults();
 };
 
+// After a run: a function that read from the device (Mode other than 1)
+// and covered every byte it asked for hands its block to the data file.
+bool RunBlockGoesToFile(const SFuncS &function);
+
 } // namespace qv

@@ -1,8 +1,11 @@
 #include "model/scofile.h"
 
+#include "model/bytesource.h"
+#include "model/errors.h"
+#include "model/filestore.h"
+
 #include <cerrno>
-#include <charconv>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -35,26 +38,19 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable()
 
 constexpr auto kCrcTable = MakeCrcTable();
 
-std::uint32_t ReadU32(std::string_view bytes, std::size_t offset)
+std::uint32_t ReadU32At(std::string_view bytes, std::size_t offset)
 {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i]))
-                 << (8 * i);
+        value |= std::uint32_t{static_cast<unsigned char>(bytes[offset + i])} << (8 * i);
     return value;
-}
-
-void AppendU32(std::string &out, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 // Reads an integer the way the "%i" conversion does: optional sign, then
 // decimal, "0x" hexadecimal or leading-zero octal digits. Advances text.
 std::optional<long> ScanInteger(std::string_view &text)
 {
-    std::string buffer(text.substr(0, 32));
+    const std::string buffer(text.substr(0, 32));
     const char *begin = buffer.c_str();
     char *end = nullptr;
     errno = 0;
@@ -67,26 +63,10 @@ std::optional<long> ScanInteger(std::string_view &text)
 
 bool Expect(std::string_view &text, std::string_view literal)
 {
-    if (text.substr(0, literal.size()) != literal)
+    if (!text.starts_with(literal))
         return false;
     text.remove_prefix(literal.size());
     return true;
-}
-
-// Parses "T<test>_v<function>_ц<cycle>"; zeros where a number is missing.
-std::array<long, 3> ParseRecordName(std::string_view name)
-{
-    std::array<long, 3> numbers{};
-    constexpr std::array<std::string_view, 3> marks = {"T", "_v", kCycleMark};
-    for (std::size_t i = 0; i < marks.size(); ++i) {
-        if (!Expect(name, marks[i]))
-            break;
-        const auto value = ScanInteger(name);
-        if (!value)
-            break;
-        numbers[i] = *value;
-    }
-    return numbers;
 }
 
 std::string FileNameOf(const std::string &path)
@@ -115,6 +95,27 @@ std::string ScoRecordName(int test, int function, int cycle)
     return name;
 }
 
+ScoParams ScoParamBlock(int sweep, int amplitude)
+{
+    return {amplitude + 4, 2, 2, 0, sweep};
+}
+
+ScoRecordKey ParseScoRecordName(std::string_view name)
+{
+    ScoRecordKey key;
+    long *const numbers[] = {&key.test, &key.function, &key.cycle};
+    constexpr std::array<std::string_view, 3> marks = {"T", "_v", kCycleMark};
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        if (!Expect(name, marks[i]))
+            break;
+        const auto value = ScanInteger(name);
+        if (!value)
+            break;
+        *numbers[i] = *value;
+    }
+    return key;
+}
+
 std::string ScoFailureMessage(ScoReadError error, const std::string &path)
 {
     const std::string name = FileNameOf(path);
@@ -135,41 +136,24 @@ std::string ScoFailureMessage(ScoReadError error, const std::string &path)
     return text + "\r\nОсциллограммы для V-функции будут пропущены";
 }
 
-ScoReadError SScoFile::ReadScoFile(const std::string &path)
-{
-    m_records.clear();
-    m_scan = 0;
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes;
-    if (in)
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    ScoReadError error = ScoReadError::Read;
-    if (in.good() || in.eof())
-        error = Parse(bytes);
-    if (error != ScoReadError::None) {
-        m_records.clear();
-        m_state = State::Failed;
-        return error;
-    }
-    m_state = State::Read;
-    return ScoReadError::None;
-}
-
-ScoReadError SScoFile::Parse(std::string_view bytes)
+ScoReadError ParseScoBytes(std::string_view bytes, std::vector<SScoRecord> &records)
 {
     if (bytes.size() < kScoMinSize)
         return ScoReadError::Structure;
     if (bytes.substr(0, kScoMagicSize) != kMagic)
         return ScoReadError::Checksum;
-    const std::size_t count =
-        static_cast<unsigned char>(bytes[kCountOffset]) |
-        static_cast<std::size_t>(static_cast<unsigned char>(bytes[kCountOffset + 1])) << 8;
+    const std::size_t count = static_cast<unsigned char>(bytes[kCountOffset]) |
+                              std::size_t{static_cast<unsigned char>(bytes[kCountOffset + 1])} << 8;
     if (count > kScoMaxRecords)
         return ScoReadError::Structure;
+    // A damaged file must not pass for references: the stored checksum is
+    // verified before any record is taken.
     const std::size_t body = bytes.size() - kChecksumSize;
-    if (ScoChecksum(bytes.substr(0, body)) != ReadU32(bytes, body))
+    if (ScoChecksum(bytes.substr(0, body)) != ReadU32At(bytes, body))
         return ScoReadError::Checksum;
 
+    std::vector<SScoRecord> parsed;
+    parsed.reserve(count);
     std::size_t pos = kRecordsOffset;
     for (std::size_t i = 0; i < count; ++i) {
         if (pos >= body)
@@ -177,28 +161,69 @@ ScoReadError SScoFile::Parse(std::string_view bytes)
         const std::size_t nameLength = static_cast<unsigned char>(bytes[pos++]);
         if (body - pos < nameLength + kWaveformSamples + kScoParamBlockSize)
             return ScoReadError::Read;
-        const auto numbers = ParseRecordName(bytes.substr(pos, nameLength));
+        SScoRecord &record = parsed.emplace_back();
+        record.name = bytes.substr(pos, nameLength);
         pos += nameLength;
-        if (numbers[0] != 0 && numbers[1] != 0 && numbers[2] != 0) {
-            auto samples = std::make_shared<Waveform>();
-            std::memcpy(samples->data(), bytes.data() + pos, kWaveformSamples);
-            m_records.push_back({static_cast<int>(numbers[0]), static_cast<int>(numbers[1]),
-                                 static_cast<int>(numbers[2]), std::move(samples)});
-        }
-        pos += kWaveformSamples + kScoParamBlockSize;
+        std::memcpy(record.samples.data(), bytes.data() + pos, kWaveformSamples);
+        pos += kWaveformSamples;
+        for (std::size_t k = 0; k < record.params.size(); ++k)
+            record.params[k] = static_cast<std::int32_t>(ReadU32At(bytes, pos + 4 * k));
+        pos += kScoParamBlockSize;
     }
+    records = std::move(parsed);
+    return ScoReadError::None;
+}
+
+std::string BuildScoBytes(const std::vector<SScoRecord> &records)
+{
+    std::string bytes(kMagic);
+    AppendU16(bytes, static_cast<std::uint16_t>(records.size()));
+    for (const SScoRecord &record : records) {
+        const std::string_view name = std::string_view(record.name).substr(0, 255);
+        bytes.push_back(static_cast<char>(name.size()));
+        bytes += name;
+        bytes.append(reinterpret_cast<const char *>(record.samples.data()), record.samples.size());
+        for (const std::int32_t value : record.params)
+            AppendU32(bytes, static_cast<std::uint32_t>(value));
+    }
+    AppendU32(bytes, ScoChecksum(bytes));
+    return bytes;
+}
+
+ScoReadError SScoFile::ReadScoFile(const std::string &path)
+{
+    m_references.clear();
+    m_scan = 0;
+    m_state = State::Failed;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return ScoReadError::Read;
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return ScoReadError::Read;
+    std::vector<SScoRecord> records;
+    const ScoReadError error = ParseScoBytes(bytes, records);
+    if (error != ScoReadError::None)
+        return error;
+    for (SScoRecord &record : records) {
+        // A record without all three numbers cannot be found by anyone.
+        const ScoRecordKey key = ParseScoRecordName(record.name);
+        if (key.test != 0 && key.function != 0 && key.cycle != 0)
+            m_references.push_back({key, std::make_shared<const Waveform>(record.samples)});
+    }
+    m_state = State::Read;
     return ScoReadError::None;
 }
 
 WaveformRef SScoFile::TakeReference(int test, int function, int cycle)
 {
-    const std::size_t size = m_records.size();
+    const std::size_t size = m_references.size();
     for (std::size_t step = 0; step < size; ++step) {
         const std::size_t index = (m_scan + step) % size;
-        const Record &record = m_records[index];
-        if (record.test == test && record.function == function && record.cycle == cycle) {
+        const ScoRecordKey &key = m_references[index].key;
+        if (key.test == test && key.function == function && key.cycle == cycle) {
             m_scan = (index + 1) % size;
-            return record.samples;
+            return m_references[index].samples;
         }
     }
     return nullptr;
@@ -207,70 +232,39 @@ WaveformRef SScoFile::TakeReference(int test, int function, int cycle)
 void SScoFile::StageWaveform(int test, int function, int cycle, const Waveform &samples, int sweep,
                              int amplitude)
 {
-    if (m_staging.empty()) {
-        m_staging.append(kMagic);
-        m_staging.append(2, '\0');
-    }
-    const std::string name = ScoRecordName(test, function, cycle);
-    m_staging.push_back(static_cast<char>(name.size()));
-    m_staging.append(name);
-    m_staging.append(reinterpret_cast<const char *>(samples.data()), samples.size());
-    m_lastParams = {amplitude + 4, 2, 2, 0, sweep};
-    for (const std::int32_t value : m_lastParams)
-        AppendU32(m_staging, static_cast<std::uint32_t>(value));
-    ++m_stagedCount;
+    m_staged.push_back(
+        {ScoRecordName(test, function, cycle), samples, ScoParamBlock(sweep, amplitude)});
 }
 
 bool SScoFile::WriteScoFile(const std::string &path, std::string *error)
 {
-    const auto fail = [&](std::string why) {
+    const auto finish = [&](std::string why) {
         if (error)
-            *error = std::move(why);
+            *error = why;
         ResetScoState();
-        return false;
+        return why.empty();
     };
-    if (m_stagedCount == 0) {
-        ResetScoState();
-        return true;
-    }
+    if (m_staged.empty())
+        return finish({});
     // A file with more records than a reader accepts would lose every
     // reference at the next load; the old file is kept instead.
-    if (m_stagedCount > kScoMaxRecords)
-        return fail("Осциллограмм больше, чем вмещает файл \"" + FileNameOf(path) + "\" (" +
-                    std::to_string(kScoMaxRecords) + ")");
-    m_staging[kCountOffset] = static_cast<char>(m_stagedCount & 0xFF);
-    m_staging[kCountOffset + 1] = static_cast<char>((m_stagedCount >> 8) & 0xFF);
-    AppendU32(m_staging, ScoChecksum(m_staging));
-
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(m_staging.data(), static_cast<std::streamsize>(m_staging.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return fail("Не удалось записать файл \"" + FileNameOf(path) + "\"");
-        }
+    if (m_staged.size() > kScoMaxRecords)
+        return finish("Осциллограмм больше, чем вмещает файл \"" + FileNameOf(path) + "\" (" +
+                      std::to_string(kScoMaxRecords) + "); файл не записан");
+    try {
+        FileStore().Replace(path, BuildScoBytes(m_staged));
+    } catch (const WriteFailure &) {
+        return finish("Не удалось записать файл \"" + FileNameOf(path) + "\"");
     }
-    std::error_code renameError;
-    std::filesystem::rename(temporary, path, renameError);
-    if (renameError) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return fail("Не удалось записать файл \"" + FileNameOf(path) + "\"");
-    }
-    ResetScoState();
-    return true;
+    return finish({});
 }
 
 void SScoFile::ResetScoState()
 {
     m_state = State::NotRead;
-    m_records.clear();
+    m_references.clear();
     m_scan = 0;
-    m_staging.clear();
-    m_stagedCount = 0;
+    m_staged.clear();
 }
 
 SScoFile &ScoFile()

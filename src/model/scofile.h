@@ -50,6 +50,35 @@ enum class ScoReadError {
     Checksum,  // wrong magic, or the stored checksum does not match
 };
 
+// The parameter block of a record: the setting the samples were taken
+// under (amplitude index + 4, 2, 2, 0, sweep index).
+using ScoParams = std::array<std::int32_t, 5>;
+ScoParams ScoParamBlock(int sweep, int amplitude);
+
+// One record as the file stores it.
+struct SScoRecord
+{
+    std::string name; // Windows-1251 bytes, at most 255
+    Waveform samples{};
+    ScoParams params{};
+};
+
+// The numbers of a record name; 0 where a number is missing. Numbers are
+// read as the "%i" conversion reads them (a leading 0 means octal).
+struct ScoRecordKey
+{
+    long test = 0;
+    long function = 0;
+    long cycle = 0;
+};
+ScoRecordKey ParseScoRecordName(std::string_view name);
+
+// The records of a whole file in file order, with every check of a load;
+// records is untouched unless the result is None.
+ScoReadError ParseScoBytes(std::string_view bytes, std::vector<SScoRecord> &records);
+// The bytes of a file holding records (at most 65535 of them).
+std::string BuildScoBytes(const std::vector<SScoRecord> &records);
+
 // The operator's text for a failed read of path (its name is shown), ending
 // in "\r\nОсциллограммы для V-функции будут пропущены".
 std::string ScoFailureMessage(ScoReadError error, const std::string &path);
@@ -64,7 +93,7 @@ public:
     // the rest of the load does not try again).
     ScoReadError ReadScoFile(const std::string &path);
     State ReadState() const { return m_state; }
-    std::size_t RecordCount() const { return m_records.size(); }
+    std::size_t RecordCount() const { return m_references.size(); }
 
     // The samples of the record for (test, function, cycle), all 1-based,
     // or null. The search goes round once from just after the last match, so
@@ -74,12 +103,11 @@ public:
     // Appends a record to the staging buffer (test, function, cycle 1-based).
     void StageWaveform(int test, int function, int cycle, const Waveform &samples, int sweep,
                        int amplitude);
-    std::size_t StagedCount() const { return m_stagedCount; }
-    // The parameter block of the last staged record (five int32).
-    const std::array<std::int32_t, 5> &LastParamBlock() const { return m_lastParams; }
+    const std::vector<SScoRecord> &Staged() const { return m_staged; }
+    std::size_t StagedCount() const { return m_staged.size(); }
 
-    // Writes the staged records to path, replacing the file whole (a
-    // temporary file renamed over it, so a failed write leaves the old one).
+    // Writes the staged records to path, replacing the file whole (through
+    // FileStore, so a failed write leaves the old one).
     // With nothing staged the file is left untouched. Either way the state
     // is reset. False (with the reason in *error) when the write failed or
     // more records were staged than a file may hold.
@@ -89,22 +117,16 @@ public:
     void ResetScoState();
 
 private:
-    struct Record
+    struct Reference
     {
-        int test = 0;
-        int function = 0;
-        int cycle = 0;
+        ScoRecordKey key;
         WaveformRef samples;
     };
 
-    ScoReadError Parse(std::string_view bytes);
-
     State m_state = State::NotRead;
-    std::vector<Record> m_records;
+    std::vector<Reference> m_references;
     std::size_t m_scan = 0;
-    std::string m_staging; // empty until the first StageWaveform
-    std::size_t m_stagedCount = 0;
-    std::array<std::int32_t, 5> m_lastParams{};
+    std::vector<SScoRecord> m_staged;
 };
 
 // The application's oscillogram state, shared by the V-function lists of

@@ -11,6 +11,7 @@
 #include "model/datetext.h"
 #include "model/errors.h"
 #include "model/filepaths.h"
+#include "model/testfunctions.h"
 #include "model/testsections.h"
 
 #include <ctime>
@@ -129,8 +130,7 @@ bool TTestFile::Load()
         return true;
     });
     FlushLog(LogKind::Load, Info.Doc->FileName);
-    // The V-function model releases the oscillogram data it staged while
-    // reading here, once it exists.
+    FinishTestFileLoad();
     return ok;
 }
 
@@ -258,8 +258,13 @@ bool TTestFile::Save(SSaveParam *param)
     const bool written = Guarded([this, param] { return SaveSteps(param); });
     m_saveParam = nullptr;
     FlushLog(LogKind::Save, Info.Doc->FileName);
-    // The V-function model writes the oscillogram data it staged beside the
-    // file here, once it exists.
+    // The oscillograms staged by the V-functions go beside the file. The
+    // test file itself is saved by then, so a failure here is shown on its
+    // own and the save still counts as done.
+    std::string scoError;
+    if (!FinishTestFileSave(written, Info.Doc->FileName, &scoError)) {
+        Mesbo().Show(scoError, MbError, kProductName);
+    }
     return written;
 }
 

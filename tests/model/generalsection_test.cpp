@@ -150,7 +150,7 @@ TEST_F(TestBlockSections, ATestWritesMainThenDescribesEverySectionKindInOrder)
                             "DIAGRAMM=Временная диаграмма\r\nIWORDS=Входные слова\r\n"
                             "OWORDS=Выходные слова\r\nGWORDS=G-слова\r\nFFUNCS=F-функции\r\n"
                             "MFUNCS=M-функции\r\nPFUNCS=P-функции\r\nVFUNCS=V-функции\r\n"
-                            "SFUNCS=S-функции\r\n");
+                            "SFUNCS=S-функции\r\n[DIAGRAMM]\r\nD1=\r\nD2=\r\n");
     EXPECT_EQ(param.WordKind, 'i');
 }
 

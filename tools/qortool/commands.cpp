@@ -28,6 +28,12 @@ std::span<const Command> Commands()
         Command{"resave",
                 "ФАЙЛ.QOR [-o ВЫХОД.QOR] [--password ПАРОЛЬ] [--write-password ПАРОЛЬ] [--yes]",
                 "загрузить и записать файл тестов заново", RunResave},
+        Command{"sco-pack", "DUMP -o ФАЙЛ.sco", "упаковать текстовый дамп в файл осциллограмм",
+                RunScoPack},
+        Command{"sco-unpack", "ФАЙЛ.sco [-o DUMP]", "распаковать файл осциллограмм в дамп",
+                RunScoUnpack},
+        Command{"dat-pack", "DUMP -o ФАЙЛ.dat", "упаковать текстовый дамп в файл данных функции",
+                RunDatPack},
     };
     return commands;
 }

@@ -32,6 +32,9 @@ int RunCntUnpack(std::span<const std::string> args);
 int RunInfo(std::span<const std::string> args);
 int RunVerify(std::span<const std::string> args);
 int RunResave(std::span<const std::string> args);
+int RunScoPack(std::span<const std::string> args);
+int RunScoUnpack(std::span<const std::string> args);
+int RunDatPack(std::span<const std::string> args);
 
 // Writes bytes to path through a temporary file; ExitOk, or the refusal.
 int WriteResult(std::string_view name, const std::string &path, std::string_view bytes);
