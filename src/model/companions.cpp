@@ -29,25 +29,6 @@ std::optional<std::string> ReadWholeFile(const std::string &path)
     }
 }
 
-// Lines split at LF, a CR before it dropped.
-std::vector<std::string> SplitLines(std::string_view text)
-{
-    std::vector<std::string> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        lines.emplace_back(line);
-        if (end == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
-
 } // namespace
 
 bool IsCommentFileText(const std::string &path)

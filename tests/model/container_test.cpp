@@ -421,6 +421,19 @@ protected:
         ASSERT_TRUE(LoadContainer(c, SpecWithTests(3)));
         before = ReadBytes(Qor());
     }
+    // Saves through the save choice dialog, answered with this choice.
+    bool SaveWithChoice(const ScriptedFileUi::SaveChoice &choice)
+    {
+        SSaveParam param;
+        c.ui.SetSaveChoice(choice);
+        return c.file.Save(&param);
+    }
+    bool SaveAs(const std::string &name)
+    {
+        ScriptedFileUi::SaveChoice choice;
+        choice.fileName = name;
+        return SaveWithChoice(choice);
+    }
     Container c;
     std::string before;
 };
@@ -498,11 +511,7 @@ TEST_F(ContainerSaving, ATextWithoutAWindows1251FormIsShownInAnErrorBox)
 TEST_F(ContainerSaving, SaveAsCopiesTheCommentFileBesideTheNewName)
 {
     WriteBytes(dir.File("BOARD.TXT"), "comments");
-    SSaveParam param;
-    ScriptedFileUi::SaveChoice choice;
-    choice.fileName = "COPY.QOR";
-    c.ui.SetSaveChoice(choice);
-    ASSERT_TRUE(c.file.Save(&param));
+    ASSERT_TRUE(SaveAs("COPY.QOR"));
     EXPECT_EQ(c.ui.SaveChoiceRequests(), 1);
     EXPECT_EQ(c.doc.FileName, dir.File("COPY.QOR"));
     EXPECT_EQ(c.txt.FileName, dir.File("COPY.TXT"));
@@ -516,32 +525,24 @@ TEST_F(ContainerSaving, SaveAsCopiesTheCommentFileBesideTheNewName)
 TEST_F(ContainerSaving, SaveToTheSameNameInOtherLetterCaseCopiesNoCommentFile)
 {
     WriteBytes(dir.File("BOARD.TXT"), "comments");
-    SSaveParam param;
-    ScriptedFileUi::SaveChoice choice;
-    choice.fileName = "board.qor";
-    c.ui.SetSaveChoice(choice);
-    ASSERT_TRUE(c.file.Save(&param));
+    ASSERT_TRUE(SaveAs("board.qor"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("board.TXT")));
 }
 
 TEST_F(ContainerSaving, ACancelledSaveChoiceWritesNothing)
 {
-    SSaveParam param;
     ScriptedFileUi::SaveChoice choice;
     choice.cancel = true;
-    c.ui.SetSaveChoice(choice);
-    EXPECT_FALSE(c.file.Save(&param));
+    EXPECT_FALSE(SaveWithChoice(choice));
     EXPECT_EQ(ReadBytes(Qor()), before);
     EXPECT_TRUE(c.ui.Notices().size() == 1) << "only the load notice";
 }
 
 TEST_F(ContainerSaving, TheBackupOptionKeepsThePreviousFile)
 {
-    SSaveParam param;
     ScriptedFileUi::SaveChoice choice;
     choice.backup = true;
-    c.ui.SetSaveChoice(choice);
-    ASSERT_TRUE(c.file.Save(&param));
+    ASSERT_TRUE(SaveWithChoice(choice));
     EXPECT_EQ(ReadBytes(Qor() + ".bak"), before);
 }
 
