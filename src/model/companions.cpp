@@ -43,7 +43,7 @@ bool IsCommentFileText(const std::string &path)
 
 bool TTestFile::ReadContacts()
 {
-    SCnt &cnt = *Info.Cnt;
+    SCnt &cnt = *m_info.Cnt;
     const bool ok = Guarded([this, &cnt] {
         const auto source = m_files->OpenLocked(cnt.FileName);
         const ContactFileContent content = ReadContactFile(*source, m_crypto, m_digestBuffer);
@@ -63,8 +63,8 @@ bool TTestFile::ReadContacts()
 
 bool TTestFile::ReadComments()
 {
-    STxt &txt = *Info.Txt;
-    const std::string testFile = Info.Doc->FileName;
+    STxt &txt = *m_info.Txt;
+    const std::string testFile = m_info.Doc->FileName;
     txt.FileName = FindBesideFile(testFile, SetExt(BareFileName(testFile), ".TXT").string());
     txt.Comments.fill("");
     m_commentMarks.clear();
@@ -94,7 +94,7 @@ bool TTestFile::ReadComments()
 
 bool TTestFile::WriteComments()
 {
-    STxt &txt = *Info.Txt;
+    STxt &txt = *m_info.Txt;
     if (txt.FileName.empty()) {
         return false;
     }
