@@ -89,6 +89,10 @@ private:
     Section *FindSection(std::string_view name);
     const Section *FindSection(std::string_view name) const;
     Section &SectionFor(std::string_view name);
+    void WriteEntry(std::size_t sectionIndex, std::string_view key, std::string_view value);
+    // One line of text; `current` is the index of the section it adds to.
+    static constexpr std::size_t kNoSection = ~std::size_t{0};
+    void ParseLine(std::string_view line, std::size_t &current);
     void Reindex();
 
     std::vector<Section> m_sections;

@@ -1,0 +1,56 @@
+#include "args.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace qortool {
+
+std::optional<std::string> ParsedArgs::Value(const std::string &option) const
+{
+    const auto it = values.find(option);
+    if (it == values.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+std::optional<ParsedArgs> ParseArgs(std::span<const std::string> args,
+                                    const std::set<std::string> &valueOptions,
+                                    const std::set<std::string> &flagOptions, std::string *problem)
+{
+    ParsedArgs parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (valueOptions.count(arg) != 0) {
+            if (i + 1 >= args.size()) {
+                *problem = "после " + arg + " нужно значение";
+                return std::nullopt;
+            }
+            parsed.values[arg] = args[++i];
+        } else if (flagOptions.count(arg) != 0) {
+            parsed.flags.insert(arg);
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            *problem = "неизвестный параметр " + arg;
+            return std::nullopt;
+        } else {
+            parsed.positional.push_back(arg);
+        }
+    }
+    return parsed;
+}
+
+std::optional<std::string> ReadFileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return bytes.str();
+}
+
+} // namespace qortool

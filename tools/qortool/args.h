@@ -1,0 +1,33 @@
+#pragma once
+
+// Argument parsing shared by the commands: positional arguments and the
+// options each command accepts ("-o FILE", "--password TEXT", "--yes").
+
+#include <map>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace qortool {
+
+struct ParsedArgs
+{
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values; // options with a value
+    std::set<std::string> flags;               // options without one
+
+    std::optional<std::string> Value(const std::string &option) const;
+    bool Has(const std::string &flag) const { return flags.count(flag) != 0; }
+};
+
+// Parses args; on a problem returns nullopt and the reason in *problem.
+std::optional<ParsedArgs> ParseArgs(std::span<const std::string> args,
+                                    const std::set<std::string> &valueOptions,
+                                    const std::set<std::string> &flagOptions, std::string *problem);
+
+// The whole content of a file, or nullopt when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::string &path);
+
+} // namespace qortool
