@@ -16,26 +16,7 @@ constexpr std::string_view kTestMarker = "#TEST";
 
 [[noreturn]] void Fail(std::size_t lineNumber, const std::string &problem)
 {
-    throw DumpError("строка " + std::to_string(lineNumber) + ": " + problem);
-}
-
-// The lines of a dump (LF separated, a CR before the LF dropped).
-std::vector<std::string> DumpLines(std::string_view text)
-{
-    std::vector<std::string> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        lines.emplace_back(line);
-        if (end == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + 1);
-    }
-    return lines;
+    FailAtLine(lineNumber, problem);
 }
 
 // "KEYWORD rest": the rest when the line starts with the keyword and a
@@ -96,6 +77,29 @@ std::string UnescapeLine(std::string_view text, std::size_t lineNumber)
 }
 
 } // namespace
+
+void FailAtLine(std::size_t lineNumber, const std::string &problem)
+{
+    throw DumpError("строка " + std::to_string(lineNumber) + ": " + problem);
+}
+
+std::vector<std::string> DumpLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        lines.emplace_back(line);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
 
 std::string EscapeBytes(std::string_view bytes, bool blockLine)
 {
