@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 
 namespace qv {
 namespace {
@@ -47,35 +48,75 @@ constexpr std::array<char16_t, 128> kCp866High = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0, //
 };
 
+// The UTF-8 form of every upper-half byte, prepared once per code page so that
+// decoding a large block is a table copy per character.
+struct DecodeTable
+{
+    std::array<std::array<char, 3>, 128> bytes{};
+    std::array<unsigned char, 128> lengths{};
+
+    explicit DecodeTable(const std::array<char16_t, 128> &high)
+    {
+        for (std::size_t i = 0; i < high.size(); ++i) {
+            std::string utf8;
+            AppendUtf8(utf8, high[i]);
+            lengths[i] = static_cast<unsigned char>(utf8.size());
+            std::copy(utf8.begin(), utf8.end(), bytes[i].begin());
+        }
+    }
+};
+
+const DecodeTable &DecodeTableOf(const std::array<char16_t, 128> &high);
+
 std::string DecodeSingleByte(std::string_view bytes, const std::array<char16_t, 128> &high)
 {
-    std::string out;
-    out.reserve(bytes.size() * 2);
+    const DecodeTable &table = DecodeTableOf(high);
+    std::string out(bytes.size() * 3, '\0');
+    char *to = out.data();
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80)
-            out.push_back(c);
-        else
-            AppendUtf8(out, high[b - 0x80]);
+        if (b < 0x80) {
+            *to++ = c;
+        } else {
+            const auto &utf8 = table.bytes[b - 0x80];
+            const unsigned char length = table.lengths[b - 0x80];
+            for (unsigned char i = 0; i < length; ++i)
+                *to++ = utf8[i];
+        }
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
     return out;
 }
-
 // Reverse look-up of an upper half: code points sorted, searched by halves,
 // so that encoding a large block costs a few comparisons per character.
 struct ReverseTable
 {
     std::array<std::pair<char16_t, unsigned char>, 128> entries{};
+    // Direct answers for the two-byte UTF-8 range (Cyrillic among it):
+    // the byte, or -1 when the code page has none.
+    std::array<std::int16_t, 0x800> direct{};
 
     explicit ReverseTable(const std::array<char16_t, 128> &high)
     {
         for (std::size_t i = 0; i < high.size(); ++i)
             entries[i] = {high[i], static_cast<unsigned char>(0x80 + i)};
         std::sort(entries.begin(), entries.end());
+        direct.fill(-1);
+        for (char16_t ch = 0; ch < 0x80; ++ch)
+            direct[ch] = static_cast<std::int16_t>(ch);
+        for (const auto &[ch, byte] : entries) {
+            if (ch < direct.size())
+                direct[ch] = byte;
+        }
     }
 
     std::optional<unsigned char> find(char32_t ch) const
     {
+        if (ch < direct.size()) {
+            if (direct[ch] < 0)
+                return std::nullopt;
+            return static_cast<unsigned char>(direct[ch]);
+        }
         if (ch > 0xFFFF)
             return std::nullopt;
         const auto key = static_cast<char16_t>(ch);
@@ -91,6 +132,13 @@ const ReverseTable &ReverseOf(const std::array<char16_t, 128> &high)
 {
     static const ReverseTable cp1251(kCp1251High);
     static const ReverseTable cp866(kCp866High);
+    return &high == &kCp1251High ? cp1251 : cp866;
+}
+
+const DecodeTable &DecodeTableOf(const std::array<char16_t, 128> &high)
+{
+    static const DecodeTable cp1251(kCp1251High);
+    static const DecodeTable cp866(kCp866High);
     return &high == &kCp1251High ? cp1251 : cp866;
 }
 
@@ -113,15 +161,32 @@ EncodeSingleByte(std::string_view text, const std::array<char16_t, 128> &high, s
 {
     std::string out;
     out.reserve(text.size());
+    const ReverseTable &reverse = ReverseOf(high);
     std::size_t pos = 0;
     while (pos < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            out.push_back(text[pos++]);
+            continue;
+        }
+        // Two-byte sequences (Cyrillic) straight from the direct table.
+        if (lead >= 0xC2 && lead <= 0xDF && pos + 1 < text.size() &&
+            (static_cast<unsigned char>(text[pos + 1]) & 0xC0) == 0x80) {
+            const char32_t two =
+                ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(text[pos + 1]) & 0x3Fu);
+            if (reverse.direct[two] >= 0) {
+                out.push_back(static_cast<char>(reverse.direct[two]));
+                pos += 2;
+                continue;
+            }
+        }
         const auto ch = NextUtf8(text, pos);
         if (!ch) {
             if (error)
                 *error = "Текст содержит недопустимую последовательность байтов UTF-8";
             return std::nullopt;
         }
-        const auto b = ByteOf(*ch, high);
+        const auto b = reverse.find(*ch);
         if (!b) {
             if (error) {
                 std::string shown;
@@ -234,7 +299,7 @@ std::string Utf8ToCp1251(std::string_view text)
     auto out = EncodeSingleByte(text, kCp1251High, &error);
     if (!out)
         throw EncodingError(error + " Windows-1251");
-    return *out;
+    return std::move(*out);
 }
 
 std::string Cp866ToUtf8(std::string_view bytes)
@@ -248,7 +313,7 @@ std::string Utf8ToCp866(std::string_view text)
     auto out = EncodeSingleByte(text, kCp866High, &error);
     if (!out)
         throw EncodingError(error + " CP866");
-    return *out;
+    return std::move(*out);
 }
 
 std::optional<unsigned char> Cp1251ByteOf(char32_t ch)

@@ -164,6 +164,14 @@ void AppendBlock(std::string &image, std::string_view text, const Bytes16 &iv, s
 
 std::string BuildContainer(const ContainerParts &parts, CryptoProvider &crypto, double moment)
 {
+    std::string image;
+    BuildContainer(parts, crypto, moment, image);
+    return image;
+}
+
+void BuildContainer(const ContainerParts &parts, CryptoProvider &crypto, double moment,
+                    std::string &image)
+{
     std::string buses;
     parts.tyres->Write(buses);
     std::size_t size = kTestFileMagic.size() + buses.size() + kBlockHeadSize +
@@ -171,7 +179,7 @@ std::string BuildContainer(const ContainerParts &parts, CryptoProvider &crypto, 
     for (const auto &text : parts.testTexts) {
         size += kBlockHeadSize + text.size();
     }
-    std::string image;
+    image.clear();
     image.reserve(size);
     image += kTestFileMagic;
     image += buses;
@@ -187,7 +195,6 @@ std::string BuildContainer(const ContainerParts &parts, CryptoProvider &crypto, 
     }
     AppendTrailer(image, parts.access, moment);
     AppendDigest(image, crypto);
-    return image;
 }
 
 ContainerContent ReadContainer(ByteSource &source, CryptoProvider &crypto,

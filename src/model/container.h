@@ -99,6 +99,10 @@ struct ContainerParts
     std::string_view readPassword;          // padded; used when Flags has kFlagReadPassword
 };
 std::string BuildContainer(const ContainerParts &parts, CryptoProvider &crypto, double moment);
+// The same into `image`, whose capacity is reused (a save of a large file
+// then touches no fresh memory).
+void BuildContainer(const ContainerParts &parts, CryptoProvider &crypto, double moment,
+                    std::string &image);
 
 // A whole container as read: the blocks are all those between the buses
 // and the trailer. `password` gives the padded read password for a file

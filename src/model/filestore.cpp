@@ -2,7 +2,9 @@
 
 #include "model/errors.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -71,6 +73,23 @@ FileSource::~FileSource()
 }
 
 void FileSource::ReadAt(std::uint64_t offset, std::span<char> out)
+{
+    const bool inWindow =
+        offset >= m_windowOffset && offset + out.size() <= m_windowOffset + m_window.size();
+    if (!inWindow && out.size() <= kSmallRead) {
+        m_window.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, m_size - offset)));
+        m_windowOffset = offset;
+        ReadDirect(offset, m_window);
+    }
+    if (offset >= m_windowOffset && offset + out.size() <= m_windowOffset + m_window.size()) {
+        std::memcpy(out.data(), m_window.data() + (offset - m_windowOffset), out.size());
+        return;
+    }
+    ReadDirect(offset, out);
+}
+
+void FileSource::ReadDirect(std::uint64_t offset, std::span<char> out)
 {
     std::size_t done = 0;
     while (done < out.size()) {

@@ -37,8 +37,16 @@ private:
         : m_fd(fd)
         , m_size(size)
     {}
+    void ReadDirect(std::uint64_t offset, std::span<char> out);
+
     int m_fd;
     std::uint64_t m_size;
+    // A window of the file kept for the many small reads of headers and
+    // records; large reads bypass it.
+    static constexpr std::size_t kWindowSize = 16384;
+    static constexpr std::size_t kSmallRead = 1024;
+    std::string m_window;
+    std::uint64_t m_windowOffset = 0;
 };
 
 class FileStore

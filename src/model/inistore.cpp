@@ -76,6 +76,7 @@ void IniStore::Clear()
 {
     m_sections.clear();
     m_index = std::make_unique<Index>();
+    m_lastWritten = static_cast<std::size_t>(-1);
 }
 
 const IniStore::Section *IniStore::FindSection(std::string_view name) const
@@ -144,13 +145,10 @@ std::string IniStore::ReadString(std::string_view section, std::string_view key,
     return value ? std::move(*value) : std::string(def);
 }
 
-std::int32_t IniStore::ReadInteger(std::string_view section, std::string_view key,
-                                   std::int32_t def) const
+std::optional<std::int32_t> ParseIniInteger(std::string_view text)
 {
-    const auto value = Find(section, key);
-    if (!value || value->empty())
-        return def;
-    std::string_view text = *value;
+    if (text.empty())
+        return std::nullopt;
     bool negative = false;
     if (text.front() == '-' || text.front() == '+') {
         negative = text.front() == '-';
@@ -165,17 +163,24 @@ std::int32_t IniStore::ReadInteger(std::string_view section, std::string_view ke
         text.remove_prefix(1);
     }
     if (text.empty())
-        return def;
+        return std::nullopt;
     std::int64_t magnitude = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
     if (ec != std::errc() || end != text.data() + text.size())
-        return def;
+        return std::nullopt;
     const std::int64_t result = negative ? -magnitude : magnitude;
     if (base == 16 && !negative && result <= 0xFFFFFFFFLL && result > INT32_MAX)
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(result));
     if (result < INT32_MIN || result > INT32_MAX)
-        return def;
+        return std::nullopt;
     return static_cast<std::int32_t>(result);
+}
+
+std::int32_t IniStore::ReadInteger(std::string_view section, std::string_view key,
+                                   std::int32_t def) const
+{
+    const auto value = Find(section, key);
+    return value ? ParseIniInteger(*value).value_or(def) : def;
 }
 
 bool IniStore::ReadBool(std::string_view section, std::string_view key, bool def) const
@@ -193,8 +198,17 @@ bool IniStore::ReadBool(std::string_view section, std::string_view key, bool def
 
 void IniStore::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
-    Section &s = SectionFor(section);
-    const std::size_t sIndex = static_cast<std::size_t>(&s - m_sections.data());
+    // Writers put many keys into one section in a row: the section of the
+    // last write is taken again without folding its name.
+    if (m_lastWritten >= m_sections.size() || m_sections[m_lastWritten].name != section) {
+        m_lastWritten = static_cast<std::size_t>(&SectionFor(section) - m_sections.data());
+    }
+    WriteEntry(m_lastWritten, key, value);
+}
+
+void IniStore::WriteEntry(std::size_t sIndex, std::string_view key, std::string_view value)
+{
+    Section &s = m_sections[sIndex];
     auto &keys = m_index->keys[sIndex];
     auto folded = FoldName(key);
     const auto it = keys.find(folded);
@@ -274,51 +288,72 @@ std::vector<std::string> IniStore::GetStrings() const
 void IniStore::SetStrings(const std::vector<std::string> &lines)
 {
     Clear();
-    std::size_t current = static_cast<std::size_t>(-1);
-    for (std::string_view line : lines) {
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.empty())
-            continue;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            Section &s = SectionFor(line.substr(1, line.size() - 2));
-            current = static_cast<std::size_t>(&s - m_sections.data());
-            continue;
-        }
-        if (current == static_cast<std::size_t>(-1)) {
-            Section &s = SectionFor("");
-            current = static_cast<std::size_t>(&s - m_sections.data());
-        }
-        const auto eq = line.find('=');
-        const std::string_view key = eq == std::string_view::npos ? line : line.substr(0, eq);
-        const std::string_view value =
-            eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
-        WriteString(m_sections[current].name, key, value);
+    std::size_t current = kNoSection;
+    for (const std::string_view line : lines)
+        ParseLine(line, current);
+}
+
+void IniStore::ParseLine(std::string_view line, std::size_t &current)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    if (line.empty())
+        return;
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+        Section &s = SectionFor(line.substr(1, line.size() - 2));
+        current = static_cast<std::size_t>(&s - m_sections.data());
+        return;
     }
+    if (current == kNoSection) {
+        Section &s = SectionFor("");
+        current = static_cast<std::size_t>(&s - m_sections.data());
+    }
+    const auto eq = line.find('=');
+    const std::string_view key = eq == std::string_view::npos ? line : line.substr(0, eq);
+    const std::string_view value =
+        eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+    WriteEntry(current, key, value);
 }
 
 std::string IniStore::ToText() const
 {
+    // Built in one buffer: the container writes blocks of tens of kilobytes.
+    std::size_t size = 0;
+    for (const auto &s : m_sections) {
+        size += s.name.size() + 4;
+        for (const auto &e : s.entries)
+            size += e.key.size() + e.value.size() + 3;
+    }
     std::string text;
-    for (const auto &line : GetStrings()) {
-        text += line;
-        text += "\r\n";
+    text.reserve(size);
+    for (const auto &s : m_sections) {
+        text += '[';
+        text += s.name;
+        text += "]\r\n";
+        for (const auto &e : s.entries) {
+            if (e.key.empty() && e.value.empty())
+                continue;
+            text += e.key;
+            text += '=';
+            text += e.value;
+            text += "\r\n";
+        }
     }
     return text;
 }
 
 void IniStore::FromText(std::string_view text)
 {
-    std::vector<std::string> lines;
+    Clear();
+    std::size_t current = kNoSection;
     std::size_t start = 0;
     while (start < text.size()) {
         auto end = text.find('\n', start);
         if (end == std::string_view::npos)
             end = text.size();
-        lines.emplace_back(text.substr(start, end - start));
+        ParseLine(text.substr(start, end - start), current);
         start = end + 1;
     }
-    SetStrings(lines);
 }
 
 } // namespace qv

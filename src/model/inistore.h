@@ -86,14 +86,25 @@ public:
 private:
     struct Index;
 
+
     Section *FindSection(std::string_view name);
     const Section *FindSection(std::string_view name) const;
     Section &SectionFor(std::string_view name);
+    void WriteEntry(std::size_t sectionIndex, std::string_view key, std::string_view value);
+    // One line of text; `current` is the index of the section it adds to.
+    static constexpr std::size_t kNoSection = ~std::size_t{0};
+    void ParseLine(std::string_view line, std::size_t &current);
     void Reindex();
 
     std::vector<Section> m_sections;
     std::unique_ptr<Index> m_index;
+    std::size_t m_lastWritten = static_cast<std::size_t>(-1);  // section of the last WriteString
 };
+
+// An INI integer value: decimal with an optional sign, or hexadecimal after
+// "0x" or "$" (up to 32 bits, read as its two's complement); nullopt for an
+// empty text and anything else.
+std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 
 // Upper-cased key for the case-blind comparisons of names.
 std::string FoldName(std::string_view name);

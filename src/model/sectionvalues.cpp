@@ -47,13 +47,11 @@ std::int32_t ReadIntStrict(const IniStore &ini, std::string_view section, std::s
     if (!value || value->empty()) {
         return def;
     }
-    // The store gives its default for what it cannot read; asking with two
-    // different defaults tells a real value from a refused one.
-    const std::int32_t first = ini.ReadInteger(section, key, 0);
-    if (first == 0 && ini.ReadInteger(section, key, 1) == 1) {
+    const auto parsed = ParseIniInteger(*value);
+    if (!parsed) {
         throw SectionFormatError(section, key, *value, "не является целым числом");
     }
-    return first;
+    return *parsed;
 }
 
 } // namespace qv

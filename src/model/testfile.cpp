@@ -281,8 +281,8 @@ bool TTestFile::SaveSteps(SSaveParam *param)
     if (!ConfirmWritable(doc.FileName)) {
         return false;
     }
-    const std::string image = BuildImage(param);
-    m_files->Replace(doc.FileName, image);
+    BuildImage(param);
+    m_files->Replace(doc.FileName, m_image);
     return true;
 }
 
@@ -345,7 +345,7 @@ bool TTestFile::ConfirmWritable(const std::string &path)
     return true;
 }
 
-std::string TTestFile::BuildImage(SSaveParam *param)
+void TTestFile::BuildImage(SSaveParam *param)
 {
     SQor &doc = *Info.Doc;
     SSaveParam defaults;
@@ -373,7 +373,7 @@ std::string TTestFile::BuildImage(SSaveParam *param)
     parts.access.ReadCheck = m_readCheck;
     parts.access.WriteCheck = m_writeCheck;
     parts.readPassword = m_readPassword;
-    return BuildContainer(parts, m_crypto, NowDayCount());
+    BuildContainer(parts, m_crypto, NowDayCount(), m_image);
 }
 
 std::string TTestFile::IniBlockText() const

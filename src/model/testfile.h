@@ -83,7 +83,8 @@ private:
     void LoadSteps();
     bool SaveSteps(SSaveParam *param);
     bool RunSaveChoice(SSaveParam &param);
-    std::string BuildImage(SSaveParam *param);
+    // Builds the file image of a save into m_image.
+    void BuildImage(SSaveParam *param);
     std::string IniBlockText() const;
     void ReadGeneralSection();
     void WriteGeneralSection();
@@ -114,6 +115,7 @@ private:
     SSaveParam *m_saveParam = nullptr;
     std::vector<char> m_digestBuffer;
     IniStore m_ini;
+    std::string m_image; // kept between saves so that its memory is reused
     std::string m_commentMarks;
 };
 

@@ -232,8 +232,11 @@ void TTimeArray::Write(IniStore &ini, std::string_view section, const STest &tes
         const std::string zKey = NumberedName("Z", c);
         const std::string mKey = NumberedName("ZM", c);
         if (text.empty()) {
-            ini.DeleteKey(section, zKey);
-            ini.DeleteKey(section, mKey);
+            // Keys of an earlier write of the same store go; a fresh store has none.
+            if (ini.ValueExists(section, zKey)) {
+                ini.DeleteKey(section, zKey);
+                ini.DeleteKey(section, mKey);
+            }
             continue;
         }
         text.pop_back();

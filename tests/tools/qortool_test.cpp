@@ -1,0 +1,268 @@
+// The command-line tool as a user runs it: files in, text and exit status out.
+
+#include "infra/encoding.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string BinaryDir()
+{
+    const char *dir = std::getenv("QORVIK_BINARY_DIR");
+    return dir != nullptr ? dir : ".";
+}
+
+std::string ReadText(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteText(const fs::path &path, std::string_view text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+class Qortool : public ::testing::Test
+{
+protected:
+    Qortool()
+    {
+        static std::atomic<int> counter{0};
+        dir = fs::temp_directory_path() /
+              ("qv_qortool_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        WriteText(dir / "board.qorcnt", "QORCNT 1\nCREATED 2024-01-02T03:04:05\n1=A\n2=B\n");
+        EXPECT_EQ(Run("cnt-pack " + Path("board.qorcnt") + " -o " + Path("BOARD.CNT")).status, 0);
+    }
+    ~Qortool() override { fs::remove_all(dir); }
+
+    std::string Path(const std::string &name) const { return (dir / name).string(); }
+
+    Result Run(const std::string &arguments) const
+    {
+        const fs::path err = dir / "stderr.txt";
+        const std::string command =
+            BinaryDir() + "/bin/qortool " + arguments + " 2>" + err.string();
+        Result result;
+        FILE *pipe = ::popen(command.c_str(), "r");
+        char buffer[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            result.out.append(buffer, got);
+        }
+        const int status = ::pclose(pipe);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.err = ReadText(err);
+        return result;
+    }
+
+    // A dump of a board with `tests` tests named "Тест n".
+    static std::string BoardDump(int tests, const std::string &head = "FLAGS 0\n")
+    {
+        std::string dump = "QORDUMP 1\n" + head +
+                           "BUS 1 2\n#GENERAL\n[]\nCNT=BOARD.CNT\nSYS=16\n"
+                           "NTEST=" +
+                           std::to_string(tests) + "\nFVERSION=1.6\n";
+        for (int i = 1; i <= tests; ++i) {
+            dump += "#TEST\n[MAIN]\nNAME=Тест " + std::to_string(i) + "\nCYCLE=1\nSTART=1\n";
+        }
+        return dump;
+    }
+
+    Result Pack(const std::string &dump, const std::string &name = "BOARD.QOR")
+    {
+        WriteText(dir / "in.qordump", dump);
+        return Run("pack " + Path("in.qordump") + " -o " + Path(name));
+    }
+
+    fs::path dir;
+};
+
+TEST_F(Qortool, UnpackOfPackGivesTheDumpBackByteForByteEvenForBrokenSections)
+{
+    const std::string dump = "QORDUMP 1\nFLAGS 0\nBUS 1 2 3\nBUS\nBUS 192\n#GENERAL\n[]\n"
+                             "CNT=BOARD.CNT\nNTEST=2\nбез знака равенства\n\\x23TEST\n"
+                             "[MAIN\nZ0=a\\ab\\\\c\\x01\n#TEST\n#TEST\n[DIAGRAMM]\n1=5\\a0101\n";
+    ASSERT_EQ(Pack(dump).status, 0);
+    const Result unpacked = Run("unpack " + Path("BOARD.QOR"));
+    EXPECT_EQ(unpacked.status, 0) << unpacked.err;
+    EXPECT_EQ(unpacked.out, dump);
+    EXPECT_EQ(Run("unpack " + Path("BOARD.QOR") + " -o " + Path("out.qordump")).status, 0);
+    EXPECT_EQ(ReadText(dir / "out.qordump"), dump);
+}
+
+TEST_F(Qortool, PackOfUnpackGivesTheSameContainerContent)
+{
+    ASSERT_EQ(Pack(BoardDump(3)).status, 0);
+    const std::string first = Run("unpack " + Path("BOARD.QOR")).out;
+    WriteText(dir / "again.qordump", first);
+    ASSERT_EQ(Run("pack " + Path("again.qordump") + " -o " + Path("AGAIN.QOR")).status, 0);
+    EXPECT_EQ(Run("unpack " + Path("AGAIN.QOR")).out, first);
+    EXPECT_EQ(fs::file_size(dir / "AGAIN.QOR"), fs::file_size(dir / "BOARD.QOR"));
+}
+
+TEST_F(Qortool, InfoAndVerifyLoadThroughTheDocument)
+{
+    ASSERT_EQ(Pack(BoardDump(3)).status, 0);
+    const Result info = Run("info " + Path("BOARD.QOR"));
+    EXPECT_EQ(info.status, 0) << info.err;
+    // Each test's line is followed by the lines of its model.
+    EXPECT_NE(info.out.find("Тестов: 3\n1: Тест 1\n   циклов:"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\n2: Тест 2\n"), std::string::npos);
+    EXPECT_NE(info.out.find("\n3: Тест 3\n"), std::string::npos);
+    EXPECT_NE(info.out.find("Шин: 1\n"), std::string::npos);
+    const Result verify = Run("verify " + Path("BOARD.QOR"));
+    EXPECT_EQ(verify.status, 0);
+    EXPECT_EQ(verify.out, "OK\n");
+}
+
+TEST_F(Qortool, VerifyPrintsTheLoadLogLinesOfARefusedFile)
+{
+    ASSERT_EQ(Pack(BoardDump(1)).status, 0);
+    std::string image = ReadText(dir / "BOARD.QOR");
+    image[image.size() - 40] ^= 1; // the trailer's T
+    WriteText(dir / "BOARD.QOR", image);
+    const Result result = Run("verify " + Path("BOARD.QOR"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out,
+              "Ошибка в структуре файла. Файл поврежден (не совпадает контрольная сумма)\n");
+
+    fs::remove(dir / "BOARD.CNT");
+    ASSERT_EQ(Pack(BoardDump(1)).status, 0);
+    const Result missing = Run("verify " + Path("BOARD.QOR"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "Нет доступа к файлу или файл отсутствует\n");
+}
+
+TEST_F(Qortool, VerifyShowsTheEditorErrorLogOfAFileCarryingOne)
+{
+    std::string dump = BoardDump(0);
+    dump += "FLOGERROR=Ошибка 1\\aОшибка 2\n";
+    ASSERT_EQ(Pack(dump).status, 0);
+    const Result result = Run("verify " + Path("BOARD.QOR"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("Данный файл содержит ошибки.\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Ошибка 1\nОшибка 2\n"), std::string::npos);
+}
+
+TEST_F(Qortool, PasswordsComeFromTheCommandLine)
+{
+    ASSERT_EQ(Pack(BoardDump(2, "FLAGS 6\nREAD-PASSWORD чтение\nWRITE-PASSWORD запись\n")).status,
+              0);
+    EXPECT_EQ(Run("verify " + Path("BOARD.QOR")).status, 1) << "no password: as if cancelled";
+    const Result wrong = Run("verify " + Path("BOARD.QOR") + " --password другой");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("Неверный пароль"), std::string::npos);
+    EXPECT_EQ(Run("verify " + Path("BOARD.QOR") + " --password чтение").out, "OK\n");
+    EXPECT_EQ(Run("unpack " + Path("BOARD.QOR")).status, 1);
+    const Result unpacked = Run("unpack " + Path("BOARD.QOR") + " --password чтение");
+    EXPECT_EQ(unpacked.status, 0);
+    EXPECT_EQ(unpacked.out.rfind("QORDUMP 1\nFLAGS 6\nBUS 1 2\n#GENERAL\n", 0), 0u);
+
+    const std::string before = ReadText(dir / "BOARD.QOR");
+    EXPECT_EQ(Run("resave " + Path("BOARD.QOR") + " --password чтение").status, 1);
+    EXPECT_EQ(ReadText(dir / "BOARD.QOR"), before) << "no write password: nothing written";
+    EXPECT_EQ(
+        Run("resave " + Path("BOARD.QOR") + " --password чтение --write-password запись").status,
+        0);
+    EXPECT_NE(ReadText(dir / "BOARD.QOR"), before);
+    EXPECT_EQ(Run("verify " + Path("BOARD.QOR") + " --password чтение").out, "OK\n");
+}
+
+TEST_F(Qortool, ResaveWritesVersion16AndCanWriteElsewhere)
+{
+    std::string dump = BoardDump(2);
+    dump.replace(dump.find("FVERSION=1.6"), 12, "FVERSION=1.2\nFOREIGN=x");
+    ASSERT_EQ(Pack(dump).status, 0);
+    const Result resaved = Run("resave " + Path("BOARD.QOR") + " -o " + Path("NEW.QOR"));
+    EXPECT_EQ(resaved.status, 0) << resaved.err;
+    const std::string text = Run("unpack " + Path("NEW.QOR")).out;
+    EXPECT_NE(text.find("FVERSION=1.6\n"), std::string::npos);
+    EXPECT_EQ(text.find("FOREIGN"), std::string::npos);
+    EXPECT_NE(text.find("[DESC]\nMAIN=Основные данные теста\n"), std::string::npos);
+    EXPECT_NE(Run("unpack " + Path("BOARD.QOR")).out.find("FVERSION=1.2"), std::string::npos)
+        << "the source is left alone";
+}
+
+TEST_F(Qortool, AReadOnlyTargetIsKeptUnlessYesIsGiven)
+{
+    ASSERT_EQ(Pack(BoardDump(1)).status, 0);
+    ::chmod(Path("BOARD.QOR").c_str(), 0444);
+    const std::string before = ReadText(dir / "BOARD.QOR");
+    const Result refused = Run("resave " + Path("BOARD.QOR"));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("имеет атрибут \"Только для чтения\""), std::string::npos);
+    EXPECT_EQ(ReadText(dir / "BOARD.QOR"), before);
+    EXPECT_EQ(Run("resave " + Path("BOARD.QOR") + " --yes").status, 0);
+    EXPECT_NE(ReadText(dir / "BOARD.QOR"), before);
+}
+
+TEST_F(Qortool, ContactDumpsRoundTrip)
+{
+    const Result unpacked = Run("cnt-unpack " + Path("BOARD.CNT"));
+    EXPECT_EQ(unpacked.status, 0);
+    EXPECT_EQ(unpacked.out, "QORCNT 1\nCREATED 2024-01-02T03:04:05\n"
+                            "MODIFIED 2024-01-02T03:04:05\n1=A\n2=B\n");
+    std::string cnt = ReadText(dir / "BOARD.CNT");
+    cnt.back() ^= 1;
+    WriteText(dir / "BAD.CNT", cnt);
+    const Result bad = Run("cnt-unpack " + Path("BAD.CNT"));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("не совпадает контрольная сумма"), std::string::npos);
+}
+
+TEST_F(Qortool, WrongUsageExitsWithTwoAndRefusalsWithOne)
+{
+    EXPECT_EQ(Run("").status, 2);
+    EXPECT_EQ(Run("nosuchcommand").status, 2);
+    EXPECT_EQ(Run("pack " + Path("in.qordump")).status, 2) << "no -o";
+    EXPECT_EQ(Run("unpack").status, 2);
+    EXPECT_EQ(Run("info a b").status, 2);
+    EXPECT_EQ(Run("verify --bogus x").status, 2);
+    EXPECT_EQ(Run("pack " + Path("none.qordump") + " -o " + Path("X.QOR")).status, 1);
+    EXPECT_EQ(Pack("QORDUMP 1\nFLAGS 2\n#GENERAL\n").status, 1) << "flag 2 without password";
+    const Result broken = Pack("QORDUMP 1\nFLAGS 0\nBUS 999\n#GENERAL\n");
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.err.find("строка 3"), std::string::npos);
+    EXPECT_EQ(Run("verify " + Path("none.QOR")).status, 1);
+    EXPECT_EQ(Run("--help").status, 0);
+}
+
+TEST_F(Qortool, TheDemoBoardIsPackedAtBuildTime)
+{
+    const fs::path demo = fs::path(BinaryDir()) / "examples" / "demo";
+    const Result info = Run("info " + (demo / "DEMO.QOR").string());
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("Тестов: 3\n"), std::string::npos);
+    EXPECT_NE(info.out.find("Файл комментариев: " + (demo / "DEMO.TXT").string()),
+              std::string::npos);
+    const char *source = std::getenv("QORVIK_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(Run("unpack " + (demo / "DEMO.QOR").string()).out,
+              ReadText(fs::path(source) / "examples" / "demo" / "DEMO.qordump"));
+}
+
+} // namespace
