@@ -3,6 +3,7 @@
 #include "dumpformat.h"
 #include "infra/encoding.h"
 #include "infra/helpers.h"
+#include "model/commentfile.h"
 
 #include <charconv>
 
@@ -17,7 +18,7 @@ constexpr std::size_t kTokensPerLine = 16;
 
 [[noreturn]] void Fail(std::size_t lineNumber, const std::string &problem)
 {
-    FailAtLine(lineNumber, problem);
+    throw DumpError("строка " + std::to_string(lineNumber) + ": " + problem);
 }
 
 std::vector<std::string_view> Tokens(std::string_view line)
@@ -129,7 +130,7 @@ qv::ScoParams ParseParams(std::string_view text, std::size_t lineNumber)
 
 std::string ParseDatDump(std::string_view text)
 {
-    const auto lines = DumpLines(text);
+    const auto lines = qv::SplitLines(text);
     std::string bytes;
     for (std::size_t i = ExpectMagic(lines, kDatMagic); i < lines.size(); ++i) {
         if (IsContent(lines[i]))
@@ -145,7 +146,7 @@ std::string FormatDatDump(std::string_view bytes)
 
 std::vector<qv::SScoRecord> ParseScoDump(std::string_view text)
 {
-    const auto lines = DumpLines(text);
+    const auto lines = qv::SplitLines(text);
     std::vector<qv::SScoRecord> records;
     std::string samples;
     std::size_t recordLine = 0;

@@ -23,11 +23,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Throws DumpError naming the 1-based line.
-[[noreturn]] void FailAtLine(std::size_t lineNumber, const std::string &problem);
-// The lines of a dump (LF separated, a CR before the LF dropped).
-std::vector<std::string> DumpLines(std::string_view text);
-
 // Windows-1251 bytes to dump text and back. Unescape throws DumpError for a
 // broken escape or a character without a Windows-1251 byte.
 std::string EscapeBytes(std::string_view bytes, bool blockLine);
