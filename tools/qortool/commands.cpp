@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include "unitcommand.h"
+
 #include <array>
 #include <iostream>
 
@@ -9,7 +11,12 @@ std::span<const Command> Commands()
 {
     // Filled as the tool grows: pack, unpack, info, verify, resave, unit,
     // compile, disasm, run, render.
-    static const std::array<Command, 0> commands{};
+    static const std::array commands{
+        Command{"unit", "info|check [--unit АДРЕС] [--board ФАЙЛ] [--timeout МС] [--io-check]",
+                "сведения о сборке блока диагностики (info); связь и сброс блока (check); "
+                "АДРЕС: sim, tcp://УЗЕЛ:ПОРТ, serial:/dev/ttyACM0",
+                RunUnit},
+    };
     return commands;
 }
 
