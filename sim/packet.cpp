@@ -59,7 +59,8 @@ std::vector<std::uint8_t> EncodePacket(std::uint8_t kind, std::uint8_t code, std
 {
     std::vector<std::uint8_t> out;
     out.reserve(kHeadBytes + body.size() + kCheckBytes);
-    out.insert(out.end(), {kSyncA, kSyncB, kind, code});
+    for (const std::uint8_t byte : {kSyncA, kSyncB, kind, code})
+        out.push_back(byte);
     AppendLe16(out, seq);
     AppendLe32(out, value);
     AppendLe32(out, static_cast<std::uint32_t>(body.size()));

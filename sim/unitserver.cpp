@@ -19,6 +19,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -162,7 +163,9 @@ bool UnitServer::Listen(const std::string &host, int port, std::string *error)
         const auto *a = reinterpret_cast<const sockaddr_in6 *>(&bound);
         ::inet_ntop(AF_INET6, &a->sin6_addr, text, sizeof(text));
         boundPort = ntohs(a->sin6_port);
-        m_state->address = "[" + std::string(text) + "]:" + std::to_string(boundPort);
+        std::ostringstream address;
+        address << '[' << text << "]:" << boundPort;
+        m_state->address = address.str();
     } else {
         const auto *a = reinterpret_cast<const sockaddr_in *>(&bound);
         ::inet_ntop(AF_INET, &a->sin_addr, text, sizeof(text));
