@@ -49,12 +49,18 @@ struct Client
         std::size_t done = 0;
         while (done < bytes.size()) {
             const auto n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-            if (n > 0)
+            if (n > 0) {
                 done += static_cast<std::size_t>(n);
-            else if (n < 0 && errno == EINTR)
+            } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                // A host that reads nothing for this long is not coming back.
+                pollfd pfd{fd, POLLOUT, 0};
+                if (::poll(&pfd, 1, 5000) <= 0)
+                    return;
+            } else if (n < 0 && errno == EINTR) {
                 continue;
-            else
+            } else {
                 return; // the host is gone; the server notices on its side
+            }
         }
     }
 };
@@ -223,20 +229,33 @@ void UnitServer::Run()
         if (fds[0].revents != 0)
             break;
         if (client && fds[2].revents != 0) {
-            const auto got = ::recv(client->fd, buffer.data(), buffer.size(), 0);
-            if (got > 0 && !client->hungUp)
-                end->Write(std::span(buffer.data(), static_cast<std::size_t>(got)));
-            else if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN))
-                dropClient();
+            // Everything the host sent, up to its close, is taken before a
+            // new host is looked at: a host that leaves and comes back at
+            // once must find the unit free.
+            for (;;) {
+                const auto got = ::recv(client->fd, buffer.data(), buffer.size(), 0);
+                if (got > 0) {
+                    if (!client->hungUp)
+                        end->Write(std::span(buffer.data(), static_cast<std::size_t>(got)));
+                    continue;
+                }
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                    dropClient();
+                break;
+            }
         } else if (client && client->hungUp && Clock::now() >= hangupDeadline) {
             dropClient();
         }
         if (fds[1].revents != 0) {
-            const int fd = ::accept4(s.listener, nullptr, nullptr, SOCK_CLOEXEC);
+            const int fd = ::accept4(s.listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (fd < 0)
                 continue;
             const int one = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
+            if (client && client->hungUp)
+                dropClient(); // the unit is done with it; it only lingered to be read
             if (client) {
                 SendBusy(fd);
                 ::close(fd);

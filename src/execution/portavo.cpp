@@ -249,8 +249,13 @@ Portavo::Outcome Portavo::Transmit(int code, std::uint32_t value,
         m_seq = 1;
     {
         std::lock_guard lock(m_mutex);
-        if (m_state != LinkState::Open)
-            return NotConnected();
+        if (m_state != LinkState::Open) {
+            // A unit that refused the connection said why before it closed.
+            const auto refusal = std::find_if(m_answers.begin(), m_answers.end(), [](const auto &f) {
+                return f.kind == wire::Kind::Error && f.seq == 0;
+            });
+            return refusal != m_answers.end() ? FromAnswer(*refusal) : NotConnected();
+        }
         m_lastSeq[static_cast<std::size_t>(code)] = m_seq;
     }
     m_sendBuffer.clear();
