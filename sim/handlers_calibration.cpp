@@ -19,7 +19,7 @@ void MeasurementSignal(Session &session, const Request &request)
         return;
     }
     if (request.data.size() != 1 || request.data[0] > 1) {
-        session.Fail(request, kErrMalformed, "Неверный формат команды измерения периода");
+        session.FailMalformed(request);
         return;
     }
     UnitState &state = session.State();
@@ -52,7 +52,7 @@ void Periods(Session &session, const Request &request, int operation)
         session.Ack(request);
         return;
     }
-    session.Fail(request, kErrMalformed, "Неверный формат команды QORV_CALIBR");
+    session.FailMalformed(request);
 }
 
 void ParameterList(Session &session, const Request &request)
@@ -101,14 +101,14 @@ void Parameters(Session &session, const Request &request, int operation)
     } else if (operation == 6 && d.size() == 1) {
         WaitTable(session, request);
     } else {
-        session.Fail(request, kErrMalformed, "Неверный формат команды QORV_CALIBR");
+        session.FailMalformed(request);
     }
 }
 
 void Calibration(Session &session, const Request &request)
 {
     if (request.data.empty()) {
-        session.Fail(request, kErrMalformed, "Неверный формат команды QORV_CALIBR");
+        session.FailMalformed(request);
         return;
     }
     const int operation = request.data[0];

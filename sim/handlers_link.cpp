@@ -15,7 +15,7 @@ void Init(Session &session, const Request &request)
 {
     const auto &d = request.data;
     if (d.size() < 7 || d.size() != 7u + d[6]) {
-        session.Fail(request, kErrMalformed, "Неверный формат команды INIT");
+        session.FailMalformed(request);
         return;
     }
     const Board &board = session.GetBoard();

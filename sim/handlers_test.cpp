@@ -17,7 +17,7 @@ void Reset(Session &session, const Request &request)
 {
     const auto &d = request.data;
     if (d.size() > 1 || (d.size() == 1 && d[0] != 1)) {
-        session.Fail(request, kErrMalformed, "Неверный формат команды QORV_RESET");
+        session.FailMalformed(request);
         return;
     }
     UnitState &state = session.State();
@@ -101,7 +101,7 @@ void Currents(Session &session, const Request &request)
         session.Ack(request);
         return;
     default:
-        session.Fail(request, kErrMalformed, "Неверный формат команды UKT");
+        session.FailMalformed(request);
     }
 }
 
@@ -109,7 +109,7 @@ void IdentificationContacts(Session &session, const Request &request)
 {
     const auto &d = request.data;
     if (d.size() % 2 != 0 || d.size() > 380) {
-        session.Fail(request, kErrMalformed, "Неверный формат команды QORV_CNTID");
+        session.FailMalformed(request);
         return;
     }
     const Board &board = session.GetBoard();

@@ -39,38 +39,49 @@ bool DropNow(Session &session)
     return true;
 }
 
-// Name length byte and name at `at`, filling the rest of the request.
-std::optional<std::string> NameAt(const std::vector<std::uint8_t> &d, std::size_t at)
+// The block size wanted (u32) at `at`, then the name length byte and the name
+// filling the rest of the request; nullopt when the layout is wrong.
+struct Opening
 {
-    if (d.size() <= at || d[at] == 0 || d.size() != at + 1 + d[at])
+    std::uint32_t block = 0;
+    std::string name;
+};
+
+std::optional<Opening> OpeningAt(const std::vector<std::uint8_t> &d, std::size_t at)
+{
+    const std::size_t nameAt = at + 4;
+    if (d.size() <= nameAt || d[nameAt] == 0 || d.size() != nameAt + 1 + d[nameAt])
         return std::nullopt;
-    return std::string(d.begin() + static_cast<std::ptrdiff_t>(at + 1), d.end());
+    Opening opening{Le32(d.data() + at),
+                    std::string(d.begin() + static_cast<std::ptrdiff_t>(nameAt + 1), d.end())};
+    if (opening.block == 0)
+        return std::nullopt;
+    return opening;
 }
 
 void DataStart(Session &session, const Request &request)
 {
-    const auto &d = request.data;
-    const auto name = NameAt(d, 8);
-    if (!name || Le32(d.data() + 4) == 0) {
-        session.Fail(request, kErrMalformed, "Неверный формат команды DATA_START");
+    const auto opening = OpeningAt(request.data, 4);
+    if (!opening) {
+        session.FailMalformed(request);
         return;
     }
     auto &files = session.Files();
     files.incoming.reset();
-    const std::uint32_t total = Le32(d.data());
-    const auto old = files.stored.find(*name);
+    const std::uint32_t total = Le32(request.data.data());
+    const auto old = files.stored.find(opening->name);
     const std::uint64_t kept =
         files.StoredBytes() - (old != files.stored.end() ? old->second->size() : 0);
     if (kept + total > session.GetBoard().storeLimit) {
         session.Fail(request, kErrNoMemory,
-                     "Недостаточно памяти блока диагностики для файла " + Shown(*name) + " (" +
-                         std::to_string(total) + " байт)");
+                     "Недостаточно памяти блока диагностики для файла " + Shown(opening->name) +
+                         " (" + std::to_string(total) + " байт)");
         return;
     }
     IncomingFile incoming;
-    incoming.name = *name;
+    incoming.name = opening->name;
     incoming.total = total;
-    incoming.block = AcceptedBlock(session.GetBoard(), Le32(d.data() + 4));
+    incoming.block = AcceptedBlock(session.GetBoard(), opening->block);
     incoming.count = BlockCount(total, incoming.block);
     incoming.bytes.reserve(total);
     std::vector<std::uint8_t> answer;
@@ -122,24 +133,23 @@ void DataCancel(Session &session, const Request &request)
 
 void OpenOutgoing(Session &session, const Request &request)
 {
-    const auto &d = request.data;
-    const auto name = NameAt(d, 5);
-    if (!name || Le32(d.data() + 1) == 0) {
-        session.Fail(request, kErrMalformed, "Неверный формат команды CP_DATA_REQ");
+    const auto opening = OpeningAt(request.data, 1);
+    if (!opening) {
+        session.FailMalformed(request);
         return;
     }
     auto &files = session.Files();
     files.outgoing.reset();
-    const auto found = files.stored.find(*name);
+    const auto found = files.stored.find(opening->name);
     if (found == files.stored.end()) {
         session.Fail(request, kErrNoFile,
-                     "Файл " + Shown(*name) + " не найден в блоке диагностики");
+                     "Файл " + Shown(opening->name) + " не найден в блоке диагностики");
         return;
     }
     OutgoingFile out;
-    out.name = *name;
+    out.name = opening->name;
     out.bytes = found->second;
-    out.block = AcceptedBlock(session.GetBoard(), Le32(d.data() + 1));
+    out.block = AcceptedBlock(session.GetBoard(), opening->block);
     out.count = BlockCount(out.bytes->size(), out.block);
     std::vector<std::uint8_t> answer;
     AppendLe32(answer, static_cast<std::uint32_t>(out.bytes->size()));
@@ -152,7 +162,7 @@ void SendOutgoingBlock(Session &session, const Request &request)
 {
     const auto &files = session.Files();
     if (request.data.size() != 5) {
-        session.Fail(request, kErrMalformed, "Неверный формат команды CP_DATA_REQ");
+        session.FailMalformed(request);
         return;
     }
     const std::uint32_t index = Le32(request.data.data() + 1);
@@ -178,7 +188,7 @@ void DataRequest(Session &session, const Request &request)
     else if (operation == 2)
         SendOutgoingBlock(session, request);
     else
-        session.Fail(request, kErrMalformed, "Неверный формат команды CP_DATA_REQ");
+        session.FailMalformed(request);
 }
 
 } // namespace

@@ -180,6 +180,12 @@ void Session::Fail(const Request &request, std::uint32_t error, std::string_view
     Answer(request, kError, error, Bytes(OnTheWire(text)));
 }
 
+void Session::FailMalformed(const Request &request)
+{
+    Fail(request, kErrMalformed,
+         "Неверный формат команды " + std::string(UnitCommandName(request.code)));
+}
+
 void Session::Notify(int code, std::uint32_t value, std::span<const std::uint8_t> payload)
 {
     if (m_ended)

@@ -57,6 +57,8 @@ public:
               std::uint32_t value = 0);
     void Warn(const Request &request, std::uint8_t warningClass, std::string_view text);
     void Fail(const Request &request, std::uint32_t error, std::string_view text);
+    // ERROR 2 for a request whose length or layout is wrong.
+    void FailMalformed(const Request &request);
 
     // A frame the unit starts (question, progress, alarm, result).
     void Notify(int code, std::uint32_t value, std::span<const std::uint8_t> payload);

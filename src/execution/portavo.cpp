@@ -251,9 +251,10 @@ Portavo::Outcome Portavo::Transmit(int code, std::uint32_t value,
         std::lock_guard lock(m_mutex);
         if (m_state != LinkState::Open) {
             // A unit that refused the connection said why before it closed.
-            const auto refusal = std::find_if(m_answers.begin(), m_answers.end(), [](const auto &f) {
-                return f.kind == wire::Kind::Error && f.seq == 0;
-            });
+            const auto refusal =
+                std::find_if(m_answers.begin(), m_answers.end(), [](const auto &f) {
+                    return f.kind == wire::Kind::Error && f.seq == 0;
+                });
             return refusal != m_answers.end() ? FromAnswer(*refusal) : NotConnected();
         }
         m_lastSeq[static_cast<std::size_t>(code)] = m_seq;
@@ -617,6 +618,19 @@ void Portavo::CancelOnUnit()
     Transmit(DATA_CANCEL, 0, {});
 }
 
+std::optional<Portavo::Outcome> Portavo::BeforeBlock(std::uint32_t count, std::uint32_t index,
+                                                     const ProgressCallback &progress,
+                                                     std::string cancelledText)
+{
+    if (m_cancel.exchange(false)) {
+        CancelOnUnit();
+        return Outcome{PortCancelled, std::move(cancelledText)};
+    }
+    if (progress)
+        progress(static_cast<int>(count), static_cast<int>(index));
+    return std::nullopt;
+}
+
 int Portavo::SendFile(std::span<const std::uint8_t> data, std::string_view name,
                       const ProgressCallback &progress)
 {
@@ -668,12 +682,9 @@ Portavo::Outcome Portavo::SendBlocks(std::span<const std::uint8_t> data, std::st
         return {PortBadAnswer, "Неправильный ответ от блока диагностики на команду DATA_START"};
     const std::uint32_t count = BlockCount(data.size(), block);
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (m_cancel.exchange(false)) {
-            CancelOnUnit();
-            return {PortCancelled, "Передача файла " + quoted + " отменена"};
-        }
-        if (progress)
-            progress(static_cast<int>(count), static_cast<int>(i));
+        if (auto cancelled =
+                BeforeBlock(count, i, progress, "Передача файла " + quoted + " отменена"))
+            return *cancelled;
         const std::size_t offset = static_cast<std::size_t>(i) * block;
         const auto chunk = data.subspan(offset, std::min<std::size_t>(block, data.size() - offset));
         outcome = Exchange(DATA_BLOCK, i, chunk, &answer);
@@ -715,12 +726,9 @@ Portavo::Outcome Portavo::ReceiveBlocks(std::vector<std::uint8_t> &data, std::st
     received.reserve(total);
     const std::uint32_t count = BlockCount(total, block);
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (m_cancel.exchange(false)) {
-            CancelOnUnit();
-            return {PortCancelled, "Получение файла " + quoted + " отменено"};
-        }
-        if (progress)
-            progress(static_cast<int>(count), static_cast<int>(i));
+        if (auto cancelled =
+                BeforeBlock(count, i, progress, "Получение файла " + quoted + " отменено"))
+            return *cancelled;
         std::vector<std::uint8_t> request{2};
         wire::PutU32(request, i);
         outcome = Exchange(CP_DATA_REQ, 0, request, &answer);

@@ -124,6 +124,10 @@ private:
                        const ProgressCallback &progress);
     Outcome ReceiveBlocks(std::vector<std::uint8_t> &data, std::string_view name,
                           const ProgressCallback &progress);
+    // Before block `index`: a cancellation asked for ends the transfer,
+    // otherwise the progress callback hears of the block.
+    std::optional<Outcome> BeforeBlock(std::uint32_t count, std::uint32_t index,
+                                       const ProgressCallback &progress, std::string cancelledText);
     void CancelOnUnit();
     std::chrono::milliseconds TimeoutFor(int timeoutMs) const;
 

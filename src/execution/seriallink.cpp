@@ -53,15 +53,9 @@ SerialLink::~SerialLink()
     Close();
 }
 
-std::shared_ptr<SerialLink::Connection> SerialLink::Current() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_connection;
-}
-
 bool SerialLink::Present(std::string *why)
 {
-    if (const auto connection = Current(); connection && !connection->closed)
+    if (const auto connection = m_slot.Current(); connection && !connection->closed)
         return true;
     const QFileInfo info(QString::fromStdString(m_device));
     if (!info.exists()) {
@@ -131,8 +125,7 @@ bool SerialLink::Open(std::chrono::milliseconds timeout, std::string *error)
         connection->thread.start();
         bool notFound = false;
         if (OpenOnce(*connection, &notFound, error)) {
-            std::lock_guard lock(m_mutex);
-            m_connection = std::move(connection);
+            m_slot.Install(std::move(connection));
             return true;
         }
         if (!notFound || std::chrono::steady_clock::now() >= deadline)
@@ -143,11 +136,7 @@ bool SerialLink::Open(std::chrono::milliseconds timeout, std::string *error)
 
 void SerialLink::Close()
 {
-    std::shared_ptr<Connection> connection;
-    {
-        std::lock_guard lock(m_mutex);
-        connection = std::move(m_connection);
-    }
+    const std::shared_ptr<Connection> connection = m_slot.Take();
     if (connection)
         connection->Shut();
 }
@@ -155,7 +144,7 @@ void SerialLink::Close()
 bool SerialLink::Write(std::span<const std::uint8_t> bytes, std::chrono::milliseconds,
                        std::string *error)
 {
-    const auto connection = Current();
+    const auto connection = m_slot.Current();
     if (!connection) {
         *error = "соединение закрыто";
         return false;
@@ -174,7 +163,7 @@ bool SerialLink::Write(std::span<const std::uint8_t> bytes, std::chrono::millise
 
 std::size_t SerialLink::Read(std::span<std::uint8_t> buffer)
 {
-    const auto connection = Current();
+    const auto connection = m_slot.Current();
     return connection ? connection->received->Pop(buffer) : 0;
 }
 

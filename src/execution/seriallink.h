@@ -7,6 +7,7 @@
 // QCoreApplication (the program and qortool have one).
 
 #include "execution/bytequeue.h"
+#include "execution/connectionslot.h"
 #include "execution/unitlink.h"
 
 #include <mutex>
@@ -34,13 +35,11 @@ private:
     // queue of received bytes.
     struct Connection;
 
-    std::shared_ptr<Connection> Current() const;
     bool OpenOnce(Connection &connection, bool *notFound, std::string *error);
 
     std::string m_device;
     int m_baud;
-    mutable std::mutex m_mutex;
-    std::shared_ptr<Connection> m_connection;
+    ConnectionSlot<Connection> m_slot;
 };
 
 } // namespace qv

@@ -36,12 +36,6 @@ bool SimLink::MakeUnit(std::string *error)
     return true;
 }
 
-std::shared_ptr<SimLink::Connection> SimLink::Current() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_connection;
-}
-
 bool SimLink::Present(std::string *why)
 {
     std::string error;
@@ -63,18 +57,13 @@ bool SimLink::Open(std::chrono::milliseconds, std::string *error)
     connection->end = m_unit->Attach(std::move(channel), error);
     if (!connection->end)
         return false;
-    std::lock_guard lock(m_mutex);
-    m_connection = std::move(connection);
+    m_slot.Install(std::move(connection));
     return true;
 }
 
 void SimLink::Close()
 {
-    std::shared_ptr<Connection> connection;
-    {
-        std::lock_guard lock(m_mutex);
-        connection = std::move(m_connection);
-    }
+    const std::shared_ptr<Connection> connection = m_slot.Take();
     if (!connection)
         return;
     connection->received->Close();
@@ -86,7 +75,7 @@ void SimLink::Close()
 bool SimLink::Write(std::span<const std::uint8_t> bytes, std::chrono::milliseconds,
                     std::string *error)
 {
-    const auto connection = Current();
+    const auto connection = m_slot.Current();
     if (connection) {
         std::lock_guard lock(connection->endMutex);
         if (!connection->closed) {
@@ -100,7 +89,7 @@ bool SimLink::Write(std::span<const std::uint8_t> bytes, std::chrono::millisecon
 
 std::size_t SimLink::Read(std::span<std::uint8_t> buffer)
 {
-    const auto connection = Current();
+    const auto connection = m_slot.Current();
     return connection ? connection->received->Pop(buffer) : 0;
 }
 

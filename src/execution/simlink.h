@@ -6,6 +6,7 @@
 // Open starts a new session with it.
 
 #include "execution/bytequeue.h"
+#include "execution/connectionslot.h"
 #include "execution/unitlink.h"
 
 #include <mutex>
@@ -45,13 +46,11 @@ private:
     };
 
     bool MakeUnit(std::string *error);
-    std::shared_ptr<Connection> Current() const;
 
     std::string m_boardFile;
     std::mutex m_unitMutex;
     std::shared_ptr<sim::SimulatedUnit> m_unit;
-    mutable std::mutex m_mutex;
-    std::shared_ptr<Connection> m_connection;
+    ConnectionSlot<Connection> m_slot;
 };
 
 } // namespace qv

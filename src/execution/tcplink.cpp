@@ -113,15 +113,9 @@ TcpLink::~TcpLink()
     Close();
 }
 
-std::shared_ptr<TcpLink::Connection> TcpLink::Current() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_connection;
-}
-
 bool TcpLink::Present(std::string *why)
 {
-    if (const auto connection = Current(); connection && !connection->closed)
+    if (const auto connection = m_slot.Current(); connection && !connection->closed)
         return true;
     std::string error;
     const int fd = ConnectTcp(m_host, m_port, std::chrono::milliseconds(1000), &error);
@@ -145,18 +139,13 @@ bool TcpLink::Open(std::chrono::milliseconds timeout, std::string *error)
     connection->socket = ConnectTcp(m_host, m_port, timeout, error);
     if (connection->socket < 0)
         return false;
-    std::lock_guard lock(m_mutex);
-    m_connection = std::move(connection);
+    m_slot.Install(std::move(connection));
     return true;
 }
 
 void TcpLink::Close()
 {
-    std::shared_ptr<Connection> connection;
-    {
-        std::lock_guard lock(m_mutex);
-        connection = std::move(m_connection);
-    }
+    const std::shared_ptr<Connection> connection = m_slot.Take();
     if (connection)
         connection->Shut();
 }
@@ -165,7 +154,7 @@ bool TcpLink::Write(std::span<const std::uint8_t> bytes, std::chrono::millisecon
                     std::string *error)
 {
     std::lock_guard writeLock(m_writeMutex);
-    const auto connection = Current();
+    const auto connection = m_slot.Current();
     if (!connection || connection->closed) {
         *error = "соединение закрыто";
         return false;
@@ -199,7 +188,7 @@ bool TcpLink::Write(std::span<const std::uint8_t> bytes, std::chrono::millisecon
 
 std::size_t TcpLink::Read(std::span<std::uint8_t> buffer)
 {
-    const auto connection = Current();
+    const auto connection = m_slot.Current();
     if (!connection)
         return 0;
     for (;;) {

@@ -4,6 +4,7 @@
 // Plain sockets: the reader thread blocks in poll on the socket and a wake
 // descriptor, and writers from any thread need no event loop.
 
+#include "execution/connectionslot.h"
 #include "execution/unitlink.h"
 
 #include <atomic>
@@ -37,12 +38,9 @@ private:
         void Shut();
     };
 
-    std::shared_ptr<Connection> Current() const;
-
     std::string m_host;
     int m_port;
-    mutable std::mutex m_mutex;
-    std::shared_ptr<Connection> m_connection;
+    ConnectionSlot<Connection> m_slot;
     std::mutex m_writeMutex;
 };
 

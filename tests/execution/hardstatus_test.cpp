@@ -173,14 +173,19 @@ TEST(HardStatus, LockPurgesAnswersNobodyTook)
     status.Unlock();
 }
 
+// Another process that takes the unit lock in `dir` and keeps it.
+bool StartHolder(QProcess &holder, const QTemporaryDir &dir)
+{
+    holder.start(QStringLiteral(QV_LOCK_HOLDER_PATH), {dir.path()});
+    return holder.waitForStarted(5000) && holder.waitForReadyRead(5000) &&
+           holder.readAllStandardOutput().trimmed() == "held";
+}
+
 TEST(UnitLockTest, ALockHeldByAnotherProcessMakesTheWaitFailAfterItsTime)
 {
     QTemporaryDir dir;
     QProcess holder;
-    holder.start(QStringLiteral(QV_LOCK_HOLDER_PATH), {dir.path()});
-    ASSERT_TRUE(holder.waitForStarted(5000));
-    ASSERT_TRUE(holder.waitForReadyRead(5000));
-    ASSERT_EQ(holder.readAllStandardOutput().trimmed(), "held");
+    ASSERT_TRUE(StartHolder(holder, dir));
 
     UnitLock lock(dir.path().toStdString());
     ASSERT_TRUE(lock.Valid());
@@ -200,8 +205,7 @@ TEST(UnitLockTest, ALockLeftByADeadProcessIsTakenOver)
 {
     QTemporaryDir dir;
     QProcess holder;
-    holder.start(QStringLiteral(QV_LOCK_HOLDER_PATH), {dir.path()});
-    ASSERT_TRUE(holder.waitForReadyRead(5000));
+    ASSERT_TRUE(StartHolder(holder, dir));
     holder.kill();
     ASSERT_TRUE(holder.waitForFinished(5000));
     UnitLock lock(dir.path().toStdString());
