@@ -108,6 +108,11 @@ Portavo::Outcome Portavo::OpenLink()
         return {PortWrongThread, "Переподключение к блоку диагностики из обработчика уведомлений "
                                  "невозможно"};
     std::lock_guard linkLock(m_linkMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_state == LinkState::Open)
+            return {}; // another thread opened it meanwhile
+    }
     StopReader();
     {
         std::lock_guard lock(m_mutex);

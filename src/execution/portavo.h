@@ -12,7 +12,8 @@
 //
 // Thread use: any thread may call any operation; exchanges that must not
 // interleave are kept apart by the unit lock (TthHardStatus), not here. The
-// notification callback runs on the reader thread and may Send but not wait.
+// notification callback runs on the reader thread and may Send but not wait;
+// SetNotify does not wait for a callback that is already running.
 
 #include "execution/comport.h"
 #include "execution/unitframe.h"
@@ -164,7 +165,7 @@ private:
     std::atomic<std::uint32_t> m_unitMaxBlock{wire::kMaxPayload};
     std::atomic<int> m_unitType{-1};
     std::atomic<bool> m_cancel{false};
-    std::uint32_t m_nonce = 0;
+    std::atomic<std::uint32_t> m_nonce{0};
 };
 
 } // namespace qv

@@ -167,14 +167,11 @@ SComPort TCP::Port() const
 
 void TCP::SetTimeout(int ms)
 {
-    int applied = 0;
     {
         std::lock_guard lock(m_mutex);
-        m_settings.timeout = ms;
-        m_settings.Normalize();
-        applied = m_settings.timeout;
+        m_settings.timeout = ms; // raised to 1000 when the settings are next read
     }
-    Port()->SetTimeout(applied);
+    Port()->SetTimeout(ms);
 }
 
 void TCP::Pause(int ms) const

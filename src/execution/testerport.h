@@ -94,6 +94,8 @@ public:
     // The port; an empty reference is a programming fault (std::logic_error).
     SComPort Port() const;
 
+    // Stores and forwards; the rule of at least 1000 ms applies to stored
+    // values when they are read (LoadSettings, SetSettings).
     void SetTimeout(int ms);
     // Mode below 2 sends QORV_RESET (with the check byte for mode 1, or when
     // withCheck is set and the I/O check setting is on) and waits for its

@@ -253,13 +253,19 @@ TEST_F(TesterPort, ConnectRebootsOnlyAnArmUnit)
     EXPECT_EQ(restartsAfterConnect("[Unit]\nType=msdos\n", true), 0);
 }
 
-TEST_F(TesterPort, TheTimeOutIsNeverBelow1000)
+TEST_F(TesterPort, SetTimeoutStoresAndForwardsAndTheNextReadRaisesIt)
 {
-    Bench bench;
+    Bench bench("[Faults]\nSilent=QORV_RESET\n");
+    ASSERT_EQ(bench.u.port->Handshake(), PortOk);
     bench.tester.SetTimeout(100);
+    EXPECT_EQ(bench.tester.Settings().timeout, 100);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(bench.tester.Reset(false, 0), PortTimeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+    IniStore store;
+    bench.tester.SaveSettings(store);
+    bench.tester.LoadSettings(store);
     EXPECT_EQ(bench.tester.Settings().timeout, 1000);
-    bench.tester.SetTimeout(1800);
-    EXPECT_EQ(bench.tester.Settings().timeout, 1800);
 }
 
 } // namespace
