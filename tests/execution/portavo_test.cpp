@@ -40,6 +40,30 @@ TEST_P(PortOverLink, HandshakeOpensTheLinkAndLearnsTheUnitType)
     EXPECT_EQ(u.port->GetError(), "");
 }
 
+TEST_P(PortOverLink, TheBuildInformationOfBothUnitTypesIsExact)
+{
+    const std::pair<const char *, const char *> units[] = {
+        {"[Unit]\nType=msdos\nBuildDate=2022-07-04\nBuildTime=12:00:01\n"
+         "[Versions]\nBODR=-\nDROS=-\nVINT=-\nPELM=0.9\n",
+         "Тип устройства: MSDOS\r\nДата сборки: 04.07.2022\r\nВремя сборки: 12:00:01\r\n"
+         "Версия сборки \"Диагностический тест QUORVIK\": 3.2\r\n"
+         "Версия сборки \"Сигнатурный тест PELMAR\": 0.9"},
+        {"[Unit]\nType=arm\nBuildDate=2025-01-20\nBuildTime=00:00:00\n"
+         "[Versions]\nQORV=-\nBODR=-\nDROS=-\nVINT=3.3\n",
+         "Тип устройства: ARM\r\nДата сборки: 20.01.2025\r\nВремя сборки: 00:00:00\r\n"
+         "Версия сборки \"Тест памяти RAM/ROM\": 3.3"},
+    };
+    for (const auto &[board, text] : units) {
+        auto u = Make(board);
+        TCP tester;
+        ASSERT_TRUE(tester.Create("Quorvik", [&](const std::string &) { return u.port; }));
+        ASSERT_EQ(u.port->Handshake(), PortOk);
+        tester.ReadBuildInfo();
+        EXPECT_EQ(tester.BuildInfo(), text);
+    }
+    isDosUnit = true;
+}
+
 TEST_P(PortOverLink, ResetIsAcknowledgedAndTheCheckByteReportsIoFaults)
 {
     auto u = Make("[IoCheck]\nFaults=272,300\n");
