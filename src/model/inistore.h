@@ -86,7 +86,6 @@ public:
 private:
     struct Index;
 
-
     Section *FindSection(std::string_view name);
     const Section *FindSection(std::string_view name) const;
     Section &SectionFor(std::string_view name);
@@ -98,7 +97,7 @@ private:
 
     std::vector<Section> m_sections;
     std::unique_ptr<Index> m_index;
-    std::size_t m_lastWritten = static_cast<std::size_t>(-1);  // section of the last WriteString
+    std::size_t m_lastWritten = static_cast<std::size_t>(-1); // section of the last WriteString
 };
 
 // An INI integer value: decimal with an optional sign, or hexadecimal after

@@ -346,8 +346,6 @@ bool TTestFile::ConfirmWritable(const std::string &path)
 void TTestFile::BuildImage(SSaveParam *param)
 {
     SQor &doc = *m_info.Doc;
-    SSaveParam defaults;
-    SSaveParam &save = param != nullptr ? *param : defaults;
 
     WriteGeneralSection();
     const std::string general = IniBlockText();
@@ -356,9 +354,9 @@ void TTestFile::BuildImage(SSaveParam *param)
     const STest empty;
     for (int i = 0; i < doc.NTest; ++i) {
         m_ini.Clear();
-        save.TestIndex = i;
         const STest *test = doc.Tests[static_cast<std::size_t>(i)].get();
-        WriteTestSections(m_ini, test != nullptr ? *test : empty, save);
+        // Without save parameters every section writes its reference data.
+        WriteTestSections(m_ini, test != nullptr ? *test : empty, i, param);
         tests.push_back(IniBlockText());
     }
     m_ini.Clear();

@@ -5,6 +5,7 @@
 #include "model/records.h"
 #include "model/sectionvalues.h"
 #include "model/stest.h"
+#include "model/wordvalues.h"
 
 #include <algorithm>
 #include <new>
@@ -15,21 +16,6 @@ namespace {
 bool AllUnmeasured(std::string_view levels)
 {
     return std::all_of(levels.begin(), levels.end(), [](char c) { return c == 'x'; });
-}
-
-std::vector<std::string_view> SplitAtSeparator(std::string_view text)
-{
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = text.find(kLineSeparator, start);
-        if (end == std::string_view::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
 }
 
 TLine ParseLine(std::string_view section, const std::string &key, std::string_view value)
@@ -69,7 +55,7 @@ std::vector<SZond> ParseProbes(std::string_view section, const std::string &key,
                                      "содержит недопустимый символ отметки");
         }
     }
-    const auto parts = SplitAtSeparator(value);
+    const auto parts = SplitAt(value, kLineSeparator);
     const std::size_t pairs = parts.size() / 2;
     std::vector<SZond> entries;
     entries.reserve(pairs + 1);

@@ -17,22 +17,24 @@ int CountValues(std::string_view text)
     return count;
 }
 
-std::vector<std::string_view> SplitValues(std::string_view text)
+std::vector<std::string_view> SplitAt(std::string_view text, char separator)
 {
-    std::vector<std::string_view> values;
-    if (text.empty()) {
-        return values;
-    }
+    std::vector<std::string_view> pieces;
     std::size_t start = 0;
     while (true) {
-        const std::size_t end = text.find(kValueSeparator, start);
+        const std::size_t end = text.find(separator, start);
         if (end == std::string_view::npos) {
-            values.push_back(text.substr(start));
-            return values;
+            pieces.push_back(text.substr(start));
+            return pieces;
         }
-        values.push_back(text.substr(start, end - start));
+        pieces.push_back(text.substr(start, end - start));
         start = end + 1;
     }
+}
+
+std::vector<std::string_view> SplitValues(std::string_view text)
+{
+    return text.empty() ? std::vector<std::string_view>() : SplitAt(text, kValueSeparator);
 }
 
 std::optional<std::string_view> ValueTextAt(std::string_view text, int index)

@@ -19,6 +19,10 @@ inline constexpr char kNoValue = '\xFF';
 // Number of values: separators + 1; 0 for an empty text.
 int CountValues(std::string_view text);
 
+// The pieces of a text between separators, in order (n separators give
+// n + 1 pieces, an empty text one empty piece).
+std::vector<std::string_view> SplitAt(std::string_view text, char separator);
+
 // The value texts in order; an empty text gives none.
 std::vector<std::string_view> SplitValues(std::string_view text);
 
