@@ -1,3 +1,4 @@
+#include "execution/desksession.h"
 #include "infra/fatalerror.h"
 #include "infra/mesbo.h"
 #include "infra/paths.h"
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <utility>
 
 int main(int argc, char *argv[])
 {
@@ -23,9 +25,19 @@ int main(int argc, char *argv[])
         app.setFailureHandler(&failures);
         qv::InstallMesbo(std::make_unique<qv::QtMesbo>());
 
+        // Settings, tester port and status monitor; saved and released at close.
+        qv::DeskSession::Options deskOptions;
+        deskOptions.modelW5 = qv::SystemModelIsW5();
+        qv::DeskSession desk(qv::SettingsStore::ForApplication(), std::move(deskOptions));
+        if (!desk.Start(qv::kProductName)) {
+            app.setFailureHandler(nullptr);
+            return 1;
+        }
+
         qv::TBaseForm window;
         window.show();
         const int code = qv::QuorvikApplication::exec();
+        desk.Stop();
         app.setFailureHandler(nullptr);
         return code;
     } catch (const std::exception &e) {
