@@ -29,6 +29,8 @@ SettingsStore::SettingsStore(SettingsStore &&other) noexcept
     , m_files(other.m_files)
     , m_ownFiles(std::move(other.m_ownFiles))
     , m_cfgText(std::move(other.m_cfgText))
+    , m_cfgUnreadable(other.m_cfgUnreadable)
+    , m_iniUnreadable(other.m_iniUnreadable)
     , m_settings(std::move(other.m_settings))
     , m_placements(std::move(other.m_placements))
 {}
@@ -40,38 +42,56 @@ SettingsStore SettingsStore::ForApplication()
     return store;
 }
 
+namespace {
+
+// nullopt for a missing file; an unreadable one is reported and marked.
+std::optional<IniStore> ReadReported(const std::string &path, bool &unreadable)
+{
+    unreadable = false;
+    try {
+        return ReadIniFile(path);
+    } catch (const std::exception &e) {
+        unreadable = true;
+        Mesbo().Show(std::string(e.what()) +
+                         "\r\nИспользуются значения по умолчанию; при выходе этот файл "
+                         "не будет перезаписан.",
+                     MbWarning, {});
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
 bool SettingsStore::Load(TCP *port, bool modelW5)
 {
-    bool ok = true;
-    std::optional<IniStore> cfg;
-    std::optional<IniStore> ini;
-    try {
-        cfg = ReadIniFile(m_cfgPath);
-        ini = ReadIniFile(m_iniPath);
-    } catch (const std::exception &e) {
-        Mesbo().Show(std::string(e.what()) + "\r\nИспользуются значения по умолчанию.", MbWarning,
-                     {});
-        ok = false;
-    }
+    auto cfg = ReadReported(m_cfgPath, m_cfgUnreadable);
+    auto ini = ReadReported(m_iniPath, m_iniUnreadable);
     m_cfgText = cfg ? std::move(*cfg) : IniStore();
     m_settings.Load(m_cfgText, modelW5);
     if (port != nullptr)
         port->LoadSettings(m_cfgText);
     if (ini)
         m_placements.SetStore(std::move(*ini));
-    return ok;
+    return !m_cfgUnreadable && !m_iniUnreadable;
 }
 
 bool SettingsStore::Save(const TCP *port)
 {
-    IniStore cfg = m_cfgText;
-    m_settings.Save(cfg);
-    if (port != nullptr)
-        port->SaveSettings(cfg);
-    bool ok = Write(m_cfgPath, cfg);
-    if (ok)
-        m_cfgText = std::move(cfg);
-    return Write(m_iniPath, m_placements.Store()) && ok;
+    bool ok = false;
+    if (!m_cfgUnreadable) {
+        IniStore cfg = m_cfgText;
+        m_settings.Save(cfg);
+        if (port != nullptr)
+            port->SaveSettings(cfg);
+        ok = Write(m_cfgPath, cfg);
+        if (ok)
+            m_cfgText = std::move(cfg);
+    }
+    if (!m_iniUnreadable)
+        ok = Write(m_iniPath, m_placements.Store()) && ok;
+    else
+        ok = false;
+    return ok;
 }
 
 bool SettingsStore::Write(const std::string &path, const IniStore &store)

@@ -11,6 +11,7 @@
 #include "model/windowplacements.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qv {
@@ -35,12 +36,13 @@ public:
     SettingsStore &operator=(const SettingsStore &) = delete;
 
     // A missing file keeps the defaults. An unreadable one is reported with
-    // the warning icon and keeps the defaults too; false then. The port,
-    // when given, reads its own section.
+    // the warning icon, keeps the defaults too and is not overwritten at
+    // Save (what it holds may still be good); false then. The port, when
+    // given, reads its own section.
     bool Load(TCP *port, bool modelW5);
     // Writes the ".cfg" (with the port's section when given), then the
     // ".ini". A failed write leaves that file as it was and is reported
-    // with the warning icon; false then.
+    // with the warning icon; false then, and when a file was skipped.
     bool Save(const TCP *port);
 
     TSettings &Settings() { return m_settings; }
@@ -58,6 +60,8 @@ private:
     FileStore *m_files;
     std::unique_ptr<FileStore> m_ownFiles;
     IniStore m_cfgText; // as read, so that unknown keys are written back
+    bool m_cfgUnreadable = false;
+    bool m_iniUnreadable = false;
     TSettings m_settings;
     WindowPlacements m_placements;
 };

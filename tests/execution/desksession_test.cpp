@@ -87,7 +87,7 @@ TEST(SettingsStore, MissingFilesKeepTheDefaultsAndAreCreatedAtSave)
     EXPECT_EQ(again.Placements().Geometry("BaseForm"), "abc");
 }
 
-TEST(SettingsStore, AnUnreadableFileIsReportedAndTheDefaultsStay)
+TEST(SettingsStore, AnUnreadableFileIsReportedKeepsTheDefaultsAndIsNotOverwritten)
 {
     RecordedMessages messages;
     Files f;
@@ -97,6 +97,12 @@ TEST(SettingsStore, AnUnreadableFileIsReportedAndTheDefaultsStay)
     EXPECT_EQ(store.Settings(), TSettings());
     ASSERT_EQ(messages.Shown().size(), 1u);
     EXPECT_EQ(messages.Shown()[0].flags, MbWarning);
+
+    store.Placements().SetGeometry("BaseForm", "abc");
+    EXPECT_FALSE(store.Save(nullptr));
+    EXPECT_TRUE(std::filesystem::is_directory(f.Cfg()));
+    EXPECT_TRUE(std::filesystem::exists(f.Ini())) << "the readable file is still written";
+    EXPECT_EQ(messages.Shown().size(), 1u);
 }
 
 TEST(SettingsStore, AFailedSaveIsReportedAndKeepsTheOldFiles)

@@ -85,14 +85,6 @@ TEST(Settings, WordGeColourOf255IsPureRedAndReachesTheDocument)
               static_cast<std::int32_t>(s.Colours.Get(ClrTableWrongWord)));
 }
 
-TEST(Settings, KeysAreMatchedWithoutRegardToLetterCase)
-{
-    TSettings s;
-    s.Load(Parse("[ЦВЕТА]\nслово ge=255\n[общие]\nпоказывать прогоны для о-слов=0\n"), false);
-    EXPECT_EQ(s.Colours.Get(ClrWordGE), 0x0000FFu);
-    EXPECT_EQ(s.Option(TSettings::OptWaitsAsTimes), 0);
-}
-
 TEST(Settings, ModelW5TurnsCurrentControlOffUnlessTheFileSaysOtherwise)
 {
     TSettings w5;
