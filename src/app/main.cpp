@@ -1,9 +1,12 @@
+#include "infra/fatalerror.h"
 #include "infra/mesbo.h"
+#include "infra/paths.h"
 #include "infra/version.h"
+#include "ui/application.h"
+#include "ui/fatalwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/qtmesbo.h"
 
-#include <QApplication>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -11,13 +14,20 @@
 int main(int argc, char *argv[])
 {
     try {
-        QApplication app(argc, argv);
-        QApplication::setApplicationName(QString::fromUtf8(qv::kProductName));
-        QApplication::setApplicationVersion(QString::fromUtf8(qv::kProductVersion));
+        qv::QuorvikApplication app(argc, argv);
+        qv::QuorvikApplication::setApplicationName(QString::fromUtf8(qv::kProductName));
+        qv::QuorvikApplication::setApplicationVersion(QString::fromUtf8(qv::kProductVersion));
+
+        qv::TExcept failures(qv::AppDataDir() / "Exception.log", &qv::TfmMsgException::Ask);
+        failures.SetCloseCallback([] { qv::QuorvikApplication::exit(1); });
+        app.setFailureHandler(&failures);
         qv::InstallMesbo(std::make_unique<qv::QtMesbo>());
+
         qv::TBaseForm window;
         window.show();
-        return QApplication::exec();
+        const int code = qv::QuorvikApplication::exec();
+        app.setFailureHandler(nullptr);
+        return code;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "quorvik: %s\n", e.what());
         return 1;

@@ -36,6 +36,10 @@ CommentSlots ParseEarlierCommentLines(const std::vector<std::string> &lines);
 // The file text for the slots (CR LF line breaks), or "" when all are empty.
 std::string CommentFileText(const CommentSlots &slots);
 
+// Text cut into lines at LF, a CR before the LF dropped; no line after a
+// final LF.
+std::vector<std::string> SplitLines(std::string_view text);
+
 // For each non-empty slot i, the byte i + 1.
 std::string CommentMarksOf(const CommentSlots &slots);
 

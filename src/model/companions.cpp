@@ -29,25 +29,6 @@ std::optional<std::string> ReadWholeFile(const std::string &path)
     }
 }
 
-// Lines split at LF, a CR before it dropped.
-std::vector<std::string> SplitLines(std::string_view text)
-{
-    std::vector<std::string> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        lines.emplace_back(line);
-        if (end == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
-
 } // namespace
 
 bool IsCommentFileText(const std::string &path)
@@ -62,7 +43,7 @@ bool IsCommentFileText(const std::string &path)
 
 bool TTestFile::ReadContacts()
 {
-    SCnt &cnt = *Info.Cnt;
+    SCnt &cnt = *m_info.Cnt;
     const bool ok = Guarded([this, &cnt] {
         const auto source = m_files->OpenLocked(cnt.FileName);
         const ContactFileContent content = ReadContactFile(*source, m_crypto, m_digestBuffer);
@@ -82,8 +63,8 @@ bool TTestFile::ReadContacts()
 
 bool TTestFile::ReadComments()
 {
-    STxt &txt = *Info.Txt;
-    const std::string testFile = Info.Doc->FileName;
+    STxt &txt = *m_info.Txt;
+    const std::string testFile = m_info.Doc->FileName;
     txt.FileName = FindBesideFile(testFile, SetExt(BareFileName(testFile), ".TXT").string());
     txt.Comments.fill("");
     m_commentMarks.clear();
@@ -113,7 +94,7 @@ bool TTestFile::ReadComments()
 
 bool TTestFile::WriteComments()
 {
-    STxt &txt = *Info.Txt;
+    STxt &txt = *m_info.Txt;
     if (txt.FileName.empty()) {
         return false;
     }

@@ -4,7 +4,6 @@
 #include "model/container.h"
 #include "model/errors.h"
 
-#include <cstring>
 #include <stdexcept>
 
 namespace qv {
@@ -34,19 +33,10 @@ ContactFileContent ReadContactFile(ByteSource &source, CryptoProvider &crypto,
     if (size < kMinSize) {
         throw ReadFailure();
     }
-    const std::uint64_t digestAt = size - kDigestSize;
-    Bytes32 computed{};
-    if (!DigestOfSource(source, digestAt, crypto, digestBuffer, computed)) {
-        throw CodeError(CodeError::CryptoFailed);
-    }
-    source.Seek(digestAt);
-    const std::string stored = source.ReadBytes(kDigestSize);
-    if (std::memcmp(stored.data(), computed.data(), kDigestSize) != 0) {
-        throw CodeError(CodeError::DigestMismatch);
-    }
+    CheckTrailingDigest(source, crypto, digestBuffer);
 
     ContactFileContent content;
-    const std::uint64_t datesAt = digestAt - kDatesSize;
+    const std::uint64_t datesAt = size - kDigestSize - kDatesSize;
     source.Seek(kContactFileMagic.size());
     source.SetLimit(datesAt); // the records must end before the dates
     const std::size_t count = source.ReadU16();

@@ -86,6 +86,17 @@ bool DigestOfBytes(std::string_view bytes, CryptoProvider &crypto, Bytes32 &out)
     return ok;
 }
 
+void CheckTrailingDigest(ByteSource &source, CryptoProvider &crypto, std::span<char> digestBuffer)
+{
+    const std::uint64_t digestAt = source.Size() - kDigestSize;
+    Bytes32 computed{};
+    Require(DigestOfSource(source, digestAt, crypto, digestBuffer, computed));
+    source.Seek(digestAt);
+    if (ToBytes32(source.ReadBytes(kDigestSize)) != computed) {
+        throw CodeError(CodeError::DigestMismatch);
+    }
+}
+
 Trailer ReadEnvelope(ByteSource &source, CryptoProvider &crypto, std::span<char> digestBuffer)
 {
     source.Seek(0);
@@ -96,13 +107,7 @@ Trailer ReadEnvelope(ByteSource &source, CryptoProvider &crypto, std::span<char>
     if (size < kMinTestFileSize) {
         throw ReadFailure();
     }
-    const std::uint64_t digestAt = size - kDigestSize;
-    Bytes32 computed{};
-    Require(DigestOfSource(source, digestAt, crypto, digestBuffer, computed));
-    source.Seek(digestAt);
-    if (ToBytes32(source.ReadBytes(kDigestSize)) != computed) {
-        throw CodeError(CodeError::DigestMismatch);
-    }
+    CheckTrailingDigest(source, crypto, digestBuffer);
 
     Trailer trailer;
     const std::uint64_t trailerEnd = size - kTrailerTail;

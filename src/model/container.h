@@ -66,6 +66,10 @@ bool DigestOfSource(ByteSource &source, std::uint64_t end, CryptoProvider &crypt
 // The same over bytes in memory.
 bool DigestOfBytes(std::string_view bytes, CryptoProvider &crypto, Bytes32 &out);
 
+// Checks that the last 32 bytes of the source are the digest of all bytes
+// before them (CodeError 3 when not; the file holds at least 32 bytes).
+void CheckTrailingDigest(ByteSource &source, CryptoProvider &crypto, std::span<char> digestBuffer);
+
 // Checks the magic (CodeError 1), the size (ReadFailure when the file cannot
 // hold the magic, the bus count, the trailer and the digest) and the digest
 // (CodeError 3), then reads the trailer (ReadFailure when T points outside

@@ -129,14 +129,14 @@ bool TTestFile::Load()
         LoadSteps();
         return true;
     });
-    FlushLog(LogKind::Load, Info.Doc->FileName);
+    FlushLog(LogKind::Load, m_info.Doc->FileName);
     FinishTestFileLoad();
     return ok;
 }
 
 void TTestFile::LoadSteps()
 {
-    SQor &doc = *Info.Doc;
+    SQor &doc = *m_info.Doc;
     NoticeGuard notice(m_ui, "Выполняется чтение файла. Ждите...");
     for (auto &test : doc.Tests) {
         test.reset();
@@ -187,9 +187,9 @@ void TTestFile::LoadSteps()
 
 void TTestFile::ReadGeneralSection()
 {
-    SQor &doc = *Info.Doc;
+    SQor &doc = *m_info.Doc;
     const IniStore &ini = m_ini;
-    Info.Cnt->FileName =
+    m_info.Cnt->FileName =
         FindBesideFile(doc.FileName, BareFileName(ini.ReadString(kGeneralSection, "CNT", "")));
     doc.Sys = ini.ReadInteger(kGeneralSection, "SYS", 0);
     const std::int32_t count = ini.ReadInteger(kGeneralSection, "NTEST", 0);
@@ -211,10 +211,10 @@ void TTestFile::ReadGeneralSection()
 
 void TTestFile::WriteGeneralSection()
 {
-    SQor &doc = *Info.Doc;
+    SQor &doc = *m_info.Doc;
     IniStore &ini = m_ini;
     ini.Clear();
-    ini.WriteString(kGeneralSection, "CNT", BareFileName(Info.Cnt->FileName));
+    ini.WriteString(kGeneralSection, "CNT", BareFileName(m_info.Cnt->FileName));
     ini.WriteInteger(kGeneralSection, "SYS", doc.Sys);
     ini.WriteInteger(kGeneralSection, "NTEST", doc.NTest);
     doc.FModified = NowDayCount();
@@ -238,7 +238,7 @@ bool TTestFile::AskPassword(int mode, const Bytes32 &check)
 {
     PasswordRequest request;
     request.Mode = mode;
-    request.File = Info.Doc->FileName;
+    request.File = m_info.Doc->FileName;
     request.Check = check;
     request.Transform = [this](const std::string &typed, std::string &padded, Bytes32 &out) {
         return PasswordCheck(m_crypto, Utf8ToCp1251(typed), padded, out);
@@ -254,15 +254,13 @@ bool TTestFile::AskPassword(int mode, const Bytes32 &check)
 
 bool TTestFile::Save(SSaveParam *param)
 {
-    m_saveParam = param;
     const bool written = Guarded([this, param] { return SaveSteps(param); });
-    m_saveParam = nullptr;
-    FlushLog(LogKind::Save, Info.Doc->FileName);
+    FlushLog(LogKind::Save, m_info.Doc->FileName);
     // The oscillograms staged by the V-functions go beside the file. The
     // test file itself is saved by then, so a failure here is shown on its
     // own and the save still counts as done.
     std::string scoError;
-    if (!FinishTestFileSave(written, Info.Doc->FileName, &scoError)) {
+    if (!FinishTestFileSave(written, m_info.Doc->FileName, &scoError)) {
         Mesbo().Show(scoError, MbError, kProductName);
     }
     return written;
@@ -270,7 +268,7 @@ bool TTestFile::Save(SSaveParam *param)
 
 bool TTestFile::SaveSteps(SSaveParam *param)
 {
-    SQor &doc = *Info.Doc;
+    SQor &doc = *m_info.Doc;
     if (param != nullptr && !RunSaveChoice(*param)) {
         return false;
     }
@@ -288,7 +286,7 @@ bool TTestFile::SaveSteps(SSaveParam *param)
 
 bool TTestFile::RunSaveChoice(SSaveParam &param)
 {
-    SQor &doc = *Info.Doc;
+    SQor &doc = *m_info.Doc;
     const std::filesystem::path oldPath(doc.FileName);
     SaveChoiceRequest request;
     request.Folder = oldPath.parent_path().string();
@@ -323,7 +321,7 @@ bool TTestFile::RunSaveChoice(SSaveParam &param)
                 Mesbo().Show(Msg(54) + " \"" + newTxt + "\"", MbError, kProductName);
             }
         }
-        Info.Txt->FileName = newTxt;
+        m_info.Txt->FileName = newTxt;
         doc.FileName = newPath;
     }
     return true;
@@ -347,9 +345,7 @@ bool TTestFile::ConfirmWritable(const std::string &path)
 
 void TTestFile::BuildImage(SSaveParam *param)
 {
-    SQor &doc = *Info.Doc;
-    SSaveParam defaults;
-    SSaveParam &save = param != nullptr ? *param : defaults;
+    SQor &doc = *m_info.Doc;
 
     WriteGeneralSection();
     const std::string general = IniBlockText();
@@ -358,9 +354,11 @@ void TTestFile::BuildImage(SSaveParam *param)
     const STest empty;
     for (int i = 0; i < doc.NTest; ++i) {
         m_ini.Clear();
-        save.TestIndex = i;
+        if (param != nullptr)
+            param->TestIndex = i;
         const STest *test = doc.Tests[static_cast<std::size_t>(i)].get();
-        WriteTestSections(m_ini, test != nullptr ? *test : empty, save);
+        // Without save parameters the sections write their reference data only.
+        WriteTestSections(m_ini, test != nullptr ? *test : empty, i, param);
         tests.push_back(IniBlockText());
     }
     m_ini.Clear();

@@ -44,12 +44,12 @@ public:
     TTestFile(const TTestFile &) = delete;
     TTestFile &operator=(const TTestFile &) = delete;
 
-    void Attach(const SInfo &info) { Info = info; }
+    void Attach(const SInfo &info) { m_info = info; }
 
-    // Loads Info.Doc->FileName into the records; false when not loaded (the
+    // Loads the attached SQor::FileName into the records; false when not loaded (the
     // caller then discards what was partly filled).
     bool Load();
-    // Writes Info.Doc->FileName; with a SSaveParam the save choice dialog runs
+    // Writes the attached SQor::FileName; with a SSaveParam the save choice dialog runs
     // first. False when nothing was written or the operator cancelled.
     bool Save(SSaveParam *param);
 
@@ -109,10 +109,8 @@ private:
     std::string m_readPassword; // padded, 32 bytes once set
     Bytes32 m_writeCheck{};
     Bytes32 m_readCheck{};
-    Bytes32 m_blockKey{};
-    SInfo Info;
+    SInfo m_info;
     CryptoProvider m_crypto;
-    SSaveParam *m_saveParam = nullptr;
     std::vector<char> m_digestBuffer;
     IniStore m_ini;
     std::string m_image; // kept between saves so that its memory is reused

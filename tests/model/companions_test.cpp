@@ -14,7 +14,7 @@ namespace {
 
 using testing::BoardFixture;
 using testing::Container;
-using testing::ContainerSpec;
+using testing::ContainerPlan;
 using testing::ReadBytes;
 using testing::WriteBytes;
 
@@ -72,7 +72,7 @@ TEST_F(Contacts, NamesFillTheirSlotsAndNumbersOutsideTheAdapterAreIgnored)
     WriteBytes(dir.File("BOARD.CNT"), BuildContactFile(content, crypto));
     Container c;
     c.cnt.Names[7] = "stale";
-    ASSERT_TRUE(LoadContainer(c, ContainerSpec{}));
+    ASSERT_TRUE(LoadContainer(c, ContainerPlan{}));
     EXPECT_EQ(c.cnt.Names[2], "ABCD");
     EXPECT_EQ(c.cnt.Names[191], "LAST");
     EXPECT_EQ(c.cnt.Names[0], "");
@@ -83,7 +83,7 @@ TEST_F(Contacts, NamesFillTheirSlotsAndNumbersOutsideTheAdapterAreIgnored)
 
 TEST_F(Contacts, IsFileOfKindTellsTestAndContactFilesByTheirMagic)
 {
-    WriteBytes(Qor(), testing::MakeContainer(ContainerSpec{}));
+    WriteBytes(Qor(), testing::MakeContainer(ContainerPlan{}));
     EXPECT_TRUE(TTestFile::IsFileOfKind(1, Qor()));
     EXPECT_FALSE(TTestFile::IsFileOfKind(2, Qor()));
     EXPECT_TRUE(TTestFile::IsFileOfKind(2, dir.File("BOARD.CNT")));
@@ -169,7 +169,7 @@ TEST(CommentText, TheEarlierFormFillsSlotsFromTheFileOnwardsWithItsNonEmptyBlock
 class CommentFiles : public BoardFixture
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(LoadContainer(c, ContainerSpec{})); }
+    void SetUp() override { ASSERT_TRUE(LoadContainer(c, ContainerPlan{})); }
     Container c;
 };
 

@@ -17,7 +17,7 @@ namespace {
 
 using testing::BoardFixture;
 using testing::Container;
-using testing::ContainerSpec;
+using testing::ContainerPlan;
 using testing::GeneralText;
 using testing::ReadBytes;
 using testing::TestText;
@@ -29,15 +29,15 @@ const std::string kNoAccessLine = "Нет доступа к файлу или ф
 const std::string kDigestLine =
     "Ошибка в структуре файла. Файл поврежден (не совпадает контрольная сумма)";
 
-// The test file of a container spec with `count` named tests.
-ContainerSpec SpecWithTests(int count)
+// The test file of a container plan with `count` named tests.
+ContainerPlan PlanWithTests(int count)
 {
-    ContainerSpec spec;
-    spec.general = GeneralText(count);
+    ContainerPlan plan;
+    plan.general = GeneralText(count);
     for (int i = 0; i < count; ++i) {
-        spec.tests.push_back(TestText("Тест " + std::to_string(i + 1), i + 1, i % 3));
+        plan.tests.push_back(TestText("Тест " + std::to_string(i + 1), i + 1, i % 3));
     }
-    return spec;
+    return plan;
 }
 
 std::uint32_t TrailerOffset(const std::string &image)
@@ -109,8 +109,8 @@ TEST_F(ContainerRoundTrip, SavedFilesLoadBackWithTheirTestsBusesAndFields)
 TEST_F(ContainerRoundTrip, LoadingReplacesTheTestsOfAnEarlierFile)
 {
     Container c;
-    ASSERT_TRUE(LoadContainer(c, SpecWithTests(5)));
-    ASSERT_TRUE(LoadContainer(c, SpecWithTests(2), "OTHER.QOR"));
+    ASSERT_TRUE(LoadContainer(c, PlanWithTests(5)));
+    ASSERT_TRUE(LoadContainer(c, PlanWithTests(2), "OTHER.QOR"));
     EXPECT_EQ(c.doc.NTest, 2);
     EXPECT_EQ(c.doc.Tests[2], nullptr);
 }
@@ -118,7 +118,7 @@ TEST_F(ContainerRoundTrip, LoadingReplacesTheTestsOfAnEarlierFile)
 TEST_F(ContainerRoundTrip, TheWaitNoticeIsShownDuringLoadAndSaveAndHiddenAfter)
 {
     Container c;
-    ASSERT_TRUE(LoadContainer(c, SpecWithTests(1)));
+    ASSERT_TRUE(LoadContainer(c, PlanWithTests(1)));
     ASSERT_TRUE(c.file.Save(nullptr));
     EXPECT_EQ(c.ui.Notices(), (std::vector<std::string>{"Выполняется чтение файла. Ждите...",
                                                         "Выполняется запись файла. Ждите..."}));
@@ -127,10 +127,10 @@ TEST_F(ContainerRoundTrip, TheWaitNoticeIsShownDuringLoadAndSaveAndHiddenAfter)
 
 TEST_F(ContainerRoundTrip, TheTrailerStandsWhereTheLayoutSays)
 {
-    const std::string plain = testing::MakeContainer(SpecWithTests(2));
+    const std::string plain = testing::MakeContainer(PlanWithTests(2));
     EXPECT_EQ(TrailerOffset(plain), plain.size() - 41) << "Flags 0: one-byte trailer";
     EXPECT_EQ(plain[plain.size() - 41], '\0');
-    ContainerSpec locked = SpecWithTests(2);
+    ContainerPlan locked = PlanWithTests(2);
     locked.flags = kFlagReadPassword | kFlagWritePassword;
     locked.readPassword = "r";
     locked.writePassword = "w";
@@ -143,14 +143,14 @@ TEST_F(ContainerRoundTrip, TheTrailerStandsWhereTheLayoutSays)
 TEST_F(ContainerRoundTrip, ContentWhoseLengthBeforeTheDigestIsAMultipleOfTheChunkLoads)
 {
     for (const std::size_t target : {kDigestChunkSize, 2 * kDigestChunkSize}) {
-        ContainerSpec spec;
+        ContainerPlan plan;
         // magic 16 + buses 5 + block head 34 + trailer 1 + T and moment 8 = 64.
         const std::size_t generalSize = target - 64;
         const std::string base = GeneralText(0);
-        spec.general = base + "FILLER=" + std::string(generalSize - base.size() - 9, 'f') + "\r\n";
-        ASSERT_EQ(spec.general.size(), generalSize);
+        plan.general = base + "FILLER=" + std::string(generalSize - base.size() - 9, 'f') + "\r\n";
+        ASSERT_EQ(plan.general.size(), generalSize);
         Container c;
-        ASSERT_TRUE(LoadContainer(c, spec));
+        ASSERT_TRUE(LoadContainer(c, plan));
         EXPECT_EQ(std::filesystem::file_size(Qor()) - 32, target);
         // The digest covers the whole content: the last content byte counts.
         std::string image = ReadBytes(Qor());
@@ -169,14 +169,14 @@ class ContainerPasswords : public BoardFixture
 
 TEST_F(ContainerPasswords, AReadPasswordIsAskedAndTheRightOneOpensTheFile)
 {
-    ContainerSpec spec = SpecWithTests(2);
-    spec.flags = kFlagReadPassword;
-    spec.readPassword = "пароль";
+    ContainerPlan plan = PlanWithTests(2);
+    plan.flags = kFlagReadPassword;
+    plan.readPassword = "пароль";
     Container c;
     c.ui.QueuePassword("неверный");
     c.ui.QueuePassword("ещё неверный");
     c.ui.QueuePassword("пароль");
-    ASSERT_TRUE(LoadContainer(c, spec));
+    ASSERT_TRUE(LoadContainer(c, plan));
     EXPECT_EQ(c.ui.PasswordRequests(), 1);
     EXPECT_EQ(Box().Count(), 2u) << "each wrong password gets catalogue message 30";
     EXPECT_EQ(Box().ShownMessages()[0].text, Msg(30));
@@ -186,46 +186,46 @@ TEST_F(ContainerPasswords, AReadPasswordIsAskedAndTheRightOneOpensTheFile)
 
 TEST_F(ContainerPasswords, AWrongOrMissingReadPasswordStopsTheLoadWithoutALogWindow)
 {
-    ContainerSpec spec = SpecWithTests(1);
-    spec.flags = kFlagReadPassword;
-    spec.readPassword = "пароль";
+    ContainerPlan plan = PlanWithTests(1);
+    plan.flags = kFlagReadPassword;
+    plan.readPassword = "пароль";
     Container wrong;
     wrong.ui.QueuePassword("другой");
     Box().QueueAnswer(MbCancel);
-    EXPECT_FALSE(LoadContainer(wrong, spec));
+    EXPECT_FALSE(LoadContainer(wrong, plan));
     EXPECT_TRUE(wrong.ui.Logs().empty());
     EXPECT_EQ(wrong.doc.NTest, 0);
     Container none;
-    EXPECT_FALSE(LoadContainer(none, spec));
+    EXPECT_FALSE(LoadContainer(none, plan));
     EXPECT_TRUE(none.ui.Logs().empty());
 }
 
 TEST_F(ContainerPasswords, BlocksOfAProtectedFileDoNotDecipherWithoutThePassword)
 {
-    ContainerSpec spec = SpecWithTests(0);
-    spec.flags = kFlagReadPassword;
-    spec.readPassword = "";
-    const std::string image = testing::MakeContainer(spec);
+    ContainerPlan plan = PlanWithTests(0);
+    plan.flags = kFlagReadPassword;
+    plan.readPassword = "";
+    const std::string image = testing::MakeContainer(plan);
     CryptoProvider crypto;
     MemorySource source(image);
     source.Seek(16 + 5);
     // Even the empty password changes the key: its padded form is 32 x 0x07.
-    EXPECT_NE(ReadBlock(source, kGeneralBlockIv, 0, "", crypto), spec.general);
+    EXPECT_NE(ReadBlock(source, kGeneralBlockIv, 0, "", crypto), plan.general);
     source.Seek(16 + 5);
     EXPECT_EQ(ReadBlock(source, kGeneralBlockIv, kFlagReadPassword, PadPassword(""), crypto),
-              spec.general);
+              plan.general);
 }
 
 TEST_F(ContainerPasswords, AProtectedFileKeepsItsFlagsAndPasswordsWhenSavedAgain)
 {
-    ContainerSpec spec = SpecWithTests(3);
-    spec.flags = kFlagReadPassword | kFlagWritePassword;
-    spec.readPassword = "чтение";
-    spec.writePassword = "запись";
+    ContainerPlan plan = PlanWithTests(3);
+    plan.flags = kFlagReadPassword | kFlagWritePassword;
+    plan.readPassword = "чтение";
+    plan.writePassword = "запись";
     Container c;
     c.ui.QueuePassword("чтение");
     c.ui.QueuePassword("запись", PasswordRequest::ModeWrite);
-    ASSERT_TRUE(LoadContainer(c, spec));
+    ASSERT_TRUE(LoadContainer(c, plan));
     const Bytes32 writeCheck = c.file.WriteCheck();
     ASSERT_TRUE(c.file.Save(nullptr));
 
@@ -240,11 +240,11 @@ TEST_F(ContainerPasswords, AProtectedFileKeepsItsFlagsAndPasswordsWhenSavedAgain
 
 TEST_F(ContainerPasswords, CancellingTheWritePasswordLeavesTheFileUntouched)
 {
-    ContainerSpec spec = SpecWithTests(1);
-    spec.flags = kFlagWritePassword;
-    spec.writePassword = "запись";
+    ContainerPlan plan = PlanWithTests(1);
+    plan.flags = kFlagWritePassword;
+    plan.writePassword = "запись";
     Container c;
-    ASSERT_TRUE(LoadContainer(c, spec)) << "no read password needed";
+    ASSERT_TRUE(LoadContainer(c, plan)) << "no read password needed";
     const std::string before = ReadBytes(Qor());
     c.ui.QueuePassword("не тот", PasswordRequest::ModeWrite);
     Box().QueueAnswer(MbCancel);
@@ -277,7 +277,7 @@ protected:
 
 TEST_F(ContainerRefusals, FlippingAnySingleByteIsRefused)
 {
-    const std::string image = testing::MakeContainer(SpecWithTests(1));
+    const std::string image = testing::MakeContainer(PlanWithTests(1));
     for (std::size_t i = 0; i < image.size(); ++i) {
         std::string broken = image;
         broken[i] = static_cast<char>(broken[i] ^ 0x40);
@@ -291,7 +291,7 @@ TEST_F(ContainerRefusals, FlippingAnySingleByteIsRefused)
 
 TEST_F(ContainerRefusals, TruncatedAndTooShortFilesAreRefused)
 {
-    const std::string image = testing::MakeContainer(SpecWithTests(2));
+    const std::string image = testing::MakeContainer(PlanWithTests(2));
     EXPECT_EQ(LoadLines(""), std::vector<std::string>{kReadFailureLine});
     EXPECT_EQ(LoadLines(image.substr(0, 10)), std::vector<std::string>{kReadFailureLine});
     EXPECT_EQ(LoadLines(image.substr(0, 16)), std::vector<std::string>{kReadFailureLine});
@@ -308,23 +308,23 @@ TEST_F(ContainerRefusals, TruncatedAndTooShortFilesAreRefused)
 // faulty program, they must still be refused without reading astray.
 TEST_F(ContainerRefusals, StructurallyBrokenFilesWithAValidDigestAreRefused)
 {
-    ContainerSpec missingBlock = SpecWithTests(1);
+    ContainerPlan missingBlock = PlanWithTests(1);
     missingBlock.general = GeneralText(2);
     EXPECT_EQ(LoadLines(testing::MakeContainer(missingBlock)),
               std::vector<std::string>{kReadFailureLine});
 
-    ContainerSpec tooMany = SpecWithTests(0);
+    ContainerPlan tooMany = PlanWithTests(0);
     tooMany.general = GeneralText(21);
     EXPECT_EQ(LoadLines(testing::MakeContainer(tooMany)),
               std::vector<std::string>{kReadFailureLine});
 
-    ContainerSpec negative = SpecWithTests(0);
+    ContainerPlan negative = PlanWithTests(0);
     negative.general = GeneralText(-1);
     EXPECT_EQ(LoadLines(testing::MakeContainer(negative)),
               std::vector<std::string>{kReadFailureLine});
 
     // T pointing past the trailer's place, digest recomputed.
-    std::string image = testing::MakeContainer(SpecWithTests(0));
+    std::string image = testing::MakeContainer(PlanWithTests(0));
     image.resize(image.size() - 32);
     image[image.size() - 5] = '\x7F'; // T's high byte
     CryptoProvider crypto;
@@ -334,7 +334,7 @@ TEST_F(ContainerRefusals, StructurallyBrokenFilesWithAValidDigestAreRefused)
 
 TEST_F(ContainerRefusals, AFileLockedByAnotherCopyCannotBeOpened)
 {
-    WriteBytes(Qor(), testing::MakeContainer(SpecWithTests(1)));
+    WriteBytes(Qor(), testing::MakeContainer(PlanWithTests(1)));
     const int fd = ::open(Qor().c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
@@ -365,10 +365,10 @@ TEST_F(ContainerRefusals, AMissingFileIsReportedAsNoAccess)
 
 TEST_F(ContainerRefusals, TheContactFileMustBePresentAndIntact)
 {
-    ContainerSpec spec = SpecWithTests(2);
-    spec.general = GeneralText(2, "MISSING.CNT");
+    ContainerPlan plan = PlanWithTests(2);
+    plan.general = GeneralText(2, "MISSING.CNT");
     Container missing;
-    EXPECT_FALSE(LoadContainer(missing, spec));
+    EXPECT_FALSE(LoadContainer(missing, plan));
     ASSERT_EQ(missing.ui.Logs().size(), 1u);
     EXPECT_EQ(missing.ui.Logs()[0].path, dir.File("MISSING.CNT"));
     EXPECT_EQ(missing.ui.LogLines(), std::vector<std::string>{kNoAccessLine});
@@ -377,35 +377,35 @@ TEST_F(ContainerRefusals, TheContactFileMustBePresentAndIntact)
     std::string cnt = ReadBytes(dir.File("BOARD.CNT"));
     cnt[cnt.size() - 1] ^= 1;
     WriteBytes(dir.File("BAD.CNT"), cnt);
-    spec.general = GeneralText(2, "BAD.CNT");
+    plan.general = GeneralText(2, "BAD.CNT");
     Container damaged;
-    EXPECT_FALSE(LoadContainer(damaged, spec));
+    EXPECT_FALSE(LoadContainer(damaged, plan));
     EXPECT_EQ(damaged.ui.LogLines(), std::vector<std::string>{kDigestLine});
     EXPECT_EQ(damaged.ui.Logs()[0].path, dir.File("BAD.CNT"));
 
     WriteBytes(dir.File("NOTCNT.CNT"), std::string(100, 'x'));
-    spec.general = GeneralText(2, "NOTCNT.CNT");
+    plan.general = GeneralText(2, "NOTCNT.CNT");
     Container foreign;
-    EXPECT_FALSE(LoadContainer(foreign, spec));
+    EXPECT_FALSE(LoadContainer(foreign, plan));
     EXPECT_EQ(foreign.ui.LogLines(), std::vector<std::string>{Msg(20)});
 }
 
 TEST_F(ContainerRefusals, AContactFileNamedWithAFolderIsLookedUpBesideTheTestFile)
 {
-    ContainerSpec spec = SpecWithTests(1);
-    spec.general = GeneralText(1, "..\\..\\elsewhere\\board.cnt");
+    ContainerPlan plan = PlanWithTests(1);
+    plan.general = GeneralText(1, "..\\..\\elsewhere\\board.cnt");
     Container c;
-    EXPECT_TRUE(LoadContainer(c, spec)) << "BOARD.CNT in another letter case";
+    EXPECT_TRUE(LoadContainer(c, plan)) << "BOARD.CNT in another letter case";
     EXPECT_EQ(c.cnt.FileName, dir.File("BOARD.CNT"));
 }
 
 TEST_F(ContainerRefusals, AFileCarryingAnEditorErrorLogIsRefusedWithTheErrorsWindow)
 {
-    ContainerSpec spec = SpecWithTests(1);
-    spec.general = "[]\r\nCNT=BOARD.CNT\r\nNTEST=1\r\nFLOGERROR=" +
+    ContainerPlan plan = PlanWithTests(1);
+    plan.general = "[]\r\nCNT=BOARD.CNT\r\nNTEST=1\r\nFLOGERROR=" +
                    Utf8ToCp1251("Тест 1: нет слова\x07Тест 2: нет шины") + "\r\n";
     Container c;
-    EXPECT_FALSE(LoadContainer(c, spec));
+    EXPECT_FALSE(LoadContainer(c, plan));
     EXPECT_TRUE(c.ui.Logs().empty());
     ASSERT_EQ(c.ui.FileErrors().size(), 1u);
     EXPECT_EQ(c.ui.FileErrors()[0], "Данный файл содержит ошибки.\r\n" + Msg(24) +
@@ -418,8 +418,21 @@ class ContainerSaving : public BoardFixture
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(LoadContainer(c, SpecWithTests(3)));
+        ASSERT_TRUE(LoadContainer(c, PlanWithTests(3)));
         before = ReadBytes(Qor());
+    }
+    // Saves through the save choice dialog, answered with this choice.
+    bool SaveWithChoice(const ScriptedFileUi::SaveChoice &choice)
+    {
+        SSaveParam param;
+        c.ui.SetSaveChoice(choice);
+        return c.file.Save(&param);
+    }
+    bool SaveAs(const std::string &name)
+    {
+        ScriptedFileUi::SaveChoice choice;
+        choice.fileName = name;
+        return SaveWithChoice(choice);
     }
     Container c;
     std::string before;
@@ -498,11 +511,7 @@ TEST_F(ContainerSaving, ATextWithoutAWindows1251FormIsShownInAnErrorBox)
 TEST_F(ContainerSaving, SaveAsCopiesTheCommentFileBesideTheNewName)
 {
     WriteBytes(dir.File("BOARD.TXT"), "comments");
-    SSaveParam param;
-    ScriptedFileUi::SaveChoice choice;
-    choice.fileName = "COPY.QOR";
-    c.ui.SetSaveChoice(choice);
-    ASSERT_TRUE(c.file.Save(&param));
+    ASSERT_TRUE(SaveAs("COPY.QOR"));
     EXPECT_EQ(c.ui.SaveChoiceRequests(), 1);
     EXPECT_EQ(c.doc.FileName, dir.File("COPY.QOR"));
     EXPECT_EQ(c.txt.FileName, dir.File("COPY.TXT"));
@@ -516,32 +525,24 @@ TEST_F(ContainerSaving, SaveAsCopiesTheCommentFileBesideTheNewName)
 TEST_F(ContainerSaving, SaveToTheSameNameInOtherLetterCaseCopiesNoCommentFile)
 {
     WriteBytes(dir.File("BOARD.TXT"), "comments");
-    SSaveParam param;
-    ScriptedFileUi::SaveChoice choice;
-    choice.fileName = "board.qor";
-    c.ui.SetSaveChoice(choice);
-    ASSERT_TRUE(c.file.Save(&param));
+    ASSERT_TRUE(SaveAs("board.qor"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("board.TXT")));
 }
 
 TEST_F(ContainerSaving, ACancelledSaveChoiceWritesNothing)
 {
-    SSaveParam param;
     ScriptedFileUi::SaveChoice choice;
     choice.cancel = true;
-    c.ui.SetSaveChoice(choice);
-    EXPECT_FALSE(c.file.Save(&param));
+    EXPECT_FALSE(SaveWithChoice(choice));
     EXPECT_EQ(ReadBytes(Qor()), before);
     EXPECT_TRUE(c.ui.Notices().size() == 1) << "only the load notice";
 }
 
 TEST_F(ContainerSaving, TheBackupOptionKeepsThePreviousFile)
 {
-    SSaveParam param;
     ScriptedFileUi::SaveChoice choice;
     choice.backup = true;
-    c.ui.SetSaveChoice(choice);
-    ASSERT_TRUE(c.file.Save(&param));
+    ASSERT_TRUE(SaveWithChoice(choice));
     EXPECT_EQ(ReadBytes(Qor() + ".bak"), before);
 }
 

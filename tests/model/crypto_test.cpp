@@ -173,13 +173,13 @@ TEST(CryptoCrossCheck, OpenSslToolDeciphersAPasswordProtectedTestBlock)
         GTEST_SKIP() << "no openssl command-line tool";
     }
     TempDir dir;
-    testing::ContainerSpec spec;
-    spec.buses = {std::string("\x05\x06", 2)};
-    spec.general = testing::GeneralText(1);
-    spec.tests = {testing::TestText("Проверка шины", 3, 2)};
-    spec.flags = kFlagReadPassword;
-    spec.readPassword = "ключ";
-    const std::string image = testing::MakeContainer(spec);
+    testing::ContainerPlan plan;
+    plan.buses = {std::string("\x05\x06", 2)};
+    plan.general = testing::GeneralText(1);
+    plan.tests = {testing::TestText("Проверка шины", 3, 2)};
+    plan.flags = kFlagReadPassword;
+    plan.readPassword = "ключ";
+    const std::string image = testing::MakeContainer(plan);
 
     // magic 16, bus count 1, one bus of length 2, then the general block.
     std::size_t at = 16 + 1 + 1 + 2;
@@ -201,7 +201,7 @@ TEST(CryptoCrossCheck, OpenSslToolDeciphersAPasswordProtectedTestBlock)
                                   Hex(std::span<const std::uint8_t>(kTestBlockIv)) + " -in " +
                                   dir.File("block.bin"));
     ASSERT_TRUE(plain.has_value());
-    EXPECT_EQ(*plain, spec.tests[0]);
+    EXPECT_EQ(*plain, plan.tests[0]);
 }
 
 TEST(CryptoCrossCheck, OpenSslToolEnciphersTheSameBytesAsTheProvider)
@@ -229,11 +229,11 @@ TEST(CryptoCrossCheck, OpenSslToolEnciphersTheSameBytesAsTheProvider)
 TEST(CryptoProvider, RandomKeyMaterialDiffersBetweenBlocksWrittenAtOnce)
 {
     // Two saves in the same second must not share key material.
-    testing::ContainerSpec spec;
-    spec.tests = {testing::TestText("a"), testing::TestText("a")};
-    spec.general = testing::GeneralText(2);
-    const std::string first = testing::MakeContainer(spec);
-    const std::string second = testing::MakeContainer(spec);
+    testing::ContainerPlan plan;
+    plan.tests = {testing::TestText("a"), testing::TestText("a")};
+    plan.general = testing::GeneralText(2);
+    const std::string first = testing::MakeContainer(plan);
+    const std::string second = testing::MakeContainer(plan);
     const std::size_t general = 16 + 1 + 1 + 3;
     EXPECT_NE(first.substr(general, 32), second.substr(general, 32));
     const std::size_t length = static_cast<std::uint8_t>(first[general + 32]) |

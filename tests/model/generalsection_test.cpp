@@ -14,7 +14,7 @@ namespace {
 
 using testing::BoardFixture;
 using testing::Container;
-using testing::ContainerSpec;
+using testing::ContainerPlan;
 using testing::ReadBytes;
 using testing::TestText;
 
@@ -34,12 +34,12 @@ class GeneralSection : public BoardFixture
 
 TEST_F(GeneralSection, MissingKeysReadAsTheirDefaults)
 {
-    ContainerSpec spec;
-    spec.general = "[]\r\nCNT=BOARD.CNT\r\n";
+    ContainerPlan plan;
+    plan.general = "[]\r\nCNT=BOARD.CNT\r\n";
     Container c;
     c.doc.Sys = 16;
     c.doc.FVersion = "old";
-    ASSERT_TRUE(LoadContainer(c, spec));
+    ASSERT_TRUE(LoadContainer(c, plan));
     EXPECT_EQ(c.doc.Sys, 0);
     EXPECT_EQ(c.doc.NTest, 0);
     EXPECT_EQ(c.doc.FCreate, 0);
@@ -52,22 +52,22 @@ TEST_F(GeneralSection, MissingKeysReadAsTheirDefaults)
 
 TEST_F(GeneralSection, DatesInEveryCommonFormReadAndUnreadableOnesReadAsZero)
 {
-    ContainerSpec spec;
-    spec.general = "[]\r\nCNT=BOARD.CNT\r\nFCREATE=5.3.2024 7:08\r\nFMODIFIED=вчера\r\n";
+    ContainerPlan plan;
+    plan.general = "[]\r\nCNT=BOARD.CNT\r\nFCREATE=5.3.2024 7:08\r\nFMODIFIED=вчера\r\n";
     Container c;
-    ASSERT_TRUE(LoadContainer(c, spec));
+    ASSERT_TRUE(LoadContainer(c, plan));
     EXPECT_EQ(DateTimeText(c.doc.FCreate), "05.03.2024 07:08:00");
     EXPECT_EQ(c.doc.FModified, 0);
 }
 
 TEST_F(GeneralSection, SavingWritesEveryKeyInOrderWithVersion16AndTheLogOn07)
 {
-    ContainerSpec spec;
-    spec.general = "[]\r\nCNT=BOARD.CNT\r\nSYS=8\r\nNTEST=1\r\nFCREATE=01.02.2020 03:04:05\r\n"
+    ContainerPlan plan;
+    plan.general = "[]\r\nCNT=BOARD.CNT\r\nSYS=8\r\nNTEST=1\r\nFCREATE=01.02.2020 03:04:05\r\n"
                    "FVERSION=1.5\r\nFAUTHOR=A\r\nFTITLE=T\r\nEXTRA=dropped\r\n";
-    spec.tests = {TestText("t")};
+    plan.tests = {TestText("t")};
     Container c;
-    ASSERT_TRUE(LoadContainer(c, spec));
+    ASSERT_TRUE(LoadContainer(c, plan));
     c.doc.FLogError = "строка 1\r\nстрока 2";
     const double before = NowDayCount();
     ASSERT_TRUE(c.file.Save(nullptr));
@@ -91,8 +91,8 @@ TEST_F(GeneralSection, SavingWritesEveryKeyInOrderWithVersion16AndTheLogOn07)
 TEST_F(GeneralSection, AnEmptyLogIsWrittenAsAnEmptyValue)
 {
     Container c;
-    ContainerSpec spec;
-    ASSERT_TRUE(LoadContainer(c, spec));
+    ContainerPlan plan;
+    ASSERT_TRUE(LoadContainer(c, plan));
     ASSERT_TRUE(c.file.Save(nullptr));
     IniStore general;
     general.FromText(Cp1251ToUtf8(Blocks(Qor()).generalText));
@@ -112,10 +112,10 @@ TEST_F(GeneralSection, ANewFileGetsItsCreationDateWithoutAnAlarm)
 
 TEST_F(GeneralSection, AnOldFileWithoutCreationDateTakesItsLastWriteTime)
 {
-    ContainerSpec spec;
-    spec.general = "[]\r\nCNT=BOARD.CNT\r\n";
+    ContainerPlan plan;
+    plan.general = "[]\r\nCNT=BOARD.CNT\r\n";
     Container c;
-    ASSERT_TRUE(LoadContainer(c, spec));
+    ASSERT_TRUE(LoadContainer(c, plan));
     const double written = TTestFile::FileDateOf(Qor());
     ASSERT_TRUE(c.file.Save(nullptr));
     EXPECT_EQ(c.doc.FCreate, written);
@@ -167,11 +167,11 @@ TEST_F(TestBlockSections, VFunctionsAreReadLastButWrittenBeforeSFunctions)
 
 TEST_F(TestBlockSections, ATestWithoutMainGetsAnEmptyNameAndNoCycles)
 {
-    ContainerSpec spec;
-    spec.general = testing::GeneralText(1);
-    spec.tests = {"[OTHER]\r\nX=1\r\n"};
+    ContainerPlan plan;
+    plan.general = testing::GeneralText(1);
+    plan.tests = {"[OTHER]\r\nX=1\r\n"};
     Container c;
-    ASSERT_TRUE(LoadContainer(c, spec));
+    ASSERT_TRUE(LoadContainer(c, plan));
     ASSERT_NE(c.doc.Tests[0], nullptr);
     EXPECT_EQ(c.doc.Tests[0]->Name, "");
     EXPECT_EQ(c.doc.Tests[0]->Cycles, 0);
@@ -180,11 +180,11 @@ TEST_F(TestBlockSections, ATestWithoutMainGetsAnEmptyNameAndNoCycles)
 
 TEST_F(TestBlockSections, UnknownSectionsAreNotKeptOnSave)
 {
-    ContainerSpec spec;
-    spec.general = testing::GeneralText(1);
-    spec.tests = {TestText("t", 2, 1) + "[FOREIGN]\r\nKEY=value\r\n"};
+    ContainerPlan plan;
+    plan.general = testing::GeneralText(1);
+    plan.tests = {TestText("t", 2, 1) + "[FOREIGN]\r\nKEY=value\r\n"};
     Container c;
-    ASSERT_TRUE(LoadContainer(c, spec));
+    ASSERT_TRUE(LoadContainer(c, plan));
     ASSERT_TRUE(c.file.Save(nullptr));
     const auto blocks = Blocks(Qor());
     ASSERT_EQ(blocks.testTexts.size(), 1u);

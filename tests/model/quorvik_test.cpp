@@ -10,7 +10,7 @@ namespace qv {
 namespace {
 
 using testing::BoardFixture;
-using testing::ContainerSpec;
+using testing::ContainerPlan;
 using testing::WriteBytes;
 
 // Records what the document tells the windows.
@@ -42,12 +42,12 @@ class Document : public BoardFixture
 protected:
     void WriteBoard(int tests, const std::string &name = "BOARD.QOR")
     {
-        ContainerSpec spec;
-        spec.general = testing::GeneralText(tests);
+        ContainerPlan plan;
+        plan.general = testing::GeneralText(tests);
         for (int i = 0; i < tests; ++i) {
-            spec.tests.push_back(testing::TestText("Тест " + std::to_string(i + 1), 3, 1));
+            plan.tests.push_back(testing::TestText("Тест " + std::to_string(i + 1), 3, 1));
         }
-        WriteBytes(Qor(name), testing::MakeContainer(spec));
+        WriteBytes(Qor(name), testing::MakeContainer(plan));
     }
 
     RecordingObserver observer;

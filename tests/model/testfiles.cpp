@@ -58,25 +58,25 @@ std::string TestText(const std::string &name, int cycles, int start)
                         "\r\nSTART=" + std::to_string(start) + "\r\n");
 }
 
-std::string MakeContainer(const ContainerSpec &spec)
+std::string MakeContainer(const ContainerPlan &plan)
 {
     CryptoProvider crypto;
     TTyreAdr tyres;
-    for (const auto &bus : spec.buses) {
+    for (const auto &bus : plan.buses) {
         tyres.Add(bus);
     }
     ContainerParts parts;
     parts.tyres = &tyres;
-    parts.generalText = spec.general;
-    parts.testTexts = spec.tests;
-    parts.access.Flags = spec.flags;
+    parts.generalText = plan.general;
+    parts.testTexts = plan.tests;
+    parts.access.Flags = plan.flags;
     std::string padded;
-    if (spec.flags & kFlagReadPassword) {
-        PasswordCheck(crypto, Utf8ToCp1251(spec.readPassword), padded, parts.access.ReadCheck);
+    if (plan.flags & kFlagReadPassword) {
+        PasswordCheck(crypto, Utf8ToCp1251(plan.readPassword), padded, parts.access.ReadCheck);
     }
-    if (spec.flags & kFlagWritePassword) {
+    if (plan.flags & kFlagWritePassword) {
         std::string unused;
-        PasswordCheck(crypto, Utf8ToCp1251(spec.writePassword), unused, parts.access.WriteCheck);
+        PasswordCheck(crypto, Utf8ToCp1251(plan.writePassword), unused, parts.access.WriteCheck);
     }
     parts.readPassword = padded;
     return BuildContainer(parts, crypto, 45000.0);
@@ -118,9 +118,9 @@ BoardFixture::BoardFixture()
                MakeContactFile({"K1", "K2", "K3", "K4", "K5", "K6", "K7", "K8"}));
 }
 
-bool BoardFixture::LoadContainer(Container &c, const ContainerSpec &spec, const std::string &name)
+bool BoardFixture::LoadContainer(Container &c, const ContainerPlan &plan, const std::string &name)
 {
-    WriteBytes(Qor(name), MakeContainer(spec));
+    WriteBytes(Qor(name), MakeContainer(plan));
     c.doc.FileName = Qor(name);
     return c.file.Load();
 }

@@ -40,7 +40,7 @@ std::string GeneralText(int tests, const std::string &cnt = "BOARD.CNT",
 // A test block whose MAIN section holds the name (UTF-8), cycles and start.
 std::string TestText(const std::string &name, int cycles = 1, int start = 1);
 
-struct ContainerSpec
+struct ContainerPlan
 {
     std::vector<std::string> buses{std::string("\x01\x02\x03", 3)};
     std::string general = GeneralText(0);
@@ -49,7 +49,7 @@ struct ContainerSpec
     std::string readPassword;  // used when flags has 2
     std::string writePassword; // used when flags has 4
 };
-std::string MakeContainer(const ContainerSpec &spec);
+std::string MakeContainer(const ContainerPlan &plan);
 
 // A contact file with names (UTF-8) for contacts 1..n.
 std::string MakeContactFile(const std::vector<std::string> &names, double created = 45000.5,
@@ -86,7 +86,7 @@ protected:
     BoardFixture();
     std::string Qor(const std::string &name = "BOARD.QOR") const { return dir.File(name); }
     // Writes a container as BOARD.QOR and loads it; the result of Load.
-    bool LoadContainer(Container &c, const ContainerSpec &spec,
+    bool LoadContainer(Container &c, const ContainerPlan &plan,
                        const std::string &name = "BOARD.QOR");
 
     TempDir dir;

@@ -10,19 +10,18 @@ namespace qortool {
 int RunCntPack(std::span<const std::string> args)
 {
     const Command &command = CommandNamed("cnt-pack");
-    std::string problem;
-    const auto parsed = ParseArgs(args, {"-o"}, {}, &problem);
+    const auto parsed = ParseCommandArgs(command, args, {"-o"}, {}, 1, "нужен один файл дампа");
     if (!parsed) {
-        return UsageError(command, problem);
+        return ExitUsage;
     }
     const auto output = parsed->Value("-o");
-    if (parsed->positional.size() != 1 || !output) {
-        return UsageError(command, "нужны файл дампа и -o ФАЙЛ.CNT");
+    if (!output) {
+        return UsageError(command, "нужно -o ФАЙЛ.CNT");
     }
     const std::string &input = parsed->positional.front();
-    const auto text = ReadFileBytes(input);
+    const auto text = ReadInput(command.name, input);
     if (!text) {
-        return Refused(command.name, "Нет доступа к файлу или файл отсутствует: " + input);
+        return ExitRefused;
     }
     qv::ContactFileContent content;
     try {

@@ -15,13 +15,9 @@ namespace qortool {
 int RunCntUnpack(std::span<const std::string> args)
 {
     const Command &command = CommandNamed("cnt-unpack");
-    std::string problem;
-    const auto parsed = ParseArgs(args, {"-o"}, {}, &problem);
+    const auto parsed = ParseCommandArgs(command, args, {"-o"}, {}, 1, "нужен один файл контактов");
     if (!parsed) {
-        return UsageError(command, problem);
-    }
-    if (parsed->positional.size() != 1) {
-        return UsageError(command, "нужен один файл контактов");
+        return ExitUsage;
     }
     const std::string &input = parsed->positional.front();
     std::string dumpText;

@@ -48,6 +48,34 @@ const Command &CommandNamed(std::string_view name)
     throw std::logic_error("qortool: no command " + std::string(name));
 }
 
+std::optional<ParsedArgs> ParseCommandArgs(const Command &command,
+                                           std::span<const std::string> args,
+                                           const std::set<std::string> &valueOptions,
+                                           const std::set<std::string> &flagOptions,
+                                           std::size_t positionalCount,
+                                           std::string_view positionalProblem)
+{
+    std::string problem;
+    auto parsed = ParseArgs(args, valueOptions, flagOptions, &problem);
+    if (parsed && parsed->positional.size() != positionalCount) {
+        problem = positionalProblem;
+        parsed.reset();
+    }
+    if (!parsed) {
+        UsageError(command, problem);
+    }
+    return parsed;
+}
+
+std::optional<std::string> ReadInput(std::string_view name, const std::string &path)
+{
+    auto text = ReadFileBytes(path);
+    if (!text) {
+        Refused(name, "Нет доступа к файлу или файл отсутствует: " + path);
+    }
+    return text;
+}
+
 int WriteResult(std::string_view name, const std::string &path, std::string_view bytes)
 {
     try {

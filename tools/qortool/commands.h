@@ -3,6 +3,10 @@
 // The sub-commands of qortool. Each command lives in a file of its own and
 // is listed once in commands.cpp.
 
+#include "args.h"
+
+#include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,6 +39,19 @@ int RunResave(std::span<const std::string> args);
 int RunScoPack(std::span<const std::string> args);
 int RunScoUnpack(std::span<const std::string> args);
 int RunDatPack(std::span<const std::string> args);
+
+// Parses a command's arguments: the options it takes and exactly
+// `positionalCount` other arguments (`positionalProblem` says which). On a
+// problem the usage error is printed and nullopt returned.
+std::optional<ParsedArgs> ParseCommandArgs(const Command &command,
+                                           std::span<const std::string> args,
+                                           const std::set<std::string> &valueOptions,
+                                           const std::set<std::string> &flagOptions,
+                                           std::size_t positionalCount,
+                                           std::string_view positionalProblem);
+
+// The text of an input file, or nullopt after printing the refusal.
+std::optional<std::string> ReadInput(std::string_view name, const std::string &path);
 
 // Writes bytes to path through a temporary file; ExitOk, or the refusal.
 int WriteResult(std::string_view name, const std::string &path, std::string_view bytes);

@@ -2,6 +2,7 @@
 
 #include "infra/encoding.h"
 #include "infra/helpers.h"
+#include "model/commentfile.h"
 #include "model/datetext.h"
 
 #include <cstdio>
@@ -17,25 +18,6 @@ constexpr std::string_view kTestMarker = "#TEST";
 [[noreturn]] void Fail(std::size_t lineNumber, const std::string &problem)
 {
     throw DumpError("строка " + std::to_string(lineNumber) + ": " + problem);
-}
-
-// The lines of a dump (LF separated, a CR before the LF dropped).
-std::vector<std::string> DumpLines(std::string_view text)
-{
-    std::vector<std::string> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        lines.emplace_back(line);
-        if (end == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + 1);
-    }
-    return lines;
 }
 
 // "KEYWORD rest": the rest when the line starts with the keyword and a
@@ -187,7 +169,7 @@ std::string BlockText(const std::vector<std::string> &lines)
 
 QorDump ParseQorDump(std::string_view text)
 {
-    const std::vector<std::string> lines = DumpLines(text);
+    const std::vector<std::string> lines = qv::SplitLines(text);
     if (lines.empty() || lines.front() != kQorMagic) {
         Fail(1, "ожидалась строка \"" + std::string(kQorMagic) + "\"");
     }
@@ -274,7 +256,7 @@ std::string FormatQorDump(const QorDump &dump)
 
 CntDump ParseCntDump(std::string_view text)
 {
-    const std::vector<std::string> lines = DumpLines(text);
+    const std::vector<std::string> lines = qv::SplitLines(text);
     if (lines.empty() || lines.front() != kCntMagic) {
         Fail(1, "ожидалась строка \"" + std::string(kCntMagic) + "\"");
     }

@@ -15,20 +15,14 @@ namespace qortool {
 int RunInfo(std::span<const std::string> args)
 {
     const Command &command = CommandNamed("info");
-    std::string problem;
-    const auto parsed = ParseArgs(args, kSessionValueOptions, kSessionFlagOptions, &problem);
+    const auto parsed = ParseCommandArgs(command, args, kSessionValueOptions, kSessionFlagOptions,
+                                         1, "нужен один файл тестов");
     if (!parsed) {
-        return UsageError(command, problem);
-    }
-    if (parsed->positional.size() != 1) {
-        return UsageError(command, "нужен один файл тестов");
+        return ExitUsage;
     }
     Session session(*parsed);
     qv::TQuorvik &document = session.Document();
-    if (!document.LoadFile(parsed->positional.front())) {
-        for (const auto &line : session.ShownLines()) {
-            std::cerr << line << "\n";
-        }
+    if (!session.Load(parsed->positional.front())) {
         return Refused(command.name, "файл не загружен");
     }
     const qv::SQor &doc = document.Doc;

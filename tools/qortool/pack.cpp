@@ -37,20 +37,20 @@ bool PreparePassword(qv::CryptoProvider &crypto, const std::string &typed, std::
 int RunPack(std::span<const std::string> args)
 {
     const Command &command = CommandNamed("pack");
-    std::string problem;
-    const auto parsed = ParseArgs(args, {"-o"}, {}, &problem);
+    const auto parsed = ParseCommandArgs(command, args, {"-o"}, {}, 1, "нужен один файл дампа");
     if (!parsed) {
-        return UsageError(command, problem);
+        return ExitUsage;
     }
     const auto output = parsed->Value("-o");
-    if (parsed->positional.size() != 1 || !output) {
-        return UsageError(command, "нужны файл дампа и -o ФАЙЛ.QOR");
+    if (!output) {
+        return UsageError(command, "нужно -o ФАЙЛ.QOR");
     }
     const std::string &input = parsed->positional.front();
-    const auto text = ReadFileBytes(input);
+    const auto text = ReadInput(command.name, input);
     if (!text) {
-        return Refused(command.name, "Нет доступа к файлу или файл отсутствует: " + input);
+        return ExitRefused;
     }
+    std::string problem;
     try {
         const QorDump dump = ParseQorDump(*text);
         qv::CryptoProvider crypto;

@@ -13,22 +13,16 @@ namespace qortool {
 int RunResave(std::span<const std::string> args)
 {
     const Command &command = CommandNamed("resave");
-    std::string problem;
     std::set<std::string> valueOptions = kSessionValueOptions;
     valueOptions.insert("-o");
-    const auto parsed = ParseArgs(args, valueOptions, kSessionFlagOptions, &problem);
+    const auto parsed = ParseCommandArgs(command, args, valueOptions, kSessionFlagOptions, 1,
+                                         "нужен один файл тестов");
     if (!parsed) {
-        return UsageError(command, problem);
-    }
-    if (parsed->positional.size() != 1) {
-        return UsageError(command, "нужен один файл тестов");
+        return ExitUsage;
     }
     Session session(*parsed);
     qv::TQuorvik &document = session.Document();
-    if (!document.LoadFile(parsed->positional.front())) {
-        for (const auto &line : session.ShownLines()) {
-            std::cerr << line << "\n";
-        }
+    if (!session.Load(parsed->positional.front())) {
         return Refused(command.name, "файл не загружен");
     }
     if (const auto output = parsed->Value("-o")) {
@@ -38,9 +32,7 @@ int RunResave(std::span<const std::string> args)
     }
     session.Ui().Clear();
     if (!document.SaveFile()) {
-        for (const auto &line : session.ShownLines()) {
-            std::cerr << line << "\n";
-        }
+        session.PrintShownLines(std::cerr);
         return Refused(command.name, "файл не записан");
     }
     return ExitOk;

@@ -43,4 +43,22 @@ std::vector<std::string> Session::ShownLines() const
     return lines;
 }
 
+bool Session::Load(const std::string &path)
+{
+    if (m_document->LoadFile(path)) {
+        return true;
+    }
+    PrintShownLines(std::cerr);
+    return false;
+}
+
+std::size_t Session::PrintShownLines(std::ostream &out) const
+{
+    const auto lines = ShownLines();
+    for (const auto &line : lines) {
+        out << line << "\n";
+    }
+    return lines.size();
+}
+
 } // namespace qortool

@@ -12,6 +12,7 @@
 #include "model/scriptedfileui.h"
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,11 +31,16 @@ public:
     Session &operator=(const Session &) = delete;
 
     qv::TQuorvik &Document() { return *m_document; }
+    // Loads the file into the document; on failure prints what the windows
+    // showed on stderr and returns false.
+    bool Load(const std::string &path);
     qv::ScriptedFileUi &Ui() { return m_ui; }
 
     // What the load/save log windows and the file-errors window showed, as
     // they show it.
     std::vector<std::string> ShownLines() const;
+    // Prints them, one a line; the number of lines.
+    std::size_t PrintShownLines(std::ostream &out) const;
 
 private:
     std::unique_ptr<qv::TMesbo> m_previousMesbo;

@@ -16,13 +16,10 @@ namespace qortool {
 int RunUnpack(std::span<const std::string> args)
 {
     const Command &command = CommandNamed("unpack");
-    std::string problem;
-    const auto parsed = ParseArgs(args, {"-o", "--password"}, {}, &problem);
+    const auto parsed =
+        ParseCommandArgs(command, args, {"-o", "--password"}, {}, 1, "нужен один файл тестов");
     if (!parsed) {
-        return UsageError(command, problem);
-    }
-    if (parsed->positional.size() != 1) {
-        return UsageError(command, "нужен один файл тестов");
+        return ExitUsage;
     }
     const std::string &input = parsed->positional.front();
     const auto typed = parsed->Value("--password");

@@ -12,24 +12,17 @@ namespace qortool {
 int RunVerify(std::span<const std::string> args)
 {
     const Command &command = CommandNamed("verify");
-    std::string problem;
-    const auto parsed = ParseArgs(args, kSessionValueOptions, kSessionFlagOptions, &problem);
+    const auto parsed = ParseCommandArgs(command, args, kSessionValueOptions, kSessionFlagOptions,
+                                         1, "нужен один файл тестов");
     if (!parsed) {
-        return UsageError(command, problem);
-    }
-    if (parsed->positional.size() != 1) {
-        return UsageError(command, "нужен один файл тестов");
+        return ExitUsage;
     }
     Session session(*parsed);
     if (session.Document().LoadFile(parsed->positional.front())) {
         std::cout << "OK\n";
         return ExitOk;
     }
-    const auto lines = session.ShownLines();
-    for (const auto &line : lines) {
-        std::cout << line << "\n";
-    }
-    if (lines.empty()) {
+    if (session.PrintShownLines(std::cout) == 0) {
         std::cerr << "qortool verify: файл не загружен\n";
     }
     return ExitRefused;

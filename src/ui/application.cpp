@@ -1,0 +1,31 @@
+#include "ui/application.h"
+
+#include "infra/fatalerror.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace qv {
+
+QuorvikApplication::QuorvikApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{}
+
+bool QuorvikApplication::notify(QObject *receiver, QEvent *event)
+{
+    std::string failure;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        failure = e.what();
+    } catch (...) {
+        failure = "Неизвестная ошибка";
+    }
+    if (m_handler != nullptr)
+        m_handler->Handle(failure);
+    else
+        std::fprintf(stderr, "quorvik: %s\n", failure.c_str());
+    return false;
+}
+
+} // namespace qv
