@@ -41,6 +41,7 @@ struct SFuncM
     std::string Name;
     std::int32_t Number = 0; // 1..16
     bool Error = false;      // the last run reported an error
+    std::int32_t Step = StepNone; // AddressStep of the address words in debug mode
     // Per algorithm bit: the unit's status of the last run; kAlgorithmNotRun before.
     std::array<std::uint8_t, kMemoryAlgorithms> Status{2, 2, 2, 2, 2, 2};
     // The values as read from the test file.
