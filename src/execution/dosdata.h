@@ -138,6 +138,7 @@ private:
     // the first test's F- and M-functions.
     void StepAddressWords();
     bool FetchEntry(char letter, int testIndex, int number);
+    void AddSerialFiles(const TestRunLists &lists);
 
     TQuorvik &m_doc;
     RunOptions m_options;

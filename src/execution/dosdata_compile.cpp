@@ -12,6 +12,7 @@
 #include "model/waitconversion.h"
 #include "model/wordvalues.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qv {
@@ -69,6 +70,17 @@ std::uint32_t ReferenceValue(const TWord &list, const SWord &word, int cycle)
         return static_cast<std::uint32_t>(*v);
     return 0;
 }
+
+// A diagram that names an item the test does not have.
+class MissingItem : public std::runtime_error
+{
+public:
+    MissingItem(int testIndex, std::string_view what, char kind, int id)
+        : std::runtime_error("Тест №" + std::to_string(testIndex + 1) +
+                             ": на диаграмме указано несуществующее " + std::string(what) + " " +
+                             std::string(1, kind) + std::to_string(id))
+    {}
+};
 
 } // namespace
 
@@ -213,7 +225,7 @@ private:
         for (const char id : lists.iWords) {
             const SWord *word = test.IWords.Find(static_cast<unsigned char>(id));
             if (!word)
-                throw InternalError("DosIword - IWords.Find");
+                throw MissingItem(m_index, "входное слово", 'i', static_cast<unsigned char>(id));
             m_out.U8(static_cast<std::uint32_t>(word->Id));
             m_out.U8(static_cast<std::uint32_t>(word->Tyre));
             AppliedValues(test.IWords, *word, test, word->Code == 0 ? 0xFFFF : 0);
@@ -228,7 +240,7 @@ private:
             const int id = static_cast<unsigned char>(c);
             const SWord *word = test.OWords.Find(id);
             if (!word)
-                throw InternalError("DosOword - OWords.Find");
+                throw MissingItem(m_index, "выходное слово", 'o', id);
             m_out.U8(static_cast<std::uint32_t>(id));
             m_out.U8(static_cast<std::uint32_t>(word->Tyre));
             const int width = test.OWords.BusWidth(id, m_doc.Doc.Tyres);
@@ -287,7 +299,7 @@ private:
         for (const char c : lists.gCycles) {
             const SWord *w = test.GWords.Find(static_cast<unsigned char>(c));
             if (!w)
-                throw InternalError("DosGfunc - GWordStatus");
+                throw MissingItem(m_index, "слово G-цикла", 'g', static_cast<unsigned char>(c));
             const GKind kind = GKindOf(*w);
             if (kind != GKind::CountedCycle && kind != GKind::ConditionalCycle)
                 throw InternalError("DosGfunc - GWordStatus");
@@ -326,7 +338,7 @@ private:
         for (const char c : lists.fFuncs) {
             const SFuncF *f = test.FFuncs.ByNumber(static_cast<unsigned char>(c));
             if (!f)
-                throw InternalError("DosFfunc - FFuncs.ByNumber");
+                throw MissingItem(m_index, "функция", 'F', static_cast<unsigned char>(c));
             const auto adr = DecodeWordCode(f->AdrWord);
             const auto dat = DecodeWordCode(f->DatWord);
             if (!adr || !dat || f->Type < 0 || f->Type > 2)
@@ -363,7 +375,7 @@ private:
         for (const char c : lists.mFuncs) {
             const SFuncM *m = test.MFuncs.ByNumber(static_cast<unsigned char>(c));
             if (!m)
-                throw InternalError("DosMfunc - MFuncs.ByNumber");
+                throw MissingItem(m_index, "функция", 'M', static_cast<unsigned char>(c));
             m_out.U8(static_cast<std::uint32_t>(m->Number));
             for (const int word : {m->AdrWrite, m->AdrWrite2}) {
                 m_out.U8(static_cast<std::uint32_t>(word));
@@ -393,7 +405,7 @@ private:
         for (const char c : lists.pFuncs) {
             const SProg *p = test.PFuncs.ByNumber(static_cast<unsigned char>(c));
             if (!p)
-                throw InternalError("DosPfunc - PFuncs.ByNumber");
+                throw MissingItem(m_index, "функция", 'P', static_cast<unsigned char>(c));
             const int itemSize = (Width('i', p->DatWrite) + 7) / 8;
             m_d.CheckDataFile(DataFileJob::ForP(*p, itemSize));
             m_out.U8(static_cast<std::uint32_t>(p->Number));
@@ -475,19 +487,36 @@ bool Dosdata::Compile(std::span<std::uint8_t> buffer, std::size_t &position)
             if (!m_options.debug && !ConfirmFileNames(t))
                 return false;
             compiler.TestSection(m_lists.back());
+            AddSerialFiles(m_lists.back());
         }
         position = out.Position();
         return true;
     } catch (const InternalError &e) {
         m_failure = e.what();
         ReportInternalFailure(m_failure);
-    } catch (const ImageOverflow &e) {
-        m_failure = e.what();
-        Mesbo().Show(m_failure, MbError, "Ошибка");
     } catch (const DataFileRefused &e) {
-        m_failure = e.what();
+        m_failure = e.what(); // already shown, or the operator's own choice
+    } catch (const std::runtime_error &e) {
+        m_failure = e.what(); // an oversize image, a missing item
+        Mesbo().Show(m_failure, MbError, "Ошибка");
     }
     return false;
+}
+
+void Dosdata::AddSerialFiles(const TestRunLists &lists)
+{
+    // S-functions add nothing to the image: their files travel with the run.
+    const STest &test = *m_doc.Test(lists.test);
+    for (const char c : lists.sFuncs) {
+        const SFuncS *s = test.SFuncs.ByNumber(static_cast<unsigned char>(c));
+        if (!s || s->FileName.empty())
+            continue;
+        const auto path = m_dir / std::filesystem::u8path(s->FileName);
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec) &&
+            std::find(m_dataFiles.begin(), m_dataFiles.end(), path) == m_dataFiles.end())
+            m_dataFiles.push_back(path);
+    }
 }
 
 const TestRunLists *Dosdata::ListsOf(int testIndex) const
