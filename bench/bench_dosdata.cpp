@@ -12,11 +12,9 @@
 #include "sim/boardrun.h"
 #include "sim/program.h"
 
-#include <stdexcept>
-
 #include <benchmark/benchmark.h>
-
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -99,7 +97,8 @@ std::vector<std::uint8_t> Compiled(qv::Dosdata &dos)
     return buffer;
 }
 
-std::vector<std::uint8_t> Answer(const std::vector<std::uint8_t> &image, const qv::sim::Board &board)
+std::vector<std::uint8_t> Answer(const std::vector<std::uint8_t> &image,
+                                 const qv::sim::Board &board)
 {
     const auto program = qv::sim::ReadProgram(image, nullptr);
     const auto result = qv::sim::EvaluateProgram(*program, board, {});

@@ -67,8 +67,8 @@ std::uint32_t ElementAt(const std::vector<std::uint8_t> &bytes, std::size_t inde
 {
     std::uint32_t v = 0;
     for (int b = 0; b < size; ++b)
-        v |= static_cast<std::uint32_t>(bytes[index * static_cast<std::size_t>(size) +
-                                              static_cast<std::size_t>(b)])
+        v |= static_cast<std::uint32_t>(
+                 bytes[index * static_cast<std::size_t>(size) + static_cast<std::size_t>(b)])
              << (8 * b);
     return v;
 }
@@ -104,8 +104,9 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
         std::vector<bool> wrong;
         for (int k = 0; k < cycles; ++k) {
             const int cycle = debug ? program.activeCycle : k;
-            const std::uint16_t ref =
-                static_cast<std::size_t>(cycle) < w.refs.size() ? w.refs[static_cast<std::size_t>(cycle)] : 0;
+            const std::uint16_t ref = static_cast<std::size_t>(cycle) < w.refs.size()
+                                          ? w.refs[static_cast<std::size_t>(cycle)]
+                                          : 0;
             const std::uint16_t read = model.Read(w.bus, ref);
             wrong.push_back(read != ref);
             if (read != ref && w.mark != 2)
@@ -115,8 +116,10 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
         if (w.wait) {
             for (int k = 0; k < cycles; ++k) {
                 const std::uint32_t limit = w.waitLimit == 0 ? 1 : w.waitLimit;
-                Put(out, wrong[static_cast<std::size_t>(k)] ? w.waitLimit
-                                                             : std::min<std::uint32_t>(limit, 1 + static_cast<std::uint32_t>(k)),
+                Put(out,
+                    wrong[static_cast<std::size_t>(k)]
+                        ? w.waitLimit
+                        : std::min<std::uint32_t>(limit, 1 + static_cast<std::uint32_t>(k)),
                     4);
             }
         }
@@ -125,7 +128,12 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
         if (g.kind != 1)
             continue;
         for (int k = 0; k < cycles; ++k) {
-            const std::uint16_t limit = g.values.empty() ? 1 : g.values[g.constant ? 0 : static_cast<std::size_t>(std::min<int>(k, static_cast<int>(g.values.size()) - 1))];
+            const std::uint16_t limit =
+                g.values.empty()
+                    ? 1
+                    : g.values[g.constant ? 0
+                                          : static_cast<std::size_t>(std::min<int>(
+                                                k, static_cast<int>(g.values.size()) - 1))];
             Put(out, std::min<std::uint32_t>(limit, 1 + static_cast<std::uint32_t>(k)), 4);
         }
     }
@@ -142,8 +150,10 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
         } else {
             const auto found = sent.find(f.file);
             const std::vector<std::uint8_t> empty;
-            const std::vector<std::uint8_t> &file = found != sent.end() && found->second ? *found->second : empty;
-            const std::size_t items = file.size() / static_cast<std::size_t>(std::max(f.itemSize, 1));
+            const std::vector<std::uint8_t> &file =
+                found != sent.end() && found->second ? *found->second : empty;
+            const std::size_t items =
+                file.size() / static_cast<std::size_t>(std::max(f.itemSize, 1));
             if (items < count) {
                 error = true;
                 reached = f.start + static_cast<std::uint32_t>(items) * f.inc;
@@ -177,7 +187,8 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
         const std::uint32_t pos = fault ? *board.behaviour.memoryFault : m.end;
         const int lowW = InputWidth(program, t, m.adrWrite);
         const int lowR = InputWidth(program, t, m.adrRead);
-        const std::uint16_t written = static_cast<std::uint16_t>(0x55 & (m.datMask ? m.datMask : 0xFFFF));
+        const std::uint16_t written =
+            static_cast<std::uint16_t>(0x55 & (m.datMask ? m.datMask : 0xFFFF));
         const std::uint16_t read = fault ? static_cast<std::uint16_t>(written ^ 1u) : written;
         const auto low = [](std::uint32_t p, int w) { return p & ((1u << w) - 1u); };
         if (m.adrWrite)
@@ -324,9 +335,13 @@ void BoardRun::BuildSteps()
                                 }
                                 m_steps.push_back({StepKind::Ask, test, k, c, ask});
                             }
-                            m_steps.push_back({StepKind::Info, test, k, c,
-                                               {2, testNo, no, bit, static_cast<std::uint8_t>(fault ? 1 : 0)},
-                                               });
+                            m_steps.push_back({
+                                StepKind::Info,
+                                test,
+                                k,
+                                c,
+                                {2, testNo, no, bit, static_cast<std::uint8_t>(fault ? 1 : 0)},
+                            });
                         }
                     }
                 } else if (col.a == 'P') {
@@ -334,14 +349,20 @@ void BoardRun::BuildSteps()
                         if (p.number != col.b)
                             continue;
                         const auto no = static_cast<std::uint8_t>(p.number);
-                        const std::uint32_t total = std::max<std::uint32_t>(Steps(p.start, p.end, p.inc), 1);
+                        const std::uint32_t total =
+                            std::max<std::uint32_t>(Steps(p.start, p.end, p.inc), 1);
                         for (std::uint32_t i = 0; i < 4; ++i) {
                             const std::uint32_t done = total * i / 4;
-                            m_steps.push_back({StepKind::Progress, test, k, c,
-                                               {testNo, no, static_cast<std::uint8_t>(done >> 8),
-                                                static_cast<std::uint8_t>(done), static_cast<std::uint8_t>(total >> 8),
-                                                static_cast<std::uint8_t>(total)},
-                                               });
+                            m_steps.push_back({
+                                StepKind::Progress,
+                                test,
+                                k,
+                                c,
+                                {testNo, no, static_cast<std::uint8_t>(done >> 8),
+                                 static_cast<std::uint8_t>(done),
+                                 static_cast<std::uint8_t>(total >> 8),
+                                 static_cast<std::uint8_t>(total)},
+                            });
                         }
                         if (m_board.behaviour.programmingFails)
                             m_steps.push_back({StepKind::Ask, test, k, c, {3, testNo, no, 0}});
@@ -397,7 +418,7 @@ void BoardRun::Continue(Session &session)
 void BoardRun::SendQuestion(Session &session, const Step &step)
 {
     const std::weak_ptr<BoardRun> self = weak_from_this();
-    const int code = step.kind == StepKind::Ask ? QORV_ASK
+    const int code = step.kind == StepKind::Ask    ? QORV_ASK
                      : step.kind == StepKind::Info ? QORV_INFO
                                                    : QORV_PROGRE;
     session.AwaitReply(code, [self, code](Session &s, const Request &reply) {
@@ -455,8 +476,7 @@ void BoardRun::SendResults(Session &session, int code, bool complete)
 
 void BoardRun::EndPass(Session &session)
 {
-    if (!m_program.Has(FlagContinuous) ||
-        (m_program.Has(FlagStopOnError) && m_result.errors > 0)) {
+    if (!m_program.Has(FlagContinuous) || (m_program.Has(FlagStopOnError) && m_result.errors > 0)) {
         m_finished = true;
         SendResults(session, kResultCode, true);
         return;

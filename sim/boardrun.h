@@ -13,10 +13,10 @@
 #include "program.h"
 #include "sessionfiles.h"
 
-#include <map>
-#include <set>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,7 +28,7 @@ class Session;
 struct PassResult
 {
     std::vector<std::vector<std::uint8_t>> bodies;
-    int errors = 0; // wrong words and failed functions of the pass
+    int errors = 0;                        // wrong words and failed functions of the pass
     std::set<std::pair<int, int>> failedF; // (test position, F-function number)
     // Files the board produced: name (Windows-1251) and bytes.
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;

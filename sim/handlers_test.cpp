@@ -127,7 +127,6 @@ void IdentificationContacts(Session &session, const Request &request)
     session.Data(request, statuses);
 }
 
-
 } // namespace
 
 void RegisterTestCommands(CommandTable &table)

@@ -33,7 +33,7 @@ struct ProgColumn
 struct ProgInput // input and generator words, G-cycles
 {
     int id = 0;
-    int bus = 0;           // input words: bus index
+    int bus = 0;            // input words: bus index
     std::uint16_t kind = 0; // generator words: kind code; G-cycles: 1 conditional
     bool constant = false;
     std::vector<std::uint16_t> values;
@@ -45,7 +45,7 @@ struct ProgOutput
     int bus = 0;
     bool wait = false;
     std::uint32_t waitLimit = 0;
-    int mark = 0; // 1 checked by E, 2 by N
+    int mark = 0;                    // 1 checked by E, 2 by N
     std::vector<std::uint16_t> refs; // bus levels expected per cycle
 };
 

@@ -27,9 +27,9 @@ std::string Join(const std::vector<T> &values)
 
 std::string FlagNames(std::uint8_t flags)
 {
-    static const char *names[] = {"отладка",        "зонд",           "G,O-циклы",
-                                  "циклический",    "результат за проход", "стоп по ошибке",
-                                  "все тесты"};
+    static const char *names[] = {
+        "отладка",        "зонд",     "G,O-циклы", "циклический", "результат за проход",
+        "стоп по ошибке", "все тесты"};
     std::string text;
     for (int bit = 0; bit < 7; ++bit) {
         if ((flags >> bit) & 1)
@@ -79,8 +79,8 @@ std::string ProgramListing(const Program &p)
         out << "  шина " << b << " (" << p.buses[b].size() << " бит): " << Join(p.buses[b]) << "\n";
     out << "Тестов: " << p.tests.size() << "\n";
     for (const auto &t : p.tests) {
-        out << "Тест №" << t.index + 1 << ": начало цикла " << t.startTact << ", циклов " << t.cycles
-            << "\n";
+        out << "Тест №" << t.index + 1 << ": начало цикла " << t.startTact << ", циклов "
+            << t.cycles << "\n";
         out << "  линии (каналы): " << Join(t.lineChannels) << "\n";
         out << "  такты: " << t.columns.size() << "\n   ";
         for (std::size_t c = 0; c < t.columns.size(); ++c)

@@ -67,8 +67,8 @@ std::string SizeMismatchText(const DataFileJob &job, std::int64_t fileSize)
 {
     const std::int64_t required = job.RequiredSize();
     const bool larger = fileSize > required;
-    std::string text = Head(job) + " имеет размер данных " + (larger ? "больше" : "меньше") +
-                       " требуемого";
+    std::string text =
+        Head(job) + " имеет размер данных " + (larger ? "больше" : "меньше") + " требуемого";
     if (larger)
         text += ". Продолжить выполнение теста?";
     return text + "\r\n" + SizeLines(fileSize, required);

@@ -41,8 +41,8 @@ struct RunOptions
     bool askOverwrite = true;
     // "Создавать резервную копию диагностического файла при сохранении"
     bool backupDataFiles = false;
-    int probeMode = 3;        // "Режим зонда": two set bits among the low four
-    bool tableShown = false;  // the table view is shown (debug address stepping)
+    int probeMode = 3;       // "Режим зонда": two set bits among the low four
+    bool tableShown = false; // the table view is shown (debug address stepping)
     std::uint8_t Flags(bool allTests) const;
 };
 

@@ -3,7 +3,6 @@
 #include "execution/datafilecheck.h"
 #include "execution/dosdata.h"
 #include "execution/imagebytes.h"
-
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
 #include "model/modelfailure.h"
@@ -20,7 +19,7 @@ namespace qv {
 namespace {
 
 // Time-base values of the V-function sweep indexes.
-constexpr std::array<std::uint16_t, 13> kTimeBase = {2,   2,    5,    10,   20,   50,  100,
+constexpr std::array<std::uint16_t, 13> kTimeBase = {2,   2,   5,    10,   20,   50,   100,
                                                      200, 500, 1000, 2000, 5000, 10000};
 
 std::uint16_t ChannelCode(int contact, bool dosUnit)
@@ -46,8 +45,10 @@ bool IsItemLetter(char c)
     case 'M':
     case 'P':
     case 'S':
-    case 'T': return true;
-    default: return false;
+    case 'T':
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -206,7 +207,8 @@ private:
     }
 
     // The constant flag and the values of an input or generator word.
-    void AppliedValues(const TWord &list, const SWord &word, const STest &test, std::uint16_t invert)
+    void AppliedValues(const TWord &list, const SWord &word, const STest &test,
+                       std::uint16_t invert)
     {
         if (word.IsConstant() || m_opt.debug) {
             m_out.U8(1);
@@ -281,7 +283,8 @@ private:
     std::uint16_t GeneratorKindCode(const SWord &w) const
     {
         switch (GKindOf(w)) {
-        case GKind::Pulse: return ChannelCode(w.Code, m_opt.dosUnit);
+        case GKind::Pulse:
+            return ChannelCode(w.Code, m_opt.dosUnit);
         case GKind::Frequency:
             return static_cast<std::uint16_t>(ChannelCode(w.Code, m_opt.dosUnit) +
                                               (m_opt.dosUnit ? 1000 : 128));
@@ -289,7 +292,8 @@ private:
             if (m_opt.dosUnit)
                 return w.Code == -2 ? 0 : 1;
             return w.Code == -2 ? 257 : 256;
-        default: throw InternalError("DosGword - GWordStatus");
+        default:
+            throw InternalError("DosGword - GWordStatus");
         }
     }
 
@@ -317,7 +321,7 @@ private:
     int Width(char kind, int id) const
     {
         const STest &test = *m_doc.Test(m_index);
-        const TWord &list = kind == 'i' ? static_cast<const TWord &>(test.IWords)
+        const TWord &list = kind == 'i'   ? static_cast<const TWord &>(test.IWords)
                             : kind == 'o' ? static_cast<const TWord &>(test.OWords)
                                           : static_cast<const TWord &>(test.GWords);
         return list.BusWidth(id, m_doc.Doc.Tyres);
@@ -437,9 +441,9 @@ private:
         }
         const int cycle = std::clamp(test.ActiveCycle, 0, kVCycles - 1);
         const int sweep = v->Sweep[static_cast<std::size_t>(cycle)];
-        const std::size_t index =
-            sweep >= 0 && sweep < static_cast<int>(kTimeBase.size()) ? static_cast<std::size_t>(sweep)
-                                                                      : 0;
+        const std::size_t index = sweep >= 0 && sweep < static_cast<int>(kTimeBase.size())
+                                      ? static_cast<std::size_t>(sweep)
+                                      : 0;
         m_out.U8(1);
         m_out.U8(static_cast<std::uint32_t>(v->Tact));
         m_out.U16(kTimeBase[index]);

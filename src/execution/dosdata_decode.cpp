@@ -2,7 +2,6 @@
 
 #include "execution/dosdata.h"
 #include "execution/imagebytes.h"
-
 #include "infra/mesbo.h"
 #include "model/modelfailure.h"
 #include "model/quorvik.h"
@@ -145,10 +144,14 @@ private:
     TWord &List(STest &test, char kind)
     {
         switch (kind) {
-        case 'i': return test.IWords;
-        case 'o': return test.OWords;
-        case 'g': return test.GWords;
-        default: throw InternalError("ProcessDosData");
+        case 'i':
+            return test.IWords;
+        case 'o':
+            return test.OWords;
+        case 'g':
+            return test.GWords;
+        default:
+            throw InternalError("ProcessDosData");
         }
     }
 

@@ -2,7 +2,6 @@
 
 #include "execution/comport.h"
 #include "execution/dosdata.h"
-
 #include "infra/helpers.h"
 #include "infra/mesbo.h"
 #include "model/quorvik.h"
@@ -58,8 +57,8 @@ bool Dosdata::ProcessFuncFS(const std::string &list)
             continue;
         }
         if (STest *t = m_doc.Test(test)) {
-            TFunc &funcs = letter == 'F' ? static_cast<TFunc &>(t->FFuncs)
-                                         : static_cast<TFunc &>(t->SFuncs);
+            TFunc &funcs =
+                letter == 'F' ? static_cast<TFunc &>(t->FFuncs) : static_cast<TFunc &>(t->SFuncs);
             funcs.SetReached(number, -1);
             funcs.SetData(number, {});
         }

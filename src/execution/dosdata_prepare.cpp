@@ -2,7 +2,6 @@
 
 #include "execution/datafilecheck.h"
 #include "execution/dosdata.h"
-
 #include "infra/mesbo.h"
 #include "model/quorvik.h"
 #include "model/stest.h"

@@ -51,10 +51,16 @@ TestRunLists BuildTestRunLists(const STest &test, int testIndex, bool debug)
     for (int i = 1; i < static_cast<int>(d1.size()); ++i) {
         const int item = ColumnItem(test, i);
         switch (d1[static_cast<std::size_t>(i)]) {
-        case 'i': AddSorted(lists.iWords, item); break;
+        case 'i':
+            AddSorted(lists.iWords, item);
+            break;
         case 'o':
-        case 'O': AddSorted(lists.oWords, item); break;
-        case 'G': AddSorted(lists.gCycles, item); break;
+        case 'O':
+            AddSorted(lists.oWords, item);
+            break;
+        case 'G':
+            AddSorted(lists.gCycles, item);
+            break;
         case 'F':
             if (!debug)
                 AddSorted(lists.fFuncs, item);
@@ -67,8 +73,11 @@ TestRunLists BuildTestRunLists(const STest &test, int testIndex, bool debug)
             if (!debug)
                 AddSorted(lists.pFuncs, item);
             break;
-        case 'S': AddSorted(lists.sFuncs, item); break;
-        default: break;
+        case 'S':
+            AddSorted(lists.sFuncs, item);
+            break;
+        default:
+            break;
         }
     }
     const std::vector<int> marks = CheckMarks(test);
@@ -89,8 +98,8 @@ std::vector<int> BuildRunList(const SQor &doc, int current, std::vector<int> *ca
             run.push_back(t);
         return run;
     }
-    const STest *test = current < doc.NTest ? doc.Tests[static_cast<std::size_t>(current)].get()
-                                            : nullptr;
+    const STest *test =
+        current < doc.NTest ? doc.Tests[static_cast<std::size_t>(current)].get() : nullptr;
     if (!test)
         return run;
     run.push_back(current);

@@ -15,15 +15,15 @@ struct STest;
 
 struct TestRunLists
 {
-    int test = -1;        // 0-based index of the test
-    std::string iWords;   // input words of `i` columns
-    std::string oWords;   // output words of `o` and `O` columns
-    std::string gCycles;  // G-cycle words of `G` columns
-    std::string fFuncs;   // F-functions (empty in debug mode)
-    std::string mFuncs;   // M-functions (empty in debug mode)
-    std::string pFuncs;   // P-functions (empty in debug mode)
-    std::string sFuncs;   // S-functions
-    std::string nList;    // output words checked with exit on condition, kind N
+    int test = -1;       // 0-based index of the test
+    std::string iWords;  // input words of `i` columns
+    std::string oWords;  // output words of `o` and `O` columns
+    std::string gCycles; // G-cycle words of `G` columns
+    std::string fFuncs;  // F-functions (empty in debug mode)
+    std::string mFuncs;  // M-functions (empty in debug mode)
+    std::string pFuncs;  // P-functions (empty in debug mode)
+    std::string sFuncs;  // S-functions
+    std::string nList;   // output words checked with exit on condition, kind N
 
     static bool Has(const std::string &list, int id);
 };

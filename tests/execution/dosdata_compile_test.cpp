@@ -1,12 +1,10 @@
 #include "docbuilder.h"
-#include "unitfixture.h"
-
 #include "execution/dosdata.h"
-
-#include <gtest/gtest.h>
+#include "unitfixture.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace qv::testing {
 namespace {
@@ -152,8 +150,7 @@ TEST(DosdataCompile, ReportsAPhaseWithoutItsFunctionAndAnUnknownLetter)
     bool ok = true;
     CompileDoc(dos, &ok);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(dos.FailureText(),
-              "for(int j = i - 1; j > 1; j--)    //ищем начало (G / F / M / P)");
+    EXPECT_EQ(dos.FailureText(), "for(int j = i - 1; j > 1; j--)    //ищем начало (G / F / M / P)");
     d.doc.Test(0)->Tacts.D1 = "--Z";
     CompileDoc(dos, &ok);
     EXPECT_FALSE(ok);
@@ -165,9 +162,9 @@ TEST(DosdataCompile, WritesGeneratorKindsAndReportsAnUndefinedGeneratorWord)
     RecordedMessages messages;
     DocBuilder d;
     STest &t = d.AddTest("-g-", "010", 1);
-    d.AddWord(t.GWords, 1, "", 1, 5, "1");   // pulse on contact 5
-    d.AddWord(t.GWords, 2, "", 2, 6, "2");   // frequency on contact 6
-    d.AddWord(t.GWords, 3, "", 0, -2, "3");  // delay in µs
+    d.AddWord(t.GWords, 1, "", 1, 5, "1");  // pulse on contact 5
+    d.AddWord(t.GWords, 2, "", 2, 6, "2");  // frequency on contact 6
+    d.AddWord(t.GWords, 3, "", 0, -2, "3"); // delay in µs
     RunOptions arm;
     arm.dosUnit = false;
     Dosdata dos(d.doc, arm, {});
@@ -189,8 +186,8 @@ TEST(DosdataCompile, WritesGeneratorKindsAndReportsAnUndefinedGeneratorWord)
 
 struct DataFileDoc : DocBuilder
 {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("qv_dos_" + std::to_string(::getpid()));
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("qv_dos_" + std::to_string(::getpid()));
     DataFileDoc(int type, int fileBytes)
     {
         std::filesystem::create_directories(dir);

@@ -1,13 +1,11 @@
 #include "docbuilder.h"
-#include "unitfixture.h"
-
 #include "execution/dosdata.h"
 #include "model/wordvalues.h"
-
-#include <gtest/gtest.h>
+#include "unitfixture.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace qv::testing {
@@ -65,9 +63,9 @@ TEST(DosdataDecode, CountsWrongWordsButNotTheWordsOfTheNList)
     ASSERT_EQ(dos.ListsOf(0)->nList, std::string(1, '\x02'));
     Bytes answer;
     answer.u8(2).u8(9);
-    answer.u16(12).u16(12);       // o1 reads 3, 3 (inverse): the second cycle is wrong
-    answer.u16(1).u16(2);         // o2 reads 1, 2: wrong, but in the N list
-    answer.u32(17).u32(18);       // G-cycle passes
+    answer.u16(12).u16(12); // o1 reads 3, 3 (inverse): the second cycle is wrong
+    answer.u16(1).u16(2);   // o2 reads 1, 2: wrong, but in the N list
+    answer.u32(17).u32(18); // G-cycle passes
     ASSERT_TRUE(dos.ProcessDosData(12, answer.bytes)) << dos.FailureText();
     const STest &t = *d.doc.Test(0);
     EXPECT_EQ(d.doc.ErrorCounts[0], 1);
@@ -182,7 +180,8 @@ TEST(DosdataDecode, StoresFunctionResultsAndTheFetchList)
     p.AdrInc = 1;
     p.FileName = "prom.dat";
     t.PFuncs.Replace(p);
-    const auto dir = std::filesystem::temp_directory_path() / ("qv_dec_" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("qv_dec_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "prom.dat") << "x";
     RecordedMessages messages;
@@ -193,11 +192,11 @@ TEST(DosdataDecode, StoresFunctionResultsAndTheFetchList)
         << dos.FailureText() << (messages.Shown().empty() ? "" : messages.Shown()[0].text);
     Bytes answer;
     answer.u8(1).u8(9);
-    answer.u32(0xAA000080).u8(1);                                   // F1: address 128, error
+    answer.u32(0xAA000080).u8(1);                                        // F1: address 128, error
     answer.u16(0x34).u16(0x34).u16(0x12).u16(0x12).u16(9).u16(9).u16(8); // M1 words
-    answer.u8(1).u8(0);                                             // M1 algorithms 0 and 2
-    answer.u8(0).u16(5).u16(5).u16(6).u16(6);                       // P1 failed
-    EXPECT_FALSE(dos.ProcessDosData(12, answer.bytes)); // no port to fetch with
+    answer.u8(1).u8(0);                                                  // M1 algorithms 0 and 2
+    answer.u8(0).u16(5).u16(5).u16(6).u16(6);                            // P1 failed
+    EXPECT_FALSE(dos.ProcessDosData(12, answer.bytes));                  // no port to fetch with
     EXPECT_EQ(dos.FetchList(), std::string("F\x01\x01", 3));
     const SFuncF &rf = *t.FFuncs.ByNumber(1);
     EXPECT_EQ(rf.Reached, 128);

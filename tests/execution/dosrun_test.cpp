@@ -2,16 +2,14 @@
 // answers decoded back into the document.
 
 #include "docbuilder.h"
-#include "unitfixture.h"
-
 #include "execution/dosdata.h"
 #include "model/wordvalues.h"
-
-#include <gtest/gtest.h>
+#include "unitfixture.h"
 
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <unistd.h>
 
@@ -179,7 +177,7 @@ TEST_F(DemoRun, AMemoryFaultAsksAndANoStopsTheRun)
     EXPECT_EQ(ask[1], 2); // test number from 1
     EXPECT_EQ(ask[2], m.Number);
     EXPECT_EQ(ask[3] | (ask[4] << 8) | (ask[5] << 16), 300);
-    EXPECT_EQ(ask[7], 1); // the memory cell line follows
+    EXPECT_EQ(ask[7], 1);  // the memory cell line follows
     EXPECT_EQ(ask[12], 1); // one output word entry
     EXPECT_EQ(ask.size(), 13u + 3u);
     EXPECT_EQ(run.code, 13);

@@ -1,9 +1,8 @@
-#include "simhost.h"
-
 #include "infra/unitcodes.h"
 #include "sim/board.h"
 #include "sim/boardrun.h"
 #include "sim/program.h"
+#include "simhost.h"
 
 #include <gtest/gtest.h>
 
@@ -28,16 +27,16 @@ Image SmallProgram(std::uint8_t flags = 0)
 {
     Image i;
     i.u8(flags).u8(1).u8(4).u16(272).u16(273).u16(274).u16(275).u8(1);
-    i.u8(0).u8(0).u8(2);                                     // test 1, start 0, 2 cycles
-    i.u8(1).u16(280).u8(5);                                  // one line, five columns
+    i.u8(0).u8(0).u8(2);    // test 1, start 0, 2 cycles
+    i.u8(1).u16(280).u8(5); // one line, five columns
     i.u8(0).u8(0).u8('o').u8(1).u8(1).u8(1).u8('P').u8(1).u8(0).u8(0);
-    i.u8(0);                                                 // no input words
-    i.u8(1).u8(1).u8(0).u8(0).u8(0).u16(9).u16(6);           // o1 on bus 0
-    i.u8(0).u8(0).u8(0).u8(0);                               // generators, G, F, M
+    i.u8(0);                                       // no input words
+    i.u8(1).u8(1).u8(0).u8(0).u8(0).u16(9).u16(6); // o1 on bus 0
+    i.u8(0).u8(0).u8(0).u8(0);                     // generators, G, F, M
     i.u8(1).u8(1).u8('i').u8(1).u16(0).u8(2).u8('i').u8(1).u16(0).u8(0x81);
     i.u8(0).u8(0).u8(0).u8(3).u8(0).u8(0).u16(1).u16(0).u8(2).u16(5).u16(10);
-    i.u8(4).u8('p').u8('.').u8('d').u8('t');                 // file "p.dt"
-    i.u8(0);                                                 // no V-function
+    i.u8(4).u8('p').u8('.').u8('d').u8('t'); // file "p.dt"
+    i.u8(0);                                 // no V-function
     return i;
 }
 
@@ -108,8 +107,8 @@ TEST(BoardRunResults, StuckContactsForceTheirBitsAndTheProbeReportsLevels)
     const auto &b = result.bodies[0];
     // o1 reads 9 | 2 = 11 and 6 (bit 1 already set); P1: result 1, write
     // address, read address, write data, read data; five probe characters.
-    const std::vector<std::uint8_t> want{11, 0, 6, 0, 1, 3, 0, 3, 0, 0, 0, 0, 0,
-                                         '-', '_', '-', '_', '-'};
+    const std::vector<std::uint8_t> want{11, 0, 6, 0, 1,   3,   0,   3,   0,
+                                         0,  0, 0, 0, '-', '_', '-', '_', '-'};
     EXPECT_EQ(b, want);
     EXPECT_EQ(result.errors, 1);
     board.type = 0;

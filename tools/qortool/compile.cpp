@@ -35,8 +35,7 @@ int RunCompile(std::span<const std::string> args)
     values.insert({"--test", "--cycle", "--first", "--last", "--unit-type", "-o"});
     std::set<std::string> flags = kSessionFlagOptions;
     flags.insert({"--all", "--debug", "--probe"});
-    const auto parsed =
-        ParseCommandArgs(command, args, values, flags, 1, "нужен один файл тестов");
+    const auto parsed = ParseCommandArgs(command, args, values, flags, 1, "нужен один файл тестов");
     if (!parsed)
         return ExitUsage;
     const auto output = parsed->Value("-o");
@@ -82,9 +81,9 @@ int RunCompile(std::span<const std::string> args)
     std::size_t length = 0;
     if (!compiler.Compile(image, length))
         return Refused(command.name, compiler.FailureText());
-    const int written = WriteResult(
-        command.name, *output,
-        std::string_view(reinterpret_cast<const char *>(image.data()), length));
+    const int written =
+        WriteResult(command.name, *output,
+                    std::string_view(reinterpret_cast<const char *>(image.data()), length));
     if (written != ExitOk)
         return written;
     std::cout << "Образ: " << length << " байт, тестов: " << compiler.RunList().size() << "\n";
