@@ -41,7 +41,7 @@ struct CalibrationParameter
 // How the simulated board answers device programs (section [Board]).
 struct BoardBehaviour
 {
-    int tactMicros = 500;                     // simulated duration of one tact
+    int tactMicros = 2000;                    // simulated duration of one tact
     std::set<int> stuckLow;                   // 0-based contacts that always read 0
     std::set<int> stuckHigh;                  // 0-based contacts that always read 1
     std::optional<std::uint32_t> memoryFault; // M-functions read a wrong cell here

@@ -295,6 +295,9 @@ void BoardRun::BuildSteps()
         const int test = static_cast<int>(ti);
         const int n = static_cast<int>(t.columns.size());
         const int cycles = debug ? 1 : std::max(t.cycles, 1);
+        if (m_program.Has(FlagAllTests)) // "выполнение теста №N" on the host's status line
+            m_steps.push_back(
+                {StepKind::Ask, test, 0, 0, {5, static_cast<std::uint8_t>(t.index + 1)}});
         for (int k = 0; k < cycles; ++k) {
             int first = k == 0 || t.startTact >= n ? 0 : t.startTact;
             int last = n - 1;

@@ -29,12 +29,20 @@ std::string SizeLines(std::int64_t fileSize, std::int64_t required)
     return text;
 }
 
+// "F3 \"name": the function's label in messages (the message closes the quote).
+std::string Label(char letter, int number, const std::string &name)
+{
+    std::string label(1, letter);
+    label.append(std::to_string(number)).append(" \"").append(name);
+    return label;
+}
+
 } // namespace
 
 DataFileJob DataFileJob::ForF(const SFuncF &f, int itemSize, bool askOverwrite)
 {
     DataFileJob job;
-    job.label = "F" + std::to_string(f.Number) + " \"" + f.Name;
+    job.label = Label('F', f.Number, f.Name);
     job.fileName = f.FileName;
     job.writes = f.Type == DirWriteFile;
     job.askOverwrite = askOverwrite;
@@ -48,7 +56,7 @@ DataFileJob DataFileJob::ForF(const SFuncF &f, int itemSize, bool askOverwrite)
 DataFileJob DataFileJob::ForP(const SProg &p, int itemSize)
 {
     DataFileJob job;
-    job.label = "P" + std::to_string(p.Number) + " \"" + p.Name;
+    job.label = Label('P', p.Number, p.Name);
     job.fileName = p.FileName;
     job.start = p.AdrStart;
     job.end = p.AdrEnd;

@@ -161,6 +161,27 @@ TEST_F(DemoRun, TheFunctionTestFetchesTheWrittenBlockIntoItsDataFile)
         EXPECT_FALSE(p.Error);
 }
 
+TEST_F(DemoRun, AllTestsRunInOneProgramAndEachIsAnnounced)
+{
+    UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\n");
+    d.doc.CurrentTest = -1;
+    Dosdata dos(d.doc, RunOptions{}, dir);
+    dos.SetPort(unit.port.get());
+    const auto image = CompileOrFail(dos);
+    ASSERT_EQ(image[0], 0x40);
+    const RunOutcome run = RunOnUnit(*unit.port, dos, image);
+    ASSERT_EQ(run.code, 12);
+    std::vector<int> announced;
+    for (const auto &ask : run.asks) {
+        ASSERT_EQ(ask.size(), 2u);
+        EXPECT_EQ(ask[0], 5);
+        announced.push_back(ask[1]);
+    }
+    EXPECT_EQ(announced, (std::vector<int>{1, 2, 3}));
+    ASSERT_TRUE(dos.ProcessDosData(run.code, run.data)) << dos.FailureText();
+    EXPECT_EQ(d.doc.ErrorCounts, (std::vector<std::int32_t>{0, 0, 0}));
+}
+
 TEST_F(DemoRun, AMemoryFaultAsksAndANoStopsTheRun)
 {
     UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\nMemoryFault=300\n");
