@@ -384,8 +384,15 @@ bool BoardRun::RunCurrent(const std::weak_ptr<BoardRun> &self) const
     return run && !run->m_finished;
 }
 
+bool BoardRun::OwnedBy(const Session &session) const
+{
+    const auto owner = m_owner.lock();
+    return owner && owner.get() == &session;
+}
+
 void BoardRun::Start(Session &session)
 {
+    m_owner = session.weak_from_this();
     m_result = EvaluateProgram(m_program, m_board, session.Files().stored);
     BuildSteps();
     ++m_generation;

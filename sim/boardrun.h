@@ -54,6 +54,9 @@ public:
     // QORV_RETRY: the next pass of a continuous run that sends every pass.
     void Retry(Session &session);
     bool Finished() const { return m_finished; }
+    // Whether the run belongs to that session (a run whose host went away
+    // never finishes and must not keep the unit busy).
+    bool OwnedBy(const Session &session) const;
 
 private:
     enum class StepKind { Tact, Ask, Info, Progress };
@@ -77,6 +80,7 @@ private:
 
     Program m_program;
     const Board &m_board;
+    std::weak_ptr<Session> m_owner;
     PassResult m_result;
     std::vector<Step> m_steps;
     std::size_t m_next = 0;

@@ -15,7 +15,7 @@ namespace {
 std::shared_ptr<BoardRun> ActiveRun(Session &session)
 {
     auto &run = session.State().run;
-    if (run && run->Finished())
+    if (run && (run->Finished() || !run->OwnedBy(session)))
         run.reset();
     return run;
 }

@@ -181,5 +181,22 @@ TEST(BoardRunSession, AContinuousRunSendsEveryPassAndRunsAgainOnRetry)
     EXPECT_EQ(host.Ask(QORV_DATA, SmallProgram().bytes).kind, kAck);
 }
 
+TEST(BoardRunSession, ARunWhoseHostWentAwayDoesNotKeepTheUnitBusy)
+{
+    Board board = DefaultBoard();
+    board.behaviour.tactMicros = 1000000; // a run that would take seconds
+    auto unit = std::make_shared<SimulatedUnit>(board);
+    {
+        SimHost first(unit);
+        ASSERT_TRUE(first.Attached());
+        EXPECT_EQ(first.Ask(QORV_DATA, SmallProgram().bytes).kind, kAck);
+        // A second program while this one runs is refused as busy.
+        EXPECT_EQ(first.Ask(QORV_DATA, SmallProgram().bytes).kind, kError);
+    }
+    SimHost second(unit);
+    ASSERT_TRUE(second.Attached());
+    EXPECT_EQ(second.Ask(QORV_DATA, SmallProgram().bytes).kind, kAck);
+}
+
 } // namespace
 } // namespace qv::sim::testing
