@@ -182,6 +182,28 @@ TEST_F(DemoRun, AllTestsRunInOneProgramAndEachIsAnnounced)
     EXPECT_EQ(d.doc.ErrorCounts, (std::vector<std::int32_t>{0, 0, 0}));
 }
 
+TEST_F(DemoRun, DebugModeRunsTheActiveCycleAndStoresOnlyItsValues)
+{
+    UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\nStuckHigh=1\n");
+    d.doc.CurrentTest = 0;
+    STest &test = *d.doc.Test(0);
+    test.ActiveCycle = 1;
+    test.DebugFirst = 0;
+    test.DebugLast = test.Tacts.TactCount() - 1;
+    test.OWords.SetText(1, std::string(1, kNoValue) + "/" + kNoValue, ValueSet::Run);
+    RunOptions options;
+    options.debug = true;
+    Dosdata dos(d.doc, options, dir);
+    const auto image = CompileOrFail(dos);
+    const RunOutcome run = RunOnUnit(*unit.port, dos, image);
+    ASSERT_EQ(run.code, 12);
+    ASSERT_TRUE(dos.ProcessDosData(run.code, run.data)) << dos.FailureText();
+    EXPECT_EQ(test.RunCounter1, 2);
+    // Contact 1 carries bit 0 of the data bus: 170 reads 171 in cycle 2 only.
+    EXPECT_EQ(test.OWords.Find(1)->Run, std::string(1, kNoValue) + "/171");
+    EXPECT_GT(d.doc.ErrorCounts[0], 0);
+}
+
 TEST_F(DemoRun, AMemoryFaultAsksAndANoStopsTheRun)
 {
     UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\nMemoryFault=300\n");
