@@ -245,6 +245,39 @@ void ReadFaults(FaultPlan &faults, const IniFile::Line &line)
     }
 }
 
+std::set<int> Contacts(const IniFile::Line &line)
+{
+    std::set<int> contacts;
+    for (const auto &piece : SplitList(line.value, ','))
+        contacts.insert(Number<int>(line, piece, 1, 192) - 1);
+    return contacts;
+}
+
+void ReadBehaviour(BoardBehaviour &b, const IniFile::Line &line)
+{
+    if (SameName(line.key, "TactTime")) {
+        b.tactMicros = Number<int>(line, line.value, 0, 10000000);
+    } else if (SameName(line.key, "StuckLow")) {
+        b.stuckLow = Contacts(line);
+    } else if (SameName(line.key, "StuckHigh")) {
+        b.stuckHigh = Contacts(line);
+    } else if (SameName(line.key, "MemoryFault")) {
+        b.memoryFault = Number<std::uint32_t>(line, line.value, 0, 0xFFFFFF);
+    } else if (SameName(line.key, "DataSeed")) {
+        b.dataSeed = Number<std::uint32_t>(line, line.value, 0, 0xFFFF);
+    } else if (SameName(line.key, "ProgrammingFails")) {
+        b.programmingFails = Number<int>(line, line.value, 0, 1) == 1;
+    } else if (SameName(line.key, "ProbeContact")) {
+        b.probeContact = Number<int>(line, line.value, 1, 192) - 1;
+    } else if (SameName(line.key, "ProbeLevels")) {
+        if (line.value.find_first_not_of("-_+") != std::string::npos)
+            Bad(line, "уровни пишутся символами -, _ и +");
+        b.probeLevels = line.value;
+    } else {
+        Bad(line, "неизвестный ключ раздела [Board]");
+    }
+}
+
 void ReadBoard(Board &board, const IniFile &file)
 {
     for (const auto &section : file.Sections()) {
@@ -266,6 +299,9 @@ void ReadBoard(Board &board, const IniFile &file)
                     Bad(line, "неизвестный ключ раздела [IoCheck]");
                 board.ioFaults = Channels(line);
             }
+        } else if (SameName(section, "Board")) {
+            for (const auto &line : file.Section(section))
+                ReadBehaviour(board.behaviour, line);
         } else if (SameName(section, "Faults")) {
             for (const auto &line : file.Section(section))
                 ReadFaults(board.faults, line);

@@ -38,6 +38,21 @@ struct CalibrationParameter
     float value = 0;
 };
 
+// How the simulated board answers device programs (section [Board]).
+struct BoardBehaviour
+{
+    int tactMicros = 2000;                    // simulated duration of one tact
+    std::set<int> stuckLow;                   // 0-based contacts that always read 0
+    std::set<int> stuckHigh;                  // 0-based contacts that always read 1
+    std::optional<std::uint32_t> memoryFault; // M-functions read a wrong cell here
+    // Board data of F-functions, (address * 7 + seed); without a seed the
+    // board holds what an FC function's file says (FW still gives the pattern).
+    std::optional<std::uint32_t> dataSeed;
+    bool programmingFails = false; // every P-function fails
+    int probeContact = -1;         // 0-based contact under the probe; -1 none
+    std::string probeLevels;       // level characters per tact, repeated; "" = follow the line
+};
+
 struct Board
 {
     int type = 1; // 0 ARM, 1 MS-DOS
@@ -68,6 +83,7 @@ struct Board
     std::vector<std::uint16_t> ioFaults; // channels the I/O check reports
 
     FaultPlan faults;
+    BoardBehaviour behaviour;
 };
 
 // The unit a board file describes when it says nothing: an MS-DOS unit with

@@ -36,11 +36,11 @@ private:
     std::array<Handler, 39> m_handlers;
 };
 
-void RegisterLinkCommands(CommandTable &table);     // INIT, EXIT, HARD_RESET
-void RegisterTransferCommands(CommandTable &table); // DATA_*, CP_DATA_REQ
-void RegisterTestCommands(
-    CommandTable &table); // QORV_RESET, BUILD_INFO, UKT, QORV_CNTID, QORV_DATA
+void RegisterLinkCommands(CommandTable &table);        // INIT, EXIT, HARD_RESET
+void RegisterTransferCommands(CommandTable &table);    // DATA_*, CP_DATA_REQ
+void RegisterTestCommands(CommandTable &table);        // QORV_RESET, BUILD_INFO, UKT, QORV_CNTID
 void RegisterCalibrationCommands(CommandTable &table); // QORV_CALIBR, QORV_GET_T1/T2/T3
+void RegisterProgramCommands(CommandTable &table);     // QORV_DATA, QORV_CANCEL, QORV_RETRY
 void RegisterStandardCommands(CommandTable &table);
 
 // Error numbers of ERROR frames.

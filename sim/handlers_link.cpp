@@ -69,6 +69,7 @@ void RegisterStandardCommands(CommandTable &table)
     RegisterTransferCommands(table);
     RegisterTestCommands(table);
     RegisterCalibrationCommands(table);
+    RegisterProgramCommands(table);
 }
 
 } // namespace qv::sim

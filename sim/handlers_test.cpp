@@ -1,6 +1,5 @@
 // Commands around a test run: reset with the I/O check, build information,
-// current control, identification contacts, and the device program (which
-// this unit does not run yet).
+// current control and identification contacts.
 
 #include "board.h"
 #include "infra/unitcodes.h"
@@ -128,12 +127,6 @@ void IdentificationContacts(Session &session, const Request &request)
     session.Data(request, statuses);
 }
 
-void DeviceProgram(Session &session, const Request &request)
-{
-    session.Fail(request, kErrNotAvailable,
-                 "Выполнение программы теста этим блоком диагностики не поддерживается");
-}
-
 } // namespace
 
 void RegisterTestCommands(CommandTable &table)
@@ -142,7 +135,6 @@ void RegisterTestCommands(CommandTable &table)
     table.Set(BUILD_INFO, BuildInfo);
     table.Set(UKT, Currents);
     table.Set(QORV_CNTID, IdentificationContacts);
-    table.Set(QORV_DATA, DeviceProgram);
 }
 
 } // namespace qv::sim

@@ -5,10 +5,13 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 
 namespace qv::sim {
+
+class BoardRun;
 
 struct UnitState
 {
@@ -25,6 +28,8 @@ struct UnitState
     bool lastResetChecked = false;
     // How often each link fault fired, by (fault kind, command code).
     std::map<std::pair<int, int>, int> faultsFired;
+    // The device program running now (null: none, or it has finished).
+    std::shared_ptr<BoardRun> run;
 };
 
 } // namespace qv::sim

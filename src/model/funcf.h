@@ -35,6 +35,7 @@ struct SFuncF
     std::vector<std::uint8_t> Data; // block handed over after the last run
     std::int32_t Reached = -1;      // address reached by the last run; -1 = none
     bool Error = false;             // the last run reported an error
+    std::int32_t Step = StepNone;   // AddressStep of the address word in debug mode
     // The values as read from the test file; written back unless the save
     // asks for the function data.
     std::int32_t SavedStart = 0;

@@ -20,6 +20,10 @@
 
 namespace qv {
 
+// How debug mode steps the address word of an F- or M-function before each
+// run (the mark of its row in the table).
+enum AddressStep : std::int32_t { StepUp = 1, StepDown = 2, StepNone = 3 };
+
 // Functions of each kind a test file can hold: sections are numbered 1..16.
 inline constexpr int kMaxFileFunctions = 16;
 

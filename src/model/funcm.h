@@ -39,8 +39,9 @@ struct SFuncM
     std::int32_t AdrRead2 = 0;  // i-word of the high part; 0 = one word
     std::int32_t DatRead = 0;   // o-word of the read data
     std::string Name;
-    std::int32_t Number = 0; // 1..16
-    bool Error = false;      // the last run reported an error
+    std::int32_t Number = 0;      // 1..16
+    bool Error = false;           // the last run reported an error
+    std::int32_t Step = StepNone; // AddressStep of the address words in debug mode
     // Per algorithm bit: the unit's status of the last run; kAlgorithmNotRun before.
     std::array<std::uint8_t, kMemoryAlgorithms> Status{2, 2, 2, 2, 2, 2};
     // The values as read from the test file.

@@ -35,6 +35,11 @@ std::span<const Command> Commands()
                 RunScoUnpack},
         Command{"dat-pack", "DUMP -o ФАЙЛ.dat", "упаковать текстовый дамп в файл данных функции",
                 RunDatPack},
+        Command{"compile",
+                "ФАЙЛ.QOR (--test N | --all) [--debug --cycle C --first F --last L] [--probe] "
+                "[--unit-type arm|msdos] -o ОБРАЗ",
+                "образ программы теста для блока диагностики", RunCompile},
+        Command{"disasm", "ОБРАЗ", "разбор образа программы теста", RunDisasm},
         Command{"unit", "info|check [--unit АДРЕС] [--board ФАЙЛ] [--timeout МС] [--io-check]",
                 "сведения о сборке блока диагностики (info); связь и сброс блока (check); "
                 "АДРЕС: sim, tcp://УЗЕЛ:ПОРТ, serial:/dev/ttyACM0",

@@ -1,0 +1,110 @@
+// Fetching the data blocks of F- and S-functions after a run.
+
+#include "execution/comport.h"
+#include "execution/dosdata.h"
+#include "infra/helpers.h"
+#include "infra/mesbo.h"
+#include "model/quorvik.h"
+#include "model/stest.h"
+
+#include <fstream>
+
+namespace qv {
+
+namespace {
+
+bool WriteBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// Makes an existing file writable by its owner.
+void ClearReadOnly(const std::filesystem::path &path)
+{
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec))
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add, ec);
+}
+
+} // namespace
+
+bool Dosdata::ProcessFuncFS(const std::string &list)
+{
+    if (m_options.debug || list.empty())
+        return true;
+    if (!m_port) {
+        m_failure = "Нет связи с блоком диагностики для получения файлов данных";
+        Mesbo().Show(m_failure, MbError, "Блок диагностики");
+        return false;
+    }
+    NotifyCallback saved = m_port->GetNotify();
+    m_port->SetNotify(nullptr);
+    m_port->Purge();
+    if (m_observer)
+        m_observer->Receiving();
+    bool ok = true;
+    for (std::size_t at = 0; at + 2 < list.size(); at += 3) {
+        const char letter = list[at];
+        const int test = static_cast<unsigned char>(list[at + 1]) - 1;
+        const int number = static_cast<unsigned char>(list[at + 2]);
+        if (ok) {
+            ok = FetchEntry(letter, test, number);
+            continue;
+        }
+        if (STest *t = m_doc.Test(test)) {
+            TFunc &funcs =
+                letter == 'F' ? static_cast<TFunc &>(t->FFuncs) : static_cast<TFunc &>(t->SFuncs);
+            funcs.SetReached(number, -1);
+            funcs.SetData(number, {});
+        }
+    }
+    m_port->SetNotify(std::move(saved));
+    return ok;
+}
+
+bool Dosdata::FetchEntry(char letter, int testIndex, int number)
+{
+    STest *test = m_doc.Test(testIndex);
+    if (!test)
+        return true;
+    SFuncF *f = letter == 'F' ? test->FFuncs.ByNumber(number) : nullptr;
+    SFuncS *s = letter == 'S' ? test->SFuncs.ByNumber(number) : nullptr;
+    if (!f && !s)
+        return true;
+    TFunc &funcs = f ? static_cast<TFunc &>(test->FFuncs) : static_cast<TFunc &>(test->SFuncs);
+    const std::string fileName = f ? f->FileName : s->FileName;
+    const bool compare = f ? f->Type == DirCompareFile : s->Interface == IfaceI2c;
+    const std::string remote = compare ? "FC\\" + fileName : fileName;
+    std::vector<std::uint8_t> block;
+    const int result = m_port->ReceiveFile(block, remote, [&](int, int index) {
+        if (index == 0 && m_observer)
+            m_observer->StatusText("Получение файла \"" + remote + "\"");
+    });
+    if (!PortSucceeded(result)) {
+        funcs.SetReached(number, -1);
+        funcs.SetData(number, {});
+        m_failure = m_port->GetError();
+        return false;
+    }
+    WriteBytes(std::filesystem::current_path() / "debug.txt", block);
+    const bool toFile = f ? RunBlockGoesToFile(*f) : RunBlockGoesToFile(*s);
+    if (!toFile) {
+        funcs.SetData(number, std::move(block));
+        return true;
+    }
+    const std::filesystem::path path = m_dir / std::filesystem::u8path(fileName);
+    if (m_options.backupDataFiles)
+        CreateBakFile(path);
+    ClearReadOnly(path);
+    if (!WriteBytes(path, block))
+        Mesbo().Show("Ошибка записи данных в файл \"" + fileName + "\"", MbError, "Ошибка");
+    funcs.SetData(number, {});
+    return true;
+}
+
+} // namespace qv

@@ -1,0 +1,202 @@
+#include "infra/unitcodes.h"
+#include "sim/board.h"
+#include "sim/boardrun.h"
+#include "sim/program.h"
+#include "simhost.h"
+
+#include <gtest/gtest.h>
+
+namespace qv::sim::testing {
+namespace {
+
+struct Image
+{
+    std::vector<std::uint8_t> bytes;
+    Image &u8(std::uint32_t v)
+    {
+        bytes.push_back(static_cast<std::uint8_t>(v));
+        return *this;
+    }
+    Image &u16(std::uint32_t v) { return u8(v).u8(v >> 8); }
+    Image &u32(std::uint32_t v) { return u16(v).u16(v >> 16); }
+};
+
+// One 4-bit bus on contacts 1..4 of an MS-DOS unit; a test "-o-P-" with an
+// output word expecting 9 and 6 over two cycles and a P-function.
+Image SmallProgram(std::uint8_t flags = 0)
+{
+    Image i;
+    i.u8(flags).u8(1).u8(4).u16(272).u16(273).u16(274).u16(275).u8(1);
+    i.u8(0).u8(0).u8(2);    // test 1, start 0, 2 cycles
+    i.u8(1).u16(280).u8(5); // one line, five columns
+    i.u8(0).u8(0).u8('o').u8(1).u8(1).u8(1).u8('P').u8(1).u8(0).u8(0);
+    i.u8(0);                                       // no input words
+    i.u8(1).u8(1).u8(0).u8(0).u8(0).u16(9).u16(6); // o1 on bus 0
+    i.u8(0).u8(0).u8(0).u8(0);                     // generators, G, F, M
+    i.u8(1).u8(1).u8('i').u8(1).u16(0).u8(2).u8('i').u8(1).u16(0).u8(0x81);
+    i.u8(0).u8(0).u8(0).u8(3).u8(0).u8(0).u16(1).u16(0).u8(2).u16(5).u16(10);
+    i.u8(4).u8('p').u8('.').u8('d').u8('t'); // file "p.dt"
+    i.u8(0);                                 // no V-function
+    return i;
+}
+
+TEST(ProgramReader, ReadsEverySectionOfAProgram)
+{
+    std::string why;
+    const auto p = ReadProgram(SmallProgram().bytes, &why);
+    ASSERT_TRUE(p) << why;
+    ASSERT_EQ(p->buses.size(), 1u);
+    EXPECT_EQ(p->buses[0], (std::vector<std::uint16_t>{272, 273, 274, 275}));
+    ASSERT_EQ(p->tests.size(), 1u);
+    const ProgTest &t = p->tests[0];
+    EXPECT_EQ(t.cycles, 2);
+    EXPECT_EQ(t.columns.size(), 5u);
+    ASSERT_EQ(t.outputs.size(), 1u);
+    EXPECT_EQ(t.outputs[0].refs, (std::vector<std::uint16_t>{9, 6}));
+    ASSERT_EQ(t.pFuncs.size(), 1u);
+    EXPECT_EQ(t.pFuncs[0].end, 3u);
+    EXPECT_EQ(t.pFuncs[0].datRead, 0x81); // bit 7: inverse
+    EXPECT_EQ(t.pFuncs[0].file, "p.dt");
+    EXPECT_EQ(t.pFuncs[0].cycles, 5);
+}
+
+TEST(ProgramReader, RefusesEveryCutOfAProgramAndTrailingBytes)
+{
+    const auto bytes = SmallProgram().bytes;
+    for (std::size_t n = 0; n < bytes.size(); ++n) {
+        std::string why;
+        EXPECT_FALSE(ReadProgram(std::span(bytes).first(n), &why)) << n;
+        EXPECT_NE(why.find("обрывается"), std::string::npos) << n;
+    }
+    auto longer = bytes;
+    longer.push_back(0);
+    std::string why;
+    EXPECT_FALSE(ReadProgram(longer, &why));
+    EXPECT_NE(why.find("лишние байты"), std::string::npos);
+}
+
+TEST(BoardBehaviour, ReadsTheBoardSectionAndRefusesBadValues)
+{
+    std::string why;
+    const auto board = ParseBoard("[Board]\nTactTime=0\nStuckLow=2,5\nStuckHigh=7\n"
+                                  "MemoryFault=300\nDataSeed=4\nProgrammingFails=1\n"
+                                  "ProbeContact=3\nProbeLevels=-_+\n",
+                                  &why);
+    ASSERT_TRUE(board) << why;
+    EXPECT_EQ(board->behaviour.tactMicros, 0);
+    EXPECT_EQ(board->behaviour.stuckLow, (std::set<int>{1, 4}));
+    EXPECT_EQ(board->behaviour.stuckHigh, (std::set<int>{6}));
+    EXPECT_EQ(board->behaviour.memoryFault, 300u);
+    EXPECT_EQ(board->behaviour.dataSeed, 4u);
+    EXPECT_TRUE(board->behaviour.programmingFails);
+    EXPECT_EQ(board->behaviour.probeContact, 2);
+    EXPECT_FALSE(ParseBoard("[Board]\nStuckLow=193\n", &why));
+    EXPECT_FALSE(ParseBoard("[Board]\nProbeLevels=x\n", &why));
+    EXPECT_FALSE(ParseBoard("[Board]\nColour=red\n", &why));
+}
+
+TEST(BoardRunResults, StuckContactsForceTheirBitsAndTheProbeReportsLevels)
+{
+    const auto program = ReadProgram(SmallProgram(FlagProbe).bytes, nullptr);
+    ASSERT_TRUE(program);
+    Board board = DefaultBoard();
+    board.behaviour.stuckHigh = {1}; // contact 2: bit 1
+    board.behaviour.probeLevels = "-_";
+    const PassResult result = EvaluateProgram(*program, board, {});
+    ASSERT_EQ(result.bodies.size(), 1u);
+    const auto &b = result.bodies[0];
+    // o1 reads 9 | 2 = 11 and 6 (bit 1 already set); P1: result 1, write
+    // address, read address, write data, read data; five probe characters.
+    const std::vector<std::uint8_t> want{11, 0, 6, 0, 1,   3,   0,   3,   0,
+                                         0,  0, 0, 0, '-', '_', '-', '_', '-'};
+    EXPECT_EQ(b, want);
+    EXPECT_EQ(result.errors, 1);
+    board.type = 0;
+    EXPECT_EQ(ContactOfChannel(5, 0), 5);
+    EXPECT_EQ(ContactOfChannel(404, 1), 100);
+    EXPECT_EQ(ContactOfChannel(300, 1), 28);
+    EXPECT_EQ(ContactOfChannel(380, 1), -1);
+}
+
+TEST(BoardRunSession, ProgrammingProgressCancelledStopsWithCode13)
+{
+    auto unit = std::make_shared<SimulatedUnit>(DefaultBoard());
+    SimHost host(unit);
+    ASSERT_TRUE(host.Attached());
+    EXPECT_EQ(host.Ask(QORV_DATA, SmallProgram().bytes).kind, kAck);
+    auto progress = host.Next();
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->kind, kNotify);
+    EXPECT_EQ(progress->code, QORV_PROGRE);
+    EXPECT_EQ(progress->body.size(), 6u);
+    host.Send(QORV_PROGRE, {'C', 'A', 'N', 'C', 'E', 'L'});
+    std::optional<Packet> result;
+    for (int i = 0; i < 4; ++i) {
+        auto next = host.Next();
+        ASSERT_TRUE(next);
+        if (next->kind == kNotify) {
+            result = next;
+            break;
+        }
+    }
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->code, QORV_CANCEL);
+    ASSERT_GE(result->body.size(), 2u);
+    EXPECT_EQ(result->body[0], 1); // stopped in the first cycle
+    EXPECT_EQ(result->body[1], 3); // at the P column
+}
+
+TEST(BoardRunSession, AContinuousRunSendsEveryPassAndRunsAgainOnRetry)
+{
+    Board board = DefaultBoard();
+    board.behaviour.tactMicros = 0;
+    auto unit = std::make_shared<SimulatedUnit>(board);
+    SimHost host(unit);
+    auto image = SmallProgram(FlagContinuous | FlagResultPerPass);
+    EXPECT_EQ(host.Ask(QORV_DATA, image.bytes).kind, kAck);
+    int passes = 0;
+    for (int i = 0; i < 40 && passes < 2; ++i) {
+        auto frame = host.Next();
+        ASSERT_TRUE(frame);
+        if (frame->kind != kNotify)
+            continue;
+        if (frame->code == QORV_PROGRE) {
+            host.Send(QORV_PROGRE, {'O', 'K'});
+        } else if (frame->code == QORV_DATA) {
+            ++passes;
+            host.Send(passes < 2 ? QORV_RETRY : QORV_CANCEL);
+        }
+    }
+    EXPECT_EQ(passes, 2);
+    // The cancel after the second pass answers with the results, code 13.
+    std::optional<Packet> last;
+    for (int i = 0; i < 4 && !last; ++i) {
+        auto frame = host.Next();
+        if (frame && frame->kind == kNotify)
+            last = frame;
+    }
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->code, QORV_CANCEL);
+    // A new program is taken once the run has ended.
+    EXPECT_EQ(host.Ask(QORV_DATA, SmallProgram().bytes).kind, kAck);
+}
+
+TEST(BoardRunSession, ARunWhoseHostWentAwayDoesNotKeepTheUnitBusy)
+{
+    Board board = DefaultBoard();
+    board.behaviour.tactMicros = 1000000; // a run that would take seconds
+    auto unit = std::make_shared<SimulatedUnit>(board);
+    {
+        SimHost first(unit);
+        ASSERT_TRUE(first.Attached());
+        EXPECT_EQ(first.Ask(QORV_DATA, SmallProgram().bytes).kind, kAck);
+        // A second program while this one runs is refused as busy.
+        EXPECT_EQ(first.Ask(QORV_DATA, SmallProgram().bytes).kind, kError);
+    }
+    SimHost second(unit);
+    ASSERT_TRUE(second.Attached());
+    EXPECT_EQ(second.Ask(QORV_DATA, SmallProgram().bytes).kind, kAck);
+}
+
+} // namespace
+} // namespace qv::sim::testing

@@ -1,0 +1,95 @@
+// qortool compile: the unit's program image of one test (with the tests it
+// calls) or of every test, as the run window would send it.
+
+#include "args.h"
+#include "commands.h"
+#include "execution/dosdata.h"
+#include "session.h"
+
+#include <charconv>
+#include <filesystem>
+#include <iostream>
+
+namespace qortool {
+
+namespace {
+
+std::optional<int> Positive(const ParsedArgs &args, const std::string &option)
+{
+    const auto text = args.Value(option);
+    if (!text)
+        return std::nullopt;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
+    if (ec != std::errc() || end != text->data() + text->size() || value < 1)
+        return -1;
+    return value;
+}
+
+} // namespace
+
+int RunCompile(std::span<const std::string> args)
+{
+    const Command &command = CommandNamed("compile");
+    std::set<std::string> values = kSessionValueOptions;
+    values.insert({"--test", "--cycle", "--first", "--last", "--unit-type", "-o"});
+    std::set<std::string> flags = kSessionFlagOptions;
+    flags.insert({"--all", "--debug", "--probe"});
+    const auto parsed = ParseCommandArgs(command, args, values, flags, 1, "нужен один файл тестов");
+    if (!parsed)
+        return ExitUsage;
+    const auto output = parsed->Value("-o");
+    const auto test = Positive(*parsed, "--test");
+    if (!output)
+        return UsageError(command, "нужен -o ОБРАЗ");
+    if (test.has_value() == parsed->Has("--all"))
+        return UsageError(command, "нужен либо --test N, либо --all");
+    const auto unitType = parsed->Value("--unit-type").value_or("msdos");
+    if (unitType != "arm" && unitType != "msdos")
+        return UsageError(command, "--unit-type: arm или msdos");
+    const bool debug = parsed->Has("--debug");
+    if (debug && parsed->Has("--all"))
+        return UsageError(command, "отладка возможна только для одного теста");
+
+    Session session(*parsed);
+    qv::TQuorvik &document = session.Document();
+    const std::string &path = parsed->positional.front();
+    if (!session.Load(path))
+        return Refused(command.name, "файл не загружен");
+    if (test && (*test < 1 || *test > document.Doc.NTest))
+        return Refused(command.name, "в файле " + std::to_string(document.Doc.NTest) +
+                                         " тестов, --test вне этого диапазона");
+    document.CurrentTest = test ? *test - 1 : -1;
+    qv::RunOptions options;
+    options.debug = debug;
+    options.probe = parsed->Has("--probe");
+    options.dosUnit = unitType == "msdos";
+    if (debug) {
+        qv::STest &t = *document.Test(*test - 1);
+        const auto cycle = Positive(*parsed, "--cycle").value_or(1);
+        const auto first = Positive(*parsed, "--first").value_or(1);
+        const auto last = Positive(*parsed, "--last").value_or(t.Tacts.TactCount());
+        if (cycle < 1 || cycle > t.Cycles || first < 1 || last < first ||
+            last > t.Tacts.TactCount())
+            return Refused(command.name, "цикл или такты отладки вне диаграммы теста");
+        t.ActiveCycle = cycle - 1;
+        t.DebugFirst = first - 1;
+        t.DebugLast = last - 1;
+    }
+    qv::Dosdata compiler(document, options, std::filesystem::u8path(path).parent_path());
+    std::vector<std::uint8_t> image(qv::kProgramBufferSize);
+    std::size_t length = 0;
+    if (!compiler.Compile(image, length))
+        return Refused(command.name, compiler.FailureText());
+    const int written =
+        WriteResult(command.name, *output,
+                    std::string_view(reinterpret_cast<const char *>(image.data()), length));
+    if (written != ExitOk)
+        return written;
+    std::cout << "Образ: " << length << " байт, тестов: " << compiler.RunList().size() << "\n";
+    for (const auto &file : compiler.DataFiles())
+        std::cout << "Файл данных: " << file.filename().string() << "\n";
+    return ExitOk;
+}
+
+} // namespace qortool
