@@ -4,6 +4,8 @@
 // Type for F, its Mode for S) and the run-result operations the compiler's answer decoder
 // calls on either list (TFunc).
 
+#include "model/funclist.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -50,6 +52,63 @@ protected:
     TFunc() = default;
     TFunc(const TFunc &) = default;
     TFunc &operator=(const TFunc &) = default;
+};
+
+// The F- and S-function lists: records with a direction (Direction()), the
+// run results Error and Reached, and the data block of the last run.
+template <class Record>
+class DataFuncList : public TFunc, public FuncList<Record>
+{
+public:
+    bool HasError(int n) const override
+    {
+        const Record *record = this->ByNumber(n);
+        return record && record->Error;
+    }
+    // The direction tag; unknownTag for a direction outside 0..2.
+    std::string TypeName(int n) const override
+    {
+        const Record *record = this->ByNumber(n);
+        if (!record)
+            return "NONE";
+        const std::string_view tag = DirectionTag(record->Direction());
+        return std::string(tag.empty() ? m_unknownTag : tag);
+    }
+    void SetData(int n, std::vector<std::uint8_t> block) override
+    {
+        if (Record *record = this->ByNumber(n))
+            record->Data = std::move(block);
+    }
+    std::span<const std::uint8_t> GetData(int n) const override
+    {
+        const Record *record = this->ByNumber(n);
+        return record ? std::span<const std::uint8_t>(record->Data)
+                      : std::span<const std::uint8_t>();
+    }
+    void SetReached(int n, std::int32_t value) override
+    {
+        if (Record *record = this->ByNumber(n))
+            record->Reached = value;
+    }
+
+    // Forgets the last run: Reached -1, no error, no data block.
+    void ResetRunResults()
+    {
+        for (Record &record : this->m_records) {
+            record.Reached = -1;
+            record.Error = false;
+            record.Data.clear();
+        }
+    }
+
+protected:
+    DataFuncList(std::string_view className, std::string_view unknownTag)
+        : FuncList<Record>(className)
+        , m_unknownTag(unknownTag)
+    {}
+
+private:
+    std::string_view m_unknownTag;
 };
 
 } // namespace qv

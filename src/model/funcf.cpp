@@ -51,47 +51,9 @@ bool RunBlockGoesToFile(const SFuncF &function)
     return function.Type == DirWriteFile && function.Reached >= function.AdrEnd;
 }
 
-bool TFuncF::HasError(int n) const
-{
-    const SFuncF *record = ByNumber(n);
-    return record && record->Error;
-}
-
-std::string TFuncF::TypeName(int n) const
-{
-    const SFuncF *record = ByNumber(n);
-    if (!record)
-        return "NONE";
-    const std::string_view tag = DirectionTag(record->Type);
-    return tag.empty() ? std::string("F") : std::string(tag);
-}
-
-void TFuncF::SetData(int n, std::vector<std::uint8_t> block)
-{
-    if (SFuncF *record = ByNumber(n))
-        record->Data = std::move(block);
-}
-
-std::span<const std::uint8_t> TFuncF::GetData(int n) const
-{
-    const SFuncF *record = ByNumber(n);
-    return record ? std::span<const std::uint8_t>(record->Data) : std::span<const std::uint8_t>();
-}
-
-void TFuncF::SetReached(int n, std::int32_t value)
-{
-    if (SFuncF *record = ByNumber(n))
-        record->Reached = value;
-}
-
 void TFuncF::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test)
 {
-    for (int n = 1; n <= kMaxFileFunctions; ++n) {
-        const std::string section = std::string(prefix) + std::to_string(n);
-        if (!ini.SectionExists(section))
-            continue;
-        if (!Add(n))
-            continue;
+    ForEachFileSection(ini, prefix, [&](int n, const std::string &section) {
         SFuncF record;
         record.Name = ini.ReadString(section, "NAME", "");
         record.Type = ReadIntStrict(ini, section, "TYPE", 0);
@@ -111,14 +73,14 @@ void TFuncF::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &t
         Replace(record);
         if (const auto word = DecodeWordCode(record.AdrWord))
             SetWordLink(test, word->kind, word->id, MakeFuncLink(n, LinkFAddress));
-    }
+    });
 }
 
 void TFuncF::SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const
 {
     const bool working = WritesFuncData(param);
     for (const SFuncF &record : m_records) {
-        const std::string section = std::string(prefix) + std::to_string(record.Number);
+        const std::string section = NumberedName(prefix, record.Number);
         ini.WriteString(section, "NAME", record.Name);
         ini.WriteInteger(section, "TYPE", record.Type);
         ini.WriteString(section, "FILE", working ? record.FileName : record.SavedFileName);
@@ -127,15 +89,6 @@ void TFuncF::SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam
         ini.WriteInteger(section, "ADRINC", working ? record.AdrInc : record.SavedInc);
         ini.WriteInteger(section, "ADRW", record.AdrWord);
         ini.WriteInteger(section, "DATW", record.DatWord);
-    }
-}
-
-void TFuncF::ResetRunResults()
-{
-    for (SFuncF &record : m_records) {
-        record.Reached = -1;
-        record.Error = false;
-        record.Data.clear();
     }
 }
 

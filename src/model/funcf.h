@@ -6,7 +6,6 @@
 // "FFUNCS<n>", n = 1..16.
 
 #include "model/func.h"
-#include "model/funclist.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -44,21 +43,16 @@ struct SFuncF
     std::string SavedFileName;
 
     std::int32_t DataSize() const { return static_cast<std::int32_t>(Data.size()); }
+    std::int32_t Direction() const { return Type; }
 };
 
-class TFuncF : public TFunc, public FuncList<SFuncF>
+// TypeName gives "F" for a Type outside 0..2.
+class TFuncF : public DataFuncList<SFuncF>
 {
 public:
     TFuncF()
-        : FuncList("TFuncF")
+        : DataFuncList("TFuncF", "F")
     {}
-
-    bool HasError(int n) const override;
-    // The direction tag; "F" for a Type outside 0..2, "NONE" for an unknown n.
-    std::string TypeName(int n) const override;
-    void SetData(int n, std::vector<std::uint8_t> block) override;
-    std::span<const std::uint8_t> GetData(int n) const override;
-    void SetReached(int n, std::int32_t value) override;
 
     // Reads the sections prefix + 1..16 that exist and marks each function's
     // address-setting word in the test's word lists. Throws
@@ -67,9 +61,6 @@ public:
     // One section per record in list order; the working values when param
     // asks for the function data, else the values read from the file.
     void SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const;
-
-    // Forgets the last run: Reached -1, no error, no data block.
-    void ResetRunResults();
 };
 
 // True when a save writes the working values of M-, F- and P-functions.

@@ -6,7 +6,9 @@
 // number. A snapshot is a deep copy taken when a function window opens:
 // the window's OK drops it, its Cancel restores it.
 
+#include "model/inistore.h"
 #include "model/modelfailure.h"
+#include "model/sectionvalues.h"
 
 #include <cstdint>
 #include <new>
@@ -127,6 +129,18 @@ protected:
     explicit FuncList(std::string_view className)
         : m_className(className)
     {}
+
+    // For n = 1..16, when the section prefix + n exists: adds record n and
+    // calls read(n, section). Numbers outside 1..16 are never read.
+    template <class Read>
+    void ForEachFileSection(const IniStore &ini, std::string_view prefix, Read &&read)
+    {
+        for (int n = 1; n <= kMaxFileFunctions; ++n) {
+            const std::string section = NumberedName(prefix, n);
+            if (ini.SectionExists(section) && Add(n))
+                read(n, section);
+        }
+    }
 
     bool InRange(int position) const
     {

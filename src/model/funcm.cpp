@@ -37,12 +37,7 @@ std::string_view MemoryAlgorithmName(int bit)
 
 void TFuncM::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test)
 {
-    for (int n = 1; n <= kMaxFileFunctions; ++n) {
-        const std::string section = std::string(prefix) + std::to_string(n);
-        if (!ini.SectionExists(section))
-            continue;
-        if (!Add(n))
-            continue;
+    ForEachFileSection(ini, prefix, [&](int n, const std::string &section) {
         SFuncM record;
         record.Name = ini.ReadString(section, "NAME", "");
         record.AdrStart = ReadIntStrict(ini, section, "ADRSTART", 0);
@@ -64,7 +59,7 @@ void TFuncM::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &t
         record.Number = n;
         Replace(record);
         LinkMWords(test, record);
-    }
+    });
 }
 
 void TFuncM::SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const
@@ -73,7 +68,7 @@ void TFuncM::SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam
     // The file keeps 32-bit addresses: the low half, read back with its sign.
     const auto low32 = [](std::int64_t value) { return static_cast<std::int32_t>(value); };
     for (const SFuncM &record : m_records) {
-        const std::string section = std::string(prefix) + std::to_string(record.Number);
+        const std::string section = NumberedName(prefix, record.Number);
         ini.WriteString(section, "NAME", record.Name);
         ini.WriteInteger(section, "ADRSTART", low32(working ? record.AdrStart : record.SavedStart));
         ini.WriteInteger(section, "ADREND", low32(working ? record.AdrEnd : record.SavedEnd));

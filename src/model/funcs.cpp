@@ -65,47 +65,9 @@ void SFuncS::SetSerial(const SSerialParams &params)
     Handling = params.Handling;
 }
 
-bool TFuncS::HasError(int n) const
-{
-    const SFuncS *record = ByNumber(n);
-    return record && record->Error;
-}
-
-std::string TFuncS::TypeName(int n) const
-{
-    const SFuncS *record = ByNumber(n);
-    if (!record)
-        return "NONE";
-    const std::string_view tag = DirectionTag(record->Mode);
-    return tag.empty() ? std::string("S") : std::string(tag);
-}
-
-void TFuncS::SetData(int n, std::vector<std::uint8_t> block)
-{
-    if (SFuncS *record = ByNumber(n))
-        record->Data = std::move(block);
-}
-
-std::span<const std::uint8_t> TFuncS::GetData(int n) const
-{
-    const SFuncS *record = ByNumber(n);
-    return record ? std::span<const std::uint8_t>(record->Data) : std::span<const std::uint8_t>();
-}
-
-void TFuncS::SetReached(int n, std::int32_t value)
-{
-    if (SFuncS *record = ByNumber(n))
-        record->Reached = value;
-}
-
 void TFuncS::LoadFromFile(const IniStore &ini, std::string_view prefix)
 {
-    for (int n = 1; n <= kMaxFileFunctions; ++n) {
-        const std::string section = std::string(prefix) + std::to_string(n);
-        if (!ini.SectionExists(section))
-            continue;
-        if (!Add(n))
-            continue;
+    ForEachFileSection(ini, prefix, [&](int n, const std::string &section) {
         SFuncS record = *ByNumber(n);
         record.Name = ini.ReadString(section, "NAME", "");
         record.Mode = ReadIntStrict(ini, section, "WMODE", 0);
@@ -128,14 +90,14 @@ void TFuncS::LoadFromFile(const IniStore &ini, std::string_view prefix)
         record.Reached = -1;
         record.Error = false;
         Replace(record);
-    }
+    });
 }
 
 void TFuncS::SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const
 {
     const bool working = WritesFuncData(param);
     for (const SFuncS &record : m_records) {
-        const std::string section = std::string(prefix) + std::to_string(record.Number);
+        const std::string section = NumberedName(prefix, record.Number);
         ini.WriteString(section, "NAME", record.Name);
         ini.WriteInteger(section, "TYPE", record.Interface);
         ini.WriteInteger(section, "WMODE", record.Mode);
@@ -151,15 +113,6 @@ void TFuncS::SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam
         ini.WriteInteger(section, "PARITY", serial.Parity);
         ini.WriteInteger(section, "STOPBIT", serial.StopBits);
         ini.WriteInteger(section, "HANDLING", serial.Handling);
-    }
-}
-
-void TFuncS::ResetRunResults()
-{
-    for (SFuncS &record : m_records) {
-        record.Reached = -1;
-        record.Error = false;
-        record.Data.clear();
     }
 }
 

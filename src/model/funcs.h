@@ -4,7 +4,6 @@
 // interface of the tester. Sections "SFUNCS<n>", n = 1..16.
 
 #include "model/func.h"
-#include "model/funclist.h"
 
 #include <array>
 #include <cstdint>
@@ -67,23 +66,18 @@ struct SFuncS
     bool Error = false;             // the last run reported an error
 
     std::int32_t DataSize() const { return static_cast<std::int32_t>(Data.size()); }
+    std::int32_t Direction() const { return Mode; }
     SSerialParams Serial() const { return {Speed, DataBits, Parity, StopBits, Handling}; }
     void SetSerial(const SSerialParams &params);
 };
 
-class TFuncS : public TFunc, public FuncList<SFuncS>
+// TypeName gives the tag of the Mode, "S" for a Mode outside 0..2.
+class TFuncS : public DataFuncList<SFuncS>
 {
 public:
     TFuncS()
-        : FuncList("TFuncS")
+        : DataFuncList("TFuncS", "S")
     {}
-
-    bool HasError(int n) const override;
-    // The tag of the Mode; "S" for a Mode outside 0..2, "NONE" for an unknown n.
-    std::string TypeName(int n) const override;
-    void SetData(int n, std::vector<std::uint8_t> block) override;
-    std::span<const std::uint8_t> GetData(int n) const override;
-    void SetReached(int n, std::int32_t value) override;
 
     // Reads the sections prefix + 1..16 that exist. An interface without
     // serial parameters shows "Unknown type - TFuncS::LoadFromFile" and
@@ -93,9 +87,6 @@ public:
     // F-functions); an interface without serial parameters shows "Unknown
     // type - TFuncS::SaveToFile" and writes no serial keys.
     void SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const;
-
-    // Forgets the last run: Reached -1, no error, no data block.
-    void ResetRunResults();
 };
 
 // After a run: a function that read from the device (Mode other than 1)

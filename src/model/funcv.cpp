@@ -40,12 +40,14 @@ constexpr std::array<ChoiceTexts, kAmplitudeCount> kAmplitudes = {{
     {"50", "5 В"},
 }};
 
+// One text of a choice; empty for an index outside the table.
 template <std::size_t N>
-const ChoiceTexts *ChoiceAt(const std::array<ChoiceTexts, N> &table, std::int32_t index)
+std::string_view ChoiceField(const std::array<ChoiceTexts, N> &table, std::int32_t index,
+                             std::string_view ChoiceTexts::*field)
 {
     if (index < 0 || index >= static_cast<std::int32_t>(N))
-        return nullptr;
-    return &table[static_cast<std::size_t>(index)];
+        return {};
+    return table[static_cast<std::size_t>(index)].*field;
 }
 
 constexpr std::string_view kLineBreak = "\r\n";
@@ -62,26 +64,22 @@ bool CycleSelected(const SSaveParam *param, int testIndex, int cycle)
 
 std::string_view SweepText(std::int32_t index)
 {
-    const auto *choice = ChoiceAt(kSweeps, index);
-    return choice ? choice->text : std::string_view();
+    return ChoiceField(kSweeps, index, &ChoiceTexts::text);
 }
 
 std::string_view SweepPerDivision(std::int32_t index)
 {
-    const auto *choice = ChoiceAt(kSweeps, index);
-    return choice ? choice->perDivision : std::string_view();
+    return ChoiceField(kSweeps, index, &ChoiceTexts::perDivision);
 }
 
 std::string_view AmplitudeText(std::int32_t index)
 {
-    const auto *choice = ChoiceAt(kAmplitudes, index);
-    return choice ? choice->text : std::string_view();
+    return ChoiceField(kAmplitudes, index, &ChoiceTexts::text);
 }
 
 std::string_view AmplitudePerDivision(std::int32_t index)
 {
-    const auto *choice = ChoiceAt(kAmplitudes, index);
-    return choice ? choice->perDivision : std::string_view();
+    return ChoiceField(kAmplitudes, index, &ChoiceTexts::perDivision);
 }
 
 std::string InfoToFile(std::string_view info)
@@ -193,12 +191,7 @@ bool TFuncV::LoadFromFile(const IniStore &ini, std::string_view prefix, const st
 {
     bool ok = true;
     m_failureText.clear();
-    for (int n = 1; n <= kMaxFileFunctions; ++n) {
-        const std::string section = std::string(prefix) + std::to_string(n);
-        if (!ini.SectionExists(section))
-            continue;
-        if (!Add(n))
-            continue;
+    ForEachFileSection(ini, prefix, [&](int n, const std::string &section) {
         SFuncV record;
         record.Number = n;
         record.Name = ini.ReadString(section, "NAME", "");
@@ -227,7 +220,7 @@ bool TFuncV::LoadFromFile(const IniStore &ini, std::string_view prefix, const st
             record.Reference[static_cast<std::size_t>(cycle - 1)] =
                 sco.TakeReference(testIndex + 1, n, cycle);
         Replace(record);
-    }
+    });
     return ok;
 }
 
@@ -237,7 +230,7 @@ void TFuncV::SaveToFile(IniStore &ini, std::string_view prefix, int testIndex,
     const bool withVData = param && (param->Kinds & SSaveParam::KindVData) != 0;
     for (const SFuncV &record : m_records) {
         const bool working = withVData && record.AnyKeepCapture();
-        const std::string section = std::string(prefix) + std::to_string(record.Number);
+        const std::string section = NumberedName(prefix, record.Number);
         ini.WriteString(section, "NAME", working ? record.Name : record.SavedName);
         ini.WriteInteger(section, "TACT", working ? record.Tact : record.SavedTact);
         ini.WriteString(section, "INFO", InfoToFile(working ? record.Info : record.SavedInfo));

@@ -25,12 +25,59 @@ std::string FoldName(std::string_view name)
     return out;
 }
 
+namespace {
+
+// Folded key -> entry position within one section. Most sections hold a
+// handful of keys, found by a scan of their folded names without any
+// allocation; a section that grows past kScanLimit keys (a diagram with its
+// lines) gets a hash map as well.
+class KeyIndex
+{
+public:
+    static constexpr std::size_t kNone = ~std::size_t{0};
+
+    std::size_t Find(const std::string &folded) const
+    {
+        if (m_map.empty()) {
+            for (std::size_t i = 0; i < m_folded.size(); ++i) {
+                if (m_folded[i] == folded)
+                    return i;
+            }
+            return kNone;
+        }
+        const auto it = m_map.find(folded);
+        return it == m_map.end() ? kNone : it->second;
+    }
+
+    // The key of the next entry (positions follow the entries' order).
+    void Append(std::string folded)
+    {
+        m_folded.push_back(std::move(folded));
+        if (m_folded.size() <= kScanLimit)
+            return;
+        if (m_map.empty()) {
+            m_map.reserve(m_folded.size() * 2);
+            for (std::size_t i = 0; i < m_folded.size(); ++i)
+                m_map.emplace(m_folded[i], i);
+        } else {
+            m_map.emplace(m_folded.back(), m_folded.size() - 1);
+        }
+    }
+
+private:
+    static constexpr std::size_t kScanLimit = 16;
+    std::vector<std::string> m_folded;
+    std::unordered_map<std::string, std::size_t> m_map;
+};
+
+} // namespace
+
 // Folded section name -> section position, and per section folded key ->
 // entry position, rebuilt when positions shift.
 struct IniStore::Index
 {
     std::unordered_map<std::string, std::size_t> sections;
-    std::vector<std::unordered_map<std::string, std::size_t>> keys;
+    std::vector<KeyIndex> keys;
 };
 
 IniStore::IniStore()
@@ -110,8 +157,8 @@ void IniStore::Reindex()
     for (std::size_t s = 0; s < m_sections.size(); ++s) {
         index->sections.emplace(FoldName(m_sections[s].name), s);
         const auto &entries = m_sections[s].entries;
-        for (std::size_t e = 0; e < entries.size(); ++e)
-            index->keys[s].emplace(FoldName(entries[e].key), e);
+        for (const auto &entry : entries)
+            index->keys[s].Append(FoldName(entry.key));
     }
     m_index = std::move(index);
 }
@@ -126,11 +173,10 @@ std::optional<std::string> IniStore::Find(std::string_view section, std::string_
     const auto sit = m_index->sections.find(FoldName(section));
     if (sit == m_index->sections.end())
         return std::nullopt;
-    const auto &keys = m_index->keys[sit->second];
-    const auto kit = keys.find(FoldName(key));
-    if (kit == keys.end())
+    const std::size_t position = m_index->keys[sit->second].Find(FoldName(key));
+    if (position == KeyIndex::kNone)
         return std::nullopt;
-    return m_sections[sit->second].entries[kit->second].value;
+    return m_sections[sit->second].entries[position].value;
 }
 
 bool IniStore::ValueExists(std::string_view section, std::string_view key) const
@@ -211,12 +257,12 @@ void IniStore::WriteEntry(std::size_t sIndex, std::string_view key, std::string_
     Section &s = m_sections[sIndex];
     auto &keys = m_index->keys[sIndex];
     auto folded = FoldName(key);
-    const auto it = keys.find(folded);
-    if (it != keys.end()) {
-        s.entries[it->second].value.assign(value);
+    const std::size_t position = keys.Find(folded);
+    if (position != KeyIndex::kNone) {
+        s.entries[position].value.assign(value);
         return;
     }
-    keys.emplace(std::move(folded), s.entries.size());
+    keys.Append(std::move(folded));
     s.entries.push_back(Entry{std::string(key), std::string(value)});
 }
 

@@ -162,6 +162,11 @@ void TOWord::AfterReadWord(SWord &word, const IniStore &ini, const std::string &
         WaitState state;
         state.wait = true;
         const std::string limit = ini.ReadString(section, "OWAIT", kNoWaitLimit);
+        if (limit != "-1" && !WellFormedWaitText(limit)) {
+            throw SectionFormatError(section, "OWAIT", limit,
+                                     "не является числом циклов ожидания или временем "
+                                     "(\"10 мс\")");
+        }
         state.limit = limit == "-1" ? std::string(kNoWaitLimit) : limit;
         m_states.emplace_back(word.Id, std::move(state));
     }

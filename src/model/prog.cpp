@@ -30,12 +30,7 @@ const SProgAlgorithmInfo *ProgAlgorithmInfo(int alg)
 
 void TProg::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test)
 {
-    for (int n = 1; n <= kMaxFileFunctions; ++n) {
-        const std::string section = std::string(prefix) + std::to_string(n);
-        if (!ini.SectionExists(section))
-            continue;
-        if (!Add(n))
-            continue;
+    ForEachFileSection(ini, prefix, [&](int n, const std::string &section) {
         SProg record;
         record.Name = ini.ReadString(section, "NAME", "");
         record.SavedFileName = ini.ReadString(section, "FILE", "");
@@ -65,14 +60,14 @@ void TProg::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &te
             SetWordLink(test, 'i', record.DatWrite, LinkPData);
         else if (record.Alg == ProgProm1)
             SetWordLink(test, 'i', record.DatWrite, LinkPData2);
-    }
+    });
 }
 
 void TProg::SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const
 {
     const bool working = WritesFuncData(param);
     for (const SProg &record : m_records) {
-        const std::string section = std::string(prefix) + std::to_string(record.Number);
+        const std::string section = NumberedName(prefix, record.Number);
         ini.WriteString(section, "NAME", record.Name);
         ini.WriteString(section, "FILE", working ? record.FileName : record.SavedFileName);
         ini.WriteInteger(section, "ADRSTART", working ? record.AdrStart : record.SavedStart);

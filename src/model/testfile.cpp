@@ -354,10 +354,8 @@ void TTestFile::BuildImage(SSaveParam *param)
     const STest empty;
     for (int i = 0; i < doc.NTest; ++i) {
         m_ini.Clear();
-        if (param != nullptr)
-            param->TestIndex = i;
         const STest *test = doc.Tests[static_cast<std::size_t>(i)].get();
-        // Without save parameters the sections write their reference data only.
+        // Without save parameters every section writes its reference data.
         WriteTestSections(m_ini, test != nullptr ? *test : empty, i, param);
         tests.push_back(IniBlockText());
     }

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace qv {
 namespace {
@@ -37,36 +38,56 @@ double TimeOfPasses(std::int64_t passes, const WaitTiming &timing, int width)
     return (n - 1) * timing.dt + timing.t0;
 }
 
+std::optional<std::int64_t> PassCount(std::string_view text)
+{
+    std::int64_t passes = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), passes);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || passes < 0) {
+        return std::nullopt;
+    }
+    return passes;
+}
+
+// A time text: its number and the index of its unit.
+std::optional<std::pair<double, int>> TimeOf(std::string_view text)
+{
+    const std::size_t space = text.find(' ');
+    if (space == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto number = ParseNumber(text.substr(0, space));
+    const std::string_view unit = text.substr(space + 1);
+    for (std::size_t i = 0; i < kUnits.size(); ++i) {
+        if (number && unit == kUnits[i]) {
+            return std::pair{*number, static_cast<int>(i)};
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+bool WellFormedWaitText(std::string_view text)
+{
+    return PassCount(text) || TimeOf(text);
+}
 
 std::optional<std::int64_t> WaitTextToPasses(std::string_view text, int width,
                                              const WaitCalibration *calibration)
 {
-    const std::size_t space = text.find(' ');
-    if (space == std::string_view::npos) {
-        std::int64_t passes = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), passes);
-        if (text.empty() || ec != std::errc() || end != text.data() + text.size() || passes < 0) {
-            return std::nullopt;
-        }
-        return passes;
+    if (text.find(' ') == std::string_view::npos) {
+        return PassCount(text);
     }
-    const auto number = ParseNumber(text.substr(0, space));
-    const std::string_view unit = text.substr(space + 1);
-    int unitIndex = -1;
-    for (std::size_t i = 0; i < kUnits.size(); ++i) {
-        if (unit == kUnits[i]) {
-            unitIndex = static_cast<int>(i);
-        }
-    }
-    if (!number || unitIndex < 0 || !calibration) {
+    const auto time = TimeOf(text);
+    if (!time || !calibration) {
         return std::nullopt;
     }
+    const auto [number, unitIndex] = *time;
     const auto timing = calibration->TimingFor(width);
     if (!timing) {
         return std::nullopt;
     }
-    const double microseconds = *number * std::pow(1000.0, unitIndex);
+    const double microseconds = number * std::pow(1000.0, unitIndex);
     double passes = 0;
     if (timing->dosUnit) {
         const double perPass = width * timing->k + timing->b;

@@ -37,6 +37,10 @@ public:
 
 inline constexpr std::string_view kWaitUntilMatch = "до совпадения";
 
+// True for a limit text of either form (a pass count, or a number, a space
+// and one of the three units); no calibration is needed to tell.
+bool WellFormedWaitText(std::string_view text);
+
 // The number of passes of a limit text: a pass count as it stands, a time
 // converted with the calibration (at least one pass, so that a short time
 // never turns into "wait until match"). nullopt for a malformed text, or a

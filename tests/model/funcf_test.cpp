@@ -1,3 +1,4 @@
+#include "initext.h"
 #include "model/funcf.h"
 #include "model/funcs.h"
 #include "model/inistore.h"
@@ -9,13 +10,6 @@
 
 namespace qv {
 namespace {
-
-IniStore Ini(std::string_view text)
-{
-    IniStore ini;
-    ini.FromText(text);
-    return ini;
-}
 
 std::vector<std::string> Keys(const IniStore &ini, std::string_view section)
 {
@@ -88,7 +82,7 @@ TEST(FuncF, LoadReadsOnlyNumbersOneToSixteenWithTheirDefaults)
 {
     TFuncF list;
     STest test;
-    list.LoadFromFile(Ini("[FFUNCS3]\r\nNAME=ПЗУ\r\n[FFUNCS17]\r\nNAME=лишняя\r\n"), "FFUNCS",
+    list.LoadFromFile(IniOf("[FFUNCS3]\r\nNAME=ПЗУ\r\n[FFUNCS17]\r\nNAME=лишняя\r\n"), "FFUNCS",
                       test);
     ASSERT_EQ(list.Count(), 1);
     const SFuncF &f = *list.At(0);
@@ -103,7 +97,7 @@ TEST(FuncF, StarFileNameLoadsAsNoFile)
 {
     TFuncF list;
     STest test;
-    list.LoadFromFile(Ini("[FFUNCS1]\r\nFILE=*\r\n"), "FFUNCS", test);
+    list.LoadFromFile(IniOf("[FFUNCS1]\r\nFILE=*\r\n"), "FFUNCS", test);
     EXPECT_EQ(list.At(0)->FileName, "");
     EXPECT_EQ(list.At(0)->SavedFileName, "");
     EXPECT_EQ(DataFileCaption(list.At(0)->FileName), "<не задано>");
@@ -113,8 +107,8 @@ TEST(FuncF, SaveWritesKeysInOrderAndTheFileValuesUnlessFunctionDataIsAsked)
 {
     TFuncF list;
     STest test;
-    list.LoadFromFile(Ini("[FFUNCS2]\r\nDATW=1003\r\nADRW=4\r\nADRINC=1\r\nADREND=15\r\n"
-                          "ADRSTART=0\r\nFILE=rom.dat\r\nTYPE=1\r\nNAME=f\r\n"),
+    list.LoadFromFile(IniOf("[FFUNCS2]\r\nDATW=1003\r\nADRW=4\r\nADRINC=1\r\nADREND=15\r\n"
+                            "ADRSTART=0\r\nFILE=rom.dat\r\nTYPE=1\r\nNAME=f\r\n"),
                       "FFUNCS", test);
     SFuncF edited = *list.ByNumber(2);
     edited.AdrEnd = 7;
@@ -150,8 +144,8 @@ TEST(FuncF, LoadingMarksTheAddressWordOfEachKind)
     test.OWords.Add(5);
     test.GWords.Add(3);
     TFuncF list;
-    list.LoadFromFile(Ini("[FFUNCS1]\r\nADRW=7\r\n[FFUNCS2]\r\nADRW=1005\r\n"
-                          "[FFUNCS9]\r\nADRW=2003\r\n[FFUNCS4]\r\nADRW=2500\r\n"),
+    list.LoadFromFile(IniOf("[FFUNCS1]\r\nADRW=7\r\n[FFUNCS2]\r\nADRW=1005\r\n"
+                            "[FFUNCS9]\r\nADRW=2003\r\n[FFUNCS4]\r\nADRW=2500\r\n"),
                       "FFUNCS", test);
     EXPECT_EQ(test.IWords.FuncLinkOf(7), (1 << 24) | 1);
     EXPECT_EQ(test.OWords.FuncLinkOf(5), (2 << 24) | 1);
@@ -165,14 +159,14 @@ TEST(FuncF, NonNumericValuesFailTheLoadNamingSectionAndKey)
     STest test;
     TFuncF list;
     try {
-        list.LoadFromFile(Ini("[FFUNCS1]\r\nADRW=i7\r\n"), "FFUNCS", test);
+        list.LoadFromFile(IniOf("[FFUNCS1]\r\nADRW=i7\r\n"), "FFUNCS", test);
         FAIL() << "no error";
     } catch (const SectionFormatError &error) {
         const std::string text = error.what();
         EXPECT_NE(text.find("FFUNCS1"), std::string::npos) << text;
         EXPECT_NE(text.find("ADRW"), std::string::npos) << text;
     }
-    EXPECT_THROW(list.LoadFromFile(Ini("[FFUNCS2]\r\nADREND=12abc\r\n"), "FFUNCS", test),
+    EXPECT_THROW(list.LoadFromFile(IniOf("[FFUNCS2]\r\nADREND=12abc\r\n"), "FFUNCS", test),
                  SectionFormatError);
 }
 
@@ -247,7 +241,7 @@ TEST(FuncF, OnlyAWriteToFileThatReachedTheEndGoesToTheFile)
 TEST(FuncS, MissingKeysTakeTheirDefaults)
 {
     TFuncS list;
-    list.LoadFromFile(Ini("[SFUNCS1]\r\nNAME=порт\r\n"), "SFUNCS");
+    list.LoadFromFile(IniOf("[SFUNCS1]\r\nNAME=порт\r\n"), "SFUNCS");
     const SFuncS &s = *list.At(0);
     EXPECT_EQ(s.FileName, "0");
     EXPECT_EQ(s.NumBytes, 1);
@@ -260,8 +254,8 @@ TEST(FuncS, MissingKeysTakeTheirDefaults)
 TEST(FuncS, SaveWritesKeysInOrderWithSavedOrWorkingSerialValues)
 {
     TFuncS list;
-    list.LoadFromFile(Ini("[SFUNCS2]\r\nHANDLING=1\r\nSPEED=9600\r\nTYPE=1\r\nWMODE=2\r\n"
-                          "NBYTES=0\r\nFILE=s.dat\r\n"),
+    list.LoadFromFile(IniOf("[SFUNCS2]\r\nHANDLING=1\r\nSPEED=9600\r\nTYPE=1\r\nWMODE=2\r\n"
+                            "NBYTES=0\r\nFILE=s.dat\r\n"),
                       "SFUNCS");
     list.ByNumber(2)->Speed = 115200;
     IniStore saved;
@@ -283,7 +277,7 @@ TEST(FuncS, AnInterfaceWithoutSerialParametersIsReportedAndKept)
 {
     ScopedMesbo box;
     TFuncS list;
-    list.LoadFromFile(Ini("[SFUNCS1]\r\nTYPE=2\r\nSPEED=9600\r\n"), "SFUNCS");
+    list.LoadFromFile(IniOf("[SFUNCS1]\r\nTYPE=2\r\nSPEED=9600\r\n"), "SFUNCS");
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.At(0)->Speed, 0); // not read for I2C
     IniStore saved;

@@ -1,3 +1,4 @@
+#include "initext.h"
 #include "model/funcaddress.h"
 #include "model/funcm.h"
 #include "model/inistore.h"
@@ -11,13 +12,6 @@
 
 namespace qv {
 namespace {
-
-IniStore Ini(std::string_view text)
-{
-    IniStore ini;
-    ini.FromText(text);
-    return ini;
-}
 
 // A test with input words 1..8 and output words 1..2, word n on bus n - 1.
 STest TestWithWords()
@@ -36,8 +30,8 @@ TEST(FuncM, SingleAddressWordsLoadAndSaveWithoutHighKeys)
 {
     STest test = TestWithWords();
     TFuncM list;
-    list.LoadFromFile(Ini("[MFUNCS1]\r\nNAME=ОЗУ\r\nADRSTART=-2\r\nADREND=255\r\nADRINC=1\r\n"
-                          "ALG=5\r\nADRW=i7\r\nDATW=2\r\nADRR=i3\r\nDATR=1\r\n"),
+    list.LoadFromFile(IniOf("[MFUNCS1]\r\nNAME=ОЗУ\r\nADRSTART=-2\r\nADREND=255\r\nADRINC=1\r\n"
+                            "ALG=5\r\nADRW=i7\r\nDATW=2\r\nADRR=i3\r\nDATR=1\r\n"),
                       "MFUNCS", test);
     const SFuncM &m = *list.ByNumber(1);
     EXPECT_EQ(m.AdrWrite, 7);
@@ -64,8 +58,8 @@ TEST(FuncM, TwoPartAddressesLinkTheirHighWordsAndSurviveASave)
 {
     STest test = TestWithWords();
     TFuncM list;
-    list.LoadFromFile(Ini("[MFUNCS4]\r\nADRW=i1\r\nADRW2=i2\r\nADRR=i5\r\nADRR2=i6\r\n"), "MFUNCS",
-                      test);
+    list.LoadFromFile(IniOf("[MFUNCS4]\r\nADRW=i1\r\nADRW2=i2\r\nADRR=i5\r\nADRR2=i6\r\n"),
+                      "MFUNCS", test);
     EXPECT_EQ(test.IWords.FuncLinkOf(1), (4 << 24) | 2);
     EXPECT_EQ(test.IWords.FuncLinkOf(2), (4 << 24) | 4);
     EXPECT_EQ(test.IWords.FuncLinkOf(6), (4 << 24) | 4);
@@ -83,13 +77,13 @@ TEST(FuncM, MissingOrMalformedAddressWordsFailTheLoad)
 {
     STest test = TestWithWords();
     TFuncM list;
-    EXPECT_THROW(list.LoadFromFile(Ini("[MFUNCS1]\r\nADRW=i1\r\n"), "MFUNCS", test),
+    EXPECT_THROW(list.LoadFromFile(IniOf("[MFUNCS1]\r\nADRW=i1\r\n"), "MFUNCS", test),
                  SectionFormatError);
-    EXPECT_THROW(list.LoadFromFile(Ini("[MFUNCS1]\r\nADRW=i\r\nADRR=i2\r\n"), "MFUNCS", test),
+    EXPECT_THROW(list.LoadFromFile(IniOf("[MFUNCS1]\r\nADRW=i\r\nADRR=i2\r\n"), "MFUNCS", test),
                  SectionFormatError);
-    EXPECT_THROW(
-        list.LoadFromFile(Ini("[MFUNCS1]\r\nADRW=i1\r\nADRR=i2\r\nADRR2=x9z\r\n"), "MFUNCS", test),
-        SectionFormatError);
+    EXPECT_THROW(list.LoadFromFile(IniOf("[MFUNCS1]\r\nADRW=i1\r\nADRR=i2\r\nADRR2=x9z\r\n"),
+                                   "MFUNCS", test),
+                 SectionFormatError);
 }
 
 TEST(FuncM, WorkingValuesAreWrittenOnlyWithFunctionData)
@@ -97,7 +91,7 @@ TEST(FuncM, WorkingValuesAreWrittenOnlyWithFunctionData)
     STest test = TestWithWords();
     TFuncM list;
     list.LoadFromFile(
-        Ini("[MFUNCS1]\r\nADRSTART=0\r\nADREND=100\r\nALG=1\r\nADRW=i1\r\nADRR=i1\r\n"), "MFUNCS",
+        IniOf("[MFUNCS1]\r\nADRSTART=0\r\nADREND=100\r\nALG=1\r\nADRW=i1\r\nADRR=i1\r\n"), "MFUNCS",
         test);
     list.ByNumber(1)->AdrEnd = 50;
     list.ByNumber(1)->Alg = 63;
@@ -128,8 +122,8 @@ TEST(FuncM, AlgorithmNamesFollowTheMaskBits)
 TEST(FuncM, RunResetAndLeavingDebugModeRestoreTheFileRange)
 {
     STest test = TestWithWords();
-    test.MFuncs.LoadFromFile(Ini("[MFUNCS1]\r\nADRSTART=16\r\nADREND=32\r\nADRW=i1\r\nADRR=i1\r\n"),
-                             "MFUNCS", test);
+    test.MFuncs.LoadFromFile(
+        IniOf("[MFUNCS1]\r\nADRSTART=16\r\nADREND=32\r\nADRW=i1\r\nADRR=i1\r\n"), "MFUNCS", test);
     SFuncM &m = *test.MFuncs.ByNumber(1);
     m.AdrStart = 20;
     m.AdrEnd = 24;
@@ -150,8 +144,8 @@ TEST(Prog, StarFileShowsNoFileButIsWrittenBackWithoutFunctionData)
 {
     STest test = TestWithWords();
     TProg list;
-    list.LoadFromFile(Ini("[PFUNCS1]\r\nFILE=*\r\nADRW=g3\r\nADRR=o2\r\nALG=1\r\nPARAM0=20\r\n"
-                          "PARAM1=3\r\n"),
+    list.LoadFromFile(IniOf("[PFUNCS1]\r\nFILE=*\r\nADRW=g3\r\nADRR=o2\r\nALG=1\r\nPARAM0=20\r\n"
+                            "PARAM1=3\r\n"),
                       "PFUNCS", test);
     const SProg &p = *list.ByNumber(1);
     EXPECT_EQ(p.FileName, "");
@@ -179,14 +173,14 @@ TEST(Prog, PromAlgorithmsLinkTheirDataWord)
 {
     STest test = TestWithWords();
     TProg list;
-    list.LoadFromFile(Ini("[PFUNCS1]\r\nALG=2\r\nDATW=4\r\nADRW=i1\r\nADRR=i1\r\n"
-                          "[PFUNCS2]\r\nALG=3\r\nDATW=5\r\nADRW=i1\r\nADRR=i1\r\n"
-                          "[PFUNCS3]\r\nALG=1\r\nDATW=6\r\nADRW=i1\r\nADRR=i1\r\n"),
+    list.LoadFromFile(IniOf("[PFUNCS1]\r\nALG=2\r\nDATW=4\r\nADRW=i1\r\nADRR=i1\r\n"
+                            "[PFUNCS2]\r\nALG=3\r\nDATW=5\r\nADRW=i1\r\nADRR=i1\r\n"
+                            "[PFUNCS3]\r\nALG=1\r\nDATW=6\r\nADRW=i1\r\nADRR=i1\r\n"),
                       "PFUNCS", test);
     EXPECT_EQ(test.IWords.FuncLinkOf(4), 32);
     EXPECT_EQ(test.IWords.FuncLinkOf(5), 64);
     EXPECT_EQ(test.IWords.FuncLinkOf(6), 0);
-    EXPECT_THROW(list.LoadFromFile(Ini("[PFUNCS1]\r\nADRW=i1\r\n"), "PFUNCS", test),
+    EXPECT_THROW(list.LoadFromFile(IniOf("[PFUNCS1]\r\nADRW=i1\r\n"), "PFUNCS", test),
                  SectionFormatError);
 }
 
@@ -241,7 +235,7 @@ TEST(TestSections, AMalformedFunctionSectionFailsTheLoadNamingTheTest)
     TestReadContext context;
     context.testIndex = 2;
     try {
-        ReadTestSections(Ini("[MAIN]\r\nNAME=t\r\n[MFUNCS1]\r\nADRW=i1\r\n"), test, context);
+        ReadTestSections(IniOf("[MAIN]\r\nNAME=t\r\n[MFUNCS1]\r\nADRW=i1\r\n"), test, context);
         FAIL() << "no error";
     } catch (const SectionFormatError &error) {
         const std::string text = error.what();

@@ -1,4 +1,5 @@
 #include "infra/messages.h"
+#include "initext.h"
 #include "model/funcv.h"
 #include "model/inistore.h"
 #include "model/records.h"
@@ -13,13 +14,6 @@
 
 namespace qv {
 namespace {
-
-IniStore Ini(std::string_view text)
-{
-    IniStore ini;
-    ini.FromText(text);
-    return ini;
-}
 
 std::string Slurp(const std::string &path)
 {
@@ -73,8 +67,8 @@ TEST(FuncV, LoadAndSaveKeepKeysAndTheValuesReadUnlessACaptureIsKept)
     testing::TempDir dir;
     TFuncV list;
     // No oscillogram file: the functions load, the failure is reported.
-    EXPECT_FALSE(list.LoadFromFile(Ini("[VFUNCS2]\r\nVDIV=1\r\nVSWEEP=3A\r\nINFO=a\x07"
-                                       "b\r\nTACT=5\r\nNAME=сигнал\r\n"),
+    EXPECT_FALSE(list.LoadFromFile(IniOf("[VFUNCS2]\r\nVDIV=1\r\nVSWEEP=3A\r\nINFO=a\x07"
+                                         "b\r\nTACT=5\r\nNAME=сигнал\r\n"),
                                    "VFUNCS", dir.File("none.sco"), 0, sco));
     EXPECT_EQ(list.FailureText(), ScoFailureMessage(ScoReadError::Read, dir.File("none.sco")));
     SFuncV &v = *list.ByNumber(2);
@@ -201,8 +195,8 @@ struct ScoFixture
     testing::TempDir dir;
     std::string qor = dir.File("board.QOR");
     std::string scoPath = dir.File("board.sco");
-    IniStore block = Ini("[VFUNCS1]\r\nNAME=a\r\nVSWEEP=1\r\nVDIV=0\r\n"
-                         "[VFUNCS2]\r\nNAME=b\r\nVSWEEP=2\r\nVDIV=3\r\n");
+    IniStore block = IniOf("[VFUNCS1]\r\nNAME=a\r\nVSWEEP=1\r\nVDIV=0\r\n"
+                           "[VFUNCS2]\r\nNAME=b\r\nVSWEEP=2\r\nVDIV=3\r\n");
 
     ScoFixture()
     {

@@ -101,3 +101,39 @@ TEST(IniStore, CopiesAreIndependent)
 
 } // namespace
 } // namespace qv
+
+namespace qv {
+namespace {
+
+// Small sections are scanned, large ones (a diagram's lines) indexed: both
+// must find, overwrite and delete keys alike.
+TEST(IniStore, SectionsOfEverySizeFindOverwriteAndDeleteKeysAlike)
+{
+    for (const int count : {3, 16, 17, 200}) {
+        IniStore ini;
+        for (int k = 0; k < count; ++k) {
+            ini.WriteString("Diagramm", "key" + std::to_string(k), std::to_string(k));
+        }
+        ini.WriteString("DIAGRAMM", "KEY0", "first");
+        ini.WriteString("diagramm", "Key" + std::to_string(count - 1), "last");
+        EXPECT_EQ(ini.ReadSection("DIAGRAMM").size(), static_cast<std::size_t>(count)) << count;
+        EXPECT_EQ(ini.ReadString("DIAGRAMM", "key0", ""), "first");
+        EXPECT_EQ(ini.ReadString("DIAGRAMM", "KEY" + std::to_string(count - 1), ""), "last");
+        EXPECT_EQ(ini.ReadInteger("diagramm", "key1", -1), count > 2 ? 1 : -1);
+        EXPECT_FALSE(ini.ValueExists("DIAGRAMM", "key" + std::to_string(count)));
+
+        ini.DeleteKey("DIAGRAMM", "KEY1");
+        EXPECT_FALSE(ini.ValueExists("DIAGRAMM", "key1"));
+        EXPECT_EQ(ini.ReadString("DIAGRAMM", "key2", ""), count == 3 ? "last" : "2");
+        ini.WriteString("DIAGRAMM", "key1", "again");
+        EXPECT_EQ(ini.ReadSection("DIAGRAMM").back(), "key1");
+
+        IniStore parsed;
+        parsed.FromText(ini.ToText());
+        EXPECT_EQ(parsed.ToText(), ini.ToText());
+        EXPECT_EQ(parsed.ReadString("diagramm", "KEY1", ""), "again");
+    }
+}
+
+} // namespace
+} // namespace qv

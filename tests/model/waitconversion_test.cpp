@@ -46,6 +46,16 @@ TEST(WaitConversion, PassCountsNeedNoCalibration)
     EXPECT_EQ(WaitPassesToText(40, 8, &unavailable), "40");
 }
 
+TEST(WaitConversion, LimitTextsAreAPassCountOrANumberWithAUnit)
+{
+    for (const char *text : {"0", "65535", "10 мс", "2,5 с", "0.5 мкс"}) {
+        EXPECT_TRUE(WellFormedWaitText(text)) << text;
+    }
+    for (const char *text : {"", "-1", "10мс", "10 ms", "x мс", "10 мс ", " 10"}) {
+        EXPECT_FALSE(WellFormedWaitText(text)) << text;
+    }
+}
+
 TEST(WaitConversion, ADosUnitTakesWidthTimesKPlusBPerPass)
 {
     const FixedCalibration calibration(DosTiming()); // 8 bits: 12.5 µs a pass

@@ -252,7 +252,11 @@ TEST(Words, MalformedNumbersStopTheLoadWithTheirSectionAndKey)
     }
     EXPECT_THROW(words.Read(StoreOf("[OWORDS1]\r\nDATA=1/x/3\r\n"), 3), SectionFormatError);
     EXPECT_THROW(words.Read(StoreOf("[OWORDS1]\r\nDATA=1//3\r\n"), 3), SectionFormatError);
+    EXPECT_THROW(words.Read(StoreOf("[OWORDS1]\r\nTYPE=O\r\nOWAIT=10 минут\r\n"), 1),
+                 SectionFormatError);
     EXPECT_NO_THROW(words.Read(StoreOf("[OWORDS1]\r\nTYRE=\r\nDATA=\r\n"), 3));
+    // A standard word's wait limit is never looked at.
+    EXPECT_NO_THROW(words.Read(StoreOf("[OWORDS1]\r\nTYPE=o\r\nOWAIT=?\r\n"), 1));
 }
 
 TEST(Words, GeneratorKindsAreDecidedInTableOrder)

@@ -8,6 +8,7 @@
 #include "model/quorvik.h"
 #include "model/scriptedfileui.h"
 #include "model/structurecheck.h"
+#include "model/testfile.h"
 #include "model/wordvalues.h"
 
 #include <filesystem>
@@ -115,6 +116,23 @@ TEST_F(MaximalDocument, MasksAndValueChecksUseTheBusesOfTheFile)
     EXPECT_EQ(document->ValueFitsWord(65536, 1002), 13);
     document->CurrentTest = -1;
     EXPECT_EQ(document->ValueFitsWord(65536, 1002), -1);
+}
+
+TEST_F(MaximalDocument, OnlyASaveWithParametersTakesReadBackValuesAsReferences)
+{
+    const std::string reference = test(0).OWords.Find(1)->Data;
+    const std::string readBack = RepeatValue("7", qortool::kMaximalCycles);
+    ASSERT_TRUE(test(0).OWords.SetText(1, readBack, ValueSet::Run));
+    ASSERT_TRUE(document->TestFile()->Save(nullptr));
+    ASSERT_TRUE(document->LoadFile((dir / "MAX.QOR").string()));
+    EXPECT_EQ(test(0).OWords.Find(1)->Data, reference);
+
+    // The operator's save keeps the active test's active cycle (the save
+    // choice's default): only cycle 1 takes the read-back value.
+    ASSERT_TRUE(test(0).OWords.SetText(1, readBack, ValueSet::Run));
+    ASSERT_TRUE(document->SaveFile());
+    ASSERT_TRUE(document->LoadFile((dir / "MAX.QOR").string()));
+    EXPECT_EQ(test(0).OWords.Find(1)->Data, *WithValueAt(reference, 0, "7", false));
 }
 
 } // namespace

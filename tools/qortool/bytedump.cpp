@@ -3,6 +3,7 @@
 #include "dumpformat.h"
 #include "infra/encoding.h"
 #include "infra/helpers.h"
+#include "model/commentfile.h"
 
 #include <charconv>
 
@@ -18,22 +19,6 @@ constexpr std::size_t kTokensPerLine = 16;
 [[noreturn]] void Fail(std::size_t lineNumber, const std::string &problem)
 {
     throw DumpError("строка " + std::to_string(lineNumber) + ": " + problem);
-}
-
-std::vector<std::string_view> Lines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
-    return lines;
 }
 
 std::vector<std::string_view> Tokens(std::string_view line)
@@ -113,7 +98,7 @@ std::string FormatBytes(std::string_view bytes)
 }
 
 // The index of the first content line; DumpError unless it is the magic.
-std::size_t ExpectMagic(const std::vector<std::string_view> &lines, std::string_view magic)
+std::size_t ExpectMagic(const std::vector<std::string> &lines, std::string_view magic)
 {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!IsContent(lines[i]))
@@ -145,7 +130,7 @@ qv::ScoParams ParseParams(std::string_view text, std::size_t lineNumber)
 
 std::string ParseDatDump(std::string_view text)
 {
-    const auto lines = Lines(text);
+    const auto lines = qv::SplitLines(text);
     std::string bytes;
     for (std::size_t i = ExpectMagic(lines, kDatMagic); i < lines.size(); ++i) {
         if (IsContent(lines[i]))
@@ -161,7 +146,7 @@ std::string FormatDatDump(std::string_view bytes)
 
 std::vector<qv::SScoRecord> ParseScoDump(std::string_view text)
 {
-    const auto lines = Lines(text);
+    const auto lines = qv::SplitLines(text);
     std::vector<qv::SScoRecord> records;
     std::string samples;
     std::size_t recordLine = 0;

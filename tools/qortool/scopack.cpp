@@ -43,11 +43,12 @@ int Emit(const Command &command, const Io &io, const std::string &bytes)
     return ExitOk;
 }
 
-} // namespace
-
-int RunScoPack(std::span<const std::string> args)
+// Reads the text input, converts it and writes the bytes (convert throws
+// DumpError for a broken text, or returns nullopt after its own refusal).
+template <class Convert>
+int PackText(std::string_view name, std::span<const std::string> args, Convert &&convert)
 {
-    const Command &command = CommandNamed("sco-pack");
+    const Command &command = CommandNamed(name);
     int status = ExitOk;
     const auto io = ParseIo(command, args, true, &status);
     if (!io)
@@ -56,13 +57,27 @@ int RunScoPack(std::span<const std::string> args)
     if (!text)
         return Refused(command.name, "Нет доступа к файлу или файл отсутствует: " + io->input);
     try {
-        const auto records = ParseScoDump(*text);
-        if (records.size() > qv::kScoMaxRecords)
-            return Refused(command.name, io->input + ": записей больше 1024");
-        return Emit(command, *io, qv::BuildScoBytes(records));
+        const std::optional<std::string> bytes = convert(*text, io->input);
+        return bytes ? Emit(command, *io, *bytes) : ExitRefused;
     } catch (const DumpError &e) {
         return Refused(command.name, io->input + ": " + e.what());
     }
+}
+
+} // namespace
+
+int RunScoPack(std::span<const std::string> args)
+{
+    return PackText(
+        "sco-pack", args,
+        [](const std::string &text, const std::string &input) -> std::optional<std::string> {
+            const auto records = ParseScoDump(text);
+            if (records.size() > qv::kScoMaxRecords) {
+                Refused("sco-pack", input + ": записей больше 1024");
+                return std::nullopt;
+            }
+            return qv::BuildScoBytes(records);
+        });
 }
 
 int RunScoUnpack(std::span<const std::string> args)
@@ -83,19 +98,10 @@ int RunScoUnpack(std::span<const std::string> args)
 
 int RunDatPack(std::span<const std::string> args)
 {
-    const Command &command = CommandNamed("dat-pack");
-    int status = ExitOk;
-    const auto io = ParseIo(command, args, true, &status);
-    if (!io)
-        return status;
-    const auto text = ReadFileBytes(io->input);
-    if (!text)
-        return Refused(command.name, "Нет доступа к файлу или файл отсутствует: " + io->input);
-    try {
-        return Emit(command, *io, ParseDatDump(*text));
-    } catch (const DumpError &e) {
-        return Refused(command.name, io->input + ": " + e.what());
-    }
+    return PackText("dat-pack", args,
+                    [](const std::string &text, const std::string &) -> std::optional<std::string> {
+                        return ParseDatDump(text);
+                    });
 }
 
 } // namespace qortool
