@@ -34,6 +34,12 @@ std::span<const Command> Commands()
                 RunScoUnpack},
         Command{"dat-pack", "DUMP -o ФАЙЛ.dat", "упаковать текстовый дамп в файл данных функции",
                 RunDatPack},
+        Command{"render",
+                "ФАЙЛ.QOR [--test N] [--view diagram|table] [--full] [--width W] -o ВЫХОД.png|.pdf "
+                "[--password ПАРОЛЬ]",
+                "нарисовать диаграмму или таблицу теста N (от 1) в PNG или PDF; --full - "
+                "расширенная таблица",
+                RunRender},
     };
     return commands;
 }

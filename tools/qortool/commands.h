@@ -39,6 +39,7 @@ int RunResave(std::span<const std::string> args);
 int RunScoPack(std::span<const std::string> args);
 int RunScoUnpack(std::span<const std::string> args);
 int RunDatPack(std::span<const std::string> args);
+int RunRender(std::span<const std::string> args);
 
 // Parses a command's arguments: the options it takes and exactly
 // `positionalCount` other arguments (`positionalProblem` says which). On a
