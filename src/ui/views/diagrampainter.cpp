@@ -6,12 +6,13 @@
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 
+#include <QPaintEngine>
 #include <string_view>
 
 namespace qv {
 
 using views::CellClip;
-using views::DrawText;
+using views::CellWriter;
 using views::Frame;
 using views::HLine;
 using views::kGrey;
@@ -89,7 +90,8 @@ void TQorFunc::PaintCorner(QPainter &p, const SDrawGridInfo &info) const
 {
     p.fillRect(info.rect, Qt::white);
     Frame(p, info.rect, kGrey);
-    DrawText(p, info.rect, Qt::AlignCenter, Text(info.grid->Cell(0, 0)), Qt::black, m_bold);
+    CellWriter(p, m_texts)
+        .Write(info.rect, Qt::AlignCenter, Text(info.grid->Cell(0, 0)), Qt::black, m_bold);
 }
 
 void TQorFunc::PaintBottomRow(QPainter &p, const SDrawGridInfo &info) const
@@ -103,7 +105,8 @@ void TQorFunc::PaintBottomRow(QPainter &p, const SDrawGridInfo &info) const
         p.fillRect(box, Qt::white);
         Frame(p, box, kGrey);
         HLine(p, box.left(), box.right(), box.bottom() - 1, kGrey);
-        DrawText(p, box, Qt::AlignCenter, Text(info.grid->Cell(0, info.row)), Qt::black, m_bold);
+        CellWriter(p, m_texts)
+            .Write(box, Qt::AlignCenter, Text(info.grid->Cell(0, info.row)), Qt::black, m_bold);
         return;
     }
     // The ruler: a box five tacts wide from tact k = max(1, ((c - 1) div 5) * 5).
@@ -113,8 +116,9 @@ void TQorFunc::PaintBottomRow(QPainter &p, const SDrawGridInfo &info) const
     const QRect box(left, rect.top(), 5 * width, rect.height());
     p.fillRect(rect, Qt::white);
     Frame(p, box, kGrey);
-    DrawText(p, box.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QString::number(k),
-             kGrey, m_plain);
+    CellWriter(p, m_texts)
+        .Write(box.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QString::number(k),
+               kGrey, m_plain);
 }
 
 void TQorFunc::PaintProbeLabel(QPainter &p, const SDrawGridInfo &info, int probe) const
@@ -150,13 +154,14 @@ void TQorFunc::PaintProbeLabel(QPainter &p, const SDrawGridInfo &info, int probe
         p.drawImage(box.left() + kIconLeft, box.top() + (box.height() - icon.height()) / 2, icon);
     }
     const QString name = entry ? Text(entry->Name) : QStringLiteral("Зонд");
-    DrawText(p, box.adjusted(kIconLeft + iconWidth, 0, 0, 0), Qt::AlignCenter, name,
-             QColor(0xFF, 0xFF, 0x00), m_bold);
+    CellWriter writer(p, m_texts);
+    writer.Write(box.adjusted(kIconLeft + iconWidth, 0, 0, 0), Qt::AlignCenter, name,
+                 QColor(0xFF, 0xFF, 0x00), m_bold);
     if (entry && (entry->Mark == kProbeMarkLow || entry->Mark == kProbeMarkHigh)) {
         const QRect mark(box.right() - 9, box.top(), 9, box.height());
-        DrawText(p, mark, Qt::AlignLeft | Qt::AlignVCenter,
-                 entry->Mark == kProbeMarkLow ? QStringLiteral("T") : QStringLiteral("D"),
-                 Qt::white, m_plain);
+        writer.Write(mark, Qt::AlignLeft | Qt::AlignVCenter,
+                     entry->Mark == kProbeMarkLow ? QStringLiteral("T") : QStringLiteral("D"),
+                     Qt::white, m_plain);
     }
 }
 
@@ -166,7 +171,7 @@ void TQorFunc::PaintLineName(QPainter &p, const SDrawGridInfo &info) const
     Frame(p, info.rect, kGrey);
     const std::string &text = info.grid->Cell(info.col, info.row);
     if (!text.empty())
-        DrawText(p, info.rect, Qt::AlignCenter, Text(text), Qt::red, m_plain);
+        CellWriter(p, m_texts).Write(info.rect, Qt::AlignCenter, Text(text), Qt::red, m_plain);
 }
 
 void TQorFunc::PaintHeaderCell(QPainter &p, const SDrawGridInfo &info) const
@@ -195,7 +200,8 @@ void TQorFunc::PaintHeaderCell(QPainter &p, const SDrawGridInfo &info) const
         if (merged)
             HLine(p, box.left(), box.right(), box.bottom(), kGrey);
         if (kind != '-' && kind != '\0')
-            DrawText(p, box, Qt::AlignCenter, Text(std::string_view(&kind, 1)), colour, m_bold);
+            CellWriter(p, m_texts)
+                .Write(box, Qt::AlignCenter, Text(std::string_view(&kind, 1)), colour, m_bold);
         return;
     }
     VLine(p, rect.left(), rect.top(), rect.bottom(), kGrey);
@@ -206,7 +212,8 @@ void TQorFunc::PaintHeaderCell(QPainter &p, const SDrawGridInfo &info) const
         return;
     // The digit "1" is narrow: centred one pixel further right it looks centred.
     const QRect textRect = number == "1" ? rect.adjusted(0, 0, 1, 0) : rect;
-    DrawText(p, textRect, Qt::AlignCenter, Text(number.substr(0, 1)), colour, m_bold);
+    CellWriter(p, m_texts)
+        .Write(textRect, Qt::AlignCenter, Text(number.substr(0, 1)), colour, m_bold);
 }
 
 QColor TQorFunc::SignalBackground(const SDrawGridInfo &info) const
@@ -226,55 +233,89 @@ QColor TQorFunc::SignalBackground(const SDrawGridInfo &info) const
     return background;
 }
 
-int TQorFunc::LevelY(const QRect &rect, char code, bool probe) const
+TQorFunc::LevelShape TQorFunc::ShapeOf(int height, char code, char left, char right, bool firstTact,
+                                       bool probe) const
 {
+    LevelShape shape;
     switch (code) {
     case '-':
-        return rect.top() + m_offsets.high;
+        shape.y = m_offsets.high;
+        break;
     case '_':
-        return rect.top() + m_offsets.low;
+        shape.y = m_offsets.low;
+        break;
     case '+':
-        if (probe)
-            return rect.top() + m_offsets.middle;
+        shape.y = probe ? m_offsets.middle : height - kBarHeight;
         break;
     default:
+        // A signal line's other codes lie on the bottom edge; a probe trace
+        // shows nothing for them.
+        shape.y = probe || code == '\0' ? -1 : height - kBarHeight;
         break;
     }
-    if (probe)
-        return -1;
-    // Any other code of a signal line lies on the cell's bottom edge.
-    return rect.bottom() - kBarHeight + 1;
+    if (shape.y < 0 || code == '+' || left == '+' || right == '+' || code == 'x')
+        return shape;
+    shape.leftEdge = !firstTact && left != '\0' && left != code && left != 'x';
+    shape.rightEdge = right != '\0' && right != code && right != 'x';
+    return shape;
 }
 
-void TQorFunc::PaintLevel(QPainter &p, const QRect &rect, int y, char code, char left, char right,
-                          bool firstTact, const QColor &colour) const
+void TQorFunc::PaintLevel(QPainter &p, const QRect &rect, const LevelShape &shape,
+                          const QColor &colour) const
 {
-    p.fillRect(rect.left(), y, rect.width(), kBarHeight, colour);
-    if (code == '+' || left == '+' || right == '+')
+    if (shape.y < 0)
         return;
+    p.fillRect(rect.left(), rect.top() + shape.y, rect.width(), kBarHeight, colour);
     // Edges run from just above the high level down to the low level.
     const int top = rect.top() + m_offsets.high - 2;
     const int height = m_offsets.low + kBarHeight - m_offsets.high + 2;
-    if (!firstTact && left != '\0' && left != code && left != 'x' && code != 'x')
+    if (shape.leftEdge)
         p.fillRect(rect.left(), top, kBarHeight, height, colour);
-    if (right != '\0' && right != code && right != 'x' && code != 'x')
+    if (shape.rightEdge)
         p.fillRect(rect.right() - kBarHeight + 1, top, kBarHeight, height, colour);
+}
+
+void TQorFunc::PaintSignalBody(QPainter &p, const QRect &rect, const QColor &background,
+                               const LevelShape &shape, const QColor &colour) const
+{
+    const auto draw = [&](QPainter &target, const QRect &cell) {
+        target.fillRect(cell, background);
+        VLine(target, cell.left(), cell.top(), cell.bottom(), kGrey);
+        HLine(target, cell.left(), cell.right(), cell.bottom(), kGrey);
+        PaintLevel(target, cell, shape, colour);
+    };
+    // A vector device (PDF) gets the shapes themselves.
+    if (p.paintEngine() == nullptr || p.paintEngine()->type() != QPaintEngine::Raster) {
+        draw(p, rect);
+        return;
+    }
+    const TileKey key{rect.width(), rect.height(), background.rgb(), colour.rgb(), shape};
+    auto tile = m_tiles.find(key);
+    if (tile == m_tiles.end()) {
+        constexpr std::size_t kMaxTiles = 1024;
+        if (m_tiles.size() >= kMaxTiles)
+            m_tiles.clear();
+        QImage image(rect.size(), QImage::Format_RGB32);
+        QPainter tilePainter(&image);
+        draw(tilePainter, image.rect());
+        tilePainter.end();
+        tile = m_tiles.emplace(key, std::move(image)).first;
+    }
+    p.drawImage(rect.topLeft(), tile->second);
 }
 
 void TQorFunc::PaintSignalCell(QPainter &p, const SDrawGridInfo &info) const
 {
     const QRect &rect = info.rect;
-    p.fillRect(rect, SignalBackground(info));
-    VLine(p, rect.left(), rect.top(), rect.bottom(), kGrey);
-    HLine(p, rect.left(), rect.right(), rect.bottom(), kGrey);
     const char code = CodeOf(info.grid->Cell(info.col, info.row));
+    const LevelShape shape =
+        ShapeOf(rect.height(), code, CodeOf(info.grid->Cell(info.col - 1, info.row)),
+                CodeOf(info.grid->Cell(info.col + 1, info.row)), info.col == kFirstTactCol, false);
+    const bool beforeStart = info.col - 1 < info.startTact;
+    PaintSignalBody(p, rect, SignalBackground(info), shape,
+                    beforeStart ? Colour(ClrBeforeStartTact) : QColor(Qt::black));
     if (code == '\0')
         return;
-    const bool beforeStart = info.col - 1 < info.startTact;
-    PaintLevel(p, rect, LevelY(rect, code, false), code,
-               CodeOf(info.grid->Cell(info.col - 1, info.row)),
-               CodeOf(info.grid->Cell(info.col + 1, info.row)), info.col == kFirstTactCol,
-               beforeStart ? Colour(ClrBeforeStartTact) : QColor(Qt::black));
 
     if (info.vLine <= 0 || info.row - 1 != info.vLine ||
         info.vMarks.find(static_cast<char>(info.col - 1)) == std::string::npos)
@@ -292,7 +333,8 @@ void TQorFunc::PaintSignalCell(QPainter &p, const SDrawGridInfo &info) const
     const QColor v = Colour(ClrVTact);
     const QColor numberColour((v.red() + 106) % 256, (v.green() + 106) % 256,
                               (v.blue() + 106) % 256);
-    DrawText(p, rect, Qt::AlignCenter, QString::number(number), numberColour, m_bold);
+    CellWriter(p, m_texts)
+        .Write(rect, Qt::AlignCenter, QString::number(number), numberColour, m_bold);
 }
 
 void TQorFunc::PaintTrace(QPainter &p, const QRect &rect, const std::string &levels, int tact,
@@ -302,10 +344,9 @@ void TQorFunc::PaintTrace(QPainter &p, const QRect &rect, const std::string &lev
         return t >= 0 && t < static_cast<int>(levels.size()) ? levels[static_cast<std::size_t>(t)]
                                                              : '\0';
     };
-    const char code = at(tact);
-    const int y = LevelY(rect, code, true);
-    if (y >= 0)
-        PaintLevel(p, rect, y, code, at(tact - 1), at(tact + 1), tact == 0, colour);
+    PaintLevel(p, rect,
+               ShapeOf(rect.height(), at(tact), at(tact - 1), at(tact + 1), tact == 0, true),
+               colour);
 }
 
 void TQorFunc::PaintProbeCell(QPainter &p, const SDrawGridInfo &info, int probe) const

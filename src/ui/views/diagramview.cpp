@@ -123,12 +123,12 @@ void DiagramView::autoFit()
 
 void DiagramView::paintCell(QPainter &painter, const CellPaint &cell) const
 {
-    SDrawGridInfo info = m_info;
-    info.col = cell.col;
-    info.row = cell.row;
-    info.rect = cell.rect;
-    info.state = cell.state;
-    m_painter.PaintDiagramCell(painter, info);
+    // One record for every cell, as the painter is called very often.
+    m_info.col = cell.col;
+    m_info.row = cell.row;
+    m_info.rect = cell.rect;
+    m_info.state = cell.state;
+    m_painter.PaintDiagramCell(painter, m_info);
 }
 
 void DiagramView::showFocusInCorner(int col, int row)

@@ -76,7 +76,7 @@ private:
     TQorFunc &m_painter;
     TQuorvik *m_document = nullptr;
     views::DiagramGeometry m_geometry;
-    SDrawGridInfo m_info;
+    mutable SDrawGridInfo m_info; // filled before each cell is painted
     std::string m_vMarks;
     int m_vLine = 0;
 };

@@ -16,10 +16,19 @@ TQorFunc::TQorFunc(const ViewColours &colours, const views::ViewPictures &pictur
 
 void TQorFunc::SetFont(const QFont &font)
 {
-    m_plain = font;
-    m_plain.setBold(false);
-    m_bold = font;
-    m_bold.setBold(true);
+    QFont plain = font;
+    plain.setBold(false);
+    m_plain = views::FontFace(plain);
+    QFont bold = font;
+    bold.setBold(true);
+    m_bold = views::FontFace(bold);
+    m_texts.Clear();
+}
+
+void TQorFunc::UpdateLevelOffsets(int rowHeight)
+{
+    m_offsets = views::LevelOffsetsFor(rowHeight);
+    m_tiles.clear();
 }
 
 QColor TQorFunc::Colour(int index) const

@@ -9,9 +9,12 @@
 
 #include "ui/views/diagramgeometry.h"
 #include "ui/views/drawinfo.h"
+#include "ui/views/paintkit.h"
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
+#include <map>
 #include <string>
 
 class QPainter;
@@ -42,7 +45,7 @@ public:
     void SetFont(const QFont &font);
 
     // Level offsets of a signal row of the given height.
-    void UpdateLevelOffsets(int rowHeight) { m_offsets = views::LevelOffsetsFor(rowHeight); }
+    void UpdateLevelOffsets(int rowHeight);
     const views::LevelOffsets &Offsets() const { return m_offsets; }
 
     // The connected unit is of the DOS type: every probe may be switched.
@@ -76,19 +79,45 @@ private:
     QColor SignalBackground(const SDrawGridInfo &info) const;
     void PaintTrace(QPainter &p, const QRect &rect, const std::string &levels, int tact,
                     const QColor &colour) const;
-    // Top of the level bar of a code: '-' high, '_' low; a probe trace '+'
-    // middle and nothing (-1) for anything else; a signal line any other
-    // code on the bottom edge.
-    int LevelY(const QRect &rect, char code, bool probe) const;
-    // The level bar at y and the edges against the neighbouring codes.
-    void PaintLevel(QPainter &p, const QRect &rect, int y, char code, char left, char right,
-                    bool firstTact, const QColor &colour) const;
+    // Where a level is drawn in a cell: the bar's top (-1 = no bar) and the
+    // edges on either side.
+    struct LevelShape
+    {
+        int y = -1;
+        bool leftEdge = false;
+        bool rightEdge = false;
+        friend auto operator<=>(const LevelShape &, const LevelShape &) = default;
+    };
+    // The bar's top of a code, relative to the cell: '-' high, '_' low; a
+    // probe trace '+' middle and nothing for anything else; a signal line
+    // any other code on the bottom edge. Edges where the code differs from
+    // a neighbour, neither is 'x' and none of the three is '+'.
+    LevelShape ShapeOf(int height, char code, char left, char right, bool firstTact,
+                       bool probe) const;
+    void PaintLevel(QPainter &p, const QRect &rect, const LevelShape &shape,
+                    const QColor &colour) const;
+    // A signal cell's background, grey lines and level, from a cache of
+    // such cells when painting into an image.
+    void PaintSignalBody(QPainter &p, const QRect &rect, const QColor &background,
+                         const LevelShape &shape, const QColor &colour) const;
 
     const ViewColours &m_colours;
     const views::ViewPictures &m_pictures;
     const TQuorvik *m_document = nullptr;
-    QFont m_bold;
-    QFont m_plain;
+    views::FontFace m_bold;
+    views::FontFace m_plain;
+    mutable views::TextCache m_texts;
+    // Signal cells look alike: each look is drawn once into an image.
+    struct TileKey
+    {
+        int width = 0;
+        int height = 0;
+        QRgb background = 0;
+        QRgb colour = 0;
+        LevelShape shape;
+        friend auto operator<=>(const TileKey &, const TileKey &) = default;
+    };
+    mutable std::map<TileKey, QImage> m_tiles;
     views::LevelOffsets m_offsets;
     bool m_dosUnit = false;
 };

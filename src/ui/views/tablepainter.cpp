@@ -9,7 +9,7 @@
 
 namespace qv {
 
-using views::DrawText;
+using views::CellWriter;
 using views::Frame;
 using views::HLine;
 using views::kGrey;
@@ -63,7 +63,8 @@ void TQorFunc::PaintTableCell(QPainter &p, const STableGridInfo &info) const
     if (r == 0) {
         p.fillRect(rect, Colour(ClrTableFixedBackground));
         Frame(p, rect, Colour(ClrTablePen));
-        DrawText(p, rect, Qt::AlignCenter, Text(text), Colour(ClrTableFixedPen), m_bold);
+        CellWriter(p, m_texts)
+            .Write(rect, Qt::AlignCenter, Text(text), Colour(ClrTableFixedPen), m_bold);
         return;
     }
     const QColor pen = Colour(ClrTablePen);
@@ -75,7 +76,8 @@ void TQorFunc::PaintTableCell(QPainter &p, const STableGridInfo &info) const
         VLine(p, rect.right(), rect.top(), rect.bottom(), pen);
         if (!SameCycle(grid, r, r - 1)) {
             HLine(p, rect.left(), rect.right(), rect.top(), pen);
-            DrawText(p, rect, Qt::AlignCenter, Text(text), Colour(ClrTableCyclePen), m_bold);
+            CellWriter(p, m_texts)
+                .Write(rect, Qt::AlignCenter, Text(text), Colour(ClrTableCyclePen), m_bold);
         }
         if (!SameCycle(grid, r, r + 1))
             HLine(p, rect.left(), rect.right(), rect.bottom(), pen);
@@ -114,15 +116,15 @@ void TQorFunc::PaintTableCell(QPainter &p, const STableGridInfo &info) const
         } else if (c == ColOutputName && wrong && !grid.Cell(ColOutputData, r).starts_with('#')) {
             numberColour = nameColour = Colour(ClrTableWrongWord);
         }
-        const QString numberText = Text(number);
+        CellWriter writer(p, m_texts);
         const QRect numberRect = rect.adjusted(kNameLeft, 0, 0, 0);
-        DrawText(p, numberRect, Qt::AlignLeft | Qt::AlignVCenter, numberText, numberColour, m_bold);
-        const int numberWidth = QFontMetrics(m_bold).horizontalAdvance(numberText);
-        DrawText(p, numberRect.adjusted(numberWidth + kNameGap, 0, 0, 0),
-                 Qt::AlignLeft | Qt::AlignVCenter, Text(rest), nameColour, m_plain);
+        const int numberWidth = writer.Write(numberRect, Qt::AlignLeft | Qt::AlignVCenter,
+                                             Text(number), numberColour, m_bold);
+        writer.Write(numberRect.adjusted(numberWidth + kNameGap, 0, 0, 0),
+                     Qt::AlignLeft | Qt::AlignVCenter, Text(rest), nameColour, m_plain);
         if (!note.empty())
-            DrawText(p, rect.adjusted(0, 0, -kRightMargin, 0), Qt::AlignRight | Qt::AlignVCenter,
-                     Text(note), kNoteColour, m_plain);
+            writer.Write(rect.adjusted(0, 0, -kRightMargin, 0), Qt::AlignRight | Qt::AlignVCenter,
+                         Text(note), kNoteColour, m_plain);
         return;
     }
 
@@ -134,8 +136,9 @@ void TQorFunc::PaintTableCell(QPainter &p, const STableGridInfo &info) const
     else if (wrong && (c == ColOutputReference || c == ColOutputData))
         colour =
             grid.Cell(ColOutputData, r).starts_with('#') ? kWaitColour : Colour(ClrTableWrongWord);
-    DrawText(p, rect.adjusted(0, 2, 0, 0), Qt::AlignHCenter | Qt::AlignTop, Text(text), colour,
-             m_plain);
+    CellWriter(p, m_texts)
+        .Write(rect.adjusted(0, 2, 0, 0), Qt::AlignHCenter | Qt::AlignTop, Text(text), colour,
+               m_plain);
     const QImage &picture = m_pictures.TablePicture(grid.Mark(c, r));
     if (!picture.isNull())
         p.drawImage(rect.right() - kRightMargin - picture.width() + 1,

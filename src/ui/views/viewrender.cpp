@@ -44,9 +44,8 @@ ViewPicture DiagramPicture(const TQuorvik &document, TQorFunc &painter, const QF
     const int cols = std::min(kDiagramFirstTactCol + layout.tactCount, content.ColCount());
     picture.size = QSize(Extent(picture.geometry.colWidths, cols),
                          Extent(picture.geometry.rowHeights, content.RowCount()));
-    const SDrawGridInfo base = DiagramDrawBase(document, g);
-    picture.paint = [&painter, base](QPainter &p, const grid::CellPaint &cell) {
-        SDrawGridInfo info = base;
+    picture.paint = [&painter, info = DiagramDrawBase(document, g)](
+                        QPainter &p, const grid::CellPaint &cell) mutable {
         info.col = cell.col;
         info.row = cell.row;
         info.rect = cell.rect;
