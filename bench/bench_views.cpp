@@ -14,6 +14,7 @@
 #include "ui/grid/cellpaint.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
+#include "ui/views/viewrender.h"
 #include "ui/views/viewsetup.h"
 
 #include <QGuiApplication>
@@ -108,20 +109,14 @@ void BM_RepaintDiagram(benchmark::State &state)
     const qv::grid::Geometry g =
         qv::views::DiagramGridGeometry(f.geometry, content.ColCount(), content.RowCount());
     QImage image(Extent(g.colWidths), Extent(g.rowHeights), QImage::Format_RGB32);
-    qv::SDrawGridInfo info = qv::views::DiagramDrawBase(f.document, f.geometry);
+    const qv::grid::CellPainter paint = qv::views::DiagramCellPainter(
+        f.painter, qv::views::DiagramDrawBase(f.document, f.geometry));
     qv::grid::PaintOptions options;
     options.clipCells = false;
     options.focus = {10, 10};
     for (auto _ : state) {
         QPainter p(&image);
-        qv::grid::PaintCells(p, g, image.rect(), options,
-                             [&](QPainter &cellPainter, const qv::grid::CellPaint &cell) {
-                                 info.col = cell.col;
-                                 info.row = cell.row;
-                                 info.rect = cell.rect;
-                                 info.state = cell.state;
-                                 f.painter.PaintDiagramCell(cellPainter, info);
-                             });
+        qv::grid::PaintCells(p, g, image.rect(), options, paint);
     }
     state.counters["cells"] = static_cast<double>(g.colCount() * g.rowCount());
     state.counters["width"] = image.width();
@@ -136,17 +131,10 @@ void BM_RepaintTable(benchmark::State &state)
     const qv::TextGrid &content = f.document.TableView;
     const qv::grid::Geometry g = qv::views::TableGridGeometry(1000, content.RowCount());
     QImage image(Extent(g.colWidths), Extent(g.rowHeights), QImage::Format_RGB32);
+    const qv::grid::CellPainter paint = qv::views::TableCellPainter(f.painter, content, false);
     for (auto _ : state) {
         QPainter p(&image);
-        qv::grid::PaintCells(p, g, image.rect(), {},
-                             [&](QPainter &cellPainter, const qv::grid::CellPaint &cell) {
-                                 qv::STableGridInfo info;
-                                 info.grid = &content;
-                                 info.col = cell.col;
-                                 info.row = cell.row;
-                                 info.rect = cell.rect;
-                                 f.painter.PaintTableCell(cellPainter, info);
-                             });
+        qv::grid::PaintCells(p, g, image.rect(), {}, paint);
     }
     state.counters["rows"] = content.RowCount();
 }

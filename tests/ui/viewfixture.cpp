@@ -1,5 +1,6 @@
 #include "viewfixture.h"
 
+#include "ui/views/viewrender.h"
 #include "ui/views/viewsetup.h"
 
 #include <QPainter>
@@ -21,6 +22,12 @@ ViewFixture::ViewFixture()
     QFont font;
     font.setPixelSize(12);
     painter.SetFont(font);
+}
+
+void ViewFixture::SteadyTacts(int count)
+{
+    Test().Tacts.D1.assign(static_cast<std::size_t>(count), '-');
+    Test().Tacts.D2.assign(static_cast<std::size_t>(count), '0');
 }
 
 void ViewFixture::AddLine(int contact, const std::string &label, const std::string &levels)
@@ -64,35 +71,26 @@ QImage ViewFixture::Diagram(grid::Cell focus)
     options.focus = focus;
     options.clipCells = false; // as the diagram widget paints
     grid::PaintCells(p, geometry, image.rect(), options,
-                     [&](QPainter &cellPainter, const grid::CellPaint &cell) {
-                         info.col = cell.col;
-                         info.row = cell.row;
-                         info.rect = cell.rect;
-                         info.state = cell.state;
-                         painter.PaintDiagramCell(cellPainter, info);
-                     });
+                     views::DiagramCellPainter(painter, std::move(info)));
     return image;
 }
 
 QImage ViewFixture::Table(int width)
 {
     document.FillTableView();
+    return PaintTable(width);
+}
+
+QImage ViewFixture::PaintTable(int width)
+{
     const grid::Geometry geometry = views::TableGridGeometry(width, document.TableView.RowCount());
     QImage image(width, document.TableView.RowCount() * views::kTableRowHeight,
                  QImage::Format_RGB32);
     image.fill(Qt::magenta);
     QPainter p(&image);
-    const bool results = document.TestRunFlags[0] != 0;
-    grid::PaintCells(p, geometry, image.rect(), grid::PaintOptions{},
-                     [&](QPainter &cellPainter, const grid::CellPaint &cell) {
-                         STableGridInfo info;
-                         info.grid = &document.TableView;
-                         info.col = cell.col;
-                         info.row = cell.row;
-                         info.rect = cell.rect;
-                         info.results = results;
-                         painter.PaintTableCell(cellPainter, info);
-                     });
+    grid::PaintCells(
+        p, geometry, image.rect(), grid::PaintOptions{},
+        views::TableCellPainter(painter, document.TableView, document.TestRunFlags[0] != 0));
     return image;
 }
 

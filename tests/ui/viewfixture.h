@@ -32,6 +32,8 @@ protected:
 
     // The current test (created by the fixture, one cycle, start tact 1).
     STest &Test() { return *document.Test(0); }
+    // A diagram of `count` tacts in which only levels change (kind "-").
+    void SteadyTacts(int count);
     // A level line of the current test.
     void AddLine(int contact, const std::string &label, const std::string &levels);
     SWord &AddWord(TWord &list, int id, const std::string &name, const std::string &data,
@@ -42,6 +44,8 @@ protected:
     QImage Diagram(grid::Cell focus = {-1, -1});
     // The table (filled first) painted with column widths from `width`.
     QImage Table(int width = 700);
+    // The table as it is.
+    QImage PaintTable(int width = 700);
 
     // Top left corner of a cell in the diagram render.
     static QPoint DiagramCell(int col, int row);

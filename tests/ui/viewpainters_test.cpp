@@ -3,6 +3,7 @@
 
 #include "model/tablecontent.h"
 #include "ui/views/previewcontent.h"
+#include "ui/views/viewrender.h"
 #include "ui/views/viewsetup.h"
 #include "viewfixture.h"
 
@@ -34,8 +35,7 @@ protected:
 
 TEST_F(DiagramPainting, LevelBarsBeforeTheStartTactHaveTheirOwnColour)
 {
-    Test().Tacts.D1 = "----";
-    Test().Tacts.D2 = "0000";
+    SteadyTacts(4);
     Test().StartTact = 3;
     AddLine(0, "", "----");
     const QImage image = Diagram();
@@ -50,8 +50,7 @@ TEST_F(DiagramPainting, LevelBarsBeforeTheStartTactHaveTheirOwnColour)
 
 TEST_F(DiagramPainting, EdgesStandWhereTheLevelChangesWithinTheDiagram)
 {
-    Test().Tacts.D1 = "---";
-    Test().Tacts.D2 = "000";
+    SteadyTacts(3);
     AddLine(0, "", "-_-");
     const QImage image = Diagram();
     const int y = EdgeY(1);
@@ -66,8 +65,7 @@ TEST_F(DiagramPainting, EdgesStandWhereTheLevelChangesWithinTheDiagram)
 
 TEST_F(DiagramPainting, NoEdgeBetweenAnUndefinedLevelAndItsNeighbours)
 {
-    Test().Tacts.D1 = "----";
-    Test().Tacts.D2 = "0000";
+    SteadyTacts(4);
     AddLine(0, "", "x-_+");
     const QImage image = Diagram();
     const int y = EdgeY(1);
@@ -99,8 +97,7 @@ TEST_F(DiagramPainting, ColumnsBeyondTheDiagramAreEmpty)
 
 TEST_F(DiagramPainting, RulerBoxesStartAtTactOneAndEveryFifthTact)
 {
-    Test().Tacts.D1 = "-------";
-    Test().Tacts.D2 = "0000000";
+    SteadyTacts(7);
     AddLine(0, "", "-------");
     const QImage image = Diagram();
     const int top = LineY(2);
@@ -163,8 +160,7 @@ TEST_F(DiagramPainting, OutputLettersAreColouredByResultOnlyAfterARun)
 
 TEST_F(DiagramPainting, FocusedAndVMarkedCellsHaveTheirBackgrounds)
 {
-    Test().Tacts.D1 = "----";
-    Test().Tacts.D2 = "0000";
+    SteadyTacts(4);
     AddLine(0, "", "____");
     AddLine(1, "", "____");
     Test().VFuncs.Add(5);
@@ -182,8 +178,7 @@ TEST_F(DiagramPainting, FocusedAndVMarkedCellsHaveTheirBackgrounds)
 
 TEST_F(DiagramPainting, ProbeRowsShowLabelsIconsAndTraces)
 {
-    Test().Tacts.D1 = "---";
-    Test().Tacts.D2 = "000";
+    SteadyTacts(3);
     AddLine(0, "", "---");
     Test().Probes = {{DefaultProbe(3), SZond{"U5", "-_x", "___", true, 3}}};
     Test().ProbeFlags = {1};
@@ -229,20 +224,15 @@ TEST_F(DiagramPainting, PreviewSampleIsPaintedWithoutTheDocument)
     QImage image(2 * kName + 25 * kTact, 5 * kRow, QImage::Format_RGB32);
     image.fill(Qt::magenta);
     QPainter p(&image);
+    SDrawGridInfo info;
+    info.grid = &diagram;
+    info.preview = true;
+    info.tactCount = views::kPreviewTacts;
+    info.startTact = views::kPreviewStartTact;
+    info.nameWidth = kName;
+    info.tactLeft = 2 * kName;
     grid::PaintCells(p, views::DiagramGridGeometry(g, 27, 5), image.rect(), {},
-                     [&](QPainter &cellPainter, const grid::CellPaint &cell) {
-                         SDrawGridInfo info;
-                         info.grid = &diagram;
-                         info.preview = true;
-                         info.tactCount = views::kPreviewTacts;
-                         info.startTact = views::kPreviewStartTact;
-                         info.nameWidth = kName;
-                         info.tactLeft = 2 * kName;
-                         info.col = cell.col;
-                         info.row = cell.row;
-                         info.rect = cell.rect;
-                         painter.PaintDiagramCell(cellPainter, info);
-                     });
+                     views::DiagramCellPainter(painter, info));
     p.end();
     EXPECT_FALSE(HasColour(image, image.rect(), Qt::magenta)) << "every pixel belongs to a cell";
     EXPECT_TRUE(HasColour(image, image.rect(), Rgb(0xF0CAA6))) << "levels before tact 7";
@@ -312,21 +302,10 @@ TEST_F(TablePainting, MarkedDebugValuesShowTheirPictureAndNotesTheirText)
 {
     document.DebugMode = true;
     Test().IWords.Find(1)->FuncLink = MakeFuncLink(1, LinkFAddress);
-    Table();
+    document.FillTableView();
     document.TableView.SetCell(ColInputName, 1, "i1 Данные\x07заметка");
     document.TableView.SetMark(ColInputDebug, 1, MarkUp);
-    QImage image(700, 3 * views::kTableRowHeight, QImage::Format_RGB32);
-    QPainter p(&image);
-    grid::PaintCells(p, views::TableGridGeometry(700, 3), image.rect(), {},
-                     [&](QPainter &cellPainter, const grid::CellPaint &cell) {
-                         STableGridInfo info;
-                         info.grid = &document.TableView;
-                         info.col = cell.col;
-                         info.row = cell.row;
-                         info.rect = cell.rect;
-                         painter.PaintTableCell(cellPainter, info);
-                     });
-    p.end();
+    const QImage image = PaintTable();
     const QRect debug = Cell(3, 1);
     EXPECT_TRUE(HasColour(image, debug.adjusted(debug.width() - 14, 0, 0, 0), Rgb(0x008000)))
         << "the plus picture at the right";

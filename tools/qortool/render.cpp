@@ -38,6 +38,17 @@ bool EndsWithPdf(const std::string &path)
     return path.size() >= 4 && qv::SameTextNoCase(path.substr(path.size() - 4), ".pdf");
 }
 
+// The toolkit's notes about the desktop session it does not have (no
+// runtime directory on a server, say) mean nothing to a picture.
+QtMessageHandler g_toolkitMessages = nullptr;
+void QuietAboutTheSession(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtWarningMsg && text.startsWith(QStringLiteral("QStandardPaths:")))
+        return;
+    if (g_toolkitMessages)
+        g_toolkitMessages(type, context, text);
+}
+
 // A GUI application on the offscreen platform: fonts and painting without a
 // display.
 std::unique_ptr<QGuiApplication> OffscreenApplication()
@@ -46,6 +57,7 @@ std::unique_ptr<QGuiApplication> OffscreenApplication()
         return nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    g_toolkitMessages = qInstallMessageHandler(QuietAboutTheSession);
     static int argc = 1;
     static char name[] = "qortool";
     static char *argv[] = {name, nullptr};

@@ -3,6 +3,7 @@
 #include "infra/helpers.h"
 #include "model/quorvik.h"
 #include "ui/views/qorfunc.h"
+#include "ui/views/viewrender.h"
 #include "ui/views/viewsetup.h"
 
 #include <QMouseEvent>
@@ -35,7 +36,6 @@ DiagramView::DiagramView(TQorFunc &painter, QWidget *parent)
         return m_document ? QString::fromStdString(m_document->DiagramView.Cell(col, row))
                           : QString();
     });
-    setCellPainter([this](QPainter &p, const CellPaint &cell) { paintCell(p, cell); });
     setHintProvider([this](int col, int row) { return headerHint(col, row); });
     connect(this, &StringGrid::focusCellChanged, this, &DiagramView::showFocusInCorner);
     resetGeometry();
@@ -65,11 +65,6 @@ void DiagramView::refresh()
 {
     const int rows = m_document ? m_document->DiagramView.RowCount() : 3;
     setRowCount(std::max(rows, 3));
-    if (m_document)
-        m_info = views::DiagramDrawBase(*m_document, m_geometry);
-    m_info.vLine = m_vLine;
-    if (!m_vMarks.empty())
-        m_info.vMarks = m_vMarks;
     applyGeometry();
 }
 
@@ -90,9 +85,17 @@ void DiagramView::applyGeometry()
     setFixedCols(g.fixedCols);
     setFixedRows(g.fixedRows);
     m_painter.UpdateLevelOffsets(m_geometry.rowHeight);
-    m_info.nameWidth = m_geometry.nameColWidth;
-    m_info.tactLeft = 2 * m_geometry.nameColWidth;
-    viewport()->update();
+    // What the draw record holds for every cell follows the document and the
+    // geometry.
+    SDrawGridInfo info;
+    if (m_document)
+        info = views::DiagramDrawBase(*m_document, m_geometry);
+    info.nameWidth = m_geometry.nameColWidth;
+    info.tactLeft = 2 * m_geometry.nameColWidth;
+    info.vLine = m_vLine;
+    if (!m_vMarks.empty())
+        info.vMarks = m_vMarks;
+    setCellPainter(views::DiagramCellPainter(m_painter, std::move(info)));
 }
 
 void DiagramView::scaleUp()
@@ -119,16 +122,6 @@ void DiagramView::autoFit()
     const int tacts = m_document ? m_document->DiagramShape.tactCount : 0;
     views::AutoFit(m_geometry, viewport()->width(), tacts, lines);
     applyGeometry();
-}
-
-void DiagramView::paintCell(QPainter &painter, const CellPaint &cell) const
-{
-    // One record for every cell, as the painter is called very often.
-    m_info.col = cell.col;
-    m_info.row = cell.row;
-    m_info.rect = cell.rect;
-    m_info.state = cell.state;
-    m_painter.PaintDiagramCell(painter, m_info);
 }
 
 void DiagramView::showFocusInCorner(int col, int row)

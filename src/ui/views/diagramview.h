@@ -7,7 +7,6 @@
 
 #include "ui/grid/stringgrid.h"
 #include "ui/views/diagramgeometry.h"
-#include "ui/views/drawinfo.h"
 
 #include <string>
 
@@ -66,7 +65,6 @@ protected:
 
 private:
     void applyGeometry();
-    void paintCell(QPainter &painter, const CellPaint &cell) const;
     void showFocusInCorner(int col, int row);
     // The probe row's index, or -1 when `row` is not a probe row.
     int probeAt(int row) const;
@@ -76,7 +74,6 @@ private:
     TQorFunc &m_painter;
     TQuorvik *m_document = nullptr;
     views::DiagramGeometry m_geometry;
-    mutable SDrawGridInfo m_info; // filled before each cell is painted
     std::string m_vMarks;
     int m_vLine = 0;
 };

@@ -13,7 +13,7 @@ TextGrid PreviewDiagram()
 {
     TTimeArray tacts;
     tacts.D1 = "ioOgG-LGiNGoEFWFRFCMWRPST";
-    tacts.D2 = "1121100020303010203011112";
+    tacts.D2 = "1121100220330102030100112";
     const std::string numbers = NumberRowText(tacts);
     const std::string levels = "--__-_--__-_-x-__--_-__--";
     TextGrid grid;

@@ -9,12 +9,7 @@
 
 namespace qv {
 
-using views::CellWriter;
-using views::Frame;
-using views::HLine;
-using views::kGrey;
-using views::Text;
-using views::VLine;
+using namespace views;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "model/quorvik.h"
 #include "model/tablecontent.h"
 #include "ui/views/qorfunc.h"
+#include "ui/views/viewrender.h"
 #include "ui/views/viewsetup.h"
 
 #include <QResizeEvent>
@@ -43,9 +44,8 @@ TableView::TableView(TQorFunc &painter, QWidget *parent)
         return m_document ? QString::fromStdString(m_document->TableView.Cell(col, row))
                           : QString();
     });
-    setCellPainter([this](QPainter &p, const CellPaint &cell) { paintCell(p, cell); });
     connect(this, &StringGrid::cellReleased, this, &TableView::onReleased);
-    applyGeometry();
+    refresh();
 }
 
 void TableView::setDocument(TQuorvik *document)
@@ -57,6 +57,14 @@ void TableView::setDocument(TQuorvik *document)
 void TableView::refresh()
 {
     setRowCount(m_document ? std::max(m_document->TableView.RowCount(), 1) : 1);
+    if (m_document) {
+        const int test = m_document->CurrentTest;
+        const bool results = test >= 0 && test < kMaxTests &&
+                             m_document->TestRunFlags[static_cast<std::size_t>(test)] != 0;
+        setCellPainter(views::TableCellPainter(m_painter, m_document->TableView, results));
+    } else {
+        setCellPainter([](QPainter &, const CellPaint &) {});
+    }
     applyGeometry();
 }
 
@@ -81,19 +89,6 @@ void TableView::resizeEvent(QResizeEvent *event)
 {
     StringGrid::resizeEvent(event);
     applyGeometry();
-}
-
-void TableView::paintCell(QPainter &painter, const CellPaint &cell) const
-{
-    STableGridInfo info;
-    info.grid = m_document ? &m_document->TableView : nullptr;
-    info.col = cell.col;
-    info.row = cell.row;
-    info.rect = cell.rect;
-    if (m_document && m_document->CurrentTest >= 0 && m_document->CurrentTest < kMaxTests)
-        info.results =
-            m_document->TestRunFlags[static_cast<std::size_t>(m_document->CurrentTest)] != 0;
-    m_painter.PaintTableCell(painter, info);
 }
 
 void TableView::onReleased(int col, int row, Qt::MouseButton, const QPoint &globalPos)

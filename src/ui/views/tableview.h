@@ -40,7 +40,6 @@ protected:
 
 private:
     void applyGeometry();
-    void paintCell(QPainter &painter, const CellPaint &cell) const;
     void onReleased(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
 
     TQorFunc &m_painter;

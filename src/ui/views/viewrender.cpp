@@ -29,6 +29,31 @@ void Paint(QPainter &painter, const ViewPicture &picture)
 
 } // namespace
 
+grid::CellPainter DiagramCellPainter(const TQorFunc &painter, SDrawGridInfo info)
+{
+    // One record for every cell, as the painter is called very often.
+    return [&painter, info = std::move(info)](QPainter &p, const grid::CellPaint &cell) mutable {
+        info.col = cell.col;
+        info.row = cell.row;
+        info.rect = cell.rect;
+        info.state = cell.state;
+        painter.PaintDiagramCell(p, info);
+    };
+}
+
+grid::CellPainter TableCellPainter(const TQorFunc &painter, const TextGrid &content, bool results)
+{
+    return [&painter, &content, results](QPainter &p, const grid::CellPaint &cell) {
+        STableGridInfo info;
+        info.grid = &content;
+        info.col = cell.col;
+        info.row = cell.row;
+        info.rect = cell.rect;
+        info.results = results;
+        painter.PaintTableCell(p, info);
+    };
+}
+
 ViewPicture DiagramPicture(const TQuorvik &document, TQorFunc &painter, const QFont &font,
                            int width)
 {
@@ -44,14 +69,7 @@ ViewPicture DiagramPicture(const TQuorvik &document, TQorFunc &painter, const QF
     const int cols = std::min(kDiagramFirstTactCol + layout.tactCount, content.ColCount());
     picture.size = QSize(Extent(picture.geometry.colWidths, cols),
                          Extent(picture.geometry.rowHeights, content.RowCount()));
-    picture.paint = [&painter, info = DiagramDrawBase(document, g)](
-                        QPainter &p, const grid::CellPaint &cell) mutable {
-        info.col = cell.col;
-        info.row = cell.row;
-        info.rect = cell.rect;
-        info.state = cell.state;
-        painter.PaintDiagramCell(p, info);
-    };
+    picture.paint = DiagramCellPainter(painter, DiagramDrawBase(document, g));
     return picture;
 }
 
@@ -66,15 +84,7 @@ ViewPicture TablePicture(const TQuorvik &document, TQorFunc &painter, const QFon
     const int current = document.CurrentTest;
     const bool results = current >= 0 && current < kMaxTests &&
                          document.TestRunFlags[static_cast<std::size_t>(current)] != 0;
-    picture.paint = [&painter, &content, results](QPainter &p, const grid::CellPaint &cell) {
-        STableGridInfo info;
-        info.grid = &content;
-        info.col = cell.col;
-        info.row = cell.row;
-        info.rect = cell.rect;
-        info.results = results;
-        painter.PaintTableCell(p, info);
-    };
+    picture.paint = TableCellPainter(painter, content, results);
     return picture;
 }
 
@@ -90,9 +100,11 @@ QImage RenderImage(const ViewPicture &picture)
 bool RenderPdf(const ViewPicture &picture, const QString &path)
 {
     QPdfWriter writer(path);
-    // One point per pixel: the page is the picture.
-    writer.setResolution(72);
-    writer.setPageSize(QPageSize(QSizeF(picture.size.expandedTo(QSize(1, 1))), QPageSize::Point));
+    // The page is the picture, at the resolution the fonts were measured at.
+    constexpr int kDpi = 96;
+    writer.setResolution(kDpi);
+    const QSizeF points = QSizeF(picture.size.expandedTo(QSize(1, 1))) * 72.0 / kDpi;
+    writer.setPageSize(QPageSize(points, QPageSize::Point));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter painter;
     if (!painter.begin(&writer))

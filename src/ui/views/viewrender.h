@@ -16,8 +16,16 @@ namespace qv {
 
 class TQorFunc;
 class TQuorvik;
+class TextGrid;
+struct SDrawGridInfo;
 
 namespace views {
+
+// Cell painters of the two views for grid::PaintCells: each cell's place
+// goes into the draw record, which the view's painter then paints. `info`
+// carries what is the same for every cell of the diagram.
+grid::CellPainter DiagramCellPainter(const TQorFunc &painter, SDrawGridInfo info);
+grid::CellPainter TableCellPainter(const TQorFunc &painter, const TextGrid &content, bool results);
 
 struct ViewPicture
 {
