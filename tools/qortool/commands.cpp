@@ -2,6 +2,7 @@
 
 #include "model/errors.h"
 #include "model/filestore.h"
+#include "unitcommand.h"
 
 #include <array>
 #include <iostream>
@@ -12,7 +13,7 @@ namespace qortool {
 
 std::span<const Command> Commands()
 {
-    // Later: compile, run.
+    // Later: compile, disasm, run, render.
     static const std::array commands{
         Command{"pack", "DUMP -o ФАЙЛ.QOR", "упаковать текстовый дамп в файл тестов", RunPack},
         Command{"unpack", "ФАЙЛ.QOR [-o DUMP] [--password ПАРОЛЬ]",
@@ -40,6 +41,10 @@ std::span<const Command> Commands()
                 "нарисовать диаграмму или таблицу теста N (от 1) в PNG или PDF; --full - "
                 "расширенная таблица",
                 RunRender},
+        Command{"unit", "info|check [--unit АДРЕС] [--board ФАЙЛ] [--timeout МС] [--io-check]",
+                "сведения о сборке блока диагностики (info); связь и сброс блока (check); "
+                "АДРЕС: sim, tcp://УЗЕЛ:ПОРТ, serial:/dev/ttyACM0",
+                RunUnit},
     };
     return commands;
 }

@@ -1,0 +1,82 @@
+#pragma once
+
+// What a simulated unit is and how its link misbehaves: the content of a
+// board file (docs/unit-simulator.md). Loaded once when the unit is made and
+// read-only afterwards; what changes while the unit runs lives in UnitState.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace qv::sim {
+
+// Faults of the link itself, per command code.
+struct FaultPlan
+{
+    std::set<int> silent;       // never answered
+    std::map<int, int> delayMs; // answered this much later
+    std::set<int> corrupt;      // answered with a damaged check
+    std::map<int, int> garbage; // this many garbage bytes before the answer
+    int dropAfterBlocks = 0;    // connection dropped after N blocks of a transfer (0: never)
+    int times = 0;              // each fault fires this often per unit run (0: always)
+};
+
+struct Supply
+{
+    std::string name;
+    int currentMa = 0;
+    int limitMa = 0;
+};
+
+struct CalibrationParameter
+{
+    std::string name; // UTF-8; travels in Windows-1251
+    float value = 0;
+};
+
+struct Board
+{
+    int type = 1; // 0 ARM, 1 MS-DOS
+    int year = 2024, month = 11, day = 5;
+    int hour = 10, minute = 42, second = 17;
+    // One (major, minor) character pair per device-side program position; a
+    // pair of zero bytes reports an absent program.
+    std::vector<std::array<std::uint8_t, 2>> versions;
+
+    std::uint32_t maxPayload = 1024 * 1024;
+    std::uint32_t maxBlock = 64 * 1024;
+    std::uint64_t storeLimit = 64ull * 1024 * 1024;
+
+    // Type 1: the three measured periods in µs; nullopt = not available.
+    std::array<std::optional<float>, 3> periods{3.0f, 2500.0f, 5579.67f};
+    // Type 0: the reported parameters and the wait table.
+    std::vector<CalibrationParameter> parameters;
+    std::array<float, 16> waitT0{};
+    std::array<float, 16> waitTinc{};
+
+    std::set<std::uint16_t> wrongContacts; // channel codes that do not read low
+    int identificationAnswerLimit = -1;    // cut the status list to this many bytes
+    bool identificationAlwaysStatuses = false;
+
+    std::vector<Supply> supplies;
+    int alarmAfterMs = 0; // the armed current alarm trips after this long (0: never)
+
+    std::vector<std::uint16_t> ioFaults; // channels the I/O check reports
+
+    FaultPlan faults;
+};
+
+// The unit a board file describes when it says nothing: an MS-DOS unit with
+// every program of the bench installed and a healthy link.
+Board DefaultBoard();
+
+// Reads a board file; a missing key keeps the default. On failure nullopt
+// and a message naming the file and the line.
+std::optional<Board> LoadBoard(const std::string &path, std::string *error);
+std::optional<Board> ParseBoard(std::string_view text, std::string *error);
+
+} // namespace qv::sim
