@@ -1,3 +1,4 @@
+#include "execution/desksession.h"
 #include "infra/fatalerror.h"
 #include "infra/mesbo.h"
 #include "infra/paths.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <utility>
 
 int main(int argc, char *argv[])
 {
@@ -24,6 +26,15 @@ int main(int argc, char *argv[])
         app.setFailureHandler(&failures);
         qv::InstallMesbo(std::make_unique<qv::QtMesbo>());
 
+        // Settings, tester port and status monitor; saved and released at close.
+        qv::DeskSession::Options deskOptions;
+        deskOptions.modelW5 = qv::SystemModelIsW5();
+        qv::DeskSession desk(qv::SettingsStore::ForApplication(), std::move(deskOptions));
+        if (!desk.Start(qv::kProductName)) {
+            app.setFailureHandler(nullptr);
+            return 1;
+        }
+
         qv::TBaseForm window;
         window.show();
         // The file named on the command line opens once the window is up.
@@ -31,6 +42,7 @@ int main(int argc, char *argv[])
         if (!file.isEmpty())
             QTimer::singleShot(10, &window, [&window, file] { window.openFile(file); });
         const int code = qv::QuorvikApplication::exec();
+        desk.Stop();
         app.setFailureHandler(nullptr);
         return code;
     } catch (const std::exception &e) {

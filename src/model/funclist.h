@@ -65,7 +65,7 @@ public:
             m_records.push_back(std::move(record));
             return true;
         } catch (const std::bad_alloc &) {
-            ReportMemoryFailure(m_className);
+            MemoryFailure();
             return false;
         }
     }
@@ -94,7 +94,7 @@ public:
             for (const Record &record : m_records)
                 m_snapshot->push_back(record);
         } catch (const std::bad_alloc &) {
-            ReportMemoryFailure(m_className);
+            MemoryFailure();
         }
     }
     bool HasSnapshot() const { return m_snapshot.has_value(); }
@@ -140,6 +140,12 @@ protected:
             if (ini.SectionExists(section) && Add(n))
                 read(n, section);
         }
+    }
+
+    void MemoryFailure() const
+    {
+        ReportMemoryFailure("Недостаточно памяти для функций теста (" + std::string(m_className) +
+                            ")");
     }
 
     bool InRange(int position) const
