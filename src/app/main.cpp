@@ -8,6 +8,7 @@
 #include "ui/mainwindow.h"
 #include "ui/qtmesbo.h"
 
+#include <QTimer>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -36,6 +37,10 @@ int main(int argc, char *argv[])
 
         qv::TBaseForm window;
         window.show();
+        // The file named on the command line opens once the window is up.
+        const QString file = qv::TBaseForm::fileFromArguments(qv::QuorvikApplication::arguments());
+        if (!file.isEmpty())
+            QTimer::singleShot(10, &window, [&window, file] { window.openFile(file); });
         const int code = qv::QuorvikApplication::exec();
         desk.Stop();
         app.setFailureHandler(nullptr);

@@ -5,6 +5,7 @@
 #include "infra/version.h"
 #include "model/documentmodel.h"
 #include "model/structurecheck.h"
+#include "model/tablecontent.h"
 #include "model/testfile.h"
 #include "model/testfunctions.h"
 
@@ -55,10 +56,9 @@ bool TQuorvik::LoadFile(const std::string &path)
     m_observer.ContactFileChanged(Cnt.FileName);
     ErrorCounts.assign(static_cast<std::size_t>(Doc.NTest), 0);
     DiagramNotes.clear();
-    TactCount = 0;
-    if (const STest *test = CurrentTestRecord()) {
+    FillDiagramView();
+    if (CurrentTestRecord()) {
         DiagramNotes += StructureNotes(CurrentTest);
-        TactCount = test->Tacts.TactCount();
     }
     m_testFile->ReadComments();
     CommentMarks = m_testFile->CommentMarks();
@@ -111,6 +111,8 @@ void TQuorvik::Close()
     CurrentTest = 0;
     Doc.Tyres.Clear();
     ErrorCounts.clear();
+    FillDiagramView();
+    FillTableView();
     m_observer.FileClosed();
     m_observer.CommandsChanged();
 }
@@ -174,6 +176,7 @@ void TQuorvik::SetProbeMode(bool on)
     }
     m_observer.ModeChanged(DocumentMode::Probe, on);
     // The diagram grows or shrinks by the active cycle's probe rows.
+    FillDiagramView();
     m_observer.ViewsChanged();
 }
 
@@ -192,6 +195,7 @@ void TQuorvik::SetSolidTest(bool on)
 void TQuorvik::SetFullTable(bool on)
 {
     FullTable = on;
+    FillTableView();
     m_observer.ModeChanged(DocumentMode::FullTable, on);
     m_observer.ViewsChanged();
 }
@@ -266,13 +270,7 @@ bool TQuorvik::UpdateStatus(std::string_view keyword)
 
 std::string TQuorvik::NumberText(std::int64_t value) const
 {
-    if (Doc.Sys == 8) {
-        return IntToOct(value);
-    }
-    if (Doc.Sys == 16) {
-        return IntToHexA(value);
-    }
-    return "";
+    return NumberInBase(value, Doc.Sys);
 }
 
 std::optional<std::uint64_t> TQuorvik::ParseNumber(std::string_view text) const

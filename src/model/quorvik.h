@@ -7,8 +7,10 @@
 // file open between operations. Window effects go through a
 // DocumentObserver; operator messages through the message-box service.
 
+#include "model/diagramcontent.h"
 #include "model/documentobserver.h"
 #include "model/records.h"
+#include "model/textgrid.h"
 
 #include <array>
 #include <cstdint>
@@ -97,6 +99,18 @@ public:
     // build does not handle yet or when the step failed.
     bool SystemOperation(int code, std::string *parameter = nullptr);
 
+    // The content of the two views for the current test. The diagram is
+    // filled after a load, on a test change and when probe mode changes; the
+    // table when it is shown, on a test change, on a mode change and after
+    // a run. Filling the table in debug mode also writes the M-functions'
+    // current addresses into their address words.
+    void FillDiagramView();
+    void FillTableView();
+    // Whether run values of a cycle may be shown (outputWord -1: whether the
+    // current test has results of a run of exactly that cycle, the active
+    // one). False without a current test.
+    bool RunDataVisible(int cycle, int outputWord) const;
+
     TTestFile *TestFile() { return m_testFile.get(); }
     STest *Test(int index);
     const STest *Test(int index) const;
@@ -113,6 +127,10 @@ public:
     std::array<std::int32_t, kMaxTests> TestRunFlags{}; // 0 = not run since the reset
     std::string DiagramNotes;
     std::vector<std::int32_t> CycleRows; // first table row of each cycle
+    TextGrid DiagramView;                // what the diagram shows
+    DiagramLayout DiagramShape;          // its rows: lines, probes (FirstProbeRow), bottom
+    TextGrid TableView;                  // what the table shows
+    std::string MList;                   // one character per M tact: the function's number
     SCnt Cnt;
     STxt Txt;
     SQor Doc;

@@ -265,4 +265,57 @@ TEST_F(Qortool, TheDemoBoardIsPackedAtBuildTime)
               ReadText(fs::path(source) / "examples" / "demo" / "DEMO.qordump"));
 }
 
+// Width and height from a PNG's header chunk.
+std::pair<unsigned, unsigned> PngSize(const std::string &png)
+{
+    const auto be32 = [&](std::size_t at) {
+        unsigned value = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            value = (value << 8) | static_cast<unsigned char>(png.at(at + i));
+        return value;
+    };
+    return {be32(16), be32(20)};
+}
+
+TEST_F(Qortool, RenderDrawsEveryTestsDiagramAndTableAsPngOrPdf)
+{
+    const std::string demo = (fs::path(BinaryDir()) / "examples" / "demo" / "DEMO.QOR").string();
+    for (const std::string test : {"1", "2", "3"}) {
+        const std::string png = Path("d" + test + ".png");
+        const Result diagram = Run("render " + demo + " --test " + test + " -o " + png);
+        ASSERT_EQ(diagram.status, 0) << diagram.err;
+        const std::string bytes = ReadText(png);
+        ASSERT_GT(bytes.size(), 24u);
+        EXPECT_EQ(bytes.substr(1, 3), "PNG");
+        const auto [width, height] = PngSize(bytes);
+        EXPECT_EQ(diagram.out,
+                  png + ": " + std::to_string(width) + "x" + std::to_string(height) + "\n");
+        EXPECT_GT(height, 50u);
+    }
+    // The full table of test 3 (4 cycles of one input and one output word)
+    // has a header row and 8 rows of 16 pixels.
+    const Result table =
+        Run("render " + demo + " --test 3 --view table --full --width 900 -o " + Path("t.png"));
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_EQ(PngSize(ReadText(Path("t.png"))).second, 9u * 16u);
+    const Result pdf = Run("render " + demo + " --view table -o " + Path("t.pdf"));
+    ASSERT_EQ(pdf.status, 0) << pdf.err;
+    EXPECT_EQ(ReadText(Path("t.pdf")).substr(0, 5), "%PDF-");
+}
+
+TEST_F(Qortool, RenderRefusesMissingTestsAndBadOptions)
+{
+    const std::string demo = (fs::path(BinaryDir()) / "examples" / "demo" / "DEMO.QOR").string();
+    const Result missing = Run("render " + demo + " --test 4 -o " + Path("x.png"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("в файле нет теста 4 (тестов: 3)"), std::string::npos)
+        << missing.err;
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
+    EXPECT_EQ(Run("render " + demo + " --view chart -o " + Path("x.png")).status, 2);
+    EXPECT_EQ(Run("render " + demo + " --test 0 -o " + Path("x.png")).status, 2);
+    EXPECT_EQ(Run("render " + demo + " --width 10 -o " + Path("x.png")).status, 2);
+    EXPECT_EQ(Run("render " + demo).status, 2);
+    EXPECT_EQ(Run("render " + demo + " -o " + Path("no/such/dir/x.png")).status, 1);
+}
+
 } // namespace

@@ -1,4 +1,7 @@
+#include "infra/mesbo.h"
+#include "model/quorvik.h"
 #include "ui/mainwindow.h"
+#include "ui/views/diagramview.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -27,6 +30,44 @@ TEST(MainWindow, FileMenuHoldsExitAndExitClosesTheWindow)
     window.exitAction()->trigger();
     EXPECT_EQ(triggered.count(), 1);
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST(MainWindow, TheFileOnTheCommandLineIsTheLastArgumentThatIsNoRemoteSwitch)
+{
+    EXPECT_EQ(TBaseForm::fileFromArguments({"quorvik"}), QString());
+    EXPECT_EQ(TBaseForm::fileFromArguments({"quorvik", "A.QOR", "\\remoteserver", "B.QOR"}),
+              QStringLiteral("B.QOR"));
+    EXPECT_EQ(TBaseForm::fileFromArguments({"quorvik", "A.QOR", "\\RemoteClient"}),
+              QStringLiteral("A.QOR"));
+}
+
+TEST(MainWindow, ShowsTheDiagramOfTheFirstTestOfTheDemoBoard)
+{
+    const QString demo =
+        qEnvironmentVariable("QORVIK_BINARY_DIR") + QStringLiteral("/examples/demo/DEMO.QOR");
+    auto box = std::make_unique<ScriptedMesbo>();
+    ScriptedMesbo *shown = box.get();
+    auto previous = InstallMesbo(std::move(box));
+    TBaseForm window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(window.openFile(demo)) << demo.toStdString();
+    EXPECT_TRUE(shown->ShownMessages().empty());
+    EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("DEMO.QOR - ")));
+    DiagramView *view = window.diagramView();
+    // Four level lines between the two header rows and the start-tact row.
+    EXPECT_EQ(view->rowCount(), 7);
+    EXPECT_EQ(view->cell(2, 0), QStringLiteral("i"));
+    EXPECT_EQ(view->cell(0, 6), QStringLiteral("Начальный такт 1"));
+    const QImage shot = view->viewport()->grab().toImage();
+    // The first signal row shows the name column's grey and a black level.
+    bool black = false;
+    for (int x = 0; x < shot.width() && !black; ++x)
+        black = shot.pixelColor(x, view->cellRect(2, 2).top() + 2).rgb() == QColor(Qt::black).rgb();
+    EXPECT_TRUE(black);
+    EXPECT_FALSE(window.openFile(QStringLiteral("/nonexistent/NONE.QOR")));
+    EXPECT_EQ(view->cell(2, 0), QString()) << "a failed load leaves the document empty";
+    InstallMesbo(std::move(previous));
 }
 
 } // namespace

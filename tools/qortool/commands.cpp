@@ -40,6 +40,12 @@ std::span<const Command> Commands()
                 "[--unit-type arm|msdos] -o ОБРАЗ",
                 "образ программы теста для блока диагностики", RunCompile},
         Command{"disasm", "ОБРАЗ", "разбор образа программы теста", RunDisasm},
+        Command{"render",
+                "ФАЙЛ.QOR [--test N] [--view diagram|table] [--full] [--width W] -o ВЫХОД.png|.pdf "
+                "[--password ПАРОЛЬ]",
+                "нарисовать диаграмму или таблицу теста N (от 1) в PNG или PDF; --full - "
+                "расширенная таблица",
+                RunRender},
         Command{"unit", "info|check [--unit АДРЕС] [--board ФАЙЛ] [--timeout МС] [--io-check]",
                 "сведения о сборке блока диагностики (info); связь и сброс блока (check); "
                 "АДРЕС: sim, tcp://УЗЕЛ:ПОРТ, serial:/dev/ttyACM0",

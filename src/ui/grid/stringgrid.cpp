@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 #include <algorithm>
+#include <utility>
 
 namespace qv {
 
@@ -120,7 +121,15 @@ QString StringGrid::cell(int col, int row) const
 {
     if (col < 0 || row < 0 || col >= colCount() || row >= rowCount())
         return {};
+    if (m_texts)
+        return m_texts(col, row);
     return m_cells[static_cast<std::size_t>(index(col, row))];
+}
+
+void StringGrid::setTextSource(TextSource source)
+{
+    m_texts = std::move(source);
+    viewport()->update();
 }
 
 void StringGrid::setCell(int col, int row, const QString &text)
@@ -144,7 +153,8 @@ void StringGrid::setFocusCell(int col, int row)
     if (colCount() == 0 || rowCount() == 0)
         return;
     col = std::clamp(col, std::min(fixedCols(), colCount() - 1), colCount() - 1);
-    row = std::clamp(row, std::min(fixedRows(), rowCount() - 1), rowCount() - 1);
+    const int lastRow = std::max(rowCount() - 1 - m_unfocusedBottomRows, 0);
+    row = std::clamp(row, std::min(fixedRows(), lastRow), lastRow);
     if (m_focus == grid::Cell{col, row})
         return;
     m_focus = {col, row};
@@ -152,6 +162,11 @@ void StringGrid::setFocusCell(int col, int row)
     updateScrollBars();
     viewport()->update();
     emit focusCellChanged(col, row);
+}
+
+void StringGrid::setUnfocusedBottomRows(int rows)
+{
+    m_unfocusedBottomRows = std::max(rows, 0);
 }
 
 bool StringGrid::isSelected(int col, int row) const
@@ -199,51 +214,15 @@ QRect StringGrid::cellRect(int col, int row) const
 
 void StringGrid::paintCells(QPainter &painter, const QRect &area)
 {
-    const auto cols = grid::VisibleCols(m_geometry, area.right() + 1);
-    const auto rows = grid::VisibleRows(m_geometry, area.bottom() + 1);
-    // Positions are accumulated once per paint instead of per cell.
-    std::vector<int> xs;
-    xs.reserve(cols.size());
-    int x = 0;
-    int previous = -1;
-    for (const int c : cols) {
-        if (previous >= 0 && c != previous + 1)
-            x = *grid::ColX(m_geometry, c);
-        xs.push_back(x);
-        x += colWidth(c);
-        previous = c;
-    }
-    int y = 0;
-    previous = -1;
-    for (const int r : rows) {
-        if (previous >= 0 && r != previous + 1)
-            y = *grid::RowY(m_geometry, r);
-        const int h = rowHeight(r);
-        if (y + h > area.top()) {
-            for (std::size_t i = 0; i < cols.size(); ++i) {
-                const int c = cols[i];
-                const QRect rect(xs[i], y, colWidth(c), h);
-                if (!rect.intersects(area))
-                    continue;
-                CellPaint info{c, r, rect, 0};
-                if (c < fixedCols() || r < fixedRows())
-                    info.state |= StateFixed;
-                if (m_focus == grid::Cell{c, r}) {
-                    info.state |= StateFocused;
-                    if (hasFocus())
-                        info.state |= StateSelected;
-                }
-                painter.save();
-                painter.setClipRect(rect);
-                if (m_painter)
-                    m_painter(painter, info);
-                else
-                    paintDefault(painter, info);
-                painter.restore();
-            }
-        }
-        y += h;
-        previous = r;
+    grid::PaintOptions options;
+    options.focus = m_focus;
+    options.focusSelected = hasFocus();
+    options.clipCells = m_clipCells || !m_painter;
+    if (m_painter) {
+        grid::PaintCells(painter, m_geometry, area, options, m_painter);
+    } else {
+        grid::PaintCells(painter, m_geometry, area, options,
+                         [this](QPainter &p, const CellPaint &info) { paintDefault(p, info); });
     }
 }
 
@@ -304,7 +283,9 @@ void StringGrid::mousePressEvent(QMouseEvent *event)
     const auto hit = cellAt(event->position().toPoint());
     if (!hit)
         return;
-    if (hit->col >= fixedCols() && hit->row >= fixedRows() && event->button() == Qt::LeftButton)
+    m_pressed = true;
+    if (hit->col >= fixedCols() && hit->row >= fixedRows() &&
+        hit->row < rowCount() - m_unfocusedBottomRows && event->button() == Qt::LeftButton)
         setFocusCell(hit->col, hit->row);
     emit cellClicked(hit->col, hit->row, event->button(), event->globalPosition().toPoint());
 }
@@ -318,6 +299,11 @@ void StringGrid::mouseDoubleClickEvent(QMouseEvent *event)
 void StringGrid::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
+    // A release counts only after a press on this grid.
+    if (!std::exchange(m_pressed, false))
+        return;
+    if (const auto hit = cellAt(event->position().toPoint()))
+        emit cellReleased(hit->col, hit->row, event->button(), event->globalPosition().toPoint());
 }
 
 void StringGrid::keyPressEvent(QKeyEvent *event)

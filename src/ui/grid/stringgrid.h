@@ -9,6 +9,7 @@
 // and only the cells visible in the viewport are painted. Without a painter
 // the cell text is drawn plainly, which serves the small list grids.
 
+#include "ui/grid/cellpaint.h"
 #include "ui/grid/gridgeometry.h"
 
 #include <QAbstractScrollArea>
@@ -26,21 +27,16 @@ class StringGrid : public QAbstractScrollArea
 
 public:
     enum DrawState : unsigned {
-        StateSelected = 1,
-        StateFocused = 2,
-        StateFixed = 4,
+        StateSelected = grid::StateSelected,
+        StateFocused = grid::StateFocused,
+        StateFixed = grid::StateFixed,
     };
 
-    struct CellPaint
-    {
-        int col = 0;
-        int row = 0;
-        QRect rect;
-        unsigned state = 0; // DrawState bits
-    };
-
-    using CellPainter = std::function<void(QPainter &, const CellPaint &)>;
+    using CellPaint = grid::CellPaint;
+    using CellPainter = grid::CellPainter;
     using HintProvider = std::function<QString(int col, int row)>;
+    // Where the texts come from when they are kept outside the grid.
+    using TextSource = std::function<QString(int col, int row)>;
 
     explicit StringGrid(QWidget *parent = nullptr);
 
@@ -65,7 +61,10 @@ public:
     int rowHeight(int row) const;
 
     // Cells; reads outside the grid give an empty text, writes are ignored.
+    // With a text source the texts are read from it instead (and writes go
+    // nowhere).
     QString cell(int col, int row) const;
+    void setTextSource(TextSource source);
     void setCell(int col, int row, const QString &text);
     void clearCells();
 
@@ -73,6 +72,8 @@ public:
     // the selected rectangle of cells (the focused cell by default).
     grid::Cell focusCell() const { return m_focus; }
     void setFocusCell(int col, int row);
+    // The last `rows` rows never take the focus (0 by default).
+    void setUnfocusedBottomRows(int rows);
     bool isSelected(int col, int row) const;
 
     // Scrolling in whole cells.
@@ -82,6 +83,8 @@ public:
     void setTopRow(int row);
 
     void setCellPainter(CellPainter painter);
+    // See grid::PaintOptions::clipCells; on by default.
+    void setClipCells(bool clip) { m_clipCells = clip; }
     void setHintProvider(HintProvider provider);
 
     // Geometry queries in viewport coordinates.
@@ -95,6 +98,8 @@ public:
 signals:
     void cellClicked(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
     void cellDoubleClicked(int col, int row);
+    // A button released over a cell after a press on the grid.
+    void cellReleased(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
     void focusCellChanged(int col, int row);
     void scrolled();
 
@@ -121,6 +126,10 @@ private:
     grid::Cell m_focus{0, 0};
     CellPainter m_painter;
     HintProvider m_hints;
+    TextSource m_texts;
+    int m_unfocusedBottomRows = 0;
+    bool m_clipCells = true;
+    bool m_pressed = false;
     bool m_syncingScrollBars = false;
 };
 

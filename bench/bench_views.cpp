@@ -1,0 +1,156 @@
+// The diagram and the table of the largest test the model allows (128
+// tacts, 192 level lines: 130 columns by 195 rows; 16 cycles), filled from
+// the document and repainted whole into an offscreen image at the smallest
+// scale, with the painters and the cell loop the windows use:
+//   build/bench/bench_views --benchmark_repetitions=9
+//       --benchmark_report_aggregates_only=true
+
+#include "infra/mesbo.h"
+#include "maximalfile.h"
+#include "model/displaycolours.h"
+#include "model/documentobserver.h"
+#include "model/quorvik.h"
+#include "model/scriptedfileui.h"
+#include "ui/grid/cellpaint.h"
+#include "ui/views/pictures.h"
+#include "ui/views/qorfunc.h"
+#include "ui/views/viewrender.h"
+#include "ui/views/viewsetup.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The maximal file loaded into a document, its first test current.
+struct Fixture
+{
+    Fixture()
+    {
+        dir = fs::temp_directory_path() / ("qv-bench-views-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        const qortool::GeneratedFile file = qortool::MaximalTestFile("MAX.CNT");
+        std::ofstream(dir / "MAX.QOR", std::ios::binary) << file.qor;
+        std::ofstream(dir / "MAX.CNT", std::ios::binary) << file.cnt;
+        qv::InstallMesbo(std::make_unique<qv::ScriptedMesbo>());
+        if (!document.LoadFile((dir / "MAX.QOR").string()))
+            throw std::runtime_error("the maximal file did not load");
+        document.CurrentTest = 0;
+        document.FillDiagramView();
+        document.FillTableView();
+        painter.SetDocument(&document);
+        painter.SetFont(QFont());
+        geometry = qv::views::InitialGeometry(qv::views::MeasureFont(QFont()));
+        painter.UpdateLevelOffsets(geometry.rowHeight);
+    }
+    ~Fixture() { fs::remove_all(dir); }
+
+    fs::path dir;
+    qv::NullDocumentObserver observer;
+    qv::ScriptedFileUi ui;
+    qv::TQuorvik document{observer, ui};
+    qv::ViewColours colours;
+    qv::views::ViewPictures pictures;
+    qv::TQorFunc painter{colours, pictures};
+    qv::views::DiagramGeometry geometry;
+};
+
+Fixture &Shared()
+{
+    static Fixture fixture;
+    return fixture;
+}
+
+int Extent(const std::vector<int> &sizes)
+{
+    int sum = 0;
+    for (const int size : sizes)
+        sum += size;
+    return sum;
+}
+
+void BM_FillDiagram(benchmark::State &state)
+{
+    Fixture &f = Shared();
+    for (auto _ : state) {
+        f.document.FillDiagramView();
+        benchmark::DoNotOptimize(f.document.DiagramView.Cell(129, 194));
+    }
+    state.counters["rows"] = f.document.DiagramView.RowCount();
+}
+BENCHMARK(BM_FillDiagram)->Unit(benchmark::kMillisecond);
+
+void BM_FillTable(benchmark::State &state)
+{
+    Fixture &f = Shared();
+    for (auto _ : state) {
+        f.document.FillTableView();
+        benchmark::DoNotOptimize(f.document.TableView.RowCount());
+    }
+    state.counters["rows"] = f.document.TableView.RowCount();
+    state.counters["cycles"] = static_cast<double>(f.document.CycleRows.size());
+}
+BENCHMARK(BM_FillTable)->Unit(benchmark::kMillisecond);
+
+// Every cell of the diagram, as the diagram widget paints (no clipping per
+// cell: the painters stay inside their cells).
+void BM_RepaintDiagram(benchmark::State &state)
+{
+    Fixture &f = Shared();
+    const qv::TextGrid &content = f.document.DiagramView;
+    const qv::grid::Geometry g =
+        qv::views::DiagramGridGeometry(f.geometry, content.ColCount(), content.RowCount());
+    QImage image(Extent(g.colWidths), Extent(g.rowHeights), QImage::Format_RGB32);
+    const qv::grid::CellPainter paint = qv::views::DiagramCellPainter(
+        f.painter, qv::views::DiagramDrawBase(f.document, f.geometry));
+    qv::grid::PaintOptions options;
+    options.clipCells = false;
+    options.focus = {10, 10};
+    for (auto _ : state) {
+        QPainter p(&image);
+        qv::grid::PaintCells(p, g, image.rect(), options, paint);
+    }
+    state.counters["cells"] = static_cast<double>(g.colCount() * g.rowCount());
+    state.counters["width"] = image.width();
+    state.counters["height"] = image.height();
+}
+BENCHMARK(BM_RepaintDiagram)->Unit(benchmark::kMillisecond);
+
+// Every cell of the 16-cycle table, as the table widget paints.
+void BM_RepaintTable(benchmark::State &state)
+{
+    Fixture &f = Shared();
+    const qv::TextGrid &content = f.document.TableView;
+    const qv::grid::Geometry g = qv::views::TableGridGeometry(1000, content.RowCount());
+    QImage image(Extent(g.colWidths), Extent(g.rowHeights), QImage::Format_RGB32);
+    const qv::grid::CellPainter paint = qv::views::TableCellPainter(f.painter, content, false);
+    for (auto _ : state) {
+        QPainter p(&image);
+        qv::grid::PaintCells(p, g, image.rect(), {}, paint);
+    }
+    state.counters["rows"] = content.RowCount();
+}
+BENCHMARK(BM_RepaintTable)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,52 @@
+// The document's side of the two views: filling their content.
+
+#include "model/maddresses.h"
+#include "model/quorvik.h"
+#include "model/tablecontent.h"
+
+namespace qv {
+namespace {
+
+// Display switch 11: waits shown as times (1) or as pass counts (0).
+constexpr std::size_t kWaitsAsTimesSwitch = 11;
+
+} // namespace
+
+void TQuorvik::FillDiagramView()
+{
+    const STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
+    DiagramShape = FillDiagram(test, Cnt, ProbeMode, DiagramView);
+    TactCount = test ? test->Tacts.TactCount() : 0;
+}
+
+void TQuorvik::FillTableView()
+{
+    STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
+    MList.clear();
+    if (test) {
+        MList = CollectMList(test->Tacts);
+        if (DebugMode)
+            WriteMAddressWords(*test, MList, Doc.Tyres, test->ActiveCycle);
+    }
+    TableSource source;
+    source.doc = &Doc;
+    source.test = test;
+    source.debugMode = DebugMode;
+    source.fullTable = FullTable;
+    source.runFlag = test ? TestRunFlags[static_cast<std::size_t>(CurrentTest)] : 0;
+    source.waitsAsTimes = Display.Switches[kWaitsAsTimesSwitch] != 0;
+    CycleRows = FillTable(source, TableView);
+    if (test && DebugMode)
+        AddMAddressNotes(TableView, *test, MList, Doc.Sys);
+}
+
+bool TQuorvik::RunDataVisible(int cycle, int outputWord) const
+{
+    const STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
+    if (!test)
+        return false;
+    return qv::RunDataVisible(*test, TestRunFlags[static_cast<std::size_t>(CurrentTest)], DebugMode,
+                              cycle, outputWord);
+}
+
+} // namespace qv

@@ -1,0 +1,217 @@
+#include "ui/views/diagramview.h"
+
+#include "infra/helpers.h"
+#include "model/quorvik.h"
+#include "ui/views/qorfunc.h"
+#include "ui/views/viewrender.h"
+#include "ui/views/viewsetup.h"
+
+#include <QMouseEvent>
+
+namespace qv {
+namespace {
+
+// The probe icon's click zone, from the left edge of the label.
+constexpr int kIconZoneLeft = 3;
+constexpr int kIconZoneRight = 17;
+
+bool OpensList(char kind)
+{
+    return std::string_view("ioOgGFMPS").find(kind) != std::string_view::npos && kind != '\0';
+}
+
+} // namespace
+
+DiagramView::DiagramView(TQorFunc &painter, QWidget *parent)
+    : StringGrid(parent)
+    , m_painter(painter)
+{
+    setObjectName(QStringLiteral("sgD"));
+    // The painters stay inside their cells and restore what they change.
+    setClipCells(false);
+    setUnfocusedBottomRows(1);
+    setColCount(kDiagramColumns);
+    setRowCount(3);
+    setTextSource([this](int col, int row) {
+        return m_document ? QString::fromStdString(m_document->DiagramView.Cell(col, row))
+                          : QString();
+    });
+    setHintProvider([this](int col, int row) { return headerHint(col, row); });
+    connect(this, &StringGrid::focusCellChanged, this, &DiagramView::showFocusInCorner);
+    resetGeometry();
+}
+
+void DiagramView::setDocument(TQuorvik *document)
+{
+    m_document = document;
+    refresh();
+}
+
+void DiagramView::resetGeometry()
+{
+    m_painter.SetFont(font());
+    const int horizontal = m_geometry.horizontalStep;
+    const int vertical = m_geometry.verticalStep;
+    const bool measured = m_geometry.baseRowHeight > 0;
+    m_geometry = views::InitialGeometry(views::MeasureFont(font()));
+    if (measured) {
+        m_geometry.horizontalStep = horizontal;
+        m_geometry.verticalStep = vertical;
+    }
+    applyGeometry();
+}
+
+void DiagramView::refresh()
+{
+    const int rows = m_document ? m_document->DiagramView.RowCount() : 3;
+    setRowCount(std::max(rows, 3));
+    applyGeometry();
+}
+
+void DiagramView::setVMarks(std::string marks, int line)
+{
+    m_vMarks = std::move(marks);
+    m_vLine = line;
+    refresh();
+}
+
+void DiagramView::applyGeometry()
+{
+    const grid::Geometry g = views::DiagramGridGeometry(m_geometry, colCount(), rowCount());
+    for (int c = 0; c < colCount(); ++c)
+        setColWidth(c, g.colWidths[static_cast<std::size_t>(c)]);
+    for (int r = 0; r < rowCount(); ++r)
+        setRowHeight(r, g.rowHeights[static_cast<std::size_t>(r)]);
+    setFixedCols(g.fixedCols);
+    setFixedRows(g.fixedRows);
+    m_painter.UpdateLevelOffsets(m_geometry.rowHeight);
+    // What the draw record holds for every cell follows the document and the
+    // geometry.
+    SDrawGridInfo info;
+    if (m_document)
+        info = views::DiagramDrawBase(*m_document, m_geometry);
+    info.nameWidth = m_geometry.nameColWidth;
+    info.tactLeft = 2 * m_geometry.nameColWidth;
+    info.vLine = m_vLine;
+    if (!m_vMarks.empty())
+        info.vMarks = m_vMarks;
+    setCellPainter(views::DiagramCellPainter(m_painter, std::move(info)));
+}
+
+void DiagramView::scaleUp()
+{
+    views::ScaleUp(m_geometry);
+    applyGeometry();
+}
+
+void DiagramView::scaleDown()
+{
+    views::ScaleDown(m_geometry);
+    applyGeometry();
+}
+
+void DiagramView::setScaleSteps(int horizontal, int vertical)
+{
+    m_geometry.horizontalStep = std::clamp(horizontal, 0, views::kMaxScaleStep);
+    m_geometry.verticalStep = std::clamp(vertical, 0, views::kMaxScaleStep);
+}
+
+void DiagramView::autoFit()
+{
+    const bool lines = m_document && m_document->DiagramShape.lineCount > 0;
+    const int tacts = m_document ? m_document->DiagramShape.tactCount : 0;
+    views::AutoFit(m_geometry, viewport()->width(), tacts, lines);
+    applyGeometry();
+}
+
+void DiagramView::showFocusInCorner(int col, int row)
+{
+    if (!m_document)
+        return;
+    m_document->DiagramView.SetCell(0, 0, std::to_string(row - 1) + ":" + std::to_string(col - 1));
+    viewport()->update(cellRect(0, 0));
+}
+
+QString DiagramView::headerHint(int col, int row) const
+{
+    if (!m_document || row > 1 || col < kDiagramFirstTactCol)
+        return {};
+    const std::string &kind = m_document->DiagramView.Cell(col, 0);
+    const std::string &number = m_document->DiagramView.Cell(col, 1);
+    if (kind.size() != 1 || number.empty())
+        return {};
+    QString text = QString::fromStdString(m_painter.HintText(kind[0], WD_HexToInt(number)));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text.trimmed();
+}
+
+int DiagramView::probeAt(int row) const
+{
+    if (!m_document || !m_document->DiagramShape.IsProbeRow(row))
+        return -1;
+    return row - m_document->DiagramShape.firstProbeRow;
+}
+
+const SZond *DiagramView::probeEntry(int probe) const
+{
+    const STest *test = m_document ? m_document->Test(m_document->CurrentTest) : nullptr;
+    if (!test || probe < 0)
+        return nullptr;
+    const auto cycle = static_cast<std::size_t>(test->ActiveCycle);
+    if (cycle >= test->Probes.size() ||
+        static_cast<std::size_t>(probe) >= test->Probes[cycle].size())
+        return nullptr;
+    return &test->Probes[cycle][static_cast<std::size_t>(probe)];
+}
+
+void DiagramView::mousePressEvent(QMouseEvent *event)
+{
+    StringGrid::mousePressEvent(event);
+    const QPoint pos = event->position().toPoint();
+    const auto hit = cellAt(pos);
+    if (!hit || !m_document)
+        return;
+    const DiagramLayout &layout = m_document->DiagramShape;
+    if (hit->row < kDiagramFirstLineRow) {
+        // The first tact column opens nothing.
+        if (hit->col <= kDiagramFirstTactCol || !layout.IsTactCol(hit->col))
+            return;
+        const std::string &kind = m_document->DiagramView.Cell(hit->col, 0);
+        const std::string &number = m_document->DiagramView.Cell(hit->col, 1);
+        if (kind.size() == 1 && OpensList(kind[0]))
+            emit listRequested(kind[0] == 'O' ? 'o' : kind[0], WD_HexToInt(number));
+        return;
+    }
+    const int probe = m_document->ProbeMode ? probeAt(hit->row) : -1;
+    if (probe < 0)
+        return;
+    const int x = pos.x() - cellRect(0, hit->row).left();
+    if (hit->col < kDiagramFirstTactCol && probe > 0 && x >= kIconZoneLeft && x <= kIconZoneRight) {
+        const SZond *entry = probeEntry(probe);
+        if (entry && m_painter.ProbeSwitchable(*entry))
+            emit probeSwitchRequested(probe);
+        return;
+    }
+    emit probeSelected(probe);
+}
+
+void DiagramView::mouseReleaseEvent(QMouseEvent *event)
+{
+    StringGrid::mouseReleaseEvent(event);
+    if (event->button() != Qt::RightButton || !m_document)
+        return;
+    const auto hit = cellAt(event->position().toPoint());
+    if (!hit)
+        return;
+    const QPoint global = event->globalPosition().toPoint();
+    const DiagramLayout &layout = m_document->DiagramShape;
+    if (m_document->ProbeMode && hit->col < kDiagramFirstTactCol && layout.IsProbeRow(hit->row)) {
+        emit probeMenuRequested(probeAt(hit->row), global);
+        return;
+    }
+    if (m_document->DebugMode && layout.IsTactCol(hit->col) && hit->row >= kDiagramFirstLineRow &&
+        hit->row < layout.bottomRow)
+        emit debugMenuRequested(hit->col - kDiagramFirstTactCol, global);
+}
+
+} // namespace qv

@@ -1,0 +1,128 @@
+#include "ui/views/tableview.h"
+
+#include "model/quorvik.h"
+#include "model/tablecontent.h"
+#include "ui/views/qorfunc.h"
+#include "ui/views/viewrender.h"
+#include "ui/views/viewsetup.h"
+
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <charconv>
+
+namespace qv {
+namespace {
+
+// The picture's click zone at the right of a debug value.
+constexpr int kMarkZone = 14;
+
+// The letter and number at the start of a name ("i12 Адрес" gives 'i', 12).
+std::optional<std::pair<char, int>> WordOfName(const std::string &name)
+{
+    if (name.size() < 2)
+        return std::nullopt;
+    int number = 0;
+    const char *end = name.data() + name.size();
+    const auto [next, error] = std::from_chars(name.data() + 1, end, number);
+    if (error != std::errc() || next == name.data() + 1)
+        return std::nullopt;
+    return std::make_pair(name[0], number);
+}
+
+} // namespace
+
+TableView::TableView(TQorFunc &painter, QWidget *parent)
+    : StringGrid(parent)
+    , m_painter(painter)
+{
+    setObjectName(QStringLiteral("sgTable"));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setColCount(kTableColumns);
+    setRowCount(1);
+    setFixedCols(0);
+    setTextSource([this](int col, int row) {
+        return m_document ? QString::fromStdString(m_document->TableView.Cell(col, row))
+                          : QString();
+    });
+    connect(this, &StringGrid::cellReleased, this, &TableView::onReleased);
+    refresh();
+}
+
+void TableView::setDocument(TQuorvik *document)
+{
+    m_document = document;
+    refresh();
+}
+
+void TableView::refresh()
+{
+    setRowCount(m_document ? std::max(m_document->TableView.RowCount(), 1) : 1);
+    if (m_document) {
+        const int test = m_document->CurrentTest;
+        const bool results = test >= 0 && test < kMaxTests &&
+                             m_document->TestRunFlags[static_cast<std::size_t>(test)] != 0;
+        setCellPainter(views::TableCellPainter(m_painter, m_document->TableView, results));
+    } else {
+        setCellPainter([](QPainter &, const CellPaint &) {});
+    }
+    applyGeometry();
+}
+
+void TableView::showCycle(int cycle)
+{
+    if (m_document && cycle >= 0 && cycle < static_cast<int>(m_document->CycleRows.size()))
+        setTopRow(m_document->CycleRows[static_cast<std::size_t>(cycle)]);
+}
+
+void TableView::applyGeometry()
+{
+    const grid::Geometry g = views::TableGridGeometry(viewport()->width(), rowCount());
+    for (int c = 0; c < colCount(); ++c)
+        setColWidth(c, g.colWidths[static_cast<std::size_t>(c)]);
+    for (int r = 0; r < rowCount(); ++r)
+        setRowHeight(r, g.rowHeights[static_cast<std::size_t>(r)]);
+    setFixedRows(g.fixedRows);
+    viewport()->update();
+}
+
+void TableView::resizeEvent(QResizeEvent *event)
+{
+    StringGrid::resizeEvent(event);
+    applyGeometry();
+}
+
+void TableView::onReleased(int col, int row, Qt::MouseButton, const QPoint &globalPos)
+{
+    if (!m_document || row < 1)
+        return;
+    TextGrid &grid = m_document->TableView;
+    if (col == ColCycle) {
+        int cycle = 0;
+        const std::string &text = grid.Cell(ColCycle, row);
+        std::from_chars(text.data(), text.data() + text.size(), cycle);
+        if (cycle >= 1 && cycle != m_document->GetActiveCycle() + 1)
+            emit activeCycleRequested(cycle - 1);
+        return;
+    }
+    if (col == ColInputName || col == ColOutputName) {
+        if (const auto word = WordOfName(grid.Cell(col, row)))
+            emit listRequested(word->first == 'O' ? 'o' : word->first, word->second);
+        return;
+    }
+    if (col != ColInputDebug || !m_document->DebugMode || grid.Cell(col, row).empty())
+        return;
+    const QRect rect = cellRect(col, row);
+    const QPoint pos = viewport()->mapFromGlobal(globalPos);
+    const int mark = grid.Mark(col, row);
+    if (mark != 0 && pos.x() > rect.right() - kMarkZone) {
+        const int next = mark % 3 + 1;
+        grid.SetMark(col, row, next);
+        viewport()->update(rect);
+        emit addressMarkAdvanced(row, next);
+        return;
+    }
+    if (const auto word = WordOfName(grid.Cell(ColInputName, row)))
+        emit debugValueEditRequested(word->first, word->second, row);
+}
+
+} // namespace qv

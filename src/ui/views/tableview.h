@@ -1,0 +1,49 @@
+#pragma once
+
+// The table widget (sgTable): the document's table content in an
+// owner-drawn grid painted by TQorFunc, seven columns sized by the table's
+// width, rows of 16 pixels, a vertical scroll bar only, and clicks turned
+// into commands for the main window.
+
+#include "ui/grid/stringgrid.h"
+
+namespace qv {
+
+class TQorFunc;
+class TQuorvik;
+
+class TableView : public StringGrid
+{
+    Q_OBJECT
+
+public:
+    explicit TableView(TQorFunc &painter, QWidget *parent = nullptr);
+
+    void setDocument(TQuorvik *document);
+    // Takes the document's table content after it was filled.
+    void refresh();
+    // Scrolls so that the first row of a cycle (0-based) is the top row.
+    void showCycle(int cycle);
+
+signals:
+    // A click on the cycle column of another cycle (0-based).
+    void activeCycleRequested(int cycle);
+    // A click on a word's name: open its list at its number ('i', 'o', 'g', 'G').
+    void listRequested(char kind, int number);
+    // Debug mode: a click on the debug value of an input-side word.
+    void debugValueEditRequested(char kind, int number, int row);
+    // Debug mode: the address stepping mark of a row's debug value moved on.
+    void addressMarkAdvanced(int row, int mark);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void applyGeometry();
+    void onReleased(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
+
+    TQorFunc &m_painter;
+    TQuorvik *m_document = nullptr;
+};
+
+} // namespace qv

@@ -1,0 +1,46 @@
+#pragma once
+
+// What the diagram and the table widgets and picture export share: the
+// font measures behind the diagram's geometry, the grid geometry of both
+// views, and the part of the diagram's draw record that comes from the
+// document.
+
+#include "ui/grid/gridgeometry.h"
+#include "ui/views/diagramgeometry.h"
+#include "ui/views/drawinfo.h"
+
+#include <string>
+
+class QFont;
+
+namespace qv {
+
+class TQuorvik;
+struct STest;
+
+namespace views {
+
+inline constexpr int kTableRowHeight = 16;
+
+// TextHeight("12345678"), TextWidth("1234567890?") and TextWidth("1").
+FontMeasures MeasureFont(const QFont &font);
+
+// The diagram's columns and rows: two fixed name columns, tact columns of
+// the current width, two fixed header rows of the base height and every
+// other row of the current row height.
+grid::Geometry DiagramGridGeometry(const DiagramGeometry &g, int colCount, int rowCount);
+
+// The table's seven columns for a table width and its rows of 16 pixels;
+// the header row is fixed when there are more rows.
+grid::Geometry TableGridGeometry(int tableWidth, int rowCount);
+
+// One character per V-function of the test whose code is its tact's
+// column index minus 1.
+std::string VMarksOf(const STest &test);
+
+// The diagram's draw record as far as the document and the geometry fill
+// it (diagram length, results, start tact, V marks of the current test).
+SDrawGridInfo DiagramDrawBase(const TQuorvik &document, const DiagramGeometry &g);
+
+} // namespace views
+} // namespace qv
