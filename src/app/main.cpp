@@ -36,6 +36,7 @@ int main(int argc, char *argv[])
         }
 
         qv::TBaseForm window;
+        window.applySettings(desk.Store().Settings());
         window.show();
         // The file named on the command line opens once the window is up.
         const QString file = qv::TBaseForm::fileFromArguments(qv::QuorvikApplication::arguments());

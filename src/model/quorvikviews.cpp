@@ -2,13 +2,13 @@
 
 #include "model/maddresses.h"
 #include "model/quorvik.h"
+#include "model/settings.h"
 #include "model/tablecontent.h"
 
 namespace qv {
 namespace {
 
-// Display switch 11: waits shown as times (1) or as pass counts (0).
-constexpr std::size_t kWaitsAsTimesSwitch = 11;
+constexpr std::size_t kWaitsAsTimesSwitch = TSettings::OptWaitsAsTimes;
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "infra/mesbo.h"
 #include "infra/version.h"
 #include "model/quorvik.h"
+#include "model/settings.h"
 #include "model/testfileui.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
@@ -15,8 +16,7 @@
 namespace qv {
 namespace {
 
-// Display switch 8: fit the diagram's columns when a file is opened.
-constexpr std::size_t kAutoFitSwitch = 8;
+constexpr std::size_t kAutoFitSwitch = TSettings::OptFitColumnsOnOpen;
 
 // What the document tells the window: the views follow its content.
 class WindowObserver : public NullDocumentObserver
@@ -137,6 +137,13 @@ void TBaseForm::createMenus()
     set->setStatusTip(
         QStringLiteral("Задание коэффициентов масштабирования по вертикали и по горизонтали"));
     connect(set, &QAction::triggered, this, &TBaseForm::setScale);
+}
+
+void TBaseForm::applySettings(const TSettings &settings)
+{
+    m_colours = settings.Colours;
+    settings.ApplyTo(m_document->Display);
+    m_diagram->refresh();
 }
 
 QString TBaseForm::fileFromArguments(const QStringList &arguments)

@@ -22,6 +22,7 @@ class DiagramView;
 class DocumentObserver;
 class TQuorvik;
 class TestFileUi;
+class TSettings;
 
 class TBaseForm : public QMainWindow
 {
@@ -35,6 +36,9 @@ public:
     DiagramView *diagramView() const { return m_diagram; }
     TQuorvik &document() { return *m_document; }
 
+    // The views take their colours, and the document its display block,
+    // from the settings.
+    void applySettings(const TSettings &settings);
     // Opens a test file and shows the diagram of its first test; false when
     // the file was not loaded (the document said why).
     bool openFile(const QString &path);

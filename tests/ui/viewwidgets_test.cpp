@@ -76,6 +76,9 @@ TEST_F(ViewWidgets, TheCornerNamesTheFocusedLineAndTactAndTheBottomRowTakesNoFoc
     Press(view, 4, 3);
     EXPECT_EQ(view.focusCell(), (grid::Cell{4, 3}));
     EXPECT_EQ(document.DiagramView.Cell(0, 0), "2:3");
+    document.FillDiagramView();
+    view.refresh();
+    EXPECT_EQ(document.DiagramView.Cell(0, 0), "2:3") << "kept over a refill";
     Press(view, 5, 4); // the start-tact row
     EXPECT_EQ(view.focusCell(), (grid::Cell{4, 3}));
     QTest::keyClick(&view, Qt::Key_Down);

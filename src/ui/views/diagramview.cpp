@@ -66,6 +66,10 @@ void DiagramView::refresh()
     const int rows = m_document ? m_document->DiagramView.RowCount() : 3;
     setRowCount(std::max(rows, 3));
     applyGeometry();
+    // A refill empties the corner: it names the focused cell again.
+    const grid::Cell focus = focusCell();
+    if (focus.col >= kDiagramFirstTactCol && focus.row >= kDiagramFirstLineRow)
+        showFocusInCorner(focus.col, focus.row);
 }
 
 void DiagramView::setVMarks(std::string marks, int line)
