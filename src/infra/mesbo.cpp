@@ -116,4 +116,10 @@ bool FailureThrottle::Allow()
     return true;
 }
 
+void FailureThrottle::Reset()
+{
+    std::lock_guard lock(m_mutex);
+    m_shownBefore = false;
+}
+
 } // namespace qv

@@ -89,6 +89,8 @@ public:
 
     // True when a box may be shown now; the moment is then remembered.
     bool Allow();
+    // Forgets the last box: the next one is let through.
+    void Reset();
 
 private:
     std::mutex m_mutex;

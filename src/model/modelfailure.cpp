@@ -2,33 +2,24 @@
 
 #include "infra/mesbo.h"
 
-#include <memory>
-#include <mutex>
 #include <string>
 
 namespace qv {
 
 namespace {
 
-std::mutex g_throttleMutex;
-std::unique_ptr<FailureThrottle> g_throttle = std::make_unique<FailureThrottle>();
+FailureThrottle g_throttle;
 
 } // namespace
 
 void RestartInternalFailureThrottle()
 {
-    std::lock_guard lock(g_throttleMutex);
-    g_throttle = std::make_unique<FailureThrottle>();
+    g_throttle.Reset();
 }
 
 void ReportInternalFailure(std::string_view text)
 {
-    bool allowed = false;
-    {
-        std::lock_guard lock(g_throttleMutex);
-        allowed = g_throttle->Allow();
-    }
-    if (allowed) {
+    if (g_throttle.Allow()) {
         Mesbo().Show(std::string(text), MbError, std::string(kInternalFailureCaption));
     }
 }

@@ -2,6 +2,7 @@
 #include "infra/encoding.h"
 #include "model/filestore.h"
 #include "sim/unitstate.h"
+#include "support/tempdir.h"
 #include "unitfixture.h"
 
 #include <QTemporaryDir>
@@ -17,15 +18,11 @@ using testing::RecordedMessages;
 using testing::Transport;
 using testing::UnitUnderTest;
 
-std::string ReadBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadBytes;
 
 void WriteText(const std::string &path, std::string_view utf8)
 {
-    std::ofstream(path, std::ios::binary) << Utf8ToCp1251(utf8);
+    testing::WriteBytes(path, Utf8ToCp1251(utf8));
 }
 
 struct Files

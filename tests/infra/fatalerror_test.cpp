@@ -1,21 +1,17 @@
 #include "infra/encoding.h"
 #include "infra/fatalerror.h"
+#include "support/tempdir.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-
 #include <unistd.h>
 
 namespace qv {
 namespace {
 
-std::string ReadFile(const std::filesystem::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using testing::ReadBytes;
 
 class ExceptionLogTest : public ::testing::Test
 {
@@ -48,7 +44,7 @@ TEST_F(ExceptionLogTest, TwoFailuresAppendTwoBlocksAndKeepEarlierContent)
     std::ofstream(log, std::ios::binary) << "earlier\r\n";
     ASSERT_TRUE(AppendExceptionLog(log, "first", {2026, 1, 1, 0, 0, 0, 0}, "m"));
     ASSERT_TRUE(AppendExceptionLog(log, "второй", {2026, 1, 1, 0, 0, 1, 0}, "m"));
-    const std::string content = ReadFile(log);
+    const std::string content = ReadBytes(log);
     EXPECT_EQ(content.rfind("earlier\r\n", 0), 0u);
     EXPECT_EQ(content,
               "earlier\r\n" +
@@ -59,7 +55,7 @@ TEST_F(ExceptionLogTest, TwoFailuresAppendTwoBlocksAndKeepEarlierContent)
 TEST_F(ExceptionLogTest, CharactersOutsideTheCodePageAreSpelledOutNotDropped)
 {
     ASSERT_TRUE(AppendExceptionLog(log, "bad Ω", {2026, 1, 1, 0, 0, 0, 0}, "m"));
-    EXPECT_NE(ReadFile(log).find("bad <U+03A9>"), std::string::npos);
+    EXPECT_NE(ReadBytes(log).find("bad <U+03A9>"), std::string::npos);
 }
 
 TEST_F(ExceptionLogTest, AnUnwritableLogIsReportedAndNotFatal)
@@ -84,7 +80,7 @@ TEST_F(ExceptionLogTest, HandlerLogsThenCarriesOutTheOperatorsChoice)
     EXPECT_EQ(handler.Handle("сбой"), FatalChoice::Close);
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(shown, 2);
-    const std::string content = ReadFile(log);
+    const std::string content = ReadBytes(log);
     EXPECT_NE(content.find("Exception message: " + Utf8ToCp1251("сбой")), std::string::npos);
     EXPECT_NE(content.find(std::string(63, '~')), content.rfind(std::string(63, '~')))
         << "two blocks";

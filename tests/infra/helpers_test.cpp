@@ -1,5 +1,6 @@
 #include "infra/encoding.h"
 #include "infra/helpers.h"
+#include "support/tempdir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -154,29 +155,19 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
-    static void Write(const std::filesystem::path &p, const std::string &content)
-    {
-        std::ofstream(p, std::ios::binary) << content;
-    }
-    static std::string Read(const std::filesystem::path &p)
-    {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-
     std::filesystem::path dir;
 };
 
 TEST_F(BakFileTest, BackupReplacesAnOlderBackupWithTheCurrentContent)
 {
     const auto file = dir / "X.QOR";
-    Write(file, "first");
+    testing::WriteBytes(file, "first");
     ASSERT_TRUE(CreateBakFile(file));
-    EXPECT_EQ(Read(dir / "X.QOR.bak"), "first");
-    Write(file, "second");
+    EXPECT_EQ(testing::ReadBytes(dir / "X.QOR.bak"), "first");
+    testing::WriteBytes(file, "second");
     ASSERT_TRUE(CreateBakFile(file));
-    EXPECT_EQ(Read(dir / "X.QOR.bak"), "second");
-    EXPECT_EQ(Read(file), "second");
+    EXPECT_EQ(testing::ReadBytes(dir / "X.QOR.bak"), "second");
+    EXPECT_EQ(testing::ReadBytes(file), "second");
 }
 
 TEST_F(BakFileTest, AMissingFileNeedsNoBackup)
@@ -188,7 +179,7 @@ TEST_F(BakFileTest, AMissingFileNeedsNoBackup)
 TEST_F(BakFileTest, AFailedBackupIsReportedWithAReason)
 {
     const auto file = dir / "Y.QOR";
-    Write(file, "data");
+    testing::WriteBytes(file, "data");
     std::filesystem::create_directory(dir / "Y.QOR.bak"); // a folder blocks the copy
     std::string error;
     EXPECT_FALSE(CreateBakFile(file, &error));

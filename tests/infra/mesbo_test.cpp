@@ -81,6 +81,8 @@ TEST(FailureThrottle, LetsOneBoxThroughPerPeriod)
     now += milliseconds(1);
     EXPECT_TRUE(throttle.Allow());
     EXPECT_FALSE(throttle.Allow());
+    throttle.Reset();
+    EXPECT_TRUE(throttle.Allow()) << "a reset lets the next box through at once";
 }
 
 } // namespace

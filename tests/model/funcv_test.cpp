@@ -6,7 +6,7 @@
 #include "model/sectionvalues.h"
 #include "model/testfunctions.h"
 #include "model/testsections.h"
-#include "tempdir.h"
+#include "support/tempdir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -15,11 +15,7 @@
 namespace qv {
 namespace {
 
-std::string Slurp(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadBytes;
 
 WaveformRef Flat(std::uint8_t level)
 {
@@ -228,7 +224,7 @@ struct ScoFixture
         WriteVFunctions(out, test, 0, param);
         std::string error;
         EXPECT_TRUE(FinishTestFileSave(true, qor, &error)) << error;
-        return Slurp(scoPath);
+        return ReadBytes(scoPath);
     }
 };
 
@@ -249,7 +245,7 @@ TEST(FuncVOscillograms, ASaveWithoutVDataStagesNothingAndLeavesTheFile)
     ScoFixture fixture;
     STest test = fixture.Load();
     FinishTestFileLoad();
-    const std::string before = Slurp(fixture.scoPath);
+    const std::string before = ReadBytes(fixture.scoPath);
     test.VFuncs.ByNumber(1)->Captured[0] = Flat(200);
     test.VFuncs.ByNumber(1)->KeepCapture[0] = true;
     SSaveParam param; // Kinds without V data
@@ -305,7 +301,7 @@ TEST(FuncVOscillograms, OnlyTheChosenTestAndCycleTakeTheirCaptures)
 TEST(FuncVOscillograms, ADamagedFileIsReportedOnceAndTheLoadGoesOnWithoutReferences)
 {
     ScoFixture fixture;
-    std::string bytes = Slurp(fixture.scoPath);
+    std::string bytes = ReadBytes(fixture.scoPath);
     bytes[40] ^= 0x10;
     {
         std::ofstream out(fixture.scoPath, std::ios::binary | std::ios::trunc);
@@ -332,7 +328,7 @@ TEST(FuncVOscillograms, AFailedSaveDropsWhatItStaged)
     ScoFixture fixture;
     STest test = fixture.Load();
     FinishTestFileLoad();
-    const std::string before = Slurp(fixture.scoPath);
+    const std::string before = ReadBytes(fixture.scoPath);
     SSaveParam param;
     param.Kinds = SSaveParam::KindVData;
     IniStore out;
@@ -340,7 +336,7 @@ TEST(FuncVOscillograms, AFailedSaveDropsWhatItStaged)
     EXPECT_GT(ScoFile().StagedCount(), 0u);
     EXPECT_TRUE(FinishTestFileSave(false, fixture.qor));
     EXPECT_EQ(ScoFile().StagedCount(), 0u);
-    EXPECT_EQ(Slurp(fixture.scoPath), before);
+    EXPECT_EQ(ReadBytes(fixture.scoPath), before);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "infra/encoding.h"
 #include "model/scofile.h"
-#include "tempdir.h"
+#include "support/tempdir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -9,17 +9,8 @@
 namespace qv {
 namespace {
 
-std::string Slurp(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Spit(const std::string &path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using testing::ReadBytes;
+using testing::WriteBytes;
 
 std::string Magic()
 {
@@ -67,7 +58,7 @@ TEST(ScoFile, TheSmallestFileReadsAndHoldsNoReferences)
     const std::string path = dir.File("a.sco");
     const std::string bytes = EmptyFile();
     ASSERT_EQ(bytes.size(), kScoMinSize);
-    Spit(path, bytes);
+    WriteBytes(path, bytes);
     SScoFile sco;
     EXPECT_EQ(sco.ReadScoFile(path), ScoReadError::None);
     EXPECT_EQ(sco.ReadState(), SScoFile::State::Read);
@@ -80,7 +71,7 @@ TEST(ScoFile, DamagedFilesGiveTheirMessages)
     const std::string path = dir.File("board.sco");
     SScoFile sco;
 
-    Spit(path, EmptyFile().substr(0, 31));
+    WriteBytes(path, EmptyFile().substr(0, 31));
     EXPECT_EQ(sco.ReadScoFile(path), ScoReadError::Structure);
     EXPECT_EQ(sco.ReadState(), SScoFile::State::Failed);
     EXPECT_EQ(ScoFailureMessage(ScoReadError::Structure, path),
@@ -89,17 +80,17 @@ TEST(ScoFile, DamagedFilesGiveTheirMessages)
 
     std::string wrongMagic = EmptyFile();
     wrongMagic[0] = 'X';
-    Spit(path, wrongMagic);
+    WriteBytes(path, wrongMagic);
     EXPECT_EQ(sco.ReadScoFile(path), ScoReadError::Checksum);
 
     std::string tooMany = Magic() + std::string("\x01\x04", 2); // 1025
     AppendCrc(tooMany);
-    Spit(path, tooMany);
+    WriteBytes(path, tooMany);
     EXPECT_EQ(sco.ReadScoFile(path), ScoReadError::Structure);
 
     std::string runsPast = Magic() + std::string("\x01\x00", 2) + "\x03T1_";
     AppendCrc(runsPast);
-    Spit(path, runsPast);
+    WriteBytes(path, runsPast);
     EXPECT_EQ(sco.ReadScoFile(path), ScoReadError::Read);
 
     EXPECT_EQ(sco.ReadScoFile(dir.File("missing.sco")), ScoReadError::Read);
@@ -122,7 +113,7 @@ TEST(ScoFile, WrittenRecordsReadBackAndTheStoredChecksumIsVerified)
     ASSERT_TRUE(sco.WriteScoFile(path));
     EXPECT_EQ(sco.StagedCount(), 0u);
 
-    const std::string bytes = Slurp(path);
+    const std::string bytes = ReadBytes(path);
     const std::size_t record = 1 + ScoRecordName(1, 2, 1).size() + kWaveformSamples + 20;
     ASSERT_EQ(bytes.size(), 28 + 2 * record + 4);
     EXPECT_EQ(bytes.substr(0, 26), Magic());
@@ -138,7 +129,7 @@ TEST(ScoFile, WrittenRecordsReadBackAndTheStoredChecksumIsVerified)
 
     std::string damaged = bytes;
     damaged[28 + 1 + ScoRecordName(1, 2, 1).size() + 10] ^= 0x01; // one sample bit
-    Spit(path, damaged);
+    WriteBytes(path, damaged);
     EXPECT_EQ(sco.ReadScoFile(path), ScoReadError::Checksum);
     EXPECT_EQ(sco.TakeReference(1, 2, 1), nullptr);
 }
@@ -158,7 +149,7 @@ TEST(ScoFile, RecordsWithAZeroOrMissingNumberAreDropped)
         bytes += std::string(kWaveformSamples, '\x2A') + std::string(20, '\0');
     }
     AppendCrc(bytes);
-    Spit(path, bytes);
+    WriteBytes(path, bytes);
     SScoFile sco;
     ASSERT_EQ(sco.ReadScoFile(path), ScoReadError::None);
     EXPECT_EQ(sco.RecordCount(), 1u);
@@ -169,24 +160,24 @@ TEST(ScoFile, NothingStagedLeavesTheFileUntouched)
 {
     testing::TempDir dir;
     const std::string path = dir.File("keep.sco");
-    Spit(path, "old content");
+    WriteBytes(path, "old content");
     SScoFile sco;
     EXPECT_TRUE(sco.WriteScoFile(path));
-    EXPECT_EQ(Slurp(path), "old content");
+    EXPECT_EQ(ReadBytes(path), "old content");
 }
 
 TEST(ScoFile, MoreRecordsThanAFileMayHoldAreRefusedAndTheOldFileKept)
 {
     testing::TempDir dir;
     const std::string path = dir.File("full.sco");
-    Spit(path, "old content");
+    WriteBytes(path, "old content");
     SScoFile sco;
     for (int i = 0; i <= static_cast<int>(kScoMaxRecords); ++i)
         sco.StageWaveform(1 + i / 256, 1 + (i / 16) % 16, 1 + i % 16, Ramp(1), 0, 0);
     std::string error;
     EXPECT_FALSE(sco.WriteScoFile(path, &error));
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(Slurp(path), "old content");
+    EXPECT_EQ(ReadBytes(path), "old content");
     EXPECT_EQ(sco.StagedCount(), 0u);
 }
 

@@ -4,7 +4,7 @@
 #include "model/settings.h"
 #include "model/settingsfile.h"
 #include "model/windowplacements.h"
-#include "tempdir.h"
+#include "support/tempdir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -15,16 +15,8 @@ namespace {
 
 using testing::TempDir;
 
-std::string ReadBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string &path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing::ReadBytes;
+using testing::WriteBytes;
 
 // A disk that fails every write after the temporary file was made.
 class FullDisk : public FileStore

@@ -9,6 +9,7 @@
 #include "model/records.h"
 #include "model/scriptedfileui.h"
 #include "model/testfile.h"
+#include "support/tempdir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -17,21 +18,6 @@
 #include <vector>
 
 namespace qv::testing {
-
-class TempDir
-{
-public:
-    TempDir();
-    ~TempDir();
-    std::string File(const std::string &name) const { return (m_path / name).string(); }
-    const std::filesystem::path &Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-std::string ReadBytes(const std::string &path);
-void WriteBytes(const std::string &path, std::string_view bytes);
 
 // A general section (Windows-1251 INI text, CR LF lines) naming the contact
 // file `cnt` and `tests` tests, with extra "KEY=value" lines appended.

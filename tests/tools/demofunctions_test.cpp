@@ -10,6 +10,7 @@
 #include "model/quorvik.h"
 #include "model/scriptedfileui.h"
 #include "model/testfile.h"
+#include "support/tempdir.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -35,13 +36,7 @@ fs::path SourceDir()
     return dir ? fs::path(dir) : fs::current_path().parent_path().parent_path();
 }
 
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing::ReadBytes;
 
 class DemoFunctions : public ::testing::Test
 {
@@ -149,20 +144,20 @@ TEST_F(DemoFunctions, ResetAndLeavingDebugModeForgetRunsAndEditedRanges)
 TEST_F(DemoFunctions, SavingWithVDataRewritesTheOscillogramsFaithfully)
 {
     ASSERT_TRUE(document->LoadFile((dir / "DEMO.QOR").string()));
-    const std::string before = ReadAll(dir / "DEMO.sco");
+    const std::string before = ReadBytes(dir / "DEMO.sco");
     SSaveParam param;
     param.Kinds = SSaveParam::KindVData;
     param.FileName = "DEMO.QOR";
     ASSERT_TRUE(document->TestFile()->Save(&param));
-    EXPECT_EQ(ReadAll(dir / "DEMO.sco"), before);
+    EXPECT_EQ(ReadBytes(dir / "DEMO.sco"), before);
 }
 
 TEST(DemoCompanions, ThePackedOscillogramFileHoldsTheTextRecords)
 {
     const auto records =
-        qortool::ParseScoDump(ReadAll(SourceDir() / "examples" / "demo" / "DEMO.qorsco"));
+        qortool::ParseScoDump(ReadBytes(SourceDir() / "examples" / "demo" / "DEMO.qorsco"));
     std::vector<SScoRecord> packed;
-    ASSERT_EQ(ParseScoBytes(ReadAll(BinaryDir() / "examples" / "demo" / "DEMO.sco"), packed),
+    ASSERT_EQ(ParseScoBytes(ReadBytes(BinaryDir() / "examples" / "demo" / "DEMO.sco"), packed),
               ScoReadError::None);
     ASSERT_EQ(packed.size(), records.size());
     EXPECT_EQ(packed[0].name, records[0].name);

@@ -1,6 +1,7 @@
 // The command-line tool as a user runs it: files in, text and exit status out.
 
 #include "infra/encoding.h"
+#include "support/tempdir.h"
 
 #include <atomic>
 #include <cstdio>
@@ -30,19 +31,8 @@ std::string BinaryDir()
     return dir != nullptr ? dir : ".";
 }
 
-std::string ReadText(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteText(const fs::path &path, std::string_view text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
+using qv::testing::ReadBytes;
+using qv::testing::WriteBytes;
 
 class Qortool : public ::testing::Test
 {
@@ -54,7 +44,7 @@ protected:
               ("qv_qortool_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        WriteText(dir / "board.qorcnt", "QORCNT 1\nCREATED 2024-01-02T03:04:05\n1=A\n2=B\n");
+        WriteBytes(dir / "board.qorcnt", "QORCNT 1\nCREATED 2024-01-02T03:04:05\n1=A\n2=B\n");
         EXPECT_EQ(Run("cnt-pack " + Path("board.qorcnt") + " -o " + Path("BOARD.CNT")).status, 0);
     }
     ~Qortool() override { fs::remove_all(dir); }
@@ -75,7 +65,7 @@ protected:
         }
         const int status = ::pclose(pipe);
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.err = ReadText(err);
+        result.err = ReadBytes(err);
         return result;
     }
 
@@ -94,7 +84,7 @@ protected:
 
     Result Pack(const std::string &dump, const std::string &name = "BOARD.QOR")
     {
-        WriteText(dir / "in.qordump", dump);
+        WriteBytes(dir / "in.qordump", dump);
         return Run("pack " + Path("in.qordump") + " -o " + Path(name));
     }
 
@@ -111,14 +101,14 @@ TEST_F(Qortool, UnpackOfPackGivesTheDumpBackByteForByteEvenForBrokenSections)
     EXPECT_EQ(unpacked.status, 0) << unpacked.err;
     EXPECT_EQ(unpacked.out, dump);
     EXPECT_EQ(Run("unpack " + Path("BOARD.QOR") + " -o " + Path("out.qordump")).status, 0);
-    EXPECT_EQ(ReadText(dir / "out.qordump"), dump);
+    EXPECT_EQ(ReadBytes(dir / "out.qordump"), dump);
 }
 
 TEST_F(Qortool, PackOfUnpackGivesTheSameContainerContent)
 {
     ASSERT_EQ(Pack(BoardDump(3)).status, 0);
     const std::string first = Run("unpack " + Path("BOARD.QOR")).out;
-    WriteText(dir / "again.qordump", first);
+    WriteBytes(dir / "again.qordump", first);
     ASSERT_EQ(Run("pack " + Path("again.qordump") + " -o " + Path("AGAIN.QOR")).status, 0);
     EXPECT_EQ(Run("unpack " + Path("AGAIN.QOR")).out, first);
     EXPECT_EQ(fs::file_size(dir / "AGAIN.QOR"), fs::file_size(dir / "BOARD.QOR"));
@@ -142,9 +132,9 @@ TEST_F(Qortool, InfoAndVerifyLoadThroughTheDocument)
 TEST_F(Qortool, VerifyPrintsTheLoadLogLinesOfARefusedFile)
 {
     ASSERT_EQ(Pack(BoardDump(1)).status, 0);
-    std::string image = ReadText(dir / "BOARD.QOR");
+    std::string image = ReadBytes(dir / "BOARD.QOR");
     image[image.size() - 40] ^= 1; // the trailer's T
-    WriteText(dir / "BOARD.QOR", image);
+    WriteBytes(dir / "BOARD.QOR", image);
     const Result result = Run("verify " + Path("BOARD.QOR"));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out,
@@ -182,13 +172,13 @@ TEST_F(Qortool, PasswordsComeFromTheCommandLine)
     EXPECT_EQ(unpacked.status, 0);
     EXPECT_EQ(unpacked.out.rfind("QORDUMP 1\nFLAGS 6\nBUS 1 2\n#GENERAL\n", 0), 0u);
 
-    const std::string before = ReadText(dir / "BOARD.QOR");
+    const std::string before = ReadBytes(dir / "BOARD.QOR");
     EXPECT_EQ(Run("resave " + Path("BOARD.QOR") + " --password чтение").status, 1);
-    EXPECT_EQ(ReadText(dir / "BOARD.QOR"), before) << "no write password: nothing written";
+    EXPECT_EQ(ReadBytes(dir / "BOARD.QOR"), before) << "no write password: nothing written";
     EXPECT_EQ(
         Run("resave " + Path("BOARD.QOR") + " --password чтение --write-password запись").status,
         0);
-    EXPECT_NE(ReadText(dir / "BOARD.QOR"), before);
+    EXPECT_NE(ReadBytes(dir / "BOARD.QOR"), before);
     EXPECT_EQ(Run("verify " + Path("BOARD.QOR") + " --password чтение").out, "OK\n");
 }
 
@@ -211,13 +201,13 @@ TEST_F(Qortool, AReadOnlyTargetIsKeptUnlessYesIsGiven)
 {
     ASSERT_EQ(Pack(BoardDump(1)).status, 0);
     ::chmod(Path("BOARD.QOR").c_str(), 0444);
-    const std::string before = ReadText(dir / "BOARD.QOR");
+    const std::string before = ReadBytes(dir / "BOARD.QOR");
     const Result refused = Run("resave " + Path("BOARD.QOR"));
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("имеет атрибут \"Только для чтения\""), std::string::npos);
-    EXPECT_EQ(ReadText(dir / "BOARD.QOR"), before);
+    EXPECT_EQ(ReadBytes(dir / "BOARD.QOR"), before);
     EXPECT_EQ(Run("resave " + Path("BOARD.QOR") + " --yes").status, 0);
-    EXPECT_NE(ReadText(dir / "BOARD.QOR"), before);
+    EXPECT_NE(ReadBytes(dir / "BOARD.QOR"), before);
 }
 
 TEST_F(Qortool, ContactDumpsRoundTrip)
@@ -226,9 +216,9 @@ TEST_F(Qortool, ContactDumpsRoundTrip)
     EXPECT_EQ(unpacked.status, 0);
     EXPECT_EQ(unpacked.out, "QORCNT 1\nCREATED 2024-01-02T03:04:05\n"
                             "MODIFIED 2024-01-02T03:04:05\n1=A\n2=B\n");
-    std::string cnt = ReadText(dir / "BOARD.CNT");
+    std::string cnt = ReadBytes(dir / "BOARD.CNT");
     cnt.back() ^= 1;
-    WriteText(dir / "BAD.CNT", cnt);
+    WriteBytes(dir / "BAD.CNT", cnt);
     const Result bad = Run("cnt-unpack " + Path("BAD.CNT"));
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("не совпадает контрольная сумма"), std::string::npos);
@@ -262,7 +252,7 @@ TEST_F(Qortool, TheDemoBoardIsPackedAtBuildTime)
     const char *source = std::getenv("QORVIK_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
     EXPECT_EQ(Run("unpack " + (demo / "DEMO.QOR").string()).out,
-              ReadText(fs::path(source) / "examples" / "demo" / "DEMO.qordump"));
+              ReadBytes(fs::path(source) / "examples" / "demo" / "DEMO.qordump"));
 }
 
 // Width and height from a PNG's header chunk.
@@ -284,7 +274,7 @@ TEST_F(Qortool, RenderDrawsEveryTestsDiagramAndTableAsPngOrPdf)
         const std::string png = Path("d" + test + ".png");
         const Result diagram = Run("render " + demo + " --test " + test + " -o " + png);
         ASSERT_EQ(diagram.status, 0) << diagram.err;
-        const std::string bytes = ReadText(png);
+        const std::string bytes = ReadBytes(png);
         ASSERT_GT(bytes.size(), 24u);
         EXPECT_EQ(bytes.substr(1, 3), "PNG");
         const auto [width, height] = PngSize(bytes);
@@ -297,10 +287,10 @@ TEST_F(Qortool, RenderDrawsEveryTestsDiagramAndTableAsPngOrPdf)
     const Result table =
         Run("render " + demo + " --test 3 --view table --full --width 900 -o " + Path("t.png"));
     ASSERT_EQ(table.status, 0) << table.err;
-    EXPECT_EQ(PngSize(ReadText(Path("t.png"))).second, 9u * 16u);
+    EXPECT_EQ(PngSize(ReadBytes(Path("t.png"))).second, 9u * 16u);
     const Result pdf = Run("render " + demo + " --view table -o " + Path("t.pdf"));
     ASSERT_EQ(pdf.status, 0) << pdf.err;
-    EXPECT_EQ(ReadText(Path("t.pdf")).substr(0, 5), "%PDF-");
+    EXPECT_EQ(ReadBytes(Path("t.pdf")).substr(0, 5), "%PDF-");
 }
 
 TEST_F(Qortool, RenderRefusesMissingTestsAndBadOptions)

@@ -16,11 +16,6 @@ constexpr std::string_view kRecordKeyword = "RECORD ";
 constexpr std::string_view kParamsKeyword = " PARAMS ";
 constexpr std::size_t kTokensPerLine = 16;
 
-[[noreturn]] void Fail(std::size_t lineNumber, const std::string &problem)
-{
-    throw DumpError("строка " + std::to_string(lineNumber) + ": " + problem);
-}
-
 std::vector<std::string_view> Tokens(std::string_view line)
 {
     std::vector<std::string_view> tokens;
@@ -48,14 +43,14 @@ void AppendToken(std::string &out, std::string_view token, std::size_t lineNumbe
     const std::string_view digits = token.substr(0, star);
     const auto value = qv::HexToInt(digits);
     if (digits.size() != 2 || !value)
-        Fail(lineNumber, "байт должен быть записан двумя шестнадцатеричными цифрами: \"" +
-                             std::string(token) + "\"");
+        FailDumpLine(lineNumber, "байт должен быть записан двумя шестнадцатеричными цифрами: \"" +
+                                     std::string(token) + "\"");
     std::size_t count = 1;
     if (star != std::string_view::npos) {
         const std::string_view text = token.substr(star + 1);
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
         if (ec != std::errc() || end != text.data() + text.size() || count == 0 || count > 1048576)
-            Fail(lineNumber, "неверный счётчик повторов: \"" + std::string(token) + "\"");
+            FailDumpLine(lineNumber, "неверный счётчик повторов: \"" + std::string(token) + "\"");
     }
     out.append(count, static_cast<char>(*value));
 }
@@ -104,10 +99,10 @@ std::size_t ExpectMagic(const std::vector<std::string> &lines, std::string_view 
         if (!IsContent(lines[i]))
             continue;
         if (lines[i] != magic)
-            Fail(i + 1, "ожидалось \"" + std::string(magic) + "\"");
+            FailDumpLine(i + 1, "ожидалось \"" + std::string(magic) + "\"");
         return i + 1;
     }
-    Fail(1, "ожидалось \"" + std::string(magic) + "\"");
+    FailDumpLine(1, "ожидалось \"" + std::string(magic) + "\"");
 }
 
 qv::ScoParams ParseParams(std::string_view text, std::size_t lineNumber)
@@ -115,13 +110,13 @@ qv::ScoParams ParseParams(std::string_view text, std::size_t lineNumber)
     const auto tokens = Tokens(text);
     qv::ScoParams params{};
     if (tokens.size() != params.size())
-        Fail(lineNumber, "после PARAMS нужны пять целых чисел");
+        FailDumpLine(lineNumber, "после PARAMS нужны пять целых чисел");
     for (std::size_t i = 0; i < params.size(); ++i) {
         const std::string_view token = tokens[i];
         const auto [end, ec] =
             std::from_chars(token.data(), token.data() + token.size(), params[i]);
         if (ec != std::errc() || end != token.data() + token.size())
-            Fail(lineNumber, "не целое число: \"" + std::string(token) + "\"");
+            FailDumpLine(lineNumber, "не целое число: \"" + std::string(token) + "\"");
     }
     return params;
 }
@@ -154,8 +149,8 @@ std::vector<qv::SScoRecord> ParseScoDump(std::string_view text)
         if (records.empty())
             return;
         if (samples.size() != qv::kWaveformSamples)
-            Fail(recordLine,
-                 "запись должна содержать 1000 отсчётов, а не " + std::to_string(samples.size()));
+            FailDumpLine(recordLine, "запись должна содержать 1000 отсчётов, а не " +
+                                         std::to_string(samples.size()));
         std::copy(samples.begin(), samples.end(), records.back().samples.begin());
         samples.clear();
     };
@@ -165,7 +160,7 @@ std::vector<qv::SScoRecord> ParseScoDump(std::string_view text)
             continue;
         if (!line.starts_with(kRecordKeyword)) {
             if (records.empty())
-                Fail(i + 1, "отсчёты без строки RECORD");
+                FailDumpLine(i + 1, "отсчёты без строки RECORD");
             AppendTokens(samples, line, i + 1);
             continue;
         }
@@ -173,10 +168,11 @@ std::vector<qv::SScoRecord> ParseScoDump(std::string_view text)
         const std::string_view rest = line.substr(kRecordKeyword.size());
         const std::size_t params = rest.find(kParamsKeyword);
         if (params == std::string_view::npos)
-            Fail(i + 1, "ожидалось \"RECORD имя PARAMS п1 п2 п3 п4 п5\"");
+            FailDumpLine(i + 1, "ожидалось \"RECORD имя PARAMS п1 п2 п3 п4 п5\"");
         const auto name = qv::TryUtf8ToCp1251(rest.substr(0, params));
         if (!name || name->empty() || name->size() > 255)
-            Fail(i + 1, "имя записи должно быть текстом из 1..255 знаков кодовой страницы 1251");
+            FailDumpLine(i + 1,
+                         "имя записи должно быть текстом из 1..255 знаков кодовой страницы 1251");
         records.push_back(
             {*name, {}, ParseParams(rest.substr(params + kParamsKeyword.size()), i + 1)});
         recordLine = i + 1;

@@ -15,11 +15,6 @@ constexpr std::string_view kCntMagic = "QORCNT 1";
 constexpr std::string_view kGeneralMarker = "#GENERAL";
 constexpr std::string_view kTestMarker = "#TEST";
 
-[[noreturn]] void Fail(std::size_t lineNumber, const std::string &problem)
-{
-    throw DumpError("строка " + std::to_string(lineNumber) + ": " + problem);
-}
-
 // "KEYWORD rest": the rest when the line starts with the keyword and a
 // space (or is the keyword alone: then "").
 std::optional<std::string_view> AfterKeyword(std::string_view line, std::string_view keyword)
@@ -50,8 +45,8 @@ std::string BusDefinition(std::string_view contacts, std::size_t lineNumber)
         if (!item.empty()) {
             const auto contact = Number(item);
             if (!contact || *contact < 0 || *contact > 255) {
-                Fail(lineNumber, "номер контакта шины должен быть числом от 0 до 255: \"" +
-                                     std::string(item) + "\"");
+                FailDumpLine(lineNumber, "номер контакта шины должен быть числом от 0 до 255: \"" +
+                                             std::string(item) + "\"");
             }
             definition.push_back(static_cast<char>(*contact));
         }
@@ -61,7 +56,7 @@ std::string BusDefinition(std::string_view contacts, std::size_t lineNumber)
         contacts.remove_prefix(end + 1);
     }
     if (definition.size() > 255) {
-        Fail(lineNumber, "в шине больше 255 разрядов");
+        FailDumpLine(lineNumber, "в шине больше 255 разрядов");
     }
     return definition;
 }
@@ -71,13 +66,18 @@ std::string UnescapeLine(std::string_view text, std::size_t lineNumber)
     try {
         return UnescapeText(text);
     } catch (const DumpError &e) {
-        Fail(lineNumber, e.what());
+        FailDumpLine(lineNumber, e.what());
     } catch (const qv::EncodingError &e) {
-        Fail(lineNumber, e.what());
+        FailDumpLine(lineNumber, e.what());
     }
 }
 
 } // namespace
+
+void FailDumpLine(std::size_t lineNumber, const std::string &problem)
+{
+    throw DumpError("строка " + std::to_string(lineNumber) + ": " + problem);
+}
 
 std::string EscapeBytes(std::string_view bytes, bool blockLine)
 {
@@ -171,7 +171,7 @@ QorDump ParseQorDump(std::string_view text)
 {
     const std::vector<std::string> lines = qv::SplitLines(text);
     if (lines.empty() || lines.front() != kQorMagic) {
-        Fail(1, "ожидалась строка \"" + std::string(kQorMagic) + "\"");
+        FailDumpLine(1, "ожидалась строка \"" + std::string(kQorMagic) + "\"");
     }
     QorDump dump;
     bool haveFlags = false;
@@ -181,14 +181,14 @@ QorDump ParseQorDump(std::string_view text)
         const std::size_t number = i + 1;
         if (line == kGeneralMarker) {
             if (block != nullptr) {
-                Fail(number, "раздел #GENERAL может быть только один и только перед #TEST");
+                FailDumpLine(number, "раздел #GENERAL может быть только один и только перед #TEST");
             }
             block = &dump.generalLines;
             continue;
         }
         if (line == kTestMarker) {
             if (block == nullptr) {
-                Fail(number, "раздел #TEST должен следовать за #GENERAL");
+                FailDumpLine(number, "раздел #TEST должен следовать за #GENERAL");
             }
             block = &dump.testLines.emplace_back();
             continue;
@@ -202,7 +202,7 @@ QorDump ParseQorDump(std::string_view text)
         if (const auto value = AfterKeyword(line, "FLAGS")) {
             const auto flags = Number(*value);
             if (!flags || *flags < 0 || *flags > 255) {
-                Fail(number, "FLAGS должно быть числом от 0 до 255");
+                FailDumpLine(number, "FLAGS должно быть числом от 0 до 255");
             }
             dump.flags = static_cast<int>(*flags);
             haveFlags = true;
@@ -212,18 +212,18 @@ QorDump ParseQorDump(std::string_view text)
             dump.writePassword = std::string(*write);
         } else if (const auto bus = AfterKeyword(line, "BUS")) {
             if (dump.buses.size() == 255) {
-                Fail(number, "шин больше 255");
+                FailDumpLine(number, "шин больше 255");
             }
             dump.buses.push_back(BusDefinition(*bus, number));
         } else if (!line.empty()) {
-            Fail(number, "неизвестная строка \"" + line + "\"");
+            FailDumpLine(number, "неизвестная строка \"" + line + "\"");
         }
     }
     if (!haveFlags) {
-        Fail(lines.size(), "нет строки FLAGS");
+        FailDumpLine(lines.size(), "нет строки FLAGS");
     }
     if (block == nullptr) {
-        Fail(lines.size(), "нет раздела #GENERAL");
+        FailDumpLine(lines.size(), "нет раздела #GENERAL");
     }
     return dump;
 }
@@ -258,7 +258,7 @@ CntDump ParseCntDump(std::string_view text)
 {
     const std::vector<std::string> lines = qv::SplitLines(text);
     if (lines.empty() || lines.front() != kCntMagic) {
-        Fail(1, "ожидалась строка \"" + std::string(kCntMagic) + "\"");
+        FailDumpLine(1, "ожидалась строка \"" + std::string(kCntMagic) + "\"");
     }
     CntDump dump;
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -267,8 +267,8 @@ CntDump ParseCntDump(std::string_view text)
         const auto date = [&](std::string_view value) {
             const auto moment = qv::ParseDateTimeText(value);
             if (!moment) {
-                Fail(number, "неверная дата \"" + std::string(value) +
-                                 "\" (ожидается ГГГГ-ММ-ДДTчч:мм:сс)");
+                FailDumpLine(number, "неверная дата \"" + std::string(value) +
+                                         "\" (ожидается ГГГГ-ММ-ДДTчч:мм:сс)");
             }
             return *moment;
         };
@@ -280,13 +280,13 @@ CntDump ParseCntDump(std::string_view text)
             const std::size_t eq = line.find('=');
             const auto contact = Number(std::string_view(line).substr(0, eq));
             if (eq == std::string::npos || !contact || *contact < 0 || *contact > 0xFFFF) {
-                Fail(number, "ожидалась строка \"номер=имя\" с номером от 0 до 65535");
+                FailDumpLine(number, "ожидалась строка \"номер=имя\" с номером от 0 до 65535");
             }
             qv::ContactFileContent::Record record;
             record.number = static_cast<std::uint16_t>(*contact);
             record.name = UnescapeLine(std::string_view(line).substr(eq + 1), number);
             if (record.name.size() > 255) {
-                Fail(number, "имя контакта длиннее 255 байт");
+                FailDumpLine(number, "имя контакта длиннее 255 байт");
             }
             dump.records.push_back(std::move(record));
         }

@@ -23,6 +23,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Throws DumpError for a problem on a line of a dump (counted from 1).
+[[noreturn]] void FailDumpLine(std::size_t lineNumber, const std::string &problem);
+
 // Windows-1251 bytes to dump text and back. Unescape throws DumpError for a
 // broken escape or a character without a Windows-1251 byte.
 std::string EscapeBytes(std::string_view bytes, bool blockLine);
