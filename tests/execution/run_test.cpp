@@ -1,0 +1,339 @@
+// Runs from "Пуск" to the verdict: the run driver, the run window's logic
+// and the run thread against the simulated unit, with an unattended window.
+
+#include "../support/silentlistener.h"
+#include "docbuilder.h"
+#include "execution/contactid.h"
+#include "execution/hardstatus.h"
+#include "execution/rundriver.h"
+#include "execution/testerport.h"
+#include "execution/unattendedrunview.h"
+#include "model/settings.h"
+#include "unitfixture.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace qv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The demo board in a folder of its own, a tester port to a simulated unit
+// made from a board text, and the settings a run reads.
+class RunBench
+{
+public:
+    explicit RunBench(const std::string &board, Transport transport = Transport::InProcess)
+    {
+        static int serial = 0;
+        dir = fs::temp_directory_path() /
+              ("qv-run-" + std::to_string(getpid()) + "-" + std::to_string(++serial));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        for (const auto &entry : fs::directory_iterator(QV_DEMO_DIR))
+            fs::copy_file(entry.path(), dir / entry.path().filename());
+        EXPECT_TRUE(d.doc.LoadFile((dir / "DEMO.QOR").string()));
+        if (transport == Transport::InProcess) {
+            std::string error;
+            auto parsed = sim::ParseBoard(board, &error);
+            EXPECT_TRUE(parsed) << error;
+            unit = std::make_shared<sim::SimulatedUnit>(*parsed);
+            EXPECT_TRUE(tester.Create("Quorvik", [this](const std::string &) {
+                return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
+            }));
+        } else {
+            process = std::make_unique<UnitSimProcess>(board);
+            TesterSettings port = tester.Settings();
+            port.address = process->Address();
+            tester.SetSettings(port);
+            EXPECT_TRUE(tester.Create("Quorvik"));
+        }
+        settings.SetOption(TSettings::OptCurrentControl, 0);
+        settings.SetOption(TSettings::OptRunEndMessage, 1);
+    }
+    ~RunBench() { fs::remove_all(dir); }
+
+    RunVerdict Run(UnattendedRunView::Options options = {})
+    {
+        RunDriver::Environment env;
+        env.tester = &tester;
+        env.settings = &settings;
+        env.timing.cancelWaitMs = 3000;
+        ownView = std::make_unique<UnattendedRunView>(
+            d.doc, options, [this](const std::string &line) { lines.push_back(line); });
+        env.view = ownView.get();
+        view = nullptr;
+        RunDriver driver(d.doc, env);
+        view = ownView.get();
+        ran = driver.StartRun();
+        return driver.Verdict();
+    }
+
+    // The texts of the message boxes shown so far.
+    std::vector<std::string> Shown() const
+    {
+        std::vector<std::string> texts;
+        for (const auto &shown : messages.Shown())
+            texts.push_back(shown.text);
+        return texts;
+    }
+
+    RecordedMessages messages;
+    fs::path dir;
+    DocBuilder d;
+    std::shared_ptr<sim::SimulatedUnit> unit;
+    std::unique_ptr<UnitSimProcess> process;
+    TCP tester;
+    TSettings settings;
+    std::unique_ptr<UnattendedRunView> ownView;
+    UnattendedRunView *view = nullptr;
+    std::vector<std::string> lines;
+    bool ran = false;
+};
+
+TEST(RunDriver, TheGoldenBoardPassesTheWordTestOnBothTransports)
+{
+    for (const Transport transport : {Transport::InProcess, Transport::Tcp}) {
+        RunBench bench("[Board]\nTactTime=0\n", transport);
+        bench.d.doc.CurrentTest = 0;
+        const RunVerdict verdict = bench.Run();
+        EXPECT_TRUE(bench.ran);
+        EXPECT_EQ(verdict.kind, RunVerdict::Passed);
+        EXPECT_EQ(verdict.text, "Тест завершен успешно");
+        EXPECT_EQ(bench.Shown(), std::vector<std::string>{"Тест завершен успешно"});
+        const auto statuses = bench.view->Statuses();
+        ASSERT_FALSE(statuses.empty());
+        EXPECT_EQ(statuses.front(), "выполнение теста");
+        EXPECT_EQ(statuses.back(), "обработка результатов");
+    }
+}
+
+TEST(RunDriver, AStuckContactFailsTheTestAndTheTestThatCallsIt)
+{
+    RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
+    bench.d.doc.CurrentTest = 0;
+    RunVerdict verdict = bench.Run();
+    EXPECT_EQ(verdict.kind, RunVerdict::Errors);
+    EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
+    EXPECT_GT(bench.d.doc.ErrorCounts[0], 0);
+    ASSERT_FALSE(bench.view->DecodedTests().empty());
+    EXPECT_EQ(bench.view->DecodedTests().front(), (std::pair<int, bool>{0, true}));
+
+    // Test 3 calls test 1: its verdict counts the called test's errors.
+    bench.d.doc.CurrentTest = 2;
+    verdict = bench.Run();
+    EXPECT_EQ(verdict.kind, RunVerdict::Errors);
+    EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
+}
+
+TEST(RunDriver, AllTestsNameTheFailedOnes)
+{
+    RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
+    bench.d.doc.CurrentTest = -1;
+    const RunVerdict verdict = bench.Run();
+    ASSERT_EQ(verdict.kind, RunVerdict::Errors);
+    ASSERT_FALSE(verdict.failedTests.empty());
+    EXPECT_EQ(verdict.failedTests.front(), 0);
+    const auto statuses = bench.view->Statuses();
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "выполнение теста №3"), statuses.end());
+}
+
+TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
+{
+    {
+        RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
+        bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
+        bench.settings.SetOption(TSettings::OptStopOnTestError, 1);
+        bench.d.doc.CurrentTest = 0;
+        bench.d.doc.SolidTest = true;
+        const RunVerdict verdict = bench.Run();
+        EXPECT_EQ(verdict.kind, RunVerdict::Errors);
+        EXPECT_EQ(verdict.passes, 1);
+        EXPECT_EQ(verdict.text, "Тест завершен с ошибками (прогон №1)");
+    }
+    {
+        RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
+        bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
+        bench.settings.SetOption(TSettings::OptStopOnTestError, 0);
+        bench.d.doc.CurrentTest = 0;
+        bench.d.doc.SolidTest = true;
+        UnattendedRunView::Options options;
+        options.escapeAfterPasses = 4;
+        const RunVerdict verdict = bench.Run(options);
+        EXPECT_EQ(verdict.kind, RunVerdict::Interrupted);
+        EXPECT_GE(verdict.passes, 4);
+        EXPECT_EQ(verdict.text.rfind("Выполнение теста прервано [цикл - ", 0), 0u) << verdict.text;
+    }
+}
+
+TEST(RunDriver, EscMidRunGivesTheCycleAndTactReached)
+{
+    RunBench bench("[Board]\nTactTime=20000\n");
+    bench.d.doc.CurrentTest = 0;
+    UnattendedRunView::Options options;
+    options.escapeOnStatus = "выполнение теста";
+    const RunVerdict verdict = bench.Run(options);
+    ASSERT_EQ(verdict.kind, RunVerdict::Interrupted);
+    const STest &test = *bench.d.doc.Test(0);
+    EXPECT_EQ(verdict.text, "Выполнение теста прервано [цикл - " +
+                                std::to_string(test.RunCounter1) + "; такт - " +
+                                std::to_string(test.RunCounter2 + 1) + "]");
+    EXPECT_LT(test.RunCounter1, test.Cycles);
+    EXPECT_EQ(bench.Shown(), std::vector<std::string>{verdict.text});
+
+    bench.d.doc.CurrentTest = -1;
+    EXPECT_EQ(bench.Run(options).text, "Выполнение тестов прервано");
+}
+
+TEST(RunDriver, CancellingOnTheStartPageShowsNothing)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    UnattendedRunView::Options options;
+    options.cancelOnStartPage = true;
+    const RunVerdict verdict = bench.Run(options);
+    EXPECT_FALSE(bench.ran);
+    EXPECT_EQ(verdict.kind, RunVerdict::Cancelled);
+    EXPECT_TRUE(bench.Shown().empty());
+}
+
+TEST(RunDriver, AWrongIdentificationContactEndsTheRunBeforeTheWindow)
+{
+    const int contact = 4;
+    const std::string board = "[Board]\nTactTime=0\n[Identification]\nWrong=" +
+                              std::to_string(UnitChannelCode(contact, true)) + "\n";
+    RunBench bench(board);
+    bench.d.doc.Cnt.Names[contact] = "#i";
+    bench.d.doc.Cnt.Names[contact + 1] = "#i";
+    const RunVerdict verdict = bench.Run();
+    EXPECT_FALSE(bench.ran);
+    EXPECT_EQ(verdict.kind, RunVerdict::NotRun);
+    EXPECT_TRUE(bench.view->Statuses().empty()); // the run window never opened
+    EXPECT_TRUE(bench.Shown().empty());
+
+    // The same contacts reading low let the run go on.
+    RunBench good("[Board]\nTactTime=0\n");
+    good.d.doc.Cnt.Names[contact] = "#i";
+    EXPECT_EQ(good.Run().kind, RunVerdict::Passed);
+}
+
+TEST(RunDriver, AMemoryFaultAnsweredNoStopsTheRunWithErrors)
+{
+    RunBench bench("[Board]\nTactTime=0\nMemoryFault=300\n");
+    bench.d.doc.CurrentTest = 1;
+    UnattendedRunView::Options options;
+    options.answer = 0;
+    const RunVerdict verdict = bench.Run(options);
+    ASSERT_EQ(bench.view->Questions().size(), 1u);
+    EXPECT_EQ(bench.view->Questions()[0].rfind("Найдены ошибки при отработке M-функции.", 0), 0u);
+    EXPECT_EQ(verdict.kind, RunVerdict::Errors);
+    EXPECT_TRUE(bench.d.doc.Test(1)->MFuncs.Records().begin()->Error);
+}
+
+TEST(RunDriver, AMissingDataFileFailsTheRunWithItsMessageAndNoVerdict)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    bench.d.doc.CurrentTest = 1;
+    // The run needs its data files; one that cannot be read fails the
+    // run instead of drawing a verdict from old counts.
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    for (const auto &entry : fs::directory_iterator(bench.dir)) {
+        if (entry.path().extension() == ".dat")
+            fs::permissions(entry.path(), fs::perms::none);
+    }
+    const RunVerdict verdict = bench.Run();
+    EXPECT_EQ(verdict.kind, RunVerdict::Failed);
+    EXPECT_TRUE(verdict.text.empty());
+    const auto shown = bench.Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front().rfind("Не удалось получить доступ к файлу \"", 0), 0u) << shown.front();
+}
+
+TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
+{
+    // A listening socket that accepts the connection and never speaks.
+    SilentListener silent;
+    RunBench bench("[Board]\n");
+    TCP tester;
+    TesterSettings settings = tester.Settings();
+    settings.address = silent.Address();
+    tester.SetSettings(settings);
+    ASSERT_TRUE(tester.Create("Quorvik"));
+    RunDriver::Environment env;
+    env.tester = &tester;
+    env.settings = &bench.settings;
+    env.makeView = [&bench] {
+        return std::make_unique<UnattendedRunView>(bench.d.doc, UnattendedRunView::Options{});
+    };
+    RunDriver driver(bench.d.doc, env);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(driver.StartRun());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(driver.Verdict().kind, RunVerdict::NotRun);
+    EXPECT_FALSE(bench.Shown().empty());
+}
+
+TEST(RunVerdictText, FollowsTheFailedTestsAndTheCalledTests)
+{
+    DocBuilder d;
+    for (int t = 0; t < 6; ++t)
+        d.AddTest("-", "0", 1);
+    d.doc.ErrorCounts = {0, 3, 0, 0, 1, 0};
+    d.doc.CurrentTest = -1;
+    EXPECT_EQ(CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, false, 0).text,
+              "Тесты №2, 5 завершены с ошибками");
+    d.doc.ErrorCounts = {0, 0, 0, 0, 1, 0};
+    EXPECT_EQ(CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, false, 0).text,
+              "Тест №5 завершен с ошибкой");
+    d.doc.ErrorCounts = {0, 0, 0, 0, 0, 0};
+    const RunVerdict good = CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, false, 0);
+    EXPECT_EQ(good.text, "Все тесты завершены успешно");
+    EXPECT_EQ(good.icon, MbInformation);
+
+    d.doc.CurrentTest = 2;
+    d.doc.ErrorCounts = {0, 2, 0, 0, 0, 0};
+    EXPECT_EQ(CompletedVerdict(d.doc, {2}, {}, false, 0).text, "Тест завершен успешно");
+    EXPECT_EQ(CompletedVerdict(d.doc, {2}, {1}, false, 0).text, "Тест завершен с ошибками");
+    EXPECT_EQ(CompletedVerdict(d.doc, {2}, {1}, true, 0).text, "Тест завершен с ошибками");
+    EXPECT_EQ(CompletedVerdict(d.doc, {2}, {1}, true, 7).text,
+              "Тест завершен с ошибками (прогон №7)");
+}
+
+TEST(IdContacts, LabelsNameTheConnectorRowAndNumber)
+{
+    EXPECT_EQ(ConnectorLabel(33, true), "X2:b2");
+    EXPECT_EQ(ConnectorLabel(0, true), "X2:c1");
+    EXPECT_EQ(ConnectorLabel(95, true), "X2:a32");
+    EXPECT_EQ(ConnectorLabel(96, true), "X1:c1");
+    EXPECT_EQ(ConnectorLabel(33, false), "X:b2");
+}
+
+TEST(IdContacts, AShortAnswerLeavesTheRestUnknownAndMoreThanTheUnitReadsIsRefused)
+{
+    // Contact 8 reads high, but the unit's answer stops after the first contact.
+    UnitUnderTest unit(Transport::InProcess, "[Identification]\nAnswerLimit=1\nWrong=" +
+                                                 std::to_string(UnitChannelCode(7, true)) + "\n");
+    ASSERT_EQ(unit.port->Handshake(), PortOk);
+    DocBuilder d;
+    d.doc.Cnt.Names[3] = "#i";
+    d.doc.Cnt.Names[7] = "#i";
+    d.doc.Cnt.Names[8] = "#I"; // not an identification contact
+    IdContactCheck check(*unit.port, IdentificationContacts(d.doc, true));
+    ASSERT_EQ(check.Contacts().size(), 2u);
+    EXPECT_TRUE(check.Request());
+    EXPECT_EQ(check.Contacts()[0].status, IdContact::Correct);
+    EXPECT_EQ(check.Contacts()[1].status, IdContact::Unknown);
+    EXPECT_EQ(IdStatusText(check.Contacts()[1].status), "");
+
+    RecordedMessages messages;
+    for (std::size_t i = 0; i < 191; ++i)
+        d.doc.Cnt.Names[i] = "#i";
+    EXPECT_FALSE(CheckIdContacts(d.doc, *unit.port, true, nullptr));
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_NE(messages.Shown()[0].text.find("не более 190"), std::string::npos);
+}
+
+} // namespace
+} // namespace qv::testing
