@@ -145,7 +145,8 @@ void StatusHintWindow::showAt(const QWidget &anchor, const QString &text)
     setFixedWidth(std::min(kMaxWidth, sizeHint().width()));
     adjustSize();
     const QRect frame = anchor.frameGeometry();
-    move(frame.left() + 3, frame.bottom() - 7 - height());
+    // Its bottom row 7 pixels above the anchor's bottom row.
+    move(frame.left() + 3, frame.bottom() - 7 - height() + 1);
     show();
     raise();
 }
