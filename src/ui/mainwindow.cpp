@@ -132,6 +132,9 @@ void TBaseForm::buildBars()
     addToolBarBreak();
 
     QToolBar *tools = makeBar(1, QStringLiteral("Панель инструментов"), "tbTools");
+    // All 21 buttons fit the window's initial width.
+    tools->setIconSize(QSize(18, 18));
+    tools->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; }"));
     desk::FillToolBar(*tools, m_actions);
     addToolBarBreak();
 

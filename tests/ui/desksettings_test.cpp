@@ -1,5 +1,6 @@
 // The main window's settings, comment window, status picture and failures.
 
+#include "execution/desksession.h"
 #include "infra/encoding.h"
 #include "infra/fatalerror.h"
 #include "infra/messages.h"
@@ -140,6 +141,38 @@ TEST_F(DeskSettings, StatusPicturesComeFromAnyThreadAndTheHintStaysNarrow)
     EXPECT_LE(hint.width(), desk::StatusHintWindow::kMaxWidth);
     EXPECT_EQ(hint.x(), form.frameGeometry().left() + 3);
     EXPECT_EQ(hint.geometry().bottom(), form.frameGeometry().bottom() - 7);
+}
+
+TEST_F(DeskSettings, TheWholeDeskPollsTheSimulatedUnitAndStopsAtTheWindowsClose)
+{
+    const std::string cfg = dir.File("desk.cfg");
+    WriteBytes(cfg, Utf8ToCp1251("[Блок диагностики]\r\nВремя опроса (сек)=2\r\n"));
+    std::filesystem::create_directories(dir.Path() / "lock");
+    desk::StatusRelay relay;
+    DeskSession::Options options;
+    options.observer = &relay;
+    options.lockDirectory = (dir.Path() / "lock").string();
+    options.timing.step = std::chrono::milliseconds(10);
+    options.timing.checkPause = std::chrono::milliseconds(10);
+    options.timing.periodUnit = std::chrono::milliseconds(10);
+    DeskSession session(SettingsStore(cfg, dir.File("desk.ini")), options);
+    session.Tester().SetObserver(&relay);
+    ASSERT_TRUE(session.Start("Quorvik"));
+    {
+        TBaseForm form(&session.Store(), &session);
+        QObject::connect(&relay, &desk::StatusRelay::pictureChanged, &form,
+                         &TBaseForm::setStatusPicture);
+        form.show();
+        ASSERT_TRUE(form.openFile(Demo()));
+        QTRY_COMPARE_WITH_TIMEOUT(form.runBar()->status()->code(), 1, 10000);
+        EXPECT_TRUE(form.runBar()->status()->hintText().contains(QStringLiteral("подключен")));
+        form.close();
+        EXPECT_FALSE(session.Started()) << "the close stops the session";
+    }
+    session.Tester().SetObserver(nullptr);
+    const std::string saved = Cp1251ToUtf8(ReadBytes(cfg));
+    EXPECT_NE(saved.find("MRU1=" + Demo().toStdString()), std::string::npos);
+    EXPECT_NE(Cp1251ToUtf8(ReadBytes(dir.File("desk.ini"))).find("[BaseForm]"), std::string::npos);
 }
 
 // An object whose event handler fails the way a programming error would.

@@ -207,7 +207,6 @@ void FillMainMenu(QMenuBar &menuBar, MainActions &a)
 void FillToolBar(QToolBar &bar, const MainActions &a)
 {
     bar.addAction(a.openFile);
-    bar.addSeparator();
     bar.addAction(a.diagramm);
     bar.addAction(a.table);
     bar.addAction(a.fullTable);
@@ -219,7 +218,6 @@ void FillToolBar(QToolBar &bar, const MainActions &a)
     bar.addSeparator();
     for (QAction *action : {a.viewCnt, a.comment, a.params, a.editQor, a.hexEdit})
         bar.addAction(action);
-    bar.addSeparator();
     bar.addAction(a.exit);
     // The two views are named beside their pictures.
     bar.setToolButtonStyle(Qt::ToolButtonIconOnly);
