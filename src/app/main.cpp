@@ -46,6 +46,25 @@ bool DisplayAvailable(int argc, char *argv[])
     return false;
 }
 
+constexpr const char *kNoDisplay =
+    "quorvik: нет графического дисплея (переменные DISPLAY и WAYLAND_DISPLAY не заданы); "
+    "запустите программу в графическом сеансе или под xvfb-run\n";
+
+// While the application object connects to the display, the toolkit's own
+// lines about a display it cannot reach are replaced by one line of ours.
+void StartUpMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    const bool platform = context.category && std::strncmp(context.category, "qt.qpa", 6) == 0;
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "quorvik: не удалось подключиться к графическому дисплею \"%s\"; "
+                             "запустите программу в графическом сеансе или под xvfb-run\n",
+                     qgetenv("DISPLAY").constData());
+        std::_Exit(1);
+    }
+    if (!platform)
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
 QWidget *ActiveWindow()
 {
     return QApplication::activeWindow();
@@ -56,13 +75,13 @@ QWidget *ActiveWindow()
 int main(int argc, char *argv[])
 {
     if (!DisplayAvailable(argc, argv)) {
-        std::fprintf(stderr, "quorvik: нет графического дисплея (переменные DISPLAY и "
-                             "WAYLAND_DISPLAY не заданы); запустите программу в графическом "
-                             "сеансе или под xvfb-run\n");
+        std::fputs(kNoDisplay, stderr);
         return 1;
     }
     try {
+        qInstallMessageHandler(&StartUpMessages);
         qv::QuorvikApplication app(argc, argv);
+        qInstallMessageHandler(nullptr);
         qv::QuorvikApplication::setApplicationName(QString::fromUtf8(qv::kProductName));
         qv::QuorvikApplication::setApplicationVersion(QString::fromUtf8(qv::kProductVersion));
         qv::QuorvikApplication::setApplicationDisplayName(QString());

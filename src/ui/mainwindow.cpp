@@ -35,7 +35,7 @@ public:
     void LoadFailed() override {}
     void FileClosed() override { m_window.onFileClosed(); }
     void ContactFileChanged(const std::string &) override {}
-    void TitleChanged(const std::string &) override { m_window.fillInformation(); }
+    void TitleChanged(const std::string &) override { m_window.showTitle(); }
     void ModeChanged(DocumentMode mode, bool on) override
     {
         m_window.onModeChanged(static_cast<int>(mode), on);

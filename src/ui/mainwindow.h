@@ -174,6 +174,9 @@ private:
     void onStatusChanged(const std::string &keyword, const std::string &text, bool alert);
     void refreshViews();
 
+    // The file's name, " - " and the product name; the product name alone
+    // without a file.
+    void showTitle();
     void fillInformation();
     void refillShownView();
     void showTestComment();

@@ -128,7 +128,7 @@ bool TBaseForm::loadAndShow(const QString &path)
     }
     if (!m_remoteClientConnected)
         addRecentFile(file.absoluteFilePath());
-    setWindowTitle(file.fileName() + QStringLiteral(" - ") + QString::fromUtf8(kProductName));
+    showTitle();
     return true;
 }
 

@@ -226,8 +226,17 @@ void TBaseForm::onFileClosed()
     m_actions.table->setChecked(false);
     m_actions.fullTable->setChecked(false);
     m_actions.paredTable->setChecked(false);
-    setWindowTitle(QString::fromUtf8(kProductName));
+    showTitle();
     fillInformation();
+}
+
+void TBaseForm::showTitle()
+{
+    const QString product = QString::fromUtf8(kProductName);
+    const std::string &file = m_document->Doc.FileName;
+    setWindowTitle(file.empty() ? product
+                                : QFileInfo(Text(file)).fileName() + QStringLiteral(" - ") +
+                                      product);
 }
 
 void TBaseForm::onModeChanged(int mode, bool on)

@@ -131,6 +131,16 @@ TEST_F(DeskSettings, StatusPicturesComeFromAnyThreadAndTheHintStaysNarrow)
         EXPECT_FALSE(desk::StatusImage(name).isNull()) << name;
     EXPECT_NE(desk::StatusImage("STATUS_OK"), desk::StatusImage("STATUS_ERR"));
 
+    // The hint window follows the mouse over the picture.
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QCoreApplication::sendEvent(&label, &enter);
+    ASSERT_NE(label.hintWindow(), nullptr);
+    EXPECT_TRUE(label.hintWindow()->isVisible());
+    EXPECT_EQ(label.hintWindow()->text(), QStringLiteral("МК: подключен\nARM 1.2"));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&label, &leave);
+    EXPECT_FALSE(label.hintWindow()->isVisible());
+
     mesbo->Clear();
     EXPECT_FALSE(label.setPicture(0, QStringLiteral("STATUS_NONE"), QStringLiteral("x")));
     ASSERT_EQ(mesbo->Count(), 1u);
