@@ -56,8 +56,9 @@ void StartUpMessages(QtMsgType type, const QMessageLogContext &context, const QS
 {
     const bool platform = context.category && std::strncmp(context.category, "qt.qpa", 6) == 0;
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "quorvik: не удалось подключиться к графическому дисплею \"%s\"; "
-                             "запустите программу в графическом сеансе или под xvfb-run\n",
+        std::fprintf(stderr,
+                     "quorvik: не удалось подключиться к графическому дисплею \"%s\"; "
+                     "запустите программу в графическом сеансе или под xvfb-run\n",
                      qgetenv("DISPLAY").constData());
         std::_Exit(1);
     }

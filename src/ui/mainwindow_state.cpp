@@ -234,9 +234,9 @@ void TBaseForm::showTitle()
 {
     const QString product = QString::fromUtf8(kProductName);
     const std::string &file = m_document->Doc.FileName;
-    setWindowTitle(file.empty() ? product
-                                : QFileInfo(Text(file)).fileName() + QStringLiteral(" - ") +
-                                      product);
+    setWindowTitle(file.empty()
+                       ? product
+                       : QFileInfo(Text(file)).fileName() + QStringLiteral(" - ") + product);
 }
 
 void TBaseForm::onModeChanged(int mode, bool on)

@@ -9,8 +9,8 @@
 #include "ui/views/tableview.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 #include <QToolButton>
 

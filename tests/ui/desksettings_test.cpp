@@ -89,9 +89,8 @@ TEST_F(DeskSettings, TheCommentWindowIsOneInstanceAndSavesOnlyWithEditingAllowed
     mesbo->Clear();
     QTest::mouseClick(comments->saveButton(), Qt::LeftButton);
     ASSERT_EQ(mesbo->Count(), 1u);
-    EXPECT_EQ(Messages().front(), Msg(55) +
-                                      "\r\nДля записи активируйте параметр \"Разрешить "
-                                      "изменять комментарии к тесту/файлу\"");
+    EXPECT_EQ(Messages().front(), Msg(55) + "\r\nДля записи активируйте параметр \"Разрешить "
+                                            "изменять комментарии к тесту/файлу\"");
     const std::string before = ReadBytes(dir.Path() / "demo" / "DEMO.TXT");
 
     form.document().Display.Switches[TSettings::OptAllowCommentEdit] = 1;
@@ -104,7 +103,8 @@ TEST_F(DeskSettings, TheCommentWindowIsOneInstanceAndSavesOnlyWithEditingAllowed
     const std::string after = Cp1251ToUtf8(ReadBytes(dir.Path() / "demo" / "DEMO.TXT"));
     EXPECT_NE(after, Cp1251ToUtf8(before));
     EXPECT_NE(after.find("Новый комментарий к первому тесту"), std::string::npos);
-    EXPECT_NE(after.find("Демонстрационная плата"), std::string::npos) << "the file's comment stays";
+    EXPECT_NE(after.find("Демонстрационная плата"), std::string::npos)
+        << "the file's comment stays";
 
     // Opening another file closes the window and forgets its test.
     ASSERT_TRUE(form.openFile(Demo("second")));
@@ -125,9 +125,9 @@ TEST_F(DeskSettings, StatusPicturesComeFromAnyThreadAndTheHintStaysNarrow)
     QTRY_COMPARE(label.code(), 1);
     EXPECT_EQ(label.hintText(), QStringLiteral("МК: подключен\r\nARM 1.2"));
     EXPECT_FALSE(label.pixmap().isNull());
-    for (const char *name : {"STATUS_ERR", "STATUS_OK", "STATUS_CHECK", "STATUS_WAIT",
-                             "STATUS_MK_ERR", "STATUS_MK_OK", "STATUS_MK_CHECK",
-                             "STATUS_MK_WAIT", "STATUS_REMOTE"})
+    for (const char *name :
+         {"STATUS_ERR", "STATUS_OK", "STATUS_CHECK", "STATUS_WAIT", "STATUS_MK_ERR", "STATUS_MK_OK",
+          "STATUS_MK_CHECK", "STATUS_MK_WAIT", "STATUS_REMOTE"})
         EXPECT_FALSE(desk::StatusImage(name).isNull()) << name;
     EXPECT_NE(desk::StatusImage("STATUS_OK"), desk::StatusImage("STATUS_ERR"));
 

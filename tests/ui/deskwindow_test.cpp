@@ -56,10 +56,11 @@ TEST_F(Desk, TheFourBarsCarryTheirTitlesAndTheRunAndInformationBarsStayOffTheSid
                                      "Отладка", "&Инструменты", "&Помощь"}));
 
     EXPECT_EQ(Names(form.bar(1)->actions()),
-              QStringList({"acOpenFile", "acDiagramm", "acTable", "acFullTable", "acParedTable",
-                           "acTyreData", "acIWord", "acOWord", "acGWord", "acFuncG", "acFuncF",
-                           "acFuncM", "acFuncP", "acFuncV", "acFuncS", "acViewCNT", "acComment",
-                           "acParams", "acEditQor", "acHexEdit", "acExit"}));
+              QStringList({"acOpenFile", "acDiagramm", "acTable",  "acFullTable", "acParedTable",
+                           "acTyreData", "acIWord",    "acOWord",  "acGWord",     "acFuncG",
+                           "acFuncF",    "acFuncM",    "acFuncP",  "acFuncV",     "acFuncS",
+                           "acViewCNT",  "acComment",  "acParams", "acEditQor",   "acHexEdit",
+                           "acExit"}));
     const desk::MainActions &a = form.actions();
     EXPECT_FALSE(a.funcS->isVisible()) << "the S-function list is reached from the views only";
     EXPECT_EQ(a.exit->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
@@ -73,9 +74,9 @@ TEST_F(Desk, TheFourBarsCarryTheirTitlesAndTheRunAndInformationBarsStayOffTheSid
         EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
 
     QStringList runButtons;
-    for (QToolButton *button : {form.runBar()->pusk(), form.runBar()->solid(),
-                                form.runBar()->debug(), form.runBar()->zond(),
-                                form.runBar()->cycles()}) {
+    for (QToolButton *button :
+         {form.runBar()->pusk(), form.runBar()->solid(), form.runBar()->debug(),
+          form.runBar()->zond(), form.runBar()->cycles()}) {
         EXPECT_TRUE(button->isCheckable());
         runButtons << button->text();
     }
@@ -87,8 +88,8 @@ TEST_F(Desk, WithoutAFileEverythingShowsAQuestionMarkAndOnlyTheFileCommandsWork)
     TBaseForm &form = Window();
     const desk::MainActions &a = form.actions();
     const desk::InfoPanel &info = *form.infoPanel();
-    for (const char *name : {"lbFileAdapter", "lbSystem", "lbCycles", "lbStartTact", "lbErrors",
-                             "lbTestName"})
+    for (const char *name :
+         {"lbFileAdapter", "lbSystem", "lbCycles", "lbStartTact", "lbErrors", "lbTestName"})
         EXPECT_EQ(info.label(name)->text(), QStringLiteral("?")) << name;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quorvik"));
     EXPECT_EQ(info.visibleTestTabs(), 0);
@@ -142,8 +143,7 @@ TEST_F(Desk, TwoDroppedFilesOpenNeitherAndShowCatalogueMessageZero)
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(demo), QUrl::fromLocalFile(Demo("other"))});
     // A drop reaches the window that accepted the drag's entry.
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton,
-                          Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&form, &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
