@@ -81,6 +81,12 @@ TEST_F(Desk, TheFourBarsCarryTheirTitlesAndTheRunAndInformationBarsStayOffTheSid
         runButtons << button->text();
     }
     EXPECT_EQ(runButtons, QStringList({"Пуск", "Непрерывный", "Отладка", "Зонд", "G,O-циклы"}));
+
+    // The menu bar lives in a tool bar; its commands' keys still work.
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_X, Qt::AltModifier);
+    EXPECT_FALSE(form.isVisible()) << "Alt+X closes the window";
 }
 
 TEST_F(Desk, WithoutAFileEverythingShowsAQuestionMarkAndOnlyTheFileCommandsWork)
