@@ -245,6 +245,13 @@ TEST_F(DeskSettings, ScreenshotOfTheDemoBoardWhenAsked)
         form.commentWindow()->close();
     QTest::qWait(300);
     ASSERT_TRUE(form.grab().save(path));
+    // And the table in debug mode beside it.
+    form.showTable();
+    form.toggleDebug();
+    QTest::qWait(100);
+    QString second = path;
+    second.replace(QStringLiteral(".png"), QStringLiteral("-debug.png"));
+    ASSERT_TRUE(form.grab().save(second));
 }
 
 } // namespace

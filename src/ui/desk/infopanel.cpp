@@ -3,11 +3,11 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFontMetrics>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace qv::desk {
 namespace {
@@ -65,10 +65,9 @@ InfoPanel::InfoPanel(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("pnInfo"));
-    auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(4, 2, 4, 2);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(2);
+    auto *rows = new QVBoxLayout(this);
+    rows->setContentsMargins(4, 2, 4, 2);
+    rows->setSpacing(2);
 
     // First row: the test-information button, "Тест:" and the tabs.
     m_testInfo = SmallButton(QStringLiteral("i"), "btTestInfo", this);
@@ -98,37 +97,48 @@ InfoPanel::InfoPanel(QWidget *parent)
     }
     tabsRow->addStretch(1);
     connect(m_tabGroup, &QButtonGroup::idClicked, this, &InfoPanel::tabClicked);
-    grid->addLayout(tabsRow, 0, 0, 1, 8);
+    rows->addLayout(tabsRow);
 
-    // Second row: the contact file, the probe thresholds, the number system,
-    // the cycles.
+    // Each row keeps its own widths, so that the debug indicators appearing
+    // in one row do not push the other's captions out of the window.
+    const auto row = [this, rows](std::initializer_list<std::pair<QWidget *, QWidget *>> pairs) {
+        auto *line = new QHBoxLayout;
+        line->setSpacing(4);
+        for (const auto &[caption, value] : pairs) {
+            line->addWidget(caption);
+            line->addWidget(value);
+            line->addSpacing(10);
+        }
+        line->addStretch(1);
+        rows->addLayout(line);
+        return line;
+    };
+
+    // Second row: the contact file, the number system, the cycles, the start tact.
     m_contactFile = Value("lbFileAdapter", this);
-    m_contactFile->setMinimumWidth(90);
+    m_system = Value("lbSystem", this);
+    m_cycles = Value("lbCycles", this);
+    m_startTact = Value("lbStartTact", this);
+    row({{Caption(QStringLiteral("Файл адаптер:"), this), m_contactFile},
+         {Caption(QStringLiteral("Система счисления:"), this), m_system},
+         {Caption(QStringLiteral("Число циклов:"), this), m_cycles},
+         {Caption(QStringLiteral("Начальный такт цикла:"), this), m_startTact}});
+
+    // Third row: the probe thresholds, the debug cycle, the errors, the name.
     m_probeCaption = Caption(QStringLiteral("Зонд:"), this);
     m_probe = Value("lbZond", this);
     m_probe->setCursor(Qt::PointingHandCursor);
     m_probe->installEventFilter(this);
-    m_system = Value("lbSystem", this);
-    m_cycles = Value("lbCycles", this);
-    grid->addWidget(Caption(QStringLiteral("Файл адаптер:"), this), 1, 0);
-    grid->addWidget(m_contactFile, 1, 1);
-    grid->addWidget(m_probeCaption, 1, 2);
-    grid->addWidget(m_probe, 1, 3);
-    grid->addWidget(Caption(QStringLiteral("Система счисления:"), this), 1, 4);
-    grid->addWidget(m_system, 1, 5);
-    grid->addWidget(Caption(QStringLiteral("Число циклов:"), this), 1, 6);
-    grid->addWidget(m_cycles, 1, 7);
-
-    // Third row: the start tact, the debug cycle, the errors, the test name.
-    m_startTact = Value("lbStartTact", this);
     m_cycleCaption = Caption(QStringLiteral("Цикл отладки:"), this);
-    m_previous = SmallButton(QStringLiteral("<"), "btCyclePrev", this);
-    m_cycleBox = SmallButton(QStringLiteral(" 1"), "btDebugCycle", this);
-    m_next = SmallButton(QStringLiteral(">"), "btCycleNext", this);
+    auto *cycleBox = new QWidget(this);
+    m_previous = SmallButton(QStringLiteral("<"), "btCyclePrev", cycleBox);
+    m_cycleBox = SmallButton(QStringLiteral(" 1"), "btDebugCycle", cycleBox);
+    m_next = SmallButton(QStringLiteral(">"), "btCycleNext", cycleBox);
     connect(m_previous, &QToolButton::clicked, this, &InfoPanel::previousCycleRequested);
     connect(m_next, &QToolButton::clicked, this, &InfoPanel::nextCycleRequested);
     connect(m_cycleBox, &QToolButton::clicked, this, &InfoPanel::cycleDialogRequested);
-    auto *cycleRow = new QHBoxLayout;
+    auto *cycleRow = new QHBoxLayout(cycleBox);
+    cycleRow->setContentsMargins(0, 0, 0, 0);
     cycleRow->setSpacing(1);
     cycleRow->addWidget(m_previous);
     cycleRow->addWidget(m_cycleBox);
@@ -136,16 +146,12 @@ InfoPanel::InfoPanel(QWidget *parent)
     m_errors = Value("lbErrors", this);
     m_testName = Value("lbTestName", this);
     m_testName->setText(QString());
-    m_testName->setMinimumWidth(120);
-    grid->addWidget(Caption(QStringLiteral("Начальный такт цикла:"), this), 2, 0);
-    grid->addWidget(m_startTact, 2, 1);
-    grid->addWidget(m_cycleCaption, 2, 2);
-    grid->addLayout(cycleRow, 2, 3);
-    grid->addWidget(Caption(QStringLiteral("Найдено ошибок:"), this), 2, 4);
-    grid->addWidget(m_errors, 2, 5);
-    grid->addWidget(Caption(QStringLiteral("Имя теста:"), this), 2, 6);
-    grid->addWidget(m_testName, 2, 7);
-    grid->setColumnStretch(7, 1);
+    m_testName->setMinimumWidth(60);
+    QHBoxLayout *last = row({{m_probeCaption, m_probe},
+                             {m_cycleCaption, cycleBox},
+                             {Caption(QStringLiteral("Найдено ошибок:"), this), m_errors},
+                             {Caption(QStringLiteral("Имя теста:"), this), m_testName}});
+    last->setStretchFactor(m_testName, 1);
     setDebugIndicators(false, false);
 }
 
@@ -269,10 +275,8 @@ void InfoPanel::setProbeThresholds(const QString &text)
 
 void InfoPanel::setDebugIndicators(bool visible, bool probeLabel)
 {
-    for (QWidget *widget :
-         {static_cast<QWidget *>(m_cycleCaption), static_cast<QWidget *>(m_previous),
-          static_cast<QWidget *>(m_cycleBox), static_cast<QWidget *>(m_next)})
-        widget->setVisible(visible);
+    m_cycleCaption->setVisible(visible);
+    m_cycleBox->parentWidget()->setVisible(visible);
     m_probeCaption->setVisible(visible && probeLabel);
     m_probe->setVisible(visible && probeLabel);
 }
