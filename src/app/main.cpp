@@ -1,49 +1,138 @@
+// The program's entry: start-up in its fixed order, the event loop, and the
+// shut-down that the main window's close begins.
+//
+// Start-up: the failure handler (logging to "Exception.log" and offering to
+// carry on or close), the message-box service, the settings store, the
+// tester port (its transport checked and opened), the quiet connection and
+// the status monitor (DeskSession), then the main window with its placement
+// and the file of the command line. The helper functions are part of the
+// program; the probe's USB library is bound by the probe mode when it comes.
+
 #include "execution/desksession.h"
+#include "execution/hardstatus.h"
+#include "execution/testerport.h"
 #include "infra/fatalerror.h"
 #include "infra/mesbo.h"
 #include "infra/paths.h"
 #include "infra/version.h"
 #include "ui/application.h"
+#include "ui/desk/statuspicture.h"
 #include "ui/fatalwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/qtmesbo.h"
 
-#include <QTimer>
+#include <QPointer>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <utility>
 
+namespace {
+
+// Without a display the toolkit would abort with several lines of its own;
+// one line says what is wrong.
+bool DisplayAvailable(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return true;
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char *value = std::getenv(name);
+        if (value != nullptr && *value != '\0')
+            return true;
+    }
+    return false;
+}
+
+constexpr const char *kNoDisplay =
+    "quorvik: нет графического дисплея (переменные DISPLAY и WAYLAND_DISPLAY не заданы); "
+    "запустите программу в графическом сеансе или под xvfb-run\n";
+
+// While the application object connects to the display, the toolkit's own
+// lines about a display it cannot reach are replaced by one line of ours.
+void StartUpMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    const bool platform = context.category && std::strncmp(context.category, "qt.qpa", 6) == 0;
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr,
+                     "quorvik: не удалось подключиться к графическому дисплею \"%s\"; "
+                     "запустите программу в графическом сеансе или под xvfb-run\n",
+                     qgetenv("DISPLAY").constData());
+        std::_Exit(1);
+    }
+    if (!platform)
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+QWidget *ActiveWindow()
+{
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (!DisplayAvailable(argc, argv)) {
+        std::fputs(kNoDisplay, stderr);
+        return 1;
+    }
     try {
+        qInstallMessageHandler(&StartUpMessages);
         qv::QuorvikApplication app(argc, argv);
+        qInstallMessageHandler(nullptr);
         qv::QuorvikApplication::setApplicationName(QString::fromUtf8(qv::kProductName));
         qv::QuorvikApplication::setApplicationVersion(QString::fromUtf8(qv::kProductVersion));
+        qv::QuorvikApplication::setApplicationDisplayName(QString());
 
+        // 1. The failure handler; "&Закрыть программу" runs the shut-down.
+        QPointer<qv::TBaseForm> mainWindow;
         qv::TExcept failures(qv::AppDataDir() / "Exception.log", &qv::TfmMsgException::Ask);
-        failures.SetCloseCallback([] { qv::QuorvikApplication::exit(1); });
+        failures.SetCloseCallback([&mainWindow] {
+            if (mainWindow)
+                mainWindow->close();
+            qv::QuorvikApplication::exit(1);
+        });
         app.setFailureHandler(&failures);
-        qv::InstallMesbo(std::make_unique<qv::QtMesbo>());
+        // 2-3. The message boxes.
+        qv::InstallMesbo(std::make_unique<qv::QtMesbo>(&ActiveWindow));
 
-        // Settings, tester port and status monitor; saved and released at close.
+        // 4-8. Settings, tester port, quiet connection, status monitor.
+        qv::desk::StatusRelay relay;
         qv::DeskSession::Options deskOptions;
         deskOptions.modelW5 = qv::SystemModelIsW5();
+        deskOptions.observer = &relay;
         qv::DeskSession desk(qv::SettingsStore::ForApplication(), std::move(deskOptions));
+        desk.Tester().SetObserver(&relay);
         if (!desk.Start(qv::kProductName)) {
+            desk.Tester().SetObserver(nullptr);
             app.setFailureHandler(nullptr);
             return 1;
         }
 
-        qv::TBaseForm window;
-        window.applySettings(desk.Store().Settings());
+        qv::TBaseForm window(&desk.Store(), &desk);
+        mainWindow = &window;
+        QObject::connect(&relay, &qv::desk::StatusRelay::pictureChanged, &window,
+                         &qv::TBaseForm::setStatusPicture);
+        QObject::connect(
+            &relay, &qv::desk::StatusRelay::unitStatusChanged, &window, [&window, &desk](int code) {
+                const qv::StatusPicture picture =
+                    qv::StatusPictureFor(code, qv::isDosUnit.load(), desk.Tester().BuildInfo());
+                window.setStatusPicture(picture.code, QString::fromStdString(picture.resource),
+                                        QString::fromStdString(picture.hint));
+            });
+        QObject::connect(&relay, &qv::desk::StatusRelay::calibrationCaptionChanged, &window,
+                         &qv::TBaseForm::setCalibrationCaption);
         window.show();
-        // The file named on the command line opens once the window is up.
-        const QString file = qv::TBaseForm::fileFromArguments(qv::QuorvikApplication::arguments());
-        if (!file.isEmpty())
-            QTimer::singleShot(10, &window, [&window, file] { window.openFile(file); });
+        window.startFromCommandLine(qv::QuorvikApplication::arguments());
         const int code = qv::QuorvikApplication::exec();
+
+        // The window's close stopped the session; this covers an exit that
+        // did not go through it.
         desk.Stop();
+        desk.Tester().SetObserver(nullptr);
         app.setFailureHandler(nullptr);
         return code;
     } catch (const std::exception &e) {

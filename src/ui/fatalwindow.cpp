@@ -15,11 +15,15 @@ TfmMsgException::TfmMsgException(const QString &failureText, QWidget *parent)
     setWindowTitle(QStringLiteral("Критический сбой в программе"));
     setModal(true);
 
+    // The text's lines end in CR LF; a label breaks lines at LF alone (a CR
+    // would be drawn as a mark of its own by some fonts).
     auto *text = new QLabel(
         QStringLiteral("Во время выполнения программы возникла неустранимая ошибка.\r\n"
                        "При продолжении работы с приложением возможна нестабильность.\r\n"
                        "Рекомендуется закрыть программу.\r\n"
-                       "Для устранения ошибки обратитесь к разработчикам."));
+                       "Для устранения ошибки обратитесь к разработчикам.")
+            .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    text->setObjectName(QStringLiteral("lbText"));
     text->setWordWrap(true);
 
     auto *group = new QGroupBox(QStringLiteral("Системное сообщение об ошибке:"));

@@ -1,220 +1,222 @@
 #include "ui/mainwindow.h"
 
-#include "infra/mesbo.h"
+#include "execution/desksession.h"
+#include "execution/settingsstore.h"
+#include "infra/paths.h"
 #include "infra/version.h"
 #include "model/quorvik.h"
 #include "model/settings.h"
-#include "model/testfileui.h"
+#include "ui/desk/closingwindow.h"
+#include "ui/desk/commentwindow.h"
+#include "ui/desk/infopanel.h"
+#include "ui/desk/runbar.h"
+#include "ui/desk/statuspicture.h"
+#include "ui/desk/windowfileui.h"
 #include "ui/views/diagramview.h"
-#include "ui/views/scaledialog.h"
+#include "ui/views/tableview.h"
 
-#include <QAction>
-#include <QFileInfo>
-#include <QInputDialog>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QMenuBar>
+#include <QScreen>
+#include <QToolBar>
+#include <QVBoxLayout>
 
 namespace qv {
-namespace {
 
-constexpr std::size_t kAutoFitSwitch = TSettings::OptFitColumnsOnOpen;
-
-// What the document tells the window: the views follow its content.
-class WindowObserver : public NullDocumentObserver
+// What the document tells the window, passed on to the window's handlers.
+class TBaseForm::Observer : public DocumentObserver
 {
 public:
-    explicit WindowObserver(std::function<void()> viewsChanged)
-        : m_viewsChanged(std::move(viewsChanged))
-    {}
-    void ViewsChanged() override { m_viewsChanged(); }
-    void FileClosed() override { m_viewsChanged(); }
-
-private:
-    std::function<void()> m_viewsChanged;
-};
-
-// Loading and saving as the window does it for now: logs and file errors in
-// message boxes, the read password asked in a small dialog.
-class WindowFileUi : public TestFileUi
-{
-public:
-    explicit WindowFileUi(QWidget *window)
+    explicit Observer(TBaseForm &window)
         : m_window(window)
     {}
-
-    void ShowNotice(const std::string &) override {}
-    void HideNotice() override {}
-    void ShowLog(LogKind kind, const std::string &, const std::string &log) override
+    void FileOpened(const SQor &) override { m_window.onFileOpened(); }
+    void LoadFailed() override {}
+    void FileClosed() override { m_window.onFileClosed(); }
+    void ContactFileChanged(const std::string &) override {}
+    void TitleChanged(const std::string &) override { m_window.showTitle(); }
+    void ModeChanged(DocumentMode mode, bool on) override
     {
-        std::string text = LogHeading(kind, log);
-        for (const std::string &line : LogLinesForDisplay(log))
-            text += "\n" + line;
-        Mesbo().Show(text, MbError, kProductName);
+        m_window.onModeChanged(static_cast<int>(mode), on);
     }
-    void ShowFileErrors(const std::string &heading, const std::string &log) override
+    void RunResultsReset() override
     {
-        Mesbo().Show(heading + log, MbError, kProductName);
+        if (m_window.m_info)
+            m_window.m_info->resetTabResults();
     }
-    bool AskPassword(PasswordRequest &request) override
+    void StatusChanged(std::string_view keyword, const std::string &text, bool alert) override
     {
-        const QString file = QFileInfo(QString::fromStdString(request.File)).fileName();
-        for (;;) {
-            bool ok = false;
-            const QString typed =
-                QInputDialog::getText(m_window, QStringLiteral("Пароль"),
-                                      QStringLiteral("Введите пароль файла \"%1\":").arg(file),
-                                      QLineEdit::Password, QString(), &ok);
-            if (!ok)
-                return false;
-            std::string padded;
-            Bytes32 check{};
-            if (request.Transform &&
-                request.Transform(typed.left(request.MaxLength).toStdString(), padded, check) &&
-                check == request.Check) {
-                request.Password = padded;
-                return true;
-            }
-        }
+        m_window.onStatusChanged(std::string(keyword), text, alert);
     }
-    bool AskSaveChoice(SaveChoiceRequest &) override { return false; }
+    void CommandsChanged() override { m_window.updateState(); }
+    void ViewsChanged() override { m_window.refreshViews(); }
 
 private:
-    QWidget *m_window;
+    TBaseForm &m_window;
 };
 
-} // namespace
-
-TBaseForm::TBaseForm(QWidget *parent)
+TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
     : QMainWindow(parent)
+    , m_store(store)
+    , m_desk(desk)
     , m_qorFunc(m_colours, m_pictures)
 {
     setObjectName(QStringLiteral("BaseForm"));
-    setWindowTitle(QString::fromUtf8(kProductName));
-    m_observer = std::make_unique<WindowObserver>([this] { showDiagram(); });
-    m_fileUi = std::make_unique<WindowFileUi>(this);
+    if (m_store == nullptr) {
+        // Defaults in memory: nothing is read or written.
+        m_ownStore = std::make_unique<SettingsStore>(std::string(), std::string());
+        m_store = m_ownStore.get();
+    }
+    m_observer = std::make_unique<Observer>(*this);
+    m_fileUi = std::make_unique<desk::WindowFileUi>(this);
     m_document = std::make_unique<TQuorvik>(*m_observer, *m_fileUi);
+    m_document->Doc.FileName.clear();
     m_qorFunc.SetDocument(m_document.get());
 
-    m_diagram = new DiagramView(m_qorFunc, this);
-    m_diagram->setDocument(m_document.get());
-    setCentralWidget(m_diagram);
-    connect(m_diagram, &DiagramView::probeSwitchRequested, this, &TBaseForm::switchProbe);
-    connect(m_diagram, &DiagramView::probeSelected, this, &TBaseForm::selectProbe);
-    createMenus();
-    resize(900, 600);
+    m_actions = desk::CreateMainActions(this);
+    buildBars();
+    buildViews();
+    connectCommands();
+
+    setMinimumSize(kMinWidth, kMinHeight);
+    resize(kInitialWidth, kInitialHeight);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    setAcceptDrops(true);
+    qApp->installEventFilter(this);
+
+    applySettings();
+    m_document->Close();
+    fillRecentMenu();
+    restorePlacement();
+    updateState();
 }
 
 TBaseForm::~TBaseForm()
 {
+    qApp->removeEventFilter(this);
     // The views read the document while they are destroyed with the window.
     m_diagram->setDocument(nullptr);
+    m_table->setDocument(nullptr);
     m_qorFunc.SetDocument(nullptr);
 }
 
-void TBaseForm::createMenus()
+TfmComment *TBaseForm::commentWindow() const
 {
-    auto *file = menuBar()->addMenu(QStringLiteral("&Файл"));
-    file->setObjectName(QStringLiteral("mnFile"));
-    m_acExit = file->addAction(QStringLiteral("&Выход"));
-    m_acExit->setObjectName(QStringLiteral("acExit"));
-    m_acExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
-    m_acExit->setStatusTip(QStringLiteral("Завершить работу программы"));
-    connect(m_acExit, &QAction::triggered, this, &QWidget::close);
-
-    auto *view = menuBar()->addMenu(QStringLiteral("В&ид"));
-    auto *scale = view->addMenu(QStringLiteral("Масштаб"));
-    auto *up = scale->addAction(QStringLiteral("&Увеличить масштаб     \"+\""));
-    up->setObjectName(QStringLiteral("acIncScale"));
-    up->setShortcut(QKeySequence(Qt::Key_Plus));
-    up->setStatusTip(QStringLiteral("Увеличение масштаба диаграммы"));
-    connect(up, &QAction::triggered, m_diagram, &DiagramView::scaleUp);
-    auto *down = scale->addAction(QStringLiteral("У&меньшить масштаб    \"-\""));
-    down->setObjectName(QStringLiteral("acDecScale"));
-    down->setShortcut(QKeySequence(Qt::Key_Minus));
-    down->setStatusTip(QStringLiteral("Уменьшение масштаба диаграммы"));
-    connect(down, &QAction::triggered, m_diagram, &DiagramView::scaleDown);
-    auto *set = scale->addAction(QStringLiteral("&Задание масштаба"));
-    set->setObjectName(QStringLiteral("acSetScale"));
-    set->setStatusTip(
-        QStringLiteral("Задание коэффициентов масштабирования по вертикали и по горизонтали"));
-    connect(set, &QAction::triggered, this, &TBaseForm::setScale);
+    return m_comment;
 }
 
-void TBaseForm::applySettings(const TSettings &settings)
+QToolBar *TBaseForm::bar(int index) const
 {
+    return index >= 0 && index < 4 ? m_bars[index] : nullptr;
+}
+
+void TBaseForm::buildBars()
+{
+    const auto makeBar = [this](int index, const QString &title, const char *name) {
+        auto *bar = new QToolBar(title, this);
+        bar->setObjectName(QString::fromLatin1(name));
+        bar->setFloatable(true);
+        bar->setMovable(true);
+        addToolBar(Qt::TopToolBarArea, bar);
+        m_bars[index] = bar;
+        return bar;
+    };
+    QToolBar *menuBar = makeBar(0, QStringLiteral("Главное меню"), "tbMainMenu");
+    auto *menus = new QMenuBar(menuBar);
+    menus->setObjectName(QStringLiteral("mmMain"));
+    menus->setNativeMenuBar(false);
+    desk::FillMainMenu(*menus, m_actions);
+    menuBar->addWidget(menus);
+    addToolBarBreak();
+
+    QToolBar *tools = makeBar(1, QStringLiteral("Панель инструментов"), "tbTools");
+    // All 21 buttons fit the window's initial width.
+    tools->setIconSize(QSize(18, 18));
+    tools->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; }"));
+    desk::FillToolBar(*tools, m_actions);
+    addToolBarBreak();
+
+    QToolBar *run = makeBar(2, QStringLiteral("Пуск"), "tbRun");
+    run->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    m_runBar = new desk::RunBar(run);
+    run->addWidget(m_runBar);
+    addToolBarBreak();
+
+    QToolBar *info = makeBar(3, QStringLiteral("Общие сведения"), "tbInfo");
+    info->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    m_info = new desk::InfoPanel(info);
+    info->addWidget(m_info);
+}
+
+void TBaseForm::buildViews()
+{
+    auto *area = new QWidget(this);
+    area->setObjectName(QStringLiteral("pnViews"));
+    m_diagram = new DiagramView(m_qorFunc, area);
+    m_table = new TableView(m_qorFunc, area);
+    m_diagram->setDocument(m_document.get());
+    m_table->setDocument(m_document.get());
+    auto *layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_diagram, 0, Qt::AlignTop);
+    layout->addWidget(m_table, 1);
+    layout->addStretch(0);
+    m_diagram->hide();
+    m_table->hide();
+    setCentralWidget(area);
+    area->installEventFilter(this);
+}
+
+void TBaseForm::applySettings()
+{
+    const TSettings &settings = m_store->Settings();
     m_colours = settings.Colours;
     settings.ApplyTo(m_document->Display);
-    m_diagram->refresh();
+    refreshViews();
 }
 
-QString TBaseForm::fileFromArguments(const QStringList &arguments)
+void TBaseForm::restorePlacement()
 {
-    QString file;
-    for (const QString &argument : arguments.mid(1)) {
-        const QString upper = argument.toUpper();
-        if (upper != QStringLiteral("\\REMOTECLIENT") && upper != QStringLiteral("\\REMOTESERVER"))
-            file = argument;
-    }
-    return file;
+    WindowPlacements &placements = m_store->Placements();
+    if (const auto geometry = placements.Geometry("BaseForm"))
+        restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(*geometry)));
+    if (const auto state = placements.ToolBarState("BaseForm"))
+        restoreState(QByteArray::fromBase64(QByteArray::fromStdString(*state)));
 }
 
-bool TBaseForm::openFile(const QString &path)
+void TBaseForm::savePlacement()
 {
-    m_document->Close();
-    if (!m_document->LoadFile(path.toStdString()))
-        return false;
-    m_document->CurrentTest = 0;
-    m_document->FillDiagramView();
-    showDiagram();
-    if (m_document->Display.Switches[kAutoFitSwitch] != 0)
-        m_diagram->autoFit();
-    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - ") +
-                   QString::fromUtf8(kProductName));
-    return true;
+    WindowPlacements &placements = m_store->Placements();
+    placements.SetGeometry("BaseForm", saveGeometry().toBase64().toStdString());
+    placements.SetToolBarState("BaseForm", saveState().toBase64().toStdString());
+    if (m_comment)
+        placements.SetGeometry("fmComment", m_comment->saveGeometry().toBase64().toStdString());
 }
 
-void TBaseForm::showDiagram()
+void TBaseForm::closeEvent(QCloseEvent *event)
 {
-    m_diagram->refresh();
-}
-
-void TBaseForm::setScale()
-{
-    const auto &g = m_diagram->diagramGeometry();
-    ScaleDialog dialog(g.horizontalStep, g.verticalStep,
-                       m_document->Display.Switches[kAutoFitSwitch] != 0, this);
-    if (dialog.exec() != QDialog::Accepted)
+    if (m_closing) {
+        event->accept();
         return;
-    m_diagram->setScaleSteps(dialog.horizontalStep(), dialog.verticalStep());
-    m_document->Display.Switches[kAutoFitSwitch] = dialog.autoFit() ? 1 : 0;
-    m_diagram->autoFit();
-}
-
-void TBaseForm::switchProbe(int probe)
-{
-    STest *test = m_document->CurrentTestRecord();
-    if (!test || test->ActiveCycle < 0 ||
-        static_cast<std::size_t>(test->ActiveCycle) >= test->Probes.size())
-        return;
-    auto &entries = test->Probes[static_cast<std::size_t>(test->ActiveCycle)];
-    if (probe > 0 && static_cast<std::size_t>(probe) < entries.size()) {
-        SZond &entry = entries[static_cast<std::size_t>(probe)];
-        entry.On = !entry.On;
-        m_diagram->viewport()->update();
     }
-}
-
-void TBaseForm::selectProbe(int probe)
-{
-    STest *test = m_document->CurrentTestRecord();
-    if (!test)
-        return;
-    test->EnsureProbeArrays();
-    const auto cycle = static_cast<std::size_t>(test->ActiveCycle);
-    if (cycle < test->ProbeFlags.size() && probe >= 0 &&
-        probe < test->ProbeCount(test->ActiveCycle)) {
-        test->ProbeFlags[cycle] = probe;
-        m_diagram->viewport()->update();
-    }
+    m_closing = true;
+    desk::ClosingWindow notice(this);
+    notice.showNow();
+    // The settings go back to the store with what the document changed.
+    m_store->Settings().TakeFrom(m_document->Display);
+    savePlacement();
+    if (m_comment)
+        m_comment->close();
+    m_diagram->hide();
+    m_table->hide();
+    QCoreApplication::processEvents();
+    if (m_desk)
+        m_desk->Stop(); // writes the settings, stops the monitor, releases the unit
+    QCoreApplication::processEvents();
+    event->accept();
 }
 
 } // namespace qv

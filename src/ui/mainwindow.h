@@ -1,66 +1,230 @@
 #pragma once
 
-// The operator's main window (form name "BaseForm"). Owns its menus, tool
-// bars, views and the document for the life of the window.
+// TBaseForm (form name "BaseForm"): the operator's desk. It owns the
+// document for the life of the window, the views (diagram over table), the
+// commands with their menus and bars ("Главное меню", "Панель
+// инструментов", "Пуск", "Общие сведения"), the information panel with the
+// test tabs, and the comment window. It reads its settings from the
+// settings store it is given and gives them back at close.
 //
-// For now it shows the diagram of the first test of a file opened from the
-// command line, with the scale commands; the commands and modes of the
-// operator's desk come with their own work.
+// The run itself belongs to the run driver: startRun() calls the handler
+// set with setRunHandler(), which calls runFinished() when the run is over.
+//
+// The parts are split by job: mainwindow.cpp (building, observer, close),
+// mainwindow_open.cpp (open, recent files, drops, command line),
+// mainwindow_state.cpp (tests, views, modes, enabled states),
+// mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing).
 
 #include "model/displaycolours.h"
+#include "ui/desk/mainactions.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
 
-class QAction;
+class QToolBar;
 
 namespace qv {
 
+class DeskSession;
 class DiagramView;
 class DocumentObserver;
-class TQuorvik;
+class SettingsStore;
+class TableView;
 class TestFileUi;
-class TSettings;
+class TQuorvik;
+class TfmComment;
+
+namespace desk {
+class InfoPanel;
+class RunBar;
+} // namespace desk
 
 class TBaseForm : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit TBaseForm(QWidget *parent = nullptr);
+    static constexpr int kMinWidth = 725;
+    static constexpr int kMinHeight = 200;
+    static constexpr int kInitialWidth = 739;
+    static constexpr int kInitialHeight = 539;
+    static constexpr int kAllTests = 20; // the "все" tab
+
+    // store: the settings (read now, given back at close); null = defaults
+    // kept in memory. desk: the session stopped at close (settings written,
+    // monitor and port released); may be null.
+    explicit TBaseForm(SettingsStore *store = nullptr, DeskSession *desk = nullptr,
+                       QWidget *parent = nullptr);
     ~TBaseForm() override;
 
-    QAction *exitAction() const { return m_acExit; }
-    DiagramView *diagramView() const { return m_diagram; }
-    TQuorvik &document() { return *m_document; }
+    // What the command line asks for: the last argument that is no remote
+    // switch is the file; "\REMOTECLIENT"/"\REMOTESERVER" in any letter
+    // case, or "--remote-client"/"--remote-server", the remote roles.
+    struct CommandLine
+    {
+        QString file;
+        bool remoteClient = false;
+        bool remoteServer = false;
+    };
+    static CommandLine parseCommandLine(const QStringList &arguments);
+    static QString fileFromArguments(const QStringList &arguments)
+    {
+        return parseCommandLine(arguments).file;
+    }
 
-    // The views take their colours, and the document its display block,
-    // from the settings.
-    void applySettings(const TSettings &settings);
-    // Opens a test file and shows the diagram of its first test; false when
-    // the file was not loaded (the document said why).
+    // First activation: opens the file of the command line after 10 ms (its
+    // folder becoming the start directory), then the remote role.
+    void startFromCommandLine(const QStringList &arguments);
+
+    TQuorvik &document() { return *m_document; }
+    const desk::MainActions &actions() const { return m_actions; }
+    QAction *exitAction() const { return m_actions.exit; }
+    desk::InfoPanel *infoPanel() const { return m_info; }
+    desk::RunBar *runBar() const { return m_runBar; }
+    DiagramView *diagramView() const { return m_diagram; }
+    TableView *tableView() const { return m_table; }
+    TfmComment *commentWindow() const; // null until first shown
+    QToolBar *bar(int index) const;    // 0 menu, 1 tools, 2 run, 3 information
+    QStringList recentFiles() const;
+    QString startDirectory() const;
+
+    // The views take their colours, the document its display block, from the
+    // store's settings.
+    void applySettings();
+
+    // Opens a file by name (a recent-files entry, a dropped file, the command
+    // line); false when it was not loaded (the document said why).
     bool openFile(const QString &path);
-    // The file named on the command line: the last argument that is not a
-    // remote-control switch.
-    static QString fileFromArguments(const QStringList &arguments);
+    // The command "Открыть": the open dialog, then openFile.
+    void openFileCommand();
+    // Files dropped on the window: exactly one is opened, more are refused.
+    void openDroppedFiles(const QStringList &paths);
+
+    // A tab was chosen (index 0..19 a test, kAllTests "все").
+    void selectTest(int index);
+    void showDiagram();
+    void showTable();
+    void setTableForm(bool full);
+    void toggleSolidTest();
+    void toggleDebug();
+    void toggleZond();
+    void toggleCycles();
+    // "<" and ">": the active cycle steps with wrap-around.
+    void stepDebugCycle(int delta);
+    void openComment();
+
+    // "Пуск" (the button or F5): the button stays pressed while the handler
+    // runs. Without a handler the operator is told that running is not
+    // available.
+    void startRun();
+    void setRunHandler(std::function<void()> handler) { m_runHandler = std::move(handler); }
+    // After a run: tab colours from the document's results, the error count,
+    // the views refilled.
+    void runFinished();
+
+    // The status monitor's picture for the run bar.
+    void setStatusPicture(int code, const QString &resource, const QString &hint);
+    // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
+    void setCalibrationCaption(const QString &caption);
+    // The I/O timing the run machinery asks for (selector 0: the I/O time,
+    // otherwise the O-wait computation time; a unit that is not of the
+    // MS-DOS type answers from its timing table when one is set).
+    double ioTimingRequest(int selector);
+    void setTimingTable(std::function<std::optional<double>(int)> table)
+    {
+        m_timingTable = std::move(table);
+    }
+
+    // The enabled and ticked states of every command, after any change.
+    void updateState();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void createMenus();
-    void showDiagram();
+    class Observer;
+    friend class Observer;
+
+    void buildBars();
+    void buildViews();
+    void connectCommands();
+    void restorePlacement();
+    void savePlacement();
+
+    // Open, steps 4 to 7.
+    void resetForOpen();
+    bool loadAndShow(const QString &path);
+    void addRecentFile(const QString &path);
+    void fillRecentMenu();
+    QString dialogDirectory() const;
+
+    // What the document reports.
+    void onFileOpened();
+    void onFileClosed();
+    void onModeChanged(int mode, bool on);
+    void onStatusChanged(const std::string &keyword, const std::string &text, bool alert);
+    void refreshViews();
+
+    // The file's name, " - " and the product name; the product name alone
+    // without a file.
+    void showTitle();
+    void fillInformation();
+    void refillShownView();
+    void showTestComment();
+    bool singleTest() const;
+    bool fileOpen() const;
+
+    // An option of the document's display block (TSettings::Option...).
+    int option(int index) const;
+    void notAvailable(const QString &caption);
+    void openList(QAction *command, int count);
+    // A word or function chosen on the diagram or the table.
+    void openListAt(char kind, int number);
+    // Creates the comment window once, shows slot `slot` and brings it up.
+    TfmComment &commentWindowOn(int slot);
+    bool handleKey(QKeyEvent *event);
     void setScale();
     void switchProbe(int probe);
     void selectProbe(int probe);
 
-    QAction *m_acExit = nullptr;
+    SettingsStore *m_store = nullptr;
+    std::unique_ptr<SettingsStore> m_ownStore;
+    DeskSession *m_desk = nullptr;
+
     ViewColours m_colours;
     views::ViewPictures m_pictures;
     TQorFunc m_qorFunc;
     std::unique_ptr<DocumentObserver> m_observer;
     std::unique_ptr<TestFileUi> m_fileUi;
     std::unique_ptr<TQuorvik> m_document;
+
+    desk::MainActions m_actions;
+    QToolBar *m_bars[4] = {};
+    desk::RunBar *m_runBar = nullptr;
+    desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;
+    TableView *m_table = nullptr;
+    QPointer<TfmComment> m_comment;
+
+    enum class View { None, Diagram, Table };
+    View m_shown = View::None;
+    View m_lastView = View::Diagram;
+    std::function<void()> m_runHandler;
+    std::function<std::optional<double>(int)> m_timingTable;
+    int m_lastListNumber = -1; // the list window opened next starts here
+    bool m_ioWarned = false;
+    bool m_running = false;
+    bool m_closing = false;
+    bool m_remoteClientConnected = false;
 };
 
 } // namespace qv

@@ -27,7 +27,8 @@ int QtMesbo::ShowOnGuiThread(const std::string &text, int flags, const std::stri
 {
     QMessageBox box(m_parentProvider ? m_parentProvider() : nullptr);
     box.setWindowTitle(QString::fromStdString(caption));
-    box.setText(QString::fromStdString(text));
+    // Texts end their lines in CR LF; the box breaks lines at LF alone.
+    box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (flags) {
     case MbError:
         box.setIcon(QMessageBox::Critical);

@@ -19,7 +19,9 @@ TEST(MainWindow, FileMenuHoldsExitAndExitClosesTheWindow)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(window.objectName(), "BaseForm");
 
-    const auto menus = window.menuBar()->actions();
+    auto *menuBar = window.findChild<QMenuBar *>(QStringLiteral("mmMain"));
+    ASSERT_NE(menuBar, nullptr);
+    const auto menus = menuBar->actions();
     ASSERT_FALSE(menus.isEmpty());
     EXPECT_EQ(menus.front()->text(), QStringLiteral("&Файл"));
     ASSERT_NE(window.exitAction(), nullptr);

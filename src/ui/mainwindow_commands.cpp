@@ -1,0 +1,428 @@
+// The main window: what each command does, the keys, the run hook, the
+// status picture, the comment window and the I/O timing request.
+
+#include "execution/settingsstore.h"
+#include "execution/testerport.h"
+#include "infra/mesbo.h"
+#include "infra/messages.h"
+#include "infra/version.h"
+#include "model/quorvik.h"
+#include "model/settings.h"
+#include "ui/desk/commentwindow.h"
+#include "ui/desk/infopanel.h"
+#include "ui/desk/physicalkeys.h"
+#include "ui/desk/runbar.h"
+#include "ui/desk/statuspicture.h"
+#include "ui/mainwindow.h"
+#include "ui/views/diagramview.h"
+#include "ui/views/scaledialog.h"
+#include "ui/views/tableview.h"
+
+#include <QKeyEvent>
+#include <QToolButton>
+#include <cstdio>
+
+namespace qv {
+namespace {
+
+QString Caption(const QAction *action)
+{
+    return QString(action->text()).remove(QLatin1Char('&'));
+}
+
+} // namespace
+
+int TBaseForm::option(int index) const
+{
+    const auto &switches = m_document->Display.Switches;
+    return index >= 0 && static_cast<std::size_t>(index) < switches.size()
+               ? switches[static_cast<std::size_t>(index)]
+               : 0;
+}
+
+void TBaseForm::notAvailable(const QString &caption)
+{
+    Mesbo().Show(("Окно \"" + caption + "\" пока недоступно в этой версии программы").toStdString(),
+                 MbInformation, kProductName);
+}
+
+void TBaseForm::connectCommands()
+{
+    const desk::MainActions &a = m_actions;
+    const auto on = [this](QAction *action, auto handler) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    const auto later = [this](QAction *action) {
+        connect(action, &QAction::triggered, this,
+                [this, action] { notAvailable(Caption(action)); });
+    };
+    on(a.openFile, [this] { openFileCommand(); });
+    on(a.saveFile, [this] {
+        m_document->SaveFile();
+        fillInformation();
+    });
+    on(a.exit, [this] { close(); });
+    on(a.diagramm, [this] { showDiagram(); });
+    on(a.table, [this] { showTable(); });
+    on(a.comment, [this] { openComment(); });
+    on(a.fullTable, [this] { setTableForm(true); });
+    on(a.paredTable, [this] { setTableForm(false); });
+    on(a.incScale, [this] {
+        m_diagram->scaleUp();
+        refreshViews();
+    });
+    on(a.decScale, [this] {
+        m_diagram->scaleDown();
+        refreshViews();
+    });
+    on(a.setScale, [this] { setScale(); });
+    on(a.solidTest, [this] { toggleSolidTest(); });
+    on(a.debug, [this] { toggleDebug(); });
+    on(a.zond, [this] { toggleZond(); });
+    on(a.cycles, [this] { toggleCycles(); });
+    on(a.tyreData, [this] {
+        if (m_document->Doc.Tyres.Count() == 0)
+            Mesbo().Show("Не задано ни одной шины данных", MbError, kProductName);
+        else
+            notAvailable(Caption(m_actions.tyreData));
+    });
+    const auto list = [this, on](QAction *action, auto count) {
+        on(action, [this, action, count] {
+            const STest *test = m_document->CurrentTestRecord();
+            openList(action, test ? count(*test) : 0);
+        });
+    };
+    list(a.iWord, [](const STest &t) { return t.IWords.Count(); });
+    list(a.oWord, [](const STest &t) { return t.OWords.Count(); });
+    list(a.gWord, [](const STest &t) { return t.GWords.PlainCount(); });
+    list(a.funcG, [](const STest &t) { return t.GWords.CycleCount(); });
+    list(a.funcF, [](const STest &t) { return t.FFuncs.Count(); });
+    list(a.funcM, [](const STest &t) { return t.MFuncs.Count(); });
+    list(a.funcP, [](const STest &t) { return t.PFuncs.Count(); });
+    list(a.funcV, [](const STest &t) { return t.VFuncs.Count(); });
+    list(a.funcS, [](const STest &t) { return t.SFuncs.Count(); });
+    for (QAction *action :
+         {a.fileInfo, a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct, a.debugCycle,
+          a.editQor, a.hexEdit, a.splitBytes, a.viewCnt, a.params, a.currentControl, a.calibrate,
+          a.bodrin, a.remoteClient, a.remoteServer, a.help})
+        later(action);
+    on(a.about, [] {
+        Mesbo().Show(std::string(kProductName) + "\r\nВерсия " + kProductVersion, MbInformation,
+                     kProductName);
+    });
+    on(a.pusk, [this] { startRun(); });
+
+    desk::RunBar &bar = *m_runBar;
+    connect(bar.pusk(), &QToolButton::clicked, this, [this] { startRun(); });
+    connect(bar.solid(), &QToolButton::clicked, this, [this] { toggleSolidTest(); });
+    connect(bar.debug(), &QToolButton::clicked, this, [this] { toggleDebug(); });
+    connect(bar.zond(), &QToolButton::clicked, this, [this] { toggleZond(); });
+    connect(bar.cycles(), &QToolButton::clicked, this, [this] { toggleCycles(); });
+
+    desk::InfoPanel &info = *m_info;
+    connect(&info, &desk::InfoPanel::tabClicked, this, [this](int index) { selectTest(index); });
+    connect(&info, &desk::InfoPanel::previousCycleRequested, this, [this] { stepDebugCycle(-1); });
+    connect(&info, &desk::InfoPanel::nextCycleRequested, this, [this] { stepDebugCycle(1); });
+    connect(&info, &desk::InfoPanel::cycleDialogRequested, this,
+            [this] { notAvailable(QStringLiteral("Цикл отладки")); });
+    connect(&info, &desk::InfoPanel::testInfoRequested, this,
+            [this] { notAvailable(QStringLiteral("Список тестов")); });
+    connect(&info, &desk::InfoPanel::probeModeDialogRequested, this,
+            [this] { notAvailable(QStringLiteral("Режим зонда")); });
+
+    connect(m_diagram, &DiagramView::probeSwitchRequested, this, &TBaseForm::switchProbe);
+    connect(m_diagram, &DiagramView::probeSelected, this, &TBaseForm::selectProbe);
+    connect(m_diagram, &DiagramView::listRequested, this, &TBaseForm::openListAt);
+    connect(m_diagram, &DiagramView::probeMenuRequested, this,
+            [this] { notAvailable(QStringLiteral("Зонд")); });
+    connect(m_diagram, &DiagramView::debugMenuRequested, this,
+            [this] { notAvailable(QStringLiteral("Такты отладки")); });
+    connect(m_table, &TableView::listRequested, this, &TBaseForm::openListAt);
+    connect(m_table, &TableView::activeCycleRequested, this, [this](int cycle) {
+        m_document->SetActiveCycle(cycle);
+        m_document->UpdateStatus("debugcycle");
+        refillShownView();
+    });
+    connect(m_table, &TableView::debugValueEditRequested, this,
+            [this] { notAvailable(QStringLiteral("Отладочное значение")); });
+    connect(m_table, &TableView::addressMarkAdvanced, this,
+            [this] { m_table->viewport()->update(); });
+}
+
+void TBaseForm::openList(QAction *command, int count)
+{
+    if (!singleTest()) {
+        Mesbo().Show(Msg(37), MbError, kProductName);
+        return;
+    }
+    if (count == 0) {
+        Mesbo().Show(Msg(38), MbError, kProductName);
+        return;
+    }
+    notAvailable(Caption(command));
+}
+
+void TBaseForm::openListAt(char kind, int number)
+{
+    m_lastListNumber = number;
+    const desk::MainActions &a = m_actions;
+    QAction *command = nullptr;
+    switch (kind) {
+    case 'i':
+        command = a.iWord;
+        break;
+    case 'o':
+    case 'O':
+        command = a.oWord;
+        break;
+    case 'g':
+        command = a.gWord;
+        break;
+    case 'G':
+        command = a.funcG;
+        break;
+    case 'F':
+        command = a.funcF;
+        break;
+    case 'M':
+        command = a.funcM;
+        break;
+    case 'P':
+        command = a.funcP;
+        break;
+    case 'S':
+        command = a.funcS;
+        break;
+    default:
+        return;
+    }
+    notAvailable(Caption(command));
+}
+
+TfmComment &TBaseForm::commentWindowOn(int slot)
+{
+    if (!m_comment) {
+        m_comment = new TfmComment(*m_document, this);
+        m_comment->setWindowFlag(Qt::Window, true);
+        if (const auto geometry = m_store->Placements().Geometry("fmComment"))
+            m_comment->restoreGeometry(
+                QByteArray::fromBase64(QByteArray::fromStdString(*geometry)));
+        m_comment->installEventFilter(this);
+    }
+    m_comment->setEditable(option(TSettings::OptAllowCommentEdit) != 0);
+    m_comment->showSlot(slot);
+    // Closed and shown again, so that it comes to the front.
+    m_comment->close();
+    m_comment->show();
+    m_comment->raise();
+    return *m_comment;
+}
+
+void TBaseForm::openComment()
+{
+    if (!fileOpen())
+        return;
+    if (m_document->CommentMarks.empty())
+        Mesbo().Show("Комментарии для файла отсутствуют", MbError, kProductName);
+    commentWindowOn(singleTest() ? m_document->CurrentTest + 1 : TfmComment::kFileSlot);
+}
+
+void TBaseForm::startRun()
+{
+    if (!fileOpen() || m_running)
+        return;
+    m_running = true;
+    m_runBar->pusk()->setChecked(true);
+    m_actions.pusk->setChecked(true);
+    updateState();
+    if (m_runHandler)
+        m_runHandler();
+    else
+        Mesbo().Show("Запуск теста пока недоступен: модуль выполнения теста не подключён",
+                     MbInformation, kProductName);
+    m_running = false;
+    m_runBar->pusk()->setChecked(false);
+    m_actions.pusk->setChecked(false);
+    updateState();
+}
+
+void TBaseForm::runFinished()
+{
+    TQuorvik &doc = *m_document;
+    for (int i = 0; i < doc.Doc.NTest && i < desk::InfoPanel::kTestTabs; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (doc.TestRunFlags[at] == 0)
+            continue;
+        const bool failed = at < doc.ErrorCounts.size() && doc.ErrorCounts[at] > 0;
+        m_info->setTabResult(i, failed ? desk::InfoPanel::TabResult::Failed
+                                       : desk::InfoPanel::TabResult::Passed);
+    }
+    doc.UpdateStatus("numerr");
+    refillShownView();
+    updateState();
+}
+
+void TBaseForm::setStatusPicture(int code, const QString &resource, const QString &hint)
+{
+    m_runBar->status()->setPicture(code, resource, hint);
+}
+
+void TBaseForm::setCalibrationCaption(const QString &caption)
+{
+    m_actions.calibrate->setText(caption);
+}
+
+double TBaseForm::ioTimingRequest(int selector)
+{
+    const bool dos = isDosUnit.load();
+    const TSettings &settings = m_store->Settings();
+    if (selector == 0 && !m_ioWarned) {
+        m_ioWarned = true;
+        std::string text = "Не удалось получить из БД время выполнения операции I/O\r\n"
+                           "Используется значение от предыдущего запуска";
+        if (dos) {
+            char value[32];
+            std::snprintf(value, sizeof value, "%.3f", settings.IoTime);
+            text += std::string(" - ") + value + " мкс";
+        }
+        Mesbo().Show(text, MbWarning, kProductName);
+    }
+    if (dos)
+        return selector == 0 ? settings.IoTime : settings.WaitTime;
+    if (m_timingTable)
+        if (const auto value = m_timingTable(selector))
+            return *value;
+    return 0.0;
+}
+
+bool TBaseForm::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == m_comment && type == QEvent::Hide) {
+        m_store->Placements().SetGeometry("fmComment",
+                                          m_comment->saveGeometry().toBase64().toStdString());
+    } else if (watched == centralWidget() && type == QEvent::Resize) {
+        refreshViews();
+    } else if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this && handleKey(static_cast<QKeyEvent *>(event)))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TBaseForm::handleKey(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers chords = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (event->modifiers() & chords)
+        return false;
+    const bool runEnabled = m_runBar->pusk()->isEnabled();
+    if (event->type() == QEvent::KeyRelease) {
+        if (event->isAutoRepeat() || !runEnabled)
+            return false;
+        if (desk::IsF5(*event)) {
+            startRun();
+            return true;
+        }
+        const desk::RunBar &bar = *m_runBar;
+        switch (desk::PhysicalLetter(*event).toLatin1()) {
+        case 'D':
+        case 'L':
+            showDiagram();
+            return true;
+        case 'N':
+        case 'T':
+            showTable();
+            return true;
+        case 'P':
+        case 'Z':
+            if (bar.zond()->isEnabled())
+                toggleZond();
+            return true;
+        case 'J':
+        case 'O':
+            if (bar.debug()->isEnabled())
+                toggleDebug();
+            return true;
+        case 'H':
+        case 'Y':
+            if (bar.solid()->isEnabled())
+                toggleSolidTest();
+            return true;
+        case 'G':
+            if (bar.cycles()->isEnabled())
+                toggleCycles();
+            return true;
+        default:
+            return false;
+        }
+    }
+    const QString text = event->text();
+    if (text.size() != 1)
+        return false;
+    const QChar typed = text.front();
+    if (typed == QLatin1Char('+') || typed == QLatin1Char('-')) {
+        const bool up = typed == QLatin1Char('+');
+        QAction *form = up ? m_actions.fullTable : m_actions.paredTable;
+        if (m_shown == View::Table && form->isEnabled())
+            setTableForm(up);
+        else if (m_shown == View::Diagram && fileOpen())
+            (up ? m_actions.incScale : m_actions.decScale)->trigger();
+        return true;
+    }
+    if (typed.isDigit()) {
+        const int n = typed.digitValue();
+        if (n == 0)
+            selectTest(kAllTests);
+        else if (n <= m_document->Doc.NTest)
+            selectTest(n - 1);
+        return true;
+    }
+    return false;
+}
+
+void TBaseForm::setScale()
+{
+    const auto &g = m_diagram->diagramGeometry();
+    ScaleDialog dialog(g.horizontalStep, g.verticalStep,
+                       option(TSettings::OptFitColumnsOnOpen) != 0, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_diagram->setScaleSteps(dialog.horizontalStep(), dialog.verticalStep());
+    // The document's display block goes back to the settings at close.
+    m_document->Display.Switches[TSettings::OptFitColumnsOnOpen] = dialog.autoFit() ? 1 : 0;
+    m_store->Settings().SetOption(TSettings::OptFitColumnsOnOpen, dialog.autoFit() ? 1 : 0);
+    if (dialog.autoFit())
+        m_diagram->autoFit();
+    refreshViews();
+}
+
+void TBaseForm::switchProbe(int probe)
+{
+    STest *test = m_document->CurrentTestRecord();
+    if (!test || test->ActiveCycle < 0 ||
+        static_cast<std::size_t>(test->ActiveCycle) >= test->Probes.size())
+        return;
+    auto &entries = test->Probes[static_cast<std::size_t>(test->ActiveCycle)];
+    if (probe > 0 && static_cast<std::size_t>(probe) < entries.size()) {
+        SZond &entry = entries[static_cast<std::size_t>(probe)];
+        entry.On = !entry.On;
+        m_diagram->viewport()->update();
+    }
+}
+
+void TBaseForm::selectProbe(int probe)
+{
+    STest *test = m_document->CurrentTestRecord();
+    if (!test)
+        return;
+    test->EnsureProbeArrays();
+    const auto cycle = static_cast<std::size_t>(test->ActiveCycle);
+    if (cycle < test->ProbeFlags.size() && probe >= 0 &&
+        probe < test->ProbeCount(test->ActiveCycle)) {
+        test->ProbeFlags[cycle] = probe;
+        m_diagram->viewport()->update();
+    }
+}
+
+} // namespace qv

@@ -1,0 +1,365 @@
+// The main window: test selection, views, table forms, modes, the
+// information panel and the enabled state of the commands.
+
+#include "execution/desksession.h"
+#include "execution/settingsstore.h"
+#include "execution/testerport.h"
+#include "infra/mesbo.h"
+#include "infra/version.h"
+#include "model/quorvik.h"
+#include "model/settings.h"
+#include "ui/desk/commentwindow.h"
+#include "ui/desk/infopanel.h"
+#include "ui/desk/runbar.h"
+#include "ui/mainwindow.h"
+#include "ui/views/diagramgeometry.h"
+#include "ui/views/diagramview.h"
+#include "ui/views/tableview.h"
+
+#include <QFileInfo>
+#include <QMenu>
+#include <QToolButton>
+
+namespace qv {
+namespace {
+
+QString Text(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+bool TBaseForm::fileOpen() const
+{
+    return !m_document->Doc.FileName.empty() && m_document->Doc.NTest > 0;
+}
+
+bool TBaseForm::singleTest() const
+{
+    return m_document->CurrentTest >= 0 && m_document->CurrentTest < m_document->Doc.NTest;
+}
+
+void TBaseForm::selectTest(int index)
+{
+    TQuorvik &doc = *m_document;
+    if (!fileOpen())
+        return;
+    if (index == kAllTests) {
+        if (doc.DebugMode) {
+            doc.UpdateStatus("debug_alltest");
+            m_info->pressTab(doc.CurrentTest < 0 ? kAllTests : doc.CurrentTest);
+            return;
+        }
+        doc.CurrentTest = -1;
+        updateState();
+        m_info->pressTab(kAllTests);
+        doc.UpdateStatus("numerr");
+        fillInformation();
+        return;
+    }
+    if (index < 0 || index >= doc.Doc.NTest) {
+        // No such test: the pressed tab stays as it was.
+        m_info->pressTab(doc.CurrentTest < 0 ? kAllTests : doc.CurrentTest);
+        return;
+    }
+    m_diagram->setLeftCol(kDiagramFirstTactCol);
+    if (m_shown == View::None)
+        m_shown = m_lastView;
+    doc.CurrentTest = index;
+    doc.UpdateStatus("debugcycle");
+    refillShownView();
+    doc.UpdateStatus("numerr");
+    fillInformation();
+    updateState();
+    m_info->pressTab(index);
+    showTestComment();
+}
+
+void TBaseForm::refillShownView()
+{
+    TQuorvik &doc = *m_document;
+    if (m_shown == View::Diagram) {
+        m_actions.diagramm->setChecked(true);
+        m_actions.table->setChecked(false);
+        m_table->hide();
+        m_diagram->show();
+        doc.FillDiagramView();
+        m_diagram->refresh();
+        if (option(TSettings::OptFitColumnsOnOpen) != 0)
+            m_diagram->autoFit();
+    } else if (m_shown == View::Table) {
+        m_actions.diagramm->setChecked(false);
+        m_actions.table->setChecked(true);
+        m_diagram->hide();
+        m_table->show();
+        doc.FillTableView();
+        m_table->refresh();
+    }
+    refreshViews();
+}
+
+void TBaseForm::showTestComment()
+{
+    if (option(TSettings::OptCommentsOnTestChange) == 0)
+        return;
+    const int slot = m_document->CurrentTest + 1;
+    if (TfmComment::HasComment(*m_document, slot)) {
+        commentWindowOn(slot);
+        activateWindow();
+    } else if (m_comment) {
+        m_comment->close();
+    }
+}
+
+void TBaseForm::showDiagram()
+{
+    if (!fileOpen())
+        return;
+    if (!singleTest()) {
+        Mesbo().Show("Просмотр таблицы/диаграммы возможен только для одного теста", MbWarning,
+                     kProductName);
+        m_actions.diagramm->setChecked(m_shown == View::Diagram);
+        return;
+    }
+    m_shown = View::Diagram;
+    m_lastView = View::Diagram;
+    refillShownView();
+    m_actions.fullTable->setChecked(false);
+    m_actions.paredTable->setChecked(false);
+    updateState();
+}
+
+void TBaseForm::showTable()
+{
+    if (!fileOpen())
+        return;
+    if (!singleTest()) {
+        Mesbo().Show("Просмотр таблицы/диаграммы возможен только для одного теста", MbWarning,
+                     kProductName);
+        m_actions.table->setChecked(m_shown == View::Table);
+        return;
+    }
+    m_shown = View::Table;
+    m_lastView = View::Table;
+    refillShownView();
+    updateState();
+    setTableForm(m_document->FullTable);
+}
+
+void TBaseForm::setTableForm(bool full)
+{
+    if (m_shown != View::Table)
+        return;
+    m_actions.fullTable->setChecked(full);
+    m_actions.paredTable->setChecked(!full);
+    m_document->SetFullTable(full); // refills the table
+    m_table->refresh();
+}
+
+void TBaseForm::toggleSolidTest()
+{
+    if (!fileOpen())
+        return;
+    m_document->SetSolidTest(!m_document->SolidTest);
+    updateState();
+}
+
+void TBaseForm::toggleDebug()
+{
+    if (!fileOpen())
+        return;
+    // The document refuses with "все" selected and releases the button.
+    m_document->SetDebugMode(!m_document->DebugMode);
+    refillShownView();
+    updateState();
+}
+
+void TBaseForm::toggleZond()
+{
+    if (!fileOpen() || !m_document->DebugMode)
+        return;
+    m_document->SetProbeMode(!m_document->ProbeMode);
+    refillShownView();
+    updateState();
+}
+
+void TBaseForm::toggleCycles()
+{
+    if (!fileOpen() || !m_document->DebugMode)
+        return;
+    m_document->SetCyclesMode(!m_document->CyclesMode);
+    updateState();
+}
+
+void TBaseForm::stepDebugCycle(int delta)
+{
+    STest *test = m_document->CurrentTestRecord();
+    if (!test || test->Cycles <= 0)
+        return;
+    const int cycles = test->Cycles;
+    const int next = ((m_document->GetActiveCycle() + delta) % cycles + cycles) % cycles;
+    m_document->SetActiveCycle(next);
+    m_document->UpdateStatus("debugcycle");
+    refillShownView();
+}
+
+void TBaseForm::onFileOpened()
+{
+    m_info->showTabs(m_document->Doc.NTest);
+    m_actions.sys8->setChecked(m_document->Doc.Sys == 8);
+    m_actions.sys16->setChecked(m_document->Doc.Sys != 8);
+    fillInformation();
+}
+
+void TBaseForm::onFileClosed()
+{
+    m_info->showTabs(0);
+    m_info->pressTab(-1);
+    m_info->resetTabResults();
+    m_shown = View::None;
+    m_diagram->hide();
+    m_table->hide();
+    m_diagram->refresh();
+    m_table->refresh();
+    m_actions.diagramm->setChecked(false);
+    m_actions.table->setChecked(false);
+    m_actions.fullTable->setChecked(false);
+    m_actions.paredTable->setChecked(false);
+    showTitle();
+    fillInformation();
+}
+
+void TBaseForm::showTitle()
+{
+    const QString product = QString::fromUtf8(kProductName);
+    const std::string &file = m_document->Doc.FileName;
+    setWindowTitle(file.empty()
+                       ? product
+                       : QFileInfo(Text(file)).fileName() + QStringLiteral(" - ") + product);
+}
+
+void TBaseForm::onModeChanged(int mode, bool on)
+{
+    desk::RunBar &bar = *m_runBar;
+    switch (static_cast<DocumentMode>(mode)) {
+    case DocumentMode::Solid:
+        m_actions.solidTest->setChecked(on);
+        bar.solid()->setChecked(on);
+        break;
+    case DocumentMode::Debug:
+        m_actions.debug->setChecked(on);
+        bar.debug()->setChecked(on);
+        m_info->setDebugIndicators(on, !isDosUnit.load());
+        break;
+    case DocumentMode::Probe:
+        m_actions.zond->setChecked(on);
+        bar.zond()->setChecked(on);
+        break;
+    case DocumentMode::Cycles:
+        m_actions.cycles->setChecked(on);
+        bar.cycles()->setChecked(on);
+        break;
+    case DocumentMode::FullTable:
+        break;
+    }
+}
+
+void TBaseForm::onStatusChanged(const std::string &keyword, const std::string &text, bool alert)
+{
+    if (keyword == "debugcycle")
+        m_info->setDebugCycle(Text(text));
+    else if (keyword == "numerr")
+        m_info->setErrors(Text(text), alert);
+}
+
+void TBaseForm::refreshViews()
+{
+    if (!m_diagram || !m_table)
+        return;
+    m_diagram->refresh();
+    m_table->refresh();
+    const int available = centralWidget() ? centralWidget()->height() : height();
+    m_diagram->setFixedHeight(views::DiagramHeight(
+        m_diagram->rowCount(), m_diagram->diagramGeometry().rowHeight, std::max(available, 60)));
+}
+
+void TBaseForm::fillInformation()
+{
+    const TQuorvik &doc = *m_document;
+    const QString unknown = QStringLiteral("?");
+    if (!fileOpen()) {
+        m_info->setContactFile(unknown, QString());
+        m_info->setNumberSystem(unknown);
+        m_info->setCycles(unknown);
+        m_info->setStartTact(unknown);
+        m_info->setErrors(unknown, false);
+        m_info->setTestName(unknown);
+        return;
+    }
+    const QString contacts = Text(doc.Cnt.FileName);
+    m_info->setContactFile(contacts.isEmpty() ? unknown : QFileInfo(contacts).fileName(), contacts);
+    m_info->setNumberSystem(doc.Doc.Sys == 8 ? QStringLiteral("8") : QStringLiteral("16"));
+    if (const STest *test = doc.Test(doc.CurrentTest)) {
+        m_info->setCycles(QString::number(test->Cycles));
+        m_info->setStartTact(QString::number(test->StartTact));
+        m_info->setTestName(Text(test->Name));
+    } else {
+        m_info->setCycles(QStringLiteral("-"));
+        m_info->setStartTact(QStringLiteral("-"));
+        m_info->setTestName(QString());
+    }
+    const int pattern = m_desk ? m_desk->Tester().Settings().probeMode : TesterSettings().probeMode;
+    m_info->setProbeThresholds(desk::ProbeThresholdsText(pattern));
+}
+
+void TBaseForm::updateState()
+{
+    if (!m_runBar)
+        return; // still building
+    const TQuorvik &doc = *m_document;
+    const bool f = fileOpen();
+    const bool table = f && m_shown == View::Table;
+    const bool diagram = f && m_shown == View::Diagram;
+    const bool debug = f && doc.DebugMode;
+    const desk::MainActions &a = m_actions;
+    for (QAction *action : {a.diagramm, a.table, a.debug, a.solidTest, a.fileInfo, a.saveFile,
+                            a.iWord, a.oWord, a.gWord, a.funcG, a.funcF, a.funcM, a.funcP, a.funcV,
+                            a.funcS, a.tyreData, a.viewCnt, a.comment, a.pusk})
+        action->setEnabled(f);
+    m_info->setTestInfoEnabled(f);
+    m_runBar->pusk()->setEnabled(f && !m_running);
+    m_runBar->solid()->setEnabled(f);
+    m_runBar->debug()->setEnabled(f);
+    a.fullTable->setEnabled(table);
+    a.paredTable->setEnabled(table);
+    a.tableFormMenu->setEnabled(table);
+    a.incScale->setEnabled(diagram);
+    a.decScale->setEnabled(diagram);
+    a.setScale->setEnabled(diagram);
+    a.scaleMenu->setEnabled(diagram);
+    a.zond->setEnabled(debug);
+    a.cycles->setEnabled(debug);
+    m_runBar->zond()->setEnabled(debug);
+    m_runBar->cycles()->setEnabled(debug);
+    a.debugMenu->setEnabled(debug);
+    a.debugMenu->menuAction()->setEnabled(debug);
+    a.editQor->setEnabled(f && singleTest());
+    // The pressed states follow the document's modes.
+    a.solidTest->setChecked(doc.SolidTest);
+    m_runBar->solid()->setChecked(doc.SolidTest);
+    a.debug->setChecked(doc.DebugMode);
+    m_runBar->debug()->setChecked(doc.DebugMode);
+    a.zond->setChecked(doc.ProbeMode);
+    m_runBar->zond()->setChecked(doc.ProbeMode);
+    a.cycles->setChecked(doc.CyclesMode);
+    m_runBar->cycles()->setChecked(doc.CyclesMode);
+    if (!f) {
+        a.diagramm->setChecked(false);
+        a.table->setChecked(false);
+        a.fullTable->setChecked(false);
+        a.paredTable->setChecked(false);
+    }
+}
+
+} // namespace qv

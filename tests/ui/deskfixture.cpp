@@ -1,0 +1,66 @@
+#include "ui/deskfixture.h"
+
+#include "execution/testerport.h"
+#include "infra/encoding.h"
+#include "model/quorvik.h"
+
+#include <QTest>
+#include <filesystem>
+
+namespace qv::testing {
+
+DeskFixture::DeskFixture()
+{
+    isDosUnit = true;
+}
+
+DeskFixture::~DeskFixture()
+{
+    window.reset();
+}
+
+QString DeskFixture::Demo(const std::string &sub)
+{
+    const std::filesystem::path source =
+        std::filesystem::path(qEnvironmentVariable("QORVIK_BINARY_DIR").toStdString()) /
+        "examples" / "demo";
+    const std::filesystem::path target = dir.Path() / sub;
+    if (!std::filesystem::exists(target)) {
+        std::filesystem::create_directories(target);
+        for (const auto &entry : std::filesystem::directory_iterator(source))
+            std::filesystem::copy_file(entry.path(), target / entry.path().filename());
+    }
+    return QString::fromStdString((target / "DEMO.QOR").string());
+}
+
+void DeskFixture::WriteSettings(const std::string &text)
+{
+    WriteBytes(dir.File("quorvik.cfg"), Utf8ToCp1251(text));
+    store.Load(nullptr, false);
+}
+
+TBaseForm &DeskFixture::Window()
+{
+    window = std::make_unique<TBaseForm>(&store);
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    return *window;
+}
+
+TBaseForm &DeskFixture::WindowWithDemo()
+{
+    TBaseForm &form = Window();
+    EXPECT_TRUE(form.openFile(Demo()));
+    EXPECT_EQ(form.document().Doc.NTest, 3);
+    return form;
+}
+
+std::vector<std::string> DeskFixture::Messages() const
+{
+    std::vector<std::string> texts;
+    for (const auto &message : const_cast<ScopedMesbo &>(mesbo)->ShownMessages())
+        texts.push_back(message.text);
+    return texts;
+}
+
+} // namespace qv::testing

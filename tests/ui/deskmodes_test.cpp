@@ -1,0 +1,216 @@
+// The main window's test selection, keys, modes, run hook and tab colours.
+
+#include "model/quorvik.h"
+#include "ui/desk/infopanel.h"
+#include "ui/desk/physicalkeys.h"
+#include "ui/desk/runbar.h"
+#include "ui/deskfixture.h"
+#include "ui/views/diagramview.h"
+#include "ui/views/tableview.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+
+namespace qv::testing {
+namespace {
+
+using DeskModes = DeskFixture;
+using Result = desk::InfoPanel::TabResult;
+
+void Type(QWidget &window, char character)
+{
+    QTest::keyClick(&window, character);
+}
+
+// A key released with the key code of a keyboard layout (no scan code).
+void Release(QWidget &window, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &press);
+    QCoreApplication::sendEvent(&window, &release);
+}
+
+TEST_F(DeskModes, DigitZeroSelectsAllTestsAndADigitBeyondTheTestsDoesNothing)
+{
+    TBaseForm &form = WindowWithDemo();
+    Type(form, '2');
+    EXPECT_EQ(form.document().CurrentTest, 1);
+    EXPECT_EQ(form.infoPanel()->pressedTab(), 1);
+    Type(form, '0');
+    EXPECT_EQ(form.document().CurrentTest, -1);
+    EXPECT_EQ(form.infoPanel()->pressedTab(), TBaseForm::kAllTests);
+    Type(form, '5');
+    EXPECT_EQ(form.document().CurrentTest, -1);
+    EXPECT_EQ(form.infoPanel()->pressedTab(), TBaseForm::kAllTests);
+    Type(form, '3');
+    EXPECT_EQ(form.document().CurrentTest, 2);
+    EXPECT_TRUE(form.diagramView()->isVisible()) << "the view last used comes back";
+    // A tab click selects like a key.
+    QTest::mouseClick(form.infoPanel()->tab(0), Qt::LeftButton);
+    EXPECT_EQ(form.document().CurrentTest, 0);
+}
+
+TEST_F(DeskModes, DebugModeWithAllTestsIsRefusedAndItsButtonReleased)
+{
+    TBaseForm &form = WindowWithDemo();
+    desk::RunBar &bar = *form.runBar();
+    form.selectTest(TBaseForm::kAllTests);
+    mesbo->Clear();
+    QTest::mouseClick(bar.debug(), Qt::LeftButton);
+    EXPECT_FALSE(form.document().DebugMode);
+    EXPECT_FALSE(bar.debug()->isChecked());
+    EXPECT_FALSE(form.actions().debug->isChecked());
+    ASSERT_EQ(mesbo->Count(), 1u);
+    EXPECT_EQ(Messages().front(), "В режиме отладки можно работать только с одним тестом");
+
+    // One test: debug mode brings probe and G,O-cycles modes and the cycle box.
+    form.selectTest(0);
+    QTest::mouseClick(bar.debug(), Qt::LeftButton);
+    EXPECT_TRUE(form.document().DebugMode);
+    EXPECT_TRUE(bar.debug()->isChecked());
+    EXPECT_TRUE(bar.zond()->isChecked());
+    EXPECT_TRUE(bar.cycles()->isChecked());
+    EXPECT_TRUE(bar.zond()->isEnabled());
+    EXPECT_TRUE(form.actions().debugMenu->isEnabled());
+    EXPECT_TRUE(form.infoPanel()->debugCycleBox()->isVisible());
+    EXPECT_FALSE(form.infoPanel()->label("lbZond")->isVisible())
+        << "no probe thresholds with an MS-DOS unit";
+    EXPECT_EQ(form.infoPanel()->debugCycleBox()->text(), QStringLiteral(" 1"));
+
+    // "<" wraps from the first cycle to the last (the first test has 2).
+    auto *previous = form.infoPanel()->findChild<QToolButton *>(QStringLiteral("btCyclePrev"));
+    ASSERT_NE(previous, nullptr);
+    QTest::mouseClick(previous, Qt::LeftButton);
+    EXPECT_EQ(form.document().GetActiveCycle(), 1);
+    EXPECT_EQ(form.infoPanel()->debugCycleBox()->text(), QStringLiteral(" 2"));
+
+    // "все" is refused in debug mode; the tab of the test stays pressed.
+    mesbo->Clear();
+    Type(form, '0');
+    EXPECT_EQ(form.document().CurrentTest, 0);
+    EXPECT_EQ(form.infoPanel()->pressedTab(), 0);
+    EXPECT_EQ(mesbo->Count(), 1u);
+
+    // Leaving debug mode switches probe and G,O-cycles off again.
+    QTest::mouseClick(bar.debug(), Qt::LeftButton);
+    EXPECT_FALSE(bar.zond()->isChecked());
+    EXPECT_FALSE(bar.cycles()->isChecked());
+    EXPECT_FALSE(bar.zond()->isEnabled());
+    EXPECT_FALSE(form.infoPanel()->debugCycleBox()->isVisible());
+}
+
+TEST_F(DeskModes, PlusWithTheTableShownSelectsTheFullFormInsteadOfScaling)
+{
+    TBaseForm &form = WindowWithDemo();
+    const auto &geometry = form.diagramView()->diagramGeometry();
+    const int width = geometry.tactWidth;
+    Type(form, '+');
+    EXPECT_EQ(geometry.tactWidth, width + geometry.horizontalStep)
+        << "with the diagram shown \"+\" scales up";
+
+    form.showTable();
+    Type(form, '+');
+    EXPECT_TRUE(form.document().FullTable);
+    EXPECT_TRUE(form.actions().fullTable->isChecked());
+    EXPECT_FALSE(form.actions().paredTable->isChecked());
+    Type(form, '-');
+    EXPECT_FALSE(form.document().FullTable);
+    EXPECT_TRUE(form.actions().paredTable->isChecked());
+    EXPECT_EQ(geometry.tactWidth, width + geometry.horizontalStep)
+        << "the table's keys leave the diagram's scale alone";
+}
+
+TEST_F(DeskModes, LetterKeysArePhysicalKeysInEitherLayout)
+{
+    EXPECT_EQ(desk::PhysicalLetter(0, Qt::Key_T), QLatin1Char('T'));
+    EXPECT_EQ(desk::PhysicalLetter(0, 0x0415), QLatin1Char('T')) << "Cyrillic Е";
+    EXPECT_EQ(desk::PhysicalLetter(0, 0x0432), QLatin1Char('D')) << "Cyrillic в";
+    EXPECT_EQ(desk::PhysicalLetter(0, 0x042F), QLatin1Char('Z')) << "Cyrillic Я";
+    EXPECT_EQ(desk::PhysicalLetter(0, Qt::Key_F5), QChar());
+    EXPECT_EQ(desk::PhysicalLetter(0, Qt::Key_5), QChar());
+
+    TBaseForm &form = WindowWithDemo();
+    Release(form, 0x0415); // "Е", on the T key
+    EXPECT_TRUE(form.tableView()->isVisible());
+    Release(form, Qt::Key_L);
+    EXPECT_TRUE(form.diagramView()->isVisible());
+    Release(form, 0x041E); // "О", on the J key: debug mode
+    EXPECT_TRUE(form.document().DebugMode);
+    Release(form, Qt::Key_G);
+    EXPECT_FALSE(form.document().CyclesMode);
+    Release(form, Qt::Key_H);
+    EXPECT_TRUE(form.document().SolidTest);
+}
+
+TEST_F(DeskModes, RunGoesThroughTheHandlerWithTheButtonPressed)
+{
+    TBaseForm &form = WindowWithDemo();
+    mesbo->Clear();
+    form.startRun();
+    ASSERT_EQ(mesbo->Count(), 1u) << "without a run driver the operator is told";
+    EXPECT_FALSE(form.runBar()->pusk()->isChecked());
+
+    int runs = 0;
+    bool pressedDuringRun = false;
+    form.setRunHandler([&] {
+        ++runs;
+        pressedDuringRun = form.runBar()->pusk()->isChecked();
+        form.startRun(); // a second start while running is ignored
+    });
+    Release(form, Qt::Key_F5);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(pressedDuringRun);
+    EXPECT_FALSE(form.runBar()->pusk()->isChecked());
+    QTest::mouseClick(form.runBar()->pusk(), Qt::LeftButton);
+    EXPECT_EQ(runs, 2);
+    form.actions().pusk->trigger();
+    EXPECT_EQ(runs, 3);
+}
+
+TEST_F(DeskModes, TabsTurnRedForFailedAndBlueForPassedTests)
+{
+    TBaseForm &form = WindowWithDemo();
+    TQuorvik &doc = form.document();
+    form.setRunHandler([&] {
+        doc.TestRunFlags[0] = 1;
+        doc.ErrorCounts[0] = 3;
+        doc.TestRunFlags[1] = 1;
+        doc.ErrorCounts[1] = 0;
+        doc.TotalErrors = 3;
+        form.runFinished();
+    });
+    form.startRun();
+    const desk::InfoPanel &info = *form.infoPanel();
+    EXPECT_EQ(info.tabResult(0), Result::Failed);
+    EXPECT_EQ(info.tabResult(1), Result::Passed);
+    EXPECT_EQ(info.tabResult(2), Result::None) << "a test that did not run stays black";
+    EXPECT_EQ(info.tab(0)->palette().color(QPalette::ButtonText), QColor(Qt::red));
+    EXPECT_EQ(info.tab(1)->palette().color(QPalette::ButtonText), QColor(Qt::blue));
+    EXPECT_EQ(info.label("lbErrors")->text(), QStringLiteral("3 (3)"));
+    EXPECT_EQ(info.label("lbErrors")->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+    doc.ResetRunResults();
+    EXPECT_EQ(info.tabResult(0), Result::None);
+    EXPECT_NE(info.tab(0)->palette().color(QPalette::ButtonText), QColor(Qt::red));
+}
+
+TEST_F(DeskModes, TheFirstIoTimingRequestWarnsOnceAndAnswersFromTheSettings)
+{
+    TBaseForm &form = WindowWithDemo();
+    mesbo->Clear();
+    store.Settings().IoTime = 2.25;
+    EXPECT_DOUBLE_EQ(form.ioTimingRequest(0), 2.25);
+    ASSERT_EQ(mesbo->Count(), 1u);
+    EXPECT_EQ(Messages().front(), "Не удалось получить из БД время выполнения операции I/O\r\n"
+                                  "Используется значение от предыдущего запуска - 2.250 мкс");
+    EXPECT_DOUBLE_EQ(form.ioTimingRequest(1), store.Settings().WaitTime);
+    EXPECT_DOUBLE_EQ(form.ioTimingRequest(0), 2.25);
+    EXPECT_EQ(mesbo->Count(), 1u);
+}
+
+} // namespace
+} // namespace qv::testing
