@@ -4,8 +4,8 @@
 // Start-up: the failure handler (logging to "Exception.log" and offering to
 // carry on or close), the message-box service, the settings store, the
 // tester port (its transport checked and opened), the quiet connection and
-// the status monitor (DeskSession), then the main window with its placement
-// and the file of the command line. The helper functions are part of the
+// the status monitor (DeskSession), then the main window with its placement,
+// the run command, and the file of the command line. The helper functions are part of the
 // program; the probe's USB library is bound by the probe mode when it comes.
 
 #include "execution/desksession.h"
@@ -20,6 +20,7 @@
 #include "ui/fatalwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/qtmesbo.h"
+#include "ui/run/runcommand.h"
 
 #include <QPointer>
 #include <cstdio>
@@ -114,6 +115,9 @@ int main(int argc, char *argv[])
 
         qv::TBaseForm window(&desk.Store(), &desk);
         mainWindow = &window;
+        // "Пуск": the run driver with the run windows; the calibration it
+        // keeps also serves the document's wait conversion.
+        qv::run::RunCommand runCommand(window, desk, qv::AppFile(".clb"));
         QObject::connect(&relay, &qv::desk::StatusRelay::pictureChanged, &window,
                          &qv::TBaseForm::setStatusPicture);
         QObject::connect(

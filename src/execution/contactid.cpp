@@ -42,6 +42,7 @@ IdContactCheck::IdContactCheck(IComPort &port, std::vector<IdContact> contacts)
 bool IdContactCheck::Request()
 {
     m_passed = false;
+    m_answered = false;
     for (IdContact &contact : m_contacts)
         contact.status = IdContact::Unknown;
     const std::size_t count = std::min(m_contacts.size(), kMaxRequest);
@@ -56,6 +57,7 @@ bool IdContactCheck::Request()
     if (!PortSucceeded(m_port.WaitData(QORV_CNTID, kPortDefaultTimeout)))
         return false;
     const std::vector<std::uint8_t> answer = m_port.AnswerData();
+    m_answered = true;
     m_passed = true;
     if (answer.size() == 2 && answer[0] == 'O' && answer[1] == 'K') {
         for (IdContact &contact : m_contacts)

@@ -42,12 +42,16 @@ public:
     // port failure (shown by the port) fails it with every status unknown.
     bool Request();
     bool Passed() const { return m_passed; }
+    // Whether the unit answered the last request (false after a port
+    // failure); a window tells a failed exchange from failed contacts by it.
+    bool Answered() const { return m_answered; }
     const std::vector<IdContact> &Contacts() const { return m_contacts; }
 
 private:
     IComPort &m_port;
     std::vector<IdContact> m_contacts;
     bool m_passed = false;
+    bool m_answered = false;
 };
 
 // The check window: shows the table, runs Request shortly after it is

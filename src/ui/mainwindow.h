@@ -127,6 +127,14 @@ public:
     // After a run: tab colours from the document's results, the error count,
     // the views refilled.
     void runFinished();
+    // While a run decodes its results: test `index` (0-based) has errors
+    // (red tab) or none (blue tab).
+    void showTestResult(int index, bool failed);
+    // Results arrived: 1 the shown view is refilled and repainted, 2 the
+    // error count is shown again.
+    void showRunResults(int stage);
+    // Whether the table (rather than the diagram) is shown.
+    bool tableShown() const;
 
     // The status monitor's picture for the run bar.
     void setStatusPicture(int code, const QString &resource, const QString &hint);

@@ -262,6 +262,27 @@ void TBaseForm::runFinished()
     updateState();
 }
 
+void TBaseForm::showTestResult(int index, bool failed)
+{
+    if (index < 0 || index >= desk::InfoPanel::kTestTabs)
+        return;
+    m_info->setTabResult(index, failed ? desk::InfoPanel::TabResult::Failed
+                                       : desk::InfoPanel::TabResult::Passed);
+}
+
+void TBaseForm::showRunResults(int stage)
+{
+    if (stage == 1)
+        refillShownView();
+    else if (stage == 2)
+        m_document->UpdateStatus("numerr");
+}
+
+bool TBaseForm::tableShown() const
+{
+    return m_shown == View::Table;
+}
+
 void TBaseForm::setStatusPicture(int code, const QString &resource, const QString &hint)
 {
     m_runBar->status()->setPicture(code, resource, hint);

@@ -323,6 +323,7 @@ TEST(IdContacts, AShortAnswerLeavesTheRestUnknownAndMoreThanTheUnitReadsIsRefuse
     IdContactCheck check(*unit.port, IdentificationContacts(d.doc, true));
     ASSERT_EQ(check.Contacts().size(), 2u);
     EXPECT_TRUE(check.Request());
+    EXPECT_TRUE(check.Answered());
     EXPECT_EQ(check.Contacts()[0].status, IdContact::Correct);
     EXPECT_EQ(check.Contacts()[1].status, IdContact::Unknown);
     EXPECT_EQ(IdStatusText(check.Contacts()[1].status), "");

@@ -1,0 +1,58 @@
+#include "ui/run/runcommand.h"
+
+#include "execution/desksession.h"
+#include "model/quorvik.h"
+#include "ui/mainwindow.h"
+#include "ui/run/idcheckwindow.h"
+#include "ui/run/runwindow.h"
+
+namespace qv::run {
+
+RunCommand::RunCommand(TBaseForm &window, DeskSession &desk, std::filesystem::path clbPath)
+    : m_window(window)
+    , m_desk(desk)
+    , m_calibration(desk.Store().Settings().IoTime, desk.Store().Settings().WaitTime,
+                    std::move(clbPath))
+{
+    m_window.document().SetWaitCalibration(&m_calibration);
+    m_window.setRunHandler([this] { Run(); });
+}
+
+RunCommand::~RunCommand()
+{
+    m_window.setRunHandler({});
+    m_window.document().SetWaitCalibration(nullptr);
+}
+
+void RunCommand::Run()
+{
+    TQuorvik &document = m_window.document();
+    TfmCntId idWindow(&m_window);
+
+    RunDriver::Environment env;
+    env.tester = &m_desk.Tester();
+    env.monitor = m_desk.Monitor();
+    env.settings = &m_desk.Store().Settings();
+    env.calibration = &m_calibration;
+    env.idCheck = &idWindow;
+    env.tableShown = m_window.tableShown();
+    env.timing = m_timing;
+    env.makeView = [this, &document]() -> std::unique_ptr<RunView> {
+        TfmPusk::ResultHooks hooks;
+        hooks.testDecoded = [this](int index, bool failed) {
+            m_window.showTestResult(index, failed);
+        };
+        hooks.results = [this](int stage) { m_window.showRunResults(stage); };
+        auto view = std::make_unique<TfmPusk>(document, std::move(hooks), &m_window);
+        if (m_windowMade)
+            m_windowMade(*view);
+        return view;
+    };
+
+    RunDriver driver(document, std::move(env));
+    driver.StartRun();
+    m_verdict = driver.Verdict();
+    m_window.runFinished();
+}
+
+} // namespace qv::run

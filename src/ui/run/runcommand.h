@@ -1,0 +1,58 @@
+#pragma once
+
+// RunCommand: "Пуск" of the main window. It keeps the run's calibration
+// (the I/O timing of a type-1 unit, the wait table of a type-0 unit, which
+// the document's wait conversion also asks for) and, for each run, builds
+// the run driver over the desk's tester port, unit lock and settings with
+// the windows of this program: the run window, the contact identification
+// window and the main window's tabs and views for the results. After the
+// run the main window recolours its tabs and refreshes.
+
+#include "execution/runcalibration.h"
+#include "execution/rundriver.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace qv {
+
+class DeskSession;
+class TBaseForm;
+
+namespace run {
+
+class TfmPusk;
+
+class RunCommand
+{
+public:
+    // Installs itself as the window's run handler and as the document's
+    // wait calibration; both must outlive it. clbPath: the wait table file.
+    RunCommand(TBaseForm &window, DeskSession &desk, std::filesystem::path clbPath);
+    ~RunCommand();
+
+    RunCommand(const RunCommand &) = delete;
+    RunCommand &operator=(const RunCommand &) = delete;
+
+    // One run, as "Пуск" makes it.
+    void Run();
+
+    const RunVerdict &LastVerdict() const { return m_verdict; }
+    RunCalibration &Calibration() { return m_calibration; }
+    // Time-outs of the run thread (tests shorten them).
+    void SetTiming(const PuskConfig &timing) { m_timing = timing; }
+    // Called with each run window as it is made (tests drive it).
+    void SetWindowMade(std::function<void(TfmPusk &)> made) { m_windowMade = std::move(made); }
+
+private:
+    TBaseForm &m_window;
+    DeskSession &m_desk;
+    RunCalibration m_calibration;
+    PuskConfig m_timing;
+    std::function<void(TfmPusk &)> m_windowMade;
+    RunVerdict m_verdict;
+};
+
+} // namespace run
+} // namespace qv

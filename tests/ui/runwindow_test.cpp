@@ -1,0 +1,459 @@
+// The run from the main window on the simulated unit: "Пуск" through the run
+// driver with the run window, the contact identification window and the
+// M-function progress window, driven by timers and key clicks as an
+// operator would.
+
+#include "execution/desksession.h"
+#include "execution/portavo.h"
+#include "execution/simlink.h"
+#include "infra/encoding.h"
+#include "model/documentobserver.h"
+#include "model/quorvik.h"
+#include "model/scopedmesbo.h"
+#include "model/scriptedfileui.h"
+#include "sim/board.h"
+#include "sim/unit.h"
+#include "support/tempdir.h"
+#include "ui/desk/infopanel.h"
+#include "ui/desk/runbar.h"
+#include "ui/mainwindow.h"
+#include "ui/run/activityanimation.h"
+#include "ui/run/idcheckwindow.h"
+#include "ui/run/mprogresswindow.h"
+#include "ui/run/runcommand.h"
+#include "ui/run/runwindow.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace qv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using run::ActivityAnimation;
+using run::TfmCntId;
+using run::TfmMProgress;
+using run::TfmPusk;
+
+// The desk over a simulated unit made from a board text, with the demo board
+// open, the status poll off and the end message on.
+class RunDesk : public ::testing::Test
+{
+protected:
+    ~RunDesk() override
+    {
+        command.reset();
+        window.reset();
+        desk.reset();
+    }
+
+    void Start(const std::string &board)
+    {
+        WriteBytes(
+            dir.File("quorvik.cfg"),
+            Utf8ToCp1251("[Общие]\r\nВыдавать сообщение об окончании выполнения теста=1\r\n"
+                         "[Блок диагностики]\r\n"
+                         "Выполнять периодический опрос готовности блока диагностики=0\r\n"));
+        std::string error;
+        const auto parsed = sim::ParseBoard(board, &error);
+        ASSERT_TRUE(parsed) << error;
+        unit = std::make_shared<sim::SimulatedUnit>(*parsed);
+        DeskSession::Options options;
+        options.portFactory = [this](const std::string &) {
+            return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
+        };
+        options.lockDirectory = dir.Path().string();
+        desk = std::make_unique<DeskSession>(
+            SettingsStore(dir.File("quorvik.cfg"), dir.File("quorvik.ini")), std::move(options));
+        ASSERT_TRUE(desk->Start("Quorvik"));
+        window = std::make_unique<TBaseForm>(&desk->Store(), desk.get());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(window->openFile(Demo()));
+        command = std::make_unique<run::RunCommand>(*window, *desk, dir.Path() / "quorvik.clb");
+        PuskConfig timing;
+        timing.cancelWaitMs = 3000;
+        command->SetTiming(timing);
+        command->SetWindowMade([this](TfmPusk &made) { runWindow = &made; });
+        mesbo->Clear();
+    }
+
+    QString Demo()
+    {
+        const fs::path source =
+            fs::path(qEnvironmentVariable("QORVIK_BINARY_DIR").toStdString()) / "examples" / "demo";
+        const fs::path target = dir.Path() / "demo";
+        fs::create_directories(target);
+        for (const auto &entry : fs::directory_iterator(source))
+            fs::copy_file(entry.path(), target / entry.path().filename(),
+                          fs::copy_options::overwrite_existing);
+        return QString::fromStdString((target / "DEMO.QOR").string());
+    }
+
+    // Runs "Пуск" while `step` looks at the windows every few milliseconds.
+    void RunWith(const std::function<void()> &step)
+    {
+        QTimer sampler;
+        sampler.setInterval(5);
+        QObject::connect(&sampler, &QTimer::timeout, [&] {
+            ++ticks;
+            step();
+        });
+        sampler.start();
+        window->startRun();
+        sampler.stop();
+    }
+
+    // Presses "OK" as soon as the run window shows its start page.
+    void PressOkWhenShown()
+    {
+        if (runWindow && runWindow->isVisible() && !runWindow->onWorkPage() && !okPressed) {
+            okPressed = true;
+            QTest::mouseClick(runWindow->okButton(), Qt::LeftButton);
+        }
+    }
+
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> texts;
+        for (const auto &shown : const_cast<ScopedMesbo &>(mesbo)->ShownMessages())
+            texts.push_back(shown.text);
+        return texts;
+    }
+
+    desk::InfoPanel::TabResult Tab(int index) const
+    {
+        return window->infoPanel()->tabResult(index);
+    }
+
+    TempDir dir;
+    ScopedMesbo mesbo;
+    std::shared_ptr<sim::SimulatedUnit> unit;
+    std::unique_ptr<DeskSession> desk;
+    std::unique_ptr<TBaseForm> window;
+    std::unique_ptr<run::RunCommand> command;
+    QPointer<TfmPusk> runWindow;
+    bool okPressed = false;
+    int ticks = 0;
+};
+
+TEST_F(RunDesk, AGoldenBoardRunShowsTheSuccessVerdictAndTurnsTheTabBlue)
+{
+    Start("[Board]\nTactTime=0\n");
+    ASSERT_EQ(window->document().CurrentTest, 0);
+    bool sawStartPage = false;
+    RunWith([&] {
+        if (runWindow && runWindow->isVisible() && !runWindow->onWorkPage()) {
+            sawStartPage = true;
+            EXPECT_EQ(runWindow->windowTitle(), "Пуск");
+            EXPECT_TRUE(runWindow->okButton()->isVisible());
+            EXPECT_TRUE(runWindow->cancelButton()->isVisible());
+            EXPECT_FALSE(runWindow->vFunctionPanel()->isVisible());
+            EXPECT_TRUE(window->runBar()->pusk()->isChecked());
+        }
+        PressOkWhenShown();
+    });
+    EXPECT_TRUE(sawStartPage);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
+    EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Passed);
+    EXPECT_FALSE(window->runBar()->pusk()->isChecked());
+    EXPECT_TRUE(runWindow.isNull()) << "the run window is freed after the run";
+}
+
+TEST_F(RunDesk, AStuckContactShowsTheErrorVerdictAndTurnsTheTabRed)
+{
+    Start("[Board]\nTactTime=0\nStuckHigh=1\n");
+    bool redWhileOpen = false;
+    RunWith([&] {
+        PressOkWhenShown();
+        // The tab turns red as soon as the results are decoded, while the
+        // run window is still open.
+        redWhileOpen = redWhileOpen || (runWindow && runWindow->isVisible() &&
+                                        Tab(0) == desk::InfoPanel::TabResult::Failed);
+    });
+    EXPECT_TRUE(redWhileOpen);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен с ошибками"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+    EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
+    EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::None);
+    EXPECT_GT(window->document().ErrorCounts[0], 0);
+}
+
+TEST_F(RunDesk, EscDuringASlowRunStopsItAndTellsTheCycleAndTactReached)
+{
+    Start("[Board]\nTactTime=20000\n");
+    bool sawRunning = false;
+    bool escPressed = false;
+    bool sawCloseAfterEsc = false;
+    int ticksWhileRunning = 0;
+    int firstPhase = -1;
+    bool phaseMoved = false;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!runWindow || !runWindow->isVisible() || !runWindow->onWorkPage())
+            return;
+        TfmPusk &w = *runWindow;
+        if (!escPressed && w.statusLabel()->text() == "выполнение теста" &&
+            w.animation()->mode() == ActivityAnimation::Running) {
+            sawRunning = true;
+            EXPECT_EQ(w.runTypeLabel()->text(), "однократный");
+            EXPECT_FALSE(w.passLabel()->isVisible()) << "no pass counter in a single run";
+            EXPECT_FALSE(w.closeButton()->isVisible());
+            EXPECT_TRUE(w.stopPanel()->isVisible());
+            EXPECT_EQ(w.stopPanel()->text(),
+                      "Нажмите кнопку \"Esc\", чтобы прервать выполнение теста");
+            EXPECT_TRUE(w.animation()->animating());
+            if (firstPhase < 0)
+                firstPhase = w.animation()->phase();
+            phaseMoved = phaseMoved || w.animation()->phase() != firstPhase;
+            // Let the window live through a while of the run before stopping.
+            if (++ticksWhileRunning >= 20) {
+                escPressed = true;
+                QTest::keyClick(&w, Qt::Key_Escape);
+            }
+        } else if (escPressed) {
+            sawCloseAfterEsc = sawCloseAfterEsc || w.closeButton()->isVisible();
+            EXPECT_FALSE(w.stopPanel()->isVisible());
+        }
+    });
+    ASSERT_TRUE(sawRunning);
+    // The window kept its event loop going while the thread worked.
+    EXPECT_GE(ticksWhileRunning, 20);
+    EXPECT_TRUE(phaseMoved) << "the activity picture moves while the test runs";
+    EXPECT_TRUE(sawCloseAfterEsc);
+    const STest &test = *window->document().Test(0);
+    const std::string expected = "Выполнение теста прервано [цикл - " +
+                                 std::to_string(test.RunCounter1) + "; такт - " +
+                                 std::to_string(test.RunCounter2 + 1) + "]";
+    EXPECT_EQ(Messages(), std::vector<std::string>{expected});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Interrupted);
+}
+
+TEST_F(RunDesk, AClosedWindowDuringARunActsAsEscAndStaysOpenUntilTheThreadEnds)
+{
+    Start("[Board]\nTactTime=20000\n");
+    bool closeAsked = false;
+    bool stayedOpen = false;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!runWindow || !runWindow->isVisible() || !runWindow->onWorkPage())
+            return;
+        if (!closeAsked && runWindow->statusLabel()->text() == "выполнение теста") {
+            closeAsked = true;
+            runWindow->close();
+            stayedOpen = runWindow->isVisible() && !runWindow->stopPanel()->isVisible();
+        }
+    });
+    EXPECT_TRUE(closeAsked);
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("Выполнение теста прервано [цикл - ", 0), 0u) << Messages()[0];
+}
+
+TEST_F(RunDesk, CancelOrEscOnTheStartPageEndsTheRunWithoutAMessage)
+{
+    Start("[Board]\nTactTime=0\n");
+    RunWith([&] {
+        if (runWindow && runWindow->isVisible() && !okPressed) {
+            okPressed = true;
+            QTest::mouseClick(runWindow->cancelButton(), Qt::LeftButton);
+        }
+    });
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Cancelled);
+    EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::None);
+
+    okPressed = false;
+    RunWith([&] {
+        if (runWindow && runWindow->isVisible() && !okPressed) {
+            okPressed = true;
+            QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+        }
+    });
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Cancelled);
+}
+
+// Contact 4 of the adapter becomes an identification contact.
+constexpr int kIdContact = 3;
+
+TEST_F(RunDesk, TheIdCheckWindowClosesByItselfWhenTheContactsAreRight)
+{
+    Start("[Board]\nTactTime=0\n");
+    window->document().Cnt.Names[kIdContact] = "#i";
+    QStringList labels;
+    bool runWindowAfterCheck = false;
+    RunWith([&] {
+        if (auto *check = window->findChild<TfmCntId *>(); check && check->isVisible()) {
+            EXPECT_FALSE(check->closeButton()->isVisible());
+            if (labels.isEmpty() && check->table()->rowCount() == 1)
+                labels << check->table()->item(0, 0)->text();
+        }
+        runWindowAfterCheck = runWindowAfterCheck || (runWindow && runWindow->isVisible());
+        PressOkWhenShown();
+    });
+    EXPECT_EQ(labels, QStringList{"X2:c4"});
+    EXPECT_TRUE(runWindowAfterCheck);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
+}
+
+TEST_F(RunDesk, AWrongIdContactKeepsTheCheckWindowWithCloseAndEndsTheRunSilently)
+{
+    Start("[Board]\nTactTime=0\n[Identification]\nWrong=" +
+          std::to_string(UnitChannelCode(kIdContact, true)) + "\n");
+    isDosUnit = true;
+    window->document().Cnt.Names[kIdContact] = "#i";
+    QString status;
+    bool bold = false;
+    QColor colour;
+    bool closedByEsc = false;
+    RunWith([&] {
+        auto *check = window->findChild<TfmCntId *>();
+        if (!check || !check->isVisible() || !check->closeButton()->isVisible() || closedByEsc)
+            return;
+        const QTableWidgetItem *item = check->table()->item(0, 1);
+        status = item->text();
+        bold = item->font().bold();
+        colour = item->foreground().color();
+        EXPECT_TRUE(check->closeButton()->hasFocus() || !QGuiApplication::focusWindow());
+        closedByEsc = true;
+        QTest::keyClick(check, Qt::Key_Escape);
+    });
+    EXPECT_EQ(status, "ошибка");
+    EXPECT_TRUE(bold);
+    EXPECT_EQ(colour, QColor(Qt::red));
+    EXPECT_TRUE(closedByEsc);
+    EXPECT_TRUE(runWindow.isNull()) << "no run window after a failed check";
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::NotRun);
+}
+
+// The run window's calls from another thread return after the effect shows.
+TEST(RunWindow, MFunctionProgressFromAWorkerThreadOpensItsWindowBesideTheRunWindow)
+{
+    NullDocumentObserver observer;
+    ScriptedFileUi ui;
+    TQuorvik document(observer, ui);
+    TfmPusk w(document, {});
+    w.move(40, 40);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    MFunctionProgress list;
+    list.test = 1;
+    list.mFunction = 2;
+    list.algorithms = {"Тест буферов", "Марш-тест"};
+    MFunctionProgress row;
+    row.test = 1;
+    row.mFunction = 2;
+    row.row = 1;
+    row.picture = 1;
+    std::atomic<bool> done{false};
+    int rowsSeen = -1;
+    std::thread worker([&] {
+        w.ShowMFunctionProgress(list);
+        rowsSeen = w.mFunctionWindow()->rowCount();
+        w.ShowMFunctionProgress(row);
+        w.ShowStatus("выполнение теста №2");
+        done = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 5000);
+    worker.join();
+    EXPECT_EQ(rowsSeen, 2);
+    TfmMProgress *m = w.mFunctionWindow();
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->windowTitle(), "Отработка M-функции:");
+    EXPECT_EQ(m->rowText(0), "Тест буферов");
+    EXPECT_EQ(m->rowPicture(0), 2);
+    EXPECT_EQ(m->rowPicture(1), 1);
+    EXPECT_EQ(w.statusLabel()->text(), "выполнение теста №2");
+    EXPECT_TRUE(m->isVisible());
+    EXPECT_EQ(m->frameGeometry().left(), w.frameGeometry().right() + 1);
+    EXPECT_EQ(m->frameGeometry().top(), w.frameGeometry().top());
+
+    // Moved near the right edge of the screen, the run window has it on its left.
+    const QRect area = w.screen()->availableGeometry();
+    w.move(area.right() - w.frameGeometry().width() - 10, 60);
+    QTRY_COMPARE(m->frameGeometry().right(), w.frameGeometry().left() - 1);
+    EXPECT_EQ(m->frameGeometry().top(), w.frameGeometry().top());
+
+    // A row outside the list changes nothing; a new list starts at picture 2.
+    row.row = 7;
+    w.ShowMFunctionProgress(row);
+    list.algorithms = {"Бегущая 1"};
+    w.ShowMFunctionProgress(list);
+    EXPECT_EQ(m->rowCount(), 1);
+    EXPECT_EQ(m->rowPicture(0), 2);
+}
+
+TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
+{
+    ScopedMesbo mesbo;
+    NullDocumentObserver observer;
+    ScriptedFileUi ui;
+    TQuorvik document(observer, ui);
+    TfmPusk w(document, {});
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const std::vector<std::uint8_t> record = {2, 1, 1, 0};
+    mesbo->QueueAnswer(MbNo);
+    mesbo->QueueAnswer(MbYes);
+    int first = -1;
+    int second = -1;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        first = w.AskQuestion(2, record);
+        second = w.AskQuestion(2, record);
+        done = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 5000);
+    worker.join();
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 1);
+    ASSERT_EQ(mesbo->ShownMessages().size(), 2u);
+    EXPECT_EQ(mesbo->ShownMessages()[0].flags, MbQuestion);
+    EXPECT_EQ(mesbo->ShownMessages()[0].caption, "Пуск");
+    EXPECT_NE(mesbo->ShownMessages()[0].text.find("M"), std::string::npos);
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST(RunWindow, TheActivityPictureMovesOnlyWhileSomethingHappens)
+{
+    ActivityAnimation picture;
+    picture.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&picture));
+    EXPECT_FALSE(picture.animating());
+    picture.setMode(ActivityAnimation::Running);
+    EXPECT_TRUE(picture.animating());
+    QTRY_VERIFY(picture.phase() != 0);
+    picture.setMode(ActivityAnimation::Receiving);
+    EXPECT_EQ(picture.mode(), ActivityAnimation::Receiving);
+    picture.setMode(7);
+    EXPECT_EQ(picture.mode(), ActivityAnimation::Idle);
+    EXPECT_FALSE(picture.animating());
+    // The two moving pictures differ from each other and from the still one.
+    picture.resize(picture.sizeHint());
+    const auto grab = [&](int mode) {
+        picture.setMode(mode);
+        return picture.grab().toImage();
+    };
+    const QImage idle = grab(0);
+    const QImage running = grab(1);
+    const QImage receiving = grab(2);
+    EXPECT_NE(idle, running);
+    EXPECT_NE(running, receiving);
+}
+
+} // namespace
+} // namespace qv::testing
