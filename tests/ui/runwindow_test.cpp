@@ -14,6 +14,7 @@
 #include "sim/board.h"
 #include "sim/unit.h"
 #include "support/tempdir.h"
+#include "ui/desk/closingwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/mainwindow.h"
@@ -23,6 +24,7 @@
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
@@ -283,6 +285,45 @@ TEST_F(RunDesk, CancelOrEscOnTheStartPageEndsTheRunWithoutAMessage)
     });
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Cancelled);
+}
+
+// Counts the windows of one form name shown anywhere in the application.
+class ShowWatcher : public QObject
+{
+public:
+    explicit ShowWatcher(const char *formName)
+        : m_formName(QString::fromUtf8(formName))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ShowWatcher() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == m_formName)
+            ++shown;
+        return false;
+    }
+    int shown = 0;
+
+private:
+    QString m_formName;
+};
+
+TEST_F(RunDesk, ABrokenLinkIsMadeAgainUnderAWaitingWindowBeforeTheRun)
+{
+    Start("[Board]\nTactTime=0\n[Faults]\nDropAfterBlocks=2\nTimes=1\n");
+    // The unit drops the link once, in the middle of a transfer.
+    const SComPort port = desk->Tester().Port();
+    port->SetShowErrors(0);
+    const std::vector<std::uint8_t> bytes(4 * Portavo::kDefaultBlockSize, 0x5A);
+    ASSERT_EQ(port->SendFile(bytes, "a.bin", {}), PortLinkLost);
+    ASSERT_EQ(port->NeedsReconnect(1), 1);
+    port->SetError(std::nullopt);
+    ShowWatcher notices("fmClosing");
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_EQ(notices.shown, 1);
+    EXPECT_TRUE(window->findChildren<desk::ClosingWindow *>().isEmpty());
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
 }
 
 // Contact 4 of the adapter becomes an identification contact.

@@ -14,8 +14,9 @@ constexpr int kDots = 8;
 
 } // namespace
 
-ClosingWindow::ClosingWindow(QWidget *parent)
+ClosingWindow::ClosingWindow(QWidget *parent, QString text)
     : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_text(std::move(text))
 {
     setObjectName(QStringLiteral("fmClosing"));
     setWindowModality(Qt::ApplicationModal);
@@ -56,8 +57,7 @@ void ClosingWindow::paintEvent(QPaintEvent *)
         p.drawEllipse(at, lit ? 4.0 : 3.0, lit ? 4.0 : 3.0);
     }
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(QRect(65, 0, kWidth - 70, kHeight), Qt::AlignVCenter | Qt::AlignLeft,
-               QString::fromUtf8(kText));
+    p.drawText(QRect(65, 0, kWidth - 70, kHeight), Qt::AlignVCenter | Qt::AlignLeft, m_text);
 }
 
 } // namespace qv::desk

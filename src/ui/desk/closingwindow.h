@@ -1,8 +1,10 @@
 #pragma once
 
-// The small window shown while the program shuts down: a moving picture
-// and "Завершение работы. Ждите...".
+// A small waiting window: a moving picture and a line of text. The program
+// shows it with "Завершение работы. Ждите..." while it shuts down, and with
+// its own line while a run makes the link to the unit again.
 
+#include <QString>
 #include <QWidget>
 
 class QTimer;
@@ -16,7 +18,7 @@ class ClosingWindow : public QWidget
 public:
     static constexpr const char *kText = "Завершение работы. Ждите...";
 
-    explicit ClosingWindow(QWidget *parent = nullptr);
+    explicit ClosingWindow(QWidget *parent = nullptr, QString text = QString::fromUtf8(kText));
     // Shows the window centred on its parent and paints it at once.
     void showNow();
 
@@ -24,6 +26,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QString m_text;
     QTimer *m_timer = nullptr;
     int m_step = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "execution/desksession.h"
 #include "model/quorvik.h"
+#include "ui/desk/closingwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/run/idcheckwindow.h"
 #include "ui/run/runwindow.h"
@@ -37,6 +38,16 @@ void RunCommand::Run()
     env.idCheck = &idWindow;
     env.tableShown = m_window.tableShown();
     env.timing = m_timing;
+    std::unique_ptr<desk::ClosingWindow> waitNotice;
+    env.waitWindow = [this, &waitNotice](bool shown) {
+        if (!shown) {
+            waitNotice.reset();
+            return;
+        }
+        waitNotice =
+            std::make_unique<desk::ClosingWindow>(&m_window, QString::fromUtf8(kReconnectText));
+        waitNotice->showNow();
+    };
     env.makeView = [this, &document]() -> std::unique_ptr<RunView> {
         TfmPusk::ResultHooks hooks;
         hooks.testDecoded = [this](int index, bool failed) {

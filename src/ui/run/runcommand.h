@@ -27,6 +27,9 @@ class TfmPusk;
 class RunCommand
 {
 public:
+    // The waiting window while a run makes the link to the unit again.
+    static constexpr const char *kReconnectText = "Подключение к блоку диагностики. Ждите...";
+
     // Installs itself as the window's run handler and as the document's
     // wait calibration; both must outlive it. clbPath: the wait table file.
     RunCommand(TBaseForm &window, DeskSession &desk, std::filesystem::path clbPath);
