@@ -11,6 +11,7 @@
 #include "model/quorvik.h"
 #include "model/scopedmesbo.h"
 #include "model/scriptedfileui.h"
+#include "model/settings.h"
 #include "sim/board.h"
 #include "sim/unit.h"
 #include "support/tempdir.h"
@@ -52,6 +53,8 @@ using run::TfmPusk;
 class RunDesk : public ::testing::Test
 {
 protected:
+    static constexpr int kRunLimitMs = 30000;
+
     ~RunDesk() override
     {
         command.reset();
@@ -112,7 +115,17 @@ protected:
             step();
         });
         sampler.start();
+        // A run that the steps never bring to an end fails instead of hanging.
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [&] {
+            ADD_FAILURE() << "the run did not end";
+            if (runWindow)
+                runWindow->CloseWindow();
+        });
+        watchdog.start(kRunLimitMs);
         window->startRun();
+        watchdog.stop();
         sampler.stop();
     }
 
@@ -240,6 +253,40 @@ TEST_F(RunDesk, EscDuringASlowRunStopsItAndTellsTheCycleAndTactReached)
                                  std::to_string(test.RunCounter2 + 1) + "]";
     EXPECT_EQ(Messages(), std::vector<std::string>{expected});
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Interrupted);
+}
+
+TEST_F(RunDesk, AContinuousRunCountsItsPassesUntilEsc)
+{
+    Start("[Board]\nTactTime=0\nStuckHigh=1\n");
+    TSettings &settings = desk->Store().Settings();
+    settings.SetOption(TSettings::OptSendResultInLoop, 1);
+    settings.SetOption(TSettings::OptStopOnTestError, 0);
+    window->toggleSolidTest();
+    ASSERT_TRUE(window->document().SolidTest);
+    QStringList counts;
+    bool escPressed = false;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!runWindow || !runWindow->isVisible() || !runWindow->onWorkPage())
+            return;
+        EXPECT_EQ(runWindow->runTypeLabel()->text(), "непрерывный");
+        EXPECT_TRUE(runWindow->passLabel()->isVisible());
+        const QString count = runWindow->passLabel()->text();
+        if (counts.isEmpty() || counts.back() != count)
+            counts << count;
+        if (!escPressed && count.toInt() >= 3) {
+            escPressed = true;
+            QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+        }
+    });
+    ASSERT_TRUE(escPressed);
+    ASSERT_GE(counts.size(), 2);
+    for (int i = 1; i < counts.size(); ++i)
+        EXPECT_GT(counts[i].toInt(), counts[i - 1].toInt()) << "the counter only goes up";
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Interrupted);
+    EXPECT_GE(command->LastVerdict().passes, 3);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("Выполнение теста прервано [цикл - ", 0), 0u) << Messages()[0];
 }
 
 TEST_F(RunDesk, AClosedWindowDuringARunActsAsEscAndStaysOpenUntilTheThreadEnds)

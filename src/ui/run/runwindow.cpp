@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -46,10 +45,10 @@ TfmPusk::TfmPusk(const TQuorvik &document, ResultHooks hooks, QWidget *parent)
     setWindowTitle(QStringLiteral("Пуск"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto *layout = new QVBoxLayout(this);
-    m_pages = new QStackedWidget(this);
-    m_pages->addWidget(buildStartPage());
-    m_pages->addWidget(buildWorkPage());
-    layout->addWidget(m_pages);
+    m_startPage = buildStartPage();
+    m_workPage = buildWorkPage();
+    layout->addWidget(m_startPage);
+    layout->addWidget(m_workPage);
     setFixedWidth(kWindowWidth);
 
     m_closeTimer.setSingleShot(true);
@@ -164,9 +163,16 @@ QWidget *TfmPusk::buildWorkPage()
     return page;
 }
 
+void TfmPusk::showPage(int index)
+{
+    // Only the page shown takes room, so the window has that page's size.
+    m_startPage->setVisible(index == 0);
+    m_workPage->setVisible(index == 1);
+    adjustSize();
+}
+
 void TfmPusk::resetPages()
 {
-    m_pages->setCurrentIndex(0);
     m_vList->clear();
     m_vPanel->hide();
     m_runType->clear();
@@ -178,6 +184,7 @@ void TfmPusk::resetPages()
     m_stopPanel->show();
     m_close->hide();
     m_ok->setDefault(true);
+    showPage(0);
 }
 
 TfmMProgress *TfmPusk::mFunctionWindow() const
@@ -187,7 +194,7 @@ TfmMProgress *TfmPusk::mFunctionWindow() const
 
 bool TfmPusk::onWorkPage() const
 {
-    return m_pages->currentIndex() == 1;
+    return !m_workPage->isHidden();
 }
 
 void TfmPusk::Exec(RunSession &session)
@@ -234,9 +241,8 @@ void TfmPusk::ShowWorkPage(bool continuous)
     m_runType->setText(continuous ? QStringLiteral("непрерывный") : QStringLiteral("однократный"));
     m_passCaption->setVisible(continuous);
     m_passes->setVisible(continuous);
-    m_pages->setCurrentIndex(1);
     m_ok->setDefault(false);
-    adjustSize();
+    showPage(1);
 }
 
 void TfmPusk::ShowStopPanel(bool visible)

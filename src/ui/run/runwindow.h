@@ -29,7 +29,6 @@ class QEventLoop;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QStackedWidget;
 
 namespace qv {
 
@@ -108,6 +107,7 @@ protected:
 private:
     QWidget *buildStartPage();
     QWidget *buildWorkPage();
+    void showPage(int index);
     void resetPages();
     void finish();
     void placeMWindow();
@@ -121,7 +121,8 @@ private:
     bool m_finished = false;
     QTimer m_closeTimer;
 
-    QStackedWidget *m_pages = nullptr;
+    QWidget *m_startPage = nullptr;
+    QWidget *m_workPage = nullptr;
     QWidget *m_vPanel = nullptr;
     QComboBox *m_vList = nullptr;
     QPushButton *m_ok = nullptr;
