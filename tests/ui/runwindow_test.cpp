@@ -400,31 +400,72 @@ TEST_F(RunDesk, AWrongIdContactKeepsTheCheckWindowWithCloseAndEndsTheRunSilently
 {
     Start("[Board]\nTactTime=0\n[Identification]\nWrong=" +
           std::to_string(UnitChannelCode(kIdContact, true)) + "\n");
-    isDosUnit = true;
-    window->document().Cnt.Names[kIdContact] = "#i";
-    QString status;
-    bool bold = false;
-    QColor colour;
+    // Many identification contacts: the table stops growing at 65 % of the
+    // screen height.
+    constexpr int kContacts = 60;
+    for (int i = 0; i < kContacts; ++i)
+        window->document().Cnt.Names[static_cast<std::size_t>(i)] = "#i";
+    struct Cell
+    {
+        QString text;
+        bool bold = false;
+        QColor colour;
+    };
+    Cell wrong;
+    Cell right;
+    int rows = 0;
+    int tableHeight = 0;
+    int screenHeight = 0;
     bool closedByEsc = false;
     RunWith([&] {
         auto *check = window->findChild<TfmCntId *>();
         if (!check || !check->isVisible() || !check->closeButton()->isVisible() || closedByEsc)
             return;
-        const QTableWidgetItem *item = check->table()->item(0, 1);
-        status = item->text();
-        bold = item->font().bold();
-        colour = item->foreground().color();
-        EXPECT_TRUE(check->closeButton()->hasFocus() || !QGuiApplication::focusWindow());
+        const auto cell = [&](int row) {
+            const QTableWidgetItem *item = check->table()->item(row, 1);
+            return Cell{item->text(), item->font().bold(), item->foreground().color()};
+        };
+        wrong = cell(kIdContact);
+        right = cell(0);
+        rows = check->table()->rowCount();
+        tableHeight = check->table()->height();
+        screenHeight = check->screen()->geometry().height();
         closedByEsc = true;
         QTest::keyClick(check, Qt::Key_Escape);
     });
-    EXPECT_EQ(status, "ошибка");
-    EXPECT_TRUE(bold);
-    EXPECT_EQ(colour, QColor(Qt::red));
-    EXPECT_TRUE(closedByEsc);
+    ASSERT_TRUE(closedByEsc);
+    EXPECT_EQ(wrong.text, "ошибка");
+    EXPECT_TRUE(wrong.bold);
+    EXPECT_EQ(wrong.colour, QColor(Qt::red));
+    EXPECT_EQ(right.text, "OK");
+    EXPECT_TRUE(right.bold);
+    EXPECT_EQ(right.colour, QColor(0, 128, 0));
+    EXPECT_EQ(rows, kContacts);
+    EXPECT_LE(tableHeight, static_cast<int>(screenHeight * TfmCntId::kMaxScreenShare));
+    EXPECT_GT(tableHeight, static_cast<int>(screenHeight * TfmCntId::kMaxScreenShare) - 5);
     EXPECT_TRUE(runWindow.isNull()) << "no run window after a failed check";
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::NotRun);
+}
+
+TEST_F(RunDesk, AClickOnTheStopPanelStopsTheRunLikeEsc)
+{
+    Start("[Board]\nTactTime=20000\n");
+    bool clicked = false;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!clicked && runWindow && runWindow->isVisible() && runWindow->onWorkPage() &&
+            runWindow->statusLabel()->text() == "выполнение теста") {
+            clicked = true;
+            QTest::mouseClick(runWindow->stopPanel(), Qt::LeftButton);
+            EXPECT_FALSE(runWindow->stopPanel()->isVisible());
+            EXPECT_TRUE(runWindow->closeButton()->isVisible());
+        }
+    });
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Interrupted);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("Выполнение теста прервано [цикл - ", 0), 0u) << Messages()[0];
 }
 
 // The run window's calls from another thread return after the effect shows.
