@@ -443,9 +443,11 @@ void TthPusk::RunRemote()
 bool TthPusk::OnRemoteStatus(const std::vector<std::uint8_t> &data)
 {
     if (!data.empty() && data[0] == 20) {
-        const std::size_t available = data.size() - std::min<std::size_t>(2, data.size());
-        const std::size_t length = std::min<std::size_t>(data.size() > 1 ? data[1] : 0, available);
-        const std::string text(reinterpret_cast<const char *>(data.data()) + 2, length);
+        const std::size_t start = std::min<std::size_t>(2, data.size());
+        const std::size_t length =
+            std::min<std::size_t>(data.size() > 1 ? data[1] : 0, data.size() - start);
+        const std::string text(data.begin() + static_cast<std::ptrdiff_t>(start),
+                               data.begin() + static_cast<std::ptrdiff_t>(start + length));
         m_host.ShowStatus(text);
         if (text == kProcessing && m_config.continuous && m_config.resultPerPass)
             m_host.PassCompleted();

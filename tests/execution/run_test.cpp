@@ -231,26 +231,6 @@ TEST(RunDriver, AMemoryFaultAnsweredNoStopsTheRunWithErrors)
     EXPECT_TRUE(bench.d.doc.Test(1)->MFuncs.Records().begin()->Error);
 }
 
-TEST(RunDriver, AMissingDataFileFailsTheRunWithItsMessageAndNoVerdict)
-{
-    RunBench bench("[Board]\nTactTime=0\n");
-    bench.d.doc.CurrentTest = 1;
-    // The run needs its data files; one that cannot be read fails the
-    // run instead of drawing a verdict from old counts.
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root reads any file";
-    for (const auto &entry : fs::directory_iterator(bench.dir)) {
-        if (entry.path().extension() == ".dat")
-            fs::permissions(entry.path(), fs::perms::none);
-    }
-    const RunVerdict verdict = bench.Run();
-    EXPECT_EQ(verdict.kind, RunVerdict::Failed);
-    EXPECT_TRUE(verdict.text.empty());
-    const auto shown = bench.Shown();
-    ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown.front().rfind("Не удалось получить доступ к файлу \"", 0), 0u) << shown.front();
-}
-
 TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
 {
     // A listening socket that accepts the connection and never speaks.
