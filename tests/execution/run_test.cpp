@@ -161,10 +161,15 @@ TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
         bench.d.doc.SolidTest = true;
         UnattendedRunView::Options options;
         options.escapeAfterPasses = 4;
-        const RunVerdict verdict = bench.Run(options);
-        EXPECT_EQ(verdict.kind, RunVerdict::Interrupted);
-        EXPECT_GE(verdict.passes, 4);
-        EXPECT_EQ(verdict.text.rfind("Выполнение теста прервано [цикл - ", 0), 0u) << verdict.text;
+        // The unit's reset at the window's close ends the run it was still
+        // keeping, so the next run finds the unit free.
+        for (int run = 0; run < 2; ++run) {
+            const RunVerdict verdict = bench.Run(options);
+            EXPECT_EQ(verdict.kind, RunVerdict::Interrupted);
+            EXPECT_GE(verdict.passes, 4);
+            EXPECT_EQ(verdict.text.rfind("Выполнение теста прервано [цикл - ", 0), 0u)
+                << verdict.text;
+        }
     }
 }
 
