@@ -68,12 +68,24 @@ TthPusk::~TthPusk()
 void TthPusk::Start(std::function<void()> finished)
 {
     m_running = true;
-    m_thread = std::thread([this, finished = std::move(finished)] {
-        Execute();
+    try {
+        m_thread = std::thread([this, finished = std::move(finished)] {
+            // Nothing may escape a worker thread: a failure ends the run
+            // with its text.
+            try {
+                Execute();
+            } catch (const std::exception &error) {
+                m_host.SetErrorMark(kRunFailedMark);
+                m_host.ShowThreadError(std::string("Сбой при выполнении теста: ") + error.what());
+            }
+            m_running = false;
+            if (finished)
+                finished();
+        });
+    } catch (...) {
         m_running = false;
-        if (finished)
-            finished();
-    });
+        throw;
+    }
 }
 
 void TthPusk::Join()
