@@ -2,6 +2,7 @@
 // unit, in-process and over TCP, with its exit statuses and its report.
 
 #include "../support/silentlistener.h"
+#include "../support/toolrun.h"
 #include "../support/unitsimprocess.h"
 
 #include <QJsonArray>
@@ -16,24 +17,11 @@
 
 namespace {
 
-struct ToolRun
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using qv::testing::ToolRun;
 
 ToolRun Qortool(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(QV_QORTOOL_PATH), arguments);
-    ToolRun run;
-    if (!process.waitForFinished(30000))
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 30000);
 }
 
 // Every test runs a copy of the demo board: a run writes the data files

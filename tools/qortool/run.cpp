@@ -16,8 +16,8 @@
 #include "model/stest.h"
 #include "runreport.h"
 #include "session.h"
+#include "unitcommand.h"
 
-#include <QCoreApplication>
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -196,12 +196,7 @@ int RunRun(std::span<const std::string> args)
     if (!request)
         return ExitUsage;
 
-    static int argc = 1;
-    static char name[] = "qortool";
-    static char *argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    if (QCoreApplication::instance() == nullptr)
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    const auto app = EnsureCoreApplication();
 
     Session session(*parsed);
     qv::TQuorvik &doc = session.Document();
