@@ -140,6 +140,25 @@ TEST(RunDriver, AllTestsNameTheFailedOnes)
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "выполнение теста №3"), statuses.end());
 }
 
+TEST(RunDriver, TheFunctionTestShowsItsProgressAndFetchesItsData)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    bench.d.doc.CurrentTest = 1;
+    fs::remove(bench.dir / "ram_dump.dat");
+    const RunVerdict verdict = bench.Run();
+    EXPECT_EQ(verdict.kind, RunVerdict::Passed) << verdict.text;
+    const auto statuses = bench.view->Statuses();
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Программирование..."), statuses.end());
+    // The data files went to the unit first, each announced.
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.front().rfind("Отправка файла \"", 0), 0u) << statuses.front();
+    const auto memory = std::find_if(bench.lines.begin(), bench.lines.end(), [](const auto &line) {
+        return line.rfind("Отработка M-функции: M", 0) == 0;
+    });
+    EXPECT_NE(memory, bench.lines.end());
+    EXPECT_TRUE(fs::exists(bench.dir / "ram_dump.dat"));
+}
+
 TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
 {
     {
