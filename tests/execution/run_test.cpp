@@ -103,6 +103,7 @@ TEST(RunDriver, TheGoldenBoardPassesTheWordTestOnBothTransports)
         EXPECT_EQ(verdict.kind, RunVerdict::Passed);
         EXPECT_EQ(verdict.text, "Тест завершен успешно");
         EXPECT_EQ(bench.Shown(), std::vector<std::string>{"Тест завершен успешно"});
+        EXPECT_EQ(bench.d.doc.TestRunFlags[0], 1); // the views may show what was read
         const auto statuses = bench.view->Statuses();
         ASSERT_FALSE(statuses.empty());
         EXPECT_EQ(statuses.front(), "выполнение теста");

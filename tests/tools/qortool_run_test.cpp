@@ -5,6 +5,7 @@
 #include "../support/toolrun.h"
 #include "../support/unitsimprocess.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -130,6 +131,18 @@ TEST_F(QortoolRun, AUnitThatNeverAnswersEndsWithThePortsErrorAndStatusTwo)
     EXPECT_EQ(run.exitCode, 2) << run.out << run.err;
     EXPECT_FALSE(run.err.empty());
     EXPECT_TRUE(run.out.ends_with("Запуск не выполнен\n")) << run.out;
+}
+
+TEST_F(QortoolRun, RenderAfterARunPicturesWhatTheUnitRead)
+{
+    const QString picture = dir.filePath("t1.png");
+    const ToolRun run =
+        Qortool({"render", kDemo, "--test", "1", "--view", "table", "--run", "--board",
+                 Board("[Board]\nTactTime=0\nStuckHigh=1\n"), "-o", picture});
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(run.out.starts_with("Тест завершен с ошибками\n")) << run.out;
+    EXPECT_TRUE(QFileInfo(picture).size() > 0);
+    EXPECT_EQ(Qortool({"render", kDemo, "--unit", "sim", "-o", picture}).exitCode, 2);
 }
 
 TEST_F(QortoolRun, BadArgumentsAreRefused)

@@ -41,9 +41,9 @@ std::span<const Command> Commands()
         Command{"disasm", "ОБРАЗ", "разбор образа программы теста", RunDisasm},
         Command{"render",
                 "ФАЙЛ.QOR [--test N] [--view diagram|table] [--full] [--width W] -o ВЫХОД.png|.pdf "
-                "[--password ПАРОЛЬ]",
+                "[--run [--unit АДРЕС] [--board ФАЙЛ]] [--password ПАРОЛЬ]",
                 "нарисовать диаграмму или таблицу теста N (от 1) в PNG или PDF; --full - "
-                "расширенная таблица",
+                "расширенная таблица; --run - после запуска теста на блоке диагностики",
                 RunRender},
         Command{"run",
                 "ФАЙЛ.QOR [--test N | --all] [--continuous [--passes N] [--keep-going]] "

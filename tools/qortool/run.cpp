@@ -5,18 +5,13 @@
 
 #include "args.h"
 #include "commands.h"
-#include "execution/hardstatus.h"
-#include "execution/runcalibration.h"
 #include "execution/rundriver.h"
-#include "execution/testerport.h"
 #include "execution/unattendedrunview.h"
-#include "infra/paths.h"
-#include "infra/version.h"
-#include "model/settings.h"
 #include "model/stest.h"
 #include "runreport.h"
 #include "session.h"
 #include "unitcommand.h"
+#include "unitrunner.h"
 
 #include <atomic>
 #include <charconv>
@@ -208,24 +203,13 @@ int RunRun(std::span<const std::string> args)
     if (!PrepareDocument(command, doc, *request))
         return RunNotMade;
 
-    qv::TSettings settings;
-    settings.SetOption(qv::TSettings::OptSendResultInLoop, 1);
-    settings.SetOption(qv::TSettings::OptStopOnTestError, request->keepGoing ? 0 : 1);
-    settings.SetOption(qv::TSettings::OptCurrentControl, 0);
-    settings.SetOption(qv::TSettings::OptRunEndMessage, 1);
-    settings.SetOption(qv::TSettings::OptAskOverwriteData, 0);
-
-    qv::TCP tester;
-    qv::TesterSettings portSettings = tester.Settings();
-    portSettings.address = request->address;
-    if (const auto timeout = Number(*parsed, "--timeout", 1))
-        portSettings.timeout = *timeout;
-    tester.SetSettings(portSettings);
-    if (!tester.Create(qv::kProductName))
+    UnitRunSetup setup;
+    setup.address = request->address;
+    setup.timeoutMs = Number(*parsed, "--timeout", 1);
+    setup.keepGoing = request->keepGoing;
+    UnitRunner runner(setup);
+    if (!runner.Ready())
         return RunNotMade;
-    qv::TthHardStatus monitor(tester, nullptr);
-    qv::RunCalibration calibration(settings.IoTime, settings.WaitTime, qv::AppFile(".clb"));
-    doc.SetWaitCalibration(&calibration);
 
     qv::UnattendedRunView::Options viewOptions;
     viewOptions.answer = request->answer;
@@ -233,23 +217,13 @@ int RunRun(std::span<const std::string> args)
     qv::UnattendedRunView view(doc, viewOptions,
                                [](const std::string &line) { std::cout << line << std::endl; });
 
-    qv::RunDriver::Environment env;
-    env.tester = &tester;
-    env.monitor = &monitor;
-    env.settings = &settings;
-    env.calibration = &calibration;
-    env.view = &view;
-    env.showVerdict = false;
-    qv::RunDriver driver(doc, env);
-
     const auto started = std::chrono::system_clock::now();
+    qv::RunVerdict verdict;
     {
         InterruptWatch watch(view);
-        driver.StartRun();
+        verdict = runner.Run(doc, view);
     }
     const auto finished = std::chrono::system_clock::now();
-    const qv::RunVerdict &verdict = driver.Verdict();
-    doc.SetWaitCalibration(nullptr);
 
     PrintRunSummary(std::cout, doc, verdict);
     if (!verdict.text.empty())
@@ -261,7 +235,7 @@ int RunRun(std::span<const std::string> args)
         RunReportInfo info;
         info.file = path;
         info.address = request->address;
-        info.buildInfo = tester.BuildInfo();
+        info.buildInfo = runner.BuildInfo();
         info.started = started;
         info.finished = finished;
         const int written =
