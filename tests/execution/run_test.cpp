@@ -4,6 +4,7 @@
 #include "../support/silentlistener.h"
 #include "docbuilder.h"
 #include "execution/contactid.h"
+#include "execution/currentcheck.h"
 #include "execution/hardstatus.h"
 #include "execution/rundriver.h"
 #include "execution/testerport.h"
@@ -278,6 +279,22 @@ TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(driver.Verdict().kind, RunVerdict::NotRun);
     EXPECT_FALSE(bench.Shown().empty());
+}
+
+TEST(CurrentControl, TheCheckNamesTheSupplyOverItsLimitOrSaysAllIsWell)
+{
+    RunBench over("[Currents]\nSupply=+5 В:520:500\nSupply=+12 В:85:200\n");
+    ASSERT_EQ(over.tester.Port()->Handshake(), PortOk);
+    EXPECT_FALSE(CheckCurrentsNow(over.tester, nullptr));
+    ASSERT_EQ(over.Shown().size(), 1u);
+    EXPECT_NE(over.Shown()[0].find("цепь 1: 520 мА (предел 500 мА)"), std::string::npos)
+        << over.Shown()[0];
+    EXPECT_EQ(over.Shown()[0].find("цепь 2"), std::string::npos);
+
+    RunBench good("[Currents]\nSupply=+5 В:480:500\n");
+    ASSERT_EQ(good.tester.Port()->Handshake(), PortOk);
+    EXPECT_TRUE(CheckCurrentsNow(good.tester, nullptr));
+    EXPECT_EQ(good.Shown(), std::vector<std::string>{kCurrentsInLimits});
 }
 
 TEST(RunVerdictText, FollowsTheFailedTestsAndTheCalledTests)
