@@ -51,6 +51,8 @@ public:
     void Start(Session &session);
     // QORV_CANCEL: stops at the current position and sends code 13.
     void Cancel(Session &session);
+    // QORV_RESET: the run ends where it is, without results.
+    void Abandon() { m_finished = true; }
     // QORV_RETRY: the next pass of a continuous run that sends every pass.
     void Retry(Session &session);
     bool Finished() const { return m_finished; }

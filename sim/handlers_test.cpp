@@ -2,6 +2,7 @@
 // current control and identification contacts.
 
 #include "board.h"
+#include "boardrun.h"
 #include "infra/unitcodes.h"
 #include "session.h"
 #include "unitstate.h"
@@ -20,6 +21,11 @@ void Reset(Session &session, const Request &request)
         return;
     }
     UnitState &state = session.State();
+    // A reset also ends a device program still running (a continuous run
+    // whose host stopped asking for passes).
+    if (state.run)
+        state.run->Abandon();
+    state.run.reset();
     state.generatingPeriod = 0;
     state.generatingParameter = -1;
     state.waitTestRunning = false;

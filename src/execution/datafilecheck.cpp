@@ -95,7 +95,10 @@ void CheckDataFile(const DataFileJob &job, const std::filesystem::path &dir,
             Mesbo().Show(Head(job) + " существует. Перезаписать файл?", MbQuestion, kCaption) !=
                 MbYes)
             throw DataFileRefused("перезапись файла данных отклонена");
-        files.push_back(path);
+        // A file the run is yet to write has nothing to send; sending it
+        // would fail every first run of the test.
+        if (exists)
+            files.push_back(path);
         return;
     }
     std::ifstream in(path, std::ios::binary | std::ios::ate);

@@ -84,6 +84,11 @@ public:
             Truncate(test);
         if (m_opt.probe)
             Probe(test);
+        // The views show read-back values only of a test that has run (in
+        // debug mode only of the cycle just run).
+        if (m_index >= 0 && m_index < kMaxTests)
+            m_doc.TestRunFlags[static_cast<std::size_t>(m_index)] =
+                m_opt.debug ? test.ActiveCycle + 1 : 1;
         if (m_d.m_observer)
             m_d.m_observer->TestDecoded(m_index, errors > 0);
         if (!lists.fFuncs.empty() || !lists.sFuncs.empty())

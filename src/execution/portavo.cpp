@@ -199,6 +199,27 @@ void Portavo::OnFrame(wire::Frame &&frame)
 {
     if (frame.kind == wire::Kind::Command)
         return; // a unit never sends commands; nothing to do with one
+    if (frame.kind == wire::Kind::Error && (frame.code == QORV_DATA || frame.code == QORV_RETRY)) {
+        // A run the unit refused: while a run listens to its callback, the
+        // refusal reaches it as the unit's failure (INTERNAL) and its text
+        // becomes the pending error; otherwise it is an ordinary answer.
+        NotifyCallback callback;
+        const std::string text = FromAnswer(frame).text;
+        {
+            std::lock_guard lock(m_mutex);
+            callback = m_notify;
+            if (callback) {
+                m_error = text;
+                m_errorIsWarning = false;
+                m_lastCode = INTERNAL;
+                m_lastData = frame.payload;
+            }
+        }
+        if (callback) {
+            callback(INTERNAL, frame.value, frame.payload);
+            return;
+        }
+    }
     if (frame.kind == wire::Kind::Notify) {
         NotifyCallback callback;
         {

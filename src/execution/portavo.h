@@ -5,7 +5,9 @@
 // It owns the link to the unit (in-process simulated unit, TCP or serial, see
 // UnitAddress) and a reader thread - the port's callback thread - that finds
 // frames in the incoming bytes (docs/unit-protocol.md). Frames the unit
-// starts go to the notification callback when one is installed; answers, and
+// starts go to the notification callback when one is installed (so does the
+// unit's refusal of a run, QORV_DATA or QORV_RETRY, as an INTERNAL frame whose
+// text becomes the pending error); answers, and
 // unit frames while no callback is installed, are queued for WaitAck,
 // WaitData and WaitAnswer. Every wait is bounded by its time-out and ends at
 // once when the connection breaks.

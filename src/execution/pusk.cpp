@@ -68,12 +68,24 @@ TthPusk::~TthPusk()
 void TthPusk::Start(std::function<void()> finished)
 {
     m_running = true;
-    m_thread = std::thread([this, finished = std::move(finished)] {
-        Execute();
+    try {
+        m_thread = std::thread([this, finished = std::move(finished)] {
+            // Nothing may escape a worker thread: a failure ends the run
+            // with its text.
+            try {
+                Execute();
+            } catch (const std::exception &error) {
+                m_host.SetErrorMark(kRunFailedMark);
+                m_host.ShowThreadError(std::string("Сбой при выполнении теста: ") + error.what());
+            }
+            m_running = false;
+            if (finished)
+                finished();
+        });
+    } catch (...) {
         m_running = false;
-        if (finished)
-            finished();
-    });
+        throw;
+    }
 }
 
 void TthPusk::Join()
@@ -443,9 +455,11 @@ void TthPusk::RunRemote()
 bool TthPusk::OnRemoteStatus(const std::vector<std::uint8_t> &data)
 {
     if (!data.empty() && data[0] == 20) {
-        const std::size_t available = data.size() - std::min<std::size_t>(2, data.size());
-        const std::size_t length = std::min<std::size_t>(data.size() > 1 ? data[1] : 0, available);
-        const std::string text(reinterpret_cast<const char *>(data.data()) + 2, length);
+        const std::size_t start = std::min<std::size_t>(2, data.size());
+        const std::size_t length =
+            std::min<std::size_t>(data.size() > 1 ? data[1] : 0, data.size() - start);
+        const std::string text(data.begin() + static_cast<std::ptrdiff_t>(start),
+                               data.begin() + static_cast<std::ptrdiff_t>(start + length));
         m_host.ShowStatus(text);
         if (text == kProcessing && m_config.continuous && m_config.resultPerPass)
             m_host.PassCompleted();

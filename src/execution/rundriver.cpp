@@ -10,6 +10,7 @@
 #include "model/settings.h"
 #include "model/stest.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace qv {
@@ -110,6 +111,28 @@ RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug)
                        "; такт - " + std::to_string(test->RunCounter2 + 1) + "]";
     }
     return verdict;
+}
+
+void RecordTests(const Dosdata &compiler, RunVerdict &verdict)
+{
+    std::vector<int> tests = compiler.RunList();
+    for (const int called : compiler.CalledTests()) {
+        if (std::find(tests.begin(), tests.end(), called) == tests.end())
+            tests.push_back(called);
+    }
+    for (const int test : tests) {
+        const TestRunLists *lists = compiler.ListsOf(test);
+        if (lists == nullptr)
+            continue;
+        RunVerdict::TestRecord record;
+        record.test = test;
+        record.oWords = lists->oWords;
+        for (const char id : lists->oWords) {
+            if (TestRunLists::Has(lists->nList, static_cast<unsigned char>(id)))
+                record.unchecked += id;
+        }
+        verdict.tests.push_back(std::move(record));
+    }
 }
 
 RunDriver::RunDriver(TQuorvik &doc, Environment environment)
@@ -255,17 +278,19 @@ bool RunDriver::StartRun()
         if (local && m_env.probe)
             m_env.probe->SaveData();
         verdict = InterruptedVerdict(m_doc, m_doc.DebugMode);
-        Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
+        if (m_env.showVerdict)
+            Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
     } else if (!session.WantsEndMessage()) {
         verdict.kind = RunVerdict::Cancelled;
     } else {
         const Dosdata &compiler = session.Compiler();
         verdict = CompletedVerdict(m_doc, compiler.RunList(), compiler.CalledTests(),
                                    m_doc.SolidTest, session.Passes());
-        if (settings.Option(TSettings::OptRunEndMessage) != 0 || !local)
+        if (m_env.showVerdict && (settings.Option(TSettings::OptRunEndMessage) != 0 || !local))
             Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
     }
     verdict.passes = session.Passes();
+    RecordTests(session.Compiler(), verdict);
     m_verdict = verdict;
     Finish(*port, local, locked, false);
     return verdict.kind == RunVerdict::Passed || verdict.kind == RunVerdict::Errors ||
@@ -274,8 +299,9 @@ bool RunDriver::StartRun()
 
 void RunDriver::Finish(IComPort &port, bool local, bool locked, bool failed)
 {
-    // A step that failed without a text of its own leaves it with the port.
-    if (failed)
+    // A step that failed without a text of its own leaves it with the port,
+    // which has shown it already unless its messages were off.
+    if (failed && port.GetShowErrors() == 0)
         port.ShowError(std::nullopt);
     port.SetShowErrors(1);
     port.SetError(std::nullopt);

@@ -39,6 +39,15 @@ struct RunVerdict
     int icon = 0;                 // MbInformation or MbError
     int passes = 0;               // passes of a continuous run
     std::vector<int> failedTests; // 0-based
+
+    // What the run read, per test of the run (its own and the called ones).
+    struct TestRecord
+    {
+        int test = 0;          // 0-based
+        std::string oWords;    // output words read back: one byte Id each
+        std::string unchecked; // of those, the ones not counted as errors
+    };
+    std::vector<TestRecord> tests;
 };
 
 // The end message of a run that was not stopped, from the document's
@@ -70,6 +79,9 @@ public:
         // Shows (true) or hides the wait window while the link is made again.
         std::function<void(bool)> waitWindow;
         PuskConfig timing; // time-outs of the run thread
+        // Whether the driver shows the end message itself (a console prints
+        // it after its own summary instead).
+        bool showVerdict = true;
         int lockWaitMs = 3000;
         int reconnectPauseMs = 300;
     };

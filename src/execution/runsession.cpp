@@ -8,6 +8,7 @@
 #include "model/stest.h"
 
 #include <cmath>
+#include <system_error>
 #include <thread>
 
 namespace qv {
@@ -126,10 +127,18 @@ bool RunSession::StartWork(int vFunction)
     pusk.dataFiles = m_dosdata.DataFiles();
     m_thread = std::make_unique<TthPusk>(m_port, *this, std::move(pusk), m_remote);
     m_threadRunning = true;
-    m_thread->Start([this] {
+    try {
+        m_thread->Start([this] {
+            m_threadRunning = false;
+            m_view->Post([this] { ThreadFinished(); });
+        });
+    } catch (const std::system_error &error) {
         m_threadRunning = false;
-        m_view->Post([this] { ThreadFinished(); });
-    });
+        m_mark = kRunFailedMark;
+        Mesbo().Show("Не удалось запустить поток выполнения теста", MbError,
+                     std::string("Системная ошибка: \"") + error.what() + "\"");
+        return false;
+    }
     return true;
 }
 

@@ -21,6 +21,15 @@ void UnattendedRunView::PressEscape()
 
 void UnattendedRunView::Exec(RunSession &session)
 {
+    {
+        // A view may serve several runs; nothing of an earlier one carries over.
+        std::lock_guard lock(m_mutex);
+        m_tasks.clear();
+        m_closeAt.reset();
+        m_closed = false;
+        m_escapeWanted = false;
+        m_lastPercent = -1;
+    }
     if (m_options.cancelOnStartPage)
         session.OperatorClose();
     else

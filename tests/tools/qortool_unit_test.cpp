@@ -1,6 +1,7 @@
 // qortool unit: the build information and the link check, against the
 // simulated unit in-process and over TCP.
 
+#include "../support/toolrun.h"
 #include "../support/unitsimprocess.h"
 
 #include <QProcess>
@@ -10,24 +11,11 @@
 
 namespace {
 
-struct ToolRun
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using qv::testing::ToolRun;
 
 ToolRun Qortool(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(QV_QORTOOL_PATH), arguments);
-    ToolRun run;
-    if (!process.waitForFinished(20000))
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 20000);
 }
 
 const char *const kArmBoard = "[Unit]\nType=arm\nBuildDate=2024-06-03\nBuildTime=09:15:00\n"

@@ -13,7 +13,6 @@ namespace qortool {
 
 std::span<const Command> Commands()
 {
-    // Later: compile, disasm, run, render.
     static const std::array commands{
         Command{"pack", "DUMP -o ФАЙЛ.QOR", "упаковать текстовый дамп в файл тестов", RunPack},
         Command{"unpack", "ФАЙЛ.QOR [-o DUMP] [--password ПАРОЛЬ]",
@@ -42,10 +41,17 @@ std::span<const Command> Commands()
         Command{"disasm", "ОБРАЗ", "разбор образа программы теста", RunDisasm},
         Command{"render",
                 "ФАЙЛ.QOR [--test N] [--view diagram|table] [--full] [--width W] -o ВЫХОД.png|.pdf "
-                "[--password ПАРОЛЬ]",
+                "[--run [--unit АДРЕС] [--board ФАЙЛ]] [--password ПАРОЛЬ]",
                 "нарисовать диаграмму или таблицу теста N (от 1) в PNG или PDF; --full - "
-                "расширенная таблица",
+                "расширенная таблица; --run - после запуска теста на блоке диагностики",
                 RunRender},
+        Command{"run",
+                "ФАЙЛ.QOR [--test N | --all] [--continuous [--passes N] [--keep-going]] "
+                "[--debug --cycle C --first F --last L] [--unit АДРЕС] [--board ФАЙЛ] "
+                "[--answer yes|no] [--timeout МС] [--password ПАРОЛЬ] [--report ОТЧЕТ.json]",
+                "выполнить тест N (от 1) или все тесты на блоке диагностики; код выхода 0 - "
+                "успешно, 1 - ошибки или прерван, 2 - запуск не выполнен",
+                RunRun},
         Command{"unit", "info|check [--unit АДРЕС] [--board ФАЙЛ] [--timeout МС] [--io-check]",
                 "сведения о сборке блока диагностики (info); связь и сброс блока (check); "
                 "АДРЕС: sim, tcp://УЗЕЛ:ПОРТ, serial:/dev/ttyACM0",

@@ -42,6 +42,7 @@ int RunDatPack(std::span<const std::string> args);
 int RunCompile(std::span<const std::string> args);
 int RunDisasm(std::span<const std::string> args);
 int RunRender(std::span<const std::string> args);
+int RunRun(std::span<const std::string> args);
 
 // Parses a command's arguments: the options it takes and exactly
 // `positionalCount` other arguments (`positionalProblem` says which). On a

@@ -3,6 +3,7 @@
 // output name ends in ".pdf").
 
 #include "commands.h"
+#include "execution/unattendedrunview.h"
 #include "infra/helpers.h"
 #include "model/displaycolours.h"
 #include "model/quorvik.h"
@@ -10,6 +11,7 @@
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 #include "ui/views/viewrender.h"
+#include "unitrunner.h"
 
 #include <QGuiApplication>
 #include <QImageWriter>
@@ -70,9 +72,9 @@ int RunRender(std::span<const std::string> args)
 {
     const Command &command = CommandNamed("render");
     std::set<std::string> values = kSessionValueOptions;
-    values.insert({"-o", "--test", "--view", "--width"});
+    values.insert({"-o", "--test", "--view", "--width", "--unit", "--board"});
     std::set<std::string> flags = kSessionFlagOptions;
-    flags.insert("--full");
+    flags.insert({"--full", "--run"});
     const auto parsed = ParseCommandArgs(command, args, values, flags, 1, "нужен один файл тестов");
     if (!parsed)
         return ExitUsage;
@@ -99,10 +101,25 @@ int RunRender(std::span<const std::string> args)
                                          " (тестов: " + std::to_string(document.Doc.NTest) + ")");
     document.CurrentTest = *testNumber - 1;
     document.FullTable = parsed->Has("--full");
-    document.FillDiagramView();
-    document.FillTableView();
 
     const auto application = OffscreenApplication();
+    if (parsed->Has("--run")) {
+        // The picture then shows what the unit read, as after "Пуск".
+        UnitRunSetup setup;
+        setup.address = parsed->Value("--unit").value_or("sim");
+        if (const auto board = parsed->Value("--board"))
+            setup.address = "sim:" + *board;
+        UnitRunner runner(setup);
+        qv::UnattendedRunView view(document, {});
+        const qv::RunVerdict verdict = runner.Run(document, view);
+        if (verdict.text.empty())
+            return Refused(command.name, "запуск теста не выполнен");
+        std::cout << verdict.text << "\n";
+    } else if (parsed->Value("--unit") || parsed->Value("--board")) {
+        return UsageError(command, "--unit и --board годятся только с --run");
+    }
+    document.FillDiagramView();
+    document.FillTableView();
     qv::ViewColours colours;
     qv::views::ViewPictures pictures;
     qv::TQorFunc painter(colours, pictures);

@@ -138,6 +138,16 @@ int Check(qv::TCP &tester, const UnitOptions &options)
 
 } // namespace
 
+std::unique_ptr<QCoreApplication> EnsureCoreApplication()
+{
+    static int argc = 1;
+    static char name[] = "qortool";
+    static char *argv[] = {name, nullptr};
+    if (QCoreApplication::instance() != nullptr)
+        return nullptr;
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 int RunUnit(std::span<const std::string> args)
 {
     std::string problem;
@@ -145,14 +155,7 @@ int RunUnit(std::span<const std::string> args)
     if (!options)
         return UsageError(UnitCommand(), problem);
 
-    // The serial link runs its device in a Qt event loop of its own thread,
-    // which needs an application object.
-    static int argc = 1;
-    static char name[] = "qortool";
-    static char *argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    if (QCoreApplication::instance() == nullptr)
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    const auto app = EnsureCoreApplication();
 
     auto messages = std::make_unique<qv::ScriptedMesbo>();
     messages->SetEcho([](const qv::ScriptedMesbo::Shown &shown) {

@@ -1,0 +1,110 @@
+// Continuous runs of the largest test on the simulated unit with zero time
+// per tact, through the whole run path (driver, run window logic, run
+// thread, port, decoding): passes per second, in-process and over TCP
+// loopback to quorvik-unitsim.
+// Goals: >= 200 passes/s in-process, >= 100 passes/s over loopback.
+
+#include "execution/portavo.h"
+#include "execution/rundriver.h"
+#include "execution/simlink.h"
+#include "execution/testerport.h"
+#include "execution/unattendedrunview.h"
+#include "infra/mesbo.h"
+#include "largesttest.h"
+#include "model/settings.h"
+#include "sim/board.h"
+#include "sim/unit.h"
+#include "tests/support/unitsimprocess.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kPassesPerRun = 200;
+
+// One continuous run of kPassesPerRun passes; the passes made.
+int ContinuousRun(qv::TCP &tester, qv::TQuorvik &doc)
+{
+    qv::TSettings settings;
+    settings.SetOption(qv::TSettings::OptSendResultInLoop, 1);
+    settings.SetOption(qv::TSettings::OptStopOnTestError, 0);
+    settings.SetOption(qv::TSettings::OptCurrentControl, 0);
+    qv::UnattendedRunView::Options options;
+    options.escapeAfterPasses = kPassesPerRun;
+    qv::UnattendedRunView view(doc, options);
+    qv::RunDriver::Environment env;
+    env.tester = &tester;
+    env.settings = &settings;
+    env.view = &view;
+    env.showVerdict = false;
+    qv::RunDriver driver(doc, env);
+    driver.StartRun();
+    if (std::getenv("QV_BENCH_TRACE"))
+        std::fprintf(stderr, "kind %d passes %d text %s\n", driver.Verdict().kind,
+                     driver.Verdict().passes, driver.Verdict().text.c_str());
+    return driver.Verdict().passes;
+}
+
+void Measure(benchmark::State &state, qv::TCP &tester)
+{
+    qv::bench::LargestTest t;
+    t.doc.CurrentTest = 0;
+    t.doc.SolidTest = true;
+    std::int64_t passes = 0;
+    for (auto _ : state)
+        passes += ContinuousRun(tester, t.doc);
+    if (passes < state.iterations() * kPassesPerRun)
+        state.SkipWithError("a run ended before its passes");
+    state.counters["passes"] =
+        benchmark::Counter(static_cast<double>(passes), benchmark::Counter::kIsRate);
+}
+
+void BM_ContinuousRunInProcess(benchmark::State &state)
+{
+    qv::sim::Board board = qv::sim::DefaultBoard();
+    board.behaviour.tactMicros = 0;
+    auto unit = std::make_shared<qv::sim::SimulatedUnit>(board);
+    qv::TCP tester;
+    tester.Create("Quorvik", [&unit](const std::string &) {
+        return std::make_shared<qv::Portavo>(std::make_unique<qv::SimLink>(unit), "sim");
+    });
+    Measure(state, tester);
+}
+BENCHMARK(BM_ContinuousRunInProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+void BM_ContinuousRunOverTcp(benchmark::State &state)
+{
+    qv::testing::UnitSimProcess unitsim("[Board]\nTactTime=0\n");
+    qv::TCP tester;
+    qv::TesterSettings settings = tester.Settings();
+    settings.address = unitsim.Address();
+    tester.SetSettings(settings);
+    if (unitsim.Address().empty() || !tester.Create("Quorvik")) {
+        state.SkipWithError("quorvik-unitsim did not start");
+        return;
+    }
+    Measure(state, tester);
+}
+BENCHMARK(BM_ContinuousRunOverTcp)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (std::getenv("QV_BENCH_TRACE")) {
+        auto box = std::make_unique<qv::ScriptedMesbo>();
+        box->SetEcho([](const qv::ScriptedMesbo::Shown &shown) {
+            std::fprintf(stderr, "message: %s\n", shown.text.c_str());
+        });
+        qv::InstallMesbo(std::move(box));
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

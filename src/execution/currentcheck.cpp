@@ -1,0 +1,25 @@
+#include "execution/currentcheck.h"
+
+#include "execution/hardstatus.h"
+#include "execution/testerport.h"
+#include "infra/mesbo.h"
+
+namespace qv {
+
+bool CheckCurrentsNow(TCP &tester, TthHardStatus *monitor)
+{
+    const bool locked = monitor != nullptr && monitor->Lock(3000);
+    const SComPort port = tester.Port();
+    const int previous = port->GetShowErrors();
+    port->SetShowErrors(1);
+    const bool passed = port->CheckCurrents(0, 0) != 0;
+    port->SetShowErrors(previous);
+    port->SetError(std::nullopt);
+    if (locked)
+        monitor->Unlock();
+    if (passed)
+        Mesbo().Show(kCurrentsInLimits, MbInformation, std::string(kPortCaption));
+    return passed;
+}
+
+} // namespace qv

@@ -1,0 +1,48 @@
+#include "unitrunner.h"
+
+#include "infra/paths.h"
+#include "infra/version.h"
+#include "model/quorvik.h"
+
+namespace qortool {
+
+UnitRunner::UnitRunner(const UnitRunSetup &setup)
+{
+    m_settings.SetOption(qv::TSettings::OptSendResultInLoop, 1);
+    m_settings.SetOption(qv::TSettings::OptStopOnTestError, setup.keepGoing ? 0 : 1);
+    m_settings.SetOption(qv::TSettings::OptCurrentControl, 0);
+    m_settings.SetOption(qv::TSettings::OptRunEndMessage, 1);
+    m_settings.SetOption(qv::TSettings::OptAskOverwriteData, 0);
+    qv::TesterSettings port = m_tester.Settings();
+    port.address = setup.address;
+    if (setup.timeoutMs)
+        port.timeout = *setup.timeoutMs;
+    m_tester.SetSettings(port);
+    m_ready = m_tester.Create(qv::kProductName);
+    if (!m_ready)
+        return;
+    m_monitor.emplace(m_tester, nullptr);
+    m_calibration.emplace(m_settings.IoTime, m_settings.WaitTime, qv::AppFile(".clb"));
+}
+
+UnitRunner::~UnitRunner() = default;
+
+qv::RunVerdict UnitRunner::Run(qv::TQuorvik &doc, qv::RunView &view)
+{
+    if (!m_ready)
+        return {};
+    doc.SetWaitCalibration(&*m_calibration);
+    qv::RunDriver::Environment env;
+    env.tester = &m_tester;
+    env.monitor = &*m_monitor;
+    env.settings = &m_settings;
+    env.calibration = &*m_calibration;
+    env.view = &view;
+    env.showVerdict = false;
+    qv::RunDriver driver(doc, env);
+    driver.StartRun();
+    doc.SetWaitCalibration(nullptr);
+    return driver.Verdict();
+}
+
+} // namespace qortool

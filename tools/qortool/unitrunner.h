@@ -1,0 +1,48 @@
+#pragma once
+
+// The bench of a command-line run: the tester port at an address, the unit
+// lock, the calibration and the settings a run reads, with the answers of
+// an unattended operator. Shared by qortool run and qortool render --run.
+
+#include "execution/hardstatus.h"
+#include "execution/runcalibration.h"
+#include "execution/rundriver.h"
+#include "execution/testerport.h"
+#include "model/settings.h"
+
+#include <optional>
+#include <string>
+
+namespace qortool {
+
+struct UnitRunSetup
+{
+    std::string address{"sim"}; // "sim", "sim:BOARD", "tcp://HOST:PORT", "serial:..."
+    std::optional<int> timeoutMs;
+    bool keepGoing = false; // a continuous run goes on after errors
+};
+
+class UnitRunner
+{
+public:
+    explicit UnitRunner(const UnitRunSetup &setup);
+    ~UnitRunner();
+    UnitRunner(const UnitRunner &) = delete;
+    UnitRunner &operator=(const UnitRunner &) = delete;
+
+    // False when the port could not be made (the reason was shown).
+    bool Ready() const { return m_ready; }
+    // Runs the document's current test (or all tests) with the view as the
+    // run window; the verdict (kind NotRun when not Ready).
+    qv::RunVerdict Run(qv::TQuorvik &doc, qv::RunView &view);
+    std::string BuildInfo() const { return m_tester.BuildInfo(); }
+
+private:
+    qv::TSettings m_settings;
+    qv::TCP m_tester;
+    std::optional<qv::TthHardStatus> m_monitor;
+    std::optional<qv::RunCalibration> m_calibration;
+    bool m_ready = false;
+};
+
+} // namespace qortool
