@@ -140,14 +140,6 @@ public:
     void setStatusPicture(int code, const QString &resource, const QString &hint);
     // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
     void setCalibrationCaption(const QString &caption);
-    // The I/O timing the run machinery asks for (selector 0: the I/O time,
-    // otherwise the O-wait computation time; a unit that is not of the
-    // MS-DOS type answers from its timing table when one is set).
-    double ioTimingRequest(int selector);
-    void setTimingTable(std::function<std::optional<double>(int)> table)
-    {
-        m_timingTable = std::move(table);
-    }
 
     // The enabled and ticked states of every command, after any change.
     void updateState();
@@ -227,9 +219,7 @@ private:
     View m_shown = View::None;
     View m_lastView = View::Diagram;
     std::function<void()> m_runHandler;
-    std::function<std::optional<double>(int)> m_timingTable;
     int m_lastListNumber = -1; // the list window opened next starts here
-    bool m_ioWarned = false;
     bool m_running = false;
     bool m_closing = false;
     bool m_remoteClientConnected = false;

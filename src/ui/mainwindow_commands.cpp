@@ -1,6 +1,8 @@
 // The main window: what each command does, the keys, the run hook, the
 // status picture, the comment window and the I/O timing request.
 
+#include "execution/currentcheck.h"
+#include "execution/desksession.h"
 #include "execution/settingsstore.h"
 #include "execution/testerport.h"
 #include "infra/mesbo.h"
@@ -20,7 +22,6 @@
 
 #include <QKeyEvent>
 #include <QToolButton>
-#include <cstdio>
 
 namespace qv {
 namespace {
@@ -101,16 +102,21 @@ void TBaseForm::connectCommands()
     list(a.funcP, [](const STest &t) { return t.PFuncs.Count(); });
     list(a.funcV, [](const STest &t) { return t.VFuncs.Count(); });
     list(a.funcS, [](const STest &t) { return t.SFuncs.Count(); });
-    for (QAction *action :
-         {a.fileInfo, a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct, a.debugCycle,
-          a.editQor, a.hexEdit, a.splitBytes, a.viewCnt, a.params, a.currentControl, a.calibrate,
-          a.bodrin, a.remoteClient, a.remoteServer, a.help})
+    for (QAction *action : {a.fileInfo, a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct,
+                            a.debugCycle, a.editQor, a.hexEdit, a.splitBytes, a.viewCnt, a.params,
+                            a.calibrate, a.bodrin, a.remoteClient, a.remoteServer, a.help})
         later(action);
     on(a.about, [] {
         Mesbo().Show(std::string(kProductName) + "\r\nВерсия " + kProductVersion, MbInformation,
                      kProductName);
     });
     on(a.pusk, [this] { startRun(); });
+    on(a.currentControl, [this] {
+        if (m_desk != nullptr)
+            CheckCurrentsNow(m_desk->Tester(), m_desk->Monitor());
+        else
+            Mesbo().Show("Блок диагностики не подключен", MbError, kProductName);
+    });
 
     desk::RunBar &bar = *m_runBar;
     connect(bar.pusk(), &QToolButton::clicked, this, [this] { startRun(); });
@@ -291,29 +297,6 @@ void TBaseForm::setStatusPicture(int code, const QString &resource, const QStrin
 void TBaseForm::setCalibrationCaption(const QString &caption)
 {
     m_actions.calibrate->setText(caption);
-}
-
-double TBaseForm::ioTimingRequest(int selector)
-{
-    const bool dos = isDosUnit.load();
-    const TSettings &settings = m_store->Settings();
-    if (selector == 0 && !m_ioWarned) {
-        m_ioWarned = true;
-        std::string text = "Не удалось получить из БД время выполнения операции I/O\r\n"
-                           "Используется значение от предыдущего запуска";
-        if (dos) {
-            char value[32];
-            std::snprintf(value, sizeof value, "%.3f", settings.IoTime);
-            text += std::string(" - ") + value + " мкс";
-        }
-        Mesbo().Show(text, MbWarning, kProductName);
-    }
-    if (dos)
-        return selector == 0 ? settings.IoTime : settings.WaitTime;
-    if (m_timingTable)
-        if (const auto value = m_timingTable(selector))
-            return *value;
-    return 0.0;
 }
 
 bool TBaseForm::eventFilter(QObject *watched, QEvent *event)

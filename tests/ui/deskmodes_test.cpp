@@ -198,19 +198,5 @@ TEST_F(DeskModes, TabsTurnRedForFailedAndBlueForPassedTests)
     EXPECT_NE(info.tab(0)->palette().color(QPalette::ButtonText), QColor(Qt::red));
 }
 
-TEST_F(DeskModes, TheFirstIoTimingRequestWarnsOnceAndAnswersFromTheSettings)
-{
-    TBaseForm &form = WindowWithDemo();
-    mesbo->Clear();
-    store.Settings().IoTime = 2.25;
-    EXPECT_DOUBLE_EQ(form.ioTimingRequest(0), 2.25);
-    ASSERT_EQ(mesbo->Count(), 1u);
-    EXPECT_EQ(Messages().front(), "Не удалось получить из БД время выполнения операции I/O\r\n"
-                                  "Используется значение от предыдущего запуска - 2.250 мкс");
-    EXPECT_DOUBLE_EQ(form.ioTimingRequest(1), store.Settings().WaitTime);
-    EXPECT_DOUBLE_EQ(form.ioTimingRequest(0), 2.25);
-    EXPECT_EQ(mesbo->Count(), 1u);
-}
-
 } // namespace
 } // namespace qv::testing

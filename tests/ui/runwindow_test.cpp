@@ -469,6 +469,18 @@ TEST_F(RunDesk, AClickOnTheStopPanelStopsTheRunLikeEsc)
 }
 
 // The run window's calls from another thread return after the effect shows.
+TEST_F(RunDesk, TheCurrentControlCommandReportsTheSupplyOverItsLimit)
+{
+    Start("[Currents]\nSupply=+5 В:520:500\n");
+    QAction *command = window->actions().currentControl;
+    ASSERT_NE(command, nullptr);
+    ASSERT_TRUE(command->isEnabled());
+    command->trigger();
+    const auto shown = Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("цепь 1: 520 мА (предел 500 мА)"), std::string::npos) << shown[0];
+}
+
 TEST(RunWindow, MFunctionProgressFromAWorkerThreadOpensItsWindowBesideTheRunWindow)
 {
     NullDocumentObserver observer;
