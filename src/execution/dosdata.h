@@ -108,8 +108,9 @@ public:
 
     // Decodes a result image (answer code 12, or 13 after a stop) into the
     // document; false (reported) for a malformed or short answer, the
-    // results then stay partial.
-    bool ProcessDosData(int code, std::span<const std::uint8_t> answer);
+    // results then stay partial. With fetch, the data blocks of the fetch
+    // list are then fetched (ProcessFuncFS); without, FetchList keeps them.
+    bool ProcessDosData(int code, std::span<const std::uint8_t> answer, bool fetch = true);
 
     // Fetches the data blocks of the entries (letter 'F' or 'S', 1-based
     // test number, function number: three characters each).

@@ -358,7 +358,7 @@ private:
     int m_index = 0;
 };
 
-bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer)
+bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer, bool fetch)
 {
     m_failure.clear();
     m_fetchList.clear();
@@ -391,7 +391,7 @@ bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer)
     }
     if (m_observer)
         m_observer->ResultsShown(2);
-    return ProcessFuncFS(m_fetchList);
+    return fetch ? ProcessFuncFS(m_fetchList) : true;
 }
 
 } // namespace qv

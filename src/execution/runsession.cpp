@@ -337,7 +337,17 @@ void RunSession::CurrentAlarm()
 
 bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
 {
-    const bool decoded = m_dosdata.ProcessDosData(code, answer);
+    // The results go into the document on the window's thread; the data
+    // blocks of F- and S-functions then travel on the run thread, so that a
+    // long fetch keeps the window alive.
+    bool decoded = false;
+    const auto decode = [&] { decoded = m_dosdata.ProcessDosData(code, answer, false); };
+    if (m_view)
+        m_view->RunOnWindowThread(decode);
+    else
+        decode();
+    if (decoded)
+        decoded = m_dosdata.ProcessFuncFS(m_dosdata.FetchList());
     if (const auto mark = m_dosdata.ErrorMark(); mark && m_mark != kRunFailedMark)
         m_mark = *mark;
     return decoded;

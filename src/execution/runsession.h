@@ -54,6 +54,10 @@ public:
     virtual void CloseAfter(int ms) = 0;
     // Runs the task on the window's thread, later (any thread).
     virtual void Post(std::function<void()> task) = 0;
+    // Runs the task on the window's thread and returns after it ran (any
+    // thread). Results are written into the document this way, so that
+    // painting never reads a half-written document.
+    virtual void RunOnWindowThread(const std::function<void()> &task) = 0;
 
     // Any thread; return after the effect is shown.
     virtual void ShowStatus(const std::string &text) = 0;

@@ -104,6 +104,12 @@ void UnattendedRunView::Post(std::function<void()> task)
     m_wake.notify_all();
 }
 
+// Without a screen nothing paints: the task runs where it is asked.
+void UnattendedRunView::RunOnWindowThread(const std::function<void()> &task)
+{
+    task();
+}
+
 void UnattendedRunView::ShowStatus(const std::string &text)
 {
     bool escape = false;

@@ -469,6 +469,19 @@ TEST_F(RunDesk, AClickOnTheStopPanelStopsTheRunLikeEsc)
 }
 
 // The run window's calls from another thread return after the effect shows.
+TEST_F(RunDesk, TheFunctionTestRunsFromTheWindowAndFetchesItsDataFile)
+{
+    Start("[Board]\nTactTime=0\n");
+    window->selectTest(1);
+    ASSERT_EQ(window->document().CurrentTest, 1);
+    const fs::path dump = dir.Path() / "demo" / "ram_dump.dat";
+    fs::remove(dump);
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
+    EXPECT_TRUE(fs::exists(dump)) << "the block the unit wrote is fetched into its file";
+    EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Passed);
+}
+
 TEST_F(RunDesk, TheCurrentControlCommandReportsTheSupplyOverItsLimit)
 {
     Start("[Currents]\nSupply=+5 В:520:500\n");

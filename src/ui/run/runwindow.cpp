@@ -275,6 +275,11 @@ void TfmPusk::Post(std::function<void()> task)
         this, [task = std::move(task)] { task(); }, Qt::QueuedConnection);
 }
 
+void TfmPusk::RunOnWindowThread(const std::function<void()> &task)
+{
+    onGuiThread(task);
+}
+
 void TfmPusk::onGuiThread(const std::function<void()> &task)
 {
     if (QThread::currentThread() == thread())

@@ -69,6 +69,7 @@ public:
     void CloseWindow() override;
     void CloseAfter(int ms) override;
     void Post(std::function<void()> task) override;
+    void RunOnWindowThread(const std::function<void()> &task) override;
     void ShowStatus(const std::string &text) override;
     void ShowActivity(int picture) override;
     void ShowPassCounter(int passes) override;
