@@ -47,6 +47,7 @@ void CancelProgram(Session &session, const Request &request)
 
 void RetryProgram(Session &session, const Request &request)
 {
+    ++session.State().retries;
     session.Ack(request);
     if (auto run = ActiveRun(session))
         run->Retry(session);

@@ -25,6 +25,7 @@ struct UnitState
     bool alarmArmed = false;
     int restarts = 0;
     int resets = 0;
+    int retries = 0; // QORV_RETRY requests received
     bool lastResetChecked = false;
     // How often each link fault fired, by (fault kind, command code).
     std::map<std::pair<int, int>, int> faultsFired;

@@ -105,6 +105,14 @@ int TthPusk::StateNow()
     return m_state;
 }
 
+// The thread's own return to "waiting" wakes nobody: a signal here would
+// end the next wait at once and send a second QORV_RETRY for one pass.
+void TthPusk::ResetState()
+{
+    std::lock_guard lock(m_lock);
+    m_state = Waiting;
+}
+
 void TthPusk::SetState(int state)
 {
     {
@@ -214,7 +222,7 @@ void TthPusk::RunContinuousPerPass()
         if (state == AnswerArrived) {
             m_host.PassCompleted();
             DecodeAnswer();
-            SetState(Waiting);
+            ResetState();
             m_port->Purge();
             if (!m_port->GetError().empty())
                 return;
@@ -285,7 +293,7 @@ bool TthPusk::WaitEvent()
 
 void TthPusk::Cancel()
 {
-    SetState(Waiting);
+    ResetState();
     if (m_port->Send(QORV_CANCEL, {}) != PortOk)
         return;
     // The unit answers a cancel with what it reached; one that does not

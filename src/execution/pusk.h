@@ -152,6 +152,7 @@ private:
     bool OnRemoteStatus(const std::vector<std::uint8_t> &data);
     int StateNow();
     void SetState(int state);
+    void ResetState();
 
     SComPort m_port;
     PuskHost &m_host;

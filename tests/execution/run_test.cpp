@@ -191,6 +191,10 @@ TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
             EXPECT_EQ(verdict.text.rfind("Выполнение теста прервано [цикл - ", 0), 0u)
                 << verdict.text;
         }
+        // One request for the next pass per pass, never two.
+        const auto runs = std::count(bench.lines.begin(), bench.lines.end(),
+                                     std::string("Статус: обработка результатов"));
+        EXPECT_LE(bench.unit->State().retries, runs);
     }
 }
 
