@@ -245,24 +245,11 @@ void TthPusk::RunContinuousFinal()
 {
     if (!WaitEvent())
         return;
-    if (StateNow() == AnswerArrived) {
+    const int state = StateNow();
+    if (state == AnswerArrived)
         DecodeAnswer();
-        return;
-    }
-    if (StateNow() == Closing)
-        return;
-    if (m_port->Send(QORV_CANCEL, {}) != PortOk)
-        return;
-    m_port->SetNotify(nullptr);
-    if (m_port->WaitAnswer(m_config.cancelWaitMs) != PortOk)
-        return;
-    {
-        std::lock_guard lock(m_lock);
-        m_answerCode = m_port->AnswerCode();
-        m_answer = m_port->AnswerData();
-        m_state = AnswerArrived;
-    }
-    DecodeAnswer();
+    else if (state != Closing)
+        Cancel(); // the unit answers the cancel with the final result
 }
 
 void TthPusk::RunSingle()

@@ -198,6 +198,23 @@ TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
     }
 }
 
+TEST(RunDriver, AContinuousRunWithOneFinalResultDecodesWhatTheStopBringsBack)
+{
+    RunBench bench("[Board]\nTactTime=2000\n");
+    bench.settings.SetOption(TSettings::OptSendResultInLoop, 0);
+    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SolidTest = true;
+    UnattendedRunView::Options options;
+    options.escapeOnStatus = "выполнение теста";
+    for (int run = 0; run < 3; ++run) {
+        bench.d.doc.TestRunFlags.fill(0);
+        const RunVerdict verdict = bench.Run(options);
+        EXPECT_EQ(verdict.kind, RunVerdict::Interrupted);
+        EXPECT_EQ(verdict.passes, 0);
+        EXPECT_EQ(bench.d.doc.TestRunFlags[0], 1) << "the stopped run's results were decoded";
+    }
+}
+
 TEST(RunDriver, EscMidRunGivesTheCycleAndTactReached)
 {
     RunBench bench("[Board]\nTactTime=20000\n");
