@@ -482,6 +482,20 @@ TEST_F(RunDesk, TheFunctionTestRunsFromTheWindowAndFetchesItsDataFile)
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Passed);
 }
 
+TEST_F(RunDesk, AMemoryFaultQuestionAnsweredNoEndsTheRunWithErrors)
+{
+    Start("[Board]\nTactTime=0\nMemoryFault=300\n");
+    window->selectTest(1);
+    fs::remove(dir.Path() / "demo" / "ram_dump.dat"); // no overwrite question first
+    mesbo->QueueAnswer(MbNo);
+    RunWith([&] { PressOkWhenShown(); });
+    const auto shown = Messages();
+    ASSERT_EQ(shown.size(), 2u) << ::testing::PrintToString(shown);
+    EXPECT_EQ(shown[0].rfind("Найдены ошибки при отработке M-функции.", 0), 0u) << shown[0];
+    EXPECT_EQ(shown[1], "Тест завершен с ошибками");
+    EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Failed);
+}
+
 TEST_F(RunDesk, TheCurrentControlCommandReportsTheSupplyOverItsLimit)
 {
     Start("[Currents]\nSupply=+5 В:520:500\n");
