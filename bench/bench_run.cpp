@@ -9,7 +9,6 @@
 #include "execution/simlink.h"
 #include "execution/testerport.h"
 #include "execution/unattendedrunview.h"
-#include "infra/mesbo.h"
 #include "largesttest.h"
 #include "model/settings.h"
 #include "sim/board.h"
@@ -19,8 +18,6 @@
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -43,9 +40,6 @@ int ContinuousRun(qv::TCP &tester, qv::TQuorvik &doc)
     env.showVerdict = false;
     qv::RunDriver driver(doc, env);
     driver.StartRun();
-    if (std::getenv("QV_BENCH_TRACE"))
-        std::fprintf(stderr, "kind %d passes %d text %s\n", driver.Verdict().kind,
-                     driver.Verdict().passes, driver.Verdict().text.c_str());
     return driver.Verdict().passes;
 }
 
@@ -96,13 +90,6 @@ BENCHMARK(BM_ContinuousRunOverTcp)->Unit(benchmark::kMillisecond)->UseRealTime()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (std::getenv("QV_BENCH_TRACE")) {
-        auto box = std::make_unique<qv::ScriptedMesbo>();
-        box->SetEcho([](const qv::ScriptedMesbo::Shown &shown) {
-            std::fprintf(stderr, "message: %s\n", shown.text.c_str());
-        });
-        qv::InstallMesbo(std::move(box));
-    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -207,10 +207,8 @@ void TthPusk::RunLocal()
         return;
     if (m_config.continuous && m_config.resultPerPass)
         RunContinuousPerPass();
-    else if (m_config.continuous)
-        RunContinuousFinal();
     else
-        RunSingle();
+        RunToOneResult();
 }
 
 void TthPusk::RunContinuousPerPass()
@@ -241,18 +239,9 @@ void TthPusk::RunContinuousPerPass()
     }
 }
 
-void TthPusk::RunContinuousFinal()
-{
-    if (!WaitEvent())
-        return;
-    const int state = StateNow();
-    if (state == AnswerArrived)
-        DecodeAnswer();
-    else if (state != Closing)
-        Cancel(); // the unit answers the cancel with the final result
-}
-
-void TthPusk::RunSingle()
+// A single run, or a continuous one that reports only when stopped: one
+// answer ends it, and a stop asks the unit for what it reached.
+void TthPusk::RunToOneResult()
 {
     if (!WaitEvent())
         return;

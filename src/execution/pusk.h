@@ -139,8 +139,7 @@ private:
     bool SendFiles();
     void RunLocal();
     void RunContinuousPerPass();
-    void RunContinuousFinal();
-    void RunSingle();
+    void RunToOneResult();
     void RunRemote();
     // Waits for the event; false when the link broke while waiting.
     bool WaitEvent();

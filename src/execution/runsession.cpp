@@ -30,13 +30,7 @@ RunSession::RunSession(TQuorvik &doc, SComPort port, RunSessionConfig config)
     m_dosdata.SetPort(m_port.get());
 }
 
-RunSession::~RunSession()
-{
-    // The window closes only after the thread ended; this covers a session
-    // dropped without a window.
-    if (m_thread)
-        m_thread.reset();
-}
+RunSession::~RunSession() = default;
 
 std::vector<std::string> RunSession::VFunctionChoices() const
 {
@@ -250,20 +244,19 @@ void RunSession::ShowMFunctionProgress(std::span<const std::uint8_t> record)
     progress.test = record[1];
     progress.mFunction = record[2];
     const int algorithm = record[3];
+    const STest *test = m_doc.Test(progress.test - 1);
+    const SFuncM *m = test ? test->MFuncs.ByNumber(progress.mFunction) : nullptr;
+    const int mask = m ? m->Alg : 0;
     if (algorithm == 255) {
-        const STest *test = m_doc.Test(progress.test - 1);
-        const SFuncM *m = test ? test->MFuncs.ByNumber(progress.mFunction) : nullptr;
         for (int bit = 0; bit < kMemoryAlgorithms; ++bit) {
-            if (m != nullptr && ((m->Alg >> bit) & 1))
+            if ((mask >> bit) & 1)
                 progress.algorithms.emplace_back(MemoryAlgorithmName(bit));
         }
     } else {
         // Rows follow the set bits of the function's algorithm mask.
-        const STest *test = m_doc.Test(progress.test - 1);
-        const SFuncM *m = test ? test->MFuncs.ByNumber(progress.mFunction) : nullptr;
         int row = 0;
-        for (int bit = 0; m != nullptr && bit < algorithm && bit < kMemoryAlgorithms; ++bit)
-            row += (m->Alg >> bit) & 1;
+        for (int bit = 0; bit < algorithm && bit < kMemoryAlgorithms; ++bit)
+            row += (mask >> bit) & 1;
         progress.row = row;
         progress.picture = record[4];
     }

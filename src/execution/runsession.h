@@ -169,7 +169,6 @@ private:
     RemoteRunLink *m_remote = nullptr;
     VFunctionProbe *m_probe = nullptr;
     Dosdata m_dosdata;
-    std::unique_ptr<TthPusk> m_thread;
 
     bool m_workPage = false;
     bool m_wantEndMessage = true;
@@ -182,6 +181,8 @@ private:
     std::atomic<int> m_passes{0};
     mutable std::mutex m_statusMutex;
     std::string m_status;
+    // Last, so that it is closed and joined before anything it uses goes.
+    std::unique_ptr<TthPusk> m_thread;
 };
 
 } // namespace qv

@@ -1,6 +1,7 @@
 // The main window's settings, comment window, status picture and failures.
 
 #include "execution/desksession.h"
+#include "failingobject.h"
 #include "infra/encoding.h"
 #include "infra/fatalerror.h"
 #include "infra/messages.h"
@@ -185,18 +186,6 @@ TEST_F(DeskSettings, TheWholeDeskPollsTheSimulatedUnitAndStopsAtTheWindowsClose)
     EXPECT_NE(Cp1251ToUtf8(ReadBytes(dir.File("desk.ini"))).find("[BaseForm]"), std::string::npos);
 }
 
-// An object whose event handler fails the way a programming error would.
-class Failing : public QObject
-{
-public:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == QEvent::User)
-            throw std::runtime_error("сбой обработчика");
-        return QObject::event(e);
-    }
-};
-
 TEST_F(DeskSettings, TwoFailuresAppendTwoBlocksAndContinuingLeavesTheDocumentOpen)
 {
     TBaseForm &form = WindowWithDemo();
@@ -208,7 +197,7 @@ TEST_F(DeskSettings, TwoFailuresAppendTwoBlocksAndContinuingLeavesTheDocumentOpe
     TExcept handler(log, &TfmMsgException::Ask);
     handler.SetCloseCallback([&closed] { closed = true; });
     app->setFailureHandler(&handler);
-    Failing failing;
+    FailingObject failing;
     for (int i = 0; i < 2; ++i) {
         // The operator presses "&Продолжить работу" in the failure window.
         QTimer::singleShot(50, [] {

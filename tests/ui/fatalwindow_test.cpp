@@ -1,3 +1,4 @@
+#include "failingobject.h"
 #include "infra/fatalerror.h"
 #include "ui/application.h"
 #include "ui/fatalwindow.h"
@@ -38,18 +39,6 @@ TEST(FatalWindow, EachButtonGivesItsChoice)
     EXPECT_FALSE(b.isVisible());
 }
 
-// An object whose event handler fails the way a programming error would.
-class Failing : public QObject
-{
-public:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == QEvent::User)
-            throw std::runtime_error("сбой обработчика");
-        return QObject::event(e);
-    }
-};
-
 TEST(Application, AnExceptionFromAnEventHandlerIsLoggedAndTheProgramCarriesOn)
 {
     auto *app = qobject_cast<QuorvikApplication *>(QCoreApplication::instance());
@@ -64,7 +53,7 @@ TEST(Application, AnExceptionFromAnEventHandlerIsLoggedAndTheProgramCarriesOn)
         return FatalChoice::Continue;
     });
     app->setFailureHandler(&handler);
-    Failing failing;
+    testing::FailingObject failing;
     QEvent event(QEvent::User);
     EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
     app->setFailureHandler(nullptr);

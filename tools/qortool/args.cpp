@@ -1,5 +1,6 @@
 #include "args.h"
 
+#include <charconv>
 #include <fstream>
 #include <sstream>
 
@@ -12,6 +13,24 @@ std::optional<std::string> ParsedArgs::Value(const std::string &option) const
         return std::nullopt;
     }
     return it->second;
+}
+
+std::optional<int> ParseInt(std::string_view text)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> IntOption(const ParsedArgs &args, const std::string &option, int minimum)
+{
+    const auto text = args.Value(option);
+    if (!text)
+        return std::nullopt;
+    const auto value = ParseInt(*text);
+    return value && *value >= minimum ? *value : minimum - 1;
 }
 
 std::optional<ParsedArgs> ParseArgs(std::span<const std::string> args,

@@ -8,6 +8,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qortool {
@@ -26,6 +27,12 @@ struct ParsedArgs
 std::optional<ParsedArgs> ParseArgs(std::span<const std::string> args,
                                     const std::set<std::string> &valueOptions,
                                     const std::set<std::string> &flagOptions, std::string *problem);
+
+// A decimal integer that is the whole text; nullopt otherwise.
+std::optional<int> ParseInt(std::string_view text);
+// An integer option: nullopt when absent; minimum - 1 when it is not a
+// number or below minimum, so that callers test one range.
+std::optional<int> IntOption(const ParsedArgs &args, const std::string &option, int minimum);
 
 // The whole content of a file, or nullopt when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string &path);

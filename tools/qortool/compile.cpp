@@ -6,27 +6,10 @@
 #include "execution/dosdata.h"
 #include "session.h"
 
-#include <charconv>
 #include <filesystem>
 #include <iostream>
 
 namespace qortool {
-
-namespace {
-
-std::optional<int> Positive(const ParsedArgs &args, const std::string &option)
-{
-    const auto text = args.Value(option);
-    if (!text)
-        return std::nullopt;
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (ec != std::errc() || end != text->data() + text->size() || value < 1)
-        return -1;
-    return value;
-}
-
-} // namespace
 
 int RunCompile(std::span<const std::string> args)
 {
@@ -39,7 +22,7 @@ int RunCompile(std::span<const std::string> args)
     if (!parsed)
         return ExitUsage;
     const auto output = parsed->Value("-o");
-    const auto test = Positive(*parsed, "--test");
+    const auto test = IntOption(*parsed, "--test", 1);
     if (!output)
         return UsageError(command, "нужен -o ОБРАЗ");
     if (test.has_value() == parsed->Has("--all"))
@@ -66,9 +49,9 @@ int RunCompile(std::span<const std::string> args)
     options.dosUnit = unitType == "msdos";
     if (debug) {
         qv::STest &t = *document.Test(*test - 1);
-        const auto cycle = Positive(*parsed, "--cycle").value_or(1);
-        const auto first = Positive(*parsed, "--first").value_or(1);
-        const auto last = Positive(*parsed, "--last").value_or(t.Tacts.TactCount());
+        const auto cycle = IntOption(*parsed, "--cycle", 1).value_or(1);
+        const auto first = IntOption(*parsed, "--first", 1).value_or(1);
+        const auto last = IntOption(*parsed, "--last", 1).value_or(t.Tacts.TactCount());
         if (cycle < 1 || cycle > t.Cycles || first < 1 || last < first ||
             last > t.Tacts.TactCount())
             return Refused(command.name, "цикл или такты отладки вне диаграммы теста");

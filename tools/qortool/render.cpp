@@ -15,7 +15,6 @@
 
 #include <QGuiApplication>
 #include <QImageWriter>
-#include <charconv>
 #include <iostream>
 #include <memory>
 
@@ -25,15 +24,6 @@ namespace {
 constexpr int kDefaultWidth = 1200;
 constexpr int kMinWidth = 200;
 constexpr int kMaxWidth = 20000;
-
-std::optional<int> ParseNumber(const std::string &text)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 bool EndsWithPdf(const std::string &path)
 {
@@ -81,14 +71,13 @@ int RunRender(std::span<const std::string> args)
     const auto output = parsed->Value("-o");
     if (!output)
         return UsageError(command, "нужен выходной файл: -o ФАЙЛ.png");
-    const auto testNumber = ParseNumber(parsed->Value("--test").value_or("1"));
+    const auto testNumber = ParseInt(parsed->Value("--test").value_or("1"));
     if (!testNumber || *testNumber < 1)
         return UsageError(command, "номер теста --test - целое число от 1");
     const std::string view = parsed->Value("--view").value_or("diagram");
     if (view != "diagram" && view != "table")
         return UsageError(command, "вид --view: diagram или table");
-    const auto width =
-        ParseNumber(parsed->Value("--width").value_or(std::to_string(kDefaultWidth)));
+    const auto width = ParseInt(parsed->Value("--width").value_or(std::to_string(kDefaultWidth)));
     if (!width || *width < kMinWidth || *width > kMaxWidth)
         return UsageError(command, "ширина --width - целое число от 200 до 20000");
 

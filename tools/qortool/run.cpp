@@ -14,7 +14,6 @@
 #include "unitrunner.h"
 
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <iostream>
@@ -32,18 +31,6 @@ std::atomic<bool> g_interrupted{false};
 extern "C" void OnInterrupt(int)
 {
     g_interrupted = true;
-}
-
-std::optional<int> Number(const ParsedArgs &args, const std::string &option, int minimum)
-{
-    const auto text = args.Value(option);
-    if (!text)
-        return std::nullopt;
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (ec != std::errc() || end != text->data() + text->size() || value < minimum)
-        return minimum - 1;
-    return value;
 }
 
 struct RunRequest
@@ -97,13 +84,13 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
         return std::nullopt;
     }
     if (!parsed.Has("--all"))
-        request.test = Number(parsed, "--test", 1).value_or(1);
+        request.test = IntOption(parsed, "--test", 1).value_or(1);
     if (request.test && *request.test < 1) {
         UsageError(command, "--test: номер теста от 1");
         return std::nullopt;
     }
     request.continuous = parsed.Has("--continuous");
-    request.passes = Number(parsed, "--passes", 1).value_or(0);
+    request.passes = IntOption(parsed, "--passes", 1).value_or(0);
     if (parsed.Value("--passes") && (request.passes < 1 || !request.continuous)) {
         UsageError(command, "--passes N (от 1) только вместе с --continuous");
         return std::nullopt;
@@ -113,9 +100,9 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
         UsageError(command, "отладка возможна только для одного теста");
         return std::nullopt;
     }
-    request.cycle = Number(parsed, "--cycle", 1).value_or(1);
-    request.first = Number(parsed, "--first", 1).value_or(1);
-    request.last = Number(parsed, "--last", 1).value_or(0);
+    request.cycle = IntOption(parsed, "--cycle", 1).value_or(1);
+    request.first = IntOption(parsed, "--first", 1).value_or(1);
+    request.last = IntOption(parsed, "--last", 1).value_or(0);
     if (const auto unit = parsed.Value("--unit"))
         request.address = *unit;
     if (const auto board = parsed.Value("--board")) {
@@ -205,7 +192,7 @@ int RunRun(std::span<const std::string> args)
 
     UnitRunSetup setup;
     setup.address = request->address;
-    setup.timeoutMs = Number(*parsed, "--timeout", 1);
+    setup.timeoutMs = IntOption(*parsed, "--timeout", 1);
     setup.keepGoing = request->keepGoing;
     UnitRunner runner(setup);
     if (!runner.Ready())

@@ -7,7 +7,6 @@
 #include "infra/version.h"
 
 #include <QCoreApplication>
-#include <charconv>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -55,14 +54,12 @@ std::optional<UnitOptions> ParseOptions(std::span<const std::string> args, std::
         } else if (arg == "--board" && hasValue) {
             options.board = args[++i];
         } else if (arg == "--timeout" && hasValue) {
-            int ms = 0;
-            const std::string &text = args[++i];
-            const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), ms);
-            if (ec != std::errc() || ptr != text.data() + text.size() || ms < 1) {
+            const auto ms = ParseInt(args[++i]);
+            if (!ms || *ms < 1) {
                 *problem = "--timeout ждёт число миллисекунд";
                 return std::nullopt;
             }
-            options.timeout = ms;
+            options.timeout = *ms;
         } else if (arg == "--io-check" && options.action == "check") {
             options.ioCheck = true;
         } else {
