@@ -82,6 +82,7 @@ public:
         }
         if (m_stopped)
             Truncate(test);
+        CheckOutputWords(test, lists);
         if (m_opt.probe)
             Probe(test);
         // The views show read-back values only of a test that has run (in
@@ -303,6 +304,16 @@ private:
             for (int cycle = std::max(keep, 0); cycle < test.Cycles; ++cycle)
                 test.OWords.SetValueAt(id, cycle, -1, ValueSet::Run);
         }
+    }
+
+    // Every output word's check result, for the views: from the values
+    // read (in debug mode only the active cycle's), after the functions and
+    // a stop had their say on them.
+    void CheckOutputWords(STest &test, const TestRunLists &lists)
+    {
+        for (const char c : lists.oWords)
+            test.OWords.Compare(static_cast<unsigned char>(c), false, m_opt.debug,
+                                m_opt.debug ? test.ActiveCycle : 0);
     }
 
     void Probe(STest &test)

@@ -10,6 +10,7 @@
 #include "execution/testerport.h"
 #include "execution/unattendedrunview.h"
 #include "model/settings.h"
+#include "model/tablecontent.h"
 #include "unitfixture.h"
 
 #include <filesystem>
@@ -128,6 +129,68 @@ TEST(RunDriver, AStuckContactFailsTheTestAndTheTestThatCallsIt)
     verdict = bench.Run();
     EXPECT_EQ(verdict.kind, RunVerdict::Errors);
     EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
+}
+
+// The column of the first tact of kind `kind` that uses word `id`.
+int ColumnOf(const STest &test, char kind, char id)
+{
+    for (std::size_t t = 0; t < test.Tacts.D1.size(); ++t)
+        if (test.Tacts.D1[t] == kind && test.Tacts.D2[t] == id)
+            return kDiagramFirstTactCol + static_cast<int>(t);
+    return -1;
+}
+
+TEST(RunDriver, AStuckContactMarksItsOutputWordsWrongInTheDiagram)
+{
+    RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 0;
+    ASSERT_EQ(bench.Run().kind, RunVerdict::Errors);
+    const STest &test = *doc.Test(0);
+    // o1 and o3 lie on the bus of the stuck contact, O2 does not.
+    EXPECT_EQ(test.OWords.Result(1), 1);
+    EXPECT_EQ(test.OWords.Result(2), 0);
+    EXPECT_EQ(test.OWords.Result(3), 1);
+    doc.FillDiagramView();
+    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'o', '1')), TactState::OutputWrong);
+    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'O', '2')), TactState::OutputCorrect);
+    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'o', '3')), TactState::OutputWrong);
+
+    // The golden board makes them right again.
+    RunBench good("[Board]\nTactTime=0\n");
+    good.d.doc.CurrentTest = 0;
+    ASSERT_EQ(good.Run().kind, RunVerdict::Passed);
+    good.d.doc.FillDiagramView();
+    EXPECT_EQ(TactStateAt(good.d.doc.DiagramView, ColumnOf(test, 'o', '1')),
+              TactState::OutputCorrect);
+}
+
+TEST(RunDriver, ADebugRunStoppedEarlyShowsTheWordsItDidNotReadAsNotRead)
+{
+    RunBench bench("[Board]\nTactTime=50000\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 0;
+    doc.SetDebugMode(true);
+    doc.SetActiveCycle(1);
+    UnattendedRunView::Options options;
+    options.escapeOnStatus = "выполнение теста";
+    ASSERT_EQ(bench.Run(options).kind, RunVerdict::Interrupted);
+    const STest &test = *doc.Test(0);
+    const int o1 = ColumnOf(test, 'o', '1');
+    ASSERT_LT(test.RunCounter2, o1 - kDiagramFirstTactCol) << "stopped before the first o tact";
+    EXPECT_EQ(test.OWords.Result(1), 2) << "not checked";
+    doc.FillDiagramView();
+    EXPECT_EQ(TactStateAt(doc.DiagramView, o1), TactState::OutputUnchecked);
+    doc.FillTableView();
+    int unread = 0;
+    for (int row = 1; row < doc.TableView.RowCount(); ++row) {
+        if (doc.TableView.Cell(ColCycle, row) != "2" ||
+            doc.TableView.Cell(ColOutputName, row).empty())
+            continue;
+        EXPECT_EQ(doc.TableView.Cell(ColOutputData, row), "- - -") << "row " << row;
+        ++unread;
+    }
+    EXPECT_GT(unread, 0);
 }
 
 TEST(RunDriver, AllTestsNameTheFailedOnes)

@@ -7,6 +7,7 @@
 // state between paint calls besides the fonts, colours and offsets it is
 // given.
 
+#include "model/diagramcontent.h"
 #include "ui/views/diagramgeometry.h"
 #include "ui/views/drawinfo.h"
 #include "ui/views/paintkit.h"
@@ -65,8 +66,8 @@ public:
 
 private:
     const STest *CurrentTest() const;
-    QColor KindColour(const SDrawGridInfo &info, char kind, const std::string &number) const;
-    QColor ColourOfClosingLetter(char letter) const;
+    // The colour of a tact's header letters.
+    QColor StateColour(TactState state) const;
 
     // Diagram cells by area.
     void PaintCorner(QPainter &p, const SDrawGridInfo &info) const;
