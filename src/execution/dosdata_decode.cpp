@@ -8,6 +8,8 @@
 #include "model/stest.h"
 #include "model/wordvalues.h"
 
+#include <array>
+
 namespace qv {
 
 namespace {
@@ -66,6 +68,7 @@ public:
         STest &test = *m_doc.Test(m_index);
         std::int32_t &errors = m_doc.ErrorCounts[static_cast<std::size_t>(m_index)];
         errors = 0;
+        m_onCount.fill(false);
         const std::uint8_t cycleReached = m_in.U8();
         test.RunCounter1 = m_opt.debug ? test.ActiveCycle + 1 : cycleReached;
         test.RunCounter2 = m_in.U8();
@@ -118,8 +121,10 @@ private:
                 if (inverse)
                     v = ~v & mask;
                 const auto ref = test.OWords.ValueAt(id, constant ? 0 : cycle, ValueSet::Reference);
-                if (counted && (!ref || static_cast<std::uint32_t>(*ref) != v))
+                if (counted && (!ref || static_cast<std::uint32_t>(*ref) != v)) {
                     ++errors;
+                    SetOnCount(id, true);
+                }
                 if (m_opt.debug)
                     test.OWords.SetValueAt(id, cycle, static_cast<std::int32_t>(v), ValueSet::Run);
                 else
@@ -167,19 +172,42 @@ private:
         return w && w->Data != w->Run;
     }
 
+    bool OnCount(int id) const
+    {
+        return id >= 0 && id < static_cast<int>(m_onCount.size()) &&
+               m_onCount[static_cast<std::size_t>(id)];
+    }
+    void SetOnCount(int id, bool on)
+    {
+        if (id >= 0 && id < static_cast<int>(m_onCount.size()))
+            m_onCount[static_cast<std::size_t>(id)] = on;
+    }
+
+    // How a function's update of an output word moves the count.
+    enum class Recount {
+        TakeOffOnly, // F-functions: a difference the update ends is taken off
+        InStep,      // M- and P-functions: and one it leaves is counted
+    };
+
     // Sets a word's reference (or run) text, keeping the error count in step
-    // for an output word.
+    // for an output word. Only a difference this decode counted is taken off:
+    // one left by an earlier run (a reference an F-function set, say) was
+    // never on this count.
     void SetWordText(STest &test, char kind, int id, const std::string &text, ValueSet which,
-                     std::int32_t &errors)
+                     std::int32_t &errors, Recount recount)
     {
         if (id <= 0)
             return;
         const bool output = kind == 'o';
-        if (output && Differs(test, id))
+        if (output && Differs(test, id) && OnCount(id)) {
             --errors;
+            SetOnCount(id, false);
+        }
         List(test, kind).SetText(id, text, which);
-        if (output && Differs(test, id))
+        if (output && recount == Recount::InStep && Differs(test, id)) {
             ++errors;
+            SetOnCount(id, true);
+        }
     }
 
     void FFunctions(STest &test, const TestRunLists &lists, std::int32_t &errors)
@@ -202,13 +230,14 @@ private:
             if (!adr || !dat)
                 throw InternalError("ProcessDosData");
             SetWordText(test, adr->kind, adr->id, std::to_string(reached), ValueSet::Reference,
-                        errors);
+                        errors, Recount::TakeOffOnly);
             std::string data;
             if (compared && dat->kind == 'o')
                 data = std::to_string(*compared);
             else if (const SWord *w = List(test, dat->kind).Find(dat->id))
                 data = w->Run;
-            SetWordText(test, dat->kind, dat->id, data, ValueSet::Reference, errors);
+            SetWordText(test, dat->kind, dat->id, data, ValueSet::Reference, errors,
+                        Recount::TakeOffOnly);
         }
     }
 
@@ -216,7 +245,8 @@ private:
     {
         if (id <= 0)
             return;
-        SetWordText(test, kind, id, std::to_string(m_in.U16()), ValueSet::Reference, errors);
+        SetWordText(test, kind, id, std::to_string(m_in.U16()), ValueSet::Reference, errors,
+                    Recount::InStep);
     }
 
     std::int64_t Value(STest &test, char kind, int id)
@@ -246,7 +276,7 @@ private:
             if (m->DatRead > 0) {
                 Update(test, 'o', m->DatRead, errors);
                 SetWordText(test, 'o', m->DatRead, std::to_string(m_in.U16()), ValueSet::Run,
-                            errors);
+                            errors, Recount::InStep);
             }
             m->Error = false;
             for (int bit = 0; bit < kMemoryAlgorithms; ++bit) {
@@ -283,8 +313,9 @@ private:
             // value (another function's) would count a golden board as wrong.
             if (p->DatRead > 0) {
                 const std::string value = std::to_string(m_in.U16());
-                SetWordText(test, 'o', p->DatRead, value, ValueSet::Reference, errors);
-                SetWordText(test, 'o', p->DatRead, value, ValueSet::Run, errors);
+                SetWordText(test, 'o', p->DatRead, value, ValueSet::Reference, errors,
+                            Recount::InStep);
+                SetWordText(test, 'o', p->DatRead, value, ValueSet::Run, errors, Recount::InStep);
             }
         }
     }
@@ -367,6 +398,8 @@ private:
     AnswerReader m_in;
     bool m_stopped;
     int m_index = 0;
+    // Output words (by Id) whose difference is on the current test's count.
+    std::array<bool, kMaxWords + 1> m_onCount{};
 };
 
 bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer, bool fetch)

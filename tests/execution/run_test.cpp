@@ -224,6 +224,29 @@ TEST(RunDriver, TheFunctionTestShowsItsProgressAndFetchesItsData)
     EXPECT_TRUE(fs::exists(bench.dir / "ram_dump.dat"));
 }
 
+TEST(RunDriver, AGoldenBoardPassesATestOfOnlyAComparingFFunctionRunAfterRun)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 1;
+    // The memory test cut down to its F3, which compares the ROM with rom.dat.
+    STest &test = *doc.Test(1);
+    ASSERT_EQ(test.FFuncs.ByNumber(3)->Type, DirCompareFile);
+    test.Tacts.D1 = "-FC-";
+    test.Tacts.D2 = "0300";
+    for (int line = 0; line < test.Tacts.Count(); ++line) {
+        TLine levels = *test.Tacts.GetLine(line);
+        levels.Levels = levels.Levels.substr(0, 4);
+        test.Tacts.SetLine(line, levels);
+    }
+    for (int run = 1; run <= 2; ++run) {
+        const RunVerdict verdict = bench.Run();
+        EXPECT_EQ(verdict.kind, RunVerdict::Passed) << "run " << run << ": " << verdict.text;
+        EXPECT_EQ(doc.ErrorCounts[1], 0) << "run " << run;
+        EXPECT_FALSE(test.FFuncs.ByNumber(3)->Error);
+    }
+}
+
 TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
 {
     {
