@@ -191,7 +191,8 @@ TEST_F(DeskModes, TabsTurnRedForFailedAndBlueForPassedTests)
     EXPECT_EQ(info.tab(0)->palette().color(QPalette::ButtonText), QColor(Qt::red));
     EXPECT_EQ(info.tab(1)->palette().color(QPalette::ButtonText), QColor(Qt::blue));
     EXPECT_EQ(info.label("lbErrors")->text(), QStringLiteral("3 (3)"));
-    EXPECT_EQ(info.label("lbErrors")->palette().color(QPalette::WindowText), QColor(Qt::red));
+    const QLabel &errors = *info.label("lbErrors");
+    EXPECT_EQ(errors.palette().color(errors.foregroundRole()), QColor(Qt::red));
 
     doc.ResetRunResults();
     EXPECT_EQ(info.tabResult(0), Result::None);

@@ -203,6 +203,15 @@ TEST_F(RunDesk, AStuckContactShowsTheErrorVerdictAndTurnsTheTabRed)
     EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::None);
     EXPECT_GT(window->document().ErrorCounts[0], 0);
+    // "Найдено ошибок" shows the test's count in red, on the screen too.
+    QLabel *errors = window->infoPanel()->label("lbErrors");
+    EXPECT_TRUE(errors->text().startsWith(QString::number(window->document().ErrorCounts[0])));
+    const QImage shot = errors->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            red += shot.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
+    EXPECT_GT(red, 0);
 }
 
 TEST_F(RunDesk, EscDuringASlowRunStopsItAndTellsTheCycleAndTactReached)
