@@ -288,6 +288,9 @@ private:
                 }
                 m->Status[static_cast<std::size_t>(bit)] = status;
             }
+            // A failed function counts as an error of the test, as an F- or
+            // S-function does: the verdict and the tab colour are made from
+            // the count alone, and a memory fault must not pass as a success.
             if (m->Error)
                 ++errors;
             m->WritePos = Position(test, m->AdrWrite, m->AdrWrite2);
@@ -303,7 +306,7 @@ private:
                 throw InternalError("UpdateWordsForFuncM_P");
             p->Status = m_in.U8();
             p->Error = p->Status == 0;
-            if (p->Error)
+            if (p->Error) // counted for the verdict, as an M-function's failure
                 ++errors;
             Update(test, p->AdrWriteKind, p->AdrWrite, errors);
             Update(test, p->AdrReadKind, p->AdrRead, errors);

@@ -224,6 +224,36 @@ TEST(RunDriver, TheFunctionTestShowsItsProgressAndFetchesItsData)
     EXPECT_TRUE(fs::exists(bench.dir / "ram_dump.dat"));
 }
 
+// Cuts the memory test down to the tacts of one of its functions.
+void OnlyTacts(STest &test, const std::string &d1, const std::string &d2)
+{
+    test.Tacts.D1 = d1;
+    test.Tacts.D2 = d2;
+    for (int line = 0; line < test.Tacts.Count(); ++line) {
+        TLine levels = *test.Tacts.GetLine(line);
+        levels.Levels = levels.Levels.substr(0, d1.size());
+        test.Tacts.SetLine(line, levels);
+    }
+}
+
+TEST(RunDriver, AFailedProgrammingFunctionFailsTheTestWithoutAWrongWord)
+{
+    RunBench bench("[Board]\nTactTime=0\nProgrammingFails=1\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 1;
+    STest &test = *doc.Test(1);
+    OnlyTacts(test, "-PW-", "0100");
+    const RunVerdict verdict = bench.Run(); // the unit's question answered "go on"
+    EXPECT_EQ(verdict.kind, RunVerdict::Errors);
+    EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
+    EXPECT_EQ(bench.view->DecodedTests(), (std::vector<std::pair<int, bool>>{{1, true}}))
+        << "the tab turns red";
+    EXPECT_TRUE(test.PFuncs.ByNumber(1)->Error);
+    for (const SWord &word : test.OWords.Words())
+        EXPECT_EQ(word.Data, word.Run) << "o" << word.Id;
+    EXPECT_EQ(doc.ErrorCounts[1], 1);
+}
+
 TEST(RunDriver, AGoldenBoardPassesATestOfOnlyAComparingFFunctionRunAfterRun)
 {
     RunBench bench("[Board]\nTactTime=0\n");
@@ -232,13 +262,7 @@ TEST(RunDriver, AGoldenBoardPassesATestOfOnlyAComparingFFunctionRunAfterRun)
     // The memory test cut down to its F3, which compares the ROM with rom.dat.
     STest &test = *doc.Test(1);
     ASSERT_EQ(test.FFuncs.ByNumber(3)->Type, DirCompareFile);
-    test.Tacts.D1 = "-FC-";
-    test.Tacts.D2 = "0300";
-    for (int line = 0; line < test.Tacts.Count(); ++line) {
-        TLine levels = *test.Tacts.GetLine(line);
-        levels.Levels = levels.Levels.substr(0, 4);
-        test.Tacts.SetLine(line, levels);
-    }
+    OnlyTacts(test, "-FC-", "0300");
     for (int run = 1; run <= 2; ++run) {
         const RunVerdict verdict = bench.Run();
         EXPECT_EQ(verdict.kind, RunVerdict::Passed) << "run " << run << ": " << verdict.text;
