@@ -11,6 +11,8 @@
 #include "execution/unattendedrunview.h"
 #include "model/settings.h"
 #include "model/tablecontent.h"
+#include "sim/program.h"
+#include "sim/unitstate.h"
 #include "unitfixture.h"
 
 #include <filesystem>
@@ -191,6 +193,31 @@ TEST(RunDriver, ADebugRunStoppedEarlyShowsTheWordsItDidNotReadAsNotRead)
         ++unread;
     }
     EXPECT_GT(unread, 0);
+}
+
+TEST(RunDriver, DebugModeSendsAConstantWordsValueOfTheDebuggedCycle)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 0;
+    doc.SetDebugMode(true);
+    doc.SetActiveCycle(1);
+    STest &test = *doc.Test(0);
+    ASSERT_TRUE(test.IWords.Find(2)->IsConstant());
+    ASSERT_EQ(test.Tacts.D1[6], 'i');
+    test.Tacts.D2[6] = '2'; // the constant word in the word test's tact 7
+    // The debug value of the second cycle, as the operator sets it.
+    ASSERT_TRUE(test.IWords.SetValueAt(2, 1, 9, ValueSet::Run));
+    ASSERT_EQ(bench.Run().kind, RunVerdict::Passed);
+    std::vector<std::uint16_t> sent;
+    bench.unit->Inspect([&](sim::SimulatedUnit &unit) {
+        const auto &program = unit.State().lastProgram;
+        ASSERT_TRUE(program);
+        for (const auto &word : program->tests.at(0).inputs)
+            if (word.id == 2)
+                sent = word.values;
+    });
+    EXPECT_EQ(sent, std::vector<std::uint16_t>{9});
 }
 
 TEST(RunDriver, AllTestsNameTheFailedOnes)
