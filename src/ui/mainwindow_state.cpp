@@ -207,8 +207,9 @@ void TBaseForm::stepDebugCycle(int delta)
 void TBaseForm::onFileOpened()
 {
     m_info->showTabs(m_document->Doc.NTest);
+    // A file without a number base (SYS 0) ticks neither command.
     m_actions.sys8->setChecked(m_document->Doc.Sys == 8);
-    m_actions.sys16->setChecked(m_document->Doc.Sys != 8);
+    m_actions.sys16->setChecked(m_document->Doc.Sys == 16);
     fillInformation();
 }
 
@@ -299,7 +300,7 @@ void TBaseForm::fillInformation()
     }
     const QString contacts = Text(doc.Cnt.FileName);
     m_info->setContactFile(contacts.isEmpty() ? unknown : QFileInfo(contacts).fileName(), contacts);
-    m_info->setNumberSystem(doc.Doc.Sys == 8 ? QStringLiteral("8") : QStringLiteral("16"));
+    m_info->setNumberSystem(QString::number(doc.Doc.Sys));
     if (const STest *test = doc.Test(doc.CurrentTest)) {
         m_info->setCycles(QString::number(test->Cycles));
         m_info->setStartTact(QString::number(test->StartTact));

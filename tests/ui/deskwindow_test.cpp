@@ -2,6 +2,7 @@
 
 #include "infra/messages.h"
 #include "model/quorvik.h"
+#include "model/scriptedfileui.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/deskfixture.h"
@@ -229,6 +230,28 @@ TEST_F(Desk, CommandsWhoseWindowsComeLaterSayTheyAreNotAvailable)
     }
     a.iWord->trigger();
     EXPECT_NE(Messages().back().find("Входные слова"), std::string::npos);
+}
+
+TEST_F(Desk, AFileWithoutANumberBaseTicksNeitherBaseAndShowsItsZero)
+{
+    TBaseForm &form = WindowWithDemo();
+    EXPECT_TRUE(form.actions().sys16->isChecked());
+    EXPECT_FALSE(form.actions().sys8->isChecked());
+    {
+        // The demo saved with no number base, as a file without the SYS
+        // key reads.
+        NullDocumentObserver observer;
+        ScriptedFileUi ui;
+        TQuorvik other(observer, ui);
+        ASSERT_TRUE(other.LoadFile(Demo("nobase").toStdString()));
+        other.Doc.Sys = 0;
+        ASSERT_TRUE(other.SaveFile());
+    }
+    ASSERT_TRUE(form.openFile(Demo("nobase")));
+    ASSERT_EQ(form.document().Doc.Sys, 0);
+    EXPECT_FALSE(form.actions().sys16->isChecked());
+    EXPECT_FALSE(form.actions().sys8->isChecked());
+    EXPECT_EQ(form.infoPanel()->label("lbSystem")->text(), QStringLiteral("0"));
 }
 
 TEST_F(Desk, TheViewsRefuseAllTestsWithAWarning)
