@@ -17,6 +17,7 @@
 
 #include "model/displaycolours.h"
 #include "ui/desk/mainactions.h"
+#include "ui/desk/physicalkeys.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 
@@ -210,6 +211,7 @@ private:
     desk::MainActions m_actions;
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
+    desk::PlainPresses m_plainPresses;
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;
     TableView *m_table = nullptr;

@@ -317,12 +317,11 @@ bool TBaseForm::eventFilter(QObject *watched, QEvent *event)
 
 bool TBaseForm::handleKey(QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers chords = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-    if (event->modifiers() & chords)
-        return false;
     const bool runEnabled = m_runBar->pusk()->isEnabled();
     if (event->type() == QEvent::KeyRelease) {
-        if (event->isAutoRepeat() || !runEnabled)
+        if (event->isAutoRepeat())
+            return false;
+        if (!m_plainPresses.Released(*event) || desk::ChordHeld(*event) || !runEnabled)
             return false;
         if (desk::IsF5(*event)) {
             startRun();
@@ -361,6 +360,8 @@ bool TBaseForm::handleKey(QKeyEvent *event)
             return false;
         }
     }
+    if (!m_plainPresses.Pressed(*event))
+        return false;
     const QString text = event->text();
     if (text.size() != 1)
         return false;
