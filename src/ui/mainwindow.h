@@ -193,6 +193,8 @@ private:
     // Creates the comment window once, shows slot `slot` and brings it up.
     TfmComment &commentWindowOn(int slot);
     bool handleKey(QKeyEvent *event);
+    // Hides and empties both views (all tests chosen).
+    void hideViews();
     void setScale();
     void switchProbe(int probe);
     void selectProbe(int probe);

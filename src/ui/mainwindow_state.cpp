@@ -52,6 +52,7 @@ void TBaseForm::selectTest(int index)
             return;
         }
         doc.CurrentTest = -1;
+        hideViews();
         updateState();
         m_info->pressTab(kAllTests);
         doc.UpdateStatus("numerr");
@@ -96,6 +97,20 @@ void TBaseForm::refillShownView()
         doc.FillTableView();
         m_table->refresh();
     }
+    refreshViews();
+}
+
+void TBaseForm::hideViews()
+{
+    // Neither view belongs to all tests: both go, emptied, and the next
+    // test chosen brings back the one last used.
+    m_shown = View::None;
+    m_actions.diagramm->setChecked(false);
+    m_actions.table->setChecked(false);
+    m_diagram->hide();
+    m_table->hide();
+    m_document->FillDiagramView();
+    m_document->FillTableView();
     refreshViews();
 }
 

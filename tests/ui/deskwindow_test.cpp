@@ -3,6 +3,7 @@
 #include "infra/messages.h"
 #include "model/quorvik.h"
 #include "model/scriptedfileui.h"
+#include "model/tablecontent.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/deskfixture.h"
@@ -252,6 +253,28 @@ TEST_F(Desk, AFileWithoutANumberBaseTicksNeitherBaseAndShowsItsZero)
     EXPECT_FALSE(form.actions().sys16->isChecked());
     EXPECT_FALSE(form.actions().sys8->isChecked());
     EXPECT_EQ(form.infoPanel()->label("lbSystem")->text(), QStringLiteral("0"));
+}
+
+TEST_F(Desk, AllTestsLeaveNoViewOfAnEarlierTest)
+{
+    TBaseForm &form = WindowWithDemo();
+    form.showTable();
+    ASSERT_TRUE(form.tableView()->isVisible());
+    ASSERT_GT(form.document().TableView.RowCount(), 1);
+
+    form.selectTest(TBaseForm::kAllTests);
+    EXPECT_FALSE(form.tableView()->isVisible());
+    EXPECT_FALSE(form.diagramView()->isVisible());
+    EXPECT_EQ(form.document().TableView.RowCount(), 1) << "only the header is left";
+    EXPECT_EQ(form.document().DiagramShape.tactCount, 0);
+    EXPECT_FALSE(form.actions().table->isChecked());
+    EXPECT_FALSE(form.actions().diagramm->isChecked());
+
+    // A test brings back the view last used, with that test in it.
+    form.selectTest(2);
+    EXPECT_TRUE(form.tableView()->isVisible());
+    EXPECT_EQ(form.document().TableView.Cell(ColOutputName, 1).rfind("o1 ", 0), 0u)
+        << form.document().TableView.Cell(ColOutputName, 1);
 }
 
 TEST_F(Desk, TheViewsRefuseAllTestsWithAWarning)
