@@ -4,6 +4,7 @@
 #include "model/quorvik.h"
 #include "model/scriptedfileui.h"
 #include "model/tablecontent.h"
+#include "ui/application.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/deskfixture.h"
@@ -11,11 +12,15 @@
 #include "ui/views/tableview.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -275,6 +280,37 @@ TEST_F(Desk, AllTestsLeaveNoViewOfAnEarlierTest)
     EXPECT_TRUE(form.tableView()->isVisible());
     EXPECT_EQ(form.document().TableView.Cell(ColOutputName, 1).rfind("o1 ", 0), 0u)
         << form.document().TableView.Cell(ColOutputName, 1);
+}
+
+TEST_F(Desk, TheOpenDialogSpeaksRussian)
+{
+    auto &app = *static_cast<QuorvikApplication *>(QCoreApplication::instance());
+    ASSERT_TRUE(app.installToolkitTranslations()) << "the toolkit's translations are installed";
+    TBaseForm &form = Window();
+    QString lookIn, fileName;
+    QStringList buttons;
+    bool seen = false;
+    QTimer::singleShot(0, &form, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen = true;
+        if (auto *label = dialog->findChild<QLabel *>(QStringLiteral("lookInLabel")))
+            lookIn = label->text();
+        if (auto *label = dialog->findChild<QLabel *>(QStringLiteral("fileNameLabel")))
+            fileName = label->text();
+        for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+            buttons << button->text();
+        dialog->reject();
+    });
+    form.actions().openFile->trigger();
+    app.removeToolkitTranslations();
+    ASSERT_TRUE(seen);
+    EXPECT_FALSE(lookIn.isEmpty());
+    EXPECT_NE(lookIn, QStringLiteral("Look in:"));
+    EXPECT_NE(fileName, QStringLiteral("File &name:"));
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Отмена"))) << buttons.join(", ").toStdString();
+    EXPECT_FALSE(buttons.contains(QStringLiteral("Cancel")));
 }
 
 TEST_F(Desk, TheViewsRefuseAllTestsWithAWarning)
