@@ -193,6 +193,18 @@ TEST_F(QortoolRun, RenderAfterARunPaintsTheWrongOutputWordsInTheWrongColour)
               (std::vector<std::string>{"#ff0000", "#000080", "#ff0000", "#ff0000"}));
 }
 
+TEST_F(QortoolRun, ARenderedTableGrowsToShowItsValuesWhole)
+{
+    const QString picture = dir.filePath("narrow.png");
+    const ToolRun run = Qortool({"render", kDemo, "--test", "1", "--view", "table", "--width",
+                                 "200", "--run", "-o", picture});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const QImage image(picture);
+    ASSERT_FALSE(image.isNull());
+    // A table 200 pixels wide would cut every name and wait: it grows.
+    EXPECT_GT(image.width(), 300);
+}
+
 TEST_F(QortoolRun, BadArgumentsAreRefused)
 {
     EXPECT_EQ(Qortool({"run", kDemo, "--test", "1", "--all"}).exitCode, 2);

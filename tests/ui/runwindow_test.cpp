@@ -24,8 +24,10 @@
 #include "ui/run/mprogresswindow.h"
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
+#include "ui/views/tableview.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
@@ -212,6 +214,36 @@ TEST_F(RunDesk, AStuckContactShowsTheErrorVerdictAndTurnsTheTabRed)
         for (int x = 0; x < shot.width(); ++x)
             red += shot.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
     EXPECT_GT(red, 0);
+}
+
+TEST_F(RunDesk, AfterARunTheTableShowsEveryValueWhole)
+{
+    Start("[Board]\nTactTime=0\n");
+    window->showTable();
+    RunWith([&] { PressOkWhenShown(); });
+    ASSERT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
+    const TextGrid &content = window->document().TableView;
+    const TableView &table = *window->tableView();
+    QFont bold = table.font();
+    bold.setBold(true);
+    const QFontMetrics plain(table.font());
+    const QFontMetrics header(bold);
+    bool sawWait = false;
+    for (int row = 0; row < content.RowCount(); ++row) {
+        for (const int col : {0, 2, 3, 5, 6}) {
+            const QString text = QString::fromStdString(content.Cell(col, row));
+            const QFontMetrics &metrics = row == 0 || col == 0 ? header : plain;
+            EXPECT_LT(metrics.horizontalAdvance(text), table.colWidth(col))
+                << "row " << row << ", column " << col << ": " << text.toStdString();
+            sawWait = sawWait || text.startsWith(QLatin1Char('#'));
+        }
+    }
+    EXPECT_TRUE(sawWait) << "the wait word shows its wait";
+    // The whole table still fits the view when the room is there.
+    int total = 0;
+    for (int col = 0; col < 7; ++col)
+        total += table.colWidth(col);
+    EXPECT_LE(total, table.viewport()->width());
 }
 
 TEST_F(RunDesk, EscDuringASlowRunStopsItAndTellsTheCycleAndTactReached)

@@ -56,6 +56,8 @@ public:
 
     void PaintDiagramCell(QPainter &painter, const SDrawGridInfo &info) const;
     void PaintTableCell(QPainter &painter, const STableGridInfo &info) const;
+    // The width a table cell needs to show its whole text as it is painted.
+    int TableTextWidth(const TextGrid &grid, int col, int row) const;
 
     // The hint over the header of a tact of kind `kind` ('i', 'o'/'O', 'g',
     // 'G') using word `number`; empty for other kinds or without a test.

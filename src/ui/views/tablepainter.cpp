@@ -46,6 +46,37 @@ bool OutputDiffers(const TextGrid &grid, int row)
 
 } // namespace
 
+int TQorFunc::TableTextWidth(const TextGrid &grid, int c, int r) const
+{
+    const std::string &text = grid.Cell(c, r);
+    if (text.empty())
+        return 0;
+    // Room for the frame lines and a little air on either side.
+    constexpr int kAir = 2 * kRightMargin;
+    const auto width = [](const FontFace &face, std::string_view part) {
+        return face.metrics.horizontalAdvance(Text(part));
+    };
+    if (r == 0 || c == ColCycle)
+        return width(m_bold, text) + kAir;
+    if (c != ColInputName && c != ColOutputName) {
+        const int picture = m_pictures.TablePicture(grid.Mark(c, r)).width();
+        return width(m_plain, text) + (picture > 0 ? 2 * (picture + kRightMargin) : 0) + kAir;
+    }
+    std::string_view name = text;
+    std::string_view note;
+    if (const auto split = name.find(kNoteSeparator); split != std::string_view::npos) {
+        note = name.substr(split + 1);
+        name = name.substr(0, split);
+    }
+    const auto space = name.find(' ');
+    const std::string_view rest =
+        space == std::string_view::npos ? std::string_view() : name.substr(space + 1);
+    int needed = kNameLeft + width(m_bold, name.substr(0, space)) + kNameGap + width(m_plain, rest);
+    if (!note.empty())
+        needed += kNameGap + width(m_plain, note) + kRightMargin;
+    return needed + kAir;
+}
+
 void TQorFunc::PaintTableCell(QPainter &p, const STableGridInfo &info) const
 {
     if (!info.grid)

@@ -2,6 +2,7 @@
 
 #include "model/quorvik.h"
 #include "ui/textmetrics.h"
+#include "ui/views/qorfunc.h"
 
 #include <algorithm>
 
@@ -28,15 +29,27 @@ grid::Geometry DiagramGridGeometry(const DiagramGeometry &g, int colCount, int r
     return geometry;
 }
 
-grid::Geometry TableGridGeometry(int tableWidth, int rowCount)
+grid::Geometry TableGridGeometry(int tableWidth, int rowCount, const std::array<int, 7> &needs)
 {
     grid::Geometry geometry;
-    const auto widths = TableColumnWidths(tableWidth);
+    const auto widths = FittedTableColumnWidths(tableWidth, needs);
     geometry.colWidths.assign(widths.begin(), widths.end());
     geometry.rowHeights.assign(static_cast<std::size_t>(std::max(rowCount, 0)), kTableRowHeight);
     geometry.fixedRows = rowCount > 1 ? 1 : 0;
     geometry.topRow = geometry.fixedRows;
     return geometry;
+}
+
+std::array<int, 7> TableTextNeeds(const TQorFunc &painter, const TextGrid &content)
+{
+    std::array<int, 7> needs{};
+    const int cols = std::min(content.ColCount(), static_cast<int>(needs.size()));
+    for (int r = 0; r < content.RowCount(); ++r)
+        for (int c = 0; c < cols; ++c) {
+            int &need = needs[static_cast<std::size_t>(c)];
+            need = std::max(need, painter.TableTextWidth(content, c, r));
+        }
+    return needs;
 }
 
 std::string VMarksOf(const STest &test)
