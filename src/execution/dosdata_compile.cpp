@@ -5,6 +5,7 @@
 #include "execution/imagebytes.h"
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
+#include "model/filepaths.h"
 #include "model/modelfailure.h"
 #include "model/quorvik.h"
 #include "model/stest.h"
@@ -327,9 +328,11 @@ private:
         return list.BusWidth(id, m_doc.Doc.Tyres);
     }
 
+    // The unit gets the name in the folder (checked by CheckDataFile before).
     static std::string FileBytes(const std::string &name)
     {
-        return TryUtf8ToCp1251(name).value_or(name);
+        const std::string bare = DataFileNameInFolder(name).value_or(name);
+        return TryUtf8ToCp1251(bare).value_or(bare);
     }
 
     void FFunctions(const STest &test, const TestRunLists &lists)
@@ -515,7 +518,8 @@ void Dosdata::AddSerialFiles(const TestRunLists &lists)
         const SFuncS *s = test.SFuncs.ByNumber(static_cast<unsigned char>(c));
         if (!s || s->FileName.empty())
             continue;
-        const auto path = m_dir / std::filesystem::u8path(s->FileName);
+        const auto path =
+            DataFileInFolder(m_dir, FunctionLabel('S', s->Number, s->Name), s->FileName);
         std::error_code ec;
         if (std::filesystem::is_regular_file(path, ec) &&
             std::find(m_dataFiles.begin(), m_dataFiles.end(), path) == m_dataFiles.end())
