@@ -34,25 +34,6 @@ std::uint16_t ChannelCode(int contact, bool dosUnit)
     return 0;
 }
 
-bool IsItemLetter(char c)
-{
-    switch (c) {
-    case 'i':
-    case 'o':
-    case 'O':
-    case 'g':
-    case 'G':
-    case 'F':
-    case 'M':
-    case 'P':
-    case 'S':
-    case 'T':
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The value a word applies in cycle `cycle`: its run value, else its
 // reference, a constant word's single value for every cycle.
 std::uint32_t AppliedValue(const TWord &list, const SWord &word, int cycle)
@@ -157,7 +138,7 @@ private:
                 m_out.U8(0);
             } else if (letter == '-') {
                 LevelChange(tacts, i);
-            } else if (IsItemLetter(letter)) {
+            } else if (IsDiagramItemLetter(letter)) {
                 m_out.U8(static_cast<std::uint8_t>(letter));
                 m_out.U8(static_cast<std::uint32_t>(ColumnItem(test, i)));
             } else if (letter == 'C' || letter == 'R' || letter == 'W' || letter == 'E' ||
@@ -482,6 +463,17 @@ bool Dosdata::Compile(std::span<std::uint8_t> buffer, std::size_t &position)
         m_failure = "Нет теста для выполнения";
         Mesbo().Show(m_failure, MbError, "Ошибка");
         return false;
+    }
+    for (const int t : m_runList) {
+        // A test with values unfit for the image is refused before any
+        // question is asked; its load log named them already.
+        const STest &test = *m_doc.Test(t);
+        if (!test.LoadProblems.empty()) {
+            m_failure = "Тест №" + std::to_string(t + 1) +
+                        " не может быть выполнен: " + test.LoadProblems.front();
+            Mesbo().Show(m_failure, MbError, "Ошибка");
+            return false;
+        }
     }
     try {
         if (m_options.debug)
