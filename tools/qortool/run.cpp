@@ -107,6 +107,25 @@ bool ReadNumber(const Command &command, const ParsedArgs &parsed, const std::str
     return true;
 }
 
+// --debug and its cycle and tacts; false after the usage error.
+bool ReadDebugRange(const Command &command, const ParsedArgs &parsed, RunRequest &request)
+{
+    request.debug = parsed.Has("--debug");
+    if (request.debug && !request.test) {
+        UsageError(command, "отладка возможна только для одного теста");
+        return false;
+    }
+    for (const char *option : {"--cycle", "--first", "--last"}) {
+        if (parsed.Value(option) && !request.debug) {
+            UsageError(command, std::string(option) + " только вместе с --debug");
+            return false;
+        }
+    }
+    return ReadNumber(command, parsed, "--cycle", 1, std::nullopt, "номер цикла", &request.cycle) &&
+           ReadNumber(command, parsed, "--first", 1, std::nullopt, "номер такта", &request.first) &&
+           ReadNumber(command, parsed, "--last", 1, std::nullopt, "номер такта", &request.last);
+}
+
 std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs &parsed)
 {
     RunRequest request;
@@ -127,20 +146,7 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
         UsageError(command, "--passes только вместе с --continuous");
         return std::nullopt;
     }
-    request.debug = parsed.Has("--debug");
-    if (request.debug && !request.test) {
-        UsageError(command, "отладка возможна только для одного теста");
-        return std::nullopt;
-    }
-    for (const char *option : {"--cycle", "--first", "--last"}) {
-        if (parsed.Value(option) && !request.debug) {
-            UsageError(command, std::string(option) + " только вместе с --debug");
-            return std::nullopt;
-        }
-    }
-    if (!ReadNumber(command, parsed, "--cycle", 1, std::nullopt, "номер цикла", &request.cycle) ||
-        !ReadNumber(command, parsed, "--first", 1, std::nullopt, "номер такта", &request.first) ||
-        !ReadNumber(command, parsed, "--last", 1, std::nullopt, "номер такта", &request.last))
+    if (!ReadDebugRange(command, parsed, request))
         return std::nullopt;
     int timeout = 0;
     if (!ReadNumber(command, parsed, "--timeout", 1, kMaxTimeoutMs, "время ожидания в мс",
