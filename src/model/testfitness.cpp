@@ -60,17 +60,57 @@ void CheckDiagram(const TTimeArray &tacts, std::vector<std::string> &out)
     } else if (const std::string problem = DiagramLetterProblem(tacts.D1); !problem.empty()) {
         out.push_back(ValueProblemText(kDiagram, "D1", tacts.D1, problem));
     }
-    for (int i = 1; i < tacts.TactCount(); ++i) {
-        if (IsDiagramItemLetter(tacts.D1[static_cast<std::size_t>(i)]) && tacts.ItemAt(i) < 0) {
-            out.push_back(
-                ValueProblemText(kDiagram, "D2", tacts.D2,
-                                 "не задаёт номер элемента в такте " + std::to_string(i + 1)));
-            break;
-        }
-    }
     if (tacts.Count() > kMaxImageCount)
         out.push_back(ValueProblemText(kDiagram, std::to_string(kMaxImageCount + 1), "",
                                        "лишняя: строк больше " + std::to_string(kMaxImageCount)));
+}
+
+bool ItemExists(const STest &test, char letter, int n)
+{
+    switch (letter) {
+    case 'i':
+        return test.IWords.Find(n) != nullptr;
+    case 'o':
+    case 'O':
+        return test.OWords.Find(n) != nullptr;
+    case 'g':
+    case 'G':
+        return test.GWords.Find(n) != nullptr;
+    case 'F':
+        return test.FFuncs.ByNumber(n) != nullptr;
+    case 'M':
+        return test.MFuncs.ByNumber(n) != nullptr;
+    case 'P':
+        return test.PFuncs.ByNumber(n) != nullptr;
+    case 'S':
+        return test.SFuncs.ByNumber(n) != nullptr;
+    default:
+        return true; // a T column calls a test of the file, or nothing
+    }
+}
+
+// The first item column whose D2 character names nothing the test has.
+void CheckItems(const STest &test, std::vector<std::string> &out)
+{
+    const TTimeArray &tacts = test.Tacts;
+    for (int i = 1; i < tacts.TactCount(); ++i) {
+        const char letter = tacts.D1[static_cast<std::size_t>(i)];
+        if (!IsDiagramItemLetter(letter))
+            continue;
+        const int item = tacts.ItemAt(i);
+        const std::string at = " в такте " + std::to_string(i + 1);
+        if (item < 0) {
+            out.push_back(
+                ValueProblemText(kDiagram, "D2", tacts.D2, "не задаёт номер элемента" + at));
+            return;
+        }
+        if (!ItemExists(test, letter, item)) {
+            out.push_back(ValueProblemText(kDiagram, "D2", tacts.D2,
+                                           "называет несуществующий элемент " +
+                                               std::string(1, letter) + std::to_string(item) + at));
+            return;
+        }
+    }
 }
 
 // The item numbers of the columns with that letter, each once.
@@ -200,6 +240,7 @@ std::vector<std::string> RunBlockers(const STest &test)
 {
     std::vector<std::string> out;
     CheckDiagram(test.Tacts, out);
+    CheckItems(test, out);
     for (const int id : ItemsOf(test.Tacts, "i"))
         CheckValues(test.IWords, id, test.Cycles, out);
     for (const int id : ItemsOf(test.Tacts, "oO"))

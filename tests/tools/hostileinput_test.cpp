@@ -290,6 +290,10 @@ TEST_F(HostileInput, FilesTheCompilerCannotTranslateNameTestSectionAndKey)
     };
     const Case cases[] = {
         {"[GWORDS4]", "CODE=-2", "COD", 1, "раздел [GWORDS4], ключ CODE"},
+        {"[GWORDS4]",
+         "[GWORDS5]\nNAME=Повтор\nTYRE=0\nCODE=-10\nDATA=3/3\n[GWORDS6]\nNAME=До совпадения\n"
+         "TYRE=0\nCODE=-20\nDATA=1/1\n",
+         "", 1, "раздел [DIAGRAMM], ключ D2"},
         {"NAME=Шина данных", "D1=i-ggggi-oOo-GiL-GoE-", "D1=i-ggggi-oOo-GiL-GoEZ", 1,
          "раздел [DIAGRAMM], ключ D1"},
         {"NAME=Шина данных", "D1=i-ggggi-oOo-GiL-GoE-", "D1=i-C", 1, "раздел [DIAGRAMM], ключ D1"},
