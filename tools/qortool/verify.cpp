@@ -25,6 +25,7 @@ int RunVerify(std::span<const std::string> args)
             std::cout << "OK\n";
             return ExitOk;
         }
+        std::cout.flush(); // the warnings come before the closing line on a terminal
         std::cerr << "qortool verify: файл загружен с предупреждениями\n";
         return ExitRefused;
     }
