@@ -213,6 +213,7 @@ void TthPusk::RunLocal()
 
 void TthPusk::RunContinuousPerPass()
 {
+    int passes = 0;
     for (;;) {
         if (!WaitEvent())
             return;
@@ -223,6 +224,8 @@ void TthPusk::RunContinuousPerPass()
             ResetState();
             m_port->Purge();
             if (!m_port->GetError().empty())
+                return;
+            if (m_config.passLimit > 0 && ++passes >= m_config.passLimit)
                 return;
         } else if (state == StopRequested) {
             Cancel();
