@@ -169,13 +169,20 @@ TEST(RunDriver, AStuckContactMarksItsOutputWordsWrongInTheDiagram)
               TactState::OutputCorrect);
 }
 
-TEST(RunDriver, ADebugRunStoppedEarlyShowsTheWordsItDidNotReadAsNotRead)
+// The word test in debug mode on its second cycle.
+TQuorvik &DebuggingCycleTwo(RunBench &bench)
 {
-    RunBench bench("[Board]\nTactTime=50000\n");
     TQuorvik &doc = bench.d.doc;
     doc.CurrentTest = 0;
     doc.SetDebugMode(true);
     doc.SetActiveCycle(1);
+    return doc;
+}
+
+TEST(RunDriver, ADebugRunStoppedEarlyShowsTheWordsItDidNotReadAsNotRead)
+{
+    RunBench bench("[Board]\nTactTime=50000\n");
+    TQuorvik &doc = DebuggingCycleTwo(bench);
     UnattendedRunView::Options options;
     options.escapeOnStatus = "выполнение теста";
     ASSERT_EQ(bench.Run(options).kind, RunVerdict::Interrupted);
@@ -200,10 +207,7 @@ TEST(RunDriver, ADebugRunStoppedEarlyShowsTheWordsItDidNotReadAsNotRead)
 TEST(RunDriver, DebugModeSendsAConstantWordsValueOfTheDebuggedCycle)
 {
     RunBench bench("[Board]\nTactTime=0\n");
-    TQuorvik &doc = bench.d.doc;
-    doc.CurrentTest = 0;
-    doc.SetDebugMode(true);
-    doc.SetActiveCycle(1);
+    TQuorvik &doc = DebuggingCycleTwo(bench);
     STest &test = *doc.Test(0);
     ASSERT_TRUE(test.IWords.Find(2)->IsConstant());
     ASSERT_EQ(test.Tacts.D1[6], 'i');
