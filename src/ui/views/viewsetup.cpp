@@ -5,6 +5,7 @@
 #include "ui/views/qorfunc.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace qv::views {
 
@@ -43,11 +44,18 @@ grid::Geometry TableGridGeometry(int tableWidth, int rowCount, const std::array<
 std::array<int, 7> TableTextNeeds(const TQorFunc &painter, const TextGrid &content)
 {
     std::array<int, 7> needs{};
+    // Every cycle repeats the same names and mostly the same values: each
+    // text of a column is measured once.
+    std::array<std::unordered_set<std::string>, 7> measured;
     const int cols = std::min(content.ColCount(), static_cast<int>(needs.size()));
     for (int r = 0; r < content.RowCount(); ++r)
         for (int c = 0; c < cols; ++c) {
-            int &need = needs[static_cast<std::size_t>(c)];
-            need = std::max(need, painter.TableTextWidth(content, c, r));
+            const auto at = static_cast<std::size_t>(c);
+            std::string key = content.Cell(c, r);
+            key.push_back(static_cast<char>(content.Mark(c, r)));
+            if (r > 0 && !measured[at].insert(std::move(key)).second)
+                continue;
+            needs[at] = std::max(needs[at], painter.TableTextWidth(content, c, r));
         }
     return needs;
 }
