@@ -13,7 +13,8 @@
 // once when the connection breaks.
 //
 // Thread use: any thread may call any operation; exchanges that must not
-// interleave are kept apart by the unit lock (TthHardStatus), not here. The
+// interleave are kept apart by the unit lock (TthHardStatus), not here. Each
+// thread's voice (PortVoice) is its own. The
 // notification callback runs on the reader thread and may Send but not wait;
 // SetNotify does not wait for a callback that is already running.
 
@@ -79,6 +80,8 @@ public:
     int Handshake() override;
     int FindUnit(std::uint32_t *found) override;
     int NeedsReconnect(int check) override;
+    PortVoice Voice() const override;
+    void SetVoice(PortVoice voice) override;
 
     // Ends a SendFile or ReceiveFile in progress before its next block
     // (result 7). Any thread.
@@ -121,7 +124,10 @@ private:
                      wire::Frame *answer);
     Outcome FromAnswer(const wire::Frame &frame) const;
     Outcome NotConnected() const; // under m_mutex
-    int Report(const Outcome &outcome);
+    // Which results touch the pending error: a failure always (unless the
+    // caller is Background), a success only when it completes an exchange.
+    enum class Completes { Send, Exchange };
+    int Report(const Outcome &outcome, Completes completes);
 
     Outcome SendBlocks(std::span<const std::uint8_t> data, std::string_view name,
                        const ProgressCallback &progress);
@@ -135,6 +141,7 @@ private:
     std::chrono::milliseconds TimeoutFor(int timeoutMs) const;
 
     const std::string m_address;
+    const std::uint64_t m_id; // keys this port's voices in each thread
     std::unique_ptr<UnitLink> m_link;
     std::string m_productName;
 
@@ -155,9 +162,10 @@ private:
     std::array<std::uint16_t, 39> m_lastSeq{};
     int m_lastCode = 0;
     std::vector<std::uint8_t> m_lastData;
-    std::string m_error;
+    std::string m_error; // the pending error; empty: none
     bool m_errorIsWarning = false;
-    bool m_showErrors = true;
+    bool m_errorShown = false; // shown at once: ShowError(none) does not repeat it
+    bool m_errorKept = false;  // recorded by a caller: no successful exchange clears it
     NotifyCallback m_notify;
     Statistics m_stats;
 

@@ -147,10 +147,13 @@ void TthPusk::Execute()
         else
             RunRemote();
 
-        if (m_text.empty() && m_config.local)
-            m_text = m_port->GetError();
         if (!m_text.empty()) {
             m_port->ShowError(m_text);
+            m_host.SetErrorMark(kRunFailedMark);
+        } else if (m_config.local && !(m_text = m_port->GetError()).empty()) {
+            // What the port holds came from this run (it was purged at the
+            // start); a text already shown is not shown again.
+            m_port->ShowError(std::nullopt);
             m_host.SetErrorMark(kRunFailedMark);
         }
     }
@@ -221,9 +224,11 @@ void TthPusk::RunContinuousPerPass()
             m_host.PassCompleted();
             DecodeAnswer();
             ResetState();
-            m_port->Purge();
+            // A pass that left an error ends the run with it; otherwise
+            // nothing of this pass may reach the next one.
             if (!m_port->GetError().empty())
                 return;
+            m_port->Purge();
         } else if (state == StopRequested) {
             Cancel();
             return;

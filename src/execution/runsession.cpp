@@ -228,10 +228,9 @@ void RunSession::ShowActivity(int picture)
 
 void RunSession::ShowPortError(const std::string &text)
 {
-    const int previous = m_port->GetShowErrors();
-    m_port->SetShowErrors(1);
+    // Shown now and kept: the run ends failed without showing it again.
+    const PortVoiceScope loud(*m_port, PortVoice::Loud);
     m_port->SetError(text);
-    m_port->SetShowErrors(previous);
 }
 
 void RunSession::ShowMFunctionProgress(std::span<const std::uint8_t> record)

@@ -6,9 +6,11 @@
 #include "execution/contactid.h"
 #include "execution/currentcheck.h"
 #include "execution/hardstatus.h"
+#include "execution/runcalibration.h"
 #include "execution/rundriver.h"
 #include "execution/testerport.h"
 #include "execution/unattendedrunview.h"
+#include "infra/unitcodes.h"
 #include "model/settings.h"
 #include "unitfixture.h"
 
@@ -53,6 +55,7 @@ public:
         }
         settings.SetOption(TSettings::OptCurrentControl, 0);
         settings.SetOption(TSettings::OptRunEndMessage, 1);
+        timing.cancelWaitMs = 3000;
     }
     ~RunBench() { fs::remove_all(dir); }
 
@@ -61,7 +64,9 @@ public:
         RunDriver::Environment env;
         env.tester = &tester;
         env.settings = &settings;
-        env.timing.cancelWaitMs = 3000;
+        env.timing = timing;
+        env.monitor = monitor;
+        env.calibration = calibration;
         ownView = std::make_unique<UnattendedRunView>(
             d.doc, options, [this](const std::string &line) { lines.push_back(line); });
         env.view = ownView.get();
@@ -88,6 +93,9 @@ public:
     std::unique_ptr<UnitSimProcess> process;
     TCP tester;
     TSettings settings;
+    PuskConfig timing;
+    TthHardStatus *monitor = nullptr;
+    RunCalibration *calibration = nullptr;
     std::unique_ptr<UnattendedRunView> ownView;
     UnattendedRunView *view = nullptr;
     std::vector<std::string> lines;
@@ -300,6 +308,65 @@ TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(driver.Verdict().kind, RunVerdict::NotRun);
     EXPECT_FALSE(bench.Shown().empty());
+}
+
+// A failure that did not stop an earlier exchange must not void the run that
+// follows: the port's pending error belongs to the exchange that left it.
+TEST(RunDriver, ASilentCalibrationReadWarnsOnceAndTheRunsStillPass)
+{
+    RunBench bench(
+        "[Unit]\nType=msdos\n[Board]\nTactTime=0\n[Faults]\nSilent=QORV_CALIBR\nTimes=0\n");
+    double k = 1.5;
+    double b = 0.2723;
+    RunCalibration calibration(k, b, bench.dir / "quorvik.clb");
+    bench.calibration = &calibration;
+    bench.d.doc.SetWaitCalibration(&calibration);
+    bench.d.doc.CurrentTest = 0;
+    for (int run = 1; run <= 2; ++run)
+        EXPECT_EQ(bench.Run().kind, RunVerdict::Passed) << "run " << run;
+    bench.d.doc.SetWaitCalibration(nullptr);
+    EXPECT_EQ(calibration.HeldState(), RunCalibration::Warned);
+    const auto shown = bench.messages.Shown();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].flags, MbWarning);
+    EXPECT_EQ(shown[0].text.rfind("Не удалось получить из БД время выполнения операции I/O", 0),
+              0u);
+    EXPECT_EQ(shown[1].text, "Тест завершен успешно");
+    EXPECT_EQ(shown[2].text, "Тест завершен успешно");
+}
+
+// A status poll whose build-information answer came too late leaves the
+// picture "connected"; nothing of it may reach the next run.
+TEST(RunDriver, ARunAfterAStatusPollWithALateAnswerPasses)
+{
+    RunBench bench("[Board]\nTactTime=0\n[Faults]\nDelay=BUILD_INFO:700\nTimes=1\n");
+    HardStatusTiming fast;
+    fast.checkPause = std::chrono::milliseconds(1);
+    TthHardStatus monitor(bench.tester, nullptr, (bench.dir / "lock").string(), fast);
+    monitor.Start();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (monitor.Status() != 1 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(monitor.Status(), 1) << "the first poll shows the unit connected";
+    EXPECT_TRUE(bench.Shown().empty()) << "a poll shows no message";
+
+    bench.monitor = &monitor;
+    bench.d.doc.CurrentTest = 0;
+    EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
+    EXPECT_EQ(bench.Shown(), std::vector<std::string>{"Тест завершен успешно"});
+}
+
+TEST(RunDriver, AWarningOfTheResetBeforeTheRunDoesNotFailTheRun)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    // A warning the unit gives with its reset: shown, but the run goes on.
+    bench.unit->Commands().Set(QORV_RESET, [](sim::Session &session, const sim::Request &request) {
+        session.Warn(request, 2, "Напряжение питания на границе допуска");
+    });
+    bench.d.doc.CurrentTest = 0;
+    EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
+    EXPECT_EQ(bench.Shown(), (std::vector<std::string>{"Напряжение питания на границе допуска",
+                                                       "Тест завершен успешно"}));
 }
 
 TEST(CurrentControl, TheCheckNamesTheSupplyOverItsLimitOrSaysAllIsWell)
