@@ -167,7 +167,7 @@ bool RunDriver::CheckLink(IComPort &port, bool local)
                 m_env.waitWindow(true);
             port.Close();
             Pause(m_env.reconnectPauseMs);
-            const bool connected = m_env.tester->Connect(true, false, &code);
+            const bool connected = m_env.tester->Connect(true, true, &code);
             if (m_env.waitWindow)
                 m_env.waitWindow(false);
             if (!connected) {

@@ -369,6 +369,31 @@ TEST(RunDriver, AWarningOfTheResetBeforeTheRunDoesNotFailTheRun)
                                                        "Тест завершен успешно"}));
 }
 
+// Before a run a broken link is made again; a unit of type 0 is restarted
+// on the way, a type-1 unit is not.
+TEST(RunDriver, ReconnectingBeforeARunRebootsAnArmUnitOnly)
+{
+    for (const bool arm : {true, false}) {
+        RunBench bench(std::string("[Unit]\nType=") + (arm ? "arm" : "msdos") +
+                       "\n[Board]\nTactTime=0\n[Faults]\nDropAfterBlocks=2\nTimes=1\n");
+        ASSERT_TRUE(bench.tester.Connect(true, false));
+        ASSERT_EQ(isDosUnit.load(), !arm);
+        const SComPort port = bench.tester.Port();
+        port->SetShowErrors(0);
+        const std::vector<std::uint8_t> bytes(4 * Portavo::kDefaultBlockSize, 0x5A);
+        ASSERT_EQ(port->SendFile(bytes, "a.bin", {}), PortLinkLost);
+        ASSERT_EQ(port->NeedsReconnect(1), 1);
+        port->SetShowErrors(1);
+
+        bench.d.doc.CurrentTest = 0;
+        EXPECT_EQ(bench.Run().kind, RunVerdict::Passed) << (arm ? "arm" : "msdos");
+        int restarts = -1;
+        bench.unit->Inspect([&](sim::SimulatedUnit &unit) { restarts = unit.State().restarts; });
+        EXPECT_EQ(restarts, arm ? 1 : 0) << (arm ? "arm" : "msdos");
+    }
+    isDosUnit = true;
+}
+
 TEST(CurrentControl, TheCheckNamesTheSupplyOverItsLimitOrSaysAllIsWell)
 {
     RunBench over("[Currents]\nSupply=+5 В:520:500\nSupply=+12 В:85:200\n");
