@@ -242,6 +242,7 @@ bool RunDriver::StartRun()
     config.currentControl = local && currentControl;
     config.remoteServer = m_env.remoteServerWithBench;
     config.pusk = m_env.timing;
+    config.pusk.answerTimeoutMs = m_env.tester->Settings().timeout;
     RunSession session(m_doc, port, config);
     session.SetFileNameWindow(m_env.fileNames);
     session.SetRemote(m_env.remote);

@@ -394,6 +394,43 @@ TEST(RunDriver, ReconnectingBeforeARunRebootsAnArmUnitOnly)
     isDosUnit = true;
 }
 
+// A unit that stops mid-run (it acknowledges the program and then never
+// speaks again) on a board slow enough that the whole run would take hours.
+constexpr std::string_view kHungUnit = "[Board]\nTactTime=10000000\n[Faults]\nHang=QORV_DATA\n";
+
+TEST(RunDriver, AUnitThatHangsMidRunEndsTheRunWhenItLeavesAQuestionUnanswered)
+{
+    RunBench bench{std::string(kHungUnit)};
+    bench.d.doc.CurrentTest = 0;
+    bench.timing.aliveCheckMs = 300;
+    const auto started = std::chrono::steady_clock::now();
+    const RunVerdict verdict = bench.Run();
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(verdict.kind, RunVerdict::Failed);
+    EXPECT_EQ(bench.Shown(), std::vector<std::string>{
+                                 "Блок диагностики перестал отвечать во время выполнения теста"});
+    // Silence, then the question and its time-out (1 s): far from a run's length.
+    EXPECT_LT(took, std::chrono::seconds(15));
+}
+
+TEST(RunDriver, EscEndsARunOnAHungUnitAfterTheCancelWait)
+{
+    RunBench bench{std::string(kHungUnit)};
+    bench.d.doc.CurrentTest = 0;
+    bench.timing.aliveCheckMs = 600000; // only Esc can end this run
+    bench.timing.cancelWaitMs = 2000;
+    UnattendedRunView::Options options;
+    options.escapeOnStatus = "выполнение теста";
+    const auto started = std::chrono::steady_clock::now();
+    const RunVerdict verdict = bench.Run(options);
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(verdict.kind, RunVerdict::Failed);
+    EXPECT_EQ(bench.Shown(),
+              std::vector<std::string>{"Блок диагностики не ответил на команду остановки теста"});
+    EXPECT_GE(took, std::chrono::seconds(2)) << "the unit had its cancel wait";
+    EXPECT_LT(took, std::chrono::seconds(15));
+}
+
 TEST(CurrentControl, TheCheckNamesTheSupplyOverItsLimitOrSaysAllIsWell)
 {
     RunBench over("[Currents]\nSupply=+5 В:520:500\nSupply=+12 В:85:200\n");

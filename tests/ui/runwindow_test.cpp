@@ -37,7 +37,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 
 namespace qv::testing {
@@ -422,6 +424,47 @@ TEST_F(RunDesk, AUnitSwitchedOnAfterTheProgramStartedRunsOnTheFirstPusk)
     RunWith([&] { PressOkWhenShown(); });
     EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
+}
+
+// A unit that acknowledges the program and then never speaks again, on a
+// board slow enough that a whole run would take hours.
+constexpr std::string_view kHungUnit = "[Board]\nTactTime=10000000\n[Faults]\nHang=QORV_DATA\n";
+
+TEST_F(RunDesk, AUnitThatHangsMidRunEndsTheRunByItself)
+{
+    Start(std::string(kHungUnit));
+    PuskConfig timing;
+    timing.aliveCheckMs = 300;
+    command->SetTiming(timing);
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_EQ(Messages(), std::vector<std::string>{
+                              "Блок диагностики перестал отвечать во время выполнения теста"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Failed);
+}
+
+TEST_F(RunDesk, EscOnAHungUnitEndsTheRunAfterTheCancelWait)
+{
+    Start(std::string(kHungUnit));
+    PuskConfig timing;
+    timing.aliveCheckMs = 600000; // only Esc can end this run
+    timing.cancelWaitMs = 2000;
+    command->SetTiming(timing);
+    std::optional<std::chrono::steady_clock::time_point> escAt;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!escAt && runWindow && runWindow->isVisible() && runWindow->onWorkPage() &&
+            runWindow->statusLabel()->text() == "выполнение теста") {
+            escAt = std::chrono::steady_clock::now();
+            QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+        }
+    });
+    ASSERT_TRUE(escAt);
+    const auto took = std::chrono::steady_clock::now() - *escAt;
+    EXPECT_GE(took, std::chrono::seconds(2)) << "the unit had its cancel wait";
+    EXPECT_LT(took, std::chrono::seconds(10));
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Блок диагностики не ответил на команду остановки теста"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Failed);
 }
 
 // Contact 4 of the adapter becomes an identification contact.
