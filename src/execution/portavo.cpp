@@ -10,6 +10,7 @@
 #include <chrono>
 #include <random>
 #include <unordered_map>
+#include <utility>
 
 namespace qv {
 
@@ -195,6 +196,24 @@ void Portavo::ReaderLoop()
     m_readerId = std::thread::id{};
 }
 
+void Portavo::CallNotify(const NotifyCallback &callback, int code, std::uint32_t value,
+                         std::span<const std::uint8_t> data)
+{
+    struct Done
+    {
+        Portavo &port;
+        ~Done()
+        {
+            {
+                std::lock_guard lock(port.m_mutex);
+                --port.m_callbacksRunning;
+            }
+            port.m_callbackDone.notify_all();
+        }
+    } done{*this};
+    callback(code, value, data);
+}
+
 bool Portavo::IsStale(const wire::Frame &frame) const
 {
     // An ERROR with sequence number 0 refuses the whole connection (a unit
@@ -218,6 +237,7 @@ void Portavo::OnFrame(wire::Frame &&frame)
             std::lock_guard lock(m_mutex);
             callback = m_notify;
             if (callback) {
+                ++m_callbacksRunning;
                 // The run's failure, not an exchange's: it stays until shown.
                 m_error = text;
                 m_errorIsWarning = false;
@@ -228,7 +248,7 @@ void Portavo::OnFrame(wire::Frame &&frame)
             }
         }
         if (callback) {
-            callback(INTERNAL, frame.value, frame.payload);
+            CallNotify(callback, INTERNAL, frame.value, frame.payload);
             return;
         }
     }
@@ -238,12 +258,13 @@ void Portavo::OnFrame(wire::Frame &&frame)
             std::lock_guard lock(m_mutex);
             callback = m_notify;
             if (callback) {
+                ++m_callbacksRunning;
                 m_lastCode = frame.code;
                 m_lastData = frame.payload;
             }
         }
         if (callback) {
-            callback(frame.code, frame.value, frame.payload);
+            CallNotify(callback, frame.code, frame.value, frame.payload);
             return;
         }
     }
@@ -601,8 +622,15 @@ void Portavo::SetVoice(PortVoice voice)
 
 void Portavo::SetNotify(NotifyCallback callback)
 {
-    std::lock_guard lock(m_mutex);
-    m_notify = std::move(callback);
+    NotifyCallback old;
+    std::unique_lock lock(m_mutex);
+    old = std::exchange(m_notify, std::move(callback));
+    // A callback in flight may still use what the old one points to; the
+    // caller may free that once this returns. A callback replacing itself
+    // cannot wait for itself.
+    if (std::this_thread::get_id() != m_readerId.load())
+        m_callbackDone.wait(lock, [this] { return m_callbacksRunning == 0; });
+    lock.unlock();
 }
 
 NotifyCallback Portavo::GetNotify() const

@@ -16,7 +16,8 @@
 // interleave are kept apart by the unit lock (TthHardStatus), not here. Each
 // thread's voice (PortVoice) is its own. The
 // notification callback runs on the reader thread and may Send but not wait;
-// SetNotify does not wait for a callback that is already running.
+// SetNotify returns only after a callback already running has ended (unless
+// it is called from that callback), so that the old callback's target may go.
 
 #include "execution/comport.h"
 #include "execution/unitframe.h"
@@ -115,6 +116,9 @@ private:
     void StopReader();
     void ReaderLoop();
     void OnFrame(wire::Frame &&frame);
+    // Calls a callback taken under m_mutex (which counted it as running).
+    void CallNotify(const NotifyCallback &callback, int code, std::uint32_t value,
+                    std::span<const std::uint8_t> data);
     bool IsStale(const wire::Frame &frame) const; // under m_mutex
 
     Outcome Transmit(int code, std::uint32_t value, std::span<const std::uint8_t> data);
@@ -156,6 +160,8 @@ private:
 
     mutable std::mutex m_mutex; // everything below
     std::condition_variable m_answerReady;
+    std::condition_variable m_callbackDone;
+    int m_callbacksRunning = 0; // notification callbacks being called now
     LinkState m_state = LinkState::Closed;
     std::deque<wire::Frame> m_answers;
     std::size_t m_queuedBytes = 0;

@@ -206,6 +206,15 @@ void TthPusk::RunLocal()
     m_port->SetNotify([this](int code, std::uint32_t value, std::span<const std::uint8_t> data) {
         OnNotify(code, value, data);
     });
+    // The callback points at this thread's objects, which go with the run
+    // session: it is removed before the thread ends, from this thread,
+    // which waits for one still running (a question to the operator). The
+    // window's thread stays free meanwhile, so that callback can finish.
+    struct RemoveNotify
+    {
+        IComPort &port;
+        ~RemoveNotify() { port.SetNotify(nullptr); }
+    } removeNotify{*m_port};
     if (m_port->Send(QORV_DATA, m_config.program) != PortOk)
         return;
     if (m_config.continuous && m_config.resultPerPass)

@@ -14,7 +14,9 @@
 #include "model/settings.h"
 #include "unitfixture.h"
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -429,6 +431,88 @@ TEST(RunDriver, EscEndsARunOnAHungUnitAfterTheCancelWait)
               std::vector<std::string>{"Блок диагностики не ответил на команду остановки теста"});
     EXPECT_GE(took, std::chrono::seconds(2)) << "the unit had its cancel wait";
     EXPECT_LT(took, std::chrono::seconds(15));
+}
+
+// The unattended window with an operator who presses Esc when the unit asks
+// a question and takes `holdMs` to answer it. The question is asked on the
+// port's reader thread: while it is open a notification is in flight.
+class SlowOperatorView final : public RunView
+{
+public:
+    explicit SlowOperatorView(UnattendedRunView &inner)
+        : m_inner(inner)
+    {}
+
+    void Exec(RunSession &session) override { m_inner.Exec(session); }
+    void ShowWorkPage(bool continuous) override { m_inner.ShowWorkPage(continuous); }
+    void ShowStopPanel(bool visible) override { m_inner.ShowStopPanel(visible); }
+    void ShowCloseButton(bool visible) override { m_inner.ShowCloseButton(visible); }
+    void CloseWindow() override { m_inner.CloseWindow(); }
+    void CloseAfter(int ms) override { m_inner.CloseAfter(ms); }
+    void Post(std::function<void()> task) override { m_inner.Post(std::move(task)); }
+    void RunOnWindowThread(const std::function<void()> &task) override
+    {
+        m_inner.RunOnWindowThread(task);
+    }
+    void ShowStatus(const std::string &text) override { m_inner.ShowStatus(text); }
+    void ShowActivity(int picture) override { m_inner.ShowActivity(picture); }
+    void ShowPassCounter(int passes) override { m_inner.ShowPassCounter(passes); }
+    void ShowProgress(std::optional<int> percent) override { m_inner.ShowProgress(percent); }
+    void ShowMFunctionProgress(const MFunctionProgress &progress) override
+    {
+        m_inner.ShowMFunctionProgress(progress);
+    }
+    int AskQuestion(int kind, std::span<const std::uint8_t> record) override
+    {
+        ++asked;
+        m_inner.PressEscape();
+        std::this_thread::sleep_for(std::chrono::milliseconds(holdMs.load()));
+        if (!inRun)
+            ++late; // the run this question belongs to has ended
+        return m_inner.AskQuestion(kind, record);
+    }
+    void ShowResults(int stage) override { m_inner.ShowResults(stage); }
+    void TestDecoded(int testIndex, bool hasErrors) override
+    {
+        m_inner.TestDecoded(testIndex, hasErrors);
+    }
+
+    std::atomic<int> holdMs{0};
+    std::atomic<bool> inRun{false};
+    std::atomic<int> asked{0};
+    std::atomic<int> late{0};
+
+private:
+    UnattendedRunView &m_inner;
+};
+
+// Runs ended while the unit's question is still with the operator: the
+// cancel wait is over long before the answer, so the run thread ends with a
+// notification in flight. Nothing of it may outlive its run.
+TEST(RunDriver, RunsEndedWhileAQuestionIsInFlightLeaveNoCallbackBehind)
+{
+    RunBench bench{"[Board]\nTactTime=0\nMemoryFault=300\n"};
+    bench.d.doc.CurrentTest = 1;
+    UnattendedRunView inner(bench.d.doc, {});
+    SlowOperatorView view(inner);
+    TCP &tester = bench.tester;
+    RunDriver::Environment env;
+    env.tester = &tester;
+    env.settings = &bench.settings;
+    env.view = &view;
+    env.timing.cancelWaitMs = 5;
+    constexpr int kRuns = 12;
+    for (int run = 0; run < kRuns; ++run) {
+        // Some answers come before the run's own clean-up is over, some after.
+        view.holdMs = (run % 4) * 100;
+        view.inRun = true;
+        RunDriver driver(bench.d.doc, env);
+        driver.StartRun();
+        view.inRun = false;
+        EXPECT_NE(driver.Verdict().kind, RunVerdict::Passed);
+    }
+    EXPECT_GE(view.asked, kRuns) << "every run was ended with its question in flight";
+    EXPECT_EQ(view.late, 0);
 }
 
 TEST(CurrentControl, TheCheckNamesTheSupplyOverItsLimitOrSaysAllIsWell)
