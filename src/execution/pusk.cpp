@@ -284,8 +284,12 @@ TthPusk::WaitEnd TthPusk::WaitEvent(std::optional<std::chrono::steady_clock::tim
                                       std::max(*until - Clock::now(), Clock::duration::zero())));
         if (m_event.WaitFor(wait))
             return WaitEnd::Signalled;
-        if (!m_config.local)
-            continue;
+        if (!m_config.local) {
+            if (m_remote->Connected())
+                continue;
+            m_text = "Связь с удаленным стендом прервана";
+            return WaitEnd::LinkLost;
+        }
         if (m_port->NeedsReconnect(0) != 0) {
             if (m_port->GetError().empty())
                 m_text = "Связь с блоком диагностики прервана";
@@ -483,7 +487,8 @@ void TthPusk::RunRemote()
     });
     bool finished = false;
     while (!finished) {
-        m_event.Wait();
+        if (WaitEvent() != WaitEnd::Signalled)
+            break;
         std::vector<RemoteRunLink::Message> messages;
         {
             std::lock_guard lock(m_lock);

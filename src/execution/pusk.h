@@ -92,6 +92,9 @@ public:
     virtual void SendCheckResult(int code, const std::string &text) = 0;
     // Server side: the bench checks its link; its code, and its failure text.
     virtual int CheckBenchLink(std::string &text) = 0;
+    // Whether the link to the other side still stands: a run followed over
+    // a link that broke ends instead of waiting for the bench's last word.
+    virtual bool Connected() const = 0;
 };
 
 struct PuskConfig
@@ -150,8 +153,9 @@ private:
     void RunToOneResult();
     void RunRemote();
     enum class WaitEnd { Signalled, LinkLost, UnitSilent, TimedOut };
-    // Waits for the event, watching the link; without `until` also asks a
-    // unit that keeps silent whether it is still there. LinkLost and
+    // Waits for the event, watching the link (the unit's, or the remote
+    // link of a run the bench performs); without `until` a local run also
+    // asks a unit that keeps silent whether it is still there. LinkLost and
     // UnitSilent leave the run's error text.
     WaitEnd WaitEvent(std::optional<std::chrono::steady_clock::time_point> until = std::nullopt);
     // Whether the unit answers a harmless request (or spoke meanwhile).

@@ -123,6 +123,7 @@ public:
     void Acknowledge() override { ++acknowledged; }
     void SendCheckResult(int, const std::string &) override {}
     int CheckBenchLink(std::string &) override { return 0; }
+    bool Connected() const override { return connected; }
 
     void Play(const Message &message)
     {
@@ -137,6 +138,7 @@ public:
     std::vector<bool> busy;
     std::vector<std::string> sent;
     std::atomic<int> acknowledged{0};
+    std::atomic<bool> connected{true};
 };
 
 RemoteRunLink::Message Status(const std::string &text)
@@ -190,6 +192,28 @@ TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
     ASSERT_FALSE(messages.Shown().empty());
     EXPECT_EQ(messages.Shown().back().text, "Нет связи с блоком");
     EXPECT_FALSE(static_cast<bool>(remote.handler)); // removed at the end
+}
+
+TEST(RunThread, ARemoteRunEndsWhenTheLinkToTheBenchBreaks)
+{
+    RecordedMessages messages;
+    UnitUnderTest unit(Transport::InProcess);
+    RecordingHost host;
+    ScriptedRemote remote;
+    PuskConfig config;
+    config.local = false;
+    config.linkCheckMs = 20;
+    TthPusk thread(unit.port, host, config, &remote);
+    std::promise<void> done;
+    thread.Start([&done] { done.set_value(); });
+    remote.Play(Status("выполнение теста №1"));
+    remote.connected = false; // the bench never sends its last word
+    ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    thread.Join();
+    EXPECT_EQ(host.mark, kRunFailedMark);
+    ASSERT_FALSE(messages.Shown().empty());
+    EXPECT_EQ(messages.Shown().back().text, "Связь с удаленным стендом прервана");
+    EXPECT_FALSE(static_cast<bool>(remote.handler));
 }
 
 TEST(RunCalibration, PeriodsGiveKAndBAndAMissingMeasurementKeepsThem)
