@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <system_error>
-#include <thread>
 
 namespace qv {
 
@@ -17,6 +16,7 @@ namespace {
 
 constexpr std::string_view kProgramming = "Программирование...";
 constexpr std::string_view kDamagedData = "Данные, полученные от блока диагностики, повреждены";
+constexpr int kResetSettleMs = 50;
 
 } // namespace
 
@@ -196,8 +196,14 @@ void RunSession::Closed()
     if (!m_config.local || !m_workPage)
         return;
     m_port->SetNotify(nullptr);
-    m_port->Send(QORV_RESET, {});
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    {
+        // The reset before the disarm is given its acknowledgement, or as
+        // long as a reset may take: a unit that does not answer delays the
+        // close no more, and what it says here is no run's failure.
+        const PortVoiceScope background(*m_port, PortVoice::Background);
+        if (m_port->Send(QORV_RESET, {}) == PortOk)
+            m_port->WaitAck(QORV_RESET, kResetSettleMs);
+    }
     if (m_config.currentControl) {
         const std::uint8_t disarm[] = {4};
         m_port->Send(UKT, disarm);
