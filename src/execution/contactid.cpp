@@ -3,6 +3,7 @@
 #include "execution/comport.h"
 #include "execution/dosdata.h"
 #include "infra/mesbo.h"
+#include "infra/plural.h"
 #include "infra/unitcodes.h"
 #include "model/quorvik.h"
 
@@ -79,11 +80,11 @@ bool CheckIdContacts(const TQuorvik &doc, IComPort &port, bool dosUnit, IdCheckV
     if (contacts.empty())
         return true;
     if (contacts.size() > IdContactCheck::kMaxRequest) {
-        Mesbo().Show("В тесте задано " + std::to_string(contacts.size()) +
-                         " контактов идентификации, а блок диагностики проверяет не более " +
-                         std::to_string(IdContactCheck::kMaxRequest) +
-                         ".\r\nЗапуск теста невозможен.",
-                     MbError, "Пуск");
+        Mesbo().Show(
+            "В тесте " + Counted(static_cast<std::int64_t>(contacts.size()), kContactNoun) +
+                " идентификации, а блок диагностики проверяет не более " +
+                std::to_string(IdContactCheck::kMaxRequest) + ".\r\nЗапуск теста невозможен.",
+            MbError, "Пуск");
         return false;
     }
     IdContactCheck check(port, std::move(contacts));

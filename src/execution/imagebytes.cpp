@@ -1,17 +1,20 @@
 #include "execution/imagebytes.h"
 
+#include "infra/plural.h"
+
 namespace qv {
 
 ImageOverflow::ImageOverflow(std::size_t capacity)
     : std::runtime_error("Программа теста не помещается в буфер блока диагностики (" +
-                         std::to_string(capacity) + " байт)")
+                         Counted(static_cast<std::int64_t>(capacity), kByteNoun) + ")")
     , m_capacity(capacity)
 {}
 
 AnswerTooShort::AnswerTooShort(std::size_t offset, std::size_t wanted, std::size_t length)
     : std::runtime_error("Ответ блока диагностики короче ожидаемого: нужно " +
-                         std::to_string(wanted) + " байт со смещения " + std::to_string(offset) +
-                         ", а длина ответа " + std::to_string(length) + " байт")
+                         Counted(static_cast<std::int64_t>(wanted), kByteNoun) + " со смещения " +
+                         std::to_string(offset) + ", а длина ответа " +
+                         Counted(static_cast<std::int64_t>(length), kByteNoun))
 {}
 
 void ImageWriter::Put(std::uint32_t value, int bytes)

@@ -4,6 +4,7 @@
 #include "execution/unitlink.h"
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
+#include "infra/plural.h"
 #include "infra/unitcodes.h"
 
 #include <algorithm>
@@ -818,7 +819,7 @@ Portavo::Outcome Portavo::ReceiveBlocks(std::vector<std::uint8_t> &data, std::st
         return {PortBadAnswer, "Неправильный ответ от блока диагностики на команду CP_DATA_REQ"};
     if (total > kMaxReceivedFile)
         return {PortBadAnswer, "Файл " + quoted + " в блоке диагностики слишком велик (" +
-                                   std::to_string(total) + " байт)"};
+                                   Counted(total, kByteNoun) + ")"};
     std::vector<std::uint8_t> received;
     received.reserve(total);
     const std::uint32_t count = BlockCount(total, block);

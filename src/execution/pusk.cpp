@@ -225,6 +225,7 @@ void TthPusk::RunLocal()
 
 void TthPusk::RunContinuousPerPass()
 {
+    int passes = 0;
     for (;;) {
         if (WaitEvent() != WaitEnd::Signalled)
             return;
@@ -238,6 +239,8 @@ void TthPusk::RunContinuousPerPass()
             if (!m_port->GetError().empty())
                 return;
             m_port->Purge();
+            if (m_config.passLimit > 0 && ++passes >= m_config.passLimit)
+                return;
         } else if (state == StopRequested) {
             Cancel();
             return;

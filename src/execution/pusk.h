@@ -104,6 +104,9 @@ struct PuskConfig
     bool continuous = false;
     bool resultPerPass = false; // "Отправлять результат при завершении ... в циклическом режиме"
     bool stopOnError = false; // "Останавливаться при обнаружении ошибки в тесте"
+    // A continuous run that reports each pass ends by itself after this
+    // many passes, as after a pass with errors; 0: it goes on until stopped.
+    int passLimit = 0;
     std::vector<std::uint8_t> program;
     std::vector<std::filesystem::path> dataFiles;
     // How long a cancel waits for the unit's last answer, ms.

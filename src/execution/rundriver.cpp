@@ -46,8 +46,13 @@ std::string NumberList(const std::vector<int> &tests)
 } // namespace
 
 RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList,
-                            const std::vector<int> &calledTests, bool continuous, int passes)
+                            const std::vector<int> &calledTests, bool continuous, int passes,
+                            const std::vector<int> &failedInRun)
 {
+    const auto failed = [&](int test) {
+        return ErrorsOf(doc, test) > 0 ||
+               std::find(failedInRun.begin(), failedInRun.end(), test) != failedInRun.end();
+    };
     RunVerdict verdict;
     verdict.passes = passes;
     if (doc.CurrentTest < 0) {
@@ -57,7 +62,7 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
                 tests.push_back(t);
         }
         for (const int test : tests) {
-            if (ErrorsOf(doc, test) > 0)
+            if (failed(test))
                 verdict.failedTests.push_back(test);
         }
         if (verdict.failedTests.empty()) {
@@ -75,12 +80,9 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
         return verdict;
     }
     // A test is good only when the tests it calls are good too.
-    std::int64_t errors = ErrorsOf(doc, doc.CurrentTest);
-    for (const int called : calledTests) {
-        if (called != doc.CurrentTest)
-            errors += ErrorsOf(doc, called);
-    }
-    if (errors == 0) {
+    const bool anyFailed =
+        failed(doc.CurrentTest) || std::any_of(calledTests.begin(), calledTests.end(), failed);
+    if (!anyFailed) {
         verdict.kind = RunVerdict::Passed;
         verdict.text = "Тест завершен успешно";
         verdict.icon = MbInformation;
@@ -241,6 +243,7 @@ bool RunDriver::StartRun()
     config.report = report;
     config.currentControl = local && currentControl;
     config.remoteServer = m_env.remoteServerWithBench;
+    config.passLimit = m_env.passLimit;
     config.pusk = m_env.timing;
     config.pusk.answerTimeoutMs = m_env.tester->Settings().timeout;
     RunSession session(m_doc, port, config);
@@ -286,11 +289,12 @@ bool RunDriver::StartRun()
     } else {
         const Dosdata &compiler = session.Compiler();
         verdict = CompletedVerdict(m_doc, compiler.RunList(), compiler.CalledTests(),
-                                   m_doc.SolidTest, session.Passes());
+                                   m_doc.SolidTest, session.Passes(), session.TestsFailedInRun());
         if (m_env.showVerdict && (settings.Option(TSettings::OptRunEndMessage) != 0 || !local))
             Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
     }
     verdict.passes = session.Passes();
+    verdict.failingPasses = session.FailingPasses();
     RecordTests(session.Compiler(), verdict);
     m_verdict = verdict;
     Finish(*port, local, locked, false);

@@ -38,6 +38,7 @@ struct RunVerdict
     std::string text;             // the end message; empty when none is due
     int icon = 0;                 // MbInformation or MbError
     int passes = 0;               // passes of a continuous run
+    int failingPasses = 0;        // of the decoded results, those with errors
     std::vector<int> failedTests; // 0-based
 
     // What the run read, per test of the run (its own and the called ones).
@@ -52,8 +53,11 @@ struct RunVerdict
 
 // The end message of a run that was not stopped, from the document's
 // results: all tests (CurrentTest -1) or one test and the tests it calls.
+// failedInRun: tests (0-based) that had errors in some pass of the run,
+// though the last pass may have left them clean.
 RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList,
-                            const std::vector<int> &calledTests, bool continuous, int passes);
+                            const std::vector<int> &calledTests, bool continuous, int passes,
+                            const std::vector<int> &failedInRun = {});
 // The end message of a run the operator stopped.
 RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug);
 
@@ -76,6 +80,9 @@ public:
         bool remoteServerWithBench = false; // the bench runs the test
         bool remoteClientConnected = false; // a server watches this run
         bool tableShown = false;
+        // A continuous run ends by itself after this many passes, with the
+        // verdict of a completed run; 0: it goes on until Esc or an error.
+        int passLimit = 0;
         // Shows (true) or hides the wait window while the link is made again.
         std::function<void(bool)> waitWindow;
         PuskConfig timing; // time-outs of the run thread

@@ -7,6 +7,7 @@
 #include "model/quorvik.h"
 #include "model/stest.h"
 
+#include <algorithm>
 #include <cmath>
 #include <system_error>
 
@@ -117,6 +118,7 @@ bool RunSession::StartWork(int vFunction)
     pusk.continuous = m_config.options.continuous;
     pusk.resultPerPass = m_config.options.resultPerPass;
     pusk.stopOnError = m_config.options.stopOnError;
+    pusk.passLimit = m_config.passLimit;
     pusk.program = std::move(buffer);
     pusk.dataFiles = m_dosdata.DataFiles();
     m_thread = std::make_unique<TthPusk>(m_port, *this, std::move(pusk), m_remote);
@@ -208,6 +210,18 @@ void RunSession::Closed()
         const std::uint8_t disarm[] = {4};
         m_port->Send(UKT, disarm);
     }
+}
+
+int RunSession::FailingPasses() const
+{
+    std::lock_guard lock(m_resultsMutex);
+    return m_failingPasses;
+}
+
+std::vector<int> RunSession::TestsFailedInRun() const
+{
+    std::lock_guard lock(m_resultsMutex);
+    return m_testsFailed;
 }
 
 std::string RunSession::Status() const
@@ -340,10 +354,19 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
     // long fetch keeps the window alive.
     bool decoded = false;
     const auto decode = [&] { decoded = m_dosdata.ProcessDosData(code, answer, false); };
+    {
+        std::lock_guard lock(m_resultsMutex);
+        m_passHasErrors = false;
+    }
     if (m_view)
         m_view->RunOnWindowThread(decode);
     else
         decode();
+    {
+        std::lock_guard lock(m_resultsMutex);
+        if (m_passHasErrors)
+            ++m_failingPasses;
+    }
     if (decoded)
         decoded = m_dosdata.ProcessFuncFS(m_dosdata.FetchList());
     if (const auto mark = m_dosdata.ErrorMark(); mark && m_mark != kRunFailedMark)
@@ -353,6 +376,12 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
 
 void RunSession::TestDecoded(int testIndex, bool hasErrors)
 {
+    if (hasErrors) {
+        std::lock_guard lock(m_resultsMutex);
+        m_passHasErrors = true;
+        if (std::find(m_testsFailed.begin(), m_testsFailed.end(), testIndex) == m_testsFailed.end())
+            m_testsFailed.push_back(testIndex);
+    }
     if (m_view)
         m_view->TestDecoded(testIndex, hasErrors);
 }

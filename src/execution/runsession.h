@@ -92,6 +92,7 @@ struct RunSessionConfig
     bool report = false;
     bool currentControl = false; // "Включить режим контроля токов"
     bool remoteServer = false;   // the system is the remote server of a connected bench
+    int passLimit = 0;           // a continuous run ends by itself after it; 0: never
     PuskConfig pusk;             // time-outs; the rest is filled by the session
 };
 
@@ -130,6 +131,11 @@ public:
     bool StoppedByOperator() const { return !m_stopPanel; }
     bool WantsEndMessage() const { return m_wantEndMessage; }
     int Passes() const { return m_passes; }
+    // Decoded results with errors in some test, and the tests (0-based)
+    // that had errors in any of them: a continuous run's last pass alone
+    // does not tell whether an earlier one failed.
+    int FailingPasses() const;
+    std::vector<int> TestsFailedInRun() const;
     const Dosdata &Compiler() const { return m_dosdata; }
     std::string Status() const;
 
@@ -181,6 +187,10 @@ private:
     std::atomic<int> m_passes{0};
     mutable std::mutex m_statusMutex;
     std::string m_status;
+    mutable std::mutex m_resultsMutex; // the three below
+    bool m_passHasErrors = false;
+    int m_failingPasses = 0;
+    std::vector<int> m_testsFailed;
     // Last, so that it is closed and joined before anything it uses goes.
     std::unique_ptr<TthPusk> m_thread;
 };

@@ -1,6 +1,7 @@
 #include "execution/unattendedrunview.h"
 
 #include "execution/unitquestion.h"
+#include "model/quorvik.h"
 
 namespace qv {
 
@@ -30,6 +31,8 @@ void UnattendedRunView::Exec(RunSession &session)
         m_escapeWanted = false;
         m_lastPercent = -1;
     }
+    m_results = 0;
+    m_errors = 0;
     if (m_options.cancelOnStartPage)
         session.OperatorClose();
     else
@@ -171,7 +174,20 @@ int UnattendedRunView::AskQuestion(int kind, std::span<const std::uint8_t> recor
     return m_options.answer;
 }
 
-void UnattendedRunView::ShowResults(int) {}
+// Stage 2 follows a decoded result; without a screen it comes on the
+// thread that wrote the document, so the count can be read here.
+void UnattendedRunView::ShowResults(int stage)
+{
+    if (stage != 2)
+        return;
+    m_errors += m_doc.TotalErrors;
+    ++m_results;
+}
+
+UnattendedRunView::Tally UnattendedRunView::ResultsSoFar() const
+{
+    return {m_results.load(), m_errors.load()};
+}
 
 void UnattendedRunView::TestDecoded(int testIndex, bool hasErrors)
 {

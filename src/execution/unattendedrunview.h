@@ -59,6 +59,15 @@ public:
     void ShowResults(int stage) override;
     void TestDecoded(int testIndex, bool hasErrors) override;
 
+    // Results decoded in the current run so far and the errors they held,
+    // summed over the passes; for a progress line (any thread).
+    struct Tally
+    {
+        int results = 0;
+        std::int64_t errors = 0;
+    };
+    Tally ResultsSoFar() const;
+
     // What was shown, for the tests.
     std::vector<std::string> Statuses() const;
     std::vector<std::string> Questions() const;
@@ -82,6 +91,8 @@ private:
     std::vector<std::pair<int, bool>> m_decoded;
     std::mutex m_sinkMutex;
     int m_lastPercent = -1;
+    std::atomic<int> m_results{0};
+    std::atomic<std::int64_t> m_errors{0};
 };
 
 } // namespace qv

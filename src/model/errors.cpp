@@ -1,6 +1,7 @@
 #include "model/errors.h"
 
 #include "infra/messages.h"
+#include "infra/plural.h"
 
 namespace qv {
 
@@ -18,8 +19,8 @@ std::optional<std::string> FailureLogLine(std::exception_ptr failure, std::size_
         const std::string what = e.TestIndex() < 0
                                      ? std::string("Общие данные файла")
                                      : "Данные теста №" + std::to_string(e.TestIndex() + 1);
-        return what + " занимают " + std::to_string(e.Size()) +
-               " байт, а блок файла вмещает не более " + std::to_string(maxBlockText) + " байт";
+        return what + " занимают " + Counted(static_cast<std::int64_t>(e.Size()), kByteNoun) +
+               ", а блок файла вмещает не более " + std::to_string(maxBlockText) + " байт";
     } catch (const CodeError &e) {
         switch (e.Code()) {
         case CodeError::BadMagic:

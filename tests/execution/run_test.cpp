@@ -69,6 +69,7 @@ public:
         env.timing = timing;
         env.monitor = monitor;
         env.calibration = calibration;
+        env.passLimit = passLimit;
         ownView = std::make_unique<UnattendedRunView>(
             d.doc, options, [this](const std::string &line) { lines.push_back(line); });
         env.view = ownView.get();
@@ -102,6 +103,7 @@ public:
     UnattendedRunView *view = nullptr;
     std::vector<std::string> lines;
     bool ran = false;
+    int passLimit = 0;
 };
 
 TEST(RunDriver, TheGoldenBoardPassesTheWordTestOnBothTransports)
@@ -206,6 +208,24 @@ TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
                                      std::string("Статус: обработка результатов"));
         EXPECT_LE(bench.unit->State().retries, runs);
     }
+}
+
+TEST(RunDriver, AContinuousRunWithAPassLimitEndsByItselfAsACompletedRun)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
+    bench.settings.SetOption(TSettings::OptStopOnTestError, 0);
+    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SolidTest = true;
+    bench.passLimit = 3;
+    const RunVerdict verdict = bench.Run();
+    EXPECT_EQ(verdict.kind, RunVerdict::Passed);
+    EXPECT_EQ(verdict.text, "Тест завершен успешно");
+    EXPECT_EQ(verdict.passes, 3);
+    EXPECT_EQ(verdict.failingPasses, 0);
+    // The next pass is asked for after every pass but the last.
+    EXPECT_EQ(bench.unit->State().retries, 2);
+    EXPECT_EQ(bench.Shown(), std::vector<std::string>{verdict.text});
 }
 
 TEST(RunDriver, AContinuousRunWithOneFinalResultDecodesWhatTheStopBringsBack)
@@ -555,6 +575,18 @@ TEST(RunVerdictText, FollowsTheFailedTestsAndTheCalledTests)
     EXPECT_EQ(CompletedVerdict(d.doc, {2}, {1}, true, 0).text, "Тест завершен с ошибками");
     EXPECT_EQ(CompletedVerdict(d.doc, {2}, {1}, true, 7).text,
               "Тест завершен с ошибками (прогон №7)");
+
+    // A test that failed in an earlier pass stays failed though the last
+    // pass left it clean.
+    d.doc.ErrorCounts = {0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(CompletedVerdict(d.doc, {2}, {1}, true, 7, {1}).text,
+              "Тест завершен с ошибками (прогон №7)");
+    EXPECT_EQ(CompletedVerdict(d.doc, {2}, {}, true, 7, {2}).kind, RunVerdict::Errors);
+    EXPECT_EQ(CompletedVerdict(d.doc, {2}, {}, true, 7, {1}).kind, RunVerdict::Passed);
+    d.doc.CurrentTest = -1;
+    d.doc.ErrorCounts = {0, 0, 0, 0, 1, 0};
+    EXPECT_EQ(CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, true, 3, {4, 1}).text,
+              "Тесты №2, 5 завершены с ошибками");
 }
 
 TEST(IdContacts, LabelsNameTheConnectorRowAndNumber)

@@ -2,6 +2,7 @@
 // unit, in-process and over TCP, with its exit statuses and its report.
 
 #include "../support/silentlistener.h"
+#include "../support/terminalrun.h"
 #include "../support/toolrun.h"
 #include "../support/unitsimprocess.h"
 
@@ -45,6 +46,20 @@ protected:
         std::ofstream(path.toStdString()) << text;
         return path;
     }
+    // The JSON report a run wrote.
+    static QJsonObject Report(const QString &path)
+    {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        QJsonParseError error;
+        const QJsonObject json = QJsonDocument::fromJson(file.readAll(), &error).object();
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+        return json;
+    }
+    static QString Kind(const QJsonObject &json)
+    {
+        return json["verdict"].toObject()["kind"].toString();
+    }
     QTemporaryDir dir;
     QString kDemo;
     int boards = 0;
@@ -62,17 +77,14 @@ TEST_F(QortoolRun, TheGoldenBoardPassesAndAStuckContactListsItsWords)
                                  Board("[Board]\nTactTime=0\nStuckHigh=1\n"), "--report", report});
     EXPECT_EQ(bad.exitCode, 1) << bad.out << bad.err;
     EXPECT_TRUE(bad.out.ends_with("Тест завершен с ошибками\n")) << bad.out;
-    EXPECT_NE(bad.out.find("Тест №1 \"Шина данных\": ошибок 2\n"
+    EXPECT_NE(bad.out.find("Тест №1 \"Шина данных\": 2 ошибки\n"
                            "  o1 (Чтение данных), цикл 2: эталон 170, прочитано 171\n"
                            "  o3 (Инверсные данные), цикл 2: эталон 85, прочитано 84\n"),
               std::string::npos)
         << bad.out;
 
-    QFile file(report);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QJsonParseError error;
-    const QJsonObject json = QJsonDocument::fromJson(file.readAll(), &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonObject json = Report(report);
+    EXPECT_EQ(Kind(json), "errors");
     EXPECT_EQ(json["verdict"].toObject()["text"].toString(),
               QStringLiteral("Тест завершен с ошибками"));
     const QJsonObject test = json["tests"].toArray().at(0).toObject();
@@ -96,20 +108,54 @@ TEST_F(QortoolRun, AllTestsOverTcpNameTheFailedTest)
     EXPECT_TRUE(run.out.ends_with("Тест №1 завершен с ошибкой\n")) << run.out;
 }
 
-TEST_F(QortoolRun, AContinuousRunStopsAfterTheAskedPasses)
+TEST_F(QortoolRun, AContinuousRunThatReachesItsPassesEndsByItselfWithTheVerdictOfItsPasses)
 {
-    const ToolRun run =
-        Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "3", "--keep-going"});
-    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
-    EXPECT_NE(run.out.find("Прогон: 3\n"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("Выполнение теста прервано [цикл - "), std::string::npos) << run.out;
+    const QString report = dir.filePath("good.json");
+    const ToolRun good =
+        Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "5", "--report", report});
+    EXPECT_EQ(good.exitCode, 0) << good.out << good.err;
+    EXPECT_NE(good.out.find("Прогон: 5\n"), std::string::npos) << good.out;
+    EXPECT_EQ(good.out.find("Прогон: 6\n"), std::string::npos) << good.out;
+    EXPECT_TRUE(good.out.ends_with("5 прогонов, из них с ошибками: 0\n"
+                                   "Тест №1 \"Шина данных\": 0 ошибок\n"
+                                   "Тест завершен успешно\n"))
+        << good.out;
+    QJsonObject json = Report(report);
+    EXPECT_EQ(Kind(json), "passed");
+    EXPECT_EQ(json["passes"].toInt(), 5);
+    EXPECT_EQ(json["failingPasses"].toInt(), 0);
+
+    const ToolRun all = Qortool({"run", kDemo, "--all", "--continuous", "--passes", "2"});
+    EXPECT_EQ(all.exitCode, 0) << all.out << all.err;
+    EXPECT_TRUE(all.out.ends_with("Все тесты завершены успешно\n")) << all.out;
+
+    const ToolRun bad =
+        Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "5", "--keep-going",
+                 "--board", Board("[Board]\nTactTime=0\nStuckHigh=1\n"), "--report", report});
+    EXPECT_EQ(bad.exitCode, 1) << bad.out << bad.err;
+    EXPECT_NE(bad.out.find("5 прогонов, из них с ошибками: 5\n"), std::string::npos) << bad.out;
+    EXPECT_TRUE(bad.out.ends_with("Тест завершен с ошибками (прогон №5)\n")) << bad.out;
+    json = Report(report);
+    EXPECT_EQ(Kind(json), "errors");
+    EXPECT_EQ(json["passes"].toInt(), 5);
+    EXPECT_EQ(json["failingPasses"].toInt(), 5);
+
+    // Without --keep-going the first failing pass ends the run.
+    const ToolRun stopped = Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "5",
+                                     "--board", Board("[Board]\nTactTime=0\nStuckHigh=1\n")});
+    EXPECT_EQ(stopped.exitCode, 1) << stopped.out << stopped.err;
+    EXPECT_NE(stopped.out.find("1 прогон, из них с ошибками: 1\n"), std::string::npos)
+        << stopped.out;
 }
 
 TEST_F(QortoolRun, CtrlCIsTheOperatorsEsc)
 {
+    // A continuous run far from its passes: Ctrl+C, not the count, ends it.
+    const QString report = dir.filePath("run.json");
     QProcess process;
     process.start(QStringLiteral(QV_QORTOOL_PATH),
-                  {"run", kDemo, "--test", "1", "--board", Board("[Board]\nTactTime=200000\n")});
+                  {"run", kDemo, "--test", "1", "--continuous", "--passes", "100000", "--board",
+                   Board("[Board]\nTactTime=200000\n"), "--report", report});
     ASSERT_TRUE(process.waitForStarted());
     std::string out;
     while (out.find("Статус: выполнение теста") == std::string::npos &&
@@ -121,6 +167,69 @@ TEST_F(QortoolRun, CtrlCIsTheOperatorsEsc)
     out += process.readAllStandardOutput().toStdString();
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_NE(out.find("Выполнение теста прервано [цикл - "), std::string::npos) << out;
+    EXPECT_EQ(Kind(Report(report)), "interrupted");
+}
+
+TEST_F(QortoolRun, EveryKindOfVerdictHasItsExitStatus)
+{
+    const QString report = dir.filePath("kind.json");
+    const auto run = [&](QStringList arguments) {
+        arguments << "--report" << report;
+        QFile::remove(report);
+        const ToolRun result = Qortool(arguments);
+        return std::pair{result.exitCode, Kind(Report(report))};
+    };
+    EXPECT_EQ(run({"run", kDemo, "--test", "1"}), std::pair(0, QStringLiteral("passed")));
+    EXPECT_EQ(
+        run({"run", kDemo, "--test", "1", "--board", Board("[Board]\nTactTime=0\nStuckHigh=1\n")}),
+        std::pair(1, QStringLiteral("errors")));
+    // The run window opened, but the program could not be made: a data
+    // file of the memory test is missing.
+    ASSERT_TRUE(QFile::remove(dir.filePath("rom.dat")));
+    EXPECT_EQ(run({"run", kDemo, "--test", "2"}), std::pair(2, QStringLiteral("failed")));
+    qv::testing::SilentListener silent;
+    ASSERT_FALSE(silent.Address().empty());
+    EXPECT_EQ(run({"run", kDemo, "--test", "1", "--unit", QString::fromStdString(silent.Address()),
+                   "--timeout", "1000"}),
+              std::pair(2, QStringLiteral("not-run")));
+    // "interrupted": CtrlCIsTheOperatorsEsc. The tool presses "OK" at once,
+    // so its runs never end "cancelled" on the start page.
+}
+
+TEST_F(QortoolRun, QuietPrintsOnlyTheEndMessage)
+{
+    const ToolRun run =
+        Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "2", "--quiet", "--board",
+                 Board("[Board]\nTactTime=0\nStuckHigh=1\n")});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.out, "Тест завершен с ошибками (прогон №1)\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(QortoolRun, AProgressLineIsShownOnATerminalAndNeverInAPipe)
+{
+    const std::vector<std::string> arguments{"run",          kDemo.toStdString(), "--test", "1",
+                                             "--continuous", "--passes",          "5"};
+    const qv::testing::TerminalRun terminal =
+        qv::testing::RunOnTerminal(QV_QORTOOL_PATH, arguments);
+    EXPECT_EQ(terminal.exitCode, 0) << terminal.output;
+    EXPECT_NE(terminal.output.find("\r\x1b[KПрогоны: 0 из 5, ошибки: 0, время 0:00:0"), std::string::npos)
+        << terminal.output;
+    // The line is erased before the summary: the console keeps the summary.
+    EXPECT_NE(terminal.output.find("\r\x1b[K5 прогонов, из них с ошибками: 0"), std::string::npos)
+        << terminal.output;
+
+    const ToolRun pipe = Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "5"});
+    EXPECT_EQ(pipe.exitCode, 0);
+    EXPECT_EQ(pipe.err, "");
+    EXPECT_EQ(pipe.out.find("Прогоны:"), std::string::npos);
+    EXPECT_EQ(pipe.out.find('\r'), std::string::npos);
+
+    // A single run of one test is short: no line even on a terminal.
+    const qv::testing::TerminalRun single =
+        qv::testing::RunOnTerminal(QV_QORTOOL_PATH, {"run", kDemo.toStdString(), "--test", "1"});
+    EXPECT_EQ(single.exitCode, 0) << single.output;
+    EXPECT_EQ(single.output.find("Прогоны:"), std::string::npos) << single.output;
 }
 
 TEST_F(QortoolRun, AUnitThatNeverAnswersEndsWithThePortsErrorAndStatusTwo)
@@ -191,14 +300,52 @@ TEST_F(QortoolRun, RenderAfterARunPicturesWhatTheUnitRead)
     EXPECT_EQ(Qortool({"render", kDemo, "--unit", "sim", "-o", picture}).exitCode, 2);
 }
 
-TEST_F(QortoolRun, BadArgumentsAreRefused)
+TEST_F(QortoolRun, MalformedArgumentsAreRefusedWithALineSayingWhatIsWrong)
 {
-    EXPECT_EQ(Qortool({"run", kDemo, "--test", "1", "--all"}).exitCode, 2);
-    EXPECT_EQ(Qortool({"run", kDemo, "--passes", "3"}).exitCode, 2);
-    EXPECT_EQ(Qortool({"run", kDemo, "--answer", "maybe"}).exitCode, 2);
+    const struct
+    {
+        QStringList arguments;
+        std::string line;
+    } cases[] = {
+        {{"--timeout", "abc"},
+         "qortool run: --timeout: время ожидания в мс от 1 до 3600000, а не \"abc\""},
+        {{"--timeout", "-5"}, "а не \"-5\""},
+        {{"--timeout", "0"}, "а не \"0\""},
+        {{"--timeout", "99999999999"}, "а не \"99999999999\""},
+        {{"--continuous", "--passes", "1000001"},
+         "qortool run: --passes: число прогонов от 1 до 1000000, а не \"1000001\""},
+        {{"--passes", "3"}, "qortool run: --passes только вместе с --continuous"},
+        {{"--bogus"}, "qortool run: неизвестный параметр --bogus"},
+        {{"SECOND.QOR"}, "qortool run: нужен один файл тестов, лишний аргумент \"SECOND.QOR\""},
+        {{"--test", "abc"}, "qortool run: --test: номер теста от 1 до 20, а не \"abc\""},
+        {{"--test", "1", "--all"}, "qortool run: нужен либо --test N, либо --all"},
+        {{"--answer", "maybe"}, "qortool run: --answer: yes или no"},
+        {{"--cycle", "2"}, "qortool run: --cycle только вместе с --debug"},
+        {{"--debug", "--cycle", "x"}, "qortool run: --cycle: номер цикла от 1, а не \"x\""},
+    };
+    for (const auto &c : cases) {
+        const ToolRun run = Qortool(QStringList{"run", kDemo} + c.arguments);
+        EXPECT_EQ(run.exitCode, 2) << c.line;
+        const std::string first = run.err.substr(0, run.err.find('\n'));
+        EXPECT_NE(first.find(c.line), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "") << c.line;
+    }
     const ToolRun outOfRange = Qortool({"run", kDemo, "--test", "9"});
     EXPECT_EQ(outOfRange.exitCode, 2);
-    EXPECT_NE(outOfRange.err.find("вне этого диапазона"), std::string::npos);
+    EXPECT_NE(outOfRange.err.find("в файле 3 теста, --test вне этого диапазона"), std::string::npos)
+        << outOfRange.err;
+}
+
+TEST_F(QortoolRun, TheHelpOfRunStatesTheExitStatuses)
+{
+    const ToolRun help = Qortool({"run", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("Код завершения:\n"
+                            "  0  тест выполнен успешно (все прогоны без ошибок)\n"
+                            "  1  найдены ошибки или выполнение прервано (Ctrl+C)\n"
+                            "  2  запуск не выполнен"),
+              std::string::npos)
+        << help.out;
 }
 
 } // namespace

@@ -48,7 +48,8 @@ std::span<const Command> Commands()
         Command{"run",
                 "ФАЙЛ.QOR [--test N | --all] [--continuous [--passes N] [--keep-going]] "
                 "[--debug --cycle C --first F --last L] [--unit АДРЕС] [--board ФАЙЛ] "
-                "[--answer yes|no] [--timeout МС] [--password ПАРОЛЬ] [--report ОТЧЕТ.json]",
+                "[--answer yes|no] [--timeout МС] [--quiet] [--password ПАРОЛЬ] "
+                "[--report ОТЧЕТ.json]",
                 "выполнить тест N (от 1) или все тесты на блоке диагностики; код выхода 0 - "
                 "успешно, 1 - ошибки или прерван, 2 - запуск не выполнен",
                 RunRun},
@@ -58,6 +59,37 @@ std::span<const Command> Commands()
                 RunUnit},
     };
     return commands;
+}
+
+std::string_view CommandDetails(std::string_view name)
+{
+    if (name != "run")
+        return {};
+    return "Параметры:\n"
+           "  --test N          тест N (от 1); без --test и --all - тест 1\n"
+           "  --all             все тесты файла\n"
+           "  --continuous      непрерывный запуск: до Ctrl+C или первой ошибки\n"
+           "  --passes N        непрерывный запуск заканчивается сам после N прогонов "
+           "(до 1000000)\n"
+           "  --keep-going      непрерывный запуск продолжается после ошибок\n"
+           "  --debug --cycle C --first F --last L\n"
+           "                    отладка: цикл C, такты с F по L (от 1)\n"
+           "  --unit АДРЕС      sim, sim:ПЛАТА.ini, tcp://УЗЕЛ:ПОРТ, serial:/dev/ttyACM0\n"
+           "  --board ФАЙЛ      плата симулятора (с --unit sim)\n"
+           "  --answer yes|no   ответ на вопросы блока об ошибках функций (по умолчанию yes)\n"
+           "  --timeout МС      время ожидания ответа блока, от 1 до 3600000 мс\n"
+           "  --quiet           вывести только итоговое сообщение\n"
+           "  --password ПАРОЛЬ пароль чтения файла тестов\n"
+           "  --report ФАЙЛ     записать отчёт о запуске в JSON\n\n"
+           "На терминале непрерывный запуск и запуск всех тестов показывают строку хода "
+           "выполнения\n"
+           "в стандартном потоке ошибок; Ctrl+C прерывает выполнение, как Esc в окне "
+           "\"Пуск\".\n\n"
+           "Код завершения:\n"
+           "  0  тест выполнен успешно (все прогоны без ошибок)\n"
+           "  1  найдены ошибки или выполнение прервано (Ctrl+C)\n"
+           "  2  запуск не выполнен (аргументы, файл, связь с блоком, компиляция, сбой "
+           "выполнения)\n";
 }
 
 const Command &CommandNamed(std::string_view name)
@@ -81,6 +113,8 @@ std::optional<ParsedArgs> ParseCommandArgs(const Command &command,
     auto parsed = ParseArgs(args, valueOptions, flagOptions, &problem);
     if (parsed && parsed->positional.size() != positionalCount) {
         problem = positionalProblem;
+        if (parsed->positional.size() > positionalCount)
+            problem += ", лишний аргумент \"" + parsed->positional[positionalCount] + "\"";
         parsed.reset();
     }
     if (!parsed) {

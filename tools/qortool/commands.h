@@ -25,6 +25,9 @@ struct Command
 };
 
 std::span<const Command> Commands();
+// What `qortool NAME --help` prints after the synopsis and summary: the
+// options and exit statuses of a command that has more to say; else empty.
+std::string_view CommandDetails(std::string_view name);
 // The command of that name (it must exist).
 const Command &CommandNamed(std::string_view name);
 

@@ -4,6 +4,7 @@
 #include "args.h"
 #include "commands.h"
 #include "execution/dosdata.h"
+#include "infra/plural.h"
 #include "session.h"
 
 #include <filesystem>
@@ -40,8 +41,8 @@ int RunCompile(std::span<const std::string> args)
     if (!session.Load(path))
         return Refused(command.name, "файл не загружен");
     if (test && (*test < 1 || *test > document.Doc.NTest))
-        return Refused(command.name, "в файле " + std::to_string(document.Doc.NTest) +
-                                         " тестов, --test вне этого диапазона");
+        return Refused(command.name, "в файле " + qv::Counted(document.Doc.NTest, qv::kTestNoun) +
+                                         ", --test вне этого диапазона");
     document.CurrentTest = test ? *test - 1 : -1;
     qv::RunOptions options;
     options.debug = debug;
@@ -69,7 +70,8 @@ int RunCompile(std::span<const std::string> args)
                     std::string_view(reinterpret_cast<const char *>(image.data()), length));
     if (written != ExitOk)
         return written;
-    std::cout << "Образ: " << length << " байт, тестов: " << compiler.RunList().size() << "\n";
+    std::cout << "Образ: " << qv::Counted(static_cast<std::int64_t>(length), qv::kByteNoun)
+              << ", тестов: " << compiler.RunList().size() << "\n";
     for (const auto &file : compiler.DataFiles())
         std::cout << "Файл данных: " << file.filename().string() << "\n";
     return ExitOk;

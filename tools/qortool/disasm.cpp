@@ -3,6 +3,7 @@
 
 #include "args.h"
 #include "commands.h"
+#include "infra/plural.h"
 #include "sim/program.h"
 #include "sim/programlisting.h"
 
@@ -24,7 +25,9 @@ int RunDisasm(std::span<const std::string> args)
         std::span(reinterpret_cast<const std::uint8_t *>(bytes->data()), bytes->size()), &why);
     if (!program)
         return Refused(command.name, "образ не читается: " + why);
-    std::cout << "Образ: " << bytes->size() << " байт\n" << qv::sim::ProgramListing(*program);
+    std::cout << "Образ: " << qv::Counted(static_cast<std::int64_t>(bytes->size()), qv::kByteNoun)
+              << "\n"
+              << qv::sim::ProgramListing(*program);
     return ExitOk;
 }
 

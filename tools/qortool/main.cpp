@@ -23,7 +23,16 @@ void PrintHelp()
     std::cout << "  --version\n      версия программы\n"
               << "  --help\n      эта справка\n\n"
               << "Код завершения: 0 - успех, 1 - файл или операция отклонены, "
-                 "2 - неверные аргументы.\n";
+                 "2 - неверные аргументы.\n"
+              << "Справка по команде: qortool КОМАНДА --help (коды завершения run - там же).\n";
+}
+
+void PrintCommandHelp(const qortool::Command &command)
+{
+    std::cout << "Использование: qortool " << command.name << ' ' << command.usage << "\n\n"
+              << command.summary << "\n";
+    if (const auto details = qortool::CommandDetails(command.name); !details.empty())
+        std::cout << "\n" << details;
 }
 
 } // namespace
@@ -46,6 +55,10 @@ int main(int argc, char *argv[])
     }
     for (const auto &command : qortool::Commands()) {
         if (command.name == name) {
+            if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+                PrintCommandHelp(command);
+                return qortool::ExitOk;
+            }
             try {
                 return command.run(std::span<const std::string>(args).subspan(1));
             } catch (const std::exception &e) {

@@ -1,13 +1,17 @@
 // qortool run: a test (or every test) run on the diagnostics unit exactly as
 // the operator's "Пуск" runs it, with the run window's lines on the console,
 // a summary of the wrong output words, the end message, and a JSON record
-// of the run for a production line.
+// of the run for a production line. A continuous run may end by itself
+// after a number of passes; on a terminal a long run shows a progress line.
 
 #include "args.h"
 #include "commands.h"
 #include "execution/rundriver.h"
 #include "execution/unattendedrunview.h"
+#include "infra/plural.h"
+#include "model/records.h"
 #include "model/stest.h"
+#include "runprogress.h"
 #include "runreport.h"
 #include "session.h"
 #include "unitcommand.h"
@@ -26,6 +30,10 @@ namespace {
 // Exit statuses of run.
 enum RunExit : int { RunPassed = 0, RunFailedTests = 1, RunNotMade = 2 };
 
+// Bounds of the numbers a run accepts.
+constexpr int kMaxPasses = 1'000'000;
+constexpr int kMaxTimeoutMs = 3'600'000;
+
 std::atomic<bool> g_interrupted{false};
 
 extern "C" void OnInterrupt(int)
@@ -39,10 +47,12 @@ struct RunRequest
     bool continuous = false;
     int passes = 0;
     bool debug = false;
-    int cycle = 1, first = 1, last = 0;
+    int cycle = 1, first = 1, last = 0; // last 0: the test's last tact
     std::string address{"sim"};
+    std::optional<int> timeoutMs;
     int answer = 1;
     bool keepGoing = false;
+    bool quiet = false;
     std::optional<std::string> report;
 };
 
@@ -76,6 +86,46 @@ private:
     void (*m_previous)(int) = SIG_DFL;
 };
 
+// Reads an integer option from low (up to high, when given) into *value,
+// which keeps its default when the option is absent; false after the usage
+// error.
+bool ReadNumber(const Command &command, const ParsedArgs &parsed, const std::string &option,
+                int low, std::optional<int> high, std::string_view what, int *value)
+{
+    const auto text = parsed.Value(option);
+    if (!text)
+        return true;
+    const auto number = ParseInt(*text);
+    if (!number || *number < low || (high && *number > *high)) {
+        std::string range = " от " + std::to_string(low);
+        if (high)
+            range += " до " + std::to_string(*high);
+        UsageError(command, option + ": " + std::string(what) + range + ", а не \"" + *text + "\"");
+        return false;
+    }
+    *value = *number;
+    return true;
+}
+
+// --debug and its cycle and tacts; false after the usage error.
+bool ReadDebugRange(const Command &command, const ParsedArgs &parsed, RunRequest &request)
+{
+    request.debug = parsed.Has("--debug");
+    if (request.debug && !request.test) {
+        UsageError(command, "отладка возможна только для одного теста");
+        return false;
+    }
+    for (const char *option : {"--cycle", "--first", "--last"}) {
+        if (parsed.Value(option) && !request.debug) {
+            UsageError(command, std::string(option) + " только вместе с --debug");
+            return false;
+        }
+    }
+    return ReadNumber(command, parsed, "--cycle", 1, std::nullopt, "номер цикла", &request.cycle) &&
+           ReadNumber(command, parsed, "--first", 1, std::nullopt, "номер такта", &request.first) &&
+           ReadNumber(command, parsed, "--last", 1, std::nullopt, "номер такта", &request.last);
+}
+
 std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs &parsed)
 {
     RunRequest request;
@@ -83,26 +133,27 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
         UsageError(command, "нужен либо --test N, либо --all");
         return std::nullopt;
     }
-    if (!parsed.Has("--all"))
-        request.test = IntOption(parsed, "--test", 1).value_or(1);
-    if (request.test && *request.test < 1) {
-        UsageError(command, "--test: номер теста от 1");
-        return std::nullopt;
+    if (!parsed.Has("--all")) {
+        int test = 1;
+        if (!ReadNumber(command, parsed, "--test", 1, qv::kMaxTests, "номер теста", &test))
+            return std::nullopt;
+        request.test = test;
     }
     request.continuous = parsed.Has("--continuous");
-    request.passes = IntOption(parsed, "--passes", 1).value_or(0);
-    if (parsed.Value("--passes") && (request.passes < 1 || !request.continuous)) {
-        UsageError(command, "--passes N (от 1) только вместе с --continuous");
+    if (!ReadNumber(command, parsed, "--passes", 1, kMaxPasses, "число прогонов", &request.passes))
+        return std::nullopt;
+    if (parsed.Value("--passes") && !request.continuous) {
+        UsageError(command, "--passes только вместе с --continuous");
         return std::nullopt;
     }
-    request.debug = parsed.Has("--debug");
-    if (request.debug && !request.test) {
-        UsageError(command, "отладка возможна только для одного теста");
+    if (!ReadDebugRange(command, parsed, request))
         return std::nullopt;
-    }
-    request.cycle = IntOption(parsed, "--cycle", 1).value_or(1);
-    request.first = IntOption(parsed, "--first", 1).value_or(1);
-    request.last = IntOption(parsed, "--last", 1).value_or(0);
+    int timeout = 0;
+    if (!ReadNumber(command, parsed, "--timeout", 1, kMaxTimeoutMs, "время ожидания в мс",
+                    &timeout))
+        return std::nullopt;
+    if (timeout > 0)
+        request.timeoutMs = timeout;
     if (const auto unit = parsed.Value("--unit"))
         request.address = *unit;
     if (const auto board = parsed.Value("--board")) {
@@ -119,6 +170,7 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
     }
     request.answer = answer == "yes" ? 1 : 0;
     request.keepGoing = parsed.Has("--keep-going");
+    request.quiet = parsed.Has("--quiet");
     request.report = parsed.Value("--report");
     return request;
 }
@@ -127,8 +179,8 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
 bool PrepareDocument(const Command &command, qv::TQuorvik &doc, const RunRequest &request)
 {
     if (request.test && *request.test > doc.Doc.NTest) {
-        Refused(command.name,
-                "в файле " + std::to_string(doc.Doc.NTest) + " тестов, --test вне этого диапазона");
+        Refused(command.name, "в файле " + qv::Counted(doc.Doc.NTest, qv::kTestNoun) +
+                                  ", --test вне этого диапазона");
         return false;
     }
     doc.CurrentTest = request.test ? *request.test - 1 : -1;
@@ -170,7 +222,7 @@ int RunRun(std::span<const std::string> args)
     values.insert({"--test", "--passes", "--cycle", "--first", "--last", "--unit", "--board",
                    "--answer", "--report", "--timeout"});
     std::set<std::string> flags = kSessionFlagOptions;
-    flags.insert({"--all", "--continuous", "--debug", "--keep-going"});
+    flags.insert({"--all", "--continuous", "--debug", "--keep-going", "--quiet"});
     const auto parsed = ParseCommandArgs(command, args, values, flags, 1, "нужен один файл тестов");
     if (!parsed)
         return ExitUsage;
@@ -192,17 +244,36 @@ int RunRun(std::span<const std::string> args)
 
     UnitRunSetup setup;
     setup.address = request->address;
-    setup.timeoutMs = IntOption(*parsed, "--timeout", 1);
+    setup.timeoutMs = request->timeoutMs;
     setup.keepGoing = request->keepGoing;
+    setup.passLimit = request->passes;
     UnitRunner runner(setup);
     if (!runner.Ready())
         return RunNotMade;
 
+    const bool longRun = request->continuous || !request->test;
+    std::optional<int> total;
+    if (!request->continuous)
+        total = 1;
+    else if (request->passes > 0)
+        total = request->passes;
+    ProgressLine progress(longRun && !request->quiet && ProgressLine::StderrIsTerminal(), total);
     qv::UnattendedRunView::Options viewOptions;
     viewOptions.answer = request->answer;
-    viewOptions.escapeAfterPasses = request->passes;
-    qv::UnattendedRunView view(doc, viewOptions,
-                               [](const std::string &line) { std::cout << line << std::endl; });
+    qv::UnattendedRunView::LineSink sink;
+    if (!request->quiet)
+        sink = [&progress](const std::string &line) { progress.PrintLine(line); };
+    qv::UnattendedRunView view(doc, viewOptions, sink);
+    progress.Start([&view] {
+        const auto tally = view.ResultsSoFar();
+        return RunProgress{tally.results, tally.errors};
+    });
+    // The line reads the view: it ends before the view goes, however the run ends.
+    struct FinishProgress
+    {
+        ProgressLine &line;
+        ~FinishProgress() { line.Finish(); }
+    } finishProgress{progress};
 
     const auto started = std::chrono::system_clock::now();
     qv::RunVerdict verdict;
@@ -211,8 +282,10 @@ int RunRun(std::span<const std::string> args)
         verdict = runner.Run(doc, view);
     }
     const auto finished = std::chrono::system_clock::now();
+    progress.Finish();
 
-    PrintRunSummary(std::cout, doc, verdict);
+    if (!request->quiet)
+        PrintRunSummary(std::cout, doc, verdict);
     if (!verdict.text.empty())
         std::cout << verdict.text << std::endl;
     else

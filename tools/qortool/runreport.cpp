@@ -1,5 +1,6 @@
 #include "runreport.h"
 
+#include "infra/plural.h"
 #include "model/quorvik.h"
 #include "model/stest.h"
 
@@ -88,6 +89,9 @@ std::vector<WordCycle> WordCycles(const qv::STest &test, int id, bool checked)
 
 void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVerdict &verdict)
 {
+    if (doc.SolidTest && verdict.passes > 0)
+        out << qv::Counted(verdict.passes, qv::kPassNoun)
+            << ", из них с ошибками: " << verdict.failingPasses << "\n";
     for (const auto &record : verdict.tests) {
         const qv::STest *test = doc.Test(record.test);
         if (test == nullptr)
@@ -95,7 +99,7 @@ void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVe
         out << "Тест №" << record.test + 1;
         if (!test->Name.empty())
             out << " \"" << test->Name << "\"";
-        out << ": ошибок " << ErrorsOf(doc, record.test) << "\n";
+        out << ": " << qv::Counted(ErrorsOf(doc, record.test), qv::kErrorNoun) << "\n";
         for (const char c : record.oWords) {
             const int id = static_cast<unsigned char>(c);
             const bool checked = record.unchecked.find(c) == std::string::npos;
@@ -158,6 +162,7 @@ std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict
         << ", \"continuous\": " << (doc.SolidTest ? "true" : "false")
         << ", \"debug\": " << (doc.DebugMode ? "true" : "false") << "},\n";
     out << "  \"passes\": " << verdict.passes << ",\n";
+    out << "  \"failingPasses\": " << verdict.failingPasses << ",\n";
     out << "  \"verdict\": {\"kind\": " << JsonString(KindName(verdict.kind))
         << ", \"text\": " << JsonString(verdict.text) << "},\n";
     out << "  \"tests\": [";

@@ -32,6 +32,8 @@ struct WordCycle
 };
 std::vector<WordCycle> WordCycles(const qv::STest &test, int id, bool checked);
 
+// The one summary of a run on the console: for a continuous run its passes
+// and the failing ones, then per test its errors and wrong output words.
 void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVerdict &verdict);
 std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict,
                           const RunReportInfo &info);

@@ -18,6 +18,7 @@ UnitRunner::UnitRunner(const UnitRunSetup &setup)
     if (setup.timeoutMs)
         port.timeout = *setup.timeoutMs;
     m_tester.SetSettings(port);
+    m_passLimit = setup.passLimit;
     m_ready = m_tester.Create(qv::kProductName);
     if (!m_ready)
         return;
@@ -39,6 +40,7 @@ qv::RunVerdict UnitRunner::Run(qv::TQuorvik &doc, qv::RunView &view)
     env.calibration = &*m_calibration;
     env.view = &view;
     env.showVerdict = false;
+    env.passLimit = m_passLimit;
     qv::RunDriver driver(doc, env);
     driver.StartRun();
     doc.SetWaitCalibration(nullptr);

@@ -20,6 +20,7 @@ struct UnitRunSetup
     std::string address{"sim"}; // "sim", "sim:BOARD", "tcp://HOST:PORT", "serial:..."
     std::optional<int> timeoutMs;
     bool keepGoing = false; // a continuous run goes on after errors
+    int passLimit = 0;      // a continuous run ends by itself after this many passes; 0: never
 };
 
 class UnitRunner
@@ -42,6 +43,7 @@ private:
     qv::TCP m_tester;
     std::optional<qv::TthHardStatus> m_monitor;
     std::optional<qv::RunCalibration> m_calibration;
+    int m_passLimit = 0;
     bool m_ready = false;
 };
 
