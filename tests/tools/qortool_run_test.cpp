@@ -27,6 +27,20 @@ ToolRun Qortool(const QStringList &arguments)
     return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 30000);
 }
 
+// Starts qortool with the arguments and reads its output until the run is
+// under way; the output read.
+std::string StartUntilRunning(QProcess &process, const QStringList &arguments)
+{
+    process.start(QStringLiteral(QV_QORTOOL_PATH), arguments);
+    std::string out;
+    if (!process.waitForStarted())
+        return out;
+    while (out.find("Статус: выполнение теста") == std::string::npos &&
+           process.waitForReadyRead(10000))
+        out += process.readAllStandardOutput().toStdString();
+    return out;
+}
+
 // Every test runs a copy of the demo board: a run writes the data files
 // the unit sends back beside the test file.
 class QortoolRun : public ::testing::Test
@@ -153,14 +167,9 @@ TEST_F(QortoolRun, CtrlCIsTheOperatorsEsc)
     // A continuous run far from its passes: Ctrl+C, not the count, ends it.
     const QString report = dir.filePath("run.json");
     QProcess process;
-    process.start(QStringLiteral(QV_QORTOOL_PATH),
-                  {"run", kDemo, "--test", "1", "--continuous", "--passes", "100000", "--board",
-                   Board("[Board]\nTactTime=200000\n"), "--report", report});
-    ASSERT_TRUE(process.waitForStarted());
-    std::string out;
-    while (out.find("Статус: выполнение теста") == std::string::npos &&
-           process.waitForReadyRead(10000))
-        out += process.readAllStandardOutput().toStdString();
+    std::string out = StartUntilRunning(
+        process, {"run", kDemo, "--test", "1", "--continuous", "--passes", "100000", "--board",
+                  Board("[Board]\nTactTime=200000\n"), "--report", report});
     ASSERT_NE(out.find("Статус: выполнение теста"), std::string::npos) << out;
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(10000));
@@ -268,13 +277,8 @@ TEST_F(QortoolRun, CtrlCEndsARunOnAHungUnitAfterTheCancelWait)
     QProcess process;
     // The unit would have 30 s to answer whether it is there: only Ctrl+C
     // ends this run early.
-    process.start(QStringLiteral(QV_QORTOOL_PATH),
-                  {"run", kDemo, "--test", "1", "--board", Board(kHungUnit), "--timeout", "30000"});
-    ASSERT_TRUE(process.waitForStarted());
-    std::string out;
-    while (out.find("Статус: выполнение теста") == std::string::npos &&
-           process.waitForReadyRead(10000))
-        out += process.readAllStandardOutput().toStdString();
+    std::string out = StartUntilRunning(
+        process, {"run", kDemo, "--test", "1", "--board", Board(kHungUnit), "--timeout", "30000"});
     ASSERT_NE(out.find("Статус: выполнение теста"), std::string::npos) << out;
     QElapsedTimer timer;
     timer.start();
