@@ -11,8 +11,8 @@
 // The pending error describes the current exchange only: a successful
 // exchange, Purge, or showing it clears it, and each text is shown at most
 // once. A text recorded with SetError (the caller's own failure, not an
-// exchange's) survives later successful exchanges until it is shown, purged
-// or cleared.
+// exchange's) survives later exchanges and purges until it is shown or
+// cleared.
 
 #include <cstdint>
 #include <functional>
@@ -85,8 +85,8 @@ public:
 
     // Non-zero when the port is usable (its address names a transport).
     virtual int Open(const SCP_Info &info) = 0;
-    // Drops answers that nobody took and the pending error; called before
-    // each exchange sequence.
+    // Drops answers that nobody took and an exchange's pending error;
+    // called before each exchange sequence.
     virtual void Purge() = 0;
     // Last call before the reference is dropped: closes everything.
     virtual void Done() = 0;

@@ -442,7 +442,10 @@ void Portavo::Purge()
     std::lock_guard lock(m_mutex);
     m_answers.clear();
     m_queuedBytes = 0;
-    m_error.clear();
+    // A text a caller recorded describes its whole sequence (a run that
+    // fetches data after a damaged question still failed): it stays.
+    if (!m_errorKept)
+        m_error.clear();
 }
 
 void Portavo::Done()
@@ -460,7 +463,7 @@ void Portavo::SetError(std::optional<std::string_view> text)
         m_errorIsWarning = false;
         show = Voice() == PortVoice::Loud && !m_error.empty();
         m_errorShown = show;
-        m_errorKept = true;
+        m_errorKept = !m_error.empty();
     }
     if (show)
         Mesbo().Show(std::string(*text), MbError, std::string(kPortCaption));

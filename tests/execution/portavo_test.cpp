@@ -245,8 +245,9 @@ TEST_P(PortOverLink, ThePendingErrorDescribesTheLastExchangeOnly)
     // A text the caller records is the caller's failure, not an exchange's.
     u.port->SetError("Данные, полученные от блока диагностики, повреждены");
     EXPECT_EQ(u.port->Handshake(), PortOk);
-    EXPECT_EQ(u.port->GetError(), "Данные, полученные от блока диагностики, повреждены");
     u.port->Purge();
+    EXPECT_EQ(u.port->GetError(), "Данные, полученные от блока диагностики, повреждены");
+    u.port->SetError(std::nullopt);
 
     // A background exchange neither leaves an error nor clears one.
     {
