@@ -82,6 +82,15 @@ void Session::Receive(std::span<const std::uint8_t> bytes)
 
 void Session::Dispatch(Request request)
 {
+    // The unit announced its payload limit in the INIT answer; it takes
+    // nothing larger, whatever the frame layer let through.
+    if (request.data.size() > GetBoard().maxPayload) {
+        Fail(request, kErrMalformed,
+             "Размер данных команды " + std::string(UnitCommandName(request.code)) + " (" +
+                 std::to_string(request.data.size()) + " байт) больше допустимого (" +
+                 std::to_string(GetBoard().maxPayload) + " байт)");
+        return;
+    }
     if (const auto awaited = m_awaited.find(request.code); awaited != m_awaited.end()) {
         const Handler onReply = std::move(awaited->second);
         m_awaited.erase(awaited);
