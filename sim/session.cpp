@@ -123,7 +123,7 @@ void Session::Hangup()
 
 void Session::Transmit(std::vector<std::uint8_t> bytes)
 {
-    if (!m_ended && m_channel.transmit)
+    if (!m_ended && !m_hung && m_channel.transmit)
         m_channel.transmit(std::move(bytes));
 }
 
@@ -163,6 +163,8 @@ void Session::Answer(const Request &request, std::uint8_t kind, std::uint32_t va
         return;
     }
     Transmit(std::move(bytes));
+    if (faults.hang.contains(code) && FaultFires(LinkFault::Hang, code))
+        m_hung = true;
 }
 
 void Session::Ack(const Request &request, std::uint32_t value)

@@ -242,6 +242,20 @@ TEST(Session, AFaultFiresAsOftenAsTheBoardSays)
     EXPECT_EQ(host.Ask(BUILD_INFO).kind, kData);
 }
 
+TEST(Session, AHungUnitAnswersTheCommandThenNothingUntilTheNextSession)
+{
+    const auto unit = UnitFrom("[Faults]\nHang=QORV_CNTID\nTimes=1\n");
+    {
+        SimHost host(unit);
+        EXPECT_EQ(host.Ask(BUILD_INFO).kind, kData);
+        EXPECT_EQ(host.Ask(QORV_CNTID, {}).kind, kData) << "the command itself is answered";
+        host.Send(BUILD_INFO);
+        EXPECT_FALSE(host.Next(std::chrono::milliseconds(200))) << "then the unit is silent";
+    }
+    SimHost next(unit);
+    EXPECT_EQ(next.Ask(BUILD_INFO).kind, kData) << "a new session finds the unit again";
+}
+
 TEST(Session, ARepliedFrameGoesToTheWaitingHandlerOnce)
 {
     const auto unit = UnitFrom("");
