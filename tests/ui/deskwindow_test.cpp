@@ -161,7 +161,7 @@ TEST_F(Desk, TwoDroppedFilesOpenNeitherAndShowCatalogueMessageZero)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&form, &drop);
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mesbo->Count() > 0; }, 5000));
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(mesbo->ShownMessages().front().text, Msg(0));
     EXPECT_EQ(mesbo->ShownMessages().front().flags, MbError);
