@@ -133,6 +133,10 @@ public:
     // Results arrived: 1 the shown view is refilled and repainted, 2 the
     // error count is shown again.
     void showRunResults(int stage);
+    // A word or function chosen on the diagram, the table or a question window (kind as
+    // lists::OpenList; command: the list command, named when the window
+    // is not available).
+    void openListAt(char kind, int number, QAction *command = nullptr);
     // Whether the table (rather than the diagram) is shown.
     bool tableShown() const;
 
@@ -186,9 +190,9 @@ private:
     // An option of the document's display block (TSettings::Option...).
     int option(int index) const;
     void notAvailable(const QString &caption);
-    void openList(QAction *command, int count);
-    // A word or function chosen on the diagram or the table.
-    void openListAt(char kind, int number);
+    void openList(QAction *command, char kind, int count);
+    // The test list of the information panel; OK selects the chosen test.
+    void openTestInfo();
     // Creates the comment window once, shows slot `slot` and brings it up.
     TfmComment &commentWindowOn(int slot);
     bool handleKey(QKeyEvent *event);
@@ -219,7 +223,6 @@ private:
     View m_shown = View::None;
     View m_lastView = View::Diagram;
     std::function<void()> m_runHandler;
-    int m_lastListNumber = -1; // the list window opened next starts here
     bool m_running = false;
     bool m_closing = false;
     bool m_remoteClientConnected = false;
