@@ -19,6 +19,7 @@
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/mainwindow.h"
+#include "ui/questions/functionquestion.h"
 #include "ui/run/activityanimation.h"
 #include "ui/run/idcheckwindow.h"
 #include "ui/run/mprogresswindow.h"
@@ -482,17 +483,34 @@ TEST_F(RunDesk, TheFunctionTestRunsFromTheWindowAndFetchesItsDataFile)
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Passed);
 }
 
-TEST_F(RunDesk, AMemoryFaultQuestionAnsweredNoEndsTheRunWithErrors)
+// The demo's memory test runs two algorithms: the unit asks once per
+// algorithm that fails, and only goes on to the second after a "Да".
+TEST_F(RunDesk, AMemoryFaultShowsTheMFunctionDialogAndItsAnswerReachesTheUnit)
 {
     Start("[Board]\nTactTime=0\nMemoryFault=300\n");
     window->selectTest(1);
     fs::remove(dir.Path() / "demo" / "ram_dump.dat"); // no overwrite question first
-    mesbo->QueueAnswer(MbNo);
-    RunWith([&] { PressOkWhenShown(); });
-    const auto shown = Messages();
-    ASSERT_EQ(shown.size(), 2u) << ::testing::PrintToString(shown);
-    EXPECT_EQ(shown[0].rfind("Найдены ошибки при отработке M-функции.", 0), 0u) << shown[0];
-    EXPECT_EQ(shown[1], "Тест завершен с ошибками");
+    std::vector<QString> algorithms;
+    RunWith([&] {
+        PressOkWhenShown();
+        auto *ask = qobject_cast<questions::TfmFuncAsk *>(QApplication::activeModalWidget());
+        if (ask == nullptr || !ask->isVisible())
+            return;
+        algorithms.push_back(ask->valueOf("Алгоритм:"));
+        if (algorithms.size() == 1) {
+            EXPECT_EQ(ask->valueOf("M-функция:"), "M1 (Тест ОЗУ 4К)");
+            EXPECT_EQ(ask->valueOf("Текущий адрес:"), "12C");
+            ASSERT_EQ(ask->list()->rowCount(), 3) << "header, memory cell, one output word";
+            EXPECT_EQ(ask->list()->item(1, 0)->text(), "ячейка памяти");
+            EXPECT_EQ(ask->list()->item(1, 1)->text(), "55");
+            EXPECT_EQ(ask->list()->item(1, 2)->text(), "54");
+            QTest::mouseClick(ask->yesButton(), Qt::LeftButton);
+        } else {
+            ask->close(); // the close button counts as "Нет"
+        }
+    });
+    EXPECT_EQ(algorithms, (std::vector<QString>{"Тест буферов", "Марш-тест"}));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен с ошибками"});
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Failed);
 }
 
