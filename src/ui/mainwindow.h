@@ -13,7 +13,8 @@
 // The parts are split by job: mainwindow.cpp (building, observer, close),
 // mainwindow_open.cpp (open, recent files, drops, command line),
 // mainwindow_state.cpp (tests, views, modes, enabled states),
-// mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing).
+// mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
+// mainwindow_debug.cpp (debug range, debug cycle, debug values).
 
 #include "model/displaycolours.h"
 #include "ui/desk/mainactions.h"
@@ -196,6 +197,14 @@ private:
     // Creates the comment window once, shows slot `slot` and brings it up.
     TfmComment &commentWindowOn(int slot);
     bool handleKey(QKeyEvent *event);
+    // Debug mode (mainwindow_debug.cpp).
+    void connectDebugCommands();
+    void openDebugTct();
+    void showDebugMenu(int tact, const QPoint &globalPos);
+    void openDebugCycle();
+    void setDebugCycle(int cycle);
+    // A click on the debug value of word `number` of kind `kind` in table row `row`.
+    void editDebugValue(char kind, int number, int row);
     void setScale();
     void switchProbe(int probe);
     void selectProbe(int probe);

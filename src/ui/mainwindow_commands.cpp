@@ -108,9 +108,9 @@ void TBaseForm::connectCommands()
         lists::TfmCnt window(*m_document, isDosUnit.load(), this);
         window.exec();
     });
-    for (QAction *action : {a.fileInfo, a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct,
-                            a.debugCycle, a.editQor, a.hexEdit, a.splitBytes, a.params, a.calibrate,
-                            a.bodrin, a.remoteClient, a.remoteServer, a.help})
+    for (QAction *action :
+         {a.fileInfo, a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
+          a.splitBytes, a.params, a.calibrate, a.bodrin, a.remoteClient, a.remoteServer, a.help})
         later(action);
     on(a.about, [] {
         Mesbo().Show(std::string(kProductName) + "\r\nВерсия " + kProductVersion, MbInformation,
@@ -135,8 +135,6 @@ void TBaseForm::connectCommands()
     connect(&info, &desk::InfoPanel::tabClicked, this, [this](int index) { selectTest(index); });
     connect(&info, &desk::InfoPanel::previousCycleRequested, this, [this] { stepDebugCycle(-1); });
     connect(&info, &desk::InfoPanel::nextCycleRequested, this, [this] { stepDebugCycle(1); });
-    connect(&info, &desk::InfoPanel::cycleDialogRequested, this,
-            [this] { notAvailable(QStringLiteral("Цикл отладки")); });
     connect(&info, &desk::InfoPanel::testInfoRequested, this, [this] { openTestInfo(); });
     connect(&info, &desk::InfoPanel::probeModeDialogRequested, this,
             [this] { notAvailable(QStringLiteral("Режим зонда")); });
@@ -147,17 +145,9 @@ void TBaseForm::connectCommands()
             [this](char kind, int number) { openListAt(kind, number); });
     connect(m_diagram, &DiagramView::probeMenuRequested, this,
             [this] { notAvailable(QStringLiteral("Зонд")); });
-    connect(m_diagram, &DiagramView::debugMenuRequested, this,
-            [this] { notAvailable(QStringLiteral("Такты отладки")); });
     connect(m_table, &TableView::listRequested, this,
             [this](char kind, int number) { openListAt(kind, number); });
-    connect(m_table, &TableView::activeCycleRequested, this, [this](int cycle) {
-        m_document->SetActiveCycle(cycle);
-        m_document->UpdateStatus("debugcycle");
-        refillShownView();
-    });
-    connect(m_table, &TableView::debugValueEditRequested, this,
-            [this] { notAvailable(QStringLiteral("Отладочное значение")); });
+    connectDebugCommands();
     connect(m_table, &TableView::addressMarkAdvanced, this,
             [this] { m_table->viewport()->update(); });
 }
