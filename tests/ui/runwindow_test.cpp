@@ -18,7 +18,9 @@
 #include "ui/desk/closingwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
+#include "ui/lists/funcnamewindow.h"
 #include "ui/mainwindow.h"
+#include "ui/modalwatch.h"
 #include "ui/questions/functionquestion.h"
 #include "ui/run/activityanimation.h"
 #include "ui/run/idcheckwindow.h"
@@ -512,6 +514,28 @@ TEST_F(RunDesk, AMemoryFaultShowsTheMFunctionDialogAndItsAnswerReachesTheUnit)
     EXPECT_EQ(algorithms, (std::vector<QString>{"Тест буферов", "Марш-тест"}));
     EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен с ошибками"});
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Failed);
+}
+
+// A function without a data file name stops the run at the data-file-name
+// window outside debug mode; "Отмена" ends the run before the unit runs it.
+TEST_F(RunDesk, AnUnnamedDataFileAsksForTheNameBeforeTheRun)
+{
+    Start("[Board]\nTactTime=0\n");
+    window->selectTest(1);
+    window->document().Test(1)->FFuncs.ByNumber(3)->FileName = "*";
+    QString label;
+    int rows = 0;
+    // Its own timer: the window opens inside the sampler's press of "OK".
+    ModalWatch<lists::TfmFuncName> watch([&](lists::TfmFuncName &names) {
+        label = names.topLabel()->text();
+        rows = names.grid()->rowCount() - 1;
+        QTest::mouseClick(names.cancelButton(), Qt::LeftButton);
+    });
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_TRUE(watch.seen());
+    EXPECT_TRUE(label.startsWith("В тесте №2 определены функции")) << label.toStdString();
+    EXPECT_EQ(rows, 1);
+    EXPECT_NE(Tab(1), desk::InfoPanel::TabResult::Passed);
 }
 
 TEST_F(RunDesk, TheCurrentControlCommandReportsTheSupplyOverItsLimit)
