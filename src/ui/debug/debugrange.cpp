@@ -4,8 +4,8 @@
 #include "infra/messages.h"
 #include "infra/version.h"
 #include "model/stest.h"
+#include "ui/debug/okcancel.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -31,18 +31,6 @@ QSpinBox *NumberBox(QWidget *parent, int maximum, int value)
     box->setRange(1, maximum);
     box->setValue(std::clamp(value, 1, maximum));
     return box;
-}
-
-// "OK" (or "ОК") and "Отмена" wired to tryAccept and reject.
-QPushButton *AddButtons(QDialog *dialog, QVBoxLayout *layout, const QString &ok)
-{
-    auto *buttons = new QDialogButtonBox(dialog);
-    QPushButton *button = buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-    button->setDefault(true);
-    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    return button;
 }
 
 } // namespace
@@ -89,7 +77,7 @@ TfmDebugTct::TfmDebugTct(STest &test, QWidget *parent)
     form->addRow(QStringLiteral("Начальный такт отладки:"), m_first);
     form->addRow(QStringLiteral("Конечный такт отладки:"), m_last);
     layout->addLayout(form);
-    m_ok = AddButtons(this, layout, QStringLiteral("OK"));
+    m_ok = AddOkCancel(this, layout, QStringLiteral("OK"));
     connect(m_ok, &QPushButton::clicked, this, &TfmDebugTct::tryAccept);
 }
 
@@ -115,7 +103,7 @@ TfmDebugCycle::TfmDebugCycle(const STest &test, QWidget *parent)
     m_cycle = NumberBox(this, 99, test.ActiveCycle + 1);
     form->addRow(QStringLiteral("Выберите цикл для отладки:"), m_cycle);
     layout->addLayout(form);
-    m_ok = AddButtons(this, layout, QStringLiteral("ОК"));
+    m_ok = AddOkCancel(this, layout, QStringLiteral("ОК"));
     connect(m_ok, &QPushButton::clicked, this, &TfmDebugCycle::tryAccept);
 }
 

@@ -7,8 +7,8 @@
 #include "model/modelfailure.h"
 #include "model/quorvik.h"
 #include "model/stest.h"
+#include "ui/debug/okcancel.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -145,16 +145,11 @@ TfmEditDebug::TfmEditDebug(TQuorvik &doc, STest &test, DebugEditTarget target, c
     m_value->setMaxLength(kMaxLength);
     form->addRow(QStringLiteral(" Значение "), m_value);
     layout->addLayout(form);
-    auto *buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_ok->setDefault(true);
-    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_ok = AddOkCancel(this, layout);
     connect(m_ok, &QPushButton::clicked, this, [this] {
         if (ApplyDebugValue(m_doc, m_test, m_target, m_value->text()))
             accept();
     });
-    layout->addWidget(buttons);
 }
 
 } // namespace qv::debug

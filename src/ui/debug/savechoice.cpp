@@ -3,10 +3,10 @@
 #include "infra/mesbo.h"
 #include "infra/version.h"
 #include "model/records.h"
+#include "ui/debug/okcancel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -86,13 +86,8 @@ TfmSaveChoice::TfmSaveChoice(SaveChoiceRequest &request, const QString &caption,
     m_backup->setChecked(request.Backup);
     layout->addWidget(m_backup);
 
-    auto *buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_ok->setDefault(true);
-    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_ok = AddOkCancel(this, layout);
     connect(m_ok, &QPushButton::clicked, this, &TfmSaveChoice::tryAccept);
-    layout->addWidget(buttons);
 }
 
 QString TfmSaveChoice::WithQorExtension(const QString &name)
