@@ -6,6 +6,7 @@
 #include "../support/toolrun.h"
 #include "../support/unitsimprocess.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,6 +25,20 @@ using qv::testing::ToolRun;
 ToolRun Qortool(const QStringList &arguments)
 {
     return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 30000);
+}
+
+// Starts qortool with the arguments and reads its output until the run is
+// under way; the output read.
+std::string StartUntilRunning(QProcess &process, const QStringList &arguments)
+{
+    process.start(QStringLiteral(QV_QORTOOL_PATH), arguments);
+    std::string out;
+    if (!process.waitForStarted())
+        return out;
+    while (out.find("Статус: выполнение теста") == std::string::npos &&
+           process.waitForReadyRead(10000))
+        out += process.readAllStandardOutput().toStdString();
+    return out;
 }
 
 // Every test runs a copy of the demo board: a run writes the data files
@@ -152,14 +167,9 @@ TEST_F(QortoolRun, CtrlCIsTheOperatorsEsc)
     // A continuous run far from its passes: Ctrl+C, not the count, ends it.
     const QString report = dir.filePath("run.json");
     QProcess process;
-    process.start(QStringLiteral(QV_QORTOOL_PATH),
-                  {"run", kDemo, "--test", "1", "--continuous", "--passes", "100000", "--board",
-                   Board("[Board]\nTactTime=200000\n"), "--report", report});
-    ASSERT_TRUE(process.waitForStarted());
-    std::string out;
-    while (out.find("Статус: выполнение теста") == std::string::npos &&
-           process.waitForReadyRead(10000))
-        out += process.readAllStandardOutput().toStdString();
+    std::string out = StartUntilRunning(
+        process, {"run", kDemo, "--test", "1", "--continuous", "--passes", "100000", "--board",
+                  Board("[Board]\nTactTime=200000\n"), "--report", report});
     ASSERT_NE(out.find("Статус: выполнение теста"), std::string::npos) << out;
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(10000));
@@ -240,6 +250,46 @@ TEST_F(QortoolRun, AUnitThatNeverAnswersEndsWithThePortsErrorAndStatusTwo)
     EXPECT_EQ(run.exitCode, 2) << run.out << run.err;
     EXPECT_FALSE(run.err.empty());
     EXPECT_TRUE(run.out.ends_with("Запуск не выполнен\n")) << run.out;
+}
+
+// A unit that acknowledges the program and then never speaks again, on a
+// board slow enough that a whole run would take hours.
+constexpr const char *kHungUnit = "[Board]\nTactTime=10000000\n[Faults]\nHang=QORV_DATA\n";
+
+TEST_F(QortoolRun, AUnitThatHangsMidRunEndsTheRunWithinTheAnswerTimeOut)
+{
+    qv::testing::UnitSimProcess unitsim(kHungUnit);
+    ASSERT_FALSE(unitsim.Address().empty());
+    QElapsedTimer timer;
+    timer.start();
+    const ToolRun run = Qortool({"run", kDemo, "--test", "1", "--unit",
+                                 QString::fromStdString(unitsim.Address()), "--timeout", "3000"});
+    EXPECT_EQ(run.exitCode, 2) << run.out << run.err;
+    EXPECT_NE(run.err.find("Блок диагностики перестал отвечать во время выполнения теста"),
+              std::string::npos)
+        << run.err;
+    // A second of silence, then the unit's three seconds to answer.
+    EXPECT_LT(timer.elapsed(), 15000);
+}
+
+TEST_F(QortoolRun, CtrlCEndsARunOnAHungUnitAfterTheCancelWait)
+{
+    QProcess process;
+    // The unit would have 30 s to answer whether it is there: only Ctrl+C
+    // ends this run early.
+    std::string out = StartUntilRunning(
+        process, {"run", kDemo, "--test", "1", "--board", Board(kHungUnit), "--timeout", "30000"});
+    ASSERT_NE(out.find("Статус: выполнение теста"), std::string::npos) << out;
+    QElapsedTimer timer;
+    timer.start();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_GE(timer.elapsed(), 2000) << "the unit had its cancel wait";
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(process.exitCode(), 2);
+    const std::string err = process.readAllStandardError().toStdString();
+    EXPECT_NE(err.find("Блок диагностики не ответил на команду остановки теста"), std::string::npos)
+        << err;
 }
 
 TEST_F(QortoolRun, RenderAfterARunPicturesWhatTheUnitRead)

@@ -39,7 +39,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 
 namespace qv::testing {
@@ -50,6 +53,45 @@ using run::ActivityAnimation;
 using run::TfmCntId;
 using run::TfmMProgress;
 using run::TfmPusk;
+
+// A simulated unit behind a power switch: while it is off the link finds
+// no unit and cannot connect.
+class SwitchedLink final : public UnitLink
+{
+public:
+    SwitchedLink(std::shared_ptr<sim::SimulatedUnit> unit, const std::atomic<bool> &powered)
+        : m_link(std::move(unit))
+        , m_powered(powered)
+    {}
+
+    bool Present(std::string *why) override
+    {
+        if (m_powered)
+            return m_link.Present(why);
+        if (why != nullptr)
+            *why = "питание выключено";
+        return false;
+    }
+    bool Open(std::chrono::milliseconds timeout, std::string *error) override
+    {
+        if (m_powered)
+            return m_link.Open(timeout, error);
+        if (error != nullptr)
+            *error = "питание выключено";
+        return false;
+    }
+    void Close() override { m_link.Close(); }
+    bool Write(std::span<const std::uint8_t> bytes, std::chrono::milliseconds timeout,
+               std::string *error) override
+    {
+        return m_link.Write(bytes, timeout, error);
+    }
+    std::size_t Read(std::span<std::uint8_t> buffer) override { return m_link.Read(buffer); }
+
+private:
+    SimLink m_link;
+    const std::atomic<bool> &m_powered;
+};
 
 // The desk over a simulated unit made from a board text, with the demo board
 // open, the status poll off and the end message on.
@@ -78,7 +120,7 @@ protected:
         unit = std::make_shared<sim::SimulatedUnit>(*parsed);
         DeskSession::Options options;
         options.portFactory = [this](const std::string &) {
-            return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
+            return std::make_shared<Portavo>(std::make_unique<SwitchedLink>(unit, powered), "sim");
         };
         options.lockDirectory = dir.Path().string();
         desk = std::make_unique<DeskSession>(
@@ -157,6 +199,7 @@ protected:
     TempDir dir;
     ScopedMesbo mesbo;
     std::shared_ptr<sim::SimulatedUnit> unit;
+    std::atomic<bool> powered{true}; // the unit's power switch
     std::unique_ptr<DeskSession> desk;
     std::unique_ptr<TBaseForm> window;
     std::unique_ptr<run::RunCommand> command;
@@ -374,6 +417,57 @@ TEST_F(RunDesk, ABrokenLinkIsMadeAgainUnderAWaitingWindowBeforeTheRun)
     EXPECT_EQ(notices.shown, 1);
     EXPECT_TRUE(window->findChildren<desk::ClosingWindow *>().isEmpty());
     EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
+}
+
+TEST_F(RunDesk, AUnitSwitchedOnAfterTheProgramStartedRunsOnTheFirstPusk)
+{
+    powered = false;
+    Start("[Board]\nTactTime=0\n");
+    powered = true;
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
+}
+
+// A unit that acknowledges the program and then never speaks again, on a
+// board slow enough that a whole run would take hours.
+constexpr std::string_view kHungUnit = "[Board]\nTactTime=10000000\n[Faults]\nHang=QORV_DATA\n";
+
+TEST_F(RunDesk, AUnitThatHangsMidRunEndsTheRunByItself)
+{
+    Start(std::string(kHungUnit));
+    PuskConfig timing;
+    timing.aliveCheckMs = 300;
+    command->SetTiming(timing);
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_EQ(Messages(), std::vector<std::string>{
+                              "Блок диагностики перестал отвечать во время выполнения теста"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Failed);
+}
+
+TEST_F(RunDesk, EscOnAHungUnitEndsTheRunAfterTheCancelWait)
+{
+    Start(std::string(kHungUnit));
+    PuskConfig timing;
+    timing.aliveCheckMs = 600000; // only Esc can end this run
+    timing.cancelWaitMs = 2000;
+    command->SetTiming(timing);
+    std::optional<std::chrono::steady_clock::time_point> escAt;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!escAt && runWindow && runWindow->isVisible() && runWindow->onWorkPage() &&
+            runWindow->statusLabel()->text() == "выполнение теста") {
+            escAt = std::chrono::steady_clock::now();
+            QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+        }
+    });
+    ASSERT_TRUE(escAt);
+    const auto took = std::chrono::steady_clock::now() - *escAt;
+    EXPECT_GE(took, std::chrono::seconds(2)) << "the unit had its cancel wait";
+    EXPECT_LT(took, std::chrono::seconds(10));
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Блок диагностики не ответил на команду остановки теста"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Failed);
 }
 
 // Contact 4 of the adapter becomes an identification contact.
