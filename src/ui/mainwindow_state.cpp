@@ -213,10 +213,7 @@ void TBaseForm::stepDebugCycle(int delta)
     if (!test || test->Cycles <= 0)
         return;
     const int cycles = test->Cycles;
-    const int next = ((m_document->GetActiveCycle() + delta) % cycles + cycles) % cycles;
-    m_document->SetActiveCycle(next);
-    m_document->UpdateStatus("debugcycle");
-    refillShownView();
+    setDebugCycle(((m_document->GetActiveCycle() + delta) % cycles + cycles) % cycles);
 }
 
 void TBaseForm::onFileOpened()
