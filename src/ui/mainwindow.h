@@ -16,7 +16,7 @@
 // mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
 // mainwindow_debug.cpp (debug range, debug cycle, debug values).
 
-#include "model/displaycolours.h"
+#include "model/settings/displaycolours.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/physicalkeys.h"
 #include "ui/views/pictures.h"

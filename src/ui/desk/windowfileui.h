@@ -5,7 +5,7 @@
 // in its dialog, whose backup option is the setting read and stored through
 // the two hooks.
 
-#include "model/testfileui.h"
+#include "model/file/testfileui.h"
 
 #include <functional>
 
