@@ -3,7 +3,6 @@
 // output name ends in ".pdf").
 
 #include "commands.h"
-#include "execution/unattendedrunview.h"
 #include "infra/helpers.h"
 #include "model/displaycolours.h"
 #include "model/quorvik.h"
@@ -94,16 +93,10 @@ int RunRender(std::span<const std::string> args)
     const auto application = OffscreenApplication();
     if (parsed->Has("--run")) {
         // The picture then shows what the unit read, as after "Пуск".
-        UnitRunSetup setup;
-        setup.address = parsed->Value("--unit").value_or("sim");
-        if (const auto board = parsed->Value("--board"))
-            setup.address = "sim:" + *board;
-        UnitRunner runner(setup);
-        qv::UnattendedRunView view(document, {});
-        const qv::RunVerdict verdict = runner.Run(document, view);
-        if (verdict.text.empty())
+        const auto verdict = RunBeforeOutput(document, UnitAddressOf(*parsed));
+        if (!verdict)
             return Refused(command.name, "запуск теста не выполнен");
-        std::cout << verdict.text << "\n";
+        std::cout << *verdict << "\n";
     } else if (parsed->Value("--unit") || parsed->Value("--board")) {
         return UsageError(command, "--unit и --board годятся только с --run");
     }

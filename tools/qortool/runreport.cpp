@@ -60,6 +60,8 @@ std::string WordLabel(const qv::STest &test, int id)
     return label;
 }
 
+} // namespace
+
 std::int32_t ErrorsOf(const qv::TQuorvik &doc, int test)
 {
     return static_cast<std::size_t>(test) < doc.ErrorCounts.size()
@@ -67,24 +69,21 @@ std::int32_t ErrorsOf(const qv::TQuorvik &doc, int test)
                : 0;
 }
 
-} // namespace
-
-std::vector<WordCycle> WordCycles(const qv::STest &test, int id, bool checked)
+std::vector<std::string> WrongWordLines(const qv::STest &test,
+                                        const qv::RunVerdict::TestRecord &record)
 {
-    std::vector<WordCycle> cycles;
-    const qv::SWord *word = test.OWords.Find(id);
-    if (word == nullptr)
-        return cycles;
-    for (int c = 0; c < test.Cycles; ++c) {
-        WordCycle cycle;
-        cycle.cycle = c;
-        cycle.reference =
-            test.OWords.ValueAt(id, word->IsConstant() ? 0 : c, qv::ValueSet::Reference);
-        cycle.read = test.OWords.ValueAt(id, c, qv::ValueSet::Run);
-        cycle.checked = checked;
-        cycles.push_back(cycle);
+    std::vector<std::string> lines;
+    for (const char c : record.oWords) {
+        const int id = static_cast<unsigned char>(c);
+        const bool checked = record.unchecked.find(c) == std::string::npos;
+        for (const qv::WordCycle &cycle : qv::WordCycles(test, id, checked)) {
+            if (cycle.Wrong())
+                lines.push_back(WordLabel(test, id) + ", цикл " + std::to_string(cycle.cycle + 1) +
+                                ": эталон " + JsonNumber(cycle.reference) + ", прочитано " +
+                                JsonNumber(cycle.read));
+        }
     }
-    return cycles;
+    return lines;
 }
 
 void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVerdict &verdict)
@@ -100,17 +99,8 @@ void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVe
         if (!test->Name.empty())
             out << " \"" << test->Name << "\"";
         out << ": " << qv::Counted(ErrorsOf(doc, record.test), qv::kErrorNoun) << "\n";
-        for (const char c : record.oWords) {
-            const int id = static_cast<unsigned char>(c);
-            const bool checked = record.unchecked.find(c) == std::string::npos;
-            for (const WordCycle &cycle : WordCycles(*test, id, checked)) {
-                if (!cycle.Wrong())
-                    continue;
-                out << "  " << WordLabel(*test, id) << ", цикл " << cycle.cycle + 1 << ": эталон "
-                    << JsonNumber(cycle.reference) << ", прочитано " << JsonNumber(cycle.read)
-                    << "\n";
-            }
-        }
+        for (const std::string &line : WrongWordLines(*test, record))
+            out << "  " << line << "\n";
     }
 }
 
@@ -188,16 +178,13 @@ std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict
                 << ", \"name\": " << JsonString(word ? word->Name : std::string())
                 << ", \"checked\": " << (checked ? "true" : "false") << ", \"cycles\": [";
             bool firstCycle = true;
-            for (const WordCycle &cycle : WordCycles(*test, id, checked)) {
+            for (const qv::WordCycle &cycle : qv::WordCycles(*test, id, checked)) {
                 out << (firstCycle ? "" : ", ");
                 firstCycle = false;
                 out << "{\"cycle\": " << cycle.cycle + 1
                     << ", \"reference\": " << JsonNumber(cycle.reference)
-                    << ", \"read\": " << JsonNumber(cycle.read) << ", \"result\": "
-                    << JsonString(!cycle.read     ? "not-read"
-                                  : cycle.Wrong() ? "wrong"
-                                                  : "ok")
-                    << "}";
+                    << ", \"read\": " << JsonNumber(cycle.read)
+                    << ", \"result\": " << JsonString(cycle.ResultName()) << "}";
             }
             out << "]}";
         }
