@@ -86,6 +86,81 @@ std::vector<std::string> WrongWordLines(const qv::STest &test,
     return lines;
 }
 
+namespace {
+
+std::string TallyText(const qv::ErrorTally &tally, int passes)
+{
+    std::string text = std::to_string(tally.failingPasses) + " из " + std::to_string(passes) +
+                       " (первый " + std::to_string(tally.firstPass) + ", последний " +
+                       std::to_string(tally.lastPass) + "), цикл " + std::to_string(tally.cycle);
+    if (tally.tact > 0)
+        text += ", такт " + std::to_string(tally.tact);
+    return text + (tally.failingPasses < passes ? " - не в каждом прогоне" : " - в каждом прогоне");
+}
+
+// Where the passes of a continuous run went wrong: per output word, then
+// per contact of its bus.
+void PrintStatistics(std::ostream &out, const qv::TQuorvik &doc,
+                     const qv::ErrorStatistics &statistics)
+{
+    const int passes = statistics.Passes();
+    out << "Статистика ошибок по прогонам (ошибочных из " << passes << "):\n";
+    for (const qv::WordErrors &word : statistics.Words()) {
+        const qv::STest *test = doc.Test(word.test);
+        if (test == nullptr)
+            continue;
+        out << "  Тест №" << word.test + 1 << ", " << WordLabel(*test, word.word) << ": "
+            << TallyText(word.tally, passes) << "\n";
+        for (const qv::ContactErrors &contact : statistics.Contacts()) {
+            if (contact.test != word.test || contact.word != word.word)
+                continue;
+            out << "    контакт " << contact.contact;
+            if (!contact.name.empty())
+                out << " (" << contact.name << ")";
+            out << ", бит " << contact.bit << ": " << TallyText(contact.tally, passes) << "\n";
+        }
+    }
+}
+
+std::string TallyJson(const qv::ErrorTally &tally, int passes)
+{
+    return "\"failingPasses\": " + std::to_string(tally.failingPasses) +
+           ", \"firstPass\": " + std::to_string(tally.firstPass) +
+           ", \"lastPass\": " + std::to_string(tally.lastPass) +
+           ", \"cycle\": " + std::to_string(tally.cycle) +
+           ", \"tact\": " + std::to_string(tally.tact) +
+           ", \"everyPass\": " + (tally.failingPasses >= passes ? "true" : "false");
+}
+
+std::string StatisticsJson(const qv::ErrorStatistics &statistics)
+{
+    const int passes = statistics.Passes();
+    std::string json = "{\"passes\": " + std::to_string(passes) + ", \"words\": [";
+    bool first = true;
+    for (const qv::WordErrors &word : statistics.Words()) {
+        json += first ? "\n" : ",\n";
+        first = false;
+        json += "    {\"test\": " + std::to_string(word.test + 1) +
+                ", \"id\": " + std::to_string(word.word) + ", \"name\": " + JsonString(word.name) +
+                ", " + TallyJson(word.tally, passes) + "}";
+    }
+    json += first ? "], \"contacts\": [" : "\n  ], \"contacts\": [";
+    first = true;
+    for (const qv::ContactErrors &contact : statistics.Contacts()) {
+        json += first ? "\n" : ",\n";
+        first = false;
+        json += "    {\"test\": " + std::to_string(contact.test + 1) +
+                ", \"contact\": " + std::to_string(contact.contact) +
+                ", \"name\": " + JsonString(contact.name) +
+                ", \"word\": " + std::to_string(contact.word) +
+                ", \"bit\": " + std::to_string(contact.bit) + ", " +
+                TallyJson(contact.tally, passes) + "}";
+    }
+    return json + (first ? "]}" : "\n  ]}");
+}
+
+} // namespace
+
 void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVerdict &verdict)
 {
     if (doc.SolidTest && verdict.passes > 0)
@@ -102,6 +177,8 @@ void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVe
         for (const std::string &line : WrongWordLines(*test, record))
             out << "  " << line << "\n";
     }
+    if (doc.SolidTest && !verdict.statistics.Empty())
+        PrintStatistics(out, doc, verdict.statistics);
 }
 
 std::string JsonString(std::string_view text)
@@ -143,7 +220,8 @@ std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict
 {
     std::ostringstream out;
     const double seconds = std::chrono::duration<double>(info.finished - info.started).count();
-    out << "{\n  \"file\": " << JsonString(info.file) << ",\n";
+    out << "{\n  \"version\": " << kRunReportVersion << ",\n";
+    out << "  \"file\": " << JsonString(info.file) << ",\n";
     out << "  \"unit\": {\"address\": " << JsonString(info.address)
         << ", \"build\": " << JsonString(info.buildInfo) << "},\n";
     out << "  \"started\": " << JsonString(IsoTime(info.started)) << ",\n";
@@ -155,6 +233,7 @@ std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict
     out << "  \"failingPasses\": " << verdict.failingPasses << ",\n";
     out << "  \"verdict\": {\"kind\": " << JsonString(KindName(verdict.kind))
         << ", \"text\": " << JsonString(verdict.text) << "},\n";
+    out << "  \"statistics\": " << StatisticsJson(verdict.statistics) << ",\n";
     out << "  \"tests\": [";
     bool firstTest = true;
     for (const auto &record : verdict.tests) {

@@ -29,6 +29,10 @@ std::vector<std::string> WrongWordLines(const qv::STest &test,
 // The test's error count as the document keeps it (0 when none is kept).
 std::int32_t ErrorsOf(const qv::TQuorvik &doc, int test);
 
+// The layout version of the JSON record ("version"); records without the
+// field are of version 1.
+inline constexpr int kRunReportVersion = 2;
+
 // The one summary of a run on the console: for a continuous run its passes
 // and the failing ones, then per test its errors and wrong output words.
 void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVerdict &verdict);
