@@ -46,6 +46,7 @@ void DeviceProgram(Session &session, const Request &request)
             }
         }
     }
+    session.State().lastProgram = std::make_shared<const Program>(*program);
     auto run = std::make_shared<BoardRun>(std::move(*program), session.GetBoard());
     session.State().run = run;
     session.Ack(request);

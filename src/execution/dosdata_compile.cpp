@@ -35,9 +35,13 @@ std::uint16_t ChannelCode(int contact, bool dosUnit)
 }
 
 // The value a word applies in cycle `cycle`: its run value, else its
-// reference, a constant word's single value for every cycle.
+// reference, a constant word's single value for every cycle. A constant's
+// run text repeats its value per cycle, and in debug mode the value of the
+// debugged cycle may have been changed there.
 std::uint32_t AppliedValue(const TWord &list, const SWord &word, int cycle)
 {
+    if (auto v = list.ValueAt(word.Id, cycle, ValueSet::Run))
+        return static_cast<std::uint32_t>(*v);
     const int at = word.IsConstant() ? 0 : cycle;
     if (auto v = list.ValueAt(word.Id, at, ValueSet::Run))
         return static_cast<std::uint32_t>(*v);

@@ -13,10 +13,12 @@
 // The parts are split by job: mainwindow.cpp (building, observer, close),
 // mainwindow_open.cpp (open, recent files, drops, command line),
 // mainwindow_state.cpp (tests, views, modes, enabled states),
-// mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing).
+// mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
+// mainwindow_debug.cpp (debug range, debug cycle, debug values).
 
 #include "model/displaycolours.h"
 #include "ui/desk/mainactions.h"
+#include "ui/desk/physicalkeys.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 
@@ -136,6 +138,10 @@ public:
     // Results arrived: 1 the shown view is refilled and repainted, 2 the
     // error count is shown again.
     void showRunResults(int stage);
+    // A word or function chosen on the diagram, the table or a question window (kind as
+    // lists::OpenList; command: the list command, named when the window
+    // is not available).
+    void openListAt(char kind, int number, QAction *command = nullptr);
     // Whether the table (rather than the diagram) is shown.
     bool tableShown() const;
 
@@ -189,12 +195,22 @@ private:
     // An option of the document's display block (TSettings::Option...).
     int option(int index) const;
     void notAvailable(const QString &caption);
-    void openList(QAction *command, int count);
-    // A word or function chosen on the diagram or the table.
-    void openListAt(char kind, int number);
+    void openList(QAction *command, char kind, int count);
+    // The test list of the information panel; OK selects the chosen test.
+    void openTestInfo();
     // Creates the comment window once, shows slot `slot` and brings it up.
     TfmComment &commentWindowOn(int slot);
     bool handleKey(QKeyEvent *event);
+    // Hides and empties both views (all tests chosen).
+    void hideViews();
+    // Debug mode (mainwindow_debug.cpp).
+    void connectDebugCommands();
+    void openDebugTct();
+    void showDebugMenu(int tact, const QPoint &globalPos);
+    void openDebugCycle();
+    void setDebugCycle(int cycle);
+    // A click on the debug value of word `number` of kind `kind` in table row `row`.
+    void editDebugValue(char kind, int number, int row);
     void setScale();
     void switchProbe(int probe);
     void selectProbe(int probe);
@@ -214,6 +230,7 @@ private:
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
+    desk::PlainPresses m_plainPresses;
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;
     TableView *m_table = nullptr;
@@ -223,7 +240,6 @@ private:
     View m_shown = View::None;
     View m_lastView = View::Diagram;
     std::function<void()> m_runHandler;
-    int m_lastListNumber = -1; // the list window opened next starts here
     bool m_running = false;
     bool m_closing = false;
     bool m_remoteClientConnected = false;

@@ -12,6 +12,9 @@
 #include "execution/unattendedrunview.h"
 #include "infra/unitcodes.h"
 #include "model/settings.h"
+#include "model/tablecontent.h"
+#include "sim/program.h"
+#include "sim/unitstate.h"
 #include "unitfixture.h"
 
 #include <atomic>
@@ -142,6 +145,97 @@ TEST(RunDriver, AStuckContactFailsTheTestAndTheTestThatCallsIt)
     EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
 }
 
+// The column of the first tact of kind `kind` that uses word `id`.
+int ColumnOf(const STest &test, char kind, char id)
+{
+    for (std::size_t t = 0; t < test.Tacts.D1.size(); ++t)
+        if (test.Tacts.D1[t] == kind && test.Tacts.D2[t] == id)
+            return kDiagramFirstTactCol + static_cast<int>(t);
+    return -1;
+}
+
+TEST(RunDriver, AStuckContactMarksItsOutputWordsWrongInTheDiagram)
+{
+    RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 0;
+    ASSERT_EQ(bench.Run().kind, RunVerdict::Errors);
+    const STest &test = *doc.Test(0);
+    // o1 and o3 lie on the bus of the stuck contact, O2 does not.
+    EXPECT_EQ(test.OWords.Result(1), 1);
+    EXPECT_EQ(test.OWords.Result(2), 0);
+    EXPECT_EQ(test.OWords.Result(3), 1);
+    doc.FillDiagramView();
+    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'o', '1')), TactState::OutputWrong);
+    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'O', '2')), TactState::OutputCorrect);
+    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'o', '3')), TactState::OutputWrong);
+
+    // The golden board makes them right again.
+    RunBench good("[Board]\nTactTime=0\n");
+    good.d.doc.CurrentTest = 0;
+    ASSERT_EQ(good.Run().kind, RunVerdict::Passed);
+    good.d.doc.FillDiagramView();
+    EXPECT_EQ(TactStateAt(good.d.doc.DiagramView, ColumnOf(test, 'o', '1')),
+              TactState::OutputCorrect);
+}
+
+// The word test in debug mode on its second cycle.
+TQuorvik &DebuggingCycleTwo(RunBench &bench)
+{
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 0;
+    doc.SetDebugMode(true);
+    doc.SetActiveCycle(1);
+    return doc;
+}
+
+TEST(RunDriver, ADebugRunStoppedEarlyShowsTheWordsItDidNotReadAsNotRead)
+{
+    RunBench bench("[Board]\nTactTime=50000\n");
+    TQuorvik &doc = DebuggingCycleTwo(bench);
+    UnattendedRunView::Options options;
+    options.escapeOnStatus = "выполнение теста";
+    ASSERT_EQ(bench.Run(options).kind, RunVerdict::Interrupted);
+    const STest &test = *doc.Test(0);
+    const int o1 = ColumnOf(test, 'o', '1');
+    ASSERT_LT(test.RunCounter2, o1 - kDiagramFirstTactCol) << "stopped before the first o tact";
+    EXPECT_EQ(test.OWords.Result(1), 2) << "not checked";
+    doc.FillDiagramView();
+    EXPECT_EQ(TactStateAt(doc.DiagramView, o1), TactState::OutputUnchecked);
+    doc.FillTableView();
+    int unread = 0;
+    for (int row = 1; row < doc.TableView.RowCount(); ++row) {
+        if (doc.TableView.Cell(ColCycle, row) != "2" ||
+            doc.TableView.Cell(ColOutputName, row).empty())
+            continue;
+        EXPECT_EQ(doc.TableView.Cell(ColOutputData, row), "- - -") << "row " << row;
+        ++unread;
+    }
+    EXPECT_GT(unread, 0);
+}
+
+TEST(RunDriver, DebugModeSendsAConstantWordsValueOfTheDebuggedCycle)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    TQuorvik &doc = DebuggingCycleTwo(bench);
+    STest &test = *doc.Test(0);
+    ASSERT_TRUE(test.IWords.Find(2)->IsConstant());
+    ASSERT_EQ(test.Tacts.D1[6], 'i');
+    test.Tacts.D2[6] = '2'; // the constant word in the word test's tact 7
+    // The debug value of the second cycle, as the operator sets it.
+    ASSERT_TRUE(test.IWords.SetValueAt(2, 1, 9, ValueSet::Run));
+    ASSERT_EQ(bench.Run().kind, RunVerdict::Passed);
+    std::vector<std::uint16_t> sent;
+    bench.unit->Inspect([&](sim::SimulatedUnit &unit) {
+        const auto &program = unit.State().lastProgram;
+        ASSERT_TRUE(program);
+        for (const auto &word : program->tests.at(0).inputs)
+            if (word.id == 2)
+                sent = word.values;
+    });
+    EXPECT_EQ(sent, std::vector<std::uint16_t>{9});
+}
+
 TEST(RunDriver, AllTestsNameTheFailedOnes)
 {
     RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
@@ -171,6 +265,53 @@ TEST(RunDriver, TheFunctionTestShowsItsProgressAndFetchesItsData)
     });
     EXPECT_NE(memory, bench.lines.end());
     EXPECT_TRUE(fs::exists(bench.dir / "ram_dump.dat"));
+}
+
+// Cuts the memory test down to the tacts of one of its functions.
+void OnlyTacts(STest &test, const std::string &d1, const std::string &d2)
+{
+    test.Tacts.D1 = d1;
+    test.Tacts.D2 = d2;
+    for (int line = 0; line < test.Tacts.Count(); ++line) {
+        TLine levels = *test.Tacts.GetLine(line);
+        levels.Levels = levels.Levels.substr(0, d1.size());
+        test.Tacts.SetLine(line, levels);
+    }
+}
+
+TEST(RunDriver, AFailedProgrammingFunctionFailsTheTestWithoutAWrongWord)
+{
+    RunBench bench("[Board]\nTactTime=0\nProgrammingFails=1\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 1;
+    STest &test = *doc.Test(1);
+    OnlyTacts(test, "-PW-", "0100");
+    const RunVerdict verdict = bench.Run(); // the unit's question answered "go on"
+    EXPECT_EQ(verdict.kind, RunVerdict::Errors);
+    EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
+    EXPECT_EQ(bench.view->DecodedTests(), (std::vector<std::pair<int, bool>>{{1, true}}))
+        << "the tab turns red";
+    EXPECT_TRUE(test.PFuncs.ByNumber(1)->Error);
+    for (const SWord &word : test.OWords.Words())
+        EXPECT_EQ(word.Data, word.Run) << "o" << word.Id;
+    EXPECT_EQ(doc.ErrorCounts[1], 1);
+}
+
+TEST(RunDriver, AGoldenBoardPassesATestOfOnlyAComparingFFunctionRunAfterRun)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 1;
+    // The memory test cut down to its F3, which compares the ROM with rom.dat.
+    STest &test = *doc.Test(1);
+    ASSERT_EQ(test.FFuncs.ByNumber(3)->Type, DirCompareFile);
+    OnlyTacts(test, "-FC-", "0300");
+    for (int run = 1; run <= 2; ++run) {
+        const RunVerdict verdict = bench.Run();
+        EXPECT_EQ(verdict.kind, RunVerdict::Passed) << "run " << run << ": " << verdict.text;
+        EXPECT_EQ(doc.ErrorCounts[1], 0) << "run " << run;
+        EXPECT_FALSE(test.FFuncs.ByNumber(3)->Error);
+    }
 }
 
 TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)

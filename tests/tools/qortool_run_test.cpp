@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +18,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -222,7 +225,8 @@ TEST_F(QortoolRun, AProgressLineIsShownOnATerminalAndNeverInAPipe)
     const qv::testing::TerminalRun terminal =
         qv::testing::RunOnTerminal(QV_QORTOOL_PATH, arguments);
     EXPECT_EQ(terminal.exitCode, 0) << terminal.output;
-    EXPECT_NE(terminal.output.find("\r\x1b[KПрогоны: 0 из 5, ошибки: 0, время 0:00:0"), std::string::npos)
+    EXPECT_NE(terminal.output.find("\r\x1b[KПрогоны: 0 из 5, ошибки: 0, время 0:00:0"),
+              std::string::npos)
         << terminal.output;
     // The line is erased before the summary: the console keeps the summary.
     EXPECT_NE(terminal.output.find("\r\x1b[K5 прогонов, из них с ошибками: 0"), std::string::npos)
@@ -302,6 +306,63 @@ TEST_F(QortoolRun, RenderAfterARunPicturesWhatTheUnitRead)
     EXPECT_TRUE(run.out.starts_with("Тест завершен с ошибками\n")) << run.out;
     EXPECT_TRUE(QFileInfo(picture).size() > 0);
     EXPECT_EQ(Qortool({"render", kDemo, "--unit", "sim", "-o", picture}).exitCode, 2);
+}
+
+// The colours of the header letters of a rendered diagram, left to right:
+// one name ("#rrggbb") per run of columns holding one of `colours` in the
+// header rows.
+std::vector<std::string> HeaderLetterColours(const QImage &image,
+                                             const std::vector<QColor> &colours)
+{
+    // The header ends at the grey line under its second row; the last tact
+    // column of the demo's first test is a '-' tact with nothing written.
+    const QColor grey(0x80, 0x80, 0x80);
+    const int probeX = image.width() - 3;
+    int bottom = 2;
+    while (bottom < image.height() && image.pixelColor(probeX, bottom) != grey)
+        ++bottom;
+    std::vector<std::string> found;
+    bool inLetter = false;
+    for (int x = 0; x < image.width(); ++x) {
+        std::optional<QColor> here;
+        for (int y = 1; y < bottom && !here; ++y)
+            for (const QColor &colour : colours)
+                if (image.pixelColor(x, y) == colour)
+                    here = colour;
+        if (here && (!inLetter || found.back() != here->name().toStdString()))
+            found.push_back(here->name().toStdString());
+        inLetter = here.has_value();
+    }
+    return found;
+}
+
+TEST_F(QortoolRun, RenderAfterARunPaintsTheWrongOutputWordsInTheWrongColour)
+{
+    const QString picture = dir.filePath("stuck.png");
+    const ToolRun run =
+        Qortool({"render", kDemo, "--test", "1", "--run", "--board",
+                 QStringLiteral(QV_SOURCE_DIR "/sim/boards/stuck-contact.ini"), "-o", picture});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const QImage image(picture);
+    ASSERT_FALSE(image.isNull());
+    // Tacts 9, 10, 11 and 18 read o1, O2, o3 and o1: the stuck contact is on
+    // the bus of o1 and o3 only.
+    const QColor wrong(0xFF, 0x00, 0x00);
+    const QColor correct(0x00, 0x00, 0x80);
+    EXPECT_EQ(HeaderLetterColours(image, {wrong, correct}),
+              (std::vector<std::string>{"#ff0000", "#000080", "#ff0000", "#ff0000"}));
+}
+
+TEST_F(QortoolRun, ARenderedTableGrowsToShowItsValuesWhole)
+{
+    const QString picture = dir.filePath("narrow.png");
+    const ToolRun run = Qortool({"render", kDemo, "--test", "1", "--view", "table", "--width",
+                                 "200", "--run", "-o", picture});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const QImage image(picture);
+    ASSERT_FALSE(image.isNull());
+    // A table 200 pixels wide would cut every name and wait: it grows.
+    EXPECT_GT(image.width(), 300);
 }
 
 TEST_F(QortoolRun, MalformedArgumentsAreRefusedWithALineSayingWhatIsWrong)

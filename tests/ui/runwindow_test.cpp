@@ -18,15 +18,20 @@
 #include "ui/desk/closingwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
+#include "ui/lists/funcnamewindow.h"
 #include "ui/mainwindow.h"
+#include "ui/modalwatch.h"
+#include "ui/questions/functionquestion.h"
 #include "ui/run/activityanimation.h"
 #include "ui/run/errorstatisticspage.h"
 #include "ui/run/idcheckwindow.h"
 #include "ui/run/mprogresswindow.h"
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
+#include "ui/views/tableview.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
@@ -247,6 +252,45 @@ TEST_F(RunDesk, AStuckContactShowsTheErrorVerdictAndTurnsTheTabRed)
     EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::None);
     EXPECT_GT(window->document().ErrorCounts[0], 0);
+    // "Найдено ошибок" shows the test's count in red, on the screen too.
+    QLabel *errors = window->infoPanel()->label("lbErrors");
+    EXPECT_TRUE(errors->text().startsWith(QString::number(window->document().ErrorCounts[0])));
+    const QImage shot = errors->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            red += shot.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
+    EXPECT_GT(red, 0);
+}
+
+TEST_F(RunDesk, AfterARunTheTableShowsEveryValueWhole)
+{
+    Start("[Board]\nTactTime=0\n");
+    window->showTable();
+    RunWith([&] { PressOkWhenShown(); });
+    ASSERT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
+    const TextGrid &content = window->document().TableView;
+    const TableView &table = *window->tableView();
+    QFont bold = table.font();
+    bold.setBold(true);
+    const QFontMetrics plain(table.font());
+    const QFontMetrics header(bold);
+    bool sawWait = false;
+    for (int row = 0; row < content.RowCount(); ++row) {
+        for (const int col : {0, 2, 3, 5, 6}) {
+            const QString text = QString::fromStdString(content.Cell(col, row));
+            const QFontMetrics &metrics = row == 0 || col == 0 ? header : plain;
+            EXPECT_LT(metrics.horizontalAdvance(text), table.colWidth(col))
+                << "row " << row << ", column " << col << ": " << text.toStdString();
+            sawWait = sawWait || text.startsWith(QLatin1Char('#'));
+        }
+    }
+    EXPECT_TRUE(sawWait) << "the wait word shows its wait";
+    // The whole table still fits the view when the room is there.
+    int total = 0;
+    for (int col = 0; col < 7; ++col)
+        total += table.colWidth(col);
+    EXPECT_LE(total, table.viewport()->width());
 }
 
 TEST_F(RunDesk, EscDuringASlowRunStopsItAndTellsTheCycleAndTactReached)
@@ -649,18 +693,57 @@ TEST_F(RunDesk, TheFunctionTestRunsFromTheWindowAndFetchesItsDataFile)
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Passed);
 }
 
-TEST_F(RunDesk, AMemoryFaultQuestionAnsweredNoEndsTheRunWithErrors)
+// The demo's memory test runs two algorithms: the unit asks once per
+// algorithm that fails, and only goes on to the second after a "Да".
+TEST_F(RunDesk, AMemoryFaultShowsTheMFunctionDialogAndItsAnswerReachesTheUnit)
 {
     Start("[Board]\nTactTime=0\nMemoryFault=300\n");
     window->selectTest(1);
     fs::remove(dir.Path() / "demo" / "ram_dump.dat"); // no overwrite question first
-    mesbo->QueueAnswer(MbNo);
-    RunWith([&] { PressOkWhenShown(); });
-    const auto shown = Messages();
-    ASSERT_EQ(shown.size(), 2u) << ::testing::PrintToString(shown);
-    EXPECT_EQ(shown[0].rfind("Найдены ошибки при отработке M-функции.", 0), 0u) << shown[0];
-    EXPECT_EQ(shown[1], "Тест завершен с ошибками");
+    std::vector<QString> algorithms;
+    RunWith([&] {
+        PressOkWhenShown();
+        auto *ask = qobject_cast<questions::TfmFuncAsk *>(QApplication::activeModalWidget());
+        if (ask == nullptr || !ask->isVisible())
+            return;
+        algorithms.push_back(ask->valueOf("Алгоритм:"));
+        if (algorithms.size() == 1) {
+            EXPECT_EQ(ask->valueOf("M-функция:"), "M1 (Тест ОЗУ 4К)");
+            EXPECT_EQ(ask->valueOf("Текущий адрес:"), "12C");
+            ASSERT_EQ(ask->list()->rowCount(), 3) << "header, memory cell, one output word";
+            EXPECT_EQ(ask->list()->item(1, 0)->text(), "ячейка памяти");
+            EXPECT_EQ(ask->list()->item(1, 1)->text(), "55");
+            EXPECT_EQ(ask->list()->item(1, 2)->text(), "54");
+            QTest::mouseClick(ask->yesButton(), Qt::LeftButton);
+        } else {
+            ask->close(); // the close button counts as "Нет"
+        }
+    });
+    EXPECT_EQ(algorithms, (std::vector<QString>{"Тест буферов", "Марш-тест"}));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен с ошибками"});
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Failed);
+}
+
+// A function without a data file name stops the run at the data-file-name
+// window outside debug mode; "Отмена" ends the run before the unit runs it.
+TEST_F(RunDesk, AnUnnamedDataFileAsksForTheNameBeforeTheRun)
+{
+    Start("[Board]\nTactTime=0\n");
+    window->selectTest(1);
+    window->document().Test(1)->FFuncs.ByNumber(3)->FileName = "*";
+    QString label;
+    int rows = 0;
+    // Its own timer: the window opens inside the sampler's press of "OK".
+    ModalWatch<lists::TfmFuncName> watch([&](lists::TfmFuncName &names) {
+        label = names.topLabel()->text();
+        rows = names.grid()->rowCount() - 1;
+        QTest::mouseClick(names.cancelButton(), Qt::LeftButton);
+    });
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_TRUE(watch.seen());
+    EXPECT_TRUE(label.startsWith("В тесте №2 определены функции")) << label.toStdString();
+    EXPECT_EQ(rows, 1);
+    EXPECT_NE(Tab(1), desk::InfoPanel::TabResult::Passed);
 }
 
 TEST_F(RunDesk, TheCurrentControlCommandReportsTheSupplyOverItsLimit)
@@ -742,8 +825,21 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     const std::vector<std::uint8_t> record = {2, 1, 1, 0};
-    mesbo->QueueAnswer(MbNo);
-    mesbo->QueueAnswer(MbYes);
+    // The first question is answered "Нет", the second "Да".
+    int asked = 0;
+    bool hiddenWhileAsked = true;
+    QTimer answerer;
+    answerer.setInterval(10);
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto *ask = qobject_cast<questions::TfmFuncAsk *>(QApplication::activeModalWidget());
+        if (ask == nullptr || !ask->isVisible())
+            return;
+        hiddenWhileAsked = hiddenWhileAsked && !w.isVisible();
+        EXPECT_EQ(ask->valueOf("M-функция:"), "M1");
+        ++asked;
+        QTest::mouseClick(asked == 1 ? ask->noButton() : ask->yesButton(), Qt::LeftButton);
+    });
+    answerer.start();
     int first = -1;
     int second = -1;
     std::atomic<bool> done{false};
@@ -752,14 +848,13 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
         second = w.AskQuestion(2, record);
         done = true;
     });
-    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
     worker.join();
+    EXPECT_EQ(asked, 2);
     EXPECT_EQ(first, 0);
     EXPECT_EQ(second, 1);
-    ASSERT_EQ(mesbo->ShownMessages().size(), 2u);
-    EXPECT_EQ(mesbo->ShownMessages()[0].flags, MbQuestion);
-    EXPECT_EQ(mesbo->ShownMessages()[0].caption, "Пуск");
-    EXPECT_NE(mesbo->ShownMessages()[0].text.find("M"), std::string::npos);
+    EXPECT_TRUE(hiddenWhileAsked);
+    EXPECT_TRUE(mesbo->ShownMessages().empty());
     EXPECT_TRUE(w.isVisible());
 }
 

@@ -2,9 +2,12 @@
 
 // Loading and saving as the main window shows them: logs and file errors in
 // message boxes, the read password asked in a small dialog, the save choice
-// answered "not now" until its dialog exists.
+// in its dialog, whose backup option is the setting read and stored through
+// the two hooks.
 
 #include "model/testfileui.h"
+
+#include <functional>
 
 class QWidget;
 
@@ -13,8 +16,15 @@ namespace qv::desk {
 class WindowFileUi : public TestFileUi
 {
 public:
-    explicit WindowFileUi(QWidget *window)
+    struct BackupSetting
+    {
+        std::function<bool()> read;
+        std::function<void(bool)> store;
+    };
+
+    WindowFileUi(QWidget *window, BackupSetting backup)
         : m_window(window)
+        , m_backup(std::move(backup))
     {}
 
     void ShowNotice(const std::string &) override {}
@@ -26,6 +36,7 @@ public:
 
 private:
     QWidget *m_window;
+    BackupSetting m_backup;
 };
 
 } // namespace qv::desk
