@@ -1,6 +1,7 @@
 // qortool export and run --junit: the demo board's test as a value change
 // dump read back by a reader of its own, as CSV, and a run as JUnit XML.
 
+#include "../support/demoboardcopy.h"
 #include "../support/toolrun.h"
 
 #include <QDir>
@@ -144,21 +145,14 @@ Dump ParseDump(const std::string &text)
     return dump;
 }
 
-class QortoolExport : public ::testing::Test
+class QortoolExport : public qv::testing::DemoBoardCopy
 {
 protected:
     void SetUp() override
     {
-        for (const auto &entry : std::filesystem::directory_iterator(QV_DEMO_DIR))
-            std::filesystem::copy_file(
-                entry.path(), dir.filePath(QString::fromStdString(entry.path().filename().string()))
-                                  .toStdString());
-        demo = dir.filePath("DEMO.QOR");
-        stuck = dir.filePath("stuck.ini");
-        std::ofstream(stuck.toStdString()) << "[Board]\nTactTime=0\nStuckHigh=1\n";
+        DemoBoardCopy::SetUp();
+        stuck = Board("[Board]\nTactTime=0\nStuckHigh=1\n");
     }
-    QTemporaryDir dir;
-    QString demo;
     QString stuck;
 };
 

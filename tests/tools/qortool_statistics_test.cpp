@@ -2,6 +2,7 @@
 // output word and contact, on the console and in the JSON report, for a
 // board that fails on every third pass and one that fails on every pass.
 
+#include "../support/demoboardcopy.h"
 #include "../support/toolrun.h"
 
 #include <QFile>
@@ -17,23 +18,9 @@ namespace {
 
 using qv::testing::ToolRun;
 
-class QortoolStatistics : public ::testing::Test
+class QortoolStatistics : public qv::testing::DemoBoardCopy
 {
 protected:
-    void SetUp() override
-    {
-        for (const auto &entry : std::filesystem::directory_iterator(QV_DEMO_DIR))
-            std::filesystem::copy_file(
-                entry.path(), dir.filePath(QString::fromStdString(entry.path().filename().string()))
-                                  .toStdString());
-        demo = dir.filePath("DEMO.QOR");
-    }
-    QString Board(const std::string &text)
-    {
-        const QString path = dir.filePath(QStringLiteral("board%1.ini").arg(++boards));
-        std::ofstream(path.toStdString()) << text;
-        return path;
-    }
     ToolRun Run(const QString &board, const QString &passes, const QString &report)
     {
         return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH),
@@ -41,15 +28,6 @@ protected:
                                      "--keep-going", "--board", board, "--report", report},
                                     60000);
     }
-    static QJsonObject Report(const QString &path)
-    {
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
-    QTemporaryDir dir;
-    QString demo;
-    int boards = 0;
 };
 
 TEST_F(QortoolStatistics, ABoardFailingEveryThirdPassCountsItsPassesExactly)

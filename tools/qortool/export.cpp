@@ -40,12 +40,8 @@ int RunExport(std::span<const std::string> args)
     const auto app = EnsureCoreApplication();
     Session session(*parsed);
     qv::TQuorvik &document = session.Document();
-    if (!session.Load(parsed->positional.front()))
-        return Refused(command.name, "файл не загружен");
-    if (*testNumber > document.Doc.NTest)
-        return Refused(command.name, "в файле нет теста " + std::to_string(*testNumber) +
-                                         " (тестов: " + std::to_string(document.Doc.NTest) + ")");
-    document.CurrentTest = *testNumber - 1;
+    if (!session.LoadWithTest(command.name, parsed->positional.front(), *testNumber))
+        return ExitRefused;
     if (run) {
         const auto verdict = RunBeforeOutput(document, UnitAddressOf(*parsed));
         if (!verdict)

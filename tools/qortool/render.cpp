@@ -82,12 +82,8 @@ int RunRender(std::span<const std::string> args)
 
     Session session(*parsed);
     qv::TQuorvik &document = session.Document();
-    if (!session.Load(parsed->positional.front()))
-        return Refused(command.name, "файл не загружен");
-    if (*testNumber > document.Doc.NTest)
-        return Refused(command.name, "в файле нет теста " + std::to_string(*testNumber) +
-                                         " (тестов: " + std::to_string(document.Doc.NTest) + ")");
-    document.CurrentTest = *testNumber - 1;
+    if (!session.LoadWithTest(command.name, parsed->positional.front(), *testNumber))
+        return ExitRefused;
     document.FullTable = parsed->Has("--full");
 
     const auto application = OffscreenApplication();
