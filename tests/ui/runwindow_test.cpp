@@ -415,7 +415,7 @@ TEST_F(RunDesk, AContinuousRunThatFailsNowAndThenShowsSortableStatisticsAfterIt)
             QTest::keyClick(runWindow.data(), Qt::Key_Escape);
             return;
         }
-        if (!escPressed && runWindow->onWorkPage() && runWindow->passLabel()->text().toInt() >= 7) {
+        if (!escPressed && runWindow->onWorkPage() && runWindow->passLabel()->text().toInt() >= 8) {
             escPressed = true;
             QTest::keyClick(runWindow.data(), Qt::Key_Escape);
         }
@@ -424,8 +424,9 @@ TEST_F(RunDesk, AContinuousRunThatFailsNowAndThenShowsSortableStatisticsAfterIt)
     ASSERT_NE(table, nullptr) << "no statistics page";
     const RunVerdict &verdict = command->LastVerdict();
     const ErrorStatistics &statistics = verdict.statistics;
+    // The counter may run one pass ahead of the results decoded.
     const int passes = statistics.Passes();
-    ASSERT_GE(passes, 7);
+    ASSERT_GE(passes, 6);
     EXPECT_EQ(caption, QStringLiteral("Ошибки по прогонам (всего прогонов: %1)").arg(passes));
     // Test 1 reads o1 and o3 over the stuck contact 1: two word rows and two
     // contact rows, each failing in passes 3, 6, 9...
