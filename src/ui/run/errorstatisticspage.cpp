@@ -65,14 +65,17 @@ ErrorStatisticsPage::ErrorStatisticsPage(QWidget *parent)
     m_table->setObjectName(QStringLiteral("sgStatistics"));
     m_table->setHorizontalHeaderLabels({QStringLiteral("Тест"), QStringLiteral("Слово"),
                                         QStringLiteral("Контакт"), QStringLiteral("Бит"),
-                                        QStringLiteral("Прогонов с ошибкой"), QStringLiteral("%"),
+                                        QStringLiteral("С ошибкой"), QStringLiteral("%"),
                                         QStringLiteral("Первый"), QStringLiteral("Последний"),
                                         QStringLiteral("Цикл"), QStringLiteral("Такт")});
+    m_table->horizontalHeaderItem(ColFailing)->setToolTip(QStringLiteral("Прогонов с ошибкой"));
+    m_table->horizontalHeaderItem(ColShare)->setToolTip(QStringLiteral("Доля прогонов с ошибкой"));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
+    m_table->setWordWrap(false);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(ColWord, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setSortingEnabled(true);
     m_table->setMinimumHeight(200);
     layout->addWidget(m_table, 1);

@@ -21,7 +21,7 @@ namespace qv::run {
 namespace {
 
 constexpr int kWindowWidth = 420;
-constexpr int kStatisticsWidth = 720;
+constexpr int kStatisticsWidth = 860;
 
 QString Text(const std::string &text)
 {
