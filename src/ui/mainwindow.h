@@ -43,6 +43,7 @@ class TQuorvik;
 class TfmComment;
 
 namespace desk {
+class ExportCommand;
 class InfoPanel;
 class RunBar;
 } // namespace desk
@@ -89,6 +90,8 @@ public:
     QAction *exitAction() const { return m_actions.exit; }
     desk::InfoPanel *infoPanel() const { return m_info; }
     desk::RunBar *runBar() const { return m_runBar; }
+    // "Экспорт…" of the file menu.
+    desk::ExportCommand *exportCommand() const { return m_export; }
     DiagramView *diagramView() const { return m_diagram; }
     TableView *tableView() const { return m_table; }
     TfmComment *commentWindow() const; // null until first shown
@@ -226,6 +229,7 @@ private:
     desk::MainActions m_actions;
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
+    desk::ExportCommand *m_export = nullptr;
     desk::PlainPresses m_plainPresses;
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;
