@@ -117,6 +117,8 @@ void TSettings::Load(const IniStore &store, bool modelW5)
         Colours.Set(i, static_cast<std::uint32_t>(value));
     }
 
+    Oscillogram.Load(store);
+
     for (int i = 0; i < kLimitCount; ++i)
         ReadInteger(store, kLimits, LimitKeys()[static_cast<std::size_t>(i)],
                     Limits[static_cast<std::size_t>(i)]);
@@ -147,6 +149,8 @@ void TSettings::Save(IniStore &store) const
     const auto &table = ColourTable();
     for (int i = 0; i < kColourCount; ++i)
         store.WriteInteger(kColours, table[static_cast<std::size_t>(i)].name, Colours.Get(i));
+
+    Oscillogram.Save(store);
 
     for (int i = 0; i < kLimitCount; ++i)
         store.WriteInteger(kLimits, LimitKeys()[static_cast<std::size_t>(i)],

@@ -12,6 +12,7 @@
 // display block); ApplyTo and TakeFrom move them across.
 
 #include "model/settings/displaycolours.h"
+#include "model/settings/oscillogramcolours.h"
 
 #include <array>
 #include <cstdint>
@@ -88,6 +89,7 @@ public:
     double IoTime = 1.5;
     double WaitTime = 0.2723;
     ViewColours Colours;
+    OscillogramColours Oscillogram;
     std::array<std::int32_t, kLimitCount> Limits{};
     std::array<std::int32_t, kOptionCount> Options{};
     std::vector<std::string> RecentFiles; // most recent first

@@ -138,6 +138,16 @@ TEST(Settings, OpeningAFileMovesItToTheTopWithoutDuplicates)
     EXPECT_EQ(std::count(s.RecentFiles.begin(), s.RecentFiles.end(), "/t/5.QOR"), 1);
 }
 
+TEST(Settings, OscillogramColoursOutsideTwentyFourBitsKeepTheTraceDefaults)
+{
+    TSettings s;
+    s.Load(Parse("[Осциллограммы]\nFile=16777216\nCurrent=-5\n"), false);
+    EXPECT_EQ(s.Oscillogram, OscillogramColours{});
+    s.Load(Parse("[Осциллограммы]\nFile=16711680\n"), false);
+    EXPECT_EQ(s.Oscillogram.File, 0xFF0000u);
+    EXPECT_EQ(s.Oscillogram.Current, 0x00FFFFu);
+}
+
 TEST(Settings, SavedValuesReadBackEqual)
 {
     TSettings s("/data/tests");
@@ -147,13 +157,16 @@ TEST(Settings, SavedValuesReadBackEqual)
     s.WaitTime = 0.0001;
     s.Limits[0] = 7;
     s.Colours.Set(ClrDebugTact, 0x123456);
+    s.Oscillogram.Current = 0x0000FF;
     s.AddRecentFile("/data/tests/a.QOR");
     s.AddRecentFile("/data/tests/b.QOR");
 
     IniStore store;
     s.Save(store);
-    EXPECT_EQ(store.ReadSections(), (std::vector<std::string>{"Общие", "Цвета", "Ограничения",
-                                                              "Список последних файлов"}));
+    EXPECT_EQ(store.ReadSections(),
+              (std::vector<std::string>{"Общие", "Цвета", "Осциллограммы", "Ограничения",
+                                        "Список последних файлов"}));
+    EXPECT_EQ(store.ReadInteger("Осциллограммы", "Current", 0), 255);
     EXPECT_EQ(store.ReadString("Список последних файлов", "MRU1", ""), "/data/tests/b.QOR");
     EXPECT_EQ(store.ReadString("Общие", "Время выполнения вычисления для ожидания О-слова", ""),
               "0.0001");
