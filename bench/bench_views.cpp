@@ -1,7 +1,8 @@
 // The diagram and the table of the largest test the model allows (128
 // tacts, 192 level lines: 130 columns by 195 rows; 16 cycles), filled from
 // the document and repainted whole into an offscreen image at the smallest
-// scale, with the painters and the cell loop the windows use:
+// scale, with the painters and the cell loop the windows use; and one
+// oscillogram screen:
 //   build/bench/bench_views --benchmark_repetitions=9
 //       --benchmark_report_aggregates_only=true
 
@@ -10,8 +11,10 @@
 #include "model/document/documentobserver.h"
 #include "model/document/quorvik.h"
 #include "model/file/scriptedfileui.h"
+#include "model/functions/funcv.h"
 #include "model/settings/displaycolours.h"
 #include "ui/grid/cellpaint.h"
+#include "ui/oscillogram/oscillogram.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 #include "ui/views/viewrender.h"
@@ -151,6 +154,29 @@ void BM_RepaintTable(benchmark::State &state)
     state.counters["rows"] = content.RowCount();
 }
 BENCHMARK(BM_RepaintTable)->Unit(benchmark::kMillisecond);
+
+// One oscillogram screen with both traces of 1000 samples, as the
+// V-function window repaints it (target: 1 ms).
+void BM_DrawOscillogram(benchmark::State &state)
+{
+    qv::SFuncV function;
+    auto reference = std::make_shared<qv::Waveform>();
+    auto captured = std::make_shared<qv::Waveform>();
+    for (std::size_t k = 0; k < qv::kWaveformSamples; ++k) {
+        (*reference)[k] = static_cast<std::uint8_t>((k * 7) % 256);
+        (*captured)[k] = static_cast<std::uint8_t>(255 - (k * 3) % 256);
+    }
+    function.Reference[0] = reference;
+    function.Captured[0] = captured;
+    const qv::oscillogram::SDrawDiag request{&function, 0};
+    QImage image(qv::oscillogram::kPictureSize, qv::oscillogram::kPictureSize,
+                 QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter p(&image);
+        qv::oscillogram::Draw(p, request, qv::OscillogramColours{});
+    }
+}
+BENCHMARK(BM_DrawOscillogram)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

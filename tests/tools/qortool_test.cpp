@@ -293,6 +293,29 @@ TEST_F(Qortool, RenderDrawsEveryTestsDiagramAndTableAsPngOrPdf)
     EXPECT_EQ(ReadBytes(Path("t.pdf")).substr(0, 5), "%PDF-");
 }
 
+TEST_F(Qortool, RenderDrawsTheReferenceOscillogramOfAVFunctionFromItsScoFile)
+{
+    const std::string demo = (fs::path(BinaryDir()) / "examples" / "demo" / "DEMO.QOR").string();
+    const std::string png = Path("osc.png");
+    const Result drawn = Run("render " + demo + " --test 2 --vfunc 1 --cycle 1 -o " + png);
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_EQ(drawn.out, png + ": 220x220\n1 мс на 1 дел.\n2,5 В на 1 дел.\n");
+    const std::string withTrace = ReadBytes(png);
+    EXPECT_EQ(PngSize(withTrace), (std::pair<unsigned, unsigned>{220, 220}));
+    // Cycle 2 has no reference: the screen differs from cycle 1's.
+    const Result empty = Run("render " + demo + " --test 2 --vfunc 1 --cycle 2 -o " + png);
+    ASSERT_EQ(empty.status, 0) << empty.err;
+    EXPECT_NE(ReadBytes(png), withTrace);
+
+    const Result missing = Run("render " + demo + " --test 2 --vfunc 5 -o " + Path("x.png"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("в тесте 2 нет V-функции 5"), std::string::npos) << missing.err;
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
+    EXPECT_EQ(Run("render " + demo + " --vfunc 1 --cycle 17 -o " + Path("x.png")).status, 2);
+    EXPECT_EQ(Run("render " + demo + " --cycle 2 -o " + Path("x.png")).status, 2);
+    EXPECT_EQ(Run("render " + demo + " --vfunc 1 --view table -o " + Path("x.png")).status, 2);
+}
+
 TEST_F(Qortool, RenderRefusesMissingTestsAndBadOptions)
 {
     const std::string demo = (fs::path(BinaryDir()) / "examples" / "demo" / "DEMO.QOR").string();

@@ -43,9 +43,10 @@ std::span<const Command> Commands()
         Command{"disasm", "ОБРАЗ", "разбор образа программы теста", RunDisasm},
         Command{"render",
                 "ФАЙЛ.QOR [--test N] [--view diagram|table] [--full] [--width W] -o ВЫХОД.png|.pdf "
-                "[--run [--unit АДРЕС] [--board ФАЙЛ]] [--password ПАРОЛЬ]",
+                "[--run [--unit АДРЕС] [--board ФАЙЛ]] [--vfunc K [--cycle C]] [--password ПАРОЛЬ]",
                 "нарисовать диаграмму или таблицу теста N (от 1) в PNG или PDF; --full - "
-                "расширенная таблица; --run - после запуска теста на блоке диагностики",
+                "расширенная таблица; --run - после запуска теста на блоке диагностики; "
+                "--vfunc - осциллограмма V-функции K в цикле C (от 1) в PNG 220x220",
                 RunRender},
         Command{"export",
                 "ФАЙЛ.QOR [--test N] --format vcd|csv -o ВЫХОД [--run [--unit АДРЕС] "

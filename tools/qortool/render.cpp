@@ -1,21 +1,28 @@
 // qortool render: a picture of one test's diagram or table, painted by the
 // operator program's own painters without a window (PNG, or PDF when the
-// output name ends in ".pdf").
+// output name ends in ".pdf"); with --vfunc, the oscillogram screen of one
+// V-function and cycle as the V-function window draws it (PNG).
 
 #include "commands.h"
 #include "infra/helpers.h"
 #include "model/document/quorvik.h"
+#include "model/functions/funcv.h"
 #include "model/settings/displaycolours.h"
 #include "session.h"
+#include "ui/oscillogram/oscillogram.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 #include "ui/views/viewrender.h"
 #include "unitrunner.h"
 
 #include <QGuiApplication>
+#include <QImage>
 #include <QImageWriter>
+#include <QPainter>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace qortool {
 namespace {
@@ -55,13 +62,51 @@ std::unique_ptr<QGuiApplication> OffscreenApplication()
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+bool WritePng(const QImage &image, const std::string &output, std::string &error)
+{
+    QImageWriter writer(QString::fromStdString(output), "png");
+    if (writer.write(image))
+        return true;
+    error = "не удалось записать файл " + output + ": " + writer.errorString().toStdString();
+    return false;
+}
+
+// The oscillogram of V-function `number`, cycle `cycle` (from 1), of the
+// current test: the reference from the oscillogram file and the recorded
+// waveform when there is one. The two per-division labels follow the
+// picture's size on stdout.
+int RenderOscillogram(std::string_view name, const qv::TQuorvik &document, int testNumber,
+                      int number, int cycle, const std::string &output)
+{
+    const qv::STest *test = document.Test(document.CurrentTest);
+    const qv::SFuncV *function = test != nullptr ? test->VFuncs.ByNumber(number) : nullptr;
+    if (function == nullptr)
+        return Refused(name, "в тесте " + std::to_string(testNumber) + " нет V-функции " +
+                                 std::to_string(number));
+    const qv::oscillogram::SDrawDiag request{function, cycle - 1};
+    QImage image(qv::oscillogram::kPictureSize, qv::oscillogram::kPictureSize,
+                 QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        qv::oscillogram::Draw(painter, request, qv::OscillogramColours{});
+    }
+    std::string error;
+    if (!WritePng(image, output, error))
+        return Refused(name, error);
+    const auto labels = qv::oscillogram::LabelsFor(request);
+    std::cout << output << ": " << image.width() << "x" << image.height() << "\n"
+              << labels.sweep.toStdString() << "\n"
+              << labels.amplitude.toStdString() << "\n";
+    return ExitOk;
+}
+
 } // namespace
 
 int RunRender(std::span<const std::string> args)
 {
     const Command &command = CommandNamed("render");
     std::set<std::string> values = kSessionValueOptions;
-    values.insert({"-o", "--test", "--view", "--width", "--unit", "--board"});
+    values.insert({"-o", "--test", "--view", "--width", "--unit", "--board", "--vfunc", "--cycle"});
     std::set<std::string> flags = kSessionFlagOptions;
     flags.insert({"--full", "--run"});
     const auto parsed = ParseCommandArgs(command, args, values, flags, 1, "нужен один файл тестов");
@@ -73,6 +118,19 @@ int RunRender(std::span<const std::string> args)
     const auto testNumber = ParseInt(parsed->Value("--test").value_or("1"));
     if (!testNumber || *testNumber < 1)
         return UsageError(command, "номер теста --test - целое число от 1");
+    std::optional<int> vfunc;
+    if (const auto text = parsed->Value("--vfunc")) {
+        vfunc = ParseInt(*text);
+        if (!vfunc || *vfunc < 1 || *vfunc > qv::kMaxVFunctions)
+            return UsageError(command, "номер V-функции --vfunc - целое число от 1 до 99");
+    }
+    const auto cycle = ParseInt(parsed->Value("--cycle").value_or("1"));
+    if (!cycle || *cycle < 1 || *cycle > qv::kVCycles)
+        return UsageError(command, "номер цикла --cycle - целое число от 1 до 16");
+    if (!vfunc && parsed->Value("--cycle"))
+        return UsageError(command, "--cycle годится только с --vfunc");
+    if (vfunc && (parsed->Value("--view") || parsed->Has("--run") || parsed->Has("--full")))
+        return UsageError(command, "--vfunc не сочетается с --view, --full и --run");
     const std::string view = parsed->Value("--view").value_or("diagram");
     if (view != "diagram" && view != "table")
         return UsageError(command, "вид --view: diagram или table");
@@ -87,6 +145,8 @@ int RunRender(std::span<const std::string> args)
     document.FullTable = parsed->Has("--full");
 
     const auto application = OffscreenApplication();
+    if (vfunc)
+        return RenderOscillogram(command.name, document, *testNumber, *vfunc, *cycle, *output);
     if (parsed->Has("--run")) {
         // The picture then shows what the unit read, as after "Пуск".
         const auto verdict = RunBeforeOutput(document, UnitAddressOf(*parsed));
@@ -110,11 +170,8 @@ int RunRender(std::span<const std::string> args)
     if (EndsWithPdf(*output)) {
         if (!qv::views::RenderPdf(picture, path))
             return Refused(command.name, "не удалось записать файл " + *output);
-    } else {
-        QImageWriter writer(path, "png");
-        if (!writer.write(qv::views::RenderImage(picture)))
-            return Refused(command.name, "не удалось записать файл " + *output + ": " +
-                                             writer.errorString().toStdString());
+    } else if (std::string error; !WritePng(qv::views::RenderImage(picture), *output, error)) {
+        return Refused(command.name, error);
     }
     std::cout << *output << ": " << picture.size.width() << "x" << picture.size.height() << "\n";
     return ExitOk;
