@@ -2,7 +2,7 @@
 // tacts, 192 level lines: 130 columns by 195 rows; 16 cycles), filled from
 // the document and repainted whole into an offscreen image at the smallest
 // scale, with the painters and the cell loop the windows use; and one
-// oscillogram screen:
+// oscillogram screen and the data window:
 //   build/bench/bench_views --benchmark_repetitions=9
 //       --benchmark_report_aggregates_only=true
 
@@ -11,8 +11,11 @@
 #include "model/document/documentobserver.h"
 #include "model/document/quorvik.h"
 #include "model/file/scriptedfileui.h"
+#include "model/functions/datafileview.h"
+#include "model/functions/funcs.h"
 #include "model/functions/funcv.h"
 #include "model/settings/displaycolours.h"
+#include "ui/functions/datawindow.h"
 #include "ui/grid/cellpaint.h"
 #include "ui/oscillogram/oscillogram.h"
 #include "ui/views/pictures.h"
@@ -20,6 +23,7 @@
 #include "ui/views/viewrender.h"
 #include "ui/views/viewsetup.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -178,13 +182,34 @@ void BM_DrawOscillogram(benchmark::State &state)
 }
 BENCHMARK(BM_DrawOscillogram)->Unit(benchmark::kMicrosecond);
 
+// The data window of an S-function opened on a 1 MiB data file beside a
+// run block of the same size, every element different (target: 100 ms).
+void BM_OpenDataWindowOnOneMebibyte(benchmark::State &state)
+{
+    const fs::path dir = fs::temp_directory_path() / ("qv-bench-data-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "big.dat", std::ios::binary)
+        << std::string(static_cast<std::size_t>(qv::kMaxDataFileSize), '\x55');
+    qv::SFuncS function;
+    function.Number = 1;
+    function.FileName = "big.dat";
+    function.Data.assign(static_cast<std::size_t>(qv::kMaxDataFileSize), 0xAA);
+    for (auto _ : state) {
+        const auto window = qv::functions::OpenSData(function, dir / "B.QOR", 16);
+        window->show();
+        benchmark::DoNotOptimize(window->model().rowCount());
+    }
+    fs::remove_all(dir);
+}
+BENCHMARK(BM_OpenDataWindowOnOneMebibyte)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv); // the data window is a widget
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -1,0 +1,299 @@
+#include "ui/functions/datawindow.h"
+
+#include "infra/mesbo.h"
+#include "infra/messages.h"
+#include "infra/version.h"
+#include "model/functions/datafileview.h"
+#include "model/functions/funcf.h"
+#include "model/functions/funcs.h"
+
+#include <QCheckBox>
+#include <QColor>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPainter>
+#include <QRadioButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace qv::functions {
+namespace {
+
+constexpr int kMsgIdentical = 2;
+constexpr int kMsgNothingToShow = 13;
+constexpr int kMsgNoDataFile = 14;
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+const QColor kNavy(0, 0, 128);
+const QColor kSelected(0xE8, 0xE8, 0xE8);
+
+QString Text(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+// The binary reference column: each digit red where it differs from the run
+// element, blue where it agrees.
+class BinaryDigitsDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        const QVariant bits = index.data(DataTableModel::DifferingBitsRole);
+        if (!bits.isValid()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        if (const QVariant back = index.data(Qt::BackgroundRole); back.isValid())
+            painter->fillRect(option.rect, back.value<QColor>());
+        const QString digits = index.data(Qt::DisplayRole).toString();
+        const auto differing = bits.toUInt();
+        int x = option.rect.left() + 2;
+        for (int i = 0; i < digits.size(); ++i) {
+            const int bit = int(digits.size()) - 1 - i;
+            painter->setPen((differing >> bit) & 1U ? kRed : kBlue);
+            const QString digit = digits.mid(i, 1);
+            painter->drawText(
+                QRect(x, option.rect.top(), option.rect.width(), option.rect.height()),
+                Qt::AlignVCenter | Qt::AlignLeft, digit);
+            x += option.fontMetrics.horizontalAdvance(digit);
+        }
+    }
+};
+
+void ShowError(const std::string &text)
+{
+    Mesbo().Show(text, MbError, kProductName);
+}
+
+std::unique_ptr<TfmData> Open(DataSources sources, std::span<const std::uint8_t> run,
+                              const std::string &fileName, int number,
+                              const std::filesystem::path &testFile, QWidget *parent)
+{
+    if (fileName.empty()) {
+        ShowError(Msg(kMsgNoDataFile));
+        return nullptr;
+    }
+    if (!run.empty())
+        sources.run.emplace(run.begin(), run.end());
+    const auto path = DataFilePath(testFile, fileName);
+    DataFileBytes file = path.empty() ? DataFileBytes{{}, Msg(12) + " \"" + fileName + "\""}
+                                      : ReadDataFileToView(path, fileName);
+    if (!file.refusal.empty())
+        ShowError(file.refusal);
+    else
+        sources.file = std::move(file.bytes);
+    if (!sources.run && !sources.file) {
+        ShowError(Msg(kMsgNothingToShow) + std::to_string(number));
+        return nullptr;
+    }
+    return std::make_unique<TfmData>(DataRows(std::move(sources)), 0, parent);
+}
+
+} // namespace
+
+DataTableModel::DataTableModel(DataRows rows, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_rows(std::move(rows))
+{}
+
+void DataTableModel::setBinary(bool binary)
+{
+    if (binary == m_binary)
+        return;
+    beginResetModel();
+    m_binary = binary;
+    endResetModel();
+}
+
+void DataTableModel::setFilter(std::optional<std::vector<std::size_t>> rows)
+{
+    beginResetModel();
+    m_filter = std::move(rows);
+    endResetModel();
+}
+
+std::size_t DataTableModel::elementRow(int viewRow) const
+{
+    const auto row = static_cast<std::size_t>(viewRow);
+    return m_filter ? m_filter->at(row) : row;
+}
+
+std::optional<int> DataTableModel::viewRow(std::size_t elementRow) const
+{
+    if (!m_filter)
+        return elementRow < m_rows.Count() ? std::optional<int>(int(elementRow)) : std::nullopt;
+    const auto found = std::lower_bound(m_filter->begin(), m_filter->end(), elementRow);
+    if (found == m_filter->end() || *found != elementRow)
+        return std::nullopt;
+    return int(found - m_filter->begin());
+}
+
+void DataTableModel::select(std::size_t elementRow)
+{
+    const auto before = viewRow(m_selected);
+    m_selected = elementRow;
+    for (const auto row : {before, viewRow(elementRow)}) {
+        if (row)
+            emit dataChanged(index(*row, 0), index(*row, 2));
+    }
+}
+
+int DataTableModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return int(m_filter ? m_filter->size() : m_rows.Count());
+}
+
+int DataTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant DataTableModel::text(std::size_t row, int column) const
+{
+    if (column == 0)
+        return Text(m_rows.InBase(m_rows.AddressOf(row)));
+    const auto run = m_rows.RunAt(row);
+    if (column == 1)
+        return run ? Text(m_rows.InBase(*run)) : QVariant();
+    if (!m_rows.TwoSources())
+        return run ? Text(m_rows.InBinary(*run)) : QVariant();
+    const auto file = m_rows.FileAt(row);
+    if (!file)
+        return {};
+    return Text(m_binary ? m_rows.InBinary(*file) : m_rows.InBase(*file));
+}
+
+QVariant DataTableModel::colour(std::size_t row, int column) const
+{
+    if (column == 1)
+        return m_rows.Differs(row) ? kRed : kBlue;
+    if (column == 2 && m_rows.TwoSources() && !m_rows.RunAt(row))
+        return kNavy;
+    return column == 2 ? QVariant(kBlue) : QVariant();
+}
+
+QVariant DataTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const std::size_t row = elementRow(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(row, index.column());
+    case Qt::ForegroundRole:
+        return colour(row, index.column());
+    case Qt::BackgroundRole:
+        return row == m_selected ? QVariant(kSelected) : QVariant();
+    case DifferingBitsRole: {
+        const auto run = m_rows.RunAt(row);
+        const auto file = m_rows.FileAt(row);
+        if (index.column() != 2 || !m_binary || !run || !file)
+            return {};
+        return static_cast<unsigned>(*run ^ *file);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant DataTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    const QString base = m_rows.Sources().base == 8 ? QStringLiteral("OCT") : QStringLiteral("HEX");
+    switch (section) {
+    case 0:
+        return QStringLiteral("адрес");
+    case 1:
+        return QStringLiteral("данные (") + base + QStringLiteral(")");
+    case 2:
+        if (!m_rows.TwoSources())
+            return QStringLiteral("данные (BIN)");
+        return QStringLiteral("эталон (") + (m_binary ? QStringLiteral("BIN") : base) +
+               QStringLiteral(")");
+    default:
+        return {};
+    }
+}
+
+TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent)
+    : QDialog(parent)
+    , m_model(new DataTableModel(std::move(rows), this))
+    , m_table(new QTableView(this))
+{
+    setObjectName(QStringLiteral("fmData"));
+    setWindowTitle(QStringLiteral("Данные"));
+    m_table->setModel(m_model);
+    m_table->setItemDelegateForColumn(2, new BinaryDigitsDelegate(m_table));
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(17);
+    m_table->setSelectionMode(QAbstractItemView::NoSelection);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_model->select(selectedRow);
+    connect(m_table, &QTableView::clicked, this, [this](const QModelIndex &index) {
+        m_model->select(m_model->elementRow(index.row()));
+    });
+
+    auto *system = new QGroupBox(QStringLiteral("Система счисления:"), this);
+    const bool octal = m_model->rows().Sources().base == 8;
+    m_base = new QRadioButton(octal ? QStringLiteral("OCT") : QStringLiteral("HEX"), system);
+    m_binaryButton = new QRadioButton(QStringLiteral("BIN"), system);
+    m_base->setChecked(true);
+    auto *systemLayout = new QHBoxLayout(system);
+    systemLayout->addWidget(m_base);
+    systemLayout->addWidget(m_binaryButton);
+    connect(m_binaryButton, &QRadioButton::toggled, this,
+            [this](bool on) { m_model->setBinary(on); });
+    m_onlyErrors = new QCheckBox(QStringLiteral("Показать только ошибки"), this);
+    connect(m_onlyErrors, &QCheckBox::toggled, this, [this](bool on) { showOnlyErrors(on); });
+    const bool two = m_model->rows().TwoSources();
+    system->setVisible(two);
+    m_onlyErrors->setVisible(two);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_table);
+    layout->addWidget(system);
+    layout->addWidget(m_onlyErrors);
+    resize(360, 420);
+}
+
+void TfmData::showOnlyErrors(bool on)
+{
+    const std::size_t selected = m_model->selected();
+    if (!on) {
+        m_model->setFilter(std::nullopt);
+    } else if (auto rows = m_model->rows().Differences(); rows.empty()) {
+        Mesbo().Show(Msg(kMsgIdentical), MbInformation, kProductName);
+        const QSignalBlocker quiet(m_onlyErrors);
+        m_onlyErrors->setChecked(false);
+        return;
+    } else {
+        m_model->setFilter(std::move(rows));
+    }
+    if (const auto row = m_model->viewRow(selected))
+        m_table->scrollTo(m_model->index(*row, 0));
+}
+
+std::unique_ptr<TfmData> OpenFData(const STest &test, const TTyreAdr &tyres, const SFuncF &function,
+                                   const std::filesystem::path &testFile, int base, QWidget *parent)
+{
+    return Open(FSources(test, tyres, function, base), function.Data, function.FileName,
+                function.Number, testFile, parent);
+}
+
+std::unique_ptr<TfmData> OpenSData(const SFuncS &function, const std::filesystem::path &testFile,
+                                   int base, QWidget *parent)
+{
+    return Open(SSources(base), function.Data, function.FileName, function.Number, testFile,
+                parent);
+}
+
+} // namespace qv::functions

@@ -1,0 +1,104 @@
+#pragma once
+
+// The data window ("Данные") of an F- or S-function: the block its last run
+// handed over beside its data file, one row per element, differing
+// elements in red. With both sources the reference column shows the file
+// in the number base or as binary digits, and "Показать только ошибки"
+// narrows the list to the differing rows (all of them, however many).
+
+#include "ui/functions/datarows.h"
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <filesystem>
+#include <memory>
+
+class QCheckBox;
+class QRadioButton;
+class QTableView;
+
+namespace qv {
+
+struct SFuncF;
+struct SFuncS;
+struct STest;
+class TTyreAdr;
+
+namespace functions {
+
+// The rows a data window shows; the view reads only this model.
+class DataTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    // Digits of the binary reference that differ from the run element
+    // (bit i set: digit for bit i), for the painting of the binary column.
+    static constexpr int DifferingBitsRole = Qt::UserRole + 1;
+
+    explicit DataTableModel(DataRows rows, QObject *parent = nullptr);
+
+    const DataRows &rows() const { return m_rows; }
+    void setBinary(bool binary);
+    bool binary() const { return m_binary; }
+    // Shows only the rows listed (nullopt: every row).
+    void setFilter(std::optional<std::vector<std::size_t>> rows);
+    // The element row shown in a view row, and back (nullopt when hidden).
+    std::size_t elementRow(int viewRow) const;
+    std::optional<int> viewRow(std::size_t elementRow) const;
+    void select(std::size_t elementRow);
+    std::size_t selected() const { return m_selected; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QVariant text(std::size_t row, int column) const;
+    QVariant colour(std::size_t row, int column) const;
+
+    DataRows m_rows;
+    bool m_binary = false;
+    std::optional<std::vector<std::size_t>> m_filter;
+    std::size_t m_selected = 0;
+};
+
+class TfmData : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // selectedRow: the row selected when the window opens.
+    TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent = nullptr);
+
+    DataTableModel &model() { return *m_model; }
+    QTableView *table() const { return m_table; }
+    QRadioButton *baseButton() const { return m_base; }
+    QRadioButton *binaryButton() const { return m_binaryButton; }
+    QCheckBox *onlyErrorsBox() const { return m_onlyErrors; }
+
+private:
+    void showOnlyErrors(bool on);
+
+    DataTableModel *m_model = nullptr;
+    QTableView *m_table = nullptr;
+    QRadioButton *m_base = nullptr;
+    QRadioButton *m_binaryButton = nullptr;
+    QCheckBox *m_onlyErrors = nullptr;
+};
+
+// Opens the data window of F-function `function` of `test`, whose file lies
+// beside testFile; base is the test file's number base. Refusals are shown
+// to the operator and give null: no data file name (catalogue 14), neither
+// a run block nor a usable file (13 and the number). A file that is
+// missing, unreadable or of a size outside 1..1048576 bytes is reported and
+// left out.
+std::unique_ptr<TfmData> OpenFData(const STest &test, const TTyreAdr &tyres, const SFuncF &function,
+                                   const std::filesystem::path &testFile, int base,
+                                   QWidget *parent = nullptr);
+std::unique_ptr<TfmData> OpenSData(const SFuncS &function, const std::filesystem::path &testFile,
+                                   int base, QWidget *parent = nullptr);
+
+} // namespace functions
+} // namespace qv
