@@ -59,8 +59,8 @@ TEST(SettingsStore, ThePortReadsAndWritesItsOwnSectionBesideTheOthers)
     IniStore back;
     back.FromText(Cp1251ToUtf8(ReadBytes(f.Cfg())));
     EXPECT_EQ(back.ReadSections(),
-              (std::vector<std::string>{"Общие", "Блок диагностики", "Цвета", "Ограничения",
-                                        "Список последних файлов"}));
+              (std::vector<std::string>{"Общие", "Блок диагностики", "Цвета", "Осциллограммы",
+                                        "Ограничения", "Список последних файлов"}));
     EXPECT_EQ(back.ReadString("Общие", "Максимум чего-то своего", ""), "3");
     EXPECT_EQ(back.ReadInteger("Блок диагностики", "Время опроса (сек)", 0), 17);
     EXPECT_EQ(back.ReadString("Блок диагностики", "Адрес блока диагностики", ""), "sim");
