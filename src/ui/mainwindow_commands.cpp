@@ -18,6 +18,7 @@
 #include "ui/lists/listopener.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
+#include "ui/functions/funcfwindow.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
 #include "ui/views/tableview.h"
@@ -181,6 +182,11 @@ void TBaseForm::openListAt(char kind, int number, QAction *command)
 {
     if (lists::OpenList(this, *m_document, kind, number))
         return;
+    if (STest *test = m_document->CurrentTestRecord(); kind == 'F' && test != nullptr) {
+        functions::TfmFuncF window(*m_document, *test, number, this);
+        window.exec();
+        return;
+    }
     // The function windows come with their own lists.
     const desk::MainActions &a = m_actions;
     if (command == nullptr) {

@@ -13,7 +13,6 @@
 namespace qv {
 
 struct SFuncF;
-struct SFuncS;
 struct STest;
 class TTyreAdr;
 

@@ -1,0 +1,100 @@
+// The F-function window, opened from the main window's F command on the
+// demo board.
+
+#include "infra/messages.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
+#include "model/functions/funcf.h"
+#include "ui/deskfixture.h"
+#include "ui/functions/funcfwindow.h"
+#include "ui/modalwatch.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace qv::testing {
+namespace {
+
+using functions::TfmFuncF;
+
+class FuncFWindow : public DeskFixture
+{
+protected:
+    // The first test of the demo with F-functions, made current.
+    STest &TestWithF(TBaseForm &form)
+    {
+        for (int i = 0; i < form.document().Doc.NTest; ++i) {
+            if (STest *test = form.document().Test(i); test && test->FFuncs.Count() > 0) {
+                form.selectTest(i);
+                return *test;
+            }
+        }
+        ADD_FAILURE() << "the demo has no F-functions";
+        return *form.document().Test(0);
+    }
+
+    static void Type(QLineEdit *edit, const QString &text)
+    {
+        edit->setText(text);
+        emit edit->editingFinished();
+    }
+};
+
+TEST_F(FuncFWindow, EditsAreRefusedOrKeptAndCancelPutsTheListBack)
+{
+    TBaseForm &form = WindowWithDemo();
+    STest &test = TestWithF(form);
+    const SFuncF before = *test.FFuncs.At(0);
+    ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
+        EXPECT_EQ(w.shownNumber(), before.Number);
+        // An end equal to the start is refused and the field shows the end.
+        Type(w.endEdit(), QString::number(before.AdrStart, 16));
+        EXPECT_EQ(Messages().back(), Msg(MsgEndNotAboveStart));
+        EXPECT_EQ(w.endEdit()->text(), QString::number(before.AdrEnd, 16).toUpper());
+        Type(w.startEdit(), QStringLiteral("xyz"));
+        EXPECT_EQ(Messages().back(), Msg(MsgNotANumberInBase));
+        // Accepted edits change the working values only while the window
+        // is open.
+        Type(w.endEdit(), QStringLiteral("E"));
+        w.fileBox()->setCurrentIndex(0);
+        emit w.fileBox()->activated(0);
+        EXPECT_EQ(test.FFuncs.ByNumber(before.Number)->AdrEnd, 14);
+        EXPECT_TRUE(test.FFuncs.ByNumber(before.Number)->FileName.empty());
+        // ">" then "<" wraps back to the same function.
+        const int count = static_cast<int>(test.FFuncs.Count());
+        for (int i = 0; i < count; ++i)
+            QTest::mouseClick(w.nextButton(), Qt::LeftButton);
+        EXPECT_EQ(w.shownNumber(), before.Number);
+        QTest::mouseClick(w.previousButton(), Qt::LeftButton);
+        EXPECT_NE(w.shownNumber(), count > 1 ? before.Number : -1);
+        w.reject();
+    });
+    form.actions().funcF->trigger();
+    ASSERT_TRUE(watch.seen());
+    const SFuncF &after = *test.FFuncs.ByNumber(before.Number);
+    EXPECT_EQ(after.AdrEnd, before.AdrEnd);
+    EXPECT_EQ(after.FileName, before.FileName);
+}
+
+TEST_F(FuncFWindow, OkKeepsTheEditedRangeAndFile)
+{
+    TBaseForm &form = WindowWithDemo();
+    STest &test = TestWithF(form);
+    const int number = test.FFuncs.At(0)->Number;
+    ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
+        Type(w.startEdit(), QStringLiteral("2"));
+        w.fileBox()->setCurrentIndex(0);
+        emit w.fileBox()->activated(0);
+        w.accept();
+    });
+    form.actions().funcF->trigger();
+    ASSERT_TRUE(watch.seen());
+    EXPECT_EQ(test.FFuncs.ByNumber(number)->AdrStart, 2);
+    EXPECT_TRUE(test.FFuncs.ByNumber(number)->FileName.empty());
+    EXPECT_EQ(test.FFuncs.ByNumber(number)->SavedStart, 0);
+}
+
+} // namespace
+} // namespace qv::testing
