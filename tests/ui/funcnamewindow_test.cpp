@@ -5,8 +5,11 @@
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
 #include "ui/deskfixture.h"
+#include "ui/functions/funcfwindow.h"
 #include "ui/lists/funcnamewindow.h"
+#include "ui/modalwatch.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -55,6 +58,31 @@ TEST_F(FuncNameWindow, OkWaitsUntilEveryListedFunctionHasAName)
     QTest::mouseClick(window.okButton(), Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Accepted);
+}
+
+TEST_F(FuncNameWindow, ARowOpensTheFunctionWindowWhoseFileNameLetsTheRunGoOn)
+{
+    TBaseForm &form = WindowWithDemo();
+    STest &test = *form.document().Test(1);
+    test.FFuncs.ByNumber(1)->FileName.clear();
+    lists::FuncNameAsker asker(&form, &form.document());
+    ModalWatch<functions::TfmFuncF> editor([](functions::TfmFuncF &w) {
+        EXPECT_EQ(w.shownNumber(), 1);
+        const int index = w.fileBox()->findText(QStringLiteral("ram_load.dat"));
+        ASSERT_GT(index, 0);
+        w.fileBox()->setCurrentIndex(index);
+        emit w.fileBox()->activated(index);
+        w.accept();
+    });
+    ModalWatch<TfmFuncName> names([](TfmFuncName &w) {
+        const QRect row = w.grid()->visualItemRect(w.grid()->item(1, 0));
+        QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, row.center());
+        EXPECT_EQ(w.cellText(0, 2), "ram_load.dat");
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(asker.AskFileNames(test, 1, std::string{1}));
+    EXPECT_TRUE(editor.seen());
+    EXPECT_EQ(test.FFuncs.ByNumber(1)->FileName, "ram_load.dat");
 }
 
 } // namespace

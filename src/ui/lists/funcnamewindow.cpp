@@ -4,6 +4,7 @@
 #include "infra/messages.h"
 #include "infra/version.h"
 #include "model/document/stest.h"
+#include "ui/functions/funcfwindow.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -216,6 +217,17 @@ void TfmFuncName::tryAccept()
 bool FuncNameAsker::AskFileNames(STest &test, int testIndex, const std::string &collection)
 {
     TfmFuncName window(test, testIndex, collection, m_parent);
+    if (m_document != nullptr) {
+        QObject::connect(&window, &TfmFuncName::functionChosen, &window,
+                         [this, &test, &window](char letter, int number) {
+                             if (letter != 'F')
+                                 return;
+                             functions::TfmFuncF editor(
+                                 *m_document, test, number, &window,
+                                 [&window](int code) { window.notify(code); });
+                             editor.exec();
+                         });
+    }
     return window.exec() == QDialog::Accepted;
 }
 

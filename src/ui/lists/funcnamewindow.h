@@ -70,13 +70,16 @@ private:
 class FuncNameAsker : public FileNameWindow
 {
 public:
-    explicit FuncNameAsker(QWidget *parent)
+    // With a document, a click on an F-function's row opens its window.
+    explicit FuncNameAsker(QWidget *parent, TQuorvik *document = nullptr)
         : m_parent(parent)
+        , m_document(document)
     {}
     bool AskFileNames(STest &test, int testIndex, const std::string &collection) override;
 
 private:
     QWidget *m_parent;
+    TQuorvik *m_document;
 };
 
 } // namespace qv::lists

@@ -37,7 +37,7 @@ void RunCommand::Run()
     env.settings = &m_desk.Store().Settings();
     env.calibration = &m_calibration;
     env.idCheck = &idWindow;
-    lists::FuncNameAsker fileNames(&m_window);
+    lists::FuncNameAsker fileNames(&m_window, &document);
     env.fileNames = &fileNames;
     env.tableShown = m_window.tableShown();
     env.timing = m_timing;
