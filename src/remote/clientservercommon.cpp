@@ -210,8 +210,10 @@ void TClientServerCommon::Watch(QTcpSocket *socket)
 void TClientServerCommon::ReadFrom(QTcpSocket *socket)
 {
     const QPointer<QTcpSocket> guard(socket);
-    // One read is one message; a longer backlog is taken in buffer-sized reads.
-    while (guard && guard->bytesAvailable() > 0) {
+    // One read is one message; a longer backlog is taken in buffer-sized
+    // reads. A socket being closed (a refused login) is not heard further.
+    while (guard && guard->state() == QAbstractSocket::ConnectedState &&
+           guard->bytesAvailable() > 0) {
         const QByteArray bytes = guard->read(static_cast<qint64>(kRemoteBufferSize));
         m_bytesReceived += bytes.size();
         emit TrafficChanged(TrafficLine());
