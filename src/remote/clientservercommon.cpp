@@ -101,6 +101,7 @@ bool TClientServerCommon::SendData(const QByteArray &bytes, const QString &name)
         return false;
     }
     const auto ackCommand = isFile ? RemoteCommand::FileOk : RemoteCommand::BufOk;
+    const QPointer<TClientServerCommon> self(this);
     for (std::size_t i = 0; i < count; ++i) {
         const auto offset = static_cast<qsizetype>(i * kRemoteBlockSize);
         const RemoteBlock block{wireName, static_cast<quint16>(i), static_cast<quint16>(count),
@@ -108,6 +109,8 @@ bool TClientServerCommon::SendData(const QByteArray &bytes, const QString &name)
         const bool sent = isFile ? SendCommand(RemoteCommand::File, FileBlockPayload(block))
                                  : SendCommand(RemoteCommand::Buf, BufferBlockPayload(block));
         if (!sent || !WaitFor(ackCommand, kRemoteAnswerTimeoutMs)) {
+            if (!self)
+                return false;
             m_infoLog.Add(QStringLiteral("Нет подтверждения от удаленного компьютера"),
                           RemoteLogColour::Red);
             return false;
@@ -145,7 +148,10 @@ bool TClientServerCommon::WaitFor(RemoteCommand command, int milliseconds)
     m_wait = &wait;
     SetState(State::Waiting);
     timer.start(milliseconds);
+    const QPointer<TClientServerCommon> self(this);
     loop.exec();
+    if (!self)
+        return false; // destroyed while waiting: touch nothing of it
     m_wait = nullptr;
     SetState(wait.restore);
     return wait.arrived;
@@ -153,8 +159,10 @@ bool TClientServerCommon::WaitFor(RemoteCommand command, int milliseconds)
 
 bool TClientServerCommon::ApplyBuffer(const QString &text)
 {
-    return SendText(RemoteCommand::BufApply, text) &&
-           WaitFor(RemoteCommand::BufApply, kRemoteAnswerTimeoutMs) && m_lastPayload == "OK";
+    if (!SendText(RemoteCommand::BufApply, text) ||
+        !WaitFor(RemoteCommand::BufApply, kRemoteAnswerTimeoutMs))
+        return false; // also when the object went away while waiting
+    return m_lastPayload == "OK";
 }
 
 void TClientServerCommon::Chat(const QString &text)

@@ -8,6 +8,8 @@
 // socket events arrive through its event loop, and `WaitFor` runs a nested
 // event loop so that the reader keeps running while a sender waits. A wait
 // always ends: on the answer, on its time-out, or when the peer goes away.
+// The object may be destroyed by an event handled during a wait; the wait
+// then returns false and the waiting call touches nothing of it.
 //
 // The sockets belong to the role (`TServer`, `TClient`); this class only
 // keeps a pointer to the peer socket messages go to by default.

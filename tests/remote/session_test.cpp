@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace qv {
@@ -138,6 +139,19 @@ TEST(RemoteSession, ApplyBufferSucceedsOnlyOnATimelyOk)
     answer = Answer::None; // the wait ends on its time-out
     EXPECT_FALSE(client->ApplyBuffer(text));
     EXPECT_EQ(client->GetState(), State::LoggedIn);
+}
+
+TEST(RemoteSession, AClientDestroyedWhileWaitingEndsTheWaitQuietly)
+{
+    LinkedPeers peers;
+    auto client = peers.LoggedIn();
+    // The server never answers; the window closes the role meanwhile.
+    QTimer::singleShot(20, &peers.server, [&] { client.reset(); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_FALSE(client->ApplyBuffer(QStringLiteral("тест буфер !")));
+    EXPECT_EQ(client, nullptr);
+    EXPECT_LT(elapsed.elapsed(), kRemoteAnswerTimeoutMs);
 }
 
 TEST(RemoteSession, AForeignBufferIdIsAnsweredWithAnInformationError)
