@@ -46,9 +46,9 @@ public:
         if (m_window.m_info)
             m_window.m_info->resetTabResults();
     }
-    void StatusChanged(std::string_view keyword, const std::string &text, bool alert) override
+    void StatusChanged(StatusField field, const std::string &text, bool alert) override
     {
-        m_window.onStatusChanged(std::string(keyword), text, alert);
+        m_window.onStatusChanged(field, text, alert);
     }
     void CommandsChanged() override { m_window.updateState(); }
     void ViewsChanged() override { m_window.refreshViews(); }

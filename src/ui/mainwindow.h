@@ -36,6 +36,7 @@ namespace qv {
 class DeskSession;
 class DiagramView;
 class DocumentObserver;
+enum class StatusField;
 class SettingsStore;
 class TableView;
 class TestFileUi;
@@ -180,7 +181,7 @@ private:
     void onFileOpened();
     void onFileClosed();
     void onModeChanged(int mode, bool on);
-    void onStatusChanged(const std::string &keyword, const std::string &text, bool alert);
+    void onStatusChanged(StatusField field, const std::string &text, bool alert);
     void refreshViews();
 
     // The file's name, " - " and the product name; the product name alone
