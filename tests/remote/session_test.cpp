@@ -90,6 +90,11 @@ TEST(RemoteLogin, AServerThatIsNotThereLeavesTheClientIdle)
     client->Connect(QStringLiteral("127.0.0.1"), port);
     EXPECT_TRUE(PumpUntil([&] { return failed.count() == 1; }));
     EXPECT_EQ(client->GetState(), State::Idle);
+    const auto &lines = client->ConnectionLog().Lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().text.startsWith(QStringLiteral("[подключение] ")))
+        << lines.back().text.toStdString();
+    EXPECT_EQ(lines.back().colour, RemoteLogColour::Red);
 }
 
 TEST(RemoteSession, OpenOpensOnlyAFileThatWasReceived)
