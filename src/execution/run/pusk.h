@@ -11,6 +11,7 @@
 // arrived, 3 closing (the window goes away). Writers change it under the
 // lock and then signal the event, on which only the run thread waits.
 
+#include "execution/compiler/resultstage.h"
 #include "execution/port/comport.h"
 #include "execution/run/autoresetevent.h"
 
@@ -30,19 +31,22 @@ namespace qv {
 
 // The run window's side, as the run thread sees it. Display calls return
 // after the window showed the effect (the thread relies on their order).
+// The run window's activity picture: nothing under way, a run going, an
+// answer coming in from the unit.
+enum class ActivityPicture { Idle, Running, Receiving };
+
 class PuskHost
 {
 public:
     virtual ~PuskHost() = default;
     virtual void ShowStatus(const std::string &text) = 0;
-    // 0 idle picture, 1 the running animation, 2 the receiving animation.
-    virtual void ShowActivity(int picture) = 0;
+    virtual void ShowActivity(ActivityPicture picture) = 0;
     // An M-function progress record (QORV_INFO data).
     virtual void ShowMFunctionProgress(std::span<const std::uint8_t> record) = 0;
     // Transfer or programming progress: block `index` of `total`.
     virtual void ShowProgress(int index, int total) = 0;
     // 1: repaint the views after results; 2: recount the error columns.
-    virtual void ShowResults(int stage) = 0;
+    virtual void ShowResults(ResultStage stage) = 0;
     // One pass of a continuous run has its result.
     virtual void PassCompleted() = 0;
     // A failure of the run thread itself, shown with the stop icon.
@@ -124,7 +128,10 @@ struct PuskConfig
 class TthPusk
 {
 public:
-    enum State : int { Waiting = 0, StopRequested = 1, AnswerArrived = 2, Closing = 3 };
+    // What the thread is asked to do next, set under m_lock by the window's
+    // thread (stop, close) and by the port's reader (an answer arrived).
+    enum class State { Waiting = 0, StopRequested = 1, AnswerArrived = 2, Closing = 3 };
+    using enum State;
 
     // remote: the remote link, or null (then the run must be local and
     // report off).
@@ -169,8 +176,8 @@ private:
     void OnQuestion(std::span<const std::uint8_t> data);
     // True when the bench's status text ends the run.
     bool OnRemoteStatus(const std::vector<std::uint8_t> &data);
-    int StateNow();
-    void SetState(int state);
+    State StateNow();
+    void SetState(State state);
     void ResetState();
 
     SComPort m_port;
@@ -180,7 +187,7 @@ private:
 
     AutoResetEvent m_event{"Event_Quorvik_Pusk"};
     std::mutex m_lock; // m_state, m_answer*, m_remoteMessage
-    int m_state = Waiting;
+    State m_state = Waiting;
     int m_answerCode = 0;
     std::vector<std::uint8_t> m_answer;
     std::vector<RemoteRunLink::Message> m_remoteMessages;

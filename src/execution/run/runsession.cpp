@@ -250,7 +250,7 @@ void RunSession::ShowStatus(const std::string &text)
         m_view->ShowStatus(text);
 }
 
-void RunSession::ShowActivity(int picture)
+void RunSession::ShowActivity(ActivityPicture picture)
 {
     if (m_view)
         m_view->ShowActivity(picture);
@@ -309,7 +309,7 @@ void RunSession::ShowProgress(int index, int total)
         m_view->ShowProgress(std::min(percent, 100));
 }
 
-void RunSession::ShowResults(int stage)
+void RunSession::ShowResults(ResultStage stage)
 {
     if (m_view)
         m_view->ShowResults(stage);
@@ -426,14 +426,14 @@ void RunSession::TestDecoded(int testIndex, bool hasErrors)
         m_view->TestDecoded(testIndex, hasErrors);
 }
 
-void RunSession::ResultsShown(int stage)
+void RunSession::ResultsShown(ResultStage stage)
 {
     ShowResults(stage);
 }
 
 void RunSession::Receiving()
 {
-    ShowActivity(2);
+    ShowActivity(ActivityPicture::Receiving);
 }
 
 void RunSession::StatusText(const std::string &text)

@@ -51,12 +51,12 @@ public:
     void Post(std::function<void()> task) override;
     void RunOnWindowThread(const std::function<void()> &task) override;
     void ShowStatus(const std::string &text) override;
-    void ShowActivity(int picture) override;
+    void ShowActivity(ActivityPicture picture) override;
     void ShowPassCounter(int passes) override;
     void ShowProgress(std::optional<int> percent) override;
     void ShowMFunctionProgress(const MFunctionProgress &progress) override;
     int AskQuestion(int kind, std::span<const std::uint8_t> record) override;
-    void ShowResults(int stage) override;
+    void ShowResults(ResultStage stage) override;
     void TestDecoded(int testIndex, bool hasErrors) override;
 
     // Results decoded in the current run so far and the errors they held,

@@ -20,14 +20,14 @@ class RecordingHost final : public PuskHost
 {
 public:
     void ShowStatus(const std::string &text) override { Add(statuses, text); }
-    void ShowActivity(int) override {}
+    void ShowActivity(ActivityPicture) override {}
     void ShowMFunctionProgress(std::span<const std::uint8_t>) override {}
     void ShowProgress(int index, int total) override
     {
         std::lock_guard lock(mutex);
         progress.emplace_back(index, total);
     }
-    void ShowResults(int) override {}
+    void ShowResults(ResultStage) override {}
     void PassCompleted() override { ++passes; }
     void ShowThreadError(const std::string &text) override { Add(errors, text); }
     int AnswerQuestion(int, std::span<const std::uint8_t>) override { return 1; }

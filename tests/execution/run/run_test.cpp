@@ -616,7 +616,7 @@ public:
         m_inner.RunOnWindowThread(task);
     }
     void ShowStatus(const std::string &text) override { m_inner.ShowStatus(text); }
-    void ShowActivity(int picture) override { m_inner.ShowActivity(picture); }
+    void ShowActivity(ActivityPicture picture) override { m_inner.ShowActivity(picture); }
     void ShowPassCounter(int passes) override { m_inner.ShowPassCounter(passes); }
     void ShowProgress(std::optional<int> percent) override { m_inner.ShowProgress(percent); }
     void ShowMFunctionProgress(const MFunctionProgress &progress) override
@@ -632,7 +632,7 @@ public:
             ++late; // the run this question belongs to has ended
         return m_inner.AskQuestion(kind, record);
     }
-    void ShowResults(int stage) override { m_inner.ShowResults(stage); }
+    void ShowResults(ResultStage stage) override { m_inner.ShowResults(stage); }
     void TestDecoded(int testIndex, bool hasErrors) override
     {
         m_inner.TestDecoded(testIndex, hasErrors);
