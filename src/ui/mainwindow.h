@@ -13,7 +13,8 @@
 // The parts are split by job: mainwindow.cpp (building, observer, close),
 // mainwindow_open.cpp (open, recent files, drops, command line),
 // mainwindow_state.cpp (tests, views, modes, enabled states),
-// mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing).
+// mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
+// mainwindow_windows.cpp (properties, settings, calibration, help, about).
 
 #include "model/displaycolours.h"
 #include "ui/desk/mainactions.h"
@@ -157,6 +158,9 @@ private:
     void buildBars();
     void buildViews();
     void connectCommands();
+    // The file properties, settings, calibration, help and about commands.
+    void connectWindowCommands();
+    void showFileProperties();
     void restorePlacement();
     void savePlacement();
 

@@ -102,7 +102,7 @@ void TBaseForm::connectCommands()
     list(a.funcP, [](const STest &t) { return t.PFuncs.Count(); });
     list(a.funcV, [](const STest &t) { return t.VFuncs.Count(); });
     list(a.funcS, [](const STest &t) { return t.SFuncs.Count(); });
-    for (QAction *action : {a.fileInfo, a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct,
+    for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct,
                             a.debugCycle, a.editQor, a.hexEdit, a.splitBytes, a.viewCnt, a.params,
                             a.calibrate, a.bodrin, a.remoteClient, a.remoteServer, a.help})
         later(action);
@@ -110,6 +110,7 @@ void TBaseForm::connectCommands()
         Mesbo().Show(std::string(kProductName) + "\r\nВерсия " + kProductVersion, MbInformation,
                      kProductName);
     });
+    connectWindowCommands();
     on(a.pusk, [this] { startRun(); });
     on(a.currentControl, [this] {
         if (m_desk != nullptr)
