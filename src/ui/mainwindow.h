@@ -161,6 +161,8 @@ private:
     // The file properties, settings, calibration, help and about commands.
     void connectWindowCommands();
     void showFileProperties();
+    // "Параметры": OK takes the settings, Cancel gives the colours back.
+    void openParams();
     void restorePlacement();
     void savePlacement();
 
@@ -224,6 +226,7 @@ private:
     View m_lastView = View::Diagram;
     std::function<void()> m_runHandler;
     int m_lastListNumber = -1; // the list window opened next starts here
+    int m_paramsPage = 0;      // the settings window reopens on its last page
     bool m_running = false;
     bool m_closing = false;
     bool m_remoteClientConnected = false;

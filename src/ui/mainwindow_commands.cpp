@@ -103,7 +103,7 @@ void TBaseForm::connectCommands()
     list(a.funcV, [](const STest &t) { return t.VFuncs.Count(); });
     list(a.funcS, [](const STest &t) { return t.SFuncs.Count(); });
     for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct,
-                            a.debugCycle, a.editQor, a.hexEdit, a.splitBytes, a.viewCnt, a.params,
+                            a.debugCycle, a.editQor, a.hexEdit, a.splitBytes, a.viewCnt,
                             a.calibrate, a.bodrin, a.remoteClient, a.remoteServer, a.help})
         later(action);
     on(a.about, [] {

@@ -1,10 +1,15 @@
 // The main window: the commands that open the file properties, the
 // settings, the calibration windows, the help and the about box.
 
+#include "execution/desksession.h"
+#include "execution/settingsstore.h"
 #include "model/quorvik.h"
 #include "model/testfile.h"
+#include "ui/desk/commentwindow.h"
 #include "ui/file/propertieswindow.h"
 #include "ui/mainwindow.h"
+#include "ui/settings/paramswindow.h"
+#include "ui/settings/unitlink.h"
 
 namespace qv {
 
@@ -12,6 +17,7 @@ void TBaseForm::connectWindowCommands()
 {
     const desk::MainActions &a = m_actions;
     connect(a.fileInfo, &QAction::triggered, this, [this] { showFileProperties(); });
+    connect(a.params, &QAction::triggered, this, [this] { openParams(); });
 }
 
 void TBaseForm::showFileProperties()
@@ -21,6 +27,42 @@ void TBaseForm::showFileProperties()
     file::TfmFileProperties window(open ? &m_document->Doc : nullptr, m_document->Cnt,
                                    testFile != nullptr ? testFile->Flags() : 0, this);
     window.exec();
+}
+
+void TBaseForm::openParams()
+{
+    // The document's display block holds the options as they are now (the
+    // scale dialog changes one of them too).
+    TSettings current = m_store->Settings();
+    current.TakeFrom(m_document->Display);
+    current.Colours = m_colours;
+    const TesterSettings tester = m_desk ? m_desk->Tester().Settings() : TesterSettings();
+    settings::TfmParams window(current, tester, isDosUnit.load(), SystemModelIsW5(), m_paramsPage,
+                               this);
+    if (m_desk != nullptr) {
+        window.setUnitActions(
+            {[this] { settings::CheckUnitLink(m_desk->Tester(), m_desk->Monitor(), this); },
+             [this] { settings::RebootUnit(m_desk->Tester(), m_desk->Monitor()); }});
+    }
+    connect(&window, &settings::TfmParams::coloursChanged, this,
+            [this](const ViewColours &colours) {
+                m_colours = colours;
+                refreshViews();
+            });
+    const int waitsBefore = option(TSettings::OptWaitsAsTimes);
+    if (window.exec() == QDialog::Accepted) {
+        m_store->Settings() = window.settings();
+        if (m_desk != nullptr)
+            m_desk->Tester().SetSettings(window.tester());
+        applySettings();
+        if (option(TSettings::OptWaitsAsTimes) != waitsBefore && tableShown())
+            refillShownView();
+        if (m_comment)
+            m_comment->setEditable(option(TSettings::OptAllowCommentEdit) != 0);
+        fillInformation();
+    }
+    m_paramsPage = window.page();
+    refreshViews();
 }
 
 } // namespace qv
