@@ -104,12 +104,8 @@ void TBaseForm::connectCommands()
     list(a.funcS, [](const STest &t) { return t.SFuncs.Count(); });
     for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct,
                             a.debugCycle, a.editQor, a.hexEdit, a.splitBytes, a.viewCnt,
-                            a.calibrate, a.bodrin, a.remoteClient, a.remoteServer, a.help})
+                            a.calibrate, a.bodrin, a.remoteClient, a.remoteServer})
         later(action);
-    on(a.about, [] {
-        Mesbo().Show(std::string(kProductName) + "\r\nВерсия " + kProductVersion, MbInformation,
-                     kProductName);
-    });
     connectWindowCommands();
     on(a.pusk, [this] { startRun(); });
     on(a.currentControl, [this] {

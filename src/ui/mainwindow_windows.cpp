@@ -7,9 +7,14 @@
 #include "model/testfile.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/file/propertieswindow.h"
+#include "ui/help/aboutwindow.h"
+#include "ui/help/helpkey.h"
+#include "ui/help/helpwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/settings/paramswindow.h"
 #include "ui/settings/unitlink.h"
+
+#include <QApplication>
 
 namespace qv {
 
@@ -18,6 +23,15 @@ void TBaseForm::connectWindowCommands()
     const desk::MainActions &a = m_actions;
     connect(a.fileInfo, &QAction::triggered, this, [this] { showFileProperties(); });
     connect(a.params, &QAction::triggered, this, [this] { openParams(); });
+    qApp->installEventFilter(new help::HelpKey(this));
+    connect(a.help, &QAction::triggered, this, [this] {
+        QWidget *front = QApplication::activeWindow();
+        help::ShowHelpFor(front != nullptr ? front : this);
+    });
+    connect(a.about, &QAction::triggered, this, [this] {
+        help::TfmAbout about(this);
+        about.exec();
+    });
 }
 
 void TBaseForm::showFileProperties()
