@@ -24,6 +24,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -141,6 +142,9 @@ public:
     void setStatusPicture(int code, const QString &resource, const QString &hint);
     // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
     void setCalibrationCaption(const QString &caption);
+    // The wait table file the calibration windows write (default: the
+    // program's own ".clb").
+    void setCalibrationFile(std::filesystem::path path) { m_clbPath = std::move(path); }
 
     // The enabled and ticked states of every command, after any change.
     void updateState();
@@ -163,6 +167,8 @@ private:
     void showFileProperties();
     // "Параметры": OK takes the settings, Cancel gives the colours back.
     void openParams();
+    // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
+    void openCalibration();
     void restorePlacement();
     void savePlacement();
 
@@ -227,6 +233,7 @@ private:
     std::function<void()> m_runHandler;
     int m_lastListNumber = -1; // the list window opened next starts here
     int m_paramsPage = 0;      // the settings window reopens on its last page
+    std::filesystem::path m_clbPath;
     bool m_running = false;
     bool m_closing = false;
     bool m_remoteClientConnected = false;

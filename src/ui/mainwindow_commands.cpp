@@ -102,9 +102,9 @@ void TBaseForm::connectCommands()
     list(a.funcP, [](const STest &t) { return t.PFuncs.Count(); });
     list(a.funcV, [](const STest &t) { return t.VFuncs.Count(); });
     list(a.funcS, [](const STest &t) { return t.SFuncs.Count(); });
-    for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct,
-                            a.debugCycle, a.editQor, a.hexEdit, a.splitBytes, a.viewCnt,
-                            a.calibrate, a.bodrin, a.remoteClient, a.remoteServer})
+    for (QAction *action :
+         {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct, a.debugCycle, a.editQor,
+          a.hexEdit, a.splitBytes, a.viewCnt, a.bodrin, a.remoteClient, a.remoteServer})
         later(action);
     connectWindowCommands();
     on(a.pusk, [this] { startRun(); });

@@ -3,8 +3,13 @@
 
 #include "execution/desksession.h"
 #include "execution/settingsstore.h"
+#include "infra/mesbo.h"
+#include "infra/paths.h"
+#include "infra/version.h"
 #include "model/quorvik.h"
 #include "model/testfile.h"
+#include "ui/calibration/calibratewindow.h"
+#include "ui/calibration/parameterswindow.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/file/propertieswindow.h"
 #include "ui/help/aboutwindow.h"
@@ -23,6 +28,7 @@ void TBaseForm::connectWindowCommands()
     const desk::MainActions &a = m_actions;
     connect(a.fileInfo, &QAction::triggered, this, [this] { showFileProperties(); });
     connect(a.params, &QAction::triggered, this, [this] { openParams(); });
+    connect(a.calibrate, &QAction::triggered, this, [this] { openCalibration(); });
     qApp->installEventFilter(new help::HelpKey(this));
     connect(a.help, &QAction::triggered, this, [this] {
         QWidget *front = QApplication::activeWindow();
@@ -77,6 +83,31 @@ void TBaseForm::openParams()
     }
     m_paramsPage = window.page();
     refreshViews();
+}
+
+void TBaseForm::openCalibration()
+{
+    if (m_desk == nullptr || !m_desk->Tester().HasPort()) {
+        Mesbo().Show("Блок диагностики не подключен", MbError, kProductName);
+        return;
+    }
+    TCP &tester = m_desk->Tester();
+    if (isDosUnit.load()) {
+        TSettings &values = m_store->Settings();
+        if (auto window = calibration::TfmCalibrate::Open(
+                {tester, m_desk->Monitor(), values.IoTime, values.WaitTime}, this))
+            window->exec();
+        return;
+    }
+    int maxWidth = 0;
+    for (int i = 0; i < m_document->Doc.Tyres.Count(); ++i)
+        maxWidth = std::max(maxWidth, m_document->Doc.Tyres.Width(i));
+    calibration::TfmCalibrateMk::Context context{
+        tester, m_desk->Monitor(), m_clbPath.empty() ? AppFile(".clb") : m_clbPath,
+        maxWidth > 0 ? std::min(maxWidth, 16) : 16,
+        QString(m_actions.calibrate->text()).remove(QLatin1Char('&'))};
+    if (auto window = calibration::TfmCalibrateMk::Open(context, this))
+        window->exec();
 }
 
 } // namespace qv

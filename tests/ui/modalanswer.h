@@ -14,20 +14,19 @@ namespace qv::testing {
 class ModalAnswers
 {
 public:
-    using Step = std::function<bool(QWidget *modal)>; // true when it acted
+    struct Step
+    {
+        std::function<bool(QWidget *modal)> matches;
+        std::function<void(QWidget *modal)> act;
+    };
 
     // Acts on the next modal window of type W; `act` must close it or leave
     // it for the next step.
     template <typename W>
     ModalAnswers &then(std::function<void(W &)> act)
     {
-        m_steps->push_back([act](QWidget *modal) {
-            auto *window = qobject_cast<W *>(modal);
-            if (window == nullptr)
-                return false;
-            act(*window);
-            return true;
-        });
+        m_steps->push_back({[](QWidget *modal) { return qobject_cast<W *>(modal) != nullptr; },
+                            [act](QWidget *modal) { act(*qobject_cast<W *>(modal)); }});
         return *this;
     }
 
@@ -39,8 +38,14 @@ public:
         m_timer->setInterval(20);
         QObject::connect(m_timer.get(), &QTimer::timeout, m_timer.get(), [steps] {
             QWidget *modal = QApplication::activeModalWidget();
-            if (modal != nullptr && !steps->empty() && steps->front()(modal))
-                steps->pop_front();
+            if (modal == nullptr || steps->empty() || !steps->front().matches(modal))
+                return;
+            // Acted on outside this timer's slot: the action may open a window
+            // that the next step answers while it waits, and a timer does not
+            // fire inside its own slot.
+            const Step step = steps->front();
+            steps->pop_front();
+            QTimer::singleShot(0, modal, [step, modal] { step.act(modal); });
         });
         m_timer->start();
     }
