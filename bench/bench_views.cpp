@@ -124,6 +124,18 @@ void BM_RepaintDiagram(benchmark::State &state)
 }
 BENCHMARK(BM_RepaintDiagram)->Unit(benchmark::kMillisecond);
 
+// What each table column needs to show its texts whole, measured every
+// time the table widget takes new content.
+void BM_MeasureTable(benchmark::State &state)
+{
+    Fixture &f = Shared();
+    const qv::TextGrid &content = f.document.TableView;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qv::views::TableTextNeeds(f.painter, content));
+    state.counters["rows"] = content.RowCount();
+}
+BENCHMARK(BM_MeasureTable)->Unit(benchmark::kMillisecond);
+
 // Every cell of the 16-cycle table, as the table widget paints.
 void BM_RepaintTable(benchmark::State &state)
 {

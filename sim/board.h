@@ -21,8 +21,11 @@ struct FaultPlan
     std::map<int, int> delayMs; // answered this much later
     std::set<int> corrupt;      // answered with a damaged check
     std::map<int, int> garbage; // this many garbage bytes before the answer
-    int dropAfterBlocks = 0;    // connection dropped after N blocks of a transfer (0: never)
-    int times = 0;              // each fault fires this often per unit run (0: always)
+    // After answering one of these the unit hangs: it answers nothing and
+    // sends nothing more until the session ends (a unit stopped mid-run).
+    std::set<int> hang;
+    int dropAfterBlocks = 0; // connection dropped after N blocks of a transfer (0: never)
+    int times = 0;           // each fault fires this often per unit run (0: always)
 };
 
 struct Supply

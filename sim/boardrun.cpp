@@ -260,6 +260,12 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
 
 } // namespace
 
+std::uint64_t RangeBytes(const ProgF &f)
+{
+    return static_cast<std::uint64_t>(Steps(f.start, f.end, f.inc)) *
+           static_cast<std::uint64_t>(std::max(f.itemSize, 1));
+}
+
 int ContactOfChannel(std::uint16_t channel, int unitType)
 {
     if (unitType != 1)

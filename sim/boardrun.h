@@ -24,6 +24,9 @@ namespace qv::sim {
 
 class Session;
 
+// Bytes the range of an F-function moves: one item per address step.
+std::uint64_t RangeBytes(const ProgF &f);
+
 // Results of one pass, per test: the bytes after the two counters.
 struct PassResult
 {

@@ -32,6 +32,21 @@ void DeviceProgram(Session &session, const Request &request)
         session.Fail(request, kErrMalformed, "Программа теста повреждена: " + why);
         return;
     }
+    // Every block a run makes must fit the board's memory before it is made.
+    const std::uint64_t memory = session.GetBoard().storeLimit;
+    for (const ProgTest &test : program->tests) {
+        for (const ProgF &f : test.fFuncs) {
+            if (RangeBytes(f) > memory) {
+                session.Fail(request, kErrNoMemory,
+                             "Диапазон F-функции " + std::to_string(f.number) + " (" +
+                                 std::to_string(RangeBytes(f)) +
+                                 " байт) не помещается в память блока диагностики (" +
+                                 std::to_string(memory) + " байт)");
+                return;
+            }
+        }
+    }
+    session.State().lastProgram = std::make_shared<const Program>(*program);
     auto run = std::make_shared<BoardRun>(std::move(*program), session.GetBoard());
     session.State().run = run;
     session.Ack(request);

@@ -82,6 +82,15 @@ void Session::Receive(std::span<const std::uint8_t> bytes)
 
 void Session::Dispatch(Request request)
 {
+    // The unit announced its payload limit in the INIT answer; it takes
+    // nothing larger, whatever the frame layer let through.
+    if (request.data.size() > GetBoard().maxPayload) {
+        Fail(request, kErrMalformed,
+             "Размер данных команды " + std::string(UnitCommandName(request.code)) + " (" +
+                 std::to_string(request.data.size()) + " байт) больше допустимого (" +
+                 std::to_string(GetBoard().maxPayload) + " байт)");
+        return;
+    }
     if (const auto awaited = m_awaited.find(request.code); awaited != m_awaited.end()) {
         const Handler onReply = std::move(awaited->second);
         m_awaited.erase(awaited);
@@ -114,7 +123,7 @@ void Session::Hangup()
 
 void Session::Transmit(std::vector<std::uint8_t> bytes)
 {
-    if (!m_ended && m_channel.transmit)
+    if (!m_ended && !m_hung && m_channel.transmit)
         m_channel.transmit(std::move(bytes));
 }
 
@@ -154,6 +163,8 @@ void Session::Answer(const Request &request, std::uint8_t kind, std::uint32_t va
         return;
     }
     Transmit(std::move(bytes));
+    if (faults.hang.contains(code) && FaultFires(LinkFault::Hang, code))
+        m_hung = true;
 }
 
 void Session::Ack(const Request &request, std::uint32_t value)

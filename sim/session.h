@@ -31,7 +31,7 @@ struct HostChannel
 };
 
 // Link faults, for counting how often each fired.
-enum class LinkFault { Silent = 1, Delay, Corrupt, Garbage, Drop };
+enum class LinkFault { Silent = 1, Delay, Corrupt, Garbage, Drop, Hang };
 
 class Session : public std::enable_shared_from_this<Session>
 {
@@ -85,6 +85,7 @@ private:
     std::map<int, Handler> m_awaited;
     std::uint16_t m_notifySeq = 0;
     bool m_ended = false;
+    bool m_hung = false; // the Hang fault fired: nothing goes out any more
 };
 
 // Bytes that look like the start of frames but are none: what a noisy line

@@ -29,6 +29,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A host that has not had its first answer by then is dropped, so that a
+// connection that never speaks cannot keep the unit from every other host.
+constexpr std::chrono::seconds kFirstExchangeLimit{3};
+
+int MillisecondsUntil(Clock::time_point deadline)
+{
+    return static_cast<int>(std::max<long long>(
+        0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
+}
+
 // A host's connection. The unit's thread sends through it while the server's
 // thread reads; the descriptor is closed when both have let go.
 struct Client
@@ -36,6 +46,8 @@ struct Client
     int fd = -1;
     std::mutex sendMutex;
     std::atomic<bool> hungUp{false};
+    std::atomic<bool> answered{false}; // the unit has sent the host something
+    Clock::time_point firstExchangeDeadline;
 
     ~Client()
     {
@@ -45,6 +57,7 @@ struct Client
 
     void Send(const std::vector<std::uint8_t> &bytes)
     {
+        answered = true;
         std::lock_guard lock(sendMutex);
         std::size_t done = 0;
         while (done < bytes.size()) {
@@ -217,10 +230,9 @@ void UnitServer::Run()
                 // last answer and close its side.
                 if (hangupDeadline == Clock::time_point{})
                     hangupDeadline = Clock::now() + std::chrono::seconds(1);
-                timeout = static_cast<int>(
-                    std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                               hangupDeadline - Clock::now())
-                                               .count()));
+                timeout = MillisecondsUntil(hangupDeadline);
+            } else if (!client->answered) {
+                timeout = MillisecondsUntil(client->firstExchangeDeadline);
             }
         }
         const int ready = ::poll(fds, 3, timeout);
@@ -248,6 +260,9 @@ void UnitServer::Run()
         } else if (client && client->hungUp && Clock::now() >= hangupDeadline) {
             dropClient();
         }
+        if (client && !client->hungUp && !client->answered &&
+            Clock::now() >= client->firstExchangeDeadline)
+            dropClient();
         if (fds[1].revents != 0) {
             const int fd = ::accept4(s.listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (fd < 0)
@@ -263,6 +278,7 @@ void UnitServer::Run()
             }
             auto fresh = std::make_shared<Client>();
             fresh->fd = fd;
+            fresh->firstExchangeDeadline = Clock::now() + kFirstExchangeLimit;
             std::weak_ptr<Client> weak = fresh;
             HostChannel channel{[fresh](std::vector<std::uint8_t> bytes) { fresh->Send(bytes); },
                                 [weak] {

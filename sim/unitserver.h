@@ -3,6 +3,8 @@
 // quorvik-unitsim's TCP side: listens on one address and connects one host
 // at a time to the simulated unit. A second host gets an ERROR frame
 // ("busy") and is disconnected; when the host leaves, the next one may come.
+// A host that has had no answer from the unit within a few seconds of
+// connecting (it never completed its first exchange) is disconnected.
 
 #include <memory>
 #include <string>

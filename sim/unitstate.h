@@ -12,6 +12,7 @@
 namespace qv::sim {
 
 class BoardRun;
+struct Program;
 
 struct UnitState
 {
@@ -31,6 +32,9 @@ struct UnitState
     std::map<std::pair<int, int>, int> faultsFired;
     // The device program running now (null: none, or it has finished).
     std::shared_ptr<BoardRun> run;
+    // The last device program received, as the unit read it (null: none
+    // yet); kept for a look from the tests and tools.
+    std::shared_ptr<const Program> lastProgram;
 };
 
 } // namespace qv::sim

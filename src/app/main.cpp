@@ -87,6 +87,8 @@ int main(int argc, char *argv[])
         qv::QuorvikApplication::setApplicationName(QString::fromUtf8(qv::kProductName));
         qv::QuorvikApplication::setApplicationVersion(QString::fromUtf8(qv::kProductVersion));
         qv::QuorvikApplication::setApplicationDisplayName(QString());
+        // Without the toolkit's translations its dialogs stay in English.
+        app.installToolkitTranslations();
 
         // 1. The failure handler; "&Закрыть программу" runs the shut-down.
         QPointer<qv::TBaseForm> mainWindow;

@@ -7,6 +7,12 @@
 // Result codes: 0 success, 6 success with a warning (GetError gives its text),
 // anything else a failure whose text the port holds as its pending error (see
 // PortResult). Operations are listed in their slot order.
+//
+// The pending error describes the current exchange only: a successful
+// exchange, Purge, or showing it clears it, and each text is shown at most
+// once. A text recorded with SetError (the caller's own failure, not an
+// exchange's) survives later exchanges and purges until it is shown or
+// cleared.
 
 #include <cstdint>
 #include <functional>
@@ -57,6 +63,16 @@ using NotifyCallback =
 // travel); index 0 starts a file. Runs on the thread that called the transfer.
 using ProgressCallback = std::function<void(int total, int index)>;
 
+// How the port treats the failures of the calls one thread makes. Every
+// thread has its own voice, so a thread that goes quiet never silences
+// another one and interleaved restores cannot leave a shared flag wrong.
+enum class PortVoice {
+    Loud,       // shown at once and kept as the pending error
+    Quiet,      // kept as the pending error, not shown
+    Background, // neither: the outcome is the caller's alone (status polls,
+                // side reads); a success clears nothing either
+};
+
 // A time-out argument: negative means the port's set time-out.
 inline constexpr int kPortDefaultTimeout = -1;
 // A time-out argument that waits without limit (still ended by a broken link).
@@ -69,12 +85,13 @@ public:
 
     // Non-zero when the port is usable (its address names a transport).
     virtual int Open(const SCP_Info &info) = 0;
-    // Drops answers that nobody took; called before each exchange sequence.
+    // Drops answers that nobody took and an exchange's pending error;
+    // called before each exchange sequence.
     virtual void Purge() = 0;
     // Last call before the reference is dropped: closes everything.
     virtual void Done() = 0;
-    // Records the pending error text (shown at once while show-errors is on);
-    // nullopt clears it.
+    // Records the pending error text (shown at once when the calling thread
+    // is Loud); nullopt clears it.
     virtual void SetError(std::optional<std::string_view> text) = 0;
     // Closes the unit's connection; FindUnit and Handshake still work.
     virtual void Close() = 0;
@@ -100,9 +117,12 @@ public:
     virtual std::vector<std::uint8_t> AnswerData() const = 0;
     virtual int AnswerLength() const = 0;
     virtual int AnswerCode() const = 0;
-    // Shows the text, or with nullopt the pending error if there is one.
+    // Shows the text, or with nullopt the pending error if there is one and
+    // it was not shown yet; either way a pending error shown is cleared.
     virtual void ShowError(std::optional<std::string_view> text) = 0;
+    // The pending error text (also one already shown), empty if none.
     virtual std::string GetError() const = 0;
+    // The calling thread's voice: 1 Loud, 0 Quiet.
     virtual void SetShowErrors(int flag) = 0;
     virtual int GetShowErrors() const = 0;
     virtual void SetNotify(NotifyCallback callback) = 0;
@@ -112,6 +132,31 @@ public:
     virtual int FindUnit(std::uint32_t *found) = 0;
     // Non-zero when the connection must be closed and made again.
     virtual int NeedsReconnect(int check) = 0;
+    // The calling thread's voice. A thread starts Loud; the reader thread
+    // (notification callbacks) starts Quiet.
+    virtual PortVoice Voice() const = 0;
+    virtual void SetVoice(PortVoice voice) = 0;
+};
+
+// Sets the calling thread's voice for a scope and restores the previous one
+// however the scope is left.
+class PortVoiceScope
+{
+public:
+    PortVoiceScope(IComPort &port, PortVoice voice)
+        : m_port(port)
+        , m_saved(port.Voice())
+    {
+        port.SetVoice(voice);
+    }
+    ~PortVoiceScope() { m_port.SetVoice(m_saved); }
+
+    PortVoiceScope(const PortVoiceScope &) = delete;
+    PortVoiceScope &operator=(const PortVoiceScope &) = delete;
+
+private:
+    IComPort &m_port;
+    PortVoice m_saved;
 };
 
 // A borrowed reference to the port.

@@ -10,10 +10,11 @@ bool CheckCurrentsNow(TCP &tester, TthHardStatus *monitor)
 {
     const bool locked = monitor != nullptr && monitor->Lock(3000);
     const SComPort port = tester.Port();
-    const int previous = port->GetShowErrors();
-    port->SetShowErrors(1);
-    const bool passed = port->CheckCurrents(0, 0) != 0;
-    port->SetShowErrors(previous);
+    bool passed = false;
+    {
+        const PortVoiceScope loud(*port, PortVoice::Loud);
+        passed = port->CheckCurrents(0, 0) != 0;
+    }
     port->SetError(std::nullopt);
     if (locked)
         monitor->Unlock();

@@ -1,6 +1,7 @@
 #include "execution/datafilecheck.h"
 
 #include "infra/mesbo.h"
+#include "model/filepaths.h"
 #include "model/funcf.h"
 #include "model/prog.h"
 
@@ -14,9 +15,14 @@ namespace {
 
 constexpr const char *kCaption = "Файл данных";
 
+std::string Head(const std::string &label, const std::string &fileName)
+{
+    return "Функция " + label + "\": " + "файл \"" + fileName + "\"";
+}
+
 std::string Head(const DataFileJob &job)
 {
-    return "Функция " + job.label + "\": " + "файл \"" + job.fileName + "\"";
+    return Head(job.label, job.fileName);
 }
 
 std::string SizeLines(std::int64_t fileSize, std::int64_t required)
@@ -29,20 +35,33 @@ std::string SizeLines(std::int64_t fileSize, std::int64_t required)
     return text;
 }
 
-// "F3 \"name": the function's label in messages (the message closes the quote).
-std::string Label(char letter, int number, const std::string &name)
+} // namespace
+
+std::string FunctionLabel(char letter, int number, const std::string &name)
 {
     std::string label(1, letter);
     label.append(std::to_string(number)).append(" \"").append(name);
     return label;
 }
 
-} // namespace
+std::filesystem::path DataFileInFolder(const std::filesystem::path &dir, const std::string &label,
+                                       const std::string &fileName)
+{
+    const auto name = DataFileNameInFolder(fileName);
+    if (!name) {
+        const std::string text = Head(label, fileName) +
+                                 " - недопустимое имя файла данных: файл данных должен лежать в "
+                                 "папке файла тестов";
+        Mesbo().Show(text, MbError, kCaption);
+        throw DataFileRefused(text);
+    }
+    return dir / std::filesystem::u8path(*name);
+}
 
 DataFileJob DataFileJob::ForF(const SFuncF &f, int itemSize, bool askOverwrite)
 {
     DataFileJob job;
-    job.label = Label('F', f.Number, f.Name);
+    job.label = FunctionLabel('F', f.Number, f.Name);
     job.fileName = f.FileName;
     job.writes = f.Type == DirWriteFile;
     job.askOverwrite = askOverwrite;
@@ -56,7 +75,7 @@ DataFileJob DataFileJob::ForF(const SFuncF &f, int itemSize, bool askOverwrite)
 DataFileJob DataFileJob::ForP(const SProg &p, int itemSize)
 {
     DataFileJob job;
-    job.label = Label('P', p.Number, p.Name);
+    job.label = FunctionLabel('P', p.Number, p.Name);
     job.fileName = p.FileName;
     job.start = p.AdrStart;
     job.end = p.AdrEnd;
@@ -85,7 +104,7 @@ std::string SizeMismatchText(const DataFileJob &job, std::int64_t fileSize)
 void CheckDataFile(const DataFileJob &job, const std::filesystem::path &dir,
                    std::vector<std::filesystem::path> &files)
 {
-    const std::filesystem::path path = dir / std::filesystem::u8path(job.fileName);
+    const std::filesystem::path path = DataFileInFolder(dir, job.label, job.fileName);
     if (std::find(files.begin(), files.end(), path) != files.end())
         return;
     std::error_code ec;

@@ -40,6 +40,15 @@ struct DataFileJob
 // closing question.
 std::string SizeMismatchText(const DataFileJob &job, std::int64_t fileSize);
 
+// The path in `dir` of a function's data file (label as in DataFileJob).
+// A name that would lead out of the folder is shown to the operator and
+// throws DataFileRefused: the run must not read or write outside it.
+std::filesystem::path DataFileInFolder(const std::filesystem::path &dir, const std::string &label,
+                                       const std::string &fileName);
+
+// "S1 \"name": a function's label in data-file messages.
+std::string FunctionLabel(char letter, int number, const std::string &name);
+
 // Checks the file in `dir` and adds it to `files` unless it is there
 // already. Throws DataFileRefused when the run must not start.
 void CheckDataFile(const DataFileJob &job, const std::filesystem::path &dir,

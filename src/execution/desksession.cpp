@@ -37,7 +37,7 @@ bool DeskSession::Stop()
     m_monitor.reset();
     if (m_tester.HasPort()) {
         const SComPort port = m_tester.Port();
-        port->SetShowErrors(0);
+        const PortVoiceScope background(*port, PortVoice::Background);
         port->Purge();
         m_tester.Reset(false, 2);
         port->Detach();

@@ -5,6 +5,7 @@
 #include "execution/imagebytes.h"
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
+#include "model/filepaths.h"
 #include "model/modelfailure.h"
 #include "model/quorvik.h"
 #include "model/stest.h"
@@ -33,29 +34,14 @@ std::uint16_t ChannelCode(int contact, bool dosUnit)
     return 0;
 }
 
-bool IsItemLetter(char c)
-{
-    switch (c) {
-    case 'i':
-    case 'o':
-    case 'O':
-    case 'g':
-    case 'G':
-    case 'F':
-    case 'M':
-    case 'P':
-    case 'S':
-    case 'T':
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The value a word applies in cycle `cycle`: its run value, else its
-// reference, a constant word's single value for every cycle.
+// reference, a constant word's single value for every cycle. A constant's
+// run text repeats its value per cycle, and in debug mode the value of the
+// debugged cycle may have been changed there.
 std::uint32_t AppliedValue(const TWord &list, const SWord &word, int cycle)
 {
+    if (auto v = list.ValueAt(word.Id, cycle, ValueSet::Run))
+        return static_cast<std::uint32_t>(*v);
     const int at = word.IsConstant() ? 0 : cycle;
     if (auto v = list.ValueAt(word.Id, at, ValueSet::Run))
         return static_cast<std::uint32_t>(*v);
@@ -156,7 +142,7 @@ private:
                 m_out.U8(0);
             } else if (letter == '-') {
                 LevelChange(tacts, i);
-            } else if (IsItemLetter(letter)) {
+            } else if (IsDiagramItemLetter(letter)) {
                 m_out.U8(static_cast<std::uint8_t>(letter));
                 m_out.U8(static_cast<std::uint32_t>(ColumnItem(test, i)));
             } else if (letter == 'C' || letter == 'R' || letter == 'W' || letter == 'E' ||
@@ -327,9 +313,11 @@ private:
         return list.BusWidth(id, m_doc.Doc.Tyres);
     }
 
+    // The unit gets the name in the folder (checked by CheckDataFile before).
     static std::string FileBytes(const std::string &name)
     {
-        return TryUtf8ToCp1251(name).value_or(name);
+        const std::string bare = DataFileNameInFolder(name).value_or(name);
+        return TryUtf8ToCp1251(bare).value_or(bare);
     }
 
     void FFunctions(const STest &test, const TestRunLists &lists)
@@ -480,6 +468,17 @@ bool Dosdata::Compile(std::span<std::uint8_t> buffer, std::size_t &position)
         Mesbo().Show(m_failure, MbError, "Ошибка");
         return false;
     }
+    for (const int t : m_runList) {
+        // A test with values unfit for the image is refused before any
+        // question is asked; its load log named them already.
+        const STest &test = *m_doc.Test(t);
+        if (!test.LoadProblems.empty()) {
+            m_failure = "Тест №" + std::to_string(t + 1) +
+                        " не может быть выполнен: " + test.LoadProblems.front();
+            Mesbo().Show(m_failure, MbError, "Ошибка");
+            return false;
+        }
+    }
     try {
         if (m_options.debug)
             StepAddressWords();
@@ -515,7 +514,8 @@ void Dosdata::AddSerialFiles(const TestRunLists &lists)
         const SFuncS *s = test.SFuncs.ByNumber(static_cast<unsigned char>(c));
         if (!s || s->FileName.empty())
             continue;
-        const auto path = m_dir / std::filesystem::u8path(s->FileName);
+        const auto path =
+            DataFileInFolder(m_dir, FunctionLabel('S', s->Number, s->Name), s->FileName);
         std::error_code ec;
         if (std::filesystem::is_regular_file(path, ec) &&
             std::find(m_dataFiles.begin(), m_dataFiles.end(), path) == m_dataFiles.end())

@@ -8,6 +8,8 @@
 #include "model/stest.h"
 #include "model/wordvalues.h"
 
+#include <array>
+
 namespace qv {
 
 namespace {
@@ -66,6 +68,7 @@ public:
         STest &test = *m_doc.Test(m_index);
         std::int32_t &errors = m_doc.ErrorCounts[static_cast<std::size_t>(m_index)];
         errors = 0;
+        m_onCount.fill(false);
         const std::uint8_t cycleReached = m_in.U8();
         test.RunCounter1 = m_opt.debug ? test.ActiveCycle + 1 : cycleReached;
         test.RunCounter2 = m_in.U8();
@@ -82,6 +85,7 @@ public:
         }
         if (m_stopped)
             Truncate(test);
+        CheckOutputWords(test, lists);
         if (m_opt.probe)
             Probe(test);
         // The views show read-back values only of a test that has run (in
@@ -117,8 +121,10 @@ private:
                 if (inverse)
                     v = ~v & mask;
                 const auto ref = test.OWords.ValueAt(id, constant ? 0 : cycle, ValueSet::Reference);
-                if (counted && (!ref || static_cast<std::uint32_t>(*ref) != v))
+                if (counted && (!ref || static_cast<std::uint32_t>(*ref) != v)) {
                     ++errors;
+                    SetOnCount(id, true);
+                }
                 if (m_opt.debug)
                     test.OWords.SetValueAt(id, cycle, static_cast<std::int32_t>(v), ValueSet::Run);
                 else
@@ -166,19 +172,42 @@ private:
         return w && w->Data != w->Run;
     }
 
+    bool OnCount(int id) const
+    {
+        return id >= 0 && id < static_cast<int>(m_onCount.size()) &&
+               m_onCount[static_cast<std::size_t>(id)];
+    }
+    void SetOnCount(int id, bool on)
+    {
+        if (id >= 0 && id < static_cast<int>(m_onCount.size()))
+            m_onCount[static_cast<std::size_t>(id)] = on;
+    }
+
+    // How a function's update of an output word moves the count.
+    enum class Recount {
+        TakeOffOnly, // F-functions: a difference the update ends is taken off
+        InStep,      // M- and P-functions: and one it leaves is counted
+    };
+
     // Sets a word's reference (or run) text, keeping the error count in step
-    // for an output word.
+    // for an output word. Only a difference this decode counted is taken off:
+    // one left by an earlier run (a reference an F-function set, say) was
+    // never on this count.
     void SetWordText(STest &test, char kind, int id, const std::string &text, ValueSet which,
-                     std::int32_t &errors)
+                     std::int32_t &errors, Recount recount)
     {
         if (id <= 0)
             return;
         const bool output = kind == 'o';
-        if (output && Differs(test, id))
+        if (output && Differs(test, id) && OnCount(id)) {
             --errors;
+            SetOnCount(id, false);
+        }
         List(test, kind).SetText(id, text, which);
-        if (output && Differs(test, id))
+        if (output && recount == Recount::InStep && Differs(test, id)) {
             ++errors;
+            SetOnCount(id, true);
+        }
     }
 
     void FFunctions(STest &test, const TestRunLists &lists, std::int32_t &errors)
@@ -201,13 +230,14 @@ private:
             if (!adr || !dat)
                 throw InternalError("ProcessDosData");
             SetWordText(test, adr->kind, adr->id, std::to_string(reached), ValueSet::Reference,
-                        errors);
+                        errors, Recount::TakeOffOnly);
             std::string data;
             if (compared && dat->kind == 'o')
                 data = std::to_string(*compared);
             else if (const SWord *w = List(test, dat->kind).Find(dat->id))
                 data = w->Run;
-            SetWordText(test, dat->kind, dat->id, data, ValueSet::Reference, errors);
+            SetWordText(test, dat->kind, dat->id, data, ValueSet::Reference, errors,
+                        Recount::TakeOffOnly);
         }
     }
 
@@ -215,7 +245,8 @@ private:
     {
         if (id <= 0)
             return;
-        SetWordText(test, kind, id, std::to_string(m_in.U16()), ValueSet::Reference, errors);
+        SetWordText(test, kind, id, std::to_string(m_in.U16()), ValueSet::Reference, errors,
+                    Recount::InStep);
     }
 
     std::int64_t Value(STest &test, char kind, int id)
@@ -245,7 +276,7 @@ private:
             if (m->DatRead > 0) {
                 Update(test, 'o', m->DatRead, errors);
                 SetWordText(test, 'o', m->DatRead, std::to_string(m_in.U16()), ValueSet::Run,
-                            errors);
+                            errors, Recount::InStep);
             }
             m->Error = false;
             for (int bit = 0; bit < kMemoryAlgorithms; ++bit) {
@@ -257,6 +288,9 @@ private:
                 }
                 m->Status[static_cast<std::size_t>(bit)] = status;
             }
+            // A failed function counts as an error of the test, as an F- or
+            // S-function does: the verdict and the tab colour are made from
+            // the count alone, and a memory fault must not pass as a success.
             if (m->Error)
                 ++errors;
             m->WritePos = Position(test, m->AdrWrite, m->AdrWrite2);
@@ -272,7 +306,7 @@ private:
                 throw InternalError("UpdateWordsForFuncM_P");
             p->Status = m_in.U8();
             p->Error = p->Status == 0;
-            if (p->Error)
+            if (p->Error) // counted for the verdict, as an M-function's failure
                 ++errors;
             Update(test, p->AdrWriteKind, p->AdrWrite, errors);
             Update(test, p->AdrReadKind, p->AdrRead, errors);
@@ -282,8 +316,9 @@ private:
             // value (another function's) would count a golden board as wrong.
             if (p->DatRead > 0) {
                 const std::string value = std::to_string(m_in.U16());
-                SetWordText(test, 'o', p->DatRead, value, ValueSet::Reference, errors);
-                SetWordText(test, 'o', p->DatRead, value, ValueSet::Run, errors);
+                SetWordText(test, 'o', p->DatRead, value, ValueSet::Reference, errors,
+                            Recount::InStep);
+                SetWordText(test, 'o', p->DatRead, value, ValueSet::Run, errors, Recount::InStep);
             }
         }
     }
@@ -303,6 +338,16 @@ private:
             for (int cycle = std::max(keep, 0); cycle < test.Cycles; ++cycle)
                 test.OWords.SetValueAt(id, cycle, -1, ValueSet::Run);
         }
+    }
+
+    // Every output word's check result, for the views: from the values
+    // read (in debug mode only the active cycle's), after the functions and
+    // a stop had their say on them.
+    void CheckOutputWords(STest &test, const TestRunLists &lists)
+    {
+        for (const char c : lists.oWords)
+            test.OWords.Compare(static_cast<unsigned char>(c), false, m_opt.debug,
+                                m_opt.debug ? test.ActiveCycle : 0);
     }
 
     void Probe(STest &test)
@@ -356,6 +401,8 @@ private:
     AnswerReader m_in;
     bool m_stopped;
     int m_index = 0;
+    // Output words (by Id) whose difference is on the current test's count.
+    std::array<bool, kMaxWords + 1> m_onCount{};
 };
 
 bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer, bool fetch)

@@ -4,6 +4,8 @@
 #include "execution/dosdata.h"
 #include "infra/helpers.h"
 #include "infra/mesbo.h"
+#include "model/filepaths.h"
+#include "model/filestore.h"
 #include "model/quorvik.h"
 #include "model/stest.h"
 
@@ -20,6 +22,19 @@ bool WriteBytes(const std::filesystem::path &path, const std::vector<std::uint8_
               static_cast<std::streamsize>(bytes.size()));
     out.close();
     return static_cast<bool>(out);
+}
+
+// A data file is replaced as the test file is: never left half-written.
+bool ReplaceDataFile(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes)
+{
+    try {
+        FileStore().Replace(
+            path.string(),
+            std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
 }
 
 // Makes an existing file writable by its owner.
@@ -77,9 +92,16 @@ bool Dosdata::FetchEntry(char letter, int testIndex, int number)
     if (!f && !s)
         return true;
     TFunc &funcs = f ? static_cast<TFunc &>(test->FFuncs) : static_cast<TFunc &>(test->SFuncs);
-    const std::string fileName = f ? f->FileName : s->FileName;
+    // The unit knows the file by the name the image gave it; a name that
+    // leads out of the test file's folder never got that far.
+    const auto fileName = DataFileNameInFolder(f ? f->FileName : s->FileName);
+    if (!fileName) {
+        funcs.SetReached(number, -1);
+        funcs.SetData(number, {});
+        return true;
+    }
     const bool compare = f ? f->Type == DirCompareFile : s->Interface == IfaceI2c;
-    const std::string remote = compare ? "FC\\" + fileName : fileName;
+    const std::string remote = compare ? "FC\\" + *fileName : *fileName;
     std::vector<std::uint8_t> block;
     const int result = m_port->ReceiveFile(block, remote, [&](int, int index) {
         if (index == 0 && m_observer)
@@ -97,12 +119,18 @@ bool Dosdata::FetchEntry(char letter, int testIndex, int number)
         funcs.SetData(number, std::move(block));
         return true;
     }
-    const std::filesystem::path path = m_dir / std::filesystem::u8path(fileName);
+    const std::filesystem::path path = m_dir / std::filesystem::u8path(*fileName);
     if (m_options.backupDataFiles)
         CreateBakFile(path);
     ClearReadOnly(path);
-    if (!WriteBytes(path, block))
-        Mesbo().Show("Ошибка записи данных в файл \"" + fileName + "\"", MbError, "Ошибка");
+    if (!ReplaceDataFile(path, block)) {
+        // The data stay with the function; the run did not do what it
+        // should, so it does not end as a success.
+        m_failure = "Ошибка записи данных в файл \"" + *fileName + "\"";
+        Mesbo().Show(m_failure, MbError, "Ошибка");
+        funcs.SetData(number, std::move(block));
+        return false;
+    }
     funcs.SetData(number, {});
     return true;
 }

@@ -132,8 +132,9 @@ int TthHardStatus::Poll()
     int code = 0;
     try {
         const SComPort port = m_tester.Port();
-        const int saved = port->GetShowErrors();
-        port->SetShowErrors(0);
+        // The poll's outcome is the picture alone: it neither shows a box
+        // nor leaves an error for the next run.
+        const PortVoiceScope background(*port, PortVoice::Background);
         try {
             code = port->Handshake();
             if (code == 0)
@@ -141,7 +142,6 @@ int TthHardStatus::Poll()
         } catch (const std::exception &) {
             code = 2;
         }
-        port->SetShowErrors(saved);
     } catch (const std::exception &) {
         code = 2;
     }

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <chrono>
 #include <random>
+#include <unordered_map>
+#include <utility>
 
 namespace qv {
 
@@ -18,6 +20,12 @@ namespace {
 constexpr std::size_t kQueueFrames = 256;
 constexpr std::size_t kQueueBytes = 8u * 1024 * 1024;
 constexpr std::size_t kReadChunk = 64 * 1024;
+
+std::atomic<std::uint64_t> g_nextPortId{1};
+
+// The voices this thread set, per port; a port not listed speaks with the
+// thread's default.
+thread_local std::unordered_map<std::uint64_t, PortVoice> t_voices;
 
 std::string Name(int code)
 {
@@ -55,10 +63,12 @@ bool IsFatalWarning(std::string_view text)
 
 Portavo::Portavo(std::string address)
     : m_address(std::move(address))
+    , m_id(g_nextPortId++)
 {}
 
 Portavo::Portavo(std::unique_ptr<UnitLink> link, std::string address)
     : m_address(std::move(address))
+    , m_id(g_nextPortId++)
     , m_link(std::move(link))
 {}
 
@@ -77,7 +87,7 @@ int Portavo::Open(const SCP_Info &info)
     std::string why;
     const auto address = ParseUnitAddress(m_address, &why);
     if (!address) {
-        Report({PortNoLink, BadUnitAddressMessage(m_address, why)});
+        Report({PortNoLink, BadUnitAddressMessage(m_address, why)}, Completes::Send);
         return 0;
     }
     m_link = MakeUnitLink(*address);
@@ -187,6 +197,24 @@ void Portavo::ReaderLoop()
     m_readerId = std::thread::id{};
 }
 
+void Portavo::CallNotify(const NotifyCallback &callback, int code, std::uint32_t value,
+                         std::span<const std::uint8_t> data)
+{
+    struct Done
+    {
+        Portavo &port;
+        ~Done()
+        {
+            {
+                std::lock_guard lock(port.m_mutex);
+                --port.m_callbacksRunning;
+            }
+            port.m_callbackDone.notify_all();
+        }
+    } done{*this};
+    callback(code, value, data);
+}
+
 bool Portavo::IsStale(const wire::Frame &frame) const
 {
     // An ERROR with sequence number 0 refuses the whole connection (a unit
@@ -210,14 +238,18 @@ void Portavo::OnFrame(wire::Frame &&frame)
             std::lock_guard lock(m_mutex);
             callback = m_notify;
             if (callback) {
+                ++m_callbacksRunning;
+                // The run's failure, not an exchange's: it stays until shown.
                 m_error = text;
                 m_errorIsWarning = false;
+                m_errorShown = false;
+                m_errorKept = true;
                 m_lastCode = INTERNAL;
                 m_lastData = frame.payload;
             }
         }
         if (callback) {
-            callback(INTERNAL, frame.value, frame.payload);
+            CallNotify(callback, INTERNAL, frame.value, frame.payload);
             return;
         }
     }
@@ -227,12 +259,13 @@ void Portavo::OnFrame(wire::Frame &&frame)
             std::lock_guard lock(m_mutex);
             callback = m_notify;
             if (callback) {
+                ++m_callbacksRunning;
                 m_lastCode = frame.code;
                 m_lastData = frame.payload;
             }
         }
         if (callback) {
-            callback(frame.code, frame.value, frame.payload);
+            CallNotify(callback, frame.code, frame.value, frame.payload);
             return;
         }
     }
@@ -377,16 +410,24 @@ Portavo::Outcome Portavo::Exchange(int code, std::uint32_t value,
     return Await(code, kPortDefaultTimeout, answer);
 }
 
-int Portavo::Report(const Outcome &outcome)
+int Portavo::Report(const Outcome &outcome, Completes completes)
 {
-    if (outcome.code == PortOk)
-        return PortOk;
-    bool show = false;
+    const PortVoice voice = Voice();
+    if (voice == PortVoice::Background)
+        return outcome.code;
+    const bool show = voice == PortVoice::Loud;
     {
         std::lock_guard lock(m_mutex);
+        if (outcome.code == PortOk) {
+            // An earlier exchange's failure does not describe this one.
+            if (completes == Completes::Exchange && !m_errorKept)
+                m_error.clear();
+            return PortOk;
+        }
         m_error = outcome.text;
         m_errorIsWarning = outcome.code == PortWarning;
-        show = m_showErrors;
+        m_errorShown = show;
+        m_errorKept = false;
     }
     if (show)
         Mesbo().Show(outcome.text, outcome.code == PortWarning ? MbWarning : MbError,
@@ -401,6 +442,10 @@ void Portavo::Purge()
     std::lock_guard lock(m_mutex);
     m_answers.clear();
     m_queuedBytes = 0;
+    // A text a caller recorded describes its whole sequence (a run that
+    // fetches data after a damaged question still failed): it stays.
+    if (!m_errorKept)
+        m_error.clear();
 }
 
 void Portavo::Done()
@@ -416,7 +461,9 @@ void Portavo::SetError(std::optional<std::string_view> text)
         std::lock_guard lock(m_mutex);
         m_error = text ? std::string(*text) : std::string();
         m_errorIsWarning = false;
-        show = m_showErrors && !m_error.empty();
+        show = Voice() == PortVoice::Loud && !m_error.empty();
+        m_errorShown = show;
+        m_errorKept = !m_error.empty();
     }
     if (show)
         Mesbo().Show(std::string(*text), MbError, std::string(kPortCaption));
@@ -439,7 +486,7 @@ int Portavo::Reboot()
         outcome = Exchange(HARD_RESET, 0, {}, nullptr);
     // The unit leaves the link to restart; the next Handshake connects again.
     CloseLink();
-    return Report(outcome);
+    return Report(outcome, Completes::Exchange);
 }
 
 void Portavo::Detach()
@@ -460,16 +507,17 @@ int Portavo::CheckCurrents(int mode, std::uintptr_t)
     wire::Frame answer;
     Outcome outcome = Exchange(UKT, 0, std::span(&operation, 1), &answer);
     if (!outcome.ok()) {
-        Report(outcome);
+        Report(outcome, Completes::Exchange);
         return 0;
     }
     const auto &a = answer.payload;
     if (a.size() < 2 || a.size() != 2u + 4u * a[1]) {
-        Report({PortBadAnswer, "Неправильный ответ от блока диагностики на команду UKT"});
+        Report({PortBadAnswer, "Неправильный ответ от блока диагностики на команду UKT"},
+               Completes::Exchange);
         return 0;
     }
     if (a[0] == 1)
-        return 1;
+        return Report({}, Completes::Exchange) == PortOk ? 1 : 0;
     std::string text = "Контроль токов: потребление превышает допустимое";
     for (std::size_t i = 0; i < a[1]; ++i) {
         const int current = wire::GetU16(a, 2 + 4 * i);
@@ -478,13 +526,13 @@ int Portavo::CheckCurrents(int mode, std::uintptr_t)
             text += "\r\nцепь " + std::to_string(i + 1) + ": " + std::to_string(current) +
                     " мА (предел " + std::to_string(limit) + " мА)";
     }
-    Report({PortUnitError, text});
+    Report({PortUnitError, text}, Completes::Exchange);
     return 0;
 }
 
 int Portavo::Send(int code, std::span<const std::uint8_t> data)
 {
-    return Report(Transmit(code, 0, data));
+    return Report(Transmit(code, 0, data), Completes::Send);
 }
 
 int Portavo::SendCode(int code)
@@ -494,17 +542,17 @@ int Portavo::SendCode(int code)
 
 int Portavo::WaitAnswer(int timeoutMs)
 {
-    return Report(Await(0, timeoutMs, nullptr));
+    return Report(Await(0, timeoutMs, nullptr), Completes::Exchange);
 }
 
 int Portavo::WaitAck(int code, int timeoutMs)
 {
-    return Report(Await(code, timeoutMs, nullptr));
+    return Report(Await(code, timeoutMs, nullptr), Completes::Exchange);
 }
 
 int Portavo::WaitData(int code, int timeoutMs)
 {
-    return Report(Await(code, timeoutMs, nullptr));
+    return Report(Await(code, timeoutMs, nullptr), Completes::Exchange);
 }
 
 std::vector<std::uint8_t> Portavo::AnswerData() const
@@ -527,16 +575,20 @@ int Portavo::AnswerCode() const
 
 void Portavo::ShowError(std::optional<std::string_view> text)
 {
-    if (text) {
-        Mesbo().Show(std::string(*text), MbError, std::string(kPortCaption));
-        return;
-    }
     std::string pending;
     bool warning = false;
     {
         std::lock_guard lock(m_mutex);
-        pending = m_error;
-        warning = m_errorIsWarning;
+        if (!text || m_error == *text) {
+            if (!m_errorShown)
+                pending = m_error;
+            warning = m_errorIsWarning;
+            m_error.clear();
+        }
+    }
+    if (text) {
+        Mesbo().Show(std::string(*text), MbError, std::string(kPortCaption));
+        return;
     }
     if (!pending.empty())
         Mesbo().Show(pending, warning ? MbWarning : MbError, std::string(kPortCaption));
@@ -550,20 +602,39 @@ std::string Portavo::GetError() const
 
 void Portavo::SetShowErrors(int flag)
 {
-    std::lock_guard lock(m_mutex);
-    m_showErrors = flag != 0;
+    SetVoice(flag != 0 ? PortVoice::Loud : PortVoice::Quiet);
 }
 
 int Portavo::GetShowErrors() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_showErrors ? 1 : 0;
+    return Voice() == PortVoice::Loud ? 1 : 0;
+}
+
+PortVoice Portavo::Voice() const
+{
+    if (const auto set = t_voices.find(m_id); set != t_voices.end())
+        return set->second;
+    // Callbacks must not raise message boxes on the reader thread: what
+    // they record is shown by the run that listens.
+    return std::this_thread::get_id() == m_readerId.load() ? PortVoice::Quiet : PortVoice::Loud;
+}
+
+void Portavo::SetVoice(PortVoice voice)
+{
+    t_voices[m_id] = voice;
 }
 
 void Portavo::SetNotify(NotifyCallback callback)
 {
-    std::lock_guard lock(m_mutex);
-    m_notify = std::move(callback);
+    NotifyCallback old;
+    std::unique_lock lock(m_mutex);
+    old = std::exchange(m_notify, std::move(callback));
+    // A callback in flight may still use what the old one points to; the
+    // caller may free that once this returns. A callback replacing itself
+    // cannot wait for itself.
+    if (std::this_thread::get_id() != m_readerId.load())
+        m_callbackDone.wait(lock, [this] { return m_callbacksRunning == 0; });
+    lock.unlock();
 }
 
 NotifyCallback Portavo::GetNotify() const
@@ -576,7 +647,7 @@ int Portavo::Handshake()
 {
     Outcome outcome = EnsureOpen();
     if (!outcome.ok())
-        return Report(outcome);
+        return Report(outcome, Completes::Exchange);
     static thread_local std::minstd_rand random(std::random_device{}());
     const std::uint32_t nonce = random() ^ ++m_nonce;
     std::vector<std::uint8_t> request;
@@ -589,17 +660,19 @@ int Portavo::Handshake()
     wire::Frame answer;
     outcome = Exchange(INIT, 0, request, &answer);
     if (!outcome.ok())
-        return Report(outcome);
+        return Report(outcome, Completes::Exchange);
     const auto &a = answer.payload;
     if (a.size() < 15 || wire::GetU32(a, 2) != nonce)
-        return Report({PortBadAnswer, "Неправильный ответ от блока диагностики на команду INIT"});
+        return Report({PortBadAnswer, "Неправильный ответ от блока диагностики на команду INIT"},
+                      Completes::Exchange);
     if (wire::GetU16(a, 0) != wire::kProtocolVersion)
         return Report({PortBadAnswer, "Блок диагностики работает по другой версии протокола (" +
-                                          std::to_string(wire::GetU16(a, 0)) + ")"});
+                                          std::to_string(wire::GetU16(a, 0)) + ")"},
+                      Completes::Exchange);
     m_unitMaxPayload = std::clamp<std::uint32_t>(wire::GetU32(a, 6), 64, wire::kMaxPayload);
     m_unitMaxBlock = std::max<std::uint32_t>(wire::GetU32(a, 10), 1);
     m_unitType = a[14];
-    return Report(outcome);
+    return Report(outcome, Completes::Exchange);
 }
 
 int Portavo::FindUnit(std::uint32_t *found)
@@ -610,7 +683,8 @@ int Portavo::FindUnit(std::uint32_t *found)
         *found = present ? 1 : 0;
     if (!present)
         Report({PortNoLink, m_link ? "Блок диагностики не найден: " + why
-                                   : "Порт блока диагностики не открыт (" + m_address + ")"});
+                                   : "Порт блока диагностики не открыт (" + m_address + ")"},
+               Completes::Send);
     return present ? 1 : 0;
 }
 
@@ -661,14 +735,14 @@ std::optional<Portavo::Outcome> Portavo::BeforeBlock(std::uint32_t count, std::u
 int Portavo::SendFile(std::span<const std::uint8_t> data, std::string_view name,
                       const ProgressCallback &progress)
 {
-    return Report(SendBlocks(data, name, progress));
+    return Report(SendBlocks(data, name, progress), Completes::Exchange);
 }
 
 int Portavo::ReceiveFile(std::vector<std::uint8_t> &data, std::string_view name,
                          const ProgressCallback &progress)
 {
     data.clear();
-    return Report(ReceiveBlocks(data, name, progress));
+    return Report(ReceiveBlocks(data, name, progress), Completes::Exchange);
 }
 
 namespace {

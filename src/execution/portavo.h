@@ -13,9 +13,11 @@
 // once when the connection breaks.
 //
 // Thread use: any thread may call any operation; exchanges that must not
-// interleave are kept apart by the unit lock (TthHardStatus), not here. The
+// interleave are kept apart by the unit lock (TthHardStatus), not here. Each
+// thread's voice (PortVoice) is its own. The
 // notification callback runs on the reader thread and may Send but not wait;
-// SetNotify does not wait for a callback that is already running.
+// SetNotify returns only after a callback already running has ended (unless
+// it is called from that callback), so that the old callback's target may go.
 
 #include "execution/comport.h"
 #include "execution/unitframe.h"
@@ -79,6 +81,8 @@ public:
     int Handshake() override;
     int FindUnit(std::uint32_t *found) override;
     int NeedsReconnect(int check) override;
+    PortVoice Voice() const override;
+    void SetVoice(PortVoice voice) override;
 
     // Ends a SendFile or ReceiveFile in progress before its next block
     // (result 7). Any thread.
@@ -112,6 +116,9 @@ private:
     void StopReader();
     void ReaderLoop();
     void OnFrame(wire::Frame &&frame);
+    // Calls a callback taken under m_mutex (which counted it as running).
+    void CallNotify(const NotifyCallback &callback, int code, std::uint32_t value,
+                    std::span<const std::uint8_t> data);
     bool IsStale(const wire::Frame &frame) const; // under m_mutex
 
     Outcome Transmit(int code, std::uint32_t value, std::span<const std::uint8_t> data);
@@ -121,7 +128,10 @@ private:
                      wire::Frame *answer);
     Outcome FromAnswer(const wire::Frame &frame) const;
     Outcome NotConnected() const; // under m_mutex
-    int Report(const Outcome &outcome);
+    // Which results touch the pending error: a failure always (unless the
+    // caller is Background), a success only when it completes an exchange.
+    enum class Completes { Send, Exchange };
+    int Report(const Outcome &outcome, Completes completes);
 
     Outcome SendBlocks(std::span<const std::uint8_t> data, std::string_view name,
                        const ProgressCallback &progress);
@@ -135,6 +145,7 @@ private:
     std::chrono::milliseconds TimeoutFor(int timeoutMs) const;
 
     const std::string m_address;
+    const std::uint64_t m_id; // keys this port's voices in each thread
     std::unique_ptr<UnitLink> m_link;
     std::string m_productName;
 
@@ -149,15 +160,18 @@ private:
 
     mutable std::mutex m_mutex; // everything below
     std::condition_variable m_answerReady;
+    std::condition_variable m_callbackDone;
+    int m_callbacksRunning = 0; // notification callbacks being called now
     LinkState m_state = LinkState::Closed;
     std::deque<wire::Frame> m_answers;
     std::size_t m_queuedBytes = 0;
     std::array<std::uint16_t, 39> m_lastSeq{};
     int m_lastCode = 0;
     std::vector<std::uint8_t> m_lastData;
-    std::string m_error;
+    std::string m_error; // the pending error; empty: none
     bool m_errorIsWarning = false;
-    bool m_showErrors = true;
+    bool m_errorShown = false; // shown at once: ShowError(none) does not repeat it
+    bool m_errorKept = false;  // recorded by a caller: no successful exchange clears it
     NotifyCallback m_notify;
     Statistics m_stats;
 

@@ -147,10 +147,13 @@ void TthPusk::Execute()
         else
             RunRemote();
 
-        if (m_text.empty() && m_config.local)
-            m_text = m_port->GetError();
         if (!m_text.empty()) {
             m_port->ShowError(m_text);
+            m_host.SetErrorMark(kRunFailedMark);
+        } else if (m_config.local && !(m_text = m_port->GetError()).empty()) {
+            // What the port holds came from this run (it was purged at the
+            // start); a text already shown is not shown again.
+            m_port->ShowError(std::nullopt);
             m_host.SetErrorMark(kRunFailedMark);
         }
     }
@@ -203,6 +206,15 @@ void TthPusk::RunLocal()
     m_port->SetNotify([this](int code, std::uint32_t value, std::span<const std::uint8_t> data) {
         OnNotify(code, value, data);
     });
+    // The callback points at this thread's objects, which go with the run
+    // session: it is removed before the thread ends, from this thread,
+    // which waits for one still running (a question to the operator). The
+    // window's thread stays free meanwhile, so that callback can finish.
+    struct RemoveNotify
+    {
+        IComPort &port;
+        ~RemoveNotify() { port.SetNotify(nullptr); }
+    } removeNotify{*m_port};
     if (m_port->Send(QORV_DATA, m_config.program) != PortOk)
         return;
     if (m_config.continuous && m_config.resultPerPass)
@@ -215,16 +227,18 @@ void TthPusk::RunContinuousPerPass()
 {
     int passes = 0;
     for (;;) {
-        if (!WaitEvent())
+        if (WaitEvent() != WaitEnd::Signalled)
             return;
         const int state = StateNow();
         if (state == AnswerArrived) {
             m_host.PassCompleted();
             DecodeAnswer();
             ResetState();
-            m_port->Purge();
+            // A pass that left an error ends the run with it; otherwise
+            // nothing of this pass may reach the next one.
             if (!m_port->GetError().empty())
                 return;
+            m_port->Purge();
             if (m_config.passLimit > 0 && ++passes >= m_config.passLimit)
                 return;
         } else if (state == StopRequested) {
@@ -246,7 +260,7 @@ void TthPusk::RunContinuousPerPass()
 // answer ends it, and a stop asks the unit for what it reached.
 void TthPusk::RunToOneResult()
 {
-    if (!WaitEvent())
+    if (WaitEvent() != WaitEnd::Signalled)
         return;
     const int state = StateNow();
     if (state == StopRequested)
@@ -256,18 +270,78 @@ void TthPusk::RunToOneResult()
 }
 
 // The event has no time-out of its own (a test may run for hours), but a
-// link that broke while waiting would otherwise leave the run hanging.
-bool TthPusk::WaitEvent()
+// link that broke, or a unit that stopped, would otherwise leave the run
+// hanging: the wait looks at the link every slice and, after a silence,
+// asks the unit whether it is still there.
+TthPusk::WaitEnd TthPusk::WaitEvent(std::optional<std::chrono::steady_clock::time_point> until)
 {
+    using Clock = std::chrono::steady_clock;
     const auto slice = std::chrono::milliseconds(std::max(m_config.linkCheckMs, 1));
-    while (!m_event.WaitFor(slice)) {
-        if (m_config.local && m_port->NeedsReconnect(0) != 0) {
+    const auto aliveCheck = std::chrono::milliseconds(std::max(m_config.aliveCheckMs, 1));
+    auto askAt = Clock::now() + aliveCheck;
+    auto heard = m_heard.load();
+    for (;;) {
+        auto wait = slice;
+        if (until)
+            wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::max(*until - Clock::now(), Clock::duration::zero())));
+        if (m_event.WaitFor(wait))
+            return WaitEnd::Signalled;
+        if (!m_config.local) {
+            if (m_remote->Connected())
+                continue;
+            m_text = "Связь с удаленным стендом прервана";
+            return WaitEnd::LinkLost;
+        }
+        if (m_port->NeedsReconnect(0) != 0) {
             if (m_port->GetError().empty())
                 m_text = "Связь с блоком диагностики прервана";
-            return false;
+            return WaitEnd::LinkLost;
+        }
+        if (until) {
+            if (Clock::now() >= *until)
+                return WaitEnd::TimedOut;
+            continue;
+        }
+        if (m_heard.load() != heard) {
+            heard = m_heard.load();
+            askAt = Clock::now() + aliveCheck;
+        } else if (Clock::now() >= askAt) {
+            if (!UnitAnswers()) {
+                m_text = "Блок диагностики перестал отвечать во время выполнения теста";
+                return WaitEnd::UnitSilent;
+            }
+            askAt = Clock::now() + aliveCheck;
         }
     }
-    return true;
+}
+
+bool TthPusk::UnitAnswers()
+{
+    using Clock = std::chrono::steady_clock;
+    // A side exchange: its outcome is ours alone, not the run's error.
+    const PortVoiceScope background(*m_port, PortVoice::Background);
+    const auto heard = m_heard.load();
+    if (m_port->Send(BUILD_INFO, {}) != PortOk)
+        return false;
+    // Waited for in slices, so that Esc or a closing window is heard at once.
+    const auto slice = std::chrono::milliseconds(std::max(m_config.linkCheckMs, 1));
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(std::max(m_config.answerTimeoutMs, 1));
+    for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
+        if (StateNow() != Waiting)
+            return true; // the caller's next wait sees what happened
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+        const int code =
+            m_port->WaitData(BUILD_INFO, static_cast<int>(std::min(slice, left).count()) + 1);
+        if (PortSucceeded(code))
+            return true;
+        if (code != PortTimeout)
+            break;
+    }
+    // A notification meanwhile, or one still being handled (a question
+    // waiting for the operator holds the port's reader), is a sign of life.
+    return m_heard.load() != heard || m_inCallback.load() > 0;
 }
 
 void TthPusk::Cancel()
@@ -276,15 +350,14 @@ void TthPusk::Cancel()
     if (m_port->Send(QORV_CANCEL, {}) != PortOk)
         return;
     // The unit answers a cancel with what it reached; one that does not
-    // answer must not keep the run window open for ever.
+    // answer must not keep the run window open longer than the cancel wait.
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::milliseconds(std::max(m_config.cancelWaitMs, 1));
     while (StateNow() == Waiting) {
-        if (std::chrono::steady_clock::now() >= deadline) {
+        const WaitEnd end = WaitEvent(deadline);
+        if (end == WaitEnd::TimedOut)
             m_text = "Блок диагностики не ответил на команду остановки теста";
-            return;
-        }
-        if (!WaitEvent())
+        if (end != WaitEnd::Signalled)
             return;
     }
     if (StateNow() == AnswerArrived)
@@ -332,6 +405,13 @@ void TthPusk::Answer(int code, std::span<const std::uint8_t> bytes)
 
 void TthPusk::OnNotify(int code, std::uint32_t value, std::span<const std::uint8_t> data)
 {
+    ++m_heard;
+    ++m_inCallback;
+    struct Leave
+    {
+        std::atomic<int> &count;
+        ~Leave() { --count; }
+    } leave{m_inCallback};
     // Questions are answered under the lock so that a stop request waits
     // until the unit has its answer; once the state is 1 the unit is not
     // heard any more.
@@ -410,7 +490,8 @@ void TthPusk::RunRemote()
     });
     bool finished = false;
     while (!finished) {
-        m_event.Wait();
+        if (WaitEvent() != WaitEnd::Signalled)
+            break;
         std::vector<RemoteRunLink::Message> messages;
         {
             std::lock_guard lock(m_lock);

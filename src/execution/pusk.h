@@ -15,10 +15,12 @@
 #include "execution/comport.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
@@ -90,6 +92,9 @@ public:
     virtual void SendCheckResult(int code, const std::string &text) = 0;
     // Server side: the bench checks its link; its code, and its failure text.
     virtual int CheckBenchLink(std::string &text) = 0;
+    // Whether the link to the other side still stands: a run followed over
+    // a link that broke ends instead of waiting for the bench's last word.
+    virtual bool Connected() const = 0;
 };
 
 struct PuskConfig
@@ -108,6 +113,12 @@ struct PuskConfig
     int cancelWaitMs = 2000;
     // How often a waiting run thread looks whether the link broke, ms.
     int linkCheckMs = 250;
+    // After this long without a word from the unit a waiting run asks it
+    // whether it is still there (it must answer within the port's time-out),
+    // ms. A unit that stopped mid-run thus ends the run instead of hanging it.
+    int aliveCheckMs = 1000;
+    // The port's answer time-out, ms: how long that question may go unanswered.
+    int answerTimeoutMs = 1000;
 };
 
 class TthPusk
@@ -144,8 +155,14 @@ private:
     void RunContinuousPerPass();
     void RunToOneResult();
     void RunRemote();
-    // Waits for the event; false when the link broke while waiting.
-    bool WaitEvent();
+    enum class WaitEnd { Signalled, LinkLost, UnitSilent, TimedOut };
+    // Waits for the event, watching the link (the unit's, or the remote
+    // link of a run the bench performs); without `until` a local run also
+    // asks a unit that keeps silent whether it is still there. LinkLost and
+    // UnitSilent leave the run's error text.
+    WaitEnd WaitEvent(std::optional<std::chrono::steady_clock::time_point> until = std::nullopt);
+    // Whether the unit answers a harmless request (or spoke meanwhile).
+    bool UnitAnswers();
     void DecodeAnswer();
     void Cancel();
     void Answer(int code, std::span<const std::uint8_t> bytes);
@@ -170,6 +187,10 @@ private:
     std::string m_text; // an error text to show at the end
 
     std::atomic<bool> m_running{false};
+    // Notifications heard, and those being handled now: a unit that talks
+    // is alive, and one whose question waits for the operator is too.
+    std::atomic<std::uint64_t> m_heard{0};
+    std::atomic<int> m_inCallback{0};
     std::thread m_thread;
 };
 

@@ -145,9 +145,16 @@ bool RunCalibration::ReadBeforeRun(IComPort &port, bool dosUnit)
 
 bool RunCalibration::ReadPeriods(IComPort &port)
 {
-    const auto answer = Exchange(port, 1);
+    std::optional<std::vector<std::uint8_t>> answer;
+    {
+        // A unit that does not answer costs the run nothing: the previous
+        // values serve, and the operator hears of it once, when a wait is
+        // converted, not from the port as well.
+        const PortVoiceScope quiet(port, PortVoice::Quiet);
+        answer = Exchange(port, 1);
+    }
     if (!answer)
-        return true; // the port reported it; the previous values serve
+        return true;
     if (answer->size() != kPeriodsAnswer) {
         port.SetError(kWrongAnswer);
         return false;

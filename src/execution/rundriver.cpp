@@ -169,7 +169,7 @@ bool RunDriver::CheckLink(IComPort &port, bool local)
                 m_env.waitWindow(true);
             port.Close();
             Pause(m_env.reconnectPauseMs);
-            const bool connected = m_env.tester->Connect(true, false, &code);
+            const bool connected = m_env.tester->Connect(true, true, &code);
             if (m_env.waitWindow)
                 m_env.waitWindow(false);
             if (!connected) {
@@ -245,6 +245,7 @@ bool RunDriver::StartRun()
     config.remoteServer = m_env.remoteServerWithBench;
     config.passLimit = m_env.passLimit;
     config.pusk = m_env.timing;
+    config.pusk.answerTimeoutMs = m_env.tester->Settings().timeout;
     RunSession session(m_doc, port, config);
     session.SetFileNameWindow(m_env.fileNames);
     session.SetRemote(m_env.remote);

@@ -32,14 +32,7 @@ bool TestRunLists::Has(const std::string &list, int id)
 
 int ColumnItem(const STest &test, int column)
 {
-    const auto &d1 = test.Tacts.D1;
-    const auto &d2 = test.Tacts.D2;
-    if (column < 0 || static_cast<std::size_t>(column) >= d2.size())
-        return -1;
-    const char digit = d2[static_cast<std::size_t>(column)];
-    if (d1[static_cast<std::size_t>(column)] == 'T')
-        return digit >= '0' && digit <= '9' ? digit - '0' : -1;
-    return WD_HexToInt(std::string_view(&digit, 1));
+    return test.Tacts.ItemAt(column);
 }
 
 TestRunLists BuildTestRunLists(const STest &test, int testIndex, bool debug)

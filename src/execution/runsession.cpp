@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <system_error>
-#include <thread>
 
 namespace qv {
 
@@ -18,6 +17,7 @@ namespace {
 
 constexpr std::string_view kProgramming = "Программирование...";
 constexpr std::string_view kDamagedData = "Данные, полученные от блока диагностики, повреждены";
+constexpr int kResetSettleMs = 50;
 
 } // namespace
 
@@ -198,8 +198,14 @@ void RunSession::Closed()
     if (!m_config.local || !m_workPage)
         return;
     m_port->SetNotify(nullptr);
-    m_port->Send(QORV_RESET, {});
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    {
+        // The reset before the disarm is given its acknowledgement, or as
+        // long as a reset may take: a unit that does not answer delays the
+        // close no more, and what it says here is no run's failure.
+        const PortVoiceScope background(*m_port, PortVoice::Background);
+        if (m_port->Send(QORV_RESET, {}) == PortOk)
+            m_port->WaitAck(QORV_RESET, kResetSettleMs);
+    }
     if (m_config.currentControl) {
         const std::uint8_t disarm[] = {4};
         m_port->Send(UKT, disarm);
@@ -242,10 +248,9 @@ void RunSession::ShowActivity(int picture)
 
 void RunSession::ShowPortError(const std::string &text)
 {
-    const int previous = m_port->GetShowErrors();
-    m_port->SetShowErrors(1);
+    // Shown now and kept: the run ends failed without showing it again.
+    const PortVoiceScope loud(*m_port, PortVoice::Loud);
     m_port->SetError(text);
-    m_port->SetShowErrors(previous);
 }
 
 void RunSession::ShowMFunctionProgress(std::span<const std::uint8_t> record)

@@ -8,6 +8,7 @@
 #include "model/inistore.h"
 
 #include <bit>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -31,24 +32,6 @@ void TesterSettings::Normalize()
 }
 
 namespace {
-
-// Restores the port's show-errors flag however the caller leaves.
-class ShowErrorsGuard
-{
-public:
-    explicit ShowErrorsGuard(IComPort &port)
-        : m_port(port)
-        , m_saved(port.GetShowErrors())
-    {}
-    ~ShowErrorsGuard() { m_port.SetShowErrors(m_saved); }
-
-    ShowErrorsGuard(const ShowErrorsGuard &) = delete;
-    ShowErrorsGuard &operator=(const ShowErrorsGuard &) = delete;
-
-private:
-    IComPort &m_port;
-    int m_saved;
-};
 
 void ReadKey(const IniStore &store, std::string_view key, int &value)
 {
@@ -207,8 +190,9 @@ int TCP::Reset(bool withCheck, int mode)
 void TCP::ReadBuildInfo()
 {
     const SComPort port = Port();
-    ShowErrorsGuard guard(*port);
-    port->SetShowErrors(0);
+    // A side read: its failure only leaves the text empty, and it must
+    // neither report nor clear what the exchange before it left pending.
+    const PortVoiceScope background(*port, PortVoice::Background);
     {
         std::lock_guard lock(m_mutex);
         m_buildInfo.clear();
@@ -236,9 +220,9 @@ void TCP::ReadBuildInfo()
 bool TCP::Connect(bool quiet, bool reboot, int *code)
 {
     const SComPort port = Port();
-    ShowErrorsGuard guard(*port);
+    std::optional<PortVoiceScope> voice;
     if (quiet && Settings().showConnectError == 0)
-        port->SetShowErrors(0);
+        voice.emplace(*port, PortVoice::Quiet);
     std::uint32_t found = 0;
     if (port->FindUnit(&found) == 0)
         return false;

@@ -4,6 +4,7 @@
 #include "infra/encoding.h"
 #include "infra/helpers.h"
 #include "infra/mesbo.h"
+#include "infra/messages.h"
 #include "infra/version.h"
 #include "model/commentfile.h"
 #include "model/contactfile.h"
@@ -41,12 +42,38 @@ bool IsCommentFileText(const std::string &path)
     return bytes && HasCommentMarkers(Cp1251ToUtf8(*bytes));
 }
 
+ContactFileContent TTestFile::ReadContactContent(const std::string &path)
+{
+    // The log names the contact file: the operator opened a test file and
+    // must learn which of its companions failed.
+    std::string name(1, '"');
+    name.append(BareFileName(path)).push_back('"');
+    try {
+        const auto source = m_files->OpenLocked(path);
+        return ReadContactFile(*source, m_crypto, m_digestBuffer);
+    } catch (const OpenFailure &) {
+        AddLogLine("Файл контактов " + name + " отсутствует или к нему нет доступа", kLogError);
+    } catch (const ReadFailure &) {
+        AddLogLine("Не удалось прочитать данные из файла контактов " + name + ". " + Msg(17),
+                   kLogError);
+    } catch (const CodeError &e) {
+        if (e.Code() == CodeError::BadMagic) {
+            AddLogLine("Файл " + name + " не является файлом контактов", kLogError);
+        } else if (e.Code() == CodeError::DigestMismatch) {
+            AddLogLine("Файл контактов " + name + " поврежден (не совпадает контрольная сумма)",
+                       kLogError);
+        } else {
+            throw;
+        }
+    }
+    throw CodeError(CodeError::AlreadyReported);
+}
+
 bool TTestFile::ReadContacts()
 {
     SCnt &cnt = *m_info.Cnt;
     const bool ok = Guarded([this, &cnt] {
-        const auto source = m_files->OpenLocked(cnt.FileName);
-        const ContactFileContent content = ReadContactFile(*source, m_crypto, m_digestBuffer);
+        const ContactFileContent content = ReadContactContent(cnt.FileName);
         cnt.Names.fill("");
         for (const auto &record : content.records) {
             if (record.number >= 1 && record.number <= kMaxContacts) {

@@ -3,6 +3,7 @@
 #include "model/errors.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -41,9 +42,51 @@ private:
     int m_fd;
 };
 
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::size_t kTempUniqueLength = 6; // the XXXXXX that mkstemp fills
+
 std::string TempPathFor(const std::string &path)
 {
-    return path + ".tmpXXXXXX";
+    return path + std::string(kTempSuffix) + std::string(kTempUniqueLength, 'X');
+}
+
+// Temporary files that a save of this path left behind when it was killed
+// between creating and renaming them: NAME.tmp followed by six letters or
+// digits.
+void RemoveStaleTemps(const std::filesystem::path &path)
+{
+    const std::string prefix = path.filename().string() + std::string(kTempSuffix);
+    std::filesystem::path folder = path.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + kTempUniqueLength || !name.starts_with(prefix) ||
+            !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                         [](unsigned char c) { return std::isalnum(c) != 0; })) {
+            continue;
+        }
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(it->symlink_status(ignored))) {
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
+}
+
+// A rename is durable once the folder that holds it is on the disk.
+void SyncFolderOf(const std::string &path)
+{
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) {
+        folder = std::filesystem::path(".");
+    }
+    FdGuard fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() >= 0) {
+        ::fsync(fd.Get());
+    }
 }
 
 } // namespace
@@ -119,6 +162,7 @@ void FileStore::Replace(const std::string &target, std::string_view bytes)
             throw WriteFailure();
         }
     }
+    RemoveStaleTemps(path);
     std::string temp = TempPathFor(path);
     FdGuard fd(::mkstemp(temp.data()));
     if (fd.Get() < 0) {
@@ -140,6 +184,9 @@ void FileStore::Replace(const std::string &target, std::string_view bytes)
         ::unlink(temp.c_str());
         throw WriteFailure();
     }
+    // The file is in place by now; a folder that cannot be flushed (a file
+    // system without that call) does not undo the save.
+    SyncFolderOf(path);
 }
 
 bool FileStore::WriteAll(int fd, std::string_view bytes)

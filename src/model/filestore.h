@@ -5,8 +5,10 @@
 //
 // Replace never leaves a half-written file: the bytes go to a temporary file
 // in the target's folder, are flushed to the disk, and the temporary file is
-// renamed over the target. On any failure the temporary file is removed, the
-// old target is untouched, and WriteFailure is thrown.
+// renamed over the target, and the folder is flushed so that the rename
+// stays. On any failure the temporary file is removed, the old target is
+// untouched, and WriteFailure is thrown. Temporary files of the same target
+// left behind by a save that was killed are removed first.
 
 #include "model/bytesource.h"
 

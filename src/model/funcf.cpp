@@ -1,5 +1,6 @@
 #include "model/funcf.h"
 
+#include "model/filepaths.h"
 #include "model/funclinks.h"
 #include "model/inistore.h"
 #include "model/records.h"
@@ -41,9 +42,10 @@ std::int64_t DataElementOffset(const SFuncF &function, std::int64_t address, int
 std::filesystem::path DataFilePath(const std::filesystem::path &testFilePath,
                                    std::string_view fileName)
 {
-    if (fileName.empty())
+    const auto name = DataFileNameInFolder(fileName);
+    if (!name)
         return {};
-    return testFilePath.parent_path() / std::filesystem::path(std::string(fileName));
+    return testFilePath.parent_path() / std::filesystem::u8path(*name);
 }
 
 bool RunBlockGoesToFile(const SFuncF &function)

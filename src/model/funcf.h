@@ -56,8 +56,8 @@ public:
     {}
 
     // Reads the sections prefix + 1..16 that exist and marks each function's
-    // address-setting word in the test's word lists. Throws
-    // SectionFormatError for a malformed value.
+    // address-setting word in the test's word lists. A malformed
+    // value is reported (ReportMalformedValue) and read as its default.
     void LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test);
     // One section per record in list order; the working values when param
     // asks for the function data, else the values read from the file.
@@ -77,7 +77,8 @@ std::optional<std::uint32_t> DataElementAt(std::span<const std::uint8_t> data, s
 // Byte offset of the element of `address` (with increment 1 the element of
 // address a lies at (a - AdrStart) * size); -1 below AdrStart.
 std::int64_t DataElementOffset(const SFuncF &function, std::int64_t address, int elementSize);
-// The data file beside the test file; empty for a function without one.
+// The data file beside the test file; empty for a function without one or
+// whose name leads out of the folder.
 std::filesystem::path DataFilePath(const std::filesystem::path &testFilePath,
                                    std::string_view fileName);
 // After a run: an FW function whose run covered its whole range hands its

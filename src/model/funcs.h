@@ -81,7 +81,8 @@ public:
 
     // Reads the sections prefix + 1..16 that exist. An interface without
     // serial parameters shows "Unknown type - TFuncS::LoadFromFile" and
-    // keeps the function. Throws SectionFormatError for a malformed value.
+    // keeps the function. A malformed value is reported and read as its
+    // default.
     void LoadFromFile(const IniStore &ini, std::string_view prefix);
     // One section per record in list order (working or saved values as for
     // F-functions); an interface without serial parameters shows "Unknown

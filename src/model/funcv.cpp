@@ -116,9 +116,12 @@ std::array<std::int32_t, kVCycles> ReadCycleDigits(std::string_view section, std
     for (std::size_t cycle = 0; cycle < values.size(); ++cycle) {
         if (cycle < text.size()) {
             last = WD_HexToInt(text.substr(cycle, 1));
-            if (last < 0)
-                throw SectionFormatError(section, key, text,
-                                         "не является строкой шестнадцатеричных цифр");
+            if (last < 0) {
+                ReportMalformedValue(section, key, text,
+                                     "не является строкой шестнадцатеричных цифр");
+                values.fill(def);
+                return values;
+            }
         }
         values[cycle] = last;
     }

@@ -45,7 +45,8 @@ std::string InfoFromFile(std::string_view stored);
 
 // "VSWEEP"/"VDIV": one hexadecimal digit per cycle, at most 16 read; the
 // cycles after the last digit repeat it, or take def when the text is
-// empty. Throws SectionFormatError for a character that is not a hex digit.
+// empty. A character that is not a hex digit is reported and every cycle
+// takes def.
 std::array<std::int32_t, kVCycles> ReadCycleDigits(std::string_view section, std::string_view key,
                                                    std::string_view text, std::int32_t def);
 // 16 upper-case hexadecimal digits.
@@ -117,7 +118,7 @@ public:
     // records for test testIndex (0-based) become the references. Returns
     // false when that read failed: FailureText() then holds the operator's
     // message, built once per list (empty when this list reported before).
-    // Throws SectionFormatError for a malformed value.
+    // A malformed value is reported and read as its default.
     bool LoadFromFile(const IniStore &ini, std::string_view prefix, const std::string &scoPath,
                       int testIndex, SScoFile &sco = ScoFile());
     const std::string &FailureText() const { return m_failureText; }

@@ -17,8 +17,10 @@ WordRef ParseWordRef(std::string_view section, std::string_view key, std::string
     const std::string_view digits = value.substr(1);
     const char *end = digits.data() + digits.size();
     const auto [stop, ec] = std::from_chars(digits.data(), end, ref.number);
-    if (digits.empty() || ec != std::errc() || stop != end)
-        throw SectionFormatError(section, key, value, kNotAWordRef);
+    if (digits.empty() || ec != std::errc() || stop != end) {
+        ReportMalformedValue(section, key, value, kNotAWordRef);
+        return {};
+    }
     return ref;
 }
 
@@ -27,8 +29,10 @@ WordRef ParseWordRef(std::string_view section, std::string_view key, std::string
 WordRef ReadWordRefRequired(const IniStore &ini, std::string_view section, std::string_view key)
 {
     const std::string value = ini.ReadString(section, key, "");
-    if (value.empty())
-        throw SectionFormatError(section, key, value, kNotAWordRef);
+    if (value.empty()) {
+        ReportMalformedValue(section, key, value, kNotAWordRef);
+        return {};
+    }
     return ParseWordRef(section, key, value);
 }
 

@@ -161,11 +161,11 @@ void TOWord::AfterReadWord(SWord &word, const IniStore &ini, const std::string &
         // The word is not in the list yet: its state goes in directly.
         WaitState state;
         state.wait = true;
-        const std::string limit = ini.ReadString(section, "OWAIT", kNoWaitLimit);
+        std::string limit = ini.ReadString(section, "OWAIT", kNoWaitLimit);
         if (limit != "-1" && !WellFormedWaitText(limit)) {
-            throw SectionFormatError(section, "OWAIT", limit,
-                                     "не является числом циклов ожидания или временем "
-                                     "(\"10 мс\")");
+            ReportMalformedValue(section, "OWAIT", limit,
+                                 "не является числом циклов ожидания или временем (\"10 мс\")");
+            limit = kNoWaitLimit;
         }
         state.limit = limit == "-1" ? std::string(kNoWaitLimit) : limit;
         m_states.emplace_back(word.Id, std::move(state));

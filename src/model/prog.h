@@ -74,7 +74,7 @@ public:
 
     // Reads the sections prefix + 1..16 that exist and links the data word
     // of the PROM algorithms. A missing or malformed ADRW or ADRR (and any
-    // malformed value) throws SectionFormatError.
+    // malformed value) is reported (ReportMalformedValue) and read as 0.
     void LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test);
     void SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const;
 

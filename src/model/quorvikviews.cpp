@@ -16,6 +16,12 @@ void TQuorvik::FillDiagramView()
 {
     const STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
     DiagramShape = FillDiagram(test, Cnt, ProbeMode, DiagramView);
+    if (test) {
+        TactResults results;
+        results.results = TestRunFlags[static_cast<std::size_t>(CurrentTest)] != 0;
+        results.errorCounts = ErrorCounts;
+        MarkTactStates(test->Tacts, test, results, DiagramView);
+    }
     TactCount = test ? test->Tacts.TactCount() : 0;
 }
 

@@ -19,18 +19,47 @@ std::string Printable(std::string_view value)
     return out;
 }
 
+thread_local MalformedValues *t_activeCollector = nullptr;
+
 } // namespace
+
+std::string ValueProblemText(std::string_view section, std::string_view key, std::string_view value,
+                             std::string_view problem)
+{
+    return "раздел [" + std::string(section) + "], ключ " + std::string(key) + ": значение \"" +
+           Printable(value) + "\" " + std::string(problem);
+}
 
 SectionFormatError::SectionFormatError(std::string_view section, std::string_view key,
                                        std::string_view value, std::string_view problem)
-    : std::runtime_error("Ошибка в структуре файла: раздел [" + std::string(section) + "], ключ " +
-                         std::string(key) + ": значение \"" + Printable(value) + "\" " +
-                         std::string(problem))
+    : std::runtime_error("Ошибка в структуре файла: " +
+                         ValueProblemText(section, key, value, problem))
 {}
 
-SectionFormatError SectionFormatError::InTest(int testIndex) const
+MalformedValues::MalformedValues()
+    : m_outer(t_activeCollector)
 {
-    return SectionFormatError("Тест " + std::to_string(testIndex + 1) + ". " + what());
+    t_activeCollector = this;
+}
+
+MalformedValues::~MalformedValues()
+{
+    t_activeCollector = m_outer;
+}
+
+MalformedValues *MalformedValues::Active()
+{
+    return t_activeCollector;
+}
+
+void ReportMalformedValue(std::string_view section, std::string_view key, std::string_view value,
+                          std::string_view problem)
+{
+    if (MalformedValues *collector = MalformedValues::Active()) {
+        collector->Add(ValueProblemText(section, key, value, problem));
+        return;
+    }
+    throw SectionFormatError(section, key, value, problem);
 }
 
 std::string NumberedName(std::string_view stem, long long number)
@@ -49,9 +78,23 @@ std::int32_t ReadIntStrict(const IniStore &ini, std::string_view section, std::s
     }
     const auto parsed = ParseIniInteger(*value);
     if (!parsed) {
-        throw SectionFormatError(section, key, *value, "не является целым числом");
+        ReportMalformedValue(section, key, *value, "не является целым числом");
+        return def;
     }
     return *parsed;
+}
+
+std::int32_t ReadIntInRange(const IniStore &ini, std::string_view section, std::string_view key,
+                            std::int32_t def, std::int32_t low, std::int32_t high)
+{
+    const std::int32_t value = ReadIntStrict(ini, section, key, def);
+    if (value < low || value > high) {
+        ReportMalformedValue(section, key, std::to_string(value),
+                             "вне допустимых пределов (" + std::to_string(low) + ".." +
+                                 std::to_string(high) + ")");
+        return def;
+    }
+    return value;
 }
 
 } // namespace qv

@@ -2,14 +2,16 @@
 
 // Strict reading of the values of a test block. A value that is present but
 // cannot be what its key holds (a number that is not a number, a line without
-// its separators) stops the load with a text that names the section, the key
-// and the value, instead of being taken silently as a default. The container
-// shows that text to the operator in an error box.
+// its separators) is never taken silently: while a test block is read (a
+// MalformedValues collector is alive) it is reported with a text that names
+// the section, the key and the value, and the reader goes on with the key's
+// default; outside one it throws SectionFormatError with that text.
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -22,22 +24,48 @@ public:
     // "не является целым числом".
     SectionFormatError(std::string_view section, std::string_view key, std::string_view value,
                        std::string_view problem);
+};
 
-    // The same failure, its text prefixed with the 1-based test number.
-    SectionFormatError InTest(int testIndex) const;
+// "раздел [S], ключ K: значение \"V\" <problem>", the value cut to stay readable.
+std::string ValueProblemText(std::string_view section, std::string_view key, std::string_view value,
+                             std::string_view problem);
+
+// Collects the problems of the values read on this thread while it lives
+// (collectors nest: the innermost one collects).
+class MalformedValues
+{
+public:
+    MalformedValues();
+    ~MalformedValues();
+    MalformedValues(const MalformedValues &) = delete;
+    MalformedValues &operator=(const MalformedValues &) = delete;
+
+    void Add(std::string text) { m_problems.push_back(std::move(text)); }
+    const std::vector<std::string> &Problems() const { return m_problems; }
+
+    // The collector in charge on this thread, or null.
+    static MalformedValues *Active();
 
 private:
-    explicit SectionFormatError(const std::string &text)
-        : std::runtime_error(text)
-    {}
+    MalformedValues *m_outer = nullptr;
+    std::vector<std::string> m_problems;
 };
+
+// A value that cannot be taken: recorded by the active collector (the caller
+// then takes the key's default), or thrown as SectionFormatError.
+void ReportMalformedValue(std::string_view section, std::string_view key, std::string_view value,
+                          std::string_view problem);
 
 // stem followed by the decimal number: "Z0", "IWORDS3", "o5".
 std::string NumberedName(std::string_view stem, long long number);
 
-// The key's integer; def when the key is absent or empty; SectionFormatError
-// for any other value the store cannot read as a 32-bit integer.
+// The key's integer; def when the key is absent or empty; any other value the
+// store cannot read as a 32-bit integer is reported (ReportMalformedValue) and
+// gives def.
 std::int32_t ReadIntStrict(const IniStore &ini, std::string_view section, std::string_view key,
                            std::int32_t def);
+// The same, and a value outside [low, high] is reported as well and gives def.
+std::int32_t ReadIntInRange(const IniStore &ini, std::string_view section, std::string_view key,
+                            std::int32_t def, std::int32_t low, std::int32_t high);
 
 } // namespace qv

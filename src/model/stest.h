@@ -18,6 +18,10 @@
 
 namespace qv {
 
+// The unit's image carries the cycle count, the start tact, the tact count
+// and the line count in one byte each.
+inline constexpr std::int32_t kMaxImageCount = 255;
+
 struct STest
 {
     TTimeArray Tacts; // the tact array (diagram)
@@ -48,6 +52,11 @@ struct STest
     // "Зонд" once the cycle has any).
     std::vector<std::vector<SZond>> Probes;
     std::vector<std::int32_t> ProbeFlags; // per-cycle probe state
+
+    // Why the test cannot be compiled, one text per value found unfit at
+    // load ("раздел [IWORDS1], ключ DATA: ..."); empty for a sound test. The
+    // test is shown all the same; a run of it is refused with these texts.
+    std::vector<std::string> LoadProblems;
     int ProbeCount(int cycle) const
     {
         return cycle >= 0 && static_cast<std::size_t>(cycle) < Probes.size()

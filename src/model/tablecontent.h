@@ -58,9 +58,9 @@ std::pair<int, int> CycleTacts(const STest &test, int cycle, bool debugMode);
 
 // Whether the run values of a cycle may be shown. With outputWord -1: the
 // test has results of a run of exactly that cycle and it is the active
-// cycle. Otherwise: always outside debug mode; in debug mode when the run
-// was of that cycle and the output word was checked in it. runFlag is the
-// test's entry of TestRunFlags.
+// cycle. Otherwise (the values of an output word): always outside debug
+// mode; in debug mode when the run was of that cycle. runFlag is the test's
+// entry of TestRunFlags.
 bool RunDataVisible(const STest &test, std::int32_t runFlag, bool debugMode, int cycle,
                     int outputWord);
 

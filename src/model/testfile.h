@@ -9,6 +9,7 @@
 // to the file last loaded and is written back unchanged on save. Log is
 // empty between operations.
 
+#include "model/contactfile.h"
 #include "model/crypto.h"
 #include "model/filestore.h"
 #include "model/inistore.h"
@@ -88,7 +89,9 @@ private:
     std::string IniBlockText() const;
     void ReadGeneralSection();
     void WriteGeneralSection();
-    void ReadContactsSteps();
+    // The contact file's content; a failure is logged naming the contact
+    // file and thrown as already reported.
+    ContactFileContent ReadContactContent(const std::string &path);
     void ReadCommentsSteps();
     bool WriteCommentsSteps();
     bool AskPassword(int mode, const Bytes32 &check);

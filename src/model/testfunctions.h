@@ -22,7 +22,8 @@ inline constexpr std::string_view kPFuncsPrefix = "PFUNCS";
 inline constexpr std::string_view kVFuncsPrefix = "VFUNCS";
 inline constexpr std::string_view kSFuncsPrefix = "SFUNCS";
 
-// F-, M-, P- and S-sections. Throws SectionFormatError for a malformed value.
+// F-, M-, P- and S-sections. A malformed value is reported
+// (ReportMalformedValue) and read as its default.
 void ReadFFunctions(const IniStore &ini, STest &test);
 void ReadMFunctions(const IniStore &ini, STest &test);
 void ReadPFunctions(const IniStore &ini, STest &test);

@@ -2,6 +2,9 @@
 
 #include "model/inistore.h"
 #include "model/sectionvalues.h"
+#include "model/stest.h"
+#include "model/testfileui.h"
+#include "model/testfitness.h"
 #include "model/testfunctions.h"
 
 #include <array>
@@ -125,8 +128,9 @@ std::span<const SectionKindInfo> SectionKindsInLoadOrder()
 void ReadMainSection(const IniStore &ini, STest &test)
 {
     test.Name = ini.ReadString(kMainSection, "NAME", "");
-    test.Cycles = ini.ReadInteger(kMainSection, "CYCLE", 0);
-    test.StartTact = ini.ReadInteger(kMainSection, "START", 0);
+    // Nothing is sized from a count the image could not carry.
+    test.Cycles = ReadIntInRange(ini, kMainSection, "CYCLE", 0, 0, kMaxImageCount);
+    test.StartTact = ReadIntInRange(ini, kMainSection, "START", 0, 0, kMaxImageCount);
 }
 
 void WriteMainSection(IniStore &ini, const STest &test)
@@ -138,12 +142,21 @@ void WriteMainSection(IniStore &ini, const STest &test)
 
 void ReadTestSections(const IniStore &ini, STest &test, const TestReadContext &context)
 {
-    try {
-        for (const auto &info : SectionKindsInLoadOrder()) {
-            ReadKind(info.kind, ini, test, context);
+    // A malformed value takes its key's default and is logged below; the
+    // test is shown, but not run.
+    MalformedValues malformed;
+    for (const auto &info : SectionKindsInLoadOrder()) {
+        ReadKind(info.kind, ini, test, context);
+    }
+    test.LoadProblems = malformed.Problems();
+    for (std::string &problem : RunBlockers(test)) {
+        test.LoadProblems.push_back(std::move(problem));
+    }
+    if (context.addLogLine) {
+        const std::string prefix = "Тест " + std::to_string(context.testIndex + 1) + ". ";
+        for (const std::string &problem : test.LoadProblems) {
+            context.addLogLine(prefix + problem, kLogWarning);
         }
-    } catch (const SectionFormatError &error) {
-        throw error.InTest(context.testIndex);
     }
 }
 

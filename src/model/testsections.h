@@ -63,7 +63,10 @@ struct TestReadContext
 };
 
 // Fills a fresh test from the block in ini, sections in load order. A test
-// whose MAIN section is missing gets an empty name and 0 cycles.
+// whose MAIN section is missing gets an empty name and 0 cycles. A value
+// that is malformed or that the unit's program cannot carry goes to the
+// test's LoadProblems and, as a warning naming test, section and key, to
+// context.addLogLine.
 void ReadTestSections(const IniStore &ini, STest &test, const TestReadContext &context);
 
 // Writes the test's sections into ini (cleared by the caller), in save order,

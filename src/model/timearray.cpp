@@ -1,5 +1,6 @@
 #include "model/timearray.h"
 
+#include "infra/helpers.h"
 #include "model/inistore.h"
 #include "model/modelfailure.h"
 #include "model/records.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 
 namespace qv {
 namespace {
@@ -18,12 +20,15 @@ bool AllUnmeasured(std::string_view levels)
     return std::all_of(levels.begin(), levels.end(), [](char c) { return c == 'x'; });
 }
 
-TLine ParseLine(std::string_view section, const std::string &key, std::string_view value)
+// nullopt for a line that cannot be read (reported; the line is left out).
+std::optional<TLine> ParseLine(std::string_view section, const std::string &key,
+                               std::string_view value)
 {
     const std::size_t first = value.find(kLineSeparator);
     if (first == std::string_view::npos) {
-        throw SectionFormatError(section, key, value,
-                                 "не содержит разделителя 0x07 после номера контакта");
+        ReportMalformedValue(section, key, value,
+                             "не содержит разделителя 0x07 после номера контакта");
+        return std::nullopt;
     }
     TLine line;
     const std::string_view contact = value.substr(0, first);
@@ -32,8 +37,8 @@ TLine ParseLine(std::string_view section, const std::string &key, std::string_vi
         std::all_of(contact.begin(), contact.end(), [](char c) { return c >= '0' && c <= '9'; });
     line.Contact = digits ? std::stoi(std::string(contact)) : -1;
     if (line.Contact < 0 || line.Contact >= kMaxContacts) {
-        throw SectionFormatError(section, key, value,
-                                 "не начинается с номера контакта от 0 до 191");
+        ReportMalformedValue(section, key, value, "не начинается с номера контакта от 0 до 191");
+        return std::nullopt;
     }
     const std::string_view rest = value.substr(first + 1);
     const std::size_t second = rest.find(kLineSeparator);
@@ -51,8 +56,10 @@ std::vector<SZond> ParseProbes(std::string_view section, const std::string &key,
 {
     for (const char mark : marks) {
         if (mark < 0x20 || mark > 0x7E) {
-            throw SectionFormatError(section, "ZM" + key.substr(1), marks,
-                                     "содержит недопустимый символ отметки");
+            ReportMalformedValue(section, "ZM" + key.substr(1), marks,
+                                 "содержит недопустимый символ отметки");
+            marks = {};
+            break;
         }
     }
     const auto parts = SplitAt(value, kLineSeparator);
@@ -143,6 +150,17 @@ bool TTimeArray::SetLine(int index, const TLine &line)
     return true;
 }
 
+int TTimeArray::ItemAt(int column) const
+{
+    if (column < 0 || static_cast<std::size_t>(column) >= D2.size() ||
+        static_cast<std::size_t>(column) >= D1.size())
+        return -1;
+    const char digit = D2[static_cast<std::size_t>(column)];
+    if (D1[static_cast<std::size_t>(column)] == 'T')
+        return digit >= '0' && digit <= '9' ? digit - '0' : -1;
+    return WD_HexToInt(std::string_view(&digit, 1));
+}
+
 void TTimeArray::Clear()
 {
     m_lines.clear();
@@ -164,7 +182,9 @@ void TTimeArray::Read(const IniStore &ini, std::string_view section, STest &test
         if (!value || value->empty()) {
             break;
         }
-        m_lines.push_back(ParseLine(section, key, *value));
+        if (auto line = ParseLine(section, key, *value)) {
+            m_lines.push_back(std::move(*line));
+        }
     }
     for (int c = 0; c < test.Cycles; ++c) {
         const std::string key = NumberedName("Z", c);

@@ -52,6 +52,13 @@ SZond DefaultProbe(std::size_t tacts);
 inline constexpr std::int32_t kProbeMarkLow = 3;
 inline constexpr std::int32_t kProbeMarkHigh = 12;
 
+// The letters of columns that run an item (word, function, G-cycle, test).
+constexpr bool IsDiagramItemLetter(char c)
+{
+    return c == 'i' || c == 'o' || c == 'O' || c == 'g' || c == 'G' || c == 'F' || c == 'M' ||
+           c == 'P' || c == 'S' || c == 'T';
+}
+
 class TTimeArray
 {
 public:
@@ -59,6 +66,9 @@ public:
     std::string D2; // second character per tact
 
     int TactCount() const { return static_cast<int>(D1.size()); }
+    // The item number of a column: its D2 character as a hex digit, a
+    // decimal digit for a T column; -1 when there is none.
+    int ItemAt(int column) const;
     int Count() const { return static_cast<int>(m_lines.size()); }
     const std::vector<TLine> &Lines() const { return m_lines; }
 
@@ -73,8 +83,8 @@ public:
 
     // The DIAGRAMM section (only when it exists): D1, D2, numbered lines
     // "contact<07>levels<07>label" and the probe keys Z<c>/ZM<c> of each
-    // cycle, which go into the test's probe arrays. A malformed line throws
-    // SectionFormatError.
+    // cycle, which go into the test's probe arrays. A malformed line is
+    // reported (ReportMalformedValue) and left out.
     void Read(const IniStore &ini, std::string_view section, STest &test);
     // Writes the section. Probe measurements replace references only when
     // the save asks for probe data (see the .cpp for the rule).

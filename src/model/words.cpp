@@ -271,8 +271,9 @@ void TWord::Read(const IniStore &ini, int cycles)
         word.Code = ReadIntStrict(ini, section, "CODE", 0);
         word.Data = ini.ReadString(section, "DATA", "");
         if (!ValuesWellFormed(word.Data, false)) {
-            throw SectionFormatError(section, "DATA", word.Data,
-                                     "не является списком чисел через \"/\"");
+            ReportMalformedValue(section, "DATA", word.Data,
+                                 "не является списком чисел через \"/\"");
+            word.Data.clear();
         }
         AfterReadWord(word, ini, section);
         word.Run = ReferenceRun(word, cycles);

@@ -151,8 +151,8 @@ public:
 
     // Reads the sections <stem>1..<stem>16 of the test's store; words keep
     // section order. cycles is the test's cycle count (constant words repeat
-    // their value that many times in Run). A malformed value throws
-    // SectionFormatError.
+    // their value that many times in Run). A malformed value is
+    // reported (ReportMalformedValue) and read as its default.
     void Read(const IniStore &ini, int cycles);
     // Writes one section per word in list order; DATA follows the save
     // parameters (null = the reference data).

@@ -2,6 +2,7 @@
 
 #include "infra/fatalerror.h"
 
+#include <QLibraryInfo>
 #include <cstdio>
 #include <exception>
 
@@ -26,6 +27,19 @@ bool QuorvikApplication::notify(QObject *receiver, QEvent *event)
     else
         std::fprintf(stderr, "quorvik: %s\n", failure.c_str());
     return false;
+}
+
+bool QuorvikApplication::installToolkitTranslations()
+{
+    if (!m_toolkitTexts.load(QStringLiteral("qtbase_ru"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return installTranslator(&m_toolkitTexts);
+}
+
+void QuorvikApplication::removeToolkitTranslations()
+{
+    removeTranslator(&m_toolkitTexts);
 }
 
 } // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 
 namespace qv {
 
@@ -21,8 +22,15 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override;
 
+    // Installs the toolkit's own Russian texts (standard dialogs and
+    // buttons) from its translations folder; the program's own texts are
+    // Russian already. False when they are not installed there.
+    bool installToolkitTranslations();
+    void removeToolkitTranslations();
+
 private:
     TExcept *m_handler = nullptr;
+    QTranslator m_toolkitTexts;
 };
 
 } // namespace qv

@@ -69,7 +69,13 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
         m_store = m_ownStore.get();
     }
     m_observer = std::make_unique<Observer>(*this);
-    m_fileUi = std::make_unique<desk::WindowFileUi>(this);
+    desk::WindowFileUi::BackupSetting backup;
+    backup.read = [this] { return option(TSettings::OptBackupOnSave) != 0; };
+    backup.store = [this](bool on) {
+        m_document->Display.Switches[TSettings::OptBackupOnSave] = on ? 1 : 0;
+        m_store->Settings().SetOption(TSettings::OptBackupOnSave, on ? 1 : 0);
+    };
+    m_fileUi = std::make_unique<desk::WindowFileUi>(this, std::move(backup));
     m_document = std::make_unique<TQuorvik>(*m_observer, *m_fileUi);
     m_document->Doc.FileName.clear();
     m_qorFunc.SetDocument(m_document.get());

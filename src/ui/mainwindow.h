@@ -14,10 +14,12 @@
 // mainwindow_open.cpp (open, recent files, drops, command line),
 // mainwindow_state.cpp (tests, views, modes, enabled states),
 // mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
+// mainwindow_debug.cpp (debug range, debug cycle, debug values),
 // mainwindow_windows.cpp (properties, settings, calibration, help, about).
 
 #include "model/displaycolours.h"
 #include "ui/desk/mainactions.h"
+#include "ui/desk/physicalkeys.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 
@@ -135,6 +137,10 @@ public:
     // Results arrived: 1 the shown view is refilled and repainted, 2 the
     // error count is shown again.
     void showRunResults(int stage);
+    // A word or function chosen on the diagram, the table or a question window (kind as
+    // lists::OpenList; command: the list command, named when the window
+    // is not available).
+    void openListAt(char kind, int number, QAction *command = nullptr);
     // Whether the table (rather than the diagram) is shown.
     bool tableShown() const;
 
@@ -198,12 +204,22 @@ private:
     // An option of the document's display block (TSettings::Option...).
     int option(int index) const;
     void notAvailable(const QString &caption);
-    void openList(QAction *command, int count);
-    // A word or function chosen on the diagram or the table.
-    void openListAt(char kind, int number);
+    void openList(QAction *command, char kind, int count);
+    // The test list of the information panel; OK selects the chosen test.
+    void openTestInfo();
     // Creates the comment window once, shows slot `slot` and brings it up.
     TfmComment &commentWindowOn(int slot);
     bool handleKey(QKeyEvent *event);
+    // Hides and empties both views (all tests chosen).
+    void hideViews();
+    // Debug mode (mainwindow_debug.cpp).
+    void connectDebugCommands();
+    void openDebugTct();
+    void showDebugMenu(int tact, const QPoint &globalPos);
+    void openDebugCycle();
+    void setDebugCycle(int cycle);
+    // A click on the debug value of word `number` of kind `kind` in table row `row`.
+    void editDebugValue(char kind, int number, int row);
     void setScale();
     void switchProbe(int probe);
     void selectProbe(int probe);
@@ -222,6 +238,7 @@ private:
     desk::MainActions m_actions;
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
+    desk::PlainPresses m_plainPresses;
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;
     TableView *m_table = nullptr;
@@ -231,8 +248,7 @@ private:
     View m_shown = View::None;
     View m_lastView = View::Diagram;
     std::function<void()> m_runHandler;
-    int m_lastListNumber = -1; // the list window opened next starts here
-    int m_paramsPage = 0;      // the settings window reopens on its last page
+    int m_paramsPage = 0; // the settings window reopens on its last page
     std::filesystem::path m_clbPath;
     bool m_running = false;
     bool m_closing = false;

@@ -15,6 +15,8 @@
 #include "ui/desk/physicalkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
+#include "ui/lists/listopener.h"
+#include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
@@ -85,26 +87,29 @@ void TBaseForm::connectCommands()
         if (m_document->Doc.Tyres.Count() == 0)
             Mesbo().Show("Не задано ни одной шины данных", MbError, kProductName);
         else
-            notAvailable(Caption(m_actions.tyreData));
+            lists::OpenList(this, *m_document, 'T', -1);
     });
-    const auto list = [this, on](QAction *action, auto count) {
-        on(action, [this, action, count] {
+    const auto list = [this, on](QAction *action, char kind, auto count) {
+        on(action, [this, action, kind, count] {
             const STest *test = m_document->CurrentTestRecord();
-            openList(action, test ? count(*test) : 0);
+            openList(action, kind, test ? count(*test) : 0);
         });
     };
-    list(a.iWord, [](const STest &t) { return t.IWords.Count(); });
-    list(a.oWord, [](const STest &t) { return t.OWords.Count(); });
-    list(a.gWord, [](const STest &t) { return t.GWords.PlainCount(); });
-    list(a.funcG, [](const STest &t) { return t.GWords.CycleCount(); });
-    list(a.funcF, [](const STest &t) { return t.FFuncs.Count(); });
-    list(a.funcM, [](const STest &t) { return t.MFuncs.Count(); });
-    list(a.funcP, [](const STest &t) { return t.PFuncs.Count(); });
-    list(a.funcV, [](const STest &t) { return t.VFuncs.Count(); });
-    list(a.funcS, [](const STest &t) { return t.SFuncs.Count(); });
-    for (QAction *action :
-         {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.debugTct, a.debugCycle, a.editQor,
-          a.hexEdit, a.splitBytes, a.viewCnt, a.bodrin, a.remoteClient, a.remoteServer})
+    list(a.iWord, 'i', [](const STest &t) { return t.IWords.Count(); });
+    list(a.oWord, 'o', [](const STest &t) { return t.OWords.Count(); });
+    list(a.gWord, 'g', [](const STest &t) { return t.GWords.PlainCount(); });
+    list(a.funcG, 'G', [](const STest &t) { return t.GWords.CycleCount(); });
+    list(a.funcF, 'F', [](const STest &t) { return t.FFuncs.Count(); });
+    list(a.funcM, 'M', [](const STest &t) { return t.MFuncs.Count(); });
+    list(a.funcP, 'P', [](const STest &t) { return t.PFuncs.Count(); });
+    list(a.funcV, 'V', [](const STest &t) { return t.VFuncs.Count(); });
+    list(a.funcS, 'S', [](const STest &t) { return t.SFuncs.Count(); });
+    on(a.viewCnt, [this] {
+        lists::TfmCnt window(*m_document, isDosUnit.load(), this);
+        window.exec();
+    });
+    for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
+                            a.splitBytes, a.bodrin, a.remoteClient, a.remoteServer})
         later(action);
     connectWindowCommands();
     on(a.pusk, [this] { startRun(); });
@@ -126,33 +131,24 @@ void TBaseForm::connectCommands()
     connect(&info, &desk::InfoPanel::tabClicked, this, [this](int index) { selectTest(index); });
     connect(&info, &desk::InfoPanel::previousCycleRequested, this, [this] { stepDebugCycle(-1); });
     connect(&info, &desk::InfoPanel::nextCycleRequested, this, [this] { stepDebugCycle(1); });
-    connect(&info, &desk::InfoPanel::cycleDialogRequested, this,
-            [this] { notAvailable(QStringLiteral("Цикл отладки")); });
-    connect(&info, &desk::InfoPanel::testInfoRequested, this,
-            [this] { notAvailable(QStringLiteral("Список тестов")); });
+    connect(&info, &desk::InfoPanel::testInfoRequested, this, [this] { openTestInfo(); });
     connect(&info, &desk::InfoPanel::probeModeDialogRequested, this,
             [this] { notAvailable(QStringLiteral("Режим зонда")); });
 
     connect(m_diagram, &DiagramView::probeSwitchRequested, this, &TBaseForm::switchProbe);
     connect(m_diagram, &DiagramView::probeSelected, this, &TBaseForm::selectProbe);
-    connect(m_diagram, &DiagramView::listRequested, this, &TBaseForm::openListAt);
+    connect(m_diagram, &DiagramView::listRequested, this,
+            [this](char kind, int number) { openListAt(kind, number); });
     connect(m_diagram, &DiagramView::probeMenuRequested, this,
             [this] { notAvailable(QStringLiteral("Зонд")); });
-    connect(m_diagram, &DiagramView::debugMenuRequested, this,
-            [this] { notAvailable(QStringLiteral("Такты отладки")); });
-    connect(m_table, &TableView::listRequested, this, &TBaseForm::openListAt);
-    connect(m_table, &TableView::activeCycleRequested, this, [this](int cycle) {
-        m_document->SetActiveCycle(cycle);
-        m_document->UpdateStatus("debugcycle");
-        refillShownView();
-    });
-    connect(m_table, &TableView::debugValueEditRequested, this,
-            [this] { notAvailable(QStringLiteral("Отладочное значение")); });
+    connect(m_table, &TableView::listRequested, this,
+            [this](char kind, int number) { openListAt(kind, number); });
+    connectDebugCommands();
     connect(m_table, &TableView::addressMarkAdvanced, this,
             [this] { m_table->viewport()->update(); });
 }
 
-void TBaseForm::openList(QAction *command, int count)
+void TBaseForm::openList(QAction *command, char kind, int count)
 {
     if (!singleTest()) {
         Mesbo().Show(Msg(37), MbError, kProductName);
@@ -162,42 +158,47 @@ void TBaseForm::openList(QAction *command, int count)
         Mesbo().Show(Msg(38), MbError, kProductName);
         return;
     }
-    notAvailable(Caption(command));
+    openListAt(kind, -1, command);
 }
 
-void TBaseForm::openListAt(char kind, int number)
+void TBaseForm::openTestInfo()
 {
-    m_lastListNumber = number;
-    const desk::MainActions &a = m_actions;
-    QAction *command = nullptr;
-    switch (kind) {
-    case 'i':
-        command = a.iWord;
-        break;
-    case 'o':
-    case 'O':
-        command = a.oWord;
-        break;
-    case 'g':
-        command = a.gWord;
-        break;
-    case 'G':
-        command = a.funcG;
-        break;
-    case 'F':
-        command = a.funcF;
-        break;
-    case 'M':
-        command = a.funcM;
-        break;
-    case 'P':
-        command = a.funcP;
-        break;
-    case 'S':
-        command = a.funcS;
-        break;
-    default:
+    if (!fileOpen())
         return;
+    const int current = m_document->CurrentTest;
+    lists::TfmTestInfo window(*m_document, current, this);
+    if (window.exec() != QDialog::Accepted)
+        return;
+    const int chosen = window.chosen();
+    selectTest(chosen == lists::TfmTestInfo::kAllTests ? kAllTests : chosen);
+}
+
+void TBaseForm::openListAt(char kind, int number, QAction *command)
+{
+    if (lists::OpenList(this, *m_document, kind, number))
+        return;
+    // The function windows come with their own lists.
+    const desk::MainActions &a = m_actions;
+    if (command == nullptr) {
+        switch (kind) {
+        case 'F':
+            command = a.funcF;
+            break;
+        case 'M':
+            command = a.funcM;
+            break;
+        case 'P':
+            command = a.funcP;
+            break;
+        case 'S':
+            command = a.funcS;
+            break;
+        case 'V':
+            command = a.funcV;
+            break;
+        default:
+            return;
+        }
     }
     notAvailable(Caption(command));
 }
@@ -314,12 +315,11 @@ bool TBaseForm::eventFilter(QObject *watched, QEvent *event)
 
 bool TBaseForm::handleKey(QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers chords = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-    if (event->modifiers() & chords)
-        return false;
     const bool runEnabled = m_runBar->pusk()->isEnabled();
     if (event->type() == QEvent::KeyRelease) {
-        if (event->isAutoRepeat() || !runEnabled)
+        if (event->isAutoRepeat())
+            return false;
+        if (!m_plainPresses.Released(*event) || desk::ChordHeld(*event) || !runEnabled)
             return false;
         if (desk::IsF5(*event)) {
             startRun();
@@ -358,6 +358,8 @@ bool TBaseForm::handleKey(QKeyEvent *event)
             return false;
         }
     }
+    if (!m_plainPresses.Pressed(*event))
+        return false;
     const QString text = event->text();
     if (text.size() != 1)
         return false;

@@ -52,6 +52,7 @@ void TBaseForm::selectTest(int index)
             return;
         }
         doc.CurrentTest = -1;
+        hideViews();
         updateState();
         m_info->pressTab(kAllTests);
         doc.UpdateStatus("numerr");
@@ -96,6 +97,20 @@ void TBaseForm::refillShownView()
         doc.FillTableView();
         m_table->refresh();
     }
+    refreshViews();
+}
+
+void TBaseForm::hideViews()
+{
+    // Neither view belongs to all tests: both go, emptied, and the next
+    // test chosen brings back the one last used.
+    m_shown = View::None;
+    m_actions.diagramm->setChecked(false);
+    m_actions.table->setChecked(false);
+    m_diagram->hide();
+    m_table->hide();
+    m_document->FillDiagramView();
+    m_document->FillTableView();
     refreshViews();
 }
 
@@ -198,17 +213,15 @@ void TBaseForm::stepDebugCycle(int delta)
     if (!test || test->Cycles <= 0)
         return;
     const int cycles = test->Cycles;
-    const int next = ((m_document->GetActiveCycle() + delta) % cycles + cycles) % cycles;
-    m_document->SetActiveCycle(next);
-    m_document->UpdateStatus("debugcycle");
-    refillShownView();
+    setDebugCycle(((m_document->GetActiveCycle() + delta) % cycles + cycles) % cycles);
 }
 
 void TBaseForm::onFileOpened()
 {
     m_info->showTabs(m_document->Doc.NTest);
+    // A file without a number base (SYS 0) ticks neither command.
     m_actions.sys8->setChecked(m_document->Doc.Sys == 8);
-    m_actions.sys16->setChecked(m_document->Doc.Sys != 8);
+    m_actions.sys16->setChecked(m_document->Doc.Sys == 16);
     fillInformation();
 }
 
@@ -299,7 +312,7 @@ void TBaseForm::fillInformation()
     }
     const QString contacts = Text(doc.Cnt.FileName);
     m_info->setContactFile(contacts.isEmpty() ? unknown : QFileInfo(contacts).fileName(), contacts);
-    m_info->setNumberSystem(doc.Doc.Sys == 8 ? QStringLiteral("8") : QStringLiteral("16"));
+    m_info->setNumberSystem(QString::number(doc.Doc.Sys));
     if (const STest *test = doc.Test(doc.CurrentTest)) {
         m_info->setCycles(QString::number(test->Cycles));
         m_info->setStartTact(QString::number(test->StartTact));

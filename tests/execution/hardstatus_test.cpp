@@ -1,6 +1,7 @@
 #include "execution/hardstatus.h"
 #include "execution/testerport.h"
 #include "infra/unitcodes.h"
+#include "support/waituntil.h"
 #include "unitfixture.h"
 
 #include <QProcess>
@@ -166,8 +167,11 @@ TEST(HardStatus, LockPurgesAnswersNobodyTook)
     TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
     const SComPort port = m.tester.Port();
     ASSERT_EQ(port->Handshake(), PortOk);
+    const auto framesBefore = m.u.port->LinkStatistics().frames;
     ASSERT_EQ(port->SendCode(BUILD_INFO), PortOk);
-    std::this_thread::sleep_for(milliseconds(50)); // the answer is queued
+    ASSERT_TRUE(testing::WaitUntil([&] {
+        return m.u.port->LinkStatistics().frames > framesBefore;
+    })) << "the answer is queued";
     ASSERT_TRUE(status.Lock(100));
     EXPECT_EQ(port->WaitData(BUILD_INFO, 50), PortTimeout);
     status.Unlock();

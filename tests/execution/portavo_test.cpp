@@ -1,6 +1,7 @@
 #include "execution/testerport.h"
 #include "infra/encoding.h"
 #include "infra/unitcodes.h"
+#include "support/waituntil.h"
 #include "unitfixture.h"
 
 #include <chrono>
@@ -164,10 +165,9 @@ TEST_P(PortOverLink, ALateAnswerIsNeverTakenForALaterRequest)
     EXPECT_EQ(u.port->WaitData(BUILD_INFO, kPortDefaultTimeout), PortTimeout);
     ASSERT_EQ(u.port->SendCode(BUILD_INFO), PortOk);
     EXPECT_EQ(u.port->WaitData(BUILD_INFO, kPortDefaultTimeout), PortOk);
-    // The first answer arrives now; it belongs to a request given up on.
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    // The first answer arrives later; it belongs to a request given up on.
+    ASSERT_TRUE(testing::WaitUntil([&] { return u.port->LinkStatistics().staleAnswers >= 1; }));
     EXPECT_EQ(u.port->WaitData(BUILD_INFO, 100), PortTimeout);
-    EXPECT_GE(u.port->LinkStatistics().staleAnswers, 1u);
 }
 
 TEST_P(PortOverLink, ADroppedConnectionAsksForReconnectionAndConnectSucceeds)
@@ -212,11 +212,79 @@ TEST_P(PortOverLink, ShowErrorsDecidesWhetherThePortShowsAFailure)
     EXPECT_EQ(shown[0].text, u.port->GetError());
     EXPECT_EQ(shown[0].flags, MbError);
 
-    u.port->ShowError(std::nullopt); // the pending error, on request
+    u.port->ShowError(std::nullopt); // shown once already: not again, and cleared
+    EXPECT_EQ(messages.Shown().size(), 1u);
+    EXPECT_TRUE(u.port->GetError().empty());
+
+    u.port->SetShowErrors(0);
+    ASSERT_EQ(u.port->SendCode(QORV_CNTID), PortOk);
+    EXPECT_EQ(u.port->WaitData(QORV_CNTID, kPortDefaultTimeout), PortTimeout);
+    u.port->ShowError(std::nullopt); // a quiet failure, on request
+    u.port->ShowError(std::nullopt);
     EXPECT_EQ(messages.Shown().size(), 2u);
+    EXPECT_TRUE(u.port->GetError().empty());
+}
+
+TEST_P(PortOverLink, ThePendingErrorDescribesTheLastExchangeOnly)
+{
+    auto u = Make("[Faults]\nSilent=QORV_CNTID\nTimes=0\n", 100);
+    ASSERT_EQ(u.port->Handshake(), PortOk);
+    const auto fail = [&] {
+        u.port->SendCode(QORV_CNTID);
+        return u.port->WaitData(QORV_CNTID, kPortDefaultTimeout);
+    };
+    ASSERT_EQ(fail(), PortTimeout);
+    ASSERT_FALSE(u.port->GetError().empty());
+    EXPECT_EQ(u.port->Handshake(), PortOk);
+    EXPECT_TRUE(u.port->GetError().empty()) << "a successful exchange clears it";
+
+    ASSERT_EQ(fail(), PortTimeout);
+    u.port->Purge();
+    EXPECT_TRUE(u.port->GetError().empty()) << "a purge clears it";
+
+    // A text the caller records is the caller's failure, not an exchange's.
+    u.port->SetError("Данные, полученные от блока диагностики, повреждены");
+    EXPECT_EQ(u.port->Handshake(), PortOk);
+    u.port->Purge();
+    EXPECT_EQ(u.port->GetError(), "Данные, полученные от блока диагностики, повреждены");
     u.port->SetError(std::nullopt);
-    u.port->ShowError(std::nullopt); // nothing pending: nothing shown
-    EXPECT_EQ(messages.Shown().size(), 2u);
+
+    // A background exchange neither leaves an error nor clears one.
+    {
+        const PortVoiceScope background(*u.port, PortVoice::Background);
+        EXPECT_EQ(fail(), PortTimeout);
+    }
+    EXPECT_TRUE(u.port->GetError().empty());
+    ASSERT_EQ(fail(), PortTimeout);
+    {
+        const PortVoiceScope background(*u.port, PortVoice::Background);
+        EXPECT_EQ(u.port->Handshake(), PortOk);
+    }
+    EXPECT_FALSE(u.port->GetError().empty());
+}
+
+TEST_P(PortOverLink, EachThreadHasItsOwnVoice)
+{
+    RecordedMessages messages;
+    auto u = Make("[Faults]\nSilent=QORV_CNTID\nTimes=0\n", 100);
+    ASSERT_EQ(u.port->Handshake(), PortOk);
+    u.port->SetShowErrors(1);
+    // Another thread goes quiet and back while this one stays loud: no
+    // interleaving of theirs can silence this thread.
+    std::thread other([&] {
+        EXPECT_EQ(u.port->GetShowErrors(), 1) << "a thread starts loud";
+        const PortVoiceScope quiet(*u.port, PortVoice::Quiet);
+        EXPECT_EQ(u.port->GetShowErrors(), 0);
+        u.port->SendCode(QORV_CNTID);
+        EXPECT_EQ(u.port->WaitData(QORV_CNTID, kPortDefaultTimeout), PortTimeout);
+        EXPECT_EQ(u.port->GetShowErrors(), 0);
+    });
+    EXPECT_EQ(u.port->GetShowErrors(), 1);
+    other.join();
+    EXPECT_TRUE(messages.Shown().empty());
+    u.port->SendCode(QORV_CNTID);
+    EXPECT_EQ(u.port->WaitData(QORV_CNTID, kPortDefaultTimeout), PortTimeout);
+    EXPECT_EQ(messages.Shown().size(), 1u);
 }
 
 TEST_P(PortOverLink, TheUnitsCurrentAlarmReachesTheNotificationCallback)

@@ -123,6 +123,7 @@ public:
     void Acknowledge() override { ++acknowledged; }
     void SendCheckResult(int, const std::string &) override {}
     int CheckBenchLink(std::string &) override { return 0; }
+    bool Connected() const override { return connected; }
 
     void Play(const Message &message)
     {
@@ -137,6 +138,7 @@ public:
     std::vector<bool> busy;
     std::vector<std::string> sent;
     std::atomic<int> acknowledged{0};
+    std::atomic<bool> connected{true};
 };
 
 RemoteRunLink::Message Status(const std::string &text)
@@ -157,19 +159,41 @@ RemoteRunLink::Message Plain(const std::string &text)
     return message;
 }
 
-TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
+// A run the bench performs, followed over the scripted remote link; the
+// run thread starts at once.
+struct RemoteRun
 {
+    explicit RemoteRun(PuskConfig config)
+    {
+        config.local = false;
+        thread = std::make_unique<TthPusk>(unit.port, host, config, &remote);
+        thread->Start([this] { done.set_value(); });
+    }
+    // Whether the thread ended by itself within a generous limit.
+    bool Ended()
+    {
+        if (done.get_future().wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+            return false;
+        thread->Join();
+        return true;
+    }
+
     RecordedMessages messages;
-    UnitUnderTest unit(Transport::InProcess);
+    UnitUnderTest unit{Transport::InProcess};
     RecordingHost host;
     ScriptedRemote remote;
+    std::promise<void> done;
+    std::unique_ptr<TthPusk> thread; // last: closed and joined first
+};
+
+TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
+{
     PuskConfig config;
-    config.local = false;
     config.continuous = true;
     config.resultPerPass = true;
-    TthPusk thread(unit.port, host, config, &remote);
-    std::promise<void> done;
-    thread.Start([&done] { done.set_value(); });
+    RemoteRun run(config);
+    ScriptedRemote &remote = run.remote;
+    RecordingHost &host = run.host;
     remote.Play(Status("выполнение теста №2"));
     remote.Play(Status("обработка результатов"));
     RemoteRunLink::Message result;
@@ -178,8 +202,7 @@ TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
     result.data = {1, 2, 3};
     remote.Play(result);
     remote.Play(Plain("завершен Нет связи с блоком"));
-    ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    thread.Join();
+    ASSERT_TRUE(run.Ended());
     EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(), "выполнение теста №2"),
               host.statuses.end());
     EXPECT_EQ(host.passes, 1);
@@ -187,9 +210,23 @@ TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
     EXPECT_EQ(host.decoded[0].first, 12);
     EXPECT_EQ(host.mark, kRunFailedMark);
     EXPECT_GE(remote.acknowledged, 3);
-    ASSERT_FALSE(messages.Shown().empty());
-    EXPECT_EQ(messages.Shown().back().text, "Нет связи с блоком");
+    ASSERT_FALSE(run.messages.Shown().empty());
+    EXPECT_EQ(run.messages.Shown().back().text, "Нет связи с блоком");
     EXPECT_FALSE(static_cast<bool>(remote.handler)); // removed at the end
+}
+
+TEST(RunThread, ARemoteRunEndsWhenTheLinkToTheBenchBreaks)
+{
+    PuskConfig config;
+    config.linkCheckMs = 20;
+    RemoteRun run(config);
+    run.remote.Play(Status("выполнение теста №1"));
+    run.remote.connected = false; // the bench never sends its last word
+    ASSERT_TRUE(run.Ended());
+    EXPECT_EQ(run.host.mark, kRunFailedMark);
+    ASSERT_FALSE(run.messages.Shown().empty());
+    EXPECT_EQ(run.messages.Shown().back().text, "Связь с удаленным стендом прервана");
+    EXPECT_FALSE(static_cast<bool>(run.remote.handler));
 }
 
 TEST(RunCalibration, PeriodsGiveKAndBAndAMissingMeasurementKeepsThem)

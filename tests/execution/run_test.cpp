@@ -6,13 +6,20 @@
 #include "execution/contactid.h"
 #include "execution/currentcheck.h"
 #include "execution/hardstatus.h"
+#include "execution/runcalibration.h"
 #include "execution/rundriver.h"
 #include "execution/testerport.h"
 #include "execution/unattendedrunview.h"
+#include "infra/unitcodes.h"
 #include "model/settings.h"
+#include "model/tablecontent.h"
+#include "sim/program.h"
+#include "sim/unitstate.h"
 #include "unitfixture.h"
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -53,6 +60,7 @@ public:
         }
         settings.SetOption(TSettings::OptCurrentControl, 0);
         settings.SetOption(TSettings::OptRunEndMessage, 1);
+        timing.cancelWaitMs = 3000;
     }
     ~RunBench() { fs::remove_all(dir); }
 
@@ -61,7 +69,9 @@ public:
         RunDriver::Environment env;
         env.tester = &tester;
         env.settings = &settings;
-        env.timing.cancelWaitMs = 3000;
+        env.timing = timing;
+        env.monitor = monitor;
+        env.calibration = calibration;
         env.passLimit = passLimit;
         ownView = std::make_unique<UnattendedRunView>(
             d.doc, options, [this](const std::string &line) { lines.push_back(line); });
@@ -89,6 +99,9 @@ public:
     std::unique_ptr<UnitSimProcess> process;
     TCP tester;
     TSettings settings;
+    PuskConfig timing;
+    TthHardStatus *monitor = nullptr;
+    RunCalibration *calibration = nullptr;
     std::unique_ptr<UnattendedRunView> ownView;
     UnattendedRunView *view = nullptr;
     std::vector<std::string> lines;
@@ -132,6 +145,97 @@ TEST(RunDriver, AStuckContactFailsTheTestAndTheTestThatCallsIt)
     EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
 }
 
+// The column of the first tact of kind `kind` that uses word `id`.
+int ColumnOf(const STest &test, char kind, char id)
+{
+    for (std::size_t t = 0; t < test.Tacts.D1.size(); ++t)
+        if (test.Tacts.D1[t] == kind && test.Tacts.D2[t] == id)
+            return kDiagramFirstTactCol + static_cast<int>(t);
+    return -1;
+}
+
+TEST(RunDriver, AStuckContactMarksItsOutputWordsWrongInTheDiagram)
+{
+    RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 0;
+    ASSERT_EQ(bench.Run().kind, RunVerdict::Errors);
+    const STest &test = *doc.Test(0);
+    // o1 and o3 lie on the bus of the stuck contact, O2 does not.
+    EXPECT_EQ(test.OWords.Result(1), 1);
+    EXPECT_EQ(test.OWords.Result(2), 0);
+    EXPECT_EQ(test.OWords.Result(3), 1);
+    doc.FillDiagramView();
+    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'o', '1')), TactState::OutputWrong);
+    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'O', '2')), TactState::OutputCorrect);
+    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'o', '3')), TactState::OutputWrong);
+
+    // The golden board makes them right again.
+    RunBench good("[Board]\nTactTime=0\n");
+    good.d.doc.CurrentTest = 0;
+    ASSERT_EQ(good.Run().kind, RunVerdict::Passed);
+    good.d.doc.FillDiagramView();
+    EXPECT_EQ(TactStateAt(good.d.doc.DiagramView, ColumnOf(test, 'o', '1')),
+              TactState::OutputCorrect);
+}
+
+// The word test in debug mode on its second cycle.
+TQuorvik &DebuggingCycleTwo(RunBench &bench)
+{
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 0;
+    doc.SetDebugMode(true);
+    doc.SetActiveCycle(1);
+    return doc;
+}
+
+TEST(RunDriver, ADebugRunStoppedEarlyShowsTheWordsItDidNotReadAsNotRead)
+{
+    RunBench bench("[Board]\nTactTime=50000\n");
+    TQuorvik &doc = DebuggingCycleTwo(bench);
+    UnattendedRunView::Options options;
+    options.escapeOnStatus = "выполнение теста";
+    ASSERT_EQ(bench.Run(options).kind, RunVerdict::Interrupted);
+    const STest &test = *doc.Test(0);
+    const int o1 = ColumnOf(test, 'o', '1');
+    ASSERT_LT(test.RunCounter2, o1 - kDiagramFirstTactCol) << "stopped before the first o tact";
+    EXPECT_EQ(test.OWords.Result(1), 2) << "not checked";
+    doc.FillDiagramView();
+    EXPECT_EQ(TactStateAt(doc.DiagramView, o1), TactState::OutputUnchecked);
+    doc.FillTableView();
+    int unread = 0;
+    for (int row = 1; row < doc.TableView.RowCount(); ++row) {
+        if (doc.TableView.Cell(ColCycle, row) != "2" ||
+            doc.TableView.Cell(ColOutputName, row).empty())
+            continue;
+        EXPECT_EQ(doc.TableView.Cell(ColOutputData, row), "- - -") << "row " << row;
+        ++unread;
+    }
+    EXPECT_GT(unread, 0);
+}
+
+TEST(RunDriver, DebugModeSendsAConstantWordsValueOfTheDebuggedCycle)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    TQuorvik &doc = DebuggingCycleTwo(bench);
+    STest &test = *doc.Test(0);
+    ASSERT_TRUE(test.IWords.Find(2)->IsConstant());
+    ASSERT_EQ(test.Tacts.D1[6], 'i');
+    test.Tacts.D2[6] = '2'; // the constant word in the word test's tact 7
+    // The debug value of the second cycle, as the operator sets it.
+    ASSERT_TRUE(test.IWords.SetValueAt(2, 1, 9, ValueSet::Run));
+    ASSERT_EQ(bench.Run().kind, RunVerdict::Passed);
+    std::vector<std::uint16_t> sent;
+    bench.unit->Inspect([&](sim::SimulatedUnit &unit) {
+        const auto &program = unit.State().lastProgram;
+        ASSERT_TRUE(program);
+        for (const auto &word : program->tests.at(0).inputs)
+            if (word.id == 2)
+                sent = word.values;
+    });
+    EXPECT_EQ(sent, std::vector<std::uint16_t>{9});
+}
+
 TEST(RunDriver, AllTestsNameTheFailedOnes)
 {
     RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
@@ -161,6 +265,53 @@ TEST(RunDriver, TheFunctionTestShowsItsProgressAndFetchesItsData)
     });
     EXPECT_NE(memory, bench.lines.end());
     EXPECT_TRUE(fs::exists(bench.dir / "ram_dump.dat"));
+}
+
+// Cuts the memory test down to the tacts of one of its functions.
+void OnlyTacts(STest &test, const std::string &d1, const std::string &d2)
+{
+    test.Tacts.D1 = d1;
+    test.Tacts.D2 = d2;
+    for (int line = 0; line < test.Tacts.Count(); ++line) {
+        TLine levels = *test.Tacts.GetLine(line);
+        levels.Levels = levels.Levels.substr(0, d1.size());
+        test.Tacts.SetLine(line, levels);
+    }
+}
+
+TEST(RunDriver, AFailedProgrammingFunctionFailsTheTestWithoutAWrongWord)
+{
+    RunBench bench("[Board]\nTactTime=0\nProgrammingFails=1\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 1;
+    STest &test = *doc.Test(1);
+    OnlyTacts(test, "-PW-", "0100");
+    const RunVerdict verdict = bench.Run(); // the unit's question answered "go on"
+    EXPECT_EQ(verdict.kind, RunVerdict::Errors);
+    EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
+    EXPECT_EQ(bench.view->DecodedTests(), (std::vector<std::pair<int, bool>>{{1, true}}))
+        << "the tab turns red";
+    EXPECT_TRUE(test.PFuncs.ByNumber(1)->Error);
+    for (const SWord &word : test.OWords.Words())
+        EXPECT_EQ(word.Data, word.Run) << "o" << word.Id;
+    EXPECT_EQ(doc.ErrorCounts[1], 1);
+}
+
+TEST(RunDriver, AGoldenBoardPassesATestOfOnlyAComparingFFunctionRunAfterRun)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    TQuorvik &doc = bench.d.doc;
+    doc.CurrentTest = 1;
+    // The memory test cut down to its F3, which compares the ROM with rom.dat.
+    STest &test = *doc.Test(1);
+    ASSERT_EQ(test.FFuncs.ByNumber(3)->Type, DirCompareFile);
+    OnlyTacts(test, "-FC-", "0300");
+    for (int run = 1; run <= 2; ++run) {
+        const RunVerdict verdict = bench.Run();
+        EXPECT_EQ(verdict.kind, RunVerdict::Passed) << "run " << run << ": " << verdict.text;
+        EXPECT_EQ(doc.ErrorCounts[1], 0) << "run " << run;
+        EXPECT_FALSE(test.FFuncs.ByNumber(3)->Error);
+    }
 }
 
 TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
@@ -320,6 +471,209 @@ TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(driver.Verdict().kind, RunVerdict::NotRun);
     EXPECT_FALSE(bench.Shown().empty());
+}
+
+// A failure that did not stop an earlier exchange must not void the run that
+// follows: the port's pending error belongs to the exchange that left it.
+TEST(RunDriver, ASilentCalibrationReadWarnsOnceAndTheRunsStillPass)
+{
+    RunBench bench(
+        "[Unit]\nType=msdos\n[Board]\nTactTime=0\n[Faults]\nSilent=QORV_CALIBR\nTimes=0\n");
+    double k = 1.5;
+    double b = 0.2723;
+    RunCalibration calibration(k, b, bench.dir / "quorvik.clb");
+    bench.calibration = &calibration;
+    bench.d.doc.SetWaitCalibration(&calibration);
+    bench.d.doc.CurrentTest = 0;
+    for (int run = 1; run <= 2; ++run)
+        EXPECT_EQ(bench.Run().kind, RunVerdict::Passed) << "run " << run;
+    bench.d.doc.SetWaitCalibration(nullptr);
+    EXPECT_EQ(calibration.HeldState(), RunCalibration::Warned);
+    const auto shown = bench.messages.Shown();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].flags, MbWarning);
+    EXPECT_EQ(shown[0].text.rfind("Не удалось получить из БД время выполнения операции I/O", 0),
+              0u);
+    EXPECT_EQ(shown[1].text, "Тест завершен успешно");
+    EXPECT_EQ(shown[2].text, "Тест завершен успешно");
+}
+
+// A status poll whose build-information answer came too late leaves the
+// picture "connected"; nothing of it may reach the next run.
+TEST(RunDriver, ARunAfterAStatusPollWithALateAnswerPasses)
+{
+    RunBench bench("[Board]\nTactTime=0\n[Faults]\nDelay=BUILD_INFO:700\nTimes=1\n");
+    HardStatusTiming fast;
+    fast.checkPause = std::chrono::milliseconds(1);
+    TthHardStatus monitor(bench.tester, nullptr, (bench.dir / "lock").string(), fast);
+    monitor.Start();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (monitor.Status() != 1 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(monitor.Status(), 1) << "the first poll shows the unit connected";
+    EXPECT_TRUE(bench.Shown().empty()) << "a poll shows no message";
+
+    bench.monitor = &monitor;
+    bench.d.doc.CurrentTest = 0;
+    EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
+    EXPECT_EQ(bench.Shown(), std::vector<std::string>{"Тест завершен успешно"});
+}
+
+TEST(RunDriver, AWarningOfTheResetBeforeTheRunDoesNotFailTheRun)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    // A warning the unit gives with its reset: shown, but the run goes on.
+    bench.unit->Commands().Set(QORV_RESET, [](sim::Session &session, const sim::Request &request) {
+        session.Warn(request, 2, "Напряжение питания на границе допуска");
+    });
+    bench.d.doc.CurrentTest = 0;
+    EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
+    EXPECT_EQ(bench.Shown(), (std::vector<std::string>{"Напряжение питания на границе допуска",
+                                                       "Тест завершен успешно"}));
+}
+
+// Before a run a broken link is made again; a unit of type 0 is restarted
+// on the way, a type-1 unit is not.
+TEST(RunDriver, ReconnectingBeforeARunRebootsAnArmUnitOnly)
+{
+    for (const bool arm : {true, false}) {
+        RunBench bench(std::string("[Unit]\nType=") + (arm ? "arm" : "msdos") +
+                       "\n[Board]\nTactTime=0\n[Faults]\nDropAfterBlocks=2\nTimes=1\n");
+        ASSERT_TRUE(bench.tester.Connect(true, false));
+        ASSERT_EQ(isDosUnit.load(), !arm);
+        const SComPort port = bench.tester.Port();
+        port->SetShowErrors(0);
+        const std::vector<std::uint8_t> bytes(4 * Portavo::kDefaultBlockSize, 0x5A);
+        ASSERT_EQ(port->SendFile(bytes, "a.bin", {}), PortLinkLost);
+        ASSERT_EQ(port->NeedsReconnect(1), 1);
+        port->SetShowErrors(1);
+
+        bench.d.doc.CurrentTest = 0;
+        EXPECT_EQ(bench.Run().kind, RunVerdict::Passed) << (arm ? "arm" : "msdos");
+        int restarts = -1;
+        bench.unit->Inspect([&](sim::SimulatedUnit &unit) { restarts = unit.State().restarts; });
+        EXPECT_EQ(restarts, arm ? 1 : 0) << (arm ? "arm" : "msdos");
+    }
+    isDosUnit = true;
+}
+
+// A unit that stops mid-run (it acknowledges the program and then never
+// speaks again) on a board slow enough that the whole run would take hours.
+constexpr std::string_view kHungUnit = "[Board]\nTactTime=10000000\n[Faults]\nHang=QORV_DATA\n";
+
+TEST(RunDriver, AUnitThatHangsMidRunEndsTheRunWhenItLeavesAQuestionUnanswered)
+{
+    RunBench bench{std::string(kHungUnit)};
+    bench.d.doc.CurrentTest = 0;
+    bench.timing.aliveCheckMs = 300;
+    const auto started = std::chrono::steady_clock::now();
+    const RunVerdict verdict = bench.Run();
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(verdict.kind, RunVerdict::Failed);
+    EXPECT_EQ(bench.Shown(), std::vector<std::string>{
+                                 "Блок диагностики перестал отвечать во время выполнения теста"});
+    // Silence, then the question and its time-out (1 s): far from a run's length.
+    EXPECT_LT(took, std::chrono::seconds(15));
+}
+
+TEST(RunDriver, EscEndsARunOnAHungUnitAfterTheCancelWait)
+{
+    RunBench bench{std::string(kHungUnit)};
+    bench.d.doc.CurrentTest = 0;
+    bench.timing.aliveCheckMs = 600000; // only Esc can end this run
+    bench.timing.cancelWaitMs = 2000;
+    UnattendedRunView::Options options;
+    options.escapeOnStatus = "выполнение теста";
+    const auto started = std::chrono::steady_clock::now();
+    const RunVerdict verdict = bench.Run(options);
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(verdict.kind, RunVerdict::Failed);
+    EXPECT_EQ(bench.Shown(),
+              std::vector<std::string>{"Блок диагностики не ответил на команду остановки теста"});
+    EXPECT_GE(took, std::chrono::seconds(2)) << "the unit had its cancel wait";
+    EXPECT_LT(took, std::chrono::seconds(15));
+}
+
+// The unattended window with an operator who presses Esc when the unit asks
+// a question and takes `holdMs` to answer it. The question is asked on the
+// port's reader thread: while it is open a notification is in flight.
+class SlowOperatorView final : public RunView
+{
+public:
+    explicit SlowOperatorView(UnattendedRunView &inner)
+        : m_inner(inner)
+    {}
+
+    void Exec(RunSession &session) override { m_inner.Exec(session); }
+    void ShowWorkPage(bool continuous) override { m_inner.ShowWorkPage(continuous); }
+    void ShowStopPanel(bool visible) override { m_inner.ShowStopPanel(visible); }
+    void ShowCloseButton(bool visible) override { m_inner.ShowCloseButton(visible); }
+    void CloseWindow() override { m_inner.CloseWindow(); }
+    void CloseAfter(int ms) override { m_inner.CloseAfter(ms); }
+    void Post(std::function<void()> task) override { m_inner.Post(std::move(task)); }
+    void RunOnWindowThread(const std::function<void()> &task) override
+    {
+        m_inner.RunOnWindowThread(task);
+    }
+    void ShowStatus(const std::string &text) override { m_inner.ShowStatus(text); }
+    void ShowActivity(int picture) override { m_inner.ShowActivity(picture); }
+    void ShowPassCounter(int passes) override { m_inner.ShowPassCounter(passes); }
+    void ShowProgress(std::optional<int> percent) override { m_inner.ShowProgress(percent); }
+    void ShowMFunctionProgress(const MFunctionProgress &progress) override
+    {
+        m_inner.ShowMFunctionProgress(progress);
+    }
+    int AskQuestion(int kind, std::span<const std::uint8_t> record) override
+    {
+        ++asked;
+        m_inner.PressEscape();
+        std::this_thread::sleep_for(std::chrono::milliseconds(holdMs.load()));
+        if (!inRun)
+            ++late; // the run this question belongs to has ended
+        return m_inner.AskQuestion(kind, record);
+    }
+    void ShowResults(int stage) override { m_inner.ShowResults(stage); }
+    void TestDecoded(int testIndex, bool hasErrors) override
+    {
+        m_inner.TestDecoded(testIndex, hasErrors);
+    }
+
+    std::atomic<int> holdMs{0};
+    std::atomic<bool> inRun{false};
+    std::atomic<int> asked{0};
+    std::atomic<int> late{0};
+
+private:
+    UnattendedRunView &m_inner;
+};
+
+// Runs ended while the unit's question is still with the operator: the
+// cancel wait is over long before the answer, so the run thread ends with a
+// notification in flight. Nothing of it may outlive its run.
+TEST(RunDriver, RunsEndedWhileAQuestionIsInFlightLeaveNoCallbackBehind)
+{
+    RunBench bench{"[Board]\nTactTime=0\nMemoryFault=300\n"};
+    bench.d.doc.CurrentTest = 1;
+    UnattendedRunView inner(bench.d.doc, {});
+    SlowOperatorView view(inner);
+    TCP &tester = bench.tester;
+    RunDriver::Environment env;
+    env.tester = &tester;
+    env.settings = &bench.settings;
+    env.view = &view;
+    env.timing.cancelWaitMs = 5;
+    constexpr int kRuns = 12;
+    for (int run = 0; run < kRuns; ++run) {
+        // Some answers come before the run's own clean-up is over, some after.
+        view.holdMs = (run % 4) * 100;
+        view.inRun = true;
+        RunDriver driver(bench.d.doc, env);
+        driver.StartRun();
+        view.inRun = false;
+        EXPECT_NE(driver.Verdict().kind, RunVerdict::Passed);
+    }
+    EXPECT_GE(view.asked, kRuns) << "every run was ended with its question in flight";
+    EXPECT_EQ(view.late, 0);
 }
 
 TEST(CurrentControl, TheCheckNamesTheSupplyOverItsLimitOrSaysAllIsWell)

@@ -371,7 +371,9 @@ TEST_F(ContainerRefusals, TheContactFileMustBePresentAndIntact)
     EXPECT_FALSE(LoadContainer(missing, plan));
     ASSERT_EQ(missing.ui.Logs().size(), 1u);
     EXPECT_EQ(missing.ui.Logs()[0].path, dir.File("MISSING.CNT"));
-    EXPECT_EQ(missing.ui.LogLines(), std::vector<std::string>{kNoAccessLine});
+    EXPECT_EQ(missing.ui.LogLines(),
+              std::vector<std::string>{
+                  "Файл контактов \"MISSING.CNT\" отсутствует или к нему нет доступа"});
     EXPECT_EQ(missing.doc.NTest, 0);
 
     std::string cnt = ReadBytes(dir.File("BOARD.CNT"));
@@ -380,14 +382,17 @@ TEST_F(ContainerRefusals, TheContactFileMustBePresentAndIntact)
     plan.general = GeneralText(2, "BAD.CNT");
     Container damaged;
     EXPECT_FALSE(LoadContainer(damaged, plan));
-    EXPECT_EQ(damaged.ui.LogLines(), std::vector<std::string>{kDigestLine});
+    EXPECT_EQ(damaged.ui.LogLines(),
+              std::vector<std::string>{
+                  "Файл контактов \"BAD.CNT\" поврежден (не совпадает контрольная сумма)"});
     EXPECT_EQ(damaged.ui.Logs()[0].path, dir.File("BAD.CNT"));
 
     WriteBytes(dir.File("NOTCNT.CNT"), std::string(100, 'x'));
     plan.general = GeneralText(2, "NOTCNT.CNT");
     Container foreign;
     EXPECT_FALSE(LoadContainer(foreign, plan));
-    EXPECT_EQ(foreign.ui.LogLines(), std::vector<std::string>{Msg(20)});
+    EXPECT_EQ(foreign.ui.LogLines(),
+              std::vector<std::string>{"Файл \"NOTCNT.CNT\" не является файлом контактов"});
 }
 
 TEST_F(ContainerRefusals, AContactFileNamedWithAFolderIsLookedUpBesideTheTestFile)

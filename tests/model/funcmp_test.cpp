@@ -5,6 +5,7 @@
 #include "model/prog.h"
 #include "model/records.h"
 #include "model/sectionvalues.h"
+#include "model/testfileui.h"
 #include "model/testfunctions.h"
 #include "model/testsections.h"
 
@@ -229,19 +230,24 @@ TEST(AddressRange, TwoPartSplitPutsTheLowWordsWidthInTheLowPart)
     EXPECT_EQ(MaxAddressOfBits(64), UINT64_MAX);
 }
 
-TEST(TestSections, AMalformedFunctionSectionFailsTheLoadNamingTheTest)
+TEST(TestSections, AMalformedFunctionSectionIsLoggedNamingTheTestAndKeepsTheTest)
 {
     STest test;
     TestReadContext context;
     context.testIndex = 2;
-    try {
-        ReadTestSections(IniOf("[MAIN]\r\nNAME=t\r\n[MFUNCS1]\r\nADRW=i1\r\n"), test, context);
-        FAIL() << "no error";
-    } catch (const SectionFormatError &error) {
-        const std::string text = error.what();
-        EXPECT_TRUE(text.starts_with("Тест 3. ")) << text;
-        EXPECT_NE(text.find("ADRR"), std::string::npos) << text;
-    }
+    std::vector<std::pair<std::string, char>> lines;
+    context.addLogLine = [&](const std::string &text, char marker) {
+        lines.emplace_back(text, marker);
+    };
+    ReadTestSections(IniOf("[MAIN]\r\nNAME=t\r\n[MFUNCS1]\r\nADRW=i1\r\n"), test, context);
+    EXPECT_EQ(test.Name, "t");
+    ASSERT_EQ(test.MFuncs.Count(), 1);
+    EXPECT_EQ(test.MFuncs.ByNumber(1)->AdrRead, 0);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].first, "Тест 3. раздел [MFUNCS1], ключ ADRR: значение \"\" не является "
+                              "ссылкой на слово (буква и номер)");
+    EXPECT_EQ(lines[0].second, kLogWarning);
+    EXPECT_EQ(test.LoadProblems.size(), 1u);
 }
 
 } // namespace

@@ -147,6 +147,61 @@ TEST(DiagramContent, NoTestGivesAnEmptyGridOfTheMinimalSize)
     EXPECT_EQ(layout.tactCount, 0);
 }
 
+// The states of a tact array's header cells, left to right.
+std::vector<TactState> States(const TextGrid &grid, int count)
+{
+    std::vector<TactState> states;
+    for (int c = kDiagramFirstTactCol; c < kDiagramFirstTactCol + count; ++c) {
+        EXPECT_EQ(grid.Mark(c, 1), grid.Mark(c, 0)) << "both header rows of column " << c;
+        states.push_back(TactStateAt(grid, c));
+    }
+    return states;
+}
+
+TEST(DiagramContent, HeaderStatesFollowTheTactKindAndTheLastRun)
+{
+    STest test;
+    test.Cycles = 2;
+    test.Tacts.D1 = "ooo-G-N-FWT";
+    test.Tacts.D2 = "12301000102";
+    AddWord(test.OWords, 1, "Верное", "5/6").Run = "5/6";
+    AddWord(test.OWords, 2, "Неверное", "5/6").Run = "5/7";
+    AddWord(test.OWords, 3, "Не прочитано", "5/6").Run = "\xFF/\xFF";
+    AddWord(test.GWords, 1, "До совпадения", "1", 0, -20);
+    test.FFuncs.Add(1);
+    test.FFuncs.ByNumber(1)->Type = DirWriteFile;
+    for (int id = 1; id <= 3; ++id)
+        test.OWords.Compare(id, false, false, 0);
+    SCnt cnt;
+    TextGrid grid;
+    FillDiagram(&test, cnt, false, grid);
+
+    // Before a run the words are not checked; the G takes its N's state.
+    MarkTactStates(test.Tacts, &test, {}, grid);
+    using S = TactState;
+    EXPECT_EQ(States(grid, 11),
+              (std::vector<S>{S::Output, S::Output, S::Output, S::None, S::CycleGN, S::None,
+                              S::CycleGN, S::None, S::FunctionFW, S::FunctionFW, S::CalledTest}));
+
+    // After it, each word by its check; a function in error and a called
+    // test with errors show so.
+    test.FFuncs.ByNumber(1)->Error = true;
+    const std::vector<std::int32_t> counts{0, 4};
+    MarkTactStates(test.Tacts, &test, {true, counts}, grid);
+    const auto after = States(grid, 11);
+    EXPECT_EQ(after[0], S::OutputCorrect);
+    EXPECT_EQ(after[1], S::OutputWrong);
+    EXPECT_EQ(after[2], S::OutputUnchecked);
+    EXPECT_EQ(after[8], S::FunctionFailed);
+    EXPECT_EQ(after[10], S::CalledTestFailed);
+    EXPECT_EQ(TactStateAt(grid, kDiagramFirstTactCol + 11), S::None) << "beyond the tacts";
+
+    // A sample without a test: by the letters alone.
+    MarkTactStates(test.Tacts, nullptr, {true, counts}, grid);
+    EXPECT_EQ(States(grid, 11)[1], S::Output);
+    EXPECT_EQ(States(grid, 11)[4], S::CycleGL);
+}
+
 TEST(CycleTacts, LaterCyclesStartAtTheStartTactExceptInDebugMode)
 {
     STest test;
@@ -332,7 +387,7 @@ TEST_F(TableContent, UnknownWordsAndOtherTactsTakeNoRow)
     EXPECT_EQ(InputNames(grid), (std::vector<std::string>{"i1 Данные"}));
 }
 
-TEST(RunDataVisible, FollowsTheRunCycleAndTheWordsCheck)
+TEST(RunDataVisible, FollowsTheRunCycle)
 {
     STest test;
     test.ActiveCycle = 1;
@@ -345,10 +400,8 @@ TEST(RunDataVisible, FollowsTheRunCycleAndTheWordsCheck)
     EXPECT_FALSE(RunDataVisible(test, 2, true, 0, -1));
     EXPECT_FALSE(RunDataVisible(test, 0, false, 1, -1));
     EXPECT_TRUE(RunDataVisible(test, 0, false, 0, 1));
-    // Cycle 2 was run but the word took no value in it: not checked.
-    EXPECT_FALSE(RunDataVisible(test, 2, true, 1, 1));
-    test.OWords.Find(1)->Run = "1/2";
-    test.OWords.Compare(1, false, true, 1);
+    // Cycle 2 was run but the word took no value in it: the table says so
+    // rather than showing nothing.
     EXPECT_TRUE(RunDataVisible(test, 2, true, 1, 1));
     EXPECT_FALSE(RunDataVisible(test, 1, true, 1, 1));
 }

@@ -40,6 +40,21 @@ Image SmallProgram(std::uint8_t flags = 0)
     return i;
 }
 
+// A 4-bit bus and a test "-F" whose FW function spans 0..end.
+Image FRangeProgram(std::uint32_t end)
+{
+    Image i;
+    i.u8(0).u8(1).u8(4).u16(272).u16(273).u16(274).u16(275).u8(1);
+    i.u8(0).u8(0).u8(1);    // test 1, start 0, 1 cycle
+    i.u8(1).u16(280).u8(2); // one line, two columns
+    i.u8(0).u8(0).u8('F').u8(1);
+    i.u8(0).u8(0).u8(0).u8(0); // no input, output or generator words, no G-cycles
+    i.u8(1).u8(1).u8('w').u8('i').u8(1).u16(0).u8(1).u16(0).u32(0).u32(end).u16(1).u8(1);
+    i.u8(5).u8('d').u8('.').u8('d').u8('a').u8('t');
+    i.u8(0).u8(0).u8(0); // no M-, P- or V-function
+    return i;
+}
+
 TEST(ProgramReader, ReadsEverySectionOfAProgram)
 {
     std::string why;
@@ -73,6 +88,20 @@ TEST(ProgramReader, RefusesEveryCutOfAProgramAndTrailingBytes)
     std::string why;
     EXPECT_FALSE(ReadProgram(longer, &why));
     EXPECT_NE(why.find("лишние байты"), std::string::npos);
+}
+
+TEST(BoardRun, AnFRangeLargerThanTheBoardsMemoryIsRefusedBeforeAnyBlockIsMade)
+{
+    std::string why;
+    ASSERT_TRUE(ReadProgram(FRangeProgram(2130706447).bytes, &why)) << why;
+    SimHost host(UnitFrom("[Unit]\nStoreLimit=1048576\n"));
+    const Packet refused = host.Ask(QORV_DATA, FRangeProgram(2130706447).bytes);
+    EXPECT_EQ(refused.kind, kError);
+    EXPECT_EQ(refused.value, kErrNoMemory);
+    EXPECT_NE(Text(refused).find("Диапазон F-функции 1 (2130706448 байт) не помещается"),
+              std::string::npos)
+        << Text(refused);
+    EXPECT_EQ(host.Ask(QORV_DATA, FRangeProgram(15).bytes).kind, kAck);
 }
 
 TEST(BoardBehaviour, ReadsTheBoardSectionAndRefusesBadValues)

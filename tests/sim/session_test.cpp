@@ -65,6 +65,21 @@ TEST(Session, AnUnknownCommandIsRefusedByName)
     EXPECT_EQ(Text(answer), "Команда BODR_START не поддерживается блоком диагностики");
 }
 
+TEST(Session, APayloadAboveTheAnnouncedLimitIsRefused)
+{
+    SimHost host(UnitFrom("[Unit]\nMaxPayload=64\n"));
+    std::vector<std::uint8_t> start;
+    AppendLe32(start, 10);
+    AppendLe32(start, 64);
+    start = Named(start, std::string(100, 'a')); // well formed, 109 bytes
+    const Packet answer = host.Ask(DATA_START, start);
+    EXPECT_EQ(answer.kind, kError);
+    EXPECT_EQ(answer.value, kErrMalformed);
+    EXPECT_NE(Text(answer).find("(109 байт) больше допустимого (64 байт)"), std::string::npos)
+        << Text(answer);
+    EXPECT_EQ(host.Ask(BUILD_INFO).kind, kData) << "the unit goes on serving";
+}
+
 TEST(Session, TheUnitFindsCommandsInNoise)
 {
     SimHost host(UnitFrom(""));
@@ -225,6 +240,20 @@ TEST(Session, AFaultFiresAsOftenAsTheBoardSays)
     host.Send(BUILD_INFO);
     EXPECT_FALSE(host.Next(std::chrono::milliseconds(50)));
     EXPECT_EQ(host.Ask(BUILD_INFO).kind, kData);
+}
+
+TEST(Session, AHungUnitAnswersTheCommandThenNothingUntilTheNextSession)
+{
+    const auto unit = UnitFrom("[Faults]\nHang=QORV_CNTID\nTimes=1\n");
+    {
+        SimHost host(unit);
+        EXPECT_EQ(host.Ask(BUILD_INFO).kind, kData);
+        EXPECT_EQ(host.Ask(QORV_CNTID, {}).kind, kData) << "the command itself is answered";
+        host.Send(BUILD_INFO);
+        EXPECT_FALSE(host.Next(std::chrono::milliseconds(200))) << "then the unit is silent";
+    }
+    SimHost next(unit);
+    EXPECT_EQ(next.Ask(BUILD_INFO).kind, kData) << "a new session finds the unit again";
 }
 
 TEST(Session, ARepliedFrameGoesToTheWaitingHandlerOnce)

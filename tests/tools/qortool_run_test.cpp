@@ -6,7 +6,9 @@
 #include "../support/toolrun.h"
 #include "../support/unitsimprocess.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +18,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -24,6 +28,20 @@ using qv::testing::ToolRun;
 ToolRun Qortool(const QStringList &arguments)
 {
     return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 30000);
+}
+
+// Starts qortool with the arguments and reads its output until the run is
+// under way; the output read.
+std::string StartUntilRunning(QProcess &process, const QStringList &arguments)
+{
+    process.start(QStringLiteral(QV_QORTOOL_PATH), arguments);
+    std::string out;
+    if (!process.waitForStarted())
+        return out;
+    while (out.find("Статус: выполнение теста") == std::string::npos &&
+           process.waitForReadyRead(10000))
+        out += process.readAllStandardOutput().toStdString();
+    return out;
 }
 
 // Every test runs a copy of the demo board: a run writes the data files
@@ -152,14 +170,9 @@ TEST_F(QortoolRun, CtrlCIsTheOperatorsEsc)
     // A continuous run far from its passes: Ctrl+C, not the count, ends it.
     const QString report = dir.filePath("run.json");
     QProcess process;
-    process.start(QStringLiteral(QV_QORTOOL_PATH),
-                  {"run", kDemo, "--test", "1", "--continuous", "--passes", "100000", "--board",
-                   Board("[Board]\nTactTime=200000\n"), "--report", report});
-    ASSERT_TRUE(process.waitForStarted());
-    std::string out;
-    while (out.find("Статус: выполнение теста") == std::string::npos &&
-           process.waitForReadyRead(10000))
-        out += process.readAllStandardOutput().toStdString();
+    std::string out = StartUntilRunning(
+        process, {"run", kDemo, "--test", "1", "--continuous", "--passes", "100000", "--board",
+                  Board("[Board]\nTactTime=200000\n"), "--report", report});
     ASSERT_NE(out.find("Статус: выполнение теста"), std::string::npos) << out;
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(10000));
@@ -212,7 +225,8 @@ TEST_F(QortoolRun, AProgressLineIsShownOnATerminalAndNeverInAPipe)
     const qv::testing::TerminalRun terminal =
         qv::testing::RunOnTerminal(QV_QORTOOL_PATH, arguments);
     EXPECT_EQ(terminal.exitCode, 0) << terminal.output;
-    EXPECT_NE(terminal.output.find("\r\x1b[KПрогоны: 0 из 5, ошибки: 0, время 0:00:0"), std::string::npos)
+    EXPECT_NE(terminal.output.find("\r\x1b[KПрогоны: 0 из 5, ошибки: 0, время 0:00:0"),
+              std::string::npos)
         << terminal.output;
     // The line is erased before the summary: the console keeps the summary.
     EXPECT_NE(terminal.output.find("\r\x1b[K5 прогонов, из них с ошибками: 0"), std::string::npos)
@@ -242,6 +256,46 @@ TEST_F(QortoolRun, AUnitThatNeverAnswersEndsWithThePortsErrorAndStatusTwo)
     EXPECT_TRUE(run.out.ends_with("Запуск не выполнен\n")) << run.out;
 }
 
+// A unit that acknowledges the program and then never speaks again, on a
+// board slow enough that a whole run would take hours.
+constexpr const char *kHungUnit = "[Board]\nTactTime=10000000\n[Faults]\nHang=QORV_DATA\n";
+
+TEST_F(QortoolRun, AUnitThatHangsMidRunEndsTheRunWithinTheAnswerTimeOut)
+{
+    qv::testing::UnitSimProcess unitsim(kHungUnit);
+    ASSERT_FALSE(unitsim.Address().empty());
+    QElapsedTimer timer;
+    timer.start();
+    const ToolRun run = Qortool({"run", kDemo, "--test", "1", "--unit",
+                                 QString::fromStdString(unitsim.Address()), "--timeout", "3000"});
+    EXPECT_EQ(run.exitCode, 2) << run.out << run.err;
+    EXPECT_NE(run.err.find("Блок диагностики перестал отвечать во время выполнения теста"),
+              std::string::npos)
+        << run.err;
+    // A second of silence, then the unit's three seconds to answer.
+    EXPECT_LT(timer.elapsed(), 15000);
+}
+
+TEST_F(QortoolRun, CtrlCEndsARunOnAHungUnitAfterTheCancelWait)
+{
+    QProcess process;
+    // The unit would have 30 s to answer whether it is there: only Ctrl+C
+    // ends this run early.
+    std::string out = StartUntilRunning(
+        process, {"run", kDemo, "--test", "1", "--board", Board(kHungUnit), "--timeout", "30000"});
+    ASSERT_NE(out.find("Статус: выполнение теста"), std::string::npos) << out;
+    QElapsedTimer timer;
+    timer.start();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_GE(timer.elapsed(), 2000) << "the unit had its cancel wait";
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(process.exitCode(), 2);
+    const std::string err = process.readAllStandardError().toStdString();
+    EXPECT_NE(err.find("Блок диагностики не ответил на команду остановки теста"), std::string::npos)
+        << err;
+}
+
 TEST_F(QortoolRun, RenderAfterARunPicturesWhatTheUnitRead)
 {
     const QString picture = dir.filePath("t1.png");
@@ -252,6 +306,63 @@ TEST_F(QortoolRun, RenderAfterARunPicturesWhatTheUnitRead)
     EXPECT_TRUE(run.out.starts_with("Тест завершен с ошибками\n")) << run.out;
     EXPECT_TRUE(QFileInfo(picture).size() > 0);
     EXPECT_EQ(Qortool({"render", kDemo, "--unit", "sim", "-o", picture}).exitCode, 2);
+}
+
+// The colours of the header letters of a rendered diagram, left to right:
+// one name ("#rrggbb") per run of columns holding one of `colours` in the
+// header rows.
+std::vector<std::string> HeaderLetterColours(const QImage &image,
+                                             const std::vector<QColor> &colours)
+{
+    // The header ends at the grey line under its second row; the last tact
+    // column of the demo's first test is a '-' tact with nothing written.
+    const QColor grey(0x80, 0x80, 0x80);
+    const int probeX = image.width() - 3;
+    int bottom = 2;
+    while (bottom < image.height() && image.pixelColor(probeX, bottom) != grey)
+        ++bottom;
+    std::vector<std::string> found;
+    bool inLetter = false;
+    for (int x = 0; x < image.width(); ++x) {
+        std::optional<QColor> here;
+        for (int y = 1; y < bottom && !here; ++y)
+            for (const QColor &colour : colours)
+                if (image.pixelColor(x, y) == colour)
+                    here = colour;
+        if (here && (!inLetter || found.back() != here->name().toStdString()))
+            found.push_back(here->name().toStdString());
+        inLetter = here.has_value();
+    }
+    return found;
+}
+
+TEST_F(QortoolRun, RenderAfterARunPaintsTheWrongOutputWordsInTheWrongColour)
+{
+    const QString picture = dir.filePath("stuck.png");
+    const ToolRun run =
+        Qortool({"render", kDemo, "--test", "1", "--run", "--board",
+                 QStringLiteral(QV_SOURCE_DIR "/sim/boards/stuck-contact.ini"), "-o", picture});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const QImage image(picture);
+    ASSERT_FALSE(image.isNull());
+    // Tacts 9, 10, 11 and 18 read o1, O2, o3 and o1: the stuck contact is on
+    // the bus of o1 and o3 only.
+    const QColor wrong(0xFF, 0x00, 0x00);
+    const QColor correct(0x00, 0x00, 0x80);
+    EXPECT_EQ(HeaderLetterColours(image, {wrong, correct}),
+              (std::vector<std::string>{"#ff0000", "#000080", "#ff0000", "#ff0000"}));
+}
+
+TEST_F(QortoolRun, ARenderedTableGrowsToShowItsValuesWhole)
+{
+    const QString picture = dir.filePath("narrow.png");
+    const ToolRun run = Qortool({"render", kDemo, "--test", "1", "--view", "table", "--width",
+                                 "200", "--run", "-o", picture});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const QImage image(picture);
+    ASSERT_FALSE(image.isNull());
+    // A table 200 pixels wide would cut every name and wait: it grows.
+    EXPECT_GT(image.width(), 300);
 }
 
 TEST_F(QortoolRun, MalformedArgumentsAreRefusedWithALineSayingWhatIsWrong)

@@ -144,7 +144,7 @@ TEST_F(Qortool, VerifyPrintsTheLoadLogLinesOfARefusedFile)
     ASSERT_EQ(Pack(BoardDump(1)).status, 0);
     const Result missing = Run("verify " + Path("BOARD.QOR"));
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.out, "Нет доступа к файлу или файл отсутствует\n");
+    EXPECT_EQ(missing.out, "Файл контактов \"BOARD.CNT\" отсутствует или к нему нет доступа\n");
 }
 
 TEST_F(Qortool, VerifyShowsTheEditorErrorLogOfAFileCarryingOne)

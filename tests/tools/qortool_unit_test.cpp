@@ -4,10 +4,15 @@
 #include "../support/toolrun.h"
 #include "../support/unitsimprocess.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <arpa/inet.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,6 +97,46 @@ TEST(QortoolUnit, ABadCommandLineIsAUsageError)
     const ToolRun bad = Qortool({"unit", "info", "--unit", "com1"});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.err.find("Адрес блока диагностики \"com1\""), std::string::npos);
+}
+
+// A connection that never speaks: "tcp://127.0.0.1:PORT" connected, nothing sent.
+class SilentHost
+{
+public:
+    explicit SilentHost(const std::string &address)
+    {
+        const auto colon = address.rfind(':');
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<std::uint16_t>(std::stoi(address.substr(colon + 1))));
+        ::inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr *>(&to), sizeof(to)) == 0;
+    }
+    ~SilentHost() { ::close(m_fd); }
+    SilentHost(const SilentHost &) = delete;
+    SilentHost &operator=(const SilentHost &) = delete;
+    bool Connected() const { return m_connected; }
+
+private:
+    int m_fd = -1;
+    bool m_connected = false;
+};
+
+TEST(QortoolUnit, AConnectionThatNeverSpeaksDoesNotLockTheUnitOut)
+{
+    qv::testing::UnitSimProcess unitsim(kArmBoard);
+    ASSERT_FALSE(unitsim.Address().empty());
+    SilentHost idle(unitsim.Address());
+    ASSERT_TRUE(idle.Connected());
+    QElapsedTimer waited;
+    waited.start();
+    ToolRun info;
+    do {
+        info = Qortool({"unit", "info", "--unit", QString::fromStdString(unitsim.Address())});
+    } while (info.exitCode != 0 && waited.elapsed() < 30000);
+    EXPECT_EQ(info.exitCode, 0) << info.out << info.err;
+    EXPECT_EQ(info.out, kArmInfo);
 }
 
 } // namespace

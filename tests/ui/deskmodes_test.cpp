@@ -146,6 +146,41 @@ TEST_F(DeskModes, LetterKeysArePhysicalKeysInEitherLayout)
     EXPECT_TRUE(form.document().SolidTest);
 }
 
+TEST_F(DeskModes, LetterKeysPressedWithCtrlAltOrMetaDoNothing)
+{
+    TBaseForm &form = WindowWithDemo();
+    const auto chord = [&form](int key, Qt::KeyboardModifiers held, bool releaseHeldFirst) {
+        QKeyEvent press(QEvent::KeyPress, key, held);
+        QKeyEvent release(QEvent::KeyRelease, key,
+                          releaseHeldFirst ? Qt::NoModifier : Qt::KeyboardModifiers(held));
+        QCoreApplication::sendEvent(&form, &press);
+        QCoreApplication::sendEvent(&form, &release);
+    };
+    for (const bool ctrlFirst : {false, true}) {
+        chord(Qt::Key_J, Qt::ControlModifier, ctrlFirst);
+        chord(Qt::Key_H, Qt::ControlModifier, ctrlFirst);
+        chord(Qt::Key_T, Qt::ControlModifier, ctrlFirst);
+        chord(Qt::Key_Z, Qt::AltModifier, ctrlFirst);
+        chord(Qt::Key_G, Qt::MetaModifier, ctrlFirst);
+    }
+    EXPECT_FALSE(form.document().DebugMode);
+    EXPECT_FALSE(form.document().SolidTest);
+    EXPECT_TRUE(form.diagramView()->isVisible()) << "the table was not chosen";
+
+    // A release whose press the window never saw (Ctrl+O opened a dialog
+    // that took it) does nothing either.
+    form.selectTest(TBaseForm::kAllTests);
+    mesbo->Clear();
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_O, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &release);
+    EXPECT_EQ(mesbo->Count(), 0u) << "no debug mode asked for";
+
+    // The plain keys still act.
+    form.selectTest(0);
+    Release(form, Qt::Key_J);
+    EXPECT_TRUE(form.document().DebugMode);
+}
+
 TEST_F(DeskModes, RunGoesThroughTheHandlerWithTheButtonPressed)
 {
     TBaseForm &form = WindowWithDemo();
@@ -191,7 +226,8 @@ TEST_F(DeskModes, TabsTurnRedForFailedAndBlueForPassedTests)
     EXPECT_EQ(info.tab(0)->palette().color(QPalette::ButtonText), QColor(Qt::red));
     EXPECT_EQ(info.tab(1)->palette().color(QPalette::ButtonText), QColor(Qt::blue));
     EXPECT_EQ(info.label("lbErrors")->text(), QStringLiteral("3 (3)"));
-    EXPECT_EQ(info.label("lbErrors")->palette().color(QPalette::WindowText), QColor(Qt::red));
+    const QLabel &errors = *info.label("lbErrors");
+    EXPECT_EQ(errors.palette().color(errors.foregroundRole()), QColor(Qt::red));
 
     doc.ResetRunResults();
     EXPECT_EQ(info.tabResult(0), Result::None);

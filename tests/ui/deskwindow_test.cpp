@@ -2,18 +2,27 @@
 
 #include "infra/messages.h"
 #include "model/quorvik.h"
+#include "model/scriptedfileui.h"
+#include "model/tablecontent.h"
+#include "ui/application.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/deskfixture.h"
+#include "ui/lists/wordwindows.h"
+#include "ui/modalwatch.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -154,7 +163,7 @@ TEST_F(Desk, TwoDroppedFilesOpenNeitherAndShowCatalogueMessageZero)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&form, &drop);
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mesbo->Count() > 0; }, 5000));
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(mesbo->ShownMessages().front().text, Msg(0));
     EXPECT_EQ(mesbo->ShownMessages().front().flags, MbError);
@@ -227,8 +236,87 @@ TEST_F(Desk, CommandsWhoseWindowsComeLaterSayTheyAreNotAvailable)
         a.funcF->trigger();
         EXPECT_EQ(Messages().back(), Msg(38));
     }
+    // With words to show, the list window opens.
+    mesbo->Clear();
+    ModalWatch<lists::TfmIWord> watch([](lists::TfmIWord &) {});
     a.iWord->trigger();
-    EXPECT_NE(Messages().back().find("Входные слова"), std::string::npos);
+    EXPECT_TRUE(watch.seen());
+    EXPECT_EQ(mesbo->Count(), 0u);
+}
+
+TEST_F(Desk, AFileWithoutANumberBaseTicksNeitherBaseAndShowsItsZero)
+{
+    TBaseForm &form = WindowWithDemo();
+    EXPECT_TRUE(form.actions().sys16->isChecked());
+    EXPECT_FALSE(form.actions().sys8->isChecked());
+    {
+        // The demo saved with no number base, as a file without the SYS
+        // key reads.
+        NullDocumentObserver observer;
+        ScriptedFileUi ui;
+        TQuorvik other(observer, ui);
+        ASSERT_TRUE(other.LoadFile(Demo("nobase").toStdString()));
+        other.Doc.Sys = 0;
+        ASSERT_TRUE(other.SaveFile());
+    }
+    ASSERT_TRUE(form.openFile(Demo("nobase")));
+    ASSERT_EQ(form.document().Doc.Sys, 0);
+    EXPECT_FALSE(form.actions().sys16->isChecked());
+    EXPECT_FALSE(form.actions().sys8->isChecked());
+    EXPECT_EQ(form.infoPanel()->label("lbSystem")->text(), QStringLiteral("0"));
+}
+
+TEST_F(Desk, AllTestsLeaveNoViewOfAnEarlierTest)
+{
+    TBaseForm &form = WindowWithDemo();
+    form.showTable();
+    ASSERT_TRUE(form.tableView()->isVisible());
+    ASSERT_GT(form.document().TableView.RowCount(), 1);
+
+    form.selectTest(TBaseForm::kAllTests);
+    EXPECT_FALSE(form.tableView()->isVisible());
+    EXPECT_FALSE(form.diagramView()->isVisible());
+    EXPECT_EQ(form.document().TableView.RowCount(), 1) << "only the header is left";
+    EXPECT_EQ(form.document().DiagramShape.tactCount, 0);
+    EXPECT_FALSE(form.actions().table->isChecked());
+    EXPECT_FALSE(form.actions().diagramm->isChecked());
+
+    // A test brings back the view last used, with that test in it.
+    form.selectTest(2);
+    EXPECT_TRUE(form.tableView()->isVisible());
+    EXPECT_EQ(form.document().TableView.Cell(ColOutputName, 1).rfind("o1 ", 0), 0u)
+        << form.document().TableView.Cell(ColOutputName, 1);
+}
+
+TEST_F(Desk, TheOpenDialogSpeaksRussian)
+{
+    auto &app = *static_cast<QuorvikApplication *>(QCoreApplication::instance());
+    ASSERT_TRUE(app.installToolkitTranslations()) << "the toolkit's translations are installed";
+    TBaseForm &form = Window();
+    QString lookIn, fileName;
+    QStringList buttons;
+    bool seen = false;
+    QTimer::singleShot(0, &form, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen = true;
+        if (auto *label = dialog->findChild<QLabel *>(QStringLiteral("lookInLabel")))
+            lookIn = label->text();
+        if (auto *label = dialog->findChild<QLabel *>(QStringLiteral("fileNameLabel")))
+            fileName = label->text();
+        for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+            buttons << button->text();
+        dialog->reject();
+    });
+    form.actions().openFile->trigger();
+    app.removeToolkitTranslations();
+    ASSERT_TRUE(seen);
+    EXPECT_FALSE(lookIn.isEmpty());
+    EXPECT_NE(lookIn, QStringLiteral("Look in:"));
+    EXPECT_NE(fileName, QStringLiteral("File &name:"));
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Отмена"))) << buttons.join(", ").toStdString();
+    EXPECT_FALSE(buttons.contains(QStringLiteral("Cancel")));
 }
 
 TEST_F(Desk, TheViewsRefuseAllTestsWithAWarning)

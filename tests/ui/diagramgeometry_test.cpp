@@ -100,5 +100,31 @@ TEST(TableGeometry, ColumnsShareTheWidthByTheirRule)
     EXPECT_EQ(w[6], 96);
 }
 
+int Sum(const std::array<int, 7> &widths)
+{
+    int sum = 0;
+    for (const int w : widths)
+        sum += w;
+    return sum;
+}
+
+TEST(TableGeometry, ColumnsShortOfRoomTakeItFromTheOthersOrTheTableGrows)
+{
+    const auto plain = TableColumnWidths(1020);
+    EXPECT_EQ(FittedTableColumnWidths(1020, {}), plain) << "nothing needed: as before";
+
+    // Columns 0 and 6 need more; the others can spare it, the total stays.
+    const std::array<int, 7> needs{60, 100, 50, 50, 100, 50, 130};
+    const auto fitted = FittedTableColumnWidths(1020, needs);
+    for (std::size_t c = 0; c < needs.size(); ++c)
+        EXPECT_GE(fitted[c], needs[c]) << c;
+    EXPECT_EQ(Sum(fitted), Sum(plain));
+    EXPECT_LT(fitted[1], plain[1]) << "the wide name column gave room";
+
+    // Too little room in a narrow table: every column gets what it needs.
+    const auto narrow = FittedTableColumnWidths(300, needs);
+    EXPECT_EQ(narrow, needs);
+}
+
 } // namespace
 } // namespace qv::views

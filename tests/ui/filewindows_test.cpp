@@ -274,7 +274,7 @@ TEST_F(FileWindows, WithoutAFileOnlyTheContactGroupIsShown)
 TEST_F(FileWindows, TheNoticeIsShownWhileAFileLoadsAndHiddenAfter)
 {
     TBaseForm &form = Window();
-    desk::WindowFileUi ui(&form);
+    desk::WindowFileUi ui(&form, {});
     ui.ShowNotice("Выполняется чтение файла. Ждите...");
     ASSERT_NE(ui.notice(), nullptr);
     EXPECT_EQ(ui.notice()->text(), QStringLiteral("Выполняется чтение файла. Ждите..."));

@@ -18,14 +18,19 @@
 #include "ui/desk/closingwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
+#include "ui/lists/funcnamewindow.h"
 #include "ui/mainwindow.h"
+#include "ui/modalwatch.h"
+#include "ui/questions/functionquestion.h"
 #include "ui/run/activityanimation.h"
 #include "ui/run/idcheckwindow.h"
 #include "ui/run/mprogresswindow.h"
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
+#include "ui/views/tableview.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
@@ -36,7 +41,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 
 namespace qv::testing {
@@ -47,6 +55,45 @@ using run::ActivityAnimation;
 using run::TfmCntId;
 using run::TfmMProgress;
 using run::TfmPusk;
+
+// A simulated unit behind a power switch: while it is off the link finds
+// no unit and cannot connect.
+class SwitchedLink final : public UnitLink
+{
+public:
+    SwitchedLink(std::shared_ptr<sim::SimulatedUnit> unit, const std::atomic<bool> &powered)
+        : m_link(std::move(unit))
+        , m_powered(powered)
+    {}
+
+    bool Present(std::string *why) override
+    {
+        if (m_powered)
+            return m_link.Present(why);
+        if (why != nullptr)
+            *why = "питание выключено";
+        return false;
+    }
+    bool Open(std::chrono::milliseconds timeout, std::string *error) override
+    {
+        if (m_powered)
+            return m_link.Open(timeout, error);
+        if (error != nullptr)
+            *error = "питание выключено";
+        return false;
+    }
+    void Close() override { m_link.Close(); }
+    bool Write(std::span<const std::uint8_t> bytes, std::chrono::milliseconds timeout,
+               std::string *error) override
+    {
+        return m_link.Write(bytes, timeout, error);
+    }
+    std::size_t Read(std::span<std::uint8_t> buffer) override { return m_link.Read(buffer); }
+
+private:
+    SimLink m_link;
+    const std::atomic<bool> &m_powered;
+};
 
 // The desk over a simulated unit made from a board text, with the demo board
 // open, the status poll off and the end message on.
@@ -75,7 +122,7 @@ protected:
         unit = std::make_shared<sim::SimulatedUnit>(*parsed);
         DeskSession::Options options;
         options.portFactory = [this](const std::string &) {
-            return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
+            return std::make_shared<Portavo>(std::make_unique<SwitchedLink>(unit, powered), "sim");
         };
         options.lockDirectory = dir.Path().string();
         desk = std::make_unique<DeskSession>(
@@ -154,6 +201,7 @@ protected:
     TempDir dir;
     ScopedMesbo mesbo;
     std::shared_ptr<sim::SimulatedUnit> unit;
+    std::atomic<bool> powered{true}; // the unit's power switch
     std::unique_ptr<DeskSession> desk;
     std::unique_ptr<TBaseForm> window;
     std::unique_ptr<run::RunCommand> command;
@@ -203,6 +251,45 @@ TEST_F(RunDesk, AStuckContactShowsTheErrorVerdictAndTurnsTheTabRed)
     EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::None);
     EXPECT_GT(window->document().ErrorCounts[0], 0);
+    // "Найдено ошибок" shows the test's count in red, on the screen too.
+    QLabel *errors = window->infoPanel()->label("lbErrors");
+    EXPECT_TRUE(errors->text().startsWith(QString::number(window->document().ErrorCounts[0])));
+    const QImage shot = errors->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            red += shot.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
+    EXPECT_GT(red, 0);
+}
+
+TEST_F(RunDesk, AfterARunTheTableShowsEveryValueWhole)
+{
+    Start("[Board]\nTactTime=0\n");
+    window->showTable();
+    RunWith([&] { PressOkWhenShown(); });
+    ASSERT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
+    const TextGrid &content = window->document().TableView;
+    const TableView &table = *window->tableView();
+    QFont bold = table.font();
+    bold.setBold(true);
+    const QFontMetrics plain(table.font());
+    const QFontMetrics header(bold);
+    bool sawWait = false;
+    for (int row = 0; row < content.RowCount(); ++row) {
+        for (const int col : {0, 2, 3, 5, 6}) {
+            const QString text = QString::fromStdString(content.Cell(col, row));
+            const QFontMetrics &metrics = row == 0 || col == 0 ? header : plain;
+            EXPECT_LT(metrics.horizontalAdvance(text), table.colWidth(col))
+                << "row " << row << ", column " << col << ": " << text.toStdString();
+            sawWait = sawWait || text.startsWith(QLatin1Char('#'));
+        }
+    }
+    EXPECT_TRUE(sawWait) << "the wait word shows its wait";
+    // The whole table still fits the view when the room is there.
+    int total = 0;
+    for (int col = 0; col < 7; ++col)
+        total += table.colWidth(col);
+    EXPECT_LE(total, table.viewport()->width());
 }
 
 TEST_F(RunDesk, EscDuringASlowRunStopsItAndTellsTheCycleAndTactReached)
@@ -373,6 +460,57 @@ TEST_F(RunDesk, ABrokenLinkIsMadeAgainUnderAWaitingWindowBeforeTheRun)
     EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
 }
 
+TEST_F(RunDesk, AUnitSwitchedOnAfterTheProgramStartedRunsOnTheFirstPusk)
+{
+    powered = false;
+    Start("[Board]\nTactTime=0\n");
+    powered = true;
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
+}
+
+// A unit that acknowledges the program and then never speaks again, on a
+// board slow enough that a whole run would take hours.
+constexpr std::string_view kHungUnit = "[Board]\nTactTime=10000000\n[Faults]\nHang=QORV_DATA\n";
+
+TEST_F(RunDesk, AUnitThatHangsMidRunEndsTheRunByItself)
+{
+    Start(std::string(kHungUnit));
+    PuskConfig timing;
+    timing.aliveCheckMs = 300;
+    command->SetTiming(timing);
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_EQ(Messages(), std::vector<std::string>{
+                              "Блок диагностики перестал отвечать во время выполнения теста"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Failed);
+}
+
+TEST_F(RunDesk, EscOnAHungUnitEndsTheRunAfterTheCancelWait)
+{
+    Start(std::string(kHungUnit));
+    PuskConfig timing;
+    timing.aliveCheckMs = 600000; // only Esc can end this run
+    timing.cancelWaitMs = 2000;
+    command->SetTiming(timing);
+    std::optional<std::chrono::steady_clock::time_point> escAt;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!escAt && runWindow && runWindow->isVisible() && runWindow->onWorkPage() &&
+            runWindow->statusLabel()->text() == "выполнение теста") {
+            escAt = std::chrono::steady_clock::now();
+            QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+        }
+    });
+    ASSERT_TRUE(escAt);
+    const auto took = std::chrono::steady_clock::now() - *escAt;
+    EXPECT_GE(took, std::chrono::seconds(2)) << "the unit had its cancel wait";
+    EXPECT_LT(took, std::chrono::seconds(10));
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Блок диагностики не ответил на команду остановки теста"});
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Failed);
+}
+
 // Contact 4 of the adapter becomes an identification contact.
 constexpr int kIdContact = 3;
 
@@ -482,18 +620,57 @@ TEST_F(RunDesk, TheFunctionTestRunsFromTheWindowAndFetchesItsDataFile)
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Passed);
 }
 
-TEST_F(RunDesk, AMemoryFaultQuestionAnsweredNoEndsTheRunWithErrors)
+// The demo's memory test runs two algorithms: the unit asks once per
+// algorithm that fails, and only goes on to the second after a "Да".
+TEST_F(RunDesk, AMemoryFaultShowsTheMFunctionDialogAndItsAnswerReachesTheUnit)
 {
     Start("[Board]\nTactTime=0\nMemoryFault=300\n");
     window->selectTest(1);
     fs::remove(dir.Path() / "demo" / "ram_dump.dat"); // no overwrite question first
-    mesbo->QueueAnswer(MbNo);
-    RunWith([&] { PressOkWhenShown(); });
-    const auto shown = Messages();
-    ASSERT_EQ(shown.size(), 2u) << ::testing::PrintToString(shown);
-    EXPECT_EQ(shown[0].rfind("Найдены ошибки при отработке M-функции.", 0), 0u) << shown[0];
-    EXPECT_EQ(shown[1], "Тест завершен с ошибками");
+    std::vector<QString> algorithms;
+    RunWith([&] {
+        PressOkWhenShown();
+        auto *ask = qobject_cast<questions::TfmFuncAsk *>(QApplication::activeModalWidget());
+        if (ask == nullptr || !ask->isVisible())
+            return;
+        algorithms.push_back(ask->valueOf("Алгоритм:"));
+        if (algorithms.size() == 1) {
+            EXPECT_EQ(ask->valueOf("M-функция:"), "M1 (Тест ОЗУ 4К)");
+            EXPECT_EQ(ask->valueOf("Текущий адрес:"), "12C");
+            ASSERT_EQ(ask->list()->rowCount(), 3) << "header, memory cell, one output word";
+            EXPECT_EQ(ask->list()->item(1, 0)->text(), "ячейка памяти");
+            EXPECT_EQ(ask->list()->item(1, 1)->text(), "55");
+            EXPECT_EQ(ask->list()->item(1, 2)->text(), "54");
+            QTest::mouseClick(ask->yesButton(), Qt::LeftButton);
+        } else {
+            ask->close(); // the close button counts as "Нет"
+        }
+    });
+    EXPECT_EQ(algorithms, (std::vector<QString>{"Тест буферов", "Марш-тест"}));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен с ошибками"});
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Failed);
+}
+
+// A function without a data file name stops the run at the data-file-name
+// window outside debug mode; "Отмена" ends the run before the unit runs it.
+TEST_F(RunDesk, AnUnnamedDataFileAsksForTheNameBeforeTheRun)
+{
+    Start("[Board]\nTactTime=0\n");
+    window->selectTest(1);
+    window->document().Test(1)->FFuncs.ByNumber(3)->FileName = "*";
+    QString label;
+    int rows = 0;
+    // Its own timer: the window opens inside the sampler's press of "OK".
+    ModalWatch<lists::TfmFuncName> watch([&](lists::TfmFuncName &names) {
+        label = names.topLabel()->text();
+        rows = names.grid()->rowCount() - 1;
+        QTest::mouseClick(names.cancelButton(), Qt::LeftButton);
+    });
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_TRUE(watch.seen());
+    EXPECT_TRUE(label.startsWith("В тесте №2 определены функции")) << label.toStdString();
+    EXPECT_EQ(rows, 1);
+    EXPECT_NE(Tab(1), desk::InfoPanel::TabResult::Passed);
 }
 
 TEST_F(RunDesk, TheCurrentControlCommandReportsTheSupplyOverItsLimit)
@@ -575,8 +752,21 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     const std::vector<std::uint8_t> record = {2, 1, 1, 0};
-    mesbo->QueueAnswer(MbNo);
-    mesbo->QueueAnswer(MbYes);
+    // The first question is answered "Нет", the second "Да".
+    int asked = 0;
+    bool hiddenWhileAsked = true;
+    QTimer answerer;
+    answerer.setInterval(10);
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto *ask = qobject_cast<questions::TfmFuncAsk *>(QApplication::activeModalWidget());
+        if (ask == nullptr || !ask->isVisible())
+            return;
+        hiddenWhileAsked = hiddenWhileAsked && !w.isVisible();
+        EXPECT_EQ(ask->valueOf("M-функция:"), "M1");
+        ++asked;
+        QTest::mouseClick(asked == 1 ? ask->noButton() : ask->yesButton(), Qt::LeftButton);
+    });
+    answerer.start();
     int first = -1;
     int second = -1;
     std::atomic<bool> done{false};
@@ -585,14 +775,13 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
         second = w.AskQuestion(2, record);
         done = true;
     });
-    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
     worker.join();
+    EXPECT_EQ(asked, 2);
     EXPECT_EQ(first, 0);
     EXPECT_EQ(second, 1);
-    ASSERT_EQ(mesbo->ShownMessages().size(), 2u);
-    EXPECT_EQ(mesbo->ShownMessages()[0].flags, MbQuestion);
-    EXPECT_EQ(mesbo->ShownMessages()[0].caption, "Пуск");
-    EXPECT_NE(mesbo->ShownMessages()[0].text.find("M"), std::string::npos);
+    EXPECT_TRUE(hiddenWhileAsked);
+    EXPECT_TRUE(mesbo->ShownMessages().empty());
     EXPECT_TRUE(w.isVisible());
 }
 

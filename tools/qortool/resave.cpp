@@ -1,5 +1,6 @@
 // qortool resave: loads a test file through the document and saves it back
-// (or under another name), as the operator's save command does.
+// (or under another name), as the operator's save command does; a file it
+// replaces is kept as NAME.bak.
 
 #include "args.h"
 #include "commands.h"
@@ -31,6 +32,11 @@ int RunResave(std::span<const std::string> args)
         document.Txt.FileName = qv::SetExt(*output, ".TXT").string();
     }
     session.Ui().Clear();
+    // The replaced file is kept as NAME.bak, as the program does with its
+    // backup setting at its default.
+    qv::ScriptedFileUi::SaveChoice choice;
+    choice.backup = true;
+    session.Ui().SetSaveChoice(choice);
     if (!document.SaveFile()) {
         session.PrintShownLines(std::cerr);
         return Refused(command.name, "файл не записан");

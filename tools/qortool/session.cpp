@@ -16,6 +16,7 @@ Session::Session(const ParsedArgs &args)
     m_previousMesbo = qv::InstallMesbo(std::move(mesbo));
     if (const auto password = args.Value("--password")) {
         m_ui.QueuePassword(*password, qv::PasswordRequest::ModeRead);
+        m_readPasswordGiven = true;
     }
     if (const auto password = args.Value("--write-password")) {
         m_ui.QueuePassword(*password, qv::PasswordRequest::ModeWrite);
@@ -49,6 +50,9 @@ bool Session::Load(const std::string &path)
         return true;
     }
     PrintShownLines(std::cerr);
+    if (PasswordMissing()) {
+        std::cerr << kPasswordMissing << "\n";
+    }
     return false;
 }
 

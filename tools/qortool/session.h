@@ -35,6 +35,11 @@ public:
     // showed on stderr and returns false.
     bool Load(const std::string &path);
     qv::ScriptedFileUi &Ui() { return m_ui; }
+    // The file asked for its read password and none was given.
+    bool PasswordMissing() const { return !m_readPasswordGiven && m_ui.PasswordRequests() > 0; }
+    // The operator's text for that case.
+    static constexpr const char *kPasswordMissing =
+        "файл защищён паролем на чтение: укажите его через --password ПАРОЛЬ";
 
     // What the load/save log windows and the file-errors window showed, as
     // they show it.
@@ -45,6 +50,7 @@ public:
 private:
     std::unique_ptr<qv::TMesbo> m_previousMesbo;
     qv::ScriptedFileUi m_ui;
+    bool m_readPasswordGiven = false;
     qv::NullDocumentObserver m_observer;
     std::unique_ptr<qv::TQuorvik> m_document;
 };

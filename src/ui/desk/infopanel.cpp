@@ -251,9 +251,11 @@ void InfoPanel::setStartTact(const QString &text)
 void InfoPanel::setErrors(const QString &text, bool alert)
 {
     m_errors->setText(text);
+    // On a tool bar a label writes in the colour of the bar's buttons, not
+    // in the window's: colour the role it writes with.
+    const QPalette::ColorRole role = m_errors->foregroundRole();
     QPalette palette = m_errors->palette();
-    palette.setColor(QPalette::WindowText,
-                     alert ? QColor(Qt::red) : QWidget::palette().color(QPalette::WindowText));
+    palette.setColor(role, alert ? QColor(Qt::red) : QWidget::palette().color(role));
     m_errors->setPalette(palette);
 }
 

@@ -72,4 +72,34 @@ bool IsF5(const QKeyEvent &event)
     return event.key() == Qt::Key_F5;
 }
 
+bool ChordHeld(const QKeyEvent &event)
+{
+    return (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+}
+
+int PlainPresses::KeyOf(const QKeyEvent &event)
+{
+    if (IsF5(event))
+        return Qt::Key_F5;
+    return PhysicalLetter(event).unicode();
+}
+
+bool PlainPresses::Pressed(const QKeyEvent &event)
+{
+    const int key = KeyOf(event);
+    const bool plain = !ChordHeld(event);
+    if (key != 0 && !event.isAutoRepeat()) {
+        m_down.removeAll(key);
+        if (plain)
+            m_down.append(key);
+    }
+    return plain;
+}
+
+bool PlainPresses::Released(const QKeyEvent &event)
+{
+    const int key = KeyOf(event);
+    return key != 0 && m_down.removeAll(key) > 0;
+}
+
 } // namespace qv::desk

@@ -2,6 +2,7 @@
 
 #include "infra/mesbo.h"
 #include "infra/version.h"
+#include "ui/debug/savechoice.h"
 #include "ui/file/fileerrorswindow.h"
 #include "ui/file/logwindow.h"
 #include "ui/file/passworddialog.h"
@@ -64,11 +65,15 @@ bool WindowFileUi::AskPassword(PasswordRequest &request)
     return file::TfmPassword::Ask(request, m_window);
 }
 
-bool WindowFileUi::AskSaveChoice(SaveChoiceRequest &)
+bool WindowFileUi::AskSaveChoice(SaveChoiceRequest &request)
 {
-    Mesbo().Show("Окно сохранения файла пока недоступно: файл не сохранён", MbWarning,
-                 kProductName);
-    return false;
+    request.Backup = m_backup.read && m_backup.read();
+    debug::TfmSaveChoice dialog(request, QStringLiteral("Сохранить"), m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    if (m_backup.store)
+        m_backup.store(request.Backup);
+    return true;
 }
 
 } // namespace qv::desk

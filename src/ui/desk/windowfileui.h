@@ -2,12 +2,14 @@
 
 // Loading and saving as the main window shows them: the wait notice, the
 // load/save log window and the file-errors window (both left open beside the
-// main window, which owns them) and the password dialog. The save choice is
-// answered "not now" until its dialog exists.
+// main window, which owns them), the password dialog, and the save choice in
+// its dialog, whose backup option is the setting read and stored through the
+// two hooks.
 
 #include "model/testfileui.h"
 
 #include <QPointer>
+#include <functional>
 
 class QLabel;
 class QWidget;
@@ -17,8 +19,15 @@ namespace qv::desk {
 class WindowFileUi : public TestFileUi
 {
 public:
-    explicit WindowFileUi(QWidget *window)
+    struct BackupSetting
+    {
+        std::function<bool()> read;
+        std::function<void(bool)> store;
+    };
+
+    WindowFileUi(QWidget *window, BackupSetting backup)
         : m_window(window)
+        , m_backup(std::move(backup))
     {}
 
     void ShowNotice(const std::string &text) override;
@@ -33,6 +42,7 @@ public:
 
 private:
     QWidget *m_window;
+    BackupSetting m_backup;
     QPointer<QLabel> m_notice; // created on first use, owned by the window
 };
 

@@ -3,6 +3,7 @@
 #include "execution/desksession.h"
 #include "model/quorvik.h"
 #include "ui/desk/closingwindow.h"
+#include "ui/lists/funcnamewindow.h"
 #include "ui/mainwindow.h"
 #include "ui/run/idcheckwindow.h"
 #include "ui/run/runwindow.h"
@@ -36,6 +37,8 @@ void RunCommand::Run()
     env.settings = &m_desk.Store().Settings();
     env.calibration = &m_calibration;
     env.idCheck = &idWindow;
+    lists::FuncNameAsker fileNames(&m_window);
+    env.fileNames = &fileNames;
     env.tableShown = m_window.tableShown();
     env.timing = m_timing;
     std::unique_ptr<desk::ClosingWindow> waitNotice;
@@ -54,6 +57,7 @@ void RunCommand::Run()
             m_window.showTestResult(index, failed);
         };
         hooks.results = [this](int stage) { m_window.showRunResults(stage); };
+        hooks.openList = [this](char kind, int number) { m_window.openListAt(kind, number); };
         auto view = std::make_unique<TfmPusk>(document, std::move(hooks), &m_window);
         if (m_windowMade)
             m_windowMade(*view);

@@ -1,7 +1,6 @@
 #include "ui/run/runwindow.h"
 
-#include "execution/unitquestion.h"
-#include "infra/mesbo.h"
+#include "ui/questions/functionquestion.h"
 #include "ui/run/activityanimation.h"
 #include "ui/run/mprogresswindow.h"
 
@@ -332,12 +331,11 @@ int TfmPusk::AskQuestion(int kind, std::span<const std::uint8_t> record)
 {
     int answer = 0;
     onGuiThread([this, kind, record, &answer] {
-        const std::string text = UnitQuestionText(m_document, kind, record);
         const bool mWindowShown = m_mWindow && m_mWindow->isVisible();
         if (mWindowShown)
             m_mWindow->hide();
         hide();
-        answer = Mesbo().Show(text, MbQuestion, "Пуск") == MbYes ? 1 : 0;
+        answer = questions::AskFunctionQuestion(m_document, kind, record, m_hooks.openList, this);
         if (!m_finished) {
             show();
             if (mWindowShown) {

@@ -50,6 +50,9 @@ public:
     {
         std::function<void(int testIndex, bool hasErrors)> testDecoded;
         std::function<void(int stage)> results; // 1 repaint the views, 2 the error counts
+        // The list window of an output word ('o') or a function ('F', 'M',
+        // 'P'), asked for from a question window.
+        std::function<void(char kind, int number)> openList;
     };
 
     static constexpr const char *kStartText = "Включите питание и нажмите \"ОК\" для запуска";

@@ -68,4 +68,41 @@ std::array<int, 7> TableColumnWidths(int tableWidth)
     return {first, name, value, value, name, value, value};
 }
 
+std::array<int, 7> FittedTableColumnWidths(int tableWidth, const std::array<int, 7> &needs)
+{
+    std::array<int, 7> widths = TableColumnWidths(tableWidth);
+    long missing = 0;
+    long spare = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        missing += std::max(needs[c] - widths[c], 0);
+        spare += std::max(widths[c] - needs[c], 0);
+    }
+    if (missing == 0)
+        return widths;
+    if (spare <= missing) {
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            widths[c] = std::max(widths[c], needs[c]);
+        return widths;
+    }
+    // Take what is missing from the spare room, rounding each share up so
+    // that the whole is covered; the last pixels come off the widest spare.
+    long taken = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        const int room = widths[c] - needs[c];
+        if (room > 0) {
+            const long share = std::min<long>((missing * room + spare - 1) / spare, room);
+            widths[c] -= static_cast<int>(share);
+            taken += share;
+        }
+    }
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        widths[c] = std::max(widths[c], needs[c]);
+    // Rounding up may have taken a few pixels too many: give them back.
+    for (std::size_t c = 0; taken > missing && c < widths.size(); ++c) {
+        ++widths[c];
+        --taken;
+    }
+    return widths;
+}
+
 } // namespace qv::views

@@ -61,5 +61,10 @@ int RulerTact(int col);
 
 // Widths of the table's seven columns for a table width w.
 std::array<int, 7> TableColumnWidths(int tableWidth);
+// The same, each at least what the column's texts need: a column short of
+// room takes it from the columns that have more than they need, in
+// proportion to what they can spare; when they cannot spare enough, every
+// column gets what it needs and the table grows wider than w.
+std::array<int, 7> FittedTableColumnWidths(int tableWidth, const std::array<int, 7> &needs);
 
 } // namespace qv::views

@@ -178,7 +178,8 @@ void TQorFunc::PaintHeaderCell(QPainter &p, const SDrawGridInfo &info) const
     const bool inside = c - kFirstTactCol < info.tactCount;
     p.fillRect(rect, Colour(inside ? ClrOuterBackground : ClrMainBackground));
     // A letter with a marker after it is drawn without its kind colour.
-    const QColor colour = kindText.size() > 1 ? QColor(Qt::red) : KindColour(info, kind, number);
+    const QColor colour =
+        kindText.size() > 1 ? QColor(Qt::red) : StateColour(TactStateAt(*info.grid, c));
     const bool merged = IsMergedHeader(kind);
     if (info.row == 0 || merged) {
         // Rows 0 and 1 are one cell for the closing letters: row 1 repeats it.

@@ -24,6 +24,7 @@ TextGrid PreviewDiagram()
         grid.SetCell(t + 2, 1, std::string(1, numbers[i]));
         grid.SetCell(t + 2, 2, std::string(1, levels[i]));
     }
+    MarkTactStates(tacts, nullptr, {}, grid);
     grid.SetCell(0, 2, "RD");
     grid.SetCell(1, 2, "Чтение");
     grid.SetCell(0, 3, "Зонд");

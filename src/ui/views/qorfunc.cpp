@@ -1,6 +1,5 @@
 #include "ui/views/qorfunc.h"
 
-#include "infra/helpers.h"
 #include "model/displaycolours.h"
 #include "model/quorvik.h"
 #include "ui/views/diagramhint.h"
@@ -59,93 +58,49 @@ std::string TQorFunc::HintText(char kind, int number) const
     return m_document ? DiagramHint(*m_document, kind, number) : std::string();
 }
 
-QColor TQorFunc::ColourOfClosingLetter(char letter) const
+QColor TQorFunc::StateColour(TactState state) const
 {
-    switch (letter) {
-    case 'E':
-        return Colour(ClrWordGE);
-    case 'N':
-        return Colour(ClrWordGN);
-    case 'L':
-        return Colour(ClrWordGL);
-    default:
-        return Qt::red;
-    }
-}
-
-QColor TQorFunc::KindColour(const SDrawGridInfo &info, char kind, const std::string &number) const
-{
-    const STest *test = info.preview ? nullptr : CurrentTest();
-    const int id = WD_HexToInt(number);
-    const auto errorOr = [&](bool error, int colour) {
-        return Colour(error ? ClrOutputWrong : colour);
-    };
-    switch (kind) {
-    case 'i':
+    switch (state) {
+    case TactState::Input:
         return Colour(ClrInputWord);
-    case 'o':
-    case 'O': {
-        if (!info.results || !test)
-            return Colour(ClrOutputUnchecked);
-        const int result = test->OWords.Result(id);
-        return result == 0   ? Colour(ClrOutputCorrect)
-               : result == 1 ? Colour(ClrOutputWrong)
-                             : QColor(0x80, 0x80, 0x80);
-    }
-    case 'g':
+    case TactState::Output:
+        return Colour(ClrOutputUnchecked);
+    case TactState::OutputCorrect:
+    case TactState::CalledTestPassed:
+        return Colour(ClrOutputCorrect);
+    case TactState::OutputWrong:
+    case TactState::FunctionFailed:
+    case TactState::CalledTestFailed:
+        return Colour(ClrOutputWrong);
+    case TactState::OutputUnchecked:
+        return views::kGrey;
+    case TactState::Generator:
         return Colour(ClrGenerator);
-    case 'G': {
-        const SWord *word = test ? test->GWords.Find(id) : nullptr;
-        if (!test || (word && word->Code == -10))
-            return Colour(ClrWordGL);
-        // A cycle with an exit condition takes the colour of its closing tact.
-        for (int c = info.col + 1; c < 2 + info.tactCount; ++c) {
-            const std::string &letter = info.grid->Cell(c, 0);
-            if (letter == "E" || letter == "N" || letter == "L")
-                return ColourOfClosingLetter(letter[0]);
-        }
-        return Qt::red;
-    }
-    case 'E':
-    case 'N':
-    case 'L':
-        return ColourOfClosingLetter(kind);
-    case 'F': {
-        if (!test)
-            return Colour(ClrFuncFW);
-        const SFuncF *function = test->FFuncs.ByNumber(id);
-        if (!function || function->Type < DirWriteFile || function->Type > DirCompareFile)
-            return Qt::red;
-        return errorOr(function->Error, ClrFuncFW + function->Type);
-    }
-    case 'W':
-        return Colour(number == "M" ? ClrFuncM : ClrFuncFW);
-    case 'R':
-        return Colour(number == "M" ? ClrFuncM : ClrFuncFR);
-    case 'C':
+    case TactState::CycleGE:
+        return Colour(ClrWordGE);
+    case TactState::CycleGN:
+        return Colour(ClrWordGN);
+    case TactState::CycleGL:
+        return Colour(ClrWordGL);
+    case TactState::FunctionFW:
+        return Colour(ClrFuncFW);
+    case TactState::FunctionFR:
+        return Colour(ClrFuncFR);
+    case TactState::FunctionFC:
         return Colour(ClrFuncFC);
-    case 'M': {
-        const SFuncM *function = test ? test->MFuncs.ByNumber(id) : nullptr;
-        return errorOr(function && function->Error, ClrFuncM);
+    case TactState::FunctionM:
+        return Colour(ClrFuncM);
+    case TactState::FunctionP:
+        return Colour(ClrFuncP);
+    case TactState::FunctionS:
+        return Colour(ClrFuncS);
+    case TactState::CalledTest:
+        return Colour(ClrTestT);
+    case TactState::None:
+    case TactState::Unknown:
+        break;
     }
-    case 'P': {
-        const SProg *function = test ? test->PFuncs.ByNumber(id) : nullptr;
-        return errorOr(function && function->Error, ClrFuncP);
-    }
-    case 'S':
-        return errorOr(test && test->SFuncs.HasError(id), ClrFuncS);
-    case 'T': {
-        if (!info.results || !m_document)
-            return Colour(ClrTestT);
-        const auto &counts = m_document->ErrorCounts;
-        if (id < 1 || id > static_cast<int>(counts.size()))
-            return Colour(ClrTestT);
-        return Colour(counts[static_cast<std::size_t>(id - 1)] < 1 ? ClrOutputCorrect
-                                                                   : ClrOutputWrong);
-    }
-    default:
-        return Qt::red;
-    }
+    return Qt::red;
 }
 
 } // namespace qv

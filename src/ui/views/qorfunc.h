@@ -7,6 +7,7 @@
 // state between paint calls besides the fonts, colours and offsets it is
 // given.
 
+#include "model/diagramcontent.h"
 #include "ui/views/diagramgeometry.h"
 #include "ui/views/drawinfo.h"
 #include "ui/views/paintkit.h"
@@ -55,6 +56,8 @@ public:
 
     void PaintDiagramCell(QPainter &painter, const SDrawGridInfo &info) const;
     void PaintTableCell(QPainter &painter, const STableGridInfo &info) const;
+    // The width a table cell needs to show its whole text as it is painted.
+    int TableTextWidth(const TextGrid &grid, int col, int row) const;
 
     // The hint over the header of a tact of kind `kind` ('i', 'o'/'O', 'g',
     // 'G') using word `number`; empty for other kinds or without a test.
@@ -65,8 +68,8 @@ public:
 
 private:
     const STest *CurrentTest() const;
-    QColor KindColour(const SDrawGridInfo &info, char kind, const std::string &number) const;
-    QColor ColourOfClosingLetter(char letter) const;
+    // The colour of a tact's header letters.
+    QColor StateColour(TactState state) const;
 
     // Diagram cells by area.
     void PaintCorner(QPainter &p, const SDrawGridInfo &info) const;

@@ -44,7 +44,52 @@ bool OutputDiffers(const TextGrid &grid, int row)
     return !data.empty() && data != grid.Cell(ColOutputReference, row);
 }
 
+// A name cell's text: the letter and number, the word's name, and the note
+// after a character 7.
+struct NameParts
+{
+    std::string_view number;
+    std::string_view rest;
+    std::string_view note;
+};
+
+NameParts SplitName(std::string_view name)
+{
+    NameParts parts;
+    if (const auto split = name.find(kNoteSeparator); split != std::string_view::npos) {
+        parts.note = name.substr(split + 1);
+        name = name.substr(0, split);
+    }
+    const auto space = name.find(' ');
+    parts.number = name.substr(0, space);
+    parts.rest = space == std::string_view::npos ? std::string_view() : name.substr(space + 1);
+    return parts;
+}
+
 } // namespace
+
+int TQorFunc::TableTextWidth(const TextGrid &grid, int c, int r) const
+{
+    const std::string &text = grid.Cell(c, r);
+    if (text.empty())
+        return 0;
+    // Room for the frame lines and a little air on either side.
+    constexpr int kAir = 2 * kRightMargin;
+    const auto width = [](const FontFace &face, std::string_view part) {
+        return face.metrics.horizontalAdvance(Text(part));
+    };
+    if (r == 0 || c == ColCycle)
+        return width(m_bold, text) + kAir;
+    if (c != ColInputName && c != ColOutputName) {
+        const int picture = m_pictures.TablePicture(grid.Mark(c, r)).width();
+        return width(m_plain, text) + (picture > 0 ? 2 * (picture + kRightMargin) : 0) + kAir;
+    }
+    const NameParts name = SplitName(text);
+    int needed = kNameLeft + width(m_bold, name.number) + kNameGap + width(m_plain, name.rest);
+    if (!name.note.empty())
+        needed += kNameGap + width(m_plain, name.note) + kRightMargin;
+    return needed + kAir;
+}
 
 void TQorFunc::PaintTableCell(QPainter &p, const STableGridInfo &info) const
 {
@@ -94,16 +139,7 @@ void TQorFunc::PaintTableCell(QPainter &p, const STableGridInfo &info) const
     const bool inactive = Inactive(grid, c, r);
     const bool wrong = info.results && !inactive && OutputDiffers(grid, r);
     if (c == ColInputName || c == ColOutputName) {
-        std::string_view name = text;
-        std::string_view note;
-        if (const auto split = name.find(kNoteSeparator); split != std::string_view::npos) {
-            note = name.substr(split + 1);
-            name = name.substr(0, split);
-        }
-        const auto space = name.find(' ');
-        const std::string_view number = name.substr(0, space);
-        const std::string_view rest =
-            space == std::string_view::npos ? std::string_view() : name.substr(space + 1);
+        const auto [number, rest, note] = SplitName(text);
         QColor numberColour = Colour(ClrTableWordNumber);
         QColor nameColour = Colour(c == ColInputName ? ClrTableInputName : ClrTableOutputName);
         if (inactive) {

@@ -36,7 +36,9 @@ TableView::TableView(TQorFunc &painter, QWidget *parent)
     , m_painter(painter)
 {
     setObjectName(QStringLiteral("sgTable"));
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Columns grow to show their texts whole; a table wider than the view
+    // scrolls.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setColCount(kTableColumns);
     setRowCount(1);
     setFixedCols(0);
@@ -62,8 +64,10 @@ void TableView::refresh()
         const bool results = test >= 0 && test < kMaxTests &&
                              m_document->TestRunFlags[static_cast<std::size_t>(test)] != 0;
         setCellPainter(views::TableCellPainter(m_painter, m_document->TableView, results));
+        m_textNeeds = views::TableTextNeeds(m_painter, m_document->TableView);
     } else {
         setCellPainter([](QPainter &, const CellPaint &) {});
+        m_textNeeds = {};
     }
     applyGeometry();
 }
@@ -76,7 +80,7 @@ void TableView::showCycle(int cycle)
 
 void TableView::applyGeometry()
 {
-    const grid::Geometry g = views::TableGridGeometry(viewport()->width(), rowCount());
+    const grid::Geometry g = views::TableGridGeometry(viewport()->width(), rowCount(), m_textNeeds);
     for (int c = 0; c < colCount(); ++c)
         setColWidth(c, g.colWidths[static_cast<std::size_t>(c)]);
     for (int r = 0; r < rowCount(); ++r)

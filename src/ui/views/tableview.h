@@ -2,10 +2,12 @@
 
 // The table widget (sgTable): the document's table content in an
 // owner-drawn grid painted by TQorFunc, seven columns sized by the table's
-// width, rows of 16 pixels, a vertical scroll bar only, and clicks turned
-// into commands for the main window.
+// width and widened to show their texts whole, rows of 16 pixels, and
+// clicks turned into commands for the main window.
 
 #include "ui/grid/stringgrid.h"
+
+#include <array>
 
 namespace qv {
 
@@ -44,6 +46,8 @@ private:
 
     TQorFunc &m_painter;
     TQuorvik *m_document = nullptr;
+    // What each column's texts need, measured when the content comes.
+    std::array<int, 7> m_textNeeds{};
 };
 
 } // namespace qv

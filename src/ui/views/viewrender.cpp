@@ -78,7 +78,8 @@ ViewPicture TablePicture(const TQuorvik &document, TQorFunc &painter, const QFon
     painter.SetFont(font);
     ViewPicture picture;
     const TextGrid &content = document.TableView;
-    picture.geometry = TableGridGeometry(width, content.RowCount());
+    picture.geometry =
+        TableGridGeometry(width, content.RowCount(), TableTextNeeds(painter, content));
     picture.size = QSize(Extent(picture.geometry.colWidths, content.ColCount()),
                          Extent(picture.geometry.rowHeights, content.RowCount()));
     const int current = document.CurrentTest;

@@ -2,8 +2,10 @@
 
 #include "model/quorvik.h"
 #include "ui/textmetrics.h"
+#include "ui/views/qorfunc.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace qv::views {
 
@@ -28,15 +30,34 @@ grid::Geometry DiagramGridGeometry(const DiagramGeometry &g, int colCount, int r
     return geometry;
 }
 
-grid::Geometry TableGridGeometry(int tableWidth, int rowCount)
+grid::Geometry TableGridGeometry(int tableWidth, int rowCount, const std::array<int, 7> &needs)
 {
     grid::Geometry geometry;
-    const auto widths = TableColumnWidths(tableWidth);
+    const auto widths = FittedTableColumnWidths(tableWidth, needs);
     geometry.colWidths.assign(widths.begin(), widths.end());
     geometry.rowHeights.assign(static_cast<std::size_t>(std::max(rowCount, 0)), kTableRowHeight);
     geometry.fixedRows = rowCount > 1 ? 1 : 0;
     geometry.topRow = geometry.fixedRows;
     return geometry;
+}
+
+std::array<int, 7> TableTextNeeds(const TQorFunc &painter, const TextGrid &content)
+{
+    std::array<int, 7> needs{};
+    // Every cycle repeats the same names and mostly the same values: each
+    // text of a column is measured once.
+    std::array<std::unordered_set<std::string>, 7> measured;
+    const int cols = std::min(content.ColCount(), static_cast<int>(needs.size()));
+    for (int r = 0; r < content.RowCount(); ++r)
+        for (int c = 0; c < cols; ++c) {
+            const auto at = static_cast<std::size_t>(c);
+            std::string key = content.Cell(c, r);
+            key.push_back(static_cast<char>(content.Mark(c, r)));
+            if (r > 0 && !measured[at].insert(std::move(key)).second)
+                continue;
+            needs[at] = std::max(needs[at], painter.TableTextWidth(content, c, r));
+        }
+    return needs;
 }
 
 std::string VMarksOf(const STest &test)

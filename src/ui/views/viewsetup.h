@@ -9,13 +9,16 @@
 #include "ui/views/diagramgeometry.h"
 #include "ui/views/drawinfo.h"
 
+#include <array>
 #include <string>
 
 class QFont;
 
 namespace qv {
 
+class TQorFunc;
 class TQuorvik;
+class TextGrid;
 struct STest;
 
 namespace views {
@@ -30,9 +33,13 @@ FontMeasures MeasureFont(const QFont &font);
 // other row of the current row height.
 grid::Geometry DiagramGridGeometry(const DiagramGeometry &g, int colCount, int rowCount);
 
-// The table's seven columns for a table width and its rows of 16 pixels;
-// the header row is fixed when there are more rows.
-grid::Geometry TableGridGeometry(int tableWidth, int rowCount);
+// The table's seven columns for a table width, each at least as wide as
+// `needs` says, and its rows of 16 pixels; the header row is fixed when
+// there are more rows.
+grid::Geometry TableGridGeometry(int tableWidth, int rowCount,
+                                 const std::array<int, 7> &needs = {});
+// What each table column needs to show all its texts whole.
+std::array<int, 7> TableTextNeeds(const TQorFunc &painter, const TextGrid &content);
 
 // One character per V-function of the test whose code is its tact's
 // column index minus 1.

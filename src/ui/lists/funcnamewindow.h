@@ -1,0 +1,82 @@
+#pragma once
+
+// The data-file-name window (form fmFunc_name): before a run outside debug
+// mode, the compiler lists the F-, P- and S-functions of a test that have
+// no data file name (a collection of one character per function tact: F n
+// as n, P n as n + 50, S n as n + 100), and the test goes on only when the
+// operator closes this window with OK after every listed function got a
+// name. A click on a row names the function to its window; the function
+// windows notify it while they edit (1 records about to be replaced, 2
+// records replaced, 3 a value edited).
+
+#include "execution/dosdata.h"
+
+#include <QDialog>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace qv::lists {
+
+class TfmFuncName : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kRowHeight = 17;
+    static constexpr int kColumnWidths[3] = {55, 137, 120};
+
+    // The test (0-based index testIndex) must outlive the window.
+    TfmFuncName(STest &test, int testIndex, const std::string &collection,
+                QWidget *parent = nullptr);
+
+    QLabel *topLabel() const { return m_top; }
+    QTableWidget *grid() const { return m_grid; }
+    QPushButton *okButton() const { return m_ok; }
+    QPushButton *cancelButton() const { return m_cancel; }
+    // The texts of a body row (0-based), as painted.
+    QString cellText(int row, int column) const;
+
+    // Notifications of the function windows.
+    void notify(int code);
+
+signals:
+    // A body row was clicked: the function window of that row is wanted.
+    void functionChosen(char letter, int number);
+
+private:
+    struct Row
+    {
+        char letter = 'F';
+        int number = 0;
+    };
+    // Name and data file name of a row's function; nullopt when gone.
+    std::optional<std::pair<std::string, std::string>> functionOf(const Row &row) const;
+    void fill();
+    void tryAccept();
+
+    STest &m_test;
+    std::vector<Row> m_rows;
+    bool m_detached = false;
+    QLabel *m_top = nullptr;
+    QTableWidget *m_grid = nullptr;
+    QPushButton *m_ok = nullptr;
+    QPushButton *m_cancel = nullptr;
+};
+
+// The compiler's data-file-name interface, answered with the window.
+class FuncNameAsker : public FileNameWindow
+{
+public:
+    explicit FuncNameAsker(QWidget *parent)
+        : m_parent(parent)
+    {}
+    bool AskFileNames(STest &test, int testIndex, const std::string &collection) override;
+
+private:
+    QWidget *m_parent;
+};
+
+} // namespace qv::lists

@@ -1,0 +1,45 @@
+#include "ui/lists/listopener.h"
+
+#include "model/quorvik.h"
+#include "ui/lists/generatorwindows.h"
+#include "ui/lists/viewerwindows.h"
+#include "ui/lists/wordwindows.h"
+
+#include <memory>
+
+namespace qv::lists {
+
+bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number)
+{
+    STest *test = doc.CurrentTestRecord();
+    // The buses belong to the file: any test carries the window.
+    if (!test && kind == 'T')
+        test = doc.Test(0);
+    if (!test)
+        return false;
+    std::unique_ptr<ListWindow> window;
+    switch (kind) {
+    case 'i':
+        window = std::make_unique<TfmIWord>(doc, *test, number, parent);
+        break;
+    case 'o':
+    case 'O':
+        window = std::make_unique<TfmOWord>(doc, *test, number, parent);
+        break;
+    case 'g':
+        window = std::make_unique<TfmGWord>(doc, *test, number, parent);
+        break;
+    case 'G':
+        window = std::make_unique<TfmFuncG>(doc, *test, number, parent);
+        break;
+    case 'T':
+        window = std::make_unique<TfmTyreData>(doc, *test, number, parent);
+        break;
+    default:
+        return false;
+    }
+    window->exec();
+    return true;
+}
+
+} // namespace qv::lists

@@ -1,0 +1,186 @@
+// Debug mode from the main window: the tact range, the debug cycle and the
+// debug value of a word, with the refusals the operator sees.
+
+#include "infra/messages.h"
+#include "model/quorvik.h"
+#include "model/stest.h"
+#include "model/tablecontent.h"
+#include "ui/debug/debugrange.h"
+#include "ui/debug/editdebug.h"
+#include "ui/desk/infopanel.h"
+#include "ui/deskfixture.h"
+#include "ui/modalwatch.h"
+#include "ui/views/diagramview.h"
+#include "ui/views/tableview.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+namespace qv::testing {
+namespace {
+
+using debug::ApplyDebugValue;
+using debug::DebugEditTarget;
+using debug::TfmDebugCycle;
+using debug::TfmDebugTct;
+using debug::TfmEditDebug;
+
+// The demo in debug mode on its first test (20 tacts, 2 cycles).
+class DebugDeskTest : public DeskFixture
+{
+protected:
+    TBaseForm &Desk()
+    {
+        TBaseForm &form = WindowWithDemo();
+        form.toggleDebug();
+        EXPECT_TRUE(form.document().DebugMode);
+        mesbo->Clear();
+        return form;
+    }
+    STest &First() { return *window->document().Test(0); }
+};
+
+TEST_F(DebugDeskTest, TheTactDialogRefusesAnEndBeyondTheTestAndAnEmptyRange)
+{
+    TBaseForm &form = Desk();
+    ASSERT_EQ(First().Tacts.TactCount(), 20);
+    ModalWatch<TfmDebugTct> watch([](TfmDebugTct &w) {
+        EXPECT_EQ(w.first()->value(), 1);
+        EXPECT_EQ(w.last()->value(), 20);
+        w.last()->setValue(21);
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        EXPECT_TRUE(w.isVisible()) << "a refused range keeps the dialog";
+        w.first()->setValue(5);
+        w.last()->setValue(5);
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        EXPECT_TRUE(w.isVisible());
+        w.last()->setValue(12);
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        EXPECT_FALSE(w.isVisible());
+    });
+    form.actions().debugTct->trigger();
+    EXPECT_TRUE(watch.seen());
+    EXPECT_EQ(Messages(), (std::vector<std::string>{Msg(40) + "20)", Msg(40)}));
+    EXPECT_EQ(First().DebugFirst, 4);
+    EXPECT_EQ(First().DebugLast, 11);
+}
+
+TEST_F(DebugDeskTest, TheDiagramMenuRefusesAStartBeyondTheEnd)
+{
+    TBaseForm &form = Desk();
+    First().DebugFirst = 2;
+    First().DebugLast = 8;
+    EXPECT_FALSE(debug::SetDebugStart(First(), 9));
+    EXPECT_EQ(Messages(), std::vector<std::string>{Msg(40)});
+    EXPECT_EQ(First().DebugFirst, 2);
+    // Through the menu: the end moves to tact 15.
+    QTimer::singleShot(50, [] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction *action : menu->actions()) {
+            if (action->text() == "Задать конечный такт отладки")
+                menu->setActiveAction(action);
+        }
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    emit form.diagramView()->debugMenuRequested(15, form.mapToGlobal(QPoint(50, 50)));
+    EXPECT_EQ(First().DebugFirst, 2);
+    EXPECT_EQ(First().DebugLast, 15);
+}
+
+TEST_F(DebugDeskTest, TheCycleDialogTellsTheRangeAndTheArrowsWrapAround)
+{
+    TBaseForm &form = Desk();
+    ModalWatch<TfmDebugCycle> watch([](TfmDebugCycle &w) {
+        w.cycle()->setValue(3);
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        EXPECT_TRUE(w.isVisible());
+        w.cycle()->setValue(2);
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+    });
+    form.actions().debugCycle->trigger();
+    EXPECT_TRUE(watch.seen());
+    EXPECT_EQ(Messages(), std::vector<std::string>{Msg(8) + " циклов (2)"});
+    EXPECT_EQ(First().ActiveCycle, 1);
+    emit form.infoPanel()->nextCycleRequested();
+    EXPECT_EQ(First().ActiveCycle, 0) << "\">\" from the last cycle goes to the first";
+    emit form.infoPanel()->previousCycleRequested();
+    EXPECT_EQ(First().ActiveCycle, 1);
+}
+
+TEST_F(DebugDeskTest, AnInputWordOnAFourContactBusTakesFifteenButNotSixteen)
+{
+    TBaseForm &form = Desk();
+    STest &test = First();
+    test.IWords.Find(1)->Tyre = 2; // contacts 17..20
+    const DebugEditTarget target{'i', 1, 0};
+    EXPECT_FALSE(ApplyDebugValue(form.document(), test, target, "10"));
+    EXPECT_FALSE(ApplyDebugValue(form.document(), test, target, "xyz"));
+    EXPECT_TRUE(ApplyDebugValue(form.document(), test, target, "f"));
+    EXPECT_EQ(test.IWords.ValueAt(1, 0, ValueSet::Run), 15);
+    EXPECT_FALSE(ApplyDebugValue(form.document(), test, {'g', 1, 0}, "65536"));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{Msg(23), Msg(16), Msg(16)}));
+}
+
+TEST_F(DebugDeskTest, AOneHotDataWordTakesOneSetBitOnly)
+{
+    TBaseForm &form = Desk();
+    STest &test = First();
+    ASSERT_TRUE(test.IWords.SetFuncLink(1, LinkPData));
+    const DebugEditTarget target{'i', 1, 1};
+    EXPECT_TRUE(ApplyDebugValue(form.document(), test, target, "04"));
+    EXPECT_FALSE(ApplyDebugValue(form.document(), test, target, "06"));
+    EXPECT_EQ(test.IWords.ValueAt(1, 1, ValueSet::Run), 4);
+    ASSERT_TRUE(test.IWords.SetFuncLink(1, LinkPData2));
+    EXPECT_TRUE(ApplyDebugValue(form.document(), test, target, "FB"));
+    EXPECT_FALSE(ApplyDebugValue(form.document(), test, target, "F9"));
+    const std::string refusal = Msg(19) + "\r\nДопустимо задание только одного значащего бита";
+    EXPECT_EQ(Messages(), (std::vector<std::string>{refusal, refusal}));
+}
+
+TEST_F(DebugDeskTest, AnFAddressTakesTheFileElementIntoTheDataWord)
+{
+    TBaseForm &form = Desk();
+    form.selectTest(1);
+    STest &test = *form.document().Test(1);
+    // The memory test's link on i1 came last; make it the ROM check's again.
+    ASSERT_TRUE(test.IWords.SetFuncLink(1, MakeFuncLink(3, LinkFAddress)));
+    ASSERT_EQ(test.FFuncs.ByNumber(3)->FileName, "rom.dat");
+    EXPECT_TRUE(ApplyDebugValue(form.document(), test, {'i', 1, 0}, "5"));
+    EXPECT_EQ(test.IWords.ValueAt(1, 0, ValueSet::Run), 5);
+    EXPECT_EQ(test.OWords.ValueAt(1, 0, ValueSet::Reference), 0xC0) << "byte 5 of rom.dat";
+}
+
+TEST_F(DebugDeskTest, AClickOnADebugValueOpensTheEditDialogAndRefillsTheTable)
+{
+    TBaseForm &form = Desk();
+    form.showTable();
+    QString shown;
+    ModalWatch<TfmEditDebug> watch([&](TfmEditDebug &w) {
+        shown = w.value()->text();
+        EXPECT_EQ(w.value()->maxLength(), 9);
+        w.value()->setText("3c");
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+    });
+    const TextGrid &grid = form.document().TableView;
+    int row = -1;
+    for (int r = 1; r < grid.RowCount() && row < 0; ++r) {
+        if (grid.Cell(ColInputName, r).rfind("i1", 0) == 0)
+            row = r;
+    }
+    ASSERT_GT(row, 0);
+    emit form.tableView()->debugValueEditRequested('i', 1, row);
+    EXPECT_TRUE(watch.seen());
+    EXPECT_EQ(shown, "55");
+    EXPECT_EQ(First().IWords.ValueAt(1, 0, ValueSet::Run), 0x3C);
+    EXPECT_EQ(grid.Cell(ColInputDebug, row), "3C") << "the table is filled again";
+    EXPECT_TRUE(Messages().empty());
+}
+
+} // namespace
+} // namespace qv::testing

@@ -1,0 +1,61 @@
+// The data-file-name window: the functions of a test without data file
+// names, and OK only once every one has a name.
+
+#include "infra/messages.h"
+#include "model/quorvik.h"
+#include "model/stest.h"
+#include "ui/deskfixture.h"
+#include "ui/lists/funcnamewindow.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+
+namespace qv::testing {
+namespace {
+
+using FuncNameWindow = DeskFixture;
+using lists::TfmFuncName;
+
+TEST_F(FuncNameWindow, OkWaitsUntilEveryListedFunctionHasAName)
+{
+    STest &test = *WindowWithDemo().document().Test(1);
+    test.FFuncs.ByNumber(1)->FileName.clear();
+    test.SFuncs.ByNumber(1)->FileName.clear();
+    // F1 on two tacts is listed twice; S1 is coded 101.
+    TfmFuncName window(test, 1, std::string{1, 1, 101});
+    window.show();
+    EXPECT_TRUE(window.topLabel()->text().startsWith("В тесте №2 определены функции"));
+    ASSERT_EQ(window.grid()->rowCount(), 4);
+    EXPECT_EQ(window.grid()->height(), 4 * TfmFuncName::kRowHeight);
+    EXPECT_EQ(window.cellText(0, 0), "F1");
+    EXPECT_EQ(window.cellText(0, 1), "Загрузка ОЗУ");
+    EXPECT_EQ(window.cellText(0, 2), "<не задано>");
+    EXPECT_EQ(window.grid()->item(1, 2)->foreground().color(), QColor(0xFF, 0, 0));
+    EXPECT_EQ(window.cellText(2, 0), "S1 (w)");
+
+    QTest::mouseClick(window.okButton(), Qt::LeftButton);
+    EXPECT_TRUE(window.isVisible()) << "names are still missing";
+    EXPECT_EQ(Messages(), std::vector<std::string>{Msg(1)});
+
+    QSignalSpy chosen(&window, &TfmFuncName::functionChosen);
+    const QRect row = window.grid()->visualItemRect(window.grid()->item(3, 0));
+    QTest::mouseClick(window.grid()->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosen.front().at(0).value<char>(), 'S');
+
+    // The function windows set the names and say the records changed.
+    window.notify(1);
+    test.FFuncs.ByNumber(1)->FileName = "ram_load.dat";
+    test.SFuncs.ByNumber(1)->FileName = "uart.dat";
+    window.notify(2);
+    EXPECT_EQ(window.cellText(1, 2), "ram_load.dat");
+    QTest::mouseClick(window.okButton(), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+}
+
+} // namespace
+} // namespace qv::testing

@@ -1,0 +1,219 @@
+// The list and viewer windows of the main window: words, generator words,
+// G-cycles, buses, the test list and the contact file, opened from the
+// commands or directly over the demo board.
+
+#include "execution/testerport.h"
+#include "model/quorvik.h"
+#include "model/stest.h"
+#include "ui/desk/infopanel.h"
+#include "ui/deskfixture.h"
+#include "ui/lists/generatorwindows.h"
+#include "ui/lists/viewerwindows.h"
+#include "ui/lists/wordwindows.h"
+#include "ui/modalwatch.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTableWidget>
+
+namespace qv::testing {
+namespace {
+
+using ListWindows = DeskFixture;
+using lists::TfmCnt;
+using lists::TfmFuncG;
+using lists::TfmGWord;
+using lists::TfmIWord;
+using lists::TfmOWord;
+using lists::TfmTestInfo;
+using lists::TfmTyreData;
+
+QString Cell(const QTableWidget *table, int row, int column)
+{
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QStringLiteral("<none>");
+}
+
+QColor Colour(const QTableWidget *table, int row, int column)
+{
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->foreground().color() : QColor();
+}
+
+TEST_F(ListWindows, AnInputWordOnAFiveContactBusShowsFiveBitsWithBitOneTheLowest)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    ASSERT_TRUE(doc.Doc.Tyres.Add(std::string{21, 22, 23, 24, 25}));
+    doc.Cnt.Names[20] = "A21";
+    STest &test = *doc.Test(0);
+    test.IWords.Find(1)->Tyre = doc.Doc.Tyres.Count() - 1;
+    // 85 = 1010101: the five low bits are 10101.
+    TfmIWord window(doc, test, 1);
+    EXPECT_EQ(window.windowTitle(), "Входное слово (Данные)");
+    EXPECT_EQ(window.width(), TfmIWord::kWidth);
+    EXPECT_EQ(window.headerValue("Шина:"), "4");
+    EXPECT_EQ(window.headerValue("Код:"), "прямой");
+    ASSERT_EQ(window.bitTable()->rowCount(), 5);
+    EXPECT_EQ(Cell(window.bitTable(), 0, 0), "A21");
+    EXPECT_EQ(Cell(window.bitTable(), 0, 1), "1");
+    EXPECT_EQ(Cell(window.bitTable(), 1, 1), "0");
+    EXPECT_EQ(Cell(window.cycleTable(), 0, 1), "55") << "values in the file's base";
+    EXPECT_EQ(Cell(window.cycleTable(), 0, 2), "10101");
+    EXPECT_EQ(Cell(window.cycleTable(), 1, 2), "01010");
+    EXPECT_EQ(window.countLabel()->text(), "Всего входных слов: 2");
+}
+
+TEST_F(ListWindows, TheSpinsWrapAroundAndAConstantWordRepeatsItsValue)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    STest &test = *doc.Test(0);
+    TfmIWord window(doc, test, 1);
+    ASSERT_EQ(window.currentItem(), 1);
+    window.itemSpin()->stepDown();
+    EXPECT_EQ(window.currentItem(), 2) << "down from the first word shows the last";
+    EXPECT_EQ(window.windowTitle(), "Входное слово (КОНСТАНТА)");
+    EXPECT_EQ(Cell(window.cycleTable(), 0, 1), "3");
+    EXPECT_EQ(Cell(window.cycleTable(), 1, 1), "3");
+    window.itemSpin()->stepUp();
+    EXPECT_EQ(window.currentItem(), 1);
+    ASSERT_EQ(window.cycleTable()->rowCount(), 2) << "one row per cycle of the test";
+    window.cycleSpin()->stepUp();
+    EXPECT_EQ(window.currentCycle(), 2);
+    EXPECT_EQ(Cell(window.bitTable(), 0, 1), "0") << "170 ends in 0";
+    window.cycleSpin()->stepUp();
+    EXPECT_EQ(window.currentCycle(), 1) << "up from the last cycle goes to the first";
+}
+
+TEST_F(ListWindows, DebugModeWidensTheInputWordWindowAndShowsTheDebugValues)
+{
+    TBaseForm &form = WindowWithDemo();
+    TQuorvik &doc = form.document();
+    form.toggleDebug();
+    ASSERT_TRUE(doc.DebugMode);
+    STest &test = *doc.Test(0);
+    ASSERT_TRUE(test.IWords.SetValueAt(1, 1, 7, ValueSet::Run));
+    TfmIWord window(doc, test, 1);
+    EXPECT_EQ(window.width(), TfmIWord::kDebugWidth);
+    EXPECT_EQ(window.cycleTable()->horizontalHeaderItem(3)->text(), "Отладка в битах:");
+    EXPECT_EQ(Cell(window.cycleTable(), 1, 2), "7");
+    EXPECT_EQ(Cell(window.cycleTable(), 1, 3), "00000111");
+}
+
+TEST_F(ListWindows, AnOutputWordNotReadInACycleShowsGreyDashesAndAWrongReadIsRed)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    STest &test = *doc.Test(0);
+    ASSERT_TRUE(test.OWords.SetText(1, "84/" + std::string(1, '\xFF'), ValueSet::Run));
+    doc.TestRunFlags[0] = 1;
+    TfmOWord window(doc, test, 1);
+    EXPECT_EQ(window.width(), TfmOWord::kWaitWidth) << "the test has a wait word";
+    EXPECT_EQ(window.headerValue("Тип:"), "стандартный (o)");
+    EXPECT_EQ(Cell(window.cycleTable(), 0, 2), "54");
+    EXPECT_EQ(Colour(window.cycleTable(), 0, 2), lists::kRed);
+    EXPECT_EQ(Cell(window.cycleTable(), 1, 2), "- - -");
+    EXPECT_EQ(Colour(window.cycleTable(), 1, 2), lists::kGrey);
+    // 85 read as 84: bit 1 differs, its contact is red.
+    EXPECT_EQ(Colour(window.bitTable(), 0, 0), lists::kRed);
+    EXPECT_EQ(Colour(window.bitTable(), 1, 0), QColor(Qt::black));
+
+    window.itemSpin()->stepUp();
+    EXPECT_EQ(window.headerValue("Тип:"), "циклический (О)");
+    EXPECT_EQ(window.headerValue("Циклы ожидания:"), "");
+    EXPECT_EQ(window.headerValue("Время ожидания:"), "1000") << "waits shown as times by default";
+}
+
+TEST_F(ListWindows, GeneratorWordsAndGCyclesShowTheirKinds)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    STest &test = *doc.Test(0);
+    TfmGWord words(doc, test, 3);
+    EXPECT_EQ(words.width(), TfmGWord::kWidth);
+    EXPECT_EQ(words.windowTitle(), "g-слово (Пауза)");
+    EXPECT_EQ(words.headerValue("Тип:"), "временная задержка");
+    EXPECT_EQ(words.headerValue("Единицы измерения:"), "миллисекунда");
+    EXPECT_EQ(words.countLabel()->text(), "Всего g-слов: 4");
+    words.itemSpin()->stepUp();
+    EXPECT_EQ(words.headerValue("Единицы измерения:"), "микросекунда");
+    words.itemSpin()->stepUp();
+    EXPECT_EQ(words.headerValue("Тип:"), "генератор импульсов") << "wraps to word 1";
+
+    TfmFuncG cycles(doc, test, 6);
+    EXPECT_EQ(cycles.headerValue("Тип:"), "выход по условию");
+    EXPECT_EQ(Cell(cycles.cycleTable(), 0, 1), "o1");
+    EXPECT_EQ(Colour(cycles.cycleTable(), 0, 1), lists::kOlive);
+    cycles.itemSpin()->stepDown();
+    EXPECT_EQ(cycles.headerValue("Тип:"), "счетный цикл");
+    EXPECT_EQ(Cell(cycles.cycleTable(), 1, 1), "3");
+}
+
+TEST_F(ListWindows, TheBusWindowListsTheContactNamesOfEachBus)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    doc.Cnt.Names[16] = "D17";
+    TfmTyreData window(doc, *doc.Test(0), 3);
+    EXPECT_EQ(window.windowTitle(), "Шины данных (всего 3)");
+    EXPECT_EQ(window.headerValue("Разрядность:"), "4");
+    ASSERT_EQ(window.bitTable()->rowCount(), 4);
+    EXPECT_EQ(Cell(window.bitTable(), 0, 0), "D17");
+}
+
+TEST_F(ListWindows, TheListCommandsOpenTheirWindowsInsteadOfTheNotice)
+{
+    TBaseForm &form = WindowWithDemo();
+    QString title;
+    {
+        ModalWatch<TfmIWord> watch([&](TfmIWord &w) { title = w.windowTitle(); });
+        form.actions().iWord->trigger();
+        EXPECT_TRUE(watch.seen());
+    }
+    EXPECT_EQ(title, "Входное слово (Данные)");
+    {
+        ModalWatch<TfmTyreData> watch([&](TfmTyreData &w) { title = w.windowTitle(); });
+        form.actions().tyreData->trigger();
+        EXPECT_TRUE(watch.seen());
+    }
+    EXPECT_EQ(title, "Шины данных (всего 3)");
+    {
+        ModalWatch<TfmCnt> watch([&](TfmCnt &w) { title = w.windowTitle(); });
+        form.actions().viewCnt->trigger();
+        EXPECT_TRUE(watch.seen());
+    }
+    EXPECT_EQ(title, "Файл контактов CNT");
+    EXPECT_TRUE(Messages().empty()) << Messages().front();
+}
+
+TEST_F(ListWindows, TheTestListSelectsTheChosenTestOnOk)
+{
+    TBaseForm &form = WindowWithDemo();
+    ModalWatch<TfmTestInfo> watch([](TfmTestInfo &w) {
+        EXPECT_EQ(w.tests()->count(), 4);
+        EXPECT_EQ(w.tests()->item(0)->text(), "№1: Шина данных");
+        EXPECT_EQ(w.tests()->item(3)->text(), "все");
+        EXPECT_EQ(w.tests()->currentRow(), 0) << "the current tab is preselected";
+        w.tests()->setCurrentRow(2);
+        w.accept();
+    });
+    emit form.infoPanel()->testInfoRequested();
+    EXPECT_TRUE(watch.seen());
+    EXPECT_EQ(form.document().CurrentTest, 2);
+}
+
+TEST_F(ListWindows, TheContactFileShowsThreeRowsOrSixForTheDosUnit)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    doc.Cnt.Names[33] = "B2";
+    doc.Cnt.Names[100] = "X2-5";
+    TfmCnt dos(doc, true);
+    ASSERT_EQ(dos.grid()->rowCount(), 6);
+    EXPECT_EQ(dos.grid()->verticalHeaderItem(3)->text(), "X2c");
+    EXPECT_EQ(Cell(dos.grid(), 1, 1), "B2");
+    EXPECT_EQ(Cell(dos.grid(), 3, 4), "X2-5");
+    TfmCnt arm(doc, false);
+    ASSERT_EQ(arm.grid()->rowCount(), 3);
+    EXPECT_EQ(arm.grid()->verticalHeaderItem(0)->text(), "Xc");
+}
+
+} // namespace
+} // namespace qv::testing

@@ -1,0 +1,120 @@
+// The windows of the unit's questions about failed F-, M- and P-functions:
+// what they read from the record and what the operator's answer gives.
+
+#include "model/quorvik.h"
+#include "ui/deskfixture.h"
+#include "ui/modalwatch.h"
+#include "ui/questions/functionquestion.h"
+
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <vector>
+
+namespace qv::testing {
+namespace {
+
+using QuestionWindows = DeskFixture;
+using questions::AskFunctionQuestion;
+using questions::TfmFuncAsk;
+
+QString Text(const TfmFuncAsk &window, int row, int column)
+{
+    const QTableWidgetItem *item = window.list()->item(row, column);
+    return item ? item->text() : QStringLiteral("<none>");
+}
+
+TEST_F(QuestionWindows, AnFQuestionWithoutDataReadsTheCountAtEightAndInvertsOnlyTheReadValue)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    // F3 of test 1 at address 0x10; output word 3 (inverse, 8 bits) read 0x12.
+    const std::vector<std::uint8_t> record{1, 1, 3, 0x10, 0, 0, 0, 0, 1, 3, 0x12, 0};
+    int answer = -1;
+    ModalWatch<TfmFuncAsk> watch([&](TfmFuncAsk &w) {
+        EXPECT_EQ(w.objectName(), "fmFuncF_ask");
+        EXPECT_EQ(w.valueOf("F -функция:"), "F3");
+        EXPECT_EQ(w.valueOf("Текущий адрес:"), "10");
+        EXPECT_EQ(w.valueOf("Алгоритм:"), "") << "no algorithm line for F";
+        ASSERT_EQ(w.list()->rowCount(), 2);
+        EXPECT_EQ(Text(w, 0, 0), "параметр");
+        EXPECT_EQ(Text(w, 1, 0), "o3 (Инверсные данные)");
+        EXPECT_EQ(Text(w, 1, 1), "AA") << "the reference as stored";
+        EXPECT_EQ(Text(w, 1, 2), "ED") << "0x12 inverted within the mask 0xFF";
+        QTest::mouseClick(w.yesButton(), Qt::LeftButton);
+    });
+    answer = AskFunctionQuestion(doc, 1, record, {}, window.get());
+    EXPECT_TRUE(watch.seen());
+    EXPECT_EQ(answer, 1);
+}
+
+TEST_F(QuestionWindows, APQuestionWithDataReadsTheCountAtTwelveAfterTheValueLine)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    const std::vector<std::uint8_t> record{3,    1,    1, 0, 1,    0, 0, 1,  0x34, 0x12,
+                                           0x35, 0x12, 2, 1, 0x55, 0, 2, 14, 0};
+    const auto question = questions::ReadFunctionQuestion(doc, 3, record);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->address, 0x100u);
+    ASSERT_EQ(question->lines.size(), 3u);
+    EXPECT_EQ(question->lines[0].parameter, "значение P - функции");
+    EXPECT_EQ(question->lines[0].reference, "1234");
+    EXPECT_EQ(question->lines[0].data, "1235");
+    EXPECT_EQ(question->lines[1].parameter, "o1 (Чтение данных)");
+    EXPECT_EQ(question->lines[2].parameter, "O2 (Готовность)") << "a wait word";
+    EXPECT_EQ(question->lines[2].outputWord, 2);
+}
+
+TEST_F(QuestionWindows, TheMDialogInvertsReferenceAndDataOfAnInverseWord)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    const std::vector<std::uint8_t> record{2, 1, 1, 0x2C, 0x01, 0x00, 2, 0, 1, 3, 0x12, 0};
+    const auto question = questions::ReadFunctionQuestion(doc, 2, record);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->address, 0x12Cu);
+    EXPECT_EQ(question->algorithm, 2);
+    ASSERT_EQ(question->lines.size(), 1u);
+    EXPECT_EQ(question->lines[0].reference, "55");
+    EXPECT_EQ(question->lines[0].data, "ED");
+    TfmFuncAsk window(doc, *question, {});
+    EXPECT_EQ(window.objectName(), "fmMError");
+    EXPECT_EQ(window.valueOf("Алгоритм:"), "Марш-тест");
+    EXPECT_EQ(window.list()->columnWidth(1), TfmFuncAsk::kValueColumn);
+    EXPECT_TRUE(window.yesButton()->isDefault());
+}
+
+TEST_F(QuestionWindows, ClosingTheWindowAnswersNoAndAClickOnAWordOpensItsList)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    const std::vector<std::uint8_t> record{2, 1, 1, 0, 0, 0, 0, 0, 1, 2, 14, 0};
+    std::vector<std::pair<char, int>> opened;
+    ModalWatch<TfmFuncAsk> watch([&](TfmFuncAsk &w) {
+        const QRect cell = w.list()->visualItemRect(w.list()->item(1, 0));
+        QTest::mouseClick(w.list()->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseClick(w.infoButton(), Qt::LeftButton);
+        w.close();
+    });
+    const int answer = AskFunctionQuestion(
+        doc, 2, record, [&](char kind, int number) { opened.emplace_back(kind, number); },
+        window.get());
+    EXPECT_EQ(answer, 0);
+    EXPECT_EQ(opened, (std::vector<std::pair<char, int>>{{'o', 2}, {'M', 1}}));
+}
+
+TEST_F(QuestionWindows, AShortOrForeignRecordGivesTheCorruptionMessageAnd255)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    const std::vector<std::uint8_t> shortRecord{2, 1, 1};
+    EXPECT_EQ(AskFunctionQuestion(doc, 2, shortRecord, {}, window.get()), 255);
+    const std::vector<std::uint8_t> foreign{1, 1, 1, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(AskFunctionQuestion(doc, 2, foreign, {}, window.get()), 255);
+    // Entries cut short by the record's end are left out.
+    const std::vector<std::uint8_t> cut{1, 1, 1, 0, 0, 0, 0, 0, 5, 1, 0x55, 0, 2};
+    const auto question = questions::ReadFunctionQuestion(doc, 1, cut);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->lines.size(), 1u);
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>(2, "Данные, полученные от блока диагностики, повреждены")));
+}
+
+} // namespace
+} // namespace qv::testing
