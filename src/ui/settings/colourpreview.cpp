@@ -66,17 +66,8 @@ void ColourPreview::paintEvent(QPaintEvent *)
                                                     m_content.RowCount()),
                          rect(), {}, views::DiagramCellPainter(m_painter, info));
     } else {
-        const auto paint = [this](QPainter &painter, const grid::CellPaint &cell) {
-            STableGridInfo info;
-            info.grid = &m_content;
-            info.col = cell.col;
-            info.row = cell.row;
-            info.rect = cell.rect;
-            info.preview = true;
-            m_painter.PaintTableCell(painter, info);
-        };
         grid::PaintCells(p, views::TableGridGeometry(kTableWidth, m_content.RowCount()), rect(), {},
-                         paint);
+                         views::TableCellPainter(m_painter, m_content, false, true));
     }
 }
 
