@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
@@ -132,6 +133,8 @@ TEST_F(SettingsWindow, OnAW5SystemTickingCurrentControlAsksAndNoUnticksIt)
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(mesbo->ShownMessages()[0].text, settings::kW5CurrentControlQuestion);
     EXPECT_EQ(mesbo->ShownMessages()[0].flags, MbQuestion);
+    EXPECT_EQ(window->findChild<QLabel *>(QStringLiteral("lbSystemModel"))->text(),
+              QStringLiteral("Модель системы диагностики: W5"));
     mesbo->QueueAnswer(MbYes);
     box->click();
     EXPECT_TRUE(box->isChecked());

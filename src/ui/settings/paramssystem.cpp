@@ -103,6 +103,13 @@ QWidget *TfmParams::buildSystemPage()
     showProbeChoice(ProbeChoiceFromPattern(m_tester.probeMode));
     connect(m_probeMode, &QComboBox::currentIndexChanged, this, [this] { updateSystemEnabled(); });
 
+    auto *model =
+        new QLabel(QStringLiteral("Модель системы диагностики: ") +
+                       (m_modelW5 ? QStringLiteral("W5") : QStringLiteral("с контролем токов")),
+                   page);
+    model->setObjectName(QStringLiteral("lbSystemModel"));
+    layout->addWidget(model);
+
     auto *buttons = new QHBoxLayout;
     m_checkLink = new QPushButton(QStringLiteral("Проверить связь"), page);
     m_reboot = new QPushButton(QStringLiteral("Перезагрузка"), page);
