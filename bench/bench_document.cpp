@@ -8,11 +8,11 @@
 
 #include "infra/mesbo.h"
 #include "maximalfile.h"
-#include "model/bytesource.h"
-#include "model/container.h"
-#include "model/documentobserver.h"
-#include "model/quorvik.h"
-#include "model/scriptedfileui.h"
+#include "model/document/documentobserver.h"
+#include "model/document/quorvik.h"
+#include "model/file/bytesource.h"
+#include "model/file/container.h"
+#include "model/file/scriptedfileui.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -2,13 +2,13 @@
 // reading and executing it (zero time per tact), and decoding the answer.
 // Goals: compile <= 1 ms, decode <= 1 ms, simulated execution <= 5 ms.
 
-#include "execution/dosdata.h"
+#include "execution/compiler/dosdata.h"
 #include "infra/mesbo.h"
 #include "largesttest.h"
-#include "model/documentobserver.h"
-#include "model/quorvik.h"
-#include "model/scriptedfileui.h"
-#include "model/stest.h"
+#include "model/document/documentobserver.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
+#include "model/file/scriptedfileui.h"
 #include "sim/board.h"
 #include "sim/boardrun.h"
 #include "sim/program.h"

@@ -4,13 +4,13 @@
 // loopback to quorvik-unitsim.
 // Goals: >= 200 passes/s in-process, >= 100 passes/s over loopback.
 
-#include "execution/portavo.h"
-#include "execution/rundriver.h"
-#include "execution/simlink.h"
-#include "execution/testerport.h"
-#include "execution/unattendedrunview.h"
+#include "execution/link/simlink.h"
+#include "execution/port/portavo.h"
+#include "execution/port/testerport.h"
+#include "execution/run/rundriver.h"
+#include "execution/run/unattendedrunview.h"
 #include "largesttest.h"
-#include "model/settings.h"
+#include "model/settings/settings.h"
 #include "sim/board.h"
 #include "sim/unit.h"
 #include "tests/support/unitsimprocess.h"

@@ -6,12 +6,12 @@
 
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
-#include "model/bytesource.h"
-#include "model/contactfile.h"
-#include "model/container.h"
-#include "model/filestore.h"
-#include "model/scriptedfileui.h"
-#include "model/testfile.h"
+#include "model/file/bytesource.h"
+#include "model/file/contactfile.h"
+#include "model/file/container.h"
+#include "model/file/filestore.h"
+#include "model/file/scriptedfileui.h"
+#include "model/file/testfile.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

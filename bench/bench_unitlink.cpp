@@ -3,8 +3,8 @@
 // quorvik-unitsim child process. Run with repetitions to read the median:
 //   build/bench/bench_unitlink --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 
-#include "execution/portavo.h"
-#include "execution/simlink.h"
+#include "execution/link/simlink.h"
+#include "execution/port/portavo.h"
 #include "sim/board.h"
 #include "sim/unit.h"
 

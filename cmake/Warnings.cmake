@@ -4,11 +4,18 @@ function(qv_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
 endfunction()
 
-# A library target of one folder of src/.
+# A library target of one folder (src/<folder> or sim). Its headers are
+# reached as "<folder>/..." through an include directory that holds only that
+# folder, so a target sees the headers of the libraries it links and no
+# others: an include against the layering does not compile.
 function(qv_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+    set(include_root ${CMAKE_BINARY_DIR}/include/${folder})
+    file(MAKE_DIRECTORY ${include_root})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${include_root}/${folder} SYMBOLIC)
+    target_include_directories(${name} PUBLIC ${include_root})
     target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
     qv_warnings(${name})
 endfunction()

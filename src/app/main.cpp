@@ -8,9 +8,9 @@
 // the run command, and the file of the command line. The helper functions are part of the
 // program; the probe's USB library is bound by the probe mode when it comes.
 
-#include "execution/desksession.h"
-#include "execution/hardstatus.h"
-#include "execution/testerport.h"
+#include "execution/desk/desksession.h"
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
 #include "infra/fatalerror.h"
 #include "infra/mesbo.h"
 #include "infra/paths.h"

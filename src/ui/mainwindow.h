@@ -17,7 +17,7 @@
 // mainwindow_debug.cpp (debug range, debug cycle, debug values),
 // mainwindow_windows.cpp (properties, settings, calibration, help, about).
 
-#include "model/displaycolours.h"
+#include "model/settings/displaycolours.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/physicalkeys.h"
 #include "ui/views/pictures.h"

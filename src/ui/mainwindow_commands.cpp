@@ -1,15 +1,15 @@
 // The main window: what each command does, the keys, the run hook, the
 // status picture, the comment window and the I/O timing request.
 
-#include "execution/currentcheck.h"
-#include "execution/desksession.h"
-#include "execution/settingsstore.h"
-#include "execution/testerport.h"
+#include "execution/desk/desksession.h"
+#include "execution/desk/settingsstore.h"
+#include "execution/port/testerport.h"
+#include "execution/run/currentcheck.h"
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
-#include "model/quorvik.h"
-#include "model/settings.h"
+#include "model/document/quorvik.h"
+#include "model/settings/settings.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/physicalkeys.h"

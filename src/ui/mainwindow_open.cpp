@@ -1,13 +1,13 @@
 // The main window: opening files (the command, recent files, dropped files,
 // the command line).
 
-#include "execution/settingsstore.h"
+#include "execution/desk/settingsstore.h"
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/paths.h"
 #include "infra/version.h"
-#include "model/quorvik.h"
-#include "model/settings.h"
+#include "model/document/quorvik.h"
+#include "model/settings/settings.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/views/diagramview.h"

@@ -1,13 +1,13 @@
 // The main window: test selection, views, table forms, modes, the
 // information panel and the enabled state of the commands.
 
-#include "execution/desksession.h"
-#include "execution/settingsstore.h"
-#include "execution/testerport.h"
+#include "execution/desk/desksession.h"
+#include "execution/desk/settingsstore.h"
+#include "execution/port/testerport.h"
 #include "infra/mesbo.h"
 #include "infra/version.h"
-#include "model/quorvik.h"
-#include "model/settings.h"
+#include "model/document/quorvik.h"
+#include "model/settings/settings.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"

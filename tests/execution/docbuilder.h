@@ -3,10 +3,10 @@
 // Test support: a document built by hand, test by test, with the words and
 // functions a case needs, and the image bytes compared as numbers.
 
-#include "model/documentobserver.h"
-#include "model/quorvik.h"
-#include "model/scriptedfileui.h"
-#include "model/stest.h"
+#include "model/document/documentobserver.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
+#include "model/file/scriptedfileui.h"
 
 #include <cstdint>
 #include <initializer_list>

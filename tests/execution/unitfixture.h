@@ -5,10 +5,10 @@
 // records what the port shows.
 
 #include "../support/unitsimprocess.h"
-#include "execution/portavo.h"
-#include "execution/simlink.h"
-#include "execution/tcplink.h"
-#include "execution/unitaddress.h"
+#include "execution/link/simlink.h"
+#include "execution/link/tcplink.h"
+#include "execution/link/unitaddress.h"
+#include "execution/port/portavo.h"
 #include "infra/mesbo.h"
 #include "sim/board.h"
 #include "sim/unit.h"

@@ -3,7 +3,7 @@
 //
 //   unitlock_holder DIRECTORY
 
-#include "execution/unitlock.h"
+#include "execution/port/unitlock.h"
 
 #include <chrono>
 #include <cstdio>

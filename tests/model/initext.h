@@ -2,7 +2,7 @@
 
 // A store filled from INI text written in a test.
 
-#include "model/inistore.h"
+#include "model/file/inistore.h"
 
 #include <string_view>
 

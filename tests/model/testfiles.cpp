@@ -1,7 +1,7 @@
 #include "testfiles.h"
 
 #include "infra/encoding.h"
-#include "model/container.h"
+#include "model/file/container.h"
 
 namespace qv::testing {
 

@@ -5,10 +5,10 @@
 // message-box service installed for the life of a fixture.
 
 #include "infra/mesbo.h"
-#include "model/contactfile.h"
-#include "model/records.h"
-#include "model/scriptedfileui.h"
-#include "model/testfile.h"
+#include "model/document/records.h"
+#include "model/file/contactfile.h"
+#include "model/file/scriptedfileui.h"
+#include "model/file/testfile.h"
 #include "support/tempdir.h"
 
 #include <filesystem>

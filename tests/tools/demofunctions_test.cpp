@@ -5,11 +5,11 @@
 #include "bytedump.h"
 #include "dumpformat.h"
 #include "infra/mesbo.h"
-#include "model/documentobserver.h"
-#include "model/funcaddress.h"
-#include "model/quorvik.h"
-#include "model/scriptedfileui.h"
-#include "model/testfile.h"
+#include "model/document/documentobserver.h"
+#include "model/document/quorvik.h"
+#include "model/file/scriptedfileui.h"
+#include "model/file/testfile.h"
+#include "model/functions/funcaddress.h"
 #include "support/tempdir.h"
 
 #include <cstdlib>

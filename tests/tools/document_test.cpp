@@ -3,13 +3,13 @@
 
 #include "infra/mesbo.h"
 #include "maximalfile.h"
-#include "model/documentobserver.h"
-#include "model/modelfailure.h"
-#include "model/quorvik.h"
-#include "model/scriptedfileui.h"
-#include "model/structurecheck.h"
-#include "model/testfile.h"
-#include "model/wordvalues.h"
+#include "model/document/documentobserver.h"
+#include "model/document/modelfailure.h"
+#include "model/document/quorvik.h"
+#include "model/document/structurecheck.h"
+#include "model/file/scriptedfileui.h"
+#include "model/file/testfile.h"
+#include "model/words/wordvalues.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,9 +2,9 @@
 // debug value of a word, with the refusals the operator sees.
 
 #include "infra/messages.h"
-#include "model/quorvik.h"
-#include "model/stest.h"
-#include "model/tablecontent.h"
+#include "model/content/tablecontent.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
 #include "ui/debug/debugrange.h"
 #include "ui/debug/editdebug.h"
 #include "ui/desk/infopanel.h"

@@ -1,8 +1,8 @@
 #include "ui/deskfixture.h"
 
-#include "execution/testerport.h"
+#include "execution/port/testerport.h"
 #include "infra/encoding.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 
 #include <QTest>
 #include <filesystem>

@@ -4,7 +4,7 @@
 // the demo board (test file, contacts, comments, data files) beside it and a
 // scripted message box that records what the window showed.
 
-#include "execution/settingsstore.h"
+#include "execution/desk/settingsstore.h"
 #include "model/scopedmesbo.h"
 #include "support/tempdir.h"
 #include "ui/mainwindow.h"

@@ -1,6 +1,6 @@
 // The main window's test selection, keys, modes, run hook and tab colours.
 
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/physicalkeys.h"
 #include "ui/desk/runbar.h"

@@ -1,11 +1,11 @@
 // The main window's settings, comment window, status picture and failures.
 
-#include "execution/desksession.h"
+#include "execution/desk/desksession.h"
 #include "failingobject.h"
 #include "infra/encoding.h"
 #include "infra/fatalerror.h"
 #include "infra/messages.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "ui/application.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/runbar.h"

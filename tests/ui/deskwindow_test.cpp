@@ -1,9 +1,9 @@
 // The main window's layout, commands and enabled states, and opening files.
 
 #include "infra/messages.h"
-#include "model/quorvik.h"
-#include "model/scriptedfileui.h"
-#include "model/tablecontent.h"
+#include "model/content/tablecontent.h"
+#include "model/document/quorvik.h"
+#include "model/file/scriptedfileui.h"
 #include "ui/application.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"

@@ -2,8 +2,8 @@
 // names, and OK only once every one has a name.
 
 #include "infra/messages.h"
-#include "model/quorvik.h"
-#include "model/stest.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
 #include "ui/deskfixture.h"
 #include "ui/lists/funcnamewindow.h"
 

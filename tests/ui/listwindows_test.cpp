@@ -2,9 +2,9 @@
 // G-cycles, buses, the test list and the contact file, opened from the
 // commands or directly over the demo board.
 
-#include "execution/testerport.h"
-#include "model/quorvik.h"
-#include "model/stest.h"
+#include "execution/port/testerport.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
 #include "ui/desk/infopanel.h"
 #include "ui/deskfixture.h"
 #include "ui/lists/generatorwindows.h"

@@ -1,5 +1,5 @@
 #include "infra/mesbo.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "ui/mainwindow.h"
 #include "ui/views/diagramview.h"
 

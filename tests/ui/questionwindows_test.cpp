@@ -1,7 +1,7 @@
 // The windows of the unit's questions about failed F-, M- and P-functions:
 // what they read from the record and what the operator's answer gives.
 
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "ui/deskfixture.h"
 #include "ui/modalwatch.h"
 #include "ui/questions/functionquestion.h"

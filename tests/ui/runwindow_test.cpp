@@ -3,15 +3,15 @@
 // M-function progress window, driven by timers and key clicks as an
 // operator would.
 
-#include "execution/desksession.h"
-#include "execution/portavo.h"
-#include "execution/simlink.h"
+#include "execution/desk/desksession.h"
+#include "execution/link/simlink.h"
+#include "execution/port/portavo.h"
 #include "infra/encoding.h"
-#include "model/documentobserver.h"
-#include "model/quorvik.h"
+#include "model/document/documentobserver.h"
+#include "model/document/quorvik.h"
+#include "model/file/scriptedfileui.h"
 #include "model/scopedmesbo.h"
-#include "model/scriptedfileui.h"
-#include "model/settings.h"
+#include "model/settings/settings.h"
 #include "sim/board.h"
 #include "sim/unit.h"
 #include "support/tempdir.h"

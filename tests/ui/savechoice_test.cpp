@@ -1,7 +1,7 @@
 // The save command of the main window through the save choice dialog.
 
-#include "model/quorvik.h"
-#include "model/settings.h"
+#include "model/document/quorvik.h"
+#include "model/settings/settings.h"
 #include "ui/debug/savechoice.h"
 #include "ui/deskfixture.h"
 #include "ui/modalwatch.h"

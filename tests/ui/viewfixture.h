@@ -4,9 +4,9 @@
 // offscreen renders of its diagram and table at a fixed geometry, for the
 // tests that read pixels.
 
-#include "model/displaycolours.h"
-#include "model/quorvik.h"
-#include "model/scriptedfileui.h"
+#include "model/document/quorvik.h"
+#include "model/file/scriptedfileui.h"
+#include "model/settings/displaycolours.h"
 #include "ui/grid/cellpaint.h"
 #include "ui/views/diagramgeometry.h"
 #include "ui/views/pictures.h"

@@ -1,7 +1,7 @@
 // The painters of the diagram and the table, judged by the pixels of
 // offscreen renders.
 
-#include "model/tablecontent.h"
+#include "model/content/tablecontent.h"
 #include "ui/views/previewcontent.h"
 #include "ui/views/viewrender.h"
 #include "ui/views/viewsetup.h"

@@ -1,7 +1,7 @@
 // The diagram and table widgets: clicks turned into commands, the corner,
 // scaling, and the probe rules behind the clicks.
 
-#include "model/tablecontent.h"
+#include "model/content/tablecontent.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
 #include "ui/views/tableview.h"

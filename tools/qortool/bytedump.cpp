@@ -3,7 +3,7 @@
 #include "dumpformat.h"
 #include "infra/encoding.h"
 #include "infra/helpers.h"
-#include "model/commentfile.h"
+#include "model/file/commentfile.h"
 
 #include <charconv>
 

@@ -3,7 +3,7 @@
 #include "args.h"
 #include "commands.h"
 #include "dumpformat.h"
-#include "model/contactfile.h"
+#include "model/file/contactfile.h"
 
 namespace qortool {
 

@@ -3,10 +3,10 @@
 #include "args.h"
 #include "commands.h"
 #include "dumpformat.h"
-#include "model/contactfile.h"
-#include "model/container.h"
-#include "model/errors.h"
-#include "model/filestore.h"
+#include "model/file/contactfile.h"
+#include "model/file/container.h"
+#include "model/file/errors.h"
+#include "model/file/filestore.h"
 
 #include <iostream>
 

@@ -1,7 +1,7 @@
 #include "commands.h"
 
-#include "model/errors.h"
-#include "model/filestore.h"
+#include "model/file/errors.h"
+#include "model/file/filestore.h"
 #include "unitcommand.h"
 
 #include <array>

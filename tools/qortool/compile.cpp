@@ -3,7 +3,7 @@
 
 #include "args.h"
 #include "commands.h"
-#include "execution/dosdata.h"
+#include "execution/compiler/dosdata.h"
 #include "infra/plural.h"
 #include "session.h"
 

@@ -2,8 +2,8 @@
 
 #include "infra/encoding.h"
 #include "infra/helpers.h"
-#include "model/commentfile.h"
-#include "model/datetext.h"
+#include "model/file/commentfile.h"
+#include "model/file/datetext.h"
 
 #include <cstdio>
 

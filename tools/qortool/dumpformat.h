@@ -6,7 +6,7 @@
 // below 0x20 as \xHH; a '#' that begins a block line is written \x23 so it
 // cannot be taken for a marker. Unescaping reverses this exactly.
 
-#include "model/contactfile.h"
+#include "model/file/contactfile.h"
 
 #include <optional>
 #include <stdexcept>

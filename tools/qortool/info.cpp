@@ -3,8 +3,8 @@
 
 #include "args.h"
 #include "commands.h"
-#include "model/datetext.h"
-#include "model/testfile.h"
+#include "model/file/datetext.h"
+#include "model/file/testfile.h"
 #include "session.h"
 #include "testsummary.h"
 

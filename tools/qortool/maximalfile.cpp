@@ -2,13 +2,13 @@
 
 #include "infra/daycount.h"
 #include "infra/encoding.h"
-#include "model/contactfile.h"
-#include "model/container.h"
-#include "model/inistore.h"
-#include "model/records.h"
-#include "model/sectionvalues.h"
-#include "model/testfunctions.h"
-#include "model/testsections.h"
+#include "model/document/records.h"
+#include "model/file/contactfile.h"
+#include "model/file/container.h"
+#include "model/file/inistore.h"
+#include "model/file/sectionvalues.h"
+#include "model/file/testsections.h"
+#include "model/functions/testfunctions.h"
 
 #include <initializer_list>
 #include <stdexcept>

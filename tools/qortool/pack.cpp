@@ -6,9 +6,9 @@
 #include "dumpformat.h"
 #include "infra/daycount.h"
 #include "infra/encoding.h"
-#include "model/container.h"
-#include "model/errors.h"
-#include "model/filestore.h"
+#include "model/file/container.h"
+#include "model/file/errors.h"
+#include "model/file/filestore.h"
 
 #include <iostream>
 

@@ -3,10 +3,10 @@
 // output name ends in ".pdf").
 
 #include "commands.h"
-#include "execution/unattendedrunview.h"
+#include "execution/run/unattendedrunview.h"
 #include "infra/helpers.h"
-#include "model/displaycolours.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
+#include "model/settings/displaycolours.h"
 #include "session.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"

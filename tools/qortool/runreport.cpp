@@ -1,8 +1,8 @@
 #include "runreport.h"
 
 #include "infra/plural.h"
-#include "model/quorvik.h"
-#include "model/stest.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
 
 #include <cstdio>
 #include <ctime>

@@ -4,7 +4,7 @@
 // per test, every wrong output word with its cycle, reference and value
 // read) and a JSON record of the whole run.
 
-#include "execution/rundriver.h"
+#include "execution/run/rundriver.h"
 
 #include <chrono>
 #include <iosfwd>

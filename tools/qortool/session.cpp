@@ -1,6 +1,6 @@
 #include "session.h"
 
-#include "model/testfileui.h"
+#include "model/file/testfileui.h"
 
 #include <iostream>
 

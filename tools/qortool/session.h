@@ -7,9 +7,9 @@
 
 #include "args.h"
 #include "infra/mesbo.h"
-#include "model/documentobserver.h"
-#include "model/quorvik.h"
-#include "model/scriptedfileui.h"
+#include "model/document/documentobserver.h"
+#include "model/document/quorvik.h"
+#include "model/file/scriptedfileui.h"
 
 #include <memory>
 #include <ostream>

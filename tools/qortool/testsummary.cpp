@@ -1,6 +1,6 @@
 #include "testsummary.h"
 
-#include "model/stest.h"
+#include "model/document/stest.h"
 
 #include <ostream>
 

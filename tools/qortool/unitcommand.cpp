@@ -1,8 +1,8 @@
 #include "unitcommand.h"
 
-#include "execution/comport.h"
-#include "execution/portavo.h"
-#include "execution/testerport.h"
+#include "execution/port/comport.h"
+#include "execution/port/portavo.h"
+#include "execution/port/testerport.h"
 #include "infra/mesbo.h"
 #include "infra/version.h"
 

@@ -2,7 +2,7 @@
 
 #include "infra/paths.h"
 #include "infra/version.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 
 namespace qortool {
 

@@ -4,11 +4,11 @@
 // lock, the calibration and the settings a run reads, with the answers of
 // an unattended operator. Shared by qortool run and qortool render --run.
 
-#include "execution/hardstatus.h"
-#include "execution/runcalibration.h"
-#include "execution/rundriver.h"
-#include "execution/testerport.h"
-#include "model/settings.h"
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
+#include "execution/run/runcalibration.h"
+#include "execution/run/rundriver.h"
+#include "model/settings/settings.h"
 
 #include <optional>
 #include <string>

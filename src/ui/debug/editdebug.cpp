@@ -3,10 +3,10 @@
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
-#include "model/funcf.h"
-#include "model/modelfailure.h"
-#include "model/quorvik.h"
-#include "model/stest.h"
+#include "model/document/modelfailure.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
+#include "model/functions/funcf.h"
 #include "ui/debug/okcancel.h"
 
 #include <QFormLayout>

@@ -2,7 +2,7 @@
 
 #include "infra/mesbo.h"
 #include "infra/version.h"
-#include "model/records.h"
+#include "model/document/records.h"
 #include "ui/debug/okcancel.h"
 
 #include <QCheckBox>

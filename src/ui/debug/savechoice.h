@@ -6,7 +6,7 @@
 // and one cycle or all, and whether a backup copy is made first. Debug and
 // probe data can only be chosen in debug mode.
 
-#include "model/testfileui.h"
+#include "model/file/testfileui.h"
 
 #include <QDialog>
 

@@ -3,9 +3,9 @@
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
-#include "model/quorvik.h"
-#include "model/settings.h"
-#include "model/testfile.h"
+#include "model/document/quorvik.h"
+#include "model/file/testfile.h"
+#include "model/settings/settings.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

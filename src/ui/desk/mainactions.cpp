@@ -1,6 +1,6 @@
 #include "ui/desk/mainactions.h"
 
-#include "execution/testerport.h"
+#include "execution/port/testerport.h"
 #include "ui/desk/toolicons.h"
 
 #include <QAction>

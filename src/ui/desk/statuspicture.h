@@ -5,8 +5,8 @@
 // the mouse is over the picture, and the relay that brings the monitor's
 // calls from its thread to the main thread.
 
-#include "execution/hardstatus.h"
-#include "execution/testerport.h"
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
 
 #include <QLabel>
 #include <QObject>

@@ -6,7 +6,7 @@
 // its dialog, whose backup option is the setting read and stored through the
 // two hooks.
 
-#include "model/testfileui.h"
+#include "model/file/testfileui.h"
 
 #include <QPointer>
 #include <functional>

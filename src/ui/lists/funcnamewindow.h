@@ -9,7 +9,7 @@
 // windows notify it while they edit (1 records about to be replaced, 2
 // records replaced, 3 a value edited).
 
-#include "execution/dosdata.h"
+#include "execution/compiler/dosdata.h"
 
 #include <QDialog>
 #include <vector>

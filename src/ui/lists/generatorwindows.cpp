@@ -1,8 +1,8 @@
 #include "ui/lists/generatorwindows.h"
 
-#include "model/modelfailure.h"
-#include "model/quorvik.h"
-#include "model/stest.h"
+#include "model/document/modelfailure.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
 #include "ui/lists/wordwindows.h"
 
 #include <QTableWidget>

@@ -1,6 +1,6 @@
 #include "ui/lists/listopener.h"
 
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "ui/lists/generatorwindows.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/lists/wordwindows.h"

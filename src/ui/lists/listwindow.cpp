@@ -1,7 +1,7 @@
 #include "ui/lists/listwindow.h"
 
-#include "model/quorvik.h"
-#include "model/stest.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 #include "ui/lists/wordwindows.h"
 
 #include "infra/helpers.h"
-#include "model/quorvik.h"
-#include "model/settings.h"
-#include "model/stest.h"
-#include "model/wordvalues.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
+#include "model/settings/settings.h"
+#include "model/words/wordvalues.h"
 
 #include <QSpinBox>
 #include <QStringList>

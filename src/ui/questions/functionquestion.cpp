@@ -1,9 +1,9 @@
 #include "ui/questions/functionquestion.h"
 
-#include "execution/unitquestion.h"
+#include "execution/run/unitquestion.h"
 #include "infra/mesbo.h"
-#include "model/quorvik.h"
-#include "model/stest.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
 #include "ui/lists/wordwindows.h"
 
 #include <QGridLayout>

@@ -8,7 +8,7 @@
 // closes it at once. The table grows with its rows up to 65 % of the
 // screen height.
 
-#include "execution/contactid.h"
+#include "execution/run/contactid.h"
 
 #include <QDialog>
 

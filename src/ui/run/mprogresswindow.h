@@ -5,7 +5,7 @@
 // picture, and changes a row's picture as the unit reports. The run window
 // creates it on first use and keeps it beside itself.
 
-#include "execution/runsession.h"
+#include "execution/run/runsession.h"
 
 #include <QImage>
 #include <QWidget>

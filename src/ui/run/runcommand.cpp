@@ -1,7 +1,7 @@
 #include "ui/run/runcommand.h"
 
-#include "execution/desksession.h"
-#include "model/quorvik.h"
+#include "execution/desk/desksession.h"
+#include "model/document/quorvik.h"
 #include "ui/desk/closingwindow.h"
 #include "ui/lists/funcnamewindow.h"
 #include "ui/mainwindow.h"

@@ -8,8 +8,8 @@
 // window and the main window's tabs and views for the results. After the
 // run the main window recolours its tabs and refreshes.
 
-#include "execution/runcalibration.h"
-#include "execution/rundriver.h"
+#include "execution/run/runcalibration.h"
+#include "execution/run/rundriver.h"
 
 #include <filesystem>
 #include <functional>

@@ -17,7 +17,7 @@
 // The window can be hidden while a question of the unit is asked without
 // ending its loop; it ends only when the session lets it close.
 
-#include "execution/runsession.h"
+#include "execution/run/runsession.h"
 
 #include <QDialog>
 #include <QPointer>

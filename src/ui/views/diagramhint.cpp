@@ -1,9 +1,9 @@
 #include "ui/views/diagramhint.h"
 
 #include "infra/messages.h"
-#include "model/quorvik.h"
-#include "model/tablecontent.h"
-#include "model/wordvalues.h"
+#include "model/content/tablecontent.h"
+#include "model/document/quorvik.h"
+#include "model/words/wordvalues.h"
 
 namespace qv {
 namespace {

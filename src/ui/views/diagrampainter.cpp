@@ -1,7 +1,7 @@
 // Painting the cells of the diagram.
 
-#include "model/displaycolours.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
+#include "model/settings/displaycolours.h"
 #include "ui/views/paintkit.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"

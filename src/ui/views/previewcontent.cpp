@@ -1,8 +1,8 @@
 #include "ui/views/previewcontent.h"
 
-#include "model/diagramcontent.h"
-#include "model/tablecontent.h"
-#include "model/timearray.h"
+#include "model/content/diagramcontent.h"
+#include "model/content/tablecontent.h"
+#include "model/words/timearray.h"
 
 #include <array>
 #include <string>

@@ -5,7 +5,7 @@
 // with a tact of every kind, a level line, a probe row and the start-tact
 // row, and a table of 7 columns and 9 rows with words of both sides.
 
-#include "model/textgrid.h"
+#include "model/content/textgrid.h"
 
 namespace qv::views {
 

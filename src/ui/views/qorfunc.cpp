@@ -1,7 +1,7 @@
 #include "ui/views/qorfunc.h"
 
-#include "model/displaycolours.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
+#include "model/settings/displaycolours.h"
 #include "ui/views/diagramhint.h"
 
 namespace qv {

@@ -7,7 +7,7 @@
 // state between paint calls besides the fonts, colours and offsets it is
 // given.
 
-#include "model/diagramcontent.h"
+#include "model/content/diagramcontent.h"
 #include "ui/views/diagramgeometry.h"
 #include "ui/views/drawinfo.h"
 #include "ui/views/paintkit.h"

@@ -1,8 +1,8 @@
 // Painting the cells of the table.
 
-#include "model/displaycolours.h"
-#include "model/quorvik.h"
-#include "model/tablecontent.h"
+#include "model/content/tablecontent.h"
+#include "model/document/quorvik.h"
+#include "model/settings/displaycolours.h"
 #include "ui/views/paintkit.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"

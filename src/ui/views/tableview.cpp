@@ -1,7 +1,7 @@
 #include "ui/views/tableview.h"
 
-#include "model/quorvik.h"
-#include "model/tablecontent.h"
+#include "model/content/tablecontent.h"
+#include "model/document/quorvik.h"
 #include "ui/views/qorfunc.h"
 #include "ui/views/viewrender.h"
 #include "ui/views/viewsetup.h"

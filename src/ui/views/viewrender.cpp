@@ -1,6 +1,6 @@
 #include "ui/views/viewrender.h"
 
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "ui/views/qorfunc.h"
 #include "ui/views/viewsetup.h"
 

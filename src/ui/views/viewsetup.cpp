@@ -1,6 +1,6 @@
 #include "ui/views/viewsetup.h"
 
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "ui/textmetrics.h"
 #include "ui/views/qorfunc.h"
 

@@ -1,0 +1,138 @@
+// Fetching the data blocks of F- and S-functions after a run.
+
+#include "execution/compiler/dosdata.h"
+#include "execution/port/comport.h"
+#include "infra/helpers.h"
+#include "infra/mesbo.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
+#include "model/file/filepaths.h"
+#include "model/file/filestore.h"
+
+#include <fstream>
+
+namespace qv {
+
+namespace {
+
+bool WriteBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// A data file is replaced as the test file is: never left half-written.
+bool ReplaceDataFile(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes)
+{
+    try {
+        FileStore().Replace(
+            path.string(),
+            std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+// Makes an existing file writable by its owner.
+void ClearReadOnly(const std::filesystem::path &path)
+{
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec))
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add, ec);
+}
+
+} // namespace
+
+bool Dosdata::ProcessFuncFS(const std::string &list)
+{
+    if (m_options.debug || list.empty())
+        return true;
+    if (!m_port) {
+        m_failure = "Нет связи с блоком диагностики для получения файлов данных";
+        Mesbo().Show(m_failure, MbError, "Блок диагностики");
+        return false;
+    }
+    NotifyCallback saved = m_port->GetNotify();
+    m_port->SetNotify(nullptr);
+    m_port->Purge();
+    if (m_observer)
+        m_observer->Receiving();
+    bool ok = true;
+    for (std::size_t at = 0; at + 2 < list.size(); at += 3) {
+        const char letter = list[at];
+        const int test = static_cast<unsigned char>(list[at + 1]) - 1;
+        const int number = static_cast<unsigned char>(list[at + 2]);
+        if (ok) {
+            ok = FetchEntry(letter, test, number);
+            continue;
+        }
+        if (STest *t = m_doc.Test(test)) {
+            TFunc &funcs =
+                letter == 'F' ? static_cast<TFunc &>(t->FFuncs) : static_cast<TFunc &>(t->SFuncs);
+            funcs.SetReached(number, -1);
+            funcs.SetData(number, {});
+        }
+    }
+    m_port->SetNotify(std::move(saved));
+    return ok;
+}
+
+bool Dosdata::FetchEntry(char letter, int testIndex, int number)
+{
+    STest *test = m_doc.Test(testIndex);
+    if (!test)
+        return true;
+    SFuncF *f = letter == 'F' ? test->FFuncs.ByNumber(number) : nullptr;
+    SFuncS *s = letter == 'S' ? test->SFuncs.ByNumber(number) : nullptr;
+    if (!f && !s)
+        return true;
+    TFunc &funcs = f ? static_cast<TFunc &>(test->FFuncs) : static_cast<TFunc &>(test->SFuncs);
+    // The unit knows the file by the name the image gave it; a name that
+    // leads out of the test file's folder never got that far.
+    const auto fileName = DataFileNameInFolder(f ? f->FileName : s->FileName);
+    if (!fileName) {
+        funcs.SetReached(number, -1);
+        funcs.SetData(number, {});
+        return true;
+    }
+    const bool compare = f ? f->Type == DirCompareFile : s->Interface == IfaceI2c;
+    const std::string remote = compare ? "FC\\" + *fileName : *fileName;
+    std::vector<std::uint8_t> block;
+    const int result = m_port->ReceiveFile(block, remote, [&](int, int index) {
+        if (index == 0 && m_observer)
+            m_observer->StatusText("Получение файла \"" + remote + "\"");
+    });
+    if (!PortSucceeded(result)) {
+        funcs.SetReached(number, -1);
+        funcs.SetData(number, {});
+        m_failure = m_port->GetError();
+        return false;
+    }
+    WriteBytes(std::filesystem::current_path() / "debug.txt", block);
+    const bool toFile = f ? RunBlockGoesToFile(*f) : RunBlockGoesToFile(*s);
+    if (!toFile) {
+        funcs.SetData(number, std::move(block));
+        return true;
+    }
+    const std::filesystem::path path = m_dir / std::filesystem::u8path(*fileName);
+    if (m_options.backupDataFiles)
+        CreateBakFile(path);
+    ClearReadOnly(path);
+    if (!ReplaceDataFile(path, block)) {
+        // The data stay with the function; the run did not do what it
+        // should, so it does not end as a success.
+        m_failure = "Ошибка записи данных в файл \"" + *fileName + "\"";
+        Mesbo().Show(m_failure, MbError, "Ошибка");
+        funcs.SetData(number, std::move(block));
+        return false;
+    }
+    funcs.SetData(number, {});
+    return true;
+}
+
+} // namespace qv

@@ -1,0 +1,48 @@
+#include "execution/desk/desksession.h"
+
+namespace qv {
+
+DeskSession::DeskSession(SettingsStore store, Options options)
+    : m_store(std::move(store))
+    , m_options(std::move(options))
+{}
+
+DeskSession::~DeskSession()
+{
+    if (m_started)
+        Stop();
+}
+
+bool DeskSession::Start(std::string_view productName)
+{
+    m_store.Load(&m_tester, m_options.modelW5);
+    if (!m_tester.Create(productName, m_options.portFactory))
+        return false;
+    m_tester.Connect(true, false);
+    m_monitor = std::make_unique<TthHardStatus>(m_tester, m_options.observer,
+                                                m_options.lockDirectory, m_options.timing);
+    m_monitor->Start();
+    m_started = true;
+    return true;
+}
+
+bool DeskSession::Stop()
+{
+    if (!m_started)
+        return false;
+    m_started = false;
+    const bool saved = m_store.Save(&m_tester);
+    if (m_monitor)
+        m_monitor->Terminate();
+    m_monitor.reset();
+    if (m_tester.HasPort()) {
+        const SComPort port = m_tester.Port();
+        const PortVoiceScope background(*port, PortVoice::Background);
+        port->Purge();
+        m_tester.Reset(false, 2);
+        port->Detach();
+    }
+    return saved;
+}
+
+} // namespace qv

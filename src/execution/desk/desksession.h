@@ -1,0 +1,63 @@
+#pragma once
+
+// DeskSession: the application-wide objects of the desk that need no
+// window, brought up and torn down in a fixed order.
+//
+// Start: the settings are read (the port's address is one of them, so they
+// come before the port), the tester port object is made and opened, a quiet
+// connection to the unit is tried, the status monitor starts.
+// Stop: the settings are written, the status monitor stops, the port stops
+// showing its own errors, is purged, reset without a command and detached.
+//
+// Stop runs once; the destructor runs it when Start succeeded and nobody
+// called it.
+
+#include "execution/desk/settingsstore.h"
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+class DeskSession
+{
+public:
+    struct Options
+    {
+        TCP::PortFactory portFactory;           // empty: the port of the address setting
+        HardStatusObserver *observer = nullptr; // the status picture; may be null
+        std::string lockDirectory;              // the unit lock's folder; empty = default
+        HardStatusTiming timing;
+        bool modelW5 = false; // see SystemModelIsW5
+    };
+
+    DeskSession(SettingsStore store, Options options);
+    ~DeskSession();
+
+    DeskSession(const DeskSession &) = delete;
+    DeskSession &operator=(const DeskSession &) = delete;
+
+    // False when the port could not be made or opened (already shown to the
+    // operator); the application then ends. A failed quiet connection is not
+    // a failure: the status monitor shows it.
+    bool Start(std::string_view productName);
+    // Returns whether the settings were written.
+    bool Stop();
+
+    bool Started() const { return m_started; }
+    SettingsStore &Store() { return m_store; }
+    TCP &Tester() { return m_tester; }
+    TthHardStatus *Monitor() { return m_monitor.get(); }
+
+private:
+    SettingsStore m_store;
+    Options m_options;
+    TCP m_tester;
+    std::unique_ptr<TthHardStatus> m_monitor;
+    bool m_started = false;
+};
+
+} // namespace qv

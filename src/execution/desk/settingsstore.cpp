@@ -1,0 +1,110 @@
+#include "execution/desk/settingsstore.h"
+
+#include "execution/port/testerport.h"
+#include "infra/mesbo.h"
+#include "infra/paths.h"
+#include "model/file/filestore.h"
+#include "model/settings/settingsfile.h"
+
+#include <exception>
+
+namespace qv {
+
+SettingsStore::SettingsStore(std::string cfgPath, std::string iniPath, FileStore *files)
+    : m_cfgPath(std::move(cfgPath))
+    , m_iniPath(std::move(iniPath))
+    , m_files(files)
+{
+    if (m_files == nullptr) {
+        m_ownFiles = std::make_unique<FileStore>();
+        m_files = m_ownFiles.get();
+    }
+}
+
+SettingsStore::~SettingsStore() = default;
+
+SettingsStore::SettingsStore(SettingsStore &&other) noexcept
+    : m_cfgPath(std::move(other.m_cfgPath))
+    , m_iniPath(std::move(other.m_iniPath))
+    , m_files(other.m_files)
+    , m_ownFiles(std::move(other.m_ownFiles))
+    , m_cfgText(std::move(other.m_cfgText))
+    , m_cfgUnreadable(other.m_cfgUnreadable)
+    , m_iniUnreadable(other.m_iniUnreadable)
+    , m_settings(std::move(other.m_settings))
+    , m_placements(std::move(other.m_placements))
+{}
+
+SettingsStore SettingsStore::ForApplication()
+{
+    SettingsStore store(AppFile(".cfg").string(), AppFile(".ini").string());
+    store.m_settings.StartDirectory = ExecutableDir().string();
+    return store;
+}
+
+namespace {
+
+// nullopt for a missing file; an unreadable one is reported and marked.
+std::optional<IniStore> ReadReported(const std::string &path, bool &unreadable)
+{
+    unreadable = false;
+    try {
+        return ReadIniFile(path);
+    } catch (const std::exception &e) {
+        unreadable = true;
+        Mesbo().Show(std::string(e.what()) +
+                         "\r\nИспользуются значения по умолчанию; при выходе этот файл "
+                         "не будет перезаписан.",
+                     MbWarning, {});
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+bool SettingsStore::Load(TCP *port, bool modelW5)
+{
+    auto cfg = ReadReported(m_cfgPath, m_cfgUnreadable);
+    auto ini = ReadReported(m_iniPath, m_iniUnreadable);
+    m_cfgText = cfg ? std::move(*cfg) : IniStore();
+    m_settings.Load(m_cfgText, modelW5);
+    if (port != nullptr)
+        port->LoadSettings(m_cfgText);
+    if (ini)
+        m_placements.SetStore(std::move(*ini));
+    return !m_cfgUnreadable && !m_iniUnreadable;
+}
+
+bool SettingsStore::Save(const TCP *port)
+{
+    bool ok = false;
+    if (!m_cfgUnreadable) {
+        IniStore cfg = m_cfgText;
+        m_settings.Save(cfg);
+        if (port != nullptr)
+            port->SaveSettings(cfg);
+        ok = Write(m_cfgPath, cfg);
+        if (ok)
+            m_cfgText = std::move(cfg);
+    }
+    if (!m_iniUnreadable)
+        ok = Write(m_iniPath, m_placements.Store()) && ok;
+    else
+        ok = false;
+    return ok;
+}
+
+bool SettingsStore::Write(const std::string &path, const IniStore &store)
+{
+    try {
+        WriteIniFile(path, store, *m_files);
+        return true;
+    } catch (const std::exception &) {
+        Mesbo().Show("Не удалось сохранить настройки в файл " + path +
+                         "\r\nПрежний файл настроек оставлен без изменений.",
+                     MbWarning, {});
+        return false;
+    }
+}
+
+} // namespace qv

@@ -1,0 +1,121 @@
+#pragma once
+
+// TCP: the system's one tester-port object. Created at start-up and kept
+// until shut-down, it owns the port reference (SComPort), the six port
+// settings of the section "Блок диагностики" plus the unit's address, and
+// the build information of the connected unit (empty until known).
+// Every part that talks to the unit borrows Port() for each call.
+
+#include "execution/port/comport.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+class IniStore;
+
+// The connected unit is of the MS-DOS type (device type 1). True at start-up;
+// set from each build-information answer.
+extern std::atomic<bool> isDosUnit;
+
+// The caption of the main window's calibration command for the unit type.
+std::string CalibrationCaption(bool dosUnit);
+
+// What the main window learns from the tester port. Calls come from the
+// thread that used the port; the observer brings them to the main thread.
+class TesterPortObserver
+{
+public:
+    virtual ~TesterPortObserver() = default;
+    // After each build-information read: "&Настройка ЧВП" or "&Просмотр ЧВП".
+    virtual void CalibrationCaptionChanged(const std::string &caption) = 0;
+    // After each Reset: the status picture 1 (connected) or 0 (no connection).
+    virtual void UnitStatusChanged(int code) = 0;
+};
+
+struct TesterSettings
+{
+    int showConnectError = 1; // report a failed connection at start-up
+    int ioCheck = 0;          // I/O fault check with the reset before a run
+    int timeout = 1000;       // answer time-out, ms (at least 1000)
+    int polling = 1;          // periodic status poll
+    int pollPeriod = 5;       // seconds
+    int probeMode = 3;        // probe threshold bits (exactly two of the low four)
+    std::string address{"sim"};
+
+    // Applies the rules of the stored values: time-out raised to 1000, probe
+    // mode 3 unless its low four bits hold exactly two ones.
+    void Normalize();
+};
+
+class TCP
+{
+public:
+    static constexpr std::string_view kSection = "Блок диагностики";
+    static constexpr std::string_view kKeyShowConnectError =
+        "Выдавать сообщение об ошибке соединения с блоком диагностики при старте программы";
+    static constexpr std::string_view kKeyIoCheck =
+        "Выполнять контроль неисправности входов/выходов перед запуском теста";
+    static constexpr std::string_view kKeyTimeout = "Время ожидания ответа от блока диагностики";
+    static constexpr std::string_view kKeyPolling =
+        "Выполнять периодический опрос готовности блока диагностики";
+    static constexpr std::string_view kKeyPollPeriod = "Время опроса (сек)";
+    static constexpr std::string_view kKeyProbeMode = "Режим зонда";
+    static constexpr std::string_view kKeyAddress = "Адрес блока диагностики";
+
+    // Makes the port for an address; the default makes a Portavo.
+    using PortFactory = std::function<SComPort(const std::string &address)>;
+
+    TCP();
+    ~TCP();
+
+    TCP(const TCP &) = delete;
+    TCP &operator=(const TCP &) = delete;
+
+    void SetObserver(TesterPortObserver *observer);
+
+    // A missing key (or a value of -1) keeps the current value; see
+    // TesterSettings::Normalize for the rules applied after reading.
+    void LoadSettings(const IniStore &store);
+    void SaveSettings(IniStore &store) const;
+    TesterSettings Settings() const;
+    void SetSettings(TesterSettings settings);
+    bool PollingEnabled() const;
+    int PollPeriodSeconds() const;
+
+    // Checks that the configured transport is usable, makes the port and
+    // opens it. Failures are shown with the stop icon.
+    bool Create(std::string_view productName, const PortFactory &factory = {});
+    bool HasPort() const;
+    // The port; an empty reference is a programming fault (std::logic_error).
+    SComPort Port() const;
+
+    // Stores and forwards; the rule of at least 1000 ms applies to stored
+    // values when they are read (LoadSettings, SetSettings).
+    void SetTimeout(int ms);
+    // Mode below 2 sends QORV_RESET (with the check byte for mode 1, or when
+    // withCheck is set and the I/O check setting is on) and waits for its
+    // acknowledgement; mode 2 sends nothing. On success the build
+    // information is read. Returns the port's code.
+    int Reset(bool withCheck, int mode);
+    void ReadBuildInfo();
+    // FindUnit, (reboot,) Handshake; without `code` also a reset with the
+    // check and, unless quiet, the build information.
+    bool Connect(bool quiet, bool reboot, int *code = nullptr);
+    std::string BuildInfo() const;
+
+private:
+    void Pause(int ms) const;
+
+    mutable std::mutex m_mutex;
+    TesterSettings m_settings;
+    std::string m_buildInfo;
+    SComPort m_port;
+    TesterPortObserver *m_observer = nullptr;
+};
+
+} // namespace qv

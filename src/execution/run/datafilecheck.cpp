@@ -1,0 +1,140 @@
+#include "execution/run/datafilecheck.h"
+
+#include "infra/mesbo.h"
+#include "model/file/filepaths.h"
+#include "model/functions/funcf.h"
+#include "model/functions/prog.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+namespace qv {
+
+namespace {
+
+constexpr const char *kCaption = "Файл данных";
+
+std::string Head(const std::string &label, const std::string &fileName)
+{
+    return "Функция " + label + "\": " + "файл \"" + fileName + "\"";
+}
+
+std::string Head(const DataFileJob &job)
+{
+    return Head(job.label, job.fileName);
+}
+
+std::string SizeLines(std::int64_t fileSize, std::int64_t required)
+{
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "Размер файла: %i ( %.2f Кб )\r\nТребуемый размер данных: %i ( %.2f Кб )\r\n",
+                  static_cast<int>(fileSize), static_cast<double>(fileSize) / 1024.0,
+                  static_cast<int>(required), static_cast<double>(required) / 1024.0);
+    return text;
+}
+
+} // namespace
+
+std::string FunctionLabel(char letter, int number, const std::string &name)
+{
+    std::string label(1, letter);
+    label.append(std::to_string(number)).append(" \"").append(name);
+    return label;
+}
+
+std::filesystem::path DataFileInFolder(const std::filesystem::path &dir, const std::string &label,
+                                       const std::string &fileName)
+{
+    const auto name = DataFileNameInFolder(fileName);
+    if (!name) {
+        const std::string text = Head(label, fileName) +
+                                 " - недопустимое имя файла данных: файл данных должен лежать в "
+                                 "папке файла тестов";
+        Mesbo().Show(text, MbError, kCaption);
+        throw DataFileRefused(text);
+    }
+    return dir / std::filesystem::u8path(*name);
+}
+
+DataFileJob DataFileJob::ForF(const SFuncF &f, int itemSize, bool askOverwrite)
+{
+    DataFileJob job;
+    job.label = FunctionLabel('F', f.Number, f.Name);
+    job.fileName = f.FileName;
+    job.writes = f.Type == DirWriteFile;
+    job.askOverwrite = askOverwrite;
+    job.start = f.AdrStart;
+    job.end = f.AdrEnd;
+    job.inc = f.AdrInc;
+    job.itemSize = std::max(itemSize, 1);
+    return job;
+}
+
+DataFileJob DataFileJob::ForP(const SProg &p, int itemSize)
+{
+    DataFileJob job;
+    job.label = FunctionLabel('P', p.Number, p.Name);
+    job.fileName = p.FileName;
+    job.start = p.AdrStart;
+    job.end = p.AdrEnd;
+    job.inc = p.AdrInc;
+    job.itemSize = std::max(itemSize, 1);
+    return job;
+}
+
+std::int64_t DataFileJob::RequiredSize() const
+{
+    const std::int64_t step = inc > 0 ? inc : 1;
+    return ((end - start + step) / step) * itemSize;
+}
+
+std::string SizeMismatchText(const DataFileJob &job, std::int64_t fileSize)
+{
+    const std::int64_t required = job.RequiredSize();
+    const bool larger = fileSize > required;
+    std::string text =
+        Head(job) + " имеет размер данных " + (larger ? "больше" : "меньше") + " требуемого";
+    if (larger)
+        text += ". Продолжить выполнение теста?";
+    return text + "\r\n" + SizeLines(fileSize, required);
+}
+
+void CheckDataFile(const DataFileJob &job, const std::filesystem::path &dir,
+                   std::vector<std::filesystem::path> &files)
+{
+    const std::filesystem::path path = DataFileInFolder(dir, job.label, job.fileName);
+    if (std::find(files.begin(), files.end(), path) != files.end())
+        return;
+    std::error_code ec;
+    const bool exists = std::filesystem::is_regular_file(path, ec);
+    if (job.writes) {
+        if (exists && job.askOverwrite &&
+            Mesbo().Show(Head(job) + " существует. Перезаписать файл?", MbQuestion, kCaption) !=
+                MbYes)
+            throw DataFileRefused("перезапись файла данных отклонена");
+        // A file the run is yet to write has nothing to send; sending it
+        // would fail every first run of the test.
+        if (exists)
+            files.push_back(path);
+        return;
+    }
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!exists || !in) {
+        const std::string text = "Не удалось открыть файл данных \"" + job.fileName + "\"";
+        Mesbo().Show(text, MbError, kCaption);
+        throw DataFileRefused(text);
+    }
+    const std::int64_t size = static_cast<std::int64_t>(in.tellg());
+    const std::int64_t required = job.RequiredSize();
+    if (size > required) {
+        if (Mesbo().Show(SizeMismatchText(job, size), MbQuestion, kCaption) != MbYes)
+            throw DataFileRefused("файл данных больше требуемого");
+    } else if (size < required) {
+        Mesbo().Show(SizeMismatchText(job, size), MbInformation, kCaption);
+    }
+    files.push_back(path);
+}
+
+} // namespace qv

@@ -1,0 +1,546 @@
+#include "execution/run/pusk.h"
+
+#include "infra/encoding.h"
+#include "infra/unitcodes.h"
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+namespace qv {
+
+namespace {
+
+constexpr std::string_view kRunning = "выполнение теста";
+constexpr std::string_view kProcessing = "обработка результатов";
+constexpr std::string_view kFinished = "завершен";
+
+std::string Concat(std::string_view a, std::string_view b, std::string_view c = {})
+{
+    std::string text;
+    text.reserve(a.size() + b.size() + c.size());
+    text += a;
+    text += b;
+    text += c;
+    return text;
+}
+
+// The whole file, or the message that says why it could not be read.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path &path,
+                                                       const std::string &name, std::string &error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = Concat("Не удалось получить доступ к файлу \"", name, "\"");
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = Concat("Ошибка чтения данных из файла \"", name, "\"");
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+} // namespace
+
+TthPusk::TthPusk(SComPort port, PuskHost &host, PuskConfig config, RemoteRunLink *remote)
+    : m_port(std::move(port))
+    , m_host(host)
+    , m_config(std::move(config))
+    , m_remote(remote)
+{
+    if (m_remote == nullptr) {
+        m_config.local = true;
+        m_config.report = false;
+    }
+}
+
+TthPusk::~TthPusk()
+{
+    if (m_thread.joinable()) {
+        Request(Closing);
+        m_thread.join();
+    }
+}
+
+void TthPusk::Start(std::function<void()> finished)
+{
+    m_running = true;
+    try {
+        m_thread = std::thread([this, finished = std::move(finished)] {
+            // Nothing may escape a worker thread: a failure ends the run
+            // with its text.
+            try {
+                Execute();
+            } catch (const std::exception &error) {
+                m_host.SetErrorMark(kRunFailedMark);
+                m_host.ShowThreadError(std::string("Сбой при выполнении теста: ") + error.what());
+            }
+            m_running = false;
+            if (finished)
+                finished();
+        });
+    } catch (...) {
+        m_running = false;
+        throw;
+    }
+}
+
+void TthPusk::Join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void TthPusk::Request(State state)
+{
+    SetState(state);
+}
+
+int TthPusk::StateNow()
+{
+    std::lock_guard lock(m_lock);
+    return m_state;
+}
+
+// The thread's own return to "waiting" wakes nobody: a signal here would
+// end the next wait at once and send a second QORV_RETRY for one pass.
+void TthPusk::ResetState()
+{
+    std::lock_guard lock(m_lock);
+    m_state = Waiting;
+}
+
+void TthPusk::SetState(int state)
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_state = state;
+    }
+    m_event.Set();
+}
+
+void TthPusk::ShowRunStatus(const std::string &text, bool toServer)
+{
+    m_host.ShowStatus(text);
+    if (m_config.report && toServer && m_remote)
+        m_remote->SendStatusText(text);
+}
+
+void TthPusk::Execute()
+{
+    if (m_config.local) {
+        m_port->SetShowErrors(0);
+        m_port->Purge();
+        m_port->ShowError(std::nullopt);
+    }
+    if (m_config.report)
+        m_remote->SetBusy(true);
+
+    if (SendFiles()) {
+        m_host.ShowActivity(1);
+        ShowRunStatus(std::string(kRunning), false);
+        if (m_config.local)
+            RunLocal();
+        else
+            RunRemote();
+
+        if (!m_text.empty()) {
+            m_port->ShowError(m_text);
+            m_host.SetErrorMark(kRunFailedMark);
+        } else if (m_config.local && !(m_text = m_port->GetError()).empty()) {
+            // What the port holds came from this run (it was purged at the
+            // start); a text already shown is not shown again.
+            m_port->ShowError(std::nullopt);
+            m_host.SetErrorMark(kRunFailedMark);
+        }
+    }
+    if (m_config.report) {
+        m_remote->SendStatusText(m_text.empty() ? std::string(kFinished)
+                                                : Concat(kFinished, " ", m_text));
+        m_remote->SetBusy(false);
+    }
+}
+
+// A file that cannot be read or sent fails the run: its message is shown
+// and the run window's mark says so, so that no verdict is drawn from the
+// counts of an earlier run.
+bool TthPusk::SendFiles()
+{
+    for (const std::filesystem::path &path : m_config.dataFiles) {
+        const std::string name = path.filename().string();
+        ShowRunStatus(Concat("Отправка файла \"", name, "\"..."));
+        std::string error;
+        const auto bytes = ReadWholeFile(path, name, error);
+        if (!bytes) {
+            m_host.ShowThreadError(error);
+            m_host.SetErrorMark(kRunFailedMark);
+            return false;
+        }
+        const int code = m_port->SendFile(*bytes, name, [this, &name](int total, int index) {
+            if (index == 0)
+                ShowRunStatus(Concat("Отправка файла \"", name, "\""));
+            m_host.ShowProgress(index, total);
+        });
+        if (code != PortOk) {
+            const std::string text = m_port->GetError();
+            if (m_config.local)
+                m_port->ShowError(std::nullopt);
+            if (m_config.report && m_remote)
+                m_remote->SendStatusText(Concat(kFinished, " ", text));
+            m_host.SetErrorMark(kRunFailedMark);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TthPusk::RunLocal()
+{
+    if (m_config.report)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The callback goes in before the program: a quick unit answers before
+    // Send returns, and an answer with no callback would wait in the queue.
+    m_port->SetNotify([this](int code, std::uint32_t value, std::span<const std::uint8_t> data) {
+        OnNotify(code, value, data);
+    });
+    // The callback points at this thread's objects, which go with the run
+    // session: it is removed before the thread ends, from this thread,
+    // which waits for one still running (a question to the operator). The
+    // window's thread stays free meanwhile, so that callback can finish.
+    struct RemoveNotify
+    {
+        IComPort &port;
+        ~RemoveNotify() { port.SetNotify(nullptr); }
+    } removeNotify{*m_port};
+    if (m_port->Send(QORV_DATA, m_config.program) != PortOk)
+        return;
+    if (m_config.continuous && m_config.resultPerPass)
+        RunContinuousPerPass();
+    else
+        RunToOneResult();
+}
+
+void TthPusk::RunContinuousPerPass()
+{
+    int passes = 0;
+    for (;;) {
+        if (WaitEvent() != WaitEnd::Signalled)
+            return;
+        const int state = StateNow();
+        if (state == AnswerArrived) {
+            m_host.PassCompleted();
+            DecodeAnswer();
+            ResetState();
+            // A pass that left an error ends the run with it; otherwise
+            // nothing of this pass may reach the next one.
+            if (!m_port->GetError().empty())
+                return;
+            m_port->Purge();
+            if (m_config.passLimit > 0 && ++passes >= m_config.passLimit)
+                return;
+        } else if (state == StopRequested) {
+            Cancel();
+            return;
+        } else if (state == Closing) {
+            return;
+        }
+        if ((m_host.ErrorMark() != 0 && m_config.stopOnError) || !m_host.StopPanelVisible())
+            return;
+        if (m_port->SendCode(QORV_RETRY) != PortOk)
+            return;
+        m_host.ShowActivity(1);
+        ShowRunStatus(std::string(kRunning), false);
+    }
+}
+
+// A single run, or a continuous one that reports only when stopped: one
+// answer ends it, and a stop asks the unit for what it reached.
+void TthPusk::RunToOneResult()
+{
+    if (WaitEvent() != WaitEnd::Signalled)
+        return;
+    const int state = StateNow();
+    if (state == StopRequested)
+        Cancel();
+    else if (state == AnswerArrived)
+        DecodeAnswer();
+}
+
+// The event has no time-out of its own (a test may run for hours), but a
+// link that broke, or a unit that stopped, would otherwise leave the run
+// hanging: the wait looks at the link every slice and, after a silence,
+// asks the unit whether it is still there.
+TthPusk::WaitEnd TthPusk::WaitEvent(std::optional<std::chrono::steady_clock::time_point> until)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto slice = std::chrono::milliseconds(std::max(m_config.linkCheckMs, 1));
+    const auto aliveCheck = std::chrono::milliseconds(std::max(m_config.aliveCheckMs, 1));
+    auto askAt = Clock::now() + aliveCheck;
+    auto heard = m_heard.load();
+    for (;;) {
+        auto wait = slice;
+        if (until)
+            wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::max(*until - Clock::now(), Clock::duration::zero())));
+        if (m_event.WaitFor(wait))
+            return WaitEnd::Signalled;
+        if (!m_config.local) {
+            if (m_remote->Connected())
+                continue;
+            m_text = "Связь с удаленным стендом прервана";
+            return WaitEnd::LinkLost;
+        }
+        if (m_port->NeedsReconnect(0) != 0) {
+            if (m_port->GetError().empty())
+                m_text = "Связь с блоком диагностики прервана";
+            return WaitEnd::LinkLost;
+        }
+        if (until) {
+            if (Clock::now() >= *until)
+                return WaitEnd::TimedOut;
+            continue;
+        }
+        if (m_heard.load() != heard) {
+            heard = m_heard.load();
+            askAt = Clock::now() + aliveCheck;
+        } else if (Clock::now() >= askAt) {
+            if (!UnitAnswers()) {
+                m_text = "Блок диагностики перестал отвечать во время выполнения теста";
+                return WaitEnd::UnitSilent;
+            }
+            askAt = Clock::now() + aliveCheck;
+        }
+    }
+}
+
+bool TthPusk::UnitAnswers()
+{
+    using Clock = std::chrono::steady_clock;
+    // A side exchange: its outcome is ours alone, not the run's error.
+    const PortVoiceScope background(*m_port, PortVoice::Background);
+    const auto heard = m_heard.load();
+    if (m_port->Send(BUILD_INFO, {}) != PortOk)
+        return false;
+    // Waited for in slices, so that Esc or a closing window is heard at once.
+    const auto slice = std::chrono::milliseconds(std::max(m_config.linkCheckMs, 1));
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(std::max(m_config.answerTimeoutMs, 1));
+    for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
+        if (StateNow() != Waiting)
+            return true; // the caller's next wait sees what happened
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+        const int code =
+            m_port->WaitData(BUILD_INFO, static_cast<int>(std::min(slice, left).count()) + 1);
+        if (PortSucceeded(code))
+            return true;
+        if (code != PortTimeout)
+            break;
+    }
+    // A notification meanwhile, or one still being handled (a question
+    // waiting for the operator holds the port's reader), is a sign of life.
+    return m_heard.load() != heard || m_inCallback.load() > 0;
+}
+
+void TthPusk::Cancel()
+{
+    ResetState();
+    if (m_port->Send(QORV_CANCEL, {}) != PortOk)
+        return;
+    // The unit answers a cancel with what it reached; one that does not
+    // answer must not keep the run window open longer than the cancel wait.
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(std::max(m_config.cancelWaitMs, 1));
+    while (StateNow() == Waiting) {
+        const WaitEnd end = WaitEvent(deadline);
+        if (end == WaitEnd::TimedOut)
+            m_text = "Блок диагностики не ответил на команду остановки теста";
+        if (end != WaitEnd::Signalled)
+            return;
+    }
+    if (StateNow() == AnswerArrived)
+        DecodeAnswer();
+}
+
+void TthPusk::DecodeAnswer()
+{
+    m_host.ShowActivity(0);
+    ShowRunStatus(std::string(kProcessing));
+    int code = 0;
+    std::vector<std::uint8_t> answer;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_state != AnswerArrived)
+            return;
+        code = m_answerCode;
+        answer = m_answer;
+    }
+    if (code == QORV_DATA || code == QORV_CANCEL) {
+        if (!m_host.DecodeAnswer(code, answer))
+            m_host.SetErrorMark(kRunFailedMark);
+    } else if (code == INTERNAL) {
+        m_host.SetErrorMark(kRunFailedMark);
+        if (m_port->GetError().empty())
+            m_text = answer.empty()
+                         ? std::string("Программа блока диагностики завершилась с ошибкой")
+                         : Cp1251ToUtf8(std::string_view(
+                               reinterpret_cast<const char *>(answer.data()), answer.size()));
+    }
+    if (m_config.report && m_remote) {
+        m_remote->SendResult(code, answer);
+        m_remote->SendStatusText(
+            Concat("тест буфер", " ", std::string(1, static_cast<char>(code + 32))));
+    }
+    std::lock_guard lock(m_lock);
+    if (m_state == AnswerArrived)
+        m_state = Waiting;
+}
+
+void TthPusk::Answer(int code, std::span<const std::uint8_t> bytes)
+{
+    m_port->Send(code, bytes);
+}
+
+void TthPusk::OnNotify(int code, std::uint32_t value, std::span<const std::uint8_t> data)
+{
+    ++m_heard;
+    ++m_inCallback;
+    struct Leave
+    {
+        std::atomic<int> &count;
+        ~Leave() { --count; }
+    } leave{m_inCallback};
+    // Questions are answered under the lock so that a stop request waits
+    // until the unit has its answer; once the state is 1 the unit is not
+    // heard any more.
+    std::unique_lock lock(m_lock);
+    if (m_state == StopRequested)
+        return;
+    switch (code) {
+    case QORV_ASK:
+        lock.unlock();
+        OnQuestion(data);
+        return;
+    case QORV_INFO: {
+        lock.unlock();
+        m_host.ShowMFunctionProgress(data);
+        const std::uint8_t reply[] = {2};
+        Answer(QORV_INFO, reply);
+        return;
+    }
+    case QORV_PROGRE: {
+        lock.unlock();
+        const int count = data.size() > 3 ? data[2] * 256 + data[3] : 0;
+        const int total = data.size() > 5 ? data[4] * 256 + data[5] : 0;
+        m_host.ShowProgramming(count, total);
+        const std::string_view reply = m_host.StopPanelVisible() ? "OK" : "CANCEL";
+        Answer(QORV_PROGRE,
+               std::span(reinterpret_cast<const std::uint8_t *>(reply.data()), reply.size()));
+        return;
+    }
+    case UKT:
+        if (value == 2) {
+            lock.unlock();
+            m_host.CurrentAlarm();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    m_answerCode = code;
+    m_answer.assign(data.begin(), data.end());
+    m_state = AnswerArrived;
+    lock.unlock();
+    m_event.Set();
+}
+
+void TthPusk::OnQuestion(std::span<const std::uint8_t> data)
+{
+    const int kind = data.empty() ? 0 : data[0];
+    if (kind == 4)
+        return;
+    if (kind == 5) {
+        const int test = data.size() > 1 ? data[1] : 0;
+        ShowRunStatus(Concat(kRunning, " №", std::to_string(test)));
+        const std::uint8_t reply[] = {1, 1};
+        Answer(QORV_ASK, reply);
+        return;
+    }
+    int result = 0xFF;
+    if (kind >= 1 && kind <= 3) {
+        result = m_host.AnswerQuestion(kind, data);
+    } else {
+        m_port->SetError("TthPusk::SinFunc - type");
+    }
+    const std::uint8_t reply[] = {1, static_cast<std::uint8_t>(result)};
+    Answer(QORV_ASK, reply);
+}
+
+void TthPusk::RunRemote()
+{
+    m_remote->SetHandler([this](const RemoteRunLink::Message &message) {
+        {
+            std::lock_guard lock(m_lock);
+            m_remoteMessages.push_back(message);
+        }
+        m_event.Set();
+    });
+    bool finished = false;
+    while (!finished) {
+        if (WaitEvent() != WaitEnd::Signalled)
+            break;
+        std::vector<RemoteRunLink::Message> messages;
+        {
+            std::lock_guard lock(m_lock);
+            if (m_state == StopRequested || m_state == Closing)
+                break;
+            messages.swap(m_remoteMessages);
+        }
+        for (const RemoteRunLink::Message &message : messages) {
+            if (message.result) {
+                {
+                    std::lock_guard lock(m_lock);
+                    m_answerCode = message.code;
+                    m_answer = message.data;
+                    m_state = AnswerArrived;
+                }
+                DecodeAnswer();
+                continue;
+            }
+            finished = OnRemoteStatus(message.data);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            m_remote->Acknowledge();
+            if (finished)
+                break;
+        }
+    }
+    m_remote->SetHandler({});
+}
+
+bool TthPusk::OnRemoteStatus(const std::vector<std::uint8_t> &data)
+{
+    if (!data.empty() && data[0] == 20) {
+        const std::size_t start = std::min<std::size_t>(2, data.size());
+        const std::size_t length =
+            std::min<std::size_t>(data.size() > 1 ? data[1] : 0, data.size() - start);
+        const std::string text(data.begin() + static_cast<std::ptrdiff_t>(start),
+                               data.begin() + static_cast<std::ptrdiff_t>(start + length));
+        m_host.ShowStatus(text);
+        if (text == kProcessing && m_config.continuous && m_config.resultPerPass)
+            m_host.PassCompleted();
+        return false;
+    }
+    const std::string text(data.begin(), data.end());
+    if (text.rfind(kFinished, 0) != 0)
+        return false;
+    if (text.size() > kFinished.size() + 1)
+        m_text = text.substr(kFinished.size() + 1);
+    else
+        m_port->ShowError(std::nullopt);
+    return true;
+}
+
+} // namespace qv

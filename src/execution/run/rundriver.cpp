@@ -1,0 +1,321 @@
+#include "execution/run/rundriver.h"
+
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
+#include "execution/run/contactid.h"
+#include "execution/run/runcalibration.h"
+#include "infra/mesbo.h"
+#include "infra/unitcodes.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
+#include "model/settings/settings.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace qv {
+
+namespace {
+
+constexpr std::string_view kCaption = "Пуск";
+
+void Pause(int ms)
+{
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::int32_t ErrorsOf(const TQuorvik &doc, int test)
+{
+    if (test < 0 || static_cast<std::size_t>(test) >= doc.ErrorCounts.size())
+        return 0;
+    return doc.ErrorCounts[static_cast<std::size_t>(test)];
+}
+
+std::string NumberList(const std::vector<int> &tests)
+{
+    std::string list;
+    for (const int test : tests) {
+        if (!list.empty())
+            list += ", ";
+        list += std::to_string(test + 1);
+    }
+    return list;
+}
+
+} // namespace
+
+RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList,
+                            const std::vector<int> &calledTests, bool continuous, int passes,
+                            const std::vector<int> &failedInRun)
+{
+    const auto failed = [&](int test) {
+        return ErrorsOf(doc, test) > 0 ||
+               std::find(failedInRun.begin(), failedInRun.end(), test) != failedInRun.end();
+    };
+    RunVerdict verdict;
+    verdict.passes = passes;
+    if (doc.CurrentTest < 0) {
+        std::vector<int> tests = runList;
+        if (tests.empty()) {
+            for (int t = 0; t < doc.Doc.NTest; ++t)
+                tests.push_back(t);
+        }
+        for (const int test : tests) {
+            if (failed(test))
+                verdict.failedTests.push_back(test);
+        }
+        if (verdict.failedTests.empty()) {
+            verdict.kind = RunVerdict::Passed;
+            verdict.text = "Все тесты завершены успешно";
+            verdict.icon = MbInformation;
+        } else {
+            verdict.kind = RunVerdict::Errors;
+            const std::string list = NumberList(verdict.failedTests);
+            verdict.text = verdict.failedTests.size() == 1
+                               ? "Тест №" + list + " завершен с ошибкой"
+                               : "Тесты №" + list + " завершены с ошибками";
+            verdict.icon = MbError;
+        }
+        return verdict;
+    }
+    // A test is good only when the tests it calls are good too.
+    const bool anyFailed =
+        failed(doc.CurrentTest) || std::any_of(calledTests.begin(), calledTests.end(), failed);
+    if (!anyFailed) {
+        verdict.kind = RunVerdict::Passed;
+        verdict.text = "Тест завершен успешно";
+        verdict.icon = MbInformation;
+        return verdict;
+    }
+    verdict.kind = RunVerdict::Errors;
+    verdict.failedTests.push_back(doc.CurrentTest);
+    verdict.text = "Тест завершен с ошибками";
+    if (continuous && passes > 0)
+        verdict.text += " (прогон №" + std::to_string(passes) + ")";
+    verdict.icon = MbError;
+    return verdict;
+}
+
+RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug)
+{
+    RunVerdict verdict;
+    verdict.kind = RunVerdict::Interrupted;
+    verdict.icon = MbError;
+    const STest *test = doc.Test(doc.CurrentTest);
+    if (doc.CurrentTest < 0 || test == nullptr) {
+        verdict.text = "Выполнение тестов прервано";
+    } else if (debug) {
+        verdict.text =
+            "Выполнение теста прервано [такт - " + std::to_string(test->RunCounter2 + 1) + "]";
+    } else {
+        verdict.text = "Выполнение теста прервано [цикл - " + std::to_string(test->RunCounter1) +
+                       "; такт - " + std::to_string(test->RunCounter2 + 1) + "]";
+    }
+    return verdict;
+}
+
+void RecordTests(const Dosdata &compiler, RunVerdict &verdict)
+{
+    std::vector<int> tests = compiler.RunList();
+    for (const int called : compiler.CalledTests()) {
+        if (std::find(tests.begin(), tests.end(), called) == tests.end())
+            tests.push_back(called);
+    }
+    for (const int test : tests) {
+        const TestRunLists *lists = compiler.ListsOf(test);
+        if (lists == nullptr)
+            continue;
+        RunVerdict::TestRecord record;
+        record.test = test;
+        record.oWords = lists->oWords;
+        for (const char id : lists->oWords) {
+            if (TestRunLists::Has(lists->nList, static_cast<unsigned char>(id)))
+                record.unchecked += id;
+        }
+        verdict.tests.push_back(std::move(record));
+    }
+}
+
+RunDriver::RunDriver(TQuorvik &doc, Environment environment)
+    : m_doc(doc)
+    , m_env(std::move(environment))
+{}
+
+RunOptions RunDriver::Options() const
+{
+    const TSettings &settings = *m_env.settings;
+    RunOptions options;
+    options.debug = m_doc.DebugMode;
+    options.probe = m_doc.ProbeMode;
+    options.debugCycles = m_doc.CyclesMode;
+    options.continuous = m_doc.SolidTest;
+    options.resultPerPass = settings.Option(TSettings::OptSendResultInLoop) != 0;
+    options.stopOnError = settings.Option(TSettings::OptStopOnTestError) != 0;
+    options.dosUnit = isDosUnit;
+    options.askOverwrite = settings.Option(TSettings::OptAskOverwriteData) != 0;
+    options.backupDataFiles = settings.Option(TSettings::OptBackupOnSave) != 0;
+    options.probeMode = m_env.tester->Settings().probeMode;
+    options.tableShown = m_env.tableShown;
+    return options;
+}
+
+bool RunDriver::CheckLink(IComPort &port, bool local)
+{
+    int code = PortOk;
+    if (local) {
+        if (port.NeedsReconnect(1) != 0) {
+            if (m_env.waitWindow)
+                m_env.waitWindow(true);
+            port.Close();
+            Pause(m_env.reconnectPauseMs);
+            const bool connected = m_env.tester->Connect(true, true, &code);
+            if (m_env.waitWindow)
+                m_env.waitWindow(false);
+            if (!connected) {
+                port.SetShowErrors(1);
+                port.SetError(std::nullopt);
+                return false;
+            }
+        } else {
+            code = port.Handshake();
+        }
+        if (code == PortOk)
+            code = m_env.tester->Reset(true, 0);
+        if (m_env.remoteClientConnected && m_env.remote) {
+            std::string text;
+            if (!PortSucceeded(code))
+                text = port.GetError();
+            else
+                Pause(100);
+            m_env.remote->SendCheckResult(code, text);
+            if (!text.empty())
+                port.ShowError(text);
+        }
+    } else if (m_env.remote) {
+        std::string text;
+        code = m_env.remote->CheckBenchLink(text);
+        if (!text.empty()) {
+            port.ShowError(text);
+            port.SetError(std::nullopt);
+        }
+    }
+    if (code == PortOk)
+        return true;
+    return code == PortWarning && !IsFatalWarning(port.GetError());
+}
+
+bool RunDriver::StartRun()
+{
+    m_verdict = {};
+    const bool local = !m_env.remoteServerWithBench;
+    const bool report = m_env.remoteClientConnected && m_env.remote != nullptr;
+    const SComPort port = m_env.tester->Port();
+    const bool locked = m_env.monitor != nullptr && m_env.monitor->Lock(m_env.lockWaitMs);
+    port->ShowError(std::nullopt);
+    if (local) {
+        port->SetNotify(nullptr);
+        port->SetShowErrors(1);
+    } else {
+        port->SetShowErrors(m_env.remoteClientConnected ? 0 : 1);
+    }
+    const TSettings &settings = *m_env.settings;
+    const bool currentControl = settings.Option(TSettings::OptCurrentControl) != 0;
+
+    const auto fail = [&] {
+        Finish(*port, local, locked, true);
+        return false;
+    };
+    if (!CheckLink(*port, local))
+        return fail();
+    if (local && m_env.calibration != nullptr &&
+        !m_env.calibration->ReadBeforeRun(*port, isDosUnit))
+        return fail();
+    if (!CheckIdContacts(m_doc, *port, isDosUnit, m_env.idCheck))
+        return fail();
+    if (local && currentControl && port->CheckCurrents(1, 0) == 0)
+        return fail();
+
+    RunSessionConfig config;
+    config.options = Options();
+    config.testDir = std::filesystem::u8path(m_doc.Doc.FileName).parent_path();
+    config.local = local;
+    config.report = report;
+    config.currentControl = local && currentControl;
+    config.remoteServer = m_env.remoteServerWithBench;
+    config.passLimit = m_env.passLimit;
+    config.pusk = m_env.timing;
+    config.pusk.answerTimeoutMs = m_env.tester->Settings().timeout;
+    RunSession session(m_doc, port, config);
+    session.SetFileNameWindow(m_env.fileNames);
+    session.SetRemote(m_env.remote);
+    session.SetProbe(m_env.probe);
+    std::unique_ptr<RunView> ownView;
+    RunView *view = m_env.view;
+    if (view == nullptr) {
+        ownView = m_env.makeView();
+        view = ownView.get();
+    }
+    session.SetView(view);
+
+    if (local) {
+        if (currentControl) {
+            const std::uint8_t arm[] = {3};
+            if (port->Send(UKT, arm) != PortOk)
+                return fail();
+        }
+        port->SetNotify([&session](int code, std::uint32_t value, std::span<const std::uint8_t>) {
+            if (code == UKT && value == 2)
+                session.CurrentAlarm();
+        });
+    }
+
+    view->Exec(session);
+    session.Closed();
+
+    RunVerdict verdict;
+    if (session.ClosedOnStartPage()) {
+        verdict.kind = RunVerdict::Cancelled;
+    } else if (session.ErrorMark() == kRunFailedMark) {
+        verdict.kind = RunVerdict::Failed;
+    } else if (session.StoppedByOperator()) {
+        if (local && m_env.probe)
+            m_env.probe->SaveData();
+        verdict = InterruptedVerdict(m_doc, m_doc.DebugMode);
+        if (m_env.showVerdict)
+            Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
+    } else if (!session.WantsEndMessage()) {
+        verdict.kind = RunVerdict::Cancelled;
+    } else {
+        const Dosdata &compiler = session.Compiler();
+        verdict = CompletedVerdict(m_doc, compiler.RunList(), compiler.CalledTests(),
+                                   m_doc.SolidTest, session.Passes(), session.TestsFailedInRun());
+        if (m_env.showVerdict && (settings.Option(TSettings::OptRunEndMessage) != 0 || !local))
+            Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
+    }
+    verdict.passes = session.Passes();
+    verdict.failingPasses = session.FailingPasses();
+    RecordTests(session.Compiler(), verdict);
+    m_verdict = verdict;
+    Finish(*port, local, locked, false);
+    return verdict.kind == RunVerdict::Passed || verdict.kind == RunVerdict::Errors ||
+           verdict.kind == RunVerdict::Interrupted;
+}
+
+void RunDriver::Finish(IComPort &port, bool local, bool locked, bool failed)
+{
+    // A step that failed without a text of its own leaves it with the port,
+    // which has shown it already unless its messages were off.
+    if (failed && port.GetShowErrors() == 0)
+        port.ShowError(std::nullopt);
+    port.SetShowErrors(1);
+    port.SetError(std::nullopt);
+    port.ShowError(std::nullopt);
+    port.SetNotify(nullptr);
+    if (local && m_env.probe)
+        m_env.probe->SaveData();
+    if (locked)
+        m_env.monitor->Unlock();
+}
+
+} // namespace qv

@@ -1,0 +1,113 @@
+#pragma once
+
+// RunDriver: the "Пуск" command. On the main thread it takes the unit lock,
+// checks the link, reads the calibration, runs the contact identification
+// check and current control, shows the run window (RunSession + RunView)
+// and, after the window closed, tells the operator how the run ended.
+// The window program and the command-line tool drive the same code; they
+// differ in the RunView, IdCheckView and message-box service they supply.
+
+#include "execution/run/runsession.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+class IdCheckView;
+class RunCalibration;
+class TCP;
+class TSettings;
+class TthHardStatus;
+
+// How a run ended, as the operator is told.
+struct RunVerdict
+{
+    enum Kind {
+        NotRun,      // a step before the run failed (its message was shown)
+        Cancelled,   // closed on the start page, or the operator closed it
+        Failed,      // the run failed (the port's or the thread's text was shown)
+        Interrupted, // the operator stopped it with Esc
+        Passed,      // every test ran without errors
+        Errors,      // some test has errors
+    };
+    Kind kind = NotRun;
+    std::string text;             // the end message; empty when none is due
+    int icon = 0;                 // MbInformation or MbError
+    int passes = 0;               // passes of a continuous run
+    int failingPasses = 0;        // of the decoded results, those with errors
+    std::vector<int> failedTests; // 0-based
+
+    // What the run read, per test of the run (its own and the called ones).
+    struct TestRecord
+    {
+        int test = 0;          // 0-based
+        std::string oWords;    // output words read back: one byte Id each
+        std::string unchecked; // of those, the ones not counted as errors
+    };
+    std::vector<TestRecord> tests;
+};
+
+// The end message of a run that was not stopped, from the document's
+// results: all tests (CurrentTest -1) or one test and the tests it calls.
+// failedInRun: tests (0-based) that had errors in some pass of the run,
+// though the last pass may have left them clean.
+RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList,
+                            const std::vector<int> &calledTests, bool continuous, int passes,
+                            const std::vector<int> &failedInRun = {});
+// The end message of a run the operator stopped.
+RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug);
+
+class RunDriver
+{
+public:
+    struct Environment
+    {
+        TCP *tester = nullptr;
+        TthHardStatus *monitor = nullptr; // the unit lock; null = none
+        const TSettings *settings = nullptr;
+        RunCalibration *calibration = nullptr; // null: no calibration read
+        // The run window: one kept by the caller, or else made for each run.
+        RunView *view = nullptr;
+        std::function<std::unique_ptr<RunView>()> makeView;
+        IdCheckView *idCheck = nullptr; // null: the check runs without a window
+        FileNameWindow *fileNames = nullptr;
+        VFunctionProbe *probe = nullptr;
+        RemoteRunLink *remote = nullptr;
+        bool remoteServerWithBench = false; // the bench runs the test
+        bool remoteClientConnected = false; // a server watches this run
+        bool tableShown = false;
+        // A continuous run ends by itself after this many passes, with the
+        // verdict of a completed run; 0: it goes on until Esc or an error.
+        int passLimit = 0;
+        // Shows (true) or hides the wait window while the link is made again.
+        std::function<void(bool)> waitWindow;
+        PuskConfig timing; // time-outs of the run thread
+        // Whether the driver shows the end message itself (a console prints
+        // it after its own summary instead).
+        bool showVerdict = true;
+        int lockWaitMs = 3000;
+        int reconnectPauseMs = 300;
+    };
+
+    RunDriver(TQuorvik &doc, Environment environment);
+
+    // Runs the current test (or all tests); true when a run was made and
+    // its result evaluated.
+    bool StartRun();
+    const RunVerdict &Verdict() const { return m_verdict; }
+
+private:
+    bool CheckLink(IComPort &port, bool local);
+    RunOptions Options() const;
+    void Finish(IComPort &port, bool local, bool locked, bool failed);
+
+    TQuorvik &m_doc;
+    Environment m_env;
+    RunVerdict m_verdict;
+};
+
+} // namespace qv

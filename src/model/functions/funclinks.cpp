@@ -1,0 +1,47 @@
+#include "model/functions/funclinks.h"
+
+#include "model/document/stest.h"
+
+#include <type_traits>
+
+namespace qv {
+namespace {
+
+// The word list of a kind, const when the test is.
+template <class Test>
+auto *ListOf(Test &test, char kind)
+{
+    using List = std::conditional_t<std::is_const_v<Test>, const TWord, TWord>;
+    List *list = nullptr;
+    switch (kind) {
+    case 'i':
+        list = &test.IWords;
+        break;
+    case 'o':
+        list = &test.OWords;
+        break;
+    case 'g':
+        list = &test.GWords;
+        break;
+    default:
+        break;
+    }
+    return list;
+}
+
+} // namespace
+
+void SetWordLink(STest &test, char kind, int id, std::int32_t value)
+{
+    TWord *list = ListOf(test, kind);
+    if (list && list->Find(id))
+        list->SetFuncLink(id, value);
+}
+
+int WordBusWidth(const STest &test, const TTyreAdr &tyres, char kind, int id)
+{
+    const TWord *list = ListOf(test, kind);
+    return list ? list->BusWidth(id, tyres) : 0;
+}
+
+} // namespace qv

@@ -1,0 +1,252 @@
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
+#include "execution/unitfixture.h"
+#include "infra/unitcodes.h"
+#include "support/waituntil.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <chrono>
+
+namespace qv {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+using testing::RecordedMessages;
+using testing::Transport;
+using testing::UnitUnderTest;
+
+// Collects the status codes the monitor shows.
+class StatusLog : public HardStatusObserver
+{
+public:
+    void ShowStatusPicture(const StatusPicture &picture) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_codes.push_back(picture.code);
+        m_last = picture;
+        m_changed.notify_all();
+    }
+
+    // Waits until `code` has been shown `times` times.
+    bool WaitFor(int code, int times = 1, milliseconds limit = milliseconds(3000))
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(
+            lock, limit, [&] { return std::count(m_codes.begin(), m_codes.end(), code) >= times; });
+    }
+    std::vector<int> Codes()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_codes;
+    }
+    StatusPicture Last()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_last;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<int> m_codes;
+    StatusPicture m_last;
+};
+
+HardStatusTiming FastTiming()
+{
+    HardStatusTiming timing;
+    timing.step = milliseconds(5);
+    timing.firstCounter = milliseconds(100);
+    timing.checkPause = milliseconds(5);
+    timing.pollLockWait = milliseconds(50);
+    timing.periodUnit = milliseconds(20);
+    return timing;
+}
+
+// A tester port (in-process or unreachable) and a status monitor over it.
+struct Monitor
+{
+    explicit Monitor(const std::string &address = {}, int polling = 1)
+    {
+        TesterSettings settings;
+        settings.polling = polling;
+        settings.pollPeriod = 2; // 40 ms with the fast timing
+        if (!address.empty())
+            settings.address = address;
+        tester.SetSettings(settings);
+        if (address.empty())
+            EXPECT_TRUE(tester.Create("Quorvik", [this](const std::string &) { return u.port; }));
+        else
+            EXPECT_TRUE(tester.Create("Quorvik"));
+        tester.Port()->SetShowErrors(0);
+    }
+
+    QTemporaryDir lockDir;
+    UnitUnderTest u{Transport::InProcess};
+    TCP tester;
+    StatusLog log;
+};
+
+TEST(StatusPicture, EachUnitTypeHasItsResourcesAndHints)
+{
+    EXPECT_EQ(StatusPictureFor(0, true, "").resource, "STATUS_ERR");
+    EXPECT_EQ(StatusPictureFor(0, false, "").hint, "МК: не подключен");
+    EXPECT_EQ(StatusPictureFor(2, true, "").hint, "Блок диагностики: проверка связи");
+    EXPECT_EQ(StatusPictureFor(2, false, "").resource, "STATUS_MK_CHECK");
+    EXPECT_EQ(StatusPictureFor(3, true, "").hint, "Блок диагностики: устройство занято ");
+    EXPECT_EQ(StatusPictureFor(3, false, "").resource, "STATUS_MK_WAIT");
+    EXPECT_EQ(StatusPictureFor(4, false, "").resource, "STATUS_REMOTE");
+    EXPECT_EQ(StatusPictureFor(4, true, "").hint, "Блок диагностики: удаленное управление");
+    const auto connected = StatusPictureFor(1, false, "Тип устройства: ARM");
+    EXPECT_EQ(connected.resource, "STATUS_MK_OK");
+    EXPECT_EQ(connected.hint, "МК: подключен\r\nТип устройства: ARM");
+    EXPECT_EQ(StatusPictureFor(1, true, "").hint, "Блок диагностики: подключен");
+    EXPECT_EQ(ResourceLoadFailure("STATUS_OK"), "Не удалось загрузить ресурс \"STATUS_OK\"");
+}
+
+TEST(HardStatus, APollShowsCheckingThenConnected)
+{
+    Monitor m;
+    TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
+    EXPECT_EQ(status.Status(), -1);
+    status.Start();
+    ASSERT_TRUE(m.log.WaitFor(1, 2)) << "two polls: the first at once, then one per period";
+    status.Terminate();
+    const auto codes = m.log.Codes();
+    ASSERT_GE(codes.size(), 2u);
+    EXPECT_EQ(codes[0], 2);
+    EXPECT_EQ(status.Status(), codes.back());
+    EXPECT_NE(m.log.Last().hint.find("Тип устройства: MSDOS"), std::string::npos)
+        << "the hint of code 1 carries the build information";
+    EXPECT_EQ(m.tester.Port()->GetShowErrors(), 0) << "the poll restores the flag";
+}
+
+TEST(HardStatus, AnUnreachableUnitShowsNoConnection)
+{
+    Monitor m("tcp://127.0.0.1:1");
+    TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
+    status.Start();
+    EXPECT_TRUE(m.log.WaitFor(0));
+}
+
+TEST(HardStatus, ALockHeldElsewhereShowsBusyAndRemoteControlShowsRemote)
+{
+    Monitor m;
+    TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
+    ASSERT_TRUE(status.Lock(100));
+    status.Start();
+    EXPECT_TRUE(m.log.WaitFor(3));
+    EXPECT_FALSE(status.LastLockResult());
+    status.SetRemoteServerQuery([] { return true; });
+    EXPECT_TRUE(m.log.WaitFor(4));
+    status.Terminate();
+    status.Unlock();
+    EXPECT_TRUE(status.Lock(0)) << "released by Unlock";
+    status.Unlock();
+}
+
+TEST(HardStatus, WithPollingOffNothingIsShownUntilItIsSwitchedOn)
+{
+    Monitor m({}, 0);
+    TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
+    status.Start();
+    std::this_thread::sleep_for(milliseconds(120));
+    EXPECT_TRUE(m.log.Codes().empty());
+    EXPECT_EQ(status.Status(), -1);
+    TesterSettings s = m.tester.Settings();
+    s.polling = 1;
+    m.tester.SetSettings(s);
+    EXPECT_TRUE(m.log.WaitFor(1));
+}
+
+TEST(HardStatus, LockPurgesAnswersNobodyTook)
+{
+    Monitor m;
+    TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
+    const SComPort port = m.tester.Port();
+    ASSERT_EQ(port->Handshake(), PortOk);
+    const auto framesBefore = m.u.port->LinkStatistics().frames;
+    ASSERT_EQ(port->SendCode(BUILD_INFO), PortOk);
+    ASSERT_TRUE(testing::WaitUntil([&] {
+        return m.u.port->LinkStatistics().frames > framesBefore;
+    })) << "the answer is queued";
+    ASSERT_TRUE(status.Lock(100));
+    EXPECT_EQ(port->WaitData(BUILD_INFO, 50), PortTimeout);
+    status.Unlock();
+}
+
+// Another process that takes the unit lock in `dir` and keeps it.
+bool StartHolder(QProcess &holder, const QTemporaryDir &dir)
+{
+    holder.start(QStringLiteral(QV_LOCK_HOLDER_PATH), {dir.path()});
+    return holder.waitForStarted(5000) && holder.waitForReadyRead(5000) &&
+           holder.readAllStandardOutput().trimmed() == "held";
+}
+
+TEST(UnitLockTest, ALockHeldByAnotherProcessMakesTheWaitFailAfterItsTime)
+{
+    QTemporaryDir dir;
+    QProcess holder;
+    ASSERT_TRUE(StartHolder(holder, dir));
+
+    UnitLock lock(dir.path().toStdString());
+    ASSERT_TRUE(lock.Valid());
+    const auto start = Clock::now();
+    EXPECT_FALSE(lock.Lock(milliseconds(1000)));
+    const auto waited = Clock::now() - start;
+    EXPECT_GE(waited, milliseconds(950));
+    EXPECT_LT(waited, milliseconds(1600));
+
+    holder.closeWriteChannel(); // the holder releases and ends
+    ASSERT_TRUE(holder.waitForFinished(5000));
+    EXPECT_TRUE(lock.Lock(milliseconds(1000)));
+    lock.Unlock();
+}
+
+TEST(UnitLockTest, ALockLeftByADeadProcessIsTakenOver)
+{
+    QTemporaryDir dir;
+    QProcess holder;
+    ASSERT_TRUE(StartHolder(holder, dir));
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished(5000));
+    UnitLock lock(dir.path().toStdString());
+    EXPECT_TRUE(lock.Lock(milliseconds(500)));
+    lock.Unlock();
+}
+
+TEST(UnitLockTest, ThreadsOfOneProcessExcludeEachOther)
+{
+    QTemporaryDir dir;
+    UnitLock lock(dir.path().toStdString());
+    ASSERT_TRUE(lock.Lock(milliseconds(0)));
+    bool second = true;
+    std::thread other([&] { second = lock.Lock(milliseconds(50)); });
+    other.join();
+    EXPECT_FALSE(second);
+    std::thread releaser([&] { lock.Unlock(); }); // any thread may release
+    releaser.join();
+    std::thread third([&] { second = lock.Lock(milliseconds(50)); });
+    third.join();
+    EXPECT_TRUE(second);
+    lock.Unlock();
+}
+
+TEST(UnitLockTest, AnUnusableLockFolderIsReportedAndEveryWaitFails)
+{
+    RecordedMessages messages;
+    TCP tester;
+    StatusLog log;
+    TthHardStatus status(tester, &log, "/proc/quorvik-no-such-dir", FastTiming());
+    const auto shown = messages.Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].flags, MbError);
+    EXPECT_TRUE(
+        shown[0].text.starts_with("Ошибка при выполнении команды CreateMutex\r\nКод ошибки: "));
+    EXPECT_FALSE(status.Lock(10));
+}
+
+} // namespace
+} // namespace qv

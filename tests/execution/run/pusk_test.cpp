@@ -1,0 +1,327 @@
+// The run thread on its own: data files and their progress, failures that
+// end a run, and a run followed over the remote link.
+
+#include "execution/port/testerport.h"
+#include "execution/run/pusk.h"
+#include "execution/run/runcalibration.h"
+#include "execution/unitfixture.h"
+#include "support/tempdir.h"
+
+#include <cmath>
+#include <fstream>
+#include <future>
+#include <gtest/gtest.h>
+
+namespace qv::testing {
+namespace {
+
+// The run window as a recorder.
+class RecordingHost final : public PuskHost
+{
+public:
+    void ShowStatus(const std::string &text) override { Add(statuses, text); }
+    void ShowActivity(int) override {}
+    void ShowMFunctionProgress(std::span<const std::uint8_t>) override {}
+    void ShowProgress(int index, int total) override
+    {
+        std::lock_guard lock(mutex);
+        progress.emplace_back(index, total);
+    }
+    void ShowResults(int) override {}
+    void PassCompleted() override { ++passes; }
+    void ShowThreadError(const std::string &text) override { Add(errors, text); }
+    int AnswerQuestion(int, std::span<const std::uint8_t>) override { return 1; }
+    void ShowProgramming(int, int) override {}
+    bool StopPanelVisible() const override { return true; }
+    void CurrentAlarm() override {}
+    bool DecodeAnswer(int code, std::span<const std::uint8_t> answer) override
+    {
+        std::lock_guard lock(mutex);
+        decoded.emplace_back(code, std::vector<std::uint8_t>(answer.begin(), answer.end()));
+        return true;
+    }
+    std::int32_t ErrorMark() const override { return mark; }
+    void SetErrorMark(std::int32_t value) override { mark = value; }
+
+    void Add(std::vector<std::string> &list, const std::string &text)
+    {
+        std::lock_guard lock(mutex);
+        list.push_back(text);
+    }
+
+    std::mutex mutex;
+    std::vector<std::string> statuses;
+    std::vector<std::string> errors;
+    std::vector<std::pair<int, int>> progress;
+    std::vector<std::pair<int, std::vector<std::uint8_t>>> decoded;
+    std::atomic<int> passes{0};
+    std::atomic<std::int32_t> mark{0};
+};
+
+void RunToEnd(TthPusk &thread)
+{
+    std::promise<void> done;
+    thread.Start([&done] { done.set_value(); });
+    ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    thread.Join();
+}
+
+TEST(RunThread, AFileThatCannotBeReadFailsTheRunBeforeTheProgram)
+{
+    RecordedMessages messages;
+    UnitUnderTest unit(Transport::InProcess);
+    RecordingHost host;
+    PuskConfig config;
+    config.program = {0x00};
+    config.dataFiles = {"/nonexistent/folder/rom.dat"};
+    TthPusk thread(unit.port, host, config);
+    RunToEnd(thread);
+    EXPECT_EQ(host.errors,
+              std::vector<std::string>{"Не удалось получить доступ к файлу \"rom.dat\""});
+    EXPECT_EQ(host.mark, kRunFailedMark);
+    EXPECT_EQ(host.statuses, std::vector<std::string>{"Отправка файла \"rom.dat\"..."});
+}
+
+TEST(RunThread, FilesTravelWithProgressAndARefusedProgramFailsWithThePortsText)
+{
+    RecordedMessages messages;
+    UnitUnderTest unit(Transport::InProcess, "[Unit]\nMaxBlock=1000\n");
+    ASSERT_EQ(unit.port->Handshake(), PortOk);
+    TempDir dir;
+    const auto file = dir.Path() / "rom.dat";
+    WriteBytes(file, std::string(2500, 'Z'));
+    RecordingHost host;
+    PuskConfig config;
+    config.program = {0, 1, 4, 0x10}; // not a program the unit can read
+    config.dataFiles = {file};
+    TthPusk thread(unit.port, host, config);
+    RunToEnd(thread);
+    ASSERT_GE(host.progress.size(), 3u);
+    EXPECT_EQ(host.progress.front().first, 0);
+    EXPECT_EQ(host.progress.back().first + 1, host.progress.back().second);
+    ASSERT_GE(host.statuses.size(), 3u);
+    EXPECT_EQ(host.statuses[0], "Отправка файла \"rom.dat\"...");
+    EXPECT_EQ(host.statuses[1], "Отправка файла \"rom.dat\"");
+    EXPECT_EQ(host.mark, kRunFailedMark);
+    ASSERT_FALSE(messages.Shown().empty());
+    EXPECT_NE(messages.Shown().back().text.find("Программа теста повреждена"), std::string::npos);
+}
+
+// The remote link as a script: the test plays the bench's messages.
+class ScriptedRemote final : public RemoteRunLink
+{
+public:
+    void SetBusy(bool value) override { busy.push_back(value); }
+    void SendStatusText(const std::string &text) override { sent.push_back(text); }
+    void SendResult(int, std::span<const std::uint8_t>) override {}
+    void SetHandler(std::function<void(const Message &)> value) override
+    {
+        std::lock_guard lock(mutex);
+        handler = std::move(value);
+        installed.notify_all();
+    }
+    void Acknowledge() override { ++acknowledged; }
+    void SendCheckResult(int, const std::string &) override {}
+    int CheckBenchLink(std::string &) override { return 0; }
+    bool Connected() const override { return connected; }
+
+    void Play(const Message &message)
+    {
+        std::unique_lock lock(mutex);
+        installed.wait(lock, [this] { return static_cast<bool>(handler); });
+        handler(message);
+    }
+
+    std::mutex mutex;
+    std::condition_variable installed;
+    std::function<void(const Message &)> handler;
+    std::vector<bool> busy;
+    std::vector<std::string> sent;
+    std::atomic<int> acknowledged{0};
+    std::atomic<bool> connected{true};
+};
+
+RemoteRunLink::Message Status(const std::string &text)
+{
+    RemoteRunLink::Message message;
+    message.data.reserve(text.size() + 2);
+    message.data.push_back(20);
+    message.data.push_back(static_cast<std::uint8_t>(text.size()));
+    for (const char c : text)
+        message.data.push_back(static_cast<std::uint8_t>(c));
+    return message;
+}
+
+RemoteRunLink::Message Plain(const std::string &text)
+{
+    RemoteRunLink::Message message;
+    message.data.assign(text.begin(), text.end());
+    return message;
+}
+
+// A run the bench performs, followed over the scripted remote link; the
+// run thread starts at once.
+struct RemoteRun
+{
+    explicit RemoteRun(PuskConfig config)
+    {
+        config.local = false;
+        thread = std::make_unique<TthPusk>(unit.port, host, config, &remote);
+        thread->Start([this] { done.set_value(); });
+    }
+    // Whether the thread ended by itself within a generous limit.
+    bool Ended()
+    {
+        if (done.get_future().wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+            return false;
+        thread->Join();
+        return true;
+    }
+
+    RecordedMessages messages;
+    UnitUnderTest unit{Transport::InProcess};
+    RecordingHost host;
+    ScriptedRemote remote;
+    std::promise<void> done;
+    std::unique_ptr<TthPusk> thread; // last: closed and joined first
+};
+
+TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
+{
+    PuskConfig config;
+    config.continuous = true;
+    config.resultPerPass = true;
+    RemoteRun run(config);
+    ScriptedRemote &remote = run.remote;
+    RecordingHost &host = run.host;
+    remote.Play(Status("выполнение теста №2"));
+    remote.Play(Status("обработка результатов"));
+    RemoteRunLink::Message result;
+    result.result = true;
+    result.code = 12;
+    result.data = {1, 2, 3};
+    remote.Play(result);
+    remote.Play(Plain("завершен Нет связи с блоком"));
+    ASSERT_TRUE(run.Ended());
+    EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(), "выполнение теста №2"),
+              host.statuses.end());
+    EXPECT_EQ(host.passes, 1);
+    ASSERT_EQ(host.decoded.size(), 1u);
+    EXPECT_EQ(host.decoded[0].first, 12);
+    EXPECT_EQ(host.mark, kRunFailedMark);
+    EXPECT_GE(remote.acknowledged, 3);
+    ASSERT_FALSE(run.messages.Shown().empty());
+    EXPECT_EQ(run.messages.Shown().back().text, "Нет связи с блоком");
+    EXPECT_FALSE(static_cast<bool>(remote.handler)); // removed at the end
+}
+
+TEST(RunThread, ARemoteRunEndsWhenTheLinkToTheBenchBreaks)
+{
+    PuskConfig config;
+    config.linkCheckMs = 20;
+    RemoteRun run(config);
+    run.remote.Play(Status("выполнение теста №1"));
+    run.remote.connected = false; // the bench never sends its last word
+    ASSERT_TRUE(run.Ended());
+    EXPECT_EQ(run.host.mark, kRunFailedMark);
+    ASSERT_FALSE(run.messages.Shown().empty());
+    EXPECT_EQ(run.messages.Shown().back().text, "Связь с удаленным стендом прервана");
+    EXPECT_FALSE(static_cast<bool>(run.remote.handler));
+}
+
+TEST(RunCalibration, PeriodsGiveKAndBAndAMissingMeasurementKeepsThem)
+{
+    const auto timing = IoTimingFromPeriods(3.0f, 5579.67f);
+    ASSERT_TRUE(timing);
+    EXPECT_DOUBLE_EQ(timing->k, 1.5);
+    EXPECT_NEAR(timing->b, 0.27229, 1e-5);
+    EXPECT_FALSE(IoTimingFromPeriods(std::nanf(""), 5579.67f));
+}
+
+TEST(RunCalibration, TheWaitTableFileRoundTripsAndAShortFileIsRefused)
+{
+    TempDir dir;
+    WaitTable table;
+    for (std::size_t i = 0; i < 16; ++i) {
+        table.t0[i] = 1.25f + 0.05f * static_cast<float>(i);
+        table.tinc[i] = 0.36f + 0.01f * static_cast<float>(i);
+    }
+    const auto path = dir.Path() / "quorvik.clb";
+    ASSERT_TRUE(SaveWaitTable(path, table));
+    EXPECT_EQ(std::filesystem::file_size(path), kWaitTableFileSize);
+    const auto back = LoadWaitTable(path);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->t0, table.t0);
+    EXPECT_EQ(back->tinc, table.tinc);
+    WriteBytes(path, std::string(127, '\0'));
+    EXPECT_FALSE(LoadWaitTable(path));
+    EXPECT_FALSE(LoadWaitTable(dir.Path() / "missing.clb"));
+}
+
+TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
+{
+    RecordedMessages messages;
+    TempDir dir;
+    double k = 9, b = 9;
+    {
+        UnitUnderTest unit(Transport::InProcess, "[Calibration]\nT1=3.0\nT3=5579.67\n");
+        ASSERT_EQ(unit.port->Handshake(), PortOk);
+        RunCalibration calibration(k, b, dir.Path() / "q.clb");
+        EXPECT_TRUE(calibration.ReadBeforeRun(*unit.port, true));
+        EXPECT_DOUBLE_EQ(k, 1.5);
+        EXPECT_NEAR(b, 0.27229, 1e-5);
+        EXPECT_EQ(calibration.HeldState(), RunCalibration::Held);
+    }
+    {
+        UnitUnderTest unit(Transport::InProcess, "[Unit]\nType=arm\n[Calibration]\n"
+                                                 "T0=1.25,1.30,1.35,1.40,1.45,1.50,1.55,1.60,"
+                                                 "1.65,1.70,1.75,1.80,1.85,1.90,1.95,2.00\n");
+        ASSERT_EQ(unit.port->Handshake(), PortOk);
+        RunCalibration calibration(k, b, dir.Path() / "q.clb");
+        EXPECT_TRUE(calibration.ReadBeforeRun(*unit.port, false));
+        const auto file = LoadWaitTable(dir.Path() / "q.clb");
+        ASSERT_TRUE(file);
+        EXPECT_FLOAT_EQ(file->t0[0], 1.25f);
+        EXPECT_FLOAT_EQ(file->t0[15], 2.0f);
+        // Asked for the periods, this unit answers with its parameter list:
+        // a wrong answer stops the run.
+        RunCalibration periods(k, b, dir.Path() / "other.clb");
+        EXPECT_FALSE(periods.ReadBeforeRun(*unit.port, true));
+    }
+}
+
+TEST(RunCalibration, WithoutTheUnitsValuesTheOperatorIsWarnedOnce)
+{
+    RecordedMessages messages;
+    TempDir dir;
+    double k = 1.5, b = 0.25;
+    const bool wasDos = isDosUnit;
+    isDosUnit = true;
+    RunCalibration calibration(k, b, dir.Path() / "q.clb");
+    const auto first = calibration.TimingFor(8);
+    const auto second = calibration.TimingFor(8);
+    ASSERT_TRUE(first && second);
+    EXPECT_DOUBLE_EQ(first->k, 1.5);
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_EQ(messages.Shown()[0].text,
+              "Не удалось получить из БД время выполнения операции I/O\r\n"
+              "Используется значение от предыдущего запуска - 1.500 мкс");
+
+    // A type-0 unit takes the table of the last run from the file.
+    WaitTable table;
+    table.t0.fill(2.5f);
+    table.tinc.fill(0.5f);
+    ASSERT_TRUE(SaveWaitTable(dir.Path() / "q0.clb", table));
+    isDosUnit = false;
+    RunCalibration arm(k, b, dir.Path() / "q0.clb");
+    const auto timing = arm.TimingFor(4);
+    isDosUnit = wasDos;
+    ASSERT_TRUE(timing);
+    EXPECT_FALSE(timing->dosUnit);
+    EXPECT_DOUBLE_EQ(timing->t0, 2.5);
+    EXPECT_DOUBLE_EQ(timing->dt, 0.5);
+    EXPECT_EQ(messages.Shown().size(), 2u);
+}
+
+} // namespace
+} // namespace qv::testing

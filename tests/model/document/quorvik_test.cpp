@@ -1,0 +1,233 @@
+#include "infra/encoding.h"
+#include "model/document/quorvik.h"
+#include "model/file/testfile.h"
+#include "model/testfiles.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+namespace qv {
+namespace {
+
+using testing::BoardFixture;
+using testing::ContainerPlan;
+using testing::WriteBytes;
+
+// Records what the document tells the windows.
+class RecordingObserver : public NullDocumentObserver
+{
+public:
+    void FileOpened(const SQor &doc) override { opened.push_back(doc.NTest); }
+    void LoadFailed() override { ++loadFailures; }
+    void FileClosed() override { ++closes; }
+    void ContactFileChanged(const std::string &path) override { contactFile = path; }
+    void TitleChanged(const std::string &name) override { title = name; }
+    void ModeChanged(DocumentMode mode, bool on) override { modes.emplace_back(mode, on); }
+    void StatusChanged(std::string_view keyword, const std::string &text, bool alert) override
+    {
+        status[std::string(keyword)] = {text, alert};
+    }
+
+    std::vector<int> opened;
+    int loadFailures = 0;
+    int closes = 0;
+    std::string contactFile;
+    std::string title;
+    std::vector<std::pair<DocumentMode, bool>> modes;
+    std::map<std::string, std::pair<std::string, bool>> status;
+};
+
+class Document : public BoardFixture
+{
+protected:
+    void WriteBoard(int tests, const std::string &name = "BOARD.QOR")
+    {
+        ContainerPlan plan;
+        plan.general = testing::GeneralText(tests);
+        for (int i = 0; i < tests; ++i) {
+            plan.tests.push_back(testing::TestText("Тест " + std::to_string(i + 1), 3, 1));
+        }
+        WriteBytes(Qor(name), testing::MakeContainer(plan));
+    }
+
+    RecordingObserver observer;
+    ScriptedFileUi ui;
+    TQuorvik doc{observer, ui};
+};
+
+TEST_F(Document, StartsWithNoFileAndTheInitialSettings)
+{
+    EXPECT_EQ(doc.AdapterContacts, 192);
+    EXPECT_EQ(doc.Doc.Sys, 16);
+    EXPECT_EQ(doc.CurrentTest, 0);
+    EXPECT_FALSE(doc.DebugMode || doc.ProbeMode || doc.CyclesMode || doc.SolidTest);
+    EXPECT_EQ(doc.Display.Sizes, (std::array<std::int32_t, 7>{5, 16, 16, 16, 0xFFFF, 16, 8}));
+    ASSERT_NE(doc.TestFile(), nullptr) << "the container is created with the document";
+}
+
+TEST_F(Document, LoadingAFileFillsTheModelAndReadsTheComments)
+{
+    WriteBoard(3);
+    WriteBytes(dir.File("BOARD.TXT"), Utf8ToCp1251("************************* КОММЕНТАРИЙ К "
+                                                   "ТЕСТУ №02 *************************\r\nо "
+                                                   "втором\r\n" +
+                                                   std::string(75, '*') + "\r\n"));
+    ASSERT_TRUE(doc.LoadFile(Qor()));
+    EXPECT_EQ(doc.Doc.NTest, 3);
+    EXPECT_EQ(doc.Test(2)->Name, "Тест 3");
+    EXPECT_EQ(doc.Test(3), nullptr);
+    EXPECT_EQ(doc.ErrorCounts, (std::vector<std::int32_t>{0, 0, 0}));
+    EXPECT_EQ(doc.Cnt.Names[1], "K2");
+    EXPECT_EQ(doc.Txt.Comments[2], "о втором");
+    EXPECT_EQ(doc.CommentMarks, std::string("\x03", 1));
+    EXPECT_EQ(observer.opened, std::vector<int>{3});
+    EXPECT_EQ(observer.contactFile, dir.File("BOARD.CNT"));
+}
+
+TEST_F(Document, AFailedLoadLeavesTheDocumentClosed)
+{
+    WriteBoard(3);
+    ASSERT_TRUE(doc.LoadFile(Qor()));
+    doc.Doc.Sys = 8;
+    EXPECT_FALSE(doc.LoadFile(Qor("NONE.QOR")));
+    EXPECT_EQ(observer.loadFailures, 1);
+    EXPECT_EQ(doc.Doc.NTest, 0);
+    EXPECT_EQ(doc.Doc.Sys, 16);
+    EXPECT_EQ(doc.Doc.FileName, "");
+    EXPECT_EQ(doc.Cnt.FileName, "");
+    EXPECT_EQ(doc.Cnt.Names[0], "");
+    EXPECT_EQ(doc.Test(0), nullptr);
+    EXPECT_TRUE(doc.ErrorCounts.empty());
+}
+
+TEST_F(Document, CloseReturnsToTheNoFileState)
+{
+    WriteBoard(2);
+    ASSERT_TRUE(doc.LoadFile(Qor()));
+    doc.CurrentTest = 1;
+    doc.TotalErrors = 4;
+    doc.TestRunFlags[0] = 2;
+    doc.SetSolidTest(true);
+    doc.Close();
+    EXPECT_EQ(doc.Doc.Sys, 16);
+    EXPECT_EQ(doc.Doc.NTest, 0);
+    EXPECT_EQ(doc.Doc.FCreate, 0);
+    EXPECT_EQ(doc.CurrentTest, 0);
+    EXPECT_EQ(doc.TotalErrors, 0);
+    EXPECT_EQ(doc.TestRunFlags[0], 0);
+    EXPECT_FALSE(doc.SolidTest);
+    EXPECT_EQ(doc.Doc.Tyres.Count(), 0);
+    for (const auto &name : doc.Cnt.Names) {
+        EXPECT_EQ(name, "");
+    }
+    EXPECT_EQ(observer.closes, 1);
+}
+
+TEST_F(Document, DebugModeNeedsASingleCurrentTest)
+{
+    WriteBoard(3);
+    ASSERT_TRUE(doc.LoadFile(Qor()));
+    doc.CurrentTest = -1;
+    doc.SetDebugMode(true);
+    EXPECT_FALSE(doc.DebugMode);
+    ASSERT_EQ(Box().Count(), 1u);
+    EXPECT_EQ(Box().ShownMessages()[0].text,
+              "В режиме отладки можно работать только с одним тестом");
+    EXPECT_EQ(observer.modes.back(), std::make_pair(DocumentMode::Debug, false));
+
+    doc.CurrentTest = 1;
+    doc.SetDebugMode(true);
+    EXPECT_TRUE(doc.DebugMode);
+    EXPECT_TRUE(doc.ProbeMode) << "probe and cycles modes follow debug mode";
+    EXPECT_TRUE(doc.CyclesMode);
+    EXPECT_EQ(observer.status["debugcycle"].first, " 1");
+    doc.SetDebugMode(false);
+    EXPECT_FALSE(doc.ProbeMode || doc.CyclesMode);
+}
+
+TEST_F(Document, TheActiveCycleBelongsToTheCurrentTest)
+{
+    WriteBoard(2);
+    ASSERT_TRUE(doc.LoadFile(Qor()));
+    doc.CurrentTest = 1;
+    doc.SetActiveCycle(2);
+    EXPECT_EQ(doc.GetActiveCycle(), 2);
+    EXPECT_EQ(doc.Test(1)->ActiveCycle, 2);
+    EXPECT_EQ(doc.Test(0)->ActiveCycle, 0);
+    doc.CurrentTest = -1;
+    doc.SetActiveCycle(1);
+    EXPECT_EQ(doc.GetActiveCycle(), 0);
+    EXPECT_EQ(doc.Test(1)->ActiveCycle, 2);
+    doc.CurrentTest = 7;
+    EXPECT_EQ(doc.GetActiveCycle(), 0) << "absent test";
+}
+
+TEST_F(Document, TheErrorCountStatusShowsTheCurrentTestAndTheTotal)
+{
+    WriteBoard(2);
+    ASSERT_TRUE(doc.LoadFile(Qor()));
+    doc.ErrorCounts = {3, 0};
+    doc.TotalErrors = 3;
+    doc.CurrentTest = 0;
+    doc.UpdateStatus("numerr");
+    EXPECT_EQ(observer.status["numerr"], std::make_pair(std::string("3 (3)"), true));
+    doc.CurrentTest = 1;
+    doc.UpdateStatus("numerr");
+    EXPECT_EQ(observer.status["numerr"], std::make_pair(std::string("0 (3)"), false));
+    doc.CurrentTest = -1;
+    doc.UpdateStatus("numerr");
+    EXPECT_EQ(observer.status["numerr"], std::make_pair(std::string("3"), false));
+    doc.ResetRunResults();
+    EXPECT_EQ(observer.status["numerr"].first, "0");
+    EXPECT_FALSE(doc.UpdateStatus("unknown"));
+}
+
+TEST_F(Document, NumbersAreShownAndParsedInTheFilesBase)
+{
+    doc.Doc.Sys = 8;
+    EXPECT_EQ(doc.NumberText(8), "10");
+    EXPECT_EQ(doc.ParseNumber("17"), 15u);
+    EXPECT_EQ(doc.ParseNumber("8"), std::nullopt);
+    doc.Doc.Sys = 16;
+    EXPECT_EQ(doc.NumberText(255), "FF");
+    EXPECT_EQ(doc.ParseNumber("ff"), 255u);
+    doc.Doc.Sys = 0;
+    EXPECT_EQ(doc.NumberText(255), "");
+    EXPECT_EQ(doc.ParseNumber("10"), 16u) << "any other base parses as hexadecimal";
+}
+
+TEST_F(Document, SavingBuildsTheSaveParametersAndFollowsTheNewName)
+{
+    WriteBoard(2);
+    ASSERT_TRUE(doc.LoadFile(Qor()));
+    doc.CurrentTest = 1;
+    doc.SetActiveCycle(1);
+    ScriptedFileUi::SaveChoice choice;
+    choice.fileName = "RENAMED.QOR";
+    ui.SetSaveChoice(choice);
+    ASSERT_TRUE(doc.SaveFile());
+    EXPECT_EQ(doc.Doc.FileName, dir.File("RENAMED.QOR"));
+    EXPECT_EQ(observer.title, dir.File("RENAMED.QOR"));
+    TQuorvik reread(observer, ui);
+    ASSERT_TRUE(reread.LoadFile(dir.File("RENAMED.QOR")));
+    EXPECT_EQ(reread.Test(1)->Name, "Тест 2");
+}
+
+TEST_F(Document, SystemOperationsOfTheModel)
+{
+    std::string text;
+    EXPECT_TRUE(doc.SystemOperation(9, &text));
+    EXPECT_EQ(text, "no warning");
+    WriteBoard(1);
+    ASSERT_TRUE(doc.LoadFile(Qor()));
+    doc.Txt.Comments[1] = "комментарий";
+    EXPECT_TRUE(doc.SystemOperation(12));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("BOARD.TXT")));
+    EXPECT_TRUE(doc.SystemOperation(4));
+    ASSERT_NE(doc.TestFile(), nullptr);
+    EXPECT_TRUE(doc.TestFile()->Log().empty());
+    EXPECT_FALSE(doc.SystemOperation(5)) << "a window operation this layer does not do";
+}
+
+} // namespace
+} // namespace qv
