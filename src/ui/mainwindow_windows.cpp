@@ -1,13 +1,13 @@
 // The main window: the commands that open the file properties, the
 // settings, the calibration windows, the help and the about box.
 
-#include "execution/desksession.h"
-#include "execution/settingsstore.h"
+#include "execution/desk/desksession.h"
+#include "execution/desk/settingsstore.h"
 #include "infra/mesbo.h"
 #include "infra/paths.h"
 #include "infra/version.h"
-#include "model/quorvik.h"
-#include "model/testfile.h"
+#include "model/document/quorvik.h"
+#include "model/file/testfile.h"
 #include "ui/calibration/calibratewindow.h"
 #include "ui/calibration/parameterswindow.h"
 #include "ui/desk/commentwindow.h"

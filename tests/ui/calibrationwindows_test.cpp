@@ -1,13 +1,13 @@
 // The calibration windows from the main window against the simulated unit
 // of both types.
 
-#include "execution/desksession.h"
-#include "execution/portavo.h"
-#include "execution/runcalibration.h"
-#include "execution/simlink.h"
+#include "execution/desk/desksession.h"
+#include "execution/link/simlink.h"
+#include "execution/port/portavo.h"
+#include "execution/run/runcalibration.h"
 #include "infra/encoding.h"
 #include "infra/messages.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "model/scopedmesbo.h"
 #include "sim/board.h"
 #include "sim/unit.h"

@@ -1,7 +1,7 @@
 // The manual and the about box as the operator reaches them.
 
 #include "infra/version.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "ui/deskfixture.h"
 #include "ui/help/aboutwindow.h"
 #include "ui/help/helpwindow.h"

@@ -1,9 +1,9 @@
 // The settings window "Параметры": its pages, the threshold checks, and OK
 // and Cancel as the main window takes them.
 
-#include "execution/settingsstore.h"
+#include "execution/desk/settingsstore.h"
 #include "infra/messages.h"
-#include "model/quorvik.h"
+#include "model/document/quorvik.h"
 #include "ui/deskfixture.h"
 #include "ui/modalanswer.h"
 #include "ui/settings/colourpreview.h"

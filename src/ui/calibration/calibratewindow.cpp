@@ -1,7 +1,7 @@
 #include "ui/calibration/calibratewindow.h"
 
-#include "execution/runcalibration.h"
-#include "execution/testerport.h"
+#include "execution/port/testerport.h"
+#include "execution/run/runcalibration.h"
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/unitcodes.h"

@@ -1,7 +1,7 @@
 #include "ui/calibration/calibrationsession.h"
 
-#include "execution/hardstatus.h"
-#include "execution/testerport.h"
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
 
 namespace qv::calibration {
 namespace {

@@ -5,7 +5,7 @@
 // check; at the end it resets the unit again with the port's own messages
 // off and gives the lock back.
 
-#include "execution/comport.h"
+#include "execution/port/comport.h"
 
 #include <cstdint>
 #include <optional>

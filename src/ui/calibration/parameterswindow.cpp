@@ -1,6 +1,6 @@
 #include "ui/calibration/parameterswindow.h"
 
-#include "execution/runcalibration.h"
+#include "execution/run/runcalibration.h"
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
 #include "infra/unitcodes.h"

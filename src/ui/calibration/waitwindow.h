@@ -6,7 +6,7 @@
 // stops it; the toggle "Данные" reads the wait table (which also writes the
 // ".clb" file) and shows it as a grid of T0 and Tinc for N = 1..16.
 
-#include "execution/runcalibration.h"
+#include "execution/run/runcalibration.h"
 
 #include <QDialog>
 #include <filesystem>

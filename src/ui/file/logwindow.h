@@ -6,7 +6,7 @@
 // error lines are red and warning lines blue; at most ten lines are shown
 // before the list scrolls.
 
-#include "model/testfileui.h"
+#include "model/file/testfileui.h"
 
 #include <QDialog>
 

@@ -6,7 +6,7 @@
 // password is answered with catalogue message 30 (Retry empties the field,
 // Cancel ends the request).
 
-#include "model/testfileui.h"
+#include "model/file/testfileui.h"
 
 #include <QDialog>
 

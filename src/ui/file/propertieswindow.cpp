@@ -1,8 +1,8 @@
 #include "ui/file/propertieswindow.h"
 
-#include "model/container.h"
-#include "model/datetext.h"
-#include "model/records.h"
+#include "model/document/records.h"
+#include "model/file/container.h"
+#include "model/file/datetext.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -4,7 +4,7 @@
 // page, painted by the view painters in preview mode with the colours being
 // edited.
 
-#include "model/textgrid.h"
+#include "model/content/textgrid.h"
 
 #include <QWidget>
 

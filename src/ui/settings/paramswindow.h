@@ -10,9 +10,9 @@
 // The parts are split by page: paramswindow.cpp (frame, "Общие", OK and
 // Cancel), paramssystem.cpp ("Система"), paramscolours.cpp ("Цвета").
 
-#include "execution/testerport.h"
-#include "model/displaycolours.h"
-#include "model/settings.h"
+#include "execution/port/testerport.h"
+#include "model/settings/displaycolours.h"
+#include "model/settings/settings.h"
 #include "ui/settings/probethresholds.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"

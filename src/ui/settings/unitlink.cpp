@@ -1,7 +1,7 @@
 #include "ui/settings/unitlink.h"
 
-#include "execution/hardstatus.h"
-#include "execution/testerport.h"
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
