@@ -264,6 +264,8 @@ void ReadBehaviour(BoardBehaviour &b, const IniFile::Line &line)
         b.stuckLow = Contacts(line);
     } else if (SameName(line.key, "StuckHigh")) {
         b.stuckHigh = Contacts(line);
+    } else if (SameName(line.key, "StuckEvery")) {
+        b.stuckEvery = Number<int>(line, line.value, 0, 1000000);
     } else if (SameName(line.key, "MemoryFault")) {
         b.memoryFault = Number<std::uint32_t>(line, line.value, 0, 0xFFFFFF);
     } else if (SameName(line.key, "DataSeed")) {

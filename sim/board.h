@@ -44,9 +44,12 @@ struct CalibrationParameter
 // How the simulated board answers device programs (section [Board]).
 struct BoardBehaviour
 {
-    int tactMicros = 2000;                    // simulated duration of one tact
-    std::set<int> stuckLow;                   // 0-based contacts that always read 0
-    std::set<int> stuckHigh;                  // 0-based contacts that always read 1
+    int tactMicros = 2000;   // simulated duration of one tact
+    std::set<int> stuckLow;  // 0-based contacts that always read 0
+    std::set<int> stuckHigh; // 0-based contacts that always read 1
+    // The stuck contacts act only in every Nth pass of a run (passes N, 2N,
+    // ...): a board that fails now and then; 0 or 1: in every pass.
+    int stuckEvery = 0;
     std::optional<std::uint32_t> memoryFault; // M-functions read a wrong cell here
     // Board data of F-functions, (address * 7 + seed); without a seed the
     // board holds what an FC function's file says (FW still gives the pattern).

@@ -31,14 +31,15 @@ std::uint16_t ChannelOf(int contact, int unitType)
 class BoardModel
 {
 public:
-    BoardModel(const Program &program, const Board &board)
+    BoardModel(const Program &program, const Board &board, int pass)
         : m_program(program)
         , m_board(board)
+        , m_stuck(board.behaviour.stuckEvery <= 1 || pass % board.behaviour.stuckEvery == 0)
     {}
 
     std::uint16_t Read(int bus, std::uint16_t expected) const
     {
-        if (bus < 0 || static_cast<std::size_t>(bus) >= m_program.buses.size())
+        if (!m_stuck || bus < 0 || static_cast<std::size_t>(bus) >= m_program.buses.size())
             return expected;
         std::uint16_t value = expected;
         const auto &bits = m_program.buses[static_cast<std::size_t>(bus)];
@@ -61,6 +62,7 @@ public:
 private:
     const Program &m_program;
     const Board &m_board;
+    bool m_stuck; // the stuck contacts act in this pass
 };
 
 std::uint32_t ElementAt(const std::vector<std::uint8_t> &bytes, std::size_t index, int size)
@@ -94,9 +96,9 @@ bool MemoryFaultIn(const Board &board, const ProgM &m)
 }
 
 void EvaluateTest(const Program &program, const Board &board, int test, const ProgTest &t,
-                  const std::map<std::string, FileBytes> &sent, PassResult &result)
+                  const std::map<std::string, FileBytes> &sent, int pass, PassResult &result)
 {
-    const BoardModel model(program, board);
+    const BoardModel model(program, board, pass);
     const bool debug = program.Has(FlagDebug);
     const int cycles = debug ? 1 : t.cycles;
     std::vector<std::uint8_t> out;
@@ -278,11 +280,11 @@ int ContactOfChannel(std::uint16_t channel, int unitType)
 }
 
 PassResult EvaluateProgram(const Program &program, const Board &board,
-                           const std::map<std::string, FileBytes> &sent)
+                           const std::map<std::string, FileBytes> &sent, int pass)
 {
     PassResult result;
     for (std::size_t i = 0; i < program.tests.size(); ++i)
-        EvaluateTest(program, board, static_cast<int>(i), program.tests[i], sent, result);
+        EvaluateTest(program, board, static_cast<int>(i), program.tests[i], sent, pass, result);
     return result;
 }
 
@@ -399,7 +401,7 @@ bool BoardRun::OwnedBy(const Session &session) const
 void BoardRun::Start(Session &session)
 {
     m_owner = session.weak_from_this();
-    m_result = EvaluateProgram(m_program, m_board, session.Files().stored);
+    m_result = EvaluateProgram(m_program, m_board, session.Files().stored, ++m_pass);
     BuildSteps();
     ++m_generation;
     Continue(session);

@@ -38,9 +38,10 @@ struct PassResult
 };
 
 // The board's answer to a program, without the steps in between. Files the
-// host sent are looked up by name in `sent` (null = none sent).
+// host sent are looked up by name in `sent` (null = none sent). pass: the
+// pass of the run, from 1 (the board's StuckEvery counts them).
 PassResult EvaluateProgram(const Program &program, const Board &board,
-                           const std::map<std::string, FileBytes> &sent);
+                           const std::map<std::string, FileBytes> &sent, int pass = 1);
 
 // 0-based contact of a channel code on a unit of that type; -1 for none.
 int ContactOfChannel(std::uint16_t channel, int unitType);
@@ -93,6 +94,7 @@ private:
     bool m_finished = false;
     bool m_awaitingRetry = false;
     int m_generation = 0; // steps of an earlier pass ignore their timers
+    int m_pass = 0;       // passes started in this run
 };
 
 } // namespace qv::sim

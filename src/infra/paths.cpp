@@ -27,6 +27,16 @@ std::filesystem::path UserConfigDir()
 
 } // namespace
 
+bool KeepsFilesBesideProgram(const std::filesystem::path &dir)
+{
+    const std::string text = dir.lexically_normal().string();
+    for (const std::string_view system : {"/usr", "/bin", "/sbin"}) {
+        if (text == system || text.starts_with(std::string(system) + "/"))
+            return false;
+    }
+    return IsWritableDir(dir);
+}
+
 std::filesystem::path ExecutablePath()
 {
     std::error_code ec;
@@ -54,7 +64,7 @@ std::filesystem::path AppDataDir()
     }
     if (dir.empty()) {
         dir = ExecutableDir();
-        if (!IsWritableDir(dir))
+        if (!KeepsFilesBesideProgram(dir))
             dir = UserConfigDir();
     }
     std::error_code ec;

@@ -8,6 +8,7 @@
 #include "model/settings/settings.h"
 #include "ui/desk/closingwindow.h"
 #include "ui/desk/commentwindow.h"
+#include "ui/desk/exportcommand.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
@@ -45,9 +46,9 @@ public:
         if (m_window.m_info)
             m_window.m_info->resetTabResults();
     }
-    void StatusChanged(std::string_view keyword, const std::string &text, bool alert) override
+    void StatusChanged(StatusField field, const std::string &text, bool alert) override
     {
-        m_window.onStatusChanged(std::string(keyword), text, alert);
+        m_window.onStatusChanged(field, text, alert);
     }
     void CommandsChanged() override { m_window.updateState(); }
     void ViewsChanged() override { m_window.refreshViews(); }
@@ -134,6 +135,8 @@ void TBaseForm::buildBars()
     menus->setObjectName(QStringLiteral("mmMain"));
     menus->setNativeMenuBar(false);
     desk::FillMainMenu(*menus, m_actions);
+    if (auto *file = menus->findChild<QMenu *>(QStringLiteral("mnFile")))
+        m_export = new desk::ExportCommand(*m_document, *file, m_actions.fileInfo, this);
     menuBar->addWidget(menus);
     addToolBarBreak();
 

@@ -38,6 +38,7 @@ namespace qv {
 class DeskSession;
 class DiagramView;
 class DocumentObserver;
+enum class StatusField;
 class SettingsStore;
 class TableView;
 class TestFileUi;
@@ -45,6 +46,7 @@ class TQuorvik;
 class TfmComment;
 
 namespace desk {
+class ExportCommand;
 class InfoPanel;
 class RunBar;
 } // namespace desk
@@ -91,6 +93,8 @@ public:
     QAction *exitAction() const { return m_actions.exit; }
     desk::InfoPanel *infoPanel() const { return m_info; }
     desk::RunBar *runBar() const { return m_runBar; }
+    // "Экспорт…" of the file menu.
+    desk::ExportCommand *exportCommand() const { return m_export; }
     DiagramView *diagramView() const { return m_diagram; }
     TableView *tableView() const { return m_table; }
     TfmComment *commentWindow() const; // null until first shown
@@ -189,7 +193,7 @@ private:
     void onFileOpened();
     void onFileClosed();
     void onModeChanged(int mode, bool on);
-    void onStatusChanged(const std::string &keyword, const std::string &text, bool alert);
+    void onStatusChanged(StatusField field, const std::string &text, bool alert);
     void refreshViews();
 
     // The file's name, " - " and the product name; the product name alone
@@ -238,6 +242,7 @@ private:
     desk::MainActions m_actions;
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
+    desk::ExportCommand *m_export = nullptr;
     desk::PlainPresses m_plainPresses;
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;

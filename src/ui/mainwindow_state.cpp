@@ -278,12 +278,16 @@ void TBaseForm::onModeChanged(int mode, bool on)
     }
 }
 
-void TBaseForm::onStatusChanged(const std::string &keyword, const std::string &text, bool alert)
+void TBaseForm::onStatusChanged(StatusField field, const std::string &text, bool alert)
 {
-    if (keyword == "debugcycle")
+    switch (field) {
+    case StatusField::DebugCycle:
         m_info->setDebugCycle(Text(text));
-    else if (keyword == "numerr")
+        break;
+    case StatusField::Errors:
         m_info->setErrors(Text(text), alert);
+        break;
+    }
 }
 
 void TBaseForm::refreshViews()

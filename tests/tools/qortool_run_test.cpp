@@ -1,6 +1,7 @@
 // qortool run: the demo board run from the command line on the simulated
 // unit, in-process and over TCP, with its exit statuses and its report.
 
+#include "../support/demoboardcopy.h"
 #include "../support/silentlistener.h"
 #include "../support/terminalrun.h"
 #include "../support/toolrun.h"
@@ -44,53 +45,25 @@ std::string StartUntilRunning(QProcess &process, const QStringList &arguments)
     return out;
 }
 
-// Every test runs a copy of the demo board: a run writes the data files
-// the unit sends back beside the test file.
-class QortoolRun : public ::testing::Test
+// Every test runs a copy of the demo board.
+class QortoolRun : public qv::testing::DemoBoardCopy
 {
 protected:
-    void SetUp() override
-    {
-        for (const auto &entry : std::filesystem::directory_iterator(QV_DEMO_DIR))
-            std::filesystem::copy_file(
-                entry.path(), dir.filePath(QString::fromStdString(entry.path().filename().string()))
-                                  .toStdString());
-        kDemo = dir.filePath("DEMO.QOR");
-    }
-    QString Board(const std::string &text)
-    {
-        const QString path = dir.filePath(QStringLiteral("board%1.ini").arg(++boards));
-        std::ofstream(path.toStdString()) << text;
-        return path;
-    }
-    // The JSON report a run wrote.
-    static QJsonObject Report(const QString &path)
-    {
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-        QJsonParseError error;
-        const QJsonObject json = QJsonDocument::fromJson(file.readAll(), &error).object();
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
-        return json;
-    }
     static QString Kind(const QJsonObject &json)
     {
         return json["verdict"].toObject()["kind"].toString();
     }
-    QTemporaryDir dir;
-    QString kDemo;
-    int boards = 0;
 };
 
 TEST_F(QortoolRun, TheGoldenBoardPassesAndAStuckContactListsItsWords)
 {
-    const ToolRun good = Qortool({"run", kDemo, "--test", "1"});
+    const ToolRun good = Qortool({"run", demo, "--test", "1"});
     EXPECT_EQ(good.exitCode, 0) << good.out << good.err;
     EXPECT_TRUE(good.out.ends_with("Тест завершен успешно\n")) << good.out;
     EXPECT_NE(good.out.find("Статус: выполнение теста\n"), std::string::npos);
 
     const QString report = dir.filePath("run.json");
-    const ToolRun bad = Qortool({"run", kDemo, "--test", "1", "--board",
+    const ToolRun bad = Qortool({"run", demo, "--test", "1", "--board",
                                  Board("[Board]\nTactTime=0\nStuckHigh=1\n"), "--report", report});
     EXPECT_EQ(bad.exitCode, 1) << bad.out << bad.err;
     EXPECT_TRUE(bad.out.ends_with("Тест завершен с ошибками\n")) << bad.out;
@@ -120,7 +93,7 @@ TEST_F(QortoolRun, AllTestsOverTcpNameTheFailedTest)
     qv::testing::UnitSimProcess unitsim("[Board]\nTactTime=0\nStuckHigh=1\n");
     ASSERT_FALSE(unitsim.Address().empty());
     const ToolRun run =
-        Qortool({"run", kDemo, "--all", "--unit", QString::fromStdString(unitsim.Address())});
+        Qortool({"run", demo, "--all", "--unit", QString::fromStdString(unitsim.Address())});
     EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
     EXPECT_TRUE(run.out.ends_with("Тест №1 завершен с ошибкой\n")) << run.out;
 }
@@ -129,7 +102,7 @@ TEST_F(QortoolRun, AContinuousRunThatReachesItsPassesEndsByItselfWithTheVerdictO
 {
     const QString report = dir.filePath("good.json");
     const ToolRun good =
-        Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "5", "--report", report});
+        Qortool({"run", demo, "--test", "1", "--continuous", "--passes", "5", "--report", report});
     EXPECT_EQ(good.exitCode, 0) << good.out << good.err;
     EXPECT_NE(good.out.find("Прогон: 5\n"), std::string::npos) << good.out;
     EXPECT_EQ(good.out.find("Прогон: 6\n"), std::string::npos) << good.out;
@@ -142,12 +115,12 @@ TEST_F(QortoolRun, AContinuousRunThatReachesItsPassesEndsByItselfWithTheVerdictO
     EXPECT_EQ(json["passes"].toInt(), 5);
     EXPECT_EQ(json["failingPasses"].toInt(), 0);
 
-    const ToolRun all = Qortool({"run", kDemo, "--all", "--continuous", "--passes", "2"});
+    const ToolRun all = Qortool({"run", demo, "--all", "--continuous", "--passes", "2"});
     EXPECT_EQ(all.exitCode, 0) << all.out << all.err;
     EXPECT_TRUE(all.out.ends_with("Все тесты завершены успешно\n")) << all.out;
 
     const ToolRun bad =
-        Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "5", "--keep-going",
+        Qortool({"run", demo, "--test", "1", "--continuous", "--passes", "5", "--keep-going",
                  "--board", Board("[Board]\nTactTime=0\nStuckHigh=1\n"), "--report", report});
     EXPECT_EQ(bad.exitCode, 1) << bad.out << bad.err;
     EXPECT_NE(bad.out.find("5 прогонов, из них с ошибками: 5\n"), std::string::npos) << bad.out;
@@ -158,7 +131,7 @@ TEST_F(QortoolRun, AContinuousRunThatReachesItsPassesEndsByItselfWithTheVerdictO
     EXPECT_EQ(json["failingPasses"].toInt(), 5);
 
     // Without --keep-going the first failing pass ends the run.
-    const ToolRun stopped = Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "5",
+    const ToolRun stopped = Qortool({"run", demo, "--test", "1", "--continuous", "--passes", "5",
                                      "--board", Board("[Board]\nTactTime=0\nStuckHigh=1\n")});
     EXPECT_EQ(stopped.exitCode, 1) << stopped.out << stopped.err;
     EXPECT_NE(stopped.out.find("1 прогон, из них с ошибками: 1\n"), std::string::npos)
@@ -171,7 +144,7 @@ TEST_F(QortoolRun, CtrlCIsTheOperatorsEsc)
     const QString report = dir.filePath("run.json");
     QProcess process;
     std::string out = StartUntilRunning(
-        process, {"run", kDemo, "--test", "1", "--continuous", "--passes", "100000", "--board",
+        process, {"run", demo, "--test", "1", "--continuous", "--passes", "100000", "--board",
                   Board("[Board]\nTactTime=200000\n"), "--report", report});
     ASSERT_NE(out.find("Статус: выполнение теста"), std::string::npos) << out;
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
@@ -191,17 +164,17 @@ TEST_F(QortoolRun, EveryKindOfVerdictHasItsExitStatus)
         const ToolRun result = Qortool(arguments);
         return std::pair{result.exitCode, Kind(Report(report))};
     };
-    EXPECT_EQ(run({"run", kDemo, "--test", "1"}), std::pair(0, QStringLiteral("passed")));
+    EXPECT_EQ(run({"run", demo, "--test", "1"}), std::pair(0, QStringLiteral("passed")));
     EXPECT_EQ(
-        run({"run", kDemo, "--test", "1", "--board", Board("[Board]\nTactTime=0\nStuckHigh=1\n")}),
+        run({"run", demo, "--test", "1", "--board", Board("[Board]\nTactTime=0\nStuckHigh=1\n")}),
         std::pair(1, QStringLiteral("errors")));
     // The run window opened, but the program could not be made: a data
     // file of the memory test is missing.
     ASSERT_TRUE(QFile::remove(dir.filePath("rom.dat")));
-    EXPECT_EQ(run({"run", kDemo, "--test", "2"}), std::pair(2, QStringLiteral("failed")));
+    EXPECT_EQ(run({"run", demo, "--test", "2"}), std::pair(2, QStringLiteral("failed")));
     qv::testing::SilentListener silent;
     ASSERT_FALSE(silent.Address().empty());
-    EXPECT_EQ(run({"run", kDemo, "--test", "1", "--unit", QString::fromStdString(silent.Address()),
+    EXPECT_EQ(run({"run", demo, "--test", "1", "--unit", QString::fromStdString(silent.Address()),
                    "--timeout", "1000"}),
               std::pair(2, QStringLiteral("not-run")));
     // "interrupted": CtrlCIsTheOperatorsEsc. The tool presses "OK" at once,
@@ -211,7 +184,7 @@ TEST_F(QortoolRun, EveryKindOfVerdictHasItsExitStatus)
 TEST_F(QortoolRun, QuietPrintsOnlyTheEndMessage)
 {
     const ToolRun run =
-        Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "2", "--quiet", "--board",
+        Qortool({"run", demo, "--test", "1", "--continuous", "--passes", "2", "--quiet", "--board",
                  Board("[Board]\nTactTime=0\nStuckHigh=1\n")});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(run.out, "Тест завершен с ошибками (прогон №1)\n");
@@ -220,8 +193,8 @@ TEST_F(QortoolRun, QuietPrintsOnlyTheEndMessage)
 
 TEST_F(QortoolRun, AProgressLineIsShownOnATerminalAndNeverInAPipe)
 {
-    const std::vector<std::string> arguments{"run",          kDemo.toStdString(), "--test", "1",
-                                             "--continuous", "--passes",          "5"};
+    const std::vector<std::string> arguments{"run",          demo.toStdString(), "--test", "1",
+                                             "--continuous", "--passes",         "5"};
     const qv::testing::TerminalRun terminal =
         qv::testing::RunOnTerminal(QV_QORTOOL_PATH, arguments);
     EXPECT_EQ(terminal.exitCode, 0) << terminal.output;
@@ -232,7 +205,7 @@ TEST_F(QortoolRun, AProgressLineIsShownOnATerminalAndNeverInAPipe)
     EXPECT_NE(terminal.output.find("\r\x1b[K5 прогонов, из них с ошибками: 0"), std::string::npos)
         << terminal.output;
 
-    const ToolRun pipe = Qortool({"run", kDemo, "--test", "1", "--continuous", "--passes", "5"});
+    const ToolRun pipe = Qortool({"run", demo, "--test", "1", "--continuous", "--passes", "5"});
     EXPECT_EQ(pipe.exitCode, 0);
     EXPECT_EQ(pipe.err, "");
     EXPECT_EQ(pipe.out.find("Прогоны:"), std::string::npos);
@@ -240,7 +213,7 @@ TEST_F(QortoolRun, AProgressLineIsShownOnATerminalAndNeverInAPipe)
 
     // A single run of one test is short: no line even on a terminal.
     const qv::testing::TerminalRun single =
-        qv::testing::RunOnTerminal(QV_QORTOOL_PATH, {"run", kDemo.toStdString(), "--test", "1"});
+        qv::testing::RunOnTerminal(QV_QORTOOL_PATH, {"run", demo.toStdString(), "--test", "1"});
     EXPECT_EQ(single.exitCode, 0) << single.output;
     EXPECT_EQ(single.output.find("Прогоны:"), std::string::npos) << single.output;
 }
@@ -249,7 +222,7 @@ TEST_F(QortoolRun, AUnitThatNeverAnswersEndsWithThePortsErrorAndStatusTwo)
 {
     qv::testing::SilentListener silent;
     ASSERT_FALSE(silent.Address().empty());
-    const ToolRun run = Qortool({"run", kDemo, "--test", "1", "--unit",
+    const ToolRun run = Qortool({"run", demo, "--test", "1", "--unit",
                                  QString::fromStdString(silent.Address()), "--timeout", "1000"});
     EXPECT_EQ(run.exitCode, 2) << run.out << run.err;
     EXPECT_FALSE(run.err.empty());
@@ -266,7 +239,7 @@ TEST_F(QortoolRun, AUnitThatHangsMidRunEndsTheRunWithinTheAnswerTimeOut)
     ASSERT_FALSE(unitsim.Address().empty());
     QElapsedTimer timer;
     timer.start();
-    const ToolRun run = Qortool({"run", kDemo, "--test", "1", "--unit",
+    const ToolRun run = Qortool({"run", demo, "--test", "1", "--unit",
                                  QString::fromStdString(unitsim.Address()), "--timeout", "3000"});
     EXPECT_EQ(run.exitCode, 2) << run.out << run.err;
     EXPECT_NE(run.err.find("Блок диагностики перестал отвечать во время выполнения теста"),
@@ -282,7 +255,7 @@ TEST_F(QortoolRun, CtrlCEndsARunOnAHungUnitAfterTheCancelWait)
     // The unit would have 30 s to answer whether it is there: only Ctrl+C
     // ends this run early.
     std::string out = StartUntilRunning(
-        process, {"run", kDemo, "--test", "1", "--board", Board(kHungUnit), "--timeout", "30000"});
+        process, {"run", demo, "--test", "1", "--board", Board(kHungUnit), "--timeout", "30000"});
     ASSERT_NE(out.find("Статус: выполнение теста"), std::string::npos) << out;
     QElapsedTimer timer;
     timer.start();
@@ -300,12 +273,12 @@ TEST_F(QortoolRun, RenderAfterARunPicturesWhatTheUnitRead)
 {
     const QString picture = dir.filePath("t1.png");
     const ToolRun run =
-        Qortool({"render", kDemo, "--test", "1", "--view", "table", "--run", "--board",
+        Qortool({"render", demo, "--test", "1", "--view", "table", "--run", "--board",
                  Board("[Board]\nTactTime=0\nStuckHigh=1\n"), "-o", picture});
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_TRUE(run.out.starts_with("Тест завершен с ошибками\n")) << run.out;
     EXPECT_TRUE(QFileInfo(picture).size() > 0);
-    EXPECT_EQ(Qortool({"render", kDemo, "--unit", "sim", "-o", picture}).exitCode, 2);
+    EXPECT_EQ(Qortool({"render", demo, "--unit", "sim", "-o", picture}).exitCode, 2);
 }
 
 // The colours of the header letters of a rendered diagram, left to right:
@@ -340,7 +313,7 @@ TEST_F(QortoolRun, RenderAfterARunPaintsTheWrongOutputWordsInTheWrongColour)
 {
     const QString picture = dir.filePath("stuck.png");
     const ToolRun run =
-        Qortool({"render", kDemo, "--test", "1", "--run", "--board",
+        Qortool({"render", demo, "--test", "1", "--run", "--board",
                  QStringLiteral(QV_SOURCE_DIR "/sim/boards/stuck-contact.ini"), "-o", picture});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     const QImage image(picture);
@@ -356,8 +329,8 @@ TEST_F(QortoolRun, RenderAfterARunPaintsTheWrongOutputWordsInTheWrongColour)
 TEST_F(QortoolRun, ARenderedTableGrowsToShowItsValuesWhole)
 {
     const QString picture = dir.filePath("narrow.png");
-    const ToolRun run = Qortool({"render", kDemo, "--test", "1", "--view", "table", "--width",
-                                 "200", "--run", "-o", picture});
+    const ToolRun run = Qortool({"render", demo, "--test", "1", "--view", "table", "--width", "200",
+                                 "--run", "-o", picture});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     const QImage image(picture);
     ASSERT_FALSE(image.isNull());
@@ -389,13 +362,13 @@ TEST_F(QortoolRun, MalformedArgumentsAreRefusedWithALineSayingWhatIsWrong)
         {{"--debug", "--cycle", "x"}, "qortool run: --cycle: номер цикла от 1, а не \"x\""},
     };
     for (const auto &c : cases) {
-        const ToolRun run = Qortool(QStringList{"run", kDemo} + c.arguments);
+        const ToolRun run = Qortool(QStringList{"run", demo} + c.arguments);
         EXPECT_EQ(run.exitCode, 2) << c.line;
         const std::string first = run.err.substr(0, run.err.find('\n'));
         EXPECT_NE(first.find(c.line), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "") << c.line;
     }
-    const ToolRun outOfRange = Qortool({"run", kDemo, "--test", "9"});
+    const ToolRun outOfRange = Qortool({"run", demo, "--test", "9"});
     EXPECT_EQ(outOfRange.exitCode, 2);
     EXPECT_NE(outOfRange.err.find("в файле 3 теста, --test вне этого диапазона"), std::string::npos)
         << outOfRange.err;

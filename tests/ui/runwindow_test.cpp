@@ -23,6 +23,7 @@
 #include "ui/modalwatch.h"
 #include "ui/questions/functionquestion.h"
 #include "ui/run/activityanimation.h"
+#include "ui/run/errorstatisticspage.h"
 #include "ui/run/idcheckwindow.h"
 #include "ui/run/mprogresswindow.h"
 #include "ui/run/runcommand.h"
@@ -352,8 +353,16 @@ TEST_F(RunDesk, AContinuousRunCountsItsPassesUntilEsc)
     ASSERT_TRUE(window->document().SolidTest);
     QStringList counts;
     bool escPressed = false;
+    bool statisticsShown = false;
     RunWith([&] {
         PressOkWhenShown();
+        if (runWindow && runWindow->isVisible() && runWindow->onStatisticsPage()) {
+            // Every pass failed: the window waits on the statistics.
+            statisticsShown = true;
+            EXPECT_TRUE(Messages().empty()) << "the end message follows the page";
+            QTest::mouseClick(runWindow->statisticsPage()->closeButton(), Qt::LeftButton);
+            return;
+        }
         if (!runWindow || !runWindow->isVisible() || !runWindow->onWorkPage())
             return;
         EXPECT_EQ(runWindow->runTypeLabel()->text(), "непрерывный");
@@ -367,11 +376,76 @@ TEST_F(RunDesk, AContinuousRunCountsItsPassesUntilEsc)
         }
     });
     ASSERT_TRUE(escPressed);
+    EXPECT_TRUE(statisticsShown);
     ASSERT_GE(counts.size(), 2);
     for (int i = 1; i < counts.size(); ++i)
         EXPECT_GT(counts[i].toInt(), counts[i - 1].toInt()) << "the counter only goes up";
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Interrupted);
     EXPECT_GE(command->LastVerdict().passes, 3);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("Выполнение теста прервано [цикл - ", 0), 0u) << Messages()[0];
+}
+
+TEST_F(RunDesk, AContinuousRunThatFailsNowAndThenShowsSortableStatisticsAfterIt)
+{
+    Start("[Board]\nTactTime=0\nStuckHigh=1\nStuckEvery=3\n");
+    TSettings &settings = desk->Store().Settings();
+    settings.SetOption(TSettings::OptSendResultInLoop, 1);
+    settings.SetOption(TSettings::OptStopOnTestError, 0);
+    window->toggleSolidTest();
+    bool escPressed = false;
+    QTableWidget *table = nullptr;
+    QString caption;
+    std::vector<std::vector<QString>> rows;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!runWindow || !runWindow->isVisible())
+            return;
+        if (runWindow->onStatisticsPage()) {
+            table = runWindow->statisticsPage()->table();
+            caption = runWindow->statisticsPage()->caption()->text();
+            // The operator sorts by the first failing pass, then by the contact.
+            table->sortByColumn(run::ErrorStatisticsPage::ColFirst, Qt::AscendingOrder);
+            table->sortByColumn(run::ErrorStatisticsPage::ColContact, Qt::DescendingOrder);
+            for (int r = 0; r < table->rowCount(); ++r) {
+                rows.emplace_back();
+                for (int c = 0; c < table->columnCount(); ++c)
+                    rows.back().push_back(table->item(r, c) ? table->item(r, c)->text() : "");
+            }
+            QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+            return;
+        }
+        if (!escPressed && runWindow->onWorkPage() && runWindow->passLabel()->text().toInt() >= 8) {
+            escPressed = true;
+            QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+        }
+    });
+    ASSERT_TRUE(escPressed);
+    ASSERT_NE(table, nullptr) << "no statistics page";
+    const RunVerdict &verdict = command->LastVerdict();
+    const ErrorStatistics &statistics = verdict.statistics;
+    // The counter may run one pass ahead of the results decoded.
+    const int passes = statistics.Passes();
+    ASSERT_GE(passes, 6);
+    EXPECT_EQ(caption, QStringLiteral("Ошибки по прогонам (всего прогонов: %1)").arg(passes));
+    // Test 1 reads o1 and o3 over the stuck contact 1: two word rows and two
+    // contact rows, each failing in passes 3, 6, 9...
+    ASSERT_EQ(rows.size(), 4u);
+    // (A pass cut short by Esc may end before it reads a wrong value.)
+    for (const auto &row : rows) {
+        EXPECT_EQ(row[run::ErrorStatisticsPage::ColTest], "1");
+        const int last = row[run::ErrorStatisticsPage::ColLast].toInt();
+        EXPECT_EQ(last % 3, 0);
+        EXPECT_GE(last, passes - 3);
+        EXPECT_EQ(row[run::ErrorStatisticsPage::ColFailing], QString::number(last / 3));
+        EXPECT_EQ(row[run::ErrorStatisticsPage::ColFirst], "3");
+        EXPECT_EQ(row[run::ErrorStatisticsPage::ColCycle], "2");
+    }
+    // Sorted by contact, descending: the contact rows first.
+    EXPECT_EQ(rows[0][run::ErrorStatisticsPage::ColContact], "1 D0");
+    EXPECT_EQ(rows[1][run::ErrorStatisticsPage::ColContact], "1 D0");
+    EXPECT_EQ(rows[2][run::ErrorStatisticsPage::ColContact], "");
+    EXPECT_EQ(verdict.failingPasses, rows[0][run::ErrorStatisticsPage::ColLast].toInt() / 3);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].rfind("Выполнение теста прервано [цикл - ", 0), 0u) << Messages()[0];
 }

@@ -3,7 +3,6 @@
 // output name ends in ".pdf").
 
 #include "commands.h"
-#include "execution/run/unattendedrunview.h"
 #include "infra/helpers.h"
 #include "model/document/quorvik.h"
 #include "model/settings/displaycolours.h"
@@ -83,27 +82,17 @@ int RunRender(std::span<const std::string> args)
 
     Session session(*parsed);
     qv::TQuorvik &document = session.Document();
-    if (!session.Load(parsed->positional.front()))
-        return Refused(command.name, "файл не загружен");
-    if (*testNumber > document.Doc.NTest)
-        return Refused(command.name, "в файле нет теста " + std::to_string(*testNumber) +
-                                         " (тестов: " + std::to_string(document.Doc.NTest) + ")");
-    document.CurrentTest = *testNumber - 1;
+    if (!session.LoadWithTest(command.name, parsed->positional.front(), *testNumber))
+        return ExitRefused;
     document.FullTable = parsed->Has("--full");
 
     const auto application = OffscreenApplication();
     if (parsed->Has("--run")) {
         // The picture then shows what the unit read, as after "Пуск".
-        UnitRunSetup setup;
-        setup.address = parsed->Value("--unit").value_or("sim");
-        if (const auto board = parsed->Value("--board"))
-            setup.address = "sim:" + *board;
-        UnitRunner runner(setup);
-        qv::UnattendedRunView view(document, {});
-        const qv::RunVerdict verdict = runner.Run(document, view);
-        if (verdict.text.empty())
+        const auto verdict = RunBeforeOutput(document, UnitAddressOf(*parsed));
+        if (!verdict)
             return Refused(command.name, "запуск теста не выполнен");
-        std::cout << verdict.text << "\n";
+        std::cout << *verdict << "\n";
     } else if (parsed->Value("--unit") || parsed->Value("--board")) {
         return UsageError(command, "--unit и --board годятся только с --run");
     }

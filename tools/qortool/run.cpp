@@ -9,6 +9,7 @@
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
 #include "infra/plural.h"
+#include "junitreport.h"
 #include "model/document/records.h"
 #include "model/document/stest.h"
 #include "runprogress.h"
@@ -54,6 +55,7 @@ struct RunRequest
     bool keepGoing = false;
     bool quiet = false;
     std::optional<std::string> report;
+    std::optional<std::string> junit;
 };
 
 // Presses Esc in the run window once Ctrl+C came.
@@ -172,6 +174,7 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
     request.keepGoing = parsed.Has("--keep-going");
     request.quiet = parsed.Has("--quiet");
     request.report = parsed.Value("--report");
+    request.junit = parsed.Value("--junit");
     return request;
 }
 
@@ -220,7 +223,7 @@ int RunRun(std::span<const std::string> args)
     const Command &command = CommandNamed("run");
     std::set<std::string> values = kSessionValueOptions;
     values.insert({"--test", "--passes", "--cycle", "--first", "--last", "--unit", "--board",
-                   "--answer", "--report", "--timeout"});
+                   "--answer", "--report", "--junit", "--timeout"});
     std::set<std::string> flags = kSessionFlagOptions;
     flags.insert({"--all", "--continuous", "--debug", "--keep-going", "--quiet"});
     const auto parsed = ParseCommandArgs(command, args, values, flags, 1, "нужен один файл тестов");
@@ -291,18 +294,18 @@ int RunRun(std::span<const std::string> args)
     else
         std::cout << "Запуск не выполнен" << std::endl;
 
-    if (request->report) {
-        RunReportInfo info;
-        info.file = path;
-        info.address = request->address;
-        info.buildInfo = runner.BuildInfo();
-        info.started = started;
-        info.finished = finished;
-        const int written =
-            WriteResult(command.name, *request->report, RunReportJson(doc, verdict, info));
-        if (written != ExitOk)
-            return RunNotMade;
-    }
+    RunReportInfo info;
+    info.file = path;
+    info.address = request->address;
+    info.buildInfo = runner.BuildInfo();
+    info.started = started;
+    info.finished = finished;
+    if (request->report &&
+        WriteResult(command.name, *request->report, RunReportJson(doc, verdict, info)) != ExitOk)
+        return RunNotMade;
+    if (request->junit &&
+        WriteResult(command.name, *request->junit, JUnitReport(doc, verdict, info)) != ExitOk)
+        return RunNotMade;
     return ExitFor(verdict);
 }
 

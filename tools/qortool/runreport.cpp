@@ -60,6 +60,8 @@ std::string WordLabel(const qv::STest &test, int id)
     return label;
 }
 
+} // namespace
+
 std::int32_t ErrorsOf(const qv::TQuorvik &doc, int test)
 {
     return static_cast<std::size_t>(test) < doc.ErrorCounts.size()
@@ -67,25 +69,97 @@ std::int32_t ErrorsOf(const qv::TQuorvik &doc, int test)
                : 0;
 }
 
-} // namespace
-
-std::vector<WordCycle> WordCycles(const qv::STest &test, int id, bool checked)
+std::vector<std::string> WrongWordLines(const qv::STest &test,
+                                        const qv::RunVerdict::TestRecord &record)
 {
-    std::vector<WordCycle> cycles;
-    const qv::SWord *word = test.OWords.Find(id);
-    if (word == nullptr)
-        return cycles;
-    for (int c = 0; c < test.Cycles; ++c) {
-        WordCycle cycle;
-        cycle.cycle = c;
-        cycle.reference =
-            test.OWords.ValueAt(id, word->IsConstant() ? 0 : c, qv::ValueSet::Reference);
-        cycle.read = test.OWords.ValueAt(id, c, qv::ValueSet::Run);
-        cycle.checked = checked;
-        cycles.push_back(cycle);
+    std::vector<std::string> lines;
+    for (const char c : record.oWords) {
+        const int id = static_cast<unsigned char>(c);
+        const bool checked = record.unchecked.find(c) == std::string::npos;
+        for (const qv::WordCycle &cycle : qv::WordCycles(test, id, checked)) {
+            if (cycle.Wrong())
+                lines.push_back(WordLabel(test, id) + ", цикл " + std::to_string(cycle.cycle + 1) +
+                                ": эталон " + JsonNumber(cycle.reference) + ", прочитано " +
+                                JsonNumber(cycle.read));
+        }
     }
-    return cycles;
+    return lines;
 }
+
+namespace {
+
+std::string TallyText(const qv::ErrorTally &tally, int passes)
+{
+    std::string text = std::to_string(tally.failingPasses) + " из " + std::to_string(passes) +
+                       " (первый " + std::to_string(tally.firstPass) + ", последний " +
+                       std::to_string(tally.lastPass) + "), цикл " + std::to_string(tally.cycle);
+    if (tally.tact > 0)
+        text += ", такт " + std::to_string(tally.tact);
+    return text + (tally.failingPasses < passes ? " - не в каждом прогоне" : " - в каждом прогоне");
+}
+
+// Where the passes of a continuous run went wrong: per output word, then
+// per contact of its bus.
+void PrintStatistics(std::ostream &out, const qv::TQuorvik &doc,
+                     const qv::ErrorStatistics &statistics)
+{
+    const int passes = statistics.Passes();
+    out << "Статистика ошибок по прогонам (ошибочных из " << passes << "):\n";
+    for (const qv::WordErrors &word : statistics.Words()) {
+        const qv::STest *test = doc.Test(word.test);
+        if (test == nullptr)
+            continue;
+        out << "  Тест №" << word.test + 1 << ", " << WordLabel(*test, word.word) << ": "
+            << TallyText(word.tally, passes) << "\n";
+        for (const qv::ContactErrors &contact : statistics.Contacts()) {
+            if (contact.test != word.test || contact.word != word.word)
+                continue;
+            out << "    контакт " << contact.contact;
+            if (!contact.name.empty())
+                out << " (" << contact.name << ")";
+            out << ", бит " << contact.bit << ": " << TallyText(contact.tally, passes) << "\n";
+        }
+    }
+}
+
+std::string TallyJson(const qv::ErrorTally &tally, int passes)
+{
+    return "\"failingPasses\": " + std::to_string(tally.failingPasses) +
+           ", \"firstPass\": " + std::to_string(tally.firstPass) +
+           ", \"lastPass\": " + std::to_string(tally.lastPass) +
+           ", \"cycle\": " + std::to_string(tally.cycle) +
+           ", \"tact\": " + std::to_string(tally.tact) +
+           ", \"everyPass\": " + (tally.failingPasses >= passes ? "true" : "false");
+}
+
+std::string StatisticsJson(const qv::ErrorStatistics &statistics)
+{
+    const int passes = statistics.Passes();
+    std::string json = "{\"passes\": " + std::to_string(passes) + ", \"words\": [";
+    bool first = true;
+    for (const qv::WordErrors &word : statistics.Words()) {
+        json += first ? "\n" : ",\n";
+        first = false;
+        json += "    {\"test\": " + std::to_string(word.test + 1) +
+                ", \"id\": " + std::to_string(word.word) + ", \"name\": " + JsonString(word.name) +
+                ", " + TallyJson(word.tally, passes) + "}";
+    }
+    json += first ? "], \"contacts\": [" : "\n  ], \"contacts\": [";
+    first = true;
+    for (const qv::ContactErrors &contact : statistics.Contacts()) {
+        json += first ? "\n" : ",\n";
+        first = false;
+        json += "    {\"test\": " + std::to_string(contact.test + 1) +
+                ", \"contact\": " + std::to_string(contact.contact) +
+                ", \"name\": " + JsonString(contact.name) +
+                ", \"word\": " + std::to_string(contact.word) +
+                ", \"bit\": " + std::to_string(contact.bit) + ", " +
+                TallyJson(contact.tally, passes) + "}";
+    }
+    return json + (first ? "]}" : "\n  ]}");
+}
+
+} // namespace
 
 void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVerdict &verdict)
 {
@@ -100,18 +174,11 @@ void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVe
         if (!test->Name.empty())
             out << " \"" << test->Name << "\"";
         out << ": " << qv::Counted(ErrorsOf(doc, record.test), qv::kErrorNoun) << "\n";
-        for (const char c : record.oWords) {
-            const int id = static_cast<unsigned char>(c);
-            const bool checked = record.unchecked.find(c) == std::string::npos;
-            for (const WordCycle &cycle : WordCycles(*test, id, checked)) {
-                if (!cycle.Wrong())
-                    continue;
-                out << "  " << WordLabel(*test, id) << ", цикл " << cycle.cycle + 1 << ": эталон "
-                    << JsonNumber(cycle.reference) << ", прочитано " << JsonNumber(cycle.read)
-                    << "\n";
-            }
-        }
+        for (const std::string &line : WrongWordLines(*test, record))
+            out << "  " << line << "\n";
     }
+    if (doc.SolidTest && !verdict.statistics.Empty())
+        PrintStatistics(out, doc, verdict.statistics);
 }
 
 std::string JsonString(std::string_view text)
@@ -153,7 +220,8 @@ std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict
 {
     std::ostringstream out;
     const double seconds = std::chrono::duration<double>(info.finished - info.started).count();
-    out << "{\n  \"file\": " << JsonString(info.file) << ",\n";
+    out << "{\n  \"version\": " << kRunReportVersion << ",\n";
+    out << "  \"file\": " << JsonString(info.file) << ",\n";
     out << "  \"unit\": {\"address\": " << JsonString(info.address)
         << ", \"build\": " << JsonString(info.buildInfo) << "},\n";
     out << "  \"started\": " << JsonString(IsoTime(info.started)) << ",\n";
@@ -165,6 +233,7 @@ std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict
     out << "  \"failingPasses\": " << verdict.failingPasses << ",\n";
     out << "  \"verdict\": {\"kind\": " << JsonString(KindName(verdict.kind))
         << ", \"text\": " << JsonString(verdict.text) << "},\n";
+    out << "  \"statistics\": " << StatisticsJson(verdict.statistics) << ",\n";
     out << "  \"tests\": [";
     bool firstTest = true;
     for (const auto &record : verdict.tests) {
@@ -188,16 +257,13 @@ std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict
                 << ", \"name\": " << JsonString(word ? word->Name : std::string())
                 << ", \"checked\": " << (checked ? "true" : "false") << ", \"cycles\": [";
             bool firstCycle = true;
-            for (const WordCycle &cycle : WordCycles(*test, id, checked)) {
+            for (const qv::WordCycle &cycle : qv::WordCycles(*test, id, checked)) {
                 out << (firstCycle ? "" : ", ");
                 firstCycle = false;
                 out << "{\"cycle\": " << cycle.cycle + 1
                     << ", \"reference\": " << JsonNumber(cycle.reference)
-                    << ", \"read\": " << JsonNumber(cycle.read) << ", \"result\": "
-                    << JsonString(!cycle.read     ? "not-read"
-                                  : cycle.Wrong() ? "wrong"
-                                                  : "ok")
-                    << "}";
+                    << ", \"read\": " << JsonNumber(cycle.read)
+                    << ", \"result\": " << JsonString(cycle.ResultName()) << "}";
             }
             out << "]}";
         }

@@ -5,6 +5,7 @@
 // read) and a JSON record of the whole run.
 
 #include "execution/run/rundriver.h"
+#include "model/export/wordcycles.h"
 
 #include <chrono>
 #include <iosfwd>
@@ -21,16 +22,16 @@ struct RunReportInfo
     std::chrono::system_clock::time_point finished;
 };
 
-// One output word's value of one cycle after a run.
-struct WordCycle
-{
-    int cycle = 0; // 0-based
-    std::optional<std::int32_t> reference;
-    std::optional<std::int32_t> read; // nullopt: not read in this run
-    bool checked = true;              // counted as an error when it differs
-    bool Wrong() const { return checked && read && reference != read; }
-};
-std::vector<WordCycle> WordCycles(const qv::STest &test, int id, bool checked);
+// The wrong output words of one test after a run, one line each: the
+// word, the cycle, the reference and the value read.
+std::vector<std::string> WrongWordLines(const qv::STest &test,
+                                        const qv::RunVerdict::TestRecord &record);
+// The test's error count as the document keeps it (0 when none is kept).
+std::int32_t ErrorsOf(const qv::TQuorvik &doc, int test);
+
+// The layout version of the JSON record ("version"); records without the
+// field are of version 1.
+inline constexpr int kRunReportVersion = 2;
 
 // The one summary of a run on the console: for a continuous run its passes
 // and the failing ones, then per test its errors and wrong output words.

@@ -65,4 +65,19 @@ std::size_t Session::PrintShownLines(std::ostream &out) const
     return lines.size();
 }
 
+bool Session::LoadWithTest(std::string_view name, const std::string &path, int testNumber)
+{
+    if (!Load(path)) {
+        std::cerr << "qortool " << name << ": файл не загружен\n";
+        return false;
+    }
+    if (testNumber > m_document->Doc.NTest) {
+        std::cerr << "qortool " << name << ": в файле нет теста " << testNumber
+                  << " (тестов: " << m_document->Doc.NTest << ")\n";
+        return false;
+    }
+    m_document->CurrentTest = testNumber - 1;
+    return true;
+}
+
 } // namespace qortool

@@ -34,6 +34,9 @@ public:
     // Loads the file into the document; on failure prints what the windows
     // showed on stderr and returns false.
     bool Load(const std::string &path);
+    // Loads the file and makes test `testNumber` (from 1) current; on a
+    // failure prints the refusal of command `name` and returns false.
+    bool LoadWithTest(std::string_view name, const std::string &path, int testNumber);
     qv::ScriptedFileUi &Ui() { return m_ui; }
     // The file asked for its read password and none was given.
     bool PasswordMissing() const { return !m_readPasswordGiven && m_ui.PasswordRequests() > 0; }

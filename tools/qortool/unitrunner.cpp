@@ -1,5 +1,6 @@
 #include "unitrunner.h"
 
+#include "execution/run/unattendedrunview.h"
 #include "infra/paths.h"
 #include "infra/version.h"
 #include "model/document/quorvik.h"
@@ -45,6 +46,25 @@ qv::RunVerdict UnitRunner::Run(qv::TQuorvik &doc, qv::RunView &view)
     driver.StartRun();
     doc.SetWaitCalibration(nullptr);
     return driver.Verdict();
+}
+
+std::string UnitAddressOf(const ParsedArgs &args)
+{
+    if (const auto board = args.Value("--board"))
+        return "sim:" + *board;
+    return args.Value("--unit").value_or("sim");
+}
+
+std::optional<std::string> RunBeforeOutput(qv::TQuorvik &doc, const std::string &address)
+{
+    UnitRunSetup setup;
+    setup.address = address;
+    UnitRunner runner(setup);
+    qv::UnattendedRunView view(doc, {});
+    const qv::RunVerdict verdict = runner.Run(doc, view);
+    if (verdict.text.empty())
+        return std::nullopt;
+    return verdict.text;
 }
 
 } // namespace qortool

@@ -4,6 +4,7 @@
 // lock, the calibration and the settings a run reads, with the answers of
 // an unattended operator. Shared by qortool run and qortool render --run.
 
+#include "args.h"
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
 #include "execution/run/runcalibration.h"
@@ -46,5 +47,13 @@ private:
     int m_passLimit = 0;
     bool m_ready = false;
 };
+
+// The address of --unit/--board of a command that runs a test before its
+// output (render --run, export --run): "sim" unless given.
+std::string UnitAddressOf(const ParsedArgs &args);
+
+// Runs the document's current test once on that unit, as "Пуск" does,
+// with no window; the end message, or nullopt when no run was made.
+std::optional<std::string> RunBeforeOutput(qv::TQuorvik &doc, const std::string &address);
 
 } // namespace qortool

@@ -126,13 +126,11 @@ void RecordTests(const Dosdata &compiler, RunVerdict &verdict)
         const TestRunLists *lists = compiler.ListsOf(test);
         if (lists == nullptr)
             continue;
+        CountedWords counted = CountedWordsOf(*lists);
         RunVerdict::TestRecord record;
         record.test = test;
-        record.oWords = lists->oWords;
-        for (const char id : lists->oWords) {
-            if (TestRunLists::Has(lists->nList, static_cast<unsigned char>(id)))
-                record.unchecked += id;
-        }
+        record.oWords = std::move(counted.words);
+        record.unchecked = std::move(counted.ignored);
         verdict.tests.push_back(std::move(record));
     }
 }
@@ -295,6 +293,7 @@ bool RunDriver::StartRun()
     }
     verdict.passes = session.Passes();
     verdict.failingPasses = session.FailingPasses();
+    verdict.statistics = session.Statistics();
     RecordTests(session.Compiler(), verdict);
     m_verdict = verdict;
     Finish(*port, local, locked, false);

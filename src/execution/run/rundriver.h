@@ -49,6 +49,8 @@ struct RunVerdict
         std::string unchecked; // of those, the ones not counted as errors
     };
     std::vector<TestRecord> tests;
+    // Where the decoded passes went wrong (a run that was made).
+    ErrorStatistics statistics;
 };
 
 // The end message of a run that was not stopped, from the document's

@@ -187,8 +187,18 @@ void RunSession::ThreadFinished()
     m_port->SetError(std::nullopt);
     if (m_closeWhenFinished)
         m_view->CloseWindow();
-    else if (!m_operatorClosing)
+    else if (!m_operatorClosing && !ShowStatistics())
         m_view->CloseAfter(55);
+}
+
+bool RunSession::ShowStatistics()
+{
+    // A continuous run that failed in some pass keeps its window open on
+    // the statistics, when the window has a page for them.
+    if (!m_config.options.continuous || m_mark == kRunFailedMark)
+        return false;
+    const ErrorStatistics statistics = Statistics();
+    return !statistics.Empty() && m_view->ShowStatistics(statistics);
 }
 
 void RunSession::Closed()
@@ -353,10 +363,14 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
     // blocks of F- and S-functions then travel on the run thread, so that a
     // long fetch keeps the window alive.
     bool decoded = false;
-    const auto decode = [&] { decoded = m_dosdata.ProcessDosData(code, answer, false); };
+    const auto decode = [&] {
+        decoded = m_dosdata.ProcessDosData(code, answer, false);
+        CountPass(decoded);
+    };
     {
         std::lock_guard lock(m_resultsMutex);
         m_passHasErrors = false;
+        m_passTestsFailed.clear();
     }
     if (m_view)
         m_view->RunOnWindowThread(decode);
@@ -374,11 +388,37 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
     return decoded;
 }
 
+void RunSession::CountPass(bool decoded)
+{
+    // On the thread that wrote the document, right after the pass.
+    std::lock_guard lock(m_resultsMutex);
+    if (!decoded)
+        return;
+    const int pass = ++m_decodedPasses;
+    if (m_passTestsFailed.empty()) {
+        m_statistics.CountCleanPass(pass);
+        return;
+    }
+    std::vector<CountedWords> failed;
+    for (const int test : m_passTestsFailed) {
+        if (const TestRunLists *lists = m_dosdata.ListsOf(test))
+            failed.push_back(CountedWordsOf(*lists));
+    }
+    m_statistics.CountPass(pass, m_doc, failed);
+}
+
+ErrorStatistics RunSession::Statistics() const
+{
+    std::lock_guard lock(m_resultsMutex);
+    return m_statistics;
+}
+
 void RunSession::TestDecoded(int testIndex, bool hasErrors)
 {
     if (hasErrors) {
         std::lock_guard lock(m_resultsMutex);
         m_passHasErrors = true;
+        m_passTestsFailed.push_back(testIndex);
         if (std::find(m_testsFailed.begin(), m_testsFailed.end(), testIndex) == m_testsFailed.end())
             m_testsFailed.push_back(testIndex);
     }

@@ -14,6 +14,7 @@
 // outlive the window.
 
 #include "execution/compiler/dosdata.h"
+#include "execution/run/errorstatistics.h"
 #include "execution/run/pusk.h"
 
 #include <atomic>
@@ -71,6 +72,10 @@ public:
     // error columns; a test's tab shows whether it has errors.
     virtual void ShowResults(int stage) = 0;
     virtual void TestDecoded(int testIndex, bool hasErrors) = 0;
+    // The run has ended (its thread too) with failing passes: a window that
+    // shows their statistics returns true and stays open until the operator
+    // closes it; false closes the window as after any run.
+    virtual bool ShowStatistics(const ErrorStatistics &) { return false; }
 };
 
 // The oscilloscope probe of an active V-function. Optional: without one the
@@ -136,6 +141,8 @@ public:
     // does not tell whether an earlier one failed.
     int FailingPasses() const;
     std::vector<int> TestsFailedInRun() const;
+    // Where the decoded passes went wrong, per output word and contact.
+    ErrorStatistics Statistics() const;
     const Dosdata &Compiler() const { return m_dosdata; }
     std::string Status() const;
 
@@ -164,6 +171,8 @@ public:
 private:
     bool StartWork(int vFunction);
     void ThreadFinished();
+    bool ShowStatistics();
+    void CountPass(bool decoded);
     void ShowPortError(const std::string &text);
     bool RunCurrentControl();
 
@@ -187,10 +196,13 @@ private:
     std::atomic<int> m_passes{0};
     mutable std::mutex m_statusMutex;
     std::string m_status;
-    mutable std::mutex m_resultsMutex; // the three below
+    mutable std::mutex m_resultsMutex; // the six below
     bool m_passHasErrors = false;
     int m_failingPasses = 0;
     std::vector<int> m_testsFailed;
+    std::vector<int> m_passTestsFailed; // of the pass being decoded
+    int m_decodedPasses = 0;
+    ErrorStatistics m_statistics;
     // Last, so that it is closed and joined before anything it uses goes.
     std::unique_ptr<TthPusk> m_thread;
 };

@@ -13,6 +13,10 @@ struct SQor;
 
 enum class DocumentMode { Solid, Debug, Probe, Cycles, FullTable };
 
+// The fields of the status area the document fills: the debug cycle and the
+// error count ("Найдено ошибок").
+enum class StatusField { DebugCycle, Errors };
+
 class DocumentObserver
 {
 public:
@@ -34,8 +38,8 @@ public:
     virtual void ModeChanged(DocumentMode mode, bool on) = 0;
     // Run results were reset: the test tab labels go back to black.
     virtual void RunResultsReset() = 0;
-    // A status-area field: "debugcycle", "numerr". alert = show in red.
-    virtual void StatusChanged(std::string_view keyword, const std::string &text, bool alert) = 0;
+    // A status-area field changed. alert = show in red.
+    virtual void StatusChanged(StatusField field, const std::string &text, bool alert) = 0;
     // Enable or disable the main window's commands after a state change.
     virtual void CommandsChanged() = 0;
     // Repaint the current view.
@@ -54,7 +58,7 @@ public:
     void TitleChanged(const std::string &) override {}
     void ModeChanged(DocumentMode, bool) override {}
     void RunResultsReset() override {}
-    void StatusChanged(std::string_view, const std::string &, bool) override {}
+    void StatusChanged(StatusField, const std::string &, bool) override {}
     void CommandsChanged() override {}
     void ViewsChanged() override {}
 };

@@ -246,7 +246,8 @@ bool TQuorvik::UpdateStatus(std::string_view keyword)
 {
     if (keyword == "debugcycle") {
         const std::string number = std::to_string(GetActiveCycle() + 1);
-        m_observer.StatusChanged(keyword, (number.size() == 1 ? " " : "") + number, false);
+        m_observer.StatusChanged(StatusField::DebugCycle, (number.size() == 1 ? " " : "") + number,
+                                 false);
         return true;
     }
     if (keyword == "debug_alltest") {
@@ -256,12 +257,12 @@ bool TQuorvik::UpdateStatus(std::string_view keyword)
     if (keyword == "numerr") {
         const STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
         if (test == nullptr || static_cast<std::size_t>(CurrentTest) >= ErrorCounts.size()) {
-            m_observer.StatusChanged(keyword, std::to_string(TotalErrors), false);
+            m_observer.StatusChanged(StatusField::Errors, std::to_string(TotalErrors), false);
         } else {
             const std::int32_t count = ErrorCounts[static_cast<std::size_t>(CurrentTest)];
             m_observer.StatusChanged(
-                keyword, std::to_string(count) + " (" + std::to_string(TotalErrors) + ")",
-                count > 0);
+                StatusField::Errors,
+                std::to_string(count) + " (" + std::to_string(TotalErrors) + ")", count > 0);
         }
         return true;
     }

@@ -36,7 +36,8 @@ QString ManualDirectory()
 {
     const QString app = QCoreApplication::applicationDirPath();
     for (const QString &candidate :
-         {app + QStringLiteral("/manual"), app + QStringLiteral("/../bin/manual")}) {
+         {app + QStringLiteral("/manual"), app + QStringLiteral("/../share/quorvik/manual"),
+          app + QStringLiteral("/../bin/manual")}) {
         if (HasContents(candidate))
             return QDir(candidate).absolutePath();
     }

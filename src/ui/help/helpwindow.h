@@ -15,9 +15,9 @@ namespace qv::help {
 inline constexpr const char *kHelpPageProperty = "helpPage";
 inline constexpr const char *kContentsPage = "index.html";
 
-// The folder of the manual: "manual" beside the executable, or beside the
-// program in the build tree's "bin" when a test binary asks. Empty when
-// neither exists.
+// The folder of the manual: "manual" beside the executable, the installed
+// "share/quorvik/manual", or beside the program in the build tree's "bin"
+// when a test binary asks. Empty when none exists.
 QString ManualDirectory();
 
 // The page for a window (its "helpPage" property, then its form name).

@@ -2,6 +2,7 @@
 
 #include "ui/questions/functionquestion.h"
 #include "ui/run/activityanimation.h"
+#include "ui/run/errorstatisticspage.h"
 #include "ui/run/mprogresswindow.h"
 
 #include <QComboBox>
@@ -20,6 +21,7 @@ namespace qv::run {
 namespace {
 
 constexpr int kWindowWidth = 420;
+constexpr int kStatisticsWidth = 860;
 
 QString Text(const std::string &text)
 {
@@ -46,8 +48,11 @@ TfmPusk::TfmPusk(const TQuorvik &document, ResultHooks hooks, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     m_startPage = buildStartPage();
     m_workPage = buildWorkPage();
+    m_statisticsPage = new ErrorStatisticsPage(this);
+    connect(m_statisticsPage->closeButton(), &QPushButton::clicked, this, [this] { close(); });
     layout->addWidget(m_startPage);
     layout->addWidget(m_workPage);
+    layout->addWidget(m_statisticsPage);
     setFixedWidth(kWindowWidth);
 
     m_closeTimer.setSingleShot(true);
@@ -167,6 +172,8 @@ void TfmPusk::showPage(int index)
     // Only the page shown takes room, so the window has that page's size.
     m_startPage->setVisible(index == 0);
     m_workPage->setVisible(index == 1);
+    m_statisticsPage->setVisible(index == 2);
+    setFixedWidth(index == 2 ? kStatisticsWidth : kWindowWidth);
     adjustSize();
 }
 
@@ -194,6 +201,20 @@ TfmMProgress *TfmPusk::mFunctionWindow() const
 bool TfmPusk::onWorkPage() const
 {
     return !m_workPage->isHidden();
+}
+
+bool TfmPusk::onStatisticsPage() const
+{
+    return !m_statisticsPage->isHidden();
+}
+
+bool TfmPusk::ShowStatistics(const ErrorStatistics &statistics)
+{
+    m_statisticsPage->fill(statistics, m_document);
+    showPage(2);
+    m_statisticsPage->closeButton()->setDefault(true);
+    m_statisticsPage->closeButton()->setFocus();
+    return true;
 }
 
 void TfmPusk::Exec(RunSession &session)
@@ -382,7 +403,9 @@ void TfmPusk::closeEvent(QCloseEvent *event)
 void TfmPusk::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (m_session)
+        if (onStatisticsPage())
+            close();
+        else if (m_session)
             m_session->Escape(false);
         event->accept();
         return;

@@ -16,6 +16,10 @@
 //
 // The window can be hidden while a question of the unit is asked without
 // ending its loop; it ends only when the session lets it close.
+//
+// After a continuous run that failed in some pass the window stays open on
+// a third page, the error statistics, until the operator closes it ("Закрыть",
+// Esc or the window's close); the end message follows as after any run.
 
 #include "execution/run/runsession.h"
 
@@ -37,6 +41,7 @@ class TQuorvik;
 namespace run {
 
 class ActivityAnimation;
+class ErrorStatisticsPage;
 class TfmMProgress;
 
 class TfmPusk : public QDialog, public RunView
@@ -81,6 +86,7 @@ public:
     int AskQuestion(int kind, std::span<const std::uint8_t> record) override;
     void ShowResults(int stage) override;
     void TestDecoded(int testIndex, bool hasErrors) override;
+    bool ShowStatistics(const ErrorStatistics &statistics) override;
 
     // The parts, for the operator's tests and the screenshots.
     bool onWorkPage() const;
@@ -96,6 +102,8 @@ public:
     QProgressBar *progressBar() const { return m_progress; }
     QLabel *stopPanel() const { return m_stopPanel; }
     ActivityAnimation *animation() const { return m_animation; }
+    ErrorStatisticsPage *statisticsPage() const { return m_statisticsPage; }
+    bool onStatisticsPage() const;
     // Null until the unit first reported an M-function.
     TfmMProgress *mFunctionWindow() const;
 
@@ -127,6 +135,7 @@ private:
 
     QWidget *m_startPage = nullptr;
     QWidget *m_workPage = nullptr;
+    ErrorStatisticsPage *m_statisticsPage = nullptr;
     QWidget *m_vPanel = nullptr;
     QComboBox *m_vList = nullptr;
     QPushButton *m_ok = nullptr;

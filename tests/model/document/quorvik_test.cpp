@@ -23,9 +23,9 @@ public:
     void ContactFileChanged(const std::string &path) override { contactFile = path; }
     void TitleChanged(const std::string &name) override { title = name; }
     void ModeChanged(DocumentMode mode, bool on) override { modes.emplace_back(mode, on); }
-    void StatusChanged(std::string_view keyword, const std::string &text, bool alert) override
+    void StatusChanged(StatusField field, const std::string &text, bool alert) override
     {
-        status[std::string(keyword)] = {text, alert};
+        status[field] = {text, alert};
     }
 
     std::vector<int> opened;
@@ -34,7 +34,7 @@ public:
     std::string contactFile;
     std::string title;
     std::vector<std::pair<DocumentMode, bool>> modes;
-    std::map<std::string, std::pair<std::string, bool>> status;
+    std::map<StatusField, std::pair<std::string, bool>> status;
 };
 
 class Document : public BoardFixture
@@ -140,7 +140,7 @@ TEST_F(Document, DebugModeNeedsASingleCurrentTest)
     EXPECT_TRUE(doc.DebugMode);
     EXPECT_TRUE(doc.ProbeMode) << "probe and cycles modes follow debug mode";
     EXPECT_TRUE(doc.CyclesMode);
-    EXPECT_EQ(observer.status["debugcycle"].first, " 1");
+    EXPECT_EQ(observer.status[StatusField::DebugCycle].first, " 1");
     doc.SetDebugMode(false);
     EXPECT_FALSE(doc.ProbeMode || doc.CyclesMode);
 }
@@ -170,15 +170,15 @@ TEST_F(Document, TheErrorCountStatusShowsTheCurrentTestAndTheTotal)
     doc.TotalErrors = 3;
     doc.CurrentTest = 0;
     doc.UpdateStatus("numerr");
-    EXPECT_EQ(observer.status["numerr"], std::make_pair(std::string("3 (3)"), true));
+    EXPECT_EQ(observer.status[StatusField::Errors], std::make_pair(std::string("3 (3)"), true));
     doc.CurrentTest = 1;
     doc.UpdateStatus("numerr");
-    EXPECT_EQ(observer.status["numerr"], std::make_pair(std::string("0 (3)"), false));
+    EXPECT_EQ(observer.status[StatusField::Errors], std::make_pair(std::string("0 (3)"), false));
     doc.CurrentTest = -1;
     doc.UpdateStatus("numerr");
-    EXPECT_EQ(observer.status["numerr"], std::make_pair(std::string("3"), false));
+    EXPECT_EQ(observer.status[StatusField::Errors], std::make_pair(std::string("3"), false));
     doc.ResetRunResults();
-    EXPECT_EQ(observer.status["numerr"].first, "0");
+    EXPECT_EQ(observer.status[StatusField::Errors].first, "0");
     EXPECT_FALSE(doc.UpdateStatus("unknown"));
 }
 

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build tree into a folder of its own and
+# checks what it holds: every file a user needs, and dependencies found by
+# dpkg-shlibdeps. Usage: check-package.sh BUILD_DIR VERSION
+set -euo pipefail
+BUILD="$1"
+VERSION="$2"
+OUT="$BUILD/package-check"
+rm -rf "$OUT"
+mkdir -p "$OUT"
+cpack -G DEB --config "$BUILD/CPackConfig.cmake" -B "$OUT" >"$OUT/cpack.log" 2>&1 || {
+    cat "$OUT/cpack.log" >&2
+    exit 1
+}
+DEB="$OUT/quorvik_${VERSION}_amd64.deb"
+[ -f "$DEB" ] || { echo "no package $DEB" >&2; ls "$OUT" >&2; exit 1; }
+
+LIST="$(dpkg-deb -c "$DEB" | awk '{print $6}')"
+status=0
+for path in \
+    ./usr/bin/quorvik ./usr/bin/qortool ./usr/bin/quorvik-unitsim \
+    ./usr/share/quorvik/examples/demo/DEMO.QOR ./usr/share/quorvik/examples/demo/DEMO.CNT \
+    ./usr/share/quorvik/examples/demo/DEMO.TXT ./usr/share/quorvik/examples/demo/rom.dat \
+    ./usr/share/doc/quorvik/README.md ./usr/share/doc/quorvik/run-report.md \
+    ./usr/share/applications/quorvik.desktop \
+    ./usr/share/icons/hicolor/scalable/apps/quorvik.svg \
+    ./usr/share/mime/packages/quorvik.xml \
+    ./usr/share/man/man1/qortool.1.gz; do
+    if ! grep -qxF "$path" <<<"$LIST"; then
+        echo "missing from the package: $path" >&2
+        status=1
+    fi
+done
+if grep -q '\.bak$' <<<"$LIST"; then
+    echo "a backup file went into the package" >&2
+    status=1
+fi
+DEPENDS="$(dpkg-deb -f "$DEB" Depends)"
+for lib in libqt6core6 libqt6widgets6 libssl3 libc6; do
+    if ! grep -q "$lib" <<<"$DEPENDS"; then
+        echo "Depends lacks $lib: $DEPENDS" >&2
+        status=1
+    fi
+done
+[ "$(dpkg-deb -f "$DEB" Package)" = quorvik ] || { echo "wrong package name" >&2; status=1; }
+[ "$status" -eq 0 ] && echo "package OK: $DEB"
+exit "$status"

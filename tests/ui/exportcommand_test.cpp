@@ -1,0 +1,73 @@
+// "Экспорт…" of the main window's file menu: the current test written as
+// VCD or CSV through the save dialog, a failed write shown and no file left.
+
+#include "model/document/quorvik.h"
+#include "ui/desk/exportcommand.h"
+#include "ui/deskfixture.h"
+
+#include <QAction>
+#include <QMenu>
+#include <filesystem>
+
+namespace qv::testing {
+namespace {
+
+using Export = DeskFixture;
+
+TEST_F(Export, TheFileMenuExportsTheCurrentTestInTheChosenFormat)
+{
+    TBaseForm &form = Window();
+    desk::ExportCommand *command = form.exportCommand();
+    ASSERT_NE(command, nullptr);
+    QAction *action = command->action();
+    EXPECT_EQ(action->text(), QStringLiteral("Экспорт…"));
+    auto *file = form.findChild<QMenu *>(QStringLiteral("mnFile"));
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->actions().contains(action));
+    emit file->aboutToShow();
+    EXPECT_FALSE(action->isEnabled()) << "no file open";
+    EXPECT_FALSE(command->run());
+
+    ASSERT_TRUE(form.openFile(Demo()));
+    form.selectTest(2);
+    QString suggested;
+    command->setPathChooser([&](const QString &proposal, QString *filter) {
+        suggested = proposal;
+        *filter = QString::fromUtf8(desk::ExportCommand::kCsvFilter);
+        return QString::fromStdString(dir.File("table"));
+    });
+    emit file->aboutToShow(); // the menu opens
+    EXPECT_TRUE(action->isEnabled());
+    action->trigger();
+    EXPECT_TRUE(suggested.endsWith(QStringLiteral("DEMO_test3.vcd"))) << suggested.toStdString();
+    const std::string csv = ReadBytes(dir.File("table.csv"));
+    EXPECT_TRUE(csv.starts_with("тест,цикл,слово,имя,такт,эталон,прочитано,результат\r\n")) << csv;
+    EXPECT_NE(csv.find("\r\n3,4,o1,"), std::string::npos) << csv; // test 3 has 4 cycles
+
+    command->setPathChooser(
+        [&](const QString &, QString *) { return QString::fromStdString(dir.File("t3.VCD")); });
+    EXPECT_TRUE(command->run());
+    EXPECT_TRUE(ReadBytes(dir.File("t3.VCD")).starts_with("$date"));
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(Export, AWriteThatFailsIsShownAndLeavesNoFile)
+{
+    TBaseForm &form = WindowWithDemo();
+    const std::string target = dir.File("missing/folder/t.vcd");
+    form.exportCommand()->setPathChooser(
+        [&](const QString &, QString *) { return QString::fromStdString(target); });
+    EXPECT_FALSE(form.exportCommand()->run());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages().front().find("не удалось записать файл"), std::string::npos)
+        << Messages().front();
+    EXPECT_FALSE(std::filesystem::exists(target));
+
+    // Cancelling the dialog writes nothing and says nothing.
+    form.exportCommand()->setPathChooser([](const QString &, QString *) { return QString(); });
+    EXPECT_FALSE(form.exportCommand()->run());
+    EXPECT_EQ(Messages().size(), 1u);
+}
+
+} // namespace
+} // namespace qv::testing
