@@ -99,7 +99,7 @@ void TthPusk::Request(State state)
     SetState(state);
 }
 
-int TthPusk::StateNow()
+TthPusk::State TthPusk::StateNow()
 {
     std::lock_guard lock(m_lock);
     return m_state;
@@ -113,7 +113,7 @@ void TthPusk::ResetState()
     m_state = Waiting;
 }
 
-void TthPusk::SetState(int state)
+void TthPusk::SetState(State state)
 {
     {
         std::lock_guard lock(m_lock);
@@ -140,7 +140,7 @@ void TthPusk::Execute()
         m_remote->SetBusy(true);
 
     if (SendFiles()) {
-        m_host.ShowActivity(1);
+        m_host.ShowActivity(ActivityPicture::Running);
         ShowRunStatus(std::string(kRunning), false);
         if (m_config.local)
             RunLocal();
@@ -229,7 +229,7 @@ void TthPusk::RunContinuousPerPass()
     for (;;) {
         if (WaitEvent() != WaitEnd::Signalled)
             return;
-        const int state = StateNow();
+        const State state = StateNow();
         if (state == AnswerArrived) {
             m_host.PassCompleted();
             DecodeAnswer();
@@ -251,7 +251,7 @@ void TthPusk::RunContinuousPerPass()
             return;
         if (m_port->SendCode(QORV_RETRY) != PortOk)
             return;
-        m_host.ShowActivity(1);
+        m_host.ShowActivity(ActivityPicture::Running);
         ShowRunStatus(std::string(kRunning), false);
     }
 }
@@ -262,7 +262,7 @@ void TthPusk::RunToOneResult()
 {
     if (WaitEvent() != WaitEnd::Signalled)
         return;
-    const int state = StateNow();
+    const State state = StateNow();
     if (state == StopRequested)
         Cancel();
     else if (state == AnswerArrived)
@@ -366,7 +366,7 @@ void TthPusk::Cancel()
 
 void TthPusk::DecodeAnswer()
 {
-    m_host.ShowActivity(0);
+    m_host.ShowActivity(ActivityPicture::Idle);
     ShowRunStatus(std::string(kProcessing));
     int code = 0;
     std::vector<std::uint8_t> answer;

@@ -30,13 +30,16 @@ namespace qv {
 
 // The run window's side, as the run thread sees it. Display calls return
 // after the window showed the effect (the thread relies on their order).
+// The run window's activity picture: nothing under way, a run going, an
+// answer coming in from the unit.
+enum class ActivityPicture { Idle, Running, Receiving };
+
 class PuskHost
 {
 public:
     virtual ~PuskHost() = default;
     virtual void ShowStatus(const std::string &text) = 0;
-    // 0 idle picture, 1 the running animation, 2 the receiving animation.
-    virtual void ShowActivity(int picture) = 0;
+    virtual void ShowActivity(ActivityPicture picture) = 0;
     // An M-function progress record (QORV_INFO data).
     virtual void ShowMFunctionProgress(std::span<const std::uint8_t> record) = 0;
     // Transfer or programming progress: block `index` of `total`.
@@ -124,7 +127,10 @@ struct PuskConfig
 class TthPusk
 {
 public:
-    enum State : int { Waiting = 0, StopRequested = 1, AnswerArrived = 2, Closing = 3 };
+    // What the thread is asked to do next, set under m_lock by the window's
+    // thread (stop, close) and by the port's reader (an answer arrived).
+    enum class State { Waiting = 0, StopRequested = 1, AnswerArrived = 2, Closing = 3 };
+    using enum State;
 
     // remote: the remote link, or null (then the run must be local and
     // report off).
@@ -169,8 +175,8 @@ private:
     void OnQuestion(std::span<const std::uint8_t> data);
     // True when the bench's status text ends the run.
     bool OnRemoteStatus(const std::vector<std::uint8_t> &data);
-    int StateNow();
-    void SetState(int state);
+    State StateNow();
+    void SetState(State state);
     void ResetState();
 
     SComPort m_port;
@@ -180,7 +186,7 @@ private:
 
     AutoResetEvent m_event{"Event_Quorvik_Pusk"};
     std::mutex m_lock; // m_state, m_answer*, m_remoteMessage
-    int m_state = Waiting;
+    State m_state = Waiting;
     int m_answerCode = 0;
     std::vector<std::uint8_t> m_answer;
     std::vector<RemoteRunLink::Message> m_remoteMessages;

@@ -250,7 +250,7 @@ void RunSession::ShowStatus(const std::string &text)
         m_view->ShowStatus(text);
 }
 
-void RunSession::ShowActivity(int picture)
+void RunSession::ShowActivity(ActivityPicture picture)
 {
     if (m_view)
         m_view->ShowActivity(picture);
@@ -433,7 +433,7 @@ void RunSession::ResultsShown(int stage)
 
 void RunSession::Receiving()
 {
-    ShowActivity(2);
+    ShowActivity(ActivityPicture::Receiving);
 }
 
 void RunSession::StatusText(const std::string &text)

@@ -62,7 +62,7 @@ public:
 
     // Any thread; return after the effect is shown.
     virtual void ShowStatus(const std::string &text) = 0;
-    virtual void ShowActivity(int picture) = 0;
+    virtual void ShowActivity(ActivityPicture picture) = 0;
     virtual void ShowPassCounter(int passes) = 0;
     virtual void ShowProgress(std::optional<int> percent) = 0; // nullopt hides the bar
     virtual void ShowMFunctionProgress(const MFunctionProgress &progress) = 0;
@@ -148,7 +148,7 @@ public:
 
     // PuskHost
     void ShowStatus(const std::string &text) override;
-    void ShowActivity(int picture) override;
+    void ShowActivity(ActivityPicture picture) override;
     void ShowMFunctionProgress(std::span<const std::uint8_t> record) override;
     void ShowProgress(int index, int total) override;
     void ShowResults(int stage) override;

@@ -127,7 +127,7 @@ void UnattendedRunView::ShowStatus(const std::string &text)
     Emit("Статус: " + text);
 }
 
-void UnattendedRunView::ShowActivity(int) {}
+void UnattendedRunView::ShowActivity(ActivityPicture) {}
 
 void UnattendedRunView::ShowPassCounter(int passes)
 {

@@ -313,9 +313,20 @@ void TfmPusk::ShowStatus(const std::string &text)
     onGuiThread([this, &text] { m_status->setText(Text(text)); });
 }
 
-void TfmPusk::ShowActivity(int picture)
+void TfmPusk::ShowActivity(ActivityPicture picture)
 {
-    onGuiThread([this, picture] { m_animation->setMode(picture); });
+    const auto mode = [picture] {
+        switch (picture) {
+        case ActivityPicture::Running:
+            return ActivityAnimation::Running;
+        case ActivityPicture::Receiving:
+            return ActivityAnimation::Receiving;
+        case ActivityPicture::Idle:
+            break;
+        }
+        return ActivityAnimation::Idle;
+    }();
+    onGuiThread([this, mode] { m_animation->setMode(mode); });
 }
 
 void TfmPusk::ShowPassCounter(int passes)

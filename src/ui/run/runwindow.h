@@ -79,7 +79,7 @@ public:
     void Post(std::function<void()> task) override;
     void RunOnWindowThread(const std::function<void()> &task) override;
     void ShowStatus(const std::string &text) override;
-    void ShowActivity(int picture) override;
+    void ShowActivity(ActivityPicture picture) override;
     void ShowPassCounter(int passes) override;
     void ShowProgress(std::optional<int> percent) override;
     void ShowMFunctionProgress(const MFunctionProgress &progress) override;

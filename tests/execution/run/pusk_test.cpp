@@ -20,7 +20,7 @@ class RecordingHost final : public PuskHost
 {
 public:
     void ShowStatus(const std::string &text) override { Add(statuses, text); }
-    void ShowActivity(int) override {}
+    void ShowActivity(ActivityPicture) override {}
     void ShowMFunctionProgress(std::span<const std::uint8_t>) override {}
     void ShowProgress(int index, int total) override
     {

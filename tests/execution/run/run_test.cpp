@@ -616,7 +616,7 @@ public:
         m_inner.RunOnWindowThread(task);
     }
     void ShowStatus(const std::string &text) override { m_inner.ShowStatus(text); }
-    void ShowActivity(int picture) override { m_inner.ShowActivity(picture); }
+    void ShowActivity(ActivityPicture picture) override { m_inner.ShowActivity(picture); }
     void ShowPassCounter(int passes) override { m_inner.ShowPassCounter(passes); }
     void ShowProgress(std::optional<int> percent) override { m_inner.ShowProgress(percent); }
     void ShowMFunctionProgress(const MFunctionProgress &progress) override
