@@ -39,6 +39,7 @@ class DeskSession;
 class DiagramView;
 class DocumentObserver;
 enum class StatusField;
+enum class ResultStage : int;
 class SettingsStore;
 class TableView;
 class TestFileUi;
@@ -140,7 +141,7 @@ public:
     void showTestResult(int index, bool failed);
     // Results arrived: 1 the shown view is refilled and repainted, 2 the
     // error count is shown again.
-    void showRunResults(int stage);
+    void showRunResults(ResultStage stage);
     // A word or function chosen on the diagram, the table or a question window (kind as
     // lists::OpenList; command: the list command, named when the window
     // is not available).

@@ -1,6 +1,7 @@
 // The main window: what each command does, the keys, the run hook, the
 // status picture, the comment window and the I/O timing request.
 
+#include "execution/compiler/resultstage.h"
 #include "execution/desk/desksession.h"
 #include "execution/desk/settingsstore.h"
 #include "execution/port/testerport.h"
@@ -274,12 +275,16 @@ void TBaseForm::showTestResult(int index, bool failed)
                                        : desk::InfoPanel::TabResult::Passed);
 }
 
-void TBaseForm::showRunResults(int stage)
+void TBaseForm::showRunResults(ResultStage stage)
 {
-    if (stage == 1)
+    switch (stage) {
+    case ResultStage::RepaintViews:
         refillShownView();
-    else if (stage == 2)
+        break;
+    case ResultStage::RecountErrors:
         m_document->UpdateStatus("numerr");
+        break;
+    }
 }
 
 bool TBaseForm::tableShown() const

@@ -9,6 +9,7 @@
 // Compile). Questions go through the message-box service, window effects
 // through RunObserver, the data-file-name window through FileNameWindow.
 
+#include "execution/compiler/resultstage.h"
 #include "execution/compiler/runlists.h"
 
 #include <cstdint>
@@ -53,8 +54,7 @@ public:
     virtual ~RunObserver() = default;
     // A test's results are in: its tab shows errors when hasErrors.
     virtual void TestDecoded(int testIndex, bool hasErrors) = 0;
-    // 1: repaint the visible diagram or table; 2: recount the error columns.
-    virtual void ResultsShown(int stage) = 0;
+    virtual void ResultsShown(ResultStage stage) = 0;
     // The receiving picture while data blocks come from the unit.
     virtual void Receiving() = 0;
     virtual void StatusText(const std::string &text) = 0;

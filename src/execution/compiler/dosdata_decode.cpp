@@ -427,7 +427,7 @@ bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer, boo
         return false;
     }
     if (m_observer)
-        m_observer->ResultsShown(1);
+        m_observer->ResultsShown(ResultStage::RepaintViews);
     std::int32_t total = 0;
     for (const std::int32_t count : m_doc.ErrorCounts)
         total += count;
@@ -437,7 +437,7 @@ bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer, boo
         m_errorMark = current < 0 ? total : m_doc.ErrorCounts[static_cast<std::size_t>(current)];
     }
     if (m_observer)
-        m_observer->ResultsShown(2);
+        m_observer->ResultsShown(ResultStage::RecountErrors);
     return fetch ? ProcessFuncFS(m_fetchList) : true;
 }
 

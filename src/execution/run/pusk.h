@@ -11,6 +11,7 @@
 // arrived, 3 closing (the window goes away). Writers change it under the
 // lock and then signal the event, on which only the run thread waits.
 
+#include "execution/compiler/resultstage.h"
 #include "execution/port/comport.h"
 #include "execution/run/autoresetevent.h"
 
@@ -45,7 +46,7 @@ public:
     // Transfer or programming progress: block `index` of `total`.
     virtual void ShowProgress(int index, int total) = 0;
     // 1: repaint the views after results; 2: recount the error columns.
-    virtual void ShowResults(int stage) = 0;
+    virtual void ShowResults(ResultStage stage) = 0;
     // One pass of a continuous run has its result.
     virtual void PassCompleted() = 0;
     // A failure of the run thread itself, shown with the stop icon.

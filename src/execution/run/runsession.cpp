@@ -309,7 +309,7 @@ void RunSession::ShowProgress(int index, int total)
         m_view->ShowProgress(std::min(percent, 100));
 }
 
-void RunSession::ShowResults(int stage)
+void RunSession::ShowResults(ResultStage stage)
 {
     if (m_view)
         m_view->ShowResults(stage);
@@ -426,7 +426,7 @@ void RunSession::TestDecoded(int testIndex, bool hasErrors)
         m_view->TestDecoded(testIndex, hasErrors);
 }
 
-void RunSession::ResultsShown(int stage)
+void RunSession::ResultsShown(ResultStage stage)
 {
     ShowResults(stage);
 }

@@ -70,7 +70,7 @@ public:
     virtual int AskQuestion(int kind, std::span<const std::uint8_t> record) = 0;
     // The document's results changed: 1 repaint the views, 2 recount the
     // error columns; a test's tab shows whether it has errors.
-    virtual void ShowResults(int stage) = 0;
+    virtual void ShowResults(ResultStage stage) = 0;
     virtual void TestDecoded(int testIndex, bool hasErrors) = 0;
     // The run has ended (its thread too) with failing passes: a window that
     // shows their statistics returns true and stays open until the operator
@@ -151,7 +151,7 @@ public:
     void ShowActivity(ActivityPicture picture) override;
     void ShowMFunctionProgress(std::span<const std::uint8_t> record) override;
     void ShowProgress(int index, int total) override;
-    void ShowResults(int stage) override;
+    void ShowResults(ResultStage stage) override;
     void PassCompleted() override;
     void ShowThreadError(const std::string &text) override;
     int AnswerQuestion(int kind, std::span<const std::uint8_t> record) override;
@@ -164,7 +164,7 @@ public:
 
     // RunObserver (the compiler's decode and fetch)
     void TestDecoded(int testIndex, bool hasErrors) override;
-    void ResultsShown(int stage) override;
+    void ResultsShown(ResultStage stage) override;
     void Receiving() override;
     void StatusText(const std::string &text) override;
 

@@ -176,9 +176,9 @@ int UnattendedRunView::AskQuestion(int kind, std::span<const std::uint8_t> recor
 
 // Stage 2 follows a decoded result; without a screen it comes on the
 // thread that wrote the document, so the count can be read here.
-void UnattendedRunView::ShowResults(int stage)
+void UnattendedRunView::ShowResults(ResultStage stage)
 {
-    if (stage != 2)
+    if (stage != ResultStage::RecountErrors)
         return;
     m_errors += m_doc.TotalErrors;
     ++m_results;

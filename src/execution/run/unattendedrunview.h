@@ -56,7 +56,7 @@ public:
     void ShowProgress(std::optional<int> percent) override;
     void ShowMFunctionProgress(const MFunctionProgress &progress) override;
     int AskQuestion(int kind, std::span<const std::uint8_t> record) override;
-    void ShowResults(int stage) override;
+    void ShowResults(ResultStage stage) override;
     void TestDecoded(int testIndex, bool hasErrors) override;
 
     // Results decoded in the current run so far and the errors they held,

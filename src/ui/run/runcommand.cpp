@@ -56,7 +56,7 @@ void RunCommand::Run()
         hooks.testDecoded = [this](int index, bool failed) {
             m_window.showTestResult(index, failed);
         };
-        hooks.results = [this](int stage) { m_window.showRunResults(stage); };
+        hooks.results = [this](ResultStage stage) { m_window.showRunResults(stage); };
         hooks.openList = [this](char kind, int number) { m_window.openListAt(kind, number); };
         auto view = std::make_unique<TfmPusk>(document, std::move(hooks), &m_window);
         if (m_windowMade)

@@ -379,7 +379,7 @@ int TfmPusk::AskQuestion(int kind, std::span<const std::uint8_t> record)
     return answer;
 }
 
-void TfmPusk::ShowResults(int stage)
+void TfmPusk::ShowResults(ResultStage stage)
 {
     onGuiThread([this, stage] {
         if (m_hooks.results)

@@ -54,7 +54,7 @@ public:
     struct ResultHooks
     {
         std::function<void(int testIndex, bool hasErrors)> testDecoded;
-        std::function<void(int stage)> results; // 1 repaint the views, 2 the error counts
+        std::function<void(ResultStage stage)> results;
         // The list window of an output word ('o') or a function ('F', 'M',
         // 'P'), asked for from a question window.
         std::function<void(char kind, int number)> openList;
@@ -84,7 +84,7 @@ public:
     void ShowProgress(std::optional<int> percent) override;
     void ShowMFunctionProgress(const MFunctionProgress &progress) override;
     int AskQuestion(int kind, std::span<const std::uint8_t> record) override;
-    void ShowResults(int stage) override;
+    void ShowResults(ResultStage stage) override;
     void TestDecoded(int testIndex, bool hasErrors) override;
     bool ShowStatistics(const ErrorStatistics &statistics) override;
 

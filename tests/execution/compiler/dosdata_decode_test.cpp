@@ -18,12 +18,12 @@ public:
     {
         decoded.emplace_back(testIndex, hasErrors);
     }
-    void ResultsShown(int stage) override { stages.push_back(stage); }
+    void ResultsShown(ResultStage stage) override { stages.push_back(stage); }
     void Receiving() override { ++receiving; }
     void StatusText(const std::string &text) override { texts.push_back(text); }
 
     std::vector<std::pair<int, bool>> decoded;
-    std::vector<int> stages;
+    std::vector<ResultStage> stages;
     int receiving = 0;
     std::vector<std::string> texts;
 };
@@ -76,7 +76,8 @@ TEST(DosdataDecode, CountsWrongWordsButNotTheWordsOfTheNList)
     EXPECT_EQ(t.OWords.Find(2)->Run, "1/2");
     EXPECT_EQ(t.GWords.GRun(1), "17/18");
     EXPECT_EQ(observer.decoded, (std::vector<std::pair<int, bool>>{{0, true}}));
-    EXPECT_EQ(observer.stages, (std::vector<int>{1, 2}));
+    EXPECT_EQ(observer.stages,
+              (std::vector<ResultStage>{ResultStage::RepaintViews, ResultStage::RecountErrors}));
     EXPECT_TRUE(messages.Shown().empty());
 }
 

@@ -27,7 +27,7 @@ public:
         std::lock_guard lock(mutex);
         progress.emplace_back(index, total);
     }
-    void ShowResults(int) override {}
+    void ShowResults(ResultStage) override {}
     void PassCompleted() override { ++passes; }
     void ShowThreadError(const std::string &text) override { Add(errors, text); }
     int AnswerQuestion(int, std::span<const std::uint8_t>) override { return 1; }

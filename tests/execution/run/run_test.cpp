@@ -632,7 +632,7 @@ public:
             ++late; // the run this question belongs to has ended
         return m_inner.AskQuestion(kind, record);
     }
-    void ShowResults(int stage) override { m_inner.ShowResults(stage); }
+    void ShowResults(ResultStage stage) override { m_inner.ShowResults(stage); }
     void TestDecoded(int testIndex, bool hasErrors) override
     {
         m_inner.TestDecoded(testIndex, hasErrors);

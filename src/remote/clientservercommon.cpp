@@ -1,0 +1,349 @@
+#include "remote/clientservercommon.h"
+
+#include "infra/paths.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace qv {
+
+namespace {
+
+QString Quoted(const QString &text)
+{
+    return u'"' + text + u'"';
+}
+
+// The kind of a socket error as the connection log names it.
+QString ErrorKind(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+    case QAbstractSocket::SocketTimeoutError:
+    case QAbstractSocket::NetworkError:
+        return QStringLiteral("подключение");
+    case QAbstractSocket::RemoteHostClosedError:
+        return QStringLiteral("отключение");
+    case QAbstractSocket::HostNotFoundError:
+        return QStringLiteral("обзор");
+    default:
+        return QStringLiteral("основная");
+    }
+}
+
+} // namespace
+
+QString DefaultReceiveDir()
+{
+    return QString::fromStdString((AppDataDir() / "remote").string());
+}
+
+struct TClientServerCommon::Wait
+{
+    RemoteCommand awaited;
+    QEventLoop &loop;
+    State restore;
+    bool arrived = false;
+};
+
+TClientServerCommon::TClientServerCommon(QString receiveDir, QObject *parent)
+    : QObject(parent)
+    , m_receiver(std::move(receiveDir))
+{}
+
+TClientServerCommon::~TClientServerCommon()
+{
+    if (m_wait)
+        m_wait->loop.quit();
+}
+
+bool TClientServerCommon::SendCommand(RemoteCommand command, const QByteArray &payload,
+                                      QTcpSocket *socket)
+{
+    QTcpSocket *target = socket ? socket : m_peer.data();
+    const QByteArray message = CommandWord(command) + payload;
+    if (!target || static_cast<std::size_t>(message.size()) > kRemoteBufferSize)
+        return false;
+    if (target->write(message) != message.size())
+        return false;
+    m_bytesSent += message.size();
+    emit TrafficChanged(TrafficLine());
+    return true;
+}
+
+bool TClientServerCommon::SendText(RemoteCommand command, const QString &text, QTcpSocket *socket)
+{
+    if (command == RemoteCommand::Error)
+        m_connectionLog.Add(text, RemoteLogColour::Red, true);
+    else if (command == RemoteCommand::ErrorInfo)
+        m_infoLog.Add(text, RemoteLogColour::Red, true);
+    return SendCommand(command, ToWire(text), socket);
+}
+
+bool TClientServerCommon::SendData(const QByteArray &bytes, const QString &name)
+{
+    const bool isFile = !name.isEmpty();
+    const QByteArray wireName = ToWire(name);
+    const QString first = (isFile ? QStringLiteral("Отправка файла ") + Quoted(name)
+                                  : QStringLiteral("Отправка буфера данных")) +
+                          QStringLiteral(" (") + QString::number(bytes.size()) + u')';
+    const QString failure = isFile ? QStringLiteral("Ошибка при отправке файла")
+                                   : QStringLiteral("Ошибка при отправке буфера данных");
+    m_infoLog.Add(first + QStringLiteral("..."));
+
+    const std::size_t count =
+        (static_cast<std::size_t>(bytes.size()) + kRemoteBlockSize - 1) / kRemoteBlockSize;
+    if (count > kMaxRemoteBlocks || wireName.size() > 255) {
+        m_infoLog.Add(failure, RemoteLogColour::Red);
+        return false;
+    }
+    const auto ackCommand = isFile ? RemoteCommand::FileOk : RemoteCommand::BufOk;
+    const QPointer<TClientServerCommon> self(this);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto offset = static_cast<qsizetype>(i * kRemoteBlockSize);
+        const RemoteBlock block{wireName, static_cast<quint16>(i), static_cast<quint16>(count),
+                                bytes.mid(offset, static_cast<qsizetype>(kRemoteBlockSize))};
+        const bool sent = isFile ? SendCommand(RemoteCommand::File, FileBlockPayload(block))
+                                 : SendCommand(RemoteCommand::Buf, BufferBlockPayload(block));
+        if (!sent || !WaitFor(ackCommand, kRemoteAnswerTimeoutMs)) {
+            if (!self)
+                return false;
+            m_infoLog.Add(QStringLiteral("Нет подтверждения от удаленного компьютера"),
+                          RemoteLogColour::Red);
+            return false;
+        }
+        const auto ack = isFile ? ParseFileAck(m_lastPayload) : ParseBufferAck(m_lastPayload);
+        if (!ack || ack->name != wireName || ack->index != block.index) {
+            m_infoLog.Add(failure, RemoteLogColour::Red);
+            return false;
+        }
+    }
+    m_infoLog.Add(first + QStringLiteral(" выполнена"));
+    return true;
+}
+
+bool TClientServerCommon::SendFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_infoLog.Add(QStringLiteral("Ошибка открытия файла + ") + Quoted(path),
+                      RemoteLogColour::Red);
+        return false;
+    }
+    return SendData(file.readAll(), QFileInfo(path).fileName());
+}
+
+bool TClientServerCommon::WaitFor(RemoteCommand command, int milliseconds)
+{
+    if (m_wait)
+        return false; // one answer is awaited at a time
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    Wait wait{command, loop, m_state};
+    m_wait = &wait;
+    SetState(State::Waiting);
+    timer.start(milliseconds);
+    const QPointer<TClientServerCommon> self(this);
+    loop.exec();
+    if (!self)
+        return false; // destroyed while waiting: touch nothing of it
+    m_wait = nullptr;
+    SetState(wait.restore);
+    return wait.arrived;
+}
+
+bool TClientServerCommon::ApplyBuffer(const QString &text)
+{
+    if (!SendText(RemoteCommand::BufApply, text) ||
+        !WaitFor(RemoteCommand::BufApply, kRemoteAnswerTimeoutMs))
+        return false; // also when the object went away while waiting
+    return m_lastPayload == "OK";
+}
+
+void TClientServerCommon::Chat(const QString &text)
+{
+    if (SendText(RemoteCommand::Chat, text))
+        m_chatLog.Add(QStringLiteral("<< ") + text, RemoteLogColour::Green);
+}
+
+void TClientServerCommon::ResetTransfer()
+{
+    m_receiver.Reset();
+}
+
+QString TClientServerCommon::TrafficLine() const
+{
+    return QStringLiteral("Отдача: %1 Кб | Прием: %2 Кб")
+        .arg(static_cast<double>(m_bytesSent) / 1024.0, 0, 'f', 2)
+        .arg(static_cast<double>(m_bytesReceived) / 1024.0, 0, 'f', 2);
+}
+
+void TClientServerCommon::ClearStatistics()
+{
+    m_bytesSent = 0;
+    m_bytesReceived = 0;
+    emit TrafficChanged(TrafficLine());
+}
+
+void TClientServerCommon::SetState(State state)
+{
+    if (m_wait && state != State::Waiting) {
+        // A change while waiting (a lost peer) is what the wait returns to.
+        m_wait->restore = state;
+        if (m_state == State::Waiting)
+            return;
+    }
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit StateChanged(state);
+}
+
+void TClientServerCommon::Watch(QTcpSocket *socket)
+{
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ReadFrom(socket); });
+    connect(socket, &QTcpSocket::errorOccurred, this,
+            [this, socket](QAbstractSocket::SocketError error) {
+                LogSocketError(socket, error);
+                OnSocketError(socket, error);
+            });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { Lost(socket); });
+}
+
+void TClientServerCommon::ReadFrom(QTcpSocket *socket)
+{
+    const QPointer<QTcpSocket> guard(socket);
+    // One read is one message; a longer backlog is taken in buffer-sized
+    // reads. A socket being closed (a refused login) is not heard further.
+    while (guard && guard->state() == QAbstractSocket::ConnectedState &&
+           guard->bytesAvailable() > 0) {
+        const QByteArray bytes = guard->read(static_cast<qint64>(kRemoteBufferSize));
+        m_bytesReceived += bytes.size();
+        emit TrafficChanged(TrafficLine());
+        Dispatch(bytes, guard.data());
+    }
+}
+
+void TClientServerCommon::Dispatch(const QByteArray &bytes, QTcpSocket *from)
+{
+    const auto message = SplitMessage(bytes);
+    if (!message) {
+        m_connectionLog.Add(QStringLiteral("Получена неизвестная команда"), RemoteLogColour::Red);
+        return;
+    }
+    if (!Admits(message->command, from))
+        return;
+    if (m_wait && m_wait->awaited == message->command && from == m_peer) {
+        m_lastPayload = message->payload;
+        m_wait->arrived = true;
+        m_wait->loop.quit();
+        return;
+    }
+    m_lastPayload = message->payload;
+    switch (message->command) {
+    case RemoteCommand::Error:
+        m_connectionLog.Add(FromWire(message->payload), RemoteLogColour::Red, true);
+        break;
+    case RemoteCommand::ErrorInfo:
+        m_infoLog.Add(FromWire(message->payload), RemoteLogColour::Red, true);
+        break;
+    case RemoteCommand::Chat: {
+        const QString text = FromWire(message->payload);
+        m_chatLog.Add(QStringLiteral(">> ") + text, RemoteLogColour::DarkBlue);
+        emit ChatReceived(text);
+        break;
+    }
+    case RemoteCommand::File:
+    case RemoteCommand::Buf:
+        ReceiveBlock(message->payload, message->command == RemoteCommand::File, from);
+        break;
+    default:
+        break;
+    }
+    HandleMessage(message->command, message->payload, from);
+    if (m_consumer)
+        m_consumer(message->command, message->payload);
+}
+
+void TClientServerCommon::ReceiveBlock(const QByteArray &payload, bool isFile, QTcpSocket *from)
+{
+    const auto block = isFile ? ParseFileBlock(payload) : ParseBufferBlock(payload);
+    if (!block) {
+        m_receiver.Reset();
+        RefuseBlock(isFile, from);
+        return;
+    }
+    const BlockResult result = m_receiver.Accept(*block, isFile);
+    if (result.started)
+        m_infoLog.Add(isFile ? QStringLiteral("Получение файла ") + Quoted(result.name) +
+                                   QStringLiteral("...")
+                             : QStringLiteral("Получение буфера данных..."));
+    switch (result.outcome) {
+    case BlockOutcome::Refused:
+        RefuseBlock(isFile, from);
+        return;
+    case BlockOutcome::CreateFailed:
+        SendText(RemoteCommand::Error,
+                 QStringLiteral("Ошибка создания файла ") + Quoted(result.name) +
+                     QStringLiteral(" на сервере"),
+                 from);
+        return;
+    case BlockOutcome::WriteFailed:
+        m_infoLog.Add(QStringLiteral("Ошибка записи файла ") + Quoted(result.name) +
+                          QStringLiteral(" на диск"),
+                      RemoteLogColour::Red);
+        SendText(RemoteCommand::Error,
+                 QStringLiteral("Ошибка записи файла ") + Quoted(result.name) +
+                     QStringLiteral(" на сервере"),
+                 from);
+        return;
+    case BlockOutcome::Completed:
+        m_infoLog.Add(isFile
+                          ? QStringLiteral("Файл ") + Quoted(result.name) +
+                                QStringLiteral(" получен (") + QString::number(result.size) + u')'
+                          : QStringLiteral("Буфер данных получен (") +
+                                QString::number(result.size) + u')');
+        break;
+    case BlockOutcome::Accepted:
+        break;
+    }
+    const RemoteAck ack{block->name, block->index};
+    if (isFile)
+        SendCommand(RemoteCommand::FileOk, FileAckPayload(ack), from);
+    else
+        SendCommand(RemoteCommand::BufOk, BufferAckPayload(ack), from);
+}
+
+void TClientServerCommon::RefuseBlock(bool isFile, QTcpSocket *from)
+{
+    m_infoLog.Add(isFile ? QStringLiteral("Ошибка при получении файла")
+                         : QStringLiteral("Ошибка при получении буфера данных"),
+                  RemoteLogColour::Red);
+    SendText(RemoteCommand::Error,
+             isFile ? QStringLiteral("Ошибка удаленного компьютера при получении файла")
+                    : QStringLiteral("Ошибка удаленного компьютера при получении буфера данных"),
+             from);
+}
+
+void TClientServerCommon::LogSocketError(QTcpSocket *socket, QAbstractSocket::SocketError error)
+{
+    m_connectionLog.Add(u'[' + ErrorKind(error) + QStringLiteral("] ") + socket->errorString(),
+                        RemoteLogColour::Red, true);
+}
+
+void TClientServerCommon::Lost(QTcpSocket *socket)
+{
+    if (socket != m_peer)
+        return;
+    // A transfer from a peer that is gone can never complete.
+    m_receiver.Reset();
+    if (m_wait)
+        m_wait->loop.quit();
+}
+
+} // namespace qv

@@ -1,0 +1,105 @@
+#pragma once
+
+// The bytes of the remote link: command words, the payloads of file and
+// buffer blocks and their acknowledgements, the login, and texts, which
+// cross the wire in Windows-1251.
+//
+// A message has no length field: it is one command word followed by its
+// payload, and the receiver takes one read of the socket as one message.
+// Every parser here checks the bounds of what it reads and answers nullopt
+// for bytes that do not form the payload they should.
+
+#include <QByteArray>
+#include <QString>
+#include <cstddef>
+#include <optional>
+
+namespace qv {
+
+// In the order the receiver tries them: the index is the wire's own.
+enum class RemoteCommand {
+    Login = 0,
+    Error = 1,
+    ErrorInfo = 2,
+    Chat = 3,
+    File = 4,
+    FileOk = 5,
+    Buf = 6,
+    BufOk = 7,
+    Open = 8,
+    Pusk = 9,
+    BufApply = 10,
+    Click = 11,
+};
+
+inline constexpr int kRemoteCommandCount = 12;
+// Both the receive and the send buffer; a read takes at most this much.
+inline constexpr std::size_t kRemoteBufferSize = 51200;
+inline constexpr std::size_t kRemoteBlockSize = 1024;
+// The longest transfer a peer may announce (16 MiB): a larger block count
+// is refused like any other wrong block.
+inline constexpr std::size_t kMaxRemoteBlocks = 16384;
+inline constexpr int kRemoteAnswerTimeoutMs = 2000;
+inline constexpr int kProductNumberLength = 36;
+
+// The word with its trailing space, e.g. "FILE ".
+QByteArray CommandWord(RemoteCommand command);
+
+struct RemoteMessage
+{
+    RemoteCommand command;
+    QByteArray payload;
+};
+
+// Nullopt when the bytes begin with no command word.
+std::optional<RemoteMessage> SplitMessage(const QByteArray &bytes);
+
+// One block of a file (non-empty name) or of a data buffer (empty name).
+struct RemoteBlock
+{
+    QByteArray name; // Windows-1251, as on the wire
+    quint16 index = 0;
+    quint16 count = 0;
+    QByteArray data;
+};
+
+QByteArray FileBlockPayload(const RemoteBlock &block);
+QByteArray BufferBlockPayload(const RemoteBlock &block);
+std::optional<RemoteBlock> ParseFileBlock(const QByteArray &payload);
+std::optional<RemoteBlock> ParseBufferBlock(const QByteArray &payload);
+
+// The acknowledgement of an accepted block; name empty for a buffer.
+struct RemoteAck
+{
+    QByteArray name;
+    quint16 index = 0;
+};
+
+QByteArray FileAckPayload(const RemoteAck &ack);
+QByteArray BufferAckPayload(const RemoteAck &ack);
+std::optional<RemoteAck> ParseFileAck(const QByteArray &payload);
+std::optional<RemoteAck> ParseBufferAck(const QByteArray &payload);
+
+// Texts on the wire. A character without a Windows-1251 byte goes out as
+// "?"; every byte comes back as some character.
+QByteArray ToWire(const QString &text);
+QString FromWire(const QByteArray &bytes);
+
+// The name under which a received file is stored: the folder part of the
+// sender's name stripped. Nullopt for a name that must not be stored at all
+// (empty, "." or "..", control characters, longer than a file name may be).
+std::optional<QString> ReceivedFileName(const QByteArray &wireName);
+
+struct RemoteLogin
+{
+    QString user;
+    QString product;
+};
+
+QByteArray LoginPayload(const RemoteLogin &login);
+// Nullopt when the separator byte 0x07 is missing.
+std::optional<RemoteLogin> ParseLogin(const QByteArray &payload);
+// A non-empty user name and a product number of exactly 36 characters.
+bool LoginAcceptable(const RemoteLogin &login);
+
+} // namespace qv

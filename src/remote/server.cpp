@@ -1,0 +1,145 @@
+#include "remote/server.h"
+
+namespace qv {
+
+namespace {
+
+const QByteArray kResultBufferTag = ToWire(QStringLiteral("тест буфер"));
+
+QString AddressOf(const QTcpSocket *socket)
+{
+    return socket->peerAddress().toString();
+}
+
+} // namespace
+
+TServer::TServer(QString receiveDir, QObject *parent)
+    : TClientServerCommon(std::move(receiveDir), parent)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &TServer::OnNewConnection);
+}
+
+bool TServer::Listen(const QHostAddress &address, quint16 port)
+{
+    ClearStatistics();
+    SetState(State::Connecting);
+    if (!m_server.listen(address, port)) {
+        ConnectionLog().Add(m_server.errorString(), RemoteLogColour::Red, true);
+        SetState(State::Idle);
+        return false;
+    }
+    ConnectionLog().Add(QStringLiteral("Начало прослушивания сервером порта ") +
+                            QString::number(m_server.serverPort()) + QStringLiteral("..."),
+                        RemoteLogColour::Navy);
+    return true;
+}
+
+void TServer::StopListening()
+{
+    CloseAll();
+    m_server.close();
+    ConnectionLog().Add(QStringLiteral("Сервер отключил функцию послушивания порта"),
+                        RemoteLogColour::Navy);
+    ChatLog().Clear();
+    ResetTransfer();
+    SetState(State::Idle);
+}
+
+std::optional<int> TServer::ResultCode() const
+{
+    const QByteArray &payload = LastPayload();
+    if (!payload.startsWith(kResultBufferTag) || payload.size() <= kResultBufferTag.size())
+        return std::nullopt;
+    return static_cast<quint8>(payload.back()) - 32;
+}
+
+void TServer::ResultsDone()
+{
+    ResetTransfer();
+    InfoLog().Add(QStringLiteral("Результаты теста обработаны"));
+    SendText(RemoteCommand::BufApply, QStringLiteral("OK"));
+}
+
+void TServer::HandleMessage(RemoteCommand command, const QByteArray &payload, QTcpSocket *from)
+{
+    if (command == RemoteCommand::Login) {
+        CheckLogin(payload, from);
+    } else if (command == RemoteCommand::BufApply && !payload.startsWith(kResultBufferTag)) {
+        ResetTransfer();
+        SendText(RemoteCommand::ErrorInfo,
+                 QStringLiteral("Неизвестный идентификатор буфера приема на сервере"));
+    }
+}
+
+bool TServer::Admits(RemoteCommand command, QTcpSocket *from) const
+{
+    // Before the login nothing but the login is heard, and only then.
+    if (command == RemoteCommand::Login)
+        return Peer() == nullptr;
+    return from == Peer();
+}
+
+void TServer::OnNewConnection()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        ConnectionLog().Add(QStringLiteral("Подключение клиента ") + AddressOf(socket),
+                            RemoteLogColour::Navy);
+        Watch(socket);
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnClientGone(socket); });
+        if (Peer()) {
+            SendText(RemoteCommand::Error, QStringLiteral("К серверу уже подключен клиент"),
+                     socket);
+            CloseAll();
+        }
+    }
+}
+
+void TServer::OnClientGone(QTcpSocket *socket)
+{
+    ConnectionLog().Add(QStringLiteral("Клиент ") + AddressOf(socket) +
+                            QStringLiteral(" отключился"),
+                        RemoteLogColour::Navy);
+    if (socket == Peer())
+        ForgetPeer();
+    socket->deleteLater();
+}
+
+void TServer::CheckLogin(const QByteArray &payload, QTcpSocket *from)
+{
+    const auto login = ParseLogin(payload);
+    if (!login || !LoginAcceptable(*login)) {
+        SendText(RemoteCommand::Error,
+                 QStringLiteral("Ошибка авторизации: неверный логин и/или пароль"), from);
+        CloseAll();
+        return;
+    }
+    InfoLog().Add(QStringLiteral("Локальный адрес клиента: ") + from->localAddress().toString() +
+                  QStringLiteral(" порт: ") + QString::number(from->localPort()));
+    InfoLog().Add(QStringLiteral("Удаленный адрес клиента: ") + from->peerAddress().toString() +
+                  QStringLiteral(" порт: ") + QString::number(from->peerPort()));
+    InfoLog().Add(QStringLiteral("Имя пользователя: ") + login->user);
+    InfoLog().Add(QStringLiteral("Номер продукта:") + login->product);
+    ConnectionLog().Add(QStringLiteral("Соединение с клиентом установлено"), RemoteLogColour::Navy);
+    SetPeer(from);
+    SetState(State::LoggedIn);
+    SendText(RemoteCommand::Login, QStringLiteral("OK"));
+}
+
+void TServer::ForgetPeer()
+{
+    SetPeer(nullptr);
+    ChatLog().Clear();
+    ResetTransfer();
+    if (m_server.isListening())
+        SetState(State::Connecting);
+}
+
+void TServer::CloseAll()
+{
+    if (Peer())
+        ForgetPeer();
+    for (QTcpSocket *socket : m_server.findChildren<QTcpSocket *>())
+        socket->disconnectFromHost(); // what is still queued goes out first
+}
+
+} // namespace qv

@@ -1,0 +1,49 @@
+#pragma once
+
+// The server role of the remote link: the operator's station. It listens
+// for clients and lets exactly one of them log in; until then a connected
+// socket is heard only for its "LOGIN " message.
+
+#include "remote/clientservercommon.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+
+namespace qv {
+
+inline constexpr quint16 kDefaultRemotePort = 35000;
+
+class TServer : public TClientServerCommon
+{
+    Q_OBJECT
+public:
+    explicit TServer(QString receiveDir, QObject *parent = nullptr);
+
+    // Port 0 picks a free port; ListeningPort() tells which.
+    bool Listen(const QHostAddress &address, quint16 port);
+    void StopListening();
+    quint16 ListeningPort() const { return m_server.serverPort(); }
+
+    // The answer code of the results handed over last: the last byte of the
+    // "BUFAPPLY " payload minus 32; nullopt without the "тест буфер" prefix.
+    std::optional<int> ResultCode() const;
+    // The results are processed: tells the client.
+    void ResultsDone();
+
+protected:
+    void HandleMessage(RemoteCommand command, const QByteArray &payload, QTcpSocket *from) override;
+    bool Admits(RemoteCommand command, QTcpSocket *from) const override;
+
+private:
+    void OnNewConnection();
+    void OnClientGone(QTcpSocket *socket);
+    // Back to waiting for a login: the chat and any transfer are dropped.
+    void ForgetPeer();
+    void CheckLogin(const QByteArray &payload, QTcpSocket *from);
+    // Closes every client connection, the logged-in one too.
+    void CloseAll();
+
+    QTcpServer m_server;
+};
+
+} // namespace qv

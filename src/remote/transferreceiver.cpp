@@ -1,0 +1,101 @@
+#include "remote/transferreceiver.h"
+
+#include <QDir>
+
+namespace qv {
+
+TransferReceiver::TransferReceiver(QString receiveDir)
+    : m_dir(std::move(receiveDir))
+{}
+
+TransferReceiver::~TransferReceiver()
+{
+    Reset();
+}
+
+void TransferReceiver::Reset()
+{
+    if (m_file)
+        m_file->cancelWriting();
+    m_file.reset(); // QSaveFile removes its temporary file
+    m_isFile = false;
+    m_wireName.clear();
+    m_storedName.clear();
+    m_done = 0;
+    m_total = 0;
+    m_size = 0;
+}
+
+BlockResult TransferReceiver::Accept(const RemoteBlock &block, bool isFile)
+{
+    BlockResult started;
+    if (block.index == 0 && block.index < block.count && !InProgress() &&
+        (!isFile || !block.name.isEmpty())) {
+        started = Start(block, isFile);
+        if (started.outcome != BlockOutcome::Accepted)
+            return started;
+    }
+    const bool expected =
+        InProgress() && isFile == m_isFile && block.index == m_done && block.name == m_wireName;
+    if (!expected) {
+        Reset();
+        return {BlockOutcome::Refused, false, {}, 0};
+    }
+    BlockResult result = Append(block);
+    result.started = started.started;
+    return result;
+}
+
+BlockResult TransferReceiver::Start(const RemoteBlock &block, bool isFile)
+{
+    Reset();
+    if (block.count > kMaxRemoteBlocks)
+        return {BlockOutcome::Refused, false, {}, 0};
+    if (isFile) {
+        const auto stored = ReceivedFileName(block.name);
+        if (!stored)
+            return {BlockOutcome::Refused, false, {}, 0};
+        m_storedName = *stored;
+        auto file = std::make_unique<QSaveFile>(QDir(m_dir).filePath(m_storedName));
+        if (!QDir().mkpath(m_dir) || !file->open(QIODevice::WriteOnly)) {
+            const QString name = m_storedName;
+            Reset();
+            return {BlockOutcome::CreateFailed, false, name, 0};
+        }
+        m_file = std::move(file);
+    } else {
+        m_buffer.clear();
+    }
+    m_isFile = isFile;
+    m_wireName = block.name;
+    m_total = block.count;
+    return {BlockOutcome::Accepted, true, m_storedName, 0};
+}
+
+BlockResult TransferReceiver::Append(const RemoteBlock &block)
+{
+    const QString name = m_storedName;
+    if (m_file) {
+        if (m_file->write(block.data) != block.data.size()) {
+            Reset();
+            return {BlockOutcome::WriteFailed, false, name, 0};
+        }
+    } else {
+        m_buffer.append(block.data);
+    }
+    m_size += block.data.size();
+    ++m_done;
+    if (m_done < m_total)
+        return {BlockOutcome::Accepted, false, name, m_size};
+
+    const qint64 size = m_size;
+    if (m_file) {
+        const bool committed = m_file->commit();
+        m_file.reset();
+        Reset();
+        return {committed ? BlockOutcome::Completed : BlockOutcome::WriteFailed, false, name, size};
+    }
+    return {BlockOutcome::Completed, false, name, size};
+}
+
+} // namespace qv
