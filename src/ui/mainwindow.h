@@ -14,7 +14,8 @@
 // mainwindow_open.cpp (open, recent files, drops, command line),
 // mainwindow_state.cpp (tests, views, modes, enabled states),
 // mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
-// mainwindow_debug.cpp (debug range, debug cycle, debug values).
+// mainwindow_debug.cpp (debug range, debug cycle, debug values),
+// mainwindow_windows.cpp (properties, settings, calibration, help, about).
 
 #include "model/settings/displaycolours.h"
 #include "ui/desk/mainactions.h"
@@ -25,6 +26,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -151,6 +153,9 @@ public:
     void setStatusPicture(int code, const QString &resource, const QString &hint);
     // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
     void setCalibrationCaption(const QString &caption);
+    // The wait table file the calibration windows write (default: the
+    // program's own ".clb").
+    void setCalibrationFile(std::filesystem::path path) { m_clbPath = std::move(path); }
 
     // The enabled and ticked states of every command, after any change.
     void updateState();
@@ -168,6 +173,13 @@ private:
     void buildBars();
     void buildViews();
     void connectCommands();
+    // The file properties, settings, calibration, help and about commands.
+    void connectWindowCommands();
+    void showFileProperties();
+    // "Параметры": OK takes the settings, Cancel gives the colours back.
+    void openParams();
+    // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
+    void openCalibration();
     void restorePlacement();
     void savePlacement();
 
@@ -242,6 +254,8 @@ private:
     View m_shown = View::None;
     View m_lastView = View::Diagram;
     std::function<void()> m_runHandler;
+    int m_paramsPage = 0; // the settings window reopens on its last page
+    std::filesystem::path m_clbPath;
     bool m_running = false;
     bool m_closing = false;
     bool m_remoteClientConnected = false;

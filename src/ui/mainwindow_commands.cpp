@@ -110,14 +110,10 @@ void TBaseForm::connectCommands()
         lists::TfmCnt window(*m_document, isDosUnit.load(), this);
         window.exec();
     });
-    for (QAction *action :
-         {a.fileInfo, a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
-          a.splitBytes, a.params, a.calibrate, a.bodrin, a.remoteClient, a.remoteServer, a.help})
+    for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
+                            a.splitBytes, a.bodrin, a.remoteClient, a.remoteServer})
         later(action);
-    on(a.about, [] {
-        Mesbo().Show(std::string(kProductName) + "\r\nВерсия " + kProductVersion, MbInformation,
-                     kProductName);
-    });
+    connectWindowCommands();
     on(a.pusk, [this] { startRun(); });
     on(a.currentControl, [this] {
         if (m_desk != nullptr)

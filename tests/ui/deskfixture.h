@@ -9,12 +9,17 @@
 #include "support/tempdir.h"
 #include "ui/mainwindow.h"
 
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
 namespace qv::testing {
+
+// Whether some pixel of `area` is clearly red (painted text, say).
+bool HasRedText(const QImage &image, const QRect &area);
 
 class DeskFixture : public ::testing::Test
 {

@@ -27,17 +27,6 @@ namespace {
 
 using DeskSettings = DeskFixture;
 
-bool HasRedText(const QImage &image, const QRect &area)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.red() > 180 && c.green() < 90 && c.blue() < 90)
-                return true;
-        }
-    return false;
-}
-
 TEST_F(DeskSettings, GEWordColour255PaintsTheEndLettersRedAndMinusOneKeepsADefault)
 {
     // Option "Показывать окно комментариев при открытии файла" (default 1)

@@ -21,22 +21,6 @@ constexpr std::size_t kPeriodsAnswer = 12;
 constexpr std::size_t kTableAnswer = 129;
 constexpr std::uint8_t kTableMark = 7;
 
-float FloatAt(std::span<const std::uint8_t> bytes, std::size_t offset)
-{
-    const std::uint32_t bits = static_cast<std::uint32_t>(bytes[offset]) |
-                               static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-                               static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
-                               static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
-    return std::bit_cast<float>(bits);
-}
-
-void PutFloat(std::uint8_t *out, float value)
-{
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-}
-
 std::string Format3(double value)
 {
     char text[64];
@@ -56,6 +40,22 @@ std::optional<std::vector<std::uint8_t>> Exchange(IComPort &port, std::uint8_t o
 }
 
 } // namespace
+
+float FloatAt(std::span<const std::uint8_t> bytes, std::size_t offset)
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(bytes[offset]) |
+                               static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
+                               static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
+                               static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+    return std::bit_cast<float>(bits);
+}
+
+void PutFloat(std::uint8_t *out, float value)
+{
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
 
 std::array<std::uint8_t, kWaitTableFileSize> WaitTableBytes(const WaitTable &table)
 {

@@ -31,6 +31,11 @@ struct WaitTable
 
 inline constexpr std::size_t kWaitTableFileSize = 128;
 
+// The unit's single-precision values: 4 bytes, little-endian. FloatAt reads
+// at `offset`, which the caller has checked to lie inside `bytes`.
+float FloatAt(std::span<const std::uint8_t> bytes, std::size_t offset);
+void PutFloat(std::uint8_t *out, float value);
+
 // The 128 bytes of a ".clb" file, and back (nullopt for a short buffer).
 std::array<std::uint8_t, kWaitTableFileSize> WaitTableBytes(const WaitTable &table);
 std::optional<WaitTable> WaitTableFromBytes(std::span<const std::uint8_t> bytes);

@@ -33,15 +33,25 @@ void ForEachLine(std::string_view log, Visit visit)
 
 } // namespace
 
+std::vector<LogLine> LogLinesWithKind(const std::string &log)
+{
+    std::vector<LogLine> lines;
+    ForEachLine(log, [&](std::string_view line) {
+        bool isError = false;
+        const std::string_view text = LineText(line, &isError);
+        if (!text.empty()) {
+            lines.push_back({std::string(text), isError});
+        }
+    });
+    return lines;
+}
+
 std::vector<std::string> LogLinesForDisplay(const std::string &log)
 {
     std::vector<std::string> lines;
-    ForEachLine(log, [&](std::string_view line) {
-        const std::string_view text = LineText(line, nullptr);
-        if (!text.empty()) {
-            lines.emplace_back(text);
-        }
-    });
+    for (LogLine &line : LogLinesWithKind(log)) {
+        lines.push_back(std::move(line.text));
+    }
     return lines;
 }
 

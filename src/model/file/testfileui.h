@@ -65,8 +65,15 @@ public:
     virtual bool AskSaveChoice(SaveChoiceRequest &request) = 0;
 };
 
-// The lines of a log as the log window shows them: the text of every
-// non-empty line, marker bytes removed.
+struct LogLine
+{
+    std::string text; // without its marker byte
+    bool error = false;
+};
+// The lines of a log as the log window shows them: every non-empty line,
+// marker byte removed, with whether it was an error line.
+std::vector<LogLine> LogLinesWithKind(const std::string &log);
+// The same lines, text only.
 std::vector<std::string> LogLinesForDisplay(const std::string &log);
 // The heading the log window shows above the lines.
 std::string LogHeading(LogKind kind, const std::string &log);

@@ -3,46 +3,66 @@
 #include "infra/mesbo.h"
 #include "infra/version.h"
 #include "ui/debug/savechoice.h"
+#include "ui/file/fileerrorswindow.h"
+#include "ui/file/logwindow.h"
+#include "ui/file/passworddialog.h"
 
-#include <QFileInfo>
-#include <QInputDialog>
-#include <QLineEdit>
+#include <QApplication>
+#include <QLabel>
 
 namespace qv::desk {
 
-void WindowFileUi::ShowLog(LogKind kind, const std::string &, const std::string &log)
+void WindowFileUi::ShowNotice(const std::string &text)
 {
-    std::string text = LogHeading(kind, log);
-    for (const std::string &line : LogLinesForDisplay(log))
-        text += "\n" + line;
-    Mesbo().Show(text, MbError, kProductName);
+    if (!m_notice) {
+        m_notice = new QLabel(m_window, Qt::Tool | Qt::FramelessWindowHint);
+        m_notice->setObjectName(QStringLiteral("fmNotice"));
+        m_notice->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        m_notice->setMargin(16);
+    }
+    m_notice->setText(QString::fromStdString(text));
+    m_notice->adjustSize();
+    if (m_window != nullptr)
+        m_notice->move(m_window->geometry().center() - m_notice->rect().center());
+    m_notice->show();
+    m_notice->raise();
+    // The load or save runs on this thread; let the notice paint first.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void WindowFileUi::HideNotice()
+{
+    if (m_notice)
+        m_notice->hide();
+}
+
+QLabel *WindowFileUi::notice() const
+{
+    return m_notice && m_notice->isVisible() ? m_notice.data() : nullptr;
+}
+
+void WindowFileUi::ShowLog(LogKind kind, const std::string &path, const std::string &log)
+{
+    // The log only informs: it stays beside the main window until closed.
+    auto *window = new file::TfmLog(kind, path, log, m_window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowModality(Qt::NonModal);
+    window->show();
+    window->raise();
 }
 
 void WindowFileUi::ShowFileErrors(const std::string &heading, const std::string &log)
 {
-    Mesbo().Show(heading + log, MbError, kProductName);
+    auto *window = new file::TfmFileErrors(heading, log, m_window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowModality(Qt::NonModal);
+    window->show();
+    window->raise();
 }
 
 bool WindowFileUi::AskPassword(PasswordRequest &request)
 {
-    const QString file = QFileInfo(QString::fromStdString(request.File)).fileName();
-    for (;;) {
-        bool ok = false;
-        const QString typed =
-            QInputDialog::getText(m_window, QStringLiteral("Пароль"),
-                                  QStringLiteral("Введите пароль файла \"%1\":").arg(file),
-                                  QLineEdit::Password, QString(), &ok);
-        if (!ok)
-            return false;
-        std::string padded;
-        Bytes32 check{};
-        if (request.Transform &&
-            request.Transform(typed.left(request.MaxLength).toStdString(), padded, check) &&
-            check == request.Check) {
-            request.Password = padded;
-            return true;
-        }
-    }
+    return file::TfmPassword::Ask(request, m_window);
 }
 
 bool WindowFileUi::AskSaveChoice(SaveChoiceRequest &request)

@@ -1,14 +1,17 @@
 #pragma once
 
-// Loading and saving as the main window shows them: logs and file errors in
-// message boxes, the read password asked in a small dialog, the save choice
-// in its dialog, whose backup option is the setting read and stored through
-// the two hooks.
+// Loading and saving as the main window shows them: the wait notice, the
+// load/save log window and the file-errors window (both left open beside the
+// main window, which owns them), the password dialog, and the save choice in
+// its dialog, whose backup option is the setting read and stored through the
+// two hooks.
 
 #include "model/file/testfileui.h"
 
+#include <QPointer>
 #include <functional>
 
+class QLabel;
 class QWidget;
 
 namespace qv::desk {
@@ -27,16 +30,20 @@ public:
         , m_backup(std::move(backup))
     {}
 
-    void ShowNotice(const std::string &) override {}
-    void HideNotice() override {}
+    void ShowNotice(const std::string &text) override;
+    void HideNotice() override;
     void ShowLog(LogKind kind, const std::string &path, const std::string &log) override;
     void ShowFileErrors(const std::string &heading, const std::string &log) override;
     bool AskPassword(PasswordRequest &request) override;
     bool AskSaveChoice(SaveChoiceRequest &request) override;
 
+    // The notice while one is shown; null otherwise.
+    QLabel *notice() const;
+
 private:
     QWidget *m_window;
     BackupSetting m_backup;
+    QPointer<QLabel> m_notice; // created on first use, owned by the window
 };
 
 } // namespace qv::desk

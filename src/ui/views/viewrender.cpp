@@ -41,15 +41,17 @@ grid::CellPainter DiagramCellPainter(const TQorFunc &painter, SDrawGridInfo info
     };
 }
 
-grid::CellPainter TableCellPainter(const TQorFunc &painter, const TextGrid &content, bool results)
+grid::CellPainter TableCellPainter(const TQorFunc &painter, const TextGrid &content, bool results,
+                                   bool preview)
 {
-    return [&painter, &content, results](QPainter &p, const grid::CellPaint &cell) {
+    return [&painter, &content, results, preview](QPainter &p, const grid::CellPaint &cell) {
         STableGridInfo info;
         info.grid = &content;
         info.col = cell.col;
         info.row = cell.row;
         info.rect = cell.rect;
         info.results = results;
+        info.preview = preview;
         painter.PaintTableCell(p, info);
     };
 }

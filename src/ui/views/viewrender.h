@@ -25,7 +25,9 @@ namespace views {
 // goes into the draw record, which the view's painter then paints. `info`
 // carries what is the same for every cell of the diagram.
 grid::CellPainter DiagramCellPainter(const TQorFunc &painter, SDrawGridInfo info);
-grid::CellPainter TableCellPainter(const TQorFunc &painter, const TextGrid &content, bool results);
+// preview: the settings window's sample, painted without a document.
+grid::CellPainter TableCellPainter(const TQorFunc &painter, const TextGrid &content, bool results,
+                                   bool preview = false);
 
 struct ViewPicture
 {

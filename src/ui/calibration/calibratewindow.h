@@ -1,0 +1,75 @@
+#pragma once
+
+// TfmCalibrate ("Настройка частотно-временных параметров"): a type-1 unit's
+// three measured periods, adjusted by the operator with an oscilloscope.
+// Each measurement m has a group with its period field (T1 in µs, T2 and T3
+// in ms), "Старт" (held down while the unit generates) and "Стоп".
+// "Применить" and "Сохранить" send the periods to the unit; when one of
+// them was confirmed, closing recomputes k and b from T1 and T3.
+
+#include "ui/calibration/calibrationsession.h"
+
+#include <QDialog>
+#include <array>
+#include <memory>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace qv::calibration {
+
+class TfmCalibrate : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kMeasurements = 3;
+
+    // k and b: the settings' values of the I/O time and the wait time.
+    struct Context
+    {
+        TCP &tester;
+        TthHardStatus *monitor = nullptr;
+        double &k;
+        double &b;
+    };
+
+    // Reads the periods; null (the window is not to be shown) when the unit
+    // could not be reset or answered wrongly.
+    static std::unique_ptr<TfmCalibrate> Open(Context context, QWidget *parent = nullptr);
+    ~TfmCalibrate() override;
+
+    QGroupBox *group(int m) const { return m_groups.at(static_cast<std::size_t>(m)); }
+    QLineEdit *field(int m) const { return m_fields.at(static_cast<std::size_t>(m)); }
+    QPushButton *startButton(int m) const { return m_starts.at(static_cast<std::size_t>(m)); }
+    QPushButton *stopButton(int m) const { return m_stops.at(static_cast<std::size_t>(m)); }
+    QPushButton *applyButton() const { return m_apply; }
+    QPushButton *saveButton() const { return m_save; }
+    bool confirmed() const { return m_confirmed; }
+
+    void done(int result) override;
+
+private:
+    TfmCalibrate(Context context, QWidget *parent);
+    bool readPeriods();
+    void start(int m);
+    void stop(int m);
+    void send(std::uint8_t operation);
+
+    Context m_context;
+    CalibrationSession m_session;
+    bool m_confirmed = false;
+    bool m_closed = false;
+    std::array<QGroupBox *, kMeasurements> m_groups{};
+    std::array<QLineEdit *, kMeasurements> m_fields{};
+    std::array<QPushButton *, kMeasurements> m_starts{};
+    std::array<QPushButton *, kMeasurements> m_stops{};
+    QPushButton *m_apply = nullptr;
+    QPushButton *m_save = nullptr;
+};
+
+// A period field's value; nullopt for text that is no number.
+std::optional<double> PeriodValue(const QLineEdit &field);
+
+} // namespace qv::calibration

@@ -1,0 +1,57 @@
+#include "ui/calibration/calibrationsession.h"
+
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
+
+namespace qv::calibration {
+namespace {
+
+constexpr int kLockWaitMs = 3000;
+
+} // namespace
+
+CalibrationSession::CalibrationSession(TCP &tester, TthHardStatus *monitor)
+    : m_tester(tester)
+    , m_monitor(monitor)
+{
+    if (!tester.HasPort())
+        return;
+    m_port = tester.Port();
+    m_locked = m_monitor != nullptr && m_monitor->Lock(kLockWaitMs);
+    m_ready = tester.Reset(false, 0) == PortOk;
+}
+
+CalibrationSession::~CalibrationSession()
+{
+    if (m_port) {
+        const int shown = m_port->GetShowErrors();
+        m_port->SetShowErrors(0);
+        m_tester.Reset(false, 0);
+        m_port->SetShowErrors(shown);
+    }
+    if (m_locked)
+        m_monitor->Unlock();
+}
+
+std::optional<std::vector<std::uint8_t>>
+CalibrationSession::Ask(int code, std::span<const std::uint8_t> request, int timeoutMs)
+{
+    if (!m_port || m_port->Send(code, request) != PortOk ||
+        !PortSucceeded(m_port->WaitData(code, timeoutMs)))
+        return std::nullopt;
+    return m_port->AnswerData();
+}
+
+bool CalibrationSession::Tell(int code, std::span<const std::uint8_t> request, int timeoutMs)
+{
+    return m_port && m_port->Send(code, request) == PortOk &&
+           PortSucceeded(m_port->WaitAck(code, timeoutMs));
+}
+
+void CalibrationSession::WrongAnswer()
+{
+    if (m_port)
+        m_port->SetError("Неправильный ответ от блока диагностики");
+}
+
+} // namespace qv::calibration

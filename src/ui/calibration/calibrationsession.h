@@ -1,0 +1,52 @@
+#pragma once
+
+// CalibrationSession: what every calibration window holds while it is open.
+// It takes the unit lock (up to 3000 ms) and resets the unit without a
+// check; at the end it resets the unit again with the port's own messages
+// off and gives the lock back.
+
+#include "execution/port/comport.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace qv {
+class TCP;
+class TthHardStatus;
+} // namespace qv
+
+namespace qv::calibration {
+
+class CalibrationSession
+{
+public:
+    // monitor may be null (nothing else uses the unit then).
+    CalibrationSession(TCP &tester, TthHardStatus *monitor);
+    ~CalibrationSession();
+    CalibrationSession(const CalibrationSession &) = delete;
+    CalibrationSession &operator=(const CalibrationSession &) = delete;
+
+    // Whether the opening reset succeeded; the window is not shown otherwise.
+    bool Ready() const { return m_ready; }
+    IComPort &Port() { return *m_port; }
+
+    // Sends `request` with command `code` and waits for its data answer;
+    // nullopt when the exchange failed (the port has shown why).
+    std::optional<std::vector<std::uint8_t>> Ask(int code, std::span<const std::uint8_t> request,
+                                                 int timeoutMs = kPortDefaultTimeout);
+    // Sends and waits for the acknowledgement; false when it failed.
+    bool Tell(int code, std::span<const std::uint8_t> request, int timeoutMs);
+    // Records the wrong-answer error on the port (shown while its messages are on).
+    void WrongAnswer();
+
+private:
+    TCP &m_tester;
+    TthHardStatus *m_monitor;
+    SComPort m_port;
+    bool m_locked = false;
+    bool m_ready = false;
+};
+
+} // namespace qv::calibration

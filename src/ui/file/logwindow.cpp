@@ -1,0 +1,56 @@
+#include "ui/file/logwindow.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace qv::file {
+
+TfmLog::TfmLog(LogKind kind, const std::string &path, const std::string &log, QWidget *parent)
+    : QDialog(parent)
+    , m_path(QString::fromStdString(path))
+{
+    const bool load = kind == LogKind::Load;
+    setObjectName(QStringLiteral("fmLog"));
+    setWindowTitle(load ? QStringLiteral("Загрузка файла...") : QStringLiteral("Запись файла..."));
+    auto *layout = new QVBoxLayout(this);
+    m_heading = new QLabel(QString::fromStdString(LogHeading(kind, log)), this);
+    m_heading->setWordWrap(true);
+    layout->addWidget(m_heading);
+    m_file = new QLabel(this);
+    m_file->setMinimumWidth(1);
+    layout->addWidget(m_file);
+    layout->addWidget(
+        new QLabel(load ? QStringLiteral("Лог загрузки:") : QStringLiteral("Лог записи:"), this));
+    m_lines = new QListWidget(this);
+    for (const LogLine &line : LogLinesWithKind(log)) {
+        auto *item = new QListWidgetItem(QString::fromStdString(line.text), m_lines);
+        item->setForeground(line.error ? Qt::red : Qt::blue);
+    }
+    const int rowHeight = m_lines->fontMetrics().height() + 2;
+    const int shown = std::clamp(m_lines->count(), 1, kVisibleLines);
+    m_lines->setFixedHeight(shown * rowHeight + 2 * m_lines->frameWidth() + 4);
+    layout->addWidget(m_lines);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    resize(480, sizeHint().height());
+    elideFileName();
+}
+
+void TfmLog::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    elideFileName();
+}
+
+void TfmLog::elideFileName()
+{
+    const int width = std::max(40, m_file->width());
+    m_file->setText(m_file->fontMetrics().elidedText(m_path, Qt::ElideMiddle, width));
+    m_file->setToolTip(m_path);
+}
+
+} // namespace qv::file

@@ -1,0 +1,44 @@
+#pragma once
+
+// TfmLog: the load or save log of a test file. Title and label say which
+// ("Загрузка файла..." / "Лог загрузки:", "Запись файла..." / "Лог записи:"),
+// one heading says what the lines mean, the file name is shortened to fit,
+// error lines are red and warning lines blue; at most ten lines are shown
+// before the list scrolls.
+
+#include "model/file/testfileui.h"
+
+#include <QDialog>
+
+class QLabel;
+class QListWidget;
+
+namespace qv::file {
+
+class TfmLog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kVisibleLines = 10;
+
+    TfmLog(LogKind kind, const std::string &path, const std::string &log,
+           QWidget *parent = nullptr);
+
+    QLabel *heading() const { return m_heading; }
+    QLabel *fileLabel() const { return m_file; }
+    QListWidget *lines() const { return m_lines; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void elideFileName();
+
+    QString m_path;
+    QLabel *m_heading = nullptr;
+    QLabel *m_file = nullptr;
+    QListWidget *m_lines = nullptr;
+};
+
+} // namespace qv::file

@@ -1,0 +1,138 @@
+#pragma once
+
+// TfmParams ("Параметры"): the operator edits the settings on three pages
+// ("Общие", "Система", "Цвета"). The window works on copies: OK checks the
+// probe thresholds, then gives the copies back (settings(), tester());
+// Cancel or closing gives nothing back. Colour changes are announced at once
+// (coloursChanged) so the views can show them; Cancel announces the colours
+// the window opened with.
+//
+// The parts are split by page: paramswindow.cpp (frame, "Общие", OK and
+// Cancel), paramssystem.cpp ("Система"), paramscolours.cpp ("Цвета").
+
+#include "execution/port/testerport.h"
+#include "model/settings/displaycolours.h"
+#include "model/settings/settings.h"
+#include "ui/settings/probethresholds.h"
+#include "ui/views/pictures.h"
+#include "ui/views/qorfunc.h"
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+
+namespace qv::settings {
+
+class ColourPreview;
+
+class TfmParams : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum Page : int { PageGeneral = 0, PageSystem = 1, PageColours = 2 };
+    enum ColourSheet : int { SheetDiagram = 0, SheetTable = 1 };
+
+    struct UnitActions
+    {
+        std::function<void()> checkLink; // "Проверить связь"
+        std::function<void()> reboot;    // "Перезагрузка"
+    };
+
+    // dosUnit hides the probe thresholds; modelW5 makes ticking current
+    // control ask first. page: the page shown first.
+    TfmParams(const TSettings &settings, const TesterSettings &tester, bool dosUnit, bool modelW5,
+              int page, QWidget *parent = nullptr);
+    ~TfmParams() override;
+
+    void setUnitActions(UnitActions actions) { m_unitActions = std::move(actions); }
+
+    // What OK took from the pages.
+    const TSettings &settings() const { return m_settings; }
+    const TesterSettings &tester() const { return m_tester; }
+    int page() const;
+
+    void accept() override;
+    void reject() override;
+
+    // The pages' fields, for the tests.
+    QTabWidget *pages() const { return m_pages; }
+    QCheckBox *optionBox(int index) const { return m_options.at(static_cast<std::size_t>(index)); }
+    QComboBox *passesList() const { return m_passes; }
+    QCheckBox *showConnectErrorBox() const { return m_showConnectError; }
+    QCheckBox *ioCheckBox() const { return m_ioCheck; }
+    QCheckBox *pollingBox() const { return m_polling; }
+    QSpinBox *timeoutField() const { return m_timeout; }
+    QSpinBox *periodField() const { return m_period; }
+    QWidget *probeGroup() const { return m_probeGroup; }
+    QComboBox *probeModeList() const { return m_probeMode; }
+    QComboBox *lowerList() const { return m_lower; }
+    QComboBox *upperList() const { return m_upper; }
+    QPushButton *checkLinkButton() const { return m_checkLink; }
+    QPushButton *rebootButton() const { return m_reboot; }
+    QTabWidget *colourSheets() const { return m_colourSheets; }
+    QListWidget *elementList(int sheet) const { return m_elements.at(sheet); }
+    QComboBox *colourList(int sheet) const { return m_colourLists.at(sheet); }
+    ColourPreview *preview(int sheet) const { return m_previews.at(sheet); }
+    const ViewColours &colours() const { return m_colours; }
+
+signals:
+    void coloursChanged(const qv::ViewColours &colours);
+
+private:
+    QWidget *buildGeneralPage();
+    QWidget *buildSystemPage();
+    QWidget *buildColourPage();
+    QWidget *buildColourSheet(int sheet);
+    void showProbeChoice(const ProbeChoice &choice);
+    ProbeChoice probeChoice() const;
+    void updateSystemEnabled();
+    void onCurrentControlClicked(bool checked);
+    void showElement(int sheet);
+    void chooseColour(int sheet, int item);
+    void setColour(int index, std::uint32_t bgr);
+    bool checkThresholds();
+    void takeGeneral();
+    void takeSystem();
+
+    TSettings m_settings;
+    TesterSettings m_tester;
+    const ViewColours m_openingColours;
+    ViewColours m_colours;
+    views::ViewPictures m_pictures;
+    TQorFunc m_painter;
+    bool m_dosUnit;
+    bool m_modelW5;
+    UnitActions m_unitActions;
+
+    QTabWidget *m_pages = nullptr;
+    std::array<QCheckBox *, 11> m_options{};
+    QComboBox *m_passes = nullptr;
+    QCheckBox *m_showConnectError = nullptr;
+    QCheckBox *m_ioCheck = nullptr;
+    QCheckBox *m_polling = nullptr;
+    QSpinBox *m_timeout = nullptr;
+    QSpinBox *m_period = nullptr;
+    QWidget *m_probeGroup = nullptr;
+    QComboBox *m_probeMode = nullptr;
+    QComboBox *m_lower = nullptr;
+    QComboBox *m_upper = nullptr;
+    QPushButton *m_checkLink = nullptr;
+    QPushButton *m_reboot = nullptr;
+    QTabWidget *m_colourSheets = nullptr;
+    std::array<QListWidget *, 2> m_elements{};
+    std::array<QComboBox *, 2> m_colourLists{};
+    std::array<ColourPreview *, 2> m_previews{};
+};
+
+// The question asked when current control is ticked on a W5 system.
+extern const char *const kW5CurrentControlQuestion;
+
+} // namespace qv::settings

@@ -1,0 +1,112 @@
+// The manual and the about box as the operator reaches them.
+
+#include "infra/version.h"
+#include "model/document/quorvik.h"
+#include "ui/deskfixture.h"
+#include "ui/help/aboutwindow.h"
+#include "ui/help/helpwindow.h"
+#include "ui/modalanswer.h"
+#include "ui/run/runwindow.h"
+#include "ui/settings/paramswindow.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTest>
+#include <QTextBrowser>
+#include <openssl/crypto.h>
+
+namespace qv::testing {
+namespace {
+
+using help::THelpWindow;
+
+class Help : public DeskFixture
+{
+protected:
+    static THelpWindow *OpenHelpOf(QWidget &window) { return window.findChild<THelpWindow *>(); }
+};
+
+TEST_F(Help, TheManualAndItsPicturesComeWithTheBuild)
+{
+    const QString manual = help::ManualDirectory();
+    ASSERT_FALSE(manual.isEmpty());
+    for (const char *page : {"index.html", "main.html", "run.html", "settings.html",
+                             "functions.html", "files.html", "calibration.html", "qortool.html"})
+        EXPECT_TRUE(QFileInfo::exists(manual + QLatin1Char('/') + QLatin1String(page))) << page;
+    for (const char *picture : {"diagram.png", "table.png"}) {
+        const QImage image(manual + QLatin1Char('/') + QLatin1String(picture));
+        EXPECT_FALSE(image.isNull()) << picture;
+        EXPECT_GT(image.width(), 100) << picture;
+    }
+}
+
+TEST_F(Help, TheContentsCommandOpensThePageOfTheMainWindow)
+{
+    TBaseForm &form = WindowWithDemo();
+    form.activateWindow();
+    form.actions().help->trigger();
+    THelpWindow *window = OpenHelpOf(form);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->currentPage(), QStringLiteral("main.html"));
+    EXPECT_TRUE(window->browser()->toPlainText().contains(QStringLiteral("Главное окно")));
+    // The page's picture was found and laid out.
+    EXPECT_TRUE(window->browser()
+                    ->document()
+                    ->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("diagram.png")))
+                    .isValid());
+    EXPECT_TRUE(mesbo->ShownMessages().empty());
+}
+
+TEST_F(Help, EachWindowAsksForItsOwnPage)
+{
+    TBaseForm &form = Window();
+    settings::TfmParams params(TSettings(), TesterSettings(), false, false, 0, &form);
+    params.show();
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(params.pages(), &f1);
+    THelpWindow *settingsHelp = params.findChild<THelpWindow *>();
+    ASSERT_NE(settingsHelp, nullptr) << "F1 in the settings window";
+    EXPECT_EQ(settingsHelp->currentPage(), QStringLiteral("settings.html"));
+
+    run::TfmPusk run(form.document(), {}, &form);
+    run.show();
+    QApplication::sendEvent(&run, &f1);
+    THelpWindow *runHelp = run.findChild<THelpWindow *>();
+    ASSERT_NE(runHelp, nullptr) << "F1 in the run window";
+    EXPECT_EQ(runHelp->currentPage(), QStringLiteral("run.html"));
+    QWidget function;
+    function.setObjectName(QStringLiteral("fmFuncF"));
+    function.setProperty(help::kHelpPageProperty, QStringLiteral("functions.html"));
+    function.show();
+    QApplication::sendEvent(&function, &f1);
+    THelpWindow *functionHelp = function.findChild<THelpWindow *>();
+    ASSERT_NE(functionHelp, nullptr);
+    EXPECT_EQ(functionHelp->currentPage(), QStringLiteral("functions.html"));
+    QWidget other;
+    EXPECT_EQ(help::HelpPageFor(&other), QStringLiteral("index.html"));
+}
+
+TEST_F(Help, TheAboutBoxShowsVersionBuildDateAndLibraryVersions)
+{
+    TBaseForm &form = Window();
+    QStringList shown;
+    ModalAnswers answers;
+    answers.then<help::TfmAbout>([&shown](help::TfmAbout &about) {
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("О программе"));
+        for (const QLabel *label : about.findChildren<QLabel *>())
+            shown << label->text();
+        about.accept();
+    });
+    answers.start();
+    form.actions().about->trigger();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Версия ") + QString::fromLatin1(kProductVersion)));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Qt ") + QString::fromLatin1(qVersion())));
+    EXPECT_TRUE(shown.contains(QString::fromLatin1(OpenSSL_version(OPENSSL_VERSION))));
+    EXPECT_TRUE(shown.filter(QStringLiteral("Дата сборки: ")).size() == 1);
+    EXPECT_TRUE(mesbo->ShownMessages().empty()) << "no \"not available\" notice";
+}
+
+} // namespace
+} // namespace qv::testing
