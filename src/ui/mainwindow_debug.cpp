@@ -8,15 +8,19 @@
 #include "model/content/tablecontent.h"
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
+#include "model/functions/maddresses.h"
 #include "ui/debug/debugrange.h"
 #include "ui/debug/editdebug.h"
+#include "ui/debug/maddressdialog.h"
 #include "ui/desk/infopanel.h"
 #include "ui/mainwindow.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 
 namespace qv {
 namespace {
@@ -31,6 +35,19 @@ int CycleOfRow(const std::vector<std::int32_t> &cycleRows, int row, int fallback
             cycle = static_cast<int>(c);
     }
     return cycle >= 0 ? cycle : fallback;
+}
+
+// A debug dialog opens 30 pixels right of the mouse pointer, or left of it
+// when it would leave the screen there.
+QPoint BesideCursor(const QSize &size)
+{
+    const QPoint pointer = QCursor::pos();
+    QPoint place = pointer + QPoint(30, 0);
+    if (const QScreen *screen = QGuiApplication::screenAt(pointer)) {
+        if (place.x() + size.width() > screen->availableGeometry().right())
+            place.setX(pointer.x() - 30 - size.width());
+    }
+    return place;
 }
 
 } // namespace
@@ -105,8 +122,14 @@ void TBaseForm::editDebugValue(char kind, int number, int row)
         return;
     const TextGrid &grid = m_document->TableView;
     if (grid.Cell(ColInputName, row).find(kNoteSeparator) != std::string::npos) {
-        notAvailable(QStringLiteral("Адрес M-функции"));
-        return;
+        if (const auto side =
+                MAddressSideOfWord(*test, m_document->MList, number, m_document->Doc.Tyres)) {
+            debug::TfmMAddress dialog(*m_document, *test, *side, this);
+            dialog.move(BesideCursor(dialog.sizeHint()));
+            if (dialog.exec() == QDialog::Accepted)
+                refillShownView();
+            return;
+        }
     }
     if (kind == 'G') {
         const SWord *word = test->GWords.Find(number);
@@ -119,7 +142,7 @@ void TBaseForm::editDebugValue(char kind, int number, int row)
                                         CycleOfRow(m_document->CycleRows, row, test->ActiveCycle)};
     debug::TfmEditDebug dialog(*m_document, *test, target,
                                QString::fromStdString(grid.Cell(ColInputDebug, row)), this);
-    dialog.move(QCursor::pos() + QPoint(30, 0));
+    dialog.move(BesideCursor(dialog.sizeHint()));
     if (dialog.exec() == QDialog::Accepted)
         refillShownView();
 }

@@ -7,6 +7,7 @@
 #include "model/document/stest.h"
 #include "ui/debug/debugrange.h"
 #include "ui/debug/editdebug.h"
+#include "ui/debug/maddressdialog.h"
 #include "ui/desk/infopanel.h"
 #include "ui/deskfixture.h"
 #include "ui/modalwatch.h"
@@ -14,6 +15,7 @@
 #include "ui/views/tableview.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -29,6 +31,7 @@ using debug::DebugEditTarget;
 using debug::TfmDebugCycle;
 using debug::TfmDebugTct;
 using debug::TfmEditDebug;
+using debug::TfmMAddress;
 
 // The demo in debug mode on its first test (20 tacts, 2 cycles).
 class DebugDeskTest : public DeskFixture
@@ -180,6 +183,61 @@ TEST_F(DebugDeskTest, AClickOnADebugValueOpensTheEditDialogAndRefillsTheTable)
     EXPECT_EQ(First().IWords.ValueAt(1, 0, ValueSet::Run), 0x3C);
     EXPECT_EQ(grid.Cell(ColInputDebug, row), "3C") << "the table is filled again";
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DebugDeskTest, AnMAddressRowOpensTheAddressDialogThatSplitsAndStoresTheAddress)
+{
+    TBaseForm &form = WindowWithDemo();
+    form.selectTest(1);
+    // The memory test's first tact drives its address word i1, so the table
+    // has a row of i1 to carry the address note.
+    STest &memory = *form.document().Test(1);
+    ASSERT_EQ(memory.Tacts.D1.at(0), '-');
+    memory.Tacts.D1[0] = 'i';
+    memory.Tacts.D2[0] = '1';
+    form.toggleDebug();
+    ASSERT_TRUE(form.document().DebugMode);
+    mesbo->Clear();
+    form.showTable();
+    TQuorvik &doc = form.document();
+    STest &test = *doc.Test(1);
+    // M1 writes through i1 (low part) and i2 (high part).
+    const int lowWidth = test.IWords.BusWidth(1, doc.Doc.Tyres);
+    const std::int64_t address = (std::int64_t{1} << lowWidth) + 3;
+    const TextGrid &grid = doc.TableView;
+    int row = -1;
+    for (int r = 1; r < grid.RowCount() && row < 0; ++r) {
+        const std::string &name = grid.Cell(ColInputName, r);
+        if (name.rfind("i1", 0) == 0 && name.find(kNoteSeparator) != std::string::npos)
+            row = r;
+    }
+    ASSERT_GT(row, 0) << "the table notes M1's address on i1";
+    QString maximum, low, high;
+    std::size_t refusals = 0;
+    bool stayedOpen = false;
+    ModalWatch<TfmMAddress> watch([&](TfmMAddress &w) {
+        maximum = w.findChildren<QLabel *>().value(0)->text();
+        w.address()->setText("FFFFFFFFFFFF");
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        refusals = mesbo->Count();
+        stayedOpen = w.isVisible();
+        w.address()->setText(QString::number(address, 16));
+        low = w.lowPart()->text();
+        high = w.highPart() ? w.highPart()->text() : QString();
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+    });
+    emit form.tableView()->debugValueEditRequested('i', 1, row);
+    ASSERT_TRUE(watch.seen()) << "the address dialog, not the value dialog";
+    EXPECT_TRUE(maximum.startsWith("Максимальный адрес: "));
+    EXPECT_EQ(refusals, 1u) << "an address above the largest is refused";
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(low, "Младший адрес i1: 3");
+    EXPECT_EQ(high, "Старший адрес i2: 1");
+    EXPECT_EQ(test.MFuncs.ByNumber(1)->WritePos, address);
+    const std::string note = grid.Cell(ColInputName, row);
+    const QString shown = QStringLiteral("[%1]").arg(QString::number(address, 16).toUpper());
+    EXPECT_NE(note.find(shown.toStdString()), std::string::npos)
+        << "the table is filled again with the new address: " << note;
 }
 
 } // namespace

@@ -118,4 +118,37 @@ void AddMAddressNotes(TextGrid &table, const STest &test, const std::string &mLi
     }
 }
 
+std::optional<MAddressSide> MAddressSideOfWord(const STest &test, const std::string &mList,
+                                               int word, const TTyreAdr &tyres)
+{
+    for (const SFuncM *function : ListedFunctions(test, mList)) {
+        const auto sides = SidesOf(*function);
+        for (std::size_t i = 0; i < sides.size(); ++i) {
+            const AddressSide &side = sides[i];
+            if (word == 0 || (side.lowWord != word && side.highWord != word))
+                continue;
+            MAddressSide found;
+            found.function = function->Number;
+            found.write = i == 0;
+            found.lowWord = side.lowWord;
+            found.highWord = side.highWord;
+            found.lowWidth = test.IWords.BusWidth(side.lowWord, tyres);
+            found.highWidth = side.highWord != 0 ? test.IWords.BusWidth(side.highWord, tyres) : 0;
+            found.address = side.address;
+            found.maximum = Math(2, found.lowWidth + found.highWidth, 0) - 1;
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SetMAddress(STest &test, const MAddressSide &side, std::int64_t address)
+{
+    SFuncM *function = test.MFuncs.ByNumber(side.function);
+    if (function == nullptr || address < 0 || address > side.maximum)
+        return false;
+    (side.write ? function->WritePos : function->ReadPos) = address;
+    return true;
+}
+
 } // namespace qv

@@ -6,6 +6,7 @@
 // of which address.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qv {
@@ -31,5 +32,30 @@ void WriteMAddressWords(STest &test, const std::string &mList, const TTyreAdr &t
 // first row whose input name is that word; the note follows the name after
 // the note separator, further notes of the same row follow after "; ".
 void AddMAddressNotes(TextGrid &table, const STest &test, const std::string &mList, int base);
+
+// The address side of a listed M-function that an input word carries: the
+// side's words, their bus widths (highWidth 0 for a one-word address) and the
+// largest address they can carry, 2^(lowWidth + highWidth) - 1.
+struct MAddressSide
+{
+    int function = 0; // the M-function's number
+    bool write = true;
+    std::int32_t lowWord = 0;
+    std::int32_t highWord = 0;
+    int lowWidth = 0;
+    int highWidth = 0;
+    std::int64_t address = 0; // the side's current address
+    std::int64_t maximum = 0;
+};
+
+// The first side of the listed M-functions whose low or high address word is
+// input word `word`; nothing when no listed function uses it.
+std::optional<MAddressSide> MAddressSideOfWord(const STest &test, const std::string &mList,
+                                               int word, const TTyreAdr &tyres);
+
+// Stores `address` as the side's current address (WritePos of the write
+// side, ReadPos of the read side). False when it lies beyond the side's
+// maximum or the function is gone; nothing changes then.
+bool SetMAddress(STest &test, const MAddressSide &side, std::int64_t address);
 
 } // namespace qv
