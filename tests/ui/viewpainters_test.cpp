@@ -213,26 +213,16 @@ TEST_F(DiagramPainting, NothingIsPaintedWithoutACurrentTest)
 TEST_F(DiagramPainting, PreviewSampleIsPaintedWithoutTheDocument)
 {
     painter.SetDocument(nullptr);
-    painter.UpdateLevelOffsets(kRow);
     const TextGrid diagram = views::PreviewDiagram();
     ASSERT_EQ(diagram.ColCount(), 27);
     ASSERT_EQ(diagram.RowCount(), 5);
-    views::DiagramGeometry g;
-    g.baseRowHeight = g.rowHeight = kRow;
-    g.nameColWidth = kName;
-    g.tactWidth = kTact;
-    QImage image(2 * kName + 25 * kTact, 5 * kRow, QImage::Format_RGB32);
+    const views::ViewPicture picture =
+        views::PreviewDiagramPicture(painter, diagram, kName, kRow, kTact);
+    ASSERT_EQ(picture.size, QSize(2 * kName + 25 * kTact, 5 * kRow));
+    QImage image(picture.size, QImage::Format_RGB32);
     image.fill(Qt::magenta);
     QPainter p(&image);
-    SDrawGridInfo info;
-    info.grid = &diagram;
-    info.preview = true;
-    info.tactCount = views::kPreviewTacts;
-    info.startTact = views::kPreviewStartTact;
-    info.nameWidth = kName;
-    info.tactLeft = 2 * kName;
-    grid::PaintCells(p, views::DiagramGridGeometry(g, 27, 5), image.rect(), {},
-                     views::DiagramCellPainter(painter, info));
+    grid::PaintCells(p, picture.geometry, image.rect(), {}, picture.paint);
     p.end();
     EXPECT_FALSE(HasColour(image, image.rect(), Qt::magenta)) << "every pixel belongs to a cell";
     EXPECT_TRUE(HasColour(image, image.rect(), Rgb(0xF0CAA6))) << "levels before tact 7";

@@ -1,7 +1,5 @@
 #include "ui/settings/colourpreview.h"
 
-#include "ui/views/diagramgeometry.h"
-#include "ui/views/drawinfo.h"
 #include "ui/views/previewcontent.h"
 #include "ui/views/qorfunc.h"
 #include "ui/views/viewrender.h"
@@ -17,15 +15,6 @@ constexpr int kRowHeight = 20;
 constexpr int kTactWidth = 14;
 constexpr int kTableWidth = 420;
 constexpr int kTableRow = 16;
-
-views::DiagramGeometry SampleGeometry()
-{
-    views::DiagramGeometry g;
-    g.baseRowHeight = g.rowHeight = kRowHeight;
-    g.nameColWidth = kNameWidth;
-    g.minTactWidth = g.tactWidth = kTactWidth;
-    return g;
-}
 
 } // namespace
 
@@ -53,18 +42,9 @@ void ColourPreview::paintEvent(QPaintEvent *)
     QPainter p(this);
     m_painter.SetFont(font());
     if (m_kind == Kind::Diagram) {
-        m_painter.UpdateLevelOffsets(kRowHeight);
-        SDrawGridInfo info;
-        info.grid = &m_content;
-        info.preview = true;
-        info.tactCount = views::kPreviewTacts;
-        info.startTact = views::kPreviewStartTact;
-        info.nameWidth = kNameWidth;
-        info.tactLeft = 2 * kNameWidth;
-        grid::PaintCells(p,
-                         views::DiagramGridGeometry(SampleGeometry(), m_content.ColCount(),
-                                                    m_content.RowCount()),
-                         rect(), {}, views::DiagramCellPainter(m_painter, info));
+        const views::ViewPicture picture =
+            views::PreviewDiagramPicture(m_painter, m_content, kNameWidth, kRowHeight, kTactWidth);
+        grid::PaintCells(p, picture.geometry, rect(), {}, picture.paint);
     } else {
         grid::PaintCells(p, views::TableGridGeometry(kTableWidth, m_content.RowCount()), rect(), {},
                          views::TableCellPainter(m_painter, m_content, false, true));

@@ -1,6 +1,8 @@
 #include "ui/views/viewrender.h"
 
 #include "model/document/quorvik.h"
+#include "ui/views/drawinfo.h"
+#include "ui/views/previewcontent.h"
 #include "ui/views/qorfunc.h"
 #include "ui/views/viewsetup.h"
 
@@ -72,6 +74,29 @@ ViewPicture DiagramPicture(const TQuorvik &document, TQorFunc &painter, const QF
     picture.size = QSize(Extent(picture.geometry.colWidths, cols),
                          Extent(picture.geometry.rowHeights, content.RowCount()));
     picture.paint = DiagramCellPainter(painter, DiagramDrawBase(document, g));
+    return picture;
+}
+
+ViewPicture PreviewDiagramPicture(TQorFunc &painter, const TextGrid &sample, int nameWidth,
+                                  int rowHeight, int tactWidth)
+{
+    DiagramGeometry g;
+    g.baseRowHeight = g.rowHeight = rowHeight;
+    g.nameColWidth = nameWidth;
+    g.minTactWidth = g.tactWidth = tactWidth;
+    painter.UpdateLevelOffsets(rowHeight);
+
+    SDrawGridInfo info;
+    info.grid = &sample;
+    info.preview = true;
+    info.tactCount = kPreviewTacts;
+    info.startTact = kPreviewStartTact;
+    info.nameWidth = nameWidth;
+    info.tactLeft = 2 * nameWidth;
+    ViewPicture picture;
+    picture.geometry = DiagramGridGeometry(g, sample.ColCount(), sample.RowCount());
+    picture.size = QSize(2 * nameWidth + kPreviewTacts * tactWidth, sample.RowCount() * rowHeight);
+    picture.paint = DiagramCellPainter(painter, info);
     return picture;
 }
 

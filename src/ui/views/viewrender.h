@@ -41,6 +41,12 @@ struct ViewPicture
 // the font and the level offsets of that geometry.
 ViewPicture DiagramPicture(const TQuorvik &document, TQorFunc &painter, const QFont &font,
                            int width);
+// The settings window's diagram sample (`sample`, from PreviewDiagram)
+// painted without a document: two name columns of `nameWidth`, the sample's
+// tacts of `tactWidth`, rows of `rowHeight`. The painter gets the level
+// offsets of that row height; `sample` must outlive the picture.
+ViewPicture PreviewDiagramPicture(TQorFunc &painter, const TextGrid &sample, int nameWidth,
+                                  int rowHeight, int tactWidth);
 // The whole table at a table width of `width`.
 ViewPicture TablePicture(const TQuorvik &document, TQorFunc &painter, const QFont &font, int width);
 
