@@ -17,6 +17,7 @@
 #include "ui/calibration/waitwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/modalanswer.h"
+#include "ui/simulateddesk.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -34,37 +35,15 @@ using calibration::TfmCalibrate;
 using calibration::TfmCalibrateMk;
 using calibration::TfmConfigOWait;
 
-class Calibration : public ::testing::Test
+class Calibration : public SimulatedDeskTest
 {
 protected:
-    ~Calibration() override
-    {
-        window.reset();
-        desk.reset();
-    }
-
     void Start(const std::string &board)
     {
-        WriteBytes(
-            dir.File("quorvik.cfg"),
-            Utf8ToCp1251("[Блок диагностики]\r\n"
-                         "Выполнять периодический опрос готовности блока диагностики=0\r\n"));
-        std::string error;
-        const auto parsed = sim::ParseBoard(board, &error);
-        ASSERT_TRUE(parsed) << error;
-        unit = std::make_shared<sim::SimulatedUnit>(*parsed);
-        DeskSession::Options options;
-        options.portFactory = [this](const std::string &) {
-            return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
-        };
-        options.lockDirectory = dir.Path().string();
-        desk = std::make_unique<DeskSession>(
-            SettingsStore(dir.File("quorvik.cfg"), dir.File("quorvik.ini")), std::move(options));
-        ASSERT_TRUE(desk->Start("Quorvik"));
-        window = std::make_unique<TBaseForm>(&desk->Store(), desk.get());
+        StartDesk(board, "[Блок диагностики]\r\n"
+                         "Выполнять периодический опрос готовности блока диагностики=0\r\n");
+        ASSERT_TRUE(window);
         window->setCalibrationFile(dir.Path() / "quorvik.clb");
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         mesbo->Clear();
     }
 
@@ -75,12 +54,6 @@ protected:
             texts.push_back(shown.text);
         return texts;
     }
-
-    TempDir dir;
-    ScopedMesbo mesbo;
-    std::shared_ptr<sim::SimulatedUnit> unit;
-    std::unique_ptr<DeskSession> desk;
-    std::unique_ptr<TBaseForm> window;
 };
 
 TEST_F(Calibration, TypeOneShowsThePeriodsAndASavedT1ChangesKAndB)

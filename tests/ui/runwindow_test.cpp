@@ -28,6 +28,7 @@
 #include "ui/run/mprogresswindow.h"
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
+#include "ui/simulateddesk.h"
 #include "ui/views/tableview.h"
 
 #include <QApplication>
@@ -98,11 +99,13 @@ private:
 
 // The desk over a simulated unit made from a board text, with the demo board
 // open, the status poll off and the end message on.
-class RunDesk : public ::testing::Test
+class RunDesk : public SimulatedDeskTest
 {
 protected:
     static constexpr int kRunLimitMs = 30000;
 
+    // The unit's link reads `powered`, a member of this class: the desk
+    // goes before it does.
     ~RunDesk() override
     {
         command.reset();
@@ -112,26 +115,14 @@ protected:
 
     void Start(const std::string &board)
     {
-        WriteBytes(
-            dir.File("quorvik.cfg"),
-            Utf8ToCp1251("[Общие]\r\nВыдавать сообщение об окончании выполнения теста=1\r\n"
-                         "[Блок диагностики]\r\n"
-                         "Выполнять периодический опрос готовности блока диагностики=0\r\n"));
-        std::string error;
-        const auto parsed = sim::ParseBoard(board, &error);
-        ASSERT_TRUE(parsed) << error;
-        unit = std::make_shared<sim::SimulatedUnit>(*parsed);
-        DeskSession::Options options;
-        options.portFactory = [this](const std::string &) {
-            return std::make_shared<Portavo>(std::make_unique<SwitchedLink>(unit, powered), "sim");
-        };
-        options.lockDirectory = dir.Path().string();
-        desk = std::make_unique<DeskSession>(
-            SettingsStore(dir.File("quorvik.cfg"), dir.File("quorvik.ini")), std::move(options));
-        ASSERT_TRUE(desk->Start("Quorvik"));
-        window = std::make_unique<TBaseForm>(&desk->Store(), desk.get());
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        StartDesk(board,
+                  "[Общие]\r\nВыдавать сообщение об окончании выполнения теста=1\r\n"
+                  "[Блок диагностики]\r\n"
+                  "Выполнять периодический опрос готовности блока диагностики=0\r\n",
+                  [this](std::shared_ptr<sim::SimulatedUnit> made) {
+                      return std::make_unique<SwitchedLink>(std::move(made), powered);
+                  });
+        ASSERT_TRUE(window);
         ASSERT_TRUE(window->openFile(Demo()));
         command = std::make_unique<run::RunCommand>(*window, *desk, dir.Path() / "quorvik.clb");
         PuskConfig timing;
@@ -199,12 +190,7 @@ protected:
         return window->infoPanel()->tabResult(index);
     }
 
-    TempDir dir;
-    ScopedMesbo mesbo;
-    std::shared_ptr<sim::SimulatedUnit> unit;
     std::atomic<bool> powered{true}; // the unit's power switch
-    std::unique_ptr<DeskSession> desk;
-    std::unique_ptr<TBaseForm> window;
     std::unique_ptr<run::RunCommand> command;
     QPointer<TfmPusk> runWindow;
     bool okPressed = false;
