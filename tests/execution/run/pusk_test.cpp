@@ -113,6 +113,7 @@ class ScriptedRemote final : public RemoteRunLink
 public:
     void SetBusy(bool value) override { busy.push_back(value); }
     void SendStatusText(const std::string &text) override { sent.push_back(text); }
+    void SendEndReport(const std::string &text) override { sent.push_back("end:" + text); }
     void SendResult(int, std::span<const std::uint8_t>) override {}
     void SetHandler(std::function<void(const Message &)> value) override
     {
@@ -144,18 +145,15 @@ public:
 RemoteRunLink::Message Status(const std::string &text)
 {
     RemoteRunLink::Message message;
-    message.data.reserve(text.size() + 2);
-    message.data.push_back(20);
-    message.data.push_back(static_cast<std::uint8_t>(text.size()));
-    for (const char c : text)
-        message.data.push_back(static_cast<std::uint8_t>(c));
+    message.text = text;
     return message;
 }
 
-RemoteRunLink::Message Plain(const std::string &text)
+RemoteRunLink::Message End(const std::string &errorText)
 {
     RemoteRunLink::Message message;
-    message.data.assign(text.begin(), text.end());
+    message.kind = RemoteRunLink::Message::Kind::End;
+    message.text = errorText;
     return message;
 }
 
@@ -197,11 +195,11 @@ TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
     remote.Play(Status("выполнение теста №2"));
     remote.Play(Status("обработка результатов"));
     RemoteRunLink::Message result;
-    result.result = true;
+    result.kind = RemoteRunLink::Message::Kind::Result;
     result.code = 12;
     result.data = {1, 2, 3};
     remote.Play(result);
-    remote.Play(Plain("завершен Нет связи с блоком"));
+    remote.Play(End("Нет связи с блоком"));
     ASSERT_TRUE(run.Ended());
     EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(), "выполнение теста №2"),
               host.statuses.end());
@@ -209,7 +207,7 @@ TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
     ASSERT_EQ(host.decoded.size(), 1u);
     EXPECT_EQ(host.decoded[0].first, 12);
     EXPECT_EQ(host.mark, kRunFailedMark);
-    EXPECT_GE(remote.acknowledged, 3);
+    EXPECT_EQ(remote.acknowledged, 4); // two statuses, the result, the end
     ASSERT_FALSE(run.messages.Shown().empty());
     EXPECT_EQ(run.messages.Shown().back().text, "Нет связи с блоком");
     EXPECT_FALSE(static_cast<bool>(remote.handler)); // removed at the end
@@ -227,6 +225,25 @@ TEST(RunThread, ARemoteRunEndsWhenTheLinkToTheBenchBreaks)
     ASSERT_FALSE(run.messages.Shown().empty());
     EXPECT_EQ(run.messages.Shown().back().text, "Связь с удаленным стендом прервана");
     EXPECT_FALSE(static_cast<bool>(run.remote.handler));
+}
+
+TEST(RunThread, ABenchRunWhoseFileCannotBeReadReportsItsFailureOnce)
+{
+    RecordedMessages messages;
+    UnitUnderTest unit(Transport::InProcess);
+    RecordingHost host;
+    ScriptedRemote remote;
+    PuskConfig config;
+    config.report = true;
+    config.program = {0x00};
+    config.dataFiles = {"/nonexistent/folder/rom.dat"};
+    TthPusk thread(unit.port, host, config, &remote);
+    RunToEnd(thread);
+    // The watching server hears the failure, and no success after it.
+    EXPECT_EQ(remote.sent,
+              (std::vector<std::string>{"Отправка файла \"rom.dat\"...",
+                                        "end:Не удалось получить доступ к файлу \"rom.dat\""}));
+    EXPECT_EQ(remote.busy, (std::vector<bool>{true, false}));
 }
 
 TEST(RunCalibration, PeriodsGiveKAndBAndAMissingMeasurementKeepsThem)
