@@ -138,7 +138,9 @@ std::optional<RemoteClick> ClickCapture::Describe(QWidget *widget, QPoint pos,
 
 bool ClickCapture::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType())
+    // Only the operator's own presses: a replayed one is made by the program.
+    if (event->type() != QEvent::MouseButtonPress || !event->spontaneous() ||
+        !watched->isWidgetType())
         return false;
     const auto *press = static_cast<QMouseEvent *>(event);
     const Qt::MouseButton button = press->button();
