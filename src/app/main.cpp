@@ -124,10 +124,7 @@ int main(int argc, char *argv[])
         qv::run::RunCommand runCommand(window, desk, qv::AppFile(".clb"));
         // The remote roles; a run asks which one is active.
         qv::RemoteControl remote(window, desk.Store(), qv::DefaultReceiveDir());
-        runCommand.SetRemote([&remote] {
-            return qv::run::RunCommand::RemoteRole{remote.Link(), remote.ServerWithBench(),
-                                                   remote.ClientWatched()};
-        });
+        remote.ServeRuns(runCommand);
         if (desk.Monitor() != nullptr)
             desk.Monitor()->SetRemoteServerQuery([&remote] { return remote.ServerWithBench(); });
         QObject::connect(&relay, &qv::desk::StatusRelay::pictureChanged, &window,

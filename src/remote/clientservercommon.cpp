@@ -2,6 +2,7 @@
 
 #include "infra/paths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -35,7 +36,23 @@ QString ErrorKind(QAbstractSocket::SocketError error)
     }
 }
 
+// When a message last went to a socket; cleared once the peer speaks.
+constexpr const char *kLastSendProperty = "qvLastSend";
+
 } // namespace
+
+void TClientServerCommon::KeepApart(QTcpSocket *socket)
+{
+    // A message has no length: two that the peer reads in one go would
+    // read as one. A message that follows one the peer has not answered
+    // yet waits until the peer has surely read the first.
+    const QVariant last = socket->property(kLastSendProperty);
+    if (!last.isValid())
+        return;
+    const qint64 since = QDateTime::currentMSecsSinceEpoch() - last.toLongLong();
+    if (since >= 0 && since < kRemoteMessageGapMs)
+        QThread::msleep(static_cast<unsigned long>(kRemoteMessageGapMs - since));
+}
 
 QString DefaultReceiveDir()
 {
@@ -83,8 +100,12 @@ bool TClientServerCommon::SendCommand(RemoteCommand command, const QByteArray &p
     const QByteArray message = CommandWord(command) + payload;
     if (!target || static_cast<std::size_t>(message.size()) > kRemoteBufferSize)
         return false;
+    KeepApart(target);
     if (target->write(message) != message.size())
         return false;
+    // Out at once and alone, so that the peer reads it as one message.
+    target->flush();
+    target->setProperty(kLastSendProperty, QDateTime::currentMSecsSinceEpoch());
     m_bytesSent += message.size();
     emit TrafficChanged(TrafficLine());
     return true;
@@ -295,6 +316,7 @@ void TClientServerCommon::SetState(State state)
 
 void TClientServerCommon::Watch(QTcpSocket *socket)
 {
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ReadFrom(socket); });
     connect(socket, &QTcpSocket::errorOccurred, this,
             [this, socket](QAbstractSocket::SocketError error) {
@@ -312,6 +334,7 @@ void TClientServerCommon::ReadFrom(QTcpSocket *socket)
     while (guard && guard->state() == QAbstractSocket::ConnectedState &&
            guard->bytesAvailable() > 0) {
         const QByteArray bytes = guard->read(static_cast<qint64>(kRemoteBufferSize));
+        guard->setProperty(kLastSendProperty, QVariant()); // the peer spoke since
         m_bytesReceived += bytes.size();
         emit TrafficChanged(TrafficLine());
         Dispatch(bytes, guard.data());

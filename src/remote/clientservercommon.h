@@ -137,6 +137,7 @@ private:
     void RefuseBlock(bool isFile, QTcpSocket *from);
     void LogSocketError(QTcpSocket *socket, QAbstractSocket::SocketError error);
     void Lost(QTcpSocket *socket);
+    static void KeepApart(QTcpSocket *socket);
     bool OffThread() const;
     // The reader's side of a wait by event: true when the message was the
     // awaited answer (then it is handed to the waiter and goes no further).

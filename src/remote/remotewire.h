@@ -40,6 +40,9 @@ inline constexpr std::size_t kRemoteBlockSize = 1024;
 // is refused like any other wrong block.
 inline constexpr std::size_t kMaxRemoteBlocks = 16384;
 inline constexpr int kRemoteAnswerTimeoutMs = 2000;
+// The least time between two messages on a connection while the peer has
+// not spoken in between (it reads each in a read of its own).
+inline constexpr int kRemoteMessageGapMs = 50;
 inline constexpr int kProductNumberLength = 36;
 
 // The word with its trailing space, e.g. "FILE ".

@@ -7,8 +7,11 @@
 #include "ui/mainwindow.h"
 #include "ui/remote/clickcapture.h"
 #include "ui/remote/remotewindow.h"
+#include "ui/run/runcommand.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace qv {
@@ -16,6 +19,10 @@ namespace qv {
 namespace {
 
 constexpr const char *kPlacement = "fmRemote";
+// A click for a window that is not shown yet is tried again this often, for
+// up to the link's answer time.
+constexpr int kReplayRetryMs = 50;
+constexpr int kReplayTries = kRemoteAnswerTimeoutMs / kReplayRetryMs;
 
 // "HOST:PORT", "[V6]:PORT", "PORT" (portOnly) or "HOST": the two parts,
 // either possibly empty.
@@ -80,14 +87,13 @@ void RemoteControl::Start(Role role, const QString &address, bool connectNow)
         m_client = std::make_unique<TClient>(
             m_receiveDir, RemoteLogin{QString::fromStdString(settings.userName),
                                       QString::fromStdString(settings.productNumber)});
-        connect(m_client.get(), &TClient::OpenRequested, this,
-                [this](const QString &path) { m_window.openFile(path); });
-        connect(m_client.get(), &TClient::ClickRequested, this, [this](const RemoteClick &click) {
-            if (!ReplayClick(click))
-                m_client->InfoLog().Add(QStringLiteral("Не найдено окно для нажатия: ") +
-                                            click.formName + u' ' + click.controlName,
-                                        RemoteLogColour::Red);
-        });
+        // Opened once the message has been read: a question the open may
+        // ask must not keep the link from being read meanwhile.
+        connect(
+            m_client.get(), &TClient::OpenRequested, this,
+            [this](const QString &path) { m_window.openFile(path); }, Qt::QueuedConnection);
+        connect(m_client.get(), &TClient::ClickRequested, this,
+                [this](const RemoteClick &click) { Replay(click, kReplayTries); });
         m_link.BindClient(m_client.get());
         MakeWindow(m_client.get(), nullptr);
     } else {
@@ -149,7 +155,17 @@ void RemoteControl::FileOpened(const QString &path)
 {
     if (!m_server || !m_server->LoggedIn() || !m_form)
         return;
-    m_form->Command(QStringLiteral("sendfile"), {}, path);
+    // A test file opens only with its contact file beside it; its comments
+    // and oscillograms belong to it too: the files of its name go first.
+    const QFileInfo file(path);
+    for (const QString &name : file.dir().entryList(QDir::Files)) {
+        const QFileInfo companion(file.dir().filePath(name));
+        if (companion.completeBaseName() == file.completeBaseName() &&
+            companion.fileName() != file.fileName() && m_form)
+            m_form->Command(QStringLiteral("sendfile"), {}, companion.filePath());
+    }
+    if (m_form)
+        m_form->Command(QStringLiteral("sendfile"), {}, path);
     if (m_form)
         m_form->Command(QStringLiteral("openfile"), {}, path);
 }
@@ -175,6 +191,27 @@ void RemoteControl::SendClick(const RemoteClick &click)
         return;
     if (const auto payload = ClickPayload(click))
         m_form->Command(QStringLiteral("11"), *payload);
+}
+
+void RemoteControl::Replay(const RemoteClick &click, int triesLeft)
+{
+    if (!m_client || ReplayClick(click))
+        return;
+    if (triesLeft > 0) {
+        QTimer::singleShot(kReplayRetryMs, this,
+                           [this, click, triesLeft] { Replay(click, triesLeft - 1); });
+        return;
+    }
+    m_client->InfoLog().Add(QStringLiteral("Не найдено окно для нажатия кнопки мыши: ") +
+                                click.formName + u' ' + click.controlName,
+                            RemoteLogColour::Red);
+}
+
+void RemoteControl::ServeRuns(run::RunCommand &command)
+{
+    command.SetRemote([this] {
+        return run::RunCommand::RemoteRole{&m_link, ServerWithBench(), ClientWatched()};
+    });
 }
 
 void RemoteControl::MarkActions()

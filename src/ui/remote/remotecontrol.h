@@ -20,6 +20,9 @@
 namespace qv {
 
 class ClickCapture;
+namespace run {
+class RunCommand;
+}
 class SettingsStore;
 class TBaseForm;
 class TClient;
@@ -52,6 +55,8 @@ public:
     // For the run driver: the link, and whether the bench runs the test
     // (server with a client) or a server watches (logged-in client).
     RemoteRunLink *Link() { return &m_link; }
+    // Has every run of the command ask for the link and the role.
+    void ServeRuns(run::RunCommand &command);
     bool ServerWithBench() const; // any thread
     bool ClientWatched() const;
 
@@ -68,6 +73,8 @@ private:
     TClientServerCommon *Role_() const;
     void MakeWindow(TClient *client, TServer *server);
     void SendClick(const RemoteClick &click);
+    // Repeats a click; a window the bench is still opening gets a while.
+    void Replay(const RemoteClick &click, int triesLeft);
     void MarkActions();
 
     TBaseForm &m_window;
