@@ -16,10 +16,10 @@
 #include "ui/desk/physicalkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
+#include "ui/functions/funcfwindow.h"
 #include "ui/lists/listopener.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
-#include "ui/functions/funcfwindow.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
 #include "ui/views/tableview.h"
@@ -298,7 +298,7 @@ bool TBaseForm::tableShown() const
     return m_shown == View::Table;
 }
 
-void TBaseForm::setStatusPicture(int code, const QString &resource, const QString &hint)
+void TBaseForm::setStatusPicture(UnitStatus code, const QString &resource, const QString &hint)
 {
     m_runBar->status()->setPicture(code, resource, hint);
 }
