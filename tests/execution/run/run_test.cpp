@@ -623,7 +623,7 @@ public:
     {
         m_inner.ShowMFunctionProgress(progress);
     }
-    int AskQuestion(int kind, std::span<const std::uint8_t> record) override
+    int AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record) override
     {
         ++asked;
         m_inner.PressEscape();
