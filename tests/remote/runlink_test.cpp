@@ -33,7 +33,7 @@ public:
     void ShowResults(ResultStage) override {}
     void PassCompleted() override { ++passes; }
     void ShowThreadError(const std::string &) override {}
-    int AnswerQuestion(int, std::span<const std::uint8_t>) override { return 1; }
+    int AnswerQuestion(QuestionKind, std::span<const std::uint8_t>) override { return 1; }
     void ShowProgramming(int, int) override {}
     bool StopPanelVisible() const override { return true; }
     void CurrentAlarm() override {}
