@@ -3,6 +3,7 @@
 // every report waits for its answer by event.
 
 #include "execution/run/pusk.h"
+#include "execution/run/recordinghost.h"
 #include "execution/unitfixture.h"
 #include "remote/remoterunlink.h"
 #include "remotepeers.h"
@@ -17,47 +18,6 @@ namespace {
 
 using testing::LinkedPeers;
 using testing::PumpUntil;
-
-// The server's run window as a recorder.
-class FollowingHost final : public PuskHost
-{
-public:
-    void ShowStatus(const std::string &text) override
-    {
-        std::lock_guard lock(mutex);
-        statuses.push_back(text);
-    }
-    void ShowActivity(ActivityPicture) override {}
-    void ShowMFunctionProgress(std::span<const std::uint8_t>) override {}
-    void ShowProgress(int, int) override {}
-    void ShowResults(ResultStage) override {}
-    void PassCompleted() override { ++passes; }
-    void ShowThreadError(const std::string &) override {}
-    int AnswerQuestion(QuestionKind, std::span<const std::uint8_t>) override { return 1; }
-    void ShowProgramming(int, int) override {}
-    bool StopPanelVisible() const override { return true; }
-    void CurrentAlarm() override {}
-    bool DecodeAnswer(int code, std::span<const std::uint8_t> answer) override
-    {
-        std::lock_guard lock(mutex);
-        decoded.emplace_back(code, std::vector<std::uint8_t>(answer.begin(), answer.end()));
-        return true;
-    }
-    std::int32_t ErrorMark() const override { return mark; }
-    void SetErrorMark(std::int32_t value) override { mark = value; }
-
-    std::vector<std::string> Statuses()
-    {
-        std::lock_guard lock(mutex);
-        return statuses;
-    }
-
-    std::mutex mutex;
-    std::vector<std::string> statuses;
-    std::vector<std::pair<int, std::vector<std::uint8_t>>> decoded;
-    std::atomic<int> passes{0};
-    std::atomic<std::int32_t> mark{0};
-};
 
 // Both ends with their run links, and the server's run thread following.
 struct FollowedRun
@@ -97,7 +57,7 @@ struct FollowedRun
     std::unique_ptr<TClient> client;
     TRemoteRunLink serverLink;
     TRemoteRunLink clientLink;
-    FollowingHost host;
+    testing::RecordingHost host;
     std::atomic<bool> followed{false};
     std::unique_ptr<TthPusk> follower;
 };

@@ -114,18 +114,6 @@ protected:
             kQuiet + "Адрес блока диагностики=sim:" + board + "\r\n");
     }
 
-    QString Demo()
-    {
-        const fs::path source =
-            fs::path(qEnvironmentVariable("QORVIK_BINARY_DIR").toStdString()) / "examples" / "demo";
-        const fs::path target = dir.Path() / "demo";
-        fs::create_directories(target);
-        for (const auto &entry : fs::directory_iterator(source))
-            fs::copy_file(entry.path(), target / entry.path().filename(),
-                          fs::copy_options::overwrite_existing);
-        return QString::fromStdString((target / "DEMO.QOR").string());
-    }
-
     std::unique_ptr<run::RunCommand> command;
     std::unique_ptr<RemoteControl> remote;
     std::unique_ptr<QuorvikProcess> bench;

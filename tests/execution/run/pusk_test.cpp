@@ -3,6 +3,7 @@
 
 #include "execution/port/testerport.h"
 #include "execution/run/pusk.h"
+#include "execution/run/recordinghost.h"
 #include "execution/run/runcalibration.h"
 #include "execution/unitfixture.h"
 #include "support/tempdir.h"
@@ -14,49 +15,6 @@
 
 namespace qv::testing {
 namespace {
-
-// The run window as a recorder.
-class RecordingHost final : public PuskHost
-{
-public:
-    void ShowStatus(const std::string &text) override { Add(statuses, text); }
-    void ShowActivity(ActivityPicture) override {}
-    void ShowMFunctionProgress(std::span<const std::uint8_t>) override {}
-    void ShowProgress(int index, int total) override
-    {
-        std::lock_guard lock(mutex);
-        progress.emplace_back(index, total);
-    }
-    void ShowResults(ResultStage) override {}
-    void PassCompleted() override { ++passes; }
-    void ShowThreadError(const std::string &text) override { Add(errors, text); }
-    int AnswerQuestion(QuestionKind, std::span<const std::uint8_t>) override { return 1; }
-    void ShowProgramming(int, int) override {}
-    bool StopPanelVisible() const override { return true; }
-    void CurrentAlarm() override {}
-    bool DecodeAnswer(int code, std::span<const std::uint8_t> answer) override
-    {
-        std::lock_guard lock(mutex);
-        decoded.emplace_back(code, std::vector<std::uint8_t>(answer.begin(), answer.end()));
-        return true;
-    }
-    std::int32_t ErrorMark() const override { return mark; }
-    void SetErrorMark(std::int32_t value) override { mark = value; }
-
-    void Add(std::vector<std::string> &list, const std::string &text)
-    {
-        std::lock_guard lock(mutex);
-        list.push_back(text);
-    }
-
-    std::mutex mutex;
-    std::vector<std::string> statuses;
-    std::vector<std::string> errors;
-    std::vector<std::pair<int, int>> progress;
-    std::vector<std::pair<int, std::vector<std::uint8_t>>> decoded;
-    std::atomic<int> passes{0};
-    std::atomic<std::int32_t> mark{0};
-};
 
 void RunToEnd(TthPusk &thread)
 {
