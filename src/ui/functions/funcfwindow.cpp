@@ -10,6 +10,7 @@
 #include "model/functions/funcf.h"
 #include "model/words/words.h"
 #include "ui/functions/datawindow.h"
+#include "ui/functions/stepping.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -128,15 +129,10 @@ SFuncF *TfmFuncF::shown() const
 
 void TfmFuncF::step(int direction)
 {
-    const std::string numbers = m_test.FFuncs.Numbers();
-    if (numbers.empty())
-        return;
-    const auto at = numbers.find(static_cast<char>(m_number));
-    const auto count = static_cast<std::ptrdiff_t>(numbers.size());
-    const std::ptrdiff_t position = at == std::string::npos ? 0 : static_cast<std::ptrdiff_t>(at);
-    const std::ptrdiff_t next = ((position + direction) % count + count) % count;
-    m_number = static_cast<unsigned char>(numbers[static_cast<std::size_t>(next)]);
-    showFunction();
+    if (const int next = SteppedNumber(m_test.FFuncs.Numbers(), m_number, direction)) {
+        m_number = next;
+        showFunction();
+    }
 }
 
 std::string TfmFuncF::inBase(std::int64_t value) const
