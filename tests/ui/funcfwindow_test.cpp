@@ -6,6 +6,7 @@
 #include "model/document/stest.h"
 #include "model/functions/funcf.h"
 #include "ui/deskfixture.h"
+#include "ui/functions/datafilebox.h"
 #include "ui/functions/funcfwindow.h"
 #include "ui/modalwatch.h"
 

@@ -5,6 +5,7 @@
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
 #include "ui/deskfixture.h"
+#include "ui/functions/datafilebox.h"
 #include "ui/functions/funcfwindow.h"
 #include "ui/lists/funcnamewindow.h"
 #include "ui/modalwatch.h"

@@ -9,7 +9,9 @@
 #include "model/functions/funcaddress.h"
 #include "model/functions/funcf.h"
 #include "model/words/words.h"
+#include "ui/functions/datafilebox.h"
 #include "ui/functions/datawindow.h"
+#include "ui/functions/runprompt.h"
 #include "ui/functions/stepping.h"
 
 #include <QComboBox>
@@ -20,32 +22,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <filesystem>
 
 namespace qv::functions {
 namespace {
 
-const QString kUnset = QStringLiteral("<не задано>");
-
 QString Text(const std::string &text)
 {
     return QString::fromStdString(text);
-}
-
-QStringList DataFilesBeside(const std::string &testFile)
-{
-    QStringList names;
-    std::error_code error;
-    const auto folder = std::filesystem::path(testFile).parent_path();
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const auto &path = it->path();
-        if (it->is_regular_file(error) && SameTextNoCase(path.extension().string(), ".dat"))
-            names << Text(path.filename().string());
-    }
-    names.sort(Qt::CaseInsensitive);
-    return names;
 }
 
 void Refuse(const std::string &text)
@@ -70,9 +53,7 @@ TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
 
     m_title = new QLabel(this);
     m_words = new QLabel(this);
-    m_file = new QComboBox(this);
-    m_file->addItem(kUnset);
-    m_file->addItems(DataFilesBeside(m_doc.Doc.FileName));
+    m_file = new DataFileBox(m_doc.Doc.FileName, this);
     m_start = new QLineEdit(this);
     m_end = new QLineEdit(this);
     m_inc = new QLineEdit(this);
@@ -102,7 +83,8 @@ TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     connect(m_previous, &QPushButton::clicked, this, [this] { step(-1); });
     connect(m_next, &QPushButton::clicked, this, [this] { step(1); });
     connect(m_data, &QPushButton::clicked, this, [this] { openData(); });
-    connect(m_file, &QComboBox::activated, this, [this](int index) { chooseFile(index); });
+    connect(m_file, &DataFileBox::chosen, this,
+            [this](const std::string &name) { chooseFile(name); });
     connect(m_start, &QLineEdit::editingFinished, this, [this] { editAddress(Field::Start); });
     connect(m_end, &QLineEdit::editingFinished, this, [this] { editAddress(Field::End); });
     connect(m_inc, &QLineEdit::editingFinished, this, [this] { editAddress(Field::Inc); });
@@ -160,22 +142,21 @@ void TfmFuncF::showFunction()
     m_words->setText(
         QStringLiteral("Слово задания адреса: %1; слово данных: %2")
             .arg(Text(WordCodeText(function->AdrWord)), Text(WordCodeText(function->DatWord))));
-    const QString name = function->FileName.empty() ? kUnset : Text(function->FileName);
-    if (m_file->findText(name) < 0)
-        m_file->addItem(name);
-    m_file->setCurrentText(name);
+    m_file->showName(function->FileName);
     m_start->setText(Text(inBase(function->AdrStart)));
     m_end->setText(Text(inBase(function->AdrEnd)));
     m_inc->setText(Text(inBase(function->AdrInc)));
     m_filling = false;
 }
 
-void TfmFuncF::chooseFile(int index)
+void TfmFuncF::chooseFile(const std::string &name)
 {
     SFuncF *function = shown();
     if (function == nullptr || m_filling)
         return;
-    function->FileName = index <= 0 ? std::string() : m_file->itemText(index).toStdString();
+    if (RefusedWhileRunPrompt())
+        return showFunction();
+    function->FileName = name;
     if (m_notify)
         m_notify(3);
 }
@@ -189,6 +170,8 @@ void TfmFuncF::editAddress(Field field)
     std::int32_t &value = field == Field::Start ? function->AdrStart
                           : field == Field::End ? function->AdrEnd
                                                 : function->AdrInc;
+    if (RefusedWhileRunPrompt())
+        return showFunction();
     const std::string text = edit->text().trimmed().toStdString();
     const auto parsed = m_doc.Doc.Sys == 8 ? OctToInt(text) : HexToInt(text);
     const auto restore = [&] { edit->setText(Text(inBase(value))); };
@@ -218,7 +201,7 @@ void TfmFuncF::editAddress(Field field)
 void TfmFuncF::openData()
 {
     const SFuncF *function = shown();
-    if (function == nullptr)
+    if (function == nullptr || RefusedWhileRunPrompt())
         return;
     const int base = m_doc.Doc.Sys == 8 ? 8 : 16;
     if (auto window = OpenFData(m_test, m_doc.Doc.Tyres, *function, m_doc.Doc.FileName, base, this))

@@ -10,7 +10,6 @@
 #include <QDialog>
 #include <functional>
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,6 +21,8 @@ struct SFuncF;
 struct STest;
 
 namespace functions {
+
+class DataFileBox;
 
 class TfmFuncF : public QDialog
 {
@@ -38,7 +39,7 @@ public:
     TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent = nullptr, Notify notify = {});
 
     int shownNumber() const { return m_number; }
-    QComboBox *fileBox() const { return m_file; }
+    DataFileBox *fileBox() const { return m_file; }
     QLineEdit *startEdit() const { return m_start; }
     QLineEdit *endEdit() const { return m_end; }
     QLineEdit *incEdit() const { return m_inc; }
@@ -54,7 +55,7 @@ private:
     SFuncF *shown() const;
     void step(int direction);
     void showFunction();
-    void chooseFile(int index);
+    void chooseFile(const std::string &name);
     void editAddress(Field field);
     std::string inBase(std::int64_t value) const;
     void openData();
@@ -66,7 +67,7 @@ private:
     bool m_filling = false;
     QLabel *m_title = nullptr;
     QLabel *m_words = nullptr;
-    QComboBox *m_file = nullptr;
+    DataFileBox *m_file = nullptr;
     QLineEdit *m_start = nullptr;
     QLineEdit *m_end = nullptr;
     QLineEdit *m_inc = nullptr;

@@ -2,6 +2,7 @@
 
 #include "model/document/quorvik.h"
 #include "ui/functions/funcfwindow.h"
+#include "ui/functions/funcswindow.h"
 #include "ui/functions/funcvwindow.h"
 
 namespace qv::functions {
@@ -12,6 +13,11 @@ bool OpenFunctionWindow(QWidget *parent, TQuorvik &doc, STest &test, char kind, 
     switch (kind) {
     case 'F': {
         TfmFuncF window(doc, test, number, parent);
+        window.exec();
+        return true;
+    }
+    case 'S': {
+        TfmFuncS window(doc, test, number, parent);
         window.exec();
         return true;
     }
