@@ -9,6 +9,7 @@
 #include "model/functions/funcaddress.h"
 #include "model/functions/funcf.h"
 #include "model/words/words.h"
+#include "ui/functions/addressfields.h"
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/datawindow.h"
 #include "ui/functions/runprompt.h"
@@ -31,11 +32,6 @@ QString Text(const std::string &text)
     return QString::fromStdString(text);
 }
 
-void Refuse(const std::string &text)
-{
-    Mesbo().Show(text, MbError, kProductName);
-}
-
 } // namespace
 
 TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
@@ -54,18 +50,24 @@ TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     m_title = new QLabel(this);
     m_words = new QLabel(this);
     m_file = new DataFileBox(m_doc.Doc.FileName, this);
-    m_start = new QLineEdit(this);
-    m_end = new QLineEdit(this);
-    m_inc = new QLineEdit(this);
     m_previous = new QPushButton(QStringLiteral("<"), this);
     m_next = new QPushButton(QStringLiteral(">"), this);
     m_data = new QPushButton(QStringLiteral("Данные"), this);
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Файл данных:"), m_file);
-    form->addRow(QStringLiteral("Начальный адрес:"), m_start);
-    form->addRow(QStringLiteral("Конечный адрес:"), m_end);
-    form->addRow(QStringLiteral("Приращение адреса:"), m_inc);
+    m_addresses = new AddressFields(
+        *form, this, m_doc, m_test,
+        [this]() -> std::optional<AddressRange> {
+            const SFuncF *f = shown();
+            return f ? std::optional(AddressRange{f->AdrStart, f->AdrEnd, f->AdrInc})
+                     : std::nullopt;
+        },
+        [this] {
+            const SFuncF *f = shown();
+            return std::vector<std::string>{f ? WordCodeText(f->AdrWord) : std::string()};
+        },
+        [this](AddressField field, std::int64_t value) { editAddress(field, value); });
     auto *stepping = new QHBoxLayout;
     stepping->addWidget(m_previous);
     stepping->addWidget(m_title, 1);
@@ -85,10 +87,22 @@ TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     connect(m_data, &QPushButton::clicked, this, [this] { openData(); });
     connect(m_file, &DataFileBox::chosen, this,
             [this](const std::string &name) { chooseFile(name); });
-    connect(m_start, &QLineEdit::editingFinished, this, [this] { editAddress(Field::Start); });
-    connect(m_end, &QLineEdit::editingFinished, this, [this] { editAddress(Field::End); });
-    connect(m_inc, &QLineEdit::editingFinished, this, [this] { editAddress(Field::Inc); });
     showFunction();
+}
+
+QLineEdit *TfmFuncF::startEdit() const
+{
+    return m_addresses->edit(AddressField::Start);
+}
+
+QLineEdit *TfmFuncF::endEdit() const
+{
+    return m_addresses->edit(AddressField::End);
+}
+
+QLineEdit *TfmFuncF::incEdit() const
+{
+    return m_addresses->edit(AddressField::Inc);
 }
 
 void TfmFuncF::done(int result)
@@ -117,17 +131,14 @@ void TfmFuncF::step(int direction)
     }
 }
 
-std::string TfmFuncF::inBase(std::int64_t value) const
-{
-    return m_doc.Doc.Sys == 8 ? IntToOct(value) : IntToHexA(value);
-}
-
 void TfmFuncF::showFunction()
 {
     const SFuncF *function = shown();
     m_filling = true;
-    for (QWidget *field : std::initializer_list<QWidget *>{m_file, m_start, m_end, m_inc, m_data})
+    for (QWidget *field : std::initializer_list<QWidget *>{m_file, m_data})
         field->setEnabled(function != nullptr);
+    m_addresses->setEnabled(function != nullptr);
+    m_addresses->show();
     if (function == nullptr) {
         m_title->setText(QStringLiteral("F-функций нет"));
         m_filling = false;
@@ -143,9 +154,6 @@ void TfmFuncF::showFunction()
         QStringLiteral("Слово задания адреса: %1; слово данных: %2")
             .arg(Text(WordCodeText(function->AdrWord)), Text(WordCodeText(function->DatWord))));
     m_file->showName(function->FileName);
-    m_start->setText(Text(inBase(function->AdrStart)));
-    m_end->setText(Text(inBase(function->AdrEnd)));
-    m_inc->setText(Text(inBase(function->AdrInc)));
     m_filling = false;
 }
 
@@ -161,39 +169,15 @@ void TfmFuncF::chooseFile(const std::string &name)
         m_notify(3);
 }
 
-void TfmFuncF::editAddress(Field field)
+void TfmFuncF::editAddress(AddressField field, std::int64_t value)
 {
     SFuncF *function = shown();
-    if (function == nullptr || m_filling)
+    if (function == nullptr)
         return;
-    QLineEdit *edit = field == Field::Start ? m_start : field == Field::End ? m_end : m_inc;
-    std::int32_t &value = field == Field::Start ? function->AdrStart
-                          : field == Field::End ? function->AdrEnd
+    auto &target = field == AddressField::Start ? function->AdrStart
+                   : field == AddressField::End ? function->AdrEnd
                                                 : function->AdrInc;
-    if (RefusedWhileRunPrompt())
-        return showFunction();
-    const std::string text = edit->text().trimmed().toStdString();
-    const auto parsed = m_doc.Doc.Sys == 8 ? OctToInt(text) : HexToInt(text);
-    const auto restore = [&] { edit->setText(Text(inBase(value))); };
-    if (!parsed || *parsed > 0x7FFFFFFFu) {
-        Refuse(Msg(MsgNotANumberInBase));
-        return restore();
-    }
-    const auto entered = static_cast<std::int32_t>(*parsed);
-    if (entered == value)
-        return;
-    const std::int32_t start = field == Field::Start ? entered : function->AdrStart;
-    const std::int32_t end = field == Field::End ? entered : function->AdrEnd;
-    if (field != Field::Inc && start >= end) {
-        Refuse(Msg(MsgEndNotAboveStart));
-        return restore();
-    }
-    if (field == Field::End &&
-        !CheckAddressRange(end, WordCodeText(function->AdrWord), m_test, m_doc.Doc.Tyres)) {
-        Refuse(Msg(MsgAddressTooWide) + " слова задания адреса");
-        return restore();
-    }
-    value = entered;
+    target = static_cast<std::int32_t>(value);
     if (m_notify)
         m_notify(3);
 }

@@ -22,7 +22,9 @@ struct STest;
 
 namespace functions {
 
+class AddressFields;
 class DataFileBox;
+enum class AddressField;
 
 class TfmFuncF : public QDialog
 {
@@ -40,9 +42,9 @@ public:
 
     int shownNumber() const { return m_number; }
     DataFileBox *fileBox() const { return m_file; }
-    QLineEdit *startEdit() const { return m_start; }
-    QLineEdit *endEdit() const { return m_end; }
-    QLineEdit *incEdit() const { return m_inc; }
+    QLineEdit *startEdit() const;
+    QLineEdit *endEdit() const;
+    QLineEdit *incEdit() const;
     QPushButton *previousButton() const { return m_previous; }
     QPushButton *nextButton() const { return m_next; }
     QPushButton *dataButton() const { return m_data; }
@@ -50,14 +52,11 @@ public:
     void done(int result) override;
 
 private:
-    enum class Field { Start, End, Inc };
-
     SFuncF *shown() const;
     void step(int direction);
     void showFunction();
     void chooseFile(const std::string &name);
-    void editAddress(Field field);
-    std::string inBase(std::int64_t value) const;
+    void editAddress(AddressField field, std::int64_t value);
     void openData();
 
     TQuorvik &m_doc;
@@ -68,9 +67,7 @@ private:
     QLabel *m_title = nullptr;
     QLabel *m_words = nullptr;
     DataFileBox *m_file = nullptr;
-    QLineEdit *m_start = nullptr;
-    QLineEdit *m_end = nullptr;
-    QLineEdit *m_inc = nullptr;
+    AddressFields *m_addresses = nullptr;
     QPushButton *m_previous = nullptr;
     QPushButton *m_next = nullptr;
     QPushButton *m_data = nullptr;
