@@ -2,6 +2,8 @@
 
 #include "model/document/quorvik.h"
 #include "ui/functions/funcfwindow.h"
+#include "ui/functions/funcmwindow.h"
+#include "ui/functions/funcpwindow.h"
 #include "ui/functions/funcswindow.h"
 #include "ui/functions/funcvwindow.h"
 
@@ -13,6 +15,16 @@ bool OpenFunctionWindow(QWidget *parent, TQuorvik &doc, STest &test, char kind, 
     switch (kind) {
     case 'F': {
         TfmFuncF window(doc, test, number, parent);
+        window.exec();
+        return true;
+    }
+    case 'M': {
+        TfmFuncM window(doc, test, number, parent);
+        window.exec();
+        return true;
+    }
+    case 'P': {
+        TfmFuncP window(doc, test, number, parent);
         window.exec();
         return true;
     }
