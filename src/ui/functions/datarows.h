@@ -54,9 +54,13 @@ public:
     std::optional<std::uint32_t> FileAt(std::size_t row) const;
     // Both sources have an element for the row and they differ.
     bool Differs(std::size_t row) const;
-    // Every differing row, compared over the shorter source. Indices are
-    // not cut to 16 bits: a 1 MiB file lists all its differences.
-    std::vector<std::size_t> Differences() const;
+    // Rows both sources have: the shorter source's element count.
+    std::size_t ComparedCount() const;
+    // Every differing row among rows [from, to), compared over the shorter
+    // source. Indices are not cut to 16 bits: a 1 MiB file lists all its
+    // differences.
+    std::vector<std::size_t> Differences(std::size_t from, std::size_t to) const;
+    std::vector<std::size_t> Differences() const { return Differences(0, ComparedCount()); }
 
     // A value in the number base, and as `bits` binary digits.
     std::string InBase(std::int64_t value) const;
