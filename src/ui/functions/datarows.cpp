@@ -37,6 +37,7 @@ DataRows::DataRows(DataSources sources)
     : m_sources(std::move(sources))
 {
     if (!m_sources.run) {
+        m_fileOnly = m_sources.file.has_value();
         m_sources.run = std::move(m_sources.file);
         m_sources.file.reset();
     }

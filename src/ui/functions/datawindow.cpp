@@ -20,6 +20,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv::functions {
 namespace {
@@ -282,6 +283,16 @@ TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent, const 
     layout->addWidget(m_onlyErrors);
     layout->addLayout(buttons);
     resize(360, 420);
+}
+
+void TfmData::selectRow(std::size_t row)
+{
+    const std::size_t count = m_model->rows().Count();
+    if (count == 0)
+        return;
+    m_model->select(std::min(row, count - 1));
+    if (const auto shown = m_model->viewRow(m_model->selected()))
+        m_table->scrollTo(m_model->index(*shown, 0));
 }
 
 void TfmData::toggleLegend(bool on)

@@ -82,6 +82,8 @@ public:
     QRadioButton *baseButton() const { return m_base; }
     QRadioButton *binaryButton() const { return m_binaryButton; }
     QCheckBox *onlyErrorsBox() const { return m_onlyErrors; }
+    // Selects an element row (a row past the end: the last) and scrolls to it.
+    void selectRow(std::size_t row);
     QPushButton *infoButton() const { return m_infoButton; }
     QPushButton *editorButton() const { return m_editor; }
     // The legend shown by "Инфо"; null before the first press.

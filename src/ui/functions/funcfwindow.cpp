@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv::functions {
 namespace {
@@ -182,14 +183,64 @@ void TfmFuncF::editAddress(AddressField field, std::int64_t value)
         m_notify(3);
 }
 
+namespace {
+
+TWord *WordList(STest &test, char kind)
+{
+    return kind == 'i'   ? &test.IWords
+           : kind == 'o' ? static_cast<TWord *>(&test.OWords)
+                         : &test.GWords;
+}
+
+// The current value of a function's word: its run value of the active
+// cycle when one was taken, else its reference value.
+std::optional<std::int32_t> CurrentValue(STest &test, std::int32_t code)
+{
+    const auto word = DecodeWordCode(code);
+    if (!word)
+        return std::nullopt;
+    const TWord &list = *WordList(test, word->kind);
+    const auto run = list.ValueAt(word->id, test.ActiveCycle, ValueSet::Run);
+    return run ? run : list.ValueAt(word->id, test.ActiveCycle, ValueSet::Reference);
+}
+
+void SetWordValue(STest &test, std::int32_t code, std::int64_t value, ValueSet which)
+{
+    if (const auto word = DecodeWordCode(code))
+        WordList(test, word->kind)
+            ->SetValueAt(word->id, test.ActiveCycle, static_cast<std::int32_t>(value), which);
+}
+
+} // namespace
+
 void TfmFuncF::openData()
 {
     const SFuncF *function = shown();
     if (function == nullptr || RefusedWhileRunPrompt())
         return;
     const int base = m_doc.Doc.Sys == 8 ? 8 : 16;
-    if (auto window = OpenFData(m_test, m_doc.Doc.Tyres, *function, m_doc.Doc.FileName, base, this))
-        window->exec();
+    auto window = OpenFData(m_test, m_doc.Doc.Tyres, *function, m_doc.Doc.FileName, base, this);
+    if (!window)
+        return;
+    // The row of the address word's current address is selected first.
+    if (const auto address = CurrentValue(m_test, function->AdrWord);
+        address && function->AdrInc > 0)
+        window->selectRow(static_cast<std::size_t>(std::max<std::int64_t>(
+            0, (std::int64_t{*address} - function->AdrStart) / function->AdrInc)));
+    window->exec();
+    // In debug mode the next run goes on from the row the operator chose.
+    const SFuncF *still = shown();
+    if (!m_doc.DebugMode || still == nullptr)
+        return;
+    const DataRows &rows = window->model().rows();
+    const std::size_t row = window->model().selected();
+    SetWordValue(m_test, still->AdrWord, rows.AddressOf(row), ValueSet::Run);
+    if (still->Type == DirCompareFile) {
+        if (const auto expected = rows.FileDataAt(row))
+            SetWordValue(m_test, still->DatWord, *expected, ValueSet::Reference);
+    }
+    if (m_notify)
+        m_notify(3);
 }
 
 } // namespace qv::functions
