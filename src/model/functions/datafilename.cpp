@@ -13,6 +13,7 @@ bool IsValidFileName(std::string_view name, const std::filesystem::path &folder,
     std::error_code error;
     if (std::filesystem::is_regular_file(folder / std::string(name), error))
         return true;
+    // Only a file this call made is removed again.
     const std::filesystem::path probe = probeFolder / std::string(name);
     if (std::filesystem::exists(probe, error))
         return std::filesystem::is_regular_file(probe, error);
@@ -21,7 +22,8 @@ bool IsValidFileName(std::string_view name, const std::filesystem::path &folder,
         std::ofstream file(probe, std::ios::binary);
         created = file.is_open();
     }
-    std::filesystem::remove(probe, error);
+    if (created)
+        std::filesystem::remove(probe, error);
     return created;
 }
 

@@ -12,9 +12,8 @@ namespace qv {
 
 // Whether `name` can name a data file in `folder`: a file of that name
 // exists there, or one can be created under that name (probed in
-// `probeFolder` and removed again). A name with a folder part ("/", "\"
-// or "..") is never valid: the unit's data would be written outside the
-// test's folder.
+// `probeFolder`, best a fresh scratch folder, and removed again). A name with a folder part ("/",
+// "\" or "..") is never valid: the unit's data would be written outside the test's folder.
 bool IsValidFileName(std::string_view name, const std::filesystem::path &folder,
                      const std::filesystem::path &probeFolder);
 

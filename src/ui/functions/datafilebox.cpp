@@ -5,8 +5,8 @@
 #include "infra/version.h"
 #include "model/functions/datafilename.h"
 
-#include <QDir>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 namespace qv::functions {
 namespace {
@@ -60,7 +60,9 @@ void DataFileBox::choose(const QString &text)
         showName(m_shown);
         return;
     }
-    if (!name.empty() && !IsValidFileName(name, m_folder, QDir::tempPath().toStdString())) {
+    const QTemporaryDir scratch;
+    if (!name.empty() &&
+        !(scratch.isValid() && IsValidFileName(name, m_folder, scratch.path().toStdString()))) {
         Mesbo().Show("Задано недопустимое имя файла", MbError, kProductName);
         showName(m_shown);
         return;
