@@ -284,5 +284,25 @@ TEST_F(FuncVWindow, KeepClearAndDeleteWorkOnTheShownFunctionAndAnEmptyNameCannot
     EXPECT_TRUE(test.VFuncs.ByNumber(1)->Captured[0]);
 }
 
+TEST_F(FuncVWindow, AListOfNinetyNineFunctionsRefusesAddingBeforeTheDialogOpens)
+{
+    TBaseForm &form = WindowWithDemo();
+    STest &test = MemoryTest(form);
+    for (int n = 2; n <= kMaxVFunctions; ++n) {
+        test.VFuncs.Add(n);
+        SFuncV named = *test.VFuncs.ByNumber(n);
+        named.Name = std::to_string(n);
+        test.VFuncs.Replace(named);
+    }
+    ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
+        // The click returns at once: no add dialog waits for an answer.
+        QTest::mouseClick(w.addButton(), Qt::LeftButton);
+        EXPECT_EQ(Messages().back(), "Невозможно добавить V - функцию. " + Msg(51) + " функций");
+        EXPECT_EQ(w.activeBox()->count(), kMaxVFunctions + 1);
+        EXPECT_EQ(test.VFuncs.Count(), kMaxVFunctions);
+        w.reject();
+    }));
+}
+
 } // namespace
 } // namespace qv::testing

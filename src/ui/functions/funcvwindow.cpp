@@ -479,6 +479,13 @@ void TfmFuncV::addFunction()
 {
     if (!mayLeaveShown())
         return;
+    // A full list refuses before the dialog opens (the list's own check
+    // gives the text: it looks at the count first).
+    if (std::string refusal;
+        m_test.VFuncs.Count() >= kMaxVFunctions && !m_test.VFuncs.AddFunction({}, 0, &refusal)) {
+        Refuse(refusal);
+        return;
+    }
     TfmAddFuncV window(m_test.VFuncs, m_test.Tacts.TactCount(), this);
     if (window.exec() != QDialog::Accepted)
         return;
