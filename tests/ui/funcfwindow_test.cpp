@@ -7,6 +7,7 @@
 #include "model/functions/funcf.h"
 #include "model/words/words.h"
 #include "ui/deskfixture.h"
+#include "ui/functions/addressfields.h"
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/datawindow.h"
 #include "ui/functions/funcfwindow.h"
@@ -54,14 +55,14 @@ TEST_F(FuncFWindow, EditsAreRefusedOrKeptAndCancelPutsTheListBack)
     ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
         EXPECT_EQ(w.shownNumber(), before.Number);
         // An end equal to the start is refused and the field shows the end.
-        Type(w.endEdit(), QString::number(before.AdrStart, 16));
+        Type(w.addresses().endEdit(), QString::number(before.AdrStart, 16));
         EXPECT_EQ(Messages().back(), Msg(MsgEndNotAboveStart));
-        EXPECT_EQ(w.endEdit()->text(), QString::number(before.AdrEnd, 16).toUpper());
-        Type(w.startEdit(), QStringLiteral("xyz"));
+        EXPECT_EQ(w.addresses().endEdit()->text(), QString::number(before.AdrEnd, 16).toUpper());
+        Type(w.addresses().startEdit(), QStringLiteral("xyz"));
         EXPECT_EQ(Messages().back(), Msg(MsgNotANumberInBase));
         // Accepted edits change the working values only while the window
         // is open.
-        Type(w.endEdit(), QStringLiteral("E"));
+        Type(w.addresses().endEdit(), QStringLiteral("E"));
         w.fileBox()->setCurrentIndex(0);
         emit w.fileBox()->activated(0);
         EXPECT_EQ(test.FFuncs.ByNumber(before.Number)->AdrEnd, 14);
@@ -88,7 +89,7 @@ TEST_F(FuncFWindow, OkKeepsTheEditedRangeAndFile)
     STest &test = TestWithF(form);
     const int number = test.FFuncs.At(0)->Number;
     ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
-        Type(w.startEdit(), QStringLiteral("2"));
+        Type(w.addresses().startEdit(), QStringLiteral("2"));
         w.fileBox()->setCurrentIndex(0);
         emit w.fileBox()->activated(0);
         w.accept();

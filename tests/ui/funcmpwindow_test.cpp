@@ -9,6 +9,7 @@
 #include "model/functions/prog.h"
 #include "model/words/words.h"
 #include "ui/deskfixture.h"
+#include "ui/functions/addressfields.h"
 #include "ui/functions/funcmwindow.h"
 #include "ui/functions/funcpwindow.h"
 #include "ui/functions/runprompt.h"
@@ -62,13 +63,13 @@ TEST_F(FuncMPWindows, MWindowTicksTheAlgorithmsOfTheMaskAndChecksTheEndAgainstBo
         list->item(5)->setCheckState(Qt::Checked);
         EXPECT_EQ(test.MFuncs.ByNumber(1)->Alg, 4 | 32);
 
-        Type(w.endEdit(), QStringLiteral("0"));
+        Type(w.addresses().endEdit(), QStringLiteral("0"));
         EXPECT_EQ(Messages().back(), Msg(MsgEndNotAboveStart));
-        Type(w.endEdit(), QStringLiteral("1000"));
+        Type(w.addresses().endEdit(), QStringLiteral("1000"));
         EXPECT_EQ(Messages().back(), Msg(MsgAddressTooWide) + " слова задания адреса");
-        EXPECT_EQ(w.endEdit()->text(), QStringLiteral("FFF"));
-        Type(w.endEdit(), QStringLiteral("800"));
-        Type(w.startEdit(), QStringLiteral("10"));
+        EXPECT_EQ(w.addresses().endEdit()->text(), QStringLiteral("FFF"));
+        Type(w.addresses().endEdit(), QStringLiteral("800"));
+        Type(w.addresses().startEdit(), QStringLiteral("10"));
         const SFuncM &m = *test.MFuncs.ByNumber(1);
         EXPECT_EQ(m.AdrEnd, 0x800);
         EXPECT_EQ(m.AdrStart, 0x10);

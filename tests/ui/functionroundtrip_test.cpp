@@ -13,6 +13,7 @@
 #include "model/functions/prog.h"
 #include "ui/debug/savechoice.h"
 #include "ui/deskfixture.h"
+#include "ui/functions/addressfields.h"
 #include "ui/functions/funcfwindow.h"
 #include "ui/functions/funcmwindow.h"
 #include "ui/functions/funcpwindow.h"
@@ -110,7 +111,8 @@ TEST_F(FunctionRoundTrip, EditsOfEveryKindAreSavedWithFunctionDataAndReadBack)
     const auto before = Blocks(path);
     form.selectTest(1);
     const desk::MainActions &a = form.actions();
-    Edit<functions::TfmFuncF>(a.funcF, [](auto &w) { Type(w.endEdit(), QStringLiteral("E")); });
+    Edit<functions::TfmFuncF>(a.funcF,
+                              [](auto &w) { Type(w.addresses().endEdit(), QStringLiteral("E")); });
     Edit<functions::TfmFuncM>(
         a.funcM, [](auto &w) { w.algorithmList()->item(3)->setCheckState(Qt::Checked); });
     Edit<functions::TfmFuncP>(a.funcP, [](auto &w) { w.cyclesBox()->setValue(7); });
@@ -147,7 +149,8 @@ TEST_F(FunctionRoundTrip, WithoutFunctionDataTheValuesReadFromTheFileAreWrittenB
     const auto before = Blocks(path);
     form.selectTest(1);
     const desk::MainActions &a = form.actions();
-    Edit<functions::TfmFuncF>(a.funcF, [](auto &w) { Type(w.endEdit(), QStringLiteral("E")); });
+    Edit<functions::TfmFuncF>(a.funcF,
+                              [](auto &w) { Type(w.addresses().endEdit(), QStringLiteral("E")); });
     Edit<functions::TfmFuncV>(a.funcV, [](auto &w) {
         w.sweepBox()->setCurrentIndex(0);
         emit w.sweepBox()->activated(0);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class QFormLayout;
@@ -41,6 +42,22 @@ std::optional<std::int64_t> CheckedAddress(const QString &text, AddressField fie
                                            const std::vector<std::string> &addressWords,
                                            const TQuorvik &doc, const STest &test);
 
+// Stores an accepted value in the field of a record with AdrStart, AdrEnd
+// and AdrInc.
+template <class Record>
+void StoreAddress(Record &record, AddressField field, std::int64_t value)
+{
+    auto store = [value](auto &target) {
+        target = static_cast<std::decay_t<decltype(target)>>(value);
+    };
+    if (field == AddressField::Start)
+        store(record.AdrStart);
+    else if (field == AddressField::End)
+        store(record.AdrEnd);
+    else
+        store(record.AdrInc);
+}
+
 // An address in the number base of the test file.
 QString AddressText(const TQuorvik &doc, std::int64_t value);
 
@@ -61,6 +78,9 @@ public:
     void show(); // the shown function's values, or blank fields without one
     void setEnabled(bool on);
     QLineEdit *edit(AddressField field) const;
+    QLineEdit *startEdit() const { return m_start; }
+    QLineEdit *endEdit() const { return m_end; }
+    QLineEdit *incEdit() const { return m_inc; }
 
 private:
     void editField(AddressField field);

@@ -13,7 +13,6 @@
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/datawindow.h"
 #include "ui/functions/runprompt.h"
-#include "ui/functions/stepping.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -36,23 +35,17 @@ QString Text(const std::string &text)
 } // namespace
 
 TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
-    : QDialog(parent)
+    : FunctionWindow(parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
-    , m_notify(std::move(notify))
-    , m_number(test.FFuncs.ByNumber(number) ? number : 0)
 {
     setObjectName(QStringLiteral("fmFuncF"));
     setWindowTitle(QStringLiteral("F - функции"));
     m_test.FFuncs.Snapshot();
-    if (m_number == 0 && !m_test.FFuncs.Numbers().empty())
-        m_number = static_cast<unsigned char>(m_test.FFuncs.Numbers().front());
+    startAt(number);
 
-    m_title = new QLabel(this);
     m_words = new QLabel(this);
     m_file = new DataFileBox(m_doc.Doc.FileName, this);
-    m_previous = new QPushButton(QStringLiteral("<"), this);
-    m_next = new QPushButton(QStringLiteral(">"), this);
     m_data = new QPushButton(QStringLiteral("Данные"), this);
 
     auto *form = new QFormLayout;
@@ -69,54 +62,20 @@ TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
             return std::vector<std::string>{f ? WordCodeText(f->AdrWord) : std::string()};
         },
         [this](AddressField field, std::int64_t value) { editAddress(field, value); });
-    auto *stepping = new QHBoxLayout;
-    stepping->addWidget(m_previous);
-    stepping->addWidget(m_title, 1);
-    stepping->addWidget(m_next);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->addButton(m_data, QDialogButtonBox::ActionRole);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(stepping);
+    layout->addLayout(steppingRow());
     layout->addWidget(m_words);
     layout->addLayout(form);
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_previous, &QPushButton::clicked, this, [this] { step(-1); });
-    connect(m_next, &QPushButton::clicked, this, [this] { step(1); });
     connect(m_data, &QPushButton::clicked, this, [this] { openData(); });
     connect(m_file, &DataFileBox::chosen, this,
             [this](const std::string &name) { chooseFile(name); });
     showFunction();
-}
-
-QLineEdit *TfmFuncF::startEdit() const
-{
-    return m_addresses->edit(AddressField::Start);
-}
-
-QLineEdit *TfmFuncF::endEdit() const
-{
-    return m_addresses->edit(AddressField::End);
-}
-
-QLineEdit *TfmFuncF::incEdit() const
-{
-    return m_addresses->edit(AddressField::Inc);
-}
-
-void TfmFuncF::done(int result)
-{
-    if (m_notify)
-        m_notify(1);
-    if (result == QDialog::Accepted)
-        m_test.FFuncs.DropSnapshot();
-    else
-        m_test.FFuncs.RestoreSnapshot();
-    if (m_notify)
-        m_notify(2);
-    QDialog::done(result);
 }
 
 SFuncF *TfmFuncF::shown() const
@@ -124,12 +83,14 @@ SFuncF *TfmFuncF::shown() const
     return m_test.FFuncs.ByNumber(m_number);
 }
 
-void TfmFuncF::step(int direction)
+std::string TfmFuncF::numbers() const
 {
-    if (const int next = SteppedNumber(m_test.FFuncs.Numbers(), m_number, direction)) {
-        m_number = next;
-        showFunction();
-    }
+    return m_test.FFuncs.Numbers();
+}
+
+void TfmFuncF::endSnapshot(bool keep)
+{
+    EndSnapshot(m_test.FFuncs, keep);
 }
 
 void TfmFuncF::showFunction()
@@ -141,16 +102,16 @@ void TfmFuncF::showFunction()
     m_addresses->setEnabled(function != nullptr);
     m_addresses->show();
     if (function == nullptr) {
-        m_title->setText(QStringLiteral("F-функций нет"));
+        setTitle(QStringLiteral("F-функций нет"));
         m_filling = false;
         return;
     }
-    m_title->setText(QStringLiteral("F%1 (%2) \"%3\"")
-                         .arg(function->Number)
-                         .arg(Text(function->Type >= 0 && function->Type <= 2
-                                       ? std::string(m_test.FFuncs.TypeName(function->Number))
-                                       : std::string("F")))
-                         .arg(Text(function->Name)));
+    setTitle(QStringLiteral("F%1 (%2) \"%3\"")
+                 .arg(function->Number)
+                 .arg(Text(function->Type >= 0 && function->Type <= 2
+                               ? std::string(m_test.FFuncs.TypeName(function->Number))
+                               : std::string("F")))
+                 .arg(Text(function->Name)));
     m_words->setText(
         QStringLiteral("Слово задания адреса: %1; слово данных: %2")
             .arg(Text(WordCodeText(function->AdrWord)), Text(WordCodeText(function->DatWord))));
@@ -160,27 +121,12 @@ void TfmFuncF::showFunction()
 
 void TfmFuncF::chooseFile(const std::string &name)
 {
-    SFuncF *function = shown();
-    if (function == nullptr || m_filling)
-        return;
-    if (RefusedWhileRunPrompt())
-        return showFunction();
-    function->FileName = name;
-    if (m_notify)
-        m_notify(3);
+    applyEdit(shown(), [&name](SFuncF &f) { f.FileName = name; });
 }
 
 void TfmFuncF::editAddress(AddressField field, std::int64_t value)
 {
-    SFuncF *function = shown();
-    if (function == nullptr)
-        return;
-    auto &target = field == AddressField::Start ? function->AdrStart
-                   : field == AddressField::End ? function->AdrEnd
-                                                : function->AdrInc;
-    target = static_cast<std::int32_t>(value);
-    if (m_notify)
-        m_notify(3);
+    applyEdit(shown(), [=](SFuncF &f) { StoreAddress(f, field, value); });
 }
 
 namespace {
@@ -239,8 +185,7 @@ void TfmFuncF::openData()
         if (const auto expected = rows.FileDataAt(row))
             SetWordValue(m_test, still->DatWord, *expected, ValueSet::Reference);
     }
-    if (m_notify)
-        m_notify(3);
+    notifyEdited();
 }
 
 } // namespace qv::functions

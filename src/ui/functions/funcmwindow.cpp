@@ -7,7 +7,6 @@
 #include "model/functions/funcm.h"
 #include "ui/functions/addressfields.h"
 #include "ui/functions/runprompt.h"
-#include "ui/functions/stepping.h"
 #include "ui/run/mprogresswindow.h"
 
 #include <QDialogButtonBox>
@@ -30,20 +29,17 @@ QString Utf8(std::string_view text)
 } // namespace
 
 TfmFuncM::TfmFuncM(TQuorvik &doc, STest &test, int number, QWidget *parent)
-    : QDialog(parent)
+    : FunctionWindow(parent, {})
     , m_doc(doc)
     , m_test(test)
-    , m_number(test.MFuncs.ByNumber(number) ? number : SteppedNumber(test.MFuncs.Numbers(), 0, 0))
 {
     setObjectName(QStringLiteral("fmFuncM"));
     setWindowTitle(QStringLiteral("M-функции"));
     m_test.MFuncs.Snapshot();
+    startAt(number);
 
-    m_title = new QLabel(this);
     m_writeWords = new QLabel(this);
     m_readWords = new QLabel(this);
-    m_previous = new QPushButton(QStringLiteral("<"), this);
-    m_next = new QPushButton(QStringLiteral(">"), this);
     m_results = new QPushButton(QStringLiteral("Результаты"), this);
     m_algorithms = new QListWidget(this);
     for (int bit = 0; bit < kMemoryAlgorithms; ++bit) {
@@ -52,10 +48,6 @@ TfmFuncM::TfmFuncM(TQuorvik &doc, STest &test, int number, QWidget *parent)
         item->setCheckState(Qt::Unchecked);
     }
 
-    auto *stepping = new QHBoxLayout;
-    stepping->addWidget(m_previous);
-    stepping->addWidget(m_title, 1);
-    stepping->addWidget(m_next);
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Запись:"), m_writeWords);
     form->addRow(QStringLiteral("Чтение:"), m_readWords);
@@ -76,14 +68,12 @@ TfmFuncM::TfmFuncM(TQuorvik &doc, STest &test, int number, QWidget *parent)
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->addButton(m_results, QDialogButtonBox::ActionRole);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(stepping);
+    layout->addLayout(steppingRow());
     layout->addLayout(form);
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_previous, &QPushButton::clicked, this, [this] { step(-1); });
-    connect(m_next, &QPushButton::clicked, this, [this] { step(1); });
     connect(m_results, &QPushButton::clicked, this, [this] { showResults(); });
     connect(m_algorithms, &QListWidget::itemChanged, this, [this] { editAlgorithms(); });
     showFunction();
@@ -91,43 +81,19 @@ TfmFuncM::TfmFuncM(TQuorvik &doc, STest &test, int number, QWidget *parent)
 
 TfmFuncM::~TfmFuncM() = default;
 
-QLineEdit *TfmFuncM::startEdit() const
-{
-    return m_addresses->edit(AddressField::Start);
-}
-
-QLineEdit *TfmFuncM::endEdit() const
-{
-    return m_addresses->edit(AddressField::End);
-}
-
-QLineEdit *TfmFuncM::incEdit() const
-{
-    return m_addresses->edit(AddressField::Inc);
-}
-
-void TfmFuncM::done(int result)
-{
-    if (result == QDialog::Accepted)
-        m_test.MFuncs.DropSnapshot();
-    else
-        m_test.MFuncs.RestoreSnapshot();
-    if (m_resultsWindow != nullptr)
-        m_resultsWindow->close();
-    QDialog::done(result);
-}
-
 SFuncM *TfmFuncM::shown() const
 {
     return m_test.MFuncs.ByNumber(m_number);
 }
 
-void TfmFuncM::step(int direction)
+std::string TfmFuncM::numbers() const
 {
-    if (const int next = SteppedNumber(m_test.MFuncs.Numbers(), m_number, direction)) {
-        m_number = next;
-        showFunction();
-    }
+    return m_test.MFuncs.Numbers();
+}
+
+void TfmFuncM::endSnapshot(bool keep)
+{
+    EndSnapshot(m_test.MFuncs, keep);
 }
 
 void TfmFuncM::showFunction()
@@ -138,13 +104,13 @@ void TfmFuncM::showFunction()
     m_addresses->show();
     m_algorithms->setEnabled(function != nullptr);
     if (function == nullptr) {
-        m_title->setText(QStringLiteral("M-функций нет"));
+        setTitle(QStringLiteral("M-функций нет"));
         m_filling = false;
         return;
     }
-    m_title->setText(QStringLiteral("M%1 \"%2\"")
-                         .arg(function->Number)
-                         .arg(QString::fromStdString(function->Name)));
+    setTitle(QStringLiteral("M%1 \"%2\"")
+                 .arg(function->Number)
+                 .arg(QString::fromStdString(function->Name)));
     m_writeWords->setText(QStringLiteral("адрес %1, данные i%2")
                               .arg(QString::fromStdString(WriteAddressText(*function)))
                               .arg(function->DatWrite));
@@ -159,33 +125,22 @@ void TfmFuncM::showFunction()
 
 void TfmFuncM::editAddress(AddressField field, std::int64_t value)
 {
-    SFuncM *function = shown();
-    if (function == nullptr)
-        return;
-    if (field == AddressField::Start)
-        function->AdrStart = value;
-    else if (field == AddressField::End)
-        function->AdrEnd = value;
-    else
-        function->AdrInc = static_cast<std::int32_t>(value);
-    // Outside debug mode the next run starts both phases at the start.
-    if (!m_doc.DebugMode)
-        function->WritePos = function->ReadPos = function->AdrStart;
+    applyEdit(shown(), [this, field, value](SFuncM &f) {
+        StoreAddress(f, field, value);
+        // Outside debug mode the next run starts both phases at the start.
+        if (!m_doc.DebugMode)
+            f.WritePos = f.ReadPos = f.AdrStart;
+    });
 }
 
 void TfmFuncM::editAlgorithms()
 {
-    SFuncM *function = shown();
-    if (function == nullptr || m_filling)
-        return;
-    if (RefusedWhileRunPrompt())
-        return showFunction();
     std::int32_t mask = 0;
     for (int bit = 0; bit < kMemoryAlgorithms; ++bit) {
         if (m_algorithms->item(bit)->checkState() == Qt::Checked)
             mask |= 1 << bit;
     }
-    function->Alg = mask;
+    applyEdit(shown(), [mask](SFuncM &f) { f.Alg = mask; });
 }
 
 void TfmFuncM::showResults()

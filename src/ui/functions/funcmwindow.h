@@ -8,7 +8,8 @@
 // snapshot of the test's M-functions: OK keeps the edits, Cancel puts the
 // list back as it was.
 
-#include <QDialog>
+#include "ui/functions/functionwindow.h"
+
 #include <cstdint>
 
 class QLabel;
@@ -31,7 +32,7 @@ namespace functions {
 class AddressFields;
 enum class AddressField;
 
-class TfmFuncM : public QDialog
+class TfmFuncM : public FunctionWindow
 {
     Q_OBJECT
 
@@ -39,42 +40,35 @@ public:
     // test belongs to doc and outlives the window; number is the function
     // shown first (the first listed when it is not listed).
     TfmFuncM(TQuorvik &doc, STest &test, int number, QWidget *parent = nullptr);
+
     ~TfmFuncM() override;
 
-    int shownNumber() const { return m_number; }
-    QLineEdit *startEdit() const;
-    QLineEdit *endEdit() const;
-    QLineEdit *incEdit() const;
+    AddressFields &addresses() const { return *m_addresses; }
+
     QListWidget *algorithmList() const { return m_algorithms; }
     QLabel *writeWordsLabel() const { return m_writeWords; }
     QLabel *readWordsLabel() const { return m_readWords; }
-    QPushButton *previousButton() const { return m_previous; }
-    QPushButton *nextButton() const { return m_next; }
     QPushButton *resultsButton() const { return m_results; }
     // The status window "Результаты" opened; null before.
     run::TfmMProgress *resultsWindow() const { return m_resultsWindow; }
 
-    void done(int result) override;
+protected:
+    std::string numbers() const override;
+    void endSnapshot(bool keep) override;
+    void showFunction() override;
 
 private:
     SFuncM *shown() const;
-    void step(int direction);
-    void showFunction();
     void editAddress(AddressField field, std::int64_t value);
     void editAlgorithms();
     void showResults();
 
     TQuorvik &m_doc;
     STest &m_test;
-    int m_number = 0;
-    bool m_filling = false;
-    QLabel *m_title = nullptr;
     QLabel *m_writeWords = nullptr;
     QLabel *m_readWords = nullptr;
     AddressFields *m_addresses = nullptr;
     QListWidget *m_algorithms = nullptr;
-    QPushButton *m_previous = nullptr;
-    QPushButton *m_next = nullptr;
     QPushButton *m_results = nullptr;
     run::TfmMProgress *m_resultsWindow = nullptr;
 };

@@ -11,7 +11,6 @@
 #include "ui/functions/addressfields.h"
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/runprompt.h"
-#include "ui/functions/stepping.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -63,18 +62,16 @@ void TfmDelayEdit::tryAccept()
 }
 
 TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
-    : QDialog(parent)
+    : FunctionWindow(parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
-    , m_notify(std::move(notify))
-    , m_number(test.PFuncs.ByNumber(number) ? number : SteppedNumber(test.PFuncs.Numbers(), 0, 0))
 {
     setObjectName(QStringLiteral("fmFuncP"));
     setWindowTitle(QStringLiteral("P-функции"));
     m_test.PFuncs.Snapshot();
+    startAt(number);
 
     auto *general = new QWidget(this);
-    m_title = new QLabel(this);
     m_words = new QLabel(general);
     m_algorithm = new QLabel(general);
     m_file = new DataFileBox(m_doc.Doc.FileName, general);
@@ -83,8 +80,6 @@ TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     // which this build does not have yet.
     m_editor->setEnabled(false);
     m_editor->setToolTip(QStringLiteral("Редактор данных в этой версии программы недоступен"));
-    m_previous = new QPushButton(QStringLiteral("<"), this);
-    m_next = new QPushButton(QStringLiteral(">"), this);
 
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(m_file, 1);
@@ -108,33 +103,23 @@ TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
                                             WordText(f->AdrReadKind, f->AdrRead).toStdString()};
         },
         [this](AddressField field, std::int64_t value) {
-            edit([field, value](SProg &f) {
-                auto &target = field == AddressField::Start ? f.AdrStart
-                               : field == AddressField::End ? f.AdrEnd
-                                                            : f.AdrInc;
-                target = static_cast<std::int32_t>(value);
-            });
+            applyEdit(shown(), [=](SProg &f) { StoreAddress(f, field, value); });
         });
     m_pages = new QTabWidget(this);
     m_pages->addTab(general, QStringLiteral("Функция"));
     m_pages->addTab(makeParametersPage(), QStringLiteral("Параметры"));
 
-    auto *stepping = new QHBoxLayout;
-    stepping->addWidget(m_previous);
-    stepping->addWidget(m_title, 1);
-    stepping->addWidget(m_next);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(stepping);
+    layout->addLayout(steppingRow());
     layout->addWidget(m_pages, 1);
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_previous, &QPushButton::clicked, this, [this] { step(-1); });
-    connect(m_next, &QPushButton::clicked, this, [this] { step(1); });
-    connect(m_file, &DataFileBox::chosen, this,
-            [this](const std::string &name) { edit([&name](SProg &f) { f.FileName = name; }); });
+    connect(m_file, &DataFileBox::chosen, this, [this](const std::string &name) {
+        applyEdit(shown(), [&name](SProg &f) { f.FileName = name; });
+    });
     showFunction();
 }
 
@@ -152,26 +137,11 @@ QWidget *TfmFuncP::makeParametersPage()
     form->addRow(m_delayCaption, m_delay);
     form->addRow(m_pulsesCaption, m_pulses);
     connect(m_cycles, &QSpinBox::valueChanged, this,
-            [this](int value) { edit([value](SProg &f) { f.Cycles = value; }); });
+            [this](int value) { applyEdit(shown(), [value](SProg &f) { f.Cycles = value; }); });
     connect(m_pulses, &QSpinBox::valueChanged, this,
-            [this](int value) { edit([value](SProg &f) { f.Param = value; }); });
+            [this](int value) { applyEdit(shown(), [value](SProg &f) { f.Param = value; }); });
     connect(m_delay, &QPushButton::clicked, this, [this] { editDelay(); });
     return page;
-}
-
-QLineEdit *TfmFuncP::startEdit() const
-{
-    return m_addresses->edit(AddressField::Start);
-}
-
-QLineEdit *TfmFuncP::endEdit() const
-{
-    return m_addresses->edit(AddressField::End);
-}
-
-QLineEdit *TfmFuncP::incEdit() const
-{
-    return m_addresses->edit(AddressField::Inc);
 }
 
 bool TfmFuncP::parametersShown() const
@@ -179,30 +149,19 @@ bool TfmFuncP::parametersShown() const
     return m_pages->isTabVisible(kParametersPage);
 }
 
-void TfmFuncP::done(int result)
-{
-    if (m_notify)
-        m_notify(1);
-    if (result == QDialog::Accepted)
-        m_test.PFuncs.DropSnapshot();
-    else
-        m_test.PFuncs.RestoreSnapshot();
-    if (m_notify)
-        m_notify(2);
-    QDialog::done(result);
-}
-
 SProg *TfmFuncP::shown() const
 {
     return m_test.PFuncs.ByNumber(m_number);
 }
 
-void TfmFuncP::step(int direction)
+std::string TfmFuncP::numbers() const
 {
-    if (const int next = SteppedNumber(m_test.PFuncs.Numbers(), m_number, direction)) {
-        m_number = next;
-        showFunction();
-    }
+    return m_test.PFuncs.Numbers();
+}
+
+void TfmFuncP::endSnapshot(bool keep)
+{
+    EndSnapshot(m_test.PFuncs, keep);
 }
 
 void TfmFuncP::showFunction()
@@ -213,14 +172,14 @@ void TfmFuncP::showFunction()
     m_addresses->setEnabled(function != nullptr);
     m_addresses->show();
     if (function == nullptr) {
-        m_title->setText(QStringLiteral("P-функций нет"));
+        setTitle(QStringLiteral("P-функций нет"));
         m_pages->setTabVisible(kParametersPage, false);
         m_filling = false;
         return;
     }
-    m_title->setText(QStringLiteral("P%1 \"%2\"")
-                         .arg(function->Number)
-                         .arg(QString::fromStdString(function->Name)));
+    setTitle(QStringLiteral("P%1 \"%2\"")
+                 .arg(function->Number)
+                 .arg(QString::fromStdString(function->Name)));
     m_words->setText(QStringLiteral("запись: адрес %1, данные i%2; чтение: адрес %3, данные o%4")
                          .arg(WordText(function->AdrWriteKind, function->AdrWrite))
                          .arg(function->DatWrite)
@@ -254,19 +213,6 @@ void TfmFuncP::showParameters(const SProg &function)
         m_delay->setText(QStringLiteral("g%1").arg(function.Param));
     else
         m_pulses->setValue(function.Param);
-}
-
-void TfmFuncP::edit(const std::function<void(SProg &)> &change)
-{
-    SProg *function = shown();
-    if (function == nullptr || m_filling)
-        return;
-    if (!RefusedWhileRunPrompt()) {
-        change(*function);
-        if (m_notify)
-            m_notify(3);
-    }
-    showFunction();
 }
 
 void TfmFuncP::editDelay()

@@ -8,7 +8,8 @@
 // delay editor sets, or the pulse count. The window works on a snapshot of
 // the test's P-functions: OK keeps the edits, Cancel puts the list back.
 
-#include <QDialog>
+#include "ui/functions/functionwindow.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -50,21 +51,16 @@ private:
     std::int32_t m_accepted = 0;
 };
 
-class TfmFuncP : public QDialog
+class TfmFuncP : public FunctionWindow
 {
     Q_OBJECT
 
 public:
-    // Notifications as the F-function window's.
-    using Notify = std::function<void(int code)>;
-
     TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent = nullptr, Notify notify = {});
 
-    int shownNumber() const { return m_number; }
+    AddressFields &addresses() const { return *m_addresses; }
+
     DataFileBox *fileBox() const { return m_file; }
-    QLineEdit *startEdit() const;
-    QLineEdit *endEdit() const;
-    QLineEdit *incEdit() const;
     QTabWidget *pages() const { return m_pages; }
     bool parametersShown() const;
     QLabel *algorithmLabel() const { return m_algorithm; }
@@ -72,27 +68,21 @@ public:
     QSpinBox *pulsesBox() const { return m_pulses; }
     QPushButton *delayButton() const { return m_delay; }
     QPushButton *editorButton() const { return m_editor; }
-    QPushButton *previousButton() const { return m_previous; }
-    QPushButton *nextButton() const { return m_next; }
 
-    void done(int result) override;
+protected:
+    std::string numbers() const override;
+    void endSnapshot(bool keep) override;
+    void showFunction() override;
 
 private:
     SProg *shown() const;
     QWidget *makeParametersPage();
-    void step(int direction);
-    void showFunction();
     void showParameters(const SProg &function);
-    void edit(const std::function<void(SProg &)> &change);
     void editDelay();
 
     TQuorvik &m_doc;
     STest &m_test;
-    Notify m_notify;
-    int m_number = 0;
-    bool m_filling = false;
     QTabWidget *m_pages = nullptr;
-    QLabel *m_title = nullptr;
     QLabel *m_words = nullptr;
     QLabel *m_algorithm = nullptr;
     DataFileBox *m_file = nullptr;
@@ -103,8 +93,6 @@ private:
     QLabel *m_pulsesCaption = nullptr;
     QSpinBox *m_pulses = nullptr;
     QPushButton *m_editor = nullptr;
-    QPushButton *m_previous = nullptr;
-    QPushButton *m_next = nullptr;
 };
 
 } // namespace functions

@@ -9,7 +9,6 @@
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/datawindow.h"
 #include "ui/functions/runprompt.h"
-#include "ui/functions/stepping.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -53,17 +52,15 @@ std::int64_t DataFileSize(const std::string &testFile, const std::string &name)
 } // namespace
 
 TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
-    : QDialog(parent)
+    : FunctionWindow(parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
-    , m_notify(std::move(notify))
-    , m_number(test.SFuncs.ByNumber(number) ? number : SteppedNumber(test.SFuncs.Numbers(), 0, 0))
 {
     setObjectName(QStringLiteral("fmFuncS"));
     setWindowTitle(QStringLiteral("S-функции"));
     m_test.SFuncs.Snapshot();
+    startAt(number);
 
-    m_title = new QLabel(this);
     m_interface = new QLabel(this);
     m_mode = new QLabel(this);
     m_file = new DataFileBox(m_doc.Doc.FileName, this);
@@ -82,14 +79,8 @@ TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     m_parity = Choices(this, parities);
     m_stopBits = Choices(this, {QStringLiteral("1"), QStringLiteral("2")});
     m_flow = new QComboBox(this);
-    m_previous = new QPushButton(QStringLiteral("<"), this);
-    m_next = new QPushButton(QStringLiteral(">"), this);
     m_data = new QPushButton(QStringLiteral("Данные"), this);
 
-    auto *stepping = new QHBoxLayout;
-    stepping->addWidget(m_previous);
-    stepping->addWidget(m_title, 1);
-    stepping->addWidget(m_next);
     auto *fixedRow = new QHBoxLayout;
     fixedRow->addWidget(m_fixed);
     fixedRow->addWidget(m_count);
@@ -110,47 +101,37 @@ TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->addButton(m_data, QDialogButtonBox::ActionRole);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(stepping);
+    layout->addLayout(steppingRow());
     layout->addLayout(form);
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_previous, &QPushButton::clicked, this, [this] { step(-1); });
-    connect(m_next, &QPushButton::clicked, this, [this] { step(1); });
     connect(m_data, &QPushButton::clicked, this, [this] { openData(); });
-    connect(m_file, &DataFileBox::chosen, this,
-            [this](const std::string &name) { edit([&name](SFuncS &f) { f.FileName = name; }); });
+    connect(m_file, &DataFileBox::chosen, this, [this](const std::string &name) {
+        applyEdit(shown(), [&name](SFuncS &f) { f.FileName = name; });
+    });
     connect(m_count, &QLineEdit::editingFinished, this, [this] { editCount(); });
     connect(m_fixed, &QRadioButton::clicked, this, [this] { editCount(); });
     connect(m_all, &QRadioButton::clicked, this,
-            [this] { edit([](SFuncS &f) { f.NumBytes = 0; }); });
+            [this] { applyEdit(shown(), [](SFuncS &f) { f.NumBytes = 0; }); });
     connect(m_speed, &QComboBox::activated, this, [this](int index) {
-        edit([index](SFuncS &f) { f.Speed = kBaudRates[static_cast<std::size_t>(index)]; });
+        applyEdit(shown(),
+                  [index](SFuncS &f) { f.Speed = kBaudRates[static_cast<std::size_t>(index)]; });
     });
-    connect(m_dataBits, &QComboBox::activated, this,
-            [this](int index) { edit([index](SFuncS &f) { f.DataBits = 7 + index; }); });
+    connect(m_dataBits, &QComboBox::activated, this, [this](int index) {
+        applyEdit(shown(), [index](SFuncS &f) { f.DataBits = 7 + index; });
+    });
     connect(m_parity, &QComboBox::activated, this,
-            [this](int index) { edit([index](SFuncS &f) { f.Parity = index; }); });
-    connect(m_stopBits, &QComboBox::activated, this,
-            [this](int index) { edit([index](SFuncS &f) { f.StopBits = 1 + index; }); });
+            [this](int index) { applyEdit(shown(), [index](SFuncS &f) { f.Parity = index; }); });
+    connect(m_stopBits, &QComboBox::activated, this, [this](int index) {
+        applyEdit(shown(), [index](SFuncS &f) { f.StopBits = 1 + index; });
+    });
     // The flow-control choices start at the entry of the interface's index.
-    connect(m_flow, &QComboBox::activated, this,
-            [this](int index) { edit([index](SFuncS &f) { f.Handling = index + f.Interface; }); });
+    connect(m_flow, &QComboBox::activated, this, [this](int index) {
+        applyEdit(shown(), [index](SFuncS &f) { f.Handling = index + f.Interface; });
+    });
     showFunction();
-}
-
-void TfmFuncS::done(int result)
-{
-    if (m_notify)
-        m_notify(1);
-    if (result == QDialog::Accepted)
-        m_test.SFuncs.DropSnapshot();
-    else
-        m_test.SFuncs.RestoreSnapshot();
-    if (m_notify)
-        m_notify(2);
-    QDialog::done(result);
 }
 
 SFuncS *TfmFuncS::shown() const
@@ -158,12 +139,14 @@ SFuncS *TfmFuncS::shown() const
     return m_test.SFuncs.ByNumber(m_number);
 }
 
-void TfmFuncS::step(int direction)
+std::string TfmFuncS::numbers() const
 {
-    if (const int next = SteppedNumber(m_test.SFuncs.Numbers(), m_number, direction)) {
-        m_number = next;
-        showFunction();
-    }
+    return m_test.SFuncs.Numbers();
+}
+
+void TfmFuncS::endSnapshot(bool keep)
+{
+    EndSnapshot(m_test.SFuncs, keep);
 }
 
 void TfmFuncS::showFunction()
@@ -175,13 +158,13 @@ void TfmFuncS::showFunction()
                                           m_parity, m_stopBits, m_flow, m_data})
         field->setEnabled(function != nullptr);
     if (function == nullptr) {
-        m_title->setText(QStringLiteral("S-функций нет"));
+        setTitle(QStringLiteral("S-функций нет"));
         m_filling = false;
         return;
     }
-    m_title->setText(QStringLiteral("S%1 \"%2\"")
-                         .arg(function->Number)
-                         .arg(QString::fromStdString(function->Name)));
+    setTitle(QStringLiteral("S%1 \"%2\"")
+                 .arg(function->Number)
+                 .arg(QString::fromStdString(function->Name)));
     m_interface->setText(Utf8(SerialInterfaceName(function->Interface)));
     m_mode->setText(Utf8(FuncSModeCaption(function->Mode)));
     m_file->showName(function->FileName);
@@ -231,19 +214,6 @@ void TfmFuncS::showSerial(const SFuncS &function)
     m_flow->setCurrentIndex(function.Handling - function.Interface);
 }
 
-void TfmFuncS::edit(const std::function<void(SFuncS &)> &change)
-{
-    SFuncS *function = shown();
-    if (function == nullptr || m_filling)
-        return;
-    if (!RefusedWhileRunPrompt()) {
-        change(*function);
-        if (m_notify)
-            m_notify(3);
-    }
-    showFunction();
-}
-
 void TfmFuncS::editCount()
 {
     if (!m_fixed->isChecked())
@@ -255,7 +225,7 @@ void TfmFuncS::editCount()
             Mesbo().Show(Msg(MsgByteCountRange), MbError, kProductName);
         return showFunction();
     }
-    edit([count](SFuncS &f) { f.NumBytes = count; });
+    applyEdit(shown(), [count](SFuncS &f) { f.NumBytes = count; });
 }
 
 void TfmFuncS::openData()

@@ -7,7 +7,8 @@
 // window works on a snapshot of the test's S-functions: OK keeps the
 // edits, Cancel (or closing) puts the list back as it was.
 
-#include <QDialog>
+#include "ui/functions/functionwindow.h"
+
 #include <functional>
 
 class QComboBox;
@@ -26,20 +27,15 @@ namespace functions {
 
 class DataFileBox;
 
-class TfmFuncS : public QDialog
+class TfmFuncS : public FunctionWindow
 {
     Q_OBJECT
 
 public:
-    // Notifications as the F-function window's (1 records about to be
-    // replaced, 2 replaced, 3 a value edited).
-    using Notify = std::function<void(int code)>;
-
     // test belongs to doc and outlives the window; number is the function
     // shown first (the first listed when it is not listed).
     TfmFuncS(TQuorvik &doc, STest &test, int number, QWidget *parent = nullptr, Notify notify = {});
 
-    int shownNumber() const { return m_number; }
     DataFileBox *fileBox() const { return m_file; }
     QRadioButton *fixedButton() const { return m_fixed; }
     QLineEdit *fixedEdit() const { return m_count; }
@@ -52,31 +48,23 @@ public:
     QComboBox *flowBox() const { return m_flow; }
     QLabel *interfaceLabel() const { return m_interface; }
     QLabel *modeLabel() const { return m_mode; }
-    QPushButton *previousButton() const { return m_previous; }
-    QPushButton *nextButton() const { return m_next; }
     QPushButton *dataButton() const { return m_data; }
 
-    void done(int result) override;
+protected:
+    std::string numbers() const override;
+    void endSnapshot(bool keep) override;
+    void showFunction() override;
 
 private:
     SFuncS *shown() const;
-    void step(int direction);
-    void showFunction();
     void showSerial(const SFuncS &function);
     void showCount(const SFuncS &function);
-    // Applies an edit to the shown function unless a run prompt refuses
-    // it; the fields are shown again either way.
-    void edit(const std::function<void(SFuncS &)> &change);
     void editCount();
     void openData();
 
     TQuorvik &m_doc;
     STest &m_test;
-    Notify m_notify;
-    int m_number = 0;
-    bool m_filling = false;
     int m_unknownShown = 0; // function whose unknown interface was reported last
-    QLabel *m_title = nullptr;
     QLabel *m_interface = nullptr;
     QLabel *m_mode = nullptr;
     DataFileBox *m_file = nullptr;
@@ -89,8 +77,6 @@ private:
     QComboBox *m_parity = nullptr;
     QComboBox *m_stopBits = nullptr;
     QComboBox *m_flow = nullptr;
-    QPushButton *m_previous = nullptr;
-    QPushButton *m_next = nullptr;
     QPushButton *m_data = nullptr;
 };
 

@@ -146,8 +146,10 @@ QWidget *TfmFuncV::makeFormPage()
     connect(m_previous, &QPushButton::clicked, this, [this] { step(-1); });
     connect(m_next, &QPushButton::clicked, this, [this] { step(1); });
     connect(m_name, &QLineEdit::textEdited, this, [this](const QString &t) { editName(t); });
-    connect(m_sweep, &QComboBox::activated, this, [this](int index) { editSweep(index); });
-    connect(m_amplitude, &QComboBox::activated, this, [this](int i) { editAmplitude(i); });
+    connect(m_sweep, &QComboBox::activated, this,
+            [this](int index) { editCycleValue(&SFuncV::Sweep, index); });
+    connect(m_amplitude, &QComboBox::activated, this,
+            [this](int index) { editCycleValue(&SFuncV::Scale, index); });
     connect(m_tact, &QLineEdit::editingFinished, this, [this] { editTact(); });
     connect(m_cycleBox, &QSpinBox::valueChanged, this, [this](int value) {
         if (m_filling)
@@ -370,24 +372,13 @@ void TfmFuncV::editName(const QString &text)
     fillTable();
 }
 
-void TfmFuncV::editSweep(int index)
+void TfmFuncV::editCycleValue(std::array<std::int32_t, kVCycles> SFuncV::*values, int index)
 {
     SFuncV *function = shown();
     if (function == nullptr || m_filling || index < 0)
         return;
     if (!RefusedWhileRunPrompt())
-        function->Sweep[static_cast<std::size_t>(m_cycle)] = index;
-    fillForm();
-    fillTable();
-}
-
-void TfmFuncV::editAmplitude(int index)
-{
-    SFuncV *function = shown();
-    if (function == nullptr || m_filling || index < 0)
-        return;
-    if (!RefusedWhileRunPrompt())
-        function->Scale[static_cast<std::size_t>(m_cycle)] = index;
+        (function->*values)[static_cast<std::size_t>(m_cycle)] = index;
     fillForm();
     fillTable();
 }

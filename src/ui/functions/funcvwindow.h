@@ -10,6 +10,7 @@
 // with or without a probe: a waveform recorded into the list shows after
 // refresh().
 
+#include "model/functions/funcv.h"
 #include "model/settings/oscillogramcolours.h"
 
 #include <QDialog>
@@ -26,7 +27,6 @@ class QTableWidget;
 
 namespace qv {
 
-struct SFuncV;
 struct STest;
 
 namespace functions {
@@ -89,8 +89,8 @@ private:
     void clickRow(int row);
     void dragRow(int from, int to);
     void editName(const QString &text);
-    void editSweep(int index);
-    void editAmplitude(int index);
+    // Sweep or amplitude (`values`) of the shown cycle.
+    void editCycleValue(std::array<std::int32_t, kVCycles> SFuncV::*values, int index);
     void editTact();
     void toggleKeep();
     void clearCapture();
