@@ -35,14 +35,12 @@ QString Text(const std::string &text)
 } // namespace
 
 TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
-    : FunctionWindow(parent, std::move(notify))
+    : FunctionListWindow(test.FFuncs, number, parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
 {
     setObjectName(QStringLiteral("fmFuncF"));
     setWindowTitle(QStringLiteral("F - функции"));
-    m_test.FFuncs.Snapshot();
-    startAt(number);
 
     m_words = new QLabel(this);
     m_file = new DataFileBox(m_doc.Doc.FileName, this);
@@ -76,21 +74,6 @@ TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     connect(m_file, &DataFileBox::chosen, this,
             [this](const std::string &name) { chooseFile(name); });
     showFunction();
-}
-
-SFuncF *TfmFuncF::shown() const
-{
-    return m_test.FFuncs.ByNumber(m_number);
-}
-
-std::string TfmFuncF::numbers() const
-{
-    return m_test.FFuncs.Numbers();
-}
-
-void TfmFuncF::endSnapshot(bool keep)
-{
-    EndSnapshot(m_test.FFuncs, keep);
 }
 
 void TfmFuncF::showFunction()

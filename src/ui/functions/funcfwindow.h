@@ -7,6 +7,7 @@
 // works on a snapshot of the test's F-functions: OK keeps the edits,
 // Cancel (or closing) puts the list back as it was.
 
+#include "model/functions/funcf.h"
 #include "ui/functions/functionwindow.h"
 
 #include <functional>
@@ -18,7 +19,6 @@ class QPushButton;
 namespace qv {
 
 class TQuorvik;
-struct SFuncF;
 struct STest;
 
 namespace functions {
@@ -27,7 +27,7 @@ class AddressFields;
 class DataFileBox;
 enum class AddressField;
 
-class TfmFuncF : public FunctionWindow
+class TfmFuncF : public FunctionListWindow<TFuncF>
 {
     Q_OBJECT
 
@@ -42,12 +42,9 @@ public:
     QPushButton *dataButton() const { return m_data; }
 
 protected:
-    std::string numbers() const override;
-    void endSnapshot(bool keep) override;
     void showFunction() override;
 
 private:
-    SFuncF *shown() const;
     void chooseFile(const std::string &name);
     void editAddress(AddressField field, std::int64_t value);
     void openData();

@@ -29,14 +29,12 @@ QString Utf8(std::string_view text)
 } // namespace
 
 TfmFuncM::TfmFuncM(TQuorvik &doc, STest &test, int number, QWidget *parent)
-    : FunctionWindow(parent, {})
+    : FunctionListWindow(test.MFuncs, number, parent, {})
     , m_doc(doc)
     , m_test(test)
 {
     setObjectName(QStringLiteral("fmFuncM"));
     setWindowTitle(QStringLiteral("M-функции"));
-    m_test.MFuncs.Snapshot();
-    startAt(number);
 
     m_writeWords = new QLabel(this);
     m_readWords = new QLabel(this);
@@ -80,21 +78,6 @@ TfmFuncM::TfmFuncM(TQuorvik &doc, STest &test, int number, QWidget *parent)
 }
 
 TfmFuncM::~TfmFuncM() = default;
-
-SFuncM *TfmFuncM::shown() const
-{
-    return m_test.MFuncs.ByNumber(m_number);
-}
-
-std::string TfmFuncM::numbers() const
-{
-    return m_test.MFuncs.Numbers();
-}
-
-void TfmFuncM::endSnapshot(bool keep)
-{
-    EndSnapshot(m_test.MFuncs, keep);
-}
 
 void TfmFuncM::showFunction()
 {

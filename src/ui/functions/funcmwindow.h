@@ -8,6 +8,7 @@
 // snapshot of the test's M-functions: OK keeps the edits, Cancel puts the
 // list back as it was.
 
+#include "model/functions/funcm.h"
 #include "ui/functions/functionwindow.h"
 
 #include <cstdint>
@@ -20,7 +21,6 @@ class QPushButton;
 namespace qv {
 
 class TQuorvik;
-struct SFuncM;
 struct STest;
 
 namespace run {
@@ -32,7 +32,7 @@ namespace functions {
 class AddressFields;
 enum class AddressField;
 
-class TfmFuncM : public FunctionWindow
+class TfmFuncM : public FunctionListWindow<TFuncM>
 {
     Q_OBJECT
 
@@ -53,12 +53,9 @@ public:
     run::TfmMProgress *resultsWindow() const { return m_resultsWindow; }
 
 protected:
-    std::string numbers() const override;
-    void endSnapshot(bool keep) override;
     void showFunction() override;
 
 private:
-    SFuncM *shown() const;
     void editAddress(AddressField field, std::int64_t value);
     void editAlgorithms();
     void showResults();

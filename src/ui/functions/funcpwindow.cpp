@@ -62,14 +62,12 @@ void TfmDelayEdit::tryAccept()
 }
 
 TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
-    : FunctionWindow(parent, std::move(notify))
+    : FunctionListWindow(test.PFuncs, number, parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
 {
     setObjectName(QStringLiteral("fmFuncP"));
     setWindowTitle(QStringLiteral("P-функции"));
-    m_test.PFuncs.Snapshot();
-    startAt(number);
 
     auto *general = new QWidget(this);
     m_words = new QLabel(general);
@@ -147,21 +145,6 @@ QWidget *TfmFuncP::makeParametersPage()
 bool TfmFuncP::parametersShown() const
 {
     return m_pages->isTabVisible(kParametersPage);
-}
-
-SProg *TfmFuncP::shown() const
-{
-    return m_test.PFuncs.ByNumber(m_number);
-}
-
-std::string TfmFuncP::numbers() const
-{
-    return m_test.PFuncs.Numbers();
-}
-
-void TfmFuncP::endSnapshot(bool keep)
-{
-    EndSnapshot(m_test.PFuncs, keep);
 }
 
 void TfmFuncP::showFunction()

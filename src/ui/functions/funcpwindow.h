@@ -8,6 +8,7 @@
 // delay editor sets, or the pulse count. The window works on a snapshot of
 // the test's P-functions: OK keeps the edits, Cancel puts the list back.
 
+#include "model/functions/prog.h"
 #include "ui/functions/functionwindow.h"
 
 #include <cstdint>
@@ -22,7 +23,6 @@ class QTabWidget;
 namespace qv {
 
 class TQuorvik;
-struct SProg;
 struct STest;
 
 namespace functions {
@@ -51,7 +51,7 @@ private:
     std::int32_t m_accepted = 0;
 };
 
-class TfmFuncP : public FunctionWindow
+class TfmFuncP : public FunctionListWindow<TProg>
 {
     Q_OBJECT
 
@@ -70,12 +70,9 @@ public:
     QPushButton *editorButton() const { return m_editor; }
 
 protected:
-    std::string numbers() const override;
-    void endSnapshot(bool keep) override;
     void showFunction() override;
 
 private:
-    SProg *shown() const;
     QWidget *makeParametersPage();
     void showParameters(const SProg &function);
     void editDelay();

@@ -52,14 +52,12 @@ std::int64_t DataFileSize(const std::string &testFile, const std::string &name)
 } // namespace
 
 TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
-    : FunctionWindow(parent, std::move(notify))
+    : FunctionListWindow(test.SFuncs, number, parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
 {
     setObjectName(QStringLiteral("fmFuncS"));
     setWindowTitle(QStringLiteral("S-функции"));
-    m_test.SFuncs.Snapshot();
-    startAt(number);
 
     m_interface = new QLabel(this);
     m_mode = new QLabel(this);
@@ -132,21 +130,6 @@ TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
         applyEdit(shown(), [index](SFuncS &f) { f.Handling = index + f.Interface; });
     });
     showFunction();
-}
-
-SFuncS *TfmFuncS::shown() const
-{
-    return m_test.SFuncs.ByNumber(m_number);
-}
-
-std::string TfmFuncS::numbers() const
-{
-    return m_test.SFuncs.Numbers();
-}
-
-void TfmFuncS::endSnapshot(bool keep)
-{
-    EndSnapshot(m_test.SFuncs, keep);
 }
 
 void TfmFuncS::showFunction()

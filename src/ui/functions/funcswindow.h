@@ -7,6 +7,7 @@
 // window works on a snapshot of the test's S-functions: OK keeps the
 // edits, Cancel (or closing) puts the list back as it was.
 
+#include "model/functions/funcs.h"
 #include "ui/functions/functionwindow.h"
 
 #include <functional>
@@ -20,14 +21,13 @@ class QRadioButton;
 namespace qv {
 
 class TQuorvik;
-struct SFuncS;
 struct STest;
 
 namespace functions {
 
 class DataFileBox;
 
-class TfmFuncS : public FunctionWindow
+class TfmFuncS : public FunctionListWindow<TFuncS>
 {
     Q_OBJECT
 
@@ -51,12 +51,9 @@ public:
     QPushButton *dataButton() const { return m_data; }
 
 protected:
-    std::string numbers() const override;
-    void endSnapshot(bool keep) override;
     void showFunction() override;
 
 private:
-    SFuncS *shown() const;
     void showSerial(const SFuncS &function);
     void showCount(const SFuncS &function);
     void editCount();

@@ -75,14 +75,32 @@ private:
     QPushButton *m_next = nullptr;
 };
 
-// Ends a function list's snapshot session.
+// A function window over one list of a test (TFuncF, TFuncS, TFuncM,
+// TProg): the snapshot is taken on construction, the shown record is the
+// list's record m_number.
 template <class List>
-void EndSnapshot(List &list, bool keep)
+class FunctionListWindow : public FunctionWindow
 {
-    if (keep)
-        list.DropSnapshot();
-    else
-        list.RestoreSnapshot();
-}
+protected:
+    FunctionListWindow(List &list, int number, QWidget *parent, Notify notify)
+        : FunctionWindow(parent, std::move(notify))
+        , m_list(list)
+    {
+        m_list.Snapshot();
+        startAt(number);
+    }
+
+    auto *shown() const { return m_list.ByNumber(m_number); }
+    std::string numbers() const override { return m_list.Numbers(); }
+    void endSnapshot(bool keep) override
+    {
+        if (keep)
+            m_list.DropSnapshot();
+        else
+            m_list.RestoreSnapshot();
+    }
+
+    List &m_list;
+};
 
 } // namespace qv::functions
