@@ -15,7 +15,6 @@
 #include "ui/functions/runprompt.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,16 +59,11 @@ TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
             return std::vector<std::string>{f ? WordCodeText(f->AdrWord) : std::string()};
         },
         [this](AddressField field, std::int64_t value) { editAddress(field, value); });
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->addButton(m_data, QDialogButtonBox::ActionRole);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(steppingRow());
-    layout->addWidget(m_words);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
+    auto *content = new QVBoxLayout;
+    content->addWidget(m_words);
+    content->addLayout(form);
+    layOut(content, m_data);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_data, &QPushButton::clicked, this, [this] { openData(); });
     connect(m_file, &DataFileBox::chosen, this,
             [this](const std::string &name) { chooseFile(name); });

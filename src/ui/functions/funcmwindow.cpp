@@ -9,7 +9,6 @@
 #include "ui/functions/runprompt.h"
 #include "ui/run/mprogresswindow.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -63,15 +62,8 @@ TfmFuncM::TfmFuncM(TQuorvik &doc, STest &test, int number, QWidget *parent)
         },
         [this](AddressField field, std::int64_t value) { editAddress(field, value); });
     form->addRow(QStringLiteral("Алгоритмы:"), m_algorithms);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->addButton(m_results, QDialogButtonBox::ActionRole);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(steppingRow());
-    layout->addLayout(form);
-    layout->addWidget(buttons);
+    layOut(form, m_results);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_results, &QPushButton::clicked, this, [this] { showResults(); });
     connect(m_algorithms, &QListWidget::itemChanged, this, [this] { editAlgorithms(); });
     showFunction();

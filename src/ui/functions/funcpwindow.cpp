@@ -12,7 +12,6 @@
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/runprompt.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -107,14 +106,10 @@ TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     m_pages->addTab(general, QStringLiteral("Функция"));
     m_pages->addTab(makeParametersPage(), QStringLiteral("Параметры"));
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(steppingRow());
-    layout->addWidget(m_pages, 1);
-    layout->addWidget(buttons);
+    auto *content = new QVBoxLayout;
+    content->addWidget(m_pages);
+    layOut(content, nullptr);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_file, &DataFileBox::chosen, this, [this](const std::string &name) {
         applyEdit(shown(), [&name](SProg &f) { f.FileName = name; });
     });

@@ -11,7 +11,6 @@
 #include "ui/functions/runprompt.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -96,15 +95,8 @@ TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     form->addRow(QStringLiteral("Контроль четности:"), m_parity);
     form->addRow(QStringLiteral("Стоповые биты:"), m_stopBits);
     form->addRow(QStringLiteral("Управление потоками:"), m_flow);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->addButton(m_data, QDialogButtonBox::ActionRole);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(steppingRow());
-    layout->addLayout(form);
-    layout->addWidget(buttons);
+    layOut(form, m_data);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_data, &QPushButton::clicked, this, [this] { openData(); });
     connect(m_file, &DataFileBox::chosen, this, [this](const std::string &name) {
         applyEdit(shown(), [&name](SFuncS &f) { f.FileName = name; });

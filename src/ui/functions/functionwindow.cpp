@@ -2,9 +2,11 @@
 
 #include "ui/functions/stepping.h"
 
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace qv::functions {
 
@@ -27,13 +29,21 @@ void FunctionWindow::startAt(int wanted)
                    : SteppedNumber(listed, 0, 0);
 }
 
-QHBoxLayout *FunctionWindow::steppingRow()
+void FunctionWindow::layOut(QLayout *content, QPushButton *action)
 {
-    auto *row = new QHBoxLayout;
-    row->addWidget(m_previous);
-    row->addWidget(m_title, 1);
-    row->addWidget(m_next);
-    return row;
+    auto *stepping = new QHBoxLayout;
+    stepping->addWidget(m_previous);
+    stepping->addWidget(m_title, 1);
+    stepping->addWidget(m_next);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    if (action != nullptr)
+        buttons->addButton(action, QDialogButtonBox::ActionRole);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(stepping);
+    layout->addLayout(content, 1);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 void FunctionWindow::setTitle(const QString &title)

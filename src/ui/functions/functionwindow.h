@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-class QHBoxLayout;
+class QLayout;
 class QLabel;
 class QPushButton;
 
@@ -36,8 +36,10 @@ public:
 protected:
     FunctionWindow(QWidget *parent, Notify notify);
 
-    // "<", the title and ">", to be placed at the top of the window.
-    QHBoxLayout *steppingRow();
+    // Lays the window out: "<", the title and ">" at the top, then
+    // `content`, then OK, Cancel and the window's own `action` button
+    // (none: null).
+    void layOut(QLayout *content, QPushButton *action);
     void setTitle(const QString &title);
     // Applies `change` to the shown `function`, except while the fields are
     // being filled or while a run waits in a prompt (the operator is told
