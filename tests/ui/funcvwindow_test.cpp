@@ -284,6 +284,34 @@ TEST_F(FuncVWindow, KeepClearAndDeleteWorkOnTheShownFunctionAndAnEmptyNameCannot
     EXPECT_TRUE(test.VFuncs.ByNumber(1)->Captured[0]);
 }
 
+TEST_F(FuncVWindow, AFunctionChosenOnTheViewsIsShownFirstAndAnEmptyTestStillOpensTheWindow)
+{
+    TBaseForm &form = WindowWithDemo();
+    STest &test = MemoryTest(form);
+    ASSERT_TRUE(OnWindow(form, [](TfmFuncV &w) {
+        Add(w, QStringLiteral("Второй"), 2);
+        w.accept();
+    }));
+    ModalWatch<TfmFuncV> chosen([](TfmFuncV &w) {
+        EXPECT_EQ(w.shownNumber(), 2);
+        EXPECT_EQ(w.nameEdit()->text(), QStringLiteral("Второй"));
+    });
+    form.openListAt('V', 2);
+    EXPECT_TRUE(chosen.seen());
+
+    // The first test has no V-functions: the window opens so that one can
+    // be added, and commands on the missing function say why they cannot.
+    form.selectTest(0);
+    ASSERT_TRUE(form.document().Test(0)->VFuncs.Empty());
+    ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
+        EXPECT_EQ(w.shownNumber(), 0);
+        QTest::mouseClick(w.keepButton(), Qt::LeftButton);
+        EXPECT_EQ(Messages().back(), Msg(50));
+        w.accept();
+    }));
+    EXPECT_EQ(test.VFuncs.Count(), 2);
+}
+
 TEST_F(FuncVWindow, AListOfNinetyNineFunctionsRefusesAddingBeforeTheDialogOpens)
 {
     TBaseForm &form = WindowWithDemo();
