@@ -16,7 +16,7 @@
 #include "ui/desk/physicalkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
-#include "ui/functions/funcfwindow.h"
+#include "ui/functions/functionwindows.h"
 #include "ui/lists/listopener.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
@@ -184,7 +184,8 @@ void TBaseForm::openList(QAction *command, char kind, int count)
         Mesbo().Show(Msg(37), MbError, kProductName);
         return;
     }
-    if (count == 0) {
+    // V-functions are created in their own window.
+    if (count == 0 && kind != 'V') {
         Mesbo().Show(Msg(38), MbError, kProductName);
         return;
     }
@@ -207,9 +208,10 @@ void TBaseForm::openListAt(char kind, int number, QAction *command)
 {
     if (lists::OpenList(this, *m_document, kind, number))
         return;
-    if (STest *test = m_document->CurrentTestRecord(); kind == 'F' && test != nullptr) {
-        functions::TfmFuncF window(*m_document, *test, number, this);
-        window.exec();
+    if (STest *test = m_document->CurrentTestRecord();
+        test != nullptr && functions::OpenFunctionWindow(this, *m_document, *test, kind, number,
+                                                         m_store->Settings().Oscillogram)) {
+        refreshViews();
         return;
     }
     // The function windows come with their own lists.
