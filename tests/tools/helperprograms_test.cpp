@@ -1,4 +1,6 @@
-// The helper programs the main window starts, run as processes.
+// The helper programs the main window starts, run as processes: the test
+// editor on its own, the byte splitter from the command line, and the usage
+// every one of them prints.
 
 #include "support/tempdir.h"
 #include "support/toolrun.h"
@@ -38,11 +40,71 @@ ToolRun RunWith(const QString &program, const QStringList &arguments,
 
 TEST(HelperPrograms, EachAnswersHelpWithItsUsage)
 {
-    for (const char *name : {"quorvik-edit"}) {
+    for (const char *name : {"quorvik-edit", "quorvik-splitbytes"}) {
         const ToolRun run = RunTool(Program(name), {QStringLiteral("--help")});
         EXPECT_EQ(run.exitCode, 0) << name;
         EXPECT_EQ(run.out.rfind("Использование: " + std::string(name), 0), 0u) << run.out;
     }
+}
+
+class ByteSplitter : public ::testing::Test
+{
+protected:
+    QString File(const char *name) const { return QString::fromStdString(dir.File(name)); }
+    ToolRun Split(const QStringList &arguments)
+    {
+        return RunTool(Program("quorvik-splitbytes"), arguments);
+    }
+    TempDir dir;
+};
+
+TEST_F(ByteSplitter, SplitsWordsIntoLowAndHighBytesAndJoinsThemBack)
+{
+    const std::string words("\x34\x12\x78\x56\xBC\x9A", 6);
+    WriteBytes(dir.File("rom.dat"), words);
+    ToolRun run = Split({QStringLiteral("--split"), File("rom.dat")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(dir.File("rom_L.dat")), std::string("\x34\x78\xBC", 3));
+    EXPECT_EQ(ReadBytes(dir.File("rom_H.dat")), std::string("\x12\x56\x9A", 3));
+
+    run = Split({QStringLiteral("--join"), File("rom_L.dat"), File("rom_H.dat"), File("back.dat")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(dir.File("back.dat")), words);
+    // Without a name the joined file takes the low file's name without "_L".
+    std::filesystem::remove(dir.File("rom.dat"));
+    run = Split({QStringLiteral("--join"), File("rom_L.dat"), File("rom_H.dat")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(dir.File("rom.dat")), words);
+}
+
+TEST_F(ByteSplitter, RefusesOddEmptyOversizedAndMismatchedFilesWritingNothing)
+{
+    WriteBytes(dir.File("odd.dat"), std::string("\x01\x02\x03", 3));
+    ToolRun run = Split({QStringLiteral("--split"), File("odd.dat")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("нечётное число байт (3)"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("odd_L.dat")));
+
+    WriteBytes(dir.File("empty.dat"), "");
+    run = Split({QStringLiteral("--split"), File("empty.dat")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("не содержит данных"), std::string::npos) << run.err;
+
+    WriteBytes(dir.File("big.dat"), std::string(1048576 + 2, '\0'));
+    run = Split({QStringLiteral("--split"), File("big.dat")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("превышает допустимый размер"), std::string::npos) << run.err;
+    WriteBytes(dir.File("max.dat"), std::string(1048576, '\x5A'));
+    EXPECT_EQ(Split({QStringLiteral("--split"), File("max.dat")}).exitCode, 0);
+
+    WriteBytes(dir.File("a_L.dat"), "ab");
+    WriteBytes(dir.File("a_H.dat"), "abc");
+    run = Split({QStringLiteral("--join"), File("a_L.dat"), File("a_H.dat")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("разного размера"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.dat")));
+
+    EXPECT_EQ(Split({QStringLiteral("--split")}).exitCode, 2);
 }
 
 class TestEditor : public ::testing::Test
