@@ -40,7 +40,7 @@ ToolRun RunWith(const QString &program, const QStringList &arguments,
 
 TEST(HelperPrograms, EachAnswersHelpWithItsUsage)
 {
-    for (const char *name : {"quorvik-edit", "quorvik-splitbytes"}) {
+    for (const char *name : {"quorvik-edit", "quorvik-splitbytes", "quorvik-selftest"}) {
         const ToolRun run = RunTool(Program(name), {QStringLiteral("--help")});
         EXPECT_EQ(run.exitCode, 0) << name;
         EXPECT_EQ(run.out.rfind("Использование: " + std::string(name), 0), 0u) << run.out;

@@ -1,0 +1,82 @@
+#include "selfchecks.h"
+
+#include "execution/port/comport.h"
+#include "execution/port/testerport.h"
+
+#include <QDateTime>
+#include <algorithm>
+
+namespace qvselftest {
+namespace {
+
+QString PortText(qv::IComPort &port, const QString &fallback)
+{
+    const QString text = QString::fromStdString(port.GetError()).trimmed();
+    return text.isEmpty() ? fallback : text;
+}
+
+} // namespace
+
+std::vector<CheckResult> RunSelfChecks(qv::TCP &tester,
+                                       const std::function<void(const CheckResult &)> &each)
+{
+    std::vector<CheckResult> results;
+    const auto add = [&](CheckResult result) {
+        each(result);
+        results.push_back(std::move(result));
+    };
+    const qv::SComPort port = tester.Port();
+    const qv::PortVoiceScope quiet(*port, qv::PortVoice::Quiet);
+
+    port->Purge();
+    const bool linked = tester.Connect(true, false);
+    add({QStringLiteral("Связь с блоком диагностики и сброс"), linked,
+         linked ? QString() : PortText(*port, QStringLiteral("блок не отвечает"))});
+    if (!linked)
+        return results;
+
+    tester.ReadBuildInfo();
+    const QString build = QString::fromStdString(tester.BuildInfo()).trimmed();
+    add({QStringLiteral("Сведения о сборке блока"), !build.isEmpty(),
+         build.isEmpty() ? QStringLiteral("блок не сообщил сведения о сборке") : build});
+
+    port->Purge();
+    const int io = tester.Reset(true, 1);
+    add({QStringLiteral("Контроль входов/выходов"), qv::PortSucceeded(io),
+         qv::PortSucceeded(io) ? QString() : PortText(*port, QStringLiteral("неисправность"))});
+
+    port->Purge();
+    const bool currents = port->CheckCurrents(0, 0) != 0;
+    add({QStringLiteral("Контроль токов"), currents,
+         currents ? QString() : PortText(*port, QStringLiteral("потребление вне нормы"))});
+    return results;
+}
+
+bool AllPassed(const std::vector<CheckResult> &results)
+{
+    return !results.empty() &&
+           std::all_of(results.begin(), results.end(), [](const auto &r) { return r.passed; });
+}
+
+QString ReportText(const QString &address, const std::vector<CheckResult> &results)
+{
+    QString text = QStringLiteral("Самодиагностика блока диагностики\n");
+    text += QStringLiteral("Адрес блока: ") + address + QLatin1Char('\n');
+    text += QStringLiteral("Время: ") +
+            QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) +
+            QLatin1Char('\n');
+    for (const CheckResult &r : results) {
+        text += r.name + QStringLiteral(": ") +
+                (r.passed ? QStringLiteral("норма") : QStringLiteral("ОШИБКА"));
+        if (!r.detail.isEmpty())
+            text += QStringLiteral(" (") +
+                    QString(r.detail).replace(QLatin1Char('\n'), QLatin1Char(' ')) +
+                    QLatin1Char(')');
+        text += QLatin1Char('\n');
+    }
+    text += AllPassed(results) ? QStringLiteral("Итог: блок исправен\n")
+                               : QStringLiteral("Итог: обнаружены неисправности\n");
+    return text;
+}
+
+} // namespace qvselftest
