@@ -46,6 +46,10 @@ class TestFileUi;
 class TQuorvik;
 class TfmComment;
 
+namespace services {
+class MainServices;
+}
+
 namespace desk {
 class ExportCommand;
 class InfoPanel;
@@ -98,6 +102,9 @@ public:
     desk::ExportCommand *exportCommand() const { return m_export; }
     DiagramView *diagramView() const { return m_diagram; }
     TableView *tableView() const { return m_table; }
+    // The probe menu, the external tools and the input hooks.
+    services::MainServices &services() const { return *m_services; }
+    SettingsStore &settingsStore() const { return *m_store; }
     TfmComment *commentWindow() const; // null until first shown
     QToolBar *bar(int index) const;    // 0 menu, 1 tools, 2 run, 3 information
     QStringList recentFiles() const;
@@ -244,6 +251,7 @@ private:
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
+    services::MainServices *m_services = nullptr;
     desk::PlainPresses m_plainPresses;
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;

@@ -16,10 +16,12 @@
 #include "ui/desk/physicalkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
+#include "ui/functions/funcfwindow.h"
 #include "ui/lists/listopener.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
-#include "ui/functions/funcfwindow.h"
+#include "ui/services/mainservices.h"
+#include "ui/services/probecommands.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
 #include "ui/views/tableview.h"
@@ -110,8 +112,9 @@ void TBaseForm::connectCommands()
         lists::TfmCnt window(*m_document, isDosUnit.load(), this);
         window.exec();
     });
-    for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
-                            a.splitBytes, a.bodrin, a.remoteClient, a.remoteServer})
+    m_services = new services::MainServices(*this, m_desk, [this] { refillShownView(); });
+    m_services->connectActions(a);
+    for (QAction *action : {a.editQor, a.bodrin, a.remoteClient, a.remoteServer})
         later(action);
     connectWindowCommands();
     on(a.pusk, [this] { startRun(); });
@@ -142,7 +145,9 @@ void TBaseForm::connectCommands()
     connect(m_diagram, &DiagramView::listRequested, this,
             [this](char kind, int number) { openListAt(kind, number); });
     connect(m_diagram, &DiagramView::probeMenuRequested, this,
-            [this] { notAvailable(QStringLiteral("Зонд")); });
+            [this](int probe, const QPoint &globalPos) {
+                m_services->probes().showMenu(probe, globalPos, m_actions);
+            });
     connect(m_table, &TableView::listRequested, this,
             [this](char kind, int number) { openListAt(kind, number); });
     connectDebugCommands();

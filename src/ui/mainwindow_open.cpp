@@ -10,6 +10,7 @@
 #include "model/settings/settings.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/mainwindow.h"
+#include "ui/services/secondarywindows.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 
@@ -99,6 +100,7 @@ bool TBaseForm::openFile(const QString &path)
 
 void TBaseForm::resetForOpen()
 {
+    services::CloseSecondaryWindows(this);
     if (m_comment) {
         m_comment->close();
         m_comment->forget();

@@ -1,0 +1,54 @@
+#pragma once
+
+// The main window's services that start something outside the window: the
+// probe menu, the test editor round trip, the data editor, the byte
+// splitter, the self-diagnostics, and the input hooks of the remote server.
+// Owned by the main window (a child object); it connects the commands.
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+namespace qv {
+
+class DeskSession;
+class TBaseForm;
+
+namespace desk {
+struct MainActions;
+}
+
+namespace services {
+
+class InputHooks;
+class ProbeCommands;
+
+class MainServices : public QObject
+{
+    Q_OBJECT
+
+public:
+    // refill: fills the shown view again (after the probe entries changed).
+    // desk: the unit's session; null without a unit.
+    MainServices(TBaseForm &window, DeskSession *desk, std::function<void()> refill);
+    ~MainServices() override;
+
+    void connectActions(const desk::MainActions &actions);
+
+    ProbeCommands &probes() { return *m_probes; }
+    InputHooks &inputHooks() { return *m_hooks; }
+
+    // "Р&едактор данных" without a file.
+    void openDataEditor();
+    // "Разбивка на L/H байты".
+    void startByteSplitter();
+
+private:
+    TBaseForm &m_window;
+    DeskSession *m_desk;
+    ProbeCommands *m_probes = nullptr;
+    InputHooks *m_hooks = nullptr;
+};
+
+} // namespace services
+} // namespace qv
