@@ -38,6 +38,10 @@ public:
     ProbeCommands &probes() { return *m_probes; }
     InputHooks &inputHooks() { return *m_hooks; }
 
+    // "&Редактор диагностических тестов": the secondary windows close, the
+    // main window hides while the editor runs, and the file is opened
+    // again on the editor's test when the editor saved the open file.
+    void editTests();
     // "Р&едактор данных" without a file.
     void openDataEditor();
     // "Разбивка на L/H байты".
