@@ -114,7 +114,7 @@ void TBaseForm::connectCommands()
     });
     m_services = new services::MainServices(*this, m_desk, [this] { refillShownView(); });
     m_services->connectActions(a);
-    for (QAction *action : {a.bodrin, a.remoteClient, a.remoteServer})
+    for (QAction *action : {a.remoteClient, a.remoteServer})
         later(action);
     connectWindowCommands();
     on(a.pusk, [this] { startRun(); });

@@ -1,10 +1,17 @@
 // The main window's external tools driven from its commands: the test
-// editor round trip through quorvik-edit.
+// editor round trip through quorvik-edit and the self-diagnostics hand-over
+// through quorvik-selftest, against the simulated unit.
 
+#include "execution/desk/desksession.h"
+#include "execution/port/comport.h"
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
 #include "model/document/quorvik.h"
+#include "support/unitsimprocess.h"
 #include "ui/desk/infopanel.h"
 #include "ui/deskfixture.h"
 #include "ui/services/helperprograms.h"
+#include "ui/services/selftestlaunch.h"
 
 #include <QAction>
 #include <QLabel>
@@ -101,6 +108,89 @@ TEST_F(ExternalTools, AnEditorThatCannotStartIsReportedAndTheWindowComesBack)
     EXPECT_EQ(Messages(), std::vector<std::string>{"Не удалось запустить редактор"});
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.document().CurrentTest, 0);
+}
+
+// The desk over quorvik-unitsim reached by TCP, so that another program can
+// take the unit over.
+class SelfDiagnostics : public ExternalTools
+{
+protected:
+    void StartDesk()
+    {
+        ASSERT_FALSE(unitsim.Address().empty());
+        WriteSettings("[Блок диагностики]\r\n"
+                      "Адрес блока диагностики=" +
+                      unitsim.Address() +
+                      "\r\n"
+                      "Выполнять периодический опрос готовности блока диагностики=0\r\n");
+        DeskSession::Options options;
+        options.lockDirectory = dir.Path().string();
+        desk = std::make_unique<DeskSession>(
+            SettingsStore(dir.File("quorvik.cfg"), dir.File("quorvik.ini")), std::move(options));
+        ASSERT_TRUE(desk->Start("Quorvik"));
+        window = std::make_unique<TBaseForm>(&desk->Store(), desk.get());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    ~SelfDiagnostics() override
+    {
+        window.reset();
+        desk.reset();
+    }
+    // The unit answers the desk again and nobody holds the unit lock.
+    void ExpectUnitBack()
+    {
+        EXPECT_EQ(desk->Tester().Reset(false, 1), PortOk);
+        ASSERT_TRUE(desk->Monitor()->Lock(0)) << "the unit lock was released";
+        desk->Monitor()->Unlock();
+    }
+
+    UnitSimProcess unitsim;
+    std::unique_ptr<DeskSession> desk;
+};
+
+TEST_F(SelfDiagnostics, TheUnitIsHandedToTheSelfTestAndTakenBackWhenItEnds)
+{
+    StartDesk();
+    const std::string report = dir.File("report.txt");
+    Script("bin/quorvik-selftest", "exec '" + BinDir().toStdString() +
+                                       "/quorvik-selftest' --batch --report '" + report +
+                                       "' \"$@\" > /dev/null");
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
+    mesbo->Clear();
+    window->actions().bodrin->trigger();
+
+    const std::string text = ReadBytes(report);
+    EXPECT_NE(text.find("Адрес блока: " + unitsim.Address()), std::string::npos) << text;
+    EXPECT_NE(text.find("Связь с блоком диагностики и сброс: норма"), std::string::npos) << text;
+    EXPECT_NE(text.find("Итог: блок исправен"), std::string::npos) << text;
+    EXPECT_TRUE(Messages().empty());
+    ExpectUnitBack();
+}
+
+TEST_F(SelfDiagnostics, AProgramThatFailsToStartIsReportedAndTheUnitTakenBack)
+{
+    StartDesk();
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("nowhere")));
+    mesbo->Clear();
+    window->actions().bodrin->trigger();
+    const auto shown = mesbo->ShownMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.front().caption, "Не удалось запустить \"Диагностика системы\"");
+    EXPECT_EQ(shown.front().text, "Параметры запуска:\r\n   " + dir.File("nowhere") +
+                                      "/quorvik-selftest\r\n   " + dir.File("nowhere"));
+    ExpectUnitBack();
+}
+
+TEST_F(SelfDiagnostics, ACrashedSelfTestStillGivesTheUnitBack)
+{
+    StartDesk();
+    Script("bin/quorvik-selftest", "kill -SEGV $$");
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
+    mesbo->Clear();
+    window->actions().bodrin->trigger();
+    EXPECT_TRUE(Messages().empty());
+    ExpectUnitBack();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ui/services/mainservices.h"
 
+#include "execution/desk/desksession.h"
 #include "execution/desk/settingsstore.h"
 #include "infra/mesbo.h"
 #include "infra/version.h"
@@ -12,6 +13,7 @@
 #include "ui/services/inputhooks.h"
 #include "ui/services/probecommands.h"
 #include "ui/services/secondarywindows.h"
+#include "ui/services/selftestlaunch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,6 +48,7 @@ void MainServices::connectActions(const desk::MainActions &actions)
     connect(actions.editQor, &QAction::triggered, this, [this] { editTests(); });
     connect(actions.hexEdit, &QAction::triggered, this, [this] { openDataEditor(); });
     connect(actions.splitBytes, &QAction::triggered, this, [this] { startByteSplitter(); });
+    connect(actions.bodrin, &QAction::triggered, this, [this] { selfDiagnostics(); });
 }
 
 void MainServices::editTests()
@@ -83,6 +86,15 @@ void MainServices::startByteSplitter()
     if (!QProcess::startDetached(path, {}, QFileInfo(path).absolutePath()))
         Mesbo().Show("Не удалось запустить программу", MbError,
                      "Параметры запуска: " + path.toStdString());
+}
+
+void MainServices::selfDiagnostics()
+{
+    if (m_desk == nullptr) {
+        Mesbo().Show("Блок диагностики не подключен", MbError, kProductName);
+        return;
+    }
+    LaunchSelfDiagnostics(m_desk->Tester(), m_desk->Monitor(), &m_window);
 }
 
 } // namespace qv::services

@@ -46,6 +46,8 @@ public:
     void openDataEditor();
     // "Разбивка на L/H байты".
     void startByteSplitter();
+    // "&Диагностика системы".
+    void selfDiagnostics();
 
 private:
     TBaseForm &m_window;
