@@ -107,6 +107,42 @@ TEST_F(ByteSplitter, RefusesOddEmptyOversizedAndMismatchedFilesWritingNothing)
     EXPECT_EQ(Split({QStringLiteral("--split")}).exitCode, 2);
 }
 
+TEST(SelfTest, ReportsEachCheckAndNamesTheFaultsOfTheUnit)
+{
+    TempDir dir;
+    WriteBytes(dir.File("sound.ini"), "[Currents]\nSupply=+5 В:320:500\n");
+    ToolRun run = RunTool(Program("quorvik-selftest"),
+                          {QStringLiteral("--batch"), QStringLiteral("--address"),
+                           QString::fromStdString("sim:" + dir.File("sound.ini")),
+                           QStringLiteral("--report"), QString::fromStdString(dir.File("r.txt"))});
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(ReadBytes(dir.File("r.txt")), run.out);
+    for (const char *line :
+         {"Связь с блоком диагностики: норма\n", "Сброс блока: норма\n",
+          "Контроль входов/выходов: норма\n", "Контроль токов: норма\n", "Итог: блок исправен\n"})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+    EXPECT_NE(run.out.find("Сведения о сборке блока: норма ("), std::string::npos) << run.out;
+
+    WriteBytes(dir.File("faulty.ini"), "[Currents]\nSupply=+5 В:620:500\n[IoCheck]\nFaults=7\n");
+    run = RunTool(Program("quorvik-selftest"),
+                  {QStringLiteral("--batch"), QStringLiteral("--address"),
+                   QString::fromStdString("sim:" + dir.File("faulty.ini")),
+                   QStringLiteral("--report"), QString::fromStdString(dir.File("r.txt"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("Контроль входов/выходов: ОШИБКА ("), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Контроль токов: ОШИБКА ("), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Итог: обнаружены неисправности"), std::string::npos) << run.out;
+
+    // No unit at the address: the link fails and nothing else is tried.
+    run = RunTool(Program("quorvik-selftest"),
+                  {QStringLiteral("--batch"), QStringLiteral("--address"),
+                   QStringLiteral("tcp://127.0.0.1:9"), QStringLiteral("--report"),
+                   QString::fromStdString(dir.File("r.txt"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("Связь с блоком диагностики: ОШИБКА"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Контроль токов"), std::string::npos) << run.out;
+}
+
 class TestEditor : public ::testing::Test
 {
 protected:

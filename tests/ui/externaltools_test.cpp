@@ -162,7 +162,7 @@ TEST_F(SelfDiagnostics, TheUnitIsHandedToTheSelfTestAndTakenBackWhenItEnds)
 
     const std::string text = ReadBytes(report);
     EXPECT_NE(text.find("Адрес блока: " + unitsim.Address()), std::string::npos) << text;
-    EXPECT_NE(text.find("Связь с блоком диагностики и сброс: норма"), std::string::npos) << text;
+    EXPECT_NE(text.find("Связь с блоком диагностики: норма"), std::string::npos) << text;
     EXPECT_NE(text.find("Итог: блок исправен"), std::string::npos) << text;
     EXPECT_TRUE(Messages().empty());
     ExpectUnitBack();

@@ -29,21 +29,28 @@ std::vector<CheckResult> RunSelfChecks(qv::TCP &tester,
     const qv::PortVoiceScope quiet(*port, qv::PortVoice::Quiet);
 
     port->Purge();
-    const bool linked = tester.Connect(true, false);
-    add({QStringLiteral("Связь с блоком диагностики и сброс"), linked,
+    int handshake = qv::PortNoLink;
+    const bool linked = tester.Connect(true, false, &handshake) && handshake == qv::PortOk;
+    add({QStringLiteral("Связь с блоком диагностики"), linked,
          linked ? QString() : PortText(*port, QStringLiteral("блок не отвечает"))});
     if (!linked)
         return results;
 
-    tester.ReadBuildInfo();
+    // A reset without the I/O check, so that a channel fault shows as its
+    // own result below; the build information is read with it.
+    port->Purge();
+    const int reset = tester.Reset(false, 0);
+    add({QStringLiteral("Сброс блока"), qv::PortSucceeded(reset),
+         qv::PortSucceeded(reset) ? QString() : PortText(*port, QStringLiteral("нет ответа"))});
     const QString build = QString::fromStdString(tester.BuildInfo()).trimmed();
     add({QStringLiteral("Сведения о сборке блока"), !build.isEmpty(),
          build.isEmpty() ? QStringLiteral("блок не сообщил сведения о сборке") : build});
 
     port->Purge();
+    // The unit answers a channel fault with a warning and its text.
     const int io = tester.Reset(true, 1);
-    add({QStringLiteral("Контроль входов/выходов"), qv::PortSucceeded(io),
-         qv::PortSucceeded(io) ? QString() : PortText(*port, QStringLiteral("неисправность"))});
+    add({QStringLiteral("Контроль входов/выходов"), io == qv::PortOk,
+         io == qv::PortOk ? QString() : PortText(*port, QStringLiteral("неисправность"))});
 
     port->Purge();
     const bool currents = port->CheckCurrents(0, 0) != 0;

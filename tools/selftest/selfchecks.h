@@ -1,7 +1,7 @@
 #pragma once
 
-// The unit's self-checks, in order: link and reset, build information, the
-// I/O check, current control. Each gives a verdict and, on a failure, the
+// The unit's self-checks, in order: link, reset, build information, the I/O
+// check, current control. Each gives a verdict and, on a failure, the
 // port's text. The checks run quietly (no message boxes of the port).
 
 #include <QString>
