@@ -4,10 +4,14 @@
 #include "execution/port/testerport.h"
 
 #include <QDateTime>
+#include <QThread>
 #include <algorithm>
 
 namespace qvselftest {
 namespace {
+
+constexpr int kConnectAttempts = 3;
+constexpr unsigned long kConnectPauseMs = 300;
 
 QString PortText(qv::IComPort &port, const QString &fallback)
 {
@@ -29,8 +33,15 @@ std::vector<CheckResult> RunSelfChecks(qv::TCP &tester,
     const qv::PortVoiceScope quiet(*port, qv::PortVoice::Quiet);
 
     port->Purge();
-    int handshake = qv::PortNoLink;
-    const bool linked = tester.Connect(true, false, &handshake) && handshake == qv::PortOk;
+    // The program that handed the unit over may still be closing its link
+    // on the unit's side: a refused connection is tried again.
+    bool linked = false;
+    for (int attempt = 0; !linked && attempt < kConnectAttempts; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(kConnectPauseMs);
+        int handshake = qv::PortNoLink;
+        linked = tester.Connect(true, false, &handshake) && handshake == qv::PortOk;
+    }
     add({QStringLiteral("Связь с блоком диагностики"), linked,
          linked ? QString() : PortText(*port, QStringLiteral("блок не отвечает"))});
     if (!linked)

@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -18,6 +19,8 @@ namespace {
 
 constexpr int kStartDelayMs = 100;
 constexpr int kLockWaitMs = 3000;
+constexpr int kConnectAttempts = 3;
+constexpr unsigned long kConnectPauseMs = 300;
 
 } // namespace
 
@@ -119,7 +122,11 @@ void TfmSelfTestLaunch::takeBack()
     m_closeAllowed = true;
     if (m_tester.HasPort()) {
         const SComPort port = m_tester.Port();
-        m_tester.Connect(true, false);
+        // The other program's link may still be closing on the unit's
+        // side for a moment: a refused connection is tried again.
+        for (int attempt = 1; !m_tester.Connect(true, false) && attempt < kConnectAttempts;
+             ++attempt)
+            QThread::msleep(kConnectPauseMs);
         restoreCursor();
         m_tester.Reset(false, 0);
         port->Handshake();
