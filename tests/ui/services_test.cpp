@@ -273,5 +273,24 @@ TEST_F(Services, TheByteSplitterIsStartedBesideTheProgramOrTheFailureNamesItsPat
     EXPECT_EQ(mesbo->Count(), 1u);
 }
 
+TEST_F(Services, StartUpNamesTheHelperProgramsThatAreMissingOnce)
+{
+    services::SetHelperProgramDirectory(qEnvironmentVariable("QORVIK_BINARY_DIR") +
+                                        QStringLiteral("/bin"));
+    EXPECT_TRUE(services::CheckHelperPrograms());
+    EXPECT_EQ(mesbo->Count(), 0u);
+
+    std::filesystem::create_directories(dir.Path() / "bin");
+    Script("bin/quorvik-edit", "true");
+    WriteBytes(dir.File("bin/quorvik-selftest"), "not a program");
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
+    EXPECT_FALSE(services::CheckHelperPrograms());
+    ASSERT_EQ(mesbo->Count(), 1u);
+    const auto shown = mesbo->ShownMessages().front();
+    EXPECT_EQ(shown.flags, MbWarning);
+    EXPECT_NE(shown.text.find(": quorvik-splitbytes, quorvik-selftest."), std::string::npos)
+        << shown.text;
+}
+
 } // namespace
 } // namespace qv::testing
