@@ -12,6 +12,7 @@
 #include "ui/services/mainservices.h"
 #include "ui/services/probenamedialog.h"
 #include "ui/services/secondarywindows.h"
+#include "ui/settings/paramswindow.h"
 #include "ui/views/diagramview.h"
 
 #include <QAction>
@@ -251,6 +252,21 @@ TEST_F(Services, TheDataEditorIsTheSettingsCommandAndItsFailuresAreReported)
     form.actions().hexEdit->trigger();
     qputenv("PATH", path);
     EXPECT_EQ(Messages(), std::vector<std::string>{Msg(60)});
+}
+
+TEST_F(Services, TheDataEditorCommandIsSetInTheSettingsWindow)
+{
+    TBaseForm &form = Window();
+    ModalAnswers answers;
+    answers.then<settings::TfmParams>([](settings::TfmParams &window) {
+        EXPECT_TRUE(window.dataEditorField()->text().isEmpty());
+        window.dataEditorField()->setText(QStringLiteral("  ghex --new  "));
+        window.accept();
+    });
+    answers.start();
+    form.actions().params->trigger();
+    ASSERT_TRUE(answers.done());
+    EXPECT_EQ(form.settingsStore().Settings().DataEditor, "ghex --new");
 }
 
 TEST_F(Services, TheByteSplitterIsStartedBesideTheProgramOrTheFailureNamesItsPath)
