@@ -3,6 +3,7 @@
 // through quorvik-selftest, against the simulated unit.
 
 #include "execution/desk/desksession.h"
+#include "execution/editor/editorlink.h"
 #include "execution/port/comport.h"
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
@@ -10,12 +11,15 @@
 #include "support/unitsimprocess.h"
 #include "ui/desk/infopanel.h"
 #include "ui/deskfixture.h"
+#include "ui/services/editorlaunch.h"
 #include "ui/services/helperprograms.h"
 #include "ui/services/selftestlaunch.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLocalSocket>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 namespace qv::testing {
@@ -108,6 +112,73 @@ TEST_F(ExternalTools, AnEditorThatCannotStartIsReportedAndTheWindowComesBack)
     EXPECT_EQ(Messages(), std::vector<std::string>{"Не удалось запустить редактор"});
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.document().CurrentTest, 0);
+}
+
+// The window's side of the editor's link, with the test as the editor: a
+// script keeps a process alive while the test talks on the socket.
+TEST_F(ExternalTools, TheEditorWindowAnswersTheGreetingShowsTheReportAndDropsAForeignPeer)
+{
+    const std::string stop = dir.File("stop");
+    const QString program = QString::fromStdString(
+        Script("bin/editor", "while [ ! -e '" + stop + "' ]; do sleep 0.05; done"));
+    services::TfmEditorLaunch launch(program, QStringLiteral("/data/Тесты/ПЛАТА.QOR"), 2);
+    int result = -1;
+    QTimer::singleShot(0, &launch, [&] {
+        // However the steps end, the editor's process ends after them.
+        struct Stop
+        {
+            std::string path;
+            ~Stop() { WriteBytes(path, ""); }
+        } stopAtEnd{stop};
+        const QString name = EditorServerName(launch.identifier());
+        QLocalSocket foreign;
+        const auto connect = [&name](QLocalSocket &socket) {
+            socket.abort();
+            socket.connectToServer(name);
+            return socket.waitForConnected(200);
+        };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return connect(foreign); }, 10000));
+        // A length beyond the limit: the window drops the peer.
+        QByteArray bad = EncodeEditorMessage({EditorCode::Report, 0, {}});
+        bad[8] = '\x00';
+        bad[9] = '\x10';
+        foreign.write(bad);
+        foreign.flush();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return foreign.state() == QLocalSocket::UnconnectedState; }, 10000));
+
+        // The window keeps one editor at a time: a fresh greeting on a
+        // new connection is answered with the file and the test.
+        QLocalSocket editor;
+        ASSERT_TRUE(connect(editor));
+        editor.write(EncodeEditorMessage({EditorCode::Hello, 77, {}}));
+        QByteArray buffer;
+        EditorMessage answer;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                buffer += editor.readAll();
+                return TakeEditorMessage(buffer, answer) == EditorFrame::Taken;
+            },
+            10000));
+        EXPECT_EQ(answer.code, EditorCode::Hello);
+        EXPECT_EQ(answer.value, 2);
+        EXPECT_EQ(QString::fromUtf8(answer.data), QStringLiteral("/data/Тесты/ПЛАТА.QOR"));
+        editor.write(EncodeEditorMessage(
+            {EditorCode::Report, 1, QStringLiteral("/data/Тесты/ПЛАТА.QOR").toUtf8()}));
+        editor.write(EncodeEditorMessage({EditorCode::Done, 0, {}}));
+        editor.flush();
+        const QLabel *test = launch.findChild<QLabel *>(QStringLiteral("lbTest"));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return test->text() == QStringLiteral("Номер теста: 2"); }, 10000));
+        EXPECT_EQ(launch.findChild<QLabel *>(QStringLiteral("lbFile"))->text(),
+                  QStringLiteral("Имя файла: ПЛАТА.QOR"));
+        EXPECT_TRUE(launch.isVisible()) << "open until the editor's process ends";
+        editor.disconnectFromServer();
+    });
+    result = launch.exec();
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_TRUE(launch.reported());
+    EXPECT_EQ(launch.reportedTest(), 1);
 }
 
 // The desk over quorvik-unitsim reached by TCP, so that another program can

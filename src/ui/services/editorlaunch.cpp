@@ -112,8 +112,13 @@ void TfmEditorLaunch::takeConnection()
         return;
     }
     m_socket = socket;
-    connect(socket, &QLocalSocket::readyRead, this, [this] { readMessages(); });
-    connect(socket, &QLocalSocket::disconnected, this, [this] {
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        if (socket == m_socket)
+            readMessages();
+    });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        if (socket != m_socket)
+            return; // a peer already dropped
         readMessages();
         m_socket = nullptr;
         finishIfOver();
@@ -132,8 +137,12 @@ void TfmEditorLaunch::readMessages()
         if (frame == EditorFrame::Incomplete)
             return;
         if (frame == EditorFrame::Bad) {
+            // Not an editor of ours: dropped, and the next connection may
+            // be the editor.
+            QLocalSocket *foreign = m_socket;
+            m_socket = nullptr;
             m_buffer.clear();
-            m_socket->abort();
+            foreign->abort();
             return;
         }
         handle(message);
