@@ -57,6 +57,14 @@ protected:
         std::filesystem::permissions(path, std::filesystem::perms::owner_all);
         return path;
     }
+    // Whether file `path` comes to hold `text` (another process writes it).
+    static ::testing::AssertionResult Eventually(const std::string &path, const std::string &text)
+    {
+        if (QTest::qWaitFor([&] { return ReadBytes(path) == text; }, 10000))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << path << " holds \"" << ReadBytes(path) << "\", not \"" << text << "\"";
+    }
 };
 
 TEST_F(Services, AddedProbesTakeTheFirstFreeNumberAndGrowTheDiagram)
@@ -214,11 +222,11 @@ TEST_F(Services, TheDataEditorIsTheSettingsCommandAndItsFailuresAreReported)
     TBaseForm &form = Window();
     const std::string marker = dir.File("editor-ran");
     form.settingsStore().Settings().DataEditor =
-        Script("hexed", "echo \"$@\" > '" + marker + "'") + " --flag";
+        Script("hexed",
+               "echo \"$@\" > '" + marker + ".part'; mv '" + marker + ".part' '" + marker + "'") +
+        " --flag";
     form.actions().hexEdit->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(ReadBytes(marker)), QStringLiteral("--flag\n"),
-                              10000);
+    EXPECT_TRUE(Eventually(marker, "--flag\n"));
     EXPECT_TRUE(Messages().empty());
 
     // The P-function window's way: a data file beside the test file.
@@ -228,8 +236,7 @@ TEST_F(Services, TheDataEditorIsTheSettingsCommandAndItsFailuresAreReported)
                                            demo.toStdString(), "prom.dat"));
     const std::string data =
         (std::filesystem::path(demo.toStdString()).parent_path() / "prom.dat").string();
-    QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(ReadBytes(marker)),
-                              QString::fromStdString("--flag " + data + "\n"), 10000);
+    EXPECT_TRUE(Eventually(marker, "--flag " + data + "\n"));
     EXPECT_FALSE(services::OpenDataEditorOn("", demo.toStdString(), "<не задано>"));
     EXPECT_FALSE(services::OpenDataEditorOn("", demo.toStdString(), "нет.dat"));
     EXPECT_EQ(Messages(), (std::vector<std::string>{Msg(9), "Файл данных \"нет.dat\" не найден"}));
@@ -281,11 +288,11 @@ TEST_F(Services, TheByteSplitterIsStartedBesideTheProgramOrTheFailureNamesItsPat
 
     const std::string marker = dir.File("splitter-ran");
     std::filesystem::create_directories(dir.Path() / "bin");
-    Script("bin/quorvik-splitbytes", "pwd > '" + marker + "'");
+    Script("bin/quorvik-splitbytes",
+           "pwd > '" + marker + ".part'; mv '" + marker + ".part' '" + marker + "'");
     services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
     form.actions().splitBytes->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(ReadBytes(marker)).trimmed(),
-                              QString::fromStdString(dir.File("bin")), 10000);
+    EXPECT_TRUE(Eventually(marker, dir.File("bin") + "\n"));
     EXPECT_EQ(mesbo->Count(), 1u);
 }
 
