@@ -37,26 +37,22 @@ void ProbeCommands::add()
 
 void ProbeCommands::remove()
 {
-    STest *test = m_document.CurrentTestRecord();
-    if (test == nullptr)
-        return;
-    if (const ProbeRefusal refusal = DeleteProbe(*test); refusal != ProbeRefusal::None) {
-        Mesbo().Show(Msg(static_cast<int>(refusal)), MbError, kProductName);
-        return;
-    }
-    m_refill();
+    if (STest *test = m_document.CurrentTestRecord())
+        finish(DeleteProbe(*test));
 }
 
 void ProbeCommands::removeAll()
 {
-    STest *test = m_document.CurrentTestRecord();
-    if (test == nullptr)
-        return;
-    if (const ProbeRefusal refusal = DeleteAllProbes(*test); refusal != ProbeRefusal::None) {
+    if (STest *test = m_document.CurrentTestRecord())
+        finish(DeleteAllProbes(*test));
+}
+
+void ProbeCommands::finish(ProbeRefusal refusal)
+{
+    if (refusal != ProbeRefusal::None)
         Mesbo().Show(Msg(static_cast<int>(refusal)), MbError, kProductName);
-        return;
-    }
-    m_refill();
+    else
+        m_refill();
 }
 
 void ProbeCommands::rename()

@@ -21,6 +21,8 @@ struct MainActions;
 
 namespace services {
 
+enum class ProbeRefusal;
+
 class ProbeCommands : public QObject
 {
     Q_OBJECT
@@ -42,6 +44,9 @@ public:
     void showMenu(int probe, const QPoint &globalPos, const desk::MainActions &actions);
 
 private:
+    // A refused delete is told (its catalogue message), a done one shown.
+    void finish(ProbeRefusal refusal);
+
     QWidget &m_window;
     TQuorvik &m_document;
     std::function<void()> m_refill;
