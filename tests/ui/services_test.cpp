@@ -296,6 +296,20 @@ TEST_F(Services, TheByteSplitterIsStartedBesideTheProgramOrTheFailureNamesItsPat
     EXPECT_EQ(mesbo->Count(), 1u);
 }
 
+TEST_F(Services, NoServiceCommandSaysItIsNotAvailable)
+{
+    TBaseForm &form = DebugWindow();
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("nowhere")));
+    form.settingsStore().Settings().DataEditor = dir.File("nowhere/hexed");
+    const desk::MainActions &a = form.actions();
+    for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
+                            a.splitBytes, a.bodrin})
+        action->trigger();
+    for (const std::string &text : Messages())
+        EXPECT_EQ(text.find("пока недоступно"), std::string::npos) << text;
+    EXPECT_GE(Messages().size(), 4u) << "each failing start said why";
+}
+
 TEST_F(Services, StartUpNamesTheHelperProgramsThatAreMissingOnce)
 {
     services::SetHelperProgramDirectory(qEnvironmentVariable("QORVIK_BINARY_DIR") +
