@@ -11,11 +11,13 @@
 #include "support/unitsimprocess.h"
 #include "ui/desk/infopanel.h"
 #include "ui/deskfixture.h"
+#include "ui/help/helpwindow.h"
 #include "ui/services/editorlaunch.h"
 #include "ui/services/helperprograms.h"
 #include "ui/services/selftestlaunch.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocalSocket>
 #include <QTest>
@@ -176,6 +178,9 @@ TEST_F(ExternalTools, TheEditorWindowAnswersTheGreetingShowsTheReportAndDropsAFo
         editor.disconnectFromServer();
     });
     result = launch.exec();
+    EXPECT_EQ(help::HelpPageFor(&launch), QStringLiteral("tools.html"));
+    EXPECT_TRUE(QFileInfo::exists(qEnvironmentVariable("QORVIK_BINARY_DIR") +
+                                  QStringLiteral("/bin/manual/tools.html")));
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_TRUE(launch.reported());
     EXPECT_EQ(launch.reportedTest(), 1);

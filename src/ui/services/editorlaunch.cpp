@@ -3,6 +3,7 @@
 #include "execution/editor/editorlink.h"
 #include "infra/mesbo.h"
 #include "infra/version.h"
+#include "ui/help/helpwindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -31,6 +32,7 @@ TfmEditorLaunch::TfmEditorLaunch(QString program, QString file, int test, QWidge
 {
     setObjectName(QStringLiteral("fmEditorLaunch"));
     setWindowTitle(QStringLiteral("Запуск редактора..."));
+    setProperty(help::kHelpPageProperty, QStringLiteral("tools.html"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
         new QLabel(QStringLiteral("Работает редактор диагностических тестов."), this));

@@ -4,6 +4,7 @@
 #include "execution/port/testerport.h"
 #include "infra/mesbo.h"
 #include "infra/version.h"
+#include "ui/help/helpwindow.h"
 #include "ui/services/helperprograms.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ TfmSelfTestLaunch::TfmSelfTestLaunch(TCP &tester, TthHardStatus *monitor, QStrin
     setObjectName(QStringLiteral("fmBodringo"));
     setWindowTitle(QStringLiteral("Запуск ") + DisplayName() + QStringLiteral("..."));
     setWindowFlag(Qt::WindowCloseButtonHint, false);
+    setProperty(help::kHelpPageProperty, QStringLiteral("tools.html"));
     auto *layout = new QVBoxLayout(this);
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("lbText"));
