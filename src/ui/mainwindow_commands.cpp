@@ -31,14 +31,6 @@
 #include <QToolButton>
 
 namespace qv {
-namespace {
-
-QString Caption(const QAction *action)
-{
-    return QString(action->text()).remove(QLatin1Char('&'));
-}
-
-} // namespace
 
 int TBaseForm::option(int index) const
 {
