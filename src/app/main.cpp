@@ -142,8 +142,10 @@ int main(int argc, char *argv[])
         QObject::connect(&relay, &qv::desk::StatusRelay::calibrationCaptionChanged, &window,
                          &qv::TBaseForm::setCalibrationCaption);
         window.show();
-        qv::services::CheckHelperPrograms();
+        // The command line's work is queued first: a warning box of the
+        // check must not hold up a bench started unattended.
         window.startFromCommandLine(qv::QuorvikApplication::arguments());
+        qv::services::CheckHelperPrograms();
         const int code = qv::QuorvikApplication::exec();
 
         // The window's close stopped the session; this covers an exit that
