@@ -27,6 +27,8 @@ SimulatedUnit::SimulatedUnit(Board board)
     m_state.appliedPeriods = m_board.periods;
     m_state.savedPeriods = m_board.periods;
     RegisterStandardCommands(m_commands);
+    // The probe plugged in beside this unit takes its behaviour from it.
+    ScopeBus::Instance().SetBehaviour(m_board.scope);
 }
 
 SimulatedUnit::~SimulatedUnit()
