@@ -291,7 +291,8 @@ std::vector<std::uint8_t> ContactLevels(const Program &program, const Board &boa
     const int contact = board.scope.contact;
     const std::uint16_t channel = ChannelOf(contact, board.type);
     const BoardModel model(program, board, pass);
-    const bool stuckActs = board.behaviour.stuckEvery <= 1 || pass % board.behaviour.stuckEvery == 0;
+    const bool stuckActs =
+        board.behaviour.stuckEvery <= 1 || pass % board.behaviour.stuckEvery == 0;
     std::vector<std::uint8_t> lines(t.lineChannels.size(), 0);
     std::vector<std::uint8_t> levels;
     std::uint8_t level = 0;
@@ -507,7 +508,8 @@ void BoardRun::TriggerScope(const Step &step) const
     if (m_board.scope.fault == ScopeFault::NoTrigger || !bus.HasListeners())
         return;
     const ProgTest &t = m_program.tests[static_cast<std::size_t>(step.test)];
-    const std::vector<std::uint8_t> levels = ContactLevels(m_program, m_board, t, step.cycle, m_pass);
+    const std::vector<std::uint8_t> levels =
+        ContactLevels(m_program, m_board, t, step.cycle, m_pass);
     // The tacts the unit runs in this cycle, from the trigger on, wrapping.
     const int n = static_cast<int>(levels.size());
     const bool debug = m_program.Has(FlagDebug);

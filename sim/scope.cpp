@@ -14,8 +14,8 @@ constexpr std::uint8_t kBlockRequest = 0x9E;
 constexpr std::size_t kCommandLength = 7;
 
 // The whole screen: sweep in µs, scale in volts.
-constexpr std::array<double, 13> kSweepMicros{1.6e3, 2e3,   5e3,   1e4, 2e4, 5e4, 1e5,
-                                              2e5,   5e5,   1e6,   2e6, 5e6, 1e7};
+constexpr std::array<double, 13> kSweepMicros{1.6e3, 2e3, 5e3, 1e4, 2e4, 5e4, 1e5,
+                                              2e5,   5e5, 1e6, 2e6, 5e6, 1e7};
 constexpr std::array<double, 4> kScreenVolts{5.0, 20.0, 50.0, 100.0};
 constexpr double kHighVolts = 4.6;
 constexpr double kLowVolts = 0.25;
@@ -155,7 +155,8 @@ std::size_t SimulatedScope::Read(std::span<std::uint8_t> buffer)
         const std::size_t n = std::min(front.bytes.size(), buffer.size() - done);
         std::copy_n(front.bytes.begin(), n, buffer.begin() + static_cast<std::ptrdiff_t>(done));
         done += n;
-        front.bytes.erase(front.bytes.begin(), front.bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        front.bytes.erase(front.bytes.begin(),
+                          front.bytes.begin() + static_cast<std::ptrdiff_t>(n));
         if (front.bytes.empty())
             m_replies.pop_front();
     }

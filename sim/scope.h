@@ -73,7 +73,7 @@ private:
     ScopeBus &m_bus;
     const ScopeBehaviour m_behaviour;
     int m_token = 0;
-    mutable std::mutex m_mutex; // everything below
+    mutable std::mutex m_mutex;          // everything below
     std::vector<std::uint8_t> m_partial; // a command being assembled
     std::deque<Reply> m_replies;
     bool m_capturing = false;

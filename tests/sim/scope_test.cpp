@@ -12,8 +12,13 @@ const std::vector<std::uint8_t> kIdle{0x9D, 0x02, 0x06, 0x04, 0x01, 0x01, 0xFF};
 
 std::vector<std::uint8_t> Capture(int scale, int sweep)
 {
-    return {0x9D, 0x03, static_cast<std::uint8_t>(scale + 4), static_cast<std::uint8_t>(sweep + 1),
-            0x02, 0x02, 0x77};
+    return {0x9D,
+            0x03,
+            static_cast<std::uint8_t>(scale + 4),
+            static_cast<std::uint8_t>(sweep + 1),
+            0x02,
+            0x02,
+            0x77};
 }
 
 std::vector<std::uint8_t> ReadAll(SimulatedScope &scope)
