@@ -37,10 +37,20 @@ bool ScopeBus::HasListeners() const
     return !m_listeners.empty();
 }
 
-void ScopeBus::SetBehaviour(const ScopeBehaviour &behaviour)
+void ScopeBus::SetBehaviour(const ScopeBehaviour &behaviour, const void *owner)
 {
     const std::lock_guard lock(m_mutex);
     m_behaviour = behaviour;
+    m_owner = owner;
+}
+
+void ScopeBus::DropBehaviour(const void *owner)
+{
+    const std::lock_guard lock(m_mutex);
+    if (owner == nullptr || owner != m_owner)
+        return;
+    m_behaviour = ScopeBehaviour{};
+    m_owner = nullptr;
 }
 
 ScopeBehaviour ScopeBus::Behaviour() const

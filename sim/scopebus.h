@@ -57,7 +57,10 @@ public:
     void Publish(const ScopeTrigger &trigger);
     bool HasListeners() const;
 
-    void SetBehaviour(const ScopeBehaviour &behaviour);
+    // The behaviour of the board of the unit made last; owner identifies
+    // that unit, which takes it back when it goes (the default returns).
+    void SetBehaviour(const ScopeBehaviour &behaviour, const void *owner = nullptr);
+    void DropBehaviour(const void *owner);
     ScopeBehaviour Behaviour() const;
 
 private:
@@ -65,6 +68,7 @@ private:
     std::map<int, Listener> m_listeners;
     int m_nextToken = 1;
     ScopeBehaviour m_behaviour;
+    const void *m_owner = nullptr;
 };
 
 } // namespace qv::sim

@@ -28,11 +28,12 @@ SimulatedUnit::SimulatedUnit(Board board)
     m_state.savedPeriods = m_board.periods;
     RegisterStandardCommands(m_commands);
     // The probe plugged in beside this unit takes its behaviour from it.
-    ScopeBus::Instance().SetBehaviour(m_board.scope);
+    ScopeBus::Instance().SetBehaviour(m_board.scope, this);
 }
 
 SimulatedUnit::~SimulatedUnit()
 {
+    ScopeBus::Instance().DropBehaviour(this);
     m_executor.Run([this] {
         if (m_session)
             m_session->End();

@@ -138,16 +138,22 @@ struct ProbeDoc
     ProbeDoc()
     {
         STest &test = d.AddTest("....", "....", 3);
+        AddFunction(test, 1, 3);
+        test.VFuncs.SetActive(1);
+        d.doc.CurrentTest = 0;
+    }
+    // V-function `number` named "Строб" at the 1-based tact, sweep "20 мс",
+    // amplitude "25".
+    static void AddFunction(STest &test, int number, int tact)
+    {
         SVFuncInput input;
         input.Name = "Строб";
         input.Sweep = 4;
         input.Amplitude = 2;
-        input.Tact = 3;
-        input.Number = 1;
+        input.Tact = tact;
+        input.Number = number;
         std::string refusal;
-        EXPECT_TRUE(test.VFuncs.AddFunction(input, 4, &refusal)) << refusal;
-        test.VFuncs.SetActive(1);
-        d.doc.CurrentTest = 0;
+        EXPECT_TRUE(test.VFuncs.AddFunction(input, std::max(tact, 4), &refusal)) << refusal;
     }
     SFuncV &Function() { return *d.doc.Test(0)->VFuncs.ByNumber(1); }
 

@@ -270,6 +270,9 @@ bool RunDriver::StartRun()
 
     view->Exec(session);
     session.Closed();
+    // The probe stops with the run, before the end message.
+    if (local && m_env.probe)
+        m_env.probe->SaveData();
 
     RunVerdict verdict;
     if (session.ClosedOnStartPage()) {
