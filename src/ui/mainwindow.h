@@ -228,6 +228,10 @@ private:
     void setScale();
     void switchProbe(int probe);
     void selectProbe(int probe);
+    // Probe mode (mainwindow_probe.cpp).
+    void openProbeThresholds();
+    void openProbeMenu(int probe, const QPoint &globalPos);
+    void renameProbe();
 
     SettingsStore *m_store = nullptr;
     std::unique_ptr<SettingsStore> m_ownStore;

@@ -16,10 +16,10 @@
 #include "ui/desk/physicalkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
+#include "ui/functions/funcfwindow.h"
 #include "ui/lists/listopener.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
-#include "ui/functions/funcfwindow.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
 #include "ui/views/tableview.h"
@@ -110,9 +110,10 @@ void TBaseForm::connectCommands()
         lists::TfmCnt window(*m_document, isDosUnit.load(), this);
         window.exec();
     });
-    for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
-                            a.splitBytes, a.bodrin, a.remoteClient, a.remoteServer})
+    for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.editQor, a.hexEdit, a.splitBytes,
+                            a.bodrin, a.remoteClient, a.remoteServer})
         later(action);
+    on(a.zondName, [this] { renameProbe(); });
     connectWindowCommands();
     on(a.pusk, [this] { startRun(); });
     on(a.currentControl, [this] {
@@ -135,14 +136,13 @@ void TBaseForm::connectCommands()
     connect(&info, &desk::InfoPanel::nextCycleRequested, this, [this] { stepDebugCycle(1); });
     connect(&info, &desk::InfoPanel::testInfoRequested, this, [this] { openTestInfo(); });
     connect(&info, &desk::InfoPanel::probeModeDialogRequested, this,
-            [this] { notAvailable(QStringLiteral("Режим зонда")); });
+            &TBaseForm::openProbeThresholds);
 
     connect(m_diagram, &DiagramView::probeSwitchRequested, this, &TBaseForm::switchProbe);
     connect(m_diagram, &DiagramView::probeSelected, this, &TBaseForm::selectProbe);
     connect(m_diagram, &DiagramView::listRequested, this,
             [this](char kind, int number) { openListAt(kind, number); });
-    connect(m_diagram, &DiagramView::probeMenuRequested, this,
-            [this] { notAvailable(QStringLiteral("Зонд")); });
+    connect(m_diagram, &DiagramView::probeMenuRequested, this, &TBaseForm::openProbeMenu);
     connect(m_table, &TableView::listRequested, this,
             [this](char kind, int number) { openListAt(kind, number); });
     connectDebugCommands();

@@ -18,7 +18,13 @@
 namespace qv {
 
 class DeskSession;
+class ProbeRun;
 class TBaseForm;
+class TSkopel;
+
+namespace probe {
+class ProbeWindows;
+}
 
 namespace run {
 
@@ -47,6 +53,9 @@ public:
     void SetTiming(const PuskConfig &timing) { m_timing = timing; }
     // Called with each run window as it is made (tests drive it).
     void SetWindowMade(std::function<void(TfmPusk &)> made) { m_windowMade = std::move(made); }
+    // The oscilloscope probe of the application and its windows.
+    TSkopel &Skopel() { return *m_skopel; }
+    probe::ProbeWindows &ProbeWindows() { return *m_probeWindows; }
 
 private:
     TBaseForm &m_window;
@@ -55,6 +64,11 @@ private:
     PuskConfig m_timing;
     std::function<void(TfmPusk &)> m_windowMade;
     RunVerdict m_verdict;
+    // The probe: its windows outlive the driver, whose thread may still
+    // queue calls to them while it ends.
+    std::unique_ptr<probe::ProbeWindows> m_probeWindows;
+    std::unique_ptr<TSkopel> m_skopel;
+    std::unique_ptr<ProbeRun> m_probeRun;
 };
 
 } // namespace run
