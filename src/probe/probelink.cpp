@@ -53,4 +53,24 @@ std::unique_ptr<ProbeLink> MakeProbeLink(LinkKind kind, std::string *message)
     return nullptr;
 }
 
+std::unique_ptr<ProbeLink> MakeProbeLink(std::string_view setting, std::string *message)
+{
+    const auto kind = ParseLinkKind(setting);
+    if (!kind) {
+        *message = "Устройство зонда \"" + std::string(setting) +
+                   "\" неизвестно: укажите sim, ftdi или d2xx";
+        return nullptr;
+    }
+    return MakeProbeLink(*kind, message);
+}
+
+bool BindProbeLibrary(std::string_view setting, std::unique_ptr<D2xxLibrary> *library,
+                      std::string *message)
+{
+    if (ParseLinkKind(setting) != LinkKind::D2xx)
+        return true;
+    *library = D2xxLibrary::Load(message);
+    return *library != nullptr;
+}
+
 } // namespace qv::probe

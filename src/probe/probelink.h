@@ -59,5 +59,14 @@ std::string_view LinkKindName(LinkKind kind);
 // when it or an entry point is missing the result is null and *message
 // holds the operator's text.
 std::unique_ptr<ProbeLink> MakeProbeLink(LinkKind kind, std::string *message);
+// The same for the setting's text; an unknown name is refused with a message.
+std::unique_ptr<ProbeLink> MakeProbeLink(std::string_view setting, std::string *message);
+
+class D2xxLibrary;
+// Start-up: when the setting names the vendor's library it is bound now,
+// and kept until shut-down by the result. False with the operator's
+// message when it is missing or incomplete (the application then ends).
+bool BindProbeLibrary(std::string_view setting, std::unique_ptr<D2xxLibrary> *library,
+                      std::string *message);
 
 } // namespace qv::probe
