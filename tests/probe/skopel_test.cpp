@@ -228,6 +228,21 @@ TEST(ProbeLinks, TheSettingNamesTheLink)
     EXPECT_EQ(probe::ParseLinkKind("ftdi"), probe::LinkKind::Ftdi);
     EXPECT_EQ(probe::ParseLinkKind("d2xx"), probe::LinkKind::D2xx);
     EXPECT_FALSE(probe::ParseLinkKind("usb"));
+    std::string message;
+    EXPECT_FALSE(probe::MakeProbeLink("usb", &message));
+    EXPECT_EQ(message, "Устройство зонда \"usb\" неизвестно: укажите sim, ftdi или d2xx");
+}
+
+TEST(ProbeLinks, StartUpBindsTheVendorLibraryOnlyWhenTheSettingNamesIt)
+{
+    std::unique_ptr<probe::D2xxLibrary> library;
+    std::string message;
+    EXPECT_TRUE(probe::BindProbeLibrary("sim", &library, &message));
+    EXPECT_TRUE(probe::BindProbeLibrary("ftdi", &library, &message));
+    EXPECT_EQ(message, "");
+    EXPECT_FALSE(probe::BindProbeLibrary("D2XX", &library, &message));
+    EXPECT_FALSE(library);
+    EXPECT_EQ(message, "Необходимый файл динамической библиотеки libftd2xx.so не найден");
 }
 
 } // namespace
