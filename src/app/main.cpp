@@ -137,7 +137,8 @@ int main(int argc, char *argv[])
         QObject::connect(&relay, &qv::desk::StatusRelay::pictureChanged, &window,
                          &qv::TBaseForm::setStatusPicture);
         QObject::connect(
-            &relay, &qv::desk::StatusRelay::unitStatusChanged, &window, [&window, &desk](int code) {
+            &relay, &qv::desk::StatusRelay::unitStatusChanged, &window,
+            [&window, &desk](qv::UnitStatus code) {
                 const qv::StatusPicture picture =
                     qv::StatusPictureFor(code, qv::isDosUnit.load(), desk.Tester().BuildInfo());
                 window.setStatusPicture(picture.code, QString::fromStdString(picture.resource),

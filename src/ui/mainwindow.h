@@ -17,6 +17,7 @@
 // mainwindow_debug.cpp (debug range, debug cycle, debug values),
 // mainwindow_windows.cpp (properties, settings, calibration, help, about).
 
+#include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/physicalkeys.h"
@@ -150,7 +151,7 @@ public:
     bool tableShown() const;
 
     // The status monitor's picture for the run bar.
-    void setStatusPicture(int code, const QString &resource, const QString &hint);
+    void setStatusPicture(qv::UnitStatus code, const QString &resource, const QString &hint);
     // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
     void setCalibrationCaption(const QString &caption);
     // The wait table file the calibration windows write (default: the

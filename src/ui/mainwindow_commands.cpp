@@ -298,7 +298,7 @@ bool TBaseForm::tableShown() const
     return m_shown == View::Table;
 }
 
-void TBaseForm::setStatusPicture(int code, const QString &resource, const QString &hint)
+void TBaseForm::setStatusPicture(UnitStatus code, const QString &resource, const QString &hint)
 {
     m_runBar->status()->setPicture(code, resource, hint);
 }

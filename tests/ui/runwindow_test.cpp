@@ -831,8 +831,8 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
     int second = -1;
     std::atomic<bool> done{false};
     std::thread worker([&] {
-        first = w.AskQuestion(2, record);
-        second = w.AskQuestion(2, record);
+        first = w.AskQuestion(QuestionKind::MFunction, record);
+        second = w.AskQuestion(QuestionKind::MFunction, record);
         done = true;
     });
     QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);

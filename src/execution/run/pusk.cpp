@@ -459,10 +459,10 @@ void TthPusk::OnNotify(int code, std::uint32_t value, std::span<const std::uint8
 
 void TthPusk::OnQuestion(std::span<const std::uint8_t> data)
 {
-    const int kind = data.empty() ? 0 : data[0];
-    if (kind == 4)
+    const std::optional<QuestionKind> kind = QuestionKindOf(data);
+    if (kind == QuestionKind::Nothing)
         return;
-    if (kind == 5) {
+    if (kind == QuestionKind::TestStarted) {
         const int test = data.size() > 1 ? data[1] : 0;
         ShowRunStatus(Concat(kRunning, " №", std::to_string(test)));
         const std::uint8_t reply[] = {1, 1};
@@ -470,8 +470,8 @@ void TthPusk::OnQuestion(std::span<const std::uint8_t> data)
         return;
     }
     int result = 0xFF;
-    if (kind >= 1 && kind <= 3) {
-        result = m_host.AnswerQuestion(kind, data);
+    if (kind && AsksAboutFunction(*kind)) {
+        result = m_host.AnswerQuestion(*kind, data);
     } else {
         m_port->SetError("TthPusk::SinFunc - type");
     }

@@ -14,6 +14,7 @@
 #include "execution/compiler/resultstage.h"
 #include "execution/port/comport.h"
 #include "execution/run/autoresetevent.h"
+#include "execution/run/unitquestion.h"
 
 #include <atomic>
 #include <chrono>
@@ -53,7 +54,7 @@ public:
     virtual void ShowThreadError(const std::string &text) = 0;
     // A question of the unit about a failed F- (1), M- (2) or P-function
     // (3): 1 go on, 0 stop, 0xFF for a damaged record.
-    virtual int AnswerQuestion(int kind, std::span<const std::uint8_t> record) = 0;
+    virtual int AnswerQuestion(QuestionKind kind, std::span<const std::uint8_t> record) = 0;
     // Programming progress: `count` of `total` (count 0 starts).
     virtual void ShowProgramming(int count, int total) = 0;
     // Whether the stop panel still shows (the operator did not press Esc).

@@ -30,7 +30,7 @@ public:
     void ShowResults(ResultStage) override {}
     void PassCompleted() override { ++passes; }
     void ShowThreadError(const std::string &text) override { Add(errors, text); }
-    int AnswerQuestion(int, std::span<const std::uint8_t>) override { return 1; }
+    int AnswerQuestion(QuestionKind, std::span<const std::uint8_t>) override { return 1; }
     void ShowProgramming(int, int) override {}
     bool StopPanelVisible() const override { return true; }
     void CurrentAlarm() override {}
