@@ -5,6 +5,7 @@
 #include "probe/skopelthread.h"
 
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 namespace qv {
@@ -188,24 +189,32 @@ bool TSkopel::Configure(Mode mode)
 SkopelReply TSkopel::WaitReply(bool noWait)
 {
     const auto began = m_clock.Now();
+    // Nothing taken this time: without waiting that is the answer, else it
+    // is tried again after a pause until the time-out.
+    const auto nothing = [&]() -> std::optional<SkopelReply> {
+        if (noWait)
+            return SkopelReply::Nothing;
+        if (m_clock.Now() - began > std::chrono::milliseconds(m_timeout)) {
+            SetMessage(Named("Истекло время ожидания ответа от ", ""));
+            return SkopelReply::Nothing;
+        }
+        m_clock.Sleep(std::chrono::milliseconds(10));
+        return std::nullopt;
+    };
     for (;;) {
         if (m_link->GetQueueStatus(m_queued) != probe::LinkStatus::Ok) {
             SetMessage("Ошибка команды драйвера FTDI USB");
             return SkopelReply::Fault;
         }
-        if (m_queued == 0) {
-            if (noWait)
-                return SkopelReply::Nothing;
-            if (m_clock.Now() - began > std::chrono::milliseconds(m_timeout)) {
-                SetMessage(Named("Истекло время ожидания ответа от ", ""));
-                return SkopelReply::Nothing;
-            }
-            m_clock.Sleep(std::chrono::milliseconds(10));
+        const auto n = std::min<std::size_t>(m_queued, m_buffer.size());
+        // A failed read counts as an empty queue, so that a device whose
+        // reads keep failing cannot hold the caller or the thread's stop.
+        if (n == 0 ||
+            m_link->Read(std::span(m_buffer.data(), n), m_received) != probe::LinkStatus::Ok) {
+            if (const auto reply = nothing())
+                return *reply;
             continue;
         }
-        const auto n = std::min<std::size_t>(m_queued, m_buffer.size());
-        if (m_link->Read(std::span(m_buffer.data(), n), m_received) != probe::LinkStatus::Ok)
-            continue;
         const SkopelReply reply = ClassifyReply(std::span(m_buffer.data(), m_received));
         if (reply == SkopelReply::Internal)
             SetMessage(Named("Внутренний сбой ", ""));

@@ -107,6 +107,8 @@ public:
     }
     probe::LinkStatus Read(std::span<std::uint8_t> buffer, std::uint32_t &received) override
     {
+        if (failRead)
+            return probe::LinkStatus::IoError;
         received = static_cast<std::uint32_t>(std::min(buffer.size(), m_queue.size()));
         std::copy_n(m_queue.begin(), received, buffer.begin());
         m_queue.erase(m_queue.begin(), m_queue.begin() + received);
@@ -126,6 +128,7 @@ public:
 
     std::vector<std::vector<std::uint8_t>> commands;
     std::atomic<bool> failQueueStatus{false};
+    std::atomic<bool> failRead{false};
 
 private:
     std::deque<std::vector<std::uint8_t>> m_script;

@@ -195,6 +195,21 @@ TEST(Skopel, ADeviceThatGoesAwayEndsTheCaptureWithItsMessage)
     EXPECT_TRUE(d.view.closedLive);
 }
 
+TEST(Skopel, ReadsThatKeepFailingTimeOutAndDoNotHoldTheThread)
+{
+    ScriptedLink *link = nullptr;
+    Driver d(Scripted({kAck, kAck, {0x9C}, kAck}, &link), true);
+    ASSERT_TRUE(d.skopel.Open());
+    link->failRead = true;
+    EXPECT_FALSE(d.skopel.Start(0, 3)) << "the acknowledge cannot be read";
+    EXPECT_EQ(d.skopel.Message(), "Истекло время ожидания ответа от \"СКОПЕЛ\"");
+    link->failRead = false;
+    ASSERT_TRUE(d.skopel.Start(0, 3));
+    link->failRead = true;
+    d.skopel.Close(); // returns: the thread's polls fail and go on
+    EXPECT_FALSE(d.skopel.IsOpen());
+}
+
 TEST(ProbeLinks, TheRealDeviceAbsentGivesTheNotFoundMessage)
 {
     Driver d(

@@ -54,7 +54,7 @@ qv::VFunctionProbe &ConsoleProbe::Probe()
 
 std::optional<std::string> ConsoleProbe::CapturesLine() const
 {
-    std::lock_guard lock(const_cast<std::mutex &>(m_mutex));
+    std::lock_guard lock(m_mutex);
     return m_capturesLine;
 }
 

@@ -56,7 +56,7 @@ private:
     qv::TQuorvik &m_doc;
     std::string m_kind;
     LineSink m_sink;
-    std::mutex m_mutex; // the sink and the line below
+    mutable std::mutex m_mutex; // the sink and the line below
     std::optional<std::string> m_capturesLine;
     std::shared_ptr<void> m_library; // the vendor's library, bound for the run
     std::unique_ptr<qv::TSkopel> m_skopel;
