@@ -9,6 +9,7 @@
 #include "model/settings/settings.h"
 #include "probe/proberun.h"
 #include "probefixture.h"
+#include "sim/unitstate.h"
 
 #include <filesystem>
 #include <unistd.h>
@@ -135,13 +136,24 @@ TEST(ProbeRun, NoTriggerEndsTheCaptureWithItsMessageAndTheRunNormally)
 
 TEST(ProbeRun, AProbeThatFailsToOpenStopsTheRunBeforeItStarts)
 {
-    ProbeBench bench("[Board]\nTactTime=1000\n[Scope]\nFault=internal\n");
-    bench.d.doc.CurrentTest = 1;
-    const RunVerdict verdict = bench.Run(1);
-    EXPECT_EQ(verdict.kind, RunVerdict::Cancelled);
-    EXPECT_EQ(bench.view.errors, std::vector<std::string>{"Внутренний сбой \"СКОПЕЛ\""});
-    EXPECT_TRUE(bench.view.opened.empty());
-    EXPECT_FALSE(bench.skopel.IsOpen());
+    const std::vector<std::pair<std::string, std::string>> faults{
+        {"Fault=internal\n", "Внутренний сбой \"СКОПЕЛ\""},
+        // The idle command's answer comes after its 1000 ms.
+        {"Fault=slow\nSlowReply=1500\n", "Истекло время ожидания ответа от \"СКОПЕЛ\""},
+    };
+    for (const auto &[fault, message] : faults) {
+        ProbeBench bench("[Board]\nTactTime=1000\n[Scope]\n" + fault);
+        bench.d.doc.CurrentTest = 1;
+        const RunVerdict verdict = bench.Run(1);
+        EXPECT_EQ(verdict.kind, RunVerdict::Cancelled);
+        EXPECT_EQ(bench.view.errors, std::vector<std::string>{message});
+        EXPECT_TRUE(bench.view.opened.empty());
+        EXPECT_FALSE(bench.skopel.IsOpen());
+        bool programSent = true;
+        bench.unit->Inspect(
+            [&](sim::SimulatedUnit &unit) { programSent = unit.State().lastProgram != nullptr; });
+        EXPECT_FALSE(programSent) << "no program went to the unit";
+    }
 }
 
 } // namespace
