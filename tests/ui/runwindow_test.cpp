@@ -132,18 +132,6 @@ protected:
         mesbo->Clear();
     }
 
-    QString Demo()
-    {
-        const fs::path source =
-            fs::path(qEnvironmentVariable("QORVIK_BINARY_DIR").toStdString()) / "examples" / "demo";
-        const fs::path target = dir.Path() / "demo";
-        fs::create_directories(target);
-        for (const auto &entry : fs::directory_iterator(source))
-            fs::copy_file(entry.path(), target / entry.path().filename(),
-                          fs::copy_options::overwrite_existing);
-        return QString::fromStdString((target / "DEMO.QOR").string());
-    }
-
     // Runs "Пуск" while `step` looks at the windows every few milliseconds.
     void RunWith(const std::function<void()> &step)
     {
