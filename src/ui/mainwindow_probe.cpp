@@ -1,17 +1,10 @@
-// The main window: probe mode's threshold window, the probe menu of the
-// diagram and the probe-name window.
+// The main window: probe mode's threshold window.
 
 #include "execution/desk/desksession.h"
 #include "execution/port/testerport.h"
-#include "model/document/quorvik.h"
 #include "ui/desk/infopanel.h"
-#include "ui/desk/mainactions.h"
 #include "ui/mainwindow.h"
 #include "ui/probe/zondmodewindow.h"
-#include "ui/probe/zondnamewindow.h"
-#include "ui/views/diagramview.h"
-
-#include <QMenu>
 
 namespace qv {
 
@@ -27,23 +20,6 @@ void TBaseForm::openProbeThresholds()
     settings.probeMode = window.mask();
     m_desk->Tester().SetSettings(settings);
     m_info->setProbeThresholds(probe::ThresholdLabel(window.mask()));
-}
-
-void TBaseForm::openProbeMenu(int probe, const QPoint &globalPos)
-{
-    selectProbe(probe);
-    QMenu menu(this);
-    for (QAction *action :
-         {m_actions.zondAdd, m_actions.zondDel, m_actions.zondDelAll, m_actions.zondName})
-        menu.addAction(action);
-    menu.exec(globalPos);
-}
-
-void TBaseForm::renameProbe()
-{
-    STest *test = m_document->CurrentTestRecord();
-    if (test != nullptr && probe::RenameCurrentProbe(*test, this))
-        m_diagram->viewport()->update();
 }
 
 } // namespace qv

@@ -1,22 +1,21 @@
-// Probe mode's windows and the live oscillogram window, driven from the main
-// window: the threshold window from the probe label, the probe-name window
-// from the probe menu's command, and a recording run of the demo board's
-// V-function test on the simulated unit and probe.
+// Probe mode's threshold window and the live oscillogram window, driven from
+// the main window: the threshold window from the probe label, and a
+// recording run of the demo board's V-function test on the simulated unit
+// and probe.
 
 #include "execution/desk/desksession.h"
 #include "execution/port/testerport.h"
-#include "infra/messages.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcv.h"
 #include "support/tempdir.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/mainactions.h"
+#include "ui/functions/runprompt.h"
 #include "ui/mainwindow.h"
 #include "ui/probe/probewindows.h"
 #include "ui/probe/scowindow.h"
 #include "ui/probe/vinfowindow.h"
 #include "ui/probe/zondmodewindow.h"
-#include "ui/probe/zondnamewindow.h"
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
 #include "ui/simulateddesk.h"
@@ -24,7 +23,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -40,7 +38,6 @@ namespace fs = std::filesystem;
 using probe::TfmSco;
 using probe::TfmVInfo;
 using probe::TfmZondMode;
-using probe::TfmZondName;
 
 std::vector<std::string> Texts(ScopedMesbo &mesbo)
 {
@@ -113,20 +110,6 @@ TEST(ZondModeWindow, WrongManualThresholdsAreRefusedAndTheWindowStays)
     EXPECT_EQ(window.mask(), 12);
 }
 
-TEST(ZondName, NamingRulesOfTheEntriesOfACycle)
-{
-    std::vector<SZond> entries(4);
-    entries[0].Name = "Зонд";
-    entries[1].Name = "A";
-    entries[2].Name = "B";
-    entries[3].Name = "C";
-    EXPECT_FALSE(probe::ProbeNameRefusal(entries, 1, "").empty());
-    EXPECT_EQ(probe::ProbeNameRefusal(entries, 1, "Зонд"), Msg(58) + "Зонд\"");
-    EXPECT_EQ(probe::ProbeNameRefusal(entries, 1, "C"), Msg(57));
-    EXPECT_EQ(probe::ProbeNameRefusal(entries, 1, "A"), "") << "its own name";
-    EXPECT_EQ(probe::ProbeNameRefusal(entries, 1, "D"), "");
-}
-
 // The desk with the demo board open.
 class ProbeDesk : public SimulatedDeskTest
 {
@@ -182,6 +165,7 @@ protected:
             if (auto *info = qobject_cast<TfmVInfo *>(QApplication::activeModalWidget())) {
                 infoTexts.push_back(info->heading()->text().toStdString() + ": " +
                                     info->text()->toPlainText().toStdString());
+                promptMarked = promptMarked && functions::RunPromptOpen();
                 info->accept();
             }
             if (runWindow && runWindow->isVisible() && !runWindow->onWorkPage() && !okPressed) {
@@ -207,6 +191,7 @@ protected:
     QPointer<TfmSco> live;
     std::vector<std::string> infoTexts;
     bool vPanelShown = false;
+    bool promptMarked = true; // every info window marked the run as waiting
 };
 
 TEST_F(ProbeDesk, ADebugRunWithTheVFunctionShowsTheLiveWindowAndStoresTheWaveform)
@@ -231,6 +216,8 @@ TEST_F(ProbeDesk, ADebugRunWithTheVFunctionShowsTheLiveWindowAndStoresTheWavefor
     EXPECT_EQ(infoTexts.front().rfind("Подготовка перед запуском теста: Строб записи ОЗУ", 0), 0u)
         << infoTexts.front();
     EXPECT_EQ(infoTexts.size(), 1u) << infoTexts.back();
+    EXPECT_TRUE(promptMarked) << "the V-function window refuses changes meanwhile";
+    EXPECT_FALSE(functions::RunPromptOpen());
     ASSERT_TRUE(live);
     EXPECT_EQ(live->windowTitle(), "Осциллограмма");
     EXPECT_EQ(live->functionLabel()->text(), "Функция: V1: \"Строб записи\"");
@@ -282,46 +269,6 @@ TEST_F(ProbeDesk, TheProbeLabelOpensTheThresholdWindowWhichChangesTheSetting)
     EXPECT_EQ(desk->Tester().Settings().probeMode, 6);
     EXPECT_EQ(window->infoPanel()->findChild<QLabel *>(QStringLiteral("lbZond"))->text(),
               "2.0В / 5.0В");
-}
-
-TEST_F(ProbeDesk, TheNameCommandRenamesTheCurrentProbeByTheRules)
-{
-    Start("[Board]\nTactTime=0\n");
-    TQuorvik &doc = window->document();
-    doc.CurrentTest = 0;
-    doc.SetDebugMode(true);
-    doc.SetProbeMode(true);
-    STest &test = *doc.Test(0);
-    auto &entries = test.Probes[static_cast<std::size_t>(test.ActiveCycle)];
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].Name, "Зонд");
-    entries.resize(3, entries[0]);
-    entries[1].Name = "Зонд1";
-    entries[2].Name = "Зонд2";
-
-    // The default entry keeps its name: no window.
-    test.ProbeFlags[static_cast<std::size_t>(test.ActiveCycle)] = 0;
-    window->actions().zondName->trigger();
-    EXPECT_EQ(Texts(mesbo), std::vector<std::string>{Msg(59)});
-
-    test.ProbeFlags[static_cast<std::size_t>(test.ActiveCycle)] = 1;
-    mesbo->Clear();
-    WhenModal<TfmZondName>([&](TfmZondName &w) {
-        EXPECT_EQ(w.nameField()->text(), "Зонд1");
-        QPushButton *ok = w.findChild<QPushButton *>(QStringLiteral("btOk"));
-        w.nameField()->setText("Зонд2");
-        QTest::mouseClick(ok, Qt::LeftButton);
-        w.nameField()->setText("");
-        QTest::mouseClick(ok, Qt::LeftButton);
-        w.nameField()->setText("Зонд");
-        QTest::mouseClick(ok, Qt::LeftButton);
-        w.nameField()->setText("Шина");
-        QTest::mouseClick(ok, Qt::LeftButton);
-    });
-    window->actions().zondName->trigger();
-    EXPECT_EQ(Texts(mesbo), (std::vector<std::string>{Msg(57), Msg(3), Msg(58) + "Зонд\""}));
-    EXPECT_EQ(entries[1].Name, "Шина");
-    EXPECT_EQ(entries[2].Name, "Зонд2");
 }
 
 } // namespace

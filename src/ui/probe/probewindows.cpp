@@ -1,5 +1,6 @@
 #include "ui/probe/probewindows.h"
 
+#include "ui/functions/runprompt.h"
 #include "ui/probe/scowindow.h"
 #include "ui/probe/vinfowindow.h"
 
@@ -29,6 +30,8 @@ TfmSco *ProbeWindows::liveWindow() const
 
 bool ProbeWindows::ConfirmPreparation(const std::string &name, const std::string &info)
 {
+    // The run waits here: the V-function window leaves its functions alone.
+    const functions::RunPromptScope waiting;
     TfmVInfo window(TfmVInfo::Kind::Preparation, QString::fromStdString(name),
                     QString::fromStdString(info), m_parent);
     return window.exec() == QDialog::Accepted;
@@ -79,6 +82,7 @@ void ProbeWindows::CloseLive()
 
 void ProbeWindows::ShowDeviceError(const std::string &text)
 {
+    const functions::RunPromptScope waiting;
     TfmVInfo window(TfmVInfo::Kind::DeviceError, kCaption, QString::fromStdString(text), m_parent);
     window.exec();
 }
