@@ -34,7 +34,6 @@
 namespace qv::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using probe::TfmSco;
 using probe::TfmVInfo;
 using probe::TfmZondMode;
@@ -127,14 +126,7 @@ protected:
                          "[Блок диагностики]\r\n"
                          "Выполнять периодический опрос готовности блока диагностики=0\r\n");
         ASSERT_TRUE(window);
-        const fs::path source =
-            fs::path(qEnvironmentVariable("QORVIK_BINARY_DIR").toStdString()) / "examples" / "demo";
-        const fs::path target = dir.Path() / "demo";
-        fs::create_directories(target);
-        for (const auto &entry : fs::directory_iterator(source))
-            fs::copy_file(entry.path(), target / entry.path().filename(),
-                          fs::copy_options::overwrite_existing);
-        ASSERT_TRUE(window->openFile(QString::fromStdString((target / "DEMO.QOR").string())));
+        ASSERT_TRUE(window->openFile(Demo()));
         command = std::make_unique<run::RunCommand>(*window, *desk, dir.Path() / "quorvik.clb");
         command->SetWindowMade([this](run::TfmPusk &made) { runWindow = &made; });
         QObject::connect(&command->ProbeWindows(), &probe::ProbeWindows::liveOpened,
