@@ -4,6 +4,8 @@
 // board file (docs/unit-simulator.md). Loaded once when the unit is made and
 // read-only afterwards; what changes while the unit runs lives in UnitState.
 
+#include "scopebus.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -90,6 +92,7 @@ struct Board
 
     FaultPlan faults;
     BoardBehaviour behaviour;
+    ScopeBehaviour scope; // the oscilloscope probe (section [Scope])
 };
 
 // The unit a board file describes when it says nothing: an MS-DOS unit with

@@ -16,6 +16,7 @@
 #include "infra/mesbo.h"
 #include "infra/paths.h"
 #include "infra/version.h"
+#include "probe/d2xxlink.h"
 #include "remote/clientservercommon.h"
 #include "ui/application.h"
 #include "ui/desk/statuspicture.h"
@@ -114,6 +115,19 @@ int main(int argc, char *argv[])
         qv::DeskSession desk(qv::SettingsStore::ForApplication(), std::move(deskOptions));
         desk.Tester().SetObserver(&relay);
         if (!desk.Start(qv::kProductName)) {
+            desk.Tester().SetObserver(nullptr);
+            app.setFailureHandler(nullptr);
+            return 1;
+        }
+
+        // The probe's USB library, bound now when the setting names the
+        // vendor's one; without it the application ends here.
+        std::unique_ptr<qv::probe::D2xxLibrary> probeLibrary;
+        std::string probeMessage;
+        if (!qv::probe::BindProbeLibrary(desk.Tester().Settings().probeDevice, &probeLibrary,
+                                         &probeMessage)) {
+            qv::Mesbo().Show(probeMessage, qv::MbError, qv::kProductName);
+            desk.Stop();
             desk.Tester().SetObserver(nullptr);
             app.setFailureHandler(nullptr);
             return 1;

@@ -152,7 +152,7 @@ void TBaseForm::connectCommands()
     connect(&info, &desk::InfoPanel::nextCycleRequested, this, [this] { stepDebugCycle(1); });
     connect(&info, &desk::InfoPanel::testInfoRequested, this, [this] { openTestInfo(); });
     connect(&info, &desk::InfoPanel::probeModeDialogRequested, this,
-            [this] { notAvailable(QStringLiteral("Режим зонда")); });
+            &TBaseForm::openProbeThresholds);
 
     connect(m_diagram, &DiagramView::probeSwitchRequested, this, &TBaseForm::switchProbe);
     connect(m_diagram, &DiagramView::probeSelected, this, &TBaseForm::selectProbe);
