@@ -15,11 +15,13 @@
 #include "infra/mesbo.h"
 #include "infra/paths.h"
 #include "infra/version.h"
+#include "remote/clientservercommon.h"
 #include "ui/application.h"
 #include "ui/desk/statuspicture.h"
 #include "ui/fatalwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/qtmesbo.h"
+#include "ui/remote/remotecontrol.h"
 #include "ui/run/runcommand.h"
 
 #include <QPointer>
@@ -120,10 +122,16 @@ int main(int argc, char *argv[])
         // "Пуск": the run driver with the run windows; the calibration it
         // keeps also serves the document's wait conversion.
         qv::run::RunCommand runCommand(window, desk, qv::AppFile(".clb"));
+        // The remote roles; a run asks which one is active.
+        qv::RemoteControl remote(window, desk.Store(), qv::DefaultReceiveDir());
+        remote.ServeRuns(runCommand);
+        if (desk.Monitor() != nullptr)
+            desk.Monitor()->SetRemoteServerQuery([&remote] { return remote.ServerWithBench(); });
         QObject::connect(&relay, &qv::desk::StatusRelay::pictureChanged, &window,
                          &qv::TBaseForm::setStatusPicture);
         QObject::connect(
-            &relay, &qv::desk::StatusRelay::unitStatusChanged, &window, [&window, &desk](int code) {
+            &relay, &qv::desk::StatusRelay::unitStatusChanged, &window,
+            [&window, &desk](qv::UnitStatus code) {
                 const qv::StatusPicture picture =
                     qv::StatusPictureFor(code, qv::isDosUnit.load(), desk.Tester().BuildInfo());
                 window.setStatusPicture(picture.code, QString::fromStdString(picture.resource),

@@ -44,6 +44,7 @@ void TClient::OnDisconnected()
     ChatLog().Clear();
     ResetTransfer();
     SetState(State::Connecting);
+    emit ConnectionLost();
 }
 
 void TClient::OnSocketError(QTcpSocket *, QAbstractSocket::SocketError error)
@@ -65,6 +66,15 @@ void TClient::HandleMessage(RemoteCommand command, const QByteArray &payload, QT
         SetState(State::LoggedIn);
     } else if (command == RemoteCommand::Open) {
         Open(payload);
+    } else if (command == RemoteCommand::Click) {
+        const auto click = ParseClick(payload);
+        if (!click)
+            InfoLog().Add(QStringLiteral("Получено неверное сообщение о нажатии кнопки мыши"),
+                          RemoteLogColour::Red);
+        else if (click->kind != 0)
+            InfoLog().Add(QStringLiteral("TClient::MouseClick - type != 0"), RemoteLogColour::Red);
+        else
+            emit ClickRequested(*click);
     }
 }
 

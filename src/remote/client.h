@@ -24,6 +24,10 @@ signals:
     void OpenRequested(const QString &path);
     // Connecting failed; the role is idle again.
     void ConnectFailed();
+    // The connection to the server broke or was closed.
+    void ConnectionLost();
+    // The server asked to repeat a click (a "CLICK " of kind 0).
+    void ClickRequested(const qv::RemoteClick &click);
 
 protected:
     void HandleMessage(RemoteCommand command, const QByteArray &payload, QTcpSocket *from) override;

@@ -2,10 +2,12 @@
 
 #include "infra/paths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <QTimer>
 
 namespace qv {
@@ -34,7 +36,23 @@ QString ErrorKind(QAbstractSocket::SocketError error)
     }
 }
 
+// When a message last went to a socket; cleared once the peer speaks.
+constexpr const char *kLastSendProperty = "qvLastSend";
+
 } // namespace
+
+void TClientServerCommon::KeepApart(QTcpSocket *socket)
+{
+    // A message has no length: two that the peer reads in one go would
+    // read as one. A message that follows one the peer has not answered
+    // yet waits until the peer has surely read the first.
+    const QVariant last = socket->property(kLastSendProperty);
+    if (!last.isValid())
+        return;
+    const qint64 since = QDateTime::currentMSecsSinceEpoch() - last.toLongLong();
+    if (since >= 0 && since < kRemoteMessageGapMs)
+        QThread::msleep(static_cast<unsigned long>(kRemoteMessageGapMs - since));
+}
 
 QString DefaultReceiveDir()
 {
@@ -58,17 +76,36 @@ TClientServerCommon::~TClientServerCommon()
 {
     if (m_wait)
         m_wait->loop.quit();
+    AbortEventWait();
 }
 
 bool TClientServerCommon::SendCommand(RemoteCommand command, const QByteArray &payload,
                                       QTcpSocket *socket)
 {
+    if (OffThread()) {
+        // Sockets are the owner's: the message goes out from its thread. A
+        // message that cannot go wakes a waiter at once.
+        const QPointer<QTcpSocket> target(socket);
+        const bool toPeer = socket == nullptr;
+        QMetaObject::invokeMethod(
+            this,
+            [this, command, payload, target, toPeer] {
+                if ((!toPeer && !target) || !SendCommand(command, payload, target.data()))
+                    AbortEventWait();
+            },
+            Qt::QueuedConnection);
+        return true;
+    }
     QTcpSocket *target = socket ? socket : m_peer.data();
     const QByteArray message = CommandWord(command) + payload;
     if (!target || static_cast<std::size_t>(message.size()) > kRemoteBufferSize)
         return false;
+    KeepApart(target);
     if (target->write(message) != message.size())
         return false;
+    // Out at once and alone, so that the peer reads it as one message.
+    target->flush();
+    target->setProperty(kLastSendProperty, QDateTime::currentMSecsSinceEpoch());
     m_bytesSent += message.size();
     emit TrafficChanged(TrafficLine());
     return true;
@@ -77,9 +114,9 @@ bool TClientServerCommon::SendCommand(RemoteCommand command, const QByteArray &p
 bool TClientServerCommon::SendText(RemoteCommand command, const QString &text, QTcpSocket *socket)
 {
     if (command == RemoteCommand::Error)
-        m_connectionLog.Add(text, RemoteLogColour::Red, true);
+        Log(m_connectionLog, text, RemoteLogColour::Red, true);
     else if (command == RemoteCommand::ErrorInfo)
-        m_infoLog.Add(text, RemoteLogColour::Red, true);
+        Log(m_infoLog, text, RemoteLogColour::Red, true);
     return SendCommand(command, ToWire(text), socket);
 }
 
@@ -92,12 +129,12 @@ bool TClientServerCommon::SendData(const QByteArray &bytes, const QString &name)
                           QStringLiteral(" (") + QString::number(bytes.size()) + u')';
     const QString failure = isFile ? QStringLiteral("Ошибка при отправке файла")
                                    : QStringLiteral("Ошибка при отправке буфера данных");
-    m_infoLog.Add(first + QStringLiteral("..."));
+    Log(m_infoLog, first + QStringLiteral("..."));
 
     const std::size_t count =
         (static_cast<std::size_t>(bytes.size()) + kRemoteBlockSize - 1) / kRemoteBlockSize;
     if (count > kMaxRemoteBlocks || wireName.size() > 255) {
-        m_infoLog.Add(failure, RemoteLogColour::Red);
+        Log(m_infoLog, failure, RemoteLogColour::Red);
         return false;
     }
     const auto ackCommand = isFile ? RemoteCommand::FileOk : RemoteCommand::BufOk;
@@ -106,22 +143,24 @@ bool TClientServerCommon::SendData(const QByteArray &bytes, const QString &name)
         const auto offset = static_cast<qsizetype>(i * kRemoteBlockSize);
         const RemoteBlock block{wireName, static_cast<quint16>(i), static_cast<quint16>(count),
                                 bytes.mid(offset, static_cast<qsizetype>(kRemoteBlockSize))};
-        const bool sent = isFile ? SendCommand(RemoteCommand::File, FileBlockPayload(block))
-                                 : SendCommand(RemoteCommand::Buf, BufferBlockPayload(block));
-        if (!sent || !WaitFor(ackCommand, kRemoteAnswerTimeoutMs)) {
+        const auto answer = isFile ? Exchange(RemoteCommand::File, FileBlockPayload(block),
+                                              ackCommand, kRemoteAnswerTimeoutMs)
+                                   : Exchange(RemoteCommand::Buf, BufferBlockPayload(block),
+                                              ackCommand, kRemoteAnswerTimeoutMs);
+        if (!answer) {
             if (!self)
                 return false;
-            m_infoLog.Add(QStringLiteral("Нет подтверждения от удаленного компьютера"),
-                          RemoteLogColour::Red);
+            Log(m_infoLog, QStringLiteral("Нет подтверждения от удаленного компьютера"),
+                RemoteLogColour::Red);
             return false;
         }
-        const auto ack = isFile ? ParseFileAck(m_lastPayload) : ParseBufferAck(m_lastPayload);
+        const auto ack = isFile ? ParseFileAck(*answer) : ParseBufferAck(*answer);
         if (!ack || ack->name != wireName || ack->index != block.index) {
-            m_infoLog.Add(failure, RemoteLogColour::Red);
+            Log(m_infoLog, failure, RemoteLogColour::Red);
             return false;
         }
     }
-    m_infoLog.Add(first + QStringLiteral(" выполнена"));
+    Log(m_infoLog, first + QStringLiteral(" выполнена"));
     return true;
 }
 
@@ -159,10 +198,41 @@ bool TClientServerCommon::WaitFor(RemoteCommand command, int milliseconds)
 
 bool TClientServerCommon::ApplyBuffer(const QString &text)
 {
-    if (!SendText(RemoteCommand::BufApply, text) ||
-        !WaitFor(RemoteCommand::BufApply, kRemoteAnswerTimeoutMs))
-        return false; // also when the object went away while waiting
-    return m_lastPayload == "OK";
+    return ApplyBuffer(ToWire(text));
+}
+
+bool TClientServerCommon::ApplyBuffer(const QByteArray &wireText)
+{
+    // Nullopt also when the object went away while waiting.
+    const auto answer = Exchange(RemoteCommand::BufApply, wireText, RemoteCommand::BufApply,
+                                 kRemoteAnswerTimeoutMs);
+    return answer && *answer == "OK";
+}
+
+std::optional<QByteArray> TClientServerCommon::Exchange(RemoteCommand command,
+                                                        const QByteArray &payload,
+                                                        RemoteCommand answer, int milliseconds)
+{
+    if (!OffThread()) {
+        const QPointer<TClientServerCommon> self(this);
+        if (!SendCommand(command, payload) || !WaitFor(answer, milliseconds) || !self)
+            return std::nullopt;
+        return m_lastPayload;
+    }
+    // The wait is set up before the message goes, so that no answer can
+    // come before it; a signal left over from an earlier answer is dropped.
+    const std::lock_guard exchange(m_exchangeMutex);
+    {
+        const std::lock_guard lock(m_eventMutex);
+        m_eventAwaited = answer;
+        m_eventAnswer.reset();
+    }
+    m_event.WaitFor(std::chrono::milliseconds(0));
+    SendCommand(command, payload);
+    m_event.WaitFor(std::chrono::milliseconds(milliseconds));
+    const std::lock_guard lock(m_eventMutex);
+    m_eventAwaited.reset();
+    return std::exchange(m_eventAnswer, std::nullopt);
 }
 
 void TClientServerCommon::Chat(const QString &text)
@@ -183,6 +253,44 @@ QString TClientServerCommon::TrafficLine() const
         .arg(static_cast<double>(m_bytesReceived) / 1024.0, 0, 'f', 2);
 }
 
+void TClientServerCommon::Log(RemoteLog &log, const QString &text, RemoteLogColour colour,
+                              bool bold)
+{
+    if (!OffThread()) {
+        log.Add(text, colour, bold);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [&log, text, colour, bold] { log.Add(text, colour, bold); }, Qt::QueuedConnection);
+}
+
+bool TClientServerCommon::OffThread() const
+{
+    return QThread::currentThread() != thread();
+}
+
+bool TClientServerCommon::OfferToEventWait(RemoteCommand command, const QByteArray &payload)
+{
+    {
+        const std::lock_guard lock(m_eventMutex);
+        if (m_eventAwaited != command || m_eventAnswer)
+            return false;
+        m_eventAnswer = payload;
+    }
+    m_event.Set();
+    return true;
+}
+
+void TClientServerCommon::AbortEventWait()
+{
+    {
+        const std::lock_guard lock(m_eventMutex);
+        if (!m_eventAwaited)
+            return;
+    }
+    m_event.Set();
+}
+
 void TClientServerCommon::ClearStatistics()
 {
     m_bytesSent = 0;
@@ -192,6 +300,8 @@ void TClientServerCommon::ClearStatistics()
 
 void TClientServerCommon::SetState(State state)
 {
+    if (state != State::Waiting)
+        m_loggedIn = state == State::LoggedIn;
     if (m_wait && state != State::Waiting) {
         // A change while waiting (a lost peer) is what the wait returns to.
         m_wait->restore = state;
@@ -206,6 +316,7 @@ void TClientServerCommon::SetState(State state)
 
 void TClientServerCommon::Watch(QTcpSocket *socket)
 {
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ReadFrom(socket); });
     connect(socket, &QTcpSocket::errorOccurred, this,
             [this, socket](QAbstractSocket::SocketError error) {
@@ -223,6 +334,7 @@ void TClientServerCommon::ReadFrom(QTcpSocket *socket)
     while (guard && guard->state() == QAbstractSocket::ConnectedState &&
            guard->bytesAvailable() > 0) {
         const QByteArray bytes = guard->read(static_cast<qint64>(kRemoteBufferSize));
+        guard->setProperty(kLastSendProperty, QVariant()); // the peer spoke since
         m_bytesReceived += bytes.size();
         emit TrafficChanged(TrafficLine());
         Dispatch(bytes, guard.data());
@@ -237,6 +349,8 @@ void TClientServerCommon::Dispatch(const QByteArray &bytes, QTcpSocket *from)
         return;
     }
     if (!Admits(message->command, from))
+        return;
+    if (from == m_peer && OfferToEventWait(message->command, message->payload))
         return;
     if (m_wait && m_wait->awaited == message->command && from == m_peer) {
         m_lastPayload = message->payload;
@@ -344,6 +458,7 @@ void TClientServerCommon::Lost(QTcpSocket *socket)
     m_receiver.Reset();
     if (m_wait)
         m_wait->loop.quit();
+    AbortEventWait();
 }
 
 } // namespace qv

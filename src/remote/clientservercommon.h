@@ -11,9 +11,17 @@
 // The object may be destroyed by an event handled during a wait; the wait
 // then returns false and the waiting call touches nothing of it.
 //
+// Another thread (the run thread) may send data, hand over results and
+// exchange a message with its answer: the sending is handed to the owner's
+// thread, and the answer wakes the waiter through the auto-reset event
+// "Event_Quorvik_Remote" (the wait by event). The object must outlive such
+// a call; the run window that makes it is modal, so nothing that destroys
+// the role can be chosen meanwhile.
+//
 // The sockets belong to the role (`TServer`, `TClient`); this class only
 // keeps a pointer to the peer socket messages go to by default.
 
+#include "execution/run/autoresetevent.h"
 #include "remote/remotelog.h"
 #include "remote/remotewire.h"
 #include "remote/transferreceiver.h"
@@ -23,7 +31,9 @@
 #include <QPointer>
 #include <QString>
 #include <QTcpSocket>
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 class QEventLoop;
@@ -58,19 +68,31 @@ public:
     // information log.
     bool SendText(RemoteCommand command, const QString &text, QTcpSocket *socket = nullptr);
     // A non-empty name sends a file of that name, an empty one a buffer.
+    // Also from another thread.
     bool SendData(const QByteArray &bytes, const QString &name);
     bool SendFile(const QString &path);
     // True when a message with that command arrived within the time; its
     // payload is then LastPayload().
     bool WaitFor(RemoteCommand command, int milliseconds);
-    // True when the peer answered "BUFAPPLY " "OK" in time.
+    // True when the peer answered "BUFAPPLY " "OK" in time. Also from
+    // another thread.
     bool ApplyBuffer(const QString &text);
+    bool ApplyBuffer(const QByteArray &wireText);
+    // Sends a message and waits for the answer with `answer`'s command
+    // word: its payload, or nullopt when none came within the time (or the
+    // peer went away). From the owner's thread the wait pumps its events;
+    // from another thread it is a wait by event.
+    std::optional<QByteArray> Exchange(RemoteCommand command, const QByteArray &payload,
+                                       RemoteCommand answer, int milliseconds);
     void Chat(const QString &text);
     void ResetTransfer();
 
     State GetState() const { return m_state; }
+    // Logged in, also while waiting; safe from any thread.
+    bool LoggedIn() const { return m_loggedIn; }
     const QByteArray &LastPayload() const { return m_lastPayload; }
     const QByteArray &ReceivedBuffer() const { return m_receiver.Buffer(); }
+    QByteArray TakeReceivedBuffer() { return m_receiver.TakeBuffer(); }
     const QString &ReceiveDir() const { return m_receiver.ReceiveDir(); }
     void SetConsumer(Consumer consumer) { m_consumer = std::move(consumer); }
 
@@ -82,6 +104,9 @@ public:
     // "Отдача: … Кб | Прием: … Кб".
     QString TrafficLine() const;
     void ClearStatistics();
+    // Adds a line to a log, from any thread (the logs belong to the owner's).
+    void Log(RemoteLog &log, const QString &text, RemoteLogColour colour = RemoteLogColour::Default,
+             bool bold = false);
 
 signals:
     void TrafficChanged(const QString &line);
@@ -112,6 +137,12 @@ private:
     void RefuseBlock(bool isFile, QTcpSocket *from);
     void LogSocketError(QTcpSocket *socket, QAbstractSocket::SocketError error);
     void Lost(QTcpSocket *socket);
+    static void KeepApart(QTcpSocket *socket);
+    bool OffThread() const;
+    // The reader's side of a wait by event: true when the message was the
+    // awaited answer (then it is handed to the waiter and goes no further).
+    bool OfferToEventWait(RemoteCommand command, const QByteArray &payload);
+    void AbortEventWait();
 
     TransferReceiver m_receiver;
     RemoteLog m_connectionLog;
@@ -124,6 +155,14 @@ private:
     QByteArray m_lastPayload;
     Consumer m_consumer;
     Wait *m_wait = nullptr; // set only while WaitFor runs
+    std::atomic<bool> m_loggedIn{false};
+
+    // The wait by event of another thread; one at a time.
+    std::mutex m_exchangeMutex;                  // held by the waiting thread for its exchange
+    std::mutex m_eventMutex;                     // the three below
+    std::optional<RemoteCommand> m_eventAwaited; // nullopt: nobody waits by event
+    std::optional<QByteArray> m_eventAnswer;
+    AutoResetEvent m_event{"Event_Quorvik_Remote"};
 };
 
 } // namespace qv

@@ -3,6 +3,7 @@
 #include "infra/encoding.h"
 
 #include <QList>
+#include <algorithm>
 #include <array>
 
 namespace qv {
@@ -189,6 +190,144 @@ std::optional<RemoteLogin> ParseLogin(const QByteArray &payload)
 bool LoginAcceptable(const RemoteLogin &login)
 {
     return !login.user.isEmpty() && login.product.size() == kProductNumberLength;
+}
+
+namespace {
+
+const QByteArray &FinishedWord()
+{
+    static const QByteArray word = ToWire(QStringLiteral("завершен"));
+    return word;
+}
+
+const QByteArray &ResultTagPrefix()
+{
+    static const QByteArray prefix = ToWire(QStringLiteral("тест буфер"));
+    return prefix;
+}
+
+// A length byte and at most 255 bytes of text.
+void AppendShortText(QByteArray &out, const QByteArray &text, qsizetype limit = 255)
+{
+    const QByteArray cut = text.left(std::min<qsizetype>(limit, 255));
+    out.append(static_cast<char>(static_cast<quint8>(cut.size())));
+    out.append(cut);
+}
+
+// The text after a length byte at `pos`; nullopt when the bytes run short.
+std::optional<std::pair<QByteArray, qsizetype>> ShortTextAt(const QByteArray &bytes, qsizetype pos)
+{
+    if (pos >= bytes.size())
+        return std::nullopt;
+    const qsizetype length = static_cast<quint8>(bytes[pos]);
+    if (pos + 1 + length > bytes.size())
+        return std::nullopt;
+    return std::pair{bytes.mid(pos + 1, length), pos + 1 + length};
+}
+
+} // namespace
+
+QByteArray RunReportPayload(const RunReport &report)
+{
+    QByteArray out;
+    switch (report.kind) {
+    case RunReport::Kind::Check:
+        out.append(static_cast<char>(static_cast<quint8>(report.code)));
+        AppendShortText(out, ToWire(report.code == 0 ? QStringLiteral("готов") : report.text));
+        break;
+    case RunReport::Kind::Status:
+        out.append(static_cast<char>(kRunStatusCode));
+        AppendShortText(out, ToWire(report.text));
+        break;
+    case RunReport::Kind::End:
+        out = FinishedWord();
+        if (!report.text.isEmpty())
+            out += ' ' + ToWire(report.text);
+        break;
+    }
+    return out;
+}
+
+std::optional<RunReport> ParseRunReport(const QByteArray &payload)
+{
+    if (payload.isEmpty())
+        return std::nullopt;
+    RunReport report;
+    if (payload.startsWith(FinishedWord())) {
+        report.kind = RunReport::Kind::End;
+        // One separator character, then the error text.
+        report.text = FromWire(payload.mid(FinishedWord().size() + 1));
+        return report;
+    }
+    const auto code = static_cast<quint8>(payload[0]);
+    report.kind = code == kRunStatusCode ? RunReport::Kind::Status : RunReport::Kind::Check;
+    report.code = code;
+    // A length beyond the bytes that came is taken as what came.
+    const qsizetype length =
+        payload.size() > 1
+            ? std::min<qsizetype>(static_cast<quint8>(payload[1]), payload.size() - 2)
+            : 0;
+    report.text = FromWire(payload.mid(2, length));
+    return report;
+}
+
+QByteArray ResultTag(int code)
+{
+    return ResultTagPrefix() + ' ' + static_cast<char>(static_cast<quint8>(code + 32));
+}
+
+std::optional<int> ResultTagCode(const QByteArray &payload)
+{
+    if (!payload.startsWith(ResultTagPrefix()) || payload.size() <= ResultTagPrefix().size())
+        return std::nullopt;
+    return static_cast<quint8>(payload.back()) - 32;
+}
+
+std::optional<QByteArray> ClickPayload(const RemoteClick &click)
+{
+    QByteArray out;
+    out.append(static_cast<char>(click.kind));
+    out.append(static_cast<char>(click.button));
+    for (const QString &text :
+         {click.formName, click.formClass, click.controlName, click.controlClass}) {
+        const QByteArray bytes = ToWire(text);
+        if (bytes.size() > 255)
+            return std::nullopt;
+        AppendShortText(out, bytes);
+    }
+    AppendUint16(out, static_cast<quint16>(click.x));
+    AppendUint16(out, static_cast<quint16>(click.y));
+    if (CommandWord(RemoteCommand::Click).size() + out.size() > kMaxClickMessage)
+        return std::nullopt;
+    return out;
+}
+
+std::optional<RemoteClick> ParseClick(const QByteArray &payload)
+{
+    if (payload.size() < 2)
+        return std::nullopt;
+    RemoteClick click;
+    click.kind = static_cast<quint8>(payload[0]);
+    const auto button = static_cast<quint8>(payload[1]);
+    if (button > 2)
+        return std::nullopt;
+    click.button = static_cast<RemoteClick::Button>(button);
+    qsizetype pos = 2;
+    for (QString *text :
+         {&click.formName, &click.formClass, &click.controlName, &click.controlClass}) {
+        const auto field = ShortTextAt(payload, pos);
+        if (!field)
+            return std::nullopt;
+        *text = FromWire(field->first);
+        pos = field->second;
+    }
+    const auto x = Uint16At(payload, pos);
+    const auto y = Uint16At(payload, pos + 2);
+    if (!x || !y || pos + 4 != payload.size())
+        return std::nullopt;
+    click.x = static_cast<qint16>(*x);
+    click.y = static_cast<qint16>(*y);
+    return click;
 }
 
 } // namespace qv

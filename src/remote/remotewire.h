@@ -40,6 +40,9 @@ inline constexpr std::size_t kRemoteBlockSize = 1024;
 // is refused like any other wrong block.
 inline constexpr std::size_t kMaxRemoteBlocks = 16384;
 inline constexpr int kRemoteAnswerTimeoutMs = 2000;
+// The least time between two messages on a connection while the peer has
+// not spoken in between (it reads each in a read of its own).
+inline constexpr int kRemoteMessageGapMs = 50;
 inline constexpr int kProductNumberLength = 36;
 
 // The word with its trailing space, e.g. "FILE ".
@@ -101,5 +104,51 @@ QByteArray LoginPayload(const RemoteLogin &login);
 std::optional<RemoteLogin> ParseLogin(const QByteArray &payload);
 // A non-empty user name and a product number of exactly 36 characters.
 bool LoginAcceptable(const RemoteLogin &login);
+
+// The reports of a run on the bench ("PUSK "), client to server.
+struct RunReport
+{
+    enum class Kind {
+        Check,  // the link check before a run: code and text ("готов" for 0)
+        Status, // a status line: byte 20, byte length, text
+        End,    // "завершен", or "завершен" + " " + the error text
+    };
+    Kind kind = Kind::Status;
+    int code = 0;
+    QString text; // Check, Status: the text; End: the error text, empty when none
+};
+
+inline constexpr quint8 kRunStatusCode = 20;
+// The payload of a report; a text longer than its length byte allows is cut.
+QByteArray RunReportPayload(const RunReport &report);
+// Any "PUSK " payload reads as some report; nullopt only for an empty one.
+std::optional<RunReport> ParseRunReport(const QByteArray &payload);
+// What the server answers to a status or end report.
+inline const QByteArray kRunReportAck = "OK";
+
+// The tag of a result hand-over ("BUFAPPLY "): "тест буфер", " ", code + 32.
+QByteArray ResultTag(int code);
+// The answer code of a tag; nullopt without the "тест буфер" prefix.
+std::optional<int> ResultTagCode(const QByteArray &payload);
+
+// A mouse press to repeat on the client ("CLICK "). Names are Windows-1251
+// on the wire, each at most 255 bytes; the whole message at most 128 bytes.
+struct RemoteClick
+{
+    enum class Button : quint8 { Left = 0, Right = 1, Middle = 2 };
+    quint8 kind = 0; // always 0
+    Button button = Button::Left;
+    QString formName; // empty: not one of the program's forms
+    QString formClass;
+    QString controlName; // the innermost named control (or the window's text)
+    QString controlClass;
+    qint16 x = 0; // relative to the control
+    qint16 y = 0;
+};
+
+inline constexpr qsizetype kMaxClickMessage = 128;
+// Nullopt when the click does not fit the 128-byte message.
+std::optional<QByteArray> ClickPayload(const RemoteClick &click);
+std::optional<RemoteClick> ParseClick(const QByteArray &payload);
 
 } // namespace qv

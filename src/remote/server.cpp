@@ -4,8 +4,6 @@ namespace qv {
 
 namespace {
 
-const QByteArray kResultBufferTag = ToWire(QStringLiteral("тест буфер"));
-
 QString AddressOf(const QTcpSocket *socket)
 {
     return socket->peerAddress().toString();
@@ -47,10 +45,7 @@ void TServer::StopListening()
 
 std::optional<int> TServer::ResultCode() const
 {
-    const QByteArray &payload = LastPayload();
-    if (!payload.startsWith(kResultBufferTag) || payload.size() <= kResultBufferTag.size())
-        return std::nullopt;
-    return static_cast<quint8>(payload.back()) - 32;
+    return ResultTagCode(LastPayload());
 }
 
 void TServer::ResultsDone()
@@ -64,7 +59,7 @@ void TServer::HandleMessage(RemoteCommand command, const QByteArray &payload, QT
 {
     if (command == RemoteCommand::Login) {
         CheckLogin(payload, from);
-    } else if (command == RemoteCommand::BufApply && !payload.startsWith(kResultBufferTag)) {
+    } else if (command == RemoteCommand::BufApply && !ResultTagCode(payload)) {
         ResetTransfer();
         SendText(RemoteCommand::ErrorInfo,
                  QStringLiteral("Неизвестный идентификатор буфера приема на сервере"));

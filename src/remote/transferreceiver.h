@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QString>
 #include <memory>
+#include <utility>
 
 namespace qv {
 
@@ -50,6 +51,9 @@ public:
     bool InProgress() const { return m_total > 0 && m_done < m_total; }
     // The last buffer received whole (empty until one is).
     const QByteArray &Buffer() const { return m_buffer; }
+    // The last buffer received whole, which is then forgotten: an empty
+    // buffer (which sends no block) is not mistaken for the one before.
+    QByteArray TakeBuffer() { return std::exchange(m_buffer, {}); }
     const QString &ReceiveDir() const { return m_dir; }
 
 private:

@@ -17,6 +17,7 @@
 // mainwindow_debug.cpp (debug range, debug cycle, debug values),
 // mainwindow_windows.cpp (properties, settings, calibration, help, about).
 
+#include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/physicalkeys.h"
@@ -36,6 +37,7 @@ class QToolBar;
 namespace qv {
 
 class DeskSession;
+class RemoteDesk;
 class DiagramView;
 class DocumentObserver;
 enum class StatusField;
@@ -72,12 +74,15 @@ public:
 
     // What the command line asks for: the last argument that is no remote
     // switch is the file; "\REMOTECLIENT"/"\REMOTESERVER" in any letter
-    // case, or "--remote-client"/"--remote-server", the remote roles.
+    // case, or "--remote-client"/"--remote-server", the remote roles;
+    // "--connect HOST:PORT" and "--listen [ADDR:]PORT" give the role's
+    // address and start it connecting or listening at once.
     struct CommandLine
     {
         QString file;
         bool remoteClient = false;
         bool remoteServer = false;
+        QString address; // of --connect or --listen; empty: none given
     };
     static CommandLine parseCommandLine(const QStringList &arguments);
     static QString fileFromArguments(const QStringList &arguments)
@@ -88,6 +93,9 @@ public:
     // First activation: opens the file of the command line after 10 ms (its
     // folder becoming the start directory), then the remote role.
     void startFromCommandLine(const QStringList &arguments);
+    // The remote roles (null: not available); must outlive the window or
+    // be taken back with null.
+    void setRemoteDesk(RemoteDesk *remote) { m_remote = remote; }
 
     TQuorvik &document() { return *m_document; }
     const desk::MainActions &actions() const { return m_actions; }
@@ -150,7 +158,7 @@ public:
     bool tableShown() const;
 
     // The status monitor's picture for the run bar.
-    void setStatusPicture(int code, const QString &resource, const QString &hint);
+    void setStatusPicture(qv::UnitStatus code, const QString &resource, const QString &hint);
     // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
     void setCalibrationCaption(const QString &caption);
     // The wait table file the calibration windows write (default: the
@@ -209,6 +217,9 @@ private:
     // An option of the document's display block (TSettings::Option...).
     int option(int index) const;
     void notAvailable(const QString &caption);
+    // "Клиент" (true) or "Сервер" of the remote-control menu.
+    void toggleRemote(bool client);
+    bool remoteClientConnected() const;
     void openList(QAction *command, char kind, int count);
     // The test list of the information panel; OK selects the chosen test.
     void openTestInfo();
@@ -258,7 +269,7 @@ private:
     std::filesystem::path m_clbPath;
     bool m_running = false;
     bool m_closing = false;
-    bool m_remoteClientConnected = false;
+    RemoteDesk *m_remote = nullptr;
 };
 
 } // namespace qv

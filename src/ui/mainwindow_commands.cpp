@@ -16,10 +16,11 @@
 #include "ui/desk/physicalkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
+#include "ui/functions/funcfwindow.h"
 #include "ui/lists/listopener.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
-#include "ui/functions/funcfwindow.h"
+#include "ui/remote/remotedesk.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
 #include "ui/views/tableview.h"
@@ -49,6 +50,31 @@ void TBaseForm::notAvailable(const QString &caption)
 {
     Mesbo().Show(("Окно \"" + caption + "\" пока недоступно в этой версии программы").toStdString(),
                  MbInformation, kProductName);
+}
+
+bool TBaseForm::remoteClientConnected() const
+{
+    return m_remote != nullptr && m_remote->ClientLoggedIn();
+}
+
+void TBaseForm::toggleRemote(bool client)
+{
+    const auto wanted = client ? RemoteDesk::Role::Client : RemoteDesk::Role::Server;
+    if (m_remote == nullptr) {
+        notAvailable(QStringLiteral("Удаленное управление"));
+        return;
+    }
+    const RemoteDesk::Role active = m_remote->ActiveRole();
+    if (active == wanted) {
+        m_remote->CloseForm();
+    } else if (active == RemoteDesk::Role::None) {
+        resetForOpen();
+        m_remote->Start(wanted, {}, false);
+    } else {
+        Mesbo().Show("Удаленное управление уже активно. Отключите данный режим и повторите "
+                     "операцию снова",
+                     MbError, kProductName);
+    }
 }
 
 void TBaseForm::connectCommands()
@@ -111,8 +137,10 @@ void TBaseForm::connectCommands()
         window.exec();
     });
     for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
-                            a.splitBytes, a.bodrin, a.remoteClient, a.remoteServer})
+                            a.splitBytes, a.bodrin})
         later(action);
+    on(a.remoteClient, [this] { toggleRemote(true); });
+    on(a.remoteServer, [this] { toggleRemote(false); });
     connectWindowCommands();
     on(a.pusk, [this] { startRun(); });
     on(a.currentControl, [this] {
@@ -298,7 +326,7 @@ bool TBaseForm::tableShown() const
     return m_shown == View::Table;
 }
 
-void TBaseForm::setStatusPicture(int code, const QString &resource, const QString &hint)
+void TBaseForm::setStatusPicture(UnitStatus code, const QString &resource, const QString &hint)
 {
     m_runBar->status()->setPicture(code, resource, hint);
 }

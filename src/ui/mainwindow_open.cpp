@@ -10,6 +10,7 @@
 #include "model/settings/settings.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/mainwindow.h"
+#include "ui/remote/remotedesk.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 
@@ -27,9 +28,15 @@ namespace qv {
 TBaseForm::CommandLine TBaseForm::parseCommandLine(const QStringList &arguments)
 {
     CommandLine line;
-    for (const QString &argument : arguments.mid(1)) {
+    const QStringList rest = arguments.mid(1);
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const QString &argument = rest.at(i);
         const QString upper = argument.toUpper();
-        if (upper == QStringLiteral("\\REMOTECLIENT") || upper == QStringLiteral("--REMOTE-CLIENT"))
+        if ((upper == QStringLiteral("--CONNECT") || upper == QStringLiteral("--LISTEN")) &&
+            i + 1 < rest.size())
+            line.address = rest.at(++i);
+        else if (upper == QStringLiteral("\\REMOTECLIENT") ||
+                 upper == QStringLiteral("--REMOTE-CLIENT"))
             line.remoteClient = true;
         else if (upper == QStringLiteral("\\REMOTESERVER") ||
                  upper == QStringLiteral("--REMOTE-SERVER"))
@@ -48,10 +55,17 @@ void TBaseForm::startFromCommandLine(const QStringList &arguments)
     QTimer::singleShot(10, this, [this, line] {
         if (!line.file.isEmpty())
             openFile(line.file);
+        if (!line.remoteClient && !line.remoteServer)
+            return;
+        if (m_remote == nullptr) {
+            notAvailable(QStringLiteral("Удаленное управление"));
+            return;
+        }
+        // A client connects at once when told where to; a server listens.
         if (line.remoteClient)
-            notAvailable(QStringLiteral("Удаленное управление: клиент"));
-        else if (line.remoteServer)
-            notAvailable(QStringLiteral("Удаленное управление: сервер"));
+            m_remote->Start(RemoteDesk::Role::Client, line.address, !line.address.isEmpty());
+        else
+            m_remote->Start(RemoteDesk::Role::Server, line.address, true);
     });
 }
 
@@ -72,7 +86,7 @@ QString TBaseForm::dialogDirectory() const
 
 void TBaseForm::openFileCommand()
 {
-    if (m_remoteClientConnected)
+    if (remoteClientConnected())
         return;
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Открытие тестового файла..."), dialogDirectory(),
@@ -87,7 +101,7 @@ void TBaseForm::openDroppedFiles(const QStringList &paths)
         Mesbo().Show(Msg(0), MbError, kProductName);
         return;
     }
-    if (paths.size() == 1 && !m_remoteClientConnected)
+    if (paths.size() == 1 && !remoteClientConnected())
         openFile(paths.front());
 }
 
@@ -126,9 +140,11 @@ bool TBaseForm::loadAndShow(const QString &path)
             TfmComment::HasComment(*m_document, TfmComment::kFileSlot) ? TfmComment::kFileSlot : 1);
         activateWindow(); // the window keeps the focus during an open
     }
-    if (!m_remoteClientConnected)
+    if (!remoteClientConnected())
         addRecentFile(file.absoluteFilePath());
     showTitle();
+    if (m_remote != nullptr)
+        m_remote->FileOpened(file.absoluteFilePath());
     return true;
 }
 
@@ -156,7 +172,7 @@ void TBaseForm::fillRecentMenu()
         QAction *entry = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
         entry->setObjectName(QStringLiteral("MRU%1").arg(i));
         connect(entry, &QAction::triggered, this, [this, path] {
-            if (!m_remoteClientConnected)
+            if (!remoteClientConnected())
                 openFile(path);
         });
     }

@@ -326,6 +326,88 @@ TEST_F(QortoolRun, RenderAfterARunPaintsTheWrongOutputWordsInTheWrongColour)
               (std::vector<std::string>{"#ff0000", "#000080", "#ff0000", "#ff0000"}));
 }
 
+// Where a rendered diagram has what: the grey lines of the label column
+// (header bottom, then the bottom of each level line) and the left edge of
+// the tact cells (the label columns have the grey outer background).
+struct DiagramFrame
+{
+    std::vector<int> rowBottoms;
+    int tactLeft = 0;
+};
+
+DiagramFrame FrameOf(const QImage &image)
+{
+    const QColor grey(0x80, 0x80, 0x80);
+    DiagramFrame frame;
+    for (int y = 1; y < image.height(); ++y)
+        if (image.pixelColor(2, y) == grey && image.pixelColor(2, y - 1) != grey)
+            frame.rowBottoms.push_back(y);
+    // Skip the top line, the box of the corner.
+    if (!frame.rowBottoms.empty())
+        frame.rowBottoms.erase(frame.rowBottoms.begin());
+    // Right of the last pixel of the label columns' background.
+    if (!frame.rowBottoms.empty()) {
+        const int y = frame.rowBottoms.front() + 2;
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == QColor(0xC0, 0xC0, 0xC0))
+                frame.tactLeft = x + 1;
+    }
+    return frame;
+}
+
+// The box of the pixels of one colour in a part of an image (empty: none).
+QRect PixelsOf(const QImage &image, const QColor &colour, const QRect &part)
+{
+    QRect box;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                box = box.united(QRect(x, y, 1, 1));
+    return box;
+}
+
+TEST_F(QortoolRun, RenderAfterARunDrawsTheLevelReadWhereALineWentWrong)
+{
+    // Test 3 reads its word o1 (tact 4) over the bus of contacts 17..20;
+    // its lines "Чтение" and "Запись" are contacts 17 and 18. In cycle 1 the
+    // word expects 1: contact 18 low; stuck high it reads 3.
+    const QColor wrong(0xFF, 0x00, 0x00);
+    const auto render = [&](const QString &name, const std::string &board) {
+        const QString picture = dir.filePath(name);
+        const ToolRun run = Qortool(
+            {"render", demo, "--test", "3", "--run", "--board", Board(board), "-o", picture});
+        EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+        return QImage(picture);
+    };
+    const QImage stuck = render("stuck18.png", "[Board]\nTactTime=0\nStuckHigh=18\n");
+    ASSERT_FALSE(stuck.isNull());
+    const DiagramFrame frame = FrameOf(stuck);
+    ASSERT_GE(frame.rowBottoms.size(), 3U) << "header and two lines";
+    const int headerBottom = frame.rowBottoms[0];
+    const QRect lines(frame.tactLeft, headerBottom + 1, stuck.width() - frame.tactLeft,
+                      frame.rowBottoms[2] - headerBottom);
+    const QRect overlay = PixelsOf(stuck, wrong, lines);
+    ASSERT_FALSE(overlay.isEmpty()) << "the level read is drawn";
+    EXPECT_GT(overlay.top(), frame.rowBottoms[1]) << "on the line of contact 18, not 17";
+    // Within the column of tact 4, whose header letters are the red ones.
+    const QRect letter = PixelsOf(stuck, wrong, QRect(0, 0, stuck.width(), headerBottom));
+    ASSERT_FALSE(letter.isEmpty());
+    EXPECT_LT(overlay.left(), letter.left());
+    EXPECT_GT(overlay.right(), letter.right());
+    const int tactWidth = (stuck.width() - frame.tactLeft) / 7; // test 3 has 7 tacts
+    EXPECT_LE(overlay.width(), tactWidth) << "one tact wide";
+
+    // The golden board: nothing read differs, the lines look as before a run.
+    const QImage golden = render("golden.png", "[Board]\nTactTime=0\n");
+    ASSERT_FALSE(golden.isNull());
+    EXPECT_TRUE(PixelsOf(golden, wrong, lines).isEmpty());
+    // A contact of the bus without a level line: the word is wrong, no line is.
+    const QImage unseen = render("stuck20.png", "[Board]\nTactTime=0\nStuckHigh=20\n");
+    EXPECT_TRUE(PixelsOf(unseen, wrong, lines).isEmpty());
+    EXPECT_FALSE(PixelsOf(unseen, wrong, QRect(0, 0, stuck.width(), headerBottom)).isEmpty())
+        << "o1 is wrong in the header";
+}
+
 TEST_F(QortoolRun, ARenderedTableGrowsToShowItsValuesWhole)
 {
     const QString picture = dir.filePath("narrow.png");

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -107,19 +108,30 @@ TEST_F(DeskSettings, StatusPicturesComeFromAnyThreadAndTheHintStaysNarrow)
     desk::StatusRelay relay;
     QObject::connect(&relay, &desk::StatusRelay::pictureChanged, &form,
                      &TBaseForm::setStatusPicture);
-    std::thread poller(
-        [&relay] { relay.ShowStatusPicture(StatusPictureFor(1, false, "ARM 1.2")); });
+    std::thread poller([&relay] {
+        relay.ShowStatusPicture(StatusPictureFor(UnitStatus::Connected, false, "ARM 1.2"));
+    });
     poller.join();
     desk::StatusPictureLabel &label = *form.runBar()->status();
-    EXPECT_EQ(label.code(), -1) << "nothing happens off the main thread";
-    QTRY_COMPARE(label.code(), 1);
+    EXPECT_EQ(label.code(), UnitStatus::NotShown) << "nothing happens off the main thread";
+    QTRY_VERIFY(label.code() == UnitStatus::Connected);
     EXPECT_EQ(label.hintText(), QStringLiteral("МК: подключен\r\nARM 1.2"));
     EXPECT_FALSE(label.pixmap().isNull());
-    for (const char *name :
-         {"STATUS_ERR", "STATUS_OK", "STATUS_CHECK", "STATUS_WAIT", "STATUS_MK_ERR", "STATUS_MK_OK",
-          "STATUS_MK_CHECK", "STATUS_MK_WAIT", "STATUS_REMOTE"})
-        EXPECT_FALSE(desk::StatusImage(name).isNull()) << name;
-    EXPECT_NE(desk::StatusImage("STATUS_OK"), desk::StatusImage("STATUS_ERR"));
+    // Every status the monitor can show has a picture and a hint for both
+    // unit types, and no two statuses of a type look alike.
+    for (const bool dos : {true, false}) {
+        std::vector<QImage> images;
+        for (const UnitStatus code : {UnitStatus::NoConnection, UnitStatus::Connected,
+                                      UnitStatus::Checking, UnitStatus::Busy, UnitStatus::Remote}) {
+            const StatusPicture picture = StatusPictureFor(code, dos, "");
+            const QImage image = desk::StatusImage(picture.resource);
+            EXPECT_FALSE(image.isNull()) << picture.resource;
+            EXPECT_FALSE(picture.hint.empty()) << picture.resource;
+            EXPECT_EQ(std::count(images.begin(), images.end(), image), 0) << picture.resource;
+            images.push_back(image);
+        }
+    }
+    EXPECT_TRUE(StatusPictureFor(UnitStatus::NotShown, true, "").resource.empty());
 
     // The hint window follows the mouse over the picture.
     QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
@@ -132,7 +144,8 @@ TEST_F(DeskSettings, StatusPicturesComeFromAnyThreadAndTheHintStaysNarrow)
     EXPECT_FALSE(label.hintWindow()->isVisible());
 
     mesbo->Clear();
-    EXPECT_FALSE(label.setPicture(0, QStringLiteral("STATUS_NONE"), QStringLiteral("x")));
+    EXPECT_FALSE(label.setPicture(UnitStatus::NoConnection, QStringLiteral("STATUS_NONE"),
+                                  QStringLiteral("x")));
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(Messages().front(), "Не удалось загрузить ресурс \"STATUS_NONE\"");
 
@@ -164,7 +177,7 @@ TEST_F(DeskSettings, TheWholeDeskPollsTheSimulatedUnitAndStopsAtTheWindowsClose)
                          &TBaseForm::setStatusPicture);
         form.show();
         ASSERT_TRUE(form.openFile(Demo()));
-        QTRY_COMPARE_WITH_TIMEOUT(form.runBar()->status()->code(), 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.runBar()->status()->code() == UnitStatus::Connected, 10000);
         EXPECT_TRUE(form.runBar()->status()->hintText().contains(QStringLiteral("подключен")));
         form.close();
         EXPECT_FALSE(session.Started()) << "the close stops the session";

@@ -189,7 +189,7 @@ TEST_F(Desk, AFileNameWithALowerCaseServerSwitchOpensTheFile)
     EXPECT_TRUE(form.document().Doc.FileName.empty()) << "the file opens after 10 ms";
     QTRY_COMPARE(form.document().Doc.NTest, 3);
     EXPECT_EQ(form.startDirectory(), QFileInfo(demo).absolutePath());
-    // The server role is not built yet: the operator is told so plainly.
+    // Without the remote roles (none given here) the operator is told so plainly.
     QTRY_COMPARE(mesbo->Count(), std::size_t{1});
     EXPECT_NE(Messages().front().find("пока недоступно"), std::string::npos);
 }

@@ -42,7 +42,7 @@ TEST_F(QuestionWindows, AnFQuestionWithoutDataReadsTheCountAtEightAndInvertsOnly
         EXPECT_EQ(Text(w, 1, 2), "ED") << "0x12 inverted within the mask 0xFF";
         QTest::mouseClick(w.yesButton(), Qt::LeftButton);
     });
-    answer = AskFunctionQuestion(doc, 1, record, {}, window.get());
+    answer = AskFunctionQuestion(doc, QuestionKind::FFunction, record, {}, window.get());
     EXPECT_TRUE(watch.seen());
     EXPECT_EQ(answer, 1);
 }
@@ -52,7 +52,7 @@ TEST_F(QuestionWindows, APQuestionWithDataReadsTheCountAtTwelveAfterTheValueLine
     TQuorvik &doc = WindowWithDemo().document();
     const std::vector<std::uint8_t> record{3,    1,    1, 0, 1,    0, 0, 1,  0x34, 0x12,
                                            0x35, 0x12, 2, 1, 0x55, 0, 2, 14, 0};
-    const auto question = questions::ReadFunctionQuestion(doc, 3, record);
+    const auto question = questions::ReadFunctionQuestion(doc, QuestionKind::PFunction, record);
     ASSERT_TRUE(question);
     EXPECT_EQ(question->address, 0x100u);
     ASSERT_EQ(question->lines.size(), 3u);
@@ -68,7 +68,7 @@ TEST_F(QuestionWindows, TheMDialogInvertsReferenceAndDataOfAnInverseWord)
 {
     TQuorvik &doc = WindowWithDemo().document();
     const std::vector<std::uint8_t> record{2, 1, 1, 0x2C, 0x01, 0x00, 2, 0, 1, 3, 0x12, 0};
-    const auto question = questions::ReadFunctionQuestion(doc, 2, record);
+    const auto question = questions::ReadFunctionQuestion(doc, QuestionKind::MFunction, record);
     ASSERT_TRUE(question);
     EXPECT_EQ(question->address, 0x12Cu);
     EXPECT_EQ(question->algorithm, 2);
@@ -94,8 +94,8 @@ TEST_F(QuestionWindows, ClosingTheWindowAnswersNoAndAClickOnAWordOpensItsList)
         w.close();
     });
     const int answer = AskFunctionQuestion(
-        doc, 2, record, [&](char kind, int number) { opened.emplace_back(kind, number); },
-        window.get());
+        doc, QuestionKind::MFunction, record,
+        [&](char kind, int number) { opened.emplace_back(kind, number); }, window.get());
     EXPECT_EQ(answer, 0);
     EXPECT_EQ(opened, (std::vector<std::pair<char, int>>{{'o', 2}, {'M', 1}}));
 }
@@ -104,12 +104,13 @@ TEST_F(QuestionWindows, AShortOrForeignRecordGivesTheCorruptionMessageAnd255)
 {
     TQuorvik &doc = WindowWithDemo().document();
     const std::vector<std::uint8_t> shortRecord{2, 1, 1};
-    EXPECT_EQ(AskFunctionQuestion(doc, 2, shortRecord, {}, window.get()), 255);
+    EXPECT_EQ(AskFunctionQuestion(doc, QuestionKind::MFunction, shortRecord, {}, window.get()),
+              255);
     const std::vector<std::uint8_t> foreign{1, 1, 1, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(AskFunctionQuestion(doc, 2, foreign, {}, window.get()), 255);
+    EXPECT_EQ(AskFunctionQuestion(doc, QuestionKind::MFunction, foreign, {}, window.get()), 255);
     // Entries cut short by the record's end are left out.
     const std::vector<std::uint8_t> cut{1, 1, 1, 0, 0, 0, 0, 0, 5, 1, 0x55, 0, 2};
-    const auto question = questions::ReadFunctionQuestion(doc, 1, cut);
+    const auto question = questions::ReadFunctionQuestion(doc, QuestionKind::FFunction, cut);
     ASSERT_TRUE(question);
     EXPECT_EQ(question->lines.size(), 1u);
     EXPECT_EQ(Messages(),

@@ -132,18 +132,6 @@ protected:
         mesbo->Clear();
     }
 
-    QString Demo()
-    {
-        const fs::path source =
-            fs::path(qEnvironmentVariable("QORVIK_BINARY_DIR").toStdString()) / "examples" / "demo";
-        const fs::path target = dir.Path() / "demo";
-        fs::create_directories(target);
-        for (const auto &entry : fs::directory_iterator(source))
-            fs::copy_file(entry.path(), target / entry.path().filename(),
-                          fs::copy_options::overwrite_existing);
-        return QString::fromStdString((target / "DEMO.QOR").string());
-    }
-
     // Runs "Пуск" while `step` looks at the windows every few milliseconds.
     void RunWith(const std::function<void()> &step)
     {
@@ -831,8 +819,8 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
     int second = -1;
     std::atomic<bool> done{false};
     std::thread worker([&] {
-        first = w.AskQuestion(2, record);
-        second = w.AskQuestion(2, record);
+        first = w.AskQuestion(QuestionKind::MFunction, record);
+        second = w.AskQuestion(QuestionKind::MFunction, record);
         done = true;
     });
     QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);

@@ -16,7 +16,9 @@
 #include "support/tempdir.h"
 #include "ui/mainwindow.h"
 
+#include <QString>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -61,6 +63,21 @@ protected:
         window = std::make_unique<TBaseForm>(&desk->Store(), desk.get());
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    // The demo board copied into "demo" of the temporary folder; the path
+    // of its test file.
+    QString Demo()
+    {
+        namespace fs = std::filesystem;
+        const fs::path source =
+            fs::path(qEnvironmentVariable("QORVIK_BINARY_DIR").toStdString()) / "examples" / "demo";
+        const fs::path target = dir.Path() / "demo";
+        fs::create_directories(target);
+        for (const auto &entry : fs::directory_iterator(source))
+            fs::copy_file(entry.path(), target / entry.path().filename(),
+                          fs::copy_options::overwrite_existing);
+        return QString::fromStdString((target / "DEMO.QOR").string());
     }
 
     TempDir dir;

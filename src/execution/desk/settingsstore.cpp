@@ -32,6 +32,7 @@ SettingsStore::SettingsStore(SettingsStore &&other) noexcept
     , m_cfgUnreadable(other.m_cfgUnreadable)
     , m_iniUnreadable(other.m_iniUnreadable)
     , m_settings(std::move(other.m_settings))
+    , m_remote(std::move(other.m_remote))
     , m_placements(std::move(other.m_placements))
 {}
 
@@ -68,6 +69,7 @@ bool SettingsStore::Load(TCP *port, bool modelW5)
     auto ini = ReadReported(m_iniPath, m_iniUnreadable);
     m_cfgText = cfg ? std::move(*cfg) : IniStore();
     m_settings.Load(m_cfgText, modelW5);
+    m_remote.Load(m_cfgText);
     if (port != nullptr)
         port->LoadSettings(m_cfgText);
     if (ini)
@@ -81,6 +83,7 @@ bool SettingsStore::Save(const TCP *port)
     if (!m_cfgUnreadable) {
         IniStore cfg = m_cfgText;
         m_settings.Save(cfg);
+        m_remote.Save(cfg);
         if (port != nullptr)
             port->SaveSettings(cfg);
         ok = Write(m_cfgPath, cfg);

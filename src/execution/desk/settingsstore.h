@@ -7,6 +7,7 @@
 //
 // Keys and sections this build does not know survive a load and a save.
 
+#include "model/settings/remotesettings.h"
 #include "model/settings/settings.h"
 #include "model/settings/windowplacements.h"
 
@@ -48,6 +49,8 @@ public:
     TSettings &Settings() { return m_settings; }
     const TSettings &Settings() const { return m_settings; }
     WindowPlacements &Placements() { return m_placements; }
+    // The remote-control section of the ".cfg" (filled in at Load).
+    RemoteSettings &Remote() { return m_remote; }
 
     const std::string &CfgPath() const { return m_cfgPath; }
     const std::string &IniPath() const { return m_iniPath; }
@@ -63,6 +66,7 @@ private:
     bool m_cfgUnreadable = false;
     bool m_iniUnreadable = false;
     TSettings m_settings;
+    RemoteSettings m_remote;
     WindowPlacements m_placements;
 };
 

@@ -31,16 +31,17 @@ constexpr std::array<StatusTexts, 5> kStatusTexts{{
 
 } // namespace
 
-StatusPicture StatusPictureFor(int code, bool dosUnit, const std::string &buildInfo)
+StatusPicture StatusPictureFor(UnitStatus code, bool dosUnit, const std::string &buildInfo)
 {
     StatusPicture picture;
     picture.code = code;
-    if (code < 0 || code >= static_cast<int>(kStatusTexts.size()))
+    const int index = static_cast<int>(code);
+    if (index < 0 || index >= static_cast<int>(kStatusTexts.size()))
         return picture;
-    const StatusTexts &texts = kStatusTexts[static_cast<std::size_t>(code)];
+    const StatusTexts &texts = kStatusTexts[static_cast<std::size_t>(index)];
     picture.resource = dosUnit ? texts.dosResource : texts.armResource;
     picture.hint = dosUnit ? texts.dosHint : texts.armHint;
-    if (code == 1 && !buildInfo.empty())
+    if (code == UnitStatus::Connected && !buildInfo.empty())
         picture.hint += "\r\n" + buildInfo;
     return picture;
 }
@@ -105,7 +106,7 @@ void TthHardStatus::Unlock()
     m_lock.Unlock();
 }
 
-void TthHardStatus::ShowStatus(int code)
+void TthHardStatus::ShowStatus(UnitStatus code)
 {
     m_status = code;
     if (m_observer != nullptr)
@@ -118,7 +119,7 @@ bool TthHardStatus::Sleep(std::chrono::milliseconds duration)
     return !m_wake.wait_for(lock, duration, [this] { return m_terminated; });
 }
 
-int TthHardStatus::Poll()
+UnitStatus TthHardStatus::Poll()
 {
     std::function<bool()> remote;
     {
@@ -126,9 +127,9 @@ int TthHardStatus::Poll()
         remote = m_remoteServer;
     }
     if (remote && remote())
-        return 4;
+        return UnitStatus::Remote;
     if (!Lock(static_cast<int>(m_timing.pollLockWait.count())))
-        return 3;
+        return UnitStatus::Busy;
     int code = 0;
     try {
         const SComPort port = m_tester.Port();
@@ -146,7 +147,7 @@ int TthHardStatus::Poll()
         code = 2;
     }
     Unlock();
-    return code == 0 || code == 6 ? 1 : 0;
+    return code == 0 || code == 6 ? UnitStatus::Connected : UnitStatus::NoConnection;
 }
 
 void TthHardStatus::Run()
@@ -166,7 +167,7 @@ void TthHardStatus::Run()
         counter = std::chrono::milliseconds(0);
         if (!polling)
             continue;
-        ShowStatus(2);
+        ShowStatus(UnitStatus::Checking);
         if (!Sleep(m_timing.checkPause))
             return;
         ShowStatus(Poll());

@@ -2,13 +2,11 @@
 
 // TthHardStatus: the hardware status monitor. A background thread checks at
 // a fixed period whether the unit answers and reports a status code for the
-// main window's status picture; the same object owns the unit lock that every
-// exchange sequence with the unit takes first.
-//
-// Status codes: -1 nothing shown yet, 0 no connection, 1 connected,
-// 2 checking, 3 unit busy (lock not obtained), 4 remote control.
+// main window's status picture (UnitStatus); the same object owns the unit
+// lock that every exchange sequence with the unit takes first.
 
 #include "execution/port/unitlock.h"
+#include "execution/port/unitstatus.h"
 
 #include <atomic>
 #include <chrono>
@@ -24,14 +22,15 @@ class TCP;
 
 struct StatusPicture
 {
-    int code = -1;
-    std::string resource; // bitmap resource name
+    UnitStatus code = UnitStatus::NotShown;
+    std::string resource; // bitmap resource name; "" for NotShown
     std::string hint;
 };
 
-// The picture and hint of a code: the MS-DOS set for a type-1 unit, the "МК"
-// set otherwise; code 1 appends CRLF and the build information when known.
-StatusPicture StatusPictureFor(int code, bool dosUnit, const std::string &buildInfo);
+// The picture and hint of a status: the MS-DOS set for a type-1 unit, the
+// "МК" set otherwise; Connected appends CRLF and the build information when
+// known.
+StatusPicture StatusPictureFor(UnitStatus code, bool dosUnit, const std::string &buildInfo);
 // The message for a picture that cannot be loaded.
 std::string ResourceLoadFailure(const std::string &resource);
 
@@ -75,25 +74,25 @@ public:
     // purges it. Callers go on after a failed wait.
     bool Lock(int ms);
     void Unlock();
-    // Shows the picture of a code through the observer.
-    void ShowStatus(int code);
+    // Shows the picture of a status through the observer.
+    void ShowStatus(UnitStatus code);
 
-    int Status() const { return m_status; }
+    UnitStatus Status() const { return m_status; }
     bool LastLockResult() const { return m_lastLock; }
-    // Whether the system is the remote server of a connected bench (code 4).
+    // Whether the system is the remote server of a connected bench (Remote).
     void SetRemoteServerQuery(std::function<bool()> query);
 
 private:
     void Run();
     // Sleeps unless terminated first; false once terminated.
     bool Sleep(std::chrono::milliseconds duration);
-    int Poll();
+    UnitStatus Poll();
 
     TCP &m_tester;
     HardStatusObserver *m_observer;
     Timing m_timing;
     UnitLock m_lock;
-    std::atomic<int> m_status{-1};
+    std::atomic<UnitStatus> m_status{UnitStatus::NotShown};
     std::atomic<bool> m_lastLock{false};
 
     std::mutex m_mutex;

@@ -183,7 +183,7 @@ int TCP::Reset(bool withCheck, int mode)
         observer = m_observer;
     }
     if (observer)
-        observer->UnitStatusChanged(connected ? 1 : 0);
+        observer->UnitStatusChanged(connected ? UnitStatus::Connected : UnitStatus::NoConnection);
     return code;
 }
 

@@ -7,6 +7,7 @@
 // Every part that talks to the unit borrows Port() for each call.
 
 #include "execution/port/comport.h"
+#include "execution/port/unitstatus.h"
 
 #include <atomic>
 #include <functional>
@@ -33,8 +34,8 @@ public:
     virtual ~TesterPortObserver() = default;
     // After each build-information read: "&Настройка ЧВП" or "&Просмотр ЧВП".
     virtual void CalibrationCaptionChanged(const std::string &caption) = 0;
-    // After each Reset: the status picture 1 (connected) or 0 (no connection).
-    virtual void UnitStatusChanged(int code) = 0;
+    // After each Reset: Connected or NoConnection.
+    virtual void UnitStatusChanged(UnitStatus code) = 0;
 };
 
 struct TesterSettings

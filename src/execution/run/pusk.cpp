@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::string_view kRunning = "выполнение теста";
 constexpr std::string_view kProcessing = "обработка результатов";
-constexpr std::string_view kFinished = "завершен";
 
 std::string Concat(std::string_view a, std::string_view b, std::string_view c = {})
 {
@@ -158,8 +157,7 @@ void TthPusk::Execute()
         }
     }
     if (m_config.report) {
-        m_remote->SendStatusText(m_text.empty() ? std::string(kFinished)
-                                                : Concat(kFinished, " ", m_text));
+        m_remote->SendEndReport(m_text);
         m_remote->SetBusy(false);
     }
 }
@@ -177,6 +175,7 @@ bool TthPusk::SendFiles()
         if (!bytes) {
             m_host.ShowThreadError(error);
             m_host.SetErrorMark(kRunFailedMark);
+            m_text = error; // for the watching server's end report only
             return false;
         }
         const int code = m_port->SendFile(*bytes, name, [this, &name](int total, int index) {
@@ -185,11 +184,9 @@ bool TthPusk::SendFiles()
             m_host.ShowProgress(index, total);
         });
         if (code != PortOk) {
-            const std::string text = m_port->GetError();
+            m_text = m_port->GetError(); // for the watching server's end report only
             if (m_config.local)
                 m_port->ShowError(std::nullopt);
-            if (m_config.report && m_remote)
-                m_remote->SendStatusText(Concat(kFinished, " ", text));
             m_host.SetErrorMark(kRunFailedMark);
             return false;
         }
@@ -399,11 +396,8 @@ void TthPusk::DecodeAnswer()
                          : Cp1251ToUtf8(std::string_view(
                                reinterpret_cast<const char *>(answer.data()), answer.size()));
     }
-    if (m_config.report && m_remote) {
+    if (m_config.report && m_remote)
         m_remote->SendResult(code, answer);
-        m_remote->SendStatusText(
-            Concat("тест буфер", " ", std::string(1, static_cast<char>(code + 32))));
-    }
     std::lock_guard lock(m_lock);
     if (m_state == AnswerArrived)
         m_state = Waiting;
@@ -470,10 +464,10 @@ void TthPusk::OnNotify(int code, std::uint32_t value, std::span<const std::uint8
 
 void TthPusk::OnQuestion(std::span<const std::uint8_t> data)
 {
-    const int kind = data.empty() ? 0 : data[0];
-    if (kind == 4)
+    const std::optional<QuestionKind> kind = QuestionKindOf(data);
+    if (kind == QuestionKind::Nothing)
         return;
-    if (kind == 5) {
+    if (kind == QuestionKind::TestStarted) {
         const int test = data.size() > 1 ? data[1] : 0;
         ShowRunStatus(Concat(kRunning, " №", std::to_string(test)));
         const std::uint8_t reply[] = {1, 1};
@@ -481,8 +475,8 @@ void TthPusk::OnQuestion(std::span<const std::uint8_t> data)
         return;
     }
     int result = 0xFF;
-    if (kind >= 1 && kind <= 3) {
-        result = m_host.AnswerQuestion(kind, data);
+    if (kind && AsksAboutFunction(*kind)) {
+        result = m_host.AnswerQuestion(*kind, data);
     } else {
         m_port->SetError("TthPusk::SinFunc - type");
     }
@@ -511,7 +505,7 @@ void TthPusk::RunRemote()
             messages.swap(m_remoteMessages);
         }
         for (const RemoteRunLink::Message &message : messages) {
-            if (message.result) {
+            if (message.kind == RemoteRunLink::Message::Kind::Result) {
                 {
                     std::lock_guard lock(m_lock);
                     m_answerCode = message.code;
@@ -519,9 +513,10 @@ void TthPusk::RunRemote()
                     m_state = AnswerArrived;
                 }
                 DecodeAnswer();
+                m_remote->Acknowledge();
                 continue;
             }
-            finished = OnRemoteStatus(message.data);
+            finished = OnRemoteMessage(message);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             m_remote->Acknowledge();
             if (finished)
@@ -531,24 +526,16 @@ void TthPusk::RunRemote()
     m_remote->SetHandler({});
 }
 
-bool TthPusk::OnRemoteStatus(const std::vector<std::uint8_t> &data)
+bool TthPusk::OnRemoteMessage(const RemoteRunLink::Message &message)
 {
-    if (!data.empty() && data[0] == 20) {
-        const std::size_t start = std::min<std::size_t>(2, data.size());
-        const std::size_t length =
-            std::min<std::size_t>(data.size() > 1 ? data[1] : 0, data.size() - start);
-        const std::string text(data.begin() + static_cast<std::ptrdiff_t>(start),
-                               data.begin() + static_cast<std::ptrdiff_t>(start + length));
-        m_host.ShowStatus(text);
-        if (text == kProcessing && m_config.continuous && m_config.resultPerPass)
+    if (message.kind == RemoteRunLink::Message::Kind::Status) {
+        m_host.ShowStatus(message.text);
+        if (message.text == kProcessing && m_config.continuous && m_config.resultPerPass)
             m_host.PassCompleted();
         return false;
     }
-    const std::string text(data.begin(), data.end());
-    if (text.rfind(kFinished, 0) != 0)
-        return false;
-    if (text.size() > kFinished.size() + 1)
-        m_text = text.substr(kFinished.size() + 1);
+    if (!message.text.empty())
+        m_text = message.text;
     else
         m_port->ShowError(std::nullopt);
     return true;

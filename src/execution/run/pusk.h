@@ -14,6 +14,7 @@
 #include "execution/compiler/resultstage.h"
 #include "execution/port/comport.h"
 #include "execution/run/autoresetevent.h"
+#include "execution/run/unitquestion.h"
 
 #include <atomic>
 #include <chrono>
@@ -53,7 +54,7 @@ public:
     virtual void ShowThreadError(const std::string &text) = 0;
     // A question of the unit about a failed F- (1), M- (2) or P-function
     // (3): 1 go on, 0 stop, 0xFF for a damaged record.
-    virtual int AnswerQuestion(int kind, std::span<const std::uint8_t> record) = 0;
+    virtual int AnswerQuestion(QuestionKind kind, std::span<const std::uint8_t> record) = 0;
     // Programming progress: `count` of `total` (count 0 starts).
     virtual void ShowProgramming(int count, int total) = 0;
     // Whether the stop panel still shows (the operator did not press Esc).
@@ -73,24 +74,35 @@ inline constexpr std::int32_t kRunFailedMark = 0xFFFF;
 
 // The remote link while this system is the remote server of a connected
 // bench (the bench runs the test) or a connected remote client (its server
-// watches). The link object lives with the remote-control code.
+// watches). The link object lives with the remote-control code; its calls
+// may come from the run thread, the port's thread and the main thread, and
+// none of them waits longer than the link's answer time-out.
 class RemoteRunLink
 {
 public:
     virtual ~RemoteRunLink() = default;
     virtual void SetBusy(bool busy) = 0;
-    // Client side: copies of what the server shows.
+    // Client side: a copy of a status line, acknowledged by the server.
     virtual void SendStatusText(const std::string &text) = 0;
+    // Client side: the run ended, with its error text (empty: none).
+    virtual void SendEndReport(const std::string &errorText) = 0;
+    // Client side: the unit's raw answer with its code, handed over for
+    // the server to decode; returns once the server processed it (or the
+    // link gave up).
     virtual void SendResult(int code, std::span<const std::uint8_t> bytes) = 0;
-    // Server side: the bench's status texts and results, on the link's
-    // thread. Installing an empty handler removes it.
+    // Server side: the bench's reports and results, in their order, on
+    // the link's thread. Installing an empty handler removes it.
     struct Message
     {
-        bool result = false;            // a result (else a status message)
-        int code = 0;                   // result code
-        std::vector<std::uint8_t> data; // status: [20, length, text...]; result: its bytes
+        enum class Kind { Status, End, Result };
+        Kind kind = Kind::Status;
+        std::string text;               // Status: the line; End: the error text (empty: none)
+        int code = 0;                   // Result: the answer code
+        std::vector<std::uint8_t> data; // Result: the answer's bytes
     };
     virtual void SetHandler(std::function<void(const Message &)> handler) = 0;
+    // Server side: the last message handed over is dealt with (a report
+    // seen, results decoded): the bench may go on.
     virtual void Acknowledge() = 0;
     // Client side: the result of the link check before a run.
     virtual void SendCheckResult(int code, const std::string &text) = 0;
@@ -174,8 +186,8 @@ private:
     void Cancel();
     void Answer(int code, std::span<const std::uint8_t> bytes);
     void OnQuestion(std::span<const std::uint8_t> data);
-    // True when the bench's status text ends the run.
-    bool OnRemoteStatus(const std::vector<std::uint8_t> &data);
+    // True when the bench's message ends the run.
+    bool OnRemoteMessage(const RemoteRunLink::Message &message);
     State StateNow();
     void SetState(State state);
     void ResetState();

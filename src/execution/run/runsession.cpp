@@ -327,9 +327,9 @@ void RunSession::ShowThreadError(const std::string &text)
     Mesbo().Show(text, MbError, "Пуск");
 }
 
-int RunSession::AnswerQuestion(int kind, std::span<const std::uint8_t> record)
+int RunSession::AnswerQuestion(QuestionKind kind, std::span<const std::uint8_t> record)
 {
-    if (record.size() < 4 || record[0] != kind) {
+    if (record.size() < 4 || QuestionKindOf(record) != kind) {
         m_port->SetError(kDamagedData);
         return 0xFF;
     }

@@ -67,7 +67,7 @@ public:
     virtual void ShowProgress(std::optional<int> percent) = 0; // nullopt hides the bar
     virtual void ShowMFunctionProgress(const MFunctionProgress &progress) = 0;
     // Hides the run window, asks the operator, shows it again: 1 go on, 0 stop.
-    virtual int AskQuestion(int kind, std::span<const std::uint8_t> record) = 0;
+    virtual int AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record) = 0;
     // The document's results changed: 1 repaint the views, 2 recount the
     // error columns; a test's tab shows whether it has errors.
     virtual void ShowResults(ResultStage stage) = 0;
@@ -154,7 +154,7 @@ public:
     void ShowResults(ResultStage stage) override;
     void PassCompleted() override;
     void ShowThreadError(const std::string &text) override;
-    int AnswerQuestion(int kind, std::span<const std::uint8_t> record) override;
+    int AnswerQuestion(QuestionKind kind, std::span<const std::uint8_t> record) override;
     void ShowProgramming(int count, int total) override;
     bool StopPanelVisible() const override { return m_stopPanel; }
     void CurrentAlarm() override;

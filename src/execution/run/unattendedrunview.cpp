@@ -163,7 +163,7 @@ void UnattendedRunView::ShowMFunctionProgress(const MFunctionProgress &progress)
     Emit(line);
 }
 
-int UnattendedRunView::AskQuestion(int kind, std::span<const std::uint8_t> record)
+int UnattendedRunView::AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record)
 {
     const std::string text = UnitQuestionText(m_doc, kind, record);
     {

@@ -55,7 +55,7 @@ public:
     void ShowPassCounter(int passes) override;
     void ShowProgress(std::optional<int> percent) override;
     void ShowMFunctionProgress(const MFunctionProgress &progress) override;
-    int AskQuestion(int kind, std::span<const std::uint8_t> record) override;
+    int AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record) override;
     void ShowResults(ResultStage stage) override;
     void TestDecoded(int testIndex, bool hasErrors) override;
 

@@ -2,6 +2,7 @@
 
 #include "infra/helpers.h"
 #include "model/document/records.h"
+#include "model/words/tyreadr.h"
 
 #include <algorithm>
 
@@ -139,6 +140,54 @@ void MarkTactStates(const TTimeArray &tacts, const STest *test, const TactResult
 TactState TactStateAt(const TextGrid &grid, int col)
 {
     return static_cast<TactState>(grid.Mark(col, 0));
+}
+
+void MarkReadLevels(const STest &test, const TTyreAdr &tyres, int cycle, TextGrid &grid)
+{
+    const TTimeArray &tacts = test.Tacts;
+    const auto &lines = tacts.Lines();
+    const int count = std::min(static_cast<int>(tacts.D1.size()), kDiagramMaxTacts);
+    for (int t = 0; t < count; ++t) {
+        const char kind = tacts.D1[static_cast<std::size_t>(t)];
+        if (kind != 'o' && kind != 'O')
+            continue;
+        const int id = tacts.ItemAt(t);
+        const SWord *word = test.OWords.Find(id);
+        if (!word || word->Tyre < 0)
+            continue;
+        const auto expected =
+            test.OWords.ValueAt(id, word->IsConstant() ? 0 : cycle, ValueSet::Reference);
+        const auto read = test.OWords.ValueAt(id, cycle, ValueSet::Run);
+        if (!expected || !read || *expected == *read)
+            continue;
+        const std::string bus = tyres.Definition(word->Tyre);
+        const int width = std::min(tyres.Width(word->Tyre), 32);
+        const auto differ = static_cast<std::uint32_t>(*expected ^ *read);
+        const bool inverse = word->Code == 0;
+        for (int bit = 0; bit < width && static_cast<std::size_t>(bit) < bus.size(); ++bit) {
+            if (((differ >> bit) & 1U) == 0)
+                continue;
+            // Bus bytes number contacts from 1, level lines from 0.
+            const int contact = static_cast<unsigned char>(bus[static_cast<std::size_t>(bit)]) - 1;
+            const bool high = (((static_cast<std::uint32_t>(*read) >> bit) & 1U) != 0) != inverse;
+            for (std::size_t j = 0; j < lines.size(); ++j) {
+                if (lines[j].Contact == contact)
+                    grid.SetMark(kDiagramFirstTactCol + t,
+                                 kDiagramFirstLineRow + static_cast<int>(j),
+                                 static_cast<int>(high ? ReadLevel::ReadHigh : ReadLevel::ReadLow));
+            }
+        }
+    }
+}
+
+ReadLevel ReadLevelAt(const TextGrid &grid, int col, int row)
+{
+    if (row < kDiagramFirstLineRow || col < kDiagramFirstTactCol)
+        return ReadLevel::AsExpected;
+    const int mark = grid.Mark(col, row);
+    return mark == static_cast<int>(ReadLevel::ReadHigh)  ? ReadLevel::ReadHigh
+           : mark == static_cast<int>(ReadLevel::ReadLow) ? ReadLevel::ReadLow
+                                                          : ReadLevel::AsExpected;
 }
 
 std::string NumberRowText(const TTimeArray &tacts)

@@ -16,6 +16,7 @@
 namespace qv {
 
 class TTimeArray;
+class TTyreAdr;
 struct SCnt;
 struct STest;
 
@@ -89,6 +90,23 @@ void MarkTactStates(const TTimeArray &tacts, const STest *test, const TactResult
                     TextGrid &grid);
 // The state a filled grid holds for a column (None outside the tacts).
 TactState TactStateAt(const TextGrid &grid, int col);
+
+// What a run read on a level line's contact in an output tact, where it
+// differs from what the word read there expects; carried as the mark of the
+// line's cell in that tact column. Contacts of a word's bus that have no
+// level line are not shown here (the table and the error list show them).
+enum class ReadLevel : int {
+    AsExpected = 0, // nothing read differs here (or nothing was read)
+    ReadHigh,       // expected low, read high
+    ReadLow,        // expected high, read low
+};
+
+// Marks the level-line cells of every 'o'/'O' tact column whose word read a
+// bit different from its reference in `cycle` (0-based) on that line's
+// contact. Call it only for a test with run results, after FillDiagram.
+void MarkReadLevels(const STest &test, const TTyreAdr &tyres, int cycle, TextGrid &grid);
+// The read level a filled grid holds for a cell.
+ReadLevel ReadLevelAt(const TextGrid &grid, int col, int row);
 
 // Fills the grid with the diagram of `test` (null: an empty grid of the
 // minimal size). Probe rows are those of the test's active cycle and only

@@ -21,6 +21,8 @@ void TQuorvik::FillDiagramView()
         results.results = TestRunFlags[static_cast<std::size_t>(CurrentTest)] != 0;
         results.errorCounts = ErrorCounts;
         MarkTactStates(test->Tacts, test, results, DiagramView);
+        if (results.results)
+            MarkReadLevels(*test, Doc.Tyres, test->ActiveCycle, DiagramView);
     }
     TactCount = test ? test->Tacts.TactCount() : 0;
 }

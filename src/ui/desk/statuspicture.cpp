@@ -105,7 +105,7 @@ StatusRelay::StatusRelay(QObject *parent)
 
 void StatusRelay::ShowStatusPicture(const StatusPicture &picture)
 {
-    const int code = picture.code;
+    const UnitStatus code = picture.code;
     const QString resource = QString::fromStdString(picture.resource);
     const QString hint = QString::fromStdString(picture.hint);
     // Queued even on the main thread, so the order of pictures is the order
@@ -122,7 +122,7 @@ void StatusRelay::CalibrationCaptionChanged(const std::string &caption)
         this, [this, text] { emit calibrationCaptionChanged(text); }, Qt::QueuedConnection);
 }
 
-void StatusRelay::UnitStatusChanged(int code)
+void StatusRelay::UnitStatusChanged(UnitStatus code)
 {
     QMetaObject::invokeMethod(
         this, [this, code] { emit unitStatusChanged(code); }, Qt::QueuedConnection);
@@ -159,7 +159,7 @@ StatusPictureLabel::StatusPictureLabel(QWidget *parent)
     setAlignment(Qt::AlignCenter);
 }
 
-bool StatusPictureLabel::setPicture(int code, const QString &resource, const QString &hint)
+bool StatusPictureLabel::setPicture(UnitStatus code, const QString &resource, const QString &hint)
 {
     m_code = code;
     m_hint = hint;

@@ -30,13 +30,13 @@ public:
     explicit StatusRelay(QObject *parent = nullptr);
     void ShowStatusPicture(const StatusPicture &picture) override;
     void CalibrationCaptionChanged(const std::string &caption) override;
-    void UnitStatusChanged(int code) override;
+    void UnitStatusChanged(UnitStatus code) override;
 
 signals:
-    void pictureChanged(int code, const QString &resource, const QString &hint);
+    void pictureChanged(qv::UnitStatus code, const QString &resource, const QString &hint);
     void calibrationCaptionChanged(const QString &caption);
-    // After a reset of the unit: 1 connected, 0 no connection.
-    void unitStatusChanged(int code);
+    // After a reset of the unit: Connected or NoConnection.
+    void unitStatusChanged(qv::UnitStatus code);
 };
 
 // The hint window: at most 400 pixels wide, word-wrapped.
@@ -61,8 +61,8 @@ public:
 
     // False (after the message with the stop icon) when the resource has
     // no picture; the hint is taken either way.
-    bool setPicture(int code, const QString &resource, const QString &hint);
-    int code() const { return m_code; }
+    bool setPicture(UnitStatus code, const QString &resource, const QString &hint);
+    UnitStatus code() const { return m_code; }
     QString hintText() const { return m_hint; }
     StatusHintWindow *hintWindow() const { return m_hintWindow; }
 
@@ -71,7 +71,7 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
-    int m_code = -1;
+    UnitStatus m_code = UnitStatus::NotShown;
     QString m_hint;
     QPointer<StatusHintWindow> m_hintWindow;
 };

@@ -51,9 +51,9 @@ QString NameOf(const TQuorvik &doc, const FunctionQuestion &q)
     const STest *test = doc.Test(q.test - 1);
     if (!test)
         return {};
-    if (q.kind == 1)
+    if (q.kind == QuestionKind::FFunction)
         return FunctionName(test->FFuncs, q.function);
-    if (q.kind == 2)
+    if (q.kind == QuestionKind::MFunction)
         return FunctionName(test->MFuncs, q.function);
     return FunctionName(test->PFuncs, q.function);
 }
@@ -86,9 +86,9 @@ void ReadWordLines(const TQuorvik &doc, FunctionQuestion &q, std::span<const std
             return mask != 0 ? ~value & mask : value;
         };
         if (reference)
-            line.reference =
-                Number(doc, q.kind == 2 ? invert(static_cast<std::uint32_t>(*reference))
-                                        : static_cast<std::uint32_t>(*reference));
+            line.reference = Number(doc, q.kind == QuestionKind::MFunction
+                                             ? invert(static_cast<std::uint32_t>(*reference))
+                                             : static_cast<std::uint32_t>(*reference));
         line.data = Number(doc, invert(read));
         q.lines.push_back(line);
     }
@@ -107,16 +107,16 @@ QString AlgorithmName(int index)
                : QString();
 }
 
-std::optional<FunctionQuestion> ReadFunctionQuestion(const TQuorvik &doc, int kind,
+std::optional<FunctionQuestion> ReadFunctionQuestion(const TQuorvik &doc, QuestionKind kind,
                                                      std::span<const std::uint8_t> record)
 {
-    if (record.size() < 4 || record[0] != kind || (kind < 1 || kind > 3))
+    if (record.size() < 4 || QuestionKindOf(record) != kind || !AsksAboutFunction(kind))
         return std::nullopt;
     FunctionQuestion q;
     q.kind = kind;
     q.test = record[1];
     q.function = record[2];
-    const bool m = kind == 2;
+    const bool m = kind == QuestionKind::MFunction;
     if (m) {
         q.address = record.size() >= 6 ? record[3] | Little(record, 4, 2) << 8 : record[3];
         q.algorithm = record.size() >= 7 ? record[6] : -1;
@@ -140,7 +140,7 @@ TfmFuncAsk::TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
                        std::function<void(char, int)> openList, QWidget *parent)
     : QDialog(parent)
 {
-    const bool m = question.kind == 2;
+    const bool m = question.kind == QuestionKind::MFunction;
     const QChar letter = QLatin1Char(QuestionLetter(question.kind));
     setObjectName(m ? QStringLiteral("fmMError") : QStringLiteral("fmFuncF_ask"));
     setWindowTitle(QStringLiteral("Пуск"));
@@ -247,7 +247,8 @@ QString TfmFuncAsk::valueOf(const QString &caption) const
     return {};
 }
 
-int AskFunctionQuestion(const TQuorvik &doc, int kind, std::span<const std::uint8_t> record,
+int AskFunctionQuestion(const TQuorvik &doc, QuestionKind kind,
+                        std::span<const std::uint8_t> record,
                         std::function<void(char, int)> openList, QWidget *parent)
 {
     const auto question = ReadFunctionQuestion(doc, kind, record);

@@ -6,13 +6,15 @@
 // failed and the error list of the output words involved (parameter,
 // reference, data), and ask "Продолжить выполнение теста?".
 //
-// The question record starts with the kind (1 F, 2 M, 3 P), the 1-based
+// The question record starts with the kind (QuestionKind), the 1-based
 // test number and the function's number; then the current address (M: 24
 // bits in three bytes and the algorithm index; F/P: 32 bits), a flag byte
 // and, with the flag, two 16-bit values (reference, read); then the count
 // of output-word entries (at offset 8, or 12 with the flag) and the entries
 // of 3 bytes each: word number, then the 16-bit value read. Values are
 // little-endian.
+
+#include "execution/run/unitquestion.h"
 
 #include <QDialog>
 #include <QString>
@@ -42,8 +44,8 @@ struct QuestionLine
 
 struct FunctionQuestion
 {
-    int kind = 0; // 1 F, 2 M, 3 P
-    int test = 0; // 1-based
+    QuestionKind kind = QuestionKind::FFunction; // F, M or P
+    int test = 0;                                // 1-based
     int function = 0;
     std::uint32_t address = 0;
     int algorithm = -1; // M only
@@ -51,9 +53,9 @@ struct FunctionQuestion
 };
 
 // The record as the windows show it; nullopt for a record shorter than 4
-// bytes or of another kind. Entries that the record does not hold in full
-// are left out.
-std::optional<FunctionQuestion> ReadFunctionQuestion(const TQuorvik &doc, int kind,
+// bytes, of another kind, or of a kind that does not ask about a function. Entries that the record
+// does not hold in full are left out.
+std::optional<FunctionQuestion> ReadFunctionQuestion(const TQuorvik &doc, QuestionKind kind,
                                                      std::span<const std::uint8_t> record);
 
 // "Тест буферов" ... "Стандартный"; "" for an unknown index.
@@ -92,7 +94,8 @@ private:
 
 // Asks the operator: 1 "Да", 0 "Нет" or closed, 255 after the corruption
 // message for a record that cannot be shown.
-int AskFunctionQuestion(const TQuorvik &doc, int kind, std::span<const std::uint8_t> record,
+int AskFunctionQuestion(const TQuorvik &doc, QuestionKind kind,
+                        std::span<const std::uint8_t> record,
                         std::function<void(char, int)> openList, QWidget *parent);
 
 } // namespace questions

@@ -41,6 +41,12 @@ void RunCommand::Run()
     env.fileNames = &fileNames;
     env.tableShown = m_window.tableShown();
     env.timing = m_timing;
+    if (m_remote) {
+        const RemoteRole role = m_remote();
+        env.remote = role.link;
+        env.remoteServerWithBench = role.serverWithBench;
+        env.remoteClientConnected = role.clientWatched;
+    }
     std::unique_ptr<desk::ClosingWindow> waitNotice;
     env.waitWindow = [this, &waitNotice](bool shown) {
         if (!shown) {

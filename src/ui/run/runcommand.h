@@ -45,6 +45,15 @@ public:
     RunCalibration &Calibration() { return m_calibration; }
     // Time-outs of the run thread (tests shorten them).
     void SetTiming(const PuskConfig &timing) { m_timing = timing; }
+    // The remote link of a run, and the system's role on it.
+    struct RemoteRole
+    {
+        RemoteRunLink *link = nullptr;
+        bool serverWithBench = false; // the bench runs the test
+        bool clientWatched = false;   // a server watches this run
+    };
+    // Asked at each run; without it runs are local.
+    void SetRemote(std::function<RemoteRole()> remote) { m_remote = std::move(remote); }
     // Called with each run window as it is made (tests drive it).
     void SetWindowMade(std::function<void(TfmPusk &)> made) { m_windowMade = std::move(made); }
 
@@ -54,6 +63,7 @@ private:
     RunCalibration m_calibration;
     PuskConfig m_timing;
     std::function<void(TfmPusk &)> m_windowMade;
+    std::function<RemoteRole()> m_remote;
     RunVerdict m_verdict;
 };
 

@@ -359,7 +359,7 @@ void TfmPusk::ShowMFunctionProgress(const MFunctionProgress &progress)
     });
 }
 
-int TfmPusk::AskQuestion(int kind, std::span<const std::uint8_t> record)
+int TfmPusk::AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record)
 {
     int answer = 0;
     onGuiThread([this, kind, record, &answer] {

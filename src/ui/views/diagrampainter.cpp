@@ -311,6 +311,7 @@ void TQorFunc::PaintSignalCell(QPainter &p, const SDrawGridInfo &info) const
                     beforeStart ? Colour(ClrBeforeStartTact) : QColor(Qt::black));
     if (code == '\0')
         return;
+    PaintReadLevel(p, rect, ReadLevelAt(*info.grid, info.col, info.row));
 
     if (info.vLine <= 0 || info.row - 1 != info.vLine ||
         info.vMarks.find(static_cast<char>(info.col - 1)) == std::string::npos)
@@ -330,6 +331,19 @@ void TQorFunc::PaintSignalCell(QPainter &p, const SDrawGridInfo &info) const
                               (v.blue() + 106) % 256);
     CellWriter(p, m_texts)
         .Write(rect, Qt::AlignCenter, QString::number(number), numberColour, m_bold);
+}
+
+void TQorFunc::PaintReadLevel(QPainter &p, const QRect &rect, ReadLevel read) const
+{
+    if (read == ReadLevel::AsExpected)
+        return;
+    // The level read, in the error colour over the expected one, with edges
+    // on both sides: a glitch where the board went wrong.
+    LevelShape shape;
+    shape.y = read == ReadLevel::ReadHigh ? m_offsets.high : m_offsets.low;
+    shape.leftEdge = true;
+    shape.rightEdge = true;
+    PaintLevel(p, rect, shape, Colour(ClrOutputWrong));
 }
 
 void TQorFunc::PaintTrace(QPainter &p, const QRect &rect, const std::string &levels, int tact,

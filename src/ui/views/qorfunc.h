@@ -82,6 +82,9 @@ private:
     QColor SignalBackground(const SDrawGridInfo &info) const;
     void PaintTrace(QPainter &p, const QRect &rect, const std::string &levels, int tact,
                     const QColor &colour) const;
+    // Over a level line's cell, the level a run read where it was not the
+    // one expected (nothing for ReadLevel::AsExpected).
+    void PaintReadLevel(QPainter &p, const QRect &rect, ReadLevel read) const;
     // Where a level is drawn in a cell: the bar's top (-1 = no bar) and the
     // edges on either side.
     struct LevelShape

@@ -60,7 +60,8 @@ TEST(SettingsStore, ThePortReadsAndWritesItsOwnSectionBesideTheOthers)
     back.FromText(Cp1251ToUtf8(ReadBytes(f.Cfg())));
     EXPECT_EQ(back.ReadSections(),
               (std::vector<std::string>{"Общие", "Блок диагностики", "Цвета", "Осциллограммы",
-                                        "Ограничения", "Список последних файлов"}));
+                                        "Ограничения", "Список последних файлов",
+                                        "Удаленное управление"}));
     EXPECT_EQ(back.ReadString("Общие", "Максимум чего-то своего", ""), "3");
     EXPECT_EQ(back.ReadInteger("Блок диагностики", "Время опроса (сек)", 0), 17);
     EXPECT_EQ(back.ReadString("Блок диагностики", "Адрес блока диагностики", ""), "sim");

@@ -30,13 +30,13 @@ public:
     }
 
     // Waits until `code` has been shown `times` times.
-    bool WaitFor(int code, int times = 1, milliseconds limit = milliseconds(3000))
+    bool WaitFor(UnitStatus code, int times = 1, milliseconds limit = milliseconds(3000))
     {
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(
             lock, limit, [&] { return std::count(m_codes.begin(), m_codes.end(), code) >= times; });
     }
-    std::vector<int> Codes()
+    std::vector<UnitStatus> Codes()
     {
         std::lock_guard lock(m_mutex);
         return m_codes;
@@ -50,7 +50,7 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<int> m_codes;
+    std::vector<UnitStatus> m_codes;
     StatusPicture m_last;
 };
 
@@ -89,37 +89,21 @@ struct Monitor
     StatusLog log;
 };
 
-TEST(StatusPicture, EachUnitTypeHasItsResourcesAndHints)
-{
-    EXPECT_EQ(StatusPictureFor(0, true, "").resource, "STATUS_ERR");
-    EXPECT_EQ(StatusPictureFor(0, false, "").hint, "МК: не подключен");
-    EXPECT_EQ(StatusPictureFor(2, true, "").hint, "Блок диагностики: проверка связи");
-    EXPECT_EQ(StatusPictureFor(2, false, "").resource, "STATUS_MK_CHECK");
-    EXPECT_EQ(StatusPictureFor(3, true, "").hint, "Блок диагностики: устройство занято ");
-    EXPECT_EQ(StatusPictureFor(3, false, "").resource, "STATUS_MK_WAIT");
-    EXPECT_EQ(StatusPictureFor(4, false, "").resource, "STATUS_REMOTE");
-    EXPECT_EQ(StatusPictureFor(4, true, "").hint, "Блок диагностики: удаленное управление");
-    const auto connected = StatusPictureFor(1, false, "Тип устройства: ARM");
-    EXPECT_EQ(connected.resource, "STATUS_MK_OK");
-    EXPECT_EQ(connected.hint, "МК: подключен\r\nТип устройства: ARM");
-    EXPECT_EQ(StatusPictureFor(1, true, "").hint, "Блок диагностики: подключен");
-    EXPECT_EQ(ResourceLoadFailure("STATUS_OK"), "Не удалось загрузить ресурс \"STATUS_OK\"");
-}
-
 TEST(HardStatus, APollShowsCheckingThenConnected)
 {
     Monitor m;
     TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
-    EXPECT_EQ(status.Status(), -1);
+    EXPECT_EQ(status.Status(), UnitStatus::NotShown);
     status.Start();
-    ASSERT_TRUE(m.log.WaitFor(1, 2)) << "two polls: the first at once, then one per period";
+    ASSERT_TRUE(m.log.WaitFor(UnitStatus::Connected, 2))
+        << "two polls: the first at once, then one per period";
     status.Terminate();
     const auto codes = m.log.Codes();
     ASSERT_GE(codes.size(), 2u);
-    EXPECT_EQ(codes[0], 2);
+    EXPECT_EQ(codes[0], UnitStatus::Checking);
     EXPECT_EQ(status.Status(), codes.back());
     EXPECT_NE(m.log.Last().hint.find("Тип устройства: MSDOS"), std::string::npos)
-        << "the hint of code 1 carries the build information";
+        << "the hint of Connected carries the build information";
     EXPECT_EQ(m.tester.Port()->GetShowErrors(), 0) << "the poll restores the flag";
 }
 
@@ -128,7 +112,7 @@ TEST(HardStatus, AnUnreachableUnitShowsNoConnection)
     Monitor m("tcp://127.0.0.1:1");
     TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
     status.Start();
-    EXPECT_TRUE(m.log.WaitFor(0));
+    EXPECT_TRUE(m.log.WaitFor(UnitStatus::NoConnection));
 }
 
 TEST(HardStatus, ALockHeldElsewhereShowsBusyAndRemoteControlShowsRemote)
@@ -137,10 +121,10 @@ TEST(HardStatus, ALockHeldElsewhereShowsBusyAndRemoteControlShowsRemote)
     TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
     ASSERT_TRUE(status.Lock(100));
     status.Start();
-    EXPECT_TRUE(m.log.WaitFor(3));
+    EXPECT_TRUE(m.log.WaitFor(UnitStatus::Busy));
     EXPECT_FALSE(status.LastLockResult());
     status.SetRemoteServerQuery([] { return true; });
-    EXPECT_TRUE(m.log.WaitFor(4));
+    EXPECT_TRUE(m.log.WaitFor(UnitStatus::Remote));
     status.Terminate();
     status.Unlock();
     EXPECT_TRUE(status.Lock(0)) << "released by Unlock";
@@ -154,11 +138,11 @@ TEST(HardStatus, WithPollingOffNothingIsShownUntilItIsSwitchedOn)
     status.Start();
     std::this_thread::sleep_for(milliseconds(120));
     EXPECT_TRUE(m.log.Codes().empty());
-    EXPECT_EQ(status.Status(), -1);
+    EXPECT_EQ(status.Status(), UnitStatus::NotShown);
     TesterSettings s = m.tester.Settings();
     s.polling = 1;
     m.tester.SetSettings(s);
-    EXPECT_TRUE(m.log.WaitFor(1));
+    EXPECT_TRUE(m.log.WaitFor(UnitStatus::Connected));
 }
 
 TEST(HardStatus, LockPurgesAnswersNobodyTook)

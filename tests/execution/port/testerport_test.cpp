@@ -17,10 +17,10 @@ struct ObserverLog : TesterPortObserver
     {
         captions.push_back(caption);
     }
-    void UnitStatusChanged(int code) override { statuses.push_back(code); }
+    void UnitStatusChanged(UnitStatus code) override { statuses.push_back(code); }
 
     std::vector<std::string> captions;
-    std::vector<int> statuses;
+    std::vector<UnitStatus> statuses;
 };
 
 // A TCP wrapper over an in-process unit made from a board text.
@@ -199,12 +199,12 @@ TEST_F(TesterPort, ResetSendsTheCheckByteOnlyWhenAskedAndReportsTheStatus)
     bench.u.unit->Inspect([&](sim::SimulatedUnit &unit) {
         EXPECT_EQ(unit.State().resets, resets) << "mode 2 sends nothing";
     });
-    EXPECT_EQ(bench.observer.statuses, (std::vector<int>{1, 1, 1, 1, 1}));
+    EXPECT_EQ(bench.observer.statuses, std::vector<UnitStatus>(5, UnitStatus::Connected));
     EXPECT_FALSE(bench.tester.BuildInfo().empty());
 
     bench.u.port->Close();
     EXPECT_EQ(bench.tester.Reset(false, 0), PortNoLink);
-    EXPECT_EQ(bench.observer.statuses.back(), 0);
+    EXPECT_EQ(bench.observer.statuses.back(), UnitStatus::NoConnection);
 }
 
 TEST_F(TesterPort, ConnectChecksTheUnitAndRestoresTheShowErrorsFlag)

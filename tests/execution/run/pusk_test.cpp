@@ -3,6 +3,7 @@
 
 #include "execution/port/testerport.h"
 #include "execution/run/pusk.h"
+#include "execution/run/recordinghost.h"
 #include "execution/run/runcalibration.h"
 #include "execution/unitfixture.h"
 #include "support/tempdir.h"
@@ -14,49 +15,6 @@
 
 namespace qv::testing {
 namespace {
-
-// The run window as a recorder.
-class RecordingHost final : public PuskHost
-{
-public:
-    void ShowStatus(const std::string &text) override { Add(statuses, text); }
-    void ShowActivity(ActivityPicture) override {}
-    void ShowMFunctionProgress(std::span<const std::uint8_t>) override {}
-    void ShowProgress(int index, int total) override
-    {
-        std::lock_guard lock(mutex);
-        progress.emplace_back(index, total);
-    }
-    void ShowResults(ResultStage) override {}
-    void PassCompleted() override { ++passes; }
-    void ShowThreadError(const std::string &text) override { Add(errors, text); }
-    int AnswerQuestion(int, std::span<const std::uint8_t>) override { return 1; }
-    void ShowProgramming(int, int) override {}
-    bool StopPanelVisible() const override { return true; }
-    void CurrentAlarm() override {}
-    bool DecodeAnswer(int code, std::span<const std::uint8_t> answer) override
-    {
-        std::lock_guard lock(mutex);
-        decoded.emplace_back(code, std::vector<std::uint8_t>(answer.begin(), answer.end()));
-        return true;
-    }
-    std::int32_t ErrorMark() const override { return mark; }
-    void SetErrorMark(std::int32_t value) override { mark = value; }
-
-    void Add(std::vector<std::string> &list, const std::string &text)
-    {
-        std::lock_guard lock(mutex);
-        list.push_back(text);
-    }
-
-    std::mutex mutex;
-    std::vector<std::string> statuses;
-    std::vector<std::string> errors;
-    std::vector<std::pair<int, int>> progress;
-    std::vector<std::pair<int, std::vector<std::uint8_t>>> decoded;
-    std::atomic<int> passes{0};
-    std::atomic<std::int32_t> mark{0};
-};
 
 void RunToEnd(TthPusk &thread)
 {
@@ -113,6 +71,7 @@ class ScriptedRemote final : public RemoteRunLink
 public:
     void SetBusy(bool value) override { busy.push_back(value); }
     void SendStatusText(const std::string &text) override { sent.push_back(text); }
+    void SendEndReport(const std::string &text) override { sent.push_back("end:" + text); }
     void SendResult(int, std::span<const std::uint8_t>) override {}
     void SetHandler(std::function<void(const Message &)> value) override
     {
@@ -144,18 +103,15 @@ public:
 RemoteRunLink::Message Status(const std::string &text)
 {
     RemoteRunLink::Message message;
-    message.data.reserve(text.size() + 2);
-    message.data.push_back(20);
-    message.data.push_back(static_cast<std::uint8_t>(text.size()));
-    for (const char c : text)
-        message.data.push_back(static_cast<std::uint8_t>(c));
+    message.text = text;
     return message;
 }
 
-RemoteRunLink::Message Plain(const std::string &text)
+RemoteRunLink::Message End(const std::string &errorText)
 {
     RemoteRunLink::Message message;
-    message.data.assign(text.begin(), text.end());
+    message.kind = RemoteRunLink::Message::Kind::End;
+    message.text = errorText;
     return message;
 }
 
@@ -197,11 +153,11 @@ TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
     remote.Play(Status("выполнение теста №2"));
     remote.Play(Status("обработка результатов"));
     RemoteRunLink::Message result;
-    result.result = true;
+    result.kind = RemoteRunLink::Message::Kind::Result;
     result.code = 12;
     result.data = {1, 2, 3};
     remote.Play(result);
-    remote.Play(Plain("завершен Нет связи с блоком"));
+    remote.Play(End("Нет связи с блоком"));
     ASSERT_TRUE(run.Ended());
     EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(), "выполнение теста №2"),
               host.statuses.end());
@@ -209,7 +165,7 @@ TEST(RunThread, ARemoteRunShowsTheBenchsStatusDecodesItsResultAndEndsOnItsWord)
     ASSERT_EQ(host.decoded.size(), 1u);
     EXPECT_EQ(host.decoded[0].first, 12);
     EXPECT_EQ(host.mark, kRunFailedMark);
-    EXPECT_GE(remote.acknowledged, 3);
+    EXPECT_EQ(remote.acknowledged, 4); // two statuses, the result, the end
     ASSERT_FALSE(run.messages.Shown().empty());
     EXPECT_EQ(run.messages.Shown().back().text, "Нет связи с блоком");
     EXPECT_FALSE(static_cast<bool>(remote.handler)); // removed at the end
@@ -227,6 +183,25 @@ TEST(RunThread, ARemoteRunEndsWhenTheLinkToTheBenchBreaks)
     ASSERT_FALSE(run.messages.Shown().empty());
     EXPECT_EQ(run.messages.Shown().back().text, "Связь с удаленным стендом прервана");
     EXPECT_FALSE(static_cast<bool>(run.remote.handler));
+}
+
+TEST(RunThread, ABenchRunWhoseFileCannotBeReadReportsItsFailureOnce)
+{
+    RecordedMessages messages;
+    UnitUnderTest unit(Transport::InProcess);
+    RecordingHost host;
+    ScriptedRemote remote;
+    PuskConfig config;
+    config.report = true;
+    config.program = {0x00};
+    config.dataFiles = {"/nonexistent/folder/rom.dat"};
+    TthPusk thread(unit.port, host, config, &remote);
+    RunToEnd(thread);
+    // The watching server hears the failure, and no success after it.
+    EXPECT_EQ(remote.sent,
+              (std::vector<std::string>{"Отправка файла \"rom.dat\"...",
+                                        "end:Не удалось получить доступ к файлу \"rom.dat\""}));
+    EXPECT_EQ(remote.busy, (std::vector<bool>{true, false}));
 }
 
 TEST(RunCalibration, PeriodsGiveKAndBAndAMissingMeasurementKeepsThem)

@@ -508,9 +508,9 @@ TEST(RunDriver, ARunAfterAStatusPollWithALateAnswerPasses)
     TthHardStatus monitor(bench.tester, nullptr, (bench.dir / "lock").string(), fast);
     monitor.Start();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (monitor.Status() != 1 && std::chrono::steady_clock::now() < deadline)
+    while (monitor.Status() != UnitStatus::Connected && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_EQ(monitor.Status(), 1) << "the first poll shows the unit connected";
+    ASSERT_EQ(monitor.Status(), UnitStatus::Connected) << "the first poll shows the unit connected";
     EXPECT_TRUE(bench.Shown().empty()) << "a poll shows no message";
 
     bench.monitor = &monitor;
@@ -642,7 +642,7 @@ public:
     {
         m_inner.ShowMFunctionProgress(progress);
     }
-    int AskQuestion(int kind, std::span<const std::uint8_t> record) override
+    int AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record) override
     {
         ++asked;
         m_inner.PressEscape();

@@ -6,6 +6,7 @@
 #include "model/document/quorvik.h"
 #include "model/file/scriptedfileui.h"
 #include "model/functions/maddresses.h"
+#include "model/words/tyreadr.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -200,6 +201,58 @@ TEST(DiagramContent, HeaderStatesFollowTheTactKindAndTheLastRun)
     MarkTactStates(test.Tacts, nullptr, {true, counts}, grid);
     EXPECT_EQ(States(grid, 11)[1], S::Output);
     EXPECT_EQ(States(grid, 11)[4], S::CycleGL);
+}
+
+TEST(DiagramContent, ReadLevelsMarkOnlyTheLinesOfBitsReadWrongInTheActiveCycle)
+{
+    // Bus 0 carries contacts 3, 4, 5 (bits 0..2); lines show contacts 3 and
+    // 5 (stored from 0) and contact 9, which is on no bus.
+    TTyreAdr tyres;
+    tyres.Add(std::string("\x03\x04\x05", 3));
+    STest test;
+    test.Cycles = 2;
+    test.Tacts.D1 = "-oo-";
+    test.Tacts.D2 = "0120";
+    for (const auto &[contact, levels] : {std::pair{2, "____"}, {4, "----"}, {8, "____"}}) {
+        test.Tacts.AddLine();
+        test.Tacts.SetLine(static_cast<int>(test.Tacts.Lines().size()) - 1,
+                           TLine{contact, "", levels});
+    }
+    AddWord(test.OWords, 1, "Прямое", "1/0").Run = "1/5";          // cycle 2: bits 0, 2 read 1
+    AddWord(test.OWords, 2, "Инверсное", "7/7", 0, 0).Run = "7/3"; // cycle 2: bit 2 read 0
+    SCnt cnt;
+    TextGrid grid;
+    FillDiagram(&test, cnt, false, grid);
+    MarkTactStates(test.Tacts, &test, {}, grid);
+    const auto read = [&](int tact, int line) {
+        return ReadLevelAt(grid, kDiagramFirstTactCol + tact, kDiagramFirstLineRow + line);
+    };
+
+    MarkReadLevels(test, tyres, 0, grid);
+    for (int tact = 0; tact < 4; ++tact)
+        for (int line = 0; line < 3; ++line)
+            EXPECT_EQ(read(tact, line), ReadLevel::AsExpected) << "cycle 1 read as expected";
+
+    MarkReadLevels(test, tyres, 1, grid);
+    EXPECT_EQ(read(1, 0), ReadLevel::ReadHigh);
+    EXPECT_EQ(read(1, 1), ReadLevel::ReadHigh);
+    EXPECT_EQ(read(1, 2), ReadLevel::AsExpected) << "contact 9 is not on the bus";
+    // An inverse word's 0 is a high contact.
+    EXPECT_EQ(read(2, 0), ReadLevel::AsExpected);
+    EXPECT_EQ(read(2, 1), ReadLevel::ReadHigh);
+    EXPECT_EQ(read(0, 0), ReadLevel::AsExpected) << "a '-' tact reads nothing";
+    EXPECT_EQ(TactStateAt(grid, kDiagramFirstTactCol + 1), TactState::Output)
+        << "the header marks stay";
+
+    // A word not read in a cycle, or on a bus the file lacks, marks nothing.
+    FillDiagram(&test, cnt, false, grid);
+    test.OWords.Find(1)->Run = "1/\xFF";
+    test.OWords.Find(2)->Tyre = 7;
+    MarkReadLevels(test, tyres, 1, grid);
+    for (int line = 0; line < 3; ++line) {
+        EXPECT_EQ(read(1, line), ReadLevel::AsExpected);
+        EXPECT_EQ(read(2, line), ReadLevel::AsExpected);
+    }
 }
 
 TEST(CycleTacts, LaterCyclesStartAtTheStartTactExceptInDebugMode)

@@ -1,0 +1,191 @@
+// A run followed over the link: the bench's run thread reports through the
+// client's link, the server's run thread follows through the server's, and
+// every report waits for its answer by event.
+
+#include "execution/run/pusk.h"
+#include "execution/run/recordinghost.h"
+#include "execution/unitfixture.h"
+#include "remote/remoterunlink.h"
+#include "remotepeers.h"
+
+#include <QElapsedTimer>
+#include <future>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace qv {
+namespace {
+
+using testing::LinkedPeers;
+using testing::PumpUntil;
+
+// Both ends with their run links, and the server's run thread following.
+struct FollowedRun
+{
+    FollowedRun()
+    {
+        client = peers.LoggedIn();
+        serverLink.BindServer(&peers.server);
+        clientLink.BindClient(client.get());
+    }
+    ~FollowedRun()
+    {
+        follower.reset();
+        serverLink.Unbind();
+        clientLink.Unbind();
+    }
+
+    void Follow(PuskConfig config = {})
+    {
+        config.local = false;
+        follower = std::make_unique<TthPusk>(unit.port, host, config, &serverLink);
+        follower->Start([this] { followed = true; });
+    }
+    // The bench's run thread: `script` runs on a thread of its own while
+    // the main thread keeps both ends going.
+    bool Bench(std::function<void()> script, int limitMs = 15000)
+    {
+        auto done = std::async(std::launch::async, std::move(script));
+        return PumpUntil(
+            [&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+            limitMs);
+    }
+
+    testing::RecordedMessages messages;
+    testing::UnitUnderTest unit{testing::Transport::InProcess};
+    LinkedPeers peers;
+    std::unique_ptr<TClient> client;
+    TRemoteRunLink serverLink;
+    TRemoteRunLink clientLink;
+    testing::RecordingHost host;
+    std::atomic<bool> followed{false};
+    std::unique_ptr<TthPusk> follower;
+};
+
+TEST(RemoteRun, TheBenchsReportsAndResultsReachTheFollowingRunEachAnswered)
+{
+    FollowedRun run;
+    PuskConfig config;
+    config.continuous = true;
+    config.resultPerPass = true;
+    run.Follow(config);
+    const std::vector<std::uint8_t> answer = testing::Pattern(2500);
+    QElapsedTimer took;
+    took.start();
+    ASSERT_TRUE(run.Bench([&] {
+        run.clientLink.SendStatusText("выполнение теста №1");
+        run.clientLink.SendStatusText("обработка результатов");
+        run.clientLink.SendResult(12, answer);
+        run.clientLink.SendEndReport({});
+    }));
+    // Every report was answered at once: no wait ran into its time-out.
+    EXPECT_LT(took.elapsed(), kRemoteAnswerTimeoutMs);
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    run.follower->Join();
+    const auto statuses = run.host.Statuses();
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "выполнение теста №1"), statuses.end());
+    EXPECT_EQ(run.host.passes, 1);
+    ASSERT_EQ(run.host.decoded.size(), 1u);
+    EXPECT_EQ(run.host.decoded[0].first, 12);
+    EXPECT_EQ(run.host.decoded[0].second, answer);
+    EXPECT_EQ(run.host.mark, 0);
+    EXPECT_TRUE(run.peers.server.InfoLog().Contains(QStringLiteral("Результаты теста обработаны")));
+    EXPECT_TRUE(
+        run.client->InfoLog().Contains(QStringLiteral("Отправка буфера данных (2500) выполнена")));
+    EXPECT_FALSE(run.client->InfoLog().Contains(
+        QStringLiteral("Сервер не подтвердил обработку результатов теста")));
+}
+
+TEST(RemoteRun, TheBenchsErrorTextEndsTheFollowedRunAsFailed)
+{
+    FollowedRun run;
+    run.Follow();
+    ASSERT_TRUE(run.Bench([&] { run.clientLink.SendEndReport("Нет связи с блоком"); }));
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    EXPECT_EQ(run.host.mark, kRunFailedMark);
+    const auto shown = run.messages.Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "Нет связи с блоком");
+}
+
+TEST(RemoteRun, AnEmptyResultIsNotTakenForTheBufferBefore)
+{
+    FollowedRun run;
+    run.Follow();
+    ASSERT_TRUE(run.Bench([&] {
+        run.clientLink.SendResult(12, testing::Pattern(10));
+        run.clientLink.SendResult(13, {});
+        run.clientLink.SendEndReport({});
+    }));
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    ASSERT_EQ(run.host.decoded.size(), 2u);
+    EXPECT_EQ(run.host.decoded[0].second.size(), 10u);
+    EXPECT_EQ(run.host.decoded[1].first, 13);
+    EXPECT_TRUE(run.host.decoded[1].second.empty());
+}
+
+TEST(RemoteRun, ReportsOfARunNobodyFollowsAreAnsweredAtOnceAndKeptForTheRunThatStarts)
+{
+    FollowedRun run;
+    ASSERT_TRUE(run.Bench([&] { run.clientLink.SendStatusText("выполнение теста №3"); }, 1500));
+    run.Follow();
+    ASSERT_TRUE(run.Bench([&] { run.clientLink.SendEndReport({}); }, 1500));
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    const auto statuses = run.host.Statuses();
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "выполнение теста №3"), statuses.end());
+    EXPECT_EQ(run.host.mark, 0);
+}
+
+TEST(RemoteRun, AReportTheServerNeverAnswersCostsTheAnswerTimeAndIsLogged)
+{
+    LinkedPeers peers; // the server has no run link: nothing answers
+    auto client = peers.LoggedIn();
+    TRemoteRunLink link;
+    link.BindClient(client.get());
+    QElapsedTimer took;
+    took.start();
+    auto done = std::async(std::launch::async, [&] { link.SendStatusText("выполнение теста"); });
+    ASSERT_TRUE(PumpUntil(
+        [&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_GE(took.elapsed(), kRemoteAnswerTimeoutMs - 50);
+    EXPECT_LT(took.elapsed(), kRemoteAnswerTimeoutMs + 3000);
+    EXPECT_TRUE(PumpUntil([&] {
+        return client->InfoLog().Contains(
+            QStringLiteral("Сервер не подтвердил получение сообщения о выполнении теста"));
+    }));
+    link.Unbind();
+}
+
+TEST(RemoteRun, TheServerTakesTheBenchsLinkCheckAndRefusesSilence)
+{
+    FollowedRun run;
+    run.serverLink.SetCheckWaitMs(300);
+    run.clientLink.SendCheckResult(4, "Блок диагностики не отвечает");
+    std::string text;
+    EXPECT_EQ(run.serverLink.CheckBenchLink(text), 4);
+    EXPECT_EQ(text, "Блок диагностики не отвечает");
+
+    run.clientLink.SendCheckResult(0, {});
+    text.clear();
+    EXPECT_EQ(run.serverLink.CheckBenchLink(text), 0);
+    EXPECT_TRUE(text.empty());
+
+    // A bench that says nothing is not taken as ready.
+    EXPECT_NE(run.serverLink.CheckBenchLink(text), 0);
+    EXPECT_FALSE(text.empty());
+}
+
+TEST(RemoteRun, AFollowedRunEndsWhenTheBenchDisconnects)
+{
+    FollowedRun run;
+    PuskConfig config;
+    config.linkCheckMs = 20;
+    run.Follow(config);
+    run.client->Disconnect();
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    EXPECT_EQ(run.host.mark, kRunFailedMark);
+    EXPECT_FALSE(run.serverLink.Connected());
+}
+
+} // namespace
+} // namespace qv

@@ -1,0 +1,183 @@
+// The program on both ends of the link: two quorvik processes on loopback,
+// and a remote run end to end, the server here and the bench a quorvik
+// process with its simulated unit.
+
+#include "model/document/quorvik.h"
+#include "quorvikprocess.h"
+#include "remote/remotewire.h"
+#include "remote/server.h"
+#include "ui/desk/infopanel.h"
+#include "ui/desk/runbar.h"
+#include "ui/remote/remotecontrol.h"
+#include "ui/run/runcommand.h"
+#include "ui/run/runwindow.h"
+#include "ui/simulateddesk.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <set>
+
+namespace qv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using run::TfmPusk;
+
+// The settings of a bench that works unattended: no status poll and no
+// end-of-run message box.
+const std::string kQuiet = "[Общие]\r\nВыдавать сообщение об окончании выполнения теста=0\r\n"
+                           "[Блок диагностики]\r\n"
+                           "Выполнять периодический опрос готовности блока диагностики=0\r\n";
+
+quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// What a fresh connection to the server hears within a second (nothing
+// while no client is logged in); empty also while nobody listens yet.
+QByteArray ThirdConnectionHears(quint16 port)
+{
+    QTcpSocket socket;
+    QByteArray heard;
+    QObject::connect(&socket, &QTcpSocket::readyRead, [&] { heard += socket.readAll(); });
+    socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+    if (!QTest::qWaitFor([&] { return !heard.isEmpty(); }, 1000))
+        return {};
+    return heard;
+}
+
+TEST(RemoteProcesses, TwoProgramsOnLoopbackLogInAndTheServerRefusesAThirdConnection)
+{
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(FreePort());
+    QuorvikProcess server({QStringLiteral("--remote-server"), QStringLiteral("--listen"), address},
+                          kQuiet);
+    QuorvikProcess client({QStringLiteral("--remote-client"), QStringLiteral("--connect"), address},
+                          kQuiet);
+    ASSERT_TRUE(server.Running());
+    ASSERT_TRUE(client.Running());
+    // Only once a client has logged in does the server refuse another one.
+    const quint16 port = static_cast<quint16>(address.section(u':', 1).toUInt());
+    QByteArray heard;
+    QElapsedTimer waited;
+    waited.start();
+    while (heard.isEmpty() && waited.elapsed() < 60000)
+        heard = ThirdConnectionHears(port);
+    EXPECT_EQ(FromWire(heard), QStringLiteral("ERROR К серверу уже подключен клиент"));
+}
+
+// The operator's station: the desk with the server role, and the bench as
+// a quorvik process that connects to it.
+class RemoteRunTest : public SimulatedDeskTest
+{
+protected:
+    ~RemoteRunTest() override
+    {
+        bench.reset();
+        remote.reset();
+        command.reset();
+        window.reset();
+        desk.reset();
+    }
+
+    void StartStation()
+    {
+        StartDesk("[Board]\nTactTime=0\n", kQuiet);
+        ASSERT_TRUE(window);
+        command = std::make_unique<run::RunCommand>(*window, *desk, dir.Path() / "quorvik.clb");
+        command->SetWindowMade([this](TfmPusk &made) { runWindow = &made; });
+        remote = std::make_unique<RemoteControl>(*window, desk->Store(),
+                                                 QString::fromStdString(dir.File("remote")));
+        remote->ServeRuns(*command);
+        remote->Start(RemoteDesk::Role::Server, QStringLiteral("127.0.0.1:0"), true);
+        ASSERT_NE(remote->Server(), nullptr);
+        ASSERT_NE(remote->Server()->ListeningPort(), 0);
+    }
+
+    void StartBench()
+    {
+        const std::string board = dir.File("bench-board.ini");
+        WriteBytes(board, "[Board]\nTactTime=0\n");
+        const QString address =
+            QStringLiteral("127.0.0.1:%1").arg(remote->Server()->ListeningPort());
+        bench = std::make_unique<QuorvikProcess>(
+            QStringList{QStringLiteral("--remote-client"), QStringLiteral("--connect"), address},
+            kQuiet + "Адрес блока диагностики=sim:" + board + "\r\n");
+    }
+
+    std::unique_ptr<run::RunCommand> command;
+    std::unique_ptr<RemoteControl> remote;
+    std::unique_ptr<QuorvikProcess> bench;
+    QPointer<TfmPusk> runWindow;
+};
+
+TEST_F(RemoteRunTest, TheServersClickOnPuskRunsTheTestOnTheBenchAndShowsItsReportsAndVerdict)
+{
+    StartStation();
+    StartBench();
+    TServer &server = *remote->Server();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.LoggedIn(); }, 30000))
+        << "the bench did not log in";
+
+    // The board opened here goes to the bench and is opened there.
+    ASSERT_TRUE(window->openFile(Demo()));
+    EXPECT_TRUE(
+        server.InfoLog().Contains(QStringLiteral("Отправка файла \"DEMO.QOR\" (") +
+                                  QString::number(fs::file_size(dir.Path() / "demo" / "DEMO.QOR")) +
+                                  QStringLiteral(") выполнена")));
+    EXPECT_TRUE(
+        server.InfoLog().Contains(QStringLiteral("Отправка файла \"DEMO.CNT\" (") +
+                                  QString::number(fs::file_size(dir.Path() / "demo" / "DEMO.CNT")) +
+                                  QStringLiteral(") выполнена")));
+    EXPECT_FALSE(server.ConnectionLog().Contains(
+        QStringLiteral("Ошибка открытия файла \"DEMO.QOR\" у клиента")));
+    mesbo->Clear();
+
+    // The operator presses "Пуск" and, on the run window, "OK"; both
+    // presses are repeated on the bench.
+    std::set<QString> statuses;
+    bool okPressed = false;
+    QTimer sampler;
+    sampler.setInterval(5);
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (!runWindow || !runWindow->isVisible())
+            return;
+        if (!runWindow->onWorkPage() && !okPressed) {
+            okPressed = true;
+            QTest::mouseClick(runWindow->okButton(), Qt::LeftButton);
+        }
+        statuses.insert(runWindow->statusLabel()->text());
+    });
+    sampler.start();
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        ADD_FAILURE() << "the remote run did not end";
+        if (runWindow)
+            runWindow->CloseWindow();
+    });
+    watchdog.start(60000);
+    QTest::mouseClick(window->runBar()->pusk(), Qt::LeftButton);
+    watchdog.stop();
+    sampler.stop();
+
+    EXPECT_TRUE(okPressed);
+    EXPECT_TRUE(statuses.contains(QStringLiteral("обработка результатов")));
+    EXPECT_TRUE(server.InfoLog().Contains(QStringLiteral("Результаты теста обработаны")));
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
+    ASSERT_FALSE(mesbo->ShownMessages().empty());
+    EXPECT_EQ(mesbo->ShownMessages().back().text, "Тест завершен успешно");
+    EXPECT_EQ(window->infoPanel()->tabResult(0), desk::InfoPanel::TabResult::Passed);
+}
+
+} // namespace
+} // namespace qv::testing
