@@ -40,6 +40,17 @@ void Receive(qv::TransferReceiver &receiver, const qv::RemoteMessage &message)
         if (const auto login = ParseLogin(message.payload))
             LoginAcceptable(*login);
         break;
+    case RemoteCommand::Pusk:
+        if (const auto report = ParseRunReport(message.payload))
+            RunReportPayload(*report);
+        break;
+    case RemoteCommand::BufApply:
+        ResultTagCode(message.payload);
+        break;
+    case RemoteCommand::Click:
+        if (const auto click = ParseClick(message.payload))
+            ClickPayload(*click);
+        break;
     default:
         FromWire(message.payload);
         break;
