@@ -13,6 +13,7 @@
 // progress for two minutes ends the soak with status 2, so it never hangs.
 // Not part of ctest: it takes minutes.
 
+#include "continuousrun.h"
 #include "execution/port/testerport.h"
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
@@ -113,24 +114,12 @@ struct RunResult
     std::string lastMessage; // the last of them
 };
 
-RunResult ContinuousRun(qv::TCP &tester, qv::TQuorvik &doc, int passes, qv::ScriptedMesbo &mesbo)
+RunResult RunWithMessages(qv::TCP &tester, qv::TQuorvik &doc, int passes, qv::ScriptedMesbo &mesbo)
 {
-    qv::TSettings settings;
-    settings.SetOption(qv::TSettings::OptSendResultInLoop, 1);
-    settings.SetOption(qv::TSettings::OptStopOnTestError, 0);
-    settings.SetOption(qv::TSettings::OptCurrentControl, 0);
-    qv::UnattendedRunView view(doc, {});
-    qv::RunDriver::Environment env;
-    env.tester = &tester;
-    env.settings = &settings;
-    env.view = &view;
-    env.showVerdict = false;
-    env.passLimit = passes;
     const std::size_t shownBefore = mesbo.ShownMessages().size();
-    qv::RunDriver driver(doc, env);
-    driver.StartRun();
+    const qv::RunVerdict verdict = qv::bench::ContinuousRun(tester, doc, passes);
     const auto &shown = mesbo.ShownMessages();
-    RunResult result{driver.Verdict(), static_cast<int>(shown.size() - shownBefore),
+    RunResult result{verdict, static_cast<int>(shown.size() - shownBefore),
                      shown.size() > shownBefore ? shown.back().text : std::string()};
     mesbo.Clear();
     mesbo.SetFallbackAnswer(qv::MbOk);
@@ -195,7 +184,7 @@ int main(int argc, char **argv)
             proxy.Arm(kind, std::uniform_int_distribution<int>(20, 200)(random));
         }
         const int firedBefore = proxy.Fired();
-        const RunResult result = ContinuousRun(tester, t.doc, limit, mesbo);
+        const RunResult result = RunWithMessages(tester, t.doc, limit, mesbo);
         proxy.Disarm();
         watchdog.Progress();
         passes += result.verdict.passes;
@@ -224,7 +213,7 @@ int main(int argc, char **argv)
     }
     // The last fault, if any, still needs its clean run.
     if (faultPending) {
-        const RunResult result = ContinuousRun(tester, t.doc, 50, mesbo);
+        const RunResult result = RunWithMessages(tester, t.doc, 50, mesbo);
         if (result.verdict.kind == qv::RunVerdict::Passed && result.verdict.passes == 50)
             ++survived;
     }

@@ -5,6 +5,7 @@
 #include "model/file/container.h"
 #include "model/file/errors.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -16,6 +17,15 @@ namespace qv::fuzz {
 std::string_view AsText(const std::uint8_t *data, std::size_t size)
 {
     return {reinterpret_cast<const char *>(data), size};
+}
+
+void FeedInChunks(std::span<const std::uint8_t> bytes, std::size_t chunk,
+                  const std::function<void(std::span<const std::uint8_t>)> &feed)
+{
+    if (chunk == 0)
+        chunk = bytes.size();
+    for (std::size_t at = 0; at < bytes.size(); at += chunk)
+        feed(bytes.subspan(at, std::min(chunk, bytes.size() - at)));
 }
 
 namespace {

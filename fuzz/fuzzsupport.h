@@ -12,8 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,10 @@ namespace qv::fuzz {
 
 // The input as bytes.
 std::string_view AsText(const std::uint8_t *data, std::size_t size);
+
+// Bytes as received in reads of `chunk` bytes (all at once for 0).
+void FeedInChunks(std::span<const std::uint8_t> bytes, std::size_t chunk,
+                  const std::function<void(std::span<const std::uint8_t>)> &feed);
 
 // A folder of this process under the temporary folder, made once and
 // removed at exit; `name` inside it.

@@ -13,13 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     using namespace qv::sim;
     if (size < 1)
         return 0;
-    const std::size_t chunk = data[0] == 0 ? size : data[0];
     PacketReader reader;
     std::vector<Packet> packets;
-    for (std::size_t at = 1; at < size; at += chunk) {
-        const std::size_t count = std::min(chunk, size - at);
-        reader.Take(std::span<const std::uint8_t>(data + at, count), packets);
-    }
+    qv::fuzz::FeedInChunks({data + 1, size - 1}, data[0],
+                           [&](std::span<const std::uint8_t> read) { reader.Take(read, packets); });
     for (const Packet &packet : packets) {
         PacketReader again;
         std::vector<Packet> copies;

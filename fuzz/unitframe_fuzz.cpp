@@ -12,14 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     using namespace qv::wire;
     if (size < 1)
         return 0;
-    const std::size_t chunk = data[0] == 0 ? size : data[0];
     Decoder decoder;
     std::vector<Frame> frames;
     const auto sink = [&frames](Frame &&frame) { frames.push_back(std::move(frame)); };
-    for (std::size_t at = 1; at < size; at += chunk) {
-        const std::size_t count = std::min(chunk, size - at);
-        decoder.Feed(std::span<const std::uint8_t>(data + at, count), sink);
-    }
+    qv::fuzz::FeedInChunks({data + 1, size - 1}, data[0],
+                           [&](std::span<const std::uint8_t> read) { decoder.Feed(read, sink); });
     for (const Frame &frame : frames) {
         std::vector<std::uint8_t> bytes;
         AppendFrame(bytes, frame.kind, frame.code, frame.seq, frame.value, frame.payload);

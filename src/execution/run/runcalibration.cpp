@@ -95,14 +95,8 @@ std::optional<WaitTable> LoadWaitTable(const std::filesystem::path &path)
 bool SaveWaitTable(const std::filesystem::path &path, const WaitTable &table)
 {
     const auto bytes = WaitTableBytes(table);
-    try {
-        FileStore().Replace(
-            path.string(),
-            std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
+    return TryReplace(path.string(),
+                      std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
 }
 
 std::optional<IoTiming> IoTimingFromPeriods(float t1, float t3)
