@@ -61,12 +61,22 @@ TEST(RemoteProcesses, TwoProgramsOnLoopbackLogInAndTheServerRefusesAThirdConnect
     const QString address = QStringLiteral("127.0.0.1:%1").arg(FreePort());
     QuorvikProcess server({QStringLiteral("--remote-server"), QStringLiteral("--listen"), address},
                           kQuiet);
+    // A client that finds nobody listening gives up: it starts once the
+    // server listens (a loaded machine starts the server slowly).
+    const quint16 port = static_cast<quint16>(address.section(u':', 1).toUInt());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            QTcpSocket socket;
+            socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+            return socket.waitForConnected(200);
+        },
+        30000))
+        << "the server did not listen";
     QuorvikProcess client({QStringLiteral("--remote-client"), QStringLiteral("--connect"), address},
                           kQuiet);
     ASSERT_TRUE(server.Running());
     ASSERT_TRUE(client.Running());
     // Only once a client has logged in does the server refuse another one.
-    const quint16 port = static_cast<quint16>(address.section(u':', 1).toUInt());
     QByteArray heard;
     QElapsedTimer waited;
     waited.start();
