@@ -232,6 +232,9 @@ void ReadFaults(FaultPlan &faults, const IniFile::Line &line)
     } else if (SameName(line.key, "Corrupt")) {
         for (const auto &name : SplitList(line.value, ','))
             faults.corrupt.insert(Command(line, name));
+    } else if (SameName(line.key, "CorruptNotify")) {
+        for (const auto &name : SplitList(line.value, ','))
+            faults.corruptNotify.insert(Command(line, name));
     } else if (SameName(line.key, "Hang")) {
         for (const auto &name : SplitList(line.value, ','))
             faults.hang.insert(Command(line, name));

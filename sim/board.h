@@ -19,10 +19,11 @@ namespace qv::sim {
 // Faults of the link itself, per command code.
 struct FaultPlan
 {
-    std::set<int> silent;       // never answered
-    std::map<int, int> delayMs; // answered this much later
-    std::set<int> corrupt;      // answered with a damaged check
-    std::map<int, int> garbage; // this many garbage bytes before the answer
+    std::set<int> silent;        // never answered
+    std::map<int, int> delayMs;  // answered this much later
+    std::set<int> corrupt;       // answered with a damaged check
+    std::set<int> corruptNotify; // the unit's own frames of these codes go out damaged
+    std::map<int, int> garbage;  // this many garbage bytes before the answer
     // After answering one of these the unit hangs: it answers nothing and
     // sends nothing more until the session ends (a unit stopped mid-run).
     std::set<int> hang;
