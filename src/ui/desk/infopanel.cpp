@@ -94,7 +94,7 @@ InfoPanel::InfoPanel(QWidget *parent)
 
     // Each row keeps its own widths, so that the debug indicators appearing
     // in one row do not push the other's captions out of the window.
-    const auto row = [this, rows](std::initializer_list<std::pair<QWidget *, QWidget *>> pairs) {
+    const auto row = [rows](std::initializer_list<std::pair<QWidget *, QWidget *>> pairs) {
         auto *line = new QHBoxLayout;
         line->setSpacing(4);
         for (const auto &[caption, value] : pairs) {
