@@ -201,7 +201,8 @@ void TBaseForm::openListAt(char kind, int number)
         return;
     if (STest *test = m_document->CurrentTestRecord();
         test != nullptr && functions::OpenFunctionWindow(this, *m_document, *test, kind, number,
-                                                         m_store->Settings().Oscillogram)) {
+                                                         m_store->Settings().Oscillogram,
+                                                         {m_store->Settings().DataEditor})) {
         refreshViews();
         return;
     }

@@ -32,7 +32,7 @@ protected:
 
     std::unique_ptr<TfmData> OpenF(const SFuncF &function)
     {
-        return OpenFData(test, tyres, function, TestFile(), 16);
+        return OpenFData(test, tyres, function, TestFile(), 16, {});
     }
     // FC over addresses 0..9 with a run block of 10 one-byte elements.
     SFuncF Compare(std::vector<std::uint8_t> run) const
@@ -116,7 +116,7 @@ TEST_F(DataWindow, OnlyErrorsOnIdenticalDataSaysSoAndClearsTheBox)
     EXPECT_EQ(window->model().rowCount(), 3);
 }
 
-TEST_F(DataWindow, InfoShowsTheLegendOfTheColumnsBesideTheWindowAndTheEditorWaits)
+TEST_F(DataWindow, InfoShowsTheLegendOfTheColumnsBesideTheWindow)
 {
     WriteBytes(dir.Path() / "cmp.dat", std::string("\x01\x02", 2));
     const auto window = OpenF(Compare({1, 2}));
@@ -133,8 +133,7 @@ TEST_F(DataWindow, InfoShowsTheLegendOfTheColumnsBesideTheWindowAndTheEditorWait
     EXPECT_EQ(window->legend()->x(), window->frameGeometry().right() + 1);
     window->infoButton()->click();
     EXPECT_FALSE(window->legend()->isVisible());
-    EXPECT_FALSE(window->editorButton()->isEnabled());
-    EXPECT_FALSE(window->editorButton()->toolTip().isEmpty());
+    EXPECT_TRUE(window->editorButton()->isEnabled());
 
     // With the file only, the data columns both describe the file.
     const auto fileOnly = OpenF(Compare({}));
@@ -153,7 +152,7 @@ TEST_F(DataWindow, MoreThan65536DifferencesAreAllListedWithTheirOwnIndices)
     function.Number = 1;
     function.FileName = "uart.dat";
     function.Data.assign(kBytes, 0xAA);
-    const auto window = OpenSData(function, TestFile(), 16);
+    const auto window = OpenSData(function, TestFile(), 16, {});
     ASSERT_TRUE(window);
     window->onlyErrorsBox()->setChecked(true);
     ASSERT_EQ(window->model().rowCount(), int(kBytes));
@@ -182,6 +181,9 @@ TEST_F(DataWindow, BadDataFilesAreReportedAndLeftOut)
     ASSERT_TRUE(window);
     EXPECT_EQ(Shown(), std::vector<std::string>{Msg(12) + " \"cmp.dat\""});
     EXPECT_FALSE(window->model().rows().TwoSources());
+    EXPECT_FALSE(window->editorButton()->isEnabled());
+    EXPECT_EQ(window->editorButton()->toolTip(),
+              "Файл данных \"cmp.dat\" не найден: редактору нечего открыть");
     // Empty and too big: the size check's texts.
     WriteBytes(dir.Path() / "cmp.dat", "");
     EXPECT_TRUE(OpenF(withRun));

@@ -74,4 +74,22 @@ std::vector<std::string> DeskFixture::Messages() const
     return texts;
 }
 
+void DeskFixture::UseFakeDataEditor()
+{
+    const std::string script = dir.File("fake-editor");
+    WriteBytes(script, "#!/bin/sh\necho \"$@\" > '" + marker + ".part'; mv '" + marker +
+                           ".part' '" + marker + "'\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    store.Settings().DataEditor = script;
+}
+
+::testing::AssertionResult DeskFixture::DataEditorRanOn(const std::string &file) const
+{
+    const std::string expected = file + "\n";
+    if (QTest::qWaitFor([&] { return ReadBytes(marker) == expected; }, 10000))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the data editor ran on \"" << ReadBytes(marker) << "\", not on \"" << file << "\"";
+}
+
 } // namespace qv::testing

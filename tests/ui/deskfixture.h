@@ -39,11 +39,17 @@ protected:
     TBaseForm &WindowWithDemo();
     // Texts of the messages shown so far.
     std::vector<std::string> Messages() const;
+    // Makes the setting "Редактор данных" a script that writes the file it
+    // was started on, whole, to `marker` ("editor-ran" in the temporary
+    // folder); DataEditorRanOn waits for that.
+    void UseFakeDataEditor();
+    ::testing::AssertionResult DataEditorRanOn(const std::string &file) const;
 
     TempDir dir;
     SettingsStore store{dir.File("quorvik.cfg"), dir.File("quorvik.ini")};
     ScopedMesbo mesbo;
     std::unique_ptr<TBaseForm> window;
+    const std::string marker = dir.File("editor-ran");
 };
 
 } // namespace qv::testing

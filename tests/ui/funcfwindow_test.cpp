@@ -131,5 +131,29 @@ TEST_F(FuncFWindow, InDebugModeTheDataWindowOpensAtTheAddressWordAndLeavesItsRow
     EXPECT_EQ(test.OWords.ValueAt(1, test.ActiveCycle, ValueSet::Reference), 0xC0); // rom.dat[5]
 }
 
+TEST_F(FuncFWindow, TheDataWindowsEditorOpensTheFunctionsDataFile)
+{
+    UseFakeDataEditor();
+    TBaseForm &form = WindowWithDemo();
+    STest &test = TestWithF(form);
+    ASSERT_EQ(test.FFuncs.ByNumber(3)->FileName, "rom.dat");
+    ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
+        ModalWatch<functions::TfmData> data([&](functions::TfmData &d) {
+            ASSERT_TRUE(d.editorButton()->isEnabled());
+            QTest::mouseClick(d.editorButton(), Qt::LeftButton);
+            EXPECT_TRUE(DataEditorRanOn(dir.File("demo/rom.dat")));
+        });
+        QTest::mouseClick(w.nextButton(), Qt::LeftButton);
+        QTest::mouseClick(w.nextButton(), Qt::LeftButton);
+        ASSERT_EQ(w.shownNumber(), 3);
+        QTest::mouseClick(w.dataButton(), Qt::LeftButton);
+        EXPECT_TRUE(data.seen());
+        w.reject();
+    });
+    form.actions().funcF->trigger();
+    ASSERT_TRUE(watch.seen());
+    EXPECT_TRUE(Messages().empty());
+}
+
 } // namespace
 } // namespace qv::testing

@@ -10,6 +10,7 @@
 #include "model/words/words.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/addressfields.h"
+#include "ui/functions/datafilebox.h"
 #include "ui/functions/funcmwindow.h"
 #include "ui/functions/funcpwindow.h"
 #include "ui/functions/runprompt.h"
@@ -122,10 +123,6 @@ TEST_F(FuncMPWindows, PWindowLimitsTheCyclesToTheAlgorithmAndHidesParametersOfTh
         w.pulsesBox()->setValue(12);
         EXPECT_EQ(test.PFuncs.ByNumber(1)->Cycles, 20);
         EXPECT_EQ(test.PFuncs.ByNumber(1)->Param, 12);
-        // The data editor comes with the main window's services.
-        EXPECT_FALSE(w.editorButton()->isEnabled());
-        EXPECT_FALSE(w.editorButton()->toolTip().isEmpty());
-
         QTest::mouseClick(w.nextButton(), Qt::LeftButton);
         EXPECT_EQ(w.shownNumber(), 2);
         EXPECT_FALSE(w.parametersShown());
@@ -135,6 +132,29 @@ TEST_F(FuncMPWindows, PWindowLimitsTheCyclesToTheAlgorithmAndHidesParametersOfTh
     ASSERT_TRUE(watch.seen());
     EXPECT_EQ(test.PFuncs.ByNumber(1)->Cycles, 20);
     EXPECT_EQ(test.PFuncs.ByNumber(1)->SavedCycles, 5);
+}
+
+TEST_F(FuncMPWindows, PWindowEditorOpensTheDataFileBesideTheTestFileAndRefusesAnUnsetOne)
+{
+    UseFakeDataEditor();
+    TBaseForm &form = WindowWithDemo();
+    STest &test = TestNumber(form, 1);
+    ASSERT_EQ(test.PFuncs.ByNumber(1)->FileName, "prom.dat");
+    ModalWatch<TfmFuncP> watch([&](TfmFuncP &w) {
+        ASSERT_TRUE(w.editorButton()->isEnabled());
+        QTest::mouseClick(w.editorButton(), Qt::LeftButton);
+        EXPECT_TRUE(DataEditorRanOn(dir.File("demo/prom.dat")));
+        EXPECT_TRUE(Messages().empty());
+
+        w.fileBox()->setCurrentIndex(0);
+        emit w.fileBox()->activated(0);
+        ASSERT_TRUE(test.PFuncs.ByNumber(1)->FileName.empty());
+        QTest::mouseClick(w.editorButton(), Qt::LeftButton);
+        EXPECT_EQ(Messages(), std::vector<std::string>{Msg(9)});
+        w.reject();
+    });
+    form.actions().funcP->trigger();
+    ASSERT_TRUE(watch.seen());
 }
 
 TEST_F(FuncMPWindows, PWindowDelayEditorSetsTheDelayWordWithinOneTo65535)

@@ -77,7 +77,8 @@ void ShowError(const std::string &text)
 
 std::unique_ptr<TfmData> Open(DataSources sources, std::span<const std::uint8_t> run,
                               const std::string &fileName, int number,
-                              const std::filesystem::path &testFile, QWidget *parent)
+                              const std::filesystem::path &testFile,
+                              const services::DataEditorSetting &editor, QWidget *parent)
 {
     if (fileName.empty()) {
         ShowError(Msg(kMsgNoDataFile));
@@ -96,8 +97,11 @@ std::unique_ptr<TfmData> Open(DataSources sources, std::span<const std::uint8_t>
         ShowError(Msg(kMsgNothingToShow) + std::to_string(number));
         return nullptr;
     }
-    return std::make_unique<TfmData>(DataRows(std::move(sources)), 0, parent,
-                                     QString::fromStdString(fileName));
+    std::error_code error;
+    DataWindowFile shown{Text(fileName), {}, editor};
+    if (!path.empty() && std::filesystem::is_regular_file(path, error))
+        shown.path = path;
+    return std::make_unique<TfmData>(DataRows(std::move(sources)), 0, parent, std::move(shown));
 }
 
 } // namespace
@@ -229,11 +233,11 @@ QVariant DataTableModel::headerData(int section, Qt::Orientation orientation, in
     }
 }
 
-TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent, const QString &fileName)
+TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent, DataWindowFile file)
     : QDialog(parent)
     , m_model(new DataTableModel(std::move(rows), this))
     , m_table(new QTableView(this))
-    , m_fileName(fileName)
+    , m_file(std::move(file))
 {
     setObjectName(QStringLiteral("fmData"));
     setWindowTitle(QStringLiteral("Данные"));
@@ -267,11 +271,7 @@ TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent, const 
     m_infoButton = new QPushButton(QStringLiteral("Инфо"), this);
     m_infoButton->setCheckable(true);
     connect(m_infoButton, &QPushButton::toggled, this, [this](bool on) { toggleLegend(on); });
-    // The external data editor is started by the main window's services,
-    // which this build does not have yet.
-    m_editor = new QPushButton(QStringLiteral("Редактор"), this);
-    m_editor->setEnabled(false);
-    m_editor->setToolTip(QStringLiteral("Редактор данных в этой версии программы недоступен"));
+    makeEditorButton();
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_infoButton);
     buttons->addWidget(m_editor);
@@ -283,6 +283,23 @@ TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent, const 
     layout->addWidget(m_onlyErrors);
     layout->addLayout(buttons);
     resize(360, 420);
+}
+
+void TfmData::makeEditorButton()
+{
+    m_editor = new QPushButton(QStringLiteral("Редактор"), this);
+    if (m_file.path.empty()) {
+        m_editor->setEnabled(false);
+        m_editor->setToolTip(
+            QStringLiteral("Файл данных \"%1\" не найден: редактору нечего открыть")
+                .arg(m_file.name));
+        return;
+    }
+    m_editor->setToolTip(QStringLiteral("Открыть файл данных в редакторе данных"));
+    connect(m_editor, &QPushButton::clicked, this, [this] {
+        services::OpenDataEditor(m_file.editor.command,
+                                 QString::fromStdString(m_file.path.string()));
+    });
 }
 
 void TfmData::selectRow(std::size_t row)
@@ -303,7 +320,8 @@ void TfmData::toggleLegend(bool on)
         return;
     }
     if (m_legend == nullptr)
-        m_legend = new TfmDataInfo(DataLegendLines(m_fileName, m_model->rows().TwoSources()), this);
+        m_legend =
+            new TfmDataInfo(DataLegendLines(m_file.name, m_model->rows().TwoSources()), this);
     m_legend->show();
     m_legend->keepBeside(*this);
 }
@@ -327,16 +345,18 @@ void TfmData::showOnlyErrors(bool on)
 }
 
 std::unique_ptr<TfmData> OpenFData(const STest &test, const TTyreAdr &tyres, const SFuncF &function,
-                                   const std::filesystem::path &testFile, int base, QWidget *parent)
+                                   const std::filesystem::path &testFile, int base,
+                                   const services::DataEditorSetting &editor, QWidget *parent)
 {
     return Open(FSources(test, tyres, function, base), function.Data, function.FileName,
-                function.Number, testFile, parent);
+                function.Number, testFile, editor, parent);
 }
 
 std::unique_ptr<TfmData> OpenSData(const SFuncS &function, const std::filesystem::path &testFile,
-                                   int base, QWidget *parent)
+                                   int base, const services::DataEditorSetting &editor,
+                                   QWidget *parent)
 {
-    return Open(SSources(base), function.Data, function.FileName, function.Number, testFile,
+    return Open(SSources(base), function.Data, function.FileName, function.Number, testFile, editor,
                 parent);
 }
 

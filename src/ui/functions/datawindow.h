@@ -7,6 +7,7 @@
 // narrows the list to the differing rows (all of them, however many).
 
 #include "ui/functions/datarows.h"
+#include "ui/services/dataeditor.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>
@@ -67,15 +68,24 @@ private:
     std::size_t m_selected = 0;
 };
 
+// The data file of a data window: `name` as the function gives it (the
+// legend shows it) and `path` where it lies (empty: not on disk, so
+// "Редактор" stays disabled), which "Редактор" opens with `editor`.
+struct DataWindowFile
+{
+    QString name;
+    std::filesystem::path path;
+    services::DataEditorSetting editor;
+};
+
 class TfmData : public QDialog
 {
     Q_OBJECT
 
 public:
-    // selectedRow: the row selected when the window opens; fileName names
-    // the data file in the legend.
+    // selectedRow: the row selected when the window opens.
     TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent = nullptr,
-            const QString &fileName = {});
+            DataWindowFile file = {});
 
     DataTableModel &model() { return *m_model; }
     QTableView *table() const { return m_table; }
@@ -92,6 +102,7 @@ public:
 private:
     void showOnlyErrors(bool on);
     void toggleLegend(bool on);
+    void makeEditorButton();
 
     DataTableModel *m_model = nullptr;
     QTableView *m_table = nullptr;
@@ -101,7 +112,7 @@ private:
     QPushButton *m_infoButton = nullptr;
     QPushButton *m_editor = nullptr;
     TfmDataInfo *m_legend = nullptr;
-    QString m_fileName;
+    DataWindowFile m_file;
 };
 
 // Opens the data window of F-function `function` of `test`, whose file lies
@@ -109,12 +120,14 @@ private:
 // to the operator and give null: no data file name (catalogue 14), neither
 // a run block nor a usable file (13 and the number). A file that is
 // missing, unreadable or of a size outside 1..1048576 bytes is reported and
-// left out.
+// left out. "Редактор" starts the data editor of `editor` on the file.
 std::unique_ptr<TfmData> OpenFData(const STest &test, const TTyreAdr &tyres, const SFuncF &function,
                                    const std::filesystem::path &testFile, int base,
+                                   const services::DataEditorSetting &editor,
                                    QWidget *parent = nullptr);
 std::unique_ptr<TfmData> OpenSData(const SFuncS &function, const std::filesystem::path &testFile,
-                                   int base, QWidget *parent = nullptr);
+                                   int base, const services::DataEditorSetting &editor,
+                                   QWidget *parent = nullptr);
 
 } // namespace functions
 } // namespace qv

@@ -33,10 +33,12 @@ QString Text(const std::string &text)
 
 } // namespace
 
-TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
+TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, services::DataEditorSetting editor,
+                   QWidget *parent, Notify notify)
     : FunctionListWindow(test.FFuncs, number, parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
+    , m_editorSetting(std::move(editor))
 {
     setObjectName(QStringLiteral("fmFuncF"));
     setWindowTitle(QStringLiteral("F - функции"));
@@ -142,7 +144,8 @@ void TfmFuncF::openData()
     if (function == nullptr || RefusedWhileRunPrompt())
         return;
     const int base = m_doc.Doc.Sys == 8 ? 8 : 16;
-    auto window = OpenFData(m_test, m_doc.Doc.Tyres, *function, m_doc.Doc.FileName, base, this);
+    auto window = OpenFData(m_test, m_doc.Doc.Tyres, *function, m_doc.Doc.FileName, base,
+                            m_editorSetting, this);
     if (!window)
         return;
     // The row of the address word's current address is selected first.

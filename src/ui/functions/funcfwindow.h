@@ -9,6 +9,7 @@
 
 #include "model/functions/funcf.h"
 #include "ui/functions/functionwindow.h"
+#include "ui/services/dataeditor.h"
 
 #include <functional>
 
@@ -34,7 +35,9 @@ class TfmFuncF : public FunctionListWindow<TFuncF>
 public:
     // test belongs to doc and outlives the window; number is the function
     // shown first (the first listed when it is not listed).
-    TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent = nullptr, Notify notify = {});
+    // editor: the data editor the data window's "Редактор" starts.
+    TfmFuncF(TQuorvik &doc, STest &test, int number, services::DataEditorSetting editor,
+             QWidget *parent = nullptr, Notify notify = {});
 
     AddressFields &addresses() const { return *m_addresses; }
 
@@ -51,6 +54,7 @@ private:
 
     TQuorvik &m_doc;
     STest &m_test;
+    services::DataEditorSetting m_editorSetting;
     QLabel *m_words = nullptr;
     DataFileBox *m_file = nullptr;
     AddressFields *m_addresses = nullptr;

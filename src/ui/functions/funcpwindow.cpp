@@ -60,10 +60,12 @@ void TfmDelayEdit::tryAccept()
     accept();
 }
 
-TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
+TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, services::DataEditorSetting editor,
+                   QWidget *parent, Notify notify)
     : FunctionListWindow(test.PFuncs, number, parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
+    , m_editorSetting(std::move(editor))
 {
     setObjectName(QStringLiteral("fmFuncP"));
     setWindowTitle(QStringLiteral("P-функции"));
@@ -73,10 +75,7 @@ TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     m_algorithm = new QLabel(general);
     m_file = new DataFileBox(m_doc.Doc.FileName, general);
     m_editor = new QPushButton(QStringLiteral("Редактор"), general);
-    // The external data editor is started by the main window's services,
-    // which this build does not have yet.
-    m_editor->setEnabled(false);
-    m_editor->setToolTip(QStringLiteral("Редактор данных в этой версии программы недоступен"));
+    m_editor->setToolTip(QStringLiteral("Открыть файл данных в редакторе данных"));
 
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(m_file, 1);
@@ -110,6 +109,7 @@ TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent, Noti
     content->addWidget(m_pages);
     layOut(content, nullptr);
 
+    connect(m_editor, &QPushButton::clicked, this, [this] { openEditor(); });
     connect(m_file, &DataFileBox::chosen, this, [this](const std::string &name) {
         applyEdit(shown(), [&name](SProg &f) { f.FileName = name; });
     });
@@ -147,6 +147,7 @@ void TfmFuncP::showFunction()
     const SProg *function = shown();
     m_filling = true;
     m_file->setEnabled(function != nullptr);
+    m_editor->setEnabled(function != nullptr);
     m_addresses->setEnabled(function != nullptr);
     m_addresses->show();
     if (function == nullptr) {
@@ -191,6 +192,12 @@ void TfmFuncP::showParameters(const SProg &function)
         m_delay->setText(QStringLiteral("g%1").arg(function.Param));
     else
         m_pulses->setValue(function.Param);
+}
+
+void TfmFuncP::openEditor()
+{
+    if (const SProg *function = shown())
+        services::OpenDataEditorOn(m_editorSetting.command, m_doc.Doc.FileName, function->FileName);
 }
 
 void TfmFuncP::editDelay()

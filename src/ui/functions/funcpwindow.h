@@ -10,6 +10,7 @@
 
 #include "model/functions/prog.h"
 #include "ui/functions/functionwindow.h"
+#include "ui/services/dataeditor.h"
 
 #include <cstdint>
 #include <functional>
@@ -56,7 +57,9 @@ class TfmFuncP : public FunctionListWindow<TProg>
     Q_OBJECT
 
 public:
-    TfmFuncP(TQuorvik &doc, STest &test, int number, QWidget *parent = nullptr, Notify notify = {});
+    // editor: the data editor "Редактор" starts.
+    TfmFuncP(TQuorvik &doc, STest &test, int number, services::DataEditorSetting editor,
+             QWidget *parent = nullptr, Notify notify = {});
 
     AddressFields &addresses() const { return *m_addresses; }
 
@@ -76,9 +79,12 @@ private:
     QWidget *makeParametersPage();
     void showParameters(const SProg &function);
     void editDelay();
+    // The data editor on the shown function's data file beside the test file.
+    void openEditor();
 
     TQuorvik &m_doc;
     STest &m_test;
+    services::DataEditorSetting m_editorSetting;
     QTabWidget *m_pages = nullptr;
     QLabel *m_words = nullptr;
     QLabel *m_algorithm = nullptr;

@@ -50,10 +50,12 @@ std::int64_t DataFileSize(const std::string &testFile, const std::string &name)
 
 } // namespace
 
-TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
+TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, services::DataEditorSetting editor,
+                   QWidget *parent, Notify notify)
     : FunctionListWindow(test.SFuncs, number, parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
+    , m_editorSetting(std::move(editor))
 {
     setObjectName(QStringLiteral("fmFuncS"));
     setWindowTitle(QStringLiteral("S-функции"));
@@ -209,7 +211,7 @@ void TfmFuncS::openData()
     if (function == nullptr || RefusedWhileRunPrompt())
         return;
     const int base = m_doc.Doc.Sys == 8 ? 8 : 16;
-    if (auto window = OpenSData(*function, m_doc.Doc.FileName, base, this))
+    if (auto window = OpenSData(*function, m_doc.Doc.FileName, base, m_editorSetting, this))
         window->exec();
 }
 

@@ -9,6 +9,7 @@
 
 #include "model/functions/funcs.h"
 #include "ui/functions/functionwindow.h"
+#include "ui/services/dataeditor.h"
 
 #include <functional>
 
@@ -34,7 +35,9 @@ class TfmFuncS : public FunctionListWindow<TFuncS>
 public:
     // test belongs to doc and outlives the window; number is the function
     // shown first (the first listed when it is not listed).
-    TfmFuncS(TQuorvik &doc, STest &test, int number, QWidget *parent = nullptr, Notify notify = {});
+    // editor: the data editor the data window's "Редактор" starts.
+    TfmFuncS(TQuorvik &doc, STest &test, int number, services::DataEditorSetting editor,
+             QWidget *parent = nullptr, Notify notify = {});
 
     DataFileBox *fileBox() const { return m_file; }
     QRadioButton *fixedButton() const { return m_fixed; }
@@ -61,6 +64,7 @@ private:
 
     TQuorvik &m_doc;
     STest &m_test;
+    services::DataEditorSetting m_editorSetting;
     int m_unknownShown = 0; // function whose unknown interface was reported last
     QLabel *m_interface = nullptr;
     QLabel *m_mode = nullptr;

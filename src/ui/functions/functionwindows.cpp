@@ -10,11 +10,12 @@
 namespace qv::functions {
 
 bool OpenFunctionWindow(QWidget *parent, TQuorvik &doc, STest &test, char kind, int number,
-                        const OscillogramColours &colours)
+                        const OscillogramColours &colours,
+                        const services::DataEditorSetting &editor)
 {
     switch (kind) {
     case 'F': {
-        TfmFuncF window(doc, test, number, parent);
+        TfmFuncF window(doc, test, number, editor, parent);
         window.exec();
         return true;
     }
@@ -24,12 +25,12 @@ bool OpenFunctionWindow(QWidget *parent, TQuorvik &doc, STest &test, char kind, 
         return true;
     }
     case 'P': {
-        TfmFuncP window(doc, test, number, parent);
+        TfmFuncP window(doc, test, number, editor, parent);
         window.exec();
         return true;
     }
     case 'S': {
-        TfmFuncS window(doc, test, number, parent);
+        TfmFuncS window(doc, test, number, editor, parent);
         window.exec();
         return true;
     }

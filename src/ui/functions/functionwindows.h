@@ -3,6 +3,8 @@
 // Opening the function window of a kind on a test, for the main window's
 // commands and for the clicks on the diagram and the table.
 
+#include "ui/services/dataeditor.h"
+
 class QWidget;
 
 namespace qv {
@@ -15,9 +17,11 @@ namespace functions {
 
 // Shows the window of kind 'F', 'S', 'M', 'P' or 'V' on function `number`
 // of `test` (a number not listed: the first) and returns once it is
-// closed. False for any other kind (nothing shown).
+// closed. False for any other kind (nothing shown). The windows of F, S
+// and P start the data editor of `editor`.
 bool OpenFunctionWindow(QWidget *parent, TQuorvik &doc, STest &test, char kind, int number,
-                        const OscillogramColours &colours);
+                        const OscillogramColours &colours,
+                        const services::DataEditorSetting &editor);
 
 } // namespace functions
 } // namespace qv

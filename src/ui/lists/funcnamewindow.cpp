@@ -225,11 +225,14 @@ bool FuncNameAsker::AskFileNames(STest &test, int testIndex, const std::string &
             [this, &test, &window](char letter, int number) {
                 const auto notify = [&window](int code) { window.notify(code); };
                 if (letter == 'F')
-                    functions::TfmFuncF(*m_document, test, number, &window, notify).exec();
+                    functions::TfmFuncF(*m_document, test, number, m_editor, &window, notify)
+                        .exec();
                 else if (letter == 'P')
-                    functions::TfmFuncP(*m_document, test, number, &window, notify).exec();
+                    functions::TfmFuncP(*m_document, test, number, m_editor, &window, notify)
+                        .exec();
                 else if (letter == 'S')
-                    functions::TfmFuncS(*m_document, test, number, &window, notify).exec();
+                    functions::TfmFuncS(*m_document, test, number, m_editor, &window, notify)
+                        .exec();
             });
     }
     return window.exec() == QDialog::Accepted;

@@ -10,6 +10,7 @@
 // records replaced, 3 a value edited).
 
 #include "execution/compiler/dosdata.h"
+#include "ui/services/dataeditor.h"
 
 #include <QDialog>
 #include <vector>
@@ -70,16 +71,20 @@ private:
 class FuncNameAsker : public FileNameWindow
 {
 public:
-    // With a document, a click on a row opens its function's window.
-    explicit FuncNameAsker(QWidget *parent, TQuorvik *document = nullptr)
+    // With a document, a click on a row opens its function's window, whose
+    // "Редактор" starts the data editor of `editor`.
+    explicit FuncNameAsker(QWidget *parent, TQuorvik *document = nullptr,
+                           services::DataEditorSetting editor = {})
         : m_parent(parent)
         , m_document(document)
+        , m_editor(std::move(editor))
     {}
     bool AskFileNames(STest &test, int testIndex, const std::string &collection) override;
 
 private:
     QWidget *m_parent;
     TQuorvik *m_document;
+    services::DataEditorSetting m_editor;
 };
 
 } // namespace qv::lists

@@ -49,7 +49,7 @@ void RunCommand::Run()
     env.settings = &m_desk.Store().Settings();
     env.calibration = &m_calibration;
     env.idCheck = &idWindow;
-    lists::FuncNameAsker fileNames(&m_window, &document);
+    lists::FuncNameAsker fileNames(&m_window, &document, {m_desk.Store().Settings().DataEditor});
     env.fileNames = &fileNames;
     env.tableShown = m_window.tableShown();
     env.timing = m_timing;

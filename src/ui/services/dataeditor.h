@@ -12,6 +12,15 @@
 
 namespace qv::services {
 
+// The command of the setting "Редактор данных" as the main window hands it
+// to the windows that start the editor (empty: an installed one is looked
+// for). Read when the window is made; the windows are modal, so the setting
+// cannot change under them.
+struct DataEditorSetting
+{
+    std::string command;
+};
+
 struct DataEditorCommand
 {
     QString program;
