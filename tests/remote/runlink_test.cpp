@@ -8,6 +8,7 @@
 #include "remote/remoterunlink.h"
 #include "remotepeers.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <future>
 #include <gtest/gtest.h>
@@ -18,6 +19,10 @@ namespace {
 
 using testing::LinkedPeers;
 using testing::PumpUntil;
+
+// What the bench logs when a report of its run waited out its answer time.
+const QString kReportUnanswered =
+    QStringLiteral("Сервер не подтвердил получение сообщения о выполнении теста");
 
 // Both ends with their run links, and the server's run thread following.
 struct FollowedRun
@@ -49,6 +54,14 @@ struct FollowedRun
         return PumpUntil(
             [&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
             limitMs);
+    }
+
+    // Whether a report of the bench waited out its answer time: the bench
+    // logs that from its own thread by way of the main thread's queue.
+    bool ReportUnanswered()
+    {
+        QCoreApplication::sendPostedEvents();
+        return client->InfoLog().Contains(kReportUnanswered);
     }
 
     testing::RecordedMessages messages;
@@ -106,6 +119,38 @@ TEST(RemoteRun, TheBenchsErrorTextEndsTheFollowedRunAsFailed)
     const auto shown = run.messages.Shown();
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back().text, "Нет связи с блоком");
+}
+
+// A bench that fails at once may end before the following run's thread
+// gets going: its end belongs to that run all the same.
+TEST(RemoteRun, AnEndThatComesBeforeTheRunThreadGetsGoingStillEndsTheRun)
+{
+    FollowedRun run;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    // The run thread waits at its first picture until the end reached the
+    // server (never longer than a test may wait).
+    run.host.onActivity = [released](ActivityPicture) {
+        released.wait_for(std::chrono::seconds(15));
+    };
+    run.Follow();
+    auto bench =
+        std::async(std::launch::async, [&] { run.clientLink.SendEndReport("Нет связи с блоком"); });
+    const bool reached = PumpUntil([&] {
+        const auto report = ParseRunReport(run.peers.server.LastPayload());
+        return report && report->kind == RunReport::Kind::End;
+    });
+    release.set_value();
+    ASSERT_TRUE(reached);
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return bench.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_EQ(run.host.mark, kRunFailedMark);
+    const auto shown = run.messages.Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "Нет связи с блоком");
+    // The run thread answered it: the bench did not wait out its time.
+    EXPECT_FALSE(run.ReportUnanswered());
 }
 
 TEST(RemoteRun, AnEmptyResultIsNotTakenForTheBufferBefore)
