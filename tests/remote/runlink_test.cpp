@@ -83,16 +83,15 @@ TEST(RemoteRun, TheBenchsReportsAndResultsReachTheFollowingRunEachAnswered)
     config.resultPerPass = true;
     run.Follow(config);
     const std::vector<std::uint8_t> answer = testing::Pattern(2500);
-    QElapsedTimer took;
-    took.start();
     ASSERT_TRUE(run.Bench([&] {
         run.clientLink.SendStatusText("выполнение теста №1");
         run.clientLink.SendStatusText("обработка результатов");
         run.clientLink.SendResult(12, answer);
         run.clientLink.SendEndReport({});
     }));
-    // Every report was answered at once: no wait ran into its time-out.
-    EXPECT_LT(took.elapsed(), kRemoteAnswerTimeoutMs);
+    // Every report was answered: no wait ran into its time-out (which the
+    // bench logs), however slowly the machine went.
+    EXPECT_FALSE(run.ReportUnanswered());
     ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
     run.follower->Join();
     const auto statuses = run.host.Statuses();
@@ -172,9 +171,11 @@ TEST(RemoteRun, AnEmptyResultIsNotTakenForTheBufferBefore)
 TEST(RemoteRun, ReportsOfARunNobodyFollowsAreAnsweredAtOnceAndKeptForTheRunThatStarts)
 {
     FollowedRun run;
-    ASSERT_TRUE(run.Bench([&] { run.clientLink.SendStatusText("выполнение теста №3"); }, 1500));
+    ASSERT_TRUE(run.Bench([&] { run.clientLink.SendStatusText("выполнение теста №3"); }));
+    EXPECT_FALSE(run.ReportUnanswered());
     run.Follow();
-    ASSERT_TRUE(run.Bench([&] { run.clientLink.SendEndReport({}); }, 1500));
+    ASSERT_TRUE(run.Bench([&] { run.clientLink.SendEndReport({}); }));
+    EXPECT_FALSE(run.ReportUnanswered());
     ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
     const auto statuses = run.host.Statuses();
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "выполнение теста №3"), statuses.end());
@@ -194,17 +195,14 @@ TEST(RemoteRun, AReportTheServerNeverAnswersCostsTheAnswerTimeAndIsLogged)
         [&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
     EXPECT_GE(took.elapsed(), kRemoteAnswerTimeoutMs - 50);
     EXPECT_LT(took.elapsed(), kRemoteAnswerTimeoutMs + 3000);
-    EXPECT_TRUE(PumpUntil([&] {
-        return client->InfoLog().Contains(
-            QStringLiteral("Сервер не подтвердил получение сообщения о выполнении теста"));
-    }));
+    EXPECT_TRUE(PumpUntil([&] { return client->InfoLog().Contains(kReportUnanswered); }));
     link.Unbind();
 }
 
 TEST(RemoteRun, TheServerTakesTheBenchsLinkCheckAndRefusesSilence)
 {
     FollowedRun run;
-    run.serverLink.SetCheckWaitMs(300);
+    run.serverLink.SetCheckWaitMs(5000); // a loaded machine may be slow to deliver
     run.clientLink.SendCheckResult(4, "Блок диагностики не отвечает");
     std::string text;
     EXPECT_EQ(run.serverLink.CheckBenchLink(text), 4);
@@ -216,6 +214,7 @@ TEST(RemoteRun, TheServerTakesTheBenchsLinkCheckAndRefusesSilence)
     EXPECT_TRUE(text.empty());
 
     // A bench that says nothing is not taken as ready.
+    run.serverLink.SetCheckWaitMs(300);
     EXPECT_NE(run.serverLink.CheckBenchLink(text), 0);
     EXPECT_FALSE(text.empty());
 }
