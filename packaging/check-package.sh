@@ -19,6 +19,7 @@ LIST="$(dpkg-deb -c "$DEB" | awk '{print $6}')"
 status=0
 for path in \
     ./usr/bin/quorvik ./usr/bin/qortool ./usr/bin/quorvik-unitsim \
+    ./usr/bin/quorvik-edit ./usr/bin/quorvik-splitbytes ./usr/bin/quorvik-selftest \
     ./usr/share/quorvik/examples/demo/DEMO.QOR ./usr/share/quorvik/examples/demo/DEMO.CNT \
     ./usr/share/quorvik/examples/demo/DEMO.TXT ./usr/share/quorvik/examples/demo/rom.dat \
     ./usr/share/doc/quorvik/README.md ./usr/share/doc/quorvik/run-report.md \

@@ -5,7 +5,8 @@
 // carry on or close), the message-box service, the settings store, the
 // tester port (its transport checked and opened), the quiet connection and
 // the status monitor (DeskSession), then the main window with its placement,
-// the run command, and the file of the command line. The helper functions are part of the
+// the run command, the check that the helper programs it starts are beside
+// it, and the file of the command line. The helper functions are part of the
 // program; the probe's USB library is bound by the probe mode when it comes.
 
 #include "execution/desk/desksession.h"
@@ -23,6 +24,7 @@
 #include "ui/qtmesbo.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/run/runcommand.h"
+#include "ui/services/helperprograms.h"
 
 #include <QPointer>
 #include <cstdio>
@@ -140,6 +142,7 @@ int main(int argc, char *argv[])
         QObject::connect(&relay, &qv::desk::StatusRelay::calibrationCaptionChanged, &window,
                          &qv::TBaseForm::setCalibrationCaption);
         window.show();
+        qv::services::CheckHelperPrograms();
         window.startFromCommandLine(qv::QuorvikApplication::arguments());
         const int code = qv::QuorvikApplication::exec();
 

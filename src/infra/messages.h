@@ -19,6 +19,7 @@ enum CatalogueNumber : int {
     MsgAddressTooWide = 6,   // followed by " слова задания адреса"
     MsgByteCountRange = 7,   // S-function fixed byte count outside 1..65535
     MsgWaitPassesRange = 21, // number of wait passes outside its range
+    MsgDelayRange = 63,      // P-function delay word value outside 1..65535
 };
 
 // The text of a catalogue message, or an empty view when the number has none.

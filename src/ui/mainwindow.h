@@ -48,6 +48,10 @@ class TestFileUi;
 class TQuorvik;
 class TfmComment;
 
+namespace services {
+class MainServices;
+}
+
 namespace desk {
 class ExportCommand;
 class InfoPanel;
@@ -106,6 +110,9 @@ public:
     desk::ExportCommand *exportCommand() const { return m_export; }
     DiagramView *diagramView() const { return m_diagram; }
     TableView *tableView() const { return m_table; }
+    // The probe menu, the external tools and the input hooks.
+    services::MainServices &services() const { return *m_services; }
+    SettingsStore &settingsStore() const { return *m_store; }
     TfmComment *commentWindow() const; // null until first shown
     QToolBar *bar(int index) const;    // 0 menu, 1 tools, 2 run, 3 information
     QStringList recentFiles() const;
@@ -150,10 +157,9 @@ public:
     // Results arrived: 1 the shown view is refilled and repainted, 2 the
     // error count is shown again.
     void showRunResults(ResultStage stage);
-    // A word or function chosen on the diagram, the table or a question window (kind as
-    // lists::OpenList; command: the list command, named when the window
-    // is not available).
-    void openListAt(char kind, int number, QAction *command = nullptr);
+    // A word or function chosen on the diagram, the table or a question
+    // window (kind as lists::OpenList): its list or its function window.
+    void openListAt(char kind, int number);
     // Whether the table (rather than the diagram) is shown.
     bool tableShown() const;
 
@@ -220,7 +226,7 @@ private:
     // "Клиент" (true) or "Сервер" of the remote-control menu.
     void toggleRemote(bool client);
     bool remoteClientConnected() const;
-    void openList(QAction *command, char kind, int count);
+    void openList(char kind, int count);
     // The test list of the information panel; OK selects the chosen test.
     void openTestInfo();
     // Creates the comment window once, shows slot `slot` and brings it up.
@@ -255,6 +261,7 @@ private:
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
+    services::MainServices *m_services = nullptr;
     desk::PlainPresses m_plainPresses;
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;

@@ -16,11 +16,13 @@
 #include "ui/desk/physicalkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
-#include "ui/functions/funcfwindow.h"
+#include "ui/functions/functionwindows.h"
 #include "ui/lists/listopener.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
 #include "ui/remote/remotedesk.h"
+#include "ui/services/mainservices.h"
+#include "ui/services/probecommands.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
 #include "ui/views/tableview.h"
@@ -83,10 +85,6 @@ void TBaseForm::connectCommands()
     const auto on = [this](QAction *action, auto handler) {
         connect(action, &QAction::triggered, this, handler);
     };
-    const auto later = [this](QAction *action) {
-        connect(action, &QAction::triggered, this,
-                [this, action] { notAvailable(Caption(action)); });
-    };
     on(a.openFile, [this] { openFileCommand(); });
     on(a.saveFile, [this] {
         m_document->SaveFile();
@@ -118,9 +116,9 @@ void TBaseForm::connectCommands()
             lists::OpenList(this, *m_document, 'T', -1);
     });
     const auto list = [this, on](QAction *action, char kind, auto count) {
-        on(action, [this, action, kind, count] {
+        on(action, [this, kind, count] {
             const STest *test = m_document->CurrentTestRecord();
-            openList(action, kind, test ? count(*test) : 0);
+            openList(kind, test ? count(*test) : 0);
         });
     };
     list(a.iWord, 'i', [](const STest &t) { return t.IWords.Count(); });
@@ -136,9 +134,8 @@ void TBaseForm::connectCommands()
         lists::TfmCnt window(*m_document, isDosUnit.load(), this);
         window.exec();
     });
-    for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
-                            a.splitBytes, a.bodrin})
-        later(action);
+    m_services = new services::MainServices(*this, m_desk, [this] { refillShownView(); });
+    m_services->connectActions(a);
     on(a.remoteClient, [this] { toggleRemote(true); });
     on(a.remoteServer, [this] { toggleRemote(false); });
     connectWindowCommands();
@@ -170,7 +167,9 @@ void TBaseForm::connectCommands()
     connect(m_diagram, &DiagramView::listRequested, this,
             [this](char kind, int number) { openListAt(kind, number); });
     connect(m_diagram, &DiagramView::probeMenuRequested, this,
-            [this] { notAvailable(QStringLiteral("Зонд")); });
+            [this](int probe, const QPoint &globalPos) {
+                m_services->probes().showMenu(probe, globalPos, m_actions);
+            });
     connect(m_table, &TableView::listRequested, this,
             [this](char kind, int number) { openListAt(kind, number); });
     connectDebugCommands();
@@ -178,17 +177,18 @@ void TBaseForm::connectCommands()
             [this] { m_table->viewport()->update(); });
 }
 
-void TBaseForm::openList(QAction *command, char kind, int count)
+void TBaseForm::openList(char kind, int count)
 {
     if (!singleTest()) {
         Mesbo().Show(Msg(37), MbError, kProductName);
         return;
     }
-    if (count == 0) {
+    // V-functions are created in their own window.
+    if (count == 0 && kind != 'V') {
         Mesbo().Show(Msg(38), MbError, kProductName);
         return;
     }
-    openListAt(kind, -1, command);
+    openListAt(kind, -1);
 }
 
 void TBaseForm::openTestInfo()
@@ -203,39 +203,16 @@ void TBaseForm::openTestInfo()
     selectTest(chosen == lists::TfmTestInfo::kAllTests ? kAllTests : chosen);
 }
 
-void TBaseForm::openListAt(char kind, int number, QAction *command)
+void TBaseForm::openListAt(char kind, int number)
 {
     if (lists::OpenList(this, *m_document, kind, number))
         return;
-    if (STest *test = m_document->CurrentTestRecord(); kind == 'F' && test != nullptr) {
-        functions::TfmFuncF window(*m_document, *test, number, this);
-        window.exec();
+    if (STest *test = m_document->CurrentTestRecord();
+        test != nullptr && functions::OpenFunctionWindow(this, *m_document, *test, kind, number,
+                                                         m_store->Settings().Oscillogram)) {
+        refreshViews();
         return;
     }
-    // The function windows come with their own lists.
-    const desk::MainActions &a = m_actions;
-    if (command == nullptr) {
-        switch (kind) {
-        case 'F':
-            command = a.funcF;
-            break;
-        case 'M':
-            command = a.funcM;
-            break;
-        case 'P':
-            command = a.funcP;
-            break;
-        case 'S':
-            command = a.funcS;
-            break;
-        case 'V':
-            command = a.funcV;
-            break;
-        default:
-            return;
-        }
-    }
-    notAvailable(Caption(command));
 }
 
 TfmComment &TBaseForm::commentWindowOn(int slot)

@@ -11,6 +11,7 @@
 #include "ui/desk/commentwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/remote/remotedesk.h"
+#include "ui/services/secondarywindows.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 
@@ -113,6 +114,7 @@ bool TBaseForm::openFile(const QString &path)
 
 void TBaseForm::resetForOpen()
 {
+    services::CloseSecondaryWindows(this);
     if (m_comment) {
         m_comment->close();
         m_comment->forget();

@@ -9,9 +9,11 @@
 #include "model/scopedmesbo.h"
 #include "model/words/tyreadr.h"
 #include "support/tempdir.h"
+#include "ui/functions/datalegend.h"
 #include "ui/functions/datawindow.h"
 
 #include <QCheckBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
@@ -112,6 +114,35 @@ TEST_F(DataWindow, OnlyErrorsOnIdenticalDataSaysSoAndClearsTheBox)
     EXPECT_EQ(mesbo->ShownMessages().front().flags, MbInformation);
     EXPECT_FALSE(window->onlyErrorsBox()->isChecked());
     EXPECT_EQ(window->model().rowCount(), 3);
+}
+
+TEST_F(DataWindow, InfoShowsTheLegendOfTheColumnsBesideTheWindowAndTheEditorWaits)
+{
+    WriteBytes(dir.Path() / "cmp.dat", std::string("\x01\x02", 2));
+    const auto window = OpenF(Compare({1, 2}));
+    ASSERT_TRUE(window);
+    window->move(0, 0);
+    window->show();
+    window->infoButton()->click();
+    ASSERT_NE(window->legend(), nullptr);
+    EXPECT_TRUE(window->legend()->isVisible());
+    EXPECT_EQ(window->legend()->text(),
+              "1. Адрес в заданной системе счисления\n"
+              "2. Данные отработки теста в заданной системе счисления\n"
+              "3. Данные файла \"cmp.dat\" в выбранной системе счисления");
+    EXPECT_EQ(window->legend()->x(), window->frameGeometry().right() + 1);
+    window->infoButton()->click();
+    EXPECT_FALSE(window->legend()->isVisible());
+    EXPECT_FALSE(window->editorButton()->isEnabled());
+    EXPECT_FALSE(window->editorButton()->toolTip().isEmpty());
+
+    // With the file only, the data columns both describe the file.
+    const auto fileOnly = OpenF(Compare({}));
+    ASSERT_TRUE(fileOnly);
+    fileOnly->infoButton()->click();
+    EXPECT_TRUE(fileOnly->legend()->text().endsWith(
+        "2. Данные файла \"cmp.dat\" в заданной системе счисления\n"
+        "3. Данные файла \"cmp.dat\" в двоичной форме"));
 }
 
 TEST_F(DataWindow, MoreThan65536DifferencesAreAllListedWithTheirOwnIndices)

@@ -218,7 +218,7 @@ TEST_F(Desk, CommandsWhoseWindowsComeLaterSayTheyAreNotAvailable)
     TBaseForm &form = WindowWithDemo();
     mesbo->Clear();
     const desk::MainActions &a = form.actions();
-    for (QAction *action : {a.bodrin, a.hexEdit}) {
+    for (QAction *action : {a.remoteClient, a.remoteServer}) {
         mesbo->Clear();
         action->trigger();
         ASSERT_EQ(mesbo->Count(), 1u) << action->objectName().toStdString();

@@ -5,13 +5,18 @@
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
 #include "model/functions/funcf.h"
+#include "model/words/words.h"
 #include "ui/deskfixture.h"
+#include "ui/functions/addressfields.h"
+#include "ui/functions/datafilebox.h"
+#include "ui/functions/datawindow.h"
 #include "ui/functions/funcfwindow.h"
 #include "ui/modalwatch.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 namespace qv::testing {
@@ -50,14 +55,14 @@ TEST_F(FuncFWindow, EditsAreRefusedOrKeptAndCancelPutsTheListBack)
     ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
         EXPECT_EQ(w.shownNumber(), before.Number);
         // An end equal to the start is refused and the field shows the end.
-        Type(w.endEdit(), QString::number(before.AdrStart, 16));
+        Type(w.addresses().endEdit(), QString::number(before.AdrStart, 16));
         EXPECT_EQ(Messages().back(), Msg(MsgEndNotAboveStart));
-        EXPECT_EQ(w.endEdit()->text(), QString::number(before.AdrEnd, 16).toUpper());
-        Type(w.startEdit(), QStringLiteral("xyz"));
+        EXPECT_EQ(w.addresses().endEdit()->text(), QString::number(before.AdrEnd, 16).toUpper());
+        Type(w.addresses().startEdit(), QStringLiteral("xyz"));
         EXPECT_EQ(Messages().back(), Msg(MsgNotANumberInBase));
         // Accepted edits change the working values only while the window
         // is open.
-        Type(w.endEdit(), QStringLiteral("E"));
+        Type(w.addresses().endEdit(), QStringLiteral("E"));
         w.fileBox()->setCurrentIndex(0);
         emit w.fileBox()->activated(0);
         EXPECT_EQ(test.FFuncs.ByNumber(before.Number)->AdrEnd, 14);
@@ -84,7 +89,7 @@ TEST_F(FuncFWindow, OkKeepsTheEditedRangeAndFile)
     STest &test = TestWithF(form);
     const int number = test.FFuncs.At(0)->Number;
     ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
-        Type(w.startEdit(), QStringLiteral("2"));
+        Type(w.addresses().startEdit(), QStringLiteral("2"));
         w.fileBox()->setCurrentIndex(0);
         emit w.fileBox()->activated(0);
         w.accept();
@@ -94,6 +99,36 @@ TEST_F(FuncFWindow, OkKeepsTheEditedRangeAndFile)
     EXPECT_EQ(test.FFuncs.ByNumber(number)->AdrStart, 2);
     EXPECT_TRUE(test.FFuncs.ByNumber(number)->FileName.empty());
     EXPECT_EQ(test.FFuncs.ByNumber(number)->SavedStart, 0);
+}
+
+TEST_F(FuncFWindow, InDebugModeTheDataWindowOpensAtTheAddressWordAndLeavesItsRowInTheWords)
+{
+    TBaseForm &form = WindowWithDemo();
+    STest &test = TestWithF(form);
+    form.toggleDebug();
+    ASSERT_TRUE(form.document().DebugMode);
+    // F3 compares addresses 0..31 of i1 with rom.dat (o1 reads the data).
+    const SFuncF &compare = *test.FFuncs.ByNumber(3);
+    ASSERT_EQ(compare.Type, 2);
+    test.IWords.SetValueAt(1, test.ActiveCycle, 7, ValueSet::Run);
+    ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
+        ModalWatch<functions::TfmData> data([&](functions::TfmData &d) {
+            EXPECT_EQ(d.model().selected(), 7u);
+            const QRect cell = d.table()->visualRect(d.model().index(5, 1));
+            QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {}, cell.center());
+            d.reject();
+        });
+        QTest::mouseClick(w.nextButton(), Qt::LeftButton);
+        QTest::mouseClick(w.nextButton(), Qt::LeftButton);
+        ASSERT_EQ(w.shownNumber(), 3);
+        QTest::mouseClick(w.dataButton(), Qt::LeftButton);
+        EXPECT_TRUE(data.seen());
+        w.accept();
+    });
+    form.actions().funcF->trigger();
+    ASSERT_TRUE(watch.seen());
+    EXPECT_EQ(test.IWords.ValueAt(1, test.ActiveCycle, ValueSet::Run), 5);
+    EXPECT_EQ(test.OWords.ValueAt(1, test.ActiveCycle, ValueSet::Reference), 0xC0); // rom.dat[5]
 }
 
 } // namespace

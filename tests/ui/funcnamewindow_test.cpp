@@ -5,12 +5,15 @@
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
 #include "ui/deskfixture.h"
+#include "ui/functions/datafilebox.h"
 #include "ui/functions/funcfwindow.h"
+#include "ui/functions/funcpwindow.h"
 #include "ui/lists/funcnamewindow.h"
 #include "ui/modalwatch.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -83,6 +86,29 @@ TEST_F(FuncNameWindow, ARowOpensTheFunctionWindowWhoseFileNameLetsTheRunGoOn)
     EXPECT_TRUE(asker.AskFileNames(test, 1, std::string{1}));
     EXPECT_TRUE(editor.seen());
     EXPECT_EQ(test.FFuncs.ByNumber(1)->FileName, "ram_load.dat");
+}
+
+TEST_F(FuncNameWindow, APFunctionRowOpensThePWindowWhereATypedNameGetsTheDataExtension)
+{
+    TBaseForm &form = WindowWithDemo();
+    STest &test = *form.document().Test(1);
+    test.PFuncs.ByNumber(1)->FileName.clear();
+    lists::FuncNameAsker asker(&form, &form.document());
+    ModalWatch<functions::TfmFuncP> editor([](functions::TfmFuncP &w) {
+        EXPECT_EQ(w.shownNumber(), 1);
+        w.fileBox()->lineEdit()->setText(QStringLiteral("прошивка"));
+        emit w.fileBox()->lineEdit()->editingFinished();
+        w.accept();
+    });
+    ModalWatch<TfmFuncName> names([](TfmFuncName &w) {
+        const QRect row = w.grid()->visualItemRect(w.grid()->item(1, 0));
+        QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, row.center());
+        EXPECT_EQ(w.cellText(0, 2), "прошивка.dat");
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(asker.AskFileNames(test, 1, std::string{51}));
+    EXPECT_TRUE(editor.seen());
+    EXPECT_EQ(test.PFuncs.ByNumber(1)->FileName, "прошивка.dat");
 }
 
 } // namespace

@@ -2,12 +2,9 @@
 
 #include "args.h"
 #include "commands.h"
-#include "dumpformat.h"
-#include "infra/encoding.h"
+#include "dumpfile.h"
 #include "infra/messages.h"
-#include "model/file/container.h"
 #include "model/file/errors.h"
-#include "model/file/filestore.h"
 
 #include <iostream>
 
@@ -25,31 +22,17 @@ int RunUnpack(std::span<const std::string> args)
     const auto typed = parsed->Value("--password");
     std::string dumpText;
     try {
-        qv::CryptoProvider crypto;
-        std::vector<char> buffer(qv::kDigestChunkSize);
-        const auto source = qv::FileSource::OpenLocked(input);
         const auto password = [&](const qv::Trailer &trailer) -> std::optional<std::string> {
-            std::string padded;
-            qv::Bytes32 check{};
-            const auto bytes = typed ? qv::TryUtf8ToCp1251(*typed) : std::nullopt;
-            if (!bytes || !qv::PasswordCheck(crypto, *bytes, padded, check) ||
-                check != trailer.ReadCheck) {
+            auto padded = typed ? MatchingPassword(*typed, trailer.ReadCheck) : std::nullopt;
+            if (!padded) {
                 std::cerr << (typed ? qv::Msg(30)
                                     : "Файл защищён паролем на чтение: нужен "
                                       "--password")
                           << "\n";
-                return std::nullopt;
             }
             return padded;
         };
-        const qv::ContainerContent content = qv::ReadContainer(*source, crypto, buffer, password);
-        QorDump dump;
-        dump.flags = content.access.Flags;
-        dump.buses = content.tyres.Definitions();
-        dump.generalLines = BlockLines(content.generalText);
-        for (const auto &text : content.testTexts) {
-            dump.testLines.push_back(BlockLines(text));
-        }
+        const QorDump dump = DumpOfFile(input, password).dump;
         dumpText = FormatQorDump(dump);
     } catch (const std::exception &) {
         const auto line = qv::FailureLogLine(std::current_exception());

@@ -104,6 +104,7 @@ void TSettings::Load(const IniStore &store, bool modelW5)
     if (modelW5)
         Options[OptCurrentControl] = 0;
     StartDirectory = store.ReadString(kGeneral, kKeyStartDirectory, StartDirectory);
+    DataEditor = store.ReadString(kGeneral, kKeyDataEditor, DataEditor);
     for (int i = 0; i < kOptionCount; ++i)
         ReadInteger(store, kGeneral, OptionKeys()[static_cast<std::size_t>(i)],
                     Options[static_cast<std::size_t>(i)]);
@@ -145,6 +146,7 @@ void TSettings::Save(IniStore &store) const
                            Options[static_cast<std::size_t>(i)]);
     store.WriteString(kGeneral, kKeyIoTime, FormatSettingsFloat(IoTime));
     store.WriteString(kGeneral, kKeyWaitTime, FormatSettingsFloat(WaitTime));
+    store.WriteString(kGeneral, kKeyDataEditor, DataEditor);
 
     const auto &table = ColourTable();
     for (int i = 0; i < kColourCount; ++i)

@@ -39,6 +39,7 @@ public:
     static constexpr std::string_view kKeyIoTime = "Время выполнения элементарной операции IO";
     static constexpr std::string_view kKeyWaitTime =
         "Время выполнения вычисления для ожидания О-слова";
+    static constexpr std::string_view kKeyDataEditor = "Редактор данных";
 
     // Options 0..11: the eleven flags of the page "Общие", then the way wait
     // results are shown (0 pass counts, 1 times).
@@ -86,6 +87,9 @@ public:
     void SetOption(int index, std::int32_t value);
 
     std::string StartDirectory;
+    // The data editor's command line (the file's path is added after it);
+    // empty: the first installed one found.
+    std::string DataEditor;
     double IoTime = 1.5;
     double WaitTime = 0.2723;
     ViewColours Colours;

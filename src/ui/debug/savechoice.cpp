@@ -3,12 +3,12 @@
 #include "infra/mesbo.h"
 #include "infra/version.h"
 #include "model/document/records.h"
+#include "model/functions/datafilename.h"
 #include "ui/debug/okcancel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +18,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
+#include <filesystem>
 
 namespace qv::debug {
 namespace {
@@ -104,18 +105,9 @@ QString TfmSaveChoice::WithQorExtension(const QString &name)
 
 bool TfmSaveChoice::UsableFileName(const QString &name)
 {
-    // A name that leads out of the folder is no file name.
-    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
-        name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
     const QTemporaryDir scratch;
-    if (!scratch.isValid())
-        return false;
-    QFile probe(scratch.filePath(name));
-    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    probe.close();
-    return probe.remove();
+    const std::filesystem::path folder = scratch.path().toStdString();
+    return scratch.isValid() && IsValidFileName(name.toStdString(), folder, folder);
 }
 
 void TfmSaveChoice::kindTicked(int line)

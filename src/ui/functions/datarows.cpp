@@ -37,6 +37,7 @@ DataRows::DataRows(DataSources sources)
     : m_sources(std::move(sources))
 {
     if (!m_sources.run) {
+        m_fileOnly = m_sources.file.has_value();
         m_sources.run = std::move(m_sources.file);
         m_sources.file.reset();
     }
@@ -84,14 +85,17 @@ bool DataRows::Differs(std::size_t row) const
     return run && file && *run != *file;
 }
 
-std::vector<std::size_t> DataRows::Differences() const
+std::size_t DataRows::ComparedCount() const
+{
+    if (!TwoSources())
+        return 0;
+    return std::min({Elements(m_sources.run), Elements(m_sources.file), m_count});
+}
+
+std::vector<std::size_t> DataRows::Differences(std::size_t from, std::size_t to) const
 {
     std::vector<std::size_t> rows;
-    if (!TwoSources())
-        return rows;
-    const std::size_t shorter =
-        std::min({Elements(m_sources.run), Elements(m_sources.file), m_count});
-    for (std::size_t row = 0; row < shorter; ++row) {
+    for (std::size_t row = from; row < std::min(to, ComparedCount()); ++row) {
         if (Differs(row))
             rows.push_back(row);
     }

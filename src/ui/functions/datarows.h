@@ -46,17 +46,28 @@ public:
     explicit DataRows(DataSources sources);
 
     bool TwoSources() const { return m_sources.file.has_value(); }
+    // The data file is the only source (it took the run block's place).
+    bool FileOnly() const { return m_fileOnly; }
     const DataSources &Sources() const { return m_sources; }
     std::size_t Count() const { return m_count; }
 
     std::int64_t AddressOf(std::size_t row) const;
     std::optional<std::uint32_t> RunAt(std::size_t row) const;
     std::optional<std::uint32_t> FileAt(std::size_t row) const;
+    // The data file's element of a row, wherever the file is shown.
+    std::optional<std::uint32_t> FileDataAt(std::size_t row) const
+    {
+        return m_fileOnly ? RunAt(row) : FileAt(row);
+    }
     // Both sources have an element for the row and they differ.
     bool Differs(std::size_t row) const;
-    // Every differing row, compared over the shorter source. Indices are
-    // not cut to 16 bits: a 1 MiB file lists all its differences.
-    std::vector<std::size_t> Differences() const;
+    // Rows both sources have: the shorter source's element count.
+    std::size_t ComparedCount() const;
+    // Every differing row among rows [from, to), compared over the shorter
+    // source. Indices are not cut to 16 bits: a 1 MiB file lists all its
+    // differences.
+    std::vector<std::size_t> Differences(std::size_t from, std::size_t to) const;
+    std::vector<std::size_t> Differences() const { return Differences(0, ComparedCount()); }
 
     // A value in the number base, and as `bits` binary digits.
     std::string InBase(std::int64_t value) const;
@@ -69,6 +80,7 @@ private:
 
     DataSources m_sources;
     std::size_t m_count = 0;
+    bool m_fileOnly = false;
 };
 
 } // namespace functions

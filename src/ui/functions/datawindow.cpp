@@ -6,6 +6,8 @@
 #include "model/functions/datafileview.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funcs.h"
+#include "ui/functions/datalegend.h"
+#include "ui/functions/datasearch.h"
 
 #include <QCheckBox>
 #include <QColor>
@@ -13,10 +15,12 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv::functions {
 namespace {
@@ -92,7 +96,8 @@ std::unique_ptr<TfmData> Open(DataSources sources, std::span<const std::uint8_t>
         ShowError(Msg(kMsgNothingToShow) + std::to_string(number));
         return nullptr;
     }
-    return std::make_unique<TfmData>(DataRows(std::move(sources)), 0, parent);
+    return std::make_unique<TfmData>(DataRows(std::move(sources)), 0, parent,
+                                     QString::fromStdString(fileName));
 }
 
 } // namespace
@@ -224,10 +229,11 @@ QVariant DataTableModel::headerData(int section, Qt::Orientation orientation, in
     }
 }
 
-TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent)
+TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent, const QString &fileName)
     : QDialog(parent)
     , m_model(new DataTableModel(std::move(rows), this))
     , m_table(new QTableView(this))
+    , m_fileName(fileName)
 {
     setObjectName(QStringLiteral("fmData"));
     setWindowTitle(QStringLiteral("Данные"));
@@ -258,11 +264,48 @@ TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent)
     system->setVisible(two);
     m_onlyErrors->setVisible(two);
 
+    m_infoButton = new QPushButton(QStringLiteral("Инфо"), this);
+    m_infoButton->setCheckable(true);
+    connect(m_infoButton, &QPushButton::toggled, this, [this](bool on) { toggleLegend(on); });
+    // The external data editor is started by the main window's services,
+    // which this build does not have yet.
+    m_editor = new QPushButton(QStringLiteral("Редактор"), this);
+    m_editor->setEnabled(false);
+    m_editor->setToolTip(QStringLiteral("Редактор данных в этой версии программы недоступен"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_infoButton);
+    buttons->addWidget(m_editor);
+    buttons->addStretch(1);
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
     layout->addWidget(system);
     layout->addWidget(m_onlyErrors);
+    layout->addLayout(buttons);
     resize(360, 420);
+}
+
+void TfmData::selectRow(std::size_t row)
+{
+    const std::size_t count = m_model->rows().Count();
+    if (count == 0)
+        return;
+    m_model->select(std::min(row, count - 1));
+    if (const auto shown = m_model->viewRow(m_model->selected()))
+        m_table->scrollTo(m_model->index(*shown, 0));
+}
+
+void TfmData::toggleLegend(bool on)
+{
+    if (!on) {
+        if (m_legend != nullptr)
+            m_legend->hide();
+        return;
+    }
+    if (m_legend == nullptr)
+        m_legend = new TfmDataInfo(DataLegendLines(m_fileName, m_model->rows().TwoSources()), this);
+    m_legend->show();
+    m_legend->keepBeside(*this);
 }
 
 void TfmData::showOnlyErrors(bool on)
@@ -270,13 +313,14 @@ void TfmData::showOnlyErrors(bool on)
     const std::size_t selected = m_model->selected();
     if (!on) {
         m_model->setFilter(std::nullopt);
-    } else if (auto rows = m_model->rows().Differences(); rows.empty()) {
-        Mesbo().Show(Msg(kMsgIdentical), MbInformation, kProductName);
+    } else if (auto rows = TfmDataSearch::Search(m_model->rows(), this); !rows || rows->empty()) {
+        if (rows)
+            Mesbo().Show(Msg(kMsgIdentical), MbInformation, kProductName);
         const QSignalBlocker quiet(m_onlyErrors);
         m_onlyErrors->setChecked(false);
         return;
     } else {
-        m_model->setFilter(std::move(rows));
+        m_model->setFilter(std::move(*rows));
     }
     if (const auto row = m_model->viewRow(selected))
         m_table->scrollTo(m_model->index(*row, 0));

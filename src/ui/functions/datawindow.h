@@ -14,6 +14,7 @@
 #include <memory>
 
 class QCheckBox;
+class QPushButton;
 class QRadioButton;
 class QTableView;
 
@@ -25,6 +26,8 @@ struct STest;
 class TTyreAdr;
 
 namespace functions {
+
+class TfmDataInfo;
 
 // The rows a data window shows; the view reads only this model.
 class DataTableModel : public QAbstractTableModel
@@ -69,23 +72,36 @@ class TfmData : public QDialog
     Q_OBJECT
 
 public:
-    // selectedRow: the row selected when the window opens.
-    TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent = nullptr);
+    // selectedRow: the row selected when the window opens; fileName names
+    // the data file in the legend.
+    TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent = nullptr,
+            const QString &fileName = {});
 
     DataTableModel &model() { return *m_model; }
     QTableView *table() const { return m_table; }
     QRadioButton *baseButton() const { return m_base; }
     QRadioButton *binaryButton() const { return m_binaryButton; }
     QCheckBox *onlyErrorsBox() const { return m_onlyErrors; }
+    // Selects an element row (a row past the end: the last) and scrolls to it.
+    void selectRow(std::size_t row);
+    QPushButton *infoButton() const { return m_infoButton; }
+    QPushButton *editorButton() const { return m_editor; }
+    // The legend shown by "Инфо"; null before the first press.
+    TfmDataInfo *legend() const { return m_legend; }
 
 private:
     void showOnlyErrors(bool on);
+    void toggleLegend(bool on);
 
     DataTableModel *m_model = nullptr;
     QTableView *m_table = nullptr;
     QRadioButton *m_base = nullptr;
     QRadioButton *m_binaryButton = nullptr;
     QCheckBox *m_onlyErrors = nullptr;
+    QPushButton *m_infoButton = nullptr;
+    QPushButton *m_editor = nullptr;
+    TfmDataInfo *m_legend = nullptr;
+    QString m_fileName;
 };
 
 // Opens the data window of F-function `function` of `test`, whose file lies

@@ -9,10 +9,12 @@
 #include "model/functions/funcaddress.h"
 #include "model/functions/funcf.h"
 #include "model/words/words.h"
+#include "ui/functions/addressfields.h"
+#include "ui/functions/datafilebox.h"
 #include "ui/functions/datawindow.h"
+#include "ui/functions/runprompt.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,213 +22,147 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 
 namespace qv::functions {
 namespace {
-
-const QString kUnset = QStringLiteral("<не задано>");
 
 QString Text(const std::string &text)
 {
     return QString::fromStdString(text);
 }
 
-QStringList DataFilesBeside(const std::string &testFile)
-{
-    QStringList names;
-    std::error_code error;
-    const auto folder = std::filesystem::path(testFile).parent_path();
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const auto &path = it->path();
-        if (it->is_regular_file(error) && SameTextNoCase(path.extension().string(), ".dat"))
-            names << Text(path.filename().string());
-    }
-    names.sort(Qt::CaseInsensitive);
-    return names;
-}
-
-void Refuse(const std::string &text)
-{
-    Mesbo().Show(text, MbError, kProductName);
-}
-
 } // namespace
 
 TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent, Notify notify)
-    : QDialog(parent)
+    : FunctionListWindow(test.FFuncs, number, parent, std::move(notify))
     , m_doc(doc)
     , m_test(test)
-    , m_notify(std::move(notify))
-    , m_number(test.FFuncs.ByNumber(number) ? number : 0)
 {
     setObjectName(QStringLiteral("fmFuncF"));
     setWindowTitle(QStringLiteral("F - функции"));
-    m_test.FFuncs.Snapshot();
-    if (m_number == 0 && !m_test.FFuncs.Numbers().empty())
-        m_number = static_cast<unsigned char>(m_test.FFuncs.Numbers().front());
 
-    m_title = new QLabel(this);
     m_words = new QLabel(this);
-    m_file = new QComboBox(this);
-    m_file->addItem(kUnset);
-    m_file->addItems(DataFilesBeside(m_doc.Doc.FileName));
-    m_start = new QLineEdit(this);
-    m_end = new QLineEdit(this);
-    m_inc = new QLineEdit(this);
-    m_previous = new QPushButton(QStringLiteral("<"), this);
-    m_next = new QPushButton(QStringLiteral(">"), this);
+    m_file = new DataFileBox(m_doc.Doc.FileName, this);
     m_data = new QPushButton(QStringLiteral("Данные"), this);
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Файл данных:"), m_file);
-    form->addRow(QStringLiteral("Начальный адрес:"), m_start);
-    form->addRow(QStringLiteral("Конечный адрес:"), m_end);
-    form->addRow(QStringLiteral("Приращение адреса:"), m_inc);
-    auto *stepping = new QHBoxLayout;
-    stepping->addWidget(m_previous);
-    stepping->addWidget(m_title, 1);
-    stepping->addWidget(m_next);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->addButton(m_data, QDialogButtonBox::ActionRole);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(stepping);
-    layout->addWidget(m_words);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
+    m_addresses = new AddressFields(
+        *form, this, m_doc, m_test,
+        [this]() -> std::optional<AddressRange> {
+            const SFuncF *f = shown();
+            return f ? std::optional(AddressRange{f->AdrStart, f->AdrEnd, f->AdrInc})
+                     : std::nullopt;
+        },
+        [this] {
+            const SFuncF *f = shown();
+            return std::vector<std::string>{f ? WordCodeText(f->AdrWord) : std::string()};
+        },
+        [this](AddressField field, std::int64_t value) { editAddress(field, value); });
+    auto *content = new QVBoxLayout;
+    content->addWidget(m_words);
+    content->addLayout(form);
+    layOut(content, m_data);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_previous, &QPushButton::clicked, this, [this] { step(-1); });
-    connect(m_next, &QPushButton::clicked, this, [this] { step(1); });
     connect(m_data, &QPushButton::clicked, this, [this] { openData(); });
-    connect(m_file, &QComboBox::activated, this, [this](int index) { chooseFile(index); });
-    connect(m_start, &QLineEdit::editingFinished, this, [this] { editAddress(Field::Start); });
-    connect(m_end, &QLineEdit::editingFinished, this, [this] { editAddress(Field::End); });
-    connect(m_inc, &QLineEdit::editingFinished, this, [this] { editAddress(Field::Inc); });
+    connect(m_file, &DataFileBox::chosen, this,
+            [this](const std::string &name) { chooseFile(name); });
     showFunction();
-}
-
-void TfmFuncF::done(int result)
-{
-    if (m_notify)
-        m_notify(1);
-    if (result == QDialog::Accepted)
-        m_test.FFuncs.DropSnapshot();
-    else
-        m_test.FFuncs.RestoreSnapshot();
-    if (m_notify)
-        m_notify(2);
-    QDialog::done(result);
-}
-
-SFuncF *TfmFuncF::shown() const
-{
-    return m_test.FFuncs.ByNumber(m_number);
-}
-
-void TfmFuncF::step(int direction)
-{
-    const std::string numbers = m_test.FFuncs.Numbers();
-    if (numbers.empty())
-        return;
-    const auto at = numbers.find(static_cast<char>(m_number));
-    const auto count = static_cast<std::ptrdiff_t>(numbers.size());
-    const std::ptrdiff_t position = at == std::string::npos ? 0 : static_cast<std::ptrdiff_t>(at);
-    const std::ptrdiff_t next = ((position + direction) % count + count) % count;
-    m_number = static_cast<unsigned char>(numbers[static_cast<std::size_t>(next)]);
-    showFunction();
-}
-
-std::string TfmFuncF::inBase(std::int64_t value) const
-{
-    return m_doc.Doc.Sys == 8 ? IntToOct(value) : IntToHexA(value);
 }
 
 void TfmFuncF::showFunction()
 {
     const SFuncF *function = shown();
     m_filling = true;
-    for (QWidget *field : std::initializer_list<QWidget *>{m_file, m_start, m_end, m_inc, m_data})
+    for (QWidget *field : std::initializer_list<QWidget *>{m_file, m_data})
         field->setEnabled(function != nullptr);
+    m_addresses->setEnabled(function != nullptr);
+    m_addresses->show();
     if (function == nullptr) {
-        m_title->setText(QStringLiteral("F-функций нет"));
+        setTitle(QStringLiteral("F-функций нет"));
         m_filling = false;
         return;
     }
-    m_title->setText(QStringLiteral("F%1 (%2) \"%3\"")
-                         .arg(function->Number)
-                         .arg(Text(function->Type >= 0 && function->Type <= 2
-                                       ? std::string(m_test.FFuncs.TypeName(function->Number))
-                                       : std::string("F")))
-                         .arg(Text(function->Name)));
+    setTitle(QStringLiteral("F%1 (%2) \"%3\"")
+                 .arg(function->Number)
+                 .arg(Text(function->Type >= 0 && function->Type <= 2
+                               ? std::string(m_test.FFuncs.TypeName(function->Number))
+                               : std::string("F")))
+                 .arg(Text(function->Name)));
     m_words->setText(
         QStringLiteral("Слово задания адреса: %1; слово данных: %2")
             .arg(Text(WordCodeText(function->AdrWord)), Text(WordCodeText(function->DatWord))));
-    const QString name = function->FileName.empty() ? kUnset : Text(function->FileName);
-    if (m_file->findText(name) < 0)
-        m_file->addItem(name);
-    m_file->setCurrentText(name);
-    m_start->setText(Text(inBase(function->AdrStart)));
-    m_end->setText(Text(inBase(function->AdrEnd)));
-    m_inc->setText(Text(inBase(function->AdrInc)));
+    m_file->showName(function->FileName);
     m_filling = false;
 }
 
-void TfmFuncF::chooseFile(int index)
+void TfmFuncF::chooseFile(const std::string &name)
 {
-    SFuncF *function = shown();
-    if (function == nullptr || m_filling)
-        return;
-    function->FileName = index <= 0 ? std::string() : m_file->itemText(index).toStdString();
-    if (m_notify)
-        m_notify(3);
+    applyEdit(shown(), [&name](SFuncF &f) { f.FileName = name; });
 }
 
-void TfmFuncF::editAddress(Field field)
+void TfmFuncF::editAddress(AddressField field, std::int64_t value)
 {
-    SFuncF *function = shown();
-    if (function == nullptr || m_filling)
-        return;
-    QLineEdit *edit = field == Field::Start ? m_start : field == Field::End ? m_end : m_inc;
-    std::int32_t &value = field == Field::Start ? function->AdrStart
-                          : field == Field::End ? function->AdrEnd
-                                                : function->AdrInc;
-    const std::string text = edit->text().trimmed().toStdString();
-    const auto parsed = m_doc.Doc.Sys == 8 ? OctToInt(text) : HexToInt(text);
-    const auto restore = [&] { edit->setText(Text(inBase(value))); };
-    if (!parsed || *parsed > 0x7FFFFFFFu) {
-        Refuse(Msg(MsgNotANumberInBase));
-        return restore();
-    }
-    const auto entered = static_cast<std::int32_t>(*parsed);
-    if (entered == value)
-        return;
-    const std::int32_t start = field == Field::Start ? entered : function->AdrStart;
-    const std::int32_t end = field == Field::End ? entered : function->AdrEnd;
-    if (field != Field::Inc && start >= end) {
-        Refuse(Msg(MsgEndNotAboveStart));
-        return restore();
-    }
-    if (field == Field::End &&
-        !CheckAddressRange(end, WordCodeText(function->AdrWord), m_test, m_doc.Doc.Tyres)) {
-        Refuse(Msg(MsgAddressTooWide) + " слова задания адреса");
-        return restore();
-    }
-    value = entered;
-    if (m_notify)
-        m_notify(3);
+    applyEdit(shown(), [=](SFuncF &f) { StoreAddress(f, field, value); });
 }
+
+namespace {
+
+TWord *WordList(STest &test, char kind)
+{
+    return kind == 'i'   ? &test.IWords
+           : kind == 'o' ? static_cast<TWord *>(&test.OWords)
+                         : &test.GWords;
+}
+
+// The current value of a function's word: its run value of the active
+// cycle when one was taken, else its reference value.
+std::optional<std::int32_t> CurrentValue(STest &test, std::int32_t code)
+{
+    const auto word = DecodeWordCode(code);
+    if (!word)
+        return std::nullopt;
+    const TWord &list = *WordList(test, word->kind);
+    const auto run = list.ValueAt(word->id, test.ActiveCycle, ValueSet::Run);
+    return run ? run : list.ValueAt(word->id, test.ActiveCycle, ValueSet::Reference);
+}
+
+void SetWordValue(STest &test, std::int32_t code, std::int64_t value, ValueSet which)
+{
+    if (const auto word = DecodeWordCode(code))
+        WordList(test, word->kind)
+            ->SetValueAt(word->id, test.ActiveCycle, static_cast<std::int32_t>(value), which);
+}
+
+} // namespace
 
 void TfmFuncF::openData()
 {
     const SFuncF *function = shown();
-    if (function == nullptr)
+    if (function == nullptr || RefusedWhileRunPrompt())
         return;
     const int base = m_doc.Doc.Sys == 8 ? 8 : 16;
-    if (auto window = OpenFData(m_test, m_doc.Doc.Tyres, *function, m_doc.Doc.FileName, base, this))
-        window->exec();
+    auto window = OpenFData(m_test, m_doc.Doc.Tyres, *function, m_doc.Doc.FileName, base, this);
+    if (!window)
+        return;
+    // The row of the address word's current address is selected first.
+    if (const auto address = CurrentValue(m_test, function->AdrWord);
+        address && function->AdrInc > 0)
+        window->selectRow(static_cast<std::size_t>(std::max<std::int64_t>(
+            0, (std::int64_t{*address} - function->AdrStart) / function->AdrInc)));
+    window->exec();
+    // In debug mode the next run goes on from the row the operator chose.
+    const SFuncF *still = shown();
+    if (!m_doc.DebugMode || still == nullptr)
+        return;
+    const DataRows &rows = window->model().rows();
+    const std::size_t row = window->model().selected();
+    SetWordValue(m_test, still->AdrWord, rows.AddressOf(row), ValueSet::Run);
+    if (still->Type == DirCompareFile) {
+        if (const auto expected = rows.FileDataAt(row))
+            SetWordValue(m_test, still->DatWord, *expected, ValueSet::Reference);
+    }
+    notifyEdited();
 }
 
 } // namespace qv::functions

@@ -7,10 +7,11 @@
 // works on a snapshot of the test's F-functions: OK keeps the edits,
 // Cancel (or closing) puts the list back as it was.
 
-#include <QDialog>
+#include "model/functions/funcf.h"
+#include "ui/functions/functionwindow.h"
+
 #include <functional>
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -18,60 +19,41 @@ class QPushButton;
 namespace qv {
 
 class TQuorvik;
-struct SFuncF;
 struct STest;
 
 namespace functions {
 
-class TfmFuncF : public QDialog
+class AddressFields;
+class DataFileBox;
+enum class AddressField;
+
+class TfmFuncF : public FunctionListWindow<TFuncF>
 {
     Q_OBJECT
 
 public:
-    // Notifications for a window that shows the functions beside this one
-    // (the data-file-name window): 1 records about to be replaced, 2
-    // records replaced, 3 a value edited.
-    using Notify = std::function<void(int code)>;
-
     // test belongs to doc and outlives the window; number is the function
     // shown first (the first listed when it is not listed).
     TfmFuncF(TQuorvik &doc, STest &test, int number, QWidget *parent = nullptr, Notify notify = {});
 
-    int shownNumber() const { return m_number; }
-    QComboBox *fileBox() const { return m_file; }
-    QLineEdit *startEdit() const { return m_start; }
-    QLineEdit *endEdit() const { return m_end; }
-    QLineEdit *incEdit() const { return m_inc; }
-    QPushButton *previousButton() const { return m_previous; }
-    QPushButton *nextButton() const { return m_next; }
+    AddressFields &addresses() const { return *m_addresses; }
+
+    DataFileBox *fileBox() const { return m_file; }
     QPushButton *dataButton() const { return m_data; }
 
-    void done(int result) override;
+protected:
+    void showFunction() override;
 
 private:
-    enum class Field { Start, End, Inc };
-
-    SFuncF *shown() const;
-    void step(int direction);
-    void showFunction();
-    void chooseFile(int index);
-    void editAddress(Field field);
-    std::string inBase(std::int64_t value) const;
+    void chooseFile(const std::string &name);
+    void editAddress(AddressField field, std::int64_t value);
     void openData();
 
     TQuorvik &m_doc;
     STest &m_test;
-    Notify m_notify;
-    int m_number = 0;
-    bool m_filling = false;
-    QLabel *m_title = nullptr;
     QLabel *m_words = nullptr;
-    QComboBox *m_file = nullptr;
-    QLineEdit *m_start = nullptr;
-    QLineEdit *m_end = nullptr;
-    QLineEdit *m_inc = nullptr;
-    QPushButton *m_previous = nullptr;
-    QPushButton *m_next = nullptr;
+    DataFileBox *m_file = nullptr;
+    AddressFields *m_addresses = nullptr;
     QPushButton *m_data = nullptr;
 };
 

@@ -5,6 +5,8 @@
 #include "infra/version.h"
 #include "model/document/stest.h"
 #include "ui/functions/funcfwindow.h"
+#include "ui/functions/funcpwindow.h"
+#include "ui/functions/funcswindow.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -218,15 +220,17 @@ bool FuncNameAsker::AskFileNames(STest &test, int testIndex, const std::string &
 {
     TfmFuncName window(test, testIndex, collection, m_parent);
     if (m_document != nullptr) {
-        QObject::connect(&window, &TfmFuncName::functionChosen, &window,
-                         [this, &test, &window](char letter, int number) {
-                             if (letter != 'F')
-                                 return;
-                             functions::TfmFuncF editor(
-                                 *m_document, test, number, &window,
-                                 [&window](int code) { window.notify(code); });
-                             editor.exec();
-                         });
+        QObject::connect(
+            &window, &TfmFuncName::functionChosen, &window,
+            [this, &test, &window](char letter, int number) {
+                const auto notify = [&window](int code) { window.notify(code); };
+                if (letter == 'F')
+                    functions::TfmFuncF(*m_document, test, number, &window, notify).exec();
+                else if (letter == 'P')
+                    functions::TfmFuncP(*m_document, test, number, &window, notify).exec();
+                else if (letter == 'S')
+                    functions::TfmFuncS(*m_document, test, number, &window, notify).exec();
+            });
     }
     return window.exec() == QDialog::Accepted;
 }

@@ -70,7 +70,7 @@ private:
 class FuncNameAsker : public FileNameWindow
 {
 public:
-    // With a document, a click on an F-function's row opens its window.
+    // With a document, a click on a row opens its function's window.
     explicit FuncNameAsker(QWidget *parent, TQuorvik *document = nullptr)
         : m_parent(parent)
         , m_document(document)

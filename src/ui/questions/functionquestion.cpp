@@ -4,6 +4,7 @@
 #include "infra/mesbo.h"
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
+#include "ui/functions/runprompt.h"
 #include "ui/lists/wordwindows.h"
 
 #include <QGridLayout>
@@ -257,6 +258,7 @@ int AskFunctionQuestion(const TQuorvik &doc, QuestionKind kind,
         return 255;
     }
     TfmFuncAsk window(doc, *question, std::move(openList), parent);
+    const functions::RunPromptScope waiting;
     return window.exec() == QDialog::Accepted ? 1 : 0;
 }
 

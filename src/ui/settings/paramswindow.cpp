@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -99,7 +100,21 @@ QWidget *TfmParams::buildGeneralPage()
     m_passes->setCurrentIndex(m_settings.Option(TSettings::OptWaitsAsTimes) != 0 ? 1 : 0);
     m_passes->move(kBoxLeft + label->width() + 8, y);
     m_passes->adjustSize();
-    page->setMinimumSize(620, y + m_passes->height() + 10);
+    // The data editor's command; empty finds one.
+    y += m_passes->height() + 10;
+    auto *editorLabel = new QLabel(QStringLiteral("Редактор данных:"), page);
+    editorLabel->move(kBoxLeft, y + 3);
+    editorLabel->adjustSize();
+    m_dataEditor = new QLineEdit(QString::fromStdString(m_settings.DataEditor), page);
+    m_dataEditor->setObjectName(QStringLiteral("edDataEditor"));
+    m_dataEditor->setPlaceholderText(
+        QStringLiteral("первый установленный шестнадцатеричный редактор"));
+    m_dataEditor->setToolTip(
+        QStringLiteral("Команда запуска; имя файла данных добавляется в конце"));
+    m_dataEditor->move(kBoxLeft + editorLabel->width() + 8, y);
+    m_dataEditor->resize(600 - editorLabel->width() - 8 - kBoxLeft,
+                         m_dataEditor->sizeHint().height());
+    page->setMinimumSize(620, y + m_dataEditor->height() + 10);
     return page;
 }
 
@@ -135,6 +150,7 @@ void TfmParams::takeGeneral()
     for (int i = 0; i < static_cast<int>(m_options.size()); ++i)
         m_settings.SetOption(i, m_options[static_cast<std::size_t>(i)]->isChecked() ? 1 : 0);
     m_settings.SetOption(TSettings::OptWaitsAsTimes, m_passes->currentIndex() == 1 ? 1 : 0);
+    m_settings.DataEditor = m_dataEditor->text().trimmed().toStdString();
 }
 
 } // namespace qv::settings

@@ -23,6 +23,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -66,6 +67,7 @@ public:
     QTabWidget *pages() const { return m_pages; }
     QCheckBox *optionBox(int index) const { return m_options.at(static_cast<std::size_t>(index)); }
     QComboBox *passesList() const { return m_passes; }
+    QLineEdit *dataEditorField() const { return m_dataEditor; }
     QCheckBox *showConnectErrorBox() const { return m_showConnectError; }
     QCheckBox *ioCheckBox() const { return m_ioCheck; }
     QCheckBox *pollingBox() const { return m_polling; }
@@ -115,6 +117,7 @@ private:
     QTabWidget *m_pages = nullptr;
     std::array<QCheckBox *, 11> m_options{};
     QComboBox *m_passes = nullptr;
+    QLineEdit *m_dataEditor = nullptr;
     QCheckBox *m_showConnectError = nullptr;
     QCheckBox *m_ioCheck = nullptr;
     QCheckBox *m_polling = nullptr;

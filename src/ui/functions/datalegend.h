@@ -1,0 +1,34 @@
+#pragma once
+
+// The legend of the data window ("Инфо"): what each of its three columns
+// shows. It stands beside the data window, to its right when it fits on
+// the screen, else to its left.
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+
+namespace qv::functions {
+
+// The three explanations: address, run data, file data. With the file
+// only (no run block) the second and third describe the file.
+QStringList DataLegendLines(const QString &fileName, bool twoSources);
+
+class TfmDataInfo : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TfmDataInfo(const QStringList &lines, QWidget *parent);
+
+    QString text() const;
+    // Places the legend beside `anchor` (top edges level).
+    void keepBeside(const QWidget &anchor);
+
+private:
+    QLabel *m_text = nullptr;
+};
+
+} // namespace qv::functions

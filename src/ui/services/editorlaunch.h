@@ -1,0 +1,74 @@
+#pragma once
+
+// The window "Запуск редактора...": 100 ms after it opens it starts the test
+// editor with the connect argument of this window and serves the editor's
+// link (editorlink.h): it hands over the open file and test, shows what the
+// editor reports, and closes when the editor has ended. exec() returns
+// Accepted when the editor said it ended (code 2), Rejected when it could
+// not be started or ended without saying so.
+
+#include <QDialog>
+#include <QProcess>
+#include <QString>
+#include <memory>
+
+class QLabel;
+class QLocalServer;
+class QLocalSocket;
+
+namespace qv {
+
+struct EditorMessage;
+
+namespace services {
+
+class TfmEditorLaunch : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // program: the editor's path; file and test: what the editor is told on
+    // its greeting.
+    TfmEditorLaunch(QString program, QString file, int test, QWidget *parent = nullptr);
+    ~TfmEditorLaunch() override;
+
+    // The editor's report (code 1), when it sent one.
+    bool reported() const { return m_reported; }
+    const QString &reportedFile() const { return m_reportedFile; }
+    int reportedTest() const { return m_reportedTest; }
+
+    // The identifier in the editor's command line and the socket's name.
+    std::uint64_t identifier() const { return m_identifier; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void start();
+    void takeConnection();
+    void readMessages();
+    void handle(const EditorMessage &message);
+    // Closes once the editor has ended and its link has nothing more.
+    void finishIfOver();
+
+    QString m_program;
+    QString m_file;
+    int m_test = 0;
+    std::uint64_t m_identifier = 0;
+    bool m_started = false;
+    bool m_processEnded = false;
+    bool m_done = false;
+    bool m_reported = false;
+    QString m_reportedFile;
+    int m_reportedTest = -1;
+    QLabel *m_fileLabel = nullptr;
+    QLabel *m_testLabel = nullptr;
+    std::unique_ptr<QLocalServer> m_server;
+    QLocalSocket *m_socket = nullptr; // owned by the server
+    QByteArray m_buffer;
+    QProcess m_process;
+};
+
+} // namespace services
+} // namespace qv

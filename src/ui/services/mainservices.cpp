@@ -1,0 +1,100 @@
+#include "ui/services/mainservices.h"
+
+#include "execution/desk/desksession.h"
+#include "execution/desk/settingsstore.h"
+#include "infra/mesbo.h"
+#include "infra/version.h"
+#include "model/document/quorvik.h"
+#include "ui/desk/mainactions.h"
+#include "ui/mainwindow.h"
+#include "ui/services/dataeditor.h"
+#include "ui/services/editorlaunch.h"
+#include "ui/services/helperprograms.h"
+#include "ui/services/inputhooks.h"
+#include "ui/services/probecommands.h"
+#include "ui/services/secondarywindows.h"
+#include "ui/services/selftestlaunch.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace qv::services {
+namespace {
+
+bool SameFile(const QString &a, const QString &b)
+{
+    const QFileInfo left(a);
+    const QFileInfo right(b);
+    return left.exists() && right.exists() && left.canonicalFilePath() == right.canonicalFilePath();
+}
+
+} // namespace
+
+MainServices::MainServices(TBaseForm &window, DeskSession *desk, std::function<void()> refill)
+    : QObject(&window)
+    , m_window(window)
+    , m_desk(desk)
+    , m_probes(new ProbeCommands(window, window.document(), std::move(refill)))
+    , m_hooks(new InputHooks(this))
+{}
+
+MainServices::~MainServices() = default;
+
+void MainServices::connectActions(const desk::MainActions &actions)
+{
+    m_probes->connectActions(actions);
+    connect(actions.editQor, &QAction::triggered, this, [this] { editTests(); });
+    connect(actions.hexEdit, &QAction::triggered, this, [this] { openDataEditor(); });
+    connect(actions.splitBytes, &QAction::triggered, this, [this] { startByteSplitter(); });
+    connect(actions.bodrin, &QAction::triggered, this, [this] { selfDiagnostics(); });
+}
+
+void MainServices::editTests()
+{
+    TQuorvik &doc = m_window.document();
+    if (doc.Doc.FileName.empty() || doc.CurrentTest < 0)
+        return;
+    const QString file = QString::fromStdString(doc.Doc.FileName);
+    const int test = doc.CurrentTest == doc.Doc.NTest ? 0 : doc.CurrentTest;
+    CloseSecondaryWindows(&m_window);
+    const QString title = m_window.windowTitle();
+    m_window.hide();
+    m_window.setWindowTitle(QString::fromUtf8(kProductName));
+    TfmEditorLaunch launch(HelperProgramPath(kTestEditorProgram), file, test);
+    const bool ended = launch.exec() == QDialog::Accepted;
+    m_window.setWindowTitle(title);
+    m_window.show();
+    m_window.raise();
+    m_window.activateWindow();
+    if (!ended || !launch.reported() || !SameFile(launch.reportedFile(), file))
+        return;
+    if (m_window.openFile(file) && launch.reportedTest() >= 0 &&
+        launch.reportedTest() < m_window.document().Doc.NTest)
+        m_window.selectTest(launch.reportedTest());
+}
+
+void MainServices::openDataEditor()
+{
+    OpenDataEditor(m_window.settingsStore().Settings().DataEditor, QString());
+}
+
+void MainServices::startByteSplitter()
+{
+    const QString path = HelperProgramPath(kByteSplitterProgram);
+    if (!QProcess::startDetached(path, {}, QFileInfo(path).absolutePath()))
+        Mesbo().Show("Не удалось запустить программу", MbError,
+                     "Параметры запуска: " + path.toStdString());
+}
+
+void MainServices::selfDiagnostics()
+{
+    if (m_desk == nullptr) {
+        Mesbo().Show("Блок диагностики не подключен", MbError, kProductName);
+        return;
+    }
+    LaunchSelfDiagnostics(m_desk->Tester(), m_desk->Monitor(), &m_window);
+}
+
+} // namespace qv::services

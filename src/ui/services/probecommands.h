@@ -1,0 +1,56 @@
+#pragma once
+
+// The probe menu's commands ("Добавить зонд", "Удалить зонд", "Удалить все
+// зонды", "Изменить имя") on the current test's active cycle, from the
+// "Отладка" menu or from the diagram's probe menu, which first makes the
+// probe it was opened on the current one.
+
+#include <QObject>
+#include <functional>
+
+class QPoint;
+class QWidget;
+
+namespace qv {
+
+class TQuorvik;
+
+namespace desk {
+struct MainActions;
+}
+
+namespace services {
+
+enum class ProbeRefusal;
+
+class ProbeCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    // refill: fills the shown view again after a change (the diagram's rows
+    // follow the entries).
+    ProbeCommands(QWidget &window, TQuorvik &document, std::function<void()> refill);
+
+    // Connects the four commands.
+    void connectActions(const desk::MainActions &actions);
+
+    void add();
+    void remove();
+    void removeAll();
+    void rename();
+
+    // The diagram's probe menu for entry `probe` at `globalPos`.
+    void showMenu(int probe, const QPoint &globalPos, const desk::MainActions &actions);
+
+private:
+    // A refused delete is told (its catalogue message), a done one shown.
+    void finish(ProbeRefusal refusal);
+
+    QWidget &m_window;
+    TQuorvik &m_document;
+    std::function<void()> m_refill;
+};
+
+} // namespace services
+} // namespace qv

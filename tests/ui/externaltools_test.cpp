@@ -1,0 +1,273 @@
+// The main window's external tools driven from its commands: the test
+// editor round trip through quorvik-edit and the self-diagnostics hand-over
+// through quorvik-selftest, against the simulated unit.
+
+#include "execution/desk/desksession.h"
+#include "execution/editor/editorlink.h"
+#include "execution/port/comport.h"
+#include "execution/port/hardstatus.h"
+#include "execution/port/testerport.h"
+#include "model/document/quorvik.h"
+#include "support/unitsimprocess.h"
+#include "ui/desk/infopanel.h"
+#include "ui/deskfixture.h"
+#include "ui/help/helpwindow.h"
+#include "ui/services/editorlaunch.h"
+#include "ui/services/helperprograms.h"
+#include "ui/services/selftestlaunch.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocalSocket>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+namespace qv::testing {
+namespace {
+
+QString BinDir()
+{
+    return qEnvironmentVariable("QORVIK_BINARY_DIR") + QStringLiteral("/bin");
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char *name, const QByteArray &value)
+        : m_name(name)
+        , m_had(qEnvironmentVariableIsSet(name))
+        , m_old(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+class ExternalTools : public DeskFixture
+{
+protected:
+    ExternalTools() { services::SetHelperProgramDirectory(BinDir()); }
+    ~ExternalTools() override { services::SetHelperProgramDirectory({}); }
+
+    // An executable shell script in the temporary folder.
+    std::string Script(const std::string &name, const std::string &body)
+    {
+        const std::string path = dir.File(name);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        WriteBytes(path, "#!/bin/sh\n" + body + "\n");
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        return path;
+    }
+};
+
+TEST_F(ExternalTools, TheEditorRoundTripReopensTheFileOnTheEditorsTestWithTheChange)
+{
+    TBaseForm &form = WindowWithDemo();
+    form.selectTest(1);
+    const std::string edited = "Память после правки";
+    const ScopedEnv visual(
+        "VISUAL", QByteArray::fromStdString(
+                      Script("editor", "sed -i 's/^NAME=Память$/NAME=" + edited + "/' \"$1\"")));
+    form.actions().editQor->trigger();
+
+    EXPECT_TRUE(Messages().empty()) << (Messages().empty() ? "" : Messages().front());
+    EXPECT_TRUE(form.isVisible()) << "the main window shows again";
+    ASSERT_EQ(form.document().CurrentTest, 1) << "the test selected in the editor";
+    EXPECT_EQ(form.document().CurrentTestRecord()->Name, edited);
+    EXPECT_EQ(form.infoPanel()->label("lbTestName")->text().toStdString(), edited);
+    EXPECT_EQ(form.infoPanel()->pressedTab(), 1);
+}
+
+TEST_F(ExternalTools, AnEditThatDoesNotLoadKeepsTheOldFileByteForByte)
+{
+    TBaseForm &form = WindowWithDemo();
+    const std::string path = form.document().Doc.FileName;
+    const std::string before = ReadBytes(path);
+    const ScopedEnv batch("QUORVIK_EDIT_BATCH", "1");
+    const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
+                                         "editor", "sed -i 's/^BUS 1 2 3/BUS 1 2 X/' \"$1\"")));
+    form.actions().editQor->trigger();
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.document().Doc.NTest, 3) << "the file stays open";
+}
+
+TEST_F(ExternalTools, AnEditorThatCannotStartIsReportedAndTheWindowComesBack)
+{
+    TBaseForm &form = WindowWithDemo();
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("nowhere")));
+    form.actions().editQor->trigger();
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Не удалось запустить редактор"});
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.document().CurrentTest, 0);
+}
+
+// The window's side of the editor's link, with the test as the editor: a
+// script keeps a process alive while the test talks on the socket.
+TEST_F(ExternalTools, TheEditorWindowAnswersTheGreetingShowsTheReportAndDropsAForeignPeer)
+{
+    const std::string stop = dir.File("stop");
+    const QString program = QString::fromStdString(
+        Script("bin/editor", "while [ ! -e '" + stop + "' ]; do sleep 0.05; done"));
+    services::TfmEditorLaunch launch(program, QStringLiteral("/data/Тесты/ПЛАТА.QOR"), 2);
+    int result = -1;
+    QTimer::singleShot(0, &launch, [&] {
+        // However the steps end, the editor's process ends after them.
+        struct Stop
+        {
+            std::string path;
+            ~Stop() { WriteBytes(path, ""); }
+        } stopAtEnd{stop};
+        const QString name = EditorServerName(launch.identifier());
+        QLocalSocket foreign;
+        const auto connect = [&name](QLocalSocket &socket) {
+            socket.abort();
+            socket.connectToServer(name);
+            return socket.waitForConnected(200);
+        };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return connect(foreign); }, 10000));
+        // A length beyond the limit: the window drops the peer.
+        QByteArray bad = EncodeEditorMessage({EditorCode::Report, 0, {}});
+        bad[8] = '\x00';
+        bad[9] = '\x10';
+        foreign.write(bad);
+        foreign.flush();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return foreign.state() == QLocalSocket::UnconnectedState; }, 10000));
+
+        // The window keeps one editor at a time: a fresh greeting on a
+        // new connection is answered with the file and the test.
+        QLocalSocket editor;
+        ASSERT_TRUE(connect(editor));
+        editor.write(EncodeEditorMessage({EditorCode::Hello, 77, {}}));
+        QByteArray buffer;
+        EditorMessage answer;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                buffer += editor.readAll();
+                return TakeEditorMessage(buffer, answer) == EditorFrame::Taken;
+            },
+            10000));
+        EXPECT_EQ(answer.code, EditorCode::Hello);
+        EXPECT_EQ(answer.value, 2);
+        EXPECT_EQ(QString::fromUtf8(answer.data), QStringLiteral("/data/Тесты/ПЛАТА.QOR"));
+        editor.write(EncodeEditorMessage(
+            {EditorCode::Report, 1, QStringLiteral("/data/Тесты/ПЛАТА.QOR").toUtf8()}));
+        editor.write(EncodeEditorMessage({EditorCode::Done, 0, {}}));
+        editor.flush();
+        const QLabel *test = launch.findChild<QLabel *>(QStringLiteral("lbTest"));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return test->text() == QStringLiteral("Номер теста: 2"); }, 10000));
+        EXPECT_EQ(launch.findChild<QLabel *>(QStringLiteral("lbFile"))->text(),
+                  QStringLiteral("Имя файла: ПЛАТА.QOR"));
+        EXPECT_TRUE(launch.isVisible()) << "open until the editor's process ends";
+        editor.disconnectFromServer();
+    });
+    result = launch.exec();
+    EXPECT_EQ(help::HelpPageFor(&launch), QStringLiteral("tools.html"));
+    EXPECT_TRUE(QFileInfo::exists(qEnvironmentVariable("QORVIK_BINARY_DIR") +
+                                  QStringLiteral("/bin/manual/tools.html")));
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_TRUE(launch.reported());
+    EXPECT_EQ(launch.reportedTest(), 1);
+}
+
+// The desk over quorvik-unitsim reached by TCP, so that another program can
+// take the unit over.
+class SelfDiagnostics : public ExternalTools
+{
+protected:
+    void StartDesk()
+    {
+        ASSERT_FALSE(unitsim.Address().empty());
+        WriteSettings("[Блок диагностики]\r\n"
+                      "Адрес блока диагностики=" +
+                      unitsim.Address() +
+                      "\r\n"
+                      "Выполнять периодический опрос готовности блока диагностики=0\r\n");
+        DeskSession::Options options;
+        options.lockDirectory = dir.Path().string();
+        desk = std::make_unique<DeskSession>(
+            SettingsStore(dir.File("quorvik.cfg"), dir.File("quorvik.ini")), std::move(options));
+        ASSERT_TRUE(desk->Start("Quorvik"));
+        window = std::make_unique<TBaseForm>(&desk->Store(), desk.get());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    ~SelfDiagnostics() override
+    {
+        window.reset();
+        desk.reset();
+    }
+    // The unit answers the desk again and nobody holds the unit lock.
+    void ExpectUnitBack()
+    {
+        EXPECT_EQ(desk->Tester().Reset(false, 1), PortOk);
+        ASSERT_TRUE(desk->Monitor()->Lock(0)) << "the unit lock was released";
+        desk->Monitor()->Unlock();
+    }
+
+    UnitSimProcess unitsim;
+    std::unique_ptr<DeskSession> desk;
+};
+
+TEST_F(SelfDiagnostics, TheUnitIsHandedToTheSelfTestAndTakenBackWhenItEnds)
+{
+    StartDesk();
+    const std::string report = dir.File("report.txt");
+    Script("bin/quorvik-selftest", "exec '" + BinDir().toStdString() +
+                                       "/quorvik-selftest' --batch --report '" + report +
+                                       "' \"$@\" > /dev/null");
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
+    mesbo->Clear();
+    window->actions().bodrin->trigger();
+
+    const std::string text = ReadBytes(report);
+    EXPECT_NE(text.find("Адрес блока: " + unitsim.Address()), std::string::npos) << text;
+    EXPECT_NE(text.find("Связь с блоком диагностики: норма"), std::string::npos) << text;
+    EXPECT_NE(text.find("Итог: блок исправен"), std::string::npos) << text;
+    EXPECT_TRUE(Messages().empty());
+    ExpectUnitBack();
+}
+
+TEST_F(SelfDiagnostics, AProgramThatFailsToStartIsReportedAndTheUnitTakenBack)
+{
+    StartDesk();
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("nowhere")));
+    mesbo->Clear();
+    window->actions().bodrin->trigger();
+    const auto shown = mesbo->ShownMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.front().caption, "Не удалось запустить \"Диагностика системы\"");
+    EXPECT_EQ(shown.front().text, "Параметры запуска:\r\n   " + dir.File("nowhere") +
+                                      "/quorvik-selftest\r\n   " + dir.File("nowhere"));
+    ExpectUnitBack();
+}
+
+TEST_F(SelfDiagnostics, ACrashedSelfTestStillGivesTheUnitBack)
+{
+    StartDesk();
+    Script("bin/quorvik-selftest", "kill -SEGV $$");
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
+    mesbo->Clear();
+    window->actions().bodrin->trigger();
+    EXPECT_TRUE(Messages().empty());
+    ExpectUnitBack();
+}
+
+} // namespace
+} // namespace qv::testing
