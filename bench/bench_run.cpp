@@ -6,6 +6,7 @@
 // failing-board run has contacts stuck in every pass, so that the error
 // statistics of the run count every word and bit of every pass.
 
+#include "continuousrun.h"
 #include "execution/link/simlink.h"
 #include "execution/port/portavo.h"
 #include "execution/port/testerport.h"
@@ -31,20 +32,7 @@ constexpr int kPassesPerRun = 200;
 // One continuous run of kPassesPerRun passes; the passes made.
 int ContinuousRun(qv::TCP &tester, qv::TQuorvik &doc)
 {
-    qv::TSettings settings;
-    settings.SetOption(qv::TSettings::OptSendResultInLoop, 1);
-    settings.SetOption(qv::TSettings::OptStopOnTestError, 0);
-    settings.SetOption(qv::TSettings::OptCurrentControl, 0);
-    qv::UnattendedRunView view(doc, {});
-    qv::RunDriver::Environment env;
-    env.tester = &tester;
-    env.settings = &settings;
-    env.view = &view;
-    env.showVerdict = false;
-    env.passLimit = kPassesPerRun;
-    qv::RunDriver driver(doc, env);
-    driver.StartRun();
-    return driver.Verdict().passes;
+    return qv::bench::ContinuousRun(tester, doc, kPassesPerRun).passes;
 }
 
 void Measure(benchmark::State &state, qv::TCP &tester)

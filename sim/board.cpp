@@ -232,6 +232,9 @@ void ReadFaults(FaultPlan &faults, const IniFile::Line &line)
     } else if (SameName(line.key, "Corrupt")) {
         for (const auto &name : SplitList(line.value, ','))
             faults.corrupt.insert(Command(line, name));
+    } else if (SameName(line.key, "CorruptNotify")) {
+        for (const auto &name : SplitList(line.value, ','))
+            faults.corruptNotify.insert(Command(line, name));
     } else if (SameName(line.key, "Hang")) {
         for (const auto &name : SplitList(line.value, ','))
             faults.hang.insert(Command(line, name));
@@ -283,6 +286,30 @@ void ReadBehaviour(BoardBehaviour &b, const IniFile::Line &line)
     }
 }
 
+void ReadScope(ScopeBehaviour &scope, const IniFile::Line &line)
+{
+    if (SameName(line.key, "Contact")) {
+        scope.contact = Number<int>(line, line.value, 1, 192) - 1;
+    } else if (SameName(line.key, "SlowReply")) {
+        scope.slowMs = Number<int>(line, line.value, 0, 600000);
+    } else if (SameName(line.key, "Fault")) {
+        static const std::pair<const char *, ScopeFault> kFaults[] = {
+            {"none", ScopeFault::None},         {"notrigger", ScopeFault::NoTrigger},
+            {"internal", ScopeFault::Internal}, {"status", ScopeFault::Status},
+            {"slow", ScopeFault::Slow},
+        };
+        for (const auto &[name, fault] : kFaults) {
+            if (SameName(line.value, name)) {
+                scope.fault = fault;
+                return;
+            }
+        }
+        Bad(line, "ожидается none, notrigger, internal, status или slow");
+    } else {
+        Bad(line, "неизвестный ключ раздела [Scope]");
+    }
+}
+
 void ReadBoard(Board &board, const IniFile &file)
 {
     for (const auto &section : file.Sections()) {
@@ -310,6 +337,9 @@ void ReadBoard(Board &board, const IniFile &file)
         } else if (SameName(section, "Faults")) {
             for (const auto &line : file.Section(section))
                 ReadFaults(board.faults, line);
+        } else if (SameName(section, "Scope")) {
+            for (const auto &line : file.Section(section))
+                ReadScope(board.scope, line);
         } else {
             throw BoardError{"неизвестный раздел [" + section + "]"};
         }

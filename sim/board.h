@@ -4,6 +4,8 @@
 // board file (docs/unit-simulator.md). Loaded once when the unit is made and
 // read-only afterwards; what changes while the unit runs lives in UnitState.
 
+#include "scopebus.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -17,10 +19,11 @@ namespace qv::sim {
 // Faults of the link itself, per command code.
 struct FaultPlan
 {
-    std::set<int> silent;       // never answered
-    std::map<int, int> delayMs; // answered this much later
-    std::set<int> corrupt;      // answered with a damaged check
-    std::map<int, int> garbage; // this many garbage bytes before the answer
+    std::set<int> silent;        // never answered
+    std::map<int, int> delayMs;  // answered this much later
+    std::set<int> corrupt;       // answered with a damaged check
+    std::set<int> corruptNotify; // the unit's own frames of these codes go out damaged
+    std::map<int, int> garbage;  // this many garbage bytes before the answer
     // After answering one of these the unit hangs: it answers nothing and
     // sends nothing more until the session ends (a unit stopped mid-run).
     std::set<int> hang;
@@ -90,6 +93,7 @@ struct Board
 
     FaultPlan faults;
     BoardBehaviour behaviour;
+    ScopeBehaviour scope; // the oscilloscope probe (section [Scope])
 };
 
 // The unit a board file describes when it says nothing: an MS-DOS unit with

@@ -1,6 +1,7 @@
 #include "boardrun.h"
 
 #include "infra/unitcodes.h"
+#include "scopebus.h"
 #include "session.h"
 
 #include <algorithm>
@@ -260,6 +261,69 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
     result.bodies.push_back(std::move(out));
 }
 
+// The bit of a bus that carries the channel, or -1.
+int BitOf(const Program &program, int bus, std::uint16_t channel)
+{
+    if (bus < 0 || static_cast<std::size_t>(bus) >= program.buses.size())
+        return -1;
+    const auto &bits = program.buses[static_cast<std::size_t>(bus)];
+    for (std::size_t i = 0; i < bits.size() && i < 16; ++i) {
+        if (bits[i] == channel)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::uint16_t CycleValue(const std::vector<std::uint16_t> &values, bool constant, int cycle)
+{
+    if (values.empty())
+        return 0;
+    const auto last = values.size() - 1;
+    return values[constant ? 0 : std::min(static_cast<std::size_t>(std::max(cycle, 0)), last)];
+}
+
+// The level of the contact under the oscilloscope probe in each column of a
+// cycle: what the lines and the words on its bus put there, and what a
+// stuck contact forces.
+std::vector<std::uint8_t> ContactLevels(const Program &program, const Board &board,
+                                        const ProgTest &t, int cycle, int pass)
+{
+    const int contact = board.scope.contact;
+    const std::uint16_t channel = ChannelOf(contact, board.type);
+    const BoardModel model(program, board, pass);
+    const bool stuckActs =
+        board.behaviour.stuckEvery <= 1 || pass % board.behaviour.stuckEvery == 0;
+    std::vector<std::uint8_t> lines(t.lineChannels.size(), 0);
+    std::vector<std::uint8_t> levels;
+    std::uint8_t level = 0;
+    for (std::size_t c = 0; c < t.columns.size(); ++c) {
+        const ProgColumn col = t.columns[c];
+        if (c > 0 && col.a >= 1 && col.a <= lines.size() && col.a < 'A') {
+            lines[col.a - 1u] = col.b ? 1 : 0;
+            if (t.lineChannels[col.a - 1u] == channel)
+                level = lines[col.a - 1u];
+        } else if (col.a == 'I') {
+            for (const auto &w : t.inputs) {
+                const int bit = w.id == col.b ? BitOf(program, w.bus, channel) : -1;
+                if (bit >= 0)
+                    level = (CycleValue(w.values, w.constant, cycle) >> bit) & 1u;
+            }
+        } else if (col.a == 'O') {
+            for (const auto &w : t.outputs) {
+                const int bit = w.id == col.b ? BitOf(program, w.bus, channel) : -1;
+                if (bit >= 0)
+                    level = (model.Read(w.bus, CycleValue(w.refs, false, cycle)) >> bit) & 1u;
+            }
+        }
+        if (stuckActs && board.behaviour.stuckHigh.contains(contact))
+            level = 1;
+        else if (stuckActs && board.behaviour.stuckLow.contains(contact))
+            level = 0;
+        levels.push_back(level);
+    }
+    return levels;
+}
+
 } // namespace
 
 std::uint64_t RangeBytes(const ProgF &f)
@@ -314,8 +378,11 @@ void BoardRun::BuildSteps()
                 last = std::clamp(m_program.debugLast, first, std::max(n - 1, 0));
             }
             const int cycle = debug ? m_program.activeCycle : k;
+            // The probe is synchronised to the V-function's tact, or to the
+            // first tact of each cycle when the program names none.
+            const int trigger = t.hasV ? t.vTact : first;
             for (int c = first; c <= last && c < n; ++c) {
-                m_steps.push_back({StepKind::Tact, test, cycle, c, {}});
+                m_steps.push_back({StepKind::Tact, test, cycle, c, {}, c == trigger});
                 if (k != 0 || debug)
                     continue;
                 const ProgColumn col = t.columns[static_cast<std::size_t>(c)];
@@ -415,6 +482,8 @@ void BoardRun::Continue(Session &session)
             SendQuestion(session, step);
             return;
         }
+        if (step.trigger)
+            TriggerScope(step);
         m_pendingMicros += m_board.behaviour.tactMicros;
         if (m_pendingMicros >= 1000) {
             const auto ms = static_cast<int>(m_pendingMicros / 1000);
@@ -431,6 +500,34 @@ void BoardRun::Continue(Session &session)
     }
     if (!m_finished && m_next >= m_steps.size())
         EndPass(session);
+}
+
+void BoardRun::TriggerScope(const Step &step) const
+{
+    ScopeBus &bus = ScopeBus::Instance();
+    if (m_board.scope.fault == ScopeFault::NoTrigger || !bus.HasListeners())
+        return;
+    const ProgTest &t = m_program.tests[static_cast<std::size_t>(step.test)];
+    const std::vector<std::uint8_t> levels =
+        ContactLevels(m_program, m_board, t, step.cycle, m_pass);
+    // The tacts the unit runs in this cycle, from the trigger on, wrapping.
+    const int n = static_cast<int>(levels.size());
+    const bool debug = m_program.Has(FlagDebug);
+    int first = step.cycle == 0 || t.startTact >= n ? 0 : t.startTact;
+    int last = n - 1;
+    if (debug) {
+        first = std::clamp(m_program.debugFirst, 0, std::max(n - 1, 0));
+        last = std::clamp(m_program.debugLast, first, std::max(n - 1, 0));
+    }
+    ScopeTrigger trigger;
+    trigger.test = step.test;
+    trigger.cycle = step.cycle;
+    trigger.tactMicros = m_board.behaviour.tactMicros;
+    for (int i = 0, c = step.column; i <= last - first && n > 0; ++i) {
+        trigger.levels.push_back(levels[static_cast<std::size_t>(c)]);
+        c = c >= last ? first : c + 1;
+    }
+    bus.Publish(trigger);
 }
 
 void BoardRun::SendQuestion(Session &session, const Step &step)

@@ -73,11 +73,13 @@ private:
         int cycle = 0;  // 0-based
         int column = 0; // 0-based
         std::vector<std::uint8_t> payload;
+        bool trigger = false; // the oscilloscope probe is triggered here
     };
 
     void BuildSteps();
     void Continue(Session &session);
     void SendQuestion(Session &session, const Step &step);
+    void TriggerScope(const Step &step) const;
     void EndPass(Session &session);
     void Stop(Session &session);
     void SendResults(Session &session, int code, bool complete);

@@ -201,7 +201,11 @@ void Session::Notify(int code, std::uint32_t value, std::span<const std::uint8_t
 {
     if (m_ended)
         return;
-    Transmit(EncodePacket(kNotify, static_cast<std::uint8_t>(code), ++m_notifySeq, value, payload));
+    auto bytes =
+        EncodePacket(kNotify, static_cast<std::uint8_t>(code), ++m_notifySeq, value, payload);
+    if (GetBoard().faults.corruptNotify.contains(code) && FaultFires(LinkFault::Corrupt, code))
+        bytes.back() ^= 0xA5; // the payload check no longer matches
+    Transmit(std::move(bytes));
 }
 
 void Session::AwaitReply(int code, Handler onReply)

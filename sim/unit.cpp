@@ -27,10 +27,13 @@ SimulatedUnit::SimulatedUnit(Board board)
     m_state.appliedPeriods = m_board.periods;
     m_state.savedPeriods = m_board.periods;
     RegisterStandardCommands(m_commands);
+    // The probe plugged in beside this unit takes its behaviour from it.
+    ScopeBus::Instance().SetBehaviour(m_board.scope, this);
 }
 
 SimulatedUnit::~SimulatedUnit()
 {
+    ScopeBus::Instance().DropBehaviour(this);
     m_executor.Run([this] {
         if (m_session)
             m_session->End();

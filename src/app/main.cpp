@@ -16,6 +16,7 @@
 #include "infra/mesbo.h"
 #include "infra/paths.h"
 #include "infra/version.h"
+#include "probe/d2xxlink.h"
 #include "remote/clientservercommon.h"
 #include "ui/application.h"
 #include "ui/desk/statuspicture.h"
@@ -119,6 +120,19 @@ int main(int argc, char *argv[])
             return 1;
         }
 
+        // The probe's USB library, bound now when the setting names the
+        // vendor's one; without it the application ends here.
+        std::unique_ptr<qv::probe::D2xxLibrary> probeLibrary;
+        std::string probeMessage;
+        if (!qv::probe::BindProbeLibrary(desk.Tester().Settings().probeDevice, &probeLibrary,
+                                         &probeMessage)) {
+            qv::Mesbo().Show(probeMessage, qv::MbError, qv::kProductName);
+            desk.Stop();
+            desk.Tester().SetObserver(nullptr);
+            app.setFailureHandler(nullptr);
+            return 1;
+        }
+
         qv::TBaseForm window(&desk.Store(), &desk);
         mainWindow = &window;
         // "Пуск": the run driver with the run windows; the calibration it
@@ -142,8 +156,10 @@ int main(int argc, char *argv[])
         QObject::connect(&relay, &qv::desk::StatusRelay::calibrationCaptionChanged, &window,
                          &qv::TBaseForm::setCalibrationCaption);
         window.show();
-        qv::services::CheckHelperPrograms();
+        // The command line's work is queued first: a warning box of the
+        // check must not hold up a bench started unattended.
         window.startFromCommandLine(qv::QuorvikApplication::arguments());
+        qv::services::CheckHelperPrograms();
         const int code = qv::QuorvikApplication::exec();
 
         // The window's close stopped the session; this covers an exit that

@@ -245,6 +245,8 @@ private:
     void setScale();
     void switchProbe(int probe);
     void selectProbe(int probe);
+    // Probe mode's threshold window (mainwindow_probe.cpp).
+    void openProbeThresholds();
 
     SettingsStore *m_store = nullptr;
     std::unique_ptr<SettingsStore> m_ownStore;

@@ -31,14 +31,6 @@
 #include <QToolButton>
 
 namespace qv {
-namespace {
-
-QString Caption(const QAction *action)
-{
-    return QString(action->text()).remove(QLatin1Char('&'));
-}
-
-} // namespace
 
 int TBaseForm::option(int index) const
 {
@@ -160,7 +152,7 @@ void TBaseForm::connectCommands()
     connect(&info, &desk::InfoPanel::nextCycleRequested, this, [this] { stepDebugCycle(1); });
     connect(&info, &desk::InfoPanel::testInfoRequested, this, [this] { openTestInfo(); });
     connect(&info, &desk::InfoPanel::probeModeDialogRequested, this,
-            [this] { notAvailable(QStringLiteral("Режим зонда")); });
+            &TBaseForm::openProbeThresholds);
 
     connect(m_diagram, &DiagramView::probeSwitchRequested, this, &TBaseForm::switchProbe);
     connect(m_diagram, &DiagramView::probeSelected, this, &TBaseForm::selectProbe);

@@ -47,6 +47,8 @@ public:
     UnitSimProcess(const UnitSimProcess &) = delete;
     UnitSimProcess &operator=(const UnitSimProcess &) = delete;
 
+    // The simulator's process id (0 when it is not running).
+    qint64 ProcessId() const { return m_process.processId(); }
     // "tcp://127.0.0.1:PORT", empty when the simulator did not start.
     const std::string &Address() const { return m_address; }
     bool ExitedCleanly()

@@ -469,3 +469,45 @@ TEST_F(QortoolRun, TheHelpOfRunStatesTheExitStatuses)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(QortoolRun, TheProbeRecordsTheDemoVFunctionAndPrintsItsCaptures)
+{
+    const ToolRun sim = Qortool({"run", demo, "--test", "2", "--probe", "sim"});
+    EXPECT_EQ(sim.exitCode, 0) << sim.out << sim.err;
+    EXPECT_NE(sim.out.find("Осциллограмма: V1: \"Строб записи\", цикл 1\n"), std::string::npos)
+        << sim.out;
+    EXPECT_TRUE(sim.out.ends_with("Тест завершен успешно\nСъёмов: 1\n")) << sim.out;
+
+    // A board whose unit never triggers the probe: the run itself passes.
+    const ToolRun silent = Qortool({"run", demo, "--test", "2", "--probe", "sim", "--board",
+                                    Board("[Scope]\nFault=notrigger\n")});
+    EXPECT_EQ(silent.exitCode, 0) << silent.out << silent.err;
+    EXPECT_NE(silent.err.find("Отсутствует внешняя синхронизация"), std::string::npos)
+        << silent.err;
+    EXPECT_EQ(silent.out.find("Съёмов:"), std::string::npos) << silent.out;
+}
+
+TEST_F(QortoolRun, TheRealProbeLinksReportTheirAbsenceAndNoRunIsMade)
+{
+    const ToolRun ftdi = Qortool({"run", demo, "--test", "2", "--probe", "ftdi", "--quiet"});
+    EXPECT_EQ(ftdi.exitCode, 2) << ftdi.out << ftdi.err;
+    EXPECT_NE(ftdi.err.find("Устройство не обнаружено или неисправно"), std::string::npos)
+        << ftdi.err;
+    EXPECT_EQ(ftdi.out, "Запуск не выполнен\n");
+
+    const ToolRun d2xx = Qortool({"run", demo, "--test", "2", "--probe", "d2xx"});
+    EXPECT_EQ(d2xx.exitCode, 2);
+    EXPECT_NE(d2xx.err.find("Необходимый файл динамической библиотеки libftd2xx.so не найден"),
+              std::string::npos)
+        << d2xx.err;
+
+    const ToolRun noV = Qortool({"run", demo, "--test", "1", "--probe", "sim"});
+    EXPECT_EQ(noV.exitCode, 2);
+    const ToolRun bad = Qortool({"run", demo, "--test", "2", "--probe", "usb"});
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_NE(bad.err.find("--probe"), std::string::npos) << bad.err;
+}
+
+} // namespace

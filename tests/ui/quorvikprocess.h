@@ -25,6 +25,13 @@ public:
         namespace fs = std::filesystem;
         const fs::path program = m_dir.Path() / "quorvik";
         fs::copy_file(QV_QUORVIK_PATH, program);
+        // The helper programs beside it, as installed: the start-up check
+        // finds them.
+        for (const char *helper : {"quorvik-edit", "quorvik-selftest", "quorvik-splitbytes"}) {
+            const fs::path built = fs::path(QV_QUORVIK_PATH).parent_path() / helper;
+            if (fs::exists(built))
+                fs::create_symlink(built, m_dir.Path() / helper);
+        }
         if (!settings.empty())
             std::ofstream(m_dir.Path() / "quorvik.cfg", std::ios::binary) << Utf8ToCp1251(settings);
         const fs::path runtime = m_dir.Path() / "runtime";

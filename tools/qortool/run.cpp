@@ -12,6 +12,7 @@
 #include "junitreport.h"
 #include "model/document/records.h"
 #include "model/document/stest.h"
+#include "runprobe.h"
 #include "runprogress.h"
 #include "runreport.h"
 #include "session.h"
@@ -56,6 +57,7 @@ struct RunRequest
     bool quiet = false;
     std::optional<std::string> report;
     std::optional<std::string> junit;
+    std::optional<std::string> probe; // "sim", "ftdi", "d2xx"
 };
 
 // Presses Esc in the run window once Ctrl+C came.
@@ -175,6 +177,17 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
     request.quiet = parsed.Has("--quiet");
     request.report = parsed.Value("--report");
     request.junit = parsed.Value("--junit");
+    if (const auto probe = parsed.Value("--probe")) {
+        if (*probe != "sim" && *probe != "ftdi" && *probe != "d2xx") {
+            UsageError(command, "--probe: sim, ftdi или d2xx");
+            return std::nullopt;
+        }
+        if (!request.test) {
+            UsageError(command, "--probe годится только для одного теста");
+            return std::nullopt;
+        }
+        request.probe = probe;
+    }
     return request;
 }
 
@@ -223,7 +236,7 @@ int RunRun(std::span<const std::string> args)
     const Command &command = CommandNamed("run");
     std::set<std::string> values = kSessionValueOptions;
     values.insert({"--test", "--passes", "--cycle", "--first", "--last", "--unit", "--board",
-                   "--answer", "--report", "--junit", "--timeout"});
+                   "--answer", "--report", "--junit", "--timeout", "--probe"});
     std::set<std::string> flags = kSessionFlagOptions;
     flags.insert({"--all", "--continuous", "--debug", "--keep-going", "--quiet"});
     const auto parsed = ParseCommandArgs(command, args, values, flags, 1, "нужен один файл тестов");
@@ -245,8 +258,28 @@ int RunRun(std::span<const std::string> args)
     if (!PrepareDocument(command, doc, *request))
         return RunNotMade;
 
+    // The probe records the test's active V-function (or its first) along
+    // with the run.
+    std::unique_ptr<ConsoleProbe> probe;
+    std::optional<int> vChoice;
+    if (request->probe) {
+        probe = std::make_unique<ConsoleProbe>(doc, *request->probe,
+                                               [&request](const std::string &line) {
+                                                   if (!request->quiet)
+                                                       std::cout << line << std::endl;
+                                               });
+        vChoice = probe->Choice();
+        if (!vChoice) {
+            Refused(command.name, "в тесте нет V-функций для записи осциллограммы");
+            return RunNotMade;
+        }
+        if (!probe->Bind())
+            return RunNotMade;
+    }
+
     UnitRunSetup setup;
     setup.address = request->address;
+    setup.probe = probe ? &probe->Probe() : nullptr;
     setup.timeoutMs = request->timeoutMs;
     setup.keepGoing = request->keepGoing;
     setup.passLimit = request->passes;
@@ -263,6 +296,7 @@ int RunRun(std::span<const std::string> args)
     ProgressLine progress(longRun && !request->quiet && ProgressLine::StderrIsTerminal(), total);
     qv::UnattendedRunView::Options viewOptions;
     viewOptions.answer = request->answer;
+    viewOptions.vChoice = vChoice.value_or(0);
     qv::UnattendedRunView::LineSink sink;
     if (!request->quiet)
         sink = [&progress](const std::string &line) { progress.PrintLine(line); };
@@ -293,6 +327,9 @@ int RunRun(std::span<const std::string> args)
         std::cout << verdict.text << std::endl;
     else
         std::cout << "Запуск не выполнен" << std::endl;
+    if (probe)
+        if (const auto line = probe->CapturesLine())
+            std::cout << *line << std::endl;
 
     RunReportInfo info;
     info.file = path;

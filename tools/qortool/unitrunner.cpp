@@ -20,6 +20,7 @@ UnitRunner::UnitRunner(const UnitRunSetup &setup)
         port.timeout = *setup.timeoutMs;
     m_tester.SetSettings(port);
     m_passLimit = setup.passLimit;
+    m_probe = setup.probe;
     m_ready = m_tester.Create(qv::kProductName);
     if (!m_ready)
         return;
@@ -42,6 +43,7 @@ qv::RunVerdict UnitRunner::Run(qv::TQuorvik &doc, qv::RunView &view)
     env.view = &view;
     env.showVerdict = false;
     env.passLimit = m_passLimit;
+    env.probe = m_probe;
     qv::RunDriver driver(doc, env);
     driver.StartRun();
     doc.SetWaitCalibration(nullptr);

@@ -22,6 +22,7 @@ struct UnitRunSetup
     std::optional<int> timeoutMs;
     bool keepGoing = false; // a continuous run goes on after errors
     int passLimit = 0;      // a continuous run ends by itself after this many passes; 0: never
+    qv::VFunctionProbe *probe = nullptr; // the oscilloscope probe of the run; null: none
 };
 
 class UnitRunner
@@ -45,6 +46,7 @@ private:
     std::optional<qv::TthHardStatus> m_monitor;
     std::optional<qv::RunCalibration> m_calibration;
     int m_passLimit = 0;
+    qv::VFunctionProbe *m_probe = nullptr;
     bool m_ready = false;
 };
 

@@ -27,14 +27,8 @@ bool WriteBytes(const std::filesystem::path &path, const std::vector<std::uint8_
 // A data file is replaced as the test file is: never left half-written.
 bool ReplaceDataFile(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes)
 {
-    try {
-        FileStore().Replace(
-            path.string(),
-            std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
+    return TryReplace(path.string(),
+                      std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
 }
 
 // Makes an existing file writable by its owner.

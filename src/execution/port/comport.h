@@ -136,6 +136,10 @@ public:
     // (notification callbacks) starts Quiet.
     virtual PortVoice Voice() const = 0;
     virtual void SetVoice(PortVoice voice) = 0;
+    // Received bytes the link threw away so far (garbage, damaged frames):
+    // a count that grows while a run waits means a frame may have been
+    // lost. A port that cannot tell answers 0.
+    virtual std::uint64_t DiscardedBytes() const { return 0; }
 };
 
 // Sets the calling thread's voice for a scope and restores the previous one

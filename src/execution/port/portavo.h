@@ -97,6 +97,7 @@ public:
         std::uint64_t staleAnswers = 0; // answers nobody waited for any more
     };
     Statistics LinkStatistics() const;
+    std::uint64_t DiscardedBytes() const override { return LinkStatistics().bytesDropped; }
     const std::string &Address() const { return m_address; }
     // The device type the unit reported in its last handshake, or -1.
     int HandshakeUnitType() const { return m_unitType; }

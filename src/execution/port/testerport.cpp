@@ -66,6 +66,7 @@ void TCP::LoadSettings(const IniStore &store)
     ReadKey(store, kKeyPollPeriod, s.pollPeriod);
     ReadKey(store, kKeyProbeMode, s.probeMode);
     s.address = store.ReadString(kSection, kKeyAddress, s.address);
+    s.probeDevice = store.ReadString(kSection, kKeyProbeDevice, s.probeDevice);
     SetSettings(std::move(s));
 }
 
@@ -79,6 +80,7 @@ void TCP::SaveSettings(IniStore &store) const
     store.WriteInteger(kSection, kKeyPollPeriod, s.pollPeriod);
     store.WriteInteger(kSection, kKeyProbeMode, s.probeMode);
     store.WriteString(kSection, kKeyAddress, s.address);
+    store.WriteString(kSection, kKeyProbeDevice, s.probeDevice);
 }
 
 TesterSettings TCP::Settings() const

@@ -47,6 +47,8 @@ struct TesterSettings
     int pollPeriod = 5;       // seconds
     int probeMode = 3;        // probe threshold bits (exactly two of the low four)
     std::string address{"sim"};
+    // The oscilloscope probe's USB link: "sim", "ftdi" or "d2xx".
+    std::string probeDevice{"sim"};
 
     // Applies the rules of the stored values: time-out raised to 1000, probe
     // mode 3 unless its low four bits hold exactly two ones.
@@ -67,6 +69,7 @@ public:
     static constexpr std::string_view kKeyPollPeriod = "Время опроса (сек)";
     static constexpr std::string_view kKeyProbeMode = "Режим зонда";
     static constexpr std::string_view kKeyAddress = "Адрес блока диагностики";
+    static constexpr std::string_view kKeyProbeDevice = "Устройство зонда";
 
     // Makes the port for an address; the default makes a Portavo.
     using PortFactory = std::function<SComPort(const std::string &address)>;

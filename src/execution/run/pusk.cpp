@@ -223,6 +223,7 @@ void TthPusk::RunLocal()
         IComPort &port;
         ~RemoveNotify() { port.SetNotify(nullptr); }
     } removeNotify{*m_port};
+    m_discardedMark = m_port->DiscardedBytes();
     if (m_port->Send(QORV_DATA, m_config.program) != PortOk)
         return;
     if (m_config.continuous && m_config.resultPerPass)
@@ -257,6 +258,7 @@ void TthPusk::RunContinuousPerPass()
         }
         if ((m_host.ErrorMark() != 0 && m_config.stopOnError) || !m_host.StopPanelVisible())
             return;
+        m_discardedMark = m_port->DiscardedBytes();
         if (m_port->SendCode(QORV_RETRY) != PortOk)
             return;
         m_host.ShowActivity(ActivityPicture::Running);
@@ -317,6 +319,15 @@ TthPusk::WaitEnd TthPusk::WaitEvent(std::optional<std::chrono::steady_clock::tim
         } else if (Clock::now() >= askAt) {
             if (!UnitAnswers()) {
                 m_text = "Блок диагностики перестал отвечать во время выполнения теста";
+                return WaitEnd::UnitSilent;
+            }
+            // The unit is there but silent, and the link threw bytes away
+            // meanwhile: what it sent (a pass result, a question) was
+            // damaged on the way and never comes again, so waiting on
+            // would hang the run.
+            if (m_port->DiscardedBytes() != m_discardedMark) {
+                m_text = "Данные от блока диагностики повреждены при передаче; "
+                         "результат теста потерян";
                 return WaitEnd::UnitSilent;
             }
             askAt = Clock::now() + aliveCheck;

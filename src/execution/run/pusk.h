@@ -212,6 +212,9 @@ private:
     // Notifications heard, and those being handled now: a unit that talks
     // is alive, and one whose question waits for the operator is too.
     std::atomic<std::uint64_t> m_heard{0};
+    // The port's count of discarded bytes when the program (or the next
+    // pass) was sent: more since then, and a frame of this run may be lost.
+    std::uint64_t m_discardedMark = 0;
     std::atomic<int> m_inCallback{0};
     std::thread m_thread;
 };

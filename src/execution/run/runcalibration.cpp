@@ -4,6 +4,7 @@
 #include "execution/port/testerport.h"
 #include "infra/mesbo.h"
 #include "infra/unitcodes.h"
+#include "model/file/filestore.h"
 
 #include <bit>
 #include <cmath>
@@ -94,26 +95,8 @@ std::optional<WaitTable> LoadWaitTable(const std::filesystem::path &path)
 bool SaveWaitTable(const std::filesystem::path &path, const WaitTable &table)
 {
     const auto bytes = WaitTableBytes(table);
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char *>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+    return TryReplace(path.string(),
+                      std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
 }
 
 std::optional<IoTiming> IoTimingFromPeriods(float t1, float t3)

@@ -41,7 +41,8 @@ std::array<std::uint8_t, kWaitTableFileSize> WaitTableBytes(const WaitTable &tab
 std::optional<WaitTable> WaitTableFromBytes(std::span<const std::uint8_t> bytes);
 // Reads the file; nullopt when it is missing or short.
 std::optional<WaitTable> LoadWaitTable(const std::filesystem::path &path);
-// Writes the file whole (a temporary file renamed over it); false on failure.
+// Writes the file whole through FileStore (a flushed temporary file renamed
+// over it, so a killed or failed save leaves the old one); false on failure.
 bool SaveWaitTable(const std::filesystem::path &path, const WaitTable &table);
 
 // k and b from the measured periods; nullopt when T1 or T3 is not

@@ -270,6 +270,10 @@ bool RunDriver::StartRun()
 
     view->Exec(session);
     session.Closed();
+    // The probe stops with the run, before the end message (whatever the
+    // run's role: a probe that was not prepared has nothing to stop).
+    if (m_env.probe)
+        m_env.probe->SaveData();
 
     RunVerdict verdict;
     if (session.ClosedOnStartPage()) {

@@ -36,7 +36,7 @@ void UnattendedRunView::Exec(RunSession &session)
     if (m_options.cancelOnStartPage)
         session.OperatorClose();
     else
-        session.Ok();
+        session.Ok(m_options.vChoice);
     std::unique_lock lock(m_mutex);
     while (!m_closed) {
         m_wake.wait_for(lock, std::chrono::milliseconds(20), [this] {

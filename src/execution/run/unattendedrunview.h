@@ -32,6 +32,9 @@ public:
         // stopping a run part-way in tests.
         std::string escapeOnStatus;
         bool cancelOnStartPage = false; // "Отмена" instead of "OK"
+        // The V-function chosen on the start page: its position in the test's
+        // list, from 1 (0: none, the probe stays out of the run).
+        int vChoice = 0;
     };
     // Each visible effect as a line ("Статус: ...", "Прогон: 3", ...); may
     // be called from any thread, one call at a time.

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -187,6 +188,16 @@ void FileStore::Replace(const std::string &target, std::string_view bytes)
     // The file is in place by now; a folder that cannot be flushed (a file
     // system without that call) does not undo the save.
     SyncFolderOf(path);
+}
+
+bool TryReplace(const std::string &path, std::string_view bytes)
+{
+    try {
+        FileStore().Replace(path, bytes);
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
 }
 
 bool FileStore::WriteAll(int fd, std::string_view bytes)

@@ -70,6 +70,10 @@ protected:
     virtual bool Flush(int fd);
 };
 
+// FileStore::Replace on the real file system for callers that only need to
+// know whether it worked: false when the write failed (the old file stays).
+bool TryReplace(const std::string &path, std::string_view bytes);
+
 // Permission helpers. A file is read-only for us when its permission bits
 // give the owner no write right (checked on the bits, so that it holds for
 // root too).

@@ -1,5 +1,7 @@
 #include "ui/desk/infopanel.h"
 
+#include "ui/probe/zondmodewindow.h"
+
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFontMetrics>
@@ -49,16 +51,7 @@ QToolButton *SmallButton(const QString &text, const char *name, QWidget *parent)
 
 QString ProbeThresholdsText(int pattern)
 {
-    if (pattern == 3)
-        return QStringLiteral("TTL");
-    if (pattern == 12)
-        return QStringLiteral("DTL");
-    static const char *const kThresholds[] = {"0.8В", "2.0В", "5.0В", "10.0В"};
-    QStringList chosen;
-    for (int bit = 0; bit < 4 && chosen.size() < 2; ++bit)
-        if (pattern & (1 << bit))
-            chosen << QString::fromUtf8(kThresholds[bit]);
-    return chosen.join(QStringLiteral(" / "));
+    return probe::ThresholdLabel(pattern);
 }
 
 InfoPanel::InfoPanel(QWidget *parent)

@@ -4,6 +4,7 @@
 #include "model/settings/remotesettings.h"
 #include "remote/client.h"
 #include "remote/server.h"
+#include "ui/services/secondarywindows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -95,6 +96,8 @@ TfmRemote::TfmRemote(TClient *client, TServer *server, RemoteSettings &settings,
     , m_settings(settings)
 {
     setObjectName(QStringLiteral("fmRemote"));
+    // Opening a file closes the secondary windows; this one holds the link.
+    services::SetStaysOnReset(*this);
     setWindowTitle(QStringLiteral("Удаленное управление - ") +
                    (client ? QStringLiteral("клиент") : QStringLiteral("сервер")));
     m_pages = new QTabWidget(this);

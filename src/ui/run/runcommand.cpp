@@ -2,9 +2,12 @@
 
 #include "execution/desk/desksession.h"
 #include "model/document/quorvik.h"
+#include "probe/proberun.h"
+#include "probe/skopel.h"
 #include "ui/desk/closingwindow.h"
 #include "ui/lists/funcnamewindow.h"
 #include "ui/mainwindow.h"
+#include "ui/probe/probewindows.h"
 #include "ui/run/idcheckwindow.h"
 #include "ui/run/runwindow.h"
 
@@ -18,10 +21,19 @@ RunCommand::RunCommand(TBaseForm &window, DeskSession &desk, std::filesystem::pa
 {
     m_window.document().SetWaitCalibration(&m_calibration);
     m_window.setRunHandler([this] { Run(); });
+    m_probeWindows = std::make_unique<probe::ProbeWindows>(
+        &m_window, [this] { return m_desk.Store().Settings().Oscillogram; });
+    m_skopel = std::make_unique<TSkopel>(m_window.document(), [this](std::string *message) {
+        return probe::MakeProbeLink(m_desk.Tester().Settings().probeDevice, message);
+    });
+    m_skopel->SetView(m_probeWindows.get());
+    m_probeRun = std::make_unique<ProbeRun>(m_window.document(), *m_skopel);
 }
 
 RunCommand::~RunCommand()
 {
+    m_probeRun.reset();
+    m_skopel.reset();
     m_window.setRunHandler({});
     m_window.document().SetWaitCalibration(nullptr);
 }
@@ -41,6 +53,7 @@ void RunCommand::Run()
     env.fileNames = &fileNames;
     env.tableShown = m_window.tableShown();
     env.timing = m_timing;
+    env.probe = m_probeRun.get();
     if (m_remote) {
         const RemoteRole role = m_remote();
         env.remote = role.link;

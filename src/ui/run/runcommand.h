@@ -18,7 +18,13 @@
 namespace qv {
 
 class DeskSession;
+class ProbeRun;
 class TBaseForm;
+class TSkopel;
+
+namespace probe {
+class ProbeWindows;
+}
 
 namespace run {
 
@@ -56,6 +62,9 @@ public:
     void SetRemote(std::function<RemoteRole()> remote) { m_remote = std::move(remote); }
     // Called with each run window as it is made (tests drive it).
     void SetWindowMade(std::function<void(TfmPusk &)> made) { m_windowMade = std::move(made); }
+    // The oscilloscope probe of the application and its windows.
+    TSkopel &Skopel() { return *m_skopel; }
+    probe::ProbeWindows &ProbeWindows() { return *m_probeWindows; }
 
 private:
     TBaseForm &m_window;
@@ -65,6 +74,11 @@ private:
     std::function<void(TfmPusk &)> m_windowMade;
     std::function<RemoteRole()> m_remote;
     RunVerdict m_verdict;
+    // The probe: its windows outlive the driver, whose thread may still
+    // queue calls to them while it ends.
+    std::unique_ptr<probe::ProbeWindows> m_probeWindows;
+    std::unique_ptr<TSkopel> m_skopel;
+    std::unique_ptr<ProbeRun> m_probeRun;
 };
 
 } // namespace run

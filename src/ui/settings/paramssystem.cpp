@@ -156,19 +156,10 @@ bool TfmParams::checkThresholds()
     if (m_dosUnit)
         return true;
     const ProbeChoice choice = probeChoice();
-    if (choice.mode != ProbeMode::Manual)
-        return true;
-    const char *problem = nullptr;
-    QWidget *field = nullptr;
-    if (choice.lower < 0 || choice.upper < 0) {
-        problem = "Не задан нижний/верхний порог";
-        field = choice.lower < 0 ? m_lower : m_upper;
-    } else if (choice.lower >= choice.upper) {
-        problem = "Неправильно задан нижний/верхний порог";
-        field = m_lower;
-    }
+    const char *problem = ProbeChoiceProblem(choice);
     if (problem == nullptr)
         return true;
+    QWidget *field = choice.lower < 0 || choice.upper >= 0 ? m_lower : m_upper;
     m_pages->setCurrentIndex(PageSystem);
     Mesbo().Show(problem, MbError, kProductName);
     field->setFocus();

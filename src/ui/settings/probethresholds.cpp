@@ -37,4 +37,15 @@ int PatternFromProbeChoice(const ProbeChoice &choice)
     return (1 << choice.lower) + (1 << choice.upper);
 }
 
+const char *ProbeChoiceProblem(const ProbeChoice &choice)
+{
+    if (choice.mode != ProbeMode::Manual)
+        return nullptr;
+    if (choice.lower < 0 || choice.upper < 0)
+        return "Не задан нижний/верхний порог";
+    if (choice.lower >= choice.upper)
+        return "Неправильно задан нижний/верхний порог";
+    return nullptr;
+}
+
 } // namespace qv::settings

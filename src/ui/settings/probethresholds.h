@@ -24,5 +24,10 @@ inline constexpr int kDtlPattern = 12;
 ProbeChoice ProbeChoiceFromPattern(int pattern);
 // The pattern of a choice; 0 for a manual choice with a threshold missing.
 int PatternFromProbeChoice(const ProbeChoice &choice);
+// What is wrong with a manual choice: "Не задан нижний/верхний порог" when
+// a threshold is missing, "Неправильно задан нижний/верхний порог" unless
+// the lower one lies strictly below the upper; null when it is sound (and
+// always for TTL and DTL).
+const char *ProbeChoiceProblem(const ProbeChoice &choice);
 
 } // namespace qv::settings

@@ -96,8 +96,10 @@ TEST_F(TesterPort, SettingsAreSavedInTheirOrder)
         (std::vector<std::string>{std::string(TCP::kKeyShowConnectError),
                                   std::string(TCP::kKeyIoCheck), std::string(TCP::kKeyTimeout),
                                   std::string(TCP::kKeyPolling), std::string(TCP::kKeyPollPeriod),
-                                  std::string(TCP::kKeyProbeMode), std::string(TCP::kKeyAddress)}));
+                                  std::string(TCP::kKeyProbeMode), std::string(TCP::kKeyAddress),
+                                  std::string(TCP::kKeyProbeDevice)}));
     EXPECT_EQ(store.ReadString(TCP::kSection, TCP::kKeyAddress, ""), "sim");
+    EXPECT_EQ(store.ReadString(TCP::kSection, TCP::kKeyProbeDevice, ""), "sim");
 }
 
 TEST_F(TesterPort, CreateRefusesAnUnusableAddressNamingIt)

@@ -576,6 +576,25 @@ TEST(RunDriver, AUnitThatHangsMidRunEndsTheRunWhenItLeavesAQuestionUnanswered)
     EXPECT_LT(took, std::chrono::seconds(15));
 }
 
+// The unit sends its result, the result is damaged on the way and the
+// unit, having sent it, waits: it still answers, so only the damage tells
+// the run that nothing more will come.
+TEST(RunDriver, ARunWhoseResultIsDamagedOnTheLinkEndsInsteadOfWaitingForever)
+{
+    RunBench bench{"[Board]\nTactTime=0\n[Faults]\nCorruptNotify=12\nTimes=1\n"};
+    bench.d.doc.CurrentTest = 0;
+    bench.timing.aliveCheckMs = 300;
+    const auto started = std::chrono::steady_clock::now();
+    const RunVerdict verdict = bench.Run();
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(verdict.kind, RunVerdict::Failed);
+    EXPECT_EQ(bench.Shown(), std::vector<std::string>{"Данные от блока диагностики повреждены "
+                                                      "при передаче; результат теста потерян"});
+    EXPECT_LT(took, std::chrono::seconds(15));
+    // The fault fired once: the next run on the same unit passes.
+    EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
+}
+
 TEST(RunDriver, EscEndsARunOnAHungUnitAfterTheCancelWait)
 {
     RunBench bench{std::string(kHungUnit)};
