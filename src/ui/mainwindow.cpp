@@ -85,6 +85,7 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
     buildBars();
     buildViews();
     connectCommands();
+    setUpKeys();
 
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kInitialWidth, kInitialHeight);

@@ -20,7 +20,7 @@
 #include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
 #include "ui/desk/mainactions.h"
-#include "ui/desk/physicalkeys.h"
+#include "ui/desk/mainkeys.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 
@@ -231,7 +231,7 @@ private:
     void openTestInfo();
     // Creates the comment window once, shows slot `slot` and brings it up.
     TfmComment &commentWindowOn(int slot);
-    bool handleKey(QKeyEvent *event);
+    void setUpKeys();
     // Hides and empties both views (all tests chosen).
     void hideViews();
     // Debug mode (mainwindow_debug.cpp).
@@ -264,7 +264,7 @@ private:
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
     services::MainServices *m_services = nullptr;
-    desk::PlainPresses m_plainPresses;
+    std::unique_ptr<desk::MainKeys> m_keys; // the operator keys; made with the run bar
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;
     TableView *m_table = nullptr;

@@ -13,7 +13,7 @@
 #include "model/settings/settings.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/infopanel.h"
-#include "ui/desk/physicalkeys.h"
+#include "ui/desk/mainkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
 #include "ui/functions/functionwindows.h"
@@ -316,81 +316,37 @@ bool TBaseForm::eventFilter(QObject *watched, QEvent *event)
         refreshViews();
     } else if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && widget->window() == this && handleKey(static_cast<QKeyEvent *>(event)))
+        if (widget && widget->window() == this && m_keys &&
+            m_keys->Handle(*static_cast<QKeyEvent *>(event)))
             return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool TBaseForm::handleKey(QKeyEvent *event)
+void TBaseForm::setUpKeys()
 {
-    const bool runEnabled = m_runBar->pusk()->isEnabled();
-    if (event->type() == QEvent::KeyRelease) {
-        if (event->isAutoRepeat())
-            return false;
-        if (!m_plainPresses.Released(*event) || desk::ChordHeld(*event) || !runEnabled)
-            return false;
-        if (desk::IsF5(*event)) {
-            startRun();
-            return true;
-        }
-        const desk::RunBar &bar = *m_runBar;
-        switch (desk::PhysicalLetter(*event).toLatin1()) {
-        case 'D':
-        case 'L':
-            showDiagram();
-            return true;
-        case 'N':
-        case 'T':
-            showTable();
-            return true;
-        case 'P':
-        case 'Z':
-            if (bar.zond()->isEnabled())
-                toggleZond();
-            return true;
-        case 'J':
-        case 'O':
-            if (bar.debug()->isEnabled())
-                toggleDebug();
-            return true;
-        case 'H':
-        case 'Y':
-            if (bar.solid()->isEnabled())
-                toggleSolidTest();
-            return true;
-        case 'G':
-            if (bar.cycles()->isEnabled())
-                toggleCycles();
-            return true;
-        default:
-            return false;
-        }
-    }
-    if (!m_plainPresses.Pressed(*event))
-        return false;
-    const QString text = event->text();
-    if (text.size() != 1)
-        return false;
-    const QChar typed = text.front();
-    if (typed == QLatin1Char('+') || typed == QLatin1Char('-')) {
-        const bool up = typed == QLatin1Char('+');
+    desk::MainKeys::Targets keys;
+    keys.run = [this] { startRun(); };
+    keys.showDiagram = [this] { showDiagram(); };
+    keys.showTable = [this] { showTable(); };
+    keys.toggleZond = [this] { toggleZond(); };
+    keys.toggleDebug = [this] { toggleDebug(); };
+    keys.toggleSolid = [this] { toggleSolidTest(); };
+    keys.toggleCycles = [this] { toggleCycles(); };
+    keys.plusMinus = [this](bool up) {
         QAction *form = up ? m_actions.fullTable : m_actions.paredTable;
         if (m_shown == View::Table && form->isEnabled())
             setTableForm(up);
         else if (m_shown == View::Diagram && fileOpen())
             (up ? m_actions.incScale : m_actions.decScale)->trigger();
-        return true;
-    }
-    if (typed.isDigit()) {
-        const int n = typed.digitValue();
+    };
+    keys.digit = [this](int n) {
         if (n == 0)
             selectTest(kAllTests);
         else if (n <= m_document->Doc.NTest)
             selectTest(n - 1);
-        return true;
-    }
-    return false;
+    };
+    m_keys = std::make_unique<desk::MainKeys>(*m_runBar, std::move(keys));
 }
 
 void TBaseForm::setScale()

@@ -67,6 +67,12 @@ TthPusk::~TthPusk()
 void TthPusk::Start(std::function<void()> finished)
 {
     m_running = true;
+    // A followed run hears the bench from here, not from when its thread
+    // gets going: a bench that ends at once would otherwise end while
+    // nobody listens, its end would be dropped as that of a run nobody
+    // follows, and this run would wait for it for ever.
+    if (!m_config.local)
+        ListenToBench();
     try {
         m_thread = std::thread([this, finished = std::move(finished)] {
             // Nothing may escape a worker thread: a failure ends the run
@@ -77,11 +83,16 @@ void TthPusk::Start(std::function<void()> finished)
                 m_host.SetErrorMark(kRunFailedMark);
                 m_host.ShowThreadError(std::string("Сбой при выполнении теста: ") + error.what());
             }
+            // Whatever the bench still sends is answered by the link.
+            if (!m_config.local)
+                m_remote->SetHandler({});
             m_running = false;
             if (finished)
                 finished();
         });
     } catch (...) {
+        if (!m_config.local)
+            m_remote->SetHandler({});
         m_running = false;
         throw;
     }
@@ -484,7 +495,10 @@ void TthPusk::OnQuestion(std::span<const std::uint8_t> data)
     Answer(QORV_ASK, reply);
 }
 
-void TthPusk::RunRemote()
+// The bench's messages wait in m_remoteMessages from the start (a quick
+// bench may have sent them all by now); the event stays set until this
+// thread looks.
+void TthPusk::ListenToBench()
 {
     m_remote->SetHandler([this](const RemoteRunLink::Message &message) {
         {
@@ -493,6 +507,10 @@ void TthPusk::RunRemote()
         }
         m_event.Set();
     });
+}
+
+void TthPusk::RunRemote()
+{
     bool finished = false;
     while (!finished) {
         if (WaitEvent() != WaitEnd::Signalled)
@@ -523,7 +541,6 @@ void TthPusk::RunRemote()
                 break;
         }
     }
-    m_remote->SetHandler({});
 }
 
 bool TthPusk::OnRemoteMessage(const RemoteRunLink::Message &message)

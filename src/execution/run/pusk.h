@@ -173,6 +173,9 @@ private:
     void RunLocal();
     void RunContinuousPerPass();
     void RunToOneResult();
+    // Hands the bench's messages to this run (the caller's thread, before
+    // the run thread starts); the thread removes the handler as it ends.
+    void ListenToBench();
     void RunRemote();
     enum class WaitEnd { Signalled, LinkLost, UnitSilent, TimedOut };
     // Waits for the event, watching the link (the unit's, or the remote
@@ -198,7 +201,7 @@ private:
     RemoteRunLink *m_remote;
 
     AutoResetEvent m_event{"Event_Quorvik_Pusk"};
-    std::mutex m_lock; // m_state, m_answer*, m_remoteMessage
+    std::mutex m_lock; // m_state, m_answer*, m_remoteMessages
     State m_state = Waiting;
     int m_answerCode = 0;
     std::vector<std::uint8_t> m_answer;

@@ -6,6 +6,7 @@
 #include "execution/run/pusk.h"
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -18,7 +19,11 @@ class RecordingHost final : public PuskHost
 {
 public:
     void ShowStatus(const std::string &text) override { Add(statuses, text); }
-    void ShowActivity(ActivityPicture) override {}
+    void ShowActivity(ActivityPicture picture) override
+    {
+        if (onActivity)
+            onActivity(picture);
+    }
     void ShowMFunctionProgress(std::span<const std::uint8_t>) override {}
     void ShowProgress(int index, int total) override
     {
@@ -53,6 +58,9 @@ public:
         list.push_back(text);
     }
 
+    // Runs on the run thread as it shows a picture: a test may hold the
+    // thread there (set before the run starts).
+    std::function<void(ActivityPicture)> onActivity;
     std::mutex mutex;
     std::vector<std::string> statuses;
     std::vector<std::string> errors;
