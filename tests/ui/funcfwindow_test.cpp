@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <functional>
 
 namespace qv::testing {
 namespace {
@@ -44,6 +45,23 @@ protected:
     {
         edit->setText(text);
         emit edit->editingFinished();
+    }
+    // Opens the F window, steps to F3 and opens its data window, on which
+    // `action` runs before it is closed; then OK (keep) or Cancel.
+    void OnDataWindowOfF3(TBaseForm &form, bool keep,
+                          const std::function<void(functions::TfmData &)> &action)
+    {
+        ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
+            ModalWatch<functions::TfmData> data(action);
+            QTest::mouseClick(w.nextButton(), Qt::LeftButton);
+            QTest::mouseClick(w.nextButton(), Qt::LeftButton);
+            ASSERT_EQ(w.shownNumber(), 3);
+            QTest::mouseClick(w.dataButton(), Qt::LeftButton);
+            EXPECT_TRUE(data.seen());
+            keep ? w.accept() : w.reject();
+        });
+        form.actions().funcF->trigger();
+        ASSERT_TRUE(watch.seen());
     }
 };
 
@@ -111,22 +129,11 @@ TEST_F(FuncFWindow, InDebugModeTheDataWindowOpensAtTheAddressWordAndLeavesItsRow
     const SFuncF &compare = *test.FFuncs.ByNumber(3);
     ASSERT_EQ(compare.Type, 2);
     test.IWords.SetValueAt(1, test.ActiveCycle, 7, ValueSet::Run);
-    ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
-        ModalWatch<functions::TfmData> data([&](functions::TfmData &d) {
-            EXPECT_EQ(d.model().selected(), 7u);
-            const QRect cell = d.table()->visualRect(d.model().index(5, 1));
-            QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {}, cell.center());
-            d.reject();
-        });
-        QTest::mouseClick(w.nextButton(), Qt::LeftButton);
-        QTest::mouseClick(w.nextButton(), Qt::LeftButton);
-        ASSERT_EQ(w.shownNumber(), 3);
-        QTest::mouseClick(w.dataButton(), Qt::LeftButton);
-        EXPECT_TRUE(data.seen());
-        w.accept();
+    OnDataWindowOfF3(form, true, [](functions::TfmData &d) {
+        EXPECT_EQ(d.model().selected(), 7u);
+        const QRect cell = d.table()->visualRect(d.model().index(5, 1));
+        QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {}, cell.center());
     });
-    form.actions().funcF->trigger();
-    ASSERT_TRUE(watch.seen());
     EXPECT_EQ(test.IWords.ValueAt(1, test.ActiveCycle, ValueSet::Run), 5);
     EXPECT_EQ(test.OWords.ValueAt(1, test.ActiveCycle, ValueSet::Reference), 0xC0); // rom.dat[5]
 }
@@ -137,21 +144,11 @@ TEST_F(FuncFWindow, TheDataWindowsEditorOpensTheFunctionsDataFile)
     TBaseForm &form = WindowWithDemo();
     STest &test = TestWithF(form);
     ASSERT_EQ(test.FFuncs.ByNumber(3)->FileName, "rom.dat");
-    ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
-        ModalWatch<functions::TfmData> data([&](functions::TfmData &d) {
-            ASSERT_TRUE(d.editorButton()->isEnabled());
-            QTest::mouseClick(d.editorButton(), Qt::LeftButton);
-            EXPECT_TRUE(DataEditorRanOn(dir.File("demo/rom.dat")));
-        });
-        QTest::mouseClick(w.nextButton(), Qt::LeftButton);
-        QTest::mouseClick(w.nextButton(), Qt::LeftButton);
-        ASSERT_EQ(w.shownNumber(), 3);
-        QTest::mouseClick(w.dataButton(), Qt::LeftButton);
-        EXPECT_TRUE(data.seen());
-        w.reject();
+    OnDataWindowOfF3(form, false, [&](functions::TfmData &d) {
+        ASSERT_TRUE(d.editorButton()->isEnabled());
+        QTest::mouseClick(d.editorButton(), Qt::LeftButton);
+        EXPECT_TRUE(DataEditorRanOn(dir.File("demo/rom.dat")));
     });
-    form.actions().funcF->trigger();
-    ASSERT_TRUE(watch.seen());
     EXPECT_TRUE(Messages().empty());
 }
 
