@@ -195,7 +195,7 @@ void BM_OpenDataWindowOnOneMebibyte(benchmark::State &state)
     function.FileName = "big.dat";
     function.Data.assign(static_cast<std::size_t>(qv::kMaxDataFileSize), 0xAA);
     for (auto _ : state) {
-        const auto window = qv::functions::OpenSData(function, dir / "B.QOR", 16);
+        const auto window = qv::functions::OpenSData(function, dir / "B.QOR", 16, {});
         window->show();
         benchmark::DoNotOptimize(window->model().rowCount());
     }
