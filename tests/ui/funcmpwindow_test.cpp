@@ -151,6 +151,14 @@ TEST_F(FuncMPWindows, PWindowEditorOpensTheDataFileBesideTheTestFileAndRefusesAn
         ASSERT_TRUE(test.PFuncs.ByNumber(1)->FileName.empty());
         QTest::mouseClick(w.editorButton(), Qt::LeftButton);
         EXPECT_EQ(Messages(), std::vector<std::string>{Msg(9)});
+
+        // A name from a hostile file that leads out of the test's folder
+        // is refused even when a file of that name exists there.
+        WriteBytes(dir.File("outside.dat"), "x");
+        test.PFuncs.ByNumber(1)->FileName = "../outside.dat";
+        mesbo->Clear();
+        QTest::mouseClick(w.editorButton(), Qt::LeftButton);
+        EXPECT_EQ(Messages(), std::vector<std::string>{"Файл данных \"../outside.dat\" не найден"});
         w.reject();
     });
     form.actions().funcP->trigger();

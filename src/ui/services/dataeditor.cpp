@@ -3,6 +3,7 @@
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
+#include "model/file/filepaths.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -71,9 +72,11 @@ bool OpenDataEditorOn(const std::string &setting, const std::string &testFile,
         Mesbo().Show(Msg(9), MbError, kProductName);
         return false;
     }
+    // The same name the run uses: never a file outside the test's folder.
+    const std::optional<std::string> inFolder = DataFileNameInFolder(name);
     const QFileInfo test(QString::fromStdString(testFile));
-    const QFileInfo data(test.absoluteDir(), QString::fromStdString(name));
-    if (!data.isFile()) {
+    const QFileInfo data(test.absoluteDir(), QString::fromStdString(inFolder.value_or(name)));
+    if (!inFolder || !data.isFile()) {
         Mesbo().Show("Файл данных \"" + name + "\" не найден", MbError, kProductName);
         return false;
     }
