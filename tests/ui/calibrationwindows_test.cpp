@@ -11,6 +11,7 @@
 #include "model/scopedmesbo.h"
 #include "sim/board.h"
 #include "sim/unit.h"
+#include "support/qtwait.h"
 #include "support/tempdir.h"
 #include "ui/calibration/calibratewindow.h"
 #include "ui/calibration/parameterswindow.h"
@@ -134,7 +135,7 @@ TEST_F(Calibration, TypeZeroListsTheParametersBlinksAGeneratingRowAndWritesTheWa
         emit table.cellClicked(1, 0);
         EXPECT_EQ(w.generatingRow(), 1);
         const bool first = w.blinkOn();
-        QTRY_VERIFY_WITH_TIMEOUT(w.blinkOn() != first, 5000);
+        QV_EXPECT_SOON_WITHIN(w.blinkOn() != first, 5000);
         emit table.cellClicked(1, 0);
         EXPECT_EQ(w.generatingRow(), -1) << "clicking the generating row stops it";
         emit table.cellClicked(2, 0);

@@ -6,6 +6,7 @@
 #include "infra/fatalerror.h"
 #include "infra/messages.h"
 #include "model/document/quorvik.h"
+#include "support/qtwait.h"
 #include "ui/application.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/runbar.h"
@@ -114,7 +115,7 @@ TEST_F(DeskSettings, StatusPicturesComeFromAnyThreadAndTheHintStaysNarrow)
     poller.join();
     desk::StatusPictureLabel &label = *form.runBar()->status();
     EXPECT_EQ(label.code(), UnitStatus::NotShown) << "nothing happens off the main thread";
-    QTRY_VERIFY(label.code() == UnitStatus::Connected);
+    QV_EXPECT_SOON(label.code() == UnitStatus::Connected);
     EXPECT_EQ(label.hintText(), QStringLiteral("МК: подключен\r\nARM 1.2"));
     EXPECT_FALSE(label.pixmap().isNull());
     // Every status the monitor can show has a picture and a hint for both
@@ -177,7 +178,7 @@ TEST_F(DeskSettings, TheWholeDeskPollsTheSimulatedUnitAndStopsAtTheWindowsClose)
                          &TBaseForm::setStatusPicture);
         form.show();
         ASSERT_TRUE(form.openFile(Demo()));
-        QTRY_VERIFY_WITH_TIMEOUT(form.runBar()->status()->code() == UnitStatus::Connected, 10000);
+        QV_EXPECT_SOON_WITHIN(form.runBar()->status()->code() == UnitStatus::Connected, 10000);
         EXPECT_TRUE(form.runBar()->status()->hintText().contains(QStringLiteral("подключен")));
         form.close();
         EXPECT_FALSE(session.Started()) << "the close stops the session";

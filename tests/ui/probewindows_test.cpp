@@ -7,6 +7,7 @@
 #include "execution/port/testerport.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcv.h"
+#include "support/qtwait.h"
 #include "support/tempdir.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/mainactions.h"
@@ -219,7 +220,7 @@ TEST_F(ProbeDesk, ADebugRunWithTheVFunctionShowsTheLiveWindowAndStoresTheWavefor
     EXPECT_TRUE(sawNoData);
     EXPECT_TRUE(sawCapture);
     EXPECT_EQ(firstColour, TfmSco::kStatusColours[0]);
-    QTRY_COMPARE(live->statusLabel()->text(), QStringLiteral("Съёмов: 1"));
+    QV_EXPECT_EQ_SOON(live->statusLabel()->text(), QStringLiteral("Съёмов: 1"));
     EXPECT_EQ(live->statusColour(), 0u) << "black";
     EXPECT_TRUE(test.VFuncs.ByNumber(1)->Captured[0]);
     EXPECT_EQ(test.VFuncs.Active(), 1);
@@ -239,7 +240,7 @@ TEST_F(ProbeDesk, NoTriggerClosesTheLiveWindowAndReportsTheMissingSynchronisatio
     bool liveShown = false;
     Run([&] { liveShown = liveShown || (live && live->isVisible()); });
     EXPECT_TRUE(liveShown);
-    QTRY_VERIFY(live.isNull());
+    QV_EXPECT_SOON(live.isNull());
     ASSERT_EQ(infoTexts.size(), 2u);
     EXPECT_EQ(infoTexts[1], "В ходе работы с устройством произошла следующая ошибка: "
                             "Отсутствует внешняя синхронизация");

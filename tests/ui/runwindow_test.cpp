@@ -14,6 +14,7 @@
 #include "model/settings/settings.h"
 #include "sim/board.h"
 #include "sim/unit.h"
+#include "support/qtwait.h"
 #include "support/tempdir.h"
 #include "ui/desk/closingwindow.h"
 #include "ui/desk/infopanel.h"
@@ -761,7 +762,7 @@ TEST(RunWindow, MFunctionProgressFromAWorkerThreadOpensItsWindowBesideTheRunWind
         w.ShowStatus("выполнение теста №2");
         done = true;
     });
-    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 5000);
+    QV_EXPECT_SOON_WITHIN(done.load(), 5000);
     worker.join();
     EXPECT_EQ(rowsSeen, 2);
     TfmMProgress *m = w.mFunctionWindow();
@@ -778,7 +779,7 @@ TEST(RunWindow, MFunctionProgressFromAWorkerThreadOpensItsWindowBesideTheRunWind
     // Moved near the right edge of the screen, the run window has it on its left.
     const QRect area = w.screen()->availableGeometry();
     w.move(area.right() - w.frameGeometry().width() - 10, 60);
-    QTRY_COMPARE(m->frameGeometry().right(), w.frameGeometry().left() - 1);
+    QV_EXPECT_EQ_SOON(m->frameGeometry().right(), w.frameGeometry().left() - 1);
     EXPECT_EQ(m->frameGeometry().top(), w.frameGeometry().top());
 
     // A row outside the list changes nothing; a new list starts at picture 2.
@@ -823,7 +824,7 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
         second = w.AskQuestion(QuestionKind::MFunction, record);
         done = true;
     });
-    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
+    QV_EXPECT_SOON_WITHIN(done.load(), 10000);
     worker.join();
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(first, 0);
@@ -841,7 +842,7 @@ TEST(RunWindow, TheActivityPictureMovesOnlyWhileSomethingHappens)
     EXPECT_FALSE(picture.animating());
     picture.setMode(ActivityAnimation::Running);
     EXPECT_TRUE(picture.animating());
-    QTRY_VERIFY(picture.phase() != 0);
+    QV_EXPECT_SOON(picture.phase() != 0);
     picture.setMode(ActivityAnimation::Receiving);
     EXPECT_EQ(picture.mode(), ActivityAnimation::Receiving);
     picture.setMode(7);
