@@ -323,7 +323,8 @@ void TClientServerCommon::Watch(QTcpSocket *socket)
                 LogSocketError(socket, error);
                 OnSocketError(socket, error);
             });
-    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { Lost(socket); });
+    const void *key = socket;
+    connect(socket, &QTcpSocket::disconnected, this, [this, key] { Lost(key); });
 }
 
 void TClientServerCommon::ReadFrom(QTcpSocket *socket)
@@ -450,9 +451,9 @@ void TClientServerCommon::LogSocketError(QTcpSocket *socket, QAbstractSocket::So
                         RemoteLogColour::Red, true);
 }
 
-void TClientServerCommon::Lost(QTcpSocket *socket)
+void TClientServerCommon::Lost(const void *key)
 {
-    if (socket != m_peer)
+    if (key != m_peerKey || m_peer.isNull())
         return;
     // A transfer from a peer that is gone can never complete.
     m_receiver.Reset();

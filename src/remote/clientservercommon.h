@@ -121,7 +121,11 @@ protected:
     virtual bool Admits(RemoteCommand, QTcpSocket *) const { return true; }
 
     void SetState(State state);
-    void SetPeer(QTcpSocket *socket) { m_peer = socket; }
+    void SetPeer(QTcpSocket *socket)
+    {
+        m_peer = socket;
+        m_peerKey = socket;
+    }
     QTcpSocket *Peer() const { return m_peer; }
     // Reads, logs the errors of and notices the loss of this socket.
     void Watch(QTcpSocket *socket);
@@ -136,7 +140,10 @@ private:
     void ReceiveBlock(const QByteArray &payload, bool isFile, QTcpSocket *from);
     void RefuseBlock(bool isFile, QTcpSocket *from);
     void LogSocketError(QTcpSocket *socket, QAbstractSocket::SocketError error);
-    void Lost(QTcpSocket *socket);
+    // `key` is the socket's address, taken while it was whole: a socket also
+    // says it disconnected from its base destructor, when it is no longer a
+    // QTcpSocket and must not be used as one.
+    void Lost(const void *key);
     static void KeepApart(QTcpSocket *socket);
     bool OffThread() const;
     // The reader's side of a wait by event: true when the message was the
@@ -152,6 +159,7 @@ private:
     qint64 m_bytesReceived = 0;
     State m_state = State::Idle;
     QPointer<QTcpSocket> m_peer;
+    const void *m_peerKey = nullptr; // m_peer's address, to compare without using it
     QByteArray m_lastPayload;
     Consumer m_consumer;
     Wait *m_wait = nullptr; // set only while WaitFor runs
