@@ -13,6 +13,7 @@
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
 #include "ui/desk/windowfileui.h"
+#include "ui/remote/remotecontrol.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 
@@ -104,6 +105,8 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
 TBaseForm::~TBaseForm()
 {
     qApp->removeEventFilter(this);
+    // Its own remote roles end while the window is still whole.
+    m_ownRemote.reset();
     // The views read the document while they are destroyed with the window.
     m_diagram->setDocument(nullptr);
     m_table->setDocument(nullptr);

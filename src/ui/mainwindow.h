@@ -37,6 +37,7 @@ class QToolBar;
 namespace qv {
 
 class DeskSession;
+class RemoteControl;
 class RemoteDesk;
 class DiagramView;
 class DocumentObserver;
@@ -222,7 +223,8 @@ private:
 
     // An option of the document's display block (TSettings::Option...).
     int option(int index) const;
-    void notAvailable(const QString &caption);
+    // The remote roles: the attached ones, else the window's own.
+    RemoteDesk &remoteDesk();
     // "Клиент" (true) or "Сервер" of the remote-control menu.
     void toggleRemote(bool client);
     bool remoteClientConnected() const;
@@ -279,6 +281,7 @@ private:
     bool m_running = false;
     bool m_closing = false;
     RemoteDesk *m_remote = nullptr;
+    std::unique_ptr<RemoteControl> m_ownRemote; // only when none was attached
 };
 
 } // namespace qv

@@ -11,6 +11,7 @@
 #include "infra/version.h"
 #include "model/document/quorvik.h"
 #include "model/settings/settings.h"
+#include "remote/clientservercommon.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/mainkeys.h"
@@ -20,6 +21,7 @@
 #include "ui/lists/listopener.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
+#include "ui/remote/remotecontrol.h"
 #include "ui/remote/remotedesk.h"
 #include "ui/services/mainservices.h"
 #include "ui/services/probecommands.h"
@@ -40,10 +42,13 @@ int TBaseForm::option(int index) const
                : 0;
 }
 
-void TBaseForm::notAvailable(const QString &caption)
+RemoteDesk &TBaseForm::remoteDesk()
 {
-    Mesbo().Show(("Окно \"" + caption + "\" пока недоступно в этой версии программы").toStdString(),
-                 MbInformation, kProductName);
+    // The program attaches its remote control at start; a window made on
+    // its own (a tool, a test) gets one of its own the first time it asks.
+    if (m_remote == nullptr)
+        m_ownRemote = std::make_unique<RemoteControl>(*this, *m_store, DefaultReceiveDir());
+    return *m_remote;
 }
 
 bool TBaseForm::remoteClientConnected() const
@@ -54,16 +59,13 @@ bool TBaseForm::remoteClientConnected() const
 void TBaseForm::toggleRemote(bool client)
 {
     const auto wanted = client ? RemoteDesk::Role::Client : RemoteDesk::Role::Server;
-    if (m_remote == nullptr) {
-        notAvailable(QStringLiteral("Удаленное управление"));
-        return;
-    }
-    const RemoteDesk::Role active = m_remote->ActiveRole();
+    RemoteDesk &remote = remoteDesk();
+    const RemoteDesk::Role active = remote.ActiveRole();
     if (active == wanted) {
-        m_remote->CloseForm();
+        remote.CloseForm();
     } else if (active == RemoteDesk::Role::None) {
         resetForOpen();
-        m_remote->Start(wanted, {}, false);
+        remote.Start(wanted, {}, false);
     } else {
         Mesbo().Show("Удаленное управление уже активно. Отключите данный режим и повторите "
                      "операцию снова",

@@ -58,15 +58,11 @@ void TBaseForm::startFromCommandLine(const QStringList &arguments)
             openFile(line.file);
         if (!line.remoteClient && !line.remoteServer)
             return;
-        if (m_remote == nullptr) {
-            notAvailable(QStringLiteral("Удаленное управление"));
-            return;
-        }
         // A client connects at once when told where to; a server listens.
         if (line.remoteClient)
-            m_remote->Start(RemoteDesk::Role::Client, line.address, !line.address.isEmpty());
+            remoteDesk().Start(RemoteDesk::Role::Client, line.address, !line.address.isEmpty());
         else
-            m_remote->Start(RemoteDesk::Role::Server, line.address, true);
+            remoteDesk().Start(RemoteDesk::Role::Server, line.address, true);
     });
 }
 
