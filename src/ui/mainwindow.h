@@ -19,6 +19,7 @@
 
 #include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
+#include "ui/desk/commandstates.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/mainkeys.h"
 #include "ui/views/pictures.h"
@@ -272,9 +273,8 @@ private:
     TableView *m_table = nullptr;
     QPointer<TfmComment> m_comment;
 
-    enum class View { None, Diagram, Table };
-    View m_shown = View::None;
-    View m_lastView = View::Diagram;
+    desk::ShownView m_shown = desk::ShownView::None;
+    desk::ShownView m_lastView = desk::ShownView::Diagram;
     std::function<void()> m_runHandler;
     int m_paramsPage = 0; // the settings window reopens on its last page
     std::filesystem::path m_clbPath;

@@ -295,7 +295,7 @@ void TBaseForm::showRunResults(ResultStage stage)
 
 bool TBaseForm::tableShown() const
 {
-    return m_shown == View::Table;
+    return m_shown == desk::ShownView::Table;
 }
 
 void TBaseForm::setStatusPicture(UnitStatus code, const QString &resource, const QString &hint)
@@ -337,9 +337,9 @@ void TBaseForm::setUpKeys()
     keys.toggleCycles = [this] { toggleCycles(); };
     keys.plusMinus = [this](bool up) {
         QAction *form = up ? m_actions.fullTable : m_actions.paredTable;
-        if (m_shown == View::Table && form->isEnabled())
+        if (m_shown == desk::ShownView::Table && form->isEnabled())
             setTableForm(up);
-        else if (m_shown == View::Diagram && fileOpen())
+        else if (m_shown == desk::ShownView::Diagram && fileOpen())
             (up ? m_actions.incScale : m_actions.decScale)->trigger();
     };
     keys.digit = [this](int n) {

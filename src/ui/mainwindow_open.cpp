@@ -124,8 +124,8 @@ bool TBaseForm::loadAndShow(const QString &path)
         return false;
     const QFileInfo file(path);
     m_store->Settings().StartDirectory = file.absolutePath().toStdString();
-    m_shown = View::Diagram;
-    m_lastView = View::Diagram;
+    m_shown = desk::ShownView::Diagram;
+    m_lastView = desk::ShownView::Diagram;
     m_actions.diagramm->setChecked(true);
     m_actions.table->setChecked(false);
     m_diagram->show();
