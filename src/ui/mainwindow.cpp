@@ -85,6 +85,7 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
     m_actions = desk::CreateMainActions(this);
     buildBars();
     buildViews();
+    buildFiles();
     connectCommands();
     setUpKeys();
 
@@ -97,7 +98,7 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
 
     applySettings();
     m_document->Close();
-    fillRecentMenu();
+    m_files->FillRecentMenu();
     restorePlacement();
     updateState();
 }

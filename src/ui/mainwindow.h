@@ -11,7 +11,7 @@
 // set with setRunHandler(), which calls runFinished() when the run is over.
 //
 // The parts are split by job: mainwindow.cpp (building, observer, close),
-// mainwindow_open.cpp (open, recent files, drops, command line),
+// mainwindow_open.cpp (what an open does to the window),
 // mainwindow_state.cpp (tests, views, modes, enabled states),
 // mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
 // mainwindow_debug.cpp (debug range, debug cycle, debug values),
@@ -20,6 +20,7 @@
 #include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
 #include "ui/desk/commandstates.h"
+#include "ui/desk/deskfiles.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/mainkeys.h"
 #include "ui/views/pictures.h"
@@ -78,19 +79,12 @@ public:
                        QWidget *parent = nullptr);
     ~TBaseForm() override;
 
-    // What the command line asks for: the last argument that is no remote
-    // switch is the file; "\REMOTECLIENT"/"\REMOTESERVER" in any letter
-    // case, or "--remote-client"/"--remote-server", the remote roles;
-    // "--connect HOST:PORT" and "--listen [ADDR:]PORT" give the role's
-    // address and start it connecting or listening at once.
-    struct CommandLine
+    // What the command line asks for (desk::DeskFiles::ParseCommandLine).
+    using CommandLine = desk::DeskFiles::CommandLine;
+    static CommandLine parseCommandLine(const QStringList &arguments)
     {
-        QString file;
-        bool remoteClient = false;
-        bool remoteServer = false;
-        QString address; // of --connect or --listen; empty: none given
-    };
-    static CommandLine parseCommandLine(const QStringList &arguments);
+        return desk::DeskFiles::ParseCommandLine(arguments);
+    }
     static QString fileFromArguments(const QStringList &arguments)
     {
         return parseCommandLine(arguments).file;
@@ -117,8 +111,8 @@ public:
     SettingsStore &settingsStore() const { return *m_store; }
     TfmComment *commentWindow() const; // null until first shown
     QToolBar *bar(int index) const;    // 0 menu, 1 tools, 2 run, 3 information
-    QStringList recentFiles() const;
-    QString startDirectory() const;
+    QStringList recentFiles() const { return m_files->RecentFiles(); }
+    QString startDirectory() const { return m_files->StartDirectory(); }
 
     // The views take their colours, the document its display block, from the
     // store's settings.
@@ -126,11 +120,11 @@ public:
 
     // Opens a file by name (a recent-files entry, a dropped file, the command
     // line); false when it was not loaded (the document said why).
-    bool openFile(const QString &path);
+    bool openFile(const QString &path) { return m_files->Open(path); }
     // The command "Открыть": the open dialog, then openFile.
-    void openFileCommand();
+    void openFileCommand() { m_files->OpenCommand(); }
     // Files dropped on the window: exactly one is opened, more are refused.
-    void openDroppedFiles(const QStringList &paths);
+    void openDroppedFiles(const QStringList &paths) { m_files->OpenDropped(paths); }
 
     // A tab was chosen (index 0..19 a test, kAllTests "все").
     void selectTest(int index);
@@ -199,12 +193,13 @@ private:
     void restorePlacement();
     void savePlacement();
 
-    // Open, steps 4 to 7.
+    // Before a file is loaded: its windows close, the document closes.
     void resetForOpen();
-    bool loadAndShow(const QString &path);
-    void addRecentFile(const QString &path);
-    void fillRecentMenu();
-    QString dialogDirectory() const;
+    // A file was loaded: the diagram of its first test, its comment, the
+    // title; the remote peer is told.
+    void showOpened(const QString &path);
+    // The files collaborator with the window's side of an open.
+    void buildFiles();
 
     // What the document reports.
     void onFileOpened();
@@ -266,6 +261,7 @@ private:
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
+    desk::DeskFiles *m_files = nullptr; // a child of the window
     services::MainServices *m_services = nullptr;
     std::unique_ptr<desk::MainKeys> m_keys; // the operator keys; made with the run bar
     desk::InfoPanel *m_info = nullptr;
