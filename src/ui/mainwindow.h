@@ -14,7 +14,6 @@
 // mainwindow_open.cpp (what an open does to the window),
 // mainwindow_state.cpp (tests, views, modes, enabled states),
 // mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
-// mainwindow_debug.cpp (debug range, debug cycle, debug values),
 // mainwindow_windows.cpp (properties, settings, calibration, help, about).
 
 #include "execution/port/unitstatus.h"
@@ -56,6 +55,7 @@ class MainServices;
 }
 
 namespace desk {
+class DebugCommands;
 class ExportCommand;
 class InfoPanel;
 class RunBar;
@@ -135,8 +135,6 @@ public:
     void toggleDebug();
     void toggleZond();
     void toggleCycles();
-    // "<" and ">": the active cycle steps with wrap-around.
-    void stepDebugCycle(int delta);
     void openComment();
 
     // "Пуск" (the button or F5): the button stays pressed while the handler
@@ -232,19 +230,7 @@ private:
     void setUpKeys();
     // Hides and empties both views (all tests chosen).
     void hideViews();
-    // Debug mode (mainwindow_debug.cpp).
-    void connectDebugCommands();
-    void openDebugTct();
-    void showDebugMenu(int tact, const QPoint &globalPos);
-    void openDebugCycle();
-    void setDebugCycle(int cycle);
-    // A click on the debug value of word `number` of kind `kind` in table row `row`.
-    void editDebugValue(char kind, int number, int row);
     void setScale();
-    void switchProbe(int probe);
-    void selectProbe(int probe);
-    // Probe mode's threshold window (mainwindow_probe.cpp).
-    void openProbeThresholds();
 
     SettingsStore *m_store = nullptr;
     std::unique_ptr<SettingsStore> m_ownStore;
@@ -261,7 +247,8 @@ private:
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
-    desk::DeskFiles *m_files = nullptr; // a child of the window
+    desk::DeskFiles *m_files = nullptr;     // a child of the window
+    desk::DebugCommands *m_debug = nullptr; // a child of the window
     services::MainServices *m_services = nullptr;
     std::unique_ptr<desk::MainKeys> m_keys; // the operator keys; made with the run bar
     desk::InfoPanel *m_info = nullptr;

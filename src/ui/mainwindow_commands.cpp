@@ -13,6 +13,7 @@
 #include "model/settings/settings.h"
 #include "remote/clientservercommon.h"
 #include "ui/desk/commentwindow.h"
+#include "ui/desk/debugcommands.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/mainkeys.h"
 #include "ui/desk/runbar.h"
@@ -150,14 +151,8 @@ void TBaseForm::connectCommands()
 
     desk::InfoPanel &info = *m_info;
     connect(&info, &desk::InfoPanel::tabClicked, this, [this](int index) { selectTest(index); });
-    connect(&info, &desk::InfoPanel::previousCycleRequested, this, [this] { stepDebugCycle(-1); });
-    connect(&info, &desk::InfoPanel::nextCycleRequested, this, [this] { stepDebugCycle(1); });
     connect(&info, &desk::InfoPanel::testInfoRequested, this, [this] { openTestInfo(); });
-    connect(&info, &desk::InfoPanel::probeModeDialogRequested, this,
-            &TBaseForm::openProbeThresholds);
 
-    connect(m_diagram, &DiagramView::probeSwitchRequested, this, &TBaseForm::switchProbe);
-    connect(m_diagram, &DiagramView::probeSelected, this, &TBaseForm::selectProbe);
     connect(m_diagram, &DiagramView::listRequested, this,
             [this](char kind, int number) { openListAt(kind, number); });
     connect(m_diagram, &DiagramView::probeMenuRequested, this,
@@ -166,7 +161,9 @@ void TBaseForm::connectCommands()
             });
     connect(m_table, &TableView::listRequested, this,
             [this](char kind, int number) { openListAt(kind, number); });
-    connectDebugCommands();
+    m_debug = new desk::DebugCommands(
+        {*this, *m_document, m_desk, m_actions, *m_diagram, *m_table, *m_info},
+        [this] { refillShownView(); });
     connect(m_table, &TableView::addressMarkAdvanced, this,
             [this] { m_table->viewport()->update(); });
 }
@@ -365,34 +362,6 @@ void TBaseForm::setScale()
     if (dialog.autoFit())
         m_diagram->autoFit();
     refreshViews();
-}
-
-void TBaseForm::switchProbe(int probe)
-{
-    STest *test = m_document->CurrentTestRecord();
-    if (!test || test->ActiveCycle < 0 ||
-        static_cast<std::size_t>(test->ActiveCycle) >= test->Probes.size())
-        return;
-    auto &entries = test->Probes[static_cast<std::size_t>(test->ActiveCycle)];
-    if (probe > 0 && static_cast<std::size_t>(probe) < entries.size()) {
-        SZond &entry = entries[static_cast<std::size_t>(probe)];
-        entry.On = !entry.On;
-        m_diagram->viewport()->update();
-    }
-}
-
-void TBaseForm::selectProbe(int probe)
-{
-    STest *test = m_document->CurrentTestRecord();
-    if (!test)
-        return;
-    test->EnsureProbeArrays();
-    const auto cycle = static_cast<std::size_t>(test->ActiveCycle);
-    if (cycle < test->ProbeFlags.size() && probe >= 0 &&
-        probe < test->ProbeCount(test->ActiveCycle)) {
-        test->ProbeFlags[cycle] = probe;
-        m_diagram->viewport()->update();
-    }
 }
 
 } // namespace qv

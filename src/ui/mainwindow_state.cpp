@@ -209,15 +209,6 @@ void TBaseForm::toggleCycles()
     updateState();
 }
 
-void TBaseForm::stepDebugCycle(int delta)
-{
-    STest *test = m_document->CurrentTestRecord();
-    if (!test || test->Cycles <= 0)
-        return;
-    const int cycles = test->Cycles;
-    setDebugCycle(((m_document->GetActiveCycle() + delta) % cycles + cycles) % cycles);
-}
-
 void TBaseForm::onFileOpened()
 {
     m_info->showTabs(m_document->Doc.NTest);
