@@ -14,7 +14,6 @@
 // mainwindow_open.cpp (what an open does to the window),
 // mainwindow_state.cpp (tests, views, modes, enabled states),
 // mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
-// mainwindow_windows.cpp (properties, settings, calibration, help, about).
 
 #include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
@@ -59,6 +58,7 @@ class DebugCommands;
 class ExportCommand;
 class InfoPanel;
 class RunBar;
+class WindowCommands;
 } // namespace desk
 
 class TBaseForm : public QMainWindow
@@ -163,7 +163,7 @@ public:
     void setCalibrationCaption(const QString &caption);
     // The wait table file the calibration windows write (default: the
     // program's own ".clb").
-    void setCalibrationFile(std::filesystem::path path) { m_clbPath = std::move(path); }
+    void setCalibrationFile(std::filesystem::path path);
 
     // The enabled and ticked states of every command, after any change.
     void updateState();
@@ -181,13 +181,8 @@ private:
     void buildBars();
     void buildViews();
     void connectCommands();
-    // The file properties, settings, calibration, help and about commands.
-    void connectWindowCommands();
-    void showFileProperties();
-    // "Параметры": OK takes the settings, Cancel gives the colours back.
-    void openParams();
-    // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
-    void openCalibration();
+    // The window commands with the window's side of new settings.
+    void buildWindowCommands();
     void restorePlacement();
     void savePlacement();
 
@@ -247,8 +242,9 @@ private:
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
-    desk::DeskFiles *m_files = nullptr;     // a child of the window
-    desk::DebugCommands *m_debug = nullptr; // a child of the window
+    desk::DeskFiles *m_files = nullptr;        // a child of the window
+    desk::DebugCommands *m_debug = nullptr;    // a child of the window
+    desk::WindowCommands *m_windows = nullptr; // a child of the window
     services::MainServices *m_services = nullptr;
     std::unique_ptr<desk::MainKeys> m_keys; // the operator keys; made with the run bar
     desk::InfoPanel *m_info = nullptr;
@@ -259,8 +255,6 @@ private:
     desk::ShownView m_shown = desk::ShownView::None;
     desk::ShownView m_lastView = desk::ShownView::Diagram;
     std::function<void()> m_runHandler;
-    int m_paramsPage = 0; // the settings window reopens on its last page
-    std::filesystem::path m_clbPath;
     bool m_running = false;
     bool m_closing = false;
     RemoteDesk *m_remote = nullptr;

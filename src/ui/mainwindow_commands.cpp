@@ -5,7 +5,6 @@
 #include "execution/desk/desksession.h"
 #include "execution/desk/settingsstore.h"
 #include "execution/port/testerport.h"
-#include "execution/run/currentcheck.h"
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
@@ -18,6 +17,7 @@
 #include "ui/desk/mainkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
+#include "ui/desk/windowcommands.h"
 #include "ui/functions/functionwindows.h"
 #include "ui/lists/listopener.h"
 #include "ui/lists/viewerwindows.h"
@@ -133,14 +133,8 @@ void TBaseForm::connectCommands()
     m_services->connectActions(a);
     on(a.remoteClient, [this] { toggleRemote(true); });
     on(a.remoteServer, [this] { toggleRemote(false); });
-    connectWindowCommands();
+    buildWindowCommands();
     on(a.pusk, [this] { startRun(); });
-    on(a.currentControl, [this] {
-        if (m_desk != nullptr)
-            CheckCurrentsNow(m_desk->Tester(), m_desk->Monitor());
-        else
-            Mesbo().Show("Блок диагностики не подключен", MbError, kProductName);
-    });
 
     desk::RunBar &bar = *m_runBar;
     connect(bar.pusk(), &QToolButton::clicked, this, [this] { startRun(); });
@@ -166,6 +160,29 @@ void TBaseForm::connectCommands()
         [this] { refillShownView(); });
     connect(m_table, &TableView::addressMarkAdvanced, this,
             [this] { m_table->viewport()->update(); });
+}
+
+void TBaseForm::buildWindowCommands()
+{
+    desk::WindowCommands::Host host;
+    host.fileOpen = [this] { return fileOpen(); };
+    host.refreshViews = [this] { refreshViews(); };
+    host.settingsAccepted = [this] {
+        const int waitsBefore = option(TSettings::OptWaitsAsTimes);
+        applySettings();
+        if (option(TSettings::OptWaitsAsTimes) != waitsBefore && tableShown())
+            refillShownView();
+        if (m_comment)
+            m_comment->setEditable(option(TSettings::OptAllowCommentEdit) != 0);
+        fillInformation();
+    };
+    m_windows = new desk::WindowCommands(
+        {*this, *m_document, *m_store, m_desk, m_actions, m_colours}, std::move(host));
+}
+
+void TBaseForm::setCalibrationFile(std::filesystem::path path)
+{
+    m_windows->SetCalibrationFile(std::move(path));
 }
 
 void TBaseForm::openList(char kind, int count)
