@@ -10,10 +10,16 @@
 // The run itself belongs to the run driver: startRun() calls the handler
 // set with setRunHandler(), which calls runFinished() when the run is over.
 //
-// The parts are split by job: mainwindow.cpp (building, observer, close),
-// mainwindow_open.cpp (what an open does to the window),
-// mainwindow_state.cpp (tests, views, modes, enabled states),
-// mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
+// The window composes collaborators from ui/desk that it owns and that reach
+// it through small hosts of callbacks, never through its members: DeskFiles (open,
+// recent files, drops, command line), ListCommands (word and function
+// lists), DebugCommands (debug range, cycle, values, probes),
+// WindowCommands (properties, settings, calibration, help), MainKeys (the
+// operator keys) and CommandStates (the enabled and ticked states). What
+// is left here: building (mainwindow.cpp, with the observer and close),
+// the views switch with tests and modes (mainwindow_state.cpp), the window's
+// side of an open (mainwindow_open.cpp), and the wiring, run hook, comment
+// window and remote roles (mainwindow_commands.cpp).
 
 #include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
@@ -57,6 +63,7 @@ namespace desk {
 class DebugCommands;
 class ExportCommand;
 class InfoPanel;
+class ListCommands;
 class RunBar;
 class WindowCommands;
 } // namespace desk
@@ -217,9 +224,8 @@ private:
     // "Клиент" (true) or "Сервер" of the remote-control menu.
     void toggleRemote(bool client);
     bool remoteClientConnected() const;
-    void openList(char kind, int count);
-    // The test list of the information panel; OK selects the chosen test.
-    void openTestInfo();
+    // The word and function lists with the window's side of a choice.
+    void buildListCommands();
     // Creates the comment window once, shows slot `slot` and brings it up.
     TfmComment &commentWindowOn(int slot);
     void setUpKeys();
@@ -245,6 +251,7 @@ private:
     desk::DeskFiles *m_files = nullptr;        // a child of the window
     desk::DebugCommands *m_debug = nullptr;    // a child of the window
     desk::WindowCommands *m_windows = nullptr; // a child of the window
+    desk::ListCommands *m_lists = nullptr;     // a child of the window
     services::MainServices *m_services = nullptr;
     std::unique_ptr<desk::MainKeys> m_keys; // the operator keys; made with the run bar
     desk::InfoPanel *m_info = nullptr;

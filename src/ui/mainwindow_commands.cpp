@@ -14,13 +14,11 @@
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/debugcommands.h"
 #include "ui/desk/infopanel.h"
+#include "ui/desk/listcommands.h"
 #include "ui/desk/mainkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
 #include "ui/desk/windowcommands.h"
-#include "ui/functions/functionwindows.h"
-#include "ui/lists/listopener.h"
-#include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/remote/remotedesk.h"
@@ -104,31 +102,6 @@ void TBaseForm::connectCommands()
     on(a.debug, [this] { toggleDebug(); });
     on(a.zond, [this] { toggleZond(); });
     on(a.cycles, [this] { toggleCycles(); });
-    on(a.tyreData, [this] {
-        if (m_document->Doc.Tyres.Count() == 0)
-            Mesbo().Show("Не задано ни одной шины данных", MbError, kProductName);
-        else
-            lists::OpenList(this, *m_document, 'T', -1);
-    });
-    const auto list = [this, on](QAction *action, char kind, auto count) {
-        on(action, [this, kind, count] {
-            const STest *test = m_document->CurrentTestRecord();
-            openList(kind, test ? count(*test) : 0);
-        });
-    };
-    list(a.iWord, 'i', [](const STest &t) { return t.IWords.Count(); });
-    list(a.oWord, 'o', [](const STest &t) { return t.OWords.Count(); });
-    list(a.gWord, 'g', [](const STest &t) { return t.GWords.PlainCount(); });
-    list(a.funcG, 'G', [](const STest &t) { return t.GWords.CycleCount(); });
-    list(a.funcF, 'F', [](const STest &t) { return t.FFuncs.Count(); });
-    list(a.funcM, 'M', [](const STest &t) { return t.MFuncs.Count(); });
-    list(a.funcP, 'P', [](const STest &t) { return t.PFuncs.Count(); });
-    list(a.funcV, 'V', [](const STest &t) { return t.VFuncs.Count(); });
-    list(a.funcS, 'S', [](const STest &t) { return t.SFuncs.Count(); });
-    on(a.viewCnt, [this] {
-        lists::TfmCnt window(*m_document, isDosUnit.load(), this);
-        window.exec();
-    });
     m_services = new services::MainServices(*this, m_desk, [this] { refillShownView(); });
     m_services->connectActions(a);
     on(a.remoteClient, [this] { toggleRemote(true); });
@@ -145,16 +118,12 @@ void TBaseForm::connectCommands()
 
     desk::InfoPanel &info = *m_info;
     connect(&info, &desk::InfoPanel::tabClicked, this, [this](int index) { selectTest(index); });
-    connect(&info, &desk::InfoPanel::testInfoRequested, this, [this] { openTestInfo(); });
 
-    connect(m_diagram, &DiagramView::listRequested, this,
-            [this](char kind, int number) { openListAt(kind, number); });
     connect(m_diagram, &DiagramView::probeMenuRequested, this,
             [this](int probe, const QPoint &globalPos) {
                 m_services->probes().showMenu(probe, globalPos, m_actions);
             });
-    connect(m_table, &TableView::listRequested, this,
-            [this](char kind, int number) { openListAt(kind, number); });
+    buildListCommands();
     m_debug = new desk::DebugCommands(
         {*this, *m_document, m_desk, m_actions, *m_diagram, *m_table, *m_info},
         [this] { refillShownView(); });
@@ -185,43 +154,20 @@ void TBaseForm::setCalibrationFile(std::filesystem::path path)
     m_windows->SetCalibrationFile(std::move(path));
 }
 
-void TBaseForm::openList(char kind, int count)
+void TBaseForm::buildListCommands()
 {
-    if (!singleTest()) {
-        Mesbo().Show(Msg(37), MbError, kProductName);
-        return;
-    }
-    // V-functions are created in their own window.
-    if (count == 0 && kind != 'V') {
-        Mesbo().Show(Msg(38), MbError, kProductName);
-        return;
-    }
-    openListAt(kind, -1);
-}
-
-void TBaseForm::openTestInfo()
-{
-    if (!fileOpen())
-        return;
-    const int current = m_document->CurrentTest;
-    lists::TfmTestInfo window(*m_document, current, this);
-    if (window.exec() != QDialog::Accepted)
-        return;
-    const int chosen = window.chosen();
-    selectTest(chosen == lists::TfmTestInfo::kAllTests ? kAllTests : chosen);
+    desk::ListCommands::Host host;
+    host.fileOpen = [this] { return fileOpen(); };
+    host.singleTest = [this] { return singleTest(); };
+    host.refreshViews = [this] { refreshViews(); };
+    host.selectTest = [this](int index) { selectTest(index < 0 ? kAllTests : index); };
+    m_lists = new desk::ListCommands(
+        {*this, *m_document, *m_store, m_actions, *m_diagram, *m_table, *m_info}, std::move(host));
 }
 
 void TBaseForm::openListAt(char kind, int number)
 {
-    if (lists::OpenList(this, *m_document, kind, number))
-        return;
-    if (STest *test = m_document->CurrentTestRecord();
-        test != nullptr && functions::OpenFunctionWindow(this, *m_document, *test, kind, number,
-                                                         m_store->Settings().Oscillogram,
-                                                         {m_store->Settings().DataEditor})) {
-        refreshViews();
-        return;
-    }
+    m_lists->OpenAt(kind, number);
 }
 
 TfmComment &TBaseForm::commentWindowOn(int slot)
