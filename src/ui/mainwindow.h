@@ -10,23 +10,24 @@
 // The run itself belongs to the run driver: startRun() calls the handler
 // set with setRunHandler(), which calls runFinished() when the run is over.
 //
-// The window composes collaborators from ui/desk that it owns and that reach
-// it through small hosts of callbacks, never through its members: DeskFiles (open,
-// recent files, drops, command line), ListCommands (word and function
-// lists), DebugCommands (debug range, cycle, values, probes),
-// WindowCommands (properties, settings, calibration, help), MainKeys (the
-// operator keys) and CommandStates (the enabled and ticked states). What
-// is left here: building (mainwindow.cpp, with the observer and close),
-// the views switch with tests and modes (mainwindow_state.cpp), the window's
-// side of an open (mainwindow_open.cpp), and the wiring, run hook, comment
-// window and remote roles (mainwindow_commands.cpp).
+// The window composes collaborators that it owns and that reach it through
+// small hosts of callbacks, never through its members. In ui/desk/window:
+// DeskFiles (open, recent files, drops, command line), ListCommands (word
+// and function lists), DebugCommands (debug range, cycle, values, probes),
+// WindowCommands (properties, settings, calibration, help) and
+// CommandStates (the enabled and ticked states); in ui/desk: MainKeys (the
+// operator keys). What is left here: building (mainwindow.cpp, with the
+// observer and close), the views switch with tests and modes
+// (mainwindow_state.cpp), the window's side of an open (mainwindow_open.cpp),
+// and the wiring, run hook, comment window and remote roles
+// (mainwindow_commands.cpp).
 
 #include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
-#include "ui/desk/commandstates.h"
-#include "ui/desk/deskfiles.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/mainkeys.h"
+#include "ui/desk/window/commandstates.h"
+#include "ui/desk/window/deskfiles.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 

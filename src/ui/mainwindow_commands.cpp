@@ -1,5 +1,6 @@
-// The main window: what each command does, the keys, the run hook, the
-// status picture, the comment window and the I/O timing request.
+// The main window: its commands wired to the window and to its
+// collaborators, the keys, the run hook, the status picture, the comment
+// window and the remote roles.
 
 #include "execution/compiler/resultstage.h"
 #include "execution/desk/desksession.h"
@@ -12,13 +13,13 @@
 #include "model/settings/settings.h"
 #include "remote/clientservercommon.h"
 #include "ui/desk/commentwindow.h"
-#include "ui/desk/debugcommands.h"
 #include "ui/desk/infopanel.h"
-#include "ui/desk/listcommands.h"
 #include "ui/desk/mainkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
-#include "ui/desk/windowcommands.h"
+#include "ui/desk/window/debugcommands.h"
+#include "ui/desk/window/listcommands.h"
+#include "ui/desk/window/windowcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/remote/remotedesk.h"

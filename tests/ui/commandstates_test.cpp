@@ -1,6 +1,6 @@
 // Which desk commands are enabled and ticked in each state of the desk.
 
-#include "ui/desk/commandstates.h"
+#include "ui/desk/window/commandstates.h"
 
 #include <gtest/gtest.h>
 #include <set>

@@ -1,6 +1,6 @@
 // The desk's command line: the file, the remote roles and their address.
 
-#include "ui/desk/deskfiles.h"
+#include "ui/desk/window/deskfiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/desk/debugcommands.h"
+#include "ui/desk/window/debugcommands.h"
 
 #include "execution/desk/desksession.h"
 #include "execution/port/testerport.h"

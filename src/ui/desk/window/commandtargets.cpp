@@ -1,9 +1,9 @@
-#include "ui/desk/commandtargets.h"
+#include "ui/desk/window/commandtargets.h"
 
-#include "ui/desk/commandstates.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/runbar.h"
+#include "ui/desk/window/commandstates.h"
 
 #include <QAction>
 #include <QMenu>

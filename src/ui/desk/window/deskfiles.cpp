@@ -1,4 +1,4 @@
-#include "ui/desk/deskfiles.h"
+#include "ui/desk/window/deskfiles.h"
 
 #include "execution/desk/settingsstore.h"
 #include "infra/mesbo.h"
@@ -105,11 +105,11 @@ bool DeskFiles::Open(const QString &path)
         return false;
     const QFileInfo file(path);
     m_store.Settings().StartDirectory = file.absolutePath().toStdString();
-    m_host.showOpened(file.absoluteFilePath());
     if (!m_host.remoteClient()) {
         m_store.Settings().AddRecentFile(file.absoluteFilePath().toStdString());
         FillRecentMenu();
     }
+    m_host.showOpened(file.absoluteFilePath());
     return true;
 }
 

@@ -1,4 +1,4 @@
-#include "ui/desk/commandstates.h"
+#include "ui/desk/window/commandstates.h"
 
 namespace qv::desk {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/desk/listcommands.h"
+#include "ui/desk/window/listcommands.h"
 
 #include "execution/desk/settingsstore.h"
 #include "execution/port/testerport.h"

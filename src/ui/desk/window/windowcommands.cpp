@@ -1,4 +1,4 @@
-#include "ui/desk/windowcommands.h"
+#include "ui/desk/window/windowcommands.h"
 
 #include "execution/desk/desksession.h"
 #include "execution/desk/settingsstore.h"
