@@ -14,12 +14,12 @@
 // small hosts of callbacks, never through its members. In ui/desk/window:
 // DeskFiles (open, recent files, drops, command line), ListCommands (word
 // and function lists), DebugCommands (debug range, cycle, values, probes),
-// WindowCommands (properties, settings, calibration, help) and
-// CommandStates (the enabled and ticked states); in ui/desk: MainKeys (the
-// operator keys). What is left here: building (mainwindow.cpp, with the
-// observer and close), the views switch with tests and modes
-// (mainwindow_state.cpp), the window's side of an open (mainwindow_open.cpp),
-// and the wiring, run hook, comment window and remote roles
+// WindowCommands (properties, settings, calibration, help), DeskComment
+// (the comment window) and CommandStates (the enabled and ticked states);
+// in ui/desk: MainKeys (the operator keys). What is left here: building
+// (mainwindow.cpp, with the observer and close), the views switch with
+// tests and modes (mainwindow_state.cpp), the window's side of an open
+// (mainwindow_open.cpp), and the wiring, run hook and remote roles
 // (mainwindow_commands.cpp).
 
 #include "execution/port/unitstatus.h"
@@ -62,6 +62,7 @@ class MainServices;
 
 namespace desk {
 class DebugCommands;
+class DeskComment;
 class ExportCommand;
 class InfoPanel;
 class ListCommands;
@@ -227,8 +228,6 @@ private:
     bool remoteClientConnected() const;
     // The word and function lists with the window's side of a choice.
     void buildListCommands();
-    // Creates the comment window once, shows slot `slot` and brings it up.
-    TfmComment &commentWindowOn(int slot);
     void setUpKeys();
     // Hides and empties both views (all tests chosen).
     void hideViews();
@@ -258,7 +257,7 @@ private:
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;
     TableView *m_table = nullptr;
-    QPointer<TfmComment> m_comment;
+    desk::DeskComment *m_comment = nullptr; // a child of the window
 
     desk::ShownView m_shown = desk::ShownView::None;
     desk::ShownView m_lastView = desk::ShownView::Diagram;

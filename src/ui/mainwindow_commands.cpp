@@ -1,6 +1,6 @@
 // The main window: its commands wired to the window and to its
-// collaborators, the keys, the run hook, the status picture, the comment
-// window and the remote roles.
+// collaborators, the keys, the run hook, the status picture and the remote
+// roles.
 
 #include "execution/compiler/resultstage.h"
 #include "execution/desk/desksession.h"
@@ -18,6 +18,7 @@
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
 #include "ui/desk/window/debugcommands.h"
+#include "ui/desk/window/deskcomment.h"
 #include "ui/desk/window/listcommands.h"
 #include "ui/desk/window/windowcommands.h"
 #include "ui/mainwindow.h"
@@ -142,8 +143,7 @@ void TBaseForm::buildWindowCommands()
         applySettings();
         if (option(TSettings::OptWaitsAsTimes) != waitsBefore && tableShown())
             refillShownView();
-        if (m_comment)
-            m_comment->setEditable(option(TSettings::OptAllowCommentEdit) != 0);
+        m_comment->UpdateEditable();
         fillInformation();
     };
     m_windows = new desk::WindowCommands(
@@ -171,32 +171,13 @@ void TBaseForm::openListAt(char kind, int number)
     m_lists->OpenAt(kind, number);
 }
 
-TfmComment &TBaseForm::commentWindowOn(int slot)
-{
-    if (!m_comment) {
-        m_comment = new TfmComment(*m_document, this);
-        m_comment->setWindowFlag(Qt::Window, true);
-        if (const auto geometry = m_store->Placements().Geometry("fmComment"))
-            m_comment->restoreGeometry(
-                QByteArray::fromBase64(QByteArray::fromStdString(*geometry)));
-        m_comment->installEventFilter(this);
-    }
-    m_comment->setEditable(option(TSettings::OptAllowCommentEdit) != 0);
-    m_comment->showSlot(slot);
-    // Closed and shown again, so that it comes to the front.
-    m_comment->close();
-    m_comment->show();
-    m_comment->raise();
-    return *m_comment;
-}
-
 void TBaseForm::openComment()
 {
     if (!fileOpen())
         return;
     if (m_document->CommentMarks.empty())
         Mesbo().Show("Комментарии для файла отсутствуют", MbError, kProductName);
-    commentWindowOn(singleTest() ? m_document->CurrentTest + 1 : TfmComment::kFileSlot);
+    m_comment->Show(singleTest() ? m_document->CurrentTest + 1 : TfmComment::kFileSlot);
 }
 
 void TBaseForm::startRun()
@@ -272,10 +253,7 @@ void TBaseForm::setCalibrationCaption(const QString &caption)
 bool TBaseForm::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (watched == m_comment && type == QEvent::Hide) {
-        m_store->Placements().SetGeometry("fmComment",
-                                          m_comment->saveGeometry().toBase64().toStdString());
-    } else if (watched == centralWidget() && type == QEvent::Resize) {
+    if (watched == centralWidget() && type == QEvent::Resize) {
         refreshViews();
     } else if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         auto *widget = qobject_cast<QWidget *>(watched);

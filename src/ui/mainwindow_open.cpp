@@ -4,6 +4,7 @@
 #include "model/document/quorvik.h"
 #include "model/settings/settings.h"
 #include "ui/desk/commentwindow.h"
+#include "ui/desk/window/deskcomment.h"
 #include "ui/mainwindow.h"
 #include "ui/remote/remotedesk.h"
 #include "ui/services/secondarywindows.h"
@@ -41,10 +42,7 @@ void TBaseForm::startFromCommandLine(const QStringList &arguments)
 void TBaseForm::resetForOpen()
 {
     services::CloseSecondaryWindows(this);
-    if (m_comment) {
-        m_comment->close();
-        m_comment->forget();
-    }
+    m_comment->CloseAndForget();
     m_document->Close();
 }
 
@@ -60,7 +58,7 @@ void TBaseForm::showOpened(const QString &path)
 
     if (!m_document->CommentMarks.empty() && option(TSettings::OptCommentsOnOpen) != 0) {
         // The file's comment, else the first test's.
-        commentWindowOn(
+        m_comment->Show(
             TfmComment::HasComment(*m_document, TfmComment::kFileSlot) ? TfmComment::kFileSlot : 1);
         activateWindow(); // the window keeps the focus during an open
     }

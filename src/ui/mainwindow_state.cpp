@@ -13,6 +13,7 @@
 #include "ui/desk/runbar.h"
 #include "ui/desk/window/commandstates.h"
 #include "ui/desk/window/commandtargets.h"
+#include "ui/desk/window/deskcomment.h"
 #include "ui/mainwindow.h"
 #include "ui/views/diagramgeometry.h"
 #include "ui/views/diagramview.h"
@@ -122,10 +123,10 @@ void TBaseForm::showTestComment()
         return;
     const int slot = m_document->CurrentTest + 1;
     if (TfmComment::HasComment(*m_document, slot)) {
-        commentWindowOn(slot);
+        m_comment->Show(slot);
         activateWindow();
-    } else if (m_comment) {
-        m_comment->close();
+    } else {
+        m_comment->Close();
     }
 }
 
