@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QThread>
+#include <future>
 #include <thread>
 
 namespace qv {
@@ -67,25 +68,36 @@ bool SerialLink::Present(std::string *why)
 
 bool SerialLink::OpenOnce(Connection &connection, bool *notFound, std::string *error)
 {
-    bool opened = false;
-    QString reason;
-    QSerialPort::SerialPortError code = QSerialPort::NoError;
+    struct Outcome
+    {
+        bool opened = false;
+        QSerialPort::SerialPortError code = QSerialPort::NoError;
+        QString reason;
+    };
+    // The port opens on its own thread; the outcome comes back through a
+    // promise, a hand-off every tool can follow (a blocking queued call
+    // waits on a lock inside Qt). The call shares it, so it outlives
+    // whichever side finishes last.
+    const auto done = std::make_shared<std::promise<Outcome>>();
+    std::future<Outcome> outcome = done->get_future();
     const auto received = connection.received;
     auto *port = new QSerialPort;
     port->moveToThread(&connection.thread);
     QMetaObject::invokeMethod(
         port,
-        [&, port] {
+        [this, port, received, done] {
+            Outcome result;
             port->setPortName(QString::fromStdString(m_device));
-            opened = port->open(QIODevice::ReadWrite) && port->setBaudRate(m_baud) &&
-                     port->setDataBits(QSerialPort::Data8) &&
-                     port->setParity(QSerialPort::NoParity) &&
-                     port->setStopBits(QSerialPort::OneStop) &&
-                     port->setFlowControl(QSerialPort::NoFlowControl);
-            code = port->error();
-            reason = port->errorString();
-            if (!opened) {
+            result.opened = port->open(QIODevice::ReadWrite) && port->setBaudRate(m_baud) &&
+                            port->setDataBits(QSerialPort::Data8) &&
+                            port->setParity(QSerialPort::NoParity) &&
+                            port->setStopBits(QSerialPort::OneStop) &&
+                            port->setFlowControl(QSerialPort::NoFlowControl);
+            result.code = port->error();
+            result.reason = port->errorString();
+            if (!result.opened) {
                 delete port;
+                done->set_value(std::move(result));
                 return;
             }
             QObject::connect(port, &QSerialPort::readyRead, port, [port, received] {
@@ -99,11 +111,13 @@ bool SerialLink::OpenOnce(Connection &connection, bool *notFound, std::string *e
                                      e == QSerialPort::PermissionError)
                                      received->Close();
                              });
+            done->set_value(std::move(result));
         },
-        Qt::BlockingQueuedConnection);
-    if (!opened) {
-        *notFound = code == QSerialPort::DeviceNotFoundError;
-        *error = m_device + ": " + reason.toStdString();
+        Qt::QueuedConnection);
+    const Outcome result = outcome.get();
+    if (!result.opened) {
+        *notFound = result.code == QSerialPort::DeviceNotFoundError;
+        *error = m_device + ": " + result.reason.toStdString();
         return false;
     }
     connection.port = port;
