@@ -1,5 +1,7 @@
 #include "execution/link/seriallink.h"
 
+#include "execution/threads/postcall.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSerialPort>
@@ -33,7 +35,7 @@ struct SerialLink::Connection
         received->Close();
         if (port != nullptr) {
             QSerialPort *owned = port;
-            QMetaObject::invokeMethod(owned, [owned] {
+            PostCall(owned, [owned] {
                 owned->close();
                 delete owned;
                 QThread::currentThread()->quit();
@@ -83,37 +85,33 @@ bool SerialLink::OpenOnce(Connection &connection, bool *notFound, std::string *e
     const auto received = connection.received;
     auto *port = new QSerialPort;
     port->moveToThread(&connection.thread);
-    QMetaObject::invokeMethod(
-        port,
-        [this, port, received, done] {
-            Outcome result;
-            port->setPortName(QString::fromStdString(m_device));
-            result.opened = port->open(QIODevice::ReadWrite) && port->setBaudRate(m_baud) &&
-                            port->setDataBits(QSerialPort::Data8) &&
-                            port->setParity(QSerialPort::NoParity) &&
-                            port->setStopBits(QSerialPort::OneStop) &&
-                            port->setFlowControl(QSerialPort::NoFlowControl);
-            result.code = port->error();
-            result.reason = port->errorString();
-            if (!result.opened) {
-                delete port;
-                done->set_value(std::move(result));
-                return;
-            }
-            QObject::connect(port, &QSerialPort::readyRead, port, [port, received] {
-                const QByteArray bytes = port->readAll();
-                received->Push(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                                         static_cast<std::size_t>(bytes.size())));
-            });
-            QObject::connect(port, &QSerialPort::errorOccurred, port,
-                             [received](QSerialPort::SerialPortError e) {
-                                 if (e == QSerialPort::ResourceError ||
-                                     e == QSerialPort::PermissionError)
-                                     received->Close();
-                             });
+    PostCall(port, [this, port, received, done] {
+        Outcome result;
+        port->setPortName(QString::fromStdString(m_device));
+        result.opened = port->open(QIODevice::ReadWrite) && port->setBaudRate(m_baud) &&
+                        port->setDataBits(QSerialPort::Data8) &&
+                        port->setParity(QSerialPort::NoParity) &&
+                        port->setStopBits(QSerialPort::OneStop) &&
+                        port->setFlowControl(QSerialPort::NoFlowControl);
+        result.code = port->error();
+        result.reason = port->errorString();
+        if (!result.opened) {
+            delete port;
             done->set_value(std::move(result));
-        },
-        Qt::QueuedConnection);
+            return;
+        }
+        QObject::connect(port, &QSerialPort::readyRead, port, [port, received] {
+            const QByteArray bytes = port->readAll();
+            received->Push(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                                     static_cast<std::size_t>(bytes.size())));
+        });
+        QObject::connect(
+            port, &QSerialPort::errorOccurred, port, [received](QSerialPort::SerialPortError e) {
+                if (e == QSerialPort::ResourceError || e == QSerialPort::PermissionError)
+                    received->Close();
+            });
+        done->set_value(std::move(result));
+    });
     const Outcome result = outcome.get();
     if (!result.opened) {
         *notFound = result.code == QSerialPort::DeviceNotFoundError;
@@ -171,7 +169,7 @@ bool SerialLink::Write(std::span<const std::uint8_t> bytes, std::chrono::millise
     QByteArray data(reinterpret_cast<const char *>(bytes.data()),
                     static_cast<qsizetype>(bytes.size()));
     QSerialPort *port = connection->port;
-    QMetaObject::invokeMethod(port, [port, data = std::move(data)] { port->write(data); });
+    PostCall(port, [port, data = std::move(data)] { port->write(data); });
     return true;
 }
 
