@@ -1,5 +1,6 @@
 #include "remote/clientservercommon.h"
 
+#include "execution/threads/postcall.h"
 #include "infra/paths.h"
 
 #include <QDateTime>
@@ -87,13 +88,10 @@ bool TClientServerCommon::SendCommand(RemoteCommand command, const QByteArray &p
         // message that cannot go wakes a waiter at once.
         const QPointer<QTcpSocket> target(socket);
         const bool toPeer = socket == nullptr;
-        QMetaObject::invokeMethod(
-            this,
-            [this, command, payload, target, toPeer] {
-                if ((!toPeer && !target) || !SendCommand(command, payload, target.data()))
-                    AbortEventWait();
-            },
-            Qt::QueuedConnection);
+        PostCall(this, [this, command, payload, target, toPeer] {
+            if ((!toPeer && !target) || !SendCommand(command, payload, target.data()))
+                AbortEventWait();
+        });
         return true;
     }
     QTcpSocket *target = socket ? socket : m_peer.data();
@@ -260,8 +258,7 @@ void TClientServerCommon::Log(RemoteLog &log, const QString &text, RemoteLogColo
         log.Add(text, colour, bold);
         return;
     }
-    QMetaObject::invokeMethod(
-        this, [&log, text, colour, bold] { log.Add(text, colour, bold); }, Qt::QueuedConnection);
+    PostCall(this, [&log, text, colour, bold] { log.Add(text, colour, bold); });
 }
 
 bool TClientServerCommon::OffThread() const

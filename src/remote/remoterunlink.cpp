@@ -1,6 +1,7 @@
 #include "remote/remoterunlink.h"
 
 #include "execution/port/comport.h"
+#include "execution/threads/postcall.h"
 #include "remote/server.h"
 
 namespace qv {
@@ -212,8 +213,7 @@ void TRemoteRunLink::SetHandler(std::function<void(const Message &)> handler)
     // Nobody follows any more: the bench must not wait for what is left.
     for (const std::optional<Answer> &answer : left)
         if (answer)
-            QMetaObject::invokeMethod(
-                this, [this, answer = *answer] { SendAnswer(answer); }, Qt::QueuedConnection);
+            PostCall(this, [this, answer = *answer] { SendAnswer(answer); });
 }
 
 void TRemoteRunLink::Acknowledge()
@@ -227,8 +227,7 @@ void TRemoteRunLink::Acknowledge()
         m_unanswered.pop_front();
     }
     if (answer)
-        QMetaObject::invokeMethod(
-            this, [this, answer = *answer] { SendAnswer(answer); }, Qt::QueuedConnection);
+        PostCall(this, [this, answer = *answer] { SendAnswer(answer); });
 }
 
 void TRemoteRunLink::SendAnswer(Answer answer)

@@ -12,6 +12,7 @@
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
+#include "ui/desk/window/deskcomment.h"
 #include "ui/desk/windowfileui.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/views/diagramview.h"
@@ -85,6 +86,10 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
     m_actions = desk::CreateMainActions(this);
     buildBars();
     buildViews();
+    m_comment = new desk::DeskComment(*this, *m_document, *m_store, [this] {
+        return option(TSettings::OptAllowCommentEdit) != 0;
+    });
+    buildFiles();
     connectCommands();
     setUpKeys();
 
@@ -97,7 +102,7 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
 
     applySettings();
     m_document->Close();
-    fillRecentMenu();
+    m_files->FillRecentMenu();
     restorePlacement();
     updateState();
 }
@@ -115,7 +120,7 @@ TBaseForm::~TBaseForm()
 
 TfmComment *TBaseForm::commentWindow() const
 {
-    return m_comment;
+    return m_comment->Window();
 }
 
 QToolBar *TBaseForm::bar(int index) const
@@ -205,8 +210,7 @@ void TBaseForm::savePlacement()
     WindowPlacements &placements = m_store->Placements();
     placements.SetGeometry("BaseForm", saveGeometry().toBase64().toStdString());
     placements.SetToolBarState("BaseForm", saveState().toBase64().toStdString());
-    if (m_comment)
-        placements.SetGeometry("fmComment", m_comment->saveGeometry().toBase64().toStdString());
+    m_comment->SavePlacement();
 }
 
 void TBaseForm::closeEvent(QCloseEvent *event)
@@ -221,8 +225,7 @@ void TBaseForm::closeEvent(QCloseEvent *event)
     // The settings go back to the store with what the document changed.
     m_store->Settings().TakeFrom(m_document->Display);
     savePlacement();
-    if (m_comment)
-        m_comment->close();
+    m_comment->Close();
     m_diagram->hide();
     m_table->hide();
     QCoreApplication::processEvents();

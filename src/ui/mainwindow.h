@@ -10,17 +10,24 @@
 // The run itself belongs to the run driver: startRun() calls the handler
 // set with setRunHandler(), which calls runFinished() when the run is over.
 //
-// The parts are split by job: mainwindow.cpp (building, observer, close),
-// mainwindow_open.cpp (open, recent files, drops, command line),
-// mainwindow_state.cpp (tests, views, modes, enabled states),
-// mainwindow_commands.cpp (comment, lists, run, keys, status, I/O timing),
-// mainwindow_debug.cpp (debug range, debug cycle, debug values),
-// mainwindow_windows.cpp (properties, settings, calibration, help, about).
+// The window composes collaborators that it owns and that reach it through
+// small hosts of callbacks, never through its members. In ui/desk/window:
+// DeskFiles (open, recent files, drops, command line), ListCommands (word
+// and function lists), DebugCommands (debug range, cycle, values, probes),
+// WindowCommands (properties, settings, calibration, help), DeskComment
+// (the comment window) and CommandStates (the enabled and ticked states);
+// in ui/desk: MainKeys (the operator keys). What is left here: building
+// (mainwindow.cpp, with the observer and close), the views switch with
+// tests and modes (mainwindow_state.cpp), the window's side of an open
+// (mainwindow_open.cpp), and the wiring, run hook and remote roles
+// (mainwindow_commands.cpp).
 
 #include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/mainkeys.h"
+#include "ui/desk/window/commandstates.h"
+#include "ui/desk/window/deskfiles.h"
 #include "ui/views/pictures.h"
 #include "ui/views/qorfunc.h"
 
@@ -54,9 +61,13 @@ class MainServices;
 }
 
 namespace desk {
+class DebugCommands;
+class DeskComment;
 class ExportCommand;
 class InfoPanel;
+class ListCommands;
 class RunBar;
+class WindowCommands;
 } // namespace desk
 
 class TBaseForm : public QMainWindow
@@ -77,19 +88,12 @@ public:
                        QWidget *parent = nullptr);
     ~TBaseForm() override;
 
-    // What the command line asks for: the last argument that is no remote
-    // switch is the file; "\REMOTECLIENT"/"\REMOTESERVER" in any letter
-    // case, or "--remote-client"/"--remote-server", the remote roles;
-    // "--connect HOST:PORT" and "--listen [ADDR:]PORT" give the role's
-    // address and start it connecting or listening at once.
-    struct CommandLine
+    // What the command line asks for (desk::DeskFiles::ParseCommandLine).
+    using CommandLine = desk::DeskFiles::CommandLine;
+    static CommandLine parseCommandLine(const QStringList &arguments)
     {
-        QString file;
-        bool remoteClient = false;
-        bool remoteServer = false;
-        QString address; // of --connect or --listen; empty: none given
-    };
-    static CommandLine parseCommandLine(const QStringList &arguments);
+        return desk::DeskFiles::ParseCommandLine(arguments);
+    }
     static QString fileFromArguments(const QStringList &arguments)
     {
         return parseCommandLine(arguments).file;
@@ -116,8 +120,8 @@ public:
     SettingsStore &settingsStore() const { return *m_store; }
     TfmComment *commentWindow() const; // null until first shown
     QToolBar *bar(int index) const;    // 0 menu, 1 tools, 2 run, 3 information
-    QStringList recentFiles() const;
-    QString startDirectory() const;
+    QStringList recentFiles() const { return m_files->RecentFiles(); }
+    QString startDirectory() const { return m_files->StartDirectory(); }
 
     // The views take their colours, the document its display block, from the
     // store's settings.
@@ -125,11 +129,11 @@ public:
 
     // Opens a file by name (a recent-files entry, a dropped file, the command
     // line); false when it was not loaded (the document said why).
-    bool openFile(const QString &path);
+    bool openFile(const QString &path) { return m_files->Open(path); }
     // The command "Открыть": the open dialog, then openFile.
-    void openFileCommand();
+    void openFileCommand() { m_files->OpenCommand(); }
     // Files dropped on the window: exactly one is opened, more are refused.
-    void openDroppedFiles(const QStringList &paths);
+    void openDroppedFiles(const QStringList &paths) { m_files->OpenDropped(paths); }
 
     // A tab was chosen (index 0..19 a test, kAllTests "все").
     void selectTest(int index);
@@ -140,8 +144,6 @@ public:
     void toggleDebug();
     void toggleZond();
     void toggleCycles();
-    // "<" and ">": the active cycle steps with wrap-around.
-    void stepDebugCycle(int delta);
     void openComment();
 
     // "Пуск" (the button or F5): the button stays pressed while the handler
@@ -170,7 +172,7 @@ public:
     void setCalibrationCaption(const QString &caption);
     // The wait table file the calibration windows write (default: the
     // program's own ".clb").
-    void setCalibrationFile(std::filesystem::path path) { m_clbPath = std::move(path); }
+    void setCalibrationFile(std::filesystem::path path);
 
     // The enabled and ticked states of every command, after any change.
     void updateState();
@@ -188,22 +190,18 @@ private:
     void buildBars();
     void buildViews();
     void connectCommands();
-    // The file properties, settings, calibration, help and about commands.
-    void connectWindowCommands();
-    void showFileProperties();
-    // "Параметры": OK takes the settings, Cancel gives the colours back.
-    void openParams();
-    // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
-    void openCalibration();
+    // The window commands with the window's side of new settings.
+    void buildWindowCommands();
     void restorePlacement();
     void savePlacement();
 
-    // Open, steps 4 to 7.
+    // Before a file is loaded: its windows close, the document closes.
     void resetForOpen();
-    bool loadAndShow(const QString &path);
-    void addRecentFile(const QString &path);
-    void fillRecentMenu();
-    QString dialogDirectory() const;
+    // A file was loaded: the diagram of its first test, its comment, the
+    // title; the remote peer is told.
+    void showOpened(const QString &path);
+    // The files collaborator with the window's side of an open.
+    void buildFiles();
 
     // What the document reports.
     void onFileOpened();
@@ -228,27 +226,12 @@ private:
     // "Клиент" (true) or "Сервер" of the remote-control menu.
     void toggleRemote(bool client);
     bool remoteClientConnected() const;
-    void openList(char kind, int count);
-    // The test list of the information panel; OK selects the chosen test.
-    void openTestInfo();
-    // Creates the comment window once, shows slot `slot` and brings it up.
-    TfmComment &commentWindowOn(int slot);
+    // The word and function lists with the window's side of a choice.
+    void buildListCommands();
     void setUpKeys();
     // Hides and empties both views (all tests chosen).
     void hideViews();
-    // Debug mode (mainwindow_debug.cpp).
-    void connectDebugCommands();
-    void openDebugTct();
-    void showDebugMenu(int tact, const QPoint &globalPos);
-    void openDebugCycle();
-    void setDebugCycle(int cycle);
-    // A click on the debug value of word `number` of kind `kind` in table row `row`.
-    void editDebugValue(char kind, int number, int row);
     void setScale();
-    void switchProbe(int probe);
-    void selectProbe(int probe);
-    // Probe mode's threshold window (mainwindow_probe.cpp).
-    void openProbeThresholds();
 
     SettingsStore *m_store = nullptr;
     std::unique_ptr<SettingsStore> m_ownStore;
@@ -265,19 +248,20 @@ private:
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
+    desk::DeskFiles *m_files = nullptr;        // a child of the window
+    desk::DebugCommands *m_debug = nullptr;    // a child of the window
+    desk::WindowCommands *m_windows = nullptr; // a child of the window
+    desk::ListCommands *m_lists = nullptr;     // a child of the window
     services::MainServices *m_services = nullptr;
     std::unique_ptr<desk::MainKeys> m_keys; // the operator keys; made with the run bar
     desk::InfoPanel *m_info = nullptr;
     DiagramView *m_diagram = nullptr;
     TableView *m_table = nullptr;
-    QPointer<TfmComment> m_comment;
+    desk::DeskComment *m_comment = nullptr; // a child of the window
 
-    enum class View { None, Diagram, Table };
-    View m_shown = View::None;
-    View m_lastView = View::Diagram;
+    desk::ShownView m_shown = desk::ShownView::None;
+    desk::ShownView m_lastView = desk::ShownView::Diagram;
     std::function<void()> m_runHandler;
-    int m_paramsPage = 0; // the settings window reopens on its last page
-    std::filesystem::path m_clbPath;
     bool m_running = false;
     bool m_closing = false;
     RemoteDesk *m_remote = nullptr;

@@ -1,11 +1,11 @@
-// The main window: what each command does, the keys, the run hook, the
-// status picture, the comment window and the I/O timing request.
+// The main window: its commands wired to the window and to its
+// collaborators, the keys, the run hook, the status picture and the remote
+// roles.
 
 #include "execution/compiler/resultstage.h"
 #include "execution/desk/desksession.h"
 #include "execution/desk/settingsstore.h"
 #include "execution/port/testerport.h"
-#include "execution/run/currentcheck.h"
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
@@ -17,9 +17,10 @@
 #include "ui/desk/mainkeys.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
-#include "ui/functions/functionwindows.h"
-#include "ui/lists/listopener.h"
-#include "ui/lists/viewerwindows.h"
+#include "ui/desk/window/debugcommands.h"
+#include "ui/desk/window/deskcomment.h"
+#include "ui/desk/window/listcommands.h"
+#include "ui/desk/window/windowcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/remote/remotedesk.h"
@@ -103,43 +104,12 @@ void TBaseForm::connectCommands()
     on(a.debug, [this] { toggleDebug(); });
     on(a.zond, [this] { toggleZond(); });
     on(a.cycles, [this] { toggleCycles(); });
-    on(a.tyreData, [this] {
-        if (m_document->Doc.Tyres.Count() == 0)
-            Mesbo().Show("Не задано ни одной шины данных", MbError, kProductName);
-        else
-            lists::OpenList(this, *m_document, 'T', -1);
-    });
-    const auto list = [this, on](QAction *action, char kind, auto count) {
-        on(action, [this, kind, count] {
-            const STest *test = m_document->CurrentTestRecord();
-            openList(kind, test ? count(*test) : 0);
-        });
-    };
-    list(a.iWord, 'i', [](const STest &t) { return t.IWords.Count(); });
-    list(a.oWord, 'o', [](const STest &t) { return t.OWords.Count(); });
-    list(a.gWord, 'g', [](const STest &t) { return t.GWords.PlainCount(); });
-    list(a.funcG, 'G', [](const STest &t) { return t.GWords.CycleCount(); });
-    list(a.funcF, 'F', [](const STest &t) { return t.FFuncs.Count(); });
-    list(a.funcM, 'M', [](const STest &t) { return t.MFuncs.Count(); });
-    list(a.funcP, 'P', [](const STest &t) { return t.PFuncs.Count(); });
-    list(a.funcV, 'V', [](const STest &t) { return t.VFuncs.Count(); });
-    list(a.funcS, 'S', [](const STest &t) { return t.SFuncs.Count(); });
-    on(a.viewCnt, [this] {
-        lists::TfmCnt window(*m_document, isDosUnit.load(), this);
-        window.exec();
-    });
     m_services = new services::MainServices(*this, m_desk, [this] { refillShownView(); });
     m_services->connectActions(a);
     on(a.remoteClient, [this] { toggleRemote(true); });
     on(a.remoteServer, [this] { toggleRemote(false); });
-    connectWindowCommands();
+    buildWindowCommands();
     on(a.pusk, [this] { startRun(); });
-    on(a.currentControl, [this] {
-        if (m_desk != nullptr)
-            CheckCurrentsNow(m_desk->Tester(), m_desk->Monitor());
-        else
-            Mesbo().Show("Блок диагностики не подключен", MbError, kProductName);
-    });
 
     desk::RunBar &bar = *m_runBar;
     connect(bar.pusk(), &QToolButton::clicked, this, [this] { startRun(); });
@@ -150,83 +120,55 @@ void TBaseForm::connectCommands()
 
     desk::InfoPanel &info = *m_info;
     connect(&info, &desk::InfoPanel::tabClicked, this, [this](int index) { selectTest(index); });
-    connect(&info, &desk::InfoPanel::previousCycleRequested, this, [this] { stepDebugCycle(-1); });
-    connect(&info, &desk::InfoPanel::nextCycleRequested, this, [this] { stepDebugCycle(1); });
-    connect(&info, &desk::InfoPanel::testInfoRequested, this, [this] { openTestInfo(); });
-    connect(&info, &desk::InfoPanel::probeModeDialogRequested, this,
-            &TBaseForm::openProbeThresholds);
 
-    connect(m_diagram, &DiagramView::probeSwitchRequested, this, &TBaseForm::switchProbe);
-    connect(m_diagram, &DiagramView::probeSelected, this, &TBaseForm::selectProbe);
-    connect(m_diagram, &DiagramView::listRequested, this,
-            [this](char kind, int number) { openListAt(kind, number); });
     connect(m_diagram, &DiagramView::probeMenuRequested, this,
             [this](int probe, const QPoint &globalPos) {
                 m_services->probes().showMenu(probe, globalPos, m_actions);
             });
-    connect(m_table, &TableView::listRequested, this,
-            [this](char kind, int number) { openListAt(kind, number); });
-    connectDebugCommands();
+    buildListCommands();
+    m_debug = new desk::DebugCommands(
+        {*this, *m_document, m_desk, m_actions, *m_diagram, *m_table, *m_info},
+        [this] { refillShownView(); });
     connect(m_table, &TableView::addressMarkAdvanced, this,
             [this] { m_table->viewport()->update(); });
 }
 
-void TBaseForm::openList(char kind, int count)
+void TBaseForm::buildWindowCommands()
 {
-    if (!singleTest()) {
-        Mesbo().Show(Msg(37), MbError, kProductName);
-        return;
-    }
-    // V-functions are created in their own window.
-    if (count == 0 && kind != 'V') {
-        Mesbo().Show(Msg(38), MbError, kProductName);
-        return;
-    }
-    openListAt(kind, -1);
+    desk::WindowCommands::Host host;
+    host.fileOpen = [this] { return fileOpen(); };
+    host.refreshViews = [this] { refreshViews(); };
+    host.settingsAccepted = [this] {
+        const int waitsBefore = option(TSettings::OptWaitsAsTimes);
+        applySettings();
+        if (option(TSettings::OptWaitsAsTimes) != waitsBefore && tableShown())
+            refillShownView();
+        m_comment->UpdateEditable();
+        fillInformation();
+    };
+    m_windows = new desk::WindowCommands(
+        {*this, *m_document, *m_store, m_desk, m_actions, m_colours}, std::move(host));
 }
 
-void TBaseForm::openTestInfo()
+void TBaseForm::setCalibrationFile(std::filesystem::path path)
 {
-    if (!fileOpen())
-        return;
-    const int current = m_document->CurrentTest;
-    lists::TfmTestInfo window(*m_document, current, this);
-    if (window.exec() != QDialog::Accepted)
-        return;
-    const int chosen = window.chosen();
-    selectTest(chosen == lists::TfmTestInfo::kAllTests ? kAllTests : chosen);
+    m_windows->SetCalibrationFile(std::move(path));
+}
+
+void TBaseForm::buildListCommands()
+{
+    desk::ListCommands::Host host;
+    host.fileOpen = [this] { return fileOpen(); };
+    host.singleTest = [this] { return singleTest(); };
+    host.refreshViews = [this] { refreshViews(); };
+    host.selectTest = [this](int index) { selectTest(index < 0 ? kAllTests : index); };
+    m_lists = new desk::ListCommands(
+        {*this, *m_document, *m_store, m_actions, *m_diagram, *m_table, *m_info}, std::move(host));
 }
 
 void TBaseForm::openListAt(char kind, int number)
 {
-    if (lists::OpenList(this, *m_document, kind, number))
-        return;
-    if (STest *test = m_document->CurrentTestRecord();
-        test != nullptr && functions::OpenFunctionWindow(this, *m_document, *test, kind, number,
-                                                         m_store->Settings().Oscillogram,
-                                                         {m_store->Settings().DataEditor})) {
-        refreshViews();
-        return;
-    }
-}
-
-TfmComment &TBaseForm::commentWindowOn(int slot)
-{
-    if (!m_comment) {
-        m_comment = new TfmComment(*m_document, this);
-        m_comment->setWindowFlag(Qt::Window, true);
-        if (const auto geometry = m_store->Placements().Geometry("fmComment"))
-            m_comment->restoreGeometry(
-                QByteArray::fromBase64(QByteArray::fromStdString(*geometry)));
-        m_comment->installEventFilter(this);
-    }
-    m_comment->setEditable(option(TSettings::OptAllowCommentEdit) != 0);
-    m_comment->showSlot(slot);
-    // Closed and shown again, so that it comes to the front.
-    m_comment->close();
-    m_comment->show();
-    m_comment->raise();
-    return *m_comment;
+    m_lists->OpenAt(kind, number);
 }
 
 void TBaseForm::openComment()
@@ -235,7 +177,7 @@ void TBaseForm::openComment()
         return;
     if (m_document->CommentMarks.empty())
         Mesbo().Show("Комментарии для файла отсутствуют", MbError, kProductName);
-    commentWindowOn(singleTest() ? m_document->CurrentTest + 1 : TfmComment::kFileSlot);
+    m_comment->Show(singleTest() ? m_document->CurrentTest + 1 : TfmComment::kFileSlot);
 }
 
 void TBaseForm::startRun()
@@ -295,7 +237,7 @@ void TBaseForm::showRunResults(ResultStage stage)
 
 bool TBaseForm::tableShown() const
 {
-    return m_shown == View::Table;
+    return m_shown == desk::ShownView::Table;
 }
 
 void TBaseForm::setStatusPicture(UnitStatus code, const QString &resource, const QString &hint)
@@ -311,10 +253,7 @@ void TBaseForm::setCalibrationCaption(const QString &caption)
 bool TBaseForm::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (watched == m_comment && type == QEvent::Hide) {
-        m_store->Placements().SetGeometry("fmComment",
-                                          m_comment->saveGeometry().toBase64().toStdString());
-    } else if (watched == centralWidget() && type == QEvent::Resize) {
+    if (watched == centralWidget() && type == QEvent::Resize) {
         refreshViews();
     } else if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         auto *widget = qobject_cast<QWidget *>(watched);
@@ -337,9 +276,9 @@ void TBaseForm::setUpKeys()
     keys.toggleCycles = [this] { toggleCycles(); };
     keys.plusMinus = [this](bool up) {
         QAction *form = up ? m_actions.fullTable : m_actions.paredTable;
-        if (m_shown == View::Table && form->isEnabled())
+        if (m_shown == desk::ShownView::Table && form->isEnabled())
             setTableForm(up);
-        else if (m_shown == View::Diagram && fileOpen())
+        else if (m_shown == desk::ShownView::Diagram && fileOpen())
             (up ? m_actions.incScale : m_actions.decScale)->trigger();
     };
     keys.digit = [this](int n) {
@@ -365,34 +304,6 @@ void TBaseForm::setScale()
     if (dialog.autoFit())
         m_diagram->autoFit();
     refreshViews();
-}
-
-void TBaseForm::switchProbe(int probe)
-{
-    STest *test = m_document->CurrentTestRecord();
-    if (!test || test->ActiveCycle < 0 ||
-        static_cast<std::size_t>(test->ActiveCycle) >= test->Probes.size())
-        return;
-    auto &entries = test->Probes[static_cast<std::size_t>(test->ActiveCycle)];
-    if (probe > 0 && static_cast<std::size_t>(probe) < entries.size()) {
-        SZond &entry = entries[static_cast<std::size_t>(probe)];
-        entry.On = !entry.On;
-        m_diagram->viewport()->update();
-    }
-}
-
-void TBaseForm::selectProbe(int probe)
-{
-    STest *test = m_document->CurrentTestRecord();
-    if (!test)
-        return;
-    test->EnsureProbeArrays();
-    const auto cycle = static_cast<std::size_t>(test->ActiveCycle);
-    if (cycle < test->ProbeFlags.size() && probe >= 0 &&
-        probe < test->ProbeCount(test->ActiveCycle)) {
-        test->ProbeFlags[cycle] = probe;
-        m_diagram->viewport()->update();
-    }
 }
 
 } // namespace qv

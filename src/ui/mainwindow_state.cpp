@@ -11,6 +11,9 @@
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
+#include "ui/desk/window/commandstates.h"
+#include "ui/desk/window/commandtargets.h"
+#include "ui/desk/window/deskcomment.h"
 #include "ui/mainwindow.h"
 #include "ui/views/diagramgeometry.h"
 #include "ui/views/diagramview.h"
@@ -65,7 +68,7 @@ void TBaseForm::selectTest(int index)
         return;
     }
     m_diagram->setLeftCol(kDiagramFirstTactCol);
-    if (m_shown == View::None)
+    if (m_shown == desk::ShownView::None)
         m_shown = m_lastView;
     doc.CurrentTest = index;
     doc.UpdateStatus("debugcycle");
@@ -80,7 +83,7 @@ void TBaseForm::selectTest(int index)
 void TBaseForm::refillShownView()
 {
     TQuorvik &doc = *m_document;
-    if (m_shown == View::Diagram) {
+    if (m_shown == desk::ShownView::Diagram) {
         m_actions.diagramm->setChecked(true);
         m_actions.table->setChecked(false);
         m_table->hide();
@@ -89,7 +92,7 @@ void TBaseForm::refillShownView()
         m_diagram->refresh();
         if (option(TSettings::OptFitColumnsOnOpen) != 0)
             m_diagram->autoFit();
-    } else if (m_shown == View::Table) {
+    } else if (m_shown == desk::ShownView::Table) {
         m_actions.diagramm->setChecked(false);
         m_actions.table->setChecked(true);
         m_diagram->hide();
@@ -104,7 +107,7 @@ void TBaseForm::hideViews()
 {
     // Neither view belongs to all tests: both go, emptied, and the next
     // test chosen brings back the one last used.
-    m_shown = View::None;
+    m_shown = desk::ShownView::None;
     m_actions.diagramm->setChecked(false);
     m_actions.table->setChecked(false);
     m_diagram->hide();
@@ -120,10 +123,10 @@ void TBaseForm::showTestComment()
         return;
     const int slot = m_document->CurrentTest + 1;
     if (TfmComment::HasComment(*m_document, slot)) {
-        commentWindowOn(slot);
+        m_comment->Show(slot);
         activateWindow();
-    } else if (m_comment) {
-        m_comment->close();
+    } else {
+        m_comment->Close();
     }
 }
 
@@ -134,11 +137,11 @@ void TBaseForm::showDiagram()
     if (!singleTest()) {
         Mesbo().Show("Просмотр таблицы/диаграммы возможен только для одного теста", MbWarning,
                      kProductName);
-        m_actions.diagramm->setChecked(m_shown == View::Diagram);
+        m_actions.diagramm->setChecked(m_shown == desk::ShownView::Diagram);
         return;
     }
-    m_shown = View::Diagram;
-    m_lastView = View::Diagram;
+    m_shown = desk::ShownView::Diagram;
+    m_lastView = desk::ShownView::Diagram;
     refillShownView();
     m_actions.fullTable->setChecked(false);
     m_actions.paredTable->setChecked(false);
@@ -152,11 +155,11 @@ void TBaseForm::showTable()
     if (!singleTest()) {
         Mesbo().Show("Просмотр таблицы/диаграммы возможен только для одного теста", MbWarning,
                      kProductName);
-        m_actions.table->setChecked(m_shown == View::Table);
+        m_actions.table->setChecked(m_shown == desk::ShownView::Table);
         return;
     }
-    m_shown = View::Table;
-    m_lastView = View::Table;
+    m_shown = desk::ShownView::Table;
+    m_lastView = desk::ShownView::Table;
     refillShownView();
     updateState();
     setTableForm(m_document->FullTable);
@@ -164,7 +167,7 @@ void TBaseForm::showTable()
 
 void TBaseForm::setTableForm(bool full)
 {
-    if (m_shown != View::Table)
+    if (m_shown != desk::ShownView::Table)
         return;
     m_actions.fullTable->setChecked(full);
     m_actions.paredTable->setChecked(!full);
@@ -207,15 +210,6 @@ void TBaseForm::toggleCycles()
     updateState();
 }
 
-void TBaseForm::stepDebugCycle(int delta)
-{
-    STest *test = m_document->CurrentTestRecord();
-    if (!test || test->Cycles <= 0)
-        return;
-    const int cycles = test->Cycles;
-    setDebugCycle(((m_document->GetActiveCycle() + delta) % cycles + cycles) % cycles);
-}
-
 void TBaseForm::onFileOpened()
 {
     m_info->showTabs(m_document->Doc.NTest);
@@ -230,7 +224,7 @@ void TBaseForm::onFileClosed()
     m_info->showTabs(0);
     m_info->pressTab(-1);
     m_info->resetTabResults();
-    m_shown = View::None;
+    m_shown = desk::ShownView::None;
     m_diagram->hide();
     m_table->hide();
     m_diagram->refresh();
@@ -335,48 +329,16 @@ void TBaseForm::updateState()
     if (!m_runBar)
         return; // still building
     const TQuorvik &doc = *m_document;
-    const bool f = fileOpen();
-    const bool table = f && m_shown == View::Table;
-    const bool diagram = f && m_shown == View::Diagram;
-    const bool debug = f && doc.DebugMode;
-    const desk::MainActions &a = m_actions;
-    for (QAction *action : {a.diagramm, a.table, a.debug, a.solidTest, a.fileInfo, a.saveFile,
-                            a.iWord, a.oWord, a.gWord, a.funcG, a.funcF, a.funcM, a.funcP, a.funcV,
-                            a.funcS, a.tyreData, a.viewCnt, a.comment, a.pusk})
-        action->setEnabled(f);
-    m_info->setTestInfoEnabled(f);
-    m_runBar->pusk()->setEnabled(f && !m_running);
-    m_runBar->solid()->setEnabled(f);
-    m_runBar->debug()->setEnabled(f);
-    a.fullTable->setEnabled(table);
-    a.paredTable->setEnabled(table);
-    a.tableFormMenu->setEnabled(table);
-    a.incScale->setEnabled(diagram);
-    a.decScale->setEnabled(diagram);
-    a.setScale->setEnabled(diagram);
-    a.scaleMenu->setEnabled(diagram);
-    a.zond->setEnabled(debug);
-    a.cycles->setEnabled(debug);
-    m_runBar->zond()->setEnabled(debug);
-    m_runBar->cycles()->setEnabled(debug);
-    a.debugMenu->setEnabled(debug);
-    a.debugMenu->menuAction()->setEnabled(debug);
-    a.editQor->setEnabled(f && singleTest());
-    // The pressed states follow the document's modes.
-    a.solidTest->setChecked(doc.SolidTest);
-    m_runBar->solid()->setChecked(doc.SolidTest);
-    a.debug->setChecked(doc.DebugMode);
-    m_runBar->debug()->setChecked(doc.DebugMode);
-    a.zond->setChecked(doc.ProbeMode);
-    m_runBar->zond()->setChecked(doc.ProbeMode);
-    a.cycles->setChecked(doc.CyclesMode);
-    m_runBar->cycles()->setChecked(doc.CyclesMode);
-    if (!f) {
-        a.diagramm->setChecked(false);
-        a.table->setChecked(false);
-        a.fullTable->setChecked(false);
-        a.paredTable->setChecked(false);
-    }
+    desk::DeskState state;
+    state.fileOpen = fileOpen();
+    state.singleTest = singleTest();
+    state.running = m_running;
+    state.shown = m_shown;
+    state.solid = doc.SolidTest;
+    state.debug = doc.DebugMode;
+    state.probe = doc.ProbeMode;
+    state.cycles = doc.CyclesMode;
+    desk::ApplyCommandStates(desk::CommandStates(state), m_actions, *m_runBar, *m_info);
 }
 
 } // namespace qv

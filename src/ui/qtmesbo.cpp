@@ -1,5 +1,7 @@
 #include "ui/qtmesbo.h"
 
+#include "execution/threads/postcall.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -18,8 +20,7 @@ int QtMesbo::Show(const std::string &text, int flags, const std::string &caption
     if (app == nullptr || QThread::currentThread() == app->thread())
         return ShowOnGuiThread(text, flags, caption);
     int result = DefaultButton(flags);
-    QMetaObject::invokeMethod(
-        app, [&] { result = ShowOnGuiThread(text, flags, caption); }, Qt::BlockingQueuedConnection);
+    CallAndWait(app, [&] { result = ShowOnGuiThread(text, flags, caption); });
     return result;
 }
 

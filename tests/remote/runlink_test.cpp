@@ -219,6 +219,41 @@ TEST(RemoteRun, TheServerTakesTheBenchsLinkCheckAndRefusesSilence)
     EXPECT_FALSE(text.empty());
 }
 
+// The bench's own run thread reports from right after its link check, as
+// the run driver starts it, while the server may not follow yet: every
+// message of it still reaches the server whole and is answered.
+TEST(RemoteRun, ABenchRunThatReportsReachesTheServerWholeFromItsLinkCheckOn)
+{
+    FollowedRun run;
+    testing::UnitUnderTest benchUnit{testing::Transport::InProcess};
+    ASSERT_EQ(benchUnit.port->Handshake(), PortOk);
+    testing::RecordingHost benchHost;
+    PuskConfig config;
+    config.report = true;
+    config.program = {0, 1, 4, 0x10}; // refused by the unit with its text
+    TthPusk bench(benchUnit.port, benchHost, config, &run.clientLink);
+    std::atomic<bool> benchDone{false};
+    run.clientLink.SendCheckResult(PortOk, {});
+    bench.Start([&] { benchDone = true; });
+
+    run.serverLink.SetCheckWaitMs(5000); // a loaded machine may be slow to deliver
+    std::string text;
+    ASSERT_EQ(run.serverLink.CheckBenchLink(text), PortOk);
+    run.Follow();
+    ASSERT_TRUE(PumpUntil([&] { return benchDone.load() && run.followed.load(); }));
+    bench.Join();
+
+    EXPECT_FALSE(run.ReportUnanswered());
+    EXPECT_EQ(benchHost.mark, kRunFailedMark);
+    EXPECT_EQ(run.host.mark, kRunFailedMark);
+    // Both ends show the unit's refusal: the bench's own, the server's as
+    // the end report carried it.
+    const auto shown = run.messages.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[0].text.find("Программа теста повреждена"), std::string::npos);
+    EXPECT_EQ(shown[1].text, shown[0].text);
+}
+
 TEST(RemoteRun, AFollowedRunEndsWhenTheBenchDisconnects)
 {
     FollowedRun run;

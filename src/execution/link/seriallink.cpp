@@ -1,9 +1,12 @@
 #include "execution/link/seriallink.h"
 
+#include "execution/threads/postcall.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QThread>
+#include <future>
 #include <thread>
 
 namespace qv {
@@ -32,7 +35,7 @@ struct SerialLink::Connection
         received->Close();
         if (port != nullptr) {
             QSerialPort *owned = port;
-            QMetaObject::invokeMethod(owned, [owned] {
+            PostCall(owned, [owned] {
                 owned->close();
                 delete owned;
                 QThread::currentThread()->quit();
@@ -67,43 +70,52 @@ bool SerialLink::Present(std::string *why)
 
 bool SerialLink::OpenOnce(Connection &connection, bool *notFound, std::string *error)
 {
-    bool opened = false;
-    QString reason;
-    QSerialPort::SerialPortError code = QSerialPort::NoError;
+    struct Outcome
+    {
+        bool opened = false;
+        QSerialPort::SerialPortError code = QSerialPort::NoError;
+        QString reason;
+    };
+    // The port opens on its own thread; the outcome comes back through a
+    // promise, a hand-off every tool can follow (a blocking queued call
+    // waits on a lock inside Qt). The call shares it, so it outlives
+    // whichever side finishes last.
+    const auto done = std::make_shared<std::promise<Outcome>>();
+    std::future<Outcome> outcome = done->get_future();
     const auto received = connection.received;
     auto *port = new QSerialPort;
     port->moveToThread(&connection.thread);
-    QMetaObject::invokeMethod(
-        port,
-        [&, port] {
-            port->setPortName(QString::fromStdString(m_device));
-            opened = port->open(QIODevice::ReadWrite) && port->setBaudRate(m_baud) &&
-                     port->setDataBits(QSerialPort::Data8) &&
-                     port->setParity(QSerialPort::NoParity) &&
-                     port->setStopBits(QSerialPort::OneStop) &&
-                     port->setFlowControl(QSerialPort::NoFlowControl);
-            code = port->error();
-            reason = port->errorString();
-            if (!opened) {
-                delete port;
-                return;
-            }
-            QObject::connect(port, &QSerialPort::readyRead, port, [port, received] {
-                const QByteArray bytes = port->readAll();
-                received->Push(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                                         static_cast<std::size_t>(bytes.size())));
+    PostCall(port, [this, port, received, done] {
+        Outcome result;
+        port->setPortName(QString::fromStdString(m_device));
+        result.opened = port->open(QIODevice::ReadWrite) && port->setBaudRate(m_baud) &&
+                        port->setDataBits(QSerialPort::Data8) &&
+                        port->setParity(QSerialPort::NoParity) &&
+                        port->setStopBits(QSerialPort::OneStop) &&
+                        port->setFlowControl(QSerialPort::NoFlowControl);
+        result.code = port->error();
+        result.reason = port->errorString();
+        if (!result.opened) {
+            delete port;
+            done->set_value(std::move(result));
+            return;
+        }
+        QObject::connect(port, &QSerialPort::readyRead, port, [port, received] {
+            const QByteArray bytes = port->readAll();
+            received->Push(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                                     static_cast<std::size_t>(bytes.size())));
+        });
+        QObject::connect(
+            port, &QSerialPort::errorOccurred, port, [received](QSerialPort::SerialPortError e) {
+                if (e == QSerialPort::ResourceError || e == QSerialPort::PermissionError)
+                    received->Close();
             });
-            QObject::connect(port, &QSerialPort::errorOccurred, port,
-                             [received](QSerialPort::SerialPortError e) {
-                                 if (e == QSerialPort::ResourceError ||
-                                     e == QSerialPort::PermissionError)
-                                     received->Close();
-                             });
-        },
-        Qt::BlockingQueuedConnection);
-    if (!opened) {
-        *notFound = code == QSerialPort::DeviceNotFoundError;
-        *error = m_device + ": " + reason.toStdString();
+        done->set_value(std::move(result));
+    });
+    const Outcome result = outcome.get();
+    if (!result.opened) {
+        *notFound = result.code == QSerialPort::DeviceNotFoundError;
+        *error = m_device + ": " + result.reason.toStdString();
         return false;
     }
     connection.port = port;
@@ -157,7 +169,7 @@ bool SerialLink::Write(std::span<const std::uint8_t> bytes, std::chrono::millise
     QByteArray data(reinterpret_cast<const char *>(bytes.data()),
                     static_cast<qsizetype>(bytes.size()));
     QSerialPort *port = connection->port;
-    QMetaObject::invokeMethod(port, [port, data = std::move(data)] { port->write(data); });
+    PostCall(port, [port, data = std::move(data)] { port->write(data); });
     return true;
 }
 

@@ -205,10 +205,12 @@ bool TthPusk::SendFiles()
     return true;
 }
 
+// A bench that reports goes straight on after its link check: the remote
+// link itself keeps two messages apart when the server said nothing in
+// between, and a server that does not follow yet keeps the reports for the
+// run it starts next.
 void TthPusk::RunLocal()
 {
-    if (m_config.report)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     // The callback goes in before the program: a quick unit answers before
     // Send returns, and an answer with no callback would wait in the queue.
     m_port->SetNotify([this](int code, std::uint32_t value, std::span<const std::uint8_t> data) {
@@ -534,8 +536,9 @@ void TthPusk::RunRemote()
                 m_remote->Acknowledge();
                 continue;
             }
+            // The answer lets the bench send its next report; the window
+            // has shown this one by the time the host returns.
             finished = OnRemoteMessage(message);
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
             m_remote->Acknowledge();
             if (finished)
                 break;

@@ -1,5 +1,6 @@
 #include "ui/desk/statuspicture.h"
 
+#include "execution/threads/postcall.h"
 #include "infra/mesbo.h"
 #include "infra/version.h"
 
@@ -110,22 +111,18 @@ void StatusRelay::ShowStatusPicture(const StatusPicture &picture)
     const QString hint = QString::fromStdString(picture.hint);
     // Queued even on the main thread, so the order of pictures is the order
     // of the calls.
-    QMetaObject::invokeMethod(
-        this, [this, code, resource, hint] { emit pictureChanged(code, resource, hint); },
-        Qt::QueuedConnection);
+    PostCall(this, [this, code, resource, hint] { emit pictureChanged(code, resource, hint); });
 }
 
 void StatusRelay::CalibrationCaptionChanged(const std::string &caption)
 {
     const QString text = QString::fromStdString(caption);
-    QMetaObject::invokeMethod(
-        this, [this, text] { emit calibrationCaptionChanged(text); }, Qt::QueuedConnection);
+    PostCall(this, [this, text] { emit calibrationCaptionChanged(text); });
 }
 
 void StatusRelay::UnitStatusChanged(UnitStatus code)
 {
-    QMetaObject::invokeMethod(
-        this, [this, code] { emit unitStatusChanged(code); }, Qt::QueuedConnection);
+    PostCall(this, [this, code] { emit unitStatusChanged(code); });
 }
 
 StatusHintWindow::StatusHintWindow(QWidget *parent)

@@ -1,5 +1,6 @@
 #include "ui/probe/probewindows.h"
 
+#include "execution/threads/postcall.h"
 #include "ui/functions/runprompt.h"
 #include "ui/probe/scowindow.h"
 #include "ui/probe/vinfowindow.h"
@@ -49,35 +50,26 @@ void ProbeWindows::OpenLive(const LiveStart &start)
 
 void ProbeWindows::BlockReceived(int cycle, const Waveform &samples)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, cycle, samples] {
-            if (m_live)
-                m_live->blockReceived(cycle, samples);
-        },
-        Qt::QueuedConnection);
+    PostCall(this, [this, cycle, samples] {
+        if (m_live)
+            m_live->blockReceived(cycle, samples);
+    });
 }
 
 void ProbeWindows::CapturesDone(int captures)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, captures] {
-            if (m_live)
-                m_live->capturesDone(captures);
-        },
-        Qt::QueuedConnection);
+    PostCall(this, [this, captures] {
+        if (m_live)
+            m_live->capturesDone(captures);
+    });
 }
 
 void ProbeWindows::CloseLive()
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (m_live)
-                m_live->close();
-        },
-        Qt::QueuedConnection);
+    PostCall(this, [this] {
+        if (m_live)
+            m_live->close();
+    });
 }
 
 void ProbeWindows::ShowDeviceError(const std::string &text)

@@ -1,5 +1,6 @@
 #include "ui/run/runwindow.h"
 
+#include "execution/threads/postcall.h"
 #include "ui/questions/functionquestion.h"
 #include "ui/run/activityanimation.h"
 #include "ui/run/errorstatisticspage.h"
@@ -291,8 +292,7 @@ void TfmPusk::CloseAfter(int ms)
 
 void TfmPusk::Post(std::function<void()> task)
 {
-    QMetaObject::invokeMethod(
-        this, [task = std::move(task)] { task(); }, Qt::QueuedConnection);
+    PostCall(this, [task = std::move(task)] { task(); });
 }
 
 void TfmPusk::RunOnWindowThread(const std::function<void()> &task)
@@ -305,7 +305,7 @@ void TfmPusk::onGuiThread(const std::function<void()> &task)
     if (QThread::currentThread() == thread())
         task();
     else
-        QMetaObject::invokeMethod(this, task, Qt::BlockingQueuedConnection);
+        CallAndWait(this, task);
 }
 
 void TfmPusk::ShowStatus(const std::string &text)

@@ -134,11 +134,21 @@ TEST(HardStatus, ALockHeldElsewhereShowsBusyAndRemoteControlShowsRemote)
 TEST(HardStatus, WithPollingOffNothingIsShownUntilItIsSwitchedOn)
 {
     Monitor m({}, 0);
+    const auto framesBefore = m.u.port->LinkStatistics().frames;
     TthHardStatus status(m.tester, &m.log, m.lockDir.path().toStdString(), FastTiming());
     status.Start();
-    std::this_thread::sleep_for(milliseconds(120));
+    // A monitor polling beside it with the same timing is the clock: once
+    // that one has polled three times, the one switched off has passed its
+    // own poll times too (the first of them comes at once).
+    Monitor witness;
+    TthHardStatus clock(witness.tester, &witness.log, witness.lockDir.path().toStdString(),
+                        FastTiming());
+    clock.Start();
+    ASSERT_TRUE(witness.log.WaitFor(UnitStatus::Connected, 3));
+    clock.Terminate();
     EXPECT_TRUE(m.log.Codes().empty());
     EXPECT_EQ(status.Status(), UnitStatus::NotShown);
+    EXPECT_EQ(m.u.port->LinkStatistics().frames, framesBefore) << "nothing was asked of the unit";
     TesterSettings s = m.tester.Settings();
     s.polling = 1;
     m.tester.SetSettings(s);
