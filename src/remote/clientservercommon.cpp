@@ -450,7 +450,7 @@ void TClientServerCommon::LogSocketError(QTcpSocket *socket, QAbstractSocket::So
 
 void TClientServerCommon::Lost(const void *key)
 {
-    if (key != m_peerKey || m_peer.isNull())
+    if (!IsPeer(key))
         return;
     // A transfer from a peer that is gone can never complete.
     m_receiver.Reset();

@@ -127,6 +127,9 @@ protected:
         m_peerKey = socket;
     }
     QTcpSocket *Peer() const { return m_peer; }
+    // Whether the socket at this address (taken while it was whole) is the
+    // peer; safe while the socket is being destroyed.
+    bool IsPeer(const void *key) const { return key == m_peerKey && !m_peer.isNull(); }
     // Reads, logs the errors of and notices the loss of this socket.
     void Watch(QTcpSocket *socket);
     // Called when a watched socket reports an error, after it is logged.

@@ -17,6 +17,14 @@ TServer::TServer(QString receiveDir, QObject *parent)
     connect(&m_server, &QTcpServer::newConnection, this, &TServer::OnNewConnection);
 }
 
+TServer::~TServer()
+{
+    // The client sockets die with m_server and say they disconnected while
+    // it is being destroyed: this server must not hear them then.
+    for (QTcpSocket *socket : m_server.findChildren<QTcpSocket *>())
+        socket->disconnect(this);
+}
+
 bool TServer::Listen(const QHostAddress &address, quint16 port)
 {
     ClearStatistics();
@@ -80,7 +88,14 @@ void TServer::OnNewConnection()
         ConnectionLog().Add(QStringLiteral("Подключение клиента ") + AddressOf(socket),
                             RemoteLogColour::Navy);
         Watch(socket);
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnClientGone(socket); });
+        // The socket may say it disconnected from its base destructor, when
+        // it is no longer a QTcpSocket: the slot keeps what it needs.
+        const void *key = socket;
+        QObject *object = socket;
+        connect(socket, &QTcpSocket::disconnected, this,
+                [this, key, object, address = AddressOf(socket)] {
+                    OnClientGone(key, object, address);
+                });
         if (Peer()) {
             SendText(RemoteCommand::Error, QStringLiteral("К серверу уже подключен клиент"),
                      socket);
@@ -89,12 +104,11 @@ void TServer::OnNewConnection()
     }
 }
 
-void TServer::OnClientGone(QTcpSocket *socket)
+void TServer::OnClientGone(const void *key, QObject *socket, const QString &address)
 {
-    ConnectionLog().Add(QStringLiteral("Клиент ") + AddressOf(socket) +
-                            QStringLiteral(" отключился"),
+    ConnectionLog().Add(QStringLiteral("Клиент ") + address + QStringLiteral(" отключился"),
                         RemoteLogColour::Navy);
-    if (socket == Peer())
+    if (IsPeer(key))
         ForgetPeer();
     socket->deleteLater();
 }

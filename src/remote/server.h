@@ -18,6 +18,7 @@ class TServer : public TClientServerCommon
     Q_OBJECT
 public:
     explicit TServer(QString receiveDir, QObject *parent = nullptr);
+    ~TServer() override;
 
     // Port 0 picks a free port; ListeningPort() tells which.
     bool Listen(const QHostAddress &address, quint16 port);
@@ -36,7 +37,9 @@ protected:
 
 private:
     void OnNewConnection();
-    void OnClientGone(QTcpSocket *socket);
+    // `key` is the socket's address and `address` its peer's, both taken
+    // while the socket was whole.
+    void OnClientGone(const void *key, QObject *socket, const QString &address);
     // Back to waiting for a login: the chat and any transfer are dropped.
     void ForgetPeer();
     void CheckLogin(const QByteArray &payload, QTcpSocket *from);

@@ -97,6 +97,25 @@ TEST(RemoteLogin, AServerThatIsNotThereLeavesTheClientIdle)
     EXPECT_EQ(lines.back().colour, RemoteLogColour::Red);
 }
 
+TEST(RemoteLogin, AServerDestroyedWithAClientLoggedInClosesItWithoutHearingIt)
+{
+    testing::TempDir dir;
+    auto server = std::make_unique<TServer>(QString::fromStdString(dir.File("remote")));
+    ASSERT_TRUE(server->Listen(QHostAddress::LocalHost, 0));
+    RawPeer raw(server->ListeningPort());
+    ASSERT_TRUE(raw.Connected());
+    ASSERT_EQ(raw.Exchange("LOGIN u\x07" + kProductNumber.toLatin1()), QByteArray("LOGIN OK"));
+    ASSERT_EQ(server->GetState(), State::LoggedIn);
+
+    // The window's side: whatever the server says while it is destroyed.
+    QObject window;
+    int heard = 0;
+    QObject::connect(server.get(), &TServer::StateChanged, &window, [&] { ++heard; });
+    server.reset();
+    EXPECT_EQ(heard, 0);
+    EXPECT_TRUE(raw.Closed());
+}
+
 TEST(RemoteSession, OpenOpensOnlyAFileThatWasReceived)
 {
     LinkedPeers peers;
