@@ -21,7 +21,7 @@ void Receive(qv::TransferReceiver &receiver, const qv::RemoteMessage &message)
         if (const auto block = ParseFileBlock(message.payload)) {
             const BlockResult result = receiver.Accept(*block, true);
             if (!result.name.isEmpty() &&
-                QFileInfo(QDir(receiver.ReceiveDir()).filePath(result.name)).absolutePath() !=
+                QFileInfo(ReceivedFilePath(receiver.ReceiveDir(), result.name)).absolutePath() !=
                     QFileInfo(receiver.ReceiveDir()).absoluteFilePath())
                 std::abort(); // a stored name outside the receive folder
         }

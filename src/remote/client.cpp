@@ -83,7 +83,7 @@ void TClient::Open(const QByteArray &wireName)
     const QString shown = FromWire(wireName);
     InfoLog().Add(QStringLiteral("Открытие файла \"") + shown + u'"');
     const auto name = ReceivedFileName(wireName);
-    const QString path = name ? QDir(ReceiveDir()).filePath(*name) : QString();
+    const QString path = name ? ReceivedFilePath(ReceiveDir(), *name) : QString();
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         InfoLog().Add(QStringLiteral("Ошибка открытия файла \"") + shown + u'"',
                       RemoteLogColour::Red);

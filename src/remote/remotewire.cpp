@@ -2,6 +2,7 @@
 
 #include "infra/encoding.h"
 
+#include <QDir>
 #include <QList>
 #include <algorithm>
 #include <array>
@@ -172,6 +173,11 @@ std::optional<QString> ReceivedFileName(const QByteArray &wireName)
             return std::nullopt;
     }
     return name;
+}
+
+QString ReceivedFilePath(const QString &dir, const QString &name)
+{
+    return QDir::cleanPath(dir + u'/' + name);
 }
 
 QByteArray LoginPayload(const RemoteLogin &login)

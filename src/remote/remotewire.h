@@ -92,6 +92,10 @@ QString FromWire(const QByteArray &bytes);
 // sender's name stripped. Nullopt for a name that must not be stored at all
 // (empty, "." or "..", control characters, longer than a file name may be).
 std::optional<QString> ReceivedFileName(const QByteArray &wireName);
+// Where a received file named `name` (as ReceivedFileName gives it) lies in
+// `dir`. Joined as plain text: QDir would take a name beginning with ":" for
+// one of the program's built-in resources.
+QString ReceivedFilePath(const QString &dir, const QString &name);
 
 struct RemoteLogin
 {

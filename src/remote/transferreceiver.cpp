@@ -56,7 +56,7 @@ BlockResult TransferReceiver::Start(const RemoteBlock &block, bool isFile)
         if (!stored)
             return {BlockOutcome::Refused, false, {}, 0};
         m_storedName = *stored;
-        auto file = std::make_unique<QSaveFile>(QDir(m_dir).filePath(m_storedName));
+        auto file = std::make_unique<QSaveFile>(ReceivedFilePath(m_dir, m_storedName));
         if (!QDir().mkpath(m_dir) || !file->open(QIODevice::WriteOnly)) {
             const QString name = m_storedName;
             Reset();

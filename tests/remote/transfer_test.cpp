@@ -110,6 +110,12 @@ TEST(RemoteTransfer, AReceivedNameNeverLeavesTheReceiveFolder)
     EXPECT_EQ(Entries(receiveDir), QStringList{QStringLiteral("outside.txt")});
     EXPECT_FALSE(QFile::exists(QString::fromStdString(peers.serverDir.File("outside.txt"))));
 
+    // A name beginning with ":" is a file like any other, not one of the
+    // program's built-in resources.
+    EXPECT_TRUE(raw->Exchange(RawFileBlock(":.", 0, 1, "y")).startsWith("FILEOK "));
+    EXPECT_TRUE(QFile::exists(receiveDir + QStringLiteral("/:.")));
+    QFile::remove(receiveDir + QStringLiteral("/:."));
+
     // Names that cannot be stored at all are refused with the transfer texts.
     for (const QByteArray &name :
          {QByteArray(".."), QByteArray("..\\"), QByteArray("a\x01.txt"), QByteArray(200, '\xE0')}) {
