@@ -4,9 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QMetaObject>
 #include <QPushButton>
-#include <QThread>
 
 namespace qv {
 
@@ -17,7 +15,7 @@ QtMesbo::QtMesbo(QWidget *(*parentProvider)())
 int QtMesbo::Show(const std::string &text, int flags, const std::string &caption)
 {
     auto *app = QCoreApplication::instance();
-    if (app == nullptr || QThread::currentThread() == app->thread())
+    if (app == nullptr)
         return ShowOnGuiThread(text, flags, caption);
     int result = DefaultButton(flags);
     CallAndWait(app, [&] { result = ShowOnGuiThread(text, flags, caption); });

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 
 namespace qv::run {
@@ -292,7 +291,7 @@ void TfmPusk::CloseAfter(int ms)
 
 void TfmPusk::Post(std::function<void()> task)
 {
-    PostCall(this, [task = std::move(task)] { task(); });
+    PostCall(this, std::move(task));
 }
 
 void TfmPusk::RunOnWindowThread(const std::function<void()> &task)
@@ -302,10 +301,7 @@ void TfmPusk::RunOnWindowThread(const std::function<void()> &task)
 
 void TfmPusk::onGuiThread(const std::function<void()> &task)
 {
-    if (QThread::currentThread() == thread())
-        task();
-    else
-        CallAndWait(this, task);
+    CallAndWait(this, task); // at once when called on the window's thread
 }
 
 void TfmPusk::ShowStatus(const std::string &text)
