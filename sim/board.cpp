@@ -1,6 +1,7 @@
 #include "board.h"
 
 #include "infra/encoding.h"
+#include "infra/safefile.h"
 #include "infra/unitcodes.h"
 #include "inifile.h"
 
@@ -365,15 +366,17 @@ std::optional<Board> ParseBoard(std::string_view text, std::string *error)
 
 std::optional<Board> LoadBoard(const std::string &path, std::string *error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "файл описания платы \"" + path + "\" не открывается";
+    // Only a regular file of a sane size: a device such as /dev/urandom
+    // never ends, a pipe blocks, and a folder must not pass for an empty
+    // (healthy) board.
+    std::string problem;
+    const auto text = qv::ReadInputFile(path, qv::kBoardFileLimit, &problem);
+    if (!text) {
+        *error = "файл описания платы: " + problem;
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
     std::string why;
-    auto board = ParseBoard(text.str(), &why);
+    auto board = ParseBoard(*text, &why);
     if (!board)
         *error = "файл описания платы \"" + path + "\": " + why;
     return board;

@@ -2,6 +2,7 @@
 
 #include "dumpfile.h"
 #include "infra/messages.h"
+#include "infra/safefile.h"
 #include "model/file/errors.h"
 #include "model/file/filestore.h"
 #include "session.h"
@@ -11,16 +12,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <fstream>
-#include <iterator>
 
 namespace qvedit {
 namespace {
-
-std::string ReadText(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 bool WriteText(const std::string &path, const std::string &text)
 {
@@ -165,7 +159,16 @@ EditResult EditThroughDump(const std::string &path, const EditHooks &hooks)
             result.outcome = EditOutcome::Dropped;
             return result;
         }
-        const std::string edited = ReadText(textPath);
+        // The editor may have left anything in the text's place (a folder, a
+        // pipe): that ends the edit with its reason, the file untouched.
+        std::string problem;
+        const auto read = qv::ReadInputFile(textPath, qv::kTextFileLimit, &problem);
+        if (!read) {
+            result.lines = {"Не удалось прочитать изменённый текст теста: " + problem};
+            result.outcome = EditOutcome::Refused;
+            return result;
+        }
+        const std::string &edited = *read;
         if (edited == original) {
             result.outcome = EditOutcome::Unchanged;
             return result;

@@ -1,10 +1,10 @@
 #include "execution/run/pusk.h"
 
 #include "infra/encoding.h"
+#include "infra/safefile.h"
 #include "infra/unitcodes.h"
 
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <optional>
 
 namespace qv {
@@ -28,18 +28,20 @@ std::string Concat(std::string_view a, std::string_view b, std::string_view c = 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path &path,
                                                        const std::string &name, std::string &error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = Concat("Не удалось получить доступ к файлу \"", name, "\"");
+    // A pipe or a device put in the file's place is refused, not waited on.
+    auto file = InputFile::Open(path, std::numeric_limits<std::uint64_t>::max());
+    if (!file) {
+        const std::string kind = NonRegularKind(path);
+        error = kind.empty() ? Concat("Не удалось получить доступ к файлу \"", name, "\"")
+                             : NotRegularFileText(name, kind);
         return std::nullopt;
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    const auto bytes = file->ReadAll();
+    if (!bytes) {
         error = Concat("Ошибка чтения данных из файла \"", name, "\"");
         return std::nullopt;
     }
-    return bytes;
+    return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
 }
 
 } // namespace

@@ -3,9 +3,11 @@
 #include "execution/port/comport.h"
 #include "execution/port/testerport.h"
 #include "infra/mesbo.h"
+#include "infra/safefile.h"
 #include "infra/unitcodes.h"
 #include "model/file/filestore.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -82,13 +84,13 @@ std::optional<WaitTable> WaitTableFromBytes(std::span<const std::uint8_t> bytes)
 
 std::optional<WaitTable> LoadWaitTable(const std::filesystem::path &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // A pipe or a device is no table and is never waited on; the table is
+    // the file's first bytes.
+    const auto read = ReadInputFile(path, kMiB);
+    if (!read || read->size() < kWaitTableFileSize)
         return std::nullopt;
     std::array<std::uint8_t, kWaitTableFileSize> bytes{};
-    in.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size()))
-        return std::nullopt;
+    std::copy_n(read->begin(), kWaitTableFileSize, bytes.begin());
     return WaitTableFromBytes(bytes);
 }
 

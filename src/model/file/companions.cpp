@@ -51,8 +51,11 @@ ContactFileContent TTestFile::ReadContactContent(const std::string &path)
     try {
         const auto source = m_files->OpenLocked(path);
         return ReadContactFile(*source, m_crypto, m_digestBuffer);
-    } catch (const OpenFailure &) {
-        AddLogLine("Файл контактов " + name + " отсутствует или к нему нет доступа", kLogError);
+    } catch (const OpenFailure &e) {
+        AddLogLine(e.Reason().empty()
+                       ? "Файл контактов " + name + " отсутствует или к нему нет доступа"
+                       : "Файл контактов " + name + ": " + e.Reason(),
+                   kLogError);
     } catch (const ReadFailure &) {
         AddLogLine("Не удалось прочитать данные из файла контактов " + name + ". " + Msg(17),
                    kLogError);
