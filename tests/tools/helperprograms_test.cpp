@@ -193,7 +193,8 @@ TEST_F(TestEditor, TextThatDoesNotPackOrLoadLeavesTheFileByteForByte)
     EXPECT_NE(run.err.find("не упаковывается"), std::string::npos) << run.err;
     EXPECT_EQ(ReadBytes(dir.File("DEMO.QOR")), before);
 
-    run = Edit("sed -i 's/^NTEST=3$/NTEST=7/' \"$1\"");
+    // A file the program refuses to open (the editor's own error log).
+    run = Edit("sed -i 's/^FLOGERROR=$/FLOGERROR=ошибка/' \"$1\"");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("не загружается"), std::string::npos) << run.err;
     EXPECT_EQ(ReadBytes(dir.File("DEMO.QOR")), before);
@@ -201,6 +202,17 @@ TEST_F(TestEditor, TextThatDoesNotPackOrLoadLeavesTheFileByteForByte)
     // An editor that quits with an error drops the edit.
     run = Edit("echo garbage > \"$1\"; exit 3");
     EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(ReadBytes(dir.File("DEMO.QOR")), before);
+}
+
+TEST_F(TestEditor, AFolderLeftWhereTheTextWasEndsTheEditWithAMessage)
+{
+    const std::string before = ReadBytes(dir.File("DEMO.QOR"));
+    const ToolRun run = Edit("rm -f \"$1\" && mkdir \"$1\"");
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("Не удалось прочитать изменённый текст теста"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("это папка"), std::string::npos) << run.err;
     EXPECT_EQ(ReadBytes(dir.File("DEMO.QOR")), before);
 }
 
