@@ -115,7 +115,8 @@ bool SerialLink::OpenOnce(Connection &connection, bool *notFound, std::string *e
     const Outcome result = outcome.get();
     if (!result.opened) {
         *notFound = result.code == QSerialPort::DeviceNotFoundError;
-        *error = m_device + ": " + result.reason.toStdString();
+        *error = m_device + ": не удалось открыть последовательный порт (" +
+                 result.reason.toStdString() + ")";
         return false;
     }
     connection.port = port;
