@@ -5,7 +5,11 @@
 #include "support/tempdir.h"
 #include "support/toolrun.h"
 
+#include <QCoreApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcessEnvironment>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -203,6 +207,43 @@ TEST_F(TestEditor, TextThatDoesNotPackOrLoadLeavesTheFileByteForByte)
     run = Edit("echo garbage > \"$1\"; exit 3");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(ReadBytes(dir.File("DEMO.QOR")), before);
+}
+
+TEST(TestEditorLink, AWindowThatTricklesItsAnswerDoesNotKeepTheEditorWaiting)
+{
+    // A window that starts an answer announcing 100 bytes of data and then
+    // sends one byte a second: every single wait is short, the whole is not.
+    const quint64 id = 0x5EED0000u + static_cast<quint64>(QCoreApplication::applicationPid());
+    QLocalServer window;
+    QLocalServer::removeServer(QStringLiteral("quorvik-edit-%1").arg(id));
+    ASSERT_TRUE(window.listen(QStringLiteral("quorvik-edit-%1").arg(id)));
+    QProcess editor;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORVIK_EDIT_BATCH"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    editor.setProcessEnvironment(env);
+    editor.start(Program("quorvik-edit"), {QStringLiteral("STR_CONNECT_QOR_EDIT*%1").arg(id)});
+    ASSERT_TRUE(window.waitForNewConnection(10000));
+    QLocalSocket *link = window.nextPendingConnection();
+    ASSERT_NE(link, nullptr);
+    const QByteArray header("\0\0\0\0\0\0\0\0\x64\0\0\0", 12);
+    link->write(header);
+    link->waitForBytesWritten(1000);
+    const auto started = std::chrono::steady_clock::now();
+    while (editor.state() != QProcess::NotRunning &&
+           std::chrono::steady_clock::now() - started < std::chrono::seconds(30)) {
+        link->write(QByteArray(1, '\0'));
+        link->waitForBytesWritten(1000);
+        editor.waitForFinished(1000);
+    }
+    const auto took = std::chrono::steady_clock::now() - started;
+    if (editor.state() != QProcess::NotRunning) {
+        editor.kill();
+        editor.waitForFinished();
+    }
+    EXPECT_LT(took, std::chrono::seconds(20));
+    EXPECT_EQ(editor.exitCode(), 1);
+    EXPECT_NE(editor.readAllStandardError().indexOf("Нет связи с окном программы"), -1);
 }
 
 TEST_F(TestEditor, AFolderLeftWhereTheTextWasEndsTheEditWithAMessage)

@@ -9,6 +9,7 @@
 #include "texteditor.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QInputDialog>
 #include <QLocalSocket>
 #include <QMessageBox>
@@ -147,7 +148,11 @@ std::optional<qv::EditorMessage> Greet(QLocalSocket &socket)
         return std::nullopt;
     QByteArray buffer;
     qv::EditorMessage answer;
-    while (socket.waitForReadyRead(kLinkWaitMs)) {
+    // One limit for the whole answer: a peer that trickles a byte now and
+    // then must not keep the editor waiting for ever.
+    const QDeadlineTimer deadline(kLinkWaitMs);
+    while (!deadline.hasExpired() &&
+           socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
         buffer += socket.readAll();
         const qv::EditorFrame frame = qv::TakeEditorMessage(buffer, answer);
         if (frame == qv::EditorFrame::Bad)
