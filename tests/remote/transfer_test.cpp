@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -97,6 +98,29 @@ TEST(RemoteTransfer, AnUnknownCommandIsLoggedAndChangesNothing)
     EXPECT_TRUE(Entries(peers.server.ReceiveDir()).isEmpty());
     // The link still works afterwards.
     EXPECT_TRUE(raw->Exchange(RawFileBlock("a.txt", 0, 1, "abc")).startsWith("FILEOK "));
+}
+
+TEST(RemoteTransfer, AReceivedFileReplacesALinkOfItsNameAndNeverWritesThroughIt)
+{
+    LinkedPeers peers;
+    auto raw = peers.RawLoggedIn();
+    const QString receiveDir = peers.server.ReceiveDir();
+    ASSERT_TRUE(QDir().mkpath(receiveDir));
+    const std::string victim = peers.serverDir.File("victim.txt");
+    testing::WriteBytes(victim, "keep me");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(victim), receiveDir + "/a.txt"));
+
+    EXPECT_TRUE(raw->Exchange(RawFileBlock("a.txt", 0, 1, "new")).startsWith("FILEOK "));
+    EXPECT_EQ(testing::ReadBytes(victim), "keep me");
+    const QFileInfo received(receiveDir + "/a.txt");
+    EXPECT_FALSE(received.isSymLink());
+    EXPECT_EQ(testing::ReadBytes(received.filePath().toStdString()), "new");
+
+    // A folder of that name refuses the file and stays.
+    ASSERT_TRUE(QDir(receiveDir).mkdir(QStringLiteral("b.txt")));
+    EXPECT_EQ(FromWire(raw->Exchange(RawFileBlock("b.txt", 0, 1, "x"))),
+              QStringLiteral("ERROR Ошибка удаленного компьютера при получении файла"));
+    EXPECT_TRUE(QFileInfo(receiveDir + "/b.txt").isDir());
 }
 
 TEST(RemoteTransfer, AReceivedNameNeverLeavesTheReceiveFolder)
