@@ -380,6 +380,7 @@ TEST_F(HostileFiles, NonsenseValuesAreLoadWarningsAndTheirTestIsNotRun)
         {"[FFUNCS1]", "DATW=3", "DATW=--5", 2,
          "раздел [FFUNCS1], ключ DATW: значение \"--5\" не является целым числом"},
         {"[IWORDS1]", "DATA=85/170", "DATA=99999/170", 1, "раздел [IWORDS1], ключ DATA"},
+        {"NAME=Шина данных", "2=17\\a-----", "2=17\\a---Q-", 1, "раздел [DIAGRAMM], ключ 2"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.to);

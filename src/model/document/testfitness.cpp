@@ -69,6 +69,19 @@ void CheckDiagram(const TTimeArray &tacts, std::vector<std::string> &out)
     if (tacts.Count() > kMaxImageCount)
         out.push_back(ValueProblemText(kDiagram, std::to_string(kMaxImageCount + 1), "",
                                        "лишняя: строк больше " + std::to_string(kMaxImageCount)));
+    // A level the image has no meaning for would be sent as low silently.
+    constexpr std::string_view kLevels = "-_x+";
+    const auto &lines = tacts.Lines();
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+        const std::string &levels = lines[l].Levels;
+        const std::size_t bad = levels.find_first_not_of(kLevels);
+        if (bad == std::string::npos)
+            continue;
+        out.push_back(ValueProblemText(kDiagram, std::to_string(l + 1), levels,
+                                       "содержит недопустимый уровень " + LetterShown(levels[bad]) +
+                                           " в такте " + std::to_string(bad + 1)));
+        return;
+    }
 }
 
 bool ItemExists(const STest &test, char letter, int n)
