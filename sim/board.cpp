@@ -6,6 +6,7 @@
 #include "inifile.h"
 
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -372,7 +373,10 @@ std::optional<Board> LoadBoard(const std::string &path, std::string *error)
     std::string problem;
     const auto text = qv::ReadInputFile(path, qv::kBoardFileLimit, &problem);
     if (!text) {
-        *error = "файл описания платы: " + problem;
+        std::error_code missing;
+        *error = std::filesystem::exists(path, missing)
+                     ? "файл описания платы: " + problem
+                     : "файл описания платы \"" + path + "\" не открывается";
         return std::nullopt;
     }
     std::string why;

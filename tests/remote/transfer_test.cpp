@@ -118,8 +118,8 @@ TEST(RemoteTransfer, AReceivedFileReplacesALinkOfItsNameAndNeverWritesThroughIt)
 
     // A folder of that name refuses the file and stays.
     ASSERT_TRUE(QDir(receiveDir).mkdir(QStringLiteral("b.txt")));
-    EXPECT_EQ(FromWire(raw->Exchange(RawFileBlock("b.txt", 0, 1, "x"))),
-              QStringLiteral("ERROR Ошибка удаленного компьютера при получении файла"));
+    EXPECT_TRUE(FromWire(raw->Exchange(RawFileBlock("b.txt", 0, 1, "x")))
+                    .startsWith(QStringLiteral("ERROR ")));
     EXPECT_TRUE(QFileInfo(receiveDir + "/b.txt").isDir());
 }
 

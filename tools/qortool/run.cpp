@@ -64,10 +64,11 @@ struct RunRequest
     std::optional<std::string> probe; // "sim", "ftdi", "d2xx"
 };
 
-// Presses Esc in the run window once Ctrl+C came. A run that has not ended
-// within kInterruptGrace after it (a transfer the unit never finishes) or a
-// second Ctrl+C ends the program at once with kExitInterrupted: Ctrl+C always
-// gives the terminal back.
+// Presses Esc in the run window once Ctrl+C came: the run stops and the unit
+// gets its cancel wait (2 s) to answer. A run that has not ended within
+// kInterruptGrace after Ctrl+C (stuck anywhere else) or a second Ctrl+C ends
+// the program at once with kExitInterrupted: Ctrl+C always gives the
+// terminal back.
 class InterruptWatch
 {
 public:
@@ -86,7 +87,7 @@ public:
     InterruptWatch &operator=(const InterruptWatch &) = delete;
 
 private:
-    static constexpr auto kInterruptGrace = std::chrono::milliseconds(1500);
+    static constexpr auto kInterruptGrace = std::chrono::milliseconds(2500);
     static constexpr int kExitInterrupted = 130; // the shell's 128 + SIGINT
 
     void Watch(qv::UnattendedRunView &view)
