@@ -12,6 +12,8 @@
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utility>
 
 namespace qv::testing {
 namespace {
@@ -109,6 +111,37 @@ TEST_F(ByteSplitter, RefusesOddEmptyOversizedAndMismatchedFilesWritingNothing)
     EXPECT_FALSE(std::filesystem::exists(dir.File("a.dat")));
 
     EXPECT_EQ(Split({QStringLiteral("--split")}).exitCode, 2);
+}
+
+TEST_F(ByteSplitter, AMissingFileAFolderOrAPipeIsToldInRussianWithoutWaiting)
+{
+    std::filesystem::create_directories(dir.File("folder.dat"));
+    ASSERT_EQ(::mkfifo(dir.File("pipe.dat").c_str(), 0644), 0);
+    const std::pair<const char *, const char *> cases[] = {
+        {"absent.dat", "не найден"},
+        {"folder.dat", "(это папка)"},
+        {"pipe.dat", "(это именованный канал)"},
+    };
+    for (const auto &[name, said] : cases) {
+        const ToolRun run = Split({QStringLiteral("--split"), File(name)});
+        EXPECT_EQ(run.exitCode, 1) << name;
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("directory"), std::string::npos) << run.err;
+    }
+}
+
+TEST(SelfTest, AReportNamingAFolderIsRefusedInRussian)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("report"));
+    const ToolRun run =
+        RunTool(Program("quorvik-selftest"), {QStringLiteral("--batch"), QStringLiteral("--report"),
+                                              QString::fromStdString(dir.File("report"))});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE((run.out + run.err).find("Не удалось записать отчёт"), std::string::npos)
+        << run.out << run.err;
+    EXPECT_NE((run.out + run.err).find("(это папка)"), std::string::npos) << run.out << run.err;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("report")));
 }
 
 TEST(SelfTest, ReportsEachCheckAndNamesTheFaultsOfTheUnit)
