@@ -77,8 +77,10 @@ void ReadInteger(const IniStore &store, std::string_view section, std::string_vi
 
 void ReadFloat(const IniStore &store, std::string_view section, std::string_view key, double &value)
 {
+    // The two timing constants: a time below zero or not a number cannot
+    // have been measured, and the default serves instead.
     if (const auto text = store.Find(section, key)) {
-        if (const auto read = ParseSettingsFloat(*text))
+        if (const auto read = ParseSettingsFloat(*text); read && std::isfinite(*read) && *read >= 0)
             value = *read;
     }
 }
