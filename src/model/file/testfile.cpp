@@ -4,6 +4,7 @@
 #include "infra/encoding.h"
 #include "infra/helpers.h"
 #include "infra/mesbo.h"
+#include "infra/mesboflags.h"
 #include "infra/messages.h"
 #include "infra/version.h"
 #include "model/file/commentfile.h"
@@ -11,12 +12,14 @@
 #include "model/file/datetext.h"
 #include "model/file/errors.h"
 #include "model/file/filepaths.h"
+#include "model/file/savedreferences.h"
 #include "model/file/testsections.h"
 #include "model/functions/testfunctions.h"
 
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sys/stat.h>
 
 namespace qv {
@@ -70,6 +73,16 @@ std::string StoredToLog(std::string_view stored)
         }
     }
     return log;
+}
+
+// A save writes the values read as output references; for words the last
+// run read wrong that turns a faulty board's values into the references,
+// so the operator decides, and by default they stay. False when they stay.
+bool ConfirmReferenceChanges(const SQor &doc, SSaveParam &param)
+{
+    const auto changes = WrongReferencesReplacedBy(doc, param);
+    return changes.empty() || Mesbo().Show(ReferenceChangeQuestion(changes), MbQuestionDefaultNo,
+                                           kProductName) == MbYes;
 }
 
 } // namespace
@@ -241,7 +254,10 @@ bool TTestFile::AskPassword(int mode, const Bytes32 &check)
     request.File = m_info.Doc->FileName;
     request.Check = check;
     request.Transform = [this](const std::string &typed, std::string &padded, Bytes32 &out) {
-        return PasswordCheck(m_crypto, Utf8ToCp1251(typed), padded, out);
+        // A character the file's code page has no byte for cannot be part
+        // of any password of the file: the password is wrong.
+        const auto bytes = TryUtf8ToCp1251(typed);
+        return bytes && PasswordCheck(m_crypto, *bytes, padded, out);
     };
     if (!m_ui.AskPassword(request)) {
         return false;
@@ -279,8 +295,14 @@ bool TTestFile::SaveSteps(SSaveParam *param)
     if (!ConfirmWritable(doc.FileName)) {
         return false;
     }
+    std::optional<KeptReferences> kept;
+    if (param != nullptr && !ConfirmReferenceChanges(doc, *param)) {
+        kept.emplace(doc, WrongReferencesReplacedBy(doc, *param));
+    }
     BuildImage(param);
     m_files->Replace(doc.FileName, m_image);
+    // What the document shows is what the file now holds.
+    AdoptSavedData(doc, param);
     return true;
 }
 
