@@ -198,7 +198,7 @@ TEST_F(FileWindows, APasswordCharacterWithoutAWindows1251ByteIsAWrongPassword)
     mesbo->Clear();
     mesbo->QueueAnswer(MbCancel);
     ModalAnswers write;
-    write.then<TfmPassword>(Type(QStringLiteral("запись😀")));
+    write.then<TfmPassword>(Type(QStringLiteral("запись☃")));
     write.start();
     EXPECT_FALSE(form.document().TestFile()->Save(nullptr));
     EXPECT_TRUE(write.done());

@@ -950,8 +950,9 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
     EXPECT_TRUE(w.isVisible());
 }
 
-// Runs the stuck-contact board once, then saves with Ctrl+S and "OK" in the
-// save choice dialog, answering the reference question with `answer`.
+// Runs the stuck-contact board once, then saves ("Сохранить", Ctrl+S) with
+// "OK" in the save choice dialog, answering the reference question with
+// `answer`.
 class SaveAfterRun : public RunDesk
 {
 protected:
@@ -973,8 +974,8 @@ protected:
         mesbo->QueueAnswer(answer);
         ModalWatch<debug::TfmSaveChoice> choice(
             [](debug::TfmSaveChoice &w) { QTest::mouseClick(w.okButton(), Qt::LeftButton); });
-        window->activateWindow();
-        QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+        ASSERT_EQ(window->actions().saveFile->shortcut(), QKeySequence::fromString("Ctrl+S"));
+        window->actions().saveFile->trigger();
         ASSERT_TRUE(choice.seen());
     }
 
