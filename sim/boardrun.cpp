@@ -145,6 +145,7 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
         std::uint32_t reached = f.end;
         bool error = false;
         std::uint32_t compared = 0;
+        PassResult::FFailure failure;
         std::vector<std::uint8_t> data;
         for (std::uint32_t k = 0; k < count; ++k)
             Put(data, model.Data(f.start + k * f.inc, f.itemSize), f.itemSize);
@@ -170,6 +171,10 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
                     if (ElementAt(file, k, f.itemSize) != held) {
                         error = true;
                         reached = f.start + k * f.inc;
+                        failure.compared = true;
+                        failure.expected =
+                            static_cast<std::uint16_t>(ElementAt(file, k, f.itemSize));
+                        failure.read = static_cast<std::uint16_t>(held);
                         break;
                     }
                 }
@@ -178,7 +183,8 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
         }
         if (error) {
             ++result.errors;
-            result.failedF.insert({test, f.number});
+            failure.address = reached;
+            result.failedF[{test, f.number}] = failure;
         }
         Put(out, (reached & 0xFFFFFFu) | 0xA5000000u, 4); // the top byte carries nothing
         Put(out, error ? 1 : 0, 1);
@@ -442,11 +448,27 @@ void BoardRun::BuildSteps()
                                  static_cast<std::uint8_t>(total)},
                             });
                         }
-                        if (m_board.behaviour.programmingFails)
-                            m_steps.push_back({StepKind::Ask, test, k, c, {3, testNo, no, 0}});
+                        if (m_board.behaviour.programmingFails) {
+                            // The first cell would not take its value.
+                            std::vector<std::uint8_t> ask{3, testNo, no};
+                            Put(ask, p.start, 4);
+                            Put(ask, 0, 1); // no data line
+                            Put(ask, 0, 1); // no output-word entries
+                            m_steps.push_back({StepKind::Ask, test, k, c, ask});
+                        }
                     }
-                } else if (col.a == 'F' && m_result.failedF.contains({test, col.b})) {
-                    m_steps.push_back({StepKind::Ask, test, k, c, {1, testNo, col.b, 0}});
+                } else if (const auto failed = m_result.failedF.find({test, col.b});
+                           col.a == 'F' && failed != m_result.failedF.end()) {
+                    const PassResult::FFailure &f = failed->second;
+                    std::vector<std::uint8_t> ask{1, testNo, col.b};
+                    Put(ask, f.address, 4);
+                    Put(ask, f.compared ? 1 : 0, 1);
+                    if (f.compared) {
+                        Put(ask, f.expected, 2);
+                        Put(ask, f.read, 2);
+                    }
+                    Put(ask, 0, 1); // no output-word entries
+                    m_steps.push_back({StepKind::Ask, test, k, c, ask});
                 }
             }
         }

@@ -65,6 +65,8 @@ void TBaseForm::toggleRemote(bool client)
     if (active == wanted) {
         remote.CloseForm();
     } else if (active == RemoteDesk::Role::None) {
+        if (!confirmDiscard())
+            return;
         resetForOpen();
         remote.Start(wanted, {}, false);
     } else {
@@ -81,10 +83,7 @@ void TBaseForm::connectCommands()
         connect(action, &QAction::triggered, this, handler);
     };
     on(a.openFile, [this] { openFileCommand(); });
-    on(a.saveFile, [this] {
-        m_document->SaveFile();
-        fillInformation();
-    });
+    on(a.saveFile, [this] { saveFile(); });
     on(a.exit, [this] { close(); });
     on(a.diagramm, [this] { showDiagram(); });
     on(a.table, [this] { showTable(); });
@@ -166,9 +165,9 @@ void TBaseForm::buildListCommands()
         {*this, *m_document, *m_store, m_actions, *m_diagram, *m_table, *m_info}, std::move(host));
 }
 
-void TBaseForm::openListAt(char kind, int number)
+void TBaseForm::openListAt(char kind, int number, int test)
 {
-    m_lists->OpenAt(kind, number);
+    m_lists->OpenAt(kind, number, test);
 }
 
 void TBaseForm::openComment()

@@ -438,6 +438,9 @@ private:
         for (std::size_t i = 0; i < columns; ++i)
             text.push_back(ProbeCharacter(m_in.U8(), m_opt.dosUnit, m_opt.probeMode));
         entries[current].Measured = text;
+        // The measurement carries the thresholds it was judged against;
+        // only TTL and DTL ones may later become references.
+        entries[current].Mark = m_opt.dosUnit ? kProbeMarkLow : (m_opt.probeMode & 0x0F);
     }
 
     void AddFetchEntries(const STest &test)

@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QThread>
+#include <algorithm>
 #include <future>
 #include <thread>
 
@@ -178,6 +180,15 @@ std::size_t SerialLink::Read(std::span<std::uint8_t> buffer)
 {
     const auto connection = m_slot.Current();
     return connection ? connection->received->Pop(buffer) : 0;
+}
+
+std::vector<std::string> SerialDevices()
+{
+    std::vector<std::string> devices;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        devices.push_back(info.systemLocation().toStdString());
+    std::sort(devices.begin(), devices.end());
+    return devices;
 }
 
 } // namespace qv

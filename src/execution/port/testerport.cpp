@@ -110,8 +110,16 @@ TesterSettings TCP::Settings() const
 void TCP::SetSettings(TesterSettings settings)
 {
     settings.Normalize();
-    std::lock_guard lock(m_mutex);
-    m_settings = std::move(settings);
+    SComPort port;
+    {
+        std::lock_guard lock(m_mutex);
+        m_settings = std::move(settings);
+        port = m_port;
+    }
+    // Every exchange from now on waits as long as the settings say, not
+    // only the runs.
+    if (port)
+        port->SetTimeout(Settings().timeout);
 }
 
 bool TCP::PollingEnabled() const

@@ -103,10 +103,14 @@ bool SaveWaitTable(const std::filesystem::path &path, const WaitTable &table)
 
 std::optional<IoTiming> IoTimingFromPeriods(float t1, float t3)
 {
-    // All bits set is "not available": a NaN, which must not become k or b.
-    if (!std::isfinite(t1) || !std::isfinite(t3))
+    // All bits set is "not available": a NaN, which must not become k or b;
+    // nor may periods that give a time below zero (T3 shorter than T1).
+    if (!std::isfinite(t1) || !std::isfinite(t3) || t1 <= 0 || t3 < t1)
         return std::nullopt;
-    return IoTiming{t1 * 0.5, (static_cast<double>(t3) - t1) * 0.00009765625 * 0.5};
+    const IoTiming timing{t1 * 0.5, (static_cast<double>(t3) - t1) * 0.00009765625 * 0.5};
+    if (!std::isfinite(timing.k) || !std::isfinite(timing.b))
+        return std::nullopt;
+    return timing;
 }
 
 RunCalibration::RunCalibration(double &k, double &b, std::filesystem::path clbPath)

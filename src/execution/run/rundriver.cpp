@@ -97,7 +97,8 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
     return verdict;
 }
 
-RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug)
+RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug, int completePasses,
+                              int failingPasses)
 {
     RunVerdict verdict;
     verdict.kind = RunVerdict::Interrupted;
@@ -111,6 +112,10 @@ RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug)
     } else {
         verdict.text = "Выполнение теста прервано [цикл - " + std::to_string(test->RunCounter1) +
                        "; такт - " + std::to_string(test->RunCounter2 + 1) + "]";
+    }
+    if (completePasses > 0) {
+        verdict.text += "\r\nПрогонов с ошибками: " + std::to_string(failingPasses) + " из " +
+                        std::to_string(completePasses);
     }
     return verdict;
 }
@@ -283,7 +288,10 @@ bool RunDriver::StartRun()
     } else if (session.StoppedByOperator()) {
         if (local && m_env.probe)
             m_env.probe->SaveData();
-        verdict = InterruptedVerdict(m_doc, m_doc.DebugMode);
+        const bool continuous = m_doc.SolidTest;
+        verdict = InterruptedVerdict(m_doc, m_doc.DebugMode,
+                                     continuous ? session.Statistics().Passes() : 0,
+                                     session.FailingPasses());
         if (m_env.showVerdict)
             Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
     } else if (!session.WantsEndMessage()) {

@@ -60,8 +60,11 @@ struct RunVerdict
 RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList,
                             const std::vector<int> &calledTests, bool continuous, int passes,
                             const std::vector<int> &failedInRun = {});
-// The end message of a run the operator stopped.
-RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug);
+// The end message of a run the operator stopped. A continuous run that
+// completed passes (completePasses > 0) also tells how many of them had
+// errors: its views keep the last complete pass.
+RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug, int completePasses = 0,
+                              int failingPasses = 0);
 
 class RunDriver
 {

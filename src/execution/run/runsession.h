@@ -16,7 +16,10 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/run/errorstatistics.h"
 #include "execution/run/pusk.h"
+#include "model/document/records.h"
+#include "model/words/words.h"
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -173,6 +176,24 @@ private:
     void ThreadFinished();
     bool ShowStatistics();
     void CountPass(bool decoded);
+    int DecodedPasses() const;
+    // What the views show of a complete pass, kept over a pass cut short.
+    struct KeptResults
+    {
+        struct Words
+        {
+            int test = 0;
+            TWord input;
+            TOWord output;
+            TGWord generator;
+        };
+        std::vector<std::int32_t> errorCounts;
+        std::int32_t totalErrors = 0;
+        std::array<std::int32_t, kMaxTests> runFlags{};
+        std::vector<Words> words;
+    };
+    KeptResults KeepResults() const;
+    void RestoreResults(const KeptResults &kept);
     void ShowPortError(const std::string &text);
     bool RunCurrentControl();
 
@@ -202,6 +223,8 @@ private:
     std::vector<int> m_testsFailed;
     std::vector<int> m_passTestsFailed; // of the pass being decoded
     int m_decodedPasses = 0;
+    // While a pass cut short is decoded over kept results (window thread).
+    bool m_keepingResults = false;
     ErrorStatistics m_statistics;
     // Last, so that it is closed and joined before anything it uses goes.
     std::unique_ptr<TthPusk> m_thread;

@@ -4,6 +4,7 @@
 #include "infra/encoding.h"
 #include "infra/helpers.h"
 #include "infra/mesbo.h"
+#include "infra/mesboflags.h"
 #include "infra/messages.h"
 #include "infra/safefile.h"
 #include "infra/version.h"
@@ -13,6 +14,7 @@
 #include "model/file/errors.h"
 #include "model/file/filepaths.h"
 #include "model/file/sectionvalues.h"
+#include "model/file/savedreferences.h"
 #include "model/file/testsections.h"
 #include "model/functions/testfunctions.h"
 
@@ -20,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +87,16 @@ std::optional<std::int32_t> DeclaredTestCount(const std::string &text)
         return std::nullopt;
     }
     return count;
+}
+
+// A save writes the values read as output references; for words the last
+// run read wrong that turns a faulty board's values into the references,
+// so the operator decides, and by default they stay. False when they stay.
+bool ConfirmReferenceChanges(const SQor &doc, SSaveParam &param)
+{
+    const auto changes = WrongReferencesReplacedBy(doc, param);
+    return changes.empty() || Mesbo().Show(ReferenceChangeQuestion(changes), MbQuestionDefaultNo,
+                                           kProductName) == MbYes;
 }
 
 } // namespace
@@ -277,7 +290,10 @@ bool TTestFile::AskPassword(int mode, const Bytes32 &check)
     request.File = m_info.Doc->FileName;
     request.Check = check;
     request.Transform = [this](const std::string &typed, std::string &padded, Bytes32 &out) {
-        return PasswordCheck(m_crypto, Utf8ToCp1251(typed), padded, out);
+        // A character the file's code page has no byte for cannot be part
+        // of any password of the file: the password is wrong.
+        const auto bytes = TryUtf8ToCp1251(typed);
+        return bytes && PasswordCheck(m_crypto, *bytes, padded, out);
     };
     if (!m_ui.AskPassword(request)) {
         return false;
@@ -316,6 +332,10 @@ bool TTestFile::SaveSteps(SSaveParam *param)
     if (!ConfirmWritable(doc.FileName)) {
         return false;
     }
+    std::optional<KeptReferences> kept;
+    if (param != nullptr && !ConfirmReferenceChanges(doc, *param)) {
+        kept.emplace(doc, WrongReferencesReplacedBy(doc, *param));
+    }
     BuildImage(param);
     // The backup is made only once the save is sure to write: a refused
     // save leaves no new backup behind. One that cannot be made stops the
@@ -328,6 +348,8 @@ bool TTestFile::SaveSteps(SSaveParam *param)
         }
     }
     m_files->Replace(doc.FileName, m_image);
+    // What the document shows is what the file now holds.
+    AdoptSavedData(doc, param);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <future>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace qv::testing {
 namespace {
@@ -211,6 +212,11 @@ TEST(RunCalibration, PeriodsGiveKAndBAndAMissingMeasurementKeepsThem)
     EXPECT_DOUBLE_EQ(timing->k, 1.5);
     EXPECT_NEAR(timing->b, 0.27229, 1e-5);
     EXPECT_FALSE(IoTimingFromPeriods(std::nanf(""), 5579.67f));
+    // A T3 shorter than T1 (a 0 stored for a missing measurement, say)
+    // would give a wait time below zero.
+    EXPECT_FALSE(IoTimingFromPeriods(3.0f, 0.0f));
+    EXPECT_FALSE(IoTimingFromPeriods(0.0f, 5579.67f));
+    EXPECT_FALSE(IoTimingFromPeriods(3.0f, std::numeric_limits<float>::infinity()));
 }
 
 TEST(RunCalibration, TheWaitTableFileRoundTripsAndAShortFileIsRefused)

@@ -85,13 +85,15 @@ void ListCommands::OpenTestInfo()
     m_host.selectTest(window.chosen());
 }
 
-void ListCommands::OpenAt(char kind, int number)
+void ListCommands::OpenAt(char kind, int number, int testIndex)
 {
     TQuorvik &doc = m_parts.document;
-    if (lists::OpenList(&m_parts.window, doc, kind, number))
+    if (testIndex < 0)
+        testIndex = doc.CurrentTest;
+    if (lists::OpenList(&m_parts.window, doc, kind, number, testIndex))
         return;
     const TSettings &settings = m_parts.store.Settings();
-    if (STest *test = doc.CurrentTestRecord();
+    if (STest *test = doc.Test(testIndex);
         test != nullptr &&
         functions::OpenFunctionWindow(&m_parts.window, doc, *test, kind, number,
                                       settings.Oscillogram, {settings.DataEditor}))

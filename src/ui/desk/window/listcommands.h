@@ -49,8 +49,9 @@ public:
     ListCommands(Parts parts, Host host);
 
     // The list or function window of kind `kind` (as lists::OpenList) at
-    // entry `number` (-1: the first).
-    void OpenAt(char kind, int number);
+    // entry `number` (-1: the first), of test testIndex (0-based; -1 the
+    // current one).
+    void OpenAt(char kind, int number, int testIndex = -1);
 
 private:
     // A menu command: refused without one test, or with no entries (a
