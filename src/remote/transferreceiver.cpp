@@ -1,6 +1,7 @@
 #include "remote/transferreceiver.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace qv {
 
@@ -55,6 +56,8 @@ BlockResult TransferReceiver::Start(const RemoteBlock &block, bool isFile)
         const auto stored = ReceivedFileName(block.name);
         if (!stored)
             return {BlockOutcome::Refused, false, {}, 0};
+        if (!Fits(*stored, static_cast<qint64>(block.count) * kRemoteBlockSize))
+            return {BlockOutcome::FolderFull, false, *stored, 0};
         m_storedName = *stored;
         auto file = std::make_unique<QSaveFile>(ReceivedFilePath(m_dir, m_storedName));
         if (!QDir().mkpath(m_dir) || !file->open(QIODevice::WriteOnly)) {
@@ -70,6 +73,20 @@ BlockResult TransferReceiver::Start(const RemoteBlock &block, bool isFile)
     m_wireName = block.name;
     m_total = block.count;
     return {BlockOutcome::Accepted, true, m_storedName, 0};
+}
+
+bool TransferReceiver::Fits(const QString &storedName, qint64 announced) const
+{
+    qint64 bytes = announced;
+    int files = 1;
+    const QFileInfoList entries = QDir(m_dir).entryInfoList(QDir::Files | QDir::Hidden);
+    for (const QFileInfo &entry : entries) {
+        if (entry.fileName() == storedName)
+            continue; // replaced by this one
+        bytes += entry.size();
+        ++files;
+    }
+    return bytes <= m_maxBytes && files <= m_maxFiles;
 }
 
 BlockResult TransferReceiver::Append(const RemoteBlock &block)
