@@ -128,6 +128,7 @@ bool RunSession::StartWork(int vFunction)
             m_threadRunning = false;
             m_view->Post([this] { ThreadFinished(); });
         });
+        m_threadStarted = true;
     } catch (const std::system_error &error) {
         m_threadRunning = false;
         m_mark = kRunFailedMark;
@@ -151,6 +152,17 @@ void RunSession::Escape(bool fromClick)
     if (m_thread && m_threadRunning && (!m_progressVisible || Status() == kProgramming))
         m_thread->Request(TthPusk::StopRequested);
     m_view->ShowCloseButton(true);
+}
+
+void RunSession::StoppedOnBench()
+{
+    // As after Esc here: the verdict is the interrupted one, and the
+    // window offers "Закрыть".
+    m_stopPanel = false;
+    m_view->Post([this] {
+        m_view->ShowStopPanel(false);
+        m_view->ShowCloseButton(true);
+    });
 }
 
 bool RunSession::CloseRequested()
