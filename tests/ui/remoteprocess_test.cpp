@@ -291,13 +291,12 @@ TEST_F(RemoteRunTest, AStationWithoutAUnitFollowsEveryTestOfTheDemoBoard)
         SCOPED_TRACE(all ? std::string("все") : "тест " + std::to_string(test + 1));
         mesbo->Clear();
         window->infoPanel()->pressTab(all ? desk::InfoPanel::kAllTab : test);
-        const auto statuses = Run();
+        Run();
+        // A station that used its own (absent) unit for anything would fail.
         EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
         for (const auto &shown : mesbo->ShownMessages())
-            EXPECT_EQ(shown.text.find("Нет связи с блоком диагностики"), std::string::npos);
-        for (const QString &status : statuses)
-            EXPECT_FALSE(status.startsWith(QStringLiteral("Отправка файла")))
-                << status.toStdString();
+            EXPECT_EQ(shown.text.find("Нет связи с блоком диагностики"), std::string::npos)
+                << shown.text;
     }
 
     // Continuously, stopped here with Esc: both sides stop.
