@@ -290,7 +290,9 @@ TEST_F(RemoteRunTest, AStationWithoutAUnitFollowsEveryTestOfTheDemoBoard)
         const bool all = test == doc.Doc.NTest;
         SCOPED_TRACE(all ? std::string("все") : "тест " + std::to_string(test + 1));
         mesbo->Clear();
-        window->infoPanel()->pressTab(all ? desk::InfoPanel::kAllTab : test);
+        // Pressed as the operator would: the press is repeated on the bench.
+        QTest::mouseClick(window->infoPanel()->tab(all ? desk::InfoPanel::kAllTab : test),
+                          Qt::LeftButton);
         Run();
         // A station that used its own (absent) unit for anything would fail.
         EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
@@ -300,15 +302,15 @@ TEST_F(RemoteRunTest, AStationWithoutAUnitFollowsEveryTestOfTheDemoBoard)
     }
 
     // Continuously, stopped here with Esc: both sides stop.
-    window->infoPanel()->pressTab(0);
-    window->runBar()->solid()->click();
+    QTest::mouseClick(window->infoPanel()->tab(0), Qt::LeftButton);
+    QTest::mouseClick(window->runBar()->solid(), Qt::LeftButton);
     mesbo->Clear();
     const auto statuses = Run(QStringLiteral("выполнение теста"));
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Interrupted);
     EXPECT_TRUE(statuses.contains(QString::fromUtf8(
         kRunStoppedStatus.data(), static_cast<qsizetype>(kRunStoppedStatus.size()))));
     // The bench is free again: the next run is checked and made.
-    window->runBar()->solid()->click();
+    QTest::mouseClick(window->runBar()->solid(), Qt::LeftButton);
     mesbo->Clear();
     Run();
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
