@@ -33,9 +33,11 @@ namespace {
 namespace fs = std::filesystem;
 using run::TfmPusk;
 
-// The settings of a bench that works unattended: no status poll and no
-// end-of-run message box.
+// The settings of a bench that works unattended: no status poll, no
+// end-of-run message box, and no question before a run overwrites a data
+// file (nobody is at the bench to answer it).
 const std::string kQuiet = "[Общие]\r\nВыдавать сообщение об окончании выполнения теста=0\r\n"
+                           "Спрашивать о перезаписи существующего файла данных F/S-функции=0\r\n"
                            "[Блок диагностики]\r\n"
                            "Выполнять периодический опрос готовности блока диагностики=0\r\n";
 
@@ -160,8 +162,9 @@ protected:
         watchdog.setSingleShot(true);
         QObject::connect(&watchdog, &QTimer::timeout, [&] {
             ADD_FAILURE() << "the remote run did not end";
+            // Esc, as the operator would: the run ends within the stop wait.
             if (runWindow)
-                runWindow->CloseWindow();
+                QTest::keyClick(runWindow.data(), Qt::Key_Escape);
         });
         watchdog.start(60000);
         QTest::mouseClick(window->runBar()->pusk(), Qt::LeftButton);
