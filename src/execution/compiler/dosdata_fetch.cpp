@@ -49,15 +49,15 @@ bool Dosdata::ProcessFuncFS(const std::string &list)
     if (!m_port) {
         // No unit here: the run was made on a remote bench, and the blocks
         // its unit recorded stay with it (the bench fetches them itself).
+        // What the answer said (the addresses reached) stands; no block of
+        // an earlier run may pass for this one's.
         for (std::size_t at = 0; at + 2 < list.size(); at += 3) {
             STest *t = m_doc.Test(static_cast<unsigned char>(list[at + 1]) - 1);
             if (t == nullptr)
                 continue;
             TFunc &funcs =
                 list[at] == 'F' ? static_cast<TFunc &>(t->FFuncs) : static_cast<TFunc &>(t->SFuncs);
-            const int number = static_cast<unsigned char>(list[at + 2]);
-            funcs.SetReached(number, -1);
-            funcs.SetData(number, {});
+            funcs.SetData(static_cast<unsigned char>(list[at + 2]), {});
         }
         return true;
     }
