@@ -527,10 +527,12 @@ void TthPusk::RunRemote()
 {
     using Clock = std::chrono::steady_clock;
     std::optional<Clock::time_point> stopDeadline;
+    Clock::time_point stopSent;
     bool finished = false;
     while (!finished) {
         const WaitEnd end = WaitEvent(stopDeadline);
-        if (end == WaitEnd::TimedOut) {
+        // A bench that keeps reporting does not hold the run past the wait.
+        if (end == WaitEnd::TimedOut || (stopDeadline && Clock::now() >= *stopDeadline)) {
             m_text = "Удаленный стенд не ответил на команду остановки теста";
             break;
         }
@@ -550,8 +552,15 @@ void TthPusk::RunRemote()
         }
         if (stopAsked) {
             m_remote->StopBench();
+            stopSent = Clock::now();
             stopDeadline =
-                Clock::now() + std::chrono::milliseconds(std::max(m_config.benchStopWaitMs, 1));
+                stopSent + std::chrono::milliseconds(std::max(m_config.benchStopWaitMs, 1));
+        } else if (stopDeadline && !messages.empty() &&
+                   Clock::now() - stopSent >= std::chrono::seconds(1)) {
+            // The bench still runs: the press may have come before its
+            // stop panel showed. Pressed again, now and then.
+            m_remote->StopBench();
+            stopSent = Clock::now();
         }
         for (const RemoteRunLink::Message &message : messages) {
             if (message.kind == RemoteRunLink::Message::Kind::Result) {
