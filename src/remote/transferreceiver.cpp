@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,6 +78,8 @@ BlockResult TransferReceiver::Start(const RemoteBlock &block, bool isFile)
         const auto stored = ReceivedFileName(block.name);
         if (!stored)
             return {BlockOutcome::Refused, false, {}, 0};
+        if (!Fits(*stored, static_cast<qint64>(block.count) * kRemoteBlockSize))
+            return {BlockOutcome::FolderFull, false, *stored, 0};
         m_storedName = *stored;
         const QString path = ReceivedFilePath(m_dir, m_storedName);
         auto file = std::make_unique<QSaveFile>(path);
@@ -94,6 +97,20 @@ BlockResult TransferReceiver::Start(const RemoteBlock &block, bool isFile)
     m_wireName = block.name;
     m_total = block.count;
     return {BlockOutcome::Accepted, true, m_storedName, 0};
+}
+
+bool TransferReceiver::Fits(const QString &storedName, qint64 announced) const
+{
+    qint64 bytes = announced;
+    int files = 1;
+    const QFileInfoList entries = QDir(m_dir).entryInfoList(QDir::Files | QDir::Hidden);
+    for (const QFileInfo &entry : entries) {
+        if (entry.fileName() == storedName)
+            continue; // replaced by this one
+        bytes += entry.size();
+        ++files;
+    }
+    return bytes <= m_maxBytes && files <= m_maxFiles;
 }
 
 BlockResult TransferReceiver::Append(const RemoteBlock &block)

@@ -71,9 +71,19 @@ bool Dosdata::ProcessFuncFS(const std::string &list)
     if (m_options.debug || list.empty())
         return true;
     if (!m_port) {
-        m_failure = "Нет связи с блоком диагностики для получения файлов данных";
-        Mesbo().Show(m_failure, MbError, "Блок диагностики");
-        return false;
+        // No unit here: the run was made on a remote bench, and the blocks
+        // its unit recorded stay with it (the bench fetches them itself).
+        // What the answer said (the addresses reached) stands; no block of
+        // an earlier run may pass for this one's.
+        for (std::size_t at = 0; at + 2 < list.size(); at += 3) {
+            STest *t = m_doc.Test(static_cast<unsigned char>(list[at + 1]) - 1);
+            if (t == nullptr)
+                continue;
+            TFunc &funcs =
+                list[at] == 'F' ? static_cast<TFunc &>(t->FFuncs) : static_cast<TFunc &>(t->SFuncs);
+            funcs.SetData(static_cast<unsigned char>(list[at + 2]), {});
+        }
+        return true;
     }
     NotifyCallback saved = m_port->GetNotify();
     m_port->SetNotify(nullptr);

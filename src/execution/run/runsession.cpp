@@ -29,7 +29,9 @@ RunSession::RunSession(TQuorvik &doc, SComPort port, RunSessionConfig config)
     , m_dosdata(doc, m_config.options, m_config.testDir)
 {
     m_dosdata.SetObserver(this);
-    m_dosdata.SetPort(m_port.get());
+    // A run followed from a station fetches nothing from the station's own
+    // unit: the blocks the bench's unit recorded stay with the bench.
+    m_dosdata.SetPort(m_config.local ? m_port.get() : nullptr);
 }
 
 RunSession::~RunSession() = default;
@@ -129,6 +131,7 @@ bool RunSession::StartWork(int vFunction)
             m_threadRunning = false;
             m_view->Post([this] { ThreadFinished(); });
         });
+        m_threadStarted = true;
     } catch (const std::system_error &error) {
         m_threadRunning = false;
         m_mark = kRunFailedMark;
@@ -152,6 +155,17 @@ void RunSession::Escape(bool fromClick)
     if (m_thread && m_threadRunning && (!m_progressVisible || Status() == kProgramming))
         m_thread->Request(TthPusk::StopRequested);
     m_view->ShowCloseButton(true);
+}
+
+void RunSession::StoppedOnBench()
+{
+    // As after Esc here: the verdict is the interrupted one, and the
+    // window offers "Закрыть".
+    m_stopPanel = false;
+    m_view->Post([this] {
+        m_view->ShowStopPanel(false);
+        m_view->ShowCloseButton(true);
+    });
 }
 
 bool RunSession::CloseRequested()

@@ -137,6 +137,9 @@ public:
     // Results for the driver.
     bool ClosedOnStartPage() const { return !m_workPage; }
     bool StoppedByOperator() const { return !m_stopPanel; }
+    // The run thread was started (it reports the run's end to a watching
+    // server itself).
+    bool RunThreadStarted() const { return m_threadStarted; }
     bool WantsEndMessage() const { return m_wantEndMessage; }
     int Passes() const { return m_passes; }
     // Decoded results with errors in some test, and the tests (0-based)
@@ -160,6 +163,7 @@ public:
     int AnswerQuestion(QuestionKind kind, std::span<const std::uint8_t> record) override;
     void ShowProgramming(int count, int total) override;
     bool StopPanelVisible() const override { return m_stopPanel; }
+    void StoppedOnBench() override;
     void CurrentAlarm() override;
     bool DecodeAnswer(int code, std::span<const std::uint8_t> answer) override;
     std::int32_t ErrorMark() const override { return m_mark; }
@@ -211,6 +215,7 @@ private:
     bool m_operatorClosing = false;
     bool m_closeWhenFinished = false;
     std::atomic<bool> m_threadRunning{false};
+    bool m_threadStarted = false;
     std::atomic<bool> m_stopPanel{true};
     std::atomic<bool> m_progressVisible{false};
     std::atomic<std::int32_t> m_mark{0};
