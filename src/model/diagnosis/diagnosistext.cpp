@@ -66,19 +66,28 @@ std::string HypothesisText(const Diagnosis &diagnosis, const Hypothesis &h, Cont
     if (diagnosis.Intermittent(h))
         text += ", нестабильно: " + std::to_string(h.passes.size()) + " из " +
                 Counted(diagnosis.passes, kPassNoun);
-    if (!h.equivalents.empty()) {
-        text += "; неотличимо от: ";
-        for (std::size_t i = 0; i < h.equivalents.size(); ++i)
-            text += (i ? "; " : "") + FaultText(h.equivalents[i], names);
-    }
     return text;
 }
 
-std::vector<std::string> DiagnosisLines(const Diagnosis &diagnosis, ContactNames names)
+std::string EquivalentsText(const Hypothesis &h, ContactNames names)
+{
+    if (h.equivalents.empty())
+        return {};
+    std::string text = "неотличимо от: ";
+    for (std::size_t i = 0; i < h.equivalents.size(); ++i)
+        text += (i ? "; " : "") + FaultText(h.equivalents[i], names);
+    return text;
+}
+
+std::vector<std::string> DiagnosisLines(const Diagnosis &diagnosis, ContactNames names,
+                                        bool equivalents)
 {
     std::vector<std::string> lines;
-    for (const Hypothesis &h : diagnosis.hypotheses)
+    for (const Hypothesis &h : diagnosis.hypotheses) {
         lines.push_back("Диагноз: " + HypothesisText(diagnosis, h, names));
+        if (equivalents && !h.equivalents.empty())
+            lines.push_back("  " + EquivalentsText(h, names));
+    }
     if (!diagnosis.unexplained.empty())
         lines.push_back(
             "Диагноз: " +

@@ -128,7 +128,10 @@ TEST(Diagnosis, AFaultOfSomePassesIsIntermittentWithItsPasses)
     EXPECT_EQ(DiagnosisLines(d, kNames),
               (std::vector<std::string>{
                   "Диагноз: контакт 1 «D0» — постоянно 1, объясняет 2 ошибки, нестабильно: 3 из "
-                  "10 прогонов; неотличимо от: контакты 1 «D0» и 5 «E» — замыкание (ИЛИ)"}));
+                  "10 прогонов",
+                  "  неотличимо от: контакты 1 «D0» и 5 «E» — замыкание (ИЛИ)"}));
+    EXPECT_EQ(DiagnosisLinesOfTest(d, 0, kNames).size(), 1u);
+    EXPECT_TRUE(DiagnosisLinesOfTest(d, 1, kNames).empty());
     // A fault of every pass is not.
     run.failing[0].passes = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     const Diagnosis every = Diagnose(Reads({0b0101, 0b1011, 0b0011, 0b1101}), kPartners, run);
