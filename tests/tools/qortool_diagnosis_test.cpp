@@ -199,17 +199,27 @@ InjectedFault RandomFault(std::mt19937 &random, const std::set<int> &taken)
     }
 }
 
-// At least 200 single faults and 100 pairs on contacts of their own; the
-// true fault must lead the diagnosis (pairs: both among the first two),
-// itself or as an equivalent, whenever it makes a bit go wrong.
-TEST_F(QortoolDiagnosis, ARandomizedCampaignFindsTheInjectedFaults)
+// The campaigns and the coverage check each take minutes: suites of their own.
+class QortoolFaultCampaign : public QortoolDiagnosis
+{
+};
+class QortoolFaultPairs : public QortoolDiagnosis
+{
+};
+class QortoolCoverageCheck : public QortoolDiagnosis
+{
+};
+
+// 200 single faults: the true fault leads the diagnosis, itself or as an
+// equivalent, whenever it makes a bit go wrong; a golden board gives none.
+TEST_F(QortoolFaultCampaign, EverySingleFaultSeenIsNamedFirst)
 {
     const Outcome golden = RunAll("");
     EXPECT_EQ(golden.exitCode, 0) << golden.console;
     EXPECT_EQ(golden.diagnosis.size(), 0);
 
     std::mt19937 random(20261210);
-    int singles = 0, singlesSeen = 0, singlesFound = 0;
+    int singles = 0, seen = 0, found = 0;
     for (; singles < 200; ++singles) {
         const InjectedFault f = RandomFault(random, {});
         const Outcome o = RunAll(f.BoardLine());
@@ -217,11 +227,21 @@ TEST_F(QortoolDiagnosis, ARandomizedCampaignFindsTheInjectedFaults)
             EXPECT_EQ(o.diagnosis.size(), 0) << f.Text();
             continue;
         }
-        ++singlesSeen;
-        const bool found = !o.diagnosis.empty() && f.NamedBy(o.diagnosis[0].toObject());
-        singlesFound += found ? 1 : 0;
-        EXPECT_TRUE(found) << f.Text() << "\n" << o.console;
+        ++seen;
+        const bool named = !o.diagnosis.empty() && f.NamedBy(o.diagnosis[0].toObject());
+        found += named ? 1 : 0;
+        EXPECT_TRUE(named) << f.Text() << "\n" << o.console;
     }
+    std::cout << "single faults: " << singles << " injected, " << seen << " seen, " << found
+              << " found\n";
+    EXPECT_EQ(found, seen);
+}
+
+// 100 pairs of faults on contacts of their own: both among the first two
+// hypotheses (or their equivalents), unless one alone makes no bit go wrong.
+TEST_F(QortoolFaultPairs, FaultPairsSeenAreNamedAmongTheFirstTwo)
+{
+    std::mt19937 random(20261211);
     int pairs = 0, pairsSeen = 0, pairsFound = 0;
     for (; pairs < 100; ++pairs) {
         const InjectedFault f = RandomFault(random, {});
@@ -248,21 +268,19 @@ TEST_F(QortoolDiagnosis, ARandomizedCampaignFindsTheInjectedFaults)
         if (!found)
             std::cout << "pair not found: " << f.Text() << " + " << g.Text() << "\n" << o.console;
     }
-    std::cout << "single faults: " << singles << " injected, " << singlesSeen << " seen, "
-              << singlesFound << " found\n"
-              << "fault pairs: " << pairs << " injected, " << pairsSeen << " seen, " << pairsFound
+    std::cout << "fault pairs: " << pairs << " injected, " << pairsSeen << " seen, " << pairsFound
               << " found\n";
-    EXPECT_EQ(singlesFound, singlesSeen);
-    // The aim for pairs is 95 %; this campaign finds 84 of 90. The demo's
-    // words read two complementary patterns and its data contacts 9..16
-    // float high, so a pair is sometimes explained as well by one short
-    // (one fault before two) or by another pair: the test cannot tell.
+    // The aim for pairs is 95 %; with the seed above 82 of 86 are found.
+    // The demo's words read two complementary patterns and its data
+    // contacts 9..16 float high, so a pair is sometimes explained as well
+    // by one short (one fault before two) or by another pair: the test
+    // cannot tell them apart.
     EXPECT_GE(pairsFound * 100, pairsSeen * 90);
 }
 
 // Every fault coverage calls detectable makes a bit go wrong on the
 // simulated unit, and every other fault makes none.
-TEST_F(QortoolDiagnosis, CoverageAgreesWithTheFaultsInjectedIntoTheUnit)
+TEST_F(QortoolCoverageCheck, CoverageAgreesWithTheFaultsInjectedIntoTheUnit)
 {
     const ToolRun run = Qortool({"coverage", demo, "--format", "json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
