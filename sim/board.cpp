@@ -261,6 +261,23 @@ std::set<int> Contacts(const IniFile::Line &line)
     return contacts;
 }
 
+// "A-B,C-D": pairs of two different contacts 1..192.
+std::vector<ContactPair> Pairs(const IniFile::Line &line)
+{
+    std::vector<ContactPair> pairs;
+    for (const auto &piece : SplitList(line.value, ',')) {
+        const auto dash = piece.find('-');
+        if (dash == std::string::npos)
+            Bad(line, "пара контактов пишется как A-B");
+        const int a = Number<int>(line, piece.substr(0, dash), 1, 192) - 1;
+        const int b = Number<int>(line, piece.substr(dash + 1), 1, 192) - 1;
+        if (a == b)
+            Bad(line, "контакт не может быть замкнут сам на себя");
+        pairs.push_back({a, b});
+    }
+    return pairs;
+}
+
 void ReadBehaviour(BoardBehaviour &b, const IniFile::Line &line)
 {
     if (SameName(line.key, "TactTime")) {
@@ -271,6 +288,14 @@ void ReadBehaviour(BoardBehaviour &b, const IniFile::Line &line)
         b.stuckHigh = Contacts(line);
     } else if (SameName(line.key, "StuckEvery")) {
         b.stuckEvery = Number<int>(line, line.value, 0, 1000000);
+    } else if (SameName(line.key, "BridgedAnd")) {
+        b.bridgedAnd = Pairs(line);
+    } else if (SameName(line.key, "BridgedOr")) {
+        b.bridgedOr = Pairs(line);
+    } else if (SameName(line.key, "Swapped")) {
+        b.swapped = Pairs(line);
+    } else if (SameName(line.key, "FaultEvery")) {
+        b.faultEvery = Number<int>(line, line.value, 0, 1000000);
     } else if (SameName(line.key, "MemoryFault")) {
         b.memoryFault = Number<std::uint32_t>(line, line.value, 0, 0xFFFFFF);
     } else if (SameName(line.key, "DataSeed")) {

@@ -60,9 +60,14 @@ namespace services {
 class MainServices;
 }
 
+namespace diagnosis {
+struct Diagnosis;
+}
+
 namespace desk {
 class DebugCommands;
 class DeskComment;
+class DiagnosisCommands;
 class ExportCommand;
 class InfoPanel;
 class ListCommands;
@@ -168,6 +173,10 @@ public:
     // After a run: tab colours from the document's results, the error count,
     // the views refilled.
     void runFinished();
+    // The diagnosis of the run that ended: kept for "Диагноз", its suspect
+    // contacts marked on the diagram and in the contact table.
+    void setRunDiagnosis(const diagnosis::Diagnosis &diagnosis);
+    desk::DiagnosisCommands *diagnosisCommands() const { return m_diagnosis; }
     // While a run decodes its results: test `index` (0-based) has errors
     // (red tab) or none (blue tab).
     void showTestResult(int index, bool failed);
@@ -264,10 +273,11 @@ private:
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
-    desk::DeskFiles *m_files = nullptr;        // a child of the window
-    desk::DebugCommands *m_debug = nullptr;    // a child of the window
-    desk::WindowCommands *m_windows = nullptr; // a child of the window
-    desk::ListCommands *m_lists = nullptr;     // a child of the window
+    desk::DeskFiles *m_files = nullptr;             // a child of the window
+    desk::DebugCommands *m_debug = nullptr;         // a child of the window
+    desk::WindowCommands *m_windows = nullptr;      // a child of the window
+    desk::ListCommands *m_lists = nullptr;          // a child of the window
+    desk::DiagnosisCommands *m_diagnosis = nullptr; // a child of the window
     services::MainServices *m_services = nullptr;
     std::unique_ptr<desk::MainKeys> m_keys; // the operator keys; made with the run bar
     desk::InfoPanel *m_info = nullptr;

@@ -19,6 +19,7 @@
 #include "ui/desk/statuspicture.h"
 #include "ui/desk/window/debugcommands.h"
 #include "ui/desk/window/deskcomment.h"
+#include "ui/desk/window/diagnosiscommands.h"
 #include "ui/desk/window/listcommands.h"
 #include "ui/desk/window/windowcommands.h"
 #include "ui/mainwindow.h"
@@ -161,8 +162,16 @@ void TBaseForm::buildListCommands()
     host.singleTest = [this] { return singleTest(); };
     host.refreshViews = [this] { refreshViews(); };
     host.selectTest = [this](int index) { selectTest(index < 0 ? kAllTests : index); };
+    host.suspects = [this] { return m_diagnosis->Suspects(); };
     m_lists = new desk::ListCommands(
         {*this, *m_document, *m_store, m_actions, *m_diagram, *m_table, *m_info}, std::move(host));
+    m_diagnosis = new desk::DiagnosisCommands({*this, *m_document, m_actions, *m_diagram, *m_info},
+                                              [this] { return fileOpen(); });
+}
+
+void TBaseForm::setRunDiagnosis(const diagnosis::Diagnosis &diagnosis)
+{
+    m_diagnosis->SetDiagnosis(diagnosis);
 }
 
 void TBaseForm::openListAt(char kind, int number, int test)

@@ -8,6 +8,7 @@
 #include "model/settings/settings.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/window/deskcomment.h"
+#include "ui/desk/window/diagnosiscommands.h"
 #include "ui/mainwindow.h"
 #include "ui/remote/remotedesk.h"
 #include "ui/services/secondarywindows.h"
@@ -77,6 +78,7 @@ void TBaseForm::resetForOpen()
 {
     services::CloseSecondaryWindows(this);
     m_comment->CloseAndForget();
+    m_diagnosis->SetDiagnosis({});
     m_document->Close();
 }
 

@@ -22,8 +22,11 @@
 #include "ui/debug/savechoice.h"
 #include "ui/desk/closingwindow.h"
 #include "ui/desk/infopanel.h"
+#include "ui/desk/mainactions.h"
 #include "ui/desk/runbar.h"
+#include "ui/diagnosis/diagnosiswindow.h"
 #include "ui/lists/funcnamewindow.h"
+#include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
 #include "ui/modalwatch.h"
 #include "ui/questions/functionquestion.h"
@@ -34,6 +37,7 @@
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
 #include "ui/simulateddesk.h"
+#include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 
 #include <QAction>
@@ -49,6 +53,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -241,6 +246,146 @@ TEST_F(RunDesk, AStuckContactShowsTheErrorVerdictAndTurnsTheTabRed)
         for (int x = 0; x < shot.width(); ++x)
             red += shot.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
     EXPECT_GT(red, 0);
+}
+
+// Where a screenshot of a window goes (QV_SCREENSHOT_DIR), when asked for.
+void KeepShot(QWidget &w, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("QV_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        w.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+struct FaultBoard
+{
+    const char *board;
+    const char *contacts; // the first hypothesis's contacts column
+    const char *kind;
+};
+
+TEST_F(RunDesk, AFailingRunOpensItsDiagnosisFromTheErrorCountAndMarksTheSuspects)
+{
+    for (const FaultBoard &fault :
+         {FaultBoard{"StuckHigh=1", "1 «D0»", "постоянно 1 (обрыв или замыкание на питание)"},
+          FaultBoard{"StuckLow=4", "4 «D3»", "постоянно 0"},
+          FaultBoard{"BridgedAnd=1-2", "1 «D0», 2 «D1»", "замыкание (И)"},
+          FaultBoard{"BridgedOr=5-6", "5 «D4», 6 «D5»", "замыкание (ИЛИ)"},
+          FaultBoard{"Swapped=3-4", "3 «D2», 4 «D3»", "перепутаны местами"}}) {
+        SCOPED_TRACE(fault.board);
+        command.reset();
+        window.reset();
+        desk.reset();
+        okPressed = false;
+        Start(std::string("[Board]\nTactTime=0\n") + fault.board + "\n");
+        RunWith([&] { PressOkWhenShown(); });
+        ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+        EXPECT_FALSE(window->diagramView()->suspectContacts().empty());
+        // A click on "Найдено ошибок" shows the diagnosis; Esc closes it.
+        bool shown = false;
+        ModalWatch<diagnosis::DiagnosisWindow> watch([&](diagnosis::DiagnosisWindow &w) {
+            shown = true;
+            EXPECT_EQ(w.windowTitle(), "Диагноз");
+            QTreeWidgetItem *first = w.hypotheses()->topLevelItem(0);
+            ASSERT_NE(first, nullptr);
+            EXPECT_EQ(first->text(diagnosis::DiagnosisWindow::ColContacts).toStdString(),
+                      fault.contacts);
+            EXPECT_EQ(first->text(diagnosis::DiagnosisWindow::ColKind).toStdString(), fault.kind);
+            // The faults it cannot be told from, then the words and cycles behind it.
+            ASSERT_GT(first->childCount(), 0);
+            EXPECT_TRUE(first->child(first->childCount() - 1)->text(0).startsWith("Тест №1, o"));
+            // Every column shows its text whole.
+            const QFontMetrics metrics(w.hypotheses()->font());
+            for (int c = 0; c < diagnosis::DiagnosisWindow::ColCount; ++c)
+                EXPECT_LE(metrics.horizontalAdvance(first->text(c)), w.hypotheses()->columnWidth(c))
+                    << c;
+            KeepShot(w, QString::fromLatin1(fault.board).section('=', 0, 0));
+            QTest::keyClick(&w, Qt::Key_Escape);
+            EXPECT_FALSE(w.isVisible());
+        });
+        QTest::mouseClick(window->infoPanel()->label("lbErrors"), Qt::LeftButton);
+        EXPECT_TRUE(watch.seen());
+        EXPECT_TRUE(shown);
+    }
+}
+
+TEST_F(RunDesk, TheDiagnosisMenuTheContactTableAndTheCoverageShowTheSameRun)
+{
+    Start("[Board]\nTactTime=0\nStuckHigh=1\n");
+    RunWith([&] { PressOkWhenShown(); });
+    ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+    EXPECT_EQ(window->diagramView()->suspectContacts(), std::vector<int>{1});
+    KeepShot(*window, QStringLiteral("desk"));
+    std::string summary;
+    ModalWatch<diagnosis::DiagnosisWindow> fromMenu([&](diagnosis::DiagnosisWindow &w) {
+        summary = w.summary()->text().toStdString();
+        QTest::keyClick(&w, Qt::Key_Return); // "Закрыть" is the default button
+        EXPECT_FALSE(w.isVisible());
+    });
+    window->actions().diagnosis->trigger();
+    EXPECT_TRUE(fromMenu.seen());
+    EXPECT_EQ(summary, "Неисправностей: 1");
+
+    // The contact table marks contact 1 ("D0", row Xc... of the first column).
+    bool marked = false, others = false;
+    ModalWatch<lists::TfmCnt> table([&](lists::TfmCnt &w) {
+        marked = w.grid()->item(0, 0)->background().color() == QColor(0xFF, 0xFF, 0x00);
+        others = w.grid()->item(0, 1)->background().color() == QColor(0xFF, 0xFF, 0x00);
+        KeepShot(w, QStringLiteral("cnt"));
+    });
+    window->actions().viewCnt->trigger();
+    EXPECT_TRUE(table.seen());
+    EXPECT_TRUE(marked);
+    EXPECT_FALSE(others);
+
+    std::string total;
+    int rows = 0;
+    ModalWatch<diagnosis::CoverageWindow> coverage([&](diagnosis::CoverageWindow &w) {
+        EXPECT_EQ(w.windowTitle(), "Покрытие");
+        total = w.total()->text().toStdString();
+        rows = w.table()->rowCount();
+        KeepShot(w, QStringLiteral("coverage"));
+        QTest::keyClick(&w, Qt::Key_Escape);
+    });
+    window->actions().coverage->trigger();
+    EXPECT_TRUE(coverage.seen());
+    EXPECT_EQ(total.rfind("Итого: обнаруживается ", 0), 0u) << total;
+    EXPECT_EQ(rows, 20); // contacts 1..20 of the demo's first test
+
+    // A file opened afresh forgets the diagnosis and its marks.
+    ASSERT_TRUE(window->openFile(Demo()));
+    EXPECT_TRUE(window->diagramView()->suspectContacts().empty());
+}
+
+// Pixels of the diagram's name column painted in the suspect's yellow.
+int YellowNamePixels(DiagramView &diagram)
+{
+    const QImage shot = diagram.grab().toImage();
+    int yellow = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < diagram.diagramGeometry().nameColWidth && x < shot.width(); ++x)
+            yellow += shot.pixelColor(x, y) == QColor(0xFF, 0xFF, 0x00) ? 1 : 0;
+    return yellow;
+}
+
+TEST_F(RunDesk, ASuspectContactWithALevelLineIsMarkedOnTheDiagram)
+{
+    // Contact 18 ("WR") carries a level line and bit 1 of o2.
+    Start("[Board]\nTactTime=0\nStuckLow=18\n");
+    RunWith([&] { PressOkWhenShown(); });
+    ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+    EXPECT_EQ(window->diagramView()->suspectContacts(), std::vector<int>{18});
+    window->diagramView()->repaint();
+    EXPECT_GT(YellowNamePixels(*window->diagramView()), 0);
+    KeepShot(*window, QStringLiteral("desk-wr"));
+    // A clean run takes the marks away.
+    command.reset();
+    window.reset();
+    desk.reset();
+    okPressed = false;
+    Start("[Board]\nTactTime=0\n");
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_TRUE(window->diagramView()->suspectContacts().empty());
+    EXPECT_EQ(YellowNamePixels(*window->diagramView()), 0);
 }
 
 TEST_F(RunDesk, AfterARunTheTableShowsEveryValueWhole)

@@ -4,6 +4,7 @@
 #include "execution/port/testerport.h"
 #include "execution/run/contactid.h"
 #include "execution/run/runcalibration.h"
+#include "execution/run/rundiagnosis.h"
 #include "infra/mesbo.h"
 #include "infra/unitcodes.h"
 #include "model/document/quorvik.h"
@@ -205,6 +206,14 @@ void RecordTests(const Dosdata &compiler, RunVerdict &verdict)
     }
 }
 
+diagnosis::Diagnosis DiagnoseVerdict(const TQuorvik &doc, const RunVerdict &verdict)
+{
+    std::vector<DiagnosedTest> tests;
+    for (const RunVerdict::TestRecord &record : verdict.tests)
+        tests.push_back({record.test, record.oWords, record.unchecked});
+    return DiagnoseRun(doc, tests, verdict.statistics.FailingPasses());
+}
+
 RunDriver::RunDriver(TQuorvik &doc, Environment environment)
     : m_doc(doc)
     , m_env(std::move(environment))
@@ -390,6 +399,8 @@ bool RunDriver::StartRun()
     verdict.failingPasses = session.FailingPasses();
     verdict.statistics = session.Statistics();
     RecordTests(session.Compiler(), verdict);
+    if (verdict.failingPasses > 0)
+        verdict.diagnosis = DiagnoseVerdict(m_doc, verdict);
     m_verdict = verdict;
     Finish(*port, local, locked, false);
     return verdict.kind == RunVerdict::Passed || verdict.kind == RunVerdict::Errors ||

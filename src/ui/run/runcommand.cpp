@@ -89,6 +89,7 @@ void RunCommand::Run()
     driver.StartRun();
     m_verdict = driver.Verdict();
     m_window.runFinished();
+    m_window.setRunDiagnosis(m_verdict.diagnosis);
 }
 
 } // namespace qv::run

@@ -51,7 +51,8 @@ ListCommands::ListCommands(Parts parts, Host host)
     list(a.funcV, 'V', [](const STest &t) { return t.VFuncs.Count(); });
     list(a.funcS, 'S', [](const STest &t) { return t.SFuncs.Count(); });
     on(a.viewCnt, [this] {
-        lists::TfmCnt window(m_parts.document, isDosUnit.load(), &m_parts.window);
+        lists::TfmCnt window(m_parts.document, isDosUnit.load(), &m_parts.window,
+                             m_host.suspects ? m_host.suspects() : std::vector<int>{});
         window.exec();
     });
     connect(&m_parts.info, &InfoPanel::testInfoRequested, this, [this] { OpenTestInfo(); });

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <functional>
+#include <vector>
 
 class QWidget;
 
@@ -44,6 +45,8 @@ public:
         std::function<void()> refreshViews;
         // The test list's choice: a test (0-based) or -1 for all tests.
         std::function<void(int index)> selectTest;
+        // The contacts the last diagnosis suspects (marked in the contact table).
+        std::function<std::vector<int>()> suspects;
     };
     // Connects the commands and the views' and panel's requests.
     ListCommands(Parts parts, Host host);
