@@ -80,7 +80,16 @@ TEST(RemoteFlood, AFloodOfStrangersLeavesTheClientLoggedInAndTheServerSmall)
 
     EXPECT_EQ(client->GetState(), TClientServerCommon::State::LoggedIn);
     EXPECT_EQ(peers.server.GetState(), TClientServerCommon::State::LoggedIn);
+    // The address sanitizer holds freed memory back in its quarantine, so
+    // the resident size says nothing of our own bounds there; the log bound
+    // below still holds.
+#if defined(__has_feature)
+#if !__has_feature(address_sanitizer)
     EXPECT_LT(ResidentBytes() - before, qint64{5} * 1024 * 1024);
+#endif
+#else
+    EXPECT_LT(ResidentBytes() - before, qint64{5} * 1024 * 1024);
+#endif
     EXPECT_LE(peers.server.ConnectionLog().Lines().size(), RemoteLog::kMaxLines);
     // Junk from strangers is not logged line by line.
     EXPECT_FALSE(
