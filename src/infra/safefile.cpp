@@ -1,5 +1,7 @@
 #include "infra/safefile.h"
 
+#include "infra/fdguard.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -11,27 +13,6 @@
 
 namespace qv {
 namespace {
-
-// Closes a descriptor on every path out of a scope.
-class FdGuard
-{
-public:
-    explicit FdGuard(int fd)
-        : m_fd(fd)
-    {}
-    ~FdGuard()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FdGuard(const FdGuard &) = delete;
-    FdGuard &operator=(const FdGuard &) = delete;
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 std::string Quoted(const std::filesystem::path &path)
 {

@@ -1,5 +1,6 @@
 #include "model/file/filestore.h"
 
+#include "infra/fdguard.h"
 #include "infra/safefile.h"
 #include "model/file/errors.h"
 
@@ -16,36 +17,6 @@
 #include <unistd.h>
 
 namespace qv {
-namespace {
-
-// Closes a descriptor on every path out of a scope.
-class FdGuard
-{
-public:
-    explicit FdGuard(int fd)
-        : m_fd(fd)
-    {}
-    ~FdGuard()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FdGuard(const FdGuard &) = delete;
-    FdGuard &operator=(const FdGuard &) = delete;
-    int Get() const { return m_fd; }
-    int Release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
-
-} // namespace
 
 std::unique_ptr<FileSource> FileSource::OpenLocked(const std::string &path)
 {
