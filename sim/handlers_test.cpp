@@ -85,7 +85,7 @@ void ArmAlarm(Session &session, const Request &request)
             if (!s.State().alarmArmed)
                 return;
             s.State().alarmArmed = false;
-            s.Notify(UKT, 2, {});
+            s.Notify(UKT, kCurrentAlarm, {});
         });
     }
 }
@@ -93,15 +93,15 @@ void ArmAlarm(Session &session, const Request &request)
 void Currents(Session &session, const Request &request)
 {
     const int operation = request.data.size() == 1 ? request.data[0] : 0;
-    switch (operation) {
-    case 1:
-    case 2:
+    switch (static_cast<CurrentControlOp>(operation)) {
+    case CurrentControlOp::Measure:
+    case CurrentControlOp::MeasureBeforeRun:
         MeasureCurrents(session, request);
         return;
-    case 3:
+    case CurrentControlOp::ArmAlarm:
         ArmAlarm(session, request);
         return;
-    case 4:
+    case CurrentControlOp::Disarm:
         session.State().alarmArmed = false;
         session.Ack(request);
         return;

@@ -1,5 +1,7 @@
 #include "scope.h"
 
+#include "infra/unitcodes.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,11 +9,11 @@ namespace qv::sim {
 
 namespace {
 
-constexpr std::uint8_t kAck = 0x9C;
-constexpr std::uint8_t kInternal = 0x9B;
-constexpr std::uint8_t kCommand = 0x9D;
-constexpr std::uint8_t kBlockRequest = 0x9E;
-constexpr std::size_t kCommandLength = 7;
+constexpr std::uint8_t kAck = kProbeAck;
+constexpr std::uint8_t kInternal = kProbeInternalFailure;
+constexpr std::uint8_t kCommand = kProbeCommand;
+constexpr std::uint8_t kBlockRequest = kProbeBlockRequest;
+constexpr std::size_t kCommandLength = kProbeIdleCommand.size();
 
 // The whole screen: sweep in µs, scale in volts.
 constexpr std::array<double, 13> kSweepMicros{1.6e3, 2e3, 5e3, 1e4, 2e4, 5e4, 1e5,
@@ -22,8 +24,7 @@ constexpr double kLowVolts = 0.25;
 
 bool IsIdle(std::span<const std::uint8_t> c)
 {
-    static constexpr std::uint8_t idle[] = {0x9D, 0x02, 0x06, 0x04, 0x01, 0x01, 0xFF};
-    return std::equal(c.begin(), c.end(), std::begin(idle), std::end(idle));
+    return std::equal(c.begin(), c.end(), kProbeIdleCommand.begin(), kProbeIdleCommand.end());
 }
 
 } // namespace
@@ -98,14 +99,16 @@ void SimulatedScope::Command(std::span<const std::uint8_t> c)
         Answer({kAck});
         return;
     }
-    const bool capture = c[1] == 0x03 && c[2] >= 4 && c[2] <= 7 && c[3] >= 1 && c[3] <= 13 &&
-                         c[4] == 0x02 && c[5] == 0x02 && c[6] == 0x77;
+    const bool capture = c[1] == kProbeCapture && c[2] >= kProbeScaleBase &&
+                         c[2] <= kProbeScaleBase + 3 && c[3] >= kProbeSweepBase &&
+                         c[3] <= kProbeSweepBase + 12 &&
+                         std::equal(c.begin() + 4, c.end(), kProbeCaptureTail.begin());
     if (!capture || m_behaviour.fault == ScopeFault::Status) {
         Answer({kAck, 0x00});
         return;
     }
-    m_scale = c[2] - 4;
-    m_sweep = c[3] - 1;
+    m_scale = c[2] - kProbeScaleBase;
+    m_sweep = c[3] - kProbeSweepBase;
     m_capturing = true;
     m_requests = 0;
     Answer({kAck});

@@ -5,6 +5,7 @@
 // tester port and the simulated unit name commands by these codes.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -85,5 +86,33 @@ inline constexpr std::array<DeviceProgram, 6> kDevicePrograms{{
 
 // Device types reported in byte 0 of the build information.
 enum UnitType : int { UnitTypeArm = 0, UnitTypeMsDos = 1 };
+
+// The one data byte of UKT: what the unit's current control does.
+enum class CurrentControlOp : std::uint8_t {
+    Measure = 1,          // measure now (the operator's check); answers per circuit
+    MeasureBeforeRun = 2, // the same, as the first phase of a run
+    ArmAlarm = 3,         // watch the currents while the run goes on
+    Disarm = 4,           // stop watching (the run window closed)
+};
+
+// The value of the UKT notification an armed unit sends when a current
+// leaves its limit: the run is stopped with an error.
+inline constexpr std::uint32_t kCurrentAlarm = 2;
+
+// The oscilloscope probe's byte protocol. Commands start with kProbeCommand
+// and are seven bytes long; every other request is one byte.
+inline constexpr std::uint8_t kProbeInternalFailure = 0x9B; // reply: the device failed
+inline constexpr std::uint8_t kProbeAck = 0x9C;             // reply: acknowledge
+inline constexpr std::uint8_t kProbeCommand = 0x9D;         // first byte of a command
+inline constexpr std::uint8_t kProbeBlockRequest = 0x9E;    // send the next captured block
+// Stop capturing and return to the idle setting.
+inline constexpr std::array<std::uint8_t, 7> kProbeIdleCommand{kProbeCommand, 0x02, 0x06, 0x04,
+                                                               0x01,          0x01, 0xFF};
+// The capture command: kProbeCapture, then (scale + kProbeScaleBase),
+// (sweep + kProbeSweepBase) and kProbeCaptureTail.
+inline constexpr std::uint8_t kProbeCapture = 0x03;
+inline constexpr std::uint8_t kProbeScaleBase = 4;
+inline constexpr std::uint8_t kProbeSweepBase = 1;
+inline constexpr std::array<std::uint8_t, 3> kProbeCaptureTail{0x02, 0x02, 0x77};
 
 } // namespace qv

@@ -1,5 +1,6 @@
 #include "probe/skopel.h"
 
+#include "infra/unitcodes.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcv.h"
 #include "probe/skopelthread.h"
@@ -12,10 +13,6 @@ namespace qv {
 
 namespace {
 
-constexpr std::uint8_t kAck = 0x9C;
-constexpr std::uint8_t kInternal = 0x9B;
-constexpr std::uint8_t kBlockRequest = 0x9E;
-constexpr std::array<std::uint8_t, 7> kIdleCommand{0x9D, 0x02, 0x06, 0x04, 0x01, 0x01, 0xFF};
 constexpr std::size_t kCycleLog = 256;
 
 class SteadyClock final : public SkopelClock
@@ -48,10 +45,10 @@ SkopelReply ClassifyReply(std::span<const std::uint8_t> bytes)
         return SkopelReply::Block;
     if (bytes.empty())
         return SkopelReply::Nothing;
-    if (bytes.size() == 1 && bytes[0] == kInternal)
+    if (bytes.size() == 1 && bytes[0] == kProbeInternalFailure)
         return SkopelReply::Internal;
     const bool acks =
-        std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == kAck; });
+        std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == kProbeAck; });
     return acks ? SkopelReply::Ack : SkopelReply::Status;
 }
 
@@ -164,16 +161,16 @@ bool TSkopel::Configure(Mode mode)
             static_cast<std::size_t>(std::clamp(m_doc.GetActiveCycle(), 0, kVCycles - 1));
         const std::int32_t scale = v ? std::clamp(v->Scale[c], 0, kAmplitudeCount - 1) : 0;
         const std::int32_t sweep = v ? std::clamp(v->Sweep[c], 0, kSweepCount - 1) : 0;
-        m_command = {0x9D,
-                     0x03,
-                     static_cast<std::uint8_t>(scale + 4),
-                     static_cast<std::uint8_t>(sweep + 1),
-                     0x02,
-                     0x02,
-                     0x77};
+        m_command = {kProbeCommand,
+                     kProbeCapture,
+                     static_cast<std::uint8_t>(scale + kProbeScaleBase),
+                     static_cast<std::uint8_t>(sweep + kProbeSweepBase),
+                     kProbeCaptureTail[0],
+                     kProbeCaptureTail[1],
+                     kProbeCaptureTail[2]};
         m_timeout = SkopelTimeout(sweep);
     } else {
-        m_command = kIdleCommand;
+        m_command = kProbeIdleCommand;
         m_timeout = 1000;
     }
     if (!Send(m_command.size()))
@@ -228,7 +225,7 @@ SkopelReply TSkopel::WaitReply(bool noWait)
 bool TSkopel::RequestBlock()
 {
     SetMessage({});
-    m_command[0] = kBlockRequest;
+    m_command[0] = kProbeBlockRequest;
     return Send(1);
 }
 

@@ -503,7 +503,8 @@ void Portavo::Detach()
 
 int Portavo::CheckCurrents(int mode, std::uintptr_t)
 {
-    const std::uint8_t operation = mode == 0 ? 1 : 2;
+    const auto operation = static_cast<std::uint8_t>(
+        mode == 0 ? CurrentControlOp::Measure : CurrentControlOp::MeasureBeforeRun);
     wire::Frame answer;
     Outcome outcome = Exchange(UKT, 0, std::span(&operation, 1), &answer);
     if (!outcome.ok()) {

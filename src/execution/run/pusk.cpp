@@ -470,7 +470,7 @@ void TthPusk::OnNotify(int code, std::uint32_t value, std::span<const std::uint8
         return;
     }
     case UKT:
-        if (value == 2) {
+        if (value == kCurrentAlarm) {
             lock.unlock();
             m_host.CurrentAlarm();
             return;

@@ -232,7 +232,7 @@ void RunSession::Closed()
             m_port->WaitAck(QORV_RESET, kResetSettleMs);
     }
     if (m_config.currentControl) {
-        const std::uint8_t disarm[] = {4};
+        const std::uint8_t disarm[] = {static_cast<std::uint8_t>(CurrentControlOp::Disarm)};
         m_port->Send(UKT, disarm);
     }
 }
