@@ -234,16 +234,37 @@ bool MemoryFaultIn(const Board &board, const ProgM &m)
     return fault && *fault >= m.start && *fault <= m.end;
 }
 
-void EvaluateTest(const Program &program, const Board &board, int test, const ProgTest &t,
-                  const std::map<std::string, FileBytes> &sent, int pass, PassResult &result)
+// One test's evaluation in one pass: what it reads and where its answer
+// body and counts go.
+struct TestPass
 {
-    const BoardModel model(program, board, pass);
-    const bool debug = program.Has(FlagDebug);
-    const int cycles = debug ? 1 : t.cycles;
+    const Program &program;
+    const Board &board;
+    int test = 0; // 0-based, as the failures are keyed
+    const ProgTest &t;
+    const std::map<std::string, FileBytes> &sent;
+    const BoardModel &model;
+    bool debug = false;
+    int cycles = 0; // evaluated cycles: the active one alone in debug mode
+    PassResult &result;
+    std::vector<std::uint8_t> &out; // the test's answer body
+};
+
+// Per output word its value per cycle, then (a waited word) the passes
+// its wait took.
+void EvaluateOutputs(const TestPass &pass)
+{
+    const Program &program = pass.program;
+    const Board &board = pass.board;
+    const ProgTest &t = pass.t;
+    const BoardModel &model = pass.model;
+    const bool debug = pass.debug;
+    const int cycles = pass.cycles;
+    PassResult &result = pass.result;
+    std::vector<std::uint8_t> &out = pass.out;
     // The levels around each read matter only to shorted or crossed wires.
     const auto levels = HasWiringFaults(board.behaviour) ? ReadLevels(program, t, board.type)
                                                          : std::vector<std::vector<Levels>>{};
-    std::vector<std::uint8_t> out;
     for (std::size_t wi = 0; wi < t.outputs.size(); ++wi) {
         const ProgOutput &w = t.outputs[wi];
         std::vector<bool> wrong;
@@ -274,7 +295,14 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
             }
         }
     }
-    for (const auto &g : t.gCycles) {
+}
+
+// The passes each conditional G-cycle took, per cycle.
+void EvaluateGCycles(const TestPass &pass)
+{
+    const int cycles = pass.cycles;
+    std::vector<std::uint8_t> &out = pass.out;
+    for (const auto &g : pass.t.gCycles) {
         if (g.kind != 1)
             continue;
         for (int k = 0; k < cycles; ++k) {
@@ -287,130 +315,174 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
             Put(out, std::min<std::uint32_t>(limit, 1 + static_cast<std::uint32_t>(k)), 4);
         }
     }
-    for (const auto &f : t.fFuncs) {
-        const std::uint32_t count = Steps(f.start, f.end, f.inc);
-        std::uint32_t reached = f.end;
-        bool error = false;
-        std::uint32_t compared = 0;
-        PassResult::FFailure failure;
-        std::vector<std::uint8_t> data;
-        for (std::uint32_t k = 0; k < count; ++k)
-            Put(data, model.Data(f.start + k * f.inc, f.itemSize), f.itemSize);
-        if (f.direction == 'w') {
-            result.files.emplace_back(f.file, data);
+}
+
+// An F-function: the data it wrote, or its file compared with the board's.
+void EvaluateF(const TestPass &pass, const ProgF &f)
+{
+    const Board &board = pass.board;
+    const BoardModel &model = pass.model;
+    const auto &sent = pass.sent;
+    const int test = pass.test;
+    PassResult &result = pass.result;
+    std::vector<std::uint8_t> &out = pass.out;
+    const std::uint32_t count = Steps(f.start, f.end, f.inc);
+    std::uint32_t reached = f.end;
+    bool error = false;
+    std::uint32_t compared = 0;
+    PassResult::FFailure failure;
+    std::vector<std::uint8_t> data;
+    for (std::uint32_t k = 0; k < count; ++k)
+        Put(data, model.Data(f.start + k * f.inc, f.itemSize), f.itemSize);
+    if (f.direction == 'w') {
+        result.files.emplace_back(f.file, data);
+    } else {
+        const auto found = sent.find(f.file);
+        const std::vector<std::uint8_t> empty;
+        const std::vector<std::uint8_t> &file =
+            found != sent.end() && found->second ? *found->second : empty;
+        const std::size_t items = file.size() / static_cast<std::size_t>(std::max(f.itemSize, 1));
+        if (items < count) {
+            error = true;
+            reached = f.start + static_cast<std::uint32_t>(items) * f.inc;
+        }
+        if (f.direction == 'c') {
+            for (std::uint32_t k = 0; k < count && k < items; ++k) {
+                const std::uint32_t held = board.behaviour.dataSeed
+                                               ? model.Data(f.start + k * f.inc, f.itemSize)
+                                               : ElementAt(file, k, f.itemSize);
+                compared = held;
+                if (ElementAt(file, k, f.itemSize) != held) {
+                    error = true;
+                    reached = f.start + k * f.inc;
+                    failure.compared = true;
+                    failure.expected = static_cast<std::uint16_t>(ElementAt(file, k, f.itemSize));
+                    failure.read = static_cast<std::uint16_t>(held);
+                    break;
+                }
+            }
+            result.files.emplace_back("FC\\" + f.file, board.behaviour.dataSeed ? data : file);
+        }
+    }
+    if (error) {
+        ++result.errors;
+        failure.address = reached;
+        result.failedF[{test, f.number}] = failure;
+    }
+    Put(out, (reached & 0xFFFFFFu) | 0xA5000000u, 4); // the top byte carries nothing
+    Put(out, error ? 1 : 0, 1);
+    if (f.direction == 'c')
+        Put(out, compared, 2);
+}
+
+// An M-function: the memory test's last position and its verdict per
+// algorithm.
+void EvaluateM(const TestPass &pass, const ProgM &m)
+{
+    const Board &board = pass.board;
+    std::vector<std::uint8_t> &out = pass.out;
+    const bool fault = MemoryFaultIn(board, m);
+    const std::uint32_t pos = fault ? *board.behaviour.memoryFault : m.end;
+    const int lowW = InputWidth(pass.program, pass.t, m.adrWrite);
+    const int lowR = InputWidth(pass.program, pass.t, m.adrRead);
+    const std::uint16_t written =
+        static_cast<std::uint16_t>(0x55 & (m.datMask ? m.datMask : 0xFFFF));
+    const std::uint16_t read = fault ? static_cast<std::uint16_t>(written ^ 1u) : written;
+    const auto low = [](std::uint32_t p, int w) { return p & ((1u << w) - 1u); };
+    if (m.adrWrite)
+        Put(out, low(pos, lowW), 2);
+    if (m.adrRead)
+        Put(out, low(pos, lowR), 2);
+    if (m.adrWrite2)
+        Put(out, pos >> lowW, 2);
+    if (m.adrRead2)
+        Put(out, pos >> lowR, 2);
+    if (m.datWrite & 0x7F)
+        Put(out, written, 2);
+    if (m.datRead & 0x7F) {
+        Put(out, written, 2);
+        Put(out, read, 2);
+    }
+    for (int bit = 0; bit < 6; ++bit) {
+        if ((m.alg >> bit) & 1)
+            Put(out, fault ? 1 : 0, 1);
+    }
+    if (fault)
+        ++pass.result.errors;
+}
+
+// A P-function: whether the chip took the file, and its last values.
+void EvaluateP(const TestPass &pass, const ProgP &p)
+{
+    std::vector<std::uint8_t> &out = pass.out;
+    const bool fails = pass.board.behaviour.programmingFails;
+    if (fails)
+        ++pass.result.errors;
+    Put(out, fails ? 0 : 1, 1);
+    const auto found = pass.sent.find(p.file);
+    const std::uint32_t last = found != pass.sent.end() && found->second && !found->second->empty()
+                                   ? found->second->back()
+                                   : 0;
+    if (p.adrWrite)
+        Put(out, p.end, 2);
+    if (p.adrRead)
+        Put(out, p.end, 2);
+    if (p.datWrite & 0x7F)
+        Put(out, last, 2);
+    if (p.datRead & 0x7F)
+        Put(out, last, 2);
+}
+
+// In probe mode: the probed contact's level at each tact.
+void EvaluateProbe(const TestPass &pass)
+{
+    const Board &board = pass.board;
+    const ProgTest &t = pass.t;
+    std::vector<std::uint8_t> &out = pass.out;
+    std::vector<char> levels(t.lineChannels.size(), '_');
+    const std::string &given = board.behaviour.probeLevels;
+    const std::uint16_t probed = board.behaviour.probeContact < 0
+                                     ? 0xFFFF
+                                     : ChannelOf(board.behaviour.probeContact, board.type);
+    for (std::size_t c = 0; c < t.columns.size(); ++c) {
+        const ProgColumn col = t.columns[c];
+        if (c > 0 && col.a >= 1 && col.a <= levels.size() && col.a < 'A')
+            levels[col.a - 1u] = col.b ? '-' : '_';
+        char level = '_';
+        if (!given.empty()) {
+            level = given[c % given.size()];
         } else {
-            const auto found = sent.find(f.file);
-            const std::vector<std::uint8_t> empty;
-            const std::vector<std::uint8_t> &file =
-                found != sent.end() && found->second ? *found->second : empty;
-            const std::size_t items =
-                file.size() / static_cast<std::size_t>(std::max(f.itemSize, 1));
-            if (items < count) {
-                error = true;
-                reached = f.start + static_cast<std::uint32_t>(items) * f.inc;
-            }
-            if (f.direction == 'c') {
-                for (std::uint32_t k = 0; k < count && k < items; ++k) {
-                    const std::uint32_t held = board.behaviour.dataSeed
-                                                   ? model.Data(f.start + k * f.inc, f.itemSize)
-                                                   : ElementAt(file, k, f.itemSize);
-                    compared = held;
-                    if (ElementAt(file, k, f.itemSize) != held) {
-                        error = true;
-                        reached = f.start + k * f.inc;
-                        failure.compared = true;
-                        failure.expected =
-                            static_cast<std::uint16_t>(ElementAt(file, k, f.itemSize));
-                        failure.read = static_cast<std::uint16_t>(held);
-                        break;
-                    }
-                }
-                result.files.emplace_back("FC\\" + f.file, board.behaviour.dataSeed ? data : file);
+            for (std::size_t l = 0; l < t.lineChannels.size(); ++l) {
+                if (t.lineChannels[l] == probed)
+                    level = levels[l];
             }
         }
-        if (error) {
-            ++result.errors;
-            failure.address = reached;
-            result.failedF[{test, f.number}] = failure;
-        }
-        Put(out, (reached & 0xFFFFFFu) | 0xA5000000u, 4); // the top byte carries nothing
-        Put(out, error ? 1 : 0, 1);
-        if (f.direction == 'c')
-            Put(out, compared, 2);
+        if (board.type == 1)
+            Put(out, static_cast<std::uint8_t>(level), 1);
+        else
+            Put(out, level == '-' ? 0x0F : level == '+' ? 0x05 : 0x00, 1);
     }
-    for (const auto &m : t.mFuncs) {
-        const bool fault = MemoryFaultIn(board, m);
-        const std::uint32_t pos = fault ? *board.behaviour.memoryFault : m.end;
-        const int lowW = InputWidth(program, t, m.adrWrite);
-        const int lowR = InputWidth(program, t, m.adrRead);
-        const std::uint16_t written =
-            static_cast<std::uint16_t>(0x55 & (m.datMask ? m.datMask : 0xFFFF));
-        const std::uint16_t read = fault ? static_cast<std::uint16_t>(written ^ 1u) : written;
-        const auto low = [](std::uint32_t p, int w) { return p & ((1u << w) - 1u); };
-        if (m.adrWrite)
-            Put(out, low(pos, lowW), 2);
-        if (m.adrRead)
-            Put(out, low(pos, lowR), 2);
-        if (m.adrWrite2)
-            Put(out, pos >> lowW, 2);
-        if (m.adrRead2)
-            Put(out, pos >> lowR, 2);
-        if (m.datWrite & 0x7F)
-            Put(out, written, 2);
-        if (m.datRead & 0x7F) {
-            Put(out, written, 2);
-            Put(out, read, 2);
-        }
-        for (int bit = 0; bit < 6; ++bit) {
-            if ((m.alg >> bit) & 1)
-                Put(out, fault ? 1 : 0, 1);
-        }
-        if (fault)
-            ++result.errors;
-    }
-    for (const auto &p : t.pFuncs) {
-        const bool fails = board.behaviour.programmingFails;
-        if (fails)
-            ++result.errors;
-        Put(out, fails ? 0 : 1, 1);
-        const auto found = sent.find(p.file);
-        const std::uint32_t last = found != sent.end() && found->second && !found->second->empty()
-                                       ? found->second->back()
-                                       : 0;
-        if (p.adrWrite)
-            Put(out, p.end, 2);
-        if (p.adrRead)
-            Put(out, p.end, 2);
-        if (p.datWrite & 0x7F)
-            Put(out, last, 2);
-        if (p.datRead & 0x7F)
-            Put(out, last, 2);
-    }
-    if (program.Has(FlagProbe)) {
-        std::vector<char> levels(t.lineChannels.size(), '_');
-        const std::string &given = board.behaviour.probeLevels;
-        const std::uint16_t probed = board.behaviour.probeContact < 0
-                                         ? 0xFFFF
-                                         : ChannelOf(board.behaviour.probeContact, board.type);
-        for (std::size_t c = 0; c < t.columns.size(); ++c) {
-            const ProgColumn col = t.columns[c];
-            if (c > 0 && col.a >= 1 && col.a <= levels.size() && col.a < 'A')
-                levels[col.a - 1u] = col.b ? '-' : '_';
-            char level = '_';
-            if (!given.empty()) {
-                level = given[c % given.size()];
-            } else {
-                for (std::size_t l = 0; l < t.lineChannels.size(); ++l) {
-                    if (t.lineChannels[l] == probed)
-                        level = levels[l];
-                }
-            }
-            if (board.type == 1)
-                Put(out, static_cast<std::uint8_t>(level), 1);
-            else
-                Put(out, level == '-' ? 0x0F : level == '+' ? 0x05 : 0x00, 1);
-        }
-    }
+}
+
+// One test's answer body, in the order of its sections.
+void EvaluateTest(const Program &program, const Board &board, int test, const ProgTest &t,
+                  const std::map<std::string, FileBytes> &sent, int pass, PassResult &result)
+{
+    const BoardModel model(program, board, pass);
+    const bool debug = program.Has(FlagDebug);
+    std::vector<std::uint8_t> out;
+    const TestPass evaluation{program, board, test, t, sent, model, debug, debug ? 1 : t.cycles,
+                              result,  out};
+    EvaluateOutputs(evaluation);
+    EvaluateGCycles(evaluation);
+    for (const auto &f : t.fFuncs)
+        EvaluateF(evaluation, f);
+    for (const auto &m : t.mFuncs)
+        EvaluateM(evaluation, m);
+    for (const auto &p : t.pFuncs)
+        EvaluateP(evaluation, p);
+    if (program.Has(FlagProbe))
+        EvaluateProbe(evaluation);
     result.bodies.push_back(std::move(out));
 }
 

@@ -66,11 +66,8 @@ char Kind(Cursor &in)
     return static_cast<char>(k);
 }
 
-void ReadTest(Cursor &in, ProgTest &t)
+void ReadTactArray(Cursor &in, ProgTest &t)
 {
-    t.index = in.Byte("номер теста");
-    t.startTact = in.Byte("такт начала цикла");
-    t.cycles = in.Byte("число циклов");
     const int lines = in.Byte("число линий");
     for (int i = 0; i < lines; ++i)
         t.lineChannels.push_back(in.Word("канал линии"));
@@ -81,6 +78,10 @@ void ReadTest(Cursor &in, ProgTest &t)
         col.b = static_cast<std::uint8_t>(in.Byte("такт"));
         t.columns.push_back(col);
     }
+}
+
+void ReadInputs(Cursor &in, ProgTest &t)
+{
     const int inputs = in.Byte("число входных слов");
     for (int i = 0; i < inputs; ++i) {
         ProgInput w;
@@ -89,6 +90,10 @@ void ReadTest(Cursor &in, ProgTest &t)
         Values(in, w, t.cycles);
         t.inputs.push_back(std::move(w));
     }
+}
+
+void ReadOutputs(Cursor &in, ProgTest &t)
+{
     const int outputs = in.Byte("число выходных слов");
     for (int i = 0; i < outputs; ++i) {
         ProgOutput w;
@@ -102,6 +107,10 @@ void ReadTest(Cursor &in, ProgTest &t)
             w.refs.push_back(in.Word("эталон"));
         t.outputs.push_back(std::move(w));
     }
+}
+
+void ReadGenerators(Cursor &in, ProgTest &t)
+{
     const int gens = in.Byte("число генераторов");
     for (int i = 0; i < gens; ++i) {
         ProgInput w;
@@ -118,73 +127,105 @@ void ReadTest(Cursor &in, ProgTest &t)
         Values(in, w, t.cycles);
         t.gCycles.push_back(std::move(w));
     }
-    const int fCount = in.Byte("число F-функций");
-    for (int i = 0; i < fCount; ++i) {
-        ProgF f;
-        f.number = in.Byte("номер F");
-        f.direction = static_cast<char>(in.Byte("направление"));
-        if (f.direction != 'w' && f.direction != 'r' && f.direction != 'c')
-            throw Malformed{"неизвестное направление F-функции"};
-        f.adrKind = Kind(in);
-        f.adrId = in.Byte("слово адреса");
-        f.adrMask = in.Word("маска адреса");
-        f.datId = in.Byte("слово данных");
-        f.datMask = in.Word("маска данных");
-        f.start = in.Take(4, "начальный адрес");
-        f.end = in.Take(4, "конечный адрес");
-        f.inc = in.Word("шаг");
-        f.itemSize = in.Byte("размер элемента");
-        f.file = in.Text("имя файла");
-        t.fFuncs.push_back(std::move(f));
-    }
-    const int mCount = in.Byte("число M-функций");
-    for (int i = 0; i < mCount; ++i) {
-        ProgM m;
-        m.number = in.Byte("номер M");
-        m.adrWrite = in.Byte("адрес записи");
-        m.masks[0] = in.Word("маска");
-        m.adrWrite2 = in.Byte("адрес записи 2");
-        m.masks[1] = in.Word("маска");
-        m.datWrite = in.Byte("данные записи");
-        m.adrRead = in.Byte("адрес чтения");
-        m.masks[2] = in.Word("маска");
-        m.adrRead2 = in.Byte("адрес чтения 2");
-        m.masks[3] = in.Word("маска");
-        m.datRead = in.Byte("данные чтения");
-        m.start = in.Take(4, "начальный адрес");
-        m.end = in.Take(4, "конечный адрес");
-        m.inc = in.Word("шаг");
-        m.datMask = in.Word("маска данных");
-        m.alg = in.Word("алгоритмы");
-        t.mFuncs.push_back(m);
-    }
-    const int pCount = in.Byte("число P-функций");
-    for (int i = 0; i < pCount; ++i) {
-        ProgP p;
-        p.number = in.Byte("номер P");
-        p.adrWriteKind = Kind(in);
-        p.adrWrite = in.Byte("адрес записи");
-        p.adrWriteMask = in.Word("маска");
-        p.datWrite = in.Byte("данные записи");
-        p.adrReadKind = Kind(in);
-        p.adrRead = in.Byte("адрес чтения");
-        p.adrReadMask = in.Word("маска");
-        p.datRead = in.Byte("данные чтения");
-        p.start = in.Take(3, "начальный адрес");
-        p.end = in.Take(3, "конечный адрес");
-        p.inc = in.Word("шаг");
-        p.datMask = in.Word("маска данных");
-        p.alg = in.Byte("алгоритм");
-        p.cycles = in.Word("циклы");
-        p.param = in.Word("параметр");
-        p.file = in.Text("имя файла");
-        t.pFuncs.push_back(std::move(p));
-    }
+}
+
+ProgF ReadF(Cursor &in)
+{
+    ProgF f;
+    f.number = in.Byte("номер F");
+    f.direction = static_cast<char>(in.Byte("направление"));
+    if (f.direction != 'w' && f.direction != 'r' && f.direction != 'c')
+        throw Malformed{"неизвестное направление F-функции"};
+    f.adrKind = Kind(in);
+    f.adrId = in.Byte("слово адреса");
+    f.adrMask = in.Word("маска адреса");
+    f.datId = in.Byte("слово данных");
+    f.datMask = in.Word("маска данных");
+    f.start = in.Take(4, "начальный адрес");
+    f.end = in.Take(4, "конечный адрес");
+    f.inc = in.Word("шаг");
+    f.itemSize = in.Byte("размер элемента");
+    f.file = in.Text("имя файла");
+    return f;
+}
+
+ProgM ReadM(Cursor &in)
+{
+    ProgM m;
+    m.number = in.Byte("номер M");
+    m.adrWrite = in.Byte("адрес записи");
+    m.masks[0] = in.Word("маска");
+    m.adrWrite2 = in.Byte("адрес записи 2");
+    m.masks[1] = in.Word("маска");
+    m.datWrite = in.Byte("данные записи");
+    m.adrRead = in.Byte("адрес чтения");
+    m.masks[2] = in.Word("маска");
+    m.adrRead2 = in.Byte("адрес чтения 2");
+    m.masks[3] = in.Word("маска");
+    m.datRead = in.Byte("данные чтения");
+    m.start = in.Take(4, "начальный адрес");
+    m.end = in.Take(4, "конечный адрес");
+    m.inc = in.Word("шаг");
+    m.datMask = in.Word("маска данных");
+    m.alg = in.Word("алгоритмы");
+    return m;
+}
+
+ProgP ReadP(Cursor &in)
+{
+    ProgP p;
+    p.number = in.Byte("номер P");
+    p.adrWriteKind = Kind(in);
+    p.adrWrite = in.Byte("адрес записи");
+    p.adrWriteMask = in.Word("маска");
+    p.datWrite = in.Byte("данные записи");
+    p.adrReadKind = Kind(in);
+    p.adrRead = in.Byte("адрес чтения");
+    p.adrReadMask = in.Word("маска");
+    p.datRead = in.Byte("данные чтения");
+    p.start = in.Take(3, "начальный адрес");
+    p.end = in.Take(3, "конечный адрес");
+    p.inc = in.Word("шаг");
+    p.datMask = in.Word("маска данных");
+    p.alg = in.Byte("алгоритм");
+    p.cycles = in.Word("циклы");
+    p.param = in.Word("параметр");
+    p.file = in.Text("имя файла");
+    return p;
+}
+
+// A counted list of functions, each read by `read`.
+template <typename Record, typename Read>
+void ReadFunctions(Cursor &in, const char *what, std::vector<Record> &into, Read read)
+{
+    const int count = in.Byte(what);
+    for (int i = 0; i < count; ++i)
+        into.push_back(read(in));
+}
+
+void ReadVFunction(Cursor &in, ProgTest &t)
+{
     t.hasV = in.Byte("признак V-функции") != 0;
     if (t.hasV) {
         t.vTact = in.Byte("такт V-функции");
         t.vTimeBase = in.Word("развертка");
     }
+}
+
+// One test of the image, in the order of its sections.
+void ReadTest(Cursor &in, ProgTest &t)
+{
+    t.index = in.Byte("номер теста");
+    t.startTact = in.Byte("такт начала цикла");
+    t.cycles = in.Byte("число циклов");
+    ReadTactArray(in, t);
+    ReadInputs(in, t);
+    ReadOutputs(in, t);
+    ReadGenerators(in, t);
+    ReadFunctions(in, "число F-функций", t.fFuncs, ReadF);
+    ReadFunctions(in, "число M-функций", t.mFuncs, ReadM);
+    ReadFunctions(in, "число P-функций", t.pFuncs, ReadP);
+    ReadVFunction(in, t);
 }
 
 } // namespace
