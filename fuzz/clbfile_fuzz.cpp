@@ -14,12 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     using namespace qv;
     static fuzz::QuietMesbo mesbo;
     mesbo.Reset();
-    isDosUnit = false;
+    static ConnectedUnit arm;
+    arm.SetType(UnitTypeArm);
     const auto path = fuzz::ScratchFile("INPUT.clb");
     fuzz::WriteScratch(path, fuzz::AsText(data, size));
     double k = 1;
     double b = 1;
-    RunCalibration calibration(k, b, path);
+    RunCalibration calibration(k, b, path, arm);
     for (int width = 0; width <= 17; ++width) {
         for (const char *text : {"1 мкс", "250 мс", "3 с", "0.0001 мкс", "1e300 с", "7"}) {
             if (const auto passes = WaitTextToPasses(text, width, &calibration))

@@ -149,7 +149,7 @@ int main(int argc, char *argv[])
             &relay, &qv::desk::StatusRelay::unitStatusChanged, &window,
             [&window, &desk](qv::UnitStatus code) {
                 const qv::StatusPicture picture =
-                    qv::StatusPictureFor(code, qv::isDosUnit.load(), desk.Tester().BuildInfo());
+                    qv::StatusPictureFor(code, desk.Tester().DosUnit(), desk.Tester().BuildInfo());
                 window.setStatusPicture(picture.code, QString::fromStdString(picture.resource),
                                         QString::fromStdString(picture.hint));
             });

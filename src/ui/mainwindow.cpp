@@ -83,7 +83,7 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
     m_document->Doc.FileName.clear();
     m_qorFunc.SetDocument(m_document.get());
 
-    m_actions = desk::CreateMainActions(this);
+    m_actions = desk::CreateMainActions(this, dosUnit());
     buildBars();
     buildViews();
     m_comment = new desk::DeskComment(*this, *m_document, *m_store, [this] {

@@ -260,6 +260,10 @@ private:
 
     SettingsStore *m_store = nullptr;
     std::unique_ptr<SettingsStore> m_ownStore;
+    // The unit the desk talks to is of the MS-DOS type (so it is without a
+    // unit, as a unit is until it says otherwise).
+    bool dosUnit() const;
+
     DeskSession *m_desk = nullptr;
 
     ViewColours m_colours;

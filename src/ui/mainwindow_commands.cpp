@@ -163,6 +163,7 @@ void TBaseForm::buildListCommands()
     host.refreshViews = [this] { refreshViews(); };
     host.selectTest = [this](int index) { selectTest(index < 0 ? kAllTests : index); };
     host.suspects = [this] { return m_diagnosis->Suspects(); };
+    host.dosUnit = [this] { return dosUnit(); };
     m_lists = new desk::ListCommands(
         {*this, *m_document, *m_store, m_actions, *m_diagram, *m_table, *m_info}, std::move(host));
     m_diagnosis = new desk::DiagnosisCommands({*this, *m_document, m_actions, *m_diagram, *m_info},

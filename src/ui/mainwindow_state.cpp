@@ -246,6 +246,11 @@ void TBaseForm::showTitle()
                        : QFileInfo(Text(file)).fileName() + QStringLiteral(" - ") + product);
 }
 
+bool TBaseForm::dosUnit() const
+{
+    return m_desk == nullptr || m_desk->Tester().DosUnit();
+}
+
 void TBaseForm::onModeChanged(int mode, bool on)
 {
     desk::RunBar &bar = *m_runBar;
@@ -257,7 +262,7 @@ void TBaseForm::onModeChanged(int mode, bool on)
     case DocumentMode::Debug:
         m_actions.debug->setChecked(on);
         bar.debug()->setChecked(on);
-        m_info->setDebugIndicators(on, !isDosUnit.load());
+        m_info->setDebugIndicators(on, !dosUnit());
         break;
     case DocumentMode::Probe:
         m_actions.zond->setChecked(on);

@@ -61,7 +61,7 @@ protected:
 TEST_F(Calibration, TypeOneShowsThePeriodsAndASavedT1ChangesKAndB)
 {
     Start("[Unit]\nType=msdos\n[Calibration]\nT1=3.0\nT2=2500\nT3=5579.67\n");
-    ASSERT_TRUE(isDosUnit.load());
+    ASSERT_TRUE(desk->Tester().DosUnit());
     ModalAnswers answers;
     answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Настройка частотно-временных параметров"));
@@ -150,7 +150,7 @@ TEST_F(Calibration, TypeZeroListsTheParametersBlinksAGeneratingRowAndWritesTheWa
           "T0=1.25,1.30,1.35,1.40,1.45,1.50,1.55,1.60,1.65,1.70,1.75,1.80,1.85,1.90,1.95,2.00\n"
           "Tinc=0.36,0.37,0.38,0.39,0.40,0.41,0.42,0.43,0.44,0.45,0.46,0.47,0.48,0.49,0.50,"
           "0.51\n");
-    ASSERT_FALSE(isDosUnit.load());
+    ASSERT_FALSE(desk->Tester().DosUnit());
     ModalAnswers answers;
     answers.then<TfmCalibrateMk>([](TfmCalibrateMk &w) {
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Просмотр ЧВП"));

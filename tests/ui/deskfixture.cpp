@@ -20,10 +20,7 @@ bool HasRedText(const QImage &image, const QRect &area)
     return false;
 }
 
-DeskFixture::DeskFixture()
-{
-    isDosUnit = true;
-}
+DeskFixture::DeskFixture() = default;
 
 DeskFixture::~DeskFixture()
 {

@@ -257,7 +257,7 @@ TEST_F(ProbeDesk, NoTriggerClosesTheLiveWindowAndReportsTheMissingSynchronisatio
 TEST_F(ProbeDesk, TheProbeLabelOpensTheThresholdWindowWhichChangesTheSetting)
 {
     Start("[Unit]\nType=arm\n[Board]\nTactTime=0\n");
-    ASSERT_FALSE(isDosUnit.load());
+    ASSERT_FALSE(desk->Tester().DosUnit());
     WhenModal<TfmZondMode>([](TfmZondMode &w) {
         w.manual()->setChecked(true);
         w.lowerList()->setCurrentIndex(1);

@@ -25,7 +25,8 @@ UnitRunner::UnitRunner(const UnitRunSetup &setup)
     if (!m_ready)
         return;
     m_monitor.emplace(m_tester, nullptr);
-    m_calibration.emplace(m_settings.IoTime, m_settings.WaitTime, qv::AppFile(".clb"));
+    m_calibration.emplace(m_settings.IoTime, m_settings.WaitTime, qv::AppFile(".clb"),
+                          m_tester.Unit());
 }
 
 UnitRunner::~UnitRunner() = default;

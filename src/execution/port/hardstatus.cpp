@@ -110,7 +110,8 @@ void TthHardStatus::ShowStatus(UnitStatus code)
 {
     m_status = code;
     if (m_observer != nullptr)
-        m_observer->ShowStatusPicture(StatusPictureFor(code, isDosUnit, m_tester.BuildInfo()));
+        m_observer->ShowStatusPicture(
+            StatusPictureFor(code, m_tester.DosUnit(), m_tester.BuildInfo()));
 }
 
 bool TthHardStatus::Sleep(std::chrono::milliseconds duration)

@@ -14,8 +14,6 @@
 
 namespace qv {
 
-std::atomic<bool> isDosUnit{true};
-
 std::string CalibrationCaption(bool dosUnit)
 {
     return dosUnit ? "&Настройка ЧВП" : "&Просмотр ЧВП";
@@ -240,9 +238,9 @@ void TCP::ReadBuildInfo()
         m_buildInfo = *text;
         observer = m_observer;
     }
-    isDosUnit = answer[0] == UnitTypeMsDos;
+    m_unit.SetType(answer[0] == UnitTypeMsDos ? UnitTypeMsDos : UnitTypeArm);
     if (observer)
-        observer->CalibrationCaptionChanged(CalibrationCaption(isDosUnit));
+        observer->CalibrationCaptionChanged(CalibrationCaption(m_unit.IsDos()));
 }
 
 bool TCP::Connect(bool quiet, bool reboot, int *code)
@@ -254,7 +252,7 @@ bool TCP::Connect(bool quiet, bool reboot, int *code)
     std::uint32_t found = 0;
     if (port->FindUnit(&found) == 0)
         return false;
-    if (!isDosUnit && reboot) {
+    if (!m_unit.IsDos() && reboot) {
         port->Reboot();
         Pause(300);
     }

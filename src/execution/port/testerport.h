@@ -8,6 +8,7 @@
 
 #include "execution/port/comport.h"
 #include "execution/port/unitstatus.h"
+#include "infra/unitcodes.h"
 
 #include <atomic>
 #include <functional>
@@ -19,9 +20,18 @@ namespace qv {
 
 class IniStore;
 
-// The connected unit is of the MS-DOS type (device type 1). True at start-up;
-// set from each build-information answer.
-extern std::atomic<bool> isDosUnit;
+// The type of the unit the desk talks to: MS-DOS (device type 1) until a
+// build-information answer says otherwise, then what the last one said.
+// Read from any thread (the views convert waits by it while a run goes on).
+class ConnectedUnit
+{
+public:
+    bool IsDos() const { return m_dos.load(); }
+    void SetType(UnitType type) { m_dos = type == UnitTypeMsDos; }
+
+private:
+    std::atomic<bool> m_dos{true};
+};
 
 // The caption of the main window's calibration command for the unit type.
 std::string CalibrationCaption(bool dosUnit);
@@ -111,6 +121,10 @@ public:
     // check and, unless quiet, the build information.
     bool Connect(bool quiet, bool reboot, int *code = nullptr);
     std::string BuildInfo() const;
+    // The unit behind the port, as the last build information described it.
+    ConnectedUnit &Unit() { return m_unit; }
+    const ConnectedUnit &Unit() const { return m_unit; }
+    bool DosUnit() const { return m_unit.IsDos(); }
 
 private:
     void Pause(int ms) const;
@@ -120,6 +134,7 @@ private:
     std::string m_buildInfo;
     SComPort m_port;
     TesterPortObserver *m_observer = nullptr;
+    ConnectedUnit m_unit;
 };
 
 } // namespace qv

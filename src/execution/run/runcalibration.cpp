@@ -113,10 +113,12 @@ std::optional<IoTiming> IoTimingFromPeriods(float t1, float t3)
     return timing;
 }
 
-RunCalibration::RunCalibration(double &k, double &b, std::filesystem::path clbPath)
+RunCalibration::RunCalibration(double &k, double &b, std::filesystem::path clbPath,
+                               const ConnectedUnit &unit)
     : m_k(k)
     , m_b(b)
     , m_clbPath(std::move(clbPath))
+    , m_unit(unit)
 {}
 
 bool RunCalibration::ReadBeforeRun(IComPort &port, bool dosUnit)
@@ -196,7 +198,7 @@ void RunCalibration::WarnOnce(bool dosUnit) const
 
 std::optional<WaitTiming> RunCalibration::TimingFor(int width) const
 {
-    const bool dosUnit = isDosUnit;
+    const bool dosUnit = m_unit.IsDos();
     WarnOnce(dosUnit);
     std::lock_guard lock(m_mutex);
     if (dosUnit)

@@ -21,6 +21,7 @@
 
 namespace qv {
 
+class ConnectedUnit;
 class IComPort;
 
 struct WaitTable
@@ -60,8 +61,9 @@ public:
     enum Held : int { NotHeld = 0, Held = 1, Warned = 2 };
 
     // k and b: the settings' values (read and updated in place); clbPath:
-    // the wait table file.
-    RunCalibration(double &k, double &b, std::filesystem::path clbPath);
+    // the wait table file; unit: the unit whose type picks the values (it
+    // outlives this object).
+    RunCalibration(double &k, double &b, std::filesystem::path clbPath, const ConnectedUnit &unit);
 
     // Before a local run. Type 1: reads T1..T3 until the values are held (a
     // failed exchange does not stop the run; a wrong answer does). Type 0:
@@ -86,6 +88,7 @@ private:
     double &m_k;
     double &m_b;
     std::filesystem::path m_clbPath;
+    const ConnectedUnit &m_unit;
     mutable std::mutex m_mutex;
     mutable int m_held = NotHeld;
     mutable std::optional<WaitTable> m_table;

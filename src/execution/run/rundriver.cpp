@@ -229,7 +229,7 @@ RunOptions RunDriver::Options() const
     options.continuous = m_doc.SolidTest;
     options.resultPerPass = settings.Option(TSettings::OptSendResultInLoop) != 0;
     options.stopOnError = settings.Option(TSettings::OptStopOnTestError) != 0;
-    options.dosUnit = isDosUnit;
+    options.dosUnit = m_env.tester->DosUnit();
     options.askOverwrite = settings.Option(TSettings::OptAskOverwriteData) != 0;
     options.backupDataFiles = settings.Option(TSettings::OptBackupOnSave) != 0;
     options.probeMode = m_env.tester->Settings().probeMode;
@@ -237,7 +237,26 @@ RunOptions RunDriver::Options() const
     return options;
 }
 
-bool RunDriver::CheckLink(IComPort &port, bool local)
+RunDriver::Start RunDriver::TakeUnit()
+{
+    Start start;
+    start.local = !m_env.remoteServerWithBench;
+    start.report = m_env.remoteClientConnected && m_env.remote != nullptr;
+    start.port = m_env.tester->Port();
+    start.locked = m_env.monitor != nullptr && m_env.monitor->Lock(m_env.lockWaitMs);
+    start.currentControl = m_env.settings->Option(TSettings::OptCurrentControl) != 0;
+    IComPort &port = *start.port;
+    port.ShowError(std::nullopt);
+    if (start.local) {
+        port.SetNotify(nullptr);
+        port.SetShowErrors(1);
+    } else {
+        port.SetShowErrors(m_env.remoteClientConnected ? 0 : 1);
+    }
+    return start;
+}
+
+RunDriver::StepResult RunDriver::CheckLink(IComPort &port, bool local)
 {
     int code = PortOk;
     if (local) {
@@ -252,7 +271,7 @@ bool RunDriver::CheckLink(IComPort &port, bool local)
             if (!connected) {
                 port.SetShowErrors(1);
                 port.SetError(std::nullopt);
-                return false;
+                return StepResult::Stop;
             }
         } else {
             code = port.Handshake();
@@ -278,100 +297,78 @@ bool RunDriver::CheckLink(IComPort &port, bool local)
         }
     }
     if (code == PortOk)
-        return true;
-    return code == PortWarning && !IsFatalWarning(port.GetError());
+        return StepResult::Proceed;
+    return code == PortWarning && !IsFatalWarning(port.GetError()) ? StepResult::Proceed
+                                                                   : StepResult::Stop;
 }
 
-bool RunDriver::StartRun()
+RunDriver::StepResult RunDriver::ReadCalibration(IComPort &port)
 {
-    m_verdict = {};
-    const bool local = !m_env.remoteServerWithBench;
-    const bool report = m_env.remoteClientConnected && m_env.remote != nullptr;
-    const SComPort port = m_env.tester->Port();
-    const bool locked = m_env.monitor != nullptr && m_env.monitor->Lock(m_env.lockWaitMs);
-    port->ShowError(std::nullopt);
-    if (local) {
-        port->SetNotify(nullptr);
-        port->SetShowErrors(1);
-    } else {
-        port->SetShowErrors(m_env.remoteClientConnected ? 0 : 1);
-    }
-    const TSettings &settings = *m_env.settings;
-    const bool currentControl = settings.Option(TSettings::OptCurrentControl) != 0;
+    if (m_env.calibration == nullptr)
+        return StepResult::Proceed;
+    return m_env.calibration->ReadBeforeRun(port, m_env.tester->DosUnit()) ? StepResult::Proceed
+                                                                           : StepResult::Stop;
+}
 
-    const auto fail = [&] {
-        Finish(*port, local, locked, true);
-        return false;
-    };
-    if (!CheckLink(*port, local))
-        return fail();
-    // A watching server follows this run from its link check on: however
-    // the run ends here before its thread (which reports its own end), the
-    // server hears it, with the message shown here.
-    const ShownErrorTap shownErrors(report);
-    const auto reportEnd = [&](std::string_view fallback) {
-        if (!report)
-            return;
-        const std::string shown = shownErrors.Last();
-        m_env.remote->SendEndReport(shown.empty() ? std::string(fallback) : shown);
-    };
-    const auto failAfterCheck = [&] {
-        reportEnd(kNotRunOnBench);
-        return fail();
-    };
-    if (local && m_env.calibration != nullptr &&
-        !m_env.calibration->ReadBeforeRun(*port, isDosUnit))
-        return failAfterCheck();
+RunDriver::StepResult RunDriver::CheckContacts(IComPort &port)
+{
     // The unit that runs the test checks its contacts: a bench checks its
     // own and ends the run it would refuse (the server hears that end).
-    if (local && !CheckIdContacts(m_doc, *port, isDosUnit, m_env.idCheck))
-        return failAfterCheck();
-    if (local && currentControl && port->CheckCurrents(1, 0) == 0)
-        return failAfterCheck();
+    return CheckIdContacts(m_doc, port, m_env.tester->DosUnit(), m_env.idCheck)
+               ? StepResult::Proceed
+               : StepResult::Stop;
+}
 
+RunDriver::StepResult RunDriver::CheckCurrents(IComPort &port, const Start &start)
+{
+    if (!start.currentControl)
+        return StepResult::Proceed;
+    return port.CheckCurrents(1, 0) != 0 ? StepResult::Proceed : StepResult::Stop;
+}
+
+RunSessionConfig RunDriver::SessionConfig(const Start &start) const
+{
     RunSessionConfig config;
     config.options = Options();
     config.testDir = std::filesystem::u8path(m_doc.Doc.FileName).parent_path();
-    config.local = local;
-    config.report = report;
-    config.currentControl = local && currentControl;
+    config.local = start.local;
+    config.report = start.report;
+    config.currentControl = start.local && start.currentControl;
     config.remoteServer = m_env.remoteServerWithBench;
     config.passLimit = m_env.passLimit;
     config.pusk = m_env.timing;
     config.pusk.answerTimeoutMs = m_env.tester->Settings().timeout;
-    RunSession session(m_doc, port, config);
-    session.SetFileNameWindow(m_env.fileNames);
-    session.SetRemote(m_env.remote);
-    session.SetProbe(m_env.probe);
-    std::unique_ptr<RunView> ownView;
+    return config;
+}
+
+RunDriver::StepResult RunDriver::WatchCurrents(IComPort &port, RunSession &session,
+                                               const Start &start)
+{
+    if (start.currentControl) {
+        const std::uint8_t arm[] = {static_cast<std::uint8_t>(CurrentControlOp::ArmAlarm)};
+        if (port.Send(UKT, arm) != PortOk)
+            return StepResult::Stop;
+    }
+    port.SetNotify([&session](int code, std::uint32_t value, std::span<const std::uint8_t>) {
+        if (code == UKT && value == kCurrentAlarm)
+            session.CurrentAlarm();
+    });
+    return StepResult::Proceed;
+}
+
+RunView &RunDriver::AttachView(RunSession &session, std::unique_ptr<RunView> &ownView)
+{
     RunView *view = m_env.view;
     if (view == nullptr) {
         ownView = m_env.makeView();
         view = ownView.get();
     }
     session.SetView(view);
+    return *view;
+}
 
-    if (local) {
-        if (currentControl) {
-            const std::uint8_t arm[] = {3};
-            if (port->Send(UKT, arm) != PortOk)
-                return failAfterCheck();
-        }
-        port->SetNotify([&session](int code, std::uint32_t value, std::span<const std::uint8_t>) {
-            if (code == UKT && value == 2)
-                session.CurrentAlarm();
-        });
-    }
-
-    view->Exec(session);
-    session.Closed();
-    if (!session.RunThreadStarted())
-        reportEnd(session.ClosedOnStartPage() ? kCancelledOnBench : kNotRunOnBench);
-    // The probe stops with the run, before the end message (whatever the
-    // run's role: a probe that was not prepared has nothing to stop).
-    if (m_env.probe)
-        m_env.probe->SaveData();
-
+RunVerdict RunDriver::Evaluate(RunSession &session, bool local)
+{
     RunVerdict verdict;
     if (session.ClosedOnStartPage()) {
         verdict.kind = RunVerdict::Cancelled;
@@ -392,7 +389,8 @@ bool RunDriver::StartRun()
         const Dosdata &compiler = session.Compiler();
         verdict = CompletedVerdict(m_doc, compiler.RunList(), compiler.CalledTests(),
                                    m_doc.SolidTest, session.Passes(), session.TestsFailedInRun());
-        if (m_env.showVerdict && (settings.Option(TSettings::OptRunEndMessage) != 0 || !local))
+        if (m_env.showVerdict &&
+            (m_env.settings->Option(TSettings::OptRunEndMessage) != 0 || !local))
             Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
     }
     verdict.passes = session.Passes();
@@ -401,14 +399,66 @@ bool RunDriver::StartRun()
     RecordTests(session.Compiler(), verdict);
     if (verdict.failingPasses > 0)
         verdict.diagnosis = DiagnoseVerdict(m_doc, verdict);
-    m_verdict = verdict;
-    Finish(*port, local, locked, false);
-    return verdict.kind == RunVerdict::Passed || verdict.kind == RunVerdict::Errors ||
-           verdict.kind == RunVerdict::Interrupted;
+    return verdict;
 }
 
-void RunDriver::Finish(IComPort &port, bool local, bool locked, bool failed)
+bool RunDriver::StartRun()
 {
+    m_verdict = {};
+    const Start start = TakeUnit();
+    IComPort &port = *start.port;
+    if (CheckLink(port, start.local) == StepResult::Stop) {
+        Finish(start, true);
+        return false;
+    }
+    // A watching server follows this run from its link check on: however
+    // the run ends here before its thread (which reports its own end), the
+    // server hears it, with the message shown here.
+    const ShownErrorTap shownErrors(start.report);
+    const auto reportEnd = [&](std::string_view fallback) {
+        if (!start.report)
+            return;
+        const std::string shown = shownErrors.Last();
+        m_env.remote->SendEndReport(shown.empty() ? std::string(fallback) : shown);
+    };
+    const auto failAfterCheck = [&] {
+        reportEnd(kNotRunOnBench);
+        Finish(start, true);
+        return false;
+    };
+    if (start.local &&
+        (ReadCalibration(port) == StepResult::Stop || CheckContacts(port) == StepResult::Stop ||
+         CheckCurrents(port, start) == StepResult::Stop))
+        return failAfterCheck();
+
+    RunSession session(m_doc, start.port, SessionConfig(start));
+    session.SetFileNameWindow(m_env.fileNames);
+    session.SetRemote(m_env.remote);
+    session.SetProbe(m_env.probe);
+    std::unique_ptr<RunView> ownView;
+    RunView &view = AttachView(session, ownView);
+    if (start.local && WatchCurrents(port, session, start) == StepResult::Stop)
+        return failAfterCheck();
+
+    view.Exec(session);
+    session.Closed();
+    if (!session.RunThreadStarted())
+        reportEnd(session.ClosedOnStartPage() ? kCancelledOnBench : kNotRunOnBench);
+    // The probe stops with the run, before the end message (whatever the
+    // run's role: a probe that was not prepared has nothing to stop).
+    if (m_env.probe)
+        m_env.probe->SaveData();
+
+    m_verdict = Evaluate(session, start.local);
+    Finish(start, false);
+    const RunVerdict::Kind kind = m_verdict.kind;
+    return kind == RunVerdict::Passed || kind == RunVerdict::Errors ||
+           kind == RunVerdict::Interrupted;
+}
+
+void RunDriver::Finish(const Start &start, bool failed)
+{
+    IComPort &port = *start.port;
     // A step that failed without a text of its own leaves it with the port,
     // which has shown it already unless its messages were off.
     if (failed && port.GetShowErrors() == 0)
@@ -417,9 +467,9 @@ void RunDriver::Finish(IComPort &port, bool local, bool locked, bool failed)
     port.SetError(std::nullopt);
     port.ShowError(std::nullopt);
     port.SetNotify(nullptr);
-    if (local && m_env.probe)
+    if (start.local && m_env.probe)
         m_env.probe->SaveData();
-    if (locked)
+    if (start.locked)
         m_env.monitor->Unlock();
 }
 

@@ -110,9 +110,39 @@ public:
     const RunVerdict &Verdict() const { return m_verdict; }
 
 private:
-    bool CheckLink(IComPort &port, bool local);
+    // What a step of the run start found: the run goes on, or it ends
+    // before its window (the step's message was shown, or is left with the
+    // port while its messages are off).
+    enum class StepResult { Proceed, Stop };
+
+    // The unit as the run start holds it, from TakeUnit to Finish.
+    struct Start
+    {
+        SComPort port;
+        bool local = true;           // this unit runs the test (not a bench's)
+        bool report = false;         // a watching server hears how the run goes
+        bool locked = false;         // the unit lock was taken
+        bool currentControl = false; // the setting, for a local run
+    };
+
+    // The steps of StartRun, in their order.
+    Start TakeUnit();
+    StepResult CheckLink(IComPort &port, bool local);
+    StepResult ReadCalibration(IComPort &port);
+    StepResult CheckContacts(IComPort &port);
+    StepResult CheckCurrents(IComPort &port, const Start &start);
+    RunSessionConfig SessionConfig(const Start &start) const;
+    // Arms the unit's current alarm (when current control is on) and lets
+    // an alarm stop the session.
+    StepResult WatchCurrents(IComPort &port, RunSession &session, const Start &start);
+    // The run window the session reports to: the caller's, or one made for
+    // this run and kept in ownView.
+    RunView &AttachView(RunSession &session, std::unique_ptr<RunView> &ownView);
+    // How the closed session ended, told to the operator when due.
+    RunVerdict Evaluate(RunSession &session, bool local);
+
     RunOptions Options() const;
-    void Finish(IComPort &port, bool local, bool locked, bool failed);
+    void Finish(const Start &start, bool failed);
 
     TQuorvik &m_doc;
     Environment m_env;

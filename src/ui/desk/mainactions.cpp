@@ -102,7 +102,7 @@ QChar CaptionLetter(const QString &caption)
 
 } // namespace
 
-MainActions CreateMainActions(QWidget *owner)
+MainActions CreateMainActions(QWidget *owner, bool dosUnit)
 {
     MainActions actions;
     for (const Command &command : kCommands) {
@@ -125,7 +125,7 @@ MainActions CreateMainActions(QWidget *owner)
     // "+", "-", the digits, F5 and the letter keys are read by the window's
     // key handler (typed characters and physical keys); the captions say
     // "+" and "-", the menu shows F5 beside nothing.
-    actions.calibrate->setText(QString::fromStdString(CalibrationCaption(isDosUnit.load())));
+    actions.calibrate->setText(QString::fromStdString(CalibrationCaption(dosUnit)));
     // The S-function list is reached from the views only.
     actions.funcS->setVisible(false);
     return actions;

@@ -85,8 +85,9 @@ struct MainActions
     QList<QAction *> all;
 };
 
-// Creates the commands as children of `owner` (no connections).
-MainActions CreateMainActions(QWidget *owner);
+// Creates the commands as children of `owner` (no connections); dosUnit
+// picks the calibration command's caption.
+MainActions CreateMainActions(QWidget *owner, bool dosUnit);
 // The seven menus of the main menu, in order.
 void FillMainMenu(QMenuBar &menuBar, MainActions &actions);
 // The tool bar's buttons in their order ("Панель инструментов").

@@ -17,7 +17,7 @@ RunCommand::RunCommand(TBaseForm &window, DeskSession &desk, std::filesystem::pa
     : m_window(window)
     , m_desk(desk)
     , m_calibration(desk.Store().Settings().IoTime, desk.Store().Settings().WaitTime,
-                    std::move(clbPath))
+                    std::move(clbPath), desk.Tester().Unit())
 {
     m_window.document().SetWaitCalibration(&m_calibration);
     m_window.setRunHandler([this] { Run(); });

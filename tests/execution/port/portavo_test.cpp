@@ -62,7 +62,6 @@ TEST_P(PortOverLink, TheBuildInformationOfBothUnitTypesIsExact)
         tester.ReadBuildInfo();
         EXPECT_EQ(tester.BuildInfo(), text);
     }
-    isDosUnit = true;
 }
 
 TEST_P(PortOverLink, ResetIsAcknowledgedAndTheCheckByteReportsIoFaults)

@@ -43,8 +43,6 @@ struct Bench
 class TesterPort : public ::testing::Test
 {
 protected:
-    void SetUp() override { isDosUnit = true; }
-    void TearDown() override { isDosUnit = true; }
 };
 
 TEST_F(TesterPort, SettingsKeepDefaultsForMissingKeysAndApplyTheirRules)
@@ -91,13 +89,12 @@ TEST_F(TesterPort, SettingsAreSavedInTheirOrder)
     TCP tester;
     IniStore store;
     tester.SaveSettings(store);
-    EXPECT_EQ(
-        store.ReadSection(TCP::kSection),
-        (std::vector<std::string>{std::string(TCP::kKeyShowConnectError),
-                                  std::string(TCP::kKeyIoCheck), std::string(TCP::kKeyTimeout),
-                                  std::string(TCP::kKeyPolling), std::string(TCP::kKeyPollPeriod),
-                                  std::string(TCP::kKeyProbeMode), std::string(TCP::kKeyAddress),
-                                  std::string(TCP::kKeyProbeDevice)}));
+    EXPECT_EQ(store.ReadSection(TCP::kSection),
+              (std::vector<std::string>{
+                  std::string(TCP::kKeyShowConnectError), std::string(TCP::kKeyIoCheck),
+                  std::string(TCP::kKeyTimeout), std::string(TCP::kKeyPolling),
+                  std::string(TCP::kKeyPollPeriod), std::string(TCP::kKeyProbeMode),
+                  std::string(TCP::kKeyAddress), std::string(TCP::kKeyProbeDevice)}));
     EXPECT_EQ(store.ReadString(TCP::kSection, TCP::kKeyAddress, ""), "sim");
     EXPECT_EQ(store.ReadString(TCP::kSection, TCP::kKeyProbeDevice, ""), "sim");
 }
@@ -147,7 +144,7 @@ TEST_F(TesterPort, BuildInformationOfAnMsDosUnitIsItsExactText)
                 "[Versions]\nQORV=4.1\nBODR=-\nKELM=2.7\n");
     ASSERT_TRUE(bench.created);
     ASSERT_EQ(bench.u.port->Handshake(), PortOk);
-    isDosUnit = false;
+    bench.tester.Unit().SetType(UnitTypeArm);
     bench.tester.ReadBuildInfo();
     EXPECT_EQ(bench.tester.BuildInfo(), "Тип устройства: MSDOS\r\n"
                                         "Дата сборки: 31.01.2023\r\n"
@@ -156,7 +153,7 @@ TEST_F(TesterPort, BuildInformationOfAnMsDosUnitIsItsExactText)
                                         "Версия сборки \"Тест контактов DROSSA\": 1.0\r\n"
                                         "Версия сборки \"Тест памяти RAM/ROM\": 1.1\r\n"
                                         "Версия сборки \"Программа управления KELM\": 2.7");
-    EXPECT_TRUE(isDosUnit);
+    EXPECT_TRUE(bench.tester.DosUnit());
     EXPECT_EQ(bench.observer.captions, (std::vector<std::string>{"&Настройка ЧВП"}));
 }
 
@@ -165,11 +162,11 @@ TEST_F(TesterPort, TheFirstReadOfAnArmUnitShowsItsOwnMonth)
     Bench bench("[Unit]\nType=arm\nBuildDate=2024-12-01\nBuildTime=23:59:00\n"
                 "[Versions]\nCount=0\n");
     ASSERT_EQ(bench.u.port->Handshake(), PortOk);
-    ASSERT_TRUE(isDosUnit) << "the flag starts set";
+    ASSERT_TRUE(bench.tester.DosUnit()) << "the flag starts set";
     bench.tester.ReadBuildInfo();
     EXPECT_EQ(bench.tester.BuildInfo(),
               "Тип устройства: ARM\r\nДата сборки: 01.12.2024\r\nВремя сборки: 23:59:00");
-    EXPECT_FALSE(isDosUnit);
+    EXPECT_FALSE(bench.tester.DosUnit());
     EXPECT_EQ(bench.observer.captions, (std::vector<std::string>{"&Просмотр ЧВП"}));
     EXPECT_EQ(bench.u.port->GetShowErrors(), 0) << "the flag is restored";
 }
@@ -245,7 +242,7 @@ TEST_F(TesterPort, ConnectRebootsOnlyAnArmUnit)
 {
     const auto restartsAfterConnect = [](const std::string &board, bool dosBefore) {
         Bench bench(board);
-        isDosUnit = dosBefore;
+        bench.tester.Unit().SetType(dosBefore ? UnitTypeMsDos : UnitTypeArm);
         EXPECT_TRUE(bench.tester.Connect(true, true));
         int restarts = -1;
         bench.u.unit->Inspect([&](sim::SimulatedUnit &unit) { restarts = unit.State().restarts; });

@@ -286,7 +286,8 @@ TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
     {
         UnitUnderTest unit(Transport::InProcess, "[Calibration]\nT1=3.0\nT3=5579.67\n");
         ASSERT_EQ(unit.port->Handshake(), PortOk);
-        RunCalibration calibration(k, b, dir.Path() / "q.clb");
+        const ConnectedUnit dos;
+        RunCalibration calibration(k, b, dir.Path() / "q.clb", dos);
         EXPECT_TRUE(calibration.ReadBeforeRun(*unit.port, true));
         EXPECT_DOUBLE_EQ(k, 1.5);
         EXPECT_NEAR(b, 0.27229, 1e-5);
@@ -297,7 +298,9 @@ TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
                                                  "T0=1.25,1.30,1.35,1.40,1.45,1.50,1.55,1.60,"
                                                  "1.65,1.70,1.75,1.80,1.85,1.90,1.95,2.00\n");
         ASSERT_EQ(unit.port->Handshake(), PortOk);
-        RunCalibration calibration(k, b, dir.Path() / "q.clb");
+        ConnectedUnit arm;
+        arm.SetType(UnitTypeArm);
+        RunCalibration calibration(k, b, dir.Path() / "q.clb", arm);
         EXPECT_TRUE(calibration.ReadBeforeRun(*unit.port, false));
         const auto file = LoadWaitTable(dir.Path() / "q.clb");
         ASSERT_TRUE(file);
@@ -305,7 +308,7 @@ TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
         EXPECT_FLOAT_EQ(file->t0[15], 2.0f);
         // Asked for the periods, this unit answers with its parameter list:
         // a wrong answer stops the run.
-        RunCalibration periods(k, b, dir.Path() / "other.clb");
+        RunCalibration periods(k, b, dir.Path() / "other.clb", arm);
         EXPECT_FALSE(periods.ReadBeforeRun(*unit.port, true));
     }
 }
@@ -315,9 +318,8 @@ TEST(RunCalibration, WithoutTheUnitsValuesTheOperatorIsWarnedOnce)
     RecordedMessages messages;
     TempDir dir;
     double k = 1.5, b = 0.25;
-    const bool wasDos = isDosUnit;
-    isDosUnit = true;
-    RunCalibration calibration(k, b, dir.Path() / "q.clb");
+    ConnectedUnit unit;
+    RunCalibration calibration(k, b, dir.Path() / "q.clb", unit);
     const auto first = calibration.TimingFor(8);
     const auto second = calibration.TimingFor(8);
     ASSERT_TRUE(first && second);
@@ -332,10 +334,9 @@ TEST(RunCalibration, WithoutTheUnitsValuesTheOperatorIsWarnedOnce)
     table.t0.fill(2.5f);
     table.tinc.fill(0.5f);
     ASSERT_TRUE(SaveWaitTable(dir.Path() / "q0.clb", table));
-    isDosUnit = false;
-    RunCalibration arm(k, b, dir.Path() / "q0.clb");
+    unit.SetType(UnitTypeArm);
+    RunCalibration arm(k, b, dir.Path() / "q0.clb", unit);
     const auto timing = arm.TimingFor(4);
-    isDosUnit = wasDos;
     ASSERT_TRUE(timing);
     EXPECT_FALSE(timing->dosUnit);
     EXPECT_DOUBLE_EQ(timing->t0, 2.5);

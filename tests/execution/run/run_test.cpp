@@ -481,7 +481,7 @@ TEST(RunDriver, ASilentCalibrationReadWarnsOnceAndTheRunsStillPass)
         "[Unit]\nType=msdos\n[Board]\nTactTime=0\n[Faults]\nSilent=QORV_CALIBR\nTimes=0\n");
     double k = 1.5;
     double b = 0.2723;
-    RunCalibration calibration(k, b, bench.dir / "quorvik.clb");
+    RunCalibration calibration(k, b, bench.dir / "quorvik.clb", bench.tester.Unit());
     bench.calibration = &calibration;
     bench.d.doc.SetWaitCalibration(&calibration);
     bench.d.doc.CurrentTest = 0;
@@ -540,7 +540,7 @@ TEST(RunDriver, ReconnectingBeforeARunRebootsAnArmUnitOnly)
         RunBench bench(std::string("[Unit]\nType=") + (arm ? "arm" : "msdos") +
                        "\n[Board]\nTactTime=0\n[Faults]\nDropAfterBlocks=2\nTimes=1\n");
         ASSERT_TRUE(bench.tester.Connect(true, false));
-        ASSERT_EQ(isDosUnit.load(), !arm);
+        ASSERT_EQ(bench.tester.DosUnit(), !arm);
         const SComPort port = bench.tester.Port();
         port->SetShowErrors(0);
         const std::vector<std::uint8_t> bytes(4 * Portavo::kDefaultBlockSize, 0x5A);
@@ -554,7 +554,6 @@ TEST(RunDriver, ReconnectingBeforeARunRebootsAnArmUnitOnly)
         bench.unit->Inspect([&](sim::SimulatedUnit &unit) { restarts = unit.State().restarts; });
         EXPECT_EQ(restarts, arm ? 1 : 0) << (arm ? "arm" : "msdos");
     }
-    isDosUnit = true;
 }
 
 // A unit that stops mid-run (it acknowledges the program and then never

@@ -205,7 +205,7 @@ void DebugCommands::SelectProbe(int probe)
 void DebugCommands::OpenProbeThresholds()
 {
     // An older unit has fixed thresholds: there is nothing to choose.
-    if (isDosUnit.load() || m_parts.desk == nullptr)
+    if (m_parts.desk == nullptr || m_parts.desk->Tester().DosUnit())
         return;
     TesterSettings settings = m_parts.desk->Tester().Settings();
     probe::TfmZondMode window(settings.probeMode, &m_parts.window);

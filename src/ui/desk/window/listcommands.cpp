@@ -1,7 +1,6 @@
 #include "ui/desk/window/listcommands.h"
 
 #include "execution/desk/settingsstore.h"
-#include "execution/port/testerport.h"
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
@@ -51,7 +50,7 @@ ListCommands::ListCommands(Parts parts, Host host)
     list(a.funcV, 'V', [](const STest &t) { return t.VFuncs.Count(); });
     list(a.funcS, 'S', [](const STest &t) { return t.SFuncs.Count(); });
     on(a.viewCnt, [this] {
-        lists::TfmCnt window(m_parts.document, isDosUnit.load(), &m_parts.window,
+        lists::TfmCnt window(m_parts.document, !m_host.dosUnit || m_host.dosUnit(), &m_parts.window,
                              m_host.suspects ? m_host.suspects() : std::vector<int>{});
         window.exec();
     });

@@ -47,6 +47,9 @@ public:
         std::function<void(int index)> selectTest;
         // The contacts the last diagnosis suspects (marked in the contact table).
         std::function<std::vector<int>()> suspects;
+        // The unit the desk talks to is of the MS-DOS type (its contact
+        // table has six rows); empty: no unit, taken as that type.
+        std::function<bool()> dosUnit;
     };
     // Connects the commands and the views' and panel's requests.
     ListCommands(Parts parts, Host host);

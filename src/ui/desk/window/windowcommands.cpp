@@ -66,8 +66,8 @@ void WindowCommands::OpenParams()
     current.TakeFrom(m_parts.document.Display);
     current.Colours = m_parts.colours;
     const TesterSettings tester = desk ? desk->Tester().Settings() : TesterSettings();
-    settings::TfmParams window(current, tester, isDosUnit.load(), SystemModelIsW5(), m_paramsPage,
-                               parent);
+    settings::TfmParams window(current, tester, desk == nullptr || desk->Tester().DosUnit(),
+                               SystemModelIsW5(), m_paramsPage, parent);
     if (desk != nullptr) {
         window.setUnitActions(
             {[desk, parent] { settings::CheckUnitLink(desk->Tester(), desk->Monitor(), parent); },
@@ -108,7 +108,7 @@ void WindowCommands::OpenCalibration()
         return;
     }
     TCP &tester = desk->Tester();
-    if (isDosUnit.load()) {
+    if (tester.DosUnit()) {
         TSettings &values = m_parts.store.Settings();
         if (auto window = calibration::TfmCalibrate::Open(
                 {tester, desk->Monitor(), values.IoTime, values.WaitTime}, &m_parts.window))
