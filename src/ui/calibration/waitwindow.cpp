@@ -4,6 +4,7 @@
 #include "infra/unitcodes.h"
 #include "infra/version.h"
 #include "ui/calibration/calibrationsession.h"
+#include "ui/calibration/wiringpicture.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -35,6 +36,7 @@ TfmConfigOWait::TfmConfigOWait(CalibrationSession &session, std::filesystem::pat
     setObjectName(QStringLiteral("fmConfigOWait"));
     setWindowTitle(caption);
     auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
     auto *form = new QFormLayout;
     m_test = new QComboBox(this);
     m_test->addItems({QStringLiteral("меандр"), QStringLiteral("меандр с выходным словом")});
@@ -45,7 +47,11 @@ TfmConfigOWait::TfmConfigOWait(CalibrationSession &session, std::filesystem::pat
     m_passes = new QLineEdit(QStringLiteral("1"), this);
     m_passes->setMaxLength(3);
     form->addRow(QStringLiteral("Количество циклов ожидания:"), m_passes);
-    layout->addLayout(form);
+    top->addLayout(form, 1);
+    m_picture = new QLabel(this);
+    m_picture->setObjectName(QStringLiteral("imWiring"));
+    top->addWidget(m_picture, 0, Qt::AlignTop);
+    layout->addLayout(top);
     m_explanation = new QLabel(
         QStringLiteral("N - разрядность О-слова.\nT0 - время отработки О-слова с 1 циклом "
                        "ожидания (мкс).\nTinc - разница между временами отработки О-слов с "
@@ -61,6 +67,8 @@ TfmConfigOWait::TfmConfigOWait(CalibrationSession &session, std::filesystem::pat
     m_grid->setHorizontalHeaderLabels(columns);
     m_grid->setCornerButtonEnabled(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setWordWrap(false);
+    m_grid->horizontalHeader()->setMinimumSectionSize(8);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     layout->addWidget(m_grid);
     auto *buttons = new QHBoxLayout;
@@ -78,6 +86,8 @@ TfmConfigOWait::TfmConfigOWait(CalibrationSession &session, std::filesystem::pat
         const bool withWord = m_test->currentIndex() == 1;
         m_width->setEnabled(withWord);
         m_passes->setEnabled(withWord);
+        m_picture->setPixmap(
+            WiringPicture(withWord ? WaitTest::MeanderWithWord : WaitTest::Meander));
     };
     connect(m_test, &QComboBox::currentIndexChanged, this, testChosen);
     connect(m_run, &QPushButton::clicked, this, [this] { run(); });
