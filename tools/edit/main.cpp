@@ -7,12 +7,14 @@
 #include "dumpedit.h"
 #include "execution/editor/editorlink.h"
 #include "texteditor.h"
+#include "toolkittexts.h"
 
 #include <QApplication>
 #include <QInputDialog>
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <cstdio>
 #include <iostream>
 
@@ -203,6 +205,8 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvik-edit"));
+    QTranslator toolkitTexts;
+    qv::InstallRussianToolkitTexts(toolkitTexts);
     const QString argument = QString::fromLocal8Bit(argv[1]);
     if (const auto windowId = qv::ParseEditorConnectArgument(argument))
         return Linked(*windowId);

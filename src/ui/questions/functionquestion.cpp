@@ -172,9 +172,12 @@ TfmFuncAsk::TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
     lines->addWidget(m_info, 0, 2);
     const char kind = letter.toLatin1();
     const int number = question.function;
-    connect(m_info, &QPushButton::clicked, this, [openList, kind, number] {
+    // The click's focus would make "инфо" the button Enter presses: it goes
+    // back to "Да", the answer a hand expects from Enter.
+    connect(m_info, &QPushButton::clicked, this, [this, openList, kind, number] {
         if (openList)
             openList(kind, number);
+        m_yes->setFocus(Qt::OtherFocusReason);
     });
 
     m_list = new QTableWidget(this);
