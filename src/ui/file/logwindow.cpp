@@ -29,14 +29,19 @@ TfmLog::TfmLog(LogKind kind, const std::string &path, const std::string &log, QW
         auto *item = new QListWidgetItem(QString::fromStdString(line.text), m_lines);
         item->setForeground(line.error ? Qt::red : Qt::blue);
     }
-    const int rowHeight = m_lines->fontMetrics().height() + 2;
-    const int shown = std::clamp(m_lines->count(), 1, kVisibleLines);
-    m_lines->setFixedHeight(shown * rowHeight + 2 * m_lines->frameWidth() + 4);
-    layout->addWidget(m_lines);
+    // The list starts as tall as its lines (up to ten, at least a few) and
+    // grows with the window.
+    // The style's row height, which may exceed the font's.
+    const int rowHeight = m_lines->count() > 0 && m_lines->sizeHintForRow(0) > 0
+                              ? m_lines->sizeHintForRow(0)
+                              : m_lines->fontMetrics().lineSpacing() + 4;
+    const int shown = std::clamp(m_lines->count(), kMinVisibleLines, kVisibleLines);
+    m_lines->setMinimumHeight(shown * rowHeight + 2 * m_lines->frameWidth() + 4);
+    layout->addWidget(m_lines, 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(480, sizeHint().height());
+    resize(480, std::max(sizeHint().height(), minimumSizeHint().height()));
     elideFileName();
 }
 

@@ -9,7 +9,7 @@
 
 namespace qv::lists {
 
-bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number)
+bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int cycle)
 {
     STest *test = doc.CurrentTestRecord();
     // The buses belong to the file: any test carries the window.
@@ -38,6 +38,8 @@ bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number)
     default:
         return false;
     }
+    if (cycle > 0)
+        window->showCycle(cycle);
     window->exec();
     return true;
 }

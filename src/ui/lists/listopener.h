@@ -13,7 +13,8 @@ class TQuorvik;
 
 namespace lists {
 
-bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number);
+// `cycle` (1-based) is the cycle shown first; 0 keeps the test's active one.
+bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int cycle = 0);
 
 } // namespace lists
 } // namespace qv

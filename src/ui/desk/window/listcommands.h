@@ -50,7 +50,8 @@ public:
 
     // The list or function window of kind `kind` (as lists::OpenList) at
     // entry `number` (-1: the first).
-    void OpenAt(char kind, int number);
+    // cycle: the cycle to show first (1-based; 0 the test's active one).
+    void OpenAt(char kind, int number, int cycle = 0);
 
 private:
     // A menu command: refused without one test, or with no entries (a
