@@ -260,7 +260,15 @@ TEST_F(Calibration, TypeZeroListsTheParametersBlinksAGeneratingRowAndWritesTheWa
         w.stopButton()->click();
         EXPECT_TRUE(w.runButton()->isEnabled());
         w.dataButton()->click();
-        EXPECT_EQ(w.size(), TfmConfigOWait::kLarge);
+        EXPECT_GE(w.width(), TfmConfigOWait::kLarge.width());
+        EXPECT_GE(w.height(), TfmConfigOWait::kLarge.height());
+        // Every value shows whole, both rows too.
+        const QFontMetrics metrics(w.grid()->font());
+        for (int n = 0; n < 16; ++n)
+            EXPECT_GE(w.grid()->columnWidth(n),
+                      metrics.horizontalAdvance(w.grid()->item(0, n)->text()))
+                << n;
+        EXPECT_GE(w.grid()->viewport()->height(), 2 * w.grid()->rowHeight(0));
         EXPECT_EQ(w.grid()->item(0, 0)->text(), QStringLiteral("1.250"));
         EXPECT_EQ(w.grid()->item(1, 15)->text(), QStringLiteral("0.510"));
         w.dataButton()->click();

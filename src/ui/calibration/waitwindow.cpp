@@ -7,6 +7,7 @@
 #include "ui/calibration/wiringpicture.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -23,6 +24,7 @@ namespace {
 
 constexpr std::size_t kTableAnswer = 129;
 constexpr std::uint8_t kTableMark = 7;
+constexpr int kCellAir = 10; // a cell's margins beside its value
 
 } // namespace
 
@@ -169,7 +171,19 @@ void TfmConfigOWait::showData(bool on)
     } else if (answer) {
         m_session.WrongAnswer();
     }
-    resize(kLarge);
+    // The Part's size, larger when the texts need it: every value whole.
+    const QFontMetrics metrics(m_grid->font());
+    const int column = metrics.horizontalAdvance(QStringLiteral("00.000")) + kCellAir;
+    m_grid->horizontalHeader()->setMinimumSectionSize(column);
+    m_grid->setFixedHeight(m_grid->horizontalHeader()->sizeHint().height() +
+                           2 * m_grid->verticalHeader()->defaultSectionSize() +
+                           2 * m_grid->frameWidth());
+    const int gridWidth =
+        m_grid->verticalHeader()->sizeHint().width() + 16 * column + 2 * m_grid->frameWidth();
+    m_grid->setMinimumWidth(gridWidth);
+    if (QLayout *own = layout())
+        own->activate();
+    resize(kLarge.expandedTo(minimumSizeHint()));
     // Back onto the screen when the larger window would leave it.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -33,14 +33,17 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void fitLines();
     void elideFileName();
 
     QString m_path;
     QLabel *m_heading = nullptr;
     QLabel *m_file = nullptr;
     QListWidget *m_lines = nullptr;
+    bool m_fitted = false;
 };
 
 } // namespace qv::file
