@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv::calibration {
 namespace {
@@ -152,6 +153,9 @@ void TfmConfigOWait::showData(bool on)
     m_explanation->setVisible(on);
     m_grid->setVisible(on);
     if (!on) {
+        // The hidden table leaves the window's least size first.
+        if (QLayout *own = layout())
+            own->activate();
         resize(kSmall);
         return;
     }
@@ -171,13 +175,18 @@ void TfmConfigOWait::showData(bool on)
     } else if (answer) {
         m_session.WrongAnswer();
     }
-    // The Part's size, larger when the texts need it: every value whole.
+    // The usual size, larger when the texts need it: every value whole.
     const QFontMetrics metrics(m_grid->font());
     const int column = metrics.horizontalAdvance(QStringLiteral("00.000")) + kCellAir;
     m_grid->horizontalHeader()->setMinimumSectionSize(column);
-    m_grid->setFixedHeight(m_grid->horizontalHeader()->sizeHint().height() +
-                           2 * m_grid->verticalHeader()->defaultSectionSize() +
-                           2 * m_grid->frameWidth());
+    // Rows of a height of their own, so that both fit whatever the style.
+    const int row = metrics.height() + kCellAir;
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setDefaultSectionSize(row);
+    // The header is measured before the style has polished it: room for
+    // the larger of its hint and a row.
+    const int header = std::max(m_grid->horizontalHeader()->sizeHint().height(), row + kCellAir);
+    m_grid->setFixedHeight(header + 2 * row + 2 * m_grid->frameWidth() + kCellAir);
     const int gridWidth =
         m_grid->verticalHeader()->sizeHint().width() + 16 * column + 2 * m_grid->frameWidth();
     m_grid->setMinimumWidth(gridWidth);
