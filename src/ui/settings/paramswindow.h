@@ -38,7 +38,7 @@ class TfmParams : public QDialog
     Q_OBJECT
 
 public:
-    enum Page : int { PageGeneral = 0, PageSystem = 1, PageColours = 2 };
+    enum Page : int { PageGeneral = 0, PageSystem = 1, PageColours = 2, PageResults = 3 };
     enum ColourSheet : int { SheetDiagram = 0, SheetTable = 1 };
 
     struct UnitActions
@@ -68,6 +68,10 @@ public:
     QCheckBox *optionBox(int index) const { return m_options.at(static_cast<std::size_t>(index)); }
     QComboBox *passesList() const { return m_passes; }
     QLineEdit *dataEditorField() const { return m_dataEditor; }
+    // Page "Результаты".
+    QLineEdit *operatorField() const { return m_operator; }
+    QLineEdit *resultsDatabaseField() const { return m_resultsDatabase; }
+    QCheckBox *askSerialBox() const { return m_askSerial; }
     QCheckBox *showConnectErrorBox() const { return m_showConnectError; }
     QCheckBox *ioCheckBox() const { return m_ioCheck; }
     QCheckBox *pollingBox() const { return m_polling; }
@@ -92,6 +96,7 @@ private:
     QWidget *buildGeneralPage();
     QWidget *buildSystemPage();
     QWidget *buildColourPage();
+    QWidget *buildResultsPage();
     QWidget *buildColourSheet(int sheet);
     void showProbeChoice(const ProbeChoice &choice);
     ProbeChoice probeChoice() const;
@@ -103,6 +108,8 @@ private:
     bool checkThresholds();
     void takeGeneral();
     void takeSystem();
+    bool checkResultsDatabase();
+    void takeResults();
 
     TSettings m_settings;
     TesterSettings m_tester;
@@ -118,6 +125,9 @@ private:
     std::array<QCheckBox *, 11> m_options{};
     QComboBox *m_passes = nullptr;
     QLineEdit *m_dataEditor = nullptr;
+    QLineEdit *m_operator = nullptr;
+    QLineEdit *m_resultsDatabase = nullptr;
+    QCheckBox *m_askSerial = nullptr;
     QCheckBox *m_showConnectError = nullptr;
     QCheckBox *m_ioCheck = nullptr;
     QCheckBox *m_polling = nullptr;
