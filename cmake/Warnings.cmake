@@ -20,7 +20,13 @@ function(qv_library name)
     qv_warnings(${name})
 endfunction()
 
-# A GoogleTest binary registered with ctest; widget tests run offscreen.
+# A GoogleTest binary that ctest lists suite by suite ("ui_tests.Suite"), so
+# that a failure names its suite, and the output its case. The suites are
+# listed when ctest starts (cmake/GTestSuites.cmake), never at build time, so
+# a build does not wait on a test binary. Suites of one binary never run at
+# the same time: they share files beside the binary (settings, logs) as they
+# did when the binary ran as one process; different binaries still run in
+# parallel. Widget tests run offscreen.
 function(qv_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -28,8 +34,14 @@ function(qv_test name)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     qv_warnings(${name})
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QORVIK_SOURCE_DIR=${CMAKE_SOURCE_DIR};QORVIK_BINARY_DIR=${CMAKE_BINARY_DIR}"
-        TIMEOUT 300)
+    set(environment "QT_QPA_PLATFORM=offscreen;QORVIK_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    string(APPEND environment ";QORVIK_BINARY_DIR=${CMAKE_BINARY_DIR}")
+    set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.cmake)
+    file(WRITE ${include_file}
+        "set(QV_BINARY \"${CMAKE_BINARY_DIR}/tests/${name}\")\n"
+        "set(QV_NAME ${name})\n"
+        "set(QV_ENV \"${environment}\")\n"
+        "set(QV_TIMEOUT 300)\n"
+        "include(\"${PROJECT_SOURCE_DIR}/cmake/GTestSuites.cmake\")\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
 endfunction()

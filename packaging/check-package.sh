@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build tree into a folder of its own and
-# checks what it holds: every file a user needs, and dependencies found by
-# dpkg-shlibdeps. Usage: check-package.sh BUILD_DIR VERSION
+# checks what it holds: every file a user needs, dependencies found by
+# dpkg-shlibdeps, and what Debian's own checkers say of it (lintian, the
+# desktop entry's and the AppStream file's validators): any error or warning
+# not overridden with a reason fails. Usage: check-package.sh BUILD_DIR VERSION
 set -euo pipefail
 BUILD="$1"
 VERSION="$2"
@@ -26,7 +28,12 @@ for path in \
     ./usr/share/applications/quorvik.desktop \
     ./usr/share/icons/hicolor/scalable/apps/quorvik.svg \
     ./usr/share/mime/packages/quorvik.xml \
-    ./usr/share/man/man1/qortool.1.gz; do
+    ./usr/share/man/man1/qortool.1.gz ./usr/share/man/man1/quorvik.1.gz \
+    ./usr/share/man/man1/quorvik-unitsim.1.gz ./usr/share/man/man1/quorvik-edit.1.gz \
+    ./usr/share/man/man1/quorvik-splitbytes.1.gz ./usr/share/man/man1/quorvik-selftest.1.gz \
+    ./usr/share/doc/quorvik/copyright ./usr/share/doc/quorvik/changelog.gz \
+    ./usr/share/metainfo/org.quorvik.quorvik.metainfo.xml \
+    ./usr/share/lintian/overrides/quorvik; do
     if ! grep -qxF "$path" <<<"$LIST"; then
         echo "missing from the package: $path" >&2
         status=1
@@ -44,5 +51,27 @@ for lib in libqt6core6 libqt6widgets6 libssl3 libc6; do
     fi
 done
 [ "$(dpkg-deb -f "$DEB" Package)" = quorvik ] || { echo "wrong package name" >&2; status=1; }
+
+for tool in lintian desktop-file-validate appstreamcli; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed (scripts/setup)" >&2; exit 1; }
+done
+# lintian: every error and warning fails; informational tags do not.
+if ! lintian --fail-on error,warning --tag-display-limit 0 "$DEB" >"$OUT/lintian.log" 2>&1; then
+    echo "lintian:" >&2
+    grep -v 'running with root privileges' "$OUT/lintian.log" >&2
+    status=1
+fi
+TREE="$OUT/tree"
+dpkg-deb -x "$DEB" "$TREE"
+if ! desktop-file-validate "$TREE/usr/share/applications/quorvik.desktop" >&2; then
+    echo "desktop-file-validate refused the desktop entry" >&2
+    status=1
+fi
+if ! appstreamcli validate --no-net --pedantic \
+        "$TREE/usr/share/metainfo/org.quorvik.quorvik.metainfo.xml" >"$OUT/appstream.log" 2>&1; then
+    cat "$OUT/appstream.log" >&2
+    echo "appstreamcli refused the metainfo file" >&2
+    status=1
+fi
 [ "$status" -eq 0 ] && echo "package OK: $DEB"
 exit "$status"
