@@ -341,39 +341,84 @@ bool ResultsDatabase::Write(const RunRecord &record, std::string *problem)
     const qint64 id = run.value(0).toLongLong();
     run.finish();
 
-    QSqlQuery test(db);
-    test.prepare(QStringLiteral("INSERT INTO run_tests (run_id, number, name, verdict, errors, "
-                                "diagnosis, unexplained) VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    QSqlQuery word(db);
-    word.prepare(QStringLiteral("INSERT INTO wrong_words (run_id, test, word, name, cycle, "
-                                "reference_value, read_value) VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    QSqlQuery contact(db);
-    contact.prepare(QStringLiteral("INSERT INTO failing_contacts (run_id, test, contact, name, "
-                                   "word, bit) VALUES (?, ?, ?, ?, ?, ?)"));
+    // Rows go in statements of many rows each: a failing pass carries
+    // hundreds of wrong values, and a round trip each would be the cost of
+    // recording on a server.
+    std::vector<QVariantList> tests;
+    std::vector<QVariantList> words;
+    std::vector<QVariantList> contacts;
     for (const TestResult &result : record.tests) {
-        Bind(test, {id, result.number, Q(result.name), Q(result.verdict), result.errors,
-                    result.diagnosis.empty() ? QVariant(QMetaType(QMetaType::QString))
-                                             : QVariant(Q(result.diagnosis)),
-                    result.unexplained ? QVariant(*result.unexplained)
-                                       : QVariant(QMetaType(QMetaType::Int))});
-        if (!test.exec())
-            return fail(test);
-        for (const WrongWord &wrong : result.wrongWords) {
-            Bind(word, {id, result.number, wrong.word, Q(wrong.name), wrong.cycle,
-                        Nullable(wrong.reference), Nullable(wrong.read)});
-            if (!word.exec())
-                return fail(word);
-        }
-        for (const FailingContact &failing : result.contacts) {
-            Bind(contact,
-                 {id, result.number, failing.contact, Q(failing.name), failing.word, failing.bit});
-            if (!contact.exec())
-                return fail(contact);
-        }
+        tests.push_back({id, result.number, Q(result.name), Q(result.verdict), result.errors,
+                         result.diagnosis.empty() ? QVariant(QMetaType(QMetaType::QString))
+                                                  : QVariant(Q(result.diagnosis)),
+                         result.unexplained ? QVariant(*result.unexplained)
+                                            : QVariant(QMetaType(QMetaType::Int))});
+        for (const WrongWord &wrong : result.wrongWords)
+            words.push_back({id, result.number, wrong.word, Q(wrong.name), wrong.cycle,
+                             Nullable(wrong.reference), Nullable(wrong.read)});
+        for (const FailingContact &failing : result.contacts)
+            contacts.push_back(
+                {id, result.number, failing.contact, Q(failing.name), failing.word, failing.bit});
+    }
+    if (!InsertRows("INSERT INTO run_tests (run_id, number, name, verdict, errors, diagnosis, "
+                    "unexplained) VALUES ",
+                    tests, problem) ||
+        !InsertRows("INSERT INTO wrong_words (run_id, test, word, name, cycle, reference_value, "
+                    "read_value) VALUES ",
+                    words, problem) ||
+        !InsertRows("INSERT INTO failing_contacts (run_id, test, contact, name, word, bit) VALUES ",
+                    contacts, problem)) {
+        Exec("ROLLBACK", &ignored);
+        return false;
     }
     if (!Exec("COMMIT", problem)) {
         Exec("ROLLBACK", &ignored);
         return false;
+    }
+    return true;
+}
+
+bool ResultsDatabase::InsertRows(const char *head, const std::vector<QVariantList> &rows,
+                                 std::string *problem)
+{
+    if (rows.empty())
+        return true;
+    if (m_dialect == Dialect::Sqlite) {
+        // In-process: one prepared statement run row by row costs least.
+        QSqlQuery query(Db());
+        QString sql = QString::fromLatin1(head) + QLatin1Char('(');
+        for (qsizetype c = 0; c < rows.front().size(); ++c)
+            sql += c == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+        query.prepare(sql + QLatin1Char(')'));
+        for (const QVariantList &row : rows) {
+            Bind(query, row);
+            if (!query.exec()) {
+                *problem = ErrorText(query.lastError());
+                return false;
+            }
+        }
+        return true;
+    }
+    constexpr std::size_t kRowsPerStatement = 400;
+    for (std::size_t first = 0; first < rows.size(); first += kRowsPerStatement) {
+        const std::size_t last = std::min(rows.size(), first + kRowsPerStatement);
+        QString sql = QString::fromLatin1(head);
+        for (std::size_t i = first; i < last; ++i) {
+            if (i > first)
+                sql += QLatin1Char(',');
+            sql += QLatin1Char('(');
+            for (qsizetype c = 0; c < rows[i].size(); ++c)
+                sql += c == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+            sql += QLatin1Char(')');
+        }
+        QSqlQuery query(Db());
+        query.prepare(sql);
+        for (std::size_t i = first; i < last; ++i)
+            Bind(query, rows[i]);
+        if (!query.exec()) {
+            *problem = ErrorText(query.lastError());
+            return false;
+        }
     }
     return true;
 }

@@ -15,6 +15,7 @@
 #include "results/schema.h"
 
 #include <QString>
+#include <QVariantList>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -104,6 +105,8 @@ private:
     bool Migrate(std::string *problem);
     bool Exec(const std::string &sql, std::string *problem);
     bool Begin(std::string *problem);
+    // Inserts the rows (each a full row of the head's columns).
+    bool InsertRows(const char *head, const std::vector<QVariantList> &rows, std::string *problem);
     void LoadTests(RunRecord &record);
     QSqlDatabase Db() const;
 
