@@ -219,6 +219,10 @@ void TBaseForm::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    if (!confirmDiscard()) {
+        event->ignore();
+        return;
+    }
     m_closing = true;
     desk::ClosingWindow notice(this);
     notice.showNow();

@@ -9,6 +9,7 @@
 #include "infra/messages.h"
 #include "model/document/quorvik.h"
 #include "model/scopedmesbo.h"
+#include "model/settings/settings.h"
 #include "sim/board.h"
 #include "sim/unit.h"
 #include "support/qtwait.h"
@@ -112,6 +113,34 @@ TEST_F(Calibration, TypeOneWithAMissingMeasurementDisablesItsGroup)
     answers.start();
     window->actions().calibrate->trigger();
     EXPECT_TRUE(answers.done());
+}
+
+TEST_F(Calibration, ASavedCalibrationKeepsAMeasurementTheUnitDoesNotHaveMissing)
+{
+    Start("[Unit]\nType=msdos\n[Calibration]\nT1=3.0\nT2=2500\nT3=none\n");
+    const TSettings &values = desk->Store().Settings();
+    const double k = values.IoTime;
+    const double b = values.WaitTime;
+    ModalAnswers answers;
+    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
+        EXPECT_FALSE(w.group(2)->isEnabled());
+        w.saveButton()->click();
+        EXPECT_EQ(Messages(), std::vector<std::string>{Msg(34)});
+        w.reject();
+    });
+    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
+        EXPECT_FALSE(w.group(2)->isEnabled()) << "still not available, not a measured 0";
+        EXPECT_TRUE(w.field(2)->text().isEmpty());
+        w.applyButton()->click();
+        EXPECT_EQ(Messages().back(), Msg(35)) << "nothing to refuse";
+        w.reject();
+    });
+    answers.start();
+    window->actions().calibrate->trigger();
+    window->actions().calibrate->trigger();
+    EXPECT_TRUE(answers.done());
+    EXPECT_DOUBLE_EQ(values.IoTime, k) << "no constant from a missing T3";
+    EXPECT_DOUBLE_EQ(values.WaitTime, b);
 }
 
 TEST_F(Calibration, TypeZeroListsTheParametersBlinksAGeneratingRowAndWritesTheWaitTable)

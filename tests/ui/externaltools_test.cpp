@@ -7,7 +7,9 @@
 #include "execution/port/comport.h"
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
+#include "infra/helpers.h"
 #include "model/document/quorvik.h"
+#include "model/document/stest.h"
 #include "support/unitsimprocess.h"
 #include "ui/desk/infopanel.h"
 #include "ui/deskfixture.h"
@@ -17,6 +19,7 @@
 #include "ui/services/selftestlaunch.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocalSocket>
@@ -104,6 +107,61 @@ TEST_F(ExternalTools, AnEditThatDoesNotLoadKeepsTheOldFileByteForByte)
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.document().Doc.NTest, 3) << "the file stays open";
+}
+
+TEST_F(ExternalTools, AnEditThatLoadsWithWarningsOrLosesTestsReplacesTheFileOnlyWhenAccepted)
+{
+    TBaseForm &form = WindowWithDemo();
+    const std::string path = form.document().Doc.FileName;
+    const std::string before = ReadBytes(path);
+    const ScopedEnv batch("QUORVIK_EDIT_BATCH", "1");
+    {
+        // The count no longer reads: the text would load as no test at all.
+        const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
+                                             "editor", "sed -i 's/^NTEST=3$/NTEST=zz/' \"$1\"")));
+        form.actions().editQor->trigger();
+        EXPECT_EQ(ReadBytes(path), before);
+        EXPECT_EQ(form.document().Doc.NTest, 3);
+    }
+    const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
+                                         "editor", "sed -i '0,/^CYCLE=.*/s//CYCLE=abc/' \"$1\"")));
+    form.actions().editQor->trigger();
+    EXPECT_EQ(ReadBytes(path), before) << "a cycle count that does not read is a warning";
+    EXPECT_FALSE(std::filesystem::exists(BakFilePath(path)));
+
+    // Accepted, the text replaces the file and the old one is kept (the
+    // backup setting is on by default).
+    const ScopedEnv accept("QUORVIK_EDIT_ACCEPT_WARNINGS", "1");
+    form.actions().editQor->trigger();
+    EXPECT_NE(ReadBytes(path), before);
+    EXPECT_EQ(ReadBytes(BakFilePath(path).string()), before);
+}
+
+TEST_F(ExternalTools, EscInTheEditorLauncherWaitsForTheEditorAndTheEditComesBack)
+{
+    TBaseForm &form = WindowWithDemo();
+    const std::string go = dir.File("go");
+    const ScopedEnv visual(
+        "VISUAL", QByteArray::fromStdString(
+                      Script("editor", "while [ ! -e '" + go +
+                                           "' ]; do sleep 0.05; done\n"
+                                           "sed -i 's/^NAME=Память$/NAME=После Esc/' \"$1\"")));
+    bool stayed = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *launch = qobject_cast<services::TfmEditorLaunch *>(QApplication::activeModalWidget());
+        if (launch == nullptr || std::filesystem::exists(go))
+            return;
+        QTest::keyClick(launch, Qt::Key_Escape);
+        stayed = launch->isVisible();
+        WriteBytes(go, "");
+    });
+    poll.start();
+    form.actions().editQor->trigger();
+    poll.stop();
+    EXPECT_TRUE(stayed) << "Esc does not close the launcher while the editor runs";
+    EXPECT_EQ(form.document().Test(1)->Name, "После Esc");
 }
 
 TEST_F(ExternalTools, AnEditorThatCannotStartIsReportedAndTheWindowComesBack)

@@ -179,6 +179,34 @@ TEST_F(FileWindows, CancelledWritePasswordLeavesTheFileUntouchedAndTheNextSaveAs
     EXPECT_NE(ReadBytes(path.toStdString()), before);
 }
 
+TEST_F(FileWindows, APasswordCharacterWithoutAWindows1251ByteIsAWrongPassword)
+{
+    TBaseForm &form = Window();
+    const QString path = Protected(kFlagReadPassword | kFlagWritePassword, "секрет", "запись");
+    mesbo->QueueAnswer(MbRetry);
+    ModalAnswers answers;
+    answers.then<TfmPassword>(Type(QStringLiteral("секрет☃")))
+        .then<TfmPassword>(Type(QStringLiteral("секрет")));
+    answers.start();
+    ASSERT_TRUE(form.openFile(path));
+    EXPECT_TRUE(answers.done());
+    ASSERT_FALSE(mesbo->ShownMessages().empty());
+    EXPECT_EQ(mesbo->ShownMessages()[0].text, Msg(30));
+
+    // The write password the same way: wrong, and the file stays as it was.
+    const std::string before = ReadBytes(path.toStdString());
+    mesbo->Clear();
+    mesbo->QueueAnswer(MbCancel);
+    ModalAnswers write;
+    write.then<TfmPassword>(Type(QStringLiteral("запись☃")));
+    write.start();
+    EXPECT_FALSE(form.document().TestFile()->Save(nullptr));
+    EXPECT_TRUE(write.done());
+    EXPECT_EQ(mesbo->ShownMessages().size(), 1u);
+    EXPECT_EQ(mesbo->ShownMessages()[0].text, Msg(30));
+    EXPECT_EQ(ReadBytes(path.toStdString()), before);
+}
+
 TEST_F(FileWindows, ABrokenFileShowsTheLoadLogWithItsErrorLineInRed)
 {
     TBaseForm &form = Window();

@@ -65,6 +65,20 @@ TEST_F(ListWindows, AnInputWordOnAFiveContactBusShowsFiveBitsWithBitOneTheLowest
     EXPECT_EQ(window.countLabel()->text(), "Всего входных слов: 2");
 }
 
+TEST_F(ListWindows, EveryCodeButOneReadsInverse)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    STest &test = *doc.Test(0);
+    for (const int code : {0, 2, -1}) {
+        test.IWords.Find(1)->Code = code;
+        test.OWords.Find(1)->Code = code;
+        EXPECT_EQ(TfmIWord(doc, test, 1).headerValue("Код:"), "инверсный") << code;
+        EXPECT_EQ(TfmOWord(doc, test, 1).headerValue("Код:"), "инверсный") << code;
+    }
+    test.OWords.Find(1)->Code = 1;
+    EXPECT_EQ(TfmOWord(doc, test, 1).headerValue("Код:"), "прямой");
+}
+
 TEST_F(ListWindows, TheSpinsWrapAroundAndAConstantWordRepeatsItsValue)
 {
     TQuorvik &doc = WindowWithDemo().document();

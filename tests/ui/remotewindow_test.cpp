@@ -82,6 +82,28 @@ TEST_F(RemoteWindowTest, InfoAndChatShowOnlyWhileLoggedInAndAHiddenPageIsMarked)
     EXPECT_FALSE(form.PageShown(TfmRemote::InfoPage));
 }
 
+TEST_F(RemoteWindowTest, LogLinesShowTheirQuotesAndANormalDisconnectIsNoError)
+{
+    ServerWindow side;
+    ASSERT_TRUE(side.LogIn());
+    TfmRemote &form = side.form;
+    const std::string path = side.dir.File("ПЛАТА.CNT");
+    WriteBytes(path, "abc");
+    ASSERT_TRUE(form.Command(QStringLiteral("sendfile"), {}, QString::fromStdString(path)));
+    const QString shown = form.logView(TfmRemote::InfoPage)->toPlainText();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Отправка файла \"ПЛАТА.CNT\" (3)... выполнена")))
+        << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QStringLiteral("&quot;")));
+
+    side.client.Disconnect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !side.server.LoggedIn(); }, 10000));
+    for (const RemoteLogLine &line : side.server.ConnectionLog().Lines())
+        EXPECT_FALSE(line.colour == RemoteLogColour::Red && line.bold) << line.text.toStdString();
+    EXPECT_TRUE(form.logView(TfmRemote::ConnectionPage)
+                    ->toPlainText()
+                    .contains(QStringLiteral(" отключился")));
+}
+
 TEST_F(RemoteWindowTest, ChatSendsTrimmedTextOnCtrlEnterAndNothingForSpaces)
 {
     ServerWindow side;

@@ -48,6 +48,7 @@ int RunRender(std::span<const std::string> args);
 int RunRun(std::span<const std::string> args);
 int RunExport(std::span<const std::string> args);
 int RunHistory(std::span<const std::string> args);
+int RunCoverage(std::span<const std::string> args);
 
 // Parses a command's arguments: the options it takes and exactly
 // `positionalCount` other arguments (`positionalProblem` says which). On a

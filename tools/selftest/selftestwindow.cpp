@@ -1,5 +1,6 @@
 #include "selftestwindow.h"
 
+#include "infra/safefile.h"
 #include "selfchecks.h"
 
 #include <QApplication>
@@ -7,7 +8,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -15,10 +15,13 @@ namespace qvselftest {
 
 QString WriteReport(const QString &path, const QString &text)
 {
-    QSaveFile file(path);
+    // A device (/dev/null) or a pipe is written directly, "-" is standard
+    // output; a regular file is replaced in one step.
     const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("Не удалось записать отчёт \"%1\": %2").arg(path, file.errorString());
+    const std::string problem =
+        qv::WriteOutputFile(path.toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    if (!problem.empty())
+        return QStringLiteral("Не удалось записать отчёт: ") + QString::fromStdString(problem);
     return {};
 }
 

@@ -172,7 +172,12 @@ void TfmCalibrate::send(std::uint8_t operation)
     std::array<std::uint8_t, 13> request{operation};
     for (int m = 0; m < kMeasurements; ++m) {
         const auto at = static_cast<std::size_t>(m);
-        PutFloat(request.data() + 1 + 4 * at, static_cast<float>(values[at] / kShownPerUnit[at]));
+        // A measurement the unit does not have goes back as "not
+        // available": a 0 would be stored and read as a measured period.
+        const float value = m_groups[at]->isEnabled()
+                                ? static_cast<float>(values[at] / kShownPerUnit[at])
+                                : std::bit_cast<float>(0xFFFFFFFFu);
+        PutFloat(request.data() + 1 + 4 * at, value);
     }
     if (!m_session.Tell(QORV_CALIBR, request, kPortDefaultTimeout))
         return;

@@ -73,6 +73,10 @@ const Command kCommands[] = {
     {&MainActions::hexEdit, "acHexEdit", "Р&едактор данных", ""},
     {&MainActions::splitBytes, "acSplitBytes", "Разбивка на L/H байты", ""},
     {&MainActions::viewCnt, "acViewCNT", "&Файл контактов CNT", ""},
+    {&MainActions::diagnosis, "acDiagnosis", "Д&иагноз",
+     "Неисправные контакты по результатам последнего запуска"},
+    {&MainActions::coverage, "acCoverage", "По&крытие",
+     "Какие неисправности контактов видны тестам файла"},
     {&MainActions::params, "acParams", "&Параметры", "Настройка параметров системы"},
     {&MainActions::currentControl, "acCurrentControl", "К&онтроль токов", ""},
     {&MainActions::calibrate, "acCalibrate", "&Настройка ЧВП", ""},
@@ -189,6 +193,8 @@ void FillMainMenu(QMenuBar &menuBar, MainActions &a)
     tools->addAction(a.hexEdit);
     tools->addAction(a.splitBytes);
     tools->addAction(a.viewCnt);
+    tools->addAction(a.diagnosis);
+    tools->addAction(a.coverage);
     tools->addSeparator();
     tools->addAction(a.params);
     tools->addAction(a.currentControl);

@@ -14,6 +14,8 @@ class TQuorvik;
 namespace lists {
 
 bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number);
+// The same for test testIndex (0-based) rather than the current one.
+bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int testIndex);
 
 } // namespace lists
 } // namespace qv

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv::lists {
 namespace {
@@ -78,7 +79,7 @@ int TfmTestInfo::chosen() const
     return row < 0 || row == m_tests->count() - 1 ? kAllTests : row;
 }
 
-TfmCnt::TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent)
+TfmCnt::TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent, const std::vector<int> &suspects)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("fmCnt"));
@@ -101,7 +102,13 @@ TfmCnt::TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent)
             const QString name = contact < doc.Cnt.Names.size()
                                      ? QString::fromStdString(doc.Cnt.Names[contact])
                                      : QString();
-            m_grid->setItem(r, c, new QTableWidgetItem(name));
+            auto *item = new QTableWidgetItem(name);
+            if (std::find(suspects.begin(), suspects.end(), static_cast<int>(contact) + 1) !=
+                suspects.end()) {
+                item->setBackground(QColor(0xFF, 0xFF, 0x00));
+                item->setToolTip(QStringLiteral("Подозреваемый контакт (диагноз)"));
+            }
+            m_grid->setItem(r, c, item);
         }
     }
     m_grid->resizeColumnsToContents();

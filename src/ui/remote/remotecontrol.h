@@ -73,6 +73,9 @@ private:
     TClientServerCommon *Role_() const;
     void MakeWindow(TClient *client, TServer *server);
     void SendClick(const RemoteClick &click);
+    // A file of the test file did not reach the bench: the bench is left
+    // as it was, and the operator here is told.
+    void TransferFailed(const QString &failed, const QString &testFile);
     // Repeats a click; a window the bench is still opening gets a while.
     void Replay(const RemoteClick &click, int triesLeft);
     void MarkActions();

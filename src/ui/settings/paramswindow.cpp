@@ -49,6 +49,7 @@ TfmParams::TfmParams(const TSettings &settings, const TesterSettings &tester, bo
     m_pages->addTab(buildGeneralPage(), QStringLiteral("Общие"));
     m_pages->addTab(buildSystemPage(), QStringLiteral("Система"));
     m_pages->addTab(buildColourPage(), QStringLiteral("Цвета"));
+    m_pages->addTab(buildUnitPage(), QStringLiteral("Блок диагностики"));
     m_pages->addTab(buildResultsPage(), QStringLiteral("Результаты"));
     m_pages->setCurrentIndex(page >= PageGeneral && page <= PageResults ? page : PageGeneral);
     layout->addWidget(m_pages);
@@ -175,7 +176,7 @@ void TfmParams::takeResults()
 
 void TfmParams::accept()
 {
-    if (!checkThresholds() || !checkResultsDatabase())
+    if (!checkThresholds() || !checkAddress() || !checkResultsDatabase())
         return;
     takeGeneral();
     takeSystem();

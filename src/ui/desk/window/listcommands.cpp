@@ -51,7 +51,8 @@ ListCommands::ListCommands(Parts parts, Host host)
     list(a.funcV, 'V', [](const STest &t) { return t.VFuncs.Count(); });
     list(a.funcS, 'S', [](const STest &t) { return t.SFuncs.Count(); });
     on(a.viewCnt, [this] {
-        lists::TfmCnt window(m_parts.document, isDosUnit.load(), &m_parts.window);
+        lists::TfmCnt window(m_parts.document, isDosUnit.load(), &m_parts.window,
+                             m_host.suspects ? m_host.suspects() : std::vector<int>{});
         window.exec();
     });
     connect(&m_parts.info, &InfoPanel::testInfoRequested, this, [this] { OpenTestInfo(); });
@@ -85,13 +86,15 @@ void ListCommands::OpenTestInfo()
     m_host.selectTest(window.chosen());
 }
 
-void ListCommands::OpenAt(char kind, int number)
+void ListCommands::OpenAt(char kind, int number, int testIndex)
 {
     TQuorvik &doc = m_parts.document;
-    if (lists::OpenList(&m_parts.window, doc, kind, number))
+    if (testIndex < 0)
+        testIndex = doc.CurrentTest;
+    if (lists::OpenList(&m_parts.window, doc, kind, number, testIndex))
         return;
     const TSettings &settings = m_parts.store.Settings();
-    if (STest *test = doc.CurrentTestRecord();
+    if (STest *test = doc.Test(testIndex);
         test != nullptr &&
         functions::OpenFunctionWindow(&m_parts.window, doc, *test, kind, number,
                                       settings.Oscillogram, {settings.DataEditor}))

@@ -71,7 +71,14 @@ void WindowCommands::OpenParams()
     if (desk != nullptr) {
         window.setUnitActions(
             {[desk, parent] { settings::CheckUnitLink(desk->Tester(), desk->Monitor(), parent); },
-             [desk] { settings::RebootUnit(desk->Tester(), desk->Monitor()); }});
+             [desk] { settings::RebootUnit(desk->Tester(), desk->Monitor()); },
+             [desk, parent](const std::string &address, int timeoutMs) {
+                 // The address in use is checked on its own port.
+                 if (address == desk->Tester().Settings().address)
+                     settings::CheckUnitLink(desk->Tester(), desk->Monitor(), parent);
+                 else
+                     settings::CheckAddressLink(address, timeoutMs, desk->PortFactory(), parent);
+             }});
     }
     connect(&window, &settings::TfmParams::coloursChanged, this,
             [this](const ViewColours &colours) {
@@ -80,8 +87,13 @@ void WindowCommands::OpenParams()
             });
     if (window.exec() == QDialog::Accepted) {
         m_parts.store.Settings() = window.settings();
-        if (desk != nullptr)
+        if (desk != nullptr) {
+            const std::string oldAddress = desk->Tester().Settings().address;
             desk->Tester().SetSettings(window.tester());
+            // The unit is reached at the new address from now on.
+            if (desk->Tester().Settings().address != oldAddress)
+                desk->ChangeAddress(desk->Tester().Settings().address);
+        }
         m_host.settingsAccepted();
     }
     m_paramsPage = window.page();
