@@ -356,6 +356,29 @@ RunDriver::StepResult RunDriver::WatchCurrents(IComPort &port, RunSession &sessi
     return StepResult::Proceed;
 }
 
+void RunDriver::ListenToPasses(RunSession &session)
+{
+    if (!m_env.passDecoded || !m_doc.SolidTest)
+        return;
+    session.SetPassListener([this, &session](int pass, const std::vector<int> &failedTests) {
+        RunVerdict snapshot;
+        snapshot.kind = failedTests.empty() ? RunVerdict::Passed : RunVerdict::Errors;
+        snapshot.passes = pass;
+        snapshot.failingPasses = failedTests.empty() ? 0 : 1;
+        snapshot.failedTests = failedTests;
+        RecordTests(session.Compiler(), snapshot);
+        std::vector<CountedWords> failed;
+        for (const int test : failedTests)
+            if (const TestRunLists *lists = session.Compiler().ListsOf(test))
+                failed.push_back(CountedWordsOf(*lists));
+        if (!failed.empty())
+            snapshot.statistics.CountPass(1, m_doc, failed);
+        else
+            snapshot.statistics.CountCleanPass(1);
+        m_env.passDecoded(snapshot);
+    });
+}
+
 RunView &RunDriver::AttachView(RunSession &session, std::unique_ptr<RunView> &ownView)
 {
     RunView *view = m_env.view;
@@ -435,6 +458,7 @@ bool RunDriver::StartRun()
     session.SetFileNameWindow(m_env.fileNames);
     session.SetRemote(m_env.remote);
     session.SetProbe(m_env.probe);
+    ListenToPasses(session);
     std::unique_ptr<RunView> ownView;
     RunView &view = AttachView(session, ownView);
     if (start.local && WatchCurrents(port, session, start) == StepResult::Stop)

@@ -95,6 +95,11 @@ public:
         // Shows (true) or hides the wait window while the link is made again.
         std::function<void(bool)> waitWindow;
         PuskConfig timing; // time-outs of the run thread
+        // Each decoded pass of a continuous run, on the window's thread while
+        // the document holds that pass's results: kind Passed or Errors for
+        // the pass alone, passes = its number, the tests it read and the
+        // statistics of that pass. Empty: not wanted.
+        std::function<void(const RunVerdict &pass)> passDecoded;
         // Whether the driver shows the end message itself (a console prints
         // it after its own summary instead).
         bool showVerdict = true;
@@ -135,6 +140,8 @@ private:
     // Arms the unit's current alarm (when current control is on) and lets
     // an alarm stop the session.
     StepResult WatchCurrents(IComPort &port, RunSession &session, const Start &start);
+    // Hands each decoded pass of a continuous run to passDecoded, when set.
+    void ListenToPasses(RunSession &session);
     // The run window the session reports to: the caller's, or one made for
     // this run and kept in ownView.
     RunView &AttachView(RunSession &session, std::unique_ptr<RunView> &ownView);
