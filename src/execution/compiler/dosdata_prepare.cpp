@@ -3,8 +3,8 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/run/datafilecheck.h"
 #include "infra/mesbo.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 
 #include <algorithm>
 

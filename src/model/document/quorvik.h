@@ -9,8 +9,8 @@
 
 #include "model/content/diagramcontent.h"
 #include "model/content/textgrid.h"
+#include "model/core/records.h"
 #include "model/document/documentobserver.h"
-#include "model/document/records.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "model/file/testsections.h"
 
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 #include "model/document/testfitness.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
