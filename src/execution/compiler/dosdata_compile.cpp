@@ -1,8 +1,8 @@
 // Writing the unit's program image.
 
+#include "execution/compiler/datafilecheck.h"
 #include "execution/compiler/dosdata.h"
 #include "execution/compiler/imagebytes.h"
-#include "execution/run/datafilecheck.h"
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
 #include "infra/safefile.h"
