@@ -7,8 +7,8 @@
 #include "infra/safefile.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/testfitness.h"
 #include "model/file/filepaths.h"
+#include "model/file/testfitness.h"
 
 namespace qv {
 

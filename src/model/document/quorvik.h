@@ -11,6 +11,7 @@
 #include "model/content/textgrid.h"
 #include "model/core/records.h"
 #include "model/document/documentobserver.h"
+#include "model/settings/displaysettings.h"
 
 #include <array>
 #include <cstdint>
@@ -25,16 +26,6 @@ namespace qv {
 class TTestFile;
 class TestFileUi;
 class WaitCalibration;
-
-// The drawing configuration the settings load and save (codes 10 and 11).
-struct SDisplaySettings
-{
-    std::array<std::int32_t, 7> Sizes{5, 16, 16, 16, 0xFFFF, 16, 8};
-    std::array<std::int32_t, 25> Colours{};
-    std::array<std::int32_t, 12> ExtraColours{};
-    // The fourth flag is set when a file is loaded.
-    std::array<std::int32_t, 12> Switches{1, 1, 1, 0, 0, 1, 1, 1, 0, 1, 1, 1};
-};
 
 class TQuorvik
 {

@@ -1,4 +1,4 @@
-#include "model/document/testfitness.h"
+#include "model/file/testfitness.h"
 
 #include "infra/helpers.h"
 #include "model/core/stest.h"
