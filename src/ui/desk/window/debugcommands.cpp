@@ -99,7 +99,7 @@ void DebugCommands::SetCycle(int cycle)
     doc.SetActiveCycle(cycle);
     if (probe)
         doc.SetProbeMode(true);
-    doc.UpdateStatus("debugcycle");
+    doc.UpdateStatus(TQuorvik::StatusUpdate::DebugCycle);
     m_refill();
 }
 
