@@ -3,7 +3,7 @@
 // A file that loads is saved again and must load again.
 
 #include "fuzzsupport.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,7 @@
 #include "results/recordbuilder.h"
 
-#include "execution/port/testerport.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/export/wordcycles.h"
 #include "results/recorder.h"
 
@@ -92,9 +91,9 @@ std::string FileSha256(const std::string &path)
     return hash.result().toHex().toStdString();
 }
 
-std::string UnitType()
+std::string UnitType(bool dosUnit)
 {
-    return isDosUnit ? "dos" : "arm";
+    return dosUnit ? "dos" : "arm";
 }
 
 RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunContext &context)
@@ -122,11 +121,12 @@ RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunCont
 }
 
 RunRecording::RunRecording(ResultsRecorder &recorder, const TQuorvik &doc, RunContext context,
-                           std::function<std::string()> unitBuild)
+                           std::function<std::string()> unitBuild, std::function<bool()> dosUnit)
     : m_recorder(recorder)
     , m_doc(doc)
     , m_context(std::move(context))
     , m_unitBuild(std::move(unitBuild))
+    , m_dosUnit(std::move(dosUnit))
     , m_session(NewUid())
     , m_started(IsoUtcNow())
     , m_lastEnded(m_started)
@@ -134,7 +134,7 @@ RunRecording::RunRecording(ResultsRecorder &recorder, const TQuorvik &doc, RunCo
 
 void RunRecording::RefreshUnit()
 {
-    m_context.unitType = UnitType();
+    m_context.unitType = UnitType(!m_dosUnit || m_dosUnit());
     if (m_unitBuild)
         m_context.unitBuild = m_unitBuild();
 }

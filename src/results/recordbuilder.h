@@ -40,7 +40,7 @@ std::string NewUid();
 // Hex SHA-256 of the file's bytes; empty when it cannot be read.
 std::string FileSha256(const std::string &path);
 // "dos" for a unit of the MS-DOS type, else "arm".
-std::string UnitType();
+std::string UnitType(bool dosUnit);
 
 // A record of the document's results after a run (or a pass).
 RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunContext &context);
@@ -48,11 +48,11 @@ RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunCont
 class RunRecording
 {
 public:
-    // unitBuild: the unit's build information as the port holds it now
-    // (read when a record is made: the unit may answer only once the run
-    // has begun).
+    // unitBuild and dosUnit: the unit's build information and type as the
+    // port holds them now (read when a record is made: the unit may answer
+    // only once the run has begun); an empty dosUnit is the MS-DOS type.
     RunRecording(ResultsRecorder &recorder, const TQuorvik &doc, RunContext context,
-                 std::function<std::string()> unitBuild = {});
+                 std::function<std::string()> unitBuild = {}, std::function<bool()> dosUnit = {});
 
     // RunDriver::Environment::passDecoded (window thread).
     void PassDecoded(const RunVerdict &pass);
@@ -67,6 +67,7 @@ private:
 
     RunContext m_context;
     std::function<std::string()> m_unitBuild;
+    std::function<bool()> m_dosUnit;
     std::string m_session;
     std::string m_started;   // of the run
     std::string m_lastEnded; // of the last recorded pass

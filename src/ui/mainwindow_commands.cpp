@@ -220,7 +220,7 @@ void TBaseForm::runFinished()
         m_info->setTabResult(i, failed ? desk::InfoPanel::TabResult::Failed
                                        : desk::InfoPanel::TabResult::Passed);
     }
-    doc.UpdateStatus("numerr");
+    doc.UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
     refillShownView();
     updateState();
 }
@@ -240,7 +240,7 @@ void TBaseForm::showRunResults(ResultStage stage)
         refillShownView();
         break;
     case ResultStage::RecountErrors:
-        m_document->UpdateStatus("numerr");
+        m_document->UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
         break;
     }
 }

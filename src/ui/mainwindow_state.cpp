@@ -50,7 +50,7 @@ void TBaseForm::selectTest(int index)
         return;
     if (index == kAllTests) {
         if (doc.DebugMode) {
-            doc.UpdateStatus("debug_alltest");
+            doc.UpdateStatus(TQuorvik::StatusUpdate::DebugAllTests);
             m_info->pressTab(doc.CurrentTest < 0 ? kAllTests : doc.CurrentTest);
             return;
         }
@@ -58,7 +58,7 @@ void TBaseForm::selectTest(int index)
         hideViews();
         updateState();
         m_info->pressTab(kAllTests);
-        doc.UpdateStatus("numerr");
+        doc.UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
         fillInformation();
         return;
     }
@@ -71,9 +71,9 @@ void TBaseForm::selectTest(int index)
     if (m_shown == desk::ShownView::None)
         m_shown = m_lastView;
     doc.CurrentTest = index;
-    doc.UpdateStatus("debugcycle");
+    doc.UpdateStatus(TQuorvik::StatusUpdate::DebugCycle);
     refillShownView();
-    doc.UpdateStatus("numerr");
+    doc.UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
     fillInformation();
     updateState();
     m_info->pressTab(index);

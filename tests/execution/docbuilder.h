@@ -3,9 +3,9 @@
 // Test support: a document built by hand, test by test, with the words and
 // functions a case needs, and the image bytes compared as numbers.
 
+#include "model/core/stest.h"
 #include "model/document/documentobserver.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/file/scriptedfileui.h"
 
 #include <cstdint>

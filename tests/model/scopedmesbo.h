@@ -5,7 +5,7 @@
 // Internal failures are let through again from its start.
 
 #include "infra/mesbo.h"
-#include "model/document/modelfailure.h"
+#include "model/core/modelfailure.h"
 
 #include <memory>
 

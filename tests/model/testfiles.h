@@ -5,7 +5,7 @@
 // message-box service installed for the life of a fixture.
 
 #include "infra/mesbo.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/contactfile.h"
 #include "model/file/scriptedfileui.h"
 #include "model/file/testfile.h"

@@ -3,8 +3,8 @@
 
 #include "infra/mesbo.h"
 #include "maximalfile.h"
+#include "model/core/modelfailure.h"
 #include "model/document/documentobserver.h"
-#include "model/document/modelfailure.h"
 #include "model/document/quorvik.h"
 #include "model/document/structurecheck.h"
 #include "model/file/scriptedfileui.h"

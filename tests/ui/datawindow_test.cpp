@@ -2,7 +2,7 @@
 // uses it: opened on a function, clicked, switched and filtered.
 
 #include "infra/messages.h"
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 #include "model/functions/datafileview.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funcs.h"

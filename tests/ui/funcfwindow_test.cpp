@@ -2,8 +2,8 @@
 // demo board.
 
 #include "infra/messages.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcf.h"
 #include "model/words/words.h"
 #include "ui/deskfixture.h"

@@ -3,8 +3,8 @@
 // (H) with ALG 5; P1 "Прошивка ППЗУ" with algorithm "PROM 0").
 
 #include "infra/messages.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcm.h"
 #include "model/functions/prog.h"
 #include "model/words/words.h"

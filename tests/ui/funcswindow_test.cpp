@@ -2,8 +2,8 @@
 // demo board (test 2: S1 "Обмен по RS232" writes uart.dat to the device).
 
 #include "infra/messages.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcs.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/datafilebox.h"

@@ -1,8 +1,8 @@
 // Functions edited in their windows, saved with the function data and read
 // back: the file changes only in the edited keys and its modification date.
 
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/file/container.h"
 #include "model/file/crypto.h"
 #include "model/file/filestore.h"

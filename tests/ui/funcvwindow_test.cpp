@@ -3,8 +3,8 @@
 // with a reference in cycle 1).
 
 #include "infra/messages.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcv.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/funcvwindow.h"

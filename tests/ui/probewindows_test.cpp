@@ -5,8 +5,8 @@
 
 #include "execution/desk/desksession.h"
 #include "execution/port/testerport.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcv.h"
 #include "support/qtwait.h"
 #include "support/tempdir.h"

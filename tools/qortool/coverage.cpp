@@ -6,8 +6,8 @@
 
 #include "args.h"
 #include "commands.h"
+#include "model/core/stest.h"
 #include "model/diagnosis/coveragetext.h"
-#include "model/document/stest.h"
 #include "session.h"
 
 #include <iostream>

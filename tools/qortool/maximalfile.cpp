@@ -2,7 +2,7 @@
 
 #include "infra/daycount.h"
 #include "infra/encoding.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/contactfile.h"
 #include "model/file/container.h"
 #include "model/file/inistore.h"

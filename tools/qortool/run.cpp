@@ -10,8 +10,8 @@
 #include "execution/run/unattendedrunview.h"
 #include "infra/plural.h"
 #include "junitreport.h"
-#include "model/document/records.h"
-#include "model/document/stest.h"
+#include "model/core/records.h"
+#include "model/core/stest.h"
 #include "results/recordbuilder.h"
 #include "resultsoptions.h"
 #include "runprobe.h"
@@ -353,10 +353,10 @@ int RunRun(std::span<const std::string> args)
         context.filePath = std::filesystem::absolute(std::filesystem::u8path(path)).string();
         context.fileSha256 = qv::results::FileSha256(path);
         context.unitAddress = request->address;
-        recording =
-            std::make_unique<qv::results::RunRecording>(*recorder, doc, context, [&runnerSlot] {
-                return runnerSlot ? runnerSlot->BuildInfo() : std::string();
-            });
+        recording = std::make_unique<qv::results::RunRecording>(
+            *recorder, doc, context,
+            [&runnerSlot] { return runnerSlot ? runnerSlot->BuildInfo() : std::string(); },
+            [&runnerSlot] { return !runnerSlot || runnerSlot->DosUnit(); });
         setup.passDecoded = [&recording](const qv::RunVerdict &pass) {
             recording->PassDecoded(pass);
         };

@@ -1,9 +1,9 @@
 #include "runreport.h"
 
 #include "infra/plural.h"
+#include "model/core/stest.h"
 #include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 
 #include <cstdio>
 #include <ctime>

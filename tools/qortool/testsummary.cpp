@@ -1,6 +1,6 @@
 #include "testsummary.h"
 
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 
 #include <ostream>
 

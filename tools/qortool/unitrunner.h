@@ -42,6 +42,7 @@ public:
     // run window; the verdict (kind NotRun when not Ready).
     qv::RunVerdict Run(qv::TQuorvik &doc, qv::RunView &view);
     std::string BuildInfo() const { return m_tester.BuildInfo(); }
+    bool DosUnit() const { return m_tester.DosUnit(); }
 
 private:
     qv::TSettings m_settings;

@@ -1,14 +1,14 @@
 // Writing the unit's program image.
 
+#include "execution/compiler/datafilecheck.h"
 #include "execution/compiler/dosdata.h"
 #include "execution/compiler/imagebytes.h"
-#include "execution/run/datafilecheck.h"
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
 #include "infra/safefile.h"
-#include "model/document/modelfailure.h"
+#include "model/core/modelfailure.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/file/filepaths.h"
 #include "model/words/waitconversion.h"
 #include "model/words/wordvalues.h"

@@ -3,9 +3,9 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/compiler/imagebytes.h"
 #include "infra/mesbo.h"
-#include "model/document/modelfailure.h"
+#include "model/core/modelfailure.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/file/inistore.h"
 #include "model/words/wordvalues.h"
 

@@ -5,10 +5,10 @@
 #include "infra/helpers.h"
 #include "infra/mesbo.h"
 #include "infra/safefile.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
-#include "model/document/testfitness.h"
 #include "model/file/filepaths.h"
+#include "model/file/testfitness.h"
 
 namespace qv {
 

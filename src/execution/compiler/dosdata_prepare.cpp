@@ -1,10 +1,10 @@
 // Before the image: unnamed data files and debug address stepping.
 
+#include "execution/compiler/datafilecheck.h"
 #include "execution/compiler/dosdata.h"
-#include "execution/run/datafilecheck.h"
 #include "infra/mesbo.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "execution/compiler/runlists.h"
 
 #include "infra/helpers.h"
-#include "model/document/records.h"
-#include "model/document/stest.h"
+#include "model/core/records.h"
+#include "model/core/stest.h"
 
 #include <algorithm>
 

@@ -7,8 +7,8 @@
 #include "execution/run/rundiagnosis.h"
 #include "infra/mesbo.h"
 #include "infra/unitcodes.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/settings/settings.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 
 #include "infra/mesbo.h"
 #include "infra/unitcodes.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcm.h"
 #include "model/functions/funcv.h"
 

@@ -16,7 +16,7 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/run/errorstatistics.h"
 #include "execution/run/pusk.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/words/words.h"
 
 #include <array>

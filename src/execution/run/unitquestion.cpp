@@ -1,7 +1,7 @@
 #include "execution/run/unitquestion.h"
 
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funcm.h"
 #include "model/functions/prog.h"

@@ -1,7 +1,7 @@
 #include "model/content/diagramcontent.h"
 
 #include "infra/helpers.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/words/tyreadr.h"
 
 #include <algorithm>

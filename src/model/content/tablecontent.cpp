@@ -1,7 +1,7 @@
 #include "model/content/tablecontent.h"
 
 #include "infra/helpers.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/words/wordvalues.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "model/document/documentmodel.h"
 
 #include "infra/helpers.h"
-#include "model/document/modelfailure.h"
-#include "model/document/records.h"
+#include "model/core/modelfailure.h"
+#include "model/core/records.h"
 
 #include <algorithm>
 

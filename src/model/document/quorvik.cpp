@@ -20,7 +20,7 @@ TQuorvik::TQuorvik(DocumentObserver &observer, TestFileUi &fileUi)
     : m_observer(observer)
     , m_fileUi(fileUi)
 {
-    SystemOperation(4);
+    CreateTestFile();
 }
 
 TQuorvik::~TQuorvik() = default;
@@ -134,7 +134,7 @@ void TQuorvik::ResetRunResults()
     TestRunFlags.fill(0);
     std::fill(ErrorCounts.begin(), ErrorCounts.end(), 0);
     if (!ErrorCounts.empty()) {
-        UpdateStatus("numerr");
+        UpdateStatus(StatusUpdate::ErrorCounts);
     }
     Busy = 0;
 }
@@ -142,7 +142,7 @@ void TQuorvik::ResetRunResults()
 void TQuorvik::SetDebugMode(bool on)
 {
     if (on && CurrentTest == -1) {
-        UpdateStatus("debug_alltest");
+        UpdateStatus(StatusUpdate::DebugAllTests);
         m_observer.ModeChanged(DocumentMode::Debug, false);
         return;
     }
@@ -161,7 +161,7 @@ void TQuorvik::SetDebugMode(bool on)
     ResetRunResults();
     m_observer.ModeChanged(DocumentMode::Debug, on);
     m_observer.ViewsChanged();
-    UpdateStatus("debugcycle");
+    UpdateStatus(StatusUpdate::DebugCycle);
 }
 
 void TQuorvik::SetProbeMode(bool on)
@@ -242,19 +242,19 @@ void TQuorvik::SetActiveCycle(std::int32_t cycle)
     }
 }
 
-bool TQuorvik::UpdateStatus(std::string_view keyword)
+void TQuorvik::UpdateStatus(StatusUpdate what)
 {
-    if (keyword == "debugcycle") {
+    switch (what) {
+    case StatusUpdate::DebugCycle: {
         const std::string number = std::to_string(GetActiveCycle() + 1);
         m_observer.StatusChanged(StatusField::DebugCycle, (number.size() == 1 ? " " : "") + number,
                                  false);
-        return true;
+        return;
     }
-    if (keyword == "debug_alltest") {
+    case StatusUpdate::DebugAllTests:
         Mesbo().Show(kDebugAllTestsText, MbError, kProductName);
-        return true;
-    }
-    if (keyword == "numerr") {
+        return;
+    case StatusUpdate::ErrorCounts: {
         const STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
         if (test == nullptr || static_cast<std::size_t>(CurrentTest) >= ErrorCounts.size()) {
             m_observer.StatusChanged(StatusField::Errors, std::to_string(TotalErrors), false);
@@ -264,9 +264,9 @@ bool TQuorvik::UpdateStatus(std::string_view keyword)
                 StatusField::Errors,
                 std::to_string(count) + " (" + std::to_string(TotalErrors) + ")", count > 0);
         }
-        return true;
+        return;
     }
-    return false;
+    }
 }
 
 std::string TQuorvik::NumberText(std::int64_t value) const
@@ -279,23 +279,20 @@ std::optional<std::uint64_t> TQuorvik::ParseNumber(std::string_view text) const
     return Doc.Sys == 8 ? OctToInt(text) : HexToInt(text);
 }
 
-bool TQuorvik::SystemOperation(int code, std::string *parameter)
+void TQuorvik::CreateTestFile()
 {
-    switch (code) {
-    case 4:
-        m_testFile = std::make_unique<TTestFile>(m_fileUi);
-        m_testFile->Attach({&Doc, &Cnt, &Txt});
-        return true;
-    case 9:
-        if (parameter != nullptr) {
-            *parameter = "no warning";
-        }
-        return true;
-    case 12:
-        return m_testFile->WriteComments();
-    default:
-        return false;
-    }
+    m_testFile = std::make_unique<TTestFile>(m_fileUi);
+    m_testFile->Attach({&Doc, &Cnt, &Txt});
+}
+
+std::string TQuorvik::PendingWarning()
+{
+    return "no warning";
+}
+
+bool TQuorvik::WriteComments()
+{
+    return m_testFile->WriteComments();
 }
 
 } // namespace qv

@@ -9,8 +9,9 @@
 
 #include "model/content/diagramcontent.h"
 #include "model/content/textgrid.h"
+#include "model/core/records.h"
 #include "model/document/documentobserver.h"
-#include "model/document/records.h"
+#include "model/settings/displaysettings.h"
 
 #include <array>
 #include <cstdint>
@@ -26,20 +27,10 @@ class TTestFile;
 class TestFileUi;
 class WaitCalibration;
 
-// The drawing configuration the settings load and save (codes 10 and 11).
-struct SDisplaySettings
-{
-    std::array<std::int32_t, 7> Sizes{5, 16, 16, 16, 0xFFFF, 16, 8};
-    std::array<std::int32_t, 25> Colours{};
-    std::array<std::int32_t, 12> ExtraColours{};
-    // The fourth flag is set when a file is loaded.
-    std::array<std::int32_t, 12> Switches{1, 1, 1, 0, 0, 1, 1, 1, 0, 1, 1, 1};
-};
-
 class TQuorvik
 {
 public:
-    // The container is created by SystemOperation(4); the observer and the
+    // The container is created by CreateTestFile; the observer and the
     // container's operator interface must outlive the document.
     TQuorvik(DocumentObserver &observer, TestFileUi &fileUi);
     ~TQuorvik();
@@ -64,9 +55,13 @@ public:
     // Does nothing when CurrentTest is -1 or the test is absent.
     void SetActiveCycle(std::int32_t cycle);
 
-    // Refreshes a status-area field: "debugcycle", "debug_alltest" (shows
-    // its message), "numerr". False for an unknown keyword.
-    bool UpdateStatus(std::string_view keyword);
+    // What the status area shows that the document computes.
+    enum class StatusUpdate {
+        DebugCycle,    // the current test's active cycle, 1-based
+        DebugAllTests, // the refusal to debug all tests (a message box)
+        ErrorCounts,   // the current test's errors and the run's total
+    };
+    void UpdateStatus(StatusUpdate what);
 
     // The inversion mask of word `id` of kind 'i' or 'o' in test testIndex:
     // the low bits of its bus width when the word is inverse (Code 0), else
@@ -93,11 +88,14 @@ public:
     std::string NumberText(std::int64_t value) const;
     std::optional<std::uint64_t> ParseNumber(std::string_view text) const;
 
-    // The document's entry for application-wide steps. The codes handled
-    // here: 4 (create and attach the container), 9 ("no warning" into
-    // parameter), 12 (write the comment file). Returns false for a code this
-    // build does not handle yet or when the step failed.
-    bool SystemOperation(int code, std::string *parameter = nullptr);
+    // The application-wide steps the document does itself.
+    // Makes a new test-file container and attaches the records to it.
+    void CreateTestFile();
+    // The text of the warning the document has for the operator: always
+    // "no warning".
+    static std::string PendingWarning();
+    // Writes the comment file; false when it could not be written.
+    bool WriteComments();
 
     // The content of the two views for the current test. The diagram is
     // filled after a load, on a test change and when probe mode changes; the

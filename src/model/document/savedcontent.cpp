@@ -1,8 +1,8 @@
 #include "model/document/savedcontent.h"
 
+#include "model/core/records.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/records.h"
-#include "model/document/stest.h"
 #include "model/file/inistore.h"
 #include "model/file/savedreferences.h"
 #include "model/file/testsections.h"

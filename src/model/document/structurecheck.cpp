@@ -2,7 +2,7 @@
 
 #include "infra/helpers.h"
 #include "infra/messages.h"
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 
 #include <string_view>
 

@@ -3,8 +3,8 @@
 // the result are filled for output words of a test that has run.
 
 #include "model/content/tablecontent.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/export/testexport.h"
 #include "model/export/wordcycles.h"
 

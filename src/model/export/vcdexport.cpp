@@ -8,8 +8,8 @@
 
 #include "infra/version.h"
 #include "model/content/tablecontent.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/export/testexport.h"
 
 #include <sstream>

@@ -1,6 +1,6 @@
 #include "model/export/wordcycles.h"
 
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 
 namespace qv {
 

@@ -6,7 +6,7 @@
 // earlier (DOS) form are read too. Texts here are UTF-8, lines without
 // their line breaks.
 
-#include "model/document/records.h"
+#include "model/core/records.h"
 
 #include <array>
 #include <string>

@@ -1,8 +1,8 @@
 #include "model/file/savedreferences.h"
 
 #include "infra/plural.h"
-#include "model/document/records.h"
-#include "model/document/stest.h"
+#include "model/core/records.h"
+#include "model/core/stest.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 #include "model/words/proberule.h"

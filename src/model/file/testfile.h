@@ -9,7 +9,7 @@
 // to the file last loaded and is written back unchanged on save. Log is
 // empty between operations.
 
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/contactfile.h"
 #include "model/file/crypto.h"
 #include "model/file/filestore.h"

@@ -5,7 +5,7 @@
 // request and the save choice dialog. The window layer implements them; the
 // command-line tool and the tests implement them with scripted answers.
 
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/crypto.h"
 
 #include <functional>

@@ -1,10 +1,10 @@
 #include "model/file/testsections.h"
 
-#include "model/document/stest.h"
-#include "model/document/testfitness.h"
+#include "model/core/stest.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 #include "model/file/testfileui.h"
+#include "model/file/testfitness.h"
 #include "model/functions/testfunctions.h"
 
 #include <array>

@@ -10,7 +10,7 @@
 // MFUNCS<n>, PFUNCS<n>, VFUNCS<n>, SFUNCS<n>.
 // Load order: the same, except that VFUNCS comes last (after SFUNCS).
 
-#include "model/document/records.h"
+#include "model/core/records.h"
 
 #include <functional>
 #include <span>

@@ -1,6 +1,6 @@
 #include "model/functions/funcf.h"
 
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/filepaths.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"

@@ -1,6 +1,6 @@
 #include "model/functions/funclinks.h"
 
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 
 #include <type_traits>
 

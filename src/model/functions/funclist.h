@@ -6,7 +6,7 @@
 // number. A snapshot is a deep copy taken when a function window opens:
 // the window's OK drops it, its Cancel restores it.
 
-#include "model/document/modelfailure.h"
+#include "model/core/modelfailure.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 

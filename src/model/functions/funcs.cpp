@@ -2,7 +2,7 @@
 
 #include "infra/mesbo.h"
 #include "infra/version.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 #include "model/functions/funcf.h"

@@ -2,7 +2,7 @@
 
 #include "infra/helpers.h"
 #include "infra/messages.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 

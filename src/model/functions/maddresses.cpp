@@ -3,7 +3,7 @@
 #include "infra/helpers.h"
 #include "model/content/tablecontent.h"
 #include "model/content/textgrid.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "model/functions/testfunctions.h"
 
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/scofile.h"
 #include "model/file/testsections.h"
 

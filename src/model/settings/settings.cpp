@@ -1,8 +1,8 @@
 #include "model/settings/settings.h"
 
 #include "infra/helpers.h"
-#include "model/document/quorvik.h"
 #include "model/file/inistore.h"
+#include "model/settings/displaysettings.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "model/document/modelfailure.h"
+#include "model/core/modelfailure.h"
 #include "model/file/sectionvalues.h"
 #include "model/words/words.h"
 #include "model/words/wordvalues.h"

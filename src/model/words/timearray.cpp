@@ -1,9 +1,9 @@
 #include "model/words/timearray.h"
 
 #include "infra/helpers.h"
-#include "model/document/modelfailure.h"
-#include "model/document/records.h"
-#include "model/document/stest.h"
+#include "model/core/modelfailure.h"
+#include "model/core/records.h"
+#include "model/core/stest.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 #include "model/words/proberule.h"

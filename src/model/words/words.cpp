@@ -1,7 +1,7 @@
 #include "model/words/words.h"
 
-#include "model/document/modelfailure.h"
-#include "model/document/records.h"
+#include "model/core/modelfailure.h"
+#include "model/core/records.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 #include "model/words/tyreadr.h"

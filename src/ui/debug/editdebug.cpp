@@ -4,9 +4,9 @@
 #include "infra/messages.h"
 #include "infra/safefile.h"
 #include "infra/version.h"
-#include "model/document/modelfailure.h"
+#include "model/core/modelfailure.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcf.h"
 #include "ui/debug/okcancel.h"
 

@@ -149,7 +149,7 @@ void TfmComment::save()
         return;
     }
     takeEdits();
-    m_document.SystemOperation(12);
+    m_document.WriteComments();
     if (TTestFile *file = m_document.TestFile())
         m_document.CommentMarks = file->CommentMarks();
     showSlot(m_shownSlot);

@@ -1,6 +1,6 @@
 #include "ui/file/propertieswindow.h"
 
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/container.h"
 #include "model/file/datetext.h"
 

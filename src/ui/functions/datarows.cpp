@@ -1,7 +1,7 @@
 #include "ui/functions/datarows.h"
 
 #include "infra/helpers.h"
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funclinks.h"
 #include "model/words/words.h"

@@ -1,8 +1,8 @@
 #include "ui/functions/funcmwindow.h"
 
 #include "execution/run/runsession.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcaddress.h"
 #include "model/functions/funcm.h"
 #include "ui/functions/addressfields.h"

@@ -3,7 +3,7 @@
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 #include "model/functions/funcv.h"
 #include "ui/debug/okcancel.h"
 #include "ui/functions/runprompt.h"

@@ -1,8 +1,8 @@
 #include "ui/lists/wordwindows.h"
 
 #include "infra/helpers.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/settings/settings.h"
 #include "model/words/wordvalues.h"
 

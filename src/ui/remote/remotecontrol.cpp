@@ -2,8 +2,8 @@
 
 #include "execution/desk/settingsstore.h"
 #include "infra/mesbo.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funcs.h"
 #include "model/functions/prog.h"

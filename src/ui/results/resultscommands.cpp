@@ -123,8 +123,9 @@ ResultsCommands::BeginRun(const TQuorvik &document, const TCP &tester)
     context.filePath = document.Doc.FileName;
     context.fileSha256 = results::FileSha256(document.Doc.FileName);
     context.unitAddress = tester.Settings().address;
-    return std::make_unique<results::RunRecording>(*writer, document, context,
-                                                   [&tester] { return tester.BuildInfo(); });
+    return std::make_unique<results::RunRecording>(
+        *writer, document, context, [&tester] { return tester.BuildInfo(); },
+        [&tester] { return tester.DosUnit(); });
 }
 
 JournalWindow *ResultsCommands::openJournal()

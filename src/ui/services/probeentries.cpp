@@ -1,6 +1,6 @@
 #include "ui/services/probeentries.h"
 
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 
 #include <algorithm>
 

@@ -171,6 +171,24 @@ TEST_F(TesterPort, TheFirstReadOfAnArmUnitShowsItsOwnMonth)
     EXPECT_EQ(bench.u.port->GetShowErrors(), 0) << "the flag is restored";
 }
 
+// The unit type belongs to the port that read it: two desks (or a desk and
+// a tool) talking to units of both types keep theirs apart.
+TEST_F(TesterPort, EachTesterPortKnowsTheTypeOfItsOwnUnit)
+{
+    Bench arm("[Unit]\nType=arm\n");
+    Bench dos("[Unit]\nType=msdos\n");
+    ASSERT_EQ(arm.u.port->Handshake(), PortOk);
+    ASSERT_EQ(dos.u.port->Handshake(), PortOk);
+    arm.tester.ReadBuildInfo();
+    EXPECT_FALSE(arm.tester.DosUnit());
+    EXPECT_TRUE(dos.tester.DosUnit()) << "another port's answer changes nothing here";
+    dos.tester.ReadBuildInfo();
+    EXPECT_TRUE(dos.tester.DosUnit());
+    EXPECT_FALSE(arm.tester.DosUnit());
+    EXPECT_EQ(arm.observer.captions, (std::vector<std::string>{"&Просмотр ЧВП"}));
+    EXPECT_EQ(dos.observer.captions, (std::vector<std::string>{"&Настройка ЧВП"}));
+}
+
 TEST_F(TesterPort, ResetSendsTheCheckByteOnlyWhenAskedAndReportsTheStatus)
 {
     Bench bench;

@@ -1,8 +1,8 @@
+#include "model/core/records.h"
+#include "model/core/stest.h"
 #include "model/diagnosis/coverage.h"
 #include "model/diagnosis/diagnosis.h"
 #include "model/diagnosis/diagnosistext.h"
-#include "model/document/records.h"
-#include "model/document/stest.h"
 
 #include <gtest/gtest.h>
 

@@ -169,17 +169,16 @@ TEST_F(Document, TheErrorCountStatusShowsTheCurrentTestAndTheTotal)
     doc.ErrorCounts = {3, 0};
     doc.TotalErrors = 3;
     doc.CurrentTest = 0;
-    doc.UpdateStatus("numerr");
+    doc.UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
     EXPECT_EQ(observer.status[StatusField::Errors], std::make_pair(std::string("3 (3)"), true));
     doc.CurrentTest = 1;
-    doc.UpdateStatus("numerr");
+    doc.UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
     EXPECT_EQ(observer.status[StatusField::Errors], std::make_pair(std::string("0 (3)"), false));
     doc.CurrentTest = -1;
-    doc.UpdateStatus("numerr");
+    doc.UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
     EXPECT_EQ(observer.status[StatusField::Errors], std::make_pair(std::string("3"), false));
     doc.ResetRunResults();
     EXPECT_EQ(observer.status[StatusField::Errors].first, "0");
-    EXPECT_FALSE(doc.UpdateStatus("unknown"));
 }
 
 TEST_F(Document, NumbersAreShownAndParsedInTheFilesBase)
@@ -215,18 +214,15 @@ TEST_F(Document, SavingBuildsTheSaveParametersAndFollowsTheNewName)
 
 TEST_F(Document, SystemOperationsOfTheModel)
 {
-    std::string text;
-    EXPECT_TRUE(doc.SystemOperation(9, &text));
-    EXPECT_EQ(text, "no warning");
+    EXPECT_EQ(TQuorvik::PendingWarning(), "no warning");
     WriteBoard(1);
     ASSERT_TRUE(doc.LoadFile(Qor()));
     doc.Txt.Comments[1] = "комментарий";
-    EXPECT_TRUE(doc.SystemOperation(12));
+    EXPECT_TRUE(doc.WriteComments());
     EXPECT_TRUE(std::filesystem::exists(dir.File("BOARD.TXT")));
-    EXPECT_TRUE(doc.SystemOperation(4));
+    doc.CreateTestFile();
     ASSERT_NE(doc.TestFile(), nullptr);
     EXPECT_TRUE(doc.TestFile()->Log().empty());
-    EXPECT_FALSE(doc.SystemOperation(5)) << "a window operation this layer does not do";
 }
 
 } // namespace

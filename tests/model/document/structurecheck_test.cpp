@@ -1,5 +1,5 @@
 #include "infra/messages.h"
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 #include "model/document/structurecheck.h"
 
 #include <gtest/gtest.h>

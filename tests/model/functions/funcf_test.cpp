@@ -1,4 +1,4 @@
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 #include "model/functions/funcf.h"

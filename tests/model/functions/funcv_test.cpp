@@ -1,5 +1,5 @@
 #include "infra/messages.h"
-#include "model/document/records.h"
+#include "model/core/records.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 #include "model/file/testsections.h"

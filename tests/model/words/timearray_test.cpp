@@ -1,5 +1,5 @@
-#include "model/document/records.h"
-#include "model/document/stest.h"
+#include "model/core/records.h"
+#include "model/core/stest.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 #include "model/words/timearray.h"

@@ -1,5 +1,5 @@
-#include "model/document/modelfailure.h"
-#include "model/document/records.h"
+#include "model/core/modelfailure.h"
+#include "model/core/records.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
 #include "model/scopedmesbo.h"

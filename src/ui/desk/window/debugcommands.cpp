@@ -6,8 +6,8 @@
 #include "infra/messages.h"
 #include "infra/version.h"
 #include "model/content/tablecontent.h"
+#include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/document/stest.h"
 #include "model/functions/maddresses.h"
 #include "ui/debug/debugrange.h"
 #include "ui/debug/editdebug.h"
@@ -99,7 +99,7 @@ void DebugCommands::SetCycle(int cycle)
     doc.SetActiveCycle(cycle);
     if (probe)
         doc.SetProbeMode(true);
-    doc.UpdateStatus("debugcycle");
+    doc.UpdateStatus(TQuorvik::StatusUpdate::DebugCycle);
     m_refill();
 }
 

@@ -4,7 +4,7 @@
 // with its tests (SQor), the contact names (SCnt), the comments (STxt), and
 // the parameters of one save (SSaveParam).
 
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 #include "model/words/tyreadr.h"
 
 #include <array>

@@ -1,4 +1,4 @@
-#include "execution/run/datafilecheck.h"
+#include "execution/compiler/datafilecheck.h"
 
 #include "infra/mesbo.h"
 #include "infra/safefile.h"

@@ -1,4 +1,4 @@
-#include "model/document/modelfailure.h"
+#include "model/core/modelfailure.h"
 
 #include "infra/mesbo.h"
 

@@ -1,7 +1,7 @@
-#include "model/document/testfitness.h"
+#include "model/file/testfitness.h"
 
 #include "infra/helpers.h"
-#include "model/document/stest.h"
+#include "model/core/stest.h"
 #include "model/file/filepaths.h"
 #include "model/file/sectionvalues.h"
 #include "model/functions/funcwordref.h"
