@@ -200,7 +200,8 @@ protected:
             return run;
         };
         for (int i = 0; i < 450; ++i)
-            ASSERT_TRUE(db->Write(record("P" + std::to_string(i), i % 3 ? "passed" : "errors",
+            ASSERT_TRUE(db->Write(record(std::string("P").append(std::to_string(i)),
+                                         i % 3 ? "passed" : "errors",
                                          i < 300 ? "2026-12-01" : "2026-12-02"),
                                   &problem))
                 << problem;
