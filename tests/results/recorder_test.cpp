@@ -74,7 +74,7 @@ TEST_F(Recording, SubmittedRunsAreWrittenInTheOrderTheyCame)
     {
         ResultsRecorder recorder(Options());
         for (int i = 0; i < 20; ++i) {
-            RunRecord record = qv::testing::SampleRun("S" + std::to_string(i));
+            RunRecord record = qv::testing::SampleRun(std::string("S").append(std::to_string(i)));
             uids.push_back(record.uid);
             recorder.Submit(std::move(record));
         }
