@@ -1,6 +1,7 @@
 #include "execution/port/unitlock.h"
 
 #include "execution/link/unitaddress.h"
+#include "infra/systemerror.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,7 +9,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,11 +92,11 @@ void UnitLock::Bind(std::string_view address)
         return;
     m_path = m_directory + "/" + *name;
     if (::mkdir(m_directory.c_str(), 0700) != 0 && errno != EEXIST) {
-        m_setupError = std::strerror(errno);
+        m_setupError = SystemErrorText(errno);
         return;
     }
     if (!QFileInfo(QString::fromStdString(m_directory)).isWritable()) {
-        m_setupError = std::strerror(EACCES);
+        m_setupError = SystemErrorText(EACCES);
         return;
     }
     m_file = std::make_unique<QLockFile>(QString::fromStdString(m_path));
