@@ -1,6 +1,7 @@
 #include "infra/safefile.h"
 
 #include "infra/fdguard.h"
+#include "infra/systemerror.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,11 +21,6 @@ std::string Quoted(const std::filesystem::path &path)
     text += path.string();
     text += '"';
     return text;
-}
-
-std::string SystemText(int error)
-{
-    return std::strerror(error);
 }
 
 std::string KindOfMode(mode_t mode)
@@ -47,8 +43,8 @@ std::string OpenFailureText(const std::filesystem::path &path, int error)
     if (error == ENOENT || error == ENOTDIR)
         return "Файл " + Quoted(path) + " не найден";
     if (error == EACCES || error == EPERM)
-        return "Нет доступа к файлу " + Quoted(path) + " (" + SystemText(error) + ")";
-    return "Не удалось открыть файл " + Quoted(path) + " (" + SystemText(error) + ")";
+        return "Нет доступа к файлу " + Quoted(path) + " (" + SystemErrorText(error) + ")";
+    return "Не удалось открыть файл " + Quoted(path) + " (" + SystemErrorText(error) + ")";
 }
 
 std::string SizeText(std::uint64_t bytes)
@@ -100,7 +96,7 @@ std::string WriteFailureText(const std::filesystem::path &path, int error)
 {
     std::string text = "Не удалось записать файл " + Quoted(path);
     if (error != 0)
-        text += " (" + SystemText(error) + ")";
+        text += " (" + SystemErrorText(error) + ")";
     return text;
 }
 
@@ -216,8 +212,8 @@ std::optional<std::string> InputFile::ReadAll(std::string *error)
             continue;
         if (got < 0) {
             if (error)
-                *error =
-                    "Не удалось прочитать файл " + Quoted(m_path) + " (" + SystemText(errno) + ")";
+                *error = "Не удалось прочитать файл " + Quoted(m_path) + " (" +
+                         SystemErrorText(errno) + ")";
             return std::nullopt;
         }
         if (got == 0)
@@ -314,7 +310,7 @@ std::string WriteOutputFile(const std::string &path, std::string_view bytes)
     if (path == "-") {
         errno = 0;
         if (!WriteAllBytes(STDOUT_FILENO, bytes))
-            return "Не удалось записать в стандартный вывод (" + SystemText(errno) + ")";
+            return "Не удалось записать в стандартный вывод (" + SystemErrorText(errno) + ")";
         return {};
     }
     return ReplaceFileContent(path, bytes, LinkAtTarget::Follow).problem;

@@ -1,6 +1,7 @@
 #include "results/recordbuilder.h"
 
 #include "model/core/stest.h"
+#include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
 #include "model/export/wordcycles.h"
 #include "results/recorder.h"
@@ -9,7 +10,9 @@
 #include <QFile>
 #include <QSysInfo>
 #include <QUuid>
+#include <algorithm>
 #include <pwd.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace qv::results {
@@ -43,7 +46,11 @@ TestResult TestOf(const TQuorvik &doc, const RunVerdict &verdict,
     const auto index = static_cast<std::size_t>(record.test);
     result.errors = index < doc.ErrorCounts.size() ? doc.ErrorCounts[index] : 0;
     result.verdict = result.errors > 0 ? "errors" : "passed";
-    for (const char c : record.oWords) {
+    // The count includes every wrong value of a counted word: a test
+    // without errors has none to look for (a golden board's every pass
+    // comes through here, on the window's thread).
+    const std::string_view words = result.errors > 0 ? record.oWords : std::string_view();
+    for (const char c : words) {
         const int id = static_cast<unsigned char>(c);
         const bool checked = record.unchecked.find(c) == std::string::npos;
         const SWord *word = test.OWords.Find(id);
@@ -57,10 +64,31 @@ TestResult TestOf(const TQuorvik &doc, const RunVerdict &verdict,
         if (contact.test == record.test)
             result.contacts.push_back(
                 FailingContact{contact.contact, contact.name, contact.word, contact.bit});
+    if (verdict.failingPasses > 0 && result.errors > 0) {
+        const diagnosis::Diagnosis part = DiagnosisOfTest(verdict.diagnosis, record.test);
+        result.diagnosis = diagnosis::DiagnosisJson(part, doc.Cnt.Names);
+        result.unexplained = static_cast<int>(part.unexplained.size());
+    }
     return result;
 }
 
 } // namespace
+
+diagnosis::Diagnosis DiagnosisOfTest(const diagnosis::Diagnosis &run, int test)
+{
+    const auto other = [test](const diagnosis::WrongBit &bit) { return bit.test != test; };
+    diagnosis::Diagnosis part;
+    part.passes = run.passes;
+    for (const diagnosis::Hypothesis &h : run.hypotheses) {
+        diagnosis::Hypothesis mine = h;
+        std::erase_if(mine.bits, other);
+        if (!mine.bits.empty())
+            part.hypotheses.push_back(std::move(mine));
+    }
+    std::remove_copy_if(run.unexplained.begin(), run.unexplained.end(),
+                        std::back_inserter(part.unexplained), other);
+    return part;
+}
 
 std::string HostName()
 {
@@ -139,10 +167,38 @@ void RunRecording::RefreshUnit()
         m_context.unitBuild = m_unitBuild();
 }
 
+diagnosis::Diagnosis RunRecording::DiagnosePass(const RunVerdict &pass)
+{
+    // The pass is counted alone (as pass 1) in its statistics; its one
+    // failing pattern is the key.
+    const diagnosis::RunPasses failing = pass.statistics.FailingPasses();
+    if (failing.failing.size() != 1)
+        return DiagnoseVerdict(m_doc, pass);
+    const auto &reads = failing.failing.front().reads;
+    if (const auto known = m_diagnosed.find(reads); known != m_diagnosed.end())
+        return known->second;
+    // A board that reads differently every pass must not grow the memo
+    // without end.
+    constexpr std::size_t kMemo = 64;
+    if (m_diagnosed.size() >= kMemo)
+        m_diagnosed.clear();
+    return m_diagnosed.emplace(reads, DiagnoseVerdict(m_doc, pass)).first->second;
+}
+
 void RunRecording::PassDecoded(const RunVerdict &pass)
 {
     RefreshUnit();
-    RunRecord record = RecordOf(m_doc, pass, m_context);
+    RunVerdict diagnosed;
+    const RunVerdict *made = &pass;
+    if (pass.failingPasses > 0 && pass.diagnosis.Empty()) {
+        diagnosed = pass;
+        diagnosed.diagnosis = DiagnosePass(pass);
+        // The pass's own number, as the continuous run counts it.
+        for (diagnosis::Hypothesis &h : diagnosed.diagnosis.hypotheses)
+            h.passes = {pass.passes};
+        made = &diagnosed;
+    }
+    RunRecord record = RecordOf(m_doc, *made, m_context);
     record.session = m_session;
     record.pass = pass.passes;
     record.started = m_lastEnded;

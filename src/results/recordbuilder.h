@@ -11,7 +11,9 @@
 #include "results/runrecord.h"
 
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace qv {
 class TQuorvik;
@@ -42,8 +44,13 @@ std::string FileSha256(const std::string &path);
 // "dos" for a unit of the MS-DOS type, else "arm".
 std::string UnitType(bool dosUnit);
 
-// A record of the document's results after a run (or a pass).
+// A record of the document's results after a run (or a pass). Each test
+// with errors carries the part of the verdict's diagnosis that concerns it
+// (a verdict with failing passes has one).
 RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunContext &context);
+// Of a run's diagnosis, what concerns one test (0-based): its hypotheses
+// with that test's wrong bits only, and its unexplained bits.
+diagnosis::Diagnosis DiagnosisOfTest(const diagnosis::Diagnosis &run, int test);
 
 class RunRecording
 {
@@ -61,6 +68,11 @@ public:
     int RecordedPasses() const { return m_passes; }
 
 private:
+    // The diagnosis of a failing pass. A board that fails the same way in
+    // every pass is diagnosed once: the result depends only on the wrong
+    // values read (the tests of a run stay the same).
+    diagnosis::Diagnosis DiagnosePass(const RunVerdict &pass);
+
     ResultsRecorder &m_recorder;
     const TQuorvik &m_doc;
     void RefreshUnit();
@@ -72,6 +84,7 @@ private:
     std::string m_started;   // of the run
     std::string m_lastEnded; // of the last recorded pass
     int m_passes = 0;
+    std::map<std::vector<diagnosis::WrongRead>, diagnosis::Diagnosis> m_diagnosed;
 };
 
 } // namespace qv::results

@@ -1,7 +1,10 @@
 #include "infra/safefile.h"
+#include "infra/systemerror.h"
 #include "support/tempdir.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -126,6 +129,15 @@ TEST(WriteOutputFile, ADashIsStandardOutputAndAFullOneFails)
     ::close(full);
     ::close(saved);
     EXPECT_TRUE(Has(problem, "стандартный вывод")) << problem;
+}
+
+// The system's words in brackets are those the system gives for the number,
+// from any thread.
+TEST(SystemErrorText, IsTheSystemsTextOfTheErrorNumber)
+{
+    for (const int error : {ENOENT, EACCES, ENOSPC, ECONNREFUSED})
+        EXPECT_EQ(SystemErrorText(error), std::strerror(error));
+    EXPECT_FALSE(SystemErrorText(123456).empty());
 }
 
 } // namespace

@@ -163,4 +163,56 @@ TEST_F(QortoolHistory, ARefusingDatabaseLetsTheRunGoOnSaysSoOnceAndGetsTheRunsLa
     EXPECT_EQ(runs[0].toObject()["pass"].toInt(), 0);
 }
 
+TEST_F(QortoolHistory, AFaultyBoardIsRecordedWithTheDiagnosisOfItsRunAndOfEachFailingPass)
+{
+    // One run: the record names the fault exactly as the run's report does.
+    const QString report = dir.filePath("report.json");
+    const ToolRun run =
+        Run({"--test", "1", "--board", Board("[Board]\nTactTime=0\nBridgedAnd=1-2\n"), "--db", Db(),
+             "--report", report});
+    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    const QJsonArray runs = History(Db());
+    ASSERT_EQ(runs.size(), 1);
+    const QJsonObject test = runs[0].toObject()["tests"].toArray()[0].toObject();
+    const QJsonArray diagnosis = test["diagnosis"].toArray();
+    ASSERT_EQ(diagnosis.size(), 1) << QJsonDocument(test).toJson().toStdString();
+    EXPECT_EQ(diagnosis[0].toObject()["kind"].toString(), "bridge-and");
+    EXPECT_EQ(diagnosis[0].toObject()["contacts"].toArray(), (QJsonArray{1, 2}));
+    EXPECT_EQ(diagnosis[0].toObject()["explains"].toInt(), 4);
+    EXPECT_EQ(test["unexplained"].toInt(-1), 0);
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject reported = QJsonDocument::fromJson(file.readAll()).object();
+    EXPECT_EQ(reported["diagnosis"].toArray(), diagnosis);
+
+    // A board that fails every third pass: each failing pass carries its
+    // own diagnosis, a clean pass none.
+    const QString db = dir.filePath("passes.sqlite");
+    const ToolRun passes =
+        Run({"--test", "1", "--continuous", "--passes", "6", "--keep-going", "--board",
+             Board("[Board]\nTactTime=0\nStuckHigh=7\nFaultEvery=3\n"), "--db", db});
+    EXPECT_EQ(passes.exitCode, 1) << passes.out << passes.err;
+    const QJsonArray recorded = History(db);
+    ASSERT_EQ(recorded.size(), 6);
+    for (const QJsonValue &value : recorded) {
+        const QJsonObject record = value.toObject();
+        const int pass = record["pass"].toInt();
+        const QJsonObject tested = record["tests"].toArray()[0].toObject();
+        SCOPED_TRACE(pass);
+        if (pass % 3 != 0) {
+            EXPECT_EQ(record["verdict"].toObject()["kind"].toString(), "passed");
+            EXPECT_TRUE(tested["diagnosis"].isNull());
+            EXPECT_TRUE(tested["unexplained"].isNull());
+            continue;
+        }
+        EXPECT_EQ(record["verdict"].toObject()["kind"].toString(), "errors");
+        const QJsonArray found = tested["diagnosis"].toArray();
+        ASSERT_EQ(found.size(), 1);
+        EXPECT_EQ(found[0].toObject()["kind"].toString(), "stuck-high");
+        EXPECT_EQ(found[0].toObject()["contacts"].toArray(), QJsonArray{7});
+        EXPECT_EQ(found[0].toObject()["passes"].toArray(), QJsonArray{pass});
+        EXPECT_EQ(tested["unexplained"].toInt(-1), 0);
+    }
+}
+
 } // namespace

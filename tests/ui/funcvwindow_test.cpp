@@ -6,6 +6,7 @@
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcv.h"
+#include "ui/debug/savechoice.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/funcvwindow.h"
 #include "ui/functions/runprompt.h"
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -330,6 +332,92 @@ TEST_F(FuncVWindow, AListOfNinetyNineFunctionsRefusesAddingBeforeTheDialogOpens)
         EXPECT_EQ(test.VFuncs.Count(), kMaxVFunctions);
         w.reject();
     }));
+}
+
+// Saved without V-function data ("Сохранить", nothing ticked) and opened
+// again, each oscillogram reference stays with its function: the file names
+// references by function number, and the numbers changed hands.
+class FuncVReferences : public FuncVWindow
+{
+protected:
+    void SaveAndReopen(TBaseForm &form)
+    {
+        ModalWatch<debug::TfmSaveChoice> choice([](debug::TfmSaveChoice &w) {
+            for (int i = 0; i < w.kinds()->count(); ++i)
+                w.kinds()->item(i)->setCheckState(Qt::Unchecked);
+            QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        });
+        form.actions().saveFile->trigger();
+        ASSERT_TRUE(choice.seen());
+        ASSERT_TRUE(form.openFile(QString::fromStdString(form.document().Doc.FileName)));
+    }
+
+    // The first sample of a function's reference in cycle 1; -1 for none.
+    static int ReferenceOf(const STest &test, int number)
+    {
+        const SFuncV *v = test.VFuncs.ByNumber(number);
+        return v && v->Reference[0] ? (*v->Reference[0])[0] : -1;
+    }
+};
+
+TEST_F(FuncVReferences, TwoFunctionsSwappedByDraggingKeepTheirOwnWaveforms)
+{
+    TBaseForm &form = WindowWithDemo();
+    const int strobe = ReferenceOf(MemoryTest(form), 1);
+    ASSERT_NE(strobe, -1);
+    ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
+        Add(w, QStringLiteral("Второй"), 2);
+        w.pages()->setCurrentIndex(1);
+        Drag(w, 0, 1);
+        w.accept();
+    }));
+    SaveAndReopen(form);
+    const STest &test = MemoryTest(form);
+    EXPECT_EQ(test.VFuncs.ByNumber(1)->Name, "Второй");
+    EXPECT_EQ(ReferenceOf(test, 1), -1);
+    EXPECT_EQ(test.VFuncs.ByNumber(2)->Name, "Строб записи");
+    EXPECT_EQ(ReferenceOf(test, 2), strobe);
+    // The window draws it for function 2 as it did for function 1.
+    ModalWatch<TfmFuncV> shown([](TfmFuncV &w) {
+        EXPECT_EQ(w.shownNumber(), 2);
+        EXPECT_EQ(w.picture().pixel(oscillogram::SamplePoint(100, 0x20)), QColor(0, 0xFF, 0).rgb());
+        w.reject();
+    });
+    form.openListAt('V', 2);
+    EXPECT_TRUE(shown.seen());
+}
+
+TEST_F(FuncVReferences, AFunctionDeletedOrReplacedLeavesNoWaveformToItsNumber)
+{
+    TBaseForm &form = WindowWithDemo();
+    ASSERT_NE(ReferenceOf(MemoryTest(form), 1), -1);
+    // Deleted and saved; later a new function takes the free number.
+    ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
+        mesbo->QueueAnswer(MbYes);
+        QTest::mouseClick(w.deleteButton(), Qt::LeftButton);
+        w.accept();
+    }));
+    ASSERT_TRUE(MemoryTest(form).VFuncs.Empty());
+    SaveAndReopen(form);
+    ASSERT_TRUE(MemoryTest(form).VFuncs.Empty());
+    ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
+        Add(w, QStringLiteral("Новая"), 2);
+        w.accept();
+    }));
+    SaveAndReopen(form);
+    EXPECT_EQ(MemoryTest(form).VFuncs.ByNumber(1)->Name, "Новая");
+    EXPECT_EQ(ReferenceOf(MemoryTest(form), 1), -1);
+
+    // Added under the number of a function with a waveform.
+    ASSERT_TRUE(form.openFile(Demo("replaced")));
+    ASSERT_NE(ReferenceOf(MemoryTest(form), 1), -1);
+    ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
+        Add(w, QStringLiteral("Замена"), 5, 1);
+        w.accept();
+    }));
+    SaveAndReopen(form);
+    EXPECT_EQ(MemoryTest(form).VFuncs.ByNumber(1)->Name, "Замена");
+    EXPECT_EQ(ReferenceOf(MemoryTest(form), 1), -1);
 }
 
 } // namespace

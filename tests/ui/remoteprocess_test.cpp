@@ -3,6 +3,7 @@
 // process with its simulated unit.
 
 #include "absentunit.h"
+#include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
 #include "quorvikprocess.h"
 #include "remote/client.h"
@@ -11,6 +12,8 @@
 #include "remote/splittingproxy.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
+#include "ui/diagnosis/diagnosiswindow.h"
+#include "ui/modalwatch.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
@@ -19,12 +22,14 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <set>
 
 namespace qv::testing {
@@ -123,10 +128,11 @@ protected:
         ASSERT_NE(remote->Server()->ListeningPort(), 0);
     }
 
-    void StartBench()
+    // The bench's simulated unit has the board `boardText`.
+    void StartBench(const std::string &boardText = "[Board]\nTactTime=0\n")
     {
         const std::string board = dir.File("bench-board.ini");
-        WriteBytes(board, "[Board]\nTactTime=0\n");
+        WriteBytes(board, boardText);
         const QString address =
             QStringLiteral("127.0.0.1:%1").arg(remote->Server()->ListeningPort());
         bench = std::make_unique<QuorvikProcess>(
@@ -315,6 +321,75 @@ TEST_F(RemoteRunTest, AStationWithoutAUnitFollowsEveryTestOfTheDemoBoard)
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Interrupted);
     EXPECT_TRUE(statuses.contains(QString::fromUtf8(
         kRunStoppedStatus.data(), static_cast<qsizetype>(kRunStoppedStatus.size()))));
+}
+
+// The diagnosis lines of the bench's own run of test `test` of the demo
+// board: qortool runs it on a simulated unit with the bench's board file,
+// as the bench program does.
+std::vector<std::string> BenchDiagnosis(const std::string &demoDir, const std::string &board,
+                                        int test)
+{
+    QProcess qortool;
+    qortool.setWorkingDirectory(QString::fromStdString(demoDir));
+    qortool.start(QStringLiteral(QV_QORTOOL_PATH),
+                  {QStringLiteral("run"), QStringLiteral("DEMO.QOR"), QStringLiteral("--test"),
+                   QString::number(test), QStringLiteral("--board"),
+                   QString::fromStdString(board)});
+    EXPECT_TRUE(qortool.waitForFinished(60000));
+    std::vector<std::string> lines;
+    for (const QByteArray &line : qortool.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("Диагноз") || line.startsWith("  неотличимо"))
+            lines.push_back(line.toStdString());
+    }
+    return lines;
+}
+
+// The station follows a run on a faulty board: it diagnoses the bench's
+// reads as the bench does, and shows that in its "Диагноз" window.
+TEST_F(RemoteRunTest, TheStationShowsTheDiagnosisTheBenchMakesOfItsBoard)
+{
+    StartStation(true);
+    StartBench("[Board]\nTactTime=0\nStuckHigh=1\nBridgedOr=5-6\n");
+    TServer &server = *remote->Server();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.LoggedIn(); }, 30000))
+        << "the bench did not log in";
+    ASSERT_TRUE(window->openFile(Demo()));
+    QTest::mouseClick(window->infoPanel()->tab(0), Qt::LeftButton);
+    mesbo->Clear();
+    Run();
+    ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+
+    const std::vector<std::string> bench =
+        BenchDiagnosis(dir.File("demo"), dir.File("bench-board.ini"), 1);
+    ASSERT_GE(bench.size(), 2u) << "two faults, two hypotheses";
+    const TQuorvik &doc = window->document();
+    EXPECT_EQ(diagnosis::DiagnosisLines(command->LastVerdict().diagnosis, doc.Cnt.Names), bench);
+
+    // A click on "Найдено ошибок" shows it, one row per hypothesis with
+    // the contacts of its line.
+    std::vector<std::string> faults;
+    for (const std::string &line : bench) {
+        if (line.starts_with("Диагноз: контакт"))
+            faults.push_back(line);
+    }
+    std::vector<std::string> rows;
+    ModalWatch<diagnosis::DiagnosisWindow> watch([&](diagnosis::DiagnosisWindow &w) {
+        for (int i = 0; i < w.hypotheses()->topLevelItemCount(); ++i)
+            rows.push_back(w.hypotheses()
+                               ->topLevelItem(i)
+                               ->text(diagnosis::DiagnosisWindow::ColContacts)
+                               .toStdString());
+        QTest::keyClick(&w, Qt::Key_Escape);
+    });
+    QTest::mouseClick(window->infoPanel()->label("lbErrors"), Qt::LeftButton);
+    ASSERT_TRUE(watch.seen());
+    ASSERT_EQ(rows.size(), faults.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        // "5 «D4», 6 «D5»" in the window is "контакты 5 «D4» и 6 «D5»" there.
+        for (const QString &contact : QString::fromStdString(rows[i]).split(QStringLiteral(", ")))
+            EXPECT_NE(faults[i].find(contact.toStdString() + " "), std::string::npos)
+                << rows[i] << " / " << faults[i];
+    }
 }
 
 } // namespace

@@ -200,7 +200,8 @@ protected:
             return run;
         };
         for (int i = 0; i < 450; ++i)
-            ASSERT_TRUE(db->Write(record("P" + std::to_string(i), i % 3 ? "passed" : "errors",
+            ASSERT_TRUE(db->Write(record(std::string("P").append(std::to_string(i)),
+                                         i % 3 ? "passed" : "errors",
                                          i < 300 ? "2026-12-01" : "2026-12-02"),
                                   &problem))
                 << problem;
@@ -290,6 +291,30 @@ TEST_F(Journal, TheJournalListsFiltersDetailsChartsAndExportsTheRuns)
     // Esc closes the journal.
     QTest::keyClick(journal, Qt::Key_Escape);
     EXPECT_FALSE(journal->isVisible());
+}
+
+TEST_F(Journal, TheDetailsOfARunOnAFaultyBoardTellItsDiagnosis)
+{
+    Start("[Board]\nTactTime=0\nStuckHigh=1\n", DbPath(), false);
+    RunTyping(std::nullopt);
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+    const auto runs = Stored();
+    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_FALSE(runs[0].tests.empty());
+    EXPECT_EQ(runs[0].tests[0].unexplained, 0);
+
+    window->findChild<QAction *>(QStringLiteral("acJournal"))->trigger();
+    auto *journal = window->findChild<results_ui::JournalWindow *>();
+    ASSERT_TRUE(journal);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(journal));
+    ASSERT_EQ(journal->model()->rowCount(), 1);
+    journal->table()->selectRow(0);
+    const QString details = journal->details()->toPlainText();
+    EXPECT_TRUE(details.contains("  Диагноз: контакт 1 «D0» — постоянно 1, объясняет 2 ошибки\n"
+                                 "    неотличимо от: контакты 1 «D0» и "))
+        << details.toStdString();
+    EXPECT_FALSE(details.contains("\"kind\"")) << details.toStdString();
+    QTest::keyClick(journal, Qt::Key_Escape);
 }
 
 TEST_F(Journal, TheResultsPageRefusesAPasswordAndKeepsWhatIsTyped)

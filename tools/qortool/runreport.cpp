@@ -1,5 +1,6 @@
 #include "runreport.h"
 
+#include "infra/jsontext.h"
 #include "infra/plural.h"
 #include "model/core/stest.h"
 #include "model/diagnosis/diagnosistext.h"
@@ -186,36 +187,7 @@ void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVe
 
 std::string JsonString(std::string_view text)
 {
-    std::string json = "\"";
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        switch (ch) {
-        case '"':
-            json += "\\\"";
-            break;
-        case '\\':
-            json += "\\\\";
-            break;
-        case '\n':
-            json += "\\n";
-            break;
-        case '\r':
-            json += "\\r";
-            break;
-        case '\t':
-            json += "\\t";
-            break;
-        default:
-            if (byte < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-                json += escaped;
-            } else {
-                json += ch;
-            }
-        }
-    }
-    return json + "\"";
+    return qv::JsonQuoted(text, qv::JsonControls::Short);
 }
 
 std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict,

@@ -39,7 +39,8 @@ void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVe
 std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict,
                           const RunReportInfo &info);
 
-// A JSON string literal, quotes included.
+// A JSON string literal, quotes included; line feed, carriage return and
+// tab in their short forms.
 std::string JsonString(std::string_view text);
 
 } // namespace qortool

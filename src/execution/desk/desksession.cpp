@@ -45,6 +45,9 @@ bool DeskSession::ChangeAddress(const std::string &address)
         m_tester.Connect(true, false);
     if (paused)
         m_monitor->Unlock();
+    // From now on the lock excludes the programs that reach the new unit.
+    if (m_monitor)
+        m_monitor->FollowUnitAddress();
     return made;
 }
 

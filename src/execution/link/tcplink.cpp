@@ -1,5 +1,7 @@
 #include "execution/link/tcplink.h"
 
+#include "infra/systemerror.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,24 +18,19 @@ namespace qv {
 
 namespace {
 
-std::string SystemText(int error)
-{
-    return std::strerror(error);
-}
-
 // The operator's words for a failed connection, the system's in brackets.
 std::string ConnectFailureText(int error)
 {
     switch (error) {
     case ECONNREFUSED:
-        return "по этому адресу соединения не принимаются (" + SystemText(error) + ")";
+        return "по этому адресу соединения не принимаются (" + SystemErrorText(error) + ")";
     case EHOSTUNREACH:
     case ENETUNREACH:
-        return "узел недоступен (" + SystemText(error) + ")";
+        return "узел недоступен (" + SystemErrorText(error) + ")";
     case ETIMEDOUT:
-        return "время ожидания соединения истекло (" + SystemText(error) + ")";
+        return "время ожидания соединения истекло (" + SystemErrorText(error) + ")";
     default:
-        return "соединение не установлено (" + SystemText(error) + ")";
+        return "соединение не установлено (" + SystemErrorText(error) + ")";
     }
 }
 
@@ -149,7 +146,7 @@ bool TcpLink::Open(std::chrono::milliseconds timeout, std::string *error)
     auto connection = std::make_shared<Connection>();
     connection->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (connection->wake < 0) {
-        *error = SystemText(errno);
+        *error = SystemErrorText(errno);
         return false;
     }
     connection->socket = ConnectTcp(m_host, m_port, timeout, error);
@@ -185,7 +182,7 @@ bool TcpLink::Write(std::span<const std::uint8_t> bytes, std::chrono::millisecon
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            *error = SystemText(errno);
+            *error = SystemErrorText(errno);
             return false;
         }
         pollfd fds[2] = {{connection->socket, POLLOUT, 0}, {connection->wake, POLLIN, 0}};

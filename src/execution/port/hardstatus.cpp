@@ -56,12 +56,23 @@ TthHardStatus::TthHardStatus(TCP &tester, HardStatusObserver *observer, std::str
     : m_tester(tester)
     , m_observer(observer)
     , m_timing(timing)
-    , m_lock(std::move(lockDirectory))
+    , m_lock(std::move(lockDirectory), tester.Settings().address)
+{
+    ReportLockSetup();
+}
+
+void TthHardStatus::ReportLockSetup()
 {
     if (!m_lock.Valid())
         Mesbo().Show("Ошибка при выполнении команды CreateMutex\r\nКод ошибки: " +
                          m_lock.SetupError() + "\"",
                      MbError, kProductName);
+}
+
+void TthHardStatus::FollowUnitAddress()
+{
+    m_lock.Guard(m_tester.Settings().address);
+    ReportLockSetup();
 }
 
 TthHardStatus::~TthHardStatus()

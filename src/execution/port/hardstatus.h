@@ -58,8 +58,9 @@ class TthHardStatus
 public:
     using Timing = HardStatusTiming;
 
-    // Sets up the unit lock (a failure is shown with the stop icon; every
-    // lock wait then fails). The thread starts with Start.
+    // Sets up the lock of the unit at the tester's address (a failure is
+    // shown with the stop icon; every lock wait then fails). The thread
+    // starts with Start.
     TthHardStatus(TCP &tester, HardStatusObserver *observer, std::string lockDirectory = {},
                   Timing timing = {});
     ~TthHardStatus(); // terminates the thread and waits for it
@@ -74,6 +75,9 @@ public:
     // purges it. Callers go on after a failed wait.
     bool Lock(int ms);
     void Unlock();
+    // The tester reaches its unit at another address: the lock guards that
+    // unit from its next release on (a failure is shown as at the start).
+    void FollowUnitAddress();
     // Shows the picture of a status through the observer.
     void ShowStatus(UnitStatus code);
 
@@ -87,6 +91,7 @@ private:
     // Sleeps unless terminated first; false once terminated.
     bool Sleep(std::chrono::milliseconds duration);
     UnitStatus Poll();
+    void ReportLockSetup();
 
     TCP &m_tester;
     HardStatusObserver *m_observer;

@@ -58,24 +58,34 @@ void ErrorStatistics::CountPass(int pass, const TQuorvik &doc,
                                 const std::vector<CountedWords> &failedTests)
 {
     m_passes = std::max(m_passes, pass);
-    std::vector<diagnosis::WrongRead> wrong;
+    m_wrong.clear();
     for (const CountedWords &counted : failedTests) {
         for (const char c : counted.words) {
             if (counted.ignored.find(c) == std::string::npos)
-                CountWord(pass, doc, counted.test, static_cast<unsigned char>(c), wrong);
+                CountWord(pass, doc, counted.test, static_cast<unsigned char>(c), m_wrong);
         }
     }
-    if (!wrong.empty())
-        KeepPattern(pass, std::move(wrong));
+    if (!m_wrong.empty())
+        KeepPattern(pass);
 }
 
-void ErrorStatistics::KeepPattern(int pass, std::vector<diagnosis::WrongRead> wrong)
+void ErrorStatistics::KeepPattern(int pass)
 {
+    // A board that fails the same way in every pass reads the same values
+    // in the same order: such a pass joins the last pattern at the cost of
+    // one comparison, without sorting or a look-up.
+    if (m_lastPattern < m_patterns.size() && m_wrong == m_lastWrong) {
+        m_patterns[m_lastPattern].passes.push_back(pass);
+        return;
+    }
+    m_lastWrong = m_wrong;
+    std::vector<diagnosis::WrongRead> wrong = m_wrong;
     std::sort(wrong.begin(), wrong.end());
     auto [found, fresh] = m_patternIndex.try_emplace(wrong, m_patterns.size());
     if (fresh)
         m_patterns.push_back({std::move(wrong), {}});
-    m_patterns[found->second].passes.push_back(pass);
+    m_lastPattern = found->second;
+    m_patterns[m_lastPattern].passes.push_back(pass);
 }
 
 diagnosis::RunPasses ErrorStatistics::FailingPasses() const

@@ -85,7 +85,8 @@ public:
 private:
     void CountWord(int pass, const TQuorvik &doc, int test, int id,
                    std::vector<diagnosis::WrongRead> &wrong);
-    void KeepPattern(int pass, std::vector<diagnosis::WrongRead> wrong);
+    // Keeps the wrong values of pass (m_wrong, in the order read).
+    void KeepPattern(int pass);
 
     int m_passes = 0;
     std::vector<WordErrors> m_words;
@@ -94,6 +95,13 @@ private:
     std::unordered_map<int, std::size_t> m_index;
     std::vector<diagnosis::PassPattern> m_patterns;
     std::map<std::vector<diagnosis::WrongRead>, std::size_t> m_patternIndex;
+    // The wrong values of the pass being counted, in the order read (kept
+    // between passes for its capacity).
+    std::vector<diagnosis::WrongRead> m_wrong;
+    // The last failing pass's wrong values in the order read, and its
+    // pattern; m_lastPattern past the end = none yet.
+    std::vector<diagnosis::WrongRead> m_lastWrong;
+    std::size_t m_lastPattern = static_cast<std::size_t>(-1);
 };
 
 } // namespace qv

@@ -1,5 +1,6 @@
 #include "model/diagnosis/diagnosistext.h"
 
+#include "infra/jsontext.h"
 #include "infra/plural.h"
 
 #include <algorithm>
@@ -27,7 +28,10 @@ std::string Named(int contact, ContactNames names)
 
 std::string ContactsJson(const Fault &fault)
 {
-    std::string json = "[" + std::to_string(fault.a);
+    // Appended, not "[" + ...: GCC 12 warns falsely (-Wrestrict) on a
+    // literal added before a temporary string.
+    std::string json = "[";
+    json += std::to_string(fault.a);
     if (fault.IsPair())
         json += ", " + std::to_string(fault.b);
     return json + "]";
@@ -113,21 +117,7 @@ std::vector<std::string> DiagnosisLinesOfTest(const Diagnosis &diagnosis, int te
 
 std::string JsonText(std::string_view text)
 {
-    std::string json = "\"";
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (ch == '"' || ch == '\\') {
-            json += '\\';
-            json += ch;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            json += escaped;
-        } else {
-            json += ch;
-        }
-    }
-    return json + "\"";
+    return JsonQuoted(text, JsonControls::Unicode);
 }
 
 std::string DiagnosisJson(const Diagnosis &diagnosis, ContactNames names)

@@ -38,7 +38,7 @@ std::vector<std::string> DiagnosisLinesOfTest(const Diagnosis &diagnosis, int te
 // [{"kind": "stuck-high", "contacts": [1], "names": ["D0"], "explains": 2,
 //   "passes": [1], "equivalents": [{"kind": ..., "contacts": [...]}]}, ...]
 std::string DiagnosisJson(const Diagnosis &diagnosis, ContactNames names);
-// A JSON string literal, quotes included.
+// A JSON string literal, quotes included; every control byte as \u00xx.
 std::string JsonText(std::string_view text);
 
 } // namespace qv::diagnosis

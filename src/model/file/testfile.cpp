@@ -13,8 +13,10 @@
 #include "model/file/datetext.h"
 #include "model/file/errors.h"
 #include "model/file/filepaths.h"
-#include "model/file/sectionvalues.h"
 #include "model/file/savedreferences.h"
+#include "model/file/scofile.h"
+#include "model/file/scofollow.h"
+#include "model/file/sectionvalues.h"
 #include "model/file/testsections.h"
 #include "model/functions/testfunctions.h"
 
@@ -310,9 +312,16 @@ bool TTestFile::Save(SSaveParam *param)
     FlushLog(LogKind::Save, m_info.Doc->FileName);
     // The oscillograms staged by the V-functions go beside the file. The
     // test file itself is saved by then, so a failure here is shown on its
-    // own and the save still counts as done.
+    // own and the save still counts as done. A save that staged none still
+    // keeps each stored reference with its function: the file names them
+    // by function number, and numbers may have changed hands.
     std::string scoError;
-    if (!FinishTestFileSave(written, m_info.Doc->FileName, &scoError)) {
+    bool scoWritten = true;
+    if (written && ScoFile().StagedCount() == 0) {
+        scoWritten = KeepReferencesWithFunctions(
+            *m_info.Doc, SetExt(m_info.Doc->FileName, ".sco").string(), &scoError);
+    }
+    if (!FinishTestFileSave(written, m_info.Doc->FileName, &scoError) || !scoWritten) {
         Mesbo().Show(scoError, MbError, kProductName);
     }
     return written;

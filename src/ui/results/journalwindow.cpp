@@ -2,6 +2,7 @@
 
 #include "infra/mesbo.h"
 #include "infra/version.h"
+#include "results/diagnosislines.h"
 #include "results/runtable.h"
 #include "ui/results/journalcharts.h"
 #include "ui/results/journalmodel.h"
@@ -305,10 +306,11 @@ QString JournalWindow::DetailsText(const results::RunRecord &run)
                                                    : QStringLiteral(" (%1)").arg(q(contact.name)))
                          .arg(contact.word)
                          .arg(contact.bit);
-        if (!test.diagnosis.empty())
-            lines << QStringLiteral("  Диагноз: %1").arg(q(test.diagnosis));
-        if (test.unexplained)
-            lines << QStringLiteral("  Не объяснено ошибок: %1").arg(*test.unexplained);
+        // A fault's line says "Диагноз"; its equivalents follow, indented.
+        for (const std::string &line : results::DiagnosisLines(test, run.passes))
+            lines << (line.starts_with("  ") ? QStringLiteral("  %1")
+                                             : QStringLiteral("  Диагноз: %1"))
+                         .arg(q(line));
     }
     return lines.join(QLatin1Char('\n'));
 }

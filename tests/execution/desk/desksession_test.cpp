@@ -5,6 +5,7 @@
 #include "sim/unitstate.h"
 #include "support/tempdir.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
 #include <fstream>
@@ -241,6 +242,34 @@ TEST(DeskSession, TheDestructorSavesWhenNobodyStopped)
         ASSERT_TRUE(desk.Start("Quorvik"));
     }
     EXPECT_TRUE(std::filesystem::exists(d.f.Cfg()));
+}
+
+// A bench that moves to another unit waits for the programs on that unit,
+// and no longer for anyone once it is back on its own simulated unit.
+TEST(DeskSession, TheUnitLockFollowsTheAddressTheDeskMovesTo)
+{
+    RecordedMessages messages;
+    Desk d;
+    WriteText(d.f.Cfg(), "[Блок диагностики]\r\n"
+                         "Выполнять периодический опрос готовности блока диагностики=0\r\n");
+    QProcess other;
+    other.start(QStringLiteral(QV_LOCK_HOLDER_PATH),
+                {d.lockDir.path(), QStringLiteral("tcp://127.0.0.1:9")});
+    ASSERT_TRUE(other.waitForStarted(5000) && other.waitForReadyRead(5000) &&
+                other.readAllStandardOutput().trimmed() == "held");
+    DeskSession desk(SettingsStore(d.f.Cfg(), d.f.Ini()), d.Options());
+    ASSERT_TRUE(desk.Start("Quorvik"));
+    ASSERT_EQ(desk.Tester().Settings().address, "sim");
+    EXPECT_TRUE(desk.Monitor()->Lock(0));
+    desk.Monitor()->Unlock();
+
+    // The test's port maker still gives the in-process unit; the lock goes
+    // by the address alone.
+    ASSERT_TRUE(desk.ChangeAddress("tcp://127.0.0.1:9"));
+    EXPECT_FALSE(desk.Monitor()->Lock(200));
+    ASSERT_TRUE(desk.ChangeAddress("sim"));
+    EXPECT_TRUE(desk.Monitor()->Lock(0));
+    desk.Monitor()->Unlock();
 }
 
 } // namespace

@@ -4,9 +4,11 @@
 #include "infra/unitcodes.h"
 #include "support/waituntil.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
+#include <filesystem>
 
 namespace qv {
 namespace {
@@ -171,10 +173,14 @@ TEST(HardStatus, LockPurgesAnswersNobodyTook)
     status.Unlock();
 }
 
-// Another process that takes the unit lock in `dir` and keeps it.
-bool StartHolder(QProcess &holder, const QTemporaryDir &dir)
+// Another process that takes the lock of the unit at `address` (empty: of
+// unknown address) in `dir` and keeps it.
+bool StartHolder(QProcess &holder, const QTemporaryDir &dir, const QString &address = {})
 {
-    holder.start(QStringLiteral(QV_LOCK_HOLDER_PATH), {dir.path()});
+    QStringList arguments{dir.path()};
+    if (!address.isEmpty())
+        arguments << address;
+    holder.start(QStringLiteral(QV_LOCK_HOLDER_PATH), arguments);
     return holder.waitForStarted(5000) && holder.waitForReadyRead(5000) &&
            holder.readAllStandardOutput().trimmed() == "held";
 }
@@ -232,6 +238,9 @@ TEST(UnitLockTest, AnUnusableLockFolderIsReportedAndEveryWaitFails)
 {
     RecordedMessages messages;
     TCP tester;
+    TesterSettings settings = tester.Settings();
+    settings.address = "tcp://127.0.0.1:7000";
+    tester.SetSettings(settings);
     StatusLog log;
     TthHardStatus status(tester, &log, "/proc/quorvik-no-such-dir", FastTiming());
     const auto shown = messages.Shown();
@@ -240,6 +249,91 @@ TEST(UnitLockTest, AnUnusableLockFolderIsReportedAndEveryWaitFails)
     EXPECT_TRUE(
         shown[0].text.starts_with("Ошибка при выполнении команды CreateMutex\r\nКод ошибки: "));
     EXPECT_FALSE(status.Lock(10));
+}
+
+TEST(UnitLockTest, EachUnitHasALockOfItsOwnAndAUnitInsideTheProgramNoneOutsideIt)
+{
+    EXPECT_EQ(UnitLockFileName("sim"), std::nullopt);
+    EXPECT_EQ(UnitLockFileName("sim:/boards/stuck.ini"), std::nullopt);
+    EXPECT_EQ(UnitLockFileName("tcp://Bench-2:5000"), "Quorvik.Hard.Status.tcp-bench-2-5000.lock");
+    EXPECT_EQ(UnitLockFileName("tcp://[::1]:7"), "Quorvik.Hard.Status.tcp-%3A%3A1-7.lock");
+    EXPECT_EQ(UnitLockFileName(""), "Quorvik.Hard.Status.lock");
+    EXPECT_EQ(UnitLockFileName("nonsense://"), "Quorvik.Hard.Status.lock");
+    // Two names of one device share its lock.
+    QTemporaryDir devices;
+    const QString device = devices.filePath(QStringLiteral("ttyUSB0"));
+    QFile file(device);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ASSERT_TRUE(QFile::link(device, devices.filePath(QStringLiteral("by-id"))));
+    EXPECT_EQ(UnitLockFileName("serial:" + devices.filePath(QStringLiteral("by-id")).toStdString()),
+              UnitLockFileName("serial:" + device.toStdString() + "?baud=9600"));
+
+    QTemporaryDir dir;
+    QProcess holder;
+    ASSERT_TRUE(StartHolder(holder, dir, QStringLiteral("tcp://127.0.0.1:7000")));
+    UnitLock same(dir.path().toStdString(), "tcp://127.0.0.1:7000");
+    EXPECT_FALSE(same.Lock(milliseconds(200)));
+    UnitLock other(dir.path().toStdString(), "tcp://127.0.0.1:7001");
+    EXPECT_TRUE(other.Lock(milliseconds(0)));
+    other.Unlock();
+    UnitLock simulated(dir.path().toStdString(), "sim");
+    EXPECT_TRUE(simulated.Lock(milliseconds(0)));
+    EXPECT_EQ(simulated.FilePath(), "");
+    simulated.Unlock();
+
+    // A program on its own simulated unit leaves nothing for others to wait on.
+    QProcess simHolder;
+    ASSERT_TRUE(StartHolder(simHolder, dir, QStringLiteral("sim")));
+    UnitLock unknown(dir.path().toStdString());
+    EXPECT_TRUE(unknown.Lock(milliseconds(0)));
+    unknown.Unlock();
+}
+
+TEST(UnitLockTest, AnotherAddressTakesEffectOnceTheHolderReleases)
+{
+    QTemporaryDir dir;
+    QProcess holder;
+    ASSERT_TRUE(StartHolder(holder, dir, QStringLiteral("tcp://127.0.0.1:7000")));
+    UnitLock lock(dir.path().toStdString(), "sim");
+    ASSERT_TRUE(lock.Lock(milliseconds(0)));
+    lock.Guard("tcp://127.0.0.1:7000");
+    EXPECT_EQ(lock.FilePath(), "") << "what was taken is released first";
+    lock.Unlock();
+    EXPECT_EQ(lock.FilePath(),
+              dir.path().toStdString() + "/Quorvik.Hard.Status.tcp-127.0.0.1-7000.lock");
+    EXPECT_FALSE(lock.Lock(milliseconds(100)));
+    lock.Guard("sim");
+    EXPECT_TRUE(lock.Lock(milliseconds(0)));
+    lock.Unlock();
+}
+
+// The way the bench meets it: a program holds its own simulated unit, and a
+// qortool run of the demo board on its own simulated unit goes ahead
+// without the 3 s lock wait.
+TEST(UnitLockTest, AQortoolRunOnItsOwnSimulatedUnitWaitsForNoOtherProgram)
+{
+    QTemporaryDir dir;
+    QTemporaryDir runtime;
+    for (const auto &entry : std::filesystem::directory_iterator(QV_DEMO_DIR))
+        std::filesystem::copy_file(entry.path(), std::filesystem::path(dir.path().toStdString()) /
+                                                     entry.path().filename());
+    QProcess holder;
+    ASSERT_TRUE(StartHolder(holder, runtime, QStringLiteral("sim")));
+    QProcess qortool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    qortool.setProcessEnvironment(environment);
+    qortool.setWorkingDirectory(dir.path());
+    const auto start = Clock::now();
+    qortool.start(QStringLiteral(QV_QORTOOL_PATH),
+                  {QStringLiteral("run"), QStringLiteral("DEMO.QOR"), QStringLiteral("--test"),
+                   QStringLiteral("1"), QStringLiteral("--quiet")});
+    ASSERT_TRUE(qortool.waitForFinished(30000));
+    const auto took = Clock::now() - start;
+    EXPECT_EQ(qortool.exitCode(), 0) << qortool.readAllStandardError().toStdString();
+    // The lock wait alone would take 3 s.
+    EXPECT_LT(took, milliseconds(3000));
 }
 
 } // namespace

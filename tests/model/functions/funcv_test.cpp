@@ -1,6 +1,8 @@
+#include "infra/encoding.h"
 #include "infra/messages.h"
 #include "model/core/records.h"
 #include "model/file/inistore.h"
+#include "model/file/scofollow.h"
 #include "model/file/sectionvalues.h"
 #include "model/file/testsections.h"
 #include "model/functions/funcv.h"
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <tuple>
 
 namespace qv {
 namespace {
@@ -337,6 +340,114 @@ TEST(FuncVOscillograms, AFailedSaveDropsWhatItStaged)
     EXPECT_TRUE(FinishTestFileSave(false, fixture.qor));
     EXPECT_EQ(ScoFile().StagedCount(), 0u);
     EXPECT_EQ(ReadBytes(fixture.scoPath), before);
+}
+
+// The fixture's file plus records the load never hands to test 1's
+// functions 1..16: another test, function 17, cycle 17.
+struct FollowFixture : ScoFixture
+{
+    FollowFixture()
+    {
+        std::vector<SScoRecord> records;
+        EXPECT_EQ(ParseScoBytes(ReadBytes(scoPath), records), ScoReadError::None);
+        for (const auto &[test, function, cycle] : {std::tuple{2, 1, 1}, {1, 17, 1}, {1, 1, 17}})
+            records.push_back({ScoRecordName(test, function, cycle), *Flat(99), {7, 2, 2, 0, 9}});
+        testing::WriteBytes(scoPath, BuildScoBytes(records));
+        doc.NTest = 1;
+        doc.Tests[0] = std::make_unique<STest>(Load());
+        FinishTestFileLoad();
+    }
+
+    TFuncV &List() { return doc.Tests[0]->VFuncs; }
+
+    // Record name -> first sample, in file order.
+    std::vector<std::pair<std::string, int>> Stored()
+    {
+        std::vector<SScoRecord> records;
+        EXPECT_EQ(ParseScoBytes(ReadBytes(scoPath), records), ScoReadError::None);
+        std::vector<std::pair<std::string, int>> names;
+        for (const SScoRecord &record : records)
+            names.emplace_back(Cp1251ToUtf8(record.name), record.samples[0]);
+        return names;
+    }
+
+    SQor doc;
+};
+
+TEST(FuncVOscillograms, AfterASwapTheRecordsFollowTheFunctionsAndRecordsNeverReadStay)
+{
+    FollowFixture fixture;
+    const std::string before = ReadBytes(fixture.scoPath);
+    std::string error;
+    // Nothing changed: the file stays as it is.
+    std::vector<SScoRecord> stored;
+    ASSERT_EQ(ParseScoBytes(before, stored), ScoReadError::None);
+    EXPECT_FALSE(RecordsFollowingFunctions(stored, HeldReferences(fixture.doc), 1));
+    EXPECT_TRUE(KeepReferencesWithFunctions(fixture.doc, fixture.scoPath, &error)) << error;
+    EXPECT_EQ(ReadBytes(fixture.scoPath), before);
+
+    ASSERT_TRUE(fixture.List().Swap(1, 2));
+    EXPECT_TRUE(KeepReferencesWithFunctions(fixture.doc, fixture.scoPath, &error)) << error;
+    using Stored = std::vector<std::pair<std::string, int>>;
+    EXPECT_EQ(fixture.Stored(), (Stored{{"T1_v1_ц1", 21},
+                                        {"T1_v1_ц2", 22},
+                                        {"T1_v2_ц1", 11},
+                                        {"T1_v2_ц2", 12},
+                                        {"T2_v1_ц1", 99},
+                                        {"T1_v17_ц1", 99},
+                                        {"T1_v1_ц17", 99}}));
+    // A record kept keeps its parameter block; a moved one takes its
+    // function's (sweep 2, amplitude 3 for the former function 2).
+    std::vector<SScoRecord> records;
+    ASSERT_EQ(ParseScoBytes(ReadBytes(fixture.scoPath), records), ScoReadError::None);
+    EXPECT_EQ(records[0].params, ScoParamBlock(2, 3));
+    EXPECT_EQ(records[4].params, (ScoParams{7, 2, 2, 0, 9}));
+
+    // The load of the rewritten file gives each function its own waveform.
+    ScoFile().ResetScoState();
+    STest reloaded = fixture.Load();
+    FinishTestFileLoad();
+    EXPECT_EQ((*reloaded.VFuncs.ByNumber(1)->Reference[0])[0], 21);
+    EXPECT_EQ((*reloaded.VFuncs.ByNumber(2)->Reference[1])[0], 12);
+}
+
+TEST(FuncVOscillograms, ADeletedOrReplacedFunctionTakesItsRecordsAlong)
+{
+    FollowFixture fixture;
+    std::string error;
+    ASSERT_TRUE(fixture.List().Delete(2));
+    // Function 1 replaced under its number: it has no waveform any more.
+    std::string refusal;
+    ASSERT_TRUE(fixture.List().AddFunction(Input("new", 1), 5, &refusal)) << refusal;
+    EXPECT_TRUE(KeepReferencesWithFunctions(fixture.doc, fixture.scoPath, &error)) << error;
+    using Stored = std::vector<std::pair<std::string, int>>;
+    EXPECT_EQ(fixture.Stored(), (Stored{{"T2_v1_ц1", 99}, {"T1_v17_ц1", 99}, {"T1_v1_ц17", 99}}));
+}
+
+TEST(FuncVOscillograms, AFileTheLoadOrTheSaveCannotReadIsLeftAsItIs)
+{
+    {
+        FollowFixture fixture;
+        std::string bytes = ReadBytes(fixture.scoPath);
+        bytes[40] ^= 0x10;
+        testing::WriteBytes(fixture.scoPath, bytes);
+        ASSERT_TRUE(fixture.List().Delete(1));
+        EXPECT_TRUE(KeepReferencesWithFunctions(fixture.doc, fixture.scoPath, nullptr));
+        EXPECT_EQ(ReadBytes(fixture.scoPath), bytes);
+    }
+    // Damaged at the load, repaired since: the functions hold no references,
+    // and that must not empty the file.
+    FollowFixture fixture;
+    const std::string good = ReadBytes(fixture.scoPath);
+    std::string bytes = good;
+    bytes[40] ^= 0x10;
+    testing::WriteBytes(fixture.scoPath, bytes);
+    fixture.doc.Tests[0] = std::make_unique<STest>(fixture.Load());
+    FinishTestFileLoad();
+    ASSERT_FALSE(fixture.List().FailureText().empty());
+    testing::WriteBytes(fixture.scoPath, good);
+    EXPECT_TRUE(KeepReferencesWithFunctions(fixture.doc, fixture.scoPath, nullptr));
+    EXPECT_EQ(ReadBytes(fixture.scoPath), good);
 }
 
 } // namespace
