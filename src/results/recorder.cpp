@@ -3,6 +3,8 @@
 #include "results/resultsdb.h"
 #include "results/spool.h"
 
+#include <iterator>
+
 namespace qv::results {
 
 ResultsRecorder::ResultsRecorder(Options options)
@@ -65,12 +67,28 @@ void ResultsRecorder::Loop()
             lock.lock();
             m_busy = false;
         }
-        if (!m_queue.empty()) {
-            RunRecord record = std::move(m_queue.front());
-            m_queue.pop_front();
+        if (m_queue.size() > m_options.queueLimit) {
+            // The oldest wait on disk; they are written before the rest.
+            std::deque<RunRecord> overflow;
+            const auto excess = static_cast<std::ptrdiff_t>(m_queue.size() - m_options.queueLimit);
+            std::move(m_queue.begin(), m_queue.begin() + excess, std::back_inserter(overflow));
+            m_queue.erase(m_queue.begin(), m_queue.begin() + excess);
             m_busy = true;
             lock.unlock();
-            Handle(std::move(record));
+            ToSpool(overflow);
+            lock.lock();
+            m_busy = false;
+            continue;
+        }
+        if (!m_queue.empty()) {
+            std::vector<RunRecord> batch;
+            while (!m_queue.empty() && batch.size() < kBatch) {
+                batch.push_back(std::move(m_queue.front()));
+                m_queue.pop_front();
+            }
+            m_busy = true;
+            lock.unlock();
+            Handle(std::move(batch));
             lock.lock();
             m_busy = false;
             continue;
@@ -106,25 +124,33 @@ void ResultsRecorder::StartOutage(const std::string &problem)
 bool ResultsRecorder::Drain()
 {
     std::size_t written = 0;
-    for (const auto &file : m_spool->Waiting()) {
-        const auto record = m_spool->Read(file);
-        if (!record)
-            continue;
+    const auto waiting = m_spool->Waiting();
+    for (auto next = waiting.begin(); next != waiting.end();) {
+        // Oldest first, a batch of files a transaction; each file goes once
+        // its transaction has committed.
+        std::vector<RunRecord> batch;
+        std::vector<std::filesystem::path> files;
+        for (; next != waiting.end() && batch.size() < kBatch; ++next)
+            if (auto record = m_spool->Read(*next)) {
+                batch.push_back(std::move(*record));
+                files.push_back(*next);
+            }
         std::string problem;
-        if (!m_db->Write(*record, &problem)) {
+        if (!m_db->WriteBatch(batch, &problem)) {
             StartOutage(problem);
             return false;
         }
-        m_spool->Remove(file);
-        ++written;
-        ++m_written;
+        for (const auto &file : files)
+            m_spool->Remove(file);
+        written += batch.size();
+        m_written += batch.size();
     }
     if (m_outage.exchange(false) && m_options.restored)
         m_options.restored(written);
     return true;
 }
 
-void ResultsRecorder::Handle(RunRecord record)
+void ResultsRecorder::Handle(std::vector<RunRecord> batch)
 {
     bool stopping = false;
     {
@@ -135,21 +161,29 @@ void ResultsRecorder::Handle(RunRecord record)
     // timer, not the run, decides when to try the database again.
     if (!m_db && !m_outage && !stopping)
         Connect();
-    if (m_db && m_spool->Count() > 0 && !Drain()) {
+    if (m_db && m_spool->Count() > 0 && !Drain())
+        m_db.reset();
+    WriteOrSpool(batch);
+}
+
+void ResultsRecorder::WriteOrSpool(std::vector<RunRecord> &batch)
+{
+    if (m_db) {
+        std::string problem;
+        if (m_db->WriteBatch(batch, &problem)) {
+            m_written += batch.size();
+            return;
+        }
+        StartOutage(problem);
+    }
+    for (const RunRecord &record : batch)
         ToSpool(record);
-        return;
-    }
-    if (!m_db) {
+}
+
+void ResultsRecorder::ToSpool(std::deque<RunRecord> &records)
+{
+    for (const RunRecord &record : records)
         ToSpool(record);
-        return;
-    }
-    std::string problem;
-    if (m_db->Write(record, &problem)) {
-        ++m_written;
-        return;
-    }
-    StartOutage(problem);
-    ToSpool(record);
 }
 
 void ResultsRecorder::ToSpool(const RunRecord &record)

@@ -12,6 +12,12 @@
 // as the database answers. The operator is told once per outage: `outage`
 // when it starts, `restored` when the spool has been written.
 //
+// A writer that falls behind (a fast continuous run, a slow server) writes
+// what has queued up in batches, each one transaction of whole runs. The
+// queue in memory is bounded: beyond `queueLimit` records the oldest go to
+// the spool (and from there to the database before the newer ones), so a
+// long backlog costs disk, not memory, and loses nothing.
+//
 // The callbacks run on the writer thread.
 
 #include "results/databaseurl.h"
@@ -27,6 +33,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace qv::results {
 
@@ -43,7 +50,11 @@ public:
         std::chrono::milliseconds retry{5000};
         std::function<void(const std::string &problem)> outage;
         std::function<void(std::size_t written)> restored; // records written from the spool
+        std::size_t queueLimit = 2000; // records held in memory before the spool takes them
     };
+
+    // Records written per transaction at most.
+    static constexpr std::size_t kBatch = 64;
 
     explicit ResultsRecorder(Options options);
     // Writes (or spools) what is queued, then ends the thread. It does not
@@ -65,11 +76,14 @@ public:
 
 private:
     void Loop();
-    void Handle(RunRecord record);
+    void Handle(std::vector<RunRecord> batch);
+    // Writes the batch whole, or spools all of it.
+    void WriteOrSpool(std::vector<RunRecord> &batch);
     bool Connect();
     bool Drain();
     void StartOutage(const std::string &problem);
     void ToSpool(const RunRecord &record);
+    void ToSpool(std::deque<RunRecord> &records);
 
     Options m_options;
     std::unique_ptr<Spool> m_spool;

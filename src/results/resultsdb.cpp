@@ -9,6 +9,7 @@
 #include <QUuid>
 #include <QVariant>
 #include <filesystem>
+#include <map>
 
 namespace qv::results {
 
@@ -288,58 +289,116 @@ bool ResultsDatabase::Alive()
 
 bool ResultsDatabase::Write(const RunRecord &record, std::string *problem)
 {
+    return WriteBatch(std::span(&record, 1), problem);
+}
+
+namespace {
+
+QVariantList RunRow(const RunRecord &record)
+{
+    return {Q(record.uid),
+            Q(record.session),
+            record.pass,
+            Q(record.started),
+            Q(record.ended),
+            Q(record.host),
+            Q(record.operatorName),
+            Q(record.serial),
+            Q(record.filePath),
+            Q(record.FileName()),
+            Q(record.fileSha256),
+            Q(record.unitAddress),
+            Q(record.unitType),
+            Q(record.unitBuild),
+            record.allTests ? 1 : 0,
+            record.continuous ? 1 : 0,
+            record.debug ? 1 : 0,
+            record.passes,
+            Q(record.verdict),
+            Q(record.verdictText),
+            record.Errors(),
+            static_cast<int>(record.tests.size()),
+            record.WrongWordCount()};
+}
+
+constexpr const char *kRunsHead =
+    "INSERT INTO runs (uid, session, pass, started, ended, host, operator, serial, file_path, "
+    "file_name, file_sha256, unit_address, unit_type, unit_build, all_tests, continuous, debug, "
+    "passes, verdict, verdict_text, errors, test_count, wrong_word_count) VALUES ";
+constexpr int kRunValues = 23; // columns of kRunsHead
+
+QString Placeholders(int columns)
+{
+    QString row = QStringLiteral("(?");
+    for (int c = 1; c < columns; ++c)
+        row += QStringLiteral(", ?");
+    return row + QLatin1Char(')');
+}
+
+} // namespace
+
+bool ResultsDatabase::InsertRuns(std::span<const RunRecord> records, std::vector<qint64> &ids,
+                                 std::string *problem)
+{
+    // A record stored before (a spooled record whose removal was cut short)
+    // is left out by its uid: id 0.
+    ids.assign(records.size(), 0);
+    QSqlQuery query(Db());
+    if (m_dialect == Dialect::Sqlite) {
+        // In-process: one prepared statement run row by row costs least.
+        query.prepare(QString::fromLatin1(kRunsHead) + Placeholders(kRunValues) +
+                      QStringLiteral(" ON CONFLICT (uid) DO NOTHING RETURNING id"));
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            Bind(query, RunRow(records[i]));
+            if (!query.exec()) {
+                *problem = ErrorText(query.lastError());
+                return false;
+            }
+            if (query.next())
+                ids[i] = query.value(0).toLongLong();
+            query.finish();
+        }
+        return true;
+    }
+    // On a server: one statement (one round trip) for every run of the batch.
+    QString sql = QString::fromLatin1(kRunsHead);
+    for (std::size_t i = 0; i < records.size(); ++i)
+        sql += (i ? QStringLiteral(", ") : QString()) + Placeholders(kRunValues);
+    query.prepare(sql + QStringLiteral(" ON CONFLICT (uid) DO NOTHING RETURNING id, uid"));
+    for (const RunRecord &record : records)
+        Bind(query, RunRow(record));
+    if (!query.exec()) {
+        *problem = ErrorText(query.lastError());
+        return false;
+    }
+    std::map<std::string, std::size_t> byUid;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        byUid.emplace(records[i].uid, i);
+    while (query.next())
+        if (const auto at = byUid.find(S(query.value(1))); at != byUid.end())
+            ids[at->second] = query.value(0).toLongLong();
+    query.finish();
+    return true;
+}
+
+bool ResultsDatabase::WriteBatch(std::span<const RunRecord> records, std::string *problem)
+{
     if (!Db().isOpen()) {
         *problem = "соединение с базой результатов потеряно";
         return false;
     }
+    if (records.empty())
+        return true;
     if (!Begin(problem))
         return false;
     std::string ignored;
-    const auto fail = [this, &ignored, problem](const QSqlQuery &query) {
-        *problem = ErrorText(query.lastError());
+    const auto fail = [this, &ignored] {
         Exec("ROLLBACK", &ignored);
         return false;
     };
-    QSqlDatabase db = Db();
-    QSqlQuery run(db);
-    run.prepare(QStringLiteral(
-        "INSERT INTO runs (uid, session, pass, started, ended, host, operator, serial, file_path, "
-        "file_name, file_sha256, unit_address, unit_type, unit_build, all_tests, continuous, "
-        "debug, passes, verdict, verdict_text, errors, test_count, wrong_word_count) VALUES "
-        "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-        "ON CONFLICT (uid) DO NOTHING RETURNING id"));
-    Bind(run, {Q(record.uid),
-               Q(record.session),
-               record.pass,
-               Q(record.started),
-               Q(record.ended),
-               Q(record.host),
-               Q(record.operatorName),
-               Q(record.serial),
-               Q(record.filePath),
-               Q(record.FileName()),
-               Q(record.fileSha256),
-               Q(record.unitAddress),
-               Q(record.unitType),
-               Q(record.unitBuild),
-               record.allTests ? 1 : 0,
-               record.continuous ? 1 : 0,
-               record.debug ? 1 : 0,
-               record.passes,
-               Q(record.verdict),
-               Q(record.verdictText),
-               record.Errors(),
-               static_cast<int>(record.tests.size()),
-               record.WrongWordCount()});
-    if (!run.exec())
-        return fail(run);
-    if (!run.next()) {
-        // Stored before (a spooled record whose removal was cut short).
-        run.finish();
-        return Exec("ROLLBACK", problem);
-    }
-    const qint64 id = run.value(0).toLongLong();
-    run.finish();
+    std::vector<qint64> ids;
+    if (!InsertRuns(records, ids, problem))
+        return fail();
 
     // Rows go in statements of many rows each: a failing pass carries
     // hundreds of wrong values, and a round trip each would be the cost of
@@ -347,18 +406,23 @@ bool ResultsDatabase::Write(const RunRecord &record, std::string *problem)
     std::vector<QVariantList> tests;
     std::vector<QVariantList> words;
     std::vector<QVariantList> contacts;
-    for (const TestResult &result : record.tests) {
-        tests.push_back({id, result.number, Q(result.name), Q(result.verdict), result.errors,
-                         result.diagnosis.empty() ? QVariant(QMetaType(QMetaType::QString))
-                                                  : QVariant(Q(result.diagnosis)),
-                         result.unexplained ? QVariant(*result.unexplained)
-                                            : QVariant(QMetaType(QMetaType::Int))});
-        for (const WrongWord &wrong : result.wrongWords)
-            words.push_back({id, result.number, wrong.word, Q(wrong.name), wrong.cycle,
-                             Nullable(wrong.reference), Nullable(wrong.read)});
-        for (const FailingContact &failing : result.contacts)
-            contacts.push_back(
-                {id, result.number, failing.contact, Q(failing.name), failing.word, failing.bit});
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        const qint64 id = ids[r];
+        if (id == 0)
+            continue;
+        for (const TestResult &result : records[r].tests) {
+            tests.push_back({id, result.number, Q(result.name), Q(result.verdict), result.errors,
+                             result.diagnosis.empty() ? QVariant(QMetaType(QMetaType::QString))
+                                                      : QVariant(Q(result.diagnosis)),
+                             result.unexplained ? QVariant(*result.unexplained)
+                                                : QVariant(QMetaType(QMetaType::Int))});
+            for (const WrongWord &wrong : result.wrongWords)
+                words.push_back({id, result.number, wrong.word, Q(wrong.name), wrong.cycle,
+                                 Nullable(wrong.reference), Nullable(wrong.read)});
+            for (const FailingContact &failing : result.contacts)
+                contacts.push_back({id, result.number, failing.contact, Q(failing.name),
+                                    failing.word, failing.bit});
+        }
     }
     if (!InsertRows("INSERT INTO run_tests (run_id, number, name, verdict, errors, diagnosis, "
                     "unexplained) VALUES ",
@@ -367,15 +431,9 @@ bool ResultsDatabase::Write(const RunRecord &record, std::string *problem)
                     "read_value) VALUES ",
                     words, problem) ||
         !InsertRows("INSERT INTO failing_contacts (run_id, test, contact, name, word, bit) VALUES ",
-                    contacts, problem)) {
-        Exec("ROLLBACK", &ignored);
-        return false;
-    }
-    if (!Exec("COMMIT", problem)) {
-        Exec("ROLLBACK", &ignored);
-        return false;
-    }
-    return true;
+                    contacts, problem))
+        return fail();
+    return Exec("COMMIT", problem) || fail();
 }
 
 bool ResultsDatabase::InsertRows(const char *head, const std::vector<QVariantList> &rows,

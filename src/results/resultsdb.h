@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,9 @@ public:
     // already is not stored again (true). False with *problem when the
     // database refused; nothing of the run is then stored.
     bool Write(const RunRecord &record, std::string *problem);
+    // Stores the runs in one transaction: all of them or none (a run is
+    // never split), so a writer that falls behind pays one commit for many.
+    bool WriteBatch(std::span<const RunRecord> records, std::string *problem);
     // Whether the server still answers.
     bool Alive();
 
@@ -105,6 +109,9 @@ private:
     bool Migrate(std::string *problem);
     bool Exec(const std::string &sql, std::string *problem);
     bool Begin(std::string *problem);
+    // The runs' rows; ids[i] = the id of records[i], 0 when stored before.
+    bool InsertRuns(std::span<const RunRecord> records, std::vector<qint64> &ids,
+                    std::string *problem);
     // Inserts the rows (each a full row of the head's columns).
     bool InsertRows(const char *head, const std::vector<QVariantList> &rows, std::string *problem);
     void LoadTests(RunRecord &record);

@@ -39,12 +39,14 @@ Spool::Spool(std::filesystem::path folder)
 
 bool Spool::Put(const RunRecord &record, std::string *problem)
 {
-    // Time first, so that names sort by age; the uid keeps them apart.
-    const std::string name = QDateTime::currentDateTimeUtc()
-                                 .toString(QStringLiteral("yyyyMMddHHmmsszzz"))
-                                 .toStdString() +
-                             "-" + std::to_string(g_sequence++ % 1000000) + "-" + record.uid +
-                             kExtension;
+    // Time first, so that names sort by age, then a sequence of fixed width
+    // for the records of one millisecond; the uid keeps them apart.
+    const std::string name =
+        QStringLiteral("%1-%2-")
+            .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddHHmmsszzz")))
+            .arg(g_sequence++ % 1000000, 6, 10, QLatin1Char('0'))
+            .toStdString() +
+        record.uid + kExtension;
     QSaveFile file(QString::fromStdString((m_folder / name).string()));
     if (!file.open(QIODevice::WriteOnly)) {
         *problem = file.errorString().toStdString();

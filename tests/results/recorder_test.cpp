@@ -148,6 +148,40 @@ TEST_F(Recording, ASpoolLeftByAnEarlierRunIsWrittenAsSoonAsTheRecorderStarts)
     EXPECT_EQ(Spool(spoolPath).Count(), 0u);
 }
 
+TEST_F(Recording, ABacklogBeyondTheQueueLimitWaitsOnDiskAndIsWrittenWholeInOrder)
+{
+    std::vector<std::string> uids;
+    {
+        ResultsRecorder::Options options = Options();
+        options.queueLimit = 8;
+        ResultsRecorder recorder(std::move(options));
+        // Far faster than any database takes them.
+        for (int i = 0; i < 300; ++i) {
+            RunRecord record = qv::testing::SampleRun();
+            uids.push_back(record.uid);
+            recorder.Submit(std::move(record));
+        }
+        ASSERT_TRUE(recorder.WaitIdle(60s));
+        EXPECT_EQ(recorder.Written(), 300u);
+        EXPECT_GT(recorder.Spooled(), 0u); // the backlog went to disk
+        EXPECT_EQ(Spool(spoolPath).Count(), 0u);
+    }
+    EXPECT_TRUE(outages.empty());
+    EXPECT_EQ(restores, 0);
+    std::string problem;
+    DatabaseUrl url;
+    url.file = dbPath;
+    auto db = ResultsDatabase::Open(url, &problem);
+    ASSERT_TRUE(db) << problem;
+    const auto stored = db->Runs({}, 1000, 0, true);
+    ASSERT_EQ(stored.size(), 300u);
+    const RunRecord sample = qv::testing::SampleRun();
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        EXPECT_EQ(stored[stored.size() - 1 - i].uid, uids[i]); // newest first
+        EXPECT_EQ(stored[i].tests, sample.tests);
+    }
+}
+
 TEST_F(Recording, RecordsQueuedAtTheEndAreWrittenBeforeTheRecorderGoes)
 {
     {

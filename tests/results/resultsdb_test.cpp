@@ -71,6 +71,19 @@ TEST_F(SqliteResults, ARunIsStoredWholeOnceAndReadsBackWithItsTests)
     ASSERT_TRUE(back);
     record.id = runs[0].id;
     EXPECT_EQ(*back, record);
+
+    // In a batch with a new run: the stored one is left out, the new one
+    // goes in whole.
+    record.id = 0;
+    const RunRecord batch[] = {record, qv::testing::SampleRun("4712")};
+    std::string problem;
+    ASSERT_TRUE(db->WriteBatch(batch, &problem)) << problem;
+    EXPECT_EQ(db->Count({}), 2);
+    const auto both = db->Runs({}, 10, 0, true);
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[0].serial, "4712");
+    EXPECT_EQ(both[0].tests, batch[1].tests);
+    EXPECT_EQ(db->Run(runs[0].id)->tests, record.tests);
 }
 
 TEST_F(SqliteResults, AnOlderLayoutIsBroughtUpToDateAndItsRunsStayReadable)
