@@ -44,7 +44,8 @@ if grep -q '\.bak$' <<<"$LIST"; then
     status=1
 fi
 DEPENDS="$(dpkg-deb -f "$DEB" Depends)"
-for lib in libqt6core6 libqt6widgets6 libssl3 libc6; do
+for lib in libqt6core6 libqt6widgets6 libssl3 libc6 libqt6charts6 libqt6sql6-sqlite \
+    libqt6sql6-psql qt6-qpa-plugins; do
     if ! grep -q "$lib" <<<"$DEPENDS"; then
         echo "Depends lacks $lib: $DEPENDS" >&2
         status=1

@@ -27,6 +27,7 @@
 #include "ui/mainwindow.h"
 #include "ui/qtmesbo.h"
 #include "ui/remote/remotecontrol.h"
+#include "ui/results/resultscommands.h"
 #include "ui/run/runcommand.h"
 #include "ui/services/helperprograms.h"
 
@@ -141,6 +142,9 @@ int main(int argc, char *argv[])
         // "Пуск": the run driver with the run windows; the calibration it
         // keeps also serves the document's wait conversion.
         qv::run::RunCommand runCommand(window, desk, qv::AppFile(".clb"));
+        // Every run recorded in the results database of the settings.
+        qv::results_ui::ResultsCommands results(window, desk.Store(), qv::AppDataDir());
+        runCommand.SetResults(&results);
         // The remote roles; a run asks which one is active.
         qv::RemoteControl remote(window, desk.Store(), qv::DefaultReceiveDir());
         remote.ServeRuns(runCommand);

@@ -32,6 +32,7 @@
 #include "ui/views/tableview.h"
 
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace qv {
@@ -296,6 +297,10 @@ void TBaseForm::setUpKeys()
             selectTest(n - 1);
     };
     m_keys = std::make_unique<desk::MainKeys>(*m_runBar, std::move(keys));
+    // Esc in the main window puts the comment window away.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { m_comment->Close(); });
 }
 
 void TBaseForm::setScale()

@@ -40,13 +40,13 @@ struct InjectedFault
     }
     std::string Value() const
     {
-        return std::to_string(a) + (b ? "-" + std::to_string(b) : std::string());
+        std::string value = std::to_string(a);
+        if (b)
+            value.append("-").append(std::to_string(b));
+        return value;
     }
     std::string BoardLine() const { return Key() + "=" + Value() + "\n"; }
-    std::string Text() const
-    {
-        return kind + " " + std::to_string(a) + (b ? "-" + std::to_string(b) : std::string());
-    }
+    std::string Text() const { return kind + " " + Value(); }
     // The same fault as a diagnosis entry names it.
     bool Is(const QJsonObject &entry) const
     {

@@ -10,6 +10,7 @@
 #include "infra/helpers.h"
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
+#include "support/qtwait.h"
 #include "support/unitsimprocess.h"
 #include "ui/desk/infopanel.h"
 #include "ui/deskfixture.h"
@@ -21,11 +22,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLocalSocket>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <memory>
 
 namespace qv::testing {
 namespace {
@@ -298,6 +301,76 @@ TEST_F(SelfDiagnostics, TheUnitIsHandedToTheSelfTestAndTakenBackWhenItEnds)
     EXPECT_NE(text.find("Адрес блока: " + unitsim.Address()), std::string::npos) << text;
     EXPECT_NE(text.find("Связь с блоком диагностики: норма"), std::string::npos) << text;
     EXPECT_NE(text.find("Итог: блок исправен"), std::string::npos) << text;
+    EXPECT_TRUE(Messages().empty());
+    ExpectUnitBack();
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget &widget) { widget.installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+TEST_F(SelfDiagnostics, TheLauncherStaysUntilTheProgramEndsShowsItsWholeTextAndTheDeskPaints)
+{
+    StartDesk();
+    // A self-test that runs until the test lets it end.
+    const std::string release = dir.File("release");
+    Script("bin/quorvik-selftest", "while [ ! -e '" + release + "' ]; do sleep 0.05; done");
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
+    mesbo->Clear();
+    PaintCounter paints(*window);
+    bool checked = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        // However this ends, the self-test is let go.
+        const std::shared_ptr<void> letGo(nullptr, [&](void *) { WriteBytes(release, ""); });
+        QWidget *modal = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                modal = QApplication::activeModalWidget();
+                auto *launcher = qobject_cast<services::TfmSelfTestLaunch *>(modal);
+                return launcher && !launcher->textLine()->text().isEmpty();
+            },
+            10000));
+        auto &launcher = *qobject_cast<services::TfmSelfTestLaunch *>(modal);
+        EXPECT_EQ(launcher.textLine()->text(),
+                  QStringLiteral("Для продолжения работы с программой \"Quorvik\", завершите "
+                                 "программу \"Диагностика системы\"."));
+        QTest::qWait(50);
+        const QFontMetrics metrics(launcher.textLine()->font());
+        EXPECT_GE(launcher.textLine()->width(),
+                  metrics.horizontalAdvance(launcher.textLine()->text()))
+            << "the text is whole";
+        EXPECT_GE(launcher.width(), launcher.textLine()->width());
+        EXPECT_FALSE(launcher.iconLabel()->pixmap().isNull()) << "the program's icon";
+        EXPECT_FALSE(launcher.windowIcon().isNull());
+
+        QTest::keyClick(&launcher, Qt::Key_Escape);
+        launcher.reject();
+        launcher.close();
+        QTest::qWait(100);
+        EXPECT_TRUE(launcher.isVisible()) << "nothing closes it while the program runs";
+
+        // The main window is not frozen behind it.
+        const int before = paints.count;
+        window->update();
+        QV_EXPECT_SOON(paints.count > before);
+
+        checked = true;
+    });
+    window->actions().bodrin->trigger();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(Messages().empty());
     ExpectUnitBack();
 }

@@ -7,6 +7,7 @@
 #include "dumpedit.h"
 #include "execution/editor/editorlink.h"
 #include "texteditor.h"
+#include "toolkittexts.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -14,6 +15,7 @@
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <cstdio>
 #include <iostream>
 
@@ -227,6 +229,8 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvik-edit"));
+    QTranslator toolkitTexts;
+    qv::InstallRussianToolkitTexts(toolkitTexts);
     const QString argument = QString::fromLocal8Bit(argv[1]);
     if (const auto windowId = qv::ParseEditorConnectArgument(argument))
         return Linked(*windowId);

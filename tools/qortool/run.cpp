@@ -12,6 +12,8 @@
 #include "junitreport.h"
 #include "model/document/records.h"
 #include "model/document/stest.h"
+#include "results/recordbuilder.h"
+#include "resultsoptions.h"
 #include "runprobe.h"
 #include "runprogress.h"
 #include "runreport.h"
@@ -23,6 +25,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -61,7 +65,10 @@ struct RunRequest
     bool quiet = false;
     std::optional<std::string> report;
     std::optional<std::string> junit;
-    std::optional<std::string> probe; // "sim", "ftdi", "d2xx"
+    std::optional<std::string> probe;                 // "sim", "ftdi", "d2xx"
+    std::optional<qv::results::DatabaseUrl> database; // record the run there
+    std::string serial;
+    std::string operatorName;
 };
 
 // Presses Esc in the run window once Ctrl+C came: the run stops and the unit
@@ -158,6 +165,26 @@ bool ReadDebugRange(const Command &command, const ParsedArgs &parsed, RunRequest
            ReadNumber(command, parsed, "--last", 1, std::nullopt, "номер такта", &request.last);
 }
 
+// --db and what goes with it into the record; false after the usage error.
+bool ReadRecording(const Command &command, const ParsedArgs &parsed, RunRequest &request)
+{
+    if (!parsed.Value("--db")) {
+        for (const char *option : {"--serial", "--operator", "--spool"}) {
+            if (parsed.Value(option)) {
+                UsageError(command, std::string(option) + " только вместе с --db");
+                return false;
+            }
+        }
+        return true;
+    }
+    request.database = DatabaseOption(command, parsed);
+    if (!request.database)
+        return false;
+    request.serial = parsed.Value("--serial").value_or("");
+    request.operatorName = parsed.Value("--operator").value_or(qv::results::SystemUser());
+    return true;
+}
+
 std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs &parsed)
 {
     RunRequest request;
@@ -216,7 +243,7 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
         }
         request.probe = probe;
     }
-    return request;
+    return ReadRecording(command, parsed, request) ? std::optional(request) : std::nullopt;
 }
 
 // Sets the document up for the request; false after printing why not.
@@ -264,7 +291,8 @@ int RunRun(std::span<const std::string> args)
     const Command &command = CommandNamed("run");
     std::set<std::string> values = kSessionValueOptions;
     values.insert({"--test", "--passes", "--cycle", "--first", "--last", "--unit", "--board",
-                   "--answer", "--report", "--junit", "--timeout", "--probe"});
+                   "--answer", "--report", "--junit", "--timeout", "--probe", "--db", "--serial",
+                   "--operator", "--spool"});
     std::set<std::string> flags = kSessionFlagOptions;
     flags.insert({"--all", "--continuous", "--debug", "--keep-going", "--quiet"});
     const auto parsed = ParseCommandArgs(command, args, values, flags, 1, "нужен один файл тестов");
@@ -305,13 +333,35 @@ int RunRun(std::span<const std::string> args)
             return RunNotMade;
     }
 
+    // The recorder writes on a thread of its own and outlives the run: what
+    // is still queued at the end is written (or spooled) before the exit.
+    std::unique_ptr<qv::results::ResultsRecorder> recorder;
+    std::unique_ptr<qv::results::RunRecording> recording;
     UnitRunSetup setup;
     setup.address = request->address;
     setup.probe = probe ? &probe->Probe() : nullptr;
     setup.timeoutMs = request->timeoutMs;
     setup.keepGoing = request->keepGoing;
     setup.passLimit = request->passes;
-    UnitRunner runner(setup);
+    std::optional<UnitRunner> runnerSlot;
+    if (request->database) {
+        recorder = MakeRecorder(command, *request->database, *parsed);
+        qv::results::RunContext context;
+        context.host = qv::results::HostName();
+        context.operatorName = request->operatorName;
+        context.serial = request->serial;
+        context.filePath = std::filesystem::absolute(std::filesystem::u8path(path)).string();
+        context.fileSha256 = qv::results::FileSha256(path);
+        context.unitAddress = request->address;
+        recording =
+            std::make_unique<qv::results::RunRecording>(*recorder, doc, context, [&runnerSlot] {
+                return runnerSlot ? runnerSlot->BuildInfo() : std::string();
+            });
+        setup.passDecoded = [&recording](const qv::RunVerdict &pass) {
+            recording->PassDecoded(pass);
+        };
+    }
+    UnitRunner &runner = runnerSlot.emplace(setup);
     if (!runner.Ready())
         return RunNotMade;
 
@@ -348,6 +398,8 @@ int RunRun(std::span<const std::string> args)
     }
     const auto finished = std::chrono::system_clock::now();
     progress.Finish();
+    if (recording)
+        recording->Finish(verdict);
 
     if (!request->quiet)
         PrintRunSummary(std::cout, doc, verdict);

@@ -21,6 +21,7 @@ UnitRunner::UnitRunner(const UnitRunSetup &setup)
     m_tester.SetSettings(port);
     m_passLimit = setup.passLimit;
     m_probe = setup.probe;
+    m_passDecoded = setup.passDecoded;
     m_ready = m_tester.Create(qv::kProductName);
     if (!m_ready)
         return;
@@ -44,6 +45,7 @@ qv::RunVerdict UnitRunner::Run(qv::TQuorvik &doc, qv::RunView &view)
     env.showVerdict = false;
     env.passLimit = m_passLimit;
     env.probe = m_probe;
+    env.passDecoded = m_passDecoded;
     qv::RunDriver driver(doc, env);
     driver.StartRun();
     doc.SetWaitCalibration(nullptr);

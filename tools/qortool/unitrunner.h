@@ -11,6 +11,7 @@
 #include "execution/run/rundriver.h"
 #include "model/settings/settings.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,8 @@ struct UnitRunSetup
     bool keepGoing = false; // a continuous run goes on after errors
     int passLimit = 0;      // a continuous run ends by itself after this many passes; 0: never
     qv::VFunctionProbe *probe = nullptr; // the oscilloscope probe of the run; null: none
+    // Each decoded pass of a continuous run (RunDriver::Environment).
+    std::function<void(const qv::RunVerdict &pass)> passDecoded;
 };
 
 class UnitRunner
@@ -47,6 +50,7 @@ private:
     std::optional<qv::RunCalibration> m_calibration;
     int m_passLimit = 0;
     qv::VFunctionProbe *m_probe = nullptr;
+    std::function<void(const qv::RunVerdict &pass)> m_passDecoded;
     bool m_ready = false;
 };
 

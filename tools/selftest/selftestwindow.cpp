@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -61,6 +62,15 @@ void SelfTestWindow::showEvent(QShowEvent *event)
         m_shown = true;
         QTimer::singleShot(100, this, [this] { run(); });
     }
+}
+
+void SelfTestWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SelfTestWindow::run()

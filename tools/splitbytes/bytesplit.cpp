@@ -56,6 +56,18 @@ QString WithSuffix(const QString &data, const QString &suffix)
                                (extension.isEmpty() ? QString() : QStringLiteral(".") + extension));
 }
 
+// Asks for the first file not named; empty when all three are.
+QString MissingName(const QString &data, const QString &low, const QString &high)
+{
+    if (data.trimmed().isEmpty())
+        return QStringLiteral("Укажите файл данных (16 бит)");
+    if (low.trimmed().isEmpty())
+        return QStringLiteral("Укажите файл младших байт (L)");
+    if (high.trimmed().isEmpty())
+        return QStringLiteral("Укажите файл старших байт (H)");
+    return {};
+}
+
 } // namespace
 
 QString LowBytesName(const QString &data)
@@ -81,6 +93,8 @@ QString JoinedName(const QString &low)
 
 QString SplitBytes(const QString &data, const QString &low, const QString &high)
 {
+    if (const QString missing = MissingName(data, low, high); !missing.isEmpty())
+        return missing;
     if (SamePath(low, high) || SamePath(low, data) || SamePath(high, data))
         return QStringLiteral("Файлы данных, младших и старших байт должны быть разными");
     QString problem;
@@ -103,6 +117,8 @@ QString SplitBytes(const QString &data, const QString &low, const QString &high)
 
 QString JoinBytes(const QString &low, const QString &high, const QString &data)
 {
+    if (const QString missing = MissingName(data, low, high); !missing.isEmpty())
+        return missing;
     if (SamePath(low, high) || SamePath(low, data) || SamePath(high, data))
         return QStringLiteral("Файлы данных, младших и старших байт должны быть разными");
     QString problem;

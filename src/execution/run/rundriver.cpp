@@ -343,6 +343,24 @@ bool RunDriver::StartRun()
     session.SetFileNameWindow(m_env.fileNames);
     session.SetRemote(m_env.remote);
     session.SetProbe(m_env.probe);
+    if (m_env.passDecoded && m_doc.SolidTest)
+        session.SetPassListener([this, &session](int pass, const std::vector<int> &failedTests) {
+            RunVerdict snapshot;
+            snapshot.kind = failedTests.empty() ? RunVerdict::Passed : RunVerdict::Errors;
+            snapshot.passes = pass;
+            snapshot.failingPasses = failedTests.empty() ? 0 : 1;
+            snapshot.failedTests = failedTests;
+            RecordTests(session.Compiler(), snapshot);
+            std::vector<CountedWords> failed;
+            for (const int test : failedTests)
+                if (const TestRunLists *lists = session.Compiler().ListsOf(test))
+                    failed.push_back(CountedWordsOf(*lists));
+            if (!failed.empty())
+                snapshot.statistics.CountPass(1, m_doc, failed);
+            else
+                snapshot.statistics.CountCleanPass(1);
+            m_env.passDecoded(snapshot);
+        });
     std::unique_ptr<RunView> ownView;
     RunView *view = m_env.view;
     if (view == nullptr) {

@@ -95,6 +95,11 @@ public:
         // Shows (true) or hides the wait window while the link is made again.
         std::function<void(bool)> waitWindow;
         PuskConfig timing; // time-outs of the run thread
+        // Each decoded pass of a continuous run, on the window's thread while
+        // the document holds that pass's results: kind Passed or Errors for
+        // the pass alone, passes = its number, the tests it read and the
+        // statistics of that pass. Empty: not wanted.
+        std::function<void(const RunVerdict &pass)> passDecoded;
         // Whether the driver shows the end message itself (a console prints
         // it after its own summary instead).
         bool showVerdict = true;

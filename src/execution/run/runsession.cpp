@@ -393,7 +393,10 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
             RestoreResults(*kept);
             ShowResults(ResultStage::RepaintViews);
         }
-        CountPass(decoded && !cutShort);
+        std::vector<int> failedTests;
+        const int pass = CountPass(decoded && !cutShort, &failedTests);
+        if (pass > 0 && m_passListener)
+            m_passListener(pass, failedTests);
     };
     {
         std::lock_guard lock(m_resultsMutex);
@@ -416,16 +419,17 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
     return decoded;
 }
 
-void RunSession::CountPass(bool decoded)
+int RunSession::CountPass(bool decoded, std::vector<int> *failedTests)
 {
     // On the thread that wrote the document, right after the pass.
     std::lock_guard lock(m_resultsMutex);
     if (!decoded)
-        return;
+        return 0;
     const int pass = ++m_decodedPasses;
+    *failedTests = m_passTestsFailed;
     if (m_passTestsFailed.empty()) {
         m_statistics.CountCleanPass(pass);
-        return;
+        return pass;
     }
     std::vector<CountedWords> failed;
     for (const int test : m_passTestsFailed) {
@@ -433,6 +437,7 @@ void RunSession::CountPass(bool decoded)
             failed.push_back(CountedWordsOf(*lists));
     }
     m_statistics.CountPass(pass, m_doc, failed);
+    return pass;
 }
 
 ErrorStatistics RunSession::Statistics() const

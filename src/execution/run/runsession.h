@@ -117,6 +117,11 @@ public:
     void SetFileNameWindow(FileNameWindow *window) { m_fileNames = window; }
     void SetRemote(RemoteRunLink *remote) { m_remote = remote; }
     void SetProbe(VFunctionProbe *probe) { m_probe = probe; }
+    // Called on the window's thread right after each decoded pass, while the
+    // document holds that pass's results: the pass (1-based) and the tests
+    // (0-based) that had errors in it.
+    using PassListener = std::function<void(int pass, const std::vector<int> &failedTests)>;
+    void SetPassListener(PassListener listener) { m_passListener = std::move(listener); }
 
     // The V-function list of the start page: "отсутствует", then
     // "v<n>: <name>" per V-function; empty when none is offered.
@@ -179,7 +184,8 @@ private:
     bool StartWork(int vFunction);
     void ThreadFinished();
     bool ShowStatistics();
-    void CountPass(bool decoded);
+    // The pass just counted and its failing tests; 0 when none was decoded.
+    int CountPass(bool decoded, std::vector<int> *failedTests);
     int DecodedPasses() const;
     // What the views show of a complete pass, kept over a pass cut short.
     struct KeptResults
@@ -208,6 +214,7 @@ private:
     FileNameWindow *m_fileNames = nullptr;
     RemoteRunLink *m_remote = nullptr;
     VFunctionProbe *m_probe = nullptr;
+    PassListener m_passListener;
     Dosdata m_dosdata;
 
     bool m_workPage = false;

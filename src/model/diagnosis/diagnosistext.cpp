@@ -27,7 +27,10 @@ std::string Named(int contact, ContactNames names)
 
 std::string ContactsJson(const Fault &fault)
 {
-    std::string json = "[" + std::to_string(fault.a);
+    // Appended, not "[" + ...: GCC 12 warns falsely (-Wrestrict) on a
+    // literal added before a temporary string.
+    std::string json = "[";
+    json += std::to_string(fault.a);
     if (fault.IsPair())
         json += ", " + std::to_string(fault.b);
     return json + "]";

@@ -109,6 +109,11 @@ void TSettings::Load(const IniStore &store, bool modelW5)
         Options[OptCurrentControl] = 0;
     StartDirectory = store.ReadString(kGeneral, kKeyStartDirectory, StartDirectory);
     DataEditor = store.ReadString(kGeneral, kKeyDataEditor, DataEditor);
+    Operator = store.ReadString(kResults, kKeyOperator, Operator);
+    ResultsDatabase = store.ReadString(kResults, kKeyResultsDatabase, ResultsDatabase);
+    std::int32_t askSerial = AskSerial ? 1 : 0;
+    ReadInteger(store, kResults, kKeyAskSerial, askSerial);
+    AskSerial = askSerial != 0;
     for (int i = 0; i < kOptionCount; ++i)
         ReadInteger(store, kGeneral, OptionKeys()[static_cast<std::size_t>(i)],
                     Options[static_cast<std::size_t>(i)]);
@@ -161,6 +166,9 @@ void TSettings::Save(IniStore &store) const
     for (int i = 0; i < kLimitCount; ++i)
         store.WriteInteger(kLimits, LimitKeys()[static_cast<std::size_t>(i)],
                            Limits[static_cast<std::size_t>(i)]);
+    store.WriteString(kResults, kKeyOperator, Operator);
+    store.WriteString(kResults, kKeyResultsDatabase, ResultsDatabase);
+    store.WriteInteger(kResults, kKeyAskSerial, AskSerial ? 1 : 0);
 
     store.EraseSection(kRecentFiles);
     for (std::size_t i = 0; i < RecentFiles.size() && i < kMaxRecentFiles; ++i)

@@ -40,6 +40,11 @@ public:
     static constexpr std::string_view kKeyWaitTime =
         "Время выполнения вычисления для ожидания О-слова";
     static constexpr std::string_view kKeyDataEditor = "Редактор данных";
+    // Where and under whose name the runs are recorded.
+    static constexpr std::string_view kResults = "Результаты";
+    static constexpr std::string_view kKeyOperator = "Оператор";
+    static constexpr std::string_view kKeyResultsDatabase = "База результатов";
+    static constexpr std::string_view kKeyAskSerial = "Спрашивать заводской номер платы";
 
     // Options 0..11: the eleven flags of the page "Общие", then the way wait
     // results are shown (0 pass counts, 1 times).
@@ -90,6 +95,13 @@ public:
     // The data editor's command line (the file's path is added after it);
     // empty: the first installed one found.
     std::string DataEditor;
+    // The operator named in the run records; empty: the system's user.
+    std::string Operator;
+    // The results database (a SQLite file or postgresql://...); empty: the
+    // embedded default. Never a password: that stays in ~/.pgpass.
+    std::string ResultsDatabase;
+    // Whether "Пуск" asks for the board's serial number first.
+    bool AskSerial = false;
     double IoTime = 1.5;
     double WaitTime = 0.2723;
     ViewColours Colours;

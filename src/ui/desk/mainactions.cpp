@@ -58,7 +58,7 @@ const Command kCommands[] = {
     {&MainActions::gWord, "acGWord", "g - &слова", "Просмотр определённых g-слов генератора"},
     {&MainActions::funcG, "acFuncG", "&G- циклы", "Просмотр определённых G-циклов"},
     {&MainActions::funcF, "acFuncF", "F - ф&ункции", "Просмотр определённых F-функций"},
-    {&MainActions::funcM, "acFuncM", "&М-функции", "Просмотр определённых входных слов"},
+    {&MainActions::funcM, "acFuncM", "&М-функции", "Просмотр определённых М-функций"},
     {&MainActions::funcP, "acFuncP", "&P-функции", ""},
     {&MainActions::funcV, "acFuncV", "&V-функции", ""},
     {&MainActions::funcS, "acFuncS", "&S-функции", ""},
@@ -145,7 +145,7 @@ void FillMainMenu(QMenuBar &menuBar, MainActions &a)
     file->addSeparator();
     file->addAction(a.exit);
 
-    QMenu *view = menuBar.addMenu(QStringLiteral("В&ид"));
+    QMenu *view = menuBar.addMenu(QStringLiteral("&Вид"));
     view->addAction(a.diagramm);
     view->addAction(a.table);
     view->addAction(a.comment);
@@ -158,7 +158,7 @@ void FillMainMenu(QMenuBar &menuBar, MainActions &a)
     a.scaleMenu->addAction(a.decScale);
     a.scaleMenu->addAction(a.setScale);
 
-    QMenu *modes = menuBar.addMenu(QStringLiteral("Режимы работы"));
+    QMenu *modes = menuBar.addMenu(QStringLiteral("&Режимы работы"));
     modes->addAction(a.solidTest);
     modes->addAction(a.debug);
     modes->addAction(a.zond);
@@ -178,7 +178,7 @@ void FillMainMenu(QMenuBar &menuBar, MainActions &a)
     lists->addAction(a.funcV);
     lists->addAction(a.funcS);
 
-    a.debugMenu = menuBar.addMenu(QStringLiteral("Отладка"));
+    a.debugMenu = menuBar.addMenu(QStringLiteral("&Отладка"));
     a.debugMenu->setObjectName(QStringLiteral("mnDebug"));
     QMenu *probes = a.debugMenu->addMenu(QStringLiteral("Зонд"));
     probes->addAction(a.zondAdd);

@@ -14,7 +14,7 @@ bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number)
     return OpenList(parent, doc, kind, number, doc.CurrentTest);
 }
 
-bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int testIndex)
+bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int testIndex, int cycle)
 {
     STest *test = doc.Test(testIndex);
     // The buses belong to the file: any test carries the window.
@@ -43,6 +43,8 @@ bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int testInd
     default:
         return false;
     }
+    if (cycle > 0)
+        window->showCycle(cycle);
     window->exec();
     return true;
 }

@@ -173,9 +173,12 @@ TfmFuncAsk::TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
     const char kind = letter.toLatin1();
     const int number = question.function;
     const int test = question.test - 1;
-    connect(m_info, &QPushButton::clicked, this, [openList, test, kind, number] {
+    // The click's focus would make "инфо" the button Enter presses: it goes
+    // back to "Да", the answer a hand expects from Enter.
+    connect(m_info, &QPushButton::clicked, this, [this, openList, test, kind, number] {
         if (openList)
             openList(test, kind, number);
+        m_yes->setFocus(Qt::OtherFocusReason);
     });
 
     m_list = new QTableWidget(this);

@@ -237,6 +237,12 @@ bool RemoteControl::ClientLoggedIn() const
     return m_client && m_client->LoggedIn();
 }
 
+bool RemoteControl::LinkUp() const
+{
+    const TClientServerCommon *role = Role_();
+    return role != nullptr && role->LoggedIn();
+}
+
 bool RemoteControl::ServerWithBench() const
 {
     return m_serverRole && m_link.Connected();

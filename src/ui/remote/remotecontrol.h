@@ -48,9 +48,8 @@ public:
     void CloseForm() override;
     void FileOpened(const QString &path) override;
     bool ClientLoggedIn() const override;
-
-    // Switches the role off at once (no question).
-    void Stop();
+    bool LinkUp() const override;
+    void Stop() override;
 
     // For the run driver: the link, and whether the bench runs the test
     // (server with a client) or a server watches (logged-in client).

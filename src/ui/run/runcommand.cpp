@@ -4,10 +4,12 @@
 #include "model/document/quorvik.h"
 #include "probe/proberun.h"
 #include "probe/skopel.h"
+#include "results/recordbuilder.h"
 #include "ui/desk/closingwindow.h"
 #include "ui/lists/funcnamewindow.h"
 #include "ui/mainwindow.h"
 #include "ui/probe/probewindows.h"
+#include "ui/results/resultscommands.h"
 #include "ui/run/idcheckwindow.h"
 #include "ui/run/runwindow.h"
 
@@ -41,6 +43,14 @@ RunCommand::~RunCommand()
 void RunCommand::Run()
 {
     TQuorvik &document = m_window.document();
+    // The board's serial number comes first: a cancelled prompt runs nothing.
+    std::unique_ptr<results::RunRecording> recording;
+    if (m_results) {
+        auto begun = m_results->BeginRun(document, m_desk.Tester());
+        if (!begun)
+            return;
+        recording = std::move(*begun);
+    }
     TfmCntId idWindow(&m_window);
 
     RunDriver::Environment env;
@@ -85,9 +95,14 @@ void RunCommand::Run()
         return view;
     };
 
+    if (recording)
+        env.passDecoded = [&recording](const RunVerdict &pass) { recording->PassDecoded(pass); };
+
     RunDriver driver(document, std::move(env));
     driver.StartRun();
     m_verdict = driver.Verdict();
+    if (recording)
+        recording->Finish(m_verdict);
     m_window.runFinished();
     m_window.setRunDiagnosis(m_verdict.diagnosis);
 }

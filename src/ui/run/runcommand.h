@@ -25,6 +25,9 @@ class TSkopel;
 namespace probe {
 class ProbeWindows;
 }
+namespace results_ui {
+class ResultsCommands;
+}
 
 namespace run {
 
@@ -62,6 +65,9 @@ public:
     void SetRemote(std::function<RemoteRole()> remote) { m_remote = std::move(remote); }
     // Called with each run window as it is made (tests drive it).
     void SetWindowMade(std::function<void(TfmPusk &)> made) { m_windowMade = std::move(made); }
+    // Records every run into the results database (null: runs are not
+    // recorded); it must outlive this command's runs.
+    void SetResults(results_ui::ResultsCommands *results) { m_results = results; }
     // The oscilloscope probe of the application and its windows.
     TSkopel &Skopel() { return *m_skopel; }
     probe::ProbeWindows &ProbeWindows() { return *m_probeWindows; }
@@ -73,6 +79,7 @@ private:
     PuskConfig m_timing;
     std::function<void(TfmPusk &)> m_windowMade;
     std::function<RemoteRole()> m_remote;
+    results_ui::ResultsCommands *m_results = nullptr;
     RunVerdict m_verdict;
     // The probe: its windows outlive the driver, whose thread may still
     // queue calls to them while it ends.

@@ -2,9 +2,11 @@
 
 #include "infra/mesbo.h"
 #include "infra/version.h"
+#include "results/databaseurl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,7 +50,8 @@ TfmParams::TfmParams(const TSettings &settings, const TesterSettings &tester, bo
     m_pages->addTab(buildSystemPage(), QStringLiteral("Система"));
     m_pages->addTab(buildColourPage(), QStringLiteral("Цвета"));
     m_pages->addTab(buildUnitPage(), QStringLiteral("Блок диагностики"));
-    m_pages->setCurrentIndex(page >= PageGeneral && page <= PageUnit ? page : PageGeneral);
+    m_pages->addTab(buildResultsPage(), QStringLiteral("Результаты"));
+    m_pages->setCurrentIndex(page >= PageGeneral && page <= PageResults ? page : PageGeneral);
     layout->addWidget(m_pages);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -127,12 +130,57 @@ void TfmParams::onCurrentControlClicked(bool checked)
         m_options[TSettings::OptCurrentControl]->setChecked(false);
 }
 
+QWidget *TfmParams::buildResultsPage()
+{
+    auto *page = new QWidget(this);
+    auto *form = new QFormLayout(page);
+    m_operator = new QLineEdit(QString::fromStdString(m_settings.Operator), page);
+    m_operator->setObjectName(QStringLiteral("edOperator"));
+    m_operator->setPlaceholderText(QStringLiteral("пользователь системы"));
+    form->addRow(QStringLiteral("Оператор:"), m_operator);
+    m_resultsDatabase = new QLineEdit(QString::fromStdString(m_settings.ResultsDatabase), page);
+    m_resultsDatabase->setObjectName(QStringLiteral("edResultsDatabase"));
+    m_resultsDatabase->setPlaceholderText(
+        QString::fromStdString(results::DefaultDatabase().Text()));
+    m_resultsDatabase->setToolTip(
+        QStringLiteral("Файл SQLite или postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА; "
+                       "пароль хранится в ~/.pgpass"));
+    m_resultsDatabase->setMinimumWidth(420);
+    form->addRow(QStringLiteral("База результатов:"), m_resultsDatabase);
+    m_askSerial =
+        new QCheckBox(QStringLiteral("Спрашивать заводской номер платы перед запуском"), page);
+    m_askSerial->setObjectName(QStringLiteral("cbAskSerial"));
+    m_askSerial->setChecked(m_settings.AskSerial);
+    form->addRow(m_askSerial);
+    return page;
+}
+
+bool TfmParams::checkResultsDatabase()
+{
+    const std::string text = m_resultsDatabase->text().trimmed().toStdString();
+    std::string problem;
+    if (text.empty() || results::ParseDatabaseUrl(text, &problem))
+        return true;
+    m_pages->setCurrentIndex(PageResults);
+    Mesbo().Show("База результатов: " + problem, MbError, kProductName);
+    m_resultsDatabase->setFocus();
+    return false;
+}
+
+void TfmParams::takeResults()
+{
+    m_settings.Operator = m_operator->text().trimmed().toStdString();
+    m_settings.ResultsDatabase = m_resultsDatabase->text().trimmed().toStdString();
+    m_settings.AskSerial = m_askSerial->isChecked();
+}
+
 void TfmParams::accept()
 {
-    if (!checkThresholds() || !checkAddress())
+    if (!checkThresholds() || !checkAddress() || !checkResultsDatabase())
         return;
     takeGeneral();
     takeSystem();
+    takeResults();
     m_settings.Colours = m_colours;
     QDialog::accept();
 }

@@ -1,15 +1,17 @@
 #pragma once
 
-// TfmParams ("Параметры"): the operator edits the settings on four pages
-// ("Общие", "Система", "Цвета", "Блок диагностики"). The window works on copies: OK checks the
-// probe thresholds, then gives the copies back (settings(), tester());
+// TfmParams ("Параметры"): the operator edits the settings on five pages
+// ("Общие", "Система", "Цвета", "Блок диагностики", "Результаты"). The window
+// works on copies: OK checks the probe thresholds, the unit's address and the
+// results database, then gives the copies back (settings(), tester());
 // Cancel or closing gives nothing back. Colour changes are announced at once
 // (coloursChanged) so the views can show them; Cancel announces the colours
 // the window opened with.
 //
 // The parts are split by page: paramswindow.cpp (frame, "Общие", OK and
 // Cancel), paramssystem.cpp ("Система"), paramscolours.cpp ("Цвета"),
-// paramsunit.cpp ("Блок диагностики": the unit's address).
+// paramsunit.cpp ("Блок диагностики": the unit's address); "Результаты"
+// (operator, results database, serial prompt) is in paramswindow.cpp.
 
 #include "execution/port/testerport.h"
 #include "model/settings/displaycolours.h"
@@ -39,7 +41,13 @@ class TfmParams : public QDialog
     Q_OBJECT
 
 public:
-    enum Page : int { PageGeneral = 0, PageSystem = 1, PageColours = 2, PageUnit = 3 };
+    enum Page : int {
+        PageGeneral = 0,
+        PageSystem = 1,
+        PageColours = 2,
+        PageUnit = 3,
+        PageResults = 4
+    };
     enum ColourSheet : int { SheetDiagram = 0, SheetTable = 1 };
 
     struct UnitActions
@@ -72,6 +80,10 @@ public:
     QCheckBox *optionBox(int index) const { return m_options.at(static_cast<std::size_t>(index)); }
     QComboBox *passesList() const { return m_passes; }
     QLineEdit *dataEditorField() const { return m_dataEditor; }
+    // Page "Результаты".
+    QLineEdit *operatorField() const { return m_operator; }
+    QLineEdit *resultsDatabaseField() const { return m_resultsDatabase; }
+    QCheckBox *askSerialBox() const { return m_askSerial; }
     QCheckBox *showConnectErrorBox() const { return m_showConnectError; }
     QCheckBox *ioCheckBox() const { return m_ioCheck; }
     QCheckBox *pollingBox() const { return m_polling; }
@@ -98,6 +110,7 @@ private:
     QWidget *buildGeneralPage();
     QWidget *buildSystemPage();
     QWidget *buildColourPage();
+    QWidget *buildResultsPage();
     QWidget *buildUnitPage();
     QWidget *buildColourSheet(int sheet);
     void showProbeChoice(const ProbeChoice &choice);
@@ -112,6 +125,8 @@ private:
     void takeSystem();
     // The address in the field; a message and false when it cannot be used.
     bool checkAddress();
+    bool checkResultsDatabase();
+    void takeResults();
 
     TSettings m_settings;
     TesterSettings m_tester;
@@ -127,6 +142,9 @@ private:
     std::array<QCheckBox *, 11> m_options{};
     QComboBox *m_passes = nullptr;
     QLineEdit *m_dataEditor = nullptr;
+    QLineEdit *m_operator = nullptr;
+    QLineEdit *m_resultsDatabase = nullptr;
+    QCheckBox *m_askSerial = nullptr;
     QCheckBox *m_showConnectError = nullptr;
     QCheckBox *m_ioCheck = nullptr;
     QCheckBox *m_polling = nullptr;

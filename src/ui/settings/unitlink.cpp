@@ -161,7 +161,9 @@ void RebootUnit(TCP &tester, TthHardStatus *monitor)
     if (!tester.HasPort())
         return;
     MonitorPause pause(monitor);
-    tester.Port()->Reboot();
+    // A failure is shown by the port; a restart that went well is told too.
+    if (PortSucceeded(tester.Port()->Reboot()))
+        Mesbo().Show("Блок диагностики перезагружен", MbInformation, kProductName);
 }
 
 } // namespace qv::settings

@@ -22,7 +22,7 @@ namespace qv::settings {
 // reboot, quietly; success is reported with catalogue message 26, a failure
 // by the port's pending error. monitor may be null.
 bool CheckUnitLink(TCP &tester, TthHardStatus *monitor, QWidget *parent);
-// "Перезагрузка": restarts the unit.
+// "Перезагрузка": restarts the unit and says so when it went well.
 void RebootUnit(TCP &tester, TthHardStatus *monitor);
 
 // The addresses the unit page offers: "sim", "sim:" with each board file of

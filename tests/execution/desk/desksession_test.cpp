@@ -60,7 +60,7 @@ TEST(SettingsStore, ThePortReadsAndWritesItsOwnSectionBesideTheOthers)
     back.FromText(Cp1251ToUtf8(ReadBytes(f.Cfg())));
     EXPECT_EQ(back.ReadSections(),
               (std::vector<std::string>{"Общие", "Блок диагностики", "Цвета", "Осциллограммы",
-                                        "Ограничения", "Список последних файлов",
+                                        "Ограничения", "Результаты", "Список последних файлов",
                                         "Удаленное управление"}));
     EXPECT_EQ(back.ReadString("Общие", "Максимум чего-то своего", ""), "3");
     EXPECT_EQ(back.ReadInteger("Блок диагностики", "Время опроса (сек)", 0), 17);

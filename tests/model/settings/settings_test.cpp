@@ -172,12 +172,21 @@ TEST(Settings, SavedValuesReadBackEqual)
     s.Oscillogram.Current = 0x0000FF;
     s.AddRecentFile("/data/tests/a.QOR");
     s.AddRecentFile("/data/tests/b.QOR");
+    s.Operator = "Петров";
+    s.ResultsDatabase = "postgresql://bench@db/results";
+    s.AskSerial = true;
 
     IniStore store;
     s.Save(store);
     EXPECT_EQ(store.ReadSections(),
               (std::vector<std::string>{"Общие", "Цвета", "Осциллограммы", "Ограничения",
-                                        "Список последних файлов"}));
+                                        "Результаты", "Список последних файлов"}));
+    EXPECT_EQ(store.ReadString("Результаты", "Оператор", ""), "Петров");
+    EXPECT_EQ(store.ReadInteger("Результаты", "Спрашивать заводской номер платы", 0), 1);
+    TSettings results;
+    results.Load(store, false);
+    EXPECT_EQ(results.ResultsDatabase, "postgresql://bench@db/results");
+    EXPECT_TRUE(results.AskSerial);
     EXPECT_EQ(store.ReadInteger("Осциллограммы", "Current", 0), 255);
     EXPECT_EQ(store.ReadString("Список последних файлов", "MRU1", ""), "/data/tests/b.QOR");
     EXPECT_EQ(store.ReadString("Общие", "Время выполнения вычисления для ожидания О-слова", ""),

@@ -56,9 +56,10 @@ ListCommands::ListCommands(Parts parts, Host host)
         window.exec();
     });
     connect(&m_parts.info, &InfoPanel::testInfoRequested, this, [this] { OpenTestInfo(); });
-    const auto openAt = [this](char kind, int number) { OpenAt(kind, number); };
-    connect(&m_parts.diagram, &DiagramView::listRequested, this, openAt);
-    connect(&m_parts.table, &TableView::listRequested, this, openAt);
+    connect(&m_parts.diagram, &DiagramView::listRequested, this,
+            [this](char kind, int number) { OpenAt(kind, number); });
+    connect(&m_parts.table, &TableView::listRequested, this,
+            [this](char kind, int number, int cycle) { OpenAt(kind, number, -1, cycle); });
 }
 
 void ListCommands::OpenList(char kind, int count)
@@ -86,12 +87,12 @@ void ListCommands::OpenTestInfo()
     m_host.selectTest(window.chosen());
 }
 
-void ListCommands::OpenAt(char kind, int number, int testIndex)
+void ListCommands::OpenAt(char kind, int number, int testIndex, int cycle)
 {
     TQuorvik &doc = m_parts.document;
     if (testIndex < 0)
         testIndex = doc.CurrentTest;
-    if (lists::OpenList(&m_parts.window, doc, kind, number, testIndex))
+    if (lists::OpenList(&m_parts.window, doc, kind, number, testIndex, cycle))
         return;
     const TSettings &settings = m_parts.store.Settings();
     if (STest *test = doc.Test(testIndex);

@@ -53,8 +53,9 @@ public:
 
     // The list or function window of kind `kind` (as lists::OpenList) at
     // entry `number` (-1: the first), of test testIndex (0-based; -1 the
-    // current one).
-    void OpenAt(char kind, int number, int testIndex = -1);
+    // current one). cycle: the cycle to show first (1-based; 0 the test's
+    // active one).
+    void OpenAt(char kind, int number, int testIndex = -1, int cycle = 0);
 
 private:
     // A menu command: refused without one test, or with no entries (a

@@ -37,9 +37,11 @@ WindowCommands::WindowCommands(Parts parts, Host host)
     connect(a.calibrate, &QAction::triggered, this, [this] { OpenCalibration(); });
     connect(a.currentControl, &QAction::triggered, this, [this] { CheckCurrents(); });
     qApp->installEventFilter(new help::HelpKey(window));
+    // "Содержание" opens the contents; F1 (HelpKey) the page of the window.
     connect(a.help, &QAction::triggered, this, [window] {
         QWidget *front = QApplication::activeWindow();
-        help::ShowHelpFor(front != nullptr ? front : window);
+        help::ShowHelpFor(front != nullptr ? front : window,
+                          QString::fromLatin1(help::kContentsPage));
     });
     connect(a.about, &QAction::triggered, this, [window] {
         help::TfmAbout about(window);

@@ -1,0 +1,89 @@
+#pragma once
+
+// What the bench knows of a run besides the document's results, and the
+// records made of both. RunRecording follows one run: a continuous run is
+// recorded pass by pass as the passes are decoded (so that a bench stopped
+// half-way has its passes recorded), any other run once when it ends. A
+// run the operator cancelled on the start page is not a run and is not
+// recorded.
+
+#include "execution/run/rundriver.h"
+#include "results/runrecord.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qv {
+class TQuorvik;
+}
+
+namespace qv::results {
+
+class ResultsRecorder;
+
+struct RunContext
+{
+    std::string host;
+    std::string operatorName;
+    std::string serial;
+    std::string filePath;
+    std::string fileSha256;
+    std::string unitAddress;
+    std::string unitType;
+    std::string unitBuild;
+};
+
+// The bench's name, the operator's login name, a fresh unique id.
+std::string HostName();
+std::string SystemUser();
+std::string NewUid();
+// Hex SHA-256 of the file's bytes; empty when it cannot be read.
+std::string FileSha256(const std::string &path);
+// "dos" for a unit of the MS-DOS type, else "arm".
+std::string UnitType();
+
+// A record of the document's results after a run (or a pass). Each test
+// with errors carries the part of the verdict's diagnosis that concerns it
+// (a verdict with failing passes has one).
+RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunContext &context);
+// Of a run's diagnosis, what concerns one test (0-based): its hypotheses
+// with that test's wrong bits only, and its unexplained bits.
+diagnosis::Diagnosis DiagnosisOfTest(const diagnosis::Diagnosis &run, int test);
+
+class RunRecording
+{
+public:
+    // unitBuild: the unit's build information as the port holds it now
+    // (read when a record is made: the unit may answer only once the run
+    // has begun).
+    RunRecording(ResultsRecorder &recorder, const TQuorvik &doc, RunContext context,
+                 std::function<std::string()> unitBuild = {});
+
+    // RunDriver::Environment::passDecoded (window thread).
+    void PassDecoded(const RunVerdict &pass);
+    // After the run.
+    void Finish(const RunVerdict &verdict);
+    int RecordedPasses() const { return m_passes; }
+
+private:
+    // The diagnosis of a failing pass. A board that fails the same way in
+    // every pass is diagnosed once: the result depends only on the wrong
+    // values read (the tests of a run stay the same).
+    diagnosis::Diagnosis DiagnosePass(const RunVerdict &pass);
+
+    ResultsRecorder &m_recorder;
+    const TQuorvik &m_doc;
+    void RefreshUnit();
+
+    RunContext m_context;
+    std::function<std::string()> m_unitBuild;
+    std::string m_session;
+    std::string m_started;   // of the run
+    std::string m_lastEnded; // of the last recorded pass
+    int m_passes = 0;
+    std::map<std::vector<diagnosis::WrongRead>, diagnosis::Diagnosis> m_diagnosed;
+};
+
+} // namespace qv::results

@@ -1,0 +1,643 @@
+#include "results/resultsdb.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+#include <QVariant>
+#include <filesystem>
+
+namespace qv::results {
+
+namespace {
+
+// The columns of a run as the readers take them, in this order.
+constexpr const char *kRunColumns =
+    "r.id, r.uid, r.session, r.pass, r.started, r.ended, r.host, r.operator, r.serial, "
+    "r.file_path, r.file_sha256, r.unit_address, r.unit_type, r.unit_build, r.all_tests, "
+    "r.continuous, r.debug, r.passes, r.verdict, r.verdict_text";
+
+// Both servers accept the same text for these; the lock number is ours.
+constexpr const char *kMigrationLock = "SELECT pg_advisory_xact_lock(20261233)";
+constexpr const char *kFirstAttempt =
+    "r.verdict IN ('passed', 'errors') AND r.pass <= 1 AND (r.serial = '' OR NOT EXISTS ("
+    "SELECT 1 FROM runs e WHERE e.serial = r.serial AND e.file_name = r.file_name"
+    " AND e.verdict IN ('passed', 'errors') AND e.pass <= 1"
+    " AND (e.started < r.started OR (e.started = r.started AND e.id < r.id))))";
+
+QString Q(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+std::string S(const QVariant &value)
+{
+    return value.toString().toStdString();
+}
+
+std::string ErrorText(const QSqlError &error)
+{
+    std::string text = error.text().trimmed().toStdString();
+    return text.empty() ? std::string("нет ответа") : text;
+}
+
+QVariant Nullable(const std::optional<std::int32_t> &value)
+{
+    return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Int));
+}
+
+std::optional<std::int32_t> OptionalInt(const QVariant &value)
+{
+    if (value.isNull())
+        return std::nullopt;
+    return value.toInt();
+}
+
+// The WHERE text of a filter over runs "r" and its values, in order.
+struct Where
+{
+    std::string sql;
+    QVariantList values;
+
+    void Add(const std::string &condition, std::initializer_list<QVariant> add)
+    {
+        sql += sql.empty() ? " WHERE " : " AND ";
+        sql += condition;
+        for (const QVariant &value : add)
+            values.append(value);
+    }
+};
+
+std::string NextDay(const std::string &day)
+{
+    const QDate date = QDate::fromString(Q(day), Qt::ISODate);
+    return date.isValid() ? date.addDays(1).toString(Qt::ISODate).toStdString() : day;
+}
+
+Where WhereOf(const RunFilter &filter)
+{
+    Where where;
+    if (!filter.since.empty())
+        where.Add("r.started >= ?", {Q(filter.since)});
+    if (!filter.until.empty())
+        where.Add("r.started < ?", {Q(NextDay(filter.until))});
+    if (!filter.serial.empty())
+        where.Add("r.serial = ?", {Q(filter.serial)});
+    if (!filter.file.empty())
+        where.Add("(r.file_name = ? OR r.file_path = ?)", {Q(filter.file), Q(filter.file)});
+    if (!filter.verdict.empty())
+        where.Add("r.verdict = ?", {Q(filter.verdict)});
+    if (!filter.operatorName.empty())
+        where.Add("r.operator = ?", {Q(filter.operatorName)});
+    if (!filter.host.empty())
+        where.Add("r.host = ?", {Q(filter.host)});
+    return where;
+}
+
+void Bind(QSqlQuery &query, const QVariantList &values)
+{
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+}
+
+RunRecord RunFromRow(const QSqlQuery &query)
+{
+    RunRecord record;
+    int column = 0;
+    const auto next = [&query, &column] { return query.value(column++); };
+    record.id = next().toLongLong();
+    record.uid = S(next());
+    record.session = S(next());
+    record.pass = next().toInt();
+    record.started = S(next());
+    record.ended = S(next());
+    record.host = S(next());
+    record.operatorName = S(next());
+    record.serial = S(next());
+    record.filePath = S(next());
+    record.fileSha256 = S(next());
+    record.unitAddress = S(next());
+    record.unitType = S(next());
+    record.unitBuild = S(next());
+    record.allTests = next().toInt() != 0;
+    record.continuous = next().toInt() != 0;
+    record.debug = next().toInt() != 0;
+    record.passes = next().toInt();
+    record.verdict = S(next());
+    record.verdictText = S(next());
+    return record;
+}
+
+} // namespace
+
+ResultsDatabase::ResultsDatabase(QString connection, Dialect dialect)
+    : m_connection(std::move(connection))
+    , m_dialect(dialect)
+{}
+
+ResultsDatabase::~ResultsDatabase()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+QSqlDatabase ResultsDatabase::Db() const
+{
+    return QSqlDatabase::database(m_connection, false);
+}
+
+std::unique_ptr<ResultsDatabase> ResultsDatabase::Open(const DatabaseUrl &url, std::string *problem)
+{
+    const bool sqlite = url.kind == DatabaseUrl::Kind::Sqlite;
+    const QString driver = sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+    if (!QSqlDatabase::isDriverAvailable(driver)) {
+        *problem = sqlite ? "нет драйвера SQLite для Qt (пакет libqt6sql6-sqlite)"
+                          : "нет драйвера PostgreSQL для Qt (пакет libqt6sql6-psql)";
+        return nullptr;
+    }
+    const QString name =
+        QStringLiteral("results-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QSqlDatabase::addDatabase(driver, name);
+    std::unique_ptr<ResultsDatabase> database(
+        new ResultsDatabase(name, sqlite ? Dialect::Sqlite : Dialect::Postgres));
+    if (!database->Prepare(url, problem) || !database->Migrate(problem))
+        return nullptr;
+    return database;
+}
+
+bool ResultsDatabase::Prepare(const DatabaseUrl &url, std::string *problem)
+{
+    QSqlDatabase db = Db();
+    if (m_dialect == Dialect::Sqlite) {
+        std::error_code ec;
+        if (url.file.has_parent_path())
+            std::filesystem::create_directories(url.file.parent_path(), ec);
+        db.setDatabaseName(QString::fromStdString(url.file.string()));
+        // Another bench process may be writing: wait for it rather than fail.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    } else {
+        db.setDatabaseName(Q(url.database));
+        if (!url.user.empty())
+            db.setUserName(Q(url.user));
+        if (!url.host.empty())
+            db.setHostName(Q(url.host));
+        if (url.port > 0)
+            db.setPort(url.port);
+        // A server that does not answer must not hold the writer for long.
+        db.setConnectOptions(QStringLiteral("connect_timeout=5;application_name=quorvik"));
+    }
+    if (!db.open()) {
+        *problem = ErrorText(db.lastError());
+        return false;
+    }
+    if (m_dialect == Dialect::Postgres) {
+        // The server's notices ("already exists, skipping", the warning of a
+        // shutdown) are no news to a bench: libpq would print them on stderr.
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("SET client_min_messages TO ERROR"))) {
+            *problem = ErrorText(query.lastError());
+            return false;
+        }
+    }
+    if (m_dialect == Dialect::Sqlite) {
+        // WAL: readers (the journal window) never wait for the writer, and a
+        // process killed mid-write leaves the database whole.
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) ||
+            !query.exec(QStringLiteral("PRAGMA synchronous=NORMAL")) ||
+            !query.exec(QStringLiteral("PRAGMA foreign_keys=ON"))) {
+            *problem = ErrorText(query.lastError());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ResultsDatabase::Exec(const std::string &sql, std::string *problem)
+{
+    QSqlQuery query(Db());
+    if (query.exec(Q(sql)))
+        return true;
+    *problem = ErrorText(query.lastError());
+    return false;
+}
+
+bool ResultsDatabase::Begin(std::string *problem)
+{
+    // SQLite takes the write lock at once, so that two writers queue on the
+    // busy time-out instead of failing when one of them upgrades its lock.
+    return Exec(m_dialect == Dialect::Sqlite ? "BEGIN IMMEDIATE" : "BEGIN", problem);
+}
+
+bool ResultsDatabase::Migrate(std::string *problem)
+{
+    if (!Begin(problem))
+        return false;
+    std::string ignored;
+    const auto fail = [this, &ignored] {
+        Exec("ROLLBACK", &ignored);
+        return false;
+    };
+    if (m_dialect == Dialect::Postgres && !Exec(kMigrationLock, problem))
+        return fail();
+    if (!Exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER PRIMARY KEY, "
+              "applied TEXT NOT NULL)",
+              problem))
+        return fail();
+    QSqlQuery query(Db());
+    if (!query.exec(QStringLiteral("SELECT MAX(version) FROM schema_version"))) {
+        *problem = ErrorText(query.lastError());
+        return fail();
+    }
+    m_versionFound = query.next() ? query.value(0).toInt() : 0;
+    query.finish();
+    if (m_versionFound > kSchemaVersion) {
+        *problem = "база результатов новее этой программы (версия " +
+                   std::to_string(m_versionFound) + ", программа знает версию " +
+                   std::to_string(kSchemaVersion) + ")";
+        return fail();
+    }
+    for (int version = m_versionFound + 1; version <= kSchemaVersion; ++version) {
+        for (const std::string &statement : SchemaStep(version, m_dialect))
+            if (!Exec(statement, problem))
+                return fail();
+        QSqlQuery step(Db());
+        step.prepare(QStringLiteral("INSERT INTO schema_version (version, applied) VALUES (?, ?)"));
+        step.addBindValue(version);
+        step.addBindValue(Q(IsoUtcNow()));
+        if (!step.exec()) {
+            *problem = ErrorText(step.lastError());
+            return fail();
+        }
+    }
+    return Exec("COMMIT", problem) || fail();
+}
+
+bool ResultsDatabase::Alive()
+{
+    QSqlQuery query(Db());
+    return query.exec(QStringLiteral("SELECT 1")) && query.next();
+}
+
+bool ResultsDatabase::Write(const RunRecord &record, std::string *problem)
+{
+    if (!Db().isOpen()) {
+        *problem = "соединение с базой результатов потеряно";
+        return false;
+    }
+    if (!Begin(problem))
+        return false;
+    std::string ignored;
+    const auto fail = [this, &ignored, problem](const QSqlQuery &query) {
+        *problem = ErrorText(query.lastError());
+        Exec("ROLLBACK", &ignored);
+        return false;
+    };
+    QSqlDatabase db = Db();
+    QSqlQuery run(db);
+    run.prepare(QStringLiteral(
+        "INSERT INTO runs (uid, session, pass, started, ended, host, operator, serial, file_path, "
+        "file_name, file_sha256, unit_address, unit_type, unit_build, all_tests, continuous, "
+        "debug, passes, verdict, verdict_text, errors, test_count, wrong_word_count) VALUES "
+        "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+        "ON CONFLICT (uid) DO NOTHING RETURNING id"));
+    Bind(run, {Q(record.uid),
+               Q(record.session),
+               record.pass,
+               Q(record.started),
+               Q(record.ended),
+               Q(record.host),
+               Q(record.operatorName),
+               Q(record.serial),
+               Q(record.filePath),
+               Q(record.FileName()),
+               Q(record.fileSha256),
+               Q(record.unitAddress),
+               Q(record.unitType),
+               Q(record.unitBuild),
+               record.allTests ? 1 : 0,
+               record.continuous ? 1 : 0,
+               record.debug ? 1 : 0,
+               record.passes,
+               Q(record.verdict),
+               Q(record.verdictText),
+               record.Errors(),
+               static_cast<int>(record.tests.size()),
+               record.WrongWordCount()});
+    if (!run.exec())
+        return fail(run);
+    if (!run.next()) {
+        // Stored before (a spooled record whose removal was cut short).
+        run.finish();
+        return Exec("ROLLBACK", problem);
+    }
+    const qint64 id = run.value(0).toLongLong();
+    run.finish();
+
+    // Rows go in statements of many rows each: a failing pass carries
+    // hundreds of wrong values, and a round trip each would be the cost of
+    // recording on a server.
+    std::vector<QVariantList> tests;
+    std::vector<QVariantList> words;
+    std::vector<QVariantList> contacts;
+    for (const TestResult &result : record.tests) {
+        tests.push_back({id, result.number, Q(result.name), Q(result.verdict), result.errors,
+                         result.diagnosis.empty() ? QVariant(QMetaType(QMetaType::QString))
+                                                  : QVariant(Q(result.diagnosis)),
+                         result.unexplained ? QVariant(*result.unexplained)
+                                            : QVariant(QMetaType(QMetaType::Int))});
+        for (const WrongWord &wrong : result.wrongWords)
+            words.push_back({id, result.number, wrong.word, Q(wrong.name), wrong.cycle,
+                             Nullable(wrong.reference), Nullable(wrong.read)});
+        for (const FailingContact &failing : result.contacts)
+            contacts.push_back(
+                {id, result.number, failing.contact, Q(failing.name), failing.word, failing.bit});
+    }
+    if (!InsertRows("INSERT INTO run_tests (run_id, number, name, verdict, errors, diagnosis, "
+                    "unexplained) VALUES ",
+                    tests, problem) ||
+        !InsertRows("INSERT INTO wrong_words (run_id, test, word, name, cycle, reference_value, "
+                    "read_value) VALUES ",
+                    words, problem) ||
+        !InsertRows("INSERT INTO failing_contacts (run_id, test, contact, name, word, bit) VALUES ",
+                    contacts, problem)) {
+        Exec("ROLLBACK", &ignored);
+        return false;
+    }
+    if (!Exec("COMMIT", problem)) {
+        Exec("ROLLBACK", &ignored);
+        return false;
+    }
+    return true;
+}
+
+bool ResultsDatabase::InsertRows(const char *head, const std::vector<QVariantList> &rows,
+                                 std::string *problem)
+{
+    if (rows.empty())
+        return true;
+    if (m_dialect == Dialect::Sqlite) {
+        // In-process: one prepared statement run row by row costs least.
+        QSqlQuery query(Db());
+        QString sql = QString::fromLatin1(head) + QLatin1Char('(');
+        for (qsizetype c = 0; c < rows.front().size(); ++c)
+            sql += c == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+        query.prepare(sql + QLatin1Char(')'));
+        for (const QVariantList &row : rows) {
+            Bind(query, row);
+            if (!query.exec()) {
+                *problem = ErrorText(query.lastError());
+                return false;
+            }
+        }
+        return true;
+    }
+    constexpr std::size_t kRowsPerStatement = 400;
+    for (std::size_t first = 0; first < rows.size(); first += kRowsPerStatement) {
+        const std::size_t last = std::min(rows.size(), first + kRowsPerStatement);
+        QString sql = QString::fromLatin1(head);
+        for (std::size_t i = first; i < last; ++i) {
+            if (i > first)
+                sql += QLatin1Char(',');
+            sql += QLatin1Char('(');
+            for (qsizetype c = 0; c < rows[i].size(); ++c)
+                sql += c == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+            sql += QLatin1Char(')');
+        }
+        QSqlQuery query(Db());
+        query.prepare(sql);
+        for (std::size_t i = first; i < last; ++i)
+            Bind(query, rows[i]);
+        if (!query.exec()) {
+            *problem = ErrorText(query.lastError());
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<RunRecord> ResultsDatabase::Runs(const RunFilter &filter, int limit,
+                                             std::int64_t beforeId, bool withTests)
+{
+    m_lastError.clear();
+    Where where = WhereOf(filter);
+    if (beforeId > 0)
+        where.Add("r.id < ?", {QVariant::fromValue<qint64>(beforeId)});
+    QSqlQuery query(Db());
+    query.setForwardOnly(true);
+    query.prepare(QString::fromStdString(std::string("SELECT ") + kRunColumns + " FROM runs r" +
+                                         where.sql + " ORDER BY r.id DESC LIMIT ?"));
+    Bind(query, where.values);
+    query.addBindValue(limit);
+    std::vector<RunRecord> runs;
+    if (!query.exec()) {
+        m_lastError = ErrorText(query.lastError());
+        return runs;
+    }
+    while (query.next())
+        runs.push_back(RunFromRow(query));
+    if (withTests)
+        for (RunRecord &record : runs)
+            LoadTests(record);
+    return runs;
+}
+
+std::int64_t ResultsDatabase::Count(const RunFilter &filter)
+{
+    m_lastError.clear();
+    const Where where = WhereOf(filter);
+    QSqlQuery query(Db());
+    query.prepare(Q("SELECT COUNT(*) FROM runs r" + where.sql));
+    Bind(query, where.values);
+    if (!query.exec() || !query.next()) {
+        m_lastError = ErrorText(query.lastError());
+        return 0;
+    }
+    return query.value(0).toLongLong();
+}
+
+void ResultsDatabase::LoadTests(RunRecord &record)
+{
+    QSqlDatabase db = Db();
+    QSqlQuery tests(db);
+    tests.setForwardOnly(true);
+    tests.prepare(QStringLiteral("SELECT number, name, verdict, errors, diagnosis, unexplained "
+                                 "FROM run_tests WHERE run_id = ? ORDER BY number"));
+    tests.addBindValue(QVariant::fromValue<qint64>(record.id));
+    if (!tests.exec()) {
+        m_lastError = ErrorText(tests.lastError());
+        return;
+    }
+    while (tests.next()) {
+        TestResult test;
+        test.number = tests.value(0).toInt();
+        test.name = S(tests.value(1));
+        test.verdict = S(tests.value(2));
+        test.errors = tests.value(3).toInt();
+        test.diagnosis = tests.value(4).isNull() ? std::string() : S(tests.value(4));
+        test.unexplained = OptionalInt(tests.value(5));
+        record.tests.push_back(std::move(test));
+    }
+    const auto testOf = [&record](int number) -> TestResult * {
+        for (TestResult &test : record.tests)
+            if (test.number == number)
+                return &test;
+        return nullptr;
+    };
+    QSqlQuery words(db);
+    words.setForwardOnly(true);
+    words.prepare(QStringLiteral("SELECT test, word, name, cycle, reference_value, read_value "
+                                 "FROM wrong_words WHERE run_id = ? ORDER BY test, word, cycle"));
+    words.addBindValue(QVariant::fromValue<qint64>(record.id));
+    if (words.exec())
+        while (words.next())
+            if (TestResult *test = testOf(words.value(0).toInt()))
+                test->wrongWords.push_back(
+                    WrongWord{words.value(1).toInt(), S(words.value(2)), words.value(3).toInt(),
+                              OptionalInt(words.value(4)), OptionalInt(words.value(5))});
+    QSqlQuery contacts(db);
+    contacts.setForwardOnly(true);
+    contacts.prepare(QStringLiteral("SELECT test, contact, name, word, bit FROM failing_contacts "
+                                    "WHERE run_id = ? ORDER BY test, contact"));
+    contacts.addBindValue(QVariant::fromValue<qint64>(record.id));
+    if (contacts.exec())
+        while (contacts.next())
+            if (TestResult *test = testOf(contacts.value(0).toInt()))
+                test->contacts.push_back(
+                    FailingContact{contacts.value(1).toInt(), S(contacts.value(2)),
+                                   contacts.value(3).toInt(), contacts.value(4).toInt()});
+}
+
+std::optional<RunRecord> ResultsDatabase::Run(std::int64_t id)
+{
+    QSqlQuery query(Db());
+    query.prepare(Q(std::string("SELECT ") + kRunColumns + " FROM runs r WHERE r.id = ?"));
+    query.addBindValue(QVariant::fromValue<qint64>(id));
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    RunRecord record = RunFromRow(query);
+    query.finish();
+    LoadTests(record);
+    return record;
+}
+
+std::vector<YieldRow> ResultsDatabase::Yield(const RunFilter &filter, YieldBy by)
+{
+    m_lastError.clear();
+    Where where = WhereOf(filter);
+    where.Add(kFirstAttempt, {});
+    std::string sql;
+    switch (by) {
+    case YieldBy::Day:
+        sql = "SELECT substr(r.started, 1, 10) AS k, '', COUNT(*), "
+              "SUM(CASE WHEN r.verdict = 'passed' THEN 1 ELSE 0 END) FROM runs r" +
+              where.sql + " GROUP BY substr(r.started, 1, 10) ORDER BY 1";
+        break;
+    case YieldBy::File:
+        sql = "SELECT r.file_name, '', COUNT(*), "
+              "SUM(CASE WHEN r.verdict = 'passed' THEN 1 ELSE 0 END) FROM runs r" +
+              where.sql + " GROUP BY r.file_name ORDER BY 1";
+        break;
+    case YieldBy::Test:
+        sql = "SELECT r.file_name, t.number, MAX(t.name), COUNT(*), "
+              "SUM(CASE WHEN t.verdict = 'passed' THEN 1 ELSE 0 END) FROM runs r "
+              "JOIN run_tests t ON t.run_id = r.id" +
+              where.sql + " GROUP BY r.file_name, t.number ORDER BY 1, 2";
+        break;
+    }
+    QSqlQuery query(Db());
+    query.setForwardOnly(true);
+    query.prepare(Q(sql));
+    Bind(query, where.values);
+    std::vector<YieldRow> rows;
+    if (!query.exec()) {
+        m_lastError = ErrorText(query.lastError());
+        return rows;
+    }
+    while (query.next()) {
+        YieldRow row;
+        int column = 0;
+        row.key = S(query.value(column++));
+        if (by == YieldBy::Test)
+            row.key += ": тест " + S(query.value(column++));
+        row.name = S(query.value(column++));
+        row.runs = query.value(column++).toLongLong();
+        row.passed = query.value(column++).toLongLong();
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+namespace {
+
+std::vector<FailureCount> Counted(QSqlQuery &query, std::string &error)
+{
+    std::vector<FailureCount> rows;
+    if (!query.exec()) {
+        error = ErrorText(query.lastError());
+        return rows;
+    }
+    while (query.next())
+        rows.push_back(FailureCount{S(query.value(0)), query.value(1).toInt(),
+                                    query.value(2).toInt(), S(query.value(3)),
+                                    query.value(4).toLongLong()});
+    return rows;
+}
+
+} // namespace
+
+std::vector<FailureCount> ResultsDatabase::FailingWords(const RunFilter &filter, int limit)
+{
+    m_lastError.clear();
+    const Where where = WhereOf(filter);
+    QSqlQuery query(Db());
+    query.prepare(Q("SELECT r.file_name, w.test, w.word, MAX(w.name), COUNT(DISTINCT w.run_id) AS n"
+                    " FROM wrong_words w JOIN runs r ON r.id = w.run_id" +
+                    where.sql +
+                    " GROUP BY r.file_name, w.test, w.word ORDER BY n DESC, 1, 2, 3"
+                    " LIMIT ?"));
+    Bind(query, where.values);
+    query.addBindValue(limit);
+    return Counted(query, m_lastError);
+}
+
+std::vector<FailureCount> ResultsDatabase::FailingContacts(const RunFilter &filter, int limit)
+{
+    m_lastError.clear();
+    const Where where = WhereOf(filter);
+    QSqlQuery query(Db());
+    query.prepare(Q("SELECT r.file_name, 0, c.contact, MAX(c.name), COUNT(DISTINCT c.run_id) AS n"
+                    " FROM failing_contacts c JOIN runs r ON r.id = c.run_id" +
+                    where.sql + " GROUP BY r.file_name, c.contact ORDER BY n DESC, 1, 3 LIMIT ?"));
+    Bind(query, where.values);
+    query.addBindValue(limit);
+    return Counted(query, m_lastError);
+}
+
+std::vector<RunRecord> ResultsDatabase::RunsOfSerial(const std::string &serial, int limit)
+{
+    m_lastError.clear();
+    QSqlQuery query(Db());
+    query.setForwardOnly(true);
+    query.prepare(Q(std::string("SELECT ") + kRunColumns +
+                    " FROM runs r WHERE r.serial = ? ORDER BY r.started, r.id LIMIT ?"));
+    query.addBindValue(Q(serial));
+    query.addBindValue(limit);
+    std::vector<RunRecord> runs;
+    if (!query.exec()) {
+        m_lastError = ErrorText(query.lastError());
+        return runs;
+    }
+    while (query.next())
+        runs.push_back(RunFromRow(query));
+    return runs;
+}
+
+} // namespace qv::results

@@ -1,0 +1,161 @@
+// The writer of the results on SQLite: off the caller's thread, a spool
+// while the database is out, told once per outage, written in order when
+// it answers again, and a spool left by an earlier program run.
+
+#include "recordsamples.h"
+#include "results/recorder.h"
+#include "results/resultsdb.h"
+#include "results/spool.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using namespace qv::results;
+using namespace std::chrono_literals;
+
+class Recording : public ::testing::Test
+{
+protected:
+    ResultsRecorder::Options Options()
+    {
+        ResultsRecorder::Options options;
+        options.url.file = dbPath;
+        options.spoolFolder = spoolPath;
+        options.retry = 100ms;
+        options.outage = [this](const std::string &problem) {
+            std::lock_guard lock(mutex);
+            outages.push_back(problem);
+        };
+        options.restored = [this](std::size_t written) {
+            restoredWith += written;
+            ++restores;
+        };
+        return options;
+    }
+    std::vector<RunRecord> Stored()
+    {
+        std::string problem;
+        DatabaseUrl url;
+        url.file = dbPath;
+        auto db = ResultsDatabase::Open(url, &problem);
+        EXPECT_TRUE(db) << problem;
+        return db ? db->Runs({}, 1000) : std::vector<RunRecord>{};
+    }
+    template <class Condition>
+    static bool Soon(Condition condition)
+    {
+        for (int i = 0; i < 200 && !condition(); ++i)
+            std::this_thread::sleep_for(25ms);
+        return condition();
+    }
+
+    QTemporaryDir dir;
+    std::filesystem::path root = dir.path().toStdString();
+    std::filesystem::path dbPath = root / "results.sqlite";
+    std::filesystem::path spoolPath = root / "spool";
+    std::mutex mutex;
+    std::vector<std::string> outages;
+    std::atomic<std::size_t> restoredWith{0};
+    std::atomic<int> restores{0};
+};
+
+TEST_F(Recording, SubmittedRunsAreWrittenInTheOrderTheyCame)
+{
+    std::vector<std::string> uids;
+    {
+        ResultsRecorder recorder(Options());
+        for (int i = 0; i < 20; ++i) {
+            RunRecord record = qv::testing::SampleRun(std::string("S").append(std::to_string(i)));
+            uids.push_back(record.uid);
+            recorder.Submit(std::move(record));
+        }
+        ASSERT_TRUE(recorder.WaitIdle(10s));
+        EXPECT_EQ(recorder.Written(), 20u);
+        EXPECT_EQ(recorder.Spooled(), 0u);
+    }
+    const auto stored = Stored();
+    ASSERT_EQ(stored.size(), 20u);
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        EXPECT_EQ(stored[stored.size() - 1 - i].uid, uids[i]); // newest first
+    EXPECT_TRUE(outages.empty());
+}
+
+TEST_F(Recording, AnOutageSpoolsEveryRunSaysSoOnceAndIsWrittenInOrderWhenItEnds)
+{
+    // The database's folder is a file: nothing can be opened there.
+    const std::filesystem::path blocked = root / "blocked";
+    std::ofstream(blocked) << "not a folder";
+    dbPath = blocked / "results.sqlite";
+
+    ResultsRecorder recorder(Options());
+    std::vector<std::string> uids;
+    for (int i = 0; i < 5; ++i) {
+        RunRecord record = qv::testing::SampleRun("S" + std::to_string(i));
+        uids.push_back(record.uid);
+        const auto start = std::chrono::steady_clock::now();
+        recorder.Submit(std::move(record));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms); // never waits for the database
+        std::this_thread::sleep_for(150ms);                        // a few retries pass meanwhile
+    }
+    ASSERT_TRUE(recorder.WaitIdle(10s));
+    EXPECT_EQ(recorder.Spooled(), 5u);
+    EXPECT_EQ(Spool(spoolPath).Count(), 5u);
+    EXPECT_TRUE(recorder.InOutage());
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(outages.size(), 1u);
+        EXPECT_FALSE(outages[0].empty());
+    }
+
+    std::filesystem::remove(blocked);
+    std::filesystem::create_directories(blocked);
+    ASSERT_TRUE(Soon([&] { return restores.load() == 1; }));
+    EXPECT_EQ(restoredWith.load(), 5u);
+    EXPECT_EQ(Spool(spoolPath).Count(), 0u);
+    EXPECT_FALSE(recorder.InOutage());
+    const auto stored = Stored();
+    ASSERT_EQ(stored.size(), 5u);
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        EXPECT_EQ(stored[stored.size() - 1 - i].uid, uids[i]);
+}
+
+TEST_F(Recording, ASpoolLeftByAnEarlierRunIsWrittenAsSoonAsTheRecorderStarts)
+{
+    {
+        Spool spool(spoolPath);
+        std::string problem;
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(spool.Put(qv::testing::SampleRun(), &problem)) << problem;
+        // A file that is no record must not hold the others back.
+        std::ofstream(spoolPath / "00000000000000000-0-broken.json") << "{\"uid\": ";
+        // A half-written file of a writer that was killed is not a record.
+        std::ofstream(spoolPath / "x.json.AbCdEf") << "{";
+    }
+    ResultsRecorder recorder(Options());
+    ASSERT_TRUE(recorder.WaitIdle(10s));
+    EXPECT_EQ(recorder.Written(), 3u);
+    EXPECT_EQ(Stored().size(), 3u);
+    EXPECT_TRUE(std::filesystem::exists(spoolPath / "00000000000000000-0-broken.bad"));
+    EXPECT_EQ(Spool(spoolPath).Count(), 0u);
+}
+
+TEST_F(Recording, RecordsQueuedAtTheEndAreWrittenBeforeTheRecorderGoes)
+{
+    {
+        ResultsRecorder recorder(Options());
+        for (int i = 0; i < 50; ++i)
+            recorder.Submit(qv::testing::SampleRun());
+    }
+    EXPECT_EQ(Stored().size(), 50u);
+}
+
+} // namespace
