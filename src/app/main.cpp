@@ -162,10 +162,11 @@ int main(int argc, char *argv[])
         QObject::connect(&relay, &qv::desk::StatusRelay::calibrationCaptionChanged, &window,
                          &qv::TBaseForm::setCalibrationCaption);
         window.show();
-        // The command line's work is queued first: a warning box of the
-        // check must not hold up a bench started unattended.
-        // The unit may take its answer time-out to say it is not there: the
-        // window shows its file first, and the status picture follows.
+        // The command line's work comes first (a warning box of the helper
+        // check must not hold up a bench started unattended), then, once the
+        // window is painted with its file, the quiet connection: a unit that
+        // is not there takes its answer time-out to say so, and the status
+        // picture follows.
         window.startFromCommandLine(qv::QuorvikApplication::arguments(), [&window, &desk] {
             qv::RunAfterFirstPaint(window, [&desk] {
                 desk.ConnectQuietly();
