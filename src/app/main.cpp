@@ -3,11 +3,13 @@
 //
 // Start-up: the failure handler (logging to "Exception.log" and offering to
 // carry on or close), the message-box service, the settings store, the
-// tester port (its transport checked and opened), the quiet connection and
-// the status monitor (DeskSession), then the main window with its placement,
-// the run command, the check that the helper programs it starts are beside
-// it, and the file of the command line. The helper functions are part of the
-// program; the probe's USB library is bound by the probe mode when it comes.
+// tester port (its transport checked and opened), then the main window with
+// its placement, the run command and the file of the command line. What can
+// wait comes once the window is painted: the quiet connection to the unit
+// and the status monitor (DeskSession), and the check that the helper
+// programs the window starts are beside it. The helper functions are part of
+// the program; the probe's USB library is bound by the probe mode when it
+// comes.
 
 #include "execution/desk/desksession.h"
 #include "execution/port/hardstatus.h"
@@ -21,6 +23,7 @@
 #include "ui/application.h"
 #include "ui/desk/statuspicture.h"
 #include "ui/fatalwindow.h"
+#include "ui/firstpaint.h"
 #include "ui/mainwindow.h"
 #include "ui/qtmesbo.h"
 #include "ui/remote/remotecontrol.h"
@@ -115,7 +118,7 @@ int main(int argc, char *argv[])
         deskOptions.observer = &relay;
         qv::DeskSession desk(qv::SettingsStore::ForApplication(), std::move(deskOptions));
         desk.Tester().SetObserver(&relay);
-        if (!desk.Start(qv::kProductName)) {
+        if (!desk.Open(qv::kProductName)) {
             desk.Tester().SetObserver(nullptr);
             app.setFailureHandler(nullptr);
             return 1;
@@ -145,8 +148,7 @@ int main(int argc, char *argv[])
         // The remote roles; a run asks which one is active.
         qv::RemoteControl remote(window, desk.Store(), qv::DefaultReceiveDir());
         remote.ServeRuns(runCommand);
-        if (desk.Monitor() != nullptr)
-            desk.Monitor()->SetRemoteServerQuery([&remote] { return remote.ServerWithBench(); });
+        desk.SetRemoteServerQuery([&remote] { return remote.ServerWithBench(); });
         QObject::connect(&relay, &qv::desk::StatusRelay::pictureChanged, &window,
                          &qv::TBaseForm::setStatusPicture);
         QObject::connect(
@@ -160,10 +162,17 @@ int main(int argc, char *argv[])
         QObject::connect(&relay, &qv::desk::StatusRelay::calibrationCaptionChanged, &window,
                          &qv::TBaseForm::setCalibrationCaption);
         window.show();
-        // The command line's work is queued first: a warning box of the
-        // check must not hold up a bench started unattended.
-        window.startFromCommandLine(qv::QuorvikApplication::arguments());
-        qv::services::CheckHelperPrograms();
+        // The command line's work comes first (a warning box of the helper
+        // check must not hold up a bench started unattended), then, once the
+        // window is painted with its file, the quiet connection: a unit that
+        // is not there takes its answer time-out to say so, and the status
+        // picture follows.
+        window.startFromCommandLine(qv::QuorvikApplication::arguments(), [&window, &desk] {
+            qv::RunAfterFirstPaint(window, [&desk] {
+                desk.ConnectQuietly();
+                qv::services::CheckHelperPrograms();
+            });
+        });
         const int code = qv::QuorvikApplication::exec();
 
         // The window's close stopped the session; this covers an exit that

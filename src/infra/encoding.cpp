@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace qv {
@@ -68,25 +69,52 @@ struct DecodeTable
 
 const DecodeTable &DecodeTableOf(const std::array<char16_t, 128> &high);
 
+// The first byte from `from` on that is not ASCII, or `end`; eight bytes
+// at a time while they are all ASCII.
+const char *AsciiRunEnd(const char *from, const char *end)
+{
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    while (end - from >= 8) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, from, sizeof eight);
+        if ((eight & kHighBits) != 0)
+            break;
+        from += 8;
+    }
+    while (from != end && static_cast<unsigned char>(*from) < 0x80)
+        ++from;
+    return from;
+}
+
 std::string DecodeSingleByte(std::string_view bytes, const std::array<char16_t, 128> &high)
 {
     const DecodeTable &table = DecodeTableOf(high);
-    std::string out(bytes.size() * 3, '\0');
+    const char *const begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    // The exact length first: a block of tens of kilobytes, mostly ASCII,
+    // would otherwise get (and clear) three times its size.
+    const char *firstHigh = AsciiRunEnd(begin, end);
+    if (firstHigh == end)
+        return std::string(bytes);
+    std::size_t size = bytes.size();
+    for (const char *at = firstHigh; at != end; at = AsciiRunEnd(at + 1, end))
+        size = size - 1 + table.lengths[static_cast<unsigned char>(*at) - 0x80];
+    std::string out(size, '\0');
     char *to = out.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            *to++ = c;
-        } else {
-            const auto &utf8 = table.bytes[b - 0x80];
-            const unsigned char length = table.lengths[b - 0x80];
-            for (unsigned char i = 0; i < length; ++i)
-                *to++ = utf8[i];
-        }
+    for (const char *from = begin; from != end;) {
+        const char *high = AsciiRunEnd(from, end);
+        std::memcpy(to, from, static_cast<std::size_t>(high - from));
+        to += high - from;
+        if (high == end)
+            break;
+        const auto b = static_cast<unsigned char>(*high) - 0x80;
+        std::memcpy(to, table.bytes[b].data(), table.lengths[b]);
+        to += table.lengths[b];
+        from = high + 1;
     }
-    out.resize(static_cast<std::size_t>(to - out.data()));
     return out;
 }
+
 // Reverse look-up of an upper half: code points sorted, searched by halves,
 // so that encoding a large block costs a few comparisons per character.
 struct ReverseTable

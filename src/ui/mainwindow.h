@@ -105,8 +105,9 @@ public:
     }
 
     // First activation: opens the file of the command line after 10 ms (its
-    // folder becoming the start directory), then the remote role.
-    void startFromCommandLine(const QStringList &arguments);
+    // folder becoming the start directory), then the remote role, then runs
+    // `then` (may be empty).
+    void startFromCommandLine(const QStringList &arguments, std::function<void()> then = {});
     // The remote roles (null: not available); must outlive the window or
     // be taken back with null.
     void setRemoteDesk(RemoteDesk *remote) { m_remote = remote; }

@@ -38,11 +38,11 @@ void TBaseForm::buildFiles()
         new desk::DeskFiles(*this, *m_document, *m_store, *m_actions.recentFiles, std::move(host));
 }
 
-void TBaseForm::startFromCommandLine(const QStringList &arguments)
+void TBaseForm::startFromCommandLine(const QStringList &arguments, std::function<void()> then)
 {
     raise();
     activateWindow();
-    m_files->StartFromCommandLine(arguments);
+    m_files->StartFromCommandLine(arguments, std::move(then));
 }
 
 bool TBaseForm::saveFile()

@@ -30,6 +30,27 @@ TEST(Cp866, EveryByteSurvivesARoundTripThroughUtf8)
     EXPECT_EQ(Utf8ToCp866(text), bytes);
 }
 
+// Long blocks are decoded a run of ASCII at a time: a high byte at any
+// offset, between runs of any length, decodes as it does alone.
+TEST(Cp1251, LongMixedTextDecodesByteForByteAsEachByteAlone)
+{
+    const std::string high = "\xC1\xFF\x80\xB9\x98";
+    std::string bytes;
+    std::string expected;
+    for (int run = 0; run < 40; ++run) {
+        for (int i = 0; i < run; ++i)
+            bytes.push_back(static_cast<char>('a' + (run + i) % 26));
+        bytes += high.substr(static_cast<std::size_t>(run) % high.size(), 1 + run % 3);
+    }
+    for (const char byte : bytes)
+        expected += Cp1251ToUtf8(std::string(1, byte));
+    EXPECT_EQ(Cp1251ToUtf8(bytes), expected);
+    EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(bytes)), bytes);
+    const std::string ascii(1000, 'q');
+    EXPECT_EQ(Cp1251ToUtf8(ascii), ascii);
+    EXPECT_EQ(Cp1251ToUtf8(""), "");
+}
+
 TEST(Cp1251, DecodesCyrillicAndPunctuationToTheirCharacters)
 {
     EXPECT_EQ(Cp1251ToUtf8("\xC1\xEB\xEE\xEA"), "Блок");

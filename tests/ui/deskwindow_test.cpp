@@ -9,6 +9,7 @@
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/deskfixture.h"
+#include "ui/firstpaint.h"
 #include "ui/lists/wordwindows.h"
 #include "ui/modalwatch.h"
 #include "ui/views/diagramview.h"
@@ -28,6 +29,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 namespace qv::testing {
 namespace {
@@ -204,6 +206,50 @@ TEST_F(Desk, AFileNameWithALowerCaseServerSwitchOpensTheFile)
     EXPECT_EQ(form.startDirectory(), QFileInfo(demo).absolutePath());
     // A window made on its own still takes the server role and shows it.
     QV_EXPECT_SOON(RemoteWindowTitle() == QStringLiteral("Удаленное управление - сервер"));
+}
+
+// Start-up leaves what can wait (the quiet connection to the unit) until
+// the command line's file is open and the window painted with it.
+TEST_F(Desk, WorkThatCanWaitRunsOnceTheCommandLinesFileIsOpenAndTheWindowPainted)
+{
+    TBaseForm &form = Window();
+    form.show();
+    int ran = 0;
+    int testsWhenRun = -1;
+    bool exposedWhenRun = false;
+    form.startFromCommandLine({"quorvik", Demo()}, [&] {
+        RunAfterFirstPaint(form, [&] {
+            ++ran;
+            testsWhenRun = form.document().Doc.NTest;
+            exposedWhenRun = form.windowHandle() && form.windowHandle()->isExposed();
+        });
+    });
+    EXPECT_EQ(ran, 0);
+    QV_EXPECT_EQ_SOON(ran, 1);
+    EXPECT_EQ(testsWhenRun, 3);
+    EXPECT_TRUE(exposedWhenRun);
+    QTest::qWait(50);
+    EXPECT_EQ(ran, 1) << "the work runs once";
+}
+
+// A window that is never painted still gets the work, after the latest
+// wait; one that goes first drops it.
+TEST_F(Desk, WorkThatCanWaitRunsForAnUnpaintedWindowAndNotForOneThatWent)
+{
+    QWidget hidden;
+    int ran = 0;
+    RunAfterFirstPaint(
+        hidden, [&] { ++ran; }, 30);
+    EXPECT_EQ(ran, 0);
+    QV_EXPECT_EQ_SOON(ran, 1);
+    int dropped = 0;
+    {
+        QWidget gone;
+        RunAfterFirstPaint(
+            gone, [&] { ++dropped; }, 10);
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(dropped, 0);
 }
 
 TEST_F(Desk, RecentFilesKeepTheNineLastOpenedMostRecentFirst)

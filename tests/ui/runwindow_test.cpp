@@ -42,6 +42,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -509,6 +511,81 @@ TEST_F(RunDesk, AContinuousRunCountsItsPassesUntilEsc)
     EXPECT_GE(command->LastVerdict().passes, 3);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].rfind("Выполнение теста прервано [цикл - ", 0), 0u) << Messages()[0];
+}
+
+// Paint events of a widget and everything inside it.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *root)
+        : m_root(root)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~PaintCounter() override { qApp->removeEventFilter(this); }
+    int Paints() const { return m_paints; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            (watched == m_root || m_root->isAncestorOf(static_cast<QWidget *>(watched))))
+            ++m_paints;
+        return false;
+    }
+
+private:
+    QWidget *m_root;
+    int m_paints = 0;
+};
+
+// A continuous run repaints the views at most at the screen's pace, not
+// after every pass, and they end on the last pass's values.
+TEST_F(RunDesk, AContinuousRunRepaintsTheViewsAtTheScreensPaceAndEndsOnTheLastPass)
+{
+    Start("[Board]\nTactTime=0\nStuckHigh=1\n");
+    TSettings &settings = desk->Store().Settings();
+    settings.SetOption(TSettings::OptSendResultInLoop, 1);
+    settings.SetOption(TSettings::OptStopOnTestError, 0);
+    window->toggleSolidTest();
+    window->showTable();
+    PaintCounter paints(window->tableView());
+    QElapsedTimer running;
+    int paintsAtStart = -1;
+    int paintsAtEsc = -1;
+    qint64 runningMs = 0;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!runWindow || !runWindow->isVisible())
+            return;
+        if (runWindow->onStatisticsPage()) {
+            QTest::mouseClick(runWindow->statisticsPage()->closeButton(), Qt::LeftButton);
+            return;
+        }
+        if (!runWindow->onWorkPage() || paintsAtEsc >= 0)
+            return;
+        if (paintsAtStart < 0) {
+            paintsAtStart = paints.Paints();
+            running.start();
+        }
+        if (runWindow->passLabel()->text().toInt() >= 150) {
+            paintsAtEsc = paints.Paints();
+            runningMs = running.elapsed();
+            QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+        }
+    });
+    ASSERT_GE(paintsAtEsc, 0);
+    const int passes = command->LastVerdict().passes;
+    ASSERT_GE(passes, 150);
+    const int frames = static_cast<int>(runningMs / run::TfmPusk::kResultsFrameMs) + 1;
+    EXPECT_LE(paintsAtEsc - paintsAtStart, frames + 5)
+        << passes << " passes in " << runningMs << " ms";
+    const STest &test = *window->document().Test(0);
+    for (int position = 0; position < test.OWords.Count(); ++position) {
+        const int id = test.OWords.At(position)->Id;
+        EXPECT_GE(test.OWords.ValueAt(id, 0, ValueSet::Run).value_or(-1), 0) << "o" << id;
+    }
+    EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
 }
 
 TEST_F(RunDesk, EscInAContinuousRunTellsTheFailingPassesAndKeepsTheLastCompletePass)

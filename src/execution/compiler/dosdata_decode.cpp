@@ -119,13 +119,21 @@ private:
             const bool inverse = word->Code == 0;
             const bool constant = word->IsConstant();
             const bool counted = !TestRunLists::Has(lists.nList, id);
+            // The references split once: looked up per cycle, each would
+            // scan the text from its start again.
+            const std::vector<std::string_view> refs = SplitValues(word->Data);
+            const auto refAt = [&refs](int index) -> std::optional<std::int32_t> {
+                if (index < 0 || static_cast<std::size_t>(index) >= refs.size())
+                    return std::nullopt;
+                return ParseValue(refs[static_cast<std::size_t>(index)]);
+            };
             std::string values;
             for (int k = 0; k < CyclesSent(test); ++k) {
                 const int cycle = m_opt.debug ? test.ActiveCycle : k;
                 std::uint32_t v = m_in.U16();
                 if (inverse)
                     v = ~v & mask;
-                const auto ref = test.OWords.ValueAt(id, constant ? 0 : cycle, ValueSet::Reference);
+                const auto ref = refAt(constant ? 0 : cycle);
                 if (counted && (!ref || static_cast<std::uint32_t>(*ref) != v)) {
                     ++errors;
                     SetCounted(id, cycle, true);

@@ -15,16 +15,39 @@ DeskSession::~DeskSession()
 
 bool DeskSession::Start(std::string_view productName)
 {
+    if (!Open(productName))
+        return false;
+    ConnectQuietly();
+    return true;
+}
+
+bool DeskSession::Open(std::string_view productName)
+{
     m_productName = std::string(productName);
     m_store.Load(&m_tester, m_options.modelW5);
     if (!m_tester.Create(productName, m_options.portFactory))
         return false;
+    m_started = true;
+    return true;
+}
+
+void DeskSession::ConnectQuietly()
+{
+    if (!m_started || m_monitor || !m_tester.HasPort())
+        return;
     m_tester.Connect(true, false);
     m_monitor = std::make_unique<TthHardStatus>(m_tester, m_options.observer,
                                                 m_options.lockDirectory, m_options.timing);
+    if (m_remoteServerQuery)
+        m_monitor->SetRemoteServerQuery(m_remoteServerQuery);
     m_monitor->Start();
-    m_started = true;
-    return true;
+}
+
+void DeskSession::SetRemoteServerQuery(std::function<bool()> query)
+{
+    m_remoteServerQuery = std::move(query);
+    if (m_monitor)
+        m_monitor->SetRemoteServerQuery(m_remoteServerQuery);
 }
 
 bool DeskSession::ChangeAddress(const std::string &address)

@@ -5,7 +5,10 @@
 //
 // Start: the settings are read (the port's address is one of them, so they
 // come before the port), the tester port object is made and opened, a quiet
-// connection to the unit is tried, the status monitor starts.
+// connection to the unit is tried, the status monitor starts. The program
+// does this in two steps, Open and then ConnectQuietly once its window is
+// painted: the quiet connection waits for the unit and may wait its time-out
+// when none answers.
 // Stop: the settings are written, the status monitor stops, the port stops
 // showing its own errors, is purged, reset without a command and detached.
 //
@@ -16,6 +19,7 @@
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,6 +48,15 @@ public:
     // operator); the application then ends. A failed quiet connection is not
     // a failure: the status monitor shows it.
     bool Start(std::string_view productName);
+    // Start's first step: the settings and the port, without a word to the
+    // unit. False as Start.
+    bool Open(std::string_view productName);
+    // Start's second step: the quiet connection and the status monitor. Once
+    // only, after Open succeeded; nothing otherwise.
+    void ConnectQuietly();
+    // Asked by the status monitor whether the system is the remote server of
+    // a connected bench; kept for a monitor started later. Main thread.
+    void SetRemoteServerQuery(std::function<bool()> query);
     // Returns whether the settings were written.
     bool Stop();
     // Reaches the unit at another address from now on: the status monitor
@@ -65,6 +78,7 @@ private:
     TCP m_tester;
     std::unique_ptr<TthHardStatus> m_monitor;
     std::string m_productName;
+    std::function<bool()> m_remoteServerQuery;
     bool m_started = false;
 };
 

@@ -3,6 +3,8 @@
 #include "execution/run/unitquestion.h"
 #include "model/document/quorvik.h"
 
+#include <algorithm>
+
 namespace qv {
 
 UnattendedRunView::UnattendedRunView(TQuorvik &doc, Options options, LineSink sink)
@@ -39,10 +41,14 @@ void UnattendedRunView::Exec(RunSession &session)
         session.Ok(m_options.vChoice);
     std::unique_lock lock(m_mutex);
     while (!m_closed) {
-        m_wake.wait_for(lock, std::chrono::milliseconds(20), [this] {
+        // Woken by every change; a close timer wakes it when it is due, not
+        // at the next turn of a coarser poll.
+        const auto due = [this] {
             return m_closed || m_escapeWanted || !m_tasks.empty() ||
                    (m_closeAt && std::chrono::steady_clock::now() >= *m_closeAt);
-        });
+        };
+        const auto turn = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+        m_wake.wait_until(lock, m_closeAt ? std::min(*m_closeAt, turn) : turn, due);
         if (m_escapeWanted) {
             m_escapeWanted = false;
             lock.unlock();

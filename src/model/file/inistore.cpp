@@ -2,7 +2,9 @@
 
 #include "infra/helpers.h"
 
+#include <algorithm>
 #include <charconv>
+#include <functional>
 
 namespace qv {
 
@@ -30,23 +32,30 @@ namespace {
 // Folded key -> entry position within one section. Most sections hold a
 // handful of keys, found by a scan of their folded names without any
 // allocation; a section that grows past kScanLimit keys (a diagram with its
-// lines) gets a hash map as well.
+// lines) gets a hash table as well: open addressing over the positions, so
+// that a key costs no allocation of its own.
 class KeyIndex
 {
 public:
     static constexpr std::size_t kNone = ~std::size_t{0};
 
-    std::size_t Find(const std::string &folded) const
+    std::size_t Find(std::string_view folded) const
     {
-        if (m_map.empty()) {
+        if (m_slots.empty()) {
             for (std::size_t i = 0; i < m_folded.size(); ++i) {
                 if (m_folded[i] == folded)
                     return i;
             }
             return kNone;
         }
-        const auto it = m_map.find(folded);
-        return it == m_map.end() ? kNone : it->second;
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t slot = Hash(folded) & mask;; slot = (slot + 1) & mask) {
+            const std::uint32_t entry = m_slots[slot];
+            if (entry == kEmpty)
+                return kNone;
+            if (m_folded[entry - 1] == folded)
+                return entry - 1;
+        }
     }
 
     // The key of the next entry (positions follow the entries' order).
@@ -55,19 +64,33 @@ public:
         m_folded.push_back(std::move(folded));
         if (m_folded.size() <= kScanLimit)
             return;
-        if (m_map.empty()) {
-            m_map.reserve(m_folded.size() * 2);
+        // At most half full, so that probes stay short.
+        if (m_folded.size() * 2 > m_slots.size()) {
+            m_slots.assign(std::max<std::size_t>(64, m_slots.size() * 2), kEmpty);
             for (std::size_t i = 0; i < m_folded.size(); ++i)
-                m_map.emplace(m_folded[i], i);
+                Insert(i);
         } else {
-            m_map.emplace(m_folded.back(), m_folded.size() - 1);
+            Insert(m_folded.size() - 1);
         }
     }
 
 private:
     static constexpr std::size_t kScanLimit = 16;
+    static constexpr std::uint32_t kEmpty = 0; // slots hold position + 1
+
+    static std::size_t Hash(std::string_view name) { return std::hash<std::string_view>{}(name); }
+
+    void Insert(std::size_t position)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t slot = Hash(m_folded[position]) & mask;
+        while (m_slots[slot] != kEmpty)
+            slot = (slot + 1) & mask;
+        m_slots[slot] = static_cast<std::uint32_t>(position + 1);
+    }
+
     std::vector<std::string> m_folded;
-    std::unordered_map<std::string, std::size_t> m_map;
+    std::vector<std::uint32_t> m_slots; // empty while the keys are scanned
 };
 
 } // namespace
@@ -168,15 +191,21 @@ bool IniStore::SectionExists(std::string_view section) const
     return FindSection(section) != nullptr;
 }
 
-std::optional<std::string> IniStore::Find(std::string_view section, std::string_view key) const
+const std::string *IniStore::Value(std::string_view section, std::string_view key) const
 {
     const auto sit = m_index->sections.find(FoldName(section));
     if (sit == m_index->sections.end())
-        return std::nullopt;
+        return nullptr;
     const std::size_t position = m_index->keys[sit->second].Find(FoldName(key));
     if (position == KeyIndex::kNone)
-        return std::nullopt;
-    return m_sections[sit->second].entries[position].value;
+        return nullptr;
+    return &m_sections[sit->second].entries[position].value;
+}
+
+std::optional<std::string> IniStore::Find(std::string_view section, std::string_view key) const
+{
+    const std::string *value = Value(section, key);
+    return value ? std::optional<std::string>(*value) : std::nullopt;
 }
 
 bool IniStore::ValueExists(std::string_view section, std::string_view key) const

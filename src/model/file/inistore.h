@@ -57,6 +57,9 @@ public:
     bool ReadBool(std::string_view section, std::string_view key, bool def) const;
     // The raw value, or nullopt when the key is absent.
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    // The same without a copy: the stored value, or null when the key is
+    // absent; valid until the store next changes.
+    const std::string *Value(std::string_view section, std::string_view key) const;
 
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int64_t value);

@@ -192,7 +192,7 @@ void TTimeArray::Read(const IniStore &ini, std::string_view section, STest &test
     D2 = ini.ReadString(section, "D2", "");
     for (int n = 1;; ++n) {
         const std::string key = std::to_string(n);
-        const auto value = ini.Find(section, key);
+        const std::string *value = ini.Value(section, key);
         if (!value || value->empty()) {
             break;
         }

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace qv::run {
 
@@ -57,6 +58,8 @@ TfmPusk::TfmPusk(const TQuorvik &document, ResultHooks hooks, QWidget *parent)
 
     m_closeTimer.setSingleShot(true);
     connect(&m_closeTimer, &QTimer::timeout, this, [this] { close(); });
+    m_resultsTimer.setSingleShot(true);
+    connect(&m_resultsTimer, &QTimer::timeout, this, [this] { showPendingResults(); });
     resetPages();
 }
 
@@ -241,6 +244,7 @@ void TfmPusk::Exec(RunSession &session)
         loop.exec(QEventLoop::DialogExec);
     m_loop = nullptr;
     m_closeTimer.stop();
+    showPendingResults();
     if (m_mWindow)
         m_mWindow->hide();
     hide();
@@ -251,6 +255,8 @@ void TfmPusk::finish()
 {
     m_finished = true;
     m_closeTimer.stop();
+    // The views end on the last results, whatever the pace held back.
+    showPendingResults();
     hide();
     if (m_loop)
         m_loop->quit();
@@ -377,10 +383,35 @@ int TfmPusk::AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record
 
 void TfmPusk::ShowResults(ResultStage stage)
 {
-    onGuiThread([this, stage] {
-        if (m_hooks.results)
-            m_hooks.results(stage);
-    });
+    onGuiThread([this, stage] { paceResults(stage); });
+}
+
+void TfmPusk::paceResults(ResultStage stage)
+{
+    if (!m_hooks.results)
+        return;
+    (stage == ResultStage::RepaintViews ? m_repaintPending : m_recountPending) = true;
+    if (m_resultsTimer.isActive())
+        return; // shown with the frame that is due
+    const qint64 since = m_resultsShown.isValid() ? m_resultsShown.elapsed() : kResultsFrameMs;
+    if (since >= kResultsFrameMs)
+        showPendingResults();
+    else
+        m_resultsTimer.start(static_cast<int>(kResultsFrameMs - since));
+}
+
+void TfmPusk::showPendingResults()
+{
+    m_resultsTimer.stop();
+    if (!m_hooks.results || (!m_repaintPending && !m_recountPending))
+        return;
+    const bool repaint = std::exchange(m_repaintPending, false);
+    const bool recount = std::exchange(m_recountPending, false);
+    m_resultsShown.start();
+    if (repaint)
+        m_hooks.results(ResultStage::RepaintViews);
+    if (recount)
+        m_hooks.results(ResultStage::RecountErrors);
 }
 
 void TfmPusk::TestDecoded(int testIndex, bool hasErrors)

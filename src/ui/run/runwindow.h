@@ -17,6 +17,12 @@
 // The window can be hidden while a question of the unit is asked without
 // ending its loop; it ends only when the session lets it close.
 //
+// The results of a continuous run reach the main window's views at most at
+// the screen's pace (one frame, kResultsFrameMs), not after every pass: a
+// pass that comes sooner leaves its stage pending, and the pending stages
+// are shown when the frame is due and, at the latest, when the window
+// closes.
+//
 // After a continuous run that failed in some pass the window stays open on
 // a third page, the error statistics, until the operator closes it ("Закрыть",
 // Esc or the window's close); the end message follows as after any run.
@@ -24,6 +30,7 @@
 #include "execution/run/runsession.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
@@ -60,6 +67,7 @@ public:
         std::function<void(int test, char kind, int number)> openList;
     };
 
+    static constexpr int kResultsFrameMs = 16;
     static constexpr const char *kStartText = "Включите питание и нажмите \"ОК\" для запуска";
     static constexpr const char *kStopText =
         "Нажмите кнопку \"Esc\", чтобы прервать выполнение теста";
@@ -125,6 +133,9 @@ private:
     void placeMWindow();
     // Runs the task on the window's thread and returns when it is done.
     void onGuiThread(const std::function<void()> &task);
+    // Results at the screen's pace (window thread).
+    void paceResults(ResultStage stage);
+    void showPendingResults();
 
     const TQuorvik &m_document;
     ResultHooks m_hooks;
@@ -132,6 +143,10 @@ private:
     QEventLoop *m_loop = nullptr;    // while Exec runs
     bool m_finished = false;
     QTimer m_closeTimer;
+    QTimer m_resultsTimer;
+    QElapsedTimer m_resultsShown; // invalid until results were first shown
+    bool m_repaintPending = false;
+    bool m_recountPending = false;
 
     QWidget *m_startPage = nullptr;
     QWidget *m_workPage = nullptr;

@@ -217,6 +217,36 @@ TEST(DeskSession, StartConnectsQuietlyAndStopSavesThenReleasesTheUnit)
     EXPECT_FALSE(desk.Stop()) << "a second stop does nothing";
 }
 
+// The program opens the desk before its window shows and connects once the
+// window is painted: until then the unit hears nothing.
+TEST(DeskSession, OpenLeavesTheUnitAloneUntilTheQuietConnectionWhichComesOnce)
+{
+    RecordedMessages messages;
+    Desk d;
+    WriteText(d.f.Cfg(), "[Блок диагностики]\r\nВремя опроса (сек)=2\r\n"
+                         "Выполнять периодический опрос готовности блока диагностики=0\r\n");
+    DeskSession desk(SettingsStore(d.f.Cfg(), d.f.Ini()), d.Options());
+    const auto framesBefore = d.u.port->LinkStatistics().frames;
+    ASSERT_TRUE(desk.Open("Quorvik"));
+    EXPECT_TRUE(desk.Started());
+    EXPECT_EQ(desk.Tester().Settings().pollPeriod, 2);
+    EXPECT_EQ(desk.Monitor(), nullptr);
+    EXPECT_EQ(d.u.port->LinkStatistics().frames, framesBefore) << "no word to the unit yet";
+    EXPECT_EQ(Resets(d.u), 0);
+
+    desk.ConnectQuietly();
+    EXPECT_EQ(Resets(d.u), 1) << "the quiet connection resets the unit once";
+    ASSERT_NE(desk.Monitor(), nullptr);
+    TthHardStatus *monitor = desk.Monitor();
+    desk.ConnectQuietly();
+    EXPECT_EQ(desk.Monitor(), monitor) << "a second call changes nothing";
+    EXPECT_EQ(Resets(d.u), 1);
+    EXPECT_TRUE(desk.Stop());
+    desk.ConnectQuietly();
+    EXPECT_EQ(desk.Monitor(), nullptr) << "nothing after the desk stopped";
+    EXPECT_TRUE(messages.Shown().empty());
+}
+
 TEST(DeskSession, AnUnusableAddressFailsStartAndWritesNothing)
 {
     RecordedMessages messages;

@@ -99,6 +99,36 @@ TEST(IniStore, CopiesAreIndependent)
     EXPECT_EQ(c.ReadString("S", "K", ""), "2");
 }
 
+// A diagram's section is indexed: a copy, and a copy of a copy assigned
+// over a store, find each of its keys, and a key repeated in a text keeps
+// its first place with the last value.
+TEST(IniStore, CopiesOfLargeSectionsFindEveryKeyAndRepeatedKeysKeepTheLastValue)
+{
+    std::string text = "[DIAGRAMM]\r\n";
+    for (int k = 1; k <= 300; ++k)
+        text.append(std::to_string(k)).append("=v").append(std::to_string(k)).append("\r\n");
+    text += "7=again\r\n";
+    IniStore original;
+    original.FromText(text);
+    IniStore copy = original;
+    IniStore assigned;
+    assigned.WriteString("OTHER", "K", "1");
+    assigned = copy;
+    original.Clear();
+    for (const IniStore *ini : {&copy, &assigned}) {
+        EXPECT_EQ(ini->ReadSection("diagramm").size(), 300u);
+        for (int k = 1; k <= 300; ++k) {
+            const std::string *value = ini->Value("Diagramm", std::to_string(k));
+            ASSERT_NE(value, nullptr) << k;
+            EXPECT_EQ(*value,
+                      k == 7 ? std::string("again") : std::string("v").append(std::to_string(k)));
+        }
+        EXPECT_EQ(ini->Value("DIAGRAMM", "301"), nullptr);
+        EXPECT_EQ(ini->Value("OTHER", "K"), nullptr);
+        EXPECT_EQ(ini->ReadSection("DIAGRAMM")[6], "7");
+    }
+}
+
 } // namespace
 } // namespace qv
 

@@ -52,14 +52,16 @@ DeskFiles::DeskFiles(QWidget &window, TQuorvik &document, SettingsStore &store, 
     , m_host(std::move(host))
 {}
 
-void DeskFiles::StartFromCommandLine(const QStringList &arguments)
+void DeskFiles::StartFromCommandLine(const QStringList &arguments, std::function<void()> then)
 {
     const CommandLine line = ParseCommandLine(arguments);
-    QTimer::singleShot(10, this, [this, line] {
+    QTimer::singleShot(10, this, [this, line, then = std::move(then)] {
         if (!line.file.isEmpty())
             Open(line.file);
         if (line.remoteClient || line.remoteServer)
             m_host.startRemote(line);
+        if (then)
+            then();
     });
 }
 

@@ -73,8 +73,9 @@ public:
     void OpenCommand();
     // Files dropped on the window: exactly one is opened, more are refused.
     void OpenDropped(const QStringList &paths);
-    // Opens the command line's file after 10 ms, then starts its remote role.
-    void StartFromCommandLine(const QStringList &arguments);
+    // Opens the command line's file after 10 ms, then starts its remote
+    // role, then runs `then` (may be empty).
+    void StartFromCommandLine(const QStringList &arguments, std::function<void()> then = {});
 
     void DragEnter(QDragEnterEvent &event);
     void Drop(QDropEvent &event);
