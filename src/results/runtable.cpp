@@ -1,5 +1,7 @@
 #include "results/runtable.h"
 
+#include "model/export/csvline.h"
+
 #include <QString>
 #include <algorithm>
 #include <cstdio>
@@ -7,17 +9,6 @@
 namespace qv::results {
 
 namespace {
-
-std::string Joined(const std::vector<std::string> &cells)
-{
-    std::string line;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (i > 0)
-            line += ',';
-        line += CsvField(cells[i]);
-    }
-    return line + "\r\n";
-}
 
 std::size_t Width(const std::string &text)
 {
@@ -72,28 +63,15 @@ std::string VerdictTitle(const std::string &verdict)
     return verdict;
 }
 
-std::string CsvField(const std::string &text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 std::string CsvOfRuns(const std::vector<RunRecord> &runs)
 {
-    std::string csv = Joined(RunColumnTitles());
+    std::string csv = CsvLine(RunColumnTitles());
     for (const RunRecord &record : runs) {
         std::vector<std::string> cells = RunCells(record);
         // Full times in the file: a spreadsheet reads them exactly.
         cells[1] = record.started;
         cells[2] = record.ended;
-        csv += Joined(cells);
+        csv += CsvLine(cells);
     }
     return csv;
 }
@@ -107,10 +85,10 @@ std::string PercentText(double percent)
 
 std::string CsvOfYield(const std::vector<YieldRow> &rows)
 {
-    std::string csv = Joined({"группа", "тест", "первых прогонов", "годных", "выход, %"});
+    std::string csv = CsvLine({"группа", "тест", "первых прогонов", "годных", "выход, %"});
     for (const YieldRow &row : rows)
-        csv += Joined({row.key, row.name, std::to_string(row.runs), std::to_string(row.passed),
-                       PercentText(row.Percent())});
+        csv += CsvLine({row.key, row.name, std::to_string(row.runs), std::to_string(row.passed),
+                        PercentText(row.Percent())});
     return csv;
 }
 

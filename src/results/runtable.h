@@ -19,7 +19,6 @@ std::vector<std::string> RunCells(const RunRecord &record);
 // The verdict as the operator reads it ("годна", "ошибки", ...).
 std::string VerdictTitle(const std::string &verdict);
 
-std::string CsvField(const std::string &text);
 std::string CsvOfRuns(const std::vector<RunRecord> &runs);
 std::string CsvOfYield(const std::vector<YieldRow> &rows);
 

@@ -5,6 +5,7 @@
 #include "model/content/tablecontent.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/export/csvline.h"
 #include "model/export/testexport.h"
 #include "model/export/wordcycles.h"
 
@@ -17,19 +18,6 @@ namespace {
 
 constexpr std::array<std::string_view, 8> kCsvHeader{"тест", "цикл",   "слово",     "имя",
                                                      "такт", "эталон", "прочитано", "результат"};
-
-std::string Field(std::string_view text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
 
 std::string Number(const std::optional<std::int32_t> &value)
 {
@@ -94,15 +82,7 @@ public:
     }
 
 private:
-    void Row(const std::vector<std::string> &fields)
-    {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (i > 0)
-                m_out += ',';
-            m_out += Field(fields[i]);
-        }
-        m_out += "\r\n";
-    }
+    void Row(const std::vector<std::string> &fields) { m_out += CsvLine(fields); }
 
     const STest &m_test;
     int m_index;

@@ -49,6 +49,15 @@ QString Number(const std::optional<std::int32_t> &value)
     return value ? QString::number(*value) : QStringLiteral("-");
 }
 
+// A chart view gives the chart it showed back to the caller when it takes a
+// new one: delete that one, or every refresh keeps the chart before it.
+void ShowChart(QChartView *view, QChart *chart)
+{
+    QChart *shown = view->chart();
+    view->setChart(chart);
+    delete shown;
+}
+
 } // namespace
 
 JournalWindow::JournalWindow(const results::DatabaseUrl &url, QWidget *parent)
@@ -322,7 +331,8 @@ void JournalWindow::refreshYield()
     const bool byFile = m_yieldBy->currentIndex() == 1;
     const auto rows =
         m_db->Yield(filter(), byFile ? results::YieldBy::File : results::YieldBy::Day);
-    m_yieldView->setChart(
+    ShowChart(
+        m_yieldView,
         YieldChart(rows, byFile ? QStringLiteral("Выход годных с первого прогона по файлам тестов")
                                 : QStringLiteral("Выход годных с первого прогона по дням (UTC)")));
 }
@@ -334,9 +344,10 @@ void JournalWindow::refreshPareto()
     const bool words = m_paretoOf->currentIndex() == 0;
     const auto rows = words ? m_db->FailingWords(filter(), kParetoBars)
                             : m_db->FailingContacts(filter(), kParetoBars);
-    m_paretoView->setChart(ParetoChart(rows, words,
-                                       words ? QStringLiteral("Чаще всего ошибочные выходные слова")
-                                             : QStringLiteral("Чаще всего отказывающие контакты")));
+    ShowChart(m_paretoView,
+              ParetoChart(rows, words,
+                          words ? QStringLiteral("Чаще всего ошибочные выходные слова")
+                                : QStringLiteral("Чаще всего отказывающие контакты")));
 }
 
 void JournalWindow::refreshSerial()
@@ -351,11 +362,11 @@ void JournalWindow::refreshSerial()
     if (serial.empty()) {
         auto *chart = new QChart;
         chart->setTitle(QStringLiteral("Выберите прогон платы с заводским номером"));
-        m_serialView->setChart(chart);
+        ShowChart(m_serialView, chart);
         return;
     }
-    m_serialView->setChart(
-        SerialChart(m_db->RunsOfSerial(serial, kSerialRuns), QString::fromStdString(serial)));
+    ShowChart(m_serialView,
+              SerialChart(m_db->RunsOfSerial(serial, kSerialRuns), QString::fromStdString(serial)));
 }
 
 bool JournalWindow::exportCsv()
