@@ -1,10 +1,12 @@
 #include "board.h"
 
 #include "infra/encoding.h"
+#include "infra/safefile.h"
 #include "infra/unitcodes.h"
 #include "inifile.h"
 
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -259,6 +261,23 @@ std::set<int> Contacts(const IniFile::Line &line)
     return contacts;
 }
 
+// "A-B,C-D": pairs of two different contacts 1..192.
+std::vector<ContactPair> Pairs(const IniFile::Line &line)
+{
+    std::vector<ContactPair> pairs;
+    for (const auto &piece : SplitList(line.value, ',')) {
+        const auto dash = piece.find('-');
+        if (dash == std::string::npos)
+            Bad(line, "пара контактов пишется как A-B");
+        const int a = Number<int>(line, piece.substr(0, dash), 1, 192) - 1;
+        const int b = Number<int>(line, piece.substr(dash + 1), 1, 192) - 1;
+        if (a == b)
+            Bad(line, "контакт не может быть замкнут сам на себя");
+        pairs.push_back({a, b});
+    }
+    return pairs;
+}
+
 void ReadBehaviour(BoardBehaviour &b, const IniFile::Line &line)
 {
     if (SameName(line.key, "TactTime")) {
@@ -269,6 +288,14 @@ void ReadBehaviour(BoardBehaviour &b, const IniFile::Line &line)
         b.stuckHigh = Contacts(line);
     } else if (SameName(line.key, "StuckEvery")) {
         b.stuckEvery = Number<int>(line, line.value, 0, 1000000);
+    } else if (SameName(line.key, "BridgedAnd")) {
+        b.bridgedAnd = Pairs(line);
+    } else if (SameName(line.key, "BridgedOr")) {
+        b.bridgedOr = Pairs(line);
+    } else if (SameName(line.key, "Swapped")) {
+        b.swapped = Pairs(line);
+    } else if (SameName(line.key, "FaultEvery")) {
+        b.faultEvery = Number<int>(line, line.value, 0, 1000000);
     } else if (SameName(line.key, "MemoryFault")) {
         b.memoryFault = Number<std::uint32_t>(line, line.value, 0, 0xFFFFFF);
     } else if (SameName(line.key, "DataSeed")) {
@@ -365,15 +392,20 @@ std::optional<Board> ParseBoard(std::string_view text, std::string *error)
 
 std::optional<Board> LoadBoard(const std::string &path, std::string *error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "файл описания платы \"" + path + "\" не открывается";
+    // Only a regular file of a sane size: a device such as /dev/urandom
+    // never ends, a pipe blocks, and a folder must not pass for an empty
+    // (healthy) board.
+    std::string problem;
+    const auto text = qv::ReadInputFile(path, qv::kBoardFileLimit, &problem);
+    if (!text) {
+        std::error_code missing;
+        *error = std::filesystem::exists(path, missing)
+                     ? "файл описания платы: " + problem
+                     : "файл описания платы \"" + path + "\" не открывается";
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
     std::string why;
-    auto board = ParseBoard(text.str(), &why);
+    auto board = ParseBoard(*text, &why);
     if (!board)
         *error = "файл описания платы \"" + path + "\": " + why;
     return board;

@@ -44,6 +44,14 @@ struct CalibrationParameter
     float value = 0;
 };
 
+// Two contacts (0-based) that a fault ties together.
+struct ContactPair
+{
+    int a = 0;
+    int b = 0;
+    friend bool operator==(const ContactPair &, const ContactPair &) = default;
+};
+
 // How the simulated board answers device programs (section [Board]).
 struct BoardBehaviour
 {
@@ -53,6 +61,14 @@ struct BoardBehaviour
     // The stuck contacts act only in every Nth pass of a run (passes N, 2N,
     // ...): a board that fails now and then; 0 or 1: in every pass.
     int stuckEvery = 0;
+    // Shorted contacts: both read the AND (the OR) of their levels; a
+    // contact the unit drives keeps its level, a read one sees the short.
+    std::vector<ContactPair> bridgedAnd;
+    std::vector<ContactPair> bridgedOr;
+    std::vector<ContactPair> swapped; // crossed adapter wires: each reads the other's level
+    // Every fault of the board (stuck, bridged, swapped) acts only in passes
+    // N, 2N, ... of a run; 0 or 1: in every pass.
+    int faultEvery = 0;
     std::optional<std::uint32_t> memoryFault; // M-functions read a wrong cell here
     // Board data of F-functions, (address * 7 + seed); without a seed the
     // board holds what an FC function's file says (FW still gives the pattern).

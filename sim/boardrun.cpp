@@ -5,6 +5,7 @@
 #include "session.h"
 
 #include <algorithm>
+#include <array>
 
 namespace qv::sim {
 
@@ -28,6 +29,20 @@ std::uint16_t ChannelOf(int contact, int unitType)
     return contact < 192 ? static_cast<std::uint16_t>(304 + contact) : 0;
 }
 
+// The level of every contact (0-based) at one moment of a test.
+using Levels = std::array<std::uint8_t, 192>;
+
+// Whether a fault acting only in every nth pass acts in this one.
+bool ActsIn(int every, int pass)
+{
+    return every <= 1 || pass % every == 0;
+}
+
+bool HasWiringFaults(const BoardBehaviour &b)
+{
+    return !b.bridgedAnd.empty() || !b.bridgedOr.empty() || !b.swapped.empty();
+}
+
 // What the board puts on a bus instead of the expected levels.
 class BoardModel
 {
@@ -35,21 +50,33 @@ public:
     BoardModel(const Program &program, const Board &board, int pass)
         : m_program(program)
         , m_board(board)
-        , m_stuck(board.behaviour.stuckEvery <= 1 || pass % board.behaviour.stuckEvery == 0)
+        , m_faults(ActsIn(board.behaviour.faultEvery, pass))
+        , m_stuck(m_faults && ActsIn(board.behaviour.stuckEvery, pass))
     {}
 
+    // The stuck contacts only (what the probe sees between reads).
     std::uint16_t Read(int bus, std::uint16_t expected) const
     {
-        if (!m_stuck || bus < 0 || static_cast<std::size_t>(bus) >= m_program.buses.size())
+        return ReadAt(bus, expected, nullptr);
+    }
+
+    // A read of a word whose bus is expected at `expected` while the other
+    // contacts stand at `levels` (the fault-free levels of that moment, the
+    // word's own contacts at the expected bits); null: only the stuck
+    // contacts act.
+    std::uint16_t ReadAt(int bus, std::uint16_t expected, const Levels *levels) const
+    {
+        if (!m_faults || bus < 0 || static_cast<std::size_t>(bus) >= m_program.buses.size())
             return expected;
         std::uint16_t value = expected;
         const auto &bits = m_program.buses[static_cast<std::size_t>(bus)];
         for (std::size_t i = 0; i < bits.size() && i < 16; ++i) {
             const int contact = ContactOfChannel(bits[i], m_board.type);
-            if (m_board.behaviour.stuckLow.contains(contact))
-                value = static_cast<std::uint16_t>(value & ~(1u << i));
-            else if (m_board.behaviour.stuckHigh.contains(contact))
-                value = static_cast<std::uint16_t>(value | (1u << i));
+            if (contact < 0)
+                continue;
+            const int own = (expected >> i) & 1;
+            const int level = levels ? Bit(contact, own, *levels) : Forced(contact, own);
+            value = static_cast<std::uint16_t>(level ? value | (1u << i) : value & ~(1u << i));
         }
         return value;
     }
@@ -61,10 +88,121 @@ public:
     }
 
 private:
+    // A contact's level with the stuck faults applied.
+    int Forced(int contact, int level) const
+    {
+        if (m_stuck && m_board.behaviour.stuckLow.contains(contact))
+            return 0;
+        if (m_stuck && m_board.behaviour.stuckHigh.contains(contact))
+            return 1;
+        return level;
+    }
+
+    // What a read contact sees: its own level, or through a crossed wire the
+    // other's, or the AND / OR with the contacts shorted to it.
+    int Bit(int contact, int own, const Levels &levels) const
+    {
+        const auto level = [&](int c) { return Forced(c, c == contact ? own : levels[c]); };
+        const BoardBehaviour &b = m_board.behaviour;
+        for (const ContactPair &p : b.swapped) {
+            if (p.a == contact || p.b == contact)
+                return level(p.a == contact ? p.b : p.a);
+        }
+        int v = level(contact);
+        for (const ContactPair &p : b.bridgedAnd) {
+            if (p.a == contact || p.b == contact)
+                v &= level(p.a == contact ? p.b : p.a);
+        }
+        for (const ContactPair &p : b.bridgedOr) {
+            if (p.a == contact || p.b == contact)
+                v |= level(p.a == contact ? p.b : p.a);
+        }
+        return v;
+    }
+
     const Program &m_program;
     const Board &m_board;
-    bool m_stuck; // the stuck contacts act in this pass
+    bool m_faults; // the board's faults act in this pass
+    bool m_stuck;  // the stuck contacts act in this pass
 };
+
+std::uint16_t CycleValue(const std::vector<std::uint16_t> &values, bool constant, int cycle);
+
+void SetBus(Levels &levels, const Program &program, int bus, std::uint16_t value, int unitType)
+{
+    if (bus < 0 || static_cast<std::size_t>(bus) >= program.buses.size())
+        return;
+    const auto &bits = program.buses[static_cast<std::size_t>(bus)];
+    for (std::size_t i = 0; i < bits.size() && i < 16; ++i) {
+        const int contact = ContactOfChannel(bits[i], unitType);
+        if (contact >= 0)
+            levels[static_cast<std::size_t>(contact)] = (value >> i) & 1u;
+    }
+}
+
+// The fault-free levels of the board's contacts at the read of each output
+// word in each cycle ([word][cycle]). The unit walks the tacts of the run:
+// a contact nobody drives floats high, a control line starts low and
+// follows the level changes, an input word drives its bus from its tact on,
+// and the board drives an output word's bus with the expected value when
+// the word is read (at its first tact in the cycle; a word no tact of the
+// cycle reads is taken at the cycle's end).
+std::vector<std::vector<Levels>> ReadLevels(const Program &program, const ProgTest &t, int unitType)
+{
+    Levels levels;
+    levels.fill(1);
+    for (const std::uint16_t channel : t.lineChannels) {
+        if (const int c = ContactOfChannel(channel, unitType); c >= 0)
+            levels[static_cast<std::size_t>(c)] = 0;
+    }
+    const bool debug = program.Has(FlagDebug);
+    const int n = static_cast<int>(t.columns.size());
+    const int cycles = debug ? 1 : t.cycles;
+    std::vector<std::vector<Levels>> reads(t.outputs.size());
+    for (int k = 0; k < cycles; ++k) {
+        const int cycle = debug ? program.activeCycle : k;
+        int first = k == 0 || t.startTact >= n ? 0 : t.startTact;
+        int last = n - 1;
+        if (debug) {
+            first = std::clamp(program.debugFirst, 0, std::max(n - 1, 0));
+            last = std::clamp(program.debugLast, first, std::max(n - 1, 0));
+        }
+        std::vector<bool> taken(t.outputs.size(), false);
+        for (int c = first; c <= last && c < n; ++c) {
+            const ProgColumn col = t.columns[static_cast<std::size_t>(c)];
+            if (c > 0 && col.a >= 1 && col.a <= t.lineChannels.size() && col.a < 'A') {
+                const int contact = ContactOfChannel(t.lineChannels[col.a - 1u], unitType);
+                if (contact >= 0)
+                    levels[static_cast<std::size_t>(contact)] = col.b ? 1 : 0;
+            } else if (col.a == 'i') {
+                for (const auto &w : t.inputs) {
+                    if (w.id == col.b)
+                        SetBus(levels, program, w.bus, CycleValue(w.values, w.constant, cycle),
+                               unitType);
+                }
+            } else if (col.a == 'o' || col.a == 'O') {
+                for (std::size_t i = 0; i < t.outputs.size(); ++i) {
+                    const ProgOutput &w = t.outputs[i];
+                    if (w.id != col.b)
+                        continue;
+                    SetBus(levels, program, w.bus, CycleValue(w.refs, false, cycle), unitType);
+                    if (!taken[i])
+                        reads[i].push_back(levels);
+                    taken[i] = true;
+                }
+            }
+        }
+        for (std::size_t i = 0; i < t.outputs.size(); ++i) {
+            if (taken[i])
+                continue;
+            Levels at = levels;
+            const ProgOutput &w = t.outputs[i];
+            SetBus(at, program, w.bus, CycleValue(w.refs, false, cycle), unitType);
+            reads[i].push_back(at);
+        }
+    }
+    return reads;
+}
 
 std::uint32_t ElementAt(const std::vector<std::uint8_t> &bytes, std::size_t index, int size)
 {
@@ -102,15 +240,24 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
     const BoardModel model(program, board, pass);
     const bool debug = program.Has(FlagDebug);
     const int cycles = debug ? 1 : t.cycles;
+    // The levels around each read matter only to shorted or crossed wires.
+    const auto levels = HasWiringFaults(board.behaviour) ? ReadLevels(program, t, board.type)
+                                                         : std::vector<std::vector<Levels>>{};
     std::vector<std::uint8_t> out;
-    for (const auto &w : t.outputs) {
+    for (std::size_t wi = 0; wi < t.outputs.size(); ++wi) {
+        const ProgOutput &w = t.outputs[wi];
         std::vector<bool> wrong;
         for (int k = 0; k < cycles; ++k) {
             const int cycle = debug ? program.activeCycle : k;
             const std::uint16_t ref = static_cast<std::size_t>(cycle) < w.refs.size()
                                           ? w.refs[static_cast<std::size_t>(cycle)]
                                           : 0;
-            const std::uint16_t read = model.Read(w.bus, ref);
+            const Levels *around =
+                wi < levels.size() && static_cast<std::size_t>(k) < levels[wi].size()
+                    ? &levels[wi][static_cast<std::size_t>(k)]
+                    : nullptr;
+            const std::uint16_t read =
+                around ? model.ReadAt(w.bus, ref, around) : model.Read(w.bus, ref);
             wrong.push_back(read != ref);
             if (read != ref && w.mark != 2)
                 ++result.errors;
@@ -145,6 +292,7 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
         std::uint32_t reached = f.end;
         bool error = false;
         std::uint32_t compared = 0;
+        PassResult::FFailure failure;
         std::vector<std::uint8_t> data;
         for (std::uint32_t k = 0; k < count; ++k)
             Put(data, model.Data(f.start + k * f.inc, f.itemSize), f.itemSize);
@@ -170,6 +318,10 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
                     if (ElementAt(file, k, f.itemSize) != held) {
                         error = true;
                         reached = f.start + k * f.inc;
+                        failure.compared = true;
+                        failure.expected =
+                            static_cast<std::uint16_t>(ElementAt(file, k, f.itemSize));
+                        failure.read = static_cast<std::uint16_t>(held);
                         break;
                     }
                 }
@@ -178,7 +330,8 @@ void EvaluateTest(const Program &program, const Board &board, int test, const Pr
         }
         if (error) {
             ++result.errors;
-            result.failedF.insert({test, f.number});
+            failure.address = reached;
+            result.failedF[{test, f.number}] = failure;
         }
         Put(out, (reached & 0xFFFFFFu) | 0xA5000000u, 4); // the top byte carries nothing
         Put(out, error ? 1 : 0, 1);
@@ -292,7 +445,7 @@ std::vector<std::uint8_t> ContactLevels(const Program &program, const Board &boa
     const std::uint16_t channel = ChannelOf(contact, board.type);
     const BoardModel model(program, board, pass);
     const bool stuckActs =
-        board.behaviour.stuckEvery <= 1 || pass % board.behaviour.stuckEvery == 0;
+        ActsIn(board.behaviour.faultEvery, pass) && ActsIn(board.behaviour.stuckEvery, pass);
     std::vector<std::uint8_t> lines(t.lineChannels.size(), 0);
     std::vector<std::uint8_t> levels;
     std::uint8_t level = 0;
@@ -442,11 +595,27 @@ void BoardRun::BuildSteps()
                                  static_cast<std::uint8_t>(total)},
                             });
                         }
-                        if (m_board.behaviour.programmingFails)
-                            m_steps.push_back({StepKind::Ask, test, k, c, {3, testNo, no, 0}});
+                        if (m_board.behaviour.programmingFails) {
+                            // The first cell would not take its value.
+                            std::vector<std::uint8_t> ask{3, testNo, no};
+                            Put(ask, p.start, 4);
+                            Put(ask, 0, 1); // no data line
+                            Put(ask, 0, 1); // no output-word entries
+                            m_steps.push_back({StepKind::Ask, test, k, c, ask});
+                        }
                     }
-                } else if (col.a == 'F' && m_result.failedF.contains({test, col.b})) {
-                    m_steps.push_back({StepKind::Ask, test, k, c, {1, testNo, col.b, 0}});
+                } else if (const auto failed = m_result.failedF.find({test, col.b});
+                           col.a == 'F' && failed != m_result.failedF.end()) {
+                    const PassResult::FFailure &f = failed->second;
+                    std::vector<std::uint8_t> ask{1, testNo, col.b};
+                    Put(ask, f.address, 4);
+                    Put(ask, f.compared ? 1 : 0, 1);
+                    if (f.compared) {
+                        Put(ask, f.expected, 2);
+                        Put(ask, f.read, 2);
+                    }
+                    Put(ask, 0, 1); // no output-word entries
+                    m_steps.push_back({StepKind::Ask, test, k, c, ask});
                 }
             }
         }

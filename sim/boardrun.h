@@ -31,8 +31,18 @@ std::uint64_t RangeBytes(const ProgF &f);
 struct PassResult
 {
     std::vector<std::vector<std::uint8_t>> bodies;
-    int errors = 0;                        // wrong words and failed functions of the pass
-    std::set<std::pair<int, int>> failedF; // (test position, F-function number)
+    int errors = 0; // wrong words and failed functions of the pass
+    // Where an F-function went wrong: the address reached and, for a
+    // compare that found a difference, the file's value and the board's.
+    struct FFailure
+    {
+        std::uint32_t address = 0;
+        bool compared = false;
+        std::uint16_t expected = 0;
+        std::uint16_t read = 0;
+    };
+    // By (test position, F-function number).
+    std::map<std::pair<int, int>, FFailure> failedF;
     // Files the board produced: name (Windows-1251) and bytes.
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
 };

@@ -8,6 +8,8 @@
 #include "session.h"
 #include "unitstate.h"
 
+#include <cmath>
+
 namespace qv::sim {
 
 namespace {
@@ -45,8 +47,12 @@ void Periods(Session &session, const Request &request, int operation)
         return;
     }
     if ((operation == 2 || operation == 3) && request.data.size() == 13) {
-        for (std::size_t i = 0; i < 3; ++i)
-            state.appliedPeriods[i] = LeFloat(request.data.data() + 1 + 4 * i);
+        // A period sent back as "not available" (all bits set) stays so.
+        for (std::size_t i = 0; i < 3; ++i) {
+            const float period = LeFloat(request.data.data() + 1 + 4 * i);
+            state.appliedPeriods[i] =
+                std::isnan(period) ? std::nullopt : std::optional<float>(period);
+        }
         if (operation == 3)
             state.savedPeriods = state.appliedPeriods;
         session.Ack(request);

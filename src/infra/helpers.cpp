@@ -1,7 +1,9 @@
 #include "infra/helpers.h"
 
 #include "infra/encoding.h"
+#include "infra/safefile.h"
 
+#include <limits>
 #include <system_error>
 
 namespace qv {
@@ -36,17 +38,26 @@ std::filesystem::path BakFilePath(const std::filesystem::path &file)
 
 bool CreateBakFile(const std::filesystem::path &file, std::string *error)
 {
+    const auto fail = [&](const std::string &why) {
+        if (error)
+            *error = "Не удалось создать резервную копию файла \"" + file.filename().string() +
+                     "\": " + why;
+        return false;
+    };
     std::error_code ec;
     if (!std::filesystem::exists(file, ec))
         return true;
-    std::filesystem::copy_file(file, BakFilePath(file),
-                               std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) {
-        if (error)
-            *error = "Не удалось создать резервную копию файла \"" + file.filename().string() +
-                     "\": " + ec.message();
-        return false;
-    }
+    std::string problem;
+    const auto bytes = ReadInputFile(file, std::numeric_limits<std::uint64_t>::max(), &problem);
+    if (!bytes)
+        return fail(problem);
+    // Written as the file itself is (a kill leaves the old backup or the new
+    // one, never a torn one), and never through a link at the backup's name:
+    // the name is made up here, not chosen by the operator.
+    const WriteOutcome written =
+        ReplaceFileContent(BakFilePath(file), *bytes, LinkAtTarget::Replace);
+    if (!written.Ok())
+        return fail(written.problem);
     return true;
 }
 

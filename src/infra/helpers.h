@@ -25,9 +25,11 @@ void WinToDos(std::vector<std::string> &lines);
 int ASCIIcode(char32_t ch);
 
 // Backup rule, used everywhere a file is about to be replaced: "X.QOR" is
-// copied to "X.QOR.bak", replacing an older backup. A file that does not
-// exist needs no backup. Returns false (and the reason in *error) only when a
-// backup was needed and could not be made.
+// copied to "X.QOR.bak", replacing an older backup in one step (temporary
+// file and rename); a link named "X.QOR.bak" is replaced, never written
+// through. A file that does not exist needs no backup. Returns false (and the
+// reason in *error) only when a backup was needed and could not be made (a
+// folder of that name, a source that is not a regular file, a full disk).
 std::filesystem::path BakFilePath(const std::filesystem::path &file);
 bool CreateBakFile(const std::filesystem::path &file, std::string *error = nullptr);
 

@@ -1,14 +1,18 @@
 #include "infra/mesbo.h"
 
+#include "infra/mesboflags.h"
+
 namespace qv {
 
 int DefaultButton(int flags)
 {
-    switch (flags) {
-    case MbErrorRetryCancel:
-        return MbRetry;
-    case MbQuestion:
-        return MbYes;
+    const bool second = (flags & MbDefaultSecond) != 0;
+    switch (flags & MbButtonsMask) {
+    case 3: // Yes, No, Cancel
+    case 4: // Yes, No
+        return second ? MbNo : MbYes;
+    case 5: // Retry, Cancel
+        return second ? MbCancel : MbRetry;
     default:
         return MbOk;
     }

@@ -2,6 +2,7 @@
 
 #include "execution/threads/postcall.h"
 #include "infra/paths.h"
+#include "remote/messageframer.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -39,6 +40,41 @@ QString ErrorKind(QAbstractSocket::SocketError error)
 
 // When a message last went to a socket; cleared once the peer speaks.
 constexpr const char *kLastSendProperty = "qvLastSend";
+
+// What one connection has brought of the message being assembled, with its
+// two clocks. A child of its socket: it goes when the socket goes.
+class SocketInbox : public QObject
+{
+public:
+    explicit SocketInbox(QTcpSocket *socket)
+        : QObject(socket)
+    {
+        setObjectName(kName);
+        quiet.setSingleShot(true);
+        deadline.setSingleShot(true);
+    }
+
+    // Found by its name: the class has no meta-object of its own to be
+    // told from the socket's other children by.
+    static SocketInbox *Of(QTcpSocket *socket)
+    {
+        return static_cast<SocketInbox *>(
+            socket->findChild<QObject *>(kName, Qt::FindDirectChildrenOnly));
+    }
+
+    void Clear()
+    {
+        framer.Clear();
+        quiet.stop();
+        deadline.stop();
+    }
+
+    static constexpr QLatin1StringView kName{"qvSocketInbox"};
+
+    MessageFramer framer;
+    QTimer quiet;    // the stream went quiet: a message without a length ends
+    QTimer deadline; // the message begun has had its time to complete
+};
 
 } // namespace
 
@@ -158,7 +194,7 @@ bool TClientServerCommon::SendData(const QByteArray &bytes, const QString &name)
             return false;
         }
     }
-    Log(m_infoLog, first + QStringLiteral(" выполнена"));
+    Log(m_infoLog, first + QStringLiteral("... выполнена"));
     return true;
 }
 
@@ -288,6 +324,21 @@ void TClientServerCommon::AbortEventWait()
     m_event.Set();
 }
 
+void TClientServerCommon::EndBlockWaits()
+{
+    const auto isBlockAck = [](RemoteCommand command) {
+        return command == RemoteCommand::FileOk || command == RemoteCommand::BufOk;
+    };
+    if (m_wait && isBlockAck(m_wait->awaited))
+        m_wait->loop.quit();
+    {
+        const std::lock_guard lock(m_eventMutex);
+        if (!m_eventAwaited || !isBlockAck(*m_eventAwaited))
+            return;
+    }
+    m_event.Set();
+}
+
 void TClientServerCommon::ClearStatistics()
 {
     m_bytesSent = 0;
@@ -314,6 +365,9 @@ void TClientServerCommon::SetState(State state)
 void TClientServerCommon::Watch(QTcpSocket *socket)
 {
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    auto *inbox = new SocketInbox(socket);
+    connect(&inbox->quiet, &QTimer::timeout, this, [this, socket] { TakeOpen(socket); });
+    connect(&inbox->deadline, &QTimer::timeout, this, [this, socket] { Overdue(socket); });
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ReadFrom(socket); });
     connect(socket, &QTcpSocket::errorOccurred, this,
             [this, socket](QAbstractSocket::SocketError error) {
@@ -321,29 +375,102 @@ void TClientServerCommon::Watch(QTcpSocket *socket)
                 OnSocketError(socket, error);
             });
     const void *key = socket;
+    // What a connection left half-said is not the start of the next one's.
+    connect(socket, &QTcpSocket::disconnected, inbox, [inbox] { inbox->Clear(); });
     connect(socket, &QTcpSocket::disconnected, this, [this, key] { Lost(key); });
 }
 
 void TClientServerCommon::ReadFrom(QTcpSocket *socket)
 {
+    SocketInbox *inbox = SocketInbox::Of(socket);
+    // A socket being closed (a refused login) is not heard further.
+    if (!inbox || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    const QByteArray bytes = socket->readAll();
+    if (bytes.isEmpty())
+        return;
+    socket->setProperty(kLastSendProperty, QVariant()); // the peer spoke since
+    m_bytesReceived += bytes.size();
+    emit TrafficChanged(TrafficLine());
+    inbox->framer.Append(bytes);
+    DispatchWhole(socket);
+}
+
+void TClientServerCommon::DispatchWhole(QTcpSocket *socket)
+{
+    // A message may end anything, this socket too: what it touches after a
+    // dispatch is guarded.
     const QPointer<QTcpSocket> guard(socket);
-    // One read is one message; a longer backlog is taken in buffer-sized
-    // reads. A socket being closed (a refused login) is not heard further.
-    while (guard && guard->state() == QAbstractSocket::ConnectedState &&
-           guard->bytesAvailable() > 0) {
-        const QByteArray bytes = guard->read(static_cast<qint64>(kRemoteBufferSize));
-        guard->setProperty(kLastSendProperty, QVariant()); // the peer spoke since
-        m_bytesReceived += bytes.size();
-        emit TrafficChanged(TrafficLine());
-        Dispatch(bytes, guard.data());
+    QPointer<SocketInbox> inbox(SocketInbox::Of(socket));
+    bool took = false;
+    while (inbox) {
+        const auto message = inbox->framer.Next();
+        if (!message)
+            break;
+        took = true;
+        Dispatch(*message, guard.data());
     }
+    if (!guard || !inbox)
+        return;
+    // The clock of a message runs from its first byte; a message taken
+    // starts the next one's.
+    if (took)
+        inbox->deadline.stop();
+    switch (inbox->framer.State()) {
+    case MessageFramer::Pending::Nothing:
+        inbox->quiet.stop();
+        inbox->deadline.stop();
+        break;
+    case MessageFramer::Pending::Incomplete:
+        inbox->quiet.stop();
+        if (!inbox->deadline.isActive())
+            inbox->deadline.start(kRemoteAssemblyTimeoutMs);
+        break;
+    case MessageFramer::Pending::Open:
+        inbox->deadline.stop();
+        inbox->quiet.start(kRemoteQuietMs); // from the last byte that came
+        break;
+    }
+}
+
+void TClientServerCommon::TakeOpen(QTcpSocket *socket)
+{
+    SocketInbox *inbox = SocketInbox::Of(socket);
+    if (!inbox || inbox->framer.State() != MessageFramer::Pending::Open)
+        return;
+    Dispatch(inbox->framer.TakeAll(), socket);
+}
+
+void TClientServerCommon::Overdue(QTcpSocket *socket)
+{
+    SocketInbox *inbox = SocketInbox::Of(socket);
+    if (!inbox || inbox->framer.State() != MessageFramer::Pending::Incomplete)
+        return;
+    const auto message = SplitMessage(inbox->framer.TakeAll());
+    // Only a connection that is heard at all is answered.
+    if (!message || !Admits(message->command, socket))
+        return;
+    const bool isFile = message->command == RemoteCommand::File;
+    if (isFile || message->command == RemoteCommand::Buf) {
+        // Never a short block: the transfer fails on both sides.
+        m_receiver.Reset();
+        RefuseBlock(isFile, socket);
+        return;
+    }
+    m_connectionLog.Add(QStringLiteral("Получено неполное сообщение ") +
+                            QString::fromLatin1(CommandWord(message->command).trimmed()),
+                        RemoteLogColour::Red);
 }
 
 void TClientServerCommon::Dispatch(const QByteArray &bytes, QTcpSocket *from)
 {
     const auto message = SplitMessage(bytes);
     if (!message) {
-        m_connectionLog.Add(QStringLiteral("Получена неизвестная команда"), RemoteLogColour::Red);
+        // Only from a connection that is heard at all: a stranger's junk
+        // is not worth a line.
+        if (from == m_peer || m_peer.isNull())
+            m_connectionLog.Add(QStringLiteral("Получена неизвестная команда"),
+                                RemoteLogColour::Red);
         return;
     }
     if (!Admits(message->command, from))
@@ -360,6 +487,10 @@ void TClientServerCommon::Dispatch(const QByteArray &bytes, QTcpSocket *from)
     switch (message->command) {
     case RemoteCommand::Error:
         m_connectionLog.Add(FromWire(message->payload), RemoteLogColour::Red, true);
+        // The peer refused what it was sent: a block waiting for its
+        // acknowledgement waits no longer.
+        if (from == m_peer)
+            EndBlockWaits();
         break;
     case RemoteCommand::ErrorInfo:
         m_infoLog.Add(FromWire(message->payload), RemoteLogColour::Red, true);
@@ -398,6 +529,15 @@ void TClientServerCommon::ReceiveBlock(const QByteArray &payload, bool isFile, Q
     switch (result.outcome) {
     case BlockOutcome::Refused:
         RefuseBlock(isFile, from);
+        return;
+    case BlockOutcome::FolderFull:
+        m_infoLog.Add(QStringLiteral("Файл ") + Quoted(result.name) +
+                          QStringLiteral(" не принят: папка приема файлов заполнена"),
+                      RemoteLogColour::Red);
+        SendText(RemoteCommand::Error,
+                 QStringLiteral("Папка приема файлов удаленного компьютера заполнена: файл ") +
+                     Quoted(result.name) + QStringLiteral(" не принят"),
+                 from);
         return;
     case BlockOutcome::CreateFailed:
         SendText(RemoteCommand::Error,
@@ -444,6 +584,10 @@ void TClientServerCommon::RefuseBlock(bool isFile, QTcpSocket *from)
 
 void TClientServerCommon::LogSocketError(QTcpSocket *socket, QAbstractSocket::SocketError error)
 {
+    // The peer closing the connection is no error: the role logs the
+    // disconnection itself.
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return;
     m_connectionLog.Add(u'[' + ErrorKind(error) + QStringLiteral("] ") + socket->errorString(),
                         RemoteLogColour::Red, true);
 }

@@ -94,6 +94,10 @@ public:
     const QByteArray &ReceivedBuffer() const { return m_receiver.Buffer(); }
     QByteArray TakeReceivedBuffer() { return m_receiver.TakeBuffer(); }
     const QString &ReceiveDir() const { return m_receiver.ReceiveDir(); }
+    void SetReceiveLimits(qint64 maxBytes, int maxFiles)
+    {
+        m_receiver.SetFolderLimits(maxBytes, maxFiles);
+    }
     void SetConsumer(Consumer consumer) { m_consumer = std::move(consumer); }
 
     RemoteLog &ConnectionLog() { return m_connectionLog; }
@@ -139,6 +143,14 @@ private:
     struct Wait;
 
     void ReadFrom(QTcpSocket *socket);
+    // Hands on every message the socket's bytes make whole and sets the
+    // clocks of the one still being assembled.
+    void DispatchWhole(QTcpSocket *socket);
+    // The stream went quiet: the message without a length of its own ends.
+    void TakeOpen(QTcpSocket *socket);
+    // A message whose length is known did not complete in time: a block is
+    // refused (the transfer fails on both sides), anything else dropped.
+    void Overdue(QTcpSocket *socket);
     void Dispatch(const QByteArray &bytes, QTcpSocket *from);
     void ReceiveBlock(const QByteArray &payload, bool isFile, QTcpSocket *from);
     void RefuseBlock(bool isFile, QTcpSocket *from);
@@ -153,6 +165,8 @@ private:
     // awaited answer (then it is handed to the waiter and goes no further).
     bool OfferToEventWait(RemoteCommand command, const QByteArray &payload);
     void AbortEventWait();
+    // Ends a wait for a block's acknowledgement (the peer refused it).
+    void EndBlockWaits();
 
     TransferReceiver m_receiver;
     RemoteLog m_connectionLog;

@@ -12,6 +12,8 @@ QString RemoteLogLine::Shown() const
 void RemoteLog::Add(const QString &text, RemoteLogColour colour, bool bold)
 {
     m_lines.push_back({QTime::currentTime(), text, colour, bold});
+    if (m_lines.size() > kMaxLines)
+        m_lines.pop_front();
     emit LineAdded(m_lines.back());
 }
 

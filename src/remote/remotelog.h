@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QTime>
-#include <vector>
+#include <deque>
 
 namespace qv {
 
@@ -29,16 +29,20 @@ struct RemoteLogLine
     QString Shown() const;
 };
 
+// Keeps the last kMaxLines lines: a peer that talks without end costs no
+// more than that.
 class RemoteLog : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr std::size_t kMaxLines = 2000;
+
     using QObject::QObject;
 
     void Add(const QString &text, RemoteLogColour colour = RemoteLogColour::Default,
              bool bold = false);
     void Clear();
-    const std::vector<RemoteLogLine> &Lines() const { return m_lines; }
+    const std::deque<RemoteLogLine> &Lines() const { return m_lines; }
     bool Contains(const QString &text) const;
 
 signals:
@@ -46,7 +50,7 @@ signals:
     void Cleared();
 
 private:
-    std::vector<RemoteLogLine> m_lines;
+    std::deque<RemoteLogLine> m_lines;
 };
 
 } // namespace qv

@@ -110,6 +110,28 @@ void TRemoteRunLink::SendResult(int code, std::span<const std::uint8_t> bytes)
                   RemoteLogColour::Red);
 }
 
+void TRemoteRunLink::StopBench()
+{
+    TServer *server = nullptr;
+    {
+        const std::lock_guard lock(m_mutex);
+        server = m_server;
+    }
+    if (server == nullptr || !server->LoggedIn())
+        return;
+    // The press of the bench's own stop panel, as the click of an operator
+    // here would be repeated there: the names are those of the run window.
+    RemoteClick click;
+    click.formName = QStringLiteral("fmPusk");
+    click.formClass = QStringLiteral("qv::run::TfmPusk");
+    click.controlName = QStringLiteral("pnStop");
+    click.controlClass = QStringLiteral("QLabel");
+    click.x = 4;
+    click.y = 4;
+    if (const auto payload = ClickPayload(click))
+        server->SendCommand(RemoteCommand::Click, *payload);
+}
+
 void TRemoteRunLink::SendCheckResult(int code, const std::string &text)
 {
     TClientServerCommon *role = nullptr;
@@ -133,8 +155,15 @@ int TRemoteRunLink::CheckBenchLink(std::string &text)
     if (m_lastCheck && m_lastCheckAge.isValid() && m_lastCheckAge.elapsed() <= m_checkWaitMs)
         check = m_lastCheck;
     m_lastCheck.reset();
-    if (!check && server->WaitFor(RemoteCommand::Pusk, m_checkWaitMs) && server)
-        check = ParseRunReport(server->LastPayload());
+    if (!check) {
+        // The check of this run is yet to come: what is held is older.
+        {
+            const std::lock_guard lock(m_mutex);
+            m_held.clear();
+        }
+        if (server->WaitFor(RemoteCommand::Pusk, m_checkWaitMs) && server)
+            check = ParseRunReport(server->LastPayload());
+    }
     // A bench that does not say its unit is ready is not taken as ready.
     if (!check || check->kind != RunReport::Kind::Check) {
         text = "Удаленный стенд не сообщил о готовности блока диагностики";
@@ -154,6 +183,8 @@ void TRemoteRunLink::OnServerMessage(RemoteCommand command, const QByteArray &pa
         if (report->kind == RunReport::Kind::Check) {
             m_lastCheck = report;
             m_lastCheckAge.start();
+            const std::lock_guard lock(m_mutex);
+            m_held.clear();
             return;
         }
         Message message;
@@ -183,13 +214,9 @@ void TRemoteRunLink::Deliver(Message message, Answer answer)
             m_handler(message);
             return;
         }
-        if (message.kind == Message::Kind::End) {
-            m_held.clear(); // that run is over: nothing of it goes to the next
-        } else {
-            m_held.push_back({std::move(message), std::nullopt});
-            if (m_held.size() > kMaxHeld)
-                m_held.pop_front();
-        }
+        m_held.push_back({std::move(message), std::nullopt});
+        if (m_held.size() > kMaxHeld)
+            m_held.pop_front();
     }
     SendAnswer(answer);
 }

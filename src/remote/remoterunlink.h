@@ -12,9 +12,12 @@
 // link's event; none waits longer than the answer time-out (2000 ms).
 //
 // A server keeps the bench's reports that come while no run follows (a run
-// started on the bench alone) and answers them at once, so that the bench
-// never waits; the run that starts next takes those of its own run (the
-// reports of a run that ended are dropped).
+// started on the bench alone, or one whose thread has not started here
+// yet) and answers them at once, so that the bench never waits; the run
+// that starts next takes those of its own run. A bench's link check begins
+// a run: what came before it belongs to an earlier one and is dropped. So
+// a bench that ends at once (a failed check of its contacts, its
+// operator's "Отмена") still ends the run that follows here.
 
 #include "execution/run/pusk.h"
 #include "remote/remotewire.h"
@@ -52,6 +55,7 @@ public:
     void SendStatusText(const std::string &text) override;
     void SendEndReport(const std::string &errorText) override;
     void SendResult(int code, std::span<const std::uint8_t> bytes) override;
+    void StopBench() override;
     void SetHandler(std::function<void(const Message &)> handler) override;
     void Acknowledge() override;
     void SendCheckResult(int code, const std::string &text) override;
@@ -80,7 +84,9 @@ private:
     TClientServerCommon *m_role = nullptr;
     TServer *m_server = nullptr; // also m_role while a server is bound
     std::atomic<bool> m_busy{false};
-    int m_checkWaitMs = 3000;
+    // The bench may first wait up to 3000 ms for its unit lock, then check
+    // its link: the server waits for both, with time to spare.
+    int m_checkWaitMs = 3000 + 3000 + 1000;
 
     mutable std::mutex m_mutex; // the role pointers, the handler and the queues
     std::function<void(const Message &)> m_handler;

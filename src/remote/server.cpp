@@ -1,5 +1,7 @@
 #include "remote/server.h"
 
+#include <QTimer>
+
 namespace qv {
 
 namespace {
@@ -10,6 +12,15 @@ QString AddressOf(const QTcpSocket *socket)
 }
 
 } // namespace
+
+int TServer::Strangers() const
+{
+    int count = 0;
+    for (const QTcpSocket *socket : m_server.findChildren<QTcpSocket *>())
+        if (socket != Peer() && socket->state() == QAbstractSocket::ConnectedState)
+            ++count;
+    return count;
+}
 
 TServer::TServer(QString receiveDir, QObject *parent)
     : TClientServerCommon(std::move(receiveDir), parent)
@@ -76,15 +87,22 @@ void TServer::HandleMessage(RemoteCommand command, const QByteArray &payload, QT
 
 bool TServer::Admits(RemoteCommand command, QTcpSocket *from) const
 {
-    // Before the login nothing but the login is heard, and only then.
+    // Before the login nothing but the login is heard.
     if (command == RemoteCommand::Login)
-        return Peer() == nullptr;
+        return from != Peer();
     return from == Peer();
 }
 
 void TServer::OnNewConnection()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        // Strangers are held only so many at a time, and unlogged: a flood
+        // of connections must not cost memory or the log.
+        if (Strangers() > m_maxStrangers) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         ConnectionLog().Add(QStringLiteral("Подключение клиента ") + AddressOf(socket),
                             RemoteLogColour::Navy);
         Watch(socket);
@@ -96,11 +114,16 @@ void TServer::OnNewConnection()
                 [this, key, object, address = AddressOf(socket)] {
                     OnClientGone(key, object, address);
                 });
-        if (Peer()) {
+        // A connection that does not log in within its time is dropped.
+        QTimer::singleShot(m_loginWaitMs, socket, [this, socket] {
+            if (socket != Peer())
+                socket->abort();
+        });
+        // The bench logged in stays: a newcomer is told at once, and only
+        // its own login ends the session (below).
+        if (Peer())
             SendText(RemoteCommand::Error, QStringLiteral("К серверу уже подключен клиент"),
                      socket);
-            CloseAll();
-        }
     }
 }
 
@@ -119,6 +142,17 @@ void TServer::CheckLogin(const QByteArray &payload, QTcpSocket *from)
     if (!login || !LoginAcceptable(*login)) {
         SendText(RemoteCommand::Error,
                  QStringLiteral("Ошибка авторизации: неверный логин и/или пароль"), from);
+        // A refused stranger does not end the session of the bench.
+        if (Peer())
+            from->disconnectFromHost();
+        else
+            CloseAll();
+        return;
+    }
+    if (Peer()) {
+        // A second client that logged in: the session ends for both, and
+        // either may connect again.
+        SendText(RemoteCommand::Error, QStringLiteral("К серверу уже подключен клиент"), from);
         CloseAll();
         return;
     }

@@ -2,7 +2,10 @@
 
 // The server role of the remote link: the operator's station. It listens
 // for clients and lets exactly one of them log in; until then a connected
-// socket is heard only for its "LOGIN " message.
+// socket is heard only for its "LOGIN " message. A connection that has not
+// logged in is a stranger: strangers are held only a few at a time and
+// only for a few seconds, and none of them disturbs the client logged in
+// unless it logs in itself (then both are closed, as for any second client).
 
 #include "remote/clientservercommon.h"
 
@@ -24,6 +27,13 @@ public:
     bool Listen(const QHostAddress &address, quint16 port);
     void StopListening();
     quint16 ListeningPort() const { return m_server.serverPort(); }
+    // How long a connection may take to log in, and how many connections
+    // that have not may be held besides the logged-in one.
+    void SetStrangerLimits(int loginWaitMs, int maxStrangers)
+    {
+        m_loginWaitMs = loginWaitMs;
+        m_maxStrangers = maxStrangers;
+    }
 
     // The answer code of the results handed over last: the last byte of the
     // "BUFAPPLY " payload minus 32; nullopt without the "тест буфер" prefix.
@@ -46,7 +56,12 @@ private:
     // Closes every client connection, the logged-in one too.
     void CloseAll();
 
+    // Connections held that have not logged in.
+    int Strangers() const;
+
     QTcpServer m_server;
+    int m_loginWaitMs = 5000;
+    int m_maxStrangers = 16;
 };
 
 } // namespace qv

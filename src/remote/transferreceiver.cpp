@@ -1,8 +1,31 @@
 #include "remote/transferreceiver.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv {
+namespace {
+
+// The peer names the file, so nothing at that name may lead the write
+// elsewhere: a link (which the commit would follow) is removed and replaced
+// by the received file; a folder, a pipe or a device refuses the file.
+bool MakeRoomForReceivedFile(const QString &path)
+{
+    const QByteArray local = QFile::encodeName(path);
+    struct stat entry
+    {
+    };
+    if (::lstat(local.constData(), &entry) != 0)
+        return true; // nothing there yet
+    if (S_ISLNK(entry.st_mode))
+        return ::unlink(local.constData()) == 0;
+    return S_ISREG(entry.st_mode);
+}
+
+} // namespace
 
 TransferReceiver::TransferReceiver(QString receiveDir)
     : m_dir(std::move(receiveDir))
@@ -55,9 +78,13 @@ BlockResult TransferReceiver::Start(const RemoteBlock &block, bool isFile)
         const auto stored = ReceivedFileName(block.name);
         if (!stored)
             return {BlockOutcome::Refused, false, {}, 0};
+        if (!Fits(*stored, static_cast<qint64>(block.count) * kRemoteBlockSize))
+            return {BlockOutcome::FolderFull, false, *stored, 0};
         m_storedName = *stored;
-        auto file = std::make_unique<QSaveFile>(ReceivedFilePath(m_dir, m_storedName));
-        if (!QDir().mkpath(m_dir) || !file->open(QIODevice::WriteOnly)) {
+        const QString path = ReceivedFilePath(m_dir, m_storedName);
+        auto file = std::make_unique<QSaveFile>(path);
+        if (!QDir().mkpath(m_dir) || !MakeRoomForReceivedFile(path) ||
+            !file->open(QIODevice::WriteOnly)) {
             const QString name = m_storedName;
             Reset();
             return {BlockOutcome::CreateFailed, false, name, 0};
@@ -70,6 +97,20 @@ BlockResult TransferReceiver::Start(const RemoteBlock &block, bool isFile)
     m_wireName = block.name;
     m_total = block.count;
     return {BlockOutcome::Accepted, true, m_storedName, 0};
+}
+
+bool TransferReceiver::Fits(const QString &storedName, qint64 announced) const
+{
+    qint64 bytes = announced;
+    int files = 1;
+    const QFileInfoList entries = QDir(m_dir).entryInfoList(QDir::Files | QDir::Hidden);
+    for (const QFileInfo &entry : entries) {
+        if (entry.fileName() == storedName)
+            continue; // replaced by this one
+        bytes += entry.size();
+        ++files;
+    }
+    return bytes <= m_maxBytes && files <= m_maxFiles;
 }
 
 BlockResult TransferReceiver::Append(const RemoteBlock &block)

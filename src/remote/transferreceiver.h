@@ -23,6 +23,7 @@ enum class BlockOutcome {
     Completed,    // the last block: the file is in place or the buffer is whole
     Refused,      // not the block expected (or a name or count not allowed)
     CreateFailed, // the file could not be created in the receive folder
+    FolderFull,   // the receive folder holds as much as it may
     WriteFailed,  // the file could not be written
 };
 
@@ -47,6 +48,14 @@ public:
     BlockResult Accept(const RemoteBlock &block, bool isFile);
     // Forgets the transfer in progress; a partial file is removed.
     void Reset();
+    // What the receive folder may hold in all: a file whose announced size
+    // would take it beyond either is refused (a file it replaces does not
+    // count).
+    void SetFolderLimits(qint64 maxBytes, int maxFiles)
+    {
+        m_maxBytes = maxBytes;
+        m_maxFiles = maxFiles;
+    }
 
     bool InProgress() const { return m_total > 0 && m_done < m_total; }
     // The last buffer received whole (empty until one is).
@@ -59,6 +68,8 @@ public:
 private:
     BlockResult Start(const RemoteBlock &block, bool isFile);
     BlockResult Append(const RemoteBlock &block);
+    // Whether a file of that name and announced size still fits.
+    bool Fits(const QString &storedName, qint64 announced) const;
 
     QString m_dir;
     bool m_isFile = false;
@@ -69,6 +80,8 @@ private:
     qint64 m_size = 0;
     std::unique_ptr<QSaveFile> m_file; // set while a file is being received
     QByteArray m_buffer;
+    qint64 m_maxBytes = qint64{256} * 1024 * 1024;
+    int m_maxFiles = 1000;
 };
 
 } // namespace qv

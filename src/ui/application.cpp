@@ -3,6 +3,7 @@
 #include "infra/fatalerror.h"
 
 #include <QLibraryInfo>
+#include <QLocale>
 #include <cstdio>
 #include <exception>
 
@@ -31,6 +32,9 @@ bool QuorvikApplication::notify(QObject *receiver, QEvent *event)
 
 bool QuorvikApplication::installToolkitTranslations()
 {
+    // The locale also speaks for the toolkit (file types, sizes and dates of
+    // the file dialog), whatever the system's locale is.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     if (!m_toolkitTexts.load(QStringLiteral("qtbase_ru"),
                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;

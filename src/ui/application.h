@@ -24,7 +24,8 @@ public:
 
     // Installs the toolkit's own Russian texts (standard dialogs and
     // buttons) from its translations folder; the program's own texts are
-    // Russian already. False when they are not installed there.
+    // Russian already. The locale becomes Russian too. False when they are
+    // not installed there.
     bool installToolkitTranslations();
     void removeToolkitTranslations();
 

@@ -2,6 +2,7 @@
 
 #include "execution/desk/desksession.h"
 #include "execution/desk/settingsstore.h"
+#include "infra/mesbo.h"
 #include "infra/paths.h"
 #include "infra/version.h"
 #include "model/document/quorvik.h"
@@ -15,6 +16,7 @@
 #include "ui/desk/window/deskcomment.h"
 #include "ui/desk/windowfileui.h"
 #include "ui/remote/remotecontrol.h"
+#include "ui/remote/remotedesk.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 
@@ -218,6 +220,21 @@ void TBaseForm::closeEvent(QCloseEvent *event)
     if (m_closing) {
         event->accept();
         return;
+    }
+    if (!confirmDiscard()) {
+        event->ignore();
+        return;
+    }
+    // The remote window would keep the program running after this one has
+    // gone: the role ends with the program, after a question while a peer
+    // is on the link.
+    if (m_remote != nullptr && m_remote->ActiveRole() != RemoteDesk::Role::None) {
+        if (m_remote->LinkUp() &&
+            Mesbo().Show("Завершить удаленное управление?", MbQuestion, kProductName) != MbYes) {
+            event->ignore();
+            return;
+        }
+        m_remote->Stop();
     }
     m_closing = true;
     desk::ClosingWindow notice(this);

@@ -60,9 +60,14 @@ namespace services {
 class MainServices;
 }
 
+namespace diagnosis {
+struct Diagnosis;
+}
+
 namespace desk {
 class DebugCommands;
 class DeskComment;
+class DiagnosisCommands;
 class ExportCommand;
 class InfoPanel;
 class ListCommands;
@@ -128,12 +133,26 @@ public:
     void applySettings();
 
     // Opens a file by name (a recent-files entry, a dropped file, the command
-    // line); false when it was not loaded (the document said why).
-    bool openFile(const QString &path) { return m_files->Open(path); }
+    // line); false when it was not loaded (the document said why) or the
+    // operator kept the open document. askToSave false: the operator was
+    // asked about unsaved changes already.
+    bool openFile(const QString &path, bool askToSave = true)
+    {
+        return m_files->Open(path, askToSave);
+    }
     // The command "Открыть": the open dialog, then openFile.
     void openFileCommand() { m_files->OpenCommand(); }
     // Files dropped on the window: exactly one is opened, more are refused.
     void openDroppedFiles(const QStringList &paths) { m_files->OpenDropped(paths); }
+    // The command "Сохранить": the save through the save choice dialog, then
+    // the views show what the file holds; a new name joins the recent files.
+    // False when nothing was written.
+    bool saveFile();
+    // Before the document is dropped (another file, the end of the
+    // program, the test editor): when a save would write something, asks
+    // whether to save. False when the operator cancelled or the save he
+    // asked for was not written.
+    bool confirmDiscard();
 
     // A tab was chosen (index 0..19 a test, kAllTests "все").
     void selectTest(int index);
@@ -154,6 +173,10 @@ public:
     // After a run: tab colours from the document's results, the error count,
     // the views refilled.
     void runFinished();
+    // The diagnosis of the run that ended: kept for "Диагноз", its suspect
+    // contacts marked on the diagram and in the contact table.
+    void setRunDiagnosis(const diagnosis::Diagnosis &diagnosis);
+    desk::DiagnosisCommands *diagnosisCommands() const { return m_diagnosis; }
     // While a run decodes its results: test `index` (0-based) has errors
     // (red tab) or none (blue tab).
     void showTestResult(int index, bool failed);
@@ -162,7 +185,8 @@ public:
     void showRunResults(ResultStage stage);
     // A word or function chosen on the diagram, the table or a question
     // window (kind as lists::OpenList): its list or its function window.
-    void openListAt(char kind, int number);
+    // test: the test whose items are shown (0-based); -1 the current one.
+    void openListAt(char kind, int number, int test = -1);
     // Whether the table (rather than the diagram) is shown.
     bool tableShown() const;
 
@@ -197,6 +221,7 @@ private:
 
     // Before a file is loaded: its windows close, the document closes.
     void resetForOpen();
+
     // A file was loaded: the diagram of its first test, its comment, the
     // title; the remote peer is told.
     void showOpened(const QString &path);
@@ -248,10 +273,11 @@ private:
     QToolBar *m_bars[4] = {};
     desk::RunBar *m_runBar = nullptr;
     desk::ExportCommand *m_export = nullptr;
-    desk::DeskFiles *m_files = nullptr;        // a child of the window
-    desk::DebugCommands *m_debug = nullptr;    // a child of the window
-    desk::WindowCommands *m_windows = nullptr; // a child of the window
-    desk::ListCommands *m_lists = nullptr;     // a child of the window
+    desk::DeskFiles *m_files = nullptr;             // a child of the window
+    desk::DebugCommands *m_debug = nullptr;         // a child of the window
+    desk::WindowCommands *m_windows = nullptr;      // a child of the window
+    desk::ListCommands *m_lists = nullptr;          // a child of the window
+    desk::DiagnosisCommands *m_diagnosis = nullptr; // a child of the window
     services::MainServices *m_services = nullptr;
     std::unique_ptr<desk::MainKeys> m_keys; // the operator keys; made with the run bar
     desk::InfoPanel *m_info = nullptr;

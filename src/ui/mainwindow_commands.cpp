@@ -19,6 +19,7 @@
 #include "ui/desk/statuspicture.h"
 #include "ui/desk/window/debugcommands.h"
 #include "ui/desk/window/deskcomment.h"
+#include "ui/desk/window/diagnosiscommands.h"
 #include "ui/desk/window/listcommands.h"
 #include "ui/desk/window/windowcommands.h"
 #include "ui/mainwindow.h"
@@ -31,6 +32,7 @@
 #include "ui/views/tableview.h"
 
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace qv {
@@ -65,6 +67,8 @@ void TBaseForm::toggleRemote(bool client)
     if (active == wanted) {
         remote.CloseForm();
     } else if (active == RemoteDesk::Role::None) {
+        if (!confirmDiscard())
+            return;
         resetForOpen();
         remote.Start(wanted, {}, false);
     } else {
@@ -81,10 +85,7 @@ void TBaseForm::connectCommands()
         connect(action, &QAction::triggered, this, handler);
     };
     on(a.openFile, [this] { openFileCommand(); });
-    on(a.saveFile, [this] {
-        m_document->SaveFile();
-        fillInformation();
-    });
+    on(a.saveFile, [this] { saveFile(); });
     on(a.exit, [this] { close(); });
     on(a.diagramm, [this] { showDiagram(); });
     on(a.table, [this] { showTable(); });
@@ -162,13 +163,21 @@ void TBaseForm::buildListCommands()
     host.singleTest = [this] { return singleTest(); };
     host.refreshViews = [this] { refreshViews(); };
     host.selectTest = [this](int index) { selectTest(index < 0 ? kAllTests : index); };
+    host.suspects = [this] { return m_diagnosis->Suspects(); };
     m_lists = new desk::ListCommands(
         {*this, *m_document, *m_store, m_actions, *m_diagram, *m_table, *m_info}, std::move(host));
+    m_diagnosis = new desk::DiagnosisCommands({*this, *m_document, m_actions, *m_diagram, *m_info},
+                                              [this] { return fileOpen(); });
 }
 
-void TBaseForm::openListAt(char kind, int number)
+void TBaseForm::setRunDiagnosis(const diagnosis::Diagnosis &diagnosis)
 {
-    m_lists->OpenAt(kind, number);
+    m_diagnosis->SetDiagnosis(diagnosis);
+}
+
+void TBaseForm::openListAt(char kind, int number, int test)
+{
+    m_lists->OpenAt(kind, number, test);
 }
 
 void TBaseForm::openComment()
@@ -288,6 +297,10 @@ void TBaseForm::setUpKeys()
             selectTest(n - 1);
     };
     m_keys = std::make_unique<desk::MainKeys>(*m_runBar, std::move(keys));
+    // Esc in the main window puts the comment window away.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { m_comment->Close(); });
 }
 
 void TBaseForm::setScale()

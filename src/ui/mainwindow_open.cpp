@@ -1,10 +1,14 @@
 // The main window's side of opening a file: what closes before the load and
 // what the window shows after it.
 
+#include "infra/mesbo.h"
+#include "infra/mesboflags.h"
+#include "infra/version.h"
 #include "model/document/quorvik.h"
 #include "model/settings/settings.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/window/deskcomment.h"
+#include "ui/desk/window/diagnosiscommands.h"
 #include "ui/mainwindow.h"
 #include "ui/remote/remotedesk.h"
 #include "ui/services/secondarywindows.h"
@@ -12,6 +16,7 @@
 #include "ui/views/tableview.h"
 
 #include <QAction>
+#include <QFileInfo>
 
 namespace qv {
 
@@ -19,6 +24,7 @@ void TBaseForm::buildFiles()
 {
     desk::DeskFiles::Host host;
     host.remoteClient = [this] { return remoteClientConnected(); };
+    host.mayDiscard = [this] { return confirmDiscard(); };
     host.closeForOpen = [this] { resetForOpen(); };
     host.showOpened = [this](const QString &path) { showOpened(path); };
     host.startRemote = [this](const CommandLine &line) {
@@ -39,10 +45,40 @@ void TBaseForm::startFromCommandLine(const QStringList &arguments)
     m_files->StartFromCommandLine(arguments);
 }
 
+bool TBaseForm::saveFile()
+{
+    const std::string before = m_document->Doc.FileName;
+    const bool saved = m_document->SaveFile();
+    if (saved)
+        m_files->MarkSaved();
+    if (saved && m_document->Doc.FileName != before)
+        m_files->Remember(QString::fromStdString(m_document->Doc.FileName));
+    fillInformation();
+    // The references may have taken the values of the run.
+    refillShownView();
+    return saved;
+}
+
+bool TBaseForm::confirmDiscard()
+{
+    // A remote client's files are the server's to choose.
+    if (remoteClientConnected() || !m_files->HasUnsavedChanges())
+        return true;
+    const std::string name =
+        QFileInfo(QString::fromStdString(m_document->Doc.FileName)).fileName().toStdString();
+    const int answer =
+        Mesbo().Show("Данные файла \"" + name + "\" изменены и не записаны. Сохранить изменения?",
+                     MbQuestionCancel, kProductName);
+    if (answer == MbNo)
+        return true;
+    return answer == MbYes && saveFile();
+}
+
 void TBaseForm::resetForOpen()
 {
     services::CloseSecondaryWindows(this);
     m_comment->CloseAndForget();
+    m_diagnosis->SetDiagnosis({});
     m_document->Close();
 }
 

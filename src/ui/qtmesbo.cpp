@@ -1,6 +1,7 @@
 #include "ui/qtmesbo.h"
 
 #include "execution/threads/postcall.h"
+#include "infra/mesboflags.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -28,30 +29,55 @@ int QtMesbo::ShowOnGuiThread(const std::string &text, int flags, const std::stri
     box.setWindowTitle(QString::fromStdString(caption));
     // Texts end their lines in CR LF; the box breaks lines at LF alone.
     box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    switch (flags) {
+    switch (flags & MbIconMask) {
     case MbError:
         box.setIcon(QMessageBox::Critical);
-        box.setStandardButtons(QMessageBox::Ok);
         break;
-    case MbErrorRetryCancel:
-        box.setIcon(QMessageBox::Critical);
-        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Retry);
-        break;
-    case MbQuestion:
+    case MbQuestionIcon:
         box.setIcon(QMessageBox::Question);
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
         break;
     case MbWarning:
         box.setIcon(QMessageBox::Warning);
-        box.setStandardButtons(QMessageBox::Ok);
         break;
     default:
         box.setIcon(QMessageBox::Information);
+        break;
+    }
+    switch (flags & MbButtonsMask) {
+    case 3:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case 4:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case 5:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
+    default:
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
+    switch (DefaultButton(flags)) {
+    case MbYes:
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    case MbNo:
+        box.setDefaultButton(QMessageBox::No);
+        break;
+    case MbRetry:
+        box.setDefaultButton(QMessageBox::Retry);
+        break;
+    case MbCancel:
+        box.setDefaultButton(QMessageBox::Cancel);
+        break;
+    default:
+        break;
+    }
+    // Closing the box by its frame or Esc answers as the safe button.
+    if ((flags & MbButtonsMask) == 3 || (flags & MbButtonsMask) == 5)
+        box.setEscapeButton(QMessageBox::Cancel);
+    else if ((flags & MbButtonsMask) == 4)
+        box.setEscapeButton(QMessageBox::No);
     const auto rename = [&box](QMessageBox::StandardButton which, const QString &text) {
         if (auto *button = box.button(which))
             button->setText(text);
@@ -69,8 +95,18 @@ int QtMesbo::ShowOnGuiThread(const std::string &text, int flags, const std::stri
         return MbYes;
     case QMessageBox::No:
         return MbNo;
+    case QMessageBox::Ok:
+        return MbOk;
     default:
-        return flags == MbErrorRetryCancel ? MbCancel : (flags == MbQuestion ? MbNo : MbOk);
+        switch (flags & MbButtonsMask) {
+        case 3:
+        case 5:
+            return MbCancel;
+        case 4:
+            return MbNo;
+        default:
+            return MbOk;
+        }
     }
 }
 

@@ -2,11 +2,17 @@
 // client's link, the server's run thread follows through the server's, and
 // every report waits for its answer by event.
 
+#include "execution/docbuilder.h"
+#include "execution/port/testerport.h"
 #include "execution/run/pusk.h"
 #include "execution/run/recordinghost.h"
+#include "execution/run/rundriver.h"
+#include "execution/run/unattendedrunview.h"
 #include "execution/unitfixture.h"
+#include "model/settings/settings.h"
 #include "remote/remoterunlink.h"
 #include "remotepeers.h"
+#include "support/tempdir.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -102,8 +108,8 @@ TEST(RemoteRun, TheBenchsReportsAndResultsReachTheFollowingRunEachAnswered)
     EXPECT_EQ(run.host.decoded[0].second, answer);
     EXPECT_EQ(run.host.mark, 0);
     EXPECT_TRUE(run.peers.server.InfoLog().Contains(QStringLiteral("Результаты теста обработаны")));
-    EXPECT_TRUE(
-        run.client->InfoLog().Contains(QStringLiteral("Отправка буфера данных (2500) выполнена")));
+    EXPECT_TRUE(run.client->InfoLog().Contains(
+        QStringLiteral("Отправка буфера данных (2500)... выполнена")));
     EXPECT_FALSE(run.client->InfoLog().Contains(
         QStringLiteral("Сервер не подтвердил обработку результатов теста")));
 }
@@ -264,6 +270,149 @@ TEST(RemoteRun, AFollowedRunEndsWhenTheBenchDisconnects)
     ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
     EXPECT_EQ(run.host.mark, kRunFailedMark);
     EXPECT_FALSE(run.serverLink.Connected());
+}
+
+// The bench ends a run before its run thread starts (here its operator's
+// "Отмена" on the start page): the server that follows hears the end and
+// ends its run with the bench's word, though its thread starts later.
+TEST(RemoteRun, ABenchRunEndedBeforeItsThreadEndsTheFollowedRunWithItsMessage)
+{
+    FollowedRun run;
+    // The bench: the demo board on its own simulated unit, the run driver
+    // as the program runs it, with a watching server.
+    testing::TempDir benchDir;
+    for (const auto &entry : std::filesystem::directory_iterator(QV_DEMO_DIR))
+        std::filesystem::copy_file(entry.path(), benchDir.Path() / entry.path().filename());
+    testing::DocBuilder bench;
+    ASSERT_TRUE(bench.doc.LoadFile(benchDir.File("DEMO.QOR")));
+    auto unit = std::make_shared<sim::SimulatedUnit>(sim::DefaultBoard());
+    TCP tester;
+    ASSERT_TRUE(tester.Create("Quorvik", [unit](const std::string &) {
+        return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
+    }));
+    TSettings settings;
+    settings.SetOption(TSettings::OptCurrentControl, 0);
+    UnattendedRunView::Options options;
+    options.cancelOnStartPage = true;
+    UnattendedRunView view(bench.doc, options);
+    RunDriver::Environment env;
+    env.tester = &tester;
+    env.settings = &settings;
+    env.view = &view;
+    env.remote = &run.clientLink;
+    env.remoteClientConnected = true;
+    RunDriver driver(bench.doc, env);
+    EXPECT_FALSE(driver.StartRun());
+    EXPECT_EQ(driver.Verdict().kind, RunVerdict::Cancelled);
+
+    // The server's run window only now gets going.
+    run.serverLink.SetCheckWaitMs(5000);
+    std::string text;
+    ASSERT_EQ(run.serverLink.CheckBenchLink(text), PortOk);
+    run.Follow();
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    EXPECT_EQ(run.host.mark, kRunFailedMark);
+    const auto shown = run.messages.Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "Запуск теста отменен оператором удаленного стенда");
+    EXPECT_FALSE(run.ReportUnanswered());
+}
+
+// What a bench's earlier run left (its end too) never ends the next one: a
+// link check begins a run.
+TEST(RemoteRun, TheEndOfAnEarlierBenchRunDoesNotEndTheNextFollowedRun)
+{
+    FollowedRun run;
+    ASSERT_TRUE(run.Bench([&] {
+        run.clientLink.SendStatusText("выполнение теста");
+        run.clientLink.SendEndReport("Старая ошибка");
+    }));
+    run.clientLink.SendCheckResult(PortOk, {});
+    run.serverLink.SetCheckWaitMs(5000);
+    std::string text;
+    ASSERT_EQ(run.serverLink.CheckBenchLink(text), PortOk);
+    run.Follow();
+    ASSERT_TRUE(run.Bench([&] { run.clientLink.SendEndReport({}); }));
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    EXPECT_EQ(run.host.mark, 0);
+    EXPECT_TRUE(run.messages.Shown().empty());
+}
+
+// Esc on the server stops the bench (a press of the bench's stop panel goes
+// over the link), and the followed run goes on until the bench's end brings
+// its last result: both sides end interrupted, with the same counts.
+TEST(RemoteRun, EscOnTheServerStopsTheBenchAndWaitsForItsLastResult)
+{
+    FollowedRun run;
+    std::optional<RemoteClick> stopPress;
+    QObject::connect(run.client.get(), &TClient::ClickRequested,
+                     [&](const RemoteClick &click) { stopPress = click; });
+    PuskConfig config;
+    config.continuous = true;
+    run.Follow(config);
+    ASSERT_TRUE(run.Bench([&] { run.clientLink.SendStatusText("выполнение теста"); }));
+    run.follower->Request(TthPusk::StopRequested);
+    ASSERT_TRUE(PumpUntil([&] { return stopPress.has_value(); }));
+    EXPECT_EQ(stopPress->formName, QStringLiteral("fmPusk"));
+    EXPECT_EQ(stopPress->controlName, QStringLiteral("pnStop"));
+    EXPECT_FALSE(run.followed.load()); // still waiting for the bench
+
+    const std::vector<std::uint8_t> last = testing::Pattern(700);
+    ASSERT_TRUE(run.Bench([&] {
+        run.clientLink.SendResult(13, last);
+        run.clientLink.SendStatusText(std::string(kRunStoppedStatus));
+        run.clientLink.SendEndReport({});
+    }));
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    ASSERT_EQ(run.host.decoded.size(), 1u);
+    EXPECT_EQ(run.host.decoded[0].second, last);
+    EXPECT_FALSE(run.host.StopPanelVisible()); // interrupted, as on the bench
+    EXPECT_EQ(run.host.mark, 0);
+    EXPECT_FALSE(run.ReportUnanswered());
+}
+
+// A stop on the bench (its own operator, or the server's press repeated
+// there) ends the followed run as interrupted, not as passed.
+TEST(RemoteRun, AStopOnTheBenchEndsTheFollowedRunInterrupted)
+{
+    FollowedRun run;
+    run.Follow();
+    ASSERT_TRUE(run.Bench([&] {
+        run.clientLink.SendStatusText(std::string(kRunStoppedStatus));
+        run.clientLink.SendEndReport({});
+    }));
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    EXPECT_FALSE(run.host.StopPanelVisible());
+    EXPECT_EQ(run.host.mark, 0);
+}
+
+// A bench that never answers the stop does not hold the server's run.
+TEST(RemoteRun, ABenchThatIgnoresTheStopEndsTheFollowedRunAfterTheStopWait)
+{
+    FollowedRun run;
+    PuskConfig config;
+    config.benchStopWaitMs = 300;
+    run.Follow(config);
+    run.follower->Request(TthPusk::StopRequested);
+    ASSERT_TRUE(PumpUntil([&] { return run.followed.load(); }));
+    EXPECT_EQ(run.host.mark, kRunFailedMark);
+    const auto shown = run.messages.Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "Удаленный стенд не ответил на команду остановки теста");
+}
+
+// A bench that first waits out its unit lock (up to 3 s) before its link
+// check is still heard by a server with the default wait.
+TEST(RemoteRun, TheServerWaitsForABenchThatFirstWaitsForItsUnitLock)
+{
+    FollowedRun run;
+    auto bench = std::async(std::launch::async, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+        run.clientLink.SendCheckResult(PortOk, {});
+    });
+    std::string text;
+    EXPECT_EQ(run.serverLink.CheckBenchLink(text), PortOk) << text;
+    bench.wait();
 }
 
 } // namespace

@@ -59,24 +59,59 @@ TEST(RemoteLogin, NothingButTheLoginIsHeardBeforeIt)
     ASSERT_TRUE(raw.Connected());
     const QByteArray early = testing::RawFileBlock("early.txt", 0, 1, "x");
     raw.Send(early);
-    // One read is one message: the next one goes out once this one is in.
+    // The next message goes out once this one is in, after the gap every
+    // sender keeps (a block that ends where its sender stopped is taken
+    // once the line is quiet).
     ASSERT_TRUE(PumpUntil([&] { return peers.server.BytesReceived() == early.size(); }));
+    PumpUntil([] { return false; }, kRemoteMessageGapMs);
     // The login that follows is answered; the block before it was not.
     EXPECT_EQ(raw.Exchange("LOGIN u\x07" + kProductNumber.toLatin1()), QByteArray("LOGIN OK"));
     EXPECT_FALSE(QDir(peers.server.ReceiveDir()).exists(QStringLiteral("early.txt")));
 }
 
-TEST(RemoteLogin, ASecondClientIsRefusedAndBothConnectionsClosed)
+TEST(RemoteLogin, ASecondClientThatLogsInIsRefusedAndBothConnectionsClosed)
 {
     LinkedPeers peers;
     auto first = peers.LoggedIn();
     RawPeer second(peers.server.ListeningPort());
+    ASSERT_TRUE(second.Connected());
+    // Told at once; the session of the first ends only with its login.
+    EXPECT_TRUE(PumpUntil([&] { return !second.received.isEmpty(); }));
+    EXPECT_EQ(FromWire(second.received), QStringLiteral("ERROR К серверу уже подключен клиент"));
+    EXPECT_EQ(first->GetState(), State::LoggedIn);
+    second.received.clear();
+    second.Send("LOGIN second\x07" + kProductNumber.toLatin1());
     EXPECT_TRUE(second.Closed());
     EXPECT_EQ(FromWire(second.received), QStringLiteral("ERROR К серверу уже подключен клиент"));
     EXPECT_TRUE(PumpUntil([&] {
         return first->ConnectionLog().Contains(QStringLiteral("Соединение с сервером разорвано"));
     }));
     EXPECT_EQ(peers.server.GetState(), State::Connecting);
+}
+
+// A connection that says nothing, or logs in wrongly, while a client is
+// logged in leaves that client's session alone and is dropped.
+TEST(RemoteLogin, AStrangerThatSaysNothingIsDroppedAndTheClientStays)
+{
+    LinkedPeers peers;
+    peers.server.SetStrangerLimits(300, 16);
+    auto first = peers.LoggedIn();
+    RawPeer silent(peers.server.ListeningPort());
+    ASSERT_TRUE(silent.Connected());
+    EXPECT_TRUE(silent.Closed()); // after the login wait
+    RawPeer wrong(peers.server.ListeningPort());
+    ASSERT_TRUE(wrong.Connected());
+    wrong.Send("LOGIN \x07short");
+    EXPECT_TRUE(wrong.Closed());
+    EXPECT_TRUE(
+        FromWire(wrong.received)
+            .endsWith(QStringLiteral("ERROR Ошибка авторизации: неверный логин и/или пароль")));
+    EXPECT_EQ(first->GetState(), State::LoggedIn);
+    EXPECT_EQ(peers.server.GetState(), State::LoggedIn);
+    // The link still carries the session.
+    first->Chat(QStringLiteral("на месте"));
+    EXPECT_TRUE(
+        PumpUntil([&] { return peers.server.ChatLog().Contains(QStringLiteral(">> на месте")); }));
 }
 
 TEST(RemoteLogin, AServerThatIsNotThereLeavesTheClientIdle)

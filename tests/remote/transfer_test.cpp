@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -51,7 +52,7 @@ TEST(RemoteTransfer, AFileOf2500BytesGoesOutInThreeAcknowledgedBlocks)
     EXPECT_EQ(received.readAll(), content);
     EXPECT_TRUE(client->InfoLog().Contains(QStringLiteral("Файл \"ПЛАТА.QOR\" получен (2500)")));
     EXPECT_TRUE(peers.server.InfoLog().Contains(
-        QStringLiteral("Отправка файла \"ПЛАТА.QOR\" (2500) выполнена")));
+        QStringLiteral("Отправка файла \"ПЛАТА.QOR\" (2500)... выполнена")));
 }
 
 TEST(RemoteTransfer, ABufferArrivesWholeAndAnEmptyOneSendsNothing)
@@ -66,7 +67,8 @@ TEST(RemoteTransfer, ABufferArrivesWholeAndAnEmptyOneSendsNothing)
     const qint64 sent = client->BytesSent();
     EXPECT_TRUE(client->SendData({}, {}));
     EXPECT_EQ(client->BytesSent(), sent);
-    EXPECT_TRUE(client->InfoLog().Contains(QStringLiteral("Отправка буфера данных (0) выполнена")));
+    EXPECT_TRUE(
+        client->InfoLog().Contains(QStringLiteral("Отправка буфера данных (0)... выполнена")));
 }
 
 TEST(RemoteTransfer, ABlockOutOfOrderIsRefusedOnBothSides)
@@ -97,6 +99,29 @@ TEST(RemoteTransfer, AnUnknownCommandIsLoggedAndChangesNothing)
     EXPECT_TRUE(Entries(peers.server.ReceiveDir()).isEmpty());
     // The link still works afterwards.
     EXPECT_TRUE(raw->Exchange(RawFileBlock("a.txt", 0, 1, "abc")).startsWith("FILEOK "));
+}
+
+TEST(RemoteTransfer, AReceivedFileReplacesALinkOfItsNameAndNeverWritesThroughIt)
+{
+    LinkedPeers peers;
+    auto raw = peers.RawLoggedIn();
+    const QString receiveDir = peers.server.ReceiveDir();
+    ASSERT_TRUE(QDir().mkpath(receiveDir));
+    const std::string victim = peers.serverDir.File("victim.txt");
+    testing::WriteBytes(victim, "keep me");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(victim), receiveDir + "/a.txt"));
+
+    EXPECT_TRUE(raw->Exchange(RawFileBlock("a.txt", 0, 1, "new")).startsWith("FILEOK "));
+    EXPECT_EQ(testing::ReadBytes(victim), "keep me");
+    const QFileInfo received(receiveDir + "/a.txt");
+    EXPECT_FALSE(received.isSymLink());
+    EXPECT_EQ(testing::ReadBytes(received.filePath().toStdString()), "new");
+
+    // A folder of that name refuses the file and stays.
+    ASSERT_TRUE(QDir(receiveDir).mkdir(QStringLiteral("b.txt")));
+    EXPECT_TRUE(FromWire(raw->Exchange(RawFileBlock("b.txt", 0, 1, "x")))
+                    .startsWith(QStringLiteral("ERROR ")));
+    EXPECT_TRUE(QFileInfo(receiveDir + "/b.txt").isDir());
 }
 
 TEST(RemoteTransfer, AReceivedNameNeverLeavesTheReceiveFolder)
@@ -140,8 +165,9 @@ TEST(RemoteTransfer, MalformedAndOversizedBlocksAreRefused)
               refused);
     // More blocks than a sane transfer has.
     EXPECT_EQ(raw->Exchange(RawFileBlock("big.bin", 0, 20000, "x")), refused);
-    // A block with more than 1024 data bytes.
-    EXPECT_EQ(raw->Exchange(RawFileBlock("long.bin", 0, 2, QByteArray(1025, 'l'))), refused);
+    // A last block with more than 1024 data bytes (one that is not the last
+    // ends after its 1024th by definition).
+    EXPECT_EQ(raw->Exchange(RawFileBlock("long.bin", 0, 1, QByteArray(1025, 'l'))), refused);
     EXPECT_TRUE(Entries(peers.server.ReceiveDir()).isEmpty());
 }
 
@@ -167,6 +193,32 @@ TEST(RemoteTransfer, AFileThatCannotBeReadIsNotSent)
     EXPECT_EQ(peers.server.BytesSent(), sent);
     EXPECT_TRUE(peers.server.InfoLog().Contains(QStringLiteral("Ошибка открытия файла + \"") +
                                                 missing + u'"'));
+}
+
+TEST(RemoteTransfer, AFullReceiveFolderRefusesTheFileOnBothSides)
+{
+    LinkedPeers peers;
+    auto client = peers.LoggedIn();
+    // Two blocks' worth of bytes and two files in all.
+    client->SetReceiveLimits(2048, 2);
+    const auto send = [&](const char *name, qsizetype size) {
+        const std::string path = peers.serverDir.File(name);
+        testing::WriteBytes(path, std::string(static_cast<std::size_t>(size), 'd'));
+        return peers.server.SendFile(QString::fromStdString(path));
+    };
+    EXPECT_TRUE(send("a.dat", 1000));
+    EXPECT_TRUE(send("b.dat", 1000));
+    // A third file, and a file too big for the bytes left: refused at once.
+    EXPECT_FALSE(send("c.dat", 10));
+    EXPECT_TRUE(peers.server.ConnectionLog().Contains(QStringLiteral(
+        "Папка приема файлов удаленного компьютера заполнена: файл \"c.dat\" не принят")));
+    EXPECT_TRUE(client->InfoLog().Contains(
+        QStringLiteral("Файл \"c.dat\" не принят: папка приема файлов заполнена")));
+    EXPECT_FALSE(send("a.dat", 1500)); // 1000 of b.dat and 2048 announced
+    // A file that replaces one of the same name within the limit is taken.
+    EXPECT_TRUE(send("b.dat", 900));
+    EXPECT_EQ(Entries(client->ReceiveDir()),
+              (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
 }
 
 } // namespace

@@ -109,7 +109,9 @@ TEST(Board, TheDefaultBoardIsAHealthyMsDosUnit)
 
 TEST(Board, TheShippedBoardsLoad)
 {
-    for (const char *name : {"arm-unit.ini", "noisy-link.ini", "stuck-contact.ini"}) {
+    for (const char *name :
+         {"arm-unit.ini", "noisy-link.ini", "stuck-contact.ini", "stuck-low.ini", "bridged-and.ini",
+          "bridged-or.ini", "swapped.ini", "intermittent.ini"}) {
         std::string error;
         const auto board = LoadBoard(std::string(QV_SOURCE_DIR) + "/sim/boards/" + name, &error);
         EXPECT_TRUE(board) << name << ": " << error;

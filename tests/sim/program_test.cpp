@@ -147,6 +147,82 @@ TEST(BoardRunResults, StuckContactsForceTheirBitsAndTheProbeReportsLevels)
     EXPECT_EQ(ContactOfChannel(380, 1), -1);
 }
 
+// Bus 0 on contacts 1..4 read by o1 (10 then 5), bus 1 on contacts 5..8
+// driven by i1 (3 then 12), a control line on contact 9 that goes high
+// before the read; columns: start, i1, line up, o1; two cycles.
+Image WiringProgram()
+{
+    Image i;
+    i.u8(0).u8(2);
+    i.u8(4).u16(272).u16(273).u16(274).u16(275);
+    i.u8(4).u16(276).u16(277).u16(278).u16(279);
+    i.u8(1).u8(0).u8(0).u8(2);
+    i.u8(1).u16(280).u8(4);
+    i.u8(0).u8(0).u8('i').u8(1).u8(1).u8(1).u8('o').u8(1);
+    i.u8(1).u8(1).u8(1).u8(0).u16(3).u16(12);
+    i.u8(1).u8(1).u8(0).u8(0).u8(0).u16(10).u16(5);
+    i.u8(0).u8(0).u8(0).u8(0).u8(0).u8(0);
+    return i;
+}
+
+// The two values o1 reads on that board, in that pass.
+std::pair<int, int> WiringReads(const std::string &boardSection, int pass = 1)
+{
+    const auto program = ReadProgram(WiringProgram().bytes, nullptr);
+    std::string why;
+    const auto board = ParseBoard("[Board]\nTactTime=0\n" + boardSection, &why);
+    if (!program || !board)
+        return {-1, -1};
+    const PassResult result = EvaluateProgram(*program, *board, {}, pass);
+    const auto &b = result.bodies.at(0);
+    return {b.at(0) | b.at(1) << 8, b.at(2) | b.at(3) << 8};
+}
+
+TEST(BoardBehaviour, ReadsWiringFaultsAndRefusesBadPairs)
+{
+    std::string why;
+    const auto board = ParseBoard(
+        "[Board]\nBridgedAnd=1-2, 3-4\nBridgedOr=5-6\nSwapped=7-8\nFaultEvery=3\n", &why);
+    ASSERT_TRUE(board) << why;
+    EXPECT_EQ(board->behaviour.bridgedAnd, (std::vector<ContactPair>{{0, 1}, {2, 3}}));
+    EXPECT_EQ(board->behaviour.bridgedOr, (std::vector<ContactPair>{{4, 5}}));
+    EXPECT_EQ(board->behaviour.swapped, (std::vector<ContactPair>{{6, 7}}));
+    EXPECT_EQ(board->behaviour.faultEvery, 3);
+    for (const char *bad :
+         {"BridgedAnd=1-1", "BridgedOr=1", "Swapped=1-193", "Swapped=a-2", "FaultEvery=-1"}) {
+        EXPECT_FALSE(ParseBoard(std::string("[Board]\n") + bad + "\n", &why)) << bad;
+        EXPECT_NE(why.find("строка 2"), std::string::npos) << why;
+    }
+}
+
+TEST(BoardRunResults, ShortedAndCrossedContactsReadTheLevelsAroundTheRead)
+{
+    EXPECT_EQ(WiringReads(""), std::make_pair(10, 5)); // a golden board
+    // Two bits of the word itself: 1010 / 0101 on contacts 4..1.
+    EXPECT_EQ(WiringReads("BridgedAnd=1-2\n"), std::make_pair(8, 4));
+    EXPECT_EQ(WiringReads("BridgedOr=2-1\n"), std::make_pair(11, 7));
+    EXPECT_EQ(WiringReads("Swapped=1-2\n"), std::make_pair(9, 6));
+    // A bit shorted to a contact the input word drives (3, then 12).
+    EXPECT_EQ(WiringReads("BridgedAnd=1-5\n"), std::make_pair(10, 4));
+    // To the control line, which is high when the word is read.
+    EXPECT_EQ(WiringReads("BridgedOr=2-9\n"), std::make_pair(10, 7));
+    // Crossed with a contact nobody drives: it floats high.
+    EXPECT_EQ(WiringReads("Swapped=4-20\n"), std::make_pair(10, 13));
+    // A stuck contact forces its level into the short too.
+    EXPECT_EQ(WiringReads("BridgedOr=1-5\nStuckHigh=5\n"), std::make_pair(11, 5));
+}
+
+TEST(BoardRunResults, FaultEveryLetsEveryFaultActOnlyInItsPasses)
+{
+    const std::string faults = "StuckLow=4\nSwapped=1-2\nFaultEvery=2\n";
+    EXPECT_EQ(WiringReads(faults, 1), std::make_pair(10, 5));
+    EXPECT_EQ(WiringReads(faults, 2), std::make_pair(1, 6));
+    EXPECT_EQ(WiringReads(faults, 3), std::make_pair(10, 5));
+    // StuckEvery still counts on its own, within the passes FaultEvery leaves.
+    EXPECT_EQ(WiringReads("StuckLow=4\nStuckEvery=3\nFaultEvery=2\n", 3), std::make_pair(10, 5));
+    EXPECT_EQ(WiringReads("StuckLow=4\nStuckEvery=3\nFaultEvery=2\n", 6), std::make_pair(2, 5));
+}
+
 TEST(BoardRunSession, ProgrammingProgressCancelledStopsWithCode13)
 {
     auto unit = std::make_shared<SimulatedUnit>(DefaultBoard());

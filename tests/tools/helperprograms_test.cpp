@@ -5,9 +5,15 @@
 #include "support/tempdir.h"
 #include "support/toolrun.h"
 
+#include <QCoreApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcessEnvironment>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utility>
 
 namespace qv::testing {
 namespace {
@@ -107,6 +113,37 @@ TEST_F(ByteSplitter, RefusesOddEmptyOversizedAndMismatchedFilesWritingNothing)
     EXPECT_EQ(Split({QStringLiteral("--split")}).exitCode, 2);
 }
 
+TEST_F(ByteSplitter, AMissingFileAFolderOrAPipeIsToldInRussianWithoutWaiting)
+{
+    std::filesystem::create_directories(dir.File("folder.dat"));
+    ASSERT_EQ(::mkfifo(dir.File("pipe.dat").c_str(), 0644), 0);
+    const std::pair<const char *, const char *> cases[] = {
+        {"absent.dat", "не найден"},
+        {"folder.dat", "(это папка)"},
+        {"pipe.dat", "(это именованный канал)"},
+    };
+    for (const auto &[name, said] : cases) {
+        const ToolRun run = Split({QStringLiteral("--split"), File(name)});
+        EXPECT_EQ(run.exitCode, 1) << name;
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("directory"), std::string::npos) << run.err;
+    }
+}
+
+TEST(SelfTest, AReportNamingAFolderIsRefusedInRussian)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("report"));
+    const ToolRun run =
+        RunTool(Program("quorvik-selftest"), {QStringLiteral("--batch"), QStringLiteral("--report"),
+                                              QString::fromStdString(dir.File("report"))});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE((run.out + run.err).find("Не удалось записать отчёт"), std::string::npos)
+        << run.out << run.err;
+    EXPECT_NE((run.out + run.err).find("(это папка)"), std::string::npos) << run.out << run.err;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("report")));
+}
+
 TEST(SelfTest, ReportsEachCheckAndNamesTheFaultsOfTheUnit)
 {
     TempDir dir;
@@ -193,7 +230,8 @@ TEST_F(TestEditor, TextThatDoesNotPackOrLoadLeavesTheFileByteForByte)
     EXPECT_NE(run.err.find("не упаковывается"), std::string::npos) << run.err;
     EXPECT_EQ(ReadBytes(dir.File("DEMO.QOR")), before);
 
-    run = Edit("sed -i 's/^NTEST=3$/NTEST=7/' \"$1\"");
+    // A file the program refuses to open (the editor's own error log).
+    run = Edit("sed -i 's/^FLOGERROR=$/FLOGERROR=ошибка/' \"$1\"");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("не загружается"), std::string::npos) << run.err;
     EXPECT_EQ(ReadBytes(dir.File("DEMO.QOR")), before);
@@ -201,6 +239,54 @@ TEST_F(TestEditor, TextThatDoesNotPackOrLoadLeavesTheFileByteForByte)
     // An editor that quits with an error drops the edit.
     run = Edit("echo garbage > \"$1\"; exit 3");
     EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(ReadBytes(dir.File("DEMO.QOR")), before);
+}
+
+TEST(TestEditorLink, AWindowThatTricklesItsAnswerDoesNotKeepTheEditorWaiting)
+{
+    // A window that starts an answer announcing 100 bytes of data and then
+    // sends one byte a second: every single wait is short, the whole is not.
+    const quint64 id = 0x5EED0000u + static_cast<quint64>(QCoreApplication::applicationPid());
+    QLocalServer window;
+    QLocalServer::removeServer(QStringLiteral("quorvik-edit-%1").arg(id));
+    ASSERT_TRUE(window.listen(QStringLiteral("quorvik-edit-%1").arg(id)));
+    QProcess editor;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORVIK_EDIT_BATCH"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    editor.setProcessEnvironment(env);
+    editor.start(Program("quorvik-edit"), {QStringLiteral("STR_CONNECT_QOR_EDIT*%1").arg(id)});
+    ASSERT_TRUE(window.waitForNewConnection(10000));
+    QLocalSocket *link = window.nextPendingConnection();
+    ASSERT_NE(link, nullptr);
+    const QByteArray header("\0\0\0\0\0\0\0\0\x64\0\0\0", 12);
+    link->write(header);
+    link->waitForBytesWritten(1000);
+    const auto started = std::chrono::steady_clock::now();
+    while (editor.state() != QProcess::NotRunning &&
+           std::chrono::steady_clock::now() - started < std::chrono::seconds(30)) {
+        link->write(QByteArray(1, '\0'));
+        link->waitForBytesWritten(1000);
+        editor.waitForFinished(1000);
+    }
+    const auto took = std::chrono::steady_clock::now() - started;
+    if (editor.state() != QProcess::NotRunning) {
+        editor.kill();
+        editor.waitForFinished();
+    }
+    EXPECT_LT(took, std::chrono::seconds(20));
+    EXPECT_EQ(editor.exitCode(), 1);
+    EXPECT_NE(editor.readAllStandardError().indexOf("Нет связи с окном программы"), -1);
+}
+
+TEST_F(TestEditor, AFolderLeftWhereTheTextWasEndsTheEditWithAMessage)
+{
+    const std::string before = ReadBytes(dir.File("DEMO.QOR"));
+    const ToolRun run = Edit("rm -f \"$1\" && mkdir \"$1\"");
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("Не удалось прочитать изменённый текст теста"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("это папка"), std::string::npos) << run.err;
     EXPECT_EQ(ReadBytes(dir.File("DEMO.QOR")), before);
 }
 

@@ -311,7 +311,10 @@ TEST_F(QortoolExport, AJUnitReportHasATestCasePerTestAndTheWrongWords)
     EXPECT_EQ(cases[0], QStringLiteral("Тест №1 \"Шина данных\""));
     ASSERT_EQ(failures.size(), 1u);
     const QString failure = failures[cases[0]];
-    EXPECT_TRUE(failure.startsWith(QStringLiteral("2 ошибки|"))) << failure.toStdString();
+    // The message names the contact at fault after the count.
+    EXPECT_TRUE(failure.startsWith(
+        QStringLiteral("2 ошибки. Диагноз: контакт 1 «D0» — постоянно 1, объясняет 2 ошибки|")))
+        << failure.toStdString();
     EXPECT_TRUE(failure.contains(QStringLiteral("o1 (Чтение данных), цикл 2: эталон 170, "
                                                 "прочитано 171")))
         << failure.toStdString();

@@ -48,7 +48,7 @@ TEST_F(QortoolStatistics, ABoardFailingEveryThirdPassCountsItsPassesExactly)
         << run.out;
 
     const QJsonObject json = Report(report);
-    EXPECT_EQ(json["version"].toInt(), 2);
+    EXPECT_EQ(json["version"].toInt(), 3);
     const QJsonObject statistics = json["statistics"].toObject();
     EXPECT_EQ(statistics["passes"].toInt(), 10);
     const QJsonArray words = statistics["words"].toArray();

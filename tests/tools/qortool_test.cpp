@@ -197,6 +197,20 @@ TEST_F(Qortool, ResaveWritesVersion16AndCanWriteElsewhere)
         << "the source is left alone";
 }
 
+TEST_F(Qortool, ResaveElsewhereTakesTheOscillogramsAlong)
+{
+    ASSERT_EQ(Pack(BoardDump(1)).status, 0);
+    const std::string oscillograms = std::string("\x01\x02 oscillograms\x00", 17);
+    WriteBytes(dir / "BOARD.sco", oscillograms);
+    WriteBytes(dir / "NEW.sco", "stale");
+    ASSERT_EQ(Run("resave " + Path("BOARD.QOR") + " -o " + Path("NEW.QOR")).status, 0);
+    EXPECT_EQ(ReadBytes(dir / "NEW.sco"), oscillograms);
+    EXPECT_EQ(ReadBytes(dir / "BOARD.sco"), oscillograms);
+    // Resaved in place, the file keeps its own.
+    ASSERT_EQ(Run("resave " + Path("NEW.QOR") + " -o " + Path("NEW.QOR")).status, 0);
+    EXPECT_EQ(ReadBytes(dir / "NEW.sco"), oscillograms);
+}
+
 TEST_F(Qortool, AReadOnlyTargetIsKeptUnlessYesIsGiven)
 {
     ASSERT_EQ(Pack(BoardDump(1)).status, 0);

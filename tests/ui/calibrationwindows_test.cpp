@@ -9,6 +9,7 @@
 #include "infra/messages.h"
 #include "model/document/quorvik.h"
 #include "model/scopedmesbo.h"
+#include "model/settings/settings.h"
 #include "sim/board.h"
 #include "sim/unit.h"
 #include "support/qtwait.h"
@@ -18,10 +19,13 @@
 #include "ui/calibration/waitwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/modalanswer.h"
+#include "ui/settings/paramswindow.h"
 #include "ui/simulateddesk.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -70,7 +74,7 @@ TEST_F(Calibration, TypeOneShowsThePeriodsAndASavedT1ChangesKAndB)
         w.stopButton(1)->click();
         EXPECT_EQ(Messages().back(), Msg(28)) << "Stop without a running measurement";
         w.startButton(0)->click();
-        EXPECT_TRUE(w.startButton(0)->isChecked()) << "held while the unit generates";
+        QV_EXPECT_SOON(w.startButton(0)->isChecked()); // held while the unit generates
         w.saveButton()->click();
         EXPECT_EQ(Messages().back(), Msg(29));
         w.stopButton(0)->click();
@@ -86,16 +90,107 @@ TEST_F(Calibration, TypeOneShowsThePeriodsAndASavedT1ChangesKAndB)
         EXPECT_TRUE(w.confirmed());
         w.reject();
     });
-    answers.then<TfmCalibrate>([](TfmCalibrate &w) {
+    answers.start();
+    window->actions().calibrate->trigger();
+    EXPECT_TRUE(answers.done());
+    const TSettings &values = desk->Store().Settings();
+    EXPECT_DOUBLE_EQ(values.IoTime, 2.0);
+    EXPECT_NEAR(values.WaitTime, (5579.67 - 4.0) * 0.00009765625 * 0.5, 1e-6);
+    // Answered on its own: the first window waited for the unit meanwhile.
+    ModalAnswers again;
+    again.then<TfmCalibrate>([](TfmCalibrate &w) {
         EXPECT_EQ(w.field(0)->text(), QStringLiteral("4")) << "the unit kept the saved T1";
+        w.reject();
+    });
+    again.start();
+    window->actions().calibrate->trigger();
+    EXPECT_TRUE(again.done());
+}
+
+TEST_F(Calibration, AValueBelowTheLimitIsReportedAloneBeforeT1AndT2AreCompared)
+{
+    Start("[Unit]\nType=msdos\n[Calibration]\nT1=3.0\nT2=2500\nT3=5579.67\n");
+    ModalAnswers answers;
+    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
+        // T2 × 1000 is below T1 too, but T2 is no usable value yet.
+        w.field(1)->setText(QStringLiteral("0.0001"));
+        w.applyButton()->click();
+        ASSERT_FALSE(Messages().empty());
+        EXPECT_EQ(Messages().back(), Msg(32));
+        EXPECT_EQ(Messages().back().find(Msg(33)), std::string::npos);
         w.reject();
     });
     answers.start();
     window->actions().calibrate->trigger();
-    const TSettings &values = desk->Store().Settings();
-    EXPECT_DOUBLE_EQ(values.IoTime, 2.0);
-    EXPECT_NEAR(values.WaitTime, (5579.67 - 4.0) * 0.00009765625 * 0.5, 1e-6);
+    EXPECT_TRUE(answers.done());
+}
+
+TEST_F(Calibration, StartWaitsWithoutHoldingTheWindowAndGivesUpWithThePortsMessage)
+{
+    // The unit never answers the first measurement's signal.
+    Start("[Unit]\nType=msdos\n[Calibration]\nT1=3.0\nT2=2500\nT3=5579.67\n"
+          "[Faults]\nSilent=QORV_GET_T1\n");
+    ModalAnswers answers;
+    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
+        QElapsedTimer clock;
+        clock.start();
+        w.startButton(0)->click();
+        EXPECT_LT(clock.elapsed(), 500) << "the click returns at once";
+        EXPECT_EQ(w.waitingMeasurement(), 0);
+        EXPECT_TRUE(w.waitLine()->isVisible()) << "the window says that it waits";
+        EXPECT_FALSE(w.startButton(0)->isChecked());
+        // The window goes on painting and answering meanwhile.
+        w.field(0)->setText(QStringLiteral("3.5"));
+        QTest::qWait(100);
+        EXPECT_EQ(w.waitingMeasurement(), 0);
+        QV_EXPECT_SOON_WITHIN(w.waitingMeasurement() == -1, 5000);
+        EXPECT_GE(clock.elapsed(), 900) << "the port's time-out of 1000 ms";
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages().back(),
+                  "Блок диагностики не ответил на команду QORV_GET_T1 за 1000 мс");
+        EXPECT_FALSE(w.startButton(0)->isChecked());
+        EXPECT_TRUE(w.startButton(0)->isEnabled());
+        EXPECT_FALSE(w.waitLine()->isVisible());
+
+        // Esc ends a wait without closing the window or telling anything.
+        mesbo->Clear();
+        w.startButton(0)->click();
+        ASSERT_EQ(w.waitingMeasurement(), 0);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        EXPECT_EQ(w.waitingMeasurement(), -1);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_FALSE(w.waitLine()->isVisible());
+        QTest::qWait(1300);
+        EXPECT_TRUE(Messages().empty()) << ::testing::PrintToString(Messages());
+
+        // Another measurement still starts and is held.
+        w.startButton(2)->click();
+        QV_EXPECT_SOON(w.startButton(2)->isChecked());
+        w.stopButton(2)->click();
+        EXPECT_FALSE(w.startButton(2)->isChecked());
+        QTest::keyClick(&w, Qt::Key_Escape);
+    });
+    answers.start();
     window->actions().calibrate->trigger();
+    EXPECT_TRUE(answers.done());
+}
+
+TEST_F(Calibration, TheSettingsRebootButtonSaysWhenTheUnitHasRestarted)
+{
+    Start("[Unit]\nType=arm\n");
+    ModalAnswers answers;
+    answers.then<settings::TfmParams>([this](settings::TfmParams &w) {
+        QPushButton *reboot = nullptr;
+        for (QPushButton *button : w.findChildren<QPushButton *>())
+            if (button->text() == QStringLiteral("Перезагрузка"))
+                reboot = button;
+        ASSERT_NE(reboot, nullptr);
+        reboot->click();
+        EXPECT_EQ(Messages(), std::vector<std::string>{"Блок диагностики перезагружен"});
+        w.reject();
+    });
+    answers.start();
+    window->actions().params->trigger();
     EXPECT_TRUE(answers.done());
 }
 
@@ -112,6 +207,34 @@ TEST_F(Calibration, TypeOneWithAMissingMeasurementDisablesItsGroup)
     answers.start();
     window->actions().calibrate->trigger();
     EXPECT_TRUE(answers.done());
+}
+
+TEST_F(Calibration, ASavedCalibrationKeepsAMeasurementTheUnitDoesNotHaveMissing)
+{
+    Start("[Unit]\nType=msdos\n[Calibration]\nT1=3.0\nT2=2500\nT3=none\n");
+    const TSettings &values = desk->Store().Settings();
+    const double k = values.IoTime;
+    const double b = values.WaitTime;
+    ModalAnswers answers;
+    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
+        EXPECT_FALSE(w.group(2)->isEnabled());
+        w.saveButton()->click();
+        EXPECT_EQ(Messages(), std::vector<std::string>{Msg(34)});
+        w.reject();
+    });
+    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
+        EXPECT_FALSE(w.group(2)->isEnabled()) << "still not available, not a measured 0";
+        EXPECT_TRUE(w.field(2)->text().isEmpty());
+        w.applyButton()->click();
+        EXPECT_EQ(Messages().back(), Msg(35)) << "nothing to refuse";
+        w.reject();
+    });
+    answers.start();
+    window->actions().calibrate->trigger();
+    window->actions().calibrate->trigger();
+    EXPECT_TRUE(answers.done());
+    EXPECT_DOUBLE_EQ(values.IoTime, k) << "no constant from a missing T3";
+    EXPECT_DOUBLE_EQ(values.WaitTime, b);
 }
 
 TEST_F(Calibration, TypeZeroListsTheParametersBlinksAGeneratingRowAndWritesTheWaitTable)
@@ -166,7 +289,15 @@ TEST_F(Calibration, TypeZeroListsTheParametersBlinksAGeneratingRowAndWritesTheWa
         w.stopButton()->click();
         EXPECT_TRUE(w.runButton()->isEnabled());
         w.dataButton()->click();
-        EXPECT_EQ(w.size(), TfmConfigOWait::kLarge);
+        EXPECT_GE(w.width(), TfmConfigOWait::kLarge.width());
+        EXPECT_GE(w.height(), TfmConfigOWait::kLarge.height());
+        // Every value shows whole, both rows too.
+        const QFontMetrics metrics(w.grid()->font());
+        for (int n = 0; n < 16; ++n)
+            EXPECT_GE(w.grid()->columnWidth(n),
+                      metrics.horizontalAdvance(w.grid()->item(0, n)->text()))
+                << n;
+        EXPECT_GE(w.grid()->viewport()->height(), 2 * w.grid()->rowHeight(0));
         EXPECT_EQ(w.grid()->item(0, 0)->text(), QStringLiteral("1.250"));
         EXPECT_EQ(w.grid()->item(1, 15)->text(), QStringLiteral("0.510"));
         w.dataButton()->click();

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace qv::functions {
@@ -142,6 +143,15 @@ TEST_F(DataWindow, InfoShowsTheLegendOfTheColumnsBesideTheWindow)
     EXPECT_TRUE(fileOnly->legend()->text().endsWith(
         "2. Данные файла \"cmp.dat\" в заданной системе счисления\n"
         "3. Данные файла \"cmp.dat\" в двоичной форме"));
+
+    // With the run's block only, no file is named.
+    std::filesystem::remove(dir.Path() / "cmp.dat");
+    const auto runOnly = OpenF(Compare({1, 2}));
+    ASSERT_TRUE(runOnly);
+    runOnly->infoButton()->click();
+    EXPECT_EQ(runOnly->legend()->text(), "1. Адрес в заданной системе счисления\n"
+                                         "2. Данные отработки теста в заданной системе счисления\n"
+                                         "3. Данные отработки теста в двоичной форме");
 }
 
 TEST_F(DataWindow, MoreThan65536DifferencesAreAllListedWithTheirOwnIndices)

@@ -48,6 +48,26 @@ TEST_F(DeskSettings, GEWordColour255PaintsTheEndLettersRedAndMinusOneKeepsADefau
     EXPECT_FALSE(HasRedText(shot, view.cellRect(19, 0))) << "the \"o\" beside it is not red";
 }
 
+TEST_F(DeskSettings, EscInTheMainWindowOrInTheCommentWindowPutsTheCommentsAway)
+{
+    TBaseForm &form = WindowWithDemo();
+    ASSERT_NE(form.commentWindow(), nullptr);
+    ASSERT_TRUE(form.commentWindow()->isVisible());
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.commentWindow()->isVisible());
+    EXPECT_TRUE(form.isVisible());
+
+    form.actions().comment->trigger();
+    ASSERT_TRUE(form.commentWindow()->isVisible());
+    form.commentWindow()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.commentWindow()));
+    QWidget *focus = form.commentWindow()->focusWidget();
+    QTest::keyClick(focus != nullptr ? focus : form.commentWindow(), Qt::Key_Escape);
+    EXPECT_FALSE(form.commentWindow()->isVisible());
+}
+
 TEST_F(DeskSettings, SettingsAndPlacementsRoundTripThroughTheClose)
 {
     WriteSettings("[Общие]\r\nАвтоподбор ширины столбцов диаграммы при открытии файла=1\r\n");

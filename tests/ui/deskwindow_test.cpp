@@ -18,8 +18,10 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -62,8 +64,8 @@ TEST_F(Desk, TheFourBarsCarryTheirTitlesAndTheRunAndInformationBarsStayOffTheSid
     QStringList captions;
     for (QAction *menu : menus->actions())
         captions << menu->text();
-    EXPECT_EQ(captions, QStringList({"&Файл", "В&ид", "Режимы работы", "&Слова и функции",
-                                     "Отладка", "&Инструменты", "&Помощь"}));
+    EXPECT_EQ(captions, QStringList({"&Файл", "&Вид", "&Режимы работы", "&Слова и функции",
+                                     "&Отладка", "&Инструменты", "&Помощь"}));
 
     EXPECT_EQ(Names(form.bar(1)->actions()),
               QStringList({"acOpenFile", "acDiagramm", "acTable",  "acFullTable", "acParedTable",
@@ -292,6 +294,36 @@ TEST_F(Desk, AFileWithoutANumberBaseTicksNeitherBaseAndShowsItsZero)
     EXPECT_EQ(form.infoPanel()->label("lbSystem")->text(), QStringLiteral("0"));
 }
 
+TEST_F(Desk, ATestWhoseTactsUseNoWordsShowsTheTableHeaderAndSaysWhy)
+{
+    TBaseForm &form = WindowWithDemo();
+    form.resize(900, 700);
+    form.showTable();
+    TableView &table = *form.tableView();
+    ASSERT_GT(table.rowCount(), 5);
+    EXPECT_TRUE(table.note().isEmpty()) << "the first test's tacts use words";
+    table.setTopRow(4); // scrolled down in a test with many rows
+
+    form.selectTest(1); // functions only
+    ASSERT_TRUE(table.isVisible());
+    ASSERT_EQ(table.rowCount(), 1);
+    EXPECT_EQ(table.topRow(), 0);
+    EXPECT_FALSE(table.cellRect(0, 0).isEmpty()) << "the header row is shown";
+    EXPECT_EQ(table.cell(0, 0), QStringLiteral("цикл"));
+    EXPECT_EQ(table.note(), QString::fromUtf8(TableView::kNoWordsNote));
+    // The note is painted below the header.
+    const QImage shot = table.viewport()->grab().toImage();
+    const int below = table.cellRect(0, 0).bottom() + 4;
+    bool inked = false;
+    for (int y = below; y < std::min(shot.height(), below + 40) && !inked; ++y)
+        for (int x = 0; x < shot.width() && !inked; ++x)
+            inked = qGray(shot.pixel(x, y)) < 100;
+    EXPECT_TRUE(inked) << "some text below the header";
+
+    form.selectTest(0);
+    EXPECT_TRUE(table.note().isEmpty());
+}
+
 TEST_F(Desk, AllTestsLeaveNoViewOfAnEarlierTest)
 {
     TBaseForm &form = WindowWithDemo();
@@ -336,7 +368,20 @@ TEST_F(Desk, TheOpenDialogSpeaksRussian)
         dialog->reject();
     });
     form.actions().openFile->trigger();
+    // A message with details offers them in Russian; the locale is Russian
+    // whatever the system's.
+    const QLocale locale;
+    QMessageBox details(QMessageBox::Critical, QStringLiteral("Ошибка"), QStringLiteral("Текст"));
+    details.setDetailedText(QStringLiteral("Подробности"));
+    QStringList detailButtons;
+    for (const QAbstractButton *button : details.findChildren<QAbstractButton *>())
+        detailButtons << button->text();
     app.removeToolkitTranslations();
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(locale.language(), QLocale::Russian);
+    EXPECT_FALSE(detailButtons.filter(QStringLiteral("Показать")).isEmpty())
+        << detailButtons.join(", ").toStdString();
+    EXPECT_TRUE(detailButtons.filter(QStringLiteral("Details")).isEmpty());
     ASSERT_TRUE(seen);
     EXPECT_FALSE(lookIn.isEmpty());
     EXPECT_NE(lookIn, QStringLiteral("Look in:"));

@@ -7,7 +7,10 @@
 #include "execution/port/comport.h"
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
+#include "infra/helpers.h"
 #include "model/document/quorvik.h"
+#include "model/document/stest.h"
+#include "support/qtwait.h"
 #include "support/unitsimprocess.h"
 #include "ui/desk/infopanel.h"
 #include "ui/deskfixture.h"
@@ -17,12 +20,15 @@
 #include "ui/services/selftestlaunch.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLocalSocket>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <memory>
 
 namespace qv::testing {
 namespace {
@@ -104,6 +110,61 @@ TEST_F(ExternalTools, AnEditThatDoesNotLoadKeepsTheOldFileByteForByte)
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.document().Doc.NTest, 3) << "the file stays open";
+}
+
+TEST_F(ExternalTools, AnEditThatLoadsWithWarningsOrLosesTestsReplacesTheFileOnlyWhenAccepted)
+{
+    TBaseForm &form = WindowWithDemo();
+    const std::string path = form.document().Doc.FileName;
+    const std::string before = ReadBytes(path);
+    const ScopedEnv batch("QUORVIK_EDIT_BATCH", "1");
+    {
+        // The count no longer reads: the text would load as no test at all.
+        const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
+                                             "editor", "sed -i 's/^NTEST=3$/NTEST=zz/' \"$1\"")));
+        form.actions().editQor->trigger();
+        EXPECT_EQ(ReadBytes(path), before);
+        EXPECT_EQ(form.document().Doc.NTest, 3);
+    }
+    const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
+                                         "editor", "sed -i '0,/^CYCLE=.*/s//CYCLE=abc/' \"$1\"")));
+    form.actions().editQor->trigger();
+    EXPECT_EQ(ReadBytes(path), before) << "a cycle count that does not read is a warning";
+    EXPECT_FALSE(std::filesystem::exists(BakFilePath(path)));
+
+    // Accepted, the text replaces the file and the old one is kept (the
+    // backup setting is on by default).
+    const ScopedEnv accept("QUORVIK_EDIT_ACCEPT_WARNINGS", "1");
+    form.actions().editQor->trigger();
+    EXPECT_NE(ReadBytes(path), before);
+    EXPECT_EQ(ReadBytes(BakFilePath(path).string()), before);
+}
+
+TEST_F(ExternalTools, EscInTheEditorLauncherWaitsForTheEditorAndTheEditComesBack)
+{
+    TBaseForm &form = WindowWithDemo();
+    const std::string go = dir.File("go");
+    const ScopedEnv visual(
+        "VISUAL", QByteArray::fromStdString(
+                      Script("editor", "while [ ! -e '" + go +
+                                           "' ]; do sleep 0.05; done\n"
+                                           "sed -i 's/^NAME=Память$/NAME=После Esc/' \"$1\"")));
+    bool stayed = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *launch = qobject_cast<services::TfmEditorLaunch *>(QApplication::activeModalWidget());
+        if (launch == nullptr || std::filesystem::exists(go))
+            return;
+        QTest::keyClick(launch, Qt::Key_Escape);
+        stayed = launch->isVisible();
+        WriteBytes(go, "");
+    });
+    poll.start();
+    form.actions().editQor->trigger();
+    poll.stop();
+    EXPECT_TRUE(stayed) << "Esc does not close the launcher while the editor runs";
+    EXPECT_EQ(form.document().Test(1)->Name, "После Esc");
 }
 
 TEST_F(ExternalTools, AnEditorThatCannotStartIsReportedAndTheWindowComesBack)
@@ -240,6 +301,76 @@ TEST_F(SelfDiagnostics, TheUnitIsHandedToTheSelfTestAndTakenBackWhenItEnds)
     EXPECT_NE(text.find("Адрес блока: " + unitsim.Address()), std::string::npos) << text;
     EXPECT_NE(text.find("Связь с блоком диагностики: норма"), std::string::npos) << text;
     EXPECT_NE(text.find("Итог: блок исправен"), std::string::npos) << text;
+    EXPECT_TRUE(Messages().empty());
+    ExpectUnitBack();
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget &widget) { widget.installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+TEST_F(SelfDiagnostics, TheLauncherStaysUntilTheProgramEndsShowsItsWholeTextAndTheDeskPaints)
+{
+    StartDesk();
+    // A self-test that runs until the test lets it end.
+    const std::string release = dir.File("release");
+    Script("bin/quorvik-selftest", "while [ ! -e '" + release + "' ]; do sleep 0.05; done");
+    services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
+    mesbo->Clear();
+    PaintCounter paints(*window);
+    bool checked = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        // However this ends, the self-test is let go.
+        const std::shared_ptr<void> letGo(nullptr, [&](void *) { WriteBytes(release, ""); });
+        QWidget *modal = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                modal = QApplication::activeModalWidget();
+                auto *launcher = qobject_cast<services::TfmSelfTestLaunch *>(modal);
+                return launcher && !launcher->textLine()->text().isEmpty();
+            },
+            10000));
+        auto &launcher = *qobject_cast<services::TfmSelfTestLaunch *>(modal);
+        EXPECT_EQ(launcher.textLine()->text(),
+                  QStringLiteral("Для продолжения работы с программой \"Quorvik\", завершите "
+                                 "программу \"Диагностика системы\"."));
+        QTest::qWait(50);
+        const QFontMetrics metrics(launcher.textLine()->font());
+        EXPECT_GE(launcher.textLine()->width(),
+                  metrics.horizontalAdvance(launcher.textLine()->text()))
+            << "the text is whole";
+        EXPECT_GE(launcher.width(), launcher.textLine()->width());
+        EXPECT_FALSE(launcher.iconLabel()->pixmap().isNull()) << "the program's icon";
+        EXPECT_FALSE(launcher.windowIcon().isNull());
+
+        QTest::keyClick(&launcher, Qt::Key_Escape);
+        launcher.reject();
+        launcher.close();
+        QTest::qWait(100);
+        EXPECT_TRUE(launcher.isVisible()) << "nothing closes it while the program runs";
+
+        // The main window is not frozen behind it.
+        const int before = paints.count;
+        window->update();
+        QV_EXPECT_SOON(paints.count > before);
+
+        checked = true;
+    });
+    window->actions().bodrin->trigger();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(Messages().empty());
     ExpectUnitBack();
 }

@@ -7,6 +7,7 @@
 #include "model/file/container.h"
 #include "model/file/crypto.h"
 #include "model/file/testfile.h"
+#include "support/qtwait.h"
 #include "ui/desk/windowfileui.h"
 #include "ui/deskfixture.h"
 #include "ui/file/fileerrorswindow.h"
@@ -179,6 +180,34 @@ TEST_F(FileWindows, CancelledWritePasswordLeavesTheFileUntouchedAndTheNextSaveAs
     EXPECT_NE(ReadBytes(path.toStdString()), before);
 }
 
+TEST_F(FileWindows, APasswordCharacterWithoutAWindows1251ByteIsAWrongPassword)
+{
+    TBaseForm &form = Window();
+    const QString path = Protected(kFlagReadPassword | kFlagWritePassword, "секрет", "запись");
+    mesbo->QueueAnswer(MbRetry);
+    ModalAnswers answers;
+    answers.then<TfmPassword>(Type(QStringLiteral("секрет☃")))
+        .then<TfmPassword>(Type(QStringLiteral("секрет")));
+    answers.start();
+    ASSERT_TRUE(form.openFile(path));
+    EXPECT_TRUE(answers.done());
+    ASSERT_FALSE(mesbo->ShownMessages().empty());
+    EXPECT_EQ(mesbo->ShownMessages()[0].text, Msg(30));
+
+    // The write password the same way: wrong, and the file stays as it was.
+    const std::string before = ReadBytes(path.toStdString());
+    mesbo->Clear();
+    mesbo->QueueAnswer(MbCancel);
+    ModalAnswers write;
+    write.then<TfmPassword>(Type(QStringLiteral("запись☃")));
+    write.start();
+    EXPECT_FALSE(form.document().TestFile()->Save(nullptr));
+    EXPECT_TRUE(write.done());
+    EXPECT_EQ(mesbo->ShownMessages().size(), 1u);
+    EXPECT_EQ(mesbo->ShownMessages()[0].text, Msg(30));
+    EXPECT_EQ(ReadBytes(path.toStdString()), before);
+}
+
 TEST_F(FileWindows, ABrokenFileShowsTheLoadLogWithItsErrorLineInRed)
 {
     TBaseForm &form = Window();
@@ -203,6 +232,13 @@ TEST_F(FileWindows, ABrokenFileShowsTheLoadLogWithItsErrorLineInRed)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].first, QString::fromStdString(Msg(20)));
     EXPECT_EQ(lines[0].second, QColor(Qt::red));
+    // The line shows whole, and the list grows with the window.
+    const QRect row = log->lines()->visualItemRect(log->lines()->item(0));
+    EXPECT_LE(row.bottom(), log->lines()->viewport()->height());
+    EXPECT_GE(row.height(), log->lines()->fontMetrics().height());
+    const int before = log->lines()->height();
+    log->resize(log->width(), log->height() + 120);
+    QV_EXPECT_SOON(log->lines()->height() >= before + 100);
 }
 
 TEST_F(FileWindows, TheSaveLogMarksWarningsBlueAndScrollsBeyondTenLines)
@@ -217,7 +253,10 @@ TEST_F(FileWindows, TheSaveLogMarksWarningsBlueAndScrollsBeyondTenLines)
     ASSERT_EQ(window.lines()->count(), 12);
     EXPECT_EQ(window.lines()->item(0)->foreground().color(), QColor(Qt::blue));
     EXPECT_EQ(window.lines()->item(1)->foreground().color(), QColor(Qt::red));
-    EXPECT_LT(window.lines()->height(), 12 * window.lines()->fontMetrics().height());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // Rows as tall as the style makes them: ten of them whole.
+    const int row = window.lines()->visualItemRect(window.lines()->item(0)).height();
+    EXPECT_GE(window.lines()->viewport()->height(), 10 * row) << "ten rows whole";
 }
 
 TEST_F(FileWindows, AnEditorErrorLogIsListedInTheFileErrorsWindowAndTheFileIsNotOpened)

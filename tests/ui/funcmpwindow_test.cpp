@@ -165,6 +165,28 @@ TEST_F(FuncMPWindows, PWindowEditorOpensTheDataFileBesideTheTestFileAndRefusesAn
     ASSERT_TRUE(watch.seen());
 }
 
+TEST_F(FuncMPWindows, PWindowShowsTheCyclesAFunctionHoldsOutsideItsAlgorithmsRange)
+{
+    TBaseForm &form = WindowWithDemo();
+    STest &test = TestNumber(form, 0);
+    test.PFuncs.Add(1);
+    SProg eprom = *test.PFuncs.ByNumber(1);
+    eprom.Alg = ProgEprom;
+    eprom.Param = 3;
+    eprom.Cycles = 5; // the EPROM algorithm takes 10 to 50
+    test.PFuncs.Replace(eprom);
+    form.selectTest(0);
+    ModalWatch<TfmFuncP> watch([&](TfmFuncP &w) {
+        w.pages()->setCurrentIndex(1);
+        EXPECT_EQ(w.cyclesBox()->value(), 5) << "what the function holds, not 10";
+        EXPECT_FALSE(w.cyclesBox()->toolTip().isEmpty());
+        w.accept();
+    });
+    form.actions().funcP->trigger();
+    ASSERT_TRUE(watch.seen());
+    EXPECT_EQ(test.PFuncs.ByNumber(1)->Cycles, 5);
+}
+
 TEST_F(FuncMPWindows, PWindowDelayEditorSetsTheDelayWordWithinOneTo65535)
 {
     TBaseForm &form = WindowWithDemo();

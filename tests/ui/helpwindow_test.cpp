@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
 #include <openssl/crypto.h>
@@ -41,16 +42,38 @@ TEST_F(Help, TheManualAndItsPicturesComeWithTheBuild)
     }
 }
 
-TEST_F(Help, TheContentsCommandOpensThePageOfTheMainWindow)
+TEST_F(Help, TheContentsCommandOpensTheContentsAndF1ThePageOfTheMainWindow)
 {
     TBaseForm &form = WindowWithDemo();
     form.activateWindow();
     form.actions().help->trigger();
+    THelpWindow *contents = OpenHelpOf(form);
+    ASSERT_NE(contents, nullptr);
+    EXPECT_EQ(contents->currentPage(), QStringLiteral("index.html"));
+    contents->close();
+    QTest::qWait(0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(OpenHelpOf(form), nullptr);
+
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(&form, &f1);
     THelpWindow *window = OpenHelpOf(form);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->currentPage(), QStringLiteral("main.html"));
     EXPECT_TRUE(window->browser()->toPlainText().contains(QStringLiteral("Главное окно")));
+    // The operator's letter keys are told there.
+    EXPECT_TRUE(window->browser()->toPlainText().contains(QStringLiteral("режим зонда")));
+    // The picture takes the window's width, and follows it.
+    window->resize(1000, 700);
+    QTest::qWait(0);
+    const int wide = window->pictureWidth(QStringLiteral("diagram.png"));
+    window->resize(500, 700);
+    QTest::qWait(0);
+    const int narrow = window->pictureWidth(QStringLiteral("diagram.png"));
+    EXPECT_GT(wide, narrow);
+    EXPECT_LE(narrow, window->browser()->viewport()->width());
+    EXPECT_GT(wide, 600) << "wider than the page asks for when the window is";
     // The page's picture was found and laid out.
     EXPECT_TRUE(window->browser()
                     ->document()
@@ -104,7 +127,14 @@ TEST_F(Help, TheAboutBoxShowsVersionBuildDateAndLibraryVersions)
     EXPECT_TRUE(shown.contains(QStringLiteral("Версия ") + QString::fromLatin1(kProductVersion)));
     EXPECT_TRUE(shown.contains(QStringLiteral("Qt ") + QString::fromLatin1(qVersion())));
     EXPECT_TRUE(shown.contains(QString::fromLatin1(OpenSSL_version(OPENSSL_VERSION))));
-    EXPECT_TRUE(shown.filter(QStringLiteral("Дата сборки: ")).size() == 1);
+    const QStringList dates = shown.filter(QStringLiteral("Дата сборки: "));
+    ASSERT_EQ(dates.size(), 1);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Дата сборки: \\d\\d\\.\\d\\d\\.\\d{4}$"))
+                    .match(dates.front())
+                    .hasMatch())
+        << dates.front().toStdString();
+    EXPECT_EQ(help::TfmAbout::BuildDate("Dec  1 2026"), QStringLiteral("01.12.2026"));
+    EXPECT_EQ(help::TfmAbout::BuildDate("May 31 2027"), QStringLiteral("31.05.2027"));
     EXPECT_TRUE(mesbo->ShownMessages().empty()) << "no \"not available\" notice";
 }
 

@@ -3,6 +3,7 @@
 // commands or directly over the demo board.
 
 #include "execution/port/testerport.h"
+#include "model/content/tablecontent.h"
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
 #include "ui/desk/infopanel.h"
@@ -11,12 +12,16 @@
 #include "ui/lists/viewerwindows.h"
 #include "ui/lists/wordwindows.h"
 #include "ui/modalwatch.h"
+#include "ui/views/tableview.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTest>
 
 namespace qv::testing {
 namespace {
@@ -42,6 +47,43 @@ QColor Colour(const QTableWidget *table, int row, int column)
     return item ? item->foreground().color() : QColor();
 }
 
+TEST_F(ListWindows, AWordOpenedFromATableRowShowsThatCycleWithWholeHeadersAndNamedSpins)
+{
+    TBaseForm &form = WindowWithDemo();
+    form.showTable();
+    TableView &table = *form.tableView();
+    const TextGrid &content = form.document().TableView;
+    int row = -1;
+    for (int r = 1; r < content.RowCount() && row < 0; ++r)
+        if (content.Cell(ColCycle, r) == "2" && content.Cell(ColOutputName, r).rfind("o1 ", 0) == 0)
+            row = r;
+    ASSERT_GT(row, 0) << "the demo's first output word in cycle 2";
+    table.setTopRow(row);
+    const QRect cell = table.cellRect(ColOutputName, row);
+    ASSERT_FALSE(cell.isEmpty());
+
+    ModalWatch<TfmOWord> watch([](TfmOWord &w) {
+        EXPECT_EQ(w.currentCycle(), 2);
+        EXPECT_EQ(w.cycleSpin()->value(), 2);
+        // Reference 170 in cycle 2 (85 in cycle 1): bit 1 is 0, bit 2 is 1.
+        EXPECT_EQ(Cell(w.bitTable(), 0, 1), "0");
+        EXPECT_EQ(Cell(w.bitTable(), 1, 1), "1");
+        QStringList captions;
+        for (const QLabel *label : w.findChildren<QLabel *>())
+            if (label->buddy() == w.cycleSpin() || label->buddy() == w.itemSpin())
+                captions << label->text();
+        EXPECT_EQ(captions.size(), 2) << captions.join(", ").toStdString();
+        EXPECT_TRUE(captions.contains(QStringLiteral("Цикл:")));
+        const QHeaderView &header = *w.cycleTable()->horizontalHeader();
+        for (int c = 0; c < header.count(); ++c)
+            EXPECT_GE(header.sectionSize(c), header.sectionSizeHint(c))
+                << w.cycleTable()->horizontalHeaderItem(c)->text().toStdString() << " is cut";
+        EXPECT_GE(w.width(), TfmOWord::kWidth);
+    });
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_TRUE(watch.seen());
+}
+
 TEST_F(ListWindows, AnInputWordOnAFiveContactBusShowsFiveBitsWithBitOneTheLowest)
 {
     TQuorvik &doc = WindowWithDemo().document();
@@ -63,6 +105,20 @@ TEST_F(ListWindows, AnInputWordOnAFiveContactBusShowsFiveBitsWithBitOneTheLowest
     EXPECT_EQ(Cell(window.cycleTable(), 0, 2), "10101");
     EXPECT_EQ(Cell(window.cycleTable(), 1, 2), "01010");
     EXPECT_EQ(window.countLabel()->text(), "Всего входных слов: 2");
+}
+
+TEST_F(ListWindows, EveryCodeButOneReadsInverse)
+{
+    TQuorvik &doc = WindowWithDemo().document();
+    STest &test = *doc.Test(0);
+    for (const int code : {0, 2, -1}) {
+        test.IWords.Find(1)->Code = code;
+        test.OWords.Find(1)->Code = code;
+        EXPECT_EQ(TfmIWord(doc, test, 1).headerValue("Код:"), "инверсный") << code;
+        EXPECT_EQ(TfmOWord(doc, test, 1).headerValue("Код:"), "инверсный") << code;
+    }
+    test.OWords.Find(1)->Code = 1;
+    EXPECT_EQ(TfmOWord(doc, test, 1).headerValue("Код:"), "прямой");
 }
 
 TEST_F(ListWindows, TheSpinsWrapAroundAndAConstantWordRepeatsItsValue)
@@ -213,6 +269,17 @@ TEST_F(ListWindows, TheContactFileShowsThreeRowsOrSixForTheDosUnit)
     TfmCnt arm(doc, false);
     ASSERT_EQ(arm.grid()->rowCount(), 3);
     EXPECT_EQ(arm.grid()->verticalHeaderItem(0)->text(), "Xc");
+
+    // The rows of 32 contacts are shown as wide as the screen allows, and
+    // every row whole.
+    dos.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dos));
+    const QTableWidget &grid = *dos.grid();
+    const int room = dos.screen()->availableGeometry().width() - 40;
+    const int columns = grid.horizontalHeader()->length();
+    EXPECT_GE(grid.viewport()->width(), std::min(columns, room - 60));
+    EXPECT_GE(grid.viewport()->height(), grid.verticalHeader()->length());
+    EXPECT_LE(dos.width(), dos.screen()->availableGeometry().width());
 }
 
 } // namespace

@@ -6,13 +6,16 @@
 #include "execution/desk/desksession.h"
 #include "execution/port/testerport.h"
 #include "model/document/quorvik.h"
+#include "model/document/stest.h"
 #include "model/functions/funcv.h"
 #include "support/qtwait.h"
 #include "support/tempdir.h"
+#include "ui/debug/savechoice.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/mainactions.h"
 #include "ui/functions/runprompt.h"
 #include "ui/mainwindow.h"
+#include "ui/modalwatch.h"
 #include "ui/probe/probewindows.h"
 #include "ui/probe/scowindow.h"
 #include "ui/probe/vinfowindow.h"
@@ -20,10 +23,13 @@
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
 #include "ui/simulateddesk.h"
+#include "ui/views/diagramview.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -262,6 +268,122 @@ TEST_F(ProbeDesk, TheProbeLabelOpensTheThresholdWindowWhichChangesTheSetting)
     EXPECT_EQ(desk->Tester().Settings().probeMode, 6);
     EXPECT_EQ(window->infoPanel()->findChild<QLabel *>(QStringLiteral("lbZond"))->text(),
               "2.0В / 5.0В");
+}
+
+// Debug and probe mode on the demo's third test, a probe added with "Добавить
+// зонд", one run on a unit whose probe sees -_+ in turn; the entry's icon
+// is then clicked and the file saved with "данные зондов".
+class ProbeMeasurement : public ProbeDesk
+{
+protected:
+    // Returns the added entry's index in the active cycle.
+    int MeasureNewProbe(int thresholds)
+    {
+        Start("[Unit]\nType=arm\n[Board]\nTactTime=0\nProbeLevels=-_+\n");
+        SetThresholds(thresholds);
+        window->selectTest(2);
+        window->toggleDebug();
+        TQuorvik &doc = window->document();
+        EXPECT_TRUE(doc.DebugMode && doc.ProbeMode);
+        window->actions().zondAdd->trigger();
+        const STest &test = *doc.Test(2);
+        const int added = test.ProbeCount(test.ActiveCycle) - 1;
+        EXPECT_EQ(Entry(added).Mark, -1);
+        Run();
+        return added;
+    }
+
+    // "Режим зонда" as the settings window sets it.
+    void SetThresholds(int mask)
+    {
+        TesterSettings settings = desk->Tester().Settings();
+        settings.probeMode = mask;
+        desk->Tester().SetSettings(settings);
+    }
+
+    const SZond &Entry(int index)
+    {
+        const STest &test = *window->document().Test(2);
+        return test
+            .Probes[static_cast<std::size_t>(test.ActiveCycle)][static_cast<std::size_t>(index)];
+    }
+
+    // The entry of that name in the first cycle of the third test, as the
+    // file now open holds it; null when there is none.
+    const SZond *Stored(const std::string &name)
+    {
+        const STest &test = *window->document().Test(2);
+        if (test.Probes.empty())
+            return nullptr;
+        for (const SZond &entry : test.Probes[0])
+            if (entry.Name == name)
+                return &entry;
+        return nullptr;
+    }
+
+    // A click on the switch icon of probe row `index`.
+    void ClickSwitch(int index)
+    {
+        DiagramView &view = *window->diagramView();
+        const int row = window->document().DiagramShape.firstProbeRow + index;
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {},
+                          view.cellRect(0, row).topLeft() + QPoint(8, 5));
+    }
+
+    void SaveWithProbeData()
+    {
+        ModalWatch<debug::TfmSaveChoice> choice([](debug::TfmSaveChoice &w) {
+            w.kinds()->item(3)->setCheckState(Qt::Checked); // "данные зондов"
+            QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        });
+        window->actions().saveFile->trigger();
+        EXPECT_TRUE(choice.seen());
+    }
+};
+
+TEST_F(ProbeMeasurement, ATtlMeasurementOfAnAddedProbeCanBeSwitchedOnAndBecomesItsReference)
+{
+    const int added = MeasureNewProbe(3);
+    const SZond &entry = Entry(added);
+    const std::string measured = entry.Measured;
+    ASSERT_NE(measured.find_first_not_of('x'), std::string::npos) << "the probe measured";
+    EXPECT_EQ(entry.Mark, 3) << "the thresholds in force";
+    ClickSwitch(added);
+    EXPECT_TRUE(Entry(added).On) << "a TTL measurement can be switched on";
+    SaveWithProbeData();
+    EXPECT_EQ(Entry(added).Reference, measured) << "the screen shows what was written";
+
+    const std::string name = Entry(added).Name;
+    ASSERT_TRUE(window->openFile(QString::fromStdString(window->document().Doc.FileName)));
+    const SZond *stored = Stored(name);
+    ASSERT_NE(stored, nullptr) << "the added entry was written";
+    EXPECT_EQ(stored->Reference, measured);
+    EXPECT_EQ(stored->Mark, 3);
+}
+
+TEST_F(ProbeMeasurement, AMeasurementUnderManualThresholdsNeverReplacesTheStoredReference)
+{
+    const int added = MeasureNewProbe(3);
+    ClickSwitch(added);
+    SaveWithProbeData();
+    const std::string stored = Entry(added).Reference;
+    ASSERT_NE(stored.find('+'), std::string::npos);
+
+    // Under 2.0 V / 5.0 V the same probe reads otherwise.
+    SetThresholds(6);
+    Run();
+    EXPECT_EQ(Entry(added).Mark, 6);
+    EXPECT_NE(Entry(added).Measured, stored);
+    ClickSwitch(added);
+    EXPECT_TRUE(Entry(added).On) << "a manual measurement cannot be switched";
+    ClickSwitch(added);
+    EXPECT_TRUE(Entry(added).On);
+    SaveWithProbeData();
+    const std::string name = Entry(added).Name;
+    ASSERT_TRUE(window->openFile(QString::fromStdString(window->document().Doc.FileName)));
+    const SZond *reloaded = Stored(name);
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->Reference, stored);
 }
 
 } // namespace

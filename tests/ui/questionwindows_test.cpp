@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <tuple>
 #include <vector>
 
 namespace qv::testing {
@@ -86,7 +87,7 @@ TEST_F(QuestionWindows, ClosingTheWindowAnswersNoAndAClickOnAWordOpensItsList)
 {
     TQuorvik &doc = WindowWithDemo().document();
     const std::vector<std::uint8_t> record{2, 1, 1, 0, 0, 0, 0, 0, 1, 2, 14, 0};
-    std::vector<std::pair<char, int>> opened;
+    std::vector<std::tuple<int, char, int>> opened;
     ModalWatch<TfmFuncAsk> watch([&](TfmFuncAsk &w) {
         const QRect cell = w.list()->visualItemRect(w.list()->item(1, 0));
         QTest::mouseClick(w.list()->viewport(), Qt::LeftButton, {}, cell.center());
@@ -95,9 +96,11 @@ TEST_F(QuestionWindows, ClosingTheWindowAnswersNoAndAClickOnAWordOpensItsList)
     });
     const int answer = AskFunctionQuestion(
         doc, QuestionKind::MFunction, record,
-        [&](char kind, int number) { opened.emplace_back(kind, number); }, window.get());
+        [&](int test, char kind, int number) { opened.emplace_back(test, kind, number); },
+        window.get());
     EXPECT_EQ(answer, 0);
-    EXPECT_EQ(opened, (std::vector<std::pair<char, int>>{{'o', 2}, {'M', 1}}));
+    // The lists of the question's test (record byte 1: test 1).
+    EXPECT_EQ(opened, (std::vector<std::tuple<int, char, int>>{{0, 'o', 2}, {0, 'M', 1}}));
 }
 
 TEST_F(QuestionWindows, AShortOrForeignRecordGivesTheCorruptionMessageAnd255)

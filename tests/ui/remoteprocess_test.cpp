@@ -2,10 +2,13 @@
 // and a remote run end to end, the server here and the bench a quorvik
 // process with its simulated unit.
 
+#include "absentunit.h"
 #include "model/document/quorvik.h"
 #include "quorvikprocess.h"
+#include "remote/client.h"
 #include "remote/remotewire.h"
 #include "remote/server.h"
+#include "remote/splittingproxy.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/remote/remotecontrol.h"
@@ -30,9 +33,11 @@ namespace {
 namespace fs = std::filesystem;
 using run::TfmPusk;
 
-// The settings of a bench that works unattended: no status poll and no
-// end-of-run message box.
+// The settings of a bench that works unattended: no status poll, no
+// end-of-run message box, and no question before a run overwrites a data
+// file (nobody is at the bench to answer it).
 const std::string kQuiet = "[Общие]\r\nВыдавать сообщение об окончании выполнения теста=0\r\n"
+                           "Спрашивать о перезаписи существующего файла данных F/S-функции=0\r\n"
                            "[Блок диагностики]\r\n"
                            "Выполнять периодический опрос готовности блока диагностики=0\r\n";
 
@@ -99,9 +104,14 @@ protected:
         desk.reset();
     }
 
-    void StartStation()
+    // noUnit: a station with no diagnostics unit at all.
+    void StartStation(bool noUnit = false)
     {
-        StartDesk("[Board]\nTactTime=0\n", kQuiet);
+        if (noUnit)
+            StartDesk("[Board]\nTactTime=0\n", kQuiet,
+                      [](auto) { return std::make_unique<AbsentUnitLink>(); });
+        else
+            StartDesk("[Board]\nTactTime=0\n", kQuiet);
         ASSERT_TRUE(window);
         command = std::make_unique<run::RunCommand>(*window, *desk, dir.Path() / "quorvik.clb");
         command->SetWindowMade([this](TfmPusk &made) { runWindow = &made; });
@@ -124,6 +134,48 @@ protected:
             kQuiet + "Адрес блока диагностики=sim:" + board + "\r\n");
     }
 
+    // Presses "Пуск" here and "OK" on the run window; Esc `escapeAfterMs`
+    // after "OK" (0: never). Returns the statuses shown.
+    std::set<QString> Run(int escapeAfterMs = 0)
+    {
+        std::set<QString> statuses;
+        bool okPressed = false;
+        bool escaped = false;
+        QElapsedTimer sinceOk;
+        QTimer sampler;
+        sampler.setInterval(5);
+        QObject::connect(&sampler, &QTimer::timeout, [&] {
+            if (!runWindow || !runWindow->isVisible())
+                return;
+            if (!runWindow->onWorkPage() && !okPressed) {
+                okPressed = true;
+                QTest::mouseClick(runWindow->okButton(), Qt::LeftButton);
+                sinceOk.start();
+            }
+            statuses.insert(runWindow->statusLabel()->text());
+            if (escapeAfterMs > 0 && !escaped && sinceOk.isValid() &&
+                sinceOk.elapsed() >= escapeAfterMs) {
+                escaped = true;
+                QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+            }
+        });
+        sampler.start();
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [&] {
+            ADD_FAILURE() << "the remote run did not end";
+            // Esc, as the operator would: the run ends within the stop wait.
+            if (runWindow)
+                QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+        });
+        watchdog.start(60000);
+        QTest::mouseClick(window->runBar()->pusk(), Qt::LeftButton);
+        watchdog.stop();
+        sampler.stop();
+        EXPECT_TRUE(okPressed);
+        return statuses;
+    }
+
     std::unique_ptr<run::RunCommand> command;
     std::unique_ptr<RemoteControl> remote;
     std::unique_ptr<QuorvikProcess> bench;
@@ -143,11 +195,11 @@ TEST_F(RemoteRunTest, TheServersClickOnPuskRunsTheTestOnTheBenchAndShowsItsRepor
     EXPECT_TRUE(
         server.InfoLog().Contains(QStringLiteral("Отправка файла \"DEMO.QOR\" (") +
                                   QString::number(fs::file_size(dir.Path() / "demo" / "DEMO.QOR")) +
-                                  QStringLiteral(") выполнена")));
+                                  QStringLiteral(")... выполнена")));
     EXPECT_TRUE(
         server.InfoLog().Contains(QStringLiteral("Отправка файла \"DEMO.CNT\" (") +
                                   QString::number(fs::file_size(dir.Path() / "demo" / "DEMO.CNT")) +
-                                  QStringLiteral(") выполнена")));
+                                  QStringLiteral(")... выполнена")));
     EXPECT_FALSE(server.ConnectionLog().Contains(
         QStringLiteral("Ошибка открытия файла \"DEMO.QOR\" у клиента")));
     mesbo->Clear();
@@ -187,6 +239,82 @@ TEST_F(RemoteRunTest, TheServersClickOnPuskRunsTheTestOnTheBenchAndShowsItsRepor
     ASSERT_FALSE(mesbo->ShownMessages().empty());
     EXPECT_EQ(mesbo->ShownMessages().back().text, "Тест завершен успешно");
     EXPECT_EQ(window->infoPanel()->tabResult(0), desk::InfoPanel::TabResult::Passed);
+}
+
+// A file that does not reach the bench whole is not opened there: the bench
+// keeps what it had, and the operator here is told.
+TEST_F(RemoteRunTest, AFailedTransferOpensNothingOnTheBench)
+{
+    StartStation();
+    TServer &server = *remote->Server();
+    // The bench: the link classes of the program, behind a network that
+    // delivers the rest of every longer write too late.
+    SplittingProxy proxy(server.ListeningPort(), 500, std::chrono::milliseconds(1500));
+    const QString benchDir = QString::fromStdString(dir.File("bench-remote"));
+    QDir().mkpath(benchDir);
+    WriteBytes(dir.File("bench-remote/DEMO.QOR"), "older");
+    TClient bench(benchDir, {QStringLiteral("Стенд"),
+                             QStringLiteral("0123456789abcdef0123456789abcdef0123")});
+    int opened = 0;
+    QObject::connect(&bench, &TClient::OpenRequested, [&] { ++opened; });
+    bench.Connect(QStringLiteral("127.0.0.1"), proxy.Port());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.LoggedIn() && bench.LoggedIn(); }, 10000));
+
+    ASSERT_TRUE(window->openFile(Demo()));
+    QTest::qWait(300); // anything still under way arrives
+    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(bench.InfoLog().Contains(QStringLiteral("Открытие файла \"DEMO.QOR\"")));
+    QFile kept(QString::fromStdString(dir.File("bench-remote/DEMO.QOR")));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("older"));
+    const auto shown = mesbo->ShownMessages();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(shown.back().text.find("на стенде не открыт"), std::string::npos)
+        << shown.back().text;
+}
+
+// The station has no unit: the bench performs every test of the demo board,
+// those with data files too (they travel with the test file), and the
+// station follows each run to the bench's verdict; a continuous run that
+// the station stops stops the bench as well.
+TEST_F(RemoteRunTest, AStationWithoutAUnitFollowsEveryTestOfTheDemoBoard)
+{
+    StartStation(true);
+    StartBench();
+    TServer &server = *remote->Server();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.LoggedIn(); }, 30000))
+        << "the bench did not log in";
+    ASSERT_TRUE(window->openFile(Demo()));
+    bool dataSent = false;
+    for (const RemoteLogLine &line : server.InfoLog().Lines())
+        dataSent = dataSent || (line.text.startsWith(QStringLiteral("Отправка файла \"ram_load")) &&
+                                line.text.endsWith(QStringLiteral(" выполнена")));
+    EXPECT_TRUE(dataSent);
+    const TQuorvik &doc = window->document();
+    for (int test = 0; test <= doc.Doc.NTest; ++test) {
+        const bool all = test == doc.Doc.NTest;
+        SCOPED_TRACE(all ? std::string("все") : "тест " + std::to_string(test + 1));
+        mesbo->Clear();
+        // Pressed as the operator would: the press is repeated on the bench.
+        QTest::mouseClick(window->infoPanel()->tab(all ? desk::InfoPanel::kAllTab : test),
+                          Qt::LeftButton);
+        Run();
+        // A station that used its own (absent) unit for anything would fail.
+        EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
+        for (const auto &shown : mesbo->ShownMessages())
+            EXPECT_EQ(shown.text.find("Нет связи с блоком диагностики"), std::string::npos)
+                << shown.text;
+    }
+
+    // Continuously, stopped here with Esc: both sides stop.
+    QTest::mouseClick(window->infoPanel()->tab(0), Qt::LeftButton);
+    QTest::mouseClick(window->runBar()->solid(), Qt::LeftButton);
+    mesbo->Clear();
+    // Esc once the bench has had the time to get its run going.
+    const auto statuses = Run(3000);
+    EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Interrupted);
+    EXPECT_TRUE(statuses.contains(QString::fromUtf8(
+        kRunStoppedStatus.data(), static_cast<qsizetype>(kRunStoppedStatus.size()))));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "ui/remote/remotecontrol.h"
 #include "ui/remote/remotewindow.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -80,6 +81,28 @@ TEST_F(RemoteWindowTest, InfoAndChatShowOnlyWhileLoggedInAndAHiddenPageIsMarked)
     side.client.Disconnect();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.PageShown(TfmRemote::ChatPage); }, 10000));
     EXPECT_FALSE(form.PageShown(TfmRemote::InfoPage));
+}
+
+TEST_F(RemoteWindowTest, LogLinesShowTheirQuotesAndANormalDisconnectIsNoError)
+{
+    ServerWindow side;
+    ASSERT_TRUE(side.LogIn());
+    TfmRemote &form = side.form;
+    const std::string path = side.dir.File("ПЛАТА.CNT");
+    WriteBytes(path, "abc");
+    ASSERT_TRUE(form.Command(QStringLiteral("sendfile"), {}, QString::fromStdString(path)));
+    const QString shown = form.logView(TfmRemote::InfoPage)->toPlainText();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Отправка файла \"ПЛАТА.CNT\" (3)... выполнена")))
+        << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QStringLiteral("&quot;")));
+
+    side.client.Disconnect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !side.server.LoggedIn(); }, 10000));
+    for (const RemoteLogLine &line : side.server.ConnectionLog().Lines())
+        EXPECT_FALSE(line.colour == RemoteLogColour::Red && line.bold) << line.text.toStdString();
+    EXPECT_TRUE(form.logView(TfmRemote::ConnectionPage)
+                    ->toPlainText()
+                    .contains(QStringLiteral(" отключился")));
 }
 
 TEST_F(RemoteWindowTest, ChatSendsTrimmedTextOnCtrlEnterAndNothingForSpaces)
@@ -175,6 +198,62 @@ TEST_F(RemoteWindowTest, TheMenuStartsOneRoleRefusesTheOtherAndClosesItsOwn)
     EXPECT_TRUE(QTest::qWaitFor([&] { return remote.ActiveRole() == RemoteDesk::Role::None; }));
     EXPECT_FALSE(main.actions().remoteServer->isChecked());
     EXPECT_TRUE(store.Placements().Geometry("fmRemote").has_value());
+}
+
+// Whether some top-level window other than `except` is still shown: the
+// program runs on while one is.
+bool AnotherWindowShown(const QWidget *except)
+{
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top != except && top->isVisible() && !top->inherits("QMenu"))
+            return true;
+    return false;
+}
+
+TEST_F(RemoteWindowTest, AltXInARoleEndsTheRoleAndAsksFirstWhileAPeerIsLoggedIn)
+{
+    TBaseForm &main = Window();
+    RemoteControl remote(main, store, QString::fromStdString(dir.File("remote")));
+    main.actions().remoteServer->trigger();
+    ASSERT_NE(remote.Window(), nullptr);
+    remote.Window()->UseAddress(QStringLiteral("127.0.0.1"), QStringLiteral("0"));
+    remote.Window()->ToggleConnection();
+    ASSERT_NE(remote.Server()->ListeningPort(), 0);
+    TClient client(QString::fromStdString(dir.File("client")), {QStringLiteral("u"), kProduct});
+    client.Connect(QStringLiteral("127.0.0.1"), remote.Server()->ListeningPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.LoggedIn() && remote.LinkUp(); }, 10000));
+
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    mesbo->Clear();
+    mesbo->QueueAnswer(MbNo);
+    QTest::keyClick(&main, Qt::Key_X, Qt::AltModifier);
+    ASSERT_EQ(Messages(), std::vector<std::string>{"Завершить удаленное управление?"});
+    EXPECT_TRUE(main.isVisible()) << "answered No: nothing closes";
+    EXPECT_EQ(remote.ActiveRole(), RemoteDesk::Role::Server);
+
+    mesbo->QueueAnswer(MbYes);
+    QTest::keyClick(&main, Qt::Key_X, Qt::AltModifier);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(remote.ActiveRole(), RemoteDesk::Role::None);
+    EXPECT_EQ(remote.Window(), nullptr);
+    EXPECT_FALSE(AnotherWindowShown(nullptr)) << "no window keeps the program running";
+    EXPECT_EQ(Messages().size(), 2u) << "the remote window did not ask again";
+}
+
+TEST_F(RemoteWindowTest, ClosingTheProgramWithAnIdleRoleEndsItWithoutAQuestion)
+{
+    TBaseForm &main = Window();
+    RemoteControl remote(main, store, QString::fromStdString(dir.File("remote")));
+    main.actions().remoteClient->trigger();
+    ASSERT_NE(remote.Window(), nullptr);
+    ASSERT_TRUE(remote.Window()->isVisible());
+    mesbo->Clear();
+    main.close();
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(remote.ActiveRole(), RemoteDesk::Role::None);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_FALSE(AnotherWindowShown(nullptr));
 }
 
 TEST_F(RemoteWindowTest, ALowerCaseServerSwitchOpensTheFileThenListensOnTheGivenAddress)

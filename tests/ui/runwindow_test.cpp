@@ -7,8 +7,11 @@
 #include "execution/link/simlink.h"
 #include "execution/port/portavo.h"
 #include "infra/encoding.h"
+#include "infra/mesbo.h"
+#include "infra/mesboflags.h"
 #include "model/document/documentobserver.h"
 #include "model/document/quorvik.h"
+#include "model/file/savedreferences.h"
 #include "model/file/scriptedfileui.h"
 #include "model/scopedmesbo.h"
 #include "model/settings/settings.h"
@@ -16,10 +19,14 @@
 #include "sim/unit.h"
 #include "support/qtwait.h"
 #include "support/tempdir.h"
+#include "ui/debug/savechoice.h"
 #include "ui/desk/closingwindow.h"
 #include "ui/desk/infopanel.h"
+#include "ui/desk/mainactions.h"
 #include "ui/desk/runbar.h"
+#include "ui/diagnosis/diagnosiswindow.h"
 #include "ui/lists/funcnamewindow.h"
+#include "ui/lists/viewerwindows.h"
 #include "ui/mainwindow.h"
 #include "ui/modalwatch.h"
 #include "ui/questions/functionquestion.h"
@@ -30,8 +37,10 @@
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
 #include "ui/simulateddesk.h"
+#include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -44,6 +53,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -238,6 +248,146 @@ TEST_F(RunDesk, AStuckContactShowsTheErrorVerdictAndTurnsTheTabRed)
     EXPECT_GT(red, 0);
 }
 
+// Where a screenshot of a window goes (QV_SCREENSHOT_DIR), when asked for.
+void KeepShot(QWidget &w, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("QV_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        w.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+struct FaultBoard
+{
+    const char *board;
+    const char *contacts; // the first hypothesis's contacts column
+    const char *kind;
+};
+
+TEST_F(RunDesk, AFailingRunOpensItsDiagnosisFromTheErrorCountAndMarksTheSuspects)
+{
+    for (const FaultBoard &fault :
+         {FaultBoard{"StuckHigh=1", "1 «D0»", "постоянно 1 (обрыв или замыкание на питание)"},
+          FaultBoard{"StuckLow=4", "4 «D3»", "постоянно 0"},
+          FaultBoard{"BridgedAnd=1-2", "1 «D0», 2 «D1»", "замыкание (И)"},
+          FaultBoard{"BridgedOr=5-6", "5 «D4», 6 «D5»", "замыкание (ИЛИ)"},
+          FaultBoard{"Swapped=3-4", "3 «D2», 4 «D3»", "перепутаны местами"}}) {
+        SCOPED_TRACE(fault.board);
+        command.reset();
+        window.reset();
+        desk.reset();
+        okPressed = false;
+        Start(std::string("[Board]\nTactTime=0\n") + fault.board + "\n");
+        RunWith([&] { PressOkWhenShown(); });
+        ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+        EXPECT_FALSE(window->diagramView()->suspectContacts().empty());
+        // A click on "Найдено ошибок" shows the diagnosis; Esc closes it.
+        bool shown = false;
+        ModalWatch<diagnosis::DiagnosisWindow> watch([&](diagnosis::DiagnosisWindow &w) {
+            shown = true;
+            EXPECT_EQ(w.windowTitle(), "Диагноз");
+            QTreeWidgetItem *first = w.hypotheses()->topLevelItem(0);
+            ASSERT_NE(first, nullptr);
+            EXPECT_EQ(first->text(diagnosis::DiagnosisWindow::ColContacts).toStdString(),
+                      fault.contacts);
+            EXPECT_EQ(first->text(diagnosis::DiagnosisWindow::ColKind).toStdString(), fault.kind);
+            // The faults it cannot be told from, then the words and cycles behind it.
+            ASSERT_GT(first->childCount(), 0);
+            EXPECT_TRUE(first->child(first->childCount() - 1)->text(0).startsWith("Тест №1, o"));
+            // Every column shows its text whole.
+            const QFontMetrics metrics(w.hypotheses()->font());
+            for (int c = 0; c < diagnosis::DiagnosisWindow::ColCount; ++c)
+                EXPECT_LE(metrics.horizontalAdvance(first->text(c)), w.hypotheses()->columnWidth(c))
+                    << c;
+            KeepShot(w, QString::fromLatin1(fault.board).section('=', 0, 0));
+            QTest::keyClick(&w, Qt::Key_Escape);
+            EXPECT_FALSE(w.isVisible());
+        });
+        QTest::mouseClick(window->infoPanel()->label("lbErrors"), Qt::LeftButton);
+        EXPECT_TRUE(watch.seen());
+        EXPECT_TRUE(shown);
+    }
+}
+
+TEST_F(RunDesk, TheDiagnosisMenuTheContactTableAndTheCoverageShowTheSameRun)
+{
+    Start("[Board]\nTactTime=0\nStuckHigh=1\n");
+    RunWith([&] { PressOkWhenShown(); });
+    ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+    EXPECT_EQ(window->diagramView()->suspectContacts(), std::vector<int>{1});
+    KeepShot(*window, QStringLiteral("desk"));
+    std::string summary;
+    ModalWatch<diagnosis::DiagnosisWindow> fromMenu([&](diagnosis::DiagnosisWindow &w) {
+        summary = w.summary()->text().toStdString();
+        QTest::keyClick(&w, Qt::Key_Return); // "Закрыть" is the default button
+        EXPECT_FALSE(w.isVisible());
+    });
+    window->actions().diagnosis->trigger();
+    EXPECT_TRUE(fromMenu.seen());
+    EXPECT_EQ(summary, "Неисправностей: 1");
+
+    // The contact table marks contact 1 ("D0", row Xc... of the first column).
+    bool marked = false, others = false;
+    ModalWatch<lists::TfmCnt> table([&](lists::TfmCnt &w) {
+        marked = w.grid()->item(0, 0)->background().color() == QColor(0xFF, 0xFF, 0x00);
+        others = w.grid()->item(0, 1)->background().color() == QColor(0xFF, 0xFF, 0x00);
+        KeepShot(w, QStringLiteral("cnt"));
+    });
+    window->actions().viewCnt->trigger();
+    EXPECT_TRUE(table.seen());
+    EXPECT_TRUE(marked);
+    EXPECT_FALSE(others);
+
+    std::string total;
+    int rows = 0;
+    ModalWatch<diagnosis::CoverageWindow> coverage([&](diagnosis::CoverageWindow &w) {
+        EXPECT_EQ(w.windowTitle(), "Покрытие");
+        total = w.total()->text().toStdString();
+        rows = w.table()->rowCount();
+        KeepShot(w, QStringLiteral("coverage"));
+        QTest::keyClick(&w, Qt::Key_Escape);
+    });
+    window->actions().coverage->trigger();
+    EXPECT_TRUE(coverage.seen());
+    EXPECT_EQ(total.rfind("Итого: обнаруживается ", 0), 0u) << total;
+    EXPECT_EQ(rows, 20); // contacts 1..20 of the demo's first test
+
+    // A file opened afresh forgets the diagnosis and its marks.
+    ASSERT_TRUE(window->openFile(Demo()));
+    EXPECT_TRUE(window->diagramView()->suspectContacts().empty());
+}
+
+// Pixels of the diagram's name column painted in the suspect's yellow.
+int YellowNamePixels(DiagramView &diagram)
+{
+    const QImage shot = diagram.grab().toImage();
+    int yellow = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < diagram.diagramGeometry().nameColWidth && x < shot.width(); ++x)
+            yellow += shot.pixelColor(x, y) == QColor(0xFF, 0xFF, 0x00) ? 1 : 0;
+    return yellow;
+}
+
+TEST_F(RunDesk, ASuspectContactWithALevelLineIsMarkedOnTheDiagram)
+{
+    // Contact 18 ("WR") carries a level line and bit 1 of o2.
+    Start("[Board]\nTactTime=0\nStuckLow=18\n");
+    RunWith([&] { PressOkWhenShown(); });
+    ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+    EXPECT_EQ(window->diagramView()->suspectContacts(), std::vector<int>{18});
+    window->diagramView()->repaint();
+    EXPECT_GT(YellowNamePixels(*window->diagramView()), 0);
+    KeepShot(*window, QStringLiteral("desk-wr"));
+    // A clean run takes the marks away.
+    command.reset();
+    window.reset();
+    desk.reset();
+    okPressed = false;
+    Start("[Board]\nTactTime=0\n");
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_TRUE(window->diagramView()->suspectContacts().empty());
+    EXPECT_EQ(YellowNamePixels(*window->diagramView()), 0);
+}
+
 TEST_F(RunDesk, AfterARunTheTableShowsEveryValueWhole)
 {
     Start("[Board]\nTactTime=0\n");
@@ -359,6 +509,52 @@ TEST_F(RunDesk, AContinuousRunCountsItsPassesUntilEsc)
     EXPECT_GE(command->LastVerdict().passes, 3);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].rfind("Выполнение теста прервано [цикл - ", 0), 0u) << Messages()[0];
+}
+
+TEST_F(RunDesk, EscInAContinuousRunTellsTheFailingPassesAndKeepsTheLastCompletePass)
+{
+    // Slow tacts: Esc comes in the middle of a pass.
+    Start("[Board]\nTactTime=3000\nStuckHigh=1\n");
+    TSettings &settings = desk->Store().Settings();
+    settings.SetOption(TSettings::OptSendResultInLoop, 1);
+    settings.SetOption(TSettings::OptStopOnTestError, 0);
+    window->toggleSolidTest();
+    window->showTable();
+    bool escPressed = false;
+    RunWith([&] {
+        PressOkWhenShown();
+        if (!runWindow || !runWindow->isVisible())
+            return;
+        if (runWindow->onStatisticsPage()) {
+            QTest::mouseClick(runWindow->statisticsPage()->closeButton(), Qt::LeftButton);
+            return;
+        }
+        if (!escPressed && runWindow->onWorkPage() && runWindow->passLabel()->text().toInt() >= 3) {
+            escPressed = true;
+            QTest::keyClick(runWindow.data(), Qt::Key_Escape);
+        }
+    });
+    ASSERT_TRUE(escPressed);
+    const RunVerdict &verdict = command->LastVerdict();
+    ASSERT_EQ(verdict.kind, RunVerdict::Interrupted);
+    const int passes = verdict.statistics.Passes();
+    ASSERT_GE(passes, 2);
+    // The board fails in every pass: the pass Esc cut short is none.
+    EXPECT_EQ(verdict.failingPasses, passes);
+    ASSERT_EQ(Messages().size(), 1u);
+    const std::string tail =
+        "\r\nПрогонов с ошибками: " + std::to_string(passes) + " из " + std::to_string(passes);
+    EXPECT_TRUE(Messages()[0].ends_with(tail)) << Messages()[0];
+    // The table shows the values of the last complete pass, not "- - -".
+    const STest &test = *window->document().Test(0);
+    for (int position = 0; position < test.OWords.Count(); ++position) {
+        const int id = test.OWords.At(position)->Id;
+        for (int cycle = 0; cycle < test.Cycles; ++cycle)
+            EXPECT_TRUE(test.OWords.ValueAt(id, cycle, ValueSet::Run).value_or(-1) >= 0)
+                << "o" << id << ", cycle " << cycle + 1;
+    }
+    EXPECT_GT(window->document().ErrorCounts[0], 0);
+    EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
 }
 
 TEST_F(RunDesk, AContinuousRunThatFailsNowAndThenShowsSortableStatisticsAfterIt)
@@ -700,6 +896,71 @@ TEST_F(RunDesk, AMemoryFaultShowsTheMFunctionDialogAndItsAnswerReachesTheUnit)
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::Failed);
 }
 
+// A ROM whose contents differ from its file: the F-function's question
+// shows where and what, not an empty table.
+TEST_F(RunDesk, AnFFunctionErrorShowsTheValueExpectedAndTheValueRead)
+{
+    Start("[Board]\nTactTime=0\nDataSeed=1\n");
+    window->selectTest(1);
+    fs::remove(dir.Path() / "demo" / "ram_dump.dat");
+    bool asked = false;
+    RunWith([&] {
+        PressOkWhenShown();
+        auto *ask = qobject_cast<questions::TfmFuncAsk *>(QApplication::activeModalWidget());
+        if (ask == nullptr || !ask->isVisible() || asked)
+            return;
+        asked = true;
+        EXPECT_EQ(ask->objectName(), "fmFuncF_ask");
+        ASSERT_GE(ask->list()->rowCount(), 2) << "header and the data line";
+        EXPECT_EQ(ask->list()->item(1, 0)->text(), "значение F - функции");
+        EXPECT_FALSE(ask->list()->item(1, 1)->text().isEmpty());
+        EXPECT_NE(ask->list()->item(1, 1)->text(), ask->list()->item(1, 2)->text());
+        QTimer::singleShot(0, ask, [ask] { ask->close(); });
+    });
+    EXPECT_TRUE(asked);
+}
+
+// In an all-tests run no test is the current one: "инфо" and a word of the
+// M-function dialog open the lists of the test the question is about.
+TEST_F(RunDesk, InAnAllTestsRunTheQuestionOpensTheListsOfItsOwnTest)
+{
+    Start("[Board]\nTactTime=0\nMemoryFault=300\n");
+    window->selectTest(TBaseForm::kAllTests);
+    ASSERT_EQ(window->document().CurrentTest, -1);
+    fs::remove(dir.Path() / "demo" / "ram_dump.dat");
+    int step = 0;
+    QStringList opened;
+    RunWith([&] {
+        PressOkWhenShown();
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible())
+            return;
+        auto *ask = qobject_cast<questions::TfmFuncAsk *>(modal);
+        if (ask == nullptr) {
+            if (modal != runWindow) {
+                opened << modal->objectName();
+                QTimer::singleShot(0, modal, [modal] { modal->close(); });
+            }
+            return;
+        }
+        if (step == 0) {
+            step = 1;
+            QTimer::singleShot(0, ask,
+                               [ask] { QTest::mouseClick(ask->infoButton(), Qt::LeftButton); });
+        } else if (step == 1 && opened.size() == 1) {
+            step = 2;
+            const QRect cell = ask->list()->visualItemRect(ask->list()->item(2, 0));
+            QTimer::singleShot(0, ask, [ask, cell] {
+                QTest::mouseClick(ask->list()->viewport(), Qt::LeftButton, {}, cell.center());
+            });
+        } else if (step == 2 && opened.size() == 2) {
+            step = 3;
+            QTimer::singleShot(0, ask, [ask] { ask->close(); });
+        }
+    });
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("fmFuncM"), QStringLiteral("fmOWord")}));
+}
+
 // A function without a data file name stops the run at the data-file-name
 // window outside debug mode; "Отмена" ends the run before the unit runs it.
 TEST_F(RunDesk, AnUnnamedDataFileAsksForTheNameBeforeTheRun)
@@ -832,6 +1093,87 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
     EXPECT_TRUE(hiddenWhileAsked);
     EXPECT_TRUE(mesbo->ShownMessages().empty());
     EXPECT_TRUE(w.isVisible());
+}
+
+// Runs the stuck-contact board once, then saves ("Сохранить", Ctrl+S) with
+// "OK" in the save choice dialog, answering the reference question with
+// `answer`.
+class SaveAfterRun : public RunDesk
+{
+protected:
+    void RunAndSave(int answer)
+    {
+        Start("[Board]\nTactTime=0\nStuckHigh=1\n");
+        RunWith([&] { PressOkWhenShown(); });
+        ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+        const STest &test = *window->document().Test(0);
+        before = {test.OWords.Find(1)->Data, test.OWords.Find(3)->Data};
+        // What a save of every cycle writes for them: the values read.
+        const std::vector<std::string> saved = SavedWordData(test.OWords, &allCycles);
+        for (const int id : {1, 3}) {
+            for (int position = 0; position < test.OWords.Count(); ++position)
+                if (test.OWords.At(position)->Id == id)
+                    read.push_back(saved[static_cast<std::size_t>(position)]);
+        }
+        mesbo->Clear();
+        mesbo->QueueAnswer(answer);
+        ModalWatch<debug::TfmSaveChoice> choice(
+            [](debug::TfmSaveChoice &w) { QTest::mouseClick(w.okButton(), Qt::LeftButton); });
+        ASSERT_EQ(window->actions().saveFile->shortcut(), QKeySequence::fromString("Ctrl+S"));
+        window->actions().saveFile->trigger();
+        ASSERT_TRUE(choice.seen());
+    }
+
+    // The data of o1 and o3 of test 1 as the file on disk holds them.
+    std::vector<std::string> OnDisk()
+    {
+        const std::string path = window->document().Doc.FileName;
+        EXPECT_TRUE(window->openFile(QString::fromStdString(path)));
+        const STest &test = *window->document().Test(0);
+        return {test.OWords.Find(1)->Data, test.OWords.Find(3)->Data};
+    }
+
+    SSaveParam allCycles;
+    std::vector<std::string> before;
+    std::vector<std::string> read;
+};
+
+TEST_F(SaveAfterRun, AnsweredNoTheWordsReadWrongKeepTheirReferences)
+{
+    RunAndSave(MbNo);
+    ASSERT_EQ(mesbo->ShownMessages().size(), 1u);
+    const auto question = mesbo->ShownMessages()[0];
+    EXPECT_EQ(question.flags, MbQuestionDefaultNo) << "\"Нет\" is the default";
+    EXPECT_NE(question.text.find("2 выходных слова"), std::string::npos) << question.text;
+    EXPECT_NE(question.text.find("тест 1: o1, o3"), std::string::npos) << question.text;
+    ASSERT_NE(read, before) << "the stuck contact reads other values";
+    const STest &test = *window->document().Test(0);
+    EXPECT_EQ(test.OWords.Find(1)->Data, before[0]);
+    EXPECT_EQ(OnDisk(), before);
+}
+
+TEST_F(SaveAfterRun, AnsweredYesTheScreenShowsTheReferencesTheFileNowHolds)
+{
+    RunAndSave(MbYes);
+    ASSERT_EQ(mesbo->ShownMessages().size(), 1u);
+    const STest &test = *window->document().Test(0);
+    const std::vector<std::string> shown{test.OWords.Find(1)->Data, test.OWords.Find(3)->Data};
+    EXPECT_EQ(shown, read) << "the document holds what was written";
+    EXPECT_NE(shown, before);
+    EXPECT_EQ(OnDisk(), shown);
+    EXPECT_EQ(mesbo->ShownMessages().size(), 1u) << "nothing was left unsaved";
+}
+
+TEST_F(RunDesk, ASaveAfterAPassingRunAsksNothing)
+{
+    Start("[Board]\nTactTime=0\n");
+    RunWith([&] { PressOkWhenShown(); });
+    mesbo->Clear();
+    ModalWatch<debug::TfmSaveChoice> choice(
+        [](debug::TfmSaveChoice &w) { QTest::mouseClick(w.okButton(), Qt::LeftButton); });
+    window->actions().saveFile->trigger();
+    ASSERT_TRUE(choice.seen());
+    EXPECT_TRUE(Messages().empty());
 }
 
 TEST(RunWindow, TheActivityPictureMovesOnlyWhileSomethingHappens)

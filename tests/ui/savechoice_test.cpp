@@ -1,14 +1,23 @@
-// The save command of the main window through the save choice dialog.
+// The save command of the main window through the save choice dialog, and
+// the question about unsaved changes before the document is dropped.
 
+#include "execution/desk/settingsstore.h"
+#include "infra/mesbo.h"
+#include "infra/mesboflags.h"
+#include "model/content/tablecontent.h"
 #include "model/document/quorvik.h"
+#include "model/document/stest.h"
 #include "model/settings/settings.h"
+#include "ui/debug/editdebug.h"
 #include "ui/debug/savechoice.h"
 #include "ui/deskfixture.h"
 #include "ui/modalwatch.h"
+#include "ui/views/tableview.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
@@ -68,6 +77,121 @@ TEST_F(SaveChoice, AnInvalidNameKeepsTheDialogAndAGoodOneSavesBesideTheFileAndKe
     EXPECT_EQ(form.document().Doc.FileName, (folder / "COPY.QOR").string());
     EXPECT_EQ(store.Settings().Option(TSettings::OptBackupOnSave), 0);
     EXPECT_EQ(TfmSaveChoice::WithQorExtension("name.txt"), "name.QOR");
+    ASSERT_FALSE(form.recentFiles().isEmpty());
+    EXPECT_EQ(form.recentFiles().front().toStdString(), (folder / "COPY.QOR").string())
+        << "the new name heads the recent files";
+}
+
+// The demo in debug mode with the debug value of i1 in cycle 1 set to 3C
+// through the table and the "Отладка" dialog.
+class UnsavedChanges : public DeskFixture
+{
+protected:
+    TBaseForm &EditedDesk()
+    {
+        TBaseForm &form = WindowWithDemo();
+        form.toggleDebug();
+        form.showTable();
+        ModalWatch<debug::TfmEditDebug> watch([](debug::TfmEditDebug &w) {
+            w.value()->setText("3c");
+            QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        });
+        const TextGrid &grid = form.document().TableView;
+        int row = -1;
+        for (int r = 1; r < grid.RowCount() && row < 0; ++r)
+            if (grid.Cell(ColInputName, r).rfind("i1", 0) == 0)
+                row = r;
+        EXPECT_GT(row, 0);
+        emit form.tableView()->debugValueEditRequested('i', 1, row);
+        EXPECT_TRUE(watch.seen());
+        mesbo->Clear();
+        return form;
+    }
+};
+
+TEST_F(UnsavedChanges, ClosingAsksToSaveAndCancelKeepsTheWindowOpen)
+{
+    TBaseForm &form = EditedDesk();
+    mesbo->QueueAnswer(MbCancel);
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(mesbo->ShownMessages().size(), 1u);
+    EXPECT_EQ(mesbo->ShownMessages()[0].text,
+              "Данные файла \"DEMO.QOR\" изменены и не записаны. Сохранить изменения?");
+    EXPECT_EQ(mesbo->ShownMessages()[0].flags, MbQuestionCancel);
+    mesbo->QueueAnswer(MbNo);
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(mesbo->Count(), 2u);
+}
+
+TEST_F(UnsavedChanges, OpeningAnotherFileAnsweredYesSavesTheDebugValuesFirst)
+{
+    TBaseForm &form = EditedDesk();
+    const QString first = QString::fromStdString(form.document().Doc.FileName);
+    mesbo->QueueAnswer(MbYes);
+    ModalWatch<TfmSaveChoice> choice([](TfmSaveChoice &w) {
+        w.kinds()->item(0)->setCheckState(Qt::Checked); // "отладочные данные (i, g, G)"
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+    });
+    ASSERT_TRUE(form.openFile(Demo("other")));
+    EXPECT_TRUE(choice.seen());
+    EXPECT_EQ(mesbo->Count(), 1u);
+    ASSERT_TRUE(form.openFile(first)) << "nothing is left to ask about";
+    EXPECT_EQ(mesbo->Count(), 1u);
+    EXPECT_EQ(form.document().Test(0)->IWords.ValueAt(1, 0, ValueSet::Reference), 0x3C);
+}
+
+TEST_F(UnsavedChanges, CancellingTheSaveChoiceKeepsTheFileOpen)
+{
+    TBaseForm &form = EditedDesk();
+    const std::string first = form.document().Doc.FileName;
+    mesbo->QueueAnswer(MbYes);
+    ModalWatch<TfmSaveChoice> choice([](TfmSaveChoice &w) { w.reject(); });
+    EXPECT_FALSE(form.openFile(Demo("other")));
+    EXPECT_TRUE(choice.seen());
+    EXPECT_EQ(form.document().Doc.FileName, first);
+    EXPECT_EQ(form.document().Test(0)->IWords.ValueAt(1, 0, ValueSet::Run), 0x3C);
+}
+
+TEST_F(UnsavedChanges, ModesViewsAndRunResultsAreNoChanges)
+{
+    TBaseForm &form = WindowWithDemo();
+    form.toggleDebug();
+    form.toggleZond();
+    form.showTable();
+    form.selectTest(1);
+    form.showDiagram();
+    form.toggleDebug();
+    form.document().ResetRunResults();
+    mesbo->Clear();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(Messages().empty());
+}
+
+using RememberedPaths = DeskFixture;
+
+TEST_F(RememberedPaths, AFolderOutsideWindows1251KeepsTheStartDirectoryAndRecentFiles)
+{
+    TBaseForm &form = WindowWithDemo();
+    const QStringList recent = form.recentFiles();
+    const QString start = form.startDirectory();
+    ASSERT_FALSE(recent.isEmpty());
+    mesbo->Clear();
+    const QString odd = Demo("снег☃");
+    ASSERT_TRUE(form.openFile(odd));
+    ASSERT_TRUE(form.openFile(odd));
+    ASSERT_EQ(mesbo->Count(), 1u) << "told once";
+    EXPECT_NE(Messages()[0].find("не будет запомнен"), std::string::npos) << Messages()[0];
+    EXPECT_EQ(form.recentFiles(), recent);
+    EXPECT_EQ(form.startDirectory(), start);
+
+    // What the settings file keeps reads back whole.
+    ASSERT_TRUE(store.Save(nullptr));
+    SettingsStore reread(store.CfgPath(), store.IniPath());
+    reread.Load(nullptr, false);
+    EXPECT_EQ(QString::fromStdString(reread.Settings().StartDirectory), start);
+    ASSERT_FALSE(reread.Settings().RecentFiles.empty());
+    EXPECT_EQ(QString::fromStdString(reread.Settings().RecentFiles.front()), recent.front());
 }
 
 } // namespace

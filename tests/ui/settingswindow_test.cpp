@@ -1,15 +1,21 @@
 // The settings window "Параметры": its pages, the threshold checks, and OK
 // and Cancel as the main window takes them.
 
+#include "execution/desk/desksession.h"
 #include "execution/desk/settingsstore.h"
+#include "execution/port/testerport.h"
+#include "infra/encoding.h"
 #include "infra/messages.h"
 #include "model/document/quorvik.h"
 #include "ui/deskfixture.h"
 #include "ui/modalanswer.h"
+#include "ui/services/helperprograms.h"
 #include "ui/settings/colourpreview.h"
 #include "ui/settings/paramswindow.h"
+#include "ui/simulateddesk.h"
 #include "ui/views/diagramview.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -109,13 +115,17 @@ TEST_F(SettingsWindow, ThePeriodFieldFollowsPollingAndTheFieldsKeepTheirRanges)
     EXPECT_TRUE(window->periodField()->isEnabled());
     window->periodField()->setValue(61);
     EXPECT_EQ(window->periodField()->value(), 60);
-    window->timeoutField()->setValue(50);
-    EXPECT_EQ(window->timeoutField()->value(), 100);
+    // The field offers what the port takes: nothing below 1000 ms.
+    window->timeoutField()->setValue(500);
+    EXPECT_EQ(window->timeoutField()->value(), 1000);
+    window->timeoutField()->setValue(2500);
+    EXPECT_EQ(window->timeoutField()->value(), 2000);
+    window->timeoutField()->setValue(1000);
     window->timeoutField()->stepBy(2);
     window->pollingBox()->click();
     window->ioCheckBox()->click();
     Press(*window, "btOk");
-    EXPECT_EQ(window->tester().timeout, 300);
+    EXPECT_EQ(window->tester().timeout, 1200);
     EXPECT_EQ(window->tester().polling, 0);
     EXPECT_EQ(window->tester().pollPeriod, 60);
     EXPECT_EQ(window->tester().ioCheck, 1);
@@ -214,6 +224,166 @@ TEST_F(SettingsWindow, TheGeneralPageShowsTheElevenOptionsAndThePassesChoice)
     window.accept();
     EXPECT_EQ(window.settings().Option(TSettings::OptWaitsAsTimes), 1);
     EXPECT_EQ(window.settings().Option(TSettings::OptAllowCommentEdit), 1);
+}
+
+// The window over a simulated unit that answers a reset after 1500 ms.
+class SettingsOverUnit : public SimulatedDeskTest
+{
+};
+
+TEST_F(SettingsOverUnit, ANewAnswerTimeOutReachesEveryExchangeAtOnce)
+{
+    StartDesk("[Board]\nTactTime=0\n[Faults]\nDelay=QORV_RESET:1500\n",
+              "[Блок диагностики]\r\n"
+              "Выполнять периодический опрос готовности блока диагностики=0\r\n"
+              "Время ожидания ответа от блока диагностики=2000\r\n");
+    ASSERT_EQ(desk->Tester().Settings().timeout, 2000);
+    ModalAnswers answers;
+    answers.then<TfmParams>([](TfmParams &w) {
+        w.timeoutField()->setValue(1000);
+        w.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
+    });
+    answers.then<TfmParams>([](TfmParams &w) {
+        w.checkLinkButton()->click();
+        w.findChild<QPushButton *>(QStringLiteral("btCancel"))->click();
+    });
+    answers.start();
+    mesbo->Clear();
+    window->actions().params->trigger();
+    EXPECT_EQ(desk->Tester().Settings().timeout, 1000);
+    window->actions().params->trigger();
+    EXPECT_TRUE(answers.done());
+    // The reset answers after 1500 ms: with 1000 ms the check gives up.
+    for (const auto &shown : mesbo->ShownMessages())
+        EXPECT_NE(shown.text, Msg(26)) << "the link check waited the old 2000 ms";
+
+    // Back to 2000 ms, the same check gets its answer.
+    ModalAnswers again;
+    again.then<TfmParams>([](TfmParams &w) {
+        w.timeoutField()->setValue(2000);
+        w.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
+    });
+    again.then<TfmParams>([](TfmParams &w) {
+        w.checkLinkButton()->click();
+        w.findChild<QPushButton *>(QStringLiteral("btCancel"))->click();
+    });
+    again.start();
+    mesbo->Clear();
+    window->actions().params->trigger();
+    window->actions().params->trigger();
+    EXPECT_TRUE(again.done());
+    ASSERT_FALSE(mesbo->ShownMessages().empty());
+    EXPECT_EQ(mesbo->ShownMessages().back().text, Msg(26));
+}
+
+// The desk over the ports its addresses name (no test port maker), with
+// the programs' folder of the build, where the board files are.
+class UnitAddressPage : public ::testing::Test
+{
+protected:
+    UnitAddressPage()
+    {
+        services::SetHelperProgramDirectory(qEnvironmentVariable("QORVIK_BINARY_DIR") +
+                                            QStringLiteral("/bin"));
+        WriteBytes(dir.File("quorvik.cfg"),
+                   Utf8ToCp1251("[Блок диагностики]\r\n"
+                                "Выполнять периодический опрос готовности блока диагностики=0\r\n"
+                                "Адрес блока диагностики=sim\r\n"));
+        DeskSession::Options options;
+        options.lockDirectory = dir.Path().string();
+        desk = std::make_unique<DeskSession>(
+            SettingsStore(dir.File("quorvik.cfg"), dir.File("quorvik.ini")), std::move(options));
+        EXPECT_TRUE(desk->Start("Quorvik"));
+        window = std::make_unique<TBaseForm>(&desk->Store(), desk.get());
+        window->show();
+        mesbo->Clear();
+    }
+    ~UnitAddressPage() override
+    {
+        window.reset();
+        desk.reset();
+        services::SetHelperProgramDirectory({});
+    }
+
+    // Opens "Параметры" on the unit page and lets `act` work on it.
+    void OnUnitPage(std::function<void(TfmParams &)> act)
+    {
+        ModalAnswers answers;
+        answers.then<TfmParams>([act](TfmParams &w) {
+            w.pages()->setCurrentIndex(TfmParams::PageUnit);
+            act(w);
+        });
+        answers.start();
+        window->actions().params->trigger();
+        EXPECT_TRUE(answers.done());
+    }
+
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> texts;
+        for (const auto &shown : const_cast<ScopedMesbo &>(mesbo)->ShownMessages())
+            texts.push_back(shown.text);
+        return texts;
+    }
+
+    TempDir dir;
+    ScopedMesbo mesbo;
+    std::unique_ptr<DeskSession> desk;
+    std::unique_ptr<TBaseForm> window;
+};
+
+TEST_F(UnitAddressPage, OffersTheUnitsFoundChecksAnAddressAndTakesItOnOk)
+{
+    QString board;
+    OnUnitPage([&](TfmParams &w) {
+        EXPECT_EQ(w.pages()->tabText(TfmParams::PageUnit), "Блок диагностики");
+        QComboBox &list = *w.addressList();
+        EXPECT_EQ(list.currentText(), "sim");
+        EXPECT_GE(list.findText(QStringLiteral("sim")), 0);
+        for (int i = 0; i < list.count(); ++i)
+            if (list.itemText(i).endsWith(QStringLiteral("/boards/stuck-contact.ini")))
+                board = list.itemText(i);
+        ASSERT_FALSE(board.isEmpty()) << "the simulator's boards are offered";
+
+        // Nothing listens there: the check fails within the time-out.
+        list.setCurrentText(QStringLiteral("tcp://127.0.0.1:9"));
+        w.checkAddressButton()->click();
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages()[0].rfind("Нет связи с блоком диагностики по адресу "
+                                      "\"tcp://127.0.0.1:9\"",
+                                      0),
+                  0u)
+            << Messages()[0];
+        // An address that names no transport is refused, on OK too.
+        list.setCurrentText(QStringLiteral("usb:1"));
+        w.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
+        ASSERT_EQ(Messages().size(), 2u);
+        EXPECT_NE(Messages()[1].find("usb:1"), std::string::npos) << Messages()[1];
+        EXPECT_TRUE(w.isVisible());
+
+        list.setCurrentText(board);
+        w.checkAddressButton()->click();
+        ASSERT_EQ(Messages().size(), 3u);
+        EXPECT_EQ(Messages()[2], Msg(26));
+        w.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
+    });
+    EXPECT_EQ(QString::fromStdString(desk->Tester().Settings().address), board);
+    ASSERT_TRUE(desk->Tester().HasPort());
+    // The desk reaches the unit at the new address: its own link check passes.
+    mesbo->Clear();
+    ModalAnswers check;
+    check.then<TfmParams>([](TfmParams &w) {
+        w.checkLinkButton()->click();
+        w.findChild<QPushButton *>(QStringLiteral("btCancel"))->click();
+    });
+    check.start();
+    window->actions().params->trigger();
+    EXPECT_EQ(Messages(), std::vector<std::string>{Msg(26)});
+    // And the settings file keeps it.
+    ASSERT_TRUE(desk->Store().Save(&desk->Tester()));
+    EXPECT_NE(Cp1251ToUtf8(ReadBytes(dir.File("quorvik.cfg")))
+                  .find("Адрес блока диагностики=" + board.toStdString()),
+              std::string::npos);
 }
 
 } // namespace

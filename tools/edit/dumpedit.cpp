@@ -1,7 +1,9 @@
 #include "dumpedit.h"
 
 #include "dumpfile.h"
+#include "infra/helpers.h"
 #include "infra/messages.h"
+#include "infra/safefile.h"
 #include "model/file/errors.h"
 #include "model/file/filestore.h"
 #include "session.h"
@@ -11,16 +13,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <fstream>
-#include <iterator>
 
 namespace qvedit {
 namespace {
-
-std::string ReadText(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 bool WriteText(const std::string &path, const std::string &text)
 {
@@ -75,11 +70,13 @@ std::optional<OpenedFile> Open(const std::string &path, const EditHooks &hooks,
 }
 
 // The edited text as the file's bytes; empty with the reasons in `why`.
+// testsInText: the tests the text holds.
 std::optional<std::string> Pack(const std::string &text, const OpenedFile &opened,
-                                std::vector<std::string> &why)
+                                std::vector<std::string> &why, int &testsInText)
 {
     try {
         qortool::QorDump dump = qortool::ParseQorDump(text);
+        testsInText = static_cast<int>(dump.testLines.size());
         // The passwords the file was opened with stay unless the text
         // names others.
         if ((dump.flags & qv::kFlagReadPassword) != 0 && !dump.readPassword)
@@ -165,15 +162,40 @@ EditResult EditThroughDump(const std::string &path, const EditHooks &hooks)
             result.outcome = EditOutcome::Dropped;
             return result;
         }
-        const std::string edited = ReadText(textPath);
+        // The editor may have left anything in the text's place (a folder, a
+        // pipe): that ends the edit with its reason, the file untouched.
+        std::string problem;
+        const auto read = qv::ReadInputFile(textPath, qv::kTextFileLimit, &problem);
+        if (!read) {
+            result.lines = {"Не удалось прочитать изменённый текст теста: " + problem};
+            result.outcome = EditOutcome::Refused;
+            return result;
+        }
+        const std::string &edited = *read;
         if (edited == original) {
             result.outcome = EditOutcome::Unchanged;
             return result;
         }
         std::vector<std::string> lines;
         int testCount = 0;
-        const auto bytes = Pack(edited, *opened, lines);
-        if (bytes && LoadsCleanly(*bytes, path, *opened, lines, testCount)) {
+        int testsInText = 0;
+        const auto bytes = Pack(edited, *opened, lines, testsInText);
+        const bool loads = bytes && LoadsCleanly(*bytes, path, *opened, lines, testCount);
+        if (loads && testCount < testsInText) {
+            lines.push_back("Загружается тестов: " + std::to_string(testCount) + " из " +
+                            std::to_string(testsInText) + ", записанных в тексте");
+        }
+        // A text that loads with warnings would lose what they name: only
+        // the user may let it replace the file.
+        const bool accepted =
+            loads && (lines.empty() || (hooks.acceptWarnings && hooks.acceptWarnings(lines)));
+        if (accepted) {
+            std::string backupError;
+            if (hooks.backup && !qv::CreateBakFile(path, &backupError)) {
+                result.lines = {backupError};
+                result.outcome = EditOutcome::Refused;
+                return result;
+            }
             try {
                 qv::FileStore().Replace(path, *bytes);
             } catch (const std::exception &) {
@@ -189,8 +211,9 @@ EditResult EditThroughDump(const std::string &path, const EditHooks &hooks)
             result.lines = std::move(lines); // the load's warnings, if any
             return result;
         }
-        const std::string why = bytes ? "Изменённый текст не загружается как файл тестов"
-                                      : "Изменённый текст не упаковывается в файл тестов";
+        const std::string why = !bytes ? "Изменённый текст не упаковывается в файл тестов"
+                                : !loads ? "Изменённый текст не загружается как файл тестов"
+                                         : "Изменённый текст загружается с предупреждениями";
         if (!hooks.retry(why, lines)) {
             result.outcome = EditOutcome::Refused;
             result.lines.clear();

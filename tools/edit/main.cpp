@@ -7,12 +7,15 @@
 #include "dumpedit.h"
 #include "execution/editor/editorlink.h"
 #include "texteditor.h"
+#include "toolkittexts.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QInputDialog>
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <cstdio>
 #include <iostream>
 
@@ -28,8 +31,12 @@ constexpr const char *kUsage =
     "файл; текст, который не загружается как файл тестов, файл не меняет.\n"
     "Со вторым видом аргумента программа работает по связи с окном quorvik,\n"
     "которое её запустило.\n"
+    "Текст, который загружается с предупреждениями или теряет тесты, заменяет\n"
+    "файл только после подтверждения.\n"
     "Переменная QUORVIK_EDIT_BATCH=1: без диалогов, сообщения в stderr\n"
-    "(для сценариев).\n"
+    "(для сценариев); такой текст тогда не принимается, если не задана\n"
+    "переменная QUORVIK_EDIT_ACCEPT_WARNINGS=1.\n"
+    "Переменная QUORVIK_EDIT_BACKUP=1: прежний файл сохраняется как .bak.\n"
     "Коды выхода: 0 файл сохранён или не изменён, 1 изменение не принято,\n"
     "2 ошибка вызова.\n";
 
@@ -85,6 +92,21 @@ qvedit::EditHooks Hooks()
             return true;
         Tell(problem, true);
         return false;
+    };
+    hooks.backup = qEnvironmentVariable("QUORVIK_EDIT_BACKUP") == QStringLiteral("1");
+    hooks.acceptWarnings = [](const std::vector<std::string> &warnings) {
+        if (Batch())
+            return qEnvironmentVariable("QUORVIK_EDIT_ACCEPT_WARNINGS") == QStringLiteral("1");
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Редактор тестов"),
+                        QStringLiteral("Изменённый текст загружается с предупреждениями:\n") +
+                            Joined(warnings).left(2000) +
+                            QStringLiteral("\nЗаписать файл с этими потерями?"));
+        QPushButton *write = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+        QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == write;
     };
     hooks.retry = [](const std::string &why, const std::vector<std::string> &log) {
         if (Batch())
@@ -147,7 +169,11 @@ std::optional<qv::EditorMessage> Greet(QLocalSocket &socket)
         return std::nullopt;
     QByteArray buffer;
     qv::EditorMessage answer;
-    while (socket.waitForReadyRead(kLinkWaitMs)) {
+    // One limit for the whole answer: a peer that trickles a byte now and
+    // then must not keep the editor waiting for ever.
+    const QDeadlineTimer deadline(kLinkWaitMs);
+    while (!deadline.hasExpired() &&
+           socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
         buffer += socket.readAll();
         const qv::EditorFrame frame = qv::TakeEditorMessage(buffer, answer);
         if (frame == qv::EditorFrame::Bad)
@@ -203,6 +229,8 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvik-edit"));
+    QTranslator toolkitTexts;
+    qv::InstallRussianToolkitTexts(toolkitTexts);
     const QString argument = QString::fromLocal8Bit(argv[1]);
     if (const auto windowId = qv::ParseEditorConnectArgument(argument))
         return Linked(*windowId);

@@ -1,5 +1,7 @@
 #include "args.h"
 
+#include "infra/safefile.h"
+
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -58,18 +60,10 @@ std::optional<ParsedArgs> ParseArgs(std::span<const std::string> args,
     return parsed;
 }
 
-std::optional<std::string> ReadFileBytes(const std::string &path)
+std::optional<std::string> ReadFileBytes(const std::string &path, std::string *problem)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes.str();
+    // A pipe or a device is refused, never waited on.
+    return qv::ReadInputFile(path, qv::kTextFileLimit, problem);
 }
 
 } // namespace qortool

@@ -34,7 +34,8 @@ std::optional<int> ParseInt(std::string_view text);
 // number or below minimum, so that callers test one range.
 std::optional<int> IntOption(const ParsedArgs &args, const std::string &option, int minimum);
 
-// The whole content of a file, or nullopt when it cannot be read.
-std::optional<std::string> ReadFileBytes(const std::string &path);
+// The whole content of a regular file, or nullopt (and the reason in
+// *problem, when given) when it cannot be read or is no regular file.
+std::optional<std::string> ReadFileBytes(const std::string &path, std::string *problem = nullptr);
 
 } // namespace qortool

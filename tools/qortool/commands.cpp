@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "infra/safefile.h"
 #include "model/file/errors.h"
 #include "model/file/filestore.h"
 #include "unitcommand.h"
@@ -62,6 +63,10 @@ std::span<const Command> Commands()
                 "выполнить тест N (от 1) или все тесты на блоке диагностики; код выхода 0 - "
                 "успешно, 1 - ошибки или прерван, 2 - запуск не выполнен",
                 RunRun},
+        Command{"coverage", "ФАЙЛ.QOR [--test N] [--format table|json] [--password ПАРОЛЬ]",
+                "какие неисправности контактов (постоянно 0, постоянно 1, замыкание с соседом "
+                "по шине) видны тестам файла, по эталонам, без блока диагностики",
+                RunCoverage},
         Command{"unit", "info|check [--unit АДРЕС] [--board ФАЙЛ] [--timeout МС] [--io-check]",
                 "сведения о сборке блока диагностики (info); связь и сброс блока (check); "
                 "АДРЕС: sim, tcp://УЗЕЛ:ПОРТ, serial:/dev/ttyACM0",
@@ -138,19 +143,22 @@ std::optional<ParsedArgs> ParseCommandArgs(const Command &command,
 
 std::optional<std::string> ReadInput(std::string_view name, const std::string &path)
 {
-    auto text = ReadFileBytes(path);
+    std::string problem;
+    auto text = ReadFileBytes(path, &problem);
     if (!text) {
-        Refused(name, "Нет доступа к файлу или файл отсутствует: " + path);
+        Refused(name, problem);
     }
     return text;
 }
 
 int WriteResult(std::string_view name, const std::string &path, std::string_view bytes)
 {
-    try {
-        qv::FileStore().Replace(path, bytes);
-    } catch (const qv::WriteFailure &) {
-        return Refused(name, path + ": " + *qv::FailureLogLine(std::current_exception()));
+    // "-" is standard output; a device or a pipe is written directly.
+    if (path == "-") {
+        std::cout.flush();
+    }
+    if (const std::string problem = qv::WriteOutputFile(path, bytes); !problem.empty()) {
+        return Refused(name, problem);
     }
     return ExitOk;
 }

@@ -47,6 +47,7 @@ int RunDisasm(std::span<const std::string> args);
 int RunRender(std::span<const std::string> args);
 int RunRun(std::span<const std::string> args);
 int RunExport(std::span<const std::string> args);
+int RunCoverage(std::span<const std::string> args);
 
 // Parses a command's arguments: the options it takes and exactly
 // `positionalCount` other arguments (`positionalProblem` says which). On a

@@ -50,7 +50,8 @@ int RunExport(std::span<const std::string> args)
     }
     if (const auto problem = qv::ExportTest(document, *testNumber - 1, *format, *output))
         return Refused(command.name, *problem);
-    std::cout << *output << "\n";
+    if (*output != "-")
+        std::cout << *output << "\n";
     return ExitOk;
 }
 

@@ -1,6 +1,7 @@
 #include "junitreport.h"
 
 #include "infra/plural.h"
+#include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
 
@@ -123,8 +124,12 @@ std::string JUnitReport(const qv::TQuorvik &doc, const qv::RunVerdict &verdict,
                     lines += line + "\n";
             xml.writeStartElement(QStringLiteral("failure"));
             xml.writeAttribute(QStringLiteral("type"), QStringLiteral("errors"));
-            xml.writeAttribute(QStringLiteral("message"),
-                               Q(qv::Counted(ErrorsOf(doc, t), qv::kErrorNoun)));
+            // The message names the contacts at fault where the run tells them.
+            std::string message = qv::Counted(ErrorsOf(doc, t), qv::kErrorNoun);
+            for (const std::string &line :
+                 qv::diagnosis::DiagnosisLinesOfTest(verdict.diagnosis, t, doc.Cnt.Names))
+                message += ". " + line;
+            xml.writeAttribute(QStringLiteral("message"), Q(message));
             xml.writeCharacters(Q(lines));
             xml.writeEndElement();
             break;

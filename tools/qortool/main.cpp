@@ -4,7 +4,10 @@
 #include "commands.h"
 #include "infra/version.h"
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -35,6 +38,24 @@ void PrintCommandHelp(const qortool::Command &command)
         std::cout << "\n" << details;
 }
 
+// What a command printed must have reached its destination: a full device
+// or a closed pipe on standard output fails the command, whatever it said.
+int CheckedOutput(const std::string &name, int code)
+{
+    errno = 0;
+    std::cout.flush();
+    if (std::cout) {
+        return code;
+    }
+    const int error = errno;
+    std::cerr << "qortool " << name << ": не удалось записать в стандартный вывод";
+    if (error != 0) {
+        std::cerr << " (" << std::strerror(error) << ")";
+    }
+    std::cerr << "\n";
+    return code == qortool::ExitOk ? qortool::ExitRefused : code;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -60,7 +81,11 @@ int main(int argc, char *argv[])
                 return qortool::ExitOk;
             }
             try {
-                return command.run(std::span<const std::string>(args).subspan(1));
+                const int code = command.run(std::span<const std::string>(args).subspan(1));
+                return CheckedOutput(name, code);
+            } catch (const std::bad_alloc &) {
+                std::cerr << "qortool " << name << ": недостаточно памяти для выполнения команды\n";
+                return qortool::ExitRefused;
             } catch (const std::exception &e) {
                 std::cerr << "qortool " << name << ": " << e.what() << "\n";
                 return qortool::ExitRefused;

@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "infra/helpers.h"
+#include "infra/safefile.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcv.h"
 #include "model/settings/displaycolours.h"
@@ -15,6 +16,7 @@
 #include "ui/views/viewrender.h"
 #include "unitrunner.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -64,10 +66,21 @@ std::unique_ptr<QGuiApplication> OffscreenApplication()
 
 bool WritePng(const QImage &image, const std::string &output, std::string &error)
 {
-    QImageWriter writer(QString::fromStdString(output), "png");
-    if (writer.write(image))
+    // Encoded in memory, then written as every output is ("-" standard
+    // output, a device directly, a file in one step), with our own message.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image)) {
+        error = "не удалось построить изображение PNG (" + writer.errorString().toStdString() + ")";
+        return false;
+    }
+    const std::string problem = qv::WriteOutputFile(
+        output, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (problem.empty())
         return true;
-    error = "не удалось записать файл " + output + ": " + writer.errorString().toStdString();
+    error = "не удалось записать файл " + output + ": " + problem;
     return false;
 }
 

@@ -7,7 +7,9 @@
 #include "infra/helpers.h"
 #include "session.h"
 
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 
 namespace qortool {
 
@@ -27,6 +29,16 @@ int RunResave(std::span<const std::string> args)
         return Refused(command.name, "файл не загружен");
     }
     if (const auto output = parsed->Value("-o")) {
+        // The oscillogram references follow the file, as with the window's
+        // save under another name; a failed copy is not reported there
+        // either.
+        const std::string oldSco = qv::SetExt(document.Doc.FileName, ".sco").string();
+        const std::string newSco = qv::SetExt(*output, ".sco").string();
+        std::error_code ignored;
+        if (std::filesystem::exists(oldSco, ignored) &&
+            !std::filesystem::equivalent(oldSco, newSco, ignored))
+            std::filesystem::copy_file(oldSco, newSco,
+                                       std::filesystem::copy_options::overwrite_existing, ignored);
         // Written where asked; the save dialog keeps that name.
         document.Doc.FileName = *output;
         document.Txt.FileName = qv::SetExt(*output, ".TXT").string();

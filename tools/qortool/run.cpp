@@ -22,8 +22,12 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
+#include <optional>
+#include <string_view>
 #include <thread>
+#include <unistd.h>
 
 namespace qortool {
 
@@ -60,18 +64,16 @@ struct RunRequest
     std::optional<std::string> probe; // "sim", "ftdi", "d2xx"
 };
 
-// Presses Esc in the run window once Ctrl+C came.
+// Presses Esc in the run window once Ctrl+C came: the run stops and the unit
+// gets its cancel wait (2 s) to answer. A run that has not ended within
+// kInterruptGrace after Ctrl+C (stuck anywhere else) or a second Ctrl+C ends
+// the program at once with kExitInterrupted: Ctrl+C always gives the
+// terminal back.
 class InterruptWatch
 {
 public:
     explicit InterruptWatch(qv::UnattendedRunView &view)
-        : m_thread([this, &view] {
-            while (!m_done) {
-                if (g_interrupted.exchange(false))
-                    view.PressEscape();
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-        })
+        : m_thread([this, &view] { Watch(view); })
     {
         m_previous = std::signal(SIGINT, OnInterrupt);
     }
@@ -85,6 +87,32 @@ public:
     InterruptWatch &operator=(const InterruptWatch &) = delete;
 
 private:
+    static constexpr auto kInterruptGrace = std::chrono::milliseconds(2500);
+    static constexpr int kExitInterrupted = 130; // the shell's 128 + SIGINT
+
+    void Watch(qv::UnattendedRunView &view)
+    {
+        std::optional<std::chrono::steady_clock::time_point> pressed;
+        while (!m_done) {
+            if (g_interrupted.exchange(false)) {
+                if (pressed)
+                    Quit();
+                pressed = std::chrono::steady_clock::now();
+                view.PressEscape();
+            }
+            if (pressed && std::chrono::steady_clock::now() - *pressed > kInterruptGrace)
+                Quit();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+
+    [[noreturn]] static void Quit()
+    {
+        static constexpr std::string_view kText = "qortool run: прервано (Ctrl+C)\n";
+        (void)!::write(STDERR_FILENO, kText.data(), kText.size());
+        std::_Exit(kExitInterrupted);
+    }
+
     std::atomic<bool> m_done{false};
     std::thread m_thread;
     void (*m_previous)(int) = SIG_DFL;

@@ -1,6 +1,7 @@
 #include "runreport.h"
 
 #include "infra/plural.h"
+#include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
 
@@ -177,6 +178,8 @@ void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVe
         for (const std::string &line : WrongWordLines(*test, record))
             out << "  " << line << "\n";
     }
+    for (const std::string &line : qv::diagnosis::DiagnosisLines(verdict.diagnosis, doc.Cnt.Names))
+        out << line << "\n";
     if (doc.SolidTest && !verdict.statistics.Empty())
         PrintStatistics(out, doc, verdict.statistics);
 }
@@ -234,6 +237,9 @@ std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict
     out << "  \"verdict\": {\"kind\": " << JsonString(KindName(verdict.kind))
         << ", \"text\": " << JsonString(verdict.text) << "},\n";
     out << "  \"statistics\": " << StatisticsJson(verdict.statistics) << ",\n";
+    out << "  \"diagnosis\": " << qv::diagnosis::DiagnosisJson(verdict.diagnosis, doc.Cnt.Names)
+        << ",\n";
+    out << "  \"unexplained\": " << verdict.diagnosis.unexplained.size() << ",\n";
     out << "  \"tests\": [";
     bool firstTest = true;
     for (const auto &record : verdict.tests) {

@@ -31,7 +31,7 @@ std::int32_t ErrorsOf(const qv::TQuorvik &doc, int test);
 
 // The layout version of the JSON record ("version"); records without the
 // field are of version 1.
-inline constexpr int kRunReportVersion = 2;
+inline constexpr int kRunReportVersion = 3;
 
 // The one summary of a run on the console: for a continuous run its passes
 // and the failing ones, then per test its errors and wrong output words.

@@ -9,9 +9,11 @@
 #include "infra/paths.h"
 #include "selfchecks.h"
 #include "selftestwindow.h"
+#include "toolkittexts.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTranslator>
 #include <cstdio>
 #include <iostream>
 
@@ -98,6 +100,8 @@ int main(int argc, char *argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);
+    QTranslator toolkitTexts;
+    qv::InstallRussianToolkitTexts(toolkitTexts);
     qv::InstallMesbo(std::make_unique<SelfTestMesbo>(options->batch));
 
     qv::TCP tester;

@@ -1,13 +1,14 @@
 #include "selftestwindow.h"
 
+#include "infra/safefile.h"
 #include "selfchecks.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -15,10 +16,13 @@ namespace qvselftest {
 
 QString WriteReport(const QString &path, const QString &text)
 {
-    QSaveFile file(path);
+    // A device (/dev/null) or a pipe is written directly, "-" is standard
+    // output; a regular file is replaced in one step.
     const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("Не удалось записать отчёт \"%1\": %2").arg(path, file.errorString());
+    const std::string problem =
+        qv::WriteOutputFile(path.toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    if (!problem.empty())
+        return QStringLiteral("Не удалось записать отчёт: ") + QString::fromStdString(problem);
     return {};
 }
 
@@ -58,6 +62,15 @@ void SelfTestWindow::showEvent(QShowEvent *event)
         m_shown = true;
         QTimer::singleShot(100, this, [this] { run(); });
     }
+}
+
+void SelfTestWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SelfTestWindow::run()

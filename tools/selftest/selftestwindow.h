@@ -23,6 +23,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override; // Esc closes
 
 private:
     void run();

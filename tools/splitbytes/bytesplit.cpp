@@ -1,9 +1,10 @@
 #include "bytesplit.h"
 
+#include "infra/safefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <optional>
 
 namespace qvsplit {
@@ -17,37 +18,28 @@ QString Quoted(const QString &path)
 // The whole file when it holds 1..limit bytes; else nullopt and *problem.
 std::optional<QByteArray> ReadWhole(const QString &path, qint64 limit, QString *problem)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *problem = QStringLiteral("Не удалось открыть файл ") + Quoted(path) +
-                   QStringLiteral(": ") + file.errorString();
+    // A folder, a pipe or a device is refused with its kind, never waited on.
+    std::string why;
+    const auto bytes =
+        qv::ReadInputFile(path.toStdString(), static_cast<std::uint64_t>(limit), &why);
+    if (!bytes) {
+        *problem = QString::fromStdString(why);
         return std::nullopt;
     }
-    const qint64 size = file.size();
-    if (size == 0) {
+    if (bytes->empty()) {
         *problem = QStringLiteral("Файл ") + Quoted(path) + QStringLiteral(" не содержит данных");
         return std::nullopt;
     }
-    if (size > limit) {
-        *problem = QStringLiteral("Файл ") + Quoted(path) +
-                   QStringLiteral(" превышает допустимый размер (%1 байт)").arg(limit);
-        return std::nullopt;
-    }
-    QByteArray bytes = file.read(limit);
-    if (bytes.size() != size) {
-        *problem = QStringLiteral("Ошибка чтения файла ") + Quoted(path);
-        return std::nullopt;
-    }
-    return bytes;
+    return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
 }
 
 QString WriteWhole(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("Не удалось записать файл ") + Quoted(path) + QStringLiteral(": ") +
-               file.errorString();
-    return {};
+    // Replaced in one step; a device or a pipe is written directly.
+    const std::string problem = qv::WriteOutputFile(
+        path.toStdString(),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return QString::fromStdString(problem);
 }
 
 bool SamePath(const QString &a, const QString &b)
@@ -62,6 +54,18 @@ QString WithSuffix(const QString &data, const QString &suffix)
     const QString base = info.completeBaseName();
     return info.dir().filePath(base + suffix +
                                (extension.isEmpty() ? QString() : QStringLiteral(".") + extension));
+}
+
+// Asks for the first file not named; empty when all three are.
+QString MissingName(const QString &data, const QString &low, const QString &high)
+{
+    if (data.trimmed().isEmpty())
+        return QStringLiteral("Укажите файл данных (16 бит)");
+    if (low.trimmed().isEmpty())
+        return QStringLiteral("Укажите файл младших байт (L)");
+    if (high.trimmed().isEmpty())
+        return QStringLiteral("Укажите файл старших байт (H)");
+    return {};
 }
 
 } // namespace
@@ -89,6 +93,8 @@ QString JoinedName(const QString &low)
 
 QString SplitBytes(const QString &data, const QString &low, const QString &high)
 {
+    if (const QString missing = MissingName(data, low, high); !missing.isEmpty())
+        return missing;
     if (SamePath(low, high) || SamePath(low, data) || SamePath(high, data))
         return QStringLiteral("Файлы данных, младших и старших байт должны быть разными");
     QString problem;
@@ -111,6 +117,8 @@ QString SplitBytes(const QString &data, const QString &low, const QString &high)
 
 QString JoinBytes(const QString &low, const QString &high, const QString &data)
 {
+    if (const QString missing = MissingName(data, low, high); !missing.isEmpty())
+        return missing;
     if (SamePath(low, high) || SamePath(low, data) || SamePath(high, data))
         return QStringLiteral("Файлы данных, младших и старших байт должны быть разными");
     QString problem;

@@ -3,8 +3,10 @@
 
 #include "bytesplit.h"
 #include "splitwindow.h"
+#include "toolkittexts.h"
 
 #include <QApplication>
+#include <QTranslator>
 #include <cstdio>
 #include <string_view>
 
@@ -54,6 +56,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     QApplication app(argc, argv);
+    QTranslator toolkitTexts;
+    qv::InstallRussianToolkitTexts(toolkitTexts);
     qvsplit::SplitWindow window;
     window.show();
     return QApplication::exec();

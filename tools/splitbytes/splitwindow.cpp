@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,6 +66,15 @@ QLineEdit *SplitWindow::addRow(const QString &caption, const QString &name, bool
     grid->addWidget(edit, row, 1);
     grid->addWidget(browse, row, 2);
     return edit;
+}
+
+void SplitWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SplitWindow::split()

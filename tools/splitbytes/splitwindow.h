@@ -17,6 +17,9 @@ class SplitWindow : public QWidget
 public:
     explicit SplitWindow(QWidget *parent = nullptr);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override; // Esc closes
+
 private:
     QLineEdit *addRow(const QString &caption, const QString &name, bool forOpen);
     void split();

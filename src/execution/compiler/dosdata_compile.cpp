@@ -5,6 +5,7 @@
 #include "execution/run/datafilecheck.h"
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
+#include "infra/safefile.h"
 #include "model/document/modelfailure.h"
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace qv {
 
@@ -506,6 +508,25 @@ bool Dosdata::Compile(std::span<std::uint8_t> buffer, std::size_t &position)
     return false;
 }
 
+namespace {
+
+// A file an S-function sends must be a regular file that can be opened;
+// otherwise the run does not start (shown, then DataFileRefused).
+void CheckSerialFile(const std::string &label, const std::string &name,
+                     const std::filesystem::path &path)
+{
+    if (InputFile::Open(path, std::numeric_limits<std::uint64_t>::max()))
+        return;
+    const std::string kind = NonRegularKind(path);
+    const std::string text = "Функция " + label + "\": " +
+                             (kind.empty() ? "не удалось открыть файл данных \"" + name + "\""
+                                           : NotRegularFileText(name, kind));
+    Mesbo().Show(text, MbError, "Ошибка");
+    throw DataFileRefused(text);
+}
+
+} // namespace
+
 void Dosdata::AddSerialFiles(const TestRunLists &lists)
 {
     // S-functions add nothing to the image: their files travel with the run.
@@ -514,11 +535,17 @@ void Dosdata::AddSerialFiles(const TestRunLists &lists)
         const SFuncS *s = test.SFuncs.ByNumber(static_cast<unsigned char>(c));
         if (!s || s->FileName.empty())
             continue;
-        const auto path =
-            DataFileInFolder(m_dir, FunctionLabel('S', s->Number, s->Name), s->FileName);
+        const std::string label = FunctionLabel('S', s->Number, s->Name);
+        const auto path = DataFileInFolder(m_dir, label, s->FileName);
         std::error_code ec;
-        if (std::filesystem::is_regular_file(path, ec) &&
-            std::find(m_dataFiles.begin(), m_dataFiles.end(), path) == m_dataFiles.end())
+        if (s->Mode == DirReadFile) {
+            // The function sends the file to the device: without it the run
+            // would pass having sent nothing.
+            CheckSerialFile(label, s->FileName, path);
+        } else if (!std::filesystem::is_regular_file(path, ec)) {
+            continue;
+        }
+        if (std::find(m_dataFiles.begin(), m_dataFiles.end(), path) == m_dataFiles.end())
             m_dataFiles.push_back(path);
     }
 }

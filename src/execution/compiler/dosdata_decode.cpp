@@ -6,9 +6,12 @@
 #include "model/document/modelfailure.h"
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
+#include "model/file/inistore.h"
 #include "model/words/wordvalues.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace qv {
 
@@ -68,7 +71,9 @@ public:
         STest &test = *m_doc.Test(m_index);
         std::int32_t &errors = m_doc.ErrorCounts[static_cast<std::size_t>(m_index)];
         errors = 0;
-        m_onCount.fill(false);
+        for (auto &cycles : m_counted)
+            cycles.clear();
+        m_lists = &lists;
         const std::uint8_t cycleReached = m_in.U8();
         test.RunCounter1 = m_opt.debug ? test.ActiveCycle + 1 : cycleReached;
         test.RunCounter2 = m_in.U8();
@@ -123,7 +128,7 @@ private:
                 const auto ref = test.OWords.ValueAt(id, constant ? 0 : cycle, ValueSet::Reference);
                 if (counted && (!ref || static_cast<std::uint32_t>(*ref) != v)) {
                     ++errors;
-                    SetOnCount(id, true);
+                    SetCounted(id, cycle, true);
                 }
                 if (m_opt.debug)
                     test.OWords.SetValueAt(id, cycle, static_cast<std::int32_t>(v), ValueSet::Run);
@@ -166,21 +171,25 @@ private:
         }
     }
 
-    bool Differs(STest &test, int id)
+    // Per output word (by Id) and cycle: the difference is on the current
+    // test's count. Only a difference this decode counted is ever taken off:
+    // one left by an earlier run was never on this count.
+    bool Counted(int id, int cycle) const
     {
-        const SWord *w = test.OWords.Find(id);
-        return w && w->Data != w->Run;
+        if (id < 0 || id > kMaxWords)
+            return false;
+        const auto &cycles = m_counted[static_cast<std::size_t>(id)];
+        return cycle >= 0 && cycle < static_cast<int>(cycles.size()) &&
+               cycles[static_cast<std::size_t>(cycle)];
     }
-
-    bool OnCount(int id) const
+    void SetCounted(int id, int cycle, bool on)
     {
-        return id >= 0 && id < static_cast<int>(m_onCount.size()) &&
-               m_onCount[static_cast<std::size_t>(id)];
-    }
-    void SetOnCount(int id, bool on)
-    {
-        if (id >= 0 && id < static_cast<int>(m_onCount.size()))
-            m_onCount[static_cast<std::size_t>(id)] = on;
+        if (id < 0 || id > kMaxWords || cycle < 0)
+            return;
+        auto &cycles = m_counted[static_cast<std::size_t>(id)];
+        if (cycle >= static_cast<int>(cycles.size()))
+            cycles.resize(static_cast<std::size_t>(cycle) + 1, false);
+        cycles[static_cast<std::size_t>(cycle)] = on;
     }
 
     // How a function's update of an output word moves the count.
@@ -189,25 +198,79 @@ private:
         InStep,      // M- and P-functions: and one it leaves is counted
     };
 
-    // Sets a word's reference (or run) text, keeping the error count in step
-    // for an output word. Only a difference this decode counted is taken off:
-    // one left by an earlier run (a reference an F-function set, say) was
-    // never on this count.
+    // The cycles whose values the answer carried: every cycle, or in debug
+    // mode the active one.
+    std::vector<int> CyclesRun(const STest &test) const
+    {
+        std::vector<int> cycles;
+        for (int k = 0; k < CyclesSent(test); ++k)
+            cycles.push_back(m_opt.debug ? test.ActiveCycle : k);
+        return cycles;
+    }
+
+    // The cycle a function's one value belongs to: the last one run.
+    int LastCycle(const STest &test) const
+    {
+        if (m_opt.debug)
+            return test.ActiveCycle;
+        return std::clamp(test.RunCounter1 - 1, 0, std::max(test.Cycles - 1, 0));
+    }
+
+    static int ValuesIn(const std::string &text)
+    {
+        return text.empty() ? 0 : static_cast<int>(std::count(text.begin(), text.end(), '/')) + 1;
+    }
+
+    // Brings the count of output word `id` in step with its values now: per
+    // cycle run, a counted difference that is gone is taken off, and (InStep)
+    // a new one is counted, unless the word is not checked (N list).
+    void RecountWord(STest &test, int id, std::int32_t &errors, Recount recount)
+    {
+        const SWord *word = test.OWords.Find(id);
+        if (!word)
+            return;
+        const bool constant = word->IsConstant();
+        const bool checked = m_lists && !TestRunLists::Has(m_lists->nList, id) &&
+                             TestRunLists::Has(m_lists->oWords, id);
+        for (const int cycle : CyclesRun(test)) {
+            const auto ref = test.OWords.ValueAt(id, constant ? 0 : cycle, ValueSet::Reference);
+            const auto read = test.OWords.ValueAt(id, cycle, ValueSet::Run);
+            const bool wrong = read && ref != read;
+            if (Counted(id, cycle) && !wrong) {
+                --errors;
+                SetCounted(id, cycle, false);
+            } else if (!Counted(id, cycle) && wrong && checked && recount == Recount::InStep) {
+                ++errors;
+                SetCounted(id, cycle, true);
+            }
+        }
+    }
+
+    // Sets a word's reference (or run) values from a function's result,
+    // keeping the error count in step for an output word. A single value
+    // belongs to the last cycle run: a word with a value per cycle keeps the
+    // others (a run never shrinks a word to one value and loses the rest).
     void SetWordText(STest &test, char kind, int id, const std::string &text, ValueSet which,
                      std::int32_t &errors, Recount recount)
     {
         if (id <= 0)
             return;
-        const bool output = kind == 'o';
-        if (output && Differs(test, id) && OnCount(id)) {
-            --errors;
-            SetOnCount(id, false);
+        TWord &list = List(test, kind);
+        const SWord *word = list.Find(id);
+        if (!word)
+            return;
+        const std::string &current = which == ValueSet::Run ? word->Run : word->Data;
+        const int have = ValuesIn(current);
+        const int cycle = LastCycle(test);
+        if (ValuesIn(text) == 1 && !word->IsConstant() && have > 1) {
+            const auto value = ParseIniInteger(text);
+            if (value)
+                list.SetValueAt(id, std::min(cycle, have - 1), *value, which);
+        } else {
+            list.SetText(id, text, which);
         }
-        List(test, kind).SetText(id, text, which);
-        if (output && recount == Recount::InStep && Differs(test, id)) {
-            ++errors;
-            SetOnCount(id, true);
-        }
+        if (kind == 'o')
+            RecountWord(test, id, errors, recount);
     }
 
     void FFunctions(STest &test, const TestRunLists &lists, std::int32_t &errors)
@@ -231,6 +294,12 @@ private:
                 throw InternalError("ProcessDosData");
             SetWordText(test, adr->kind, adr->id, std::to_string(reached), ValueSet::Reference,
                         errors, Recount::TakeOffOnly);
+            // An output word this run read and checked keeps its reference
+            // of every cycle: the comparison with the file is the function's
+            // own result (its error byte), and the compared value would only
+            // contradict the word's check.
+            if (compared && dat->kind == 'o' && TestRunLists::Has(lists.oWords, dat->id))
+                continue;
             std::string data;
             if (compared && dat->kind == 'o')
                 data = std::to_string(*compared);
@@ -369,6 +438,9 @@ private:
         for (std::size_t i = 0; i < columns; ++i)
             text.push_back(ProbeCharacter(m_in.U8(), m_opt.dosUnit, m_opt.probeMode));
         entries[current].Measured = text;
+        // The measurement carries the thresholds it was judged against;
+        // only TTL and DTL ones may later become references.
+        entries[current].Mark = m_opt.dosUnit ? kProbeMarkLow : (m_opt.probeMode & 0x0F);
     }
 
     void AddFetchEntries(const STest &test)
@@ -401,8 +473,8 @@ private:
     AnswerReader m_in;
     bool m_stopped;
     int m_index = 0;
-    // Output words (by Id) whose difference is on the current test's count.
-    std::array<bool, kMaxWords + 1> m_onCount{};
+    std::array<std::vector<bool>, kMaxWords + 1> m_counted{}; // see Counted
+    const TestRunLists *m_lists = nullptr;                    // of the test being decoded
 };
 
 bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer, bool fetch)

@@ -15,6 +15,7 @@ DeskSession::~DeskSession()
 
 bool DeskSession::Start(std::string_view productName)
 {
+    m_productName = std::string(productName);
     m_store.Load(&m_tester, m_options.modelW5);
     if (!m_tester.Create(productName, m_options.portFactory))
         return false;
@@ -24,6 +25,27 @@ bool DeskSession::Start(std::string_view productName)
     m_monitor->Start();
     m_started = true;
     return true;
+}
+
+bool DeskSession::ChangeAddress(const std::string &address)
+{
+    constexpr int kMonitorWaitMs = 3000;
+    const bool paused = m_monitor != nullptr && m_monitor->Lock(kMonitorWaitMs);
+    if (m_tester.HasPort()) {
+        const SComPort old = m_tester.Port();
+        const PortVoiceScope background(*old, PortVoice::Background);
+        old->Purge();
+        old->Detach();
+    }
+    TesterSettings settings = m_tester.Settings();
+    settings.address = address;
+    m_tester.SetSettings(settings);
+    const bool made = m_tester.Create(m_productName, m_options.portFactory);
+    if (made)
+        m_tester.Connect(true, false);
+    if (paused)
+        m_monitor->Unlock();
+    return made;
 }
 
 bool DeskSession::Stop()

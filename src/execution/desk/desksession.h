@@ -46,6 +46,13 @@ public:
     bool Start(std::string_view productName);
     // Returns whether the settings were written.
     bool Stop();
+    // Reaches the unit at another address from now on: the status monitor
+    // is held off, the old port is detached, the new one made and opened,
+    // and a quiet connection tried. False when the new port could not be
+    // made or opened (the operator was told); the desk then has no port.
+    bool ChangeAddress(const std::string &address);
+    // The port maker of the options (empty: the port of the address).
+    const TCP::PortFactory &PortFactory() const { return m_options.portFactory; }
 
     bool Started() const { return m_started; }
     SettingsStore &Store() { return m_store; }
@@ -57,6 +64,7 @@ private:
     Options m_options;
     TCP m_tester;
     std::unique_ptr<TthHardStatus> m_monitor;
+    std::string m_productName;
     bool m_started = false;
 };
 

@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QThread>
+#include <algorithm>
 #include <future>
 #include <thread>
 
@@ -115,7 +117,8 @@ bool SerialLink::OpenOnce(Connection &connection, bool *notFound, std::string *e
     const Outcome result = outcome.get();
     if (!result.opened) {
         *notFound = result.code == QSerialPort::DeviceNotFoundError;
-        *error = m_device + ": " + result.reason.toStdString();
+        *error = m_device + ": не удалось открыть последовательный порт (" +
+                 result.reason.toStdString() + ")";
         return false;
     }
     connection.port = port;
@@ -177,6 +180,15 @@ std::size_t SerialLink::Read(std::span<std::uint8_t> buffer)
 {
     const auto connection = m_slot.Current();
     return connection ? connection->received->Pop(buffer) : 0;
+}
+
+std::vector<std::string> SerialDevices()
+{
+    std::vector<std::string> devices;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        devices.push_back(info.systemLocation().toStdString());
+    std::sort(devices.begin(), devices.end());
+    return devices;
 }
 
 } // namespace qv

@@ -42,4 +42,7 @@ private:
     ConnectionSlot<Connection> m_slot;
 };
 
+// The serial devices present now, as their paths ("/dev/ttyACM0"), sorted.
+std::vector<std::string> SerialDevices();
+
 } // namespace qv

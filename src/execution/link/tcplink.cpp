@@ -21,6 +21,22 @@ std::string SystemText(int error)
     return std::strerror(error);
 }
 
+// The operator's words for a failed connection, the system's in brackets.
+std::string ConnectFailureText(int error)
+{
+    switch (error) {
+    case ECONNREFUSED:
+        return "по этому адресу соединения не принимаются (" + SystemText(error) + ")";
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+        return "узел недоступен (" + SystemText(error) + ")";
+    case ETIMEDOUT:
+        return "время ожидания соединения истекло (" + SystemText(error) + ")";
+    default:
+        return "соединение не установлено (" + SystemText(error) + ")";
+    }
+}
+
 int MillisecondsFor(std::chrono::steady_clock::time_point deadline)
 {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -34,7 +50,7 @@ int TryConnect(const addrinfo &ai, std::chrono::steady_clock::time_point deadlin
     const int fd =
         ::socket(ai.ai_family, ai.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai.ai_protocol);
     if (fd < 0) {
-        *error = SystemText(errno);
+        *error = ConnectFailureText(errno);
         return -1;
     }
     int result = ::connect(fd, ai.ai_addr, ai.ai_addrlen);
@@ -55,7 +71,7 @@ int TryConnect(const addrinfo &ai, std::chrono::steady_clock::time_point deadlin
         errno = soError;
     }
     if (result < 0) {
-        *error = SystemText(errno);
+        *error = ConnectFailureText(errno);
         ::close(fd);
         return -1;
     }

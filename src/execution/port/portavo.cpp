@@ -2,6 +2,7 @@
 
 #include "execution/link/unitaddress.h"
 #include "execution/link/unitlink.h"
+#include "execution/port/noanswer.h"
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
 #include "infra/plural.h"
@@ -394,9 +395,7 @@ Portavo::Outcome Portavo::Await(int code, int timeoutMs, wire::Frame *answer)
             m_answerReady.wait(lock);
         } else if (m_answerReady.wait_until(lock, deadline) == std::cv_status::timeout &&
                    m_answers.empty() && m_state == LinkState::Open) {
-            const std::string what = code != 0 ? "на команду " + Name(code) : "";
-            return {PortTimeout, "Блок диагностики не ответил " + what + " за " +
-                                     std::to_string(timeout.count()) + " мс"};
+            return {PortTimeout, NoAnswerText(code, timeout.count())};
         }
     }
 }

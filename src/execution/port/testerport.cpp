@@ -40,6 +40,22 @@ void ReadKey(const IniStore &store, std::string_view key, int &value)
         value = read;
 }
 
+// The same for a value with a sane range: one outside it keeps the current
+// value (the default at start-up), as a malformed one does, so that it is
+// never used nor written back.
+void ReadKeyInRange(const IniStore &store, std::string_view key, int low, int high, int &value)
+{
+    int read = value;
+    ReadKey(store, key, read);
+    if (read >= low && read <= high)
+        value = read;
+}
+
+// Longest answer time-out and poll period a bench can mean: ten minutes and
+// an hour.
+constexpr int kMaxTimeoutMs = 600'000;
+constexpr int kMaxPollPeriodSeconds = 3600;
+
 } // namespace
 
 TCP::TCP() = default;
@@ -61,9 +77,11 @@ void TCP::LoadSettings(const IniStore &store)
     TesterSettings s = Settings();
     ReadKey(store, kKeyShowConnectError, s.showConnectError);
     ReadKey(store, kKeyIoCheck, s.ioCheck);
-    ReadKey(store, kKeyTimeout, s.timeout);
+    // Below 1000 ms the stored time-out is raised (Normalize); a negative or
+    // huge one is no time-out at all.
+    ReadKeyInRange(store, kKeyTimeout, 0, kMaxTimeoutMs, s.timeout);
     ReadKey(store, kKeyPolling, s.polling);
-    ReadKey(store, kKeyPollPeriod, s.pollPeriod);
+    ReadKeyInRange(store, kKeyPollPeriod, 1, kMaxPollPeriodSeconds, s.pollPeriod);
     ReadKey(store, kKeyProbeMode, s.probeMode);
     s.address = store.ReadString(kSection, kKeyAddress, s.address);
     s.probeDevice = store.ReadString(kSection, kKeyProbeDevice, s.probeDevice);
@@ -92,8 +110,16 @@ TesterSettings TCP::Settings() const
 void TCP::SetSettings(TesterSettings settings)
 {
     settings.Normalize();
-    std::lock_guard lock(m_mutex);
-    m_settings = std::move(settings);
+    SComPort port;
+    {
+        std::lock_guard lock(m_mutex);
+        m_settings = std::move(settings);
+        port = m_port;
+    }
+    // Every exchange from now on waits as long as the settings say, not
+    // only the runs.
+    if (port)
+        port->SetTimeout(Settings().timeout);
 }
 
 bool TCP::PollingEnabled() const

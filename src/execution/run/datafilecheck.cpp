@@ -1,13 +1,14 @@
 #include "execution/run/datafilecheck.h"
 
 #include "infra/mesbo.h"
+#include "infra/safefile.h"
 #include "model/file/filepaths.h"
 #include "model/functions/funcf.h"
 #include "model/functions/prog.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <limits>
 
 namespace qv {
 
@@ -120,13 +121,17 @@ void CheckDataFile(const DataFileJob &job, const std::filesystem::path &dir,
             files.push_back(path);
         return;
     }
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!exists || !in) {
-        const std::string text = "Не удалось открыть файл данных \"" + job.fileName + "\"";
+    // Opened without waiting: a pipe or a device is refused with its kind.
+    const auto file = InputFile::Open(path, std::numeric_limits<std::uint64_t>::max());
+    if (!file) {
+        const std::string kind = NonRegularKind(path);
+        const std::string text = kind.empty()
+                                     ? "Не удалось открыть файл данных \"" + job.fileName + "\""
+                                     : NotRegularFileText(job.fileName, kind);
         Mesbo().Show(text, MbError, kCaption);
         throw DataFileRefused(text);
     }
-    const std::int64_t size = static_cast<std::int64_t>(in.tellg());
+    const auto size = static_cast<std::int64_t>(file->Size());
     const std::int64_t required = job.RequiredSize();
     if (size > required) {
         if (Mesbo().Show(SizeMismatchText(job, size), MbQuestion, kCaption) != MbYes)

@@ -58,15 +58,33 @@ void ErrorStatistics::CountPass(int pass, const TQuorvik &doc,
                                 const std::vector<CountedWords> &failedTests)
 {
     m_passes = std::max(m_passes, pass);
+    std::vector<diagnosis::WrongRead> wrong;
     for (const CountedWords &counted : failedTests) {
         for (const char c : counted.words) {
             if (counted.ignored.find(c) == std::string::npos)
-                CountWord(pass, doc, counted.test, static_cast<unsigned char>(c));
+                CountWord(pass, doc, counted.test, static_cast<unsigned char>(c), wrong);
         }
     }
+    if (!wrong.empty())
+        KeepPattern(pass, std::move(wrong));
 }
 
-void ErrorStatistics::CountWord(int pass, const TQuorvik &doc, int testIndex, int id)
+void ErrorStatistics::KeepPattern(int pass, std::vector<diagnosis::WrongRead> wrong)
+{
+    std::sort(wrong.begin(), wrong.end());
+    auto [found, fresh] = m_patternIndex.try_emplace(wrong, m_patterns.size());
+    if (fresh)
+        m_patterns.push_back({std::move(wrong), {}});
+    m_patterns[found->second].passes.push_back(pass);
+}
+
+diagnosis::RunPasses ErrorStatistics::FailingPasses() const
+{
+    return {m_passes, m_patterns};
+}
+
+void ErrorStatistics::CountWord(int pass, const TQuorvik &doc, int testIndex, int id,
+                                std::vector<diagnosis::WrongRead> &wrong)
 {
     const STest *test = doc.Test(testIndex);
     const SWord *word = test ? test->OWords.Find(id) : nullptr;
@@ -89,6 +107,7 @@ void ErrorStatistics::CountWord(int pass, const TQuorvik &doc, int testIndex, in
         if (!value || value == expected)
             continue;
         const int cycle = static_cast<int>(c) + 1;
+        wrong.push_back({testIndex, id, static_cast<int>(c), *value});
         if (firstCycle == 0)
             firstCycle = cycle;
         const std::int32_t reference32 = expected ? *expected : 0;

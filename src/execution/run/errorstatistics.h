@@ -9,10 +9,15 @@
 //
 // Counting reads the document right after a pass was decoded into it, on
 // the thread that writes the document. Only passes with errors are looked
-// at, so a clean pass costs nothing.
+// at, so a clean pass costs nothing. The wrong values of each failing pass
+// are kept too (passes that read the same wrong values share one record),
+// for the diagnosis made when the run ends.
+
+#include "model/diagnosis/diagnosis.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -68,6 +73,8 @@ public:
     void CountPass(int pass, const TQuorvik &doc, const std::vector<CountedWords> &failedTests);
     // A pass without errors: only the number of passes grows.
     void CountCleanPass(int pass) { m_passes = std::max(m_passes, pass); }
+    // The failing passes with their wrong values, and the passes counted.
+    diagnosis::RunPasses FailingPasses() const;
 
     int Passes() const { return m_passes; }
     bool Empty() const { return m_words.empty(); }
@@ -76,13 +83,17 @@ public:
     const std::vector<ContactErrors> &Contacts() const { return m_contacts; }
 
 private:
-    void CountWord(int pass, const TQuorvik &doc, int test, int id);
+    void CountWord(int pass, const TQuorvik &doc, int test, int id,
+                   std::vector<diagnosis::WrongRead> &wrong);
+    void KeepPattern(int pass, std::vector<diagnosis::WrongRead> wrong);
 
     int m_passes = 0;
     std::vector<WordErrors> m_words;
     std::vector<ContactErrors> m_contacts;
     // Position in m_words (key of test and word) or m_contacts (key + 1 + bit).
     std::unordered_map<int, std::size_t> m_index;
+    std::vector<diagnosis::PassPattern> m_patterns;
+    std::map<std::vector<diagnosis::WrongRead>, std::size_t> m_patternIndex;
 };
 
 } // namespace qv

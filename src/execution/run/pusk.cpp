@@ -1,10 +1,10 @@
 #include "execution/run/pusk.h"
 
 #include "infra/encoding.h"
+#include "infra/safefile.h"
 #include "infra/unitcodes.h"
 
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <optional>
 
 namespace qv {
@@ -28,18 +28,20 @@ std::string Concat(std::string_view a, std::string_view b, std::string_view c = 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path &path,
                                                        const std::string &name, std::string &error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = Concat("Не удалось получить доступ к файлу \"", name, "\"");
+    // A pipe or a device put in the file's place is refused, not waited on.
+    auto file = InputFile::Open(path, std::numeric_limits<std::uint64_t>::max());
+    if (!file) {
+        const std::string kind = NonRegularKind(path);
+        error = kind.empty() ? Concat("Не удалось получить доступ к файлу \"", name, "\"")
+                             : NotRegularFileText(name, kind);
         return std::nullopt;
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    const auto bytes = file->ReadAll();
+    if (!bytes) {
         error = Concat("Ошибка чтения данных из файла \"", name, "\"");
         return std::nullopt;
     }
-    return bytes;
+    return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
 }
 
 } // namespace
@@ -149,7 +151,9 @@ void TthPusk::Execute()
     if (m_config.report)
         m_remote->SetBusy(true);
 
-    if (SendFiles()) {
+    // Data files go to the unit that runs the test: a bench that performs a
+    // followed run has its own (they came with the test file).
+    if (!m_config.local || SendFiles()) {
         m_host.ShowActivity(ActivityPicture::Running);
         ShowRunStatus(std::string(kRunning), false);
         if (m_config.local)
@@ -168,6 +172,10 @@ void TthPusk::Execute()
         }
     }
     if (m_config.report) {
+        // A stop is no error of the run: the server learns it from the
+        // status before the end, and ends its run as interrupted too.
+        if (!m_host.StopPanelVisible())
+            m_remote->SendStatusText(std::string(kRunStoppedStatus));
         m_remote->SendEndReport(m_text);
         m_remote->SetBusy(false);
     }
@@ -300,10 +308,13 @@ TthPusk::WaitEnd TthPusk::WaitEvent(std::optional<std::chrono::steady_clock::tim
         if (m_event.WaitFor(wait))
             return WaitEnd::Signalled;
         if (!m_config.local) {
-            if (m_remote->Connected())
-                continue;
-            m_text = "Связь с удаленным стендом прервана";
-            return WaitEnd::LinkLost;
+            if (!m_remote->Connected()) {
+                m_text = "Связь с удаленным стендом прервана";
+                return WaitEnd::LinkLost;
+            }
+            if (until && Clock::now() >= *until)
+                return WaitEnd::TimedOut;
+            continue;
         }
         if (m_port->NeedsReconnect(0) != 0) {
             if (m_port->GetError().empty())
@@ -511,18 +522,47 @@ void TthPusk::ListenToBench()
     });
 }
 
+// The bench performs the run and ends it; a stop asked for here goes to the
+// bench, and the run goes on until the bench's end brings its last result,
+// so that both sides end with the same verdict and the same counts.
 void TthPusk::RunRemote()
 {
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> stopDeadline;
+    Clock::time_point stopSent;
     bool finished = false;
     while (!finished) {
-        if (WaitEvent() != WaitEnd::Signalled)
+        const WaitEnd end = WaitEvent(stopDeadline);
+        // A bench that keeps reporting does not hold the run past the wait.
+        if (end == WaitEnd::TimedOut || (stopDeadline && Clock::now() >= *stopDeadline)) {
+            m_text = "Удаленный стенд не ответил на команду остановки теста";
+            break;
+        }
+        if (end != WaitEnd::Signalled)
             break;
         std::vector<RemoteRunLink::Message> messages;
+        bool stopAsked = false;
         {
             std::lock_guard lock(m_lock);
-            if (m_state == StopRequested || m_state == Closing)
+            if (m_state == Closing)
                 break;
+            if (m_state == StopRequested) {
+                m_state = Waiting;
+                stopAsked = !stopDeadline.has_value();
+            }
             messages.swap(m_remoteMessages);
+        }
+        if (stopAsked) {
+            m_remote->StopBench();
+            stopSent = Clock::now();
+            stopDeadline =
+                stopSent + std::chrono::milliseconds(std::max(m_config.benchStopWaitMs, 1));
+        } else if (stopDeadline && !messages.empty() &&
+                   Clock::now() - stopSent >= std::chrono::seconds(1)) {
+            // The bench still runs: the press may have come before its
+            // stop panel showed. Pressed again, now and then.
+            m_remote->StopBench();
+            stopSent = Clock::now();
         }
         for (const RemoteRunLink::Message &message : messages) {
             if (message.kind == RemoteRunLink::Message::Kind::Result) {
@@ -550,6 +590,8 @@ bool TthPusk::OnRemoteMessage(const RemoteRunLink::Message &message)
 {
     if (message.kind == RemoteRunLink::Message::Kind::Status) {
         m_host.ShowStatus(message.text);
+        if (message.text == kRunStoppedStatus)
+            m_host.StoppedOnBench();
         if (message.text == kProcessing && m_config.continuous && m_config.resultPerPass)
             m_host.PassCompleted();
         return false;

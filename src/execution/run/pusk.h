@@ -25,6 +25,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -59,6 +60,10 @@ public:
     virtual void ShowProgramming(int count, int total) = 0;
     // Whether the stop panel still shows (the operator did not press Esc).
     virtual bool StopPanelVisible() const = 0;
+    // The bench that performs this followed run was stopped by an operator
+    // (there, or here through the link): the run ends as interrupted here
+    // too (any thread).
+    virtual void StoppedOnBench() = 0;
     // The current-control alarm of the unit tripped during the run.
     virtual void CurrentAlarm() = 0;
     // Decodes a result answer (code 12, or 13 after a stop) into the
@@ -71,6 +76,9 @@ public:
 };
 
 inline constexpr std::int32_t kRunFailedMark = 0xFFFF;
+// The status line a bench reports before the end of a run its operator
+// stopped: the server that follows ends the run as interrupted as well.
+inline constexpr std::string_view kRunStoppedStatus = "выполнение теста прервано";
 
 // The remote link while this system is the remote server of a connected
 // bench (the bench runs the test) or a connected remote client (its server
@@ -86,6 +94,9 @@ public:
     virtual void SendStatusText(const std::string &text) = 0;
     // Client side: the run ended, with its error text (empty: none).
     virtual void SendEndReport(const std::string &errorText) = 0;
+    // Server side: asks the bench to stop the run it performs, as its
+    // operator would; the bench then ends it with its last result.
+    virtual void StopBench() = 0;
     // Client side: the unit's raw answer with its code, handed over for
     // the server to decode; returns once the server processed it (or the
     // link gave up).
@@ -129,6 +140,9 @@ struct PuskConfig
     int cancelWaitMs = 2000;
     // How often a waiting run thread looks whether the link broke, ms.
     int linkCheckMs = 250;
+    // How long a followed run waits for the bench's end after asking it to
+    // stop, ms.
+    int benchStopWaitMs = 10000;
     // After this long without a word from the unit a waiting run asks it
     // whether it is still there (it must answer within the port's time-out),
     // ms. A unit that stopped mid-run thus ends the run instead of hanging it.

@@ -3,9 +3,11 @@
 #include "execution/port/comport.h"
 #include "execution/port/testerport.h"
 #include "infra/mesbo.h"
+#include "infra/safefile.h"
 #include "infra/unitcodes.h"
 #include "model/file/filestore.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -82,13 +84,13 @@ std::optional<WaitTable> WaitTableFromBytes(std::span<const std::uint8_t> bytes)
 
 std::optional<WaitTable> LoadWaitTable(const std::filesystem::path &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // A pipe or a device is no table and is never waited on; the table is
+    // the file's first bytes.
+    const auto read = ReadInputFile(path, kMiB);
+    if (!read || read->size() < kWaitTableFileSize)
         return std::nullopt;
     std::array<std::uint8_t, kWaitTableFileSize> bytes{};
-    in.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size()))
-        return std::nullopt;
+    std::copy_n(read->begin(), kWaitTableFileSize, bytes.begin());
     return WaitTableFromBytes(bytes);
 }
 
@@ -101,10 +103,14 @@ bool SaveWaitTable(const std::filesystem::path &path, const WaitTable &table)
 
 std::optional<IoTiming> IoTimingFromPeriods(float t1, float t3)
 {
-    // All bits set is "not available": a NaN, which must not become k or b.
-    if (!std::isfinite(t1) || !std::isfinite(t3))
+    // All bits set is "not available": a NaN, which must not become k or b;
+    // nor may periods that give a time below zero (T3 shorter than T1).
+    if (!std::isfinite(t1) || !std::isfinite(t3) || t1 <= 0 || t3 < t1)
         return std::nullopt;
-    return IoTiming{t1 * 0.5, (static_cast<double>(t3) - t1) * 0.00009765625 * 0.5};
+    const IoTiming timing{t1 * 0.5, (static_cast<double>(t3) - t1) * 0.00009765625 * 0.5};
+    if (!std::isfinite(timing.k) || !std::isfinite(timing.b))
+        return std::nullopt;
+    return timing;
 }
 
 RunCalibration::RunCalibration(double &k, double &b, std::filesystem::path clbPath)

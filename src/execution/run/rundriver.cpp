@@ -4,6 +4,7 @@
 #include "execution/port/testerport.h"
 #include "execution/run/contactid.h"
 #include "execution/run/runcalibration.h"
+#include "execution/run/rundiagnosis.h"
 #include "infra/mesbo.h"
 #include "infra/unitcodes.h"
 #include "model/document/quorvik.h"
@@ -11,6 +12,8 @@
 #include "model/settings/settings.h"
 
 #include <algorithm>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 namespace qv {
@@ -18,6 +21,69 @@ namespace qv {
 namespace {
 
 constexpr std::string_view kCaption = "Пуск";
+// What a bench tells the server that follows its run when the run ended
+// before it began and no message said why.
+constexpr std::string_view kNotRunOnBench = "Тест не выполнен на удаленном стенде";
+constexpr std::string_view kCancelledOnBench = "Запуск теста отменен оператором удаленного стенда";
+
+// While it lives, remembers the last error message shown to the operator,
+// passing every message on: a run that ends here before its thread tells
+// the watching server why, in the words shown here. Put in place and
+// removed on the main thread while no run thread is going.
+class ShownErrorTap
+{
+public:
+    explicit ShownErrorTap(bool active)
+    {
+        if (!active)
+            return;
+        auto tap = std::make_unique<Tap>(m_last);
+        m_tap = tap.get();
+        m_tap->inner = InstallMesbo(std::move(tap));
+    }
+    ~ShownErrorTap()
+    {
+        if (m_tap)
+            InstallMesbo(std::move(m_tap->inner)); // the tap comes back and goes
+    }
+    ShownErrorTap(const ShownErrorTap &) = delete;
+    ShownErrorTap &operator=(const ShownErrorTap &) = delete;
+
+    std::string Last() const
+    {
+        const std::lock_guard lock(m_last.mutex);
+        return m_last.text;
+    }
+
+private:
+    struct Shared
+    {
+        mutable std::mutex mutex;
+        std::string text;
+    };
+    class Tap final : public TMesbo
+    {
+    public:
+        explicit Tap(Shared &last)
+            : m_last(last)
+        {}
+        int Show(const std::string &text, int flags, const std::string &caption) override
+        {
+            if (flags == MbError || flags == MbErrorRetryCancel) {
+                const std::lock_guard lock(m_last.mutex);
+                m_last.text = text;
+            }
+            return inner->Show(text, flags, caption);
+        }
+        std::unique_ptr<TMesbo> inner;
+
+    private:
+        Shared &m_last;
+    };
+
+    Shared m_last;
+    Tap *m_tap = nullptr;
+};
 
 void Pause(int ms)
 {
@@ -97,7 +163,8 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
     return verdict;
 }
 
-RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug)
+RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug, int completePasses,
+                              int failingPasses)
 {
     RunVerdict verdict;
     verdict.kind = RunVerdict::Interrupted;
@@ -111,6 +178,10 @@ RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug)
     } else {
         verdict.text = "Выполнение теста прервано [цикл - " + std::to_string(test->RunCounter1) +
                        "; такт - " + std::to_string(test->RunCounter2 + 1) + "]";
+    }
+    if (completePasses > 0) {
+        verdict.text += "\r\nПрогонов с ошибками: " + std::to_string(failingPasses) + " из " +
+                        std::to_string(completePasses);
     }
     return verdict;
 }
@@ -133,6 +204,14 @@ void RecordTests(const Dosdata &compiler, RunVerdict &verdict)
         record.unchecked = std::move(counted.ignored);
         verdict.tests.push_back(std::move(record));
     }
+}
+
+diagnosis::Diagnosis DiagnoseVerdict(const TQuorvik &doc, const RunVerdict &verdict)
+{
+    std::vector<DiagnosedTest> tests;
+    for (const RunVerdict::TestRecord &record : verdict.tests)
+        tests.push_back({record.test, record.oWords, record.unchecked});
+    return DiagnoseRun(doc, tests, verdict.statistics.FailingPasses());
 }
 
 RunDriver::RunDriver(TQuorvik &doc, Environment environment)
@@ -226,13 +305,29 @@ bool RunDriver::StartRun()
     };
     if (!CheckLink(*port, local))
         return fail();
+    // A watching server follows this run from its link check on: however
+    // the run ends here before its thread (which reports its own end), the
+    // server hears it, with the message shown here.
+    const ShownErrorTap shownErrors(report);
+    const auto reportEnd = [&](std::string_view fallback) {
+        if (!report)
+            return;
+        const std::string shown = shownErrors.Last();
+        m_env.remote->SendEndReport(shown.empty() ? std::string(fallback) : shown);
+    };
+    const auto failAfterCheck = [&] {
+        reportEnd(kNotRunOnBench);
+        return fail();
+    };
     if (local && m_env.calibration != nullptr &&
         !m_env.calibration->ReadBeforeRun(*port, isDosUnit))
-        return fail();
-    if (!CheckIdContacts(m_doc, *port, isDosUnit, m_env.idCheck))
-        return fail();
+        return failAfterCheck();
+    // The unit that runs the test checks its contacts: a bench checks its
+    // own and ends the run it would refuse (the server hears that end).
+    if (local && !CheckIdContacts(m_doc, *port, isDosUnit, m_env.idCheck))
+        return failAfterCheck();
     if (local && currentControl && port->CheckCurrents(1, 0) == 0)
-        return fail();
+        return failAfterCheck();
 
     RunSessionConfig config;
     config.options = Options();
@@ -260,7 +355,7 @@ bool RunDriver::StartRun()
         if (currentControl) {
             const std::uint8_t arm[] = {3};
             if (port->Send(UKT, arm) != PortOk)
-                return fail();
+                return failAfterCheck();
         }
         port->SetNotify([&session](int code, std::uint32_t value, std::span<const std::uint8_t>) {
             if (code == UKT && value == 2)
@@ -270,6 +365,8 @@ bool RunDriver::StartRun()
 
     view->Exec(session);
     session.Closed();
+    if (!session.RunThreadStarted())
+        reportEnd(session.ClosedOnStartPage() ? kCancelledOnBench : kNotRunOnBench);
     // The probe stops with the run, before the end message (whatever the
     // run's role: a probe that was not prepared has nothing to stop).
     if (m_env.probe)
@@ -283,7 +380,10 @@ bool RunDriver::StartRun()
     } else if (session.StoppedByOperator()) {
         if (local && m_env.probe)
             m_env.probe->SaveData();
-        verdict = InterruptedVerdict(m_doc, m_doc.DebugMode);
+        const bool continuous = m_doc.SolidTest;
+        verdict = InterruptedVerdict(m_doc, m_doc.DebugMode,
+                                     continuous ? session.Statistics().Passes() : 0,
+                                     session.FailingPasses());
         if (m_env.showVerdict)
             Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
     } else if (!session.WantsEndMessage()) {
@@ -299,6 +399,8 @@ bool RunDriver::StartRun()
     verdict.failingPasses = session.FailingPasses();
     verdict.statistics = session.Statistics();
     RecordTests(session.Compiler(), verdict);
+    if (verdict.failingPasses > 0)
+        verdict.diagnosis = DiagnoseVerdict(m_doc, verdict);
     m_verdict = verdict;
     Finish(*port, local, locked, false);
     return verdict.kind == RunVerdict::Passed || verdict.kind == RunVerdict::Errors ||

@@ -51,6 +51,8 @@ struct RunVerdict
     std::vector<TestRecord> tests;
     // Where the decoded passes went wrong (a run that was made).
     ErrorStatistics statistics;
+    // Which contacts are at fault, and how (a run with errors).
+    diagnosis::Diagnosis diagnosis;
 };
 
 // The end message of a run that was not stopped, from the document's
@@ -60,8 +62,13 @@ struct RunVerdict
 RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList,
                             const std::vector<int> &calledTests, bool continuous, int passes,
                             const std::vector<int> &failedInRun = {});
-// The end message of a run the operator stopped.
-RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug);
+// The diagnosis of a run from its test records and its failing passes.
+diagnosis::Diagnosis DiagnoseVerdict(const TQuorvik &doc, const RunVerdict &verdict);
+// The end message of a run the operator stopped. A continuous run that
+// completed passes (completePasses > 0) also tells how many of them had
+// errors: its views keep the last complete pass.
+RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug, int completePasses = 0,
+                              int failingPasses = 0);
 
 class RunDriver
 {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <system_error>
 
 namespace qv {
@@ -28,7 +29,9 @@ RunSession::RunSession(TQuorvik &doc, SComPort port, RunSessionConfig config)
     , m_dosdata(doc, m_config.options, m_config.testDir)
 {
     m_dosdata.SetObserver(this);
-    m_dosdata.SetPort(m_port.get());
+    // A run followed from a station fetches nothing from the station's own
+    // unit: the blocks the bench's unit recorded stay with the bench.
+    m_dosdata.SetPort(m_config.local ? m_port.get() : nullptr);
 }
 
 RunSession::~RunSession() = default;
@@ -128,6 +131,7 @@ bool RunSession::StartWork(int vFunction)
             m_threadRunning = false;
             m_view->Post([this] { ThreadFinished(); });
         });
+        m_threadStarted = true;
     } catch (const std::system_error &error) {
         m_threadRunning = false;
         m_mark = kRunFailedMark;
@@ -151,6 +155,17 @@ void RunSession::Escape(bool fromClick)
     if (m_thread && m_threadRunning && (!m_progressVisible || Status() == kProgramming))
         m_thread->Request(TthPusk::StopRequested);
     m_view->ShowCloseButton(true);
+}
+
+void RunSession::StoppedOnBench()
+{
+    // As after Esc here: the verdict is the interrupted one, and the
+    // window offers "Закрыть".
+    m_stopPanel = false;
+    m_view->Post([this] {
+        m_view->ShowStopPanel(false);
+        m_view->ShowCloseButton(true);
+    });
 }
 
 bool RunSession::CloseRequested()
@@ -362,10 +377,23 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
     // The results go into the document on the window's thread; the data
     // blocks of F- and S-functions then travel on the run thread, so that a
     // long fetch keeps the window alive.
+    // A pass cut short by Esc is no pass: it is not counted, and after a
+    // complete pass of a continuous run the views keep that pass's values
+    // (only where the unit stopped is taken from it).
+    const bool cutShort = code == QORV_CANCEL;
     bool decoded = false;
     const auto decode = [&] {
+        std::optional<KeptResults> kept;
+        if (cutShort && m_config.options.continuous && DecodedPasses() > 0)
+            kept = KeepResults();
+        m_keepingResults = kept.has_value();
         decoded = m_dosdata.ProcessDosData(code, answer, false);
-        CountPass(decoded);
+        m_keepingResults = false;
+        if (kept) {
+            RestoreResults(*kept);
+            ShowResults(ResultStage::RepaintViews);
+        }
+        CountPass(decoded && !cutShort);
     };
     {
         std::lock_guard lock(m_resultsMutex);
@@ -378,7 +406,7 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
         decode();
     {
         std::lock_guard lock(m_resultsMutex);
-        if (m_passHasErrors)
+        if (m_passHasErrors && !cutShort)
             ++m_failingPasses;
     }
     if (decoded)
@@ -413,8 +441,44 @@ ErrorStatistics RunSession::Statistics() const
     return m_statistics;
 }
 
+int RunSession::DecodedPasses() const
+{
+    std::lock_guard lock(m_resultsMutex);
+    return m_decodedPasses;
+}
+
+RunSession::KeptResults RunSession::KeepResults() const
+{
+    KeptResults kept;
+    kept.errorCounts = m_doc.ErrorCounts;
+    kept.totalErrors = m_doc.TotalErrors;
+    kept.runFlags = m_doc.TestRunFlags;
+    for (int index = 0; index < m_doc.Doc.NTest; ++index) {
+        if (const STest *test = m_doc.Test(index))
+            kept.words.push_back({index, test->IWords, test->OWords, test->GWords});
+    }
+    return kept;
+}
+
+void RunSession::RestoreResults(const KeptResults &kept)
+{
+    m_doc.ErrorCounts = kept.errorCounts;
+    m_doc.TotalErrors = kept.totalErrors;
+    m_doc.TestRunFlags = kept.runFlags;
+    for (const KeptResults::Words &words : kept.words) {
+        if (STest *test = m_doc.Test(words.test)) {
+            test->IWords = words.input;
+            test->OWords = words.output;
+            test->GWords = words.generator;
+        }
+    }
+}
+
 void RunSession::TestDecoded(int testIndex, bool hasErrors)
 {
+    // The tabs keep the colours of the last complete pass as well.
+    if (m_keepingResults)
+        return;
     if (hasErrors) {
         std::lock_guard lock(m_resultsMutex);
         m_passHasErrors = true;

@@ -16,7 +16,10 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/run/errorstatistics.h"
 #include "execution/run/pusk.h"
+#include "model/document/records.h"
+#include "model/words/words.h"
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -134,6 +137,9 @@ public:
     // Results for the driver.
     bool ClosedOnStartPage() const { return !m_workPage; }
     bool StoppedByOperator() const { return !m_stopPanel; }
+    // The run thread was started (it reports the run's end to a watching
+    // server itself).
+    bool RunThreadStarted() const { return m_threadStarted; }
     bool WantsEndMessage() const { return m_wantEndMessage; }
     int Passes() const { return m_passes; }
     // Decoded results with errors in some test, and the tests (0-based)
@@ -157,6 +163,7 @@ public:
     int AnswerQuestion(QuestionKind kind, std::span<const std::uint8_t> record) override;
     void ShowProgramming(int count, int total) override;
     bool StopPanelVisible() const override { return m_stopPanel; }
+    void StoppedOnBench() override;
     void CurrentAlarm() override;
     bool DecodeAnswer(int code, std::span<const std::uint8_t> answer) override;
     std::int32_t ErrorMark() const override { return m_mark; }
@@ -173,6 +180,24 @@ private:
     void ThreadFinished();
     bool ShowStatistics();
     void CountPass(bool decoded);
+    int DecodedPasses() const;
+    // What the views show of a complete pass, kept over a pass cut short.
+    struct KeptResults
+    {
+        struct Words
+        {
+            int test = 0;
+            TWord input;
+            TOWord output;
+            TGWord generator;
+        };
+        std::vector<std::int32_t> errorCounts;
+        std::int32_t totalErrors = 0;
+        std::array<std::int32_t, kMaxTests> runFlags{};
+        std::vector<Words> words;
+    };
+    KeptResults KeepResults() const;
+    void RestoreResults(const KeptResults &kept);
     void ShowPortError(const std::string &text);
     bool RunCurrentControl();
 
@@ -190,6 +215,7 @@ private:
     bool m_operatorClosing = false;
     bool m_closeWhenFinished = false;
     std::atomic<bool> m_threadRunning{false};
+    bool m_threadStarted = false;
     std::atomic<bool> m_stopPanel{true};
     std::atomic<bool> m_progressVisible{false};
     std::atomic<std::int32_t> m_mark{0};
@@ -202,6 +228,8 @@ private:
     std::vector<int> m_testsFailed;
     std::vector<int> m_passTestsFailed; // of the pass being decoded
     int m_decodedPasses = 0;
+    // While a pass cut short is decoded over kept results (window thread).
+    bool m_keepingResults = false;
     ErrorStatistics m_statistics;
     // Last, so that it is closed and joined before anything it uses goes.
     std::unique_ptr<TthPusk> m_thread;

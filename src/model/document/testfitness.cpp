@@ -1,16 +1,22 @@
 #include "model/document/testfitness.h"
 
+#include "infra/helpers.h"
 #include "model/document/stest.h"
 #include "model/file/filepaths.h"
 #include "model/file/sectionvalues.h"
 #include "model/functions/funcwordref.h"
+#include "model/words/tyreadr.h"
+#include "model/words/wordvalues.h"
 
+#include <filesystem>
 #include <set>
 
 namespace qv {
 namespace {
 
 constexpr std::string_view kDiagram = "DIAGRAMM";
+constexpr std::string_view kMain = "MAIN";
+constexpr int kMaxBusContact = 192;
 
 bool IsPhase(char c)
 {
@@ -63,6 +69,19 @@ void CheckDiagram(const TTimeArray &tacts, std::vector<std::string> &out)
     if (tacts.Count() > kMaxImageCount)
         out.push_back(ValueProblemText(kDiagram, std::to_string(kMaxImageCount + 1), "",
                                        "лишняя: строк больше " + std::to_string(kMaxImageCount)));
+    // A level the image has no meaning for would be sent as low silently.
+    constexpr std::string_view kLevels = "-_x+";
+    const auto &lines = tacts.Lines();
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+        const std::string &levels = lines[l].Levels;
+        const std::size_t bad = levels.find_first_not_of(kLevels);
+        if (bad == std::string::npos)
+            continue;
+        out.push_back(ValueProblemText(kDiagram, std::to_string(l + 1), levels,
+                                       "содержит недопустимый уровень " + LetterShown(levels[bad]) +
+                                           " в такте " + std::to_string(bad + 1)));
+        return;
+    }
 }
 
 bool ItemExists(const STest &test, char letter, int n)
@@ -143,10 +162,16 @@ void CheckValues(const TWord &list, int id, int cycles, std::vector<std::string>
 void CheckGeneratorWords(const STest &test, std::vector<std::string> &out)
 {
     for (const SWord &word : test.GWords.Words()) {
-        if (GKindOf(word) == GKind::Undefined)
+        const GKind kind = GKindOf(word);
+        if (kind == GKind::Undefined)
             out.push_back(ValueProblemText(
                 NumberedName("GWORDS", word.Id), "CODE", std::to_string(word.Code),
                 "вместе с TYRE=" + std::to_string(word.Tyre) + " не задаёт вид g-слова"));
+        else if ((kind == GKind::Pulse || kind == GKind::Frequency) &&
+                 (word.Code < 0 || word.Code > kMaxBusContact))
+            out.push_back(ValueProblemText(NumberedName("GWORDS", word.Id), "CODE",
+                                           std::to_string(word.Code),
+                                           "не является номером контакта адаптера генератора"));
         else if (!InGGroup(word, GGroup::Cycle))
             CheckValues(test.GWords, word.Id, test.Cycles, out);
     }
@@ -163,14 +188,103 @@ void CheckGeneratorWords(const STest &test, std::vector<std::string> &out)
     }
 }
 
+// A test without cycles runs nothing and would pass; a start tact beyond the
+// diagram starts the repeated cycles nowhere.
+void CheckMain(const STest &test, std::vector<std::string> &out)
+{
+    const int tacts = test.Tacts.TactCount();
+    if (tacts <= 1)
+        return; // nothing to run either way
+    if (test.Cycles < 1)
+        out.push_back(ValueProblemText(kMain, "CYCLE", std::to_string(test.Cycles),
+                                       "не задаёт ни одного цикла"));
+    if (test.StartTact >= tacts)
+        out.push_back(ValueProblemText(
+            kMain, "START", std::to_string(test.StartTact),
+            "лежит за пределами диаграммы (тактов: " + std::to_string(tacts) + ")"));
+}
+
+// The bus of a word the image sends: it must exist, name each contact of
+// the adapter once, and hold every value the word takes.
+void CheckBusAndValues(const TWord &list, int id, const TTyreAdr &tyres,
+                       std::vector<std::string> &out)
+{
+    const SWord *word = list.Find(id);
+    if (!word)
+        return;
+    const std::string section = NumberedName(list.SectionStem(), id);
+    const std::string tyre = std::to_string(word->Tyre);
+    if (word->Tyre < 0 || word->Tyre >= tyres.Count()) {
+        out.push_back(ValueProblemText(section, "TYRE", tyre, "не называет шину файла"));
+        return;
+    }
+    const std::string definition = tyres.Definition(word->Tyre);
+    std::set<int> seen;
+    for (const char c : definition) {
+        const int contact = static_cast<unsigned char>(c);
+        if (contact < 1 || contact > kMaxBusContact) {
+            out.push_back(ValueProblemText(section, "TYRE", tyre,
+                                           "называет шину с контактом " + std::to_string(contact) +
+                                               " вне контактов адаптера (1.." +
+                                               std::to_string(kMaxBusContact) + ")"));
+            return;
+        }
+        if (!seen.insert(contact).second) {
+            out.push_back(ValueProblemText(section, "TYRE", tyre,
+                                           "называет шину, где контакт " + std::to_string(contact) +
+                                               " стоит дважды"));
+            return;
+        }
+    }
+    const int width = static_cast<int>(definition.size());
+    if (width < 1 || width > 16)
+        return; // the image cuts a value to 16 bits; an empty bus drives nothing
+    const std::int64_t largest = (std::int64_t{1} << width) - 1;
+    const int values = list.ValueCount(id);
+    for (int cycle = 0; cycle < values; ++cycle) {
+        const auto value = list.ValueAt(id, cycle, ValueSet::Reference);
+        if (value && (*value < 0 || *value > largest)) {
+            out.push_back(ValueProblemText(section, "DATA", word->Data,
+                                           "содержит значение " + std::to_string(*value) +
+                                               ", которое не помещается в шину шириной " +
+                                               std::to_string(width) + " бит"));
+            return;
+        }
+    }
+}
+
+// A V-function takes its waveform at a tact of the diagram.
+void CheckVFunctions(const STest &test, std::vector<std::string> &out)
+{
+    const int tacts = test.Tacts.TactCount();
+    for (const SFuncV &v : test.VFuncs.Records()) {
+        if (v.Tact < 0 || (tacts > 0 && v.Tact >= tacts))
+            out.push_back(ValueProblemText(
+                NumberedName("VFUNCS", v.Number), "TACT", std::to_string(v.Tact),
+                "лежит за пределами диаграммы (тактов: " + std::to_string(tacts) + ")"));
+    }
+}
+
 // Names the file-name window asks for are not checked here.
 void CheckFileName(const std::string &section, const std::string &name,
-                   std::vector<std::string> &out)
+                   const std::vector<std::string> &reserved, std::vector<std::string> &out)
 {
-    if (name.empty() || name == "*" || name == "<не задано>" || DataFileNameInFolder(name))
+    if (name.empty() || name == "*" || name == "<не задано>")
         return;
-    out.push_back(
-        ValueProblemText(section, "FILE", name, "не является именем файла в папке файла тестов"));
+    const auto inFolder = DataFileNameInFolder(name);
+    if (!inFolder) {
+        out.push_back(ValueProblemText(section, "FILE", name,
+                                       "не является именем файла в папке файла тестов"));
+        return;
+    }
+    for (const std::string &companion : reserved) {
+        if (SameTextNoCase(*inFolder, companion)) {
+            out.push_back(ValueProblemText(section, "FILE", name,
+                                           "совпадает с именем файла тестов или его "
+                                           "сопутствующего файла"));
+            return;
+        }
+    }
 }
 
 // The unit reports the address an F-function reached in three bytes and
@@ -199,7 +313,8 @@ void CheckKind(const std::string &section, std::string_view key, char kind, int 
                                    "не является ссылкой на i-, o- или g-слово"));
 }
 
-void CheckFunctions(const STest &test, std::vector<std::string> &out)
+void CheckFunctions(const STest &test, const std::vector<std::string> &reserved,
+                    std::vector<std::string> &out)
 {
     for (const int n : ItemsOf(test.Tacts, "F")) {
         const SFuncF *f = test.FFuncs.ByNumber(n);
@@ -216,7 +331,7 @@ void CheckFunctions(const STest &test, std::vector<std::string> &out)
             out.push_back(ValueProblemText(section, "DATW", std::to_string(f->DatWord),
                                            "не является кодом слова"));
         CheckRange(section, f->AdrStart, f->AdrEnd, f->AdrInc, out);
-        CheckFileName(section, f->FileName, out);
+        CheckFileName(section, f->FileName, reserved, out);
     }
     for (const int n : ItemsOf(test.Tacts, "P")) {
         const SProg *p = test.PFuncs.ByNumber(n);
@@ -226,27 +341,49 @@ void CheckFunctions(const STest &test, std::vector<std::string> &out)
         CheckKind(section, "ADRW", p->AdrWriteKind, p->AdrWrite, out);
         CheckKind(section, "ADRR", p->AdrReadKind, p->AdrRead, out);
         CheckRange(section, p->AdrStart, p->AdrEnd, p->AdrInc, out);
-        CheckFileName(section, p->FileName, out);
+        CheckFileName(section, p->FileName, reserved, out);
     }
     for (const int n : ItemsOf(test.Tacts, "S")) {
         if (const SFuncS *s = test.SFuncs.ByNumber(n))
-            CheckFileName(NumberedName("SFUNCS", n), s->FileName, out);
+            CheckFileName(NumberedName("SFUNCS", n), s->FileName, reserved, out);
     }
 }
 
 } // namespace
 
-std::vector<std::string> RunBlockers(const STest &test)
+std::vector<std::string> CompanionFileNames(const std::string &testFilePath,
+                                            const std::string &contactFilePath)
+{
+    if (testFilePath.empty())
+        return {};
+    const std::filesystem::path path(testFilePath);
+    std::vector<std::string> names{path.filename().string()};
+    for (const char *ext : {".CNT", ".TXT", ".sco"})
+        names.push_back(SetExt(path, ext).filename().string());
+    if (!contactFilePath.empty())
+        names.push_back(std::filesystem::path(contactFilePath).filename().string());
+    return names;
+}
+
+std::vector<std::string> RunBlockers(const STest &test, const FileFacts &file)
 {
     std::vector<std::string> out;
+    CheckMain(test, out);
     CheckDiagram(test.Tacts, out);
     CheckItems(test, out);
-    for (const int id : ItemsOf(test.Tacts, "i"))
+    for (const int id : ItemsOf(test.Tacts, "i")) {
         CheckValues(test.IWords, id, test.Cycles, out);
-    for (const int id : ItemsOf(test.Tacts, "oO"))
+        if (file.tyres)
+            CheckBusAndValues(test.IWords, id, *file.tyres, out);
+    }
+    for (const int id : ItemsOf(test.Tacts, "oO")) {
         CheckValues(test.OWords, id, test.Cycles, out);
+        if (file.tyres)
+            CheckBusAndValues(test.OWords, id, *file.tyres, out);
+    }
     CheckGeneratorWords(test, out);
-    CheckFunctions(test, out);
+    CheckFunctions(test, file.reservedNames, out);
+    CheckVFunctions(test, out);
     return out;
 }
 

@@ -12,9 +12,26 @@
 namespace qv {
 
 struct STest;
+class TTyreAdr;
+
+// The names, without folder, of the test file and its companions (the
+// contact file, "NAME.CNT", "NAME.TXT", "NAME.sco"); empty for an empty path.
+// No data file may take one of them: a run would overwrite the test itself.
+std::vector<std::string> CompanionFileNames(const std::string &testFilePath,
+                                            const std::string &contactFilePath);
+
+// What the checks know of the file around the test.
+struct FileFacts
+{
+    // CompanionFileNames: no data file may be named as one of them
+    // (compared without letter case).
+    std::vector<std::string> reservedNames;
+    // The file's data buses; null: the bus checks are left out.
+    const TTyreAdr *tyres = nullptr;
+};
 
 // One text per problem, "раздел [S], ключ K: значение \"V\" ..." (the caller
 // adds the test number); empty for a test that can be compiled.
-std::vector<std::string> RunBlockers(const STest &test);
+std::vector<std::string> RunBlockers(const STest &test, const FileFacts &file = {});
 
 } // namespace qv

@@ -1,5 +1,6 @@
 #include "model/export/testexport.h"
 
+#include "infra/safefile.h"
 #include "model/document/quorvik.h"
 #include "model/file/errors.h"
 #include "model/file/filestore.h"
@@ -44,12 +45,9 @@ std::optional<std::string> ExportTest(const TQuorvik &doc, int test, ExportForma
     const std::string source = std::filesystem::path(doc.Doc.FileName).filename().string();
     const std::string bytes =
         format == ExportFormat::Vcd ? VcdOfTest(doc, test, source, Today()) : CsvOfTest(doc, test);
-    try {
-        FileStore().Replace(path, bytes);
-    } catch (const WriteFailure &) {
-        const auto line = FailureLogLine(std::current_exception());
-        return "не удалось записать файл " + path + (line ? ": " + *line : std::string());
-    }
+    // "-" is standard output; a device or a pipe is written directly.
+    if (const std::string problem = WriteOutputFile(path, bytes); !problem.empty())
+        return "не удалось записать файл " + path + ": " + problem;
     return std::nullopt;
 }
 

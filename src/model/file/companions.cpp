@@ -5,6 +5,7 @@
 #include "infra/helpers.h"
 #include "infra/mesbo.h"
 #include "infra/messages.h"
+#include "infra/safefile.h"
 #include "infra/version.h"
 #include "model/file/commentfile.h"
 #include "model/file/contactfile.h"
@@ -18,10 +19,17 @@
 namespace qv {
 namespace {
 
+// Far more than the comments of 21 slots an operator types; a larger file
+// is not read (every load would otherwise pay for it in time and memory).
+constexpr std::uint64_t kCommentFileLimit = kMiB;
+
 std::optional<std::string> ReadWholeFile(const std::string &path)
 {
     try {
         const auto source = FileSource::OpenLocked(path);
+        if (source->Size() > kCommentFileLimit) {
+            return std::nullopt;
+        }
         return source->ReadBytes(static_cast<std::size_t>(source->Size()));
     } catch (const OpenFailure &) {
         return std::nullopt;
@@ -51,8 +59,11 @@ ContactFileContent TTestFile::ReadContactContent(const std::string &path)
     try {
         const auto source = m_files->OpenLocked(path);
         return ReadContactFile(*source, m_crypto, m_digestBuffer);
-    } catch (const OpenFailure &) {
-        AddLogLine("Файл контактов " + name + " отсутствует или к нему нет доступа", kLogError);
+    } catch (const OpenFailure &e) {
+        AddLogLine(e.Reason().empty()
+                       ? "Файл контактов " + name + " отсутствует или к нему нет доступа"
+                       : "Файл контактов " + name + ": " + e.Reason(),
+                   kLogError);
     } catch (const ReadFailure &) {
         AddLogLine("Не удалось прочитать данные из файла контактов " + name + ". " + Msg(17),
                    kLogError);
@@ -97,6 +108,16 @@ bool TTestFile::ReadComments()
     m_commentMarks.clear();
     std::error_code error;
     if (!std::filesystem::exists(txt.FileName, error)) {
+        return true;
+    }
+    if (const auto size = std::filesystem::file_size(txt.FileName, error);
+        !error && size > kCommentFileLimit) {
+        // Neither read nor written back: a comment save would replace the
+        // file with what little the window holds.
+        Mesbo().Show("Файл комментариев \"" + txt.FileName + "\" больше 1 МиБ: комментарии не " +
+                         "загружены и не будут записаны",
+                     MbWarning, kProductName);
+        txt.FileName.clear();
         return true;
     }
     const auto bytes = ReadWholeFile(txt.FileName);

@@ -11,9 +11,13 @@ std::optional<std::string> FailureLogLine(std::exception_ptr failure, std::size_
         std::rethrow_exception(failure);
     } catch (const ReadFailure &) {
         return "Не удалось прочитать данные из файла. " + Msg(17);
-    } catch (const WriteFailure &) {
+    } catch (const WriteFailure &e) {
+        if (!e.Reason().empty())
+            return e.Reason();
         return "Не удалось записать данные в файл. " + Msg(18);
-    } catch (const OpenFailure &) {
+    } catch (const OpenFailure &e) {
+        if (!e.Reason().empty())
+            return e.Reason();
         return std::string("Нет доступа к файлу или файл отсутствует");
     } catch (const BlockTooLong &e) {
         const std::string what = e.TestIndex() < 0

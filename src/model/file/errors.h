@@ -22,22 +22,35 @@ public:
     {}
 };
 
-// A failed write.
+// A failed write. reason, when given, is a message for the operator that
+// names the file and says what went wrong; it takes the place of the
+// general line.
 class WriteFailure : public std::runtime_error
 {
 public:
-    explicit WriteFailure(const std::string &why = "write failure")
-        : std::runtime_error(why)
+    explicit WriteFailure(std::string reason = {})
+        : std::runtime_error(reason.empty() ? "write failure" : reason)
+        , m_reason(std::move(reason))
     {}
+    const std::string &Reason() const { return m_reason; }
+
+private:
+    std::string m_reason;
 };
 
-// The file cannot be opened: missing, locked by another copy, no access.
+// The file cannot be opened: missing, locked by another copy, no access, or
+// not a regular file (reason as for WriteFailure).
 class OpenFailure : public std::runtime_error
 {
 public:
-    OpenFailure()
-        : std::runtime_error("open failure")
+    explicit OpenFailure(std::string reason = {})
+        : std::runtime_error(reason.empty() ? "open failure" : reason)
+        , m_reason(std::move(reason))
     {}
+    const std::string &Reason() const { return m_reason; }
+
+private:
+    std::string m_reason;
 };
 
 // A block text longer than its 16-bit length can hold. testIndex is the

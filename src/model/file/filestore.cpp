@@ -1,5 +1,7 @@
 #include "model/file/filestore.h"
 
+#include "infra/fdguard.h"
+#include "infra/safefile.h"
 #include "model/file/errors.h"
 
 #include <algorithm>
@@ -9,106 +11,27 @@
 #include <exception>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace qv {
-namespace {
-
-// Closes a descriptor on every path out of a scope.
-class FdGuard
-{
-public:
-    explicit FdGuard(int fd)
-        : m_fd(fd)
-    {}
-    ~FdGuard()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FdGuard(const FdGuard &) = delete;
-    FdGuard &operator=(const FdGuard &) = delete;
-    int Get() const { return m_fd; }
-    int Release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
-
-constexpr std::string_view kTempSuffix = ".tmp";
-constexpr std::size_t kTempUniqueLength = 6; // the XXXXXX that mkstemp fills
-
-std::string TempPathFor(const std::string &path)
-{
-    return path + std::string(kTempSuffix) + std::string(kTempUniqueLength, 'X');
-}
-
-// Temporary files that a save of this path left behind when it was killed
-// between creating and renaming them: NAME.tmp followed by six letters or
-// digits.
-void RemoveStaleTemps(const std::filesystem::path &path)
-{
-    const std::string prefix = path.filename().string() + std::string(kTempSuffix);
-    std::filesystem::path folder = path.parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
-    std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() != prefix.size() + kTempUniqueLength || !name.starts_with(prefix) ||
-            !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
-                         [](unsigned char c) { return std::isalnum(c) != 0; })) {
-            continue;
-        }
-        std::error_code ignored;
-        if (std::filesystem::is_regular_file(it->symlink_status(ignored))) {
-            std::filesystem::remove(it->path(), ignored);
-        }
-    }
-}
-
-// A rename is durable once the folder that holds it is on the disk.
-void SyncFolderOf(const std::string &path)
-{
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty()) {
-        folder = std::filesystem::path(".");
-    }
-    FdGuard fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.Get() >= 0) {
-        ::fsync(fd.Get());
-    }
-}
-
-} // namespace
 
 std::unique_ptr<FileSource> FileSource::OpenLocked(const std::string &path)
 {
-    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) {
-        throw OpenFailure();
+    std::string problem;
+    auto file = InputFile::Open(path, std::numeric_limits<std::uint64_t>::max(), &problem);
+    if (!file) {
+        // A missing or unreadable file keeps the container's own line.
+        throw OpenFailure(NonRegularKind(path).empty() ? std::string() : problem);
     }
+    const std::uint64_t size = file->Size();
+    FdGuard fd(file->Release());
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
         throw OpenFailure();
     }
-    struct stat info
-    {
-    };
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        throw OpenFailure();
-    }
-    return std::unique_ptr<FileSource>(
-        new FileSource(fd.Release(), static_cast<std::uint64_t>(info.st_size)));
+    return std::unique_ptr<FileSource>(new FileSource(fd.Release(), size));
 }
 
 FileSource::~FileSource()
@@ -149,45 +72,17 @@ void FileSource::ReadDirect(std::uint64_t offset, std::span<char> out)
     }
 }
 
-void FileStore::Replace(const std::string &target, std::string_view bytes)
+void FileStore::Replace(const std::string &target, std::string_view bytes, LinkAtTarget links)
 {
-    // A link is followed, so that the file it names is replaced, not the link.
-    std::string path = target;
-    struct stat link
-    {
-    };
-    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        std::error_code error;
-        path = std::filesystem::canonical(target, error).string();
-        if (error) {
-            throw WriteFailure();
-        }
+    const WriteSteps steps{[this](int fd, std::string_view part) { return WriteAll(fd, part); },
+                           [this](int fd) { return Flush(fd); }};
+    const WriteOutcome outcome = ReplaceFileContent(target, bytes, links, &steps);
+    if (outcome.targetRefused) {
+        throw WriteFailure(outcome.problem);
     }
-    RemoveStaleTemps(path);
-    std::string temp = TempPathFor(path);
-    FdGuard fd(::mkstemp(temp.data()));
-    if (fd.Get() < 0) {
+    if (!outcome.Ok()) {
         throw WriteFailure();
     }
-    // A replaced file keeps its permission bits; a new one is readable by
-    // all and writable by its owner (mkstemp alone would give 0600).
-    mode_t mode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
-    struct stat old
-    {
-    };
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    }
-    const bool written = ::fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), bytes) &&
-                         Flush(fd.Get()) && ::close(fd.Release()) == 0 &&
-                         ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!written) {
-        ::unlink(temp.c_str());
-        throw WriteFailure();
-    }
-    // The file is in place by now; a folder that cannot be flushed (a file
-    // system without that call) does not undo the save.
-    SyncFolderOf(path);
 }
 
 bool TryReplace(const std::string &path, std::string_view bytes)
@@ -202,17 +97,7 @@ bool TryReplace(const std::string &path, std::string_view bytes)
 
 bool FileStore::WriteAll(int fd, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
+    return WriteAllBytes(fd, bytes);
 }
 
 bool FileStore::Flush(int fd)

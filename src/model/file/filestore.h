@@ -10,6 +10,7 @@
 // untouched, and WriteFailure is thrown. Temporary files of the same target
 // left behind by a save that was killed are removed first.
 
+#include "infra/safefile.h"
 #include "model/file/bytesource.h"
 
 #include <cstdint>
@@ -25,7 +26,8 @@ class FileSource : public ByteSource
 {
 public:
     // Throws OpenFailure when the file is missing, unreadable or locked by
-    // another copy.
+    // another copy, and (with the reason) when it is not a regular file: the
+    // open never waits on a named pipe.
     static std::unique_ptr<FileSource> OpenLocked(const std::string &path);
     ~FileSource() override;
 
@@ -60,8 +62,13 @@ public:
     {
         return FileSource::OpenLocked(path);
     }
-    // Replaces the content of path with bytes (see above).
-    void Replace(const std::string &path, std::string_view bytes);
+    // Replaces the content of path with bytes (see above). A device or a
+    // named pipe at path is written directly; a folder throws WriteFailure
+    // with its reason. links says what a symbolic link at path means: a
+    // name the operator chose is followed, one the program made up from a
+    // test file or a peer is replaced.
+    void Replace(const std::string &path, std::string_view bytes,
+                 LinkAtTarget links = LinkAtTarget::Follow);
 
 protected:
     // Writes all bytes to the open descriptor; false on a failure. A test

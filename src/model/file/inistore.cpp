@@ -208,7 +208,8 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text)
         base = 16;
         text.remove_prefix(1);
     }
-    if (text.empty())
+    // One sign only: "--5" is no number (from_chars would take "-5").
+    if (text.empty() || text.front() == '-' || text.front() == '+')
         return std::nullopt;
     std::int64_t magnitude = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);

@@ -1,5 +1,6 @@
 #include "model/file/scofile.h"
 
+#include "infra/safefile.h"
 #include "model/file/bytesource.h"
 #include "model/file/errors.h"
 #include "model/file/filestore.h"
@@ -13,6 +14,10 @@
 
 namespace qv {
 namespace {
+
+// Far above what kScoMaxRecords records of kWaveformSamples samples take:
+// only a file that cannot be an oscillogram file is refused by it.
+constexpr std::uint64_t kScoFileLimit = 16 * kMiB;
 
 // "©Skopel USB - осциллограф " in Windows-1251.
 constexpr std::string_view kMagic =
@@ -195,12 +200,12 @@ ScoReadError SScoFile::ReadScoFile(const std::string &path)
     m_references.clear();
     m_scan = 0;
     m_state = State::Failed;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // A folder, a pipe or a device of that name is refused like an unreadable
+    // file (never waited on); the test file loads without references.
+    const auto read = ReadInputFile(path, kScoFileLimit);
+    if (!read)
         return ScoReadError::Read;
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        return ScoReadError::Read;
+    const std::string &bytes = *read;
     std::vector<SScoRecord> records;
     const ScoReadError error = ParseScoBytes(bytes, records);
     if (error != ScoReadError::None)

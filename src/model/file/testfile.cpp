@@ -4,20 +4,27 @@
 #include "infra/encoding.h"
 #include "infra/helpers.h"
 #include "infra/mesbo.h"
+#include "infra/mesboflags.h"
 #include "infra/messages.h"
+#include "infra/safefile.h"
 #include "infra/version.h"
 #include "model/file/commentfile.h"
 #include "model/file/container.h"
 #include "model/file/datetext.h"
 #include "model/file/errors.h"
 #include "model/file/filepaths.h"
+#include "model/file/sectionvalues.h"
+#include "model/file/savedreferences.h"
 #include "model/file/testsections.h"
 #include "model/functions/testfunctions.h"
 
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv {
 namespace {
@@ -70,6 +77,26 @@ std::string StoredToLog(std::string_view stored)
         }
     }
     return log;
+}
+
+// NTEST as a count the records can hold; nullopt for anything else.
+std::optional<std::int32_t> DeclaredTestCount(const std::string &text)
+{
+    const auto count = ParseIniInteger(text);
+    if (!count || *count < 0 || *count > kMaxTests) {
+        return std::nullopt;
+    }
+    return count;
+}
+
+// A save writes the values read as output references; for words the last
+// run read wrong that turns a faulty board's values into the references,
+// so the operator decides, and by default they stay. False when they stay.
+bool ConfirmReferenceChanges(const SQor &doc, SSaveParam &param)
+{
+    const auto changes = WrongReferencesReplacedBy(doc, param);
+    return changes.empty() || Mesbo().Show(ReferenceChangeQuestion(changes), MbQuestionDefaultNo,
+                                           kProductName) == MbYes;
 }
 
 } // namespace
@@ -161,8 +188,8 @@ void TTestFile::LoadSteps()
 
     m_ini.FromText(
         Cp1251ToUtf8(ReadBlock(*source, kGeneralBlockIv, m_flags, m_readPassword, m_crypto)));
-    ReadGeneralSection();
-    const int declared = doc.NTest;
+    const std::string declaredText = ReadGeneralSection();
+    const std::optional<std::int32_t> declared = DeclaredTestCount(declaredText);
     doc.NTest = 0;
     m_ini.Clear();
     if (!ReadContacts()) {
@@ -170,33 +197,54 @@ void TTestFile::LoadSteps()
     }
 
     TestReadContext context;
+    context.testFilePath = doc.FileName;
+    context.contactFilePath = m_info.Cnt->FileName;
+    context.tyres = &doc.Tyres;
     context.oscillogramPath = SetExt(doc.FileName, ".sco").string();
     context.showError = [](const std::string &text) { Mesbo().Show(text, MbError, kProductName); };
     context.addLogLine = [this](const std::string &text, char marker) { AddLogLine(text, marker); };
-    for (int i = 0; i < declared; ++i) {
+    // The test blocks are the truth, not NTEST: a count that is no number or
+    // disagrees would otherwise drop tests, and the next save would lose them.
+    int read = 0;
+    for (; source->Remaining() > 0; ++read) {
+        if (read == kMaxTests) {
+            AddLogLine("Файл содержит больше " + std::to_string(kMaxTests) + " тестов", kLogError);
+            throw CodeError(CodeError::AlreadyReported);
+        }
         m_ini.FromText(
             Cp1251ToUtf8(ReadBlock(*source, kTestBlockIv, m_flags, m_readPassword, m_crypto)));
         auto test = std::make_unique<STest>();
-        context.testIndex = i;
+        context.testIndex = read;
         ReadTestSections(m_ini, *test, context);
-        doc.Tests[static_cast<std::size_t>(i)] = std::move(test);
-        doc.NTest = i + 1;
+        doc.Tests[static_cast<std::size_t>(read)] = std::move(test);
+        doc.NTest = read + 1;
+    }
+    if (!declared || *declared != read) {
+        AddLogLine(ValueProblemText(kGeneralSection, "NTEST", declaredText,
+                                    (declared ? "не совпадает с числом тестов в файле ("
+                                              : "не является числом тестов; тестов в файле: ") +
+                                        std::to_string(read) + (declared ? ")" : "") +
+                                        ", загружены все тесты файла"),
+                   kLogWarning);
     }
     m_ini.Clear();
 }
 
-void TTestFile::ReadGeneralSection()
+std::string TTestFile::ReadGeneralSection()
 {
     SQor &doc = *m_info.Doc;
     const IniStore &ini = m_ini;
     m_info.Cnt->FileName =
         FindBesideFile(doc.FileName, BareFileName(ini.ReadString(kGeneralSection, "CNT", "")));
     doc.Sys = ini.ReadInteger(kGeneralSection, "SYS", 0);
-    const std::int32_t count = ini.ReadInteger(kGeneralSection, "NTEST", 0);
-    if (count < 0 || count > kMaxTests) {
-        throw ReadFailure(); // the records hold at most 20 tests
+    // The number base only shows values; a wrong one is said, not refused.
+    if (const auto sys = ini.Find(kGeneralSection, "SYS");
+        sys && (!ParseIniInteger(*sys) || (doc.Sys != 8 && doc.Sys != 16))) {
+        AddLogLine(ValueProblemText(kGeneralSection, "SYS", *sys,
+                                    "не является основанием системы счисления (8 или 16)"),
+                   kLogWarning);
     }
-    doc.NTest = count;
+    std::string declaredText = ini.ReadString(kGeneralSection, "NTEST", "0");
     doc.FCreate = DateTimeValue(ini.ReadString(kGeneralSection, "FCREATE", ""));
     doc.FModified = DateTimeValue(ini.ReadString(kGeneralSection, "FMODIFIED", ""));
     doc.FVersion = ini.ReadString(kGeneralSection, "FVERSION", "");
@@ -207,6 +255,7 @@ void TTestFile::ReadGeneralSection()
         m_ui.ShowFileErrors("Данный файл содержит ошибки.\r\n" + Msg(24), doc.FLogError);
         throw CodeError(CodeError::AlreadyReported);
     }
+    return declaredText;
 }
 
 void TTestFile::WriteGeneralSection()
@@ -241,7 +290,10 @@ bool TTestFile::AskPassword(int mode, const Bytes32 &check)
     request.File = m_info.Doc->FileName;
     request.Check = check;
     request.Transform = [this](const std::string &typed, std::string &padded, Bytes32 &out) {
-        return PasswordCheck(m_crypto, Utf8ToCp1251(typed), padded, out);
+        // A character the file's code page has no byte for cannot be part
+        // of any password of the file: the password is wrong.
+        const auto bytes = TryUtf8ToCp1251(typed);
+        return bytes && PasswordCheck(m_crypto, *bytes, padded, out);
     };
     if (!m_ui.AskPassword(request)) {
         return false;
@@ -269,7 +321,8 @@ bool TTestFile::Save(SSaveParam *param)
 bool TTestFile::SaveSteps(SSaveParam *param)
 {
     SQor &doc = *m_info.Doc;
-    if (param != nullptr && !RunSaveChoice(*param)) {
+    bool backup = false;
+    if (param != nullptr && !RunSaveChoice(*param, backup)) {
         return false;
     }
     NoticeGuard notice(m_ui, "Выполняется запись файла. Ждите...");
@@ -279,12 +332,28 @@ bool TTestFile::SaveSteps(SSaveParam *param)
     if (!ConfirmWritable(doc.FileName)) {
         return false;
     }
+    std::optional<KeptReferences> kept;
+    if (param != nullptr && !ConfirmReferenceChanges(doc, *param)) {
+        kept.emplace(doc, WrongReferencesReplacedBy(doc, *param));
+    }
     BuildImage(param);
+    // The backup is made only once the save is sure to write: a refused
+    // save leaves no new backup behind. One that cannot be made stops the
+    // save, which would otherwise destroy the only copy the operator asked
+    // to keep.
+    if (backup) {
+        std::string problem;
+        if (!CreateBakFile(doc.FileName, &problem)) {
+            throw WriteFailure(problem + ". Файл не записан");
+        }
+    }
     m_files->Replace(doc.FileName, m_image);
+    // What the document shows is what the file now holds.
+    AdoptSavedData(doc, param);
     return true;
 }
 
-bool TTestFile::RunSaveChoice(SSaveParam &param)
+bool TTestFile::RunSaveChoice(SSaveParam &param, bool &backup)
 {
     SQor &doc = *m_info.Doc;
     const std::filesystem::path oldPath(doc.FileName);
@@ -307,9 +376,7 @@ bool TTestFile::RunSaveChoice(SSaveParam &param)
                                        std::filesystem::copy_options::overwrite_existing, ignored);
         }
     }
-    if (request.Backup) {
-        CreateBakFile(newPath);
-    }
+    backup = request.Backup;
     if (!SameTextNoCase(newPath, doc.FileName)) {
         const std::string oldTxt = SetExt(oldPath, ".TXT").string();
         const std::string newTxt = SetExt(newPath, ".TXT").string();
@@ -383,12 +450,15 @@ bool TTestFile::IsFileOfKind(int kind, const std::string &path)
 {
     if (kind == KindTestFile || kind == KindContactFile) {
         const std::string_view magic = kind == KindTestFile ? kTestFileMagic : kContactFileMagic;
-        std::ifstream in(path, std::ios::binary);
-        std::string head(magic.size(), '\0');
-        if (!in.read(head.data(), static_cast<std::streamsize>(head.size())) || head != magic) {
+        // Never waits on a pipe: only a regular file can be of a kind.
+        auto file = InputFile::Open(path, std::numeric_limits<std::uint64_t>::max());
+        if (!file || file->Size() <= magic.size()) {
             return false;
         }
-        return in.peek() != std::ifstream::traits_type::eof();
+        std::string head(magic.size(), '\0');
+        return ::pread(file->Fd(), head.data(), head.size(), 0) ==
+                   static_cast<ssize_t>(head.size()) &&
+               head == magic;
     }
     return IsCommentFileText(path);
 }

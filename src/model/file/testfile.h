@@ -83,11 +83,15 @@ public:
 private:
     void LoadSteps();
     bool SaveSteps(SSaveParam *param);
-    bool RunSaveChoice(SSaveParam &param);
+    // The save dialog; backup: the operator asked for a backup of the file
+    // being replaced (made once the save is sure to write).
+    bool RunSaveChoice(SSaveParam &param, bool &backup);
     // Builds the file image of a save into m_image.
     void BuildImage(SSaveParam *param);
     std::string IniBlockText() const;
-    void ReadGeneralSection();
+    // Fills the file-level records; returns the NTEST text as it stands
+    // (the test blocks decide how many tests there are).
+    std::string ReadGeneralSection();
     void WriteGeneralSection();
     // The contact file's content; a failure is logged naming the contact
     // file and thrown as already reported.

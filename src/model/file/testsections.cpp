@@ -149,7 +149,10 @@ void ReadTestSections(const IniStore &ini, STest &test, const TestReadContext &c
         ReadKind(info.kind, ini, test, context);
     }
     test.LoadProblems = malformed.Problems();
-    for (std::string &problem : RunBlockers(test)) {
+    FileFacts file;
+    file.reservedNames = CompanionFileNames(context.testFilePath, context.contactFilePath);
+    file.tyres = context.tyres;
+    for (std::string &problem : RunBlockers(test, file)) {
         test.LoadProblems.push_back(std::move(problem));
     }
     if (context.addLogLine) {

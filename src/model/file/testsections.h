@@ -52,8 +52,11 @@ inline constexpr std::string_view kDescSection = "DESC";
 // What a reader of a test's sections gets besides the store and the test.
 struct TestReadContext
 {
-    int testIndex = 0;           // 0-based
-    std::string oscillogramPath; // the test file path with extension ".sco"
+    int testIndex = 0;               // 0-based
+    std::string testFilePath;        // the test file being read ("" when unknown)
+    std::string contactFilePath;     // its contact file
+    const TTyreAdr *tyres = nullptr; // the file's data buses (read before the tests)
+    std::string oscillogramPath;     // the test file path with extension ".sco"
     // Shows an error text in an error box (the V-function reader's failure
     // text); the container routes it to the message-box service.
     std::function<void(const std::string &)> showError;

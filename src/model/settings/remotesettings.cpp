@@ -20,6 +20,8 @@ constexpr std::string_view kKeyServerPorts = "Порты сервера";
 constexpr std::string_view kKeyServerPort = "Порт сервера";
 constexpr std::string_view kKeySplitter = "Разделитель чата";
 constexpr std::string_view kKeyLog = "Вести лог-журнал работы";
+constexpr std::string_view kKeyReceiveMb = "Объем папки приема файлов, МБ";
+constexpr std::string_view kKeyReceiveFiles = "Число файлов в папке приема";
 
 std::string Trimmed(std::string_view text)
 {
@@ -103,6 +105,11 @@ void RemoteSettings::Load(const IniStore &store)
     serverPort = store.ReadString(kSection, kKeyServerPort, serverPort);
     chatSplitter = store.ReadInteger(kSection, kKeySplitter, chatSplitter);
     keepLog = store.ReadBool(kSection, kKeyLog, keepLog);
+    // A limit of 0 or less would refuse every file: the default serves.
+    const int mb = store.ReadInteger(kSection, kKeyReceiveMb, receiveLimitMb);
+    receiveLimitMb = mb > 0 ? mb : kDefaultReceiveLimitMb;
+    const int files = store.ReadInteger(kSection, kKeyReceiveFiles, receiveLimitFiles);
+    receiveLimitFiles = files > 0 ? files : kDefaultReceiveLimitFiles;
     EnsureIdentity();
 }
 
@@ -127,6 +134,8 @@ void RemoteSettings::Save(IniStore &store) const
     store.WriteString(kSection, kKeyServerPort, serverPort);
     store.WriteInteger(kSection, kKeySplitter, chatSplitter);
     store.WriteInteger(kSection, kKeyLog, keepLog ? 1 : 0);
+    store.WriteInteger(kSection, kKeyReceiveMb, receiveLimitMb);
+    store.WriteInteger(kSection, kKeyReceiveFiles, receiveLimitFiles);
 }
 
 } // namespace qv

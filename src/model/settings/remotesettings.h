@@ -38,6 +38,12 @@ struct RemoteSettings
     std::string serverPort;
     int chatSplitter = -1; // the chat log's height; -1: not set
     bool keepLog = false;  // "Вести лог-журнал работы"
+    // What the folder of received files may hold: a peer cannot fill the
+    // disk through it.
+    static constexpr int kDefaultReceiveLimitMb = 256;
+    static constexpr int kDefaultReceiveLimitFiles = 1000;
+    int receiveLimitMb = kDefaultReceiveLimitMb;
+    int receiveLimitFiles = kDefaultReceiveLimitFiles;
 
     // Load ends with EnsureIdentity.
     void Load(const IniStore &store);

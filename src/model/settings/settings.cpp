@@ -75,10 +75,14 @@ void ReadInteger(const IniStore &store, std::string_view section, std::string_vi
         value = *read;
 }
 
-void ReadFloat(const IniStore &store, std::string_view section, std::string_view key, double &value)
+// A time must be a positive finite number of sane size; any other value
+// keeps the default, as a malformed one does.
+void ReadTime(const IniStore &store, std::string_view section, std::string_view key, double &value)
 {
+    constexpr double kMaxTime = 1e6;
     if (const auto text = store.Find(section, key)) {
-        if (const auto read = ParseSettingsFloat(*text))
+        if (const auto read = ParseSettingsFloat(*text);
+            read && std::isfinite(*read) && *read > 0 && *read <= kMaxTime)
             value = *read;
     }
 }
@@ -108,8 +112,8 @@ void TSettings::Load(const IniStore &store, bool modelW5)
     for (int i = 0; i < kOptionCount; ++i)
         ReadInteger(store, kGeneral, OptionKeys()[static_cast<std::size_t>(i)],
                     Options[static_cast<std::size_t>(i)]);
-    ReadFloat(store, kGeneral, kKeyIoTime, IoTime);
-    ReadFloat(store, kGeneral, kKeyWaitTime, WaitTime);
+    ReadTime(store, kGeneral, kKeyIoTime, IoTime);
+    ReadTime(store, kGeneral, kKeyWaitTime, WaitTime);
 
     const auto &table = ColourTable();
     for (int i = 0; i < kColourCount; ++i) {

@@ -1,6 +1,7 @@
 #include "model/settings/settingsfile.h"
 
 #include "infra/encoding.h"
+#include "infra/safefile.h"
 #include "model/file/filestore.h"
 
 #include <filesystem>
@@ -15,14 +16,13 @@ std::optional<IniStore> ReadIniFile(const std::string &path)
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes;
-    if (in.is_open() && !std::filesystem::is_directory(path, ec))
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in.is_open() || in.bad() || std::filesystem::is_directory(path, ec))
-        throw SettingsFileError("Не удалось прочитать файл настроек " + path);
+    // A pipe or a device in its place is refused, never waited on.
+    std::string problem;
+    const auto bytes = ReadInputFile(path, kTextFileLimit, &problem);
+    if (!bytes)
+        throw SettingsFileError("Не удалось прочитать файл настроек " + path + ": " + problem);
     IniStore store;
-    store.FromText(Cp1251ToUtf8(bytes));
+    store.FromText(Cp1251ToUtf8(*bytes));
     return store;
 }
 

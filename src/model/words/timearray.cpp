@@ -6,6 +6,7 @@
 #include "model/document/stest.h"
 #include "model/file/inistore.h"
 #include "model/file/sectionvalues.h"
+#include "model/words/proberule.h"
 #include "model/words/wordvalues.h"
 
 #include <algorithm>
@@ -78,6 +79,8 @@ std::vector<SZond> ParseProbes(std::string_view section, const std::string &key,
     return entries;
 }
 
+} // namespace
+
 // Whether the save lets probe measurements of cycle c replace references.
 // Only a debug save that asks for probe data does, and only for the test
 // and cycle the operator chose (or all of them). A save that does not ask
@@ -93,6 +96,17 @@ bool MeasurementsMayReplace(const SSaveParam *param, int cycle)
     }
     return param->Test == param->TestIndex && (param->Cycle == -1 || param->Cycle == cycle);
 }
+
+// A measurement stands for its entry's reference when the entry is switched
+// on, was measured, and the measurement was judged against TTL or DTL
+// thresholds (its mark, the mask in force then).
+bool MeasurementReplaces(const SZond &entry)
+{
+    return entry.On && !AllUnmeasured(entry.Measured) &&
+           (entry.Mark == kProbeMarkLow || entry.Mark == kProbeMarkHigh);
+}
+
+namespace {
 
 char MarkCharacter(std::int32_t mark)
 {
@@ -224,8 +238,7 @@ void TTimeArray::Write(IniStore &ini, std::string_view section, const STest &tes
         const auto &entries = test.Probes[c];
         for (std::size_t i = 1; i < entries.size(); ++i) {
             const SZond &entry = entries[i];
-            const bool measured = mayMeasure && entry.On && !AllUnmeasured(entry.Measured) &&
-                                  (entry.Mark == kProbeMarkLow || entry.Mark == kProbeMarkHigh);
+            const bool measured = mayMeasure && MeasurementReplaces(entry);
             if (!measured && AllUnmeasured(entry.Reference)) {
                 continue;
             }

@@ -1,5 +1,6 @@
 #include "ui/calibration/calibratewindow.h"
 
+#include "execution/port/noanswer.h"
 #include "execution/port/testerport.h"
 #include "execution/run/runcalibration.h"
 #include "infra/mesbo.h"
@@ -10,10 +11,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -22,6 +25,8 @@ namespace {
 
 constexpr std::size_t kPeriodsAnswer = 12;
 constexpr int kStopWaitMs = 2500;
+// How often "Старт" looks for the acknowledgement.
+constexpr int kPollMs = 20;
 constexpr std::array<int, TfmCalibrate::kMeasurements> kSignalCodes{QORV_GET_T1, QORV_GET_T2,
                                                                     QORV_GET_T3};
 constexpr std::array<const char *, TfmCalibrate::kMeasurements> kPeriodLabels{
@@ -87,6 +92,13 @@ TfmCalibrate::TfmCalibrate(Context context, QWidget *parent)
         m_groups[at] = group;
         layout->addWidget(group);
     }
+    m_waitLine = new QLabel(
+        QStringLiteral("Ожидание ответа блока диагностики... (Esc - прекратить ожидание)"), this);
+    m_waitLine->setObjectName(QStringLiteral("lbWait"));
+    m_waitLine->hide();
+    layout->addWidget(m_waitLine);
+    m_waitTimer.setInterval(kPollMs);
+    connect(&m_waitTimer, &QTimer::timeout, this, [this] { pollStart(); });
     auto *buttons = new QHBoxLayout;
     m_apply = new QPushButton(QStringLiteral("Применить"), this);
     m_save = new QPushButton(QStringLiteral("Сохранить"), this);
@@ -129,14 +141,80 @@ bool TfmCalibrate::readPeriods()
 void TfmCalibrate::start(int m)
 {
     const auto at = static_cast<std::size_t>(m);
+    // The click has toggled the button: it goes down only with the unit's
+    // answer, and a held one stays down until "Стоп".
+    const bool held = !m_starts[at]->isChecked();
+    m_starts[at]->setChecked(held);
+    if (held || m_waiting >= 0)
+        return;
     const std::uint8_t request[] = {0};
+    if (!m_session.Post(kSignalCodes[at], request))
+        return;
     // The unit answers once it generates; the button stays down meanwhile.
-    m_starts[at]->setChecked(m_session.Tell(kSignalCodes[at], request, kPortNoTimeLimit));
+    m_waiting = m;
+    m_waitLimitMs = std::max(1, m_context.tester.Settings().timeout);
+    m_waitClock.start();
+    m_waitLine->show();
+    m_starts[at]->setEnabled(false);
+    m_waitTimer.start();
+}
+
+void TfmCalibrate::pollStart()
+{
+    if (m_waiting < 0)
+        return;
+    const int code = kSignalCodes[static_cast<std::size_t>(m_waiting)];
+    if (const auto answer = m_session.Poll(code)) {
+        endWait(*answer);
+        return;
+    }
+    if (m_waitClock.elapsed() < m_waitLimitMs)
+        return;
+    endWait(false);
+    m_session.Port().ShowError(NoAnswerText(code, m_waitLimitMs));
+}
+
+void TfmCalibrate::endWait(bool pressed)
+{
+    if (m_waiting < 0)
+        return;
+    const auto at = static_cast<std::size_t>(m_waiting);
+    m_waitTimer.stop();
+    m_waiting = -1;
+    m_waitLine->hide();
+    m_starts[at]->setEnabled(true);
+    m_starts[at]->setChecked(pressed);
+}
+
+void TfmCalibrate::cancelWait()
+{
+    if (m_waiting < 0)
+        return;
+    const int code = kSignalCodes[static_cast<std::size_t>(m_waiting)];
+    endWait(false);
+    // The unit may still start; it is told to stop. A late answer to either
+    // is dropped by the port as one nobody waits for.
+    const std::uint8_t request[] = {1};
+    m_session.Post(code, request);
+}
+
+void TfmCalibrate::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && m_waiting >= 0) {
+        cancelWait();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfmCalibrate::stop(int m)
 {
     const auto at = static_cast<std::size_t>(m);
+    if (m_waiting == m) {
+        cancelWait();
+        return;
+    }
     if (!m_starts[at]->isChecked()) {
         Mesbo().Show(Msg(28), MbInformation, kProductName);
         return;
@@ -163,8 +241,10 @@ void TfmCalibrate::send(std::uint8_t operation)
         if (!value || *value < 0.001)
             report = Msg(32);
     }
-    if (m_groups[0]->isEnabled() && m_groups[1]->isEnabled() && values[1] * 1000 < values[0])
-        report += (report.empty() ? "" : "\r\n") + Msg(33);
+    // T1 and T2 are compared only once every value is a usable one.
+    if (report.empty() && m_groups[0]->isEnabled() && m_groups[1]->isEnabled() &&
+        values[1] * 1000 < values[0])
+        report = Msg(33);
     if (!report.empty()) {
         Mesbo().Show(report, MbError, kProductName);
         return;
@@ -172,7 +252,12 @@ void TfmCalibrate::send(std::uint8_t operation)
     std::array<std::uint8_t, 13> request{operation};
     for (int m = 0; m < kMeasurements; ++m) {
         const auto at = static_cast<std::size_t>(m);
-        PutFloat(request.data() + 1 + 4 * at, static_cast<float>(values[at] / kShownPerUnit[at]));
+        // A measurement the unit does not have goes back as "not
+        // available": a 0 would be stored and read as a measured period.
+        const float value = m_groups[at]->isEnabled()
+                                ? static_cast<float>(values[at] / kShownPerUnit[at])
+                                : std::bit_cast<float>(0xFFFFFFFFu);
+        PutFloat(request.data() + 1 + 4 * at, value);
     }
     if (!m_session.Tell(QORV_CALIBR, request, kPortDefaultTimeout))
         return;
@@ -182,6 +267,7 @@ void TfmCalibrate::send(std::uint8_t operation)
 
 void TfmCalibrate::done(int result)
 {
+    cancelWait();
     if (!m_closed && m_confirmed) {
         const auto t1 = PeriodValue(*m_fields[0]);
         const auto t3 = PeriodValue(*m_fields[2]);

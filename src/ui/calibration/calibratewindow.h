@@ -6,14 +6,23 @@
 // in ms), "Старт" (held down while the unit generates) and "Стоп".
 // "Применить" and "Сохранить" send the periods to the unit; when one of
 // them was confirmed, closing recomputes k and b from T1 and T3.
+//
+// "Старт" waits for the unit's acknowledgement without holding the window:
+// the answer is looked for by a timer while a line says that the window
+// waits; the wait ends with the acknowledgement, with the port's no-answer
+// message after the port's time-out, or with Esc (the unit is then told to
+// stop, without waiting for it).
 
 #include "ui/calibration/calibrationsession.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <array>
 #include <memory>
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -47,14 +56,24 @@ public:
     QPushButton *applyButton() const { return m_apply; }
     QPushButton *saveButton() const { return m_save; }
     bool confirmed() const { return m_confirmed; }
+    // The measurement whose "Старт" waits for the unit, -1 none.
+    int waitingMeasurement() const { return m_waiting; }
+    QLabel *waitLine() const { return m_waitLine; }
 
     void done(int result) override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     TfmCalibrate(Context context, QWidget *parent);
     bool readPeriods();
     void start(int m);
     void stop(int m);
+    void pollStart();
+    // Ends the wait of "Старт"; `pressed` holds the button down.
+    void endWait(bool pressed);
+    void cancelWait();
     void send(std::uint8_t operation);
 
     Context m_context;
@@ -67,6 +86,11 @@ private:
     std::array<QPushButton *, kMeasurements> m_stops{};
     QPushButton *m_apply = nullptr;
     QPushButton *m_save = nullptr;
+    QLabel *m_waitLine = nullptr;
+    QTimer m_waitTimer;
+    QElapsedTimer m_waitClock;
+    int m_waiting = -1;
+    int m_waitLimitMs = 0;
 };
 
 // A period field's value; nullopt for text that is no number.

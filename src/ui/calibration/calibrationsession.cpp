@@ -48,6 +48,31 @@ bool CalibrationSession::Tell(int code, std::span<const std::uint8_t> request, i
            PortSucceeded(m_port->WaitAck(code, timeoutMs));
 }
 
+bool CalibrationSession::Post(int code, std::span<const std::uint8_t> request)
+{
+    return m_port && m_port->Send(code, request) == PortOk;
+}
+
+std::optional<bool> CalibrationSession::Poll(int code)
+{
+    if (!m_port)
+        return false;
+    int result = PortOk;
+    {
+        // A look that finds nothing yet is no failure to tell anyone about.
+        PortVoiceScope quiet(*m_port, PortVoice::Quiet);
+        result = m_port->WaitAck(code, 0);
+    }
+    if (result == PortTimeout) {
+        m_port->SetError(std::nullopt); // "no answer in 0 ms" means nothing
+        return std::nullopt;
+    }
+    if (PortSucceeded(result))
+        return true;
+    m_port->ShowError(std::nullopt);
+    return false;
+}
+
 void CalibrationSession::WrongAnswer()
 {
     if (m_port)

@@ -38,6 +38,13 @@ public:
                                                  int timeoutMs = kPortDefaultTimeout);
     // Sends and waits for the acknowledgement; false when it failed.
     bool Tell(int code, std::span<const std::uint8_t> request, int timeoutMs);
+    // Sends without waiting; false when the sending failed (the port has
+    // shown why). The answer is taken with Poll.
+    bool Post(int code, std::span<const std::uint8_t> request);
+    // Looks once, without waiting, for the acknowledgement of `code`:
+    // nullopt while none has come, else whether it was a success. A
+    // failure other than no answer yet is shown by the port.
+    std::optional<bool> Poll(int code);
     // Records the wrong-answer error on the port (shown while its messages are on).
     void WrongAnswer();
 

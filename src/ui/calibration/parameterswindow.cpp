@@ -7,12 +7,15 @@
 #include "infra/version.h"
 #include "ui/calibration/waitwindow.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 
 namespace qv::calibration {
 namespace {
@@ -20,6 +23,9 @@ namespace {
 constexpr int kMaxParameters = 50;
 constexpr int kBlinkMs = 300;
 constexpr std::uint8_t kGenerating = 3;
+constexpr int kOscilloscopeShare = 44; // % of the table's width
+constexpr int kRealShare = 28;
+constexpr int kCellAir = 16; // the cell's margins and a little air
 
 QTableWidgetItem *Cell(const QString &text)
 {
@@ -82,9 +88,12 @@ TfmCalibrateMk::TfmCalibrateMk(const Context &context, QWidget *parent)
                                         QStringLiteral("значение (мкс)\nосциллографа"),
                                         QStringLiteral("значение (мкс)\nреальное")});
     m_table->verticalHeader()->hide();
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A click starts or stops a signal; no selection would hide the blink.
+    m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(m_table);
     auto *buttons = new QHBoxLayout;
     m_wait = new QPushButton(QStringLiteral("&Настройка ожидания О-слов"), this);
@@ -103,10 +112,50 @@ TfmCalibrateMk::TfmCalibrateMk(const Context &context, QWidget *parent)
     connect(m_wait, &QPushButton::clicked, this, [this] { openWaitWindow(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     resize(520, 360);
+}
+
+void TfmCalibrateMk::fitColumns()
+{
     const int width = m_table->viewport()->width();
-    m_table->setColumnWidth(1, width * 44 / 100);
-    m_table->setColumnWidth(2, width * 28 / 100);
+    m_table->setColumnWidth(1, width * kOscilloscopeShare / 100);
+    m_table->setColumnWidth(2, width * kRealShare / 100);
     m_table->setColumnWidth(0, width - m_table->columnWidth(1) - m_table->columnWidth(2));
+}
+
+int TfmCalibrateMk::neededTableWidth() const
+{
+    const QFontMetrics header(m_table->horizontalHeader()->font());
+    const QFontMetrics cells(m_table->font());
+    std::array<int, 3> needs{};
+    for (int col = 0; col < 3; ++col) {
+        const auto at = static_cast<std::size_t>(col);
+        if (const QTableWidgetItem *item = m_table->horizontalHeaderItem(col))
+            for (const QString &line : item->text().split(QLatin1Char('\n')))
+                needs[at] = std::max(needs[at], header.horizontalAdvance(line) + kCellAir);
+        for (int row = 0; row < m_table->rowCount(); ++row)
+            if (const QTableWidgetItem *item = m_table->item(row, col))
+                needs[at] = std::max(needs[at], cells.horizontalAdvance(item->text()) + kCellAir);
+    }
+    const int nameShare = 100 - kOscilloscopeShare - kRealShare;
+    return std::max({needs[0] * 100 / nameShare, needs[1] * 100 / kOscilloscopeShare,
+                     needs[2] * 100 / kRealShare}) +
+           1;
+}
+
+void TfmCalibrateMk::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    fitColumns();
+}
+
+void TfmCalibrateMk::showEvent(QShowEvent *event)
+{
+    // The texts are known now: the window grows when a share would cut them.
+    const int missing = neededTableWidth() - m_table->viewport()->width();
+    if (missing > 0)
+        resize(width() + missing, height());
+    QDialog::showEvent(event);
+    fitColumns();
 }
 
 TfmCalibrateMk::~TfmCalibrateMk() = default;

@@ -5,6 +5,10 @@
 // value. Clicking a row makes the unit generate that parameter's signal
 // (the row blinks meanwhile); clicking it again stops it. The wait window
 // opens from here.
+//
+// The columns share the table's width: 44 % for the oscilloscope value, 28 %
+// for the real value, the rest for the name; the window is made wide enough
+// at the start for each share to show its texts whole.
 
 #include "ui/calibration/calibrationsession.h"
 
@@ -56,8 +60,17 @@ public:
 
     void done(int result) override;
 
+protected:
+    // The columns take their shares of the width the window has now.
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
     TfmCalibrateMk(const Context &context, QWidget *parent);
+    void fitColumns();
+    // The narrowest table width at which every column's share shows its
+    // header and texts whole.
+    int neededTableWidth() const;
     bool readParameters();
     void clickRow(int row);
     void stopGenerating();

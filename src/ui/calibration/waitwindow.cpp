@@ -4,8 +4,10 @@
 #include "infra/unitcodes.h"
 #include "infra/version.h"
 #include "ui/calibration/calibrationsession.h"
+#include "ui/calibration/wiringpicture.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -16,12 +18,14 @@
 #include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv::calibration {
 namespace {
 
 constexpr std::size_t kTableAnswer = 129;
 constexpr std::uint8_t kTableMark = 7;
+constexpr int kCellAir = 10; // a cell's margins beside its value
 
 } // namespace
 
@@ -35,6 +39,7 @@ TfmConfigOWait::TfmConfigOWait(CalibrationSession &session, std::filesystem::pat
     setObjectName(QStringLiteral("fmConfigOWait"));
     setWindowTitle(caption);
     auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
     auto *form = new QFormLayout;
     m_test = new QComboBox(this);
     m_test->addItems({QStringLiteral("меандр"), QStringLiteral("меандр с выходным словом")});
@@ -45,7 +50,11 @@ TfmConfigOWait::TfmConfigOWait(CalibrationSession &session, std::filesystem::pat
     m_passes = new QLineEdit(QStringLiteral("1"), this);
     m_passes->setMaxLength(3);
     form->addRow(QStringLiteral("Количество циклов ожидания:"), m_passes);
-    layout->addLayout(form);
+    top->addLayout(form, 1);
+    m_picture = new QLabel(this);
+    m_picture->setObjectName(QStringLiteral("imWiring"));
+    top->addWidget(m_picture, 0, Qt::AlignTop);
+    layout->addLayout(top);
     m_explanation = new QLabel(
         QStringLiteral("N - разрядность О-слова.\nT0 - время отработки О-слова с 1 циклом "
                        "ожидания (мкс).\nTinc - разница между временами отработки О-слов с "
@@ -61,6 +70,8 @@ TfmConfigOWait::TfmConfigOWait(CalibrationSession &session, std::filesystem::pat
     m_grid->setHorizontalHeaderLabels(columns);
     m_grid->setCornerButtonEnabled(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setWordWrap(false);
+    m_grid->horizontalHeader()->setMinimumSectionSize(8);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     layout->addWidget(m_grid);
     auto *buttons = new QHBoxLayout;
@@ -78,6 +89,8 @@ TfmConfigOWait::TfmConfigOWait(CalibrationSession &session, std::filesystem::pat
         const bool withWord = m_test->currentIndex() == 1;
         m_width->setEnabled(withWord);
         m_passes->setEnabled(withWord);
+        m_picture->setPixmap(
+            WiringPicture(withWord ? WaitTest::MeanderWithWord : WaitTest::Meander));
     };
     connect(m_test, &QComboBox::currentIndexChanged, this, testChosen);
     connect(m_run, &QPushButton::clicked, this, [this] { run(); });
@@ -140,6 +153,9 @@ void TfmConfigOWait::showData(bool on)
     m_explanation->setVisible(on);
     m_grid->setVisible(on);
     if (!on) {
+        // The hidden table leaves the window's least size first.
+        if (QLayout *own = layout())
+            own->activate();
         resize(kSmall);
         return;
     }
@@ -159,7 +175,24 @@ void TfmConfigOWait::showData(bool on)
     } else if (answer) {
         m_session.WrongAnswer();
     }
-    resize(kLarge);
+    // The usual size, larger when the texts need it: every value whole.
+    const QFontMetrics metrics(m_grid->font());
+    const int column = metrics.horizontalAdvance(QStringLiteral("00.000")) + kCellAir;
+    m_grid->horizontalHeader()->setMinimumSectionSize(column);
+    // Rows of a height of their own, so that both fit whatever the style.
+    const int row = metrics.height() + kCellAir;
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setDefaultSectionSize(row);
+    // The header is measured before the style has polished it: room for
+    // the larger of its hint and a row.
+    const int header = std::max(m_grid->horizontalHeader()->sizeHint().height(), row + kCellAir);
+    m_grid->setFixedHeight(header + 2 * row + 2 * m_grid->frameWidth() + kCellAir);
+    const int gridWidth =
+        m_grid->verticalHeader()->sizeHint().width() + 16 * column + 2 * m_grid->frameWidth();
+    m_grid->setMinimumWidth(gridWidth);
+    if (QLayout *own = layout())
+        own->activate();
+    resize(kLarge.expandedTo(minimumSizeHint()));
     // Back onto the screen when the larger window would leave it.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -4,7 +4,8 @@
 // table. "&Запустить" starts the chosen test (a meander, or a meander with
 // an output word of N bits waited for a number of passes), "&Остановить"
 // stops it; the toggle "Данные" reads the wait table (which also writes the
-// ".clb" file) and shows it as a grid of T0 and Tinc for N = 1..16.
+// ".clb" file) and shows it as a grid of T0 and Tinc for N = 1..16. Beside
+// the test list a picture shows the wiring of the chosen test.
 
 #include "execution/run/runcalibration.h"
 
@@ -42,6 +43,7 @@ public:
     QPushButton *stopButton() const { return m_stop; }
     QPushButton *dataButton() const { return m_data; }
     QTableWidget *grid() const { return m_grid; }
+    QLabel *wiringPicture() const { return m_picture; }
 
     void done(int result) override;
 
@@ -63,6 +65,7 @@ private:
     QPushButton *m_stop = nullptr;
     QPushButton *m_data = nullptr;
     QLabel *m_explanation = nullptr;
+    QLabel *m_picture = nullptr; // the wiring of the chosen test
     QTableWidget *m_grid = nullptr;
 };
 

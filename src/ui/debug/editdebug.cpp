@@ -2,6 +2,7 @@
 
 #include "infra/mesbo.h"
 #include "infra/messages.h"
+#include "infra/safefile.h"
 #include "infra/version.h"
 #include "model/document/modelfailure.h"
 #include "model/document/quorvik.h"
@@ -14,8 +15,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <bit>
-#include <fstream>
+#include <limits>
+#include <unistd.h>
 
 namespace qv::debug {
 namespace {
@@ -54,13 +57,13 @@ std::optional<std::uint32_t> FileElement(const TQuorvik &doc, const SFuncF &func
     const std::int64_t offset = DataElementOffset(function, address, elementSize);
     if (offset < 0)
         return std::nullopt;
-    std::ifstream file(DataFilePath(doc.Doc.FileName, function.FileName), std::ios::binary);
-    if (!file || !file.seekg(offset))
+    const auto file = InputFile::Open(DataFilePath(doc.Doc.FileName, function.FileName),
+                                      std::numeric_limits<std::uint64_t>::max());
+    std::uint8_t bytes[4] = {};
+    const auto size = static_cast<std::size_t>(std::clamp(elementSize, 1, 4));
+    if (!file || ::pread(file->Fd(), bytes, size, offset) != static_cast<ssize_t>(size))
         return std::nullopt;
-    std::uint8_t bytes[2] = {};
-    if (!file.read(reinterpret_cast<char *>(bytes), elementSize))
-        return std::nullopt;
-    return DataElementAt(bytes, 0, elementSize);
+    return DataElementAt(std::span<const std::uint8_t>(bytes, size), 0, static_cast<int>(size));
 }
 
 // An F-function's address word: the file element of that address goes to

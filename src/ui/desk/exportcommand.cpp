@@ -67,6 +67,10 @@ bool ExportCommand::run()
         Mesbo().Show(*problem, MbError, kProductName);
         return false;
     }
+    // The file appears somewhere else than the window: the operator is told.
+    Mesbo().Show("Тест " + std::to_string(m_document.CurrentTest + 1) + " записан в файл " +
+                     QDir::toNativeSeparators(path).toStdString(),
+                 MbInformation, kProductName);
     return true;
 }
 

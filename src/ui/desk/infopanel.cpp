@@ -137,6 +137,9 @@ InfoPanel::InfoPanel(QWidget *parent)
     cycleRow->addWidget(m_cycleBox);
     cycleRow->addWidget(m_next);
     m_errors = Value("lbErrors", this);
+    m_errors->setCursor(Qt::PointingHandCursor);
+    m_errors->setToolTip(QStringLiteral("Диагноз: неисправные контакты по результатам запуска"));
+    m_errors->installEventFilter(this);
     m_testName = Value("lbTestName", this);
     m_testName->setText(QString());
     m_testName->setMinimumWidth(60);
@@ -290,6 +293,10 @@ bool InfoPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_probe && event->type() == QEvent::MouseButtonRelease) {
         emit probeModeDialogRequested();
+        return true;
+    }
+    if (watched == m_errors && event->type() == QEvent::MouseButtonRelease) {
+        emit diagnosisRequested();
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -70,6 +70,8 @@ signals:
     void nextCycleRequested();
     void cycleDialogRequested();
     void probeModeDialogRequested();
+    // A click on the error count ("Найдено ошибок"): the diagnosis.
+    void diagnosisRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

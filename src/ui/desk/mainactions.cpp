@@ -58,7 +58,7 @@ const Command kCommands[] = {
     {&MainActions::gWord, "acGWord", "g - &слова", "Просмотр определённых g-слов генератора"},
     {&MainActions::funcG, "acFuncG", "&G- циклы", "Просмотр определённых G-циклов"},
     {&MainActions::funcF, "acFuncF", "F - ф&ункции", "Просмотр определённых F-функций"},
-    {&MainActions::funcM, "acFuncM", "&М-функции", "Просмотр определённых входных слов"},
+    {&MainActions::funcM, "acFuncM", "&М-функции", "Просмотр определённых М-функций"},
     {&MainActions::funcP, "acFuncP", "&P-функции", ""},
     {&MainActions::funcV, "acFuncV", "&V-функции", ""},
     {&MainActions::funcS, "acFuncS", "&S-функции", ""},
@@ -73,6 +73,10 @@ const Command kCommands[] = {
     {&MainActions::hexEdit, "acHexEdit", "Р&едактор данных", ""},
     {&MainActions::splitBytes, "acSplitBytes", "Разбивка на L/H байты", ""},
     {&MainActions::viewCnt, "acViewCNT", "&Файл контактов CNT", ""},
+    {&MainActions::diagnosis, "acDiagnosis", "Д&иагноз",
+     "Неисправные контакты по результатам последнего запуска"},
+    {&MainActions::coverage, "acCoverage", "По&крытие",
+     "Какие неисправности контактов видны тестам файла"},
     {&MainActions::params, "acParams", "&Параметры", "Настройка параметров системы"},
     {&MainActions::currentControl, "acCurrentControl", "К&онтроль токов", ""},
     {&MainActions::calibrate, "acCalibrate", "&Настройка ЧВП", ""},
@@ -141,7 +145,7 @@ void FillMainMenu(QMenuBar &menuBar, MainActions &a)
     file->addSeparator();
     file->addAction(a.exit);
 
-    QMenu *view = menuBar.addMenu(QStringLiteral("В&ид"));
+    QMenu *view = menuBar.addMenu(QStringLiteral("&Вид"));
     view->addAction(a.diagramm);
     view->addAction(a.table);
     view->addAction(a.comment);
@@ -154,7 +158,7 @@ void FillMainMenu(QMenuBar &menuBar, MainActions &a)
     a.scaleMenu->addAction(a.decScale);
     a.scaleMenu->addAction(a.setScale);
 
-    QMenu *modes = menuBar.addMenu(QStringLiteral("Режимы работы"));
+    QMenu *modes = menuBar.addMenu(QStringLiteral("&Режимы работы"));
     modes->addAction(a.solidTest);
     modes->addAction(a.debug);
     modes->addAction(a.zond);
@@ -174,7 +178,7 @@ void FillMainMenu(QMenuBar &menuBar, MainActions &a)
     lists->addAction(a.funcV);
     lists->addAction(a.funcS);
 
-    a.debugMenu = menuBar.addMenu(QStringLiteral("Отладка"));
+    a.debugMenu = menuBar.addMenu(QStringLiteral("&Отладка"));
     a.debugMenu->setObjectName(QStringLiteral("mnDebug"));
     QMenu *probes = a.debugMenu->addMenu(QStringLiteral("Зонд"));
     probes->addAction(a.zondAdd);
@@ -189,6 +193,8 @@ void FillMainMenu(QMenuBar &menuBar, MainActions &a)
     tools->addAction(a.hexEdit);
     tools->addAction(a.splitBytes);
     tools->addAction(a.viewCnt);
+    tools->addAction(a.diagnosis);
+    tools->addAction(a.coverage);
     tools->addSeparator();
     tools->addAction(a.params);
     tools->addAction(a.currentControl);

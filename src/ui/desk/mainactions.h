@@ -58,6 +58,8 @@ struct MainActions
     QAction *hexEdit = nullptr;
     QAction *splitBytes = nullptr;
     QAction *viewCnt = nullptr;
+    QAction *diagnosis = nullptr;
+    QAction *coverage = nullptr;
     QAction *params = nullptr;
     QAction *currentControl = nullptr;
     QAction *calibrate = nullptr;

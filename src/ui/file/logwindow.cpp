@@ -29,15 +29,43 @@ TfmLog::TfmLog(LogKind kind, const std::string &path, const std::string &log, QW
         auto *item = new QListWidgetItem(QString::fromStdString(line.text), m_lines);
         item->setForeground(line.error ? Qt::red : Qt::blue);
     }
-    const int rowHeight = m_lines->fontMetrics().height() + 2;
-    const int shown = std::clamp(m_lines->count(), 1, kVisibleLines);
-    m_lines->setFixedHeight(shown * rowHeight + 2 * m_lines->frameWidth() + 4);
-    layout->addWidget(m_lines);
+    fitLines();
+    layout->addWidget(m_lines, 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(480, sizeHint().height());
+    resize(480, std::max(sizeHint().height(), minimumSizeHint().height()));
     elideFileName();
+}
+
+void TfmLog::fitLines()
+{
+    // The list starts as tall as its lines (up to ten, at least a few) and
+    // grows with the window; rows as tall as the style makes them, which
+    // may exceed the font's height.
+    const int rowHeight = m_lines->count() > 0 && m_lines->sizeHintForRow(0) > 0
+                              ? m_lines->sizeHintForRow(0)
+                              : m_lines->fontMetrics().lineSpacing() + 4;
+    const int shown = std::clamp(m_lines->count(), kMinVisibleLines, kVisibleLines);
+    m_lines->setMinimumHeight(shown * rowHeight + 2 * m_lines->frameWidth() + 4);
+}
+
+void TfmLog::showEvent(QShowEvent *event)
+{
+    // The style's row height is known for certain once the list is polished:
+    // the first showing takes the height the lines need.
+    if (!m_fitted) {
+        m_fitted = true;
+        fitLines();
+        if (QLayout *own = layout())
+            own->activate();
+        // The heading wraps: its height follows the width.
+        const int wanted = layout() != nullptr && layout()->hasHeightForWidth()
+                               ? layout()->totalHeightForWidth(width())
+                               : sizeHint().height();
+        resize(width(), std::max(wanted, minimumSizeHint().height()));
+    }
+    QDialog::showEvent(event);
 }
 
 void TfmLog::resizeEvent(QResizeEvent *event)

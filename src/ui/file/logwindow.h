@@ -3,8 +3,9 @@
 // TfmLog: the load or save log of a test file. Title and label say which
 // ("Загрузка файла..." / "Лог загрузки:", "Запись файла..." / "Лог записи:"),
 // one heading says what the lines mean, the file name is shortened to fit,
-// error lines are red and warning lines blue; at most ten lines are shown
-// before the list scrolls.
+// error lines are red and warning lines blue; the list opens with room for
+// its lines (at least three, at most ten before it scrolls) and grows with
+// the window.
 
 #include "model/file/testfileui.h"
 
@@ -21,6 +22,7 @@ class TfmLog : public QDialog
 
 public:
     static constexpr int kVisibleLines = 10;
+    static constexpr int kMinVisibleLines = 3;
 
     TfmLog(LogKind kind, const std::string &path, const std::string &log,
            QWidget *parent = nullptr);
@@ -31,14 +33,17 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void fitLines();
     void elideFileName();
 
     QString m_path;
     QLabel *m_heading = nullptr;
     QLabel *m_file = nullptr;
     QListWidget *m_lines = nullptr;
+    bool m_fitted = false;
 };
 
 } // namespace qv::file

@@ -25,6 +25,10 @@ QLineEdit *DisabledField(const std::string &text, QWidget *parent)
 {
     auto *field = new QLineEdit(QString::fromStdString(text), parent);
     field->setEnabled(false);
+    // A text longer than the field shows its start (the operator cannot
+    // scroll a disabled field), and the whole of it as the hint.
+    field->setCursorPosition(0);
+    field->setToolTip(field->text());
     return field;
 }
 

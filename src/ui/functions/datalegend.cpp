@@ -7,12 +7,16 @@
 
 namespace qv::functions {
 
-QStringList DataLegendLines(const QString &fileName, bool twoSources)
+QStringList DataLegendLines(const QString &fileName, bool twoSources, bool fileOnly)
 {
     QStringList lines{QStringLiteral("Адрес в заданной системе счисления")};
     if (twoSources) {
         lines << QStringLiteral("Данные отработки теста в заданной системе счисления")
               << QStringLiteral("Данные файла \"%1\" в выбранной системе счисления").arg(fileName);
+    } else if (!fileOnly) {
+        // Only the block of the run is shown: no file to name.
+        lines << QStringLiteral("Данные отработки теста в заданной системе счисления")
+              << QStringLiteral("Данные отработки теста в двоичной форме");
     } else {
         lines << QStringLiteral("Данные файла \"%1\" в заданной системе счисления").arg(fileName)
               << QStringLiteral("Данные файла \"%1\" в двоичной форме").arg(fileName);

@@ -12,9 +12,10 @@ class QLabel;
 
 namespace qv::functions {
 
-// The three explanations: address, run data, file data. With the file
-// only (no run block) the second and third describe the file.
-QStringList DataLegendLines(const QString &fileName, bool twoSources);
+// The three explanations: address, run data, file data. With one source
+// the second and third describe it: the file when it is the only one
+// (fileOnly), else the run's block.
+QStringList DataLegendLines(const QString &fileName, bool twoSources, bool fileOnly = true);
 
 class TfmDataInfo : public QWidget
 {

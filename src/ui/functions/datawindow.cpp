@@ -320,8 +320,9 @@ void TfmData::toggleLegend(bool on)
         return;
     }
     if (m_legend == nullptr)
-        m_legend =
-            new TfmDataInfo(DataLegendLines(m_file.name, m_model->rows().TwoSources()), this);
+        m_legend = new TfmDataInfo(
+            DataLegendLines(m_file.name, m_model->rows().TwoSources(), m_model->rows().FileOnly()),
+            this);
     m_legend->show();
     m_legend->keepBeside(*this);
 }

@@ -20,6 +20,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv::functions {
 namespace {
@@ -179,10 +180,17 @@ void TfmFuncP::showParameters(const SProg &function)
     m_pages->setTabVisible(kParametersPage, shownPage);
     if (!shownPage)
         return;
-    // Limiting the range may move the value into it; the record keeps its
-    // own value until the operator changes it.
-    m_cycles->setRange(info->minCycles, info->maxCycles);
+    // The field shows the value the function holds, also one outside the
+    // algorithm's range (a file may carry one): the range takes it in, and
+    // the hint names the algorithm's range.
+    m_cycles->setRange(std::min(info->minCycles, function.Cycles),
+                       std::max(info->maxCycles, function.Cycles));
     m_cycles->setValue(function.Cycles);
+    const bool outside = function.Cycles < info->minCycles || function.Cycles > info->maxCycles;
+    m_cycles->setToolTip(outside ? QStringLiteral("Значение вне диапазона алгоритма (%1 - %2)")
+                                       .arg(info->minCycles)
+                                       .arg(info->maxCycles)
+                                 : QString());
     const bool eprom = function.Alg == ProgEprom;
     m_delayCaption->setVisible(eprom);
     m_delay->setVisible(eprom);

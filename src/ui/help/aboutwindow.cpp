@@ -2,8 +2,10 @@
 
 #include "infra/version.h"
 
+#include <QDate>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLocale>
 #include <QVBoxLayout>
 #include <openssl/crypto.h>
 
@@ -19,9 +21,16 @@ QStringList TfmAbout::Lines()
 {
     return {QString::fromLatin1(kProductName),
             QStringLiteral("Версия ") + QString::fromLatin1(kProductVersion),
-            QStringLiteral("Дата сборки: ") + QString::fromLatin1(kBuildDate),
+            QStringLiteral("Дата сборки: ") + BuildDate(kBuildDate),
             QStringLiteral("Qt ") + QString::fromLatin1(qVersion()),
             QString::fromLatin1(OpenSSL_version(OPENSSL_VERSION))};
+}
+
+QString TfmAbout::BuildDate(const char *compilerDate)
+{
+    const QString text = QString::fromLatin1(compilerDate).simplified();
+    const QDate date = QLocale::c().toDate(text, QStringLiteral("MMM d yyyy"));
+    return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : text;
 }
 
 TfmAbout::TfmAbout(QWidget *parent)

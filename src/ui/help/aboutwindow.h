@@ -17,6 +17,9 @@ public:
 
     // The lines the window shows, top to bottom.
     static QStringList Lines();
+    // The compiler's "Mmm dd yyyy" as the operator writes a date,
+    // "dd.MM.yyyy"; the text unchanged when it is no such date.
+    static QString BuildDate(const char *compilerDate);
 };
 
 } // namespace qv::help

@@ -6,9 +6,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -24,6 +31,10 @@ constexpr std::array<std::pair<const char *, const char *>, 6> kPages{{
     {"fmFileInfo", "files.html"},
     {"fmCalibrate", "calibration.html"},
 }};
+
+// Pictures never narrower than this; the page's margins beside them.
+constexpr int kMinPictureWidth = 200;
+constexpr int kPictureMargin = 24;
 
 bool HasContents(const QString &directory)
 {
@@ -69,7 +80,55 @@ THelpWindow::THelpWindow(const QString &directory, const QString &page, QWidget 
     m_browser->setOpenExternalLinks(false);
     layout->addWidget(m_browser);
     m_browser->setSource(QUrl::fromLocalFile(directory + QLatin1Char('/') + page));
+    connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { fitPictures(); });
     resize(760, 560);
+    fitPictures();
+}
+
+void THelpWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitPictures();
+}
+
+void THelpWindow::fitPictures()
+{
+    QTextDocument *document = m_browser->document();
+    const int room = std::max(kMinPictureWidth, m_browser->viewport()->width() - kPictureMargin);
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextFragment piece = fragment.fragment();
+            if (!piece.isValid() || !piece.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat image = piece.charFormat().toImageFormat();
+            const QImage picture =
+                document->resource(QTextDocument::ImageResource, QUrl(image.name()))
+                    .value<QImage>();
+            if (picture.isNull())
+                continue;
+            const int width = std::min(picture.width(), room);
+            if (static_cast<int>(image.width()) == width)
+                continue;
+            image.setWidth(width);
+            image.setHeight(static_cast<double>(picture.height()) * width / picture.width());
+            QTextCursor cursor(document);
+            cursor.setPosition(piece.position());
+            cursor.setPosition(piece.position() + piece.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(image);
+        }
+    }
+}
+
+int THelpWindow::pictureWidth(const QString &name) const
+{
+    const QTextDocument *document = m_browser->document();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextCharFormat format = fragment.fragment().charFormat();
+            if (format.isImageFormat() && format.toImageFormat().name() == name)
+                return static_cast<int>(format.toImageFormat().width());
+        }
+    return 0;
 }
 
 QString THelpWindow::currentPage() const
@@ -77,7 +136,16 @@ QString THelpWindow::currentPage() const
     return QFileInfo(m_browser->source().toLocalFile()).fileName();
 }
 
-THelpWindow *ShowHelpFor(QWidget *asking)
+void THelpWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+THelpWindow *ShowHelpFor(QWidget *asking, const QString &wanted)
 {
     const QString directory = ManualDirectory();
     if (directory.isEmpty()) {
@@ -85,7 +153,7 @@ THelpWindow *ShowHelpFor(QWidget *asking)
                      kProductName);
         return nullptr;
     }
-    QString page = HelpPageFor(asking);
+    QString page = wanted.isEmpty() ? HelpPageFor(asking) : wanted;
     if (!QFileInfo::exists(directory + QLatin1Char('/') + page))
         page = QString::fromLatin1(kContentsPage);
     auto *window = new THelpWindow(directory, page, asking);

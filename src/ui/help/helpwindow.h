@@ -4,6 +4,7 @@
 // "manual"), shown in a help window opened at the page of the window that
 // asks. A window names its page with the dynamic property "helpPage";
 // otherwise its form name chooses one, and the contents page is the rest.
+// Pictures are shown as wide as the window allows.
 
 #include <QString>
 #include <QWidget>
@@ -32,16 +33,27 @@ public:
     THelpWindow(const QString &directory, const QString &page, QWidget *parent = nullptr);
 
     QTextBrowser *browser() const { return m_browser; }
+    // The width a page's picture is shown at now (0 when there is none).
+    int pictureWidth(const QString &name) const;
     // The page shown, without its folder.
     QString currentPage() const;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override; // Esc closes
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    // Pictures take the window's width (never more than their own), so a
+    // screenshot of a window is read at the size it was taken.
+    void fitPictures();
+
     QTextBrowser *m_browser = nullptr;
 };
 
-// Opens the manual at the page of `asking` (the window in front); the help
-// window belongs to it, so it can be used beside a modal window. Tells the
-// operator when the manual is missing; returns the window or null.
-THelpWindow *ShowHelpFor(QWidget *asking);
+// Opens the manual at `page`, by default the page of `asking` (the window
+// in front); the help window belongs to it, so it can be used beside a
+// modal window. Tells the operator when the manual is missing; returns the
+// window or null.
+THelpWindow *ShowHelpFor(QWidget *asking, const QString &page = {});
 
 } // namespace qv::help

@@ -11,7 +11,12 @@ namespace qv::lists {
 
 bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number)
 {
-    STest *test = doc.CurrentTestRecord();
+    return OpenList(parent, doc, kind, number, doc.CurrentTest);
+}
+
+bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int testIndex, int cycle)
+{
+    STest *test = doc.Test(testIndex);
     // The buses belong to the file: any test carries the window.
     if (!test && kind == 'T')
         test = doc.Test(0);
@@ -38,6 +43,8 @@ bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number)
     default:
         return false;
     }
+    if (cycle > 0)
+        window->showCycle(cycle);
     window->exec();
     return true;
 }

@@ -14,6 +14,9 @@ class TQuorvik;
 namespace lists {
 
 bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number);
+// The same for test testIndex (0-based) rather than the current one;
+// `cycle` (1-based) is the cycle shown first, 0 keeps the test's active one.
+bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int testIndex, int cycle = 0);
 
 } // namespace lists
 } // namespace qv

@@ -3,18 +3,26 @@
 #include "model/document/quorvik.h"
 #include "model/document/stest.h"
 
+#include <QFontMetrics>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <numeric>
 
 namespace qv::lists {
 namespace {
+
+// A cell's margins and a little air beside its text.
+constexpr int kCellAir = 12;
 
 QTableWidget *MakeTable(QWidget *parent, const char *name)
 {
@@ -23,7 +31,8 @@ QTableWidget *MakeTable(QWidget *parent, const char *name)
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::NoSelection);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The columns are given their widths by FitColumns.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setDefaultSectionSize(17);
     return table;
 }
@@ -45,24 +54,25 @@ ListWindow::ListWindow(TQuorvik &doc, STest &test, bool withCycles, QWidget *par
     auto *top = new QHBoxLayout;
     m_headers = new QGridLayout;
     top->addLayout(m_headers, 1);
-    auto *spins = new QVBoxLayout;
+    auto *spins = new QFormLayout;
+    spins->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_itemSpin = new QSpinBox(this);
     m_itemSpin->setObjectName(QStringLiteral("itemSpin"));
     m_itemSpin->setWrapping(true);
-    spins->addWidget(m_itemSpin);
+    spins->addRow(QStringLiteral("Номер:"), m_itemSpin);
     if (withCycles) {
         m_cycleSpin = new QSpinBox(this);
         m_cycleSpin->setObjectName(QStringLiteral("cycleSpin"));
         m_cycleSpin->setWrapping(true);
         m_cycleSpin->setRange(1, std::max(1, m_test.Cycles));
+        m_cycle = std::clamp(m_test.ActiveCycle + 1, 1, std::max(1, m_test.Cycles));
         m_cycleSpin->setValue(m_cycle);
-        spins->addWidget(m_cycleSpin);
+        spins->addRow(QStringLiteral("Цикл:"), m_cycleSpin);
         connect(m_cycleSpin, &QSpinBox::valueChanged, this, [this](int cycle) {
             m_cycle = cycle;
             refresh();
         });
     }
-    spins->addStretch();
     top->addLayout(spins);
     m_layout->addLayout(top);
     if (withCycles) {
@@ -192,9 +202,76 @@ QString ListWindow::contactName(int bus, int bit) const
     return name.empty() ? QString::number(contact) : QString::fromStdString(name);
 }
 
+void ListWindow::showCycle(int cycle)
+{
+    if (m_cycleSpin != nullptr)
+        m_cycleSpin->setValue(std::clamp(cycle, 1, m_cycleSpin->maximum()));
+}
+
+std::vector<int> ListWindow::ColumnNeeds(const QTableWidget &table)
+{
+    const QHeaderView &header = *table.horizontalHeader();
+    const QFontMetrics metrics(table.font());
+    std::vector<int> needs;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        int column = header.sectionSizeHint(c);
+        for (int r = 0; r < table.rowCount(); ++r)
+            if (const QTableWidgetItem *item = table.item(r, c))
+                column = std::max(column, metrics.horizontalAdvance(item->text()) + kCellAir);
+        needs.push_back(column);
+    }
+    return needs;
+}
+
+void ListWindow::FitColumns(QTableWidget &table)
+{
+    const std::vector<int> needs = ColumnNeeds(table);
+    if (needs.empty())
+        return;
+    const int needed = std::accumulate(needs.begin(), needs.end(), 0);
+    const int width = table.viewport()->width();
+    // The room left over is shared out evenly; the last column takes the rest.
+    const int extra = std::max(0, width - needed) / static_cast<int>(needs.size());
+    int used = 0;
+    for (std::size_t c = 0; c < needs.size(); ++c) {
+        const int column = static_cast<int>(c);
+        const int size =
+            c + 1 == needs.size() ? std::max(needs[c], width - used) : needs[c] + extra;
+        table.horizontalHeader()->resizeSection(column, size);
+        used += size;
+    }
+}
+
 void ListWindow::refresh()
 {
     showItem();
+    int missing = 0;
+    for (QTableWidget *table : {m_cycleTable, m_bitTable}) {
+        if (table == nullptr)
+            continue;
+        const std::vector<int> needs = ColumnNeeds(*table);
+        missing = std::max(missing, std::accumulate(needs.begin(), needs.end(), 0) -
+                                        table->viewport()->width());
+    }
+    // Measured once the window is laid out (shown): it widens when a column
+    // would cut its header or texts.
+    if (missing > 0 && isVisible()) {
+        setFixedWidth(width() + missing);
+        if (QLayout *own = layout())
+            own->activate();
+    }
+    for (QTableWidget *table : {m_cycleTable, m_bitTable})
+        if (table != nullptr)
+            FitColumns(*table);
+}
+
+void ListWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The tables have their widths only now, and for certain once the
+    // window's first layout has been done.
+    refresh();
+    QTimer::singleShot(0, this, [this] { refresh(); });
 }
 
 } // namespace qv::lists

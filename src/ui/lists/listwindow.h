@@ -7,6 +7,8 @@
 // items in its stepping order with wrap-around, the cycle spin (1..the
 // test's cycles, wrap-around; hidden for kinds without cycles), the
 // per-cycle table and the bit table. The kind fills them in showItem().
+// Each spin has its caption to the left; the window starts at the test's
+// active cycle unless the opener names one.
 
 #include <QColor>
 #include <QDialog>
@@ -53,6 +55,8 @@ public:
     // The item shown (its number within the kind); the cycle, 1-based.
     int currentItem() const;
     int currentCycle() const { return m_cycle; }
+    // Shows a cycle (1-based, clamped to the test's cycles).
+    void showCycle(int cycle);
 
 protected:
     // withCycles: the kind has per-cycle values and a cycle spin.
@@ -82,12 +86,20 @@ protected:
 
     // Fills every part for currentItem() and currentCycle().
     virtual void showItem() = 0;
+    // showItem(), then the window widens when a table's columns would not
+    // show their headers and texts whole.
     void refresh();
+    void showEvent(QShowEvent *event) override;
 
     TQuorvik &m_doc;
     STest &m_test;
 
 private:
+    // What each column of a table needs to show its header and texts whole.
+    static std::vector<int> ColumnNeeds(const QTableWidget &table);
+    // Every column as wide as it needs, the room left shared out.
+    static void FitColumns(QTableWidget &table);
+
     QVBoxLayout *m_layout = nullptr;
     QGridLayout *m_headers = nullptr;
     std::vector<QLabel *> m_headerCaptions;

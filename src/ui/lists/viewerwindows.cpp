@@ -5,15 +5,22 @@
 #include "model/document/stest.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv::lists {
 namespace {
+
+// Kept free on either side of a window as wide as the screen.
+constexpr int kScreenMargin = 40;
 
 const QString kCurrentBus = QStringLiteral("Текущая шина данных:");
 const QString kWidth = QStringLiteral("Разрядность:");
@@ -78,7 +85,7 @@ int TfmTestInfo::chosen() const
     return row < 0 || row == m_tests->count() - 1 ? kAllTests : row;
 }
 
-TfmCnt::TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent)
+TfmCnt::TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent, const std::vector<int> &suspects)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("fmCnt"));
@@ -101,7 +108,13 @@ TfmCnt::TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent)
             const QString name = contact < doc.Cnt.Names.size()
                                      ? QString::fromStdString(doc.Cnt.Names[contact])
                                      : QString();
-            m_grid->setItem(r, c, new QTableWidgetItem(name));
+            auto *item = new QTableWidgetItem(name);
+            if (std::find(suspects.begin(), suspects.end(), static_cast<int>(contact) + 1) !=
+                suspects.end()) {
+                item->setBackground(QColor(0xFF, 0xFF, 0x00));
+                item->setToolTip(QStringLiteral("Подозреваемый контакт (диагноз)"));
+            }
+            m_grid->setItem(r, c, item);
         }
     }
     m_grid->resizeColumnsToContents();
@@ -110,11 +123,22 @@ TfmCnt::TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent)
     auto *close = new QPushButton(QStringLiteral("Закрыть"), this);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(close, 0, Qt::AlignRight);
-    // The height follows the rows and stays.
-    const int gridHeight = m_grid->horizontalHeader()->height() +
-                           m_grid->verticalHeader()->length() + 2 * m_grid->frameWidth();
+    // The width shows every column when the screen has room for it; the
+    // height follows the rows (and the scroll bar when the screen is too
+    // narrow) and stays.
+    const int wanted = m_grid->verticalHeader()->sizeHint().width() +
+                       m_grid->horizontalHeader()->length() + 2 * m_grid->frameWidth();
+    const QScreen *screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room =
+        screen != nullptr ? screen->availableGeometry().width() - kScreenMargin : wanted;
+    m_grid->setMinimumWidth(std::min(wanted, room));
+    int gridHeight = m_grid->horizontalHeader()->sizeHint().height() +
+                     m_grid->verticalHeader()->length() + 2 * m_grid->frameWidth();
+    if (wanted > room)
+        gridHeight += m_grid->horizontalScrollBar()->sizeHint().height();
     m_grid->setFixedHeight(gridHeight);
     setFixedHeight(sizeHint().height());
+    resize(sizeHint().width(), height());
 }
 
 } // namespace qv::lists

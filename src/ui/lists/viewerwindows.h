@@ -8,6 +8,8 @@
 
 #include "ui/lists/listwindow.h"
 
+#include <vector>
+
 class QListWidget;
 class QTableWidget;
 
@@ -51,7 +53,9 @@ public:
     static constexpr int kColumns = 32;
 
     // dosUnit: the unit has 192 contacts in six rows, else 96 in three.
-    TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent = nullptr);
+    // suspects: contacts (1..192) the diagnosis points to, shown on yellow.
+    TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent = nullptr,
+           const std::vector<int> &suspects = {});
 
     QTableWidget *grid() const { return m_grid; }
 

@@ -101,7 +101,7 @@ void TfmIWord::showItem()
     setWindowTitle(QStringLiteral("Входное слово (%1)").arg(CaptionName(*word)));
     setHeader(kCurrent, QString::number(word->Id));
     setHeader(kBus, QString::number(word->Tyre + 1));
-    setHeader(kCode, word->Code == 0 ? QStringLiteral("инверсный") : QStringLiteral("прямой"));
+    setHeader(kCode, word->Code == 1 ? QStringLiteral("прямой") : QStringLiteral("инверсный"));
     const int width = ShownWidth(m_test.IWords, word->Id, m_doc.Doc.Tyres);
     QTableWidget *table = cycleTable();
     for (int c = 0; c < shownCycles(); ++c) {
@@ -165,7 +165,7 @@ void TfmOWord::showItem()
     setWindowTitle(QStringLiteral("Выходное слово (%1)").arg(CaptionName(*word)));
     setHeader(kCurrent, QString::number(word->Id));
     setHeader(kBus, QString::number(word->Tyre + 1));
-    setHeader(kCode, word->Code == 0 ? QStringLiteral("инверсный") : QStringLiteral("прямой"));
+    setHeader(kCode, word->Code == 1 ? QStringLiteral("прямой") : QStringLiteral("инверсный"));
     setHeader(kType, wait ? QStringLiteral("циклический (О)") : QStringLiteral("стандартный (o)"));
     hideHeader(kWaitPasses);
     hideHeader(kWaitTime);

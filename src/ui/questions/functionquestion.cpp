@@ -138,7 +138,7 @@ std::optional<FunctionQuestion> ReadFunctionQuestion(const TQuorvik &doc, Questi
 }
 
 TfmFuncAsk::TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
-                       std::function<void(char, int)> openList, QWidget *parent)
+                       std::function<void(int, char, int)> openList, QWidget *parent)
     : QDialog(parent)
 {
     const bool m = question.kind == QuestionKind::MFunction;
@@ -172,9 +172,13 @@ TfmFuncAsk::TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
     lines->addWidget(m_info, 0, 2);
     const char kind = letter.toLatin1();
     const int number = question.function;
-    connect(m_info, &QPushButton::clicked, this, [openList, kind, number] {
+    const int test = question.test - 1;
+    // The click's focus would make "инфо" the button Enter presses: it goes
+    // back to "Да", the answer a hand expects from Enter.
+    connect(m_info, &QPushButton::clicked, this, [this, openList, test, kind, number] {
         if (openList)
-            openList(kind, number);
+            openList(test, kind, number);
+        m_yes->setFocus(Qt::OtherFocusReason);
     });
 
     m_list = new QTableWidget(this);
@@ -184,7 +188,7 @@ TfmFuncAsk::TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
                 const auto at = static_cast<std::size_t>(row - 1);
                 if (column == 0 && row > 0 && at < question.lines.size() &&
                     question.lines[at].outputWord > 0 && openList)
-                    openList('o', question.lines[at].outputWord);
+                    openList(question.test - 1, 'o', question.lines[at].outputWord);
             });
     layout->addWidget(m_list);
 
@@ -250,7 +254,7 @@ QString TfmFuncAsk::valueOf(const QString &caption) const
 
 int AskFunctionQuestion(const TQuorvik &doc, QuestionKind kind,
                         std::span<const std::uint8_t> record,
-                        std::function<void(char, int)> openList, QWidget *parent)
+                        std::function<void(int, char, int)> openList, QWidget *parent)
 {
     const auto question = ReadFunctionQuestion(doc, kind, record);
     if (!question) {

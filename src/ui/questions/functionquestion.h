@@ -69,10 +69,11 @@ public:
     static constexpr int kValueColumn = 60;
     static constexpr int kListWidth = 330;
 
-    // openList(kind, number): the list window of a word ('o') or of the
-    // function ('F', 'M', 'P'); may be empty.
+    // openList(test, kind, number): the list window of a word ('o') or of
+    // the function ('F', 'M', 'P') of the question's test (0-based), which
+    // an all-tests run does not make the current one; may be empty.
     TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
-               std::function<void(char, int)> openList, QWidget *parent = nullptr);
+               std::function<void(int, char, int)> openList, QWidget *parent = nullptr);
 
     QTableWidget *list() const { return m_list; }
     QPushButton *yesButton() const { return m_yes; }
@@ -96,7 +97,7 @@ private:
 // message for a record that cannot be shown.
 int AskFunctionQuestion(const TQuorvik &doc, QuestionKind kind,
                         std::span<const std::uint8_t> record,
-                        std::function<void(char, int)> openList, QWidget *parent);
+                        std::function<void(int, char, int)> openList, QWidget *parent);
 
 } // namespace questions
 } // namespace qv

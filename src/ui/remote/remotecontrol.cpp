@@ -2,6 +2,11 @@
 
 #include "execution/desk/settingsstore.h"
 #include "infra/mesbo.h"
+#include "model/document/quorvik.h"
+#include "model/document/stest.h"
+#include "model/functions/funcf.h"
+#include "model/functions/funcs.h"
+#include "model/functions/prog.h"
 #include "remote/client.h"
 #include "remote/server.h"
 #include "ui/mainwindow.h"
@@ -44,6 +49,35 @@ std::pair<QString, QString> SplitAddress(const QString &text, bool portOnlyAllow
     if (portOnlyAllowed && number)
         return {QString(), trimmed};
     return {trimmed, QString()};
+}
+
+// The data files of the F-, S- and P-functions of every test of the open
+// file that lie beside it: the bench runs the tests with them.
+QStringList DataFilesOf(const TQuorvik &doc, const QString &testFile)
+{
+    const std::filesystem::path testPath = testFile.toStdString();
+    QStringList files;
+    const auto add = [&](const std::string &name) {
+        if (name.empty())
+            return;
+        const std::filesystem::path path = DataFilePath(testPath, name);
+        std::error_code ec;
+        const QString text = QString::fromStdString(path.string());
+        if (!path.empty() && std::filesystem::is_regular_file(path, ec) && !files.contains(text))
+            files << text;
+    };
+    for (int t = 0; t < doc.Doc.NTest; ++t) {
+        const STest *test = doc.Test(t);
+        if (test == nullptr)
+            continue;
+        for (const SFuncF &f : test->FFuncs)
+            add(f.FileName);
+        for (const SFuncS &f : test->SFuncs)
+            add(f.FileName);
+        for (const SProg &p : test->PFuncs)
+            add(p.FileName);
+    }
+    return files;
 }
 
 } // namespace
@@ -95,11 +129,15 @@ void RemoteControl::Start(Role role, const QString &address, bool connectNow)
         connect(m_client.get(), &TClient::ClickRequested, this,
                 [this](const RemoteClick &click) { Replay(click, kReplayTries); });
         m_link.BindClient(m_client.get());
+        m_client->SetReceiveLimits(qint64{settings.receiveLimitMb} * 1024 * 1024,
+                                   settings.receiveLimitFiles);
         MakeWindow(m_client.get(), nullptr);
     } else {
         m_server = std::make_unique<TServer>(m_receiveDir);
         m_serverRole = true;
         m_link.BindServer(m_server.get());
+        m_server->SetReceiveLimits(qint64{settings.receiveLimitMb} * 1024 * 1024,
+                                   settings.receiveLimitFiles);
         MakeWindow(nullptr, m_server.get());
         m_capture = std::make_unique<ClickCapture>();
         m_capture->SetIgnoredForms({m_form->objectName()});
@@ -156,23 +194,53 @@ void RemoteControl::FileOpened(const QString &path)
     if (!m_server || !m_server->LoggedIn() || !m_form)
         return;
     // A test file opens only with its contact file beside it; its comments
-    // and oscillograms belong to it too: the files of its name go first.
+    // and oscillograms belong to it too, and its tests run with their data
+    // files: all of these go first. The bench opens the file only once all
+    // of them arrived whole: after a failed transfer it would open an older
+    // copy of the same name.
     const QFileInfo file(path);
+    QStringList files;
     for (const QString &name : file.dir().entryList(QDir::Files)) {
         const QFileInfo companion(file.dir().filePath(name));
         if (companion.completeBaseName() == file.completeBaseName() &&
-            companion.fileName() != file.fileName() && m_form)
-            m_form->Command(QStringLiteral("sendfile"), {}, companion.filePath());
+            companion.fileName() != file.fileName())
+            files << companion.filePath();
+    }
+    for (const QString &data : DataFilesOf(m_window.document(), path))
+        if (!files.contains(data))
+            files << data;
+    files << path;
+    for (const QString &sent : files) {
+        if (!m_form)
+            return;
+        if (!m_form->Command(QStringLiteral("sendfile"), {}, sent)) {
+            TransferFailed(QFileInfo(sent).fileName(), file.fileName());
+            return;
+        }
     }
     if (m_form)
-        m_form->Command(QStringLiteral("sendfile"), {}, path);
-    if (m_form)
         m_form->Command(QStringLiteral("openfile"), {}, path);
+}
+
+void RemoteControl::TransferFailed(const QString &failed, const QString &testFile)
+{
+    const QString text = QStringLiteral("Не удалось передать файл \"") + failed +
+                         QStringLiteral("\" на удаленный стенд. Файл \"") + testFile +
+                         QStringLiteral("\" на стенде не открыт");
+    if (m_server)
+        m_server->InfoLog().Add(text, RemoteLogColour::Red, true);
+    Mesbo().Show(text.toStdString(), MbError, "Удаленное управление: сервер");
 }
 
 bool RemoteControl::ClientLoggedIn() const
 {
     return m_client && m_client->LoggedIn();
+}
+
+bool RemoteControl::LinkUp() const
+{
+    const TClientServerCommon *role = Role_();
+    return role != nullptr && role->LoggedIn();
 }
 
 bool RemoteControl::ServerWithBench() const

@@ -48,9 +48,8 @@ public:
     void CloseForm() override;
     void FileOpened(const QString &path) override;
     bool ClientLoggedIn() const override;
-
-    // Switches the role off at once (no question).
-    void Stop();
+    bool LinkUp() const override;
+    void Stop() override;
 
     // For the run driver: the link, and whether the bench runs the test
     // (server with a client) or a server watches (logged-in client).
@@ -73,6 +72,9 @@ private:
     TClientServerCommon *Role_() const;
     void MakeWindow(TClient *client, TServer *server);
     void SendClick(const RemoteClick &click);
+    // A file of the test file did not reach the bench: the bench is left
+    // as it was, and the operator here is told.
+    void TransferFailed(const QString &failed, const QString &testFile);
     // Repeats a click; a window the bench is still opening gets a while.
     void Replay(const RemoteClick &click, int triesLeft);
     void MarkActions();

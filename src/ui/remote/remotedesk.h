@@ -27,6 +27,10 @@ public:
     virtual void FileOpened(const QString &path) = 0;
     // The system is a logged-in client: the operator's own opens are off.
     virtual bool ClientLoggedIn() const = 0;
+    // A peer is logged in on the active role's link (it may start a run).
+    virtual bool LinkUp() const = 0;
+    // Switches the role off at once, its window too (no question).
+    virtual void Stop() = 0;
 };
 
 } // namespace qv

@@ -20,6 +20,7 @@
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -71,7 +72,9 @@ QString LineHtml(const RemoteLogLine &line)
     QString body = chat ? coloured(prefix) + text.toHtmlEscaped() : coloured(text);
     if (line.bold)
         body = QStringLiteral("<b>") + body + QStringLiteral("</b>");
-    return time.toHtmlEscaped() + body;
+    // Always marked up: a line without a tag would be taken for plain text
+    // and show its escapes ("&quot;") as they are.
+    return QStringLiteral("<span>") + time.toHtmlEscaped() + body + QStringLiteral("</span>");
 }
 
 void FillBox(QComboBox *box, const std::vector<std::string> &history, const std::string &current,
@@ -224,6 +227,8 @@ QTextEdit *TfmRemote::logView(Page page) const
 
 void TfmRemote::ShowLog(RemoteLog &log, QTextEdit *view, Page page)
 {
+    // The page shows what the log keeps, no more.
+    view->document()->setMaximumBlockCount(static_cast<int>(RemoteLog::kMaxLines));
     for (const RemoteLogLine &line : log.Lines())
         view->append(LineHtml(line));
     connect(&log, &RemoteLog::LineAdded, view,
@@ -344,7 +349,7 @@ bool TfmRemote::Command(const QString &name, const QByteArray &bytes, const QStr
     if (name == QStringLiteral("sendbuffer"))
         m_role.SendData(bytes, {});
     else if (name == QStringLiteral("sendfile") && m_server)
-        m_role.SendFile(text);
+        return m_role.SendFile(text);
     else if (name == QStringLiteral("openfile") && m_server)
         m_role.SendText(RemoteCommand::Open, QFileInfo(text).fileName());
     else if (name == QStringLiteral("bufapply"))

@@ -49,7 +49,7 @@ public:
     // "sendfile" (text: path), "openfile" (text: path), "bufapply" (text),
     // "11" (bytes: a click), "closeform". All but "closeform" act only
     // while the link is up; the result is false only for a failed
-    // "bufapply".
+    // "bufapply" or "sendfile".
     bool Command(const QString &name, const QByteArray &bytes = {}, const QString &text = {});
 
     // Texts for this session (the command line): the server's address (a

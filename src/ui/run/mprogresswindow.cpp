@@ -1,6 +1,7 @@
 #include "ui/run/mprogresswindow.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -92,6 +93,15 @@ void TfmMProgress::showProgress(const MFunctionProgress &progress)
         return;
     item->setIcon(QPixmap::fromImage(AlgorithmStatusPicture(progress.picture)));
     item->setData(kPictureRole, progress.picture);
+}
+
+void TfmMProgress::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TfmMProgress::keepBeside(const QWidget &anchor)

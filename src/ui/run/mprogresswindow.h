@@ -42,6 +42,10 @@ public:
     int rowPicture(int row) const; // -1 for no such row
     QListWidget *list() const { return m_list; }
 
+protected:
+    // Esc closes it as every other window; the next M-function shows it again.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QLabel *m_function = nullptr;
     QListWidget *m_list = nullptr;

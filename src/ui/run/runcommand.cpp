@@ -76,7 +76,9 @@ void RunCommand::Run()
             m_window.showTestResult(index, failed);
         };
         hooks.results = [this](ResultStage stage) { m_window.showRunResults(stage); };
-        hooks.openList = [this](char kind, int number) { m_window.openListAt(kind, number); };
+        hooks.openList = [this](int test, char kind, int number) {
+            m_window.openListAt(kind, number, test);
+        };
         auto view = std::make_unique<TfmPusk>(document, std::move(hooks), &m_window);
         if (m_windowMade)
             m_windowMade(*view);
@@ -87,6 +89,7 @@ void RunCommand::Run()
     driver.StartRun();
     m_verdict = driver.Verdict();
     m_window.runFinished();
+    m_window.setRunDiagnosis(m_verdict.diagnosis);
 }
 
 } // namespace qv::run

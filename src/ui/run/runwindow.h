@@ -56,8 +56,8 @@ public:
         std::function<void(int testIndex, bool hasErrors)> testDecoded;
         std::function<void(ResultStage stage)> results;
         // The list window of an output word ('o') or a function ('F', 'M',
-        // 'P'), asked for from a question window.
-        std::function<void(char kind, int number)> openList;
+        // 'P') of test `test` (0-based), asked for from a question window.
+        std::function<void(int test, char kind, int number)> openList;
     };
 
     static constexpr const char *kStartText = "Включите питание и нажмите \"ОК\" для запуска";

@@ -89,6 +89,12 @@ void TfmEditorLaunch::closeEvent(QCloseEvent *event)
         QDialog::closeEvent(event);
 }
 
+void TfmEditorLaunch::reject()
+{
+    if (m_processEnded)
+        QDialog::reject();
+}
+
 void TfmEditorLaunch::start()
 {
     m_server = std::make_unique<QLocalServer>();
@@ -99,6 +105,10 @@ void TfmEditorLaunch::start()
     connect(m_server.get(), &QLocalServer::newConnection, this, [this] { takeConnection(); });
     m_process.setProgram(m_program);
     m_process.setArguments({EditorConnectArgument(m_identifier)});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUORVIK_EDIT_BACKUP"),
+                       m_backup ? QStringLiteral("1") : QStringLiteral("0"));
+    m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(QFileInfo(m_program).absolutePath());
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
     m_process.start();

@@ -37,12 +37,19 @@ public:
     const QString &reportedFile() const { return m_reportedFile; }
     int reportedTest() const { return m_reportedTest; }
 
+    // The editor keeps the old file as its ".bak" when it replaces it (the
+    // backup setting); off by default. Set before the window shows.
+    void setBackup(bool on) { m_backup = on; }
+
     // The identifier in the editor's command line and the socket's name.
     std::uint64_t identifier() const { return m_identifier; }
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Esc: the window stays while the editor runs, or what the operator
+    // saves in it would never come back.
+    void reject() override;
 
 private:
     void start();
@@ -56,6 +63,7 @@ private:
     QString m_file;
     int m_test = 0;
     std::uint64_t m_identifier = 0;
+    bool m_backup = false;
     bool m_started = false;
     bool m_processEnded = false;
     bool m_done = false;

@@ -5,6 +5,7 @@
 #include "infra/mesbo.h"
 #include "infra/version.h"
 #include "model/document/quorvik.h"
+#include "model/settings/settings.h"
 #include "ui/desk/mainactions.h"
 #include "ui/mainwindow.h"
 #include "ui/services/dataeditor.h"
@@ -56,6 +57,10 @@ void MainServices::editTests()
     TQuorvik &doc = m_window.document();
     if (doc.Doc.FileName.empty() || doc.CurrentTest < 0)
         return;
+    // The edited file is loaded again afterwards: what is not saved by then
+    // would be lost.
+    if (!m_window.confirmDiscard())
+        return;
     const QString file = QString::fromStdString(doc.Doc.FileName);
     const int test = doc.CurrentTest == doc.Doc.NTest ? 0 : doc.CurrentTest;
     CloseSecondaryWindows(&m_window);
@@ -63,6 +68,7 @@ void MainServices::editTests()
     m_window.hide();
     m_window.setWindowTitle(QString::fromUtf8(kProductName));
     TfmEditorLaunch launch(HelperProgramPath(kTestEditorProgram), file, test);
+    launch.setBackup(m_window.settingsStore().Settings().Option(TSettings::OptBackupOnSave) != 0);
     const bool ended = launch.exec() == QDialog::Accepted;
     m_window.setWindowTitle(title);
     m_window.show();
@@ -70,7 +76,7 @@ void MainServices::editTests()
     m_window.activateWindow();
     if (!ended || !launch.reported() || !SameFile(launch.reportedFile(), file))
         return;
-    if (m_window.openFile(file) && launch.reportedTest() >= 0 &&
+    if (m_window.openFile(file, false) && launch.reportedTest() >= 0 &&
         launch.reportedTest() < m_window.document().Doc.NTest)
         m_window.selectTest(launch.reportedTest());
 }

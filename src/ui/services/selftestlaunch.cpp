@@ -9,11 +9,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileIconProvider>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QStyle>
 #include <QThread>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace qv::services {
 namespace {
@@ -22,6 +24,18 @@ constexpr int kStartDelayMs = 100;
 constexpr int kLockWaitMs = 3000;
 constexpr int kConnectAttempts = 3;
 constexpr unsigned long kConnectPauseMs = 300;
+constexpr int kIconSize = 32;
+constexpr int kMinTextWidth = 360;
+
+// The other program's picture as the desktop shows it; a computer when the
+// desktop has none for it.
+QIcon ProgramIcon(const QString &program)
+{
+    QIcon icon = QFileIconProvider().icon(QFileInfo(program));
+    if (icon.pixmap(kIconSize, kIconSize).isNull())
+        icon = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
+    return icon;
+}
 
 } // namespace
 
@@ -36,11 +50,19 @@ TfmSelfTestLaunch::TfmSelfTestLaunch(TCP &tester, TthHardStatus *monitor, QStrin
     setWindowTitle(QStringLiteral("Запуск ") + DisplayName() + QStringLiteral("..."));
     setWindowFlag(Qt::WindowCloseButtonHint, false);
     setProperty(help::kHelpPageProperty, QStringLiteral("tools.html"));
-    auto *layout = new QVBoxLayout(this);
+    const QIcon icon = ProgramIcon(m_program);
+    setWindowIcon(icon);
+    auto *layout = new QHBoxLayout(this);
+    m_icon = new QLabel(this);
+    m_icon->setObjectName(QStringLiteral("imIcon"));
+    m_icon->setPixmap(icon.pixmap(kIconSize, kIconSize));
+    layout->addWidget(m_icon, 0, Qt::AlignTop);
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("lbText"));
-    m_text->setWordWrap(true);
-    layout->addWidget(m_text);
+    m_text->setMinimumWidth(kMinTextWidth);
+    layout->addWidget(m_text, 1);
+    // The window takes the size its text needs, also when the text changes.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
@@ -76,6 +98,12 @@ void TfmSelfTestLaunch::showEvent(QShowEvent *event)
         m_started = true;
         QTimer::singleShot(kStartDelayMs, this, [this] { handOver(); });
     }
+}
+
+void TfmSelfTestLaunch::done(int result)
+{
+    if (m_closeAllowed)
+        QDialog::done(result);
 }
 
 void TfmSelfTestLaunch::closeEvent(QCloseEvent *event)

@@ -37,6 +37,14 @@ public:
     // "\"Диагностика системы\"": the name the window and its messages use.
     static QString DisplayName();
     QLabel *textLine() const { return m_text; }
+    QLabel *iconLabel() const { return m_icon; }
+    // Whether the window may close (the other program has ended or could
+    // not be started).
+    bool closeAllowed() const { return m_closeAllowed; }
+
+    // Esc, the window manager's close and every other way end here; they
+    // are refused while the other program runs.
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -51,6 +59,7 @@ private:
     TthHardStatus *m_monitor;
     QString m_program;
     QLabel *m_text = nullptr;
+    QLabel *m_icon = nullptr;
     QProcess m_process;
     bool m_started = false;
     bool m_locked = false;

@@ -6,6 +6,8 @@
 #include "ui/views/viewsetup.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <numeric>
 
 namespace qv::settings {
 namespace {
@@ -26,6 +28,10 @@ ColourPreview::ColourPreview(Kind kind, TQorFunc &painter, QWidget *parent)
 {
     setObjectName(kind == Kind::Diagram ? QStringLiteral("sgDiagrammSample")
                                         : QStringLiteral("sgTableSample"));
+    if (kind == Kind::Table) {
+        m_painter.SetFont(font());
+        m_tableNeeds = views::TableTextNeeds(m_painter, m_content);
+    }
     setFixedSize(sizeHint());
 }
 
@@ -34,7 +40,8 @@ QSize ColourPreview::sizeHint() const
     if (m_kind == Kind::Diagram)
         return {2 * kNameWidth + views::kPreviewTacts * kTactWidth,
                 m_content.RowCount() * kRowHeight};
-    return {kTableWidth, m_content.RowCount() * kTableRow};
+    const int needed = std::accumulate(m_tableNeeds.begin(), m_tableNeeds.end(), 0);
+    return {std::max(kTableWidth, needed + 1), m_content.RowCount() * kTableRow};
 }
 
 void ColourPreview::paintEvent(QPaintEvent *)
@@ -46,8 +53,8 @@ void ColourPreview::paintEvent(QPaintEvent *)
             views::PreviewDiagramPicture(m_painter, m_content, kNameWidth, kRowHeight, kTactWidth);
         grid::PaintCells(p, picture.geometry, rect(), {}, picture.paint);
     } else {
-        grid::PaintCells(p, views::TableGridGeometry(kTableWidth, m_content.RowCount()), rect(), {},
-                         views::TableCellPainter(m_painter, m_content, false, true));
+        grid::PaintCells(p, views::TableGridGeometry(width(), m_content.RowCount(), m_tableNeeds),
+                         rect(), {}, views::TableCellPainter(m_painter, m_content, false, true));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "model/content/textgrid.h"
 
 #include <QWidget>
+#include <array>
 
 namespace qv {
 class TQorFunc;
@@ -33,6 +34,9 @@ private:
     Kind m_kind;
     TQorFunc &m_painter;
     TextGrid m_content;
+    // The table sample's columns: what each one's texts need, so that the
+    // headers and values show whole (measured once, with the widget's font).
+    std::array<int, 7> m_tableNeeds{};
 };
 
 } // namespace qv::settings

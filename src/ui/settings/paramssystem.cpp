@@ -65,7 +65,9 @@ QWidget *TfmParams::buildSystemPage()
 
     auto *timeoutRow = new QHBoxLayout;
     timeoutRow->addWidget(new QLabel(Text(TCP::kKeyTimeout) + QLatin1Char(':'), page));
-    m_timeout = NumberField(100, 2000, 100, m_tester.timeout, page);
+    // The port raises a time-out below 1000 ms to 1000: the field offers
+    // no lower.
+    m_timeout = NumberField(1000, 2000, 100, m_tester.timeout, page);
     m_timeout->setObjectName(QStringLiteral("seTimeout"));
     timeoutRow->addWidget(m_timeout);
     timeoutRow->addWidget(new QLabel(QStringLiteral("(мс)"), page));
@@ -173,6 +175,7 @@ void TfmParams::takeSystem()
     m_tester.timeout = m_timeout->value();
     m_tester.showConnectError = m_showConnectError->isChecked() ? 1 : 0;
     m_tester.ioCheck = m_ioCheck->isChecked() ? 1 : 0;
+    m_tester.address = m_address->currentText().trimmed().toStdString();
     if (!m_dosUnit)
         m_tester.probeMode = PatternFromProbeChoice(probeChoice());
 }

@@ -47,7 +47,8 @@ TfmParams::TfmParams(const TSettings &settings, const TesterSettings &tester, bo
     m_pages->addTab(buildGeneralPage(), QStringLiteral("Общие"));
     m_pages->addTab(buildSystemPage(), QStringLiteral("Система"));
     m_pages->addTab(buildColourPage(), QStringLiteral("Цвета"));
-    m_pages->setCurrentIndex(page >= PageGeneral && page <= PageColours ? page : PageGeneral);
+    m_pages->addTab(buildUnitPage(), QStringLiteral("Блок диагностики"));
+    m_pages->setCurrentIndex(page >= PageGeneral && page <= PageUnit ? page : PageGeneral);
     layout->addWidget(m_pages);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -128,7 +129,7 @@ void TfmParams::onCurrentControlClicked(bool checked)
 
 void TfmParams::accept()
 {
-    if (!checkThresholds())
+    if (!checkThresholds() || !checkAddress())
         return;
     takeGeneral();
     takeSystem();

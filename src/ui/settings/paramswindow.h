@@ -1,14 +1,15 @@
 #pragma once
 
-// TfmParams ("Параметры"): the operator edits the settings on three pages
-// ("Общие", "Система", "Цвета"). The window works on copies: OK checks the
+// TfmParams ("Параметры"): the operator edits the settings on four pages
+// ("Общие", "Система", "Цвета", "Блок диагностики"). The window works on copies: OK checks the
 // probe thresholds, then gives the copies back (settings(), tester());
 // Cancel or closing gives nothing back. Colour changes are announced at once
 // (coloursChanged) so the views can show them; Cancel announces the colours
 // the window opened with.
 //
 // The parts are split by page: paramswindow.cpp (frame, "Общие", OK and
-// Cancel), paramssystem.cpp ("Система"), paramscolours.cpp ("Цвета").
+// Cancel), paramssystem.cpp ("Система"), paramscolours.cpp ("Цвета"),
+// paramsunit.cpp ("Блок диагностики": the unit's address).
 
 #include "execution/port/testerport.h"
 #include "model/settings/displaycolours.h"
@@ -38,13 +39,16 @@ class TfmParams : public QDialog
     Q_OBJECT
 
 public:
-    enum Page : int { PageGeneral = 0, PageSystem = 1, PageColours = 2 };
+    enum Page : int { PageGeneral = 0, PageSystem = 1, PageColours = 2, PageUnit = 3 };
     enum ColourSheet : int { SheetDiagram = 0, SheetTable = 1 };
 
     struct UnitActions
     {
         std::function<void()> checkLink; // "Проверить связь"
         std::function<void()> reboot;    // "Перезагрузка"
+        // "Проверить связь" of the page "Блок диагностики": the address in
+        // the field, waiting at most the time-out in the field (ms).
+        std::function<void(const std::string &address, int timeoutMs)> checkAddress;
     };
 
     // dosUnit hides the probe thresholds; modelW5 makes ticking current
@@ -79,6 +83,8 @@ public:
     QComboBox *upperList() const { return m_upper; }
     QPushButton *checkLinkButton() const { return m_checkLink; }
     QPushButton *rebootButton() const { return m_reboot; }
+    QComboBox *addressList() const { return m_address; }
+    QPushButton *checkAddressButton() const { return m_checkAddress; }
     QTabWidget *colourSheets() const { return m_colourSheets; }
     QListWidget *elementList(int sheet) const { return m_elements.at(sheet); }
     QComboBox *colourList(int sheet) const { return m_colourLists.at(sheet); }
@@ -92,6 +98,7 @@ private:
     QWidget *buildGeneralPage();
     QWidget *buildSystemPage();
     QWidget *buildColourPage();
+    QWidget *buildUnitPage();
     QWidget *buildColourSheet(int sheet);
     void showProbeChoice(const ProbeChoice &choice);
     ProbeChoice probeChoice() const;
@@ -103,6 +110,8 @@ private:
     bool checkThresholds();
     void takeGeneral();
     void takeSystem();
+    // The address in the field; a message and false when it cannot be used.
+    bool checkAddress();
 
     TSettings m_settings;
     TesterSettings m_tester;
@@ -129,6 +138,8 @@ private:
     QComboBox *m_upper = nullptr;
     QPushButton *m_checkLink = nullptr;
     QPushButton *m_reboot = nullptr;
+    QComboBox *m_address = nullptr;
+    QPushButton *m_checkAddress = nullptr;
     QTabWidget *m_colourSheets = nullptr;
     std::array<QListWidget *, 2> m_elements{};
     std::array<QComboBox *, 2> m_colourLists{};

@@ -7,6 +7,7 @@
 #include "ui/views/qorfunc.h"
 
 #include <QPaintEngine>
+#include <algorithm>
 #include <string_view>
 
 namespace qv {
@@ -18,6 +19,8 @@ namespace {
 constexpr int kFirstTactCol = kDiagramFirstTactCol;
 constexpr int kBarHeight = 3;
 constexpr int kIconLeft = 2;
+// The background of the name of a contact the diagnosis suspects.
+const QColor kSuspect{0xFF, 0xFF, 0x00};
 
 // A cell's code: its first character (a trailing marker does not count).
 char CodeOf(const std::string &text)
@@ -161,7 +164,15 @@ void TQorFunc::PaintProbeLabel(QPainter &p, const SDrawGridInfo &info, int probe
 
 void TQorFunc::PaintLineName(QPainter &p, const SDrawGridInfo &info) const
 {
-    p.fillRect(info.rect, Colour(ClrOuterBackground));
+    // A contact the diagnosis suspects: its name and label on yellow.
+    bool suspect = false;
+    if (const STest *test = info.preview || info.suspects.empty() ? nullptr : CurrentTest()) {
+        const auto line = static_cast<std::size_t>(info.row - kDiagramFirstLineRow);
+        const auto &lines = test->Tacts.Lines();
+        suspect = line < lines.size() && std::find(info.suspects.begin(), info.suspects.end(),
+                                                   lines[line].Contact + 1) != info.suspects.end();
+    }
+    p.fillRect(info.rect, suspect ? kSuspect : Colour(ClrOuterBackground));
     Frame(p, info.rect, kGrey);
     const std::string &text = info.grid->Cell(info.col, info.row);
     if (!text.empty())

@@ -79,6 +79,13 @@ void DiagramView::setVMarks(std::string marks, int line)
     refresh();
 }
 
+void DiagramView::setSuspectContacts(std::vector<int> contacts)
+{
+    m_suspects = std::move(contacts);
+    applyGeometry();
+    viewport()->update();
+}
+
 void DiagramView::applyGeometry()
 {
     const grid::Geometry g = views::DiagramGridGeometry(m_geometry, colCount(), rowCount());
@@ -99,6 +106,7 @@ void DiagramView::applyGeometry()
     info.vLine = m_vLine;
     if (!m_vMarks.empty())
         info.vMarks = m_vMarks;
+    info.suspects = m_suspects;
     setCellPainter(views::DiagramCellPainter(m_painter, std::move(info)));
 }
 

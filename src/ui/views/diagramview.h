@@ -33,6 +33,10 @@ public:
     // V marks (one character per sampled tact, its code the tact number)
     // and the signal line (1-based, 0 = none) that shows them.
     void setVMarks(std::string marks, int line);
+    // Contacts (1..192) whose level lines are marked as suspects of the
+    // diagnosis; empty: none.
+    void setSuspectContacts(std::vector<int> contacts);
+    const std::vector<int> &suspectContacts() const { return m_suspects; }
 
     const views::DiagramGeometry &diagramGeometry() const { return m_geometry; }
     void scaleUp();
@@ -76,6 +80,7 @@ private:
     views::DiagramGeometry m_geometry;
     std::string m_vMarks;
     int m_vLine = 0;
+    std::vector<int> m_suspects;
 };
 
 } // namespace qv

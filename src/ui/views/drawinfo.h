@@ -5,6 +5,7 @@
 
 #include <QRect>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -27,6 +28,8 @@ struct SDrawGridInfo
     int vLine = 0;     // the signal line (1-based) that shows the V marks; 0 = none
     int tactLeft = 0;  // x of the first tact column that shows (right of the fixed columns)
     int nameWidth = 0; // width of column 0 (and 1)
+    // Contacts (1..192) the diagnosis suspects: their level lines are marked.
+    std::vector<int> suspects;
 };
 
 struct STableGridInfo

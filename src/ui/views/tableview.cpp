@@ -6,6 +6,7 @@
 #include "ui/views/viewrender.h"
 #include "ui/views/viewsetup.h"
 
+#include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <charconv>
@@ -15,6 +16,8 @@ namespace {
 
 // The picture's click zone at the right of a debug value.
 constexpr int kMarkZone = 14;
+// Between the header row and the note below it.
+constexpr int kNoteGap = 12;
 
 // The letter and number at the start of a name ("i12 Адрес" gives 'i', 12).
 std::optional<std::pair<char, int>> WordOfName(const std::string &name)
@@ -78,6 +81,30 @@ void TableView::showCycle(int cycle)
         setTopRow(m_document->CycleRows[static_cast<std::size_t>(cycle)]);
 }
 
+QString TableView::note() const
+{
+    const STest *test = m_document ? m_document->CurrentTestRecord() : nullptr;
+    if (test == nullptr || rowCount() > 1)
+        return {};
+    const bool words = test->Tacts.D1.find_first_of("igGoO") != std::string::npos;
+    return words ? QString() : QString::fromUtf8(kNoWordsNote);
+}
+
+void TableView::paintEvent(QPaintEvent *event)
+{
+    StringGrid::paintEvent(event);
+    const QString text = note();
+    if (text.isEmpty())
+        return;
+    QPainter painter(viewport());
+    const QRect header = cellRect(0, 0);
+    const int top = header.isEmpty() ? 0 : header.bottom() + 1;
+    QRect area = viewport()->rect();
+    area.setTop(top + kNoteGap);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text);
+}
+
 void TableView::applyGeometry()
 {
     const grid::Geometry g = views::TableGridGeometry(viewport()->width(), rowCount(), m_textNeeds);
@@ -86,6 +113,9 @@ void TableView::applyGeometry()
     for (int r = 0; r < rowCount(); ++r)
         setRowHeight(r, g.rowHeights[static_cast<std::size_t>(r)]);
     setFixedRows(g.fixedRows);
+    // The header alone is no fixed row: it must not stay scrolled away.
+    if (rowCount() == 1)
+        setTopRow(0);
     viewport()->update();
 }
 
@@ -109,8 +139,11 @@ void TableView::onReleased(int col, int row, Qt::MouseButton, const QPoint &glob
         return;
     }
     if (col == ColInputName || col == ColOutputName) {
+        int cycle = 0;
+        const std::string &text = grid.Cell(ColCycle, row);
+        std::from_chars(text.data(), text.data() + text.size(), cycle);
         if (const auto word = WordOfName(grid.Cell(col, row)))
-            emit listRequested(word->first == 'O' ? 'o' : word->first, word->second);
+            emit listRequested(word->first == 'O' ? 'o' : word->first, word->second, cycle);
         return;
     }
     if (col != ColInputDebug || !m_document->DebugMode || grid.Cell(col, row).empty())

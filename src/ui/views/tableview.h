@@ -3,7 +3,8 @@
 // The table widget (sgTable): the document's table content in an
 // owner-drawn grid painted by TQorFunc, seven columns sized by the table's
 // width and widened to show their texts whole, rows of 16 pixels, and
-// clicks turned into commands for the main window.
+// clicks turned into commands for the main window. A test whose tacts use
+// no words shows the header row and, below it, a line that says so.
 
 #include "ui/grid/stringgrid.h"
 
@@ -19,6 +20,8 @@ class TableView : public StringGrid
     Q_OBJECT
 
 public:
+    static constexpr const char *kNoWordsNote = "Такты этого теста не используют слов";
+
     explicit TableView(TQorFunc &painter, QWidget *parent = nullptr);
 
     void setDocument(TQuorvik *document);
@@ -26,12 +29,15 @@ public:
     void refresh();
     // Scrolls so that the first row of a cycle (0-based) is the top row.
     void showCycle(int cycle);
+    // The line shown below the header: kNoWordsNote, or empty.
+    QString note() const;
 
 signals:
     // A click on the cycle column of another cycle (0-based).
     void activeCycleRequested(int cycle);
-    // A click on a word's name: open its list at its number ('i', 'o', 'g', 'G').
-    void listRequested(char kind, int number);
+    // A click on a word's name: open its list at its number ('i', 'o', 'g',
+    // 'G') and at the cycle of the clicked row (1-based).
+    void listRequested(char kind, int number, int cycle);
     // Debug mode: a click on the debug value of an input-side word.
     void debugValueEditRequested(char kind, int number, int row);
     // Debug mode: the address stepping mark of a row's debug value moved on.
@@ -39,6 +45,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void applyGeometry();

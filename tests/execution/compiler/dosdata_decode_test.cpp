@@ -197,7 +197,9 @@ TEST(DosdataDecode, StoresFunctionResultsAndTheFetchList)
     answer.u16(0x34).u16(0x34).u16(0x12).u16(0x12).u16(9).u16(9).u16(8); // M1 words
     answer.u8(1).u8(0);                                                  // M1 algorithms 0 and 2
     answer.u8(0).u16(5).u16(5).u16(6).u16(6);                            // P1 failed
-    EXPECT_FALSE(dos.ProcessDosData(12, answer.bytes));                  // no port to fetch with
+    // No port: a run followed from a station without the unit; nothing is
+    // fetched, and what the answer said stands.
+    EXPECT_TRUE(dos.ProcessDosData(12, answer.bytes));
     EXPECT_EQ(dos.FetchList(), std::string("F\x01\x01", 3));
     const SFuncF &rf = *t.FFuncs.ByNumber(1);
     EXPECT_EQ(rf.Reached, 128);

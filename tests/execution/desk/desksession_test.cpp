@@ -69,6 +69,41 @@ TEST(SettingsStore, ThePortReadsAndWritesItsOwnSectionBesideTheOthers)
     EXPECT_TRUE(messages.Shown().empty());
 }
 
+TEST(SettingsStore, OutOfRangeValuesTakeTheirDefaultsAndAreNotWrittenBack)
+{
+    RecordedMessages messages;
+    Files f;
+    WriteText(f.Cfg(), "[Общие]\r\nВремя выполнения элементарной операции IO=-3,5\r\n"
+                       "Время выполнения вычисления для ожидания О-слова=1e300\r\n"
+                       "[Блок диагностики]\r\nВремя опроса (сек)=-2147483648\r\n"
+                       "Время ожидания ответа от блока диагностики=2147483647\r\n");
+    SettingsStore store(f.Cfg(), f.Ini());
+    TCP tester;
+    EXPECT_TRUE(store.Load(&tester, false));
+    EXPECT_EQ(tester.Settings().pollPeriod, TesterSettings().pollPeriod);
+    EXPECT_EQ(tester.Settings().timeout, TesterSettings().timeout);
+    EXPECT_DOUBLE_EQ(store.Settings().IoTime, TSettings().IoTime);
+    EXPECT_DOUBLE_EQ(store.Settings().WaitTime, TSettings().WaitTime);
+
+    ASSERT_TRUE(store.Save(&tester));
+    IniStore back;
+    back.FromText(Cp1251ToUtf8(ReadBytes(f.Cfg())));
+    EXPECT_EQ(back.ReadInteger("Блок диагностики", "Время опроса (сек)", 0), 5);
+    EXPECT_EQ(back.ReadInteger("Блок диагностики", "Время ожидания ответа от блока диагностики", 0),
+              1000);
+    EXPECT_EQ(back.ReadString("Общие", "Время выполнения элементарной операции IO", "").find('-'),
+              std::string::npos);
+
+    // In range they are taken.
+    WriteText(f.Cfg(), "[Блок диагностики]\r\nВремя опроса (сек)=60\r\n"
+                       "Время ожидания ответа от блока диагностики=30000\r\n");
+    SettingsStore again(f.Cfg(), f.Ini());
+    TCP other;
+    EXPECT_TRUE(again.Load(&other, false));
+    EXPECT_EQ(other.Settings().pollPeriod, 60);
+    EXPECT_EQ(other.Settings().timeout, 30000);
+}
+
 TEST(SettingsStore, MissingFilesKeepTheDefaultsAndAreCreatedAtSave)
 {
     RecordedMessages messages;

@@ -7,11 +7,13 @@
 #include "execution/run/runcalibration.h"
 #include "execution/unitfixture.h"
 #include "support/tempdir.h"
+#include "support/waituntil.h"
 
 #include <cmath>
 #include <fstream>
 #include <future>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace qv::testing {
 namespace {
@@ -73,6 +75,7 @@ public:
     void SendStatusText(const std::string &text) override { sent.push_back(text); }
     void SendEndReport(const std::string &text) override { sent.push_back("end:" + text); }
     void SendResult(int, std::span<const std::uint8_t>) override {}
+    void StopBench() override { ++stopsAsked; }
     void SetHandler(std::function<void(const Message &)> value) override
     {
         std::lock_guard lock(mutex);
@@ -97,6 +100,7 @@ public:
     std::vector<bool> busy;
     std::vector<std::string> sent;
     std::atomic<int> acknowledged{0};
+    std::atomic<int> stopsAsked{0};
     std::atomic<bool> connected{true};
 };
 
@@ -204,6 +208,42 @@ TEST(RunThread, ABenchRunWhoseFileCannotBeReadReportsItsFailureOnce)
     EXPECT_EQ(remote.busy, (std::vector<bool>{true, false}));
 }
 
+// A bench whose operator pressed Esc says so before its end, so that the
+// server that follows ends its run as interrupted too.
+TEST(RunThread, ABenchRunStoppedByItsOperatorReportsTheStopBeforeItsEnd)
+{
+    RecordedMessages messages;
+    UnitUnderTest unit(Transport::InProcess);
+    RecordingHost host;
+    host.stopPanel = false;
+    ScriptedRemote remote;
+    PuskConfig config;
+    config.report = true;
+    config.program = {0x00};
+    TthPusk thread(unit.port, host, config, &remote);
+    RunToEnd(thread);
+    ASSERT_GE(remote.sent.size(), 2u);
+    EXPECT_EQ(remote.sent[remote.sent.size() - 2], kRunStoppedStatus);
+    EXPECT_EQ(remote.sent.back().rfind("end:", 0), 0u);
+}
+
+// A followed run asked to stop asks the bench, and ends with the bench's
+// end rather than at once.
+TEST(RunThread, AStopOfAFollowedRunAsksTheBenchAndWaitsForItsEnd)
+{
+    PuskConfig config;
+    RemoteRun run(config);
+    run.remote.Play(Status("выполнение теста"));
+    run.thread->Request(TthPusk::StopRequested);
+    ASSERT_TRUE(WaitUntil([&] { return run.remote.stopsAsked.load() == 1; }));
+    run.remote.Play(Status(std::string(kRunStoppedStatus)));
+    run.remote.Play(End({}));
+    ASSERT_TRUE(run.Ended());
+    EXPECT_EQ(run.remote.stopsAsked, 1);
+    EXPECT_FALSE(run.host.StopPanelVisible());
+    EXPECT_EQ(run.host.mark, 0);
+}
+
 TEST(RunCalibration, PeriodsGiveKAndBAndAMissingMeasurementKeepsThem)
 {
     const auto timing = IoTimingFromPeriods(3.0f, 5579.67f);
@@ -211,6 +251,11 @@ TEST(RunCalibration, PeriodsGiveKAndBAndAMissingMeasurementKeepsThem)
     EXPECT_DOUBLE_EQ(timing->k, 1.5);
     EXPECT_NEAR(timing->b, 0.27229, 1e-5);
     EXPECT_FALSE(IoTimingFromPeriods(std::nanf(""), 5579.67f));
+    // A T3 shorter than T1 (a 0 stored for a missing measurement, say)
+    // would give a wait time below zero.
+    EXPECT_FALSE(IoTimingFromPeriods(3.0f, 0.0f));
+    EXPECT_FALSE(IoTimingFromPeriods(0.0f, 5579.67f));
+    EXPECT_FALSE(IoTimingFromPeriods(3.0f, std::numeric_limits<float>::infinity()));
 }
 
 TEST(RunCalibration, TheWaitTableFileRoundTripsAndAShortFileIsRefused)

@@ -35,7 +35,8 @@ public:
     void ShowThreadError(const std::string &text) override { Add(errors, text); }
     int AnswerQuestion(QuestionKind, std::span<const std::uint8_t>) override { return 1; }
     void ShowProgramming(int, int) override {}
-    bool StopPanelVisible() const override { return true; }
+    bool StopPanelVisible() const override { return stopPanel; }
+    void StoppedOnBench() override { stopPanel = false; }
     void CurrentAlarm() override {}
     bool DecodeAnswer(int code, std::span<const std::uint8_t> answer) override
     {
@@ -45,6 +46,8 @@ public:
     }
     std::int32_t ErrorMark() const override { return mark; }
     void SetErrorMark(std::int32_t value) override { mark = value; }
+
+    std::atomic<bool> stopPanel{true};
 
     std::vector<std::string> Statuses()
     {

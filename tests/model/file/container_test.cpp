@@ -308,20 +308,31 @@ TEST_F(ContainerRefusals, TruncatedAndTooShortFilesAreRefused)
 // faulty program, they must still be refused without reading astray.
 TEST_F(ContainerRefusals, StructurallyBrokenFilesWithAValidDigestAreRefused)
 {
+    // The test blocks, not NTEST, say how many tests there are: a count
+    // that disagrees only warns, and every block is loaded.
     ContainerPlan missingBlock = PlanWithTests(1);
     missingBlock.general = GeneralText(2);
-    EXPECT_EQ(LoadLines(testing::MakeContainer(missingBlock)),
-              std::vector<std::string>{kReadFailureLine});
-
-    ContainerPlan tooMany = PlanWithTests(0);
-    tooMany.general = GeneralText(21);
-    EXPECT_EQ(LoadLines(testing::MakeContainer(tooMany)),
-              std::vector<std::string>{kReadFailureLine});
-
-    ContainerPlan negative = PlanWithTests(0);
-    negative.general = GeneralText(-1);
-    EXPECT_EQ(LoadLines(testing::MakeContainer(negative)),
-              std::vector<std::string>{kReadFailureLine});
+    bool loaded = false;
+    EXPECT_EQ(LoadLines(testing::MakeContainer(missingBlock), &loaded),
+              std::vector<std::string>{
+                  "раздел [], ключ NTEST: значение \"2\" не совпадает с числом тестов в файле "
+                  "(1), загружены все тесты файла"});
+    EXPECT_TRUE(loaded);
+    for (const int count : {21, -1}) {
+        ContainerPlan wrong = PlanWithTests(0);
+        wrong.general = GeneralText(count);
+        const auto lines = LoadLines(testing::MakeContainer(wrong), &loaded);
+        ASSERT_EQ(lines.size(), 1u) << count;
+        EXPECT_NE(lines[0].find("ключ NTEST: значение \"" + std::to_string(count) +
+                                "\" не является числом тестов; тестов в файле: 0"),
+                  std::string::npos)
+            << lines[0];
+        EXPECT_TRUE(loaded) << count;
+    }
+    // More blocks than the records hold refuse the file.
+    EXPECT_EQ(LoadLines(testing::MakeContainer(PlanWithTests(21)), &loaded),
+              std::vector<std::string>{"Файл содержит больше 20 тестов"});
+    EXPECT_FALSE(loaded);
 
     // T pointing past the trailer's place, digest recomputed.
     std::string image = testing::MakeContainer(PlanWithTests(0));

@@ -62,6 +62,18 @@ TEST(Settings, MinusOneMissingAndMalformedValuesKeepTheCurrentValue)
     EXPECT_EQ(s.Colours.Get(ClrTablePen), ViewColours().Get(ClrTablePen));
 }
 
+TEST(Settings, ATimingConstantBelowZeroOrNotANumberIsNeverTaken)
+{
+    TSettings s;
+    s.Load(Parse("[Общие]\n"
+                 "Время выполнения элементарной операции IO=nan\n"
+                 "Время выполнения вычисления для ожидания О-слова="
+                 "-0.00014648437500000002\n"),
+           false);
+    EXPECT_DOUBLE_EQ(s.IoTime, 1.5);
+    EXPECT_DOUBLE_EQ(s.WaitTime, 0.2723);
+}
+
 TEST(Settings, MinusOneKeepsAValueReadEarlierNotJustTheDefault)
 {
     TSettings s;

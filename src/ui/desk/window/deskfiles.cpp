@@ -1,6 +1,7 @@
 #include "ui/desk/window/deskfiles.h"
 
 #include "execution/desk/settingsstore.h"
+#include "infra/encoding.h"
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/paths.h"
@@ -98,19 +99,41 @@ void DeskFiles::OpenDropped(const QStringList &paths)
         Open(paths.front());
 }
 
-bool DeskFiles::Open(const QString &path)
+bool DeskFiles::Open(const QString &path, bool askToSave)
 {
+    if (askToSave && m_host.mayDiscard && !m_host.mayDiscard())
+        return false;
     m_host.closeForOpen();
     if (!m_document.LoadFile(path.toStdString()))
         return false;
+    MarkSaved();
+    Remember(path);
+    m_host.showOpened(QFileInfo(path).absoluteFilePath());
+    return true;
+}
+
+void DeskFiles::Remember(const QString &path)
+{
     const QFileInfo file(path);
+    const std::string full = file.absoluteFilePath().toStdString();
+    // The settings file is Windows-1251 text: a path it cannot hold would
+    // be dropped from it, and the start directory and the recent files with
+    // it. The old ones stay; the operator hears of it once per path.
+    if (!TryUtf8ToCp1251(full)) {
+        if (!m_unremembered.contains(path)) {
+            m_unremembered.insert(path);
+            Mesbo().Show("Путь \"" + full +
+                             "\" содержит символы вне кодировки Windows-1251: он не будет "
+                             "запомнен ни как директория запуска, ни в списке последних файлов",
+                         MbWarning, kProductName);
+        }
+        return;
+    }
     m_store.Settings().StartDirectory = file.absolutePath().toStdString();
     if (!m_host.remoteClient()) {
-        m_store.Settings().AddRecentFile(file.absoluteFilePath().toStdString());
+        m_store.Settings().AddRecentFile(full);
         FillRecentMenu();
     }
-    m_host.showOpened(file.absoluteFilePath());
-    return true;
 }
 
 QStringList DeskFiles::RecentFiles() const

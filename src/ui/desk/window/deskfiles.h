@@ -6,7 +6,10 @@
 // window (closing what belonged to the old file, showing the new one) is the
 // host's.
 
+#include "model/document/savedcontent.h"
+
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -45,6 +48,9 @@ public:
         // True while the desk is a logged-in remote client: the server
         // chooses the files then.
         std::function<bool()> remoteClient;
+        // Before anything else of an open: whether the old document may go
+        // (the operator may save it first, or cancel the open).
+        std::function<bool()> mayDiscard;
         // Before a load: the old file's windows close, the document closes.
         std::function<void()> closeForOpen;
         // After a load: the window shows the file (its absolute path).
@@ -60,8 +66,9 @@ public:
               Host host);
 
     // Opens a file by name; false when it was not loaded (the document
-    // said why).
-    bool Open(const QString &path);
+    // said why) or the old document was kept. askToSave false skips
+    // mayDiscard.
+    bool Open(const QString &path, bool askToSave = true);
     // The command "Открыть": the open dialog, then Open.
     void OpenCommand();
     // Files dropped on the window: exactly one is opened, more are refused.
@@ -71,6 +78,15 @@ public:
 
     void DragEnter(QDragEnterEvent &event);
     void Drop(QDropEvent &event);
+
+    // A file saved or opened: its folder becomes the start directory and
+    // (unless a remote client) it heads the recent files.
+    void Remember(const QString &path);
+    // After a load or a successful save: what the document holds now is
+    // what its file holds.
+    void MarkSaved() { m_saved.Take(m_document); }
+    // Whether a save would write something the file does not hold yet.
+    bool HasUnsavedChanges() const { return m_saved.Changed(m_document); }
 
     QStringList RecentFiles() const;
     QString StartDirectory() const;
@@ -86,6 +102,8 @@ private:
     SettingsStore &m_store;
     QMenu &m_recentMenu;
     Host m_host;
+    QSet<QString> m_unremembered; // paths the settings cannot hold, told once
+    SavedContentMark m_saved;
 };
 
 } // namespace desk

@@ -51,13 +51,15 @@ ListCommands::ListCommands(Parts parts, Host host)
     list(a.funcV, 'V', [](const STest &t) { return t.VFuncs.Count(); });
     list(a.funcS, 'S', [](const STest &t) { return t.SFuncs.Count(); });
     on(a.viewCnt, [this] {
-        lists::TfmCnt window(m_parts.document, isDosUnit.load(), &m_parts.window);
+        lists::TfmCnt window(m_parts.document, isDosUnit.load(), &m_parts.window,
+                             m_host.suspects ? m_host.suspects() : std::vector<int>{});
         window.exec();
     });
     connect(&m_parts.info, &InfoPanel::testInfoRequested, this, [this] { OpenTestInfo(); });
-    const auto openAt = [this](char kind, int number) { OpenAt(kind, number); };
-    connect(&m_parts.diagram, &DiagramView::listRequested, this, openAt);
-    connect(&m_parts.table, &TableView::listRequested, this, openAt);
+    connect(&m_parts.diagram, &DiagramView::listRequested, this,
+            [this](char kind, int number) { OpenAt(kind, number); });
+    connect(&m_parts.table, &TableView::listRequested, this,
+            [this](char kind, int number, int cycle) { OpenAt(kind, number, -1, cycle); });
 }
 
 void ListCommands::OpenList(char kind, int count)
@@ -85,13 +87,15 @@ void ListCommands::OpenTestInfo()
     m_host.selectTest(window.chosen());
 }
 
-void ListCommands::OpenAt(char kind, int number)
+void ListCommands::OpenAt(char kind, int number, int testIndex, int cycle)
 {
     TQuorvik &doc = m_parts.document;
-    if (lists::OpenList(&m_parts.window, doc, kind, number))
+    if (testIndex < 0)
+        testIndex = doc.CurrentTest;
+    if (lists::OpenList(&m_parts.window, doc, kind, number, testIndex, cycle))
         return;
     const TSettings &settings = m_parts.store.Settings();
-    if (STest *test = doc.CurrentTestRecord();
+    if (STest *test = doc.Test(testIndex);
         test != nullptr &&
         functions::OpenFunctionWindow(&m_parts.window, doc, *test, kind, number,
                                       settings.Oscillogram, {settings.DataEditor}))

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <functional>
+#include <vector>
 
 class QWidget;
 
@@ -44,13 +45,17 @@ public:
         std::function<void()> refreshViews;
         // The test list's choice: a test (0-based) or -1 for all tests.
         std::function<void(int index)> selectTest;
+        // The contacts the last diagnosis suspects (marked in the contact table).
+        std::function<std::vector<int>()> suspects;
     };
     // Connects the commands and the views' and panel's requests.
     ListCommands(Parts parts, Host host);
 
     // The list or function window of kind `kind` (as lists::OpenList) at
-    // entry `number` (-1: the first).
-    void OpenAt(char kind, int number);
+    // entry `number` (-1: the first), of test testIndex (0-based; -1 the
+    // current one). cycle: the cycle to show first (1-based; 0 the test's
+    // active one).
+    void OpenAt(char kind, int number, int testIndex = -1, int cycle = 0);
 
 private:
     // A menu command: refused without one test, or with no entries (a

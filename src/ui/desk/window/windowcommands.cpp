@@ -37,9 +37,11 @@ WindowCommands::WindowCommands(Parts parts, Host host)
     connect(a.calibrate, &QAction::triggered, this, [this] { OpenCalibration(); });
     connect(a.currentControl, &QAction::triggered, this, [this] { CheckCurrents(); });
     qApp->installEventFilter(new help::HelpKey(window));
+    // "Содержание" opens the contents; F1 (HelpKey) the page of the window.
     connect(a.help, &QAction::triggered, this, [window] {
         QWidget *front = QApplication::activeWindow();
-        help::ShowHelpFor(front != nullptr ? front : window);
+        help::ShowHelpFor(front != nullptr ? front : window,
+                          QString::fromLatin1(help::kContentsPage));
     });
     connect(a.about, &QAction::triggered, this, [window] {
         help::TfmAbout about(window);
@@ -71,7 +73,14 @@ void WindowCommands::OpenParams()
     if (desk != nullptr) {
         window.setUnitActions(
             {[desk, parent] { settings::CheckUnitLink(desk->Tester(), desk->Monitor(), parent); },
-             [desk] { settings::RebootUnit(desk->Tester(), desk->Monitor()); }});
+             [desk] { settings::RebootUnit(desk->Tester(), desk->Monitor()); },
+             [desk, parent](const std::string &address, int timeoutMs) {
+                 // The address in use is checked on its own port.
+                 if (address == desk->Tester().Settings().address)
+                     settings::CheckUnitLink(desk->Tester(), desk->Monitor(), parent);
+                 else
+                     settings::CheckAddressLink(address, timeoutMs, desk->PortFactory(), parent);
+             }});
     }
     connect(&window, &settings::TfmParams::coloursChanged, this,
             [this](const ViewColours &colours) {
@@ -80,8 +89,13 @@ void WindowCommands::OpenParams()
             });
     if (window.exec() == QDialog::Accepted) {
         m_parts.store.Settings() = window.settings();
-        if (desk != nullptr)
+        if (desk != nullptr) {
+            const std::string oldAddress = desk->Tester().Settings().address;
             desk->Tester().SetSettings(window.tester());
+            // The unit is reached at the new address from now on.
+            if (desk->Tester().Settings().address != oldAddress)
+                desk->ChangeAddress(desk->Tester().Settings().address);
+        }
         m_host.settingsAccepted();
     }
     m_paramsPage = window.page();
