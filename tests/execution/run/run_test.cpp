@@ -17,6 +17,7 @@
 #include "sim/unitstate.h"
 #include "support/silentlistener.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <functional>
@@ -367,6 +368,31 @@ TEST(RunDriver, AContinuousRunWithAPassLimitEndsByItselfAsACompletedRun)
     // The next pass is asked for after every pass but the last.
     EXPECT_EQ(bench.unit->State().retries, 2);
     EXPECT_EQ(bench.Shown(), std::vector<std::string>{verdict.text});
+}
+
+TEST(RunDriver, ALongUnattendedRunKeepsHowItBeganAndHowItEndedInBoundedMemory)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
+    bench.settings.SetOption(TSettings::OptStopOnTestError, 0);
+    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SolidTest = true;
+    bench.passLimit = 600;
+    const RunVerdict verdict = bench.Run();
+    ASSERT_EQ(verdict.kind, RunVerdict::Passed) << verdict.text;
+    ASSERT_EQ(verdict.passes, 600);
+
+    const auto shown = static_cast<std::size_t>(
+        std::count_if(bench.lines.begin(), bench.lines.end(),
+                      [](const std::string &line) { return line.rfind("Статус: ", 0) == 0; }));
+    constexpr std::size_t kept = UnattendedRunView::kKeptHead + UnattendedRunView::kKeptTail;
+    ASSERT_GT(shown, kept) << "every line still reaches the output";
+    const auto statuses = bench.view->Statuses();
+    EXPECT_EQ(statuses.size(), kept);
+    EXPECT_EQ(bench.view->StatusesDropped(), shown - kept);
+    EXPECT_EQ(statuses.front(), "выполнение теста");
+    EXPECT_EQ(statuses.back(), "обработка результатов");
+    EXPECT_LE(bench.view->DecodedTests().size(), kept);
 }
 
 TEST(RunDriver, AContinuousRunWithOneFinalResultDecodesWhatTheStopBringsBack)
