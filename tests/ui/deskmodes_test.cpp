@@ -54,15 +54,28 @@ TEST_F(DeskModes, DigitZeroSelectsAllTestsAndADigitBeyondTheTestsDoesNothing)
     EXPECT_EQ(form.document().CurrentTest(), 0);
 }
 
-// Counts what the document tells about the choice of test.
+// Counts what the document tells about the choice of test, for as long as
+// it lives.
 class SelectionCounter : public NullDocumentObserver
 {
 public:
+    explicit SelectionCounter(TQuorvik &doc)
+        : m_doc(doc)
+    {
+        m_doc.AddObserver(*this);
+    }
+    ~SelectionCounter() override { m_doc.RemoveObserver(*this); }
+    SelectionCounter(const SelectionCounter &) = delete;
+    SelectionCounter &operator=(const SelectionCounter &) = delete;
+
     void TestSelected(int index) override { selected.push_back(index); }
     void SelectionRefused(int current) override { refused.push_back(current); }
 
     std::vector<int> selected;
     std::vector<int> refused;
+
+private:
+    TQuorvik &m_doc;
 };
 
 TEST_F(DeskModes, EachChoiceOfTestIsOneNotificationAndTheWindowFollowsIt)
@@ -70,8 +83,7 @@ TEST_F(DeskModes, EachChoiceOfTestIsOneNotificationAndTheWindowFollowsIt)
     TBaseForm &form = WindowWithDemo();
     TQuorvik &doc = form.document();
     desk::InfoPanel &info = *form.infoPanel();
-    SelectionCounter counter;
-    doc.AddObserver(counter);
+    SelectionCounter counter(doc);
     const auto testName = [&](int index) { return QString::fromStdString(doc.Test(index)->Name); };
 
     QTest::mouseClick(info.tab(1), Qt::LeftButton);
@@ -109,7 +121,6 @@ TEST_F(DeskModes, EachChoiceOfTestIsOneNotificationAndTheWindowFollowsIt)
     EXPECT_EQ(counter.selected.size(), 3u);
     EXPECT_EQ(info.pressedTab(), 2);
     EXPECT_EQ(mesbo->Count(), 1u);
-    doc.RemoveObserver(counter);
 }
 
 TEST_F(DeskModes, DebugModeWithAllTestsIsRefusedAndItsButtonReleased)
