@@ -186,7 +186,7 @@ void UnattendedRunView::ShowResults(ResultStage stage)
 {
     if (stage != ResultStage::RecountErrors)
         return;
-    m_errors += m_doc.TotalErrors;
+    m_errors += m_doc.TotalErrors();
     ++m_results;
 }
 

@@ -68,8 +68,8 @@ TEST(DosdataDecode, CountsWrongWordsButNotTheWordsOfTheNList)
     answer.u32(17).u32(18); // G-cycle passes
     ASSERT_TRUE(dos.ProcessDosData(12, answer.bytes)) << dos.FailureText();
     const STest &t = *d.doc.Test(0);
-    EXPECT_EQ(d.doc.ErrorCounts[0], 1);
-    EXPECT_EQ(d.doc.TotalErrors, 1);
+    EXPECT_EQ(d.doc.ErrorCounts()[0], 1);
+    EXPECT_EQ(d.doc.TotalErrors(), 1);
     EXPECT_EQ(t.RunCounter1, 2);
     EXPECT_EQ(t.RunCounter2, 9);
     EXPECT_EQ(t.OWords.Find(1)->Run, "3/3");
@@ -217,7 +217,7 @@ TEST(DosdataDecode, StoresFunctionResultsAndTheFetchList)
     // M-function left (9 against 8) is taken off again.
     EXPECT_EQ(t.OWords.Find(1)->Run, "6");
     // F error, M error, P error
-    EXPECT_EQ(d.doc.ErrorCounts[0], 3);
+    EXPECT_EQ(d.doc.ErrorCounts()[0], 3);
     std::filesystem::remove_all(dir);
 }
 
