@@ -375,8 +375,8 @@ TEST(RunDriver, ALongUnattendedRunKeepsHowItBeganAndHowItEndedInBoundedMemory)
     RunBench bench("[Board]\nTactTime=0\n");
     bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
     bench.settings.SetOption(TSettings::OptStopOnTestError, 0);
-    bench.d.doc.CurrentTest = 0;
-    bench.d.doc.SolidTest = true;
+    bench.d.doc.SelectTest(0);
+    bench.d.doc.SetSolidTest(true);
     bench.passLimit = 600;
     const RunVerdict verdict = bench.Run();
     ASSERT_EQ(verdict.kind, RunVerdict::Passed) << verdict.text;
