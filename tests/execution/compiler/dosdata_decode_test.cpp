@@ -95,6 +95,24 @@ TEST(DosdataDecode, RefusesAShortAnswerWithAClearMessage)
     EXPECT_FALSE(dos.ProcessDosData(12, {}));
 }
 
+TEST(DosdataDecode, AnAnswerCutShortKeepsTheErrorsCountedBeforeItsEnd)
+{
+    DecodeDoc d;
+    RecordedMessages messages;
+    RecordingObserver observer;
+    const auto owner = d.Compiled();
+    Dosdata &dos = *owner;
+    dos.SetObserver(&observer);
+    d.doc.FitErrorCounts();
+    d.doc.SetTestErrors(0, 5); // of an earlier run
+    Bytes answer;
+    answer.u8(2).u8(9).u16(12).u16(12).u16(1); // o1 wrong in cycle 2, then cut
+    EXPECT_FALSE(dos.ProcessDosData(12, answer.bytes));
+    EXPECT_EQ(d.doc.ErrorCounts()[0], 1);
+    EXPECT_EQ(d.doc.TestRunFlags()[0], 0) << "the test is not marked as run";
+    EXPECT_TRUE(observer.decoded.empty());
+}
+
 TEST(DosdataDecode, KeepsOnlyTheValuesBeforeTheStopPoint)
 {
     DecodeDoc d;
