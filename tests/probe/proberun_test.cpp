@@ -109,8 +109,9 @@ TEST(ProbeRun, AContinuousRunCapturesEveryCycleAgain)
     ASSERT_LE(cycles.size(), 4u);
     EXPECT_EQ(std::vector<int>(cycles.begin(), cycles.begin() + 3), (std::vector<int>{0, 1, 0}))
         << "the second pass starts over at the first cycle";
-    if (cycles.size() == 4)
+    if (cycles.size() == 4) {
         EXPECT_EQ(cycles[3], 1);
+    }
     EXPECT_TRUE(bench.Function(0, 1).Captured[0]);
     EXPECT_TRUE(bench.Function(0, 1).Captured[1]);
 }
