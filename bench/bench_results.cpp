@@ -169,11 +169,12 @@ const qv::results::DatabaseUrl &LargeHistory()
                     "all_tests, continuous, debug, passes, verdict, verdict_text, errors, "
                     "test_count, wrong_word_count) VALUES (?, 's', 0, ?, ?, 'bench', 'Петров', ?, "
                     "'/b/DEMO.QOR', 'DEMO.QOR', '', 'sim', 'arm', '', 0, 0, 0, 0, ?, '', ?, 1, ?)");
+        // The failing runs read the same wrong word: one failure they share.
+        query.exec("INSERT INTO failures (id, digest, pass_template) VALUES (1, 'bench', 0)");
+        query.exec("INSERT INTO failure_words VALUES (1, 1, 'Чтение данных', 2, 170, 171)");
         QSqlQuery test(side);
-        test.prepare("INSERT INTO run_tests (run_id, number, name, verdict, errors) "
-                     "VALUES (?, 1, 'Шина данных', ?, ?)");
-        QSqlQuery word(side);
-        word.prepare("INSERT INTO wrong_words VALUES (?, 1, 1, 'Чтение данных', 2, 170, 171)");
+        test.prepare("INSERT INTO run_test_rows (run_id, number, name, verdict, errors, "
+                     "failure_id) VALUES (?, 1, 'Шина данных', ?, ?, ?)");
         for (int i = 1; i <= kJournalRuns; ++i) {
             const bool failed = i % 4 == 0;
             const QString when = QStringLiteral("2026-%1-%2T08:00:00.000Z")
@@ -190,11 +191,8 @@ const qv::results::DatabaseUrl &LargeHistory()
             test.addBindValue(i);
             test.addBindValue(failed ? "errors" : "passed");
             test.addBindValue(failed ? 1 : 0);
+            test.addBindValue(failed ? QVariant(1) : QVariant(QMetaType(QMetaType::Int)));
             test.exec();
-            if (failed) {
-                word.addBindValue(i);
-                word.exec();
-            }
         }
         query.exec("COMMIT");
     }

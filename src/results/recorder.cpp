@@ -42,7 +42,8 @@ bool ResultsRecorder::WaitIdle(std::chrono::milliseconds timeout)
 void ResultsRecorder::Loop()
 {
     // An earlier run of the program may have left records waiting.
-    if (Connect() && m_spool->Count() > 0)
+    m_spoolWaiting = m_spool->Count();
+    if (Connect() && m_spoolWaiting > 0)
         Drain();
     std::unique_lock lock(m_mutex);
     m_busy = false;
@@ -137,6 +138,7 @@ bool ResultsRecorder::Drain()
             }
         std::string problem;
         if (!m_db->WriteBatch(batch, &problem)) {
+            m_spoolWaiting = waiting.size() - written;
             StartOutage(problem);
             return false;
         }
@@ -145,6 +147,7 @@ bool ResultsRecorder::Drain()
         written += batch.size();
         m_written += batch.size();
     }
+    m_spoolWaiting = 0;
     if (m_outage.exchange(false) && m_options.restored)
         m_options.restored(written);
     return true;
@@ -161,7 +164,7 @@ void ResultsRecorder::Handle(std::vector<RunRecord> batch)
     // timer, not the run, decides when to try the database again.
     if (!m_db && !m_outage && !stopping)
         Connect();
-    if (m_db && m_spool->Count() > 0 && !Drain())
+    if (m_db && m_spoolWaiting > 0 && !Drain())
         m_db.reset();
     WriteOrSpool(batch);
 }
@@ -191,6 +194,7 @@ void ResultsRecorder::ToSpool(const RunRecord &record)
     std::string problem;
     if (m_spool->Put(record, &problem)) {
         ++m_spooled;
+        ++m_spoolWaiting;
         return;
     }
     // Neither the database nor the disk takes it: say so (once per outage).

@@ -88,6 +88,10 @@ private:
     Options m_options;
     std::unique_ptr<Spool> m_spool;
     std::unique_ptr<ResultsDatabase> m_db; // writer thread only
+    // Records this writer put in the spool (or found there at the start)
+    // and has not written yet; writer thread only. Kept rather than listing
+    // the folder for every batch.
+    std::size_t m_spoolWaiting = 0;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -1,9 +1,12 @@
 #include "results/resultsdb.h"
 
+#include "results/failureset.h"
+
 #include <QDate>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
@@ -360,14 +363,12 @@ bool ResultsDatabase::InsertRuns(std::span<const RunRecord> records, std::vector
         }
         return true;
     }
-    // On a server: one statement (one round trip) for every run of the batch.
+    // On a server: one statement (one round trip) for every run of the
+    // batch, its values in the text (see WriteOnServer).
     QString sql = QString::fromLatin1(kRunsHead);
     for (std::size_t i = 0; i < records.size(); ++i)
-        sql += (i ? QStringLiteral(", ") : QString()) + Placeholders(kRunValues);
-    query.prepare(sql + QStringLiteral(" ON CONFLICT (uid) DO NOTHING RETURNING id, uid"));
-    for (const RunRecord &record : records)
-        Bind(query, RunRow(record));
-    if (!query.exec()) {
+        sql += (i ? QStringLiteral(", ") : QString()) + ValuesText(RunRow(records[i]));
+    if (!query.exec(sql + QStringLiteral(" ON CONFLICT (uid) DO NOTHING RETURNING id, uid"))) {
         *problem = ErrorText(query.lastError());
         return false;
     }
@@ -389,51 +390,244 @@ bool ResultsDatabase::WriteBatch(std::span<const RunRecord> records, std::string
     }
     if (records.empty())
         return true;
+    std::vector<std::optional<Failure>> failures;
+    std::map<std::string, const Failure *> wanted;
+    if (!FailuresOf(records, failures, wanted, problem))
+        return false;
+    // The common case on a server - every failure known already (a board
+    // failing the same way, a golden board) - goes in one round trip.
+    if (wanted.empty() && m_dialect == Dialect::Postgres) {
+        if (WriteOnServer(records, FailureIds(failures, {}), problem))
+            return true;
+        m_failureIds.clear();
+        return false;
+    }
+
     if (!Begin(problem))
         return false;
     std::string ignored;
     const auto fail = [this, &ignored] {
         Exec("ROLLBACK", &ignored);
+        // A failure this connection knew may be gone (a person tidied the
+        // database): look them up afresh.
+        m_failureIds.clear();
         return false;
     };
+    std::map<std::string, qint64> fresh;
     std::vector<qint64> ids;
-    if (!InsertRuns(records, ids, problem))
+    if (!StoreFailures(wanted, fresh, problem) || !InsertRuns(records, ids, problem))
         return fail();
-
-    // Rows go in statements of many rows each: a failing pass carries
-    // hundreds of wrong values, and a round trip each would be the cost of
-    // recording on a server.
+    const std::vector<QVariant> failureIds = FailureIds(failures, fresh);
     std::vector<QVariantList> tests;
-    std::vector<QVariantList> words;
-    std::vector<QVariantList> contacts;
+    std::size_t next = 0;
     for (std::size_t r = 0; r < records.size(); ++r) {
-        const qint64 id = ids[r];
-        if (id == 0)
-            continue;
         for (const TestResult &result : records[r].tests) {
-            tests.push_back({id, result.number, Q(result.name), Q(result.verdict), result.errors,
-                             result.diagnosis.empty() ? QVariant(QMetaType(QMetaType::QString))
-                                                      : QVariant(Q(result.diagnosis)),
-                             result.unexplained ? QVariant(*result.unexplained)
-                                                : QVariant(QMetaType(QMetaType::Int))});
-            for (const WrongWord &wrong : result.wrongWords)
-                words.push_back({id, result.number, wrong.word, Q(wrong.name), wrong.cycle,
-                                 Nullable(wrong.reference), Nullable(wrong.read)});
-            for (const FailingContact &failing : result.contacts)
-                contacts.push_back({id, result.number, failing.contact, Q(failing.name),
-                                    failing.word, failing.bit});
+            const QVariant &failureId = failureIds[next++];
+            if (ids[r] != 0)
+                tests.push_back({ids[r], result.number, Q(result.name), Q(result.verdict),
+                                 result.errors, failureId});
         }
     }
-    if (!InsertRows("INSERT INTO run_tests (run_id, number, name, verdict, errors, diagnosis, "
-                    "unexplained) VALUES ",
-                    tests, problem) ||
-        !InsertRows("INSERT INTO wrong_words (run_id, test, word, name, cycle, reference_value, "
+    if (!InsertRows("INSERT INTO run_test_rows (run_id, number, name, verdict, errors, "
+                    "failure_id) VALUES ",
+                    tests, problem))
+        return fail();
+    if (!Exec("COMMIT", problem))
+        return fail();
+    // Only what a committed transaction stored may be referred to later.
+    if (m_failureIds.size() + fresh.size() > kKnownFailures)
+        m_failureIds.clear();
+    m_failureIds.insert(fresh.begin(), fresh.end());
+    return true;
+}
+
+QString ResultsDatabase::Literal(const QVariant &value) const
+{
+    QSqlField field(QString(), value.metaType());
+    field.setValue(value);
+    return Db().driver()->formatValue(field);
+}
+
+QString ResultsDatabase::ValuesText(const QVariantList &row, const char *const *casts) const
+{
+    QString text = QStringLiteral("(");
+    for (qsizetype c = 0; c < row.size(); ++c) {
+        if (c > 0)
+            text += QStringLiteral(", ");
+        text += Literal(row[c]);
+        if (casts != nullptr)
+            text += QString::fromLatin1(casts[c]);
+    }
+    return text + QLatin1Char(')');
+}
+
+bool ResultsDatabase::WriteOnServer(std::span<const RunRecord> records,
+                                    const std::vector<QVariant> &failureIds, std::string *problem)
+{
+    // One statement is one transaction on the server: the runs and their
+    // tests are stored whole or not at all. The values are written into the
+    // text (escaped by the driver): a prepared statement would cost a round
+    // trip to prepare and one to drop besides the one to run it.
+    QString sql = QStringLiteral("WITH new_runs AS (") + QString::fromLatin1(kRunsHead);
+    for (std::size_t r = 0; r < records.size(); ++r)
+        sql += (r ? QStringLiteral(", ") : QString()) + ValuesText(RunRow(records[r]));
+    sql += QStringLiteral(" ON CONFLICT (uid) DO NOTHING RETURNING id, uid) ");
+    static constexpr const char *kTestCasts[] = {"::text", "::integer", "::text",
+                                                 "::text", "::integer", "::bigint"};
+    QString tests;
+    std::size_t next = 0;
+    for (const RunRecord &record : records)
+        for (const TestResult &result : record.tests)
+            tests += (tests.isEmpty() ? QString() : QStringLiteral(", ")) +
+                     ValuesText({Q(record.uid), result.number, Q(result.name), Q(result.verdict),
+                                 result.errors, failureIds[next++]},
+                                kTestCasts);
+    if (tests.isEmpty())
+        sql += QStringLiteral("SELECT COUNT(*) FROM new_runs");
+    else
+        sql += QStringLiteral("INSERT INTO run_test_rows (run_id, number, name, verdict, errors, "
+                              "failure_id) SELECT n.id, t.number, t.name, t.verdict, t.errors, "
+                              "t.failure_id FROM new_runs n JOIN (VALUES ") +
+               tests +
+               QStringLiteral(") AS t (uid, number, name, verdict, errors, failure_id) "
+                              "ON t.uid = n.uid");
+    QSqlQuery query(Db());
+    if (query.exec(sql))
+        return true;
+    *problem = ErrorText(query.lastError());
+    return false;
+}
+
+bool ResultsDatabase::FailuresOf(std::span<const RunRecord> records,
+                                 std::vector<std::optional<Failure>> &failures,
+                                 std::map<std::string, const Failure *> &wanted,
+                                 std::string *problem)
+{
+    std::size_t testCount = 0;
+    for (const RunRecord &record : records)
+        testCount += record.tests.size();
+    failures.reserve(testCount); // `wanted` points into it
+    for (const RunRecord &record : records) {
+        for (const TestResult &result : record.tests) {
+            const std::optional<Failure> &failure =
+                failures.emplace_back(FailureOf(result, record.pass));
+            if (!failure)
+                continue;
+            if (failure->digest.empty()) {
+                *problem = "не вычислена сводка ошибок теста";
+                return false;
+            }
+            if (!m_failureIds.contains(failure->digest))
+                wanted.emplace(failure->digest, &*failure);
+        }
+    }
+    return true;
+}
+
+std::vector<QVariant>
+ResultsDatabase::FailureIds(const std::vector<std::optional<Failure>> &failures,
+                            const std::map<std::string, qint64> &fresh) const
+{
+    std::vector<QVariant> ids;
+    ids.reserve(failures.size());
+    for (const std::optional<Failure> &failure : failures) {
+        if (!failure) {
+            ids.emplace_back(QMetaType(QMetaType::LongLong));
+            continue;
+        }
+        const auto known = m_failureIds.find(failure->digest);
+        ids.emplace_back(known != m_failureIds.end() ? known->second : fresh.at(failure->digest));
+    }
+    return ids;
+}
+
+bool ResultsDatabase::FindFailures(const std::vector<std::string> &digests,
+                                   std::map<std::string, qint64> &ids, std::string *problem)
+{
+    constexpr std::size_t kPerStatement = 200;
+    for (std::size_t first = 0; first < digests.size(); first += kPerStatement) {
+        const std::size_t last = std::min(digests.size(), first + kPerStatement);
+        QString sql = QStringLiteral("SELECT id, digest FROM failures WHERE digest IN (?");
+        for (std::size_t i = first + 1; i < last; ++i)
+            sql += QStringLiteral(", ?");
+        QSqlQuery query(Db());
+        query.setForwardOnly(true);
+        query.prepare(sql + QLatin1Char(')'));
+        for (std::size_t i = first; i < last; ++i)
+            query.addBindValue(Q(digests[i]));
+        if (!query.exec()) {
+            *problem = ErrorText(query.lastError());
+            return false;
+        }
+        while (query.next())
+            ids[S(query.value(1))] = query.value(0).toLongLong();
+    }
+    return true;
+}
+
+bool ResultsDatabase::StoreFailures(const std::map<std::string, const Failure *> &wanted,
+                                    std::map<std::string, qint64> &ids, std::string *problem)
+{
+    if (wanted.empty())
+        return true;
+    std::vector<std::string> digests;
+    for (const auto &entry : wanted)
+        digests.push_back(entry.first);
+    // Stored before, by this bench or another one.
+    if (!FindFailures(digests, ids, problem))
+        return false;
+    std::vector<QVariantList> words;
+    std::vector<QVariantList> contacts;
+    std::vector<std::string> raced;
+    QSqlQuery insert(Db());
+    insert.prepare(QStringLiteral("INSERT INTO failures (digest, diagnosis, unexplained, "
+                                  "pass_template) VALUES (?, ?, ?, ?) "
+                                  "ON CONFLICT (digest) DO NOTHING RETURNING id"));
+    for (const auto &[digest, failure] : wanted) {
+        if (ids.contains(digest))
+            continue;
+        const TestResult &test = *failure->test;
+        insert.addBindValue(Q(digest));
+        insert.addBindValue(failure->diagnosis.empty() ? QVariant(QMetaType(QMetaType::QString))
+                                                       : QVariant(Q(failure->diagnosis)));
+        insert.addBindValue(test.unexplained ? QVariant(*test.unexplained)
+                                             : QVariant(QMetaType(QMetaType::Int)));
+        insert.addBindValue(failure->passTemplate ? 1 : 0);
+        if (!insert.exec()) {
+            *problem = ErrorText(insert.lastError());
+            return false;
+        }
+        if (!insert.next()) {
+            // Another bench stored the same content a moment ago.
+            raced.push_back(digest);
+            insert.finish();
+            continue;
+        }
+        const qint64 id = insert.value(0).toLongLong();
+        insert.finish();
+        ids[digest] = id;
+        for (const WrongWord &wrong : test.wrongWords)
+            words.push_back({id, wrong.word, Q(wrong.name), wrong.cycle, Nullable(wrong.reference),
+                             Nullable(wrong.read)});
+        for (const FailingContact &failing : test.contacts)
+            contacts.push_back({id, failing.contact, Q(failing.name), failing.word, failing.bit});
+    }
+    if (!InsertRows("INSERT INTO failure_words (failure_id, word, name, cycle, reference_value, "
                     "read_value) VALUES ",
                     words, problem) ||
-        !InsertRows("INSERT INTO failing_contacts (run_id, test, contact, name, word, bit) VALUES ",
+        !InsertRows("INSERT INTO failure_contacts (failure_id, contact, name, word, bit) VALUES ",
                     contacts, problem))
-        return fail();
-    return Exec("COMMIT", problem) || fail();
+        return false;
+    if (raced.empty())
+        return true;
+    if (!FindFailures(raced, ids, problem))
+        return false;
+    for (const std::string &digest : raced)
+        if (!ids.contains(digest)) {
+            *problem = "сводка ошибок теста не найдена в базе";
+            return false;
+        }
+    return true;
 }
 
 bool ResultsDatabase::InsertRows(const char *head, const std::vector<QVariantList> &rows,
@@ -457,23 +651,16 @@ bool ResultsDatabase::InsertRows(const char *head, const std::vector<QVariantLis
         }
         return true;
     }
+    // On a server: many rows a statement, their values in the text (see
+    // WriteOnServer).
     constexpr std::size_t kRowsPerStatement = 400;
     for (std::size_t first = 0; first < rows.size(); first += kRowsPerStatement) {
         const std::size_t last = std::min(rows.size(), first + kRowsPerStatement);
         QString sql = QString::fromLatin1(head);
-        for (std::size_t i = first; i < last; ++i) {
-            if (i > first)
-                sql += QLatin1Char(',');
-            sql += QLatin1Char('(');
-            for (qsizetype c = 0; c < rows[i].size(); ++c)
-                sql += c == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
-            sql += QLatin1Char(')');
-        }
-        QSqlQuery query(Db());
-        query.prepare(sql);
         for (std::size_t i = first; i < last; ++i)
-            Bind(query, rows[i]);
-        if (!query.exec()) {
+            sql += (i > first ? QStringLiteral(", ") : QString()) + ValuesText(rows[i]);
+        QSqlQuery query(Db());
+        if (!query.exec(sql)) {
             *problem = ErrorText(query.lastError());
             return false;
         }

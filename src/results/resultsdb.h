@@ -17,16 +17,20 @@
 #include <QString>
 #include <QVariantList>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QSqlDatabase;
 class QSqlQuery;
 
 namespace qv::results {
+
+struct Failure;
 
 // Which runs a reading looks at; an empty field does not filter.
 struct RunFilter
@@ -112,6 +116,27 @@ private:
     // The runs' rows; ids[i] = the id of records[i], 0 when stored before.
     bool InsertRuns(std::span<const RunRecord> records, std::vector<qint64> &ids,
                     std::string *problem);
+    // What each test of the records read wrong (records in order, each
+    // test in order; nullopt: nothing), and of those the failures this
+    // connection does not know yet, by digest.
+    bool FailuresOf(std::span<const RunRecord> records,
+                    std::vector<std::optional<Failure>> &failures,
+                    std::map<std::string, const Failure *> &wanted, std::string *problem);
+    // Their ids (null for nothing wrong), from those known and `fresh`.
+    std::vector<QVariant> FailureIds(const std::vector<std::optional<Failure>> &failures,
+                                     const std::map<std::string, qint64> &fresh) const;
+    // PostgreSQL, every failure known: the batch in one statement.
+    bool WriteOnServer(std::span<const RunRecord> records, const std::vector<QVariant> &failureIds,
+                       std::string *problem);
+    // A value as SQL text, and a row of them (each followed by its cast).
+    QString Literal(const QVariant &value) const;
+    QString ValuesText(const QVariantList &row, const char *const *casts = nullptr) const;
+    // The ids of the failures (by digest), storing those new to the
+    // database with their words and contacts; ids gets every one of them.
+    bool StoreFailures(const std::map<std::string, const Failure *> &wanted,
+                       std::map<std::string, qint64> &ids, std::string *problem);
+    bool FindFailures(const std::vector<std::string> &digests, std::map<std::string, qint64> &ids,
+                      std::string *problem);
     // Inserts the rows (each a full row of the head's columns).
     bool InsertRows(const char *head, const std::vector<QVariantList> &rows, std::string *problem);
     void LoadTests(RunRecord &record);
@@ -121,6 +146,10 @@ private:
     Dialect m_dialect;
     int m_versionFound = 0;
     std::string m_lastError;
+    // Failures stored by committed transactions, by digest: a failure seen
+    // again costs no look-up. Bounded; cleared when a write fails.
+    static constexpr std::size_t kKnownFailures = 4096;
+    std::unordered_map<std::string, qint64> m_failureIds;
 };
 
 } // namespace qv::results

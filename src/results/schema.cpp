@@ -1,5 +1,7 @@
 #include "results/schema.h"
 
+#include "results/failureset.h"
+
 namespace qv::results {
 
 namespace {
@@ -77,6 +79,77 @@ std::vector<std::string> Version2()
     };
 }
 
+// What a test read wrong is kept once per distinct content ("failures",
+// with its words and contacts), and each test row refers to it: a board
+// that fails the same way pass after pass adds one reference a pass. The
+// tables of version 2 become views of the same name and columns, so that
+// every reader (and every SQL a person wrote for version 2) reads as before.
+// The rows of version 2 move over as a failure each, named by their run
+// and test (a name no content digest takes).
+std::vector<std::string> Version3(Dialect dialect)
+{
+    const std::string oldKey = "'v2:' || t.run_id || ':' || t.number";
+    return {
+        "CREATE TABLE failures (" + IdColumn(dialect) +
+            ", digest TEXT NOT NULL UNIQUE"
+            ", diagnosis TEXT"
+            ", unexplained INTEGER"
+            ", pass_template INTEGER NOT NULL)",
+        "CREATE TABLE failure_words ("
+        "failure_id BIGINT NOT NULL REFERENCES failures (id)"
+        ", word INTEGER NOT NULL"
+        ", name TEXT NOT NULL"
+        ", cycle INTEGER NOT NULL"
+        ", reference_value INTEGER"
+        ", read_value INTEGER)",
+        "CREATE INDEX failure_words_failure ON failure_words (failure_id)",
+        "CREATE TABLE failure_contacts ("
+        "failure_id BIGINT NOT NULL REFERENCES failures (id)"
+        ", contact INTEGER NOT NULL"
+        ", name TEXT NOT NULL"
+        ", word INTEGER NOT NULL"
+        ", bit INTEGER NOT NULL)",
+        "CREATE INDEX failure_contacts_failure ON failure_contacts (failure_id)",
+        "ALTER TABLE run_tests RENAME TO run_test_rows",
+        "ALTER TABLE run_test_rows ADD COLUMN failure_id BIGINT REFERENCES failures (id)",
+        "INSERT INTO failures (digest, diagnosis, unexplained, pass_template) SELECT " + oldKey +
+            ", t.diagnosis, t.unexplained, 0 FROM run_test_rows t"
+            " WHERE t.diagnosis IS NOT NULL OR t.unexplained IS NOT NULL"
+            " OR EXISTS (SELECT 1 FROM wrong_words w WHERE w.run_id = t.run_id"
+            " AND w.test = t.number)"
+            " OR EXISTS (SELECT 1 FROM failing_contacts c WHERE c.run_id = t.run_id"
+            " AND c.test = t.number)",
+        "UPDATE run_test_rows SET failure_id = (SELECT f.id FROM failures f WHERE f.digest = "
+        "'v2:' || run_test_rows.run_id || ':' || run_test_rows.number)",
+        "INSERT INTO failure_words (failure_id, word, name, cycle, reference_value, read_value)"
+        " SELECT t.failure_id, w.word, w.name, w.cycle, w.reference_value, w.read_value"
+        " FROM wrong_words w JOIN run_test_rows t ON t.run_id = w.run_id AND t.number = w.test"
+        " ORDER BY w.run_id, w.test, w.word, w.cycle",
+        "INSERT INTO failure_contacts (failure_id, contact, name, word, bit)"
+        " SELECT t.failure_id, c.contact, c.name, c.word, c.bit"
+        " FROM failing_contacts c JOIN run_test_rows t ON t.run_id = c.run_id"
+        " AND t.number = c.test ORDER BY c.run_id, c.test, c.contact",
+        "DROP TABLE wrong_words",
+        "DROP TABLE failing_contacts",
+        "ALTER TABLE run_test_rows DROP COLUMN diagnosis",
+        "ALTER TABLE run_test_rows DROP COLUMN unexplained",
+        // The stored diagnosis of a pass gets the pass back (kPassMark).
+        "CREATE VIEW run_tests AS SELECT t.run_id, t.number, t.name, t.verdict, t.errors"
+        ", CASE WHEN f.pass_template = 1 THEN replace(f.diagnosis, '" +
+            std::string(kPassMark) +
+            "', '\"passes\": [' || r.pass || ']') ELSE f.diagnosis END AS diagnosis"
+            ", f.unexplained, t.failure_id"
+            " FROM run_test_rows t LEFT JOIN failures f ON f.id = t.failure_id"
+            " LEFT JOIN runs r ON r.id = t.run_id",
+        "CREATE VIEW wrong_words AS SELECT t.run_id, t.number AS test, w.word, w.name, w.cycle"
+        ", w.reference_value, w.read_value"
+        " FROM run_test_rows t JOIN failure_words w ON w.failure_id = t.failure_id",
+        "CREATE VIEW failing_contacts AS SELECT t.run_id, t.number AS test, c.contact, c.name"
+        ", c.word, c.bit"
+        " FROM run_test_rows t JOIN failure_contacts c ON c.failure_id = t.failure_id",
+    };
+}
+
 } // namespace
 
 std::vector<std::string> SchemaStep(int version, Dialect dialect)
@@ -86,6 +159,8 @@ std::vector<std::string> SchemaStep(int version, Dialect dialect)
         return Version1(dialect);
     case 2:
         return Version2();
+    case 3:
+        return Version3(dialect);
     default:
         return {};
     }

@@ -5,10 +5,12 @@
 
 #include "../support/pgserver.h"
 #include "qortoolruns.h"
+#include "results/schema.h"
 
 #include <QJsonObject>
 #include <QThread>
 #include <csignal>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -41,7 +43,21 @@ protected:
     }
     long long Count(const std::string &sql) const
     {
-        return std::stoll(server->Value(database, sql).insert(0, "0"));
+        // 0 while there is no number to read (no table yet, no server).
+        const std::string value = server->Value(database, sql);
+        return std::strtoll(value.c_str(), nullptr, 10);
+    }
+    // A second bench has a copy of the board of its own in `folder`: a run
+    // writes the unit's data files beside the test file.
+    QString CopyOfBoard(const QTemporaryDir &folder) const
+    {
+        for (const auto &entry : std::filesystem::directory_iterator(dir.path().toStdString()))
+            if (entry.is_regular_file())
+                std::filesystem::copy_file(
+                    entry.path(),
+                    folder.filePath(QString::fromStdString(entry.path().filename().string()))
+                        .toStdString());
+        return folder.filePath("DEMO.QOR");
     }
     // Waits up to 30 s for the query's number to reach `at least`.
     bool CountReaches(const std::string &sql, long long atLeast) const
@@ -68,17 +84,9 @@ TEST_F(Postgres, TwoBenchesWritingAtOnceLoseNothing)
     QProcess second;
     const QStringList arguments =
         RunArguments({"--continuous", "--passes", "300", "--board", board});
-    // The second bench has a copy of the board of its own: a run writes
-    // the unit's data files beside the test file.
     QTemporaryDir other;
-    for (const auto &entry : std::filesystem::directory_iterator(dir.path().toStdString()))
-        if (entry.is_regular_file())
-            std::filesystem::copy_file(
-                entry.path(),
-                other.filePath(QString::fromStdString(entry.path().filename().string()))
-                    .toStdString());
     QStringList secondArguments = arguments;
-    secondArguments[1] = other.filePath("DEMO.QOR");
+    secondArguments[1] = CopyOfBoard(other);
     first.start(QStringLiteral(QV_QORTOOL_PATH), arguments + QStringList{"--serial", "first"});
     second.start(QStringLiteral(QV_QORTOOL_PATH),
                  secondArguments + QStringList{"--serial", "second"});
@@ -93,7 +101,47 @@ TEST_F(Postgres, TwoBenchesWritingAtOnceLoseNothing)
     EXPECT_EQ(Count("SELECT COUNT(DISTINCT uid) FROM runs"), 600);
     EXPECT_EQ(Count("SELECT COUNT(DISTINCT pass) FROM runs WHERE serial = 'first'"), 300);
     EXPECT_EQ(Count("SELECT COUNT(DISTINCT pass) FROM runs WHERE serial = 'second'"), 300);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM schema_version"), 2);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM schema_version"), qv::results::kSchemaVersion);
+}
+
+TEST_F(Postgres, TwoBenchesFailingTheSameWayShareTheirFailuresAndLoseNothing)
+{
+    const QStringList arguments =
+        RunArguments({"--all", "--continuous", "--passes", "60", "--keep-going", "--board",
+                      Board(qv::testing::kStuckBoard)});
+    const ToolRun alone = Qortool(arguments);
+    EXPECT_EQ(alone.exitCode, 1) << alone.err;
+    const long long failures = Count("SELECT COUNT(*) FROM failures");
+    EXPECT_GT(failures, 0);
+    // Two more benches at once, the same board: they find (or race to
+    // store) the same failures, and every pass reads back whole.
+    QProcess first;
+    QProcess second;
+    QTemporaryDir other;
+    QStringList secondArguments = arguments;
+    secondArguments[1] = CopyOfBoard(other);
+    first.start(QStringLiteral(QV_QORTOOL_PATH), arguments);
+    second.start(QStringLiteral(QV_QORTOOL_PATH), secondArguments);
+    ASSERT_TRUE(first.waitForFinished(180000));
+    ASSERT_TRUE(second.waitForFinished(180000));
+    EXPECT_EQ(first.exitCode(), 1) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(second.exitCode(), 1) << second.readAllStandardError().toStdString();
+
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM runs"), 3 * 60);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM failures"), failures);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM runs r WHERE r.wrong_word_count <> "
+                    "(SELECT COUNT(*) FROM wrong_words w WHERE w.run_id = r.id)"),
+              0);
+    EXPECT_GT(Count("SELECT COUNT(*) FROM wrong_words"), 3 * 60);
+    const QJsonArray runs = History(url);
+    ASSERT_EQ(runs.size(), 3 * 60);
+    const QJsonArray tests = runs[0].toObject()["tests"].toArray();
+    for (const QJsonValue &run : runs) {
+        const QJsonArray other = run.toObject()["tests"].toArray();
+        ASSERT_EQ(other.size(), tests.size());
+        for (qsizetype t = 0; t < tests.size(); ++t)
+            EXPECT_EQ(other[t].toObject()["wrongWords"], tests[t].toObject()["wrongWords"]);
+    }
 }
 
 TEST_F(Postgres, AServerThatStopsMidRunGetsEveryPassAfterItComesBack)
@@ -183,7 +231,7 @@ TEST_F(Postgres, AnOlderLayoutOnTheServerIsBroughtUpToDate)
     const ToolRun run = Qortool(RunArguments({"--board", Board(qv::testing::kStuckBoard)}));
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(Count("SELECT MAX(version) FROM schema_version"), 2);
+    EXPECT_EQ(Count("SELECT MAX(version) FROM schema_version"), qv::results::kSchemaVersion);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM failing_contacts"), 2);
     const QJsonArray runs = History(url);
     ASSERT_EQ(runs.size(), 2);

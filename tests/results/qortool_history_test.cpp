@@ -6,6 +6,8 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -213,6 +215,43 @@ TEST_F(QortoolHistory, AFaultyBoardIsRecordedWithTheDiagnosisOfItsRunAndOfEachFa
         EXPECT_EQ(found[0].toObject()["passes"].toArray(), QJsonArray{pass});
         EXPECT_EQ(tested["unexplained"].toInt(-1), 0);
     }
+}
+
+TEST_F(QortoolHistory, ABoardFailingTheSameWayEveryPassKeepsItsFailureOnceAndListsItPerPass)
+{
+    const ToolRun run = Run({"--test", "1", "--continuous", "--passes", "5", "--keep-going",
+                             "--board", Board(qv::testing::kStuckBoard), "--db", Db()});
+    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    const QJsonArray runs = History(Db());
+    ASSERT_EQ(runs.size(), 5);
+    const QJsonObject last = runs[0].toObject()["tests"].toArray()[0].toObject();
+    const QJsonArray words = last["wrongWords"].toArray();
+    ASSERT_FALSE(words.isEmpty());
+    ASSERT_FALSE(last["contacts"].toArray().isEmpty());
+    for (const QJsonValue &value : runs) {
+        const QJsonObject record = value.toObject();
+        const QJsonObject test = record["tests"].toArray()[0].toObject();
+        SCOPED_TRACE(record["pass"].toInt());
+        EXPECT_EQ(test["wrongWords"].toArray(), words);
+        EXPECT_EQ(test["contacts"].toArray(), last["contacts"].toArray());
+        const QJsonArray diagnosis = test["diagnosis"].toArray();
+        ASSERT_FALSE(diagnosis.isEmpty());
+        EXPECT_EQ(diagnosis[0].toObject()["passes"].toArray(), QJsonArray{record["pass"]});
+    }
+    // One stored failure for all five passes.
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "look");
+    db.setDatabaseName(Db());
+    ASSERT_TRUE(db.open());
+    const auto count = [&db](const char *sql) {
+        QSqlQuery query(db);
+        return query.exec(QString::fromLatin1(sql)) && query.next() ? query.value(0).toInt() : -1;
+    };
+    EXPECT_EQ(count("SELECT COUNT(*) FROM failures"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM failure_words"), words.size());
+    EXPECT_EQ(count("SELECT COUNT(*) FROM wrong_words"), 5 * words.size());
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase("look");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,6 +48,22 @@ protected:
                 ASSERT_TRUE(query.exec(QString::fromStdString(sql))) << sql;
         }
         QSqlDatabase::removeDatabase("side");
+    }
+    // A number read on a side connection.
+    long long SideCount(const std::string &sql)
+    {
+        long long value = -1;
+        {
+            QSqlDatabase side = QSqlDatabase::addDatabase("QSQLITE", "count");
+            side.setDatabaseName(QString::fromStdString(Url().file.string()));
+            EXPECT_TRUE(side.open());
+            QSqlQuery query(side);
+            if (query.exec(QString::fromStdString(sql)) && query.next())
+                value = query.value(0).toLongLong();
+            EXPECT_GE(value, 0) << sql;
+        }
+        QSqlDatabase::removeDatabase("count");
+        return value;
     }
 
     QTemporaryDir dir;
@@ -286,6 +303,159 @@ TEST_F(SqliteResults, TheMostFrequentFailuresComeFirstCountedOncePerRun)
     const auto serial = db->RunsOfSerial("S1", 10);
     ASSERT_EQ(serial.size(), 1u);
     EXPECT_EQ(serial[0].serial, "S1");
+}
+
+// A pass of a continuous run on a board whose contact 17 is stuck: two
+// wrong words, the contact, and the pass's own diagnosis.
+RunRecord StuckPass(const std::string &session, int pass, int read = 171)
+{
+    RunRecord record = qv::testing::SampleRun();
+    record.session = session;
+    record.pass = pass;
+    record.passes = pass;
+    record.continuous = true;
+    TestResult &test = record.tests[0];
+    test.errors = 2;
+    test.wrongWords = {{1, "Чтение данных", 2, 170, read}, {2, "Адрес", 1, std::nullopt, 9}};
+    test.diagnosis = "[\n    {\"kind\": \"stuck-high\", \"contacts\": [17], \"names\": "
+                     "[\"D0\"], \"explains\": 2, \"passes\": [" +
+                     std::to_string(pass) + "], \"equivalents\": []}\n  ]";
+    test.unexplained = 0;
+    return record;
+}
+
+TEST_F(SqliteResults, AFailureRepeatedPassAfterPassIsStoredOnceAndEachPassReadsBackAsRecorded)
+{
+    const std::string session = qv::results::NewUid();
+    std::vector<RunRecord> records;
+    for (int pass = 1; pass <= 4; ++pass)
+        records.push_back(StuckPass(session, pass));
+    // Another read value is another failure; a run of one pass keeps its
+    // diagnosis as it is.
+    records.push_back(StuckPass(session, 5, 255));
+    RunRecord single = StuckPass(qv::results::NewUid(), 0);
+    single.continuous = false;
+    records.push_back(single);
+    {
+        auto db = Open();
+        ASSERT_TRUE(db);
+        Store(*db, records[0]);
+        std::string problem;
+        ASSERT_TRUE(db->WriteBatch(std::span(records).subspan(1, 2), &problem)) << problem;
+    }
+    // A connection of its own (another bench) finds the stored failure.
+    auto db = Open();
+    ASSERT_TRUE(db);
+    std::string problem;
+    ASSERT_TRUE(db->WriteBatch(std::span(records).subspan(3), &problem)) << problem;
+
+    const auto stored = db->Runs({}, 10, 0, true);
+    ASSERT_EQ(stored.size(), records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        SCOPED_TRACE(i);
+        RunRecord expected = records[i];
+        expected.id = stored[records.size() - 1 - i].id;
+        EXPECT_EQ(stored[records.size() - 1 - i], expected);
+        EXPECT_EQ(db->Run(expected.id)->tests, expected.tests);
+    }
+    EXPECT_EQ(SideCount("SELECT COUNT(*) FROM failures"), 3);
+    EXPECT_EQ(SideCount("SELECT COUNT(*) FROM failure_words"), 3 * 2);
+    EXPECT_EQ(SideCount("SELECT COUNT(*) FROM failure_contacts"), 3);
+    // The views read as the tables of the earlier layout did.
+    EXPECT_EQ(SideCount("SELECT COUNT(*) FROM wrong_words"), 6 * 2);
+    EXPECT_EQ(SideCount("SELECT COUNT(*) FROM failing_contacts WHERE contact = 17"), 6);
+    EXPECT_EQ(SideCount("SELECT COUNT(*) FROM run_tests WHERE diagnosis LIKE "
+                        "'%\"passes\": [3]%'"),
+              1);
+    EXPECT_EQ(SideCount("SELECT COUNT(*) FROM run_tests WHERE diagnosis LIKE '%*%'"), 0);
+    const auto words = db->FailingWords({}, 10);
+    ASSERT_EQ(words.size(), 2u);
+    EXPECT_EQ(words[0].runs, 6);
+}
+
+TEST_F(SqliteResults, ADiagnosisReadsBackExactlyWhateverPassListsItNames)
+{
+    auto db = Open();
+    ASSERT_TRUE(db);
+    const std::string session = qv::results::NewUid();
+    std::vector<RunRecord> records;
+    for (const char *lists :
+         {R"("passes": [1], "passes": [12], "passes": [1, 2], "passes": [1])",
+          R"("passes": [1], "passes": [*])", R"("passes": [*])", R"("passes": [)", ""}) {
+        RunRecord record = StuckPass(session, 1);
+        record.tests[0].diagnosis = "[" + std::string(lists) + "]";
+        records.push_back(record);
+    }
+    std::string problem;
+    ASSERT_TRUE(db->WriteBatch(records, &problem)) << problem;
+    for (const RunRecord &record : records) {
+        const auto stored = db->Runs({}, 10, 0, true);
+        const auto back = std::find_if(stored.begin(), stored.end(), [&record](const RunRecord &r) {
+            return r.uid == record.uid;
+        });
+        ASSERT_NE(back, stored.end());
+        EXPECT_EQ(back->tests, record.tests);
+    }
+}
+
+TEST_F(SqliteResults, ADatabaseOfTheSecondLayoutKeepsEveryWrongWordContactAndDiagnosis)
+{
+    std::vector<std::string> layout;
+    for (int version = 1; version <= 2; ++version) {
+        const auto step = SchemaStep(version, Dialect::Sqlite);
+        layout.insert(layout.end(), step.begin(), step.end());
+    }
+    const std::string run = "INSERT INTO runs VALUES (%1, 'old-%1', 's', 0, "
+                            "'2026-01-02T10:00:00.000Z', '2026-01-02T10:00:01.000Z', 'bench-0', "
+                            "'Петров', '100', '/b/OLD.QOR', 'OLD.QOR', '', 'sim', 'arm', '', 0, 0, "
+                            "0, 0, 'errors', 'Тест завершен с ошибками', 2, 2, 2)";
+    layout.insert(
+        layout.end(),
+        {"CREATE TABLE schema_version (version INTEGER PRIMARY KEY, applied TEXT NOT NULL)",
+         "INSERT INTO schema_version VALUES (1, 'then'), (2, 'then')",
+         QString::fromStdString(run).arg(7).toStdString(),
+         QString::fromStdString(run).arg(8).toStdString(),
+         "INSERT INTO run_tests VALUES (7, 1, 'Шина', 'errors', 2, '[{\"kind\": \"open\"}]', 1),"
+         " (7, 2, 'Вызываемый', 'passed', 0, NULL, NULL),"
+         " (8, 1, 'Шина', 'errors', 2, '[{\"kind\": \"open\"}]', 1),"
+         " (8, 2, 'Вызываемый', 'passed', 0, NULL, NULL)",
+         "INSERT INTO wrong_words VALUES (7, 1, 4, 'Слово', 1, 5, 6), (7, 1, 4, 'Слово', 2, 5, 7),"
+         " (8, 1, 4, 'Слово', 1, 5, NULL), (8, 1, 5, 'Другое', 3, 0, 1)",
+         "INSERT INTO failing_contacts VALUES (7, 1, 9, 'A9', 4, 0), (8, 1, 9, 'A9', 4, 0),"
+         " (8, 1, 10, 'A10', 5, 0)"});
+    Side(layout);
+
+    auto db = Open();
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->SchemaVersionFound(), 2);
+    const auto seven = db->Run(7);
+    const auto eight = db->Run(8);
+    ASSERT_TRUE(seven && eight);
+    ASSERT_EQ(seven->tests.size(), 2u);
+    ASSERT_EQ(eight->tests.size(), 2u);
+    const TestResult &bus = seven->tests[0];
+    EXPECT_EQ(bus.diagnosis, R"([{"kind": "open"}])");
+    EXPECT_EQ(bus.unexplained, 1);
+    EXPECT_EQ(bus.wrongWords,
+              (std::vector<WrongWord>{{4, "Слово", 1, 5, 6}, {4, "Слово", 2, 5, 7}}));
+    EXPECT_EQ(bus.contacts, (std::vector<FailingContact>{{9, "A9", 4, 0}}));
+    EXPECT_EQ(eight->tests[0].wrongWords,
+              (std::vector<WrongWord>{{4, "Слово", 1, 5, std::nullopt}, {5, "Другое", 3, 0, 1}}));
+    EXPECT_EQ(eight->tests[0].contacts.size(), 2u);
+    for (const auto &old : {seven, eight}) {
+        EXPECT_TRUE(old->tests[1].diagnosis.empty());
+        EXPECT_FALSE(old->tests[1].unexplained);
+        EXPECT_TRUE(old->tests[1].wrongWords.empty());
+    }
+    const auto contacts = db->FailingContacts({}, 10);
+    ASSERT_EQ(contacts.size(), 2u);
+    EXPECT_EQ(contacts[0].item, 9);
+    EXPECT_EQ(contacts[0].runs, 2);
+
+    // New runs go into the new layout beside them.
+    Store(*db, StuckPass(qv::results::NewUid(), 1));
+    EXPECT_EQ(db->Count({}), 3);
+    EXPECT_EQ(SideCount("SELECT COUNT(*) FROM wrong_words"), 4 + 2);
 }
 
 } // namespace

@@ -10,11 +10,14 @@
 #include "remote/remotewire.h"
 #include "remote/server.h"
 #include "remote/splittingproxy.h"
+#include "results/recorder.h"
+#include "results/resultsdb.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/diagnosis/diagnosiswindow.h"
 #include "ui/modalwatch.h"
 #include "ui/remote/remotecontrol.h"
+#include "ui/results/resultscommands.h"
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
 #include "ui/simulateddesk.h"
@@ -104,19 +107,21 @@ protected:
     {
         bench.reset();
         remote.reset();
+        results.reset();
         command.reset();
         window.reset();
         desk.reset();
     }
 
-    // noUnit: a station with no diagnostics unit at all.
-    void StartStation(bool noUnit = false)
+    // noUnit: a station with no diagnostics unit at all; more: settings
+    // besides the quiet ones.
+    void StartStation(bool noUnit = false, const std::string &more = {})
     {
         if (noUnit)
-            StartDesk("[Board]\nTactTime=0\n", kQuiet,
+            StartDesk("[Board]\nTactTime=0\n", kQuiet + more,
                       [](auto) { return std::make_unique<AbsentUnitLink>(); });
         else
-            StartDesk("[Board]\nTactTime=0\n", kQuiet);
+            StartDesk("[Board]\nTactTime=0\n", kQuiet + more);
         ASSERT_TRUE(window);
         command = std::make_unique<run::RunCommand>(*window, *desk, dir.Path() / "quorvik.clb");
         command->SetWindowMade([this](TfmPusk &made) { runWindow = &made; });
@@ -183,6 +188,7 @@ protected:
     }
 
     std::unique_ptr<run::RunCommand> command;
+    std::unique_ptr<results_ui::ResultsCommands> results;
     std::unique_ptr<RemoteControl> remote;
     std::unique_ptr<QuorvikProcess> bench;
     QPointer<TfmPusk> runWindow;
@@ -390,6 +396,47 @@ TEST_F(RemoteRunTest, TheStationShowsTheDiagnosisTheBenchMakesOfItsBoard)
             EXPECT_NE(faults[i].find(contact.toStdString() + " "), std::string::npos)
                 << rows[i] << " / " << faults[i];
     }
+}
+
+// The station records the run it follows, as its own runs: with the
+// bench's reads, in the database of the station's settings.
+TEST_F(RemoteRunTest, TheStationRecordsTheRunItFollowsWithTheBenchsWrongWords)
+{
+    const std::string database = dir.File("station.sqlite");
+    StartStation(true, "[Результаты]\r\nОператор=Петров\r\nБаза результатов=" + database + "\r\n");
+    results = std::make_unique<results_ui::ResultsCommands>(*window, desk->Store(),
+                                                            dir.Path() / "station-data");
+    command->SetResults(results.get());
+    StartBench("[Board]\nTactTime=0\nStuckHigh=1\n");
+    TServer &server = *remote->Server();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.LoggedIn(); }, 30000))
+        << "the bench did not log in";
+    ASSERT_TRUE(window->openFile(Demo()));
+    QTest::mouseClick(window->infoPanel()->tab(0), Qt::LeftButton);
+    Run();
+    ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
+    ASSERT_NE(results->recorder(), nullptr);
+    ASSERT_TRUE(results->recorder()->WaitIdle(std::chrono::seconds(10)));
+
+    results::DatabaseUrl url;
+    url.file = database;
+    std::string problem;
+    auto db = results::ResultsDatabase::Open(url, &problem);
+    ASSERT_TRUE(db) << problem;
+    const auto runs = db->Runs({}, 10, 0, true);
+    ASSERT_EQ(runs.size(), 1u);
+    const results::RunRecord &run = runs[0];
+    EXPECT_EQ(run.verdict, "errors");
+    EXPECT_EQ(run.operatorName, "Петров");
+    EXPECT_EQ(run.FileName(), "DEMO.QOR");
+    ASSERT_FALSE(run.tests.empty());
+    const results::TestResult &test = run.tests[0];
+    EXPECT_EQ(test.verdict, "errors");
+    EXPECT_EQ(test.errors, window->document().ErrorCounts[0]);
+    ASSERT_FALSE(test.wrongWords.empty());
+    ASSERT_FALSE(test.contacts.empty());
+    EXPECT_EQ(test.contacts[0].contact, 1); // the bench's stuck contact
+    EXPECT_NE(test.diagnosis.find("stuck-high"), std::string::npos) << test.diagnosis;
 }
 
 } // namespace
