@@ -6,6 +6,7 @@
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "model/settings/settings.h"
 #include "probe/proberun.h"
 #include "probefixture.h"
@@ -69,6 +70,7 @@ public:
     DocBuilder d;
     std::shared_ptr<sim::SimulatedUnit> unit;
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     TSettings settings;
     RecordingSkopelView view;
     TSkopel skopel{d.doc, [](std::string *message) {

@@ -5,6 +5,7 @@
 #include "infra/encoding.h"
 #include "infra/fatalerror.h"
 #include "infra/messages.h"
+#include "infra/notice.h"
 #include "model/document/quorvik.h"
 #include "support/qtwait.h"
 #include "ui/application.h"
@@ -184,6 +185,7 @@ TEST_F(DeskSettings, TheWholeDeskPollsTheSimulatedUnitAndStopsAtTheWindowsClose)
     std::filesystem::create_directories(dir.Path() / "lock");
     desk::StatusRelay relay;
     DeskSession::Options options;
+    options.notices = MessageBoxNotices();
     options.observer = &relay;
     options.lockDirectory = (dir.Path() / "lock").string();
     options.timing.step = std::chrono::milliseconds(10);

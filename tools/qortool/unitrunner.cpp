@@ -1,6 +1,7 @@
 #include "unitrunner.h"
 
 #include "execution/run/unattendedrunview.h"
+#include "infra/notice.h"
 #include "infra/paths.h"
 #include "infra/version.h"
 #include "model/document/quorvik.h"
@@ -22,6 +23,7 @@ UnitRunner::UnitRunner(const UnitRunSetup &setup)
     m_passLimit = setup.passLimit;
     m_probe = setup.probe;
     m_passDecoded = setup.passDecoded;
+    m_tester.SetNotices(qv::MessageBoxNotices()); // the session's message box prints them
     m_ready = m_tester.Create(qv::kProductName);
     if (!m_ready)
         return;

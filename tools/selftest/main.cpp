@@ -6,6 +6,7 @@
 #include "execution/desk/settingsstore.h"
 #include "execution/port/testerport.h"
 #include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/paths.h"
 #include "selfchecks.h"
 #include "selftestwindow.h"
@@ -105,6 +106,7 @@ int main(int argc, char *argv[])
     qv::InstallMesbo(std::make_unique<SelfTestMesbo>(options->batch));
 
     qv::TCP tester;
+    tester.SetNotices(qv::MessageBoxNotices());
     if (options->address) {
         qv::TesterSettings settings = tester.Settings();
         settings.address = options->address->toStdString();

@@ -5,7 +5,9 @@ namespace qv {
 DeskSession::DeskSession(SettingsStore store, Options options)
     : m_store(std::move(store))
     , m_options(std::move(options))
-{}
+{
+    m_tester.SetNotices(m_options.notices);
+}
 
 DeskSession::~DeskSession()
 {

@@ -6,6 +6,7 @@
 #include "execution/run/runcalibration.h"
 #include "execution/run/rundiagnosis.h"
 #include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
@@ -246,12 +247,12 @@ RunDriver::Start RunDriver::TakeUnit()
     start.locked = m_env.monitor != nullptr && m_env.monitor->Lock(m_env.lockWaitMs);
     start.currentControl = m_env.settings->Option(TSettings::OptCurrentControl) != 0;
     IComPort &port = *start.port;
-    port.ShowError(std::nullopt);
+    TellPortError(port);
     if (start.local) {
         port.SetNotify(nullptr);
-        port.SetShowErrors(1);
+        port.SetVoice(PortVoice::Loud);
     } else {
-        port.SetShowErrors(m_env.remoteClientConnected ? 0 : 1);
+        port.SetVoice(m_env.remoteClientConnected ? PortVoice::Quiet : PortVoice::Loud);
     }
     return start;
 }
@@ -269,7 +270,7 @@ RunDriver::StepResult RunDriver::CheckLink(IComPort &port, bool local)
             if (m_env.waitWindow)
                 m_env.waitWindow(false);
             if (!connected) {
-                port.SetShowErrors(1);
+                port.SetVoice(PortVoice::Loud);
                 port.SetError(std::nullopt);
                 return StepResult::Stop;
             }
@@ -286,13 +287,13 @@ RunDriver::StepResult RunDriver::CheckLink(IComPort &port, bool local)
                 Pause(100);
             m_env.remote->SendCheckResult(code, text);
             if (!text.empty())
-                port.ShowError(text);
+                TellPortText(port, text);
         }
     } else if (m_env.remote) {
         std::string text;
         code = m_env.remote->CheckBenchLink(text);
         if (!text.empty()) {
-            port.ShowError(text);
+            TellPortText(port, text);
             port.SetError(std::nullopt);
         }
     }
@@ -338,6 +339,7 @@ RunSessionConfig RunDriver::SessionConfig(const Start &start) const
     config.passLimit = m_env.passLimit;
     config.pusk = m_env.timing;
     config.pusk.answerTimeoutMs = m_env.tester->Settings().timeout;
+    config.pusk.notices = m_env.tester->Notices();
     return config;
 }
 
@@ -480,16 +482,27 @@ bool RunDriver::StartRun()
            kind == RunVerdict::Interrupted;
 }
 
+void RunDriver::TellPortError(IComPort &port) const
+{
+    TellPendingError(port, m_env.tester->Notices());
+}
+
+void RunDriver::TellPortText(IComPort &port, const std::string &text) const
+{
+    port.ClearError(text);
+    Tell(m_env.tester->Notices(), PortNotice(text));
+}
+
 void RunDriver::Finish(const Start &start, bool failed)
 {
     IComPort &port = *start.port;
     // A step that failed without a text of its own leaves it with the port,
-    // which has shown it already unless its messages were off.
-    if (failed && port.GetShowErrors() == 0)
-        port.ShowError(std::nullopt);
-    port.SetShowErrors(1);
+    // which has reported it already unless the thread was quiet.
+    if (failed && port.Voice() != PortVoice::Loud)
+        TellPortError(port);
+    port.SetVoice(PortVoice::Loud);
     port.SetError(std::nullopt);
-    port.ShowError(std::nullopt);
+    TellPortError(port);
     port.SetNotify(nullptr);
     if (start.local && m_env.probe)
         m_env.probe->SaveData();

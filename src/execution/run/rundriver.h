@@ -150,6 +150,10 @@ private:
 
     RunOptions Options() const;
     void Finish(const Start &start, bool failed);
+    // Tells the operator the port's pending error, unless it was told.
+    void TellPortError(IComPort &port) const;
+    // Tells `text` in the port's name, in place of the same pending error.
+    void TellPortText(IComPort &port, const std::string &text) const;
 
     TQuorvik &m_doc;
     Environment m_env;

@@ -1,6 +1,7 @@
 #include "execution/desk/desksession.h"
 #include "execution/unitfixture.h"
 #include "infra/encoding.h"
+#include "infra/notice.h"
 #include "model/file/filestore.h"
 #include "sim/unitstate.h"
 #include "support/tempdir.h"
@@ -50,6 +51,7 @@ TEST(SettingsStore, ThePortReadsAndWritesItsOwnSectionBesideTheOthers)
                        "[Цвета]\r\nСлово GE=255\r\n");
     SettingsStore store(f.Cfg(), f.Ini());
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(store.Load(&tester, false));
     EXPECT_EQ(tester.Settings().pollPeriod, 17);
     EXPECT_EQ(tester.Settings().timeout, TesterSettings().timeout);
@@ -80,6 +82,7 @@ TEST(SettingsStore, OutOfRangeValuesTakeTheirDefaultsAndAreNotWrittenBack)
                        "Время ожидания ответа от блока диагностики=2147483647\r\n");
     SettingsStore store(f.Cfg(), f.Ini());
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(store.Load(&tester, false));
     EXPECT_EQ(tester.Settings().pollPeriod, TesterSettings().pollPeriod);
     EXPECT_EQ(tester.Settings().timeout, TesterSettings().timeout);
@@ -100,6 +103,7 @@ TEST(SettingsStore, OutOfRangeValuesTakeTheirDefaultsAndAreNotWrittenBack)
                        "Время ожидания ответа от блока диагностики=30000\r\n");
     SettingsStore again(f.Cfg(), f.Ini());
     TCP other;
+    other.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(again.Load(&other, false));
     EXPECT_EQ(other.Settings().pollPeriod, 60);
     EXPECT_EQ(other.Settings().timeout, 30000);
@@ -172,6 +176,7 @@ struct Desk
     DeskSession::Options Options()
     {
         DeskSession::Options o;
+        o.notices = MessageBoxNotices();
         o.portFactory = [this](const std::string &) { return u.port; };
         o.lockDirectory = lockDir.path().toStdString();
         o.timing = FastTiming();
@@ -254,7 +259,7 @@ TEST(DeskSession, AnUnusableAddressFailsStartAndWritesNothing)
     WriteText(f.Cfg(), "[Блок диагностики]\r\nАдрес блока диагностики=ftp://нет\r\n");
     const std::string before = ReadBytes(f.Cfg());
     {
-        DeskSession desk(SettingsStore(f.Cfg(), f.Ini()), {});
+        DeskSession desk(SettingsStore(f.Cfg(), f.Ini()), {.notices = MessageBoxNotices()});
         EXPECT_FALSE(desk.Start("Quorvik"));
         EXPECT_EQ(desk.Monitor(), nullptr);
     }

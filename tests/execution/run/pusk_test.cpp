@@ -6,6 +6,7 @@
 #include "execution/run/recordinghost.h"
 #include "execution/run/runcalibration.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "support/tempdir.h"
 #include "support/waituntil.h"
 
@@ -34,6 +35,7 @@ TEST(RunThread, AFileThatCannotBeReadFailsTheRunBeforeTheProgram)
     PuskConfig config;
     config.program = {0x00};
     config.dataFiles = {"/nonexistent/folder/rom.dat"};
+    config.notices = MessageBoxNotices();
     TthPusk thread(unit.port, host, config);
     RunToEnd(thread);
     EXPECT_EQ(host.errors,
@@ -54,6 +56,7 @@ TEST(RunThread, FilesTravelWithProgressAndARefusedProgramFailsWithThePortsText)
     PuskConfig config;
     config.program = {0, 1, 4, 0x10}; // not a program the unit can read
     config.dataFiles = {file};
+    config.notices = MessageBoxNotices();
     TthPusk thread(unit.port, host, config);
     RunToEnd(thread);
     ASSERT_GE(host.progress.size(), 3u);
@@ -126,6 +129,7 @@ struct RemoteRun
     explicit RemoteRun(PuskConfig config)
     {
         config.local = false;
+        config.notices = MessageBoxNotices();
         thread = std::make_unique<TthPusk>(unit.port, host, config, &remote);
         thread->Start([this] { done.set_value(); });
     }
@@ -199,6 +203,7 @@ TEST(RunThread, ABenchRunWhoseFileCannotBeReadReportsItsFailureOnce)
     config.report = true;
     config.program = {0x00};
     config.dataFiles = {"/nonexistent/folder/rom.dat"};
+    config.notices = MessageBoxNotices();
     TthPusk thread(unit.port, host, config, &remote);
     RunToEnd(thread);
     // The watching server hears the failure, and no success after it.
@@ -220,6 +225,7 @@ TEST(RunThread, ABenchRunStoppedByItsOperatorReportsTheStopBeforeItsEnd)
     PuskConfig config;
     config.report = true;
     config.program = {0x00};
+    config.notices = MessageBoxNotices();
     TthPusk thread(unit.port, host, config, &remote);
     RunToEnd(thread);
     ASSERT_GE(remote.sent.size(), 2u);

@@ -10,6 +10,7 @@
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "model/content/tablecontent.h"
 #include "model/settings/settings.h"
@@ -98,6 +99,7 @@ public:
     std::shared_ptr<sim::SimulatedUnit> unit;
     std::unique_ptr<UnitSimProcess> process;
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     TSettings settings;
     PuskConfig timing;
     TthHardStatus *monitor = nullptr;
@@ -455,6 +457,7 @@ TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
     SilentListener silent;
     RunBench bench("[Board]\n");
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     TesterSettings settings = tester.Settings();
     settings.address = silent.Address();
     tester.SetSettings(settings);
@@ -542,11 +545,11 @@ TEST(RunDriver, ReconnectingBeforeARunRebootsAnArmUnitOnly)
         ASSERT_TRUE(bench.tester.Connect(true, false));
         ASSERT_EQ(bench.tester.DosUnit(), !arm);
         const SComPort port = bench.tester.Port();
-        port->SetShowErrors(0);
+        port->SetVoice(PortVoice::Quiet);
         const std::vector<std::uint8_t> bytes(4 * Portavo::kDefaultBlockSize, 0x5A);
         ASSERT_EQ(port->SendFile(bytes, "a.bin", {}), PortLinkLost);
         ASSERT_EQ(port->NeedsReconnect(1), 1);
-        port->SetShowErrors(1);
+        port->SetVoice(PortVoice::Loud);
 
         bench.d.doc.CurrentTest = 0;
         EXPECT_EQ(bench.Run().kind, RunVerdict::Passed) << (arm ? "arm" : "msdos");
