@@ -6,6 +6,7 @@
 // notice is shown; the layers below only say what and when.
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace qv {
@@ -39,5 +40,20 @@ NoticeAnswer Tell(const NoticeSink &sink, Notice notice);
 // The sink of the application's message box (see mesbo.h): each notice is a
 // modal message with the notice's icon and buttons.
 NoticeSink MessageBoxNotices();
+
+// While it lives, remembers the last error the operator was shown.
+class ErrorWatch
+{
+public:
+    virtual ~ErrorWatch() = default;
+    // The text of the last error shown since the watch began; empty: none.
+    virtual std::string Last() const = 0;
+};
+using ErrorWatchMaker = std::function<std::unique_ptr<ErrorWatch>()>;
+
+// Watches the application's message box: every error message shown while
+// the watch lives, from any thread, is remembered and passed on. Begin and
+// end it on one thread, while nothing else replaces the message box.
+std::unique_ptr<ErrorWatch> WatchMessageBoxErrors();
 
 } // namespace qv

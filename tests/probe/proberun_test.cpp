@@ -49,6 +49,7 @@ public:
     RunVerdict Run(int vChoice, int passLimit = 0)
     {
         RunDriver::Environment env;
+        env.watchShownErrors = &WatchMessageBoxErrors;
         env.tester = &tester;
         env.settings = &settings;
         env.timing.cancelWaitMs = 3000;

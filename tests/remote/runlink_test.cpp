@@ -299,6 +299,7 @@ TEST(RemoteRun, ABenchRunEndedBeforeItsThreadEndsTheFollowedRunWithItsMessage)
     options.cancelOnStartPage = true;
     UnattendedRunView view(bench.doc, options);
     RunDriver::Environment env;
+    env.watchShownErrors = &WatchMessageBoxErrors;
     env.tester = &tester;
     env.settings = &settings;
     env.view = &view;

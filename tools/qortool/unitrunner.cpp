@@ -30,6 +30,7 @@ UnitRunner::UnitRunner(const UnitRunSetup &setup)
     m_monitor.emplace(m_tester, nullptr);
     m_calibration.emplace(m_settings.IoTime, m_settings.WaitTime, qv::AppFile(".clb"),
                           m_tester.Unit());
+    m_calibration->SetNotices(qv::MessageBoxNotices());
 }
 
 UnitRunner::~UnitRunner() = default;

@@ -5,7 +5,6 @@
 #include "execution/run/contactid.h"
 #include "execution/run/runcalibration.h"
 #include "execution/run/rundiagnosis.h"
-#include "infra/mesbo.h"
 #include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "model/core/stest.h"
@@ -26,65 +25,6 @@ constexpr std::string_view kCaption = "Пуск";
 // before it began and no message said why.
 constexpr std::string_view kNotRunOnBench = "Тест не выполнен на удаленном стенде";
 constexpr std::string_view kCancelledOnBench = "Запуск теста отменен оператором удаленного стенда";
-
-// While it lives, remembers the last error message shown to the operator,
-// passing every message on: a run that ends here before its thread tells
-// the watching server why, in the words shown here. Put in place and
-// removed on the main thread while no run thread is going.
-class ShownErrorTap
-{
-public:
-    explicit ShownErrorTap(bool active)
-    {
-        if (!active)
-            return;
-        auto tap = std::make_unique<Tap>(m_last);
-        m_tap = tap.get();
-        m_tap->inner = InstallMesbo(std::move(tap));
-    }
-    ~ShownErrorTap()
-    {
-        if (m_tap)
-            InstallMesbo(std::move(m_tap->inner)); // the tap comes back and goes
-    }
-    ShownErrorTap(const ShownErrorTap &) = delete;
-    ShownErrorTap &operator=(const ShownErrorTap &) = delete;
-
-    std::string Last() const
-    {
-        const std::lock_guard lock(m_last.mutex);
-        return m_last.text;
-    }
-
-private:
-    struct Shared
-    {
-        mutable std::mutex mutex;
-        std::string text;
-    };
-    class Tap final : public TMesbo
-    {
-    public:
-        explicit Tap(Shared &last)
-            : m_last(last)
-        {}
-        int Show(const std::string &text, int flags, const std::string &caption) override
-        {
-            if (flags == MbError || flags == MbErrorRetryCancel) {
-                const std::lock_guard lock(m_last.mutex);
-                m_last.text = text;
-            }
-            return inner->Show(text, flags, caption);
-        }
-        std::unique_ptr<TMesbo> inner;
-
-    private:
-        Shared &m_last;
-    };
-
-    Shared m_last;
-    Tap *m_tap = nullptr;
-};
 
 void Pause(int ms)
 {
@@ -135,14 +75,14 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
         if (verdict.failedTests.empty()) {
             verdict.kind = RunVerdict::Passed;
             verdict.text = "Все тесты завершены успешно";
-            verdict.icon = MbInformation;
+            verdict.icon = NoticeKind::Information;
         } else {
             verdict.kind = RunVerdict::Errors;
             const std::string list = NumberList(verdict.failedTests);
             verdict.text = verdict.failedTests.size() == 1
                                ? "Тест №" + list + " завершен с ошибкой"
                                : "Тесты №" + list + " завершены с ошибками";
-            verdict.icon = MbError;
+            verdict.icon = NoticeKind::Error;
         }
         return verdict;
     }
@@ -152,7 +92,7 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
     if (!anyFailed) {
         verdict.kind = RunVerdict::Passed;
         verdict.text = "Тест завершен успешно";
-        verdict.icon = MbInformation;
+        verdict.icon = NoticeKind::Information;
         return verdict;
     }
     verdict.kind = RunVerdict::Errors;
@@ -160,7 +100,7 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
     verdict.text = "Тест завершен с ошибками";
     if (continuous && passes > 0)
         verdict.text += " (прогон №" + std::to_string(passes) + ")";
-    verdict.icon = MbError;
+    verdict.icon = NoticeKind::Error;
     return verdict;
 }
 
@@ -169,7 +109,7 @@ RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug, int completePasse
 {
     RunVerdict verdict;
     verdict.kind = RunVerdict::Interrupted;
-    verdict.icon = MbError;
+    verdict.icon = NoticeKind::Error;
     const STest *test = doc.Test(doc.CurrentTest);
     if (doc.CurrentTest < 0 || test == nullptr) {
         verdict.text = "Выполнение тестов прервано";
@@ -315,7 +255,8 @@ RunDriver::StepResult RunDriver::CheckContacts(IComPort &port)
 {
     // The unit that runs the test checks its contacts: a bench checks its
     // own and ends the run it would refuse (the server hears that end).
-    return CheckIdContacts(m_doc, port, m_env.tester->DosUnit(), m_env.idCheck)
+    return CheckIdContacts(m_doc, port, m_env.tester->DosUnit(), m_env.idCheck,
+                           m_env.tester->Notices())
                ? StepResult::Proceed
                : StepResult::Stop;
 }
@@ -339,7 +280,7 @@ RunSessionConfig RunDriver::SessionConfig(const Start &start) const
     config.passLimit = m_env.passLimit;
     config.pusk = m_env.timing;
     config.pusk.answerTimeoutMs = m_env.tester->Settings().timeout;
-    config.pusk.notices = m_env.tester->Notices();
+    config.notices = m_env.tester->Notices();
     return config;
 }
 
@@ -407,7 +348,7 @@ RunVerdict RunDriver::Evaluate(RunSession &session, bool local)
                                      continuous ? session.Statistics().Passes() : 0,
                                      session.FailingPasses());
         if (m_env.showVerdict)
-            Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
+            TellVerdict(verdict);
     } else if (!session.WantsEndMessage()) {
         verdict.kind = RunVerdict::Cancelled;
     } else {
@@ -416,7 +357,7 @@ RunVerdict RunDriver::Evaluate(RunSession &session, bool local)
                                    m_doc.SolidTest, session.Passes(), session.TestsFailedInRun());
         if (m_env.showVerdict &&
             (m_env.settings->Option(TSettings::OptRunEndMessage) != 0 || !local))
-            Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
+            TellVerdict(verdict);
     }
     verdict.passes = session.Passes();
     verdict.failingPasses = session.FailingPasses();
@@ -439,11 +380,12 @@ bool RunDriver::StartRun()
     // A watching server follows this run from its link check on: however
     // the run ends here before its thread (which reports its own end), the
     // server hears it, with the message shown here.
-    const ShownErrorTap shownErrors(start.report);
+    const std::unique_ptr<ErrorWatch> shownErrors =
+        start.report && m_env.watchShownErrors ? m_env.watchShownErrors() : nullptr;
     const auto reportEnd = [&](std::string_view fallback) {
         if (!start.report)
             return;
-        const std::string shown = shownErrors.Last();
+        const std::string shown = shownErrors ? shownErrors->Last() : std::string();
         m_env.remote->SendEndReport(shown.empty() ? std::string(fallback) : shown);
     };
     const auto failAfterCheck = [&] {
@@ -480,6 +422,11 @@ bool RunDriver::StartRun()
     const RunVerdict::Kind kind = m_verdict.kind;
     return kind == RunVerdict::Passed || kind == RunVerdict::Errors ||
            kind == RunVerdict::Interrupted;
+}
+
+void RunDriver::TellVerdict(const RunVerdict &verdict) const
+{
+    Tell(m_env.tester->Notices(), {verdict.icon, verdict.text, std::string(kCaption)});
 }
 
 void RunDriver::TellPortError(IComPort &port) const

@@ -294,6 +294,7 @@ TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
         ASSERT_EQ(unit.port->Handshake(), PortOk);
         const ConnectedUnit dos;
         RunCalibration calibration(k, b, dir.Path() / "q.clb", dos);
+        calibration.SetNotices(MessageBoxNotices());
         EXPECT_TRUE(calibration.ReadBeforeRun(*unit.port, true));
         EXPECT_DOUBLE_EQ(k, 1.5);
         EXPECT_NEAR(b, 0.27229, 1e-5);
@@ -307,6 +308,7 @@ TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
         ConnectedUnit arm;
         arm.SetType(UnitTypeArm);
         RunCalibration calibration(k, b, dir.Path() / "q.clb", arm);
+        calibration.SetNotices(MessageBoxNotices());
         EXPECT_TRUE(calibration.ReadBeforeRun(*unit.port, false));
         const auto file = LoadWaitTable(dir.Path() / "q.clb");
         ASSERT_TRUE(file);
@@ -315,6 +317,7 @@ TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
         // Asked for the periods, this unit answers with its parameter list:
         // a wrong answer stops the run.
         RunCalibration periods(k, b, dir.Path() / "other.clb", arm);
+        periods.SetNotices(MessageBoxNotices());
         EXPECT_FALSE(periods.ReadBeforeRun(*unit.port, true));
     }
 }
@@ -326,6 +329,7 @@ TEST(RunCalibration, WithoutTheUnitsValuesTheOperatorIsWarnedOnce)
     double k = 1.5, b = 0.25;
     ConnectedUnit unit;
     RunCalibration calibration(k, b, dir.Path() / "q.clb", unit);
+    calibration.SetNotices(MessageBoxNotices());
     const auto first = calibration.TimingFor(8);
     const auto second = calibration.TimingFor(8);
     ASSERT_TRUE(first && second);
@@ -342,6 +346,7 @@ TEST(RunCalibration, WithoutTheUnitsValuesTheOperatorIsWarnedOnce)
     ASSERT_TRUE(SaveWaitTable(dir.Path() / "q0.clb", table));
     unit.SetType(UnitTypeArm);
     RunCalibration arm(k, b, dir.Path() / "q0.clb", unit);
+    arm.SetNotices(MessageBoxNotices());
     const auto timing = arm.TimingFor(4);
     ASSERT_TRUE(timing);
     EXPECT_FALSE(timing->dosUnit);

@@ -68,6 +68,7 @@ public:
     RunVerdict Run(UnattendedRunView::Options options = {})
     {
         RunDriver::Environment env;
+        env.watchShownErrors = &WatchMessageBoxErrors;
         env.tester = &tester;
         env.settings = &settings;
         env.timing = timing;
@@ -463,6 +464,7 @@ TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
     tester.SetSettings(settings);
     ASSERT_TRUE(tester.Create("Quorvik"));
     RunDriver::Environment env;
+    env.watchShownErrors = &WatchMessageBoxErrors;
     env.tester = &tester;
     env.settings = &bench.settings;
     env.makeView = [&bench] {
@@ -485,6 +487,7 @@ TEST(RunDriver, ASilentCalibrationReadWarnsOnceAndTheRunsStillPass)
     double k = 1.5;
     double b = 0.2723;
     RunCalibration calibration(k, b, bench.dir / "quorvik.clb", bench.tester.Unit());
+    calibration.SetNotices(MessageBoxNotices());
     bench.calibration = &calibration;
     bench.d.doc.SetWaitCalibration(&calibration);
     bench.d.doc.CurrentTest = 0;
@@ -679,6 +682,7 @@ TEST(RunDriver, RunsEndedWhileAQuestionIsInFlightLeaveNoCallbackBehind)
     SlowOperatorView view(inner);
     TCP &tester = bench.tester;
     RunDriver::Environment env;
+    env.watchShownErrors = &WatchMessageBoxErrors;
     env.tester = &tester;
     env.settings = &bench.settings;
     env.view = &view;
@@ -728,7 +732,7 @@ TEST(RunVerdictText, FollowsTheFailedTestsAndTheCalledTests)
     d.doc.ErrorCounts = {0, 0, 0, 0, 0, 0};
     const RunVerdict good = CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, false, 0);
     EXPECT_EQ(good.text, "Все тесты завершены успешно");
-    EXPECT_EQ(good.icon, MbInformation);
+    EXPECT_EQ(good.icon, NoticeKind::Information);
 
     d.doc.CurrentTest = 2;
     d.doc.ErrorCounts = {0, 2, 0, 0, 0, 0};
@@ -781,7 +785,7 @@ TEST(IdContacts, AShortAnswerLeavesTheRestUnknownAndMoreThanTheUnitReadsIsRefuse
     RecordedMessages messages;
     for (std::size_t i = 0; i < 191; ++i)
         d.doc.Cnt.Names[i] = "#i";
-    EXPECT_FALSE(CheckIdContacts(d.doc, *unit.port, true, nullptr));
+    EXPECT_FALSE(CheckIdContacts(d.doc, *unit.port, true, nullptr, MessageBoxNotices()));
     ASSERT_EQ(messages.Shown().size(), 1u);
     EXPECT_NE(messages.Shown()[0].text.find("не более 190"), std::string::npos);
 }
