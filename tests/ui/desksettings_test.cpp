@@ -80,6 +80,7 @@ TEST_F(DeskSettings, SettingsAndPlacementsRoundTripThroughTheClose)
     window.reset();
     ASSERT_TRUE(store.Save(nullptr));
     SettingsStore again(dir.File("quorvik.cfg"), dir.File("quorvik.ini"));
+    again.SetNotices(MessageBoxNotices());
     ASSERT_TRUE(again.Load(nullptr, false));
     EXPECT_EQ(again.Settings(), store.Settings());
     EXPECT_EQ(again.Settings().Option(TSettings::OptFitColumnsOnOpen), 1);

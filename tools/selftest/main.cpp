@@ -113,8 +113,9 @@ int main(int argc, char *argv[])
         tester.SetSettings(settings);
     } else {
         const auto dir = qv::AppDataDir();
-        qv::SettingsStore((dir / "quorvik.cfg").string(), (dir / "quorvik.ini").string())
-            .Load(&tester, false);
+        qv::SettingsStore store((dir / "quorvik.cfg").string(), (dir / "quorvik.ini").string());
+        store.SetNotices(qv::MessageBoxNotices());
+        store.Load(&tester, false);
     }
     const QString address = QString::fromStdString(tester.Settings().address);
     if (!tester.Create("Диагностика системы"))

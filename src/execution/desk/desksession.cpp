@@ -6,6 +6,7 @@ DeskSession::DeskSession(SettingsStore store, Options options)
     : m_store(std::move(store))
     , m_options(std::move(options))
 {
+    m_store.SetNotices(m_options.notices);
     m_tester.SetNotices(m_options.notices);
 }
 

@@ -28,6 +28,7 @@ RunSession::RunSession(TQuorvik &doc, SComPort port, RunSessionConfig config)
     , m_dosdata(doc, m_config.options, m_config.testDir)
 {
     m_dosdata.SetObserver(this);
+    m_dosdata.SetNotices(m_config.notices);
     // A run followed from a station fetches nothing from the station's own
     // unit: the blocks the bench's unit recorded stay with the bench.
     m_dosdata.SetPort(m_config.local ? m_port.get() : nullptr);

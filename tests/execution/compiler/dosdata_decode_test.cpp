@@ -1,6 +1,7 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/docbuilder.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "model/words/wordvalues.h"
 
 #include <filesystem>
@@ -130,6 +131,7 @@ TEST(DosdataDecode, StoresProbeCharactersChosenByTheThresholdBits)
     options.probe = true;
     options.dosUnit = false;
     Dosdata dos(d.doc, options, {});
+    dos.SetNotices(MessageBoxNotices());
     std::vector<std::uint8_t> buffer(kProgramBufferSize);
     std::size_t position = 0;
     ASSERT_TRUE(dos.Compile(buffer, position));
@@ -187,6 +189,7 @@ TEST(DosdataDecode, StoresFunctionResultsAndTheFetchList)
     std::ofstream(dir / "prom.dat") << "x";
     RecordedMessages messages;
     Dosdata dos(d.doc, RunOptions{}, dir);
+    dos.SetNotices(MessageBoxNotices());
     std::vector<std::uint8_t> buffer(kProgramBufferSize);
     std::size_t position = 0;
     ASSERT_TRUE(dos.Compile(buffer, position))

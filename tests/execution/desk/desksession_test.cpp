@@ -50,6 +50,7 @@ TEST(SettingsStore, ThePortReadsAndWritesItsOwnSectionBesideTheOthers)
                        "Время ожидания ответа от блока диагностики=-1\r\n"
                        "[Цвета]\r\nСлово GE=255\r\n");
     SettingsStore store(f.Cfg(), f.Ini());
+    store.SetNotices(MessageBoxNotices());
     TCP tester;
     tester.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(store.Load(&tester, false));
@@ -81,6 +82,7 @@ TEST(SettingsStore, OutOfRangeValuesTakeTheirDefaultsAndAreNotWrittenBack)
                        "[Блок диагностики]\r\nВремя опроса (сек)=-2147483648\r\n"
                        "Время ожидания ответа от блока диагностики=2147483647\r\n");
     SettingsStore store(f.Cfg(), f.Ini());
+    store.SetNotices(MessageBoxNotices());
     TCP tester;
     tester.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(store.Load(&tester, false));
@@ -102,6 +104,7 @@ TEST(SettingsStore, OutOfRangeValuesTakeTheirDefaultsAndAreNotWrittenBack)
     WriteText(f.Cfg(), "[Блок диагностики]\r\nВремя опроса (сек)=60\r\n"
                        "Время ожидания ответа от блока диагностики=30000\r\n");
     SettingsStore again(f.Cfg(), f.Ini());
+    again.SetNotices(MessageBoxNotices());
     TCP other;
     other.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(again.Load(&other, false));
@@ -114,12 +117,15 @@ TEST(SettingsStore, MissingFilesKeepTheDefaultsAndAreCreatedAtSave)
     RecordedMessages messages;
     Files f;
     SettingsStore store(f.Cfg(), f.Ini());
+    store.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(store.Load(nullptr, false));
     EXPECT_EQ(store.Settings(), TSettings());
     store.Placements().SetGeometry("BaseForm", "abc");
     ASSERT_TRUE(store.Save(nullptr));
 
     SettingsStore again(f.Cfg(), f.Ini());
+
+    again.SetNotices(MessageBoxNotices());
     again.Load(nullptr, false);
     EXPECT_EQ(again.Settings(), TSettings());
     EXPECT_EQ(again.Placements().Geometry("BaseForm"), "abc");
@@ -131,6 +137,7 @@ TEST(SettingsStore, AnUnreadableFileIsReportedKeepsTheDefaultsAndIsNotOverwritte
     Files f;
     std::filesystem::create_directories(f.Cfg());
     SettingsStore store(f.Cfg(), f.Ini());
+    store.SetNotices(MessageBoxNotices());
     EXPECT_FALSE(store.Load(nullptr, false));
     EXPECT_EQ(store.Settings(), TSettings());
     ASSERT_EQ(messages.Shown().size(), 1u);
@@ -151,6 +158,7 @@ TEST(SettingsStore, AFailedSaveIsReportedAndKeepsTheOldFiles)
     const std::string before = ReadBytes(f.Cfg());
     FullDisk disk;
     SettingsStore store(f.Cfg(), f.Ini(), &disk);
+    store.SetNotices(MessageBoxNotices());
     store.Load(nullptr, false);
     store.Settings().SetOption(TSettings::OptWaitsAsTimes, 1);
     EXPECT_FALSE(store.Save(nullptr));
