@@ -37,6 +37,7 @@ public:
         auto parsed = sim::ParseBoard(board, &error);
         EXPECT_TRUE(parsed) << error;
         unit = std::make_shared<sim::SimulatedUnit>(*parsed);
+        tester.SetNotices(MessageBoxNotices());
         EXPECT_TRUE(tester.Create("Quorvik", [this](const std::string &) {
             return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
         }));
@@ -71,7 +72,6 @@ public:
     DocBuilder d;
     std::shared_ptr<sim::SimulatedUnit> unit;
     TCP tester;
-    tester.SetNotices(MessageBoxNotices());
     TSettings settings;
     RecordingSkopelView view;
     TSkopel skopel{d.doc, [](std::string *message) {

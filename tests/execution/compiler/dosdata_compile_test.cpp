@@ -277,6 +277,34 @@ TEST(DosdataCompile, AsksBeforeOverwritingAWrittenDataFileAndStopsOnNo)
     EXPECT_TRUE(dos.DataFiles().empty());
 }
 
+TEST(DosdataCompile, AsksItsOwnersNoticesAndTakesTheirAnswerWithoutADialog)
+{
+    DataFileDoc d(DirWriteFile, 10);
+    RecordedMessages messages;
+    std::vector<Notice> told;
+    Dosdata dos(d.doc, RunOptions{}, d.dir);
+    dos.SetNotices([&told](const Notice &notice) {
+        told.push_back(notice);
+        return NoticeAnswer::No;
+    });
+    bool ok = true;
+    CompileDoc(dos, &ok);
+    EXPECT_FALSE(ok) << "No refuses the overwrite";
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, NoticeKind::Question);
+    EXPECT_EQ(told[0].caption, "Файл данных");
+    EXPECT_EQ(told[0].text, "Функция F1 \"ОЗУ\": файл \"ram.dat\" существует. Перезаписать файл?");
+    EXPECT_TRUE(dos.DataFiles().empty());
+
+    // A compiler nobody listens to tells nobody; its question is answered
+    // as Enter would (Yes).
+    Dosdata quiet(d.doc, RunOptions{}, d.dir);
+    CompileDoc(quiet, &ok);
+    EXPECT_TRUE(ok);
+    ASSERT_EQ(quiet.DataFiles().size(), 1u);
+    EXPECT_TRUE(messages.Shown().empty());
+}
+
 class RecordingNameWindow : public FileNameWindow
 {
 public:

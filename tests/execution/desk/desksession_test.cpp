@@ -124,7 +124,6 @@ TEST(SettingsStore, MissingFilesKeepTheDefaultsAndAreCreatedAtSave)
     ASSERT_TRUE(store.Save(nullptr));
 
     SettingsStore again(f.Cfg(), f.Ini());
-
     again.SetNotices(MessageBoxNotices());
     again.Load(nullptr, false);
     EXPECT_EQ(again.Settings(), TSettings());

@@ -73,6 +73,7 @@ struct Monitor
 {
     explicit Monitor(const std::string &address = {}, int polling = 1)
     {
+        tester.SetNotices(MessageBoxNotices());
         TesterSettings settings;
         settings.polling = polling;
         settings.pollPeriod = 2; // 40 ms with the fast timing
@@ -89,7 +90,6 @@ struct Monitor
     QTemporaryDir lockDir;
     UnitUnderTest u{Transport::InProcess};
     TCP tester;
-    tester.SetNotices(MessageBoxNotices());
     StatusLog log;
 };
 

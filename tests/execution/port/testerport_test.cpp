@@ -31,6 +31,7 @@ struct Bench
         : u(Transport::InProcess, board)
     {
         tester.SetObserver(&observer);
+        tester.SetNotices(MessageBoxNotices());
         created = tester.Create("Quorvik", [this](const std::string &) { return u.port; });
         u.port->SetVoice(PortVoice::Quiet);
     }
@@ -38,7 +39,6 @@ struct Bench
     UnitUnderTest u;
     ObserverLog observer;
     TCP tester;
-    tester.SetNotices(MessageBoxNotices());
     bool created = false;
 };
 

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <unistd.h>
 
 namespace qv::testing {
@@ -44,6 +45,7 @@ public:
         for (const auto &entry : fs::directory_iterator(QV_DEMO_DIR))
             fs::copy_file(entry.path(), dir / entry.path().filename());
         EXPECT_TRUE(d.doc.LoadFile((dir / "DEMO.QOR").string()));
+        tester.SetNotices(MessageBoxNotices());
         if (transport == Transport::InProcess) {
             std::string error;
             auto parsed = sim::ParseBoard(board, &error);
@@ -100,7 +102,6 @@ public:
     std::shared_ptr<sim::SimulatedUnit> unit;
     std::unique_ptr<UnitSimProcess> process;
     TCP tester;
-    tester.SetNotices(MessageBoxNotices());
     TSettings settings;
     PuskConfig timing;
     TthHardStatus *monitor = nullptr;
@@ -476,6 +477,69 @@ TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(driver.Verdict().kind, RunVerdict::NotRun);
     EXPECT_FALSE(bench.Shown().empty());
+}
+
+// What a run tells goes to the notices of its tester port object, from
+// whichever thread tells it; the run itself opens no dialog.
+struct ToldNotices
+{
+    NoticeSink Sink()
+    {
+        return [this](const Notice &notice) {
+            const std::lock_guard lock(mutex);
+            told.push_back(notice);
+            return NoticeAnswer::Ok;
+        };
+    }
+    std::vector<Notice> Told()
+    {
+        const std::lock_guard lock(mutex);
+        return told;
+    }
+
+    std::mutex mutex;
+    std::vector<Notice> told;
+};
+
+TEST(RunDriver, WhatARunTellsGoesToTheNoticesOfItsTesterPortAndNoDialogOpens)
+{
+    {
+        RunBench bench("[Board]\nTactTime=0\n");
+        ToldNotices notices;
+        bench.tester.SetNotices(notices.Sink());
+        bench.d.doc.CurrentTest = 0;
+        EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
+        const auto told = notices.Told();
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].kind, NoticeKind::Information);
+        EXPECT_EQ(told[0].text, "Тест завершен успешно");
+        EXPECT_EQ(told[0].caption, "Пуск");
+        EXPECT_TRUE(bench.Shown().empty());
+    }
+    // A unit that never answers: the port's failure, typed as the port's.
+    SilentListener silent;
+    RunBench bench("[Board]\n");
+    ToldNotices notices;
+    TCP tester;
+    tester.SetNotices(notices.Sink());
+    TesterSettings settings = tester.Settings();
+    settings.address = silent.Address();
+    tester.SetSettings(settings);
+    ASSERT_TRUE(tester.Create("Quorvik"));
+    RunDriver::Environment env;
+    env.tester = &tester;
+    env.settings = &bench.settings;
+    env.makeView = [&bench] {
+        return std::make_unique<UnattendedRunView>(bench.d.doc, UnattendedRunView::Options{});
+    };
+    RunDriver driver(bench.d.doc, env);
+    EXPECT_FALSE(driver.StartRun());
+    const auto told = notices.Told();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, NoticeKind::Error);
+    EXPECT_EQ(told[0].caption, std::string(kPortCaption));
+    EXPECT_NE(told[0].text.find("INIT"), std::string::npos) << told[0].text;
+    EXPECT_TRUE(bench.Shown().empty());
 }
 
 // A failure that did not stop an earlier exchange must not void the run that
