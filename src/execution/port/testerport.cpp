@@ -53,6 +53,14 @@ void ReadKeyInRange(const IniStore &store, std::string_view key, int low, int hi
 constexpr int kMaxTimeoutMs = 600'000;
 constexpr int kMaxPollPeriodSeconds = 3600;
 
+// The port's failures go to the notices as the port's own.
+void ReportTo(IComPort &port, NoticeSink notices)
+{
+    port.SetReport([notices = std::move(notices)](const PortOutcome &outcome) {
+        Tell(notices, PortNotice(outcome));
+    });
+}
+
 } // namespace
 
 TCP::TCP() = default;
@@ -160,17 +168,6 @@ bool TCP::Create(std::string_view productName, const PortFactory &factory)
         return false;
     }
 }
-
-namespace {
-
-void ReportTo(IComPort &port, NoticeSink notices)
-{
-    port.SetReport([notices = std::move(notices)](const PortOutcome &outcome) {
-        Tell(notices, PortNotice(outcome));
-    });
-}
-
-} // namespace
 
 void TCP::SetNotices(NoticeSink sink)
 {

@@ -46,6 +46,7 @@ struct DecodeDoc : DocBuilder
     std::unique_ptr<Dosdata> Compiled(RunOptions options = {})
     {
         auto dos = std::make_unique<Dosdata>(doc, options, std::filesystem::path());
+        dos->SetNotices(MessageBoxNotices());
         std::vector<std::uint8_t> buffer(kProgramBufferSize);
         std::size_t position = 0;
         EXPECT_TRUE(dos->Compile(buffer, position)) << dos->FailureText();

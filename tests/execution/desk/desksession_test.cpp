@@ -266,7 +266,9 @@ TEST(DeskSession, AnUnusableAddressFailsStartAndWritesNothing)
     WriteText(f.Cfg(), "[Блок диагностики]\r\nАдрес блока диагностики=ftp://нет\r\n");
     const std::string before = ReadBytes(f.Cfg());
     {
-        DeskSession desk(SettingsStore(f.Cfg(), f.Ini()), {.notices = MessageBoxNotices()});
+        DeskSession::Options options;
+        options.notices = MessageBoxNotices();
+        DeskSession desk(SettingsStore(f.Cfg(), f.Ini()), options);
         EXPECT_FALSE(desk.Start("Quorvik"));
         EXPECT_EQ(desk.Monitor(), nullptr);
     }

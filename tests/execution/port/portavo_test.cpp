@@ -234,6 +234,7 @@ TEST_P(PortOverLink, AFailureReachesTheReportAsATypedOutcomeAndNoDialogIsShown)
     auto u = Make("[Faults]\nSilent=QORV_CNTID\nTimes=0\n", 100);
     std::vector<PortOutcome> reported;
     u.port->SetReport([&reported](const PortOutcome &outcome) { reported.push_back(outcome); });
+    u.port->SetVoice(PortVoice::Loud);
     ASSERT_EQ(u.port->Handshake(), PortOk);
     EXPECT_TRUE(reported.empty()) << "a success is not reported";
 
