@@ -239,6 +239,7 @@ TEST(RemoteRun, ABenchRunThatReportsReachesTheServerWholeFromItsLinkCheckOn)
     PuskConfig config;
     config.report = true;
     config.program = {0, 1, 4, 0x10}; // refused by the unit with its text
+    config.notices = MessageBoxNotices();
     TthPusk bench(benchUnit.port, benchHost, config, &run.clientLink);
     std::atomic<bool> benchDone{false};
     run.clientLink.SendCheckResult(PortOk, {});
