@@ -33,9 +33,9 @@ namespace {
 // fault explains: the search tries every candidate on them).
 std::vector<qv::diagnosis::ReadObservation> WrongReads(const qv::bench::LargestTest &t, int wrong)
 {
-    const qv::STest &test = *t.doc.Doc.Tests[0];
+    const qv::STest &test = *t.doc.Doc().Tests[0];
     auto reads =
-        qv::diagnosis::ReferenceReads(t.doc.Doc, test, 0, qv::diagnosis::OutputWordsRead(test));
+        qv::diagnosis::ReferenceReads(t.doc.Doc(), test, 0, qv::diagnosis::OutputWordsRead(test));
     std::mt19937 random(7);
     int flipped = 0;
     // Stuck contacts: bit 0 of every word stuck at the complement of the
@@ -65,9 +65,9 @@ std::vector<qv::diagnosis::ReadObservation> WrongReads(const qv::bench::LargestT
 void DiagnoseLargestTest(benchmark::State &state)
 {
     const qv::bench::LargestTest t;
-    const qv::STest &test = *t.doc.Doc.Tests[0];
+    const qv::STest &test = *t.doc.Doc().Tests[0];
     const auto reads = WrongReads(t, static_cast<int>(state.range(0)));
-    const auto partners = qv::diagnosis::ContactsOfTest(t.doc.Doc, test);
+    const auto partners = qv::diagnosis::ContactsOfTest(t.doc.Doc(), test);
     std::size_t hypotheses = 0;
     for (auto _ : state) {
         const auto d = qv::diagnosis::Diagnose(reads, partners);
@@ -107,11 +107,11 @@ void CoverageOfMaximalFile(benchmark::State &state)
         return;
     }
     std::vector<int> tests;
-    for (int i = 0; i < file.t.doc.Doc.NTest; ++i)
+    for (int i = 0; i < file.t.doc.Doc().NTest; ++i)
         tests.push_back(i);
     int faults = 0;
     for (auto _ : state) {
-        const auto coverage = qv::diagnosis::CoverageOf(file.t.doc.Doc, tests);
+        const auto coverage = qv::diagnosis::CoverageOf(file.t.doc.Doc(), tests);
         faults = coverage.faults;
         benchmark::DoNotOptimize(faults);
     }
@@ -124,7 +124,7 @@ BENCHMARK(CoverageOfMaximalFile)->Unit(benchmark::kMillisecond);
 void CountFailingPass(benchmark::State &state)
 {
     qv::bench::LargestTest t;
-    qv::STest &test = *t.doc.Doc.Tests[0];
+    qv::STest &test = *t.doc.Doc().Tests[0];
     std::string words;
     for (const qv::SWord &w : test.OWords.Words()) {
         std::string run;

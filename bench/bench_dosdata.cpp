@@ -83,7 +83,7 @@ void BM_DecodeLargestTest(benchmark::State &state)
     const auto answer = Answer(image, board);
     for (auto _ : state)
         benchmark::DoNotOptimize(dos.ProcessDosData(12, answer));
-    if (t.doc.ErrorCounts[0] == 0)
+    if (t.doc.ErrorCounts()[0] == 0)
         state.SkipWithError("the stuck contact made no errors");
 }
 BENCHMARK(BM_DecodeLargestTest)->Unit(benchmark::kMicrosecond);

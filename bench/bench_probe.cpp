@@ -30,7 +30,7 @@ struct Capturing
         std::string refusal;
         test.VFuncs.AddFunction(input, 4, &refusal);
         test.VFuncs.SetActive(1);
-        d.doc.CurrentTest = 0;
+        d.doc.SelectTest(0);
         ok = skopel.Open() && skopel.Start(0, 3);
     }
     ~Capturing() { skopel.Close(); }

@@ -94,8 +94,8 @@ void Measure(benchmark::State &state, qv::results::ResultsRecorder *recorder)
         return std::make_shared<qv::Portavo>(std::make_unique<qv::SimLink>(unit), "sim");
     });
     qv::bench::LargestTest t;
-    t.doc.CurrentTest = 0;
-    t.doc.SolidTest = true;
+    t.doc.SelectTest(0);
+    t.doc.SetSolidTest(true);
     std::int64_t passes = 0;
     for (auto _ : state)
         passes += RecordedRun(tester, t.doc, recorder);

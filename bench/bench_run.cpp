@@ -81,8 +81,8 @@ private:
 void Measure(benchmark::State &state, qv::TCP &tester)
 {
     qv::bench::LargestTest t;
-    t.doc.CurrentTest = 0;
-    t.doc.SolidTest = true;
+    t.doc.SelectTest(0);
+    t.doc.SetSolidTest(true);
     std::int64_t passes = 0;
     std::int64_t steadyPasses = 0;
     Clock::duration steady{};

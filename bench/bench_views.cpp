@@ -50,7 +50,7 @@ struct Fixture
         qv::InstallMesbo(std::make_unique<qv::ScriptedMesbo>());
         if (!document.LoadFile((dir / "MAX.QOR").string()))
             throw std::runtime_error("the maximal file did not load");
-        document.CurrentTest = 0;
+        document.SelectTest(0);
         document.FillDiagramView();
         document.FillTableView();
         painter.SetDocument(&document);
@@ -89,9 +89,9 @@ void BM_FillDiagram(benchmark::State &state)
     Fixture &f = Shared();
     for (auto _ : state) {
         f.document.FillDiagramView();
-        benchmark::DoNotOptimize(f.document.DiagramView.Cell(129, 194));
+        benchmark::DoNotOptimize(f.document.DiagramView().Cell(129, 194));
     }
-    state.counters["rows"] = f.document.DiagramView.RowCount();
+    state.counters["rows"] = f.document.DiagramView().RowCount();
 }
 BENCHMARK(BM_FillDiagram)->Unit(benchmark::kMillisecond);
 
@@ -100,10 +100,10 @@ void BM_FillTable(benchmark::State &state)
     Fixture &f = Shared();
     for (auto _ : state) {
         f.document.FillTableView();
-        benchmark::DoNotOptimize(f.document.TableView.RowCount());
+        benchmark::DoNotOptimize(f.document.TableView().RowCount());
     }
-    state.counters["rows"] = f.document.TableView.RowCount();
-    state.counters["cycles"] = static_cast<double>(f.document.CycleRows.size());
+    state.counters["rows"] = f.document.TableView().RowCount();
+    state.counters["cycles"] = static_cast<double>(f.document.CycleRows().size());
 }
 BENCHMARK(BM_FillTable)->Unit(benchmark::kMillisecond);
 
@@ -112,7 +112,7 @@ BENCHMARK(BM_FillTable)->Unit(benchmark::kMillisecond);
 void BM_RepaintDiagram(benchmark::State &state)
 {
     Fixture &f = Shared();
-    const qv::TextGrid &content = f.document.DiagramView;
+    const qv::TextGrid &content = f.document.DiagramView();
     const qv::grid::Geometry g =
         qv::views::DiagramGridGeometry(f.geometry, content.ColCount(), content.RowCount());
     QImage image(Extent(g.colWidths), Extent(g.rowHeights), QImage::Format_RGB32);
@@ -136,7 +136,7 @@ BENCHMARK(BM_RepaintDiagram)->Unit(benchmark::kMillisecond);
 void BM_MeasureTable(benchmark::State &state)
 {
     Fixture &f = Shared();
-    const qv::TextGrid &content = f.document.TableView;
+    const qv::TextGrid &content = f.document.TableView();
     for (auto _ : state)
         benchmark::DoNotOptimize(qv::views::TableTextNeeds(f.painter, content));
     state.counters["rows"] = content.RowCount();
@@ -147,7 +147,7 @@ BENCHMARK(BM_MeasureTable)->Unit(benchmark::kMillisecond);
 void BM_RepaintTable(benchmark::State &state)
 {
     Fixture &f = Shared();
-    const qv::TextGrid &content = f.document.TableView;
+    const qv::TextGrid &content = f.document.TableView();
     const qv::grid::Geometry g = qv::views::TableGridGeometry(1000, content.RowCount());
     QImage image(Extent(g.colWidths), Extent(g.rowHeights), QImage::Format_RGB32);
     const qv::grid::CellPainter paint = qv::views::TableCellPainter(f.painter, content, false);

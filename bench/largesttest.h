@@ -26,7 +26,7 @@ struct LargestTest : qv::testing::DocBuilder
             std::string def;
             for (int i = 1; i <= 16; ++i)
                 def.push_back(static_cast<char>(b * 16 + i));
-            doc.Doc.Tyres.Add(def);
+            doc.Doc().Tyres.Add(def);
         }
         auto test = std::make_unique<qv::STest>();
         test->Cycles = kCycles;
@@ -60,8 +60,8 @@ struct LargestTest : qv::testing::DocBuilder
             AddWord(test->OWords, w, name, (w - 1) % 4, w % 2, data);
             AddWord(test->GWords, w, name, 1, 40 + w, data);
         }
-        doc.Doc.Tests[0] = std::move(test);
-        doc.Doc.NTest = 1;
+        doc.Doc().Tests[0] = std::move(test);
+        doc.Doc().NTest = 1;
     }
 };
 

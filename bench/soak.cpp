@@ -156,8 +156,8 @@ int main(int argc, char **argv)
     }
 
     qv::bench::LargestTest t;
-    t.doc.CurrentTest = 0;
-    t.doc.SolidTest = true;
+    t.doc.SelectTest(0);
+    t.doc.SetSolidTest(true);
     Watchdog watchdog(static_cast<pid_t>(unitsim.ProcessId()));
     std::mt19937 random(21);
     const auto started = Clock::now();

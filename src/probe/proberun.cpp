@@ -12,7 +12,7 @@ ProbeRun::ProbeRun(TQuorvik &doc, TSkopel &skopel)
 
 bool ProbeRun::Prepare(int vFunction)
 {
-    STest *test = m_doc.Test(m_doc.CurrentTest);
+    STest *test = m_doc.Test(m_doc.CurrentTest());
     if (test == nullptr || test->VFuncs.ByNumber(vFunction) == nullptr)
         return false;
     test->VFuncs.SetActive(vFunction);

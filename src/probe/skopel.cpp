@@ -240,7 +240,7 @@ bool TSkopel::Open()
         m_captured.clear();
         m_capturedCycles.clear();
     }
-    m_test = m_doc.CurrentTest;
+    m_test = m_doc.CurrentTest();
     const STest *test = m_doc.Test(m_test);
     m_function = test ? test->VFuncs.Active() : 0;
     bool ok = Function() != nullptr;

@@ -44,7 +44,7 @@ TestResult TestOf(const TQuorvik &doc, const RunVerdict &verdict,
     result.number = record.test + 1;
     result.name = test.Name;
     const auto index = static_cast<std::size_t>(record.test);
-    result.errors = index < doc.ErrorCounts.size() ? doc.ErrorCounts[index] : 0;
+    result.errors = index < doc.ErrorCounts().size() ? doc.ErrorCounts()[index] : 0;
     result.verdict = result.errors > 0 ? "errors" : "passed";
     // The count includes every wrong value of a counted word: a test
     // without errors has none to look for (a golden board's every pass
@@ -66,7 +66,7 @@ TestResult TestOf(const TQuorvik &doc, const RunVerdict &verdict,
                 FailingContact{contact.contact, contact.name, contact.word, contact.bit});
     if (verdict.failingPasses > 0 && result.errors > 0) {
         const diagnosis::Diagnosis part = DiagnosisOfTest(verdict.diagnosis, record.test);
-        result.diagnosis = diagnosis::DiagnosisJson(part, doc.Cnt.Names);
+        result.diagnosis = diagnosis::DiagnosisJson(part, doc.Cnt().Names);
         result.unexplained = static_cast<int>(part.unexplained.size());
     }
     return result;
@@ -136,9 +136,9 @@ RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunCont
     record.unitAddress = context.unitAddress;
     record.unitType = context.unitType;
     record.unitBuild = context.unitBuild;
-    record.allTests = doc.CurrentTest < 0;
-    record.continuous = doc.SolidTest;
-    record.debug = doc.DebugMode;
+    record.allTests = doc.CurrentTest() < 0;
+    record.continuous = doc.SolidTest();
+    record.debug = doc.DebugMode();
     record.passes = verdict.passes;
     record.verdict = KindName(verdict.kind);
     record.verdictText = verdict.text;

@@ -56,6 +56,8 @@ public:
     }
     void CommandsChanged() override { m_window.updateState(); }
     void ViewsChanged() override { m_window.refreshViews(); }
+    void TestSelected(int index) override { m_window.onTestSelected(index); }
+    void SelectionRefused(int current) override { m_window.onSelectionRefused(current); }
 
 private:
     TBaseForm &m_window;
@@ -77,12 +79,12 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
     desk::WindowFileUi::BackupSetting backup;
     backup.read = [this] { return option(TSettings::OptBackupOnSave) != 0; };
     backup.store = [this](bool on) {
-        m_document->Display.Switches[TSettings::OptBackupOnSave] = on ? 1 : 0;
+        m_document->SetDisplaySwitch(TSettings::OptBackupOnSave, on ? 1 : 0);
         m_store->Settings().SetOption(TSettings::OptBackupOnSave, on ? 1 : 0);
     };
     m_fileUi = std::make_unique<desk::WindowFileUi>(this, std::move(backup));
     m_document = std::make_unique<TQuorvik>(*m_observer, *m_fileUi);
-    m_document->Doc.FileName.clear();
+    m_document->Doc().FileName.clear();
     m_qorFunc.SetDocument(m_document.get());
 
     m_actions = desk::CreateMainActions(this, dosUnit());
@@ -194,7 +196,9 @@ void TBaseForm::applySettings()
 {
     const TSettings &settings = m_store->Settings();
     m_colours = settings.Colours;
-    settings.ApplyTo(m_document->Display);
+    SDisplaySettings display = m_document->Display();
+    settings.ApplyTo(display);
+    m_document->SetDisplay(display);
     refreshViews();
 }
 
@@ -240,7 +244,7 @@ void TBaseForm::closeEvent(QCloseEvent *event)
     desk::ClosingWindow notice(this);
     notice.showNow();
     // The settings go back to the store with what the document changed.
-    m_store->Settings().TakeFrom(m_document->Display);
+    m_store->Settings().TakeFrom(m_document->Display());
     savePlacement();
     m_comment->Close();
     m_diagram->hide();

@@ -234,6 +234,10 @@ private:
     void onFileClosed();
     void onModeChanged(int mode, bool on);
     void onStatusChanged(StatusField field, const std::string &text, bool alert);
+    // The document made test `index` current (-1 all tests): the views, the
+    // information panel, the commands and the tab follow.
+    void onTestSelected(int index);
+    void onSelectionRefused(int current);
     void refreshViews();
 
     // The file's name, " - " and the product name; the product name alone

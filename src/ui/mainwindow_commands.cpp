@@ -39,7 +39,7 @@ namespace qv {
 
 int TBaseForm::option(int index) const
 {
-    const auto &switches = m_document->Display.Switches;
+    const auto &switches = m_document->Display().Switches;
     return index >= 0 && static_cast<std::size_t>(index) < switches.size()
                ? switches[static_cast<std::size_t>(index)]
                : 0;
@@ -185,9 +185,9 @@ void TBaseForm::openComment()
 {
     if (!fileOpen())
         return;
-    if (m_document->CommentMarks.empty())
+    if (m_document->CommentMarks().empty())
         Mesbo().Show("Комментарии для файла отсутствуют", MbError, kProductName);
-    m_comment->Show(singleTest() ? m_document->CurrentTest + 1 : TfmComment::kFileSlot);
+    m_comment->Show(singleTest() ? m_document->CurrentTest() + 1 : TfmComment::kFileSlot);
 }
 
 void TBaseForm::startRun()
@@ -212,11 +212,11 @@ void TBaseForm::startRun()
 void TBaseForm::runFinished()
 {
     TQuorvik &doc = *m_document;
-    for (int i = 0; i < doc.Doc.NTest && i < desk::InfoPanel::kTestTabs; ++i) {
+    for (int i = 0; i < doc.Doc().NTest && i < desk::InfoPanel::kTestTabs; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        if (doc.TestRunFlags[at] == 0)
+        if (doc.TestRunFlags()[at] == 0)
             continue;
-        const bool failed = at < doc.ErrorCounts.size() && doc.ErrorCounts[at] > 0;
+        const bool failed = at < doc.ErrorCounts().size() && doc.ErrorCounts()[at] > 0;
         m_info->setTabResult(i, failed ? desk::InfoPanel::TabResult::Failed
                                        : desk::InfoPanel::TabResult::Passed);
     }
@@ -294,7 +294,7 @@ void TBaseForm::setUpKeys()
     keys.digit = [this](int n) {
         if (n == 0)
             selectTest(kAllTests);
-        else if (n <= m_document->Doc.NTest)
+        else if (n <= m_document->Doc().NTest)
             selectTest(n - 1);
     };
     m_keys = std::make_unique<desk::MainKeys>(*m_runBar, std::move(keys));
@@ -313,7 +313,7 @@ void TBaseForm::setScale()
         return;
     m_diagram->setScaleSteps(dialog.horizontalStep(), dialog.verticalStep());
     // The document's display block goes back to the settings at close.
-    m_document->Display.Switches[TSettings::OptFitColumnsOnOpen] = dialog.autoFit() ? 1 : 0;
+    m_document->SetDisplaySwitch(TSettings::OptFitColumnsOnOpen, dialog.autoFit() ? 1 : 0);
     m_store->Settings().SetOption(TSettings::OptFitColumnsOnOpen, dialog.autoFit() ? 1 : 0);
     if (dialog.autoFit())
         m_diagram->autoFit();

@@ -47,12 +47,12 @@ void TBaseForm::startFromCommandLine(const QStringList &arguments, std::function
 
 bool TBaseForm::saveFile()
 {
-    const std::string before = m_document->Doc.FileName;
+    const std::string before = m_document->Doc().FileName;
     const bool saved = m_document->SaveFile();
     if (saved)
         m_files->MarkSaved();
-    if (saved && m_document->Doc.FileName != before)
-        m_files->Remember(QString::fromStdString(m_document->Doc.FileName));
+    if (saved && m_document->Doc().FileName != before)
+        m_files->Remember(QString::fromStdString(m_document->Doc().FileName));
     fillInformation();
     // The references may have taken the values of the run.
     refillShownView();
@@ -65,7 +65,7 @@ bool TBaseForm::confirmDiscard()
     if (remoteClientConnected() || !m_files->HasUnsavedChanges())
         return true;
     const std::string name =
-        QFileInfo(QString::fromStdString(m_document->Doc.FileName)).fileName().toStdString();
+        QFileInfo(QString::fromStdString(m_document->Doc().FileName)).fileName().toStdString();
     const int answer =
         Mesbo().Show("Данные файла \"" + name + "\" изменены и не записаны. Сохранить изменения?",
                      MbQuestionCancel, kProductName);
@@ -92,7 +92,7 @@ void TBaseForm::showOpened(const QString &path)
     m_table->hide();
     selectTest(0);
 
-    if (!m_document->CommentMarks.empty() && option(TSettings::OptCommentsOnOpen) != 0) {
+    if (!m_document->CommentMarks().empty() && option(TSettings::OptCommentsOnOpen) != 0) {
         // The file's comment, else the first test's.
         m_comment->Show(
             TfmComment::HasComment(*m_document, TfmComment::kFileSlot) ? TfmComment::kFileSlot : 1);

@@ -35,49 +35,45 @@ QString Text(const std::string &text)
 
 bool TBaseForm::fileOpen() const
 {
-    return !m_document->Doc.FileName.empty() && m_document->Doc.NTest > 0;
+    return !m_document->Doc().FileName.empty() && m_document->Doc().NTest > 0;
 }
 
 bool TBaseForm::singleTest() const
 {
-    return m_document->CurrentTest >= 0 && m_document->CurrentTest < m_document->Doc.NTest;
+    return m_document->CurrentTest() >= 0 && m_document->CurrentTest() < m_document->Doc().NTest;
 }
 
 void TBaseForm::selectTest(int index)
 {
-    TQuorvik &doc = *m_document;
     if (!fileOpen())
         return;
-    if (index == kAllTests) {
-        if (doc.DebugMode) {
-            doc.UpdateStatus(TQuorvik::StatusUpdate::DebugAllTests);
-            m_info->pressTab(doc.CurrentTest < 0 ? kAllTests : doc.CurrentTest);
-            return;
-        }
-        doc.CurrentTest = -1;
+    // Any other tab number is outside the file: the document refuses it.
+    m_document->SelectTest(index == kAllTests ? -1 : (index < 0 ? kAllTests : index));
+}
+
+void TBaseForm::onTestSelected(int index)
+{
+    if (index < 0) {
         hideViews();
         updateState();
         m_info->pressTab(kAllTests);
-        doc.UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
         fillInformation();
-        return;
-    }
-    if (index < 0 || index >= doc.Doc.NTest) {
-        // No such test: the pressed tab stays as it was.
-        m_info->pressTab(doc.CurrentTest < 0 ? kAllTests : doc.CurrentTest);
         return;
     }
     m_diagram->setLeftCol(kDiagramFirstTactCol);
     if (m_shown == desk::ShownView::None)
         m_shown = m_lastView;
-    doc.CurrentTest = index;
-    doc.UpdateStatus(TQuorvik::StatusUpdate::DebugCycle);
     refillShownView();
-    doc.UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
     fillInformation();
     updateState();
     m_info->pressTab(index);
     showTestComment();
+}
+
+void TBaseForm::onSelectionRefused(int current)
+{
+    // The pressed tab stays as it was.
+    m_info->pressTab(current < 0 ? kAllTests : current);
 }
 
 void TBaseForm::refillShownView()
@@ -121,7 +117,7 @@ void TBaseForm::showTestComment()
 {
     if (option(TSettings::OptCommentsOnTestChange) == 0)
         return;
-    const int slot = m_document->CurrentTest + 1;
+    const int slot = m_document->CurrentTest() + 1;
     if (TfmComment::HasComment(*m_document, slot)) {
         m_comment->Show(slot);
         activateWindow();
@@ -162,7 +158,7 @@ void TBaseForm::showTable()
     m_lastView = desk::ShownView::Table;
     refillShownView();
     updateState();
-    setTableForm(m_document->FullTable);
+    setTableForm(m_document->FullTable());
 }
 
 void TBaseForm::setTableForm(bool full)
@@ -179,7 +175,7 @@ void TBaseForm::toggleSolidTest()
 {
     if (!fileOpen())
         return;
-    m_document->SetSolidTest(!m_document->SolidTest);
+    m_document->SetSolidTest(!m_document->SolidTest());
     updateState();
 }
 
@@ -188,34 +184,34 @@ void TBaseForm::toggleDebug()
     if (!fileOpen())
         return;
     // The document refuses with "все" selected and releases the button.
-    m_document->SetDebugMode(!m_document->DebugMode);
+    m_document->SetDebugMode(!m_document->DebugMode());
     refillShownView();
     updateState();
 }
 
 void TBaseForm::toggleZond()
 {
-    if (!fileOpen() || !m_document->DebugMode)
+    if (!fileOpen() || !m_document->DebugMode())
         return;
-    m_document->SetProbeMode(!m_document->ProbeMode);
+    m_document->SetProbeMode(!m_document->ProbeMode());
     refillShownView();
     updateState();
 }
 
 void TBaseForm::toggleCycles()
 {
-    if (!fileOpen() || !m_document->DebugMode)
+    if (!fileOpen() || !m_document->DebugMode())
         return;
-    m_document->SetCyclesMode(!m_document->CyclesMode);
+    m_document->SetCyclesMode(!m_document->CyclesMode());
     updateState();
 }
 
 void TBaseForm::onFileOpened()
 {
-    m_info->showTabs(m_document->Doc.NTest);
+    m_info->showTabs(m_document->Doc().NTest);
     // A file without a number base (SYS 0) ticks neither command.
-    m_actions.sys8->setChecked(m_document->Doc.Sys == 8);
-    m_actions.sys16->setChecked(m_document->Doc.Sys == 16);
+    m_actions.sys8->setChecked(m_document->Doc().Sys == 8);
+    m_actions.sys16->setChecked(m_document->Doc().Sys == 16);
     fillInformation();
 }
 
@@ -240,7 +236,7 @@ void TBaseForm::onFileClosed()
 void TBaseForm::showTitle()
 {
     const QString product = QString::fromUtf8(kProductName);
-    const std::string &file = m_document->Doc.FileName;
+    const std::string &file = m_document->Doc().FileName;
     setWindowTitle(file.empty()
                        ? product
                        : QFileInfo(Text(file)).fileName() + QStringLiteral(" - ") + product);
@@ -313,10 +309,10 @@ void TBaseForm::fillInformation()
         m_info->setTestName(unknown);
         return;
     }
-    const QString contacts = Text(doc.Cnt.FileName);
+    const QString contacts = Text(doc.Cnt().FileName);
     m_info->setContactFile(contacts.isEmpty() ? unknown : QFileInfo(contacts).fileName(), contacts);
-    m_info->setNumberSystem(QString::number(doc.Doc.Sys));
-    if (const STest *test = doc.Test(doc.CurrentTest)) {
+    m_info->setNumberSystem(QString::number(doc.Doc().Sys));
+    if (const STest *test = doc.Test(doc.CurrentTest())) {
         m_info->setCycles(QString::number(test->Cycles));
         m_info->setStartTact(QString::number(test->StartTact));
         m_info->setTestName(Text(test->Name));
@@ -339,10 +335,10 @@ void TBaseForm::updateState()
     state.singleTest = singleTest();
     state.running = m_running;
     state.shown = m_shown;
-    state.solid = doc.SolidTest;
-    state.debug = doc.DebugMode;
-    state.probe = doc.ProbeMode;
-    state.cycles = doc.CyclesMode;
+    state.solid = doc.SolidTest();
+    state.debug = doc.DebugMode();
+    state.probe = doc.ProbeMode();
+    state.cycles = doc.CyclesMode();
     desk::ApplyCommandStates(desk::CommandStates(state), m_actions, *m_runBar, *m_info);
 }
 

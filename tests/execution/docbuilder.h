@@ -30,8 +30,8 @@ struct DocBuilder
         test->Cycles = cycles;
         test->StartTact = start;
         STest &ref = *test;
-        doc.Doc.Tests[static_cast<std::size_t>(doc.Doc.NTest)] = std::move(test);
-        ++doc.Doc.NTest;
+        doc.Doc().Tests[static_cast<std::size_t>(doc.Doc().NTest)] = std::move(test);
+        ++doc.Doc().NTest;
         return ref;
     }
 
@@ -41,7 +41,7 @@ struct DocBuilder
         std::string def;
         for (const int c : contacts)
             def.push_back(static_cast<char>(c));
-        doc.Doc.Tyres.Add(def);
+        doc.Doc().Tyres.Add(def);
     }
 
     static void AddLine(STest &test, int contact, const std::string &levels)

@@ -143,7 +143,7 @@ struct ProbeDoc
         STest &test = d.AddTest("....", "....", 3);
         AddFunction(test, 1, 3);
         test.VFuncs.SetActive(1);
-        d.doc.CurrentTest = 0;
+        d.doc.SelectTest(0);
     }
     // V-function `number` named "Строб" at the 1-based tact, sweep "20 мс",
     // amplitude "25".

@@ -83,7 +83,7 @@ public:
 TEST(ProbeRun, TheDemoVFunctionTestRecordsItsCycleAndTheRunEndsAsUsual)
 {
     ProbeBench bench("[Board]\nTactTime=1000\n");
-    bench.d.doc.CurrentTest = 1; // "Память", V-function 1 "Строб записи"
+    bench.d.doc.SelectTest(1); // "Память", V-function 1 "Строб записи"
     const RunVerdict verdict = bench.Run(1);
     EXPECT_EQ(verdict.kind, RunVerdict::Passed) << verdict.text;
     EXPECT_EQ(bench.d.doc.Test(1)->VFuncs.Active(), 1) << "the choice is the active function";
@@ -100,8 +100,8 @@ TEST(ProbeRun, AContinuousRunCapturesEveryCycleAgain)
     bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
     bench.settings.SetOption(TSettings::OptStopOnTestError, 0);
     ProbeDoc::AddFunction(*bench.d.doc.Test(0), 1, 2);
-    bench.d.doc.CurrentTest = 0; // two cycles
-    bench.d.doc.SolidTest = true;
+    bench.d.doc.SelectTest(0); // two cycles
+    bench.d.doc.SetSolidTest(true);
     const RunVerdict verdict = bench.Run(1, 2);
     EXPECT_EQ(verdict.kind, RunVerdict::Passed) << verdict.text;
     // The unit triggers the probe on each cycle of each pass; the block of
@@ -112,8 +112,9 @@ TEST(ProbeRun, AContinuousRunCapturesEveryCycleAgain)
     ASSERT_LE(cycles.size(), 4u);
     EXPECT_EQ(std::vector<int>(cycles.begin(), cycles.begin() + 3), (std::vector<int>{0, 1, 0}))
         << "the second pass starts over at the first cycle";
-    if (cycles.size() == 4)
+    if (cycles.size() == 4) {
         EXPECT_EQ(cycles[3], 1);
+    }
     EXPECT_TRUE(bench.Function(0, 1).Captured[0]);
     EXPECT_TRUE(bench.Function(0, 1).Captured[1]);
 }
@@ -122,7 +123,7 @@ TEST(ProbeRun, AStuckContactUnderTheProbeShowsInTheWaveform)
 {
     const auto recorded = [](const std::string &board) {
         ProbeBench bench("[Board]\nTactTime=1000\n" + board + "[Scope]\nContact=17\n");
-        bench.d.doc.CurrentTest = 1;
+        bench.d.doc.SelectTest(1);
         bench.Run(1);
         const WaveformRef w = bench.Function(1, 1).Captured[0];
         return w ? *w : Waveform{};
@@ -138,7 +139,7 @@ TEST(ProbeRun, AStuckContactUnderTheProbeShowsInTheWaveform)
 TEST(ProbeRun, NoTriggerEndsTheCaptureWithItsMessageAndTheRunNormally)
 {
     ProbeBench bench("[Board]\nTactTime=1000\n[Scope]\nFault=notrigger\n");
-    bench.d.doc.CurrentTest = 1;
+    bench.d.doc.SelectTest(1);
     const RunVerdict verdict = bench.Run(1);
     EXPECT_EQ(verdict.kind, RunVerdict::Passed);
     EXPECT_TRUE(bench.view.closedLive);
@@ -155,7 +156,7 @@ TEST(ProbeRun, AProbeThatFailsToOpenStopsTheRunBeforeItStarts)
     };
     for (const auto &[fault, message] : faults) {
         ProbeBench bench("[Board]\nTactTime=1000\n[Scope]\n" + fault);
-        bench.d.doc.CurrentTest = 1;
+        bench.d.doc.SelectTest(1);
         const RunVerdict verdict = bench.Run(1);
         EXPECT_EQ(verdict.kind, RunVerdict::Cancelled);
         EXPECT_EQ(bench.view.errors, std::vector<std::string>{message});

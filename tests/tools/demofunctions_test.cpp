@@ -87,8 +87,8 @@ TEST_F(DemoFunctions, EveryKindLoadsWithItsWordLinks)
 
     const SFuncM &m = *test.MFuncs.ByNumber(1);
     EXPECT_EQ(WriteAddressText(m), "i1 (L) / i2 (H)");
-    EXPECT_TRUE(CheckAddressRange(m.AdrEnd, WriteAddressText(m), test, document->Doc.Tyres));
-    EXPECT_FALSE(CheckAddressRange(m.AdrEnd + 1, WriteAddressText(m), test, document->Doc.Tyres));
+    EXPECT_TRUE(CheckAddressRange(m.AdrEnd, WriteAddressText(m), test, document->Doc().Tyres));
+    EXPECT_FALSE(CheckAddressRange(m.AdrEnd + 1, WriteAddressText(m), test, document->Doc().Tyres));
 
     const SFuncV &v = *test.VFuncs.ByNumber(1);
     ASSERT_NE(v.Reference[0], nullptr);
@@ -104,13 +104,13 @@ TEST_F(DemoFunctions, TheDataFilesLieBesideTheTestFile)
     ASSERT_TRUE(document->LoadFile((dir / "DEMO.QOR").string()));
     const STest &test = Memory();
     for (const SFuncF &f : test.FFuncs) {
-        const fs::path file = DataFilePath(document->Doc.FileName, f.FileName);
+        const fs::path file = DataFilePath(document->Doc().FileName, f.FileName);
         ASSERT_TRUE(fs::exists(file)) << file;
         const auto elements = fs::file_size(file);
         EXPECT_EQ(elements, static_cast<std::uintmax_t>(f.AdrEnd - f.AdrStart + 1)) << f.Name;
     }
-    EXPECT_TRUE(fs::exists(DataFilePath(document->Doc.FileName, test.PFuncs.At(0)->FileName)));
-    EXPECT_TRUE(fs::exists(DataFilePath(document->Doc.FileName, test.SFuncs.At(0)->FileName)));
+    EXPECT_TRUE(fs::exists(DataFilePath(document->Doc().FileName, test.PFuncs.At(0)->FileName)));
+    EXPECT_TRUE(fs::exists(DataFilePath(document->Doc().FileName, test.SFuncs.At(0)->FileName)));
 }
 
 TEST_F(DemoFunctions, WithoutItsOscillogramFileTheBoardLoadsAndSaysSoOnce)
@@ -127,7 +127,7 @@ TEST_F(DemoFunctions, WithoutItsOscillogramFileTheBoardLoadsAndSaysSoOnce)
 TEST_F(DemoFunctions, ResetAndLeavingDebugModeForgetRunsAndEditedRanges)
 {
     ASSERT_TRUE(document->LoadFile((dir / "DEMO.QOR").string()));
-    document->CurrentTest = 1;
+    document->SelectTest(1);
     document->SetDebugMode(true);
     SFuncM &m = *Memory().MFuncs.ByNumber(1);
     m.AdrEnd = 100;

@@ -53,19 +53,19 @@ protected:
 
 TEST_F(MaximalDocument, ALoadChecksTheStructureOfTheCurrentTest)
 {
-    EXPECT_EQ(document->TactCount, qortool::kMaximalTacts);
-    EXPECT_FALSE(document->DiagramNotes.empty());
-    EXPECT_EQ(document->DiagramNotes, document->StructureNotes(0));
-    EXPECT_EQ(document->DiagramNotes.rfind("Такт №", 0), 0u);
+    EXPECT_EQ(document->TactCount(), qortool::kMaximalTacts);
+    EXPECT_FALSE(document->DiagramNotes().empty());
+    EXPECT_EQ(document->DiagramNotes(), document->StructureNotes(0));
+    EXPECT_EQ(document->DiagramNotes().rfind("Такт №", 0), 0u);
     EXPECT_EQ(document->StructureNotes(qortool::kMaximalTests), "");
 }
 
 TEST_F(MaximalDocument, DebugModeCoversEveryTactAndBringsTheDefaultProbes)
 {
     document->SetDebugMode(true);
-    ASSERT_TRUE(document->DebugMode);
-    EXPECT_TRUE(document->ProbeMode);
-    EXPECT_TRUE(document->CyclesMode);
+    ASSERT_TRUE(document->DebugMode());
+    EXPECT_TRUE(document->ProbeMode());
+    EXPECT_TRUE(document->CyclesMode());
     for (int i = 0; i < qortool::kMaximalTests; ++i) {
         EXPECT_EQ(test(i).DebugFirst, 0);
         EXPECT_EQ(test(i).DebugLast, qortool::kMaximalTacts - 1);
@@ -76,9 +76,9 @@ TEST_F(MaximalDocument, DebugModeCoversEveryTactAndBringsTheDefaultProbes)
 
     // All tests: debug mode is refused.
     document->SetDebugMode(false);
-    document->CurrentTest = -1;
+    document->SelectTest(-1);
     document->SetDebugMode(true);
-    EXPECT_FALSE(document->DebugMode);
+    EXPECT_FALSE(document->DebugMode());
 }
 
 TEST_F(MaximalDocument, ProbeModeGivesEmptyCyclesTheirDefaultProbe)
@@ -94,12 +94,12 @@ TEST_F(MaximalDocument, ResettingRunResultsRestoresTheCurrentTestsWordRuns)
     ASSERT_TRUE(test(0).IWords.SetValueAt(2, 0, 1, ValueSet::Run));
     ASSERT_TRUE(test(1).IWords.SetValueAt(2, 0, 1, ValueSet::Run));
     test(0).RunCounter1 = 5;
-    document->TestRunFlags[0] = 1;
+    document->MarkTestRun(0, 1);
     document->ResetRunResults();
     EXPECT_EQ(test(0).IWords.Find(2)->Run, test(0).IWords.Find(2)->Data);
     EXPECT_NE(test(1).IWords.Find(2)->Run, test(1).IWords.Find(2)->Data); // not current
     EXPECT_EQ(test(0).RunCounter1, 0);
-    EXPECT_EQ(document->TestRunFlags[0], 0);
+    EXPECT_EQ(document->TestRunFlags()[0], 0);
     // The constant word repeats its value for every cycle.
     EXPECT_EQ(test(0).IWords.Find(1)->Run, RepeatValue("5", qortool::kMaximalCycles));
 }
@@ -114,7 +114,7 @@ TEST_F(MaximalDocument, MasksAndValueChecksUseTheBusesOfTheFile)
     EXPECT_THROW(document->WordMask('f', 1, 0), InternalError);
     EXPECT_EQ(document->ValueFitsWord(65535, 2), -1);
     EXPECT_EQ(document->ValueFitsWord(65536, 1002), 13);
-    document->CurrentTest = -1;
+    document->SelectTest(-1);
     EXPECT_EQ(document->ValueFitsWord(65536, 1002), -1);
 }
 

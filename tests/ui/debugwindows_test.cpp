@@ -41,7 +41,7 @@ protected:
     {
         TBaseForm &form = WindowWithDemo();
         form.toggleDebug();
-        EXPECT_TRUE(form.document().DebugMode);
+        EXPECT_TRUE(form.document().DebugMode());
         mesbo->Clear();
         return form;
     }
@@ -170,7 +170,7 @@ TEST_F(DebugDeskTest, AClickOnADebugValueOpensTheEditDialogAndRefillsTheTable)
         w.value()->setText("3c");
         QTest::mouseClick(w.okButton(), Qt::LeftButton);
     });
-    const TextGrid &grid = form.document().TableView;
+    const TextGrid &grid = form.document().TableView();
     int row = -1;
     for (int r = 1; r < grid.RowCount() && row < 0; ++r) {
         if (grid.Cell(ColInputName, r).rfind("i1", 0) == 0)
@@ -196,15 +196,15 @@ TEST_F(DebugDeskTest, AnMAddressRowOpensTheAddressDialogThatSplitsAndStoresTheAd
     memory.Tacts.D1[0] = 'i';
     memory.Tacts.D2[0] = '1';
     form.toggleDebug();
-    ASSERT_TRUE(form.document().DebugMode);
+    ASSERT_TRUE(form.document().DebugMode());
     mesbo->Clear();
     form.showTable();
     TQuorvik &doc = form.document();
     STest &test = *doc.Test(1);
     // M1 writes through i1 (low part) and i2 (high part).
-    const int lowWidth = test.IWords.BusWidth(1, doc.Doc.Tyres);
+    const int lowWidth = test.IWords.BusWidth(1, doc.Doc().Tyres);
     const std::int64_t address = (std::int64_t{1} << lowWidth) + 3;
-    const TextGrid &grid = doc.TableView;
+    const TextGrid &grid = doc.TableView();
     int row = -1;
     for (int r = 1; r < grid.RowCount() && row < 0; ++r) {
         const std::string &name = grid.Cell(ColInputName, r);

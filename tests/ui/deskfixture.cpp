@@ -63,7 +63,7 @@ TBaseForm &DeskFixture::WindowWithDemo()
 {
     TBaseForm &form = Window();
     EXPECT_TRUE(form.openFile(Demo()));
-    EXPECT_EQ(form.document().Doc.NTest, 3);
+    EXPECT_EQ(form.document().Doc().NTest, 3);
     return form;
 }
 

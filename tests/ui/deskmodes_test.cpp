@@ -38,20 +38,89 @@ TEST_F(DeskModes, DigitZeroSelectsAllTestsAndADigitBeyondTheTestsDoesNothing)
 {
     TBaseForm &form = WindowWithDemo();
     Type(form, '2');
-    EXPECT_EQ(form.document().CurrentTest, 1);
+    EXPECT_EQ(form.document().CurrentTest(), 1);
     EXPECT_EQ(form.infoPanel()->pressedTab(), 1);
     Type(form, '0');
-    EXPECT_EQ(form.document().CurrentTest, -1);
+    EXPECT_EQ(form.document().CurrentTest(), -1);
     EXPECT_EQ(form.infoPanel()->pressedTab(), TBaseForm::kAllTests);
     Type(form, '5');
-    EXPECT_EQ(form.document().CurrentTest, -1);
+    EXPECT_EQ(form.document().CurrentTest(), -1);
     EXPECT_EQ(form.infoPanel()->pressedTab(), TBaseForm::kAllTests);
     Type(form, '3');
-    EXPECT_EQ(form.document().CurrentTest, 2);
+    EXPECT_EQ(form.document().CurrentTest(), 2);
     EXPECT_TRUE(form.diagramView()->isVisible()) << "the view last used comes back";
     // A tab click selects like a key.
     QTest::mouseClick(form.infoPanel()->tab(0), Qt::LeftButton);
-    EXPECT_EQ(form.document().CurrentTest, 0);
+    EXPECT_EQ(form.document().CurrentTest(), 0);
+}
+
+// Counts what the document tells about the choice of test, for as long as
+// it lives.
+class SelectionCounter : public NullDocumentObserver
+{
+public:
+    explicit SelectionCounter(TQuorvik &doc)
+        : m_doc(doc)
+    {
+        m_doc.AddObserver(*this);
+    }
+    ~SelectionCounter() override { m_doc.RemoveObserver(*this); }
+    SelectionCounter(const SelectionCounter &) = delete;
+    SelectionCounter &operator=(const SelectionCounter &) = delete;
+
+    void TestSelected(int index) override { selected.push_back(index); }
+    void SelectionRefused(int current) override { refused.push_back(current); }
+
+    std::vector<int> selected;
+    std::vector<int> refused;
+
+private:
+    TQuorvik &m_doc;
+};
+
+TEST_F(DeskModes, EachChoiceOfTestIsOneNotificationAndTheWindowFollowsIt)
+{
+    TBaseForm &form = WindowWithDemo();
+    TQuorvik &doc = form.document();
+    desk::InfoPanel &info = *form.infoPanel();
+    SelectionCounter counter(doc);
+    const auto testName = [&](int index) { return QString::fromStdString(doc.Test(index)->Name); };
+
+    QTest::mouseClick(info.tab(1), Qt::LeftButton);
+    EXPECT_EQ(counter.selected, std::vector<int>{1});
+    EXPECT_TRUE(counter.refused.empty());
+    EXPECT_TRUE(form.diagramView()->isVisible());
+    EXPECT_EQ(doc.TactCount(), doc.Test(1)->Tacts.TactCount()) << "the diagram of test 2";
+    EXPECT_EQ(info.label("lbTestName")->text(), testName(1));
+    EXPECT_EQ(info.label("lbErrors")->text(), QStringLiteral("0 (0)"));
+
+    Type(form, '5'); // beyond the demo's tests: the document is not asked
+    EXPECT_EQ(counter.selected.size(), 1u);
+    EXPECT_TRUE(counter.refused.empty());
+    EXPECT_EQ(info.pressedTab(), 1);
+
+    Type(form, '0');
+    EXPECT_EQ(counter.selected, (std::vector<int>{1, -1}));
+    EXPECT_FALSE(form.diagramView()->isVisible());
+    EXPECT_EQ(info.pressedTab(), TBaseForm::kAllTests);
+
+    // A choice made on the document alone: the window follows the notification.
+    ASSERT_TRUE(doc.SelectTest(2));
+    EXPECT_EQ(counter.selected, (std::vector<int>{1, -1, 2}));
+    EXPECT_EQ(info.pressedTab(), 2);
+    EXPECT_TRUE(form.diagramView()->isVisible()) << "the view last used comes back";
+    EXPECT_EQ(doc.TactCount(), doc.Test(2)->Tacts.TactCount());
+    EXPECT_EQ(info.label("lbTestName")->text(), testName(2));
+
+    // "все" in debug mode: refused once, the tab of the test stays pressed.
+    QTest::mouseClick(form.runBar()->debug(), Qt::LeftButton);
+    ASSERT_TRUE(doc.DebugMode());
+    mesbo->Clear();
+    QTest::mouseClick(info.tab(TBaseForm::kAllTests), Qt::LeftButton);
+    EXPECT_EQ(counter.refused, std::vector<int>{2});
+    EXPECT_EQ(counter.selected.size(), 3u);
+    EXPECT_EQ(info.pressedTab(), 2);
+    EXPECT_EQ(mesbo->Count(), 1u);
 }
 
 TEST_F(DeskModes, DebugModeWithAllTestsIsRefusedAndItsButtonReleased)
@@ -61,7 +130,7 @@ TEST_F(DeskModes, DebugModeWithAllTestsIsRefusedAndItsButtonReleased)
     form.selectTest(TBaseForm::kAllTests);
     mesbo->Clear();
     QTest::mouseClick(bar.debug(), Qt::LeftButton);
-    EXPECT_FALSE(form.document().DebugMode);
+    EXPECT_FALSE(form.document().DebugMode());
     EXPECT_FALSE(bar.debug()->isChecked());
     EXPECT_FALSE(form.actions().debug->isChecked());
     ASSERT_EQ(mesbo->Count(), 1u);
@@ -70,7 +139,7 @@ TEST_F(DeskModes, DebugModeWithAllTestsIsRefusedAndItsButtonReleased)
     // One test: debug mode brings probe and G,O-cycles modes and the cycle box.
     form.selectTest(0);
     QTest::mouseClick(bar.debug(), Qt::LeftButton);
-    EXPECT_TRUE(form.document().DebugMode);
+    EXPECT_TRUE(form.document().DebugMode());
     EXPECT_TRUE(bar.debug()->isChecked());
     EXPECT_TRUE(bar.zond()->isChecked());
     EXPECT_TRUE(bar.cycles()->isChecked());
@@ -91,7 +160,7 @@ TEST_F(DeskModes, DebugModeWithAllTestsIsRefusedAndItsButtonReleased)
     // "все" is refused in debug mode; the tab of the test stays pressed.
     mesbo->Clear();
     Type(form, '0');
-    EXPECT_EQ(form.document().CurrentTest, 0);
+    EXPECT_EQ(form.document().CurrentTest(), 0);
     EXPECT_EQ(form.infoPanel()->pressedTab(), 0);
     EXPECT_EQ(mesbo->Count(), 1u);
 
@@ -114,11 +183,11 @@ TEST_F(DeskModes, PlusWithTheTableShownSelectsTheFullFormInsteadOfScaling)
 
     form.showTable();
     Type(form, '+');
-    EXPECT_TRUE(form.document().FullTable);
+    EXPECT_TRUE(form.document().FullTable());
     EXPECT_TRUE(form.actions().fullTable->isChecked());
     EXPECT_FALSE(form.actions().paredTable->isChecked());
     Type(form, '-');
-    EXPECT_FALSE(form.document().FullTable);
+    EXPECT_FALSE(form.document().FullTable());
     EXPECT_TRUE(form.actions().paredTable->isChecked());
     EXPECT_EQ(geometry.tactWidth, width + geometry.horizontalStep)
         << "the table's keys leave the diagram's scale alone";
@@ -139,11 +208,11 @@ TEST_F(DeskModes, LetterKeysArePhysicalKeysInEitherLayout)
     Release(form, Qt::Key_L);
     EXPECT_TRUE(form.diagramView()->isVisible());
     Release(form, 0x041E); // "О", on the J key: debug mode
-    EXPECT_TRUE(form.document().DebugMode);
+    EXPECT_TRUE(form.document().DebugMode());
     Release(form, Qt::Key_G);
-    EXPECT_FALSE(form.document().CyclesMode);
+    EXPECT_FALSE(form.document().CyclesMode());
     Release(form, Qt::Key_H);
-    EXPECT_TRUE(form.document().SolidTest);
+    EXPECT_TRUE(form.document().SolidTest());
 }
 
 TEST_F(DeskModes, LetterKeysPressedWithCtrlAltOrMetaDoNothing)
@@ -163,8 +232,8 @@ TEST_F(DeskModes, LetterKeysPressedWithCtrlAltOrMetaDoNothing)
         chord(Qt::Key_Z, Qt::AltModifier, ctrlFirst);
         chord(Qt::Key_G, Qt::MetaModifier, ctrlFirst);
     }
-    EXPECT_FALSE(form.document().DebugMode);
-    EXPECT_FALSE(form.document().SolidTest);
+    EXPECT_FALSE(form.document().DebugMode());
+    EXPECT_FALSE(form.document().SolidTest());
     EXPECT_TRUE(form.diagramView()->isVisible()) << "the table was not chosen";
 
     // A release whose press the window never saw (Ctrl+O opened a dialog
@@ -178,7 +247,7 @@ TEST_F(DeskModes, LetterKeysPressedWithCtrlAltOrMetaDoNothing)
     // The plain keys still act.
     form.selectTest(0);
     Release(form, Qt::Key_J);
-    EXPECT_TRUE(form.document().DebugMode);
+    EXPECT_TRUE(form.document().DebugMode());
 }
 
 TEST_F(DeskModes, RunGoesThroughTheHandlerWithTheButtonPressed)
@@ -211,11 +280,11 @@ TEST_F(DeskModes, TabsTurnRedForFailedAndBlueForPassedTests)
     TBaseForm &form = WindowWithDemo();
     TQuorvik &doc = form.document();
     form.setRunHandler([&] {
-        doc.TestRunFlags[0] = 1;
-        doc.ErrorCounts[0] = 3;
-        doc.TestRunFlags[1] = 1;
-        doc.ErrorCounts[1] = 0;
-        doc.TotalErrors = 3;
+        doc.MarkTestRun(0, 1);
+        doc.SetTestErrors(0, 3);
+        doc.MarkTestRun(1, 1);
+        doc.SetTestErrors(1, 0);
+        doc.SetTotalErrors(3);
         form.runFinished();
     });
     form.startRun();

@@ -107,7 +107,7 @@ TEST_F(DeskSettings, TheCommentWindowIsOneInstanceAndSavesOnlyWithEditingAllowed
                                             "изменять комментарии к тесту/файлу\"");
     const std::string before = ReadBytes(dir.Path() / "demo" / "DEMO.TXT");
 
-    form.document().Display.Switches[TSettings::OptAllowCommentEdit] = 1;
+    form.document().SetDisplaySwitch(TSettings::OptAllowCommentEdit, 1);
     form.selectTest(0);
     form.actions().comment->trigger();
     EXPECT_FALSE(comments->editor()->isReadOnly());
@@ -244,7 +244,7 @@ TEST_F(DeskSettings, TwoFailuresAppendTwoBlocksAndContinuingLeavesTheDocumentOpe
         ++blocks;
     EXPECT_EQ(blocks, 2u);
     EXPECT_NE(text.find(Utf8ToCp1251("Exception message: сбой обработчика")), std::string::npos);
-    EXPECT_EQ(form.document().Doc.NTest, 3);
+    EXPECT_EQ(form.document().Doc().NTest, 3);
     EXPECT_TRUE(form.isVisible());
 }
 

@@ -172,10 +172,10 @@ TEST_F(Desk, TwoDroppedFilesOpenNeitherAndShowCatalogueMessageZero)
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(mesbo->ShownMessages().front().text, Msg(0));
     EXPECT_EQ(mesbo->ShownMessages().front().flags, MbError);
-    EXPECT_TRUE(form.document().Doc.FileName.empty());
+    EXPECT_TRUE(form.document().Doc().FileName.empty());
 
     form.openDroppedFiles({demo});
-    EXPECT_EQ(form.document().Doc.NTest, 3) << "exactly one dropped file opens";
+    EXPECT_EQ(form.document().Doc().NTest, 3) << "exactly one dropped file opens";
     EXPECT_EQ(form.recentFiles().value(0), demo);
 }
 
@@ -201,8 +201,8 @@ TEST_F(Desk, AFileNameWithALowerCaseServerSwitchOpensTheFile)
     TBaseForm &form = Window();
     const QString demo = Demo();
     form.startFromCommandLine({"quorvik", demo, "\\remoteserver"});
-    EXPECT_TRUE(form.document().Doc.FileName.empty()) << "the file opens after 10 ms";
-    QV_EXPECT_EQ_SOON(form.document().Doc.NTest, 3);
+    EXPECT_TRUE(form.document().Doc().FileName.empty()) << "the file opens after 10 ms";
+    QV_EXPECT_EQ_SOON(form.document().Doc().NTest, 3);
     EXPECT_EQ(form.startDirectory(), QFileInfo(demo).absolutePath());
     // A window made on its own still takes the server role and shows it.
     QV_EXPECT_SOON(RemoteWindowTitle() == QStringLiteral("Удаленное управление - сервер"));
@@ -220,7 +220,7 @@ TEST_F(Desk, WorkThatCanWaitRunsOnceTheCommandLinesFileIsOpenAndTheWindowPainted
     form.startFromCommandLine({"quorvik", Demo()}, [&] {
         RunAfterFirstPaint(form, [&] {
             ++ran;
-            testsWhenRun = form.document().Doc.NTest;
+            testsWhenRun = form.document().Doc().NTest;
             exposedWhenRun = form.windowHandle() && form.windowHandle()->isExposed();
         });
     });
@@ -268,7 +268,7 @@ TEST_F(Desk, RecentFilesKeepTheNineLastOpenedMostRecentFirst)
     ASSERT_EQ(menu->actions().size(), 9);
     EXPECT_TRUE(menu->actions().front()->text().endsWith(opened.front()));
     menu->actions().at(2)->trigger();
-    EXPECT_EQ(QString::fromStdString(form.document().Doc.FileName), opened.at(2));
+    EXPECT_EQ(QString::fromStdString(form.document().Doc().FileName), opened.at(2));
 }
 
 TEST_F(Desk, RemoteCommandsOpenTheRoleWindowEvenWithoutAttachedRemoteControl)
@@ -292,7 +292,7 @@ TEST_F(Desk, RemoteCommandsOpenTheRoleWindowEvenWithoutAttachedRemoteControl)
         role.action->trigger();
         QV_EXPECT_SOON(RemoteWindowTitle().isEmpty()); // the role ended with its window
     }
-    EXPECT_TRUE(form.document().Doc.FileName.empty()) << "a role starts with no file open";
+    EXPECT_TRUE(form.document().Doc().FileName.empty()) << "a role starts with no file open";
 }
 
 TEST_F(Desk, ListCommandsRefuseWithTheCatalogueTextsFirst)
@@ -330,11 +330,11 @@ TEST_F(Desk, AFileWithoutANumberBaseTicksNeitherBaseAndShowsItsZero)
         ScriptedFileUi ui;
         TQuorvik other(observer, ui);
         ASSERT_TRUE(other.LoadFile(Demo("nobase").toStdString()));
-        other.Doc.Sys = 0;
+        other.Doc().Sys = 0;
         ASSERT_TRUE(other.SaveFile());
     }
     ASSERT_TRUE(form.openFile(Demo("nobase")));
-    ASSERT_EQ(form.document().Doc.Sys, 0);
+    ASSERT_EQ(form.document().Doc().Sys, 0);
     EXPECT_FALSE(form.actions().sys16->isChecked());
     EXPECT_FALSE(form.actions().sys8->isChecked());
     EXPECT_EQ(form.infoPanel()->label("lbSystem")->text(), QStringLiteral("0"));
@@ -375,21 +375,21 @@ TEST_F(Desk, AllTestsLeaveNoViewOfAnEarlierTest)
     TBaseForm &form = WindowWithDemo();
     form.showTable();
     ASSERT_TRUE(form.tableView()->isVisible());
-    ASSERT_GT(form.document().TableView.RowCount(), 1);
+    ASSERT_GT(form.document().TableView().RowCount(), 1);
 
     form.selectTest(TBaseForm::kAllTests);
     EXPECT_FALSE(form.tableView()->isVisible());
     EXPECT_FALSE(form.diagramView()->isVisible());
-    EXPECT_EQ(form.document().TableView.RowCount(), 1) << "only the header is left";
-    EXPECT_EQ(form.document().DiagramShape.tactCount, 0);
+    EXPECT_EQ(form.document().TableView().RowCount(), 1) << "only the header is left";
+    EXPECT_EQ(form.document().DiagramShape().tactCount, 0);
     EXPECT_FALSE(form.actions().table->isChecked());
     EXPECT_FALSE(form.actions().diagramm->isChecked());
 
     // A test brings back the view last used, with that test in it.
     form.selectTest(2);
     EXPECT_TRUE(form.tableView()->isVisible());
-    EXPECT_EQ(form.document().TableView.Cell(ColOutputName, 1).rfind("o1 ", 0), 0u)
-        << form.document().TableView.Cell(ColOutputName, 1);
+    EXPECT_EQ(form.document().TableView().Cell(ColOutputName, 1).rfind("o1 ", 0), 0u)
+        << form.document().TableView().Cell(ColOutputName, 1);
 }
 
 TEST_F(Desk, TheOpenDialogSpeaksRussian)
@@ -441,7 +441,7 @@ TEST_F(Desk, TheViewsRefuseAllTestsWithAWarning)
     TBaseForm &form = WindowWithDemo();
     mesbo->Clear();
     form.selectTest(TBaseForm::kAllTests);
-    EXPECT_EQ(form.document().CurrentTest, -1);
+    EXPECT_EQ(form.document().CurrentTest(), -1);
     EXPECT_EQ(form.infoPanel()->label("lbCycles")->text(), QStringLiteral("-"));
     EXPECT_EQ(form.infoPanel()->label("lbStartTact")->text(), QStringLiteral("-"));
     EXPECT_EQ(form.infoPanel()->label("lbTestName")->text(), QString());

@@ -15,7 +15,7 @@ TEST_F(DiagramHints, InputWordListsBusCodeAndEveryCycleInTheNumberBase)
     AddWord(Test().IWords, 3, "Данные", "85/170", 0, 1);
     EXPECT_EQ(DiagramHint(document, 'i', 3),
               "i3=Данные\r\nb=1\r\nk=1\r\nДанные по циклам:\r\n55\r\nAA\r\n");
-    document.DebugMode = true;
+    document.StoreModeFlag(DocumentMode::Debug, true);
     Test().IWords.Find(3)->Run = "1/2";
     EXPECT_EQ(DiagramHint(document, 'i', 3),
               "i3=Данные\r\nb=1\r\nk=1\r\nДанные по циклам:\r\n1\r\n2\r\n");
@@ -27,14 +27,14 @@ TEST_F(DiagramHints, OutputWordShowsDataWithReferencesAfterARun)
     AddWord(Test().OWords, 1, "Чтение", "5/6", 1, 0).Run = "5/\xFF";
     EXPECT_EQ(DiagramHint(document, 'o', 1),
               "O1=Чтение\r\nb=2\r\nk=0\r\n Эталон по циклам:\r\n5\r\n6\r\n");
-    document.TestRunFlags[0] = 1;
+    document.MarkTestRun(0, 1);
     EXPECT_EQ(DiagramHint(document, 'O', 1),
               "O1=Чтение\r\nb=2\r\nk=0\r\n Данные по циклам (эталон):\r\n5 (5)\r\n- - - (6)\r\n");
 }
 
 TEST_F(DiagramHints, GeneratorWordsNameTheirKind)
 {
-    document.Cnt.Names[17] = "WR";
+    document.Cnt().Names[17] = "WR";
     AddWord(Test().GWords, 1, "Такт", "10", 1, 17);
     AddWord(Test().GWords, 2, "Пауза", "20", 0, -2);
     AddWord(Test().GWords, 3, "Повтор", "3", 0, -10);
@@ -57,7 +57,7 @@ TEST_F(DiagramHints, UnknownNumbersGiveTheCatalogueMessages)
     EXPECT_EQ(DiagramHint(document, 'g', 9), Msg(45));
     EXPECT_EQ(DiagramHint(document, 'G', 9), Msg(46));
     EXPECT_EQ(DiagramHint(document, 'F', 1), "");
-    document.CurrentTest = -1;
+    document.SelectTest(-1);
     EXPECT_EQ(DiagramHint(document, 'i', 9), "");
 }
 

@@ -93,7 +93,7 @@ TEST_F(ExternalTools, TheEditorRoundTripReopensTheFileOnTheEditorsTestWithTheCha
 
     EXPECT_TRUE(Messages().empty()) << (Messages().empty() ? "" : Messages().front());
     EXPECT_TRUE(form.isVisible()) << "the main window shows again";
-    ASSERT_EQ(form.document().CurrentTest, 1) << "the test selected in the editor";
+    ASSERT_EQ(form.document().CurrentTest(), 1) << "the test selected in the editor";
     EXPECT_EQ(form.document().CurrentTestRecord()->Name, edited);
     EXPECT_EQ(form.infoPanel()->label("lbTestName")->text().toStdString(), edited);
     EXPECT_EQ(form.infoPanel()->pressedTab(), 1);
@@ -102,7 +102,7 @@ TEST_F(ExternalTools, TheEditorRoundTripReopensTheFileOnTheEditorsTestWithTheCha
 TEST_F(ExternalTools, AnEditThatDoesNotLoadKeepsTheOldFileByteForByte)
 {
     TBaseForm &form = WindowWithDemo();
-    const std::string path = form.document().Doc.FileName;
+    const std::string path = form.document().Doc().FileName;
     const std::string before = ReadBytes(path);
     const ScopedEnv batch("QUORVIK_EDIT_BATCH", "1");
     const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
@@ -110,13 +110,13 @@ TEST_F(ExternalTools, AnEditThatDoesNotLoadKeepsTheOldFileByteForByte)
     form.actions().editQor->trigger();
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.document().Doc.NTest, 3) << "the file stays open";
+    EXPECT_EQ(form.document().Doc().NTest, 3) << "the file stays open";
 }
 
 TEST_F(ExternalTools, AnEditThatLoadsWithWarningsOrLosesTestsReplacesTheFileOnlyWhenAccepted)
 {
     TBaseForm &form = WindowWithDemo();
-    const std::string path = form.document().Doc.FileName;
+    const std::string path = form.document().Doc().FileName;
     const std::string before = ReadBytes(path);
     const ScopedEnv batch("QUORVIK_EDIT_BATCH", "1");
     {
@@ -125,7 +125,7 @@ TEST_F(ExternalTools, AnEditThatLoadsWithWarningsOrLosesTestsReplacesTheFileOnly
                                              "editor", "sed -i 's/^NTEST=3$/NTEST=zz/' \"$1\"")));
         form.actions().editQor->trigger();
         EXPECT_EQ(ReadBytes(path), before);
-        EXPECT_EQ(form.document().Doc.NTest, 3);
+        EXPECT_EQ(form.document().Doc().NTest, 3);
     }
     const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
                                          "editor", "sed -i '0,/^CYCLE=.*/s//CYCLE=abc/' \"$1\"")));
@@ -175,7 +175,7 @@ TEST_F(ExternalTools, AnEditorThatCannotStartIsReportedAndTheWindowComesBack)
     form.actions().editQor->trigger();
     EXPECT_EQ(Messages(), std::vector<std::string>{"Не удалось запустить редактор"});
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.document().CurrentTest, 0);
+    EXPECT_EQ(form.document().CurrentTest(), 0);
 }
 
 // The window's side of the editor's link, with the test as the editor: a

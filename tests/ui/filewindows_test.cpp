@@ -94,7 +94,7 @@ TEST_F(FileWindows, WrongReadPasswordTwiceThenTheRightOneOpensTheFile)
     answers.start();
     ASSERT_TRUE(form.openFile(path));
     EXPECT_TRUE(answers.done());
-    EXPECT_EQ(form.document().Doc.NTest, 2);
+    EXPECT_EQ(form.document().Doc().NTest, 2);
     const auto shown = mesbo->ShownMessages();
     ASSERT_GE(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, Msg(30));
@@ -116,7 +116,7 @@ TEST_F(FileWindows, CancellingTheReadPasswordStopsTheLoadWithoutALogWindow)
     answers.start();
     EXPECT_FALSE(form.openFile(path));
     EXPECT_EQ(form.findChild<file::TfmLog *>(), nullptr);
-    EXPECT_EQ(form.document().Doc.NTest, 0);
+    EXPECT_EQ(form.document().Doc().NTest, 0);
 }
 
 TEST_F(FileWindows, AThirtyThirdCharacterIsRefusedAndThirtyTwoAreUsedAsTheyAre)

@@ -31,7 +31,7 @@ protected:
     // The first test of the demo with F-functions, made current.
     STest &TestWithF(TBaseForm &form)
     {
-        for (int i = 0; i < form.document().Doc.NTest; ++i) {
+        for (int i = 0; i < form.document().Doc().NTest; ++i) {
             if (STest *test = form.document().Test(i); test && test->FFuncs.Count() > 0) {
                 form.selectTest(i);
                 return *test;
@@ -124,7 +124,7 @@ TEST_F(FuncFWindow, InDebugModeTheDataWindowOpensAtTheAddressWordAndLeavesItsRow
     TBaseForm &form = WindowWithDemo();
     STest &test = TestWithF(form);
     form.toggleDebug();
-    ASSERT_TRUE(form.document().DebugMode);
+    ASSERT_TRUE(form.document().DebugMode());
     // F3 compares addresses 0..31 of i1 with rom.dat (o1 reads the data).
     const SFuncF &compare = *test.FFuncs.ByNumber(3);
     ASSERT_EQ(compare.Type, 2);

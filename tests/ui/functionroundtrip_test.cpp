@@ -107,7 +107,7 @@ protected:
 TEST_F(FunctionRoundTrip, EditsOfEveryKindAreSavedWithFunctionDataAndReadBack)
 {
     TBaseForm &form = WindowWithDemo();
-    const std::string path = form.document().Doc.FileName;
+    const std::string path = form.document().Doc().FileName;
     const auto before = Blocks(path);
     form.selectTest(1);
     const desk::MainActions &a = form.actions();
@@ -145,7 +145,7 @@ TEST_F(FunctionRoundTrip, EditsOfEveryKindAreSavedWithFunctionDataAndReadBack)
 TEST_F(FunctionRoundTrip, WithoutFunctionDataTheValuesReadFromTheFileAreWrittenBack)
 {
     TBaseForm &form = WindowWithDemo();
-    const std::string path = form.document().Doc.FileName;
+    const std::string path = form.document().Doc().FileName;
     const auto before = Blocks(path);
     form.selectTest(1);
     const desk::MainActions &a = form.actions();

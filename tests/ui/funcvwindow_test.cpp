@@ -349,7 +349,7 @@ protected:
         });
         form.actions().saveFile->trigger();
         ASSERT_TRUE(choice.seen());
-        ASSERT_TRUE(form.openFile(QString::fromStdString(form.document().Doc.FileName)));
+        ASSERT_TRUE(form.openFile(QString::fromStdString(form.document().Doc().FileName)));
     }
 
     // The first sample of a function's reference in cycle 1; -1 for none.

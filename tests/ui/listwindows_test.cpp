@@ -52,7 +52,7 @@ TEST_F(ListWindows, AWordOpenedFromATableRowShowsThatCycleWithWholeHeadersAndNam
     TBaseForm &form = WindowWithDemo();
     form.showTable();
     TableView &table = *form.tableView();
-    const TextGrid &content = form.document().TableView;
+    const TextGrid &content = form.document().TableView();
     int row = -1;
     for (int r = 1; r < content.RowCount() && row < 0; ++r)
         if (content.Cell(ColCycle, r) == "2" && content.Cell(ColOutputName, r).rfind("o1 ", 0) == 0)
@@ -87,10 +87,10 @@ TEST_F(ListWindows, AWordOpenedFromATableRowShowsThatCycleWithWholeHeadersAndNam
 TEST_F(ListWindows, AnInputWordOnAFiveContactBusShowsFiveBitsWithBitOneTheLowest)
 {
     TQuorvik &doc = WindowWithDemo().document();
-    ASSERT_TRUE(doc.Doc.Tyres.Add(std::string{21, 22, 23, 24, 25}));
-    doc.Cnt.Names[20] = "A21";
+    ASSERT_TRUE(doc.Doc().Tyres.Add(std::string{21, 22, 23, 24, 25}));
+    doc.Cnt().Names[20] = "A21";
     STest &test = *doc.Test(0);
-    test.IWords.Find(1)->Tyre = doc.Doc.Tyres.Count() - 1;
+    test.IWords.Find(1)->Tyre = doc.Doc().Tyres.Count() - 1;
     // 85 = 1010101: the five low bits are 10101.
     TfmIWord window(doc, test, 1);
     EXPECT_EQ(window.windowTitle(), "Входное слово (Данные)");
@@ -147,7 +147,7 @@ TEST_F(ListWindows, DebugModeWidensTheInputWordWindowAndShowsTheDebugValues)
     TBaseForm &form = WindowWithDemo();
     TQuorvik &doc = form.document();
     form.toggleDebug();
-    ASSERT_TRUE(doc.DebugMode);
+    ASSERT_TRUE(doc.DebugMode());
     STest &test = *doc.Test(0);
     ASSERT_TRUE(test.IWords.SetValueAt(1, 1, 7, ValueSet::Run));
     TfmIWord window(doc, test, 1);
@@ -162,7 +162,7 @@ TEST_F(ListWindows, AnOutputWordNotReadInACycleShowsGreyDashesAndAWrongReadIsRed
     TQuorvik &doc = WindowWithDemo().document();
     STest &test = *doc.Test(0);
     ASSERT_TRUE(test.OWords.SetText(1, "84/" + std::string(1, '\xFF'), ValueSet::Run));
-    doc.TestRunFlags[0] = 1;
+    doc.MarkTestRun(0, 1);
     TfmOWord window(doc, test, 1);
     EXPECT_EQ(window.width(), TfmOWord::kWaitWidth) << "the test has a wait word";
     EXPECT_EQ(window.headerValue("Тип:"), "стандартный (o)");
@@ -207,7 +207,7 @@ TEST_F(ListWindows, GeneratorWordsAndGCyclesShowTheirKinds)
 TEST_F(ListWindows, TheBusWindowListsTheContactNamesOfEachBus)
 {
     TQuorvik &doc = WindowWithDemo().document();
-    doc.Cnt.Names[16] = "D17";
+    doc.Cnt().Names[16] = "D17";
     TfmTyreData window(doc, *doc.Test(0), 3);
     EXPECT_EQ(window.windowTitle(), "Шины данных (всего 3)");
     EXPECT_EQ(window.headerValue("Разрядность:"), "4");
@@ -253,14 +253,14 @@ TEST_F(ListWindows, TheTestListSelectsTheChosenTestOnOk)
     });
     emit form.infoPanel()->testInfoRequested();
     EXPECT_TRUE(watch.seen());
-    EXPECT_EQ(form.document().CurrentTest, 2);
+    EXPECT_EQ(form.document().CurrentTest(), 2);
 }
 
 TEST_F(ListWindows, TheContactFileShowsThreeRowsOrSixForTheDosUnit)
 {
     TQuorvik &doc = WindowWithDemo().document();
-    doc.Cnt.Names[33] = "B2";
-    doc.Cnt.Names[100] = "X2-5";
+    doc.Cnt().Names[33] = "B2";
+    doc.Cnt().Names[100] = "X2-5";
     TfmCnt dos(doc, true);
     ASSERT_EQ(dos.grid()->rowCount(), 6);
     EXPECT_EQ(dos.grid()->verticalHeaderItem(3)->text(), "X2c");

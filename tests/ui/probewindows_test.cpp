@@ -145,7 +145,7 @@ protected:
     STest &DebugVTest()
     {
         TQuorvik &doc = window->document();
-        doc.CurrentTest = 1;
+        doc.SelectTest(1);
         doc.SetDebugMode(true);
         STest &test = *doc.Test(1);
         test.DebugFirst = 0;
@@ -284,7 +284,7 @@ protected:
         window->selectTest(2);
         window->toggleDebug();
         TQuorvik &doc = window->document();
-        EXPECT_TRUE(doc.DebugMode && doc.ProbeMode);
+        EXPECT_TRUE(doc.DebugMode() && doc.ProbeMode());
         window->actions().zondAdd->trigger();
         const STest &test = *doc.Test(2);
         const int added = test.ProbeCount(test.ActiveCycle) - 1;
@@ -325,7 +325,7 @@ protected:
     void ClickSwitch(int index)
     {
         DiagramView &view = *window->diagramView();
-        const int row = window->document().DiagramShape.firstProbeRow + index;
+        const int row = window->document().DiagramShape().firstProbeRow + index;
         QTest::mousePress(view.viewport(), Qt::LeftButton, {},
                           view.cellRect(0, row).topLeft() + QPoint(8, 5));
     }
@@ -354,7 +354,7 @@ TEST_F(ProbeMeasurement, ATtlMeasurementOfAnAddedProbeCanBeSwitchedOnAndBecomesI
     EXPECT_EQ(Entry(added).Reference, measured) << "the screen shows what was written";
 
     const std::string name = Entry(added).Name;
-    ASSERT_TRUE(window->openFile(QString::fromStdString(window->document().Doc.FileName)));
+    ASSERT_TRUE(window->openFile(QString::fromStdString(window->document().Doc().FileName)));
     const SZond *stored = Stored(name);
     ASSERT_NE(stored, nullptr) << "the added entry was written";
     EXPECT_EQ(stored->Reference, measured);
@@ -380,7 +380,7 @@ TEST_F(ProbeMeasurement, AMeasurementUnderManualThresholdsNeverReplacesTheStored
     EXPECT_TRUE(Entry(added).On);
     SaveWithProbeData();
     const std::string name = Entry(added).Name;
-    ASSERT_TRUE(window->openFile(QString::fromStdString(window->document().Doc.FileName)));
+    ASSERT_TRUE(window->openFile(QString::fromStdString(window->document().Doc().FileName)));
     const SZond *reloaded = Stored(name);
     ASSERT_NE(reloaded, nullptr);
     EXPECT_EQ(reloaded->Reference, stored);

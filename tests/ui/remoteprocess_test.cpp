@@ -297,8 +297,8 @@ TEST_F(RemoteRunTest, AStationWithoutAUnitFollowsEveryTestOfTheDemoBoard)
                                 line.text.endsWith(QStringLiteral(" выполнена")));
     EXPECT_TRUE(dataSent);
     const TQuorvik &doc = window->document();
-    for (int test = 0; test <= doc.Doc.NTest; ++test) {
-        const bool all = test == doc.Doc.NTest;
+    for (int test = 0; test <= doc.Doc().NTest; ++test) {
+        const bool all = test == doc.Doc().NTest;
         SCOPED_TRACE(all ? std::string("все") : "тест " + std::to_string(test + 1));
         mesbo->Clear();
         // Pressed as the operator would: the press is repeated on the bench.
@@ -363,7 +363,7 @@ TEST_F(RemoteRunTest, TheStationShowsTheDiagnosisTheBenchMakesOfItsBoard)
         BenchDiagnosis(dir.File("demo"), dir.File("bench-board.ini"), 1);
     ASSERT_GE(bench.size(), 2u) << "two faults, two hypotheses";
     const TQuorvik &doc = window->document();
-    EXPECT_EQ(diagnosis::DiagnosisLines(command->LastVerdict().diagnosis, doc.Cnt.Names), bench);
+    EXPECT_EQ(diagnosis::DiagnosisLines(command->LastVerdict().diagnosis, doc.Cnt().Names), bench);
 
     // A click on "Найдено ошибок" shows it, one row per hypothesis with
     // the contacts of its line.

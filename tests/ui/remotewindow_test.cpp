@@ -265,7 +265,7 @@ TEST_F(RemoteWindowTest, ALowerCaseServerSwitchOpensTheFileThenListensOnTheGiven
     main.startFromCommandLine({QStringLiteral("quorvik"), demo, QStringLiteral("\\remoteserver"),
                                QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return remote.Server() != nullptr; }));
-    EXPECT_EQ(main.document().Doc.NTest, 3) << ::testing::PrintToString(Messages());
+    EXPECT_EQ(main.document().Doc().NTest, 3) << ::testing::PrintToString(Messages());
     TServer &server = *remote.Server();
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return server.ConnectionLog().Lines().size() > 0 &&

@@ -200,7 +200,7 @@ protected:
 TEST_F(RunDesk, AGoldenBoardRunShowsTheSuccessVerdictAndTurnsTheTabBlue)
 {
     Start("[Board]\nTactTime=0\n");
-    ASSERT_EQ(window->document().CurrentTest, 0);
+    ASSERT_EQ(window->document().CurrentTest(), 0);
     bool sawStartPage = false;
     RunWith([&] {
         if (runWindow && runWindow->isVisible() && !runWindow->onWorkPage()) {
@@ -237,10 +237,10 @@ TEST_F(RunDesk, AStuckContactShowsTheErrorVerdictAndTurnsTheTabRed)
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
     EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::None);
-    EXPECT_GT(window->document().ErrorCounts[0], 0);
+    EXPECT_GT(window->document().ErrorCounts()[0], 0);
     // "Найдено ошибок" shows the test's count in red, on the screen too.
     QLabel *errors = window->infoPanel()->label("lbErrors");
-    EXPECT_TRUE(errors->text().startsWith(QString::number(window->document().ErrorCounts[0])));
+    EXPECT_TRUE(errors->text().startsWith(QString::number(window->document().ErrorCounts()[0])));
     const QImage shot = errors->grab().toImage();
     int red = 0;
     for (int y = 0; y < shot.height(); ++y)
@@ -395,7 +395,7 @@ TEST_F(RunDesk, AfterARunTheTableShowsEveryValueWhole)
     window->showTable();
     RunWith([&] { PressOkWhenShown(); });
     ASSERT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
-    const TextGrid &content = window->document().TableView;
+    const TextGrid &content = window->document().TableView();
     const TableView &table = *window->tableView();
     QFont bold = table.font();
     bold.setBold(true);
@@ -476,7 +476,7 @@ TEST_F(RunDesk, AContinuousRunCountsItsPassesUntilEsc)
     settings.SetOption(TSettings::OptSendResultInLoop, 1);
     settings.SetOption(TSettings::OptStopOnTestError, 0);
     window->toggleSolidTest();
-    ASSERT_TRUE(window->document().SolidTest);
+    ASSERT_TRUE(window->document().SolidTest());
     QStringList counts;
     bool escPressed = false;
     bool statisticsShown = false;
@@ -629,7 +629,7 @@ TEST_F(RunDesk, EscInAContinuousRunTellsTheFailingPassesAndKeepsTheLastCompleteP
             EXPECT_TRUE(test.OWords.ValueAt(id, cycle, ValueSet::Run).value_or(-1) >= 0)
                 << "o" << id << ", cycle " << cycle + 1;
     }
-    EXPECT_GT(window->document().ErrorCounts[0], 0);
+    EXPECT_GT(window->document().ErrorCounts()[0], 0);
     EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
 }
 
@@ -838,7 +838,7 @@ constexpr int kIdContact = 3;
 TEST_F(RunDesk, TheIdCheckWindowClosesByItselfWhenTheContactsAreRight)
 {
     Start("[Board]\nTactTime=0\n");
-    window->document().Cnt.Names[kIdContact] = "#i";
+    window->document().Cnt().Names[kIdContact] = "#i";
     QStringList labels;
     bool runWindowAfterCheck = false;
     RunWith([&] {
@@ -863,7 +863,7 @@ TEST_F(RunDesk, AWrongIdContactKeepsTheCheckWindowWithCloseAndEndsTheRunSilently
     // screen height.
     constexpr int kContacts = 60;
     for (int i = 0; i < kContacts; ++i)
-        window->document().Cnt.Names[static_cast<std::size_t>(i)] = "#i";
+        window->document().Cnt().Names[static_cast<std::size_t>(i)] = "#i";
     struct Cell
     {
         QString text;
@@ -932,7 +932,7 @@ TEST_F(RunDesk, TheFunctionTestRunsFromTheWindowAndFetchesItsDataFile)
 {
     Start("[Board]\nTactTime=0\n");
     window->selectTest(1);
-    ASSERT_EQ(window->document().CurrentTest, 1);
+    ASSERT_EQ(window->document().CurrentTest(), 1);
     const fs::path dump = dir.Path() / "demo" / "ram_dump.dat";
     fs::remove(dump);
     RunWith([&] { PressOkWhenShown(); });
@@ -1002,7 +1002,7 @@ TEST_F(RunDesk, InAnAllTestsRunTheQuestionOpensTheListsOfItsOwnTest)
 {
     Start("[Board]\nTactTime=0\nMemoryFault=300\n");
     window->selectTest(TBaseForm::kAllTests);
-    ASSERT_EQ(window->document().CurrentTest, -1);
+    ASSERT_EQ(window->document().CurrentTest(), -1);
     fs::remove(dir.Path() / "demo" / "ram_dump.dat");
     int step = 0;
     QStringList opened;
@@ -1203,7 +1203,7 @@ protected:
     // The data of o1 and o3 of test 1 as the file on disk holds them.
     std::vector<std::string> OnDisk()
     {
-        const std::string path = window->document().Doc.FileName;
+        const std::string path = window->document().Doc().FileName;
         EXPECT_TRUE(window->openFile(QString::fromStdString(path)));
         const STest &test = *window->document().Test(0);
         return {test.OWords.Find(1)->Data, test.OWords.Find(3)->Data};

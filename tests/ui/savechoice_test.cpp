@@ -75,7 +75,7 @@ TEST_F(SaveChoice, AnInvalidNameKeepsTheDialogAndAGoodOneSavesBesideTheFileAndKe
     EXPECT_EQ(Messages(), std::vector<std::string>{"Задано недопустимое имя файла"});
     EXPECT_TRUE(std::filesystem::exists(folder / "COPY.QOR"));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "outside.QOR"));
-    EXPECT_EQ(form.document().Doc.FileName, (folder / "COPY.QOR").string());
+    EXPECT_EQ(form.document().Doc().FileName, (folder / "COPY.QOR").string());
     EXPECT_EQ(store.Settings().Option(TSettings::OptBackupOnSave), 0);
     EXPECT_EQ(TfmSaveChoice::WithQorExtension("name.txt"), "name.QOR");
     ASSERT_FALSE(form.recentFiles().isEmpty());
@@ -97,7 +97,7 @@ protected:
             w.value()->setText("3c");
             QTest::mouseClick(w.okButton(), Qt::LeftButton);
         });
-        const TextGrid &grid = form.document().TableView;
+        const TextGrid &grid = form.document().TableView();
         int row = -1;
         for (int r = 1; r < grid.RowCount() && row < 0; ++r)
             if (grid.Cell(ColInputName, r).rfind("i1", 0) == 0)
@@ -128,7 +128,7 @@ TEST_F(UnsavedChanges, ClosingAsksToSaveAndCancelKeepsTheWindowOpen)
 TEST_F(UnsavedChanges, OpeningAnotherFileAnsweredYesSavesTheDebugValuesFirst)
 {
     TBaseForm &form = EditedDesk();
-    const QString first = QString::fromStdString(form.document().Doc.FileName);
+    const QString first = QString::fromStdString(form.document().Doc().FileName);
     mesbo->QueueAnswer(MbYes);
     ModalWatch<TfmSaveChoice> choice([](TfmSaveChoice &w) {
         w.kinds()->item(0)->setCheckState(Qt::Checked); // "отладочные данные (i, g, G)"
@@ -145,12 +145,12 @@ TEST_F(UnsavedChanges, OpeningAnotherFileAnsweredYesSavesTheDebugValuesFirst)
 TEST_F(UnsavedChanges, CancellingTheSaveChoiceKeepsTheFileOpen)
 {
     TBaseForm &form = EditedDesk();
-    const std::string first = form.document().Doc.FileName;
+    const std::string first = form.document().Doc().FileName;
     mesbo->QueueAnswer(MbYes);
     ModalWatch<TfmSaveChoice> choice([](TfmSaveChoice &w) { w.reject(); });
     EXPECT_FALSE(form.openFile(Demo("other")));
     EXPECT_TRUE(choice.seen());
-    EXPECT_EQ(form.document().Doc.FileName, first);
+    EXPECT_EQ(form.document().Doc().FileName, first);
     EXPECT_EQ(form.document().Test(0)->IWords.ValueAt(1, 0, ValueSet::Run), 0x3C);
 }
 

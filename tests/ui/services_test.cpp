@@ -35,7 +35,7 @@ protected:
     {
         TBaseForm &form = WindowWithDemo();
         form.toggleDebug();
-        EXPECT_TRUE(form.document().ProbeMode);
+        EXPECT_TRUE(form.document().ProbeMode());
         mesbo->Clear();
         return form;
     }

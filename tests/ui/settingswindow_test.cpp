@@ -205,7 +205,7 @@ TEST_F(SettingsWindow, CancelGivesTheViewsTheirColoursBackAndOkStoresThem)
     EXPECT_TRUE(endLetterRed());
     EXPECT_EQ(store.Settings().Colours.Get(ClrWordGE), 0x0000FFu);
     EXPECT_EQ(store.Settings().Option(TSettings::OptRunEndMessage), 0);
-    EXPECT_EQ(form.document().Display.Switches[TSettings::OptRunEndMessage], 0);
+    EXPECT_EQ(form.document().Display().Switches[TSettings::OptRunEndMessage], 0);
 }
 
 TEST_F(SettingsWindow, TheGeneralPageShowsTheElevenOptionsAndThePassesChoice)

@@ -14,10 +14,10 @@ ViewFixture::ViewFixture()
     auto test = std::make_unique<STest>();
     test->Cycles = 1;
     test->StartTact = 1;
-    document.Doc.Tests[0] = std::move(test);
-    document.Doc.NTest = 1;
-    document.Doc.Tyres.Add(std::string(8, '\x01'));
-    document.CurrentTest = 0;
+    document.Doc().Tests[0] = std::move(test);
+    document.Doc().NTest = 1;
+    document.Doc().Tyres.Add(std::string(8, '\x01'));
+    document.SelectTest(0);
     painter.SetDocument(&document);
     QFont font;
     font.setPixelSize(12);
@@ -58,12 +58,12 @@ QImage ViewFixture::Diagram(grid::Cell focus)
     g.nameColWidth = kName;
     g.minTactWidth = g.tactWidth = kTact;
     painter.UpdateLevelOffsets(kRow);
-    const grid::Geometry geometry = views::DiagramGridGeometry(g, document.DiagramView.ColCount(),
-                                                               document.DiagramView.RowCount());
+    const grid::Geometry geometry = views::DiagramGridGeometry(g, document.DiagramView().ColCount(),
+                                                               document.DiagramView().RowCount());
     SDrawGridInfo info = views::DiagramDrawBase(document, g);
     info.vMarks = vMarks;
     info.vLine = vLine;
-    QImage image(2 * kName + 12 * kTact, document.DiagramView.RowCount() * kRow,
+    QImage image(2 * kName + 12 * kTact, document.DiagramView().RowCount() * kRow,
                  QImage::Format_RGB32);
     image.fill(Qt::magenta);
     QPainter p(&image);
@@ -83,14 +83,17 @@ QImage ViewFixture::Table(int width)
 
 QImage ViewFixture::PaintTable(int width)
 {
-    const grid::Geometry geometry = views::TableGridGeometry(width, document.TableView.RowCount());
-    QImage image(width, document.TableView.RowCount() * views::kTableRowHeight,
-                 QImage::Format_RGB32);
+    return PaintTable(document.TableView(), width);
+}
+
+QImage ViewFixture::PaintTable(const TextGrid &table, int width)
+{
+    const grid::Geometry geometry = views::TableGridGeometry(width, table.RowCount());
+    QImage image(width, table.RowCount() * views::kTableRowHeight, QImage::Format_RGB32);
     image.fill(Qt::magenta);
     QPainter p(&image);
-    grid::PaintCells(
-        p, geometry, image.rect(), grid::PaintOptions{},
-        views::TableCellPainter(painter, document.TableView, document.TestRunFlags[0] != 0));
+    grid::PaintCells(p, geometry, image.rect(), grid::PaintOptions{},
+                     views::TableCellPainter(painter, table, document.TestRunFlags()[0] != 0));
     return image;
 }
 

@@ -46,6 +46,8 @@ protected:
     QImage Table(int width = 700);
     // The table as it is.
     QImage PaintTable(int width = 700);
+    // The same for a grid of the test's own beside the document's.
+    QImage PaintTable(const TextGrid &table, int width = 700);
 
     // Top left corner of a cell in the diagram render.
     static QPoint DiagramCell(int col, int row);

@@ -152,7 +152,7 @@ TEST_F(DiagramPainting, OutputLettersAreColouredByResultOnlyAfterARun)
     AddLine(0, "", "--");
     QImage image = Diagram();
     EXPECT_TRUE(HasColour(image, QRect(TactX(1), 0, kTact, kRow), Rgb(0x808080)));
-    document.TestRunFlags[0] = 1;
+    document.MarkTestRun(0, 1);
     image = Diagram();
     EXPECT_TRUE(HasColour(image, QRect(TactX(1), 0, kTact, kRow), Rgb(0x000080)));
     EXPECT_TRUE(HasColour(image, QRect(TactX(2), 0, kTact, kRow), Rgb(0xFF0000)));
@@ -182,7 +182,7 @@ TEST_F(DiagramPainting, ProbeRowsShowLabelsIconsAndTraces)
     AddLine(0, "", "---");
     Test().Probes = {{DefaultProbe(3), SZond{"U5", "-_x", "___", true, 3}}};
     Test().ProbeFlags = {1};
-    document.ProbeMode = true;
+    document.StoreModeFlag(DocumentMode::Probe, true);
     Test().DebugLast = 2;
     const QImage image = Diagram();
     const int first = LineY(2);
@@ -205,7 +205,7 @@ TEST_F(DiagramPainting, NothingIsPaintedWithoutACurrentTest)
     Test().Tacts.D1 = "ii";
     AddLine(0, "", "--");
     document.FillDiagramView();
-    document.CurrentTest = -1;
+    document.SelectTest(-1);
     const QImage image = Diagram();
     EXPECT_FALSE(HasColour(image, image.rect(), kBlack));
 }
@@ -273,29 +273,30 @@ TEST_F(TablePainting, HeaderCycleColumnAndWordCellsHaveTheirColours)
 
 TEST_F(TablePainting, AfterARunAWrongWordIsRedAndAnUnreadOneGrey)
 {
-    document.TestRunFlags[0] = 1;
+    document.MarkTestRun(0, 1);
     Test().OWords.Find(1)->Run = "5/\xFF";
     AddWord(Test().OWords, 2, "Флаги", "3/3").Run = "4/3";
     Test().Tacts.D1 = "ioo";
     Test().Tacts.D2 = "112";
     const QImage image = Table();
-    ASSERT_EQ(document.TableView.Cell(ColOutputData, 2), "4");
+    ASSERT_EQ(document.TableView().Cell(ColOutputData, 2), "4");
     EXPECT_TRUE(HasColourNear(image, Cell(4, 2), Rgb(0xFF0000))) << "the wrong word's name";
     EXPECT_TRUE(HasColourNear(image, Cell(6, 2), Rgb(0xFF0000))) << "its data";
     EXPECT_FALSE(HasColourNear(image, Cell(4, 1), Rgb(0xFF0000))) << "a correct word";
-    ASSERT_EQ(document.TableView.Cell(ColOutputData, 3), "- - -");
+    ASSERT_EQ(document.TableView().Cell(ColOutputData, 3), "- - -");
     EXPECT_TRUE(HasColour(image, Cell(4, 3), kGrey)) << "an unread word is inactive";
     EXPECT_FALSE(HasColour(image, Cell(4, 3), Rgb(0x0000FF)));
 }
 
 TEST_F(TablePainting, MarkedDebugValuesShowTheirPictureAndNotesTheirText)
 {
-    document.DebugMode = true;
+    document.StoreModeFlag(DocumentMode::Debug, true);
     Test().IWords.Find(1)->FuncLink = MakeFuncLink(1, LinkFAddress);
     document.FillTableView();
-    document.TableView.SetCell(ColInputName, 1, "i1 Данные\x07заметка");
-    document.TableView.SetMark(ColInputDebug, 1, MarkUp);
-    const QImage image = PaintTable();
+    TextGrid table = document.TableView();
+    table.SetCell(ColInputName, 1, "i1 Данные\x07заметка");
+    table.SetMark(ColInputDebug, 1, MarkUp);
+    const QImage image = PaintTable(table);
     const QRect debug = Cell(3, 1);
     EXPECT_TRUE(HasColour(image, debug.adjusted(debug.width() - 14, 0, 0, 0), Rgb(0x008000)))
         << "the plus picture at the right";

@@ -75,10 +75,10 @@ TEST_F(ViewWidgets, TheCornerNamesTheFocusedLineAndTactAndTheBottomRowTakesNoFoc
     Show(view);
     Press(view, 4, 3);
     EXPECT_EQ(view.focusCell(), (grid::Cell{4, 3}));
-    EXPECT_EQ(document.DiagramView.Cell(0, 0), "2:3");
+    EXPECT_EQ(document.DiagramView().Cell(0, 0), "2:3");
     document.FillDiagramView();
     view.refresh();
-    EXPECT_EQ(document.DiagramView.Cell(0, 0), "2:3") << "kept over a refill";
+    EXPECT_EQ(document.DiagramView().Cell(0, 0), "2:3") << "kept over a refill";
     Press(view, 5, 4); // the start-tact row
     EXPECT_EQ(view.focusCell(), (grid::Cell{4, 3}));
     QTest::keyClick(&view, Qt::Key_Down);
@@ -91,7 +91,7 @@ TEST_F(ViewWidgets, ProbeRowsSwitchSelectAndOpenTheirMenu)
     Test().Probes = {{DefaultProbe(5), SZond{"U5", "xxxxx", "-----", false, 3},
                       SZond{"U6", "xxxxx", "xxxxx", false, 7}}};
     Test().ProbeFlags = {0};
-    document.ProbeMode = true;
+    document.StoreModeFlag(DocumentMode::Probe, true);
     document.FillDiagramView();
     DiagramView view(painter);
     view.setDocument(&document);
@@ -99,7 +99,7 @@ TEST_F(ViewWidgets, ProbeRowsSwitchSelectAndOpenTheirMenu)
     QSignalSpy switched(&view, &DiagramView::probeSwitchRequested);
     QSignalSpy selected(&view, &DiagramView::probeSelected);
     QSignalSpy menus(&view, &DiagramView::probeMenuRequested);
-    const int first = document.DiagramShape.firstProbeRow;
+    const int first = document.DiagramShape().firstProbeRow;
     Press(view, 0, first, Qt::LeftButton, {8, 5});
     EXPECT_EQ(switched.count(), 0) << "the first probe cannot be switched";
     Press(view, 0, first + 1, Qt::LeftButton, {8, 5});
@@ -122,7 +122,7 @@ TEST_F(ViewWidgets, ProbeRowsSwitchSelectAndOpenTheirMenu)
 
 TEST_F(ViewWidgets, DebugMenuOpensOnTactColumnsOfTheDiagramOnly)
 {
-    document.DebugMode = true;
+    document.StoreModeFlag(DocumentMode::Debug, true);
     DiagramView view(painter);
     view.setDocument(&document);
     Show(view);
@@ -166,7 +166,7 @@ TEST_F(ViewWidgets, TableClicksSetTheCycleOpenWordsAndStepAddressMarks)
     Test().IWords.Find(1)->FuncLink = MakeFuncLink(1, LinkFAddress);
     Test().IWords.Find(1)->Run = "1/1";
     Test().IWords.Find(2)->Run = "2/2";
-    document.DebugMode = true;
+    document.StoreModeFlag(DocumentMode::Debug, true);
     document.FillTableView();
     TableView view(painter);
     view.setDocument(&document);
@@ -189,7 +189,7 @@ TEST_F(ViewWidgets, TableClicksSetTheCycleOpenWordsAndStepAddressMarks)
     const QRect debug = view.cellRect(ColInputDebug, 1);
     Click(view, ColInputDebug, 1, Qt::LeftButton, {debug.width() - 5, 5});
     ASSERT_EQ(marks.count(), 1);
-    EXPECT_EQ(document.TableView.Mark(ColInputDebug, 1), MarkUp) << "3 steps on to 1";
+    EXPECT_EQ(document.TableView().Mark(ColInputDebug, 1), MarkUp) << "3 steps on to 1";
     EXPECT_EQ(edits.count(), 0);
     Click(view, ColInputDebug, 1);
     ASSERT_EQ(edits.count(), 1);

@@ -128,7 +128,7 @@ bool LoadsCleanly(const std::string &bytes, const std::string &path, const Opene
     qortool::Session session(args);
     const bool loaded = session.Document().LoadFile(copy);
     lines = session.ShownLines();
-    testCount = session.Document().Doc.NTest;
+    testCount = session.Document().Doc().NTest;
     return loaded;
 }
 

@@ -41,10 +41,10 @@ int RunCompile(std::span<const std::string> args)
     const std::string &path = parsed->positional.front();
     if (!session.Load(path))
         return Refused(command.name, "файл не загружен");
-    if (test && (*test < 1 || *test > document.Doc.NTest))
-        return Refused(command.name, "в файле " + qv::Counted(document.Doc.NTest, qv::kTestNoun) +
+    if (test && (*test < 1 || *test > document.Doc().NTest))
+        return Refused(command.name, "в файле " + qv::Counted(document.Doc().NTest, qv::kTestNoun) +
                                          ", --test вне этого диапазона");
-    document.CurrentTest = test ? *test - 1 : -1;
+    document.SelectTest(test ? *test - 1 : -1);
     qv::RunOptions options;
     options.debug = debug;
     options.probe = parsed->Has("--probe");

@@ -34,7 +34,7 @@ int RunCoverage(std::span<const std::string> args)
     if (!session.Load(parsed->positional.front()))
         return Refused(command.name,
                        session.PasswordMissing() ? Session::kPasswordMissing : "файл не загружен");
-    const qv::SQor &file = document.Doc;
+    const qv::SQor &file = document.Doc();
     std::vector<int> tests;
     if (test) {
         if (*test > file.NTest)
@@ -46,13 +46,13 @@ int RunCoverage(std::span<const std::string> args)
     }
     const qv::diagnosis::Coverage coverage = qv::diagnosis::CoverageOf(file, tests);
     if (format == "json") {
-        std::cout << qv::diagnosis::CoverageJson(coverage, document.Cnt.Names);
+        std::cout << qv::diagnosis::CoverageJson(coverage, document.Cnt().Names);
         return ExitOk;
     }
     std::cout << "Покрытие неисправностей, "
               << (test ? "тест №" + std::to_string(*test) : std::string("все тесты файла"))
               << ":\n";
-    for (const std::string &line : qv::diagnosis::CoverageLines(coverage, document.Cnt.Names))
+    for (const std::string &line : qv::diagnosis::CoverageLines(coverage, document.Cnt().Names))
         std::cout << line << "\n";
     return ExitOk;
 }

@@ -25,7 +25,7 @@ int RunInfo(std::span<const std::string> args)
     if (!session.Load(parsed->positional.front())) {
         return Refused(command.name, "файл не загружен");
     }
-    const qv::SQor &doc = document.Doc;
+    const qv::SQor &doc = document.Doc();
     const auto date = [](double moment) {
         return moment == 0 ? std::string("-") : qv::DateTimeText(moment);
     };
@@ -38,8 +38,8 @@ int RunInfo(std::span<const std::string> args)
               << "Система счисления: " << doc.Sys << "\n"
               << "Флаги доступа: " << static_cast<int>(document.TestFile()->Flags()) << "\n"
               << "Шин: " << doc.Tyres.Count() << "\n"
-              << "Файл контактов: " << document.Cnt.FileName << "\n"
-              << "Файл комментариев: " << document.Txt.FileName << "\n"
+              << "Файл контактов: " << document.Cnt().FileName << "\n"
+              << "Файл комментариев: " << document.Txt().FileName << "\n"
               << "Тестов: " << doc.NTest << "\n";
     for (int i = 0; i < doc.NTest; ++i) {
         const qv::STest *test = document.Test(i);

@@ -42,7 +42,8 @@ struct CaseCounts
 
 CaseResult ResultOf(const qv::TQuorvik &doc, const qv::RunVerdict &verdict, int test)
 {
-    const bool inRun = doc.CurrentTest < 0 || doc.CurrentTest == test || RecordOf(verdict, test);
+    const bool inRun =
+        doc.CurrentTest() < 0 || doc.CurrentTest() == test || RecordOf(verdict, test);
     if (!inRun)
         return CaseResult::Skipped;
     if (!RunMade(verdict))
@@ -60,7 +61,7 @@ CaseResult ResultOf(const qv::TQuorvik &doc, const qv::RunVerdict &verdict, int 
 std::string JUnitReport(const qv::TQuorvik &doc, const qv::RunVerdict &verdict,
                         const RunReportInfo &info)
 {
-    const int tests = doc.Doc.NTest;
+    const int tests = doc.Doc().NTest;
     CaseCounts counts;
     for (int t = 0; t < tests; ++t) {
         switch (ResultOf(doc, verdict, t)) {
@@ -127,7 +128,7 @@ std::string JUnitReport(const qv::TQuorvik &doc, const qv::RunVerdict &verdict,
             // The message names the contacts at fault where the run tells them.
             std::string message = qv::Counted(ErrorsOf(doc, t), qv::kErrorNoun);
             for (const std::string &line :
-                 qv::diagnosis::DiagnosisLinesOfTest(verdict.diagnosis, t, doc.Cnt.Names))
+                 qv::diagnosis::DiagnosisLinesOfTest(verdict.diagnosis, t, doc.Cnt().Names))
                 message += ". " + line;
             xml.writeAttribute(QStringLiteral("message"), Q(message));
             xml.writeCharacters(Q(lines));

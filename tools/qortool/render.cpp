@@ -91,7 +91,7 @@ bool WritePng(const QImage &image, const std::string &output, std::string &error
 int RenderOscillogram(std::string_view name, const qv::TQuorvik &document, int testNumber,
                       int number, int cycle, const std::string &output)
 {
-    const qv::STest *test = document.Test(document.CurrentTest);
+    const qv::STest *test = document.Test(document.CurrentTest());
     const qv::SFuncV *function = test != nullptr ? test->VFuncs.ByNumber(number) : nullptr;
     if (function == nullptr)
         return Refused(name, "в тесте " + std::to_string(testNumber) + " нет V-функции " +
@@ -155,7 +155,7 @@ int RunRender(std::span<const std::string> args)
     qv::TQuorvik &document = session.Document();
     if (!session.LoadWithTest(command.name, parsed->positional.front(), *testNumber))
         return ExitRefused;
-    document.FullTable = parsed->Has("--full");
+    document.StoreModeFlag(qv::DocumentMode::FullTable, parsed->Has("--full"));
 
     const auto application = OffscreenApplication();
     if (vfunc)

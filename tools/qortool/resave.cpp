@@ -32,7 +32,7 @@ int RunResave(std::span<const std::string> args)
         // The oscillogram references follow the file, as with the window's
         // save under another name; a failed copy is not reported there
         // either.
-        const std::string oldSco = qv::SetExt(document.Doc.FileName, ".sco").string();
+        const std::string oldSco = qv::SetExt(document.Doc().FileName, ".sco").string();
         const std::string newSco = qv::SetExt(*output, ".sco").string();
         std::error_code ignored;
         if (std::filesystem::exists(oldSco, ignored) &&
@@ -40,8 +40,8 @@ int RunResave(std::span<const std::string> args)
             std::filesystem::copy_file(oldSco, newSco,
                                        std::filesystem::copy_options::overwrite_existing, ignored);
         // Written where asked; the save dialog keeps that name.
-        document.Doc.FileName = *output;
-        document.Txt.FileName = qv::SetExt(*output, ".TXT").string();
+        document.Doc().FileName = *output;
+        document.Txt().FileName = qv::SetExt(*output, ".TXT").string();
     }
     session.Ui().Clear();
     // The replaced file is kept as NAME.bak, as the program does with its

@@ -249,22 +249,22 @@ std::optional<RunRequest> ParseRequest(const Command &command, const ParsedArgs 
 // Sets the document up for the request; false after printing why not.
 bool PrepareDocument(const Command &command, qv::TQuorvik &doc, const RunRequest &request)
 {
-    if (request.test && *request.test > doc.Doc.NTest) {
-        Refused(command.name, "в файле " + qv::Counted(doc.Doc.NTest, qv::kTestNoun) +
+    if (request.test && *request.test > doc.Doc().NTest) {
+        Refused(command.name, "в файле " + qv::Counted(doc.Doc().NTest, qv::kTestNoun) +
                                   ", --test вне этого диапазона");
         return false;
     }
-    doc.CurrentTest = request.test ? *request.test - 1 : -1;
-    doc.SolidTest = request.continuous;
+    doc.SelectTest(request.test ? *request.test - 1 : -1);
+    doc.SetSolidTest(request.continuous);
     if (!request.debug)
         return true;
-    qv::STest &test = *doc.Test(doc.CurrentTest);
+    qv::STest &test = *doc.Test(doc.CurrentTest());
     const int last = request.last > 0 ? request.last : test.Tacts.TactCount();
     if (request.cycle > test.Cycles || request.first > last || last > test.Tacts.TactCount()) {
         Refused(command.name, "цикл или такты отладки вне диаграммы теста");
         return false;
     }
-    doc.DebugMode = true;
+    doc.StoreModeFlag(qv::DocumentMode::Debug, true);
     test.ActiveCycle = request.cycle - 1;
     test.DebugFirst = request.first - 1;
     test.DebugLast = last - 1;

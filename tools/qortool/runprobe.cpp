@@ -40,7 +40,7 @@ bool ConsoleProbe::Bind()
 
 std::optional<int> ConsoleProbe::Choice() const
 {
-    const qv::STest *test = m_doc.Test(m_doc.CurrentTest);
+    const qv::STest *test = m_doc.Test(m_doc.CurrentTest());
     if (test == nullptr || test->VFuncs.Empty())
         return std::nullopt;
     const int active = test->VFuncs.IndexOf(test->VFuncs.Active());

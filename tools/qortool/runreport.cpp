@@ -66,8 +66,8 @@ std::string WordLabel(const qv::STest &test, int id)
 
 std::int32_t ErrorsOf(const qv::TQuorvik &doc, int test)
 {
-    return static_cast<std::size_t>(test) < doc.ErrorCounts.size()
-               ? doc.ErrorCounts[static_cast<std::size_t>(test)]
+    return static_cast<std::size_t>(test) < doc.ErrorCounts().size()
+               ? doc.ErrorCounts()[static_cast<std::size_t>(test)]
                : 0;
 }
 
@@ -165,7 +165,7 @@ std::string StatisticsJson(const qv::ErrorStatistics &statistics)
 
 void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVerdict &verdict)
 {
-    if (doc.SolidTest && verdict.passes > 0)
+    if (doc.SolidTest() && verdict.passes > 0)
         out << qv::Counted(verdict.passes, qv::kPassNoun)
             << ", из них с ошибками: " << verdict.failingPasses << "\n";
     for (const auto &record : verdict.tests) {
@@ -179,9 +179,10 @@ void PrintRunSummary(std::ostream &out, const qv::TQuorvik &doc, const qv::RunVe
         for (const std::string &line : WrongWordLines(*test, record))
             out << "  " << line << "\n";
     }
-    for (const std::string &line : qv::diagnosis::DiagnosisLines(verdict.diagnosis, doc.Cnt.Names))
+    for (const std::string &line :
+         qv::diagnosis::DiagnosisLines(verdict.diagnosis, doc.Cnt().Names))
         out << line << "\n";
-    if (doc.SolidTest && !verdict.statistics.Empty())
+    if (doc.SolidTest() && !verdict.statistics.Empty())
         PrintStatistics(out, doc, verdict.statistics);
 }
 
@@ -201,15 +202,15 @@ std::string RunReportJson(const qv::TQuorvik &doc, const qv::RunVerdict &verdict
         << ", \"build\": " << JsonString(info.buildInfo) << "},\n";
     out << "  \"started\": " << JsonString(IsoTime(info.started)) << ",\n";
     out << "  \"seconds\": " << seconds << ",\n";
-    out << "  \"mode\": {\"allTests\": " << (doc.CurrentTest < 0 ? "true" : "false")
-        << ", \"continuous\": " << (doc.SolidTest ? "true" : "false")
-        << ", \"debug\": " << (doc.DebugMode ? "true" : "false") << "},\n";
+    out << "  \"mode\": {\"allTests\": " << (doc.CurrentTest() < 0 ? "true" : "false")
+        << ", \"continuous\": " << (doc.SolidTest() ? "true" : "false")
+        << ", \"debug\": " << (doc.DebugMode() ? "true" : "false") << "},\n";
     out << "  \"passes\": " << verdict.passes << ",\n";
     out << "  \"failingPasses\": " << verdict.failingPasses << ",\n";
     out << "  \"verdict\": {\"kind\": " << JsonString(KindName(verdict.kind))
         << ", \"text\": " << JsonString(verdict.text) << "},\n";
     out << "  \"statistics\": " << StatisticsJson(verdict.statistics) << ",\n";
-    out << "  \"diagnosis\": " << qv::diagnosis::DiagnosisJson(verdict.diagnosis, doc.Cnt.Names)
+    out << "  \"diagnosis\": " << qv::diagnosis::DiagnosisJson(verdict.diagnosis, doc.Cnt().Names)
         << ",\n";
     out << "  \"unexplained\": " << verdict.diagnosis.unexplained.size() << ",\n";
     out << "  \"tests\": [";

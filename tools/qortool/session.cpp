@@ -71,12 +71,12 @@ bool Session::LoadWithTest(std::string_view name, const std::string &path, int t
         std::cerr << "qortool " << name << ": файл не загружен\n";
         return false;
     }
-    if (testNumber > m_document->Doc.NTest) {
+    if (testNumber > m_document->Doc().NTest) {
         std::cerr << "qortool " << name << ": в файле нет теста " << testNumber
-                  << " (тестов: " << m_document->Doc.NTest << ")\n";
+                  << " (тестов: " << m_document->Doc().NTest << ")\n";
         return false;
     }
-    m_document->CurrentTest = testNumber - 1;
+    m_document->SelectTest(testNumber - 1);
     return true;
 }
 

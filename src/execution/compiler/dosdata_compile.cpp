@@ -96,7 +96,7 @@ public:
             m_out.U8(static_cast<std::uint32_t>(first.DebugFirst));
             m_out.U8(static_cast<std::uint32_t>(first.DebugLast));
         }
-        const TTyreAdr &tyres = m_doc.Doc.Tyres;
+        const TTyreAdr &tyres = m_doc.Doc().Tyres;
         m_out.U8(static_cast<std::uint32_t>(tyres.Count()));
         for (int b = 0; b < tyres.Count(); ++b) {
             const std::string def = tyres.Definition(b);
@@ -232,7 +232,7 @@ private:
                 throw MissingItem(m_index, "выходное слово", 'o', id);
             m_out.U8(static_cast<std::uint32_t>(id));
             m_out.U8(static_cast<std::uint32_t>(word->Tyre));
-            const int width = test.OWords.BusWidth(id, m_doc.Doc.Tyres);
+            const int width = test.OWords.BusWidth(id, m_doc.Doc().Tyres);
             if (test.OWords.IsWaitWord(id)) {
                 m_out.U8(1);
                 const auto passes = WaitTextToPasses(test.OWords.WaitLimit(id), width,
@@ -311,7 +311,7 @@ private:
         const TWord &list = kind == 'i'   ? static_cast<const TWord &>(test.IWords)
                             : kind == 'o' ? static_cast<const TWord &>(test.OWords)
                                           : static_cast<const TWord &>(test.GWords);
-        return list.BusWidth(id, m_doc.Doc.Tyres);
+        return list.BusWidth(id, m_doc.Doc().Tyres);
     }
 
     // The unit gets the name in the folder (checked by CheckDataFile before).
@@ -462,8 +462,8 @@ bool Dosdata::Compile(std::span<std::uint8_t> buffer, std::size_t &position)
     m_failure.clear();
     m_dataFiles.clear();
     m_lists.clear();
-    const int current = m_doc.CurrentTest;
-    m_runList = BuildRunList(m_doc.Doc, current, &m_called);
+    const int current = m_doc.CurrentTest();
+    m_runList = BuildRunList(m_doc.Doc(), current, &m_called);
     if (m_runList.empty()) {
         m_failure = "Нет теста для выполнения";
         Tell(m_notices, {NoticeKind::Error, m_failure, "Ошибка"});

@@ -68,8 +68,30 @@ public:
     {
         m_index = lists.test;
         STest &test = *m_doc.Test(m_index);
-        std::int32_t &errors = m_doc.ErrorCounts[static_cast<std::size_t>(m_index)];
-        errors = 0;
+        std::int32_t errors = 0;
+        m_doc.SetTestErrors(m_index, 0);
+        try {
+            Count(test, lists, errors);
+        } catch (...) {
+            // An answer cut short keeps the errors counted up to its end.
+            m_doc.SetTestErrors(m_index, errors);
+            throw;
+        }
+        m_doc.SetTestErrors(m_index, errors);
+        // The views show read-back values only of a test that has run (in
+        // debug mode only of the cycle just run).
+        m_doc.MarkTestRun(m_index, m_opt.debug ? test.ActiveCycle + 1 : 1);
+        if (m_d.m_observer)
+            m_d.m_observer->TestDecoded(m_index, errors > 0);
+        if (!lists.fFuncs.empty() || !lists.sFuncs.empty())
+            AddFetchEntries(test);
+    }
+
+private:
+    // Reads one test's part of the answer into its words and functions,
+    // counting its errors.
+    void Count(STest &test, const TestRunLists &lists, std::int32_t &errors)
+    {
         for (auto &cycles : m_counted)
             cycles.clear();
         m_lists = &lists;
@@ -92,18 +114,8 @@ public:
         CheckOutputWords(test, lists);
         if (m_opt.probe)
             Probe(test);
-        // The views show read-back values only of a test that has run (in
-        // debug mode only of the cycle just run).
-        if (m_index >= 0 && m_index < kMaxTests)
-            m_doc.TestRunFlags[static_cast<std::size_t>(m_index)] =
-                m_opt.debug ? test.ActiveCycle + 1 : 1;
-        if (m_d.m_observer)
-            m_d.m_observer->TestDecoded(m_index, errors > 0);
-        if (!lists.fFuncs.empty() || !lists.sFuncs.empty())
-            AddFetchEntries(test);
     }
 
-private:
     int CyclesSent(const STest &test) const { return m_opt.debug ? 1 : test.Cycles; }
 
     void OutputWords(STest &test, const TestRunLists &lists, std::int32_t &errors)
@@ -113,7 +125,7 @@ private:
             const SWord *word = test.OWords.Find(id);
             if (!word)
                 throw InternalError("ProcessDosData");
-            const int width = test.OWords.BusWidth(id, m_doc.Doc.Tyres);
+            const int width = test.OWords.BusWidth(id, m_doc.Doc().Tyres);
             const std::uint32_t mask = width >= 16 ? 0xFFFFu : (1u << width) - 1u;
             const bool inverse = word->Code == 0;
             const bool constant = word->IsConstant();
@@ -333,7 +345,7 @@ private:
 
     std::int64_t Position(STest &test, int low, int high)
     {
-        const int width = test.IWords.BusWidth(low, m_doc.Doc.Tyres);
+        const int width = test.IWords.BusWidth(low, m_doc.Doc().Tyres);
         const std::int64_t highValue = high > 0 ? Value(test, 'i', high) : 0;
         return (highValue << width) | Value(test, 'i', low);
     }
@@ -489,7 +501,7 @@ bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer, boo
     m_failure.clear();
     m_fetchList.clear();
     m_errorMark.reset();
-    m_doc.ErrorCounts.resize(static_cast<std::size_t>(std::max(m_doc.Doc.NTest, 0)), 0);
+    m_doc.FitErrorCounts();
     try {
         if (code != 12 && code != kAnswerStopped)
             throw InternalError("ProcessDosData");
@@ -508,12 +520,12 @@ bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer, boo
     if (m_observer)
         m_observer->ResultsShown(ResultStage::RepaintViews);
     std::int32_t total = 0;
-    for (const std::int32_t count : m_doc.ErrorCounts)
+    for (const std::int32_t count : m_doc.ErrorCounts())
         total += count;
-    m_doc.TotalErrors = total;
+    m_doc.SetTotalErrors(total);
     if (m_options.stopOnError && !m_options.debug) {
-        const int current = m_doc.CurrentTest;
-        m_errorMark = current < 0 ? total : m_doc.ErrorCounts[static_cast<std::size_t>(current)];
+        const int current = m_doc.CurrentTest();
+        m_errorMark = current < 0 ? total : m_doc.ErrorCounts()[static_cast<std::size_t>(current)];
     }
     if (m_observer)
         m_observer->ResultsShown(ResultStage::RecountErrors);

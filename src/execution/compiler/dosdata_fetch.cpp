@@ -40,7 +40,8 @@ void ClearReadOnly(const std::filesystem::path &path)
 
 bool IsCompanionName(const TQuorvik &doc, const std::string &name)
 {
-    for (const std::string &companion : CompanionFileNames(doc.Doc.FileName, doc.Cnt.FileName)) {
+    for (const std::string &companion :
+         CompanionFileNames(doc.Doc().FileName, doc.Cnt().FileName)) {
         if (SameTextNoCase(name, companion))
             return true;
     }

@@ -99,7 +99,7 @@ void Dosdata::StepAddressWords()
         const std::int64_t next = Stepped(now, f.Step, std::max(f.AdrInc, 1), f.AdrStart, f.AdrEnd);
         test.IWords.SetValueAt(adr->id, cycle, static_cast<std::int32_t>(next), ValueSet::Run);
     }
-    const TTyreAdr &tyres = m_doc.Doc.Tyres;
+    const TTyreAdr &tyres = m_doc.Doc().Tyres;
     for (SFuncM &m : test.MFuncs) {
         if (m.Step == StepNone)
             continue;

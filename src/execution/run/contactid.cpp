@@ -26,9 +26,9 @@ std::string ConnectorLabel(int index, bool dosUnit)
 std::vector<IdContact> IdentificationContacts(const TQuorvik &doc, bool dosUnit)
 {
     std::vector<IdContact> contacts;
-    const int count = std::clamp(doc.AdapterContacts, 0, static_cast<int>(kMaxContacts));
+    const int count = std::clamp(doc.AdapterContacts(), 0, static_cast<int>(kMaxContacts));
     for (int i = 0; i < count; ++i) {
-        if (doc.Cnt.Names[static_cast<std::size_t>(i)] != "#i")
+        if (doc.Cnt().Names[static_cast<std::size_t>(i)] != "#i")
             continue;
         contacts.push_back({i, ConnectorLabel(i, dosUnit), UnitChannelCode(i, dosUnit)});
     }

@@ -104,7 +104,7 @@ void ErrorStatistics::CountWord(int pass, const TQuorvik &doc, int testIndex, in
     // first, so that each word and bit is looked up once per pass.
     const std::vector<std::string_view> reference = SplitValues(word->Data);
     const std::vector<std::string_view> read = SplitValues(word->Run);
-    const int width = std::min(doc.Doc.Tyres.Width(word->Tyre), kMaxBits);
+    const int width = std::min(doc.Doc().Tyres.Width(word->Tyre), kMaxBits);
     std::array<int, kMaxBits> firstCycleOfBit{}; // 1-based; 0 = right in every cycle
     int firstCycle = 0;
     std::uint32_t seen = 0;
@@ -130,14 +130,16 @@ void ErrorStatistics::CountWord(int pass, const TQuorvik &doc, int testIndex, in
     }
     if (firstCycle == 0)
         return;
-    const auto tactOf = [&](int cycle) { return TactReading(*test, cycle - 1, id, doc.DebugMode); };
+    const auto tactOf = [&](int cycle) {
+        return TactReading(*test, cycle - 1, id, doc.DebugMode());
+    };
     const int wordKey = (testIndex * 256 + id) * (kMaxBits + 1);
     auto [words, newWord] = m_index.try_emplace(wordKey, m_words.size());
     if (newWord)
         m_words.push_back(WordErrors{testIndex, id, word->Name, {}});
     Tally(m_words[words->second].tally, pass, firstCycle, tactOf);
 
-    const std::string bus = doc.Doc.Tyres.Definition(word->Tyre);
+    const std::string bus = doc.Doc().Tyres.Definition(word->Tyre);
     for (int bit = 0; bit < width; ++bit) {
         const int cycle = firstCycleOfBit[static_cast<std::size_t>(bit)];
         if (cycle == 0)
@@ -146,11 +148,11 @@ void ErrorStatistics::CountWord(int pass, const TQuorvik &doc, int testIndex, in
         if (newContact) {
             const int contact = static_cast<unsigned char>(bus[static_cast<std::size_t>(bit)]);
             const bool named =
-                contact >= 1 && static_cast<std::size_t>(contact) <= doc.Cnt.Names.size();
+                contact >= 1 && static_cast<std::size_t>(contact) <= doc.Cnt().Names.size();
             m_contacts.push_back(ContactErrors{
                 testIndex,
                 contact,
-                named ? doc.Cnt.Names[static_cast<std::size_t>(contact - 1)] : std::string(),
+                named ? doc.Cnt().Names[static_cast<std::size_t>(contact - 1)] : std::string(),
                 id,
                 bit,
                 {}});

@@ -21,9 +21,9 @@ diagnosis::Diagnosis DiagnoseRun(const TQuorvik &doc, const std::vector<Diagnose
             if (t.unchecked.find(id) == std::string::npos)
                 counted += id;
         }
-        auto testReads = diagnosis::ObserveTest(doc.Doc, *test, t.test, counted, doc.DebugMode);
+        auto testReads = diagnosis::ObserveTest(doc.Doc(), *test, t.test, counted, doc.DebugMode());
         reads.insert(reads.end(), testReads.begin(), testReads.end());
-        for (const int c : diagnosis::ContactsOfTest(doc.Doc, *test))
+        for (const int c : diagnosis::ContactsOfTest(doc.Doc(), *test))
             partners.insert(c);
     }
     return diagnosis::Diagnose(std::move(reads), {partners.begin(), partners.end()}, passes);

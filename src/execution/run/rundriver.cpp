@@ -34,9 +34,9 @@ void Pause(int ms)
 
 std::int32_t ErrorsOf(const TQuorvik &doc, int test)
 {
-    if (test < 0 || static_cast<std::size_t>(test) >= doc.ErrorCounts.size())
+    if (test < 0 || static_cast<std::size_t>(test) >= doc.ErrorCounts().size())
         return 0;
-    return doc.ErrorCounts[static_cast<std::size_t>(test)];
+    return doc.ErrorCounts()[static_cast<std::size_t>(test)];
 }
 
 std::string NumberList(const std::vector<int> &tests)
@@ -62,10 +62,10 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
     };
     RunVerdict verdict;
     verdict.passes = passes;
-    if (doc.CurrentTest < 0) {
+    if (doc.CurrentTest() < 0) {
         std::vector<int> tests = runList;
         if (tests.empty()) {
-            for (int t = 0; t < doc.Doc.NTest; ++t)
+            for (int t = 0; t < doc.Doc().NTest; ++t)
                 tests.push_back(t);
         }
         for (const int test : tests) {
@@ -88,7 +88,7 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
     }
     // A test is good only when the tests it calls are good too.
     const bool anyFailed =
-        failed(doc.CurrentTest) || std::any_of(calledTests.begin(), calledTests.end(), failed);
+        failed(doc.CurrentTest()) || std::any_of(calledTests.begin(), calledTests.end(), failed);
     if (!anyFailed) {
         verdict.kind = RunVerdict::Passed;
         verdict.text = "Тест завершен успешно";
@@ -96,7 +96,7 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
         return verdict;
     }
     verdict.kind = RunVerdict::Errors;
-    verdict.failedTests.push_back(doc.CurrentTest);
+    verdict.failedTests.push_back(doc.CurrentTest());
     verdict.text = "Тест завершен с ошибками";
     if (continuous && passes > 0)
         verdict.text += " (прогон №" + std::to_string(passes) + ")";
@@ -110,8 +110,8 @@ RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug, int completePasse
     RunVerdict verdict;
     verdict.kind = RunVerdict::Interrupted;
     verdict.icon = NoticeKind::Error;
-    const STest *test = doc.Test(doc.CurrentTest);
-    if (doc.CurrentTest < 0 || test == nullptr) {
+    const STest *test = doc.Test(doc.CurrentTest());
+    if (doc.CurrentTest() < 0 || test == nullptr) {
         verdict.text = "Выполнение тестов прервано";
     } else if (debug) {
         verdict.text =
@@ -164,10 +164,10 @@ RunOptions RunDriver::Options() const
 {
     const TSettings &settings = *m_env.settings;
     RunOptions options;
-    options.debug = m_doc.DebugMode;
-    options.probe = m_doc.ProbeMode;
-    options.debugCycles = m_doc.CyclesMode;
-    options.continuous = m_doc.SolidTest;
+    options.debug = m_doc.DebugMode();
+    options.probe = m_doc.ProbeMode();
+    options.debugCycles = m_doc.CyclesMode();
+    options.continuous = m_doc.SolidTest();
     options.resultPerPass = settings.Option(TSettings::OptSendResultInLoop) != 0;
     options.stopOnError = settings.Option(TSettings::OptStopOnTestError) != 0;
     options.dosUnit = m_env.tester->DosUnit();
@@ -272,7 +272,7 @@ RunSessionConfig RunDriver::SessionConfig(const Start &start) const
 {
     RunSessionConfig config;
     config.options = Options();
-    config.testDir = std::filesystem::u8path(m_doc.Doc.FileName).parent_path();
+    config.testDir = std::filesystem::u8path(m_doc.Doc().FileName).parent_path();
     config.local = start.local;
     config.report = start.report;
     config.currentControl = start.local && start.currentControl;
@@ -301,7 +301,7 @@ RunDriver::StepResult RunDriver::WatchCurrents(IComPort &port, RunSession &sessi
 
 void RunDriver::ListenToPasses(RunSession &session)
 {
-    if (!m_env.passDecoded || !m_doc.SolidTest)
+    if (!m_env.passDecoded || !m_doc.SolidTest())
         return;
     session.SetPassListener([this, &session](int pass, const std::vector<int> &failedTests) {
         RunVerdict snapshot;
@@ -343,8 +343,8 @@ RunVerdict RunDriver::Evaluate(RunSession &session, bool local)
     } else if (session.StoppedByOperator()) {
         if (local && m_env.probe)
             m_env.probe->SaveData();
-        const bool continuous = m_doc.SolidTest;
-        verdict = InterruptedVerdict(m_doc, m_doc.DebugMode,
+        const bool continuous = m_doc.SolidTest();
+        verdict = InterruptedVerdict(m_doc, m_doc.DebugMode(),
                                      continuous ? session.Statistics().Passes() : 0,
                                      session.FailingPasses());
         if (m_env.showVerdict)
@@ -354,7 +354,7 @@ RunVerdict RunDriver::Evaluate(RunSession &session, bool local)
     } else {
         const Dosdata &compiler = session.Compiler();
         verdict = CompletedVerdict(m_doc, compiler.RunList(), compiler.CalledTests(),
-                                   m_doc.SolidTest, session.Passes(), session.TestsFailedInRun());
+                                   m_doc.SolidTest(), session.Passes(), session.TestsFailedInRun());
         if (m_env.showVerdict &&
             (m_env.settings->Option(TSettings::OptRunEndMessage) != 0 || !local))
             TellVerdict(verdict);

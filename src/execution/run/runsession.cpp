@@ -39,7 +39,7 @@ RunSession::~RunSession() = default;
 std::vector<std::string> RunSession::VFunctionChoices() const
 {
     std::vector<std::string> choices;
-    const STest *test = m_doc.Test(m_doc.CurrentTest);
+    const STest *test = m_doc.Test(m_doc.CurrentTest());
     if (!m_config.options.debug || test == nullptr || test->VFuncs.Empty() || m_probe == nullptr)
         return choices;
     choices.emplace_back("отсутствует");
@@ -63,7 +63,7 @@ void RunSession::Ok(int vChoice)
     m_view->ShowCloseButton(false);
     int vFunction = 0;
     if (vChoice > 0) {
-        const STest *test = m_doc.Test(m_doc.CurrentTest);
+        const STest *test = m_doc.Test(m_doc.CurrentTest());
         const SFuncV *v = test ? test->VFuncs.At(vChoice - 1) : nullptr;
         if (v != nullptr)
             vFunction = v->Number;
@@ -106,7 +106,7 @@ bool RunSession::StartWork(int vFunction)
     }
     buffer.resize(length);
     if (vFunction != 0) {
-        const STest *test = m_doc.Test(m_doc.CurrentTest);
+        const STest *test = m_doc.Test(m_doc.CurrentTest());
         const int first = m_config.options.debug && test ? test->ActiveCycle : 0;
         const int last =
             m_config.options.debug && test ? test->ActiveCycle : (test ? test->Cycles - 1 : 0);
@@ -456,10 +456,10 @@ int RunSession::DecodedPasses() const
 RunSession::KeptResults RunSession::KeepResults() const
 {
     KeptResults kept;
-    kept.errorCounts = m_doc.ErrorCounts;
-    kept.totalErrors = m_doc.TotalErrors;
-    kept.runFlags = m_doc.TestRunFlags;
-    for (int index = 0; index < m_doc.Doc.NTest; ++index) {
+    kept.errorCounts = m_doc.ErrorCounts();
+    kept.totalErrors = m_doc.TotalErrors();
+    kept.runFlags = m_doc.TestRunFlags();
+    for (int index = 0; index < m_doc.Doc().NTest; ++index) {
         if (const STest *test = m_doc.Test(index))
             kept.words.push_back({index, test->IWords, test->OWords, test->GWords});
     }
@@ -468,9 +468,9 @@ RunSession::KeptResults RunSession::KeepResults() const
 
 void RunSession::RestoreResults(const KeptResults &kept)
 {
-    m_doc.ErrorCounts = kept.errorCounts;
-    m_doc.TotalErrors = kept.totalErrors;
-    m_doc.TestRunFlags = kept.runFlags;
+    m_doc.SetErrorCounts(kept.errorCounts);
+    m_doc.SetTotalErrors(kept.totalErrors);
+    m_doc.SetTestRunFlags(kept.runFlags);
     for (const KeptResults::Words &words : kept.words) {
         if (STest *test = m_doc.Test(words.test)) {
             test->IWords = words.input;

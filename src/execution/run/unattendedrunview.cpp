@@ -124,7 +124,7 @@ void UnattendedRunView::ShowStatus(const std::string &text)
     bool escape = false;
     {
         std::lock_guard lock(m_mutex);
-        m_statuses.push_back(text);
+        m_statuses.Add(text);
         escape = !m_options.escapeOnStatus.empty() && text == m_options.escapeOnStatus;
         m_escapeWanted = m_escapeWanted || escape;
     }
@@ -174,7 +174,7 @@ int UnattendedRunView::AskQuestion(QuestionKind kind, std::span<const std::uint8
     const std::string text = UnitQuestionText(m_doc, kind, record);
     {
         std::lock_guard lock(m_mutex);
-        m_questions.push_back(text);
+        m_questions.Add(text);
     }
     Emit(text + (m_options.answer == 1 ? " — да" : " — нет"));
     return m_options.answer;
@@ -186,7 +186,7 @@ void UnattendedRunView::ShowResults(ResultStage stage)
 {
     if (stage != ResultStage::RecountErrors)
         return;
-    m_errors += m_doc.TotalErrors;
+    m_errors += m_doc.TotalErrors();
     ++m_results;
 }
 
@@ -198,25 +198,31 @@ UnattendedRunView::Tally UnattendedRunView::ResultsSoFar() const
 void UnattendedRunView::TestDecoded(int testIndex, bool hasErrors)
 {
     std::lock_guard lock(m_mutex);
-    m_decoded.emplace_back(testIndex, hasErrors);
+    m_decoded.Add({testIndex, hasErrors});
 }
 
 std::vector<std::string> UnattendedRunView::Statuses() const
 {
     std::lock_guard lock(m_mutex);
-    return m_statuses;
+    return m_statuses.Entries();
+}
+
+std::size_t UnattendedRunView::StatusesDropped() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_statuses.Dropped();
 }
 
 std::vector<std::string> UnattendedRunView::Questions() const
 {
     std::lock_guard lock(m_mutex);
-    return m_questions;
+    return m_questions.Entries();
 }
 
 std::vector<std::pair<int, bool>> UnattendedRunView::DecodedTests() const
 {
     std::lock_guard lock(m_mutex);
-    return m_decoded;
+    return m_decoded.Entries();
 }
 
 void UnattendedRunView::Emit(const std::string &line)

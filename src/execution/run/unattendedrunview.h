@@ -7,6 +7,7 @@
 // number of passes, answers the unit's questions with a fixed answer and
 // reports every visible effect as a line.
 
+#include "execution/run/headtaillog.h"
 #include "execution/run/runsession.h"
 
 #include <atomic>
@@ -71,8 +72,13 @@ public:
     };
     Tally ResultsSoFar() const;
 
-    // What was shown, for the tests.
+    // What was shown, for the tests. A run of many passes keeps the first
+    // and the latest kKeptHead/kKeptTail entries of each (the memory of an
+    // hours-long run stays bounded); StatusesDropped() counts the rest.
+    static constexpr std::size_t kKeptHead = 256;
+    static constexpr std::size_t kKeptTail = 256;
     std::vector<std::string> Statuses() const;
+    std::size_t StatusesDropped() const;
     std::vector<std::string> Questions() const;
     std::vector<std::pair<int, bool>> DecodedTests() const;
 
@@ -89,9 +95,9 @@ private:
     std::optional<std::chrono::steady_clock::time_point> m_closeAt;
     bool m_closed = false;
     bool m_escapeWanted = false;
-    std::vector<std::string> m_statuses;
-    std::vector<std::string> m_questions;
-    std::vector<std::pair<int, bool>> m_decoded;
+    HeadTailLog<std::string> m_statuses{kKeptHead, kKeptTail};
+    HeadTailLog<std::string> m_questions{kKeptHead, kKeptTail};
+    HeadTailLog<std::pair<int, bool>> m_decoded{kKeptHead, kKeptTail};
     std::mutex m_sinkMutex;
     int m_lastPercent = -1;
     std::atomic<int> m_results{0};

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -44,6 +45,12 @@ public:
     virtual void CommandsChanged() = 0;
     // Repaint the current view.
     virtual void ViewsChanged() = 0;
+    // Test `index` became current (-1: all tests): show it, its information
+    // and its tab. The status fields were refreshed just before.
+    virtual void TestSelected(int index) = 0;
+    // A selection was refused; test `current` stays (-1: all tests): its tab
+    // is pressed again.
+    virtual void SelectionRefused(int current) = 0;
 };
 
 // An observer that ignores everything: the command-line tool and the tests
@@ -61,6 +68,42 @@ public:
     void StatusChanged(StatusField, const std::string &, bool) override {}
     void CommandsChanged() override {}
     void ViewsChanged() override {}
+    void TestSelected(int) override {}
+    void SelectionRefused(int) override {}
+};
+
+// Passes every notification to each observer in the order they were added.
+// Holds no observer: each must outlive the list or be removed first.
+class ObserverList final : public DocumentObserver
+{
+public:
+    void Add(DocumentObserver &observer);
+    void Remove(DocumentObserver &observer);
+
+    void FileOpened(const SQor &doc) override;
+    void LoadFailed() override;
+    void FileClosed() override;
+    void ContactFileChanged(const std::string &path) override;
+    void TitleChanged(const std::string &fileName) override;
+    void ModeChanged(DocumentMode mode, bool on) override;
+    void RunResultsReset() override;
+    void StatusChanged(StatusField field, const std::string &text, bool alert) override;
+    void CommandsChanged() override;
+    void ViewsChanged() override;
+    void TestSelected(int index) override;
+    void SelectionRefused(int current) override;
+
+private:
+    template <typename Call>
+    void Each(Call call)
+    {
+        // A copy: an observer may remove itself while it is told.
+        const std::vector<DocumentObserver *> observers = m_observers;
+        for (DocumentObserver *observer : observers)
+            call(*observer);
+    }
+
+    std::vector<DocumentObserver *> m_observers;
 };
 
 } // namespace qv

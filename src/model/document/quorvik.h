@@ -112,36 +112,113 @@ public:
     TTestFile *TestFile() { return m_testFile.get(); }
     STest *Test(int index);
     const STest *Test(int index) const;
-    STest *CurrentTestRecord() { return Test(CurrentTest); }
+    STest *CurrentTestRecord() { return Test(m_currentTest); }
 
-    // The members, in the order the document keeps them.
-    std::int32_t AdapterContacts = kMaxContacts;
-    std::uint8_t Busy = 0;
-    std::int32_t CurrentTest = 0; // 0-based; -1 = all tests
-    SDisplaySettings Display;
-    std::string CommentMarks;              // byte i+1 for each non-empty comment slot i
-    std::vector<std::int32_t> ErrorCounts; // per test; empty = none allocated
-    std::int32_t TotalErrors = 0;
-    std::array<std::int32_t, kMaxTests> TestRunFlags{}; // 0 = not run since the reset
-    std::string DiagramNotes;
-    std::vector<std::int32_t> CycleRows; // first table row of each cycle
-    TextGrid DiagramView;                // what the diagram shows
-    DiagramLayout DiagramShape;          // its rows: lines, probes (FirstProbeRow), bottom
-    TextGrid TableView;                  // what the table shows
-    std::string MList;                   // one character per M tact: the function's number
-    SCnt Cnt;
-    STxt Txt;
-    SQor Doc;
-    std::int32_t TactCount = 0;
-    std::vector<std::string> ErrorLines;
-    bool SolidTest = false;
-    bool DebugMode = false;
-    bool ProbeMode = false;
-    bool CyclesMode = false;
-    bool FullTable = false;
+    // Further observers of the document beside the window's (told after it,
+    // in the order added); each must outlive the document or be removed.
+    void AddObserver(DocumentObserver &observer) { m_observers.Add(observer); }
+    void RemoveObserver(DocumentObserver &observer) { m_observers.Remove(observer); }
+
+    // The operator's choice of test: index 0..NTest-1 one test, -1 all tests.
+    // Refused (false; nothing changes, SelectionRefused is told) without
+    // tests, for an index outside the file, and for all tests in debug mode
+    // (the refusal message shown). Otherwise the status fields are refreshed
+    // (the debug cycle for one test, the error count) and TestSelected told.
+    bool SelectTest(int index);
+
+    // One mode flag stored alone, without what its setter does beside it
+    // (probe entries, debug ranges, reset results, notifications): for a
+    // document prepared outside the windows, such as a debug run of the
+    // command-line tool that sets its own tact range.
+    void StoreModeFlag(DocumentMode mode, bool on);
+
+    // The display block (settings window, settings file); one switch of it.
+    void SetDisplay(const SDisplaySettings &display) { m_display = display; }
+    void SetDisplaySwitch(std::size_t index, std::int32_t value);
+    // The comment marks again from the container after the comments changed.
+    void UpdateCommentMarks();
+
+    // Run results, written by the run machinery (the run announces them to
+    // the windows itself). Test indexes outside the counts are ignored.
+    void FitErrorCounts(); // one count per test, new ones 0
+    void SetErrorCounts(std::vector<std::int32_t> counts) { m_errorCounts = std::move(counts); }
+    void SetTestErrors(int index, std::int32_t count);
+    void SetTotalErrors(std::int32_t total) { m_totalErrors = total; }
+    void SetTestRunFlags(const std::array<std::int32_t, kMaxTests> &flags)
+    {
+        m_testRunFlags = flags;
+    }
+    void MarkTestRun(int index, std::int32_t flag);
+    // The top-left cell of the diagram names the cell in focus ("row:col").
+    void ShowDiagramFocus(const std::string &text);
+    // The operator stepped the address mark of a debug value in the table.
+    void SetTableMark(int col, int row, int mark) { m_tableView.SetMark(col, row, mark); }
+
+    // The file's records: the container fills them, the editors change the
+    // tests in them in place.
+    SQor &Doc() { return m_doc; }
+    const SQor &Doc() const { return m_doc; }
+    SCnt &Cnt() { return m_cnt; }
+    const SCnt &Cnt() const { return m_cnt; }
+    STxt &Txt() { return m_txt; }
+    const STxt &Txt() const { return m_txt; }
+
+    // What the document holds, in the order it keeps it.
+    std::int32_t AdapterContacts() const { return m_adapterContacts; }
+    std::uint8_t Busy() const { return m_busy; }
+    std::int32_t CurrentTest() const { return m_currentTest; } // 0-based; -1 = all tests
+    const SDisplaySettings &Display() const { return m_display; }
+    // Byte i+1 for each non-empty comment slot i.
+    const std::string &CommentMarks() const { return m_commentMarks; }
+    // Per test; empty = none allocated.
+    const std::vector<std::int32_t> &ErrorCounts() const { return m_errorCounts; }
+    std::int32_t TotalErrors() const { return m_totalErrors; }
+    // 0 = not run since the reset.
+    const std::array<std::int32_t, kMaxTests> &TestRunFlags() const { return m_testRunFlags; }
+    const std::string &DiagramNotes() const { return m_diagramNotes; }
+    // First table row of each cycle.
+    const std::vector<std::int32_t> &CycleRows() const { return m_cycleRows; }
+    const TextGrid &DiagramView() const { return m_diagramView; }
+    // The diagram's rows: lines, probes (FirstProbeRow), bottom.
+    const DiagramLayout &DiagramShape() const { return m_diagramShape; }
+    const TextGrid &TableView() const { return m_tableView; }
+    // One character per M tact: the function's number.
+    const std::string &MList() const { return m_mList; }
+    std::int32_t TactCount() const { return m_tactCount; }
+    const std::vector<std::string> &ErrorLines() const { return m_errorLines; }
+    bool SolidTest() const { return m_solidTest; }
+    bool DebugMode() const { return m_debugMode; }
+    bool ProbeMode() const { return m_probeMode; }
+    bool CyclesMode() const { return m_cyclesMode; }
+    bool FullTable() const { return m_fullTable; }
 
 private:
-    DocumentObserver &m_observer;
+    std::int32_t m_adapterContacts = kMaxContacts;
+    std::uint8_t m_busy = 0;
+    std::int32_t m_currentTest = 0;
+    SDisplaySettings m_display;
+    std::string m_commentMarks;
+    std::vector<std::int32_t> m_errorCounts;
+    std::int32_t m_totalErrors = 0;
+    std::array<std::int32_t, kMaxTests> m_testRunFlags{};
+    std::string m_diagramNotes;
+    std::vector<std::int32_t> m_cycleRows;
+    TextGrid m_diagramView;
+    DiagramLayout m_diagramShape;
+    TextGrid m_tableView;
+    std::string m_mList;
+    SCnt m_cnt;
+    STxt m_txt;
+    SQor m_doc;
+    std::int32_t m_tactCount = 0;
+    std::vector<std::string> m_errorLines;
+    bool m_solidTest = false;
+    bool m_debugMode = false;
+    bool m_probeMode = false;
+    bool m_cyclesMode = false;
+    bool m_fullTable = false;
+
+    ObserverList m_observers; // the window's first
     TestFileUi &m_fileUi;
     std::unique_ptr<TTestFile> m_testFile;
     const WaitCalibration *m_waitCalibration = nullptr;

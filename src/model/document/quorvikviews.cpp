@@ -14,47 +14,47 @@ constexpr std::size_t kWaitsAsTimesSwitch = TSettings::OptWaitsAsTimes;
 
 void TQuorvik::FillDiagramView()
 {
-    const STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
-    DiagramShape = FillDiagram(test, Cnt, ProbeMode, DiagramView);
+    const STest *test = m_currentTest == -1 ? nullptr : Test(m_currentTest);
+    m_diagramShape = FillDiagram(test, m_cnt, m_probeMode, m_diagramView);
     if (test) {
         TactResults results;
-        results.results = TestRunFlags[static_cast<std::size_t>(CurrentTest)] != 0;
-        results.errorCounts = ErrorCounts;
-        MarkTactStates(test->Tacts, test, results, DiagramView);
+        results.results = m_testRunFlags[static_cast<std::size_t>(m_currentTest)] != 0;
+        results.errorCounts = m_errorCounts;
+        MarkTactStates(test->Tacts, test, results, m_diagramView);
         if (results.results)
-            MarkReadLevels(*test, Doc.Tyres, test->ActiveCycle, DiagramView);
+            MarkReadLevels(*test, m_doc.Tyres, test->ActiveCycle, m_diagramView);
     }
-    TactCount = test ? test->Tacts.TactCount() : 0;
+    m_tactCount = test ? test->Tacts.TactCount() : 0;
 }
 
 void TQuorvik::FillTableView()
 {
-    STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
-    MList.clear();
+    STest *test = m_currentTest == -1 ? nullptr : Test(m_currentTest);
+    m_mList.clear();
     if (test) {
-        MList = CollectMList(test->Tacts);
-        if (DebugMode)
-            WriteMAddressWords(*test, MList, Doc.Tyres, test->ActiveCycle);
+        m_mList = CollectMList(test->Tacts);
+        if (m_debugMode)
+            WriteMAddressWords(*test, m_mList, m_doc.Tyres, test->ActiveCycle);
     }
     TableSource source;
-    source.doc = &Doc;
+    source.doc = &m_doc;
     source.test = test;
-    source.debugMode = DebugMode;
-    source.fullTable = FullTable;
-    source.runFlag = test ? TestRunFlags[static_cast<std::size_t>(CurrentTest)] : 0;
-    source.waitsAsTimes = Display.Switches[kWaitsAsTimesSwitch] != 0;
-    CycleRows = FillTable(source, TableView);
-    if (test && DebugMode)
-        AddMAddressNotes(TableView, *test, MList, Doc.Sys);
+    source.debugMode = m_debugMode;
+    source.fullTable = m_fullTable;
+    source.runFlag = test ? m_testRunFlags[static_cast<std::size_t>(m_currentTest)] : 0;
+    source.waitsAsTimes = m_display.Switches[kWaitsAsTimesSwitch] != 0;
+    m_cycleRows = FillTable(source, m_tableView);
+    if (test && m_debugMode)
+        AddMAddressNotes(m_tableView, *test, m_mList, m_doc.Sys);
 }
 
 bool TQuorvik::RunDataVisible(int cycle, int outputWord) const
 {
-    const STest *test = CurrentTest == -1 ? nullptr : Test(CurrentTest);
+    const STest *test = m_currentTest == -1 ? nullptr : Test(m_currentTest);
     if (!test)
         return false;
-    return qv::RunDataVisible(*test, TestRunFlags[static_cast<std::size_t>(CurrentTest)], DebugMode,
-                              cycle, outputWord);
+    return qv::RunDataVisible(*test, m_testRunFlags[static_cast<std::size_t>(m_currentTest)],
+                              m_debugMode, cycle, outputWord);
 }
 
 } // namespace qv

@@ -63,16 +63,17 @@ bool DebugValuesPending(const SQor &doc, int currentTest, int activeCycle)
 
 void SavedContentMark::Take(const TQuorvik &doc)
 {
-    m_content = SavedContent(doc.Doc);
+    m_content = SavedContent(doc.Doc());
 }
 
 bool SavedContentMark::Changed(const TQuorvik &doc) const
 {
-    if (doc.Doc.FileName.empty()) {
+    if (doc.Doc().FileName.empty()) {
         return false;
     }
-    return SavedContent(doc.Doc) != m_content ||
-           (doc.DebugMode && DebugValuesPending(doc.Doc, doc.CurrentTest, doc.GetActiveCycle()));
+    return SavedContent(doc.Doc()) != m_content ||
+           (doc.DebugMode() &&
+            DebugValuesPending(doc.Doc(), doc.CurrentTest(), doc.GetActiveCycle()));
 }
 
 } // namespace qv

@@ -94,7 +94,7 @@ private:
 
 std::string CsvOfTest(const TQuorvik &doc, int test)
 {
-    return CsvWriter(*doc.Test(test), test, doc.TestRunFlags[static_cast<std::size_t>(test)] != 0)
+    return CsvWriter(*doc.Test(test), test, doc.TestRunFlags()[static_cast<std::size_t>(test)] != 0)
         .Write();
 }
 

@@ -42,7 +42,7 @@ std::optional<std::string> ExportTest(const TQuorvik &doc, int test, ExportForma
 {
     if (doc.Test(test) == nullptr)
         return "в файле нет теста " + std::to_string(test + 1);
-    const std::string source = std::filesystem::path(doc.Doc.FileName).filename().string();
+    const std::string source = std::filesystem::path(doc.Doc().FileName).filename().string();
     const std::string bytes =
         format == ExportFormat::Vcd ? VcdOfTest(doc, test, source, Today()) : CsvOfTest(doc, test);
     // "-" is standard output; a device or a pipe is written directly.

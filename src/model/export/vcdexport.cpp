@@ -89,7 +89,7 @@ public:
         : m_doc(doc)
         , m_test(test)
         , m_index(index)
-        , m_hasRun(doc.TestRunFlags[static_cast<std::size_t>(index)] != 0)
+        , m_hasRun(doc.TestRunFlags()[static_cast<std::size_t>(index)] != 0)
     {}
 
     std::string Write(std::string_view sourceName, std::string_view date)
@@ -120,7 +120,7 @@ private:
 
     int WidthOf(const TWord &words, int id) const
     {
-        const int width = words.BusWidth(id, m_doc.Doc.Tyres);
+        const int width = words.BusWidth(id, m_doc.Doc().Tyres);
         return width > 0 ? width : kDefaultWordWidth;
     }
 
@@ -151,7 +151,7 @@ private:
             m_lines.push_back(NewSignal(1));
             const auto contact = static_cast<std::size_t>(line.Contact);
             const std::string &name =
-                contact < m_doc.Cnt.Names.size() ? m_doc.Cnt.Names[contact] : std::string();
+                contact < m_doc.Cnt().Names.size() ? m_doc.Cnt().Names[contact] : std::string();
             m_out << "$var wire 1 " << m_lines.back().id << ' '
                   << VarName(name, "contact" + std::to_string(line.Contact + 1)) << " $end\n";
         }

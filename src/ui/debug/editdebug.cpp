@@ -57,7 +57,7 @@ std::optional<std::uint32_t> FileElement(const TQuorvik &doc, const SFuncF &func
     const std::int64_t offset = DataElementOffset(function, address, elementSize);
     if (offset < 0)
         return std::nullopt;
-    const auto file = InputFile::Open(DataFilePath(doc.Doc.FileName, function.FileName),
+    const auto file = InputFile::Open(DataFilePath(doc.Doc().FileName, function.FileName),
                                       std::numeric_limits<std::uint64_t>::max());
     std::uint8_t bytes[4] = {};
     const auto size = static_cast<std::size_t>(std::clamp(elementSize, 1, 4));
@@ -79,7 +79,7 @@ void TakeFileElement(TQuorvik &doc, STest &test, int functionNumber, std::int64_
     if (!data || (data->kind != 'i' && data->kind != 'o'))
         return;
     TWord &words = data->kind == 'i' ? static_cast<TWord &>(test.IWords) : test.OWords;
-    const int size = std::min(DataElementSize(words.BusWidth(data->id, doc.Doc.Tyres)), 2);
+    const int size = std::min(DataElementSize(words.BusWidth(data->id, doc.Doc().Tyres)), 2);
     if (const auto element = FileElement(doc, *function, address, size))
         words.SetValueAt(data->id, cycle, static_cast<std::int32_t>(*element),
                          data->kind == 'i' ? ValueSet::Run : ValueSet::Reference);
@@ -101,7 +101,7 @@ bool ApplyDebugValue(TQuorvik &doc, STest &test, const DebugEditTarget &target, 
     if (target.letter != 'i')
         return words.SetValueAt(target.word, target.cycle, v, ValueSet::Run);
 
-    const int width = words.BusWidth(target.word, doc.Doc.Tyres);
+    const int width = words.BusWidth(target.word, doc.Doc().Tyres);
     if (width < 31 && value >= (std::int64_t{1} << width))
         return Refuse(23);
     const std::int32_t link = words.FuncLinkOf(target.word);

@@ -37,7 +37,7 @@ TfmMAddress::TfmMAddress(const TQuorvik &doc, STest &test, const MAddressSide &s
     setWindowTitle(QStringLiteral("Адрес %1 M%2")
                        .arg(side.write ? QStringLiteral("записи") : QStringLiteral("чтения"))
                        .arg(side.function));
-    const int base = doc.Doc.Sys;
+    const int base = doc.Doc().Sys;
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
         new QLabel(QStringLiteral("Максимальный адрес: ") + InBase(side.maximum, base), this));
@@ -61,7 +61,7 @@ TfmMAddress::TfmMAddress(const TQuorvik &doc, STest &test, const MAddressSide &s
 // The split of the address typed so far; "?" while it is no address.
 void TfmMAddress::showParts()
 {
-    const int base = m_doc.Doc.Sys;
+    const int base = m_doc.Doc().Sys;
     const auto typed = m_doc.ParseNumber(m_address->text().trimmed().toUpper().toStdString());
     const bool valid = typed && *typed <= static_cast<std::uint64_t>(m_side.maximum);
     const auto address = valid ? static_cast<std::uint64_t>(*typed) : 0;
@@ -85,8 +85,8 @@ bool TfmMAddress::store()
     }
     if (*typed > static_cast<std::uint64_t>(m_side.maximum) ||
         !SetMAddress(m_test, m_side, static_cast<std::int64_t>(*typed))) {
-        Mesbo().Show("Адрес больше максимального (" + NumberInBase(m_side.maximum, m_doc.Doc.Sys) +
-                         ")",
+        Mesbo().Show("Адрес больше максимального (" +
+                         NumberInBase(m_side.maximum, m_doc.Doc().Sys) + ")",
                      MbError, kProductName);
         return false;
     }

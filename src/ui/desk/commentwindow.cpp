@@ -69,7 +69,7 @@ TfmComment::TfmComment(TQuorvik &document, QWidget *parent)
 bool TfmComment::HasComment(const TQuorvik &document, int slot)
 {
     const auto mark = static_cast<char>(slot + 1);
-    return document.CommentMarks.find(mark) != std::string::npos;
+    return document.CommentMarks().find(mark) != std::string::npos;
 }
 
 void TfmComment::setEditable(bool editable)
@@ -83,7 +83,7 @@ void TfmComment::setEditable(bool editable)
 void TfmComment::fillList()
 {
     m_slots->clear();
-    const int tests = m_document.Doc.NTest;
+    const int tests = m_document.Doc().NTest;
     for (int slot = 0; slot <= tests && slot < kCommentSlots; ++slot) {
         if (!m_editable && !HasComment(m_document, slot))
             continue;
@@ -124,7 +124,7 @@ void TfmComment::takeEdits()
 {
     if (!m_editable || m_shownSlot < 0 || m_shownSlot >= kCommentSlots)
         return;
-    m_document.Txt.Comments[static_cast<std::size_t>(m_shownSlot)] =
+    m_document.Txt().Comments[static_cast<std::size_t>(m_shownSlot)] =
         StoredText(m_text->toPlainText());
 }
 
@@ -135,7 +135,7 @@ void TfmComment::showSelected()
     m_shownSlot = slot.isValid() ? slot.toInt() : -1;
     m_text->setPlainText(
         m_shownSlot >= 0 && m_shownSlot < kCommentSlots
-            ? ShownText(m_document.Txt.Comments[static_cast<std::size_t>(m_shownSlot)])
+            ? ShownText(m_document.Txt().Comments[static_cast<std::size_t>(m_shownSlot)])
             : QString());
 }
 
@@ -150,8 +150,8 @@ void TfmComment::save()
     }
     takeEdits();
     m_document.WriteComments();
-    if (TTestFile *file = m_document.TestFile())
-        m_document.CommentMarks = file->CommentMarks();
+    if (m_document.TestFile())
+        m_document.UpdateCommentMarks();
     showSlot(m_shownSlot);
 }
 

@@ -34,15 +34,15 @@ ExportCommand::ExportCommand(const TQuorvik &document, QMenu &fileMenu, QAction 
 
 void ExportCommand::updateEnabled()
 {
-    m_action->setEnabled(!m_document.Doc.FileName.empty() &&
-                         m_document.Test(m_document.CurrentTest) != nullptr);
+    m_action->setEnabled(!m_document.Doc().FileName.empty() &&
+                         m_document.Test(m_document.CurrentTest()) != nullptr);
 }
 
 QString ExportCommand::suggestedPath() const
 {
-    const QFileInfo file(QString::fromStdString(m_document.Doc.FileName));
+    const QFileInfo file(QString::fromStdString(m_document.Doc().FileName));
     return file.dir().filePath(file.completeBaseName() + QStringLiteral("_test") +
-                               QString::number(m_document.CurrentTest + 1) +
+                               QString::number(m_document.CurrentTest() + 1) +
                                QStringLiteral(".vcd"));
 }
 
@@ -63,12 +63,12 @@ bool ExportCommand::run()
         path += format == ExportFormat::Csv ? QStringLiteral(".csv") : QStringLiteral(".vcd");
     }
     if (const auto problem =
-            ExportTest(m_document, m_document.CurrentTest, format, path.toStdString())) {
+            ExportTest(m_document, m_document.CurrentTest(), format, path.toStdString())) {
         Mesbo().Show(*problem, MbError, kProductName);
         return false;
     }
     // The file appears somewhere else than the window: the operator is told.
-    Mesbo().Show("Тест " + std::to_string(m_document.CurrentTest + 1) + " записан в файл " +
+    Mesbo().Show("Тест " + std::to_string(m_document.CurrentTest() + 1) + " записан в файл " +
                      QDir::toNativeSeparators(path).toStdString(),
                  MbInformation, kProductName);
     return true;

@@ -133,7 +133,7 @@ DiagnosisWindow::DiagnosisWindow(const TQuorvik &doc, const Diagnosis &diagnosis
 {
     setObjectName(QStringLiteral("fmDiagnosis"));
     setWindowTitle(QStringLiteral("Диагноз"));
-    const ContactNames names = doc.Cnt.Names;
+    const ContactNames names = doc.Cnt().Names;
     auto *layout = new QVBoxLayout(this);
     QString summary;
     if (diagnosis.Empty()) {
@@ -192,8 +192,8 @@ CoverageWindow::CoverageWindow(const TQuorvik &doc, const std::vector<int> &test
 {
     setObjectName(QStringLiteral("fmCoverage"));
     setWindowTitle(QStringLiteral("Покрытие"));
-    const ContactNames names = doc.Cnt.Names;
-    const Coverage coverage = CoverageOf(doc.Doc, tests);
+    const ContactNames names = doc.Cnt().Names;
+    const Coverage coverage = CoverageOf(doc.Doc(), tests);
     auto *layout = new QVBoxLayout(this);
     QStringList numbers;
     for (const int t : coverage.tests)

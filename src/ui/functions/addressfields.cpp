@@ -27,7 +27,7 @@ std::optional<std::int64_t> CheckedAddress(const QString &text, AddressField fie
                                            const TQuorvik &doc, const STest &test)
 {
     const std::string typed = text.trimmed().toStdString();
-    const auto parsed = doc.Doc.Sys == 8 ? OctToInt(typed) : HexToInt(typed);
+    const auto parsed = doc.Doc().Sys == 8 ? OctToInt(typed) : HexToInt(typed);
     if (!parsed || *parsed > 0x7FFFFFFFu) {
         Refuse(Msg(MsgNotANumberInBase));
         return std::nullopt;
@@ -41,7 +41,7 @@ std::optional<std::int64_t> CheckedAddress(const QString &text, AddressField fie
     }
     if (field == AddressField::End) {
         for (const std::string &words : addressWords) {
-            if (!CheckAddressRange(end, words, test, doc.Doc.Tyres)) {
+            if (!CheckAddressRange(end, words, test, doc.Doc().Tyres)) {
                 Refuse(Msg(MsgAddressTooWide) + " слова задания адреса");
                 return std::nullopt;
             }
@@ -52,7 +52,7 @@ std::optional<std::int64_t> CheckedAddress(const QString &text, AddressField fie
 
 QString AddressText(const TQuorvik &doc, std::int64_t value)
 {
-    return QString::fromStdString(doc.Doc.Sys == 8 ? IntToOct(value) : IntToHexA(value));
+    return QString::fromStdString(doc.Doc().Sys == 8 ? IntToOct(value) : IntToHexA(value));
 }
 
 AddressFields::AddressFields(QFormLayout &form, QWidget *parent, const TQuorvik &doc,

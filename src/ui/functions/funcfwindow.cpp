@@ -44,7 +44,7 @@ TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, services::DataEditorS
     setWindowTitle(QStringLiteral("F - функции"));
 
     m_words = new QLabel(this);
-    m_file = new DataFileBox(m_doc.Doc.FileName, this);
+    m_file = new DataFileBox(m_doc.Doc().FileName, this);
     m_data = new QPushButton(QStringLiteral("Данные"), this);
 
     auto *form = new QFormLayout;
@@ -143,8 +143,8 @@ void TfmFuncF::openData()
     const SFuncF *function = shown();
     if (function == nullptr || RefusedWhileRunPrompt())
         return;
-    const int base = m_doc.Doc.Sys == 8 ? 8 : 16;
-    auto window = OpenFData(m_test, m_doc.Doc.Tyres, *function, m_doc.Doc.FileName, base,
+    const int base = m_doc.Doc().Sys == 8 ? 8 : 16;
+    auto window = OpenFData(m_test, m_doc.Doc().Tyres, *function, m_doc.Doc().FileName, base,
                             m_editorSetting, this);
     if (!window)
         return;
@@ -156,7 +156,7 @@ void TfmFuncF::openData()
     window->exec();
     // In debug mode the next run goes on from the row the operator chose.
     const SFuncF *still = shown();
-    if (!m_doc.DebugMode || still == nullptr)
+    if (!m_doc.DebugMode() || still == nullptr)
         return;
     const DataRows &rows = window->model().rows();
     const std::size_t row = window->model().selected();

@@ -103,7 +103,7 @@ void TfmFuncM::editAddress(AddressField field, std::int64_t value)
     applyEdit(shown(), [this, field, value](SFuncM &f) {
         StoreAddress(f, field, value);
         // Outside debug mode the next run starts both phases at the start.
-        if (!m_doc.DebugMode)
+        if (!m_doc.DebugMode())
             f.WritePos = f.ReadPos = f.AdrStart;
     });
 }
@@ -126,7 +126,7 @@ void TfmFuncM::showResults()
     if (m_resultsWindow == nullptr)
         m_resultsWindow = new run::TfmMProgress(this);
     MFunctionProgress list;
-    list.test = m_doc.CurrentTest + 1;
+    list.test = m_doc.CurrentTest() + 1;
     list.mFunction = function->Number;
     for (int bit = 0; bit < kMemoryAlgorithms; ++bit)
         list.algorithms.emplace_back(MemoryAlgorithmName(bit));

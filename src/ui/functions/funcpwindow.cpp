@@ -74,7 +74,7 @@ TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, services::DataEditorS
     auto *general = new QWidget(this);
     m_words = new QLabel(general);
     m_algorithm = new QLabel(general);
-    m_file = new DataFileBox(m_doc.Doc.FileName, general);
+    m_file = new DataFileBox(m_doc.Doc().FileName, general);
     m_editor = new QPushButton(QStringLiteral("Редактор"), general);
     m_editor->setToolTip(QStringLiteral("Открыть файл данных в редакторе данных"));
 
@@ -205,7 +205,8 @@ void TfmFuncP::showParameters(const SProg &function)
 void TfmFuncP::openEditor()
 {
     if (const SProg *function = shown())
-        services::OpenDataEditorOn(m_editorSetting.command, m_doc.Doc.FileName, function->FileName);
+        services::OpenDataEditorOn(m_editorSetting.command, m_doc.Doc().FileName,
+                                   function->FileName);
 }
 
 void TfmFuncP::editDelay()

@@ -62,7 +62,7 @@ TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, services::DataEditorS
 
     m_interface = new QLabel(this);
     m_mode = new QLabel(this);
-    m_file = new DataFileBox(m_doc.Doc.FileName, this);
+    m_file = new DataFileBox(m_doc.Doc().FileName, this);
     m_fixed = new QRadioButton(QStringLiteral("фиксированно (байт):"), this);
     m_count = new QLineEdit(this);
     m_all = new QRadioButton(this);
@@ -161,7 +161,7 @@ void TfmFuncS::showCount(const SFuncS &function)
         m_allSize->clear();
         return;
     }
-    const std::int64_t size = DataFileSize(m_doc.Doc.FileName, function.FileName);
+    const std::int64_t size = DataFileSize(m_doc.Doc().FileName, function.FileName);
     m_allSize->setText(QStringLiteral("%1 (%2)")
                            .arg(size < 0 ? QStringLiteral("?") : QString::number(size))
                            .arg(m_all->text()));
@@ -210,8 +210,8 @@ void TfmFuncS::openData()
     const SFuncS *function = shown();
     if (function == nullptr || RefusedWhileRunPrompt())
         return;
-    const int base = m_doc.Doc.Sys == 8 ? 8 : 16;
-    if (auto window = OpenSData(*function, m_doc.Doc.FileName, base, m_editorSetting, this))
+    const int base = m_doc.Doc().Sys == 8 ? 8 : 16;
+    if (auto window = OpenSData(*function, m_doc.Doc().FileName, base, m_editorSetting, this))
         window->exec();
 }
 

@@ -41,9 +41,9 @@ TfmGWord::TfmGWord(TQuorvik &doc, STest &test, int start, QWidget *parent)
     setObjectName(QStringLiteral("fmGWord"));
     for (const QString &caption : {kCurrent, kType, kContact, kUnits})
         addHeader(caption);
-    setFixedWidth(doc.DebugMode ? kDebugWidth : kWidth);
+    setFixedWidth(doc.DebugMode() ? kDebugWidth : kWidth);
     QStringList columns{QStringLiteral("Цикл:"), QStringLiteral("Данные:")};
-    if (doc.DebugMode)
+    if (doc.DebugMode())
         columns << QStringLiteral("Отладка:");
     setCycleColumns(columns);
     bitTable()->hide();
@@ -80,7 +80,7 @@ void TfmGWord::showItem()
     }
     setWindowTitle(QStringLiteral("g-слово (%1)").arg(QString::fromStdString(word->Name)));
     setHeader(kCurrent, QString::number(word->Id));
-    const bool debug = m_doc.DebugMode;
+    const bool debug = m_doc.DebugMode();
     for (int c = 0; c < shownCycles(); ++c) {
         setCell(cycleTable(), c, 0, QString::number(c + 1));
         setCell(cycleTable(), c, 1, Decimal(WordValue(*word, c, false)), kOlive);
@@ -113,9 +113,9 @@ void TfmFuncG::showItem()
         return;
     }
     const bool counted = kind == GKind::CountedCycle;
-    const bool debug = m_doc.DebugMode;
-    const bool hasResults =
-        m_doc.CurrentTest >= 0 && m_doc.TestRunFlags[static_cast<std::size_t>(m_doc.CurrentTest)];
+    const bool debug = m_doc.DebugMode();
+    const bool hasResults = m_doc.CurrentTest() >= 0 &&
+                            m_doc.TestRunFlags()[static_cast<std::size_t>(m_doc.CurrentTest())];
     setWindowTitle(QStringLiteral("G-цикл (%1)").arg(QString::fromStdString(word->Name)));
     setHeader(kCurrent, QString::number(word->Id));
     setHeader(kType, counted ? QStringLiteral("счетный цикл") : QStringLiteral("выход по условию"));

@@ -11,7 +11,7 @@ namespace qv::lists {
 
 bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number)
 {
-    return OpenList(parent, doc, kind, number, doc.CurrentTest);
+    return OpenList(parent, doc, kind, number, doc.CurrentTest());
 }
 
 bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int testIndex, int cycle)

@@ -191,14 +191,14 @@ void ListWindow::setCell(QTableWidget *table, int row, int column, const QString
 
 QString ListWindow::contactName(int bus, int bit) const
 {
-    const std::string definition = m_doc.Doc.Tyres.Definition(bus);
-    if (bus < 0 || bus >= m_doc.Doc.Tyres.Count() || bit < 0 ||
+    const std::string definition = m_doc.Doc().Tyres.Definition(bus);
+    if (bus < 0 || bus >= m_doc.Doc().Tyres.Count() || bit < 0 ||
         static_cast<std::size_t>(bit) >= definition.size())
         return {};
     const int contact = static_cast<unsigned char>(definition[static_cast<std::size_t>(bit)]);
-    if (contact < 1 || static_cast<std::size_t>(contact) > m_doc.Cnt.Names.size())
+    if (contact < 1 || static_cast<std::size_t>(contact) > m_doc.Cnt().Names.size())
         return QString::number(contact);
-    const std::string &name = m_doc.Cnt.Names[static_cast<std::size_t>(contact - 1)];
+    const std::string &name = m_doc.Cnt().Names[static_cast<std::size_t>(contact - 1)];
     return name.empty() ? QString::number(contact) : QString::fromStdString(name);
 }
 

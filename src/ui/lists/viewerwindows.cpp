@@ -31,7 +31,7 @@ TfmTyreData::TfmTyreData(TQuorvik &doc, STest &test, int start, QWidget *parent)
     : ListWindow(doc, test, false, parent)
 {
     setObjectName(QStringLiteral("fmTyreData"));
-    const int count = doc.Doc.Tyres.Count();
+    const int count = doc.Doc().Tyres.Count();
     setWindowTitle(QStringLiteral("Шины данных (всего %1)").arg(count));
     addHeader(kCurrentBus);
     addHeader(kWidth);
@@ -46,7 +46,7 @@ TfmTyreData::TfmTyreData(TQuorvik &doc, STest &test, int start, QWidget *parent)
 void TfmTyreData::showItem()
 {
     const int bus = currentItem() - 1;
-    const int width = m_doc.Doc.Tyres.Width(bus);
+    const int width = m_doc.Doc().Tyres.Width(bus);
     setHeader(kCurrentBus, QString::number(bus + 1));
     setHeader(kWidth, QString::number(width));
     bitTable()->setRowCount(width);
@@ -62,14 +62,14 @@ TfmTestInfo::TfmTestInfo(const TQuorvik &doc, int current, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Список тестов:"), this));
     m_tests = new QListWidget(this);
-    for (int i = 0; i < doc.Doc.NTest; ++i) {
+    for (int i = 0; i < doc.Doc().NTest; ++i) {
         const STest *test = doc.Test(i);
         const std::string name = test && !test->Name.empty() ? test->Name : Msg(36);
         m_tests->addItem(QStringLiteral("№%1: %2").arg(i + 1).arg(QString::fromStdString(name)));
     }
     m_tests->addItem(QStringLiteral("все"));
-    m_tests->setCurrentRow(current == kAllTests || current >= doc.Doc.NTest ? doc.Doc.NTest
-                                                                            : current);
+    m_tests->setCurrentRow(current == kAllTests || current >= doc.Doc().NTest ? doc.Doc().NTest
+                                                                              : current);
     layout->addWidget(m_tests);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -105,8 +105,8 @@ TfmCnt::TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent, const std::ve
     for (int r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < kColumns; ++c) {
             const auto contact = static_cast<std::size_t>(r * kColumns + c);
-            const QString name = contact < doc.Cnt.Names.size()
-                                     ? QString::fromStdString(doc.Cnt.Names[contact])
+            const QString name = contact < doc.Cnt().Names.size()
+                                     ? QString::fromStdString(doc.Cnt().Names[contact])
                                      : QString();
             auto *item = new QTableWidgetItem(name);
             if (std::find(suspects.begin(), suspects.end(), static_cast<int>(contact) + 1) !=

@@ -79,9 +79,9 @@ TfmIWord::TfmIWord(TQuorvik &doc, STest &test, int start, QWidget *parent)
     setObjectName(QStringLiteral("fmIWord"));
     for (const QString &caption : {kCurrent, kBus, kCode})
         addHeader(caption);
-    setFixedWidth(doc.DebugMode ? kDebugWidth : kWidth);
+    setFixedWidth(doc.DebugMode() ? kDebugWidth : kWidth);
     QStringList columns{QStringLiteral("Цикл:"), QStringLiteral("Данные:")};
-    if (doc.DebugMode)
+    if (doc.DebugMode())
         columns << QStringLiteral("Отладка:") << QStringLiteral("Отладка в битах:");
     else
         columns << QStringLiteral("Данные в битах:");
@@ -97,12 +97,12 @@ void TfmIWord::showItem()
     const SWord *word = m_test.IWords.Find(currentItem());
     if (!word)
         return;
-    const bool debug = m_doc.DebugMode;
+    const bool debug = m_doc.DebugMode();
     setWindowTitle(QStringLiteral("Входное слово (%1)").arg(CaptionName(*word)));
     setHeader(kCurrent, QString::number(word->Id));
     setHeader(kBus, QString::number(word->Tyre + 1));
     setHeader(kCode, word->Code == 1 ? QStringLiteral("прямой") : QStringLiteral("инверсный"));
-    const int width = ShownWidth(m_test.IWords, word->Id, m_doc.Doc.Tyres);
+    const int width = ShownWidth(m_test.IWords, word->Id, m_doc.Doc().Tyres);
     QTableWidget *table = cycleTable();
     for (int c = 0; c < shownCycles(); ++c) {
         const auto data = WordValue(*word, c, false);
@@ -159,9 +159,9 @@ void TfmOWord::showItem()
     if (!word)
         return;
     const bool wait = list.IsWaitWord(word->Id);
-    const bool waitsAsTimes = m_doc.Display.Switches[TSettings::OptWaitsAsTimes] != 0;
-    const bool hasResults =
-        m_doc.CurrentTest >= 0 && m_doc.TestRunFlags[static_cast<std::size_t>(m_doc.CurrentTest)];
+    const bool waitsAsTimes = m_doc.Display().Switches[TSettings::OptWaitsAsTimes] != 0;
+    const bool hasResults = m_doc.CurrentTest() >= 0 &&
+                            m_doc.TestRunFlags()[static_cast<std::size_t>(m_doc.CurrentTest())];
     setWindowTitle(QStringLiteral("Выходное слово (%1)").arg(CaptionName(*word)));
     setHeader(kCurrent, QString::number(word->Id));
     setHeader(kBus, QString::number(word->Tyre + 1));
@@ -174,7 +174,7 @@ void TfmOWord::showItem()
         setHeader(waitsAsTimes ? kWaitTime : kWaitPasses,
                   limit == "0" ? QStringLiteral("до совпадения") : QString::fromStdString(limit));
     }
-    const int width = ShownWidth(list, word->Id, m_doc.Doc.Tyres);
+    const int width = ShownWidth(list, word->Id, m_doc.Doc().Tyres);
     const std::string waits = waitsAsTimes ? list.WaitTimes(word->Id) : list.WaitCounts(word->Id);
     QTableWidget *table = cycleTable();
     const bool waitColumn = table->columnCount() == 6;

@@ -66,7 +66,7 @@ QStringList DataFilesOf(const TQuorvik &doc, const QString &testFile)
         if (!path.empty() && std::filesystem::is_regular_file(path, ec) && !files.contains(text))
             files << text;
     };
-    for (int t = 0; t < doc.Doc.NTest; ++t) {
+    for (int t = 0; t < doc.Doc().NTest; ++t) {
         const STest *test = doc.Test(t);
         if (test == nullptr)
             continue;

@@ -120,8 +120,8 @@ ResultsCommands::BeginRun(const TQuorvik &document, const TCP &tester)
     context.host = results::HostName();
     context.operatorName = settings.Operator.empty() ? results::SystemUser() : settings.Operator;
     context.serial = serial;
-    context.filePath = document.Doc.FileName;
-    context.fileSha256 = results::FileSha256(document.Doc.FileName);
+    context.filePath = document.Doc().FileName;
+    context.fileSha256 = results::FileSha256(document.Doc().FileName);
     context.unitAddress = tester.Settings().address;
     return std::make_unique<results::RunRecording>(
         *writer, document, context, [&tester] { return tester.BuildInfo(); },

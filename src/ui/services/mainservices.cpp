@@ -55,14 +55,14 @@ void MainServices::connectActions(const desk::MainActions &actions)
 void MainServices::editTests()
 {
     TQuorvik &doc = m_window.document();
-    if (doc.Doc.FileName.empty() || doc.CurrentTest < 0)
+    if (doc.Doc().FileName.empty() || doc.CurrentTest() < 0)
         return;
     // The edited file is loaded again afterwards: what is not saved by then
     // would be lost.
     if (!m_window.confirmDiscard())
         return;
-    const QString file = QString::fromStdString(doc.Doc.FileName);
-    const int test = doc.CurrentTest == doc.Doc.NTest ? 0 : doc.CurrentTest;
+    const QString file = QString::fromStdString(doc.Doc().FileName);
+    const int test = doc.CurrentTest() == doc.Doc().NTest ? 0 : doc.CurrentTest();
     CloseSecondaryWindows(&m_window);
     const QString title = m_window.windowTitle();
     m_window.hide();
@@ -77,7 +77,7 @@ void MainServices::editTests()
     if (!ended || !launch.reported() || !SameFile(launch.reportedFile(), file))
         return;
     if (m_window.openFile(file, false) && launch.reportedTest() >= 0 &&
-        launch.reportedTest() < m_window.document().Doc.NTest)
+        launch.reportedTest() < m_window.document().Doc().NTest)
         m_window.selectTest(launch.reportedTest());
 }
 

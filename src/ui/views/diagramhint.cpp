@@ -58,7 +58,7 @@ public:
     {
         std::string line("контакт:");
         if (word.Code >= 0 && word.Code < kMaxContacts)
-            line += m_document.Cnt.Names[static_cast<std::size_t>(word.Code)];
+            line += m_document.Cnt().Names[static_cast<std::size_t>(word.Code)];
         return line;
     }
 
@@ -71,15 +71,15 @@ private:
 
 bool HasResults(const TQuorvik &document)
 {
-    return document.CurrentTest >= 0 && document.CurrentTest < kMaxTests &&
-           document.TestRunFlags[static_cast<std::size_t>(document.CurrentTest)] != 0;
+    return document.CurrentTest() >= 0 && document.CurrentTest() < kMaxTests &&
+           document.TestRunFlags()[static_cast<std::size_t>(document.CurrentTest())] != 0;
 }
 
 std::string InputHint(const TQuorvik &document, HintBuilder &hint, const SWord &word)
 {
     hint.Title('i', word);
     hint.BusAndCode(word);
-    hint.Values("Данные по циклам:", document.DebugMode ? word.Run : word.Data);
+    hint.Values("Данные по циклам:", document.DebugMode() ? word.Run : word.Data);
     return hint.Take();
 }
 
@@ -129,7 +129,7 @@ std::string GeneratorHint(const TQuorvik &document, HintBuilder &hint, char kind
                    : gkind == GKind::ConditionalCycle ? " (выход по условию)"
                                                       : "");
     }
-    hint.Values("Данные по циклам:", document.DebugMode ? word.Run : word.Data);
+    hint.Values("Данные по циклам:", document.DebugMode() ? word.Run : word.Data);
     return hint.Take();
 }
 
@@ -137,7 +137,8 @@ std::string GeneratorHint(const TQuorvik &document, HintBuilder &hint, char kind
 
 std::string DiagramHint(const TQuorvik &document, char kind, int number)
 {
-    const STest *test = document.CurrentTest == -1 ? nullptr : document.Test(document.CurrentTest);
+    const STest *test =
+        document.CurrentTest() == -1 ? nullptr : document.Test(document.CurrentTest());
     if (!test)
         return {};
     HintBuilder hint(document);

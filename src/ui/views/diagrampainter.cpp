@@ -62,7 +62,7 @@ void TQorFunc::PaintDiagramCell(QPainter &p, const SDrawGridInfo &info) const
 {
     if (!info.grid || (!info.preview && !CurrentTest()))
         return;
-    const DiagramLayout layout = info.preview ? PreviewLayout(info) : m_document->DiagramShape;
+    const DiagramLayout layout = info.preview ? PreviewLayout(info) : m_document->DiagramShape();
     const int c = info.col;
     const int r = info.row;
     if (c == 0 && r == 0) {
@@ -232,7 +232,7 @@ QColor TQorFunc::SignalBackground(const SDrawGridInfo &info) const
         info.vMarks.find(static_cast<char>(info.col - 1)) != std::string::npos)
         background = Colour(ClrVTact);
     const STest *test = info.preview ? nullptr : CurrentTest();
-    if (test && m_document->DebugMode && (tact == test->DebugFirst || tact == test->DebugLast))
+    if (test && m_document->DebugMode() && (tact == test->DebugFirst || tact == test->DebugLast))
         background = Colour(ClrDebugTact);
     if (test && info.results && tact == test->RunCounter2)
         background = Colour(ClrLastTact);
@@ -388,7 +388,7 @@ void TQorFunc::PaintProbeCell(QPainter &p, const SDrawGridInfo &info, int probe)
     }
     const STest *test = CurrentTest();
     const auto cycle = static_cast<std::size_t>(test->ActiveCycle);
-    if (!m_document->ProbeMode || tact < test->DebugFirst || tact > test->DebugLast ||
+    if (!m_document->ProbeMode() || tact < test->DebugFirst || tact > test->DebugLast ||
         cycle >= test->Probes.size() ||
         static_cast<std::size_t>(probe) >= test->Probes[cycle].size())
         return;

@@ -33,7 +33,7 @@ DiagramView::DiagramView(TQorFunc &painter, QWidget *parent)
     setColCount(kDiagramColumns);
     setRowCount(3);
     setTextSource([this](int col, int row) {
-        return m_document ? QString::fromStdString(m_document->DiagramView.Cell(col, row))
+        return m_document ? QString::fromStdString(m_document->DiagramView().Cell(col, row))
                           : QString();
     });
     setHintProvider([this](int col, int row) { return headerHint(col, row); });
@@ -63,7 +63,7 @@ void DiagramView::resetGeometry()
 
 void DiagramView::refresh()
 {
-    const int rows = m_document ? m_document->DiagramView.RowCount() : 3;
+    const int rows = m_document ? m_document->DiagramView().RowCount() : 3;
     setRowCount(std::max(rows, 3));
     applyGeometry();
     // A refill empties the corner: it names the focused cell again.
@@ -130,8 +130,8 @@ void DiagramView::setScaleSteps(int horizontal, int vertical)
 
 void DiagramView::autoFit()
 {
-    const bool lines = m_document && m_document->DiagramShape.lineCount > 0;
-    const int tacts = m_document ? m_document->DiagramShape.tactCount : 0;
+    const bool lines = m_document && m_document->DiagramShape().lineCount > 0;
+    const int tacts = m_document ? m_document->DiagramShape().tactCount : 0;
     views::AutoFit(m_geometry, viewport()->width(), tacts, lines);
     applyGeometry();
 }
@@ -140,7 +140,7 @@ void DiagramView::showFocusInCorner(int col, int row)
 {
     if (!m_document)
         return;
-    m_document->DiagramView.SetCell(0, 0, std::to_string(row - 1) + ":" + std::to_string(col - 1));
+    m_document->ShowDiagramFocus(std::to_string(row - 1) + ":" + std::to_string(col - 1));
     viewport()->update(cellRect(0, 0));
 }
 
@@ -148,8 +148,8 @@ QString DiagramView::headerHint(int col, int row) const
 {
     if (!m_document || row > 1 || col < kDiagramFirstTactCol)
         return {};
-    const std::string &kind = m_document->DiagramView.Cell(col, 0);
-    const std::string &number = m_document->DiagramView.Cell(col, 1);
+    const std::string &kind = m_document->DiagramView().Cell(col, 0);
+    const std::string &number = m_document->DiagramView().Cell(col, 1);
     if (kind.size() != 1 || number.empty())
         return {};
     QString text = QString::fromStdString(m_painter.HintText(kind[0], WD_HexToInt(number)));
@@ -159,14 +159,14 @@ QString DiagramView::headerHint(int col, int row) const
 
 int DiagramView::probeAt(int row) const
 {
-    if (!m_document || !m_document->DiagramShape.IsProbeRow(row))
+    if (!m_document || !m_document->DiagramShape().IsProbeRow(row))
         return -1;
-    return row - m_document->DiagramShape.firstProbeRow;
+    return row - m_document->DiagramShape().firstProbeRow;
 }
 
 const SZond *DiagramView::probeEntry(int probe) const
 {
-    const STest *test = m_document ? m_document->Test(m_document->CurrentTest) : nullptr;
+    const STest *test = m_document ? m_document->Test(m_document->CurrentTest()) : nullptr;
     if (!test || probe < 0)
         return nullptr;
     const auto cycle = static_cast<std::size_t>(test->ActiveCycle);
@@ -183,18 +183,18 @@ void DiagramView::mousePressEvent(QMouseEvent *event)
     const auto hit = cellAt(pos);
     if (!hit || !m_document)
         return;
-    const DiagramLayout &layout = m_document->DiagramShape;
+    const DiagramLayout &layout = m_document->DiagramShape();
     if (hit->row < kDiagramFirstLineRow) {
         // The first tact column opens nothing.
         if (hit->col <= kDiagramFirstTactCol || !layout.IsTactCol(hit->col))
             return;
-        const std::string &kind = m_document->DiagramView.Cell(hit->col, 0);
-        const std::string &number = m_document->DiagramView.Cell(hit->col, 1);
+        const std::string &kind = m_document->DiagramView().Cell(hit->col, 0);
+        const std::string &number = m_document->DiagramView().Cell(hit->col, 1);
         if (kind.size() == 1 && OpensList(kind[0]))
             emit listRequested(kind[0] == 'O' ? 'o' : kind[0], WD_HexToInt(number));
         return;
     }
-    const int probe = m_document->ProbeMode ? probeAt(hit->row) : -1;
+    const int probe = m_document->ProbeMode() ? probeAt(hit->row) : -1;
     if (probe < 0)
         return;
     const int x = pos.x() - cellRect(0, hit->row).left();
@@ -216,12 +216,12 @@ void DiagramView::mouseReleaseEvent(QMouseEvent *event)
     if (!hit)
         return;
     const QPoint global = event->globalPosition().toPoint();
-    const DiagramLayout &layout = m_document->DiagramShape;
-    if (m_document->ProbeMode && hit->col < kDiagramFirstTactCol && layout.IsProbeRow(hit->row)) {
+    const DiagramLayout &layout = m_document->DiagramShape();
+    if (m_document->ProbeMode() && hit->col < kDiagramFirstTactCol && layout.IsProbeRow(hit->row)) {
         emit probeMenuRequested(probeAt(hit->row), global);
         return;
     }
-    if (m_document->DebugMode && layout.IsTactCol(hit->col) && hit->row >= kDiagramFirstLineRow &&
+    if (m_document->DebugMode() && layout.IsTactCol(hit->col) && hit->row >= kDiagramFirstLineRow &&
         hit->row < layout.bottomRow)
         emit debugMenuRequested(hit->col - kDiagramFirstTactCol, global);
 }

@@ -39,9 +39,9 @@ QColor TQorFunc::Colour(int index) const
 
 const STest *TQorFunc::CurrentTest() const
 {
-    if (!m_document || m_document->CurrentTest == -1)
+    if (!m_document || m_document->CurrentTest() == -1)
         return nullptr;
-    return m_document->Test(m_document->CurrentTest);
+    return m_document->Test(m_document->CurrentTest());
 }
 
 bool TQorFunc::ProbeSwitchable(const SZond &probe) const

@@ -46,7 +46,7 @@ TableView::TableView(TQorFunc &painter, QWidget *parent)
     setRowCount(1);
     setFixedCols(0);
     setTextSource([this](int col, int row) {
-        return m_document ? QString::fromStdString(m_document->TableView.Cell(col, row))
+        return m_document ? QString::fromStdString(m_document->TableView().Cell(col, row))
                           : QString();
     });
     connect(this, &StringGrid::cellReleased, this, &TableView::onReleased);
@@ -61,13 +61,13 @@ void TableView::setDocument(TQuorvik *document)
 
 void TableView::refresh()
 {
-    setRowCount(m_document ? std::max(m_document->TableView.RowCount(), 1) : 1);
+    setRowCount(m_document ? std::max(m_document->TableView().RowCount(), 1) : 1);
     if (m_document) {
-        const int test = m_document->CurrentTest;
+        const int test = m_document->CurrentTest();
         const bool results = test >= 0 && test < kMaxTests &&
-                             m_document->TestRunFlags[static_cast<std::size_t>(test)] != 0;
-        setCellPainter(views::TableCellPainter(m_painter, m_document->TableView, results));
-        m_textNeeds = views::TableTextNeeds(m_painter, m_document->TableView);
+                             m_document->TestRunFlags()[static_cast<std::size_t>(test)] != 0;
+        setCellPainter(views::TableCellPainter(m_painter, m_document->TableView(), results));
+        m_textNeeds = views::TableTextNeeds(m_painter, m_document->TableView());
     } else {
         setCellPainter([](QPainter &, const CellPaint &) {});
         m_textNeeds = {};
@@ -77,8 +77,8 @@ void TableView::refresh()
 
 void TableView::showCycle(int cycle)
 {
-    if (m_document && cycle >= 0 && cycle < static_cast<int>(m_document->CycleRows.size()))
-        setTopRow(m_document->CycleRows[static_cast<std::size_t>(cycle)]);
+    if (m_document && cycle >= 0 && cycle < static_cast<int>(m_document->CycleRows().size()))
+        setTopRow(m_document->CycleRows()[static_cast<std::size_t>(cycle)]);
 }
 
 QString TableView::note() const
@@ -129,7 +129,7 @@ void TableView::onReleased(int col, int row, Qt::MouseButton, const QPoint &glob
 {
     if (!m_document || row < 1)
         return;
-    TextGrid &grid = m_document->TableView;
+    const TextGrid &grid = m_document->TableView();
     if (col == ColCycle) {
         int cycle = 0;
         const std::string &text = grid.Cell(ColCycle, row);
@@ -146,14 +146,14 @@ void TableView::onReleased(int col, int row, Qt::MouseButton, const QPoint &glob
             emit listRequested(word->first == 'O' ? 'o' : word->first, word->second, cycle);
         return;
     }
-    if (col != ColInputDebug || !m_document->DebugMode || grid.Cell(col, row).empty())
+    if (col != ColInputDebug || !m_document->DebugMode() || grid.Cell(col, row).empty())
         return;
     const QRect rect = cellRect(col, row);
     const QPoint pos = viewport()->mapFromGlobal(globalPos);
     const int mark = grid.Mark(col, row);
     if (mark != 0 && pos.x() > rect.right() - kMarkZone) {
         const int next = mark % 3 + 1;
-        grid.SetMark(col, row, next);
+        m_document->SetTableMark(col, row, next);
         viewport()->update(rect);
         emit addressMarkAdvanced(row, next);
         return;

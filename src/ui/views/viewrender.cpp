@@ -63,12 +63,12 @@ ViewPicture DiagramPicture(const TQuorvik &document, TQorFunc &painter, const QF
 {
     painter.SetFont(font);
     DiagramGeometry g = InitialGeometry(MeasureFont(font));
-    const DiagramLayout &layout = document.DiagramShape;
+    const DiagramLayout &layout = document.DiagramShape();
     AutoFit(g, width, layout.tactCount, layout.lineCount > 0);
     painter.UpdateLevelOffsets(g.rowHeight);
 
     ViewPicture picture;
-    const TextGrid &content = document.DiagramView;
+    const TextGrid &content = document.DiagramView();
     picture.geometry = DiagramGridGeometry(g, content.ColCount(), content.RowCount());
     const int cols = std::min(kDiagramFirstTactCol + layout.tactCount, content.ColCount());
     picture.size = QSize(Extent(picture.geometry.colWidths, cols),
@@ -104,14 +104,14 @@ ViewPicture TablePicture(const TQuorvik &document, TQorFunc &painter, const QFon
 {
     painter.SetFont(font);
     ViewPicture picture;
-    const TextGrid &content = document.TableView;
+    const TextGrid &content = document.TableView();
     picture.geometry =
         TableGridGeometry(width, content.RowCount(), TableTextNeeds(painter, content));
     picture.size = QSize(Extent(picture.geometry.colWidths, content.ColCount()),
                          Extent(picture.geometry.rowHeights, content.RowCount()));
-    const int current = document.CurrentTest;
+    const int current = document.CurrentTest();
     const bool results = current >= 0 && current < kMaxTests &&
-                         document.TestRunFlags[static_cast<std::size_t>(current)] != 0;
+                         document.TestRunFlags()[static_cast<std::size_t>(current)] != 0;
     picture.paint = TableCellPainter(painter, content, results);
     return picture;
 }

@@ -74,13 +74,13 @@ std::string VMarksOf(const STest &test)
 SDrawGridInfo DiagramDrawBase(const TQuorvik &document, const DiagramGeometry &g)
 {
     SDrawGridInfo info;
-    info.grid = &document.DiagramView;
-    info.tactCount = document.DiagramShape.tactCount;
+    info.grid = &document.DiagramView();
+    info.tactCount = document.DiagramShape().tactCount;
     info.nameWidth = g.nameColWidth;
     info.tactLeft = 2 * g.nameColWidth;
-    const int current = document.CurrentTest;
+    const int current = document.CurrentTest();
     if (const STest *test = current == -1 ? nullptr : document.Test(current)) {
-        info.results = document.TestRunFlags[static_cast<std::size_t>(current)] != 0;
+        info.results = document.TestRunFlags()[static_cast<std::size_t>(current)] != 0;
         info.startTact = test->StartTact;
         info.vMarks = VMarksOf(*test);
     }

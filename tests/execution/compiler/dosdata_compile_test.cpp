@@ -92,7 +92,7 @@ TEST(DosdataCompile, CompilesATestCalledTwiceOnceAfterTheCaller)
     EXPECT_EQ(dos.RunList(), (std::vector<int>{0, 2}));
     EXPECT_EQ(dos.CalledTests(), (std::vector<int>{2}));
     EXPECT_EQ(image[2], 2); // no buses, two tests
-    d.doc.CurrentTest = -1;
+    d.doc.SelectTest(-1);
     Dosdata all(d.doc, RunOptions{}, {});
     all.SetNotices(MessageBoxNotices());
     const auto allImage = CompileDoc(all);

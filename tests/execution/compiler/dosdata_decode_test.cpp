@@ -70,8 +70,8 @@ TEST(DosdataDecode, CountsWrongWordsButNotTheWordsOfTheNList)
     answer.u32(17).u32(18); // G-cycle passes
     ASSERT_TRUE(dos.ProcessDosData(12, answer.bytes)) << dos.FailureText();
     const STest &t = *d.doc.Test(0);
-    EXPECT_EQ(d.doc.ErrorCounts[0], 1);
-    EXPECT_EQ(d.doc.TotalErrors, 1);
+    EXPECT_EQ(d.doc.ErrorCounts()[0], 1);
+    EXPECT_EQ(d.doc.TotalErrors(), 1);
     EXPECT_EQ(t.RunCounter1, 2);
     EXPECT_EQ(t.RunCounter2, 9);
     EXPECT_EQ(t.OWords.Find(1)->Run, "3/3");
@@ -95,6 +95,24 @@ TEST(DosdataDecode, RefusesAShortAnswerWithAClearMessage)
     ASSERT_EQ(messages.Shown().size(), 1u);
     EXPECT_NE(messages.Shown()[0].text.find("короче ожидаемого"), std::string::npos);
     EXPECT_FALSE(dos.ProcessDosData(12, {}));
+}
+
+TEST(DosdataDecode, AnAnswerCutShortKeepsTheErrorsCountedBeforeItsEnd)
+{
+    DecodeDoc d;
+    RecordedMessages messages;
+    RecordingObserver observer;
+    const auto owner = d.Compiled();
+    Dosdata &dos = *owner;
+    dos.SetObserver(&observer);
+    d.doc.FitErrorCounts();
+    d.doc.SetTestErrors(0, 5); // of an earlier run
+    Bytes answer;
+    answer.u8(2).u8(9).u16(12).u16(12).u16(1); // o1 wrong in cycle 2, then cut
+    EXPECT_FALSE(dos.ProcessDosData(12, answer.bytes));
+    EXPECT_EQ(d.doc.ErrorCounts()[0], 1);
+    EXPECT_EQ(d.doc.TestRunFlags()[0], 0) << "the test is not marked as run";
+    EXPECT_TRUE(observer.decoded.empty());
 }
 
 TEST(DosdataDecode, KeepsOnlyTheValuesBeforeTheStopPoint)
@@ -221,7 +239,7 @@ TEST(DosdataDecode, StoresFunctionResultsAndTheFetchList)
     // M-function left (9 against 8) is taken off again.
     EXPECT_EQ(t.OWords.Find(1)->Run, "6");
     // F error, M error, P error
-    EXPECT_EQ(d.doc.ErrorCounts[0], 3);
+    EXPECT_EQ(d.doc.ErrorCounts()[0], 3);
     std::filesystem::remove_all(dir);
 }
 

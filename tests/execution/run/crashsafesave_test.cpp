@@ -148,10 +148,10 @@ TEST_F(CrashSafeSave, AKilledTestFileSaveLeavesTheOldFileOrTheNewOneWhole)
 {
     auto opened = Open();
     ASSERT_NE(opened, nullptr);
-    opened->doc.Doc.FTitle = "Сохранено целиком";
+    opened->doc.Doc().FTitle = "Сохранено целиком";
     const auto isNewWhole = [this](const std::string &) {
         const auto again = Open();
-        return again && again->doc.Doc.FTitle == "Сохранено целиком";
+        return again && again->doc.Doc().FTitle == "Сохранено целиком";
     };
     const KillSweep sweep =
         SweepKills([&] { opened->doc.SaveFile(); }, demo, "DEMO.QOR.tmp", isNewWhole);
@@ -165,11 +165,11 @@ TEST_F(CrashSafeSave, AKilledCommentOrContactFileSaveLeavesTheOldFileOrTheNewOne
     auto opened = Open();
     ASSERT_NE(opened, nullptr);
     ASSERT_TRUE(opened->doc.TestFile()->ReadComments());
-    opened->doc.Txt.Comments[1] = "Новый комментарий к тесту";
+    opened->doc.Txt().Comments[1] = "Новый комментарий к тесту";
     const auto commentsRead = [this](const std::string &) {
         const auto again = Open();
         return again && again->doc.TestFile()->ReadComments() &&
-               again->doc.Txt.Comments[1] == "Новый комментарий к тесту";
+               again->doc.Txt().Comments[1] == "Новый комментарий к тесту";
     };
     ExpectOnlyWholeFiles(SweepKills([&] { opened->doc.TestFile()->WriteComments(); },
                                     dir.Path() / "DEMO.TXT", "DEMO.TXT.tmp", commentsRead));
@@ -304,7 +304,7 @@ TEST_F(CrashSafeSave, ASaveIntoAFullFileSystemKeepsTheOldFilesAndSaysWhy)
     const std::string oldCfg = ReadBytes(cfg);
     full.Fill();
 
-    opened->doc.Doc.FTitle = "не поместится";
+    opened->doc.Doc().FTitle = "не поместится";
     EXPECT_FALSE(opened->doc.SaveFile());
     EXPECT_EQ(ReadBytes(demo), oldTest);
     EXPECT_EQ(opened->ui.LogLines(),

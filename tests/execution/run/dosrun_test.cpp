@@ -108,7 +108,7 @@ TEST_F(DemoRun, TheGoldenBoardGivesNoErrorsInTheWordTestAndTheTestThatCallsIt)
 {
     UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\n");
     for (const int current : {0, 2}) {
-        d.doc.CurrentTest = current;
+        d.doc.SelectTest(current);
         Dosdata dos(d.doc, RunOptions{}, dir);
         dos.SetNotices(MessageBoxNotices());
         dos.SetPort(unit.port.get());
@@ -117,8 +117,8 @@ TEST_F(DemoRun, TheGoldenBoardGivesNoErrorsInTheWordTestAndTheTestThatCallsIt)
         ASSERT_EQ(run.code, 12);
         ASSERT_TRUE(dos.ProcessDosData(run.code, run.data)) << dos.FailureText();
         for (const int t : dos.RunList())
-            EXPECT_EQ(d.doc.ErrorCounts[static_cast<std::size_t>(t)], 0) << "test " << t + 1;
-        EXPECT_EQ(d.doc.TotalErrors, 0);
+            EXPECT_EQ(d.doc.ErrorCounts()[static_cast<std::size_t>(t)], 0) << "test " << t + 1;
+        EXPECT_EQ(d.doc.TotalErrors(), 0);
         const STest &test = *d.doc.Test(current);
         EXPECT_EQ(test.RunCounter1, test.Cycles);
         for (const char c : dos.ListsOf(current)->oWords) {
@@ -132,7 +132,7 @@ TEST_F(DemoRun, TheGoldenBoardGivesNoErrorsInTheWordTestAndTheTestThatCallsIt)
 TEST_F(DemoRun, TheFunctionTestFetchesTheWrittenBlockIntoItsDataFile)
 {
     UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\n");
-    d.doc.CurrentTest = 1;
+    d.doc.SelectTest(1);
     fs::remove(dir / "ram_dump.dat");
     Dosdata dos(d.doc, RunOptions{}, dir);
     dos.SetNotices(MessageBoxNotices());
@@ -167,7 +167,7 @@ TEST_F(DemoRun, TheFunctionTestFetchesTheWrittenBlockIntoItsDataFile)
 TEST_F(DemoRun, AllTestsRunInOneProgramAndEachIsAnnounced)
 {
     UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\n");
-    d.doc.CurrentTest = -1;
+    d.doc.SelectTest(-1);
     Dosdata dos(d.doc, RunOptions{}, dir);
     dos.SetNotices(MessageBoxNotices());
     dos.SetPort(unit.port.get());
@@ -183,13 +183,13 @@ TEST_F(DemoRun, AllTestsRunInOneProgramAndEachIsAnnounced)
     }
     EXPECT_EQ(announced, (std::vector<int>{1, 2, 3}));
     ASSERT_TRUE(dos.ProcessDosData(run.code, run.data)) << dos.FailureText();
-    EXPECT_EQ(d.doc.ErrorCounts, (std::vector<std::int32_t>{0, 0, 0}));
+    EXPECT_EQ(d.doc.ErrorCounts(), (std::vector<std::int32_t>{0, 0, 0}));
 }
 
 TEST_F(DemoRun, DebugModeRunsTheActiveCycleAndStoresOnlyItsValues)
 {
     UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\nStuckHigh=1\n");
-    d.doc.CurrentTest = 0;
+    d.doc.SelectTest(0);
     STest &test = *d.doc.Test(0);
     test.ActiveCycle = 1;
     test.DebugFirst = 0;
@@ -206,13 +206,13 @@ TEST_F(DemoRun, DebugModeRunsTheActiveCycleAndStoresOnlyItsValues)
     EXPECT_EQ(test.RunCounter1, 2);
     // Contact 1 carries bit 0 of the data bus: 170 reads 171 in cycle 2 only.
     EXPECT_EQ(test.OWords.Find(1)->Run, std::string(1, kNoValue) + "/171");
-    EXPECT_GT(d.doc.ErrorCounts[0], 0);
+    EXPECT_GT(d.doc.ErrorCounts()[0], 0);
 }
 
 TEST_F(DemoRun, AMemoryFaultAsksAndANoStopsTheRun)
 {
     UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\nMemoryFault=300\n");
-    d.doc.CurrentTest = 1;
+    d.doc.SelectTest(1);
     Dosdata dos(d.doc, RunOptions{}, dir);
     dos.SetNotices(MessageBoxNotices());
     dos.SetPort(unit.port.get());
@@ -232,7 +232,7 @@ TEST_F(DemoRun, AMemoryFaultAsksAndANoStopsTheRun)
     EXPECT_EQ(run.code, 13);
     ASSERT_TRUE(dos.ProcessDosData(run.code, run.data)) << dos.FailureText();
     EXPECT_TRUE(d.doc.Test(1)->MFuncs.Records().begin()->Error);
-    EXPECT_GT(d.doc.ErrorCounts[1], 0);
+    EXPECT_GT(d.doc.ErrorCounts()[1], 0);
 }
 
 TEST(DosRun, AStuckContactMakesErrorsExactlyInTheWordsOfItsBusInEveryCycle)
@@ -253,7 +253,7 @@ TEST(DosRun, AStuckContactMakesErrorsExactlyInTheWordsOfItsBusInEveryCycle)
         const RunOutcome run = RunOnUnit(*unit.port, dos, image);
         ASSERT_EQ(run.code, 12);
         ASSERT_TRUE(dos.ProcessDosData(run.code, run.data));
-        EXPECT_EQ(d.doc.ErrorCounts[0], 6);
+        EXPECT_EQ(d.doc.ErrorCounts()[0], 6);
         EXPECT_EQ(t.OWords.Find(1)->Run, "13/13/13");
         EXPECT_EQ(t.OWords.Find(2)->Run, "15/15/15");
         EXPECT_EQ(t.OWords.Find(3)->Run, "2/2/2");
@@ -295,7 +295,7 @@ TEST(DosRun, ACancelledContinuousRunAnswersWithTheResultsSoFar)
     EXPECT_EQ(code, 13);
     ASSERT_TRUE(dos.ProcessDosData(code, data));
     EXPECT_GE(t.RunCounter1, 1);
-    EXPECT_EQ(d.doc.ErrorCounts[0], 0);
+    EXPECT_EQ(d.doc.ErrorCounts()[0], 0);
 }
 
 TEST(DosRun, TheUnitRefusesAMalformedProgram)

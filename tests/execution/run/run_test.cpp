@@ -18,6 +18,7 @@
 #include "sim/unitstate.h"
 #include "support/silentlistener.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <functional>
@@ -117,13 +118,13 @@ TEST(RunDriver, TheGoldenBoardPassesTheWordTestOnBothTransports)
 {
     for (const Transport transport : {Transport::InProcess, Transport::Tcp}) {
         RunBench bench("[Board]\nTactTime=0\n", transport);
-        bench.d.doc.CurrentTest = 0;
+        bench.d.doc.SelectTest(0);
         const RunVerdict verdict = bench.Run();
         EXPECT_TRUE(bench.ran);
         EXPECT_EQ(verdict.kind, RunVerdict::Passed);
         EXPECT_EQ(verdict.text, "Тест завершен успешно");
         EXPECT_EQ(bench.Shown(), std::vector<std::string>{"Тест завершен успешно"});
-        EXPECT_EQ(bench.d.doc.TestRunFlags[0], 1); // the views may show what was read
+        EXPECT_EQ(bench.d.doc.TestRunFlags()[0], 1); // the views may show what was read
         const auto statuses = bench.view->Statuses();
         ASSERT_FALSE(statuses.empty());
         EXPECT_EQ(statuses.front(), "выполнение теста");
@@ -134,16 +135,16 @@ TEST(RunDriver, TheGoldenBoardPassesTheWordTestOnBothTransports)
 TEST(RunDriver, AStuckContactFailsTheTestAndTheTestThatCallsIt)
 {
     RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
-    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SelectTest(0);
     RunVerdict verdict = bench.Run();
     EXPECT_EQ(verdict.kind, RunVerdict::Errors);
     EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
-    EXPECT_GT(bench.d.doc.ErrorCounts[0], 0);
+    EXPECT_GT(bench.d.doc.ErrorCounts()[0], 0);
     ASSERT_FALSE(bench.view->DecodedTests().empty());
     EXPECT_EQ(bench.view->DecodedTests().front(), (std::pair<int, bool>{0, true}));
 
     // Test 3 calls test 1: its verdict counts the called test's errors.
-    bench.d.doc.CurrentTest = 2;
+    bench.d.doc.SelectTest(2);
     verdict = bench.Run();
     EXPECT_EQ(verdict.kind, RunVerdict::Errors);
     EXPECT_EQ(verdict.text, "Тест завершен с ошибками");
@@ -162,7 +163,7 @@ TEST(RunDriver, AStuckContactMarksItsOutputWordsWrongInTheDiagram)
 {
     RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
     TQuorvik &doc = bench.d.doc;
-    doc.CurrentTest = 0;
+    doc.SelectTest(0);
     ASSERT_EQ(bench.Run().kind, RunVerdict::Errors);
     const STest &test = *doc.Test(0);
     // o1 and o3 lie on the bus of the stuck contact, O2 does not.
@@ -170,16 +171,16 @@ TEST(RunDriver, AStuckContactMarksItsOutputWordsWrongInTheDiagram)
     EXPECT_EQ(test.OWords.Result(2), 0);
     EXPECT_EQ(test.OWords.Result(3), 1);
     doc.FillDiagramView();
-    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'o', '1')), TactState::OutputWrong);
-    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'O', '2')), TactState::OutputCorrect);
-    EXPECT_EQ(TactStateAt(doc.DiagramView, ColumnOf(test, 'o', '3')), TactState::OutputWrong);
+    EXPECT_EQ(TactStateAt(doc.DiagramView(), ColumnOf(test, 'o', '1')), TactState::OutputWrong);
+    EXPECT_EQ(TactStateAt(doc.DiagramView(), ColumnOf(test, 'O', '2')), TactState::OutputCorrect);
+    EXPECT_EQ(TactStateAt(doc.DiagramView(), ColumnOf(test, 'o', '3')), TactState::OutputWrong);
 
     // The golden board makes them right again.
     RunBench good("[Board]\nTactTime=0\n");
-    good.d.doc.CurrentTest = 0;
+    good.d.doc.SelectTest(0);
     ASSERT_EQ(good.Run().kind, RunVerdict::Passed);
     good.d.doc.FillDiagramView();
-    EXPECT_EQ(TactStateAt(good.d.doc.DiagramView, ColumnOf(test, 'o', '1')),
+    EXPECT_EQ(TactStateAt(good.d.doc.DiagramView(), ColumnOf(test, 'o', '1')),
               TactState::OutputCorrect);
 }
 
@@ -187,7 +188,7 @@ TEST(RunDriver, AStuckContactMarksItsOutputWordsWrongInTheDiagram)
 TQuorvik &DebuggingCycleTwo(RunBench &bench)
 {
     TQuorvik &doc = bench.d.doc;
-    doc.CurrentTest = 0;
+    doc.SelectTest(0);
     doc.SetDebugMode(true);
     doc.SetActiveCycle(1);
     return doc;
@@ -205,14 +206,14 @@ TEST(RunDriver, ADebugRunStoppedEarlyShowsTheWordsItDidNotReadAsNotRead)
     ASSERT_LT(test.RunCounter2, o1 - kDiagramFirstTactCol) << "stopped before the first o tact";
     EXPECT_EQ(test.OWords.Result(1), 2) << "not checked";
     doc.FillDiagramView();
-    EXPECT_EQ(TactStateAt(doc.DiagramView, o1), TactState::OutputUnchecked);
+    EXPECT_EQ(TactStateAt(doc.DiagramView(), o1), TactState::OutputUnchecked);
     doc.FillTableView();
     int unread = 0;
-    for (int row = 1; row < doc.TableView.RowCount(); ++row) {
-        if (doc.TableView.Cell(ColCycle, row) != "2" ||
-            doc.TableView.Cell(ColOutputName, row).empty())
+    for (int row = 1; row < doc.TableView().RowCount(); ++row) {
+        if (doc.TableView().Cell(ColCycle, row) != "2" ||
+            doc.TableView().Cell(ColOutputName, row).empty())
             continue;
-        EXPECT_EQ(doc.TableView.Cell(ColOutputData, row), "- - -") << "row " << row;
+        EXPECT_EQ(doc.TableView().Cell(ColOutputData, row), "- - -") << "row " << row;
         ++unread;
     }
     EXPECT_GT(unread, 0);
@@ -243,7 +244,7 @@ TEST(RunDriver, DebugModeSendsAConstantWordsValueOfTheDebuggedCycle)
 TEST(RunDriver, AllTestsNameTheFailedOnes)
 {
     RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
-    bench.d.doc.CurrentTest = -1;
+    bench.d.doc.SelectTest(-1);
     const RunVerdict verdict = bench.Run();
     ASSERT_EQ(verdict.kind, RunVerdict::Errors);
     ASSERT_FALSE(verdict.failedTests.empty());
@@ -255,7 +256,7 @@ TEST(RunDriver, AllTestsNameTheFailedOnes)
 TEST(RunDriver, TheFunctionTestShowsItsProgressAndFetchesItsData)
 {
     RunBench bench("[Board]\nTactTime=0\n");
-    bench.d.doc.CurrentTest = 1;
+    bench.d.doc.SelectTest(1);
     fs::remove(bench.dir / "ram_dump.dat");
     const RunVerdict verdict = bench.Run();
     EXPECT_EQ(verdict.kind, RunVerdict::Passed) << verdict.text;
@@ -287,7 +288,7 @@ TEST(RunDriver, AFailedProgrammingFunctionFailsTheTestWithoutAWrongWord)
 {
     RunBench bench("[Board]\nTactTime=0\nProgrammingFails=1\n");
     TQuorvik &doc = bench.d.doc;
-    doc.CurrentTest = 1;
+    doc.SelectTest(1);
     STest &test = *doc.Test(1);
     OnlyTacts(test, "-PW-", "0100");
     const RunVerdict verdict = bench.Run(); // the unit's question answered "go on"
@@ -298,14 +299,14 @@ TEST(RunDriver, AFailedProgrammingFunctionFailsTheTestWithoutAWrongWord)
     EXPECT_TRUE(test.PFuncs.ByNumber(1)->Error);
     for (const SWord &word : test.OWords.Words())
         EXPECT_EQ(word.Data, word.Run) << "o" << word.Id;
-    EXPECT_EQ(doc.ErrorCounts[1], 1);
+    EXPECT_EQ(doc.ErrorCounts()[1], 1);
 }
 
 TEST(RunDriver, AGoldenBoardPassesATestOfOnlyAComparingFFunctionRunAfterRun)
 {
     RunBench bench("[Board]\nTactTime=0\n");
     TQuorvik &doc = bench.d.doc;
-    doc.CurrentTest = 1;
+    doc.SelectTest(1);
     // The memory test cut down to its F3, which compares the ROM with rom.dat.
     STest &test = *doc.Test(1);
     ASSERT_EQ(test.FFuncs.ByNumber(3)->Type, DirCompareFile);
@@ -313,7 +314,7 @@ TEST(RunDriver, AGoldenBoardPassesATestOfOnlyAComparingFFunctionRunAfterRun)
     for (int run = 1; run <= 2; ++run) {
         const RunVerdict verdict = bench.Run();
         EXPECT_EQ(verdict.kind, RunVerdict::Passed) << "run " << run << ": " << verdict.text;
-        EXPECT_EQ(doc.ErrorCounts[1], 0) << "run " << run;
+        EXPECT_EQ(doc.ErrorCounts()[1], 0) << "run " << run;
         EXPECT_FALSE(test.FFuncs.ByNumber(3)->Error);
     }
 }
@@ -324,8 +325,8 @@ TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
         RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
         bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
         bench.settings.SetOption(TSettings::OptStopOnTestError, 1);
-        bench.d.doc.CurrentTest = 0;
-        bench.d.doc.SolidTest = true;
+        bench.d.doc.SelectTest(0);
+        bench.d.doc.SetSolidTest(true);
         const RunVerdict verdict = bench.Run();
         EXPECT_EQ(verdict.kind, RunVerdict::Errors);
         EXPECT_EQ(verdict.passes, 1);
@@ -335,8 +336,8 @@ TEST(RunDriver, ContinuousRunsStopOnTheFirstErrorOrRunUntilEsc)
         RunBench bench("[Board]\nTactTime=0\nStuckHigh=1\n");
         bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
         bench.settings.SetOption(TSettings::OptStopOnTestError, 0);
-        bench.d.doc.CurrentTest = 0;
-        bench.d.doc.SolidTest = true;
+        bench.d.doc.SelectTest(0);
+        bench.d.doc.SetSolidTest(true);
         UnattendedRunView::Options options;
         options.escapeAfterPasses = 4;
         // The unit's reset at the window's close ends the run it was still
@@ -360,8 +361,8 @@ TEST(RunDriver, AContinuousRunWithAPassLimitEndsByItselfAsACompletedRun)
     RunBench bench("[Board]\nTactTime=0\n");
     bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
     bench.settings.SetOption(TSettings::OptStopOnTestError, 0);
-    bench.d.doc.CurrentTest = 0;
-    bench.d.doc.SolidTest = true;
+    bench.d.doc.SelectTest(0);
+    bench.d.doc.SetSolidTest(true);
     bench.passLimit = 3;
     const RunVerdict verdict = bench.Run();
     EXPECT_EQ(verdict.kind, RunVerdict::Passed);
@@ -373,27 +374,52 @@ TEST(RunDriver, AContinuousRunWithAPassLimitEndsByItselfAsACompletedRun)
     EXPECT_EQ(bench.Shown(), std::vector<std::string>{verdict.text});
 }
 
+TEST(RunDriver, ALongUnattendedRunKeepsHowItBeganAndHowItEndedInBoundedMemory)
+{
+    RunBench bench("[Board]\nTactTime=0\n");
+    bench.settings.SetOption(TSettings::OptSendResultInLoop, 1);
+    bench.settings.SetOption(TSettings::OptStopOnTestError, 0);
+    bench.d.doc.SelectTest(0);
+    bench.d.doc.SetSolidTest(true);
+    bench.passLimit = 600;
+    const RunVerdict verdict = bench.Run();
+    ASSERT_EQ(verdict.kind, RunVerdict::Passed) << verdict.text;
+    ASSERT_EQ(verdict.passes, 600);
+
+    const auto shown = static_cast<std::size_t>(
+        std::count_if(bench.lines.begin(), bench.lines.end(),
+                      [](const std::string &line) { return line.rfind("Статус: ", 0) == 0; }));
+    constexpr std::size_t kept = UnattendedRunView::kKeptHead + UnattendedRunView::kKeptTail;
+    ASSERT_GT(shown, kept) << "every line still reaches the output";
+    const auto statuses = bench.view->Statuses();
+    EXPECT_EQ(statuses.size(), kept);
+    EXPECT_EQ(bench.view->StatusesDropped(), shown - kept);
+    EXPECT_EQ(statuses.front(), "выполнение теста");
+    EXPECT_EQ(statuses.back(), "обработка результатов");
+    EXPECT_LE(bench.view->DecodedTests().size(), kept);
+}
+
 TEST(RunDriver, AContinuousRunWithOneFinalResultDecodesWhatTheStopBringsBack)
 {
     RunBench bench("[Board]\nTactTime=2000\n");
     bench.settings.SetOption(TSettings::OptSendResultInLoop, 0);
-    bench.d.doc.CurrentTest = 0;
-    bench.d.doc.SolidTest = true;
+    bench.d.doc.SelectTest(0);
+    bench.d.doc.SetSolidTest(true);
     UnattendedRunView::Options options;
     options.escapeOnStatus = "выполнение теста";
     for (int run = 0; run < 3; ++run) {
-        bench.d.doc.TestRunFlags.fill(0);
+        bench.d.doc.SetTestRunFlags({});
         const RunVerdict verdict = bench.Run(options);
         EXPECT_EQ(verdict.kind, RunVerdict::Interrupted);
         EXPECT_EQ(verdict.passes, 0);
-        EXPECT_EQ(bench.d.doc.TestRunFlags[0], 1) << "the stopped run's results were decoded";
+        EXPECT_EQ(bench.d.doc.TestRunFlags()[0], 1) << "the stopped run's results were decoded";
     }
 }
 
 TEST(RunDriver, EscMidRunGivesTheCycleAndTactReached)
 {
     RunBench bench("[Board]\nTactTime=20000\n");
-    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SelectTest(0);
     UnattendedRunView::Options options;
     options.escapeOnStatus = "выполнение теста";
     const RunVerdict verdict = bench.Run(options);
@@ -405,7 +431,7 @@ TEST(RunDriver, EscMidRunGivesTheCycleAndTactReached)
     EXPECT_LT(test.RunCounter1, test.Cycles);
     EXPECT_EQ(bench.Shown(), std::vector<std::string>{verdict.text});
 
-    bench.d.doc.CurrentTest = -1;
+    bench.d.doc.SelectTest(-1);
     EXPECT_EQ(bench.Run(options).text, "Выполнение тестов прервано");
 }
 
@@ -426,8 +452,8 @@ TEST(RunDriver, AWrongIdentificationContactEndsTheRunBeforeTheWindow)
     const std::string board = "[Board]\nTactTime=0\n[Identification]\nWrong=" +
                               std::to_string(UnitChannelCode(contact, true)) + "\n";
     RunBench bench(board);
-    bench.d.doc.Cnt.Names[contact] = "#i";
-    bench.d.doc.Cnt.Names[contact + 1] = "#i";
+    bench.d.doc.Cnt().Names[contact] = "#i";
+    bench.d.doc.Cnt().Names[contact + 1] = "#i";
     const RunVerdict verdict = bench.Run();
     EXPECT_FALSE(bench.ran);
     EXPECT_EQ(verdict.kind, RunVerdict::NotRun);
@@ -436,14 +462,14 @@ TEST(RunDriver, AWrongIdentificationContactEndsTheRunBeforeTheWindow)
 
     // The same contacts reading low let the run go on.
     RunBench good("[Board]\nTactTime=0\n");
-    good.d.doc.Cnt.Names[contact] = "#i";
+    good.d.doc.Cnt().Names[contact] = "#i";
     EXPECT_EQ(good.Run().kind, RunVerdict::Passed);
 }
 
 TEST(RunDriver, AMemoryFaultAnsweredNoStopsTheRunWithErrors)
 {
     RunBench bench("[Board]\nTactTime=0\nMemoryFault=300\n");
-    bench.d.doc.CurrentTest = 1;
+    bench.d.doc.SelectTest(1);
     UnattendedRunView::Options options;
     options.answer = 0;
     const RunVerdict verdict = bench.Run(options);
@@ -507,7 +533,7 @@ TEST(RunDriver, WhatARunTellsGoesToTheNoticesOfItsTesterPortAndNoDialogOpens)
         RunBench bench("[Board]\nTactTime=0\n");
         ToldNotices notices;
         bench.tester.SetNotices(notices.Sink());
-        bench.d.doc.CurrentTest = 0;
+        bench.d.doc.SelectTest(0);
         EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
         const auto told = notices.Told();
         ASSERT_EQ(told.size(), 1u);
@@ -554,7 +580,7 @@ TEST(RunDriver, ASilentCalibrationReadWarnsOnceAndTheRunsStillPass)
     calibration.SetNotices(MessageBoxNotices());
     bench.calibration = &calibration;
     bench.d.doc.SetWaitCalibration(&calibration);
-    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SelectTest(0);
     for (int run = 1; run <= 2; ++run)
         EXPECT_EQ(bench.Run().kind, RunVerdict::Passed) << "run " << run;
     bench.d.doc.SetWaitCalibration(nullptr);
@@ -584,7 +610,7 @@ TEST(RunDriver, ARunAfterAStatusPollWithALateAnswerPasses)
     EXPECT_TRUE(bench.Shown().empty()) << "a poll shows no message";
 
     bench.monitor = &monitor;
-    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SelectTest(0);
     EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
     EXPECT_EQ(bench.Shown(), std::vector<std::string>{"Тест завершен успешно"});
 }
@@ -596,7 +622,7 @@ TEST(RunDriver, AWarningOfTheResetBeforeTheRunDoesNotFailTheRun)
     bench.unit->Commands().Set(QORV_RESET, [](sim::Session &session, const sim::Request &request) {
         session.Warn(request, 2, "Напряжение питания на границе допуска");
     });
-    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SelectTest(0);
     EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
     EXPECT_EQ(bench.Shown(), (std::vector<std::string>{"Напряжение питания на границе допуска",
                                                        "Тест завершен успешно"}));
@@ -618,7 +644,7 @@ TEST(RunDriver, ReconnectingBeforeARunRebootsAnArmUnitOnly)
         ASSERT_EQ(port->NeedsReconnect(1), 1);
         port->SetVoice(PortVoice::Loud);
 
-        bench.d.doc.CurrentTest = 0;
+        bench.d.doc.SelectTest(0);
         EXPECT_EQ(bench.Run().kind, RunVerdict::Passed) << (arm ? "arm" : "msdos");
         int restarts = -1;
         bench.unit->Inspect([&](sim::SimulatedUnit &unit) { restarts = unit.State().restarts; });
@@ -633,7 +659,7 @@ constexpr std::string_view kHungUnit = "[Board]\nTactTime=10000000\n[Faults]\nHa
 TEST(RunDriver, AUnitThatHangsMidRunEndsTheRunWhenItLeavesAQuestionUnanswered)
 {
     RunBench bench{std::string(kHungUnit)};
-    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SelectTest(0);
     bench.timing.aliveCheckMs = 300;
     const auto started = std::chrono::steady_clock::now();
     const RunVerdict verdict = bench.Run();
@@ -651,7 +677,7 @@ TEST(RunDriver, AUnitThatHangsMidRunEndsTheRunWhenItLeavesAQuestionUnanswered)
 TEST(RunDriver, ARunWhoseResultIsDamagedOnTheLinkEndsInsteadOfWaitingForever)
 {
     RunBench bench{"[Board]\nTactTime=0\n[Faults]\nCorruptNotify=12\nTimes=1\n"};
-    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SelectTest(0);
     bench.timing.aliveCheckMs = 300;
     const auto started = std::chrono::steady_clock::now();
     const RunVerdict verdict = bench.Run();
@@ -667,7 +693,7 @@ TEST(RunDriver, ARunWhoseResultIsDamagedOnTheLinkEndsInsteadOfWaitingForever)
 TEST(RunDriver, EscEndsARunOnAHungUnitAfterTheCancelWait)
 {
     RunBench bench{std::string(kHungUnit)};
-    bench.d.doc.CurrentTest = 0;
+    bench.d.doc.SelectTest(0);
     bench.timing.aliveCheckMs = 600000; // only Esc can end this run
     bench.timing.cancelWaitMs = 2000;
     UnattendedRunView::Options options;
@@ -741,7 +767,7 @@ private:
 TEST(RunDriver, RunsEndedWhileAQuestionIsInFlightLeaveNoCallbackBehind)
 {
     RunBench bench{"[Board]\nTactTime=0\nMemoryFault=300\n"};
-    bench.d.doc.CurrentTest = 1;
+    bench.d.doc.SelectTest(1);
     UnattendedRunView inner(bench.d.doc, {});
     SlowOperatorView view(inner);
     TCP &tester = bench.tester;
@@ -786,20 +812,20 @@ TEST(RunVerdictText, FollowsTheFailedTestsAndTheCalledTests)
     DocBuilder d;
     for (int t = 0; t < 6; ++t)
         d.AddTest("-", "0", 1);
-    d.doc.ErrorCounts = {0, 3, 0, 0, 1, 0};
-    d.doc.CurrentTest = -1;
+    d.doc.SetErrorCounts({0, 3, 0, 0, 1, 0});
+    d.doc.SelectTest(-1);
     EXPECT_EQ(CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, false, 0).text,
               "Тесты №2, 5 завершены с ошибками");
-    d.doc.ErrorCounts = {0, 0, 0, 0, 1, 0};
+    d.doc.SetErrorCounts({0, 0, 0, 0, 1, 0});
     EXPECT_EQ(CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, false, 0).text,
               "Тест №5 завершен с ошибкой");
-    d.doc.ErrorCounts = {0, 0, 0, 0, 0, 0};
+    d.doc.SetErrorCounts({0, 0, 0, 0, 0, 0});
     const RunVerdict good = CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, false, 0);
     EXPECT_EQ(good.text, "Все тесты завершены успешно");
     EXPECT_EQ(good.icon, NoticeKind::Information);
 
-    d.doc.CurrentTest = 2;
-    d.doc.ErrorCounts = {0, 2, 0, 0, 0, 0};
+    d.doc.SelectTest(2);
+    d.doc.SetErrorCounts({0, 2, 0, 0, 0, 0});
     EXPECT_EQ(CompletedVerdict(d.doc, {2}, {}, false, 0).text, "Тест завершен успешно");
     EXPECT_EQ(CompletedVerdict(d.doc, {2}, {1}, false, 0).text, "Тест завершен с ошибками");
     EXPECT_EQ(CompletedVerdict(d.doc, {2}, {1}, true, 0).text, "Тест завершен с ошибками");
@@ -808,13 +834,13 @@ TEST(RunVerdictText, FollowsTheFailedTestsAndTheCalledTests)
 
     // A test that failed in an earlier pass stays failed though the last
     // pass left it clean.
-    d.doc.ErrorCounts = {0, 0, 0, 0, 0, 0};
+    d.doc.SetErrorCounts({0, 0, 0, 0, 0, 0});
     EXPECT_EQ(CompletedVerdict(d.doc, {2}, {1}, true, 7, {1}).text,
               "Тест завершен с ошибками (прогон №7)");
     EXPECT_EQ(CompletedVerdict(d.doc, {2}, {}, true, 7, {2}).kind, RunVerdict::Errors);
     EXPECT_EQ(CompletedVerdict(d.doc, {2}, {}, true, 7, {1}).kind, RunVerdict::Passed);
-    d.doc.CurrentTest = -1;
-    d.doc.ErrorCounts = {0, 0, 0, 0, 1, 0};
+    d.doc.SelectTest(-1);
+    d.doc.SetErrorCounts({0, 0, 0, 0, 1, 0});
     EXPECT_EQ(CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, true, 3, {4, 1}).text,
               "Тесты №2, 5 завершены с ошибками");
 }
@@ -835,9 +861,9 @@ TEST(IdContacts, AShortAnswerLeavesTheRestUnknownAndMoreThanTheUnitReadsIsRefuse
                                                  std::to_string(UnitChannelCode(7, true)) + "\n");
     ASSERT_EQ(unit.port->Handshake(), PortOk);
     DocBuilder d;
-    d.doc.Cnt.Names[3] = "#i";
-    d.doc.Cnt.Names[7] = "#i";
-    d.doc.Cnt.Names[8] = "#I"; // not an identification contact
+    d.doc.Cnt().Names[3] = "#i";
+    d.doc.Cnt().Names[7] = "#i";
+    d.doc.Cnt().Names[8] = "#I"; // not an identification contact
     IdContactCheck check(*unit.port, IdentificationContacts(d.doc, true));
     ASSERT_EQ(check.Contacts().size(), 2u);
     EXPECT_TRUE(check.Request());
@@ -848,7 +874,7 @@ TEST(IdContacts, AShortAnswerLeavesTheRestUnknownAndMoreThanTheUnitReadsIsRefuse
 
     RecordedMessages messages;
     for (std::size_t i = 0; i < 191; ++i)
-        d.doc.Cnt.Names[i] = "#i";
+        d.doc.Cnt().Names[i] = "#i";
     EXPECT_FALSE(CheckIdContacts(d.doc, *unit.port, true, nullptr, MessageBoxNotices()));
     ASSERT_EQ(messages.Shown().size(), 1u);
     EXPECT_NE(messages.Shown()[0].text.find("не более 190"), std::string::npos);

@@ -518,7 +518,7 @@ TEST(DocumentViews, DebugTableCarriesTheMAddressesAndProbeModeGrowsTheDiagram)
     NullDocumentObserver observer;
     ScriptedFileUi ui;
     TQuorvik document(observer, ui);
-    document.Doc.Tyres.Add(std::string(8, '\x01'));
+    document.Doc().Tyres.Add(std::string(8, '\x01'));
     auto test = std::make_unique<STest>();
     test->Cycles = 1;
     test->Tacts.D1 = "iMWR";
@@ -528,29 +528,29 @@ TEST(DocumentViews, DebugTableCarriesTheMAddressesAndProbeModeGrowsTheDiagram)
     test->MFuncs.Add(1);
     test->MFuncs.ByNumber(1)->AdrWrite = 1;
     test->MFuncs.ByNumber(1)->AdrRead = 1;
-    document.Doc.Tests[0] = std::move(test);
-    document.Doc.NTest = 1;
+    document.Doc().Tests[0] = std::move(test);
+    document.Doc().NTest = 1;
 
     document.FillDiagramView();
-    EXPECT_EQ(document.TactCount, 4);
-    EXPECT_EQ(document.DiagramView.RowCount(), 4);
-    EXPECT_EQ(document.DiagramView.Cell(4, 1), "M");
+    EXPECT_EQ(document.TactCount(), 4);
+    EXPECT_EQ(document.DiagramView().RowCount(), 4);
+    EXPECT_EQ(document.DiagramView().Cell(4, 1), "M");
 
     document.SetDebugMode(true);
-    EXPECT_EQ(document.DiagramView.RowCount(), 5);
-    EXPECT_EQ(document.DiagramShape.firstProbeRow, 3);
+    EXPECT_EQ(document.DiagramView().RowCount(), 5);
+    EXPECT_EQ(document.DiagramShape().firstProbeRow, 3);
 
     // Entering debug mode reset the run results: the addresses are back at
     // their start; the run machinery moves them on.
     document.Test(0)->MFuncs.ByNumber(1)->WritePos = 0x1AB;
     document.Test(0)->MFuncs.ByNumber(1)->ReadPos = 0x2;
     document.FillTableView();
-    EXPECT_EQ(document.MList, "\x01");
+    EXPECT_EQ(document.MList(), "\x01");
     // One word serves both sides: the read side is written last.
-    EXPECT_EQ(document.TableView.Cell(ColInputDebug, 1), "2");
-    EXPECT_EQ(document.TableView.Cell(ColInputName, 1),
+    EXPECT_EQ(document.TableView().Cell(ColInputDebug, 1), "2");
+    EXPECT_EQ(document.TableView().Cell(ColInputName, 1),
               "i1 Адрес\x07младший адрес записи M1: [1AB]; младший адрес чтения M1: [2]");
-    EXPECT_EQ(document.CycleRows, (std::vector<std::int32_t>{1}));
+    EXPECT_EQ(document.CycleRows(), (std::vector<std::int32_t>{1}));
 }
 
 } // namespace

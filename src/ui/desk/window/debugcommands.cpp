@@ -93,7 +93,7 @@ void DebugCommands::SetCycle(int cycle)
     TQuorvik &doc = m_parts.document;
     // Probe mode goes off and on again around the change, so that the probe
     // rows of the new cycle are shown.
-    const bool probe = doc.ProbeMode;
+    const bool probe = doc.ProbeMode();
     if (probe)
         doc.SetProbeMode(false);
     doc.SetActiveCycle(cycle);
@@ -116,7 +116,7 @@ void DebugCommands::OpenRange()
 void DebugCommands::ShowRangeMenu(int tact, const QPoint &globalPos)
 {
     STest *test = m_parts.document.CurrentTestRecord();
-    if (!test || !m_parts.document.DebugMode)
+    if (!test || !m_parts.document.DebugMode())
         return;
     QMenu menu(&m_parts.window);
     menu.setObjectName(QStringLiteral("debugMenu"));
@@ -148,9 +148,9 @@ void DebugCommands::EditValue(char kind, int number, int row)
     STest *test = doc.CurrentTestRecord();
     if (!test)
         return;
-    const TextGrid &grid = doc.TableView;
+    const TextGrid &grid = doc.TableView();
     if (grid.Cell(ColInputName, row).find(kNoteSeparator) != std::string::npos) {
-        if (const auto side = MAddressSideOfWord(*test, doc.MList, number, doc.Doc.Tyres)) {
+        if (const auto side = MAddressSideOfWord(*test, doc.MList(), number, doc.Doc().Tyres)) {
             debug::TfmMAddress dialog(doc, *test, *side, &m_parts.window);
             dialog.move(BesideCursor(dialog.sizeHint()));
             if (dialog.exec() == QDialog::Accepted)
@@ -166,7 +166,7 @@ void DebugCommands::EditValue(char kind, int number, int row)
         }
     }
     const debug::DebugEditTarget target{kind, number,
-                                        CycleOfRow(doc.CycleRows, row, test->ActiveCycle)};
+                                        CycleOfRow(doc.CycleRows(), row, test->ActiveCycle)};
     debug::TfmEditDebug dialog(
         doc, *test, target, QString::fromStdString(grid.Cell(ColInputDebug, row)), &m_parts.window);
     dialog.move(BesideCursor(dialog.sizeHint()));

@@ -45,10 +45,10 @@ void DiagnosisCommands::OpenCoverage()
         return;
     const TQuorvik &doc = m_parts.document;
     std::vector<int> tests;
-    if (doc.CurrentTest >= 0) {
-        tests.push_back(doc.CurrentTest);
+    if (doc.CurrentTest() >= 0) {
+        tests.push_back(doc.CurrentTest());
     } else {
-        for (int t = 0; t < doc.Doc.NTest; ++t)
+        for (int t = 0; t < doc.Doc().NTest; ++t)
             tests.push_back(t);
     }
     diagnosis::CoverageWindow window(doc, tests, &m_parts.window);

@@ -29,7 +29,7 @@ ListCommands::ListCommands(Parts parts, Host host)
     };
     on(a.tyreData, [this] {
         TQuorvik &doc = m_parts.document;
-        if (doc.Doc.Tyres.Count() == 0)
+        if (doc.Doc().Tyres.Count() == 0)
             Mesbo().Show("Не задано ни одной шины данных", MbError, kProductName);
         else
             lists::OpenList(&m_parts.window, doc, 'T', -1);
@@ -79,7 +79,7 @@ void ListCommands::OpenTestInfo()
     if (!m_host.fileOpen())
         return;
     TQuorvik &doc = m_parts.document;
-    lists::TfmTestInfo window(doc, doc.CurrentTest, &m_parts.window);
+    lists::TfmTestInfo window(doc, doc.CurrentTest(), &m_parts.window);
     if (window.exec() != QDialog::Accepted)
         return;
     static_assert(lists::TfmTestInfo::kAllTests == -1);
@@ -90,7 +90,7 @@ void ListCommands::OpenAt(char kind, int number, int testIndex, int cycle)
 {
     TQuorvik &doc = m_parts.document;
     if (testIndex < 0)
-        testIndex = doc.CurrentTest;
+        testIndex = doc.CurrentTest();
     if (lists::OpenList(&m_parts.window, doc, kind, number, testIndex, cycle))
         return;
     const TSettings &settings = m_parts.store.Settings();

@@ -53,7 +53,7 @@ void WindowCommands::ShowFileProperties()
 {
     TQuorvik &doc = m_parts.document;
     const TTestFile *testFile = doc.TestFile();
-    file::TfmFileProperties window(m_host.fileOpen() ? &doc.Doc : nullptr, doc.Cnt,
+    file::TfmFileProperties window(m_host.fileOpen() ? &doc.Doc() : nullptr, doc.Cnt(),
                                    testFile != nullptr ? testFile->Flags() : 0, &m_parts.window);
     window.exec();
 }
@@ -65,7 +65,7 @@ void WindowCommands::OpenParams()
     // The document's display block holds the options as they are now (the
     // scale dialog changes one of them too).
     TSettings current = m_parts.store.Settings();
-    current.TakeFrom(m_parts.document.Display);
+    current.TakeFrom(m_parts.document.Display());
     current.Colours = m_parts.colours;
     const TesterSettings tester = desk ? desk->Tester().Settings() : TesterSettings();
     settings::TfmParams window(current, tester, desk == nullptr || desk->Tester().DosUnit(),
@@ -117,7 +117,7 @@ void WindowCommands::OpenCalibration()
             window->exec();
         return;
     }
-    const auto &tyres = m_parts.document.Doc.Tyres;
+    const auto &tyres = m_parts.document.Doc().Tyres;
     int maxWidth = 0;
     for (int i = 0; i < tyres.Count(); ++i)
         maxWidth = std::max(maxWidth, tyres.Width(i));
