@@ -81,7 +81,7 @@ std::unique_ptr<qv::Portavo> Connected(bool overTcp)
         auto unit = std::make_shared<qv::sim::SimulatedUnit>(qv::sim::DefaultBoard());
         port = std::make_unique<qv::Portavo>(std::make_unique<qv::SimLink>(unit), "sim");
     }
-    port->SetShowErrors(0);
+    port->SetVoice(qv::PortVoice::Quiet);
     port->Open(qv::SCP_Info{});
     if (port->Handshake() != qv::PortOk)
         return nullptr;

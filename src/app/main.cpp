@@ -16,6 +16,7 @@
 #include "execution/port/testerport.h"
 #include "infra/fatalerror.h"
 #include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/paths.h"
 #include "infra/version.h"
 #include "probe/d2xxlink.h"
@@ -116,6 +117,7 @@ int main(int argc, char *argv[])
         qv::DeskSession::Options deskOptions;
         deskOptions.modelW5 = qv::SystemModelIsW5();
         deskOptions.observer = &relay;
+        deskOptions.notices = qv::MessageBoxNotices();
         qv::DeskSession desk(qv::SettingsStore::ForApplication(), std::move(deskOptions));
         desk.Tester().SetObserver(&relay);
         if (!desk.Open(qv::kProductName)) {

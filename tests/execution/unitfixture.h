@@ -2,7 +2,7 @@
 
 // Test support: a tester port connected to a simulated unit, in-process or
 // over TCP to a quorvik-unitsim child process, and a message box that
-// records what the port shows.
+// records what the port reports (as the desk shows it).
 
 #include "../support/unitsimprocess.h"
 #include "execution/link/simlink.h"
@@ -10,6 +10,7 @@
 #include "execution/link/unitaddress.h"
 #include "execution/port/portavo.h"
 #include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "sim/board.h"
 #include "sim/unit.h"
 
@@ -46,8 +47,10 @@ struct UnitUnderTest
         SCP_Info info;
         info.productName = "Quorvik";
         EXPECT_EQ(port->Open(info), 1);
+        port->SetReport(
+            [](const PortOutcome &outcome) { Tell(MessageBoxNotices(), PortNotice(outcome)); });
         port->SetTimeout(timeoutMs);
-        port->SetShowErrors(0);
+        port->SetVoice(PortVoice::Quiet);
     }
 
     std::shared_ptr<sim::SimulatedUnit> unit; // in-process only

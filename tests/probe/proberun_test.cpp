@@ -6,6 +6,7 @@
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "model/settings/settings.h"
 #include "probe/proberun.h"
 #include "probefixture.h"
@@ -36,6 +37,7 @@ public:
         auto parsed = sim::ParseBoard(board, &error);
         EXPECT_TRUE(parsed) << error;
         unit = std::make_shared<sim::SimulatedUnit>(*parsed);
+        tester.SetNotices(MessageBoxNotices());
         EXPECT_TRUE(tester.Create("Quorvik", [this](const std::string &) {
             return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
         }));
@@ -48,6 +50,7 @@ public:
     RunVerdict Run(int vChoice, int passLimit = 0)
     {
         RunDriver::Environment env;
+        env.watchShownErrors = &WatchMessageBoxErrors;
         env.tester = &tester;
         env.settings = &settings;
         env.timing.cancelWaitMs = 3000;

@@ -9,6 +9,7 @@
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "model/settings/settings.h"
 #include "remote/remoterunlink.h"
 #include "remotepeers.h"
@@ -49,6 +50,7 @@ struct FollowedRun
     void Follow(PuskConfig config = {})
     {
         config.local = false;
+        config.notices = MessageBoxNotices();
         follower = std::make_unique<TthPusk>(unit.port, host, config, &serverLink);
         follower->Start([this] { followed = true; });
     }
@@ -237,6 +239,7 @@ TEST(RemoteRun, ABenchRunThatReportsReachesTheServerWholeFromItsLinkCheckOn)
     PuskConfig config;
     config.report = true;
     config.program = {0, 1, 4, 0x10}; // refused by the unit with its text
+    config.notices = MessageBoxNotices();
     TthPusk bench(benchUnit.port, benchHost, config, &run.clientLink);
     std::atomic<bool> benchDone{false};
     run.clientLink.SendCheckResult(PortOk, {});
@@ -287,6 +290,7 @@ TEST(RemoteRun, ABenchRunEndedBeforeItsThreadEndsTheFollowedRunWithItsMessage)
     ASSERT_TRUE(bench.doc.LoadFile(benchDir.File("DEMO.QOR")));
     auto unit = std::make_shared<sim::SimulatedUnit>(sim::DefaultBoard());
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     ASSERT_TRUE(tester.Create("Quorvik", [unit](const std::string &) {
         return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
     }));
@@ -296,6 +300,7 @@ TEST(RemoteRun, ABenchRunEndedBeforeItsThreadEndsTheFollowedRunWithItsMessage)
     options.cancelOnStartPage = true;
     UnattendedRunView view(bench.doc, options);
     RunDriver::Environment env;
+    env.watchShownErrors = &WatchMessageBoxErrors;
     env.tester = &tester;
     env.settings = &settings;
     env.view = &view;

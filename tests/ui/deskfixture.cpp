@@ -2,6 +2,7 @@
 
 #include "execution/port/testerport.h"
 #include "infra/encoding.h"
+#include "infra/notice.h"
 #include "model/document/quorvik.h"
 
 #include <QTest>
@@ -20,7 +21,10 @@ bool HasRedText(const QImage &image, const QRect &area)
     return false;
 }
 
-DeskFixture::DeskFixture() = default;
+DeskFixture::DeskFixture()
+{
+    store.SetNotices(MessageBoxNotices());
+}
 
 DeskFixture::~DeskFixture()
 {

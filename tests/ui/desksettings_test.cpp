@@ -5,6 +5,7 @@
 #include "infra/encoding.h"
 #include "infra/fatalerror.h"
 #include "infra/messages.h"
+#include "infra/notice.h"
 #include "model/document/quorvik.h"
 #include "support/qtwait.h"
 #include "ui/application.h"
@@ -79,6 +80,7 @@ TEST_F(DeskSettings, SettingsAndPlacementsRoundTripThroughTheClose)
     window.reset();
     ASSERT_TRUE(store.Save(nullptr));
     SettingsStore again(dir.File("quorvik.cfg"), dir.File("quorvik.ini"));
+    again.SetNotices(MessageBoxNotices());
     ASSERT_TRUE(again.Load(nullptr, false));
     EXPECT_EQ(again.Settings(), store.Settings());
     EXPECT_EQ(again.Settings().Option(TSettings::OptFitColumnsOnOpen), 1);
@@ -184,6 +186,7 @@ TEST_F(DeskSettings, TheWholeDeskPollsTheSimulatedUnitAndStopsAtTheWindowsClose)
     std::filesystem::create_directories(dir.Path() / "lock");
     desk::StatusRelay relay;
     DeskSession::Options options;
+    options.notices = MessageBoxNotices();
     options.observer = &relay;
     options.lockDirectory = (dir.Path() / "lock").string();
     options.timing.step = std::chrono::milliseconds(10);

@@ -8,6 +8,7 @@
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
 #include "infra/helpers.h"
+#include "infra/notice.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "support/qtwait.h"
@@ -261,6 +262,7 @@ protected:
                       "\r\n"
                       "Выполнять периодический опрос готовности блока диагностики=0\r\n");
         DeskSession::Options options;
+        options.notices = MessageBoxNotices();
         options.lockDirectory = dir.Path().string();
         desk = std::make_unique<DeskSession>(
             SettingsStore(dir.File("quorvik.cfg"), dir.File("quorvik.ini")), std::move(options));

@@ -3,6 +3,7 @@
 // menu items and the command-line switches.
 
 #include "deskfixture.h"
+#include "infra/notice.h"
 #include "model/document/quorvik.h"
 #include "remote/client.h"
 #include "remote/server.h"
@@ -284,6 +285,7 @@ TEST_F(RemoteWindowTest, TheInstallationsIdentificationIsMadeOnceAndKept)
     store.Remote().listenAddress = "10.0.0.5";
     ASSERT_TRUE(store.Save(nullptr));
     SettingsStore again(dir.File("quorvik.cfg"), dir.File("quorvik.ini"));
+    again.SetNotices(MessageBoxNotices());
     again.Load(nullptr, false);
     EXPECT_EQ(again.Remote().productNumber, first.productNumber);
     EXPECT_EQ(again.Remote().listenAddress, "10.0.0.5");

@@ -769,7 +769,7 @@ TEST_F(RunDesk, ABrokenLinkIsMadeAgainUnderAWaitingWindowBeforeTheRun)
     Start("[Board]\nTactTime=0\n[Faults]\nDropAfterBlocks=2\nTimes=1\n");
     // The unit drops the link once, in the middle of a transfer.
     const SComPort port = desk->Tester().Port();
-    port->SetShowErrors(0);
+    port->SetVoice(PortVoice::Quiet);
     const std::vector<std::uint8_t> bytes(4 * Portavo::kDefaultBlockSize, 0x5A);
     ASSERT_EQ(port->SendFile(bytes, "a.bin", {}), PortLinkLost);
     ASSERT_EQ(port->NeedsReconnect(1), 1);

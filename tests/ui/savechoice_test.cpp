@@ -4,6 +4,7 @@
 #include "execution/desk/settingsstore.h"
 #include "infra/mesbo.h"
 #include "infra/mesboflags.h"
+#include "infra/notice.h"
 #include "model/content/tablecontent.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
@@ -188,6 +189,7 @@ TEST_F(RememberedPaths, AFolderOutsideWindows1251KeepsTheStartDirectoryAndRecent
     // What the settings file keeps reads back whole.
     ASSERT_TRUE(store.Save(nullptr));
     SettingsStore reread(store.CfgPath(), store.IniPath());
+    reread.SetNotices(MessageBoxNotices());
     reread.Load(nullptr, false);
     EXPECT_EQ(QString::fromStdString(reread.Settings().StartDirectory), start);
     ASSERT_FALSE(reread.Settings().RecentFiles.empty());

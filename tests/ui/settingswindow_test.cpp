@@ -6,6 +6,7 @@
 #include "execution/port/testerport.h"
 #include "infra/encoding.h"
 #include "infra/messages.h"
+#include "infra/notice.h"
 #include "model/document/quorvik.h"
 #include "ui/deskfixture.h"
 #include "ui/modalanswer.h"
@@ -290,6 +291,7 @@ protected:
                                 "Выполнять периодический опрос готовности блока диагностики=0\r\n"
                                 "Адрес блока диагностики=sim\r\n"));
         DeskSession::Options options;
+        options.notices = MessageBoxNotices();
         options.lockDirectory = dir.Path().string();
         desk = std::make_unique<DeskSession>(
             SettingsStore(dir.File("quorvik.cfg"), dir.File("quorvik.ini")), std::move(options));

@@ -10,6 +10,7 @@
 #include "execution/link/simlink.h"
 #include "execution/port/portavo.h"
 #include "infra/encoding.h"
+#include "infra/notice.h"
 #include "model/scopedmesbo.h"
 #include "sim/board.h"
 #include "sim/unit.h"
@@ -53,6 +54,7 @@ protected:
                 return std::make_unique<SimLink>(std::move(made));
             };
         DeskSession::Options options;
+        options.notices = MessageBoxNotices();
         options.portFactory = [this, link](const std::string &) {
             return std::make_shared<Portavo>(link(unit), "sim");
         };

@@ -4,6 +4,7 @@
 #include "execution/link/simlink.h"
 #include "execution/port/portavo.h"
 #include "execution/port/testerport.h"
+#include "infra/notice.h"
 #include "model/document/quorvik.h"
 #include "selftest/selftestwindow.h"
 #include "sim/board.h"
@@ -73,6 +74,7 @@ TEST_F(WindowKeys, EscClosesTheMFunctionProgressTheHelpAndTheHelperProgramsWindo
     ASSERT_TRUE(board) << error;
     auto unit = std::make_shared<sim::SimulatedUnit>(*board);
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     ASSERT_TRUE(tester.Create("Диагностика системы", [unit](const std::string &) {
         return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
     }));

@@ -4,6 +4,7 @@
 #include "args.h"
 #include "commands.h"
 #include "execution/compiler/dosdata.h"
+#include "infra/notice.h"
 #include "infra/plural.h"
 #include "session.h"
 
@@ -61,6 +62,7 @@ int RunCompile(std::span<const std::string> args)
         t.DebugLast = last - 1;
     }
     qv::Dosdata compiler(document, options, std::filesystem::u8path(path).parent_path());
+    compiler.SetNotices(qv::MessageBoxNotices());
     std::vector<std::uint8_t> image(qv::kProgramBufferSize);
     std::size_t length = 0;
     if (!compiler.Compile(image, length))

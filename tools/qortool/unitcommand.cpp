@@ -4,6 +4,7 @@
 #include "execution/port/portavo.h"
 #include "execution/port/testerport.h"
 #include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/version.h"
 
 #include <QCoreApplication>
@@ -163,12 +164,13 @@ int RunUnit(std::span<const std::string> args)
     int result = ExitRefused;
     {
         qv::TCP tester;
+        tester.SetNotices(qv::MessageBoxNotices()); // printed by the echo above
         qv::TesterSettings settings = tester.Settings();
         settings.address = options->address;
         tester.SetSettings(settings);
         if (tester.Create(qv::kProductName)) {
             const qv::SComPort port = tester.Port();
-            port->SetShowErrors(0); // failures are printed with the result
+            port->SetVoice(qv::PortVoice::Quiet); // failures are printed with the result
             if (options->timeout)
                 port->SetTimeout(*options->timeout);
             result = options->action == "info" ? Info(tester) : Check(tester, *options);

@@ -1,6 +1,7 @@
 #include "unitrunner.h"
 
 #include "execution/run/unattendedrunview.h"
+#include "infra/notice.h"
 #include "infra/paths.h"
 #include "infra/version.h"
 #include "model/document/quorvik.h"
@@ -22,12 +23,14 @@ UnitRunner::UnitRunner(const UnitRunSetup &setup)
     m_passLimit = setup.passLimit;
     m_probe = setup.probe;
     m_passDecoded = setup.passDecoded;
+    m_tester.SetNotices(qv::MessageBoxNotices()); // the session's message box prints them
     m_ready = m_tester.Create(qv::kProductName);
     if (!m_ready)
         return;
     m_monitor.emplace(m_tester, nullptr);
     m_calibration.emplace(m_settings.IoTime, m_settings.WaitTime, qv::AppFile(".clb"),
                           m_tester.Unit());
+    m_calibration->SetNotices(qv::MessageBoxNotices());
 }
 
 UnitRunner::~UnitRunner() = default;

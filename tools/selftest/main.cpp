@@ -6,6 +6,7 @@
 #include "execution/desk/settingsstore.h"
 #include "execution/port/testerport.h"
 #include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/paths.h"
 #include "selfchecks.h"
 #include "selftestwindow.h"
@@ -105,14 +106,16 @@ int main(int argc, char *argv[])
     qv::InstallMesbo(std::make_unique<SelfTestMesbo>(options->batch));
 
     qv::TCP tester;
+    tester.SetNotices(qv::MessageBoxNotices());
     if (options->address) {
         qv::TesterSettings settings = tester.Settings();
         settings.address = options->address->toStdString();
         tester.SetSettings(settings);
     } else {
         const auto dir = qv::AppDataDir();
-        qv::SettingsStore((dir / "quorvik.cfg").string(), (dir / "quorvik.ini").string())
-            .Load(&tester, false);
+        qv::SettingsStore store((dir / "quorvik.cfg").string(), (dir / "quorvik.ini").string());
+        store.SetNotices(qv::MessageBoxNotices());
+        store.Load(&tester, false);
     }
     const QString address = QString::fromStdString(tester.Settings().address);
     if (!tester.Create("Диагностика системы"))

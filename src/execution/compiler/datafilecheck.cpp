@@ -1,6 +1,5 @@
 #include "execution/compiler/datafilecheck.h"
 
-#include "infra/mesbo.h"
 #include "infra/safefile.h"
 #include "model/file/filepaths.h"
 #include "model/functions/funcf.h"
@@ -46,14 +45,14 @@ std::string FunctionLabel(char letter, int number, const std::string &name)
 }
 
 std::filesystem::path DataFileInFolder(const std::filesystem::path &dir, const std::string &label,
-                                       const std::string &fileName)
+                                       const std::string &fileName, const NoticeSink &notices)
 {
     const auto name = DataFileNameInFolder(fileName);
     if (!name) {
         const std::string text = Head(label, fileName) +
                                  " - недопустимое имя файла данных: файл данных должен лежать в "
                                  "папке файла тестов";
-        Mesbo().Show(text, MbError, kCaption);
+        Tell(notices, {NoticeKind::Error, text, kCaption});
         throw DataFileRefused(text);
     }
     return dir / std::filesystem::u8path(*name);
@@ -103,17 +102,17 @@ std::string SizeMismatchText(const DataFileJob &job, std::int64_t fileSize)
 }
 
 void CheckDataFile(const DataFileJob &job, const std::filesystem::path &dir,
-                   std::vector<std::filesystem::path> &files)
+                   std::vector<std::filesystem::path> &files, const NoticeSink &notices)
 {
-    const std::filesystem::path path = DataFileInFolder(dir, job.label, job.fileName);
+    const std::filesystem::path path = DataFileInFolder(dir, job.label, job.fileName, notices);
     if (std::find(files.begin(), files.end(), path) != files.end())
         return;
     std::error_code ec;
     const bool exists = std::filesystem::is_regular_file(path, ec);
     if (job.writes) {
         if (exists && job.askOverwrite &&
-            Mesbo().Show(Head(job) + " существует. Перезаписать файл?", MbQuestion, kCaption) !=
-                MbYes)
+            Tell(notices, {NoticeKind::Question, Head(job) + " существует. Перезаписать файл?",
+                           kCaption}) != NoticeAnswer::Yes)
             throw DataFileRefused("перезапись файла данных отклонена");
         // A file the run is yet to write has nothing to send; sending it
         // would fail every first run of the test.
@@ -128,16 +127,17 @@ void CheckDataFile(const DataFileJob &job, const std::filesystem::path &dir,
         const std::string text = kind.empty()
                                      ? "Не удалось открыть файл данных \"" + job.fileName + "\""
                                      : NotRegularFileText(job.fileName, kind);
-        Mesbo().Show(text, MbError, kCaption);
+        Tell(notices, {NoticeKind::Error, text, kCaption});
         throw DataFileRefused(text);
     }
     const auto size = static_cast<std::int64_t>(file->Size());
     const std::int64_t required = job.RequiredSize();
     if (size > required) {
-        if (Mesbo().Show(SizeMismatchText(job, size), MbQuestion, kCaption) != MbYes)
+        if (Tell(notices, {NoticeKind::Question, SizeMismatchText(job, size), kCaption}) !=
+            NoticeAnswer::Yes)
             throw DataFileRefused("файл данных больше требуемого");
     } else if (size < required) {
-        Mesbo().Show(SizeMismatchText(job, size), MbInformation, kCaption);
+        Tell(notices, {NoticeKind::Information, SizeMismatchText(job, size), kCaption});
     }
     files.push_back(path);
 }

@@ -3,6 +3,8 @@
 // The checks of an F- or P-function's data file before a run: the overwrite
 // question of a file the run writes, the size check of a file it reads.
 
+#include "infra/notice.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
@@ -41,17 +43,18 @@ struct DataFileJob
 std::string SizeMismatchText(const DataFileJob &job, std::int64_t fileSize);
 
 // The path in `dir` of a function's data file (label as in DataFileJob).
-// A name that would lead out of the folder is shown to the operator and
+// A name that would lead out of the folder is told to the operator and
 // throws DataFileRefused: the run must not read or write outside it.
 std::filesystem::path DataFileInFolder(const std::filesystem::path &dir, const std::string &label,
-                                       const std::string &fileName);
+                                       const std::string &fileName, const NoticeSink &notices);
 
 // "S1 \"name": a function's label in data-file messages.
 std::string FunctionLabel(char letter, int number, const std::string &name);
 
 // Checks the file in `dir` and adds it to `files` unless it is there
-// already. Throws DataFileRefused when the run must not start.
+// already; its questions and refusals go to `notices`. Throws
+// DataFileRefused when the run must not start.
 void CheckDataFile(const DataFileJob &job, const std::filesystem::path &dir,
-                   std::vector<std::filesystem::path> &files);
+                   std::vector<std::filesystem::path> &files, const NoticeSink &notices);
 
 } // namespace qv

@@ -6,11 +6,13 @@
 // error counts) and fetches the data blocks that F- and S-functions
 // produced. It owns, for one run, the run list and the per-run lists of each
 // test, from Compile until the run's clean-up (destruction or the next
-// Compile). Questions go through the message-box service, window effects
-// through RunObserver, the data-file-name window through FileNameWindow.
+// Compile). Questions and failures go to the notices its owner sets (none:
+// nobody is told, a question is answered Yes), window effects through
+// RunObserver, the data-file-name window through FileNameWindow.
 
 #include "execution/compiler/resultstage.h"
 #include "execution/compiler/runlists.h"
+#include "infra/notice.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -99,6 +101,7 @@ public:
     void SetObserver(RunObserver *observer) { m_observer = observer; }
     void SetFileNameWindow(FileNameWindow *window) { m_window = window; }
     void SetPort(IComPort *port) { m_port = port; }
+    void SetNotices(NoticeSink notices) { m_notices = std::move(notices); }
 
     // Writes the image of the document's current test (all tests when
     // CurrentTest is -1) from `position`; at success the position is the
@@ -155,6 +158,7 @@ private:
     std::string m_fetchList;
     std::optional<std::int32_t> m_errorMark;
     std::string m_failure;
+    NoticeSink m_notices;
 };
 
 } // namespace qv

@@ -4,7 +4,6 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/compiler/imagebytes.h"
 #include "infra/encoding.h"
-#include "infra/mesbo.h"
 #include "infra/safefile.h"
 #include "model/core/modelfailure.h"
 #include "model/core/stest.h"
@@ -467,7 +466,7 @@ bool Dosdata::Compile(std::span<std::uint8_t> buffer, std::size_t &position)
     m_runList = BuildRunList(m_doc.Doc(), current, &m_called);
     if (m_runList.empty()) {
         m_failure = "Нет теста для выполнения";
-        Mesbo().Show(m_failure, MbError, "Ошибка");
+        Tell(m_notices, {NoticeKind::Error, m_failure, "Ошибка"});
         return false;
     }
     for (const int t : m_runList) {
@@ -477,7 +476,7 @@ bool Dosdata::Compile(std::span<std::uint8_t> buffer, std::size_t &position)
         if (!test.LoadProblems.empty()) {
             m_failure = "Тест №" + std::to_string(t + 1) +
                         " не может быть выполнен: " + test.LoadProblems.front();
-            Mesbo().Show(m_failure, MbError, "Ошибка");
+            Tell(m_notices, {NoticeKind::Error, m_failure, "Ошибка"});
             return false;
         }
     }
@@ -503,7 +502,7 @@ bool Dosdata::Compile(std::span<std::uint8_t> buffer, std::size_t &position)
         m_failure = e.what(); // already shown, or the operator's own choice
     } catch (const std::runtime_error &e) {
         m_failure = e.what(); // an oversize image, a missing item
-        Mesbo().Show(m_failure, MbError, "Ошибка");
+        Tell(m_notices, {NoticeKind::Error, m_failure, "Ошибка"});
     }
     return false;
 }
@@ -511,9 +510,9 @@ bool Dosdata::Compile(std::span<std::uint8_t> buffer, std::size_t &position)
 namespace {
 
 // A file an S-function sends must be a regular file that can be opened;
-// otherwise the run does not start (shown, then DataFileRefused).
+// otherwise the run does not start (told, then DataFileRefused).
 void CheckSerialFile(const std::string &label, const std::string &name,
-                     const std::filesystem::path &path)
+                     const std::filesystem::path &path, const NoticeSink &notices)
 {
     if (InputFile::Open(path, std::numeric_limits<std::uint64_t>::max()))
         return;
@@ -521,7 +520,7 @@ void CheckSerialFile(const std::string &label, const std::string &name,
     const std::string text = "Функция " + label + "\": " +
                              (kind.empty() ? "не удалось открыть файл данных \"" + name + "\""
                                            : NotRegularFileText(name, kind));
-    Mesbo().Show(text, MbError, "Ошибка");
+    Tell(notices, {NoticeKind::Error, text, "Ошибка"});
     throw DataFileRefused(text);
 }
 
@@ -536,12 +535,12 @@ void Dosdata::AddSerialFiles(const TestRunLists &lists)
         if (!s || s->FileName.empty())
             continue;
         const std::string label = FunctionLabel('S', s->Number, s->Name);
-        const auto path = DataFileInFolder(m_dir, label, s->FileName);
+        const auto path = DataFileInFolder(m_dir, label, s->FileName, m_notices);
         std::error_code ec;
         if (s->Mode == DirReadFile) {
             // The function sends the file to the device: without it the run
             // would pass having sent nothing.
-            CheckSerialFile(label, s->FileName, path);
+            CheckSerialFile(label, s->FileName, path, m_notices);
         } else if (!std::filesystem::is_regular_file(path, ec)) {
             continue;
         }

@@ -2,7 +2,6 @@
 
 #include "execution/compiler/dosdata.h"
 #include "execution/compiler/imagebytes.h"
-#include "infra/mesbo.h"
 #include "model/core/modelfailure.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
@@ -511,7 +510,7 @@ bool Dosdata::ProcessDosData(int code, std::span<const std::uint8_t> answer, boo
             decoder.Test(lists);
     } catch (const AnswerTooShort &e) {
         m_failure = e.what();
-        Mesbo().Show(m_failure, MbError, "Блок диагностики");
+        Tell(m_notices, {NoticeKind::Error, m_failure, "Блок диагностики"});
         return false;
     } catch (const InternalError &e) {
         m_failure = e.what();

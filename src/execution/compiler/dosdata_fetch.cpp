@@ -3,7 +3,6 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/port/comport.h"
 #include "infra/helpers.h"
-#include "infra/mesbo.h"
 #include "infra/safefile.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
@@ -158,7 +157,7 @@ bool Dosdata::FetchEntry(char letter, int testIndex, int number)
         // The data stay with the function; the run did not do what it
         // should, so it does not end as a success.
         m_failure = "Ошибка записи данных в файл \"" + *fileName + "\" (" + problem + ")";
-        Mesbo().Show(m_failure, MbError, "Ошибка");
+        Tell(m_notices, {NoticeKind::Error, m_failure, "Ошибка"});
         funcs.SetData(number, std::move(block));
         return false;
     }

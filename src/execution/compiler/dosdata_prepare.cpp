@@ -2,7 +2,6 @@
 
 #include "execution/compiler/datafilecheck.h"
 #include "execution/compiler/dosdata.h"
-#include "infra/mesbo.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
 
@@ -67,7 +66,7 @@ std::string FunctionCollectionText(const std::string &collection)
 
 void Dosdata::CheckDataFile(const DataFileJob &job)
 {
-    qv::CheckDataFile(job, m_dir, m_dataFiles);
+    qv::CheckDataFile(job, m_dir, m_dataFiles, m_notices);
 }
 
 bool Dosdata::ConfirmFileNames(int testIndex)
@@ -81,7 +80,7 @@ bool Dosdata::ConfirmFileNames(int testIndex)
     m_failure = "В тесте №" + std::to_string(testIndex + 1) +
                 " не заданы имена файлов данных функций: " + FunctionCollectionText(collection);
     if (!m_window)
-        Mesbo().Show(m_failure, MbError, "Ошибка");
+        Tell(m_notices, {NoticeKind::Error, m_failure, "Ошибка"});
     return false;
 }
 

@@ -5,7 +5,10 @@ namespace qv {
 DeskSession::DeskSession(SettingsStore store, Options options)
     : m_store(std::move(store))
     , m_options(std::move(options))
-{}
+{
+    m_store.SetNotices(m_options.notices);
+    m_tester.SetNotices(m_options.notices);
+}
 
 DeskSession::~DeskSession()
 {

@@ -36,6 +36,9 @@ public:
         std::string lockDirectory;              // the unit lock's folder; empty = default
         HardStatusTiming timing;
         bool modelW5 = false; // see SystemModelIsW5
+        // What the operator is told (the tester port's notices); empty:
+        // nobody.
+        NoticeSink notices;
     };
 
     DeskSession(SettingsStore store, Options options);

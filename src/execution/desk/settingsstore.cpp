@@ -1,7 +1,7 @@
 #include "execution/desk/settingsstore.h"
 
 #include "execution/port/testerport.h"
-#include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/paths.h"
 #include "model/file/filestore.h"
 #include "model/settings/settingsfile.h"
@@ -34,6 +34,7 @@ SettingsStore::SettingsStore(SettingsStore &&other) noexcept
     , m_settings(std::move(other.m_settings))
     , m_remote(std::move(other.m_remote))
     , m_placements(std::move(other.m_placements))
+    , m_notices(std::move(other.m_notices))
 {}
 
 SettingsStore SettingsStore::ForApplication()
@@ -46,17 +47,19 @@ SettingsStore SettingsStore::ForApplication()
 namespace {
 
 // nullopt for a missing file; an unreadable one is reported and marked.
-std::optional<IniStore> ReadReported(const std::string &path, bool &unreadable)
+std::optional<IniStore> ReadReported(const std::string &path, bool &unreadable,
+                                     const NoticeSink &notices)
 {
     unreadable = false;
     try {
         return ReadIniFile(path);
     } catch (const std::exception &e) {
         unreadable = true;
-        Mesbo().Show(std::string(e.what()) +
-                         "\r\nИспользуются значения по умолчанию; при выходе этот файл "
-                         "не будет перезаписан.",
-                     MbWarning, {});
+        Tell(notices, {NoticeKind::Warning,
+                       std::string(e.what()) +
+                           "\r\nИспользуются значения по умолчанию; при выходе этот файл "
+                           "не будет перезаписан.",
+                       {}});
         return std::nullopt;
     }
 }
@@ -65,8 +68,8 @@ std::optional<IniStore> ReadReported(const std::string &path, bool &unreadable)
 
 bool SettingsStore::Load(TCP *port, bool modelW5)
 {
-    auto cfg = ReadReported(m_cfgPath, m_cfgUnreadable);
-    auto ini = ReadReported(m_iniPath, m_iniUnreadable);
+    auto cfg = ReadReported(m_cfgPath, m_cfgUnreadable, m_notices);
+    auto ini = ReadReported(m_iniPath, m_iniUnreadable, m_notices);
     m_cfgText = cfg ? std::move(*cfg) : IniStore();
     m_settings.Load(m_cfgText, modelW5);
     m_remote.Load(m_cfgText);
@@ -103,9 +106,10 @@ bool SettingsStore::Write(const std::string &path, const IniStore &store)
         WriteIniFile(path, store, *m_files);
         return true;
     } catch (const std::exception &) {
-        Mesbo().Show("Не удалось сохранить настройки в файл " + path +
-                         "\r\nПрежний файл настроек оставлен без изменений.",
-                     MbWarning, {});
+        Tell(m_notices, {NoticeKind::Warning,
+                         "Не удалось сохранить настройки в файл " + path +
+                             "\r\nПрежний файл настроек оставлен без изменений.",
+                         {}});
         return false;
     }
 }

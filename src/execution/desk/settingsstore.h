@@ -7,6 +7,7 @@
 //
 // Keys and sections this build does not know survive a load and a save.
 
+#include "infra/notice.h"
 #include "model/settings/remotesettings.h"
 #include "model/settings/settings.h"
 #include "model/settings/windowplacements.h"
@@ -36,14 +37,17 @@ public:
     SettingsStore(const SettingsStore &) = delete;
     SettingsStore &operator=(const SettingsStore &) = delete;
 
-    // A missing file keeps the defaults. An unreadable one is reported with
-    // the warning icon, keeps the defaults too and is not overwritten at
+    // Where the warnings of Load and Save go; empty: nobody is told.
+    void SetNotices(NoticeSink notices) { m_notices = std::move(notices); }
+
+    // A missing file keeps the defaults. An unreadable one is told as a
+    // warning, keeps the defaults too and is not overwritten at
     // Save (what it holds may still be good); false then. The port, when
     // given, reads its own section.
     bool Load(TCP *port, bool modelW5);
     // Writes the ".cfg" (with the port's section when given), then the
-    // ".ini". A failed write leaves that file as it was and is reported
-    // with the warning icon; false then, and when a file was skipped.
+    // ".ini". A failed write leaves that file as it was and is told as a
+    // warning; false then, and when a file was skipped.
     bool Save(const TCP *port);
 
     TSettings &Settings() { return m_settings; }
@@ -68,6 +72,7 @@ private:
     TSettings m_settings;
     RemoteSettings m_remote;
     WindowPlacements m_placements;
+    NoticeSink m_notices;
 };
 
 } // namespace qv

@@ -8,11 +8,17 @@
 // anything else a failure whose text the port holds as its pending error (see
 // PortResult). Operations are listed in their slot order.
 //
+// The port shows nothing itself. A failure of a Loud thread's call goes at
+// once to the port's report (SetReport), whose owner decides what the
+// operator sees; every failure (but a Background thread's) is also kept as
+// the pending error, for the caller to read (GetError) or take (TakeError).
 // The pending error describes the current exchange only: a successful
-// exchange, Purge, or showing it clears it, and each text is shown at most
+// exchange, Purge, or taking it clears it, and each text is reported at most
 // once. A text recorded with SetError (the caller's own failure, not an
-// exchange's) survives later exchanges and purges until it is shown or
+// exchange's) survives later exchanges and purges until it is taken or
 // cleared.
+
+#include "infra/notice.h"
 
 #include <cstdint>
 #include <functional>
@@ -36,12 +42,34 @@ enum PortResult : int {
     PortCancelled = 7,   // a transfer cancelled by the host
     PortRefused = 8,     // a request the port refuses to send
     PortWrongThread = 9, // a wait inside the notification callback
+    PortRecorded = 10,   // a failure the caller recorded (SetError), never returned
 };
 
 constexpr bool PortSucceeded(int code)
 {
     return code == PortOk || code == PortWarning;
 }
+
+// What a port operation came to: what failed (PortOk when nothing did) and
+// the text that tells the operator.
+struct PortOutcome
+{
+    PortResult code = PortOk;
+    std::string text;
+
+    bool Succeeded() const { return PortSucceeded(code); }
+    bool IsWarning() const { return code == PortWarning; }
+};
+
+// The notice of a reported outcome: under the port's caption, a warning with
+// the warning icon, any other failure as an error.
+Notice PortNotice(const PortOutcome &outcome);
+// The notice of a text the caller reports in the port's name (an error).
+Notice PortNotice(std::string text);
+
+// Hears the failures of Loud threads' calls, on the calling thread, the
+// moment they happen.
+using PortReport = std::function<void(const PortOutcome &outcome)>;
 
 // What the system hands to Open: a reserved zero, the product name, the main
 // window's handle (0 without a window) and a flag that is always 1.
@@ -67,8 +95,8 @@ using ProgressCallback = std::function<void(int total, int index)>;
 // thread has its own voice, so a thread that goes quiet never silences
 // another one and interleaved restores cannot leave a shared flag wrong.
 enum class PortVoice {
-    Loud,       // shown at once and kept as the pending error
-    Quiet,      // kept as the pending error, not shown
+    Loud,       // reported at once and kept as the pending error
+    Quiet,      // kept as the pending error, not reported
     Background, // neither: the outcome is the caller's alone (status polls,
                 // side reads); a success clears nothing either
 };
@@ -90,8 +118,8 @@ public:
     virtual void Purge() = 0;
     // Last call before the reference is dropped: closes everything.
     virtual void Done() = 0;
-    // Records the pending error text (shown at once when the calling thread
-    // is Loud); nullopt clears it.
+    // Records the pending error text (reported at once when the calling
+    // thread is Loud); nullopt clears it.
     virtual void SetError(std::optional<std::string_view> text) = 0;
     // Closes the unit's connection; FindUnit and Handshake still work.
     virtual void Close() = 0;
@@ -117,14 +145,16 @@ public:
     virtual std::vector<std::uint8_t> AnswerData() const = 0;
     virtual int AnswerLength() const = 0;
     virtual int AnswerCode() const = 0;
-    // Shows the text, or with nullopt the pending error if there is one and
-    // it was not shown yet; either way a pending error shown is cleared.
-    virtual void ShowError(std::optional<std::string_view> text) = 0;
-    // The pending error text (also one already shown), empty if none.
+    // Takes the pending error: returns it when there is one that was not
+    // reported yet, and clears it (also one already reported).
+    virtual std::optional<PortOutcome> TakeError() = 0;
+    // Clears the pending error when it is `text`: the caller reports that
+    // text itself.
+    virtual void ClearError(std::string_view text) = 0;
+    // The pending error text (also one already reported), empty if none.
     virtual std::string GetError() const = 0;
-    // The calling thread's voice: 1 Loud, 0 Quiet.
-    virtual void SetShowErrors(int flag) = 0;
-    virtual int GetShowErrors() const = 0;
+    // Where the failures of Loud threads go; an empty report drops them.
+    virtual void SetReport(PortReport report) = 0;
     virtual void SetNotify(NotifyCallback callback) = 0;
     virtual NotifyCallback GetNotify() const = 0;
     virtual int Handshake() = 0;
@@ -163,10 +193,14 @@ private:
     PortVoice m_saved;
 };
 
+// Tells `sink` the port's pending error unless it was reported already, and
+// clears it (TakeError).
+void TellPendingError(IComPort &port, const NoticeSink &sink);
+
 // A borrowed reference to the port.
 using SComPort = std::shared_ptr<IComPort>;
 
-// The caption of the port's own message boxes.
+// The caption of the port's notices.
 inline constexpr std::string_view kPortCaption = "Блок диагностики";
 
 // The I/O fault warning of QORV_RESET with the check byte. It is exactly 104

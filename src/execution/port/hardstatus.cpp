@@ -1,7 +1,7 @@
 #include "execution/port/hardstatus.h"
 
 #include "execution/port/testerport.h"
-#include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/version.h"
 
 #include <algorithm>
@@ -64,9 +64,10 @@ TthHardStatus::TthHardStatus(TCP &tester, HardStatusObserver *observer, std::str
 void TthHardStatus::ReportLockSetup()
 {
     if (!m_lock.Valid())
-        Mesbo().Show("Ошибка при выполнении команды CreateMutex\r\nКод ошибки: " +
-                         m_lock.SetupError() + "\"",
-                     MbError, kProductName);
+        Tell(m_tester.Notices(), {NoticeKind::Error,
+                                  "Ошибка при выполнении команды CreateMutex\r\nКод ошибки: " +
+                                      m_lock.SetupError() + "\"",
+                                  std::string(kProductName)});
 }
 
 void TthHardStatus::FollowUnitAddress()

@@ -3,7 +3,6 @@
 #include "execution/link/unitaddress.h"
 #include "execution/link/unitlink.h"
 #include "infra/encoding.h"
-#include "infra/mesbo.h"
 #include "infra/unitcodes.h"
 
 #include <random>
@@ -29,6 +28,23 @@ thread_local std::unordered_map<std::uint64_t, PortVoice> t_voices;
 bool IsFatalWarning(std::string_view text)
 {
     return Utf8Length(text) == kFatalWarningLength;
+}
+
+Notice PortNotice(const PortOutcome &outcome)
+{
+    return {outcome.IsWarning() ? NoticeKind::Warning : NoticeKind::Error, outcome.text,
+            std::string(kPortCaption)};
+}
+
+Notice PortNotice(std::string text)
+{
+    return {NoticeKind::Error, std::move(text), std::string(kPortCaption)};
+}
+
+void TellPendingError(IComPort &port, const NoticeSink &sink)
+{
+    if (const auto pending = port.TakeError())
+        Tell(sink, PortNotice(*pending));
 }
 
 Portavo::Portavo(std::string address)
@@ -70,13 +86,13 @@ void Portavo::SetError(std::optional<std::string_view> text)
     {
         std::lock_guard lock(m_mutex);
         m_error = text ? std::string(*text) : std::string();
-        m_errorIsWarning = false;
+        m_errorCode = m_error.empty() ? PortOk : PortRecorded;
         show = Voice() == PortVoice::Loud && !m_error.empty();
         m_errorShown = show;
         m_errorKept = !m_error.empty();
     }
     if (show)
-        Mesbo().Show(std::string(*text), MbError, std::string(kPortCaption));
+        Tell({PortRecorded, std::string(*text)});
 }
 
 void Portavo::Close()
@@ -184,25 +200,21 @@ int Portavo::AnswerCode() const
     return m_lastCode;
 }
 
-void Portavo::ShowError(std::optional<std::string_view> text)
+std::optional<PortOutcome> Portavo::TakeError()
 {
-    std::string pending;
-    bool warning = false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (!text || m_error == *text) {
-            if (!m_errorShown)
-                pending = m_error;
-            warning = m_errorIsWarning;
-            m_error.clear();
-        }
-    }
-    if (text) {
-        Mesbo().Show(std::string(*text), MbError, std::string(kPortCaption));
-        return;
-    }
-    if (!pending.empty())
-        Mesbo().Show(pending, warning ? MbWarning : MbError, std::string(kPortCaption));
+    std::lock_guard lock(m_mutex);
+    std::optional<PortOutcome> pending;
+    if (!m_errorShown && !m_error.empty())
+        pending = PortOutcome{m_errorCode, m_error};
+    m_error.clear();
+    return pending;
+}
+
+void Portavo::ClearError(std::string_view text)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_error == text)
+        m_error.clear();
 }
 
 std::string Portavo::GetError() const
@@ -211,22 +223,29 @@ std::string Portavo::GetError() const
     return m_error;
 }
 
-void Portavo::SetShowErrors(int flag)
+void Portavo::SetReport(PortReport report)
 {
-    SetVoice(flag != 0 ? PortVoice::Loud : PortVoice::Quiet);
+    std::lock_guard lock(m_mutex);
+    m_report = std::move(report);
 }
 
-int Portavo::GetShowErrors() const
+void Portavo::Tell(const PortOutcome &outcome) const
 {
-    return Voice() == PortVoice::Loud ? 1 : 0;
+    PortReport report;
+    {
+        std::lock_guard lock(m_mutex);
+        report = m_report;
+    }
+    if (report)
+        report(outcome);
 }
 
 PortVoice Portavo::Voice() const
 {
     if (const auto set = t_voices.find(m_id); set != t_voices.end())
         return set->second;
-    // Callbacks must not raise message boxes on the reader thread: what
-    // they record is shown by the run that listens.
+    // Callbacks must not report from the reader thread: what they record
+    // is reported by the run that listens.
     return std::this_thread::get_id() == m_readerId.load() ? PortVoice::Quiet : PortVoice::Loud;
 }
 

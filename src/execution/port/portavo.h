@@ -72,10 +72,10 @@ public:
     std::vector<std::uint8_t> AnswerData() const override;
     int AnswerLength() const override;
     int AnswerCode() const override;
-    void ShowError(std::optional<std::string_view> text) override;
+    std::optional<PortOutcome> TakeError() override;
+    void ClearError(std::string_view text) override;
     std::string GetError() const override;
-    void SetShowErrors(int flag) override;
-    int GetShowErrors() const override;
+    void SetReport(PortReport report) override;
     void SetNotify(NotifyCallback callback) override;
     NotifyCallback GetNotify() const override;
     int Handshake() override;
@@ -109,6 +109,8 @@ private:
         std::string text;
         bool ok() const { return code == PortOk || code == PortWarning; }
     };
+    // Hands a Loud thread's failure to the report (outside m_mutex).
+    void Tell(const PortOutcome &outcome) const;
     enum class LinkState { Closed, Open, Broken };
 
     Outcome EnsureOpen();
@@ -170,10 +172,11 @@ private:
     int m_lastCode = 0;
     std::vector<std::uint8_t> m_lastData;
     std::string m_error; // the pending error; empty: none
-    bool m_errorIsWarning = false;
-    bool m_errorShown = false; // shown at once: ShowError(none) does not repeat it
+    PortResult m_errorCode = PortOk;
+    bool m_errorShown = false; // reported at once: TakeError does not repeat it
     bool m_errorKept = false;  // recorded by a caller: no successful exchange clears it
     NotifyCallback m_notify;
+    PortReport m_report;
     Statistics m_stats;
 
     std::atomic<int> m_timeout{1000};

@@ -5,7 +5,6 @@
 #include "execution/port/noanswer.h"
 #include "execution/port/portavo.h"
 #include "infra/encoding.h"
-#include "infra/mesbo.h"
 #include "infra/unitcodes.h"
 
 #include <chrono>
@@ -161,13 +160,12 @@ int Portavo::Report(const Outcome &outcome, Completes completes)
             return PortOk;
         }
         m_error = outcome.text;
-        m_errorIsWarning = outcome.code == PortWarning;
+        m_errorCode = static_cast<PortResult>(outcome.code);
         m_errorShown = show;
         m_errorKept = false;
     }
     if (show)
-        Mesbo().Show(outcome.text, outcome.code == PortWarning ? MbWarning : MbError,
-                     std::string(kPortCaption));
+        Tell({static_cast<PortResult>(outcome.code), outcome.text});
     return outcome.code;
 }
 

@@ -180,9 +180,9 @@ void Portavo::OnFrame(wire::Frame &&frame)
             callback = m_notify;
             if (callback) {
                 ++m_callbacksRunning;
-                // The run's failure, not an exchange's: it stays until shown.
+                // The run's failure, not an exchange's: it stays until taken.
                 m_error = text;
-                m_errorIsWarning = false;
+                m_errorCode = PortUnitError;
                 m_errorShown = false;
                 m_errorKept = true;
                 m_lastCode = INTERNAL;

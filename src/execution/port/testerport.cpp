@@ -3,7 +3,6 @@
 #include "execution/link/unitaddress.h"
 #include "execution/port/buildinfo.h"
 #include "execution/port/portavo.h"
-#include "infra/mesbo.h"
 #include "infra/unitcodes.h"
 #include "model/file/inistore.h"
 
@@ -53,6 +52,14 @@ void ReadKeyInRange(const IniStore &store, std::string_view key, int low, int hi
 // an hour.
 constexpr int kMaxTimeoutMs = 600'000;
 constexpr int kMaxPollPeriodSeconds = 3600;
+
+// The port's failures go to the notices as the port's own.
+void ReportTo(IComPort &port, NoticeSink notices)
+{
+    port.SetReport([notices = std::move(notices)](const PortOutcome &outcome) {
+        Tell(notices, PortNotice(outcome));
+    });
+}
 
 } // namespace
 
@@ -139,7 +146,7 @@ bool TCP::Create(std::string_view productName, const PortFactory &factory)
     try {
         std::string why;
         if (!ParseUnitAddress(s.address, &why)) {
-            Mesbo().Show(BadUnitAddressMessage(s.address, why), MbError, caption);
+            Tell(Notices(), {NoticeKind::Error, BadUnitAddressMessage(s.address, why), caption});
             return false;
         }
         SComPort port = factory ? factory(s.address) : std::make_shared<Portavo>(s.address);
@@ -152,12 +159,32 @@ bool TCP::Create(std::string_view productName, const PortFactory &factory)
             m_buildInfo.clear();
             m_port = port;
         }
+        ReportTo(*port, Notices());
         port->SetTimeout(s.timeout);
         return port->Open(info) != 0;
     } catch (const std::exception &e) {
-        Mesbo().Show(std::string("Не удалось создать класс TCP :") + e.what(), MbError, caption);
+        Tell(Notices(), {NoticeKind::Error,
+                         std::string("Не удалось создать класс TCP :") + e.what(), caption});
         return false;
     }
+}
+
+void TCP::SetNotices(NoticeSink sink)
+{
+    SComPort port;
+    {
+        std::lock_guard lock(m_mutex);
+        m_notices = std::move(sink);
+        port = m_port;
+    }
+    if (port)
+        ReportTo(*port, Notices());
+}
+
+NoticeSink TCP::Notices() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_notices;
 }
 
 bool TCP::HasPort() const

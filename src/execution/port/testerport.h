@@ -5,6 +5,9 @@
 // settings of the section "Блок диагностики" plus the unit's address, and
 // the build information of the connected unit (empty until known).
 // Every part that talks to the unit borrows Port() for each call.
+// What the operator is told (the port's failures, a port that cannot be
+// made) goes to the notice sink its owner gives it; without one, nobody is
+// told.
 
 #include "execution/port/comport.h"
 #include "execution/port/unitstatus.h"
@@ -91,6 +94,11 @@ public:
     TCP &operator=(const TCP &) = delete;
 
     void SetObserver(TesterPortObserver *observer);
+    // Where the notices go: Create's failures and the reports of its port
+    // (the present one and those it makes later). The sink is called on the
+    // thread that failed.
+    void SetNotices(NoticeSink sink);
+    NoticeSink Notices() const;
 
     // A missing key (or a value of -1) keeps the current value; see
     // TesterSettings::Normalize for the rules applied after reading.
@@ -102,7 +110,7 @@ public:
     int PollPeriodSeconds() const;
 
     // Checks that the configured transport is usable, makes the port and
-    // opens it. Failures are shown with the stop icon.
+    // opens it. Failures are told as errors under `productName`.
     bool Create(std::string_view productName, const PortFactory &factory = {});
     bool HasPort() const;
     // The port; an empty reference is a programming fault (std::logic_error).
@@ -134,6 +142,7 @@ private:
     std::string m_buildInfo;
     SComPort m_port;
     TesterPortObserver *m_observer = nullptr;
+    NoticeSink m_notices;
     ConnectedUnit m_unit;
 };
 

@@ -2,7 +2,7 @@
 
 #include "execution/compiler/dosdata.h"
 #include "execution/port/comport.h"
-#include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/plural.h"
 #include "infra/unitcodes.h"
 #include "model/document/quorvik.h"
@@ -74,17 +74,19 @@ bool IdContactCheck::Request()
     return m_passed;
 }
 
-bool CheckIdContacts(const TQuorvik &doc, IComPort &port, bool dosUnit, IdCheckView *view)
+bool CheckIdContacts(const TQuorvik &doc, IComPort &port, bool dosUnit, IdCheckView *view,
+                     const NoticeSink &notices)
 {
     std::vector<IdContact> contacts = IdentificationContacts(doc, dosUnit);
     if (contacts.empty())
         return true;
     if (contacts.size() > IdContactCheck::kMaxRequest) {
-        Mesbo().Show(
-            "В тесте " + Counted(static_cast<std::int64_t>(contacts.size()), kContactNoun) +
-                " идентификации, а блок диагностики проверяет не более " +
-                std::to_string(IdContactCheck::kMaxRequest) + ".\r\nЗапуск теста невозможен.",
-            MbError, "Пуск");
+        Tell(notices,
+             {NoticeKind::Error,
+              "В тесте " + Counted(static_cast<std::int64_t>(contacts.size()), kContactNoun) +
+                  " идентификации, а блок диагностики проверяет не более " +
+                  std::to_string(IdContactCheck::kMaxRequest) + ".\r\nЗапуск теста невозможен.",
+              "Пуск"});
         return false;
     }
     IdContactCheck check(port, std::move(contacts));

@@ -7,6 +7,8 @@
 // reads those contacts (QORV_CNTID) and the check window shows the result
 // per contact.
 
+#include "infra/notice.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -65,9 +67,10 @@ public:
 };
 
 // Passed at once without identification contacts. More contacts than the
-// unit can read in one request fail with a message. view null: the check
-// runs without a window.
-bool CheckIdContacts(const TQuorvik &doc, IComPort &port, bool dosUnit, IdCheckView *view);
+// unit can read in one request fail, told to `notices`. view null: the
+// check runs without a window.
+bool CheckIdContacts(const TQuorvik &doc, IComPort &port, bool dosUnit, IdCheckView *view,
+                     const NoticeSink &notices);
 
 // The window's texts.
 inline constexpr const char *kIdCheckText =

@@ -2,7 +2,7 @@
 
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
-#include "infra/mesbo.h"
+#include "infra/notice.h"
 
 namespace qv {
 
@@ -19,7 +19,8 @@ bool CheckCurrentsNow(TCP &tester, TthHardStatus *monitor)
     if (locked)
         monitor->Unlock();
     if (passed)
-        Mesbo().Show(kCurrentsInLimits, MbInformation, std::string(kPortCaption));
+        Tell(tester.Notices(),
+             {NoticeKind::Information, std::string(kCurrentsInLimits), std::string(kPortCaption)});
     return passed;
 }
 

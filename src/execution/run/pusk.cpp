@@ -144,9 +144,9 @@ void TthPusk::ShowRunStatus(const std::string &text, bool toServer)
 void TthPusk::Execute()
 {
     if (m_config.local) {
-        m_port->SetShowErrors(0);
+        m_port->SetVoice(PortVoice::Quiet);
         m_port->Purge();
-        m_port->ShowError(std::nullopt);
+        TellPortError();
     }
     if (m_config.report)
         m_remote->SetBusy(true);
@@ -162,12 +162,13 @@ void TthPusk::Execute()
             RunRemote();
 
         if (!m_text.empty()) {
-            m_port->ShowError(m_text);
+            m_port->ClearError(m_text);
+            Tell(m_config.notices, PortNotice(m_text));
             m_host.SetErrorMark(kRunFailedMark);
         } else if (m_config.local && !(m_text = m_port->GetError()).empty()) {
             // What the port holds came from this run (it was purged at the
-            // start); a text already shown is not shown again.
-            m_port->ShowError(std::nullopt);
+            // start); a text already told is not told again.
+            TellPortError();
             m_host.SetErrorMark(kRunFailedMark);
         }
     }
@@ -205,7 +206,7 @@ bool TthPusk::SendFiles()
         if (code != PortOk) {
             m_text = m_port->GetError(); // for the watching server's end report only
             if (m_config.local)
-                m_port->ShowError(std::nullopt);
+                TellPortError();
             m_host.SetErrorMark(kRunFailedMark);
             return false;
         }
@@ -599,8 +600,13 @@ bool TthPusk::OnRemoteMessage(const RemoteRunLink::Message &message)
     if (!message.text.empty())
         m_text = message.text;
     else
-        m_port->ShowError(std::nullopt);
+        TellPortError();
     return true;
+}
+
+void TthPusk::TellPortError()
+{
+    TellPendingError(*m_port, m_config.notices);
 }
 
 } // namespace qv

@@ -149,6 +149,8 @@ struct PuskConfig
     int aliveCheckMs = 1000;
     // The port's answer time-out, ms: how long that question may go unanswered.
     int answerTimeoutMs = 1000;
+    // Where the run's port failures are told (a local run's only).
+    NoticeSink notices;
 };
 
 class TthPusk
@@ -177,6 +179,8 @@ public:
 
     // Status line; with the report flag and `toServer` also to the server.
     void ShowRunStatus(const std::string &text, bool toServer = true);
+    // Tells the port's pending error, unless it was told already.
+    void TellPortError();
 
     // The port's notification callback (port thread).
     void OnNotify(int code, std::uint32_t value, std::span<const std::uint8_t> data);

@@ -2,7 +2,7 @@
 
 #include "execution/port/comport.h"
 #include "execution/port/testerport.h"
-#include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/safefile.h"
 #include "infra/unitcodes.h"
 #include "model/file/filestore.h"
@@ -193,7 +193,7 @@ void RunCalibration::WarnOnce(bool dosUnit) const
     }
     // Shown outside the lock: the box runs an event loop that may paint,
     // and painting converts waits again.
-    Mesbo().Show(text, MbWarning, std::string(kPortCaption));
+    Tell(m_notices, {NoticeKind::Warning, text, std::string(kPortCaption)});
 }
 
 std::optional<WaitTiming> RunCalibration::TimingFor(int width) const

@@ -11,6 +11,7 @@
 // every run; the table is kept in a 128-byte ".clb" file (T0[1..16] then
 // Tinc[1..16], little-endian single precision, no header).
 
+#include "infra/notice.h"
 #include "model/words/waitconversion.h"
 
 #include <array>
@@ -70,6 +71,9 @@ public:
     // reads the wait table and writes the ".clb" file; anything but success
     // stops the run. Wrong answers are recorded with the port's SetError.
     bool ReadBeforeRun(IComPort &port, bool dosUnit);
+    // Where the warning of values not held goes; empty: nobody is told.
+    // Set before the conversion is used.
+    void SetNotices(NoticeSink notices) { m_notices = std::move(notices); }
 
     // The value request of the wait conversion. While the values are not
     // held the operator is warned once; a type-0 unit's table then comes
@@ -89,6 +93,7 @@ private:
     double &m_b;
     std::filesystem::path m_clbPath;
     const ConnectedUnit &m_unit;
+    NoticeSink m_notices;
     mutable std::mutex m_mutex;
     mutable int m_held = NotHeld;
     mutable std::optional<WaitTable> m_table;

@@ -5,7 +5,7 @@
 #include "execution/run/contactid.h"
 #include "execution/run/runcalibration.h"
 #include "execution/run/rundiagnosis.h"
-#include "infra/mesbo.h"
+#include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
@@ -25,65 +25,6 @@ constexpr std::string_view kCaption = "Пуск";
 // before it began and no message said why.
 constexpr std::string_view kNotRunOnBench = "Тест не выполнен на удаленном стенде";
 constexpr std::string_view kCancelledOnBench = "Запуск теста отменен оператором удаленного стенда";
-
-// While it lives, remembers the last error message shown to the operator,
-// passing every message on: a run that ends here before its thread tells
-// the watching server why, in the words shown here. Put in place and
-// removed on the main thread while no run thread is going.
-class ShownErrorTap
-{
-public:
-    explicit ShownErrorTap(bool active)
-    {
-        if (!active)
-            return;
-        auto tap = std::make_unique<Tap>(m_last);
-        m_tap = tap.get();
-        m_tap->inner = InstallMesbo(std::move(tap));
-    }
-    ~ShownErrorTap()
-    {
-        if (m_tap)
-            InstallMesbo(std::move(m_tap->inner)); // the tap comes back and goes
-    }
-    ShownErrorTap(const ShownErrorTap &) = delete;
-    ShownErrorTap &operator=(const ShownErrorTap &) = delete;
-
-    std::string Last() const
-    {
-        const std::lock_guard lock(m_last.mutex);
-        return m_last.text;
-    }
-
-private:
-    struct Shared
-    {
-        mutable std::mutex mutex;
-        std::string text;
-    };
-    class Tap final : public TMesbo
-    {
-    public:
-        explicit Tap(Shared &last)
-            : m_last(last)
-        {}
-        int Show(const std::string &text, int flags, const std::string &caption) override
-        {
-            if (flags == MbError || flags == MbErrorRetryCancel) {
-                const std::lock_guard lock(m_last.mutex);
-                m_last.text = text;
-            }
-            return inner->Show(text, flags, caption);
-        }
-        std::unique_ptr<TMesbo> inner;
-
-    private:
-        Shared &m_last;
-    };
-
-    Shared m_last;
-    Tap *m_tap = nullptr;
-};
 
 void Pause(int ms)
 {
@@ -134,14 +75,14 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
         if (verdict.failedTests.empty()) {
             verdict.kind = RunVerdict::Passed;
             verdict.text = "Все тесты завершены успешно";
-            verdict.icon = MbInformation;
+            verdict.icon = NoticeKind::Information;
         } else {
             verdict.kind = RunVerdict::Errors;
             const std::string list = NumberList(verdict.failedTests);
             verdict.text = verdict.failedTests.size() == 1
                                ? "Тест №" + list + " завершен с ошибкой"
                                : "Тесты №" + list + " завершены с ошибками";
-            verdict.icon = MbError;
+            verdict.icon = NoticeKind::Error;
         }
         return verdict;
     }
@@ -151,7 +92,7 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
     if (!anyFailed) {
         verdict.kind = RunVerdict::Passed;
         verdict.text = "Тест завершен успешно";
-        verdict.icon = MbInformation;
+        verdict.icon = NoticeKind::Information;
         return verdict;
     }
     verdict.kind = RunVerdict::Errors;
@@ -159,7 +100,7 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
     verdict.text = "Тест завершен с ошибками";
     if (continuous && passes > 0)
         verdict.text += " (прогон №" + std::to_string(passes) + ")";
-    verdict.icon = MbError;
+    verdict.icon = NoticeKind::Error;
     return verdict;
 }
 
@@ -168,7 +109,7 @@ RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug, int completePasse
 {
     RunVerdict verdict;
     verdict.kind = RunVerdict::Interrupted;
-    verdict.icon = MbError;
+    verdict.icon = NoticeKind::Error;
     const STest *test = doc.Test(doc.CurrentTest());
     if (doc.CurrentTest() < 0 || test == nullptr) {
         verdict.text = "Выполнение тестов прервано";
@@ -246,12 +187,12 @@ RunDriver::Start RunDriver::TakeUnit()
     start.locked = m_env.monitor != nullptr && m_env.monitor->Lock(m_env.lockWaitMs);
     start.currentControl = m_env.settings->Option(TSettings::OptCurrentControl) != 0;
     IComPort &port = *start.port;
-    port.ShowError(std::nullopt);
+    TellPortError(port);
     if (start.local) {
         port.SetNotify(nullptr);
-        port.SetShowErrors(1);
+        port.SetVoice(PortVoice::Loud);
     } else {
-        port.SetShowErrors(m_env.remoteClientConnected ? 0 : 1);
+        port.SetVoice(m_env.remoteClientConnected ? PortVoice::Quiet : PortVoice::Loud);
     }
     return start;
 }
@@ -269,7 +210,7 @@ RunDriver::StepResult RunDriver::CheckLink(IComPort &port, bool local)
             if (m_env.waitWindow)
                 m_env.waitWindow(false);
             if (!connected) {
-                port.SetShowErrors(1);
+                port.SetVoice(PortVoice::Loud);
                 port.SetError(std::nullopt);
                 return StepResult::Stop;
             }
@@ -286,13 +227,13 @@ RunDriver::StepResult RunDriver::CheckLink(IComPort &port, bool local)
                 Pause(100);
             m_env.remote->SendCheckResult(code, text);
             if (!text.empty())
-                port.ShowError(text);
+                TellPortText(port, text);
         }
     } else if (m_env.remote) {
         std::string text;
         code = m_env.remote->CheckBenchLink(text);
         if (!text.empty()) {
-            port.ShowError(text);
+            TellPortText(port, text);
             port.SetError(std::nullopt);
         }
     }
@@ -314,7 +255,8 @@ RunDriver::StepResult RunDriver::CheckContacts(IComPort &port)
 {
     // The unit that runs the test checks its contacts: a bench checks its
     // own and ends the run it would refuse (the server hears that end).
-    return CheckIdContacts(m_doc, port, m_env.tester->DosUnit(), m_env.idCheck)
+    return CheckIdContacts(m_doc, port, m_env.tester->DosUnit(), m_env.idCheck,
+                           m_env.tester->Notices())
                ? StepResult::Proceed
                : StepResult::Stop;
 }
@@ -338,6 +280,7 @@ RunSessionConfig RunDriver::SessionConfig(const Start &start) const
     config.passLimit = m_env.passLimit;
     config.pusk = m_env.timing;
     config.pusk.answerTimeoutMs = m_env.tester->Settings().timeout;
+    config.notices = m_env.tester->Notices();
     return config;
 }
 
@@ -405,7 +348,7 @@ RunVerdict RunDriver::Evaluate(RunSession &session, bool local)
                                      continuous ? session.Statistics().Passes() : 0,
                                      session.FailingPasses());
         if (m_env.showVerdict)
-            Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
+            TellVerdict(verdict);
     } else if (!session.WantsEndMessage()) {
         verdict.kind = RunVerdict::Cancelled;
     } else {
@@ -414,7 +357,7 @@ RunVerdict RunDriver::Evaluate(RunSession &session, bool local)
                                    m_doc.SolidTest(), session.Passes(), session.TestsFailedInRun());
         if (m_env.showVerdict &&
             (m_env.settings->Option(TSettings::OptRunEndMessage) != 0 || !local))
-            Mesbo().Show(verdict.text, verdict.icon, std::string(kCaption));
+            TellVerdict(verdict);
     }
     verdict.passes = session.Passes();
     verdict.failingPasses = session.FailingPasses();
@@ -437,11 +380,12 @@ bool RunDriver::StartRun()
     // A watching server follows this run from its link check on: however
     // the run ends here before its thread (which reports its own end), the
     // server hears it, with the message shown here.
-    const ShownErrorTap shownErrors(start.report);
+    const std::unique_ptr<ErrorWatch> shownErrors =
+        start.report && m_env.watchShownErrors ? m_env.watchShownErrors() : nullptr;
     const auto reportEnd = [&](std::string_view fallback) {
         if (!start.report)
             return;
-        const std::string shown = shownErrors.Last();
+        const std::string shown = shownErrors ? shownErrors->Last() : std::string();
         m_env.remote->SendEndReport(shown.empty() ? std::string(fallback) : shown);
     };
     const auto failAfterCheck = [&] {
@@ -480,16 +424,32 @@ bool RunDriver::StartRun()
            kind == RunVerdict::Interrupted;
 }
 
+void RunDriver::TellVerdict(const RunVerdict &verdict) const
+{
+    Tell(m_env.tester->Notices(), {verdict.icon, verdict.text, std::string(kCaption)});
+}
+
+void RunDriver::TellPortError(IComPort &port) const
+{
+    TellPendingError(port, m_env.tester->Notices());
+}
+
+void RunDriver::TellPortText(IComPort &port, const std::string &text) const
+{
+    port.ClearError(text);
+    Tell(m_env.tester->Notices(), PortNotice(text));
+}
+
 void RunDriver::Finish(const Start &start, bool failed)
 {
     IComPort &port = *start.port;
     // A step that failed without a text of its own leaves it with the port,
-    // which has shown it already unless its messages were off.
-    if (failed && port.GetShowErrors() == 0)
-        port.ShowError(std::nullopt);
-    port.SetShowErrors(1);
+    // which has reported it already unless the thread was quiet.
+    if (failed && port.Voice() != PortVoice::Loud)
+        TellPortError(port);
+    port.SetVoice(PortVoice::Loud);
     port.SetError(std::nullopt);
-    port.ShowError(std::nullopt);
+    TellPortError(port);
     port.SetNotify(nullptr);
     if (start.local && m_env.probe)
         m_env.probe->SaveData();

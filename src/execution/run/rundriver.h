@@ -35,11 +35,11 @@ struct RunVerdict
         Errors,      // some test has errors
     };
     Kind kind = NotRun;
-    std::string text;             // the end message; empty when none is due
-    int icon = 0;                 // MbInformation or MbError
-    int passes = 0;               // passes of a continuous run
-    int failingPasses = 0;        // of the decoded results, those with errors
-    std::vector<int> failedTests; // 0-based
+    std::string text;                          // the end message; empty when none is due
+    NoticeKind icon = NoticeKind::Information; // Information or Error
+    int passes = 0;                            // passes of a continuous run
+    int failingPasses = 0;                     // of the decoded results, those with errors
+    std::vector<int> failedTests;              // 0-based
 
     // What the run read, per test of the run (its own and the called ones).
     struct TestRecord
@@ -70,6 +70,8 @@ diagnosis::Diagnosis DiagnoseVerdict(const TQuorvik &doc, const RunVerdict &verd
 RunVerdict InterruptedVerdict(const TQuorvik &doc, bool debug, int completePasses = 0,
                               int failingPasses = 0);
 
+// What the operator is told (the port's failures, the checks' refusals,
+// the end message) goes to the notices of the tester port object.
 class RunDriver
 {
 public:
@@ -103,6 +105,10 @@ public:
         // Whether the driver shows the end message itself (a console prints
         // it after its own summary instead).
         bool showVerdict = true;
+        // While a run that a server watches starts, remembers the last error
+        // the operator was shown: the server hears it when the run ends
+        // before its thread. Empty: the server hears a general text.
+        ErrorWatchMaker watchShownErrors;
         int lockWaitMs = 3000;
         int reconnectPauseMs = 300;
     };
@@ -150,6 +156,12 @@ private:
 
     RunOptions Options() const;
     void Finish(const Start &start, bool failed);
+    // Tells the operator the end message.
+    void TellVerdict(const RunVerdict &verdict) const;
+    // Tells the operator the port's pending error, unless it was told.
+    void TellPortError(IComPort &port) const;
+    // Tells `text` in the port's name, in place of the same pending error.
+    void TellPortText(IComPort &port, const std::string &text) const;
 
     TQuorvik &m_doc;
     Environment m_env;

@@ -1,6 +1,5 @@
 #include "execution/run/runsession.h"
 
-#include "infra/mesbo.h"
 #include "infra/unitcodes.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
@@ -29,6 +28,7 @@ RunSession::RunSession(TQuorvik &doc, SComPort port, RunSessionConfig config)
     , m_dosdata(doc, m_config.options, m_config.testDir)
 {
     m_dosdata.SetObserver(this);
+    m_dosdata.SetNotices(m_config.notices);
     // A run followed from a station fetches nothing from the station's own
     // unit: the blocks the bench's unit recorded stay with the bench.
     m_dosdata.SetPort(m_config.local ? m_port.get() : nullptr);
@@ -122,6 +122,7 @@ bool RunSession::StartWork(int vFunction)
     pusk.resultPerPass = m_config.options.resultPerPass;
     pusk.stopOnError = m_config.options.stopOnError;
     pusk.passLimit = m_config.passLimit;
+    pusk.notices = m_config.notices;
     pusk.program = std::move(buffer);
     pusk.dataFiles = m_dosdata.DataFiles();
     m_thread = std::make_unique<TthPusk>(m_port, *this, std::move(pusk), m_remote);
@@ -135,8 +136,8 @@ bool RunSession::StartWork(int vFunction)
     } catch (const std::system_error &error) {
         m_threadRunning = false;
         m_mark = kRunFailedMark;
-        Mesbo().Show("Не удалось запустить поток выполнения теста", MbError,
-                     std::string("Системная ошибка: \"") + error.what() + "\"");
+        Tell(m_config.notices, {NoticeKind::Error, "Не удалось запустить поток выполнения теста",
+                                std::string("Системная ошибка: \"") + error.what() + "\""});
         return false;
     }
     return true;
@@ -339,7 +340,7 @@ void RunSession::PassCompleted()
 
 void RunSession::ShowThreadError(const std::string &text)
 {
-    Mesbo().Show(text, MbError, "Пуск");
+    Tell(m_config.notices, {NoticeKind::Error, text, "Пуск"});
 }
 
 int RunSession::AnswerQuestion(QuestionKind kind, std::span<const std::uint8_t> record)

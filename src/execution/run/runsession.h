@@ -102,6 +102,7 @@ struct RunSessionConfig
     bool remoteServer = false;   // the system is the remote server of a connected bench
     int passLimit = 0;           // a continuous run ends by itself after it; 0: never
     PuskConfig pusk;             // time-outs; the rest is filled by the session
+    NoticeSink notices;          // what the operator is told; empty: nobody
 };
 
 class RunSession final : public PuskHost, public RunObserver

@@ -171,7 +171,7 @@ void TfmCalibrate::pollStart()
     if (m_waitClock.elapsed() < m_waitLimitMs)
         return;
     endWait(false);
-    m_session.Port().ShowError(NoAnswerText(code, m_waitLimitMs));
+    m_session.TellPortText(NoAnswerText(code, m_waitLimitMs));
 }
 
 void TfmCalibrate::endWait(bool pressed)

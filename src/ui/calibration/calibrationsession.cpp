@@ -24,10 +24,8 @@ CalibrationSession::CalibrationSession(TCP &tester, TthHardStatus *monitor)
 CalibrationSession::~CalibrationSession()
 {
     if (m_port) {
-        const int shown = m_port->GetShowErrors();
-        m_port->SetShowErrors(0);
+        const PortVoiceScope quiet(*m_port, PortVoice::Quiet);
         m_tester.Reset(false, 0);
-        m_port->SetShowErrors(shown);
     }
     if (m_locked)
         m_monitor->Unlock();
@@ -69,8 +67,16 @@ std::optional<bool> CalibrationSession::Poll(int code)
     }
     if (PortSucceeded(result))
         return true;
-    m_port->ShowError(std::nullopt);
+    TellPendingError(*m_port, m_tester.Notices());
     return false;
+}
+
+void CalibrationSession::TellPortText(const std::string &text)
+{
+    if (!m_port)
+        return;
+    m_port->ClearError(text);
+    qv::Tell(m_tester.Notices(), PortNotice(text));
 }
 
 void CalibrationSession::WrongAnswer()

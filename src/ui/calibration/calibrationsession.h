@@ -45,6 +45,9 @@ public:
     // nullopt while none has come, else whether it was a success. A
     // failure other than no answer yet is shown by the port.
     std::optional<bool> Poll(int code);
+    // Tells the operator `text` in the port's name, in place of the same
+    // pending error.
+    void TellPortText(const std::string &text);
     // Records the wrong-answer error on the port (shown while its messages are on).
     void WrongAnswer();
 

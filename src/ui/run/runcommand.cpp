@@ -1,6 +1,7 @@
 #include "ui/run/runcommand.h"
 
 #include "execution/desk/desksession.h"
+#include "infra/notice.h"
 #include "model/document/quorvik.h"
 #include "probe/proberun.h"
 #include "probe/skopel.h"
@@ -21,6 +22,7 @@ RunCommand::RunCommand(TBaseForm &window, DeskSession &desk, std::filesystem::pa
     , m_calibration(desk.Store().Settings().IoTime, desk.Store().Settings().WaitTime,
                     std::move(clbPath), desk.Tester().Unit())
 {
+    m_calibration.SetNotices(MessageBoxNotices());
     m_window.document().SetWaitCalibration(&m_calibration);
     m_window.setRunHandler([this] { Run(); });
     m_probeWindows = std::make_unique<probe::ProbeWindows>(
@@ -63,6 +65,7 @@ void RunCommand::Run()
     env.fileNames = &fileNames;
     env.tableShown = m_window.tableShown();
     env.timing = m_timing;
+    env.watchShownErrors = &WatchMessageBoxErrors;
     env.probe = m_probeRun.get();
     if (m_remote) {
         const RemoteRole role = m_remote();

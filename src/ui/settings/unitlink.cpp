@@ -98,6 +98,7 @@ bool CheckAddressLink(const std::string &address, int timeoutMs, const TCP::Port
 {
     CheckingNotice notice(parent);
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     TesterSettings settings;
     settings.address = address;
     settings.timeout = timeoutMs;
@@ -109,7 +110,7 @@ bool CheckAddressLink(const std::string &address, int timeoutMs, const TCP::Port
         return false;
     }
     const SComPort port = tester.Port();
-    port->SetShowErrors(0);
+    port->SetVoice(PortVoice::Quiet);
     const bool connected = tester.Connect(true, false);
     notice.hide();
     if (connected) {
@@ -142,16 +143,16 @@ bool CheckUnitLink(TCP &tester, TthHardStatus *monitor, QWidget *parent)
         port->Close();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QThread::msleep(kSettleMs);
-        const int shown = port->GetShowErrors();
-        port->SetShowErrors(0);
-        connected = tester.Connect(true, true);
-        port->SetShowErrors(shown);
+        {
+            const PortVoiceScope quiet(*port, PortVoice::Quiet);
+            connected = tester.Connect(true, true);
+        }
         QApplication::restoreOverrideCursor();
         waiting.hide();
         if (connected)
             Mesbo().Show(Msg(26), MbInformation, kProductName);
         else
-            port->ShowError(std::nullopt);
+            TellPendingError(*port, tester.Notices());
     }
     return connected;
 }

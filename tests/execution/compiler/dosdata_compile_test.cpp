@@ -1,6 +1,7 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/docbuilder.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 
 #include <filesystem>
 #include <fstream>
@@ -39,6 +40,7 @@ TEST(DosdataCompile, WritesTheImageOfASmallTestByteForByte)
 {
     SmallDoc d;
     Dosdata dos(d.doc, RunOptions{}, {});
+    dos.SetNotices(MessageBoxNotices());
     bool ok = false;
     const auto image = CompileDoc(dos, &ok);
     ASSERT_TRUE(ok) << dos.FailureText();
@@ -84,6 +86,7 @@ TEST(DosdataCompile, CompilesATestCalledTwiceOnceAfterTheCaller)
     d.AddTest("--", "00", 1);
     d.AddTest("--", "00", 1);
     Dosdata dos(d.doc, RunOptions{}, {});
+    dos.SetNotices(MessageBoxNotices());
     const auto image = CompileDoc(dos);
     ASSERT_FALSE(image.empty());
     EXPECT_EQ(dos.RunList(), (std::vector<int>{0, 2}));
@@ -91,6 +94,7 @@ TEST(DosdataCompile, CompilesATestCalledTwiceOnceAfterTheCaller)
     EXPECT_EQ(image[2], 2); // no buses, two tests
     d.doc.SelectTest(-1);
     Dosdata all(d.doc, RunOptions{}, {});
+    all.SetNotices(MessageBoxNotices());
     const auto allImage = CompileDoc(all);
     EXPECT_EQ(all.RunList(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(allImage[0], 0x40);
@@ -103,6 +107,7 @@ TEST(DosdataCompile, SendsOneValueForAConstantInputWord)
     STest &t = d.AddTest("-i-", "010", 3);
     d.AddWord(t.IWords, 1, "", 0, 0, "7");
     Dosdata dos(d.doc, RunOptions{}, {});
+    dos.SetNotices(MessageBoxNotices());
     const auto image = CompileDoc(dos);
     // flags, bus (1 + 1 + 16), test count, test header, control (1 + 1 + 6)
     const std::size_t inputs = 1 + 18 + 1 + 3 + 8;
@@ -130,6 +135,7 @@ TEST(DosdataCompile, RefusesAnImageLargerThanTheBufferWithoutWritingPastIt)
     }
     RecordedMessages messages;
     Dosdata dos(d.doc, RunOptions{}, {});
+    dos.SetNotices(MessageBoxNotices());
     std::vector<std::uint8_t> storage(kProgramBufferSize + 64, 0xEE);
     std::size_t position = 0;
     EXPECT_FALSE(dos.Compile(std::span(storage).first(kProgramBufferSize), position));
@@ -147,6 +153,7 @@ TEST(DosdataCompile, ReportsAPhaseWithoutItsFunctionAndAnUnknownLetter)
     DocBuilder d;
     d.AddTest("--R", "000", 1);
     Dosdata dos(d.doc, RunOptions{}, {});
+    dos.SetNotices(MessageBoxNotices());
     bool ok = true;
     CompileDoc(dos, &ok);
     EXPECT_FALSE(ok);
@@ -168,6 +175,7 @@ TEST(DosdataCompile, WritesGeneratorKindsAndReportsAnUndefinedGeneratorWord)
     RunOptions arm;
     arm.dosUnit = false;
     Dosdata dos(d.doc, arm, {});
+    dos.SetNotices(MessageBoxNotices());
     const auto image = CompileDoc(dos);
     // flags, no buses, 1 test, header, control 1+0+1+6, no input, no output words
     const std::size_t gen = 1 + 1 + 1 + 3 + 8 + 1 + 1;
@@ -219,6 +227,7 @@ TEST(DosdataCompile, AsksAboutADataFileOneItemTooLongAndGoesOnWithYes)
     DataFileDoc d(DirReadFile, 11);
     RecordedMessages messages;
     Dosdata dos(d.doc, RunOptions{}, d.dir);
+    dos.SetNotices(MessageBoxNotices());
     bool ok = false;
     CompileDoc(dos, &ok); // the recorded box answers Yes by default
     EXPECT_TRUE(ok);
@@ -241,6 +250,7 @@ TEST(DosdataCompile, OnlyInformsAboutADataFileOneItemTooShort)
     DataFileDoc d(DirCompareFile, 9);
     RecordedMessages messages;
     Dosdata dos(d.doc, RunOptions{}, d.dir);
+    dos.SetNotices(MessageBoxNotices());
     bool ok = false;
     CompileDoc(dos, &ok);
     EXPECT_TRUE(ok);
@@ -258,12 +268,41 @@ TEST(DosdataCompile, AsksBeforeOverwritingAWrittenDataFileAndStopsOnNo)
     ScriptedMesbo *raw = box.get();
     auto previous = InstallMesbo(std::move(box));
     Dosdata dos(d.doc, RunOptions{}, d.dir);
+    dos.SetNotices(MessageBoxNotices());
     bool ok = true;
     CompileDoc(dos, &ok);
     InstallMesbo(std::move(previous));
     EXPECT_FALSE(ok);
     ASSERT_EQ(raw == nullptr, false);
     EXPECT_TRUE(dos.DataFiles().empty());
+}
+
+TEST(DosdataCompile, AsksItsOwnersNoticesAndTakesTheirAnswerWithoutADialog)
+{
+    DataFileDoc d(DirWriteFile, 10);
+    RecordedMessages messages;
+    std::vector<Notice> told;
+    Dosdata dos(d.doc, RunOptions{}, d.dir);
+    dos.SetNotices([&told](const Notice &notice) {
+        told.push_back(notice);
+        return NoticeAnswer::No;
+    });
+    bool ok = true;
+    CompileDoc(dos, &ok);
+    EXPECT_FALSE(ok) << "No refuses the overwrite";
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, NoticeKind::Question);
+    EXPECT_EQ(told[0].caption, "Файл данных");
+    EXPECT_EQ(told[0].text, "Функция F1 \"ОЗУ\": файл \"ram.dat\" существует. Перезаписать файл?");
+    EXPECT_TRUE(dos.DataFiles().empty());
+
+    // A compiler nobody listens to tells nobody; its question is answered
+    // as Enter would (Yes).
+    Dosdata quiet(d.doc, RunOptions{}, d.dir);
+    CompileDoc(quiet, &ok);
+    EXPECT_TRUE(ok);
+    ASSERT_EQ(quiet.DataFiles().size(), 1u);
+    EXPECT_TRUE(messages.Shown().empty());
 }
 
 class RecordingNameWindow : public FileNameWindow
@@ -286,6 +325,7 @@ TEST(DosdataCompile, AsksTheNameWindowForUnnamedDataFilesAndFailsWithoutIt)
     d.doc.Test(0)->FFuncs.ByNumber(1)->FileName = "*";
     RecordedMessages messages;
     Dosdata dos(d.doc, RunOptions{}, d.dir);
+    dos.SetNotices(MessageBoxNotices());
     bool ok = true;
     CompileDoc(dos, &ok);
     EXPECT_FALSE(ok);
@@ -317,6 +357,7 @@ TEST(DosdataCompile, DebugModeSendsTheActiveCycleRangeAndTheTimeBase)
     RunOptions options;
     options.debug = true;
     Dosdata dos(d.doc, options, {});
+    dos.SetNotices(MessageBoxNotices());
     const auto image = CompileDoc(dos);
     Bytes want;
     want.u8(1).u8(2).u8(1).u8(3).u8(0).u8(1).u8(0).u8(0).u8(3);
@@ -343,6 +384,7 @@ TEST(DosdataCompile, StepsMarkedAddressWordsInDebugModeWithTheTableShown)
     RunOptions options;
     options.debug = options.tableShown = true;
     Dosdata dos(d.doc, options, {});
+    dos.SetNotices(MessageBoxNotices());
     CompileDoc(dos);
     EXPECT_EQ(t.IWords.ValueAt(1, 0, ValueSet::Run), 6);
     CompileDoc(dos);

@@ -1,6 +1,7 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/docbuilder.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "model/words/wordvalues.h"
 
 #include <filesystem>
@@ -45,6 +46,7 @@ struct DecodeDoc : DocBuilder
     std::unique_ptr<Dosdata> Compiled(RunOptions options = {})
     {
         auto dos = std::make_unique<Dosdata>(doc, options, std::filesystem::path());
+        dos->SetNotices(MessageBoxNotices());
         std::vector<std::uint8_t> buffer(kProgramBufferSize);
         std::size_t position = 0;
         EXPECT_TRUE(dos->Compile(buffer, position)) << dos->FailureText();
@@ -148,6 +150,7 @@ TEST(DosdataDecode, StoresProbeCharactersChosenByTheThresholdBits)
     options.probe = true;
     options.dosUnit = false;
     Dosdata dos(d.doc, options, {});
+    dos.SetNotices(MessageBoxNotices());
     std::vector<std::uint8_t> buffer(kProgramBufferSize);
     std::size_t position = 0;
     ASSERT_TRUE(dos.Compile(buffer, position));
@@ -205,6 +208,7 @@ TEST(DosdataDecode, StoresFunctionResultsAndTheFetchList)
     std::ofstream(dir / "prom.dat") << "x";
     RecordedMessages messages;
     Dosdata dos(d.doc, RunOptions{}, dir);
+    dos.SetNotices(MessageBoxNotices());
     std::vector<std::uint8_t> buffer(kProgramBufferSize);
     std::size_t position = 0;
     ASSERT_TRUE(dos.Compile(buffer, position))

@@ -1,6 +1,7 @@
 #include "execution/desk/desksession.h"
 #include "execution/unitfixture.h"
 #include "infra/encoding.h"
+#include "infra/notice.h"
 #include "model/file/filestore.h"
 #include "sim/unitstate.h"
 #include "support/tempdir.h"
@@ -49,7 +50,9 @@ TEST(SettingsStore, ThePortReadsAndWritesItsOwnSectionBesideTheOthers)
                        "Время ожидания ответа от блока диагностики=-1\r\n"
                        "[Цвета]\r\nСлово GE=255\r\n");
     SettingsStore store(f.Cfg(), f.Ini());
+    store.SetNotices(MessageBoxNotices());
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(store.Load(&tester, false));
     EXPECT_EQ(tester.Settings().pollPeriod, 17);
     EXPECT_EQ(tester.Settings().timeout, TesterSettings().timeout);
@@ -79,7 +82,9 @@ TEST(SettingsStore, OutOfRangeValuesTakeTheirDefaultsAndAreNotWrittenBack)
                        "[Блок диагностики]\r\nВремя опроса (сек)=-2147483648\r\n"
                        "Время ожидания ответа от блока диагностики=2147483647\r\n");
     SettingsStore store(f.Cfg(), f.Ini());
+    store.SetNotices(MessageBoxNotices());
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(store.Load(&tester, false));
     EXPECT_EQ(tester.Settings().pollPeriod, TesterSettings().pollPeriod);
     EXPECT_EQ(tester.Settings().timeout, TesterSettings().timeout);
@@ -99,7 +104,9 @@ TEST(SettingsStore, OutOfRangeValuesTakeTheirDefaultsAndAreNotWrittenBack)
     WriteText(f.Cfg(), "[Блок диагностики]\r\nВремя опроса (сек)=60\r\n"
                        "Время ожидания ответа от блока диагностики=30000\r\n");
     SettingsStore again(f.Cfg(), f.Ini());
+    again.SetNotices(MessageBoxNotices());
     TCP other;
+    other.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(again.Load(&other, false));
     EXPECT_EQ(other.Settings().pollPeriod, 60);
     EXPECT_EQ(other.Settings().timeout, 30000);
@@ -110,12 +117,14 @@ TEST(SettingsStore, MissingFilesKeepTheDefaultsAndAreCreatedAtSave)
     RecordedMessages messages;
     Files f;
     SettingsStore store(f.Cfg(), f.Ini());
+    store.SetNotices(MessageBoxNotices());
     EXPECT_TRUE(store.Load(nullptr, false));
     EXPECT_EQ(store.Settings(), TSettings());
     store.Placements().SetGeometry("BaseForm", "abc");
     ASSERT_TRUE(store.Save(nullptr));
 
     SettingsStore again(f.Cfg(), f.Ini());
+    again.SetNotices(MessageBoxNotices());
     again.Load(nullptr, false);
     EXPECT_EQ(again.Settings(), TSettings());
     EXPECT_EQ(again.Placements().Geometry("BaseForm"), "abc");
@@ -127,6 +136,7 @@ TEST(SettingsStore, AnUnreadableFileIsReportedKeepsTheDefaultsAndIsNotOverwritte
     Files f;
     std::filesystem::create_directories(f.Cfg());
     SettingsStore store(f.Cfg(), f.Ini());
+    store.SetNotices(MessageBoxNotices());
     EXPECT_FALSE(store.Load(nullptr, false));
     EXPECT_EQ(store.Settings(), TSettings());
     ASSERT_EQ(messages.Shown().size(), 1u);
@@ -147,6 +157,7 @@ TEST(SettingsStore, AFailedSaveIsReportedAndKeepsTheOldFiles)
     const std::string before = ReadBytes(f.Cfg());
     FullDisk disk;
     SettingsStore store(f.Cfg(), f.Ini(), &disk);
+    store.SetNotices(MessageBoxNotices());
     store.Load(nullptr, false);
     store.Settings().SetOption(TSettings::OptWaitsAsTimes, 1);
     EXPECT_FALSE(store.Save(nullptr));
@@ -172,6 +183,7 @@ struct Desk
     DeskSession::Options Options()
     {
         DeskSession::Options o;
+        o.notices = MessageBoxNotices();
         o.portFactory = [this](const std::string &) { return u.port; };
         o.lockDirectory = lockDir.path().toStdString();
         o.timing = FastTiming();
@@ -254,7 +266,9 @@ TEST(DeskSession, AnUnusableAddressFailsStartAndWritesNothing)
     WriteText(f.Cfg(), "[Блок диагностики]\r\nАдрес блока диагностики=ftp://нет\r\n");
     const std::string before = ReadBytes(f.Cfg());
     {
-        DeskSession desk(SettingsStore(f.Cfg(), f.Ini()), {});
+        DeskSession::Options options;
+        options.notices = MessageBoxNotices();
+        DeskSession desk(SettingsStore(f.Cfg(), f.Ini()), options);
         EXPECT_FALSE(desk.Start("Quorvik"));
         EXPECT_EQ(desk.Monitor(), nullptr);
     }

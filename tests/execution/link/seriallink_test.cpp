@@ -88,7 +88,7 @@ TEST(SerialLinkTest, TheUnitAnswersThroughASerialDevice)
     PtyUnit unit;
     ASSERT_FALSE(unit.Device().empty());
     Portavo port(std::make_unique<SerialLink>(unit.Device(), 115200), "serial:" + unit.Device());
-    port.SetShowErrors(0);
+    port.SetVoice(PortVoice::Quiet);
     port.SetTimeout(2000);
     std::uint32_t found = 0;
     EXPECT_EQ(port.FindUnit(&found), 1);
@@ -107,7 +107,7 @@ TEST(SerialLinkTest, AMissingDeviceIsNotFound)
 {
     Portavo port(std::make_unique<SerialLink>("/dev/quorvik-no-such-tty", 115200),
                  "serial:/dev/quorvik-no-such-tty");
-    port.SetShowErrors(0);
+    port.SetVoice(PortVoice::Quiet);
     port.SetTimeout(100);
     std::uint32_t found = 1;
     EXPECT_EQ(port.FindUnit(&found), 0);

@@ -1,6 +1,7 @@
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "support/waituntil.h"
 
@@ -72,6 +73,7 @@ struct Monitor
 {
     explicit Monitor(const std::string &address = {}, int polling = 1)
     {
+        tester.SetNotices(MessageBoxNotices());
         TesterSettings settings;
         settings.polling = polling;
         settings.pollPeriod = 2; // 40 ms with the fast timing
@@ -82,7 +84,7 @@ struct Monitor
             EXPECT_TRUE(tester.Create("Quorvik", [this](const std::string &) { return u.port; }));
         else
             EXPECT_TRUE(tester.Create("Quorvik"));
-        tester.Port()->SetShowErrors(0);
+        tester.Port()->SetVoice(PortVoice::Quiet);
     }
 
     QTemporaryDir lockDir;
@@ -106,7 +108,7 @@ TEST(HardStatus, APollShowsCheckingThenConnected)
     EXPECT_EQ(status.Status(), codes.back());
     EXPECT_NE(m.log.Last().hint.find("Тип устройства: MSDOS"), std::string::npos)
         << "the hint of Connected carries the build information";
-    EXPECT_EQ(m.tester.Port()->GetShowErrors(), 0) << "the poll restores the flag";
+    EXPECT_EQ(m.tester.Port()->Voice(), PortVoice::Quiet) << "the poll restores the flag";
 }
 
 TEST(HardStatus, AnUnreachableUnitShowsNoConnection)
@@ -238,6 +240,7 @@ TEST(UnitLockTest, AnUnusableLockFolderIsReportedAndEveryWaitFails)
 {
     RecordedMessages messages;
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     TesterSettings settings = tester.Settings();
     settings.address = "tcp://127.0.0.1:7000";
     tester.SetSettings(settings);

@@ -1,6 +1,8 @@
+#include "execution/port/noanswer.h"
 #include "execution/port/testerport.h"
 #include "execution/unitfixture.h"
 #include "infra/encoding.h"
+#include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "support/waituntil.h"
 
@@ -57,6 +59,7 @@ TEST_P(PortOverLink, TheBuildInformationOfBothUnitTypesIsExact)
     for (const auto &[board, text] : units) {
         auto u = Make(board);
         TCP tester;
+        tester.SetNotices(MessageBoxNotices());
         ASSERT_TRUE(tester.Create("Quorvik", [&](const std::string &) { return u.port; }));
         ASSERT_EQ(u.port->Handshake(), PortOk);
         tester.ReadBuildInfo();
@@ -173,6 +176,7 @@ TEST_P(PortOverLink, ADroppedConnectionAsksForReconnectionAndConnectSucceeds)
 {
     auto u = Make("[Faults]\nDropAfterBlocks=2\nTimes=1\n", 300);
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     TesterSettings settings;
     settings.address = u.address;
     tester.SetSettings(settings);
@@ -192,18 +196,18 @@ TEST_P(PortOverLink, ADroppedConnectionAsksForReconnectionAndConnectSucceeds)
     EXPECT_EQ(u.port->SendFile(bytes, "a.bin", {}), PortOk);
 }
 
-TEST_P(PortOverLink, ShowErrorsDecidesWhetherThePortShowsAFailure)
+TEST_P(PortOverLink, TheVoiceDecidesWhetherThePortReportsAFailure)
 {
     RecordedMessages messages;
     auto u = Make("[Faults]\nSilent=QORV_CNTID\n", 100);
     ASSERT_EQ(u.port->Handshake(), PortOk);
-    u.port->SetShowErrors(0);
+    u.port->SetVoice(PortVoice::Quiet);
     ASSERT_EQ(u.port->SendCode(QORV_CNTID), PortOk);
     EXPECT_EQ(u.port->WaitData(QORV_CNTID, kPortDefaultTimeout), PortTimeout);
     EXPECT_TRUE(messages.Shown().empty());
     EXPECT_FALSE(u.port->GetError().empty());
 
-    u.port->SetShowErrors(1);
+    u.port->SetVoice(PortVoice::Loud);
     ASSERT_EQ(u.port->SendCode(QORV_CNTID), PortOk);
     EXPECT_EQ(u.port->WaitData(QORV_CNTID, kPortDefaultTimeout), PortTimeout);
     const auto shown = messages.Shown();
@@ -211,17 +215,63 @@ TEST_P(PortOverLink, ShowErrorsDecidesWhetherThePortShowsAFailure)
     EXPECT_EQ(shown[0].text, u.port->GetError());
     EXPECT_EQ(shown[0].flags, MbError);
 
-    u.port->ShowError(std::nullopt); // shown once already: not again, and cleared
+    TellPendingError(*u.port, MessageBoxNotices()); // shown once already: not again, and cleared
     EXPECT_EQ(messages.Shown().size(), 1u);
     EXPECT_TRUE(u.port->GetError().empty());
 
-    u.port->SetShowErrors(0);
+    u.port->SetVoice(PortVoice::Quiet);
     ASSERT_EQ(u.port->SendCode(QORV_CNTID), PortOk);
     EXPECT_EQ(u.port->WaitData(QORV_CNTID, kPortDefaultTimeout), PortTimeout);
-    u.port->ShowError(std::nullopt); // a quiet failure, on request
-    u.port->ShowError(std::nullopt);
+    TellPendingError(*u.port, MessageBoxNotices()); // a quiet failure, on request
+    TellPendingError(*u.port, MessageBoxNotices());
     EXPECT_EQ(messages.Shown().size(), 2u);
     EXPECT_TRUE(u.port->GetError().empty());
+}
+
+TEST_P(PortOverLink, AFailureReachesTheReportAsATypedOutcomeAndNoDialogIsShown)
+{
+    RecordedMessages messages;
+    auto u = Make("[Faults]\nSilent=QORV_CNTID\nTimes=0\n", 100);
+    std::vector<PortOutcome> reported;
+    u.port->SetReport([&reported](const PortOutcome &outcome) { reported.push_back(outcome); });
+    u.port->SetVoice(PortVoice::Loud);
+    ASSERT_EQ(u.port->Handshake(), PortOk);
+    EXPECT_TRUE(reported.empty()) << "a success is not reported";
+
+    ASSERT_EQ(u.port->SendCode(QORV_CNTID), PortOk);
+    EXPECT_EQ(u.port->WaitData(QORV_CNTID, kPortDefaultTimeout), PortTimeout);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0].code, PortTimeout);
+    EXPECT_EQ(reported[0].text, NoAnswerText(QORV_CNTID, 100));
+    EXPECT_FALSE(reported[0].Succeeded());
+    EXPECT_EQ(u.port->GetError(), reported[0].text);
+    EXPECT_FALSE(u.port->TakeError()) << "reported already: not handed out again";
+    EXPECT_TRUE(u.port->GetError().empty()) << "but taken all the same";
+
+    // A quiet failure is kept, typed, for the caller to take once.
+    {
+        const PortVoiceScope quiet(*u.port, PortVoice::Quiet);
+        u.port->SendCode(QORV_CNTID);
+        EXPECT_EQ(u.port->WaitData(QORV_CNTID, kPortDefaultTimeout), PortTimeout);
+    }
+    EXPECT_EQ(reported.size(), 1u);
+    const auto taken = u.port->TakeError();
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->code, PortTimeout);
+    EXPECT_EQ(taken->text, NoAnswerText(QORV_CNTID, 100));
+    EXPECT_FALSE(u.port->TakeError());
+
+    // The caller's own failure is reported as recorded; clearing another
+    // text leaves it pending.
+    u.port->SetError("Неправильный ответ от блока диагностики");
+    ASSERT_EQ(reported.size(), 2u);
+    EXPECT_EQ(reported[1].code, PortRecorded);
+    u.port->ClearError("Другой текст");
+    EXPECT_EQ(u.port->GetError(), "Неправильный ответ от блока диагностики");
+    u.port->ClearError("Неправильный ответ от блока диагностики");
+    EXPECT_TRUE(u.port->GetError().empty());
+
+    EXPECT_TRUE(messages.Shown().empty()) << "the port shows nothing itself";
 }
 
 TEST_P(PortOverLink, ThePendingErrorDescribesTheLastExchangeOnly)
@@ -267,18 +317,18 @@ TEST_P(PortOverLink, EachThreadHasItsOwnVoice)
     RecordedMessages messages;
     auto u = Make("[Faults]\nSilent=QORV_CNTID\nTimes=0\n", 100);
     ASSERT_EQ(u.port->Handshake(), PortOk);
-    u.port->SetShowErrors(1);
+    u.port->SetVoice(PortVoice::Loud);
     // Another thread goes quiet and back while this one stays loud: no
     // interleaving of theirs can silence this thread.
     std::thread other([&] {
-        EXPECT_EQ(u.port->GetShowErrors(), 1) << "a thread starts loud";
+        EXPECT_EQ(u.port->Voice(), PortVoice::Loud) << "a thread starts loud";
         const PortVoiceScope quiet(*u.port, PortVoice::Quiet);
-        EXPECT_EQ(u.port->GetShowErrors(), 0);
+        EXPECT_EQ(u.port->Voice(), PortVoice::Quiet);
         u.port->SendCode(QORV_CNTID);
         EXPECT_EQ(u.port->WaitData(QORV_CNTID, kPortDefaultTimeout), PortTimeout);
-        EXPECT_EQ(u.port->GetShowErrors(), 0);
+        EXPECT_EQ(u.port->Voice(), PortVoice::Quiet);
     });
-    EXPECT_EQ(u.port->GetShowErrors(), 1);
+    EXPECT_EQ(u.port->Voice(), PortVoice::Loud);
     other.join();
     EXPECT_TRUE(messages.Shown().empty());
     u.port->SendCode(QORV_CNTID);
@@ -483,7 +533,7 @@ TEST(PortOverTcp, ASecondHostIsToldTheUnitIsBusy)
     Portavo second(first.address);
     SCP_Info info;
     ASSERT_EQ(second.Open(info), 1);
-    second.SetShowErrors(0);
+    second.SetVoice(PortVoice::Quiet);
     second.SetTimeout(500);
     EXPECT_EQ(second.Handshake(), PortUnitError);
     EXPECT_EQ(second.GetError(), "Блок диагностики занят другой программой");
@@ -498,7 +548,7 @@ TEST(PortOverTcp, AnAbsentUnitIsNotFoundAndNamed)
     Portavo port("tcp://127.0.0.1:1");
     SCP_Info info;
     ASSERT_EQ(port.Open(info), 1);
-    port.SetShowErrors(0);
+    port.SetVoice(PortVoice::Quiet);
     std::uint32_t found = 7;
     EXPECT_EQ(port.FindUnit(&found), 0);
     EXPECT_EQ(found, 0u);

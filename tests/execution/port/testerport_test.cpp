@@ -1,5 +1,6 @@
 #include "execution/port/testerport.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "model/file/inistore.h"
 
@@ -30,8 +31,9 @@ struct Bench
         : u(Transport::InProcess, board)
     {
         tester.SetObserver(&observer);
+        tester.SetNotices(MessageBoxNotices());
         created = tester.Create("Quorvik", [this](const std::string &) { return u.port; });
-        u.port->SetShowErrors(0);
+        u.port->SetVoice(PortVoice::Quiet);
     }
 
     UnitUnderTest u;
@@ -48,6 +50,7 @@ protected:
 TEST_F(TesterPort, SettingsKeepDefaultsForMissingKeysAndApplyTheirRules)
 {
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     IniStore store;
     tester.LoadSettings(store);
     TesterSettings s = tester.Settings();
@@ -87,6 +90,7 @@ TEST_F(TesterPort, SettingsKeepDefaultsForMissingKeysAndApplyTheirRules)
 TEST_F(TesterPort, SettingsAreSavedInTheirOrder)
 {
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     IniStore store;
     tester.SaveSettings(store);
     EXPECT_EQ(store.ReadSection(TCP::kSection),
@@ -103,6 +107,7 @@ TEST_F(TesterPort, CreateRefusesAnUnusableAddressNamingIt)
 {
     RecordedMessages messages;
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     TesterSettings s;
     s.address = "tcp://bench";
     tester.SetSettings(s);
@@ -122,6 +127,7 @@ TEST_F(TesterPort, CreateReportsAFailingPortFactory)
 {
     RecordedMessages messages;
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     EXPECT_FALSE(tester.Create("Quorvik", [](const std::string &) -> SComPort {
         throw std::runtime_error("нет памяти");
     }));
@@ -132,8 +138,9 @@ TEST_F(TesterPort, CreateReportsAFailingPortFactory)
 TEST_F(TesterPort, CreateOpensTheDefaultSimulatedUnit)
 {
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     ASSERT_TRUE(tester.Create("Quorvik"));
-    tester.Port()->SetShowErrors(0);
+    tester.Port()->SetVoice(PortVoice::Quiet);
     EXPECT_TRUE(tester.Connect(false, false));
     EXPECT_NE(tester.BuildInfo().find("Тип устройства: MSDOS"), std::string::npos);
 }
@@ -168,7 +175,7 @@ TEST_F(TesterPort, TheFirstReadOfAnArmUnitShowsItsOwnMonth)
               "Тип устройства: ARM\r\nДата сборки: 01.12.2024\r\nВремя сборки: 23:59:00");
     EXPECT_FALSE(bench.tester.DosUnit());
     EXPECT_EQ(bench.observer.captions, (std::vector<std::string>{"&Просмотр ЧВП"}));
-    EXPECT_EQ(bench.u.port->GetShowErrors(), 0) << "the flag is restored";
+    EXPECT_EQ(bench.u.port->Voice(), PortVoice::Quiet) << "the flag is restored";
 }
 
 // The unit type belongs to the port that read it: two desks (or a desk and
@@ -224,12 +231,12 @@ TEST_F(TesterPort, ResetSendsTheCheckByteOnlyWhenAskedAndReportsTheStatus)
     EXPECT_EQ(bench.observer.statuses.back(), UnitStatus::NoConnection);
 }
 
-TEST_F(TesterPort, ConnectChecksTheUnitAndRestoresTheShowErrorsFlag)
+TEST_F(TesterPort, ConnectChecksTheUnitAndRestoresTheVoice)
 {
     Bench bench;
-    bench.u.port->SetShowErrors(1);
+    bench.u.port->SetVoice(PortVoice::Loud);
     EXPECT_TRUE(bench.tester.Connect(false, false));
-    EXPECT_EQ(bench.u.port->GetShowErrors(), 1);
+    EXPECT_EQ(bench.u.port->Voice(), PortVoice::Loud);
     EXPECT_FALSE(bench.tester.BuildInfo().empty());
     int code = -1;
     EXPECT_TRUE(bench.tester.Connect(true, false, &code));
@@ -240,6 +247,7 @@ TEST_F(TesterPort, AQuietConnectionWithoutTheStartUpReportShowsNothing)
 {
     RecordedMessages messages;
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     TesterSettings s;
     s.address = "tcp://127.0.0.1:1";
     s.showConnectError = 0;
@@ -247,7 +255,7 @@ TEST_F(TesterPort, AQuietConnectionWithoutTheStartUpReportShowsNothing)
     ASSERT_TRUE(tester.Create("Quorvik"));
     EXPECT_FALSE(tester.Connect(true, false));
     EXPECT_TRUE(messages.Shown().empty());
-    EXPECT_EQ(tester.Port()->GetShowErrors(), 1) << "restored after the early failure";
+    EXPECT_EQ(tester.Port()->Voice(), PortVoice::Loud) << "restored after the early failure";
 
     s.showConnectError = 1;
     tester.SetSettings(s);

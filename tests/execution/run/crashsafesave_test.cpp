@@ -7,6 +7,7 @@
 #include "execution/desk/settingsstore.h"
 #include "execution/unitfixture.h"
 #include "infra/messages.h"
+#include "infra/notice.h"
 #include "model/document/quorvik.h"
 #include "model/file/bytesource.h"
 #include "model/file/contactfile.h"
@@ -193,15 +194,18 @@ TEST_F(CrashSafeSave, AKilledSettingsSaveLeavesEachSettingsFileOldOrNewWhole)
     const std::string ini = dir.File("quorvik.ini");
     {
         SettingsStore first(cfg, ini);
+        first.SetNotices(MessageBoxNotices());
         first.Load(nullptr, false);
         first.Settings().StartDirectory = "/старый";
         ASSERT_TRUE(first.Save(nullptr));
     }
     SettingsStore store(cfg, ini);
+    store.SetNotices(MessageBoxNotices());
     store.Load(nullptr, false);
     store.Settings().StartDirectory = "/новый";
     const auto isNewWhole = [&](const std::string &) {
         SettingsStore again(cfg, ini);
+        again.SetNotices(MessageBoxNotices());
         return again.Load(nullptr, false) && again.Settings().StartDirectory == "/новый";
     };
     ExpectOnlyWholeFiles(
@@ -292,6 +296,7 @@ TEST_F(CrashSafeSave, ASaveIntoAFullFileSystemKeepsTheOldFilesAndSaysWhy)
     const std::string cfg = (folder / "quorvik.cfg").string();
     {
         SettingsStore first(cfg, (folder / "quorvik.ini").string());
+        first.SetNotices(MessageBoxNotices());
         first.Load(nullptr, false);
         ASSERT_TRUE(first.Save(nullptr));
     }
@@ -306,6 +311,8 @@ TEST_F(CrashSafeSave, ASaveIntoAFullFileSystemKeepsTheOldFilesAndSaysWhy)
               std::vector<std::string>{"Не удалось записать данные в файл. " + Msg(18)});
 
     SettingsStore store(cfg, (folder / "quorvik.ini").string());
+
+    store.SetNotices(MessageBoxNotices());
     store.Load(nullptr, false);
     store.Settings().StartDirectory = "/не поместится";
     EXPECT_FALSE(store.Save(nullptr));

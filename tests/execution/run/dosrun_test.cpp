@@ -4,6 +4,7 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/docbuilder.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "model/words/wordvalues.h"
 
 #include <condition_variable>
@@ -109,6 +110,7 @@ TEST_F(DemoRun, TheGoldenBoardGivesNoErrorsInTheWordTestAndTheTestThatCallsIt)
     for (const int current : {0, 2}) {
         d.doc.SelectTest(current);
         Dosdata dos(d.doc, RunOptions{}, dir);
+        dos.SetNotices(MessageBoxNotices());
         dos.SetPort(unit.port.get());
         const auto image = CompileOrFail(dos);
         const RunOutcome run = RunOnUnit(*unit.port, dos, image);
@@ -133,6 +135,7 @@ TEST_F(DemoRun, TheFunctionTestFetchesTheWrittenBlockIntoItsDataFile)
     d.doc.SelectTest(1);
     fs::remove(dir / "ram_dump.dat");
     Dosdata dos(d.doc, RunOptions{}, dir);
+    dos.SetNotices(MessageBoxNotices());
     dos.SetPort(unit.port.get());
     const auto image = CompileOrFail(dos);
     const RunOutcome run = RunOnUnit(*unit.port, dos, image);
@@ -166,6 +169,7 @@ TEST_F(DemoRun, AllTestsRunInOneProgramAndEachIsAnnounced)
     UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\n");
     d.doc.SelectTest(-1);
     Dosdata dos(d.doc, RunOptions{}, dir);
+    dos.SetNotices(MessageBoxNotices());
     dos.SetPort(unit.port.get());
     const auto image = CompileOrFail(dos);
     ASSERT_EQ(image[0], 0x40);
@@ -194,6 +198,7 @@ TEST_F(DemoRun, DebugModeRunsTheActiveCycleAndStoresOnlyItsValues)
     RunOptions options;
     options.debug = true;
     Dosdata dos(d.doc, options, dir);
+    dos.SetNotices(MessageBoxNotices());
     const auto image = CompileOrFail(dos);
     const RunOutcome run = RunOnUnit(*unit.port, dos, image);
     ASSERT_EQ(run.code, 12);
@@ -209,6 +214,7 @@ TEST_F(DemoRun, AMemoryFaultAsksAndANoStopsTheRun)
     UnitUnderTest unit(Transport::InProcess, "[Board]\nTactTime=0\nMemoryFault=300\n");
     d.doc.SelectTest(1);
     Dosdata dos(d.doc, RunOptions{}, dir);
+    dos.SetNotices(MessageBoxNotices());
     dos.SetPort(unit.port.get());
     const auto image = CompileOrFail(dos);
     const RunOutcome run = RunOnUnit(*unit.port, dos, image, 0);
@@ -242,6 +248,7 @@ TEST(DosRun, AStuckContactMakesErrorsExactlyInTheWordsOfItsBusInEveryCycle)
     for (const Transport transport : {Transport::InProcess, Transport::Tcp}) {
         UnitUnderTest unit(transport, "[Board]\nTactTime=0\nStuckLow=2\n");
         Dosdata dos(d.doc, RunOptions{}, {});
+        dos.SetNotices(MessageBoxNotices());
         const auto image = CompileOrFail(dos);
         const RunOutcome run = RunOnUnit(*unit.port, dos, image);
         ASSERT_EQ(run.code, 12);
@@ -264,6 +271,7 @@ TEST(DosRun, ACancelledContinuousRunAnswersWithTheResultsSoFar)
     RunOptions options;
     options.continuous = true;
     Dosdata dos(d.doc, options, {});
+    dos.SetNotices(MessageBoxNotices());
     const auto image = CompileOrFail(dos);
     std::mutex mutex;
     std::condition_variable done;

@@ -6,6 +6,7 @@
 #include "execution/run/recordinghost.h"
 #include "execution/run/runcalibration.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "support/tempdir.h"
 #include "support/waituntil.h"
 
@@ -34,6 +35,7 @@ TEST(RunThread, AFileThatCannotBeReadFailsTheRunBeforeTheProgram)
     PuskConfig config;
     config.program = {0x00};
     config.dataFiles = {"/nonexistent/folder/rom.dat"};
+    config.notices = MessageBoxNotices();
     TthPusk thread(unit.port, host, config);
     RunToEnd(thread);
     EXPECT_EQ(host.errors,
@@ -54,6 +56,7 @@ TEST(RunThread, FilesTravelWithProgressAndARefusedProgramFailsWithThePortsText)
     PuskConfig config;
     config.program = {0, 1, 4, 0x10}; // not a program the unit can read
     config.dataFiles = {file};
+    config.notices = MessageBoxNotices();
     TthPusk thread(unit.port, host, config);
     RunToEnd(thread);
     ASSERT_GE(host.progress.size(), 3u);
@@ -126,6 +129,7 @@ struct RemoteRun
     explicit RemoteRun(PuskConfig config)
     {
         config.local = false;
+        config.notices = MessageBoxNotices();
         thread = std::make_unique<TthPusk>(unit.port, host, config, &remote);
         thread->Start([this] { done.set_value(); });
     }
@@ -199,6 +203,7 @@ TEST(RunThread, ABenchRunWhoseFileCannotBeReadReportsItsFailureOnce)
     config.report = true;
     config.program = {0x00};
     config.dataFiles = {"/nonexistent/folder/rom.dat"};
+    config.notices = MessageBoxNotices();
     TthPusk thread(unit.port, host, config, &remote);
     RunToEnd(thread);
     // The watching server hears the failure, and no success after it.
@@ -220,6 +225,7 @@ TEST(RunThread, ABenchRunStoppedByItsOperatorReportsTheStopBeforeItsEnd)
     PuskConfig config;
     config.report = true;
     config.program = {0x00};
+    config.notices = MessageBoxNotices();
     TthPusk thread(unit.port, host, config, &remote);
     RunToEnd(thread);
     ASSERT_GE(remote.sent.size(), 2u);
@@ -288,6 +294,7 @@ TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
         ASSERT_EQ(unit.port->Handshake(), PortOk);
         const ConnectedUnit dos;
         RunCalibration calibration(k, b, dir.Path() / "q.clb", dos);
+        calibration.SetNotices(MessageBoxNotices());
         EXPECT_TRUE(calibration.ReadBeforeRun(*unit.port, true));
         EXPECT_DOUBLE_EQ(k, 1.5);
         EXPECT_NEAR(b, 0.27229, 1e-5);
@@ -301,6 +308,7 @@ TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
         ConnectedUnit arm;
         arm.SetType(UnitTypeArm);
         RunCalibration calibration(k, b, dir.Path() / "q.clb", arm);
+        calibration.SetNotices(MessageBoxNotices());
         EXPECT_TRUE(calibration.ReadBeforeRun(*unit.port, false));
         const auto file = LoadWaitTable(dir.Path() / "q.clb");
         ASSERT_TRUE(file);
@@ -309,6 +317,7 @@ TEST(RunCalibration, TheUnitsValuesAreReadBeforeARunByUnitType)
         // Asked for the periods, this unit answers with its parameter list:
         // a wrong answer stops the run.
         RunCalibration periods(k, b, dir.Path() / "other.clb", arm);
+        periods.SetNotices(MessageBoxNotices());
         EXPECT_FALSE(periods.ReadBeforeRun(*unit.port, true));
     }
 }
@@ -320,6 +329,7 @@ TEST(RunCalibration, WithoutTheUnitsValuesTheOperatorIsWarnedOnce)
     double k = 1.5, b = 0.25;
     ConnectedUnit unit;
     RunCalibration calibration(k, b, dir.Path() / "q.clb", unit);
+    calibration.SetNotices(MessageBoxNotices());
     const auto first = calibration.TimingFor(8);
     const auto second = calibration.TimingFor(8);
     ASSERT_TRUE(first && second);
@@ -336,6 +346,7 @@ TEST(RunCalibration, WithoutTheUnitsValuesTheOperatorIsWarnedOnce)
     ASSERT_TRUE(SaveWaitTable(dir.Path() / "q0.clb", table));
     unit.SetType(UnitTypeArm);
     RunCalibration arm(k, b, dir.Path() / "q0.clb", unit);
+    arm.SetNotices(MessageBoxNotices());
     const auto timing = arm.TimingFor(4);
     ASSERT_TRUE(timing);
     EXPECT_FALSE(timing->dosUnit);

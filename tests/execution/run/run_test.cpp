@@ -10,6 +10,7 @@
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
 #include "execution/unitfixture.h"
+#include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "model/content/tablecontent.h"
 #include "model/settings/settings.h"
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <unistd.h>
 
 namespace qv::testing {
@@ -44,6 +46,7 @@ public:
         for (const auto &entry : fs::directory_iterator(QV_DEMO_DIR))
             fs::copy_file(entry.path(), dir / entry.path().filename());
         EXPECT_TRUE(d.doc.LoadFile((dir / "DEMO.QOR").string()));
+        tester.SetNotices(MessageBoxNotices());
         if (transport == Transport::InProcess) {
             std::string error;
             auto parsed = sim::ParseBoard(board, &error);
@@ -68,6 +71,7 @@ public:
     RunVerdict Run(UnattendedRunView::Options options = {})
     {
         RunDriver::Environment env;
+        env.watchShownErrors = &WatchMessageBoxErrors;
         env.tester = &tester;
         env.settings = &settings;
         env.timing = timing;
@@ -481,11 +485,13 @@ TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
     SilentListener silent;
     RunBench bench("[Board]\n");
     TCP tester;
+    tester.SetNotices(MessageBoxNotices());
     TesterSettings settings = tester.Settings();
     settings.address = silent.Address();
     tester.SetSettings(settings);
     ASSERT_TRUE(tester.Create("Quorvik"));
     RunDriver::Environment env;
+    env.watchShownErrors = &WatchMessageBoxErrors;
     env.tester = &tester;
     env.settings = &bench.settings;
     env.makeView = [&bench] {
@@ -499,6 +505,69 @@ TEST(RunDriver, AUnitThatNeverAnswersEndsWithThePortsError)
     EXPECT_FALSE(bench.Shown().empty());
 }
 
+// What a run tells goes to the notices of its tester port object, from
+// whichever thread tells it; the run itself opens no dialog.
+struct ToldNotices
+{
+    NoticeSink Sink()
+    {
+        return [this](const Notice &notice) {
+            const std::lock_guard lock(mutex);
+            told.push_back(notice);
+            return NoticeAnswer::Ok;
+        };
+    }
+    std::vector<Notice> Told()
+    {
+        const std::lock_guard lock(mutex);
+        return told;
+    }
+
+    std::mutex mutex;
+    std::vector<Notice> told;
+};
+
+TEST(RunDriver, WhatARunTellsGoesToTheNoticesOfItsTesterPortAndNoDialogOpens)
+{
+    {
+        RunBench bench("[Board]\nTactTime=0\n");
+        ToldNotices notices;
+        bench.tester.SetNotices(notices.Sink());
+        bench.d.doc.SelectTest(0);
+        EXPECT_EQ(bench.Run().kind, RunVerdict::Passed);
+        const auto told = notices.Told();
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].kind, NoticeKind::Information);
+        EXPECT_EQ(told[0].text, "Тест завершен успешно");
+        EXPECT_EQ(told[0].caption, "Пуск");
+        EXPECT_TRUE(bench.Shown().empty());
+    }
+    // A unit that never answers: the port's failure, typed as the port's.
+    SilentListener silent;
+    RunBench bench("[Board]\n");
+    ToldNotices notices;
+    TCP tester;
+    tester.SetNotices(notices.Sink());
+    TesterSettings settings = tester.Settings();
+    settings.address = silent.Address();
+    tester.SetSettings(settings);
+    ASSERT_TRUE(tester.Create("Quorvik"));
+    RunDriver::Environment env;
+    env.tester = &tester;
+    env.settings = &bench.settings;
+    env.makeView = [&bench] {
+        return std::make_unique<UnattendedRunView>(bench.d.doc, UnattendedRunView::Options{});
+    };
+    RunDriver driver(bench.d.doc, env);
+    EXPECT_FALSE(driver.StartRun());
+    const auto told = notices.Told();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, NoticeKind::Error);
+    EXPECT_EQ(told[0].caption, std::string(kPortCaption));
+    EXPECT_NE(told[0].text.find("INIT"), std::string::npos) << told[0].text;
+    EXPECT_TRUE(bench.Shown().empty());
+}
+
 // A failure that did not stop an earlier exchange must not void the run that
 // follows: the port's pending error belongs to the exchange that left it.
 TEST(RunDriver, ASilentCalibrationReadWarnsOnceAndTheRunsStillPass)
@@ -508,6 +577,7 @@ TEST(RunDriver, ASilentCalibrationReadWarnsOnceAndTheRunsStillPass)
     double k = 1.5;
     double b = 0.2723;
     RunCalibration calibration(k, b, bench.dir / "quorvik.clb", bench.tester.Unit());
+    calibration.SetNotices(MessageBoxNotices());
     bench.calibration = &calibration;
     bench.d.doc.SetWaitCalibration(&calibration);
     bench.d.doc.SelectTest(0);
@@ -568,11 +638,11 @@ TEST(RunDriver, ReconnectingBeforeARunRebootsAnArmUnitOnly)
         ASSERT_TRUE(bench.tester.Connect(true, false));
         ASSERT_EQ(bench.tester.DosUnit(), !arm);
         const SComPort port = bench.tester.Port();
-        port->SetShowErrors(0);
+        port->SetVoice(PortVoice::Quiet);
         const std::vector<std::uint8_t> bytes(4 * Portavo::kDefaultBlockSize, 0x5A);
         ASSERT_EQ(port->SendFile(bytes, "a.bin", {}), PortLinkLost);
         ASSERT_EQ(port->NeedsReconnect(1), 1);
-        port->SetShowErrors(1);
+        port->SetVoice(PortVoice::Loud);
 
         bench.d.doc.SelectTest(0);
         EXPECT_EQ(bench.Run().kind, RunVerdict::Passed) << (arm ? "arm" : "msdos");
@@ -702,6 +772,7 @@ TEST(RunDriver, RunsEndedWhileAQuestionIsInFlightLeaveNoCallbackBehind)
     SlowOperatorView view(inner);
     TCP &tester = bench.tester;
     RunDriver::Environment env;
+    env.watchShownErrors = &WatchMessageBoxErrors;
     env.tester = &tester;
     env.settings = &bench.settings;
     env.view = &view;
@@ -751,7 +822,7 @@ TEST(RunVerdictText, FollowsTheFailedTestsAndTheCalledTests)
     d.doc.SetErrorCounts({0, 0, 0, 0, 0, 0});
     const RunVerdict good = CompletedVerdict(d.doc, {0, 1, 2, 3, 4, 5}, {}, false, 0);
     EXPECT_EQ(good.text, "Все тесты завершены успешно");
-    EXPECT_EQ(good.icon, MbInformation);
+    EXPECT_EQ(good.icon, NoticeKind::Information);
 
     d.doc.SelectTest(2);
     d.doc.SetErrorCounts({0, 2, 0, 0, 0, 0});
@@ -804,7 +875,7 @@ TEST(IdContacts, AShortAnswerLeavesTheRestUnknownAndMoreThanTheUnitReadsIsRefuse
     RecordedMessages messages;
     for (std::size_t i = 0; i < 191; ++i)
         d.doc.Cnt().Names[i] = "#i";
-    EXPECT_FALSE(CheckIdContacts(d.doc, *unit.port, true, nullptr));
+    EXPECT_FALSE(CheckIdContacts(d.doc, *unit.port, true, nullptr, MessageBoxNotices()));
     ASSERT_EQ(messages.Shown().size(), 1u);
     EXPECT_NE(messages.Shown()[0].text.find("не более 190"), std::string::npos);
 }
