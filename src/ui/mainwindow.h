@@ -24,12 +24,12 @@
 
 #include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
+#include "paint/views/pictures.h"
+#include "paint/views/qorfunc.h"
 #include "ui/desk/mainactions.h"
 #include "ui/desk/mainkeys.h"
 #include "ui/desk/window/commandstates.h"
 #include "ui/desk/window/deskfiles.h"
-#include "ui/views/pictures.h"
-#include "ui/views/qorfunc.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -8,6 +8,7 @@
 #include "infra/version.h"
 #include "model/document/quorvik.h"
 #include "model/settings/settings.h"
+#include "paint/views/diagramgeometry.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
@@ -15,7 +16,6 @@
 #include "ui/desk/window/commandtargets.h"
 #include "ui/desk/window/deskcomment.h"
 #include "ui/mainwindow.h"
-#include "ui/views/diagramgeometry.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 

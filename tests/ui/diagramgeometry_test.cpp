@@ -1,4 +1,4 @@
-#include "ui/views/diagramgeometry.h"
+#include "paint/views/diagramgeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The hints over the diagram's header, built without a window.
 
 #include "infra/messages.h"
-#include "ui/views/diagramhint.h"
+#include "paint/views/diagramhint.h"
 #include "viewfixture.h"
 
 namespace qv {

@@ -6,13 +6,13 @@
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcv.h"
+#include "paint/oscillogram/oscillogram.h"
 #include "ui/debug/savechoice.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/funcvwindow.h"
 #include "ui/functions/runprompt.h"
 #include "ui/functions/vaddwindow.h"
 #include "ui/modalwatch.h"
-#include "ui/oscillogram/oscillogram.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The oscillogram screen, judged by the pixels of offscreen pictures.
 
 #include "model/functions/funcv.h"
-#include "ui/oscillogram/oscillogram.h"
+#include "paint/oscillogram/oscillogram.h"
 
 #include <QImage>
 #include <QPainter>

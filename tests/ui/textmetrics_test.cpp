@@ -1,4 +1,4 @@
-#include "ui/textmetrics.h"
+#include "paint/textmetrics.h"
 
 #include <QFont>
 #include <QImage>

@@ -1,7 +1,7 @@
 #include "viewfixture.h"
 
-#include "ui/views/viewrender.h"
-#include "ui/views/viewsetup.h"
+#include "paint/views/viewrender.h"
+#include "paint/views/viewsetup.h"
 
 #include <QPainter>
 #include <cstdlib>

@@ -7,10 +7,10 @@
 #include "model/document/quorvik.h"
 #include "model/file/scriptedfileui.h"
 #include "model/settings/displaycolours.h"
-#include "ui/grid/cellpaint.h"
-#include "ui/views/diagramgeometry.h"
-#include "ui/views/pictures.h"
-#include "ui/views/qorfunc.h"
+#include "paint/grid/cellpaint.h"
+#include "paint/views/diagramgeometry.h"
+#include "paint/views/pictures.h"
+#include "paint/views/qorfunc.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // offscreen renders.
 
 #include "model/content/tablecontent.h"
-#include "ui/views/previewcontent.h"
-#include "ui/views/viewrender.h"
-#include "ui/views/viewsetup.h"
+#include "paint/views/previewcontent.h"
+#include "paint/views/viewrender.h"
+#include "paint/views/viewsetup.h"
 #include "viewfixture.h"
 
 #include <QPainter>

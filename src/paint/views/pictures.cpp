@@ -1,4 +1,4 @@
-#include "ui/views/pictures.h"
+#include "paint/views/pictures.h"
 
 #include <QPainter>
 #include <QPainterPath>

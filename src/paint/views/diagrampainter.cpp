@@ -2,9 +2,9 @@
 
 #include "model/document/quorvik.h"
 #include "model/settings/displaycolours.h"
-#include "ui/views/paintkit.h"
-#include "ui/views/pictures.h"
-#include "ui/views/qorfunc.h"
+#include "paint/views/paintkit.h"
+#include "paint/views/pictures.h"
+#include "paint/views/qorfunc.h"
 
 #include <QPaintEngine>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "ui/grid/cellpaint.h"
+#include "paint/grid/cellpaint.h"
 
 #include <QPainter>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "ui/oscillogram/oscillogram.h"
+#include "paint/oscillogram/oscillogram.h"
 
 #include "model/functions/funcv.h"
 

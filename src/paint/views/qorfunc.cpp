@@ -1,8 +1,8 @@
-#include "ui/views/qorfunc.h"
+#include "paint/views/qorfunc.h"
 
 #include "model/document/quorvik.h"
 #include "model/settings/displaycolours.h"
-#include "ui/views/diagramhint.h"
+#include "paint/views/diagramhint.h"
 
 namespace qv {
 

@@ -4,7 +4,7 @@
 // without a widget: the string grid paints its viewport with it, picture
 // export paints a whole view into an image or a PDF page.
 
-#include "ui/grid/gridgeometry.h"
+#include "paint/grid/gridgeometry.h"
 
 #include <QRect>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ui/grid/gridgeometry.h"
+#include "paint/grid/gridgeometry.h"
 
 #include <algorithm>
 

@@ -5,9 +5,9 @@
 // views, and the part of the diagram's draw record that comes from the
 // document.
 
-#include "ui/grid/gridgeometry.h"
-#include "ui/views/diagramgeometry.h"
-#include "ui/views/drawinfo.h"
+#include "paint/grid/gridgeometry.h"
+#include "paint/views/diagramgeometry.h"
+#include "paint/views/drawinfo.h"
 
 #include <array>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ui/views/diagramhint.h"
+#include "paint/views/diagramhint.h"
 
 #include "infra/messages.h"
 #include "model/content/tablecontent.h"

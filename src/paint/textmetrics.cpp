@@ -1,4 +1,4 @@
-#include "ui/textmetrics.h"
+#include "paint/textmetrics.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -8,9 +8,9 @@
 // given.
 
 #include "model/content/diagramcontent.h"
-#include "ui/views/diagramgeometry.h"
-#include "ui/views/drawinfo.h"
-#include "ui/views/paintkit.h"
+#include "paint/views/diagramgeometry.h"
+#include "paint/views/drawinfo.h"
+#include "paint/views/paintkit.h"
 
 #include <QColor>
 #include <QFont>

@@ -4,7 +4,7 @@
 // document's current test painted by the same painters as the windows,
 // without any widget, into an image or a PDF page.
 
-#include "ui/grid/cellpaint.h"
+#include "paint/grid/cellpaint.h"
 
 #include <QImage>
 #include <QSize>

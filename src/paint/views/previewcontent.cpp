@@ -1,4 +1,4 @@
-#include "ui/views/previewcontent.h"
+#include "paint/views/previewcontent.h"
 
 #include "model/content/diagramcontent.h"
 #include "model/content/tablecontent.h"

@@ -1,8 +1,8 @@
-#include "ui/views/viewsetup.h"
+#include "paint/views/viewsetup.h"
 
 #include "model/document/quorvik.h"
-#include "ui/textmetrics.h"
-#include "ui/views/qorfunc.h"
+#include "paint/textmetrics.h"
+#include "paint/views/qorfunc.h"
 
 #include <algorithm>
 #include <unordered_set>

@@ -1,10 +1,10 @@
-#include "ui/views/viewrender.h"
+#include "paint/views/viewrender.h"
 
 #include "model/document/quorvik.h"
-#include "ui/views/drawinfo.h"
-#include "ui/views/previewcontent.h"
-#include "ui/views/qorfunc.h"
-#include "ui/views/viewsetup.h"
+#include "paint/views/drawinfo.h"
+#include "paint/views/previewcontent.h"
+#include "paint/views/qorfunc.h"
+#include "paint/views/viewsetup.h"
 
 #include <QPageSize>
 #include <QPainter>
