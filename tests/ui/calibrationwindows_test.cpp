@@ -17,7 +17,7 @@
 #include "ui/calibration/calibratewindow.h"
 #include "ui/calibration/parameterswindow.h"
 #include "ui/calibration/waitwindow.h"
-#include "ui/mainwindow.h"
+#include "ui/desk/mainwindow.h"
 #include "ui/modalanswer.h"
 #include "ui/settings/paramswindow.h"
 #include "ui/simulateddesk.h"

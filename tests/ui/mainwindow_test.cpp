@@ -1,6 +1,6 @@
 #include "infra/mesbo.h"
 #include "model/document/quorvik.h"
-#include "ui/mainwindow.h"
+#include "ui/desk/mainwindow.h"
 #include "ui/views/diagramview.h"
 
 #include <QAction>

@@ -23,11 +23,11 @@
 #include "ui/desk/closingwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/mainactions.h"
+#include "ui/desk/mainwindow.h"
 #include "ui/desk/runbar.h"
 #include "ui/diagnosis/diagnosiswindow.h"
 #include "ui/lists/funcnamewindow.h"
 #include "ui/lists/viewerwindows.h"
-#include "ui/mainwindow.h"
 #include "ui/modalwatch.h"
 #include "ui/questions/functionquestion.h"
 #include "ui/run/activityanimation.h"
@@ -42,7 +42,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QGuiApplication>

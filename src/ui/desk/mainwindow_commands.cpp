@@ -12,9 +12,11 @@
 #include "model/document/quorvik.h"
 #include "model/settings/settings.h"
 #include "remote/clientservercommon.h"
+#include "ui/desk/closingwindow.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/mainkeys.h"
+#include "ui/desk/mainwindow.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
 #include "ui/desk/window/debugcommands.h"
@@ -22,7 +24,6 @@
 #include "ui/desk/window/diagnosiscommands.h"
 #include "ui/desk/window/listcommands.h"
 #include "ui/desk/window/windowcommands.h"
-#include "ui/mainwindow.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/remote/remotedesk.h"
 #include "ui/services/mainservices.h"
@@ -36,6 +37,15 @@
 #include <QToolButton>
 
 namespace qv {
+
+namespace {
+
+services::ProbeCommands::Actions ProbeActions(const desk::MainActions &a)
+{
+    return {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName};
+}
+
+} // namespace
 
 int TBaseForm::option(int index) const
 {
@@ -52,6 +62,14 @@ RemoteDesk &TBaseForm::remoteDesk()
     if (m_remote == nullptr)
         m_ownRemote = std::make_unique<RemoteControl>(*this, *m_store, DefaultReceiveDir());
     return *m_remote;
+}
+
+void TBaseForm::showRemoteRoles(bool client, bool server)
+{
+    for (QAction *action : {m_actions.remoteClient, m_actions.remoteServer})
+        action->setCheckable(true);
+    m_actions.remoteClient->setChecked(client);
+    m_actions.remoteServer->setChecked(server);
 }
 
 bool TBaseForm::remoteClientConnected() const
@@ -105,8 +123,14 @@ void TBaseForm::connectCommands()
     on(a.debug, [this] { toggleDebug(); });
     on(a.zond, [this] { toggleZond(); });
     on(a.cycles, [this] { toggleCycles(); });
-    m_services = new services::MainServices(*this, m_desk, [this] { refillShownView(); });
-    m_services->connectActions(a);
+    services::MainServices::Host servicesHost;
+    servicesHost.confirmDiscard = [this] { return confirmDiscard(); };
+    servicesHost.reopen = [this](const QString &path) { return openFile(path, false); };
+    servicesHost.selectTest = [this](int test) { selectTest(test); };
+    servicesHost.refill = [this] { refillShownView(); };
+    m_services =
+        new services::MainServices(*this, *m_document, *m_store, m_desk, std::move(servicesHost));
+    m_services->connectActions({a.editQor, a.hexEdit, a.splitBytes, a.bodrin, ProbeActions(a)});
     on(a.remoteClient, [this] { toggleRemote(true); });
     on(a.remoteServer, [this] { toggleRemote(false); });
     buildWindowCommands();
@@ -124,7 +148,7 @@ void TBaseForm::connectCommands()
 
     connect(m_diagram, &DiagramView::probeMenuRequested, this,
             [this](int probe, const QPoint &globalPos) {
-                m_services->probes().showMenu(probe, globalPos, m_actions);
+                m_services->probes().showMenu(probe, globalPos, ProbeActions(m_actions));
             });
     buildListCommands();
     m_debug = new desk::DebugCommands(
@@ -248,6 +272,17 @@ void TBaseForm::showRunResults(ResultStage stage)
 bool TBaseForm::tableShown() const
 {
     return m_shown == desk::ShownView::Table;
+}
+
+void TBaseForm::showWaitNotice(const QString &text)
+{
+    m_waitNotice = std::make_unique<desk::ClosingWindow>(this, text);
+    m_waitNotice->showNow();
+}
+
+void TBaseForm::hideWaitNotice()
+{
+    m_waitNotice.reset();
 }
 
 void TBaseForm::setStatusPicture(UnitStatus code, const QString &resource, const QString &hint)

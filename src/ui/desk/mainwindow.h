@@ -21,6 +21,10 @@
 // tests and modes (mainwindow_state.cpp), the window's side of an open
 // (mainwindow_open.cpp), and the wiring, run hook and remote roles
 // (mainwindow_commands.cpp).
+//
+// What is made outside the window reaches it through a narrow host it
+// implements: the run command through run::RunHost, the remote roles
+// through RemoteHost; the services it owns get a host of callbacks.
 
 #include "execution/port/unitstatus.h"
 #include "model/settings/displaycolours.h"
@@ -30,6 +34,8 @@
 #include "ui/desk/mainkeys.h"
 #include "ui/desk/window/commandstates.h"
 #include "ui/desk/window/deskfiles.h"
+#include "ui/remote/remotehost.h"
+#include "ui/run/runhost.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -65,6 +71,7 @@ struct Diagnosis;
 }
 
 namespace desk {
+class ClosingWindow;
 class DebugCommands;
 class DeskComment;
 class DiagnosisCommands;
@@ -75,7 +82,7 @@ class RunBar;
 class WindowCommands;
 } // namespace desk
 
-class TBaseForm : public QMainWindow
+class TBaseForm : public QMainWindow, public run::RunHost, public RemoteHost
 {
     Q_OBJECT
 
@@ -110,9 +117,11 @@ public:
     void startFromCommandLine(const QStringList &arguments, std::function<void()> then = {});
     // The remote roles (null: not available); must outlive the window or
     // be taken back with null.
-    void setRemoteDesk(RemoteDesk *remote) { m_remote = remote; }
+    void setRemoteDesk(RemoteDesk *remote) override { m_remote = remote; }
+    // The "Клиент" and "Сервер" commands ticked as their roles are on.
+    void showRemoteRoles(bool client, bool server) override;
 
-    TQuorvik &document() { return *m_document; }
+    TQuorvik &document() override { return *m_document; }
     const desk::MainActions &actions() const { return m_actions; }
     QAction *exitAction() const { return m_actions.exit; }
     desk::InfoPanel *infoPanel() const { return m_info; }
@@ -137,7 +146,7 @@ public:
     // line); false when it was not loaded (the document said why) or the
     // operator kept the open document. askToSave false: the operator was
     // asked about unsaved changes already.
-    bool openFile(const QString &path, bool askToSave = true)
+    bool openFile(const QString &path, bool askToSave = true) override
     {
         return m_files->Open(path, askToSave);
     }
@@ -170,26 +179,34 @@ public:
     // runs. Without a handler the operator is told that running is not
     // available.
     void startRun();
-    void setRunHandler(std::function<void()> handler) { m_runHandler = std::move(handler); }
+    void setRunHandler(std::function<void()> handler) override
+    {
+        m_runHandler = std::move(handler);
+    }
     // After a run: tab colours from the document's results, the error count,
     // the views refilled.
-    void runFinished();
+    void runFinished() override;
     // The diagnosis of the run that ended: kept for "Диагноз", its suspect
     // contacts marked on the diagram and in the contact table.
-    void setRunDiagnosis(const diagnosis::Diagnosis &diagnosis);
+    void setRunDiagnosis(const diagnosis::Diagnosis &diagnosis) override;
     desk::DiagnosisCommands *diagnosisCommands() const { return m_diagnosis; }
     // While a run decodes its results: test `index` (0-based) has errors
     // (red tab) or none (blue tab).
-    void showTestResult(int index, bool failed);
+    void showTestResult(int index, bool failed) override;
     // Results arrived: 1 the shown view is refilled and repainted, 2 the
     // error count is shown again.
-    void showRunResults(ResultStage stage);
+    void showRunResults(ResultStage stage) override;
     // A word or function chosen on the diagram, the table or a question
     // window (kind as lists::OpenList): its list or its function window.
     // test: the test whose items are shown (0-based); -1 the current one.
-    void openListAt(char kind, int number, int test = -1);
+    void openListAt(char kind, int number, int test = -1) override;
     // Whether the table (rather than the diagram) is shown.
-    bool tableShown() const;
+    bool tableShown() const override;
+    // The run's windows belong to this window.
+    QWidget &runParent() override { return *this; }
+    // The waiting notice of a run (desk::ClosingWindow), one at a time.
+    void showWaitNotice(const QString &text) override;
+    void hideWaitNotice() override;
 
     // The status monitor's picture for the run bar.
     void setStatusPicture(qv::UnitStatus code, const QString &resource, const QString &hint);
@@ -296,7 +313,8 @@ private:
     bool m_running = false;
     bool m_closing = false;
     RemoteDesk *m_remote = nullptr;
-    std::unique_ptr<RemoteControl> m_ownRemote; // only when none was attached
+    std::unique_ptr<RemoteControl> m_ownRemote;        // only when none was attached
+    std::unique_ptr<desk::ClosingWindow> m_waitNotice; // null: none shown
 };
 
 } // namespace qv

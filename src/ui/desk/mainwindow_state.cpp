@@ -11,11 +11,11 @@
 #include "paint/views/diagramgeometry.h"
 #include "ui/desk/commentwindow.h"
 #include "ui/desk/infopanel.h"
+#include "ui/desk/mainwindow.h"
 #include "ui/desk/runbar.h"
 #include "ui/desk/window/commandstates.h"
 #include "ui/desk/window/commandtargets.h"
 #include "ui/desk/window/deskcomment.h"
-#include "ui/mainwindow.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 

@@ -1,4 +1,4 @@
-#include "ui/mainwindow.h"
+#include "ui/desk/mainwindow.h"
 
 #include "execution/desk/desksession.h"
 #include "execution/desk/settingsstore.h"
