@@ -1,7 +1,6 @@
 // The main window's settings, comment window, status picture and failures.
 
 #include "execution/desk/desksession.h"
-#include "failingobject.h"
 #include "infra/encoding.h"
 #include "infra/fatalerror.h"
 #include "infra/messages.h"
@@ -12,6 +11,7 @@
 #include "ui/desk/runbar.h"
 #include "ui/desk/statuspicture.h"
 #include "ui/deskfixture.h"
+#include "ui/failingobject.h"
 #include "ui/fatalwindow.h"
 #include "ui/views/diagramview.h"
 

@@ -2,10 +2,10 @@
 // scaling, and the probe rules behind the clicks.
 
 #include "model/content/tablecontent.h"
+#include "paint/views/viewfixture.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
 #include "ui/views/tableview.h"
-#include "viewfixture.h"
 
 #include <QSignalSpy>
 #include <QSpinBox>

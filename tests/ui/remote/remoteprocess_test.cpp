@@ -2,18 +2,18 @@
 // and a remote run end to end, the server here and the bench a quorvik
 // process with its simulated unit.
 
-#include "absentunit.h"
 #include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
-#include "quorvikprocess.h"
 #include "remote/client.h"
 #include "remote/remotewire.h"
 #include "remote/server.h"
 #include "remote/splittingproxy.h"
+#include "ui/absentunit.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/runbar.h"
 #include "ui/diagnosis/diagnosiswindow.h"
 #include "ui/modalwatch.h"
+#include "ui/quorvikprocess.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"

@@ -781,6 +781,24 @@ TEST_F(RunDesk, ABrokenLinkIsMadeAgainUnderAWaitingWindowBeforeTheRun)
     EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
 }
 
+TEST_F(RunDesk, ARunThatCannotMakeTheLinkAgainLeavesNoWaitingWindowBehind)
+{
+    Start("[Board]\nTactTime=0\n[Faults]\nDropAfterBlocks=2\nTimes=1\n");
+    const SComPort port = desk->Tester().Port();
+    port->SetShowErrors(0);
+    const std::vector<std::uint8_t> bytes(4 * Portavo::kDefaultBlockSize, 0x5A);
+    ASSERT_EQ(port->SendFile(bytes, "a.bin", {}), PortLinkLost);
+    ASSERT_EQ(port->NeedsReconnect(1), 1);
+    port->SetError(std::nullopt);
+    // The unit is gone by the time the run tries to reach it again.
+    powered = false;
+    ShowWatcher notices("fmClosing");
+    RunWith([&] { PressOkWhenShown(); });
+    EXPECT_EQ(notices.shown, 1);
+    EXPECT_TRUE(window->findChildren<desk::ClosingWindow *>().isEmpty());
+    EXPECT_NE(command->LastVerdict().kind, RunVerdict::Passed);
+}
+
 TEST_F(RunDesk, AUnitSwitchedOnAfterTheProgramStartedRunsOnTheFirstPusk)
 {
     powered = false;

@@ -2,11 +2,11 @@
 // follow the login, marked tabs, chat, remembered lists, "closeform", the
 // menu items and the command-line switches.
 
-#include "deskfixture.h"
 #include "model/document/quorvik.h"
 #include "remote/client.h"
 #include "remote/server.h"
 #include "ui/desk/mainactions.h"
+#include "ui/deskfixture.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/remote/remotewindow.h"
 
