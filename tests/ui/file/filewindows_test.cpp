@@ -1,12 +1,12 @@
 // The password dialog, the log and file-errors windows and the file
 // properties, driven through the main window as the operator meets them.
 
-#include "../model/testfiles.h"
 #include "infra/messages.h"
 #include "model/document/quorvik.h"
 #include "model/file/container.h"
 #include "model/file/crypto.h"
 #include "model/file/testfile.h"
+#include "model/testfiles.h"
 #include "support/qtwait.h"
 #include "ui/desk/windowfileui.h"
 #include "ui/deskfixture.h"
