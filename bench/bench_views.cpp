@@ -15,13 +15,13 @@
 #include "model/functions/funcs.h"
 #include "model/functions/funcv.h"
 #include "model/settings/displaycolours.h"
+#include "paint/grid/cellpaint.h"
+#include "paint/oscillogram/oscillogram.h"
+#include "paint/views/pictures.h"
+#include "paint/views/qorfunc.h"
+#include "paint/views/viewrender.h"
+#include "paint/views/viewsetup.h"
 #include "ui/functions/datawindow.h"
-#include "ui/grid/cellpaint.h"
-#include "ui/oscillogram/oscillogram.h"
-#include "ui/views/pictures.h"
-#include "ui/views/qorfunc.h"
-#include "ui/views/viewrender.h"
-#include "ui/views/viewsetup.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -7,7 +7,7 @@
 #include "execution/desk/settingsstore.h"
 #include "model/scopedmesbo.h"
 #include "support/tempdir.h"
-#include "ui/mainwindow.h"
+#include "ui/desk/mainwindow.h"
 
 #include <QImage>
 #include <QRect>

@@ -15,7 +15,7 @@
 #include "sim/board.h"
 #include "sim/unit.h"
 #include "support/tempdir.h"
-#include "ui/mainwindow.h"
+#include "ui/desk/mainwindow.h"
 
 #include <QString>
 #include <QTest>

@@ -9,11 +9,11 @@
 #include "model/document/quorvik.h"
 #include "model/functions/funcv.h"
 #include "model/settings/displaycolours.h"
+#include "paint/oscillogram/oscillogram.h"
+#include "paint/views/pictures.h"
+#include "paint/views/qorfunc.h"
+#include "paint/views/viewrender.h"
 #include "session.h"
-#include "ui/oscillogram/oscillogram.h"
-#include "ui/views/pictures.h"
-#include "ui/views/qorfunc.h"
-#include "ui/views/viewrender.h"
 #include "unitrunner.h"
 
 #include <QBuffer>

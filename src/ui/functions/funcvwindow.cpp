@@ -5,12 +5,12 @@
 #include "infra/version.h"
 #include "model/core/stest.h"
 #include "model/functions/funcv.h"
+#include "paint/oscillogram/oscillogram.h"
 #include "ui/debug/okcancel.h"
 #include "ui/functions/runprompt.h"
 #include "ui/functions/stepping.h"
 #include "ui/functions/vaddwindow.h"
 #include "ui/functions/vtexts.h"
-#include "ui/oscillogram/oscillogram.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

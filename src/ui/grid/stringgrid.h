@@ -9,8 +9,8 @@
 // and only the cells visible in the viewport are painted. Without a painter
 // the cell text is drawn plainly, which serves the small list grids.
 
-#include "ui/grid/cellpaint.h"
-#include "ui/grid/gridgeometry.h"
+#include "paint/grid/cellpaint.h"
+#include "paint/grid/gridgeometry.h"
 
 #include <QAbstractScrollArea>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ui/probe/scowindow.h"
 
-#include "ui/oscillogram/oscillogram.h"
+#include "paint/oscillogram/oscillogram.h"
 
 #include <QByteArray>
 #include <QCloseEvent>

@@ -9,12 +9,10 @@
 #include "model/functions/prog.h"
 #include "remote/client.h"
 #include "remote/server.h"
-#include "ui/mainwindow.h"
 #include "ui/remote/clickcapture.h"
 #include "ui/remote/remotewindow.h"
 #include "ui/run/runcommand.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
@@ -82,19 +80,19 @@ QStringList DataFilesOf(const TQuorvik &doc, const QString &testFile)
 
 } // namespace
 
-RemoteControl::RemoteControl(TBaseForm &window, SettingsStore &store, QString receiveDir)
-    : m_window(window)
+RemoteControl::RemoteControl(RemoteHost &window, SettingsStore &store, QString receiveDir)
+    : m_host(window)
     , m_store(store)
     , m_receiveDir(std::move(receiveDir))
 {
-    m_window.setRemoteDesk(this);
+    m_host.setRemoteDesk(this);
     MarkActions();
 }
 
 RemoteControl::~RemoteControl()
 {
     Stop();
-    m_window.setRemoteDesk(nullptr);
+    m_host.setRemoteDesk(nullptr);
 }
 
 RemoteDesk::Role RemoteControl::ActiveRole() const
@@ -125,7 +123,7 @@ void RemoteControl::Start(Role role, const QString &address, bool connectNow)
         // ask must not keep the link from being read meanwhile.
         connect(
             m_client.get(), &TClient::OpenRequested, this,
-            [this](const QString &path) { m_window.openFile(path); }, Qt::QueuedConnection);
+            [this](const QString &path) { m_host.openFile(path, true); }, Qt::QueuedConnection);
         connect(m_client.get(), &TClient::ClickRequested, this,
                 [this](const RemoteClick &click) { Replay(click, kReplayTries); });
         m_link.BindClient(m_client.get());
@@ -206,7 +204,7 @@ void RemoteControl::FileOpened(const QString &path)
             companion.fileName() != file.fileName())
             files << companion.filePath();
     }
-    for (const QString &data : DataFilesOf(m_window.document(), path))
+    for (const QString &data : DataFilesOf(m_host.document(), path))
         if (!files.contains(data))
             files << data;
     files << path;
@@ -284,11 +282,7 @@ void RemoteControl::ServeRuns(run::RunCommand &command)
 
 void RemoteControl::MarkActions()
 {
-    const desk::MainActions &actions = m_window.actions();
-    for (QAction *action : {actions.remoteClient, actions.remoteServer})
-        action->setCheckable(true);
-    actions.remoteClient->setChecked(m_client != nullptr);
-    actions.remoteServer->setChecked(m_server != nullptr);
+    m_host.showRemoteRoles(m_client != nullptr, m_server != nullptr);
 }
 
 } // namespace qv

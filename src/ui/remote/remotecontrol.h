@@ -8,10 +8,12 @@
 //
 // The role and its window go together: closing the window (after its
 // question) or choosing the active role's command again with the link down
-// switches the role off.
+// switches the role off. It reaches the main window only through
+// RemoteHost.
 
 #include "remote/remoterunlink.h"
 #include "ui/remote/remotedesk.h"
+#include "ui/remote/remotehost.h"
 
 #include <QObject>
 #include <atomic>
@@ -24,7 +26,6 @@ namespace run {
 class RunCommand;
 }
 class SettingsStore;
-class TBaseForm;
 class TClient;
 class TClientServerCommon;
 class TfmRemote;
@@ -35,8 +36,10 @@ class RemoteControl final : public QObject, public RemoteDesk
 {
     Q_OBJECT
 public:
-    // receiveDir: where received files go (the program's "remote" folder).
-    RemoteControl(TBaseForm &window, SettingsStore &store, QString receiveDir);
+    // Attaches itself to the window's commands; the window and the store
+    // must outlive it. receiveDir: where received files go (the program's
+    // "remote" folder).
+    RemoteControl(RemoteHost &window, SettingsStore &store, QString receiveDir);
     ~RemoteControl() override;
 
     RemoteControl(const RemoteControl &) = delete;
@@ -79,7 +82,7 @@ private:
     void Replay(const RemoteClick &click, int triesLeft);
     void MarkActions();
 
-    TBaseForm &m_window;
+    RemoteHost &m_host;
     SettingsStore &m_store;
     QString m_receiveDir;
     TRemoteRunLink m_link;

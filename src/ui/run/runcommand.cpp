@@ -6,9 +6,7 @@
 #include "probe/proberun.h"
 #include "probe/skopel.h"
 #include "results/recordbuilder.h"
-#include "ui/desk/closingwindow.h"
 #include "ui/lists/funcnamewindow.h"
-#include "ui/mainwindow.h"
 #include "ui/probe/probewindows.h"
 #include "ui/results/resultscommands.h"
 #include "ui/run/idcheckwindow.h"
@@ -16,35 +14,35 @@
 
 namespace qv::run {
 
-RunCommand::RunCommand(TBaseForm &window, DeskSession &desk, std::filesystem::path clbPath)
-    : m_window(window)
+RunCommand::RunCommand(RunHost &host, DeskSession &desk, std::filesystem::path clbPath)
+    : m_host(host)
     , m_desk(desk)
     , m_calibration(desk.Store().Settings().IoTime, desk.Store().Settings().WaitTime,
                     std::move(clbPath), desk.Tester().Unit())
 {
     m_calibration.SetNotices(MessageBoxNotices());
-    m_window.document().SetWaitCalibration(&m_calibration);
-    m_window.setRunHandler([this] { Run(); });
+    m_host.document().SetWaitCalibration(&m_calibration);
+    m_host.setRunHandler([this] { Run(); });
     m_probeWindows = std::make_unique<probe::ProbeWindows>(
-        &m_window, [this] { return m_desk.Store().Settings().Oscillogram; });
-    m_skopel = std::make_unique<TSkopel>(m_window.document(), [this](std::string *message) {
+        &m_host.runParent(), [this] { return m_desk.Store().Settings().Oscillogram; });
+    m_skopel = std::make_unique<TSkopel>(m_host.document(), [this](std::string *message) {
         return probe::MakeProbeLink(m_desk.Tester().Settings().probeDevice, message);
     });
     m_skopel->SetView(m_probeWindows.get());
-    m_probeRun = std::make_unique<ProbeRun>(m_window.document(), *m_skopel);
+    m_probeRun = std::make_unique<ProbeRun>(m_host.document(), *m_skopel);
 }
 
 RunCommand::~RunCommand()
 {
     m_probeRun.reset();
     m_skopel.reset();
-    m_window.setRunHandler({});
-    m_window.document().SetWaitCalibration(nullptr);
+    m_host.setRunHandler({});
+    m_host.document().SetWaitCalibration(nullptr);
 }
 
 void RunCommand::Run()
 {
-    TQuorvik &document = m_window.document();
+    TQuorvik &document = m_host.document();
     // The board's serial number comes first: a cancelled prompt runs nothing.
     std::unique_ptr<results::RunRecording> recording;
     if (m_results) {
@@ -53,7 +51,8 @@ void RunCommand::Run()
             return;
         recording = std::move(*begun);
     }
-    TfmCntId idWindow(&m_window);
+    QWidget *parent = &m_host.runParent();
+    TfmCntId idWindow(parent);
 
     RunDriver::Environment env;
     env.tester = &m_desk.Tester();
@@ -61,9 +60,9 @@ void RunCommand::Run()
     env.settings = &m_desk.Store().Settings();
     env.calibration = &m_calibration;
     env.idCheck = &idWindow;
-    lists::FuncNameAsker fileNames(&m_window, &document, {m_desk.Store().Settings().DataEditor});
+    lists::FuncNameAsker fileNames(parent, &document, {m_desk.Store().Settings().DataEditor});
     env.fileNames = &fileNames;
-    env.tableShown = m_window.tableShown();
+    env.tableShown = m_host.tableShown();
     env.timing = m_timing;
     env.watchShownErrors = &WatchMessageBoxErrors;
     env.probe = m_probeRun.get();
@@ -73,26 +72,28 @@ void RunCommand::Run()
         env.remoteServerWithBench = role.serverWithBench;
         env.remoteClientConnected = role.clientWatched;
     }
-    std::unique_ptr<desk::ClosingWindow> waitNotice;
-    env.waitWindow = [this, &waitNotice](bool shown) {
-        if (!shown) {
-            waitNotice.reset();
-            return;
-        }
-        waitNotice =
-            std::make_unique<desk::ClosingWindow>(&m_window, QString::fromUtf8(kReconnectText));
-        waitNotice->showNow();
+    // The notice never outlives the run, however it ends.
+    struct NoticeGone
+    {
+        RunHost &host;
+        ~NoticeGone() { host.hideWaitNotice(); }
+    } noticeGone{m_host};
+    env.waitWindow = [this](bool shown) {
+        if (shown)
+            m_host.showWaitNotice(QString::fromUtf8(kReconnectText));
+        else
+            m_host.hideWaitNotice();
     };
-    env.makeView = [this, &document]() -> std::unique_ptr<RunView> {
+    env.makeView = [this, &document, parent]() -> std::unique_ptr<RunView> {
         TfmPusk::ResultHooks hooks;
         hooks.testDecoded = [this](int index, bool failed) {
-            m_window.showTestResult(index, failed);
+            m_host.showTestResult(index, failed);
         };
-        hooks.results = [this](ResultStage stage) { m_window.showRunResults(stage); };
+        hooks.results = [this](ResultStage stage) { m_host.showRunResults(stage); };
         hooks.openList = [this](int test, char kind, int number) {
-            m_window.openListAt(kind, number, test);
+            m_host.openListAt(kind, number, test);
         };
-        auto view = std::make_unique<TfmPusk>(document, std::move(hooks), &m_window);
+        auto view = std::make_unique<TfmPusk>(document, std::move(hooks), parent);
         if (m_windowMade)
             m_windowMade(*view);
         return view;
@@ -106,8 +107,8 @@ void RunCommand::Run()
     m_verdict = driver.Verdict();
     if (recording)
         recording->Finish(m_verdict);
-    m_window.runFinished();
-    m_window.setRunDiagnosis(m_verdict.diagnosis);
+    m_host.runFinished();
+    m_host.setRunDiagnosis(m_verdict.diagnosis);
 }
 
 } // namespace qv::run

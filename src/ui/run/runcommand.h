@@ -6,10 +6,12 @@
 // the run driver over the desk's tester port, unit lock and settings with
 // the windows of this program: the run window, the contact identification
 // window and the main window's tabs and views for the results. After the
-// run the main window recolours its tabs and refreshes.
+// run the main window recolours its tabs and refreshes. It reaches the main
+// window only through RunHost.
 
 #include "execution/run/runcalibration.h"
 #include "execution/run/rundriver.h"
+#include "ui/run/runhost.h"
 
 #include <filesystem>
 #include <functional>
@@ -19,7 +21,6 @@ namespace qv {
 
 class DeskSession;
 class ProbeRun;
-class TBaseForm;
 class TSkopel;
 
 namespace probe {
@@ -41,7 +42,7 @@ public:
 
     // Installs itself as the window's run handler and as the document's
     // wait calibration; both must outlive it. clbPath: the wait table file.
-    RunCommand(TBaseForm &window, DeskSession &desk, std::filesystem::path clbPath);
+    RunCommand(RunHost &host, DeskSession &desk, std::filesystem::path clbPath);
     ~RunCommand();
 
     RunCommand(const RunCommand &) = delete;
@@ -73,7 +74,7 @@ public:
     probe::ProbeWindows &ProbeWindows() { return *m_probeWindows; }
 
 private:
-    TBaseForm &m_window;
+    RunHost &m_host;
     DeskSession &m_desk;
     RunCalibration m_calibration;
     PuskConfig m_timing;

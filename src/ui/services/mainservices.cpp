@@ -6,8 +6,6 @@
 #include "infra/version.h"
 #include "model/document/quorvik.h"
 #include "model/settings/settings.h"
-#include "ui/desk/mainactions.h"
-#include "ui/mainwindow.h"
 #include "ui/services/dataeditor.h"
 #include "ui/services/editorlaunch.h"
 #include "ui/services/helperprograms.h"
@@ -20,6 +18,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QProcess>
+#include <QWidget>
 
 namespace qv::services {
 namespace {
@@ -33,33 +32,37 @@ bool SameFile(const QString &a, const QString &b)
 
 } // namespace
 
-MainServices::MainServices(TBaseForm &window, DeskSession *desk, std::function<void()> refill)
+MainServices::MainServices(QWidget &window, TQuorvik &document, SettingsStore &store,
+                           DeskSession *desk, Host host)
     : QObject(&window)
     , m_window(window)
+    , m_document(document)
+    , m_store(store)
     , m_desk(desk)
-    , m_probes(new ProbeCommands(window, window.document(), std::move(refill)))
+    , m_host(std::move(host))
+    , m_probes(new ProbeCommands(window, document, m_host.refill))
     , m_hooks(new InputHooks(this))
 {}
 
 MainServices::~MainServices() = default;
 
-void MainServices::connectActions(const desk::MainActions &actions)
+void MainServices::connectActions(const Actions &actions)
 {
-    m_probes->connectActions(actions);
-    connect(actions.editQor, &QAction::triggered, this, [this] { editTests(); });
-    connect(actions.hexEdit, &QAction::triggered, this, [this] { openDataEditor(); });
-    connect(actions.splitBytes, &QAction::triggered, this, [this] { startByteSplitter(); });
-    connect(actions.bodrin, &QAction::triggered, this, [this] { selfDiagnostics(); });
+    m_probes->connectActions(actions.probes);
+    connect(actions.editTests, &QAction::triggered, this, [this] { editTests(); });
+    connect(actions.dataEditor, &QAction::triggered, this, [this] { openDataEditor(); });
+    connect(actions.byteSplitter, &QAction::triggered, this, [this] { startByteSplitter(); });
+    connect(actions.selfDiagnostics, &QAction::triggered, this, [this] { selfDiagnostics(); });
 }
 
 void MainServices::editTests()
 {
-    TQuorvik &doc = m_window.document();
+    TQuorvik &doc = m_document;
     if (doc.Doc().FileName.empty() || doc.CurrentTest() < 0)
         return;
     // The edited file is loaded again afterwards: what is not saved by then
     // would be lost.
-    if (!m_window.confirmDiscard())
+    if (!m_host.confirmDiscard())
         return;
     const QString file = QString::fromStdString(doc.Doc().FileName);
     const int test = doc.CurrentTest() == doc.Doc().NTest ? 0 : doc.CurrentTest();
@@ -68,7 +71,7 @@ void MainServices::editTests()
     m_window.hide();
     m_window.setWindowTitle(QString::fromUtf8(kProductName));
     TfmEditorLaunch launch(HelperProgramPath(kTestEditorProgram), file, test);
-    launch.setBackup(m_window.settingsStore().Settings().Option(TSettings::OptBackupOnSave) != 0);
+    launch.setBackup(m_store.Settings().Option(TSettings::OptBackupOnSave) != 0);
     const bool ended = launch.exec() == QDialog::Accepted;
     m_window.setWindowTitle(title);
     m_window.show();
@@ -76,14 +79,14 @@ void MainServices::editTests()
     m_window.activateWindow();
     if (!ended || !launch.reported() || !SameFile(launch.reportedFile(), file))
         return;
-    if (m_window.openFile(file, false) && launch.reportedTest() >= 0 &&
-        launch.reportedTest() < m_window.document().Doc().NTest)
-        m_window.selectTest(launch.reportedTest());
+    if (m_host.reopen(file) && launch.reportedTest() >= 0 &&
+        launch.reportedTest() < m_document.Doc().NTest)
+        m_host.selectTest(launch.reportedTest());
 }
 
 void MainServices::openDataEditor()
 {
-    OpenDataEditor(m_window.settingsStore().Settings().DataEditor, QString());
+    OpenDataEditor(m_store.Settings().DataEditor, QString());
 }
 
 void MainServices::startByteSplitter()

@@ -4,7 +4,6 @@
 #include "infra/messages.h"
 #include "infra/version.h"
 #include "model/document/quorvik.h"
-#include "ui/desk/mainactions.h"
 #include "ui/services/probeentries.h"
 #include "ui/services/probenamedialog.h"
 
@@ -20,12 +19,12 @@ ProbeCommands::ProbeCommands(QWidget &window, TQuorvik &document, std::function<
     , m_refill(std::move(refill))
 {}
 
-void ProbeCommands::connectActions(const desk::MainActions &actions)
+void ProbeCommands::connectActions(const Actions &actions)
 {
-    connect(actions.zondAdd, &QAction::triggered, this, [this] { add(); });
-    connect(actions.zondDel, &QAction::triggered, this, [this] { remove(); });
-    connect(actions.zondDelAll, &QAction::triggered, this, [this] { removeAll(); });
-    connect(actions.zondName, &QAction::triggered, this, [this] { rename(); });
+    connect(actions.add, &QAction::triggered, this, [this] { add(); });
+    connect(actions.remove, &QAction::triggered, this, [this] { remove(); });
+    connect(actions.removeAll, &QAction::triggered, this, [this] { removeAll(); });
+    connect(actions.rename, &QAction::triggered, this, [this] { rename(); });
 }
 
 void ProbeCommands::add()
@@ -65,7 +64,7 @@ void ProbeCommands::rename()
         m_refill();
 }
 
-void ProbeCommands::showMenu(int probe, const QPoint &globalPos, const desk::MainActions &actions)
+void ProbeCommands::showMenu(int probe, const QPoint &globalPos, const Actions &actions)
 {
     STest *test = m_document.CurrentTestRecord();
     if (test == nullptr || probe < 0 || probe >= test->ProbeCount(test->ActiveCycle))
@@ -74,7 +73,7 @@ void ProbeCommands::showMenu(int probe, const QPoint &globalPos, const desk::Mai
     test->ProbeFlags[static_cast<std::size_t>(test->ActiveCycle)] = probe;
     QMenu menu(&m_window);
     menu.setObjectName(QStringLiteral("pmZond"));
-    menu.addActions({actions.zondAdd, actions.zondDel, actions.zondDelAll, actions.zondName});
+    menu.addActions({actions.add, actions.remove, actions.removeAll, actions.rename});
     menu.exec(globalPos);
 }
 

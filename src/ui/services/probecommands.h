@@ -8,16 +8,13 @@
 #include <QObject>
 #include <functional>
 
+class QAction;
 class QPoint;
 class QWidget;
 
 namespace qv {
 
 class TQuorvik;
-
-namespace desk {
-struct MainActions;
-}
 
 namespace services {
 
@@ -32,8 +29,16 @@ public:
     // follow the entries).
     ProbeCommands(QWidget &window, TQuorvik &document, std::function<void()> refill);
 
+    // The window's four commands (none null); the window owns them.
+    struct Actions
+    {
+        QAction *add = nullptr;
+        QAction *remove = nullptr;
+        QAction *removeAll = nullptr;
+        QAction *rename = nullptr;
+    };
     // Connects the four commands.
-    void connectActions(const desk::MainActions &actions);
+    void connectActions(const Actions &actions);
 
     void add();
     void remove();
@@ -41,7 +46,7 @@ public:
     void rename();
 
     // The diagram's probe menu for entry `probe` at `globalPos`.
-    void showMenu(int probe, const QPoint &globalPos, const desk::MainActions &actions);
+    void showMenu(int probe, const QPoint &globalPos, const Actions &actions);
 
 private:
     // A refused delete is told (its catalogue message), a done one shown.

@@ -1,9 +1,9 @@
 #include "ui/settings/colourpreview.h"
 
-#include "ui/views/previewcontent.h"
-#include "ui/views/qorfunc.h"
-#include "ui/views/viewrender.h"
-#include "ui/views/viewsetup.h"
+#include "paint/views/previewcontent.h"
+#include "paint/views/qorfunc.h"
+#include "paint/views/viewrender.h"
+#include "paint/views/viewsetup.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -16,9 +16,9 @@
 #include "execution/port/testerport.h"
 #include "model/settings/displaycolours.h"
 #include "model/settings/settings.h"
+#include "paint/views/pictures.h"
+#include "paint/views/qorfunc.h"
 #include "ui/settings/probethresholds.h"
-#include "ui/views/pictures.h"
-#include "ui/views/qorfunc.h"
 
 #include <QDialog>
 #include <array>

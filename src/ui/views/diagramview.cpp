@@ -2,9 +2,9 @@
 
 #include "infra/helpers.h"
 #include "model/document/quorvik.h"
-#include "ui/views/qorfunc.h"
-#include "ui/views/viewrender.h"
-#include "ui/views/viewsetup.h"
+#include "paint/views/qorfunc.h"
+#include "paint/views/viewrender.h"
+#include "paint/views/viewsetup.h"
 
 #include <QMouseEvent>
 

@@ -5,8 +5,8 @@
 // corner that names the focused line and tact, the hints over the header,
 // and mouse actions turned into commands for the main window.
 
+#include "paint/views/diagramgeometry.h"
 #include "ui/grid/stringgrid.h"
-#include "ui/views/diagramgeometry.h"
 
 #include <string>
 

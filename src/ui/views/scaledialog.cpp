@@ -1,6 +1,6 @@
 #include "ui/views/scaledialog.h"
 
-#include "ui/views/diagramgeometry.h"
+#include "paint/views/diagramgeometry.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -2,9 +2,9 @@
 
 #include "model/content/tablecontent.h"
 #include "model/document/quorvik.h"
-#include "ui/views/qorfunc.h"
-#include "ui/views/viewrender.h"
-#include "ui/views/viewsetup.h"
+#include "paint/views/qorfunc.h"
+#include "paint/views/viewrender.h"
+#include "paint/views/viewsetup.h"
 
 #include <QPainter>
 #include <QResizeEvent>

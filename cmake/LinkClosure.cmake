@@ -1,0 +1,51 @@
+# qv_write_link_closure(target file): writes to <file> every library the
+# target links, directly or through the libraries it links (their
+# INTERFACE_LINK_LIBRARIES, imported Qt targets included), one a line. The
+# loader alone cannot tell: the linker leaves out a shared library none of
+# whose symbols is used, so a program can name the widgets library without
+# loading it.
+function(qv_write_link_closure target file)
+    set(seen "")
+    set(queue ${target})
+    while(queue)
+        list(POP_FRONT queue current)
+        if(current IN_LIST seen)
+            continue()
+        endif()
+        list(APPEND seen ${current})
+        if(NOT TARGET ${current})
+            continue()
+        endif()
+        get_target_property(aliased ${current} ALIASED_TARGET)
+        if(aliased)
+            list(APPEND queue ${aliased})
+            continue()
+        endif()
+        set(links "")
+        get_target_property(imported ${current} IMPORTED)
+        get_target_property(type ${current} TYPE)
+        if(NOT imported AND NOT type STREQUAL "INTERFACE_LIBRARY")
+            get_target_property(direct ${current} LINK_LIBRARIES)
+            if(direct)
+                list(APPEND links ${direct})
+            endif()
+        endif()
+        get_target_property(interface ${current} INTERFACE_LINK_LIBRARIES)
+        if(interface)
+            list(APPEND links ${interface})
+        endif()
+        foreach(link IN LISTS links)
+            # A static library's private links reach its users as
+            # $<LINK_ONLY:name>; other generator expressions (conditions of
+            # the toolkit's own targets) are kept by the names they hold.
+            string(REGEX REPLACE "^\\$<LINK_ONLY:([^>]*)>$" "\\1" link "${link}")
+            if(link MATCHES "^[A-Za-z0-9_.:+/-]+$")
+                list(APPEND queue ${link})
+            endif()
+        endforeach()
+    endwhile()
+    list(REMOVE_ITEM seen ${target})
+    list(SORT seen)
+    list(JOIN seen "\n" text)
+    file(WRITE ${file} "${text}\n")
+endfunction()
