@@ -432,7 +432,7 @@ TEST_F(RemoteRunTest, TheStationRecordsTheRunItFollowsWithTheBenchsWrongWords)
     ASSERT_FALSE(run.tests.empty());
     const results::TestResult &test = run.tests[0];
     EXPECT_EQ(test.verdict, "errors");
-    EXPECT_EQ(test.errors, window->document().ErrorCounts[0]);
+    EXPECT_EQ(test.errors, window->document().ErrorCounts()[0]);
     ASSERT_FALSE(test.wrongWords.empty());
     ASSERT_FALSE(test.contacts.empty());
     EXPECT_EQ(test.contacts[0].contact, 1); // the bench's stuck contact
