@@ -785,7 +785,7 @@ TEST_F(RunDesk, ARunThatCannotMakeTheLinkAgainLeavesNoWaitingWindowBehind)
 {
     Start("[Board]\nTactTime=0\n[Faults]\nDropAfterBlocks=2\nTimes=1\n");
     const SComPort port = desk->Tester().Port();
-    port->SetShowErrors(0);
+    port->SetVoice(PortVoice::Quiet);
     const std::vector<std::uint8_t> bytes(4 * Portavo::kDefaultBlockSize, 0x5A);
     ASSERT_EQ(port->SendFile(bytes, "a.bin", {}), PortLinkLost);
     ASSERT_EQ(port->NeedsReconnect(1), 1);
