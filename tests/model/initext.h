@@ -2,7 +2,7 @@
 
 // A store filled from INI text written in a test.
 
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 
 #include <string_view>
 

@@ -5,10 +5,10 @@
 #include "model/core/records.h"
 #include "model/file/contactfile.h"
 #include "model/file/container.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
 #include "model/file/testsections.h"
 #include "model/functions/testfunctions.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 
 #include <initializer_list>
 #include <stdexcept>

@@ -5,7 +5,7 @@
 #include "model/core/modelfailure.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 #include "model/words/wordvalues.h"
 
 #include <algorithm>

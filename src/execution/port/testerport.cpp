@@ -4,7 +4,7 @@
 #include "execution/port/buildinfo.h"
 #include "execution/port/portavo.h"
 #include "infra/unitcodes.h"
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 
 #include <bit>
 #include <optional>

@@ -3,9 +3,9 @@
 #include "model/core/records.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/file/inistore.h"
 #include "model/file/savedreferences.h"
 #include "model/file/testsections.h"
+#include "model/ini/inistore.h"
 
 namespace qv {
 namespace {

@@ -16,9 +16,9 @@
 #include "model/file/savedreferences.h"
 #include "model/file/scofile.h"
 #include "model/file/scofollow.h"
-#include "model/file/sectionvalues.h"
 #include "model/file/testsections.h"
 #include "model/functions/testfunctions.h"
+#include "model/ini/sectionvalues.h"
 
 #include <ctime>
 #include <filesystem>

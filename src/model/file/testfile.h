@@ -13,8 +13,8 @@
 #include "model/file/contactfile.h"
 #include "model/file/crypto.h"
 #include "model/file/filestore.h"
-#include "model/file/inistore.h"
 #include "model/file/testfileui.h"
+#include "model/ini/inistore.h"
 
 #include <functional>
 #include <memory>

@@ -3,8 +3,8 @@
 #include "infra/helpers.h"
 #include "model/core/stest.h"
 #include "model/file/filepaths.h"
-#include "model/file/sectionvalues.h"
 #include "model/functions/funcwordref.h"
+#include "model/ini/sectionvalues.h"
 #include "model/words/tyreadr.h"
 #include "model/words/wordvalues.h"
 

@@ -2,9 +2,9 @@
 
 #include "model/core/records.h"
 #include "model/file/filepaths.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
 #include "model/functions/funclinks.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 
 #include <algorithm>
 

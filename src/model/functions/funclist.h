@@ -7,8 +7,8 @@
 // the window's OK drops it, its Cancel restores it.
 
 #include "model/core/modelfailure.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 
 #include <cstdint>
 #include <new>

@@ -1,11 +1,11 @@
 #include "model/functions/funcm.h"
 
 #include "model/core/records.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funclinks.h"
 #include "model/functions/funcwordref.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 
 namespace qv {
 namespace {

@@ -3,9 +3,9 @@
 #include "infra/mesbo.h"
 #include "infra/version.h"
 #include "model/core/records.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
 #include "model/functions/funcf.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 
 namespace qv {
 namespace {

@@ -3,8 +3,8 @@
 #include "infra/helpers.h"
 #include "infra/messages.h"
 #include "model/core/records.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "model/functions/funcwordref.h"
 
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 
 #include <charconv>
 

@@ -1,6 +1,6 @@
 #include "model/settings/oscillogramcolours.h"
 
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 
 namespace qv {
 namespace {

@@ -1,6 +1,6 @@
 #include "model/settings/remotesettings.h"
 
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 
 #include <cstdlib>
 #include <random>

@@ -1,7 +1,7 @@
 #include "model/settings/settings.h"
 
 #include "infra/helpers.h"
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 #include "model/settings/displaysettings.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // UTF-8 in memory. Writing goes through FileStore::Replace, so a failed
 // write leaves the previous file as it was.
 
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 
 #include <optional>
 #include <stdexcept>

@@ -5,7 +5,7 @@
 // choosing. The window layer stores its binary state (geometry, tool bar
 // positions) as hex or base64 text under the keys below.
 
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 
 #include <optional>
 #include <string>

@@ -1,5 +1,5 @@
 #include "model/core/modelfailure.h"
-#include "model/file/sectionvalues.h"
+#include "model/ini/sectionvalues.h"
 #include "model/words/words.h"
 #include "model/words/wordvalues.h"
 

@@ -2,8 +2,8 @@
 
 #include "model/core/modelfailure.h"
 #include "model/core/records.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 #include "model/words/tyreadr.h"
 #include "model/words/wordvalues.h"
 

@@ -2,7 +2,7 @@
 #include "execution/unitfixture.h"
 #include "infra/notice.h"
 #include "infra/unitcodes.h"
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 
 namespace qv {
 namespace {

@@ -3,8 +3,8 @@
 #include "model/file/bytesource.h"
 #include "model/file/container.h"
 #include "model/file/datetext.h"
-#include "model/file/inistore.h"
 #include "model/file/testsections.h"
+#include "model/ini/inistore.h"
 #include "model/testfiles.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "model/core/records.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funcs.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 #include "model/initext.h"
 #include "model/scopedmesbo.h"
 

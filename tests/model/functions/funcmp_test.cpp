@@ -1,12 +1,12 @@
 #include "model/core/records.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
 #include "model/file/testfileui.h"
 #include "model/file/testsections.h"
 #include "model/functions/funcaddress.h"
 #include "model/functions/funcm.h"
 #include "model/functions/prog.h"
 #include "model/functions/testfunctions.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 #include "model/initext.h"
 
 #include <gtest/gtest.h>

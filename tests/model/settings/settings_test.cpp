@@ -1,5 +1,5 @@
 #include "model/document/quorvik.h"
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 #include "model/settings/settings.h"
 
 #include <gtest/gtest.h>

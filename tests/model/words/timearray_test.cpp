@@ -1,7 +1,7 @@
 #include "model/core/records.h"
 #include "model/core/stest.h"
-#include "model/file/inistore.h"
-#include "model/file/sectionvalues.h"
+#include "model/ini/inistore.h"
+#include "model/ini/sectionvalues.h"
 #include "model/words/timearray.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "model/file/sectionvalues.h"
+#include "model/ini/sectionvalues.h"
 
-#include "model/file/inistore.h"
+#include "model/ini/inistore.h"
 
 namespace qv {
 namespace {
