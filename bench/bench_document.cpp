@@ -10,9 +10,9 @@
 #include "maximalfile.h"
 #include "model/document/documentobserver.h"
 #include "model/document/quorvik.h"
-#include "model/file/bytesource.h"
 #include "model/file/container.h"
 #include "model/file/scriptedfileui.h"
+#include "model/io/bytesource.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

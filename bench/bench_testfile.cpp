@@ -6,12 +6,12 @@
 
 #include "infra/encoding.h"
 #include "infra/mesbo.h"
-#include "model/file/bytesource.h"
 #include "model/file/contactfile.h"
 #include "model/file/container.h"
-#include "model/file/filestore.h"
 #include "model/file/scriptedfileui.h"
 #include "model/file/testfile.h"
+#include "model/io/bytesource.h"
+#include "model/io/filestore.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

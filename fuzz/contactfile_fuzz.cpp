@@ -2,10 +2,10 @@
 // reads must be written back to bytes that read the same.
 
 #include "fuzzsupport.h"
-#include "model/file/bytesource.h"
 #include "model/file/contactfile.h"
 #include "model/file/container.h"
-#include "model/file/errors.h"
+#include "model/io/bytesource.h"
+#include "model/io/errors.h"
 
 #include <cstdlib>
 #include <vector>

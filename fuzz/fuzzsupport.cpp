@@ -3,7 +3,7 @@
 #include "bytedump.h"
 #include "dumpformat.h"
 #include "model/file/container.h"
-#include "model/file/errors.h"
+#include "model/io/errors.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // read as a load reads it, every record then taken by its name.
 
 #include "fuzzsupport.h"
-#include "model/file/scofile.h"
+#include "model/io/scofile.h"
 
 #include <cstdlib>
 

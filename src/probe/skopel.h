@@ -18,7 +18,7 @@
 // waveforms at Close, on the caller's thread, after the thread has been
 // joined.
 
-#include "model/file/scofile.h"
+#include "model/io/scofile.h"
 #include "probe/probelink.h"
 #include "probe/skopelview.h"
 

@@ -7,7 +7,7 @@
 // CloseLive). The thread's calls carry values only and must not wait for the
 // user-interface thread: an implementation queues them over to it.
 
-#include "model/file/scofile.h"
+#include "model/io/scofile.h"
 
 #include <chrono>
 #include <cstdint>

@@ -4,8 +4,8 @@
 #include "infra/helpers.h"
 #include "infra/messages.h"
 #include "infra/safefile.h"
-#include "model/file/errors.h"
-#include "model/file/filestore.h"
+#include "model/io/errors.h"
+#include "model/io/filestore.h"
 #include "session.h"
 
 #include <QDir>

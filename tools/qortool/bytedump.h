@@ -13,7 +13,7 @@
 //   QORDAT 1
 //   00 01 02 03 FF*12
 
-#include "model/file/scofile.h"
+#include "model/io/scofile.h"
 
 #include <string>
 #include <string_view>

@@ -5,8 +5,8 @@
 #include "dumpformat.h"
 #include "model/file/contactfile.h"
 #include "model/file/container.h"
-#include "model/file/errors.h"
-#include "model/file/filestore.h"
+#include "model/io/errors.h"
+#include "model/io/filestore.h"
 
 #include <iostream>
 

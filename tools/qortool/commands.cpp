@@ -1,8 +1,8 @@
 #include "commands.h"
 
 #include "infra/safefile.h"
-#include "model/file/errors.h"
-#include "model/file/filestore.h"
+#include "model/io/errors.h"
+#include "model/io/filestore.h"
 #include "unitcommand.h"
 
 #include <array>

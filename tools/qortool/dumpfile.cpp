@@ -2,7 +2,7 @@
 
 #include "infra/daycount.h"
 #include "infra/encoding.h"
-#include "model/file/filestore.h"
+#include "model/io/filestore.h"
 
 #include <vector>
 

@@ -4,7 +4,7 @@
 #include "args.h"
 #include "commands.h"
 #include "dumpfile.h"
-#include "model/file/errors.h"
+#include "model/io/errors.h"
 
 #include <iostream>
 

@@ -4,7 +4,7 @@
 #include "commands.h"
 #include "dumpfile.h"
 #include "infra/messages.h"
-#include "model/file/errors.h"
+#include "model/io/errors.h"
 
 #include <iostream>
 

@@ -1,9 +1,9 @@
 #include "execution/compiler/datafilecheck.h"
 
 #include "infra/safefile.h"
-#include "model/file/filepaths.h"
 #include "model/functions/funcf.h"
 #include "model/functions/prog.h"
+#include "model/io/filepaths.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -8,7 +8,7 @@
 #include "model/core/modelfailure.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/file/filepaths.h"
+#include "model/io/filepaths.h"
 #include "model/words/waitconversion.h"
 #include "model/words/wordvalues.h"
 

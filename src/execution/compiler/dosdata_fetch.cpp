@@ -6,8 +6,8 @@
 #include "infra/safefile.h"
 #include "model/core/stest.h"
 #include "model/document/quorvik.h"
-#include "model/file/filepaths.h"
 #include "model/file/testfitness.h"
+#include "model/io/filepaths.h"
 
 namespace qv {
 

@@ -3,7 +3,7 @@
 #include "execution/port/testerport.h"
 #include "infra/notice.h"
 #include "infra/paths.h"
-#include "model/file/filestore.h"
+#include "model/io/filestore.h"
 #include "model/settings/settingsfile.h"
 
 #include <exception>

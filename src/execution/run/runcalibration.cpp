@@ -5,7 +5,7 @@
 #include "infra/notice.h"
 #include "infra/safefile.h"
 #include "infra/unitcodes.h"
-#include "model/file/filestore.h"
+#include "model/io/filestore.h"
 
 #include <algorithm>
 #include <bit>

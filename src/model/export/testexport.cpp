@@ -2,8 +2,8 @@
 
 #include "infra/safefile.h"
 #include "model/document/quorvik.h"
-#include "model/file/errors.h"
-#include "model/file/filestore.h"
+#include "model/io/errors.h"
+#include "model/io/filestore.h"
 
 #include <chrono>
 #include <ctime>

@@ -9,10 +9,10 @@
 #include "infra/version.h"
 #include "model/file/commentfile.h"
 #include "model/file/contactfile.h"
-#include "model/file/errors.h"
-#include "model/file/filepaths.h"
-#include "model/file/filestore.h"
 #include "model/file/testfile.h"
+#include "model/io/errors.h"
+#include "model/io/filepaths.h"
+#include "model/io/filestore.h"
 
 #include <filesystem>
 

@@ -1,8 +1,8 @@
 #include "model/file/contactfile.h"
 
-#include "model/file/bytesource.h"
 #include "model/file/container.h"
-#include "model/file/errors.h"
+#include "model/io/bytesource.h"
+#include "model/io/errors.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #include "model/file/container.h"
 
-#include "model/file/bytesource.h"
-#include "model/file/errors.h"
+#include "model/io/bytesource.h"
+#include "model/io/errors.h"
 #include "model/words/tyreadr.h"
 
 #include <algorithm>

@@ -3,8 +3,8 @@
 #include "infra/safefile.h"
 #include "model/core/records.h"
 #include "model/core/stest.h"
-#include "model/file/errors.h"
-#include "model/file/filestore.h"
+#include "model/io/errors.h"
+#include "model/io/filestore.h"
 
 #include <filesystem>
 #include <map>

@@ -15,7 +15,7 @@
 // the file's, numbers or cycles above 16) stay as they are. A file that
 // already agrees, or that cannot be read, is left untouched.
 
-#include "model/file/scofile.h"
+#include "model/io/scofile.h"
 
 #include <optional>
 #include <string>

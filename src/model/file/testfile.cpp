@@ -11,14 +11,14 @@
 #include "model/file/commentfile.h"
 #include "model/file/container.h"
 #include "model/file/datetext.h"
-#include "model/file/errors.h"
-#include "model/file/filepaths.h"
 #include "model/file/savedreferences.h"
-#include "model/file/scofile.h"
 #include "model/file/scofollow.h"
 #include "model/file/testsections.h"
 #include "model/functions/testfunctions.h"
 #include "model/ini/sectionvalues.h"
+#include "model/io/errors.h"
+#include "model/io/filepaths.h"
+#include "model/io/scofile.h"
 
 #include <ctime>
 #include <filesystem>

@@ -12,9 +12,9 @@
 #include "model/core/records.h"
 #include "model/file/contactfile.h"
 #include "model/file/crypto.h"
-#include "model/file/filestore.h"
 #include "model/file/testfileui.h"
 #include "model/ini/inistore.h"
+#include "model/io/filestore.h"
 
 #include <functional>
 #include <memory>

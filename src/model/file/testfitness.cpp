@@ -2,9 +2,9 @@
 
 #include "infra/helpers.h"
 #include "model/core/stest.h"
-#include "model/file/filepaths.h"
 #include "model/functions/funcwordref.h"
 #include "model/ini/sectionvalues.h"
+#include "model/io/filepaths.h"
 #include "model/words/tyreadr.h"
 #include "model/words/wordvalues.h"
 

@@ -1,10 +1,10 @@
 #include "model/functions/funcf.h"
 
 #include "model/core/records.h"
-#include "model/file/filepaths.h"
 #include "model/functions/funclinks.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/io/filepaths.h"
 
 #include <algorithm>
 

@@ -7,8 +7,8 @@
 // (recorded). Sections "VFUNCS<n>"; the waveforms live in the oscillogram
 // file (scofile.h).
 
-#include "model/file/scofile.h"
 #include "model/functions/funclist.h"
+#include "model/io/scofile.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "model/functions/testfunctions.h"
 
 #include "model/core/records.h"
-#include "model/file/scofile.h"
 #include "model/file/testsections.h"
+#include "model/io/scofile.h"
 
 #include <filesystem>
 

@@ -2,7 +2,7 @@
 
 #include "infra/encoding.h"
 #include "infra/safefile.h"
-#include "model/file/filestore.h"
+#include "model/io/filestore.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "model/words/tyreadr.h"
 
-#include "model/file/bytesource.h"
+#include "model/io/bytesource.h"
 
 namespace qv {
 

@@ -3,7 +3,7 @@
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
-#include "model/file/filepaths.h"
+#include "model/io/filepaths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 #include "execution/unitfixture.h"
 #include "infra/encoding.h"
 #include "infra/notice.h"
-#include "model/file/filestore.h"
+#include "model/io/filestore.h"
 #include "sim/unitstate.h"
 #include "support/tempdir.h"
 

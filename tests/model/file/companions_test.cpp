@@ -1,9 +1,9 @@
 #include "infra/encoding.h"
-#include "model/file/bytesource.h"
 #include "model/file/commentfile.h"
 #include "model/file/contactfile.h"
 #include "model/file/container.h"
-#include "model/file/errors.h"
+#include "model/io/bytesource.h"
+#include "model/io/errors.h"
 #include "model/testfiles.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "infra/encoding.h"
 #include "infra/messages.h"
-#include "model/file/bytesource.h"
 #include "model/file/container.h"
-#include "model/file/errors.h"
-#include "model/file/filestore.h"
+#include "model/io/bytesource.h"
+#include "model/io/errors.h"
+#include "model/io/filestore.h"
 #include "model/testfiles.h"
 
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #include "infra/encoding.h"
-#include "model/file/bytesource.h"
 #include "model/file/container.h"
 #include "model/file/crypto.h"
+#include "model/io/bytesource.h"
 #include "model/testfiles.h"
 
 #include <cstdio>

@@ -1,10 +1,10 @@
 #include "infra/daycount.h"
 #include "infra/encoding.h"
-#include "model/file/bytesource.h"
 #include "model/file/container.h"
 #include "model/file/datetext.h"
 #include "model/file/testsections.h"
 #include "model/ini/inistore.h"
+#include "model/io/bytesource.h"
 #include "model/testfiles.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "infra/encoding.h"
-#include "model/file/errors.h"
-#include "model/file/filestore.h"
+#include "model/io/errors.h"
+#include "model/io/filestore.h"
 #include "model/settings/settings.h"
 #include "model/settings/settingsfile.h"
 #include "model/settings/windowplacements.h"

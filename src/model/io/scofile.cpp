@@ -1,9 +1,9 @@
-#include "model/file/scofile.h"
+#include "model/io/scofile.h"
 
 #include "infra/safefile.h"
-#include "model/file/bytesource.h"
-#include "model/file/errors.h"
-#include "model/file/filestore.h"
+#include "model/io/bytesource.h"
+#include "model/io/errors.h"
+#include "model/io/filestore.h"
 
 #include <cerrno>
 #include <cstdlib>

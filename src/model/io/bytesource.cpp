@@ -1,6 +1,6 @@
-#include "model/file/bytesource.h"
+#include "model/io/bytesource.h"
 
-#include "model/file/errors.h"
+#include "model/io/errors.h"
 
 #include <algorithm>
 #include <bit>

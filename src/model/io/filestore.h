@@ -11,7 +11,7 @@
 // left behind by a save that was killed are removed first.
 
 #include "infra/safefile.h"
-#include "model/file/bytesource.h"
+#include "model/io/bytesource.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "model/file/filepaths.h"
+#include "model/io/filepaths.h"
 
 #include "infra/helpers.h"
 

@@ -1,5 +1,5 @@
 #include "infra/encoding.h"
-#include "model/file/scofile.h"
+#include "model/io/scofile.h"
 #include "support/tempdir.h"
 
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "model/file/errors.h"
+#include "model/io/errors.h"
 
 #include "infra/messages.h"
 #include "infra/plural.h"

@@ -1,8 +1,8 @@
-#include "model/file/filestore.h"
+#include "model/io/filestore.h"
 
 #include "infra/fdguard.h"
 #include "infra/safefile.h"
-#include "model/file/errors.h"
+#include "model/io/errors.h"
 
 #include <algorithm>
 #include <cctype>
