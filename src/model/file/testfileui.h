@@ -5,6 +5,7 @@
 // request and the save choice dialog. The window layer implements them; the
 // command-line tool and the tests implement them with scripted answers.
 
+#include "model/core/logmarkers.h"
 #include "model/core/records.h"
 #include "model/file/crypto.h"
 
@@ -15,10 +16,6 @@
 namespace qv {
 
 enum class LogKind { Load, Save };
-
-// Marker bytes that end the text of a log line (before its CR LF).
-inline constexpr char kLogWarning = '\x01';
-inline constexpr char kLogError = '\x02';
 
 struct PasswordRequest
 {

@@ -1,7 +1,7 @@
 #include "model/file/testsections.h"
 
+#include "model/core/logmarkers.h"
 #include "model/core/stest.h"
-#include "model/file/testfileui.h"
 #include "model/file/testfitness.h"
 #include "model/functions/testfunctions.h"
 #include "model/ini/inistore.h"
