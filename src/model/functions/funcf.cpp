@@ -1,7 +1,6 @@
 #include "model/functions/funcf.h"
 
 #include "model/core/records.h"
-#include "model/functions/funclinks.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
 #include "model/io/filepaths.h"
@@ -53,7 +52,7 @@ bool RunBlockGoesToFile(const SFuncF &function)
     return function.Type == DirWriteFile && function.Reached >= function.AdrEnd;
 }
 
-void TFuncF::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test)
+void TFuncF::LoadFromFile(const IniStore &ini, std::string_view prefix, const WordLinkFn &linkWord)
 {
     ForEachFileSection(ini, prefix, [&](int n, const std::string &section) {
         SFuncF record;
@@ -73,8 +72,8 @@ void TFuncF::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &t
         record.SavedFileName = record.FileName;
         record.Number = n;
         Replace(record);
-        if (const auto word = DecodeWordCode(record.AdrWord))
-            SetWordLink(test, word->kind, word->id, MakeFuncLink(n, LinkFAddress));
+        if (const auto word = DecodeWordCode(record.AdrWord); word && linkWord)
+            linkWord(word->kind, word->id, MakeFuncLink(n, LinkFAddress));
     });
 }
 

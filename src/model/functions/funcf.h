@@ -19,7 +19,6 @@ namespace qv {
 
 class IniStore;
 struct SSaveParam;
-struct STest;
 
 struct SFuncF
 {
@@ -56,9 +55,9 @@ public:
     {}
 
     // Reads the sections prefix + 1..16 that exist and marks each function's
-    // address-setting word in the test's word lists. A malformed
-    // value is reported (ReportMalformedValue) and read as its default.
-    void LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test);
+    // address-setting word through linkWord. A malformed value is reported
+    // (ReportMalformedValue) and read as its default.
+    void LoadFromFile(const IniStore &ini, std::string_view prefix, const WordLinkFn &linkWord);
     // One section per record in list order; the working values when param
     // asks for the function data, else the values read from the file.
     void SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const;

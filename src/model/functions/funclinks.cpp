@@ -38,6 +38,11 @@ void SetWordLink(STest &test, char kind, int id, std::int32_t value)
         list->SetFuncLink(id, value);
 }
 
+WordLinkFn WordLinksOf(STest &test)
+{
+    return [&test](char kind, int id, std::int32_t value) { SetWordLink(test, kind, id, value); };
+}
+
 int WordBusWidth(const STest &test, const TTyreAdr &tyres, char kind, int id)
 {
     const TWord *list = ListOf(test, kind);

@@ -11,6 +11,7 @@
 #include "model/ini/sectionvalues.h"
 
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <optional>
 #include <string>
@@ -26,6 +27,11 @@ enum AddressStep : std::int32_t { StepUp = 1, StepDown = 2, StepNone = 3 };
 
 // Functions of each kind a test file can hold: sections are numbered 1..16.
 inline constexpr int kMaxFileFunctions = 16;
+
+// Sets the FuncLink (words.h) of word `id` of kind 'i', 'o' or 'g' of the
+// test a list is loaded into; a word the test does not have is left alone.
+// The reader of the test's sections gives it (WordLinksOf).
+using WordLinkFn = std::function<void(char kind, int id, std::int32_t value)>;
 
 template <class Record>
 class FuncList

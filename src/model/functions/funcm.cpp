@@ -2,7 +2,6 @@
 
 #include "model/core/records.h"
 #include "model/functions/funcf.h"
-#include "model/functions/funclinks.h"
 #include "model/functions/funcwordref.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
@@ -14,16 +13,18 @@ constexpr std::array<std::string_view, kMemoryAlgorithms> kAlgorithmNames = {
     "Тест буферов", "Тест адреса", "Марш-тест", "Шахматный тест", "Бегущий ноль", "Бегущая единица",
 };
 
-void LinkMWords(STest &test, const SFuncM &record)
+void LinkMWords(const WordLinkFn &linkWord, const SFuncM &record)
 {
+    if (!linkWord)
+        return;
     const std::int32_t low = MakeFuncLink(record.Number, LinkMAddress);
     const std::int32_t high = MakeFuncLink(record.Number, LinkMHighAddress);
-    SetWordLink(test, 'i', record.AdrWrite, low);
-    SetWordLink(test, 'i', record.AdrRead, low);
+    linkWord('i', record.AdrWrite, low);
+    linkWord('i', record.AdrRead, low);
     if (record.AdrWrite2 != 0)
-        SetWordLink(test, 'i', record.AdrWrite2, high);
+        linkWord('i', record.AdrWrite2, high);
     if (record.AdrRead2 != 0)
-        SetWordLink(test, 'i', record.AdrRead2, high);
+        linkWord('i', record.AdrRead2, high);
 }
 
 } // namespace
@@ -35,7 +36,7 @@ std::string_view MemoryAlgorithmName(int bit)
     return kAlgorithmNames[static_cast<std::size_t>(bit)];
 }
 
-void TFuncM::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test)
+void TFuncM::LoadFromFile(const IniStore &ini, std::string_view prefix, const WordLinkFn &linkWord)
 {
     ForEachFileSection(ini, prefix, [&](int n, const std::string &section) {
         SFuncM record;
@@ -58,7 +59,7 @@ void TFuncM::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &t
         record.ReadPos = record.AdrStart;
         record.Number = n;
         Replace(record);
-        LinkMWords(test, record);
+        LinkMWords(linkWord, record);
     });
 }
 

@@ -17,7 +17,6 @@ namespace qv {
 
 class IniStore;
 struct SSaveParam;
-struct STest;
 
 inline constexpr int kMemoryAlgorithms = 6;
 // Name of the memory-test algorithm of a bit of Alg ("Тест буферов" ...);
@@ -62,9 +61,9 @@ public:
     {}
 
     // Reads the sections prefix + 1..16 that exist and links the address
-    // words. A missing or malformed ADRW or ADRR (and any malformed value)
+    // words through linkWord. A missing or malformed ADRW or ADRR (and any malformed value)
     // is reported (ReportMalformedValue) and read as 0.
-    void LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test);
+    void LoadFromFile(const IniStore &ini, std::string_view prefix, const WordLinkFn &linkWord);
     void SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const;
 
     // Forgets the last run: no error, every status "not run", the phase

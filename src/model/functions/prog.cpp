@@ -2,7 +2,6 @@
 
 #include "model/core/records.h"
 #include "model/functions/funcf.h"
-#include "model/functions/funclinks.h"
 #include "model/functions/funcwordref.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
@@ -28,7 +27,7 @@ const SProgAlgorithmInfo *ProgAlgorithmInfo(int alg)
     return &kAlgorithms[static_cast<std::size_t>(alg)];
 }
 
-void TProg::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test)
+void TProg::LoadFromFile(const IniStore &ini, std::string_view prefix, const WordLinkFn &linkWord)
 {
     ForEachFileSection(ini, prefix, [&](int n, const std::string &section) {
         SProg record;
@@ -56,10 +55,12 @@ void TProg::LoadFromFile(const IniStore &ini, std::string_view prefix, STest &te
         record.SavedParam = record.Param;
         record.Number = n;
         Replace(record);
+        if (!linkWord)
+            return;
         if (record.Alg == ProgProm0)
-            SetWordLink(test, 'i', record.DatWrite, LinkPData);
+            linkWord('i', record.DatWrite, LinkPData);
         else if (record.Alg == ProgProm1)
-            SetWordLink(test, 'i', record.DatWrite, LinkPData2);
+            linkWord('i', record.DatWrite, LinkPData2);
     });
 }
 

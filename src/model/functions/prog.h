@@ -14,7 +14,6 @@ namespace qv {
 
 class IniStore;
 struct SSaveParam;
-struct STest;
 
 // Programming algorithms (Alg).
 enum ProgAlgorithm : std::uint8_t {
@@ -73,9 +72,9 @@ public:
     {}
 
     // Reads the sections prefix + 1..16 that exist and links the data word
-    // of the PROM algorithms. A missing or malformed ADRW or ADRR (and any
+    // of the PROM algorithms through linkWord. A missing or malformed ADRW or ADRR (and any
     // malformed value) is reported (ReportMalformedValue) and read as 0.
-    void LoadFromFile(const IniStore &ini, std::string_view prefix, STest &test);
+    void LoadFromFile(const IniStore &ini, std::string_view prefix, const WordLinkFn &linkWord);
     void SaveToFile(IniStore &ini, std::string_view prefix, const SSaveParam *param) const;
 
     // Forgets the last run: no error, status "not run".

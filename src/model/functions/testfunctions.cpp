@@ -2,6 +2,7 @@
 
 #include "model/core/records.h"
 #include "model/file/testsections.h"
+#include "model/functions/funclinks.h"
 #include "model/io/scofile.h"
 
 #include <filesystem>
@@ -10,17 +11,17 @@ namespace qv {
 
 void ReadFFunctions(const IniStore &ini, STest &test)
 {
-    test.FFuncs.LoadFromFile(ini, kFFuncsPrefix, test);
+    test.FFuncs.LoadFromFile(ini, kFFuncsPrefix, WordLinksOf(test));
 }
 
 void ReadMFunctions(const IniStore &ini, STest &test)
 {
-    test.MFuncs.LoadFromFile(ini, kMFuncsPrefix, test);
+    test.MFuncs.LoadFromFile(ini, kMFuncsPrefix, WordLinksOf(test));
 }
 
 void ReadPFunctions(const IniStore &ini, STest &test)
 {
-    test.PFuncs.LoadFromFile(ini, kPFuncsPrefix, test);
+    test.PFuncs.LoadFromFile(ini, kPFuncsPrefix, WordLinksOf(test));
 }
 
 void ReadSFunctions(const IniStore &ini, STest &test)

@@ -1,5 +1,6 @@
 #include "model/core/records.h"
 #include "model/functions/funcf.h"
+#include "model/functions/funclinks.h"
 #include "model/functions/funcs.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
@@ -83,7 +84,7 @@ TEST(FuncF, LoadReadsOnlyNumbersOneToSixteenWithTheirDefaults)
     TFuncF list;
     STest test;
     list.LoadFromFile(IniOf("[FFUNCS3]\r\nNAME=ПЗУ\r\n[FFUNCS17]\r\nNAME=лишняя\r\n"), "FFUNCS",
-                      test);
+                      WordLinksOf(test));
     ASSERT_EQ(list.Count(), 1);
     const SFuncF &f = *list.At(0);
     EXPECT_EQ(f.Number, 3);
@@ -97,7 +98,7 @@ TEST(FuncF, StarFileNameLoadsAsNoFile)
 {
     TFuncF list;
     STest test;
-    list.LoadFromFile(IniOf("[FFUNCS1]\r\nFILE=*\r\n"), "FFUNCS", test);
+    list.LoadFromFile(IniOf("[FFUNCS1]\r\nFILE=*\r\n"), "FFUNCS", WordLinksOf(test));
     EXPECT_EQ(list.At(0)->FileName, "");
     EXPECT_EQ(list.At(0)->SavedFileName, "");
     EXPECT_EQ(DataFileCaption(list.At(0)->FileName), "<не задано>");
@@ -109,7 +110,7 @@ TEST(FuncF, SaveWritesKeysInOrderAndTheFileValuesUnlessFunctionDataIsAsked)
     STest test;
     list.LoadFromFile(IniOf("[FFUNCS2]\r\nDATW=1003\r\nADRW=4\r\nADRINC=1\r\nADREND=15\r\n"
                             "ADRSTART=0\r\nFILE=rom.dat\r\nTYPE=1\r\nNAME=f\r\n"),
-                      "FFUNCS", test);
+                      "FFUNCS", WordLinksOf(test));
     SFuncF edited = *list.ByNumber(2);
     edited.AdrEnd = 7;
     edited.FileName = "new.dat";
@@ -146,7 +147,7 @@ TEST(FuncF, LoadingMarksTheAddressWordOfEachKind)
     TFuncF list;
     list.LoadFromFile(IniOf("[FFUNCS1]\r\nADRW=7\r\n[FFUNCS2]\r\nADRW=1005\r\n"
                             "[FFUNCS9]\r\nADRW=2003\r\n[FFUNCS4]\r\nADRW=2500\r\n"),
-                      "FFUNCS", test);
+                      "FFUNCS", WordLinksOf(test));
     EXPECT_EQ(test.IWords.FuncLinkOf(7), (1 << 24) | 1);
     EXPECT_EQ(test.OWords.FuncLinkOf(5), (2 << 24) | 1);
     EXPECT_EQ(test.GWords.FuncLinkOf(3), (9 << 24) | 1);
@@ -159,15 +160,16 @@ TEST(FuncF, NonNumericValuesFailTheLoadNamingSectionAndKey)
     STest test;
     TFuncF list;
     try {
-        list.LoadFromFile(IniOf("[FFUNCS1]\r\nADRW=i7\r\n"), "FFUNCS", test);
+        list.LoadFromFile(IniOf("[FFUNCS1]\r\nADRW=i7\r\n"), "FFUNCS", WordLinksOf(test));
         FAIL() << "no error";
     } catch (const SectionFormatError &error) {
         const std::string text = error.what();
         EXPECT_NE(text.find("FFUNCS1"), std::string::npos) << text;
         EXPECT_NE(text.find("ADRW"), std::string::npos) << text;
     }
-    EXPECT_THROW(list.LoadFromFile(IniOf("[FFUNCS2]\r\nADREND=12abc\r\n"), "FFUNCS", test),
-                 SectionFormatError);
+    EXPECT_THROW(
+        list.LoadFromFile(IniOf("[FFUNCS2]\r\nADREND=12abc\r\n"), "FFUNCS", WordLinksOf(test)),
+        SectionFormatError);
 }
 
 TEST(FuncF, TypeNameAndRunResults)

@@ -2,6 +2,7 @@
 #include "model/file/testfileui.h"
 #include "model/file/testsections.h"
 #include "model/functions/funcaddress.h"
+#include "model/functions/funclinks.h"
 #include "model/functions/funcm.h"
 #include "model/functions/prog.h"
 #include "model/functions/testfunctions.h"
@@ -33,7 +34,7 @@ TEST(FuncM, SingleAddressWordsLoadAndSaveWithoutHighKeys)
     TFuncM list;
     list.LoadFromFile(IniOf("[MFUNCS1]\r\nNAME=ОЗУ\r\nADRSTART=-2\r\nADREND=255\r\nADRINC=1\r\n"
                             "ALG=5\r\nADRW=i7\r\nDATW=2\r\nADRR=i3\r\nDATR=1\r\n"),
-                      "MFUNCS", test);
+                      "MFUNCS", WordLinksOf(test));
     const SFuncM &m = *list.ByNumber(1);
     EXPECT_EQ(m.AdrWrite, 7);
     EXPECT_EQ(m.AdrWrite2, 0);
@@ -60,7 +61,7 @@ TEST(FuncM, TwoPartAddressesLinkTheirHighWordsAndSurviveASave)
     STest test = TestWithWords();
     TFuncM list;
     list.LoadFromFile(IniOf("[MFUNCS4]\r\nADRW=i1\r\nADRW2=i2\r\nADRR=i5\r\nADRR2=i6\r\n"),
-                      "MFUNCS", test);
+                      "MFUNCS", WordLinksOf(test));
     EXPECT_EQ(test.IWords.FuncLinkOf(1), (4 << 24) | 2);
     EXPECT_EQ(test.IWords.FuncLinkOf(2), (4 << 24) | 4);
     EXPECT_EQ(test.IWords.FuncLinkOf(6), (4 << 24) | 4);
@@ -78,12 +79,13 @@ TEST(FuncM, MissingOrMalformedAddressWordsFailTheLoad)
 {
     STest test = TestWithWords();
     TFuncM list;
-    EXPECT_THROW(list.LoadFromFile(IniOf("[MFUNCS1]\r\nADRW=i1\r\n"), "MFUNCS", test),
+    EXPECT_THROW(list.LoadFromFile(IniOf("[MFUNCS1]\r\nADRW=i1\r\n"), "MFUNCS", WordLinksOf(test)),
                  SectionFormatError);
-    EXPECT_THROW(list.LoadFromFile(IniOf("[MFUNCS1]\r\nADRW=i\r\nADRR=i2\r\n"), "MFUNCS", test),
-                 SectionFormatError);
+    EXPECT_THROW(
+        list.LoadFromFile(IniOf("[MFUNCS1]\r\nADRW=i\r\nADRR=i2\r\n"), "MFUNCS", WordLinksOf(test)),
+        SectionFormatError);
     EXPECT_THROW(list.LoadFromFile(IniOf("[MFUNCS1]\r\nADRW=i1\r\nADRR=i2\r\nADRR2=x9z\r\n"),
-                                   "MFUNCS", test),
+                                   "MFUNCS", WordLinksOf(test)),
                  SectionFormatError);
 }
 
@@ -93,7 +95,7 @@ TEST(FuncM, WorkingValuesAreWrittenOnlyWithFunctionData)
     TFuncM list;
     list.LoadFromFile(
         IniOf("[MFUNCS1]\r\nADRSTART=0\r\nADREND=100\r\nALG=1\r\nADRW=i1\r\nADRR=i1\r\n"), "MFUNCS",
-        test);
+        WordLinksOf(test));
     list.ByNumber(1)->AdrEnd = 50;
     list.ByNumber(1)->Alg = 63;
     IniStore plain;
@@ -124,7 +126,8 @@ TEST(FuncM, RunResetAndLeavingDebugModeRestoreTheFileRange)
 {
     STest test = TestWithWords();
     test.MFuncs.LoadFromFile(
-        IniOf("[MFUNCS1]\r\nADRSTART=16\r\nADREND=32\r\nADRW=i1\r\nADRR=i1\r\n"), "MFUNCS", test);
+        IniOf("[MFUNCS1]\r\nADRSTART=16\r\nADREND=32\r\nADRW=i1\r\nADRR=i1\r\n"), "MFUNCS",
+        WordLinksOf(test));
     SFuncM &m = *test.MFuncs.ByNumber(1);
     m.AdrStart = 20;
     m.AdrEnd = 24;
@@ -147,7 +150,7 @@ TEST(Prog, StarFileShowsNoFileButIsWrittenBackWithoutFunctionData)
     TProg list;
     list.LoadFromFile(IniOf("[PFUNCS1]\r\nFILE=*\r\nADRW=g3\r\nADRR=o2\r\nALG=1\r\nPARAM0=20\r\n"
                             "PARAM1=3\r\n"),
-                      "PFUNCS", test);
+                      "PFUNCS", WordLinksOf(test));
     const SProg &p = *list.ByNumber(1);
     EXPECT_EQ(p.FileName, "");
     EXPECT_EQ(p.SavedFileName, "*");
@@ -177,11 +180,11 @@ TEST(Prog, PromAlgorithmsLinkTheirDataWord)
     list.LoadFromFile(IniOf("[PFUNCS1]\r\nALG=2\r\nDATW=4\r\nADRW=i1\r\nADRR=i1\r\n"
                             "[PFUNCS2]\r\nALG=3\r\nDATW=5\r\nADRW=i1\r\nADRR=i1\r\n"
                             "[PFUNCS3]\r\nALG=1\r\nDATW=6\r\nADRW=i1\r\nADRR=i1\r\n"),
-                      "PFUNCS", test);
+                      "PFUNCS", WordLinksOf(test));
     EXPECT_EQ(test.IWords.FuncLinkOf(4), 32);
     EXPECT_EQ(test.IWords.FuncLinkOf(5), 64);
     EXPECT_EQ(test.IWords.FuncLinkOf(6), 0);
-    EXPECT_THROW(list.LoadFromFile(IniOf("[PFUNCS1]\r\nADRW=i1\r\n"), "PFUNCS", test),
+    EXPECT_THROW(list.LoadFromFile(IniOf("[PFUNCS1]\r\nADRW=i1\r\n"), "PFUNCS", WordLinksOf(test)),
                  SectionFormatError);
 }
 
