@@ -4,7 +4,7 @@
 // and generator words on four 16-bit buses, 16 level lines. Shared by the
 // benchmarks of the compiler and of whole runs.
 
-#include "model/core/stest.h"
+#include "model/test/stest.h"
 #include "tests/execution/docbuilder.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 // A file that loads is saved again and must load again.
 
 #include "fuzzsupport.h"
-#include "model/core/records.h"
+#include "model/test/sqor.h"
 
 #include <cstdlib>
 

@@ -1,9 +1,9 @@
 #include "results/recordbuilder.h"
 
-#include "model/core/stest.h"
 #include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
 #include "model/export/wordcycles.h"
+#include "model/test/stest.h"
 #include "results/recorder.h"
 
 #include <QCryptographicHash>

@@ -3,10 +3,10 @@
 // Test support: a document built by hand, test by test, with the words and
 // functions a case needs, and the image bytes compared as numbers.
 
-#include "model/core/stest.h"
 #include "model/document/documentobserver.h"
 #include "model/document/quorvik.h"
 #include "model/file/scriptedfileui.h"
+#include "model/test/stest.h"
 
 #include <cstdint>
 #include <initializer_list>

@@ -9,6 +9,7 @@
 #include "model/file/contactfile.h"
 #include "model/file/scriptedfileui.h"
 #include "model/file/testfile.h"
+#include "model/test/sqor.h"
 #include "support/tempdir.h"
 
 #include <filesystem>

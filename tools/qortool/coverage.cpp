@@ -6,8 +6,8 @@
 
 #include "args.h"
 #include "commands.h"
-#include "model/core/stest.h"
 #include "model/diagnosis/coveragetext.h"
+#include "model/test/stest.h"
 #include "session.h"
 
 #include <iostream>

@@ -1,9 +1,9 @@
 #include "junitreport.h"
 
 #include "infra/plural.h"
-#include "model/core/stest.h"
 #include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 
 #include <QByteArray>
 #include <QString>

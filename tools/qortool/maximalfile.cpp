@@ -9,6 +9,8 @@
 #include "model/functions/testfunctions.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/test/stest.h"
+#include "model/words/tyreadr.h"
 
 #include <initializer_list>
 #include <stdexcept>

@@ -11,7 +11,7 @@
 #include "infra/plural.h"
 #include "junitreport.h"
 #include "model/core/records.h"
-#include "model/core/stest.h"
+#include "model/test/stest.h"
 #include "results/recordbuilder.h"
 #include "resultsoptions.h"
 #include "runprobe.h"

@@ -2,9 +2,9 @@
 
 #include "infra/jsontext.h"
 #include "infra/plural.h"
-#include "model/core/stest.h"
 #include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 
 #include <cstdio>
 #include <ctime>

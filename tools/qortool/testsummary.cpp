@@ -1,6 +1,6 @@
 #include "testsummary.h"
 
-#include "model/core/stest.h"
+#include "model/test/stest.h"
 
 #include <ostream>
 

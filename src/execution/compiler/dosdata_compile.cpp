@@ -6,9 +6,9 @@
 #include "infra/encoding.h"
 #include "infra/safefile.h"
 #include "model/core/modelfailure.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/io/filepaths.h"
+#include "model/test/stest.h"
 #include "model/words/waitconversion.h"
 #include "model/words/wordvalues.h"
 

@@ -3,9 +3,9 @@
 #include "execution/compiler/dosdata.h"
 #include "execution/compiler/imagebytes.h"
 #include "model/core/modelfailure.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/ini/inistore.h"
+#include "model/test/stest.h"
 #include "model/words/wordvalues.h"
 
 #include <algorithm>

@@ -4,10 +4,10 @@
 #include "execution/port/comport.h"
 #include "infra/helpers.h"
 #include "infra/safefile.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/file/testfitness.h"
 #include "model/io/filepaths.h"
+#include "model/test/stest.h"
 
 namespace qv {
 

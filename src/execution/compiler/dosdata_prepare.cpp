@@ -2,8 +2,8 @@
 
 #include "execution/compiler/datafilecheck.h"
 #include "execution/compiler/dosdata.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "execution/compiler/runlists.h"
 
 #include "infra/helpers.h"
-#include "model/core/records.h"
-#include "model/core/stest.h"
+#include "model/test/sqor.h"
+#include "model/test/stest.h"
 
 #include <algorithm>
 

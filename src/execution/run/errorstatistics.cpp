@@ -2,8 +2,8 @@
 
 #include "execution/compiler/runlists.h"
 #include "model/content/tablecontent.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 #include "model/words/wordvalues.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "execution/run/rundiagnosis.h"
 
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 
 #include <set>
 

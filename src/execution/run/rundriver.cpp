@@ -7,9 +7,9 @@
 #include "execution/run/rundiagnosis.h"
 #include "infra/notice.h"
 #include "infra/unitcodes.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/settings/settings.h"
+#include "model/test/stest.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,10 +1,10 @@
 #include "execution/run/runsession.h"
 
 #include "infra/unitcodes.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcm.h"
 #include "model/functions/funcv.h"
+#include "model/test/stest.h"
 
 #include <algorithm>
 #include <cmath>

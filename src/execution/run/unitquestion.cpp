@@ -1,10 +1,10 @@
 #include "execution/run/unitquestion.h"
 
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funcm.h"
 #include "model/functions/prog.h"
+#include "model/test/stest.h"
 
 namespace qv {
 

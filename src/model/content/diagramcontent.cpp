@@ -2,6 +2,7 @@
 
 #include "infra/helpers.h"
 #include "model/core/records.h"
+#include "model/test/stest.h"
 #include "model/words/tyreadr.h"
 
 #include <algorithm>

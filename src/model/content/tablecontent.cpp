@@ -1,7 +1,7 @@
 #include "model/content/tablecontent.h"
 
 #include "infra/helpers.h"
-#include "model/core/records.h"
+#include "model/test/sqor.h"
 #include "model/words/wordvalues.h"
 
 #include <algorithm>

@@ -1,15 +1,11 @@
 #pragma once
 
-// The records the document owns and the test-file container fills: the file
-// with its tests (SQor), the contact names (SCnt), the comments (STxt), and
-// the parameters of one save (SSaveParam).
-
-#include "model/core/stest.h"
-#include "model/words/tyreadr.h"
+// The records the document owns and the test-file container fills besides
+// the test file with its tests (SQor, test/sqor.h): the contact names (SCnt),
+// the comments (STxt), and the parameters of one save (SSaveParam).
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace qv {
@@ -17,22 +13,6 @@ namespace qv {
 inline constexpr int kMaxTests = 20;
 inline constexpr int kMaxContacts = 192;
 inline constexpr int kCommentSlots = kMaxTests + 1; // slot 0 = file, 1..20 = tests
-
-struct SQor
-{
-    std::string FileName; // full path of the test file
-    TTyreAdr Tyres;       // the data buses
-    double FCreate = 0;   // day count of the creation; 0 = unknown
-    double FModified = 0; // day count of the last save; 0 = unknown
-    std::string FVersion;
-    std::string FAuthor;
-    std::string FTitle;
-    std::string FLogError;  // the test editor's error log; lines joined by CR LF
-    std::int32_t NTest = 0; // 0..kMaxTests
-    std::int32_t Sys = 16;  // number base of word values: 8 or 16 (0 when the file says nothing)
-    // Tests in file order; entries at and after NTest are null.
-    std::array<std::unique_ptr<STest>, kMaxTests> Tests;
-};
 
 struct SCnt
 {

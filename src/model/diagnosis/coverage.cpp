@@ -1,9 +1,9 @@
 #include "model/diagnosis/coverage.h"
 
-#include "model/core/records.h"
-#include "model/core/stest.h"
 #include "model/diagnosis/diagnosis.h"
 #include "model/diagnosis/observations.h"
+#include "model/test/sqor.h"
+#include "model/test/stest.h"
 
 #include <algorithm>
 #include <map>

@@ -1,8 +1,8 @@
 #include "model/diagnosis/observations.h"
 
 #include "model/content/tablecontent.h"
-#include "model/core/records.h"
-#include "model/core/stest.h"
+#include "model/test/sqor.h"
+#include "model/test/stest.h"
 #include "model/words/wordvalues.h"
 
 #include <algorithm>

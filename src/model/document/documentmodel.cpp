@@ -3,6 +3,7 @@
 #include "infra/helpers.h"
 #include "model/core/modelfailure.h"
 #include "model/core/records.h"
+#include "model/test/sqor.h"
 
 #include <algorithm>
 

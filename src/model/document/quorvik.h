@@ -12,6 +12,7 @@
 #include "model/core/records.h"
 #include "model/document/documentobserver.h"
 #include "model/settings/displaysettings.h"
+#include "model/test/sqor.h"
 
 #include <array>
 #include <cstdint>

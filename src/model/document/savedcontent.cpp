@@ -1,11 +1,12 @@
 #include "model/document/savedcontent.h"
 
 #include "model/core/records.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/file/savedreferences.h"
 #include "model/file/testsections.h"
 #include "model/ini/inistore.h"
+#include "model/test/sqor.h"
+#include "model/test/stest.h"
 
 namespace qv {
 namespace {

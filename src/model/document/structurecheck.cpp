@@ -2,7 +2,7 @@
 
 #include "infra/helpers.h"
 #include "infra/messages.h"
-#include "model/core/stest.h"
+#include "model/test/stest.h"
 
 #include <string_view>
 

@@ -3,11 +3,11 @@
 // the result are filled for output words of a test that has run.
 
 #include "model/content/tablecontent.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/export/csvline.h"
 #include "model/export/testexport.h"
 #include "model/export/wordcycles.h"
+#include "model/test/stest.h"
 
 #include <array>
 #include <string>

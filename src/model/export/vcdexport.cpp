@@ -8,9 +8,9 @@
 
 #include "infra/version.h"
 #include "model/content/tablecontent.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/export/testexport.h"
+#include "model/test/stest.h"
 
 #include <sstream>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "model/export/wordcycles.h"
 
-#include "model/core/stest.h"
+#include "model/test/stest.h"
 
 namespace qv {
 

@@ -2,9 +2,10 @@
 
 #include "infra/plural.h"
 #include "model/core/records.h"
-#include "model/core/stest.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/test/sqor.h"
+#include "model/test/stest.h"
 #include "model/words/proberule.h"
 
 namespace qv {

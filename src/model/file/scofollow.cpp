@@ -2,9 +2,10 @@
 
 #include "infra/safefile.h"
 #include "model/core/records.h"
-#include "model/core/stest.h"
 #include "model/io/errors.h"
 #include "model/io/filestore.h"
+#include "model/test/sqor.h"
+#include "model/test/stest.h"
 
 #include <filesystem>
 #include <map>

@@ -15,6 +15,7 @@
 #include "model/file/testfileui.h"
 #include "model/ini/inistore.h"
 #include "model/io/filestore.h"
+#include "model/test/sqor.h"
 
 #include <functional>
 #include <memory>

@@ -1,10 +1,10 @@
 #include "model/file/testfitness.h"
 
 #include "infra/helpers.h"
-#include "model/core/stest.h"
 #include "model/functions/funcwordref.h"
 #include "model/ini/sectionvalues.h"
 #include "model/io/filepaths.h"
+#include "model/test/stest.h"
 #include "model/words/tyreadr.h"
 #include "model/words/wordvalues.h"
 

@@ -1,11 +1,11 @@
 #include "model/file/testsections.h"
 
 #include "model/core/logmarkers.h"
-#include "model/core/stest.h"
 #include "model/file/testfitness.h"
 #include "model/functions/testfunctions.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/test/stest.h"
 
 #include <array>
 

@@ -11,6 +11,8 @@
 // Load order: the same, except that VFUNCS comes last (after SFUNCS).
 
 #include "model/core/records.h"
+#include "model/test/stest.h"
+#include "model/words/tyreadr.h"
 
 #include <functional>
 #include <span>

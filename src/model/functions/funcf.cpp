@@ -4,6 +4,7 @@
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
 #include "model/io/filepaths.h"
+#include "model/words/words.h"
 
 #include <algorithm>
 

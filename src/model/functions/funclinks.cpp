@@ -1,6 +1,6 @@
 #include "model/functions/funclinks.h"
 
-#include "model/core/stest.h"
+#include "model/test/stest.h"
 
 #include <type_traits>
 

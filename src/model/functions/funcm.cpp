@@ -5,6 +5,7 @@
 #include "model/functions/funcwordref.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/words/words.h"
 
 namespace qv {
 namespace {

@@ -3,7 +3,8 @@
 #include "infra/helpers.h"
 #include "model/content/tablecontent.h"
 #include "model/content/textgrid.h"
-#include "model/core/records.h"
+#include "model/test/stest.h"
+#include "model/words/tyreadr.h"
 
 #include <algorithm>
 #include <array>

@@ -4,6 +4,7 @@
 #include "model/file/testsections.h"
 #include "model/functions/funclinks.h"
 #include "model/io/scofile.h"
+#include "model/test/stest.h"
 
 #include <filesystem>
 

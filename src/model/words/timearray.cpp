@@ -3,9 +3,9 @@
 #include "infra/helpers.h"
 #include "model/core/modelfailure.h"
 #include "model/core/records.h"
-#include "model/core/stest.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/test/stest.h"
 #include "model/words/proberule.h"
 #include "model/words/wordvalues.h"
 
@@ -123,17 +123,6 @@ SZond DefaultProbe(std::size_t tacts)
     entry.Measured.assign(tacts, 'x');
     entry.Reference.assign(tacts, 'x');
     return entry;
-}
-
-void STest::EnsureProbeArrays()
-{
-    const auto cycles = static_cast<std::size_t>(std::max(Cycles, 0));
-    if (Probes.size() < cycles) {
-        Probes.resize(cycles);
-    }
-    if (ProbeFlags.size() < cycles) {
-        ProbeFlags.resize(cycles, 0);
-    }
 }
 
 bool TTimeArray::AddLine()

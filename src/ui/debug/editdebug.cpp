@@ -5,9 +5,9 @@
 #include "infra/safefile.h"
 #include "infra/version.h"
 #include "model/core/modelfailure.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcf.h"
+#include "model/test/stest.h"
 #include "ui/debug/okcancel.h"
 
 #include <QFormLayout>

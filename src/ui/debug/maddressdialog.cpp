@@ -5,8 +5,8 @@
 #include "infra/messages.h"
 #include "infra/version.h"
 #include "model/content/tablecontent.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 #include "ui/debug/okcancel.h"
 
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "ui/diagnosis/diagnosiswindow.h"
 
 #include "infra/plural.h"
-#include "model/core/stest.h"
 #include "model/diagnosis/coveragetext.h"
 #include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

@@ -3,6 +3,7 @@
 #include "model/core/records.h"
 #include "model/file/container.h"
 #include "model/file/datetext.h"
+#include "model/test/sqor.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -1,9 +1,9 @@
 #include "ui/functions/datarows.h"
 
 #include "infra/helpers.h"
-#include "model/core/stest.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funclinks.h"
+#include "model/test/stest.h"
 #include "model/words/words.h"
 
 #include <algorithm>

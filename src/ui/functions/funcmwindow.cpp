@@ -1,10 +1,10 @@
 #include "ui/functions/funcmwindow.h"
 
 #include "execution/run/runsession.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcaddress.h"
 #include "model/functions/funcm.h"
+#include "model/test/stest.h"
 #include "ui/functions/addressfields.h"
 #include "ui/functions/runprompt.h"
 #include "ui/run/mprogresswindow.h"

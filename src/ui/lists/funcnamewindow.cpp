@@ -3,7 +3,7 @@
 #include "infra/mesbo.h"
 #include "infra/messages.h"
 #include "infra/version.h"
-#include "model/core/stest.h"
+#include "model/test/stest.h"
 #include "ui/functions/funcfwindow.h"
 #include "ui/functions/funcpwindow.h"
 #include "ui/functions/funcswindow.h"

@@ -1,8 +1,8 @@
 #include "ui/lists/generatorwindows.h"
 
 #include "model/core/modelfailure.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 #include "ui/lists/wordwindows.h"
 
 #include <QTableWidget>

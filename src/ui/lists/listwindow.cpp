@@ -1,7 +1,7 @@
 #include "ui/lists/listwindow.h"
 
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 
 #include <QFontMetrics>
 #include <QFormLayout>

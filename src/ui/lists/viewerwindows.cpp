@@ -1,8 +1,8 @@
 #include "ui/lists/viewerwindows.h"
 
 #include "infra/messages.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 
 #include <QDialogButtonBox>
 #include <QGuiApplication>

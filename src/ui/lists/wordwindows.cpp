@@ -1,9 +1,9 @@
 #include "ui/lists/wordwindows.h"
 
 #include "infra/helpers.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/settings/settings.h"
+#include "model/test/stest.h"
 #include "model/words/wordvalues.h"
 
 #include <QSpinBox>

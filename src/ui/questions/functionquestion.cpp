@@ -2,8 +2,8 @@
 
 #include "execution/run/unitquestion.h"
 #include "infra/mesbo.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 #include "ui/functions/runprompt.h"
 #include "ui/lists/wordwindows.h"
 

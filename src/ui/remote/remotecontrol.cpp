@@ -2,11 +2,11 @@
 
 #include "execution/desk/settingsstore.h"
 #include "infra/mesbo.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funcs.h"
 #include "model/functions/prog.h"
+#include "model/test/stest.h"
 #include "remote/client.h"
 #include "remote/server.h"
 #include "ui/remote/clickcapture.h"

@@ -1,6 +1,6 @@
 #include "ui/services/probeentries.h"
 
-#include "model/core/stest.h"
+#include "model/test/stest.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "model/core/records.h"
-#include "model/core/stest.h"
 #include "model/diagnosis/coverage.h"
 #include "model/diagnosis/diagnosis.h"
 #include "model/diagnosis/diagnosistext.h"
+#include "model/test/sqor.h"
+#include "model/test/stest.h"
 
 #include <gtest/gtest.h>
 

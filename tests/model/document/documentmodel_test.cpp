@@ -1,6 +1,6 @@
 #include "model/core/modelfailure.h"
-#include "model/core/records.h"
 #include "model/document/documentmodel.h"
+#include "model/test/sqor.h"
 #include "model/words/wordvalues.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "infra/messages.h"
-#include "model/core/stest.h"
 #include "model/document/structurecheck.h"
+#include "model/test/stest.h"
 
 #include <gtest/gtest.h>
 

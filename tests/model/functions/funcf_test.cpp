@@ -6,6 +6,7 @@
 #include "model/ini/sectionvalues.h"
 #include "model/initext.h"
 #include "model/scopedmesbo.h"
+#include "model/test/stest.h"
 
 #include <gtest/gtest.h>
 

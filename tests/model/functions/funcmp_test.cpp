@@ -9,6 +9,8 @@
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
 #include "model/initext.h"
+#include "model/test/stest.h"
+#include "model/words/tyreadr.h"
 
 #include <gtest/gtest.h>
 

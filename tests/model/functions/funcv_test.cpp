@@ -8,6 +8,7 @@
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
 #include "model/initext.h"
+#include "model/test/sqor.h"
 #include "support/tempdir.h"
 
 #include <fstream>

@@ -1,7 +1,7 @@
 #include "model/core/records.h"
-#include "model/core/stest.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/test/stest.h"
 #include "model/words/timearray.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 
 #include "infra/messages.h"
 #include "model/content/tablecontent.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 #include "ui/debug/debugrange.h"
 #include "ui/debug/editdebug.h"
 #include "ui/debug/maddressdialog.h"

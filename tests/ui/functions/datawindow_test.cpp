@@ -2,11 +2,11 @@
 // uses it: opened on a function, clicked, switched and filtered.
 
 #include "infra/messages.h"
-#include "model/core/stest.h"
 #include "model/functions/datafileview.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funcs.h"
 #include "model/scopedmesbo.h"
+#include "model/test/stest.h"
 #include "model/words/tyreadr.h"
 #include "support/tempdir.h"
 #include "ui/functions/datalegend.h"

@@ -2,9 +2,9 @@
 // demo board.
 
 #include "infra/messages.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcf.h"
+#include "model/test/stest.h"
 #include "model/words/words.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/addressfields.h"

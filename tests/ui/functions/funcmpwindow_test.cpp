@@ -3,10 +3,10 @@
 // (H) with ALG 5; P1 "Прошивка ППЗУ" with algorithm "PROM 0").
 
 #include "infra/messages.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcm.h"
 #include "model/functions/prog.h"
+#include "model/test/stest.h"
 #include "model/words/words.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/addressfields.h"

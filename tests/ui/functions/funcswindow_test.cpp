@@ -2,9 +2,9 @@
 // demo board (test 2: S1 "Обмен по RS232" writes uart.dat to the device).
 
 #include "infra/messages.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcs.h"
+#include "model/test/stest.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/funcswindow.h"

@@ -1,7 +1,6 @@
 // Functions edited in their windows, saved with the function data and read
 // back: the file changes only in the edited keys and its modification date.
 
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/file/container.h"
 #include "model/file/crypto.h"
@@ -11,6 +10,7 @@
 #include "model/functions/funcv.h"
 #include "model/functions/prog.h"
 #include "model/io/filestore.h"
+#include "model/test/stest.h"
 #include "ui/debug/savechoice.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/addressfields.h"

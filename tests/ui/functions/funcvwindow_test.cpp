@@ -3,9 +3,9 @@
 // with a reference in cycle 1).
 
 #include "infra/messages.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcv.h"
+#include "model/test/stest.h"
 #include "paint/oscillogram/oscillogram.h"
 #include "ui/debug/savechoice.h"
 #include "ui/deskfixture.h"

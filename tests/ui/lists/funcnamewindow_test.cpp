@@ -2,8 +2,8 @@
 // names, and OK only once every one has a name.
 
 #include "infra/messages.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 #include "ui/deskfixture.h"
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/funcfwindow.h"

@@ -4,8 +4,8 @@
 
 #include "execution/port/testerport.h"
 #include "model/content/tablecontent.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
+#include "model/test/stest.h"
 #include "ui/desk/infopanel.h"
 #include "ui/deskfixture.h"
 #include "ui/lists/generatorwindows.h"

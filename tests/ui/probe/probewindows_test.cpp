@@ -5,9 +5,9 @@
 
 #include "execution/desk/desksession.h"
 #include "execution/port/testerport.h"
-#include "model/core/stest.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcv.h"
+#include "model/test/stest.h"
 #include "support/qtwait.h"
 #include "support/tempdir.h"
 #include "ui/debug/savechoice.h"
