@@ -4,9 +4,9 @@
 #include "model/core/records.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/test/proberule.h"
 #include "model/test/sqor.h"
 #include "model/test/stest.h"
-#include "model/words/proberule.h"
 
 namespace qv {
 namespace {

@@ -5,6 +5,7 @@
 #include "model/functions/testfunctions.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/test/diagramsection.h"
 #include "model/test/stest.h"
 
 #include <array>
@@ -40,7 +41,7 @@ void ReadKind(SectionKind kind, const IniStore &ini, STest &test, const TestRead
         ReadMainSection(ini, test);
         break;
     case SectionKind::Diagram:
-        test.Tacts.Read(ini, kDiagramSection, test);
+        ReadDiagramSection(ini, kDiagramSection, test);
         break;
     case SectionKind::IWords:
         test.IWords.Read(ini, test.Cycles);
@@ -79,7 +80,7 @@ void WriteKind(SectionKind kind, IniStore &ini, const STest &test, int testIndex
         WriteMainSection(ini, test);
         break;
     case SectionKind::Diagram:
-        test.Tacts.Write(ini, kDiagramSection, test, param);
+        WriteDiagramSection(ini, kDiagramSection, test, param);
         break;
     case SectionKind::IWords:
         if (param) {

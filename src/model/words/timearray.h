@@ -5,7 +5,8 @@
 // one hexadecimal digit), and one level line per board contact with one
 // level character per tact. The diagram, the table and the device program
 // are made from it. Stored in the test's DIAGRAMM section, together with the
-// probe entries of each cycle (kept in STest, see SZond).
+// probe entries of each cycle (kept in STest, see SZond; the whole section
+// is read and written by test/diagramsection.h).
 
 #include <cstdint>
 #include <optional>
@@ -16,8 +17,6 @@
 namespace qv {
 
 class IniStore;
-struct SSaveParam;
-struct STest;
 
 inline constexpr std::string_view kDiagramSection = "DIAGRAMM";
 inline constexpr char kLineSeparator = '\x07';
@@ -81,15 +80,13 @@ public:
     bool SetLine(int index, const TLine &line);
     void Clear();
 
-    // The DIAGRAMM section (only when it exists): D1, D2, numbered lines
-    // "contact<07>levels<07>label" and the probe keys Z<c>/ZM<c> of each
-    // cycle, which go into the test's probe arrays. A malformed line is
-    // reported (ReportMalformedValue) and left out.
-    void Read(const IniStore &ini, std::string_view section, STest &test);
-    // Writes the section. Probe measurements replace references only when
-    // the save asks for probe data (see the .cpp for the rule).
-    void Write(IniStore &ini, std::string_view section, const STest &test,
-               const SSaveParam *param) const;
+    // The tact keys of the DIAGRAMM section (only when it exists): D1, D2
+    // and the numbered lines "contact<07>levels<07>label". A malformed line
+    // is reported (ReportMalformedValue) and left out.
+    void Read(const IniStore &ini, std::string_view section);
+    // Writes D1, D2 and the lines; numbered keys of an earlier write past
+    // the last line go.
+    void Write(IniStore &ini, std::string_view section) const;
 
     friend bool operator==(const TTimeArray &, const TTimeArray &) = default;
 

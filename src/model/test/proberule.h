@@ -1,7 +1,7 @@
 #pragma once
 
 // When a probe measurement becomes the reference of its entry (see
-// timearray.cpp for the rule): only a debug save that asks for probe data
+// diagramsection.cpp for the rule): only a debug save that asks for probe data
 // writes measurements, only of the test and cycle chosen, and only those of
 // a switched-on entry judged against TTL or DTL thresholds.
 

@@ -1,6 +1,7 @@
 #include "model/core/records.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
+#include "model/test/diagramsection.h"
 #include "model/test/stest.h"
 #include "model/words/timearray.h"
 
@@ -27,15 +28,15 @@ IniStore DiagramStore(const std::vector<std::pair<std::string, std::string>> &ke
     return ini;
 }
 
-TEST(TimeArray, ReadsLinesWithAndWithoutALabel)
+TEST(DiagramSection, ReadsLinesWithAndWithoutALabel)
 {
     STest test = TestWithCycles(1);
-    test.Tacts.Read(DiagramStore({{"D1", "-io-"},
-                                  {"D2", "0120"},
-                                  {"1", "5" + kSep + "01_-"},
-                                  {"2", "17" + kSep + "1100" + kSep + "CS"},
-                                  {"4", "3" + kSep + "0000"}}),
-                    kDiagramSection, test);
+    ReadDiagramSection(DiagramStore({{"D1", "-io-"},
+                                     {"D2", "0120"},
+                                     {"1", "5" + kSep + "01_-"},
+                                     {"2", "17" + kSep + "1100" + kSep + "CS"},
+                                     {"4", "3" + kSep + "0000"}}),
+                       kDiagramSection, test);
     EXPECT_EQ(test.Tacts.D1, "-io-");
     EXPECT_EQ(test.Tacts.TactCount(), 4);
     ASSERT_EQ(test.Tacts.Count(), 2); // key 3 is missing: the lines end there
@@ -45,20 +46,20 @@ TEST(TimeArray, ReadsLinesWithAndWithoutALabel)
     EXPECT_TRUE(test.Probes.empty());
 }
 
-TEST(TimeArray, ASectionWithoutLinesGivesTheLettersOnly)
+TEST(DiagramSection, ASectionWithoutLinesGivesTheLettersOnly)
 {
     STest test = TestWithCycles(1);
-    test.Tacts.Read(DiagramStore({{"D1", "ii"}, {"D2", "12"}}), kDiagramSection, test);
+    ReadDiagramSection(DiagramStore({{"D1", "ii"}, {"D2", "12"}}), kDiagramSection, test);
     EXPECT_EQ(test.Tacts.D2, "12");
     EXPECT_EQ(test.Tacts.Count(), 0);
 
     STest untouched = TestWithCycles(1);
     untouched.Tacts.D1 = "kept";
-    untouched.Tacts.Read(IniStore(), kDiagramSection, untouched); // no section: nothing changes
+    ReadDiagramSection(IniStore(), kDiagramSection, untouched); // no section: nothing changes
     EXPECT_EQ(untouched.Tacts.D1, "kept");
 }
 
-TEST(TimeArray, WritesLinesAndDropsNumberedKeysOfAnEarlierWrite)
+TEST(DiagramSection, WritesLinesAndDropsNumberedKeysOfAnEarlierWrite)
 {
     STest test = TestWithCycles(1);
     test.Tacts.D1 = "-i";
@@ -66,19 +67,19 @@ TEST(TimeArray, WritesLinesAndDropsNumberedKeysOfAnEarlierWrite)
     ASSERT_TRUE(test.Tacts.AddLine());
     ASSERT_TRUE(test.Tacts.SetLine(0, TLine{12, "A0", "01"}));
     IniStore ini = DiagramStore({{"1", "x"}, {"2", "y"}, {"3", "z"}});
-    test.Tacts.Write(ini, kDiagramSection, test, nullptr);
+    WriteDiagramSection(ini, kDiagramSection, test, nullptr);
     EXPECT_EQ(ini.ReadSection(kDiagramSection), (std::vector<std::string>{"1", "D1", "D2"}));
     EXPECT_EQ(ini.ReadString(kDiagramSection, "1", ""), "12" + kSep + "01" + kSep + "A0");
 
     STest back = TestWithCycles(1);
-    back.Tacts.Read(ini, kDiagramSection, back);
+    ReadDiagramSection(ini, kDiagramSection, back);
     EXPECT_EQ(back.Tacts, test.Tacts);
 }
 
-TEST(TimeArray, ProbeKeysGiveTheDefaultEntryAndOneEntryPerPair)
+TEST(DiagramSection, ProbeKeysGiveTheDefaultEntryAndOneEntryPerPair)
 {
     STest test = TestWithCycles(2);
-    test.Tacts.Read(
+    ReadDiagramSection(
         DiagramStore(
             {{"D1", "---"}, {"Z0", "A" + kSep + "01x" + kSep + "B" + kSep + "x1_"}, {"ZM0", "3<"}}),
         kDiagramSection, test);
@@ -93,18 +94,18 @@ TEST(TimeArray, ProbeKeysGiveTheDefaultEntryAndOneEntryPerPair)
     EXPECT_EQ(entries[2], (SZond{"B", "xxx", "x1_", false, 12}));
 }
 
-TEST(TimeArray, ProbeEntriesWithoutMarksGetNone)
+TEST(DiagramSection, ProbeEntriesWithoutMarksGetNone)
 {
     STest test = TestWithCycles(1);
-    test.Tacts.Read(DiagramStore({{"Z0", "A" + kSep + "01"}}), kDiagramSection, test);
+    ReadDiagramSection(DiagramStore({{"Z0", "A" + kSep + "01"}}), kDiagramSection, test);
     ASSERT_EQ(test.ProbeCount(0), 2);
     EXPECT_EQ(test.Probes[0][1].Mark, -1);
 
     IniStore out;
-    test.Tacts.Write(out, kDiagramSection, test, nullptr);
+    WriteDiagramSection(out, kDiagramSection, test, nullptr);
     EXPECT_EQ(out.ReadString(kDiagramSection, "ZM0", ""), "/"); // none is written as '0' - 1
     STest back = TestWithCycles(1);
-    back.Tacts.Read(out, kDiagramSection, back);
+    ReadDiagramSection(out, kDiagramSection, back);
     EXPECT_EQ(back.Probes, test.Probes);
 }
 
@@ -124,7 +125,7 @@ protected:
     std::string Saved(const SSaveParam *param, int cycle)
     {
         IniStore out;
-        test.Tacts.Write(out, kDiagramSection, test, param);
+        WriteDiagramSection(out, kDiagramSection, test, param);
         return out.ReadString(kDiagramSection, NumberedName("Z", cycle), "");
     }
 
@@ -161,17 +162,20 @@ TEST_F(ProbeSave, MeasurementsReplaceReferencesOnlyWhenProbeDataIsAsked)
     EXPECT_EQ(Saved(&param, 0), "A" + kSep + "0xx");
 }
 
-TEST(TimeArray, MalformedLinesStopTheLoad)
+TEST(DiagramSection, MalformedLinesStopTheLoad)
 {
     STest test = TestWithCycles(1);
-    EXPECT_THROW(test.Tacts.Read(DiagramStore({{"1", "12 no separator"}}), kDiagramSection, test),
-                 SectionFormatError);
-    EXPECT_THROW(test.Tacts.Read(DiagramStore({{"1", "x1" + kSep + "01"}}), kDiagramSection, test),
-                 SectionFormatError);
-    EXPECT_THROW(test.Tacts.Read(DiagramStore({{"1", "192" + kSep + "01"}}), kDiagramSection, test),
-                 SectionFormatError);
-    EXPECT_THROW(test.Tacts.Read(DiagramStore({{"Z0", "A" + kSep + "0"}, {"ZM0", "\x01"}}),
-                                 kDiagramSection, test),
+    EXPECT_THROW(
+        ReadDiagramSection(DiagramStore({{"1", "12 no separator"}}), kDiagramSection, test),
+        SectionFormatError);
+    EXPECT_THROW(
+        ReadDiagramSection(DiagramStore({{"1", "x1" + kSep + "01"}}), kDiagramSection, test),
+        SectionFormatError);
+    EXPECT_THROW(
+        ReadDiagramSection(DiagramStore({{"1", "192" + kSep + "01"}}), kDiagramSection, test),
+        SectionFormatError);
+    EXPECT_THROW(ReadDiagramSection(DiagramStore({{"Z0", "A" + kSep + "0"}, {"ZM0", "\x01"}}),
+                                    kDiagramSection, test),
                  SectionFormatError);
 }
 
