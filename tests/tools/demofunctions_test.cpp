@@ -10,6 +10,7 @@
 #include "model/file/scriptedfileui.h"
 #include "model/file/testfile.h"
 #include "model/functions/funcaddress.h"
+#include "model/test/funclinks.h"
 #include "support/tempdir.h"
 
 #include <cstdlib>

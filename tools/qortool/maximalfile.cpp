@@ -5,11 +5,11 @@
 #include "model/core/records.h"
 #include "model/file/contactfile.h"
 #include "model/file/container.h"
-#include "model/file/testsections.h"
-#include "model/functions/testfunctions.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
 #include "model/test/stest.h"
+#include "model/test/testfunctions.h"
+#include "model/test/testsections.h"
 #include "model/words/tyreadr.h"
 
 #include <initializer_list>

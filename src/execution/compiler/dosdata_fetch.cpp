@@ -5,9 +5,9 @@
 #include "infra/helpers.h"
 #include "infra/safefile.h"
 #include "model/document/quorvik.h"
-#include "model/file/testfitness.h"
 #include "model/io/filepaths.h"
 #include "model/test/stest.h"
+#include "model/test/testfitness.h"
 
 namespace qv {
 

@@ -7,7 +7,7 @@
 #include "model/document/documentmodel.h"
 #include "model/document/structurecheck.h"
 #include "model/file/testfile.h"
-#include "model/functions/testfunctions.h"
+#include "model/test/testfunctions.h"
 
 #include <algorithm>
 

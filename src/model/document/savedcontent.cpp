@@ -3,10 +3,10 @@
 #include "model/core/records.h"
 #include "model/document/quorvik.h"
 #include "model/file/savedreferences.h"
-#include "model/file/testsections.h"
 #include "model/ini/inistore.h"
 #include "model/test/sqor.h"
 #include "model/test/stest.h"
+#include "model/test/testsections.h"
 
 namespace qv {
 namespace {

@@ -13,12 +13,12 @@
 #include "model/file/datetext.h"
 #include "model/file/savedreferences.h"
 #include "model/file/scofollow.h"
-#include "model/file/testsections.h"
-#include "model/functions/testfunctions.h"
 #include "model/ini/sectionvalues.h"
 #include "model/io/errors.h"
 #include "model/io/filepaths.h"
 #include "model/io/scofile.h"
+#include "model/test/testfunctions.h"
+#include "model/test/testsections.h"
 
 #include <ctime>
 #include <filesystem>

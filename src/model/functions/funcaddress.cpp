@@ -1,6 +1,5 @@
 #include "model/functions/funcaddress.h"
 
-#include "model/functions/funclinks.h"
 #include "model/functions/funcm.h"
 
 #include <charconv>
@@ -87,13 +86,6 @@ bool CheckAddressRange(std::int64_t end, std::string_view words, const WordWidth
     if (named == 0)
         return false;
     return end <= 0 || static_cast<std::uint64_t>(end) <= MaxAddressOfBits(bits);
-}
-
-bool CheckAddressRange(std::int64_t end, std::string_view words, const STest &test,
-                       const TTyreAdr &tyres)
-{
-    return CheckAddressRange(
-        end, words, [&](char kind, int number) { return WordBusWidth(test, tyres, kind, number); });
 }
 
 STwoPartAddress SplitTwoPartAddress(std::uint64_t address, int lowWidth)

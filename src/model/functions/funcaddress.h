@@ -13,9 +13,7 @@
 
 namespace qv {
 
-class TTyreAdr;
 struct SFuncM;
-struct STest;
 
 // "i" low, " (L) / ", "i" high, " (H)"; just "i" low when high is 0.
 std::string AddressWordsText(std::int32_t low, std::int32_t high);
@@ -33,9 +31,6 @@ using WordWidthFn = std::function<int(char kind, int number)>;
 // True when `end` fits the bits of the words named in `words`; false when
 // it needs more, and for a text that names no word.
 bool CheckAddressRange(std::int64_t end, std::string_view words, const WordWidthFn &widthOf);
-// The same with the bus widths of the test's words.
-bool CheckAddressRange(std::int64_t end, std::string_view words, const STest &test,
-                       const TTyreAdr &tyres);
 
 // An address split across two words: the low part takes as many bits as
 // the low word is wide, the high part the rest.

@@ -30,7 +30,7 @@ inline constexpr int kMaxFileFunctions = 16;
 
 // Sets the FuncLink (words.h) of word `id` of kind 'i', 'o' or 'g' of the
 // test a list is loaded into; a word the test does not have is left alone.
-// The reader of the test's sections gives it (WordLinksOf).
+// The reader of the test's sections gives it (WordLinksOf, test/funclinks.h).
 using WordLinkFn = std::function<void(char kind, int id, std::int32_t value)>;
 
 template <class Record>

@@ -6,6 +6,7 @@
 #include "infra/version.h"
 #include "model/document/quorvik.h"
 #include "model/functions/funcaddress.h"
+#include "model/test/funclinks.h"
 #include "ui/functions/runprompt.h"
 
 #include <QFormLayout>

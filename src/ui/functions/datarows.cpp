@@ -2,7 +2,7 @@
 
 #include "infra/helpers.h"
 #include "model/functions/funcf.h"
-#include "model/functions/funclinks.h"
+#include "model/test/funclinks.h"
 #include "model/test/stest.h"
 #include "model/words/words.h"
 

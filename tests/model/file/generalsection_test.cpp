@@ -2,7 +2,6 @@
 #include "infra/encoding.h"
 #include "model/file/container.h"
 #include "model/file/datetext.h"
-#include "model/file/testsections.h"
 #include "model/ini/inistore.h"
 #include "model/io/bytesource.h"
 #include "model/testfiles.h"
@@ -135,35 +134,6 @@ TEST_F(GeneralSection, FileDateOfAMissingFileSaysSoAndGivesNow)
 class TestBlockSections : public BoardFixture
 {
 };
-
-TEST_F(TestBlockSections, ATestWritesMainThenDescribesEverySectionKindInOrder)
-{
-    IniStore ini;
-    STest test;
-    test.Name = "Тест";
-    test.Cycles = 3;
-    test.StartTact = 2;
-    SSaveParam param;
-    WriteTestSections(ini, test, param);
-    EXPECT_EQ(ini.ToText(), "[MAIN]\r\nNAME=Тест\r\nCYCLE=3\r\nSTART=2\r\n"
-                            "[DESC]\r\nMAIN=Основные данные теста\r\n"
-                            "DIAGRAMM=Временная диаграмма\r\nIWORDS=Входные слова\r\n"
-                            "OWORDS=Выходные слова\r\nGWORDS=G-слова\r\nFFUNCS=F-функции\r\n"
-                            "MFUNCS=M-функции\r\nPFUNCS=P-функции\r\nVFUNCS=V-функции\r\n"
-                            "SFUNCS=S-функции\r\n[DIAGRAMM]\r\nD1=\r\nD2=\r\n");
-    EXPECT_EQ(param.WordKind, 'i');
-}
-
-TEST_F(TestBlockSections, VFunctionsAreReadLastButWrittenBeforeSFunctions)
-{
-    const auto save = SectionKindsInSaveOrder();
-    const auto load = SectionKindsInLoadOrder();
-    ASSERT_EQ(save.size(), load.size());
-    EXPECT_EQ(save[8].descKey, "VFUNCS");
-    EXPECT_EQ(save[9].descKey, "SFUNCS");
-    EXPECT_EQ(load[8].descKey, "SFUNCS");
-    EXPECT_EQ(load[9].descKey, "VFUNCS");
-}
 
 TEST_F(TestBlockSections, ATestWithoutMainGetsAnEmptyNameAndNoCycles)
 {

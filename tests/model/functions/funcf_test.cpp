@@ -1,11 +1,11 @@
 #include "model/core/records.h"
 #include "model/functions/funcf.h"
-#include "model/functions/funclinks.h"
 #include "model/functions/funcs.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
 #include "model/initext.h"
 #include "model/scopedmesbo.h"
+#include "model/test/funclinks.h"
 #include "model/test/stest.h"
 
 #include <gtest/gtest.h>

@@ -1,15 +1,13 @@
 #include "model/core/records.h"
-#include "model/file/testfileui.h"
-#include "model/file/testsections.h"
 #include "model/functions/funcaddress.h"
-#include "model/functions/funclinks.h"
 #include "model/functions/funcm.h"
 #include "model/functions/prog.h"
-#include "model/functions/testfunctions.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
 #include "model/initext.h"
+#include "model/test/funclinks.h"
 #include "model/test/stest.h"
+#include "model/test/testfunctions.h"
 #include "model/words/tyreadr.h"
 
 #include <gtest/gtest.h>
@@ -233,26 +231,6 @@ TEST(AddressRange, TwoPartSplitPutsTheLowWordsWidthInTheLowPart)
     EXPECT_EQ(JoinTwoPartAddress(parts.low, parts.high, 8), 0xABCu);
     EXPECT_EQ(MaxAddressOfBits(12), 4095u);
     EXPECT_EQ(MaxAddressOfBits(64), UINT64_MAX);
-}
-
-TEST(TestSections, AMalformedFunctionSectionIsLoggedNamingTheTestAndKeepsTheTest)
-{
-    STest test;
-    TestReadContext context;
-    context.testIndex = 2;
-    std::vector<std::pair<std::string, char>> lines;
-    context.addLogLine = [&](const std::string &text, char marker) {
-        lines.emplace_back(text, marker);
-    };
-    ReadTestSections(IniOf("[MAIN]\r\nNAME=t\r\n[MFUNCS1]\r\nADRW=i1\r\n"), test, context);
-    EXPECT_EQ(test.Name, "t");
-    ASSERT_EQ(test.MFuncs.Count(), 1);
-    EXPECT_EQ(test.MFuncs.ByNumber(1)->AdrRead, 0);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].first, "Тест 3. раздел [MFUNCS1], ключ ADRR: значение \"\" не является "
-                              "ссылкой на слово (буква и номер)");
-    EXPECT_EQ(lines[0].second, kLogWarning);
-    EXPECT_EQ(test.LoadProblems.size(), 1u);
 }
 
 } // namespace

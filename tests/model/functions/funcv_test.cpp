@@ -2,13 +2,13 @@
 #include "infra/messages.h"
 #include "model/core/records.h"
 #include "model/file/scofollow.h"
-#include "model/file/testsections.h"
 #include "model/functions/funcv.h"
-#include "model/functions/testfunctions.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
 #include "model/initext.h"
 #include "model/test/sqor.h"
+#include "model/test/testfunctions.h"
+#include "model/test/testsections.h"
 #include "support/tempdir.h"
 
 #include <fstream>

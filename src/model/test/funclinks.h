@@ -7,6 +7,7 @@
 #include "model/functions/funclist.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace qv {
 
@@ -23,5 +24,9 @@ WordLinkFn WordLinksOf(STest &test);
 // Bits of the data bus of word `id` of kind 'i', 'o' or 'g'; 0 when the
 // word or its bus does not exist.
 int WordBusWidth(const STest &test, const TTyreAdr &tyres, char kind, int id);
+
+// CheckAddressRange (funcaddress.h) with the bus widths of the test's words.
+bool CheckAddressRange(std::int64_t end, std::string_view words, const STest &test,
+                       const TTyreAdr &tyres);
 
 } // namespace qv

@@ -1,10 +1,10 @@
-#include "model/functions/testfunctions.h"
+#include "model/test/testfunctions.h"
 
 #include "model/core/records.h"
-#include "model/file/testsections.h"
-#include "model/functions/funclinks.h"
 #include "model/io/scofile.h"
+#include "model/test/funclinks.h"
 #include "model/test/stest.h"
+#include "model/test/testsections.h"
 
 #include <filesystem>
 

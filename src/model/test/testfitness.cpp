@@ -1,4 +1,4 @@
-#include "model/file/testfitness.h"
+#include "model/test/testfitness.h"
 
 #include "infra/helpers.h"
 #include "model/functions/funcwordref.h"

@@ -1,12 +1,12 @@
-#include "model/file/testsections.h"
+#include "model/test/testsections.h"
 
 #include "model/core/logmarkers.h"
-#include "model/file/testfitness.h"
-#include "model/functions/testfunctions.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
 #include "model/test/diagramsection.h"
 #include "model/test/stest.h"
+#include "model/test/testfitness.h"
+#include "model/test/testfunctions.h"
 
 #include <array>
 

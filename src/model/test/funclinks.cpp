@@ -1,5 +1,6 @@
-#include "model/functions/funclinks.h"
+#include "model/test/funclinks.h"
 
+#include "model/functions/funcaddress.h"
 #include "model/test/stest.h"
 
 #include <type_traits>
@@ -47,6 +48,13 @@ int WordBusWidth(const STest &test, const TTyreAdr &tyres, char kind, int id)
 {
     const TWord *list = ListOf(test, kind);
     return list ? list->BusWidth(id, tyres) : 0;
+}
+
+bool CheckAddressRange(std::int64_t end, std::string_view words, const STest &test,
+                       const TTyreAdr &tyres)
+{
+    return CheckAddressRange(
+        end, words, [&](char kind, int number) { return WordBusWidth(test, tyres, kind, number); });
 }
 
 } // namespace qv
