@@ -1,8 +1,8 @@
 // The document's side of the two views: filling their content.
 
+#include "model/content/maddresses.h"
 #include "model/content/tablecontent.h"
 #include "model/document/quorvik.h"
-#include "model/functions/maddresses.h"
 #include "model/settings/settings.h"
 
 namespace qv {

@@ -9,7 +9,7 @@
 // that is no number, or an address above the largest, is refused and
 // changes nothing.
 
-#include "model/functions/maddresses.h"
+#include "model/content/maddresses.h"
 
 #include <QDialog>
 

@@ -2,10 +2,10 @@
 // the document fills.
 
 #include "model/content/diagramcontent.h"
+#include "model/content/maddresses.h"
 #include "model/content/tablecontent.h"
 #include "model/document/quorvik.h"
 #include "model/file/scriptedfileui.h"
-#include "model/functions/maddresses.h"
 #include "model/words/tyreadr.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "model/functions/maddresses.h"
+#include "model/content/maddresses.h"
 
 #include "infra/helpers.h"
 #include "model/content/tablecontent.h"
