@@ -1,0 +1,2 @@
+// A container that reads with the folder below it.
+#include "model/lower/reader.h"
