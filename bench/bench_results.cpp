@@ -205,11 +205,11 @@ void BM_JournalOpensOnALargeHistory(benchmark::State &state)
     const qv::results::DatabaseUrl &url = LargeHistory();
     for (auto _ : state) {
         qv::results_ui::JournalWindow window(url);
-        if (!window.connected() || window.model()->rowCount() == 0) {
+        if (!window.Connected() || window.Model()->rowCount() == 0) {
             state.SkipWithError("the journal did not read the history");
             return;
         }
-        benchmark::DoNotOptimize(window.details());
+        benchmark::DoNotOptimize(window.Details());
     }
 }
 

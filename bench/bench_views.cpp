@@ -197,7 +197,7 @@ void BM_OpenDataWindowOnOneMebibyte(benchmark::State &state)
     for (auto _ : state) {
         const auto window = qv::functions::OpenSData(function, dir / "B.QOR", 16, {});
         window->show();
-        benchmark::DoNotOptimize(window->model().rowCount());
+        benchmark::DoNotOptimize(window->Model().rowCount());
     }
     fs::remove_all(dir);
 }

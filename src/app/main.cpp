@@ -98,7 +98,7 @@ int main(int argc, char *argv[])
         qv::QuorvikApplication::setApplicationVersion(QString::fromUtf8(qv::kProductVersion));
         qv::QuorvikApplication::setApplicationDisplayName(QString());
         // Without the toolkit's translations its dialogs stay in English.
-        app.installToolkitTranslations();
+        app.InstallToolkitTranslations();
 
         // 1. The failure handler; "&Закрыть программу" runs the shut-down.
         QPointer<qv::TBaseForm> mainWindow;
@@ -108,7 +108,7 @@ int main(int argc, char *argv[])
                 mainWindow->close();
             qv::QuorvikApplication::exit(1);
         });
-        app.setFailureHandler(&failures);
+        app.SetFailureHandler(&failures);
         // 2-3. The message boxes.
         qv::InstallMesbo(std::make_unique<qv::QtMesbo>(&ActiveWindow));
 
@@ -122,7 +122,7 @@ int main(int argc, char *argv[])
         desk.Tester().SetObserver(&relay);
         if (!desk.Open(qv::kProductName)) {
             desk.Tester().SetObserver(nullptr);
-            app.setFailureHandler(nullptr);
+            app.SetFailureHandler(nullptr);
             return 1;
         }
 
@@ -135,7 +135,7 @@ int main(int argc, char *argv[])
             qv::Mesbo().Show(probeMessage, qv::MbError, qv::kProductName);
             desk.Stop();
             desk.Tester().SetObserver(nullptr);
-            app.setFailureHandler(nullptr);
+            app.SetFailureHandler(nullptr);
             return 1;
         }
 
@@ -151,25 +151,25 @@ int main(int argc, char *argv[])
         qv::RemoteControl remote(window, desk.Store(), qv::DefaultReceiveDir());
         remote.ServeRuns(runCommand);
         desk.SetRemoteServerQuery([&remote] { return remote.ServerWithBench(); });
-        QObject::connect(&relay, &qv::desk::StatusRelay::pictureChanged, &window,
-                         &qv::TBaseForm::setStatusPicture);
+        QObject::connect(&relay, &qv::desk::StatusRelay::PictureChanged, &window,
+                         &qv::TBaseForm::SetStatusPicture);
         QObject::connect(
-            &relay, &qv::desk::StatusRelay::unitStatusChanged, &window,
+            &relay, &qv::desk::StatusRelay::UnitStatusRelayed, &window,
             [&window, &desk](qv::UnitStatus code) {
                 const qv::StatusPicture picture =
                     qv::StatusPictureFor(code, desk.Tester().DosUnit(), desk.Tester().BuildInfo());
-                window.setStatusPicture(picture.code, QString::fromStdString(picture.resource),
+                window.SetStatusPicture(picture.code, QString::fromStdString(picture.resource),
                                         QString::fromStdString(picture.hint));
             });
-        QObject::connect(&relay, &qv::desk::StatusRelay::calibrationCaptionChanged, &window,
-                         &qv::TBaseForm::setCalibrationCaption);
+        QObject::connect(&relay, &qv::desk::StatusRelay::CalibrationCaptionRelayed, &window,
+                         &qv::TBaseForm::SetCalibrationCaption);
         window.show();
         // The command line's work comes first (a warning box of the helper
         // check must not hold up a bench started unattended), then, once the
         // window is painted with its file, the quiet connection: a unit that
         // is not there takes its answer time-out to say so, and the status
         // picture follows.
-        window.startFromCommandLine(qv::QuorvikApplication::arguments(), [&window, &desk] {
+        window.StartFromCommandLine(qv::QuorvikApplication::arguments(), [&window, &desk] {
             qv::RunAfterFirstPaint(window, [&desk] {
                 desk.ConnectQuietly();
                 qv::services::CheckHelperPrograms();
@@ -181,7 +181,7 @@ int main(int argc, char *argv[])
         // did not go through it.
         desk.Stop();
         desk.Tester().SetObserver(nullptr);
-        app.setFailureHandler(nullptr);
+        app.SetFailureHandler(nullptr);
         return code;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "quorvik: %s\n", e.what());

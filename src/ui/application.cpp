@@ -30,7 +30,7 @@ bool QuorvikApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
-bool QuorvikApplication::installToolkitTranslations()
+bool QuorvikApplication::InstallToolkitTranslations()
 {
     // The locale also speaks for the toolkit (file types, sizes and dates of
     // the file dialog), whatever the system's locale is.
@@ -41,7 +41,7 @@ bool QuorvikApplication::installToolkitTranslations()
     return installTranslator(&m_toolkitTexts);
 }
 
-void QuorvikApplication::removeToolkitTranslations()
+void QuorvikApplication::RemoveToolkitTranslations()
 {
     removeTranslator(&m_toolkitTexts);
 }

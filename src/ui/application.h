@@ -18,7 +18,7 @@ public:
     QuorvikApplication(int &argc, char **argv);
 
     // Not owned; null until start-up creates the handler.
-    void setFailureHandler(TExcept *handler) { m_handler = handler; }
+    void SetFailureHandler(TExcept *handler) { m_handler = handler; }
 
     bool notify(QObject *receiver, QEvent *event) override;
 
@@ -26,8 +26,8 @@ public:
     // buttons) from its translations folder; the program's own texts are
     // Russian already. The locale becomes Russian too. False when they are
     // not installed there.
-    bool installToolkitTranslations();
-    void removeToolkitTranslations();
+    bool InstallToolkitTranslations();
+    void RemoveToolkitTranslations();
 
 private:
     TExcept *m_handler = nullptr;

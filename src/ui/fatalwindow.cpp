@@ -57,7 +57,7 @@ TfmMsgException::TfmMsgException(const QString &failureText, QWidget *parent)
     setMinimumWidth(480);
 }
 
-QString TfmMsgException::failureText() const
+QString TfmMsgException::FailureText() const
 {
     return m_failure->text();
 }
@@ -66,7 +66,7 @@ FatalChoice TfmMsgException::Ask(const std::string &failureText)
 {
     TfmMsgException window(QString::fromStdString(failureText));
     window.exec();
-    return window.choice();
+    return window.Choice();
 }
 
 } // namespace qv

@@ -19,10 +19,10 @@ class TfmMsgException : public QDialog
 public:
     explicit TfmMsgException(const QString &failureText, QWidget *parent = nullptr);
 
-    FatalChoice choice() const { return m_choice; }
-    QPushButton *continueButton() const { return m_continue; }
-    QPushButton *closeButton() const { return m_close; }
-    QString failureText() const;
+    FatalChoice Choice() const { return m_choice; }
+    QPushButton *ContinueButton() const { return m_continue; }
+    QPushButton *CloseButton() const { return m_close; }
+    QString FailureText() const;
 
     // Shows the window modally and returns the choice.
     static FatalChoice Ask(const std::string &failureText);

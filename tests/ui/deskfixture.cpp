@@ -62,8 +62,8 @@ TBaseForm &DeskFixture::Window()
 TBaseForm &DeskFixture::WindowWithDemo()
 {
     TBaseForm &form = Window();
-    EXPECT_TRUE(form.openFile(Demo()));
-    EXPECT_EQ(form.document().Doc().NTest, 3);
+    EXPECT_TRUE(form.OpenFile(Demo()));
+    EXPECT_EQ(form.Document().Doc().NTest, 3);
     return form;
 }
 

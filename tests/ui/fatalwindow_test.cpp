@@ -21,21 +21,21 @@ TEST(FatalWindow, ShowsTheFixedTextsAndTheFailureTwice)
     const auto groups = window.findChildren<QGroupBox *>();
     ASSERT_EQ(groups.size(), 1);
     EXPECT_EQ(groups.front()->title(), QStringLiteral("Системное сообщение об ошибке:"));
-    EXPECT_EQ(window.failureText(), QStringLiteral("\"Access violation\"\nAccess violation"));
-    EXPECT_EQ(window.continueButton()->text(), QStringLiteral("&Продолжить работу"));
-    EXPECT_EQ(window.closeButton()->text(), QStringLiteral("&Закрыть программу"));
+    EXPECT_EQ(window.FailureText(), QStringLiteral("\"Access violation\"\nAccess violation"));
+    EXPECT_EQ(window.ContinueButton()->text(), QStringLiteral("&Продолжить работу"));
+    EXPECT_EQ(window.CloseButton()->text(), QStringLiteral("&Закрыть программу"));
 }
 
 TEST(FatalWindow, EachButtonGivesItsChoice)
 {
     TfmMsgException a(QStringLiteral("x"));
     a.show();
-    QTest::mouseClick(a.closeButton(), Qt::LeftButton);
-    EXPECT_EQ(a.choice(), FatalChoice::Close);
+    QTest::mouseClick(a.CloseButton(), Qt::LeftButton);
+    EXPECT_EQ(a.Choice(), FatalChoice::Close);
     TfmMsgException b(QStringLiteral("x"));
     b.show();
-    QTest::mouseClick(b.continueButton(), Qt::LeftButton);
-    EXPECT_EQ(b.choice(), FatalChoice::Continue);
+    QTest::mouseClick(b.ContinueButton(), Qt::LeftButton);
+    EXPECT_EQ(b.Choice(), FatalChoice::Continue);
     EXPECT_FALSE(b.isVisible());
 }
 
@@ -52,11 +52,11 @@ TEST(Application, AnExceptionFromAnEventHandlerIsLoggedAndTheProgramCarriesOn)
         shown = message;
         return FatalChoice::Continue;
     });
-    app->setFailureHandler(&handler);
+    app->SetFailureHandler(&handler);
     testing::FailingObject failing;
     QEvent event(QEvent::User);
     EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
-    app->setFailureHandler(nullptr);
+    app->SetFailureHandler(nullptr);
     EXPECT_EQ(shown, "сбой обработчика");
     EXPECT_TRUE(std::filesystem::exists(log));
     EXPECT_GT(std::filesystem::file_size(log), 63u);

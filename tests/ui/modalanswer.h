@@ -23,7 +23,7 @@ public:
     // Acts on the next modal window of type W; `act` must close it or leave
     // it for the next step.
     template <typename W>
-    ModalAnswers &then(std::function<void(W &)> act)
+    ModalAnswers &Then(std::function<void(W &)> act)
     {
         m_steps->push_back({[](QWidget *modal) { return qobject_cast<W *>(modal) != nullptr; },
                             [act](QWidget *modal) { act(*qobject_cast<W *>(modal)); }});
@@ -31,7 +31,7 @@ public:
     }
 
     // Starts answering; steps left over when the object dies are dropped.
-    void start()
+    void Start()
     {
         auto steps = m_steps;
         m_timer = std::make_unique<QTimer>();
@@ -50,7 +50,7 @@ public:
         m_timer->start();
     }
 
-    bool done() const { return m_steps->empty(); }
+    bool Done() const { return m_steps->empty(); }
 
 private:
     std::shared_ptr<std::deque<Step>> m_steps = std::make_shared<std::deque<Step>>();

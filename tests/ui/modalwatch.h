@@ -38,7 +38,7 @@ public:
         m_timer.start();
     }
 
-    bool seen() const { return m_seen; }
+    bool Seen() const { return m_seen; }
 
 private:
     std::function<void(W &)> m_action;

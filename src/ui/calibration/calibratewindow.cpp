@@ -53,7 +53,7 @@ std::optional<double> PeriodValue(const QLineEdit &field)
 std::unique_ptr<TfmCalibrate> TfmCalibrate::Open(Context context, QWidget *parent)
 {
     std::unique_ptr<TfmCalibrate> window(new TfmCalibrate(context, parent));
-    if (!window->m_session.Ready() || !window->readPeriods()) {
+    if (!window->m_session.Ready() || !window->ReadPeriods()) {
         window->m_closed = true;
         return nullptr;
     }
@@ -87,8 +87,8 @@ TfmCalibrate::TfmCalibrate(Context context, QWidget *parent)
         m_stops[at] = new QPushButton(QStringLiteral("Стоп"), group);
         grid->addWidget(m_starts[at], 1, 3);
         grid->addWidget(m_stops[at], 1, 4);
-        connect(m_starts[at], &QPushButton::clicked, this, [this, m] { start(m); });
-        connect(m_stops[at], &QPushButton::clicked, this, [this, m] { stop(m); });
+        connect(m_starts[at], &QPushButton::clicked, this, [this, m] { Start(m); });
+        connect(m_stops[at], &QPushButton::clicked, this, [this, m] { Stop(m); });
         m_groups[at] = group;
         layout->addWidget(group);
     }
@@ -98,7 +98,7 @@ TfmCalibrate::TfmCalibrate(Context context, QWidget *parent)
     m_waitLine->hide();
     layout->addWidget(m_waitLine);
     m_waitTimer.setInterval(kPollMs);
-    connect(&m_waitTimer, &QTimer::timeout, this, [this] { pollStart(); });
+    connect(&m_waitTimer, &QTimer::timeout, this, [this] { PollStart(); });
     auto *buttons = new QHBoxLayout;
     m_apply = new QPushButton(QStringLiteral("Применить"), this);
     m_save = new QPushButton(QStringLiteral("Сохранить"), this);
@@ -108,14 +108,14 @@ TfmCalibrate::TfmCalibrate(Context context, QWidget *parent)
     buttons->addStretch();
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    connect(m_apply, &QPushButton::clicked, this, [this] { send(2); });
-    connect(m_save, &QPushButton::clicked, this, [this] { send(3); });
+    connect(m_apply, &QPushButton::clicked, this, [this] { Send(2); });
+    connect(m_save, &QPushButton::clicked, this, [this] { Send(3); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TfmCalibrate::~TfmCalibrate() = default;
 
-bool TfmCalibrate::readPeriods()
+bool TfmCalibrate::ReadPeriods()
 {
     const std::uint8_t request[] = {1};
     const auto answer = m_session.Ask(QORV_CALIBR, request);
@@ -138,7 +138,7 @@ bool TfmCalibrate::readPeriods()
     return true;
 }
 
-void TfmCalibrate::start(int m)
+void TfmCalibrate::Start(int m)
 {
     const auto at = static_cast<std::size_t>(m);
     // The click has toggled the button: it goes down only with the unit's
@@ -159,22 +159,22 @@ void TfmCalibrate::start(int m)
     m_waitTimer.start();
 }
 
-void TfmCalibrate::pollStart()
+void TfmCalibrate::PollStart()
 {
     if (m_waiting < 0)
         return;
     const int code = kSignalCodes[static_cast<std::size_t>(m_waiting)];
     if (const auto answer = m_session.Poll(code)) {
-        endWait(*answer);
+        EndWait(*answer);
         return;
     }
     if (m_waitClock.elapsed() < m_waitLimitMs)
         return;
-    endWait(false);
+    EndWait(false);
     m_session.TellPortText(NoAnswerText(code, m_waitLimitMs));
 }
 
-void TfmCalibrate::endWait(bool pressed)
+void TfmCalibrate::EndWait(bool pressed)
 {
     if (m_waiting < 0)
         return;
@@ -186,12 +186,12 @@ void TfmCalibrate::endWait(bool pressed)
     m_starts[at]->setChecked(pressed);
 }
 
-void TfmCalibrate::cancelWait()
+void TfmCalibrate::CancelWait()
 {
     if (m_waiting < 0)
         return;
     const int code = kSignalCodes[static_cast<std::size_t>(m_waiting)];
-    endWait(false);
+    EndWait(false);
     // The unit may still start; it is told to stop. A late answer to either
     // is dropped by the port as one nobody waits for.
     const std::uint8_t request[] = {1};
@@ -201,18 +201,18 @@ void TfmCalibrate::cancelWait()
 void TfmCalibrate::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && m_waiting >= 0) {
-        cancelWait();
+        CancelWait();
         event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
-void TfmCalibrate::stop(int m)
+void TfmCalibrate::Stop(int m)
 {
     const auto at = static_cast<std::size_t>(m);
     if (m_waiting == m) {
-        cancelWait();
+        CancelWait();
         return;
     }
     if (!m_starts[at]->isChecked()) {
@@ -224,7 +224,7 @@ void TfmCalibrate::stop(int m)
     m_starts[at]->setChecked(false);
 }
 
-void TfmCalibrate::send(std::uint8_t operation)
+void TfmCalibrate::Send(std::uint8_t operation)
 {
     if (m_starts[0]->isChecked() || m_starts[1]->isChecked()) {
         Mesbo().Show(Msg(29), MbError, kProductName);
@@ -267,7 +267,7 @@ void TfmCalibrate::send(std::uint8_t operation)
 
 void TfmCalibrate::done(int result)
 {
-    cancelWait();
+    CancelWait();
     if (!m_closed && m_confirmed) {
         const auto t1 = PeriodValue(*m_fields[0]);
         const auto t3 = PeriodValue(*m_fields[2]);

@@ -49,16 +49,16 @@ public:
     static std::unique_ptr<TfmCalibrate> Open(Context context, QWidget *parent = nullptr);
     ~TfmCalibrate() override;
 
-    QGroupBox *group(int m) const { return m_groups.at(static_cast<std::size_t>(m)); }
-    QLineEdit *field(int m) const { return m_fields.at(static_cast<std::size_t>(m)); }
-    QPushButton *startButton(int m) const { return m_starts.at(static_cast<std::size_t>(m)); }
-    QPushButton *stopButton(int m) const { return m_stops.at(static_cast<std::size_t>(m)); }
-    QPushButton *applyButton() const { return m_apply; }
-    QPushButton *saveButton() const { return m_save; }
-    bool confirmed() const { return m_confirmed; }
+    QGroupBox *Group(int m) const { return m_groups.at(static_cast<std::size_t>(m)); }
+    QLineEdit *Field(int m) const { return m_fields.at(static_cast<std::size_t>(m)); }
+    QPushButton *StartButton(int m) const { return m_starts.at(static_cast<std::size_t>(m)); }
+    QPushButton *StopButton(int m) const { return m_stops.at(static_cast<std::size_t>(m)); }
+    QPushButton *ApplyButton() const { return m_apply; }
+    QPushButton *SaveButton() const { return m_save; }
+    bool Confirmed() const { return m_confirmed; }
     // The measurement whose "Старт" waits for the unit, -1 none.
-    int waitingMeasurement() const { return m_waiting; }
-    QLabel *waitLine() const { return m_waitLine; }
+    int WaitingMeasurement() const { return m_waiting; }
+    QLabel *WaitLine() const { return m_waitLine; }
 
     void done(int result) override;
 
@@ -67,14 +67,14 @@ protected:
 
 private:
     TfmCalibrate(Context context, QWidget *parent);
-    bool readPeriods();
-    void start(int m);
-    void stop(int m);
-    void pollStart();
+    bool ReadPeriods();
+    void Start(int m);
+    void Stop(int m);
+    void PollStart();
     // Ends the wait of "Старт"; `pressed` holds the button down.
-    void endWait(bool pressed);
-    void cancelWait();
-    void send(std::uint8_t operation);
+    void EndWait(bool pressed);
+    void CancelWait();
+    void Send(std::uint8_t operation);
 
     Context m_context;
     CalibrationSession m_session;

@@ -70,7 +70,7 @@ std::optional<std::vector<UnitParameter>> ParseParameters(std::span<const std::u
 std::unique_ptr<TfmCalibrateMk> TfmCalibrateMk::Open(const Context &context, QWidget *parent)
 {
     std::unique_ptr<TfmCalibrateMk> window(new TfmCalibrateMk(context, parent));
-    if (!window->m_session.Ready() || !window->readParameters())
+    if (!window->m_session.Ready() || !window->ReadParameters())
         return nullptr;
     return window;
 }
@@ -106,15 +106,15 @@ TfmCalibrateMk::TfmCalibrateMk(const Context &context, QWidget *parent)
     m_blink->setInterval(kBlinkMs);
     connect(m_blink, &QTimer::timeout, this, [this] {
         m_blinkOn = !m_blinkOn;
-        paintRow(m_generating, m_blinkOn);
+        PaintRow(m_generating, m_blinkOn);
     });
-    connect(m_table, &QTableWidget::cellClicked, this, [this](int row) { clickRow(row); });
-    connect(m_wait, &QPushButton::clicked, this, [this] { openWaitWindow(); });
+    connect(m_table, &QTableWidget::cellClicked, this, [this](int row) { ClickRow(row); });
+    connect(m_wait, &QPushButton::clicked, this, [this] { OpenWaitWindow(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     resize(520, 360);
 }
 
-void TfmCalibrateMk::fitColumns()
+void TfmCalibrateMk::FitColumns()
 {
     const int width = m_table->viewport()->width();
     m_table->setColumnWidth(1, width * kOscilloscopeShare / 100);
@@ -122,7 +122,7 @@ void TfmCalibrateMk::fitColumns()
     m_table->setColumnWidth(0, width - m_table->columnWidth(1) - m_table->columnWidth(2));
 }
 
-int TfmCalibrateMk::neededTableWidth() const
+int TfmCalibrateMk::NeededTableWidth() const
 {
     const QFontMetrics header(m_table->horizontalHeader()->font());
     const QFontMetrics cells(m_table->font());
@@ -145,22 +145,22 @@ int TfmCalibrateMk::neededTableWidth() const
 void TfmCalibrateMk::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    fitColumns();
+    FitColumns();
 }
 
 void TfmCalibrateMk::showEvent(QShowEvent *event)
 {
     // The texts are known now: the window grows when a share would cut them.
-    const int missing = neededTableWidth() - m_table->viewport()->width();
+    const int missing = NeededTableWidth() - m_table->viewport()->width();
     if (missing > 0)
         resize(width() + missing, height());
     QDialog::showEvent(event);
-    fitColumns();
+    FitColumns();
 }
 
 TfmCalibrateMk::~TfmCalibrateMk() = default;
 
-bool TfmCalibrateMk::readParameters()
+bool TfmCalibrateMk::ReadParameters()
 {
     const std::uint8_t request[] = {1};
     const auto answer = m_session.Ask(QORV_CALIBR, request);
@@ -186,10 +186,10 @@ bool TfmCalibrateMk::readParameters()
     return true;
 }
 
-void TfmCalibrateMk::clickRow(int row)
+void TfmCalibrateMk::ClickRow(int row)
 {
     const bool same = row == m_generating;
-    stopGenerating();
+    StopGenerating();
     if (same)
         return;
     const std::uint8_t request[] = {2, static_cast<std::uint8_t>(row)};
@@ -197,24 +197,24 @@ void TfmCalibrateMk::clickRow(int row)
     if (answer && answer->size() == 1 && answer->front() == kGenerating) {
         m_generating = row;
         m_blinkOn = true;
-        paintRow(row, true);
+        PaintRow(row, true);
         m_blink->start();
     }
 }
 
-void TfmCalibrateMk::stopGenerating()
+void TfmCalibrateMk::StopGenerating()
 {
     if (m_generating < 0)
         return;
     m_blink->stop();
-    paintRow(m_generating, false);
+    PaintRow(m_generating, false);
     m_generating = -1;
     m_blinkOn = false;
     const std::uint8_t request[] = {4};
     m_session.Ask(QORV_CALIBR, request);
 }
 
-void TfmCalibrateMk::paintRow(int row, bool highlighted)
+void TfmCalibrateMk::PaintRow(int row, bool highlighted)
 {
     if (row < 0 || row >= m_table->rowCount())
         return;
@@ -223,9 +223,9 @@ void TfmCalibrateMk::paintRow(int row, bool highlighted)
             item->setBackground(highlighted ? QBrush(Qt::yellow) : QBrush());
 }
 
-void TfmCalibrateMk::openWaitWindow()
+void TfmCalibrateMk::OpenWaitWindow()
 {
-    stopGenerating();
+    StopGenerating();
     TfmConfigOWait wait(m_session, m_context.clbPath, m_context.maxWidth, windowTitle(), this);
     wait.move(frameGeometry().topLeft());
     wait.exec();
@@ -233,7 +233,7 @@ void TfmCalibrateMk::openWaitWindow()
 
 void TfmCalibrateMk::done(int result)
 {
-    stopGenerating();
+    StopGenerating();
     QDialog::done(result);
 }
 

@@ -52,11 +52,11 @@ public:
     static std::unique_ptr<TfmCalibrateMk> Open(const Context &context, QWidget *parent = nullptr);
     ~TfmCalibrateMk() override;
 
-    QTableWidget *table() const { return m_table; }
-    QPushButton *waitButton() const { return m_wait; }
-    int generatingRow() const { return m_generating; }
+    QTableWidget *Table() const { return m_table; }
+    QPushButton *WaitButton() const { return m_wait; }
+    int GeneratingRow() const { return m_generating; }
     // Whether the generating row shows its blink colour now.
-    bool blinkOn() const { return m_blinkOn; }
+    bool BlinkOn() const { return m_blinkOn; }
 
     void done(int result) override;
 
@@ -67,15 +67,15 @@ protected:
 
 private:
     TfmCalibrateMk(const Context &context, QWidget *parent);
-    void fitColumns();
+    void FitColumns();
     // The narrowest table width at which every column's share shows its
     // header and texts whole.
-    int neededTableWidth() const;
-    bool readParameters();
-    void clickRow(int row);
-    void stopGenerating();
-    void openWaitWindow();
-    void paintRow(int row, bool highlighted);
+    int NeededTableWidth() const;
+    bool ReadParameters();
+    void ClickRow(int row);
+    void StopGenerating();
+    void OpenWaitWindow();
+    void PaintRow(int row, bool highlighted);
 
     Context m_context;
     CalibrationSession m_session;

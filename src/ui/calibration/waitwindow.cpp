@@ -90,19 +90,19 @@ TfmConfigOWait::TfmConfigOWait(CalibrationSession &session, std::filesystem::pat
         m_width->setEnabled(withWord);
         m_passes->setEnabled(withWord);
         m_picture->setPixmap(
-            WiringPicture(withWord ? WaitTest::MeanderWithWord : WaitTest::Meander));
+            calibration::WiringPicture(withWord ? WaitTest::MeanderWithWord : WaitTest::Meander));
     };
     connect(m_test, &QComboBox::currentIndexChanged, this, testChosen);
-    connect(m_run, &QPushButton::clicked, this, [this] { run(); });
-    connect(m_stop, &QPushButton::clicked, this, [this] { stop(); });
-    connect(m_data, &QPushButton::toggled, this, [this](bool on) { showData(on); });
+    connect(m_run, &QPushButton::clicked, this, [this] { Run(); });
+    connect(m_stop, &QPushButton::clicked, this, [this] { Stop(); });
+    connect(m_data, &QPushButton::toggled, this, [this](bool on) { ShowData(on); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     testChosen();
-    swapButtons(false);
-    showData(false);
+    SwapButtons(false);
+    ShowData(false);
 }
 
-bool TfmConfigOWait::checkField(QLineEdit *field, int upper, const std::string &message)
+bool TfmConfigOWait::CheckField(QLineEdit *field, int upper, const std::string &message)
 {
     bool ok = false;
     const int value = field->text().trimmed().toInt(&ok);
@@ -114,14 +114,14 @@ bool TfmConfigOWait::checkField(QLineEdit *field, int upper, const std::string &
     return false;
 }
 
-void TfmConfigOWait::run()
+void TfmConfigOWait::Run()
 {
     const std::uint8_t test = m_test->currentIndex() == 1 ? 1 : 0;
     if (test == 1 &&
-        (!checkField(m_width, m_maxWidth,
+        (!CheckField(m_width, m_maxWidth,
                      "Разрядность О-слова должна быть в числовом диапазоне: от 1 до " +
                          std::to_string(m_maxWidth)) ||
-         !checkField(m_passes, kMaxPasses,
+         !CheckField(m_passes, kMaxPasses,
                      "Количество циклов ожидания должно быть в числовом диапазоне: от 1 до " +
                          std::to_string(kMaxPasses))))
         return;
@@ -131,24 +131,24 @@ void TfmConfigOWait::run()
                                     static_cast<std::uint8_t>(passes & 0xFF),
                                     static_cast<std::uint8_t>(passes >> 8)};
     if (m_session.Ask(QORV_CALIBR, request))
-        swapButtons(true);
+        SwapButtons(true);
 }
 
-void TfmConfigOWait::stop()
+void TfmConfigOWait::Stop()
 {
     const std::uint8_t request[] = {4};
     if (m_session.Ask(QORV_CALIBR, request))
-        swapButtons(false);
+        SwapButtons(false);
 }
 
-void TfmConfigOWait::swapButtons(bool running)
+void TfmConfigOWait::SwapButtons(bool running)
 {
     m_running = running;
     m_run->setEnabled(!running);
     m_stop->setEnabled(running);
 }
 
-void TfmConfigOWait::showData(bool on)
+void TfmConfigOWait::ShowData(bool on)
 {
     m_explanation->setVisible(on);
     m_grid->setVisible(on);
@@ -207,7 +207,7 @@ void TfmConfigOWait::showData(bool on)
 void TfmConfigOWait::done(int result)
 {
     if (m_running)
-        stop();
+        Stop();
     QDialog::done(result);
 }
 

@@ -36,23 +36,23 @@ public:
     TfmConfigOWait(CalibrationSession &session, std::filesystem::path clbPath, int maxWidth,
                    const QString &caption, QWidget *parent = nullptr);
 
-    QComboBox *testList() const { return m_test; }
-    QLineEdit *widthField() const { return m_width; }
-    QLineEdit *passesField() const { return m_passes; }
-    QPushButton *runButton() const { return m_run; }
-    QPushButton *stopButton() const { return m_stop; }
-    QPushButton *dataButton() const { return m_data; }
-    QTableWidget *grid() const { return m_grid; }
-    QLabel *wiringPicture() const { return m_picture; }
+    QComboBox *TestList() const { return m_test; }
+    QLineEdit *WidthField() const { return m_width; }
+    QLineEdit *PassesField() const { return m_passes; }
+    QPushButton *RunButton() const { return m_run; }
+    QPushButton *StopButton() const { return m_stop; }
+    QPushButton *DataButton() const { return m_data; }
+    QTableWidget *Grid() const { return m_grid; }
+    QLabel *WiringPicture() const { return m_picture; }
 
     void done(int result) override;
 
 private:
-    void run();
-    void stop();
-    void showData(bool on);
-    bool checkField(QLineEdit *field, int upper, const std::string &message);
-    void swapButtons(bool running);
+    void Run();
+    void Stop();
+    void ShowData(bool on);
+    bool CheckField(QLineEdit *field, int upper, const std::string &message);
+    void SwapButtons(bool running);
 
     CalibrationSession &m_session;
     std::filesystem::path m_clbPath;

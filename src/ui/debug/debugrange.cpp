@@ -78,10 +78,10 @@ TfmDebugTct::TfmDebugTct(STest &test, QWidget *parent)
     form->addRow(QStringLiteral("Конечный такт отладки:"), m_last);
     layout->addLayout(form);
     m_ok = AddOkCancel(this, layout, QStringLiteral("OK"));
-    connect(m_ok, &QPushButton::clicked, this, &TfmDebugTct::tryAccept);
+    connect(m_ok, &QPushButton::clicked, this, &TfmDebugTct::TryAccept);
 }
 
-void TfmDebugTct::tryAccept()
+void TfmDebugTct::TryAccept()
 {
     const int first = m_first->value();
     const int last = m_last->value();
@@ -104,15 +104,15 @@ TfmDebugCycle::TfmDebugCycle(const STest &test, QWidget *parent)
     form->addRow(QStringLiteral("Выберите цикл для отладки:"), m_cycle);
     layout->addLayout(form);
     m_ok = AddOkCancel(this, layout, QStringLiteral("ОК"));
-    connect(m_ok, &QPushButton::clicked, this, &TfmDebugCycle::tryAccept);
+    connect(m_ok, &QPushButton::clicked, this, &TfmDebugCycle::TryAccept);
 }
 
-int TfmDebugCycle::chosen() const
+int TfmDebugCycle::Chosen() const
 {
     return m_cycle->value() - 1;
 }
 
-void TfmDebugCycle::tryAccept()
+void TfmDebugCycle::TryAccept()
 {
     const int n = m_cycle->value();
     if (n < 1 || n > m_test.Cycles) {

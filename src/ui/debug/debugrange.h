@@ -35,12 +35,12 @@ class TfmDebugTct : public QDialog
 public:
     explicit TfmDebugTct(STest &test, QWidget *parent = nullptr);
 
-    QSpinBox *first() const { return m_first; }
-    QSpinBox *last() const { return m_last; }
-    QPushButton *okButton() const { return m_ok; }
+    QSpinBox *First() const { return m_first; }
+    QSpinBox *Last() const { return m_last; }
+    QPushButton *OkButton() const { return m_ok; }
 
 private:
-    void tryAccept();
+    void TryAccept();
 
     STest &m_test;
     QSpinBox *m_first = nullptr;
@@ -57,13 +57,13 @@ class TfmDebugCycle : public QDialog
 public:
     explicit TfmDebugCycle(const STest &test, QWidget *parent = nullptr);
 
-    QSpinBox *cycle() const { return m_cycle; }
-    QPushButton *okButton() const { return m_ok; }
+    QSpinBox *Cycle() const { return m_cycle; }
+    QPushButton *OkButton() const { return m_ok; }
     // The chosen cycle, 0-based.
-    int chosen() const;
+    int Chosen() const;
 
 private:
-    void tryAccept();
+    void TryAccept();
 
     const STest &m_test;
     QSpinBox *m_cycle = nullptr;

@@ -44,8 +44,8 @@ public:
     TfmEditDebug(TQuorvik &doc, STest &test, DebugEditTarget target, const QString &value,
                  QWidget *parent = nullptr);
 
-    QLineEdit *value() const { return m_value; }
-    QPushButton *okButton() const { return m_ok; }
+    QLineEdit *Value() const { return m_value; }
+    QPushButton *OkButton() const { return m_ok; }
 
 private:
     TQuorvik &m_doc;

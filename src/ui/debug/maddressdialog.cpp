@@ -50,16 +50,16 @@ TfmMAddress::TfmMAddress(const TQuorvik &doc, STest &test, const MAddressSide &s
         layout->addWidget(m_high);
     }
     m_ok = AddOkCancel(this, layout);
-    connect(m_address, &QLineEdit::textChanged, this, [this] { showParts(); });
+    connect(m_address, &QLineEdit::textChanged, this, [this] { ShowParts(); });
     connect(m_ok, &QPushButton::clicked, this, [this] {
-        if (store())
+        if (Store())
             accept();
     });
-    showParts();
+    ShowParts();
 }
 
 // The split of the address typed so far; "?" while it is no address.
-void TfmMAddress::showParts()
+void TfmMAddress::ShowParts()
 {
     const int base = m_doc.Doc().Sys;
     const auto typed = m_doc.ParseNumber(m_address->text().trimmed().toUpper().toStdString());
@@ -76,7 +76,7 @@ void TfmMAddress::showParts()
                         part(address >> m_side.lowWidth));
 }
 
-bool TfmMAddress::store()
+bool TfmMAddress::Store()
 {
     const auto typed = m_doc.ParseNumber(m_address->text().trimmed().toUpper().toStdString());
     if (!typed) {

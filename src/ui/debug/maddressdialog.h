@@ -32,14 +32,14 @@ public:
     TfmMAddress(const TQuorvik &doc, STest &test, const MAddressSide &side,
                 QWidget *parent = nullptr);
 
-    QLineEdit *address() const { return m_address; }
-    QLabel *lowPart() const { return m_low; }
-    QLabel *highPart() const { return m_high; }
-    QPushButton *okButton() const { return m_ok; }
+    QLineEdit *Address() const { return m_address; }
+    QLabel *LowPart() const { return m_low; }
+    QLabel *HighPart() const { return m_high; }
+    QPushButton *OkButton() const { return m_ok; }
 
 private:
-    void showParts();
-    bool store();
+    void ShowParts();
+    bool Store();
 
     const TQuorvik &m_doc;
     STest &m_test;

@@ -51,7 +51,7 @@ TfmSaveChoice::TfmSaveChoice(SaveChoiceRequest &request, const QString &caption,
         item->setCheckState(Qt::Unchecked);
     }
     connect(m_kinds, &QListWidget::itemChanged, this,
-            [this](QListWidgetItem *item) { kindTicked(m_kinds->row(item)); });
+            [this](QListWidgetItem *item) { KindTicked(m_kinds->row(item)); });
     layout->addWidget(m_kinds);
 
     layout->addWidget(new QLabel(QStringLiteral("Имя диагностического файла:"), this));
@@ -88,7 +88,7 @@ TfmSaveChoice::TfmSaveChoice(SaveChoiceRequest &request, const QString &caption,
     layout->addWidget(m_backup);
 
     m_ok = AddOkCancel(this, layout);
-    connect(m_ok, &QPushButton::clicked, this, &TfmSaveChoice::tryAccept);
+    connect(m_ok, &QPushButton::clicked, this, &TfmSaveChoice::TryAccept);
 }
 
 QString TfmSaveChoice::WithQorExtension(const QString &name)
@@ -110,7 +110,7 @@ bool TfmSaveChoice::UsableFileName(const QString &name)
     return scratch.isValid() && IsValidFileName(name.toStdString(), folder, folder);
 }
 
-void TfmSaveChoice::kindTicked(int line)
+void TfmSaveChoice::KindTicked(int line)
 {
     if (line != kDebugLine && line != kProbeLine)
         return;
@@ -124,7 +124,7 @@ void TfmSaveChoice::kindTicked(int line)
                  MbError, kProductName);
 }
 
-void TfmSaveChoice::tryAccept()
+void TfmSaveChoice::TryAccept()
 {
     const QString name = WithQorExtension(m_fileName->currentText());
     m_fileName->setEditText(name);

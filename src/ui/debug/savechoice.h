@@ -30,13 +30,13 @@ public:
     // save command's caption without "&".
     TfmSaveChoice(SaveChoiceRequest &request, const QString &caption, QWidget *parent = nullptr);
 
-    QListWidget *kinds() const { return m_kinds; }
-    QComboBox *fileName() const { return m_fileName; }
-    QCheckBox *activeTest() const { return m_activeTest; }
-    QSpinBox *testNumber() const { return m_testNumber; }
-    QCheckBox *activeCycle() const { return m_activeCycle; }
-    QCheckBox *backup() const { return m_backup; }
-    QPushButton *okButton() const { return m_ok; }
+    QListWidget *Kinds() const { return m_kinds; }
+    QComboBox *FileName() const { return m_fileName; }
+    QCheckBox *ActiveTest() const { return m_activeTest; }
+    QSpinBox *TestNumber() const { return m_testNumber; }
+    QCheckBox *ActiveCycle() const { return m_activeCycle; }
+    QCheckBox *Backup() const { return m_backup; }
+    QPushButton *OkButton() const { return m_ok; }
 
     // The name as the box makes it on leaving: ".QOR" forced.
     static QString WithQorExtension(const QString &name);
@@ -44,8 +44,8 @@ public:
     static bool UsableFileName(const QString &name);
 
 private:
-    void kindTicked(int line);
-    void tryAccept();
+    void KindTicked(int line);
+    void TryAccept();
 
     SaveChoiceRequest &m_request;
     QListWidget *m_kinds = nullptr;

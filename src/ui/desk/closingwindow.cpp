@@ -29,7 +29,7 @@ ClosingWindow::ClosingWindow(QWidget *parent, QString text)
     });
 }
 
-void ClosingWindow::showNow()
+void ClosingWindow::ShowNow()
 {
     if (QWidget *owner = parentWidget())
         move(owner->geometry().center() - QPoint(kWidth / 2, kHeight / 2));

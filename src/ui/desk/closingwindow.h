@@ -20,7 +20,7 @@ public:
 
     explicit ClosingWindow(QWidget *parent = nullptr, QString text = QString::fromUtf8(kText));
     // Shows the window centred on its parent and paints it at once.
-    void showNow();
+    void ShowNow();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

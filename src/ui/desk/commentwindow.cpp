@@ -61,8 +61,8 @@ TfmComment::TfmComment(TQuorvik &document, QWidget *parent)
     layout->addLayout(buttons);
     resize(420, 300);
 
-    connect(m_slots, &QComboBox::activated, this, [this] { showSelected(); });
-    connect(m_save, &QPushButton::clicked, this, &TfmComment::save);
+    connect(m_slots, &QComboBox::activated, this, [this] { ShowSelected(); });
+    connect(m_save, &QPushButton::clicked, this, &TfmComment::Save);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 }
 
@@ -72,15 +72,15 @@ bool TfmComment::HasComment(const TQuorvik &document, int slot)
     return document.CommentMarks().find(mark) != std::string::npos;
 }
 
-void TfmComment::setEditable(bool editable)
+void TfmComment::SetEditable(bool editable)
 {
-    takeEdits();
+    TakeEdits();
     m_editable = editable;
     m_text->setReadOnly(!editable);
-    showSlot(m_shownSlot);
+    ShowSlot(m_shownSlot);
 }
 
-void TfmComment::fillList()
+void TfmComment::FillList()
 {
     m_slots->clear();
     const int tests = m_document.Doc().NTest;
@@ -93,34 +93,34 @@ void TfmComment::fillList()
     }
 }
 
-void TfmComment::showSlot(int slot)
+void TfmComment::ShowSlot(int slot)
 {
-    fillList();
+    FillList();
     int row = m_slots->findData(slot);
     if (row < 0 && m_slots->count() > 0)
         row = 0;
     m_slots->setCurrentIndex(row);
-    showSelected();
+    ShowSelected();
 }
 
-void TfmComment::forget()
+void TfmComment::Forget()
 {
     m_shownSlot = -1;
     m_slots->clear();
     m_text->clear();
 }
 
-int TfmComment::currentSlot() const
+int TfmComment::CurrentSlot() const
 {
     return m_shownSlot;
 }
 
-QString TfmComment::text() const
+QString TfmComment::Text() const
 {
     return m_text->toPlainText();
 }
 
-void TfmComment::takeEdits()
+void TfmComment::TakeEdits()
 {
     if (!m_editable || m_shownSlot < 0 || m_shownSlot >= kCommentSlots)
         return;
@@ -128,9 +128,9 @@ void TfmComment::takeEdits()
         StoredText(m_text->toPlainText());
 }
 
-void TfmComment::showSelected()
+void TfmComment::ShowSelected()
 {
-    takeEdits();
+    TakeEdits();
     const QVariant slot = m_slots->currentData();
     m_shownSlot = slot.isValid() ? slot.toInt() : -1;
     m_text->setPlainText(
@@ -139,7 +139,7 @@ void TfmComment::showSelected()
             : QString());
 }
 
-void TfmComment::save()
+void TfmComment::Save()
 {
     if (!m_editable) {
         const std::string setting(
@@ -148,11 +148,11 @@ void TfmComment::save()
                      kProductName);
         return;
     }
-    takeEdits();
+    TakeEdits();
     m_document.WriteComments();
     if (m_document.TestFile())
         m_document.UpdateCommentMarks();
-    showSlot(m_shownSlot);
+    ShowSlot(m_shownSlot);
 }
 
 } // namespace qv

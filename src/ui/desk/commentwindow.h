@@ -28,29 +28,29 @@ public:
 
     // With editing allowed every slot is listed, so that a comment can be
     // written where there was none.
-    void setEditable(bool editable);
-    bool editable() const { return m_editable; }
+    void SetEditable(bool editable);
+    bool Editable() const { return m_editable; }
     // Lists the comments again and shows slot `slot` (the first listed one
     // when that slot is not listed).
-    void showSlot(int slot);
+    void ShowSlot(int slot);
     // Forgets what was shown (the document is about to be reset).
-    void forget();
+    void Forget();
     // The slot shown; -1 = none.
-    int currentSlot() const;
-    QString text() const;
+    int CurrentSlot() const;
+    QString Text() const;
 
-    QComboBox *slotList() const { return m_slots; }
-    QPlainTextEdit *editor() const { return m_text; }
-    QPushButton *saveButton() const { return m_save; }
+    QComboBox *SlotList() const { return m_slots; }
+    QPlainTextEdit *Editor() const { return m_text; }
+    QPushButton *SaveButton() const { return m_save; }
 
     // Whether slot `slot` of the document holds a comment.
     static bool HasComment(const TQuorvik &document, int slot);
 
 private:
-    void fillList();
-    void takeEdits();
-    void showSelected();
-    void save();
+    void FillList();
+    void TakeEdits();
+    void ShowSelected();
+    void Save();
 
     TQuorvik &m_document;
     bool m_editable = false;

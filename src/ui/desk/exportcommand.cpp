@@ -21,24 +21,24 @@ ExportCommand::ExportCommand(const TQuorvik &document, QMenu &fileMenu, QAction 
 {
     m_action->setObjectName(QStringLiteral("acExport"));
     fileMenu.insertAction(before, m_action);
-    connect(m_action, &QAction::triggered, this, [this] { run(); });
-    connect(&fileMenu, &QMenu::aboutToShow, this, [this] { updateEnabled(); });
+    connect(m_action, &QAction::triggered, this, [this] { Run(); });
+    connect(&fileMenu, &QMenu::aboutToShow, this, [this] { UpdateEnabled(); });
     m_chooser = [this](const QString &suggested, QString *filter) {
         return QFileDialog::getSaveFileName(m_window, QStringLiteral("Экспорт теста"), suggested,
                                             QString::fromUtf8(kVcdFilter) + QStringLiteral(";;") +
                                                 QString::fromUtf8(kCsvFilter),
                                             filter);
     };
-    updateEnabled();
+    UpdateEnabled();
 }
 
-void ExportCommand::updateEnabled()
+void ExportCommand::UpdateEnabled()
 {
     m_action->setEnabled(!m_document.Doc().FileName.empty() &&
                          m_document.Test(m_document.CurrentTest()) != nullptr);
 }
 
-QString ExportCommand::suggestedPath() const
+QString ExportCommand::SuggestedPath() const
 {
     const QFileInfo file(QString::fromStdString(m_document.Doc().FileName));
     return file.dir().filePath(file.completeBaseName() + QStringLiteral("_test") +
@@ -46,13 +46,13 @@ QString ExportCommand::suggestedPath() const
                                QStringLiteral(".vcd"));
 }
 
-bool ExportCommand::run()
+bool ExportCommand::Run()
 {
-    updateEnabled();
+    UpdateEnabled();
     if (!m_action->isEnabled())
         return false;
     QString filter;
-    QString path = m_chooser(suggestedPath(), &filter);
+    QString path = m_chooser(SuggestedPath(), &filter);
     if (path.isEmpty())
         return false;
     const QString suffix = QFileInfo(path).suffix().toLower();

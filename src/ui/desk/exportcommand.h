@@ -35,15 +35,15 @@ public:
     // The save dialog: the path chosen ("" = cancelled) and the filter
     // chosen, from a suggested path. Tests replace it.
     using PathChooser = std::function<QString(const QString &suggested, QString *filter)>;
-    void setPathChooser(PathChooser chooser) { m_chooser = std::move(chooser); }
+    void SetPathChooser(PathChooser chooser) { m_chooser = std::move(chooser); }
 
-    QAction *action() const { return m_action; }
+    QAction *Action() const { return m_action; }
     // Asks for the path and writes the file; false when nothing was written.
-    bool run();
+    bool Run();
 
 private:
-    void updateEnabled();
-    QString suggestedPath() const;
+    void UpdateEnabled();
+    QString SuggestedPath() const;
 
     const TQuorvik &m_document;
     QWidget *m_window;

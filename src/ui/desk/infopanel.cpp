@@ -65,7 +65,7 @@ InfoPanel::InfoPanel(QWidget *parent)
     // First row: the test-information button, "Тест:" and the tabs.
     m_testInfo = SmallButton(QStringLiteral("i"), "btTestInfo", this);
     m_testInfo->setToolTip(QStringLiteral("Список тестов"));
-    connect(m_testInfo, &QToolButton::clicked, this, &InfoPanel::testInfoRequested);
+    connect(m_testInfo, &QToolButton::clicked, this, &InfoPanel::TestInfoRequested);
     auto *tabsRow = new QHBoxLayout;
     tabsRow->setSpacing(kTabGap);
     tabsRow->addWidget(m_testInfo);
@@ -89,7 +89,7 @@ InfoPanel::InfoPanel(QWidget *parent)
         m_tabs[static_cast<std::size_t>(i)] = tab;
     }
     tabsRow->addStretch(1);
-    connect(m_tabGroup, &QButtonGroup::idClicked, this, &InfoPanel::tabClicked);
+    connect(m_tabGroup, &QButtonGroup::idClicked, this, &InfoPanel::TabClicked);
     rows->addLayout(tabsRow);
 
     // Each row keeps its own widths, so that the debug indicators appearing
@@ -127,9 +127,9 @@ InfoPanel::InfoPanel(QWidget *parent)
     m_previous = SmallButton(QStringLiteral("<"), "btCyclePrev", cycleBox);
     m_cycleBox = SmallButton(QStringLiteral(" 1"), "btDebugCycle", cycleBox);
     m_next = SmallButton(QStringLiteral(">"), "btCycleNext", cycleBox);
-    connect(m_previous, &QToolButton::clicked, this, &InfoPanel::previousCycleRequested);
-    connect(m_next, &QToolButton::clicked, this, &InfoPanel::nextCycleRequested);
-    connect(m_cycleBox, &QToolButton::clicked, this, &InfoPanel::cycleDialogRequested);
+    connect(m_previous, &QToolButton::clicked, this, &InfoPanel::PreviousCycleRequested);
+    connect(m_next, &QToolButton::clicked, this, &InfoPanel::NextCycleRequested);
+    connect(m_cycleBox, &QToolButton::clicked, this, &InfoPanel::CycleDialogRequested);
     auto *cycleRow = new QHBoxLayout(cycleBox);
     cycleRow->setContentsMargins(0, 0, 0, 0);
     cycleRow->setSpacing(1);
@@ -148,10 +148,10 @@ InfoPanel::InfoPanel(QWidget *parent)
                              {Caption(QStringLiteral("Найдено ошибок:"), this), m_errors},
                              {Caption(QStringLiteral("Имя теста:"), this), m_testName}});
     last->setStretchFactor(m_testName, 1);
-    setDebugIndicators(false, false);
+    SetDebugIndicators(false, false);
 }
 
-void InfoPanel::showTabs(int count)
+void InfoPanel::ShowTabs(int count)
 {
     m_visibleTabs = std::clamp(count, 0, kTestTabs);
     for (int i = 0; i < kTestTabs; ++i)
@@ -159,14 +159,14 @@ void InfoPanel::showTabs(int count)
     m_tabs[kAllTab]->setVisible(m_visibleTabs > 0);
 }
 
-QAbstractButton *InfoPanel::tab(int index) const
+QAbstractButton *InfoPanel::Tab(int index) const
 {
     return index >= 0 && index <= kTestTabs ? m_tabs[static_cast<std::size_t>(index)] : nullptr;
 }
 
-void InfoPanel::pressTab(int index)
+void InfoPanel::PressTab(int index)
 {
-    if (QAbstractButton *button = tab(index)) {
+    if (QAbstractButton *button = Tab(index)) {
         button->setChecked(true);
         return;
     }
@@ -177,32 +177,32 @@ void InfoPanel::pressTab(int index)
     m_tabGroup->setExclusive(true);
 }
 
-int InfoPanel::pressedTab() const
+int InfoPanel::PressedTab() const
 {
     return m_tabGroup->checkedId();
 }
 
-void InfoPanel::setTabResult(int index, TabResult result)
+void InfoPanel::SetTabResult(int index, TabResult result)
 {
     if (index < 0 || index > kTestTabs)
         return;
     m_results[static_cast<std::size_t>(index)] = result;
-    paintTab(index);
+    PaintTab(index);
 }
 
-InfoPanel::TabResult InfoPanel::tabResult(int index) const
+InfoPanel::TabResult InfoPanel::ResultOfTab(int index) const
 {
     return index >= 0 && index <= kTestTabs ? m_results[static_cast<std::size_t>(index)]
                                             : TabResult::None;
 }
 
-void InfoPanel::resetTabResults()
+void InfoPanel::ResetTabResults()
 {
     for (int i = 0; i <= kTestTabs; ++i)
-        setTabResult(i, TabResult::None);
+        SetTabResult(i, TabResult::None);
 }
 
-void InfoPanel::paintTab(int index)
+void InfoPanel::PaintTab(int index)
 {
     QToolButton *button = m_tabs[static_cast<std::size_t>(index)];
     QPalette palette = button->palette();
@@ -222,29 +222,29 @@ void InfoPanel::paintTab(int index)
     button->setPalette(palette);
 }
 
-void InfoPanel::setContactFile(const QString &name, const QString &path)
+void InfoPanel::SetContactFile(const QString &name, const QString &path)
 {
     m_contactFile->setText(name);
     m_contactFile->setToolTip(
         path.isEmpty() ? QString() : QStringLiteral("Файл контакта: \"") + path + QLatin1Char('"'));
 }
 
-void InfoPanel::setNumberSystem(const QString &text)
+void InfoPanel::SetNumberSystem(const QString &text)
 {
     m_system->setText(text);
 }
 
-void InfoPanel::setCycles(const QString &text)
+void InfoPanel::SetCycles(const QString &text)
 {
     m_cycles->setText(text);
 }
 
-void InfoPanel::setStartTact(const QString &text)
+void InfoPanel::SetStartTact(const QString &text)
 {
     m_startTact->setText(text);
 }
 
-void InfoPanel::setErrors(const QString &text, bool alert)
+void InfoPanel::SetErrors(const QString &text, bool alert)
 {
     m_errors->setText(text);
     // On a tool bar a label writes in the colour of the bar's buttons, not
@@ -255,23 +255,23 @@ void InfoPanel::setErrors(const QString &text, bool alert)
     m_errors->setPalette(palette);
 }
 
-void InfoPanel::setTestName(const QString &text)
+void InfoPanel::SetTestName(const QString &text)
 {
     m_testName->setText(text);
 }
 
-void InfoPanel::setDebugCycle(const QString &text)
+void InfoPanel::SetDebugCycle(const QString &text)
 {
     m_cycleBox->setText(text);
 }
 
-void InfoPanel::setProbeThresholds(const QString &text)
+void InfoPanel::SetProbeThresholds(const QString &text)
 {
     m_probe->setText(text);
     m_probe->setFixedWidth(QFontMetrics(m_probe->font()).horizontalAdvance(text) + 8);
 }
 
-void InfoPanel::setDebugIndicators(bool visible, bool probeLabel)
+void InfoPanel::SetDebugIndicators(bool visible, bool probeLabel)
 {
     m_cycleCaption->setVisible(visible);
     m_cycleBox->parentWidget()->setVisible(visible);
@@ -279,12 +279,12 @@ void InfoPanel::setDebugIndicators(bool visible, bool probeLabel)
     m_probe->setVisible(visible && probeLabel);
 }
 
-void InfoPanel::setTestInfoEnabled(bool enabled)
+void InfoPanel::SetTestInfoEnabled(bool enabled)
 {
     m_testInfo->setEnabled(enabled);
 }
 
-QLabel *InfoPanel::label(const char *objectName) const
+QLabel *InfoPanel::Label(const char *objectName) const
 {
     return findChild<QLabel *>(QString::fromLatin1(objectName));
 }
@@ -292,11 +292,11 @@ QLabel *InfoPanel::label(const char *objectName) const
 bool InfoPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_probe && event->type() == QEvent::MouseButtonRelease) {
-        emit probeModeDialogRequested();
+        emit ProbeModeDialogRequested();
         return true;
     }
     if (watched == m_errors && event->type() == QEvent::MouseButtonRelease) {
-        emit diagnosisRequested();
+        emit DiagnosisRequested();
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -36,48 +36,48 @@ public:
 
     // Tabs "1".."count" shown and "все" directly after them; count 0 hides
     // every tab.
-    void showTabs(int count);
-    int visibleTestTabs() const { return m_visibleTabs; }
-    QAbstractButton *tab(int index) const;
+    void ShowTabs(int count);
+    int VisibleTestTabs() const { return m_visibleTabs; }
+    QAbstractButton *Tab(int index) const;
     // Presses a tab (index kAllTab = "все"); -1 releases every tab.
-    void pressTab(int index);
-    int pressedTab() const;
+    void PressTab(int index);
+    int PressedTab() const;
     // Red for a failed test, blue for a passed one, black when not run.
-    void setTabResult(int index, TabResult result);
-    TabResult tabResult(int index) const;
-    void resetTabResults();
+    void SetTabResult(int index, TabResult result);
+    TabResult ResultOfTab(int index) const;
+    void ResetTabResults();
 
-    void setContactFile(const QString &name, const QString &path);
-    void setNumberSystem(const QString &text);
-    void setCycles(const QString &text);
-    void setStartTact(const QString &text);
-    void setErrors(const QString &text, bool alert);
-    void setTestName(const QString &text);
-    void setDebugCycle(const QString &text);
-    void setProbeThresholds(const QString &text);
+    void SetContactFile(const QString &name, const QString &path);
+    void SetNumberSystem(const QString &text);
+    void SetCycles(const QString &text);
+    void SetStartTact(const QString &text);
+    void SetErrors(const QString &text, bool alert);
+    void SetTestName(const QString &text);
+    void SetDebugCycle(const QString &text);
+    void SetProbeThresholds(const QString &text);
     // The debug indicators: the cycle box with its arrows, and the probe
     // thresholds (only when `probeLabel`).
-    void setDebugIndicators(bool visible, bool probeLabel);
-    void setTestInfoEnabled(bool enabled);
+    void SetDebugIndicators(bool visible, bool probeLabel);
+    void SetTestInfoEnabled(bool enabled);
 
-    QLabel *label(const char *objectName) const;
-    QToolButton *debugCycleBox() const { return m_cycleBox; }
+    QLabel *Label(const char *objectName) const;
+    QToolButton *DebugCycleBox() const { return m_cycleBox; }
 
 signals:
-    void tabClicked(int index);
-    void testInfoRequested();
-    void previousCycleRequested();
-    void nextCycleRequested();
-    void cycleDialogRequested();
-    void probeModeDialogRequested();
+    void TabClicked(int index);
+    void TestInfoRequested();
+    void PreviousCycleRequested();
+    void NextCycleRequested();
+    void CycleDialogRequested();
+    void ProbeModeDialogRequested();
     // A click on the error count ("Найдено ошибок"): the diagnosis.
-    void diagnosisRequested();
+    void DiagnosisRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void paintTab(int index);
+    void PaintTab(int index);
 
     QButtonGroup *m_tabGroup = nullptr;
     std::array<QToolButton *, kTestTabs + 1> m_tabs{};

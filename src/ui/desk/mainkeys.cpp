@@ -32,7 +32,7 @@ bool MainKeys::Released(const QKeyEvent &event)
 {
     if (event.isAutoRepeat())
         return false;
-    if (!m_presses.Released(event) || ChordHeld(event) || !m_bar.pusk()->isEnabled())
+    if (!m_presses.Released(event) || ChordHeld(event) || !m_bar.Pusk()->isEnabled())
         return false;
     if (IsF5(event)) {
         m_targets.run();
@@ -49,15 +49,15 @@ bool MainKeys::Released(const QKeyEvent &event)
         return true;
     case 'P':
     case 'Z':
-        return IfEnabled(m_bar.zond(), m_targets.toggleZond);
+        return IfEnabled(m_bar.Zond(), m_targets.toggleZond);
     case 'J':
     case 'O':
-        return IfEnabled(m_bar.debug(), m_targets.toggleDebug);
+        return IfEnabled(m_bar.Debug(), m_targets.toggleDebug);
     case 'H':
     case 'Y':
-        return IfEnabled(m_bar.solid(), m_targets.toggleSolid);
+        return IfEnabled(m_bar.Solid(), m_targets.toggleSolid);
     case 'G':
-        return IfEnabled(m_bar.cycles(), m_targets.toggleCycles);
+        return IfEnabled(m_bar.Cycles(), m_targets.toggleCycles);
     default:
         return false;
     }

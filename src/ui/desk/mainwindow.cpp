@@ -36,34 +36,34 @@ public:
     explicit Observer(TBaseForm &window)
         : m_window(window)
     {}
-    void FileOpened(const SQor &) override { m_window.onFileOpened(); }
+    void FileOpened(const SQor &) override { m_window.OnFileOpened(); }
     void LoadFailed() override {}
-    void FileClosed() override { m_window.onFileClosed(); }
+    void FileClosed() override { m_window.OnFileClosed(); }
     void ContactFileChanged(const std::string &) override {}
-    void TitleChanged(const std::string &) override { m_window.showTitle(); }
+    void TitleChanged(const std::string &) override { m_window.ShowTitle(); }
     void ModeChanged(DocumentMode mode, bool on) override
     {
-        m_window.onModeChanged(static_cast<int>(mode), on);
+        m_window.OnModeChanged(static_cast<int>(mode), on);
     }
     void RunResultsReset() override
     {
         if (m_window.m_info)
-            m_window.m_info->resetTabResults();
+            m_window.m_info->ResetTabResults();
     }
     void StatusChanged(StatusField field, const std::string &text, bool alert) override
     {
-        m_window.onStatusChanged(field, text, alert);
+        m_window.OnStatusChanged(field, text, alert);
     }
-    void CommandsChanged() override { m_window.updateState(); }
-    void ViewsChanged() override { m_window.refreshViews(); }
-    void TestSelected(int index) override { m_window.onTestSelected(index); }
-    void SelectionRefused(int current) override { m_window.onSelectionRefused(current); }
+    void CommandsChanged() override { m_window.UpdateState(); }
+    void ViewsChanged() override { m_window.RefreshViews(); }
+    void TestSelected(int index) override { m_window.OnTestSelected(index); }
+    void SelectionRefused(int current) override { m_window.OnSelectionRefused(current); }
 
 private:
     TBaseForm &m_window;
 };
 
-TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
+TBaseForm::TBaseForm(qv::SettingsStore *store, DeskSession *desk, QWidget *parent)
     : QMainWindow(parent)
     , m_store(store)
     , m_desk(desk)
@@ -72,12 +72,12 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
     setObjectName(QStringLiteral("BaseForm"));
     if (m_store == nullptr) {
         // Defaults in memory: nothing is read or written.
-        m_ownStore = std::make_unique<SettingsStore>(std::string(), std::string());
+        m_ownStore = std::make_unique<qv::SettingsStore>(std::string(), std::string());
         m_store = m_ownStore.get();
     }
     m_observer = std::make_unique<Observer>(*this);
     desk::WindowFileUi::BackupSetting backup;
-    backup.read = [this] { return option(TSettings::OptBackupOnSave) != 0; };
+    backup.read = [this] { return Option(TSettings::OptBackupOnSave) != 0; };
     backup.store = [this](bool on) {
         m_document->SetDisplaySwitch(TSettings::OptBackupOnSave, on ? 1 : 0);
         m_store->Settings().SetOption(TSettings::OptBackupOnSave, on ? 1 : 0);
@@ -87,15 +87,15 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
     m_document->Doc().FileName.clear();
     m_qorFunc.SetDocument(m_document.get());
 
-    m_actions = desk::CreateMainActions(this, dosUnit());
-    buildBars();
-    buildViews();
+    m_actions = desk::CreateMainActions(this, DosUnit());
+    BuildBars();
+    BuildViews();
     m_comment = new desk::DeskComment(*this, *m_document, *m_store, [this] {
-        return option(TSettings::OptAllowCommentEdit) != 0;
+        return Option(TSettings::OptAllowCommentEdit) != 0;
     });
-    buildFiles();
-    connectCommands();
-    setUpKeys();
+    BuildFiles();
+    ConnectCommands();
+    SetUpKeys();
 
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kInitialWidth, kInitialHeight);
@@ -104,11 +104,11 @@ TBaseForm::TBaseForm(SettingsStore *store, DeskSession *desk, QWidget *parent)
     setAcceptDrops(true);
     qApp->installEventFilter(this);
 
-    applySettings();
+    ApplySettings();
     m_document->Close();
     m_files->FillRecentMenu();
-    restorePlacement();
-    updateState();
+    RestorePlacement();
+    UpdateState();
 }
 
 TBaseForm::~TBaseForm()
@@ -117,22 +117,22 @@ TBaseForm::~TBaseForm()
     // Its own remote roles end while the window is still whole.
     m_ownRemote.reset();
     // The views read the document while they are destroyed with the window.
-    m_diagram->setDocument(nullptr);
-    m_table->setDocument(nullptr);
+    m_diagram->SetDocument(nullptr);
+    m_table->SetDocument(nullptr);
     m_qorFunc.SetDocument(nullptr);
 }
 
-TfmComment *TBaseForm::commentWindow() const
+TfmComment *TBaseForm::CommentWindow() const
 {
     return m_comment->Window();
 }
 
-QToolBar *TBaseForm::bar(int index) const
+QToolBar *TBaseForm::Bar(int index) const
 {
     return index >= 0 && index < 4 ? m_bars[index] : nullptr;
 }
 
-void TBaseForm::buildBars()
+void TBaseForm::BuildBars()
 {
     const auto makeBar = [this](int index, const QString &title, const char *name) {
         auto *bar = new QToolBar(title, this);
@@ -172,14 +172,14 @@ void TBaseForm::buildBars()
     info->addWidget(m_info);
 }
 
-void TBaseForm::buildViews()
+void TBaseForm::BuildViews()
 {
     auto *area = new QWidget(this);
     area->setObjectName(QStringLiteral("pnViews"));
-    m_diagram = new DiagramView(m_qorFunc, area);
-    m_table = new TableView(m_qorFunc, area);
-    m_diagram->setDocument(m_document.get());
-    m_table->setDocument(m_document.get());
+    m_diagram = new qv::DiagramView(m_qorFunc, area);
+    m_table = new qv::TableView(m_qorFunc, area);
+    m_diagram->SetDocument(m_document.get());
+    m_table->SetDocument(m_document.get());
     auto *layout = new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -192,17 +192,17 @@ void TBaseForm::buildViews()
     area->installEventFilter(this);
 }
 
-void TBaseForm::applySettings()
+void TBaseForm::ApplySettings()
 {
     const TSettings &settings = m_store->Settings();
     m_colours = settings.Colours;
     SDisplaySettings display = m_document->Display();
     settings.ApplyTo(display);
     m_document->SetDisplay(display);
-    refreshViews();
+    RefreshViews();
 }
 
-void TBaseForm::restorePlacement()
+void TBaseForm::RestorePlacement()
 {
     WindowPlacements &placements = m_store->Placements();
     if (const auto geometry = placements.Geometry("BaseForm"))
@@ -211,7 +211,7 @@ void TBaseForm::restorePlacement()
         restoreState(QByteArray::fromBase64(QByteArray::fromStdString(*state)));
 }
 
-void TBaseForm::savePlacement()
+void TBaseForm::SavePlacement()
 {
     WindowPlacements &placements = m_store->Placements();
     placements.SetGeometry("BaseForm", saveGeometry().toBase64().toStdString());
@@ -225,14 +225,14 @@ void TBaseForm::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (!confirmDiscard()) {
+    if (!ConfirmDiscard()) {
         event->ignore();
         return;
     }
     // The remote window would keep the program running after this one has
     // gone: the role ends with the program, after a question while a peer
     // is on the link.
-    if (m_remote != nullptr && m_remote->ActiveRole() != RemoteDesk::Role::None) {
+    if (m_remote != nullptr && m_remote->ActiveRole() != qv::RemoteDesk::Role::None) {
         if (m_remote->LinkUp() &&
             Mesbo().Show("Завершить удаленное управление?", MbQuestion, kProductName) != MbYes) {
             event->ignore();
@@ -242,10 +242,10 @@ void TBaseForm::closeEvent(QCloseEvent *event)
     }
     m_closing = true;
     desk::ClosingWindow notice(this);
-    notice.showNow();
+    notice.ShowNow();
     // The settings go back to the store with what the document changed.
     m_store->Settings().TakeFrom(m_document->Display());
-    savePlacement();
+    SavePlacement();
     m_comment->Close();
     m_diagram->hide();
     m_table->hide();

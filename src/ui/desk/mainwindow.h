@@ -7,8 +7,8 @@
 // test tabs, and the comment window. It reads its settings from the
 // settings store it is given and gives them back at close.
 //
-// The run itself belongs to the run driver: startRun() calls the handler
-// set with setRunHandler(), which calls runFinished() when the run is over.
+// The run itself belongs to the run driver: StartRun() calls the handler
+// set with SetRunHandler(), which calls RunFinished() when the run is over.
 //
 // The window composes collaborators that it owns and that reach it through
 // small hosts of callbacks, never through its members. In ui/desk/window:
@@ -96,128 +96,128 @@ public:
     // store: the settings (read now, given back at close); null = defaults
     // kept in memory. desk: the session stopped at close (settings written,
     // monitor and port released); may be null.
-    explicit TBaseForm(SettingsStore *store = nullptr, DeskSession *desk = nullptr,
+    explicit TBaseForm(qv::SettingsStore *store = nullptr, DeskSession *desk = nullptr,
                        QWidget *parent = nullptr);
     ~TBaseForm() override;
 
     // What the command line asks for (desk::DeskFiles::ParseCommandLine).
     using CommandLine = desk::DeskFiles::CommandLine;
-    static CommandLine parseCommandLine(const QStringList &arguments)
+    static CommandLine ParseCommandLine(const QStringList &arguments)
     {
         return desk::DeskFiles::ParseCommandLine(arguments);
     }
-    static QString fileFromArguments(const QStringList &arguments)
+    static QString FileFromArguments(const QStringList &arguments)
     {
-        return parseCommandLine(arguments).file;
+        return ParseCommandLine(arguments).file;
     }
 
     // First activation: opens the file of the command line after 10 ms (its
     // folder becoming the start directory), then the remote role, then runs
     // `then` (may be empty).
-    void startFromCommandLine(const QStringList &arguments, std::function<void()> then = {});
+    void StartFromCommandLine(const QStringList &arguments, std::function<void()> then = {});
     // The remote roles (null: not available); must outlive the window or
     // be taken back with null.
-    void setRemoteDesk(RemoteDesk *remote) override { m_remote = remote; }
+    void SetRemoteDesk(qv::RemoteDesk *remote) override { m_remote = remote; }
     // The "Клиент" and "Сервер" commands ticked as their roles are on.
-    void showRemoteRoles(bool client, bool server) override;
+    void ShowRemoteRoles(bool client, bool server) override;
 
-    TQuorvik &document() override { return *m_document; }
-    const desk::MainActions &actions() const { return m_actions; }
-    QAction *exitAction() const { return m_actions.exit; }
-    desk::InfoPanel *infoPanel() const { return m_info; }
-    desk::RunBar *runBar() const { return m_runBar; }
+    TQuorvik &Document() override { return *m_document; }
+    const desk::MainActions &Actions() const { return m_actions; }
+    QAction *ExitAction() const { return m_actions.exit; }
+    desk::InfoPanel *InfoPanel() const { return m_info; }
+    desk::RunBar *RunBar() const { return m_runBar; }
     // "Экспорт…" of the file menu.
-    desk::ExportCommand *exportCommand() const { return m_export; }
-    DiagramView *diagramView() const { return m_diagram; }
-    TableView *tableView() const { return m_table; }
+    desk::ExportCommand *ExportCommand() const { return m_export; }
+    qv::DiagramView *DiagramView() const { return m_diagram; }
+    qv::TableView *TableView() const { return m_table; }
     // The probe menu, the external tools and the input hooks.
-    services::MainServices &services() const { return *m_services; }
-    SettingsStore &settingsStore() const { return *m_store; }
-    TfmComment *commentWindow() const; // null until first shown
-    QToolBar *bar(int index) const;    // 0 menu, 1 tools, 2 run, 3 information
-    QStringList recentFiles() const { return m_files->RecentFiles(); }
-    QString startDirectory() const { return m_files->StartDirectory(); }
+    services::MainServices &Services() const { return *m_services; }
+    qv::SettingsStore &SettingsStore() const { return *m_store; }
+    TfmComment *CommentWindow() const; // null until first shown
+    QToolBar *Bar(int index) const;    // 0 menu, 1 tools, 2 run, 3 information
+    QStringList RecentFiles() const { return m_files->RecentFiles(); }
+    QString StartDirectory() const { return m_files->StartDirectory(); }
 
     // The views take their colours, the document its display block, from the
     // store's settings.
-    void applySettings();
+    void ApplySettings();
 
     // Opens a file by name (a recent-files entry, a dropped file, the command
     // line); false when it was not loaded (the document said why) or the
     // operator kept the open document. askToSave false: the operator was
     // asked about unsaved changes already.
-    bool openFile(const QString &path, bool askToSave = true) override
+    bool OpenFile(const QString &path, bool askToSave = true) override
     {
         return m_files->Open(path, askToSave);
     }
-    // The command "Открыть": the open dialog, then openFile.
-    void openFileCommand() { m_files->OpenCommand(); }
+    // The command "Открыть": the open dialog, then OpenFile.
+    void OpenFileCommand() { m_files->OpenCommand(); }
     // Files dropped on the window: exactly one is opened, more are refused.
-    void openDroppedFiles(const QStringList &paths) { m_files->OpenDropped(paths); }
+    void OpenDroppedFiles(const QStringList &paths) { m_files->OpenDropped(paths); }
     // The command "Сохранить": the save through the save choice dialog, then
     // the views show what the file holds; a new name joins the recent files.
     // False when nothing was written.
-    bool saveFile();
+    bool SaveFile();
     // Before the document is dropped (another file, the end of the
     // program, the test editor): when a save would write something, asks
     // whether to save. False when the operator cancelled or the save he
     // asked for was not written.
-    bool confirmDiscard();
+    bool ConfirmDiscard();
 
     // A tab was chosen (index 0..19 a test, kAllTests "все").
-    void selectTest(int index);
-    void showDiagram();
-    void showTable();
-    void setTableForm(bool full);
-    void toggleSolidTest();
-    void toggleDebug();
-    void toggleZond();
-    void toggleCycles();
-    void openComment();
+    void SelectTest(int index);
+    void ShowDiagram();
+    void ShowTable();
+    void SetTableForm(bool full);
+    void ToggleSolidTest();
+    void ToggleDebug();
+    void ToggleZond();
+    void ToggleCycles();
+    void OpenComment();
 
     // "Пуск" (the button or F5): the button stays pressed while the handler
     // runs. Without a handler the operator is told that running is not
     // available.
-    void startRun();
-    void setRunHandler(std::function<void()> handler) override
+    void StartRun();
+    void SetRunHandler(std::function<void()> handler) override
     {
         m_runHandler = std::move(handler);
     }
     // After a run: tab colours from the document's results, the error count,
     // the views refilled.
-    void runFinished() override;
+    void RunFinished() override;
     // The diagnosis of the run that ended: kept for "Диагноз", its suspect
     // contacts marked on the diagram and in the contact table.
-    void setRunDiagnosis(const diagnosis::Diagnosis &diagnosis) override;
-    desk::DiagnosisCommands *diagnosisCommands() const { return m_diagnosis; }
+    void SetRunDiagnosis(const diagnosis::Diagnosis &diagnosis) override;
+    desk::DiagnosisCommands *DiagnosisCommands() const { return m_diagnosis; }
     // While a run decodes its results: test `index` (0-based) has errors
     // (red tab) or none (blue tab).
-    void showTestResult(int index, bool failed) override;
+    void ShowTestResult(int index, bool failed) override;
     // Results arrived: 1 the shown view is refilled and repainted, 2 the
     // error count is shown again.
-    void showRunResults(ResultStage stage) override;
+    void ShowRunResults(ResultStage stage) override;
     // A word or function chosen on the diagram, the table or a question
     // window (kind as lists::OpenList): its list or its function window.
     // test: the test whose items are shown (0-based); -1 the current one.
-    void openListAt(char kind, int number, int test = -1) override;
+    void OpenListAt(char kind, int number, int test = -1) override;
     // Whether the table (rather than the diagram) is shown.
-    bool tableShown() const override;
+    bool TableShown() const override;
     // The run's windows belong to this window.
-    QWidget &runParent() override { return *this; }
+    QWidget &RunParent() override { return *this; }
     // The waiting notice of a run (desk::ClosingWindow), one at a time.
-    void showWaitNotice(const QString &text) override;
-    void hideWaitNotice() override;
+    void ShowWaitNotice(const QString &text) override;
+    void HideWaitNotice() override;
 
     // The status monitor's picture for the run bar.
-    void setStatusPicture(qv::UnitStatus code, const QString &resource, const QString &hint);
+    void SetStatusPicture(qv::UnitStatus code, const QString &resource, const QString &hint);
     // "&Настройка ЧВП" or "&Просмотр ЧВП", as the unit's type says.
-    void setCalibrationCaption(const QString &caption);
+    void SetCalibrationCaption(const QString &caption);
     // The wait table file the calibration windows write (default: the
     // program's own ".clb").
-    void setCalibrationFile(std::filesystem::path path);
+    void SetCalibrationFile(std::filesystem::path path);
 
     // The enabled and ticked states of every command, after any change.
-    void updateState();
+    void UpdateState();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -229,62 +229,62 @@ private:
     class Observer;
     friend class Observer;
 
-    void buildBars();
-    void buildViews();
-    void connectCommands();
+    void BuildBars();
+    void BuildViews();
+    void ConnectCommands();
     // The window commands with the window's side of new settings.
-    void buildWindowCommands();
-    void restorePlacement();
-    void savePlacement();
+    void BuildWindowCommands();
+    void RestorePlacement();
+    void SavePlacement();
 
     // Before a file is loaded: its windows close, the document closes.
-    void resetForOpen();
+    void ResetForOpen();
 
     // A file was loaded: the diagram of its first test, its comment, the
     // title; the remote peer is told.
-    void showOpened(const QString &path);
+    void ShowOpened(const QString &path);
     // The files collaborator with the window's side of an open.
-    void buildFiles();
+    void BuildFiles();
 
     // What the document reports.
-    void onFileOpened();
-    void onFileClosed();
-    void onModeChanged(int mode, bool on);
-    void onStatusChanged(StatusField field, const std::string &text, bool alert);
+    void OnFileOpened();
+    void OnFileClosed();
+    void OnModeChanged(int mode, bool on);
+    void OnStatusChanged(StatusField field, const std::string &text, bool alert);
     // The document made test `index` current (-1 all tests): the views, the
     // information panel, the commands and the tab follow.
-    void onTestSelected(int index);
-    void onSelectionRefused(int current);
-    void refreshViews();
+    void OnTestSelected(int index);
+    void OnSelectionRefused(int current);
+    void RefreshViews();
 
     // The file's name, " - " and the product name; the product name alone
     // without a file.
-    void showTitle();
-    void fillInformation();
-    void refillShownView();
-    void showTestComment();
-    bool singleTest() const;
-    bool fileOpen() const;
+    void ShowTitle();
+    void FillInformation();
+    void RefillShownView();
+    void ShowTestComment();
+    bool SingleTest() const;
+    bool FileOpen() const;
 
     // An option of the document's display block (TSettings::Option...).
-    int option(int index) const;
+    int Option(int index) const;
     // The remote roles: the attached ones, else the window's own.
-    RemoteDesk &remoteDesk();
+    qv::RemoteDesk &RemoteDesk();
     // "Клиент" (true) or "Сервер" of the remote-control menu.
-    void toggleRemote(bool client);
-    bool remoteClientConnected() const;
+    void ToggleRemote(bool client);
+    bool RemoteClientConnected() const;
     // The word and function lists with the window's side of a choice.
-    void buildListCommands();
-    void setUpKeys();
+    void BuildListCommands();
+    void SetUpKeys();
     // Hides and empties both views (all tests chosen).
-    void hideViews();
-    void setScale();
+    void HideViews();
+    void SetScale();
 
-    SettingsStore *m_store = nullptr;
-    std::unique_ptr<SettingsStore> m_ownStore;
+    qv::SettingsStore *m_store = nullptr;
+    std::unique_ptr<qv::SettingsStore> m_ownStore;
     // The unit the desk talks to is of the MS-DOS type (so it is without a
     // unit, as a unit is until it says otherwise).
-    bool dosUnit() const;
+    bool DosUnit() const;
 
     DeskSession *m_desk = nullptr;
 
@@ -307,8 +307,8 @@ private:
     services::MainServices *m_services = nullptr;
     std::unique_ptr<desk::MainKeys> m_keys; // the operator keys; made with the run bar
     desk::InfoPanel *m_info = nullptr;
-    DiagramView *m_diagram = nullptr;
-    TableView *m_table = nullptr;
+    qv::DiagramView *m_diagram = nullptr;
+    qv::TableView *m_table = nullptr;
     desk::DeskComment *m_comment = nullptr; // a child of the window
 
     desk::ShownView m_shown = desk::ShownView::None;
@@ -316,7 +316,7 @@ private:
     std::function<void()> m_runHandler;
     bool m_running = false;
     bool m_closing = false;
-    RemoteDesk *m_remote = nullptr;
+    qv::RemoteDesk *m_remote = nullptr;
     std::unique_ptr<RemoteControl> m_ownRemote;        // only when none was attached
     std::unique_ptr<desk::ClosingWindow> m_waitNotice; // null: none shown
 };

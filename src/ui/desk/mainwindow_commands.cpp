@@ -47,7 +47,7 @@ services::ProbeCommands::Actions ProbeActions(const desk::MainActions &a)
 
 } // namespace
 
-int TBaseForm::option(int index) const
+int TBaseForm::Option(int index) const
 {
     const auto &switches = m_document->Display().Switches;
     return index >= 0 && static_cast<std::size_t>(index) < switches.size()
@@ -55,7 +55,7 @@ int TBaseForm::option(int index) const
                : 0;
 }
 
-RemoteDesk &TBaseForm::remoteDesk()
+qv::RemoteDesk &TBaseForm::RemoteDesk()
 {
     // The program attaches its remote control at start; a window made on
     // its own (a tool, a test) gets one of its own the first time it asks.
@@ -64,7 +64,7 @@ RemoteDesk &TBaseForm::remoteDesk()
     return *m_remote;
 }
 
-void TBaseForm::showRemoteRoles(bool client, bool server)
+void TBaseForm::ShowRemoteRoles(bool client, bool server)
 {
     for (QAction *action : {m_actions.remoteClient, m_actions.remoteServer})
         action->setCheckable(true);
@@ -72,22 +72,22 @@ void TBaseForm::showRemoteRoles(bool client, bool server)
     m_actions.remoteServer->setChecked(server);
 }
 
-bool TBaseForm::remoteClientConnected() const
+bool TBaseForm::RemoteClientConnected() const
 {
     return m_remote != nullptr && m_remote->ClientLoggedIn();
 }
 
-void TBaseForm::toggleRemote(bool client)
+void TBaseForm::ToggleRemote(bool client)
 {
-    const auto wanted = client ? RemoteDesk::Role::Client : RemoteDesk::Role::Server;
-    RemoteDesk &remote = remoteDesk();
-    const RemoteDesk::Role active = remote.ActiveRole();
+    const auto wanted = client ? qv::RemoteDesk::Role::Client : qv::RemoteDesk::Role::Server;
+    qv::RemoteDesk &remote = RemoteDesk();
+    const qv::RemoteDesk::Role active = remote.ActiveRole();
     if (active == wanted) {
         remote.CloseForm();
-    } else if (active == RemoteDesk::Role::None) {
-        if (!confirmDiscard())
+    } else if (active == qv::RemoteDesk::Role::None) {
+        if (!ConfirmDiscard())
             return;
-        resetForOpen();
+        ResetForOpen();
         remote.Start(wanted, {}, false);
     } else {
         Mesbo().Show("Удаленное управление уже активно. Отключите данный режим и повторите "
@@ -96,144 +96,144 @@ void TBaseForm::toggleRemote(bool client)
     }
 }
 
-void TBaseForm::connectCommands()
+void TBaseForm::ConnectCommands()
 {
     const desk::MainActions &a = m_actions;
     const auto on = [this](QAction *action, auto handler) {
         connect(action, &QAction::triggered, this, handler);
     };
-    on(a.openFile, [this] { openFileCommand(); });
-    on(a.saveFile, [this] { saveFile(); });
+    on(a.openFile, [this] { OpenFileCommand(); });
+    on(a.saveFile, [this] { SaveFile(); });
     on(a.exit, [this] { close(); });
-    on(a.diagramm, [this] { showDiagram(); });
-    on(a.table, [this] { showTable(); });
-    on(a.comment, [this] { openComment(); });
-    on(a.fullTable, [this] { setTableForm(true); });
-    on(a.paredTable, [this] { setTableForm(false); });
+    on(a.diagramm, [this] { ShowDiagram(); });
+    on(a.table, [this] { ShowTable(); });
+    on(a.comment, [this] { OpenComment(); });
+    on(a.fullTable, [this] { SetTableForm(true); });
+    on(a.paredTable, [this] { SetTableForm(false); });
     on(a.incScale, [this] {
-        m_diagram->scaleUp();
-        refreshViews();
+        m_diagram->ScaleUp();
+        RefreshViews();
     });
     on(a.decScale, [this] {
-        m_diagram->scaleDown();
-        refreshViews();
+        m_diagram->ScaleDown();
+        RefreshViews();
     });
-    on(a.setScale, [this] { setScale(); });
-    on(a.solidTest, [this] { toggleSolidTest(); });
-    on(a.debug, [this] { toggleDebug(); });
-    on(a.zond, [this] { toggleZond(); });
-    on(a.cycles, [this] { toggleCycles(); });
+    on(a.setScale, [this] { SetScale(); });
+    on(a.solidTest, [this] { ToggleSolidTest(); });
+    on(a.debug, [this] { ToggleDebug(); });
+    on(a.zond, [this] { ToggleZond(); });
+    on(a.cycles, [this] { ToggleCycles(); });
     services::MainServices::Host servicesHost;
-    servicesHost.confirmDiscard = [this] { return confirmDiscard(); };
-    servicesHost.reopen = [this](const QString &path) { return openFile(path, false); };
-    servicesHost.selectTest = [this](int test) { selectTest(test); };
-    servicesHost.refill = [this] { refillShownView(); };
+    servicesHost.confirmDiscard = [this] { return ConfirmDiscard(); };
+    servicesHost.reopen = [this](const QString &path) { return OpenFile(path, false); };
+    servicesHost.selectTest = [this](int test) { SelectTest(test); };
+    servicesHost.refill = [this] { RefillShownView(); };
     m_services =
         new services::MainServices(*this, *m_document, *m_store, m_desk, std::move(servicesHost));
-    m_services->connectActions({a.editQor, a.hexEdit, a.splitBytes, a.bodrin, ProbeActions(a)});
-    on(a.remoteClient, [this] { toggleRemote(true); });
-    on(a.remoteServer, [this] { toggleRemote(false); });
-    buildWindowCommands();
-    on(a.pusk, [this] { startRun(); });
+    m_services->ConnectActions({a.editQor, a.hexEdit, a.splitBytes, a.bodrin, ProbeActions(a)});
+    on(a.remoteClient, [this] { ToggleRemote(true); });
+    on(a.remoteServer, [this] { ToggleRemote(false); });
+    BuildWindowCommands();
+    on(a.pusk, [this] { StartRun(); });
 
     desk::RunBar &bar = *m_runBar;
-    connect(bar.pusk(), &QToolButton::clicked, this, [this] { startRun(); });
-    connect(bar.solid(), &QToolButton::clicked, this, [this] { toggleSolidTest(); });
-    connect(bar.debug(), &QToolButton::clicked, this, [this] { toggleDebug(); });
-    connect(bar.zond(), &QToolButton::clicked, this, [this] { toggleZond(); });
-    connect(bar.cycles(), &QToolButton::clicked, this, [this] { toggleCycles(); });
+    connect(bar.Pusk(), &QToolButton::clicked, this, [this] { StartRun(); });
+    connect(bar.Solid(), &QToolButton::clicked, this, [this] { ToggleSolidTest(); });
+    connect(bar.Debug(), &QToolButton::clicked, this, [this] { ToggleDebug(); });
+    connect(bar.Zond(), &QToolButton::clicked, this, [this] { ToggleZond(); });
+    connect(bar.Cycles(), &QToolButton::clicked, this, [this] { ToggleCycles(); });
 
     desk::InfoPanel &info = *m_info;
-    connect(&info, &desk::InfoPanel::tabClicked, this, [this](int index) { selectTest(index); });
+    connect(&info, &desk::InfoPanel::TabClicked, this, [this](int index) { SelectTest(index); });
 
-    connect(m_diagram, &DiagramView::probeMenuRequested, this,
+    connect(m_diagram, &qv::DiagramView::ProbeMenuRequested, this,
             [this](int probe, const QPoint &globalPos) {
-                m_services->probes().showMenu(probe, globalPos, ProbeActions(m_actions));
+                m_services->Probes().ShowMenu(probe, globalPos, ProbeActions(m_actions));
             });
-    buildListCommands();
+    BuildListCommands();
     m_debug = new desk::DebugCommands(
         {*this, *m_document, m_desk, m_actions, *m_diagram, *m_table, *m_info},
-        [this] { refillShownView(); });
-    connect(m_table, &TableView::addressMarkAdvanced, this,
+        [this] { RefillShownView(); });
+    connect(m_table, &qv::TableView::AddressMarkAdvanced, this,
             [this] { m_table->viewport()->update(); });
 }
 
-void TBaseForm::buildWindowCommands()
+void TBaseForm::BuildWindowCommands()
 {
     desk::WindowCommands::Host host;
-    host.fileOpen = [this] { return fileOpen(); };
-    host.refreshViews = [this] { refreshViews(); };
+    host.fileOpen = [this] { return FileOpen(); };
+    host.refreshViews = [this] { RefreshViews(); };
     host.settingsAccepted = [this] {
-        const int waitsBefore = option(TSettings::OptWaitsAsTimes);
-        applySettings();
-        if (option(TSettings::OptWaitsAsTimes) != waitsBefore && tableShown())
-            refillShownView();
+        const int waitsBefore = Option(TSettings::OptWaitsAsTimes);
+        ApplySettings();
+        if (Option(TSettings::OptWaitsAsTimes) != waitsBefore && TableShown())
+            RefillShownView();
         m_comment->UpdateEditable();
-        fillInformation();
+        FillInformation();
     };
     m_windows = new desk::WindowCommands(
         {*this, *m_document, *m_store, m_desk, m_actions, m_colours}, std::move(host));
 }
 
-void TBaseForm::setCalibrationFile(std::filesystem::path path)
+void TBaseForm::SetCalibrationFile(std::filesystem::path path)
 {
     m_windows->SetCalibrationFile(std::move(path));
 }
 
-void TBaseForm::buildListCommands()
+void TBaseForm::BuildListCommands()
 {
     desk::ListCommands::Host host;
-    host.fileOpen = [this] { return fileOpen(); };
-    host.singleTest = [this] { return singleTest(); };
-    host.refreshViews = [this] { refreshViews(); };
-    host.selectTest = [this](int index) { selectTest(index < 0 ? kAllTests : index); };
+    host.fileOpen = [this] { return FileOpen(); };
+    host.singleTest = [this] { return SingleTest(); };
+    host.refreshViews = [this] { RefreshViews(); };
+    host.selectTest = [this](int index) { SelectTest(index < 0 ? kAllTests : index); };
     host.suspects = [this] { return m_diagnosis->Suspects(); };
-    host.dosUnit = [this] { return dosUnit(); };
+    host.dosUnit = [this] { return DosUnit(); };
     m_lists = new desk::ListCommands(
         {*this, *m_document, *m_store, m_actions, *m_diagram, *m_table, *m_info}, std::move(host));
     m_diagnosis = new desk::DiagnosisCommands({*this, *m_document, m_actions, *m_diagram, *m_info},
-                                              [this] { return fileOpen(); });
+                                              [this] { return FileOpen(); });
 }
 
-void TBaseForm::setRunDiagnosis(const diagnosis::Diagnosis &diagnosis)
+void TBaseForm::SetRunDiagnosis(const diagnosis::Diagnosis &diagnosis)
 {
     m_diagnosis->SetDiagnosis(diagnosis);
 }
 
-void TBaseForm::openListAt(char kind, int number, int test)
+void TBaseForm::OpenListAt(char kind, int number, int test)
 {
     m_lists->OpenAt(kind, number, test);
 }
 
-void TBaseForm::openComment()
+void TBaseForm::OpenComment()
 {
-    if (!fileOpen())
+    if (!FileOpen())
         return;
     if (m_document->CommentMarks().empty())
         Mesbo().Show("Комментарии для файла отсутствуют", MbError, kProductName);
-    m_comment->Show(singleTest() ? m_document->CurrentTest() + 1 : TfmComment::kFileSlot);
+    m_comment->Show(SingleTest() ? m_document->CurrentTest() + 1 : TfmComment::kFileSlot);
 }
 
-void TBaseForm::startRun()
+void TBaseForm::StartRun()
 {
-    if (!fileOpen() || m_running)
+    if (!FileOpen() || m_running)
         return;
     m_running = true;
-    m_runBar->pusk()->setChecked(true);
+    m_runBar->Pusk()->setChecked(true);
     m_actions.pusk->setChecked(true);
-    updateState();
+    UpdateState();
     if (m_runHandler)
         m_runHandler();
     else
         Mesbo().Show("Запуск теста пока недоступен: модуль выполнения теста не подключён",
                      MbInformation, kProductName);
     m_running = false;
-    m_runBar->pusk()->setChecked(false);
+    m_runBar->Pusk()->setChecked(false);
     m_actions.pusk->setChecked(false);
-    updateState();
+    UpdateState();
 }
 
-void TBaseForm::runFinished()
+void TBaseForm::RunFinished()
 {
     TQuorvik &doc = *m_document;
     for (int i = 0; i < doc.Doc().NTest && i < desk::InfoPanel::kTestTabs; ++i) {
@@ -241,27 +241,27 @@ void TBaseForm::runFinished()
         if (doc.TestRunFlags()[at] == 0)
             continue;
         const bool failed = at < doc.ErrorCounts().size() && doc.ErrorCounts()[at] > 0;
-        m_info->setTabResult(i, failed ? desk::InfoPanel::TabResult::Failed
+        m_info->SetTabResult(i, failed ? desk::InfoPanel::TabResult::Failed
                                        : desk::InfoPanel::TabResult::Passed);
     }
     doc.UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
-    refillShownView();
-    updateState();
+    RefillShownView();
+    UpdateState();
 }
 
-void TBaseForm::showTestResult(int index, bool failed)
+void TBaseForm::ShowTestResult(int index, bool failed)
 {
     if (index < 0 || index >= desk::InfoPanel::kTestTabs)
         return;
-    m_info->setTabResult(index, failed ? desk::InfoPanel::TabResult::Failed
+    m_info->SetTabResult(index, failed ? desk::InfoPanel::TabResult::Failed
                                        : desk::InfoPanel::TabResult::Passed);
 }
 
-void TBaseForm::showRunResults(ResultStage stage)
+void TBaseForm::ShowRunResults(ResultStage stage)
 {
     switch (stage) {
     case ResultStage::RepaintViews:
-        refillShownView();
+        RefillShownView();
         break;
     case ResultStage::RecountErrors:
         m_document->UpdateStatus(TQuorvik::StatusUpdate::ErrorCounts);
@@ -269,28 +269,28 @@ void TBaseForm::showRunResults(ResultStage stage)
     }
 }
 
-bool TBaseForm::tableShown() const
+bool TBaseForm::TableShown() const
 {
     return m_shown == desk::ShownView::Table;
 }
 
-void TBaseForm::showWaitNotice(const QString &text)
+void TBaseForm::ShowWaitNotice(const QString &text)
 {
     m_waitNotice = std::make_unique<desk::ClosingWindow>(this, text);
-    m_waitNotice->showNow();
+    m_waitNotice->ShowNow();
 }
 
-void TBaseForm::hideWaitNotice()
+void TBaseForm::HideWaitNotice()
 {
     m_waitNotice.reset();
 }
 
-void TBaseForm::setStatusPicture(UnitStatus code, const QString &resource, const QString &hint)
+void TBaseForm::SetStatusPicture(UnitStatus code, const QString &resource, const QString &hint)
 {
-    m_runBar->status()->setPicture(code, resource, hint);
+    m_runBar->Status()->SetPicture(code, resource, hint);
 }
 
-void TBaseForm::setCalibrationCaption(const QString &caption)
+void TBaseForm::SetCalibrationCaption(const QString &caption)
 {
     m_actions.calibrate->setText(caption);
 }
@@ -299,7 +299,7 @@ bool TBaseForm::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if (watched == centralWidget() && type == QEvent::Resize) {
-        refreshViews();
+        RefreshViews();
     } else if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         auto *widget = qobject_cast<QWidget *>(watched);
         if (widget && widget->window() == this && m_keys &&
@@ -309,28 +309,28 @@ bool TBaseForm::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TBaseForm::setUpKeys()
+void TBaseForm::SetUpKeys()
 {
     desk::MainKeys::Targets keys;
-    keys.run = [this] { startRun(); };
-    keys.showDiagram = [this] { showDiagram(); };
-    keys.showTable = [this] { showTable(); };
-    keys.toggleZond = [this] { toggleZond(); };
-    keys.toggleDebug = [this] { toggleDebug(); };
-    keys.toggleSolid = [this] { toggleSolidTest(); };
-    keys.toggleCycles = [this] { toggleCycles(); };
+    keys.run = [this] { StartRun(); };
+    keys.showDiagram = [this] { ShowDiagram(); };
+    keys.showTable = [this] { ShowTable(); };
+    keys.toggleZond = [this] { ToggleZond(); };
+    keys.toggleDebug = [this] { ToggleDebug(); };
+    keys.toggleSolid = [this] { ToggleSolidTest(); };
+    keys.toggleCycles = [this] { ToggleCycles(); };
     keys.plusMinus = [this](bool up) {
         QAction *form = up ? m_actions.fullTable : m_actions.paredTable;
         if (m_shown == desk::ShownView::Table && form->isEnabled())
-            setTableForm(up);
-        else if (m_shown == desk::ShownView::Diagram && fileOpen())
+            SetTableForm(up);
+        else if (m_shown == desk::ShownView::Diagram && FileOpen())
             (up ? m_actions.incScale : m_actions.decScale)->trigger();
     };
     keys.digit = [this](int n) {
         if (n == 0)
-            selectTest(kAllTests);
+            SelectTest(kAllTests);
         else if (n <= m_document->Doc().NTest)
-            selectTest(n - 1);
+            SelectTest(n - 1);
     };
     m_keys = std::make_unique<desk::MainKeys>(*m_runBar, std::move(keys));
     // Esc in the main window puts the comment window away.
@@ -339,20 +339,20 @@ void TBaseForm::setUpKeys()
     connect(escape, &QShortcut::activated, this, [this] { m_comment->Close(); });
 }
 
-void TBaseForm::setScale()
+void TBaseForm::SetScale()
 {
-    const auto &g = m_diagram->diagramGeometry();
+    const auto &g = m_diagram->DiagramGeometry();
     ScaleDialog dialog(g.horizontalStep, g.verticalStep,
-                       option(TSettings::OptFitColumnsOnOpen) != 0, this);
+                       Option(TSettings::OptFitColumnsOnOpen) != 0, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_diagram->setScaleSteps(dialog.horizontalStep(), dialog.verticalStep());
+    m_diagram->SetScaleSteps(dialog.HorizontalStep(), dialog.VerticalStep());
     // The document's display block goes back to the settings at close.
-    m_document->SetDisplaySwitch(TSettings::OptFitColumnsOnOpen, dialog.autoFit() ? 1 : 0);
-    m_store->Settings().SetOption(TSettings::OptFitColumnsOnOpen, dialog.autoFit() ? 1 : 0);
-    if (dialog.autoFit())
-        m_diagram->autoFit();
-    refreshViews();
+    m_document->SetDisplaySwitch(TSettings::OptFitColumnsOnOpen, dialog.AutoFit() ? 1 : 0);
+    m_store->Settings().SetOption(TSettings::OptFitColumnsOnOpen, dialog.AutoFit() ? 1 : 0);
+    if (dialog.AutoFit())
+        m_diagram->AutoFit();
+    RefreshViews();
 }
 
 } // namespace qv

@@ -20,32 +20,32 @@
 
 namespace qv {
 
-void TBaseForm::buildFiles()
+void TBaseForm::BuildFiles()
 {
     desk::DeskFiles::Host host;
-    host.remoteClient = [this] { return remoteClientConnected(); };
-    host.mayDiscard = [this] { return confirmDiscard(); };
-    host.closeForOpen = [this] { resetForOpen(); };
-    host.showOpened = [this](const QString &path) { showOpened(path); };
+    host.remoteClient = [this] { return RemoteClientConnected(); };
+    host.mayDiscard = [this] { return ConfirmDiscard(); };
+    host.closeForOpen = [this] { ResetForOpen(); };
+    host.showOpened = [this](const QString &path) { ShowOpened(path); };
     host.startRemote = [this](const CommandLine &line) {
         // A client connects at once when told where to; a server listens.
         if (line.remoteClient)
-            remoteDesk().Start(RemoteDesk::Role::Client, line.address, !line.address.isEmpty());
+            RemoteDesk().Start(qv::RemoteDesk::Role::Client, line.address, !line.address.isEmpty());
         else
-            remoteDesk().Start(RemoteDesk::Role::Server, line.address, true);
+            RemoteDesk().Start(qv::RemoteDesk::Role::Server, line.address, true);
     };
     m_files =
         new desk::DeskFiles(*this, *m_document, *m_store, *m_actions.recentFiles, std::move(host));
 }
 
-void TBaseForm::startFromCommandLine(const QStringList &arguments, std::function<void()> then)
+void TBaseForm::StartFromCommandLine(const QStringList &arguments, std::function<void()> then)
 {
     raise();
     activateWindow();
     m_files->StartFromCommandLine(arguments, std::move(then));
 }
 
-bool TBaseForm::saveFile()
+bool TBaseForm::SaveFile()
 {
     const std::string before = m_document->Doc().FileName;
     const bool saved = m_document->SaveFile();
@@ -53,16 +53,16 @@ bool TBaseForm::saveFile()
         m_files->MarkSaved();
     if (saved && m_document->Doc().FileName != before)
         m_files->Remember(QString::fromStdString(m_document->Doc().FileName));
-    fillInformation();
+    FillInformation();
     // The references may have taken the values of the run.
-    refillShownView();
+    RefillShownView();
     return saved;
 }
 
-bool TBaseForm::confirmDiscard()
+bool TBaseForm::ConfirmDiscard()
 {
     // A remote client's files are the server's to choose.
-    if (remoteClientConnected() || !m_files->HasUnsavedChanges())
+    if (RemoteClientConnected() || !m_files->HasUnsavedChanges())
         return true;
     const std::string name =
         QFileInfo(QString::fromStdString(m_document->Doc().FileName)).fileName().toStdString();
@@ -71,10 +71,10 @@ bool TBaseForm::confirmDiscard()
                      MbQuestionCancel, kProductName);
     if (answer == MbNo)
         return true;
-    return answer == MbYes && saveFile();
+    return answer == MbYes && SaveFile();
 }
 
-void TBaseForm::resetForOpen()
+void TBaseForm::ResetForOpen()
 {
     services::CloseSecondaryWindows(this);
     m_comment->CloseAndForget();
@@ -82,7 +82,7 @@ void TBaseForm::resetForOpen()
     m_document->Close();
 }
 
-void TBaseForm::showOpened(const QString &path)
+void TBaseForm::ShowOpened(const QString &path)
 {
     m_shown = desk::ShownView::Diagram;
     m_lastView = desk::ShownView::Diagram;
@@ -90,15 +90,15 @@ void TBaseForm::showOpened(const QString &path)
     m_actions.table->setChecked(false);
     m_diagram->show();
     m_table->hide();
-    selectTest(0);
+    SelectTest(0);
 
-    if (!m_document->CommentMarks().empty() && option(TSettings::OptCommentsOnOpen) != 0) {
+    if (!m_document->CommentMarks().empty() && Option(TSettings::OptCommentsOnOpen) != 0) {
         // The file's comment, else the first test's.
         m_comment->Show(
             TfmComment::HasComment(*m_document, TfmComment::kFileSlot) ? TfmComment::kFileSlot : 1);
         activateWindow(); // the window keeps the focus during an open
     }
-    showTitle();
+    ShowTitle();
     if (m_remote != nullptr)
         m_remote->FileOpened(path);
 }

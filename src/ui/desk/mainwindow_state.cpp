@@ -33,50 +33,50 @@ QString Text(const std::string &text)
 
 } // namespace
 
-bool TBaseForm::fileOpen() const
+bool TBaseForm::FileOpen() const
 {
     return !m_document->Doc().FileName.empty() && m_document->Doc().NTest > 0;
 }
 
-bool TBaseForm::singleTest() const
+bool TBaseForm::SingleTest() const
 {
     return m_document->CurrentTest() >= 0 && m_document->CurrentTest() < m_document->Doc().NTest;
 }
 
-void TBaseForm::selectTest(int index)
+void TBaseForm::SelectTest(int index)
 {
-    if (!fileOpen())
+    if (!FileOpen())
         return;
     // Any other tab number is outside the file: the document refuses it.
     m_document->SelectTest(index == kAllTests ? -1 : (index < 0 ? kAllTests : index));
 }
 
-void TBaseForm::onTestSelected(int index)
+void TBaseForm::OnTestSelected(int index)
 {
     if (index < 0) {
-        hideViews();
-        updateState();
-        m_info->pressTab(kAllTests);
-        fillInformation();
+        HideViews();
+        UpdateState();
+        m_info->PressTab(kAllTests);
+        FillInformation();
         return;
     }
-    m_diagram->setLeftCol(kDiagramFirstTactCol);
+    m_diagram->SetLeftCol(kDiagramFirstTactCol);
     if (m_shown == desk::ShownView::None)
         m_shown = m_lastView;
-    refillShownView();
-    fillInformation();
-    updateState();
-    m_info->pressTab(index);
-    showTestComment();
+    RefillShownView();
+    FillInformation();
+    UpdateState();
+    m_info->PressTab(index);
+    ShowTestComment();
 }
 
-void TBaseForm::onSelectionRefused(int current)
+void TBaseForm::OnSelectionRefused(int current)
 {
     // The pressed tab stays as it was.
-    m_info->pressTab(current < 0 ? kAllTests : current);
+    m_info->PressTab(current < 0 ? kAllTests : current);
 }
 
-void TBaseForm::refillShownView()
+void TBaseForm::RefillShownView()
 {
     TQuorvik &doc = *m_document;
     if (m_shown == desk::ShownView::Diagram) {
@@ -85,21 +85,21 @@ void TBaseForm::refillShownView()
         m_table->hide();
         m_diagram->show();
         doc.FillDiagramView();
-        m_diagram->refresh();
-        if (option(TSettings::OptFitColumnsOnOpen) != 0)
-            m_diagram->autoFit();
+        m_diagram->Refresh();
+        if (Option(TSettings::OptFitColumnsOnOpen) != 0)
+            m_diagram->AutoFit();
     } else if (m_shown == desk::ShownView::Table) {
         m_actions.diagramm->setChecked(false);
         m_actions.table->setChecked(true);
         m_diagram->hide();
         m_table->show();
         doc.FillTableView();
-        m_table->refresh();
+        m_table->Refresh();
     }
-    refreshViews();
+    RefreshViews();
 }
 
-void TBaseForm::hideViews()
+void TBaseForm::HideViews()
 {
     // Neither view belongs to all tests: both go, emptied, and the next
     // test chosen brings back the one last used.
@@ -110,12 +110,12 @@ void TBaseForm::hideViews()
     m_table->hide();
     m_document->FillDiagramView();
     m_document->FillTableView();
-    refreshViews();
+    RefreshViews();
 }
 
-void TBaseForm::showTestComment()
+void TBaseForm::ShowTestComment()
 {
-    if (option(TSettings::OptCommentsOnTestChange) == 0)
+    if (Option(TSettings::OptCommentsOnTestChange) == 0)
         return;
     const int slot = m_document->CurrentTest() + 1;
     if (TfmComment::HasComment(*m_document, slot)) {
@@ -126,11 +126,11 @@ void TBaseForm::showTestComment()
     }
 }
 
-void TBaseForm::showDiagram()
+void TBaseForm::ShowDiagram()
 {
-    if (!fileOpen())
+    if (!FileOpen())
         return;
-    if (!singleTest()) {
+    if (!SingleTest()) {
         Mesbo().Show("Просмотр таблицы/диаграммы возможен только для одного теста", MbWarning,
                      kProductName);
         m_actions.diagramm->setChecked(m_shown == desk::ShownView::Diagram);
@@ -138,17 +138,17 @@ void TBaseForm::showDiagram()
     }
     m_shown = desk::ShownView::Diagram;
     m_lastView = desk::ShownView::Diagram;
-    refillShownView();
+    RefillShownView();
     m_actions.fullTable->setChecked(false);
     m_actions.paredTable->setChecked(false);
-    updateState();
+    UpdateState();
 }
 
-void TBaseForm::showTable()
+void TBaseForm::ShowTable()
 {
-    if (!fileOpen())
+    if (!FileOpen())
         return;
-    if (!singleTest()) {
+    if (!SingleTest()) {
         Mesbo().Show("Просмотр таблицы/диаграммы возможен только для одного теста", MbWarning,
                      kProductName);
         m_actions.table->setChecked(m_shown == desk::ShownView::Table);
@@ -156,84 +156,84 @@ void TBaseForm::showTable()
     }
     m_shown = desk::ShownView::Table;
     m_lastView = desk::ShownView::Table;
-    refillShownView();
-    updateState();
-    setTableForm(m_document->FullTable());
+    RefillShownView();
+    UpdateState();
+    SetTableForm(m_document->FullTable());
 }
 
-void TBaseForm::setTableForm(bool full)
+void TBaseForm::SetTableForm(bool full)
 {
     if (m_shown != desk::ShownView::Table)
         return;
     m_actions.fullTable->setChecked(full);
     m_actions.paredTable->setChecked(!full);
     m_document->SetFullTable(full); // refills the table
-    m_table->refresh();
+    m_table->Refresh();
 }
 
-void TBaseForm::toggleSolidTest()
+void TBaseForm::ToggleSolidTest()
 {
-    if (!fileOpen())
+    if (!FileOpen())
         return;
     m_document->SetSolidTest(!m_document->SolidTest());
-    updateState();
+    UpdateState();
 }
 
-void TBaseForm::toggleDebug()
+void TBaseForm::ToggleDebug()
 {
-    if (!fileOpen())
+    if (!FileOpen())
         return;
     // The document refuses with "все" selected and releases the button.
     m_document->SetDebugMode(!m_document->DebugMode());
-    refillShownView();
-    updateState();
+    RefillShownView();
+    UpdateState();
 }
 
-void TBaseForm::toggleZond()
+void TBaseForm::ToggleZond()
 {
-    if (!fileOpen() || !m_document->DebugMode())
+    if (!FileOpen() || !m_document->DebugMode())
         return;
     m_document->SetProbeMode(!m_document->ProbeMode());
-    refillShownView();
-    updateState();
+    RefillShownView();
+    UpdateState();
 }
 
-void TBaseForm::toggleCycles()
+void TBaseForm::ToggleCycles()
 {
-    if (!fileOpen() || !m_document->DebugMode())
+    if (!FileOpen() || !m_document->DebugMode())
         return;
     m_document->SetCyclesMode(!m_document->CyclesMode());
-    updateState();
+    UpdateState();
 }
 
-void TBaseForm::onFileOpened()
+void TBaseForm::OnFileOpened()
 {
-    m_info->showTabs(m_document->Doc().NTest);
+    m_info->ShowTabs(m_document->Doc().NTest);
     // A file without a number base (SYS 0) ticks neither command.
     m_actions.sys8->setChecked(m_document->Doc().Sys == 8);
     m_actions.sys16->setChecked(m_document->Doc().Sys == 16);
-    fillInformation();
+    FillInformation();
 }
 
-void TBaseForm::onFileClosed()
+void TBaseForm::OnFileClosed()
 {
-    m_info->showTabs(0);
-    m_info->pressTab(-1);
-    m_info->resetTabResults();
+    m_info->ShowTabs(0);
+    m_info->PressTab(-1);
+    m_info->ResetTabResults();
     m_shown = desk::ShownView::None;
     m_diagram->hide();
     m_table->hide();
-    m_diagram->refresh();
-    m_table->refresh();
+    m_diagram->Refresh();
+    m_table->Refresh();
     m_actions.diagramm->setChecked(false);
     m_actions.table->setChecked(false);
     m_actions.fullTable->setChecked(false);
     m_actions.paredTable->setChecked(false);
-    showTitle();
-    fillInformation();
+    ShowTitle();
+    FillInformation();
 }
 
-void TBaseForm::showTitle()
+void TBaseForm::ShowTitle()
 {
     const QString product = QString::fromUtf8(kProductName);
     const std::string &file = m_document->Doc().FileName;
@@ -242,97 +242,97 @@ void TBaseForm::showTitle()
                        : QFileInfo(Text(file)).fileName() + QStringLiteral(" - ") + product);
 }
 
-bool TBaseForm::dosUnit() const
+bool TBaseForm::DosUnit() const
 {
     return m_desk == nullptr || m_desk->Tester().DosUnit();
 }
 
-void TBaseForm::onModeChanged(int mode, bool on)
+void TBaseForm::OnModeChanged(int mode, bool on)
 {
     desk::RunBar &bar = *m_runBar;
     switch (static_cast<DocumentMode>(mode)) {
     case DocumentMode::Solid:
         m_actions.solidTest->setChecked(on);
-        bar.solid()->setChecked(on);
+        bar.Solid()->setChecked(on);
         break;
     case DocumentMode::Debug:
         m_actions.debug->setChecked(on);
-        bar.debug()->setChecked(on);
-        m_info->setDebugIndicators(on, !dosUnit());
+        bar.Debug()->setChecked(on);
+        m_info->SetDebugIndicators(on, !DosUnit());
         break;
     case DocumentMode::Probe:
         m_actions.zond->setChecked(on);
-        bar.zond()->setChecked(on);
+        bar.Zond()->setChecked(on);
         break;
     case DocumentMode::Cycles:
         m_actions.cycles->setChecked(on);
-        bar.cycles()->setChecked(on);
+        bar.Cycles()->setChecked(on);
         break;
     case DocumentMode::FullTable:
         break;
     }
 }
 
-void TBaseForm::onStatusChanged(StatusField field, const std::string &text, bool alert)
+void TBaseForm::OnStatusChanged(StatusField field, const std::string &text, bool alert)
 {
     switch (field) {
     case StatusField::DebugCycle:
-        m_info->setDebugCycle(Text(text));
+        m_info->SetDebugCycle(Text(text));
         break;
     case StatusField::Errors:
-        m_info->setErrors(Text(text), alert);
+        m_info->SetErrors(Text(text), alert);
         break;
     }
 }
 
-void TBaseForm::refreshViews()
+void TBaseForm::RefreshViews()
 {
     if (!m_diagram || !m_table)
         return;
-    m_diagram->refresh();
-    m_table->refresh();
+    m_diagram->Refresh();
+    m_table->Refresh();
     const int available = centralWidget() ? centralWidget()->height() : height();
     m_diagram->setFixedHeight(views::DiagramHeight(
-        m_diagram->rowCount(), m_diagram->diagramGeometry().rowHeight, std::max(available, 60)));
+        m_diagram->RowCount(), m_diagram->DiagramGeometry().rowHeight, std::max(available, 60)));
 }
 
-void TBaseForm::fillInformation()
+void TBaseForm::FillInformation()
 {
     const TQuorvik &doc = *m_document;
     const QString unknown = QStringLiteral("?");
-    if (!fileOpen()) {
-        m_info->setContactFile(unknown, QString());
-        m_info->setNumberSystem(unknown);
-        m_info->setCycles(unknown);
-        m_info->setStartTact(unknown);
-        m_info->setErrors(unknown, false);
-        m_info->setTestName(unknown);
+    if (!FileOpen()) {
+        m_info->SetContactFile(unknown, QString());
+        m_info->SetNumberSystem(unknown);
+        m_info->SetCycles(unknown);
+        m_info->SetStartTact(unknown);
+        m_info->SetErrors(unknown, false);
+        m_info->SetTestName(unknown);
         return;
     }
     const QString contacts = Text(doc.Cnt().FileName);
-    m_info->setContactFile(contacts.isEmpty() ? unknown : QFileInfo(contacts).fileName(), contacts);
-    m_info->setNumberSystem(QString::number(doc.Doc().Sys));
+    m_info->SetContactFile(contacts.isEmpty() ? unknown : QFileInfo(contacts).fileName(), contacts);
+    m_info->SetNumberSystem(QString::number(doc.Doc().Sys));
     if (const STest *test = doc.Test(doc.CurrentTest())) {
-        m_info->setCycles(QString::number(test->Cycles));
-        m_info->setStartTact(QString::number(test->StartTact));
-        m_info->setTestName(Text(test->Name));
+        m_info->SetCycles(QString::number(test->Cycles));
+        m_info->SetStartTact(QString::number(test->StartTact));
+        m_info->SetTestName(Text(test->Name));
     } else {
-        m_info->setCycles(QStringLiteral("-"));
-        m_info->setStartTact(QStringLiteral("-"));
-        m_info->setTestName(QString());
+        m_info->SetCycles(QStringLiteral("-"));
+        m_info->SetStartTact(QStringLiteral("-"));
+        m_info->SetTestName(QString());
     }
     const int pattern = m_desk ? m_desk->Tester().Settings().probeMode : TesterSettings().probeMode;
-    m_info->setProbeThresholds(desk::ProbeThresholdsText(pattern));
+    m_info->SetProbeThresholds(desk::ProbeThresholdsText(pattern));
 }
 
-void TBaseForm::updateState()
+void TBaseForm::UpdateState()
 {
     if (!m_runBar)
         return; // still building
     const TQuorvik &doc = *m_document;
     desk::DeskState state;
-    state.fileOpen = fileOpen();
-    state.singleTest = singleTest();
+    state.fileOpen = FileOpen();
+    state.singleTest = SingleTest();
     state.running = m_running;
     state.shown = m_shown;
     state.solid = doc.SolidTest();

@@ -19,12 +19,12 @@ class RunBar : public QWidget
 public:
     explicit RunBar(QWidget *parent = nullptr);
 
-    QToolButton *pusk() const { return m_pusk; }
-    QToolButton *solid() const { return m_solid; }
-    QToolButton *debug() const { return m_debug; }
-    QToolButton *zond() const { return m_zond; }
-    QToolButton *cycles() const { return m_cycles; }
-    StatusPictureLabel *status() const { return m_status; }
+    QToolButton *Pusk() const { return m_pusk; }
+    QToolButton *Solid() const { return m_solid; }
+    QToolButton *Debug() const { return m_debug; }
+    QToolButton *Zond() const { return m_zond; }
+    QToolButton *Cycles() const { return m_cycles; }
+    StatusPictureLabel *Status() const { return m_status; }
 
 private:
     QToolButton *m_pusk = nullptr;

@@ -111,18 +111,18 @@ void StatusRelay::ShowStatusPicture(const StatusPicture &picture)
     const QString hint = QString::fromStdString(picture.hint);
     // Queued even on the main thread, so the order of pictures is the order
     // of the calls.
-    PostCall(this, [this, code, resource, hint] { emit pictureChanged(code, resource, hint); });
+    PostCall(this, [this, code, resource, hint] { emit PictureChanged(code, resource, hint); });
 }
 
 void StatusRelay::CalibrationCaptionChanged(const std::string &caption)
 {
     const QString text = QString::fromStdString(caption);
-    PostCall(this, [this, text] { emit calibrationCaptionChanged(text); });
+    PostCall(this, [this, text] { emit CalibrationCaptionRelayed(text); });
 }
 
 void StatusRelay::UnitStatusChanged(UnitStatus code)
 {
-    PostCall(this, [this, code] { emit unitStatusChanged(code); });
+    PostCall(this, [this, code] { emit UnitStatusRelayed(code); });
 }
 
 StatusHintWindow::StatusHintWindow(QWidget *parent)
@@ -136,7 +136,7 @@ StatusHintWindow::StatusHintWindow(QWidget *parent)
                                  "solid #808080; }"));
 }
 
-void StatusHintWindow::showAt(const QWidget &anchor, const QString &text)
+void StatusHintWindow::ShowAt(const QWidget &anchor, const QString &text)
 {
     setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     setFixedWidth(std::min(kMaxWidth, sizeHint().width()));
@@ -156,12 +156,12 @@ StatusPictureLabel::StatusPictureLabel(QWidget *parent)
     setAlignment(Qt::AlignCenter);
 }
 
-bool StatusPictureLabel::setPicture(UnitStatus code, const QString &resource, const QString &hint)
+bool StatusPictureLabel::SetPicture(UnitStatus code, const QString &resource, const QString &hint)
 {
     m_code = code;
     m_hint = hint;
     if (m_hintWindow && m_hintWindow->isVisible())
-        m_hintWindow->showAt(*window(), m_hint);
+        m_hintWindow->ShowAt(*window(), m_hint);
     if (resource.isEmpty()) { // nothing polled yet
         setPixmap(QPixmap());
         return true;
@@ -183,7 +183,7 @@ void StatusPictureLabel::enterEvent(QEnterEvent *event)
         return;
     if (!m_hintWindow)
         m_hintWindow = new StatusHintWindow(this);
-    m_hintWindow->showAt(*window(), m_hint);
+    m_hintWindow->ShowAt(*window(), m_hint);
 }
 
 void StatusPictureLabel::leaveEvent(QEvent *event)

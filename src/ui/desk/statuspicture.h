@@ -33,10 +33,10 @@ public:
     void UnitStatusChanged(UnitStatus code) override;
 
 signals:
-    void pictureChanged(qv::UnitStatus code, const QString &resource, const QString &hint);
-    void calibrationCaptionChanged(const QString &caption);
+    void PictureChanged(qv::UnitStatus code, const QString &resource, const QString &hint);
+    void CalibrationCaptionRelayed(const QString &caption);
     // After a reset of the unit: Connected or NoConnection.
-    void unitStatusChanged(qv::UnitStatus code);
+    void UnitStatusRelayed(qv::UnitStatus code);
 };
 
 // The hint window: at most 400 pixels wide, word-wrapped.
@@ -49,7 +49,7 @@ public:
     explicit StatusHintWindow(QWidget *parent = nullptr);
     // Shows `text` with its lower left corner 3 pixels in from the anchor
     // window's left edge and 7 pixels above its bottom edge.
-    void showAt(const QWidget &anchor, const QString &text);
+    void ShowAt(const QWidget &anchor, const QString &text);
 };
 
 class StatusPictureLabel : public QLabel
@@ -61,10 +61,10 @@ public:
 
     // False (after the message with the stop icon) when the resource has
     // no picture; the hint is taken either way.
-    bool setPicture(UnitStatus code, const QString &resource, const QString &hint);
-    UnitStatus code() const { return m_code; }
-    QString hintText() const { return m_hint; }
-    StatusHintWindow *hintWindow() const { return m_hintWindow; }
+    bool SetPicture(UnitStatus code, const QString &resource, const QString &hint);
+    UnitStatus Code() const { return m_code; }
+    QString HintText() const { return m_hint; }
+    StatusHintWindow *HintWindow() const { return m_hintWindow; }
 
 protected:
     void enterEvent(QEnterEvent *event) override;

@@ -36,7 +36,7 @@ void WindowFileUi::HideNotice()
         m_notice->hide();
 }
 
-QLabel *WindowFileUi::notice() const
+QLabel *WindowFileUi::Notice() const
 {
     return m_notice && m_notice->isVisible() ? m_notice.data() : nullptr;
 }

@@ -38,7 +38,7 @@ public:
     bool AskSaveChoice(SaveChoiceRequest &request) override;
 
     // The notice while one is shown; null otherwise.
-    QLabel *notice() const;
+    QLabel *Notice() const;
 
 private:
     QWidget *m_window;

@@ -33,11 +33,11 @@ public:
 
     DiagnosisWindow(const TQuorvik &doc, const Diagnosis &diagnosis, QWidget *parent = nullptr);
 
-    QLabel *summary() const { return m_summary; }
+    QLabel *Summary() const { return m_summary; }
     // One top item per hypothesis (then one for the unexplained bits); its
     // children, each a whole line, the faults the test cannot tell from it
     // ("неотличимо от: ...") and then the wrong bits behind it.
-    QTreeWidget *hypotheses() const { return m_tree; }
+    QTreeWidget *Hypotheses() const { return m_tree; }
 
 private:
     QLabel *m_summary = nullptr;
@@ -54,9 +54,9 @@ public:
     // tests: 0-based, the ones whose coverage is shown.
     CoverageWindow(const TQuorvik &doc, const std::vector<int> &tests, QWidget *parent = nullptr);
 
-    QTableWidget *table() const { return m_table; }
-    QLabel *total() const { return m_total; }
-    QLabel *blind() const { return m_blind; }
+    QTableWidget *Table() const { return m_table; }
+    QLabel *Total() const { return m_total; }
+    QLabel *Blind() const { return m_blind; }
 
 private:
     QTableWidget *m_table = nullptr;

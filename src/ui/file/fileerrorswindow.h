@@ -17,7 +17,7 @@ class TfmFileErrors : public QDialog
 public:
     TfmFileErrors(const std::string &heading, const std::string &log, QWidget *parent = nullptr);
 
-    QListWidget *lines() const { return m_lines; }
+    QListWidget *Lines() const { return m_lines; }
 
 private:
     QListWidget *m_lines = nullptr;

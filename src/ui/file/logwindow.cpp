@@ -29,16 +29,16 @@ TfmLog::TfmLog(LogKind kind, const std::string &path, const std::string &log, QW
         auto *item = new QListWidgetItem(QString::fromStdString(line.text), m_lines);
         item->setForeground(line.error ? Qt::red : Qt::blue);
     }
-    fitLines();
+    FitLines();
     layout->addWidget(m_lines, 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
     resize(480, std::max(sizeHint().height(), minimumSizeHint().height()));
-    elideFileName();
+    ElideFileName();
 }
 
-void TfmLog::fitLines()
+void TfmLog::FitLines()
 {
     // The list starts as tall as its lines (up to ten, at least a few) and
     // grows with the window; rows as tall as the style makes them, which
@@ -56,7 +56,7 @@ void TfmLog::showEvent(QShowEvent *event)
     // the first showing takes the height the lines need.
     if (!m_fitted) {
         m_fitted = true;
-        fitLines();
+        FitLines();
         if (QLayout *own = layout())
             own->activate();
         // The heading wraps: its height follows the width.
@@ -71,10 +71,10 @@ void TfmLog::showEvent(QShowEvent *event)
 void TfmLog::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    elideFileName();
+    ElideFileName();
 }
 
-void TfmLog::elideFileName()
+void TfmLog::ElideFileName()
 {
     const int width = std::max(40, m_file->width());
     m_file->setText(m_file->fontMetrics().elidedText(m_path, Qt::ElideMiddle, width));

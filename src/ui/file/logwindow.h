@@ -27,17 +27,17 @@ public:
     TfmLog(LogKind kind, const std::string &path, const std::string &log,
            QWidget *parent = nullptr);
 
-    QLabel *heading() const { return m_heading; }
-    QLabel *fileLabel() const { return m_file; }
-    QListWidget *lines() const { return m_lines; }
+    QLabel *Heading() const { return m_heading; }
+    QLabel *FileLabel() const { return m_file; }
+    QListWidget *Lines() const { return m_lines; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
-    void fitLines();
-    void elideFileName();
+    void FitLines();
+    void ElideFileName();
 
     QString m_path;
     QLabel *m_heading = nullptr;

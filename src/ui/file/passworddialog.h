@@ -23,7 +23,7 @@ public:
     // receives the padded password when the dialog is accepted.
     TfmPassword(PasswordRequest &request, QWidget *parent = nullptr);
 
-    QLineEdit *entry() const { return m_entry; }
+    QLineEdit *Entry() const { return m_entry; }
 
     // Shows the dialog modally; true when the typed password matched.
     static bool Ask(PasswordRequest &request, QWidget *parent);

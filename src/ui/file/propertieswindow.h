@@ -29,13 +29,13 @@ public:
     TfmFileProperties(const SQor *doc, const SCnt &cnt, std::uint8_t flags,
                       QWidget *parent = nullptr);
 
-    QGroupBox *testFileGroup() const { return m_testGroup; }
-    QLineEdit *titleField() const { return m_title; }
-    QLineEdit *authorField() const { return m_author; }
-    QLabel *createdLabel() const { return m_created; }
-    QLabel *cntCreatedLabel() const { return m_cntCreated; }
-    QCheckBox *readRestricted() const { return m_read; }
-    QCheckBox *writeRestricted() const { return m_write; }
+    QGroupBox *TestFileGroup() const { return m_testGroup; }
+    QLineEdit *TitleField() const { return m_title; }
+    QLineEdit *AuthorField() const { return m_author; }
+    QLabel *CreatedLabel() const { return m_created; }
+    QLabel *CntCreatedLabel() const { return m_cntCreated; }
+    QCheckBox *ReadRestricted() const { return m_read; }
+    QCheckBox *WriteRestricted() const { return m_write; }
 
 private:
     QGroupBox *m_testGroup = nullptr;

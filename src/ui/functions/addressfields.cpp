@@ -73,16 +73,16 @@ AddressFields::AddressFields(QFormLayout &form, QWidget *parent, const TQuorvik 
     form.addRow(QStringLiteral("Конечный адрес:"), m_end);
     form.addRow(QStringLiteral("Приращение адреса:"), m_inc);
     for (const AddressField field : {AddressField::Start, AddressField::End, AddressField::Inc})
-        connect(edit(field), &QLineEdit::editingFinished, this,
-                [this, field] { editField(field); });
+        connect(Edit(field), &QLineEdit::editingFinished, this,
+                [this, field] { EditField(field); });
 }
 
-QLineEdit *AddressFields::edit(AddressField field) const
+QLineEdit *AddressFields::Edit(AddressField field) const
 {
     return field == AddressField::Start ? m_start : field == AddressField::End ? m_end : m_inc;
 }
 
-void AddressFields::show()
+void AddressFields::Show()
 {
     const auto range = m_range();
     m_start->setText(range ? AddressText(m_doc, range->start) : QString());
@@ -90,13 +90,13 @@ void AddressFields::show()
     m_inc->setText(range ? AddressText(m_doc, range->inc) : QString());
 }
 
-void AddressFields::setEnabled(bool on)
+void AddressFields::SetEnabled(bool on)
 {
     for (QLineEdit *field : {m_start, m_end, m_inc})
         field->setEnabled(on);
 }
 
-void AddressFields::editField(AddressField field)
+void AddressFields::EditField(AddressField field)
 {
     const auto range = m_range();
     if (!range)
@@ -104,15 +104,15 @@ void AddressFields::editField(AddressField field)
     const std::int64_t now = field == AddressField::Start ? range->start
                              : field == AddressField::End ? range->end
                                                           : range->inc;
-    if (edit(field)->text() == AddressText(m_doc, now))
+    if (Edit(field)->text() == AddressText(m_doc, now))
         return;
     if (RefusedWhileRunPrompt())
-        return show();
+        return Show();
     const auto value =
-        CheckedAddress(edit(field)->text(), field, *range, m_addressWords(), m_doc, m_test);
+        CheckedAddress(Edit(field)->text(), field, *range, m_addressWords(), m_doc, m_test);
     if (value && *value != now)
         m_edited(field, *value);
-    show();
+    Show();
 }
 
 } // namespace qv::functions

@@ -75,15 +75,15 @@ public:
                   std::function<std::optional<AddressRange>()> range,
                   std::function<std::vector<std::string>()> addressWords, Edited edited);
 
-    void show(); // the shown function's values, or blank fields without one
-    void setEnabled(bool on);
-    QLineEdit *edit(AddressField field) const;
-    QLineEdit *startEdit() const { return m_start; }
-    QLineEdit *endEdit() const { return m_end; }
-    QLineEdit *incEdit() const { return m_inc; }
+    void Show(); // the shown function's values, or blank fields without one
+    void SetEnabled(bool on);
+    QLineEdit *Edit(AddressField field) const;
+    QLineEdit *StartEdit() const { return m_start; }
+    QLineEdit *EndEdit() const { return m_end; }
+    QLineEdit *IncEdit() const { return m_inc; }
 
 private:
-    void editField(AddressField field);
+    void EditField(AddressField field);
 
     const TQuorvik &m_doc;
     const STest &m_test;

@@ -37,11 +37,11 @@ DataFileBox::DataFileBox(const std::filesystem::path &testFile, QWidget *parent)
     setInsertPolicy(QComboBox::NoInsert);
     addItem(kUnset);
     addItems(DataFilesIn(m_folder));
-    connect(this, &QComboBox::activated, this, [this](int index) { choose(itemText(index)); });
-    connect(lineEdit(), &QLineEdit::editingFinished, this, [this] { choose(lineEdit()->text()); });
+    connect(this, &QComboBox::activated, this, [this](int index) { Choose(itemText(index)); });
+    connect(lineEdit(), &QLineEdit::editingFinished, this, [this] { Choose(lineEdit()->text()); });
 }
 
-void DataFileBox::showName(const std::string &name)
+void DataFileBox::ShowName(const std::string &name)
 {
     m_shown = name;
     const QString text = name.empty() ? kUnset : QString::fromStdString(name);
@@ -51,24 +51,24 @@ void DataFileBox::showName(const std::string &name)
     setEditText(text);
 }
 
-void DataFileBox::choose(const QString &text)
+void DataFileBox::Choose(const QString &text)
 {
     const QString trimmed = text.trimmed();
     std::string name =
         trimmed == kUnset ? std::string() : DataFileNameWithExtension(trimmed.toStdString());
     if (name == m_shown) {
-        showName(m_shown);
+        ShowName(m_shown);
         return;
     }
     const QTemporaryDir scratch;
     if (!name.empty() &&
         !(scratch.isValid() && IsValidFileName(name, m_folder, scratch.path().toStdString()))) {
         Mesbo().Show("Задано недопустимое имя файла", MbError, kProductName);
-        showName(m_shown);
+        ShowName(m_shown);
         return;
     }
-    showName(name);
-    emit chosen(name);
+    ShowName(name);
+    emit Chosen(name);
 }
 
 } // namespace qv::functions

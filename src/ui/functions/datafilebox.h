@@ -20,14 +20,14 @@ public:
     DataFileBox(const std::filesystem::path &testFile, QWidget *parent = nullptr);
 
     // Shows the stored name ("" as "<не задано>").
-    void showName(const std::string &name);
+    void ShowName(const std::string &name);
 
 signals:
     // A new valid name was chosen; "" for "<не задано>".
-    void chosen(const std::string &name);
+    void Chosen(const std::string &name);
 
 private:
-    void choose(const QString &text);
+    void Choose(const QString &text);
 
     std::filesystem::path m_folder;
     std::string m_shown;

@@ -37,12 +37,12 @@ TfmDataInfo::TfmDataInfo(const QStringList &lines, QWidget *parent)
     layout->addWidget(m_text);
 }
 
-QString TfmDataInfo::text() const
+QString TfmDataInfo::Text() const
 {
     return m_text->text();
 }
 
-void TfmDataInfo::keepBeside(const QWidget &anchor)
+void TfmDataInfo::KeepBeside(const QWidget &anchor)
 {
     const QRect frame = anchor.frameGeometry();
     const QScreen *screen = anchor.screen() ? anchor.screen() : QGuiApplication::primaryScreen();

@@ -24,9 +24,9 @@ class TfmDataInfo : public QWidget
 public:
     TfmDataInfo(const QStringList &lines, QWidget *parent);
 
-    QString text() const;
+    QString Text() const;
     // Places the legend beside `anchor` (top edges level).
-    void keepBeside(const QWidget &anchor);
+    void KeepBeside(const QWidget &anchor);
 
 private:
     QLabel *m_text = nullptr;

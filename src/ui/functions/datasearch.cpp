@@ -12,7 +12,7 @@ namespace qv::functions {
 std::optional<std::vector<std::size_t>> TfmDataSearch::Search(const DataRows &rows, QWidget *parent)
 {
     TfmDataSearch window(rows, parent);
-    QTimer::singleShot(0, &window, [&window] { window.scanStep(); });
+    QTimer::singleShot(0, &window, [&window] { window.ScanStep(); });
     if (window.exec() != QDialog::Accepted)
         return std::nullopt;
     return std::move(window.m_found);
@@ -34,7 +34,7 @@ TfmDataSearch::TfmDataSearch(const DataRows &rows, QWidget *parent)
     form->addRow(m_progress);
 }
 
-void TfmDataSearch::scanStep()
+void TfmDataSearch::ScanStep()
 {
     if (!isVisible())
         return;
@@ -49,7 +49,7 @@ void TfmDataSearch::scanStep()
     if (m_step >= kSteps)
         accept();
     else
-        QTimer::singleShot(0, this, [this] { scanStep(); });
+        QTimer::singleShot(0, this, [this] { ScanStep(); });
 }
 
 } // namespace qv::functions

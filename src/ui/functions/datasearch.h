@@ -30,7 +30,7 @@ public:
 
 private:
     TfmDataSearch(const DataRows &rows, QWidget *parent);
-    void scanStep();
+    void ScanStep();
 
     const DataRows &m_rows;
     std::vector<std::size_t> m_found;

@@ -33,7 +33,7 @@ const QColor kRed(255, 0, 0);
 const QColor kNavy(0, 0, 128);
 const QColor kSelected(0xE8, 0xE8, 0xE8);
 
-QString Text(const std::string &text)
+QString ToQString(const std::string &text)
 {
     return QString::fromStdString(text);
 }
@@ -98,7 +98,7 @@ std::unique_ptr<TfmData> Open(DataSources sources, std::span<const std::uint8_t>
         return nullptr;
     }
     std::error_code error;
-    DataWindowFile shown{Text(fileName), {}, editor};
+    DataWindowFile shown{ToQString(fileName), {}, editor};
     if (!path.empty() && std::filesystem::is_regular_file(path, error))
         shown.path = path;
     return std::make_unique<TfmData>(DataRows(std::move(sources)), 0, parent, std::move(shown));
@@ -111,7 +111,7 @@ DataTableModel::DataTableModel(DataRows rows, QObject *parent)
     , m_rows(std::move(rows))
 {}
 
-void DataTableModel::setBinary(bool binary)
+void DataTableModel::SetBinary(bool binary)
 {
     if (binary == m_binary)
         return;
@@ -120,20 +120,20 @@ void DataTableModel::setBinary(bool binary)
     endResetModel();
 }
 
-void DataTableModel::setFilter(std::optional<std::vector<std::size_t>> rows)
+void DataTableModel::SetFilter(std::optional<std::vector<std::size_t>> rows)
 {
     beginResetModel();
     m_filter = std::move(rows);
     endResetModel();
 }
 
-std::size_t DataTableModel::elementRow(int viewRow) const
+std::size_t DataTableModel::ElementRow(int viewRow) const
 {
     const auto row = static_cast<std::size_t>(viewRow);
     return m_filter ? m_filter->at(row) : row;
 }
 
-std::optional<int> DataTableModel::viewRow(std::size_t elementRow) const
+std::optional<int> DataTableModel::ViewRow(std::size_t elementRow) const
 {
     if (!m_filter)
         return elementRow < m_rows.Count() ? std::optional<int>(int(elementRow)) : std::nullopt;
@@ -143,11 +143,11 @@ std::optional<int> DataTableModel::viewRow(std::size_t elementRow) const
     return int(found - m_filter->begin());
 }
 
-void DataTableModel::select(std::size_t elementRow)
+void DataTableModel::Select(std::size_t elementRow)
 {
-    const auto before = viewRow(m_selected);
+    const auto before = ViewRow(m_selected);
     m_selected = elementRow;
-    for (const auto row : {before, viewRow(elementRow)}) {
+    for (const auto row : {before, ViewRow(elementRow)}) {
         if (row)
             emit dataChanged(index(*row, 0), index(*row, 2));
     }
@@ -165,22 +165,22 @@ int DataTableModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : 3;
 }
 
-QVariant DataTableModel::text(std::size_t row, int column) const
+QVariant DataTableModel::Text(std::size_t row, int column) const
 {
     if (column == 0)
-        return Text(m_rows.InBase(m_rows.AddressOf(row)));
+        return ToQString(m_rows.InBase(m_rows.AddressOf(row)));
     const auto run = m_rows.RunAt(row);
     if (column == 1)
-        return run ? Text(m_rows.InBase(*run)) : QVariant();
+        return run ? ToQString(m_rows.InBase(*run)) : QVariant();
     if (!m_rows.TwoSources())
-        return run ? Text(m_rows.InBinary(*run)) : QVariant();
+        return run ? ToQString(m_rows.InBinary(*run)) : QVariant();
     const auto file = m_rows.FileAt(row);
     if (!file)
         return {};
-    return Text(m_binary ? m_rows.InBinary(*file) : m_rows.InBase(*file));
+    return ToQString(m_binary ? m_rows.InBinary(*file) : m_rows.InBase(*file));
 }
 
-QVariant DataTableModel::colour(std::size_t row, int column) const
+QVariant DataTableModel::Colour(std::size_t row, int column) const
 {
     if (column == 1)
         return m_rows.Differs(row) ? kRed : kBlue;
@@ -193,12 +193,12 @@ QVariant DataTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const std::size_t row = elementRow(index.row());
+    const std::size_t row = ElementRow(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return text(row, index.column());
+        return Text(row, index.column());
     case Qt::ForegroundRole:
-        return colour(row, index.column());
+        return Colour(row, index.column());
     case Qt::BackgroundRole:
         return row == m_selected ? QVariant(kSelected) : QVariant();
     case DifferingBitsRole: {
@@ -247,13 +247,13 @@ TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent, DataWi
     m_table->verticalHeader()->setDefaultSectionSize(17);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_model->select(selectedRow);
+    m_model->Select(selectedRow);
     connect(m_table, &QTableView::clicked, this, [this](const QModelIndex &index) {
-        m_model->select(m_model->elementRow(index.row()));
+        m_model->Select(m_model->ElementRow(index.row()));
     });
 
     auto *system = new QGroupBox(QStringLiteral("Система счисления:"), this);
-    const bool octal = m_model->rows().Sources().base == 8;
+    const bool octal = m_model->Rows().Sources().base == 8;
     m_base = new QRadioButton(octal ? QStringLiteral("OCT") : QStringLiteral("HEX"), system);
     m_binaryButton = new QRadioButton(QStringLiteral("BIN"), system);
     m_base->setChecked(true);
@@ -261,17 +261,17 @@ TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent, DataWi
     systemLayout->addWidget(m_base);
     systemLayout->addWidget(m_binaryButton);
     connect(m_binaryButton, &QRadioButton::toggled, this,
-            [this](bool on) { m_model->setBinary(on); });
+            [this](bool on) { m_model->SetBinary(on); });
     m_onlyErrors = new QCheckBox(QStringLiteral("Показать только ошибки"), this);
-    connect(m_onlyErrors, &QCheckBox::toggled, this, [this](bool on) { showOnlyErrors(on); });
-    const bool two = m_model->rows().TwoSources();
+    connect(m_onlyErrors, &QCheckBox::toggled, this, [this](bool on) { ShowOnlyErrors(on); });
+    const bool two = m_model->Rows().TwoSources();
     system->setVisible(two);
     m_onlyErrors->setVisible(two);
 
     m_infoButton = new QPushButton(QStringLiteral("Инфо"), this);
     m_infoButton->setCheckable(true);
-    connect(m_infoButton, &QPushButton::toggled, this, [this](bool on) { toggleLegend(on); });
-    makeEditorButton();
+    connect(m_infoButton, &QPushButton::toggled, this, [this](bool on) { ToggleLegend(on); });
+    MakeEditorButton();
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_infoButton);
     buttons->addWidget(m_editor);
@@ -285,7 +285,7 @@ TfmData::TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent, DataWi
     resize(360, 420);
 }
 
-void TfmData::makeEditorButton()
+void TfmData::MakeEditorButton()
 {
     m_editor = new QPushButton(QStringLiteral("Редактор"), this);
     if (m_file.path.empty()) {
@@ -302,17 +302,17 @@ void TfmData::makeEditorButton()
     });
 }
 
-void TfmData::selectRow(std::size_t row)
+void TfmData::SelectRow(std::size_t row)
 {
-    const std::size_t count = m_model->rows().Count();
+    const std::size_t count = m_model->Rows().Count();
     if (count == 0)
         return;
-    m_model->select(std::min(row, count - 1));
-    if (const auto shown = m_model->viewRow(m_model->selected()))
+    m_model->Select(std::min(row, count - 1));
+    if (const auto shown = m_model->ViewRow(m_model->Selected()))
         m_table->scrollTo(m_model->index(*shown, 0));
 }
 
-void TfmData::toggleLegend(bool on)
+void TfmData::ToggleLegend(bool on)
 {
     if (!on) {
         if (m_legend != nullptr)
@@ -321,27 +321,27 @@ void TfmData::toggleLegend(bool on)
     }
     if (m_legend == nullptr)
         m_legend = new TfmDataInfo(
-            DataLegendLines(m_file.name, m_model->rows().TwoSources(), m_model->rows().FileOnly()),
+            DataLegendLines(m_file.name, m_model->Rows().TwoSources(), m_model->Rows().FileOnly()),
             this);
     m_legend->show();
-    m_legend->keepBeside(*this);
+    m_legend->KeepBeside(*this);
 }
 
-void TfmData::showOnlyErrors(bool on)
+void TfmData::ShowOnlyErrors(bool on)
 {
-    const std::size_t selected = m_model->selected();
+    const std::size_t selected = m_model->Selected();
     if (!on) {
-        m_model->setFilter(std::nullopt);
-    } else if (auto rows = TfmDataSearch::Search(m_model->rows(), this); !rows || rows->empty()) {
+        m_model->SetFilter(std::nullopt);
+    } else if (auto rows = TfmDataSearch::Search(m_model->Rows(), this); !rows || rows->empty()) {
         if (rows)
             Mesbo().Show(Msg(kMsgIdentical), MbInformation, kProductName);
         const QSignalBlocker quiet(m_onlyErrors);
         m_onlyErrors->setChecked(false);
         return;
     } else {
-        m_model->setFilter(std::move(*rows));
+        m_model->SetFilter(std::move(*rows));
     }
-    if (const auto row = m_model->viewRow(selected))
+    if (const auto row = m_model->ViewRow(selected))
         m_table->scrollTo(m_model->index(*row, 0));
 }
 

@@ -42,16 +42,16 @@ public:
 
     explicit DataTableModel(DataRows rows, QObject *parent = nullptr);
 
-    const DataRows &rows() const { return m_rows; }
-    void setBinary(bool binary);
-    bool binary() const { return m_binary; }
+    const DataRows &Rows() const { return m_rows; }
+    void SetBinary(bool binary);
+    bool Binary() const { return m_binary; }
     // Shows only the rows listed (nullopt: every row).
-    void setFilter(std::optional<std::vector<std::size_t>> rows);
+    void SetFilter(std::optional<std::vector<std::size_t>> rows);
     // The element row shown in a view row, and back (nullopt when hidden).
-    std::size_t elementRow(int viewRow) const;
-    std::optional<int> viewRow(std::size_t elementRow) const;
-    void select(std::size_t elementRow);
-    std::size_t selected() const { return m_selected; }
+    std::size_t ElementRow(int viewRow) const;
+    std::optional<int> ViewRow(std::size_t elementRow) const;
+    void Select(std::size_t elementRow);
+    std::size_t Selected() const { return m_selected; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -59,8 +59,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    QVariant text(std::size_t row, int column) const;
-    QVariant colour(std::size_t row, int column) const;
+    QVariant Text(std::size_t row, int column) const;
+    QVariant Colour(std::size_t row, int column) const;
 
     DataRows m_rows;
     bool m_binary = false;
@@ -87,22 +87,22 @@ public:
     TfmData(DataRows rows, std::size_t selectedRow, QWidget *parent = nullptr,
             DataWindowFile file = {});
 
-    DataTableModel &model() { return *m_model; }
-    QTableView *table() const { return m_table; }
-    QRadioButton *baseButton() const { return m_base; }
-    QRadioButton *binaryButton() const { return m_binaryButton; }
-    QCheckBox *onlyErrorsBox() const { return m_onlyErrors; }
+    DataTableModel &Model() { return *m_model; }
+    QTableView *Table() const { return m_table; }
+    QRadioButton *BaseButton() const { return m_base; }
+    QRadioButton *BinaryButton() const { return m_binaryButton; }
+    QCheckBox *OnlyErrorsBox() const { return m_onlyErrors; }
     // Selects an element row (a row past the end: the last) and scrolls to it.
-    void selectRow(std::size_t row);
-    QPushButton *infoButton() const { return m_infoButton; }
-    QPushButton *editorButton() const { return m_editor; }
+    void SelectRow(std::size_t row);
+    QPushButton *InfoButton() const { return m_infoButton; }
+    QPushButton *EditorButton() const { return m_editor; }
     // The legend shown by "Инфо"; null before the first press.
-    TfmDataInfo *legend() const { return m_legend; }
+    TfmDataInfo *Legend() const { return m_legend; }
 
 private:
-    void showOnlyErrors(bool on);
-    void toggleLegend(bool on);
-    void makeEditorButton();
+    void ShowOnlyErrors(bool on);
+    void ToggleLegend(bool on);
+    void MakeEditorButton();
 
     DataTableModel *m_model = nullptr;
     QTableView *m_table = nullptr;

@@ -52,40 +52,40 @@ TfmFuncF::TfmFuncF(TQuorvik &doc, STest &test, int number, services::DataEditorS
     m_addresses = new AddressFields(
         *form, this, m_doc, m_test,
         [this]() -> std::optional<AddressRange> {
-            const SFuncF *f = shown();
+            const SFuncF *f = Shown();
             return f ? std::optional(AddressRange{f->AdrStart, f->AdrEnd, f->AdrInc})
                      : std::nullopt;
         },
         [this] {
-            const SFuncF *f = shown();
+            const SFuncF *f = Shown();
             return std::vector<std::string>{f ? WordCodeText(f->AdrWord) : std::string()};
         },
-        [this](AddressField field, std::int64_t value) { editAddress(field, value); });
+        [this](AddressField field, std::int64_t value) { EditAddress(field, value); });
     auto *content = new QVBoxLayout;
     content->addWidget(m_words);
     content->addLayout(form);
-    layOut(content, m_data);
+    LayOut(content, m_data);
 
-    connect(m_data, &QPushButton::clicked, this, [this] { openData(); });
-    connect(m_file, &DataFileBox::chosen, this,
-            [this](const std::string &name) { chooseFile(name); });
-    showFunction();
+    connect(m_data, &QPushButton::clicked, this, [this] { OpenData(); });
+    connect(m_file, &DataFileBox::Chosen, this,
+            [this](const std::string &name) { ChooseFile(name); });
+    ShowFunction();
 }
 
-void TfmFuncF::showFunction()
+void TfmFuncF::ShowFunction()
 {
-    const SFuncF *function = shown();
+    const SFuncF *function = Shown();
     m_filling = true;
     for (QWidget *field : std::initializer_list<QWidget *>{m_file, m_data})
         field->setEnabled(function != nullptr);
-    m_addresses->setEnabled(function != nullptr);
-    m_addresses->show();
+    m_addresses->SetEnabled(function != nullptr);
+    m_addresses->Show();
     if (function == nullptr) {
-        setTitle(QStringLiteral("F-функций нет"));
+        SetTitle(QStringLiteral("F-функций нет"));
         m_filling = false;
         return;
     }
-    setTitle(QStringLiteral("F%1 (%2) \"%3\"")
+    SetTitle(QStringLiteral("F%1 (%2) \"%3\"")
                  .arg(function->Number)
                  .arg(Text(function->Type >= 0 && function->Type <= 2
                                ? std::string(m_test.FFuncs.TypeName(function->Number))
@@ -94,18 +94,18 @@ void TfmFuncF::showFunction()
     m_words->setText(
         QStringLiteral("Слово задания адреса: %1; слово данных: %2")
             .arg(Text(WordCodeText(function->AdrWord)), Text(WordCodeText(function->DatWord))));
-    m_file->showName(function->FileName);
+    m_file->ShowName(function->FileName);
     m_filling = false;
 }
 
-void TfmFuncF::chooseFile(const std::string &name)
+void TfmFuncF::ChooseFile(const std::string &name)
 {
-    applyEdit(shown(), [&name](SFuncF &f) { f.FileName = name; });
+    ApplyEdit(Shown(), [&name](SFuncF &f) { f.FileName = name; });
 }
 
-void TfmFuncF::editAddress(AddressField field, std::int64_t value)
+void TfmFuncF::EditAddress(AddressField field, std::int64_t value)
 {
-    applyEdit(shown(), [=](SFuncF &f) { StoreAddress(f, field, value); });
+    ApplyEdit(Shown(), [=](SFuncF &f) { StoreAddress(f, field, value); });
 }
 
 namespace {
@@ -138,9 +138,9 @@ void SetWordValue(STest &test, std::int32_t code, std::int64_t value, ValueSet w
 
 } // namespace
 
-void TfmFuncF::openData()
+void TfmFuncF::OpenData()
 {
-    const SFuncF *function = shown();
+    const SFuncF *function = Shown();
     if (function == nullptr || RefusedWhileRunPrompt())
         return;
     const int base = m_doc.Doc().Sys == 8 ? 8 : 16;
@@ -151,21 +151,21 @@ void TfmFuncF::openData()
     // The row of the address word's current address is selected first.
     if (const auto address = CurrentValue(m_test, function->AdrWord);
         address && function->AdrInc > 0)
-        window->selectRow(static_cast<std::size_t>(std::max<std::int64_t>(
+        window->SelectRow(static_cast<std::size_t>(std::max<std::int64_t>(
             0, (std::int64_t{*address} - function->AdrStart) / function->AdrInc)));
     window->exec();
     // In debug mode the next run goes on from the row the operator chose.
-    const SFuncF *still = shown();
+    const SFuncF *still = Shown();
     if (!m_doc.DebugMode() || still == nullptr)
         return;
-    const DataRows &rows = window->model().rows();
-    const std::size_t row = window->model().selected();
+    const DataRows &rows = window->Model().Rows();
+    const std::size_t row = window->Model().Selected();
     SetWordValue(m_test, still->AdrWord, rows.AddressOf(row), ValueSet::Run);
     if (still->Type == DirCompareFile) {
         if (const auto expected = rows.FileDataAt(row))
             SetWordValue(m_test, still->DatWord, *expected, ValueSet::Reference);
     }
-    notifyEdited();
+    NotifyEdited();
 }
 
 } // namespace qv::functions

@@ -39,18 +39,18 @@ public:
     TfmFuncF(TQuorvik &doc, STest &test, int number, services::DataEditorSetting editor,
              QWidget *parent = nullptr, Notify notify = {});
 
-    AddressFields &addresses() const { return *m_addresses; }
+    AddressFields &Addresses() const { return *m_addresses; }
 
-    DataFileBox *fileBox() const { return m_file; }
-    QPushButton *dataButton() const { return m_data; }
+    DataFileBox *FileBox() const { return m_file; }
+    QPushButton *DataButton() const { return m_data; }
 
 protected:
-    void showFunction() override;
+    void ShowFunction() override;
 
 private:
-    void chooseFile(const std::string &name);
-    void editAddress(AddressField field, std::int64_t value);
-    void openData();
+    void ChooseFile(const std::string &name);
+    void EditAddress(AddressField field, std::int64_t value);
+    void OpenData();
 
     TQuorvik &m_doc;
     STest &m_test;

@@ -51,39 +51,39 @@ TfmFuncM::TfmFuncM(TQuorvik &doc, STest &test, int number, QWidget *parent)
     m_addresses = new AddressFields(
         *form, this, m_doc, m_test,
         [this]() -> std::optional<AddressRange> {
-            const SFuncM *f = shown();
+            const SFuncM *f = Shown();
             return f ? std::optional(AddressRange{f->AdrStart, f->AdrEnd, f->AdrInc})
                      : std::nullopt;
         },
         [this] {
-            const SFuncM *f = shown();
+            const SFuncM *f = Shown();
             return f ? std::vector<std::string>{WriteAddressText(*f), ReadAddressText(*f)}
                      : std::vector<std::string>{};
         },
-        [this](AddressField field, std::int64_t value) { editAddress(field, value); });
+        [this](AddressField field, std::int64_t value) { EditAddress(field, value); });
     form->addRow(QStringLiteral("Алгоритмы:"), m_algorithms);
-    layOut(form, m_results);
+    LayOut(form, m_results);
 
-    connect(m_results, &QPushButton::clicked, this, [this] { showResults(); });
-    connect(m_algorithms, &QListWidget::itemChanged, this, [this] { editAlgorithms(); });
-    showFunction();
+    connect(m_results, &QPushButton::clicked, this, [this] { ShowResults(); });
+    connect(m_algorithms, &QListWidget::itemChanged, this, [this] { EditAlgorithms(); });
+    ShowFunction();
 }
 
 TfmFuncM::~TfmFuncM() = default;
 
-void TfmFuncM::showFunction()
+void TfmFuncM::ShowFunction()
 {
-    const SFuncM *function = shown();
+    const SFuncM *function = Shown();
     m_filling = true;
-    m_addresses->setEnabled(function != nullptr);
-    m_addresses->show();
+    m_addresses->SetEnabled(function != nullptr);
+    m_addresses->Show();
     m_algorithms->setEnabled(function != nullptr);
     if (function == nullptr) {
-        setTitle(QStringLiteral("M-функций нет"));
+        SetTitle(QStringLiteral("M-функций нет"));
         m_filling = false;
         return;
     }
-    setTitle(QStringLiteral("M%1 \"%2\"")
+    SetTitle(QStringLiteral("M%1 \"%2\"")
                  .arg(function->Number)
                  .arg(QString::fromStdString(function->Name)));
     m_writeWords->setText(QStringLiteral("адрес %1, данные i%2")
@@ -98,9 +98,9 @@ void TfmFuncM::showFunction()
     m_filling = false;
 }
 
-void TfmFuncM::editAddress(AddressField field, std::int64_t value)
+void TfmFuncM::EditAddress(AddressField field, std::int64_t value)
 {
-    applyEdit(shown(), [this, field, value](SFuncM &f) {
+    ApplyEdit(Shown(), [this, field, value](SFuncM &f) {
         StoreAddress(f, field, value);
         // Outside debug mode the next run starts both phases at the start.
         if (!m_doc.DebugMode())
@@ -108,19 +108,19 @@ void TfmFuncM::editAddress(AddressField field, std::int64_t value)
     });
 }
 
-void TfmFuncM::editAlgorithms()
+void TfmFuncM::EditAlgorithms()
 {
     std::int32_t mask = 0;
     for (int bit = 0; bit < kMemoryAlgorithms; ++bit) {
         if (m_algorithms->item(bit)->checkState() == Qt::Checked)
             mask |= 1 << bit;
     }
-    applyEdit(shown(), [mask](SFuncM &f) { f.Alg = mask; });
+    ApplyEdit(Shown(), [mask](SFuncM &f) { f.Alg = mask; });
 }
 
-void TfmFuncM::showResults()
+void TfmFuncM::ShowResults()
 {
-    const SFuncM *function = shown();
+    const SFuncM *function = Shown();
     if (function == nullptr)
         return;
     if (m_resultsWindow == nullptr)
@@ -130,15 +130,15 @@ void TfmFuncM::showResults()
     list.mFunction = function->Number;
     for (int bit = 0; bit < kMemoryAlgorithms; ++bit)
         list.algorithms.emplace_back(MemoryAlgorithmName(bit));
-    m_resultsWindow->showProgress(list);
+    m_resultsWindow->ShowProgress(list);
     for (int bit = 0; bit < kMemoryAlgorithms; ++bit) {
         MFunctionProgress row = list;
         row.row = bit;
         row.picture = function->Status[static_cast<std::size_t>(bit)];
-        m_resultsWindow->showProgress(row);
+        m_resultsWindow->ShowProgress(row);
     }
     m_resultsWindow->show();
-    m_resultsWindow->keepBeside(*this);
+    m_resultsWindow->KeepBeside(*this);
 }
 
 } // namespace qv::functions

@@ -43,22 +43,22 @@ public:
 
     ~TfmFuncM() override;
 
-    AddressFields &addresses() const { return *m_addresses; }
+    AddressFields &Addresses() const { return *m_addresses; }
 
-    QListWidget *algorithmList() const { return m_algorithms; }
-    QLabel *writeWordsLabel() const { return m_writeWords; }
-    QLabel *readWordsLabel() const { return m_readWords; }
-    QPushButton *resultsButton() const { return m_results; }
+    QListWidget *AlgorithmList() const { return m_algorithms; }
+    QLabel *WriteWordsLabel() const { return m_writeWords; }
+    QLabel *ReadWordsLabel() const { return m_readWords; }
+    QPushButton *ResultsButton() const { return m_results; }
     // The status window "Результаты" opened; null before.
-    run::TfmMProgress *resultsWindow() const { return m_resultsWindow; }
+    run::TfmMProgress *ResultsWindow() const { return m_resultsWindow; }
 
 protected:
-    void showFunction() override;
+    void ShowFunction() override;
 
 private:
-    void editAddress(AddressField field, std::int64_t value);
-    void editAlgorithms();
-    void showResults();
+    void EditAddress(AddressField field, std::int64_t value);
+    void EditAlgorithms();
+    void ShowResults();
 
     TQuorvik &m_doc;
     STest &m_test;

@@ -46,10 +46,10 @@ TfmDelayEdit::TfmDelayEdit(int word, std::int32_t value, QWidget *parent)
     layout->addWidget(new QLabel(QStringLiteral("Значение задержки слова g%1:").arg(word), this));
     layout->addWidget(m_value);
     m_ok = debug::AddOkCancel(this, layout);
-    connect(m_ok, &QPushButton::clicked, this, [this] { tryAccept(); });
+    connect(m_ok, &QPushButton::clicked, this, [this] { TryAccept(); });
 }
 
-void TfmDelayEdit::tryAccept()
+void TfmDelayEdit::TryAccept()
 {
     bool isNumber = false;
     const int value = m_value->text().trimmed().toInt(&isNumber);
@@ -88,36 +88,36 @@ TfmFuncP::TfmFuncP(TQuorvik &doc, STest &test, int number, services::DataEditorS
     m_addresses = new AddressFields(
         *form, general, m_doc, m_test,
         [this]() -> std::optional<AddressRange> {
-            const SProg *f = shown();
+            const SProg *f = Shown();
             return f ? std::optional(AddressRange{f->AdrStart, f->AdrEnd, f->AdrInc})
                      : std::nullopt;
         },
         [this] {
-            const SProg *f = shown();
+            const SProg *f = Shown();
             if (f == nullptr)
                 return std::vector<std::string>{};
             return std::vector<std::string>{WordText(f->AdrWriteKind, f->AdrWrite).toStdString(),
                                             WordText(f->AdrReadKind, f->AdrRead).toStdString()};
         },
         [this](AddressField field, std::int64_t value) {
-            applyEdit(shown(), [=](SProg &f) { StoreAddress(f, field, value); });
+            ApplyEdit(Shown(), [=](SProg &f) { StoreAddress(f, field, value); });
         });
     m_pages = new QTabWidget(this);
     m_pages->addTab(general, QStringLiteral("Функция"));
-    m_pages->addTab(makeParametersPage(), QStringLiteral("Параметры"));
+    m_pages->addTab(MakeParametersPage(), QStringLiteral("Параметры"));
 
     auto *content = new QVBoxLayout;
     content->addWidget(m_pages);
-    layOut(content, nullptr);
+    LayOut(content, nullptr);
 
-    connect(m_editor, &QPushButton::clicked, this, [this] { openEditor(); });
-    connect(m_file, &DataFileBox::chosen, this, [this](const std::string &name) {
-        applyEdit(shown(), [&name](SProg &f) { f.FileName = name; });
+    connect(m_editor, &QPushButton::clicked, this, [this] { OpenEditor(); });
+    connect(m_file, &DataFileBox::Chosen, this, [this](const std::string &name) {
+        ApplyEdit(Shown(), [&name](SProg &f) { f.FileName = name; });
     });
-    showFunction();
+    ShowFunction();
 }
 
-QWidget *TfmFuncP::makeParametersPage()
+QWidget *TfmFuncP::MakeParametersPage()
 {
     auto *page = new QWidget(this);
     m_cycles = new QSpinBox(page);
@@ -131,33 +131,33 @@ QWidget *TfmFuncP::makeParametersPage()
     form->addRow(m_delayCaption, m_delay);
     form->addRow(m_pulsesCaption, m_pulses);
     connect(m_cycles, &QSpinBox::valueChanged, this,
-            [this](int value) { applyEdit(shown(), [value](SProg &f) { f.Cycles = value; }); });
+            [this](int value) { ApplyEdit(Shown(), [value](SProg &f) { f.Cycles = value; }); });
     connect(m_pulses, &QSpinBox::valueChanged, this,
-            [this](int value) { applyEdit(shown(), [value](SProg &f) { f.Param = value; }); });
-    connect(m_delay, &QPushButton::clicked, this, [this] { editDelay(); });
+            [this](int value) { ApplyEdit(Shown(), [value](SProg &f) { f.Param = value; }); });
+    connect(m_delay, &QPushButton::clicked, this, [this] { EditDelay(); });
     return page;
 }
 
-bool TfmFuncP::parametersShown() const
+bool TfmFuncP::ParametersShown() const
 {
     return m_pages->isTabVisible(kParametersPage);
 }
 
-void TfmFuncP::showFunction()
+void TfmFuncP::ShowFunction()
 {
-    const SProg *function = shown();
+    const SProg *function = Shown();
     m_filling = true;
     m_file->setEnabled(function != nullptr);
     m_editor->setEnabled(function != nullptr);
-    m_addresses->setEnabled(function != nullptr);
-    m_addresses->show();
+    m_addresses->SetEnabled(function != nullptr);
+    m_addresses->Show();
     if (function == nullptr) {
-        setTitle(QStringLiteral("P-функций нет"));
+        SetTitle(QStringLiteral("P-функций нет"));
         m_pages->setTabVisible(kParametersPage, false);
         m_filling = false;
         return;
     }
-    setTitle(QStringLiteral("P%1 \"%2\"")
+    SetTitle(QStringLiteral("P%1 \"%2\"")
                  .arg(function->Number)
                  .arg(QString::fromStdString(function->Name)));
     m_words->setText(QStringLiteral("запись: адрес %1, данные i%2; чтение: адрес %3, данные o%4")
@@ -168,12 +168,12 @@ void TfmFuncP::showFunction()
     const SProgAlgorithmInfo *info = ProgAlgorithmInfo(function->Alg);
     m_algorithm->setText(info ? QString::fromUtf8(info->name.data(), qsizetype(info->name.size()))
                               : QString::number(function->Alg));
-    m_file->showName(function->FileName);
-    showParameters(*function);
+    m_file->ShowName(function->FileName);
+    ShowParameters(*function);
     m_filling = false;
 }
 
-void TfmFuncP::showParameters(const SProg &function)
+void TfmFuncP::ShowParameters(const SProg &function)
 {
     const SProgAlgorithmInfo *info = ProgAlgorithmInfo(function.Alg);
     const bool shownPage = info != nullptr && info->hasParameters;
@@ -202,16 +202,16 @@ void TfmFuncP::showParameters(const SProg &function)
         m_pulses->setValue(function.Param);
 }
 
-void TfmFuncP::openEditor()
+void TfmFuncP::OpenEditor()
 {
-    if (const SProg *function = shown())
+    if (const SProg *function = Shown())
         services::OpenDataEditorOn(m_editorSetting.command, m_doc.Doc().FileName,
                                    function->FileName);
 }
 
-void TfmFuncP::editDelay()
+void TfmFuncP::EditDelay()
 {
-    const SProg *function = shown();
+    const SProg *function = Shown();
     if (function == nullptr || function->Alg != ProgEprom || RefusedWhileRunPrompt())
         return;
     const int word = function->Param;
@@ -219,7 +219,7 @@ void TfmFuncP::editDelay()
     const auto now = m_test.GWords.ValueAt(word, cycle, ValueSet::Reference);
     TfmDelayEdit editor(word, now.value_or(0), this);
     if (editor.exec() == QDialog::Accepted)
-        m_test.GWords.SetValueAt(word, cycle, editor.value(), ValueSet::Reference);
+        m_test.GWords.SetValueAt(word, cycle, editor.Value(), ValueSet::Reference);
 }
 
 } // namespace qv::functions

@@ -40,12 +40,12 @@ class TfmDelayEdit : public QDialog
 public:
     TfmDelayEdit(int word, std::int32_t value, QWidget *parent = nullptr);
 
-    QLineEdit *valueEdit() const { return m_value; }
-    QPushButton *okButton() const { return m_ok; }
-    std::int32_t value() const { return m_accepted; }
+    QLineEdit *ValueEdit() const { return m_value; }
+    QPushButton *OkButton() const { return m_ok; }
+    std::int32_t Value() const { return m_accepted; }
 
 private:
-    void tryAccept();
+    void TryAccept();
 
     QLineEdit *m_value = nullptr;
     QPushButton *m_ok = nullptr;
@@ -61,26 +61,26 @@ public:
     TfmFuncP(TQuorvik &doc, STest &test, int number, services::DataEditorSetting editor,
              QWidget *parent = nullptr, Notify notify = {});
 
-    AddressFields &addresses() const { return *m_addresses; }
+    AddressFields &Addresses() const { return *m_addresses; }
 
-    DataFileBox *fileBox() const { return m_file; }
-    QTabWidget *pages() const { return m_pages; }
-    bool parametersShown() const;
-    QLabel *algorithmLabel() const { return m_algorithm; }
-    QSpinBox *cyclesBox() const { return m_cycles; }
-    QSpinBox *pulsesBox() const { return m_pulses; }
-    QPushButton *delayButton() const { return m_delay; }
-    QPushButton *editorButton() const { return m_editor; }
+    DataFileBox *FileBox() const { return m_file; }
+    QTabWidget *Pages() const { return m_pages; }
+    bool ParametersShown() const;
+    QLabel *AlgorithmLabel() const { return m_algorithm; }
+    QSpinBox *CyclesBox() const { return m_cycles; }
+    QSpinBox *PulsesBox() const { return m_pulses; }
+    QPushButton *DelayButton() const { return m_delay; }
+    QPushButton *EditorButton() const { return m_editor; }
 
 protected:
-    void showFunction() override;
+    void ShowFunction() override;
 
 private:
-    QWidget *makeParametersPage();
-    void showParameters(const SProg &function);
-    void editDelay();
+    QWidget *MakeParametersPage();
+    void ShowParameters(const SProg &function);
+    void EditDelay();
     // The data editor on the shown function's data file beside the test file.
-    void openEditor();
+    void OpenEditor();
 
     TQuorvik &m_doc;
     STest &m_test;

@@ -97,60 +97,60 @@ TfmFuncS::TfmFuncS(TQuorvik &doc, STest &test, int number, services::DataEditorS
     form->addRow(QStringLiteral("Контроль четности:"), m_parity);
     form->addRow(QStringLiteral("Стоповые биты:"), m_stopBits);
     form->addRow(QStringLiteral("Управление потоками:"), m_flow);
-    layOut(form, m_data);
+    LayOut(form, m_data);
 
-    connect(m_data, &QPushButton::clicked, this, [this] { openData(); });
-    connect(m_file, &DataFileBox::chosen, this, [this](const std::string &name) {
-        applyEdit(shown(), [&name](SFuncS &f) { f.FileName = name; });
+    connect(m_data, &QPushButton::clicked, this, [this] { OpenData(); });
+    connect(m_file, &DataFileBox::Chosen, this, [this](const std::string &name) {
+        ApplyEdit(Shown(), [&name](SFuncS &f) { f.FileName = name; });
     });
-    connect(m_count, &QLineEdit::editingFinished, this, [this] { editCount(); });
-    connect(m_fixed, &QRadioButton::clicked, this, [this] { editCount(); });
+    connect(m_count, &QLineEdit::editingFinished, this, [this] { EditCount(); });
+    connect(m_fixed, &QRadioButton::clicked, this, [this] { EditCount(); });
     connect(m_all, &QRadioButton::clicked, this,
-            [this] { applyEdit(shown(), [](SFuncS &f) { f.NumBytes = 0; }); });
+            [this] { ApplyEdit(Shown(), [](SFuncS &f) { f.NumBytes = 0; }); });
     connect(m_speed, &QComboBox::activated, this, [this](int index) {
-        applyEdit(shown(),
+        ApplyEdit(Shown(),
                   [index](SFuncS &f) { f.Speed = kBaudRates[static_cast<std::size_t>(index)]; });
     });
     connect(m_dataBits, &QComboBox::activated, this, [this](int index) {
-        applyEdit(shown(), [index](SFuncS &f) { f.DataBits = 7 + index; });
+        ApplyEdit(Shown(), [index](SFuncS &f) { f.DataBits = 7 + index; });
     });
     connect(m_parity, &QComboBox::activated, this,
-            [this](int index) { applyEdit(shown(), [index](SFuncS &f) { f.Parity = index; }); });
+            [this](int index) { ApplyEdit(Shown(), [index](SFuncS &f) { f.Parity = index; }); });
     connect(m_stopBits, &QComboBox::activated, this, [this](int index) {
-        applyEdit(shown(), [index](SFuncS &f) { f.StopBits = 1 + index; });
+        ApplyEdit(Shown(), [index](SFuncS &f) { f.StopBits = 1 + index; });
     });
     // The flow-control choices start at the entry of the interface's index.
     connect(m_flow, &QComboBox::activated, this, [this](int index) {
-        applyEdit(shown(), [index](SFuncS &f) { f.Handling = index + f.Interface; });
+        ApplyEdit(Shown(), [index](SFuncS &f) { f.Handling = index + f.Interface; });
     });
-    showFunction();
+    ShowFunction();
 }
 
-void TfmFuncS::showFunction()
+void TfmFuncS::ShowFunction()
 {
-    const SFuncS *function = shown();
+    const SFuncS *function = Shown();
     m_filling = true;
     for (QWidget *field :
          std::initializer_list<QWidget *>{m_file, m_fixed, m_count, m_all, m_speed, m_dataBits,
                                           m_parity, m_stopBits, m_flow, m_data})
         field->setEnabled(function != nullptr);
     if (function == nullptr) {
-        setTitle(QStringLiteral("S-функций нет"));
+        SetTitle(QStringLiteral("S-функций нет"));
         m_filling = false;
         return;
     }
-    setTitle(QStringLiteral("S%1 \"%2\"")
+    SetTitle(QStringLiteral("S%1 \"%2\"")
                  .arg(function->Number)
                  .arg(QString::fromStdString(function->Name)));
     m_interface->setText(Utf8(SerialInterfaceName(function->Interface)));
     m_mode->setText(Utf8(FuncSModeCaption(function->Mode)));
-    m_file->showName(function->FileName);
-    showCount(*function);
-    showSerial(*function);
+    m_file->ShowName(function->FileName);
+    ShowCount(*function);
+    ShowSerial(*function);
     m_filling = false;
 }
 
-void TfmFuncS::showCount(const SFuncS &function)
+void TfmFuncS::ShowCount(const SFuncS &function)
 {
     m_all->setText(function.Mode == DirReadFile ? QStringLiteral("весь файл")
                                                 : QStringLiteral("все данные"));
@@ -167,7 +167,7 @@ void TfmFuncS::showCount(const SFuncS &function)
                            .arg(m_all->text()));
 }
 
-void TfmFuncS::showSerial(const SFuncS &function)
+void TfmFuncS::ShowSerial(const SFuncS &function)
 {
     const bool serial = HasSerialParameters(function.Interface);
     for (QWidget *field :
@@ -191,23 +191,23 @@ void TfmFuncS::showSerial(const SFuncS &function)
     m_flow->setCurrentIndex(function.Handling - function.Interface);
 }
 
-void TfmFuncS::editCount()
+void TfmFuncS::EditCount()
 {
     if (!m_fixed->isChecked())
         return;
     bool isNumber = false;
     const int count = m_count->text().trimmed().toInt(&isNumber);
     if (!isNumber || count < 1 || count > 65535) {
-        if (shown() != nullptr && !m_filling && !RunPromptOpen())
+        if (Shown() != nullptr && !m_filling && !RunPromptOpen())
             Mesbo().Show(Msg(MsgByteCountRange), MbError, kProductName);
-        return showFunction();
+        return ShowFunction();
     }
-    applyEdit(shown(), [count](SFuncS &f) { f.NumBytes = count; });
+    ApplyEdit(Shown(), [count](SFuncS &f) { f.NumBytes = count; });
 }
 
-void TfmFuncS::openData()
+void TfmFuncS::OpenData()
 {
-    const SFuncS *function = shown();
+    const SFuncS *function = Shown();
     if (function == nullptr || RefusedWhileRunPrompt())
         return;
     const int base = m_doc.Doc().Sys == 8 ? 8 : 16;

@@ -39,28 +39,28 @@ public:
     TfmFuncS(TQuorvik &doc, STest &test, int number, services::DataEditorSetting editor,
              QWidget *parent = nullptr, Notify notify = {});
 
-    DataFileBox *fileBox() const { return m_file; }
-    QRadioButton *fixedButton() const { return m_fixed; }
-    QLineEdit *fixedEdit() const { return m_count; }
-    QRadioButton *allButton() const { return m_all; }
-    QLabel *allSizeLabel() const { return m_allSize; }
-    QComboBox *speedBox() const { return m_speed; }
-    QComboBox *dataBitsBox() const { return m_dataBits; }
-    QComboBox *parityBox() const { return m_parity; }
-    QComboBox *stopBitsBox() const { return m_stopBits; }
-    QComboBox *flowBox() const { return m_flow; }
-    QLabel *interfaceLabel() const { return m_interface; }
-    QLabel *modeLabel() const { return m_mode; }
-    QPushButton *dataButton() const { return m_data; }
+    DataFileBox *FileBox() const { return m_file; }
+    QRadioButton *FixedButton() const { return m_fixed; }
+    QLineEdit *FixedEdit() const { return m_count; }
+    QRadioButton *AllButton() const { return m_all; }
+    QLabel *AllSizeLabel() const { return m_allSize; }
+    QComboBox *SpeedBox() const { return m_speed; }
+    QComboBox *DataBitsBox() const { return m_dataBits; }
+    QComboBox *ParityBox() const { return m_parity; }
+    QComboBox *StopBitsBox() const { return m_stopBits; }
+    QComboBox *FlowBox() const { return m_flow; }
+    QLabel *InterfaceLabel() const { return m_interface; }
+    QLabel *ModeLabel() const { return m_mode; }
+    QPushButton *DataButton() const { return m_data; }
 
 protected:
-    void showFunction() override;
+    void ShowFunction() override;
 
 private:
-    void showSerial(const SFuncS &function);
-    void showCount(const SFuncS &function);
-    void editCount();
-    void openData();
+    void ShowSerial(const SFuncS &function);
+    void ShowCount(const SFuncS &function);
+    void EditCount();
+    void OpenData();
 
     TQuorvik &m_doc;
     STest &m_test;

@@ -17,19 +17,19 @@ FunctionWindow::FunctionWindow(QWidget *parent, Notify notify)
     , m_previous(new QPushButton(QStringLiteral("<"), this))
     , m_next(new QPushButton(QStringLiteral(">"), this))
 {
-    connect(m_previous, &QPushButton::clicked, this, [this] { step(-1); });
-    connect(m_next, &QPushButton::clicked, this, [this] { step(1); });
+    connect(m_previous, &QPushButton::clicked, this, [this] { Step(-1); });
+    connect(m_next, &QPushButton::clicked, this, [this] { Step(1); });
 }
 
-void FunctionWindow::startAt(int wanted)
+void FunctionWindow::StartAt(int wanted)
 {
-    const std::string listed = numbers();
+    const std::string listed = Numbers();
     m_number = listed.find(static_cast<char>(wanted)) != std::string::npos
                    ? wanted
                    : SteppedNumber(listed, 0, 0);
 }
 
-void FunctionWindow::layOut(QLayout *content, QPushButton *action)
+void FunctionWindow::LayOut(QLayout *content, QPushButton *action)
 {
     auto *stepping = new QHBoxLayout;
     stepping->addWidget(m_previous);
@@ -46,22 +46,22 @@ void FunctionWindow::layOut(QLayout *content, QPushButton *action)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-void FunctionWindow::setTitle(const QString &title)
+void FunctionWindow::SetTitle(const QString &title)
 {
     m_title->setText(title);
 }
 
-void FunctionWindow::notifyEdited()
+void FunctionWindow::NotifyEdited()
 {
     if (m_notify)
         m_notify(3);
 }
 
-void FunctionWindow::step(int direction)
+void FunctionWindow::Step(int direction)
 {
-    if (const int next = SteppedNumber(numbers(), m_number, direction)) {
+    if (const int next = SteppedNumber(Numbers(), m_number, direction)) {
         m_number = next;
-        showFunction();
+        ShowFunction();
     }
 }
 
@@ -69,7 +69,7 @@ void FunctionWindow::done(int result)
 {
     if (m_notify)
         m_notify(1);
-    endSnapshot(result == QDialog::Accepted);
+    EndSnapshot(result == QDialog::Accepted);
     if (m_notify)
         m_notify(2);
     QDialog::done(result);

@@ -27,9 +27,9 @@ public:
     // records replaced, 3 a value edited.
     using Notify = std::function<void(int code)>;
 
-    int shownNumber() const { return m_number; } // 0 = the list is empty
-    QPushButton *previousButton() const { return m_previous; }
-    QPushButton *nextButton() const { return m_next; }
+    int ShownNumber() const { return m_number; } // 0 = the list is empty
+    QPushButton *PreviousButton() const { return m_previous; }
+    QPushButton *NextButton() const { return m_next; }
 
     void done(int result) override;
 
@@ -39,37 +39,37 @@ protected:
     // Lays the window out: "<", the title and ">" at the top, then
     // `content`, then OK, Cancel and the window's own `action` button
     // (none: null).
-    void layOut(QLayout *content, QPushButton *action);
-    void setTitle(const QString &title);
+    void LayOut(QLayout *content, QPushButton *action);
+    void SetTitle(const QString &title);
     // Applies `change` to the shown `function`, except while the fields are
     // being filled or while a run waits in a prompt (the operator is told
     // so), and shows the fields again.
     template <class Record, class Change>
-    void applyEdit(Record *function, Change &&change)
+    void ApplyEdit(Record *function, Change &&change)
     {
         if (function == nullptr || m_filling)
             return;
         if (!RefusedWhileRunPrompt()) {
             change(*function);
-            notifyEdited();
+            NotifyEdited();
         }
-        showFunction();
+        ShowFunction();
     }
-    void notifyEdited();
+    void NotifyEdited();
 
     // The list's Numbers(), its snapshot ends (keep: OK), and the fields
     // of the function m_number shown again.
-    virtual std::string numbers() const = 0;
-    virtual void endSnapshot(bool keep) = 0;
-    virtual void showFunction() = 0;
+    virtual std::string Numbers() const = 0;
+    virtual void EndSnapshot(bool keep) = 0;
+    virtual void ShowFunction() = 0;
     // The number shown first: `wanted` when listed, else the first.
-    void startAt(int wanted);
+    void StartAt(int wanted);
 
     int m_number = 0;
     bool m_filling = false;
 
 private:
-    void step(int direction);
+    void Step(int direction);
 
     Notify m_notify;
     QLabel *m_title = nullptr;
@@ -89,12 +89,12 @@ protected:
         , m_list(list)
     {
         m_list.Snapshot();
-        startAt(number);
+        StartAt(number);
     }
 
-    auto *shown() const { return m_list.ByNumber(m_number); }
-    std::string numbers() const override { return m_list.Numbers(); }
-    void endSnapshot(bool keep) override
+    auto *Shown() const { return m_list.ByNumber(m_number); }
+    std::string Numbers() const override { return m_list.Numbers(); }
+    void EndSnapshot(bool keep) override
     {
         if (keep)
             m_list.DropSnapshot();

@@ -66,8 +66,8 @@ TfmFuncV::TfmFuncV(STest &test, const OscillogramColours &colours, int number, Q
 
     m_active = new QComboBox(this);
     m_pages = new QTabWidget(this);
-    m_pages->addTab(makeFormPage(), QStringLiteral("форма"));
-    m_pages->addTab(makeTablePage(), QStringLiteral("таблица"));
+    m_pages->addTab(MakeFormPage(), QStringLiteral("форма"));
+    m_pages->addTab(MakeTablePage(), QStringLiteral("таблица"));
     m_add = new QPushButton(QStringLiteral("Добавить"), this);
     m_delete = new QPushButton(QStringLiteral("Удалить"), this);
 
@@ -85,13 +85,13 @@ TfmFuncV::TfmFuncV(STest &test, const OscillogramColours &colours, int number, Q
     QPushButton *ok = debug::AddOkCancel(this, layout);
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_active, &QComboBox::activated, this, [this](int index) { chooseActive(index); });
-    connect(m_add, &QPushButton::clicked, this, [this] { addFunction(); });
-    connect(m_delete, &QPushButton::clicked, this, [this] { deleteShown(); });
-    refresh();
+    connect(m_active, &QComboBox::activated, this, [this](int index) { ChooseActive(index); });
+    connect(m_add, &QPushButton::clicked, this, [this] { AddFunction(); });
+    connect(m_delete, &QPushButton::clicked, this, [this] { DeleteShown(); });
+    Refresh();
 }
 
-QWidget *TfmFuncV::makeFormPage()
+QWidget *TfmFuncV::MakeFormPage()
 {
     auto *page = new QWidget(this);
     m_title = new QLabel(page);
@@ -143,28 +143,28 @@ QWidget *TfmFuncV::makeFormPage()
     layout->addLayout(stepping);
     layout->addLayout(columns);
 
-    connect(m_previous, &QPushButton::clicked, this, [this] { step(-1); });
-    connect(m_next, &QPushButton::clicked, this, [this] { step(1); });
-    connect(m_name, &QLineEdit::textEdited, this, [this](const QString &t) { editName(t); });
+    connect(m_previous, &QPushButton::clicked, this, [this] { Step(-1); });
+    connect(m_next, &QPushButton::clicked, this, [this] { Step(1); });
+    connect(m_name, &QLineEdit::textEdited, this, [this](const QString &t) { EditName(t); });
     connect(m_sweep, &QComboBox::activated, this,
-            [this](int index) { editCycleValue(&SFuncV::Sweep, index); });
+            [this](int index) { EditCycleValue(&SFuncV::Sweep, index); });
     connect(m_amplitude, &QComboBox::activated, this,
-            [this](int index) { editCycleValue(&SFuncV::Scale, index); });
-    connect(m_tact, &QLineEdit::editingFinished, this, [this] { editTact(); });
+            [this](int index) { EditCycleValue(&SFuncV::Scale, index); });
+    connect(m_tact, &QLineEdit::editingFinished, this, [this] { EditTact(); });
     connect(m_cycleBox, &QSpinBox::valueChanged, this, [this](int value) {
         if (m_filling)
             return;
         m_cycle = value - 1;
-        fillForm();
-        fillTable();
+        FillForm();
+        FillTable();
     });
-    connect(m_keep, &QPushButton::clicked, this, [this] { toggleKeep(); });
-    connect(m_clear, &QPushButton::clicked, this, [this] { clearCapture(); });
-    connect(m_editor, &QPushButton::clicked, this, [this] { editInfo(); });
+    connect(m_keep, &QPushButton::clicked, this, [this] { ToggleKeep(); });
+    connect(m_clear, &QPushButton::clicked, this, [this] { ClearCapture(); });
+    connect(m_editor, &QPushButton::clicked, this, [this] { EditInfo(); });
     return page;
 }
 
-QWidget *TfmFuncV::makeTablePage()
+QWidget *TfmFuncV::MakeTablePage()
 {
     auto *page = new QWidget(this);
     m_table = new QTableWidget(0, ColumnCount, page);
@@ -184,23 +184,23 @@ QWidget *TfmFuncV::makeTablePage()
     return page;
 }
 
-SFuncV *TfmFuncV::shown() const
+SFuncV *TfmFuncV::Shown() const
 {
     return m_test.VFuncs.ByNumber(m_number);
 }
 
-void TfmFuncV::refresh()
+void TfmFuncV::Refresh()
 {
-    if (shown() == nullptr)
+    if (Shown() == nullptr)
         m_number = SteppedNumber(m_test.VFuncs.Numbers(), 0, 0);
-    fillActiveBox();
-    fillForm();
-    fillTable();
+    FillActiveBox();
+    FillForm();
+    FillTable();
 }
 
-bool TfmFuncV::mayLeaveShown() const
+bool TfmFuncV::MayLeaveShown() const
 {
-    const SFuncV *function = shown();
+    const SFuncV *function = Shown();
     if (function != nullptr && function->Name.empty()) {
         Refuse(Msg(56));
         return false;
@@ -208,24 +208,24 @@ bool TfmFuncV::mayLeaveShown() const
     return true;
 }
 
-void TfmFuncV::show(int number)
+void TfmFuncV::Show(int number)
 {
-    if (number == m_number || !mayLeaveShown())
+    if (number == m_number || !MayLeaveShown())
         return;
     m_number = number;
-    fillForm();
+    FillForm();
 }
 
-void TfmFuncV::step(int direction)
+void TfmFuncV::Step(int direction)
 {
-    if (refusedWithoutFunctions(50))
+    if (RefusedWithoutFunctions(50))
         return;
-    show(SteppedNumber(m_test.VFuncs.Numbers(), m_number, direction));
+    Show(SteppedNumber(m_test.VFuncs.Numbers(), m_number, direction));
 }
 
-void TfmFuncV::fillForm()
+void TfmFuncV::FillForm()
 {
-    const SFuncV *function = shown();
+    const SFuncV *function = Shown();
     m_filling = true;
     for (QWidget *field : std::initializer_list<QWidget *>{m_name, m_sweep, m_amplitude, m_tact})
         field->setEnabled(function != nullptr);
@@ -251,10 +251,10 @@ void TfmFuncV::fillForm()
         m_keep->setFont(font);
     }
     m_filling = false;
-    drawPicture();
+    DrawPicture();
 }
 
-void TfmFuncV::fillTable()
+void TfmFuncV::FillTable()
 {
     const auto &records = m_test.VFuncs.Records();
     m_table->setRowCount(static_cast<int>(records.size()));
@@ -278,7 +278,7 @@ void TfmFuncV::fillTable()
     }
 }
 
-void TfmFuncV::fillActiveBox()
+void TfmFuncV::FillActiveBox()
 {
     m_active->clear();
     m_active->addItem(QStringLiteral("отсутствует"));
@@ -291,9 +291,9 @@ void TfmFuncV::fillActiveBox()
     m_active->setCurrentIndex(m_test.VFuncs.IndexOf(m_test.VFuncs.Active()) + 1);
 }
 
-void TfmFuncV::drawPicture()
+void TfmFuncV::DrawPicture()
 {
-    const oscillogram::SDrawDiag request{shown(), m_cycle};
+    const oscillogram::SDrawDiag request{Shown(), m_cycle};
     QPainter painter(&m_picture);
     oscillogram::Draw(painter, request, m_colours);
     painter.end();
@@ -303,15 +303,15 @@ void TfmFuncV::drawPicture()
     m_amplitudeDivision->setText(labels.amplitude);
 }
 
-void TfmFuncV::chooseActive(int index)
+void TfmFuncV::ChooseActive(int index)
 {
     if (RefusedWhileRunPrompt()) {
-        fillActiveBox();
+        FillActiveBox();
         return;
     }
     const SFuncV *function = m_test.VFuncs.At(index - 1);
     m_test.VFuncs.SetActive(function != nullptr ? function->Number : 0);
-    fillTable();
+    FillTable();
 }
 
 bool TfmFuncV::eventFilter(QObject *watched, QEvent *event)
@@ -327,65 +327,65 @@ bool TfmFuncV::eventFilter(QObject *watched, QEvent *event)
             const int row = m_table->rowAt(mouse->position().toPoint().y());
             const int pressed = std::exchange(m_pressedRow, -1);
             if (pressed >= 0 && row == pressed)
-                clickRow(row);
+                ClickRow(row);
             else if (pressed >= 0 && row >= 0)
-                dragRow(pressed, row);
+                DragRow(pressed, row);
             return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TfmFuncV::clickRow(int row)
+void TfmFuncV::ClickRow(int row)
 {
     const SFuncV *function = m_test.VFuncs.At(row);
     if (function == nullptr || RefusedWhileRunPrompt())
         return;
     const int number = function->Number;
     m_test.VFuncs.SetActive(m_test.VFuncs.Active() == number ? 0 : number);
-    show(number);
-    fillActiveBox();
-    fillTable();
+    Show(number);
+    FillActiveBox();
+    FillTable();
 }
 
-void TfmFuncV::dragRow(int from, int to)
+void TfmFuncV::DragRow(int from, int to)
 {
     const SFuncV *a = m_test.VFuncs.At(from);
     const SFuncV *b = m_test.VFuncs.At(to);
     if (a == nullptr || b == nullptr || RefusedWhileRunPrompt())
         return;
     m_test.VFuncs.Swap(a->Number, b->Number);
-    refresh();
+    Refresh();
 }
 
-void TfmFuncV::editName(const QString &text)
+void TfmFuncV::EditName(const QString &text)
 {
-    SFuncV *function = shown();
+    SFuncV *function = Shown();
     if (function == nullptr || m_filling)
         return;
     if (RefusedWhileRunPrompt()) {
-        fillForm();
+        FillForm();
         return;
     }
     function->Name = text.trimmed().toStdString();
-    fillActiveBox();
-    fillTable();
+    FillActiveBox();
+    FillTable();
 }
 
-void TfmFuncV::editCycleValue(std::array<std::int32_t, kVCycles> SFuncV::*values, int index)
+void TfmFuncV::EditCycleValue(std::array<std::int32_t, kVCycles> SFuncV::*values, int index)
 {
-    SFuncV *function = shown();
+    SFuncV *function = Shown();
     if (function == nullptr || m_filling || index < 0)
         return;
     if (!RefusedWhileRunPrompt())
         (function->*values)[static_cast<std::size_t>(m_cycle)] = index;
-    fillForm();
-    fillTable();
+    FillForm();
+    FillTable();
 }
 
-void TfmFuncV::editTact()
+void TfmFuncV::EditTact()
 {
-    SFuncV *function = shown();
+    SFuncV *function = Shown();
     if (function == nullptr || m_filling || m_tact->text() == QString::number(function->Tact + 1))
         return;
     const int count = m_test.Tacts.TactCount();
@@ -398,11 +398,11 @@ void TfmFuncV::editTact()
         else
             function->Tact = tact - 1;
     }
-    fillForm();
-    fillTable();
+    FillForm();
+    FillTable();
 }
 
-bool TfmFuncV::refusedWithoutFunctions(int message) const
+bool TfmFuncV::RefusedWithoutFunctions(int message) const
 {
     if (!m_test.VFuncs.Empty())
         return false;
@@ -410,29 +410,29 @@ bool TfmFuncV::refusedWithoutFunctions(int message) const
     return true;
 }
 
-void TfmFuncV::toggleKeep()
+void TfmFuncV::ToggleKeep()
 {
-    if (refusedWithoutFunctions(50) || RefusedWhileRunPrompt())
+    if (RefusedWithoutFunctions(50) || RefusedWhileRunPrompt())
         return;
-    if (SFuncV *function = shown()) {
+    if (SFuncV *function = Shown()) {
         bool &keep = function->KeepCapture[static_cast<std::size_t>(m_cycle)];
         keep = !keep;
     }
-    fillForm();
+    FillForm();
 }
 
-void TfmFuncV::clearCapture()
+void TfmFuncV::ClearCapture()
 {
-    if (refusedWithoutFunctions(50) || RefusedWhileRunPrompt())
+    if (RefusedWithoutFunctions(50) || RefusedWhileRunPrompt())
         return;
-    if (SFuncV *function = shown())
+    if (SFuncV *function = Shown())
         function->Captured[static_cast<std::size_t>(m_cycle)].reset();
-    fillForm();
+    FillForm();
 }
 
-void TfmFuncV::deleteShown()
+void TfmFuncV::DeleteShown()
 {
-    if (refusedWithoutFunctions(48) || RefusedWhileRunPrompt())
+    if (RefusedWithoutFunctions(48) || RefusedWhileRunPrompt())
         return;
     if (Mesbo().Show(Msg(49), MbQuestion, kProductName) != MbYes)
         return;
@@ -440,14 +440,14 @@ void TfmFuncV::deleteShown()
     m_number = SteppedNumber(m_test.VFuncs.Numbers(), gone, 1);
     m_test.VFuncs.Delete(gone);
     m_test.VFuncs.SetActive(0);
-    refresh();
+    Refresh();
 }
 
-void TfmFuncV::editInfo()
+void TfmFuncV::EditInfo()
 {
-    if (refusedWithoutFunctions(50) || RefusedWhileRunPrompt())
+    if (RefusedWithoutFunctions(50) || RefusedWhileRunPrompt())
         return;
-    SFuncV *function = shown();
+    SFuncV *function = Shown();
     if (function == nullptr)
         return;
     QDialog editor(this);
@@ -461,14 +461,14 @@ void TfmFuncV::editInfo()
     if (editor.exec() != QDialog::Accepted)
         return;
     // The list may have changed while the editor was open.
-    if (SFuncV *still = shown())
+    if (SFuncV *still = Shown())
         still->Info = ToStoredLines(text->toPlainText());
-    fillForm();
+    FillForm();
 }
 
-void TfmFuncV::addFunction()
+void TfmFuncV::AddFunction()
 {
-    if (!mayLeaveShown())
+    if (!MayLeaveShown())
         return;
     // A full list refuses before the dialog opens (the list's own check
     // gives the text: it looks at the count first).
@@ -480,14 +480,14 @@ void TfmFuncV::addFunction()
     TfmAddFuncV window(m_test.VFuncs, m_test.Tacts.TactCount(), this);
     if (window.exec() != QDialog::Accepted)
         return;
-    m_number = window.addedNumber();
-    refresh();
+    m_number = window.AddedNumber();
+    Refresh();
 }
 
 void TfmFuncV::done(int result)
 {
     if (result == QDialog::Accepted) {
-        if (!mayLeaveShown())
+        if (!MayLeaveShown())
             return;
         m_test.VFuncs.DropSnapshot();
         const SFuncV *active = m_test.VFuncs.ByNumber(m_test.VFuncs.Active());

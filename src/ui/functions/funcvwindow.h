@@ -8,7 +8,7 @@
 // another swaps the two functions. The window works on a snapshot of the
 // list: OK keeps the edits, Cancel puts the list back as it was. It works
 // with or without a probe: a waveform recorded into the list shows after
-// refresh().
+// Refresh().
 
 #include "model/functions/funcv.h"
 #include "model/settings/oscillogramcolours.h"
@@ -42,32 +42,32 @@ public:
              QWidget *parent = nullptr);
 
     // Shows the list's current state again (after a recording, say).
-    void refresh();
+    void Refresh();
 
-    int shownNumber() const { return m_number; } // 0 = the list is empty
-    int shownCycle() const { return m_cycle; }   // 0-based
+    int ShownNumber() const { return m_number; } // 0 = the list is empty
+    int ShownCycle() const { return m_cycle; }   // 0-based
     // After OK: the active function's tact + 1; 0 when none is active.
-    int chosenTact() const { return m_chosenTact; }
-    const QImage &picture() const { return m_picture; }
+    int ChosenTact() const { return m_chosenTact; }
+    const QImage &Picture() const { return m_picture; }
 
-    QTabWidget *pages() const { return m_pages; }
-    QTableWidget *table() const { return m_table; }
-    QComboBox *activeBox() const { return m_active; }
-    QLineEdit *nameEdit() const { return m_name; }
-    QComboBox *sweepBox() const { return m_sweep; }
-    QComboBox *amplitudeBox() const { return m_amplitude; }
-    QLineEdit *tactEdit() const { return m_tact; }
-    QPlainTextEdit *infoView() const { return m_info; }
-    QSpinBox *cycleBox() const { return m_cycleBox; }
-    QPushButton *previousButton() const { return m_previous; }
-    QPushButton *nextButton() const { return m_next; }
-    QPushButton *keepButton() const { return m_keep; }
-    QPushButton *clearButton() const { return m_clear; }
-    QPushButton *deleteButton() const { return m_delete; }
-    QPushButton *editorButton() const { return m_editor; }
-    QPushButton *addButton() const { return m_add; }
-    QLabel *sweepDivisionLabel() const { return m_sweepDivision; }
-    QLabel *amplitudeDivisionLabel() const { return m_amplitudeDivision; }
+    QTabWidget *Pages() const { return m_pages; }
+    QTableWidget *Table() const { return m_table; }
+    QComboBox *ActiveBox() const { return m_active; }
+    QLineEdit *NameEdit() const { return m_name; }
+    QComboBox *SweepBox() const { return m_sweep; }
+    QComboBox *AmplitudeBox() const { return m_amplitude; }
+    QLineEdit *TactEdit() const { return m_tact; }
+    QPlainTextEdit *InfoView() const { return m_info; }
+    QSpinBox *CycleBox() const { return m_cycleBox; }
+    QPushButton *PreviousButton() const { return m_previous; }
+    QPushButton *NextButton() const { return m_next; }
+    QPushButton *KeepButton() const { return m_keep; }
+    QPushButton *ClearButton() const { return m_clear; }
+    QPushButton *DeleteButton() const { return m_delete; }
+    QPushButton *EditorButton() const { return m_editor; }
+    QPushButton *AddButton() const { return m_add; }
+    QLabel *SweepDivisionLabel() const { return m_sweepDivision; }
+    QLabel *AmplitudeDivisionLabel() const { return m_amplitudeDivision; }
 
     void done(int result) override;
 
@@ -75,29 +75,29 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    SFuncV *shown() const;
-    QWidget *makeFormPage();
-    QWidget *makeTablePage();
-    bool mayLeaveShown() const;
-    void show(int number);
-    void step(int direction);
-    void fillForm();
-    void fillTable();
-    void fillActiveBox();
-    void drawPicture();
-    void chooseActive(int index);
-    void clickRow(int row);
-    void dragRow(int from, int to);
-    void editName(const QString &text);
+    SFuncV *Shown() const;
+    QWidget *MakeFormPage();
+    QWidget *MakeTablePage();
+    bool MayLeaveShown() const;
+    void Show(int number);
+    void Step(int direction);
+    void FillForm();
+    void FillTable();
+    void FillActiveBox();
+    void DrawPicture();
+    void ChooseActive(int index);
+    void ClickRow(int row);
+    void DragRow(int from, int to);
+    void EditName(const QString &text);
     // Sweep or amplitude (`values`) of the shown cycle.
-    void editCycleValue(std::array<std::int32_t, kVCycles> SFuncV::*values, int index);
-    void editTact();
-    void toggleKeep();
-    void clearCapture();
-    void deleteShown();
-    void editInfo();
-    void addFunction();
-    bool refusedWithoutFunctions(int message) const;
+    void EditCycleValue(std::array<std::int32_t, kVCycles> SFuncV::*values, int index);
+    void EditTact();
+    void ToggleKeep();
+    void ClearCapture();
+    void DeleteShown();
+    void EditInfo();
+    void AddFunction();
+    bool RefusedWithoutFunctions(int message) const;
 
     STest &m_test;
     OscillogramColours m_colours;

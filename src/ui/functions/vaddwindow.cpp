@@ -51,10 +51,10 @@ TfmAddFuncV::TfmAddFuncV(TFuncV &list, int tactCount, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     m_ok = debug::AddOkCancel(this, layout);
-    connect(m_ok, &QPushButton::clicked, this, [this] { tryAdd(); });
+    connect(m_ok, &QPushButton::clicked, this, [this] { TryAdd(); });
 }
 
-void TfmAddFuncV::tryAdd()
+void TfmAddFuncV::TryAdd()
 {
     SVFuncInput input;
     input.Name = m_name->text().trimmed().toStdString();

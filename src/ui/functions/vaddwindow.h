@@ -28,19 +28,19 @@ public:
     // list outlives the window; tactCount is the test's number of tacts.
     TfmAddFuncV(TFuncV &list, int tactCount, QWidget *parent = nullptr);
 
-    QLineEdit *nameEdit() const { return m_name; }
-    QComboBox *sweepBox() const { return m_sweep; }         // -1 = not chosen
-    QComboBox *amplitudeBox() const { return m_amplitude; } // -1 = not chosen
-    QLineEdit *tactEdit() const { return m_tact; }          // 1-based; blank = not given
-    QSpinBox *numberBox() const { return m_number; }        // 0 (shown blank) = not given
-    QLabel *freeNumbersLabel() const { return m_free; }
-    QPlainTextEdit *infoEdit() const { return m_info; }
-    QPushButton *okButton() const { return m_ok; }
+    QLineEdit *NameEdit() const { return m_name; }
+    QComboBox *SweepBox() const { return m_sweep; }         // -1 = not chosen
+    QComboBox *AmplitudeBox() const { return m_amplitude; } // -1 = not chosen
+    QLineEdit *TactEdit() const { return m_tact; }          // 1-based; blank = not given
+    QSpinBox *NumberBox() const { return m_number; }        // 0 (shown blank) = not given
+    QLabel *FreeNumbersLabel() const { return m_free; }
+    QPlainTextEdit *InfoEdit() const { return m_info; }
+    QPushButton *OkButton() const { return m_ok; }
     // The number of the function added (0 before OK succeeded).
-    int addedNumber() const { return m_added; }
+    int AddedNumber() const { return m_added; }
 
 private:
-    void tryAdd();
+    void TryAdd();
 
     TFuncV &m_list;
     int m_tactCount;

@@ -42,66 +42,66 @@ public:
 
     // Size. New cells are empty; widths and heights of new lines take the
     // defaults.
-    void setColCount(int count);
-    void setRowCount(int count);
-    int colCount() const { return m_geometry.colCount(); }
-    int rowCount() const { return m_geometry.rowCount(); }
-    void setFixedCols(int count);
-    void setFixedRows(int count);
-    int fixedCols() const { return m_geometry.fixedCols; }
-    int fixedRows() const { return m_geometry.fixedRows; }
+    void SetColCount(int count);
+    void SetRowCount(int count);
+    int ColCount() const { return m_geometry.colCount(); }
+    int RowCount() const { return m_geometry.rowCount(); }
+    void SetFixedCols(int count);
+    void SetFixedRows(int count);
+    int FixedCols() const { return m_geometry.fixedCols; }
+    int FixedRows() const { return m_geometry.fixedRows; }
 
-    void setDefaultColWidth(int width);
-    void setDefaultRowHeight(int height);
-    int defaultColWidth() const { return m_defaultColWidth; }
-    int defaultRowHeight() const { return m_defaultRowHeight; }
-    void setColWidth(int col, int width);
-    void setRowHeight(int row, int height);
-    int colWidth(int col) const;
-    int rowHeight(int row) const;
+    void SetDefaultColWidth(int width);
+    void SetDefaultRowHeight(int height);
+    int DefaultColWidth() const { return m_defaultColWidth; }
+    int DefaultRowHeight() const { return m_defaultRowHeight; }
+    void SetColWidth(int col, int width);
+    void SetRowHeight(int row, int height);
+    int ColWidth(int col) const;
+    int RowHeight(int row) const;
 
     // Cells; reads outside the grid give an empty text, writes are ignored.
     // With a text source the texts are read from it instead (and writes go
     // nowhere).
-    QString cell(int col, int row) const;
-    void setTextSource(TextSource source);
-    void setCell(int col, int row, const QString &text);
-    void clearCells();
+    QString Cell(int col, int row) const;
+    void SetTextSource(TextSource source);
+    void SetCell(int col, int row, const QString &text);
+    void ClearCells();
 
     // Focus (the current cell, always a scrolling cell when there is one) and
     // the selected rectangle of cells (the focused cell by default).
-    grid::Cell focusCell() const { return m_focus; }
-    void setFocusCell(int col, int row);
+    grid::Cell FocusCell() const { return m_focus; }
+    void SetFocusCell(int col, int row);
     // The last `rows` rows never take the focus (0 by default).
-    void setUnfocusedBottomRows(int rows);
-    bool isSelected(int col, int row) const;
+    void SetUnfocusedBottomRows(int rows);
+    bool IsSelected(int col, int row) const;
 
     // Scrolling in whole cells.
-    int leftCol() const { return m_geometry.leftCol; }
-    int topRow() const { return m_geometry.topRow; }
-    void setLeftCol(int col);
-    void setTopRow(int row);
+    int LeftCol() const { return m_geometry.leftCol; }
+    int TopRow() const { return m_geometry.topRow; }
+    void SetLeftCol(int col);
+    void SetTopRow(int row);
 
-    void setCellPainter(CellPainter painter);
+    void SetCellPainter(CellPainter painter);
     // See grid::PaintOptions::clipCells; on by default.
-    void setClipCells(bool clip) { m_clipCells = clip; }
-    void setHintProvider(HintProvider provider);
+    void SetClipCells(bool clip) { m_clipCells = clip; }
+    void SetHintProvider(HintProvider provider);
 
     // Geometry queries in viewport coordinates.
-    std::optional<grid::Cell> cellAt(const QPoint &pos) const;
-    QRect cellRect(int col, int row) const; // empty when not visible
-    const grid::Geometry &geometry() const { return m_geometry; }
+    std::optional<grid::Cell> CellAt(const QPoint &pos) const;
+    QRect CellRect(int col, int row) const; // empty when not visible
+    const grid::Geometry &Geometry() const { return m_geometry; }
 
     // Paints the visible cells into any painter (offscreen export uses it).
-    void paintCells(QPainter &painter, const QRect &area);
+    void PaintCells(QPainter &painter, const QRect &area);
 
 signals:
-    void cellClicked(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
-    void cellDoubleClicked(int col, int row);
+    void CellClicked(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
+    void CellDoubleClicked(int col, int row);
     // A button released over a cell after a press on the grid.
-    void cellReleased(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
-    void focusCellChanged(int col, int row);
-    void scrolled();
+    void CellReleased(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
+    void FocusCellChanged(int col, int row);
+    void Scrolled();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -114,10 +114,10 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    int index(int col, int row) const { return row * colCount() + col; }
-    void resizeCells(int cols, int rows);
-    void updateScrollBars();
-    void paintDefault(QPainter &painter, const CellPaint &cell) const;
+    int Index(int col, int row) const { return row * ColCount() + col; }
+    void ResizeCells(int cols, int rows);
+    void UpdateScrollBars();
+    void PaintDefault(QPainter &painter, const CellPaint &cell) const;
 
     grid::Geometry m_geometry;
     std::vector<QString> m_cells; // row-major

@@ -80,18 +80,18 @@ THelpWindow::THelpWindow(const QString &directory, const QString &page, QWidget 
     m_browser->setOpenExternalLinks(false);
     layout->addWidget(m_browser);
     m_browser->setSource(QUrl::fromLocalFile(directory + QLatin1Char('/') + page));
-    connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { fitPictures(); });
+    connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { FitPictures(); });
     resize(760, 560);
-    fitPictures();
+    FitPictures();
 }
 
 void THelpWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    fitPictures();
+    FitPictures();
 }
 
-void THelpWindow::fitPictures()
+void THelpWindow::FitPictures()
 {
     QTextDocument *document = m_browser->document();
     const int room = std::max(kMinPictureWidth, m_browser->viewport()->width() - kPictureMargin);
@@ -119,7 +119,7 @@ void THelpWindow::fitPictures()
     }
 }
 
-int THelpWindow::pictureWidth(const QString &name) const
+int THelpWindow::PictureWidth(const QString &name) const
 {
     const QTextDocument *document = m_browser->document();
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
@@ -131,7 +131,7 @@ int THelpWindow::pictureWidth(const QString &name) const
     return 0;
 }
 
-QString THelpWindow::currentPage() const
+QString THelpWindow::CurrentPage() const
 {
     return QFileInfo(m_browser->source().toLocalFile()).fileName();
 }

@@ -32,11 +32,11 @@ public:
     // Shows `page` of the manual in `directory`.
     THelpWindow(const QString &directory, const QString &page, QWidget *parent = nullptr);
 
-    QTextBrowser *browser() const { return m_browser; }
+    QTextBrowser *Browser() const { return m_browser; }
     // The width a page's picture is shown at now (0 when there is none).
-    int pictureWidth(const QString &name) const;
+    int PictureWidth(const QString &name) const;
     // The page shown, without its folder.
-    QString currentPage() const;
+    QString CurrentPage() const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override; // Esc closes
@@ -45,7 +45,7 @@ protected:
 private:
     // Pictures take the window's width (never more than their own), so a
     // screenshot of a window is read at the size it was taken.
-    void fitPictures();
+    void FitPictures();
 
     QTextBrowser *m_browser = nullptr;
 };

@@ -107,7 +107,7 @@ TfmFuncName::TfmFuncName(STest &test, int testIndex, const std::string &collecti
     connect(m_grid, &QTableWidget::cellClicked, this, [this](int row, int) {
         if (row >= 1 && static_cast<std::size_t>(row - 1) < m_rows.size()) {
             const Row &chosen = m_rows[static_cast<std::size_t>(row - 1)];
-            emit functionChosen(chosen.letter, chosen.number);
+            emit FunctionChosen(chosen.letter, chosen.number);
         }
     });
     layout->addWidget(m_grid);
@@ -127,12 +127,12 @@ TfmFuncName::TfmFuncName(STest &test, int testIndex, const std::string &collecti
     buttons->addWidget(m_cancel);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    connect(m_ok, &QPushButton::clicked, this, &TfmFuncName::tryAccept);
+    connect(m_ok, &QPushButton::clicked, this, &TfmFuncName::TryAccept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-    fill();
+    Fill();
 }
 
-std::optional<std::pair<std::string, std::string>> TfmFuncName::functionOf(const Row &row) const
+std::optional<std::pair<std::string, std::string>> TfmFuncName::FunctionOf(const Row &row) const
 {
     if (row.letter == 'F') {
         if (const SFuncF *f = m_test.FFuncs.ByNumber(row.number))
@@ -146,7 +146,7 @@ std::optional<std::pair<std::string, std::string>> TfmFuncName::functionOf(const
     return std::nullopt;
 }
 
-void TfmFuncName::fill()
+void TfmFuncName::Fill()
 {
     const int rows = 1 + static_cast<int>(m_rows.size());
     m_grid->setRowCount(rows);
@@ -159,7 +159,7 @@ void TfmFuncName::fill()
         QString kind = QString(QLatin1Char(row.letter)) + QString::number(row.number);
         if (row.letter == 'S')
             kind += QStringLiteral(" (w)");
-        const auto function = functionOf(row);
+        const auto function = FunctionOf(row);
         const std::string fileName = function ? function->second : std::string();
         m_grid->setItem(r, 0, new QTableWidgetItem(kind));
         m_grid->setItem(
@@ -174,13 +174,13 @@ void TfmFuncName::fill()
     m_grid->setFixedHeight(kRowHeight * rows);
 }
 
-QString TfmFuncName::cellText(int row, int column) const
+QString TfmFuncName::CellText(int row, int column) const
 {
     const QTableWidgetItem *item = m_grid->item(row + 1, column);
     return item ? item->text() : QString();
 }
 
-void TfmFuncName::notify(int code)
+void TfmFuncName::Notify(int code)
 {
     switch (code) {
     case 1:
@@ -190,12 +190,12 @@ void TfmFuncName::notify(int code)
         break;
     case 2:
         m_detached = false;
-        fill();
+        Fill();
         m_grid->setUpdatesEnabled(true);
         break;
     case 3:
         if (!m_detached) {
-            fill();
+            Fill();
             m_grid->viewport()->update();
         }
         break;
@@ -204,10 +204,10 @@ void TfmFuncName::notify(int code)
     }
 }
 
-void TfmFuncName::tryAccept()
+void TfmFuncName::TryAccept()
 {
     for (const Row &row : m_rows) {
-        const auto function = functionOf(row);
+        const auto function = FunctionOf(row);
         if (!function || Unnamed(function->second)) {
             Mesbo().Show(Msg(1), MbError, kProductName);
             return;
@@ -221,9 +221,9 @@ bool FuncNameAsker::AskFileNames(STest &test, int testIndex, const std::string &
     TfmFuncName window(test, testIndex, collection, m_parent);
     if (m_document != nullptr) {
         QObject::connect(
-            &window, &TfmFuncName::functionChosen, &window,
+            &window, &TfmFuncName::FunctionChosen, &window,
             [this, &test, &window](char letter, int number) {
-                const auto notify = [&window](int code) { window.notify(code); };
+                const auto notify = [&window](int code) { window.Notify(code); };
                 if (letter == 'F')
                     functions::TfmFuncF(*m_document, test, number, m_editor, &window, notify)
                         .exec();

@@ -33,19 +33,19 @@ public:
     TfmFuncName(STest &test, int testIndex, const std::string &collection,
                 QWidget *parent = nullptr);
 
-    QLabel *topLabel() const { return m_top; }
-    QTableWidget *grid() const { return m_grid; }
-    QPushButton *okButton() const { return m_ok; }
-    QPushButton *cancelButton() const { return m_cancel; }
+    QLabel *TopLabel() const { return m_top; }
+    QTableWidget *Grid() const { return m_grid; }
+    QPushButton *OkButton() const { return m_ok; }
+    QPushButton *CancelButton() const { return m_cancel; }
     // The texts of a body row (0-based), as painted.
-    QString cellText(int row, int column) const;
+    QString CellText(int row, int column) const;
 
     // Notifications of the function windows.
-    void notify(int code);
+    void Notify(int code);
 
 signals:
     // A body row was clicked: the function window of that row is wanted.
-    void functionChosen(char letter, int number);
+    void FunctionChosen(char letter, int number);
 
 private:
     struct Row
@@ -54,9 +54,9 @@ private:
         int number = 0;
     };
     // Name and data file name of a row's function; nullopt when gone.
-    std::optional<std::pair<std::string, std::string>> functionOf(const Row &row) const;
-    void fill();
-    void tryAccept();
+    std::optional<std::pair<std::string, std::string>> FunctionOf(const Row &row) const;
+    void Fill();
+    void TryAccept();
 
     STest &m_test;
     std::vector<Row> m_rows;

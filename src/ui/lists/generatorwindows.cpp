@@ -40,52 +40,52 @@ TfmGWord::TfmGWord(TQuorvik &doc, STest &test, int start, QWidget *parent)
 {
     setObjectName(QStringLiteral("fmGWord"));
     for (const QString &caption : {kCurrent, kType, kContact, kUnits})
-        addHeader(caption);
+        AddHeader(caption);
     setFixedWidth(doc.DebugMode() ? kDebugWidth : kWidth);
     QStringList columns{QStringLiteral("Цикл:"), QStringLiteral("Данные:")};
     if (doc.DebugMode())
         columns << QStringLiteral("Отладка:");
-    setCycleColumns(columns);
-    bitTable()->hide();
-    setCount(QStringLiteral("Всего g-слов: %1").arg(test.GWords.PlainCount()));
-    addCloseButton();
-    setItems(SortedIds(test.GWords, {GGroup::Pulse, GGroup::Frequency, GGroup::Delay}), start);
-    refresh();
+    SetCycleColumns(columns);
+    BitTable()->hide();
+    SetCount(QStringLiteral("Всего g-слов: %1").arg(test.GWords.PlainCount()));
+    AddCloseButton();
+    SetItems(SortedIds(test.GWords, {GGroup::Pulse, GGroup::Frequency, GGroup::Delay}), start);
+    Refresh();
 }
 
-void TfmGWord::showItem()
+void TfmGWord::ShowItem()
 {
-    const SWord *word = m_test.GWords.Find(currentItem());
+    const SWord *word = m_test.GWords.Find(CurrentItem());
     if (!word)
         return;
     const GKind kind = GKindOf(*word);
-    hideHeader(kContact);
-    hideHeader(kUnits);
+    HideHeader(kContact);
+    HideHeader(kUnits);
     switch (kind) {
     case GKind::Delay:
-        setHeader(kType, QStringLiteral("временная задержка"));
-        setHeader(kUnits, word->Code == -2 ? QStringLiteral("микросекунда")
+        SetHeader(kType, QStringLiteral("временная задержка"));
+        SetHeader(kUnits, word->Code == -2 ? QStringLiteral("микросекунда")
                                            : QStringLiteral("миллисекунда"));
         break;
     case GKind::Frequency:
-        setHeader(kType, QStringLiteral("задание частоты"));
+        SetHeader(kType, QStringLiteral("задание частоты"));
         break;
     case GKind::Pulse:
-        setHeader(kType, QStringLiteral("генератор импульсов"));
-        setHeader(kContact, QString::number(word->Code));
+        SetHeader(kType, QStringLiteral("генератор импульсов"));
+        SetHeader(kContact, QString::number(word->Code));
         break;
     default:
         ReportInternalFailure("Неопределённое g-слово");
         return;
     }
     setWindowTitle(QStringLiteral("g-слово (%1)").arg(QString::fromStdString(word->Name)));
-    setHeader(kCurrent, QString::number(word->Id));
+    SetHeader(kCurrent, QString::number(word->Id));
     const bool debug = m_doc.DebugMode();
-    for (int c = 0; c < shownCycles(); ++c) {
-        setCell(cycleTable(), c, 0, QString::number(c + 1));
-        setCell(cycleTable(), c, 1, Decimal(WordValue(*word, c, false)), kOlive);
+    for (int c = 0; c < ShownCycles(); ++c) {
+        SetCell(CycleTable(), c, 0, QString::number(c + 1));
+        SetCell(CycleTable(), c, 1, Decimal(WordValue(*word, c, false)), kOlive);
         if (debug)
-            setCell(cycleTable(), c, 2, Decimal(WordValue(*word, c, true)), kOlive);
+            SetCell(CycleTable(), c, 2, Decimal(WordValue(*word, c, true)), kOlive);
     }
 }
 
@@ -94,17 +94,17 @@ TfmFuncG::TfmFuncG(TQuorvik &doc, STest &test, int start, QWidget *parent)
 {
     setObjectName(QStringLiteral("fmFuncG"));
     for (const QString &caption : {kCurrent, kType})
-        addHeader(caption);
-    bitTable()->hide();
-    setCount(QStringLiteral("Всего G-циклов: %1").arg(test.GWords.CycleCount()));
-    addCloseButton();
-    setItems(SortedIds(test.GWords, {GGroup::Cycle}), start);
-    refresh();
+        AddHeader(caption);
+    BitTable()->hide();
+    SetCount(QStringLiteral("Всего G-циклов: %1").arg(test.GWords.CycleCount()));
+    AddCloseButton();
+    SetItems(SortedIds(test.GWords, {GGroup::Cycle}), start);
+    Refresh();
 }
 
-void TfmFuncG::showItem()
+void TfmFuncG::ShowItem()
 {
-    const SWord *word = m_test.GWords.Find(currentItem());
+    const SWord *word = m_test.GWords.Find(CurrentItem());
     if (!word)
         return;
     const GKind kind = GKindOf(*word);
@@ -117,8 +117,8 @@ void TfmFuncG::showItem()
     const bool hasResults = m_doc.CurrentTest() >= 0 &&
                             m_doc.TestRunFlags()[static_cast<std::size_t>(m_doc.CurrentTest())];
     setWindowTitle(QStringLiteral("G-цикл (%1)").arg(QString::fromStdString(word->Name)));
-    setHeader(kCurrent, QString::number(word->Id));
-    setHeader(kType, counted ? QStringLiteral("счетный цикл") : QStringLiteral("выход по условию"));
+    SetHeader(kCurrent, QString::number(word->Id));
+    SetHeader(kType, counted ? QStringLiteral("счетный цикл") : QStringLiteral("выход по условию"));
     QStringList columns{QStringLiteral("Цикл:")};
     if (counted)
         columns << (debug ? QStringLiteral("Отладка:") : QStringLiteral("Данные:"));
@@ -126,16 +126,16 @@ void TfmFuncG::showItem()
         columns << QStringLiteral("O-слово:");
     if (!counted && hasResults)
         columns << QStringLiteral("Прогоны:");
-    setCycleColumns(columns);
+    SetCycleColumns(columns);
     const std::string passes = m_test.GWords.GRun(word->Id);
-    for (int c = 0; c < shownCycles(); ++c) {
+    for (int c = 0; c < ShownCycles(); ++c) {
         const auto value = WordValue(*word, c, debug);
-        setCell(cycleTable(), c, 0, QString::number(c + 1));
-        setCell(cycleTable(), c, 1,
+        SetCell(CycleTable(), c, 0, QString::number(c + 1));
+        SetCell(CycleTable(), c, 1,
                 counted || !value ? Decimal(value) : QStringLiteral("o%1").arg(*value), kOlive);
         if (columns.size() == 3) {
             const bool visible = !debug || m_doc.RunDataVisible(c, -1);
-            setCell(cycleTable(), c, 2, visible ? JoinedField(passes, c) : QString(), kTeal);
+            SetCell(CycleTable(), c, 2, visible ? JoinedField(passes, c) : QString(), kTeal);
         }
     }
 }

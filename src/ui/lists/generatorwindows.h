@@ -21,7 +21,7 @@ public:
     TfmGWord(TQuorvik &doc, STest &test, int start, QWidget *parent = nullptr);
 
 protected:
-    void showItem() override;
+    void ShowItem() override;
 };
 
 class TfmFuncG : public ListWindow
@@ -32,7 +32,7 @@ public:
     TfmFuncG(TQuorvik &doc, STest &test, int start, QWidget *parent = nullptr);
 
 protected:
-    void showItem() override;
+    void ShowItem() override;
 };
 
 } // namespace qv::lists

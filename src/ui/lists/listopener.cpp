@@ -44,7 +44,7 @@ bool OpenList(QWidget *parent, TQuorvik &doc, char kind, int number, int testInd
         return false;
     }
     if (cycle > 0)
-        window->showCycle(cycle);
+        window->ShowCycle(cycle);
     window->exec();
     return true;
 }

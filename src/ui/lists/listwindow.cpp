@@ -70,7 +70,7 @@ ListWindow::ListWindow(TQuorvik &doc, STest &test, bool withCycles, QWidget *par
         spins->addRow(QStringLiteral("Цикл:"), m_cycleSpin);
         connect(m_cycleSpin, &QSpinBox::valueChanged, this, [this](int cycle) {
             m_cycle = cycle;
-            refresh();
+            Refresh();
         });
     }
     top->addLayout(spins);
@@ -84,10 +84,10 @@ ListWindow::ListWindow(TQuorvik &doc, STest &test, bool withCycles, QWidget *par
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("countLabel"));
     m_layout->addWidget(m_count);
-    connect(m_itemSpin, &QSpinBox::valueChanged, this, [this] { refresh(); });
+    connect(m_itemSpin, &QSpinBox::valueChanged, this, [this] { Refresh(); });
 }
 
-QString ListWindow::headerValue(const QString &caption) const
+QString ListWindow::HeaderValue(const QString &caption) const
 {
     for (std::size_t i = 0; i < m_headerCaptions.size(); ++i) {
         if (m_headerCaptions[i]->text() == caption && !m_headerValues[i]->isHidden())
@@ -96,7 +96,7 @@ QString ListWindow::headerValue(const QString &caption) const
     return {};
 }
 
-int ListWindow::currentItem() const
+int ListWindow::CurrentItem() const
 {
     const int at = m_itemSpin->value() - 1;
     return at >= 0 && static_cast<std::size_t>(at) < m_items.size()
@@ -104,7 +104,7 @@ int ListWindow::currentItem() const
                : 0;
 }
 
-void ListWindow::setItems(std::vector<int> items, int start)
+void ListWindow::SetItems(std::vector<int> items, int start)
 {
     m_items = std::move(items);
     const auto found = std::find(m_items.begin(), m_items.end(), start);
@@ -114,7 +114,7 @@ void ListWindow::setItems(std::vector<int> items, int start)
     m_itemSpin->setValue(position);
 }
 
-void ListWindow::addHeader(const QString &caption)
+void ListWindow::AddHeader(const QString &caption)
 {
     const int row = static_cast<int>(m_headerCaptions.size());
     auto *label = new QLabel(caption, this);
@@ -128,7 +128,7 @@ void ListWindow::addHeader(const QString &caption)
     m_headerValues.push_back(value);
 }
 
-void ListWindow::setHeader(const QString &caption, const QString &value)
+void ListWindow::SetHeader(const QString &caption, const QString &value)
 {
     for (std::size_t i = 0; i < m_headerCaptions.size(); ++i) {
         if (m_headerCaptions[i]->text() != caption)
@@ -139,7 +139,7 @@ void ListWindow::setHeader(const QString &caption, const QString &value)
     }
 }
 
-void ListWindow::hideHeader(const QString &caption)
+void ListWindow::HideHeader(const QString &caption)
 {
     for (std::size_t i = 0; i < m_headerCaptions.size(); ++i) {
         if (m_headerCaptions[i]->text() == caption) {
@@ -149,12 +149,12 @@ void ListWindow::hideHeader(const QString &caption)
     }
 }
 
-void ListWindow::setCount(const QString &text)
+void ListWindow::SetCount(const QString &text)
 {
     m_count->setText(text);
 }
 
-void ListWindow::addCloseButton()
+void ListWindow::AddCloseButton()
 {
     auto *close = new QPushButton(QStringLiteral("&Закрыть"), this);
     close->setObjectName(QStringLiteral("closeButton"));
@@ -162,25 +162,25 @@ void ListWindow::addCloseButton()
     m_layout->addWidget(close, 0, Qt::AlignRight);
 }
 
-void ListWindow::setCycleColumns(const QStringList &headers)
+void ListWindow::SetCycleColumns(const QStringList &headers)
 {
     m_cycleTable->setColumnCount(static_cast<int>(headers.size()));
     m_cycleTable->setHorizontalHeaderLabels(headers);
-    m_cycleTable->setRowCount(shownCycles());
+    m_cycleTable->setRowCount(ShownCycles());
 }
 
-void ListWindow::setBitColumns(const QStringList &headers)
+void ListWindow::SetBitColumns(const QStringList &headers)
 {
     m_bitTable->setColumnCount(static_cast<int>(headers.size()));
     m_bitTable->setHorizontalHeaderLabels(headers);
 }
 
-int ListWindow::shownCycles() const
+int ListWindow::ShownCycles() const
 {
     return std::clamp(m_test.Cycles, 0, kMaxShownCycles);
 }
 
-void ListWindow::setCell(QTableWidget *table, int row, int column, const QString &text,
+void ListWindow::SetCell(QTableWidget *table, int row, int column, const QString &text,
                          const QColor &colour)
 {
     auto *item = new QTableWidgetItem(text);
@@ -189,7 +189,7 @@ void ListWindow::setCell(QTableWidget *table, int row, int column, const QString
     table->setItem(row, column, item);
 }
 
-QString ListWindow::contactName(int bus, int bit) const
+QString ListWindow::ContactName(int bus, int bit) const
 {
     const std::string definition = m_doc.Doc().Tyres.Definition(bus);
     if (bus < 0 || bus >= m_doc.Doc().Tyres.Count() || bit < 0 ||
@@ -202,7 +202,7 @@ QString ListWindow::contactName(int bus, int bit) const
     return name.empty() ? QString::number(contact) : QString::fromStdString(name);
 }
 
-void ListWindow::showCycle(int cycle)
+void ListWindow::ShowCycle(int cycle)
 {
     if (m_cycleSpin != nullptr)
         m_cycleSpin->setValue(std::clamp(cycle, 1, m_cycleSpin->maximum()));
@@ -242,9 +242,9 @@ void ListWindow::FitColumns(QTableWidget &table)
     }
 }
 
-void ListWindow::refresh()
+void ListWindow::Refresh()
 {
-    showItem();
+    ShowItem();
     int missing = 0;
     for (QTableWidget *table : {m_cycleTable, m_bitTable}) {
         if (table == nullptr)
@@ -270,8 +270,8 @@ void ListWindow::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     // The tables have their widths only now, and for certain once the
     // window's first layout has been done.
-    refresh();
-    QTimer::singleShot(0, this, [this] { refresh(); });
+    Refresh();
+    QTimer::singleShot(0, this, [this] { Refresh(); });
 }
 
 } // namespace qv::lists

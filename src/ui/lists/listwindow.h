@@ -6,7 +6,7 @@
 // label, added by the kind), the item spin that steps through the kind's
 // items in its stepping order with wrap-around, the cycle spin (1..the
 // test's cycles, wrap-around; hidden for kinds without cycles), the
-// per-cycle table and the bit table. The kind fills them in showItem().
+// per-cycle table and the bit table. The kind fills them in ShowItem().
 // Each spin has its caption to the left; the window starts at the test's
 // active cycle unless the opener names one.
 
@@ -44,19 +44,19 @@ class ListWindow : public QDialog
     Q_OBJECT
 
 public:
-    QSpinBox *itemSpin() const { return m_itemSpin; }
-    QSpinBox *cycleSpin() const { return m_cycleSpin; }
-    QTableWidget *cycleTable() const { return m_cycleTable; }
-    QTableWidget *bitTable() const { return m_bitTable; }
-    QLabel *countLabel() const { return m_count; }
+    QSpinBox *ItemSpin() const { return m_itemSpin; }
+    QSpinBox *CycleSpin() const { return m_cycleSpin; }
+    QTableWidget *CycleTable() const { return m_cycleTable; }
+    QTableWidget *BitTable() const { return m_bitTable; }
+    QLabel *CountLabel() const { return m_count; }
     // The value label of a header line; "" when the kind has no such line
     // or it is hidden.
-    QString headerValue(const QString &caption) const;
+    QString HeaderValue(const QString &caption) const;
     // The item shown (its number within the kind); the cycle, 1-based.
-    int currentItem() const;
-    int currentCycle() const { return m_cycle; }
+    int CurrentItem() const;
+    int CurrentCycle() const { return m_cycle; }
     // Shows a cycle (1-based, clamped to the test's cycles).
-    void showCycle(int cycle);
+    void ShowCycle(int cycle);
 
 protected:
     // withCycles: the kind has per-cycle values and a cycle spin.
@@ -64,31 +64,31 @@ protected:
 
     // The stepping order of the kind's items, and the item shown first
     // (the first of the order when `start` is not in it).
-    void setItems(std::vector<int> items, int start);
+    void SetItems(std::vector<int> items, int start);
     // A header line "caption value"; hidden until setHeader gives a value.
-    void addHeader(const QString &caption);
-    void setHeader(const QString &caption, const QString &value);
-    void hideHeader(const QString &caption);
+    void AddHeader(const QString &caption);
+    void SetHeader(const QString &caption, const QString &value);
+    void HideHeader(const QString &caption);
     // The count label, bottom left.
-    void setCount(const QString &text);
+    void SetCount(const QString &text);
     // Adds "&Закрыть" below the tables.
-    void addCloseButton();
+    void AddCloseButton();
 
     // Columns of the per-cycle table and the bit table.
-    void setCycleColumns(const QStringList &headers);
-    void setBitColumns(const QStringList &headers);
+    void SetCycleColumns(const QStringList &headers);
+    void SetBitColumns(const QStringList &headers);
     // Rows of the per-cycle table: one per cycle of the test, at most 16.
-    int shownCycles() const;
-    void setCell(QTableWidget *table, int row, int column, const QString &text,
+    int ShownCycles() const;
+    void SetCell(QTableWidget *table, int row, int column, const QString &text,
                  const QColor &colour = Qt::black);
     // Contact name of bit `bit` (0-based) of bus `bus`, "" when none.
-    QString contactName(int bus, int bit) const;
+    QString ContactName(int bus, int bit) const;
 
-    // Fills every part for currentItem() and currentCycle().
-    virtual void showItem() = 0;
-    // showItem(), then the window widens when a table's columns would not
+    // Fills every part for CurrentItem() and CurrentCycle().
+    virtual void ShowItem() = 0;
+    // ShowItem(), then the window widens when a table's columns would not
     // show their headers and texts whole.
-    void refresh();
+    void Refresh();
     void showEvent(QShowEvent *event) override;
 
     TQuorvik &m_doc;

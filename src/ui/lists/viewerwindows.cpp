@@ -33,25 +33,25 @@ TfmTyreData::TfmTyreData(TQuorvik &doc, STest &test, int start, QWidget *parent)
     setObjectName(QStringLiteral("fmTyreData"));
     const int count = doc.Doc().Tyres.Count();
     setWindowTitle(QStringLiteral("Шины данных (всего %1)").arg(count));
-    addHeader(kCurrentBus);
-    addHeader(kWidth);
-    setBitColumns({QStringLiteral("Контакты:")});
+    AddHeader(kCurrentBus);
+    AddHeader(kWidth);
+    SetBitColumns({QStringLiteral("Контакты:")});
     std::vector<int> numbers;
     for (int n = 1; n <= count; ++n)
         numbers.push_back(n);
-    setItems(std::move(numbers), start);
-    refresh();
+    SetItems(std::move(numbers), start);
+    Refresh();
 }
 
-void TfmTyreData::showItem()
+void TfmTyreData::ShowItem()
 {
-    const int bus = currentItem() - 1;
+    const int bus = CurrentItem() - 1;
     const int width = m_doc.Doc().Tyres.Width(bus);
-    setHeader(kCurrentBus, QString::number(bus + 1));
-    setHeader(kWidth, QString::number(width));
-    bitTable()->setRowCount(width);
+    SetHeader(kCurrentBus, QString::number(bus + 1));
+    SetHeader(kWidth, QString::number(width));
+    BitTable()->setRowCount(width);
     for (int bit = 0; bit < width; ++bit)
-        setCell(bitTable(), bit, 0, contactName(bus, bit));
+        SetCell(BitTable(), bit, 0, ContactName(bus, bit));
 }
 
 TfmTestInfo::TfmTestInfo(const TQuorvik &doc, int current, QWidget *parent)
@@ -79,7 +79,7 @@ TfmTestInfo::TfmTestInfo(const TQuorvik &doc, int current, QWidget *parent)
     layout->addWidget(buttons);
 }
 
-int TfmTestInfo::chosen() const
+int TfmTestInfo::Chosen() const
 {
     const int row = m_tests->currentRow();
     return row < 0 || row == m_tests->count() - 1 ? kAllTests : row;

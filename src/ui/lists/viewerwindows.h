@@ -24,7 +24,7 @@ public:
     TfmTyreData(TQuorvik &doc, STest &test, int start, QWidget *parent = nullptr);
 
 protected:
-    void showItem() override;
+    void ShowItem() override;
 };
 
 class TfmTestInfo : public QDialog
@@ -37,9 +37,9 @@ public:
     // current: the 0-based current test, kAllTests for "все".
     TfmTestInfo(const TQuorvik &doc, int current, QWidget *parent = nullptr);
 
-    QListWidget *tests() const { return m_tests; }
+    QListWidget *Tests() const { return m_tests; }
     // The chosen test, 0-based, or kAllTests.
-    int chosen() const;
+    int Chosen() const;
 
 private:
     QListWidget *m_tests = nullptr;
@@ -57,7 +57,7 @@ public:
     TfmCnt(const TQuorvik &doc, bool dosUnit, QWidget *parent = nullptr,
            const std::vector<int> &suspects = {});
 
-    QTableWidget *grid() const { return m_grid; }
+    QTableWidget *Grid() const { return m_grid; }
 
 private:
     QTableWidget *m_grid = nullptr;

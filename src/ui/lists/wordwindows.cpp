@@ -78,49 +78,49 @@ TfmIWord::TfmIWord(TQuorvik &doc, STest &test, int start, QWidget *parent)
 {
     setObjectName(QStringLiteral("fmIWord"));
     for (const QString &caption : {kCurrent, kBus, kCode})
-        addHeader(caption);
+        AddHeader(caption);
     setFixedWidth(doc.DebugMode() ? kDebugWidth : kWidth);
     QStringList columns{QStringLiteral("Цикл:"), QStringLiteral("Данные:")};
     if (doc.DebugMode())
         columns << QStringLiteral("Отладка:") << QStringLiteral("Отладка в битах:");
     else
         columns << QStringLiteral("Данные в битах:");
-    setCycleColumns(columns);
-    setBitColumns({QStringLiteral("Контакт:"), QStringLiteral("Бит:")});
-    setCount(QStringLiteral("Всего входных слов: %1").arg(test.IWords.Count()));
-    setItems(WordIds(test.IWords), start);
-    refresh();
+    SetCycleColumns(columns);
+    SetBitColumns({QStringLiteral("Контакт:"), QStringLiteral("Бит:")});
+    SetCount(QStringLiteral("Всего входных слов: %1").arg(test.IWords.Count()));
+    SetItems(WordIds(test.IWords), start);
+    Refresh();
 }
 
-void TfmIWord::showItem()
+void TfmIWord::ShowItem()
 {
-    const SWord *word = m_test.IWords.Find(currentItem());
+    const SWord *word = m_test.IWords.Find(CurrentItem());
     if (!word)
         return;
     const bool debug = m_doc.DebugMode();
     setWindowTitle(QStringLiteral("Входное слово (%1)").arg(CaptionName(*word)));
-    setHeader(kCurrent, QString::number(word->Id));
-    setHeader(kBus, QString::number(word->Tyre + 1));
-    setHeader(kCode, word->Code == 1 ? QStringLiteral("прямой") : QStringLiteral("инверсный"));
+    SetHeader(kCurrent, QString::number(word->Id));
+    SetHeader(kBus, QString::number(word->Tyre + 1));
+    SetHeader(kCode, word->Code == 1 ? QStringLiteral("прямой") : QStringLiteral("инверсный"));
     const int width = ShownWidth(m_test.IWords, word->Id, m_doc.Doc().Tyres);
-    QTableWidget *table = cycleTable();
-    for (int c = 0; c < shownCycles(); ++c) {
+    QTableWidget *table = CycleTable();
+    for (int c = 0; c < ShownCycles(); ++c) {
         const auto data = WordValue(*word, c, false);
         const auto run = debug ? WordValue(*word, c, true) : std::nullopt;
         int column = 0;
-        setCell(table, c, column++, QString::number(c + 1));
-        setCell(table, c, column++, Number(m_doc, data), kOlive);
+        SetCell(table, c, column++, QString::number(c + 1));
+        SetCell(table, c, column++, Number(m_doc, data), kOlive);
         if (debug)
-            setCell(table, c, column++, Number(m_doc, run), kOlive);
-        setCell(table, c, column, Bits(debug ? run : data, width));
+            SetCell(table, c, column++, Number(m_doc, run), kOlive);
+        SetCell(table, c, column, Bits(debug ? run : data, width));
     }
-    const int cycle = currentCycle() - 1;
+    const int cycle = CurrentCycle() - 1;
     const QString binary =
         Bits(debug ? WordValue(*word, cycle, true) : WordValue(*word, cycle, false), width);
-    bitTable()->setRowCount(width);
+    BitTable()->setRowCount(width);
     for (int bit = 0; bit < width; ++bit) {
-        setCell(bitTable(), bit, 0, contactName(word->Tyre, bit));
-        setCell(bitTable(), bit, 1, BitDigit(binary, bit));
+        SetCell(BitTable(), bit, 0, ContactName(word->Tyre, bit));
+        SetCell(BitTable(), bit, 1, BitDigit(binary, bit));
     }
 }
 
@@ -129,7 +129,7 @@ TfmOWord::TfmOWord(TQuorvik &doc, STest &test, int start, QWidget *parent)
 {
     setObjectName(QStringLiteral("fmOWord"));
     for (const QString &caption : {kCurrent, kBus, kCode, kType, kWaitPasses, kWaitTime})
-        addHeader(caption);
+        AddHeader(caption);
     const bool waits = !test.OWords.WaitIds().empty();
     setFixedWidth(waits ? kWaitWidth : kWidth);
     QStringList columns{QStringLiteral("Цикл:"), QStringLiteral("Эталон:"),
@@ -137,25 +137,25 @@ TfmOWord::TfmOWord(TQuorvik &doc, STest &test, int start, QWidget *parent)
     if (waits)
         columns << QStringLiteral("Ожидание:");
     columns << QStringLiteral("Эталон в битах:") << QStringLiteral("Получено в битах:");
-    setCycleColumns(columns);
-    setBitColumns(
+    SetCycleColumns(columns);
+    SetBitColumns(
         {QStringLiteral("Контакт:"), QStringLiteral("Эталон:"), QStringLiteral("Получено:")});
-    setCount(QStringLiteral("Всего выходных слов: %1").arg(test.OWords.Count()));
-    setItems(WordIds(test.OWords), start);
-    refresh();
+    SetCount(QStringLiteral("Всего выходных слов: %1").arg(test.OWords.Count()));
+    SetItems(WordIds(test.OWords), start);
+    Refresh();
 }
 
-std::optional<std::int32_t> TfmOWord::readValue(const SWord &word, int cycle) const
+std::optional<std::int32_t> TfmOWord::ReadValue(const SWord &word, int cycle) const
 {
     if (!m_doc.RunDataVisible(cycle, word.Id))
         return std::nullopt;
     return WordValue(word, cycle, true);
 }
 
-void TfmOWord::showItem()
+void TfmOWord::ShowItem()
 {
     const TOWord &list = m_test.OWords;
-    const SWord *word = list.Find(currentItem());
+    const SWord *word = list.Find(CurrentItem());
     if (!word)
         return;
     const bool wait = list.IsWaitWord(word->Id);
@@ -163,50 +163,50 @@ void TfmOWord::showItem()
     const bool hasResults = m_doc.CurrentTest() >= 0 &&
                             m_doc.TestRunFlags()[static_cast<std::size_t>(m_doc.CurrentTest())];
     setWindowTitle(QStringLiteral("Выходное слово (%1)").arg(CaptionName(*word)));
-    setHeader(kCurrent, QString::number(word->Id));
-    setHeader(kBus, QString::number(word->Tyre + 1));
-    setHeader(kCode, word->Code == 1 ? QStringLiteral("прямой") : QStringLiteral("инверсный"));
-    setHeader(kType, wait ? QStringLiteral("циклический (О)") : QStringLiteral("стандартный (o)"));
-    hideHeader(kWaitPasses);
-    hideHeader(kWaitTime);
+    SetHeader(kCurrent, QString::number(word->Id));
+    SetHeader(kBus, QString::number(word->Tyre + 1));
+    SetHeader(kCode, word->Code == 1 ? QStringLiteral("прямой") : QStringLiteral("инверсный"));
+    SetHeader(kType, wait ? QStringLiteral("циклический (О)") : QStringLiteral("стандартный (o)"));
+    HideHeader(kWaitPasses);
+    HideHeader(kWaitTime);
     if (wait) {
         const std::string limit = list.WaitLimit(word->Id);
-        setHeader(waitsAsTimes ? kWaitTime : kWaitPasses,
+        SetHeader(waitsAsTimes ? kWaitTime : kWaitPasses,
                   limit == "0" ? QStringLiteral("до совпадения") : QString::fromStdString(limit));
     }
     const int width = ShownWidth(list, word->Id, m_doc.Doc().Tyres);
     const std::string waits = waitsAsTimes ? list.WaitTimes(word->Id) : list.WaitCounts(word->Id);
-    QTableWidget *table = cycleTable();
+    QTableWidget *table = CycleTable();
     const bool waitColumn = table->columnCount() == 6;
-    for (int c = 0; c < shownCycles(); ++c) {
+    for (int c = 0; c < ShownCycles(); ++c) {
         const auto reference = WordValue(*word, c, false);
-        const auto read = readValue(*word, c);
+        const auto read = ReadValue(*word, c);
         int column = 0;
-        setCell(table, c, column++, QString::number(c + 1));
-        setCell(table, c, column++, Number(m_doc, reference), kOlive);
+        SetCell(table, c, column++, QString::number(c + 1));
+        SetCell(table, c, column++, Number(m_doc, reference), kOlive);
         if (read)
-            setCell(table, c, column++, Number(m_doc, read),
+            SetCell(table, c, column++, Number(m_doc, read),
                     hasResults && read != reference ? kRed : kOlive);
         else
-            setCell(table, c, column++, QString::fromLatin1(kNotRead), kGrey);
+            SetCell(table, c, column++, QString::fromLatin1(kNotRead), kGrey);
         if (waitColumn)
-            setCell(table, c, column++, wait ? JoinedField(waits, c) : QString());
-        setCell(table, c, column++, Bits(reference, width));
-        setCell(table, c, column, read ? Bits(read, width) : QString::fromLatin1(kNotRead),
+            SetCell(table, c, column++, wait ? JoinedField(waits, c) : QString());
+        SetCell(table, c, column++, Bits(reference, width));
+        SetCell(table, c, column, read ? Bits(read, width) : QString::fromLatin1(kNotRead),
                 read ? QColor(Qt::black) : kGrey);
     }
-    const int cycle = currentCycle() - 1;
+    const int cycle = CurrentCycle() - 1;
     const QString reference = Bits(WordValue(*word, cycle, false), width);
-    const auto readNow = readValue(*word, cycle);
+    const auto readNow = ReadValue(*word, cycle);
     const QString read = Bits(readNow, width);
-    bitTable()->setRowCount(width);
+    BitTable()->setRowCount(width);
     for (int bit = 0; bit < width; ++bit) {
         const QString want = BitDigit(reference, bit);
         const QString got = BitDigit(read, bit);
         const bool differs = readNow && want != got;
-        setCell(bitTable(), bit, 0, contactName(word->Tyre, bit), differs ? kRed : Qt::black);
-        setCell(bitTable(), bit, 1, want);
-        setCell(bitTable(), bit, 2, readNow ? got : QString::fromLatin1(kNotRead),
+        SetCell(BitTable(), bit, 0, ContactName(word->Tyre, bit), differs ? kRed : Qt::black);
+        SetCell(BitTable(), bit, 1, want);
+        SetCell(BitTable(), bit, 2, readNow ? got : QString::fromLatin1(kNotRead),
                 readNow ? QColor(Qt::black) : kGrey);
     }
 }

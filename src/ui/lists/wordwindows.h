@@ -29,7 +29,7 @@ public:
     TfmIWord(TQuorvik &doc, STest &test, int start, QWidget *parent = nullptr);
 
 protected:
-    void showItem() override;
+    void ShowItem() override;
 };
 
 class TfmOWord : public ListWindow
@@ -43,11 +43,11 @@ public:
     TfmOWord(TQuorvik &doc, STest &test, int start, QWidget *parent = nullptr);
 
 protected:
-    void showItem() override;
+    void ShowItem() override;
 
 private:
     // The read value of a 0-based cycle when it may be shown.
-    std::optional<std::int32_t> readValue(const SWord &word, int cycle) const;
+    std::optional<std::int32_t> ReadValue(const SWord &word, int cycle) const;
 };
 
 // Value of a 0-based cycle: a constant word's single value in every cycle.

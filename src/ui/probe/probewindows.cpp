@@ -24,7 +24,7 @@ ProbeWindows::~ProbeWindows()
         m_live->close();
 }
 
-TfmSco *ProbeWindows::liveWindow() const
+TfmSco *ProbeWindows::LiveWindow() const
 {
     return m_live;
 }
@@ -45,14 +45,14 @@ void ProbeWindows::OpenLive(const LiveStart &start)
     m_live = new TfmSco(start, m_colours ? m_colours() : OscillogramColours{}, m_parent);
     m_live->setWindowFlag(Qt::Window, true);
     m_live->show();
-    emit liveOpened(m_live);
+    emit LiveOpened(m_live);
 }
 
 void ProbeWindows::BlockReceived(int cycle, const Waveform &samples)
 {
     PostCall(this, [this, cycle, samples] {
         if (m_live)
-            m_live->blockReceived(cycle, samples);
+            m_live->BlockReceived(cycle, samples);
     });
 }
 
@@ -60,7 +60,7 @@ void ProbeWindows::CapturesDone(int captures)
 {
     PostCall(this, [this, captures] {
         if (m_live)
-            m_live->capturesDone(captures);
+            m_live->CapturesDone(captures);
     });
 }
 

@@ -37,11 +37,11 @@ public:
     void ShowDeviceError(const std::string &text) override;
 
     // The live window of the last run while it is open.
-    TfmSco *liveWindow() const;
+    TfmSco *LiveWindow() const;
 
 signals:
     // A live window has been opened (tests and screenshots watch it).
-    void liveOpened(qv::probe::TfmSco *window);
+    void LiveOpened(qv::probe::TfmSco *window);
 
 private:
     QWidget *m_parent;

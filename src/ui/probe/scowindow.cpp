@@ -84,7 +84,7 @@ TfmSco::TfmSco(const LiveStart &start, const OscillogramColours &colours, QWidge
     auto *bottom = new QHBoxLayout;
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lbStatus"));
-    setStatus(QStringLiteral("данных нет"), 0);
+    SetStatus(QStringLiteral("данных нет"), 0);
     m_infoButton = new QPushButton(QStringLiteral(">"), this);
     m_infoButton->setObjectName(QStringLiteral("btInfo"));
     m_infoButton->setFixedWidth(28);
@@ -104,17 +104,17 @@ TfmSco::TfmSco(const LiveStart &start, const OscillogramColours &colours, QWidge
     });
     if (!RememberedGeometry().isEmpty())
         restoreGeometry(RememberedGeometry());
-    redraw();
+    Redraw();
 }
 
-void TfmSco::setStatus(const QString &text, std::uint32_t bgr)
+void TfmSco::SetStatus(const QString &text, std::uint32_t bgr)
 {
     m_statusColour = bgr;
     m_status->setText(text);
     m_status->setStyleSheet(Css(bgr));
 }
 
-void TfmSco::redraw()
+void TfmSco::Redraw()
 {
     QPainter painter(&m_image);
     oscillogram::SDrawDiag request;
@@ -125,19 +125,19 @@ void TfmSco::redraw()
     m_picture->setPixmap(QPixmap::fromImage(m_image));
 }
 
-void TfmSco::blockReceived(int cycle, const Waveform &samples)
+void TfmSco::BlockReceived(int cycle, const Waveform &samples)
 {
     if (cycle == m_firstCycle)
         m_shown.Captured[static_cast<std::size_t>(m_firstCycle)] =
             std::make_shared<const Waveform>(samples);
-    redraw();
-    setStatus(QStringLiteral("съём"), kStatusColours[m_blocks % 2]);
+    Redraw();
+    SetStatus(QStringLiteral("съём"), kStatusColours[m_blocks % 2]);
     ++m_blocks;
 }
 
-void TfmSco::capturesDone(int captures)
+void TfmSco::CapturesDone(int captures)
 {
-    setStatus(QStringLiteral("Съёмов: %1").arg(captures), 0);
+    SetStatus(QStringLiteral("Съёмов: %1").arg(captures), 0);
 }
 
 void TfmSco::closeEvent(QCloseEvent *event)

@@ -32,28 +32,28 @@ public:
     TfmSco(const LiveStart &start, const OscillogramColours &colours, QWidget *parent = nullptr);
 
     // A block was captured; only the first captured cycle is drawn.
-    void blockReceived(int cycle, const Waveform &samples);
-    void capturesDone(int captures);
+    void BlockReceived(int cycle, const Waveform &samples);
+    void CapturesDone(int captures);
 
-    QLabel *functionLabel() const { return m_function; }
-    QLabel *cycleLabel() const { return m_cycle; }
-    QLabel *sweepLabel() const { return m_sweep; }
-    QLabel *amplitudeLabel() const { return m_amplitude; }
-    QLabel *statusLabel() const { return m_status; }
-    QPushButton *infoButton() const { return m_infoButton; }
-    QPlainTextEdit *infoText() const { return m_info; }
+    QLabel *FunctionLabel() const { return m_function; }
+    QLabel *CycleLabel() const { return m_cycle; }
+    QLabel *SweepLabel() const { return m_sweep; }
+    QLabel *AmplitudeLabel() const { return m_amplitude; }
+    QLabel *StatusLabel() const { return m_status; }
+    QPushButton *InfoButton() const { return m_infoButton; }
+    QPlainTextEdit *InfoText() const { return m_info; }
     // The picture as drawn last.
-    const QImage &picture() const { return m_image; }
+    const QImage &Picture() const { return m_image; }
     // The status colour as 0x00BBGGRR.
-    std::uint32_t statusColour() const { return m_statusColour; }
-    int blocks() const { return m_blocks; }
+    std::uint32_t StatusColour() const { return m_statusColour; }
+    int Blocks() const { return m_blocks; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void redraw();
-    void setStatus(const QString &text, std::uint32_t bgr);
+    void Redraw();
+    void SetStatus(const QString &text, std::uint32_t bgr);
 
     SFuncV m_shown; // what the picture draws: the function's cycle
     int m_firstCycle = 0;

@@ -25,10 +25,10 @@ public:
 
     TfmVInfo(Kind kind, const QString &title, const QString &text, QWidget *parent = nullptr);
 
-    Kind kind() const { return m_kind; }
-    QLabel *heading() const { return m_heading; }
-    QPlainTextEdit *text() const { return m_text; }
-    QPushButton *cancelButton() const { return m_cancel; } // null for a device error
+    Kind WindowKind() const { return m_kind; }
+    QLabel *Heading() const { return m_heading; }
+    QPlainTextEdit *Text() const { return m_text; }
+    QPushButton *CancelButton() const { return m_cancel; } // null for a device error
 
 private:
     Kind m_kind;

@@ -67,7 +67,7 @@ TfmZondMode::TfmZondMode(int mask, QWidget *parent)
     layout->addLayout(lists);
     QPushButton *ok = debug::AddOkCancel(this, layout);
     ok->setObjectName(QStringLiteral("btOk"));
-    connect(ok, &QPushButton::clicked, this, [this] { tryAccept(); });
+    connect(ok, &QPushButton::clicked, this, [this] { TryAccept(); });
 
     const settings::ProbeChoice choice = settings::ProbeChoiceFromPattern(mask);
     switch (choice.mode) {
@@ -86,12 +86,12 @@ TfmZondMode::TfmZondMode(int mask, QWidget *parent)
     for (QRadioButton *button : {m_ttl, m_dtl, m_manual})
         connect(button, &QRadioButton::toggled, this, [this](bool on) {
             if (on)
-                showLists();
+                ShowLists();
         });
-    showLists();
+    ShowLists();
 }
 
-void TfmZondMode::showLists()
+void TfmZondMode::ShowLists()
 {
     const bool manual = m_manual->isChecked();
     for (QWidget *w :
@@ -103,7 +103,7 @@ void TfmZondMode::showLists()
     }
 }
 
-void TfmZondMode::tryAccept()
+void TfmZondMode::TryAccept()
 {
     settings::ProbeChoice choice;
     choice.mode = m_ttl->isChecked()   ? settings::ProbeMode::Ttl

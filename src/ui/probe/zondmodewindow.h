@@ -26,17 +26,17 @@ public:
     explicit TfmZondMode(int mask, QWidget *parent = nullptr);
 
     // The mask chosen; meaningful after OK.
-    int mask() const { return m_mask; }
+    int Mask() const { return m_mask; }
 
-    QRadioButton *ttl() const { return m_ttl; }
-    QRadioButton *dtl() const { return m_dtl; }
-    QRadioButton *manual() const { return m_manual; }
-    QComboBox *lowerList() const { return m_lower; }
-    QComboBox *upperList() const { return m_upper; }
+    QRadioButton *Ttl() const { return m_ttl; }
+    QRadioButton *Dtl() const { return m_dtl; }
+    QRadioButton *Manual() const { return m_manual; }
+    QComboBox *LowerList() const { return m_lower; }
+    QComboBox *UpperList() const { return m_upper; }
 
 private:
-    void showLists();
-    void tryAccept();
+    void ShowLists();
+    void TryAccept();
 
     int m_mask = 3;
     QRadioButton *m_ttl = nullptr;

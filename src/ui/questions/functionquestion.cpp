@@ -182,7 +182,7 @@ TfmFuncAsk::TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
     });
 
     m_list = new QTableWidget(this);
-    fillList(question);
+    FillList(question);
     connect(m_list, &QTableWidget::cellClicked, this,
             [this, openList, question](int row, int column) {
                 const auto at = static_cast<std::size_t>(row - 1);
@@ -207,7 +207,7 @@ TfmFuncAsk::TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TfmFuncAsk::fillList(const FunctionQuestion &question)
+void TfmFuncAsk::FillList(const FunctionQuestion &question)
 {
     const int rows = 1 + static_cast<int>(question.lines.size());
     m_list->setRowCount(rows);
@@ -243,7 +243,7 @@ void TfmFuncAsk::fillList(const FunctionQuestion &question)
     m_list->setFixedSize(kListWidth, std::min(rows * kRowHeight, limit) + 2 * m_list->frameWidth());
 }
 
-QString TfmFuncAsk::valueOf(const QString &caption) const
+QString TfmFuncAsk::ValueOf(const QString &caption) const
 {
     for (const auto &[label, value] : m_lines) {
         if (label->text() == caption)

@@ -75,16 +75,16 @@ public:
     TfmFuncAsk(const TQuorvik &doc, const FunctionQuestion &question,
                std::function<void(int, char, int)> openList, QWidget *parent = nullptr);
 
-    QTableWidget *list() const { return m_list; }
-    QPushButton *yesButton() const { return m_yes; }
-    QPushButton *noButton() const { return m_no; }
-    QPushButton *infoButton() const { return m_info; }
+    QTableWidget *List() const { return m_list; }
+    QPushButton *YesButton() const { return m_yes; }
+    QPushButton *NoButton() const { return m_no; }
+    QPushButton *InfoButton() const { return m_info; }
     // The label text beside a caption ("Текущий адрес:", "Алгоритм:", the
     // function caption); "" when absent.
-    QString valueOf(const QString &caption) const;
+    QString ValueOf(const QString &caption) const;
 
 private:
-    void fillList(const FunctionQuestion &question);
+    void FillList(const FunctionQuestion &question);
 
     std::vector<std::pair<QLabel *, QLabel *>> m_lines;
     QTableWidget *m_list = nullptr;

@@ -155,7 +155,7 @@ bool ClickCapture::eventFilter(QObject *watched, QEvent *event)
     if (m_ignored.contains(widget->window()->objectName()))
         return false;
     if (const auto click = Describe(widget, press->position().toPoint(), button))
-        emit pressed(*click);
+        emit Pressed(*click);
     return false;
 }
 

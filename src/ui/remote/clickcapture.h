@@ -39,7 +39,7 @@ public:
     static std::optional<RemoteClick> Describe(QWidget *widget, QPoint pos, Qt::MouseButton button);
 
 signals:
-    void pressed(const qv::RemoteClick &click);
+    void Pressed(const qv::RemoteClick &click);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -85,14 +85,14 @@ RemoteControl::RemoteControl(RemoteHost &window, SettingsStore &store, QString r
     , m_store(store)
     , m_receiveDir(std::move(receiveDir))
 {
-    m_host.setRemoteDesk(this);
+    m_host.SetRemoteDesk(this);
     MarkActions();
 }
 
 RemoteControl::~RemoteControl()
 {
     Stop();
-    m_host.setRemoteDesk(nullptr);
+    m_host.SetRemoteDesk(nullptr);
 }
 
 RemoteDesk::Role RemoteControl::ActiveRole() const
@@ -123,7 +123,7 @@ void RemoteControl::Start(Role role, const QString &address, bool connectNow)
         // ask must not keep the link from being read meanwhile.
         connect(
             m_client.get(), &TClient::OpenRequested, this,
-            [this](const QString &path) { m_host.openFile(path, true); }, Qt::QueuedConnection);
+            [this](const QString &path) { m_host.OpenFile(path, true); }, Qt::QueuedConnection);
         connect(m_client.get(), &TClient::ClickRequested, this,
                 [this](const RemoteClick &click) { Replay(click, kReplayTries); });
         m_link.BindClient(m_client.get());
@@ -139,7 +139,7 @@ void RemoteControl::Start(Role role, const QString &address, bool connectNow)
         MakeWindow(nullptr, m_server.get());
         m_capture = std::make_unique<ClickCapture>();
         m_capture->SetIgnoredForms({m_form->objectName()});
-        connect(m_capture.get(), &ClickCapture::pressed, this,
+        connect(m_capture.get(), &ClickCapture::Pressed, this,
                 [this](const RemoteClick &click) { SendClick(click); });
     }
     if (!address.isEmpty()) {
@@ -147,7 +147,7 @@ void RemoteControl::Start(Role role, const QString &address, bool connectNow)
         m_form->UseAddress(host, port);
     }
     MarkActions();
-    emit roleChanged();
+    emit RoleChanged();
     if (connectNow)
         m_form->ToggleConnection();
 }
@@ -158,7 +158,7 @@ void RemoteControl::MakeWindow(TClient *client, TServer *server)
     if (const auto geometry = m_store.Placements().Geometry(kPlacement))
         m_form->restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(*geometry)));
     // The window goes once the call that closed it has returned.
-    connect(m_form.get(), &TfmRemote::closeConfirmed, this,
+    connect(m_form.get(), &TfmRemote::CloseConfirmed, this,
             [this] { QTimer::singleShot(0, this, [this] { Stop(); }); });
     m_form->show();
 }
@@ -178,7 +178,7 @@ void RemoteControl::Stop()
     m_client.reset();
     m_server.reset();
     MarkActions();
-    emit roleChanged();
+    emit RoleChanged();
 }
 
 void RemoteControl::CloseForm()
@@ -204,7 +204,7 @@ void RemoteControl::FileOpened(const QString &path)
             companion.fileName() != file.fileName())
             files << companion.filePath();
     }
-    for (const QString &data : DataFilesOf(m_host.document(), path))
+    for (const QString &data : DataFilesOf(m_host.Document(), path))
         if (!files.contains(data))
             files << data;
     files << path;
@@ -282,7 +282,7 @@ void RemoteControl::ServeRuns(run::RunCommand &command)
 
 void RemoteControl::MarkActions()
 {
-    m_host.showRemoteRoles(m_client != nullptr, m_server != nullptr);
+    m_host.ShowRemoteRoles(m_client != nullptr, m_server != nullptr);
 }
 
 } // namespace qv

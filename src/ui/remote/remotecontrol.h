@@ -69,7 +69,7 @@ public:
 
 signals:
     // A role started or stopped.
-    void roleChanged();
+    void RoleChanged();
 
 private:
     TClientServerCommon *Role_() const;

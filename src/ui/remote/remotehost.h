@@ -18,15 +18,15 @@ class RemoteHost
 public:
     virtual ~RemoteHost() = default;
 
-    virtual TQuorvik &document() = 0;
+    virtual TQuorvik &Document() = 0;
     // Opens a file by name; false when it was not loaded. askToSave false:
     // no question about unsaved changes.
-    virtual bool openFile(const QString &path, bool askToSave) = 0;
+    virtual bool OpenFile(const QString &path, bool askToSave) = 0;
     // The window's commands use these roles from now on; null takes them
     // back.
-    virtual void setRemoteDesk(RemoteDesk *remote) = 0;
+    virtual void SetRemoteDesk(RemoteDesk *remote) = 0;
     // The "Клиент" and "Сервер" commands are ticked while their role is on.
-    virtual void showRemoteRoles(bool client, bool server) = 0;
+    virtual void ShowRemoteRoles(bool client, bool server) = 0;
 };
 
 } // namespace qv

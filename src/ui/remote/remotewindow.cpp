@@ -220,7 +220,7 @@ QWidget *TfmRemote::BuildSettingsPage(bool client)
     return page;
 }
 
-QTextEdit *TfmRemote::logView(Page page) const
+QTextEdit *TfmRemote::LogView(Page page) const
 {
     return page <= ChatPage ? m_logs[page] : nullptr;
 }
@@ -412,7 +412,7 @@ void TfmRemote::closeEvent(QCloseEvent *event)
     m_closing = true;
     RememberTexts();
     event->accept();
-    emit closeConfirmed();
+    emit CloseConfirmed();
 }
 
 } // namespace qv

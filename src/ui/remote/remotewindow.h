@@ -9,7 +9,7 @@
 //
 // The window belongs to the role's owner (RemoteControl) and stays while
 // the role exists. Closing asks "Завершить удаленное управление?"; on Yes
-// the current texts go to the history lists and closeConfirmed() is
+// the current texts go to the history lists and CloseConfirmed() is
 // emitted, after which the owner destroys the role and the window.
 
 #include "remote/remotelog.h"
@@ -64,18 +64,18 @@ public:
     bool PageMarked(Page page) const;
     bool PageShown(Page page) const;
 
-    QTabWidget *pages() const { return m_pages; }
-    QComboBox *addressBox() const { return m_address; }
-    QComboBox *portBox() const { return m_port; }
-    QPushButton *connectButton() const { return m_connect; }
-    QPlainTextEdit *chatInput() const { return m_chatInput; }
-    QPushButton *chatSendButton() const { return m_chatSend; }
-    QTextEdit *logView(Page page) const;
-    QLabel *trafficLabel() const { return m_traffic; }
+    QTabWidget *Pages() const { return m_pages; }
+    QComboBox *AddressBox() const { return m_address; }
+    QComboBox *PortBox() const { return m_port; }
+    QPushButton *ConnectButton() const { return m_connect; }
+    QPlainTextEdit *ChatInput() const { return m_chatInput; }
+    QPushButton *ChatSendButton() const { return m_chatSend; }
+    QTextEdit *LogView(Page page) const;
+    QLabel *TrafficLabel() const { return m_traffic; }
 
 signals:
     // The operator confirmed closing: the role is to be switched off.
-    void closeConfirmed();
+    void CloseConfirmed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -23,7 +23,7 @@ JournalModel::JournalModel(QObject *parent)
     : QAbstractTableModel(parent)
 {}
 
-void JournalModel::reset(results::ResultsDatabase *db, const results::RunFilter &filter)
+void JournalModel::Reset(results::ResultsDatabase *db, const results::RunFilter &filter)
 {
     beginResetModel();
     m_db = db;
@@ -36,7 +36,7 @@ void JournalModel::reset(results::ResultsDatabase *db, const results::RunFilter 
         fetchMore({});
 }
 
-const results::RunRecord *JournalModel::runAt(int row) const
+const results::RunRecord *JournalModel::RunAt(int row) const
 {
     return row >= 0 && static_cast<std::size_t>(row) < m_runs.size()
                ? &m_runs[static_cast<std::size_t>(row)]
@@ -55,7 +55,7 @@ int JournalModel::columnCount(const QModelIndex &parent) const
 
 QVariant JournalModel::data(const QModelIndex &index, int role) const
 {
-    const results::RunRecord *run = runAt(index.row());
+    const results::RunRecord *run = RunAt(index.row());
     if (run == nullptr)
         return {};
     if (role == Qt::DisplayRole) {

@@ -22,9 +22,9 @@ public:
     explicit JournalModel(QObject *parent = nullptr);
 
     // Starts over with these runs of that database (null: none).
-    void reset(results::ResultsDatabase *db, const results::RunFilter &filter);
-    std::int64_t total() const { return m_total; }
-    const results::RunRecord *runAt(int row) const;
+    void Reset(results::ResultsDatabase *db, const results::RunFilter &filter);
+    std::int64_t Total() const { return m_total; }
+    const results::RunRecord *RunAt(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

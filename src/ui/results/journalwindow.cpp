@@ -69,7 +69,7 @@ JournalWindow::JournalWindow(const results::DatabaseUrl &url, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1100, 700);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(buildFilters());
+    layout->addWidget(BuildFilters());
     m_problem = new QLabel(this);
     m_problem->setObjectName(QStringLiteral("lbProblem"));
     m_problem->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -78,10 +78,10 @@ JournalWindow::JournalWindow(const results::DatabaseUrl &url, QWidget *parent)
     layout->addWidget(m_problem);
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("pcJournal"));
-    m_pages->addTab(buildRunsPage(), QStringLiteral("Прогоны"));
-    m_pages->addTab(buildYieldPage(), QStringLiteral("Выход годных"));
-    m_pages->addTab(buildParetoPage(), QStringLiteral("Отказы"));
-    m_pages->addTab(buildSerialPage(), QStringLiteral("Плата"));
+    m_pages->addTab(BuildRunsPage(), QStringLiteral("Прогоны"));
+    m_pages->addTab(BuildYieldPage(), QStringLiteral("Выход годных"));
+    m_pages->addTab(BuildParetoPage(), QStringLiteral("Отказы"));
+    m_pages->addTab(BuildSerialPage(), QStringLiteral("Плата"));
     layout->addWidget(m_pages, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -98,25 +98,25 @@ JournalWindow::JournalWindow(const results::DatabaseUrl &url, QWidget *parent)
     buttons->addWidget(exportButton);
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    connect(exportButton, &QPushButton::clicked, this, [this] { exportCsv(); });
+    connect(exportButton, &QPushButton::clicked, this, [this] { ExportCsv(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_pages, &QTabWidget::currentChanged, this, [this] {
-        refreshYield();
-        refreshPareto();
-        refreshSerial();
+        RefreshYield();
+        RefreshPareto();
+        RefreshSerial();
     });
 
     std::string problem;
     m_db = results::ResultsDatabase::Open(url, &problem);
     if (!m_db)
-        showProblem(QStringLiteral("База результатов %1 недоступна: %2")
+        ShowProblem(QStringLiteral("База результатов %1 недоступна: %2")
                         .arg(QString::fromStdString(url.Text()), QString::fromStdString(problem)));
-    apply();
+    Apply();
 }
 
 JournalWindow::~JournalWindow() = default;
 
-QWidget *JournalWindow::buildFilters()
+QWidget *JournalWindow::BuildFilters()
 {
     auto *box = new QWidget(this);
     auto *grid = new QGridLayout(box);
@@ -126,7 +126,7 @@ QWidget *JournalWindow::buildFilters()
         edit->setObjectName(QString::fromLatin1(name));
         edit->setPlaceholderText(placeholder);
         edit->setClearButtonEnabled(true);
-        connect(edit, &QLineEdit::returnPressed, this, &JournalWindow::apply);
+        connect(edit, &QLineEdit::returnPressed, this, &JournalWindow::Apply);
         return edit;
     };
     m_since = field("edSince", QStringLiteral("ГГГГ-ММ-ДД"));
@@ -157,12 +157,12 @@ QWidget *JournalWindow::buildFilters()
     auto *applyButton = new QPushButton(QStringLiteral("Показать"), box);
     applyButton->setObjectName(QStringLiteral("btApply"));
     applyButton->setAutoDefault(false);
-    connect(applyButton, &QPushButton::clicked, this, &JournalWindow::apply);
+    connect(applyButton, &QPushButton::clicked, this, &JournalWindow::Apply);
     grid->addWidget(applyButton, 1, 7);
     return box;
 }
 
-QWidget *JournalWindow::buildRunsPage()
+QWidget *JournalWindow::BuildRunsPage()
 {
     auto *splitter = new QSplitter(Qt::Vertical, this);
     m_table = new QTableView(splitter);
@@ -178,18 +178,18 @@ QWidget *JournalWindow::buildRunsPage()
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &JournalWindow::showDetails);
+            &JournalWindow::ShowDetails);
     return splitter;
 }
 
-QWidget *JournalWindow::buildYieldPage()
+QWidget *JournalWindow::BuildYieldPage()
 {
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
     m_yieldBy = new QComboBox(page);
     m_yieldBy->setObjectName(QStringLiteral("cbYieldBy"));
     m_yieldBy->addItems({QStringLiteral("по дням"), QStringLiteral("по файлам тестов")});
-    connect(m_yieldBy, &QComboBox::currentIndexChanged, this, &JournalWindow::refreshYield);
+    connect(m_yieldBy, &QComboBox::currentIndexChanged, this, &JournalWindow::RefreshYield);
     layout->addWidget(m_yieldBy, 0, Qt::AlignLeft);
     m_yieldView = new QChartView(page);
     m_yieldView->setObjectName(QStringLiteral("chYield"));
@@ -198,14 +198,14 @@ QWidget *JournalWindow::buildYieldPage()
     return page;
 }
 
-QWidget *JournalWindow::buildParetoPage()
+QWidget *JournalWindow::BuildParetoPage()
 {
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
     m_paretoOf = new QComboBox(page);
     m_paretoOf->setObjectName(QStringLiteral("cbParetoOf"));
     m_paretoOf->addItems({QStringLiteral("выходные слова"), QStringLiteral("контакты")});
-    connect(m_paretoOf, &QComboBox::currentIndexChanged, this, &JournalWindow::refreshPareto);
+    connect(m_paretoOf, &QComboBox::currentIndexChanged, this, &JournalWindow::RefreshPareto);
     layout->addWidget(m_paretoOf, 0, Qt::AlignLeft);
     m_paretoView = new QChartView(page);
     m_paretoView->setObjectName(QStringLiteral("chPareto"));
@@ -214,7 +214,7 @@ QWidget *JournalWindow::buildParetoPage()
     return page;
 }
 
-QWidget *JournalWindow::buildSerialPage()
+QWidget *JournalWindow::BuildSerialPage()
 {
     m_serialView = new QChartView(this);
     m_serialView->setObjectName(QStringLiteral("chSerial"));
@@ -222,7 +222,7 @@ QWidget *JournalWindow::buildSerialPage()
     return m_serialView;
 }
 
-results::RunFilter JournalWindow::filter() const
+results::RunFilter JournalWindow::Filter() const
 {
     results::RunFilter filter;
     filter.since = m_since->text().trimmed().toStdString();
@@ -237,13 +237,13 @@ results::RunFilter JournalWindow::filter() const
     return filter;
 }
 
-void JournalWindow::showProblem(const QString &text)
+void JournalWindow::ShowProblem(const QString &text)
 {
     m_problem->setText(text);
     m_problem->setVisible(!text.isEmpty());
 }
 
-void JournalWindow::apply()
+void JournalWindow::Apply()
 {
     for (QLineEdit *day : {m_since, m_until}) {
         const QString text = day->text().trimmed();
@@ -254,28 +254,28 @@ void JournalWindow::apply()
             return;
         }
     }
-    m_model->reset(m_db.get(), filter());
-    m_count->setText(QStringLiteral("Прогонов: %1").arg(m_model->total()));
+    m_model->Reset(m_db.get(), Filter());
+    m_count->setText(QStringLiteral("Прогонов: %1").arg(m_model->Total()));
     if (m_db && !m_db->LastError().empty())
-        showProblem(QString::fromStdString(m_db->LastError()));
+        ShowProblem(QString::fromStdString(m_db->LastError()));
     m_details->clear();
     if (m_model->rowCount() > 0)
         m_table->selectRow(0);
-    refreshYield();
-    refreshPareto();
-    refreshSerial();
+    RefreshYield();
+    RefreshPareto();
+    RefreshSerial();
 }
 
-void JournalWindow::showDetails()
+void JournalWindow::ShowDetails()
 {
-    const results::RunRecord *row = m_model->runAt(m_table->currentIndex().row());
+    const results::RunRecord *row = m_model->RunAt(m_table->currentIndex().row());
     if (row == nullptr || !m_db) {
         m_details->clear();
         return;
     }
     const auto run = m_db->Run(row->id);
     m_details->setPlainText(run ? DetailsText(*run) : QString());
-    refreshSerial();
+    RefreshSerial();
 }
 
 QString JournalWindow::DetailsText(const results::RunRecord &run)
@@ -324,40 +324,40 @@ QString JournalWindow::DetailsText(const results::RunRecord &run)
     return lines.join(QLatin1Char('\n'));
 }
 
-void JournalWindow::refreshYield()
+void JournalWindow::RefreshYield()
 {
     if (!m_db || m_pages->currentIndex() != 1)
         return;
     const bool byFile = m_yieldBy->currentIndex() == 1;
     const auto rows =
-        m_db->Yield(filter(), byFile ? results::YieldBy::File : results::YieldBy::Day);
+        m_db->Yield(Filter(), byFile ? results::YieldBy::File : results::YieldBy::Day);
     ShowChart(
         m_yieldView,
         YieldChart(rows, byFile ? QStringLiteral("Выход годных с первого прогона по файлам тестов")
                                 : QStringLiteral("Выход годных с первого прогона по дням (UTC)")));
 }
 
-void JournalWindow::refreshPareto()
+void JournalWindow::RefreshPareto()
 {
     if (!m_db || m_pages->currentIndex() != 2)
         return;
     const bool words = m_paretoOf->currentIndex() == 0;
-    const auto rows = words ? m_db->FailingWords(filter(), kParetoBars)
-                            : m_db->FailingContacts(filter(), kParetoBars);
+    const auto rows = words ? m_db->FailingWords(Filter(), kParetoBars)
+                            : m_db->FailingContacts(Filter(), kParetoBars);
     ShowChart(m_paretoView,
               ParetoChart(rows, words,
                           words ? QStringLiteral("Чаще всего ошибочные выходные слова")
                                 : QStringLiteral("Чаще всего отказывающие контакты")));
 }
 
-void JournalWindow::refreshSerial()
+void JournalWindow::RefreshSerial()
 {
     if (!m_db || m_pages->currentIndex() != 3)
         return;
     // The serial of the filter, else the one of the chosen run.
     std::string serial = m_serial->text().trimmed().toStdString();
     if (serial.empty())
-        if (const results::RunRecord *row = m_model->runAt(m_table->currentIndex().row()))
+        if (const results::RunRecord *row = m_model->RunAt(m_table->currentIndex().row()))
             serial = row->serial;
     if (serial.empty()) {
         auto *chart = new QChart;
@@ -369,7 +369,7 @@ void JournalWindow::refreshSerial()
               SerialChart(m_db->RunsOfSerial(serial, kSerialRuns), QString::fromStdString(serial)));
 }
 
-bool JournalWindow::exportCsv()
+bool JournalWindow::ExportCsv()
 {
     if (!m_db)
         return false;
@@ -384,7 +384,7 @@ bool JournalWindow::exportCsv()
     std::vector<results::RunRecord> runs;
     std::int64_t before = 0;
     for (;;) {
-        auto page = m_db->Runs(filter(), 5000, before);
+        auto page = m_db->Runs(Filter(), 5000, before);
         if (page.empty())
             break;
         before = page.back().id;

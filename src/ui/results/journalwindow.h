@@ -41,41 +41,41 @@ public:
     ~JournalWindow() override;
 
     // Whether the database could be read (else the reason is shown in the window).
-    bool connected() const { return m_db != nullptr; }
+    bool Connected() const { return m_db != nullptr; }
     // Reads the filters and shows the runs and charts again.
-    void apply();
+    void Apply();
     // The filters as the fields hold them.
-    results::RunFilter filter() const;
+    results::RunFilter Filter() const;
 
     // The save dialog of the CSV export ("" = cancelled); tests replace it.
     using PathChooser = std::function<QString()>;
-    void setPathChooser(PathChooser chooser) { m_chooser = std::move(chooser); }
+    void SetPathChooser(PathChooser chooser) { m_chooser = std::move(chooser); }
     // Writes every chosen run to a CSV file; false when nothing was written.
-    bool exportCsv();
+    bool ExportCsv();
 
-    JournalModel *model() const { return m_model; }
-    QTableView *table() const { return m_table; }
-    QPlainTextEdit *details() const { return m_details; }
-    QLabel *countLabel() const { return m_count; }
-    QTabWidget *pages() const { return m_pages; }
-    QChartView *yieldView() const { return m_yieldView; }
-    QChartView *paretoView() const { return m_paretoView; }
-    QChartView *serialView() const { return m_serialView; }
+    JournalModel *Model() const { return m_model; }
+    QTableView *Table() const { return m_table; }
+    QPlainTextEdit *Details() const { return m_details; }
+    QLabel *CountLabel() const { return m_count; }
+    QTabWidget *Pages() const { return m_pages; }
+    QChartView *YieldView() const { return m_yieldView; }
+    QChartView *ParetoView() const { return m_paretoView; }
+    QChartView *SerialView() const { return m_serialView; }
 
     // The text of a run's details.
     static QString DetailsText(const results::RunRecord &run);
 
 private:
-    QWidget *buildFilters();
-    QWidget *buildRunsPage();
-    QWidget *buildYieldPage();
-    QWidget *buildParetoPage();
-    QWidget *buildSerialPage();
-    void showDetails();
-    void refreshYield();
-    void refreshPareto();
-    void refreshSerial();
-    void showProblem(const QString &text);
+    QWidget *BuildFilters();
+    QWidget *BuildRunsPage();
+    QWidget *BuildYieldPage();
+    QWidget *BuildParetoPage();
+    QWidget *BuildSerialPage();
+    void ShowDetails();
+    void RefreshYield();
+    void RefreshPareto();
+    void RefreshSerial();
+    void ShowProblem(const QString &text);
 
     std::unique_ptr<results::ResultsDatabase> m_db;
     JournalModel *m_model;

@@ -28,7 +28,7 @@ ResultsCommands::ResultsCommands(QWidget &window, const SettingsStore &store,
 {
     m_journalAction = new QAction(QString::fromUtf8(kJournalCaption), this);
     m_journalAction->setObjectName(QStringLiteral("acJournal"));
-    connect(m_journalAction, &QAction::triggered, this, [this] { openJournal(); });
+    connect(m_journalAction, &QAction::triggered, this, [this] { OpenJournal(); });
     // Into the file menu, before the recent files.
     if (auto *file = window.findChild<QMenu *>(QStringLiteral("mnFile"))) {
         QAction *before = nullptr;
@@ -41,7 +41,7 @@ ResultsCommands::ResultsCommands(QWidget &window, const SettingsStore &store,
 
 ResultsCommands::~ResultsCommands() = default;
 
-std::optional<results::DatabaseUrl> ResultsCommands::currentDatabase(std::string *problem) const
+std::optional<results::DatabaseUrl> ResultsCommands::CurrentDatabase(std::string *problem) const
 {
     const std::string &setting = m_store.Settings().ResultsDatabase;
     if (setting.empty())
@@ -56,7 +56,7 @@ QString ResultsCommands::OutageText(const std::string &problem)
         .arg(QString::fromStdString(problem));
 }
 
-void ResultsCommands::showOutage(const QString &text)
+void ResultsCommands::ShowOutage(const QString &text)
 {
     // Not modal: the runs go on while the notice is up.
     auto *box = new QMessageBox(QMessageBox::Warning, QString::fromUtf8(kProductName), text,
@@ -67,17 +67,17 @@ void ResultsCommands::showOutage(const QString &text)
     box->show();
 }
 
-results::ResultsRecorder *ResultsCommands::recorder()
+results::ResultsRecorder *ResultsCommands::Recorder()
 {
     const std::string &setting = m_store.Settings().ResultsDatabase;
     if (m_recorder && m_recorderSetting == setting)
         return m_recorder.get();
     m_recorder.reset();
     std::string problem;
-    const auto url = currentDatabase(&problem);
+    const auto url = CurrentDatabase(&problem);
     if (!url) {
         if (m_refusedSetting != setting)
-            showOutage(OutageText(problem));
+            ShowOutage(OutageText(problem));
         m_refusedSetting = setting;
         return nullptr;
     }
@@ -93,7 +93,7 @@ results::ResultsRecorder *ResultsCommands::recorder()
             self.data(),
             [self, message] {
                 if (self)
-                    self->showOutage(message);
+                    self->ShowOutage(message);
             },
             Qt::QueuedConnection);
     };
@@ -113,7 +113,7 @@ ResultsCommands::BeginRun(const TQuorvik &document, const TCP &tester)
             return std::nullopt;
         serial = *answer;
     }
-    results::ResultsRecorder *writer = recorder();
+    results::ResultsRecorder *writer = Recorder();
     if (writer == nullptr)
         return std::unique_ptr<results::RunRecording>();
     results::RunContext context;
@@ -128,10 +128,10 @@ ResultsCommands::BeginRun(const TQuorvik &document, const TCP &tester)
         [&tester] { return tester.DosUnit(); });
 }
 
-JournalWindow *ResultsCommands::openJournal()
+JournalWindow *ResultsCommands::OpenJournal()
 {
     std::string problem;
-    const auto url = currentDatabase(&problem);
+    const auto url = CurrentDatabase(&problem);
     if (!url) {
         Mesbo().Show("База результатов: " + problem, MbError, kProductName);
         return nullptr;

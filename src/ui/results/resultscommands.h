@@ -55,20 +55,20 @@ public:
                                                                    const TCP &tester);
     // The serial number prompt; tests replace it.
     using SerialAsker = std::function<std::optional<std::string>()>;
-    void setSerialAsker(SerialAsker asker) { m_askSerial = std::move(asker); }
+    void SetSerialAsker(SerialAsker asker) { m_askSerial = std::move(asker); }
 
     // The recorder of the current setting; null when it is unusable.
-    results::ResultsRecorder *recorder();
-    QAction *journalAction() const { return m_journalAction; }
+    results::ResultsRecorder *Recorder();
+    QAction *JournalAction() const { return m_journalAction; }
     // Opens (or raises) the journal on the current database.
-    JournalWindow *openJournal();
+    JournalWindow *OpenJournal();
     // The database the settings name now; nullopt with *problem when unusable.
-    std::optional<results::DatabaseUrl> currentDatabase(std::string *problem) const;
+    std::optional<results::DatabaseUrl> CurrentDatabase(std::string *problem) const;
 
     static QString OutageText(const std::string &problem);
 
 private:
-    void showOutage(const QString &text);
+    void ShowOutage(const QString &text);
 
     QWidget &m_window;
     const SettingsStore &m_store;

@@ -40,7 +40,7 @@ SerialPrompt::SerialPrompt(QWidget *parent)
     m_field->setFocus();
 }
 
-std::string SerialPrompt::serial() const
+std::string SerialPrompt::Serial() const
 {
     return m_field->text().trimmed().toStdString();
 }
@@ -50,7 +50,7 @@ std::optional<std::string> AskSerialNumber(QWidget *parent)
     SerialPrompt prompt(parent);
     if (prompt.exec() != QDialog::Accepted)
         return std::nullopt;
-    return prompt.serial();
+    return prompt.Serial();
 }
 
 } // namespace qv::results_ui

@@ -21,8 +21,8 @@ public:
     static constexpr const char *kTitle = "Заводской номер платы";
 
     explicit SerialPrompt(QWidget *parent);
-    QLineEdit *field() const { return m_field; }
-    std::string serial() const;
+    QLineEdit *Field() const { return m_field; }
+    std::string Serial() const;
 
 private:
     QLineEdit *m_field;

@@ -49,7 +49,7 @@ ActivityAnimation::ActivityAnimation(QWidget *parent)
     setObjectName(QStringLiteral("PUSK"));
     setMinimumSize(kWidth, kHeight);
     m_timer.setInterval(kStepMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { step(); });
+    connect(&m_timer, &QTimer::timeout, this, [this] { Step(); });
 }
 
 QSize ActivityAnimation::sizeHint() const
@@ -57,24 +57,24 @@ QSize ActivityAnimation::sizeHint() const
     return {kWidth, kHeight};
 }
 
-void ActivityAnimation::setMode(int mode)
+void ActivityAnimation::SetMode(int mode)
 {
     const Mode next = (mode == Running || mode == Receiving) ? static_cast<Mode>(mode) : Idle;
     if (next == m_mode)
         return;
     m_mode = next;
     m_phase = 0;
-    updateTimer();
+    UpdateTimer();
     update();
 }
 
-void ActivityAnimation::step()
+void ActivityAnimation::Step()
 {
     m_phase = (m_phase + 1) % kPhases;
     update();
 }
 
-void ActivityAnimation::updateTimer()
+void ActivityAnimation::UpdateTimer()
 {
     if (m_mode != Idle && isVisible())
         m_timer.start();
@@ -85,7 +85,7 @@ void ActivityAnimation::updateTimer()
 void ActivityAnimation::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    updateTimer();
+    UpdateTimer();
 }
 
 void ActivityAnimation::hideEvent(QHideEvent *event)

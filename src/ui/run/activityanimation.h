@@ -23,10 +23,10 @@ public:
     explicit ActivityAnimation(QWidget *parent = nullptr);
 
     // 0 idle, 1 running, 2 receiving; any other value counts as idle.
-    void setMode(int mode);
-    Mode mode() const { return m_mode; }
-    int phase() const { return m_phase; }
-    bool animating() const { return m_timer.isActive(); }
+    void SetMode(int mode);
+    Mode CurrentMode() const { return m_mode; }
+    int Phase() const { return m_phase; }
+    bool Animating() const { return m_timer.isActive(); }
 
     QSize sizeHint() const override;
 
@@ -36,8 +36,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    void step();
-    void updateTimer();
+    void Step();
+    void UpdateTimer();
 
     Mode m_mode = Idle;
     int m_phase = 0;

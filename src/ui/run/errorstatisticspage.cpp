@@ -89,7 +89,7 @@ ErrorStatisticsPage::ErrorStatisticsPage(QWidget *parent)
     layout->addLayout(buttons);
 }
 
-void ErrorStatisticsPage::fill(const ErrorStatistics &statistics, const TQuorvik &document)
+void ErrorStatisticsPage::Fill(const ErrorStatistics &statistics, const TQuorvik &document)
 {
     const int passes = statistics.Passes();
     m_caption->setText(QStringLiteral("Ошибки по прогонам (всего прогонов: %1)").arg(passes));

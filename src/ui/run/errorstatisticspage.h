@@ -42,11 +42,11 @@ public:
     explicit ErrorStatisticsPage(QWidget *parent = nullptr);
 
     // Fills the table, sorted by failing passes, most first.
-    void fill(const ErrorStatistics &statistics, const TQuorvik &document);
+    void Fill(const ErrorStatistics &statistics, const TQuorvik &document);
 
-    QTableWidget *table() const { return m_table; }
-    QLabel *caption() const { return m_caption; }
-    QPushButton *closeButton() const { return m_close; }
+    QTableWidget *Table() const { return m_table; }
+    QLabel *Caption() const { return m_caption; }
+    QPushButton *CloseButton() const { return m_close; }
 
 private:
     QLabel *m_caption = nullptr;

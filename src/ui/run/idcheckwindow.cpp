@@ -63,20 +63,20 @@ bool TfmCntId::Exec(IdContactCheck &check)
     m_passed = false;
     m_mayClose = false;
     m_close->hide();
-    fillTable(check);
-    fitTable();
-    QTimer::singleShot(kRequestDelayMs, this, [this] { request(); });
+    FillTable(check);
+    FitTable();
+    QTimer::singleShot(kRequestDelayMs, this, [this] { Request(); });
     exec();
     m_check = nullptr;
     return m_passed;
 }
 
-void TfmCntId::request()
+void TfmCntId::Request()
 {
     if (m_check == nullptr)
         return;
     m_passed = m_check->Request();
-    fillTable(*m_check);
+    FillTable(*m_check);
     if (m_passed || !m_check->Answered()) {
         // A pass closes by itself; a failed exchange was shown by the port.
         m_mayClose = true;
@@ -87,10 +87,10 @@ void TfmCntId::request()
     m_close->show();
     m_close->setDefault(true);
     m_close->setFocus();
-    fitTable();
+    FitTable();
 }
 
-void TfmCntId::fillTable(const IdContactCheck &check)
+void TfmCntId::FillTable(const IdContactCheck &check)
 {
     const auto &contacts = check.Contacts();
     m_table->setRowCount(static_cast<int>(contacts.size()));
@@ -107,7 +107,7 @@ void TfmCntId::fillTable(const IdContactCheck &check)
     }
 }
 
-void TfmCntId::fitTable()
+void TfmCntId::FitTable()
 {
     const int rows = m_table->rowCount();
     const int rowHeight = m_table->verticalHeader()->defaultSectionSize();

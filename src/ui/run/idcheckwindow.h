@@ -31,9 +31,9 @@ public:
     // Shows the window modally and returns the pass mark.
     bool Exec(IdContactCheck &check) override;
 
-    QTableWidget *table() const { return m_table; }
-    QPushButton *closeButton() const { return m_close; }
-    QLabel *textLabel() const { return m_text; }
+    QTableWidget *Table() const { return m_table; }
+    QPushButton *CloseButton() const { return m_close; }
+    QLabel *TextLabel() const { return m_text; }
 
     void reject() override;
 
@@ -41,9 +41,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void fillTable(const IdContactCheck &check);
-    void fitTable();
-    void request();
+    void FillTable(const IdContactCheck &check);
+    void FitTable();
+    void Request();
 
     IdContactCheck *m_check = nullptr; // while Exec runs
     bool m_passed = false;

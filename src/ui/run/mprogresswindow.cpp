@@ -75,7 +75,7 @@ TfmMProgress::TfmMProgress(QWidget *parent)
     resize(260, 200);
 }
 
-void TfmMProgress::showProgress(const MFunctionProgress &progress)
+void TfmMProgress::ShowProgress(const MFunctionProgress &progress)
 {
     if (progress.row < 0) {
         m_function->setText(
@@ -104,7 +104,7 @@ void TfmMProgress::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void TfmMProgress::keepBeside(const QWidget &anchor)
+void TfmMProgress::KeepBeside(const QWidget &anchor)
 {
     const QRect frame = anchor.frameGeometry();
     const QScreen *screen = anchor.screen() ? anchor.screen() : QGuiApplication::primaryScreen();
@@ -116,18 +116,18 @@ void TfmMProgress::keepBeside(const QWidget &anchor)
     move(x, frame.top());
 }
 
-int TfmMProgress::rowCount() const
+int TfmMProgress::RowCount() const
 {
     return m_list->count();
 }
 
-QString TfmMProgress::rowText(int row) const
+QString TfmMProgress::RowText(int row) const
 {
     const QListWidgetItem *item = m_list->item(row);
     return item ? item->text() : QString();
 }
 
-int TfmMProgress::rowPicture(int row) const
+int TfmMProgress::RowPicture(int row) const
 {
     const QListWidgetItem *item = m_list->item(row);
     return item ? item->data(kPictureRole).toInt() : -1;

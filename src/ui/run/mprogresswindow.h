@@ -31,16 +31,16 @@ public:
 
     // A new list (progress.row < 0) or one row's picture; a row outside
     // the list is ignored.
-    void showProgress(const MFunctionProgress &progress);
+    void ShowProgress(const MFunctionProgress &progress);
 
     // Places the window beside `anchor`: to its right when it fits on the
     // screen, else to its left; top edges level.
-    void keepBeside(const QWidget &anchor);
+    void KeepBeside(const QWidget &anchor);
 
-    int rowCount() const;
-    QString rowText(int row) const;
-    int rowPicture(int row) const; // -1 for no such row
-    QListWidget *list() const { return m_list; }
+    int RowCount() const;
+    QString RowText(int row) const;
+    int RowPicture(int row) const; // -1 for no such row
+    QListWidget *List() const { return m_list; }
 
 protected:
     // Esc closes it as every other window; the next M-function shows it again.

@@ -21,28 +21,28 @@ RunCommand::RunCommand(RunHost &host, DeskSession &desk, std::filesystem::path c
                     std::move(clbPath), desk.Tester().Unit())
 {
     m_calibration.SetNotices(MessageBoxNotices());
-    m_host.document().SetWaitCalibration(&m_calibration);
-    m_host.setRunHandler([this] { Run(); });
+    m_host.Document().SetWaitCalibration(&m_calibration);
+    m_host.SetRunHandler([this] { Run(); });
     m_probeWindows = std::make_unique<probe::ProbeWindows>(
-        &m_host.runParent(), [this] { return m_desk.Store().Settings().Oscillogram; });
-    m_skopel = std::make_unique<TSkopel>(m_host.document(), [this](std::string *message) {
+        &m_host.RunParent(), [this] { return m_desk.Store().Settings().Oscillogram; });
+    m_skopel = std::make_unique<TSkopel>(m_host.Document(), [this](std::string *message) {
         return probe::MakeProbeLink(m_desk.Tester().Settings().probeDevice, message);
     });
     m_skopel->SetView(m_probeWindows.get());
-    m_probeRun = std::make_unique<ProbeRun>(m_host.document(), *m_skopel);
+    m_probeRun = std::make_unique<ProbeRun>(m_host.Document(), *m_skopel);
 }
 
 RunCommand::~RunCommand()
 {
     m_probeRun.reset();
     m_skopel.reset();
-    m_host.setRunHandler({});
-    m_host.document().SetWaitCalibration(nullptr);
+    m_host.SetRunHandler({});
+    m_host.Document().SetWaitCalibration(nullptr);
 }
 
 void RunCommand::Run()
 {
-    TQuorvik &document = m_host.document();
+    TQuorvik &document = m_host.Document();
     // The board's serial number comes first: a cancelled prompt runs nothing.
     std::unique_ptr<results::RunRecording> recording;
     if (m_results) {
@@ -51,7 +51,7 @@ void RunCommand::Run()
             return;
         recording = std::move(*begun);
     }
-    QWidget *parent = &m_host.runParent();
+    QWidget *parent = &m_host.RunParent();
     TfmCntId idWindow(parent);
 
     RunDriver::Environment env;
@@ -62,7 +62,7 @@ void RunCommand::Run()
     env.idCheck = &idWindow;
     lists::FuncNameAsker fileNames(parent, &document, {m_desk.Store().Settings().DataEditor});
     env.fileNames = &fileNames;
-    env.tableShown = m_host.tableShown();
+    env.tableShown = m_host.TableShown();
     env.timing = m_timing;
     env.watchShownErrors = &WatchMessageBoxErrors;
     env.probe = m_probeRun.get();
@@ -76,22 +76,22 @@ void RunCommand::Run()
     struct NoticeGone
     {
         RunHost &host;
-        ~NoticeGone() { host.hideWaitNotice(); }
+        ~NoticeGone() { host.HideWaitNotice(); }
     } noticeGone{m_host};
     env.waitWindow = [this](bool shown) {
         if (shown)
-            m_host.showWaitNotice(QString::fromUtf8(kReconnectText));
+            m_host.ShowWaitNotice(QString::fromUtf8(kReconnectText));
         else
-            m_host.hideWaitNotice();
+            m_host.HideWaitNotice();
     };
     env.makeView = [this, &document, parent]() -> std::unique_ptr<RunView> {
         TfmPusk::ResultHooks hooks;
         hooks.testDecoded = [this](int index, bool failed) {
-            m_host.showTestResult(index, failed);
+            m_host.ShowTestResult(index, failed);
         };
-        hooks.results = [this](ResultStage stage) { m_host.showRunResults(stage); };
+        hooks.results = [this](ResultStage stage) { m_host.ShowRunResults(stage); };
         hooks.openList = [this](int test, char kind, int number) {
-            m_host.openListAt(kind, number, test);
+            m_host.OpenListAt(kind, number, test);
         };
         auto view = std::make_unique<TfmPusk>(document, std::move(hooks), parent);
         if (m_windowMade)
@@ -107,8 +107,8 @@ void RunCommand::Run()
     m_verdict = driver.Verdict();
     if (recording)
         recording->Finish(m_verdict);
-    m_host.runFinished();
-    m_host.setRunDiagnosis(m_verdict.diagnosis);
+    m_host.RunFinished();
+    m_host.SetRunDiagnosis(m_verdict.diagnosis);
 }
 
 } // namespace qv::run

@@ -29,29 +29,29 @@ public:
 
     // The window the run's own windows (the run window, the contact
     // identification, the questions about data files) belong to.
-    virtual QWidget &runParent() = 0;
-    virtual TQuorvik &document() = 0;
+    virtual QWidget &RunParent() = 0;
+    virtual TQuorvik &Document() = 0;
     // "Пуск" calls the handler; an empty one takes it back.
-    virtual void setRunHandler(std::function<void()> handler) = 0;
+    virtual void SetRunHandler(std::function<void()> handler) = 0;
     // Whether the table (rather than the diagram) is shown.
-    virtual bool tableShown() const = 0;
+    virtual bool TableShown() const = 0;
 
     // While the run decodes: test `index` (0-based) has errors or none.
-    virtual void showTestResult(int index, bool failed) = 0;
+    virtual void ShowTestResult(int index, bool failed) = 0;
     // Results arrived (the views refilled, or the error count shown again).
-    virtual void showRunResults(ResultStage stage) = 0;
+    virtual void ShowRunResults(ResultStage stage) = 0;
     // A word or function chosen in the run window (kind as lists::OpenList)
     // of test `test` (0-based).
-    virtual void openListAt(char kind, int number, int test) = 0;
+    virtual void OpenListAt(char kind, int number, int test) = 0;
     // The run is over: tabs, error count and views from the document's
     // results, then the diagnosis of the run.
-    virtual void runFinished() = 0;
-    virtual void setRunDiagnosis(const diagnosis::Diagnosis &diagnosis) = 0;
+    virtual void RunFinished() = 0;
+    virtual void SetRunDiagnosis(const diagnosis::Diagnosis &diagnosis) = 0;
 
     // A waiting notice with `text` over the window, shown at once; hidden
     // (and gone) with hideWaitNotice.
-    virtual void showWaitNotice(const QString &text) = 0;
-    virtual void hideWaitNotice() = 0;
+    virtual void ShowWaitNotice(const QString &text) = 0;
+    virtual void HideWaitNotice() = 0;
 };
 
 } // namespace run

@@ -47,10 +47,10 @@ TfmPusk::TfmPusk(const TQuorvik &document, ResultHooks hooks, QWidget *parent)
     setWindowTitle(QStringLiteral("Пуск"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto *layout = new QVBoxLayout(this);
-    m_startPage = buildStartPage();
-    m_workPage = buildWorkPage();
+    m_startPage = BuildStartPage();
+    m_workPage = BuildWorkPage();
     m_statisticsPage = new ErrorStatisticsPage(this);
-    connect(m_statisticsPage->closeButton(), &QPushButton::clicked, this, [this] { close(); });
+    connect(m_statisticsPage->CloseButton(), &QPushButton::clicked, this, [this] { close(); });
     layout->addWidget(m_startPage);
     layout->addWidget(m_workPage);
     layout->addWidget(m_statisticsPage);
@@ -59,13 +59,13 @@ TfmPusk::TfmPusk(const TQuorvik &document, ResultHooks hooks, QWidget *parent)
     m_closeTimer.setSingleShot(true);
     connect(&m_closeTimer, &QTimer::timeout, this, [this] { close(); });
     m_resultsTimer.setSingleShot(true);
-    connect(&m_resultsTimer, &QTimer::timeout, this, [this] { showPendingResults(); });
-    resetPages();
+    connect(&m_resultsTimer, &QTimer::timeout, this, [this] { ShowPendingResults(); });
+    ResetPages();
 }
 
 TfmPusk::~TfmPusk() = default;
 
-QWidget *TfmPusk::buildStartPage()
+QWidget *TfmPusk::BuildStartPage()
 {
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("pgStart"));
@@ -109,7 +109,7 @@ QWidget *TfmPusk::buildStartPage()
     return page;
 }
 
-QWidget *TfmPusk::buildWorkPage()
+QWidget *TfmPusk::BuildWorkPage()
 {
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("pgWork"));
@@ -170,7 +170,7 @@ QWidget *TfmPusk::buildWorkPage()
     return page;
 }
 
-void TfmPusk::showPage(int index)
+void TfmPusk::ShowPage(int index)
 {
     // Only the page shown takes room, so the window has that page's size.
     m_startPage->setVisible(index == 0);
@@ -180,49 +180,49 @@ void TfmPusk::showPage(int index)
     adjustSize();
 }
 
-void TfmPusk::resetPages()
+void TfmPusk::ResetPages()
 {
     m_vList->clear();
     m_vPanel->hide();
     m_runType->clear();
     m_passes->clear();
     m_status->clear();
-    m_animation->setMode(ActivityAnimation::Idle);
+    m_animation->SetMode(ActivityAnimation::Idle);
     m_progress->hide();
     m_progress->setValue(0);
     m_stopPanel->show();
     m_close->hide();
     m_ok->setDefault(true);
-    showPage(0);
+    ShowPage(0);
 }
 
-TfmMProgress *TfmPusk::mFunctionWindow() const
+TfmMProgress *TfmPusk::MFunctionWindow() const
 {
     return m_mWindow;
 }
 
-bool TfmPusk::onWorkPage() const
+bool TfmPusk::OnWorkPage() const
 {
     return !m_workPage->isHidden();
 }
 
-bool TfmPusk::onStatisticsPage() const
+bool TfmPusk::OnStatisticsPage() const
 {
     return !m_statisticsPage->isHidden();
 }
 
 bool TfmPusk::ShowStatistics(const ErrorStatistics &statistics)
 {
-    m_statisticsPage->fill(statistics, m_document);
-    showPage(2);
-    m_statisticsPage->closeButton()->setDefault(true);
-    m_statisticsPage->closeButton()->setFocus();
+    m_statisticsPage->Fill(statistics, m_document);
+    ShowPage(2);
+    m_statisticsPage->CloseButton()->setDefault(true);
+    m_statisticsPage->CloseButton()->setFocus();
     return true;
 }
 
 void TfmPusk::Exec(RunSession &session)
 {
-    resetPages();
+    ResetPages();
     const std::vector<std::string> choices = session.VFunctionChoices();
     for (const std::string &choice : choices)
         m_vList->addItem(Text(choice));
@@ -244,19 +244,19 @@ void TfmPusk::Exec(RunSession &session)
         loop.exec(QEventLoop::DialogExec);
     m_loop = nullptr;
     m_closeTimer.stop();
-    showPendingResults();
+    ShowPendingResults();
     if (m_mWindow)
         m_mWindow->hide();
     hide();
     m_session = nullptr;
 }
 
-void TfmPusk::finish()
+void TfmPusk::Finish()
 {
     m_finished = true;
     m_closeTimer.stop();
     // The views end on the last results, whatever the pace held back.
-    showPendingResults();
+    ShowPendingResults();
     hide();
     if (m_loop)
         m_loop->quit();
@@ -268,7 +268,7 @@ void TfmPusk::ShowWorkPage(bool continuous)
     m_passCaption->setVisible(continuous);
     m_passes->setVisible(continuous);
     m_ok->setDefault(false);
-    showPage(1);
+    ShowPage(1);
 }
 
 void TfmPusk::ShowStopPanel(bool visible)
@@ -287,7 +287,7 @@ void TfmPusk::ShowCloseButton(bool visible)
 
 void TfmPusk::CloseWindow()
 {
-    finish();
+    Finish();
 }
 
 void TfmPusk::CloseAfter(int ms)
@@ -302,17 +302,17 @@ void TfmPusk::Post(std::function<void()> task)
 
 void TfmPusk::RunOnWindowThread(const std::function<void()> &task)
 {
-    onGuiThread(task);
+    OnGuiThread(task);
 }
 
-void TfmPusk::onGuiThread(const std::function<void()> &task)
+void TfmPusk::OnGuiThread(const std::function<void()> &task)
 {
     CallAndWait(this, task); // at once when called on the window's thread
 }
 
 void TfmPusk::ShowStatus(const std::string &text)
 {
-    onGuiThread([this, &text] { m_status->setText(Text(text)); });
+    OnGuiThread([this, &text] { m_status->setText(Text(text)); });
 }
 
 void TfmPusk::ShowActivity(ActivityPicture picture)
@@ -328,17 +328,17 @@ void TfmPusk::ShowActivity(ActivityPicture picture)
         }
         return ActivityAnimation::Idle;
     }();
-    onGuiThread([this, mode] { m_animation->setMode(mode); });
+    OnGuiThread([this, mode] { m_animation->SetMode(mode); });
 }
 
 void TfmPusk::ShowPassCounter(int passes)
 {
-    onGuiThread([this, passes] { m_passes->setText(QString::number(passes)); });
+    OnGuiThread([this, passes] { m_passes->setText(QString::number(passes)); });
 }
 
 void TfmPusk::ShowProgress(std::optional<int> percent)
 {
-    onGuiThread([this, percent] {
+    OnGuiThread([this, percent] {
         if (!percent) {
             m_progress->hide();
             return;
@@ -350,13 +350,13 @@ void TfmPusk::ShowProgress(std::optional<int> percent)
 
 void TfmPusk::ShowMFunctionProgress(const MFunctionProgress &progress)
 {
-    onGuiThread([this, &progress] {
+    OnGuiThread([this, &progress] {
         if (!m_mWindow)
             m_mWindow = new TfmMProgress(this);
-        m_mWindow->showProgress(progress);
+        m_mWindow->ShowProgress(progress);
         if (!m_mWindow->isVisible() && isVisible()) {
             m_mWindow->show();
-            placeMWindow();
+            PlaceMWindow();
         }
     });
 }
@@ -364,7 +364,7 @@ void TfmPusk::ShowMFunctionProgress(const MFunctionProgress &progress)
 int TfmPusk::AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record)
 {
     int answer = 0;
-    onGuiThread([this, kind, record, &answer] {
+    OnGuiThread([this, kind, record, &answer] {
         const bool mWindowShown = m_mWindow && m_mWindow->isVisible();
         if (mWindowShown)
             m_mWindow->hide();
@@ -374,7 +374,7 @@ int TfmPusk::AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record
             show();
             if (mWindowShown) {
                 m_mWindow->show();
-                placeMWindow();
+                PlaceMWindow();
             }
         }
     });
@@ -383,10 +383,10 @@ int TfmPusk::AskQuestion(QuestionKind kind, std::span<const std::uint8_t> record
 
 void TfmPusk::ShowResults(ResultStage stage)
 {
-    onGuiThread([this, stage] { paceResults(stage); });
+    OnGuiThread([this, stage] { PaceResults(stage); });
 }
 
-void TfmPusk::paceResults(ResultStage stage)
+void TfmPusk::PaceResults(ResultStage stage)
 {
     if (!m_hooks.results)
         return;
@@ -395,12 +395,12 @@ void TfmPusk::paceResults(ResultStage stage)
         return; // shown with the frame that is due
     const qint64 since = m_resultsShown.isValid() ? m_resultsShown.elapsed() : kResultsFrameMs;
     if (since >= kResultsFrameMs)
-        showPendingResults();
+        ShowPendingResults();
     else
         m_resultsTimer.start(static_cast<int>(kResultsFrameMs - since));
 }
 
-void TfmPusk::showPendingResults()
+void TfmPusk::ShowPendingResults()
 {
     m_resultsTimer.stop();
     if (!m_hooks.results || (!m_repaintPending && !m_recountPending))
@@ -416,7 +416,7 @@ void TfmPusk::showPendingResults()
 
 void TfmPusk::TestDecoded(int testIndex, bool hasErrors)
 {
-    onGuiThread([this, testIndex, hasErrors] {
+    OnGuiThread([this, testIndex, hasErrors] {
         if (m_hooks.testDecoded)
             m_hooks.testDecoded(testIndex, hasErrors);
     });
@@ -432,7 +432,7 @@ void TfmPusk::closeEvent(QCloseEvent *event)
 {
     if (m_session == nullptr || m_finished || m_session->CloseRequested()) {
         event->accept();
-        finish();
+        Finish();
         return;
     }
     event->ignore();
@@ -441,7 +441,7 @@ void TfmPusk::closeEvent(QCloseEvent *event)
 void TfmPusk::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (onStatisticsPage())
+        if (OnStatisticsPage())
             close();
         else if (m_session)
             m_session->Escape(false);
@@ -466,19 +466,19 @@ bool TfmPusk::eventFilter(QObject *watched, QEvent *event)
 void TfmPusk::moveEvent(QMoveEvent *event)
 {
     QDialog::moveEvent(event);
-    placeMWindow();
+    PlaceMWindow();
 }
 
 void TfmPusk::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    placeMWindow();
+    PlaceMWindow();
 }
 
-void TfmPusk::placeMWindow()
+void TfmPusk::PlaceMWindow()
 {
     if (m_mWindow && m_mWindow->isVisible())
-        m_mWindow->keepBeside(*this);
+        m_mWindow->KeepBeside(*this);
 }
 
 } // namespace qv::run

@@ -97,23 +97,23 @@ public:
     bool ShowStatistics(const ErrorStatistics &statistics) override;
 
     // The parts, for the operator's tests and the screenshots.
-    bool onWorkPage() const;
-    bool running() const { return m_session != nullptr; }
-    QPushButton *okButton() const { return m_ok; }
-    QPushButton *cancelButton() const { return m_cancel; }
-    QPushButton *closeButton() const { return m_close; }
-    QWidget *vFunctionPanel() const { return m_vPanel; }
-    QComboBox *vFunctionList() const { return m_vList; }
-    QLabel *runTypeLabel() const { return m_runType; }
-    QLabel *passLabel() const { return m_passes; }
-    QLabel *statusLabel() const { return m_status; }
-    QProgressBar *progressBar() const { return m_progress; }
-    QLabel *stopPanel() const { return m_stopPanel; }
-    ActivityAnimation *animation() const { return m_animation; }
-    ErrorStatisticsPage *statisticsPage() const { return m_statisticsPage; }
-    bool onStatisticsPage() const;
+    bool OnWorkPage() const;
+    bool Running() const { return m_session != nullptr; }
+    QPushButton *OkButton() const { return m_ok; }
+    QPushButton *CancelButton() const { return m_cancel; }
+    QPushButton *CloseButton() const { return m_close; }
+    QWidget *VFunctionPanel() const { return m_vPanel; }
+    QComboBox *VFunctionList() const { return m_vList; }
+    QLabel *RunTypeLabel() const { return m_runType; }
+    QLabel *PassLabel() const { return m_passes; }
+    QLabel *StatusLabel() const { return m_status; }
+    QProgressBar *ProgressBar() const { return m_progress; }
+    QLabel *StopPanel() const { return m_stopPanel; }
+    ActivityAnimation *Animation() const { return m_animation; }
+    ErrorStatisticsPage *StatisticsPage() const { return m_statisticsPage; }
+    bool OnStatisticsPage() const;
     // Null until the unit first reported an M-function.
-    TfmMProgress *mFunctionWindow() const;
+    TfmMProgress *MFunctionWindow() const;
 
     void reject() override;
 
@@ -125,17 +125,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QWidget *buildStartPage();
-    QWidget *buildWorkPage();
-    void showPage(int index);
-    void resetPages();
-    void finish();
-    void placeMWindow();
+    QWidget *BuildStartPage();
+    QWidget *BuildWorkPage();
+    void ShowPage(int index);
+    void ResetPages();
+    void Finish();
+    void PlaceMWindow();
     // Runs the task on the window's thread and returns when it is done.
-    void onGuiThread(const std::function<void()> &task);
+    void OnGuiThread(const std::function<void()> &task);
     // Results at the screen's pace (window thread).
-    void paceResults(ResultStage stage);
-    void showPendingResults();
+    void PaceResults(ResultStage stage);
+    void ShowPendingResults();
 
     const TQuorvik &m_document;
     ResultHooks m_hooks;

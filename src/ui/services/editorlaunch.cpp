@@ -55,10 +55,10 @@ TfmEditorLaunch::TfmEditorLaunch(QString program, QString file, int test, QWidge
     });
     connect(&m_process, &QProcess::finished, this, [this] {
         m_processEnded = true;
-        finishIfOver();
+        FinishIfOver();
         QTimer::singleShot(kLinkDrainMs, this, [this] {
             m_socket = nullptr;
-            finishIfOver();
+            FinishIfOver();
         });
     });
 }
@@ -76,7 +76,7 @@ void TfmEditorLaunch::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!m_started) {
         m_started = true;
-        QTimer::singleShot(kStartDelayMs, this, [this] { start(); });
+        QTimer::singleShot(kStartDelayMs, this, [this] { Start(); });
     }
 }
 
@@ -95,14 +95,14 @@ void TfmEditorLaunch::reject()
         QDialog::reject();
 }
 
-void TfmEditorLaunch::start()
+void TfmEditorLaunch::Start()
 {
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     const QString name = EditorServerName(m_identifier);
     QLocalServer::removeServer(name); // a socket file left by a program that died
     m_server->listen(name);
-    connect(m_server.get(), &QLocalServer::newConnection, this, [this] { takeConnection(); });
+    connect(m_server.get(), &QLocalServer::newConnection, this, [this] { TakeConnection(); });
     m_process.setProgram(m_program);
     m_process.setArguments({EditorConnectArgument(m_identifier)});
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -114,7 +114,7 @@ void TfmEditorLaunch::start()
     m_process.start();
 }
 
-void TfmEditorLaunch::takeConnection()
+void TfmEditorLaunch::TakeConnection()
 {
     QLocalSocket *socket = m_server->nextPendingConnection();
     if (socket == nullptr)
@@ -126,19 +126,19 @@ void TfmEditorLaunch::takeConnection()
     m_socket = socket;
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
         if (socket == m_socket)
-            readMessages();
+            ReadMessages();
     });
     connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
         if (socket != m_socket)
             return; // a peer already dropped
-        readMessages();
+        ReadMessages();
         m_socket = nullptr;
-        finishIfOver();
+        FinishIfOver();
     });
-    readMessages();
+    ReadMessages();
 }
 
-void TfmEditorLaunch::readMessages()
+void TfmEditorLaunch::ReadMessages()
 {
     if (m_socket == nullptr)
         return;
@@ -157,11 +157,11 @@ void TfmEditorLaunch::readMessages()
             foreign->abort();
             return;
         }
-        handle(message);
+        Handle(message);
     }
 }
 
-void TfmEditorLaunch::handle(const EditorMessage &message)
+void TfmEditorLaunch::Handle(const EditorMessage &message)
 {
     switch (message.code) {
     case EditorCode::Hello: {
@@ -183,12 +183,12 @@ void TfmEditorLaunch::handle(const EditorMessage &message)
         break;
     case EditorCode::Done:
         m_done = true;
-        finishIfOver();
+        FinishIfOver();
         break;
     }
 }
 
-void TfmEditorLaunch::finishIfOver()
+void TfmEditorLaunch::FinishIfOver()
 {
     if (!m_processEnded || isHidden())
         return;

@@ -33,16 +33,16 @@ public:
     ~TfmEditorLaunch() override;
 
     // The editor's report (code 1), when it sent one.
-    bool reported() const { return m_reported; }
-    const QString &reportedFile() const { return m_reportedFile; }
-    int reportedTest() const { return m_reportedTest; }
+    bool Reported() const { return m_reported; }
+    const QString &ReportedFile() const { return m_reportedFile; }
+    int ReportedTest() const { return m_reportedTest; }
 
     // The editor keeps the old file as its ".bak" when it replaces it (the
     // backup setting); off by default. Set before the window shows.
-    void setBackup(bool on) { m_backup = on; }
+    void SetBackup(bool on) { m_backup = on; }
 
     // The identifier in the editor's command line and the socket's name.
-    std::uint64_t identifier() const { return m_identifier; }
+    std::uint64_t Identifier() const { return m_identifier; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -52,12 +52,12 @@ protected:
     void reject() override;
 
 private:
-    void start();
-    void takeConnection();
-    void readMessages();
-    void handle(const EditorMessage &message);
+    void Start();
+    void TakeConnection();
+    void ReadMessages();
+    void Handle(const EditorMessage &message);
     // Closes once the editor has ended and its link has nothing more.
-    void finishIfOver();
+    void FinishIfOver();
 
     QString m_program;
     QString m_file;

@@ -12,10 +12,10 @@ InputHooks::InputHooks(QObject *parent)
 
 InputHooks::~InputHooks()
 {
-    remove();
+    Remove();
 }
 
-void InputHooks::install()
+void InputHooks::Install()
 {
     if (m_installed || QCoreApplication::instance() == nullptr)
         return;
@@ -23,7 +23,7 @@ void InputHooks::install()
     m_installed = true;
 }
 
-void InputHooks::remove()
+void InputHooks::Remove()
 {
     if (!m_installed)
         return;
@@ -44,7 +44,7 @@ bool InputHooks::eventFilter(QObject *watched, QEvent *event)
             button == Qt::LeftButton || button == Qt::RightButton || button == Qt::MiddleButton;
         if (counted && seen != m_last) {
             m_last = seen;
-            emit pressed(watched, button, seen.globalPos);
+            emit Pressed(watched, button, seen.globalPos);
         }
     }
     return QObject::eventFilter(watched, event);

@@ -4,7 +4,7 @@
 // installed it reports every left, right and middle button press on any
 // widget of the program and passes every event on unchanged; keys are only
 // passed on. One object serves every user: the main window owns it, the
-// remote server installs it while it is active and listens to pressed().
+// remote server installs it while it is active and listens to Pressed().
 
 #include <QObject>
 #include <QPoint>
@@ -20,13 +20,13 @@ public:
     ~InputHooks() override;
 
     // Idempotent: installing twice watches once.
-    void install();
-    void remove();
-    bool installed() const { return m_installed; }
+    void Install();
+    void Remove();
+    bool Installed() const { return m_installed; }
 
 signals:
     // A button went down over `target` (the widget under the pointer).
-    void pressed(QObject *target, Qt::MouseButton button, QPoint globalPos);
+    void Pressed(QObject *target, Qt::MouseButton button, QPoint globalPos);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

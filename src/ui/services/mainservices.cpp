@@ -41,21 +41,21 @@ MainServices::MainServices(QWidget &window, TQuorvik &document, SettingsStore &s
     , m_desk(desk)
     , m_host(std::move(host))
     , m_probes(new ProbeCommands(window, document, m_host.refill))
-    , m_hooks(new InputHooks(this))
+    , m_hooks(new services::InputHooks(this))
 {}
 
 MainServices::~MainServices() = default;
 
-void MainServices::connectActions(const Actions &actions)
+void MainServices::ConnectActions(const Actions &actions)
 {
-    m_probes->connectActions(actions.probes);
-    connect(actions.editTests, &QAction::triggered, this, [this] { editTests(); });
-    connect(actions.dataEditor, &QAction::triggered, this, [this] { openDataEditor(); });
-    connect(actions.byteSplitter, &QAction::triggered, this, [this] { startByteSplitter(); });
-    connect(actions.selfDiagnostics, &QAction::triggered, this, [this] { selfDiagnostics(); });
+    m_probes->ConnectActions(actions.probes);
+    connect(actions.editTests, &QAction::triggered, this, [this] { EditTests(); });
+    connect(actions.dataEditor, &QAction::triggered, this, [this] { OpenDataEditor(); });
+    connect(actions.byteSplitter, &QAction::triggered, this, [this] { StartByteSplitter(); });
+    connect(actions.selfDiagnostics, &QAction::triggered, this, [this] { SelfDiagnostics(); });
 }
 
-void MainServices::editTests()
+void MainServices::EditTests()
 {
     TQuorvik &doc = m_document;
     if (doc.Doc().FileName.empty() || doc.CurrentTest() < 0)
@@ -71,25 +71,25 @@ void MainServices::editTests()
     m_window.hide();
     m_window.setWindowTitle(QString::fromUtf8(kProductName));
     TfmEditorLaunch launch(HelperProgramPath(kTestEditorProgram), file, test);
-    launch.setBackup(m_store.Settings().Option(TSettings::OptBackupOnSave) != 0);
+    launch.SetBackup(m_store.Settings().Option(TSettings::OptBackupOnSave) != 0);
     const bool ended = launch.exec() == QDialog::Accepted;
     m_window.setWindowTitle(title);
     m_window.show();
     m_window.raise();
     m_window.activateWindow();
-    if (!ended || !launch.reported() || !SameFile(launch.reportedFile(), file))
+    if (!ended || !launch.Reported() || !SameFile(launch.ReportedFile(), file))
         return;
-    if (m_host.reopen(file) && launch.reportedTest() >= 0 &&
-        launch.reportedTest() < m_document.Doc().NTest)
-        m_host.selectTest(launch.reportedTest());
+    if (m_host.reopen(file) && launch.ReportedTest() >= 0 &&
+        launch.ReportedTest() < m_document.Doc().NTest)
+        m_host.selectTest(launch.ReportedTest());
 }
 
-void MainServices::openDataEditor()
+void MainServices::OpenDataEditor()
 {
-    OpenDataEditor(m_store.Settings().DataEditor, QString());
+    services::OpenDataEditor(m_store.Settings().DataEditor, QString());
 }
 
-void MainServices::startByteSplitter()
+void MainServices::StartByteSplitter()
 {
     const QString path = HelperProgramPath(kByteSplitterProgram);
     if (!QProcess::startDetached(path, {}, QFileInfo(path).absolutePath()))
@@ -97,7 +97,7 @@ void MainServices::startByteSplitter()
                      "Параметры запуска: " + path.toStdString());
 }
 
-void MainServices::selfDiagnostics()
+void MainServices::SelfDiagnostics()
 {
     if (m_desk == nullptr) {
         Mesbo().Show("Блок диагностики не подключен", MbError, kProductName);

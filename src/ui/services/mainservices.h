@@ -62,21 +62,21 @@ public:
                  Host host);
     ~MainServices() override;
 
-    void connectActions(const Actions &actions);
+    void ConnectActions(const Actions &actions);
 
-    ProbeCommands &probes() { return *m_probes; }
-    InputHooks &inputHooks() { return *m_hooks; }
+    ProbeCommands &Probes() { return *m_probes; }
+    services::InputHooks &InputHooks() { return *m_hooks; }
 
     // "&Редактор диагностических тестов": the secondary windows close, the
     // main window hides while the editor runs, and the file is opened
     // again on the editor's test when the editor saved the open file.
-    void editTests();
+    void EditTests();
     // "Р&едактор данных" without a file.
-    void openDataEditor();
+    void OpenDataEditor();
     // "Разбивка на L/H байты".
-    void startByteSplitter();
+    void StartByteSplitter();
     // "&Диагностика системы".
-    void selfDiagnostics();
+    void SelfDiagnostics();
 
 private:
     QWidget &m_window;
@@ -85,7 +85,7 @@ private:
     DeskSession *m_desk;
     Host m_host;
     ProbeCommands *m_probes = nullptr;
-    InputHooks *m_hooks = nullptr;
+    services::InputHooks *m_hooks = nullptr;
 };
 
 } // namespace services

@@ -19,34 +19,34 @@ ProbeCommands::ProbeCommands(QWidget &window, TQuorvik &document, std::function<
     , m_refill(std::move(refill))
 {}
 
-void ProbeCommands::connectActions(const Actions &actions)
+void ProbeCommands::ConnectActions(const Actions &actions)
 {
-    connect(actions.add, &QAction::triggered, this, [this] { add(); });
-    connect(actions.remove, &QAction::triggered, this, [this] { remove(); });
-    connect(actions.removeAll, &QAction::triggered, this, [this] { removeAll(); });
-    connect(actions.rename, &QAction::triggered, this, [this] { rename(); });
+    connect(actions.add, &QAction::triggered, this, [this] { Add(); });
+    connect(actions.remove, &QAction::triggered, this, [this] { Remove(); });
+    connect(actions.removeAll, &QAction::triggered, this, [this] { RemoveAll(); });
+    connect(actions.rename, &QAction::triggered, this, [this] { Rename(); });
 }
 
-void ProbeCommands::add()
+void ProbeCommands::Add()
 {
     STest *test = m_document.CurrentTestRecord();
     if (test != nullptr && AddProbe(*test) >= 0)
         m_refill();
 }
 
-void ProbeCommands::remove()
+void ProbeCommands::Remove()
 {
     if (STest *test = m_document.CurrentTestRecord())
-        finish(DeleteProbe(*test));
+        Finish(DeleteProbe(*test));
 }
 
-void ProbeCommands::removeAll()
+void ProbeCommands::RemoveAll()
 {
     if (STest *test = m_document.CurrentTestRecord())
-        finish(DeleteAllProbes(*test));
+        Finish(DeleteAllProbes(*test));
 }
 
-void ProbeCommands::finish(ProbeRefusal refusal)
+void ProbeCommands::Finish(ProbeRefusal refusal)
 {
     if (refusal != ProbeRefusal::None)
         Mesbo().Show(Msg(static_cast<int>(refusal)), MbError, kProductName);
@@ -54,7 +54,7 @@ void ProbeCommands::finish(ProbeRefusal refusal)
         m_refill();
 }
 
-void ProbeCommands::rename()
+void ProbeCommands::Rename()
 {
     STest *test = m_document.CurrentTestRecord();
     if (test == nullptr || test->ProbeCount(test->ActiveCycle) == 0)
@@ -64,7 +64,7 @@ void ProbeCommands::rename()
         m_refill();
 }
 
-void ProbeCommands::showMenu(int probe, const QPoint &globalPos, const Actions &actions)
+void ProbeCommands::ShowMenu(int probe, const QPoint &globalPos, const Actions &actions)
 {
     STest *test = m_document.CurrentTestRecord();
     if (test == nullptr || probe < 0 || probe >= test->ProbeCount(test->ActiveCycle))

@@ -38,19 +38,19 @@ public:
         QAction *rename = nullptr;
     };
     // Connects the four commands.
-    void connectActions(const Actions &actions);
+    void ConnectActions(const Actions &actions);
 
-    void add();
-    void remove();
-    void removeAll();
-    void rename();
+    void Add();
+    void Remove();
+    void RemoveAll();
+    void Rename();
 
     // The diagram's probe menu for entry `probe` at `globalPos`.
-    void showMenu(int probe, const QPoint &globalPos, const Actions &actions);
+    void ShowMenu(int probe, const QPoint &globalPos, const Actions &actions);
 
 private:
     // A refused delete is told (its catalogue message), a done one shown.
-    void finish(ProbeRefusal refusal);
+    void Finish(ProbeRefusal refusal);
 
     QWidget &m_window;
     TQuorvik &m_document;

@@ -28,7 +28,7 @@ public:
     // window; true when a new name was taken.
     static bool Rename(std::vector<SZond> &entries, int index, QWidget *parent);
 
-    QLineEdit *nameEdit() const { return m_name; }
+    QLineEdit *NameEdit() const { return m_name; }
 
     void accept() override;
 

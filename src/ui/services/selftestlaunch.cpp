@@ -66,22 +66,22 @@ TfmSelfTestLaunch::TfmSelfTestLaunch(TCP &tester, TthHardStatus *monitor, QStrin
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
-        restoreCursor();
+        RestoreCursor();
         const QString directory = QFileInfo(m_program).absolutePath();
         Mesbo().Show("Параметры запуска:\r\n   " + m_program.toStdString() + "\r\n   " +
                          directory.toStdString(),
                      MbError, "Не удалось запустить " + DisplayName().toStdString());
-        takeBack();
+        TakeBack();
     });
     // The process's end, a crash too, hands the unit back.
-    connect(&m_process, &QProcess::finished, this, [this] { takeBack(); });
+    connect(&m_process, &QProcess::finished, this, [this] { TakeBack(); });
 }
 
 TfmSelfTestLaunch::~TfmSelfTestLaunch()
 {
     if (m_process.state() != QProcess::NotRunning)
         m_process.waitForFinished(-1);
-    restoreCursor();
+    RestoreCursor();
     if (m_locked && m_monitor != nullptr)
         m_monitor->Unlock();
 }
@@ -96,7 +96,7 @@ void TfmSelfTestLaunch::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!m_started) {
         m_started = true;
-        QTimer::singleShot(kStartDelayMs, this, [this] { handOver(); });
+        QTimer::singleShot(kStartDelayMs, this, [this] { HandOver(); });
     }
 }
 
@@ -114,7 +114,7 @@ void TfmSelfTestLaunch::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-void TfmSelfTestLaunch::handOver()
+void TfmSelfTestLaunch::HandOver()
 {
     m_locked = m_monitor != nullptr && m_monitor->Lock(kLockWaitMs);
     if (m_tester.HasPort()) {
@@ -138,14 +138,14 @@ void TfmSelfTestLaunch::handOver()
             .arg(QString::fromUtf8(kProductName), DisplayName()));
 }
 
-void TfmSelfTestLaunch::restoreCursor()
+void TfmSelfTestLaunch::RestoreCursor()
 {
     if (m_cursorSet)
         QApplication::restoreOverrideCursor();
     m_cursorSet = false;
 }
 
-void TfmSelfTestLaunch::takeBack()
+void TfmSelfTestLaunch::TakeBack()
 {
     if (m_closeAllowed)
         return;
@@ -157,11 +157,11 @@ void TfmSelfTestLaunch::takeBack()
         for (int attempt = 1; !m_tester.Connect(true, false) && attempt < kConnectAttempts;
              ++attempt)
             QThread::msleep(kConnectPauseMs);
-        restoreCursor();
+        RestoreCursor();
         m_tester.Reset(false, 0);
         port->Handshake();
     }
-    restoreCursor();
+    RestoreCursor();
     if (m_locked && m_monitor != nullptr) {
         m_locked = false;
         m_monitor->Unlock();

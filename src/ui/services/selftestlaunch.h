@@ -36,11 +36,11 @@ public:
 
     // "\"Диагностика системы\"": the name the window and its messages use.
     static QString DisplayName();
-    QLabel *textLine() const { return m_text; }
-    QLabel *iconLabel() const { return m_icon; }
+    QLabel *TextLine() const { return m_text; }
+    QLabel *IconLabel() const { return m_icon; }
     // Whether the window may close (the other program has ended or could
     // not be started).
-    bool closeAllowed() const { return m_closeAllowed; }
+    bool CloseAllowed() const { return m_closeAllowed; }
 
     // Esc, the window manager's close and every other way end here; they
     // are refused while the other program runs.
@@ -51,9 +51,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void handOver();
-    void takeBack();
-    void restoreCursor();
+    void HandOver();
+    void TakeBack();
+    void RestoreCursor();
 
     TCP &m_tester;
     TthHardStatus *m_monitor;

@@ -52,15 +52,15 @@ int FirstColourOf(int sheet)
 
 } // namespace
 
-QWidget *TfmParams::buildColourPage()
+QWidget *TfmParams::BuildColourPage()
 {
     m_colourSheets = new QTabWidget;
-    m_colourSheets->addTab(buildColourSheet(SheetDiagram), QStringLiteral("Диаграмма"));
-    m_colourSheets->addTab(buildColourSheet(SheetTable), QStringLiteral("Таблица"));
+    m_colourSheets->addTab(BuildColourSheet(SheetDiagram), QStringLiteral("Диаграмма"));
+    m_colourSheets->addTab(BuildColourSheet(SheetTable), QStringLiteral("Таблица"));
     return m_colourSheets;
 }
 
-QWidget *TfmParams::buildColourSheet(int sheet)
+QWidget *TfmParams::BuildColourSheet(int sheet)
 {
     auto *page = new QWidget;
     auto *layout = new QGridLayout(page);
@@ -84,14 +84,14 @@ QWidget *TfmParams::buildColourSheet(int sheet)
     colours = new QComboBox(page);
     layout->addWidget(colours, 2, 1, Qt::AlignTop);
     layout->setColumnStretch(0, 1);
-    connect(elements, &QListWidget::currentRowChanged, this, [this, sheet] { showElement(sheet); });
+    connect(elements, &QListWidget::currentRowChanged, this, [this, sheet] { ShowElement(sheet); });
     connect(colours, &QComboBox::activated, this,
-            [this, sheet](int item) { chooseColour(sheet, item); });
+            [this, sheet](int item) { ChooseColour(sheet, item); });
     elements->setCurrentRow(0);
     return page;
 }
 
-void TfmParams::showElement(int sheet)
+void TfmParams::ShowElement(int sheet)
 {
     const int row = m_elements.at(static_cast<std::size_t>(sheet))->currentRow();
     QComboBox &list = *m_colourLists.at(static_cast<std::size_t>(sheet));
@@ -108,7 +108,7 @@ void TfmParams::showElement(int sheet)
     list.setCurrentIndex(list.findData(static_cast<int>(current)));
 }
 
-void TfmParams::chooseColour(int sheet, int item)
+void TfmParams::ChooseColour(int sheet, int item)
 {
     const int row = m_elements.at(static_cast<std::size_t>(sheet))->currentRow();
     if (row < 0)
@@ -118,19 +118,19 @@ void TfmParams::chooseColour(int sheet, int item)
     if (data == kOtherColour) {
         const QColor chosen = QColorDialog::getColor(FromBgr(m_colours.Get(index)), this);
         if (chosen.isValid())
-            setColour(index, ToBgr(chosen));
-        showElement(sheet);
+            SetColour(index, ToBgr(chosen));
+        ShowElement(sheet);
         return;
     }
-    setColour(index, static_cast<std::uint32_t>(data));
+    SetColour(index, static_cast<std::uint32_t>(data));
 }
 
-void TfmParams::setColour(int index, std::uint32_t bgr)
+void TfmParams::SetColour(int index, std::uint32_t bgr)
 {
     m_colours.Set(index, bgr);
     for (ColourPreview *preview : m_previews)
         preview->update();
-    emit coloursChanged(m_colours);
+    emit ColoursChanged(m_colours);
 }
 
 } // namespace qv::settings

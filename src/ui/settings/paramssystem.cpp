@@ -54,7 +54,7 @@ QComboBox *ThresholdList(QWidget *parent)
 
 } // namespace
 
-QWidget *TfmParams::buildSystemPage()
+QWidget *TfmParams::BuildSystemPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
@@ -84,7 +84,7 @@ QWidget *TfmParams::buildSystemPage()
     periodRow->addWidget(m_period);
     periodRow->addStretch();
     layout->addLayout(periodRow);
-    connect(m_polling, &QCheckBox::toggled, this, [this] { updateSystemEnabled(); });
+    connect(m_polling, &QCheckBox::toggled, this, [this] { UpdateSystemEnabled(); });
 
     m_probeGroup = new QWidget(page);
     auto *probe = new QGridLayout(m_probeGroup);
@@ -102,8 +102,8 @@ QWidget *TfmParams::buildSystemPage()
     probe->setColumnStretch(2, 1);
     layout->addWidget(m_probeGroup);
     m_probeGroup->setVisible(!m_dosUnit);
-    showProbeChoice(ProbeChoiceFromPattern(m_tester.probeMode));
-    connect(m_probeMode, &QComboBox::currentIndexChanged, this, [this] { updateSystemEnabled(); });
+    ShowProbeChoice(ProbeChoiceFromPattern(m_tester.probeMode));
+    connect(m_probeMode, &QComboBox::currentIndexChanged, this, [this] { UpdateSystemEnabled(); });
 
     auto *model =
         new QLabel(QStringLiteral("Модель системы диагностики: ") +
@@ -128,24 +128,24 @@ QWidget *TfmParams::buildSystemPage()
         if (m_unitActions.reboot)
             m_unitActions.reboot();
     });
-    updateSystemEnabled();
+    UpdateSystemEnabled();
     return page;
 }
 
-void TfmParams::showProbeChoice(const ProbeChoice &choice)
+void TfmParams::ShowProbeChoice(const ProbeChoice &choice)
 {
     m_probeMode->setCurrentIndex(static_cast<int>(choice.mode));
     m_lower->setCurrentIndex(choice.lower);
     m_upper->setCurrentIndex(choice.upper);
 }
 
-ProbeChoice TfmParams::probeChoice() const
+ProbeChoice TfmParams::ProbeChoiceShown() const
 {
     return {static_cast<ProbeMode>(m_probeMode->currentIndex()), m_lower->currentIndex(),
             m_upper->currentIndex()};
 }
 
-void TfmParams::updateSystemEnabled()
+void TfmParams::UpdateSystemEnabled()
 {
     m_period->setEnabled(m_polling->isChecked());
     const bool manual = m_probeMode->currentIndex() == static_cast<int>(ProbeMode::Manual);
@@ -153,11 +153,11 @@ void TfmParams::updateSystemEnabled()
     m_upper->setEnabled(manual);
 }
 
-bool TfmParams::checkThresholds()
+bool TfmParams::CheckThresholds()
 {
     if (m_dosUnit)
         return true;
-    const ProbeChoice choice = probeChoice();
+    const ProbeChoice choice = ProbeChoiceShown();
     const char *problem = ProbeChoiceProblem(choice);
     if (problem == nullptr)
         return true;
@@ -168,7 +168,7 @@ bool TfmParams::checkThresholds()
     return false;
 }
 
-void TfmParams::takeSystem()
+void TfmParams::TakeSystem()
 {
     m_tester.polling = m_polling->isChecked() ? 1 : 0;
     m_tester.pollPeriod = m_period->value();
@@ -177,7 +177,7 @@ void TfmParams::takeSystem()
     m_tester.ioCheck = m_ioCheck->isChecked() ? 1 : 0;
     m_tester.address = m_address->currentText().trimmed().toStdString();
     if (!m_dosUnit)
-        m_tester.probeMode = PatternFromProbeChoice(probeChoice());
+        m_tester.probeMode = PatternFromProbeChoice(ProbeChoiceShown());
 }
 
 } // namespace qv::settings

@@ -18,7 +18,7 @@
 
 namespace qv::settings {
 
-QWidget *TfmParams::buildUnitPage()
+QWidget *TfmParams::BuildUnitPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
@@ -51,7 +51,7 @@ QWidget *TfmParams::buildUnitPage()
     layout->addLayout(buttons);
     layout->addStretch();
     connect(m_checkAddress, &QPushButton::clicked, this, [this] {
-        if (!checkAddress() || !m_unitActions.checkAddress)
+        if (!CheckAddress() || !m_unitActions.checkAddress)
             return;
         m_unitActions.checkAddress(m_address->currentText().trimmed().toStdString(),
                                    m_timeout->value());
@@ -59,7 +59,7 @@ QWidget *TfmParams::buildUnitPage()
     return page;
 }
 
-bool TfmParams::checkAddress()
+bool TfmParams::CheckAddress()
 {
     const std::string address = m_address->currentText().trimmed().toStdString();
     std::string why;

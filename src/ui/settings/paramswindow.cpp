@@ -46,11 +46,11 @@ TfmParams::TfmParams(const TSettings &settings, const TesterSettings &tester, bo
     auto *layout = new QVBoxLayout(this);
     m_pages = new QTabWidget(this);
     m_pages->setTabPosition(QTabWidget::South);
-    m_pages->addTab(buildGeneralPage(), QStringLiteral("Общие"));
-    m_pages->addTab(buildSystemPage(), QStringLiteral("Система"));
-    m_pages->addTab(buildColourPage(), QStringLiteral("Цвета"));
-    m_pages->addTab(buildUnitPage(), QStringLiteral("Блок диагностики"));
-    m_pages->addTab(buildResultsPage(), QStringLiteral("Результаты"));
+    m_pages->addTab(BuildGeneralPage(), QStringLiteral("Общие"));
+    m_pages->addTab(BuildSystemPage(), QStringLiteral("Система"));
+    m_pages->addTab(BuildColourPage(), QStringLiteral("Цвета"));
+    m_pages->addTab(BuildUnitPage(), QStringLiteral("Блок диагностики"));
+    m_pages->addTab(BuildResultsPage(), QStringLiteral("Результаты"));
     m_pages->setCurrentIndex(page >= PageGeneral && page <= PageResults ? page : PageGeneral);
     layout->addWidget(m_pages);
     auto *buttons = new QHBoxLayout;
@@ -69,12 +69,12 @@ TfmParams::TfmParams(const TSettings &settings, const TesterSettings &tester, bo
 
 TfmParams::~TfmParams() = default;
 
-int TfmParams::page() const
+int TfmParams::Page() const
 {
     return m_pages->currentIndex();
 }
 
-QWidget *TfmParams::buildGeneralPage()
+QWidget *TfmParams::BuildGeneralPage()
 {
     auto *page = new QWidget;
     const auto &keys = TSettings::OptionKeys();
@@ -92,7 +92,7 @@ QWidget *TfmParams::buildGeneralPage()
         m_options[static_cast<std::size_t>(i)] = box;
     }
     connect(m_options[TSettings::OptCurrentControl], &QCheckBox::clicked, this,
-            &TfmParams::onCurrentControlClicked);
+            &TfmParams::OnCurrentControlClicked);
     y += 2 * kBoxStep;
     auto *label =
         new QLabel(QStringLiteral("Показывать прогоны для О-слов") + QLatin1Char(':'), page);
@@ -122,7 +122,7 @@ QWidget *TfmParams::buildGeneralPage()
     return page;
 }
 
-void TfmParams::onCurrentControlClicked(bool checked)
+void TfmParams::OnCurrentControlClicked(bool checked)
 {
     if (!checked || !m_modelW5)
         return;
@@ -130,7 +130,7 @@ void TfmParams::onCurrentControlClicked(bool checked)
         m_options[TSettings::OptCurrentControl]->setChecked(false);
 }
 
-QWidget *TfmParams::buildResultsPage()
+QWidget *TfmParams::BuildResultsPage()
 {
     auto *page = new QWidget(this);
     auto *form = new QFormLayout(page);
@@ -155,7 +155,7 @@ QWidget *TfmParams::buildResultsPage()
     return page;
 }
 
-bool TfmParams::checkResultsDatabase()
+bool TfmParams::CheckResultsDatabase()
 {
     const std::string text = m_resultsDatabase->text().trimmed().toStdString();
     std::string problem;
@@ -167,7 +167,7 @@ bool TfmParams::checkResultsDatabase()
     return false;
 }
 
-void TfmParams::takeResults()
+void TfmParams::TakeResults()
 {
     m_settings.Operator = m_operator->text().trimmed().toStdString();
     m_settings.ResultsDatabase = m_resultsDatabase->text().trimmed().toStdString();
@@ -176,11 +176,11 @@ void TfmParams::takeResults()
 
 void TfmParams::accept()
 {
-    if (!checkThresholds() || !checkAddress() || !checkResultsDatabase())
+    if (!CheckThresholds() || !CheckAddress() || !CheckResultsDatabase())
         return;
-    takeGeneral();
-    takeSystem();
-    takeResults();
+    TakeGeneral();
+    TakeSystem();
+    TakeResults();
     m_settings.Colours = m_colours;
     QDialog::accept();
 }
@@ -189,12 +189,12 @@ void TfmParams::reject()
 {
     if (!(m_colours == m_openingColours)) {
         m_colours = m_openingColours;
-        emit coloursChanged(m_colours);
+        emit ColoursChanged(m_colours);
     }
     QDialog::reject();
 }
 
-void TfmParams::takeGeneral()
+void TfmParams::TakeGeneral()
 {
     for (int i = 0; i < static_cast<int>(m_options.size()); ++i)
         m_settings.SetOption(i, m_options[static_cast<std::size_t>(i)]->isChecked() ? 1 : 0);

@@ -3,7 +3,7 @@
 // TfmParams ("Параметры"): the operator edits the settings on five pages
 // ("Общие", "Система", "Цвета", "Блок диагностики", "Результаты"). The window
 // works on copies: OK checks the probe thresholds, the unit's address and the
-// results database, then gives the copies back (settings(), tester());
+// results database, then gives the copies back (Settings(), Tester());
 // Cancel or closing gives nothing back. Colour changes are announced at once
 // (coloursChanged) so the views can show them; Cancel announces the colours
 // the window opened with.
@@ -65,68 +65,68 @@ public:
               int page, QWidget *parent = nullptr);
     ~TfmParams() override;
 
-    void setUnitActions(UnitActions actions) { m_unitActions = std::move(actions); }
+    void SetUnitActions(UnitActions actions) { m_unitActions = std::move(actions); }
 
     // What OK took from the pages.
-    const TSettings &settings() const { return m_settings; }
-    const TesterSettings &tester() const { return m_tester; }
-    int page() const;
+    const TSettings &Settings() const { return m_settings; }
+    const TesterSettings &Tester() const { return m_tester; }
+    int Page() const;
 
     void accept() override;
     void reject() override;
 
     // The pages' fields, for the tests.
-    QTabWidget *pages() const { return m_pages; }
-    QCheckBox *optionBox(int index) const { return m_options.at(static_cast<std::size_t>(index)); }
-    QComboBox *passesList() const { return m_passes; }
-    QLineEdit *dataEditorField() const { return m_dataEditor; }
+    QTabWidget *Pages() const { return m_pages; }
+    QCheckBox *OptionBox(int index) const { return m_options.at(static_cast<std::size_t>(index)); }
+    QComboBox *PassesList() const { return m_passes; }
+    QLineEdit *DataEditorField() const { return m_dataEditor; }
     // Page "Результаты".
-    QLineEdit *operatorField() const { return m_operator; }
-    QLineEdit *resultsDatabaseField() const { return m_resultsDatabase; }
-    QCheckBox *askSerialBox() const { return m_askSerial; }
-    QCheckBox *showConnectErrorBox() const { return m_showConnectError; }
-    QCheckBox *ioCheckBox() const { return m_ioCheck; }
-    QCheckBox *pollingBox() const { return m_polling; }
-    QSpinBox *timeoutField() const { return m_timeout; }
-    QSpinBox *periodField() const { return m_period; }
-    QWidget *probeGroup() const { return m_probeGroup; }
-    QComboBox *probeModeList() const { return m_probeMode; }
-    QComboBox *lowerList() const { return m_lower; }
-    QComboBox *upperList() const { return m_upper; }
-    QPushButton *checkLinkButton() const { return m_checkLink; }
-    QPushButton *rebootButton() const { return m_reboot; }
-    QComboBox *addressList() const { return m_address; }
-    QPushButton *checkAddressButton() const { return m_checkAddress; }
-    QTabWidget *colourSheets() const { return m_colourSheets; }
-    QListWidget *elementList(int sheet) const { return m_elements.at(sheet); }
-    QComboBox *colourList(int sheet) const { return m_colourLists.at(sheet); }
-    ColourPreview *preview(int sheet) const { return m_previews.at(sheet); }
-    const ViewColours &colours() const { return m_colours; }
+    QLineEdit *OperatorField() const { return m_operator; }
+    QLineEdit *ResultsDatabaseField() const { return m_resultsDatabase; }
+    QCheckBox *AskSerialBox() const { return m_askSerial; }
+    QCheckBox *ShowConnectErrorBox() const { return m_showConnectError; }
+    QCheckBox *IoCheckBox() const { return m_ioCheck; }
+    QCheckBox *PollingBox() const { return m_polling; }
+    QSpinBox *TimeoutField() const { return m_timeout; }
+    QSpinBox *PeriodField() const { return m_period; }
+    QWidget *ProbeGroup() const { return m_probeGroup; }
+    QComboBox *ProbeModeList() const { return m_probeMode; }
+    QComboBox *LowerList() const { return m_lower; }
+    QComboBox *UpperList() const { return m_upper; }
+    QPushButton *CheckLinkButton() const { return m_checkLink; }
+    QPushButton *RebootButton() const { return m_reboot; }
+    QComboBox *AddressList() const { return m_address; }
+    QPushButton *CheckAddressButton() const { return m_checkAddress; }
+    QTabWidget *ColourSheets() const { return m_colourSheets; }
+    QListWidget *ElementList(int sheet) const { return m_elements.at(sheet); }
+    QComboBox *ColourList(int sheet) const { return m_colourLists.at(sheet); }
+    ColourPreview *Preview(int sheet) const { return m_previews.at(sheet); }
+    const ViewColours &Colours() const { return m_colours; }
 
 signals:
-    void coloursChanged(const qv::ViewColours &colours);
+    void ColoursChanged(const qv::ViewColours &colours);
 
 private:
-    QWidget *buildGeneralPage();
-    QWidget *buildSystemPage();
-    QWidget *buildColourPage();
-    QWidget *buildResultsPage();
-    QWidget *buildUnitPage();
-    QWidget *buildColourSheet(int sheet);
-    void showProbeChoice(const ProbeChoice &choice);
-    ProbeChoice probeChoice() const;
-    void updateSystemEnabled();
-    void onCurrentControlClicked(bool checked);
-    void showElement(int sheet);
-    void chooseColour(int sheet, int item);
-    void setColour(int index, std::uint32_t bgr);
-    bool checkThresholds();
-    void takeGeneral();
-    void takeSystem();
+    QWidget *BuildGeneralPage();
+    QWidget *BuildSystemPage();
+    QWidget *BuildColourPage();
+    QWidget *BuildResultsPage();
+    QWidget *BuildUnitPage();
+    QWidget *BuildColourSheet(int sheet);
+    void ShowProbeChoice(const ProbeChoice &choice);
+    ProbeChoice ProbeChoiceShown() const;
+    void UpdateSystemEnabled();
+    void OnCurrentControlClicked(bool checked);
+    void ShowElement(int sheet);
+    void ChooseColour(int sheet, int item);
+    void SetColour(int index, std::uint32_t bgr);
+    bool CheckThresholds();
+    void TakeGeneral();
+    void TakeSystem();
     // The address in the field; a message and false when it cannot be used.
-    bool checkAddress();
-    bool checkResultsDatabase();
-    void takeResults();
+    bool CheckAddress();
+    bool CheckResultsDatabase();
+    void TakeResults();
 
     TSettings m_settings;
     TesterSettings m_tester;

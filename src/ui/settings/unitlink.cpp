@@ -57,7 +57,7 @@ public:
     CheckingNotice(const CheckingNotice &) = delete;
     CheckingNotice &operator=(const CheckingNotice &) = delete;
 
-    void hide() { m_label.hide(); }
+    void Hide() { m_label.hide(); }
 
 private:
     QLabel m_label;
@@ -106,13 +106,13 @@ bool CheckAddressLink(const std::string &address, int timeoutMs, const TCP::Port
     tester.SetSettings(settings);
     // A port that cannot be made was reported by Create.
     if (!tester.Create(kProductName, factory)) {
-        notice.hide();
+        notice.Hide();
         return false;
     }
     const SComPort port = tester.Port();
     port->SetVoice(PortVoice::Quiet);
     const bool connected = tester.Connect(true, false);
-    notice.hide();
+    notice.Hide();
     if (connected) {
         Mesbo().Show(Msg(26), MbInformation, kProductName);
     } else {

@@ -28,26 +28,26 @@ DiagramView::DiagramView(TQorFunc &painter, QWidget *parent)
 {
     setObjectName(QStringLiteral("sgD"));
     // The painters stay inside their cells and restore what they change.
-    setClipCells(false);
-    setUnfocusedBottomRows(1);
-    setColCount(kDiagramColumns);
-    setRowCount(3);
-    setTextSource([this](int col, int row) {
+    SetClipCells(false);
+    SetUnfocusedBottomRows(1);
+    SetColCount(kDiagramColumns);
+    SetRowCount(3);
+    SetTextSource([this](int col, int row) {
         return m_document ? QString::fromStdString(m_document->DiagramView().Cell(col, row))
                           : QString();
     });
-    setHintProvider([this](int col, int row) { return headerHint(col, row); });
-    connect(this, &StringGrid::focusCellChanged, this, &DiagramView::showFocusInCorner);
-    resetGeometry();
+    SetHintProvider([this](int col, int row) { return HeaderHint(col, row); });
+    connect(this, &StringGrid::FocusCellChanged, this, &DiagramView::ShowFocusInCorner);
+    ResetGeometry();
 }
 
-void DiagramView::setDocument(TQuorvik *document)
+void DiagramView::SetDocument(TQuorvik *document)
 {
     m_document = document;
-    refresh();
+    Refresh();
 }
 
-void DiagramView::resetGeometry()
+void DiagramView::ResetGeometry()
 {
     m_painter.SetFont(font());
     const int horizontal = m_geometry.horizontalStep;
@@ -58,43 +58,43 @@ void DiagramView::resetGeometry()
         m_geometry.horizontalStep = horizontal;
         m_geometry.verticalStep = vertical;
     }
-    applyGeometry();
+    ApplyGeometry();
 }
 
-void DiagramView::refresh()
+void DiagramView::Refresh()
 {
     const int rows = m_document ? m_document->DiagramView().RowCount() : 3;
-    setRowCount(std::max(rows, 3));
-    applyGeometry();
+    SetRowCount(std::max(rows, 3));
+    ApplyGeometry();
     // A refill empties the corner: it names the focused cell again.
-    const grid::Cell focus = focusCell();
+    const grid::Cell focus = FocusCell();
     if (focus.col >= kDiagramFirstTactCol && focus.row >= kDiagramFirstLineRow)
-        showFocusInCorner(focus.col, focus.row);
+        ShowFocusInCorner(focus.col, focus.row);
 }
 
-void DiagramView::setVMarks(std::string marks, int line)
+void DiagramView::SetVMarks(std::string marks, int line)
 {
     m_vMarks = std::move(marks);
     m_vLine = line;
-    refresh();
+    Refresh();
 }
 
-void DiagramView::setSuspectContacts(std::vector<int> contacts)
+void DiagramView::SetSuspectContacts(std::vector<int> contacts)
 {
     m_suspects = std::move(contacts);
-    applyGeometry();
+    ApplyGeometry();
     viewport()->update();
 }
 
-void DiagramView::applyGeometry()
+void DiagramView::ApplyGeometry()
 {
-    const grid::Geometry g = views::DiagramGridGeometry(m_geometry, colCount(), rowCount());
-    for (int c = 0; c < colCount(); ++c)
-        setColWidth(c, g.colWidths[static_cast<std::size_t>(c)]);
-    for (int r = 0; r < rowCount(); ++r)
-        setRowHeight(r, g.rowHeights[static_cast<std::size_t>(r)]);
-    setFixedCols(g.fixedCols);
-    setFixedRows(g.fixedRows);
+    const grid::Geometry g = views::DiagramGridGeometry(m_geometry, ColCount(), RowCount());
+    for (int c = 0; c < ColCount(); ++c)
+        SetColWidth(c, g.colWidths[static_cast<std::size_t>(c)]);
+    for (int r = 0; r < RowCount(); ++r)
+        SetRowHeight(r, g.rowHeights[static_cast<std::size_t>(r)]);
+    SetFixedCols(g.fixedCols);
+    SetFixedRows(g.fixedRows);
     m_painter.UpdateLevelOffsets(m_geometry.rowHeight);
     // What the draw record holds for every cell follows the document and the
     // geometry.
@@ -107,44 +107,44 @@ void DiagramView::applyGeometry()
     if (!m_vMarks.empty())
         info.vMarks = m_vMarks;
     info.suspects = m_suspects;
-    setCellPainter(views::DiagramCellPainter(m_painter, std::move(info)));
+    SetCellPainter(views::DiagramCellPainter(m_painter, std::move(info)));
 }
 
-void DiagramView::scaleUp()
+void DiagramView::ScaleUp()
 {
     views::ScaleUp(m_geometry);
-    applyGeometry();
+    ApplyGeometry();
 }
 
-void DiagramView::scaleDown()
+void DiagramView::ScaleDown()
 {
     views::ScaleDown(m_geometry);
-    applyGeometry();
+    ApplyGeometry();
 }
 
-void DiagramView::setScaleSteps(int horizontal, int vertical)
+void DiagramView::SetScaleSteps(int horizontal, int vertical)
 {
     m_geometry.horizontalStep = std::clamp(horizontal, 0, views::kMaxScaleStep);
     m_geometry.verticalStep = std::clamp(vertical, 0, views::kMaxScaleStep);
 }
 
-void DiagramView::autoFit()
+void DiagramView::AutoFit()
 {
     const bool lines = m_document && m_document->DiagramShape().lineCount > 0;
     const int tacts = m_document ? m_document->DiagramShape().tactCount : 0;
     views::AutoFit(m_geometry, viewport()->width(), tacts, lines);
-    applyGeometry();
+    ApplyGeometry();
 }
 
-void DiagramView::showFocusInCorner(int col, int row)
+void DiagramView::ShowFocusInCorner(int col, int row)
 {
     if (!m_document)
         return;
     m_document->ShowDiagramFocus(std::to_string(row - 1) + ":" + std::to_string(col - 1));
-    viewport()->update(cellRect(0, 0));
+    viewport()->update(CellRect(0, 0));
 }
 
-QString DiagramView::headerHint(int col, int row) const
+QString DiagramView::HeaderHint(int col, int row) const
 {
     if (!m_document || row > 1 || col < kDiagramFirstTactCol)
         return {};
@@ -157,14 +157,14 @@ QString DiagramView::headerHint(int col, int row) const
     return text.trimmed();
 }
 
-int DiagramView::probeAt(int row) const
+int DiagramView::ProbeAt(int row) const
 {
     if (!m_document || !m_document->DiagramShape().IsProbeRow(row))
         return -1;
     return row - m_document->DiagramShape().firstProbeRow;
 }
 
-const SZond *DiagramView::probeEntry(int probe) const
+const SZond *DiagramView::ProbeEntry(int probe) const
 {
     const STest *test = m_document ? m_document->Test(m_document->CurrentTest()) : nullptr;
     if (!test || probe < 0)
@@ -180,7 +180,7 @@ void DiagramView::mousePressEvent(QMouseEvent *event)
 {
     StringGrid::mousePressEvent(event);
     const QPoint pos = event->position().toPoint();
-    const auto hit = cellAt(pos);
+    const auto hit = CellAt(pos);
     if (!hit || !m_document)
         return;
     const DiagramLayout &layout = m_document->DiagramShape();
@@ -191,20 +191,20 @@ void DiagramView::mousePressEvent(QMouseEvent *event)
         const std::string &kind = m_document->DiagramView().Cell(hit->col, 0);
         const std::string &number = m_document->DiagramView().Cell(hit->col, 1);
         if (kind.size() == 1 && OpensList(kind[0]))
-            emit listRequested(kind[0] == 'O' ? 'o' : kind[0], WD_HexToInt(number));
+            emit ListRequested(kind[0] == 'O' ? 'o' : kind[0], WD_HexToInt(number));
         return;
     }
-    const int probe = m_document->ProbeMode() ? probeAt(hit->row) : -1;
+    const int probe = m_document->ProbeMode() ? ProbeAt(hit->row) : -1;
     if (probe < 0)
         return;
-    const int x = pos.x() - cellRect(0, hit->row).left();
+    const int x = pos.x() - CellRect(0, hit->row).left();
     if (hit->col < kDiagramFirstTactCol && probe > 0 && x >= kIconZoneLeft && x <= kIconZoneRight) {
-        const SZond *entry = probeEntry(probe);
+        const SZond *entry = ProbeEntry(probe);
         if (entry && m_painter.ProbeSwitchable(*entry))
-            emit probeSwitchRequested(probe);
+            emit ProbeSwitchRequested(probe);
         return;
     }
-    emit probeSelected(probe);
+    emit ProbeSelected(probe);
 }
 
 void DiagramView::mouseReleaseEvent(QMouseEvent *event)
@@ -212,18 +212,18 @@ void DiagramView::mouseReleaseEvent(QMouseEvent *event)
     StringGrid::mouseReleaseEvent(event);
     if (event->button() != Qt::RightButton || !m_document)
         return;
-    const auto hit = cellAt(event->position().toPoint());
+    const auto hit = CellAt(event->position().toPoint());
     if (!hit)
         return;
     const QPoint global = event->globalPosition().toPoint();
     const DiagramLayout &layout = m_document->DiagramShape();
     if (m_document->ProbeMode() && hit->col < kDiagramFirstTactCol && layout.IsProbeRow(hit->row)) {
-        emit probeMenuRequested(probeAt(hit->row), global);
+        emit ProbeMenuRequested(ProbeAt(hit->row), global);
         return;
     }
     if (m_document->DebugMode() && layout.IsTactCol(hit->col) && hit->row >= kDiagramFirstLineRow &&
         hit->row < layout.bottomRow)
-        emit debugMenuRequested(hit->col - kDiagramFirstTactCol, global);
+        emit DebugMenuRequested(hit->col - kDiagramFirstTactCol, global);
 }
 
 } // namespace qv

@@ -25,55 +25,55 @@ public:
     explicit DiagramView(TQorFunc &painter, QWidget *parent = nullptr);
 
     // The document whose diagram content is shown (null: nothing).
-    void setDocument(TQuorvik *document);
+    void SetDocument(TQuorvik *document);
     // Takes the document's diagram content after it was filled: the grid's
     // size, the draw record of the current test, a repaint.
-    void refresh();
+    void Refresh();
 
     // V marks (one character per sampled tact, its code the tact number)
     // and the signal line (1-based, 0 = none) that shows them.
-    void setVMarks(std::string marks, int line);
+    void SetVMarks(std::string marks, int line);
     // Contacts (1..192) whose level lines are marked as suspects of the
     // diagnosis; empty: none.
-    void setSuspectContacts(std::vector<int> contacts);
-    const std::vector<int> &suspectContacts() const { return m_suspects; }
+    void SetSuspectContacts(std::vector<int> contacts);
+    const std::vector<int> &SuspectContacts() const { return m_suspects; }
 
-    const views::DiagramGeometry &diagramGeometry() const { return m_geometry; }
-    void scaleUp();
-    void scaleDown();
-    void setScaleSteps(int horizontal, int vertical);
+    const views::DiagramGeometry &DiagramGeometry() const { return m_geometry; }
+    void ScaleUp();
+    void ScaleDown();
+    void SetScaleSteps(int horizontal, int vertical);
     // Tact columns fitted into the grid's width, rows at the base height.
-    void autoFit();
+    void AutoFit();
     // Fonts measured again (after a font change).
-    void resetGeometry();
+    void ResetGeometry();
 
     // The header hint of a cell ("" where there is none).
-    QString headerHint(int col, int row) const;
+    QString HeaderHint(int col, int row) const;
 
 signals:
     // A header press on a word or function tact: open that list at the
     // number ('i', 'o', 'g', 'G', 'F', 'M', 'P', 'S').
-    void listRequested(char kind, int number);
+    void ListRequested(char kind, int number);
     // Probe mode: the icon of probe `probe` of the active cycle was pressed.
-    void probeSwitchRequested(int probe);
+    void ProbeSwitchRequested(int probe);
     // Probe mode: a press elsewhere on a probe row makes it the current one.
-    void probeSelected(int probe);
+    void ProbeSelected(int probe);
     // Probe mode: right button released on a probe label.
-    void probeMenuRequested(int probe, const QPoint &globalPos);
+    void ProbeMenuRequested(int probe, const QPoint &globalPos);
     // Debug mode: right button released on a tact column (0-based tact).
-    void debugMenuRequested(int tact, const QPoint &globalPos);
+    void DebugMenuRequested(int tact, const QPoint &globalPos);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    void applyGeometry();
-    void showFocusInCorner(int col, int row);
+    void ApplyGeometry();
+    void ShowFocusInCorner(int col, int row);
     // The probe row's index, or -1 when `row` is not a probe row.
-    int probeAt(int row) const;
+    int ProbeAt(int row) const;
     // Entry `probe` of the current test's active cycle, or null.
-    const SZond *probeEntry(int probe) const;
+    const SZond *ProbeEntry(int probe) const;
 
     TQorFunc &m_painter;
     TQuorvik *m_document = nullptr;

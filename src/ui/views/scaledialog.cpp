@@ -56,17 +56,17 @@ ScaleDialog::ScaleDialog(int horizontal, int vertical, bool autoFit, QWidget *pa
     m_horizontal->setFocus();
 }
 
-int ScaleDialog::horizontalStep() const
+int ScaleDialog::HorizontalStep() const
 {
     return m_horizontal->value();
 }
 
-int ScaleDialog::verticalStep() const
+int ScaleDialog::VerticalStep() const
 {
     return m_vertical->value();
 }
 
-bool ScaleDialog::autoFit() const
+bool ScaleDialog::AutoFit() const
 {
     return m_autoFit->isChecked();
 }

@@ -17,9 +17,9 @@ class ScaleDialog : public QDialog
 public:
     ScaleDialog(int horizontal, int vertical, bool autoFit, QWidget *parent = nullptr);
 
-    int horizontalStep() const;
-    int verticalStep() const;
-    bool autoFit() const;
+    int HorizontalStep() const;
+    int VerticalStep() const;
+    bool AutoFit() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -42,49 +42,49 @@ TableView::TableView(TQorFunc &painter, QWidget *parent)
     // Columns grow to show their texts whole; a table wider than the view
     // scrolls.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setColCount(kTableColumns);
-    setRowCount(1);
-    setFixedCols(0);
-    setTextSource([this](int col, int row) {
+    SetColCount(kTableColumns);
+    SetRowCount(1);
+    SetFixedCols(0);
+    SetTextSource([this](int col, int row) {
         return m_document ? QString::fromStdString(m_document->TableView().Cell(col, row))
                           : QString();
     });
-    connect(this, &StringGrid::cellReleased, this, &TableView::onReleased);
-    refresh();
+    connect(this, &StringGrid::CellReleased, this, &TableView::OnReleased);
+    Refresh();
 }
 
-void TableView::setDocument(TQuorvik *document)
+void TableView::SetDocument(TQuorvik *document)
 {
     m_document = document;
-    refresh();
+    Refresh();
 }
 
-void TableView::refresh()
+void TableView::Refresh()
 {
-    setRowCount(m_document ? std::max(m_document->TableView().RowCount(), 1) : 1);
+    SetRowCount(m_document ? std::max(m_document->TableView().RowCount(), 1) : 1);
     if (m_document) {
         const int test = m_document->CurrentTest();
         const bool results = test >= 0 && test < kMaxTests &&
                              m_document->TestRunFlags()[static_cast<std::size_t>(test)] != 0;
-        setCellPainter(views::TableCellPainter(m_painter, m_document->TableView(), results));
+        SetCellPainter(views::TableCellPainter(m_painter, m_document->TableView(), results));
         m_textNeeds = views::TableTextNeeds(m_painter, m_document->TableView());
     } else {
-        setCellPainter([](QPainter &, const CellPaint &) {});
+        SetCellPainter([](QPainter &, const CellPaint &) {});
         m_textNeeds = {};
     }
-    applyGeometry();
+    ApplyGeometry();
 }
 
-void TableView::showCycle(int cycle)
+void TableView::ShowCycle(int cycle)
 {
     if (m_document && cycle >= 0 && cycle < static_cast<int>(m_document->CycleRows().size()))
-        setTopRow(m_document->CycleRows()[static_cast<std::size_t>(cycle)]);
+        SetTopRow(m_document->CycleRows()[static_cast<std::size_t>(cycle)]);
 }
 
-QString TableView::note() const
+QString TableView::Note() const
 {
     const STest *test = m_document ? m_document->CurrentTestRecord() : nullptr;
-    if (test == nullptr || rowCount() > 1)
+    if (test == nullptr || RowCount() > 1)
         return {};
     const bool words = test->Tacts.D1.find_first_of("igGoO") != std::string::npos;
     return words ? QString() : QString::fromUtf8(kNoWordsNote);
@@ -93,11 +93,11 @@ QString TableView::note() const
 void TableView::paintEvent(QPaintEvent *event)
 {
     StringGrid::paintEvent(event);
-    const QString text = note();
+    const QString text = Note();
     if (text.isEmpty())
         return;
     QPainter painter(viewport());
-    const QRect header = cellRect(0, 0);
+    const QRect header = CellRect(0, 0);
     const int top = header.isEmpty() ? 0 : header.bottom() + 1;
     QRect area = viewport()->rect();
     area.setTop(top + kNoteGap);
@@ -105,27 +105,27 @@ void TableView::paintEvent(QPaintEvent *event)
     painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text);
 }
 
-void TableView::applyGeometry()
+void TableView::ApplyGeometry()
 {
-    const grid::Geometry g = views::TableGridGeometry(viewport()->width(), rowCount(), m_textNeeds);
-    for (int c = 0; c < colCount(); ++c)
-        setColWidth(c, g.colWidths[static_cast<std::size_t>(c)]);
-    for (int r = 0; r < rowCount(); ++r)
-        setRowHeight(r, g.rowHeights[static_cast<std::size_t>(r)]);
-    setFixedRows(g.fixedRows);
+    const grid::Geometry g = views::TableGridGeometry(viewport()->width(), RowCount(), m_textNeeds);
+    for (int c = 0; c < ColCount(); ++c)
+        SetColWidth(c, g.colWidths[static_cast<std::size_t>(c)]);
+    for (int r = 0; r < RowCount(); ++r)
+        SetRowHeight(r, g.rowHeights[static_cast<std::size_t>(r)]);
+    SetFixedRows(g.fixedRows);
     // The header alone is no fixed row: it must not stay scrolled away.
-    if (rowCount() == 1)
-        setTopRow(0);
+    if (RowCount() == 1)
+        SetTopRow(0);
     viewport()->update();
 }
 
 void TableView::resizeEvent(QResizeEvent *event)
 {
     StringGrid::resizeEvent(event);
-    applyGeometry();
+    ApplyGeometry();
 }
 
-void TableView::onReleased(int col, int row, Qt::MouseButton, const QPoint &globalPos)
+void TableView::OnReleased(int col, int row, Qt::MouseButton, const QPoint &globalPos)
 {
     if (!m_document || row < 1)
         return;
@@ -135,7 +135,7 @@ void TableView::onReleased(int col, int row, Qt::MouseButton, const QPoint &glob
         const std::string &text = grid.Cell(ColCycle, row);
         std::from_chars(text.data(), text.data() + text.size(), cycle);
         if (cycle >= 1 && cycle != m_document->GetActiveCycle() + 1)
-            emit activeCycleRequested(cycle - 1);
+            emit ActiveCycleRequested(cycle - 1);
         return;
     }
     if (col == ColInputName || col == ColOutputName) {
@@ -143,23 +143,23 @@ void TableView::onReleased(int col, int row, Qt::MouseButton, const QPoint &glob
         const std::string &text = grid.Cell(ColCycle, row);
         std::from_chars(text.data(), text.data() + text.size(), cycle);
         if (const auto word = WordOfName(grid.Cell(col, row)))
-            emit listRequested(word->first == 'O' ? 'o' : word->first, word->second, cycle);
+            emit ListRequested(word->first == 'O' ? 'o' : word->first, word->second, cycle);
         return;
     }
     if (col != ColInputDebug || !m_document->DebugMode() || grid.Cell(col, row).empty())
         return;
-    const QRect rect = cellRect(col, row);
+    const QRect rect = CellRect(col, row);
     const QPoint pos = viewport()->mapFromGlobal(globalPos);
     const int mark = grid.Mark(col, row);
     if (mark != 0 && pos.x() > rect.right() - kMarkZone) {
         const int next = mark % 3 + 1;
         m_document->SetTableMark(col, row, next);
         viewport()->update(rect);
-        emit addressMarkAdvanced(row, next);
+        emit AddressMarkAdvanced(row, next);
         return;
     }
     if (const auto word = WordOfName(grid.Cell(ColInputName, row)))
-        emit debugValueEditRequested(word->first, word->second, row);
+        emit DebugValueEditRequested(word->first, word->second, row);
 }
 
 } // namespace qv

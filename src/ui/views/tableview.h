@@ -24,32 +24,32 @@ public:
 
     explicit TableView(TQorFunc &painter, QWidget *parent = nullptr);
 
-    void setDocument(TQuorvik *document);
+    void SetDocument(TQuorvik *document);
     // Takes the document's table content after it was filled.
-    void refresh();
+    void Refresh();
     // Scrolls so that the first row of a cycle (0-based) is the top row.
-    void showCycle(int cycle);
+    void ShowCycle(int cycle);
     // The line shown below the header: kNoWordsNote, or empty.
-    QString note() const;
+    QString Note() const;
 
 signals:
     // A click on the cycle column of another cycle (0-based).
-    void activeCycleRequested(int cycle);
+    void ActiveCycleRequested(int cycle);
     // A click on a word's name: open its list at its number ('i', 'o', 'g',
     // 'G') and at the cycle of the clicked row (1-based).
-    void listRequested(char kind, int number, int cycle);
+    void ListRequested(char kind, int number, int cycle);
     // Debug mode: a click on the debug value of an input-side word.
-    void debugValueEditRequested(char kind, int number, int row);
+    void DebugValueEditRequested(char kind, int number, int row);
     // Debug mode: the address stepping mark of a row's debug value moved on.
-    void addressMarkAdvanced(int row, int mark);
+    void AddressMarkAdvanced(int row, int mark);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void applyGeometry();
-    void onReleased(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
+    void ApplyGeometry();
+    void OnReleased(int col, int row, Qt::MouseButton button, const QPoint &globalPos);
 
     TQorFunc &m_painter;
     TQuorvik *m_document = nullptr;

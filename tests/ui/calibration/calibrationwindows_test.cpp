@@ -48,7 +48,7 @@ protected:
         StartDesk(board, "[Блок диагностики]\r\n"
                          "Выполнять периодический опрос готовности блока диагностики=0\r\n");
         ASSERT_TRUE(window);
-        window->setCalibrationFile(dir.Path() / "quorvik.clb");
+        window->SetCalibrationFile(dir.Path() / "quorvik.clb");
         mesbo->Clear();
     }
 
@@ -66,63 +66,63 @@ TEST_F(Calibration, TypeOneShowsThePeriodsAndASavedT1ChangesKAndB)
     Start("[Unit]\nType=msdos\n[Calibration]\nT1=3.0\nT2=2500\nT3=5579.67\n");
     ASSERT_TRUE(desk->Tester().DosUnit());
     ModalAnswers answers;
-    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
+    answers.Then<TfmCalibrate>([this](TfmCalibrate &w) {
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Настройка частотно-временных параметров"));
-        EXPECT_EQ(w.field(0)->text(), QStringLiteral("3"));
-        EXPECT_EQ(w.field(1)->text(), QStringLiteral("2.5"));
-        EXPECT_NEAR(w.field(2)->text().toDouble(), 5.57967, 1e-6);
-        w.stopButton(1)->click();
+        EXPECT_EQ(w.Field(0)->text(), QStringLiteral("3"));
+        EXPECT_EQ(w.Field(1)->text(), QStringLiteral("2.5"));
+        EXPECT_NEAR(w.Field(2)->text().toDouble(), 5.57967, 1e-6);
+        w.StopButton(1)->click();
         EXPECT_EQ(Messages().back(), Msg(28)) << "Stop without a running measurement";
-        w.startButton(0)->click();
-        QV_EXPECT_SOON(w.startButton(0)->isChecked()); // held while the unit generates
-        w.saveButton()->click();
+        w.StartButton(0)->click();
+        QV_EXPECT_SOON(w.StartButton(0)->isChecked()); // held while the unit generates
+        w.SaveButton()->click();
         EXPECT_EQ(Messages().back(), Msg(29));
-        w.stopButton(0)->click();
-        EXPECT_FALSE(w.startButton(0)->isChecked());
-        w.field(0)->setText(QStringLiteral("4"));
-        w.field(1)->setText(QStringLiteral("0.001"));
-        w.applyButton()->click();
+        w.StopButton(0)->click();
+        EXPECT_FALSE(w.StartButton(0)->isChecked());
+        w.Field(0)->setText(QStringLiteral("4"));
+        w.Field(1)->setText(QStringLiteral("0.001"));
+        w.ApplyButton()->click();
         EXPECT_EQ(Messages().back(), Msg(33)) << "T2 × 1000 below T1";
-        EXPECT_FALSE(w.confirmed());
-        w.field(1)->setText(QStringLiteral("2.5"));
-        w.saveButton()->click();
+        EXPECT_FALSE(w.Confirmed());
+        w.Field(1)->setText(QStringLiteral("2.5"));
+        w.SaveButton()->click();
         EXPECT_EQ(Messages().back(), Msg(34));
-        EXPECT_TRUE(w.confirmed());
+        EXPECT_TRUE(w.Confirmed());
         w.reject();
     });
-    answers.start();
-    window->actions().calibrate->trigger();
-    EXPECT_TRUE(answers.done());
+    answers.Start();
+    window->Actions().calibrate->trigger();
+    EXPECT_TRUE(answers.Done());
     const TSettings &values = desk->Store().Settings();
     EXPECT_DOUBLE_EQ(values.IoTime, 2.0);
     EXPECT_NEAR(values.WaitTime, (5579.67 - 4.0) * 0.00009765625 * 0.5, 1e-6);
     // Answered on its own: the first window waited for the unit meanwhile.
     ModalAnswers again;
-    again.then<TfmCalibrate>([](TfmCalibrate &w) {
-        EXPECT_EQ(w.field(0)->text(), QStringLiteral("4")) << "the unit kept the saved T1";
+    again.Then<TfmCalibrate>([](TfmCalibrate &w) {
+        EXPECT_EQ(w.Field(0)->text(), QStringLiteral("4")) << "the unit kept the saved T1";
         w.reject();
     });
-    again.start();
-    window->actions().calibrate->trigger();
-    EXPECT_TRUE(again.done());
+    again.Start();
+    window->Actions().calibrate->trigger();
+    EXPECT_TRUE(again.Done());
 }
 
 TEST_F(Calibration, AValueBelowTheLimitIsReportedAloneBeforeT1AndT2AreCompared)
 {
     Start("[Unit]\nType=msdos\n[Calibration]\nT1=3.0\nT2=2500\nT3=5579.67\n");
     ModalAnswers answers;
-    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
+    answers.Then<TfmCalibrate>([this](TfmCalibrate &w) {
         // T2 × 1000 is below T1 too, but T2 is no usable value yet.
-        w.field(1)->setText(QStringLiteral("0.0001"));
-        w.applyButton()->click();
+        w.Field(1)->setText(QStringLiteral("0.0001"));
+        w.ApplyButton()->click();
         ASSERT_FALSE(Messages().empty());
         EXPECT_EQ(Messages().back(), Msg(32));
         EXPECT_EQ(Messages().back().find(Msg(33)), std::string::npos);
         w.reject();
     });
-    answers.start();
-    window->actions().calibrate->trigger();
-    EXPECT_TRUE(answers.done());
+    answers.Start();
+    window->Actions().calibrate->trigger();
+    EXPECT_TRUE(answers.Done());
 }
 
 TEST_F(Calibration, StartWaitsWithoutHoldingTheWindowAndGivesUpWithThePortsMessage)
@@ -131,55 +131,55 @@ TEST_F(Calibration, StartWaitsWithoutHoldingTheWindowAndGivesUpWithThePortsMessa
     Start("[Unit]\nType=msdos\n[Calibration]\nT1=3.0\nT2=2500\nT3=5579.67\n"
           "[Faults]\nSilent=QORV_GET_T1\n");
     ModalAnswers answers;
-    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
+    answers.Then<TfmCalibrate>([this](TfmCalibrate &w) {
         QElapsedTimer clock;
         clock.start();
-        w.startButton(0)->click();
+        w.StartButton(0)->click();
         EXPECT_LT(clock.elapsed(), 500) << "the click returns at once";
-        EXPECT_EQ(w.waitingMeasurement(), 0);
-        EXPECT_TRUE(w.waitLine()->isVisible()) << "the window says that it waits";
-        EXPECT_FALSE(w.startButton(0)->isChecked());
+        EXPECT_EQ(w.WaitingMeasurement(), 0);
+        EXPECT_TRUE(w.WaitLine()->isVisible()) << "the window says that it waits";
+        EXPECT_FALSE(w.StartButton(0)->isChecked());
         // The window goes on painting and answering meanwhile.
-        w.field(0)->setText(QStringLiteral("3.5"));
+        w.Field(0)->setText(QStringLiteral("3.5"));
         QTest::qWait(100);
-        EXPECT_EQ(w.waitingMeasurement(), 0);
-        QV_EXPECT_SOON_WITHIN(w.waitingMeasurement() == -1, 5000);
+        EXPECT_EQ(w.WaitingMeasurement(), 0);
+        QV_EXPECT_SOON_WITHIN(w.WaitingMeasurement() == -1, 5000);
         EXPECT_GE(clock.elapsed(), 900) << "the port's time-out of 1000 ms";
         ASSERT_EQ(Messages().size(), 1u);
         EXPECT_EQ(Messages().back(),
                   "Блок диагностики не ответил на команду QORV_GET_T1 за 1000 мс");
-        EXPECT_FALSE(w.startButton(0)->isChecked());
-        EXPECT_TRUE(w.startButton(0)->isEnabled());
-        EXPECT_FALSE(w.waitLine()->isVisible());
+        EXPECT_FALSE(w.StartButton(0)->isChecked());
+        EXPECT_TRUE(w.StartButton(0)->isEnabled());
+        EXPECT_FALSE(w.WaitLine()->isVisible());
 
         // Esc ends a wait without closing the window or telling anything.
         mesbo->Clear();
-        w.startButton(0)->click();
-        ASSERT_EQ(w.waitingMeasurement(), 0);
+        w.StartButton(0)->click();
+        ASSERT_EQ(w.WaitingMeasurement(), 0);
         QTest::keyClick(&w, Qt::Key_Escape);
-        EXPECT_EQ(w.waitingMeasurement(), -1);
+        EXPECT_EQ(w.WaitingMeasurement(), -1);
         EXPECT_TRUE(w.isVisible());
-        EXPECT_FALSE(w.waitLine()->isVisible());
+        EXPECT_FALSE(w.WaitLine()->isVisible());
         QTest::qWait(1300);
         EXPECT_TRUE(Messages().empty()) << ::testing::PrintToString(Messages());
 
         // Another measurement still starts and is held.
-        w.startButton(2)->click();
-        QV_EXPECT_SOON(w.startButton(2)->isChecked());
-        w.stopButton(2)->click();
-        EXPECT_FALSE(w.startButton(2)->isChecked());
+        w.StartButton(2)->click();
+        QV_EXPECT_SOON(w.StartButton(2)->isChecked());
+        w.StopButton(2)->click();
+        EXPECT_FALSE(w.StartButton(2)->isChecked());
         QTest::keyClick(&w, Qt::Key_Escape);
     });
-    answers.start();
-    window->actions().calibrate->trigger();
-    EXPECT_TRUE(answers.done());
+    answers.Start();
+    window->Actions().calibrate->trigger();
+    EXPECT_TRUE(answers.Done());
 }
 
 TEST_F(Calibration, TheSettingsRebootButtonSaysWhenTheUnitHasRestarted)
 {
     Start("[Unit]\nType=arm\n");
     ModalAnswers answers;
-    answers.then<settings::TfmParams>([this](settings::TfmParams &w) {
+    answers.Then<settings::TfmParams>([this](settings::TfmParams &w) {
         QPushButton *reboot = nullptr;
         for (QPushButton *button : w.findChildren<QPushButton *>())
             if (button->text() == QStringLiteral("Перезагрузка"))
@@ -189,24 +189,24 @@ TEST_F(Calibration, TheSettingsRebootButtonSaysWhenTheUnitHasRestarted)
         EXPECT_EQ(Messages(), std::vector<std::string>{"Блок диагностики перезагружен"});
         w.reject();
     });
-    answers.start();
-    window->actions().params->trigger();
-    EXPECT_TRUE(answers.done());
+    answers.Start();
+    window->Actions().params->trigger();
+    EXPECT_TRUE(answers.Done());
 }
 
 TEST_F(Calibration, TypeOneWithAMissingMeasurementDisablesItsGroup)
 {
     Start("[Unit]\nType=msdos\n[Calibration]\nT1=3.0\nT2=none\nT3=5579.67\n");
     ModalAnswers answers;
-    answers.then<TfmCalibrate>([](TfmCalibrate &w) {
-        EXPECT_FALSE(w.group(1)->isEnabled());
-        EXPECT_TRUE(w.field(1)->text().isEmpty());
-        EXPECT_TRUE(w.group(2)->isEnabled());
+    answers.Then<TfmCalibrate>([](TfmCalibrate &w) {
+        EXPECT_FALSE(w.Group(1)->isEnabled());
+        EXPECT_TRUE(w.Field(1)->text().isEmpty());
+        EXPECT_TRUE(w.Group(2)->isEnabled());
         w.reject();
     });
-    answers.start();
-    window->actions().calibrate->trigger();
-    EXPECT_TRUE(answers.done());
+    answers.Start();
+    window->Actions().calibrate->trigger();
+    EXPECT_TRUE(answers.Done());
 }
 
 TEST_F(Calibration, ASavedCalibrationKeepsAMeasurementTheUnitDoesNotHaveMissing)
@@ -216,23 +216,23 @@ TEST_F(Calibration, ASavedCalibrationKeepsAMeasurementTheUnitDoesNotHaveMissing)
     const double k = values.IoTime;
     const double b = values.WaitTime;
     ModalAnswers answers;
-    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
-        EXPECT_FALSE(w.group(2)->isEnabled());
-        w.saveButton()->click();
+    answers.Then<TfmCalibrate>([this](TfmCalibrate &w) {
+        EXPECT_FALSE(w.Group(2)->isEnabled());
+        w.SaveButton()->click();
         EXPECT_EQ(Messages(), std::vector<std::string>{Msg(34)});
         w.reject();
     });
-    answers.then<TfmCalibrate>([this](TfmCalibrate &w) {
-        EXPECT_FALSE(w.group(2)->isEnabled()) << "still not available, not a measured 0";
-        EXPECT_TRUE(w.field(2)->text().isEmpty());
-        w.applyButton()->click();
+    answers.Then<TfmCalibrate>([this](TfmCalibrate &w) {
+        EXPECT_FALSE(w.Group(2)->isEnabled()) << "still not available, not a measured 0";
+        EXPECT_TRUE(w.Field(2)->text().isEmpty());
+        w.ApplyButton()->click();
         EXPECT_EQ(Messages().back(), Msg(35)) << "nothing to refuse";
         w.reject();
     });
-    answers.start();
-    window->actions().calibrate->trigger();
-    window->actions().calibrate->trigger();
-    EXPECT_TRUE(answers.done());
+    answers.Start();
+    window->Actions().calibrate->trigger();
+    window->Actions().calibrate->trigger();
+    EXPECT_TRUE(answers.Done());
     EXPECT_DOUBLE_EQ(values.IoTime, k) << "no constant from a missing T3";
     EXPECT_DOUBLE_EQ(values.WaitTime, b);
 }
@@ -246,9 +246,9 @@ TEST_F(Calibration, TypeZeroListsTheParametersBlinksAGeneratingRowAndWritesTheWa
           "0.51\n");
     ASSERT_FALSE(desk->Tester().DosUnit());
     ModalAnswers answers;
-    answers.then<TfmCalibrateMk>([](TfmCalibrateMk &w) {
+    answers.Then<TfmCalibrateMk>([](TfmCalibrateMk &w) {
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Просмотр ЧВП"));
-        QTableWidget &table = *w.table();
+        QTableWidget &table = *w.Table();
         ASSERT_EQ(table.rowCount(), 3);
         EXPECT_EQ(table.item(1, 0)->text(), QStringLiteral("Операция ввода-вывода"));
         EXPECT_EQ(table.item(1, 1)->text(), QStringLiteral("0.75"));
@@ -256,57 +256,57 @@ TEST_F(Calibration, TypeZeroListsTheParametersBlinksAGeneratingRowAndWritesTheWa
         EXPECT_EQ(table.item(2, 1)->text(), QStringLiteral("0.82"));
         EXPECT_EQ(table.item(2, 2)->text(), QStringLiteral("0.35"));
         emit table.cellClicked(1, 0);
-        EXPECT_EQ(w.generatingRow(), 1);
-        const bool first = w.blinkOn();
-        QV_EXPECT_SOON_WITHIN(w.blinkOn() != first, 5000);
+        EXPECT_EQ(w.GeneratingRow(), 1);
+        const bool first = w.BlinkOn();
+        QV_EXPECT_SOON_WITHIN(w.BlinkOn() != first, 5000);
         emit table.cellClicked(1, 0);
-        EXPECT_EQ(w.generatingRow(), -1) << "clicking the generating row stops it";
+        EXPECT_EQ(w.GeneratingRow(), -1) << "clicking the generating row stops it";
         emit table.cellClicked(2, 0);
-        EXPECT_EQ(w.generatingRow(), 2);
-        w.waitButton()->click();
-        EXPECT_EQ(w.generatingRow(), -1) << "the wait window stops the signal first";
+        EXPECT_EQ(w.GeneratingRow(), 2);
+        w.WaitButton()->click();
+        EXPECT_EQ(w.GeneratingRow(), -1) << "the wait window stops the signal first";
         w.reject();
     });
-    answers.then<TfmConfigOWait>([this](TfmConfigOWait &w) {
-        w.testList()->setCurrentIndex(1);
-        EXPECT_TRUE(w.widthField()->isEnabled());
-        w.widthField()->setText(QStringLiteral("17"));
-        w.runButton()->click();
+    answers.Then<TfmConfigOWait>([this](TfmConfigOWait &w) {
+        w.TestList()->setCurrentIndex(1);
+        EXPECT_TRUE(w.WidthField()->isEnabled());
+        w.WidthField()->setText(QStringLiteral("17"));
+        w.RunButton()->click();
         EXPECT_EQ(Messages().back(),
                   "Разрядность О-слова должна быть в числовом диапазоне: от 1 до 16");
-        EXPECT_TRUE(w.runButton()->isEnabled());
-        w.widthField()->setText(QStringLiteral("8"));
-        w.passesField()->setText(QStringLiteral("1000"));
-        EXPECT_EQ(w.passesField()->text(), QStringLiteral("100")) << "three digits at most";
-        w.passesField()->setText(QStringLiteral("0"));
-        w.runButton()->click();
-        EXPECT_TRUE(w.runButton()->isEnabled());
+        EXPECT_TRUE(w.RunButton()->isEnabled());
+        w.WidthField()->setText(QStringLiteral("8"));
+        w.PassesField()->setText(QStringLiteral("1000"));
+        EXPECT_EQ(w.PassesField()->text(), QStringLiteral("100")) << "three digits at most";
+        w.PassesField()->setText(QStringLiteral("0"));
+        w.RunButton()->click();
+        EXPECT_TRUE(w.RunButton()->isEnabled());
         EXPECT_NE(Messages().back().find("от 1 до 999"), std::string::npos);
-        w.passesField()->setText(QStringLiteral("300"));
-        w.runButton()->click();
-        EXPECT_FALSE(w.runButton()->isEnabled());
-        EXPECT_TRUE(w.stopButton()->isEnabled());
-        w.stopButton()->click();
-        EXPECT_TRUE(w.runButton()->isEnabled());
-        w.dataButton()->click();
+        w.PassesField()->setText(QStringLiteral("300"));
+        w.RunButton()->click();
+        EXPECT_FALSE(w.RunButton()->isEnabled());
+        EXPECT_TRUE(w.StopButton()->isEnabled());
+        w.StopButton()->click();
+        EXPECT_TRUE(w.RunButton()->isEnabled());
+        w.DataButton()->click();
         EXPECT_GE(w.width(), TfmConfigOWait::kLarge.width());
         EXPECT_GE(w.height(), TfmConfigOWait::kLarge.height());
         // Every value shows whole, both rows too.
-        const QFontMetrics metrics(w.grid()->font());
+        const QFontMetrics metrics(w.Grid()->font());
         for (int n = 0; n < 16; ++n)
-            EXPECT_GE(w.grid()->columnWidth(n),
-                      metrics.horizontalAdvance(w.grid()->item(0, n)->text()))
+            EXPECT_GE(w.Grid()->columnWidth(n),
+                      metrics.horizontalAdvance(w.Grid()->item(0, n)->text()))
                 << n;
-        EXPECT_GE(w.grid()->viewport()->height(), 2 * w.grid()->rowHeight(0));
-        EXPECT_EQ(w.grid()->item(0, 0)->text(), QStringLiteral("1.250"));
-        EXPECT_EQ(w.grid()->item(1, 15)->text(), QStringLiteral("0.510"));
-        w.dataButton()->click();
+        EXPECT_GE(w.Grid()->viewport()->height(), 2 * w.Grid()->rowHeight(0));
+        EXPECT_EQ(w.Grid()->item(0, 0)->text(), QStringLiteral("1.250"));
+        EXPECT_EQ(w.Grid()->item(1, 15)->text(), QStringLiteral("0.510"));
+        w.DataButton()->click();
         EXPECT_LT(w.height(), TfmConfigOWait::kLarge.height()) << "shrinks without the table";
         w.reject();
     });
-    answers.start();
-    window->actions().calibrate->trigger();
-    EXPECT_TRUE(answers.done());
+    answers.Start();
+    window->Actions().calibrate->trigger();
+    EXPECT_TRUE(answers.Done());
     const auto table = LoadWaitTable(dir.Path() / "quorvik.clb");
     ASSERT_TRUE(table.has_value());
     EXPECT_FLOAT_EQ(table->t0[0], 1.25f);

@@ -40,12 +40,12 @@ protected:
     TBaseForm &Desk()
     {
         TBaseForm &form = WindowWithDemo();
-        form.toggleDebug();
-        EXPECT_TRUE(form.document().DebugMode());
+        form.ToggleDebug();
+        EXPECT_TRUE(form.Document().DebugMode());
         mesbo->Clear();
         return form;
     }
-    STest &First() { return *window->document().Test(0); }
+    STest &First() { return *window->Document().Test(0); }
 };
 
 TEST_F(DebugDeskTest, TheTactDialogRefusesAnEndBeyondTheTestAndAnEmptyRange)
@@ -53,21 +53,21 @@ TEST_F(DebugDeskTest, TheTactDialogRefusesAnEndBeyondTheTestAndAnEmptyRange)
     TBaseForm &form = Desk();
     ASSERT_EQ(First().Tacts.TactCount(), 20);
     ModalWatch<TfmDebugTct> watch([](TfmDebugTct &w) {
-        EXPECT_EQ(w.first()->value(), 1);
-        EXPECT_EQ(w.last()->value(), 20);
-        w.last()->setValue(21);
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        EXPECT_EQ(w.First()->value(), 1);
+        EXPECT_EQ(w.Last()->value(), 20);
+        w.Last()->setValue(21);
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         EXPECT_TRUE(w.isVisible()) << "a refused range keeps the dialog";
-        w.first()->setValue(5);
-        w.last()->setValue(5);
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        w.First()->setValue(5);
+        w.Last()->setValue(5);
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         EXPECT_TRUE(w.isVisible());
-        w.last()->setValue(12);
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        w.Last()->setValue(12);
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         EXPECT_FALSE(w.isVisible());
     });
-    form.actions().debugTct->trigger();
-    EXPECT_TRUE(watch.seen());
+    form.Actions().debugTct->trigger();
+    EXPECT_TRUE(watch.Seen());
     EXPECT_EQ(Messages(), (std::vector<std::string>{Msg(40) + "20)", Msg(40)}));
     EXPECT_EQ(First().DebugFirst, 4);
     EXPECT_EQ(First().DebugLast, 11);
@@ -91,7 +91,7 @@ TEST_F(DebugDeskTest, TheDiagramMenuRefusesAStartBeyondTheEnd)
         }
         QTest::keyClick(menu, Qt::Key_Return);
     });
-    emit form.diagramView()->debugMenuRequested(15, form.mapToGlobal(QPoint(50, 50)));
+    emit form.DiagramView()->DebugMenuRequested(15, form.mapToGlobal(QPoint(50, 50)));
     EXPECT_EQ(First().DebugFirst, 2);
     EXPECT_EQ(First().DebugLast, 15);
 }
@@ -100,19 +100,19 @@ TEST_F(DebugDeskTest, TheCycleDialogTellsTheRangeAndTheArrowsWrapAround)
 {
     TBaseForm &form = Desk();
     ModalWatch<TfmDebugCycle> watch([](TfmDebugCycle &w) {
-        w.cycle()->setValue(3);
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        w.Cycle()->setValue(3);
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         EXPECT_TRUE(w.isVisible());
-        w.cycle()->setValue(2);
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        w.Cycle()->setValue(2);
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
     });
-    form.actions().debugCycle->trigger();
-    EXPECT_TRUE(watch.seen());
+    form.Actions().debugCycle->trigger();
+    EXPECT_TRUE(watch.Seen());
     EXPECT_EQ(Messages(), std::vector<std::string>{Msg(8) + " циклов (2)"});
     EXPECT_EQ(First().ActiveCycle, 1);
-    emit form.infoPanel()->nextCycleRequested();
+    emit form.InfoPanel()->NextCycleRequested();
     EXPECT_EQ(First().ActiveCycle, 0) << "\">\" from the last cycle goes to the first";
-    emit form.infoPanel()->previousCycleRequested();
+    emit form.InfoPanel()->PreviousCycleRequested();
     EXPECT_EQ(First().ActiveCycle, 1);
 }
 
@@ -122,11 +122,11 @@ TEST_F(DebugDeskTest, AnInputWordOnAFourContactBusTakesFifteenButNotSixteen)
     STest &test = First();
     test.IWords.Find(1)->Tyre = 2; // contacts 17..20
     const DebugEditTarget target{'i', 1, 0};
-    EXPECT_FALSE(ApplyDebugValue(form.document(), test, target, "10"));
-    EXPECT_FALSE(ApplyDebugValue(form.document(), test, target, "xyz"));
-    EXPECT_TRUE(ApplyDebugValue(form.document(), test, target, "f"));
+    EXPECT_FALSE(ApplyDebugValue(form.Document(), test, target, "10"));
+    EXPECT_FALSE(ApplyDebugValue(form.Document(), test, target, "xyz"));
+    EXPECT_TRUE(ApplyDebugValue(form.Document(), test, target, "f"));
     EXPECT_EQ(test.IWords.ValueAt(1, 0, ValueSet::Run), 15);
-    EXPECT_FALSE(ApplyDebugValue(form.document(), test, {'g', 1, 0}, "65536"));
+    EXPECT_FALSE(ApplyDebugValue(form.Document(), test, {'g', 1, 0}, "65536"));
     EXPECT_EQ(Messages(), (std::vector<std::string>{Msg(23), Msg(16), Msg(16)}));
 }
 
@@ -136,12 +136,12 @@ TEST_F(DebugDeskTest, AOneHotDataWordTakesOneSetBitOnly)
     STest &test = First();
     ASSERT_TRUE(test.IWords.SetFuncLink(1, LinkPData));
     const DebugEditTarget target{'i', 1, 1};
-    EXPECT_TRUE(ApplyDebugValue(form.document(), test, target, "04"));
-    EXPECT_FALSE(ApplyDebugValue(form.document(), test, target, "06"));
+    EXPECT_TRUE(ApplyDebugValue(form.Document(), test, target, "04"));
+    EXPECT_FALSE(ApplyDebugValue(form.Document(), test, target, "06"));
     EXPECT_EQ(test.IWords.ValueAt(1, 1, ValueSet::Run), 4);
     ASSERT_TRUE(test.IWords.SetFuncLink(1, LinkPData2));
-    EXPECT_TRUE(ApplyDebugValue(form.document(), test, target, "FB"));
-    EXPECT_FALSE(ApplyDebugValue(form.document(), test, target, "F9"));
+    EXPECT_TRUE(ApplyDebugValue(form.Document(), test, target, "FB"));
+    EXPECT_FALSE(ApplyDebugValue(form.Document(), test, target, "F9"));
     const std::string refusal = Msg(19) + "\r\nДопустимо задание только одного значащего бита";
     EXPECT_EQ(Messages(), (std::vector<std::string>{refusal, refusal}));
 }
@@ -149,12 +149,12 @@ TEST_F(DebugDeskTest, AOneHotDataWordTakesOneSetBitOnly)
 TEST_F(DebugDeskTest, AnFAddressTakesTheFileElementIntoTheDataWord)
 {
     TBaseForm &form = Desk();
-    form.selectTest(1);
-    STest &test = *form.document().Test(1);
+    form.SelectTest(1);
+    STest &test = *form.Document().Test(1);
     // The memory test's link on i1 came last; make it the ROM check's again.
     ASSERT_TRUE(test.IWords.SetFuncLink(1, MakeFuncLink(3, LinkFAddress)));
     ASSERT_EQ(test.FFuncs.ByNumber(3)->FileName, "rom.dat");
-    EXPECT_TRUE(ApplyDebugValue(form.document(), test, {'i', 1, 0}, "5"));
+    EXPECT_TRUE(ApplyDebugValue(form.Document(), test, {'i', 1, 0}, "5"));
     EXPECT_EQ(test.IWords.ValueAt(1, 0, ValueSet::Run), 5);
     EXPECT_EQ(test.OWords.ValueAt(1, 0, ValueSet::Reference), 0xC0) << "byte 5 of rom.dat";
 }
@@ -162,23 +162,23 @@ TEST_F(DebugDeskTest, AnFAddressTakesTheFileElementIntoTheDataWord)
 TEST_F(DebugDeskTest, AClickOnADebugValueOpensTheEditDialogAndRefillsTheTable)
 {
     TBaseForm &form = Desk();
-    form.showTable();
+    form.ShowTable();
     QString shown;
     ModalWatch<TfmEditDebug> watch([&](TfmEditDebug &w) {
-        shown = w.value()->text();
-        EXPECT_EQ(w.value()->maxLength(), 9);
-        w.value()->setText("3c");
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        shown = w.Value()->text();
+        EXPECT_EQ(w.Value()->maxLength(), 9);
+        w.Value()->setText("3c");
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
     });
-    const TextGrid &grid = form.document().TableView();
+    const TextGrid &grid = form.Document().TableView();
     int row = -1;
     for (int r = 1; r < grid.RowCount() && row < 0; ++r) {
         if (grid.Cell(ColInputName, r).rfind("i1", 0) == 0)
             row = r;
     }
     ASSERT_GT(row, 0);
-    emit form.tableView()->debugValueEditRequested('i', 1, row);
-    EXPECT_TRUE(watch.seen());
+    emit form.TableView()->DebugValueEditRequested('i', 1, row);
+    EXPECT_TRUE(watch.Seen());
     EXPECT_EQ(shown, "55");
     EXPECT_EQ(First().IWords.ValueAt(1, 0, ValueSet::Run), 0x3C);
     EXPECT_EQ(grid.Cell(ColInputDebug, row), "3C") << "the table is filled again";
@@ -188,18 +188,18 @@ TEST_F(DebugDeskTest, AClickOnADebugValueOpensTheEditDialogAndRefillsTheTable)
 TEST_F(DebugDeskTest, AnMAddressRowOpensTheAddressDialogThatSplitsAndStoresTheAddress)
 {
     TBaseForm &form = WindowWithDemo();
-    form.selectTest(1);
+    form.SelectTest(1);
     // The memory test's first tact drives its address word i1, so the table
     // has a row of i1 to carry the address note.
-    STest &memory = *form.document().Test(1);
+    STest &memory = *form.Document().Test(1);
     ASSERT_EQ(memory.Tacts.D1.at(0), '-');
     memory.Tacts.D1[0] = 'i';
     memory.Tacts.D2[0] = '1';
-    form.toggleDebug();
-    ASSERT_TRUE(form.document().DebugMode());
+    form.ToggleDebug();
+    ASSERT_TRUE(form.Document().DebugMode());
     mesbo->Clear();
-    form.showTable();
-    TQuorvik &doc = form.document();
+    form.ShowTable();
+    TQuorvik &doc = form.Document();
     STest &test = *doc.Test(1);
     // M1 writes through i1 (low part) and i2 (high part).
     const int lowWidth = test.IWords.BusWidth(1, doc.Doc().Tyres);
@@ -217,17 +217,17 @@ TEST_F(DebugDeskTest, AnMAddressRowOpensTheAddressDialogThatSplitsAndStoresTheAd
     bool stayedOpen = false;
     ModalWatch<TfmMAddress> watch([&](TfmMAddress &w) {
         maximum = w.findChildren<QLabel *>().value(0)->text();
-        w.address()->setText("FFFFFFFFFFFF");
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        w.Address()->setText("FFFFFFFFFFFF");
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         refusals = mesbo->Count();
         stayedOpen = w.isVisible();
-        w.address()->setText(QString::number(address, 16));
-        low = w.lowPart()->text();
-        high = w.highPart() ? w.highPart()->text() : QString();
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        w.Address()->setText(QString::number(address, 16));
+        low = w.LowPart()->text();
+        high = w.HighPart() ? w.HighPart()->text() : QString();
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
     });
-    emit form.tableView()->debugValueEditRequested('i', 1, row);
-    ASSERT_TRUE(watch.seen()) << "the address dialog, not the value dialog";
+    emit form.TableView()->DebugValueEditRequested('i', 1, row);
+    ASSERT_TRUE(watch.Seen()) << "the address dialog, not the value dialog";
     EXPECT_TRUE(maximum.startsWith("Максимальный адрес: "));
     EXPECT_EQ(refusals, 1u) << "an address above the largest is refused";
     EXPECT_TRUE(stayedOpen);

@@ -36,22 +36,22 @@ TEST_F(SaveChoice, OutsideDebugModeProbeDataIsUntickedAgainWithTheMessage)
     TBaseForm &form = WindowWithDemo();
     ModalWatch<TfmSaveChoice> watch([](TfmSaveChoice &w) {
         EXPECT_EQ(w.windowTitle(), "Сохранить");
-        ASSERT_EQ(w.kinds()->count(), TfmSaveChoice::kLines);
-        EXPECT_EQ(w.kinds()->item(3)->text(), "данные зондов");
-        w.kinds()->item(3)->setCheckState(Qt::Checked);
-        EXPECT_EQ(w.kinds()->item(3)->checkState(), Qt::Unchecked);
-        w.kinds()->item(1)->setCheckState(Qt::Checked);
-        EXPECT_EQ(w.kinds()->item(1)->checkState(), Qt::Checked) << "function data may be written";
-        EXPECT_EQ(w.fileName()->currentText(), "DEMO.QOR");
-        EXPECT_FALSE(w.activeCycle()->isEnabled());
-        w.activeTest()->setChecked(true);
-        w.activeCycle()->setChecked(true);
-        w.activeTest()->setChecked(false);
-        EXPECT_FALSE(w.activeCycle()->isChecked()) << "unticking the test unticks the cycle";
+        ASSERT_EQ(w.Kinds()->count(), TfmSaveChoice::kLines);
+        EXPECT_EQ(w.Kinds()->item(3)->text(), "данные зондов");
+        w.Kinds()->item(3)->setCheckState(Qt::Checked);
+        EXPECT_EQ(w.Kinds()->item(3)->checkState(), Qt::Unchecked);
+        w.Kinds()->item(1)->setCheckState(Qt::Checked);
+        EXPECT_EQ(w.Kinds()->item(1)->checkState(), Qt::Checked) << "function data may be written";
+        EXPECT_EQ(w.FileName()->currentText(), "DEMO.QOR");
+        EXPECT_FALSE(w.ActiveCycle()->isEnabled());
+        w.ActiveTest()->setChecked(true);
+        w.ActiveCycle()->setChecked(true);
+        w.ActiveTest()->setChecked(false);
+        EXPECT_FALSE(w.ActiveCycle()->isChecked()) << "unticking the test unticks the cycle";
         w.reject();
     });
-    form.actions().saveFile->trigger();
-    EXPECT_TRUE(watch.seen());
+    form.Actions().saveFile->trigger();
+    EXPECT_TRUE(watch.Seen());
     EXPECT_EQ(Messages(), std::vector<std::string>{"Программа работает в режиме диагностики. "
                                                    "Запись отладочных данных невозможна"});
 }
@@ -61,25 +61,25 @@ TEST_F(SaveChoice, AnInvalidNameKeepsTheDialogAndAGoodOneSavesBesideTheFileAndKe
     TBaseForm &form = WindowWithDemo();
     const std::filesystem::path folder = dir.Path() / "demo";
     ModalWatch<TfmSaveChoice> watch([](TfmSaveChoice &w) {
-        EXPECT_TRUE(w.backup()->isChecked()) << "the setting is on by default";
-        w.fileName()->setEditText("../outside");
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        EXPECT_TRUE(w.Backup()->isChecked()) << "the setting is on by default";
+        w.FileName()->setEditText("../outside");
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         EXPECT_TRUE(w.isVisible());
-        w.fileName()->setEditText("COPY");
-        w.backup()->setChecked(false);
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        w.FileName()->setEditText("COPY");
+        w.Backup()->setChecked(false);
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         EXPECT_FALSE(w.isVisible());
     });
-    form.actions().saveFile->trigger();
-    EXPECT_TRUE(watch.seen());
+    form.Actions().saveFile->trigger();
+    EXPECT_TRUE(watch.Seen());
     EXPECT_EQ(Messages(), std::vector<std::string>{"Задано недопустимое имя файла"});
     EXPECT_TRUE(std::filesystem::exists(folder / "COPY.QOR"));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "outside.QOR"));
-    EXPECT_EQ(form.document().Doc().FileName, (folder / "COPY.QOR").string());
+    EXPECT_EQ(form.Document().Doc().FileName, (folder / "COPY.QOR").string());
     EXPECT_EQ(store.Settings().Option(TSettings::OptBackupOnSave), 0);
     EXPECT_EQ(TfmSaveChoice::WithQorExtension("name.txt"), "name.QOR");
-    ASSERT_FALSE(form.recentFiles().isEmpty());
-    EXPECT_EQ(form.recentFiles().front().toStdString(), (folder / "COPY.QOR").string())
+    ASSERT_FALSE(form.RecentFiles().isEmpty());
+    EXPECT_EQ(form.RecentFiles().front().toStdString(), (folder / "COPY.QOR").string())
         << "the new name heads the recent files";
 }
 
@@ -91,20 +91,20 @@ protected:
     TBaseForm &EditedDesk()
     {
         TBaseForm &form = WindowWithDemo();
-        form.toggleDebug();
-        form.showTable();
+        form.ToggleDebug();
+        form.ShowTable();
         ModalWatch<debug::TfmEditDebug> watch([](debug::TfmEditDebug &w) {
-            w.value()->setText("3c");
-            QTest::mouseClick(w.okButton(), Qt::LeftButton);
+            w.Value()->setText("3c");
+            QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         });
-        const TextGrid &grid = form.document().TableView();
+        const TextGrid &grid = form.Document().TableView();
         int row = -1;
         for (int r = 1; r < grid.RowCount() && row < 0; ++r)
             if (grid.Cell(ColInputName, r).rfind("i1", 0) == 0)
                 row = r;
         EXPECT_GT(row, 0);
-        emit form.tableView()->debugValueEditRequested('i', 1, row);
-        EXPECT_TRUE(watch.seen());
+        emit form.TableView()->DebugValueEditRequested('i', 1, row);
+        EXPECT_TRUE(watch.Seen());
         mesbo->Clear();
         return form;
     }
@@ -128,42 +128,42 @@ TEST_F(UnsavedChanges, ClosingAsksToSaveAndCancelKeepsTheWindowOpen)
 TEST_F(UnsavedChanges, OpeningAnotherFileAnsweredYesSavesTheDebugValuesFirst)
 {
     TBaseForm &form = EditedDesk();
-    const QString first = QString::fromStdString(form.document().Doc().FileName);
+    const QString first = QString::fromStdString(form.Document().Doc().FileName);
     mesbo->QueueAnswer(MbYes);
     ModalWatch<TfmSaveChoice> choice([](TfmSaveChoice &w) {
-        w.kinds()->item(0)->setCheckState(Qt::Checked); // "отладочные данные (i, g, G)"
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        w.Kinds()->item(0)->setCheckState(Qt::Checked); // "отладочные данные (i, g, G)"
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
     });
-    ASSERT_TRUE(form.openFile(Demo("other")));
-    EXPECT_TRUE(choice.seen());
+    ASSERT_TRUE(form.OpenFile(Demo("other")));
+    EXPECT_TRUE(choice.Seen());
     EXPECT_EQ(mesbo->Count(), 1u);
-    ASSERT_TRUE(form.openFile(first)) << "nothing is left to ask about";
+    ASSERT_TRUE(form.OpenFile(first)) << "nothing is left to ask about";
     EXPECT_EQ(mesbo->Count(), 1u);
-    EXPECT_EQ(form.document().Test(0)->IWords.ValueAt(1, 0, ValueSet::Reference), 0x3C);
+    EXPECT_EQ(form.Document().Test(0)->IWords.ValueAt(1, 0, ValueSet::Reference), 0x3C);
 }
 
 TEST_F(UnsavedChanges, CancellingTheSaveChoiceKeepsTheFileOpen)
 {
     TBaseForm &form = EditedDesk();
-    const std::string first = form.document().Doc().FileName;
+    const std::string first = form.Document().Doc().FileName;
     mesbo->QueueAnswer(MbYes);
     ModalWatch<TfmSaveChoice> choice([](TfmSaveChoice &w) { w.reject(); });
-    EXPECT_FALSE(form.openFile(Demo("other")));
-    EXPECT_TRUE(choice.seen());
-    EXPECT_EQ(form.document().Doc().FileName, first);
-    EXPECT_EQ(form.document().Test(0)->IWords.ValueAt(1, 0, ValueSet::Run), 0x3C);
+    EXPECT_FALSE(form.OpenFile(Demo("other")));
+    EXPECT_TRUE(choice.Seen());
+    EXPECT_EQ(form.Document().Doc().FileName, first);
+    EXPECT_EQ(form.Document().Test(0)->IWords.ValueAt(1, 0, ValueSet::Run), 0x3C);
 }
 
 TEST_F(UnsavedChanges, ModesViewsAndRunResultsAreNoChanges)
 {
     TBaseForm &form = WindowWithDemo();
-    form.toggleDebug();
-    form.toggleZond();
-    form.showTable();
-    form.selectTest(1);
-    form.showDiagram();
-    form.toggleDebug();
-    form.document().ResetRunResults();
+    form.ToggleDebug();
+    form.ToggleZond();
+    form.ShowTable();
+    form.SelectTest(1);
+    form.ShowDiagram();
+    form.ToggleDebug();
+    form.Document().ResetRunResults();
     mesbo->Clear();
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(Messages().empty());
@@ -174,17 +174,17 @@ using RememberedPaths = DeskFixture;
 TEST_F(RememberedPaths, AFolderOutsideWindows1251KeepsTheStartDirectoryAndRecentFiles)
 {
     TBaseForm &form = WindowWithDemo();
-    const QStringList recent = form.recentFiles();
-    const QString start = form.startDirectory();
+    const QStringList recent = form.RecentFiles();
+    const QString start = form.StartDirectory();
     ASSERT_FALSE(recent.isEmpty());
     mesbo->Clear();
     const QString odd = Demo("снег☃");
-    ASSERT_TRUE(form.openFile(odd));
-    ASSERT_TRUE(form.openFile(odd));
+    ASSERT_TRUE(form.OpenFile(odd));
+    ASSERT_TRUE(form.OpenFile(odd));
     ASSERT_EQ(mesbo->Count(), 1u) << "told once";
     EXPECT_NE(Messages()[0].find("не будет запомнен"), std::string::npos) << Messages()[0];
-    EXPECT_EQ(form.recentFiles(), recent);
-    EXPECT_EQ(form.startDirectory(), start);
+    EXPECT_EQ(form.RecentFiles(), recent);
+    EXPECT_EQ(form.StartDirectory(), start);
 
     // What the settings file keeps reads back whole.
     ASSERT_TRUE(store.Save(nullptr));

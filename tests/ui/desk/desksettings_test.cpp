@@ -37,36 +37,36 @@ TEST_F(DeskSettings, GEWordColour255PaintsTheEndLettersRedAndMinusOneKeepsADefau
     WriteSettings("[Цвета]\r\nСлово GE=255\r\n[Общие]\r\n"
                   "Показывать окно комментариев при открытии файла=-1\r\n");
     TBaseForm &form = WindowWithDemo();
-    ASSERT_NE(form.commentWindow(), nullptr);
-    EXPECT_TRUE(form.commentWindow()->isVisible());
-    EXPECT_EQ(form.commentWindow()->currentSlot(), TfmComment::kFileSlot);
+    ASSERT_NE(form.CommentWindow(), nullptr);
+    EXPECT_TRUE(form.CommentWindow()->isVisible());
+    EXPECT_EQ(form.CommentWindow()->CurrentSlot(), TfmComment::kFileSlot);
 
     // The first test's tact 19 is the end of a G-cycle: its header letter "E".
-    DiagramView &view = *form.diagramView();
-    ASSERT_EQ(view.cell(20, 0), QStringLiteral("E"));
+    DiagramView &view = *form.DiagramView();
+    ASSERT_EQ(view.Cell(20, 0), QStringLiteral("E"));
     const QImage shot = view.viewport()->grab().toImage();
-    EXPECT_TRUE(HasRedText(shot, view.cellRect(20, 0)));
-    EXPECT_FALSE(HasRedText(shot, view.cellRect(19, 0))) << "the \"o\" beside it is not red";
+    EXPECT_TRUE(HasRedText(shot, view.CellRect(20, 0)));
+    EXPECT_FALSE(HasRedText(shot, view.CellRect(19, 0))) << "the \"o\" beside it is not red";
 }
 
 TEST_F(DeskSettings, EscInTheMainWindowOrInTheCommentWindowPutsTheCommentsAway)
 {
     TBaseForm &form = WindowWithDemo();
-    ASSERT_NE(form.commentWindow(), nullptr);
-    ASSERT_TRUE(form.commentWindow()->isVisible());
+    ASSERT_NE(form.CommentWindow(), nullptr);
+    ASSERT_TRUE(form.CommentWindow()->isVisible());
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QTest::keyClick(&form, Qt::Key_Escape);
-    EXPECT_FALSE(form.commentWindow()->isVisible());
+    EXPECT_FALSE(form.CommentWindow()->isVisible());
     EXPECT_TRUE(form.isVisible());
 
-    form.actions().comment->trigger();
-    ASSERT_TRUE(form.commentWindow()->isVisible());
-    form.commentWindow()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.commentWindow()));
-    QWidget *focus = form.commentWindow()->focusWidget();
-    QTest::keyClick(focus != nullptr ? focus : form.commentWindow(), Qt::Key_Escape);
-    EXPECT_FALSE(form.commentWindow()->isVisible());
+    form.Actions().comment->trigger();
+    ASSERT_TRUE(form.CommentWindow()->isVisible());
+    form.CommentWindow()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.CommentWindow()));
+    QWidget *focus = form.CommentWindow()->focusWidget();
+    QTest::keyClick(focus != nullptr ? focus : form.CommentWindow(), Qt::Key_Escape);
+    EXPECT_FALSE(form.CommentWindow()->isVisible());
 }
 
 TEST_F(DeskSettings, SettingsAndPlacementsRoundTripThroughTheClose)
@@ -94,26 +94,26 @@ TEST_F(DeskSettings, SettingsAndPlacementsRoundTripThroughTheClose)
 TEST_F(DeskSettings, TheCommentWindowIsOneInstanceAndSavesOnlyWithEditingAllowed)
 {
     TBaseForm &form = WindowWithDemo();
-    TfmComment *comments = form.commentWindow();
+    TfmComment *comments = form.CommentWindow();
     ASSERT_NE(comments, nullptr);
-    EXPECT_TRUE(comments->editor()->isReadOnly());
-    EXPECT_TRUE(comments->text().contains(QStringLiteral("Демонстрационная плата")));
-    form.selectTest(1);
-    EXPECT_EQ(form.commentWindow(), comments) << "one instance";
+    EXPECT_TRUE(comments->Editor()->isReadOnly());
+    EXPECT_TRUE(comments->Text().contains(QStringLiteral("Демонстрационная плата")));
+    form.SelectTest(1);
+    EXPECT_EQ(form.CommentWindow(), comments) << "one instance";
     mesbo->Clear();
-    QTest::mouseClick(comments->saveButton(), Qt::LeftButton);
+    QTest::mouseClick(comments->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(Messages().front(), Msg(55) + "\r\nДля записи активируйте параметр \"Разрешить "
                                             "изменять комментарии к тесту/файлу\"");
     const std::string before = ReadBytes(dir.Path() / "demo" / "DEMO.TXT");
 
-    form.document().SetDisplaySwitch(TSettings::OptAllowCommentEdit, 1);
-    form.selectTest(0);
-    form.actions().comment->trigger();
-    EXPECT_FALSE(comments->editor()->isReadOnly());
-    EXPECT_EQ(comments->currentSlot(), 1);
-    comments->editor()->setPlainText(QStringLiteral("Новый комментарий к первому тесту"));
-    QTest::mouseClick(comments->saveButton(), Qt::LeftButton);
+    form.Document().SetDisplaySwitch(TSettings::OptAllowCommentEdit, 1);
+    form.SelectTest(0);
+    form.Actions().comment->trigger();
+    EXPECT_FALSE(comments->Editor()->isReadOnly());
+    EXPECT_EQ(comments->CurrentSlot(), 1);
+    comments->Editor()->setPlainText(QStringLiteral("Новый комментарий к первому тесту"));
+    QTest::mouseClick(comments->SaveButton(), Qt::LeftButton);
     const std::string after = Cp1251ToUtf8(ReadBytes(dir.Path() / "demo" / "DEMO.TXT"));
     EXPECT_NE(after, Cp1251ToUtf8(before));
     EXPECT_NE(after.find("Новый комментарий к первому тесту"), std::string::npos);
@@ -121,24 +121,24 @@ TEST_F(DeskSettings, TheCommentWindowIsOneInstanceAndSavesOnlyWithEditingAllowed
         << "the file's comment stays";
 
     // Opening another file closes the window and forgets its test.
-    ASSERT_TRUE(form.openFile(Demo("second")));
-    EXPECT_NE(comments->currentSlot(), 1);
+    ASSERT_TRUE(form.OpenFile(Demo("second")));
+    EXPECT_NE(comments->CurrentSlot(), 1);
 }
 
 TEST_F(DeskSettings, StatusPicturesComeFromAnyThreadAndTheHintStaysNarrow)
 {
     TBaseForm &form = Window();
     desk::StatusRelay relay;
-    QObject::connect(&relay, &desk::StatusRelay::pictureChanged, &form,
-                     &TBaseForm::setStatusPicture);
+    QObject::connect(&relay, &desk::StatusRelay::PictureChanged, &form,
+                     &TBaseForm::SetStatusPicture);
     std::thread poller([&relay] {
         relay.ShowStatusPicture(StatusPictureFor(UnitStatus::Connected, false, "ARM 1.2"));
     });
     poller.join();
-    desk::StatusPictureLabel &label = *form.runBar()->status();
-    EXPECT_EQ(label.code(), UnitStatus::NotShown) << "nothing happens off the main thread";
-    QV_EXPECT_SOON(label.code() == UnitStatus::Connected);
-    EXPECT_EQ(label.hintText(), QStringLiteral("МК: подключен\r\nARM 1.2"));
+    desk::StatusPictureLabel &label = *form.RunBar()->Status();
+    EXPECT_EQ(label.Code(), UnitStatus::NotShown) << "nothing happens off the main thread";
+    QV_EXPECT_SOON(label.Code() == UnitStatus::Connected);
+    EXPECT_EQ(label.HintText(), QStringLiteral("МК: подключен\r\nARM 1.2"));
     EXPECT_FALSE(label.pixmap().isNull());
     // Every status the monitor can show has a picture and a hint for both
     // unit types, and no two statuses of a type look alike.
@@ -159,21 +159,21 @@ TEST_F(DeskSettings, StatusPicturesComeFromAnyThreadAndTheHintStaysNarrow)
     // The hint window follows the mouse over the picture.
     QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
     QCoreApplication::sendEvent(&label, &enter);
-    ASSERT_NE(label.hintWindow(), nullptr);
-    EXPECT_TRUE(label.hintWindow()->isVisible());
-    EXPECT_EQ(label.hintWindow()->text(), QStringLiteral("МК: подключен\nARM 1.2"));
+    ASSERT_NE(label.HintWindow(), nullptr);
+    EXPECT_TRUE(label.HintWindow()->isVisible());
+    EXPECT_EQ(label.HintWindow()->text(), QStringLiteral("МК: подключен\nARM 1.2"));
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(&label, &leave);
-    EXPECT_FALSE(label.hintWindow()->isVisible());
+    EXPECT_FALSE(label.HintWindow()->isVisible());
 
     mesbo->Clear();
-    EXPECT_FALSE(label.setPicture(UnitStatus::NoConnection, QStringLiteral("STATUS_NONE"),
+    EXPECT_FALSE(label.SetPicture(UnitStatus::NoConnection, QStringLiteral("STATUS_NONE"),
                                   QStringLiteral("x")));
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(Messages().front(), "Не удалось загрузить ресурс \"STATUS_NONE\"");
 
     desk::StatusHintWindow hint;
-    hint.showAt(form, QString(600, QLatin1Char('w')) + QStringLiteral(" конец"));
+    hint.ShowAt(form, QString(600, QLatin1Char('w')) + QStringLiteral(" конец"));
     EXPECT_LE(hint.width(), desk::StatusHintWindow::kMaxWidth);
     EXPECT_EQ(hint.x(), form.frameGeometry().left() + 3);
     EXPECT_EQ(hint.geometry().bottom(), form.frameGeometry().bottom() - 7);
@@ -197,12 +197,12 @@ TEST_F(DeskSettings, TheWholeDeskPollsTheSimulatedUnitAndStopsAtTheWindowsClose)
     ASSERT_TRUE(session.Start("Quorvik"));
     {
         TBaseForm form(&session.Store(), &session);
-        QObject::connect(&relay, &desk::StatusRelay::pictureChanged, &form,
-                         &TBaseForm::setStatusPicture);
+        QObject::connect(&relay, &desk::StatusRelay::PictureChanged, &form,
+                         &TBaseForm::SetStatusPicture);
         form.show();
-        ASSERT_TRUE(form.openFile(Demo()));
-        QV_EXPECT_SOON_WITHIN(form.runBar()->status()->code() == UnitStatus::Connected, 10000);
-        EXPECT_TRUE(form.runBar()->status()->hintText().contains(QStringLiteral("подключен")));
+        ASSERT_TRUE(form.OpenFile(Demo()));
+        QV_EXPECT_SOON_WITHIN(form.RunBar()->Status()->Code() == UnitStatus::Connected, 10000);
+        EXPECT_TRUE(form.RunBar()->Status()->HintText().contains(QStringLiteral("подключен")));
         form.close();
         EXPECT_FALSE(session.Started()) << "the close stops the session";
     }
@@ -222,19 +222,19 @@ TEST_F(DeskSettings, TwoFailuresAppendTwoBlocksAndContinuingLeavesTheDocumentOpe
     bool closed = false;
     TExcept handler(log, &TfmMsgException::Ask);
     handler.SetCloseCallback([&closed] { closed = true; });
-    app->setFailureHandler(&handler);
+    app->SetFailureHandler(&handler);
     FailingObject failing;
     for (int i = 0; i < 2; ++i) {
         // The operator presses "&Продолжить работу" in the failure window.
         QTimer::singleShot(50, [] {
             auto *box = qobject_cast<TfmMsgException *>(QApplication::activeModalWidget());
             if (box)
-                box->continueButton()->click();
+                box->ContinueButton()->click();
         });
         QEvent event(QEvent::User);
         QCoreApplication::sendEvent(&failing, &event);
     }
-    app->setFailureHandler(nullptr);
+    app->SetFailureHandler(nullptr);
     EXPECT_FALSE(closed);
     const std::string text = ReadBytes(log);
     EXPECT_EQ(text.rfind("earlier content\r\n", 0), 0u);
@@ -244,7 +244,7 @@ TEST_F(DeskSettings, TwoFailuresAppendTwoBlocksAndContinuingLeavesTheDocumentOpe
         ++blocks;
     EXPECT_EQ(blocks, 2u);
     EXPECT_NE(text.find(Utf8ToCp1251("Exception message: сбой обработчика")), std::string::npos);
-    EXPECT_EQ(form.document().Doc().NTest, 3);
+    EXPECT_EQ(form.Document().Doc().NTest, 3);
     EXPECT_TRUE(form.isVisible());
 }
 
@@ -256,13 +256,13 @@ TEST_F(DeskSettings, ScreenshotOfTheDemoBoardWhenAsked)
     if (path.isEmpty())
         GTEST_SKIP() << "QORVIK_SCREENSHOT not set";
     TBaseForm &form = WindowWithDemo();
-    if (form.commentWindow())
-        form.commentWindow()->close();
+    if (form.CommentWindow())
+        form.CommentWindow()->close();
     QTest::qWait(300);
     ASSERT_TRUE(form.grab().save(path));
     // And the table in debug mode beside it.
-    form.showTable();
-    form.toggleDebug();
+    form.ShowTable();
+    form.ToggleDebug();
     QTest::qWait(100);
     QString second = path;
     second.replace(QStringLiteral(".png"), QStringLiteral("-debug.png"));

@@ -51,11 +51,11 @@ TEST_F(Desk, TheFourBarsCarryTheirTitlesAndTheRunAndInformationBarsStayOffTheSid
     EXPECT_EQ(form.objectName(), "BaseForm");
     const QStringList titles{"Главное меню", "Панель инструментов", "Пуск", "Общие сведения"};
     for (int i = 0; i < 4; ++i) {
-        ASSERT_NE(form.bar(i), nullptr);
-        EXPECT_EQ(form.bar(i)->windowTitle(), titles.at(i));
-        EXPECT_TRUE(form.bar(i)->isVisible());
-        const bool sides = form.bar(i)->isAreaAllowed(Qt::LeftToolBarArea) ||
-                           form.bar(i)->isAreaAllowed(Qt::RightToolBarArea);
+        ASSERT_NE(form.Bar(i), nullptr);
+        EXPECT_EQ(form.Bar(i)->windowTitle(), titles.at(i));
+        EXPECT_TRUE(form.Bar(i)->isVisible());
+        const bool sides = form.Bar(i)->isAreaAllowed(Qt::LeftToolBarArea) ||
+                           form.Bar(i)->isAreaAllowed(Qt::RightToolBarArea);
         EXPECT_EQ(sides, i < 2) << titles.at(i).toStdString();
     }
     EXPECT_EQ(form.minimumSize(), QSize(725, 200));
@@ -69,13 +69,13 @@ TEST_F(Desk, TheFourBarsCarryTheirTitlesAndTheRunAndInformationBarsStayOffTheSid
     EXPECT_EQ(captions, QStringList({"&Файл", "&Вид", "&Режимы работы", "&Слова и функции",
                                      "&Отладка", "&Инструменты", "&Помощь"}));
 
-    EXPECT_EQ(Names(form.bar(1)->actions()),
+    EXPECT_EQ(Names(form.Bar(1)->actions()),
               QStringList({"acOpenFile", "acDiagramm", "acTable",  "acFullTable", "acParedTable",
                            "acTyreData", "acIWord",    "acOWord",  "acGWord",     "acFuncG",
                            "acFuncF",    "acFuncM",    "acFuncP",  "acFuncV",     "acFuncS",
                            "acViewCNT",  "acComment",  "acParams", "acEditQor",   "acHexEdit",
                            "acExit"}));
-    const desk::MainActions &a = form.actions();
+    const desk::MainActions &a = form.Actions();
     EXPECT_FALSE(a.funcS->isVisible()) << "the S-function list is reached from the views only";
     EXPECT_EQ(a.exit->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
     EXPECT_EQ(a.editQor->shortcut(), QKeySequence(Qt::Key_F4));
@@ -89,8 +89,8 @@ TEST_F(Desk, TheFourBarsCarryTheirTitlesAndTheRunAndInformationBarsStayOffTheSid
 
     QStringList runButtons;
     for (QToolButton *button :
-         {form.runBar()->pusk(), form.runBar()->solid(), form.runBar()->debug(),
-          form.runBar()->zond(), form.runBar()->cycles()}) {
+         {form.RunBar()->Pusk(), form.RunBar()->Solid(), form.RunBar()->Debug(),
+          form.RunBar()->Zond(), form.RunBar()->Cycles()}) {
         EXPECT_TRUE(button->isCheckable());
         runButtons << button->text();
     }
@@ -106,52 +106,52 @@ TEST_F(Desk, TheFourBarsCarryTheirTitlesAndTheRunAndInformationBarsStayOffTheSid
 TEST_F(Desk, WithoutAFileEverythingShowsAQuestionMarkAndOnlyTheFileCommandsWork)
 {
     TBaseForm &form = Window();
-    const desk::MainActions &a = form.actions();
-    const desk::InfoPanel &info = *form.infoPanel();
+    const desk::MainActions &a = form.Actions();
+    const desk::InfoPanel &info = *form.InfoPanel();
     for (const char *name :
          {"lbFileAdapter", "lbSystem", "lbCycles", "lbStartTact", "lbErrors", "lbTestName"})
-        EXPECT_EQ(info.label(name)->text(), QStringLiteral("?")) << name;
+        EXPECT_EQ(info.Label(name)->text(), QStringLiteral("?")) << name;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quorvik"));
-    EXPECT_EQ(info.visibleTestTabs(), 0);
+    EXPECT_EQ(info.VisibleTestTabs(), 0);
     EXPECT_TRUE(a.openFile->isEnabled());
     EXPECT_TRUE(a.exit->isEnabled());
     for (QAction *action : {a.diagramm, a.table, a.saveFile, a.iWord, a.comment, a.pusk,
                             a.fullTable, a.incScale, a.zond, a.editQor})
         EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
-    EXPECT_FALSE(form.runBar()->pusk()->isEnabled());
-    EXPECT_FALSE(form.diagramView()->isVisible());
-    EXPECT_FALSE(form.tableView()->isVisible());
+    EXPECT_FALSE(form.RunBar()->Pusk()->isEnabled());
+    EXPECT_FALSE(form.DiagramView()->isVisible());
+    EXPECT_FALSE(form.TableView()->isVisible());
 
-    ASSERT_TRUE(form.openFile(Demo()));
+    ASSERT_TRUE(form.OpenFile(Demo()));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("DEMO.QOR - Quorvik"));
-    EXPECT_EQ(info.visibleTestTabs(), 3);
-    EXPECT_TRUE(info.tab(desk::InfoPanel::kAllTab)->isVisible());
-    EXPECT_FALSE(info.tab(3)->isVisible());
-    EXPECT_EQ(info.pressedTab(), 0);
-    EXPECT_EQ(info.label("lbFileAdapter")->text(), QStringLiteral("DEMO.CNT"));
-    EXPECT_TRUE(info.label("lbFileAdapter")->toolTip().startsWith("Файл контакта: \""));
-    EXPECT_EQ(info.label("lbSystem")->text(), QStringLiteral("16"));
-    EXPECT_EQ(info.label("lbCycles")->text(), QStringLiteral("2"));
-    EXPECT_EQ(info.label("lbTestName")->text(), QStringLiteral("Шина данных"));
-    EXPECT_TRUE(form.diagramView()->isVisible());
+    EXPECT_EQ(info.VisibleTestTabs(), 3);
+    EXPECT_TRUE(info.Tab(desk::InfoPanel::kAllTab)->isVisible());
+    EXPECT_FALSE(info.Tab(3)->isVisible());
+    EXPECT_EQ(info.PressedTab(), 0);
+    EXPECT_EQ(info.Label("lbFileAdapter")->text(), QStringLiteral("DEMO.CNT"));
+    EXPECT_TRUE(info.Label("lbFileAdapter")->toolTip().startsWith("Файл контакта: \""));
+    EXPECT_EQ(info.Label("lbSystem")->text(), QStringLiteral("16"));
+    EXPECT_EQ(info.Label("lbCycles")->text(), QStringLiteral("2"));
+    EXPECT_EQ(info.Label("lbTestName")->text(), QStringLiteral("Шина данных"));
+    EXPECT_TRUE(form.DiagramView()->isVisible());
     EXPECT_TRUE(a.diagramm->isChecked());
     EXPECT_TRUE(a.incScale->isEnabled());
     EXPECT_FALSE(a.fullTable->isEnabled()) << "table forms only with the table shown";
     EXPECT_FALSE(a.zond->isEnabled()) << "probe mode only in debug mode";
     EXPECT_TRUE(a.editQor->isEnabled());
-    EXPECT_TRUE(form.runBar()->pusk()->isEnabled());
-    EXPECT_EQ(form.startDirectory(), QFileInfo(Demo()).absolutePath());
+    EXPECT_TRUE(form.RunBar()->Pusk()->isEnabled());
+    EXPECT_EQ(form.StartDirectory(), QFileInfo(Demo()).absolutePath());
 
-    form.showTable();
-    EXPECT_TRUE(form.tableView()->isVisible());
-    EXPECT_FALSE(form.diagramView()->isVisible());
+    form.ShowTable();
+    EXPECT_TRUE(form.TableView()->isVisible());
+    EXPECT_FALSE(form.DiagramView()->isVisible());
     EXPECT_TRUE(a.fullTable->isEnabled());
     EXPECT_FALSE(a.incScale->isEnabled());
-    EXPECT_GT(form.tableView()->rowCount(), 1);
+    EXPECT_GT(form.TableView()->RowCount(), 1);
 
     // A failed load leaves the document empty and the information unknown.
-    EXPECT_FALSE(form.openFile(QStringLiteral("/nonexistent/NONE.QOR")));
-    EXPECT_EQ(info.label("lbCycles")->text(), QStringLiteral("?"));
+    EXPECT_FALSE(form.OpenFile(QStringLiteral("/nonexistent/NONE.QOR")));
+    EXPECT_EQ(info.Label("lbCycles")->text(), QStringLiteral("?"));
     EXPECT_FALSE(a.table->isEnabled());
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quorvik"));
 }
@@ -172,11 +172,11 @@ TEST_F(Desk, TwoDroppedFilesOpenNeitherAndShowCatalogueMessageZero)
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(mesbo->ShownMessages().front().text, Msg(0));
     EXPECT_EQ(mesbo->ShownMessages().front().flags, MbError);
-    EXPECT_TRUE(form.document().Doc().FileName.empty());
+    EXPECT_TRUE(form.Document().Doc().FileName.empty());
 
-    form.openDroppedFiles({demo});
-    EXPECT_EQ(form.document().Doc().NTest, 3) << "exactly one dropped file opens";
-    EXPECT_EQ(form.recentFiles().value(0), demo);
+    form.OpenDroppedFiles({demo});
+    EXPECT_EQ(form.Document().Doc().NTest, 3) << "exactly one dropped file opens";
+    EXPECT_EQ(form.RecentFiles().value(0), demo);
 }
 
 // The title of the shown remote-control window; empty when there is none
@@ -191,19 +191,19 @@ QString RemoteWindowTitle()
 
 TEST_F(Desk, AFileNameWithALowerCaseServerSwitchOpensTheFile)
 {
-    const auto line = TBaseForm::parseCommandLine(
+    const auto line = TBaseForm::ParseCommandLine(
         {"quorvik", "A.QOR", "\\remoteserver", "--Remote-Client", "B.QOR"});
     EXPECT_EQ(line.file, QStringLiteral("B.QOR"));
     EXPECT_TRUE(line.remoteServer);
     EXPECT_TRUE(line.remoteClient);
-    EXPECT_FALSE(TBaseForm::parseCommandLine({"quorvik", "\\REMOTESERVERX"}).remoteServer);
+    EXPECT_FALSE(TBaseForm::ParseCommandLine({"quorvik", "\\REMOTESERVERX"}).remoteServer);
 
     TBaseForm &form = Window();
     const QString demo = Demo();
-    form.startFromCommandLine({"quorvik", demo, "\\remoteserver"});
-    EXPECT_TRUE(form.document().Doc().FileName.empty()) << "the file opens after 10 ms";
-    QV_EXPECT_EQ_SOON(form.document().Doc().NTest, 3);
-    EXPECT_EQ(form.startDirectory(), QFileInfo(demo).absolutePath());
+    form.StartFromCommandLine({"quorvik", demo, "\\remoteserver"});
+    EXPECT_TRUE(form.Document().Doc().FileName.empty()) << "the file opens after 10 ms";
+    QV_EXPECT_EQ_SOON(form.Document().Doc().NTest, 3);
+    EXPECT_EQ(form.StartDirectory(), QFileInfo(demo).absolutePath());
     // A window made on its own still takes the server role and shows it.
     QV_EXPECT_SOON(RemoteWindowTitle() == QStringLiteral("Удаленное управление - сервер"));
 }
@@ -217,10 +217,10 @@ TEST_F(Desk, WorkThatCanWaitRunsOnceTheCommandLinesFileIsOpenAndTheWindowPainted
     int ran = 0;
     int testsWhenRun = -1;
     bool exposedWhenRun = false;
-    form.startFromCommandLine({"quorvik", Demo()}, [&] {
+    form.StartFromCommandLine({"quorvik", Demo()}, [&] {
         RunAfterFirstPaint(form, [&] {
             ++ran;
-            testsWhenRun = form.document().Doc().NTest;
+            testsWhenRun = form.Document().Doc().NTest;
             exposedWhenRun = form.windowHandle() && form.windowHandle()->isExposed();
         });
     });
@@ -258,24 +258,24 @@ TEST_F(Desk, RecentFilesKeepTheNineLastOpenedMostRecentFirst)
     QStringList opened;
     for (int i = 0; i < 10; ++i) {
         opened.prepend(Demo("copy" + std::to_string(i)));
-        ASSERT_TRUE(form.openFile(opened.front()));
+        ASSERT_TRUE(form.OpenFile(opened.front()));
     }
-    ASSERT_TRUE(form.openFile(opened.at(3))) << "an entry opened again moves to the top";
+    ASSERT_TRUE(form.OpenFile(opened.at(3))) << "an entry opened again moves to the top";
     opened.move(3, 0);
-    EXPECT_EQ(form.recentFiles(), opened.mid(0, 9));
-    const QMenu *menu = form.actions().recentFiles;
+    EXPECT_EQ(form.RecentFiles(), opened.mid(0, 9));
+    const QMenu *menu = form.Actions().recentFiles;
     EXPECT_EQ(menu->title(), QStringLiteral("Последние файлы"));
     ASSERT_EQ(menu->actions().size(), 9);
     EXPECT_TRUE(menu->actions().front()->text().endsWith(opened.front()));
     menu->actions().at(2)->trigger();
-    EXPECT_EQ(QString::fromStdString(form.document().Doc().FileName), opened.at(2));
+    EXPECT_EQ(QString::fromStdString(form.Document().Doc().FileName), opened.at(2));
 }
 
 TEST_F(Desk, RemoteCommandsOpenTheRoleWindowEvenWithoutAttachedRemoteControl)
 {
     TBaseForm &form = WindowWithDemo();
     mesbo->Clear();
-    const desk::MainActions &a = form.actions();
+    const desk::MainActions &a = form.Actions();
     // No remote control was attached to this window: the command still
     // opens the role's window, and the same command closes it again (after
     // the window's question).
@@ -292,19 +292,19 @@ TEST_F(Desk, RemoteCommandsOpenTheRoleWindowEvenWithoutAttachedRemoteControl)
         role.action->trigger();
         QV_EXPECT_SOON(RemoteWindowTitle().isEmpty()); // the role ended with its window
     }
-    EXPECT_TRUE(form.document().Doc().FileName.empty()) << "a role starts with no file open";
+    EXPECT_TRUE(form.Document().Doc().FileName.empty()) << "a role starts with no file open";
 }
 
 TEST_F(Desk, ListCommandsRefuseWithTheCatalogueTextsFirst)
 {
     TBaseForm &form = WindowWithDemo();
-    const desk::MainActions &a = form.actions();
+    const desk::MainActions &a = form.Actions();
     mesbo->Clear();
-    form.selectTest(TBaseForm::kAllTests);
+    form.SelectTest(TBaseForm::kAllTests);
     a.iWord->trigger();
     EXPECT_EQ(Messages().back(), Msg(37));
-    form.selectTest(2);
-    const STest *third = form.document().Test(2);
+    form.SelectTest(2);
+    const STest *third = form.Document().Test(2);
     ASSERT_NE(third, nullptr);
     if (third->FFuncs.Count() == 0) {
         a.funcF->trigger();
@@ -314,15 +314,15 @@ TEST_F(Desk, ListCommandsRefuseWithTheCatalogueTextsFirst)
     mesbo->Clear();
     ModalWatch<lists::TfmIWord> watch([](lists::TfmIWord &) {});
     a.iWord->trigger();
-    EXPECT_TRUE(watch.seen());
+    EXPECT_TRUE(watch.Seen());
     EXPECT_EQ(mesbo->Count(), 0u);
 }
 
 TEST_F(Desk, AFileWithoutANumberBaseTicksNeitherBaseAndShowsItsZero)
 {
     TBaseForm &form = WindowWithDemo();
-    EXPECT_TRUE(form.actions().sys16->isChecked());
-    EXPECT_FALSE(form.actions().sys8->isChecked());
+    EXPECT_TRUE(form.Actions().sys16->isChecked());
+    EXPECT_FALSE(form.Actions().sys8->isChecked());
     {
         // The demo saved with no number base, as a file without the SYS
         // key reads.
@@ -333,69 +333,69 @@ TEST_F(Desk, AFileWithoutANumberBaseTicksNeitherBaseAndShowsItsZero)
         other.Doc().Sys = 0;
         ASSERT_TRUE(other.SaveFile());
     }
-    ASSERT_TRUE(form.openFile(Demo("nobase")));
-    ASSERT_EQ(form.document().Doc().Sys, 0);
-    EXPECT_FALSE(form.actions().sys16->isChecked());
-    EXPECT_FALSE(form.actions().sys8->isChecked());
-    EXPECT_EQ(form.infoPanel()->label("lbSystem")->text(), QStringLiteral("0"));
+    ASSERT_TRUE(form.OpenFile(Demo("nobase")));
+    ASSERT_EQ(form.Document().Doc().Sys, 0);
+    EXPECT_FALSE(form.Actions().sys16->isChecked());
+    EXPECT_FALSE(form.Actions().sys8->isChecked());
+    EXPECT_EQ(form.InfoPanel()->Label("lbSystem")->text(), QStringLiteral("0"));
 }
 
 TEST_F(Desk, ATestWhoseTactsUseNoWordsShowsTheTableHeaderAndSaysWhy)
 {
     TBaseForm &form = WindowWithDemo();
     form.resize(900, 700);
-    form.showTable();
-    TableView &table = *form.tableView();
-    ASSERT_GT(table.rowCount(), 5);
-    EXPECT_TRUE(table.note().isEmpty()) << "the first test's tacts use words";
-    table.setTopRow(4); // scrolled down in a test with many rows
+    form.ShowTable();
+    TableView &table = *form.TableView();
+    ASSERT_GT(table.RowCount(), 5);
+    EXPECT_TRUE(table.Note().isEmpty()) << "the first test's tacts use words";
+    table.SetTopRow(4); // scrolled down in a test with many rows
 
-    form.selectTest(1); // functions only
+    form.SelectTest(1); // functions only
     ASSERT_TRUE(table.isVisible());
-    ASSERT_EQ(table.rowCount(), 1);
-    EXPECT_EQ(table.topRow(), 0);
-    EXPECT_FALSE(table.cellRect(0, 0).isEmpty()) << "the header row is shown";
-    EXPECT_EQ(table.cell(0, 0), QStringLiteral("цикл"));
-    EXPECT_EQ(table.note(), QString::fromUtf8(TableView::kNoWordsNote));
+    ASSERT_EQ(table.RowCount(), 1);
+    EXPECT_EQ(table.TopRow(), 0);
+    EXPECT_FALSE(table.CellRect(0, 0).isEmpty()) << "the header row is shown";
+    EXPECT_EQ(table.Cell(0, 0), QStringLiteral("цикл"));
+    EXPECT_EQ(table.Note(), QString::fromUtf8(TableView::kNoWordsNote));
     // The note is painted below the header.
     const QImage shot = table.viewport()->grab().toImage();
-    const int below = table.cellRect(0, 0).bottom() + 4;
+    const int below = table.CellRect(0, 0).bottom() + 4;
     bool inked = false;
     for (int y = below; y < std::min(shot.height(), below + 40) && !inked; ++y)
         for (int x = 0; x < shot.width() && !inked; ++x)
             inked = qGray(shot.pixel(x, y)) < 100;
     EXPECT_TRUE(inked) << "some text below the header";
 
-    form.selectTest(0);
-    EXPECT_TRUE(table.note().isEmpty());
+    form.SelectTest(0);
+    EXPECT_TRUE(table.Note().isEmpty());
 }
 
 TEST_F(Desk, AllTestsLeaveNoViewOfAnEarlierTest)
 {
     TBaseForm &form = WindowWithDemo();
-    form.showTable();
-    ASSERT_TRUE(form.tableView()->isVisible());
-    ASSERT_GT(form.document().TableView().RowCount(), 1);
+    form.ShowTable();
+    ASSERT_TRUE(form.TableView()->isVisible());
+    ASSERT_GT(form.Document().TableView().RowCount(), 1);
 
-    form.selectTest(TBaseForm::kAllTests);
-    EXPECT_FALSE(form.tableView()->isVisible());
-    EXPECT_FALSE(form.diagramView()->isVisible());
-    EXPECT_EQ(form.document().TableView().RowCount(), 1) << "only the header is left";
-    EXPECT_EQ(form.document().DiagramShape().tactCount, 0);
-    EXPECT_FALSE(form.actions().table->isChecked());
-    EXPECT_FALSE(form.actions().diagramm->isChecked());
+    form.SelectTest(TBaseForm::kAllTests);
+    EXPECT_FALSE(form.TableView()->isVisible());
+    EXPECT_FALSE(form.DiagramView()->isVisible());
+    EXPECT_EQ(form.Document().TableView().RowCount(), 1) << "only the header is left";
+    EXPECT_EQ(form.Document().DiagramShape().tactCount, 0);
+    EXPECT_FALSE(form.Actions().table->isChecked());
+    EXPECT_FALSE(form.Actions().diagramm->isChecked());
 
     // A test brings back the view last used, with that test in it.
-    form.selectTest(2);
-    EXPECT_TRUE(form.tableView()->isVisible());
-    EXPECT_EQ(form.document().TableView().Cell(ColOutputName, 1).rfind("o1 ", 0), 0u)
-        << form.document().TableView().Cell(ColOutputName, 1);
+    form.SelectTest(2);
+    EXPECT_TRUE(form.TableView()->isVisible());
+    EXPECT_EQ(form.Document().TableView().Cell(ColOutputName, 1).rfind("o1 ", 0), 0u)
+        << form.Document().TableView().Cell(ColOutputName, 1);
 }
 
 TEST_F(Desk, TheOpenDialogSpeaksRussian)
 {
     auto &app = *static_cast<QuorvikApplication *>(QCoreApplication::instance());
-    ASSERT_TRUE(app.installToolkitTranslations()) << "the toolkit's translations are installed";
+    ASSERT_TRUE(app.InstallToolkitTranslations()) << "the toolkit's translations are installed";
     TBaseForm &form = Window();
     QString lookIn, fileName;
     QStringList buttons;
@@ -413,7 +413,7 @@ TEST_F(Desk, TheOpenDialogSpeaksRussian)
             buttons << button->text();
         dialog->reject();
     });
-    form.actions().openFile->trigger();
+    form.Actions().openFile->trigger();
     // A message with details offers them in Russian; the locale is Russian
     // whatever the system's.
     const QLocale locale;
@@ -422,7 +422,7 @@ TEST_F(Desk, TheOpenDialogSpeaksRussian)
     QStringList detailButtons;
     for (const QAbstractButton *button : details.findChildren<QAbstractButton *>())
         detailButtons << button->text();
-    app.removeToolkitTranslations();
+    app.RemoveToolkitTranslations();
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(locale.language(), QLocale::Russian);
     EXPECT_FALSE(detailButtons.filter(QStringLiteral("Показать")).isEmpty())
@@ -440,18 +440,18 @@ TEST_F(Desk, TheViewsRefuseAllTestsWithAWarning)
 {
     TBaseForm &form = WindowWithDemo();
     mesbo->Clear();
-    form.selectTest(TBaseForm::kAllTests);
-    EXPECT_EQ(form.document().CurrentTest(), -1);
-    EXPECT_EQ(form.infoPanel()->label("lbCycles")->text(), QStringLiteral("-"));
-    EXPECT_EQ(form.infoPanel()->label("lbStartTact")->text(), QStringLiteral("-"));
-    EXPECT_EQ(form.infoPanel()->label("lbTestName")->text(), QString());
-    EXPECT_FALSE(form.actions().editQor->isEnabled());
-    form.actions().table->trigger();
+    form.SelectTest(TBaseForm::kAllTests);
+    EXPECT_EQ(form.Document().CurrentTest(), -1);
+    EXPECT_EQ(form.InfoPanel()->Label("lbCycles")->text(), QStringLiteral("-"));
+    EXPECT_EQ(form.InfoPanel()->Label("lbStartTact")->text(), QStringLiteral("-"));
+    EXPECT_EQ(form.InfoPanel()->Label("lbTestName")->text(), QString());
+    EXPECT_FALSE(form.Actions().editQor->isEnabled());
+    form.Actions().table->trigger();
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(Messages().front(), "Просмотр таблицы/диаграммы возможен только для одного теста");
     EXPECT_EQ(mesbo->ShownMessages().front().flags, MbWarning);
-    EXPECT_FALSE(form.actions().table->isChecked());
-    EXPECT_FALSE(form.tableView()->isVisible());
+    EXPECT_FALSE(form.Actions().table->isChecked());
+    EXPECT_FALSE(form.TableView()->isVisible());
 }
 
 } // namespace

@@ -17,21 +17,21 @@ using Export = DeskFixture;
 TEST_F(Export, TheFileMenuExportsTheCurrentTestInTheChosenFormat)
 {
     TBaseForm &form = Window();
-    desk::ExportCommand *command = form.exportCommand();
+    desk::ExportCommand *command = form.ExportCommand();
     ASSERT_NE(command, nullptr);
-    QAction *action = command->action();
+    QAction *action = command->Action();
     EXPECT_EQ(action->text(), QStringLiteral("Экспорт…"));
     auto *file = form.findChild<QMenu *>(QStringLiteral("mnFile"));
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(file->actions().contains(action));
     emit file->aboutToShow();
     EXPECT_FALSE(action->isEnabled()) << "no file open";
-    EXPECT_FALSE(command->run());
+    EXPECT_FALSE(command->Run());
 
-    ASSERT_TRUE(form.openFile(Demo()));
-    form.selectTest(2);
+    ASSERT_TRUE(form.OpenFile(Demo()));
+    form.SelectTest(2);
     QString suggested;
-    command->setPathChooser([&](const QString &proposal, QString *filter) {
+    command->SetPathChooser([&](const QString &proposal, QString *filter) {
         suggested = proposal;
         *filter = QString::fromUtf8(desk::ExportCommand::kCsvFilter);
         return QString::fromStdString(dir.File("table"));
@@ -44,9 +44,9 @@ TEST_F(Export, TheFileMenuExportsTheCurrentTestInTheChosenFormat)
     EXPECT_TRUE(csv.starts_with("тест,цикл,слово,имя,такт,эталон,прочитано,результат\r\n")) << csv;
     EXPECT_NE(csv.find("\r\n3,4,o1,"), std::string::npos) << csv; // test 3 has 4 cycles
 
-    command->setPathChooser(
+    command->SetPathChooser(
         [&](const QString &, QString *) { return QString::fromStdString(dir.File("t3.VCD")); });
-    EXPECT_TRUE(command->run());
+    EXPECT_TRUE(command->Run());
     EXPECT_TRUE(ReadBytes(dir.File("t3.VCD")).starts_with("$date"));
     // Each export ends with a word of where the file went.
     EXPECT_EQ(Messages(),
@@ -58,17 +58,17 @@ TEST_F(Export, AWriteThatFailsIsShownAndLeavesNoFile)
 {
     TBaseForm &form = WindowWithDemo();
     const std::string target = dir.File("missing/folder/t.vcd");
-    form.exportCommand()->setPathChooser(
+    form.ExportCommand()->SetPathChooser(
         [&](const QString &, QString *) { return QString::fromStdString(target); });
-    EXPECT_FALSE(form.exportCommand()->run());
+    EXPECT_FALSE(form.ExportCommand()->Run());
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages().front().find("не удалось записать файл"), std::string::npos)
         << Messages().front();
     EXPECT_FALSE(std::filesystem::exists(target));
 
     // Cancelling the dialog writes nothing and says nothing.
-    form.exportCommand()->setPathChooser([](const QString &, QString *) { return QString(); });
-    EXPECT_FALSE(form.exportCommand()->run());
+    form.ExportCommand()->SetPathChooser([](const QString &, QString *) { return QString(); });
+    EXPECT_FALSE(form.ExportCommand()->Run());
     EXPECT_EQ(Messages().size(), 1u);
 }
 

@@ -24,22 +24,22 @@ TEST(MainWindow, FileMenuHoldsExitAndExitClosesTheWindow)
     const auto menus = menuBar->actions();
     ASSERT_FALSE(menus.isEmpty());
     EXPECT_EQ(menus.front()->text(), QStringLiteral("&Файл"));
-    ASSERT_NE(window.exitAction(), nullptr);
-    EXPECT_EQ(window.exitAction()->text(), QStringLiteral("&Выход"));
-    EXPECT_TRUE(menus.front()->menu()->actions().contains(window.exitAction()));
+    ASSERT_NE(window.ExitAction(), nullptr);
+    EXPECT_EQ(window.ExitAction()->text(), QStringLiteral("&Выход"));
+    EXPECT_TRUE(menus.front()->menu()->actions().contains(window.ExitAction()));
 
-    QSignalSpy triggered(window.exitAction(), &QAction::triggered);
-    window.exitAction()->trigger();
+    QSignalSpy triggered(window.ExitAction(), &QAction::triggered);
+    window.ExitAction()->trigger();
     EXPECT_EQ(triggered.count(), 1);
     EXPECT_FALSE(window.isVisible());
 }
 
 TEST(MainWindow, TheFileOnTheCommandLineIsTheLastArgumentThatIsNoRemoteSwitch)
 {
-    EXPECT_EQ(TBaseForm::fileFromArguments({"quorvik"}), QString());
-    EXPECT_EQ(TBaseForm::fileFromArguments({"quorvik", "A.QOR", "\\remoteserver", "B.QOR"}),
+    EXPECT_EQ(TBaseForm::FileFromArguments({"quorvik"}), QString());
+    EXPECT_EQ(TBaseForm::FileFromArguments({"quorvik", "A.QOR", "\\remoteserver", "B.QOR"}),
               QStringLiteral("B.QOR"));
-    EXPECT_EQ(TBaseForm::fileFromArguments({"quorvik", "A.QOR", "\\RemoteClient"}),
+    EXPECT_EQ(TBaseForm::FileFromArguments({"quorvik", "A.QOR", "\\RemoteClient"}),
               QStringLiteral("A.QOR"));
 }
 
@@ -53,22 +53,22 @@ TEST(MainWindow, ShowsTheDiagramOfTheFirstTestOfTheDemoBoard)
     TBaseForm window;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    ASSERT_TRUE(window.openFile(demo)) << demo.toStdString();
+    ASSERT_TRUE(window.OpenFile(demo)) << demo.toStdString();
     EXPECT_TRUE(shown->ShownMessages().empty());
     EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("DEMO.QOR - ")));
-    DiagramView *view = window.diagramView();
+    DiagramView *view = window.DiagramView();
     // Four level lines between the two header rows and the start-tact row.
-    EXPECT_EQ(view->rowCount(), 7);
-    EXPECT_EQ(view->cell(2, 0), QStringLiteral("i"));
-    EXPECT_EQ(view->cell(0, 6), QStringLiteral("Начальный такт 1"));
+    EXPECT_EQ(view->RowCount(), 7);
+    EXPECT_EQ(view->Cell(2, 0), QStringLiteral("i"));
+    EXPECT_EQ(view->Cell(0, 6), QStringLiteral("Начальный такт 1"));
     const QImage shot = view->viewport()->grab().toImage();
     // The first signal row shows the name column's grey and a black level.
     bool black = false;
     for (int x = 0; x < shot.width() && !black; ++x)
-        black = shot.pixelColor(x, view->cellRect(2, 2).top() + 2).rgb() == QColor(Qt::black).rgb();
+        black = shot.pixelColor(x, view->CellRect(2, 2).top() + 2).rgb() == QColor(Qt::black).rgb();
     EXPECT_TRUE(black);
-    EXPECT_FALSE(window.openFile(QStringLiteral("/nonexistent/NONE.QOR")));
-    EXPECT_EQ(view->cell(2, 0), QString()) << "a failed load leaves the document empty";
+    EXPECT_FALSE(window.OpenFile(QStringLiteral("/nonexistent/NONE.QOR")));
+    EXPECT_EQ(view->Cell(2, 0), QString()) << "a failed load leaves the document empty";
     InstallMesbo(std::move(previous));
 }
 

@@ -59,7 +59,7 @@ TEST_F(WindowKeys, EscClosesTheMFunctionProgressTheHelpAndTheHelperProgramsWindo
     ASSERT_FALSE(manual.isEmpty());
     help::THelpWindow helpWindow(manual, QString::fromLatin1(help::kContentsPage));
     ShowActive(helpWindow);
-    helpWindow.browser()->setFocus();
+    helpWindow.Browser()->setFocus();
     PressEsc(helpWindow);
     EXPECT_FALSE(helpWindow.isVisible()) << "help";
 
@@ -115,20 +115,20 @@ TEST_F(WindowKeys, TheByteSplitterAsksForTheFilesItIsNotGiven)
 
 TEST_F(WindowKeys, EnterAfterInfoInAQuestionAnswersYes)
 {
-    TQuorvik &doc = WindowWithDemo().document();
+    TQuorvik &doc = WindowWithDemo().Document();
     const std::vector<std::uint8_t> record{2, 1, 1, 0, 0, 0, 0, 0, 1, 2, 14, 0};
     std::vector<std::pair<char, int>> opened;
     ModalWatch<questions::TfmFuncAsk> watch([&](questions::TfmFuncAsk &w) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-        QTest::mouseClick(w.infoButton(), Qt::LeftButton);
+        QTest::mouseClick(w.InfoButton(), Qt::LeftButton);
         ASSERT_NE(w.focusWidget(), nullptr);
-        EXPECT_EQ(w.focusWidget(), w.yesButton());
+        EXPECT_EQ(w.focusWidget(), w.YesButton());
         QTest::keyClick(w.focusWidget(), Qt::Key_Return);
     });
     const int answer = questions::AskFunctionQuestion(
         doc, QuestionKind::MFunction, record,
         [&](int, char kind, int number) { opened.emplace_back(kind, number); }, window.get());
-    EXPECT_TRUE(watch.seen());
+    EXPECT_TRUE(watch.Seen());
     EXPECT_EQ(opened, (std::vector<std::pair<char, int>>{{'M', 1}})) << "инфо opened the list once";
     EXPECT_EQ(answer, 1) << "Enter pressed \"Да\"";
 }

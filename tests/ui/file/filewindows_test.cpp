@@ -61,7 +61,7 @@ protected:
     static std::function<void(TfmPassword &)> Type(const QString &text)
     {
         return [text](TfmPassword &dialog) {
-            TypeInto(dialog.entry(), text);
+            TypeInto(dialog.Entry(), text);
             dialog.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
         };
     }
@@ -80,21 +80,21 @@ TEST_F(FileWindows, WrongReadPasswordTwiceThenTheRightOneOpensTheFile)
     ModalAnswers answers;
     QString shownText;
     answers
-        .then<TfmPassword>([&shownText](TfmPassword &dialog) {
+        .Then<TfmPassword>([&shownText](TfmPassword &dialog) {
             for (const QLabel *label : dialog.findChildren<QLabel *>())
                 shownText += label->text() + QLatin1Char('\n');
             Type(QStringLiteral("неверно"))(dialog);
         })
-        .then<TfmPassword>([](TfmPassword &dialog) {
+        .Then<TfmPassword>([](TfmPassword &dialog) {
             // Retry emptied the field.
-            EXPECT_TRUE(dialog.entry()->text().isEmpty());
+            EXPECT_TRUE(dialog.Entry()->text().isEmpty());
             Type(QStringLiteral("секре"))(dialog);
         })
-        .then<TfmPassword>(Type(QStringLiteral("секрет")));
-    answers.start();
-    ASSERT_TRUE(form.openFile(path));
-    EXPECT_TRUE(answers.done());
-    EXPECT_EQ(form.document().Doc().NTest, 2);
+        .Then<TfmPassword>(Type(QStringLiteral("секрет")));
+    answers.Start();
+    ASSERT_TRUE(form.OpenFile(path));
+    EXPECT_TRUE(answers.Done());
+    EXPECT_EQ(form.Document().Doc().NTest, 2);
     const auto shown = mesbo->ShownMessages();
     ASSERT_GE(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, Msg(30));
@@ -112,11 +112,11 @@ TEST_F(FileWindows, CancellingTheReadPasswordStopsTheLoadWithoutALogWindow)
     const QString path = Protected(kFlagReadPassword, "секрет", "");
     mesbo->QueueAnswer(MbCancel);
     ModalAnswers answers;
-    answers.then<TfmPassword>(Type(QStringLiteral("мимо")));
-    answers.start();
-    EXPECT_FALSE(form.openFile(path));
+    answers.Then<TfmPassword>(Type(QStringLiteral("мимо")));
+    answers.Start();
+    EXPECT_FALSE(form.OpenFile(path));
     EXPECT_EQ(form.findChild<file::TfmLog *>(), nullptr);
-    EXPECT_EQ(form.document().Doc().NTest, 0);
+    EXPECT_EQ(form.Document().Doc().NTest, 0);
 }
 
 TEST_F(FileWindows, AThirtyThirdCharacterIsRefusedAndThirtyTwoAreUsedAsTheyAre)
@@ -125,14 +125,14 @@ TEST_F(FileWindows, AThirtyThirdCharacterIsRefusedAndThirtyTwoAreUsedAsTheyAre)
     TBaseForm &form = Window();
     const QString path = Protected(kFlagReadPassword, password, "");
     ModalAnswers answers;
-    answers.then<TfmPassword>([](TfmPassword &dialog) {
-        QTest::keyClicks(dialog.entry(), QString(33, QLatin1Char('x')));
-        EXPECT_EQ(dialog.entry()->text().size(), 32);
-        EXPECT_EQ(dialog.entry()->echoMode(), QLineEdit::Password);
+    answers.Then<TfmPassword>([](TfmPassword &dialog) {
+        QTest::keyClicks(dialog.Entry(), QString(33, QLatin1Char('x')));
+        EXPECT_EQ(dialog.Entry()->text().size(), 32);
+        EXPECT_EQ(dialog.Entry()->echoMode(), QLineEdit::Password);
         dialog.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
     });
-    answers.start();
-    EXPECT_TRUE(form.openFile(path));
+    answers.Start();
+    EXPECT_TRUE(form.OpenFile(path));
     EXPECT_EQ(mesbo->Count(), 0u) << "no wrong-password message";
 }
 
@@ -140,40 +140,40 @@ TEST_F(FileWindows, CancelledWritePasswordLeavesTheFileUntouchedAndTheNextSaveAs
 {
     TBaseForm &form = Window();
     const QString path = Protected(kFlagWritePassword, "", "запись");
-    ASSERT_TRUE(form.openFile(path));
+    ASSERT_TRUE(form.OpenFile(path));
     const std::string before = ReadBytes(path.toStdString());
-    TTestFile &testFile = *form.document().TestFile();
+    TTestFile &testFile = *form.Document().TestFile();
     const Bytes32 check = testFile.WriteCheck();
 
     int asked = 0;
     ModalAnswers cancel;
-    cancel.then<TfmPassword>([&asked](TfmPassword &dialog) {
+    cancel.Then<TfmPassword>([&asked](TfmPassword &dialog) {
         ++asked;
         Cancel(dialog);
     });
-    cancel.start();
+    cancel.Start();
     EXPECT_FALSE(testFile.Save(nullptr));
     EXPECT_EQ(ReadBytes(path.toStdString()), before);
     EXPECT_EQ(testFile.WriteCheck(), check);
 
     mesbo->QueueAnswer(MbCancel);
     ModalAnswers wrong;
-    wrong.then<TfmPassword>([&asked](TfmPassword &dialog) {
+    wrong.Then<TfmPassword>([&asked](TfmPassword &dialog) {
         ++asked;
         Type(QStringLiteral("чтение"))(dialog);
     });
-    wrong.start();
+    wrong.Start();
     EXPECT_FALSE(testFile.Save(nullptr));
     EXPECT_EQ(ReadBytes(path.toStdString()), before);
     EXPECT_EQ(testFile.WriteCheck(), check);
 
     ModalAnswers right;
-    right.then<TfmPassword>([&asked](TfmPassword &dialog) {
+    right.Then<TfmPassword>([&asked](TfmPassword &dialog) {
         ++asked;
         EXPECT_TRUE(dialog.findChildren<QLabel *>().size() > 0);
         Type(QStringLiteral("запись"))(dialog);
     });
-    right.start();
+    right.Start();
     EXPECT_TRUE(testFile.Save(nullptr));
     EXPECT_EQ(asked, 3);
     EXPECT_EQ(testFile.WriteCheck(), check);
@@ -186,11 +186,11 @@ TEST_F(FileWindows, APasswordCharacterWithoutAWindows1251ByteIsAWrongPassword)
     const QString path = Protected(kFlagReadPassword | kFlagWritePassword, "секрет", "запись");
     mesbo->QueueAnswer(MbRetry);
     ModalAnswers answers;
-    answers.then<TfmPassword>(Type(QStringLiteral("секрет☃")))
-        .then<TfmPassword>(Type(QStringLiteral("секрет")));
-    answers.start();
-    ASSERT_TRUE(form.openFile(path));
-    EXPECT_TRUE(answers.done());
+    answers.Then<TfmPassword>(Type(QStringLiteral("секрет☃")))
+        .Then<TfmPassword>(Type(QStringLiteral("секрет")));
+    answers.Start();
+    ASSERT_TRUE(form.OpenFile(path));
+    EXPECT_TRUE(answers.Done());
     ASSERT_FALSE(mesbo->ShownMessages().empty());
     EXPECT_EQ(mesbo->ShownMessages()[0].text, Msg(30));
 
@@ -199,10 +199,10 @@ TEST_F(FileWindows, APasswordCharacterWithoutAWindows1251ByteIsAWrongPassword)
     mesbo->Clear();
     mesbo->QueueAnswer(MbCancel);
     ModalAnswers write;
-    write.then<TfmPassword>(Type(QStringLiteral("запись☃")));
-    write.start();
-    EXPECT_FALSE(form.document().TestFile()->Save(nullptr));
-    EXPECT_TRUE(write.done());
+    write.Then<TfmPassword>(Type(QStringLiteral("запись☃")));
+    write.Start();
+    EXPECT_FALSE(form.Document().TestFile()->Save(nullptr));
+    EXPECT_TRUE(write.Done());
     EXPECT_EQ(mesbo->ShownMessages().size(), 1u);
     EXPECT_EQ(mesbo->ShownMessages()[0].text, Msg(30));
     EXPECT_EQ(ReadBytes(path.toStdString()), before);
@@ -212,19 +212,19 @@ TEST_F(FileWindows, ABrokenFileShowsTheLoadLogWithItsErrorLineInRed)
 {
     TBaseForm &form = Window();
     WriteBytes(dir.File("BROKEN.QOR"), std::string(300, 'z'));
-    EXPECT_FALSE(form.openFile(QString::fromStdString(dir.File("BROKEN.QOR"))));
+    EXPECT_FALSE(form.OpenFile(QString::fromStdString(dir.File("BROKEN.QOR"))));
     auto *log = form.findChild<file::TfmLog *>();
     ASSERT_NE(log, nullptr);
     EXPECT_TRUE(log->isVisible());
     const QString title = log->windowTitle();
-    const QString heading = log->heading()->text();
+    const QString heading = log->Heading()->text();
     QString label;
     for (const QLabel *l : log->findChildren<QLabel *>())
         label += l->text() + QLatin1Char('|');
     std::vector<std::pair<QString, QColor>> lines;
-    for (int i = 0; i < log->lines()->count(); ++i)
-        lines.emplace_back(log->lines()->item(i)->text(),
-                           log->lines()->item(i)->foreground().color());
+    for (int i = 0; i < log->Lines()->count(); ++i)
+        lines.emplace_back(log->Lines()->item(i)->text(),
+                           log->Lines()->item(i)->foreground().color());
     EXPECT_EQ(title, QStringLiteral("Загрузка файла..."));
     EXPECT_EQ(heading, QStringLiteral("При загрузке файла были обнаружены ошибки. Дальнейшая "
                                       "загрузка файла прекращена."));
@@ -233,12 +233,12 @@ TEST_F(FileWindows, ABrokenFileShowsTheLoadLogWithItsErrorLineInRed)
     EXPECT_EQ(lines[0].first, QString::fromStdString(Msg(20)));
     EXPECT_EQ(lines[0].second, QColor(Qt::red));
     // The line shows whole, and the list grows with the window.
-    const QRect row = log->lines()->visualItemRect(log->lines()->item(0));
-    EXPECT_LE(row.bottom(), log->lines()->viewport()->height());
-    EXPECT_GE(row.height(), log->lines()->fontMetrics().height());
-    const int before = log->lines()->height();
+    const QRect row = log->Lines()->visualItemRect(log->Lines()->item(0));
+    EXPECT_LE(row.bottom(), log->Lines()->viewport()->height());
+    EXPECT_GE(row.height(), log->Lines()->fontMetrics().height());
+    const int before = log->Lines()->height();
     log->resize(log->width(), log->height() + 120);
-    QV_EXPECT_SOON(log->lines()->height() >= before + 100);
+    QV_EXPECT_SOON(log->Lines()->height() >= before + 100);
 }
 
 TEST_F(FileWindows, TheSaveLogMarksWarningsBlueAndScrollsBeyondTenLines)
@@ -250,13 +250,13 @@ TEST_F(FileWindows, TheSaveLogMarksWarningsBlueAndScrollsBeyondTenLines)
     file::TfmLog window(LogKind::Save, "/a/very/long/folder/name/FILE.QOR", log);
     window.show();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Запись файла..."));
-    ASSERT_EQ(window.lines()->count(), 12);
-    EXPECT_EQ(window.lines()->item(0)->foreground().color(), QColor(Qt::blue));
-    EXPECT_EQ(window.lines()->item(1)->foreground().color(), QColor(Qt::red));
+    ASSERT_EQ(window.Lines()->count(), 12);
+    EXPECT_EQ(window.Lines()->item(0)->foreground().color(), QColor(Qt::blue));
+    EXPECT_EQ(window.Lines()->item(1)->foreground().color(), QColor(Qt::red));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     // Rows as tall as the style makes them: ten of them whole.
-    const int row = window.lines()->visualItemRect(window.lines()->item(0)).height();
-    EXPECT_GE(window.lines()->viewport()->height(), 10 * row) << "ten rows whole";
+    const int row = window.Lines()->visualItemRect(window.Lines()->item(0)).height();
+    EXPECT_GE(window.Lines()->viewport()->height(), 10 * row) << "ten rows whole";
 }
 
 TEST_F(FileWindows, AnEditorErrorLogIsListedInTheFileErrorsWindowAndTheFileIsNotOpened)
@@ -266,13 +266,13 @@ TEST_F(FileWindows, AnEditorErrorLogIsListedInTheFileErrorsWindowAndTheFileIsNot
     plan.general = GeneralText(1, "BOARD.CNT", {"FLOGERROR=первая\x07вторая"});
     plan.tests = {TestText("Тест 1")};
     WriteBytes(dir.File("ERRORS.QOR"), MakeContainer(plan));
-    EXPECT_FALSE(form.openFile(QString::fromStdString(dir.File("ERRORS.QOR"))));
+    EXPECT_FALSE(form.OpenFile(QString::fromStdString(dir.File("ERRORS.QOR"))));
     auto *window = form.findChild<file::TfmFileErrors *>();
     ASSERT_NE(window, nullptr);
     const QString title = window->windowTitle();
     QStringList rows;
-    for (int i = 0; i < window->lines()->count(); ++i)
-        rows << window->lines()->item(i)->text();
+    for (int i = 0; i < window->Lines()->count(); ++i)
+        rows << window->Lines()->item(i)->text();
     EXPECT_EQ(title, QStringLiteral("Журнал ошибок"));
     EXPECT_EQ(rows, (QStringList{QStringLiteral("первая"), QStringLiteral("вторая")}));
 }
@@ -280,22 +280,22 @@ TEST_F(FileWindows, AnEditorErrorLogIsListedInTheFileErrorsWindowAndTheFileIsNot
 TEST_F(FileWindows, ThePropertiesShowTheFileAndItsRestrictionsReadOnly)
 {
     TBaseForm &form = Window();
-    ASSERT_TRUE(form.openFile(Protected(kFlagWritePassword, "", "w")));
+    ASSERT_TRUE(form.OpenFile(Protected(kFlagWritePassword, "", "w")));
     ModalAnswers answers;
     bool seen = false;
-    answers.then<file::TfmFileProperties>([&](file::TfmFileProperties &window) {
+    answers.Then<file::TfmFileProperties>([&](file::TfmFileProperties &window) {
         seen = true;
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Свойства файла"));
-        EXPECT_FALSE(window.testFileGroup()->isHidden());
-        EXPECT_FALSE(window.titleField()->isEnabled());
-        EXPECT_FALSE(window.readRestricted()->isChecked());
-        EXPECT_TRUE(window.writeRestricted()->isChecked());
-        EXPECT_FALSE(window.writeRestricted()->isEnabled());
-        EXPECT_FALSE(window.cntCreatedLabel()->text().isEmpty());
+        EXPECT_FALSE(window.TestFileGroup()->isHidden());
+        EXPECT_FALSE(window.TitleField()->isEnabled());
+        EXPECT_FALSE(window.ReadRestricted()->isChecked());
+        EXPECT_TRUE(window.WriteRestricted()->isChecked());
+        EXPECT_FALSE(window.WriteRestricted()->isEnabled());
+        EXPECT_FALSE(window.CntCreatedLabel()->text().isEmpty());
         QTest::keyClick(&window, Qt::Key_Escape);
     });
-    answers.start();
-    form.actions().fileInfo->trigger();
+    answers.Start();
+    form.Actions().fileInfo->trigger();
     EXPECT_TRUE(seen);
 }
 
@@ -305,9 +305,9 @@ TEST_F(FileWindows, WithoutAFileOnlyTheContactGroupIsShown)
     cnt.Created = 45000.5;
     file::TfmFileProperties window(nullptr, cnt, kFlagReadPassword);
     window.show();
-    EXPECT_TRUE(window.testFileGroup()->isHidden());
-    EXPECT_FALSE(window.readRestricted()->isChecked());
-    EXPECT_FALSE(window.cntCreatedLabel()->text().isEmpty());
+    EXPECT_TRUE(window.TestFileGroup()->isHidden());
+    EXPECT_FALSE(window.ReadRestricted()->isChecked());
+    EXPECT_FALSE(window.CntCreatedLabel()->text().isEmpty());
 }
 
 TEST_F(FileWindows, TheNoticeIsShownWhileAFileLoadsAndHiddenAfter)
@@ -315,10 +315,10 @@ TEST_F(FileWindows, TheNoticeIsShownWhileAFileLoadsAndHiddenAfter)
     TBaseForm &form = Window();
     desk::WindowFileUi ui(&form, {});
     ui.ShowNotice("Выполняется чтение файла. Ждите...");
-    ASSERT_NE(ui.notice(), nullptr);
-    EXPECT_EQ(ui.notice()->text(), QStringLiteral("Выполняется чтение файла. Ждите..."));
+    ASSERT_NE(ui.Notice(), nullptr);
+    EXPECT_EQ(ui.Notice()->text(), QStringLiteral("Выполняется чтение файла. Ждите..."));
     ui.HideNotice();
-    EXPECT_EQ(ui.notice(), nullptr);
+    EXPECT_EQ(ui.Notice(), nullptr);
 }
 
 } // namespace

@@ -57,7 +57,7 @@ protected:
     }
     QString Cell(TfmData &window, int row, int column, int role = Qt::DisplayRole) const
     {
-        const QVariant value = window.model().index(row, column).data(role);
+        const QVariant value = window.Model().index(row, column).data(role);
         return role == Qt::ForegroundRole ? value.value<QColor>().name() : value.toString();
     }
 
@@ -73,7 +73,7 @@ TEST_F(DataWindow, AComparisonOfTenElementsWithAFourByteFileListsTenRowsAndMarks
     const auto window = OpenF(Compare({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     ASSERT_TRUE(window);
     EXPECT_TRUE(Shown().empty());
-    DataTableModel &model = window->model();
+    DataTableModel &model = window->Model();
     ASSERT_EQ(model.rowCount(), 10);
     EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "данные (HEX)");
     EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "эталон (HEX)");
@@ -87,20 +87,20 @@ TEST_F(DataWindow, AComparisonOfTenElementsWithAFourByteFileListsTenRowsAndMarks
     }
 
     // BIN: eight digits; the digits of bits 0 and 2 of 07 against 03 differ.
-    QTest::mouseClick(window->binaryButton(), Qt::LeftButton);
+    QTest::mouseClick(window->BinaryButton(), Qt::LeftButton);
     EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "эталон (BIN)");
     EXPECT_EQ(Cell(*window, 2, 2), "00000111");
     EXPECT_EQ(model.index(2, 2).data(DataTableModel::DifferingBitsRole).toUInt(), 0b100u);
 
     // Only the differing row; a click selects its own element.
-    window->onlyErrorsBox()->setChecked(true);
+    window->OnlyErrorsBox()->setChecked(true);
     ASSERT_EQ(model.rowCount(), 1);
     EXPECT_EQ(Cell(*window, 0, 0), "2");
     window->show();
-    const QRect cell = window->table()->visualRect(model.index(0, 1));
-    QTest::mouseClick(window->table()->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_EQ(model.selected(), 2u);
-    window->onlyErrorsBox()->setChecked(false);
+    const QRect cell = window->Table()->visualRect(model.index(0, 1));
+    QTest::mouseClick(window->Table()->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(model.Selected(), 2u);
+    window->OnlyErrorsBox()->setChecked(false);
     EXPECT_EQ(model.rowCount(), 10);
     EXPECT_EQ(model.index(2, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xE8E8E8));
 }
@@ -110,11 +110,11 @@ TEST_F(DataWindow, OnlyErrorsOnIdenticalDataSaysSoAndClearsTheBox)
     WriteBytes(dir.Path() / "cmp.dat", std::string("\x01\x02\x03", 3));
     const auto window = OpenF(Compare({1, 2, 3}));
     ASSERT_TRUE(window);
-    window->onlyErrorsBox()->setChecked(true);
+    window->OnlyErrorsBox()->setChecked(true);
     EXPECT_EQ(Shown(), std::vector<std::string>{Msg(2)});
     EXPECT_EQ(mesbo->ShownMessages().front().flags, MbInformation);
-    EXPECT_FALSE(window->onlyErrorsBox()->isChecked());
-    EXPECT_EQ(window->model().rowCount(), 3);
+    EXPECT_FALSE(window->OnlyErrorsBox()->isChecked());
+    EXPECT_EQ(window->Model().rowCount(), 3);
 }
 
 TEST_F(DataWindow, InfoShowsTheLegendOfTheColumnsBesideTheWindow)
@@ -124,23 +124,23 @@ TEST_F(DataWindow, InfoShowsTheLegendOfTheColumnsBesideTheWindow)
     ASSERT_TRUE(window);
     window->move(0, 0);
     window->show();
-    window->infoButton()->click();
-    ASSERT_NE(window->legend(), nullptr);
-    EXPECT_TRUE(window->legend()->isVisible());
-    EXPECT_EQ(window->legend()->text(),
+    window->InfoButton()->click();
+    ASSERT_NE(window->Legend(), nullptr);
+    EXPECT_TRUE(window->Legend()->isVisible());
+    EXPECT_EQ(window->Legend()->Text(),
               "1. Адрес в заданной системе счисления\n"
               "2. Данные отработки теста в заданной системе счисления\n"
               "3. Данные файла \"cmp.dat\" в выбранной системе счисления");
-    EXPECT_EQ(window->legend()->x(), window->frameGeometry().right() + 1);
-    window->infoButton()->click();
-    EXPECT_FALSE(window->legend()->isVisible());
-    EXPECT_TRUE(window->editorButton()->isEnabled());
+    EXPECT_EQ(window->Legend()->x(), window->frameGeometry().right() + 1);
+    window->InfoButton()->click();
+    EXPECT_FALSE(window->Legend()->isVisible());
+    EXPECT_TRUE(window->EditorButton()->isEnabled());
 
     // With the file only, the data columns both describe the file.
     const auto fileOnly = OpenF(Compare({}));
     ASSERT_TRUE(fileOnly);
-    fileOnly->infoButton()->click();
-    EXPECT_TRUE(fileOnly->legend()->text().endsWith(
+    fileOnly->InfoButton()->click();
+    EXPECT_TRUE(fileOnly->Legend()->Text().endsWith(
         "2. Данные файла \"cmp.dat\" в заданной системе счисления\n"
         "3. Данные файла \"cmp.dat\" в двоичной форме"));
 
@@ -148,8 +148,8 @@ TEST_F(DataWindow, InfoShowsTheLegendOfTheColumnsBesideTheWindow)
     std::filesystem::remove(dir.Path() / "cmp.dat");
     const auto runOnly = OpenF(Compare({1, 2}));
     ASSERT_TRUE(runOnly);
-    runOnly->infoButton()->click();
-    EXPECT_EQ(runOnly->legend()->text(), "1. Адрес в заданной системе счисления\n"
+    runOnly->InfoButton()->click();
+    EXPECT_EQ(runOnly->Legend()->Text(), "1. Адрес в заданной системе счисления\n"
                                          "2. Данные отработки теста в заданной системе счисления\n"
                                          "3. Данные отработки теста в двоичной форме");
 }
@@ -164,8 +164,8 @@ TEST_F(DataWindow, MoreThan65536DifferencesAreAllListedWithTheirOwnIndices)
     function.Data.assign(kBytes, 0xAA);
     const auto window = OpenSData(function, TestFile(), 16, {});
     ASSERT_TRUE(window);
-    window->onlyErrorsBox()->setChecked(true);
-    ASSERT_EQ(window->model().rowCount(), int(kBytes));
+    window->OnlyErrorsBox()->setChecked(true);
+    ASSERT_EQ(window->Model().rowCount(), int(kBytes));
     EXPECT_EQ(Cell(*window, int(kBytes) - 1, 0), "1116F"); // 69999, not 69999 - 65536
 }
 
@@ -174,13 +174,13 @@ TEST_F(DataWindow, AFileOnlyIsShownAsTheRunDataInBinaryWithoutTheComparisonContr
     WriteBytes(dir.Path() / "cmp.dat", std::string("\x05\x80", 2));
     const auto window = OpenF(Compare({}));
     ASSERT_TRUE(window);
-    DataTableModel &model = window->model();
+    DataTableModel &model = window->Model();
     EXPECT_EQ(model.rowCount(), 2);
     EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "данные (BIN)");
     EXPECT_EQ(Cell(*window, 1, 1), "80");
     EXPECT_EQ(Cell(*window, 1, 2), "10000000");
-    EXPECT_FALSE(window->onlyErrorsBox()->isVisibleTo(window.get()));
-    EXPECT_FALSE(window->binaryButton()->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->OnlyErrorsBox()->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->BinaryButton()->isVisibleTo(window.get()));
 }
 
 TEST_F(DataWindow, BadDataFilesAreReportedAndLeftOut)
@@ -190,9 +190,9 @@ TEST_F(DataWindow, BadDataFilesAreReportedAndLeftOut)
     auto window = OpenF(withRun);
     ASSERT_TRUE(window);
     EXPECT_EQ(Shown(), std::vector<std::string>{Msg(12) + " \"cmp.dat\""});
-    EXPECT_FALSE(window->model().rows().TwoSources());
-    EXPECT_FALSE(window->editorButton()->isEnabled());
-    EXPECT_EQ(window->editorButton()->toolTip(),
+    EXPECT_FALSE(window->Model().Rows().TwoSources());
+    EXPECT_FALSE(window->EditorButton()->isEnabled());
+    EXPECT_EQ(window->EditorButton()->toolTip(),
               "Файл данных \"cmp.dat\" не найден: редактору нечего открыть");
     // Empty and too big: the size check's texts.
     WriteBytes(dir.Path() / "cmp.dat", "");
@@ -205,7 +205,7 @@ TEST_F(DataWindow, BadDataFilesAreReportedAndLeftOut)
     EXPECT_EQ(shown[2], "Файл \"cmp.dat\" " + Msg(10));
     // Exactly 1 MiB passes.
     WriteBytes(dir.Path() / "cmp.dat", std::string(kMaxDataFileSize, '\0'));
-    EXPECT_TRUE(OpenF(withRun)->model().rows().TwoSources());
+    EXPECT_TRUE(OpenF(withRun)->Model().Rows().TwoSources());
     EXPECT_EQ(Shown().size(), 3u);
 
     // Neither source, or no file name: no window.

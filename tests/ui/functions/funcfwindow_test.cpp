@@ -31,14 +31,14 @@ protected:
     // The first test of the demo with F-functions, made current.
     STest &TestWithF(TBaseForm &form)
     {
-        for (int i = 0; i < form.document().Doc().NTest; ++i) {
-            if (STest *test = form.document().Test(i); test && test->FFuncs.Count() > 0) {
-                form.selectTest(i);
+        for (int i = 0; i < form.Document().Doc().NTest; ++i) {
+            if (STest *test = form.Document().Test(i); test && test->FFuncs.Count() > 0) {
+                form.SelectTest(i);
                 return *test;
             }
         }
         ADD_FAILURE() << "the demo has no F-functions";
-        return *form.document().Test(0);
+        return *form.Document().Test(0);
     }
 
     static void Type(QLineEdit *edit, const QString &text)
@@ -53,15 +53,15 @@ protected:
     {
         ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
             ModalWatch<functions::TfmData> data(action);
-            QTest::mouseClick(w.nextButton(), Qt::LeftButton);
-            QTest::mouseClick(w.nextButton(), Qt::LeftButton);
-            ASSERT_EQ(w.shownNumber(), 3);
-            QTest::mouseClick(w.dataButton(), Qt::LeftButton);
-            EXPECT_TRUE(data.seen());
+            QTest::mouseClick(w.NextButton(), Qt::LeftButton);
+            QTest::mouseClick(w.NextButton(), Qt::LeftButton);
+            ASSERT_EQ(w.ShownNumber(), 3);
+            QTest::mouseClick(w.DataButton(), Qt::LeftButton);
+            EXPECT_TRUE(data.Seen());
             keep ? w.accept() : w.reject();
         });
-        form.actions().funcF->trigger();
-        ASSERT_TRUE(watch.seen());
+        form.Actions().funcF->trigger();
+        ASSERT_TRUE(watch.Seen());
     }
 };
 
@@ -71,31 +71,31 @@ TEST_F(FuncFWindow, EditsAreRefusedOrKeptAndCancelPutsTheListBack)
     STest &test = TestWithF(form);
     const SFuncF before = *test.FFuncs.At(0);
     ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
-        EXPECT_EQ(w.shownNumber(), before.Number);
+        EXPECT_EQ(w.ShownNumber(), before.Number);
         // An end equal to the start is refused and the field shows the end.
-        Type(w.addresses().endEdit(), QString::number(before.AdrStart, 16));
+        Type(w.Addresses().EndEdit(), QString::number(before.AdrStart, 16));
         EXPECT_EQ(Messages().back(), Msg(MsgEndNotAboveStart));
-        EXPECT_EQ(w.addresses().endEdit()->text(), QString::number(before.AdrEnd, 16).toUpper());
-        Type(w.addresses().startEdit(), QStringLiteral("xyz"));
+        EXPECT_EQ(w.Addresses().EndEdit()->text(), QString::number(before.AdrEnd, 16).toUpper());
+        Type(w.Addresses().StartEdit(), QStringLiteral("xyz"));
         EXPECT_EQ(Messages().back(), Msg(MsgNotANumberInBase));
         // Accepted edits change the working values only while the window
         // is open.
-        Type(w.addresses().endEdit(), QStringLiteral("E"));
-        w.fileBox()->setCurrentIndex(0);
-        emit w.fileBox()->activated(0);
+        Type(w.Addresses().EndEdit(), QStringLiteral("E"));
+        w.FileBox()->setCurrentIndex(0);
+        emit w.FileBox()->activated(0);
         EXPECT_EQ(test.FFuncs.ByNumber(before.Number)->AdrEnd, 14);
         EXPECT_TRUE(test.FFuncs.ByNumber(before.Number)->FileName.empty());
         // ">" then "<" wraps back to the same function.
         const int count = static_cast<int>(test.FFuncs.Count());
         for (int i = 0; i < count; ++i)
-            QTest::mouseClick(w.nextButton(), Qt::LeftButton);
-        EXPECT_EQ(w.shownNumber(), before.Number);
-        QTest::mouseClick(w.previousButton(), Qt::LeftButton);
-        EXPECT_NE(w.shownNumber(), count > 1 ? before.Number : -1);
+            QTest::mouseClick(w.NextButton(), Qt::LeftButton);
+        EXPECT_EQ(w.ShownNumber(), before.Number);
+        QTest::mouseClick(w.PreviousButton(), Qt::LeftButton);
+        EXPECT_NE(w.ShownNumber(), count > 1 ? before.Number : -1);
         w.reject();
     });
-    form.actions().funcF->trigger();
-    ASSERT_TRUE(watch.seen());
+    form.Actions().funcF->trigger();
+    ASSERT_TRUE(watch.Seen());
     const SFuncF &after = *test.FFuncs.ByNumber(before.Number);
     EXPECT_EQ(after.AdrEnd, before.AdrEnd);
     EXPECT_EQ(after.FileName, before.FileName);
@@ -107,13 +107,13 @@ TEST_F(FuncFWindow, OkKeepsTheEditedRangeAndFile)
     STest &test = TestWithF(form);
     const int number = test.FFuncs.At(0)->Number;
     ModalWatch<TfmFuncF> watch([&](TfmFuncF &w) {
-        Type(w.addresses().startEdit(), QStringLiteral("2"));
-        w.fileBox()->setCurrentIndex(0);
-        emit w.fileBox()->activated(0);
+        Type(w.Addresses().StartEdit(), QStringLiteral("2"));
+        w.FileBox()->setCurrentIndex(0);
+        emit w.FileBox()->activated(0);
         w.accept();
     });
-    form.actions().funcF->trigger();
-    ASSERT_TRUE(watch.seen());
+    form.Actions().funcF->trigger();
+    ASSERT_TRUE(watch.Seen());
     EXPECT_EQ(test.FFuncs.ByNumber(number)->AdrStart, 2);
     EXPECT_TRUE(test.FFuncs.ByNumber(number)->FileName.empty());
     EXPECT_EQ(test.FFuncs.ByNumber(number)->SavedStart, 0);
@@ -123,16 +123,16 @@ TEST_F(FuncFWindow, InDebugModeTheDataWindowOpensAtTheAddressWordAndLeavesItsRow
 {
     TBaseForm &form = WindowWithDemo();
     STest &test = TestWithF(form);
-    form.toggleDebug();
-    ASSERT_TRUE(form.document().DebugMode());
+    form.ToggleDebug();
+    ASSERT_TRUE(form.Document().DebugMode());
     // F3 compares addresses 0..31 of i1 with rom.dat (o1 reads the data).
     const SFuncF &compare = *test.FFuncs.ByNumber(3);
     ASSERT_EQ(compare.Type, 2);
     test.IWords.SetValueAt(1, test.ActiveCycle, 7, ValueSet::Run);
     OnDataWindowOfF3(form, true, [](functions::TfmData &d) {
-        EXPECT_EQ(d.model().selected(), 7u);
-        const QRect cell = d.table()->visualRect(d.model().index(5, 1));
-        QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {}, cell.center());
+        EXPECT_EQ(d.Model().Selected(), 7u);
+        const QRect cell = d.Table()->visualRect(d.Model().index(5, 1));
+        QTest::mouseClick(d.Table()->viewport(), Qt::LeftButton, {}, cell.center());
     });
     EXPECT_EQ(test.IWords.ValueAt(1, test.ActiveCycle, ValueSet::Run), 5);
     EXPECT_EQ(test.OWords.ValueAt(1, test.ActiveCycle, ValueSet::Reference), 0xC0); // rom.dat[5]
@@ -145,8 +145,8 @@ TEST_F(FuncFWindow, TheDataWindowsEditorOpensTheFunctionsDataFile)
     STest &test = TestWithF(form);
     ASSERT_EQ(test.FFuncs.ByNumber(3)->FileName, "rom.dat");
     OnDataWindowOfF3(form, false, [&](functions::TfmData &d) {
-        ASSERT_TRUE(d.editorButton()->isEnabled());
-        QTest::mouseClick(d.editorButton(), Qt::LeftButton);
+        ASSERT_TRUE(d.EditorButton()->isEnabled());
+        QTest::mouseClick(d.EditorButton(), Qt::LeftButton);
         EXPECT_TRUE(DataEditorRanOn(dir.File("demo/rom.dat")));
     });
     EXPECT_TRUE(Messages().empty());

@@ -37,8 +37,8 @@ class FuncMPWindows : public DeskFixture
 protected:
     STest &TestNumber(TBaseForm &form, int index)
     {
-        form.selectTest(index);
-        return *form.document().Test(index);
+        form.SelectTest(index);
+        return *form.Document().Test(index);
     }
 
     static void Type(QLineEdit *edit, const QString &text)
@@ -55,7 +55,7 @@ TEST_F(FuncMPWindows, MWindowTicksTheAlgorithmsOfTheMaskAndChecksTheEndAgainstBo
     test.MFuncs.ByNumber(1)->Status = {1, 2, 5, 2, 2, 2};
     ModalWatch<TfmFuncM> watch([&](TfmFuncM &w) {
         EXPECT_EQ(w.windowTitle(), QStringLiteral("M-функции"));
-        QListWidget *list = w.algorithmList();
+        QListWidget *list = w.AlgorithmList();
         ASSERT_EQ(list->count(), 6);
         EXPECT_EQ(list->item(0)->text(), QStringLiteral("Тест буферов"));
         for (int bit = 0; bit < 6; ++bit)
@@ -64,13 +64,13 @@ TEST_F(FuncMPWindows, MWindowTicksTheAlgorithmsOfTheMaskAndChecksTheEndAgainstBo
         list->item(5)->setCheckState(Qt::Checked);
         EXPECT_EQ(test.MFuncs.ByNumber(1)->Alg, 4 | 32);
 
-        Type(w.addresses().endEdit(), QStringLiteral("0"));
+        Type(w.Addresses().EndEdit(), QStringLiteral("0"));
         EXPECT_EQ(Messages().back(), Msg(MsgEndNotAboveStart));
-        Type(w.addresses().endEdit(), QStringLiteral("1000"));
+        Type(w.Addresses().EndEdit(), QStringLiteral("1000"));
         EXPECT_EQ(Messages().back(), Msg(MsgAddressTooWide) + " слова задания адреса");
-        EXPECT_EQ(w.addresses().endEdit()->text(), QStringLiteral("FFF"));
-        Type(w.addresses().endEdit(), QStringLiteral("800"));
-        Type(w.addresses().startEdit(), QStringLiteral("10"));
+        EXPECT_EQ(w.Addresses().EndEdit()->text(), QStringLiteral("FFF"));
+        Type(w.Addresses().EndEdit(), QStringLiteral("800"));
+        Type(w.Addresses().StartEdit(), QStringLiteral("10"));
         const SFuncM &m = *test.MFuncs.ByNumber(1);
         EXPECT_EQ(m.AdrEnd, 0x800);
         EXPECT_EQ(m.AdrStart, 0x10);
@@ -78,13 +78,13 @@ TEST_F(FuncMPWindows, MWindowTicksTheAlgorithmsOfTheMaskAndChecksTheEndAgainstBo
         EXPECT_EQ(m.ReadPos, 0x10);
 
         // "Результаты" lists all six algorithms with the last statuses.
-        QTest::mouseClick(w.resultsButton(), Qt::LeftButton);
-        ASSERT_NE(w.resultsWindow(), nullptr);
-        EXPECT_TRUE(w.resultsWindow()->isVisible());
-        ASSERT_EQ(w.resultsWindow()->rowCount(), 6);
-        EXPECT_EQ(w.resultsWindow()->rowText(5), QStringLiteral("Бегущая единица"));
-        EXPECT_EQ(w.resultsWindow()->rowPicture(0), 1);
-        EXPECT_EQ(w.resultsWindow()->rowPicture(2), 5);
+        QTest::mouseClick(w.ResultsButton(), Qt::LeftButton);
+        ASSERT_NE(w.ResultsWindow(), nullptr);
+        EXPECT_TRUE(w.ResultsWindow()->isVisible());
+        ASSERT_EQ(w.ResultsWindow()->RowCount(), 6);
+        EXPECT_EQ(w.ResultsWindow()->RowText(5), QStringLiteral("Бегущая единица"));
+        EXPECT_EQ(w.ResultsWindow()->RowPicture(0), 1);
+        EXPECT_EQ(w.ResultsWindow()->RowPicture(2), 5);
 
         const functions::RunPromptScope prompt;
         list->item(1)->setCheckState(Qt::Checked);
@@ -93,8 +93,8 @@ TEST_F(FuncMPWindows, MWindowTicksTheAlgorithmsOfTheMaskAndChecksTheEndAgainstBo
         EXPECT_EQ(test.MFuncs.ByNumber(1)->Alg, 4 | 32);
         w.reject();
     });
-    form.actions().funcM->trigger();
-    ASSERT_TRUE(watch.seen());
+    form.Actions().funcM->trigger();
+    ASSERT_TRUE(watch.Seen());
     EXPECT_EQ(test.MFuncs.ByNumber(1)->Alg, 5);
     EXPECT_EQ(test.MFuncs.ByNumber(1)->AdrEnd, 4095);
 }
@@ -110,26 +110,26 @@ TEST_F(FuncMPWindows, PWindowLimitsTheCyclesToTheAlgorithmAndHidesParametersOfTh
     test.PFuncs.Replace(standard);
     ModalWatch<TfmFuncP> watch([&](TfmFuncP &w) {
         EXPECT_EQ(w.windowTitle(), QStringLiteral("P-функции"));
-        EXPECT_EQ(w.algorithmLabel()->text(), QStringLiteral("PROM 0"));
-        EXPECT_TRUE(w.parametersShown());
-        w.pages()->setCurrentIndex(1);
-        EXPECT_TRUE(w.pulsesBox()->isVisibleTo(&w));
-        EXPECT_EQ(w.cyclesBox()->minimum(), 3);
-        EXPECT_EQ(w.cyclesBox()->maximum(), 20);
-        EXPECT_EQ(w.cyclesBox()->value(), 5);
-        EXPECT_EQ(w.pulsesBox()->value(), 10);
-        EXPECT_FALSE(w.delayButton()->isVisibleTo(&w));
-        w.cyclesBox()->setValue(25);
-        w.pulsesBox()->setValue(12);
+        EXPECT_EQ(w.AlgorithmLabel()->text(), QStringLiteral("PROM 0"));
+        EXPECT_TRUE(w.ParametersShown());
+        w.Pages()->setCurrentIndex(1);
+        EXPECT_TRUE(w.PulsesBox()->isVisibleTo(&w));
+        EXPECT_EQ(w.CyclesBox()->minimum(), 3);
+        EXPECT_EQ(w.CyclesBox()->maximum(), 20);
+        EXPECT_EQ(w.CyclesBox()->value(), 5);
+        EXPECT_EQ(w.PulsesBox()->value(), 10);
+        EXPECT_FALSE(w.DelayButton()->isVisibleTo(&w));
+        w.CyclesBox()->setValue(25);
+        w.PulsesBox()->setValue(12);
         EXPECT_EQ(test.PFuncs.ByNumber(1)->Cycles, 20);
         EXPECT_EQ(test.PFuncs.ByNumber(1)->Param, 12);
-        QTest::mouseClick(w.nextButton(), Qt::LeftButton);
-        EXPECT_EQ(w.shownNumber(), 2);
-        EXPECT_FALSE(w.parametersShown());
+        QTest::mouseClick(w.NextButton(), Qt::LeftButton);
+        EXPECT_EQ(w.ShownNumber(), 2);
+        EXPECT_FALSE(w.ParametersShown());
         w.accept();
     });
-    form.actions().funcP->trigger();
-    ASSERT_TRUE(watch.seen());
+    form.Actions().funcP->trigger();
+    ASSERT_TRUE(watch.Seen());
     EXPECT_EQ(test.PFuncs.ByNumber(1)->Cycles, 20);
     EXPECT_EQ(test.PFuncs.ByNumber(1)->SavedCycles, 5);
 }
@@ -141,15 +141,15 @@ TEST_F(FuncMPWindows, PWindowEditorOpensTheDataFileBesideTheTestFileAndRefusesAn
     STest &test = TestNumber(form, 1);
     ASSERT_EQ(test.PFuncs.ByNumber(1)->FileName, "prom.dat");
     ModalWatch<TfmFuncP> watch([&](TfmFuncP &w) {
-        ASSERT_TRUE(w.editorButton()->isEnabled());
-        QTest::mouseClick(w.editorButton(), Qt::LeftButton);
+        ASSERT_TRUE(w.EditorButton()->isEnabled());
+        QTest::mouseClick(w.EditorButton(), Qt::LeftButton);
         EXPECT_TRUE(DataEditorRanOn(dir.File("demo/prom.dat")));
         EXPECT_TRUE(Messages().empty());
 
-        w.fileBox()->setCurrentIndex(0);
-        emit w.fileBox()->activated(0);
+        w.FileBox()->setCurrentIndex(0);
+        emit w.FileBox()->activated(0);
         ASSERT_TRUE(test.PFuncs.ByNumber(1)->FileName.empty());
-        QTest::mouseClick(w.editorButton(), Qt::LeftButton);
+        QTest::mouseClick(w.EditorButton(), Qt::LeftButton);
         EXPECT_EQ(Messages(), std::vector<std::string>{Msg(9)});
 
         // A name from a hostile file that leads out of the test's folder
@@ -157,12 +157,12 @@ TEST_F(FuncMPWindows, PWindowEditorOpensTheDataFileBesideTheTestFileAndRefusesAn
         WriteBytes(dir.File("outside.dat"), "x");
         test.PFuncs.ByNumber(1)->FileName = "../outside.dat";
         mesbo->Clear();
-        QTest::mouseClick(w.editorButton(), Qt::LeftButton);
+        QTest::mouseClick(w.EditorButton(), Qt::LeftButton);
         EXPECT_EQ(Messages(), std::vector<std::string>{"Файл данных \"../outside.dat\" не найден"});
         w.reject();
     });
-    form.actions().funcP->trigger();
-    ASSERT_TRUE(watch.seen());
+    form.Actions().funcP->trigger();
+    ASSERT_TRUE(watch.Seen());
 }
 
 TEST_F(FuncMPWindows, PWindowShowsTheCyclesAFunctionHoldsOutsideItsAlgorithmsRange)
@@ -175,15 +175,15 @@ TEST_F(FuncMPWindows, PWindowShowsTheCyclesAFunctionHoldsOutsideItsAlgorithmsRan
     eprom.Param = 3;
     eprom.Cycles = 5; // the EPROM algorithm takes 10 to 50
     test.PFuncs.Replace(eprom);
-    form.selectTest(0);
+    form.SelectTest(0);
     ModalWatch<TfmFuncP> watch([&](TfmFuncP &w) {
-        w.pages()->setCurrentIndex(1);
-        EXPECT_EQ(w.cyclesBox()->value(), 5) << "what the function holds, not 10";
-        EXPECT_FALSE(w.cyclesBox()->toolTip().isEmpty());
+        w.Pages()->setCurrentIndex(1);
+        EXPECT_EQ(w.CyclesBox()->value(), 5) << "what the function holds, not 10";
+        EXPECT_FALSE(w.CyclesBox()->toolTip().isEmpty());
         w.accept();
     });
-    form.actions().funcP->trigger();
-    ASSERT_TRUE(watch.seen());
+    form.Actions().funcP->trigger();
+    ASSERT_TRUE(watch.Seen());
     EXPECT_EQ(test.PFuncs.ByNumber(1)->Cycles, 5);
 }
 
@@ -197,30 +197,30 @@ TEST_F(FuncMPWindows, PWindowDelayEditorSetsTheDelayWordWithinOneTo65535)
     eprom.Param = 3; // g3 "Пауза", 10 in cycle 1
     eprom.Cycles = 12;
     test.PFuncs.Replace(eprom);
-    form.selectTest(0);
+    form.SelectTest(0);
     ModalWatch<TfmFuncP> watch([&](TfmFuncP &w) {
-        w.pages()->setCurrentIndex(1);
-        EXPECT_FALSE(w.pulsesBox()->isVisibleTo(&w));
-        EXPECT_EQ(w.cyclesBox()->minimum(), 10);
-        EXPECT_EQ(w.cyclesBox()->maximum(), 50);
-        ASSERT_TRUE(w.delayButton()->isVisibleTo(&w));
-        EXPECT_EQ(w.delayButton()->text(), QStringLiteral("g3"));
+        w.Pages()->setCurrentIndex(1);
+        EXPECT_FALSE(w.PulsesBox()->isVisibleTo(&w));
+        EXPECT_EQ(w.CyclesBox()->minimum(), 10);
+        EXPECT_EQ(w.CyclesBox()->maximum(), 50);
+        ASSERT_TRUE(w.DelayButton()->isVisibleTo(&w));
+        EXPECT_EQ(w.DelayButton()->text(), QStringLiteral("g3"));
         ModalWatch<TfmDelayEdit> delay([&](TfmDelayEdit &d) {
-            EXPECT_EQ(d.valueEdit()->text(), QStringLiteral("10"));
+            EXPECT_EQ(d.ValueEdit()->text(), QStringLiteral("10"));
             for (const char *wrong : {"0", "65536", "пять"}) {
-                d.valueEdit()->setText(QString::fromUtf8(wrong));
-                d.okButton()->click();
+                d.ValueEdit()->setText(QString::fromUtf8(wrong));
+                d.OkButton()->click();
                 EXPECT_EQ(Messages().back(), Msg(MsgDelayRange)) << wrong;
             }
-            d.valueEdit()->setText(QStringLiteral("65535"));
-            d.okButton()->click();
+            d.ValueEdit()->setText(QStringLiteral("65535"));
+            d.OkButton()->click();
         });
-        QTest::mouseClick(w.delayButton(), Qt::LeftButton);
-        EXPECT_TRUE(delay.seen());
+        QTest::mouseClick(w.DelayButton(), Qt::LeftButton);
+        EXPECT_TRUE(delay.Seen());
         w.accept();
     });
-    form.actions().funcP->trigger();
-    ASSERT_TRUE(watch.seen());
+    form.Actions().funcP->trigger();
+    ASSERT_TRUE(watch.Seen());
     EXPECT_EQ(test.GWords.ValueAt(3, 0, ValueSet::Reference), 65535);
     EXPECT_EQ(test.GWords.ValueAt(3, 1, ValueSet::Reference), 20);
 }

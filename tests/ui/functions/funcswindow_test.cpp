@@ -27,15 +27,15 @@ class FuncSWindow : public DeskFixture
 protected:
     STest &MemoryTest(TBaseForm &form)
     {
-        form.selectTest(1);
-        return *form.document().Test(1);
+        form.SelectTest(1);
+        return *form.Document().Test(1);
     }
 
     static bool OnWindow(TBaseForm &form, const std::function<void(TfmFuncS &)> &action)
     {
         ModalWatch<TfmFuncS> watch(action);
-        form.actions().funcS->trigger();
-        return watch.seen();
+        form.Actions().funcS->trigger();
+        return watch.Seen();
     }
 
     static void Type(QLineEdit *edit, const QString &text)
@@ -58,27 +58,27 @@ TEST_F(FuncSWindow, ShowsTheFunctionAndRefusesAByteCountOutsideItsRange)
     const auto uartSize = QFileInfo(QFileInfo(Demo()).dir().filePath("uart.dat")).size();
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncS &w) {
         EXPECT_EQ(w.windowTitle(), QStringLiteral("S-функции"));
-        EXPECT_EQ(w.interfaceLabel()->text(), QStringLiteral("RS232"));
-        EXPECT_EQ(w.modeLabel()->text(), QStringLiteral("запись в устройство"));
-        EXPECT_EQ(w.fileBox()->currentText(), QStringLiteral("uart.dat"));
-        EXPECT_TRUE(w.allButton()->isChecked());
-        EXPECT_EQ(w.allSizeLabel()->text(), QStringLiteral("%1 (весь файл)").arg(uartSize));
-        EXPECT_EQ(w.speedBox()->currentText(), QStringLiteral("9600"));
-        EXPECT_EQ(w.flowBox()->count(), 3);
+        EXPECT_EQ(w.InterfaceLabel()->text(), QStringLiteral("RS232"));
+        EXPECT_EQ(w.ModeLabel()->text(), QStringLiteral("запись в устройство"));
+        EXPECT_EQ(w.FileBox()->currentText(), QStringLiteral("uart.dat"));
+        EXPECT_TRUE(w.AllButton()->isChecked());
+        EXPECT_EQ(w.AllSizeLabel()->text(), QStringLiteral("%1 (весь файл)").arg(uartSize));
+        EXPECT_EQ(w.SpeedBox()->currentText(), QStringLiteral("9600"));
+        EXPECT_EQ(w.FlowBox()->count(), 3);
 
-        w.fixedButton()->click();
+        w.FixedButton()->click();
         EXPECT_EQ(Messages().back(), Msg(MsgByteCountRange));
-        EXPECT_TRUE(w.allButton()->isChecked());
-        w.fixedButton()->setChecked(true);
-        Type(w.fixedEdit(), QStringLiteral("65536"));
+        EXPECT_TRUE(w.AllButton()->isChecked());
+        w.FixedButton()->setChecked(true);
+        Type(w.FixedEdit(), QStringLiteral("65536"));
         EXPECT_EQ(Messages().back(), Msg(MsgByteCountRange));
         EXPECT_EQ(test.SFuncs.ByNumber(1)->NumBytes, 0);
-        EXPECT_TRUE(w.allButton()->isChecked());
-        w.fixedEdit()->setText(QStringLiteral("65535"));
-        w.fixedButton()->click();
+        EXPECT_TRUE(w.AllButton()->isChecked());
+        w.FixedEdit()->setText(QStringLiteral("65535"));
+        w.FixedButton()->click();
         EXPECT_EQ(test.SFuncs.ByNumber(1)->NumBytes, 65535);
-        Choose(w.speedBox(), 7);
-        Choose(w.parityBox(), 4);
+        Choose(w.SpeedBox(), 7);
+        Choose(w.ParityBox(), 4);
         EXPECT_EQ(test.SFuncs.ByNumber(1)->Speed, 115200);
         EXPECT_EQ(test.SFuncs.ByNumber(1)->Parity, 4);
         w.reject();
@@ -96,25 +96,25 @@ TEST_F(FuncSWindow, TypedFileNamesAreCheckedAndFlowControlStartsAtTheInterface)
     s.Interface = IfaceIrps;
     s.Handling = 1;
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncS &w) {
-        ASSERT_EQ(w.flowBox()->count(), 2);
-        EXPECT_EQ(w.flowBox()->currentText(), QStringLiteral("CTS/RTS"));
-        Choose(w.flowBox(), 1);
+        ASSERT_EQ(w.FlowBox()->count(), 2);
+        EXPECT_EQ(w.FlowBox()->currentText(), QStringLiteral("CTS/RTS"));
+        Choose(w.FlowBox(), 1);
         EXPECT_EQ(test.SFuncs.ByNumber(1)->Handling, 2);
 
-        Type(w.fileBox()->lineEdit(), QStringLiteral("../вне.dat"));
+        Type(w.FileBox()->lineEdit(), QStringLiteral("../вне.dat"));
         EXPECT_EQ(Messages().back(), "Задано недопустимое имя файла");
-        EXPECT_EQ(w.fileBox()->currentText(), QStringLiteral("uart.dat"));
-        Type(w.fileBox()->lineEdit(), QStringLiteral("обмен"));
+        EXPECT_EQ(w.FileBox()->currentText(), QStringLiteral("uart.dat"));
+        Type(w.FileBox()->lineEdit(), QStringLiteral("обмен"));
         EXPECT_EQ(test.SFuncs.ByNumber(1)->FileName, "обмен.dat");
-        Choose(w.fileBox(), 0);
+        Choose(w.FileBox(), 0);
         EXPECT_EQ(test.SFuncs.ByNumber(1)->FileName, "");
 
         // A run waiting in its question keeps the values.
         const functions::RunPromptScope prompt;
-        Choose(w.dataBitsBox(), 0);
+        Choose(w.DataBitsBox(), 0);
         EXPECT_EQ(Messages().back(), "Выполнение теста не завершено");
         EXPECT_EQ(test.SFuncs.ByNumber(1)->DataBits, 8);
-        EXPECT_EQ(w.dataBitsBox()->currentText(), QStringLiteral("8"));
+        EXPECT_EQ(w.DataBitsBox()->currentText(), QStringLiteral("8"));
         w.accept();
     }));
     EXPECT_EQ(s.FileName, "");

@@ -79,11 +79,11 @@ protected:
     void Save(TBaseForm &form, bool functionData)
     {
         ModalWatch<debug::TfmSaveChoice> watch([&](debug::TfmSaveChoice &w) {
-            w.kinds()->item(1)->setCheckState(functionData ? Qt::Checked : Qt::Unchecked);
-            QTest::mouseClick(w.okButton(), Qt::LeftButton);
+            w.Kinds()->item(1)->setCheckState(functionData ? Qt::Checked : Qt::Unchecked);
+            QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         });
-        form.actions().saveFile->trigger();
-        ASSERT_TRUE(watch.seen());
+        form.Actions().saveFile->trigger();
+        ASSERT_TRUE(watch.Seen());
     }
 
     template <class W>
@@ -94,7 +94,7 @@ protected:
             w.accept();
         });
         command->trigger();
-        ASSERT_TRUE(watch.seen());
+        ASSERT_TRUE(watch.Seen());
     }
 
     static void Type(QLineEdit *edit, const QString &text)
@@ -107,26 +107,26 @@ protected:
 TEST_F(FunctionRoundTrip, EditsOfEveryKindAreSavedWithFunctionDataAndReadBack)
 {
     TBaseForm &form = WindowWithDemo();
-    const std::string path = form.document().Doc().FileName;
+    const std::string path = form.Document().Doc().FileName;
     const auto before = Blocks(path);
-    form.selectTest(1);
-    const desk::MainActions &a = form.actions();
+    form.SelectTest(1);
+    const desk::MainActions &a = form.Actions();
     Edit<functions::TfmFuncF>(a.funcF,
-                              [](auto &w) { Type(w.addresses().endEdit(), QStringLiteral("E")); });
+                              [](auto &w) { Type(w.Addresses().EndEdit(), QStringLiteral("E")); });
     Edit<functions::TfmFuncM>(
-        a.funcM, [](auto &w) { w.algorithmList()->item(3)->setCheckState(Qt::Checked); });
-    Edit<functions::TfmFuncP>(a.funcP, [](auto &w) { w.cyclesBox()->setValue(7); });
+        a.funcM, [](auto &w) { w.AlgorithmList()->item(3)->setCheckState(Qt::Checked); });
+    Edit<functions::TfmFuncP>(a.funcP, [](auto &w) { w.CyclesBox()->setValue(7); });
     Edit<functions::TfmFuncS>(a.funcS, [](auto &w) {
-        w.speedBox()->setCurrentIndex(4);
-        emit w.speedBox()->activated(4);
+        w.SpeedBox()->setCurrentIndex(4);
+        emit w.SpeedBox()->activated(4);
     });
     // Cancel leaves a function as it was.
     ModalWatch<functions::TfmFuncP> cancelled([](functions::TfmFuncP &w) {
-        w.cyclesBox()->setValue(9);
+        w.CyclesBox()->setValue(9);
         w.reject();
     });
     a.funcP->trigger();
-    ASSERT_TRUE(cancelled.seen());
+    ASSERT_TRUE(cancelled.Seen());
 
     Save(form, true);
     EXPECT_EQ(
@@ -134,8 +134,8 @@ TEST_F(FunctionRoundTrip, EditsOfEveryKindAreSavedWithFunctionDataAndReadBack)
         (std::vector<std::string>{"2: ADREND=15 -> ADREND=14", "2: ALG=5 -> ALG=13",
                                   "2: PARAM0=5 -> PARAM0=7", "2: SPEED=9600 -> SPEED=19200"}));
 
-    ASSERT_TRUE(form.openFile(QString::fromStdString(path)));
-    const STest &test = *form.document().Test(1);
+    ASSERT_TRUE(form.OpenFile(QString::fromStdString(path)));
+    const STest &test = *form.Document().Test(1);
     EXPECT_EQ(test.FFuncs.ByNumber(1)->SavedEnd, 14);
     EXPECT_EQ(test.MFuncs.ByNumber(1)->SavedAlg, 13);
     EXPECT_EQ(test.PFuncs.ByNumber(1)->SavedCycles, 7);
@@ -145,21 +145,21 @@ TEST_F(FunctionRoundTrip, EditsOfEveryKindAreSavedWithFunctionDataAndReadBack)
 TEST_F(FunctionRoundTrip, WithoutFunctionDataTheValuesReadFromTheFileAreWrittenBack)
 {
     TBaseForm &form = WindowWithDemo();
-    const std::string path = form.document().Doc().FileName;
+    const std::string path = form.Document().Doc().FileName;
     const auto before = Blocks(path);
-    form.selectTest(1);
-    const desk::MainActions &a = form.actions();
+    form.SelectTest(1);
+    const desk::MainActions &a = form.Actions();
     Edit<functions::TfmFuncF>(a.funcF,
-                              [](auto &w) { Type(w.addresses().endEdit(), QStringLiteral("E")); });
+                              [](auto &w) { Type(w.Addresses().EndEdit(), QStringLiteral("E")); });
     Edit<functions::TfmFuncV>(a.funcV, [](auto &w) {
-        w.sweepBox()->setCurrentIndex(0);
-        emit w.sweepBox()->activated(0);
+        w.SweepBox()->setCurrentIndex(0);
+        emit w.SweepBox()->activated(0);
     });
     Save(form, false);
     EXPECT_TRUE(ChangedLines(before, Blocks(path)).empty());
     // The working values stay in the open file.
-    EXPECT_EQ(form.document().Test(1)->FFuncs.ByNumber(1)->AdrEnd, 14);
-    EXPECT_EQ(form.document().Test(1)->VFuncs.ByNumber(1)->Sweep[0], 0);
+    EXPECT_EQ(form.Document().Test(1)->FFuncs.ByNumber(1)->AdrEnd, 14);
+    EXPECT_EQ(form.Document().Test(1)->VFuncs.ByNumber(1)->Sweep[0], 0);
 }
 
 } // namespace

@@ -37,33 +37,33 @@ class FuncVWindow : public DeskFixture
 protected:
     STest &MemoryTest(TBaseForm &form)
     {
-        form.selectTest(kMemoryTest);
-        return *form.document().Test(kMemoryTest);
+        form.SelectTest(kMemoryTest);
+        return *form.Document().Test(kMemoryTest);
     }
 
     // Opens the window with the V command and runs `action` on it.
     static bool OnWindow(TBaseForm &form, const std::function<void(TfmFuncV &)> &action)
     {
         ModalWatch<TfmFuncV> watch(action);
-        form.actions().funcV->trigger();
-        return watch.seen();
+        form.Actions().funcV->trigger();
+        return watch.Seen();
     }
 
     // Adds a function through the add dialog of an open window.
     static void Add(TfmFuncV &w, const QString &name, int tact, int number = -1)
     {
         ModalWatch<TfmAddFuncV> add([&](TfmAddFuncV &d) {
-            d.nameEdit()->setText(name);
-            d.sweepBox()->setCurrentIndex(1);
-            d.amplitudeBox()->setCurrentIndex(0);
-            d.tactEdit()->setText(QString::number(tact));
+            d.NameEdit()->setText(name);
+            d.SweepBox()->setCurrentIndex(1);
+            d.AmplitudeBox()->setCurrentIndex(0);
+            d.TactEdit()->setText(QString::number(tact));
             if (number > 0)
-                d.numberBox()->setValue(number);
-            d.infoEdit()->setPlainText(QStringLiteral("строка 1\nстрока 2\n"));
-            d.okButton()->click();
+                d.NumberBox()->setValue(number);
+            d.InfoEdit()->setPlainText(QStringLiteral("строка 1\nстрока 2\n"));
+            d.OkButton()->click();
         });
-        QTest::mouseClick(w.addButton(), Qt::LeftButton);
-        EXPECT_TRUE(add.seen());
+        QTest::mouseClick(w.AddButton(), Qt::LeftButton);
+        EXPECT_TRUE(add.Seen());
     }
 
     static void Type(QLineEdit *edit, const QString &text)
@@ -75,9 +75,9 @@ protected:
     // Presses on one table row and releases on another (or the same).
     static void Drag(TfmFuncV &w, int from, int to)
     {
-        QWidget *viewport = w.table()->viewport();
+        QWidget *viewport = w.Table()->viewport();
         const auto at = [&](int row) {
-            return QPoint(20, w.table()->rowViewportPosition(row) + 3);
+            return QPoint(20, w.Table()->rowViewportPosition(row) + 3);
         };
         QTest::mousePress(viewport, Qt::LeftButton, {}, at(from));
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(to));
@@ -90,28 +90,28 @@ TEST_F(FuncVWindow, ShowsTheFunctionWithItsReferenceAndRefusesATactOutsideTheTes
     STest &test = MemoryTest(form);
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         EXPECT_EQ(w.windowTitle(), QStringLiteral("V-функции"));
-        EXPECT_EQ(w.shownNumber(), 1);
-        EXPECT_EQ(w.nameEdit()->text(), QStringLiteral("Строб записи"));
-        EXPECT_EQ(w.tactEdit()->text(), QStringLiteral("12"));
-        EXPECT_EQ(w.sweepBox()->currentText(), QStringLiteral("20 мс"));
-        EXPECT_EQ(w.amplitudeBox()->currentText(), QStringLiteral("25 В"));
+        EXPECT_EQ(w.ShownNumber(), 1);
+        EXPECT_EQ(w.NameEdit()->text(), QStringLiteral("Строб записи"));
+        EXPECT_EQ(w.TactEdit()->text(), QStringLiteral("12"));
+        EXPECT_EQ(w.SweepBox()->currentText(), QStringLiteral("20 мс"));
+        EXPECT_EQ(w.AmplitudeBox()->currentText(), QStringLiteral("25 В"));
         EXPECT_EQ(
-            w.infoView()->toPlainText(),
+            w.InfoView()->toPlainText(),
             QStringLiteral("Строб записи ОЗУ на контакте 17\nЭталон снят на исправной плате"));
-        EXPECT_EQ(w.sweepDivisionLabel()->text(), QStringLiteral("1 мс на 1 дел."));
-        EXPECT_EQ(w.amplitudeDivisionLabel()->text(), QStringLiteral("2,5 В на 1 дел."));
+        EXPECT_EQ(w.SweepDivisionLabel()->text(), QStringLiteral("1 мс на 1 дел."));
+        EXPECT_EQ(w.AmplitudeDivisionLabel()->text(), QStringLiteral("2,5 В на 1 дел."));
         // The reference of cycle 1 is drawn in the "File" colour: its low
         // samples (0x20) lie near the bottom of the picture.
         const QPoint low = oscillogram::SamplePoint(100, 0x20);
-        EXPECT_EQ(w.picture().pixel(low), QColor(0, 0xFF, 0).rgb());
+        EXPECT_EQ(w.Picture().pixel(low), QColor(0, 0xFF, 0).rgb());
 
         const int tacts = test.Tacts.TactCount();
-        Type(w.tactEdit(), QString::number(tacts + 1));
+        Type(w.TactEdit(), QString::number(tacts + 1));
         EXPECT_EQ(Messages().back(), Msg(47) +
                                          "\r\nМинимальное - 1. Максимальное - количество тактов (" +
                                          std::to_string(tacts) + ")");
-        EXPECT_EQ(w.tactEdit()->text(), QStringLiteral("12"));
-        Type(w.tactEdit(), QStringLiteral("3"));
+        EXPECT_EQ(w.TactEdit()->text(), QStringLiteral("12"));
+        Type(w.TactEdit(), QStringLiteral("3"));
         EXPECT_EQ(test.VFuncs.ByNumber(1)->Tact, 2);
         w.reject();
     }));
@@ -126,17 +126,17 @@ TEST_F(FuncVWindow, SweepAndAmplitudeChangeOnlyTheShownCycleAndOkKeepsThem)
     test.Cycles = 3;
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         // The cycle selector wraps over the test's three cycles.
-        EXPECT_EQ(w.cycleBox()->value(), 1);
-        w.cycleBox()->stepDown();
-        EXPECT_EQ(w.shownCycle(), 2);
-        w.sweepBox()->setCurrentIndex(9);
-        emit w.sweepBox()->activated(9);
-        w.amplitudeBox()->setCurrentIndex(3);
-        emit w.amplitudeBox()->activated(3);
-        EXPECT_EQ(w.sweepDivisionLabel()->text(), QStringLiteral("50 мс на 1 дел."));
-        w.cycleBox()->stepUp();
-        EXPECT_EQ(w.shownCycle(), 0);
-        EXPECT_EQ(w.sweepBox()->currentText(), QStringLiteral("20 мс"));
+        EXPECT_EQ(w.CycleBox()->value(), 1);
+        w.CycleBox()->stepDown();
+        EXPECT_EQ(w.ShownCycle(), 2);
+        w.SweepBox()->setCurrentIndex(9);
+        emit w.SweepBox()->activated(9);
+        w.AmplitudeBox()->setCurrentIndex(3);
+        emit w.AmplitudeBox()->activated(3);
+        EXPECT_EQ(w.SweepDivisionLabel()->text(), QStringLiteral("50 мс на 1 дел."));
+        w.CycleBox()->stepUp();
+        EXPECT_EQ(w.ShownCycle(), 0);
+        EXPECT_EQ(w.SweepBox()->currentText(), QStringLiteral("20 мс"));
         w.accept();
     }));
     const SFuncV &v = *test.VFuncs.ByNumber(1);
@@ -153,28 +153,28 @@ TEST_F(FuncVWindow, AddDialogPresetsTheLowestFreeNumberAndChecksItsFields)
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         Add(w, QStringLiteral("Второй"), 2);
         Add(w, QStringLiteral("Третий"), 3);
-        EXPECT_EQ(w.shownNumber(), 3);
+        EXPECT_EQ(w.ShownNumber(), 3);
         ModalWatch<TfmAddFuncV> add([&](TfmAddFuncV &d) {
             EXPECT_EQ(d.windowTitle(), QStringLiteral("Добавление новой V-функции"));
-            EXPECT_EQ(d.numberBox()->value(), 4);
-            EXPECT_EQ(d.freeNumbersLabel()->text(),
+            EXPECT_EQ(d.NumberBox()->value(), 4);
+            EXPECT_EQ(d.FreeNumbersLabel()->text(),
                       QStringLiteral("Допустимые номера: 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, "
                                      "15, 16"));
-            EXPECT_EQ(d.amplitudeBox()->itemText(0), QStringLiteral("2.5 В"));
-            QPushButton *ok = d.okButton();
+            EXPECT_EQ(d.AmplitudeBox()->itemText(0), QStringLiteral("2.5 В"));
+            QPushButton *ok = d.OkButton();
             ok->click();
             EXPECT_EQ(Messages().back(), Msg(52));
-            d.nameEdit()->setText(QStringLiteral("Четвёртый"));
-            d.sweepBox()->setCurrentIndex(0);
-            d.amplitudeBox()->setCurrentIndex(0);
-            d.tactEdit()->setText(QString::number(test.Tacts.TactCount() + 1));
+            d.NameEdit()->setText(QStringLiteral("Четвёртый"));
+            d.SweepBox()->setCurrentIndex(0);
+            d.AmplitudeBox()->setCurrentIndex(0);
+            d.TactEdit()->setText(QString::number(test.Tacts.TactCount() + 1));
             ok->click();
             EXPECT_EQ(Messages().back(), Msg(53));
             EXPECT_TRUE(d.isVisible());
             d.reject();
         });
-        QTest::mouseClick(w.addButton(), Qt::LeftButton);
-        EXPECT_TRUE(add.seen());
+        QTest::mouseClick(w.AddButton(), Qt::LeftButton);
+        EXPECT_TRUE(add.Seen());
         // A number in use takes the new settings and loses its waveforms.
         Add(w, QStringLiteral("Замена"), 5, 1);
         w.accept();
@@ -195,24 +195,24 @@ TEST_F(FuncVWindow, TableClicksChooseTheActiveFunctionAndDragsSwapTwo)
     int chosen = -1;
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         Add(w, QStringLiteral("Второй"), 2);
-        w.pages()->setCurrentIndex(1);
-        ASSERT_EQ(w.table()->rowCount(), 2);
+        w.Pages()->setCurrentIndex(1);
+        ASSERT_EQ(w.Table()->rowCount(), 2);
         Drag(w, 1, 1);
         EXPECT_EQ(test.VFuncs.Active(), 2);
-        EXPECT_EQ(w.activeBox()->currentText(), QStringLiteral("2: Второй"));
+        EXPECT_EQ(w.ActiveBox()->currentText(), QStringLiteral("2: Второй"));
         Drag(w, 1, 1);
         EXPECT_EQ(test.VFuncs.Active(), 0);
-        EXPECT_EQ(w.activeBox()->currentText(), QStringLiteral("отсутствует"));
+        EXPECT_EQ(w.ActiveBox()->currentText(), QStringLiteral("отсутствует"));
         Drag(w, 0, 1);
         EXPECT_EQ(test.VFuncs.ByNumber(1)->Name, "Второй");
         EXPECT_EQ(test.VFuncs.ByNumber(2)->Name, "Строб записи");
-        EXPECT_EQ(w.table()->item(1, 1)->text(), QStringLiteral("Строб записи"));
+        EXPECT_EQ(w.Table()->item(1, 1)->text(), QStringLiteral("Строб записи"));
         // The list box chooses too.
-        w.activeBox()->setCurrentIndex(2);
-        emit w.activeBox()->activated(2);
+        w.ActiveBox()->setCurrentIndex(2);
+        emit w.ActiveBox()->activated(2);
         EXPECT_EQ(test.VFuncs.Active(), 2);
         w.accept();
-        chosen = w.chosenTact();
+        chosen = w.ChosenTact();
     }));
     EXPECT_EQ(chosen, 12);
 }
@@ -224,17 +224,17 @@ TEST_F(FuncVWindow, WhileARunPromptIsOpenTheActiveFunctionAndWaveformsStayAsThey
     test.VFuncs.SetActive(1);
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         const functions::RunPromptScope prompt;
-        w.activeBox()->setCurrentIndex(0);
-        emit w.activeBox()->activated(0);
+        w.ActiveBox()->setCurrentIndex(0);
+        emit w.ActiveBox()->activated(0);
         EXPECT_EQ(Messages().back(), "Выполнение теста не завершено");
         EXPECT_EQ(test.VFuncs.Active(), 1);
-        EXPECT_EQ(w.activeBox()->currentIndex(), 1);
+        EXPECT_EQ(w.ActiveBox()->currentIndex(), 1);
         const auto before = Messages().size();
-        QTest::mouseClick(w.clearButton(), Qt::LeftButton);
-        w.sweepBox()->setCurrentIndex(0);
-        emit w.sweepBox()->activated(0);
+        QTest::mouseClick(w.ClearButton(), Qt::LeftButton);
+        w.SweepBox()->setCurrentIndex(0);
+        emit w.SweepBox()->activated(0);
         EXPECT_EQ(Messages().size(), before + 2);
-        EXPECT_EQ(w.sweepBox()->currentText(), QStringLiteral("20 мс"));
+        EXPECT_EQ(w.SweepBox()->currentText(), QStringLiteral("20 мс"));
         EXPECT_EQ(test.VFuncs.ByNumber(1)->Sweep[0], 4);
         w.accept();
     }));
@@ -249,35 +249,35 @@ TEST_F(FuncVWindow, KeepClearAndDeleteWorkOnTheShownFunctionAndAnEmptyNameCannot
     test.VFuncs.ByNumber(1)->Captured[0] = captured;
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         // The recorded trace is drawn at the top in the "Current" colour.
-        EXPECT_EQ(w.picture().pixel(oscillogram::SamplePoint(500, 0xFF)),
+        EXPECT_EQ(w.Picture().pixel(oscillogram::SamplePoint(500, 0xFF)),
                   QColor(0xFF, 0xFF, 0).rgb());
-        QTest::mouseClick(w.keepButton(), Qt::LeftButton);
+        QTest::mouseClick(w.KeepButton(), Qt::LeftButton);
         EXPECT_TRUE(test.VFuncs.ByNumber(1)->KeepCapture[0]);
-        EXPECT_TRUE(w.keepButton()->font().bold());
-        QTest::mouseClick(w.clearButton(), Qt::LeftButton);
+        EXPECT_TRUE(w.KeepButton()->font().bold());
+        QTest::mouseClick(w.ClearButton(), Qt::LeftButton);
         EXPECT_FALSE(test.VFuncs.ByNumber(1)->Captured[0]);
         EXPECT_TRUE(test.VFuncs.ByNumber(1)->Reference[0]);
 
         // An empty name keeps the window open.
-        w.nameEdit()->setText(QString());
-        emit w.nameEdit()->textEdited(QString());
+        w.NameEdit()->setText(QString());
+        emit w.NameEdit()->textEdited(QString());
         w.accept();
         EXPECT_EQ(Messages().back(), Msg(56));
         EXPECT_TRUE(w.isVisible());
-        w.nameEdit()->setText(QStringLiteral("Новое"));
-        emit w.nameEdit()->textEdited(QStringLiteral("Новое"));
+        w.NameEdit()->setText(QStringLiteral("Новое"));
+        emit w.NameEdit()->textEdited(QStringLiteral("Новое"));
 
         mesbo->QueueAnswer(MbNo);
-        QTest::mouseClick(w.deleteButton(), Qt::LeftButton);
+        QTest::mouseClick(w.DeleteButton(), Qt::LeftButton);
         EXPECT_EQ(test.VFuncs.Count(), 1);
         mesbo->QueueAnswer(MbYes);
-        QTest::mouseClick(w.deleteButton(), Qt::LeftButton);
+        QTest::mouseClick(w.DeleteButton(), Qt::LeftButton);
         EXPECT_EQ(Messages().back(), Msg(49));
         EXPECT_EQ(test.VFuncs.Count(), 0);
-        EXPECT_EQ(w.shownNumber(), 0);
-        QTest::mouseClick(w.deleteButton(), Qt::LeftButton);
+        EXPECT_EQ(w.ShownNumber(), 0);
+        QTest::mouseClick(w.DeleteButton(), Qt::LeftButton);
         EXPECT_EQ(Messages().back(), Msg(48));
-        QTest::mouseClick(w.editorButton(), Qt::LeftButton);
+        QTest::mouseClick(w.EditorButton(), Qt::LeftButton);
         EXPECT_EQ(Messages().back(), Msg(50));
         w.reject();
     }));
@@ -295,19 +295,19 @@ TEST_F(FuncVWindow, AFunctionChosenOnTheViewsIsShownFirstAndAnEmptyTestStillOpen
         w.accept();
     }));
     ModalWatch<TfmFuncV> chosen([](TfmFuncV &w) {
-        EXPECT_EQ(w.shownNumber(), 2);
-        EXPECT_EQ(w.nameEdit()->text(), QStringLiteral("Второй"));
+        EXPECT_EQ(w.ShownNumber(), 2);
+        EXPECT_EQ(w.NameEdit()->text(), QStringLiteral("Второй"));
     });
-    form.openListAt('V', 2);
-    EXPECT_TRUE(chosen.seen());
+    form.OpenListAt('V', 2);
+    EXPECT_TRUE(chosen.Seen());
 
     // The first test has no V-functions: the window opens so that one can
     // be added, and commands on the missing function say why they cannot.
-    form.selectTest(0);
-    ASSERT_TRUE(form.document().Test(0)->VFuncs.Empty());
+    form.SelectTest(0);
+    ASSERT_TRUE(form.Document().Test(0)->VFuncs.Empty());
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
-        EXPECT_EQ(w.shownNumber(), 0);
-        QTest::mouseClick(w.keepButton(), Qt::LeftButton);
+        EXPECT_EQ(w.ShownNumber(), 0);
+        QTest::mouseClick(w.KeepButton(), Qt::LeftButton);
         EXPECT_EQ(Messages().back(), Msg(50));
         w.accept();
     }));
@@ -326,9 +326,9 @@ TEST_F(FuncVWindow, AListOfNinetyNineFunctionsRefusesAddingBeforeTheDialogOpens)
     }
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         // The click returns at once: no add dialog waits for an answer.
-        QTest::mouseClick(w.addButton(), Qt::LeftButton);
+        QTest::mouseClick(w.AddButton(), Qt::LeftButton);
         EXPECT_EQ(Messages().back(), "Невозможно добавить V - функцию. " + Msg(51) + " функций");
-        EXPECT_EQ(w.activeBox()->count(), kMaxVFunctions + 1);
+        EXPECT_EQ(w.ActiveBox()->count(), kMaxVFunctions + 1);
         EXPECT_EQ(test.VFuncs.Count(), kMaxVFunctions);
         w.reject();
     }));
@@ -343,13 +343,13 @@ protected:
     void SaveAndReopen(TBaseForm &form)
     {
         ModalWatch<debug::TfmSaveChoice> choice([](debug::TfmSaveChoice &w) {
-            for (int i = 0; i < w.kinds()->count(); ++i)
-                w.kinds()->item(i)->setCheckState(Qt::Unchecked);
-            QTest::mouseClick(w.okButton(), Qt::LeftButton);
+            for (int i = 0; i < w.Kinds()->count(); ++i)
+                w.Kinds()->item(i)->setCheckState(Qt::Unchecked);
+            QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         });
-        form.actions().saveFile->trigger();
-        ASSERT_TRUE(choice.seen());
-        ASSERT_TRUE(form.openFile(QString::fromStdString(form.document().Doc().FileName)));
+        form.Actions().saveFile->trigger();
+        ASSERT_TRUE(choice.Seen());
+        ASSERT_TRUE(form.OpenFile(QString::fromStdString(form.Document().Doc().FileName)));
     }
 
     // The first sample of a function's reference in cycle 1; -1 for none.
@@ -367,7 +367,7 @@ TEST_F(FuncVReferences, TwoFunctionsSwappedByDraggingKeepTheirOwnWaveforms)
     ASSERT_NE(strobe, -1);
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         Add(w, QStringLiteral("Второй"), 2);
-        w.pages()->setCurrentIndex(1);
+        w.Pages()->setCurrentIndex(1);
         Drag(w, 0, 1);
         w.accept();
     }));
@@ -379,12 +379,12 @@ TEST_F(FuncVReferences, TwoFunctionsSwappedByDraggingKeepTheirOwnWaveforms)
     EXPECT_EQ(ReferenceOf(test, 2), strobe);
     // The window draws it for function 2 as it did for function 1.
     ModalWatch<TfmFuncV> shown([](TfmFuncV &w) {
-        EXPECT_EQ(w.shownNumber(), 2);
-        EXPECT_EQ(w.picture().pixel(oscillogram::SamplePoint(100, 0x20)), QColor(0, 0xFF, 0).rgb());
+        EXPECT_EQ(w.ShownNumber(), 2);
+        EXPECT_EQ(w.Picture().pixel(oscillogram::SamplePoint(100, 0x20)), QColor(0, 0xFF, 0).rgb());
         w.reject();
     });
-    form.openListAt('V', 2);
-    EXPECT_TRUE(shown.seen());
+    form.OpenListAt('V', 2);
+    EXPECT_TRUE(shown.Seen());
 }
 
 TEST_F(FuncVReferences, AFunctionDeletedOrReplacedLeavesNoWaveformToItsNumber)
@@ -394,7 +394,7 @@ TEST_F(FuncVReferences, AFunctionDeletedOrReplacedLeavesNoWaveformToItsNumber)
     // Deleted and saved; later a new function takes the free number.
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         mesbo->QueueAnswer(MbYes);
-        QTest::mouseClick(w.deleteButton(), Qt::LeftButton);
+        QTest::mouseClick(w.DeleteButton(), Qt::LeftButton);
         w.accept();
     }));
     ASSERT_TRUE(MemoryTest(form).VFuncs.Empty());
@@ -409,7 +409,7 @@ TEST_F(FuncVReferences, AFunctionDeletedOrReplacedLeavesNoWaveformToItsNumber)
     EXPECT_EQ(ReferenceOf(MemoryTest(form), 1), -1);
 
     // Added under the number of a function with a waveform.
-    ASSERT_TRUE(form.openFile(Demo("replaced")));
+    ASSERT_TRUE(form.OpenFile(Demo("replaced")));
     ASSERT_NE(ReferenceOf(MemoryTest(form), 1), -1);
     ASSERT_TRUE(OnWindow(form, [&](TfmFuncV &w) {
         Add(w, QStringLiteral("Замена"), 5, 1);

@@ -46,10 +46,10 @@ TEST_F(Help, TheContentsCommandOpensTheContentsAndF1ThePageOfTheMainWindow)
 {
     TBaseForm &form = WindowWithDemo();
     form.activateWindow();
-    form.actions().help->trigger();
+    form.Actions().help->trigger();
     THelpWindow *contents = OpenHelpOf(form);
     ASSERT_NE(contents, nullptr);
-    EXPECT_EQ(contents->currentPage(), QStringLiteral("index.html"));
+    EXPECT_EQ(contents->CurrentPage(), QStringLiteral("index.html"));
     contents->close();
     QTest::qWait(0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -60,22 +60,22 @@ TEST_F(Help, TheContentsCommandOpensTheContentsAndF1ThePageOfTheMainWindow)
     THelpWindow *window = OpenHelpOf(form);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->currentPage(), QStringLiteral("main.html"));
-    EXPECT_TRUE(window->browser()->toPlainText().contains(QStringLiteral("Главное окно")));
+    EXPECT_EQ(window->CurrentPage(), QStringLiteral("main.html"));
+    EXPECT_TRUE(window->Browser()->toPlainText().contains(QStringLiteral("Главное окно")));
     // The operator's letter keys are told there.
-    EXPECT_TRUE(window->browser()->toPlainText().contains(QStringLiteral("режим зонда")));
+    EXPECT_TRUE(window->Browser()->toPlainText().contains(QStringLiteral("режим зонда")));
     // The picture takes the window's width, and follows it.
     window->resize(1000, 700);
     QTest::qWait(0);
-    const int wide = window->pictureWidth(QStringLiteral("diagram.png"));
+    const int wide = window->PictureWidth(QStringLiteral("diagram.png"));
     window->resize(500, 700);
     QTest::qWait(0);
-    const int narrow = window->pictureWidth(QStringLiteral("diagram.png"));
+    const int narrow = window->PictureWidth(QStringLiteral("diagram.png"));
     EXPECT_GT(wide, narrow);
-    EXPECT_LE(narrow, window->browser()->viewport()->width());
+    EXPECT_LE(narrow, window->Browser()->viewport()->width());
     EXPECT_GT(wide, 600) << "wider than the page asks for when the window is";
     // The page's picture was found and laid out.
-    EXPECT_TRUE(window->browser()
+    EXPECT_TRUE(window->Browser()
                     ->document()
                     ->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("diagram.png")))
                     .isValid());
@@ -88,17 +88,17 @@ TEST_F(Help, EachWindowAsksForItsOwnPage)
     settings::TfmParams params(TSettings(), TesterSettings(), false, false, 0, &form);
     params.show();
     QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QApplication::sendEvent(params.pages(), &f1);
+    QApplication::sendEvent(params.Pages(), &f1);
     THelpWindow *settingsHelp = params.findChild<THelpWindow *>();
     ASSERT_NE(settingsHelp, nullptr) << "F1 in the settings window";
-    EXPECT_EQ(settingsHelp->currentPage(), QStringLiteral("settings.html"));
+    EXPECT_EQ(settingsHelp->CurrentPage(), QStringLiteral("settings.html"));
 
-    run::TfmPusk run(form.document(), {}, &form);
+    run::TfmPusk run(form.Document(), {}, &form);
     run.show();
     QApplication::sendEvent(&run, &f1);
     THelpWindow *runHelp = run.findChild<THelpWindow *>();
     ASSERT_NE(runHelp, nullptr) << "F1 in the run window";
-    EXPECT_EQ(runHelp->currentPage(), QStringLiteral("run.html"));
+    EXPECT_EQ(runHelp->CurrentPage(), QStringLiteral("run.html"));
     QWidget function;
     function.setObjectName(QStringLiteral("fmFuncF"));
     function.setProperty(help::kHelpPageProperty, QStringLiteral("functions.html"));
@@ -106,7 +106,7 @@ TEST_F(Help, EachWindowAsksForItsOwnPage)
     QApplication::sendEvent(&function, &f1);
     THelpWindow *functionHelp = function.findChild<THelpWindow *>();
     ASSERT_NE(functionHelp, nullptr);
-    EXPECT_EQ(functionHelp->currentPage(), QStringLiteral("functions.html"));
+    EXPECT_EQ(functionHelp->CurrentPage(), QStringLiteral("functions.html"));
     QWidget other;
     EXPECT_EQ(help::HelpPageFor(&other), QStringLiteral("index.html"));
 }
@@ -116,14 +116,14 @@ TEST_F(Help, TheAboutBoxShowsVersionBuildDateAndLibraryVersions)
     TBaseForm &form = Window();
     QStringList shown;
     ModalAnswers answers;
-    answers.then<help::TfmAbout>([&shown](help::TfmAbout &about) {
+    answers.Then<help::TfmAbout>([&shown](help::TfmAbout &about) {
         EXPECT_EQ(about.windowTitle(), QStringLiteral("О программе"));
         for (const QLabel *label : about.findChildren<QLabel *>())
             shown << label->text();
         about.accept();
     });
-    answers.start();
-    form.actions().about->trigger();
+    answers.Start();
+    form.Actions().about->trigger();
     EXPECT_TRUE(shown.contains(QStringLiteral("Версия ") + QString::fromLatin1(kProductVersion)));
     EXPECT_TRUE(shown.contains(QStringLiteral("Qt ") + QString::fromLatin1(qVersion())));
     EXPECT_TRUE(shown.contains(QString::fromLatin1(OpenSSL_version(OPENSSL_VERSION))));

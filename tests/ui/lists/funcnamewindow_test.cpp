@@ -27,38 +27,38 @@ using lists::TfmFuncName;
 
 TEST_F(FuncNameWindow, OkWaitsUntilEveryListedFunctionHasAName)
 {
-    STest &test = *WindowWithDemo().document().Test(1);
+    STest &test = *WindowWithDemo().Document().Test(1);
     test.FFuncs.ByNumber(1)->FileName.clear();
     test.SFuncs.ByNumber(1)->FileName.clear();
     // F1 on two tacts is listed twice; S1 is coded 101.
     TfmFuncName window(test, 1, std::string{1, 1, 101});
     window.show();
-    EXPECT_TRUE(window.topLabel()->text().startsWith("В тесте №2 определены функции"));
-    ASSERT_EQ(window.grid()->rowCount(), 4);
-    EXPECT_EQ(window.grid()->height(), 4 * TfmFuncName::kRowHeight);
-    EXPECT_EQ(window.cellText(0, 0), "F1");
-    EXPECT_EQ(window.cellText(0, 1), "Загрузка ОЗУ");
-    EXPECT_EQ(window.cellText(0, 2), "<не задано>");
-    EXPECT_EQ(window.grid()->item(1, 2)->foreground().color(), QColor(0xFF, 0, 0));
-    EXPECT_EQ(window.cellText(2, 0), "S1 (w)");
+    EXPECT_TRUE(window.TopLabel()->text().startsWith("В тесте №2 определены функции"));
+    ASSERT_EQ(window.Grid()->rowCount(), 4);
+    EXPECT_EQ(window.Grid()->height(), 4 * TfmFuncName::kRowHeight);
+    EXPECT_EQ(window.CellText(0, 0), "F1");
+    EXPECT_EQ(window.CellText(0, 1), "Загрузка ОЗУ");
+    EXPECT_EQ(window.CellText(0, 2), "<не задано>");
+    EXPECT_EQ(window.Grid()->item(1, 2)->foreground().color(), QColor(0xFF, 0, 0));
+    EXPECT_EQ(window.CellText(2, 0), "S1 (w)");
 
-    QTest::mouseClick(window.okButton(), Qt::LeftButton);
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
     EXPECT_TRUE(window.isVisible()) << "names are still missing";
     EXPECT_EQ(Messages(), std::vector<std::string>{Msg(1)});
 
-    QSignalSpy chosen(&window, &TfmFuncName::functionChosen);
-    const QRect row = window.grid()->visualItemRect(window.grid()->item(3, 0));
-    QTest::mouseClick(window.grid()->viewport(), Qt::LeftButton, {}, row.center());
+    QSignalSpy chosen(&window, &TfmFuncName::FunctionChosen);
+    const QRect row = window.Grid()->visualItemRect(window.Grid()->item(3, 0));
+    QTest::mouseClick(window.Grid()->viewport(), Qt::LeftButton, {}, row.center());
     ASSERT_EQ(chosen.count(), 1);
     EXPECT_EQ(chosen.front().at(0).value<char>(), 'S');
 
     // The function windows set the names and say the records changed.
-    window.notify(1);
+    window.Notify(1);
     test.FFuncs.ByNumber(1)->FileName = "ram_load.dat";
     test.SFuncs.ByNumber(1)->FileName = "uart.dat";
-    window.notify(2);
-    EXPECT_EQ(window.cellText(1, 2), "ram_load.dat");
-    QTest::mouseClick(window.okButton(), Qt::LeftButton);
+    window.Notify(2);
+    EXPECT_EQ(window.CellText(1, 2), "ram_load.dat");
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Accepted);
 }
@@ -66,48 +66,48 @@ TEST_F(FuncNameWindow, OkWaitsUntilEveryListedFunctionHasAName)
 TEST_F(FuncNameWindow, ARowOpensTheFunctionWindowWhoseFileNameLetsTheRunGoOn)
 {
     TBaseForm &form = WindowWithDemo();
-    STest &test = *form.document().Test(1);
+    STest &test = *form.Document().Test(1);
     test.FFuncs.ByNumber(1)->FileName.clear();
-    lists::FuncNameAsker asker(&form, &form.document());
+    lists::FuncNameAsker asker(&form, &form.Document());
     ModalWatch<functions::TfmFuncF> editor([](functions::TfmFuncF &w) {
-        EXPECT_EQ(w.shownNumber(), 1);
-        const int index = w.fileBox()->findText(QStringLiteral("ram_load.dat"));
+        EXPECT_EQ(w.ShownNumber(), 1);
+        const int index = w.FileBox()->findText(QStringLiteral("ram_load.dat"));
         ASSERT_GT(index, 0);
-        w.fileBox()->setCurrentIndex(index);
-        emit w.fileBox()->activated(index);
+        w.FileBox()->setCurrentIndex(index);
+        emit w.FileBox()->activated(index);
         w.accept();
     });
     ModalWatch<TfmFuncName> names([](TfmFuncName &w) {
-        const QRect row = w.grid()->visualItemRect(w.grid()->item(1, 0));
-        QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, row.center());
-        EXPECT_EQ(w.cellText(0, 2), "ram_load.dat");
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        const QRect row = w.Grid()->visualItemRect(w.Grid()->item(1, 0));
+        QTest::mouseClick(w.Grid()->viewport(), Qt::LeftButton, {}, row.center());
+        EXPECT_EQ(w.CellText(0, 2), "ram_load.dat");
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
     });
     EXPECT_TRUE(asker.AskFileNames(test, 1, std::string{1}));
-    EXPECT_TRUE(editor.seen());
+    EXPECT_TRUE(editor.Seen());
     EXPECT_EQ(test.FFuncs.ByNumber(1)->FileName, "ram_load.dat");
 }
 
 TEST_F(FuncNameWindow, APFunctionRowOpensThePWindowWhereATypedNameGetsTheDataExtension)
 {
     TBaseForm &form = WindowWithDemo();
-    STest &test = *form.document().Test(1);
+    STest &test = *form.Document().Test(1);
     test.PFuncs.ByNumber(1)->FileName.clear();
-    lists::FuncNameAsker asker(&form, &form.document());
+    lists::FuncNameAsker asker(&form, &form.Document());
     ModalWatch<functions::TfmFuncP> editor([](functions::TfmFuncP &w) {
-        EXPECT_EQ(w.shownNumber(), 1);
-        w.fileBox()->lineEdit()->setText(QStringLiteral("прошивка"));
-        emit w.fileBox()->lineEdit()->editingFinished();
+        EXPECT_EQ(w.ShownNumber(), 1);
+        w.FileBox()->lineEdit()->setText(QStringLiteral("прошивка"));
+        emit w.FileBox()->lineEdit()->editingFinished();
         w.accept();
     });
     ModalWatch<TfmFuncName> names([](TfmFuncName &w) {
-        const QRect row = w.grid()->visualItemRect(w.grid()->item(1, 0));
-        QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, row.center());
-        EXPECT_EQ(w.cellText(0, 2), "прошивка.dat");
-        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        const QRect row = w.Grid()->visualItemRect(w.Grid()->item(1, 0));
+        QTest::mouseClick(w.Grid()->viewport(), Qt::LeftButton, {}, row.center());
+        EXPECT_EQ(w.CellText(0, 2), "прошивка.dat");
+        QTest::mouseClick(w.OkButton(), Qt::LeftButton);
     });
     EXPECT_TRUE(asker.AskFileNames(test, 1, std::string{51}));
-    EXPECT_TRUE(editor.seen());
+    EXPECT_TRUE(editor.Seen());
     EXPECT_EQ(test.PFuncs.ByNumber(1)->FileName, "прошивка.dat");
 }
 

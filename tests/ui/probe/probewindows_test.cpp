@@ -73,17 +73,17 @@ TEST(ZondModeWindow, ManualThresholdsMakeTheMaskAndTheLabel)
 {
     ScopedMesbo mesbo;
     TfmZondMode window(6);
-    EXPECT_TRUE(window.manual()->isChecked());
-    EXPECT_EQ(window.lowerList()->currentIndex(), 1);
-    EXPECT_EQ(window.upperList()->currentIndex(), 2);
+    EXPECT_TRUE(window.Manual()->isChecked());
+    EXPECT_EQ(window.LowerList()->currentIndex(), 1);
+    EXPECT_EQ(window.UpperList()->currentIndex(), 2);
     EXPECT_EQ(probe::ThresholdLabel(6), "2.0В / 5.0В");
 
     // "0.8В" and "2.0В" by hand is TTL.
-    window.lowerList()->setCurrentIndex(0);
-    window.upperList()->setCurrentIndex(1);
+    window.LowerList()->setCurrentIndex(0);
+    window.UpperList()->setCurrentIndex(1);
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btOk")), Qt::LeftButton);
     EXPECT_EQ(window.result(), QDialog::Accepted);
-    EXPECT_EQ(window.mask(), 3);
+    EXPECT_EQ(window.Mask(), 3);
     EXPECT_EQ(probe::ThresholdLabel(3), "TTL");
     EXPECT_EQ(probe::ThresholdLabel(12), "DTL");
     EXPECT_TRUE(Texts(mesbo).empty());
@@ -94,26 +94,26 @@ TEST(ZondModeWindow, WrongManualThresholdsAreRefusedAndTheWindowStays)
     ScopedMesbo mesbo;
     TfmZondMode window(3);
     window.show();
-    EXPECT_TRUE(window.ttl()->isChecked());
-    EXPECT_FALSE(window.lowerList()->isVisible()) << "lists only for ручной";
-    window.manual()->setChecked(true);
-    EXPECT_TRUE(window.lowerList()->isVisible());
+    EXPECT_TRUE(window.Ttl()->isChecked());
+    EXPECT_FALSE(window.LowerList()->isVisible()) << "lists only for ручной";
+    window.Manual()->setChecked(true);
+    EXPECT_TRUE(window.LowerList()->isVisible());
     QPushButton *ok = window.findChild<QPushButton *>(QStringLiteral("btOk"));
     QTest::mouseClick(ok, Qt::LeftButton);
-    window.lowerList()->setCurrentIndex(2);
-    window.upperList()->setCurrentIndex(2);
+    window.LowerList()->setCurrentIndex(2);
+    window.UpperList()->setCurrentIndex(2);
     QTest::mouseClick(ok, Qt::LeftButton);
-    window.upperList()->setCurrentIndex(1);
+    window.UpperList()->setCurrentIndex(1);
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_EQ(Texts(mesbo), (std::vector<std::string>{"Не задан нижний/верхний порог",
                                                       "Неправильно задан нижний/верхний порог",
                                                       "Неправильно задан нижний/верхний порог"}));
     EXPECT_TRUE(window.isVisible());
     // DTL clears the lists.
-    window.dtl()->setChecked(true);
-    EXPECT_EQ(window.lowerList()->currentIndex(), -1);
+    window.Dtl()->setChecked(true);
+    EXPECT_EQ(window.LowerList()->currentIndex(), -1);
     QTest::mouseClick(ok, Qt::LeftButton);
-    EXPECT_EQ(window.mask(), 12);
+    EXPECT_EQ(window.Mask(), 12);
 }
 
 // The desk with the demo board open.
@@ -133,10 +133,10 @@ protected:
                          "[Блок диагностики]\r\n"
                          "Выполнять периодический опрос готовности блока диагностики=0\r\n");
         ASSERT_TRUE(window);
-        ASSERT_TRUE(window->openFile(Demo()));
+        ASSERT_TRUE(window->OpenFile(Demo()));
         command = std::make_unique<run::RunCommand>(*window, *desk, dir.Path() / "quorvik.clb");
         command->SetWindowMade([this](run::TfmPusk &made) { runWindow = &made; });
-        QObject::connect(&command->ProbeWindows(), &probe::ProbeWindows::liveOpened,
+        QObject::connect(&command->ProbeWindows(), &probe::ProbeWindows::LiveOpened,
                          [this](TfmSco *opened) { live = opened; });
         mesbo->Clear();
     }
@@ -144,7 +144,7 @@ protected:
     // Debug mode on the demo's V-function test, over all its tacts.
     STest &DebugVTest()
     {
-        TQuorvik &doc = window->document();
+        TQuorvik &doc = window->Document();
         doc.SelectTest(1);
         doc.SetDebugMode(true);
         STest &test = *doc.Test(1);
@@ -162,26 +162,26 @@ protected:
         bool okPressed = false;
         QObject::connect(&sampler, &QTimer::timeout, [&] {
             if (auto *info = qobject_cast<TfmVInfo *>(QApplication::activeModalWidget())) {
-                infoTexts.push_back(info->heading()->text().toStdString() + ": " +
-                                    info->text()->toPlainText().toStdString());
+                infoTexts.push_back(info->Heading()->text().toStdString() + ": " +
+                                    info->Text()->toPlainText().toStdString());
                 promptMarked = promptMarked && functions::RunPromptOpen();
                 info->accept();
             }
-            if (runWindow && runWindow->isVisible() && !runWindow->onWorkPage() && !okPressed) {
+            if (runWindow && runWindow->isVisible() && !runWindow->OnWorkPage() && !okPressed) {
                 okPressed = true;
-                vPanelShown = runWindow->vFunctionPanel()->isVisible();
-                runWindow->vFunctionList()->setCurrentIndex(1);
+                vPanelShown = runWindow->VFunctionPanel()->isVisible();
+                runWindow->VFunctionList()->setCurrentIndex(1);
                 // Outside this slot: the click opens modal windows that the
                 // sampler answers, and a timer does not fire inside its slot.
                 QTimer::singleShot(0, runWindow, [this] {
-                    QTest::mouseClick(runWindow->okButton(), Qt::LeftButton);
+                    QTest::mouseClick(runWindow->OkButton(), Qt::LeftButton);
                 });
             }
             if (watch)
                 watch();
         });
         sampler.start();
-        window->startRun();
+        window->StartRun();
         sampler.stop();
     }
 
@@ -203,11 +203,11 @@ TEST_F(ProbeDesk, ADebugRunWithTheVFunctionShowsTheLiveWindowAndStoresTheWavefor
     Run([&] {
         if (!live)
             return;
-        const QString status = live->statusLabel()->text();
+        const QString status = live->StatusLabel()->text();
         sawNoData = sawNoData || status == "данных нет";
         if (status == "съём" && !sawCapture) {
             sawCapture = true;
-            firstColour = live->statusColour();
+            firstColour = live->StatusColour();
         }
     });
     EXPECT_TRUE(vPanelShown);
@@ -219,24 +219,24 @@ TEST_F(ProbeDesk, ADebugRunWithTheVFunctionShowsTheLiveWindowAndStoresTheWavefor
     EXPECT_FALSE(functions::RunPromptOpen());
     ASSERT_TRUE(live);
     EXPECT_EQ(live->windowTitle(), "Осциллограмма");
-    EXPECT_EQ(live->functionLabel()->text(), "Функция: V1: \"Строб записи\"");
-    EXPECT_EQ(live->cycleLabel()->text(), "Цикл: 1");
-    EXPECT_EQ(live->sweepLabel()->text(), "20 мс");
-    EXPECT_EQ(live->amplitudeLabel()->text(), "25В");
+    EXPECT_EQ(live->FunctionLabel()->text(), "Функция: V1: \"Строб записи\"");
+    EXPECT_EQ(live->CycleLabel()->text(), "Цикл: 1");
+    EXPECT_EQ(live->SweepLabel()->text(), "20 мс");
+    EXPECT_EQ(live->AmplitudeLabel()->text(), "25В");
     EXPECT_TRUE(sawNoData);
     EXPECT_TRUE(sawCapture);
     EXPECT_EQ(firstColour, TfmSco::kStatusColours[0]);
-    QV_EXPECT_EQ_SOON(live->statusLabel()->text(), QStringLiteral("Съёмов: 1"));
-    EXPECT_EQ(live->statusColour(), 0u) << "black";
+    QV_EXPECT_EQ_SOON(live->StatusLabel()->text(), QStringLiteral("Съёмов: 1"));
+    EXPECT_EQ(live->StatusColour(), 0u) << "black";
     EXPECT_TRUE(test.VFuncs.ByNumber(1)->Captured[0]);
     EXPECT_EQ(test.VFuncs.Active(), 1);
     EXPECT_EQ(Texts(mesbo), std::vector<std::string>{"Тест завершен успешно"});
 
     // ">" shows the info text, "<" hides it.
-    EXPECT_TRUE(live->infoText()->isHidden());
-    QTest::mouseClick(live->infoButton(), Qt::LeftButton);
-    EXPECT_FALSE(live->infoText()->isHidden());
-    EXPECT_EQ(live->infoButton()->text(), "<");
+    EXPECT_TRUE(live->InfoText()->isHidden());
+    QTest::mouseClick(live->InfoButton(), Qt::LeftButton);
+    EXPECT_FALSE(live->InfoText()->isHidden());
+    EXPECT_EQ(live->InfoButton()->text(), "<");
 }
 
 TEST_F(ProbeDesk, NoTriggerClosesTheLiveWindowAndReportsTheMissingSynchronisation)
@@ -259,14 +259,14 @@ TEST_F(ProbeDesk, TheProbeLabelOpensTheThresholdWindowWhichChangesTheSetting)
     Start("[Unit]\nType=arm\n[Board]\nTactTime=0\n");
     ASSERT_FALSE(desk->Tester().DosUnit());
     WhenModal<TfmZondMode>([](TfmZondMode &w) {
-        w.manual()->setChecked(true);
-        w.lowerList()->setCurrentIndex(1);
-        w.upperList()->setCurrentIndex(2);
+        w.Manual()->setChecked(true);
+        w.LowerList()->setCurrentIndex(1);
+        w.UpperList()->setCurrentIndex(2);
         QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btOk")), Qt::LeftButton);
     });
-    emit window->infoPanel()->probeModeDialogRequested();
+    emit window->InfoPanel()->ProbeModeDialogRequested();
     EXPECT_EQ(desk->Tester().Settings().probeMode, 6);
-    EXPECT_EQ(window->infoPanel()->findChild<QLabel *>(QStringLiteral("lbZond"))->text(),
+    EXPECT_EQ(window->InfoPanel()->findChild<QLabel *>(QStringLiteral("lbZond"))->text(),
               "2.0В / 5.0В");
 }
 
@@ -281,11 +281,11 @@ protected:
     {
         Start("[Unit]\nType=arm\n[Board]\nTactTime=0\nProbeLevels=-_+\n");
         SetThresholds(thresholds);
-        window->selectTest(2);
-        window->toggleDebug();
-        TQuorvik &doc = window->document();
+        window->SelectTest(2);
+        window->ToggleDebug();
+        TQuorvik &doc = window->Document();
         EXPECT_TRUE(doc.DebugMode() && doc.ProbeMode());
-        window->actions().zondAdd->trigger();
+        window->Actions().zondAdd->trigger();
         const STest &test = *doc.Test(2);
         const int added = test.ProbeCount(test.ActiveCycle) - 1;
         EXPECT_EQ(Entry(added).Mark, -1);
@@ -303,7 +303,7 @@ protected:
 
     const SZond &Entry(int index)
     {
-        const STest &test = *window->document().Test(2);
+        const STest &test = *window->Document().Test(2);
         return test
             .Probes[static_cast<std::size_t>(test.ActiveCycle)][static_cast<std::size_t>(index)];
     }
@@ -312,7 +312,7 @@ protected:
     // file now open holds it; null when there is none.
     const SZond *Stored(const std::string &name)
     {
-        const STest &test = *window->document().Test(2);
+        const STest &test = *window->Document().Test(2);
         if (test.Probes.empty())
             return nullptr;
         for (const SZond &entry : test.Probes[0])
@@ -324,20 +324,20 @@ protected:
     // A click on the switch icon of probe row `index`.
     void ClickSwitch(int index)
     {
-        DiagramView &view = *window->diagramView();
-        const int row = window->document().DiagramShape().firstProbeRow + index;
+        DiagramView &view = *window->DiagramView();
+        const int row = window->Document().DiagramShape().firstProbeRow + index;
         QTest::mousePress(view.viewport(), Qt::LeftButton, {},
-                          view.cellRect(0, row).topLeft() + QPoint(8, 5));
+                          view.CellRect(0, row).topLeft() + QPoint(8, 5));
     }
 
     void SaveWithProbeData()
     {
         ModalWatch<debug::TfmSaveChoice> choice([](debug::TfmSaveChoice &w) {
-            w.kinds()->item(3)->setCheckState(Qt::Checked); // "данные зондов"
-            QTest::mouseClick(w.okButton(), Qt::LeftButton);
+            w.Kinds()->item(3)->setCheckState(Qt::Checked); // "данные зондов"
+            QTest::mouseClick(w.OkButton(), Qt::LeftButton);
         });
-        window->actions().saveFile->trigger();
-        EXPECT_TRUE(choice.seen());
+        window->Actions().saveFile->trigger();
+        EXPECT_TRUE(choice.Seen());
     }
 };
 
@@ -354,7 +354,7 @@ TEST_F(ProbeMeasurement, ATtlMeasurementOfAnAddedProbeCanBeSwitchedOnAndBecomesI
     EXPECT_EQ(Entry(added).Reference, measured) << "the screen shows what was written";
 
     const std::string name = Entry(added).Name;
-    ASSERT_TRUE(window->openFile(QString::fromStdString(window->document().Doc().FileName)));
+    ASSERT_TRUE(window->OpenFile(QString::fromStdString(window->Document().Doc().FileName)));
     const SZond *stored = Stored(name);
     ASSERT_NE(stored, nullptr) << "the added entry was written";
     EXPECT_EQ(stored->Reference, measured);
@@ -380,7 +380,7 @@ TEST_F(ProbeMeasurement, AMeasurementUnderManualThresholdsNeverReplacesTheStored
     EXPECT_TRUE(Entry(added).On);
     SaveWithProbeData();
     const std::string name = Entry(added).Name;
-    ASSERT_TRUE(window->openFile(QString::fromStdString(window->document().Doc().FileName)));
+    ASSERT_TRUE(window->OpenFile(QString::fromStdString(window->Document().Doc().FileName)));
     const SZond *reloaded = Stored(name);
     ASSERT_NE(reloaded, nullptr);
     EXPECT_EQ(reloaded->Reference, stored);

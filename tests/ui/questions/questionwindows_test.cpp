@@ -21,36 +21,36 @@ using questions::TfmFuncAsk;
 
 QString Text(const TfmFuncAsk &window, int row, int column)
 {
-    const QTableWidgetItem *item = window.list()->item(row, column);
+    const QTableWidgetItem *item = window.List()->item(row, column);
     return item ? item->text() : QStringLiteral("<none>");
 }
 
 TEST_F(QuestionWindows, AnFQuestionWithoutDataReadsTheCountAtEightAndInvertsOnlyTheReadValue)
 {
-    TQuorvik &doc = WindowWithDemo().document();
+    TQuorvik &doc = WindowWithDemo().Document();
     // F3 of test 1 at address 0x10; output word 3 (inverse, 8 bits) read 0x12.
     const std::vector<std::uint8_t> record{1, 1, 3, 0x10, 0, 0, 0, 0, 1, 3, 0x12, 0};
     int answer = -1;
     ModalWatch<TfmFuncAsk> watch([&](TfmFuncAsk &w) {
         EXPECT_EQ(w.objectName(), "fmFuncF_ask");
-        EXPECT_EQ(w.valueOf("F -функция:"), "F3");
-        EXPECT_EQ(w.valueOf("Текущий адрес:"), "10");
-        EXPECT_EQ(w.valueOf("Алгоритм:"), "") << "no algorithm line for F";
-        ASSERT_EQ(w.list()->rowCount(), 2);
+        EXPECT_EQ(w.ValueOf("F -функция:"), "F3");
+        EXPECT_EQ(w.ValueOf("Текущий адрес:"), "10");
+        EXPECT_EQ(w.ValueOf("Алгоритм:"), "") << "no algorithm line for F";
+        ASSERT_EQ(w.List()->rowCount(), 2);
         EXPECT_EQ(Text(w, 0, 0), "параметр");
         EXPECT_EQ(Text(w, 1, 0), "o3 (Инверсные данные)");
         EXPECT_EQ(Text(w, 1, 1), "AA") << "the reference as stored";
         EXPECT_EQ(Text(w, 1, 2), "ED") << "0x12 inverted within the mask 0xFF";
-        QTest::mouseClick(w.yesButton(), Qt::LeftButton);
+        QTest::mouseClick(w.YesButton(), Qt::LeftButton);
     });
     answer = AskFunctionQuestion(doc, QuestionKind::FFunction, record, {}, window.get());
-    EXPECT_TRUE(watch.seen());
+    EXPECT_TRUE(watch.Seen());
     EXPECT_EQ(answer, 1);
 }
 
 TEST_F(QuestionWindows, APQuestionWithDataReadsTheCountAtTwelveAfterTheValueLine)
 {
-    TQuorvik &doc = WindowWithDemo().document();
+    TQuorvik &doc = WindowWithDemo().Document();
     const std::vector<std::uint8_t> record{3,    1,    1, 0, 1,    0, 0, 1,  0x34, 0x12,
                                            0x35, 0x12, 2, 1, 0x55, 0, 2, 14, 0};
     const auto question = questions::ReadFunctionQuestion(doc, QuestionKind::PFunction, record);
@@ -67,7 +67,7 @@ TEST_F(QuestionWindows, APQuestionWithDataReadsTheCountAtTwelveAfterTheValueLine
 
 TEST_F(QuestionWindows, TheMDialogInvertsReferenceAndDataOfAnInverseWord)
 {
-    TQuorvik &doc = WindowWithDemo().document();
+    TQuorvik &doc = WindowWithDemo().Document();
     const std::vector<std::uint8_t> record{2, 1, 1, 0x2C, 0x01, 0x00, 2, 0, 1, 3, 0x12, 0};
     const auto question = questions::ReadFunctionQuestion(doc, QuestionKind::MFunction, record);
     ASSERT_TRUE(question);
@@ -78,20 +78,20 @@ TEST_F(QuestionWindows, TheMDialogInvertsReferenceAndDataOfAnInverseWord)
     EXPECT_EQ(question->lines[0].data, "ED");
     TfmFuncAsk window(doc, *question, {});
     EXPECT_EQ(window.objectName(), "fmMError");
-    EXPECT_EQ(window.valueOf("Алгоритм:"), "Марш-тест");
-    EXPECT_EQ(window.list()->columnWidth(1), TfmFuncAsk::kValueColumn);
-    EXPECT_TRUE(window.yesButton()->isDefault());
+    EXPECT_EQ(window.ValueOf("Алгоритм:"), "Марш-тест");
+    EXPECT_EQ(window.List()->columnWidth(1), TfmFuncAsk::kValueColumn);
+    EXPECT_TRUE(window.YesButton()->isDefault());
 }
 
 TEST_F(QuestionWindows, ClosingTheWindowAnswersNoAndAClickOnAWordOpensItsList)
 {
-    TQuorvik &doc = WindowWithDemo().document();
+    TQuorvik &doc = WindowWithDemo().Document();
     const std::vector<std::uint8_t> record{2, 1, 1, 0, 0, 0, 0, 0, 1, 2, 14, 0};
     std::vector<std::tuple<int, char, int>> opened;
     ModalWatch<TfmFuncAsk> watch([&](TfmFuncAsk &w) {
-        const QRect cell = w.list()->visualItemRect(w.list()->item(1, 0));
-        QTest::mouseClick(w.list()->viewport(), Qt::LeftButton, {}, cell.center());
-        QTest::mouseClick(w.infoButton(), Qt::LeftButton);
+        const QRect cell = w.List()->visualItemRect(w.List()->item(1, 0));
+        QTest::mouseClick(w.List()->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseClick(w.InfoButton(), Qt::LeftButton);
         w.close();
     });
     const int answer = AskFunctionQuestion(
@@ -105,7 +105,7 @@ TEST_F(QuestionWindows, ClosingTheWindowAnswersNoAndAClickOnAWordOpensItsList)
 
 TEST_F(QuestionWindows, AShortOrForeignRecordGivesTheCorruptionMessageAnd255)
 {
-    TQuorvik &doc = WindowWithDemo().document();
+    TQuorvik &doc = WindowWithDemo().Document();
     const std::vector<std::uint8_t> shortRecord{2, 1, 1};
     EXPECT_EQ(AskFunctionQuestion(doc, QuestionKind::MFunction, shortRecord, {}, window.get()),
               255);

@@ -46,7 +46,7 @@ TEST(ClickCapture, APressIsNamedByItsFormAndInnermostNamedControlOnce)
 {
     ProbeForm probe;
     ClickCapture capture;
-    QSignalSpy pressed(&capture, &ClickCapture::pressed);
+    QSignalSpy pressed(&capture, &ClickCapture::Pressed);
     QTest::mouseClick(probe.button, Qt::RightButton, {}, QPoint(7, 9));
     ASSERT_EQ(pressed.count(), 1); // not once more for every parent it reaches
     const auto click = pressed.at(0).at(0).value<RemoteClick>();
@@ -77,7 +77,7 @@ TEST(ClickCapture, AClickSentByTheServerPressesTheSameButtonOnTheClient)
     QObject::connect(client.get(), &TClient::ClickRequested, client.get(),
                      [](const RemoteClick &click) { ReplayClick(click); });
     ClickCapture capture;
-    QObject::connect(&capture, &ClickCapture::pressed, &peers.server,
+    QObject::connect(&capture, &ClickCapture::Pressed, &peers.server,
                      [&peers](const RemoteClick &click) {
                          peers.server.SendCommand(RemoteCommand::Click, *ClickPayload(click));
                      });

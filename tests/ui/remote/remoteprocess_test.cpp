@@ -158,12 +158,12 @@ protected:
         QObject::connect(&sampler, &QTimer::timeout, [&] {
             if (!runWindow || !runWindow->isVisible())
                 return;
-            if (!runWindow->onWorkPage() && !okPressed) {
+            if (!runWindow->OnWorkPage() && !okPressed) {
                 okPressed = true;
-                QTest::mouseClick(runWindow->okButton(), Qt::LeftButton);
+                QTest::mouseClick(runWindow->OkButton(), Qt::LeftButton);
                 sinceOk.start();
             }
-            statuses.insert(runWindow->statusLabel()->text());
+            statuses.insert(runWindow->StatusLabel()->text());
             if (escapeAfterMs > 0 && !escaped && sinceOk.isValid() &&
                 sinceOk.elapsed() >= escapeAfterMs) {
                 escaped = true;
@@ -180,7 +180,7 @@ protected:
                 QTest::keyClick(runWindow.data(), Qt::Key_Escape);
         });
         watchdog.start(60000);
-        QTest::mouseClick(window->runBar()->pusk(), Qt::LeftButton);
+        QTest::mouseClick(window->RunBar()->Pusk(), Qt::LeftButton);
         watchdog.stop();
         sampler.stop();
         EXPECT_TRUE(okPressed);
@@ -203,7 +203,7 @@ TEST_F(RemoteRunTest, TheServersClickOnPuskRunsTheTestOnTheBenchAndShowsItsRepor
         << "the bench did not log in";
 
     // The board opened here goes to the bench and is opened there.
-    ASSERT_TRUE(window->openFile(Demo()));
+    ASSERT_TRUE(window->OpenFile(Demo()));
     EXPECT_TRUE(
         server.InfoLog().Contains(QStringLiteral("Отправка файла \"DEMO.QOR\" (") +
                                   QString::number(fs::file_size(dir.Path() / "demo" / "DEMO.QOR")) +
@@ -225,11 +225,11 @@ TEST_F(RemoteRunTest, TheServersClickOnPuskRunsTheTestOnTheBenchAndShowsItsRepor
     QObject::connect(&sampler, &QTimer::timeout, [&] {
         if (!runWindow || !runWindow->isVisible())
             return;
-        if (!runWindow->onWorkPage() && !okPressed) {
+        if (!runWindow->OnWorkPage() && !okPressed) {
             okPressed = true;
-            QTest::mouseClick(runWindow->okButton(), Qt::LeftButton);
+            QTest::mouseClick(runWindow->OkButton(), Qt::LeftButton);
         }
-        statuses.insert(runWindow->statusLabel()->text());
+        statuses.insert(runWindow->StatusLabel()->text());
     });
     sampler.start();
     QTimer watchdog;
@@ -240,7 +240,7 @@ TEST_F(RemoteRunTest, TheServersClickOnPuskRunsTheTestOnTheBenchAndShowsItsRepor
             runWindow->CloseWindow();
     });
     watchdog.start(60000);
-    QTest::mouseClick(window->runBar()->pusk(), Qt::LeftButton);
+    QTest::mouseClick(window->RunBar()->Pusk(), Qt::LeftButton);
     watchdog.stop();
     sampler.stop();
 
@@ -250,7 +250,7 @@ TEST_F(RemoteRunTest, TheServersClickOnPuskRunsTheTestOnTheBenchAndShowsItsRepor
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
     ASSERT_FALSE(mesbo->ShownMessages().empty());
     EXPECT_EQ(mesbo->ShownMessages().back().text, "Тест завершен успешно");
-    EXPECT_EQ(window->infoPanel()->tabResult(0), desk::InfoPanel::TabResult::Passed);
+    EXPECT_EQ(window->InfoPanel()->ResultOfTab(0), desk::InfoPanel::TabResult::Passed);
 }
 
 // A file that does not reach the bench whole is not opened there: the bench
@@ -272,7 +272,7 @@ TEST_F(RemoteRunTest, AFailedTransferOpensNothingOnTheBench)
     bench.Connect(QStringLiteral("127.0.0.1"), proxy.Port());
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.LoggedIn() && bench.LoggedIn(); }, 10000));
 
-    ASSERT_TRUE(window->openFile(Demo()));
+    ASSERT_TRUE(window->OpenFile(Demo()));
     QTest::qWait(300); // anything still under way arrives
     EXPECT_EQ(opened, 0);
     EXPECT_FALSE(bench.InfoLog().Contains(QStringLiteral("Открытие файла \"DEMO.QOR\"")));
@@ -296,19 +296,19 @@ TEST_F(RemoteRunTest, AStationWithoutAUnitFollowsEveryTestOfTheDemoBoard)
     TServer &server = *remote->Server();
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.LoggedIn(); }, 30000))
         << "the bench did not log in";
-    ASSERT_TRUE(window->openFile(Demo()));
+    ASSERT_TRUE(window->OpenFile(Demo()));
     bool dataSent = false;
     for (const RemoteLogLine &line : server.InfoLog().Lines())
         dataSent = dataSent || (line.text.startsWith(QStringLiteral("Отправка файла \"ram_load")) &&
                                 line.text.endsWith(QStringLiteral(" выполнена")));
     EXPECT_TRUE(dataSent);
-    const TQuorvik &doc = window->document();
+    const TQuorvik &doc = window->Document();
     for (int test = 0; test <= doc.Doc().NTest; ++test) {
         const bool all = test == doc.Doc().NTest;
         SCOPED_TRACE(all ? std::string("все") : "тест " + std::to_string(test + 1));
         mesbo->Clear();
         // Pressed as the operator would: the press is repeated on the bench.
-        QTest::mouseClick(window->infoPanel()->tab(all ? desk::InfoPanel::kAllTab : test),
+        QTest::mouseClick(window->InfoPanel()->Tab(all ? desk::InfoPanel::kAllTab : test),
                           Qt::LeftButton);
         Run();
         // A station that used its own (absent) unit for anything would fail.
@@ -319,8 +319,8 @@ TEST_F(RemoteRunTest, AStationWithoutAUnitFollowsEveryTestOfTheDemoBoard)
     }
 
     // Continuously, stopped here with Esc: both sides stop.
-    QTest::mouseClick(window->infoPanel()->tab(0), Qt::LeftButton);
-    QTest::mouseClick(window->runBar()->solid(), Qt::LeftButton);
+    QTest::mouseClick(window->InfoPanel()->Tab(0), Qt::LeftButton);
+    QTest::mouseClick(window->RunBar()->Solid(), Qt::LeftButton);
     mesbo->Clear();
     // Esc once the bench has had the time to get its run going.
     const auto statuses = Run(3000);
@@ -359,8 +359,8 @@ TEST_F(RemoteRunTest, TheStationShowsTheDiagnosisTheBenchMakesOfItsBoard)
     TServer &server = *remote->Server();
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.LoggedIn(); }, 30000))
         << "the bench did not log in";
-    ASSERT_TRUE(window->openFile(Demo()));
-    QTest::mouseClick(window->infoPanel()->tab(0), Qt::LeftButton);
+    ASSERT_TRUE(window->OpenFile(Demo()));
+    QTest::mouseClick(window->InfoPanel()->Tab(0), Qt::LeftButton);
     mesbo->Clear();
     Run();
     ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
@@ -368,7 +368,7 @@ TEST_F(RemoteRunTest, TheStationShowsTheDiagnosisTheBenchMakesOfItsBoard)
     const std::vector<std::string> bench =
         BenchDiagnosis(dir.File("demo"), dir.File("bench-board.ini"), 1);
     ASSERT_GE(bench.size(), 2u) << "two faults, two hypotheses";
-    const TQuorvik &doc = window->document();
+    const TQuorvik &doc = window->Document();
     EXPECT_EQ(diagnosis::DiagnosisLines(command->LastVerdict().diagnosis, doc.Cnt().Names), bench);
 
     // A click on "Найдено ошибок" shows it, one row per hypothesis with
@@ -380,15 +380,15 @@ TEST_F(RemoteRunTest, TheStationShowsTheDiagnosisTheBenchMakesOfItsBoard)
     }
     std::vector<std::string> rows;
     ModalWatch<diagnosis::DiagnosisWindow> watch([&](diagnosis::DiagnosisWindow &w) {
-        for (int i = 0; i < w.hypotheses()->topLevelItemCount(); ++i)
-            rows.push_back(w.hypotheses()
+        for (int i = 0; i < w.Hypotheses()->topLevelItemCount(); ++i)
+            rows.push_back(w.Hypotheses()
                                ->topLevelItem(i)
                                ->text(diagnosis::DiagnosisWindow::ColContacts)
                                .toStdString());
         QTest::keyClick(&w, Qt::Key_Escape);
     });
-    QTest::mouseClick(window->infoPanel()->label("lbErrors"), Qt::LeftButton);
-    ASSERT_TRUE(watch.seen());
+    QTest::mouseClick(window->InfoPanel()->Label("lbErrors"), Qt::LeftButton);
+    ASSERT_TRUE(watch.Seen());
     ASSERT_EQ(rows.size(), faults.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         // "5 «D4», 6 «D5»" in the window is "контакты 5 «D4» и 6 «D5»" there.
@@ -411,12 +411,12 @@ TEST_F(RemoteRunTest, TheStationRecordsTheRunItFollowsWithTheBenchsWrongWords)
     TServer &server = *remote->Server();
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.LoggedIn(); }, 30000))
         << "the bench did not log in";
-    ASSERT_TRUE(window->openFile(Demo()));
-    QTest::mouseClick(window->infoPanel()->tab(0), Qt::LeftButton);
+    ASSERT_TRUE(window->OpenFile(Demo()));
+    QTest::mouseClick(window->InfoPanel()->Tab(0), Qt::LeftButton);
     Run();
     ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
-    ASSERT_NE(results->recorder(), nullptr);
-    ASSERT_TRUE(results->recorder()->WaitIdle(std::chrono::seconds(10)));
+    ASSERT_NE(results->Recorder(), nullptr);
+    ASSERT_TRUE(results->Recorder()->WaitIdle(std::chrono::seconds(10)));
 
     results::DatabaseUrl url;
     url.file = database;
@@ -432,7 +432,7 @@ TEST_F(RemoteRunTest, TheStationRecordsTheRunItFollowsWithTheBenchsWrongWords)
     ASSERT_FALSE(run.tests.empty());
     const results::TestResult &test = run.tests[0];
     EXPECT_EQ(test.verdict, "errors");
-    EXPECT_EQ(test.errors, window->document().ErrorCounts()[0]);
+    EXPECT_EQ(test.errors, window->Document().ErrorCounts()[0]);
     ASSERT_FALSE(test.wrongWords.empty());
     ASSERT_FALSE(test.contacts.empty());
     EXPECT_EQ(test.contacts[0].contact, 1); // the bench's stuck contact

@@ -64,7 +64,7 @@ TEST_F(RemoteWindowTest, InfoAndChatShowOnlyWhileLoggedInAndAHiddenPageIsMarked)
     EXPECT_FALSE(form.PageShown(TfmRemote::ChatPage));
     EXPECT_FALSE(form.PageShown(TfmRemote::ClientSettingsPage));
     EXPECT_TRUE(form.PageShown(TfmRemote::ServerSettingsPage));
-    form.pages()->setCurrentIndex(TfmRemote::ConnectionPage);
+    form.Pages()->setCurrentIndex(TfmRemote::ConnectionPage);
 
     ASSERT_TRUE(side.LogIn());
     EXPECT_TRUE(form.PageShown(TfmRemote::InfoPage));
@@ -72,12 +72,12 @@ TEST_F(RemoteWindowTest, InfoAndChatShowOnlyWhileLoggedInAndAHiddenPageIsMarked)
     // The login's lines came while "Соединение" was shown.
     EXPECT_TRUE(form.PageMarked(TfmRemote::InfoPage));
     EXPECT_FALSE(form.PageMarked(TfmRemote::ConnectionPage));
-    EXPECT_TRUE(form.logView(TfmRemote::InfoPage)
+    EXPECT_TRUE(form.LogView(TfmRemote::InfoPage)
                     ->toPlainText()
                     .contains(QStringLiteral("Имя пользователя: Оператор")));
-    form.pages()->setCurrentIndex(TfmRemote::InfoPage);
+    form.Pages()->setCurrentIndex(TfmRemote::InfoPage);
     EXPECT_FALSE(form.PageMarked(TfmRemote::InfoPage));
-    EXPECT_TRUE(form.trafficLabel()->text().startsWith(QStringLiteral("Отдача: ")));
+    EXPECT_TRUE(form.TrafficLabel()->text().startsWith(QStringLiteral("Отдача: ")));
 
     side.client.Disconnect();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.PageShown(TfmRemote::ChatPage); }, 10000));
@@ -92,7 +92,7 @@ TEST_F(RemoteWindowTest, LogLinesShowTheirQuotesAndANormalDisconnectIsNoError)
     const std::string path = side.dir.File("ПЛАТА.CNT");
     WriteBytes(path, "abc");
     ASSERT_TRUE(form.Command(QStringLiteral("sendfile"), {}, QString::fromStdString(path)));
-    const QString shown = form.logView(TfmRemote::InfoPage)->toPlainText();
+    const QString shown = form.LogView(TfmRemote::InfoPage)->toPlainText();
     EXPECT_TRUE(shown.contains(QStringLiteral("Отправка файла \"ПЛАТА.CNT\" (3)... выполнена")))
         << shown.toStdString();
     EXPECT_FALSE(shown.contains(QStringLiteral("&quot;")));
@@ -101,7 +101,7 @@ TEST_F(RemoteWindowTest, LogLinesShowTheirQuotesAndANormalDisconnectIsNoError)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !side.server.LoggedIn(); }, 10000));
     for (const RemoteLogLine &line : side.server.ConnectionLog().Lines())
         EXPECT_FALSE(line.colour == RemoteLogColour::Red && line.bold) << line.text.toStdString();
-    EXPECT_TRUE(form.logView(TfmRemote::ConnectionPage)
+    EXPECT_TRUE(form.LogView(TfmRemote::ConnectionPage)
                     ->toPlainText()
                     .contains(QStringLiteral(" отключился")));
 }
@@ -111,19 +111,19 @@ TEST_F(RemoteWindowTest, ChatSendsTrimmedTextOnCtrlEnterAndNothingForSpaces)
     ServerWindow side;
     ASSERT_TRUE(side.LogIn());
     TfmRemote &form = side.form;
-    form.pages()->setCurrentIndex(TfmRemote::ChatPage);
-    form.chatInput()->setPlainText(QStringLiteral("   "));
-    QTest::mouseClick(form.chatSendButton(), Qt::LeftButton);
-    EXPECT_TRUE(form.chatInput()->toPlainText().isEmpty());
+    form.Pages()->setCurrentIndex(TfmRemote::ChatPage);
+    form.ChatInput()->setPlainText(QStringLiteral("   "));
+    QTest::mouseClick(form.ChatSendButton(), Qt::LeftButton);
+    EXPECT_TRUE(form.ChatInput()->toPlainText().isEmpty());
     EXPECT_TRUE(side.server.ChatLog().Lines().empty());
 
-    form.chatInput()->setPlainText(QStringLiteral("  проверка связи "));
-    QTest::keyClick(form.chatInput(), Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_TRUE(form.chatInput()->toPlainText().isEmpty());
+    form.ChatInput()->setPlainText(QStringLiteral("  проверка связи "));
+    QTest::keyClick(form.ChatInput(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(form.ChatInput()->toPlainText().isEmpty());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return side.client.ChatLog().Contains(QStringLiteral(">> проверка связи")); },
         10000));
-    const QString shown = form.logView(TfmRemote::ChatPage)->toHtml();
+    const QString shown = form.LogView(TfmRemote::ChatPage)->toHtml();
     EXPECT_TRUE(shown.contains(QStringLiteral("проверка связи")));
     EXPECT_TRUE(shown.contains(QStringLiteral("#008000"))) << "the sent prefix is green";
 }
@@ -153,15 +153,15 @@ TEST_F(RemoteWindowTest, ClosingRemembersANewAddressOnceAndAskedNoKeepsTheWindow
         TfmRemote form(&client, nullptr, settings);
         form.show();
         EXPECT_FALSE(form.PageShown(TfmRemote::ServerSettingsPage));
-        EXPECT_EQ(form.portBox()->currentText(), round == 0 ? QStringLiteral("35000") : port);
-        form.addressBox()->setCurrentText(QStringLiteral(" 127.0.0.1 "));
-        form.portBox()->setCurrentText(port);
-        QTest::mouseClick(form.connectButton(), Qt::LeftButton);
-        EXPECT_EQ(form.connectButton()->text(), QStringLiteral("Отключиться"));
+        EXPECT_EQ(form.PortBox()->currentText(), round == 0 ? QStringLiteral("35000") : port);
+        form.AddressBox()->setCurrentText(QStringLiteral(" 127.0.0.1 "));
+        form.PortBox()->setCurrentText(port);
+        QTest::mouseClick(form.ConnectButton(), Qt::LeftButton);
+        EXPECT_EQ(form.ConnectButton()->text(), QStringLiteral("Отключиться"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return client.LoggedIn(); }, 10000))
-            << round << form.logView(TfmRemote::ConnectionPage)->toPlainText().toStdString();
-        QTest::mouseClick(form.connectButton(), Qt::LeftButton);
-        EXPECT_EQ(form.connectButton()->text(), QStringLiteral("Соединение"));
+            << round << form.LogView(TfmRemote::ConnectionPage)->toPlainText().toStdString();
+        QTest::mouseClick(form.ConnectButton(), Qt::LeftButton);
+        EXPECT_EQ(form.ConnectButton()->text(), QStringLiteral("Соединение"));
         // The next client may connect once the server has seen this one go.
         ASSERT_TRUE(QTest::qWaitFor([&] { return !server.LoggedIn(); }, 10000));
 
@@ -182,22 +182,22 @@ TEST_F(RemoteWindowTest, TheMenuStartsOneRoleRefusesTheOtherAndClosesItsOwn)
 {
     TBaseForm &main = Window();
     RemoteControl remote(main, store, QString::fromStdString(dir.File("remote")));
-    main.actions().remoteServer->trigger();
+    main.Actions().remoteServer->trigger();
     ASSERT_EQ(remote.ActiveRole(), RemoteDesk::Role::Server);
     ASSERT_NE(remote.Window(), nullptr);
     EXPECT_TRUE(remote.Window()->isVisible());
-    EXPECT_TRUE(main.actions().remoteServer->isChecked());
+    EXPECT_TRUE(main.Actions().remoteServer->isChecked());
 
-    main.actions().remoteClient->trigger();
+    main.Actions().remoteClient->trigger();
     EXPECT_EQ(remote.ActiveRole(), RemoteDesk::Role::Server);
     ASSERT_FALSE(Messages().empty());
     EXPECT_EQ(Messages().back(), "Удаленное управление уже активно. Отключите данный режим и "
                                  "повторите операцию снова");
 
     mesbo->QueueAnswer(MbYes);
-    main.actions().remoteServer->trigger(); // "closeform": not connected, so it closes
+    main.Actions().remoteServer->trigger(); // "closeform": not connected, so it closes
     EXPECT_TRUE(QTest::qWaitFor([&] { return remote.ActiveRole() == RemoteDesk::Role::None; }));
-    EXPECT_FALSE(main.actions().remoteServer->isChecked());
+    EXPECT_FALSE(main.Actions().remoteServer->isChecked());
     EXPECT_TRUE(store.Placements().Geometry("fmRemote").has_value());
 }
 
@@ -215,7 +215,7 @@ TEST_F(RemoteWindowTest, AltXInARoleEndsTheRoleAndAsksFirstWhileAPeerIsLoggedIn)
 {
     TBaseForm &main = Window();
     RemoteControl remote(main, store, QString::fromStdString(dir.File("remote")));
-    main.actions().remoteServer->trigger();
+    main.Actions().remoteServer->trigger();
     ASSERT_NE(remote.Window(), nullptr);
     remote.Window()->UseAddress(QStringLiteral("127.0.0.1"), QStringLiteral("0"));
     remote.Window()->ToggleConnection();
@@ -246,7 +246,7 @@ TEST_F(RemoteWindowTest, ClosingTheProgramWithAnIdleRoleEndsItWithoutAQuestion)
 {
     TBaseForm &main = Window();
     RemoteControl remote(main, store, QString::fromStdString(dir.File("remote")));
-    main.actions().remoteClient->trigger();
+    main.Actions().remoteClient->trigger();
     ASSERT_NE(remote.Window(), nullptr);
     ASSERT_TRUE(remote.Window()->isVisible());
     mesbo->Clear();
@@ -262,10 +262,10 @@ TEST_F(RemoteWindowTest, ALowerCaseServerSwitchOpensTheFileThenListensOnTheGiven
     const QString demo = Demo();
     TBaseForm &main = Window();
     RemoteControl remote(main, store, QString::fromStdString(dir.File("remote")));
-    main.startFromCommandLine({QStringLiteral("quorvik"), demo, QStringLiteral("\\remoteserver"),
+    main.StartFromCommandLine({QStringLiteral("quorvik"), demo, QStringLiteral("\\remoteserver"),
                                QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return remote.Server() != nullptr; }));
-    EXPECT_EQ(main.document().Doc().NTest, 3) << ::testing::PrintToString(Messages());
+    EXPECT_EQ(main.Document().Doc().NTest, 3) << ::testing::PrintToString(Messages());
     TServer &server = *remote.Server();
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return server.ConnectionLog().Lines().size() > 0 &&
@@ -273,7 +273,7 @@ TEST_F(RemoteWindowTest, ALowerCaseServerSwitchOpensTheFileThenListensOnTheGiven
                    QStringLiteral("Начало прослушивания сервером порта "));
     }));
     EXPECT_NE(server.ListeningPort(), 0);
-    EXPECT_EQ(remote.Window()->connectButton()->text(), QStringLiteral("Отключиться"));
+    EXPECT_EQ(remote.Window()->ConnectButton()->text(), QStringLiteral("Отключиться"));
 }
 
 TEST_F(RemoteWindowTest, TheInstallationsIdentificationIsMadeOnceAndKept)

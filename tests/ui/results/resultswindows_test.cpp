@@ -67,7 +67,7 @@ protected:
                              database + "\r\nСпрашивать заводской номер платы=" +
                              (askSerial ? "1" : "0") + "\r\n");
         ASSERT_TRUE(window);
-        ASSERT_TRUE(window->openFile(Demo()));
+        ASSERT_TRUE(window->OpenFile(Demo()));
         command = std::make_unique<run::RunCommand>(*window, *desk, dir.Path() / "quorvik.clb");
         command->SetWindowMade([this](run::TfmPusk &made) { runWindow = &made; });
         results = std::make_unique<results_ui::ResultsCommands>(*window, desk->Store(),
@@ -86,28 +86,28 @@ protected:
         QObject::connect(&sampler, &QTimer::timeout, [&] {
             auto *prompt =
                 qobject_cast<results_ui::SerialPrompt *>(QApplication::activeModalWidget());
-            if (prompt != nullptr && prompt->isVisible() && prompt->field()->text().isEmpty()) {
+            if (prompt != nullptr && prompt->isVisible() && prompt->Field()->text().isEmpty()) {
                 if (serial) {
                     // A scanner types the characters and ends with Enter.
-                    QTest::keyClicks(prompt->field(), *serial);
-                    QTest::keyClick(prompt->field(), Qt::Key_Return);
+                    QTest::keyClicks(prompt->Field(), *serial);
+                    QTest::keyClick(prompt->Field(), Qt::Key_Return);
                 } else {
-                    QTest::keyClick(prompt->field(), Qt::Key_Escape);
+                    QTest::keyClick(prompt->Field(), Qt::Key_Escape);
                 }
             }
-            if (runWindow && runWindow->isVisible() && !runWindow->onWorkPage() && !okPressed) {
+            if (runWindow && runWindow->isVisible() && !runWindow->OnWorkPage() && !okPressed) {
                 okPressed = true;
-                QTest::mouseClick(runWindow->okButton(), Qt::LeftButton);
+                QTest::mouseClick(runWindow->OkButton(), Qt::LeftButton);
             }
         });
         sampler.start();
-        window->startRun();
+        window->StartRun();
         sampler.stop();
     }
 
     std::vector<results::RunRecord> Stored()
     {
-        EXPECT_TRUE(results->recorder()->WaitIdle(10s));
+        EXPECT_TRUE(results->Recorder()->WaitIdle(10s));
         results::DatabaseUrl url;
         url.file = DbPath();
         std::string problem;
@@ -156,13 +156,13 @@ TEST_F(ResultsDesk, AnOutageIsToldOnceWhileTheRunsGoOnAndTheirRecordsWait)
     RunTyping(std::nullopt);
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
     EXPECT_EQ(mesbo->ShownMessages().size(), 2u); // both end messages, nothing else modal
-    ASSERT_TRUE(results->recorder()->WaitIdle(10s));
+    ASSERT_TRUE(results->Recorder()->WaitIdle(10s));
     QCoreApplication::processEvents();
     const auto notices = window->findChildren<QMessageBox *>(QStringLiteral("mbResultsOutage"));
     ASSERT_EQ(notices.size(), 1);
     EXPECT_TRUE(notices[0]->text().startsWith("База результатов недоступна"));
     EXPECT_FALSE(notices[0]->isModal());
-    EXPECT_EQ(results->recorder()->Spooled(), 2u);
+    EXPECT_EQ(results->Recorder()->Spooled(), 2u);
 }
 
 class Journal : public ResultsDesk
@@ -225,36 +225,36 @@ TEST_F(Journal, TheJournalListsFiltersDetailsChartsAndExportsTheRuns)
     ASSERT_TRUE(journal);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(journal));
     EXPECT_EQ(journal->windowTitle(), "Журнал прогонов");
-    EXPECT_TRUE(journal->connected());
-    EXPECT_EQ(journal->countLabel()->text(), "Прогонов: 452");
+    EXPECT_TRUE(journal->Connected());
+    EXPECT_EQ(journal->CountLabel()->text(), "Прогонов: 452");
     // One page, not the whole history.
-    EXPECT_EQ(journal->model()->rowCount(), results_ui::JournalModel::kPageSize);
-    journal->table()->scrollToBottom();
-    QV_EXPECT_SOON(journal->model()->rowCount() > results_ui::JournalModel::kPageSize);
+    EXPECT_EQ(journal->Model()->rowCount(), results_ui::JournalModel::kPageSize);
+    journal->Table()->scrollToBottom();
+    QV_EXPECT_SOON(journal->Model()->rowCount() > results_ui::JournalModel::kPageSize);
 
     // The serial number filter, typed and confirmed with Enter.
     auto *serial = journal->findChild<QLineEdit *>(QStringLiteral("edSerialFilter"));
     QTest::keyClicks(serial, "4711");
     QTest::keyClick(serial, Qt::Key_Return);
-    EXPECT_EQ(journal->countLabel()->text(), "Прогонов: 2");
-    ASSERT_EQ(journal->model()->rowCount(), 2);
-    journal->table()->selectRow(1); // the older run, with errors
-    const QString details = journal->details()->toPlainText();
+    EXPECT_EQ(journal->CountLabel()->text(), "Прогонов: 2");
+    ASSERT_EQ(journal->Model()->rowCount(), 2);
+    journal->Table()->selectRow(1); // the older run, with errors
+    const QString details = journal->Details()->toPlainText();
     EXPECT_TRUE(details.contains("o1 (Чтение данных), цикл 2: эталон 170, прочитано 171"))
         << details.toStdString();
     EXPECT_TRUE(details.contains("контакт 17 (D0)")) << details.toStdString();
 
     // The board's runs over time.
-    journal->pages()->setCurrentIndex(3);
-    ASSERT_TRUE(journal->serialView()->chart());
-    EXPECT_TRUE(journal->serialView()->chart()->title().contains("4711"));
-    EXPECT_EQ(journal->serialView()->chart()->series().size(), 3);
+    journal->Pages()->setCurrentIndex(3);
+    ASSERT_TRUE(journal->SerialView()->chart());
+    EXPECT_TRUE(journal->SerialView()->chart()->title().contains("4711"));
+    EXPECT_EQ(journal->SerialView()->chart()->series().size(), 3);
 
     // Yield per day over every run.
     serial->clear();
     QTest::keyClick(serial, Qt::Key_Return);
-    journal->pages()->setCurrentIndex(1);
-    auto bars = journal->yieldView()->chart()->series();
+    journal->Pages()->setCurrentIndex(1);
+    auto bars = journal->YieldView()->chart()->series();
     ASSERT_EQ(bars.size(), 1);
     auto *barSeries = qobject_cast<QBarSeries *>(bars[0]);
     ASSERT_TRUE(barSeries);
@@ -271,8 +271,8 @@ TEST_F(Journal, TheJournalListsFiltersDetailsChartsAndExportsTheRuns)
         EXPECT_TRUE(journal->grab().save(shots + "/journal-yield.png"));
     }
     // The most frequent failing word leads the Pareto chart.
-    journal->pages()->setCurrentIndex(2);
-    auto pareto = journal->paretoView()->chart()->series();
+    journal->Pages()->setCurrentIndex(2);
+    auto pareto = journal->ParetoView()->chart()->series();
     ASSERT_EQ(pareto.size(), 2);
     auto *paretoBars = qobject_cast<QBarSeries *>(pareto[0]);
     ASSERT_TRUE(paretoBars);
@@ -280,7 +280,7 @@ TEST_F(Journal, TheJournalListsFiltersDetailsChartsAndExportsTheRuns)
 
     // CSV of every chosen run, not only the loaded page.
     const QString csv = QString::fromStdString((dir.Path() / "journal.csv").string());
-    journal->setPathChooser([csv] { return csv; });
+    journal->SetPathChooser([csv] { return csv; });
     journal->findChild<QPushButton *>(QStringLiteral("btExport"))->click();
     std::ifstream in(csv.toStdString());
     int lines = 0;
@@ -307,9 +307,9 @@ TEST_F(Journal, TheDetailsOfARunOnAFaultyBoardTellItsDiagnosis)
     auto *journal = window->findChild<results_ui::JournalWindow *>();
     ASSERT_TRUE(journal);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(journal));
-    ASSERT_EQ(journal->model()->rowCount(), 1);
-    journal->table()->selectRow(0);
-    const QString details = journal->details()->toPlainText();
+    ASSERT_EQ(journal->Model()->rowCount(), 1);
+    journal->Table()->selectRow(0);
+    const QString details = journal->Details()->toPlainText();
     EXPECT_TRUE(details.contains("  Диагноз: контакт 1 «D0» — постоянно 1, объясняет 2 ошибки\n"
                                  "    неотличимо от: контакты 1 «D0» и "))
         << details.toStdString();
@@ -323,21 +323,21 @@ TEST_F(Journal, TheResultsPageRefusesAPasswordAndKeepsWhatIsTyped)
     settings::TfmParams params(TSettings(), TesterSettings(), false, false,
                                settings::TfmParams::PageResults);
     params.show();
-    EXPECT_EQ(params.pages()->tabText(settings::TfmParams::PageResults), "Результаты");
-    params.resultsDatabaseField()->setText("postgresql://bench:secret@db/results");
+    EXPECT_EQ(params.Pages()->tabText(settings::TfmParams::PageResults), "Результаты");
+    params.ResultsDatabaseField()->setText("postgresql://bench:secret@db/results");
     params.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
     EXPECT_TRUE(params.isVisible());
     ASSERT_EQ(mesbo->ShownMessages().size(), 1u);
     EXPECT_NE(mesbo->ShownMessages()[0].text.find("пароль"), std::string::npos);
 
-    params.resultsDatabaseField()->setText("postgresql://bench@db.plant:5432/results");
-    params.operatorField()->setText("  Сидоров ");
-    params.askSerialBox()->setChecked(true);
+    params.ResultsDatabaseField()->setText("postgresql://bench@db.plant:5432/results");
+    params.OperatorField()->setText("  Сидоров ");
+    params.AskSerialBox()->setChecked(true);
     params.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
     EXPECT_FALSE(params.isVisible());
-    EXPECT_EQ(params.settings().ResultsDatabase, "postgresql://bench@db.plant:5432/results");
-    EXPECT_EQ(params.settings().Operator, "Сидоров");
-    EXPECT_TRUE(params.settings().AskSerial);
+    EXPECT_EQ(params.Settings().ResultsDatabase, "postgresql://bench@db.plant:5432/results");
+    EXPECT_EQ(params.Settings().Operator, "Сидоров");
+    EXPECT_TRUE(params.Settings().AskSerial);
 }
 
 } // namespace

@@ -135,7 +135,7 @@ protected:
                       return std::make_unique<SwitchedLink>(std::move(made), powered);
                   });
         ASSERT_TRUE(window);
-        ASSERT_TRUE(window->openFile(Demo()));
+        ASSERT_TRUE(window->OpenFile(Demo()));
         command = std::make_unique<run::RunCommand>(*window, *desk, dir.Path() / "quorvik.clb");
         PuskConfig timing;
         timing.cancelWaitMs = 3000;
@@ -163,7 +163,7 @@ protected:
                 runWindow->CloseWindow();
         });
         watchdog.start(kRunLimitMs);
-        window->startRun();
+        window->StartRun();
         watchdog.stop();
         sampler.stop();
     }
@@ -171,9 +171,9 @@ protected:
     // Presses "OK" as soon as the run window shows its start page.
     void PressOkWhenShown()
     {
-        if (runWindow && runWindow->isVisible() && !runWindow->onWorkPage() && !okPressed) {
+        if (runWindow && runWindow->isVisible() && !runWindow->OnWorkPage() && !okPressed) {
             okPressed = true;
-            QTest::mouseClick(runWindow->okButton(), Qt::LeftButton);
+            QTest::mouseClick(runWindow->OkButton(), Qt::LeftButton);
         }
     }
 
@@ -187,7 +187,7 @@ protected:
 
     desk::InfoPanel::TabResult Tab(int index) const
     {
-        return window->infoPanel()->tabResult(index);
+        return window->InfoPanel()->ResultOfTab(index);
     }
 
     std::atomic<bool> powered{true}; // the unit's power switch
@@ -200,16 +200,16 @@ protected:
 TEST_F(RunDesk, AGoldenBoardRunShowsTheSuccessVerdictAndTurnsTheTabBlue)
 {
     Start("[Board]\nTactTime=0\n");
-    ASSERT_EQ(window->document().CurrentTest(), 0);
+    ASSERT_EQ(window->Document().CurrentTest(), 0);
     bool sawStartPage = false;
     RunWith([&] {
-        if (runWindow && runWindow->isVisible() && !runWindow->onWorkPage()) {
+        if (runWindow && runWindow->isVisible() && !runWindow->OnWorkPage()) {
             sawStartPage = true;
             EXPECT_EQ(runWindow->windowTitle(), "Пуск");
-            EXPECT_TRUE(runWindow->okButton()->isVisible());
-            EXPECT_TRUE(runWindow->cancelButton()->isVisible());
-            EXPECT_FALSE(runWindow->vFunctionPanel()->isVisible());
-            EXPECT_TRUE(window->runBar()->pusk()->isChecked());
+            EXPECT_TRUE(runWindow->OkButton()->isVisible());
+            EXPECT_TRUE(runWindow->CancelButton()->isVisible());
+            EXPECT_FALSE(runWindow->VFunctionPanel()->isVisible());
+            EXPECT_TRUE(window->RunBar()->Pusk()->isChecked());
         }
         PressOkWhenShown();
     });
@@ -217,7 +217,7 @@ TEST_F(RunDesk, AGoldenBoardRunShowsTheSuccessVerdictAndTurnsTheTabBlue)
     EXPECT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Passed);
     EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Passed);
-    EXPECT_FALSE(window->runBar()->pusk()->isChecked());
+    EXPECT_FALSE(window->RunBar()->Pusk()->isChecked());
     EXPECT_TRUE(runWindow.isNull()) << "the run window is freed after the run";
 }
 
@@ -237,10 +237,10 @@ TEST_F(RunDesk, AStuckContactShowsTheErrorVerdictAndTurnsTheTabRed)
     EXPECT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
     EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
     EXPECT_EQ(Tab(1), desk::InfoPanel::TabResult::None);
-    EXPECT_GT(window->document().ErrorCounts()[0], 0);
+    EXPECT_GT(window->Document().ErrorCounts()[0], 0);
     // "Найдено ошибок" shows the test's count in red, on the screen too.
-    QLabel *errors = window->infoPanel()->label("lbErrors");
-    EXPECT_TRUE(errors->text().startsWith(QString::number(window->document().ErrorCounts()[0])));
+    QLabel *errors = window->InfoPanel()->Label("lbErrors");
+    EXPECT_TRUE(errors->text().startsWith(QString::number(window->Document().ErrorCounts()[0])));
     const QImage shot = errors->grab().toImage();
     int red = 0;
     for (int y = 0; y < shot.height(); ++y)
@@ -280,13 +280,13 @@ TEST_F(RunDesk, AFailingRunOpensItsDiagnosisFromTheErrorCountAndMarksTheSuspects
         Start(std::string("[Board]\nTactTime=0\n") + fault.board + "\n");
         RunWith([&] { PressOkWhenShown(); });
         ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
-        EXPECT_FALSE(window->diagramView()->suspectContacts().empty());
+        EXPECT_FALSE(window->DiagramView()->SuspectContacts().empty());
         // A click on "Найдено ошибок" shows the diagnosis; Esc closes it.
         bool shown = false;
         ModalWatch<diagnosis::DiagnosisWindow> watch([&](diagnosis::DiagnosisWindow &w) {
             shown = true;
             EXPECT_EQ(w.windowTitle(), "Диагноз");
-            QTreeWidgetItem *first = w.hypotheses()->topLevelItem(0);
+            QTreeWidgetItem *first = w.Hypotheses()->topLevelItem(0);
             ASSERT_NE(first, nullptr);
             EXPECT_EQ(first->text(diagnosis::DiagnosisWindow::ColContacts).toStdString(),
                       fault.contacts);
@@ -295,16 +295,16 @@ TEST_F(RunDesk, AFailingRunOpensItsDiagnosisFromTheErrorCountAndMarksTheSuspects
             ASSERT_GT(first->childCount(), 0);
             EXPECT_TRUE(first->child(first->childCount() - 1)->text(0).startsWith("Тест №1, o"));
             // Every column shows its text whole.
-            const QFontMetrics metrics(w.hypotheses()->font());
+            const QFontMetrics metrics(w.Hypotheses()->font());
             for (int c = 0; c < diagnosis::DiagnosisWindow::ColCount; ++c)
-                EXPECT_LE(metrics.horizontalAdvance(first->text(c)), w.hypotheses()->columnWidth(c))
+                EXPECT_LE(metrics.horizontalAdvance(first->text(c)), w.Hypotheses()->columnWidth(c))
                     << c;
             KeepShot(w, QString::fromLatin1(fault.board).section('=', 0, 0));
             QTest::keyClick(&w, Qt::Key_Escape);
             EXPECT_FALSE(w.isVisible());
         });
-        QTest::mouseClick(window->infoPanel()->label("lbErrors"), Qt::LeftButton);
-        EXPECT_TRUE(watch.seen());
+        QTest::mouseClick(window->InfoPanel()->Label("lbErrors"), Qt::LeftButton);
+        EXPECT_TRUE(watch.Seen());
         EXPECT_TRUE(shown);
     }
 }
@@ -314,27 +314,27 @@ TEST_F(RunDesk, TheDiagnosisMenuTheContactTableAndTheCoverageShowTheSameRun)
     Start("[Board]\nTactTime=0\nStuckHigh=1\n");
     RunWith([&] { PressOkWhenShown(); });
     ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
-    EXPECT_EQ(window->diagramView()->suspectContacts(), std::vector<int>{1});
+    EXPECT_EQ(window->DiagramView()->SuspectContacts(), std::vector<int>{1});
     KeepShot(*window, QStringLiteral("desk"));
     std::string summary;
     ModalWatch<diagnosis::DiagnosisWindow> fromMenu([&](diagnosis::DiagnosisWindow &w) {
-        summary = w.summary()->text().toStdString();
+        summary = w.Summary()->text().toStdString();
         QTest::keyClick(&w, Qt::Key_Return); // "Закрыть" is the default button
         EXPECT_FALSE(w.isVisible());
     });
-    window->actions().diagnosis->trigger();
-    EXPECT_TRUE(fromMenu.seen());
+    window->Actions().diagnosis->trigger();
+    EXPECT_TRUE(fromMenu.Seen());
     EXPECT_EQ(summary, "Неисправностей: 1");
 
     // The contact table marks contact 1 ("D0", row Xc... of the first column).
     bool marked = false, others = false;
     ModalWatch<lists::TfmCnt> table([&](lists::TfmCnt &w) {
-        marked = w.grid()->item(0, 0)->background().color() == QColor(0xFF, 0xFF, 0x00);
-        others = w.grid()->item(0, 1)->background().color() == QColor(0xFF, 0xFF, 0x00);
+        marked = w.Grid()->item(0, 0)->background().color() == QColor(0xFF, 0xFF, 0x00);
+        others = w.Grid()->item(0, 1)->background().color() == QColor(0xFF, 0xFF, 0x00);
         KeepShot(w, QStringLiteral("cnt"));
     });
-    window->actions().viewCnt->trigger();
-    EXPECT_TRUE(table.seen());
+    window->Actions().viewCnt->trigger();
+    EXPECT_TRUE(table.Seen());
     EXPECT_TRUE(marked);
     EXPECT_FALSE(others);
 
@@ -342,19 +342,19 @@ TEST_F(RunDesk, TheDiagnosisMenuTheContactTableAndTheCoverageShowTheSameRun)
     int rows = 0;
     ModalWatch<diagnosis::CoverageWindow> coverage([&](diagnosis::CoverageWindow &w) {
         EXPECT_EQ(w.windowTitle(), "Покрытие");
-        total = w.total()->text().toStdString();
-        rows = w.table()->rowCount();
+        total = w.Total()->text().toStdString();
+        rows = w.Table()->rowCount();
         KeepShot(w, QStringLiteral("coverage"));
         QTest::keyClick(&w, Qt::Key_Escape);
     });
-    window->actions().coverage->trigger();
-    EXPECT_TRUE(coverage.seen());
+    window->Actions().coverage->trigger();
+    EXPECT_TRUE(coverage.Seen());
     EXPECT_EQ(total.rfind("Итого: обнаруживается ", 0), 0u) << total;
     EXPECT_EQ(rows, 20); // contacts 1..20 of the demo's first test
 
     // A file opened afresh forgets the diagnosis and its marks.
-    ASSERT_TRUE(window->openFile(Demo()));
-    EXPECT_TRUE(window->diagramView()->suspectContacts().empty());
+    ASSERT_TRUE(window->OpenFile(Demo()));
+    EXPECT_TRUE(window->DiagramView()->SuspectContacts().empty());
 }
 
 // Pixels of the diagram's name column painted in the suspect's yellow.
@@ -363,7 +363,7 @@ int YellowNamePixels(DiagramView &diagram)
     const QImage shot = diagram.grab().toImage();
     int yellow = 0;
     for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < diagram.diagramGeometry().nameColWidth && x < shot.width(); ++x)
+        for (int x = 0; x < diagram.DiagramGeometry().nameColWidth && x < shot.width(); ++x)
             yellow += shot.pixelColor(x, y) == QColor(0xFF, 0xFF, 0x00) ? 1 : 0;
     return yellow;
 }
@@ -374,9 +374,9 @@ TEST_F(RunDesk, ASuspectContactWithALevelLineIsMarkedOnTheDiagram)
     Start("[Board]\nTactTime=0\nStuckLow=18\n");
     RunWith([&] { PressOkWhenShown(); });
     ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
-    EXPECT_EQ(window->diagramView()->suspectContacts(), std::vector<int>{18});
-    window->diagramView()->repaint();
-    EXPECT_GT(YellowNamePixels(*window->diagramView()), 0);
+    EXPECT_EQ(window->DiagramView()->SuspectContacts(), std::vector<int>{18});
+    window->DiagramView()->repaint();
+    EXPECT_GT(YellowNamePixels(*window->DiagramView()), 0);
     KeepShot(*window, QStringLiteral("desk-wr"));
     // A clean run takes the marks away.
     command.reset();
@@ -385,18 +385,18 @@ TEST_F(RunDesk, ASuspectContactWithALevelLineIsMarkedOnTheDiagram)
     okPressed = false;
     Start("[Board]\nTactTime=0\n");
     RunWith([&] { PressOkWhenShown(); });
-    EXPECT_TRUE(window->diagramView()->suspectContacts().empty());
-    EXPECT_EQ(YellowNamePixels(*window->diagramView()), 0);
+    EXPECT_TRUE(window->DiagramView()->SuspectContacts().empty());
+    EXPECT_EQ(YellowNamePixels(*window->DiagramView()), 0);
 }
 
 TEST_F(RunDesk, AfterARunTheTableShowsEveryValueWhole)
 {
     Start("[Board]\nTactTime=0\n");
-    window->showTable();
+    window->ShowTable();
     RunWith([&] { PressOkWhenShown(); });
     ASSERT_EQ(Messages(), std::vector<std::string>{"Тест завершен успешно"});
-    const TextGrid &content = window->document().TableView();
-    const TableView &table = *window->tableView();
+    const TextGrid &content = window->Document().TableView();
+    const TableView &table = *window->TableView();
     QFont bold = table.font();
     bold.setBold(true);
     const QFontMetrics plain(table.font());
@@ -406,7 +406,7 @@ TEST_F(RunDesk, AfterARunTheTableShowsEveryValueWhole)
         for (const int col : {0, 2, 3, 5, 6}) {
             const QString text = QString::fromStdString(content.Cell(col, row));
             const QFontMetrics &metrics = row == 0 || col == 0 ? header : plain;
-            EXPECT_LT(metrics.horizontalAdvance(text), table.colWidth(col))
+            EXPECT_LT(metrics.horizontalAdvance(text), table.ColWidth(col))
                 << "row " << row << ", column " << col << ": " << text.toStdString();
             sawWait = sawWait || text.startsWith(QLatin1Char('#'));
         }
@@ -415,7 +415,7 @@ TEST_F(RunDesk, AfterARunTheTableShowsEveryValueWhole)
     // The whole table still fits the view when the room is there.
     int total = 0;
     for (int col = 0; col < 7; ++col)
-        total += table.colWidth(col);
+        total += table.ColWidth(col);
     EXPECT_LE(total, table.viewport()->width());
 }
 
@@ -430,30 +430,30 @@ TEST_F(RunDesk, EscDuringASlowRunStopsItAndTellsTheCycleAndTactReached)
     bool phaseMoved = false;
     RunWith([&] {
         PressOkWhenShown();
-        if (!runWindow || !runWindow->isVisible() || !runWindow->onWorkPage())
+        if (!runWindow || !runWindow->isVisible() || !runWindow->OnWorkPage())
             return;
         TfmPusk &w = *runWindow;
-        if (!escPressed && w.statusLabel()->text() == "выполнение теста" &&
-            w.animation()->mode() == ActivityAnimation::Running) {
+        if (!escPressed && w.StatusLabel()->text() == "выполнение теста" &&
+            w.Animation()->CurrentMode() == ActivityAnimation::Running) {
             sawRunning = true;
-            EXPECT_EQ(w.runTypeLabel()->text(), "однократный");
-            EXPECT_FALSE(w.passLabel()->isVisible()) << "no pass counter in a single run";
-            EXPECT_FALSE(w.closeButton()->isVisible());
-            EXPECT_TRUE(w.stopPanel()->isVisible());
-            EXPECT_EQ(w.stopPanel()->text(),
+            EXPECT_EQ(w.RunTypeLabel()->text(), "однократный");
+            EXPECT_FALSE(w.PassLabel()->isVisible()) << "no pass counter in a single run";
+            EXPECT_FALSE(w.CloseButton()->isVisible());
+            EXPECT_TRUE(w.StopPanel()->isVisible());
+            EXPECT_EQ(w.StopPanel()->text(),
                       "Нажмите кнопку \"Esc\", чтобы прервать выполнение теста");
-            EXPECT_TRUE(w.animation()->animating());
+            EXPECT_TRUE(w.Animation()->Animating());
             if (firstPhase < 0)
-                firstPhase = w.animation()->phase();
-            phaseMoved = phaseMoved || w.animation()->phase() != firstPhase;
+                firstPhase = w.Animation()->Phase();
+            phaseMoved = phaseMoved || w.Animation()->Phase() != firstPhase;
             // Let the window live through a while of the run before stopping.
             if (++ticksWhileRunning >= 20) {
                 escPressed = true;
                 QTest::keyClick(&w, Qt::Key_Escape);
             }
         } else if (escPressed) {
-            sawCloseAfterEsc = sawCloseAfterEsc || w.closeButton()->isVisible();
-            EXPECT_FALSE(w.stopPanel()->isVisible());
+            sawCloseAfterEsc = sawCloseAfterEsc || w.CloseButton()->isVisible();
+            EXPECT_FALSE(w.StopPanel()->isVisible());
         }
     });
     ASSERT_TRUE(sawRunning);
@@ -461,7 +461,7 @@ TEST_F(RunDesk, EscDuringASlowRunStopsItAndTellsTheCycleAndTactReached)
     EXPECT_GE(ticksWhileRunning, 20);
     EXPECT_TRUE(phaseMoved) << "the activity picture moves while the test runs";
     EXPECT_TRUE(sawCloseAfterEsc);
-    const STest &test = *window->document().Test(0);
+    const STest &test = *window->Document().Test(0);
     const std::string expected = "Выполнение теста прервано [цикл - " +
                                  std::to_string(test.RunCounter1) + "; такт - " +
                                  std::to_string(test.RunCounter2 + 1) + "]";
@@ -475,25 +475,25 @@ TEST_F(RunDesk, AContinuousRunCountsItsPassesUntilEsc)
     TSettings &settings = desk->Store().Settings();
     settings.SetOption(TSettings::OptSendResultInLoop, 1);
     settings.SetOption(TSettings::OptStopOnTestError, 0);
-    window->toggleSolidTest();
-    ASSERT_TRUE(window->document().SolidTest());
+    window->ToggleSolidTest();
+    ASSERT_TRUE(window->Document().SolidTest());
     QStringList counts;
     bool escPressed = false;
     bool statisticsShown = false;
     RunWith([&] {
         PressOkWhenShown();
-        if (runWindow && runWindow->isVisible() && runWindow->onStatisticsPage()) {
+        if (runWindow && runWindow->isVisible() && runWindow->OnStatisticsPage()) {
             // Every pass failed: the window waits on the statistics.
             statisticsShown = true;
             EXPECT_TRUE(Messages().empty()) << "the end message follows the page";
-            QTest::mouseClick(runWindow->statisticsPage()->closeButton(), Qt::LeftButton);
+            QTest::mouseClick(runWindow->StatisticsPage()->CloseButton(), Qt::LeftButton);
             return;
         }
-        if (!runWindow || !runWindow->isVisible() || !runWindow->onWorkPage())
+        if (!runWindow || !runWindow->isVisible() || !runWindow->OnWorkPage())
             return;
-        EXPECT_EQ(runWindow->runTypeLabel()->text(), "непрерывный");
-        EXPECT_TRUE(runWindow->passLabel()->isVisible());
-        const QString count = runWindow->passLabel()->text();
+        EXPECT_EQ(runWindow->RunTypeLabel()->text(), "непрерывный");
+        EXPECT_TRUE(runWindow->PassLabel()->isVisible());
+        const QString count = runWindow->PassLabel()->text();
         if (counts.isEmpty() || counts.back() != count)
             counts << count;
         if (!escPressed && count.toInt() >= 3) {
@@ -546,9 +546,9 @@ TEST_F(RunDesk, AContinuousRunRepaintsTheViewsAtTheScreensPaceAndEndsOnTheLastPa
     TSettings &settings = desk->Store().Settings();
     settings.SetOption(TSettings::OptSendResultInLoop, 1);
     settings.SetOption(TSettings::OptStopOnTestError, 0);
-    window->toggleSolidTest();
-    window->showTable();
-    PaintCounter paints(window->tableView());
+    window->ToggleSolidTest();
+    window->ShowTable();
+    PaintCounter paints(window->TableView());
     QElapsedTimer running;
     int paintsAtStart = -1;
     int paintsAtEsc = -1;
@@ -557,17 +557,17 @@ TEST_F(RunDesk, AContinuousRunRepaintsTheViewsAtTheScreensPaceAndEndsOnTheLastPa
         PressOkWhenShown();
         if (!runWindow || !runWindow->isVisible())
             return;
-        if (runWindow->onStatisticsPage()) {
-            QTest::mouseClick(runWindow->statisticsPage()->closeButton(), Qt::LeftButton);
+        if (runWindow->OnStatisticsPage()) {
+            QTest::mouseClick(runWindow->StatisticsPage()->CloseButton(), Qt::LeftButton);
             return;
         }
-        if (!runWindow->onWorkPage() || paintsAtEsc >= 0)
+        if (!runWindow->OnWorkPage() || paintsAtEsc >= 0)
             return;
         if (paintsAtStart < 0) {
             paintsAtStart = paints.Paints();
             running.start();
         }
-        if (runWindow->passLabel()->text().toInt() >= 150) {
+        if (runWindow->PassLabel()->text().toInt() >= 150) {
             paintsAtEsc = paints.Paints();
             runningMs = running.elapsed();
             QTest::keyClick(runWindow.data(), Qt::Key_Escape);
@@ -579,7 +579,7 @@ TEST_F(RunDesk, AContinuousRunRepaintsTheViewsAtTheScreensPaceAndEndsOnTheLastPa
     const int frames = static_cast<int>(runningMs / run::TfmPusk::kResultsFrameMs) + 1;
     EXPECT_LE(paintsAtEsc - paintsAtStart, frames + 5)
         << passes << " passes in " << runningMs << " ms";
-    const STest &test = *window->document().Test(0);
+    const STest &test = *window->Document().Test(0);
     for (int position = 0; position < test.OWords.Count(); ++position) {
         const int id = test.OWords.At(position)->Id;
         EXPECT_GE(test.OWords.ValueAt(id, 0, ValueSet::Run).value_or(-1), 0) << "o" << id;
@@ -594,18 +594,18 @@ TEST_F(RunDesk, EscInAContinuousRunTellsTheFailingPassesAndKeepsTheLastCompleteP
     TSettings &settings = desk->Store().Settings();
     settings.SetOption(TSettings::OptSendResultInLoop, 1);
     settings.SetOption(TSettings::OptStopOnTestError, 0);
-    window->toggleSolidTest();
-    window->showTable();
+    window->ToggleSolidTest();
+    window->ShowTable();
     bool escPressed = false;
     RunWith([&] {
         PressOkWhenShown();
         if (!runWindow || !runWindow->isVisible())
             return;
-        if (runWindow->onStatisticsPage()) {
-            QTest::mouseClick(runWindow->statisticsPage()->closeButton(), Qt::LeftButton);
+        if (runWindow->OnStatisticsPage()) {
+            QTest::mouseClick(runWindow->StatisticsPage()->CloseButton(), Qt::LeftButton);
             return;
         }
-        if (!escPressed && runWindow->onWorkPage() && runWindow->passLabel()->text().toInt() >= 3) {
+        if (!escPressed && runWindow->OnWorkPage() && runWindow->PassLabel()->text().toInt() >= 3) {
             escPressed = true;
             QTest::keyClick(runWindow.data(), Qt::Key_Escape);
         }
@@ -622,14 +622,14 @@ TEST_F(RunDesk, EscInAContinuousRunTellsTheFailingPassesAndKeepsTheLastCompleteP
         "\r\nПрогонов с ошибками: " + std::to_string(passes) + " из " + std::to_string(passes);
     EXPECT_TRUE(Messages()[0].ends_with(tail)) << Messages()[0];
     // The table shows the values of the last complete pass, not "- - -".
-    const STest &test = *window->document().Test(0);
+    const STest &test = *window->Document().Test(0);
     for (int position = 0; position < test.OWords.Count(); ++position) {
         const int id = test.OWords.At(position)->Id;
         for (int cycle = 0; cycle < test.Cycles; ++cycle)
             EXPECT_TRUE(test.OWords.ValueAt(id, cycle, ValueSet::Run).value_or(-1) >= 0)
                 << "o" << id << ", cycle " << cycle + 1;
     }
-    EXPECT_GT(window->document().ErrorCounts()[0], 0);
+    EXPECT_GT(window->Document().ErrorCounts()[0], 0);
     EXPECT_EQ(Tab(0), desk::InfoPanel::TabResult::Failed);
 }
 
@@ -639,7 +639,7 @@ TEST_F(RunDesk, AContinuousRunThatFailsNowAndThenShowsSortableStatisticsAfterIt)
     TSettings &settings = desk->Store().Settings();
     settings.SetOption(TSettings::OptSendResultInLoop, 1);
     settings.SetOption(TSettings::OptStopOnTestError, 0);
-    window->toggleSolidTest();
+    window->ToggleSolidTest();
     bool escPressed = false;
     QTableWidget *table = nullptr;
     QString caption;
@@ -648,9 +648,9 @@ TEST_F(RunDesk, AContinuousRunThatFailsNowAndThenShowsSortableStatisticsAfterIt)
         PressOkWhenShown();
         if (!runWindow || !runWindow->isVisible())
             return;
-        if (runWindow->onStatisticsPage()) {
-            table = runWindow->statisticsPage()->table();
-            caption = runWindow->statisticsPage()->caption()->text();
+        if (runWindow->OnStatisticsPage()) {
+            table = runWindow->StatisticsPage()->Table();
+            caption = runWindow->StatisticsPage()->Caption()->text();
             // The operator sorts by the first failing pass, then by the contact.
             table->sortByColumn(run::ErrorStatisticsPage::ColFirst, Qt::AscendingOrder);
             table->sortByColumn(run::ErrorStatisticsPage::ColContact, Qt::DescendingOrder);
@@ -662,7 +662,7 @@ TEST_F(RunDesk, AContinuousRunThatFailsNowAndThenShowsSortableStatisticsAfterIt)
             QTest::keyClick(runWindow.data(), Qt::Key_Escape);
             return;
         }
-        if (!escPressed && runWindow->onWorkPage() && runWindow->passLabel()->text().toInt() >= 8) {
+        if (!escPressed && runWindow->OnWorkPage() && runWindow->PassLabel()->text().toInt() >= 8) {
             escPressed = true;
             QTest::keyClick(runWindow.data(), Qt::Key_Escape);
         }
@@ -704,12 +704,12 @@ TEST_F(RunDesk, AClosedWindowDuringARunActsAsEscAndStaysOpenUntilTheThreadEnds)
     bool stayedOpen = false;
     RunWith([&] {
         PressOkWhenShown();
-        if (!runWindow || !runWindow->isVisible() || !runWindow->onWorkPage())
+        if (!runWindow || !runWindow->isVisible() || !runWindow->OnWorkPage())
             return;
-        if (!closeAsked && runWindow->statusLabel()->text() == "выполнение теста") {
+        if (!closeAsked && runWindow->StatusLabel()->text() == "выполнение теста") {
             closeAsked = true;
             runWindow->close();
-            stayedOpen = runWindow->isVisible() && !runWindow->stopPanel()->isVisible();
+            stayedOpen = runWindow->isVisible() && !runWindow->StopPanel()->isVisible();
         }
     });
     EXPECT_TRUE(closeAsked);
@@ -724,7 +724,7 @@ TEST_F(RunDesk, CancelOrEscOnTheStartPageEndsTheRunWithoutAMessage)
     RunWith([&] {
         if (runWindow && runWindow->isVisible() && !okPressed) {
             okPressed = true;
-            QTest::mouseClick(runWindow->cancelButton(), Qt::LeftButton);
+            QTest::mouseClick(runWindow->CancelButton(), Qt::LeftButton);
         }
     });
     EXPECT_TRUE(Messages().empty());
@@ -835,8 +835,8 @@ TEST_F(RunDesk, EscOnAHungUnitEndsTheRunAfterTheCancelWait)
     std::optional<std::chrono::steady_clock::time_point> escAt;
     RunWith([&] {
         PressOkWhenShown();
-        if (!escAt && runWindow && runWindow->isVisible() && runWindow->onWorkPage() &&
-            runWindow->statusLabel()->text() == "выполнение теста") {
+        if (!escAt && runWindow && runWindow->isVisible() && runWindow->OnWorkPage() &&
+            runWindow->StatusLabel()->text() == "выполнение теста") {
             escAt = std::chrono::steady_clock::now();
             QTest::keyClick(runWindow.data(), Qt::Key_Escape);
         }
@@ -856,14 +856,14 @@ constexpr int kIdContact = 3;
 TEST_F(RunDesk, TheIdCheckWindowClosesByItselfWhenTheContactsAreRight)
 {
     Start("[Board]\nTactTime=0\n");
-    window->document().Cnt().Names[kIdContact] = "#i";
+    window->Document().Cnt().Names[kIdContact] = "#i";
     QStringList labels;
     bool runWindowAfterCheck = false;
     RunWith([&] {
         if (auto *check = window->findChild<TfmCntId *>(); check && check->isVisible()) {
-            EXPECT_FALSE(check->closeButton()->isVisible());
-            if (labels.isEmpty() && check->table()->rowCount() == 1)
-                labels << check->table()->item(0, 0)->text();
+            EXPECT_FALSE(check->CloseButton()->isVisible());
+            if (labels.isEmpty() && check->Table()->rowCount() == 1)
+                labels << check->Table()->item(0, 0)->text();
         }
         runWindowAfterCheck = runWindowAfterCheck || (runWindow && runWindow->isVisible());
         PressOkWhenShown();
@@ -881,7 +881,7 @@ TEST_F(RunDesk, AWrongIdContactKeepsTheCheckWindowWithCloseAndEndsTheRunSilently
     // screen height.
     constexpr int kContacts = 60;
     for (int i = 0; i < kContacts; ++i)
-        window->document().Cnt().Names[static_cast<std::size_t>(i)] = "#i";
+        window->Document().Cnt().Names[static_cast<std::size_t>(i)] = "#i";
     struct Cell
     {
         QString text;
@@ -896,16 +896,16 @@ TEST_F(RunDesk, AWrongIdContactKeepsTheCheckWindowWithCloseAndEndsTheRunSilently
     bool closedByEsc = false;
     RunWith([&] {
         auto *check = window->findChild<TfmCntId *>();
-        if (!check || !check->isVisible() || !check->closeButton()->isVisible() || closedByEsc)
+        if (!check || !check->isVisible() || !check->CloseButton()->isVisible() || closedByEsc)
             return;
         const auto cell = [&](int row) {
-            const QTableWidgetItem *item = check->table()->item(row, 1);
+            const QTableWidgetItem *item = check->Table()->item(row, 1);
             return Cell{item->text(), item->font().bold(), item->foreground().color()};
         };
         wrong = cell(kIdContact);
         right = cell(0);
-        rows = check->table()->rowCount();
-        tableHeight = check->table()->height();
+        rows = check->Table()->rowCount();
+        tableHeight = check->Table()->height();
         screenHeight = check->screen()->geometry().height();
         closedByEsc = true;
         QTest::keyClick(check, Qt::Key_Escape);
@@ -931,12 +931,12 @@ TEST_F(RunDesk, AClickOnTheStopPanelStopsTheRunLikeEsc)
     bool clicked = false;
     RunWith([&] {
         PressOkWhenShown();
-        if (!clicked && runWindow && runWindow->isVisible() && runWindow->onWorkPage() &&
-            runWindow->statusLabel()->text() == "выполнение теста") {
+        if (!clicked && runWindow && runWindow->isVisible() && runWindow->OnWorkPage() &&
+            runWindow->StatusLabel()->text() == "выполнение теста") {
             clicked = true;
-            QTest::mouseClick(runWindow->stopPanel(), Qt::LeftButton);
-            EXPECT_FALSE(runWindow->stopPanel()->isVisible());
-            EXPECT_TRUE(runWindow->closeButton()->isVisible());
+            QTest::mouseClick(runWindow->StopPanel(), Qt::LeftButton);
+            EXPECT_FALSE(runWindow->StopPanel()->isVisible());
+            EXPECT_TRUE(runWindow->CloseButton()->isVisible());
         }
     });
     EXPECT_TRUE(clicked);
@@ -949,8 +949,8 @@ TEST_F(RunDesk, AClickOnTheStopPanelStopsTheRunLikeEsc)
 TEST_F(RunDesk, TheFunctionTestRunsFromTheWindowAndFetchesItsDataFile)
 {
     Start("[Board]\nTactTime=0\n");
-    window->selectTest(1);
-    ASSERT_EQ(window->document().CurrentTest(), 1);
+    window->SelectTest(1);
+    ASSERT_EQ(window->Document().CurrentTest(), 1);
     const fs::path dump = dir.Path() / "demo" / "ram_dump.dat";
     fs::remove(dump);
     RunWith([&] { PressOkWhenShown(); });
@@ -964,7 +964,7 @@ TEST_F(RunDesk, TheFunctionTestRunsFromTheWindowAndFetchesItsDataFile)
 TEST_F(RunDesk, AMemoryFaultShowsTheMFunctionDialogAndItsAnswerReachesTheUnit)
 {
     Start("[Board]\nTactTime=0\nMemoryFault=300\n");
-    window->selectTest(1);
+    window->SelectTest(1);
     fs::remove(dir.Path() / "demo" / "ram_dump.dat"); // no overwrite question first
     std::vector<QString> algorithms;
     RunWith([&] {
@@ -972,15 +972,15 @@ TEST_F(RunDesk, AMemoryFaultShowsTheMFunctionDialogAndItsAnswerReachesTheUnit)
         auto *ask = qobject_cast<questions::TfmFuncAsk *>(QApplication::activeModalWidget());
         if (ask == nullptr || !ask->isVisible())
             return;
-        algorithms.push_back(ask->valueOf("Алгоритм:"));
+        algorithms.push_back(ask->ValueOf("Алгоритм:"));
         if (algorithms.size() == 1) {
-            EXPECT_EQ(ask->valueOf("M-функция:"), "M1 (Тест ОЗУ 4К)");
-            EXPECT_EQ(ask->valueOf("Текущий адрес:"), "12C");
-            ASSERT_EQ(ask->list()->rowCount(), 3) << "header, memory cell, one output word";
-            EXPECT_EQ(ask->list()->item(1, 0)->text(), "ячейка памяти");
-            EXPECT_EQ(ask->list()->item(1, 1)->text(), "55");
-            EXPECT_EQ(ask->list()->item(1, 2)->text(), "54");
-            QTest::mouseClick(ask->yesButton(), Qt::LeftButton);
+            EXPECT_EQ(ask->ValueOf("M-функция:"), "M1 (Тест ОЗУ 4К)");
+            EXPECT_EQ(ask->ValueOf("Текущий адрес:"), "12C");
+            ASSERT_EQ(ask->List()->rowCount(), 3) << "header, memory cell, one output word";
+            EXPECT_EQ(ask->List()->item(1, 0)->text(), "ячейка памяти");
+            EXPECT_EQ(ask->List()->item(1, 1)->text(), "55");
+            EXPECT_EQ(ask->List()->item(1, 2)->text(), "54");
+            QTest::mouseClick(ask->YesButton(), Qt::LeftButton);
         } else {
             ask->close(); // the close button counts as "Нет"
         }
@@ -995,7 +995,7 @@ TEST_F(RunDesk, AMemoryFaultShowsTheMFunctionDialogAndItsAnswerReachesTheUnit)
 TEST_F(RunDesk, AnFFunctionErrorShowsTheValueExpectedAndTheValueRead)
 {
     Start("[Board]\nTactTime=0\nDataSeed=1\n");
-    window->selectTest(1);
+    window->SelectTest(1);
     fs::remove(dir.Path() / "demo" / "ram_dump.dat");
     bool asked = false;
     RunWith([&] {
@@ -1005,10 +1005,10 @@ TEST_F(RunDesk, AnFFunctionErrorShowsTheValueExpectedAndTheValueRead)
             return;
         asked = true;
         EXPECT_EQ(ask->objectName(), "fmFuncF_ask");
-        ASSERT_GE(ask->list()->rowCount(), 2) << "header and the data line";
-        EXPECT_EQ(ask->list()->item(1, 0)->text(), "значение F - функции");
-        EXPECT_FALSE(ask->list()->item(1, 1)->text().isEmpty());
-        EXPECT_NE(ask->list()->item(1, 1)->text(), ask->list()->item(1, 2)->text());
+        ASSERT_GE(ask->List()->rowCount(), 2) << "header and the data line";
+        EXPECT_EQ(ask->List()->item(1, 0)->text(), "значение F - функции");
+        EXPECT_FALSE(ask->List()->item(1, 1)->text().isEmpty());
+        EXPECT_NE(ask->List()->item(1, 1)->text(), ask->List()->item(1, 2)->text());
         QTimer::singleShot(0, ask, [ask] { ask->close(); });
     });
     EXPECT_TRUE(asked);
@@ -1019,8 +1019,8 @@ TEST_F(RunDesk, AnFFunctionErrorShowsTheValueExpectedAndTheValueRead)
 TEST_F(RunDesk, InAnAllTestsRunTheQuestionOpensTheListsOfItsOwnTest)
 {
     Start("[Board]\nTactTime=0\nMemoryFault=300\n");
-    window->selectTest(TBaseForm::kAllTests);
-    ASSERT_EQ(window->document().CurrentTest(), -1);
+    window->SelectTest(TBaseForm::kAllTests);
+    ASSERT_EQ(window->Document().CurrentTest(), -1);
     fs::remove(dir.Path() / "demo" / "ram_dump.dat");
     int step = 0;
     QStringList opened;
@@ -1040,12 +1040,12 @@ TEST_F(RunDesk, InAnAllTestsRunTheQuestionOpensTheListsOfItsOwnTest)
         if (step == 0) {
             step = 1;
             QTimer::singleShot(0, ask,
-                               [ask] { QTest::mouseClick(ask->infoButton(), Qt::LeftButton); });
+                               [ask] { QTest::mouseClick(ask->InfoButton(), Qt::LeftButton); });
         } else if (step == 1 && opened.size() == 1) {
             step = 2;
-            const QRect cell = ask->list()->visualItemRect(ask->list()->item(2, 0));
+            const QRect cell = ask->List()->visualItemRect(ask->List()->item(2, 0));
             QTimer::singleShot(0, ask, [ask, cell] {
-                QTest::mouseClick(ask->list()->viewport(), Qt::LeftButton, {}, cell.center());
+                QTest::mouseClick(ask->List()->viewport(), Qt::LeftButton, {}, cell.center());
             });
         } else if (step == 2 && opened.size() == 2) {
             step = 3;
@@ -1060,18 +1060,18 @@ TEST_F(RunDesk, InAnAllTestsRunTheQuestionOpensTheListsOfItsOwnTest)
 TEST_F(RunDesk, AnUnnamedDataFileAsksForTheNameBeforeTheRun)
 {
     Start("[Board]\nTactTime=0\n");
-    window->selectTest(1);
-    window->document().Test(1)->FFuncs.ByNumber(3)->FileName = "*";
+    window->SelectTest(1);
+    window->Document().Test(1)->FFuncs.ByNumber(3)->FileName = "*";
     QString label;
     int rows = 0;
     // Its own timer: the window opens inside the sampler's press of "OK".
     ModalWatch<lists::TfmFuncName> watch([&](lists::TfmFuncName &names) {
-        label = names.topLabel()->text();
-        rows = names.grid()->rowCount() - 1;
-        QTest::mouseClick(names.cancelButton(), Qt::LeftButton);
+        label = names.TopLabel()->text();
+        rows = names.Grid()->rowCount() - 1;
+        QTest::mouseClick(names.CancelButton(), Qt::LeftButton);
     });
     RunWith([&] { PressOkWhenShown(); });
-    EXPECT_TRUE(watch.seen());
+    EXPECT_TRUE(watch.Seen());
     EXPECT_TRUE(label.startsWith("В тесте №2 определены функции")) << label.toStdString();
     EXPECT_EQ(rows, 1);
     EXPECT_NE(Tab(1), desk::InfoPanel::TabResult::Passed);
@@ -1080,7 +1080,7 @@ TEST_F(RunDesk, AnUnnamedDataFileAsksForTheNameBeforeTheRun)
 TEST_F(RunDesk, TheCurrentControlCommandReportsTheSupplyOverItsLimit)
 {
     Start("[Currents]\nSupply=+5 В:520:500\n");
-    QAction *command = window->actions().currentControl;
+    QAction *command = window->Actions().currentControl;
     ASSERT_NE(command, nullptr);
     ASSERT_TRUE(command->isEnabled());
     command->trigger();
@@ -1112,7 +1112,7 @@ TEST(RunWindow, MFunctionProgressFromAWorkerThreadOpensItsWindowBesideTheRunWind
     int rowsSeen = -1;
     std::thread worker([&] {
         w.ShowMFunctionProgress(list);
-        rowsSeen = w.mFunctionWindow()->rowCount();
+        rowsSeen = w.MFunctionWindow()->RowCount();
         w.ShowMFunctionProgress(row);
         w.ShowStatus("выполнение теста №2");
         done = true;
@@ -1120,13 +1120,13 @@ TEST(RunWindow, MFunctionProgressFromAWorkerThreadOpensItsWindowBesideTheRunWind
     QV_EXPECT_SOON_WITHIN(done.load(), 5000);
     worker.join();
     EXPECT_EQ(rowsSeen, 2);
-    TfmMProgress *m = w.mFunctionWindow();
+    TfmMProgress *m = w.MFunctionWindow();
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->windowTitle(), "Отработка M-функции:");
-    EXPECT_EQ(m->rowText(0), "Тест буферов");
-    EXPECT_EQ(m->rowPicture(0), 2);
-    EXPECT_EQ(m->rowPicture(1), 1);
-    EXPECT_EQ(w.statusLabel()->text(), "выполнение теста №2");
+    EXPECT_EQ(m->RowText(0), "Тест буферов");
+    EXPECT_EQ(m->RowPicture(0), 2);
+    EXPECT_EQ(m->RowPicture(1), 1);
+    EXPECT_EQ(w.StatusLabel()->text(), "выполнение теста №2");
     EXPECT_TRUE(m->isVisible());
     EXPECT_EQ(m->frameGeometry().left(), w.frameGeometry().right() + 1);
     EXPECT_EQ(m->frameGeometry().top(), w.frameGeometry().top());
@@ -1142,8 +1142,8 @@ TEST(RunWindow, MFunctionProgressFromAWorkerThreadOpensItsWindowBesideTheRunWind
     w.ShowMFunctionProgress(row);
     list.algorithms = {"Бегущая 1"};
     w.ShowMFunctionProgress(list);
-    EXPECT_EQ(m->rowCount(), 1);
-    EXPECT_EQ(m->rowPicture(0), 2);
+    EXPECT_EQ(m->RowCount(), 1);
+    EXPECT_EQ(m->RowPicture(0), 2);
 }
 
 TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
@@ -1166,9 +1166,9 @@ TEST(RunWindow, AQuestionOfTheUnitHidesTheWindowAsksAndShowsItAgain)
         if (ask == nullptr || !ask->isVisible())
             return;
         hiddenWhileAsked = hiddenWhileAsked && !w.isVisible();
-        EXPECT_EQ(ask->valueOf("M-функция:"), "M1");
+        EXPECT_EQ(ask->ValueOf("M-функция:"), "M1");
         ++asked;
-        QTest::mouseClick(asked == 1 ? ask->noButton() : ask->yesButton(), Qt::LeftButton);
+        QTest::mouseClick(asked == 1 ? ask->NoButton() : ask->YesButton(), Qt::LeftButton);
     });
     answerer.start();
     int first = -1;
@@ -1200,7 +1200,7 @@ protected:
         Start("[Board]\nTactTime=0\nStuckHigh=1\n");
         RunWith([&] { PressOkWhenShown(); });
         ASSERT_EQ(command->LastVerdict().kind, RunVerdict::Errors);
-        const STest &test = *window->document().Test(0);
+        const STest &test = *window->Document().Test(0);
         before = {test.OWords.Find(1)->Data, test.OWords.Find(3)->Data};
         // What a save of every cycle writes for them: the values read.
         const std::vector<std::string> saved = SavedWordData(test.OWords, &allCycles);
@@ -1212,18 +1212,18 @@ protected:
         mesbo->Clear();
         mesbo->QueueAnswer(answer);
         ModalWatch<debug::TfmSaveChoice> choice(
-            [](debug::TfmSaveChoice &w) { QTest::mouseClick(w.okButton(), Qt::LeftButton); });
-        ASSERT_EQ(window->actions().saveFile->shortcut(), QKeySequence::fromString("Ctrl+S"));
-        window->actions().saveFile->trigger();
-        ASSERT_TRUE(choice.seen());
+            [](debug::TfmSaveChoice &w) { QTest::mouseClick(w.OkButton(), Qt::LeftButton); });
+        ASSERT_EQ(window->Actions().saveFile->shortcut(), QKeySequence::fromString("Ctrl+S"));
+        window->Actions().saveFile->trigger();
+        ASSERT_TRUE(choice.Seen());
     }
 
     // The data of o1 and o3 of test 1 as the file on disk holds them.
     std::vector<std::string> OnDisk()
     {
-        const std::string path = window->document().Doc().FileName;
-        EXPECT_TRUE(window->openFile(QString::fromStdString(path)));
-        const STest &test = *window->document().Test(0);
+        const std::string path = window->Document().Doc().FileName;
+        EXPECT_TRUE(window->OpenFile(QString::fromStdString(path)));
+        const STest &test = *window->Document().Test(0);
         return {test.OWords.Find(1)->Data, test.OWords.Find(3)->Data};
     }
 
@@ -1241,7 +1241,7 @@ TEST_F(SaveAfterRun, AnsweredNoTheWordsReadWrongKeepTheirReferences)
     EXPECT_NE(question.text.find("2 выходных слова"), std::string::npos) << question.text;
     EXPECT_NE(question.text.find("тест 1: o1, o3"), std::string::npos) << question.text;
     ASSERT_NE(read, before) << "the stuck contact reads other values";
-    const STest &test = *window->document().Test(0);
+    const STest &test = *window->Document().Test(0);
     EXPECT_EQ(test.OWords.Find(1)->Data, before[0]);
     EXPECT_EQ(OnDisk(), before);
 }
@@ -1250,7 +1250,7 @@ TEST_F(SaveAfterRun, AnsweredYesTheScreenShowsTheReferencesTheFileNowHolds)
 {
     RunAndSave(MbYes);
     ASSERT_EQ(mesbo->ShownMessages().size(), 1u);
-    const STest &test = *window->document().Test(0);
+    const STest &test = *window->Document().Test(0);
     const std::vector<std::string> shown{test.OWords.Find(1)->Data, test.OWords.Find(3)->Data};
     EXPECT_EQ(shown, read) << "the document holds what was written";
     EXPECT_NE(shown, before);
@@ -1264,9 +1264,9 @@ TEST_F(RunDesk, ASaveAfterAPassingRunAsksNothing)
     RunWith([&] { PressOkWhenShown(); });
     mesbo->Clear();
     ModalWatch<debug::TfmSaveChoice> choice(
-        [](debug::TfmSaveChoice &w) { QTest::mouseClick(w.okButton(), Qt::LeftButton); });
-    window->actions().saveFile->trigger();
-    ASSERT_TRUE(choice.seen());
+        [](debug::TfmSaveChoice &w) { QTest::mouseClick(w.OkButton(), Qt::LeftButton); });
+    window->Actions().saveFile->trigger();
+    ASSERT_TRUE(choice.Seen());
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -1275,19 +1275,19 @@ TEST(RunWindow, TheActivityPictureMovesOnlyWhileSomethingHappens)
     ActivityAnimation picture;
     picture.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&picture));
-    EXPECT_FALSE(picture.animating());
-    picture.setMode(ActivityAnimation::Running);
-    EXPECT_TRUE(picture.animating());
-    QV_EXPECT_SOON(picture.phase() != 0);
-    picture.setMode(ActivityAnimation::Receiving);
-    EXPECT_EQ(picture.mode(), ActivityAnimation::Receiving);
-    picture.setMode(7);
-    EXPECT_EQ(picture.mode(), ActivityAnimation::Idle);
-    EXPECT_FALSE(picture.animating());
+    EXPECT_FALSE(picture.Animating());
+    picture.SetMode(ActivityAnimation::Running);
+    EXPECT_TRUE(picture.Animating());
+    QV_EXPECT_SOON(picture.Phase() != 0);
+    picture.SetMode(ActivityAnimation::Receiving);
+    EXPECT_EQ(picture.CurrentMode(), ActivityAnimation::Receiving);
+    picture.SetMode(7);
+    EXPECT_EQ(picture.CurrentMode(), ActivityAnimation::Idle);
+    EXPECT_FALSE(picture.Animating());
     // The two moving pictures differ from each other and from the still one.
     picture.resize(picture.sizeHint());
     const auto grab = [&](int mode) {
-        picture.setMode(mode);
+        picture.SetMode(mode);
         return picture.grab().toImage();
     };
     const QImage idle = grab(0);

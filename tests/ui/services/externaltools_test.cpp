@@ -84,59 +84,59 @@ protected:
 TEST_F(ExternalTools, TheEditorRoundTripReopensTheFileOnTheEditorsTestWithTheChange)
 {
     TBaseForm &form = WindowWithDemo();
-    form.selectTest(1);
+    form.SelectTest(1);
     const std::string edited = "Память после правки";
     const ScopedEnv visual(
         "VISUAL", QByteArray::fromStdString(
                       Script("editor", "sed -i 's/^NAME=Память$/NAME=" + edited + "/' \"$1\"")));
-    form.actions().editQor->trigger();
+    form.Actions().editQor->trigger();
 
     EXPECT_TRUE(Messages().empty()) << (Messages().empty() ? "" : Messages().front());
     EXPECT_TRUE(form.isVisible()) << "the main window shows again";
-    ASSERT_EQ(form.document().CurrentTest(), 1) << "the test selected in the editor";
-    EXPECT_EQ(form.document().CurrentTestRecord()->Name, edited);
-    EXPECT_EQ(form.infoPanel()->label("lbTestName")->text().toStdString(), edited);
-    EXPECT_EQ(form.infoPanel()->pressedTab(), 1);
+    ASSERT_EQ(form.Document().CurrentTest(), 1) << "the test selected in the editor";
+    EXPECT_EQ(form.Document().CurrentTestRecord()->Name, edited);
+    EXPECT_EQ(form.InfoPanel()->Label("lbTestName")->text().toStdString(), edited);
+    EXPECT_EQ(form.InfoPanel()->PressedTab(), 1);
 }
 
 TEST_F(ExternalTools, AnEditThatDoesNotLoadKeepsTheOldFileByteForByte)
 {
     TBaseForm &form = WindowWithDemo();
-    const std::string path = form.document().Doc().FileName;
+    const std::string path = form.Document().Doc().FileName;
     const std::string before = ReadBytes(path);
     const ScopedEnv batch("QUORVIK_EDIT_BATCH", "1");
     const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
                                          "editor", "sed -i 's/^BUS 1 2 3/BUS 1 2 X/' \"$1\"")));
-    form.actions().editQor->trigger();
+    form.Actions().editQor->trigger();
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.document().Doc().NTest, 3) << "the file stays open";
+    EXPECT_EQ(form.Document().Doc().NTest, 3) << "the file stays open";
 }
 
 TEST_F(ExternalTools, AnEditThatLoadsWithWarningsOrLosesTestsReplacesTheFileOnlyWhenAccepted)
 {
     TBaseForm &form = WindowWithDemo();
-    const std::string path = form.document().Doc().FileName;
+    const std::string path = form.Document().Doc().FileName;
     const std::string before = ReadBytes(path);
     const ScopedEnv batch("QUORVIK_EDIT_BATCH", "1");
     {
         // The count no longer reads: the text would load as no test at all.
         const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
                                              "editor", "sed -i 's/^NTEST=3$/NTEST=zz/' \"$1\"")));
-        form.actions().editQor->trigger();
+        form.Actions().editQor->trigger();
         EXPECT_EQ(ReadBytes(path), before);
-        EXPECT_EQ(form.document().Doc().NTest, 3);
+        EXPECT_EQ(form.Document().Doc().NTest, 3);
     }
     const ScopedEnv visual("VISUAL", QByteArray::fromStdString(Script(
                                          "editor", "sed -i '0,/^CYCLE=.*/s//CYCLE=abc/' \"$1\"")));
-    form.actions().editQor->trigger();
+    form.Actions().editQor->trigger();
     EXPECT_EQ(ReadBytes(path), before) << "a cycle count that does not read is a warning";
     EXPECT_FALSE(std::filesystem::exists(BakFilePath(path)));
 
     // Accepted, the text replaces the file and the old one is kept (the
     // backup setting is on by default).
     const ScopedEnv accept("QUORVIK_EDIT_ACCEPT_WARNINGS", "1");
-    form.actions().editQor->trigger();
+    form.Actions().editQor->trigger();
     EXPECT_NE(ReadBytes(path), before);
     EXPECT_EQ(ReadBytes(BakFilePath(path).string()), before);
 }
@@ -162,20 +162,20 @@ TEST_F(ExternalTools, EscInTheEditorLauncherWaitsForTheEditorAndTheEditComesBack
         WriteBytes(go, "");
     });
     poll.start();
-    form.actions().editQor->trigger();
+    form.Actions().editQor->trigger();
     poll.stop();
     EXPECT_TRUE(stayed) << "Esc does not close the launcher while the editor runs";
-    EXPECT_EQ(form.document().Test(1)->Name, "После Esc");
+    EXPECT_EQ(form.Document().Test(1)->Name, "После Esc");
 }
 
 TEST_F(ExternalTools, AnEditorThatCannotStartIsReportedAndTheWindowComesBack)
 {
     TBaseForm &form = WindowWithDemo();
     services::SetHelperProgramDirectory(QString::fromStdString(dir.File("nowhere")));
-    form.actions().editQor->trigger();
+    form.Actions().editQor->trigger();
     EXPECT_EQ(Messages(), std::vector<std::string>{"Не удалось запустить редактор"});
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.document().CurrentTest(), 0);
+    EXPECT_EQ(form.Document().CurrentTest(), 0);
 }
 
 // The window's side of the editor's link, with the test as the editor: a
@@ -194,7 +194,7 @@ TEST_F(ExternalTools, TheEditorWindowAnswersTheGreetingShowsTheReportAndDropsAFo
             std::string path;
             ~Stop() { WriteBytes(path, ""); }
         } stopAtEnd{stop};
-        const QString name = EditorServerName(launch.identifier());
+        const QString name = EditorServerName(launch.Identifier());
         QLocalSocket foreign;
         const auto connect = [&name](QLocalSocket &socket) {
             socket.abort();
@@ -244,8 +244,8 @@ TEST_F(ExternalTools, TheEditorWindowAnswersTheGreetingShowsTheReportAndDropsAFo
     EXPECT_TRUE(QFileInfo::exists(qEnvironmentVariable("QORVIK_BINARY_DIR") +
                                   QStringLiteral("/bin/manual/tools.html")));
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_TRUE(launch.reported());
-    EXPECT_EQ(launch.reportedTest(), 1);
+    EXPECT_TRUE(launch.Reported());
+    EXPECT_EQ(launch.ReportedTest(), 1);
 }
 
 // The desk over quorvik-unitsim reached by TCP, so that another program can
@@ -297,7 +297,7 @@ TEST_F(SelfDiagnostics, TheUnitIsHandedToTheSelfTestAndTakenBackWhenItEnds)
                                        "' \"$@\" > /dev/null");
     services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
     mesbo->Clear();
-    window->actions().bodrin->trigger();
+    window->Actions().bodrin->trigger();
 
     const std::string text = ReadBytes(report);
     EXPECT_NE(text.find("Адрес блока: " + unitsim.Address()), std::string::npos) << text;
@@ -341,20 +341,20 @@ TEST_F(SelfDiagnostics, TheLauncherStaysUntilTheProgramEndsShowsItsWholeTextAndT
             [&] {
                 modal = QApplication::activeModalWidget();
                 auto *launcher = qobject_cast<services::TfmSelfTestLaunch *>(modal);
-                return launcher && !launcher->textLine()->text().isEmpty();
+                return launcher && !launcher->TextLine()->text().isEmpty();
             },
             10000));
         auto &launcher = *qobject_cast<services::TfmSelfTestLaunch *>(modal);
-        EXPECT_EQ(launcher.textLine()->text(),
+        EXPECT_EQ(launcher.TextLine()->text(),
                   QStringLiteral("Для продолжения работы с программой \"Quorvik\", завершите "
                                  "программу \"Диагностика системы\"."));
         QTest::qWait(50);
-        const QFontMetrics metrics(launcher.textLine()->font());
-        EXPECT_GE(launcher.textLine()->width(),
-                  metrics.horizontalAdvance(launcher.textLine()->text()))
+        const QFontMetrics metrics(launcher.TextLine()->font());
+        EXPECT_GE(launcher.TextLine()->width(),
+                  metrics.horizontalAdvance(launcher.TextLine()->text()))
             << "the text is whole";
-        EXPECT_GE(launcher.width(), launcher.textLine()->width());
-        EXPECT_FALSE(launcher.iconLabel()->pixmap().isNull()) << "the program's icon";
+        EXPECT_GE(launcher.width(), launcher.TextLine()->width());
+        EXPECT_FALSE(launcher.IconLabel()->pixmap().isNull()) << "the program's icon";
         EXPECT_FALSE(launcher.windowIcon().isNull());
 
         QTest::keyClick(&launcher, Qt::Key_Escape);
@@ -370,7 +370,7 @@ TEST_F(SelfDiagnostics, TheLauncherStaysUntilTheProgramEndsShowsItsWholeTextAndT
 
         checked = true;
     });
-    window->actions().bodrin->trigger();
+    window->Actions().bodrin->trigger();
     EXPECT_TRUE(checked);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(Messages().empty());
@@ -382,7 +382,7 @@ TEST_F(SelfDiagnostics, AProgramThatFailsToStartIsReportedAndTheUnitTakenBack)
     StartDesk();
     services::SetHelperProgramDirectory(QString::fromStdString(dir.File("nowhere")));
     mesbo->Clear();
-    window->actions().bodrin->trigger();
+    window->Actions().bodrin->trigger();
     const auto shown = mesbo->ShownMessages();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown.front().caption, "Не удалось запустить \"Диагностика системы\"");
@@ -397,7 +397,7 @@ TEST_F(SelfDiagnostics, ACrashedSelfTestStillGivesTheUnitBack)
     Script("bin/quorvik-selftest", "kill -SEGV $$");
     services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
     mesbo->Clear();
-    window->actions().bodrin->trigger();
+    window->Actions().bodrin->trigger();
     EXPECT_TRUE(Messages().empty());
     ExpectUnitBack();
 }

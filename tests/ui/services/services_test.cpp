@@ -34,19 +34,19 @@ protected:
     TBaseForm &DebugWindow()
     {
         TBaseForm &form = WindowWithDemo();
-        form.toggleDebug();
-        EXPECT_TRUE(form.document().ProbeMode());
+        form.ToggleDebug();
+        EXPECT_TRUE(form.Document().ProbeMode());
         mesbo->Clear();
         return form;
     }
     std::vector<SZond> &Entries(TBaseForm &form)
     {
-        STest &test = *form.document().CurrentTestRecord();
+        STest &test = *form.Document().CurrentTestRecord();
         return test.Probes[static_cast<std::size_t>(test.ActiveCycle)];
     }
     int Current(TBaseForm &form)
     {
-        STest &test = *form.document().CurrentTestRecord();
+        STest &test = *form.Document().CurrentTestRecord();
         return test.ProbeFlags[static_cast<std::size_t>(test.ActiveCycle)];
     }
     // An executable shell script in the temporary folder.
@@ -71,17 +71,17 @@ TEST_F(Services, AddedProbesTakeTheFirstFreeNumberAndGrowTheDiagram)
 {
     TBaseForm &form = DebugWindow();
     ASSERT_EQ(Entries(form).size(), 1u);
-    const int rows = form.diagramView()->rowCount();
+    const int rows = form.DiagramView()->RowCount();
     const std::size_t tacts = Entries(form).front().Reference.size();
 
-    form.actions().zondAdd->trigger();
+    form.Actions().zondAdd->trigger();
     ASSERT_EQ(Entries(form).size(), 2u);
     EXPECT_EQ(Entries(form)[1].Name, "Зонд1");
-    EXPECT_EQ(form.diagramView()->rowCount(), rows + 1);
+    EXPECT_EQ(form.DiagramView()->RowCount(), rows + 1);
 
     // With "Зонд1" taken the next two are 2 and 3.
-    form.actions().zondAdd->trigger();
-    form.actions().zondAdd->trigger();
+    form.Actions().zondAdd->trigger();
+    form.Actions().zondAdd->trigger();
     ASSERT_EQ(Entries(form).size(), 4u);
     EXPECT_EQ(Entries(form)[2].Name, "Зонд2");
     EXPECT_EQ(Entries(form)[3].Name, "Зонд3");
@@ -91,13 +91,13 @@ TEST_F(Services, AddedProbesTakeTheFirstFreeNumberAndGrowTheDiagram)
     EXPECT_FALSE(added.On);
     EXPECT_EQ(added.Mark, -1);
     EXPECT_EQ(Current(form), 3) << "the new probe is the current one";
-    EXPECT_EQ(form.diagramView()->rowCount(), rows + 3);
+    EXPECT_EQ(form.DiagramView()->RowCount(), rows + 3);
 
     // A gap left by a deleted probe is filled first.
-    STest &test = *form.document().CurrentTestRecord();
+    STest &test = *form.Document().CurrentTestRecord();
     test.ProbeFlags[static_cast<std::size_t>(test.ActiveCycle)] = 2;
-    form.actions().zondDel->trigger();
-    form.actions().zondAdd->trigger();
+    form.Actions().zondDel->trigger();
+    form.Actions().zondAdd->trigger();
     EXPECT_EQ(Entries(form).back().Name, "Зонд2");
     EXPECT_TRUE(Messages().empty());
 }
@@ -105,69 +105,69 @@ TEST_F(Services, AddedProbesTakeTheFirstFreeNumberAndGrowTheDiagram)
 TEST_F(Services, DeletingRefusesTheFirstProbeAndStepsBackFromTheLast)
 {
     TBaseForm &form = DebugWindow();
-    const int rows = form.diagramView()->rowCount();
+    const int rows = form.DiagramView()->RowCount();
 
     // A single entry: both deletes refuse with message 42.
-    form.actions().zondDel->trigger();
-    form.actions().zondDelAll->trigger();
+    form.Actions().zondDel->trigger();
+    form.Actions().zondDelAll->trigger();
     EXPECT_EQ(Messages(), (std::vector<std::string>{Msg(42), Msg(42)}));
     mesbo->Clear();
 
-    form.actions().zondAdd->trigger();
-    form.actions().zondAdd->trigger();
+    form.Actions().zondAdd->trigger();
+    form.Actions().zondAdd->trigger();
     ASSERT_EQ(Entries(form).size(), 3u);
 
     // The last of three deleted: the second becomes current.
-    form.actions().zondDel->trigger();
+    form.Actions().zondDel->trigger();
     ASSERT_EQ(Entries(form).size(), 2u);
     EXPECT_EQ(Entries(form)[1].Name, "Зонд1");
     EXPECT_EQ(Current(form), 1);
-    EXPECT_EQ(form.diagramView()->rowCount(), rows + 1);
+    EXPECT_EQ(form.DiagramView()->RowCount(), rows + 1);
 
     // The first probe is refused with 62 and nothing changes.
-    STest &test = *form.document().CurrentTestRecord();
+    STest &test = *form.Document().CurrentTestRecord();
     test.ProbeFlags[static_cast<std::size_t>(test.ActiveCycle)] = 0;
-    form.actions().zondDel->trigger();
+    form.Actions().zondDel->trigger();
     EXPECT_EQ(Messages(), std::vector<std::string>{Msg(62)});
     EXPECT_EQ(Entries(form).size(), 2u);
 
     // "Удалить все зонды": the first stays, switched off and current.
     Entries(form)[0].On = true;
     test.ProbeFlags[static_cast<std::size_t>(test.ActiveCycle)] = 1;
-    form.actions().zondAdd->trigger();
-    form.actions().zondDelAll->trigger();
+    form.Actions().zondAdd->trigger();
+    form.Actions().zondDelAll->trigger();
     ASSERT_EQ(Entries(form).size(), 1u);
     EXPECT_EQ(Entries(form)[0].Name, "Зонд");
     EXPECT_FALSE(Entries(form)[0].On);
     EXPECT_EQ(Current(form), 0);
-    EXPECT_EQ(form.diagramView()->rowCount(), rows);
+    EXPECT_EQ(form.DiagramView()->RowCount(), rows);
 }
 
 TEST_F(Services, RenamingKeepsTheDefaultNameAndRefusesEmptyReservedAndTakenNames)
 {
     TBaseForm &form = DebugWindow();
-    form.actions().zondName->trigger();
+    form.Actions().zondName->trigger();
     EXPECT_EQ(Messages(), std::vector<std::string>{Msg(59)}) << "the first probe keeps its name";
     mesbo->Clear();
 
-    form.actions().zondAdd->trigger();
-    form.actions().zondAdd->trigger(); // "Зонд2" is current
+    form.Actions().zondAdd->trigger();
+    form.Actions().zondAdd->trigger(); // "Зонд2" is current
     const auto typeAndOk = [](const QString &name) {
         return [name](services::TfmZondName &window) {
-            window.nameEdit()->setText(name);
+            window.NameEdit()->setText(name);
             window.accept();
         };
     };
     ModalAnswers answers;
-    answers.then<services::TfmZondName>([&](services::TfmZondName &window) {
+    answers.Then<services::TfmZondName>([&](services::TfmZondName &window) {
         for (const QString &name : {QString(), QStringLiteral("Зонд"), QStringLiteral("Зонд1")})
             typeAndOk(name)(window);
         EXPECT_TRUE(window.isVisible()) << "refused names keep the window open";
         typeAndOk(QStringLiteral("U7 вывод 3"))(window);
     });
-    answers.start();
-    form.actions().zondName->trigger();
-    EXPECT_TRUE(answers.done());
+    answers.Start();
+    form.Actions().zondName->trigger();
+    EXPECT_TRUE(answers.Done());
     EXPECT_EQ(Messages(), (std::vector<std::string>{Msg(3), Msg(58) + "Зонд\"", Msg(57)}));
     EXPECT_EQ(Entries(form)[2].Name, "U7 вывод 3");
     EXPECT_EQ(Entries(form)[1].Name, "Зонд1");
@@ -183,7 +183,7 @@ TEST_F(Services, OpeningAFileClosesSecondaryWindowsButNotThoseThatStay)
     remote.setWindowTitle(QStringLiteral("Удаленное управление"));
     services::SetStaysOnReset(remote);
     remote.show();
-    ASSERT_TRUE(form.openFile(Demo()));
+    ASSERT_TRUE(form.OpenFile(Demo()));
     EXPECT_FALSE(secondary.isVisible());
     EXPECT_TRUE(remote.isVisible());
     EXPECT_TRUE(form.isVisible());
@@ -196,14 +196,14 @@ TEST_F(Services, InputHooksReportButtonPressesOnlyWhileInstalled)
     button->setObjectName(QStringLiteral("btTarget"));
     button->setGeometry(10, 300, 80, 24);
     button->show();
-    services::InputHooks &hooks = form.services().inputHooks();
-    QSignalSpy pressed(&hooks, &services::InputHooks::pressed);
+    services::InputHooks &hooks = form.Services().InputHooks();
+    QSignalSpy pressed(&hooks, &services::InputHooks::Pressed);
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(pressed.count(), 0) << "not installed yet";
 
-    hooks.install();
-    hooks.install();
+    hooks.Install();
+    hooks.Install();
     QTest::mouseClick(button, Qt::LeftButton);
     QTest::mouseClick(button, Qt::RightButton);
     ASSERT_EQ(pressed.count(), 2) << "one report per press, installed twice or not";
@@ -212,7 +212,7 @@ TEST_F(Services, InputHooksReportButtonPressesOnlyWhileInstalled)
     QTest::keyClick(button, Qt::Key_A);
     EXPECT_EQ(pressed.count(), 2) << "keys pass unreported";
 
-    hooks.remove();
+    hooks.Remove();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(pressed.count(), 2);
 }
@@ -221,18 +221,18 @@ TEST_F(Services, TheDataEditorIsTheSettingsCommandAndItsFailuresAreReported)
 {
     TBaseForm &form = Window();
     const std::string marker = dir.File("editor-ran");
-    form.settingsStore().Settings().DataEditor =
+    form.SettingsStore().Settings().DataEditor =
         Script("hexed",
                "echo \"$@\" > '" + marker + ".part'; mv '" + marker + ".part' '" + marker + "'") +
         " --flag";
-    form.actions().hexEdit->trigger();
+    form.Actions().hexEdit->trigger();
     EXPECT_TRUE(Eventually(marker, "--flag\n"));
     EXPECT_TRUE(Messages().empty());
 
     // The P-function window's way: a data file beside the test file.
     const QString demo = Demo();
     std::filesystem::remove(marker);
-    EXPECT_TRUE(services::OpenDataEditorOn(form.settingsStore().Settings().DataEditor,
+    EXPECT_TRUE(services::OpenDataEditorOn(form.SettingsStore().Settings().DataEditor,
                                            demo.toStdString(), "prom.dat"));
     const std::string data =
         (std::filesystem::path(demo.toStdString()).parent_path() / "prom.dat").string();
@@ -243,8 +243,8 @@ TEST_F(Services, TheDataEditorIsTheSettingsCommandAndItsFailuresAreReported)
     mesbo->Clear();
 
     // A command that cannot start: message 61 with the launch parameters.
-    form.settingsStore().Settings().DataEditor = dir.File("нет-такого-редактора");
-    form.actions().hexEdit->trigger();
+    form.SettingsStore().Settings().DataEditor = dir.File("нет-такого-редактора");
+    form.Actions().hexEdit->trigger();
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages().front().rfind(
                   Msg(61) + "\nПараметры запуска:\n" + dir.File("нет-такого-редактора"), 0),
@@ -255,8 +255,8 @@ TEST_F(Services, TheDataEditorIsTheSettingsCommandAndItsFailuresAreReported)
     // No setting and nothing installed: message 60.
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", dir.Path().c_str());
-    form.settingsStore().Settings().DataEditor.clear();
-    form.actions().hexEdit->trigger();
+    form.SettingsStore().Settings().DataEditor.clear();
+    form.Actions().hexEdit->trigger();
     qputenv("PATH", path);
     EXPECT_EQ(Messages(), std::vector<std::string>{Msg(60)});
 }
@@ -265,22 +265,22 @@ TEST_F(Services, TheDataEditorCommandIsSetInTheSettingsWindow)
 {
     TBaseForm &form = Window();
     ModalAnswers answers;
-    answers.then<settings::TfmParams>([](settings::TfmParams &window) {
-        EXPECT_TRUE(window.dataEditorField()->text().isEmpty());
-        window.dataEditorField()->setText(QStringLiteral("  ghex --new  "));
+    answers.Then<settings::TfmParams>([](settings::TfmParams &window) {
+        EXPECT_TRUE(window.DataEditorField()->text().isEmpty());
+        window.DataEditorField()->setText(QStringLiteral("  ghex --new  "));
         window.accept();
     });
-    answers.start();
-    form.actions().params->trigger();
-    ASSERT_TRUE(answers.done());
-    EXPECT_EQ(form.settingsStore().Settings().DataEditor, "ghex --new");
+    answers.Start();
+    form.Actions().params->trigger();
+    ASSERT_TRUE(answers.Done());
+    EXPECT_EQ(form.SettingsStore().Settings().DataEditor, "ghex --new");
 }
 
 TEST_F(Services, TheByteSplitterIsStartedBesideTheProgramOrTheFailureNamesItsPath)
 {
     TBaseForm &form = Window();
     services::SetHelperProgramDirectory(QString::fromStdString(dir.File("nowhere")));
-    form.actions().splitBytes->trigger();
+    form.Actions().splitBytes->trigger();
     ASSERT_EQ(mesbo->Count(), 1u);
     EXPECT_EQ(Messages().front(), "Не удалось запустить программу");
     EXPECT_EQ(mesbo->ShownMessages().front().caption,
@@ -291,7 +291,7 @@ TEST_F(Services, TheByteSplitterIsStartedBesideTheProgramOrTheFailureNamesItsPat
     Script("bin/quorvik-splitbytes",
            "pwd > '" + marker + ".part'; mv '" + marker + ".part' '" + marker + "'");
     services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
-    form.actions().splitBytes->trigger();
+    form.Actions().splitBytes->trigger();
     EXPECT_TRUE(Eventually(marker, dir.File("bin") + "\n"));
     EXPECT_EQ(mesbo->Count(), 1u);
 }
@@ -300,8 +300,8 @@ TEST_F(Services, NoServiceCommandSaysItIsNotAvailable)
 {
     TBaseForm &form = DebugWindow();
     services::SetHelperProgramDirectory(QString::fromStdString(dir.File("nowhere")));
-    form.settingsStore().Settings().DataEditor = dir.File("nowhere/hexed");
-    const desk::MainActions &a = form.actions();
+    form.SettingsStore().Settings().DataEditor = dir.File("nowhere/hexed");
+    const desk::MainActions &a = form.Actions();
     for (QAction *action : {a.zondAdd, a.zondDel, a.zondDelAll, a.zondName, a.editQor, a.hexEdit,
                             a.splitBytes, a.bodrin})
         action->trigger();

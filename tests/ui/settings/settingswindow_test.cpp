@@ -60,83 +60,83 @@ TEST_F(SettingsWindow, ThresholdPatternsShowAsTtlDtlAndManualAndComeBackTheSame)
     for (const Case c :
          {Case{3, 0, -1, -1}, Case{12, 1, -1, -1}, Case{9, 2, 0, 3}, Case{6, 2, 1, 2}}) {
         auto window = Params(c.pattern);
-        EXPECT_EQ(window->probeModeList()->currentIndex(), c.mode) << c.pattern;
-        EXPECT_EQ(window->lowerList()->currentIndex(), c.lower) << c.pattern;
-        EXPECT_EQ(window->upperList()->currentIndex(), c.upper) << c.pattern;
-        EXPECT_EQ(window->lowerList()->isEnabled(), c.mode == 2);
+        EXPECT_EQ(window->ProbeModeList()->currentIndex(), c.mode) << c.pattern;
+        EXPECT_EQ(window->LowerList()->currentIndex(), c.lower) << c.pattern;
+        EXPECT_EQ(window->UpperList()->currentIndex(), c.upper) << c.pattern;
+        EXPECT_EQ(window->LowerList()->isEnabled(), c.mode == 2);
         Press(*window, "btOk");
         EXPECT_EQ(window->result(), QDialog::Accepted);
-        EXPECT_EQ(window->tester().probeMode, c.pattern);
+        EXPECT_EQ(window->Tester().probeMode, c.pattern);
     }
 }
 
 TEST_F(SettingsWindow, ManualThresholdsMustBeChosenAndInOrder)
 {
     auto window = Params(3);
-    window->probeModeList()->setCurrentIndex(2);
-    window->lowerList()->setCurrentIndex(0);
-    window->upperList()->setCurrentIndex(-1);
+    window->ProbeModeList()->setCurrentIndex(2);
+    window->LowerList()->setCurrentIndex(0);
+    window->UpperList()->setCurrentIndex(-1);
     Press(*window, "btOk");
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages().back(), "Не задан нижний/верхний порог");
-    EXPECT_EQ(window->pages()->currentIndex(), TfmParams::PageSystem);
+    EXPECT_EQ(window->Pages()->currentIndex(), TfmParams::PageSystem);
 
-    window->lowerList()->setCurrentIndex(2); // 5.0В
-    window->upperList()->setCurrentIndex(1); // 2.0В
+    window->LowerList()->setCurrentIndex(2); // 5.0В
+    window->UpperList()->setCurrentIndex(1); // 2.0В
     Press(*window, "btOk");
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(Messages().back(), "Неправильно задан нижний/верхний порог");
     EXPECT_EQ(mesbo->ShownMessages().back().flags, MbError);
 
-    window->lowerList()->setCurrentIndex(0); // 0.8В
-    window->upperList()->setCurrentIndex(3); // 10.0В
+    window->LowerList()->setCurrentIndex(0); // 0.8В
+    window->UpperList()->setCurrentIndex(3); // 10.0В
     Press(*window, "btOk");
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->tester().probeMode, 9);
+    EXPECT_EQ(window->Tester().probeMode, 9);
 }
 
 TEST_F(SettingsWindow, ADosUnitHidesTheProbeAndKeepsItsPattern)
 {
     auto window = Params(5, true);
-    EXPECT_TRUE(window->probeGroup()->isHidden());
+    EXPECT_TRUE(window->ProbeGroup()->isHidden());
     Press(*window, "btOk");
     EXPECT_EQ(window->result(), QDialog::Accepted) << "no threshold check";
-    EXPECT_EQ(window->tester().probeMode, 5);
+    EXPECT_EQ(window->Tester().probeMode, 5);
 }
 
 TEST_F(SettingsWindow, ThePeriodFieldFollowsPollingAndTheFieldsKeepTheirRanges)
 {
     auto window = Params(3);
-    ASSERT_TRUE(window->pollingBox()->isChecked());
-    EXPECT_TRUE(window->periodField()->isEnabled());
-    window->pollingBox()->click();
-    EXPECT_FALSE(window->periodField()->isEnabled());
-    window->pollingBox()->click();
-    EXPECT_TRUE(window->periodField()->isEnabled());
-    window->periodField()->setValue(61);
-    EXPECT_EQ(window->periodField()->value(), 60);
+    ASSERT_TRUE(window->PollingBox()->isChecked());
+    EXPECT_TRUE(window->PeriodField()->isEnabled());
+    window->PollingBox()->click();
+    EXPECT_FALSE(window->PeriodField()->isEnabled());
+    window->PollingBox()->click();
+    EXPECT_TRUE(window->PeriodField()->isEnabled());
+    window->PeriodField()->setValue(61);
+    EXPECT_EQ(window->PeriodField()->value(), 60);
     // The field offers what the port takes: nothing below 1000 ms.
-    window->timeoutField()->setValue(500);
-    EXPECT_EQ(window->timeoutField()->value(), 1000);
-    window->timeoutField()->setValue(2500);
-    EXPECT_EQ(window->timeoutField()->value(), 2000);
-    window->timeoutField()->setValue(1000);
-    window->timeoutField()->stepBy(2);
-    window->pollingBox()->click();
-    window->ioCheckBox()->click();
+    window->TimeoutField()->setValue(500);
+    EXPECT_EQ(window->TimeoutField()->value(), 1000);
+    window->TimeoutField()->setValue(2500);
+    EXPECT_EQ(window->TimeoutField()->value(), 2000);
+    window->TimeoutField()->setValue(1000);
+    window->TimeoutField()->stepBy(2);
+    window->PollingBox()->click();
+    window->IoCheckBox()->click();
     Press(*window, "btOk");
-    EXPECT_EQ(window->tester().timeout, 1200);
-    EXPECT_EQ(window->tester().polling, 0);
-    EXPECT_EQ(window->tester().pollPeriod, 60);
-    EXPECT_EQ(window->tester().ioCheck, 1);
-    EXPECT_FALSE(window->pollingBox()->toolTip().isEmpty());
+    EXPECT_EQ(window->Tester().timeout, 1200);
+    EXPECT_EQ(window->Tester().polling, 0);
+    EXPECT_EQ(window->Tester().pollPeriod, 60);
+    EXPECT_EQ(window->Tester().ioCheck, 1);
+    EXPECT_FALSE(window->PollingBox()->toolTip().isEmpty());
 }
 
 TEST_F(SettingsWindow, OnAW5SystemTickingCurrentControlAsksAndNoUnticksIt)
 {
     auto window = Params(3, false, true);
-    QCheckBox *box = window->optionBox(TSettings::OptCurrentControl);
+    QCheckBox *box = window->OptionBox(TSettings::OptCurrentControl);
     box->setChecked(false);
     mesbo->QueueAnswer(MbNo);
     box->click();
@@ -156,18 +156,18 @@ TEST_F(SettingsWindow, OnAW5SystemTickingCurrentControlAsksAndNoUnticksIt)
 TEST_F(SettingsWindow, CancelGivesTheViewsTheirColoursBackAndOkStoresThem)
 {
     TBaseForm &form = WindowWithDemo();
-    DiagramView &view = *form.diagramView();
-    ASSERT_EQ(view.cell(20, 0), QStringLiteral("E"));
+    DiagramView &view = *form.DiagramView();
+    ASSERT_EQ(view.Cell(20, 0), QStringLiteral("E"));
     const auto endLetterRed = [&view] {
-        return HasRedText(view.viewport()->grab().toImage(), view.cellRect(20, 0));
+        return HasRedText(view.viewport()->grab().toImage(), view.CellRect(20, 0));
     };
     ASSERT_FALSE(endLetterRed());
     const ViewColours before = store.Settings().Colours;
 
     const auto chooseRed = [&](TfmParams &window) {
-        window.pages()->setCurrentIndex(TfmParams::PageColours);
-        window.elementList(TfmParams::SheetDiagram)->setCurrentRow(ClrWordGE);
-        QComboBox *colours = window.colourList(TfmParams::SheetDiagram);
+        window.Pages()->setCurrentIndex(TfmParams::PageColours);
+        window.ElementList(TfmParams::SheetDiagram)->setCurrentRow(ClrWordGE);
+        QComboBox *colours = window.ColourList(TfmParams::SheetDiagram);
         const int red = colours->findData(0x0000FF);
         ASSERT_GE(red, 0);
         colours->setCurrentIndex(red);
@@ -176,16 +176,16 @@ TEST_F(SettingsWindow, CancelGivesTheViewsTheirColoursBackAndOkStoresThem)
     bool redWhileOpen = false;
     ModalAnswers cancel;
     bool sampleRepainted = false;
-    cancel.then<TfmParams>([&](TfmParams &window) {
-        QWidget *sample = window.preview(TfmParams::SheetDiagram);
+    cancel.Then<TfmParams>([&](TfmParams &window) {
+        QWidget *sample = window.Preview(TfmParams::SheetDiagram);
         const QImage before = sample->grab().toImage();
         chooseRed(window);
         sampleRepainted = sample->grab().toImage() != before;
         redWhileOpen = endLetterRed();
         Press(window, "btCancel");
     });
-    cancel.start();
-    form.actions().params->trigger();
+    cancel.Start();
+    form.Actions().params->trigger();
     EXPECT_TRUE(redWhileOpen) << "a chosen colour shows at once";
     EXPECT_TRUE(sampleRepainted) << "and in the sample";
     EXPECT_FALSE(endLetterRed());
@@ -193,19 +193,19 @@ TEST_F(SettingsWindow, CancelGivesTheViewsTheirColoursBackAndOkStoresThem)
 
     int reopenedOn = -1;
     ModalAnswers ok;
-    ok.then<TfmParams>([&](TfmParams &window) {
-        reopenedOn = window.page();
+    ok.Then<TfmParams>([&](TfmParams &window) {
+        reopenedOn = window.Page();
         chooseRed(window);
-        window.optionBox(TSettings::OptRunEndMessage)->setChecked(false);
+        window.OptionBox(TSettings::OptRunEndMessage)->setChecked(false);
         Press(window, "btOk");
     });
-    ok.start();
-    form.actions().params->trigger();
+    ok.Start();
+    form.Actions().params->trigger();
     EXPECT_EQ(reopenedOn, TfmParams::PageColours) << "the page last used";
     EXPECT_TRUE(endLetterRed());
     EXPECT_EQ(store.Settings().Colours.Get(ClrWordGE), 0x0000FFu);
     EXPECT_EQ(store.Settings().Option(TSettings::OptRunEndMessage), 0);
-    EXPECT_EQ(form.document().Display().Switches[TSettings::OptRunEndMessage], 0);
+    EXPECT_EQ(form.Document().Display().Switches[TSettings::OptRunEndMessage], 0);
 }
 
 TEST_F(SettingsWindow, TheGeneralPageShowsTheElevenOptionsAndThePassesChoice)
@@ -215,16 +215,16 @@ TEST_F(SettingsWindow, TheGeneralPageShowsTheElevenOptionsAndThePassesChoice)
     values.SetOption(TSettings::OptWaitsAsTimes, 0);
     TfmParams window(values, TesterSettings(), false, false, 0);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Параметры"));
-    EXPECT_TRUE(window.optionBox(TSettings::OptAllowCommentEdit)->isChecked());
-    EXPECT_EQ(window.optionBox(0)->text(),
+    EXPECT_TRUE(window.OptionBox(TSettings::OptAllowCommentEdit)->isChecked());
+    EXPECT_EQ(window.OptionBox(0)->text(),
               QStringLiteral("Отправлять результат при завершении отработки диаграммы в "
                              "циклическом режиме"));
-    EXPECT_EQ(window.optionBox(4)->y() - window.optionBox(3)->y(), 44);
-    EXPECT_EQ(window.passesList()->currentText(), QStringLiteral("циклы"));
-    window.passesList()->setCurrentIndex(1);
+    EXPECT_EQ(window.OptionBox(4)->y() - window.OptionBox(3)->y(), 44);
+    EXPECT_EQ(window.PassesList()->currentText(), QStringLiteral("циклы"));
+    window.PassesList()->setCurrentIndex(1);
     window.accept();
-    EXPECT_EQ(window.settings().Option(TSettings::OptWaitsAsTimes), 1);
-    EXPECT_EQ(window.settings().Option(TSettings::OptAllowCommentEdit), 1);
+    EXPECT_EQ(window.Settings().Option(TSettings::OptWaitsAsTimes), 1);
+    EXPECT_EQ(window.Settings().Option(TSettings::OptAllowCommentEdit), 1);
 }
 
 // The window over a simulated unit that answers a reset after 1500 ms.
@@ -240,39 +240,39 @@ TEST_F(SettingsOverUnit, ANewAnswerTimeOutReachesEveryExchangeAtOnce)
               "Время ожидания ответа от блока диагностики=2000\r\n");
     ASSERT_EQ(desk->Tester().Settings().timeout, 2000);
     ModalAnswers answers;
-    answers.then<TfmParams>([](TfmParams &w) {
-        w.timeoutField()->setValue(1000);
+    answers.Then<TfmParams>([](TfmParams &w) {
+        w.TimeoutField()->setValue(1000);
         w.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
     });
-    answers.then<TfmParams>([](TfmParams &w) {
-        w.checkLinkButton()->click();
+    answers.Then<TfmParams>([](TfmParams &w) {
+        w.CheckLinkButton()->click();
         w.findChild<QPushButton *>(QStringLiteral("btCancel"))->click();
     });
-    answers.start();
+    answers.Start();
     mesbo->Clear();
-    window->actions().params->trigger();
+    window->Actions().params->trigger();
     EXPECT_EQ(desk->Tester().Settings().timeout, 1000);
-    window->actions().params->trigger();
-    EXPECT_TRUE(answers.done());
+    window->Actions().params->trigger();
+    EXPECT_TRUE(answers.Done());
     // The reset answers after 1500 ms: with 1000 ms the check gives up.
     for (const auto &shown : mesbo->ShownMessages())
         EXPECT_NE(shown.text, Msg(26)) << "the link check waited the old 2000 ms";
 
     // Back to 2000 ms, the same check gets its answer.
     ModalAnswers again;
-    again.then<TfmParams>([](TfmParams &w) {
-        w.timeoutField()->setValue(2000);
+    again.Then<TfmParams>([](TfmParams &w) {
+        w.TimeoutField()->setValue(2000);
         w.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
     });
-    again.then<TfmParams>([](TfmParams &w) {
-        w.checkLinkButton()->click();
+    again.Then<TfmParams>([](TfmParams &w) {
+        w.CheckLinkButton()->click();
         w.findChild<QPushButton *>(QStringLiteral("btCancel"))->click();
     });
-    again.start();
+    again.Start();
     mesbo->Clear();
-    window->actions().params->trigger();
-    window->actions().params->trigger();
-    EXPECT_TRUE(again.done());
+    window->Actions().params->trigger();
+    window->Actions().params->trigger();
+    EXPECT_TRUE(again.Done());
     ASSERT_FALSE(mesbo->ShownMessages().empty());
     EXPECT_EQ(mesbo->ShownMessages().back().text, Msg(26));
 }
@@ -311,13 +311,13 @@ protected:
     void OnUnitPage(std::function<void(TfmParams &)> act)
     {
         ModalAnswers answers;
-        answers.then<TfmParams>([act](TfmParams &w) {
-            w.pages()->setCurrentIndex(TfmParams::PageUnit);
+        answers.Then<TfmParams>([act](TfmParams &w) {
+            w.Pages()->setCurrentIndex(TfmParams::PageUnit);
             act(w);
         });
-        answers.start();
-        window->actions().params->trigger();
-        EXPECT_TRUE(answers.done());
+        answers.Start();
+        window->Actions().params->trigger();
+        EXPECT_TRUE(answers.Done());
     }
 
     std::vector<std::string> Messages() const
@@ -338,8 +338,8 @@ TEST_F(UnitAddressPage, OffersTheUnitsFoundChecksAnAddressAndTakesItOnOk)
 {
     QString board;
     OnUnitPage([&](TfmParams &w) {
-        EXPECT_EQ(w.pages()->tabText(TfmParams::PageUnit), "Блок диагностики");
-        QComboBox &list = *w.addressList();
+        EXPECT_EQ(w.Pages()->tabText(TfmParams::PageUnit), "Блок диагностики");
+        QComboBox &list = *w.AddressList();
         EXPECT_EQ(list.currentText(), "sim");
         EXPECT_GE(list.findText(QStringLiteral("sim")), 0);
         for (int i = 0; i < list.count(); ++i)
@@ -349,7 +349,7 @@ TEST_F(UnitAddressPage, OffersTheUnitsFoundChecksAnAddressAndTakesItOnOk)
 
         // Nothing listens there: the check fails within the time-out.
         list.setCurrentText(QStringLiteral("tcp://127.0.0.1:9"));
-        w.checkAddressButton()->click();
+        w.CheckAddressButton()->click();
         ASSERT_EQ(Messages().size(), 1u);
         EXPECT_EQ(Messages()[0].rfind("Нет связи с блоком диагностики по адресу "
                                       "\"tcp://127.0.0.1:9\"",
@@ -364,7 +364,7 @@ TEST_F(UnitAddressPage, OffersTheUnitsFoundChecksAnAddressAndTakesItOnOk)
         EXPECT_TRUE(w.isVisible());
 
         list.setCurrentText(board);
-        w.checkAddressButton()->click();
+        w.CheckAddressButton()->click();
         ASSERT_EQ(Messages().size(), 3u);
         EXPECT_EQ(Messages()[2], Msg(26));
         w.findChild<QPushButton *>(QStringLiteral("btOk"))->click();
@@ -374,12 +374,12 @@ TEST_F(UnitAddressPage, OffersTheUnitsFoundChecksAnAddressAndTakesItOnOk)
     // The desk reaches the unit at the new address: its own link check passes.
     mesbo->Clear();
     ModalAnswers check;
-    check.then<TfmParams>([](TfmParams &w) {
-        w.checkLinkButton()->click();
+    check.Then<TfmParams>([](TfmParams &w) {
+        w.CheckLinkButton()->click();
         w.findChild<QPushButton *>(QStringLiteral("btCancel"))->click();
     });
-    check.start();
-    window->actions().params->trigger();
+    check.Start();
+    window->Actions().params->trigger();
     EXPECT_EQ(Messages(), std::vector<std::string>{Msg(26)});
     // And the settings file keeps it.
     ASSERT_TRUE(desk->Store().Save(&desk->Tester()));

@@ -38,21 +38,21 @@ protected:
     static void Press(StringGrid &grid, int col, int row, Qt::MouseButton button = Qt::LeftButton,
                       QPoint offset = {5, 5})
     {
-        QTest::mousePress(grid.viewport(), button, {}, grid.cellRect(col, row).topLeft() + offset);
+        QTest::mousePress(grid.viewport(), button, {}, grid.CellRect(col, row).topLeft() + offset);
     }
     static void Click(StringGrid &grid, int col, int row, Qt::MouseButton button = Qt::LeftButton,
                       QPoint offset = {5, 5})
     {
-        QTest::mouseClick(grid.viewport(), button, {}, grid.cellRect(col, row).topLeft() + offset);
+        QTest::mouseClick(grid.viewport(), button, {}, grid.CellRect(col, row).topLeft() + offset);
     }
 };
 
 TEST_F(ViewWidgets, HeaderPressesOpenListsExceptOnTheFirstTact)
 {
     DiagramView view(painter);
-    view.setDocument(&document);
+    view.SetDocument(&document);
     Show(view);
-    QSignalSpy lists(&view, &DiagramView::listRequested);
+    QSignalSpy lists(&view, &DiagramView::ListRequested);
     Press(view, 2, 0);
     EXPECT_EQ(lists.count(), 0) << "first tact column";
     Press(view, 3, 1);
@@ -65,25 +65,25 @@ TEST_F(ViewWidgets, HeaderPressesOpenListsExceptOnTheFirstTact)
     EXPECT_EQ(lists[1][0].value<char>(), 'g');
     EXPECT_EQ(lists[1][1].toInt(), 3);
     EXPECT_EQ(lists[2][0].value<char>(), 'F');
-    view.setDocument(nullptr);
+    view.SetDocument(nullptr);
 }
 
 TEST_F(ViewWidgets, TheCornerNamesTheFocusedLineAndTactAndTheBottomRowTakesNoFocus)
 {
     DiagramView view(painter);
-    view.setDocument(&document);
+    view.SetDocument(&document);
     Show(view);
     Press(view, 4, 3);
-    EXPECT_EQ(view.focusCell(), (grid::Cell{4, 3}));
+    EXPECT_EQ(view.FocusCell(), (grid::Cell{4, 3}));
     EXPECT_EQ(document.DiagramView().Cell(0, 0), "2:3");
     document.FillDiagramView();
-    view.refresh();
+    view.Refresh();
     EXPECT_EQ(document.DiagramView().Cell(0, 0), "2:3") << "kept over a refill";
     Press(view, 5, 4); // the start-tact row
-    EXPECT_EQ(view.focusCell(), (grid::Cell{4, 3}));
+    EXPECT_EQ(view.FocusCell(), (grid::Cell{4, 3}));
     QTest::keyClick(&view, Qt::Key_Down);
-    EXPECT_EQ(view.focusCell(), (grid::Cell{4, 3}));
-    view.setDocument(nullptr);
+    EXPECT_EQ(view.FocusCell(), (grid::Cell{4, 3}));
+    view.SetDocument(nullptr);
 }
 
 TEST_F(ViewWidgets, ProbeRowsSwitchSelectAndOpenTheirMenu)
@@ -94,11 +94,11 @@ TEST_F(ViewWidgets, ProbeRowsSwitchSelectAndOpenTheirMenu)
     document.StoreModeFlag(DocumentMode::Probe, true);
     document.FillDiagramView();
     DiagramView view(painter);
-    view.setDocument(&document);
+    view.SetDocument(&document);
     Show(view);
-    QSignalSpy switched(&view, &DiagramView::probeSwitchRequested);
-    QSignalSpy selected(&view, &DiagramView::probeSelected);
-    QSignalSpy menus(&view, &DiagramView::probeMenuRequested);
+    QSignalSpy switched(&view, &DiagramView::ProbeSwitchRequested);
+    QSignalSpy selected(&view, &DiagramView::ProbeSelected);
+    QSignalSpy menus(&view, &DiagramView::ProbeMenuRequested);
     const int first = document.DiagramShape().firstProbeRow;
     Press(view, 0, first, Qt::LeftButton, {8, 5});
     EXPECT_EQ(switched.count(), 0) << "the first probe cannot be switched";
@@ -117,45 +117,45 @@ TEST_F(ViewWidgets, ProbeRowsSwitchSelectAndOpenTheirMenu)
     Click(view, 1, first + 1, Qt::RightButton);
     ASSERT_EQ(menus.count(), 1);
     EXPECT_EQ(menus[0][0].toInt(), 1);
-    view.setDocument(nullptr);
+    view.SetDocument(nullptr);
 }
 
 TEST_F(ViewWidgets, DebugMenuOpensOnTactColumnsOfTheDiagramOnly)
 {
     document.StoreModeFlag(DocumentMode::Debug, true);
     DiagramView view(painter);
-    view.setDocument(&document);
+    view.SetDocument(&document);
     Show(view);
-    QSignalSpy menus(&view, &DiagramView::debugMenuRequested);
+    QSignalSpy menus(&view, &DiagramView::DebugMenuRequested);
     Click(view, 4, 2, Qt::RightButton);
     Click(view, 8, 2, Qt::RightButton); // beyond the diagram
     Click(view, 4, 4, Qt::RightButton); // the start-tact row
     Click(view, 4, 3, Qt::LeftButton);
     ASSERT_EQ(menus.count(), 1);
     EXPECT_EQ(menus[0][0].toInt(), 2);
-    view.setDocument(nullptr);
+    view.SetDocument(nullptr);
 }
 
 TEST_F(ViewWidgets, ScalingKeepsTheMinimumAndFitsTheDiagram)
 {
     DiagramView view(painter);
-    view.setDocument(&document);
+    view.SetDocument(&document);
     Show(view);
-    const views::DiagramGeometry initial = view.diagramGeometry();
-    view.scaleDown();
-    EXPECT_EQ(view.colWidth(2), initial.minTactWidth);
-    view.scaleUp();
-    EXPECT_EQ(view.colWidth(2), initial.minTactWidth + 3);
-    EXPECT_EQ(view.rowHeight(2), initial.baseRowHeight) << "vertical step 0";
-    view.setScaleSteps(0, 4);
-    view.scaleUp();
-    EXPECT_EQ(view.rowHeight(2), initial.baseRowHeight + 4);
-    EXPECT_EQ(view.rowHeight(0), initial.baseRowHeight) << "header rows keep their size";
-    view.autoFit();
-    EXPECT_EQ(view.colWidth(2), 40) << "five tacts in a wide view";
-    EXPECT_EQ(view.rowHeight(2), initial.baseRowHeight);
+    const views::DiagramGeometry initial = view.DiagramGeometry();
+    view.ScaleDown();
+    EXPECT_EQ(view.ColWidth(2), initial.minTactWidth);
+    view.ScaleUp();
+    EXPECT_EQ(view.ColWidth(2), initial.minTactWidth + 3);
+    EXPECT_EQ(view.RowHeight(2), initial.baseRowHeight) << "vertical step 0";
+    view.SetScaleSteps(0, 4);
+    view.ScaleUp();
+    EXPECT_EQ(view.RowHeight(2), initial.baseRowHeight + 4);
+    EXPECT_EQ(view.RowHeight(0), initial.baseRowHeight) << "header rows keep their size";
+    view.AutoFit();
+    EXPECT_EQ(view.ColWidth(2), 40) << "five tacts in a wide view";
+    EXPECT_EQ(view.RowHeight(2), initial.baseRowHeight);
     EXPECT_EQ(painter.Offsets().low, 3 * (initial.baseRowHeight / 4));
-    view.setDocument(nullptr);
+    view.SetDocument(nullptr);
 }
 
 TEST_F(ViewWidgets, TableClicksSetTheCycleOpenWordsAndStepAddressMarks)
@@ -169,12 +169,12 @@ TEST_F(ViewWidgets, TableClicksSetTheCycleOpenWordsAndStepAddressMarks)
     document.StoreModeFlag(DocumentMode::Debug, true);
     document.FillTableView();
     TableView view(painter);
-    view.setDocument(&document);
+    view.SetDocument(&document);
     Show(view);
-    QSignalSpy cycles(&view, &TableView::activeCycleRequested);
-    QSignalSpy lists(&view, &TableView::listRequested);
-    QSignalSpy edits(&view, &TableView::debugValueEditRequested);
-    QSignalSpy marks(&view, &TableView::addressMarkAdvanced);
+    QSignalSpy cycles(&view, &TableView::ActiveCycleRequested);
+    QSignalSpy lists(&view, &TableView::ListRequested);
+    QSignalSpy edits(&view, &TableView::DebugValueEditRequested);
+    QSignalSpy marks(&view, &TableView::AddressMarkAdvanced);
 
     Click(view, 0, 1);
     EXPECT_EQ(cycles.count(), 0) << "already the active cycle";
@@ -186,7 +186,7 @@ TEST_F(ViewWidgets, TableClicksSetTheCycleOpenWordsAndStepAddressMarks)
     EXPECT_EQ(lists[0][0].value<char>(), 'i');
     EXPECT_EQ(lists[0][1].toInt(), 2);
 
-    const QRect debug = view.cellRect(ColInputDebug, 1);
+    const QRect debug = view.CellRect(ColInputDebug, 1);
     Click(view, ColInputDebug, 1, Qt::LeftButton, {debug.width() - 5, 5});
     ASSERT_EQ(marks.count(), 1);
     EXPECT_EQ(document.TableView().Mark(ColInputDebug, 1), MarkUp) << "3 steps on to 1";
@@ -196,7 +196,7 @@ TEST_F(ViewWidgets, TableClicksSetTheCycleOpenWordsAndStepAddressMarks)
     EXPECT_EQ(edits[0][0].value<char>(), 'i');
     EXPECT_EQ(edits[0][1].toInt(), 1);
     EXPECT_EQ(edits[0][2].toInt(), 1);
-    view.setDocument(nullptr);
+    view.SetDocument(nullptr);
 }
 
 TEST_F(ViewWidgets, ProbesMaySwitchByTheirMark)
@@ -214,9 +214,9 @@ TEST(ScaleDialog, OpensWithTheStepsAndEnterInTheHorizontalFieldApplies)
 {
     ScaleDialog dialog(3, 0, true);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Задание параметров масштаба"));
-    EXPECT_EQ(dialog.horizontalStep(), 3);
-    EXPECT_EQ(dialog.verticalStep(), 0);
-    EXPECT_TRUE(dialog.autoFit());
+    EXPECT_EQ(dialog.HorizontalStep(), 3);
+    EXPECT_EQ(dialog.VerticalStep(), 0);
+    EXPECT_TRUE(dialog.AutoFit());
     auto *horizontal = dialog.findChild<QSpinBox *>(QStringLiteral("seHorizontal"));
     ASSERT_NE(horizontal, nullptr);
     EXPECT_EQ(horizontal->maximum(), 20);

@@ -87,7 +87,7 @@ class CommandStates
 public:
     explicit CommandStates(const DeskState &desk);
 
-    const CommandState &of(DeskCommand command) const
+    const CommandState &Of(DeskCommand command) const
     {
         return m_states[static_cast<std::size_t>(command)];
     }

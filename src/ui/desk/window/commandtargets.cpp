@@ -57,21 +57,21 @@ void ApplyCommandStates(const CommandStates &states, const MainActions &a, RunBa
         {C::ViewCnt, a.viewCnt},
         // The "Отладка" entry of the main menu goes with its menu.
         {C::DebugMenu, a.debugMenu->menuAction()}};
-    const std::pair<DeskCommand, QToolButton *> buttons[] = {{C::RunButton, bar.pusk()},
-                                                             {C::SolidButton, bar.solid()},
-                                                             {C::DebugButton, bar.debug()},
-                                                             {C::ZondButton, bar.zond()},
-                                                             {C::CyclesButton, bar.cycles()}};
+    const std::pair<DeskCommand, QToolButton *> buttons[] = {{C::RunButton, bar.Pusk()},
+                                                             {C::SolidButton, bar.Solid()},
+                                                             {C::DebugButton, bar.Debug()},
+                                                             {C::ZondButton, bar.Zond()},
+                                                             {C::CyclesButton, bar.Cycles()}};
     const std::pair<DeskCommand, QMenu *> menus[] = {{C::TableFormMenu, a.tableFormMenu},
                                                      {C::ScaleMenu, a.scaleMenu},
                                                      {C::DebugMenu, a.debugMenu}};
     for (const auto &[command, action] : actions)
-        Apply(action, states.of(command));
+        Apply(action, states.Of(command));
     for (const auto &[command, button] : buttons)
-        Apply(button, states.of(command));
+        Apply(button, states.Of(command));
     for (const auto &[command, menu] : menus)
-        menu->setEnabled(states.of(command).enabled);
-    info.setTestInfoEnabled(states.of(C::TestInfo).enabled);
+        menu->setEnabled(states.Of(command).enabled);
+    info.SetTestInfoEnabled(states.Of(C::TestInfo).enabled);
 }
 
 } // namespace qv::desk

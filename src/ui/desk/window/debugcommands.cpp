@@ -63,19 +63,19 @@ DebugCommands::DebugCommands(Parts parts, std::function<void()> refill)
     connect(a.debugTct, &QAction::triggered, this, [this] { OpenRange(); });
     connect(a.debugCycle, &QAction::triggered, this, [this] { OpenCycle(); });
     InfoPanel &info = m_parts.info;
-    connect(&info, &InfoPanel::cycleDialogRequested, this, [this] { OpenCycle(); });
-    connect(&info, &InfoPanel::previousCycleRequested, this, [this] { StepCycle(-1); });
-    connect(&info, &InfoPanel::nextCycleRequested, this, [this] { StepCycle(1); });
-    connect(&info, &InfoPanel::probeModeDialogRequested, this, [this] { OpenProbeThresholds(); });
+    connect(&info, &InfoPanel::CycleDialogRequested, this, [this] { OpenCycle(); });
+    connect(&info, &InfoPanel::PreviousCycleRequested, this, [this] { StepCycle(-1); });
+    connect(&info, &InfoPanel::NextCycleRequested, this, [this] { StepCycle(1); });
+    connect(&info, &InfoPanel::ProbeModeDialogRequested, this, [this] { OpenProbeThresholds(); });
     DiagramView &diagram = m_parts.diagram;
-    connect(&diagram, &DiagramView::debugMenuRequested, this,
+    connect(&diagram, &DiagramView::DebugMenuRequested, this,
             [this](int tact, const QPoint &globalPos) { ShowRangeMenu(tact, globalPos); });
-    connect(&diagram, &DiagramView::probeSwitchRequested, this,
+    connect(&diagram, &DiagramView::ProbeSwitchRequested, this,
             [this](int probe) { SwitchProbe(probe); });
-    connect(&diagram, &DiagramView::probeSelected, this, [this](int probe) { SelectProbe(probe); });
+    connect(&diagram, &DiagramView::ProbeSelected, this, [this](int probe) { SelectProbe(probe); });
     TableView &table = m_parts.table;
-    connect(&table, &TableView::activeCycleRequested, this, [this](int cycle) { SetCycle(cycle); });
-    connect(&table, &TableView::debugValueEditRequested, this,
+    connect(&table, &TableView::ActiveCycleRequested, this, [this](int cycle) { SetCycle(cycle); });
+    connect(&table, &TableView::DebugValueEditRequested, this,
             [this](char kind, int number, int row) { EditValue(kind, number, row); });
 }
 
@@ -139,7 +139,7 @@ void DebugCommands::OpenCycle()
         return;
     debug::TfmDebugCycle dialog(*test, &m_parts.window);
     if (dialog.exec() == QDialog::Accepted)
-        SetCycle(dialog.chosen());
+        SetCycle(dialog.Chosen());
 }
 
 void DebugCommands::EditValue(char kind, int number, int row)
@@ -211,9 +211,9 @@ void DebugCommands::OpenProbeThresholds()
     probe::TfmZondMode window(settings.probeMode, &m_parts.window);
     if (window.exec() != QDialog::Accepted)
         return;
-    settings.probeMode = window.mask();
+    settings.probeMode = window.Mask();
     m_parts.desk->Tester().SetSettings(settings);
-    m_parts.info.setProbeThresholds(probe::ThresholdLabel(window.mask()));
+    m_parts.info.SetProbeThresholds(probe::ThresholdLabel(window.Mask()));
 }
 
 } // namespace qv::desk

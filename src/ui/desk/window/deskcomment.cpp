@@ -26,8 +26,8 @@ TfmComment &DeskComment::Show(int slot)
                 QByteArray::fromBase64(QByteArray::fromStdString(*geometry)));
         m_comment->installEventFilter(this);
     }
-    m_comment->setEditable(m_editable());
-    m_comment->showSlot(slot);
+    m_comment->SetEditable(m_editable());
+    m_comment->ShowSlot(slot);
     // Closed and shown again, so that it comes to the front.
     m_comment->close();
     m_comment->show();
@@ -45,14 +45,14 @@ void DeskComment::CloseAndForget()
 {
     if (m_comment) {
         m_comment->close();
-        m_comment->forget();
+        m_comment->Forget();
     }
 }
 
 void DeskComment::UpdateEditable()
 {
     if (m_comment)
-        m_comment->setEditable(m_editable());
+        m_comment->SetEditable(m_editable());
 }
 
 void DeskComment::SavePlacement()

@@ -17,13 +17,13 @@ DiagnosisCommands::DiagnosisCommands(Parts parts, std::function<bool()> fileOpen
 {
     connect(m_parts.actions.diagnosis, &QAction::triggered, this, [this] { OpenDiagnosis(); });
     connect(m_parts.actions.coverage, &QAction::triggered, this, [this] { OpenCoverage(); });
-    connect(&m_parts.info, &InfoPanel::diagnosisRequested, this, [this] { OpenDiagnosis(); });
+    connect(&m_parts.info, &InfoPanel::DiagnosisRequested, this, [this] { OpenDiagnosis(); });
 }
 
 void DiagnosisCommands::SetDiagnosis(diagnosis::Diagnosis diagnosis)
 {
     m_last = std::move(diagnosis);
-    m_parts.diagram.setSuspectContacts(Suspects());
+    m_parts.diagram.SetSuspectContacts(Suspects());
 }
 
 std::vector<int> DiagnosisCommands::Suspects() const

@@ -54,10 +54,10 @@ ListCommands::ListCommands(Parts parts, Host host)
                              m_host.suspects ? m_host.suspects() : std::vector<int>{});
         window.exec();
     });
-    connect(&m_parts.info, &InfoPanel::testInfoRequested, this, [this] { OpenTestInfo(); });
-    connect(&m_parts.diagram, &DiagramView::listRequested, this,
+    connect(&m_parts.info, &InfoPanel::TestInfoRequested, this, [this] { OpenTestInfo(); });
+    connect(&m_parts.diagram, &DiagramView::ListRequested, this,
             [this](char kind, int number) { OpenAt(kind, number); });
-    connect(&m_parts.table, &TableView::listRequested, this,
+    connect(&m_parts.table, &TableView::ListRequested, this,
             [this](char kind, int number, int cycle) { OpenAt(kind, number, -1, cycle); });
 }
 
@@ -83,7 +83,7 @@ void ListCommands::OpenTestInfo()
     if (window.exec() != QDialog::Accepted)
         return;
     static_assert(lists::TfmTestInfo::kAllTests == -1);
-    m_host.selectTest(window.chosen());
+    m_host.selectTest(window.Chosen());
 }
 
 void ListCommands::OpenAt(char kind, int number, int testIndex, int cycle)

@@ -71,7 +71,7 @@ void WindowCommands::OpenParams()
     settings::TfmParams window(current, tester, desk == nullptr || desk->Tester().DosUnit(),
                                SystemModelIsW5(), m_paramsPage, parent);
     if (desk != nullptr) {
-        window.setUnitActions(
+        window.SetUnitActions(
             {[desk, parent] { settings::CheckUnitLink(desk->Tester(), desk->Monitor(), parent); },
              [desk] { settings::RebootUnit(desk->Tester(), desk->Monitor()); },
              [desk, parent](const std::string &address, int timeoutMs) {
@@ -82,23 +82,23 @@ void WindowCommands::OpenParams()
                      settings::CheckAddressLink(address, timeoutMs, desk->PortFactory(), parent);
              }});
     }
-    connect(&window, &settings::TfmParams::coloursChanged, this,
+    connect(&window, &settings::TfmParams::ColoursChanged, this,
             [this](const ViewColours &colours) {
                 m_parts.colours = colours;
                 m_host.refreshViews();
             });
     if (window.exec() == QDialog::Accepted) {
-        m_parts.store.Settings() = window.settings();
+        m_parts.store.Settings() = window.Settings();
         if (desk != nullptr) {
             const std::string oldAddress = desk->Tester().Settings().address;
-            desk->Tester().SetSettings(window.tester());
+            desk->Tester().SetSettings(window.Tester());
             // The unit is reached at the new address from now on.
             if (desk->Tester().Settings().address != oldAddress)
                 desk->ChangeAddress(desk->Tester().Settings().address);
         }
         m_host.settingsAccepted();
     }
-    m_paramsPage = window.page();
+    m_paramsPage = window.Page();
     m_host.refreshViews();
 }
 

@@ -43,7 +43,7 @@ std::set<DeskCommand> Enabled(const DeskState &state)
     const CommandStates states(state);
     std::set<DeskCommand> on;
     for (std::size_t i = 0; i < kDeskCommands; ++i)
-        if (states.of(static_cast<DeskCommand>(i)).enabled)
+        if (states.Of(static_cast<DeskCommand>(i)).enabled)
             on.insert(static_cast<DeskCommand>(i));
     return on;
 }
@@ -112,10 +112,10 @@ TEST(CommandStates, WithoutAFileNothingIsEnabledAndTheViewsLoseTheirTicks)
             continue;
         const CommandStates states(state);
         for (std::size_t i = 0; i < kDeskCommands; ++i)
-            EXPECT_FALSE(states.of(static_cast<DeskCommand>(i)).enabled)
+            EXPECT_FALSE(states.Of(static_cast<DeskCommand>(i)).enabled)
                 << Name(static_cast<DeskCommand>(i));
         for (DeskCommand view : {C::Diagram, C::Table, C::FullTable, C::ParedTable})
-            EXPECT_EQ(states.of(view).checked, false) << Name(view);
+            EXPECT_EQ(states.Of(view).checked, false) << Name(view);
     }
 }
 
@@ -148,15 +148,15 @@ TEST(CommandStates, ModeTicksFollowTheDocumentOnMenuAndRunBarAlike)
             {state.cycles, {C::Cycles, C::CyclesButton}}};
         for (const auto &[on, commands] : modes) {
             for (DeskCommand command : commands)
-                EXPECT_EQ(states.of(command).checked, on) << Name(command);
+                EXPECT_EQ(states.Of(command).checked, on) << Name(command);
         }
         // With a file open the views keep the ticks the window gave them.
         if (state.fileOpen) {
-            EXPECT_FALSE(states.of(C::Table).checked.has_value());
+            EXPECT_FALSE(states.Of(C::Table).checked.has_value());
         }
         // Commands that are no switches are never ticked.
-        EXPECT_FALSE(states.of(C::SaveFile).checked.has_value());
-        EXPECT_FALSE(states.of(C::Run).checked.has_value());
+        EXPECT_FALSE(states.Of(C::SaveFile).checked.has_value());
+        EXPECT_FALSE(states.Of(C::Run).checked.has_value());
     }
 }
 
