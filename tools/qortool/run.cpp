@@ -23,11 +23,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -87,7 +89,11 @@ public:
     ~InterruptWatch()
     {
         std::signal(SIGINT, m_previous);
-        m_done = true;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_one(); // the end of a run does not wait for a poll
         m_thread.join();
     }
     InterruptWatch(const InterruptWatch &) = delete;
@@ -100,16 +106,20 @@ private:
     void Watch(qv::UnattendedRunView &view)
     {
         std::optional<std::chrono::steady_clock::time_point> pressed;
+        std::unique_lock lock(m_mutex);
         while (!m_done) {
             if (g_interrupted.exchange(false)) {
                 if (pressed)
                     Quit();
                 pressed = std::chrono::steady_clock::now();
+                lock.unlock(); // the view is the run's: never wait on it holding m_mutex
                 view.PressEscape();
+                lock.lock();
             }
             if (pressed && std::chrono::steady_clock::now() - *pressed > kInterruptGrace)
                 Quit();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            // A signal handler may not wake a waiter: Ctrl+C is polled.
+            m_wake.wait_for(lock, std::chrono::milliseconds(50), [this] { return m_done; });
         }
     }
 
@@ -120,7 +130,9 @@ private:
         std::_Exit(kExitInterrupted);
     }
 
-    std::atomic<bool> m_done{false};
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false; // guarded by m_mutex
     std::thread m_thread;
     void (*m_previous)(int) = SIG_DFL;
 };

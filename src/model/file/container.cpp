@@ -34,15 +34,16 @@ void Require(bool ok)
 
 std::string PadPassword(std::string_view password)
 {
+    // The password, a 0x07, then the password again as often as it fits;
+    // all 0x07 for none. Filled in place: the string is made at its full
+    // size once.
     constexpr std::size_t size = kMaxPasswordLength;
     password = password.substr(0, size);
-    if (password.size() == size) {
-        return std::string(password);
-    }
-    std::string padded(password);
-    padded.push_back('\x07');
-    for (std::size_t i = 0; padded.size() < size; ++i) {
-        padded.push_back(password.empty() ? '\x07' : password[i % password.size()]);
+    std::string padded(size, '\x07');
+    password.copy(padded.data(), password.size());
+    if (!password.empty()) {
+        for (std::size_t i = password.size() + 1; i < size; ++i)
+            padded[i] = password[(i - password.size() - 1) % password.size()];
     }
     return padded;
 }
