@@ -7,7 +7,7 @@
 #include "probe/probelink.h"
 #include "probe/skopel.h"
 #include "sim/scope.h"
-#include "tests/execution/docbuilder.h"
+#include "support/model/docbuilder.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

@@ -22,7 +22,7 @@
 #include "results/resultsdb.h"
 #include "sim/board.h"
 #include "sim/unit.h"
-#include "tests/support/pgserver.h"
+#include "support/qt/pgserver.h"
 #include "ui/results/journalmodel.h"
 #include "ui/results/journalwindow.h"
 

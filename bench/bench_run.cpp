@@ -29,7 +29,7 @@
 #include "model/settings/settings.h"
 #include "sim/board.h"
 #include "sim/unit.h"
-#include "tests/support/unitsimprocess.h"
+#include "support/qt/unitsimprocess.h"
 
 #include <QCoreApplication>
 #include <algorithm>

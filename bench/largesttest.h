@@ -5,7 +5,7 @@
 // benchmarks of the compiler and of whole runs.
 
 #include "model/test/stest.h"
-#include "tests/execution/docbuilder.h"
+#include "support/model/docbuilder.h"
 
 #include <memory>
 #include <string>

@@ -21,7 +21,7 @@
 #include "infra/mesbo.h"
 #include "largesttest.h"
 #include "model/settings/settings.h"
-#include "tests/support/unitsimprocess.h"
+#include "support/qt/unitsimprocess.h"
 
 #include <QCoreApplication>
 #include <QUrl>

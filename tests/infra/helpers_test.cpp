@@ -1,6 +1,6 @@
 #include "infra/encoding.h"
 #include "infra/helpers.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
 
 #include <filesystem>
 #include <fstream>

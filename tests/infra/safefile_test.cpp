@@ -1,6 +1,6 @@
 #include "infra/safefile.h"
 #include "infra/systemerror.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
 
 #include <cerrno>
 #include <chrono>

@@ -5,11 +5,11 @@
 // that moves only when the driver sleeps, and a link that answers each
 // command from a script.
 
-#include "execution/docbuilder.h"
 #include "model/functions/funcv.h"
 #include "probe/probelink.h"
 #include "probe/skopel.h"
 #include "probe/skopelview.h"
+#include "support/model/docbuilder.h"
 
 #include <atomic>
 #include <deque>

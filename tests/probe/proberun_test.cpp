@@ -5,12 +5,12 @@
 #include "execution/port/testerport.h"
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
-#include "execution/unitfixture.h"
 #include "infra/notice.h"
 #include "model/settings/settings.h"
 #include "probe/proberun.h"
 #include "probefixture.h"
 #include "sim/unitstate.h"
+#include "support/execution/unitfixture.h"
 
 #include <filesystem>
 #include <unistd.h>

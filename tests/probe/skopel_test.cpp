@@ -5,7 +5,7 @@
 #include "probe/d2xxlink.h"
 #include "probefixture.h"
 #include "sim/scope.h"
-#include "support/waituntil.h"
+#include "support/common/waituntil.h"
 
 namespace qv::testing {
 namespace {

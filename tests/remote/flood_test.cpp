@@ -1,7 +1,7 @@
 // Strangers flooding the server: idle connections and connections that
 // send junk and go, while a client is logged in.
 
-#include "remotepeers.h"
+#include "support/remote/remotepeers.h"
 
 #include <QTcpSocket>
 #include <fstream>

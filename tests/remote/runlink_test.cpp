@@ -2,18 +2,18 @@
 // client's link, the server's run thread follows through the server's, and
 // every report waits for its answer by event.
 
-#include "execution/docbuilder.h"
 #include "execution/port/testerport.h"
 #include "execution/run/pusk.h"
-#include "execution/run/recordinghost.h"
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
-#include "execution/unitfixture.h"
 #include "infra/notice.h"
 #include "model/settings/settings.h"
 #include "remote/remoterunlink.h"
-#include "remotepeers.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
+#include "support/execution/recordinghost.h"
+#include "support/execution/unitfixture.h"
+#include "support/model/docbuilder.h"
+#include "support/remote/remotepeers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Logging in to the server, the one-client rule, and the exchanges of a
 // logged-in pair: opening a received file, handing over results, chat.
 
-#include "remotepeers.h"
+#include "support/remote/remotepeers.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -2,8 +2,8 @@
 // a proxy of the test's own between bench and server splits every longer
 // write at a chosen point and delivers the rest a little later.
 
-#include "remotepeers.h"
-#include "splittingproxy.h"
+#include "support/common/splittingproxy.h"
+#include "support/remote/remotepeers.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Files and data buffers sent block by block between two link objects on
 // loopback, and the blocks a receiver must refuse.
 
-#include "remotepeers.h"
+#include "support/remote/remotepeers.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,9 @@
 // middle of a continuous run, a writer killed mid-transaction, an older
 // layout, and a server that refuses. A missing PostgreSQL fails here.
 
-#include "../support/pgserver.h"
 #include "qortoolruns.h"
 #include "results/schema.h"
+#include "support/qt/pgserver.h"
 
 #include <QJsonObject>
 #include <QThread>

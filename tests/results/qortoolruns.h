@@ -3,8 +3,8 @@
 // Test support for the results tests that drive qortool: runs of the demo
 // board recorded into a database, and the history read back as JSON.
 
-#include "../support/demoboardcopy.h"
-#include "../support/toolrun.h"
+#include "support/qt/demoboardcopy.h"
+#include "support/qt/toolrun.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

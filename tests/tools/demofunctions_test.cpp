@@ -11,7 +11,7 @@
 #include "model/file/testfile.h"
 #include "model/functions/funcaddress.h"
 #include "model/test/funclinks.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -2,8 +2,8 @@
 // editor on its own, the byte splitter from the command line, and the usage
 // every one of them prints.
 
-#include "support/tempdir.h"
-#include "support/toolrun.h"
+#include "support/common/tempdir.h"
+#include "support/qt/toolrun.h"
 
 #include <QCoreApplication>
 #include <QLocalServer>

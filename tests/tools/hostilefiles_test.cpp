@@ -3,7 +3,7 @@
 // named like the test file, a garbage test count, links, named pipes and
 // device nodes in place of files, backups a kill or a folder would spoil.
 
-#include "../support/toolrun.h"
+#include "support/qt/toolrun.h"
 
 #include <QFile>
 #include <QJsonArray>

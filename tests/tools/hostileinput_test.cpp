@@ -2,7 +2,7 @@
 // demo board with one change made through its dump, then verified, compiled
 // and run with qortool on the simulated unit.
 
-#include "../support/toolrun.h"
+#include "support/qt/toolrun.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 // the demo board's tests can see. A randomized campaign of faults injected
 // into the simulated unit checks both against the board that really ran.
 
-#include "../support/demoboardcopy.h"
-#include "../support/toolrun.h"
+#include "support/qt/demoboardcopy.h"
+#include "support/qt/toolrun.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,8 +1,8 @@
 // qortool export and run --junit: the demo board's test as a value change
 // dump read back by a reader of its own, as CSV, and a run as JUnit XML.
 
-#include "../support/demoboardcopy.h"
-#include "../support/toolrun.h"
+#include "support/qt/demoboardcopy.h"
+#include "support/qt/toolrun.h"
 
 #include <QDir>
 #include <QFile>

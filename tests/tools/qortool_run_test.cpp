@@ -1,11 +1,11 @@
 // qortool run: the demo board run from the command line on the simulated
 // unit, in-process and over TCP, with its exit statuses and its report.
 
-#include "../support/demoboardcopy.h"
-#include "../support/silentlistener.h"
-#include "../support/terminalrun.h"
-#include "../support/toolrun.h"
-#include "../support/unitsimprocess.h"
+#include "support/common/silentlistener.h"
+#include "support/common/terminalrun.h"
+#include "support/qt/demoboardcopy.h"
+#include "support/qt/toolrun.h"
+#include "support/qt/unitsimprocess.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

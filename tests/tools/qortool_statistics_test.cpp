@@ -2,8 +2,8 @@
 // output word and contact, on the console and in the JSON report, for a
 // board that fails on every third pass and one that fails on every pass.
 
-#include "../support/demoboardcopy.h"
-#include "../support/toolrun.h"
+#include "support/qt/demoboardcopy.h"
+#include "support/qt/toolrun.h"
 
 #include <QFile>
 #include <QJsonArray>

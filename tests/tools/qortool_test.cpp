@@ -1,7 +1,7 @@
 // The command-line tool as a user runs it: files in, text and exit status out.
 
 #include "infra/encoding.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // qortool unit: the build information and the link check, against the
 // simulated unit in-process and over TCP.
 
-#include "../support/toolrun.h"
-#include "../support/unitsimprocess.h"
+#include "support/qt/toolrun.h"
+#include "support/qt/unitsimprocess.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

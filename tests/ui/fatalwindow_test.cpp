@@ -1,5 +1,5 @@
-#include "failingobject.h"
 #include "infra/fatalerror.h"
+#include "support/ui/failingobject.h"
 #include "ui/application.h"
 #include "ui/fatalwindow.h"
 

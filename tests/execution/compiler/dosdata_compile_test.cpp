@@ -1,7 +1,7 @@
 #include "execution/compiler/dosdata.h"
-#include "execution/docbuilder.h"
-#include "execution/unitfixture.h"
 #include "infra/notice.h"
+#include "support/execution/unitfixture.h"
+#include "support/model/docbuilder.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,8 +1,8 @@
 #include "execution/compiler/dosdata.h"
-#include "execution/docbuilder.h"
-#include "execution/unitfixture.h"
 #include "infra/notice.h"
 #include "model/words/wordvalues.h"
+#include "support/execution/unitfixture.h"
+#include "support/model/docbuilder.h"
 
 #include <filesystem>
 #include <fstream>

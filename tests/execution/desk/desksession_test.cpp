@@ -1,10 +1,10 @@
 #include "execution/desk/desksession.h"
-#include "execution/unitfixture.h"
 #include "infra/encoding.h"
 #include "infra/notice.h"
 #include "model/io/filestore.h"
 #include "sim/unitstate.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
+#include "support/execution/unitfixture.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

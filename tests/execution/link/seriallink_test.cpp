@@ -2,8 +2,8 @@
 // pseudo-terminal: the same path a USB serial unit takes.
 
 #include "execution/link/seriallink.h"
-#include "execution/unitfixture.h"
 #include "infra/unitcodes.h"
+#include "support/execution/unitfixture.h"
 
 #include <atomic>
 #include <poll.h>

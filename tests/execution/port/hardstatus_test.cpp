@@ -1,9 +1,9 @@
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
-#include "execution/unitfixture.h"
 #include "infra/notice.h"
 #include "infra/unitcodes.h"
-#include "support/waituntil.h"
+#include "support/common/waituntil.h"
+#include "support/execution/unitfixture.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,10 +1,10 @@
 #include "execution/port/noanswer.h"
 #include "execution/port/testerport.h"
-#include "execution/unitfixture.h"
 #include "infra/encoding.h"
 #include "infra/notice.h"
 #include "infra/unitcodes.h"
-#include "support/waituntil.h"
+#include "support/common/waituntil.h"
+#include "support/execution/unitfixture.h"
 
 #include <chrono>
 #include <condition_variable>

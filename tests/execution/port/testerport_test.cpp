@@ -1,8 +1,8 @@
 #include "execution/port/testerport.h"
-#include "execution/unitfixture.h"
 #include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "model/ini/inistore.h"
+#include "support/execution/unitfixture.h"
 
 namespace qv {
 namespace {

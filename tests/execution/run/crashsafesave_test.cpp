@@ -5,7 +5,6 @@
 // keeps the old file and says so.
 
 #include "execution/desk/settingsstore.h"
-#include "execution/unitfixture.h"
 #include "infra/messages.h"
 #include "infra/notice.h"
 #include "model/document/quorvik.h"
@@ -15,8 +14,9 @@
 #include "model/file/testfile.h"
 #include "model/io/bytesource.h"
 #include "model/io/filestore.h"
-#include "support/killpoints.h"
-#include "support/tempdir.h"
+#include "support/common/killpoints.h"
+#include "support/common/tempdir.h"
+#include "support/execution/unitfixture.h"
 
 #include <cerrno>
 #include <cstring>

@@ -2,10 +2,10 @@
 // answers decoded back into the document.
 
 #include "execution/compiler/dosdata.h"
-#include "execution/docbuilder.h"
-#include "execution/unitfixture.h"
 #include "infra/notice.h"
 #include "model/words/wordvalues.h"
+#include "support/execution/unitfixture.h"
+#include "support/model/docbuilder.h"
 
 #include <condition_variable>
 #include <filesystem>

@@ -1,5 +1,5 @@
-#include "execution/docbuilder.h"
 #include "execution/run/errorstatistics.h"
+#include "support/model/docbuilder.h"
 
 #include <gtest/gtest.h>
 

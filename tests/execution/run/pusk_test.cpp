@@ -3,12 +3,12 @@
 
 #include "execution/port/testerport.h"
 #include "execution/run/pusk.h"
-#include "execution/run/recordinghost.h"
 #include "execution/run/runcalibration.h"
-#include "execution/unitfixture.h"
 #include "infra/notice.h"
-#include "support/tempdir.h"
-#include "support/waituntil.h"
+#include "support/common/tempdir.h"
+#include "support/common/waituntil.h"
+#include "support/execution/recordinghost.h"
+#include "support/execution/unitfixture.h"
 
 #include <cmath>
 #include <fstream>

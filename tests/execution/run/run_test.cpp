@@ -1,7 +1,6 @@
 // Runs from "Пуск" to the verdict: the run driver, the run window's logic
 // and the run thread against the simulated unit, with an unattended window.
 
-#include "execution/docbuilder.h"
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
 #include "execution/run/contactid.h"
@@ -9,14 +8,15 @@
 #include "execution/run/runcalibration.h"
 #include "execution/run/rundriver.h"
 #include "execution/run/unattendedrunview.h"
-#include "execution/unitfixture.h"
 #include "infra/notice.h"
 #include "infra/unitcodes.h"
 #include "model/content/tablecontent.h"
 #include "model/settings/settings.h"
 #include "sim/program.h"
 #include "sim/unitstate.h"
-#include "support/silentlistener.h"
+#include "support/common/silentlistener.h"
+#include "support/execution/unitfixture.h"
+#include "support/model/docbuilder.h"
 
 #include <algorithm>
 #include <atomic>

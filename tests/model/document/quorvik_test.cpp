@@ -1,7 +1,7 @@
 #include "infra/encoding.h"
 #include "model/document/quorvik.h"
 #include "model/file/testfile.h"
-#include "model/testfiles.h"
+#include "support/model/testfiles.h"
 
 #include <gtest/gtest.h>
 #include <map>

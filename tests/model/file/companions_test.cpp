@@ -4,7 +4,7 @@
 #include "model/file/container.h"
 #include "model/io/bytesource.h"
 #include "model/io/errors.h"
-#include "model/testfiles.h"
+#include "support/model/testfiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -4,7 +4,7 @@
 #include "model/io/bytesource.h"
 #include "model/io/errors.h"
 #include "model/io/filestore.h"
-#include "model/testfiles.h"
+#include "support/model/testfiles.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

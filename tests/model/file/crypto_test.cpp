@@ -2,7 +2,7 @@
 #include "model/file/container.h"
 #include "model/file/crypto.h"
 #include "model/io/bytesource.h"
-#include "model/testfiles.h"
+#include "support/model/testfiles.h"
 
 #include <cstdio>
 #include <cstdlib>

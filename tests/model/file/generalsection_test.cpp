@@ -4,7 +4,7 @@
 #include "model/file/datetext.h"
 #include "model/ini/inistore.h"
 #include "model/io/bytesource.h"
-#include "model/testfiles.h"
+#include "support/model/testfiles.h"
 
 #include <gtest/gtest.h>
 

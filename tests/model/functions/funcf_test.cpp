@@ -3,10 +3,10 @@
 #include "model/functions/funcs.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
-#include "model/initext.h"
-#include "model/scopedmesbo.h"
 #include "model/test/funclinks.h"
 #include "model/test/stest.h"
+#include "support/model/initext.h"
+#include "support/model/scopedmesbo.h"
 
 #include <gtest/gtest.h>
 

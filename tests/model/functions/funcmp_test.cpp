@@ -4,11 +4,11 @@
 #include "model/functions/prog.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
-#include "model/initext.h"
 #include "model/test/funclinks.h"
 #include "model/test/stest.h"
 #include "model/test/testfunctions.h"
 #include "model/words/tyreadr.h"
+#include "support/model/initext.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include "model/functions/funcv.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
-#include "model/initext.h"
 #include "model/test/sqor.h"
 #include "model/test/testfunctions.h"
 #include "model/test/testsections.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
+#include "support/model/initext.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "infra/encoding.h"
 #include "model/io/scofile.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "model/settings/settings.h"
 #include "model/settings/settingsfile.h"
 #include "model/settings/windowplacements.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

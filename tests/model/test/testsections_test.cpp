@@ -1,9 +1,9 @@
 #include "model/core/logmarkers.h"
 #include "model/core/records.h"
 #include "model/ini/inistore.h"
-#include "model/initext.h"
 #include "model/test/stest.h"
 #include "model/test/testsections.h"
+#include "support/model/initext.h"
 
 #include <gtest/gtest.h>
 

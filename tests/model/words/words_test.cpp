@@ -2,9 +2,9 @@
 #include "model/core/records.h"
 #include "model/ini/inistore.h"
 #include "model/ini/sectionvalues.h"
-#include "model/scopedmesbo.h"
 #include "model/words/words.h"
 #include "model/words/wordvalues.h"
+#include "support/model/scopedmesbo.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "infra/messages.h"
 #include "paint/views/diagramhint.h"
-#include "viewfixture.h"
+#include "support/paint/viewfixture.h"
 
 namespace qv {
 namespace {

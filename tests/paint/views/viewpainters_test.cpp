@@ -5,7 +5,7 @@
 #include "paint/views/previewcontent.h"
 #include "paint/views/viewrender.h"
 #include "paint/views/viewsetup.h"
-#include "viewfixture.h"
+#include "support/paint/viewfixture.h"
 
 #include <QPainter>
 

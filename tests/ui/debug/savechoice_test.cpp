@@ -9,10 +9,10 @@
 #include "model/document/quorvik.h"
 #include "model/settings/settings.h"
 #include "model/test/stest.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
 #include "ui/debug/editdebug.h"
 #include "ui/debug/savechoice.h"
-#include "ui/deskfixture.h"
-#include "ui/modalwatch.h"
 #include "ui/views/tableview.h"
 
 #include <QAction>

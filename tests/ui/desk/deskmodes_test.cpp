@@ -1,10 +1,10 @@
 // The main window's test selection, keys, modes, run hook and tab colours.
 
 #include "model/document/quorvik.h"
+#include "support/ui/deskfixture.h"
 #include "ui/desk/infopanel.h"
 #include "ui/desk/physicalkeys.h"
 #include "ui/desk/runbar.h"
-#include "ui/deskfixture.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/tableview.h"
 

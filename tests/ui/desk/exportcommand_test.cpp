@@ -2,8 +2,8 @@
 // VCD or CSV through the save dialog, a failed write shown and no file left.
 
 #include "model/document/quorvik.h"
+#include "support/ui/deskfixture.h"
 #include "ui/desk/exportcommand.h"
-#include "ui/deskfixture.h"
 
 #include <QAction>
 #include <QMenu>

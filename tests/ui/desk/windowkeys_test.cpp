@@ -10,10 +10,10 @@
 #include "sim/board.h"
 #include "sim/unit.h"
 #include "splitbytes/splitwindow.h"
-#include "support/qtwait.h"
-#include "ui/deskfixture.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
+#include "support/ui/qtwait.h"
 #include "ui/help/helpwindow.h"
-#include "ui/modalwatch.h"
 #include "ui/questions/functionquestion.h"
 #include "ui/run/mprogresswindow.h"
 

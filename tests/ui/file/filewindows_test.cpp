@@ -6,15 +6,15 @@
 #include "model/file/container.h"
 #include "model/file/crypto.h"
 #include "model/file/testfile.h"
-#include "model/testfiles.h"
-#include "support/qtwait.h"
+#include "support/model/testfiles.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalanswer.h"
+#include "support/ui/qtwait.h"
 #include "ui/desk/windowfileui.h"
-#include "ui/deskfixture.h"
 #include "ui/file/fileerrorswindow.h"
 #include "ui/file/logwindow.h"
 #include "ui/file/passworddialog.h"
 #include "ui/file/propertieswindow.h"
-#include "ui/modalanswer.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

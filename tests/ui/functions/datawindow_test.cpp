@@ -5,10 +5,10 @@
 #include "model/functions/datafileview.h"
 #include "model/functions/funcf.h"
 #include "model/functions/funcs.h"
-#include "model/scopedmesbo.h"
 #include "model/test/stest.h"
 #include "model/words/tyreadr.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
+#include "support/model/scopedmesbo.h"
 #include "ui/functions/datalegend.h"
 #include "ui/functions/datawindow.h"
 

@@ -6,12 +6,12 @@
 #include "model/functions/funcf.h"
 #include "model/test/stest.h"
 #include "model/words/words.h"
-#include "ui/deskfixture.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
 #include "ui/functions/addressfields.h"
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/datawindow.h"
 #include "ui/functions/funcfwindow.h"
-#include "ui/modalwatch.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -8,13 +8,13 @@
 #include "model/functions/prog.h"
 #include "model/test/stest.h"
 #include "model/words/words.h"
-#include "ui/deskfixture.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
 #include "ui/functions/addressfields.h"
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/funcmwindow.h"
 #include "ui/functions/funcpwindow.h"
 #include "ui/functions/runprompt.h"
-#include "ui/modalwatch.h"
 #include "ui/run/mprogresswindow.h"
 
 #include <QLabel>

@@ -5,11 +5,11 @@
 #include "model/document/quorvik.h"
 #include "model/functions/funcs.h"
 #include "model/test/stest.h"
-#include "ui/deskfixture.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/funcswindow.h"
 #include "ui/functions/runprompt.h"
-#include "ui/modalwatch.h"
 
 #include <QFileInfo>
 #include <QLabel>

@@ -11,15 +11,15 @@
 #include "model/functions/prog.h"
 #include "model/io/filestore.h"
 #include "model/test/stest.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
 #include "ui/debug/savechoice.h"
-#include "ui/deskfixture.h"
 #include "ui/functions/addressfields.h"
 #include "ui/functions/funcfwindow.h"
 #include "ui/functions/funcmwindow.h"
 #include "ui/functions/funcpwindow.h"
 #include "ui/functions/funcswindow.h"
 #include "ui/functions/funcvwindow.h"
-#include "ui/modalwatch.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -7,12 +7,12 @@
 #include "model/functions/funcv.h"
 #include "model/test/stest.h"
 #include "paint/oscillogram/oscillogram.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
 #include "ui/debug/savechoice.h"
-#include "ui/deskfixture.h"
 #include "ui/functions/funcvwindow.h"
 #include "ui/functions/runprompt.h"
 #include "ui/functions/vaddwindow.h"
-#include "ui/modalwatch.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,10 +2,10 @@
 
 #include "infra/version.h"
 #include "model/document/quorvik.h"
-#include "ui/deskfixture.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalanswer.h"
 #include "ui/help/aboutwindow.h"
 #include "ui/help/helpwindow.h"
-#include "ui/modalanswer.h"
 #include "ui/run/runwindow.h"
 #include "ui/settings/paramswindow.h"
 

@@ -4,12 +4,12 @@
 #include "infra/messages.h"
 #include "model/document/quorvik.h"
 #include "model/test/stest.h"
-#include "ui/deskfixture.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
 #include "ui/functions/datafilebox.h"
 #include "ui/functions/funcfwindow.h"
 #include "ui/functions/funcpwindow.h"
 #include "ui/lists/funcnamewindow.h"
-#include "ui/modalwatch.h"
 
 #include <QComboBox>
 #include <QLabel>

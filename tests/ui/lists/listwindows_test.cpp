@@ -6,12 +6,12 @@
 #include "model/content/tablecontent.h"
 #include "model/document/quorvik.h"
 #include "model/test/stest.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
 #include "ui/desk/infopanel.h"
-#include "ui/deskfixture.h"
 #include "ui/lists/generatorwindows.h"
 #include "ui/lists/viewerwindows.h"
 #include "ui/lists/wordwindows.h"
-#include "ui/modalwatch.h"
 #include "ui/views/tableview.h"
 
 #include <QAction>

@@ -2,8 +2,8 @@
 // what they read from the record and what the operator's answer gives.
 
 #include "model/document/quorvik.h"
-#include "ui/deskfixture.h"
-#include "ui/modalwatch.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalwatch.h"
 #include "ui/questions/functionquestion.h"
 
 #include <QPushButton>

@@ -1,7 +1,7 @@
 // Presses described by object names and repeated elsewhere: what the server
 // captures, what crosses the link, and the replay on the client.
 
-#include "remote/remotepeers.h"
+#include "support/remote/remotepeers.h"
 #include "ui/remote/clickcapture.h"
 
 #include <QDialog>

@@ -6,8 +6,8 @@
 #include "model/document/quorvik.h"
 #include "remote/client.h"
 #include "remote/server.h"
+#include "support/ui/deskfixture.h"
 #include "ui/desk/mainactions.h"
-#include "ui/deskfixture.h"
 #include "ui/remote/remotecontrol.h"
 #include "ui/remote/remotewindow.h"
 

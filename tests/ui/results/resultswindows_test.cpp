@@ -7,7 +7,8 @@
 #include "results/recorder.h"
 #include "results/resultsdb.h"
 #include "results/spool.h"
-#include "support/qtwait.h"
+#include "support/ui/qtwait.h"
+#include "support/ui/simulateddesk.h"
 #include "ui/results/journalmodel.h"
 #include "ui/results/journalwindow.h"
 #include "ui/results/resultscommands.h"
@@ -15,7 +16,6 @@
 #include "ui/run/runcommand.h"
 #include "ui/run/runwindow.h"
 #include "ui/settings/paramswindow.h"
-#include "ui/simulateddesk.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,8 +4,8 @@
 
 #include "infra/messages.h"
 #include "model/document/quorvik.h"
-#include "ui/deskfixture.h"
-#include "ui/modalanswer.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalanswer.h"
 #include "ui/services/dataeditor.h"
 #include "ui/services/helperprograms.h"
 #include "ui/services/inputhooks.h"

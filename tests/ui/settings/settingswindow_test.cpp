@@ -8,12 +8,12 @@
 #include "infra/messages.h"
 #include "infra/notice.h"
 #include "model/document/quorvik.h"
-#include "ui/deskfixture.h"
-#include "ui/modalanswer.h"
+#include "support/ui/deskfixture.h"
+#include "support/ui/modalanswer.h"
+#include "support/ui/simulateddesk.h"
 #include "ui/services/helperprograms.h"
 #include "ui/settings/colourpreview.h"
 #include "ui/settings/paramswindow.h"
-#include "ui/simulateddesk.h"
 #include "ui/views/diagramview.h"
 
 #include <QAction>

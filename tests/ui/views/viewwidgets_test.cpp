@@ -2,7 +2,7 @@
 // scaling, and the probe rules behind the clicks.
 
 #include "model/content/tablecontent.h"
-#include "paint/views/viewfixture.h"
+#include "support/paint/viewfixture.h"
 #include "ui/views/diagramview.h"
 #include "ui/views/scaledialog.h"
 #include "ui/views/tableview.h"

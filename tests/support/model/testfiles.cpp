@@ -1,4 +1,4 @@
-#include "testfiles.h"
+#include "support/model/testfiles.h"
 
 #include "infra/encoding.h"
 #include "model/file/container.h"

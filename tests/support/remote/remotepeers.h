@@ -6,7 +6,7 @@
 
 #include "remote/client.h"
 #include "remote/server.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

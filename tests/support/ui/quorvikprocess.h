@@ -6,7 +6,7 @@
 // own) and an optional settings text.
 
 #include "infra/encoding.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

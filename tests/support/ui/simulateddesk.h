@@ -11,10 +11,10 @@
 #include "execution/port/portavo.h"
 #include "infra/encoding.h"
 #include "infra/notice.h"
-#include "model/scopedmesbo.h"
 #include "sim/board.h"
 #include "sim/unit.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
+#include "support/model/scopedmesbo.h"
 #include "ui/desk/mainwindow.h"
 
 #include <QString>

@@ -10,7 +10,7 @@
 #include "model/file/scriptedfileui.h"
 #include "model/file/testfile.h"
 #include "model/test/sqor.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

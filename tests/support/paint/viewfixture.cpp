@@ -1,4 +1,4 @@
-#include "viewfixture.h"
+#include "support/paint/viewfixture.h"
 
 #include "paint/views/viewrender.h"
 #include "paint/views/viewsetup.h"

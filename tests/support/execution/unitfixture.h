@@ -4,7 +4,6 @@
 // over TCP to a quorvik-unitsim child process, and a message box that
 // records what the port reports (as the desk shows it).
 
-#include "../support/unitsimprocess.h"
 #include "execution/link/simlink.h"
 #include "execution/link/tcplink.h"
 #include "execution/link/unitaddress.h"
@@ -13,6 +12,7 @@
 #include "infra/notice.h"
 #include "sim/board.h"
 #include "sim/unit.h"
+#include "support/qt/unitsimprocess.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -5,8 +5,8 @@
 // scripted message box that records what the window showed.
 
 #include "execution/desk/settingsstore.h"
-#include "model/scopedmesbo.h"
-#include "support/tempdir.h"
+#include "support/common/tempdir.h"
+#include "support/model/scopedmesbo.h"
 #include "ui/desk/mainwindow.h"
 
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "ui/deskfixture.h"
+#include "support/ui/deskfixture.h"
 
 #include "execution/port/testerport.h"
 #include "infra/encoding.h"
