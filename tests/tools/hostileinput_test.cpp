@@ -3,6 +3,7 @@
 // and run with qortool on the simulated unit.
 
 #include "../support/toolrun.h"
+#include "qortoolprocess.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,25 +17,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using qv::testing::Has;
+using qv::testing::Qortool;
+using qv::testing::ReadText;
 using qv::testing::ToolRun;
-
-ToolRun Qortool(const QStringList &arguments)
-{
-    return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 60000);
-}
-
-std::string ReadText(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool Has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 // A copy of the demo board in board/ of a temporary folder, its dump at hand.
 class HostileInput : public ::testing::Test

@@ -3,6 +3,7 @@
 
 #include "../support/demoboardcopy.h"
 #include "../support/toolrun.h"
+#include "qortoolprocess.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,12 +19,8 @@
 
 namespace {
 
+using qv::testing::Qortool;
 using qv::testing::ToolRun;
-
-ToolRun Qortool(const QStringList &arguments)
-{
-    return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 30000);
-}
 
 std::string ReadAll(const QString &path)
 {

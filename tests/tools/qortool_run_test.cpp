@@ -6,6 +6,7 @@
 #include "../support/terminalrun.h"
 #include "../support/toolrun.h"
 #include "../support/unitsimprocess.h"
+#include "qortoolprocess.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -24,12 +25,8 @@
 
 namespace {
 
+using qv::testing::Qortool;
 using qv::testing::ToolRun;
-
-ToolRun Qortool(const QStringList &arguments)
-{
-    return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 30000);
-}
 
 // Starts qortool with the arguments and reads its output until the run is
 // under way; the output read.
