@@ -5,7 +5,7 @@
 # one process per suite rather than one per case.
 #
 # Expects: QV_BINARY (the test binary), QV_NAME (its target name), QV_ENV
-# (the environment, a list) and QV_TIMEOUT.
+# (the environment, a list), QV_TIMEOUT and QV_COST (empty: none).
 if(NOT EXISTS "${QV_BINARY}")
     add_test("${QV_NAME}.NOT_BUILT" "${QV_BINARY}")
     return()
@@ -33,5 +33,8 @@ foreach(line IN LISTS lines)
             RESOURCE_LOCK "${QV_NAME}"
             LABELS "${QV_NAME}"
             TIMEOUT "${QV_TIMEOUT}")
+        if(QV_COST)
+            set_tests_properties("${QV_NAME}.${suite}" PROPERTIES COST "${QV_COST}")
+        endif()
     endif()
 endforeach()

@@ -25,6 +25,11 @@ endfunction()
 # a third of a whole build for no speed the suite would notice.
 set(QV_TEST_COMPILE_OPTIONS -O0)
 
+# qv_test(name SOURCES ... LIBS ... [COST n]): COST starts the binary's
+# suites before those of binaries without one, for a binary whose suites,
+# one after another, take a good part of the whole suite's time: a fresh
+# build has no measured times to order them by.
+#
 # A GoogleTest binary that ctest lists suite by suite ("ui_tests.Suite"), so
 # that a failure names its suite, and the output its case. The suites are
 # listed when ctest starts (cmake/GTestSuites.cmake), never at build time, so
@@ -33,12 +38,16 @@ set(QV_TEST_COMPILE_OPTIONS -O0)
 # did when the binary ran as one process; different binaries still run in
 # parallel. Widget tests run offscreen.
 function(qv_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "COST" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     qv_warnings(${name})
     target_compile_options(${name} PRIVATE ${QV_TEST_COMPILE_OPTIONS})
+    # A test file is mostly the same headers and GoogleTest's templates:
+    # compiled six to a unit they cost less than half. File-local helpers
+    # must therefore have names of their own within one test binary.
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
     set(environment "QT_QPA_PLATFORM=offscreen;QORVIK_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     string(APPEND environment ";QORVIK_BINARY_DIR=${CMAKE_BINARY_DIR}")
     set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.cmake)
@@ -47,6 +56,7 @@ function(qv_test name)
         "set(QV_NAME ${name})\n"
         "set(QV_ENV \"${environment}\")\n"
         "set(QV_TIMEOUT 300)\n"
+        "set(QV_COST \"${ARG_COST}\")\n"
         "include(\"${PROJECT_SOURCE_DIR}/cmake/GTestSuites.cmake\")\n")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
 endfunction()

@@ -2,6 +2,7 @@
 // the words they link, the oscillogram reference beside the file, and what
 // the run reset and leaving debug mode do to them.
 
+#include "builddirs.h"
 #include "bytedump.h"
 #include "dumpformat.h"
 #include "infra/mesbo.h"
@@ -25,19 +26,9 @@ namespace fs = std::filesystem;
 namespace qv {
 namespace {
 
-fs::path BinaryDir()
-{
-    const char *dir = std::getenv("QORVIK_BINARY_DIR");
-    return dir ? fs::path(dir) : fs::current_path().parent_path();
-}
-
-fs::path SourceDir()
-{
-    const char *dir = std::getenv("QORVIK_SOURCE_DIR");
-    return dir ? fs::path(dir) : fs::current_path().parent_path().parent_path();
-}
-
+using testing::BinaryDir;
 using testing::ReadBytes;
+using testing::SourceDir;
 
 class DemoFunctions : public ::testing::Test
 {

@@ -3,6 +3,7 @@
 // named like the test file, a garbage test count, links, named pipes and
 // device nodes in place of files, backups a kill or a folder would spoil.
 
+#include "qortoolprocess.h"
 #include "support/qt/toolrun.h"
 
 #include <QFile>
@@ -29,46 +30,18 @@
 namespace {
 
 namespace fs = std::filesystem;
+using qv::testing::Has;
+using qv::testing::Qortool;
+using qv::testing::ReadText;
 using qv::testing::ToolRun;
 
 // Long enough for a loaded machine, short enough that a hang fails the test
 // instead of the whole suite.
 constexpr int kToolTimeoutMs = 20000;
 
-ToolRun Qortool(const QStringList &arguments, const QString &workingDir = {})
-{
-    QProcess process;
-    if (!workingDir.isEmpty())
-        process.setWorkingDirectory(workingDir);
-    process.start(QStringLiteral(QV_QORTOOL_PATH), arguments);
-    ToolRun run;
-    if (!process.waitForFinished(kToolTimeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
-}
-
 QString Q(const fs::path &path)
 {
     return QString::fromStdString(path.string());
-}
-
-std::string ReadText(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool Has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
 }
 
 bool IsFifo(const fs::path &path)

@@ -2,6 +2,7 @@
 // demo board with one change made through its dump, then verified, compiled
 // and run with qortool on the simulated unit.
 
+#include "qortoolprocess.h"
 #include "support/qt/toolrun.h"
 
 #include <QDir>
@@ -16,25 +17,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using qv::testing::Has;
+using qv::testing::Qortool;
+using qv::testing::ReadText;
 using qv::testing::ToolRun;
-
-ToolRun Qortool(const QStringList &arguments)
-{
-    return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 60000);
-}
-
-std::string ReadText(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool Has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 // A copy of the demo board in board/ of a temporary folder, its dump at hand.
 class HostileInput : public ::testing::Test

@@ -1,6 +1,7 @@
 // qortool export and run --junit: the demo board's test as a value change
 // dump read back by a reader of its own, as CSV, and a run as JUnit XML.
 
+#include "qortoolprocess.h"
 #include "support/qt/demoboardcopy.h"
 #include "support/qt/toolrun.h"
 
@@ -18,12 +19,8 @@
 
 namespace {
 
+using qv::testing::Qortool;
 using qv::testing::ToolRun;
-
-ToolRun Qortool(const QStringList &arguments)
-{
-    return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 30000);
-}
 
 std::string ReadAll(const QString &path)
 {

@@ -1,6 +1,7 @@
 // qortool run: the demo board run from the command line on the simulated
 // unit, in-process and over TCP, with its exit statuses and its report.
 
+#include "qortoolprocess.h"
 #include "support/common/silentlistener.h"
 #include "support/common/terminalrun.h"
 #include "support/qt/demoboardcopy.h"
@@ -24,12 +25,8 @@
 
 namespace {
 
+using qv::testing::Qortool;
 using qv::testing::ToolRun;
-
-ToolRun Qortool(const QStringList &arguments)
-{
-    return qv::testing::RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, 30000);
-}
 
 // Starts qortool with the arguments and reads its output until the run is
 // under way; the output read.

@@ -1,5 +1,6 @@
 // The command-line tool as a user runs it: files in, text and exit status out.
 
+#include "builddirs.h"
 #include "infra/encoding.h"
 #include "support/common/tempdir.h"
 
@@ -25,11 +26,7 @@ struct Result
     std::string err;
 };
 
-std::string BinaryDir()
-{
-    const char *dir = std::getenv("QORVIK_BINARY_DIR");
-    return dir != nullptr ? dir : ".";
-}
+using qv::testing::BinaryDir;
 
 using qv::testing::ReadBytes;
 using qv::testing::WriteBytes;
@@ -55,7 +52,7 @@ protected:
     {
         const fs::path err = dir / "stderr.txt";
         const std::string command =
-            BinaryDir() + "/bin/qortool " + arguments + " 2>" + err.string();
+            (BinaryDir() / "bin" / "qortool").string() + " " + arguments + " 2>" + err.string();
         Result result;
         FILE *pipe = ::popen(command.c_str(), "r");
         char buffer[4096];

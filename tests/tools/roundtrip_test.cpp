@@ -2,6 +2,7 @@
 // unpack` of a file and of the same file after `qortool resave` differ only
 // in the save date (and in the creation date where the file had none).
 
+#include "builddirs.h"
 #include "infra/encoding.h"
 #include "maximalfile.h"
 
@@ -18,11 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path BinaryDir()
-{
-    const char *dir = std::getenv("QORVIK_BINARY_DIR");
-    return dir ? fs::path(dir) : fs::current_path().parent_path();
-}
+using qv::testing::BinaryDir;
 
 std::string Quote(const fs::path &path)
 {

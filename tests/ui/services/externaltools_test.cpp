@@ -308,10 +308,10 @@ TEST_F(SelfDiagnostics, TheUnitIsHandedToTheSelfTestAndTakenBackWhenItEnds)
 }
 
 // Counts the paint events a widget receives.
-class PaintCounter : public QObject
+class WindowPaints : public QObject
 {
 public:
-    explicit PaintCounter(QWidget &widget) { widget.installEventFilter(this); }
+    explicit WindowPaints(QWidget &widget) { widget.installEventFilter(this); }
     int count = 0;
 
 protected:
@@ -331,7 +331,7 @@ TEST_F(SelfDiagnostics, TheLauncherStaysUntilTheProgramEndsShowsItsWholeTextAndT
     Script("bin/quorvik-selftest", "while [ ! -e '" + release + "' ]; do sleep 0.05; done");
     services::SetHelperProgramDirectory(QString::fromStdString(dir.File("bin")));
     mesbo->Clear();
-    PaintCounter paints(*window);
+    WindowPaints paints(*window);
     bool checked = false;
     QTimer::singleShot(0, window.get(), [&] {
         // However this ends, the self-test is let go.
