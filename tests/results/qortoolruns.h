@@ -18,19 +18,8 @@ Qortool(const QStringList &arguments,
         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
         int timeoutMs = 120000)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QV_QORTOOL_PATH), arguments);
-    ToolRun run;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments,
+                   ToolOptions{.environment = environment, .timeoutMs = timeoutMs});
 }
 
 // The runs `qortool history --format json` lists, newest first.

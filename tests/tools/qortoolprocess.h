@@ -5,7 +5,6 @@
 
 #include "support/qt/toolrun.h"
 
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <filesystem>
@@ -15,26 +14,12 @@
 
 namespace qv::testing {
 
-// Runs qortool in workingDir (the test's own when empty). A run that has not
-// ended within the time-out is killed and gives exit code -1; one that
-// crashed gives -2.
+// Runs qortool in workingDir (the test's own when empty).
 inline ToolRun Qortool(const QStringList &arguments, const QString &workingDir = {},
                        int timeoutMs = 30000)
 {
-    QProcess process;
-    if (!workingDir.isEmpty())
-        process.setWorkingDirectory(workingDir);
-    process.start(QStringLiteral(QV_QORTOOL_PATH), arguments);
-    ToolRun run;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments,
+                   ToolOptions{.workingDir = workingDir, .timeoutMs = timeoutMs});
 }
 
 inline std::string ReadText(const std::filesystem::path &path)
