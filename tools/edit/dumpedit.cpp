@@ -107,7 +107,7 @@ bool LoadsCleanly(const std::string &bytes, const std::string &path, const Opene
 {
     QTemporaryDir folder;
     if (!folder.isValid()) {
-        lines.push_back("Не удалось создать временную папку для проверки файла");
+        lines.emplace_back("Не удалось создать временную папку для проверки файла");
         return false;
     }
     const QFileInfo original(QString::fromStdString(path));
@@ -119,7 +119,7 @@ bool LoadsCleanly(const std::string &bytes, const std::string &path, const Opene
     }
     const std::string copy = place.filePath(original.fileName()).toStdString();
     if (!WriteText(copy, bytes)) {
-        lines.push_back("Не удалось записать временный файл для проверки");
+        lines.emplace_back("Не удалось записать временный файл для проверки");
         return false;
     }
     qortool::ParsedArgs args;
@@ -145,7 +145,7 @@ EditResult EditThroughDump(const std::string &path, const EditHooks &hooks)
     result.testCount = static_cast<int>(opened->file.dump.testLines.size());
     QTemporaryDir folder;
     if (!folder.isValid()) {
-        result.lines.push_back("Не удалось создать временную папку для текста теста");
+        result.lines.emplace_back("Не удалось создать временную папку для текста теста");
         result.outcome = EditOutcome::Refused;
         return result;
     }
@@ -153,7 +153,7 @@ EditResult EditThroughDump(const std::string &path, const EditHooks &hooks)
     const std::string textPath = QDir(folder.path()).filePath(base + ".txt").toStdString();
     const std::string original = qortool::FormatQorDump(opened->file.dump);
     if (!WriteText(textPath, original)) {
-        result.lines.push_back("Не удалось записать текст теста во временную папку");
+        result.lines.emplace_back("Не удалось записать текст теста во временную папку");
         result.outcome = EditOutcome::Refused;
         return result;
     }
