@@ -18,8 +18,10 @@ Qortool(const QStringList &arguments,
         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
         int timeoutMs = 120000)
 {
-    return RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments,
-                   ToolOptions{.environment = environment, .timeoutMs = timeoutMs});
+    ToolOptions options;
+    options.environment = environment;
+    options.timeoutMs = timeoutMs;
+    return RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, options);
 }
 
 // The runs `qortool history --format json` lists, newest first.

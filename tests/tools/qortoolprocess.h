@@ -18,8 +18,10 @@ namespace qv::testing {
 inline ToolRun Qortool(const QStringList &arguments, const QString &workingDir = {},
                        int timeoutMs = 30000)
 {
-    return RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments,
-                   ToolOptions{.workingDir = workingDir, .timeoutMs = timeoutMs});
+    ToolOptions options;
+    options.workingDir = workingDir;
+    options.timeoutMs = timeoutMs;
+    return RunTool(QStringLiteral(QV_QORTOOL_PATH), arguments, options);
 }
 
 inline std::string ReadText(const std::filesystem::path &path)

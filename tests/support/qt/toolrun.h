@@ -52,7 +52,9 @@ inline ToolRun RunTool(const QString &program, const QStringList &arguments,
 
 inline ToolRun RunTool(const QString &program, const QStringList &arguments, int timeoutMs = 30000)
 {
-    return RunTool(program, arguments, ToolOptions{.timeoutMs = timeoutMs});
+    ToolOptions options;
+    options.timeoutMs = timeoutMs;
+    return RunTool(program, arguments, options);
 }
 
 } // namespace qv::testing
