@@ -75,7 +75,7 @@ int RecordedRun(qv::TCP &tester, qv::TQuorvik &doc, qv::results::ResultsRecorder
         context.filePath = "/bench/LARGEST.QOR";
         context.unitAddress = "sim";
         recording.emplace(*recorder, doc, context);
-        env.passDecoded = [&recording](const qv::RunVerdict &pass) {
+        env.passDecoded = [&recording](const qv::DecodedPass &pass) {
             recording->PassDecoded(pass);
         };
     }

@@ -1,5 +1,6 @@
 #include "results/recordbuilder.h"
 
+#include "execution/run/decodedpass.h"
 #include "model/diagnosis/diagnosistext.h"
 #include "model/document/quorvik.h"
 #include "model/export/wordcycles.h"
@@ -185,8 +186,9 @@ diagnosis::Diagnosis RunRecording::DiagnosePass(const RunVerdict &pass)
     return m_diagnosed.emplace(reads, DiagnoseVerdict(m_doc, pass)).first->second;
 }
 
-void RunRecording::PassDecoded(const RunVerdict &pass)
+void RunRecording::PassDecoded(const DecodedPass &decoded)
 {
+    const RunVerdict &pass = decoded.Verdict();
     RefreshUnit();
     RunVerdict diagnosed;
     const RunVerdict *made = &pass;

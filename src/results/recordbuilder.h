@@ -16,8 +16,9 @@
 #include <vector>
 
 namespace qv {
+class DecodedPass;
 class TQuorvik;
-}
+} // namespace qv
 
 namespace qv::results {
 
@@ -62,7 +63,7 @@ public:
                  std::function<std::string()> unitBuild = {}, std::function<bool()> dosUnit = {});
 
     // RunDriver::Environment::passDecoded (window thread).
-    void PassDecoded(const RunVerdict &pass);
+    void PassDecoded(const DecodedPass &pass);
     // After the run.
     void Finish(const RunVerdict &verdict);
     int RecordedPasses() const { return m_passes; }

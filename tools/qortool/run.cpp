@@ -369,7 +369,7 @@ int RunRun(std::span<const std::string> args)
             *recorder, doc, context,
             [&runnerSlot] { return runnerSlot ? runnerSlot->BuildInfo() : std::string(); },
             [&runnerSlot] { return !runnerSlot || runnerSlot->DosUnit(); });
-        setup.passDecoded = [&recording](const qv::RunVerdict &pass) {
+        setup.passDecoded = [&recording](const qv::DecodedPass &pass) {
             recording->PassDecoded(pass);
         };
     }

@@ -25,7 +25,7 @@ struct UnitRunSetup
     int passLimit = 0;      // a continuous run ends by itself after this many passes; 0: never
     qv::VFunctionProbe *probe = nullptr; // the oscilloscope probe of the run; null: none
     // Each decoded pass of a continuous run (RunDriver::Environment).
-    std::function<void(const qv::RunVerdict &pass)> passDecoded;
+    std::function<void(const qv::DecodedPass &pass)> passDecoded;
 };
 
 class UnitRunner
@@ -51,7 +51,7 @@ private:
     std::optional<qv::RunCalibration> m_calibration;
     int m_passLimit = 0;
     qv::VFunctionProbe *m_probe = nullptr;
-    std::function<void(const qv::RunVerdict &pass)> m_passDecoded;
+    std::function<void(const qv::DecodedPass &pass)> m_passDecoded;
     bool m_ready = false;
 };
 

@@ -72,7 +72,14 @@ public:
     // Counts pass `pass` (1-based) of the tests that had errors in it.
     void CountPass(int pass, const TQuorvik &doc, const std::vector<CountedWords> &failedTests);
     // A pass without errors: only the number of passes grows.
-    void CountCleanPass(int pass) { m_passes = std::max(m_passes, pass); }
+    void CountCleanPass(int pass)
+    {
+        m_passes = std::max(m_passes, pass);
+        m_wrong.clear();
+    }
+    // The wrong values of the pass counted last, in the order read; empty
+    // after a clean pass.
+    const std::vector<diagnosis::WrongRead> &PassReads() const { return m_wrong; }
     // The failing passes with their wrong values, and the passes counted.
     diagnosis::RunPasses FailingPasses() const;
 

@@ -3,6 +3,7 @@
 #include "execution/port/hardstatus.h"
 #include "execution/port/testerport.h"
 #include "execution/run/contactid.h"
+#include "execution/run/decodedpass.h"
 #include "execution/run/runcalibration.h"
 #include "execution/run/rundiagnosis.h"
 #include "infra/notice.h"
@@ -303,22 +304,9 @@ void RunDriver::ListenToPasses(RunSession &session)
 {
     if (!m_env.passDecoded || !m_doc.SolidTest())
         return;
-    session.SetPassListener([this, &session](int pass, const std::vector<int> &failedTests) {
-        RunVerdict snapshot;
-        snapshot.kind = failedTests.empty() ? RunVerdict::Passed : RunVerdict::Errors;
-        snapshot.passes = pass;
-        snapshot.failingPasses = failedTests.empty() ? 0 : 1;
-        snapshot.failedTests = failedTests;
-        RecordTests(session.Compiler(), snapshot);
-        std::vector<CountedWords> failed;
-        for (const int test : failedTests)
-            if (const TestRunLists *lists = session.Compiler().ListsOf(test))
-                failed.push_back(CountedWordsOf(*lists));
-        if (!failed.empty())
-            snapshot.statistics.CountPass(1, m_doc, failed);
-        else
-            snapshot.statistics.CountCleanPass(1);
-        m_env.passDecoded(snapshot);
+    session.SetPassListener([this, &session](int pass, const std::vector<int> &failedTests,
+                                             const std::vector<diagnosis::WrongRead> &wrong) {
+        m_env.passDecoded(DecodedPass(m_doc, session.Compiler(), pass, failedTests, wrong));
     });
 }
 

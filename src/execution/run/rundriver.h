@@ -17,6 +17,7 @@
 
 namespace qv {
 
+class DecodedPass;
 class IdCheckView;
 class RunCalibration;
 class TCP;
@@ -64,6 +65,9 @@ RunVerdict CompletedVerdict(const TQuorvik &doc, const std::vector<int> &runList
                             const std::vector<int> &failedInRun = {});
 // The diagnosis of a run from its test records and its failing passes.
 diagnosis::Diagnosis DiagnoseVerdict(const TQuorvik &doc, const RunVerdict &verdict);
+// The tests a run read (its run list, then the tests it called), with the
+// output words each read back, into verdict.tests.
+void RecordTests(const Dosdata &compiler, RunVerdict &verdict);
 // The end message of a run the operator stopped. A continuous run that
 // completed passes (completePasses > 0) also tells how many of them had
 // errors: its views keep the last complete pass.
@@ -98,10 +102,9 @@ public:
         std::function<void(bool)> waitWindow;
         PuskConfig timing; // time-outs of the run thread
         // Each decoded pass of a continuous run, on the window's thread while
-        // the document holds that pass's results: kind Passed or Errors for
-        // the pass alone, passes = its number, the tests it read and the
-        // statistics of that pass. Empty: not wanted.
-        std::function<void(const RunVerdict &pass)> passDecoded;
+        // the document holds that pass's results (decodedpass.h). Empty: not
+        // wanted.
+        std::function<void(const DecodedPass &pass)> passDecoded;
         // Whether the driver shows the end message itself (a console prints
         // it after its own summary instead).
         bool showVerdict = true;

@@ -395,9 +395,9 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
             ShowResults(ResultStage::RepaintViews);
         }
         std::vector<int> failedTests;
-        const int pass = CountPass(decoded && !cutShort, &failedTests);
+        const int pass = CountPass(decoded && !cutShort, &failedTests, &m_passReads);
         if (pass > 0 && m_passListener)
-            m_passListener(pass, failedTests);
+            m_passListener(pass, failedTests, m_passReads);
     };
     {
         std::lock_guard lock(m_resultsMutex);
@@ -420,7 +420,8 @@ bool RunSession::DecodeAnswer(int code, std::span<const std::uint8_t> answer)
     return decoded;
 }
 
-int RunSession::CountPass(bool decoded, std::vector<int> *failedTests)
+int RunSession::CountPass(bool decoded, std::vector<int> *failedTests,
+                          std::vector<diagnosis::WrongRead> *wrongReads)
 {
     // On the thread that wrote the document, right after the pass.
     std::lock_guard lock(m_resultsMutex);
@@ -430,6 +431,7 @@ int RunSession::CountPass(bool decoded, std::vector<int> *failedTests)
     *failedTests = m_passTestsFailed;
     if (m_passTestsFailed.empty()) {
         m_statistics.CountCleanPass(pass);
+        wrongReads->clear();
         return pass;
     }
     std::vector<CountedWords> failed;
@@ -438,6 +440,7 @@ int RunSession::CountPass(bool decoded, std::vector<int> *failedTests)
             failed.push_back(CountedWordsOf(*lists));
     }
     m_statistics.CountPass(pass, m_doc, failed);
+    *wrongReads = m_statistics.PassReads();
     return pass;
 }
 

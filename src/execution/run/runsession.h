@@ -119,9 +119,11 @@ public:
     void SetRemote(RemoteRunLink *remote) { m_remote = remote; }
     void SetProbe(VFunctionProbe *probe) { m_probe = probe; }
     // Called on the window's thread right after each decoded pass, while the
-    // document holds that pass's results: the pass (1-based) and the tests
-    // (0-based) that had errors in it.
-    using PassListener = std::function<void(int pass, const std::vector<int> &failedTests)>;
+    // document holds that pass's results: the pass (1-based), the tests
+    // (0-based) that had errors in it and the wrong values it read, in the
+    // order read.
+    using PassListener = std::function<void(int pass, const std::vector<int> &failedTests,
+                                            const std::vector<diagnosis::WrongRead> &wrongReads)>;
     void SetPassListener(PassListener listener) { m_passListener = std::move(listener); }
 
     // The V-function list of the start page: "отсутствует", then
@@ -185,8 +187,10 @@ private:
     bool StartWork(int vFunction);
     void ThreadFinished();
     bool ShowStatistics();
-    // The pass just counted and its failing tests; 0 when none was decoded.
-    int CountPass(bool decoded, std::vector<int> *failedTests);
+    // The pass just counted, its failing tests and its wrong values; 0 when
+    // none was decoded.
+    int CountPass(bool decoded, std::vector<int> *failedTests,
+                  std::vector<diagnosis::WrongRead> *wrongReads);
     int DecodedPasses() const;
     // What the views show of a complete pass, kept over a pass cut short.
     struct KeptResults
@@ -239,6 +243,9 @@ private:
     // While a pass cut short is decoded over kept results (window thread).
     bool m_keepingResults = false;
     ErrorStatistics m_statistics;
+    // The wrong values of the pass just counted, for the pass listener
+    // (window thread; kept between passes for its capacity).
+    std::vector<diagnosis::WrongRead> m_passReads;
     // Last, so that it is closed and joined before anything it uses goes.
     std::unique_ptr<TthPusk> m_thread;
 };

@@ -100,7 +100,7 @@ void RunCommand::Run()
     };
 
     if (recording)
-        env.passDecoded = [&recording](const RunVerdict &pass) { recording->PassDecoded(pass); };
+        env.passDecoded = [&recording](const DecodedPass &pass) { recording->PassDecoded(pass); };
 
     RunDriver driver(document, std::move(env));
     driver.StartRun();
