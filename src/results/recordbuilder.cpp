@@ -125,7 +125,11 @@ std::string UnitType(bool dosUnit)
     return dosUnit ? "dos" : "arm";
 }
 
-RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunContext &context)
+namespace {
+
+// What a record of the run takes from the bench and the document, besides
+// the verdict and the tests.
+RunRecord HeadOf(const TQuorvik &doc, const RunContext &context)
 {
     RunRecord record;
     record.uid = NewUid();
@@ -140,6 +144,14 @@ RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunCont
     record.allTests = doc.CurrentTest() < 0;
     record.continuous = doc.SolidTest();
     record.debug = doc.DebugMode();
+    return record;
+}
+
+} // namespace
+
+RunRecord RecordOf(const TQuorvik &doc, const RunVerdict &verdict, const RunContext &context)
+{
+    RunRecord record = HeadOf(doc, context);
     record.passes = verdict.passes;
     record.verdict = KindName(verdict.kind);
     record.verdictText = verdict.text;
@@ -157,57 +169,106 @@ RunRecording::RunRecording(ResultsRecorder &recorder, const TQuorvik &doc, RunCo
     , m_unitBuild(std::move(unitBuild))
     , m_dosUnit(std::move(dosUnit))
     , m_session(NewUid())
-    , m_started(IsoUtcNow())
+    , m_started(std::chrono::system_clock::now())
     , m_lastEnded(m_started)
 {}
 
 void RunRecording::RefreshUnit()
 {
-    m_context.unitType = UnitType(!m_dosUnit || m_dosUnit());
-    if (m_unitBuild)
-        m_context.unitBuild = m_unitBuild();
+    std::string type = UnitType(!m_dosUnit || m_dosUnit());
+    std::string build = m_unitBuild ? m_unitBuild() : m_context.unitBuild;
+    if (m_head && type == m_context.unitType && build == m_context.unitBuild)
+        return;
+    m_context.unitType = std::move(type);
+    m_context.unitBuild = std::move(build);
+    RunRecord head = HeadOf(m_doc, m_context);
+    head.uid.clear();
+    head.session = m_session;
+    m_head = std::make_shared<const RunRecord>(std::move(head));
 }
 
-diagnosis::Diagnosis RunRecording::DiagnosePass(const RunVerdict &pass)
+std::vector<TestResult> RunRecording::PassTests::For(int pass) const
 {
-    // The pass is counted alone (as pass 1) in its statistics; its one
-    // failing pattern is the key.
-    const diagnosis::RunPasses failing = pass.statistics.FailingPasses();
-    if (failing.failing.size() != 1)
-        return DiagnoseVerdict(m_doc, pass);
-    const auto &reads = failing.failing.front().reads;
-    if (const auto known = m_diagnosed.find(reads); known != m_diagnosed.end())
-        return known->second;
+    std::vector<TestResult> made = tests;
+    const std::string passes = "\"passes\": [" + std::to_string(pass) + "]";
+    for (std::size_t t = 0; t < made.size(); ++t) {
+        const std::vector<std::string> &pieces = diagnosisPieces[t];
+        std::string &text = made[t].diagnosis;
+        for (std::size_t p = 0; p < pieces.size(); ++p)
+            text.append(p ? passes : std::string()).append(pieces[p]);
+    }
+    return made;
+}
+
+RunRecording::PassTests RunRecording::MakeTests(const DecodedPass &pass) const
+{
+    RunVerdict made = pass.Verdict();
+    if (made.failingPasses > 0 && made.diagnosis.Empty()) {
+        made.diagnosis = DiagnoseVerdict(m_doc, made);
+        // The pass's own number, as the continuous run counts it.
+        for (diagnosis::Hypothesis &h : made.diagnosis.hypotheses)
+            h.passes = {pass.Number()};
+    }
+    PassTests result;
+    result.tests = RecordOf(m_doc, made, m_context).tests;
+    // Each diagnosis is cut where it names the pass, to name another one.
+    const std::string passes = "\"passes\": [" + std::to_string(pass.Number()) + "]";
+    for (TestResult &test : result.tests) {
+        std::vector<std::string> &pieces = result.diagnosisPieces.emplace_back();
+        if (test.diagnosis.find(passes) == std::string::npos)
+            continue;
+        std::string_view rest = test.diagnosis;
+        for (auto at = rest.find(passes); at != std::string_view::npos; at = rest.find(passes)) {
+            pieces.emplace_back(rest.substr(0, at));
+            rest.remove_prefix(at + passes.size());
+        }
+        pieces.emplace_back(rest);
+        test.diagnosis.clear();
+    }
+    return result;
+}
+
+std::shared_ptr<const RunRecording::PassTests> RunRecording::TestsOf(const DecodedPass &pass)
+{
+    const std::vector<std::int32_t> &counts = m_doc.ErrorCounts();
+    if (m_last && m_key.failedTests == pass.FailedTests() && m_key.reads == pass.WrongReads() &&
+        m_key.errorCounts == counts)
+        return m_last;
+    m_key.failedTests = pass.FailedTests();
+    m_key.reads = pass.WrongReads();
+    m_key.errorCounts = counts;
+    if (const auto known = m_made.find(m_key); known != m_made.end())
+        return m_last = known->second;
     // A board that reads differently every pass must not grow the memo
     // without end.
     constexpr std::size_t kMemo = 64;
-    if (m_diagnosed.size() >= kMemo)
-        m_diagnosed.clear();
-    return m_diagnosed.emplace(reads, DiagnoseVerdict(m_doc, pass)).first->second;
+    if (m_made.size() >= kMemo)
+        m_made.clear();
+    m_last = std::make_shared<const PassTests>(MakeTests(pass));
+    m_made.emplace(m_key, m_last);
+    return m_last;
 }
 
-void RunRecording::PassDecoded(const DecodedPass &decoded)
+void RunRecording::PassDecoded(const DecodedPass &pass)
 {
-    const RunVerdict &pass = decoded.Verdict();
     RefreshUnit();
-    RunVerdict diagnosed;
-    const RunVerdict *made = &pass;
-    if (pass.failingPasses > 0 && pass.diagnosis.Empty()) {
-        diagnosed = pass;
-        diagnosed.diagnosis = DiagnosePass(pass);
-        // The pass's own number, as the continuous run counts it.
-        for (diagnosis::Hypothesis &h : diagnosed.diagnosis.hypotheses)
-            h.passes = {pass.passes};
-        made = &diagnosed;
-    }
-    RunRecord record = RecordOf(m_doc, *made, m_context);
-    record.session = m_session;
-    record.pass = pass.passes;
-    record.started = m_lastEnded;
-    record.ended = IsoUtcNow();
-    m_lastEnded = record.ended;
+    const auto ended = std::chrono::system_clock::now();
+    // The run waits for what is done here: the record is made on the
+    // writer's thread from what the passes share.
+    m_recorder.Submit({}, [head = m_head, tests = TestsOf(pass), number = pass.Number(),
+                           failed = !pass.FailedTests().empty(), started = m_lastEnded,
+                           ended](RunRecord &record) {
+        record = *head;
+        record.uid = NewUid();
+        record.pass = number;
+        record.passes = number;
+        record.verdict = KindName(failed ? RunVerdict::Errors : RunVerdict::Passed);
+        record.started = IsoUtc(started);
+        record.ended = IsoUtc(ended);
+        record.tests = tests->For(number);
+    });
+    m_lastEnded = ended;
     ++m_passes;
-    m_recorder.Submit(std::move(record));
 }
 
 void RunRecording::Finish(const RunVerdict &verdict)
@@ -219,7 +280,7 @@ void RunRecording::Finish(const RunVerdict &verdict)
     RefreshUnit();
     RunRecord record = RecordOf(m_doc, verdict, m_context);
     record.session = m_session;
-    record.started = m_started;
+    record.started = IsoUtc(m_started);
     record.ended = IsoUtcNow();
     m_recorder.Submit(std::move(record));
 }

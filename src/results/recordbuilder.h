@@ -10,8 +10,11 @@
 #include "execution/run/rundriver.h"
 #include "results/runrecord.h"
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,17 +65,39 @@ public:
     RunRecording(ResultsRecorder &recorder, const TQuorvik &doc, RunContext context,
                  std::function<std::string()> unitBuild = {}, std::function<bool()> dosUnit = {});
 
-    // RunDriver::Environment::passDecoded (window thread).
+    // RunDriver::Environment::passDecoded (window thread, between two passes
+    // of the run: what it costs, the run waits).
     void PassDecoded(const DecodedPass &pass);
     // After the run.
     void Finish(const RunVerdict &verdict);
     int RecordedPasses() const { return m_passes; }
 
 private:
-    // The diagnosis of a failing pass. A board that fails the same way in
-    // every pass is diagnosed once: the result depends only on the wrong
-    // values read (the tests of a run stay the same).
-    diagnosis::Diagnosis DiagnosePass(const RunVerdict &pass);
+    // What the tests of a pass's record follow from, while the document's
+    // tests stay as they are (they do during a run): the tests that failed,
+    // the wrong values read in the order read, and the error counts.
+    struct PassKey
+    {
+        std::vector<int> failedTests;
+        std::vector<diagnosis::WrongRead> reads;
+        std::vector<std::int32_t> errorCounts;
+        friend bool operator==(const PassKey &, const PassKey &) = default;
+        friend auto operator<=>(const PassKey &, const PassKey &) = default;
+    };
+    // The tests of the record of every pass with that key. The diagnosis
+    // of a test names the pass; it is kept cut where it does.
+    struct PassTests
+    {
+        std::vector<TestResult> tests;                         // diagnosis empty when cut
+        std::vector<std::vector<std::string>> diagnosisPieces; // per test; empty: not cut
+        std::vector<TestResult> For(int pass) const;
+    };
+
+    // The tests of the pass's record. A board that fails the same way pass
+    // after pass has them made once (and diagnosed once): making them walks
+    // every word read, and the run waits for it.
+    std::shared_ptr<const PassTests> TestsOf(const DecodedPass &pass);
+    PassTests MakeTests(const DecodedPass &pass) const;
 
     ResultsRecorder &m_recorder;
     const TQuorvik &m_doc;
@@ -82,10 +107,17 @@ private:
     std::function<std::string()> m_unitBuild;
     std::function<bool()> m_dosUnit;
     std::string m_session;
-    std::string m_started;   // of the run
-    std::string m_lastEnded; // of the last recorded pass
+    // The fields every record of the run shares, with the unit's as last
+    // read; made again when those change. Shared with the records on their
+    // way to the writer.
+    std::shared_ptr<const RunRecord> m_head;
+    std::chrono::system_clock::time_point m_started;   // of the run
+    std::chrono::system_clock::time_point m_lastEnded; // of the last recorded pass
     int m_passes = 0;
-    std::map<std::vector<diagnosis::WrongRead>, diagnosis::Diagnosis> m_diagnosed;
+    PassKey m_key; // of the pass just recorded, kept for its capacity
+    // Shared with the records on their way to the writer.
+    std::map<PassKey, std::shared_ptr<const PassTests>> m_made;
+    std::shared_ptr<const PassTests> m_last; // of the pass just recorded
 };
 
 } // namespace qv::results

@@ -24,13 +24,25 @@ ResultsRecorder::~ResultsRecorder()
     m_thread.join();
 }
 
-void ResultsRecorder::Submit(RunRecord record)
+void ResultsRecorder::Submit(RunRecord record, Completion complete)
 {
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back(std::move(record));
+        m_queue.push_back({std::move(record), std::move(complete)});
+        // The writer sleeps only with an empty queue: waking it costs the
+        // run a system call, once is enough.
+        wake = m_queue.size() == 1;
     }
-    m_wake.notify_all();
+    if (wake)
+        m_wake.notify_all();
+}
+
+RunRecord ResultsRecorder::Completed(Queued &queued)
+{
+    if (queued.complete)
+        queued.complete(queued.record);
+    return std::move(queued.record);
 }
 
 bool ResultsRecorder::WaitIdle(std::chrono::milliseconds timeout)
@@ -70,25 +82,30 @@ void ResultsRecorder::Loop()
         }
         if (m_queue.size() > m_options.queueLimit) {
             // The oldest wait on disk; they are written before the rest.
-            std::deque<RunRecord> overflow;
+            std::vector<Queued> overflow;
             const auto excess = static_cast<std::ptrdiff_t>(m_queue.size() - m_options.queueLimit);
             std::move(m_queue.begin(), m_queue.begin() + excess, std::back_inserter(overflow));
             m_queue.erase(m_queue.begin(), m_queue.begin() + excess);
             m_busy = true;
             lock.unlock();
-            ToSpool(overflow);
+            for (Queued &queued : overflow)
+                ToSpool(Completed(queued));
             lock.lock();
             m_busy = false;
             continue;
         }
         if (!m_queue.empty()) {
-            std::vector<RunRecord> batch;
-            while (!m_queue.empty() && batch.size() < kBatch) {
-                batch.push_back(std::move(m_queue.front()));
+            std::vector<Queued> taken;
+            while (!m_queue.empty() && taken.size() < kBatch) {
+                taken.push_back(std::move(m_queue.front()));
                 m_queue.pop_front();
             }
             m_busy = true;
             lock.unlock();
+            std::vector<RunRecord> batch;
+            batch.reserve(taken.size());
+            for (Queued &queued : taken)
+                batch.push_back(Completed(queued));
             Handle(std::move(batch));
             lock.lock();
             m_busy = false;
@@ -180,12 +197,6 @@ void ResultsRecorder::WriteOrSpool(std::vector<RunRecord> &batch)
         StartOutage(problem);
     }
     for (const RunRecord &record : batch)
-        ToSpool(record);
-}
-
-void ResultsRecorder::ToSpool(std::deque<RunRecord> &records)
-{
-    for (const RunRecord &record : records)
         ToSpool(record);
 }
 

@@ -63,8 +63,14 @@ public:
     ResultsRecorder(const ResultsRecorder &) = delete;
     ResultsRecorder &operator=(const ResultsRecorder &) = delete;
 
+    // Completes a record on the writer thread before it is written or
+    // spooled. The passes of a board that fails the same way share their
+    // tests: each record's own copy is made there, not by the run. It must
+    // hold (not refer to) what it uses.
+    using Completion = std::function<void(RunRecord &record)>;
+
     // Any thread; returns at once.
-    void Submit(RunRecord record);
+    void Submit(RunRecord record, Completion complete = {});
     // Waits until every submitted record was written or spooled; false on
     // time-out.
     bool WaitIdle(std::chrono::milliseconds timeout);
@@ -75,6 +81,14 @@ public:
     const DatabaseUrl &Url() const { return m_options.url; }
 
 private:
+    struct Queued
+    {
+        RunRecord record;
+        Completion complete; // empty: the record is whole
+    };
+    // Writer thread, the lock not held.
+    static RunRecord Completed(Queued &queued);
+
     void Loop();
     void Handle(std::vector<RunRecord> batch);
     // Writes the batch whole, or spools all of it.
@@ -83,7 +97,6 @@ private:
     bool Drain();
     void StartOutage(const std::string &problem);
     void ToSpool(const RunRecord &record);
-    void ToSpool(std::deque<RunRecord> &records);
 
     Options m_options;
     std::unique_ptr<Spool> m_spool;
@@ -96,7 +109,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
-    std::deque<RunRecord> m_queue;
+    std::deque<Queued> m_queue;
     bool m_busy = true; // until the spool of an earlier run has been tried
     bool m_stop = false;
     std::chrono::steady_clock::time_point m_nextRetry;

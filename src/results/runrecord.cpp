@@ -180,11 +180,18 @@ int RunRecord::WrongWordCount() const
     return static_cast<int>(count);
 }
 
-std::string IsoUtcNow()
+std::string IsoUtc(std::chrono::system_clock::time_point time)
 {
-    return QDateTime::currentDateTimeUtc()
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)
         .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))
         .toStdString();
+}
+
+std::string IsoUtcNow()
+{
+    return IsoUtc(std::chrono::system_clock::now());
 }
 
 bool IsVerdictName(const std::string &name)

@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -84,6 +85,7 @@ struct RunRecord
 };
 
 // A time as the records keep it.
+std::string IsoUtc(std::chrono::system_clock::time_point time);
 std::string IsoUtcNow();
 
 QJsonObject ToJson(const RunRecord &record);
