@@ -136,4 +136,36 @@ std::optional<Failure> FailureOf(const TestResult &test, int pass)
     return failure;
 }
 
+std::optional<Failure> FailureMemo::FailureOf(const TestResult &test, int pass)
+{
+    const auto same = [&test](const Known &known, const std::string &stored, bool passTemplate) {
+        return known.failure.passTemplate == passTemplate && known.failure.diagnosis == stored &&
+               known.content.unexplained == test.unexplained &&
+               known.content.wrongWords == test.wrongWords &&
+               known.content.contacts == test.contacts;
+    };
+    const auto known = m_last.find(test.number);
+    if (known != m_last.end()) {
+        std::string stored;
+        const bool passTemplate = PassTemplate(test.diagnosis, pass, stored);
+        if (same(known->second, stored, passTemplate)) {
+            Failure failure = known->second.failure;
+            failure.test = &test;
+            return failure;
+        }
+    }
+    std::optional<Failure> failure = results::FailureOf(test, pass);
+    if (!failure || failure->digest.empty()) {
+        m_last.erase(test.number);
+        return failure;
+    }
+    Known &kept = m_last[test.number];
+    kept.content.unexplained = test.unexplained;
+    kept.content.wrongWords = test.wrongWords;
+    kept.content.contacts = test.contacts;
+    kept.failure = *failure;
+    kept.failure.test = nullptr;
+    return failure;
+}
+
 } // namespace qv::results

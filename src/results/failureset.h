@@ -13,6 +13,7 @@
 
 #include "results/runrecord.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,5 +33,23 @@ struct Failure
 // The failure of a test of the record of `pass` (0: a run of one pass);
 // nullopt when the test read nothing wrong and has no diagnosis.
 std::optional<Failure> FailureOf(const TestResult &test, int pass);
+
+// FailureOf with the last failure of each test number remembered: a board
+// that fails the same way pass after pass has the same failure in every
+// record, and comparing it costs a fraction of hashing it again. The
+// failures it gives refer to the tests passed in, as FailureOf's do.
+class FailureMemo
+{
+public:
+    std::optional<Failure> FailureOf(const TestResult &test, int pass);
+
+private:
+    struct Known
+    {
+        TestResult content; // without its name, verdict and diagnosis
+        Failure failure;    // failure.test unset
+    };
+    std::map<int, Known> m_last; // by test number
+};
 
 } // namespace qv::results

@@ -510,7 +510,7 @@ bool ResultsDatabase::FailuresOf(std::span<const RunRecord> records,
     for (const RunRecord &record : records) {
         for (const TestResult &result : record.tests) {
             const std::optional<Failure> &failure =
-                failures.emplace_back(FailureOf(result, record.pass));
+                failures.emplace_back(m_failureMemo.FailureOf(result, record.pass));
             if (!failure)
                 continue;
             if (failure->digest.empty()) {

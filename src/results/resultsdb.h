@@ -11,6 +11,7 @@
 // of its own, removed in the destructor.
 
 #include "results/databaseurl.h"
+#include "results/failureset.h"
 #include "results/runrecord.h"
 #include "results/schema.h"
 
@@ -29,8 +30,6 @@ class QSqlDatabase;
 class QSqlQuery;
 
 namespace qv::results {
-
-struct Failure;
 
 // Which runs a reading looks at; an empty field does not filter.
 struct RunFilter
@@ -150,6 +149,8 @@ private:
     // again costs no look-up. Bounded; cleared when a write fails.
     static constexpr std::size_t kKnownFailures = 4096;
     std::unordered_map<std::string, qint64> m_failureIds;
+    // The failure of each test written last, found again without hashing.
+    FailureMemo m_failureMemo;
 };
 
 } // namespace qv::results
