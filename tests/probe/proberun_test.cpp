@@ -10,6 +10,7 @@
 #include "probe/proberun.h"
 #include "probefixture.h"
 #include "sim/unitstate.h"
+#include "support/execution/demoonsim.h"
 #include "support/execution/unitfixture.h"
 
 #include <filesystem>
@@ -30,17 +31,10 @@ public:
               ("qv-probe-" + std::to_string(getpid()) + "-" + std::to_string(++serial));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        for (const auto &entry : fs::directory_iterator(QV_DEMO_DIR))
-            fs::copy_file(entry.path(), dir / entry.path().filename());
+        CopyDemoBoard(dir);
         EXPECT_TRUE(d.doc.LoadFile((dir / "DEMO.QOR").string()));
-        std::string error;
-        auto parsed = sim::ParseBoard(board, &error);
-        EXPECT_TRUE(parsed) << error;
-        unit = std::make_shared<sim::SimulatedUnit>(*parsed);
         tester.SetNotices(MessageBoxNotices());
-        EXPECT_TRUE(tester.Create("Quorvik", [this](const std::string &) {
-            return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
-        }));
+        unit = AttachSimulatedUnit(tester, board);
         settings.SetOption(TSettings::OptCurrentControl, 0);
         settings.SetOption(TSettings::OptRunEndMessage, 1);
         skopel.SetView(&view);

@@ -12,6 +12,7 @@
 #include "results/recordbuilder.h"
 #include "results/recorder.h"
 #include "results/resultsdb.h"
+#include "support/execution/demoonsim.h"
 #include "support/execution/unitfixture.h"
 #include "support/model/docbuilder.h"
 
@@ -55,17 +56,10 @@ public:
     explicit ContinuousRecording(const std::string &board)
     {
         const fs::path root = dir.path().toStdString();
-        for (const auto &entry : fs::directory_iterator(QV_DEMO_DIR))
-            fs::copy_file(entry.path(), root / entry.path().filename());
+        CopyDemoBoard(root);
         EXPECT_TRUE(d.doc.LoadFile((root / "DEMO.QOR").string()));
-        std::string error;
-        auto parsed = sim::ParseBoard(board, &error);
-        EXPECT_TRUE(parsed) << error;
-        unit = std::make_shared<sim::SimulatedUnit>(*parsed);
         tester.SetNotices(MessageBoxNotices());
-        EXPECT_TRUE(tester.Create("Quorvik", [this](const std::string &) {
-            return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
-        }));
+        unit = AttachSimulatedUnit(tester, board);
         settings.SetOption(TSettings::OptCurrentControl, 0);
         settings.SetOption(TSettings::OptSendResultInLoop, 1);
         settings.SetOption(TSettings::OptStopOnTestError, 0);

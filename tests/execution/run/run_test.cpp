@@ -15,6 +15,7 @@
 #include "sim/program.h"
 #include "sim/unitstate.h"
 #include "support/common/silentlistener.h"
+#include "support/execution/demoonsim.h"
 #include "support/execution/unitfixture.h"
 #include "support/model/docbuilder.h"
 
@@ -43,18 +44,11 @@ public:
               ("qv-run-" + std::to_string(getpid()) + "-" + std::to_string(++serial));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        for (const auto &entry : fs::directory_iterator(QV_DEMO_DIR))
-            fs::copy_file(entry.path(), dir / entry.path().filename());
+        CopyDemoBoard(dir);
         EXPECT_TRUE(d.doc.LoadFile((dir / "DEMO.QOR").string()));
         tester.SetNotices(MessageBoxNotices());
         if (transport == Transport::InProcess) {
-            std::string error;
-            auto parsed = sim::ParseBoard(board, &error);
-            EXPECT_TRUE(parsed) << error;
-            unit = std::make_shared<sim::SimulatedUnit>(*parsed);
-            EXPECT_TRUE(tester.Create("Quorvik", [this](const std::string &) {
-                return std::make_shared<Portavo>(std::make_unique<SimLink>(unit), "sim");
-            }));
+            unit = AttachSimulatedUnit(tester, board);
         } else {
             process = std::make_unique<UnitSimProcess>(board);
             TesterSettings port = tester.Settings();
