@@ -255,26 +255,31 @@ void RunRecording::PassDecoded(const DecodedPass &pass)
     const auto ended = std::chrono::system_clock::now();
     // The run waits for what is done here: the record is made on the
     // writer's thread from what the passes share.
-    m_recorder.Submit({}, [head = m_head, tests = TestsOf(pass), number = pass.Number(),
-                           failed = !pass.FailedTests().empty(), started = m_lastEnded,
-                           ended](RunRecord &record) {
-        record = *head;
-        record.uid = NewUid();
-        record.pass = number;
-        record.passes = number;
-        record.verdict = KindName(failed ? RunVerdict::Errors : RunVerdict::Passed);
-        record.started = IsoUtc(started);
-        record.ended = IsoUtc(ended);
-        record.tests = tests->For(number);
-    });
+    m_recorder.Submit(
+        {},
+        [head = m_head, tests = TestsOf(pass), number = pass.Number(),
+         failed = !pass.FailedTests().empty(), started = m_lastEnded, ended](RunRecord &record) {
+            record = *head;
+            record.uid = NewUid();
+            record.pass = number;
+            record.passes = number;
+            record.verdict = KindName(failed ? RunVerdict::Errors : RunVerdict::Passed);
+            record.started = IsoUtc(started);
+            record.ended = IsoUtc(ended);
+            record.tests = tests->For(number);
+        },
+        ResultsRecorder::Urgency::MoreFollow);
     m_lastEnded = ended;
     ++m_passes;
 }
 
 void RunRecording::Finish(const RunVerdict &verdict)
 {
-    // The passes of a continuous run are in already; a run cancelled on the
-    // start page never ran.
+    // The passes of a continuous run are in already, some waiting for the
+    // passes after them: there are none now. A run cancelled on the start
+    // page never ran.
+    if (m_passes > 0)
+        m_recorder.Flush();
     if (verdict.kind == RunVerdict::Cancelled || m_passes > 0)
         return;
     RefreshUnit();

@@ -3,6 +3,7 @@
 #include "results/resultsdb.h"
 #include "results/spool.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace qv::results {
@@ -24,18 +25,32 @@ ResultsRecorder::~ResultsRecorder()
     m_thread.join();
 }
 
-void ResultsRecorder::Submit(RunRecord record, Completion complete)
+void ResultsRecorder::Submit(RunRecord record, Completion complete, Urgency urgency)
 {
     bool wake = false;
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back({std::move(record), std::move(complete)});
-        // The writer sleeps only with an empty queue: waking it costs the
-        // run a system call, once is enough.
-        wake = m_queue.size() == 1;
+        m_queue.push_back(
+            {std::move(record), std::move(complete), urgency, std::chrono::steady_clock::now()});
+        // The writer sleeps without a time-out only with an empty queue;
+        // with records waiting for more it wakes at their time, or for a
+        // record that will not wait or a full batch. Waking it costs the
+        // run a system call: no more often than that.
+        wake = m_queue.size() == 1 || urgency == Urgency::Now || m_queue.size() == kBatch;
     }
     if (wake)
         m_wake.notify_all();
+}
+
+void ResultsRecorder::Flush()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_queue.empty())
+            return;
+        m_flush = true;
+    }
+    m_wake.notify_all();
 }
 
 RunRecord ResultsRecorder::Completed(Queued &queued)
@@ -47,8 +62,43 @@ RunRecord ResultsRecorder::Completed(Queued &queued)
 
 bool ResultsRecorder::WaitIdle(std::chrono::milliseconds timeout)
 {
+    Flush();
     std::unique_lock lock(m_mutex);
     return m_idle.wait_for(lock, timeout, [this] { return m_queue.empty() && !m_busy; });
+}
+
+bool ResultsRecorder::WriteDue(std::chrono::steady_clock::time_point now) const
+{
+    if (m_queue.empty())
+        return false;
+    if (m_stop || m_flush || m_queue.size() >= kBatch ||
+        now >= m_queue.front().queuedAt + m_options.gather)
+        return true;
+    return std::any_of(m_queue.begin(), m_queue.end(),
+                       [](const Queued &queued) { return queued.urgency == Urgency::Now; });
+}
+
+std::chrono::steady_clock::time_point ResultsRecorder::WriteDueAt() const
+{
+    return m_queue.empty() ? std::chrono::steady_clock::time_point::max()
+                           : m_queue.front().queuedAt + m_options.gather;
+}
+
+void ResultsRecorder::WaitForWork(std::unique_lock<std::mutex> &lock)
+{
+    for (;;) {
+        const auto now = std::chrono::steady_clock::now();
+        const bool retrying = !m_db;
+        if (m_stop || (retrying && now >= m_nextRetry) || WriteDue(now))
+            return;
+        auto until = WriteDueAt();
+        if (retrying)
+            until = std::min(until, m_nextRetry);
+        if (until == std::chrono::steady_clock::time_point::max())
+            m_wake.wait(lock);
+        else
+            m_wake.wait_until(lock, until);
+    }
 }
 
 void ResultsRecorder::Loop()
@@ -61,15 +111,7 @@ void ResultsRecorder::Loop()
     m_busy = false;
     for (;;) {
         m_idle.notify_all();
-        const bool retrying = !m_db;
-        const auto due = [this, retrying] {
-            return m_stop || !m_queue.empty() ||
-                   (retrying && std::chrono::steady_clock::now() >= m_nextRetry);
-        };
-        if (retrying)
-            m_wake.wait_until(lock, m_nextRetry, due);
-        else
-            m_wake.wait(lock, due);
+        WaitForWork(lock);
         // A bench whose passes come faster than the spool takes them still
         // tries the database when the retry is due.
         if (!m_db && !m_stop && std::chrono::steady_clock::now() >= m_nextRetry) {
@@ -100,6 +142,8 @@ void ResultsRecorder::Loop()
                 taken.push_back(std::move(m_queue.front()));
                 m_queue.pop_front();
             }
+            if (m_queue.empty())
+                m_flush = false;
             m_busy = true;
             lock.unlock();
             std::vector<RunRecord> batch;

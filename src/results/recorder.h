@@ -14,6 +14,10 @@
 //
 // A writer that falls behind (a fast continuous run, a slow server) writes
 // what has queued up in batches, each one transaction of whole runs. The
+// passes of a continuous run come hundreds a second: they may wait a
+// little (`gather`) for the passes after them, so that a transaction (and the disk
+// writes and server work of its commit) serves many of them; the end of
+// the run (Flush) has them written at once. The
 // queue in memory is bounded: beyond `queueLimit` records the oldest go to
 // the spool (and from there to the database before the newer ones), so a
 // long backlog costs disk, not memory, and loses nothing.
@@ -51,10 +55,17 @@ public:
         std::function<void(const std::string &problem)> outage;
         std::function<void(std::size_t written)> restored; // records written from the spool
         std::size_t queueLimit = 2000; // records held in memory before the spool takes them
+        // How long a record that more follow waits for them at most.
+        std::chrono::milliseconds gather{50};
     };
 
     // Records written per transaction at most.
     static constexpr std::size_t kBatch = 64;
+
+    // Whether a record is written as soon as the writer can, or may wait
+    // for the records that follow it (the next passes of a continuous run)
+    // to share their transaction.
+    enum class Urgency { Now, MoreFollow };
 
     explicit ResultsRecorder(Options options);
     // Writes (or spools) what is queued, then ends the thread. It does not
@@ -70,9 +81,12 @@ public:
     using Completion = std::function<void(RunRecord &record)>;
 
     // Any thread; returns at once.
-    void Submit(RunRecord record, Completion complete = {});
-    // Waits until every submitted record was written or spooled; false on
-    // time-out.
+    void Submit(RunRecord record, Completion complete = {}, Urgency urgency = Urgency::Now);
+    // Has what waits for more written without waiting longer (the run
+    // whose passes they are ended). Any thread; returns at once.
+    void Flush();
+    // Writes what is queued without waiting for more, and waits until
+    // every submitted record was written or spooled; false on time-out.
     bool WaitIdle(std::chrono::milliseconds timeout);
 
     std::size_t Written() const { return m_written; }
@@ -85,11 +99,20 @@ private:
     {
         RunRecord record;
         Completion complete; // empty: the record is whole
+        Urgency urgency = Urgency::Now;
+        std::chrono::steady_clock::time_point queuedAt;
     };
     // Writer thread, the lock not held.
     static RunRecord Completed(Queued &queued);
 
     void Loop();
+    // The lock held: whether the queue is to be written now, and else when
+    // it will be (max: only when something changes).
+    bool WriteDue(std::chrono::steady_clock::time_point now) const;
+    std::chrono::steady_clock::time_point WriteDueAt() const;
+    // The lock held: until there is something to do (a queue due, a retry
+    // due, the end).
+    void WaitForWork(std::unique_lock<std::mutex> &lock);
     void Handle(std::vector<RunRecord> batch);
     // Writes the batch whole, or spools all of it.
     void WriteOrSpool(std::vector<RunRecord> &batch);
@@ -112,6 +135,7 @@ private:
     std::deque<Queued> m_queue;
     bool m_busy = true; // until the spool of an earlier run has been tried
     bool m_stop = false;
+    bool m_flush = false; // write what waits for more now; cleared when the queue is taken
     std::chrono::steady_clock::time_point m_nextRetry;
 
     std::atomic<bool> m_outage{false};

@@ -191,12 +191,52 @@ TEST_F(Recording, ABacklogBeyondTheQueueLimitWaitsOnDiskAndIsWrittenWholeAndComp
     }
 }
 
+TEST_F(Recording, PassesThatWaitForMoreAreWrittenInTimeWhenTheRunNeverSaysItEnded)
+{
+    ResultsRecorder::Options options = Options();
+    options.gather = 100ms;
+    ResultsRecorder recorder(options);
+    for (int i = 0; i < 3; ++i)
+        recorder.Submit(qv::testing::SampleRun(), {}, ResultsRecorder::Urgency::MoreFollow);
+    // No Flush, no WaitIdle: the writer's own time-out writes them.
+    ASSERT_TRUE(Soon([&] { return recorder.Written() == 3u; }));
+    EXPECT_EQ(Stored().size(), 3u);
+}
+
+TEST_F(Recording, PassesWaitForMoreUntilARecordThatWillNotWaitOrAFlush)
+{
+    ResultsRecorder::Options options = Options();
+    options.gather = std::chrono::hours(1);
+    ResultsRecorder recorder(options);
+    for (int i = 0; i < 3; ++i)
+        recorder.Submit(qv::testing::SampleRun(), {}, ResultsRecorder::Urgency::MoreFollow);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(recorder.Written(), 0u);
+
+    recorder.Submit(qv::testing::SampleRun()); // takes those waiting along
+    ASSERT_TRUE(Soon([&] { return recorder.Written() == 4u; }));
+
+    recorder.Submit(qv::testing::SampleRun(), {}, ResultsRecorder::Urgency::MoreFollow);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(recorder.Written(), 4u);
+    recorder.Flush(); // the run ended
+    ASSERT_TRUE(Soon([&] { return recorder.Written() == 5u; }));
+
+    // A full batch does not wait for the rest.
+    for (std::size_t i = 0; i < ResultsRecorder::kBatch; ++i)
+        recorder.Submit(qv::testing::SampleRun(), {}, ResultsRecorder::Urgency::MoreFollow);
+    ASSERT_TRUE(Soon([&] { return recorder.Written() == 5u + ResultsRecorder::kBatch; }));
+    EXPECT_EQ(Stored().size(), 5u + ResultsRecorder::kBatch);
+}
+
 TEST_F(Recording, RecordsQueuedAtTheEndAreWrittenBeforeTheRecorderGoes)
 {
     {
         ResultsRecorder recorder(Options());
         for (int i = 0; i < 50; ++i)
-            recorder.Submit(qv::testing::SampleRun());
+            recorder.Submit(qv::testing::SampleRun(), {},
+                            i % 2 ? ResultsRecorder::Urgency::MoreFollow
+                                  : ResultsRecorder::Urgency::Now);
     }
     EXPECT_EQ(Stored().size(), 50u);
 }
