@@ -103,9 +103,21 @@ std::optional<Failure> FailureOf(const TestResult &test, int pass)
     if (test.wrongWords.empty() && test.contacts.empty() && test.diagnosis.empty() &&
         !test.unexplained)
         return std::nullopt;
+    std::string stored;
+    const bool passTemplate = PassTemplate(test.diagnosis, pass, stored);
+    return StoredFailureOf(test, std::move(stored), passTemplate);
+}
+
+std::optional<Failure> StoredFailureOf(const TestResult &test, std::string storedDiagnosis,
+                                       bool passTemplate)
+{
+    if (test.wrongWords.empty() && test.contacts.empty() && storedDiagnosis.empty() &&
+        !test.unexplained)
+        return std::nullopt;
     Failure failure;
     failure.test = &test;
-    failure.passTemplate = PassTemplate(test.diagnosis, pass, failure.diagnosis);
+    failure.diagnosis = std::move(storedDiagnosis);
+    failure.passTemplate = passTemplate;
 
     constexpr std::size_t kPerWord = 64;
     Canonical content(failure.diagnosis.size() +
@@ -134,6 +146,26 @@ std::optional<Failure> FailureOf(const TestResult &test, int pass)
     // rather than store it without its failure.
     failure.digest = HexSha256(content.Bytes());
     return failure;
+}
+
+const std::vector<std::optional<Failure>> &
+SharedFailures::Of(const std::shared_ptr<const SharedTests> &shared)
+{
+    for (const Entry &entry : m_entries)
+        if (entry.tests == shared)
+            return entry.failures;
+    Entry &entry = m_entries.emplace_back();
+    entry.tests = shared;
+    for (const TestResult &test : shared->Stored())
+        entry.failures.push_back(StoredFailureOf(
+            test, test.diagnosis, test.diagnosis.find(kPassMark) != std::string::npos));
+    return entry.failures;
+}
+
+void SharedFailures::Trim()
+{
+    while (m_entries.size() > kEntries)
+        m_entries.pop_front();
 }
 
 std::optional<Failure> FailureMemo::FailureOf(const TestResult &test, int pass)

@@ -187,12 +187,32 @@ void RunRecording::RefreshUnit()
     m_head = std::make_shared<const RunRecord>(std::move(head));
 }
 
+RunRecording::PassTests::PassTests(std::vector<TestResult> tests,
+                                   std::vector<std::vector<std::string>> pieces)
+    : m_tests(std::move(tests))
+    , m_diagnosisPieces(std::move(pieces))
+    , m_stored(m_tests)
+{
+    constexpr std::string_view kList = "\"passes\": [";
+    for (std::size_t t = 0; t < m_stored.size(); ++t) {
+        const std::vector<std::string> &pieces = m_diagnosisPieces[t];
+        std::string &text = m_stored[t].diagnosis;
+        if (text.find(kList) != std::string::npos)
+            m_shareable = false;
+        for (std::size_t p = 0; p < pieces.size(); ++p) {
+            if (pieces[p].find(kList) != std::string::npos)
+                m_shareable = false;
+            text.append(p ? kPassMark : std::string_view()).append(pieces[p]);
+        }
+    }
+}
+
 std::vector<TestResult> RunRecording::PassTests::For(int pass) const
 {
-    std::vector<TestResult> made = tests;
+    std::vector<TestResult> made = m_tests;
     const std::string passes = "\"passes\": [" + std::to_string(pass) + "]";
     for (std::size_t t = 0; t < made.size(); ++t) {
-        const std::vector<std::string> &pieces = diagnosisPieces[t];
+        const std::vector<std::string> &pieces = m_diagnosisPieces[t];
         std::string &text = made[t].diagnosis;
         for (std::size_t p = 0; p < pieces.size(); ++p)
             text.append(p ? passes : std::string()).append(pieces[p]);
@@ -200,7 +220,8 @@ std::vector<TestResult> RunRecording::PassTests::For(int pass) const
     return made;
 }
 
-RunRecording::PassTests RunRecording::MakeTests(const DecodedPass &pass) const
+std::shared_ptr<const RunRecording::PassTests>
+RunRecording::MakeTests(const DecodedPass &pass) const
 {
     RunVerdict made = pass.Verdict();
     if (made.failingPasses > 0 && made.diagnosis.Empty()) {
@@ -209,12 +230,12 @@ RunRecording::PassTests RunRecording::MakeTests(const DecodedPass &pass) const
         for (diagnosis::Hypothesis &h : made.diagnosis.hypotheses)
             h.passes = {pass.Number()};
     }
-    PassTests result;
-    result.tests = RecordOf(m_doc, made, m_context).tests;
+    std::vector<TestResult> tests = RecordOf(m_doc, made, m_context).tests;
+    std::vector<std::vector<std::string>> allPieces;
     // Each diagnosis is cut where it names the pass, to name another one.
     const std::string passes = "\"passes\": [" + std::to_string(pass.Number()) + "]";
-    for (TestResult &test : result.tests) {
-        std::vector<std::string> &pieces = result.diagnosisPieces.emplace_back();
+    for (TestResult &test : tests) {
+        std::vector<std::string> &pieces = allPieces.emplace_back();
         if (test.diagnosis.find(passes) == std::string::npos)
             continue;
         std::string_view rest = test.diagnosis;
@@ -225,7 +246,7 @@ RunRecording::PassTests RunRecording::MakeTests(const DecodedPass &pass) const
         pieces.emplace_back(rest);
         test.diagnosis.clear();
     }
-    return result;
+    return std::make_shared<const PassTests>(std::move(tests), std::move(allPieces));
 }
 
 std::shared_ptr<const RunRecording::PassTests> RunRecording::TestsOf(const DecodedPass &pass)
@@ -244,7 +265,7 @@ std::shared_ptr<const RunRecording::PassTests> RunRecording::TestsOf(const Decod
     constexpr std::size_t kMemo = 64;
     if (m_made.size() >= kMemo)
         m_made.clear();
-    m_last = std::make_shared<const PassTests>(MakeTests(pass));
+    m_last = MakeTests(pass);
     m_made.emplace(m_key, m_last);
     return m_last;
 }
@@ -266,7 +287,12 @@ void RunRecording::PassDecoded(const DecodedPass &pass)
             record.verdict = KindName(failed ? RunVerdict::Errors : RunVerdict::Passed);
             record.started = IsoUtc(started);
             record.ended = IsoUtc(ended);
-            record.tests = tests->For(number);
+            // The database finds the failures of shared tests once for all
+            // their passes; the spool makes them whole.
+            if (tests->Shareable() && number > 0)
+                record.sharedTests = tests;
+            else
+                record.tests = tests->For(number);
         },
         ResultsRecorder::Urgency::MoreFollow);
     m_lastEnded = ended;

@@ -8,6 +8,7 @@
 // recorded.
 
 #include "execution/run/rundriver.h"
+#include "results/failureset.h"
 #include "results/runrecord.h"
 
 #include <chrono>
@@ -85,19 +86,30 @@ private:
         friend auto operator<=>(const PassKey &, const PassKey &) = default;
     };
     // The tests of the record of every pass with that key. The diagnosis
-    // of a test names the pass; it is kept cut where it does.
-    struct PassTests
+    // of a test names the pass; it is kept cut where it does. Shared with
+    // the records on their way to the writer, unless `shareable` is false.
+    class PassTests : public SharedTests
     {
-        std::vector<TestResult> tests;                         // diagnosis empty when cut
-        std::vector<std::vector<std::string>> diagnosisPieces; // per test; empty: not cut
-        std::vector<TestResult> For(int pass) const;
+    public:
+        PassTests(std::vector<TestResult> tests, std::vector<std::vector<std::string>> pieces);
+        std::vector<TestResult> For(int pass) const override;
+        const std::vector<TestResult> &Stored() const override { return m_stored; }
+        // False when a diagnosis names a pass list the cut did not take:
+        // each record's tests are then made whole.
+        bool Shareable() const { return m_shareable; }
+
+    private:
+        std::vector<TestResult> m_tests;                         // diagnosis empty when cut
+        std::vector<std::vector<std::string>> m_diagnosisPieces; // per test; empty: not cut
+        std::vector<TestResult> m_stored;
+        bool m_shareable = true;
     };
 
     // The tests of the pass's record. A board that fails the same way pass
     // after pass has them made once (and diagnosed once): making them walks
     // every word read, and the run waits for it.
     std::shared_ptr<const PassTests> TestsOf(const DecodedPass &pass);
-    PassTests MakeTests(const DecodedPass &pass) const;
+    std::shared_ptr<const PassTests> MakeTests(const DecodedPass &pass) const;
 
     ResultsRecorder &m_recorder;
     const TQuorvik &m_doc;

@@ -320,7 +320,7 @@ QVariantList RunRow(const RunRecord &record)
             Q(record.verdict),
             Q(record.verdictText),
             record.Errors(),
-            static_cast<int>(record.tests.size()),
+            static_cast<int>(record.TestRows().size()),
             record.WrongWordCount()};
 }
 
@@ -390,9 +390,11 @@ bool ResultsDatabase::WriteBatch(std::span<const RunRecord> records, std::string
     }
     if (records.empty())
         return true;
-    std::vector<std::optional<Failure>> failures;
+    m_sharedFailures.Trim(); // nothing of an earlier batch is in use
+    std::deque<Failure> owned;
+    std::vector<const Failure *> failures;
     std::map<std::string, const Failure *> wanted;
-    if (!FailuresOf(records, failures, wanted, problem))
+    if (!FailuresOf(records, owned, failures, wanted, problem))
         return false;
     // The common case on a server - every failure known already (a board
     // failing the same way, a golden board) - goes in one round trip.
@@ -421,7 +423,7 @@ bool ResultsDatabase::WriteBatch(std::span<const RunRecord> records, std::string
     std::vector<QVariantList> tests;
     std::size_t next = 0;
     for (std::size_t r = 0; r < records.size(); ++r) {
-        for (const TestResult &result : records[r].tests) {
+        for (const TestResult &result : records[r].TestRows()) {
             const QVariant &failureId = failureIds[next++];
             if (ids[r] != 0)
                 tests.push_back({ids[r], result.number, Q(result.name), Q(result.verdict),
@@ -477,7 +479,7 @@ bool ResultsDatabase::WriteOnServer(std::span<const RunRecord> records,
     QString tests;
     std::size_t next = 0;
     for (const RunRecord &record : records)
-        for (const TestResult &result : record.tests)
+        for (const TestResult &result : record.TestRows())
             tests += (tests.isEmpty() ? QString() : QStringLiteral(", ")) +
                      ValuesText({Q(record.uid), result.number, Q(result.name), Q(result.verdict),
                                  result.errors, failureIds[next++]},
@@ -498,40 +500,43 @@ bool ResultsDatabase::WriteOnServer(std::span<const RunRecord> records,
     return false;
 }
 
-bool ResultsDatabase::FailuresOf(std::span<const RunRecord> records,
-                                 std::vector<std::optional<Failure>> &failures,
+bool ResultsDatabase::FailuresOf(std::span<const RunRecord> records, std::deque<Failure> &owned,
+                                 std::vector<const Failure *> &failures,
                                  std::map<std::string, const Failure *> &wanted,
                                  std::string *problem)
 {
-    std::size_t testCount = 0;
-    for (const RunRecord &record : records)
-        testCount += record.tests.size();
-    failures.reserve(testCount); // `wanted` points into it
     for (const RunRecord &record : records) {
-        for (const TestResult &result : record.tests) {
-            const std::optional<Failure> &failure =
-                failures.emplace_back(m_failureMemo.FailureOf(result, record.pass));
-            if (!failure)
+        const std::vector<std::optional<Failure>> *shared =
+            record.sharedTests ? &m_sharedFailures.Of(record.sharedTests) : nullptr;
+        const std::vector<TestResult> &tests = record.TestRows();
+        for (std::size_t t = 0; t < tests.size(); ++t) {
+            const Failure *failure = nullptr;
+            if (shared != nullptr) {
+                failure = (*shared)[t] ? &*(*shared)[t] : nullptr;
+            } else if (auto made = m_failureMemo.FailureOf(tests[t], record.pass)) {
+                failure = &owned.emplace_back(std::move(*made));
+            }
+            failures.push_back(failure);
+            if (failure == nullptr)
                 continue;
             if (failure->digest.empty()) {
                 *problem = "не вычислена сводка ошибок теста";
                 return false;
             }
             if (!m_failureIds.contains(failure->digest))
-                wanted.emplace(failure->digest, &*failure);
+                wanted.emplace(failure->digest, failure);
         }
     }
     return true;
 }
 
-std::vector<QVariant>
-ResultsDatabase::FailureIds(const std::vector<std::optional<Failure>> &failures,
-                            const std::map<std::string, qint64> &fresh) const
+std::vector<QVariant> ResultsDatabase::FailureIds(const std::vector<const Failure *> &failures,
+                                                  const std::map<std::string, qint64> &fresh) const
 {
     std::vector<QVariant> ids;
     ids.reserve(failures.size());
-    for (const std::optional<Failure> &failure : failures) {
-        if (!failure) {
+    for (const Failure *failure : failures) {
+        if (failure == nullptr) {
             ids.emplace_back(QMetaType(QMetaType::LongLong));
             continue;
         }

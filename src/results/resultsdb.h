@@ -18,6 +18,7 @@
 #include <QString>
 #include <QVariantList>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -116,13 +117,14 @@ private:
     bool InsertRuns(std::span<const RunRecord> records, std::vector<qint64> &ids,
                     std::string *problem);
     // What each test of the records read wrong (records in order, each
-    // test in order; nullopt: nothing), and of those the failures this
-    // connection does not know yet, by digest.
-    bool FailuresOf(std::span<const RunRecord> records,
-                    std::vector<std::optional<Failure>> &failures,
+    // test in order; null: nothing), and of those the failures this
+    // connection does not know yet, by digest. The failures are those of
+    // the shared tests the records refer to, or kept in `owned`.
+    bool FailuresOf(std::span<const RunRecord> records, std::deque<Failure> &owned,
+                    std::vector<const Failure *> &failures,
                     std::map<std::string, const Failure *> &wanted, std::string *problem);
     // Their ids (null for nothing wrong), from those known and `fresh`.
-    std::vector<QVariant> FailureIds(const std::vector<std::optional<Failure>> &failures,
+    std::vector<QVariant> FailureIds(const std::vector<const Failure *> &failures,
                                      const std::map<std::string, qint64> &fresh) const;
     // PostgreSQL, every failure known: the batch in one statement.
     bool WriteOnServer(std::span<const RunRecord> records, const std::vector<QVariant> &failureIds,
@@ -151,6 +153,8 @@ private:
     std::unordered_map<std::string, qint64> m_failureIds;
     // The failure of each test written last, found again without hashing.
     FailureMemo m_failureMemo;
+    // The failures of the tests that passes share, found once.
+    SharedFailures m_sharedFailures;
 };
 
 } // namespace qv::results

@@ -1,5 +1,7 @@
 #include "results/runrecord.h"
 
+#include "results/failureset.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -164,10 +166,15 @@ std::string RunRecord::FileName() const
     return slash == std::string::npos ? filePath : filePath.substr(slash + 1);
 }
 
+const std::vector<TestResult> &RunRecord::TestRows() const
+{
+    return sharedTests ? sharedTests->Stored() : tests;
+}
+
 int RunRecord::Errors() const
 {
     long long sum = 0;
-    for (const TestResult &test : tests)
+    for (const TestResult &test : TestRows())
         sum += test.errors;
     return static_cast<int>(std::min<long long>(sum, std::numeric_limits<int>::max()));
 }
@@ -175,7 +182,7 @@ int RunRecord::Errors() const
 int RunRecord::WrongWordCount() const
 {
     std::size_t count = 0;
-    for (const TestResult &test : tests)
+    for (const TestResult &test : TestRows())
         count += test.wrongWords.size();
     return static_cast<int>(count);
 }
@@ -206,8 +213,11 @@ bool IsVerdictName(const std::string &name)
 
 QJsonObject ToJson(const RunRecord &record)
 {
+    std::vector<TestResult> made;
+    if (record.sharedTests)
+        made = record.sharedTests->For(record.pass);
     QJsonArray tests;
-    for (const TestResult &test : record.tests)
+    for (const TestResult &test : record.sharedTests ? made : record.tests)
         tests.append(TestJson(test));
     QJsonObject json{
         {"id", static_cast<qint64>(record.id)},

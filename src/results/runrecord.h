@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ struct FailingContact
     int bit = 0; // 0 = lowest
     friend bool operator==(const FailingContact &, const FailingContact &) = default;
 };
+
+class SharedTests; // results/failureset.h
 
 struct TestResult
 {
@@ -75,7 +78,14 @@ struct RunRecord
     std::string verdict; // passed, errors, interrupted, failed, not-run
     std::string verdictText;
     std::vector<TestResult> tests;
+    // Instead of `tests`, on the way to the writer only (never stored or
+    // read back): the tests of a pass shared with the passes that read the
+    // same; `tests` is then empty, and ToJson writes them whole.
+    std::shared_ptr<const SharedTests> sharedTests;
 
+    // `tests`, or the shared ones in their stored form: what the counts
+    // and the rows of the tests are made of.
+    const std::vector<TestResult> &TestRows() const;
     // The file's name without its folder: benches keep a file in different
     // folders, the name stays.
     std::string FileName() const;

@@ -12,15 +12,20 @@
 #include "results/recordbuilder.h"
 #include "results/recorder.h"
 #include "results/resultsdb.h"
+#include "results/spool.h"
 #include "support/execution/demoonsim.h"
 #include "support/execution/unitfixture.h"
 #include "support/model/docbuilder.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <thread>
 #include <tuple>
 
 namespace qv::testing {
@@ -28,6 +33,22 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+
+// The failures the database keeps, each once (read past the program's
+// own reading, as a person with the SQLite shell would).
+int FailuresIn(const fs::path &file)
+{
+    int count = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "failures-count");
+        db.setDatabaseName(QString::fromStdString(file.string()));
+        QSqlQuery query(db);
+        if (db.open() && query.exec("SELECT COUNT(*) FROM failures") && query.next())
+            count = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("failures-count");
+    return count;
+}
 
 // The database gives a test's wrong words and contacts back in the order
 // of their numbers.
@@ -68,12 +89,15 @@ public:
         url.file = root / "results.sqlite";
     }
 
-    // Runs `passes` passes; the records as stored, oldest first.
-    std::vector<results::RunRecord> Run(int passes)
+    // Runs `passes` passes; the records as stored, oldest first, or as
+    // spooled when the database is out.
+    std::vector<results::RunRecord> Run(int passes, bool databaseOut = false)
     {
         results::ResultsRecorder::Options options;
         options.url = url;
-        options.spoolFolder = fs::path(dir.path().toStdString()) / "spool";
+        options.spoolFolder = spoolFolder;
+        // Only the end of the run has the last passes written.
+        options.gather = std::chrono::hours(1);
         results::ResultsRecorder recorder(options);
         results::RunContext context;
         context.host = "bench-7";
@@ -103,7 +127,21 @@ public:
         };
         RunDriver driver(d.doc, env);
         EXPECT_TRUE(driver.StartRun());
-        EXPECT_TRUE(recorder.WaitIdle(30s));
+        recording.Finish(driver.Verdict());
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (recorder.Written() + recorder.Spooled() < static_cast<std::size_t>(passes) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        if (databaseOut) {
+            EXPECT_EQ(recorder.Spooled(), static_cast<std::size_t>(passes));
+            std::vector<results::RunRecord> spooled;
+            const results::Spool spool(spoolFolder);
+            for (const fs::path &file : spool.Waiting())
+                if (auto record = spool.Read(file))
+                    spooled.push_back(std::move(*record));
+            return spooled;
+        }
+        EXPECT_EQ(recorder.Written(), static_cast<std::size_t>(passes));
         EXPECT_EQ(recorder.Spooled(), 0u);
 
         std::string problem;
@@ -123,6 +161,7 @@ public:
     TCP tester;
     TSettings settings;
     results::DatabaseUrl url;
+    fs::path spoolFolder = fs::path(dir.path().toStdString()) / "spool";
     std::vector<results::RunRecord> expected; // made the long way, pass by pass
 };
 
@@ -170,6 +209,42 @@ TEST(PassRecords, PassesThatFailDifferentlyAndAlikeAreEachStoredAsTheirOwnResult
     EXPECT_NE(stored[2].tests, stored[3].tests);
     EXPECT_NE(stored[2].tests.front().diagnosis.find("\"passes\": [3]"), std::string::npos);
     EXPECT_NE(stored[5].tests.front().diagnosis.find("\"passes\": [6]"), std::string::npos);
+
+    // The passes stored each way of failing once; the same passes made the
+    // long way and written as records of their own find those failures
+    // and add none.
+    std::string problem;
+    auto db = results::ResultsDatabase::Open(run.url, &problem);
+    ASSERT_TRUE(db) << problem;
+    EXPECT_EQ(FailuresIn(run.url.file), 2);
+    for (std::size_t i = 0; i < run.expected.size(); ++i) {
+        run.expected[i].uid = results::NewUid();
+        run.expected[i].pass = static_cast<int>(i + 1);
+    }
+    ASSERT_TRUE(db->WriteBatch(run.expected, &problem)) << problem;
+    EXPECT_EQ(db->Count({}), 2 * kPasses);
+    EXPECT_EQ(FailuresIn(run.url.file), 2);
+}
+
+TEST(PassRecords, PassesThatWaitInTheSpoolAreWrittenThereWhole)
+{
+    ContinuousRecording run("[Board]\nTactTime=0\nStuckHigh=1\nStuckEvery=3\nBridgedAnd=3-4\n");
+    // The database's folder is a file: nothing can be opened there.
+    const fs::path blocked = fs::path(run.dir.path().toStdString()) / "blocked";
+    std::ofstream(blocked) << "not a folder";
+    run.url.file = blocked / "results.sqlite";
+    constexpr int kPasses = 4;
+    const std::vector<results::RunRecord> spooled = run.Run(kPasses, true);
+    ASSERT_EQ(spooled.size(), static_cast<std::size_t>(kPasses));
+    for (std::size_t i = 0; i < spooled.size(); ++i) {
+        SCOPED_TRACE("pass " + std::to_string(i + 1));
+        EXPECT_EQ(spooled[i].pass, static_cast<int>(i + 1));
+        // The spool keeps a diagnosis as JSON, not as the text it was.
+        const auto whole = results::RunRecordFromJson(results::ToJson(run.expected[i]));
+        ASSERT_TRUE(whole);
+        EXPECT_EQ(spooled[i].tests, whole->tests);
+    }
+    EXPECT_NE(spooled[2].tests.front().diagnosis.find("\"passes\":[3]"), std::string::npos);
 }
 
 TEST(PassRecords, AGoldenBoardsPassesAreStoredAsPassedWithNothingWrong)
