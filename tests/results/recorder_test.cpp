@@ -9,14 +9,19 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <sstream>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -227,6 +232,38 @@ TEST_F(Recording, PassesWaitForMoreUntilARecordThatWillNotWaitOrAFlush)
         recorder.Submit(qv::testing::SampleRun(), {}, ResultsRecorder::Urgency::MoreFollow);
     ASSERT_TRUE(Soon([&] { return recorder.Written() == 5u + ResultsRecorder::kBatch; }));
     EXPECT_EQ(Stored().size(), 5u + ResultsRecorder::kBatch);
+}
+
+// The nice value of each thread of this process, by thread id.
+std::map<std::string, int> NiceOfThreads()
+{
+    std::map<std::string, int> nice;
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream stat(task.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        // After the name in parentheses: state, then fields 4..19; the
+        // nice value is the 19th field of the line.
+        std::istringstream rest(line.substr(line.rfind(')') + 2));
+        std::string field;
+        for (int i = 3; i <= 19 && rest >> field; ++i)
+            if (i == 19)
+                nice[task.path().filename().string()] = std::stoi(field);
+    }
+    return nice;
+}
+
+TEST_F(Recording, TheWriterGivesWayToTheRunAndTheCallerKeepsItsPriority)
+{
+    const int before = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    ResultsRecorder recorder(Options());
+    recorder.Submit(qv::testing::SampleRun());
+    ASSERT_TRUE(recorder.WaitIdle(10s));
+    EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())), before);
+    const auto nice = NiceOfThreads();
+    EXPECT_TRUE(std::any_of(nice.begin(), nice.end(), [](const auto &thread) {
+        return thread.first != std::to_string(gettid()) && thread.second == 19;
+    }));
 }
 
 TEST_F(Recording, RecordsQueuedAtTheEndAreWrittenBeforeTheRecorderGoes)
