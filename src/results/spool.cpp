@@ -1,9 +1,13 @@
 #include "results/spool.h"
 
+#include "results/failureset.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QSaveFile>
 #include <algorithm>
 #include <atomic>
@@ -18,6 +22,51 @@ constexpr const char *kExtension = ".json";
 constexpr qint64 kMaxRecordBytes = 64LL * 1024 * 1024;
 
 std::atomic<unsigned> g_sequence{0};
+
+// A record's JSON keeps each diagnosis as the list it is, and reading it
+// back gives that list in another layout than the text the run made. A
+// pass's diagnosis is stored with its pass number cut out where the text
+// names it, and a failure is known again by the digest of that text: so
+// the spool keeps the texts themselves besides, and a spooled pass is
+// stored as it would have been without the outage.
+constexpr const char *kDiagnosisTexts = "diagnosisTexts";
+
+QJsonObject SpooledJson(const RunRecord &record)
+{
+    RunRecord whole = record;
+    if (whole.sharedTests) {
+        whole.tests = whole.sharedTests->For(whole.pass);
+        whole.sharedTests.reset();
+    }
+    QJsonObject json = ToJson(whole);
+    QJsonArray texts;
+    for (const TestResult &test : whole.tests)
+        texts.append(test.diagnosis.empty() ? QJsonValue(QJsonValue::Null)
+                                            : QJsonValue(QString::fromStdString(test.diagnosis)));
+    json.insert(QLatin1String(kDiagnosisTexts), texts);
+    return json;
+}
+
+// The kept texts back in place of the lists' layout; a text that is not
+// the same list as the record's (a file edited by hand) is not taken.
+void TakeDiagnosisTexts(const QJsonObject &json, RunRecord &record)
+{
+    const QJsonArray texts = json.value(QLatin1String(kDiagnosisTexts)).toArray();
+    if (texts.size() != static_cast<qsizetype>(record.tests.size()))
+        return;
+    for (std::size_t t = 0; t < record.tests.size(); ++t) {
+        const QJsonValue text = texts[static_cast<qsizetype>(t)];
+        TestResult &test = record.tests[t];
+        if (!text.isString() || test.diagnosis.empty())
+            continue;
+        const QByteArray bytes = text.toString().toUtf8();
+        QJsonParseError error{};
+        const QJsonDocument kept = QJsonDocument::fromJson(bytes, &error);
+        if (error.error == QJsonParseError::NoError && kept.isArray() &&
+            kept == QJsonDocument::fromJson(QByteArray::fromStdString(test.diagnosis)))
+            test.diagnosis = bytes.toStdString();
+    }
+}
 
 } // namespace
 
@@ -52,7 +101,7 @@ bool Spool::Put(const RunRecord &record, std::string *problem)
         *problem = file.errorString().toStdString();
         return false;
     }
-    file.write(QJsonDocument(ToJson(record)).toJson(QJsonDocument::Compact));
+    file.write(QJsonDocument(SpooledJson(record)).toJson(QJsonDocument::Compact));
     if (!file.commit()) {
         *problem = file.errorString().toStdString();
         return false;
@@ -75,8 +124,14 @@ std::optional<RunRecord> Spool::Read(const std::filesystem::path &file) const
 {
     QFile input(QString::fromStdString(file.string()));
     std::optional<RunRecord> record;
-    if (input.open(QIODevice::ReadOnly) && input.size() <= kMaxRecordBytes)
-        record = RunRecordFromBytes(input.readAll());
+    if (input.open(QIODevice::ReadOnly) && input.size() <= kMaxRecordBytes) {
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(input.readAll(), &error);
+        if (error.error == QJsonParseError::NoError && document.isObject())
+            record = RunRecordFromJson(document.object());
+        if (record)
+            TakeDiagnosisTexts(document.object(), *record);
+    }
     input.close();
     if (!record) {
         std::error_code ec;
