@@ -66,10 +66,9 @@ bool PassTemplate(const std::string &diagnosis, int pass, std::string &stored)
     }
     // A diagnosis is many kilobytes of short quoted texts: a searcher that
     // skips ahead costs a fraction of a search for each quote.
-    constexpr std::string_view kList = "\"passes\": [";
     const std::string own = std::to_string(pass) + "]";
-    const std::string_view mark = kPassMark.substr(kList.size());
-    const std::boyer_moore_horspool_searcher searcher(kList.begin(), kList.end());
+    const std::string_view mark = kPassMark.substr(kPassList.size());
+    const std::boyer_moore_horspool_searcher searcher(kPassList.begin(), kPassList.end());
     std::string made;
     made.reserve(diagnosis.size());
     bool replaced = false;
@@ -97,6 +96,11 @@ bool PassTemplate(const std::string &diagnosis, int pass, std::string &stored)
 }
 
 } // namespace
+
+std::string PassListOf(int pass)
+{
+    return std::string(kPassList) + std::to_string(pass) + "]";
+}
 
 std::optional<Failure> FailureOf(const TestResult &test, int pass)
 {

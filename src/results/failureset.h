@@ -24,6 +24,10 @@
 namespace qv::results {
 
 inline constexpr std::string_view kPassMark = "\"passes\": [*]";
+// How a hypothesis of a diagnosis opens its list of passes.
+inline constexpr std::string_view kPassList = "\"passes\": [";
+// The list of that one pass, as a pass's diagnosis names it.
+std::string PassListOf(int pass);
 
 struct Failure
 {

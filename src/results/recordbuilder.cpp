@@ -193,14 +193,13 @@ RunRecording::PassTests::PassTests(std::vector<TestResult> tests,
     , m_diagnosisPieces(std::move(pieces))
     , m_stored(m_tests)
 {
-    constexpr std::string_view kList = "\"passes\": [";
     for (std::size_t t = 0; t < m_stored.size(); ++t) {
         const std::vector<std::string> &pieces = m_diagnosisPieces[t];
         std::string &text = m_stored[t].diagnosis;
-        if (text.find(kList) != std::string::npos)
+        if (text.find(kPassList) != std::string::npos)
             m_shareable = false;
         for (std::size_t p = 0; p < pieces.size(); ++p) {
-            if (pieces[p].find(kList) != std::string::npos)
+            if (pieces[p].find(kPassList) != std::string::npos)
                 m_shareable = false;
             text.append(p ? kPassMark : std::string_view()).append(pieces[p]);
         }
@@ -210,7 +209,7 @@ RunRecording::PassTests::PassTests(std::vector<TestResult> tests,
 std::vector<TestResult> RunRecording::PassTests::For(int pass) const
 {
     std::vector<TestResult> made = m_tests;
-    const std::string passes = "\"passes\": [" + std::to_string(pass) + "]";
+    const std::string passes = PassListOf(pass);
     for (std::size_t t = 0; t < made.size(); ++t) {
         const std::vector<std::string> &pieces = m_diagnosisPieces[t];
         std::string &text = made[t].diagnosis;
@@ -233,7 +232,7 @@ RunRecording::MakeTests(const DecodedPass &pass) const
     std::vector<TestResult> tests = RecordOf(m_doc, made, m_context).tests;
     std::vector<std::vector<std::string>> allPieces;
     // Each diagnosis is cut where it names the pass, to name another one.
-    const std::string passes = "\"passes\": [" + std::to_string(pass.Number()) + "]";
+    const std::string passes = PassListOf(pass.Number());
     for (TestResult &test : tests) {
         std::vector<std::string> &pieces = allPieces.emplace_back();
         if (test.diagnosis.find(passes) == std::string::npos)
