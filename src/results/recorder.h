@@ -14,11 +14,11 @@
 //
 // A writer that falls behind (a fast continuous run, a slow server) writes
 // what has queued up in batches, each one transaction of whole runs. The
-// passes of a continuous run come hundreds a second: they may wait a
-// little (`gather`) for the passes after them, so that a transaction (and the disk
-// writes and server work of its commit) serves many of them; the end of
-// the run (Flush) has them written at once. The
-// queue in memory is bounded: beyond `queueLimit` records the oldest go to
+// passes of a continuous run come thousands a second: they may wait a
+// little (`gather`) for the passes after them, so that one transaction
+// (and the disk writes and server work of its commit) serves many; the
+// end of the run (Flush) has them written at once. The queue in memory is
+// bounded: beyond `queueLimit` records the oldest go to
 // the spool (and from there to the database before the newer ones), so a
 // long backlog costs disk, not memory, and loses nothing.
 //

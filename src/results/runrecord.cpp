@@ -171,6 +171,16 @@ const std::vector<TestResult> &RunRecord::TestRows() const
     return sharedTests ? sharedTests->Stored() : tests;
 }
 
+RunRecord RunRecord::Whole() const
+{
+    RunRecord whole = *this;
+    if (whole.sharedTests) {
+        whole.tests = whole.sharedTests->For(whole.pass);
+        whole.sharedTests.reset();
+    }
+    return whole;
+}
+
 int RunRecord::Errors() const
 {
     long long sum = 0;
@@ -213,11 +223,10 @@ bool IsVerdictName(const std::string &name)
 
 QJsonObject ToJson(const RunRecord &record)
 {
-    std::vector<TestResult> made;
     if (record.sharedTests)
-        made = record.sharedTests->For(record.pass);
+        return ToJson(record.Whole());
     QJsonArray tests;
-    for (const TestResult &test : record.sharedTests ? made : record.tests)
+    for (const TestResult &test : record.tests)
         tests.append(TestJson(test));
     QJsonObject json{
         {"id", static_cast<qint64>(record.id)},

@@ -80,12 +80,15 @@ struct RunRecord
     std::vector<TestResult> tests;
     // Instead of `tests`, on the way to the writer only (never stored or
     // read back): the tests of a pass shared with the passes that read the
-    // same; `tests` is then empty, and ToJson writes them whole.
+    // same; `tests` is then empty. Whole() makes them the record's own.
     std::shared_ptr<const SharedTests> sharedTests;
 
     // `tests`, or the shared ones in their stored form: what the counts
     // and the rows of the tests are made of.
     const std::vector<TestResult> &TestRows() const;
+    // The record with tests of its own: the shared ones made whole for
+    // its pass (ToJson writes a record so).
+    RunRecord Whole() const;
     // The file's name without its folder: benches keep a file in different
     // folders, the name stays.
     std::string FileName() const;

@@ -1,7 +1,5 @@
 #include "results/spool.h"
 
-#include "results/failureset.h"
-
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
@@ -33,11 +31,7 @@ constexpr const char *kDiagnosisTexts = "diagnosisTexts";
 
 QJsonObject SpooledJson(const RunRecord &record)
 {
-    RunRecord whole = record;
-    if (whole.sharedTests) {
-        whole.tests = whole.sharedTests->For(whole.pass);
-        whole.sharedTests.reset();
-    }
+    const RunRecord whole = record.Whole();
     QJsonObject json = ToJson(whole);
     QJsonArray texts;
     for (const TestResult &test : whole.tests)
