@@ -1,12 +1,15 @@
-// The record's JSON form (spool files, qortool history) and the database
-// addresses an operator types.
+// The record's JSON form (spool files, qortool history), its times, and
+// the database addresses an operator types.
 
 #include "recordsamples.h"
 #include "results/databaseurl.h"
 #include "results/runrecord.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <algorithm>
+#include <chrono>
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,6 +100,24 @@ TEST(DatabaseAddress, SqliteFilesAndPostgresUrlsAreTakenAndPasswordsRefused)
     EXPECT_FALSE(ParseDatabaseUrl("postgresql://bench@db/", &problem));
     EXPECT_FALSE(ParseDatabaseUrl("mysql://bench@db/results", &problem));
     EXPECT_FALSE(ParseDatabaseUrl("", &problem));
+}
+
+TEST(RecordTimes, AreUtcToTheMillisecondAsTheCalendarHasThem)
+{
+    using namespace std::chrono;
+    const auto at = [](std::int64_t ms) { return system_clock::time_point(milliseconds(ms)); };
+    EXPECT_EQ(IsoUtc(at(0)), "1970-01-01T00:00:00.000Z");
+    EXPECT_EQ(IsoUtc(at(-1)), "1969-12-31T23:59:59.999Z");
+    EXPECT_EQ(IsoUtc(sys_days{2024y / February / 29} + 23h + 59min + 59s + 999ms),
+              "2024-02-29T23:59:59.999Z");
+    // Across the years a bench may see, as the calendar reads them.
+    for (std::int64_t ms = -86'400'000LL * 366 * 30; ms < 86'400'000LL * 366 * 130;
+         ms += 86'400'000LL * 37 + 3'723'456) {
+        const std::string expected = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)
+                                         .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))
+                                         .toStdString();
+        ASSERT_EQ(IsoUtc(at(ms)), expected) << ms;
+    }
 }
 
 } // namespace
