@@ -6,11 +6,11 @@
 #include "model/export/wordcycles.h"
 #include "model/test/stest.h"
 #include "results/recorder.h"
+#include "results/uid.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QSysInfo>
-#include <QUuid>
 #include <algorithm>
 #include <pwd.h>
 #include <string_view>
@@ -102,11 +102,6 @@ std::string SystemUser()
         return entry->pw_name;
     const QByteArray user = qgetenv("USER");
     return user.toStdString();
-}
-
-std::string NewUid()
-{
-    return QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
 }
 
 std::string FileSha256(const std::string &path)

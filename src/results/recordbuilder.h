@@ -40,10 +40,9 @@ struct RunContext
     std::string unitBuild;
 };
 
-// The bench's name, the operator's login name, a fresh unique id.
+// The bench's name, the operator's login name.
 std::string HostName();
 std::string SystemUser();
-std::string NewUid();
 // Hex SHA-256 of the file's bytes; empty when it cannot be read.
 std::string FileSha256(const std::string &path);
 // "dos" for a unit of the MS-DOS type, else "arm".

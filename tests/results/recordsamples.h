@@ -5,6 +5,7 @@
 
 #include "results/recordbuilder.h"
 #include "results/runrecord.h"
+#include "results/uid.h"
 
 #include <string>
 

@@ -1,16 +1,20 @@
-// The record's JSON form (spool files, qortool history), its times, and
-// the database addresses an operator types.
+// The record's JSON form (spool files, qortool history), its times and
+// ids, and the database addresses an operator types.
 
 #include "recordsamples.h"
 #include "results/databaseurl.h"
 #include "results/runrecord.h"
+#include "results/uid.h"
 
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <set>
+#include <thread>
 
 namespace {
 
@@ -117,6 +121,31 @@ TEST(RecordTimes, AreUtcToTheMillisecondAsTheCalendarHasThem)
                                          .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))
                                          .toStdString();
         ASSERT_EQ(IsoUtc(at(ms)), expected) << ms;
+    }
+}
+
+TEST(RecordIds, AreUuidsOfVersion7ThatSortByTheirTime)
+{
+    const QRegularExpression form(
+        QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-7[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}$"));
+    // 2026-12-11T00:00:00Z, the random bits all set or all clear.
+    EXPECT_EQ(TimeOrderedUid(1'796'947'200'000ULL, {~0ULL, ~0ULL}),
+              "01a26266-4800-7fff-bfff-ffffffffffff");
+    EXPECT_EQ(TimeOrderedUid(1'796'947'200'000ULL, {0, 0}), "01a26266-4800-7000-8000-000000000000");
+    std::set<std::string> seen;
+    std::string previous;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string uid = NewUid();
+        ASSERT_TRUE(form.match(QString::fromStdString(uid)).hasMatch()) << uid;
+        EXPECT_TRUE(seen.insert(uid).second) << uid;
+        // Ids made a millisecond or more apart come in order.
+        if (i % 100 == 0) {
+            if (!previous.empty()) {
+                EXPECT_LT(previous, uid);
+            }
+            previous = uid;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
     }
 }
 

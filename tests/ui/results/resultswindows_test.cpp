@@ -7,6 +7,7 @@
 #include "results/recorder.h"
 #include "results/resultsdb.h"
 #include "results/spool.h"
+#include "results/uid.h"
 #include "support/ui/qtwait.h"
 #include "support/ui/simulateddesk.h"
 #include "ui/results/journalmodel.h"
