@@ -59,6 +59,9 @@ public:
         std::chrono::milliseconds gather{50};
     };
 
+    // The writer thread's name, as the system shows it.
+    static constexpr const char *kThreadName = "qv-results";
+
     // Records written per transaction at most.
     static constexpr std::size_t kBatch = 64;
 
