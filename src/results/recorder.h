@@ -63,7 +63,7 @@ public:
     static constexpr const char *kThreadName = "qv-results";
 
     // Records written per transaction at most.
-    static constexpr std::size_t kBatch = 64;
+    static constexpr std::size_t kBatch = 256;
 
     // Whether a record is written as soon as the writer can, or may wait
     // for the records that follow it (the next passes of a continuous run)
