@@ -1,6 +1,7 @@
 #include "results/resultsdb.h"
 
 #include "results/failureset.h"
+#include "results/sqlvalues.h"
 
 #include <QDate>
 #include <QSqlDatabase>
@@ -32,20 +33,9 @@ constexpr const char *kFirstAttempt =
     " AND e.verdict IN ('passed', 'errors') AND e.pass <= 1"
     " AND (e.started < r.started OR (e.started = r.started AND e.id < r.id))))";
 
-QString Q(const std::string &text)
-{
-    return QString::fromStdString(text);
-}
-
 std::string S(const QVariant &value)
 {
     return value.toString().toStdString();
-}
-
-std::string ErrorText(const QSqlError &error)
-{
-    std::string text = error.text().trimmed().toStdString();
-    return text.empty() ? std::string("нет ответа") : text;
 }
 
 QVariant Nullable(const std::optional<std::int32_t> &value)
@@ -140,10 +130,12 @@ RunRecord RunFromRow(const QSqlQuery &query)
 ResultsDatabase::ResultsDatabase(QString connection, Dialect dialect)
     : m_connection(std::move(connection))
     , m_dialect(dialect)
+    , m_statements(m_connection)
 {}
 
 ResultsDatabase::~ResultsDatabase()
 {
+    m_statements.Forget(); // before their connection
     {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         if (db.isOpen())
@@ -295,93 +287,6 @@ bool ResultsDatabase::Write(const RunRecord &record, std::string *problem)
     return WriteBatch(std::span(&record, 1), problem);
 }
 
-namespace {
-
-QVariantList RunRow(const RunRecord &record)
-{
-    return {Q(record.uid),
-            Q(record.session),
-            record.pass,
-            Q(record.started),
-            Q(record.ended),
-            Q(record.host),
-            Q(record.operatorName),
-            Q(record.serial),
-            Q(record.filePath),
-            Q(record.FileName()),
-            Q(record.fileSha256),
-            Q(record.unitAddress),
-            Q(record.unitType),
-            Q(record.unitBuild),
-            record.allTests ? 1 : 0,
-            record.continuous ? 1 : 0,
-            record.debug ? 1 : 0,
-            record.passes,
-            Q(record.verdict),
-            Q(record.verdictText),
-            record.Errors(),
-            static_cast<int>(record.TestRows().size()),
-            record.WrongWordCount()};
-}
-
-constexpr const char *kRunsHead =
-    "INSERT INTO runs (uid, session, pass, started, ended, host, operator, serial, file_path, "
-    "file_name, file_sha256, unit_address, unit_type, unit_build, all_tests, continuous, debug, "
-    "passes, verdict, verdict_text, errors, test_count, wrong_word_count) VALUES ";
-constexpr int kRunValues = 23; // columns of kRunsHead
-
-QString Placeholders(int columns)
-{
-    QString row = QStringLiteral("(?");
-    for (int c = 1; c < columns; ++c)
-        row += QStringLiteral(", ?");
-    return row + QLatin1Char(')');
-}
-
-} // namespace
-
-bool ResultsDatabase::InsertRuns(std::span<const RunRecord> records, std::vector<qint64> &ids,
-                                 std::string *problem)
-{
-    // A record stored before (a spooled record whose removal was cut short)
-    // is left out by its uid: id 0.
-    ids.assign(records.size(), 0);
-    QSqlQuery query(Db());
-    if (m_dialect == Dialect::Sqlite) {
-        // In-process: one prepared statement run row by row costs least.
-        query.prepare(QString::fromLatin1(kRunsHead) + Placeholders(kRunValues) +
-                      QStringLiteral(" ON CONFLICT (uid) DO NOTHING RETURNING id"));
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            Bind(query, RunRow(records[i]));
-            if (!query.exec()) {
-                *problem = ErrorText(query.lastError());
-                return false;
-            }
-            if (query.next())
-                ids[i] = query.value(0).toLongLong();
-            query.finish();
-        }
-        return true;
-    }
-    // On a server: one statement (one round trip) for every run of the
-    // batch, its values in the text (see WriteOnServer).
-    QString sql = QString::fromLatin1(kRunsHead);
-    for (std::size_t i = 0; i < records.size(); ++i)
-        sql += (i ? QStringLiteral(", ") : QString()) + ValuesText(RunRow(records[i]));
-    if (!query.exec(sql + QStringLiteral(" ON CONFLICT (uid) DO NOTHING RETURNING id, uid"))) {
-        *problem = ErrorText(query.lastError());
-        return false;
-    }
-    std::map<std::string, std::size_t> byUid;
-    for (std::size_t i = 0; i < records.size(); ++i)
-        byUid.emplace(records[i].uid, i);
-    while (query.next())
-        if (const auto at = byUid.find(S(query.value(1))); at != byUid.end())
-            ids[at->second] = query.value(0).toLongLong();
-    query.finish();
-    return true;
-}
-
 bool ResultsDatabase::WriteBatch(std::span<const RunRecord> records, std::string *problem)
 {
     if (!Db().isOpen()) {
@@ -396,46 +301,40 @@ bool ResultsDatabase::WriteBatch(std::span<const RunRecord> records, std::string
     std::map<std::string, const Failure *> wanted;
     if (!FailuresOf(records, owned, failures, wanted, problem))
         return false;
+    const auto fail = [this] {
+        // A failure this connection knew may be gone (a person tidied the
+        // database): look them up afresh.
+        m_failureIds.clear();
+        m_statements.Forget();
+        return false;
+    };
     // The common case on a server - every failure known already (a board
     // failing the same way, a golden board) - goes in one round trip.
-    if (wanted.empty() && m_dialect == Dialect::Postgres) {
-        if (WriteOnServer(records, FailureIds(failures, {}), problem))
-            return true;
-        m_failureIds.clear();
-        return false;
-    }
+    if (wanted.empty() && m_dialect == Dialect::Postgres)
+        return m_statements.InsertOnServer(records, FailureIds(failures, {}), problem) || fail();
 
     if (!Begin(problem))
         return false;
     std::string ignored;
-    const auto fail = [this, &ignored] {
+    const auto rollBack = [&] {
         Exec("ROLLBACK", &ignored);
-        // A failure this connection knew may be gone (a person tidied the
-        // database): look them up afresh.
-        m_failureIds.clear();
-        return false;
+        return fail();
     };
     std::map<std::string, qint64> fresh;
-    std::vector<qint64> ids;
-    if (!StoreFailures(wanted, fresh, problem) || !InsertRuns(records, ids, problem))
-        return fail();
+    if (!StoreFailures(wanted, fresh, problem))
+        return rollBack();
     const std::vector<QVariant> failureIds = FailureIds(failures, fresh);
-    std::vector<QVariantList> tests;
-    std::size_t next = 0;
-    for (std::size_t r = 0; r < records.size(); ++r) {
-        for (const TestResult &result : records[r].TestRows()) {
-            const QVariant &failureId = failureIds[next++];
-            if (ids[r] != 0)
-                tests.push_back({ids[r], result.number, Q(result.name), Q(result.verdict),
-                                 result.errors, failureId});
-        }
+    if (m_dialect == Dialect::Postgres) {
+        if (!m_statements.InsertOnServer(records, failureIds, problem))
+            return rollBack();
+    } else {
+        std::vector<qint64> ids;
+        if (!m_statements.InsertRuns(records, ids, problem) ||
+            !m_statements.InsertTests(records, ids, failureIds, problem))
+            return rollBack();
     }
-    if (!InsertRows("INSERT INTO run_test_rows (run_id, number, name, verdict, errors, "
-                    "failure_id) VALUES ",
-                    tests, problem))
-        return fail();
     if (!Exec("COMMIT", problem))
-        return fail();
+        return rollBack();
     // Only what a committed transaction stored may be referred to later.
     if (m_failureIds.size() + fresh.size() > kKnownFailures)
         m_failureIds.clear();
@@ -445,9 +344,7 @@ bool ResultsDatabase::WriteBatch(std::span<const RunRecord> records, std::string
 
 QString ResultsDatabase::Literal(const QVariant &value) const
 {
-    QSqlField field(QString(), value.metaType());
-    field.setValue(value);
-    return Db().driver()->formatValue(field);
+    return SqlLiteral(Db(), value);
 }
 
 QString ResultsDatabase::ValuesText(const QVariantList &row, const char *const *casts) const
@@ -461,43 +358,6 @@ QString ResultsDatabase::ValuesText(const QVariantList &row, const char *const *
             text += QString::fromLatin1(casts[c]);
     }
     return text + QLatin1Char(')');
-}
-
-bool ResultsDatabase::WriteOnServer(std::span<const RunRecord> records,
-                                    const std::vector<QVariant> &failureIds, std::string *problem)
-{
-    // One statement is one transaction on the server: the runs and their
-    // tests are stored whole or not at all. The values are written into the
-    // text (escaped by the driver): a prepared statement would cost a round
-    // trip to prepare and one to drop besides the one to run it.
-    QString sql = QStringLiteral("WITH new_runs AS (") + QString::fromLatin1(kRunsHead);
-    for (std::size_t r = 0; r < records.size(); ++r)
-        sql += (r ? QStringLiteral(", ") : QString()) + ValuesText(RunRow(records[r]));
-    sql += QStringLiteral(" ON CONFLICT (uid) DO NOTHING RETURNING id, uid) ");
-    static constexpr const char *kTestCasts[] = {"::text", "::integer", "::text",
-                                                 "::text", "::integer", "::bigint"};
-    QString tests;
-    std::size_t next = 0;
-    for (const RunRecord &record : records)
-        for (const TestResult &result : record.TestRows())
-            tests += (tests.isEmpty() ? QString() : QStringLiteral(", ")) +
-                     ValuesText({Q(record.uid), result.number, Q(result.name), Q(result.verdict),
-                                 result.errors, failureIds[next++]},
-                                kTestCasts);
-    if (tests.isEmpty())
-        sql += QStringLiteral("SELECT COUNT(*) FROM new_runs");
-    else
-        sql += QStringLiteral("INSERT INTO run_test_rows (run_id, number, name, verdict, errors, "
-                              "failure_id) SELECT n.id, t.number, t.name, t.verdict, t.errors, "
-                              "t.failure_id FROM new_runs n JOIN (VALUES ") +
-               tests +
-               QStringLiteral(") AS t (uid, number, name, verdict, errors, failure_id) "
-                              "ON t.uid = n.uid");
-    QSqlQuery query(Db());
-    if (query.exec(sql))
-        return true;
-    *problem = ErrorText(query.lastError());
-    return false;
 }
 
 bool ResultsDatabase::FailuresOf(std::span<const RunRecord> records, std::deque<Failure> &owned,
@@ -656,8 +516,9 @@ bool ResultsDatabase::InsertRows(const char *head, const std::vector<QVariantLis
         }
         return true;
     }
-    // On a server: many rows a statement, their values in the text (see
-    // WriteOnServer).
+    // On a server: many rows a statement, their values in the text (escaped
+    // by the driver), one round trip for them all. New failures are rare:
+    // not worth a statement prepared for them.
     constexpr std::size_t kRowsPerStatement = 400;
     for (std::size_t first = 0; first < rows.size(); first += kRowsPerStatement) {
         const std::size_t last = std::min(rows.size(), first + kRowsPerStatement);

@@ -13,6 +13,7 @@
 #include "results/databaseurl.h"
 #include "results/failureset.h"
 #include "results/runrecord.h"
+#include "results/runstatements.h"
 #include "results/schema.h"
 
 #include <QString>
@@ -113,9 +114,6 @@ private:
     bool Migrate(std::string *problem);
     bool Exec(const std::string &sql, std::string *problem);
     bool Begin(std::string *problem);
-    // The runs' rows; ids[i] = the id of records[i], 0 when stored before.
-    bool InsertRuns(std::span<const RunRecord> records, std::vector<qint64> &ids,
-                    std::string *problem);
     // What each test of the records read wrong (records in order, each
     // test in order; null: nothing), and of those the failures this
     // connection does not know yet, by digest. The failures are those of
@@ -126,9 +124,6 @@ private:
     // Their ids (null for nothing wrong), from those known and `fresh`.
     std::vector<QVariant> FailureIds(const std::vector<const Failure *> &failures,
                                      const std::map<std::string, qint64> &fresh) const;
-    // PostgreSQL, every failure known: the batch in one statement.
-    bool WriteOnServer(std::span<const RunRecord> records, const std::vector<QVariant> &failureIds,
-                       std::string *problem);
     // A value as SQL text, and a row of them (each followed by its cast).
     QString Literal(const QVariant &value) const;
     QString ValuesText(const QVariantList &row, const char *const *casts = nullptr) const;
@@ -155,6 +150,8 @@ private:
     FailureMemo m_failureMemo;
     // The failures of the tests that passes share, found once.
     SharedFailures m_sharedFailures;
+    // The statements that store runs, kept for the next batch.
+    RunStatements m_statements;
 };
 
 } // namespace qv::results

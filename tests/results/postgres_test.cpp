@@ -3,6 +3,7 @@
 // middle of a continuous run, a writer killed mid-transaction, an older
 // layout, and a server that refuses. A missing PostgreSQL fails here.
 
+#include "batchcheck.h"
 #include "qortoolruns.h"
 #include "results/schema.h"
 #include "support/qt/pgserver.h"
@@ -76,6 +77,14 @@ protected:
 };
 
 std::unique_ptr<qv::testing::PgServer> Postgres::server;
+
+TEST_F(Postgres, BatchesOfTwoBenchesInTurnReadBackExactlyWhateverTheirText)
+{
+    std::string problem;
+    const auto parsed = qv::results::ParseDatabaseUrl(url.toStdString(), &problem);
+    ASSERT_TRUE(parsed) << problem;
+    qv::testing::ExpectAwkwardBatchesReadBackExactly(*parsed);
+}
 
 TEST_F(Postgres, TwoBenchesWritingAtOnceLoseNothing)
 {

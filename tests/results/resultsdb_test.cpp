@@ -2,6 +2,7 @@
 // layout brought up to date, filters and pages of the journal, first-pass
 // yield and the most frequent failures.
 
+#include "batchcheck.h"
 #include "recordsamples.h"
 #include "results/resultsdb.h"
 
@@ -101,6 +102,11 @@ TEST_F(SqliteResults, ARunIsStoredWholeOnceAndReadsBackWithItsTests)
     EXPECT_EQ(both[0].serial, "4712");
     EXPECT_EQ(both[0].tests, batch[1].tests);
     EXPECT_EQ(db->Run(runs[0].id)->tests, record.tests);
+}
+
+TEST_F(SqliteResults, BatchesOfTwoBenchesInTurnReadBackExactlyWhateverTheirText)
+{
+    qv::testing::ExpectAwkwardBatchesReadBackExactly(Url());
 }
 
 TEST_F(SqliteResults, AnOlderLayoutIsBroughtUpToDateAndItsRunsStayReadable)
