@@ -45,6 +45,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -273,50 +274,50 @@ std::unique_ptr<qv::results::ResultsRecorder> Recorder(const qv::results::Databa
     return std::make_unique<qv::results::ResultsRecorder>(std::move(options));
 }
 
-void BM_ContinuousRunRecordedSqlite(benchmark::State &state)
+// A recorder into a fresh SQLite file, for the measurement.
+void OnSqlite(const std::function<void(qv::results::ResultsRecorder &)> &measure)
 {
     QTemporaryDir dir;
     qv::results::DatabaseUrl url;
     url.file = dir.filePath("results.sqlite").toStdString();
     auto recorder = Recorder(url, dir);
-    Measure(state, recorder.get());
+    measure(*recorder);
+}
+
+// A recorder into a private PostgreSQL server started here.
+void OnPostgres(benchmark::State &state,
+                const std::function<void(qv::results::ResultsRecorder &)> &measure)
+{
+    qv::testing::PgServer server;
+    if (!server.Ready() || !server.CreateDatabase("bench")) {
+        state.SkipWithError(("PostgreSQL: " + server.Problem() + server.Output()).c_str());
+        return;
+    }
+    std::string problem;
+    const auto url = qv::results::ParseDatabaseUrl(server.Url("bench"), &problem);
+    QTemporaryDir dir;
+    auto recorder = Recorder(*url, dir);
+    measure(*recorder);
+}
+
+void BM_ContinuousRunRecordedSqlite(benchmark::State &state)
+{
+    OnSqlite([&state](auto &recorder) { Measure(state, &recorder); });
 }
 
 void BM_RecordingCostSqlite(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    qv::results::DatabaseUrl url;
-    url.file = dir.filePath("results.sqlite").toStdString();
-    auto recorder = Recorder(url, dir);
-    MeasureCost(state, *recorder);
+    OnSqlite([&state](auto &recorder) { MeasureCost(state, recorder); });
 }
 
 void BM_ContinuousRunRecordedPostgres(benchmark::State &state)
 {
-    qv::testing::PgServer server;
-    if (!server.Ready() || !server.CreateDatabase("bench")) {
-        state.SkipWithError(("PostgreSQL: " + server.Problem() + server.Output()).c_str());
-        return;
-    }
-    std::string problem;
-    const auto url = qv::results::ParseDatabaseUrl(server.Url("bench"), &problem);
-    QTemporaryDir dir;
-    auto recorder = Recorder(*url, dir);
-    Measure(state, recorder.get());
+    OnPostgres(state, [&state](auto &recorder) { Measure(state, &recorder); });
 }
 
 void BM_RecordingCostPostgres(benchmark::State &state)
 {
-    qv::testing::PgServer server;
-    if (!server.Ready() || !server.CreateDatabase("bench")) {
-        state.SkipWithError(("PostgreSQL: " + server.Problem() + server.Output()).c_str());
-        return;
-    }
-    std::string problem;
-    const auto url = qv::results::ParseDatabaseUrl(server.Url("bench"), &problem);
-    QTemporaryDir dir;
-    auto recorder = Recorder(*url, dir);
-    MeasureCost(state, *recorder, "postgres");
+    OnPostgres(state, [&state](auto &recorder) { MeasureCost(state, recorder, "postgres"); });
 }
 
 // 100 000 runs of a test each, a quarter with a wrong word, written once
