@@ -5,9 +5,7 @@
 
 #include <QDate>
 #include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
@@ -342,21 +340,12 @@ bool ResultsDatabase::WriteBatch(std::span<const RunRecord> records, std::string
     return true;
 }
 
-QString ResultsDatabase::Literal(const QVariant &value) const
+QString ResultsDatabase::ValuesText(const QVariantList &row) const
 {
-    return SqlLiteral(Db(), value);
-}
-
-QString ResultsDatabase::ValuesText(const QVariantList &row, const char *const *casts) const
-{
+    const QSqlDatabase db = Db();
     QString text = QStringLiteral("(");
-    for (qsizetype c = 0; c < row.size(); ++c) {
-        if (c > 0)
-            text += QStringLiteral(", ");
-        text += Literal(row[c]);
-        if (casts != nullptr)
-            text += QString::fromLatin1(casts[c]);
-    }
+    for (qsizetype c = 0; c < row.size(); ++c)
+        text += (c > 0 ? QStringLiteral(", ") : QString()) + SqlLiteral(db, row[c]);
     return text + QLatin1Char(')');
 }
 

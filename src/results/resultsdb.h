@@ -124,9 +124,8 @@ private:
     // Their ids (null for nothing wrong), from those known and `fresh`.
     std::vector<QVariant> FailureIds(const std::vector<const Failure *> &failures,
                                      const std::map<std::string, qint64> &fresh) const;
-    // A value as SQL text, and a row of them (each followed by its cast).
-    QString Literal(const QVariant &value) const;
-    QString ValuesText(const QVariantList &row, const char *const *casts = nullptr) const;
+    // A row of values as SQL text, "(a, b, ...)".
+    QString ValuesText(const QVariantList &row) const;
     // The ids of the failures (by digest), storing those new to the
     // database with their words and contacts; ids gets every one of them.
     bool StoreFailures(const std::map<std::string, const Failure *> &wanted,
