@@ -2,7 +2,7 @@
 // database, and the opening of the journal window on a large history.
 //
 // Continuous runs of the largest test on the in-process simulated unit,
-// unless told otherwise with no time for its tacts (thousands of passes a
+// with no time for its tacts unless said otherwise (thousands of passes a
 // second, far more than a unit on a cable gives), on a golden board
 // (failing:0) and on a board with contacts stuck in every pass (failing:1,
 // so every pass records hundreds of wrong words and contacts). A run counts
@@ -124,7 +124,7 @@ int RecordedRun(qv::TCP &tester, qv::TQuorvik &doc, qv::results::ResultsRecorder
 // The largest test, as one test, on a tester of its own with the unit.
 struct LargestOnTheUnit
 {
-    LargestOnTheUnit(bool failing, int tactMicros = 0)
+    explicit LargestOnTheUnit(bool failing, int tactMicros = 0)
         : unit(Unit(failing, tactMicros))
     {
         tester.Create("Quorvik", [this](const std::string &) {
